@@ -1,0 +1,75 @@
+#include "DGlobal.h"
+
+#include "tasks/DTasks.h"
+
+TNPC NPCInfo;
+TNPCHeader HeaderInfo;
+std::string ProjectFileName;
+bool Modified = false;
+std::function<void()> OnTitleChange;
+std::function<void()> OnNPCInfoReplaced;
+
+void SetHeaderDefaults()
+{
+    HeaderInfo.ScriptName = "<Name> Script";
+    HeaderInfo.Author = "<Author> (1.0)";
+    HeaderInfo.Version = "1.0";
+    HeaderInfo.Compatible = "Any eAthena Version; RO Episode XX";
+    HeaderInfo.Description = "<Description>";
+    HeaderInfo.Comments = "<Version History and Comments>";
+}
+
+void SetNPCDefaults()
+{
+    NPCInfo.SpriteID = static_cast<std::int32_t>(MinSpriteID);
+    NPCInfo.X = 0;
+    NPCInfo.Y = 0;
+    NPCInfo.Direction = 1;
+    NPCInfo.MapIndex = IndexOfMap(FindMap("prontera.gat"));
+    NPCInfo.Name.clear();
+}
+
+void SetModified(bool flag)
+{
+    if (flag == Modified)
+        return;
+    Modified = flag;
+    if (OnTitleChange)
+        OnTitleChange();
+}
+
+void NewProject()
+{
+    ProjectFileName.clear();
+    NextGroupNumber = 0;
+    TaskTree.BeginUpdate();
+    TaskTree.Clear();
+    auto start = std::make_unique<TGroupTask>("Start");
+    TGroupTask* group = start.get();
+    TaskTree.AddChild(nullptr, group->Caption, group);
+    TaskList.RegisterTask(std::move(start));
+    TaskTree.Select(TaskTree.GetFirstNode());
+    TaskTree.EndUpdate();
+    SetHeaderDefaults();
+    SetNPCDefaults();
+    if (OnNPCInfoReplaced)
+        OnNPCInfoReplaced();
+    SetModified(false);
+}
+
+std::string TitleText()
+{
+    return std::string("Vask's NPC Editor (") + VersionText + ") - " +
+           (ProjectFileName.empty() ? std::string("No File Open") : ProjectFileName) +
+           (Modified ? " [Modified]" : "");
+}
+
+std::vector<int> TabStopPositions(int charWidth)
+{
+    const int spacing = (charWidth - 2) * 2;
+    std::vector<int> stops;
+    stops.reserve(TabStopCount);
+    for (int k = 1; k <= TabStopCount; ++k)
+        stops.push_back(k * spacing);
+    return stops;
+}

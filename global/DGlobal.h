@@ -1,0 +1,60 @@
+#pragma once
+// Project state shared by every part of the editor: the NPC record, the header record, the project
+// file name and the unsaved-changes flag, plus the catalogues (DCatalogues.h).
+
+#include "DCatalogues.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+inline constexpr const char* VersionText = "0.9 Alpha";
+
+struct TNPC {
+    std::int32_t SpriteID = 0;
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    std::int32_t Direction = 0;  // 1 North ... 8 North West
+    std::int32_t MapIndex = 0;   // index into MapList, -1 for none
+    std::string Name;
+
+    bool operator==(const TNPC&) const = default;
+};
+
+struct TNPCHeader {
+    std::string ScriptName;
+    std::string Author;
+    std::string Version;
+    std::string Compatible;
+    std::string Description;
+    std::string Comments;  // keeps its line breaks
+
+    bool operator==(const TNPCHeader&) const = default;
+};
+
+extern TNPC NPCInfo;
+extern TNPCHeader HeaderInfo;
+extern std::string ProjectFileName;
+extern bool Modified;
+
+// Hooks the windows register once they exist. The model calls them; it never sees a window.
+// OnTitleChange: Modified or ProjectFileName changed, the main window title must follow.
+// OnNPCInfoReplaced: NPCInfo was replaced as a whole (new or loaded project).
+extern std::function<void()> OnTitleChange;
+extern std::function<void()> OnNPCInfoReplaced;
+
+void SetHeaderDefaults();
+void SetNPCDefaults();
+// Stores flag and refreshes the title, only when it differs from Modified.
+void SetModified(bool flag);
+// An empty project: one group "Start", default records, no file name, no unsaved changes.
+void NewProject();
+
+// "Vask's NPC Editor (0.9 Alpha) - <file or No File Open>[ [Modified]]"
+std::string TitleText();
+
+// The 30 evenly spaced tab stops of the script views, in points, for a font whose letter "A" is
+// charWidth pixels wide: stop k at k * (charWidth - 2) * 2.
+std::vector<int> TabStopPositions(int charWidth);
+inline constexpr int TabStopCount = 30;

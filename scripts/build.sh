@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds the editor, the exporter, the tests and the staged data in build/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${NPC_BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build" --parallel "$(nproc)"

@@ -1,0 +1,70 @@
+#pragma once
+// Binary records: the string primitives, byte-buffer reader and writer, and the project file.
+
+#include "global/DErrors.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+inline constexpr std::int32_t ProjectFileVersion = 258;
+
+// Collects the bytes of a record or a whole file; integers little-endian.
+class TFileWriter {
+public:
+    explicit TFileWriter(std::string fileName = {}) : FileName_(std::move(fileName)) {}
+    void WriteByte(std::uint8_t value) { Bytes_.push_back(static_cast<char>(value)); }
+    void WriteInt(std::int32_t value);
+    void WriteBytes(const std::string& bytes) { Bytes_ += bytes; }
+    const std::string& Bytes() const { return Bytes_; }
+    const std::string& FileName() const { return FileName_; }
+
+private:
+    std::string FileName_;
+    std::string Bytes_;
+};
+
+// Reads a record or a whole file from memory. Every read is checked against the bytes that
+// remain; a short read raises EInOutError naming the file ("Read beyond end of file").
+class TFileReader {
+public:
+    TFileReader(std::string fileName, std::string bytes)
+        : FileName_(std::move(fileName)), Bytes_(std::move(bytes)) {}
+    std::uint8_t ReadByte();
+    std::int32_t ReadInt();
+    std::string ReadBytes(std::size_t count);
+    std::size_t Remaining() const { return Bytes_.size() - Pos_; }
+    std::size_t Position() const { return Pos_; }
+    bool AtEnd() const { return Pos_ == Bytes_.size(); }
+    const std::string& FileName() const { return FileName_; }
+    // Raises EInOutError "<file>: <what>".
+    [[noreturn]] void Fail(const std::string& what) const;
+
+private:
+    std::string FileName_;
+    std::string Bytes_;
+    std::size_t Pos_ = 0;
+};
+
+// 32-bit little-endian byte count, then the bytes, no terminator.
+void WriteString(TFileWriter& file, const std::string& text);
+// A negative count or one past the end of the file is an error, checked before anything is
+// allocated.
+std::string ReadString(TFileReader& file);
+
+// The whole content of a file; EInOutError naming it when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+// Replaces path with bytes only once everything is written and flushed; on failure the old file
+// stays as it was and EInOutError carries the platform's message.
+void WriteFileSafely(const std::string& path, const std::string& bytes);
+
+// The project as file bytes (version 258), and back. LoadProjectBytes reads everything into new
+// objects first and replaces the current project only when the whole file was read without
+// error; fileName only names the file in error messages.
+std::string SaveProjectBytes();
+void LoadProjectBytes(const std::string& fileName, const std::string& bytes);
+
+// SaveProject: writes safely, then ProjectFileName := path and SetModified(false).
+// LoadProject: replaces the current project, ProjectFileName := path, Modified unchanged.
+void SaveProject(const std::string& path);
+void LoadProject(const std::string& path);

@@ -1,0 +1,124 @@
+#pragma once
+// The task tree: the document's structure. Every node carries exactly one task (registered in
+// TaskList while the node exists). The tree window shows it through a Qt item model that listens
+// to the tree as a TTreeObserver; every rule of the tree is testable without a window.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TTask;
+class TTaskTree;
+
+class TTaskNode {
+public:
+    const std::string& Text() const { return Text_; }
+    TTask* Data() const { return Data_; }
+    TTaskNode* Parent() const { return Parent_; }
+    int ChildCount() const { return static_cast<int>(Children_.size()); }
+    TTaskNode* Child(int index) const { return Children_.at(static_cast<std::size_t>(index)).get(); }
+    // Position among its siblings (top-level nodes count among the top-level nodes).
+    int Row() const;
+    // 0 for a top-level node, the parent's level + 1 otherwise.
+    int Level() const;
+    // Pre-order successor: first child, else next sibling, else the next sibling of the nearest
+    // ancestor that has one, else nullptr.
+    TTaskNode* GetNext() const;
+    TTaskNode* NextSibling() const;
+    // Position in pre-order, counting from 0 at the first node.
+    int AbsoluteIndex() const;
+    // True when node is this node or lies below it.
+    bool Contains(const TTaskNode* node) const;
+    TTaskTree& Tree() const { return *Tree_; }
+
+private:
+    friend class TTaskTree;
+    TTaskNode(TTaskTree* tree, TTaskNode* parent, std::string text, TTask* data)
+        : Tree_(tree), Parent_(parent), Text_(std::move(text)), Data_(data) {}
+
+    TTaskTree* Tree_;
+    TTaskNode* Parent_;
+    std::string Text_;
+    TTask* Data_;
+    std::vector<std::unique_ptr<TTaskNode>> Children_;
+};
+
+// Told about every change of the tree, so that a view can follow it. During a bulk update
+// (BeginUpdate/EndUpdate) only BeginReset/EndReset are sent.
+class TTreeObserver {
+public:
+    virtual ~TTreeObserver() = default;
+    virtual void BeginReset() {}
+    virtual void EndReset() {}
+    // parent nullptr means the top level.
+    virtual void BeginInsert(TTaskNode* /*parent*/, int /*row*/) {}
+    virtual void EndInsert() {}
+    virtual void BeginRemove(TTaskNode* /*parent*/, int /*row*/) {}
+    virtual void EndRemove() {}
+    virtual void BeginMove(TTaskNode* /*fromParent*/, int /*fromRow*/, TTaskNode* /*toParent*/,
+                           int /*toRow*/) {}
+    virtual void EndMove() {}
+    virtual void TextChanged(TTaskNode* /*node*/) {}
+    virtual void SelectionChanged(TTaskNode* /*node*/) {}
+};
+
+class TTaskTree {
+public:
+    TTaskTree() = default;
+    TTaskTree(const TTaskTree&) = delete;
+    TTaskTree& operator=(const TTaskTree&) = delete;
+    ~TTaskTree();
+
+    int TopCount() const { return static_cast<int>(Roots_.size()); }
+    TTaskNode* Top(int index) const { return Roots_.at(static_cast<std::size_t>(index)).get(); }
+    TTaskNode* GetFirstNode() const { return Roots_.empty() ? nullptr : Roots_.front().get(); }
+    int Count() const;  // all nodes
+
+    // New node with text and task as the last child of parent (nullptr: last top-level node).
+    // The task's Node becomes the new node. The task is not registered here.
+    TTaskNode* AddChild(TTaskNode* parent, const std::string& text, TTask* task);
+    // New node inserted immediately before sibling, under the same parent.
+    TTaskNode* Insert(TTaskNode* sibling, const std::string& text, TTask* task);
+    void SetText(TTaskNode* node, const std::string& text);
+
+    // Deletes node and everything below it. Every node that leaves the tree unregisters (and so
+    // destroys) its task in TaskList. When the selected node goes, its nearest remaining neighbour
+    // (next sibling, else previous sibling, else parent) becomes selected.
+    void Delete(TTaskNode* node);
+    // Deletes every node, each task unregistered.
+    void Clear();
+
+    // Moves node with its subtree to position row among the children of parent (nullptr: top
+    // level), row counted before the move takes node out. Node objects survive the move.
+    // Returns false, changing nothing, when parent lies in node's own subtree.
+    bool Move(TTaskNode* node, TTaskNode* parent, int row);
+    // Move node to just before sibling / to the end of parent's children.
+    bool MoveBefore(TTaskNode* node, TTaskNode* sibling);
+    bool MoveToEnd(TTaskNode* node, TTaskNode* parent);
+
+    TTaskNode* Selected() const { return Selected_; }
+    void Select(TTaskNode* node);
+
+    // Bulk update: views are reset once at the end instead of following every step.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return UpdateDepth_ > 0; }
+
+    // Pre-order list of all nodes.
+    std::vector<TTaskNode*> Nodes() const;
+
+    void AddObserver(TTreeObserver* observer);
+    void RemoveObserver(TTreeObserver* observer);
+
+private:
+    friend class TTaskNode;
+    std::vector<std::unique_ptr<TTaskNode>>& SiblingsOf(TTaskNode* parent);
+    void ReleaseTasks(TTaskNode* node);
+    template <class F>
+    void Notify(F&& f);
+
+    std::vector<std::unique_ptr<TTaskNode>> Roots_;
+    TTaskNode* Selected_ = nullptr;
+    int UpdateDepth_ = 0;
+    std::vector<TTreeObserver*> Observers_;
+};

@@ -1,0 +1,310 @@
+#include "DTasks.h"
+
+#include "DFiles.h"
+
+#include "global/DGlobal.h"
+
+#include <algorithm>
+
+std::int32_t NextGroupNumber = 0;
+TTaskList TaskList;
+TTaskTree TaskTree;
+
+std::vector<std::string>* OutputLines = nullptr;
+std::int32_t CurrentLevel = 0;
+TGroupTask* CurrentGroup = nullptr;
+bool NeedSpeakerLine = false;
+
+namespace {
+
+// Problems of the running generation; none outside a run.
+std::vector<std::string>* ScriptProblems = nullptr;
+
+} // namespace
+
+// ---- TTask -----------------------------------------------------------------------------------
+
+void TTask::SaveToFile(TFileWriter& file) const
+{
+    file.WriteByte(UserNamed);
+    WriteString(file, Caption);
+}
+
+void TTask::LoadFromFile(TFileReader& file)
+{
+    const std::uint8_t flag = file.ReadByte();
+    if (flag > 1)
+        file.Fail("a task's name flag is " + std::to_string(flag) + ", not 0 or 1");
+    UserNamed = flag;
+    Caption = ReadString(file);
+}
+
+void TTask::WriteScript() const
+{
+    if (UserNamed == 1)
+        AddTaskLine(*this, "// " + Caption + " //");
+}
+
+void TTask::Rename(const std::string& text)
+{
+    Caption = text;
+    UserNamed = 1;
+}
+
+void TTask::AssignCaption(const TTask& source)
+{
+    Caption = source.Caption;
+}
+
+// ---- TGroupTask ------------------------------------------------------------------------------
+
+TGroupTask::TGroupTask(const std::string& caption) : TTask(caption), GroupNumber(NextGroupNumber)
+{
+    ++NextGroupNumber;
+}
+
+void TGroupTask::SaveToFile(TFileWriter& file) const
+{
+    TTask::SaveToFile(file);
+    file.WriteInt(GroupNumber);
+}
+
+void TGroupTask::LoadFromFile(TFileReader& file)
+{
+    TTask::LoadFromFile(file);
+    GroupNumber = file.ReadInt();
+}
+
+void TGroupTask::WriteScript() const
+{
+    TTask::WriteScript();
+    AddTaskLine(*this, Label() + ":");
+}
+
+std::string TGroupTask::Label() const
+{
+    return "L" + std::to_string(GroupNumber);
+}
+
+std::string TGroupTask::ExitLabel() const
+{
+    return Label() + "Exit";
+}
+
+// ---- TTaskList -------------------------------------------------------------------------------
+
+int TTaskList::RegisterTask(std::unique_ptr<TTask> task)
+{
+    Tasks_.push_back(std::move(task));
+    return TaskCount() - 1;
+}
+
+void TTaskList::UnregisterTask(TTask* task)
+{
+    const int index = IndexOf(task);
+    if (index >= 0)
+        Tasks_.erase(Tasks_.begin() + index);
+}
+
+int TTaskList::IndexOf(const TTask* task) const
+{
+    const auto found = std::find_if(Tasks_.begin(), Tasks_.end(),
+                                    [task](const auto& t) { return t.get() == task; });
+    return found == Tasks_.end() ? -1 : static_cast<int>(found - Tasks_.begin());
+}
+
+TGroupTask* TTaskList::FindGroup(std::int32_t number) const
+{
+    for (const auto& task : Tasks_) {
+        if (task->Kind() == TTaskKind::Group) {
+            auto* group = static_cast<TGroupTask*>(task.get());
+            if (group->GroupNumber == number)
+                return group;
+        }
+    }
+    return nullptr;
+}
+
+TGroupTask* TTaskList::FindLabel(const std::string& text, bool includeExits) const
+{
+    // Labels are printed as unsigned numbers.
+    for (const auto& task : Tasks_) {
+        if (task->Kind() != TTaskKind::Group)
+            continue;
+        auto* group = static_cast<TGroupTask*>(task.get());
+        const std::string label = "L" + std::to_string(static_cast<std::uint32_t>(group->GroupNumber));
+        if (text == label || (includeExits && text == label + "Exit"))
+            return group;
+    }
+    return nullptr;
+}
+
+void TTaskList::FillGroupList(TStrings& strings) const
+{
+    strings.BeginUpdate();
+    for (const auto& task : Tasks_) {
+        if (task->Kind() == TTaskKind::Group)
+            strings.AddObject(task->Caption, task.get());
+    }
+    strings.EndUpdate();
+}
+
+// ---- Script writer ---------------------------------------------------------------------------
+
+void AddScriptLine(int level, const std::string& text)
+{
+    if (!OutputLines)
+        return;
+    OutputLines->push_back(std::string(static_cast<std::size_t>(std::max(level, 0)), '\t') + text);
+}
+
+void AddTaskLine(const TTask& /*task*/, const std::string& text)
+{
+    AddScriptLine(CurrentLevel + 1, text);
+}
+
+void AddScriptProblem(const std::string& message)
+{
+    if (ScriptProblems && std::find(ScriptProblems->begin(), ScriptProblems->end(), message) ==
+                              ScriptProblems->end())
+        ScriptProblems->push_back(message);
+}
+
+void UpdateCurrentGroup(const TTaskNode& node)
+{
+    TTask* task = node.Data();
+    if (task && task->Kind() == TTaskKind::Group) {
+        NeedSpeakerLine = true;
+        CurrentGroup = static_cast<TGroupTask*>(task);
+        CurrentGroup->ExitPending = 0;
+    } else if (node.Parent()) {
+        TTask* parentTask = node.Parent()->Data();
+        CurrentGroup = parentTask && parentTask->Kind() == TTaskKind::Group
+                           ? static_cast<TGroupTask*>(parentTask)
+                           : nullptr;
+    }
+}
+
+void FinishGroup(TGroupTask& group)
+{
+    if (group.ExitPending == 1)
+        AddTaskLine(group, group.ExitLabel() + ":");
+    group.ExitPending = 0;
+}
+
+namespace {
+
+void WriteHeaderBlock()
+{
+    const auto field = [](const std::string& text) { AddScriptLine(0, "//= " + text); };
+    AddScriptLine(0, "//===== eAthena Script =======================================");
+    field(HeaderInfo.ScriptName);
+    AddScriptLine(0, std::string("//= Created with Vask's NPC Editor ") + VersionText);
+    AddScriptLine(0, "//===== By: ==================================================");
+    field(HeaderInfo.Author);
+    AddScriptLine(0, "//===== Current Version: =====================================");
+    field(HeaderInfo.Version);
+    AddScriptLine(0, "//===== Compatible With: =====================================");
+    field(HeaderInfo.Compatible);
+    AddScriptLine(0, "//===== Description: =========================================");
+    field(HeaderInfo.Description);
+    AddScriptLine(0, "//===== Additional Comments: =================================");
+    // A line ends at CR LF, a lone LF or a lone CR; a break at the very end opens no line.
+    const std::string& comments = HeaderInfo.Comments;
+    std::size_t start = 0;
+    while (start < comments.size()) {
+        std::size_t end = comments.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = comments.size();
+        field(comments.substr(start, end - start));
+        if (end == comments.size())
+            break;
+        start = end + 1;
+        if (comments[end] == '\r' && start < comments.size() && comments[start] == '\n')
+            ++start;
+    }
+    AddScriptLine(0, "//============================================================");
+    AddScriptLine(0, "");
+}
+
+void WriteNPCLine()
+{
+    std::string mapFile;
+    if (IsMapIndex(NPCInfo.MapIndex))
+        mapFile = MapAt(NPCInfo.MapIndex)->MapFile;
+    else
+        AddScriptProblem(NoMapProblem);
+    AddScriptLine(0, mapFile + "," + std::to_string(NPCInfo.X) + "," + std::to_string(NPCInfo.Y) + "," +
+                         std::to_string(NPCInfo.Direction) + "\tscript\t" + NPCInfo.Name + "\t" +
+                         std::to_string(NPCInfo.SpriteID) + ",{");
+}
+
+void WalkTree(const TTaskTree& tree)
+{
+    TTaskNode* first = tree.GetFirstNode();
+    if (!first)
+        return;
+    CurrentGroup = first->Data() && first->Data()->Kind() == TTaskKind::Group
+                       ? static_cast<TGroupTask*>(first->Data())
+                       : nullptr;
+    for (TTaskNode* node = first; node; node = node->GetNext()) {
+        CurrentLevel = node->Level();
+        UpdateCurrentGroup(*node);
+        if (node->Data())
+            node->Data()->WriteScript();
+        TTaskNode* next = node->GetNext();
+        if (CurrentGroup && (!next || next->Level() < CurrentLevel)) {
+            UpdateCurrentGroup(*node);
+            FinishGroup(*CurrentGroup);
+        }
+    }
+}
+
+void FinishPendingGroups()
+{
+    for (int i = TaskList.TaskCount() - 1; i >= 0; --i) {
+        TTask* task = TaskList.TaskAt(i);
+        if (task->Kind() != TTaskKind::Group)
+            continue;
+        CurrentLevel = (task->Node ? task->Node->Level() : 0) + 1;
+        FinishGroup(*static_cast<TGroupTask*>(task));
+    }
+}
+
+} // namespace
+
+TScriptResult GenerateScript(const TTaskTree& tree, std::vector<std::string>& lines)
+{
+    TScriptResult result;
+    ScriptProblems = &result.Problems;
+    CurrentGroup = nullptr;
+    CurrentLevel = 0;
+    OutputLines = &lines;
+    lines.clear();
+    try {
+        WriteHeaderBlock();
+        WriteNPCLine();
+        WalkTree(tree);
+        FinishPendingGroups();
+        AddScriptLine(0, "}");
+    } catch (...) {
+        ScriptProblems = nullptr;
+        throw;
+    }
+    ScriptProblems = nullptr;
+    return result;
+}
+
+std::string JoinScriptLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    std::size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}

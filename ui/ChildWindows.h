@@ -1,0 +1,22 @@
+#pragma once
+// Every window of the editor is a child window of the main frame's MDI area. The frame registers
+// its area here; without one (unit tests of a single window) forms are shown as top-level windows.
+
+class QMdiArea;
+class QObject;
+class QWidget;
+
+void SetChildHost(QMdiArea* area);
+QMdiArea* ChildHost();
+
+// Puts form into a child window of the frame (once) and shows it. When owner is given, the child
+// window is destroyed together with owner. Returns the window that frames form.
+QWidget* ShowChildWindow(QWidget* form, QObject* owner = nullptr);
+// The child window that frames form, or form itself when it has none.
+QWidget* ChildFrame(QWidget* form);
+// Shows the form's window (restoring it when minimised) and makes it the active one.
+void BringToFront(QWidget* form);
+// Minimises the form's window: what the close box does for windows that live on.
+void MinimizeChild(QWidget* form);
+// Sets the client size of form and, when framed, resizes its child window to fit.
+void SetClientSize(QWidget* form, int width, int height);

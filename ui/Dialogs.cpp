@@ -1,0 +1,81 @@
+#include "Dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+class TQtDialogs final : public TDialogs {
+public:
+    TAnswer Question(QWidget* owner, const QString& text, const QString& caption) override
+    {
+        const auto answer = QMessageBox::question(
+            owner, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+            QMessageBox::Yes);
+        if (answer == QMessageBox::Yes)
+            return TAnswer::Yes;
+        if (answer == QMessageBox::No)
+            return TAnswer::No;
+        return TAnswer::Cancel;
+    }
+
+    void Message(QWidget* owner, const QString& text, const QString& caption) override
+    {
+        QMessageBox::information(owner, caption, text, QMessageBox::Ok);
+    }
+
+    void Error(QWidget* owner, const QString& text) override
+    {
+        QMessageBox::critical(owner, QStringLiteral("Error"), text, QMessageBox::Ok);
+    }
+
+    QString OpenProjectFileName(QWidget* owner) override
+    {
+        QFileDialog dialog(owner);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters({QStringLiteral("NPC Files (*.NPC)"), QStringLiteral("All Files (*)")});
+        dialog.setDefaultSuffix(QStringLiteral("NPC"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+
+    QString SaveProjectFileName(QWidget* owner) override
+    {
+        QFileDialog dialog(owner);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(QStringLiteral("NPC Files (*.NPC)"));
+        dialog.setDefaultSuffix(QStringLiteral("NPC"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+
+    std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) override
+    {
+        const QColor colour = QColorDialog::getColor(initial, owner);
+        if (!colour.isValid())
+            return std::nullopt;
+        return colour;
+    }
+};
+
+std::unique_ptr<TDialogs>& Current()
+{
+    static std::unique_ptr<TDialogs> dialogs = std::make_unique<TQtDialogs>();
+    return dialogs;
+}
+
+} // namespace
+
+TDialogs& Dialogs()
+{
+    return *Current();
+}
+
+std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs)
+{
+    if (!dialogs)
+        dialogs = std::make_unique<TQtDialogs>();
+    std::swap(Current(), dialogs);
+    return dialogs;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Message boxes, file dialogs and the colour chooser go through one replaceable object, so tests
+// answer them without a modal loop; the editor installs nothing and gets the real Qt dialogs.
+
+#include <QColor>
+#include <QString>
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <utility>
+
+class QWidget;
+
+enum class TAnswer { Yes, No, Cancel };
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+    // Yes / No / Cancel question; closing the box answers Cancel.
+    virtual TAnswer Question(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // A message with one OK button.
+    virtual void Message(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // The application's generic error box.
+    virtual void Error(QWidget* owner, const QString& text) = 0;
+    // Open / save dialogs for project files; an empty string when cancelled.
+    virtual QString OpenProjectFileName(QWidget* owner) = 0;
+    virtual QString SaveProjectFileName(QWidget* owner) = 0;
+    // The colour chooser; nothing when cancelled.
+    virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
+};
+
+TDialogs& Dialogs();
+// Installs dialogs (nullptr: the real ones again); returns the previous object.
+std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs);
+
+// Runs a user command; an exception it raises is shown in the error box instead of leaving
+// through the event loop. Returns false when the command failed.
+template <class F>
+bool Guarded(QWidget* owner, F&& command)
+{
+    try {
+        std::forward<F>(command)();
+        return true;
+    } catch (const std::exception& error) {
+        Dialogs().Error(owner, QString::fromUtf8(error.what()));
+    } catch (...) {
+        Dialogs().Error(owner, QStringLiteral("Unexpected error."));
+    }
+    return false;
+}
