@@ -1,0 +1,47 @@
+#include "ModelFixture.h"
+
+void UseSmallCatalogues()
+{
+    InitCatalogues();
+    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    MapList.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
+    JobList.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
+    JobList.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
+    for (std::int32_t id : {45, 111, 800}) {
+        NPCImgList.push_back(std::make_unique<TNPCImg>(TNPCImg{id, static_cast<std::int32_t>(NPCImgList.size()), "Sprite " + std::to_string(id)}));
+        MinSpriteID = std::min(MinSpriteID, static_cast<std::uint32_t>(id));
+        MaxSpriteID = std::max(MaxSpriteID, static_cast<std::uint32_t>(id));
+    }
+    InitActions();
+}
+
+std::vector<std::string> CurrentScript()
+{
+    std::vector<std::string> lines;
+    GenerateScript(TaskTree, lines);
+    return lines;
+}
+
+void ModelTest::SetUp()
+{
+    UseSmallCatalogues();
+    OnTitleChange = nullptr;
+    OnNPCInfoReplaced = nullptr;
+    NewProject();
+}
+
+void ModelTest::TearDown()
+{
+    OnTitleChange = nullptr;
+    OnNPCInfoReplaced = nullptr;
+}
+
+TGroupTask* ModelTest::Start() const
+{
+    return static_cast<TGroupTask*>(TaskTree.GetFirstNode()->Data());
+}
+
+TGroupTask* ModelTest::AddGroup(TTaskNode* parent, const std::string& caption)
+{
+    return Add(parent, std::make_unique<TGroupTask>(caption));
+}

@@ -1,0 +1,37 @@
+#pragma once
+// A clean model for every test: empty catalogues with a few maps, jobs and sprites, the action
+// catalogue, and a new project.
+
+#include "global/DGlobal.h"
+#include "tasks/DActions.h"
+#include "tasks/DTasks.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// Resets the catalogues to a small known set: maps prontera.gat (0), izlude.gat (1); jobs Novice
+// (0) and Knight (7); sprites 45, 111, 800.
+void UseSmallCatalogues();
+
+// The script of the current project.
+std::vector<std::string> CurrentScript();
+
+class ModelTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    TGroupTask* Start() const;
+    // Adds task as the last child of parent (a group node) and registers it.
+    template <class T>
+    T* Add(TTaskNode* parent, std::unique_ptr<T> task)
+    {
+        T* raw = task.get();
+        TaskTree.AddChild(parent, raw->Caption, raw);
+        TaskList.RegisterTask(std::move(task));
+        return raw;
+    }
+    TGroupTask* AddGroup(TTaskNode* parent, const std::string& caption);
+};

@@ -1,0 +1,233 @@
+// The script writer: header block, NPC line, the tree walk, exit labels and the final pass.
+#include "ModelFixture.h"
+
+#include "TestSupport.h"
+#include "tasks/DConditions.h"
+#include "tasks/DMessages.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+namespace {
+
+class ScriptWriterTest : public ModelTest {
+protected:
+    TActionTask* AddAction(TTaskNode* parent, const std::string& command)
+    {
+        return Add(parent, std::make_unique<TActionTask>("", FindAction(command)));
+    }
+    TMessageTask* AddMessage(TTaskNode* parent, const std::string& line)
+    {
+        return Add(parent, std::make_unique<TMessageTask>(std::vector<std::string>{line}));
+    }
+    // A condition "Zeny at least 1" that jumps to target.
+    TConTask* AddCondition(TTaskNode* parent, std::int32_t target)
+    {
+        auto condition = std::make_unique<TConTask>();
+        auto check = std::make_unique<TConCheck>();
+        check->Kind = 2;
+        check->Value = 1;
+        check->Variable = FindVariable("Zeny");
+        condition->AddCheck(std::move(check));
+        condition->Target = target;
+        return Add(parent, std::move(condition));
+    }
+    void UseGuide()
+    {
+        NPCInfo.Name = "Guide";
+        NPCInfo.MapIndex = 0;
+        NPCInfo.X = 150;
+        NPCInfo.Y = 180;
+        NPCInfo.Direction = 5;
+        NPCInfo.SpriteID = 113;
+    }
+    // The lines after the NPC line, without the closing brace.
+    static std::vector<std::string> Body(const std::vector<std::string>& script)
+    {
+        return {script.begin() + 16, script.end() - 1};
+    }
+};
+
+TEST_F(ScriptWriterTest, WorkedExampleMatchesTheGoldenScript)
+{
+    UseGuide();
+    TTaskNode* start = TaskTree.GetFirstNode();
+    AddMessage(start, "Hello.");
+    AddAction(start, "next");
+    TGroupTask* bye = AddGroup(start, "Bye");
+    AddMessage(bye->Node, "Goodbye.");
+    AddAction(bye->Node, "close");
+    std::vector<std::string> lines;
+    const TScriptResult result = GenerateScript(TaskTree, lines);
+    EXPECT_FALSE(result.HasProblems());
+    EXPECT_EQ(CompareWithGolden("worked-example.txt", JoinScriptLines(lines)), "");
+}
+
+TEST_F(ScriptWriterTest, UserNamedGroupGetsItsCommentBeforeTheLabel)
+{
+    UseGuide();
+    TGroupTask* bye = AddGroup(TaskTree.GetFirstNode(), "Bye");
+    bye->Rename("Farewell");
+    EXPECT_THAT(Body(CurrentScript()), ElementsAre("\tL0:", "\t\t// Farewell //", "\t\tL1:"));
+}
+
+TEST_F(ScriptWriterTest, OnlyStartGivesHeaderNpcLineLabelAndBrace)
+{
+    UseGuide();
+    const auto script = CurrentScript();
+    ASSERT_EQ(script.size(), 18u);
+    EXPECT_EQ(script[14], "");
+    EXPECT_EQ(script[15], "prontera.gat,150,180,5\tscript\tGuide\t113,{");
+    EXPECT_EQ(script[16], "\tL0:");
+    EXPECT_EQ(script[17], "}");
+}
+
+struct CommentsCase {
+    const char* Name;
+    std::string Comments;
+    std::vector<std::string> Lines;
+};
+
+class HeaderCommentsTest : public ScriptWriterTest, public ::testing::WithParamInterface<CommentsCase> {};
+
+TEST_P(HeaderCommentsTest, SplitsAtEveryKindOfLineBreak)
+{
+    HeaderInfo.Comments = GetParam().Comments;
+    const auto script = CurrentScript();
+    const auto ruler = std::find(script.begin(), script.end(),
+                                 "//===== Additional Comments: =================================");
+    ASSERT_NE(ruler, script.end());
+    const auto closing = std::find(ruler, script.end(),
+                                   "//============================================================");
+    EXPECT_THAT(std::vector<std::string>(ruler + 1, closing), ElementsAreArray(GetParam().Lines));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Comments, HeaderCommentsTest,
+    ::testing::Values(CommentsCase{"Empty", "", {}},
+                      CommentsCase{"OneLine", "Hi", {"//= Hi"}},
+                      CommentsCase{"CrLf", "a\r\nb\r\n", {"//= a", "//= b"}},
+                      CommentsCase{"LoneLf", "a\nb", {"//= a", "//= b"}},
+                      CommentsCase{"LoneCr", "a\rb\r", {"//= a", "//= b"}},
+                      CommentsCase{"EmptyLineInside", "a\r\n\r\nb", {"//= a", "//= ", "//= b"}},
+                      CommentsCase{"OnlyABreak", "\r\n", {"//= "}},
+                      CommentsCase{"LfThenCr", "a\n\rb", {"//= a", "//= ", "//= b"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(ScriptWriterTest, SingleLineFieldsAreWrittenAsTheyAreEvenEmpty)
+{
+    HeaderInfo.ScriptName = "";
+    HeaderInfo.Author = "two\r\nlines";
+    const auto script = CurrentScript();
+    EXPECT_EQ(script[1], "//= ");
+    EXPECT_EQ(script[4], "//= two\r\nlines");
+    for (int ruler : {0, 3, 5, 7, 9, 11})
+        EXPECT_EQ(script[static_cast<std::size_t>(ruler)].size(), 62u) << script[static_cast<std::size_t>(ruler)];
+}
+
+TEST_F(ScriptWriterTest, SpriteFromAnEmptyCatalogueIsPrintedSigned)
+{
+    NPCInfo.SpriteID = static_cast<std::int32_t>(4294967295u);
+    EXPECT_EQ(CurrentScript()[15],
+              "prontera.gat,0,0,1\tscript\t\t-1,{");
+}
+
+TEST_F(ScriptWriterTest, NpcWithoutAValidMapIsWrittenWithAnEmptyMapAndAProblem)
+{
+    for (int index : {-1, 2, 1000}) {
+        NPCInfo.MapIndex = index;
+        std::vector<std::string> lines;
+        const TScriptResult result = GenerateScript(TaskTree, lines);
+        EXPECT_EQ(lines[15], ",0,0,1\tscript\t\t45,{") << index;
+        EXPECT_EQ(lines.back(), "}");
+        EXPECT_THAT(result.Problems, ElementsAre(NoMapProblem));
+    }
+}
+
+TEST_F(ScriptWriterTest, SpeakerLineAfterEveryGroupLabelOnly)
+{
+    UseGuide();
+    TTaskNode* start = TaskTree.GetFirstNode();
+    AddAction(start, "next");
+    TGroupTask* inner = AddGroup(start, "Inner");
+    AddMessage(inner->Node, "inner");
+    AddMessage(start, "outer after inner");
+    AddMessage(start, "outer again");
+    EXPECT_THAT(Body(CurrentScript()),
+                ElementsAre("\tL0:", "\t\tnext;", "\t\tL1:", "\t\t\tmes \"[Guide]\";",
+                            "\t\t\tmes \"inner\";", "\t\tmes \"outer after inner\";",
+                            "\t\tmes \"outer again\";"));
+}
+
+TEST_F(ScriptWriterTest, ExitLabelOfTheInnermostGroupIsWrittenOnceAfterItsLastNode)
+{
+    TGroupTask* bye = AddGroup(TaskTree.GetFirstNode(), "Bye");
+    AddCondition(bye->Node, GroupExitTarget);
+    AddCondition(bye->Node, GroupExitTarget);
+    AddAction(bye->Node, "close");
+    EXPECT_THAT(Body(CurrentScript()),
+                ElementsAre("\tL0:", "\t\tL1:", "\t\t\tif((Zeny >= 1)) goto L1Exit;",
+                            "\t\t\tif((Zeny >= 1)) goto L1Exit;", "\t\t\tclose;", "\t\t\tL1Exit:"));
+}
+
+TEST_F(ScriptWriterTest, OuterGroupExitIsWrittenByTheFinalPass)
+{
+    TTaskNode* start = TaskTree.GetFirstNode();
+    AddCondition(start, GroupExitTarget);
+    TGroupTask* bye = AddGroup(start, "Bye");
+    AddAction(bye->Node, "close");
+    EXPECT_THAT(Body(CurrentScript()),
+                ElementsAre("\tL0:", "\t\tif((Zeny >= 1)) goto L0Exit;", "\t\tL1:", "\t\t\tclose;",
+                            "\t\tL0Exit:"));
+}
+
+TEST_F(ScriptWriterTest, ExitOfAGroupLeftForASiblingIsWrittenWhereTheWalkLeavesIt)
+{
+    TTaskNode* start = TaskTree.GetFirstNode();
+    TGroupTask* a = AddGroup(start, "A");
+    AddCondition(a->Node, GroupExitTarget);
+    TGroupTask* b = AddGroup(start, "B");
+    AddAction(b->Node, "close");
+    EXPECT_THAT(Body(CurrentScript()),
+                ElementsAre("\tL0:", "\t\tL1:", "\t\t\tif((Zeny >= 1)) goto L1Exit;", "\t\t\tL1Exit:",
+                            "\t\tL2:", "\t\t\tclose;"));
+}
+
+TEST_F(ScriptWriterTest, FinishGroupWritesNothingUnlessPendingAndOnlyOnce)
+{
+    std::vector<std::string> lines;
+    OutputLines = &lines;
+    CurrentLevel = 0;
+    FinishGroup(*Start());
+    EXPECT_TRUE(lines.empty());
+    Start()->ExitPending = 1;
+    FinishGroup(*Start());
+    FinishGroup(*Start());
+    EXPECT_THAT(lines, ElementsAre("\tL0Exit:"));
+    OutputLines = nullptr;
+}
+
+TEST_F(ScriptWriterTest, BaseCommentLineOnlyWhenUserNamed)
+{
+    std::vector<std::string> lines;
+    OutputLines = &lines;
+    CurrentLevel = 0;
+    TMessageTask task;
+    task.Caption = "Check money";
+    static_cast<const TTask&>(task).TTask::WriteScript();
+    EXPECT_TRUE(lines.empty());
+    task.UserNamed = 1;
+    static_cast<const TTask&>(task).TTask::WriteScript();
+    EXPECT_THAT(lines, ElementsAre("\t// Check money //"));
+    OutputLines = nullptr;
+}
+
+TEST(ScriptLinesTest, JoinedWithCrLfAfterEveryLine)
+{
+    EXPECT_EQ(JoinScriptLines({"a", "", "\tb"}), "a\r\n\r\n\tb\r\n");
+    EXPECT_EQ(JoinScriptLines({}), "");
+}
+
+} // namespace
