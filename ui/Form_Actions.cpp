@@ -1,11 +1,249 @@
 #include "Form_Actions.h"
 
-// Placeholder until the window is built.
-TActionForm::TActionForm(QWidget* parent) : TTaskEditorForm(parent) {}
+#include "ui_Form_Actions.h"
+
+#include "ChildWindows.h"
+#include "ControlStrings.h"
+#include "Dialogs.h"
+#include "EditorControls.h"
+#include "Form_Items.h"
+#include "QtText.h"
+
+#include <QCloseEvent>
+
+#include <algorithm>
+
+namespace {
+
+const QString ItemIDCaption = QStringLiteral("Item ID");
+
+void SelectFirst(QComboBox* combo)
+{
+    combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+}
+
+} // namespace
+
+TActionForm::TActionForm(QWidget* parent)
+    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TActionForm>())
+{
+    Ui_->setupUi(this);
+    setFixedSize(400, 400);
+
+    TComboStrings jobs(Ui_->JobCombo);
+    FillJobList(jobs);
+    FillGroupCombo(Ui_->GroupCombo);
+    TComboStrings maps(Ui_->MapCombo);
+    FillMapList(maps);
+    for (QComboBox* combo : {Ui_->JobCombo, Ui_->GroupCombo, Ui_->MapCombo}) {
+        SelectFirst(combo);
+        connect(combo, &QComboBox::currentIndexChanged, this, &TActionForm::UpdateParamControls);
+    }
+
+    connect(Ui_->ActionsList, &QListWidget::currentRowChanged, this, &TActionForm::UpdateParamControls);
+    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TActionForm::ApplyButtonClick);
+    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TActionForm::CancelButtonClick);
+    connect(Ui_->BrowseButton, &QPushButton::clicked, this, &TActionForm::BrowseButtonClick);
+    UpdateParamControls();
+}
+
+TActionForm::~TActionForm()
+{
+    // The picker belongs to this editor; it must not report to an editor that is gone.
+    if (Picker_) {
+        Picker_->OnDone = nullptr;
+        delete Picker_.data();
+    }
+}
+
+TItemForm* TActionForm::Picker() const
+{
+    return Picker_.data();
+}
+
+void TActionForm::ShowActions(int isStatement)
+{
+    Ui_->ActionsList->clear();
+    TListStrings actions(Ui_->ActionsList);
+    FillActionList(isStatement != 0, actions);
+    Ui_->ActionsList->setCurrentRow(0);
+    UpdateParamControls();
+}
 
 void TActionForm::LoadTask(TTask* task)
 {
-    SetEditedTask(task);
+    auto* action = dynamic_cast<TActionTask*>(task);
+    if (!action)
+        return;
+    if (action->Action) {
+        Ui_->ActionsList->setCurrentRow(IndexOfListObject(Ui_->ActionsList, action->Action));
+        for (int i = 0; i < action->ParamCount(); ++i)
+            WriteParamControl(action->Action->ParamKind(i), action->GetParam(i));
+    }
+    UpdateParamControls();
+    SetEditedTask(action);
 }
 
-void TActionForm::ShowActions(int /*isStatement*/) {}
+const TDAction* TActionForm::SelectedAction() const
+{
+    return static_cast<const TDAction*>(ListObject(Ui_->ActionsList->currentItem()));
+}
+
+std::vector<TActionForm::TParamControl> TActionForm::ParamControls() const
+{
+    return {
+        {PT_Group, Ui_->GroupLabel, Ui_->GroupCombo}, {PT_Map, Ui_->MapLabel, Ui_->MapCombo},
+        {PT_Job, Ui_->JobLabel, Ui_->JobCombo},       {PT_ItemID, Ui_->ItemIDLabel, Ui_->ItemIDEdit},
+        {PT_Amount, Ui_->AmountLabel, Ui_->AmountEdit}, {PT_HP, Ui_->HPLabel, Ui_->HPEdit},
+        {PT_SP, Ui_->SPLabel, Ui_->SPEdit},           {PT_X, Ui_->XLabel, Ui_->XEdit},
+        {PT_Y, Ui_->YLabel, Ui_->YEdit},
+    };
+}
+
+bool TActionForm::HasParamKind(ParamTypes kind) const
+{
+    const TDAction* action = SelectedAction();
+    return action && std::find(action->ParamKinds.begin(), action->ParamKinds.end(), kind) !=
+                         action->ParamKinds.end();
+}
+
+bool TActionForm::ChoicesMade() const
+{
+    // A pick list without a selection (empty catalogue, or a stored entry that no longer exists)
+    // has no value to store, so Apply waits until the user picks one.
+    const auto picked = [this](ParamTypes kind, const QComboBox* combo) {
+        return !HasParamKind(kind) || combo->currentIndex() >= 0;
+    };
+    return SelectedAction() && picked(PT_Group, Ui_->GroupCombo) && picked(PT_Map, Ui_->MapCombo) &&
+           picked(PT_Job, Ui_->JobCombo);
+}
+
+void TActionForm::UpdateParamControls()
+{
+    for (const TParamControl& param : ParamControls()) {
+        const bool used = HasParamKind(param.Kind);
+        param.Label->setEnabled(used);
+        param.Control->setEnabled(used);
+    }
+    Ui_->BrowseButton->setEnabled(HasParamKind(PT_ItemID) && !Picker_);
+    Ui_->ApplyButton->setEnabled(ChoicesMade());
+}
+
+std::int32_t TActionForm::ReadParamControl(ParamTypes kind) const
+{
+    switch (kind) {
+    case PT_ItemID: return Ui_->ItemIDEdit->Value();
+    case PT_Group: return ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex()).value_or(0);
+    case PT_Map: return Ui_->MapCombo->currentIndex();
+    case PT_Amount: return Ui_->AmountEdit->Value();
+    case PT_Job: {
+        const TJob* job = SelectedComboObject<TJob>(Ui_->JobCombo);
+        return job ? job->ID : 0;
+    }
+    case PT_HP: return Ui_->HPEdit->Value();
+    case PT_SP: return Ui_->SPEdit->Value();
+    case PT_X: return Ui_->XEdit->Value();
+    case PT_Y: return Ui_->YEdit->Value();
+    case PT_None:
+    case PT_Sex: return 0;
+    }
+    return 0;
+}
+
+void TActionForm::WriteParamControl(ParamTypes kind, std::int32_t value)
+{
+    switch (kind) {
+    case PT_ItemID: Ui_->ItemIDEdit->SetValue(value); break;
+    case PT_Group: Ui_->GroupCombo->setCurrentIndex(IndexOfComboGroup(Ui_->GroupCombo, value)); break;
+    case PT_Map:
+        Ui_->MapCombo->setCurrentIndex(value >= 0 && value < Ui_->MapCombo->count() ? value : -1);
+        break;
+    case PT_Amount: Ui_->AmountEdit->SetValue(value); break;
+    case PT_Job: {
+        const TJob* job = FindJob(value);
+        Ui_->JobCombo->setCurrentIndex(job ? IndexOfComboObject(Ui_->JobCombo, job) : -1);
+        break;
+    }
+    case PT_HP: Ui_->HPEdit->SetValue(value); break;
+    case PT_SP: Ui_->SPEdit->SetValue(value); break;
+    case PT_X: Ui_->XEdit->SetValue(value); break;
+    case PT_Y: Ui_->YEdit->SetValue(value); break;
+    case PT_None:
+    case PT_Sex: break;
+    }
+}
+
+void TActionForm::StoreParams(TActionTask& task) const
+{
+    for (int i = 0; i < task.ParamCount(); ++i)
+        task.SetParam(i, ReadParamControl(task.Action->ParamKind(i)));
+}
+
+void TActionForm::ApplyButtonClick()
+{
+    Guarded(this, [this] {
+        const TDAction* action = SelectedAction();
+        if (!action || !ChoicesMade())
+            return;
+        if (!EditMode()) {
+            auto task = std::make_unique<TActionTask>(action->Caption, action);
+            StoreParams(*task);
+            SetNewTask(std::move(task));
+        } else if (auto* task = static_cast<TActionTask*>(EditedTask())) {
+            task->Action = action;
+            task->ResetParams();
+            StoreParams(*task);
+        }
+        End(false);
+    });
+}
+
+void TActionForm::CancelButtonClick()
+{
+    Guarded(this, [this] { End(true); });
+}
+
+void TActionForm::End(bool cancelled)
+{
+    Ending_ = true;
+    Finish(cancelled);
+}
+
+void TActionForm::BrowseButtonClick()
+{
+    Guarded(this, [this] {
+        Ui_->BrowseButton->setEnabled(false);
+        // Filling the picker takes a moment with a large item catalogue; say so first.
+        Ui_->ItemIDLabel->setText(QStringLiteral("Please wait.."));
+        repaint();
+        auto* picker = new TItemForm();
+        picker->OnDone = [this](TItemForm* done, bool cancelled) { ItemPicked(done, cancelled); };
+        Picker_ = picker;
+        ShowChildWindow(picker);
+        Ui_->ItemIDLabel->setText(ItemIDCaption);
+    });
+}
+
+void TActionForm::ItemPicked(TItemForm* picker, bool cancelled)
+{
+    Picker_ = nullptr;
+    const TItem* item = picker->SelectedItem();
+    if (!cancelled && item) {
+        Ui_->ItemIDEdit->SetValue(item->ID);
+        Ui_->ItemIDLabel->setText(ItemIDCaption + QLatin1Char('(') + ToQ(item->Name) + QLatin1Char(')'));
+    }
+    UpdateParamControls();
+}
+
+void TActionForm::closeEvent(QCloseEvent* event)
+{
+    if (!Ending_)
+        CancelButtonClick();
+    event->accept();
+}
+
+void TActionForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleDialogKey(event, Ui_->ApplyButton, Ui_->CancelButton))
+        TTaskEditorForm::keyPressEvent(event);
+}

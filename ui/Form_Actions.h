@@ -1,13 +1,65 @@
 #pragma once
-// The action editor window.
+// The action editor: picks one entry of the action catalogue and fills in its parameters. Opened
+// by the task tree window for action tasks (statements) and by the condition editor for the value
+// that a check compares (values).
 
 #include "TaskEditor.h"
+
+#include "tasks/DActions.h"
+
+#include <QPointer>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class TActionForm;
+}
+class QLabel;
+class TItemForm;
 
 class TActionForm : public TTaskEditorForm {
     Q_OBJECT
 public:
     explicit TActionForm(QWidget* parent = nullptr);
-    void LoadTask(TTask* task) override;
-    // Fills the action list with the statement entries (1) or the value entries (0).
+    ~TActionForm() override;
+
+    // Lists the statement entries (1) or the value entries (0) and selects the first.
     void ShowActions(int isStatement);
+    void LoadTask(TTask* task) override;
+
+    // The catalogue entry of the selected list row, nullptr when none is selected.
+    const TDAction* SelectedAction() const;
+    // Enables the controls of the selected entry's parameter kinds, disables all others.
+    void UpdateParamControls();
+    std::int32_t ReadParamControl(ParamTypes kind) const;
+    void WriteParamControl(ParamTypes kind, std::int32_t value);
+
+    // The item picker opened by Browse, while it is open.
+    TItemForm* Picker() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct TParamControl {
+        ParamTypes Kind;
+        QLabel* Label;
+        QWidget* Control;
+    };
+    std::vector<TParamControl> ParamControls() const;
+    bool HasParamKind(ParamTypes kind) const;
+    bool ChoicesMade() const;
+    void ApplyButtonClick();
+    void CancelButtonClick();
+    void BrowseButtonClick();
+    void ItemPicked(TItemForm* picker, bool cancelled);
+    void StoreParams(TActionTask& task) const;
+    void End(bool cancelled);
+
+    std::unique_ptr<Ui::TActionForm> Ui_;
+    QPointer<TItemForm> Picker_;
+    bool Ending_ = false;
 };

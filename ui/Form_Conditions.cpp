@@ -1,9 +1,266 @@
 #include "Form_Conditions.h"
 
-// Placeholder until the window is built.
-TConForm::TConForm(QWidget* parent) : TTaskEditorForm(parent) {}
+#include "ui_Form_Conditions.h"
+
+#include "ChildWindows.h"
+#include "ControlStrings.h"
+#include "Dialogs.h"
+#include "EditorControls.h"
+#include "Form_Actions.h"
+#include "QtText.h"
+
+#include <QCloseEvent>
+
+namespace {
+
+const QString ActionCaption = QStringLiteral("Action");
+
+} // namespace
+
+TConForm::TConForm(QWidget* parent)
+    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TConForm>())
+{
+    Ui_->setupUi(this);
+    setFixedSize(568, 264);
+
+    TComboStrings variables(Ui_->VarCombo);
+    FillVariableList(variables);
+    Ui_->VarCombo->setCurrentIndex(0);
+    TComboStrings jobs(Ui_->JobCombo);
+    FillJobList(jobs);
+    Ui_->JobCombo->setCurrentIndex(Ui_->JobCombo->count() > 0 ? 0 : -1);
+    Ui_->GroupCombo->addItem(QStringLiteral("Group Exit"));
+    FillGroupCombo(Ui_->GroupCombo);
+    Ui_->GroupCombo->setCurrentIndex(0);
+    Working_ = std::make_unique<TConTask>();
+
+    connect(Ui_->VarCombo, &QComboBox::currentIndexChanged, this, &TConForm::VarComboSelect);
+    connect(Ui_->JobCombo, &QComboBox::currentIndexChanged, this, &TConForm::UpdateConControls);
+    connect(Ui_->ActButton, &QPushButton::clicked, this, &TConForm::ActButtonClick);
+    connect(Ui_->AddButton, &QPushButton::clicked, this, &TConForm::AddButtonClick);
+    connect(Ui_->AndButton, &QPushButton::clicked, this, [this] { AddJoiner(ConAnd); });
+    connect(Ui_->ORButton, &QPushButton::clicked, this, [this] { AddJoiner(ConOr); });
+    connect(Ui_->DeleteButton, &QPushButton::clicked, this, &TConForm::DeleteButtonClick);
+    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TConForm::ApplyButtonClick);
+    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TConForm::CancelButtonClick);
+    UpdateConControls();
+}
+
+TConForm::~TConForm()
+{
+    // The action editor opened by "Change" belongs to this editor and must not report to it once
+    // it is gone.
+    if (ValueEditor_) {
+        ValueEditor_->OnDone = nullptr;
+        delete ValueEditor_.data();
+    }
+}
+
+TActionForm* TConForm::ValueEditor() const
+{
+    return ValueEditor_.data();
+}
 
 void TConForm::LoadTask(TTask* task)
 {
-    SetEditedTask(task);
+    auto* condition = dynamic_cast<TConTask*>(task);
+    if (!condition)
+        return;
+    Working_->Assign(*condition);
+    for (const auto& check : Working_->Checks)
+        AppendLine(check.get());
+    const int group = IndexOfComboGroup(Ui_->GroupCombo, condition->Target);
+    Ui_->GroupCombo->setCurrentIndex(group >= 0 ? group : 0);
+    SetEditedTask(condition);
+    UpdateConControls();
+}
+
+bool TConForm::EndsWithComparison() const
+{
+    return Working_ && !Working_->Checks.empty() && Working_->Checks.back()->IsComparison();
+}
+
+ParamTypes TConForm::PendingValueKind() const
+{
+    if (PendingVariable_)
+        return PendingVariable_->ValueKind;
+    if (PendingValueAction_ && PendingValueAction_->Action)
+        return PendingValueAction_->Action->ResultKind;
+    return PT_None;
+}
+
+bool TConForm::RightSideReady(ParamTypes kind) const
+{
+    // An empty job catalogue leaves nothing to compare a class with.
+    return kind != PT_Job || Ui_->JobCombo->currentIndex() >= 0;
+}
+
+void TConForm::UpdateConControls()
+{
+    const bool ends = EndsWithComparison();
+    const bool variable = Ui_->VarCombo->currentIndex() > 0;
+    const ParamTypes kind = PendingValueKind();
+    Ui_->AddButton->setEnabled((PendingValueAction_ || variable) && !ends && RightSideReady(kind));
+    Ui_->AndButton->setEnabled(ends);
+    Ui_->ORButton->setEnabled(ends);
+    Ui_->ApplyButton->setEnabled(ends);
+    Ui_->DeleteButton->setEnabled(Ui_->CheckList->count() > 0);
+    Ui_->ConCombo->setEnabled(!ends);
+    Ui_->Var1Label->setEnabled(!ends);
+    Ui_->VarCombo->setEnabled(!ends);
+    Ui_->ActLabel->setEnabled(!ends && !variable);
+    // One value editor at a time.
+    Ui_->ActButton->setEnabled(!ends && !variable && !ValueEditor_);
+    Ui_->AmountLabel->setEnabled(kind == PT_Amount);
+    Ui_->AmountEdit->setEnabled(kind == PT_Amount);
+    Ui_->JobLabel->setEnabled(kind == PT_Job);
+    Ui_->JobCombo->setEnabled(kind == PT_Job);
+    Ui_->SexLabel->setEnabled(kind == PT_Sex);
+    Ui_->SexCombo->setEnabled(kind == PT_Sex);
+}
+
+std::int32_t TConForm::ReadToThisValue(ParamTypes kind) const
+{
+    switch (kind) {
+    case PT_Amount: return Ui_->AmountEdit->Value();
+    case PT_Job: {
+        const TJob* job = SelectedComboObject<TJob>(Ui_->JobCombo);
+        return job ? job->ID : 0;
+    }
+    case PT_Sex: return Ui_->SexCombo->currentIndex();
+    default: return 0;
+    }
+}
+
+void TConForm::AppendLine(TConCheck* check)
+{
+    TListStrings lines(Ui_->CheckList);
+    lines.AddObject(CheckText(*check), check);
+    Ui_->CheckList->setCurrentRow(Ui_->CheckList->count() - 1);
+}
+
+void TConForm::VarComboSelect()
+{
+    PendingVariable_ = static_cast<const TVariable*>(ComboObject(Ui_->VarCombo, Ui_->VarCombo->currentIndex()));
+    UpdateConControls();
+}
+
+void TConForm::ActButtonClick()
+{
+    Guarded(this, [this] {
+        Ui_->ActButton->setEnabled(false);
+        auto* editor = new TActionForm();
+        editor->OnDone = [this](TTaskEditorForm* done, bool cancelled) { ValuePicked(done, cancelled); };
+        editor->ShowActions(0);
+        ValueEditor_ = editor;
+        ShowChildWindow(editor);
+        UpdateConControls();
+    });
+}
+
+void TConForm::ValuePicked(TTaskEditorForm* editor, bool cancelled)
+{
+    ValueEditor_ = nullptr;
+    if (!cancelled) {
+        std::unique_ptr<TTask> picked = editor->TakeNewTask();
+        if (auto* action = dynamic_cast<TActionTask*>(picked.get())) {
+            picked.release();
+            PendingValueAction_.reset(action);
+            Ui_->ActLabel->setText(ActionCaption + QStringLiteral(": ") + ToQ(action->Caption));
+        }
+    }
+    UpdateConControls();
+}
+
+void TConForm::AddButtonClick()
+{
+    Guarded(this, [this] {
+        if (!Ui_->AddButton->isEnabled())
+            return;
+        auto check = std::make_unique<TConCheck>();
+        check->Kind = Ui_->ConCombo->currentIndex();
+        check->Variable = PendingVariable_;
+        check->Value = ReadToThisValue(PendingValueKind());
+        check->ValueAction = std::move(PendingValueAction_);
+        Ui_->ActLabel->setText(ActionCaption);
+        TConCheck* added = check.get();
+        Working_->AddCheck(std::move(check));
+        AppendLine(added);
+        UpdateConControls();
+    });
+}
+
+void TConForm::AddJoiner(std::int32_t kind)
+{
+    Guarded(this, [this, kind] {
+        if (!EndsWithComparison())
+            return;
+        auto check = std::make_unique<TConCheck>();
+        check->Kind = kind;
+        TConCheck* added = check.get();
+        Working_->AddCheck(std::move(check));
+        AppendLine(added);
+        UpdateConControls();
+    });
+}
+
+void TConForm::DeleteButtonClick()
+{
+    Guarded(this, [this] {
+        QListWidget* list = Ui_->CheckList;
+        if (list->count() == 0)
+            return;
+        // Always the most recent line, so the list stays comparison, joiner, comparison... The
+        // lines follow the working task's checks one to one.
+        const int last = list->count() - 1;
+        Working_->RemoveCheck(Working_->Checks.back().get());
+        delete list->takeItem(last);
+        if (list->count() > 0)
+            list->setCurrentRow(list->count() - 1);
+        UpdateConControls();
+    });
+}
+
+void TConForm::ApplyButtonClick()
+{
+    Guarded(this, [this] {
+        if (!EndsWithComparison())
+            return;
+        Working_->Target =
+            ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex()).value_or(GroupExitTarget);
+        if (!EditMode()) {
+            if (Working_->UserNamed == 0)
+                Working_->Caption = Working_->SummaryText();
+            SetNewTask(std::move(Working_));
+        } else if (auto* edited = static_cast<TConTask*>(EditedTask())) {
+            edited->Assign(*Working_);
+            if (edited->UserNamed == 0)
+                edited->Caption = edited->SummaryText();
+        }
+        End(false);
+    });
+}
+
+void TConForm::CancelButtonClick()
+{
+    Guarded(this, [this] { End(true); });
+}
+
+void TConForm::End(bool cancelled)
+{
+    Ending_ = true;
+    Finish(cancelled);
+}
+
+void TConForm::closeEvent(QCloseEvent* event)
+{
+    if (!Ending_)
+        CancelButtonClick();
+    event->accept();
+}
+
+void TConForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleDialogKey(event, Ui_->AddButton, nullptr))
+        TTaskEditorForm::keyPressEvent(event);
 }

@@ -1,9 +1,153 @@
 #include "Form_Menus.h"
 
-// Placeholder until the window is built.
-TMenuForm::TMenuForm(QWidget* parent) : TTaskEditorForm(parent) {}
+#include "ui_Form_Menus.h"
+
+#include "ControlStrings.h"
+#include "Dialogs.h"
+#include "EditorControls.h"
+#include "QtText.h"
+
+#include <QCloseEvent>
+
+namespace {
+
+constexpr int EntryRole = Qt::UserRole;
+
+TDMenu* RowEntry(const QTreeWidgetItem* row)
+{
+    return reinterpret_cast<TDMenu*>(row->data(0, EntryRole).value<quintptr>());
+}
+
+} // namespace
+
+TMenuForm::TMenuForm(QWidget* parent)
+    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TMenuForm>()),
+      Working_(std::make_unique<TMenuTask>(std::string()))
+{
+    Ui_->setupUi(this);
+    setFixedSize(400, 400);
+    KeepSelectionVisible(Ui_->MenuView);
+    FillGroupCombo(Ui_->GroupCombo);
+    Ui_->GroupCombo->setCurrentIndex(Ui_->GroupCombo->count() > 0 ? 0 : -1);
+
+    connect(Ui_->MenuEdit, &QLineEdit::textChanged, this, &TMenuForm::UpdateMenuControls);
+    connect(Ui_->GroupCombo, &QComboBox::currentIndexChanged, this, &TMenuForm::UpdateMenuControls);
+    connect(Ui_->AddButton, &QPushButton::clicked, this, &TMenuForm::AddButtonClick);
+    connect(Ui_->DeleteButton, &QPushButton::clicked, this, &TMenuForm::DeleteButtonClick);
+    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TMenuForm::ApplyButtonClick);
+    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TMenuForm::CancelButtonClick);
+    UpdateMenuControls();
+}
+
+TMenuForm::~TMenuForm() = default;
 
 void TMenuForm::LoadTask(TTask* task)
 {
-    SetEditedTask(task);
+    auto* menu = dynamic_cast<TMenuTask*>(task);
+    if (!menu)
+        return;
+    Working_->Assign(*menu);
+    for (const auto& entry : Working_->Entries)
+        AppendRow(entry.get(), GroupText(entry->Target));
+    SetEditedTask(menu);
+    UpdateMenuControls();
+}
+
+void TMenuForm::UpdateMenuControls()
+{
+    const bool hasRows = Ui_->MenuView->topLevelItemCount() > 0;
+    Ui_->ApplyButton->setEnabled(hasRows);
+    Ui_->DeleteButton->setEnabled(hasRows);
+    // A choice needs a text and a group to jump to.
+    Ui_->AddButton->setEnabled(!Ui_->MenuEdit->text().isEmpty() && Ui_->GroupCombo->currentIndex() >= 0);
+}
+
+QString TMenuForm::GroupText(std::int32_t target) const
+{
+    const int index = IndexOfComboGroup(Ui_->GroupCombo, target);
+    return index >= 0 ? Ui_->GroupCombo->itemText(index) : QString();
+}
+
+void TMenuForm::AppendRow(TDMenu* entry, const QString& groupText)
+{
+    auto* row = new QTreeWidgetItem(Ui_->MenuView, {ToQ(entry->Text), groupText});
+    row->setData(0, EntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(entry)));
+    Ui_->MenuView->setCurrentItem(row);
+}
+
+void TMenuForm::AddButtonClick()
+{
+    Guarded(this, [this] {
+        const QString text = Ui_->MenuEdit->text();
+        const auto target = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex());
+        if (text.isEmpty() || !target)
+            return;
+        auto entry = std::make_unique<TDMenu>(FromQ(text), *target);
+        TDMenu* added = entry.get();
+        Working_->AddEntry(std::move(entry));
+        AppendRow(added, Ui_->GroupCombo->currentText());
+        // Ready for the next choice: typing replaces the text just used.
+        Ui_->MenuEdit->setFocus();
+        Ui_->MenuEdit->selectAll();
+        UpdateMenuControls();
+    });
+}
+
+void TMenuForm::DeleteButtonClick()
+{
+    Guarded(this, [this] {
+        QTreeWidget* view = Ui_->MenuView;
+        const int count = view->topLevelItemCount();
+        if (count == 0)
+            return;
+        // Always the most recent choice, whichever row is selected.
+        QTreeWidgetItem* last = view->topLevelItem(count - 1);
+        Working_->RemoveEntry(RowEntry(last));
+        delete last;
+        if (view->topLevelItemCount() > 0)
+            view->setCurrentItem(view->topLevelItem(view->topLevelItemCount() - 1));
+        UpdateMenuControls();
+    });
+}
+
+void TMenuForm::ApplyButtonClick()
+{
+    Guarded(this, [this] {
+        if (Ui_->MenuView->topLevelItemCount() == 0)
+            return;
+        if (!EditMode()) {
+            if (Working_->UserNamed == 0)
+                Working_->Caption = Working_->SummaryText();
+            SetNewTask(std::move(Working_));
+        } else if (auto* edited = static_cast<TMenuTask*>(EditedTask())) {
+            edited->Assign(*Working_);
+            if (edited->UserNamed == 0)
+                edited->Caption = edited->SummaryText();
+        }
+        End(false);
+    });
+}
+
+void TMenuForm::CancelButtonClick()
+{
+    Guarded(this, [this] { End(true); });
+}
+
+void TMenuForm::End(bool cancelled)
+{
+    Ending_ = true;
+    Finish(cancelled);
+}
+
+void TMenuForm::closeEvent(QCloseEvent* event)
+{
+    if (!Ending_)
+        CancelButtonClick();
+    event->accept();
+}
+
+void TMenuForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleDialogKey(event, Ui_->AddButton, nullptr))
+        TTaskEditorForm::keyPressEvent(event);
 }

@@ -1,11 +1,42 @@
 #pragma once
-// The menu editor window.
+// The menu editor: builds the choices of a menu, each with the group it jumps to. It works on a
+// private copy of the task, so Cancel leaves the edited task untouched.
 
 #include "TaskEditor.h"
+
+#include "tasks/DMenus.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Ui {
+class TMenuForm;
+}
 
 class TMenuForm : public TTaskEditorForm {
     Q_OBJECT
 public:
     explicit TMenuForm(QWidget* parent = nullptr);
+    ~TMenuForm() override;
+
     void LoadTask(TTask* task) override;
+    void UpdateMenuControls();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // The GroupCombo text of the group numbered target; empty when that group is gone.
+    QString GroupText(std::int32_t target) const;
+    void AppendRow(TDMenu* entry, const QString& groupText);
+    void AddButtonClick();
+    void DeleteButtonClick();
+    void ApplyButtonClick();
+    void CancelButtonClick();
+    void End(bool cancelled);
+
+    std::unique_ptr<Ui::TMenuForm> Ui_;
+    std::unique_ptr<TMenuTask> Working_;
+    bool Ending_ = false;
 };

@@ -1,0 +1,131 @@
+// The item picker on its own: the table, its order and its buttons.
+#include "EditorTestSupport.h"
+
+#include "ui/Form_Items.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace editortest;
+
+namespace {
+
+class ItemFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetUpCatalogues(); }
+    void TearDown() override
+    {
+        delete Picker.data();
+        ProcessDeletions();
+    }
+
+    TItemForm* Open()
+    {
+        Picker = new TItemForm();
+        Picker->OnDone = [this](TItemForm* picker, bool cancelled) {
+            ++Calls;
+            Cancelled = cancelled;
+            Picked = picker->SelectedItem();
+        };
+        Picker->show();
+        return Picker;
+    }
+
+    QTableView* View() const { return Picker->findChild<QTableView*>("ItemView"); }
+    QPushButton* Button(const char* name) const { return Picker->findChild<QPushButton*>(name); }
+
+    std::vector<QString> Column(int column) const
+    {
+        std::vector<QString> texts;
+        for (int row = 0; row < View()->model()->rowCount(); ++row)
+            texts.push_back(View()->model()->index(row, column).data().toString());
+        return texts;
+    }
+
+    QPointer<TItemForm> Picker;
+    int Calls = 0;
+    bool Cancelled = false;
+    const TItem* Picked = nullptr;
+};
+
+TEST_F(ItemFormTest, RowsAreSortedByNameWithSlotsInBrackets)
+{
+    AddItem(909, "apple");
+    Open();
+    EXPECT_EQ(Picker->windowTitle(), "Items");
+    EXPECT_EQ(Column(0), (std::vector<QString>{"apple", "Buckler [2]", "Knife [3]", "Red Potion"}));
+    EXPECT_EQ(Column(1), (std::vector<QString>{"909", "2104", "1201", "501"}));
+    ASSERT_EQ(View()->model()->columnCount(), 6);
+    std::vector<QString> headers;
+    for (int column = 0; column < 6; ++column)
+        headers.push_back(View()->model()->headerData(column, Qt::Horizontal).toString());
+    EXPECT_EQ(headers, (std::vector<QString>{"Name", "ID", "Price", "Weight", "ATK", "DEF"}));
+    EXPECT_EQ(View()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Stretch);
+    EXPECT_EQ(View()->selectionModel()->selectedRows().value(0).row(), 0);
+}
+
+TEST_F(ItemFormTest, NumbersArePrintedAsUnsigned)
+{
+    ItemList.clear();
+    TItem* item = const_cast<TItem*>(AddItem(-1, "Odd", 0, -2));
+    item->Weight = 10;
+    item->ATK = -3;
+    item->DEF = 7;
+    Open();
+    std::vector<QString> row;
+    for (int column = 0; column < 6; ++column)
+        row.push_back(View()->model()->index(0, column).data().toString());
+    EXPECT_EQ(row, (std::vector<QString>{"Odd", "4294967295", "4294967294", "10", "4294967293", "7"}));
+}
+
+TEST_F(ItemFormTest, ClickingAHeaderDoesNotReorderTheRows)
+{
+    Open();
+    const auto before = Column(0);
+    QHeaderView* header = View()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    EXPECT_EQ(Column(0), before);
+}
+
+TEST_F(ItemFormTest, ApplyWithoutASelectedRowIsDisabled)
+{
+    Open();
+    View()->clearSelection();
+    EXPECT_FALSE(Button("ApplyButton")->isEnabled());
+    Click(Button("ApplyButton"));
+    EXPECT_EQ(Calls, 0);
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {},
+                      View()->visualRect(View()->model()->index(2, 3)).center());
+    ASSERT_TRUE(Button("ApplyButton")->isEnabled());
+    Click(Button("ApplyButton"));
+    EXPECT_EQ(Calls, 1);
+    EXPECT_FALSE(Cancelled);
+    ASSERT_NE(Picked, nullptr);
+    EXPECT_EQ(Picked->Name, "Red Potion");
+}
+
+TEST_F(ItemFormTest, AnEmptyCatalogueGivesAnEmptyTable)
+{
+    ItemList.clear();
+    Open();
+    EXPECT_EQ(View()->model()->rowCount(), 0);
+    EXPECT_FALSE(Button("ApplyButton")->isEnabled());
+    Click(Button("CancelButton"));
+    EXPECT_EQ(Calls, 1);
+    EXPECT_TRUE(Cancelled);
+    EXPECT_EQ(Picked, nullptr);
+}
+
+TEST_F(ItemFormTest, TheCloseBoxOnlyMinimises)
+{
+    Open();
+    Picker->close();
+    ProcessDeletions();
+    ASSERT_FALSE(Picker.isNull());
+    EXPECT_EQ(Calls, 0);
+    EXPECT_TRUE(Picker->isMinimized());
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include "ControlStrings.h"
+
+#include "QtText.h"
+#include "tasks/DTasks.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+constexpr int ObjectRole = Qt::UserRole;
+constexpr int GroupRole = Qt::UserRole + 1;
+
+QVariant ObjectData(const void* object)
+{
+    return QVariant::fromValue(reinterpret_cast<quintptr>(object));
+}
+
+const void* DataObject(const QVariant& data)
+{
+    return reinterpret_cast<const void*>(data.value<quintptr>());
+}
+
+// FillGroupList hands out the groups themselves; the combo keeps only their numbers.
+class TGroupComboStrings final : public TStrings {
+public:
+    explicit TGroupComboStrings(QComboBox* combo) : Combo_(combo) {}
+    void AddObject(const std::string& text, const void* object) override
+    {
+        const auto* group = static_cast<const TGroupTask*>(object);
+        Combo_->addItem(ToQ(text));
+        Combo_->setItemData(Combo_->count() - 1, group->GroupNumber, GroupRole);
+    }
+
+private:
+    QComboBox* Combo_;
+};
+
+} // namespace
+
+void TComboStrings::BeginUpdate()
+{
+    if (Depth_++ == 0)
+        WasBlocked_ = Combo_->blockSignals(true);
+}
+
+void TComboStrings::EndUpdate()
+{
+    if (--Depth_ == 0)
+        Combo_->blockSignals(WasBlocked_);
+}
+
+void TComboStrings::AddObject(const std::string& text, const void* object)
+{
+    Combo_->addItem(ToQ(text), ObjectData(object));
+}
+
+void TListStrings::AddObject(const std::string& text, const void* object)
+{
+    auto* item = new QListWidgetItem(ToQ(text), List_);
+    item->setData(ObjectRole, ObjectData(object));
+}
+
+const void* ComboObject(const QComboBox* combo, int index)
+{
+    if (index < 0 || index >= combo->count())
+        return nullptr;
+    return DataObject(combo->itemData(index, ObjectRole));
+}
+
+int IndexOfComboObject(const QComboBox* combo, const void* object)
+{
+    for (int i = 0; i < combo->count(); ++i)
+        if (ComboObject(combo, i) == object)
+            return i;
+    return -1;
+}
+
+const void* ListObject(const QListWidgetItem* item)
+{
+    return item ? DataObject(item->data(ObjectRole)) : nullptr;
+}
+
+int IndexOfListObject(const QListWidget* list, const void* object)
+{
+    for (int row = 0; row < list->count(); ++row)
+        if (ListObject(list->item(row)) == object)
+            return row;
+    return -1;
+}
+
+void FillGroupCombo(QComboBox* combo)
+{
+    const bool wasBlocked = combo->blockSignals(true);
+    TGroupComboStrings strings(combo);
+    TaskList.FillGroupList(strings);
+    combo->blockSignals(wasBlocked);
+}
+
+std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index)
+{
+    if (index < 0 || index >= combo->count())
+        return std::nullopt;
+    const QVariant number = combo->itemData(index, GroupRole);
+    if (!number.isValid())
+        return std::nullopt;
+    return number.toInt();
+}
+
+int IndexOfComboGroup(const QComboBox* combo, std::int32_t number)
+{
+    if (!TaskList.FindGroup(number))
+        return -1;
+    for (int i = 0; i < combo->count(); ++i)
+        if (ComboGroupNumber(combo, i) == number)
+            return i;
+    return -1;
+}
+
+std::vector<std::string> EditLines(const QPlainTextEdit* edit)
+{
+    const QTextDocument* document = edit->document();
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(document->blockCount()));
+    for (int i = 0; i < document->blockCount(); ++i)
+        lines.push_back(FromQ(document->findBlockByNumber(i).text()));
+    return lines;
+}
+
+void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines)
+{
+    QStringList text;
+    text.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines)
+        text << ToQ(line);
+    edit->setPlainText(text.join(QLatin1Char('\n')));
+}

@@ -1,0 +1,69 @@
+#pragma once
+// Fills the editors' pickers from the model's TStrings fillers and reads back what the user chose.
+// Every entry keeps the object it stands for as its item data. Groups are the exception: they are
+// kept by GroupNumber, because a group can be deleted from the tree while an editor still lists
+// it, and a number cannot dangle.
+
+#include "global/DCatalogues.h"
+
+#include <QComboBox>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+
+// Appends entries to a combo box. Its signals are held back while it is being filled.
+class TComboStrings final : public TStrings {
+public:
+    explicit TComboStrings(QComboBox* combo) : Combo_(combo) {}
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    void AddObject(const std::string& text, const void* object) override;
+
+private:
+    QComboBox* Combo_;
+    bool WasBlocked_ = false;
+    int Depth_ = 0;
+};
+
+// Appends entries to a list box.
+class TListStrings final : public TStrings {
+public:
+    explicit TListStrings(QListWidget* list) : List_(list) {}
+    void AddObject(const std::string& text, const void* object) override;
+
+private:
+    QListWidget* List_;
+};
+
+// The object of entry index (nullptr outside the list or for an entry without one).
+const void* ComboObject(const QComboBox* combo, int index);
+template <class T>
+const T* SelectedComboObject(const QComboBox* combo)
+{
+    return static_cast<const T*>(ComboObject(combo, combo->currentIndex()));
+}
+// The first entry whose object is object (nullptr finds an entry without one); -1 when none.
+int IndexOfComboObject(const QComboBox* combo, const void* object);
+
+const void* ListObject(const QListWidgetItem* item);
+// The row whose object is object, or -1.
+int IndexOfListObject(const QListWidget* list, const void* object);
+
+// Appends every group of TaskList (its Caption), each keeping its GroupNumber.
+void FillGroupCombo(QComboBox* combo);
+// The group number of entry index; nothing for an entry without a group or outside the list.
+std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index);
+// The entry of the group numbered number, or -1 when that group is not listed or no longer exists.
+int IndexOfComboGroup(const QComboBox* combo, std::int32_t number);
+
+// The lines of a plain-text control, one per paragraph, as the model's 8-bit text.
+std::vector<std::string> EditLines(const QPlainTextEdit* edit);
+// Replaces the text of a plain-text control by lines.
+void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines);
+

@@ -1,0 +1,46 @@
+#pragma once
+// The item picker: the whole item catalogue in a table, sorted by name; hands one item back to the
+// action editor that opened it.
+
+#include "global/DCatalogues.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TItemForm;
+}
+class TItemTableModel;
+
+class TItemForm : public QWidget {
+    Q_OBJECT
+public:
+    using TDoneHandler = std::function<void(TItemForm* picker, bool cancelled)>;
+
+    explicit TItemForm(QWidget* parent = nullptr);
+    ~TItemForm() override;
+
+    // The item handed back by Apply; nullptr before.
+    const TItem* SelectedItem() const { return SelectedItem_; }
+    // Called once when the picker ends by Apply or Cancel, just before it destroys itself.
+    TDoneHandler OnDone;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    const TItem* RowItem() const;
+    void UpdateApplyButton();
+    void ApplyButtonClick();
+    void CancelButtonClick();
+    void Finish(bool cancelled);
+
+    std::unique_ptr<Ui::TItemForm> Ui_;
+    TItemTableModel* Model_;
+    const TItem* SelectedItem_ = nullptr;
+    bool Ending_ = false;
+    bool Sized_ = false;
+};
