@@ -1,18 +1,17 @@
-// The editor: an empty frame until the windows arrive.
+// The editor. It reads its catalogues and its help file from the working directory.
 #include <QApplication>
-#include <QMainWindow>
-#include <QMdiArea>
 
-#include "ui/ChildWindows.h"
+#include "ui/Form_Main.h"
+#include "ui/Form_Splash.h"
+#include "ui/Startup.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QMainWindow frame;
-    auto* area = new QMdiArea(&frame);
-    frame.setCentralWidget(area);
-    SetChildHost(area);
-    frame.setWindowTitle(QStringLiteral("Vask's NPC Editor (0.9 Alpha) - No File Open"));
-    frame.showMaximized();
-    return app.exec();
+    InitModel();
+    StartEditor();
+    const int result = app.exec();
+    delete SplashForm;  // still there when the program ends within its first seconds
+    delete MainForm;
+    return result;
 }

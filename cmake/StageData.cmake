@@ -12,3 +12,22 @@ foreach(source ${NPC_DATA_FILES})
     list(APPEND NPC_STAGED_FILES ${target})
 endforeach()
 add_custom_target(stage-data ALL DEPENDS ${NPC_STAGED_FILES})
+
+# The help topics in data/help, compiled with chmcmd (Debian's fp-utils) into <build>/data/help.chm,
+# beside the catalogues, where the editor looks for it. chmcmd writes into its working directory
+# and finds the topics beside the project file, so the source tree stays clean.
+find_program(NPC_CHMCMD chmcmd)
+file(GLOB_RECURSE NPC_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/help/*)
+if(NPC_CHMCMD)
+    add_custom_command(OUTPUT ${NPC_STAGE_DIR}/help.chm
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${NPC_STAGE_DIR}
+        COMMAND ${NPC_CHMCMD} ${CMAKE_SOURCE_DIR}/data/help/help.hhp
+        WORKING_DIRECTORY ${NPC_STAGE_DIR}
+        DEPENDS ${NPC_HELP_SOURCES}
+        COMMENT "Compiling the help topics into data/help.chm"
+        VERBATIM)
+    add_custom_target(help-chm ALL DEPENDS ${NPC_STAGE_DIR}/help.chm)
+    add_dependencies(stage-data help-chm)
+else()
+    message(WARNING "chmcmd (package fp-utils) not found: the help file data/help.chm is not built")
+endif()

@@ -1,0 +1,174 @@
+#pragma once
+// What the frame window tests share (main window, NPC and header windows, help viewer): small
+// catalogues set up in place, a stand-in for the dialogs that answers from queues and records
+// what was shown, and user input on real widgets.
+
+#include "TestSupport.h"
+#include "global/DGlobal.h"
+#include "tasks/DActions.h"
+#include "tasks/DTasks.h"
+#include "ui/Dialogs.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QImage>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace frametest {
+
+inline void AddMap(const std::string& name, const std::string& file)
+{
+    MapList.push_back(std::make_unique<TMap>(TMap{name, file}));
+}
+
+// A sprite with a plain picture of its own colour, as the loader leaves it.
+inline void AddSprite(std::int32_t id, const std::string& name)
+{
+    QImage picture(SpriteImageWidth, SpriteImageHeight, QImage::Format_RGB32);
+    picture.fill(QColor::fromHsv((id * 37) % 360, 160, 200));
+    auto sprite = std::make_unique<TNPCImg>();
+    sprite->ID = id;
+    sprite->Name = name;
+    sprite->ImageIndex = NPCImages.Add(picture);
+    NPCImgList.push_back(std::move(sprite));
+    MinSpriteID = std::min(MinSpriteID, static_cast<std::uint32_t>(id));
+    MaxSpriteID = std::max(MaxSpriteID, static_cast<std::uint32_t>(id));
+}
+
+// Maps Geffen, Prontera (second, so that the default map is not simply the first) and Payon;
+// sprites 45 (Guide), 800 (Kafra) and 111 (Merchant), in that order; the action catalogue.
+inline void SetUpCatalogues()
+{
+    InitCatalogues();
+    AddMap("Geffen", "geffen.gat");
+    AddMap("Prontera", "prontera.gat");
+    AddMap("Payon", "payon.gat");
+    AddSprite(45, "Guide");
+    AddSprite(800, "Kafra");
+    AddSprite(111, "Merchant");
+    InitActions();
+}
+
+// Answers questions and file dialogs from queues and records everything shown. A dialog opened
+// without a prepared answer fails the test.
+class TFakeDialogs final : public TDialogs {
+public:
+    struct TShown {
+        QString Text;
+        QString Caption;
+    };
+
+    std::deque<TAnswer> Answers;
+    std::deque<QString> OpenNames;
+    std::deque<QString> SaveNames;
+    std::vector<TShown> Questions;
+    std::vector<TShown> Messages;
+    std::vector<QString> Errors;
+    int OpenDialogs = 0;
+    int SaveDialogs = 0;
+
+    TAnswer Question(QWidget*, const QString& text, const QString& caption) override
+    {
+        Questions.push_back({text, caption});
+        if (Answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return TAnswer::Cancel;
+        }
+        const TAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    void Message(QWidget*, const QString& text, const QString& caption) override
+    {
+        Messages.push_back({text, caption});
+    }
+    void Error(QWidget*, const QString& text) override { Errors.push_back(text); }
+    QString OpenProjectFileName(QWidget*) override { return Next(OpenNames, OpenDialogs, "open"); }
+    QString SaveProjectFileName(QWidget*) override { return Next(SaveNames, SaveDialogs, "save"); }
+    std::optional<QColor> ChooseColor(QWidget*, const QColor&) override
+    {
+        ADD_FAILURE() << "unexpected colour chooser";
+        return std::nullopt;
+    }
+
+private:
+    static QString Next(std::deque<QString>& names, int& count, const char* kind)
+    {
+        ++count;
+        if (names.empty()) {
+            ADD_FAILURE() << "unexpected " << kind << " dialog";
+            return {};
+        }
+        QString name = names.front();
+        names.pop_front();
+        return name;
+    }
+};
+
+// Installs a fresh TFakeDialogs for the life of the object and gives access to it.
+class TDialogsScope {
+public:
+    TDialogsScope()
+    {
+        auto dialogs = std::make_unique<TFakeDialogs>();
+        Fake_ = dialogs.get();
+        Previous_ = SetDialogs(std::move(dialogs));
+    }
+    ~TDialogsScope() { SetDialogs(std::move(Previous_)); }
+    TDialogsScope(const TDialogsScope&) = delete;
+    TDialogsScope& operator=(const TDialogsScope&) = delete;
+    TFakeDialogs* operator->() const { return Fake_; }
+    TFakeDialogs& operator*() const { return *Fake_; }
+
+private:
+    TFakeDialogs* Fake_;
+    std::unique_ptr<TDialogs> Previous_;
+};
+
+// Runs the deletions that windows scheduled for themselves.
+inline void ProcessDeletions()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+template <class T = QWidget>
+T* Child(const QObject* form, const char* name)
+{
+    T* child = form->findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        ADD_FAILURE() << "no control " << name;
+    return child;
+}
+
+inline void Click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Picks an entry the way the keyboard does: Home, then Down until it is reached.
+inline void PickEntry(QComboBox* combo, int index)
+{
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+}
+
+// Selects the whole text of a field, so that typing replaces it.
+inline void SelectAllOf(QWidget* field)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+}
+
+} // namespace frametest

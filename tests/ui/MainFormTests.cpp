@@ -1,0 +1,460 @@
+// The main window: its title, the unsaved-changes question on every road that discards a project,
+// the file commands and their failures, and the menu.
+#include "MainFrameFixture.h"
+
+#include "ui/Form_Editor.h"
+
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <filesystem>
+
+using namespace frametest;
+
+namespace {
+
+TEST_F(MainFrameTest, TheTitleFollowsTheProjectState)
+{
+    EXPECT_EQ(Title(), NoFileTitle);
+    ChangeTree();
+    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    Run("FileSaveAsItem");
+    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC"));
+    ChangeTree("Bye");
+    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC") + " [Modified]");
+    Dialogs->Answers.push_back(TAnswer::No);
+    Run("FileNewItem");
+    EXPECT_EQ(Title(), NoFileTitle);
+}
+
+TEST_F(MainFrameTest, NewOnAnUnchangedProjectAsksNothing)
+{
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    ChangeTree();
+    Run("FileSaveAsItem");
+    Run("FileNewItem");
+    EXPECT_TRUE(Dialogs->Questions.empty());
+    EXPECT_EQ(TaskTree.Count(), 1);
+    EXPECT_EQ(Title(), NoFileTitle);
+}
+
+// ---- The question, on every road --------------------------------------------------------
+
+enum class TRoad { New, Load, Exit, CloseBox };
+enum class TReply { Yes, YesThenCancelSaveAs, No, Cancel };
+
+struct TQueryCase {
+    TRoad Road;
+    TReply Reply;
+    bool Saved;  // the project has a file name before the change
+};
+
+std::string RoadName(TRoad road)
+{
+    switch (road) {
+    case TRoad::New: return "New";
+    case TRoad::Load: return "Load";
+    case TRoad::Exit: return "Exit";
+    case TRoad::CloseBox: return "CloseBox";
+    }
+    return {};
+}
+
+std::string ReplyName(TReply reply)
+{
+    switch (reply) {
+    case TReply::Yes: return "Yes";
+    case TReply::YesThenCancelSaveAs: return "YesThenCancelSaveAs";
+    case TReply::No: return "No";
+    case TReply::Cancel: return "Cancel";
+    }
+    return {};
+}
+
+void PrintTo(const TQueryCase& c, std::ostream* out)
+{
+    *out << RoadName(c.Road) << ", " << ReplyName(c.Reply) << (c.Saved ? ", saved before" : ", never saved");
+}
+
+class QuerySaveTest : public MainFrameTest, public ::testing::WithParamInterface<TQueryCase> {
+protected:
+    void Take(TRoad road)
+    {
+        switch (road) {
+        case TRoad::New: Run("FileNewItem"); break;
+        case TRoad::Load: Run("FileLoadItem"); break;
+        case TRoad::Exit: Run("FileExitItem"); break;
+        case TRoad::CloseBox: Frame->close(); break;
+        }
+    }
+
+    bool WentOn(TRoad road, const std::string& otherName) const
+    {
+        switch (road) {
+        case TRoad::New: return TaskTree.Count() == 1 && ProjectFileName.empty();
+        case TRoad::Load: return NPCInfo.Name == otherName;
+        case TRoad::Exit:
+        case TRoad::CloseBox: return Quits == 1;
+        }
+        return false;
+    }
+};
+
+TEST_P(QuerySaveTest, AnswersDecideWhetherTheCommandGoesOn)
+{
+    const TQueryCase& c = GetParam();
+    const std::string other = WriteOtherProject("Other");
+    if (c.Saved) {
+        Dialogs->SaveNames.push_back(QPathOf("mine.NPC"));
+        ChangeTree("First");
+        Run("FileSaveAsItem");
+        ASSERT_FALSE(Modified);
+    }
+    ChangeTree();
+    ASSERT_TRUE(Modified);
+    if (c.Road == TRoad::Load)
+        Dialogs->OpenNames.push_back(QString::fromStdString(other));
+    Dialogs->Answers.push_back(c.Reply == TReply::No ? TAnswer::No
+                               : c.Reply == TReply::Cancel ? TAnswer::Cancel
+                                                          : TAnswer::Yes);
+    if (!c.Saved && c.Reply == TReply::Yes)
+        Dialogs->SaveNames.push_back(QPathOf("mine.NPC"));
+    if (!c.Saved && c.Reply == TReply::YesThenCancelSaveAs)
+        Dialogs->SaveNames.push_back(QString());
+
+    Take(c.Road);
+
+    ASSERT_EQ(Dialogs->Questions.size(), 1u);
+    EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Project not Saved, Save first?"));
+    EXPECT_EQ(Dialogs->Questions[0].Caption, QStringLiteral("Not Saved"));
+    const bool savedNow = c.Reply == TReply::Yes;
+    const bool goesOn = c.Reply == TReply::Yes || c.Reply == TReply::No ||
+                        (c.Saved && c.Reply == TReply::YesThenCancelSaveAs);
+    EXPECT_EQ(WentOn(c.Road, "Other"), goesOn);
+    if (!goesOn) {
+        EXPECT_TRUE(Modified) << "the changes are still there";
+        EXPECT_EQ(TaskTree.Count(), c.Saved ? 3 : 2);
+    }
+    if (c.Reply == TReply::No && (c.Road == TRoad::Exit || c.Road == TRoad::CloseBox)) {
+        EXPECT_FALSE(Modified) << "No clears the modified state before the end";
+    }
+    if (savedNow || (c.Saved && c.Reply == TReply::YesThenCancelSaveAs)) {
+        ASSERT_TRUE(std::filesystem::exists(PathOf("mine.NPC")));
+        LoadProject(PathOf("mine.NPC"));
+        EXPECT_EQ(TaskTree.Count(), c.Saved ? 3 : 2) << "the changes went into the file";
+    }
+    if (c.Road == TRoad::CloseBox) {
+        EXPECT_EQ(TaskForm && TaskForm->Closing, goesOn);
+    }
+    EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+std::vector<TQueryCase> QueryCases()
+{
+    std::vector<TQueryCase> cases;
+    for (TRoad road : {TRoad::New, TRoad::Load, TRoad::Exit, TRoad::CloseBox})
+        for (TReply reply : {TReply::Yes, TReply::YesThenCancelSaveAs, TReply::No, TReply::Cancel})
+            for (bool saved : {false, true})
+                if (!(saved && reply == TReply::YesThenCancelSaveAs))
+                    cases.push_back({road, reply, saved});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, QuerySaveTest, ::testing::ValuesIn(QueryCases()),
+                         [](const ::testing::TestParamInfo<TQueryCase>& info) {
+                             return RoadName(info.param.Road) + ReplyName(info.param.Reply) +
+                                    (info.param.Saved ? "Saved" : "NeverSaved");
+                         });
+
+TEST_F(MainFrameTest, LoadAsksForTheFileBeforeTheQuestion)
+{
+    const std::string other = WriteOtherProject("Other");
+    ChangeTree();
+    Dialogs->OpenNames.push_back(QString());
+    Run("FileLoadItem");
+    EXPECT_EQ(Dialogs->OpenDialogs, 1);
+    EXPECT_TRUE(Dialogs->Questions.empty()) << "a cancelled open dialog asks nothing";
+    EXPECT_TRUE(Modified);
+
+    Dialogs->OpenNames.push_back(QString::fromStdString(other));
+    Dialogs->Answers.push_back(TAnswer::No);
+    Run("FileLoadItem");
+    EXPECT_EQ(NPCInfo.Name, "Other");
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + other);
+}
+
+TEST_F(MainFrameTest, ExitWithoutChangesEndsAtOnce)
+{
+    Run("FileExitItem");
+    EXPECT_EQ(Quits, 1);
+    EXPECT_TRUE(Dialogs->Questions.empty());
+}
+
+// ---- Save --------------------------------------------------------------------------------
+
+TEST_F(MainFrameTest, F5InAFreshProjectDoesNothing)
+{
+    QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F5);
+    EXPECT_EQ(Dialogs->SaveDialogs, 0);
+    EXPECT_TRUE(ProjectFileName.empty());
+    EXPECT_EQ(Title(), NoFileTitle);
+}
+
+TEST_F(MainFrameTest, F5InAModifiedProjectAsksForANameFromAnyWindow)
+{
+    ChangeTree();
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F5);
+    EXPECT_EQ(Dialogs->SaveDialogs, 1);
+    EXPECT_EQ(ProjectFileName, PathOf("shop.NPC"));
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes());
+
+    ChangeTree("Bye");
+    QTest::keyClick(TaskForm, Qt::Key_F5);
+    EXPECT_EQ(Dialogs->SaveDialogs, 1) << "a named project is saved without a dialog";
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes());
+}
+
+TEST_F(MainFrameTest, ACancelledSaveAsChangesNothing)
+{
+    ChangeTree();
+    Dialogs->SaveNames.push_back(QString());
+    Run("FileSaveAsItem");
+    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(ProjectFileName.empty());
+    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+}
+
+TEST_F(MainFrameTest, AFailedSaveLeavesTitleProjectAndFileAsTheyWere)
+{
+    ChangeTree();
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    Run("FileSaveAsItem");
+    const std::string onDisk = ReadBytes(PathOf("shop.NPC"));
+    ChangeTree("Bye");
+    const std::string title = Title();
+
+    Dialogs->SaveNames.push_back(QPathOf("no-such-folder/other.NPC"));
+    Run("FileSaveAsItem");
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("other.NPC")));
+    EXPECT_EQ(Title(), title);
+    EXPECT_EQ(ProjectFileName, PathOf("shop.NPC"));
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), onDisk);
+}
+
+TEST_F(MainFrameTest, ASaveThatFailsAfterYesStopsTheCommand)
+{
+    ChangeTree();
+    Dialogs->Answers.push_back(TAnswer::Yes);
+    Dialogs->SaveNames.push_back(QPathOf("no-such-folder/shop.NPC"));
+    Run("FileNewItem");
+    EXPECT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_EQ(TaskTree.Count(), 2) << "the project was not replaced";
+    EXPECT_TRUE(Modified);
+
+    Dialogs->Answers.push_back(TAnswer::Yes);
+    Dialogs->SaveNames.push_back(QPathOf("no-such-folder/shop.NPC"));
+    Frame->close();
+    EXPECT_EQ(Quits, 0);
+    EXPECT_TRUE(Frame->isVisible());
+}
+
+TEST_F(MainFrameTest, AFailedLoadLeavesTheProjectAsItWas)
+{
+    ChangeTree();
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    Run("FileSaveAsItem");
+    WriteBytes(PathOf("broken.NPC"), std::string("\x02\x01\x00\x00\x05", 5));
+    Dialogs->OpenNames.push_back(QPathOf("broken.NPC"));
+    Run("FileLoadItem");
+    EXPECT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_EQ(TaskTree.Count(), 2);
+    EXPECT_EQ(ProjectFileName, PathOf("shop.NPC"));
+    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC"));
+}
+
+// ---- Save Output -------------------------------------------------------------------------
+
+TEST_F(MainFrameTest, SaveOutputBeforeTheFirstSaveAsksForIt)
+{
+    ChangeTree();
+    Run("FileSaveOutputItem");
+    ASSERT_EQ(Dialogs->Messages.size(), 1u);
+    EXPECT_EQ(Dialogs->Messages[0].Text, QStringLiteral("Please Save this Project first."));
+    EXPECT_EQ(Dialogs->Messages[0].Caption, QStringLiteral("Save First"));
+    EXPECT_TRUE(std::filesystem::is_empty(Dir.Path()));
+}
+
+TEST_F(MainFrameTest, SaveOutputWritesTheScriptBesideTheProject)
+{
+    NPCInfo = TNPC{45, 150, 180, 5, 1, "Guide"};
+    NPCForm->ShowNPC();
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    ChangeTree("Bye");
+    Run("FileSaveAsItem");
+    WriteBytes(PathOf("shop.txt"), "an older script");
+    NPCInfo.X = 151;  // not saved: the output is what the project holds now
+    Run("FileSaveOutputItem");
+    EXPECT_TRUE(Dialogs->Messages.empty());
+    const std::string expected =
+        "//===== eAthena Script =======================================\r\n"
+        "//= <Name> Script\r\n"
+        "//= Created with Vask's NPC Editor 0.9 Alpha\r\n"
+        "//===== By: ==================================================\r\n"
+        "//= <Author> (1.0)\r\n"
+        "//===== Current Version: =====================================\r\n"
+        "//= 1.0\r\n"
+        "//===== Compatible With: =====================================\r\n"
+        "//= Any eAthena Version; RO Episode XX\r\n"
+        "//===== Description: =========================================\r\n"
+        "//= <Description>\r\n"
+        "//===== Additional Comments: =================================\r\n"
+        "//= <Version History and Comments>\r\n"
+        "//============================================================\r\n"
+        "\r\n"
+        "prontera.gat,151,180,5\tscript\tGuide\t45,{\r\n"
+        "\tL0:\r\n"
+        "\t\tL1:\r\n"
+        "}\r\n";
+    EXPECT_EQ(ReadBytes(PathOf("shop.txt")), expected);
+    ASSERT_NE(EditorForm, nullptr) << "the output window shows what was written";
+    EXPECT_EQ(JoinScriptLines(EditorForm->ScriptLines()), expected);
+}
+
+TEST_F(MainFrameTest, SaveOutputBesideAProjectWithoutExtensionInADottedFolder)
+{
+    std::filesystem::create_directory(Dir / "my.scripts");
+    Dialogs->SaveNames.push_back(QPathOf("my.scripts/healer"));
+    ChangeTree();
+    Run("FileSaveAsItem");
+    Run("FileSaveOutputItem");
+    EXPECT_TRUE(std::filesystem::exists(Dir / "my.scripts" / "healer.txt"));
+    EXPECT_FALSE(std::filesystem::exists(Dir / "my.txt"));
+}
+
+TEST_F(MainFrameTest, SaveOutputOfAnNPCWithoutMapShowsTheProblemAndWritesNothing)
+{
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    ChangeTree();
+    Run("FileSaveAsItem");
+    WriteBytes(PathOf("shop.txt"), "the last good script");
+    NPCInfo.MapIndex = -1;
+    Run("FileSaveOutputItem");
+    ASSERT_EQ(Dialogs->Messages.size(), 1u);
+    EXPECT_TRUE(Dialogs->Messages[0].Text.contains(QString::fromLatin1(NoMapProblem)));
+    EXPECT_EQ(ReadBytes(PathOf("shop.txt")), "the last good script");
+}
+
+TEST_F(MainFrameTest, AFailedOutputWriteIsReported)
+{
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    ChangeTree();
+    Run("FileSaveAsItem");
+    std::filesystem::create_directory(Dir / "shop.txt");  // a folder where the file should go
+    Run("FileSaveOutputItem");
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("shop.txt")));
+}
+
+struct TOutputNameCase {
+    const char* Project;
+    const char* Output;
+};
+
+void PrintTo(const TOutputNameCase& c, std::ostream* out)
+{
+    *out << c.Project;
+}
+
+class OutputFileNameTest : public ::testing::TestWithParam<TOutputNameCase> {};
+
+TEST_P(OutputFileNameTest, ReplacesOrAppendsTheExtension)
+{
+    EXPECT_EQ(OutputFileName(GetParam().Project), GetParam().Output);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, OutputFileNameTest,
+    ::testing::Values(TOutputNameCase{"/npc/shop.NPC", "/npc/shop.txt"},
+                      TOutputNameCase{"/npc/shop", "/npc/shop.txt"},
+                      TOutputNameCase{"/npc/my.scripts/shop", "/npc/my.scripts/shop.txt"},
+                      TOutputNameCase{"/npc/shop.backup.NPC", "/npc/shop.backup.txt"},
+                      TOutputNameCase{"shop.npc", "shop.txt"},
+                      TOutputNameCase{"/npc/shop.", "/npc/shop.txt"},
+                      TOutputNameCase{"/npc/.NPC", "/npc/.txt"}));
+
+// ---- Menu --------------------------------------------------------------------------------
+
+struct TMenuCase {
+    const char* Menu;
+    const char* Title;
+    const char* Item;
+    const char* Caption;
+    const char* Shortcut;
+};
+
+void PrintTo(const TMenuCase& c, std::ostream* out)
+{
+    *out << c.Item;
+}
+
+class MenuTest : public MainFrameTest, public ::testing::WithParamInterface<TMenuCase> {};
+
+TEST_P(MenuTest, EntryHasItsCaptionAndShortcut)
+{
+    const TMenuCase& entry = GetParam();
+    auto* menu = Child<QMenu>(Frame, entry.Menu);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), QString::fromLatin1(entry.Title));
+    EXPECT_TRUE(Child<QMenuBar>(Frame, "MainMenu")->actions().contains(menu->menuAction()));
+    QAction* action = Command(entry.Item);
+    ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(menu->actions().contains(action));
+    EXPECT_EQ(action->text(), QString::fromLatin1(entry.Caption));
+    EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(entry.Shortcut)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, MenuTest,
+    ::testing::Values(TMenuCase{"FileMenu", "&File", "FileNewItem", "&New", ""},
+                      TMenuCase{"FileMenu", "&File", "FileLoadItem", "&Load", "F6"},
+                      TMenuCase{"FileMenu", "&File", "FileSaveItem", "&Save", "F5"},
+                      TMenuCase{"FileMenu", "&File", "FileSaveAsItem", "Save &As...", ""},
+                      TMenuCase{"FileMenu", "&File", "FileSaveOutputItem", "Sa&ve Output", ""},
+                      TMenuCase{"FileMenu", "&File", "FileExitItem", "E&xit", ""},
+                      TMenuCase{"ViewMenu", "&View", "ViewCascadeItem", "&Cascade", ""},
+                      TMenuCase{"ViewMenu", "&View", "ViewTileHorizontalItem", "Tile &Horizontal", ""},
+                      TMenuCase{"ViewMenu", "&View", "ViewTileVerticalItem", "Tile &Vertical", ""},
+                      TMenuCase{"WindowsMenu", "&Windows", "WinOutputItem", "&Output", "F9"},
+                      TMenuCase{"WindowsMenu", "&Windows", "WinNPCInfoItem", "&NPC Info", ""},
+                      TMenuCase{"WindowsMenu", "&Windows", "WinHeaderInfoItem", "Header Info", ""},
+                      TMenuCase{"WindowsMenu", "&Windows", "WinTaskItem", "&Tasks", ""},
+                      TMenuCase{"HelpMenu", "&Help", "HelpIntroItem", "&Introduction", ""},
+                      TMenuCase{"HelpMenu", "&Help", "HelpRefItem", "&Reference", ""},
+                      TMenuCase{"HelpMenu", "&Help", "HelpTutItem", "&Tutorials", ""},
+                      TMenuCase{"HelpMenu", "&Help", "HelpAboutItem", "&About", ""}));
+
+TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
+{
+    const auto texts = [this](const char* menu) {
+        QStringList list;
+        for (QAction* action : Child<QMenu>(Frame, menu)->actions())
+            list << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return list;
+    };
+    EXPECT_EQ(texts("FileMenu"), (QStringList{"&New", "&Load", "&Save", "Save &As...", "Sa&ve Output", "-", "E&xit"}));
+    EXPECT_EQ(texts("HelpMenu"), (QStringList{"&Introduction", "&Reference", "&Tutorials", "-", "&About"}));
+    QStringList bar;
+    for (QAction* action : Child<QMenuBar>(Frame, "MainMenu")->actions())
+        bar << action->text();
+    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Windows", "&Help"}));
+}
+
+} // namespace

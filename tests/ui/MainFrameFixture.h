@@ -1,0 +1,77 @@
+#pragma once
+// The editor's windows as start-up leaves them (frame, task tree, NPC window), on small catalogues
+// set up in place, with the dialogs answered by a TFakeDialogs and the program's end recorded
+// instead of carried out.
+
+#include "FrameTestSupport.h"
+
+#include "tasks/DFiles.h"
+#include "ui/Form_Main.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_Tasks.h"
+#include "ui/Startup.h"
+
+#include <QAction>
+#include <QPointer>
+
+namespace frametest {
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetUpCatalogues();
+        MainForm = new TMainForm();
+        Frame = MainForm;
+        MainForm->QuitApplication = [this] { ++Quits; };
+        MainForm->show();
+        TaskForm = new TTaskForm();
+        NPCForm = new TNPCForm();
+        NPCForm->Place();
+        MainForm->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
+    }
+
+    void TearDown() override
+    {
+        delete Frame.data();
+        ProcessDeletions();
+    }
+
+    QAction* Command(const char* name) const { return Child<QAction>(Frame, name); }
+    void Run(const char* name) const { Command(name)->trigger(); }
+
+    // A change through the task tree window: a new group under "Start".
+    void ChangeTree(const std::string& caption = "Shop")
+    {
+        TaskTree.Select(TaskTree.GetFirstNode());
+        TaskForm->AddTaskNode(std::make_unique<TGroupTask>(caption), false);
+    }
+
+    std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
+    QString QPathOf(const std::string& name) const { return QString::fromStdString(PathOf(name)); }
+
+    // A project file holding only "Start" and an NPC of that name, saved outside the editor's
+    // state.
+    std::string WriteOtherProject(const std::string& npcName)
+    {
+        const TNPC kept = NPCInfo;
+        NPCInfo.Name = npcName;
+        const std::string bytes = SaveProjectBytes();
+        NPCInfo = kept;
+        const std::string path = PathOf(npcName + ".NPC");
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    std::string Title() const { return Frame->windowTitle().toStdString(); }
+
+    TDialogsScope Dialogs;
+    TTempDir Dir;
+    QPointer<TMainForm> Frame;
+    int Quits = 0;
+};
+
+inline const std::string NoFileTitle = "Vask's NPC Editor (0.9 Alpha) - No File Open";
+
+} // namespace frametest

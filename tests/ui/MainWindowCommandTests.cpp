@@ -1,0 +1,237 @@
+// The main window's window, view and help commands, and the About box.
+#include "MainFrameFixture.h"
+
+#include "ui/Form_About.h"
+#include "ui/Form_Editor.h"
+#include "ui/Form_Header.h"
+#include "ui/HelpViewer.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <algorithm>
+
+using namespace frametest;
+
+namespace {
+
+class WindowCommandTest : public MainFrameTest {
+protected:
+    QMdiSubWindow* FrameOf(QWidget* form) const { return qobject_cast<QMdiSubWindow*>(form->parentWidget()); }
+};
+
+TEST_F(WindowCommandTest, EveryWindowIsAChildOfTheFrame)
+{
+    Run("WinOutputItem");
+    Run("WinHeaderInfoItem");
+    Run("HelpAboutItem");
+    for (QWidget* form : std::initializer_list<QWidget*>{TaskForm, NPCForm, EditorForm, HeaderForm, AboutForm}) {
+        ASSERT_NE(form, nullptr);
+        ASSERT_NE(FrameOf(form), nullptr) << form->windowTitle().toStdString();
+        EXPECT_EQ(FrameOf(form)->mdiArea(), Frame->ClientArea());
+    }
+}
+
+TEST_F(WindowCommandTest, TheNPCWindowSitsTopLeftWithItsFixedSize)
+{
+    QMdiSubWindow* frame = FrameOf(NPCForm);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->pos(), QPoint(0, 0));
+    EXPECT_EQ(NPCForm->size(), QSize(400, 88));
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(WindowCommandTest, HeaderInfoTwiceShowsTheSameWindowWithoutRefillingIt)
+{
+    Run("WinHeaderInfoItem");
+    QPointer<THeaderForm> first = HeaderForm;
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first->size(), QSize(400, 400));
+    auto* author = Child<QLineEdit>(first, "AuthorEdit");
+    author->setText(QStringLiteral("typed, not applied"));
+    HeaderInfo.Author = "changed behind its back";
+    Run("WinHeaderInfoItem");
+    EXPECT_EQ(HeaderForm, first.data());
+    EXPECT_EQ(author->text(), QStringLiteral("typed, not applied"));
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(first));
+}
+
+TEST_F(WindowCommandTest, HeaderInfoAfterClosingMakesAFreshWindow)
+{
+    Run("WinHeaderInfoItem");
+    QPointer<THeaderForm> first = HeaderForm;
+    Click(Child<QPushButton>(first, "CancelButton"));
+    ProcessDeletions();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(HeaderForm, nullptr);
+    EXPECT_TRUE(Frame->ClientArea()->subWindowList().size() == 2) << "its child window went too";
+    HeaderInfo.Author = "Vask";
+    Run("WinHeaderInfoItem");
+    ASSERT_NE(HeaderForm, nullptr);
+    EXPECT_EQ(Child<QLineEdit>(HeaderForm, "AuthorEdit")->text(), QStringLiteral("Vask"));
+}
+
+TEST_F(WindowCommandTest, TheHeaderWindowAppliesToTheProjectCurrentWhenApplied)
+{
+    Run("WinHeaderInfoItem");
+    Child<QLineEdit>(HeaderForm, "NameEdit")->setText(QStringLiteral("Kept"));
+    Run("FileNewItem");
+    Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
+    EXPECT_EQ(HeaderInfo.ScriptName, "Kept");
+    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+}
+
+TEST_F(WindowCommandTest, NPCInfoBringsBackTheMinimisedWindow)
+{
+    NPCForm->close();
+    EXPECT_TRUE(FrameOf(NPCForm)->isMinimized());
+    Run("WinNPCInfoItem");
+    EXPECT_FALSE(FrameOf(NPCForm)->isMinimized());
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(NPCForm));
+}
+
+TEST_F(WindowCommandTest, TasksBringsTheTreeWindowToTheFront)
+{
+    Run("WinNPCInfoItem");
+    Run("WinTaskItem");
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(TaskForm));
+}
+
+TEST_F(WindowCommandTest, F9ShowsTheCurrentScriptFromAnyWindow)
+{
+    if (EditorForm)
+        EditorForm->close();
+    ProcessDeletions();
+    NPCInfo.Name = "Guide";
+    QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F9);
+    ASSERT_NE(EditorForm, nullptr);
+    const auto& lines = EditorForm->ScriptLines();
+    ASSERT_GE(lines.size(), 16u);
+    EXPECT_EQ(lines[15], "prontera.gat,0,0,1\tscript\tGuide\t45,{");
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(EditorForm));
+}
+
+TEST_F(WindowCommandTest, TilingHorizontallyStacksAndVerticallyPlacesSideBySide)
+{
+    Run("WinOutputItem");
+    Run("WinHeaderInfoItem");
+    NPCForm->close();  // minimised windows keep their place
+    const auto open = [this] {
+        QList<QMdiSubWindow*> windows;
+        for (QMdiSubWindow* window : Frame->ClientArea()->subWindowList())
+            if (!window->isMinimized())
+                windows << window;
+        return windows;
+    };
+    ASSERT_EQ(open().size(), 3);
+    const QRect area = Frame->ClientArea()->viewport()->rect();
+
+    Run("ViewTileHorizontalItem");
+    QList<int> tops;
+    for (QMdiSubWindow* window : open()) {
+        EXPECT_EQ(window->x(), 0);
+        EXPECT_EQ(window->width(), area.width());
+        tops << window->y();
+    }
+    std::sort(tops.begin(), tops.end());
+    EXPECT_EQ(tops, (QList<int>{0, area.height() / 3, area.height() * 2 / 3}));
+
+    Run("ViewTileVerticalItem");
+    QList<int> lefts;
+    for (QMdiSubWindow* window : open()) {
+        EXPECT_EQ(window->y(), 0);
+        EXPECT_EQ(window->height(), area.height());
+        lefts << window->x();
+    }
+    std::sort(lefts.begin(), lefts.end());
+    EXPECT_EQ(lefts, (QList<int>{0, area.width() / 3, area.width() * 2 / 3}));
+}
+
+TEST_F(WindowCommandTest, TheAboutBoxShowsCreditsAndTheVersion)
+{
+    Run("HelpAboutItem");
+    QPointer<TAboutForm> about = AboutForm;
+    ASSERT_FALSE(about.isNull());
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(about->size(), QSize(400, 200));
+    auto* memo = Child<QTextEdit>(about, "AboutMemo");
+    EXPECT_TRUE(memo->isReadOnly());
+    const QStringList lines = memo->toPlainText().split(u'\n');
+    ASSERT_EQ(lines.size(), 6);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(lines[i].isEmpty()) << "credit line " << i;
+    EXPECT_EQ(lines[4], QString());
+    EXPECT_EQ(lines[5], QStringLiteral("Version: 0.9 Alpha"));
+    EXPECT_EQ(memo->document()->defaultTextOption().alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    auto* ok = Child<QPushButton>(about, "OKButton");
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_TRUE(ok->font().bold());
+
+    Run("HelpAboutItem");
+    EXPECT_EQ(AboutForm, about.data()) << "at most one";
+    Click(ok);
+    ProcessDeletions();
+    EXPECT_TRUE(about.isNull());
+    EXPECT_EQ(AboutForm, nullptr);
+}
+
+TEST_F(WindowCommandTest, EnterClosesTheAboutBox)
+{
+    Run("HelpAboutItem");
+    QPointer<TAboutForm> about = AboutForm;
+    QTest::keyClick(Child<QTextEdit>(about, "AboutMemo"), Qt::Key_Return);
+    ProcessDeletions();
+    EXPECT_TRUE(about.isNull());
+}
+
+// ---- Help ----------------------------------------------------------------------------------
+
+QString BuiltHelpFile()
+{
+    return QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../data/help.chm"))
+        .absoluteFilePath();
+}
+
+struct THelpCase {
+    const char* Item;
+    const char* Topic;
+};
+
+void PrintTo(const THelpCase& c, std::ostream* out)
+{
+    *out << c.Item;
+}
+
+class HelpCommandTest : public MainFrameTest, public ::testing::WithParamInterface<THelpCase> {};
+
+TEST_P(HelpCommandTest, OpensItsTopic)
+{
+    if (!QFileInfo::exists(BuiltHelpFile()))
+        GTEST_SKIP() << "help.chm was not built (chmcmd of fp-utils missing at configure time)";
+    Frame->HelpFileName = BuiltHelpFile();
+    Run(GetParam().Item);
+    EXPECT_TRUE(Dialogs->Errors.empty());
+    ASSERT_NE(Frame->HelpViewer(), nullptr);
+    EXPECT_TRUE(Frame->HelpViewer()->isVisible());
+    EXPECT_EQ(Frame->HelpViewer()->CurrentTopic(), QString::fromLatin1(GetParam().Topic));
+}
+
+INSTANTIATE_TEST_SUITE_P(Topics, HelpCommandTest,
+                         ::testing::Values(THelpCase{"HelpIntroItem", "/introduction/intro.html"},
+                                           THelpCase{"HelpRefItem", "/reference/actions.html"},
+                                           THelpCase{"HelpTutItem", "/tutorials/actions/1.html"}));
+
+TEST_F(MainFrameTest, AMissingHelpFileShowsAnErrorBox)
+{
+    Frame->HelpFileName = QPathOf("help.chm");
+    Run("HelpIntroItem");
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("help.chm"))) << Dialogs->Errors[0].toStdString();
+    EXPECT_TRUE(Frame->isVisible());
+}
+
+} // namespace

@@ -1,0 +1,457 @@
+// The NPC information window and the sprite browser, driven through their controls.
+#include "FrameTestSupport.h"
+
+#include "tasks/DFiles.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_NPCBrowser.h"
+#include "ui/SpinField.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+
+using namespace frametest;
+
+namespace {
+
+class NPCFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetUpCatalogues();
+        NewProject();
+        CreateForm();
+    }
+
+    void TearDown() override
+    {
+        delete Form.data();
+        ProcessDeletions();
+    }
+
+    void CreateForm()
+    {
+        Form = new TNPCForm();
+        NPCForm = Form;
+        Form->show();
+        Form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
+    }
+
+    TSpinField* Field(const char* name) const { return Child<TSpinField>(Form, name); }
+    QLineEdit* NameEdit() const { return Child<QLineEdit>(Form, "NameEdit"); }
+    QComboBox* Combo(const char* name) const { return Child<QComboBox>(Form, name); }
+    QPushButton* BrowseButton() const { return Child<QPushButton>(Form, "BrowseButton"); }
+    QLabel* IDLabel() const { return Child<QLabel>(Form, "IDLabel"); }
+
+    // Gives the field the focus with all its text selected, as tabbing into it does.
+    void Enter(QWidget* field)
+    {
+        field->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QWidget* focus = QApplication::focusWidget();
+        EXPECT_TRUE(focus == field || field->isAncestorOf(focus)) << "the window has no focus";
+    }
+
+    void Leave() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+
+    TNPCBrowserForm* OpenBrowser()
+    {
+        Click(BrowseButton());
+        return Form->Browser();
+    }
+
+    QPointer<TNPCForm> Form;
+};
+
+TEST_F(NPCFormTest, ShowsTheDefaultRecordWithoutMarkingTheProjectModified)
+{
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("NPC Information"));
+    EXPECT_EQ(Form->size(), QSize(400, 88));
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("45"));
+    EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("0"));
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("North"));
+    EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Prontera"));
+    EXPECT_EQ(Combo("MapCombo")->count(), 3);
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(NPCFormTest, TypingIntoXStoresEveryKeystroke)
+{
+    Enter(Field("XEdit"));
+    QTest::keyClick(Field("XEdit"), Qt::Key_1);
+    EXPECT_EQ(NPCInfo.X, 1);
+    EXPECT_TRUE(Modified);
+    QTest::keyClick(Field("XEdit"), Qt::Key_2);
+    EXPECT_EQ(NPCInfo.X, 12);
+}
+
+TEST_F(NPCFormTest, ClearingYStoresZero)
+{
+    NPCInfo.Y = 7;
+    Form->ShowNPC();
+    Enter(Field("YEdit"));
+    QTest::keyClick(Field("YEdit"), Qt::Key_Delete);
+    EXPECT_EQ(Field("YEdit")->text(), QString());
+    EXPECT_EQ(NPCInfo.Y, 0);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(NPCFormTest, TextThatIsNotAnIntegerReadsAsTheMinimum)
+{
+    Enter(Field("XEdit"));
+    QTest::keyClicks(Field("XEdit"), QStringLiteral("-"));
+    EXPECT_EQ(NPCInfo.X, 0);
+    QTest::keyClicks(Field("XEdit"), QStringLiteral("3"));
+    EXPECT_EQ(NPCInfo.X, -3);
+    QTest::keyClicks(Field("XEdit"), QStringLiteral(".5"));
+    EXPECT_EQ(NPCInfo.X, 0) << "-3.5 is no integer";
+    Enter(Field("YEdit"));
+    QTest::keyClicks(Field("YEdit"), QStringLiteral("99999999999"));
+    EXPECT_EQ(NPCInfo.Y, 0) << "beyond 32 bits";
+}
+
+TEST_F(NPCFormTest, OnlyDigitsSignsAndTheSeparatorCanBeTyped)
+{
+    Enter(Field("XEdit"));
+    QTest::keyClicks(Field("XEdit"), QStringLiteral("4x2 "));
+    EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("42"));
+    EXPECT_EQ(NPCInfo.X, 42);
+}
+
+TEST_F(NPCFormTest, ArrowKeysStepAndStore)
+{
+    Enter(Field("YEdit"));
+    QTest::keyClick(Field("YEdit"), Qt::Key_Up);
+    QTest::keyClick(Field("YEdit"), Qt::Key_Up);
+    EXPECT_EQ(NPCInfo.Y, 2);
+    QTest::keyClick(Field("YEdit"), Qt::Key_Down);
+    EXPECT_EQ(NPCInfo.Y, 1);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(NPCFormTest, SpriteStepsStayInTheRange)
+{
+    NPCInfo.SpriteID = 800;
+    Form->ShowNPC();
+    Enter(Field("IDEdit"));
+    QTest::keyClick(Field("IDEdit"), Qt::Key_Up);
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
+    QTest::keyClick(Field("IDEdit"), Qt::Key_Down);
+    EXPECT_EQ(NPCInfo.SpriteID, 799) << "in range, although no sprite has it (yet)";
+    Leave();
+    EXPECT_EQ(NPCInfo.SpriteID, 45);
+}
+
+struct TSpriteCase {
+    const char* Typed;
+    std::vector<std::int32_t> WhileTyping;
+    std::int32_t AfterLeaving;
+};
+
+void PrintTo(const TSpriteCase& c, std::ostream* out)
+{
+    *out << "typing " << c.Typed;
+}
+
+class NPCSpriteFieldTest : public NPCFormTest, public ::testing::WithParamInterface<TSpriteCase> {};
+
+TEST_P(NPCSpriteFieldTest, TypingStoresEachStepAndLeavingCorrects)
+{
+    const TSpriteCase& typed = GetParam();
+    Enter(Field("IDEdit"));
+    std::vector<std::int32_t> stored;
+    for (const char key : std::string(typed.Typed)) {
+        QTest::keyClicks(Field("IDEdit"), QString(QChar::fromLatin1(key)));
+        stored.push_back(NPCInfo.SpriteID);
+    }
+    EXPECT_EQ(stored, typed.WhileTyping);
+    Leave();
+    EXPECT_EQ(NPCInfo.SpriteID, typed.AfterLeaving);
+    EXPECT_EQ(Field("IDEdit")->text(), QString::number(typed.AfterLeaving));
+    EXPECT_TRUE(Modified);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corrections, NPCSpriteFieldTest,
+                         ::testing::Values(TSpriteCase{"50", {5, 50}, 45},
+                                           TSpriteCase{"900", {9, 90, 900}, 45},
+                                           TSpriteCase{"111", {1, 11, 111}, 111},
+                                           TSpriteCase{"800", {8, 80, 800}, 800}));
+
+TEST_F(NPCFormTest, TabbingThroughTheSpriteFieldMarksTheProjectModified)
+{
+    Field("IDEdit")->setFocus(Qt::TabFocusReason);
+    ASSERT_FALSE(Modified);
+    Leave();
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(NPCInfo.SpriteID, 45);
+}
+
+TEST_F(NPCFormTest, KeyboardOrderFollowsTheRows)
+{
+    const char* const order[] = {"NameEdit", "XEdit",  "YEdit",        "DirCombo",
+                                 "MapCombo", "IDEdit", "BrowseButton", "NameEdit"};
+    NameEdit()->setFocus(Qt::TabFocusReason);
+    for (const char* name : order) {
+        QWidget* control = Child(Form, name);
+        QWidget* focus = QApplication::focusWidget();
+        // A spin field hands the focus to its own line edit.
+        EXPECT_TRUE(focus == control || control->isAncestorOf(focus)) << name;
+        Leave();
+    }
+}
+
+TEST_F(NPCFormTest, ChoosingSouthWestStoresSix)
+{
+    PickEntry(Combo("DirCombo"), 5);
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("South West"));
+    EXPECT_EQ(NPCInfo.Direction, 6);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(NPCFormTest, ChoosingAMapStoresItsIndexAndTheWholeRecord)
+{
+    Enter(NameEdit());
+    QTest::keyClicks(NameEdit(), QStringLiteral("Guard"));
+    SetModified(false);
+    PickEntry(Combo("MapCombo"), 2);
+    EXPECT_EQ(NPCInfo.MapIndex, 2);
+    EXPECT_EQ(NPCInfo.Name, "Guard");
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(NPCFormTest, ShowNPCFillsEveryControlAndStoresNothing)
+{
+    NPCInfo = TNPC{111, 150, 180, 3, 0, "Guide"};
+    const TNPC shown = NPCInfo;
+    Form->ShowNPC();
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("East"));
+    EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Geffen"));
+    EXPECT_EQ(NameEdit()->text(), QStringLiteral("Guide"));
+    EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("150"));
+    EXPECT_EQ(Field("YEdit")->text(), QStringLiteral("180"));
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("111"));
+    EXPECT_EQ(NPCInfo, shown);
+    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(NPCUpdating);
+}
+
+TEST_F(NPCFormTest, AnOutOfRangeSpriteIsClampedForDisplayOnly)
+{
+    NPCInfo.SpriteID = 5000;
+    Form->ShowNPC();
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
+    EXPECT_EQ(NPCInfo.SpriteID, 5000);
+}
+
+TEST_F(NPCFormTest, NewAndLoadRefreshTheControlsWithoutMarkingModified)
+{
+    NPCInfo = TNPC{800, 10, 20, 7, 2, "Kafra"};
+    const std::string saved = SaveProjectBytes();
+    NewProject();
+    EXPECT_EQ(NameEdit()->text(), QString());
+    EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Prontera"));
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("45"));
+    EXPECT_FALSE(Modified);
+
+    LoadProjectBytes("kafra.NPC", saved);
+    EXPECT_EQ(NameEdit()->text(), QStringLiteral("Kafra"));
+    EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("10"));
+    EXPECT_EQ(Field("YEdit")->text(), QStringLiteral("20"));
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("West"));
+    EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Payon"));
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(NPCFormTest, ANameKeepsEveryByte)
+{
+    Enter(NameEdit());
+    QTest::keyClicks(NameEdit(), QStringLiteral("J"));
+    QTest::sendKeyEvent(QTest::Click, NameEdit(), Qt::Key_Odiaeresis, QString(QChar(0xF6)), Qt::NoModifier);
+    QTest::keyClicks(NameEdit(), QStringLiteral("rg's"));
+    EXPECT_EQ(NPCInfo.Name, "J\xF6rg's");
+}
+
+TEST_F(NPCFormTest, TheCloseBoxOnlyMinimises)
+{
+    Form->close();
+    ProcessDeletions();
+    ASSERT_FALSE(Form.isNull());
+    EXPECT_TRUE(Form->isMinimized());
+}
+
+// ---- Browsing ----------------------------------------------------------------------------
+
+TEST_F(NPCFormTest, TheBrowserListsEverySpriteWithItsPicture)
+{
+    TNPCBrowserForm* browser = OpenBrowser();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->windowTitle(), QStringLiteral("NPC Browser"));
+    auto* list = Child<QListWidget>(browser, "NPCListView");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("45 (Guide)"));
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("800 (Kafra)"));
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("111 (Merchant)"));
+    EXPECT_EQ(list->viewMode(), QListView::IconMode);
+    EXPECT_EQ(list->iconSize(), QSize(100, 128));
+    const QImage icon = list->item(1)->icon().pixmap(QSize(100, 128)).toImage();
+    EXPECT_EQ(icon.size(), QSize(100, 128));
+    EXPECT_EQ(icon.pixelColor(50, 64), NPCImages.At(1).pixelColor(50, 64));
+}
+
+TEST_F(NPCFormTest, TheBrowserSelectsTheCurrentSprite)
+{
+    NPCInfo.SpriteID = 111;
+    Form->ShowNPC();
+    TNPCBrowserForm* browser = OpenBrowser();
+    auto* list = Child<QListWidget>(browser, "NPCListView");
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(browser->SelectedImg(), FindNPCImg(111));
+}
+
+TEST_F(NPCFormTest, BrowsingAnUnknownSpriteSelectsTheFirstRowAndCancelChangesNothing)
+{
+    // A project can hold a sprite the catalogue lacks; typing one is corrected when the field is
+    // left, which clicking "Browse" does.
+    NPCInfo.SpriteID = 500;
+    Form->ShowNPC();
+    const TNPC before = NPCInfo;
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    ASSERT_FALSE(browser.isNull());
+    EXPECT_FALSE(BrowseButton()->isEnabled()) << "one browser at a time";
+    EXPECT_EQ(Child<QListWidget>(browser, "NPCListView")->currentRow(), 0);
+
+    Click(Child<QPushButton>(browser, "CancelButton"));
+    ProcessDeletions();
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_TRUE(BrowseButton()->isEnabled());
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));
+    EXPECT_EQ(NPCInfo, before);
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(NPCFormTest, ApplyTakesTheChosenSprite)
+{
+    NPCInfo.SpriteID = 111;
+    Form->ShowNPC();
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    auto* list = Child<QListWidget>(browser, "NPCListView");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    Click(Child<QPushButton>(browser, "ApplyButton"));
+    ProcessDeletions();
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("45"));
+    EXPECT_EQ(NPCInfo.SpriteID, 45);
+    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(BrowseButton()->isEnabled());
+}
+
+TEST_F(NPCFormTest, ApplyOnTheCurrentSpriteOnlyChangesTheLabel)
+{
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    Click(Child<QPushButton>(browser, "ApplyButton"));
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(NPCFormTest, TheLabelOutlivesNewProjects)
+{
+    Click(Child<QPushButton>(OpenBrowser(), "ApplyButton"));
+    NewProject();
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
+}
+
+TEST_F(NPCFormTest, ApplyNeedsASelectedRow)
+{
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    auto* list = Child<QListWidget>(browser, "NPCListView");
+    auto* apply = Child<QPushButton>(browser, "ApplyButton");
+    EXPECT_TRUE(apply->isEnabled());
+    list->clearSelection();
+    EXPECT_FALSE(apply->isEnabled());
+    apply->click();
+    ProcessDeletions();
+    EXPECT_FALSE(browser.isNull()) << "nothing chosen, nothing done";
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    EXPECT_TRUE(apply->isEnabled());
+}
+
+TEST_F(NPCFormTest, TheBrowsersCloseBoxCancels)
+{
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    browser->close();
+    ProcessDeletions();
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_TRUE(BrowseButton()->isEnabled());
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(NPCFormTest, TheBrowserReportsOnceAndOnlyWhenEnded)
+{
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    int reports = 0;
+    bool cancelled = false;
+    browser->OnDone = [&](TNPCBrowserForm*, bool wasCancelled) {
+        ++reports;
+        cancelled = wasCancelled;
+    };
+    Click(Child<QPushButton>(browser, "ApplyButton"));
+    browser->close();
+    ProcessDeletions();
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(cancelled);
+}
+
+// ---- Catalogues without sprites or maps --------------------------------------------------
+
+class NPCFormEmptyCatalogueTest : public NPCFormTest {
+protected:
+    void SetUp() override
+    {
+        InitCatalogues();
+        InitActions();
+        NewProject();
+        CreateForm();
+    }
+};
+
+TEST_F(NPCFormEmptyCatalogueTest, NoSpritesMeansNoRangeAndNoCorrection)
+{
+    EXPECT_FALSE(Field("IDEdit")->HasRange());
+    Enter(Field("IDEdit"));
+    QTest::keyClicks(Field("IDEdit"), QStringLiteral("120"));
+    Leave();
+    EXPECT_EQ(NPCInfo.SpriteID, 120) << "there is no sprite to correct to";
+    Enter(Field("IDEdit"));
+    QTest::keyClick(Field("IDEdit"), Qt::Key_Delete);
+    EXPECT_EQ(NPCInfo.SpriteID, 0);
+}
+
+TEST_F(NPCFormEmptyCatalogueTest, NoMapsShowsNoMap)
+{
+    EXPECT_EQ(Combo("MapCombo")->count(), 0);
+    EXPECT_EQ(Combo("MapCombo")->currentIndex(), -1);
+    Enter(NameEdit());
+    QTest::keyClicks(NameEdit(), QStringLiteral("A"));
+    EXPECT_EQ(NPCInfo.MapIndex, -1);
+}
+
+TEST_F(NPCFormEmptyCatalogueTest, TheBrowserIsEmptyAndCannotApply)
+{
+    TNPCBrowserForm* browser = OpenBrowser();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(Child<QListWidget>(browser, "NPCListView")->count(), 0);
+    EXPECT_FALSE(Child<QPushButton>(browser, "ApplyButton")->isEnabled());
+    Click(Child<QPushButton>(browser, "CancelButton"));
+    EXPECT_TRUE(BrowseButton()->isEnabled());
+}
+
+} // namespace

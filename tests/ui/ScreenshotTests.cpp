@@ -1,0 +1,193 @@
+// Starts the editor on the sample catalogues (<build>/data), builds a small healer NPC through the
+// task tree window, and renders the main windows offscreen. With NPC_SCREENSHOT_DIR set (see
+// scripts/screenshots.sh) the pictures are kept there for the documentation; otherwise they go to
+// a temporary folder and the test only checks that every window rendered.
+#include "FrameTestSupport.h"
+
+#include "tasks/DConditions.h"
+#include "tasks/DMenus.h"
+#include "tasks/DMessages.h"
+#include "ui/ChildWindows.h"
+#include "ui/Form_Conditions.h"
+#include "ui/Form_Editor.h"
+#include "ui/Form_Main.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_NPCBrowser.h"
+#include "ui/Form_Splash.h"
+#include "ui/Form_Tasks.h"
+#include "ui/Startup.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+#include <filesystem>
+
+using namespace frametest;
+
+namespace {
+
+std::filesystem::path SampleDataDir()
+{
+    return QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../data"))
+        .absoluteFilePath()
+        .toStdString();
+}
+
+template <class T>
+T* Add(std::unique_ptr<T> task, std::string caption, TTaskNode* group)
+{
+    T* raw = task.get();
+    task->Caption = std::move(caption);
+    TaskTree.Select(group);
+    TaskForm->AddTaskNode(std::move(task), false);
+    return raw;
+}
+
+std::unique_ptr<TActionTask> MakeAction(int index, std::vector<std::int32_t> params)
+{
+    auto action = std::make_unique<TActionTask>(ActionAt(index)->Caption, ActionAt(index));
+    for (std::size_t i = 0; i < params.size(); ++i)
+        action->SetParam(static_cast<int>(i), params[i]);
+    return action;
+}
+
+void AddAction(int index, std::vector<std::int32_t> params, TTaskNode* group)
+{
+    auto action = MakeAction(index, std::move(params));
+    const std::string caption = "Action: " + action->ActionText(true);
+    Add(std::move(action), caption, group);
+}
+
+void AddMessage(std::vector<std::string> lines, TTaskNode* group)
+{
+    auto message = std::make_unique<TMessageTask>(lines);
+    Add(std::move(message), "Message: " + LinesText(lines), group);
+}
+
+TGroupTask* AddGroup(const std::string& caption, TTaskNode* parent)
+{
+    return Add(std::make_unique<TGroupTask>(caption), caption, parent);
+}
+
+// Start: greeting, a menu; group Heal: a zeny check, payment, heal, goodbye; group Bye.
+TConTask* BuildHealer()
+{
+    TTaskNode* start = TaskTree.GetFirstNode();
+    AddMessage({"Hello, traveller!", "Shall I heal you for 500 zeny?"}, start);
+    AddAction(5, {}, start);
+    auto menu = std::make_unique<TMenuTask>();
+    TMenuTask* menuTask = Add(std::move(menu), "Menu: ", start);
+    TGroupTask* heal = AddGroup("Heal", start);
+    TGroupTask* bye = AddGroup("Bye", start);
+    menuTask->AddEntry(std::make_unique<TDMenu>("Yes, please", heal->GroupNumber));
+    menuTask->AddEntry(std::make_unique<TDMenu>("No, thanks", bye->GroupNumber));
+    menuTask->Caption = "Menu: " + menuTask->SummaryText();
+    TaskForm->UpdateTaskNode(menuTask);
+
+    auto condition = std::make_unique<TConTask>();
+    auto check = std::make_unique<TConCheck>();
+    check->Kind = 5;  // Less than
+    check->Value = 500;
+    check->Variable = FindVariable("Zeny");
+    condition->AddCheck(std::move(check));
+    condition->Target = bye->GroupNumber;
+    const std::string conditionCaption = "Condition: " + condition->SummaryText();
+    TConTask* conditionTask = Add(std::move(condition), conditionCaption, heal->Node);
+    AddAction(7, {500}, heal->Node);
+    AddAction(2, {9999, 9999}, heal->Node);
+    AddMessage({"There you go. Take care!"}, heal->Node);
+    AddAction(6, {}, heal->Node);
+    AddMessage({"Come back any time."}, bye->Node);
+    AddAction(6, {}, bye->Node);
+    return conditionTask;
+}
+
+void SetUpHealer()
+{
+    NPCInfo.Name = "Healer";
+    NPCInfo.X = 150;
+    NPCInfo.Y = 180;
+    NPCInfo.Direction = 5;
+    NPCInfo.MapIndex = IndexOfMap(FindMap("prontera.gat"));
+    if (const TNPCImg* sprite = FindNPCImg(60))
+        NPCInfo.SpriteID = sprite->ID;
+    NPCForm->ShowNPC();
+    HeaderInfo.ScriptName = "Prontera Healer";
+    HeaderInfo.Author = "Vask";
+}
+
+void Save(QWidget* window, const QDir& dir, const char* name)
+{
+    const QImage picture = window->grab().toImage();
+    ASSERT_FALSE(picture.isNull()) << name;
+    EXPECT_GT(picture.width(), 100) << name;
+    EXPECT_GT(picture.height(), 80) << name;
+    // Something is drawn: a window of one colour rendered nothing.
+    EXPECT_NE(picture.pixelColor(picture.width() / 2, picture.height() / 2),
+              picture.pixelColor(2, picture.height() - 3))
+        << name;
+    EXPECT_TRUE(picture.save(dir.filePath(QString::fromLatin1(name)), "PNG")) << name;
+}
+
+TEST(Screenshots, TheWindowsRenderOnTheSampleData)
+{
+    const std::filesystem::path data = SampleDataDir();
+    if (!std::filesystem::exists(data / "npcs.ini"))
+        GTEST_SKIP() << "the sample catalogues were not staged into <build>/data";
+    TTempDir scratch;
+    const QByteArray wanted = qgetenv("NPC_SCREENSHOT_DIR");
+    const QDir out(wanted.isEmpty() ? QString::fromStdString(scratch.Path().string()) : QString::fromLocal8Bit(wanted));
+    ASSERT_TRUE(out.exists()) << out.path().toStdString();
+
+    TDialogsScope dialogs;
+    InitModel();
+    CataloguesLoaded = false;
+    StartEditor(data);
+    ASSERT_NE(MainForm, nullptr);
+    ASSERT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
+    MainForm->QuitApplication = [] {};
+    delete SplashForm;
+    MainForm->setWindowState(Qt::WindowNoState);
+    MainForm->resize(1180, 760);
+
+    SetUpHealer();
+    TConTask* condition = BuildHealer();
+    SetModified(false);
+    TaskForm->ShowOutput();
+    ASSERT_NE(EditorForm, nullptr);
+    ChildFrame(EditorForm)->setGeometry(500, 0, 560, 600);
+    ChildFrame(TaskForm)->move(0, 115);
+    BringToFront(TaskForm);
+    QCoreApplication::processEvents();
+    Save(MainForm, out, "main-window.png");
+    Save(ChildFrame(EditorForm), out, "output-window.png");
+
+    Click(Child<QPushButton>(NPCForm, "BrowseButton"));
+    TNPCBrowserForm* browser = NPCForm->Browser();
+    ASSERT_NE(browser, nullptr);
+    ChildFrame(browser)->resize(680, 460);
+    auto* sprites = Child<QListWidget>(browser, "NPCListView");
+    sprites->scrollToItem(sprites->currentItem(), QAbstractItemView::PositionAtCenter);
+    QCoreApplication::processEvents();
+    Save(ChildFrame(browser), out, "sprite-browser.png");
+    Click(Child<QPushButton>(browser, "CancelButton"));
+
+    TaskForm->OpenConditionEditor(condition);
+    auto* editor = MainForm->findChild<TConForm*>();
+    ASSERT_NE(editor, nullptr);
+    QCoreApplication::processEvents();
+    Save(ChildFrame(editor), out, "condition-editor.png");
+
+    delete MainForm;
+    ProcessDeletions();
+    CataloguesLoaded = false;
+    InitCatalogues();
+}
+
+} // namespace

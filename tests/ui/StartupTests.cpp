@@ -1,0 +1,198 @@
+// Start-up: the order in which the windows come up, the splash that loads the catalogues, and a
+// start with catalogue files missing or unreadable.
+#include "FrameTestSupport.h"
+
+#include "ui/Form_Main.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_Splash.h"
+#include "ui/Form_Tasks.h"
+#include "ui/Startup.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+
+#include <filesystem>
+
+using namespace frametest;
+
+namespace {
+
+// Writes a small set of catalogue files: three maps (prontera.gat second), two jobs, sprites 45
+// and 111 with their bitmaps, two items.
+void WriteCatalogues(const std::filesystem::path& dir)
+{
+    WriteBytes(dir / "maps.ini", "[Maps]\nCount=3\n[Map1]\nName=Geffen\nMap=geffen.gat\n"
+                                 "[Map2]\nName=Prontera\nMap=prontera.gat\n[Map3]\nName=Payon\nMap=payon.gat\n");
+    WriteBytes(dir / "jobs.ini", "[Jobs]\nCount=2\n[Job1]\nID=0\nName=Novice\n[Job2]\nID=7\nName=Knight\n");
+    WriteBytes(dir / "npcs.ini", "[NPCS]\nCount=2\n[NPC1]\nID=111\nName=Merchant\n[NPC2]\nID=45\nName=Guide\n");
+    std::filesystem::create_directories(dir / "npcs");
+    for (const char* id : {"45", "111"}) {
+        QImage bitmap(40, 60, QImage::Format_RGB32);
+        bitmap.fill(Qt::darkCyan);
+        ASSERT_TRUE(bitmap.save(QString::fromStdString((dir / "npcs" / (std::string(id) + ".bmp")).string()), "BMP"));
+    }
+    WriteBytes(dir / "item_db.txt", "// items\n501,Red_Potion,Red Potion,0,50,,70,,,,,,,,,,,,,{},{},{}\n"
+                                    "1201,Knife,Knife,4,50,,400,17,,1,3,,,,,,,,,{},{},{}\n");
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitModel();
+        CataloguesLoaded = false;
+        WriteCatalogues(Dir.Path());
+    }
+
+    void TearDown() override
+    {
+        delete SplashForm;
+        delete MainForm;
+        ProcessDeletions();
+        CataloguesLoaded = false;
+        InitCatalogues();
+    }
+
+    void Start()
+    {
+        StartEditor(Dir.Path());
+        ASSERT_NE(MainForm, nullptr);
+        MainForm->QuitApplication = [] { ADD_FAILURE() << "the program was ended"; };
+    }
+
+    QLabel* SplashLabel(const char* name) const { return Child<QLabel>(SplashForm, name); }
+
+    TDialogsScope Dialogs;
+    TTempDir Dir;
+};
+
+TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
+{
+    Start();
+    EXPECT_TRUE(CataloguesLoaded);
+    EXPECT_EQ(MapList.size(), 3u);
+    EXPECT_EQ(JobList.size(), 2u);
+    EXPECT_EQ(NPCImgList.size(), 2u);
+    EXPECT_EQ(ItemList.size(), 2u);
+    EXPECT_TRUE(MainForm->isVisible());
+    EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(MainForm->windowTitle(), QStringLiteral("Vask's NPC Editor (0.9 Alpha) - No File Open"));
+    ASSERT_NE(TaskForm, nullptr);
+    EXPECT_EQ(TaskTree.Count(), 1);
+    ASSERT_NE(NPCForm, nullptr);
+    EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->currentText(), QStringLiteral("Prontera"));
+    EXPECT_EQ(NPCInfo.MapIndex, 1);
+    EXPECT_EQ(NPCInfo.SpriteID, 45);
+    EXPECT_FALSE(Modified);
+    EXPECT_TRUE(Dialogs->Errors.empty());
+
+    ASSERT_NE(SplashForm, nullptr);
+    EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
+    EXPECT_EQ(SplashLabel("LoadLabel")->text(), QStringLiteral("Enjoy!"));
+}
+
+TEST_F(StartupTest, TheSplashIsAFramelessTopWindowThatNeverBlocksTheFrame)
+{
+    Start();
+    ASSERT_NE(SplashForm, nullptr);
+    EXPECT_EQ(SplashForm->size(), QSize(320, 240));
+    EXPECT_TRUE(SplashForm->isVisible());
+    EXPECT_TRUE(SplashForm->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(SplashForm->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(SplashForm->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_FALSE(SplashForm->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(Child<QLabel>(SplashForm, "SplashImage")->pixmap().isNull());
+}
+
+TEST_F(StartupTest, TheSplashGoesOnItsTimerAndTheEditorStays)
+{
+    Start();
+    QPointer<TSplashForm> splash = SplashForm;
+    auto* timer = Child<QTimer>(splash, "TheTimer");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 4000);
+    EXPECT_TRUE(timer->isSingleShot());
+    EXPECT_TRUE(timer->isActive());
+    timer->start(0);  // the tick, without waiting four seconds for it
+    EXPECT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, 2000));
+    EXPECT_EQ(SplashForm, nullptr);
+    EXPECT_TRUE(MainForm->isVisible());
+}
+
+TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
+{
+    MainForm = new TMainForm();
+    SplashForm = new TSplashForm(Dir.Path());
+    QStringList painted;
+    struct TPaintWatcher : QObject {
+        QStringList* Painted;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                *Painted << static_cast<QLabel*>(watched)->text();
+            return false;
+        }
+    } watcher;
+    watcher.Painted = &painted;
+    SplashLabel("LoadLabel")->installEventFilter(&watcher);
+    // Its activation, or the start-up's explicit call, whichever comes first, runs the loading.
+    SplashForm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(SplashForm));
+    SplashForm->FormActivate();
+    painted.removeDuplicates();
+    painted.removeAll(QStringLiteral("Loading..."));  // the text it was created with
+    EXPECT_EQ(painted, (QStringList{"Loading NPC's..", "Loading Items..", "Loading Jobs..",
+                                    "Loading Maps..", "Enjoy!"}));
+    EXPECT_TRUE(MainForm->isVisible()) << "the splash shows the frame when it is done";
+
+    SplashForm->FormActivate();
+    EXPECT_EQ(MapList.size(), 3u) << "a second activation loads nothing again";
+    EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
+    SplashLabel("LoadLabel")->removeEventFilter(&watcher);
+}
+
+TEST_F(StartupTest, AMissingItemDatabaseIsReportedOnceAndTheRestIsLoaded)
+{
+    std::filesystem::remove(Dir / "item_db.txt");
+    Start();
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt"))) << Dialogs->Errors[0].toStdString();
+    EXPECT_TRUE(ItemList.empty());
+    EXPECT_EQ(JobList.size(), 2u);
+    EXPECT_EQ(MapList.size(), 3u);
+    EXPECT_EQ(NPCImgList.size(), 2u);
+    EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->count(), 3);
+    EXPECT_TRUE(MainForm->isVisible());
+}
+
+TEST_F(StartupTest, EveryUnreadableCatalogueIsNamedInTheOneErrorBox)
+{
+    std::filesystem::remove(Dir / "item_db.txt");
+    WriteBytes(Dir / "npcs" / "45.bmp", "not a bitmap");
+    Start();
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt")));
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("45.bmp")));
+    EXPECT_EQ(MapList.size(), 3u);
+    EXPECT_EQ(JobList.size(), 2u);
+    ASSERT_NE(NPCForm, nullptr);
+    EXPECT_TRUE(MainForm->isVisible());
+}
+
+TEST_F(StartupTest, WithoutMapsTheNPCShowsNoMapAndTheScriptSaysWhy)
+{
+    std::filesystem::remove(Dir / "maps.ini");
+    Start();
+    EXPECT_TRUE(Dialogs->Errors.empty()) << "a missing INI file is an empty catalogue";
+    EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->count(), 0);
+    EXPECT_EQ(NPCInfo.MapIndex, -1);
+    const TScriptResult result = TaskForm->ShowOutput();
+    ASSERT_TRUE(result.HasProblems());
+    EXPECT_EQ(result.Problems[0], NoMapProblem);
+}
+
+} // namespace

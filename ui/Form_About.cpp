@@ -1,0 +1,64 @@
+#include "Form_About.h"
+#include "ui_Form_About.h"
+
+#include "ChildWindows.h"
+#include "EditorControls.h"
+#include "global/DGlobal.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QTextOption>
+
+TAboutForm* AboutForm = nullptr;
+
+namespace {
+
+const char* const CreditLines[] = {
+    "Vask's NPC Editor",
+    "Builds eAthena NPC scripts from a tree of tasks",
+    "Written in C++ with the Qt toolkit",
+    "Thanks to every script author who tried it",
+};
+
+} // namespace
+
+TAboutForm::TAboutForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TAboutForm>())
+{
+    Ui_->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(size());
+    connect(Ui_->OKButton, &QPushButton::clicked, this, [this] { ChildFrame(this)->close(); });
+    FormCreate();
+    Ui_->OKButton->setFocus();
+}
+
+TAboutForm::~TAboutForm()
+{
+    if (AboutForm == this)
+        AboutForm = nullptr;
+}
+
+void TAboutForm::FormCreate()
+{
+    QTextEdit* memo = Ui_->AboutMemo;
+    QTextOption centred = memo->document()->defaultTextOption();
+    centred.setAlignment(Qt::AlignHCenter);
+    memo->document()->setDefaultTextOption(centred);
+    for (const char* line : CreditLines)
+        memo->append(QString::fromLatin1(line));
+    memo->append(QString());
+    memo->append(QStringLiteral("Version: %1").arg(QString::fromLatin1(VersionText)));
+}
+
+void TAboutForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleDialogKey(event, Ui_->OKButton, Ui_->OKButton))
+        QWidget::keyPressEvent(event);
+}
+
+void TAboutForm::closeEvent(QCloseEvent* event)
+{
+    if (AboutForm == this)
+        AboutForm = nullptr;
+    QWidget::closeEvent(event);
+}

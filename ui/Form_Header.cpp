@@ -1,0 +1,105 @@
+#include "Form_Header.h"
+#include "ui_Form_Header.h"
+
+#include "ChildWindows.h"
+#include "EditorControls.h"
+#include "QtText.h"
+#include "global/DGlobal.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include <algorithm>
+
+THeaderForm* HeaderForm = nullptr;
+
+QString CommentsToEditText(const std::string& comments)
+{
+    QString text = ToQ(comments);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+std::string EditTextToComments(const QString& text)
+{
+    QStringList lines = text.split(u'\n');
+    // The empty line after a final line break is where the caret can go, not a line of text.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    std::string comments;
+    for (const QString& line : lines)
+        comments += FromQ(line) + "\r\n";
+    return comments;
+}
+
+THeaderForm::THeaderForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::THeaderForm>())
+{
+    Ui_->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &THeaderForm::ApplyButtonClick);
+    connect(Ui_->CancelButton, &QPushButton::clicked, this, &THeaderForm::CancelButtonClick);
+    for (QLineEdit* edit : {Ui_->NameEdit, Ui_->AuthorEdit, Ui_->VersionEdit, Ui_->CompatEdit, Ui_->DescEdit}) {
+        // A stored text longer than the limit stays whole; typing can only shorten it until it
+        // is back under the limit.
+        connect(edit, &QLineEdit::textEdited, edit, [edit] {
+            edit->setMaxLength(std::max<int>(FieldLimit, static_cast<int>(edit->text().size())));
+        });
+    }
+    FormCreate();
+}
+
+THeaderForm::~THeaderForm()
+{
+    if (HeaderForm == this)
+        HeaderForm = nullptr;
+}
+
+void THeaderForm::SetField(QLineEdit* edit, const std::string& text)
+{
+    const QString shown = ToQ(text);
+    // QLineEdit cuts a text set from the program to its maximum length.
+    edit->setMaxLength(std::max<int>(FieldLimit, static_cast<int>(shown.size())));
+    edit->setText(shown);
+}
+
+void THeaderForm::FormCreate()
+{
+    SetField(Ui_->NameEdit, HeaderInfo.ScriptName);
+    SetField(Ui_->AuthorEdit, HeaderInfo.Author);
+    SetField(Ui_->VersionEdit, HeaderInfo.Version);
+    SetField(Ui_->CompatEdit, HeaderInfo.Compatible);
+    SetField(Ui_->DescEdit, HeaderInfo.Description);
+    Ui_->CommentsEdit->setPlainText(CommentsToEditText(HeaderInfo.Comments));
+}
+
+void THeaderForm::ApplyButtonClick()
+{
+    HeaderInfo.ScriptName = FromQ(Ui_->NameEdit->text());
+    HeaderInfo.Author = FromQ(Ui_->AuthorEdit->text());
+    HeaderInfo.Version = FromQ(Ui_->VersionEdit->text());
+    HeaderInfo.Compatible = FromQ(Ui_->CompatEdit->text());
+    HeaderInfo.Description = FromQ(Ui_->DescEdit->text());
+    HeaderInfo.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
+    SetModified(true);
+    ChildFrame(this)->close();
+}
+
+void THeaderForm::CancelButtonClick()
+{
+    ChildFrame(this)->close();
+}
+
+// Every way of closing ends the window; a "Header Info" command that follows makes a new one.
+void THeaderForm::closeEvent(QCloseEvent* event)
+{
+    if (HeaderForm == this)
+        HeaderForm = nullptr;
+    QWidget::closeEvent(event);
+}
+
+void THeaderForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleDialogKey(event, nullptr, Ui_->CancelButton))
+        QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The header window: edits a copy of HeaderInfo in its controls, filled once when it is created,
+// and writes all six texts back only on Apply.
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class THeaderForm;
+}
+class QLineEdit;
+
+class THeaderForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit THeaderForm(QWidget* parent = nullptr);
+    ~THeaderForm() override;
+
+    // The longest text that can be typed into each of the five fields.
+    static constexpr int FieldLimit = 58;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void ApplyButtonClick();
+    void CancelButtonClick();
+    void SetField(QLineEdit* edit, const std::string& text);
+
+    std::unique_ptr<Ui::THeaderForm> Ui_;
+};
+
+extern THeaderForm* HeaderForm;
+
+// The comments as the control shows them (line breaks of any kind become one line break each),
+// and back as the header stores them: every line followed by CR LF; no lines, no text.
+QString CommentsToEditText(const std::string& comments);
+std::string EditTextToComments(const QString& text);

@@ -1,0 +1,308 @@
+#include "Form_Main.h"
+#include "ui_Form_Main.h"
+
+#include "ChildWindows.h"
+#include "Dialogs.h"
+#include "Form_About.h"
+#include "Form_Editor.h"
+#include "Form_Header.h"
+#include "Form_NPC.h"
+#include "Form_Tasks.h"
+#include "HelpViewer.h"
+#include "QtText.h"
+#include "Startup.h"
+#include "global/DGlobal.h"
+#include "tasks/DFiles.h"
+#include "tasks/DTasks.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+constexpr int HeaderClientWidth = 400;
+constexpr int HeaderClientHeight = 400;
+
+} // namespace
+
+std::string OutputFileName(const std::string& projectFileName)
+{
+    const std::size_t nameStart = projectFileName.find_last_of('/') + 1;  // npos + 1 == 0
+    const std::size_t dot = projectFileName.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return projectFileName + ".txt";
+    return projectFileName.substr(0, dot) + ".txt";
+}
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), Ui_(std::make_unique<Ui::TMainForm>())
+{
+    Ui_->setupUi(this);
+    QuitApplication = [] { QCoreApplication::exit(0); };
+    SetChildHost(Ui_->ClientArea);
+    ConnectCommands();
+    hide();
+    UpdateTitle();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    OnTitleChange = [this] { UpdateTitle(); };
+}
+
+TMainForm::~TMainForm()
+{
+    OnTitleChange = nullptr;
+    if (ChildHost() == Ui_->ClientArea)
+        SetChildHost(nullptr);
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+QMdiArea* TMainForm::ClientArea() const
+{
+    return Ui_->ClientArea;
+}
+
+THelpViewer* TMainForm::HelpViewer() const
+{
+    return HelpViewer_.data();
+}
+
+void TMainForm::ConnectCommands()
+{
+    const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
+        {Ui_->FileNewItem, &TMainForm::FileNew},
+        {Ui_->FileLoadItem, &TMainForm::FileLoad},
+        {Ui_->FileSaveItem, &TMainForm::FileSave},
+        {Ui_->FileSaveAsItem, &TMainForm::FileSaveAs},
+        {Ui_->FileSaveOutputItem, &TMainForm::FileSaveOutput},
+        {Ui_->FileExitItem, &TMainForm::FileExit},
+        {Ui_->ViewCascadeItem, &TMainForm::ViewCascade},
+        {Ui_->ViewTileHorizontalItem, &TMainForm::ViewTileHorizontal},
+        {Ui_->ViewTileVerticalItem, &TMainForm::ViewTileVertical},
+        {Ui_->WinOutputItem, &TMainForm::WinOutput},
+        {Ui_->WinNPCInfoItem, &TMainForm::WinNPCInfo},
+        {Ui_->WinHeaderInfoItem, &TMainForm::WinHeaderInfo},
+        {Ui_->WinTaskItem, &TMainForm::WinTask},
+        {Ui_->HelpIntroItem, &TMainForm::HelpIntro},
+        {Ui_->HelpRefItem, &TMainForm::HelpRef},
+        {Ui_->HelpTutItem, &TMainForm::HelpTut},
+        {Ui_->HelpAboutItem, &TMainForm::HelpAbout},
+    };
+    for (const auto& [action, command] : commands) {
+        // The shortcuts (application-wide in the form) keep working with the menu bar hidden.
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, command = command] {
+            Guarded(this, [this, command] { (this->*command)(); });
+        });
+    }
+}
+
+void TMainForm::UpdateTitle()
+{
+    setWindowTitle(QString::fromUtf8(TitleText()));
+}
+
+bool TMainForm::QuerySave()
+{
+    if (!Modified)
+        return true;
+    switch (Dialogs().Question(this, QStringLiteral("Project not Saved, Save first?"),
+                               QStringLiteral("Not Saved"))) {
+    case TAnswer::Cancel:
+        return false;
+    case TAnswer::Yes:
+        FileSave();
+        break;
+    case TAnswer::No:
+        SetModified(false);
+        break;
+    }
+    return !Modified;
+}
+
+void TMainForm::FileNew()
+{
+    if (!QuerySave())
+        return;
+    NewProject();
+    UpdateTitle();
+}
+
+void TMainForm::FileLoad()
+{
+    const QString path = Dialogs().OpenProjectFileName(this);
+    if (path.isEmpty() || !QuerySave())
+        return;
+    LoadProject(path.toStdString());
+    UpdateTitle();
+}
+
+void TMainForm::FileSave()
+{
+    if (!ProjectFileName.empty())
+        SaveProject(ProjectFileName);
+    else if (Modified)
+        FileSaveAs();
+    UpdateTitle();
+}
+
+void TMainForm::FileSaveAs()
+{
+    const QString path = Dialogs().SaveProjectFileName(this);
+    if (path.isEmpty())
+        return;
+    SaveProject(path.toStdString());
+    UpdateTitle();
+}
+
+// Writes what the project holds in memory, saved or not. A script the server could not load
+// (an NPC or a warp without a map) is shown, not written.
+void TMainForm::FileSaveOutput()
+{
+    if (ProjectFileName.empty()) {
+        Dialogs().Message(this, QStringLiteral("Please Save this Project first."),
+                          QStringLiteral("Save First"));
+        return;
+    }
+    if (!TaskForm)
+        return;
+    const std::string path = OutputFileName(ProjectFileName);
+    const TScriptResult result = TaskForm->ShowOutput();
+    if (result.HasProblems()) {
+        QStringList problems;
+        for (const std::string& problem : result.Problems)
+            problems << ToQ(problem);
+        Dialogs().Message(this, problems.join(u'\n') + QStringLiteral("\n\nNothing was written."),
+                          QStringLiteral("Save Output"));
+        return;
+    }
+    if (!EditorForm)
+        return;
+    WriteFileSafely(path, JoinScriptLines(EditorForm->ScriptLines()));
+}
+
+void TMainForm::FileExit()
+{
+    if (QuerySave())
+        QuitApplication();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    bool mayClose = false;
+    Guarded(this, [this, &mayClose] { mayClose = QuerySave(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    if (TaskForm)
+        TaskForm->Closing = true;
+    event->accept();
+    QuitApplication();
+}
+
+void TMainForm::ViewCascade()
+{
+    Ui_->ClientArea->cascadeSubWindows();
+}
+
+void TMainForm::ViewTileHorizontal()
+{
+    TileChildren(Qt::Vertical);
+}
+
+void TMainForm::ViewTileVertical()
+{
+    TileChildren(Qt::Horizontal);
+}
+
+// Lays the open (not minimised) child windows out in one column (stacked: Qt::Vertical) or in
+// one row (side by side: Qt::Horizontal), sharing the client area evenly.
+void TMainForm::TileChildren(Qt::Orientation stacking)
+{
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : Ui_->ClientArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && !window->isMinimized())
+            windows << window;
+    }
+    const QRect area = Ui_->ClientArea->viewport()->rect();
+    const int count = static_cast<int>(windows.size());
+    for (int i = 0; i < count; ++i) {
+        QMdiSubWindow* window = windows[i];
+        if (window->isMaximized())
+            window->showNormal();
+        if (stacking == Qt::Vertical) {
+            const int top = area.height() * i / count;
+            const int bottom = area.height() * (i + 1) / count;
+            window->setGeometry(0, top, area.width(), bottom - top);
+        } else {
+            const int left = area.width() * i / count;
+            const int right = area.width() * (i + 1) / count;
+            window->setGeometry(left, 0, right - left, area.height());
+        }
+    }
+}
+
+void TMainForm::WinOutput()
+{
+    if (TaskForm)
+        TaskForm->ShowOutput();
+}
+
+void TMainForm::WinNPCInfo()
+{
+    if (NPCForm)
+        BringToFront(NPCForm);
+}
+
+void TMainForm::WinHeaderInfo()
+{
+    if (!HeaderForm) {
+        HeaderForm = new THeaderForm();
+        ShowChildWindow(HeaderForm, this);
+        SetClientSize(HeaderForm, HeaderClientWidth, HeaderClientHeight);
+    }
+    BringToFront(HeaderForm);
+}
+
+void TMainForm::WinTask()
+{
+    if (TaskForm)
+        BringToFront(TaskForm);
+}
+
+void TMainForm::ShowHelpTopic(const QString& topic)
+{
+    if (!HelpViewer_)
+        HelpViewer_ = new THelpViewer(this);
+    HelpViewer_->OpenAddress(HelpFileName + QStringLiteral("::/") + topic);
+    HelpViewer_->show();
+    HelpViewer_->raise();
+    HelpViewer_->activateWindow();
+}
+
+void TMainForm::HelpIntro()
+{
+    ShowHelpTopic(QStringLiteral("introduction/intro.html"));
+}
+
+void TMainForm::HelpRef()
+{
+    ShowHelpTopic(QStringLiteral("reference/actions.html"));
+}
+
+void TMainForm::HelpTut()
+{
+    ShowHelpTopic(QStringLiteral("tutorials/actions/1.html"));
+}
+
+void TMainForm::HelpAbout()
+{
+    if (!AboutForm) {
+        AboutForm = new TAboutForm();
+        ShowFixedChildWindow(AboutForm, this);
+    }
+    BringToFront(AboutForm);
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The frame window: holds every other window as a child window, runs the file, view, window and
+// help commands, shows the project state in its title and protects unsaved work.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TMainForm;
+}
+class QMdiArea;
+class THelpViewer;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    void UpdateTitle();
+    // True when the caller may go on and replace or discard the current project. Raises what a
+    // save answered with Yes raised; the caller's command then stops.
+    bool QuerySave();
+    // Opens topic of the help file; raises EInOutError when the help file cannot be opened.
+    void ShowHelpTopic(const QString& topic);
+
+    // The commands. Each may raise; the menu runs them through Guarded.
+    void FileNew();
+    void FileLoad();
+    void FileSave();
+    void FileSaveAs();
+    void FileSaveOutput();
+    void FileExit();
+    void ViewCascade();
+    void ViewTileHorizontal();
+    void ViewTileVertical();
+    void WinOutput();
+    void WinNPCInfo();
+    void WinHeaderInfo();
+    void WinTask();
+    void HelpIntro();
+    void HelpRef();
+    void HelpTut();
+    void HelpAbout();
+
+    QMdiArea* ClientArea() const;
+    // The help viewer, once a help command has opened it.
+    THelpViewer* HelpViewer() const;
+
+    // Ends the program at once, without closing the windows one by one. Tests replace it.
+    std::function<void()> QuitApplication;
+    // The help file, relative to the working directory.
+    QString HelpFileName = QStringLiteral("help.chm");
+
+protected:
+    // Closing the frame: the unsaved-changes question, then the end of the program.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ConnectCommands();
+    void TileChildren(Qt::Orientation orientation);
+
+    std::unique_ptr<Ui::TMainForm> Ui_;
+    QPointer<THelpViewer> HelpViewer_;
+};
+
+extern TMainForm* MainForm;
+
+// The script file beside a project: the extension of the last path component (from its last dot
+// on) replaced by ".txt", or ".txt" appended when that component has no dot.
+std::string OutputFileName(const std::string& projectFileName);

@@ -1,0 +1,162 @@
+#include "Form_NPC.h"
+#include "ui_Form_NPC.h"
+
+#include "ChildWindows.h"
+#include "ControlStrings.h"
+#include "Form_NPCBrowser.h"
+#include "QtText.h"
+#include "Startup.h"
+#include "global/DGlobal.h"
+
+#include <QCloseEvent>
+
+TNPCForm* NPCForm = nullptr;
+bool NPCUpdating = false;
+
+namespace {
+
+// Clears NPCUpdating on every way out, so that one failed refill cannot mute the window for good.
+class TUpdatingScope {
+public:
+    TUpdatingScope() { NPCUpdating = true; }
+    ~TUpdatingScope() { NPCUpdating = false; }
+    TUpdatingScope(const TUpdatingScope&) = delete;
+    TUpdatingScope& operator=(const TUpdatingScope&) = delete;
+};
+
+bool HaveSprites()
+{
+    return MinSpriteID <= MaxSpriteID;
+}
+
+} // namespace
+
+TNPCForm::TNPCForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TNPCForm>())
+{
+    Ui_->setupUi(this);
+    setFixedSize(size());
+    FormCreate();
+
+    connect(Ui_->NameEdit, &QLineEdit::textChanged, this, &TNPCForm::NPCChange);
+    for (TSpinField* field : {Ui_->XEdit, Ui_->YEdit, Ui_->IDEdit})
+        connect(field, &TSpinField::Changed, this, &TNPCForm::NPCChange);
+    // activated, not currentIndexChanged: only the user's choices are changes.
+    for (QComboBox* combo : {Ui_->DirCombo, Ui_->MapCombo})
+        connect(combo, &QComboBox::activated, this, &TNPCForm::NPCChange);
+    connect(Ui_->IDEdit, &TSpinField::Exiting, this, &TNPCForm::IDEditExit);
+    connect(Ui_->BrowseButton, &QPushButton::clicked, this, &TNPCForm::BrowseButtonClick);
+
+    OnNPCInfoReplaced = [this] { ShowNPC(); };
+}
+
+TNPCForm::~TNPCForm()
+{
+    // The controls go after this object; the focus leaving one of them on the way must not reach
+    // the handlers of a window that is half gone.
+    for (QWidget* control : findChildren<QWidget*>())
+        control->disconnect(this);
+    OnNPCInfoReplaced = nullptr;
+    if (NPCForm == this)
+        NPCForm = nullptr;
+}
+
+TNPCBrowserForm* TNPCForm::Browser() const
+{
+    return Browser_.data();
+}
+
+void TNPCForm::FormCreate()
+{
+    SetSpriteRange();
+    TComboStrings maps(Ui_->MapCombo);
+    FillMapList(maps);
+    Ui_->MapCombo->setCurrentIndex(Ui_->MapCombo->count() > 0 ? 0 : -1);
+    ResetNPC();
+}
+
+// An empty sprite catalogue leaves the minimum above the maximum: then the field has no range,
+// reads a non-number as 0 and keeps whatever ID is typed, since there is no sprite to correct to.
+void TNPCForm::SetSpriteRange()
+{
+    if (HaveSprites())
+        Ui_->IDEdit->SetRange(static_cast<std::int32_t>(MinSpriteID),
+                              static_cast<std::int32_t>(MaxSpriteID));
+    else
+        Ui_->IDEdit->SetRange(0, 0);
+}
+
+void TNPCForm::Place()
+{
+    ShowFixedChildWindow(this);
+    ChildFrame(this)->move(0, 0);
+}
+
+void TNPCForm::ShowNPC()
+{
+    TUpdatingScope updating;
+    Ui_->IDEdit->SetValue(NPCInfo.SpriteID);
+    Ui_->XEdit->SetValue(NPCInfo.X);
+    Ui_->YEdit->SetValue(NPCInfo.Y);
+    const bool knownDirection = NPCInfo.Direction >= 1 && NPCInfo.Direction <= Ui_->DirCombo->count();
+    Ui_->DirCombo->setCurrentIndex(knownDirection ? NPCInfo.Direction - 1 : -1);
+    const bool knownMap = NPCInfo.MapIndex >= 0 && NPCInfo.MapIndex < Ui_->MapCombo->count();
+    Ui_->MapCombo->setCurrentIndex(knownMap ? NPCInfo.MapIndex : -1);
+    Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
+}
+
+void TNPCForm::ResetNPC()
+{
+    SetNPCDefaults();
+    ShowNPC();
+}
+
+void TNPCForm::NPCChange()
+{
+    if (NPCUpdating)
+        return;
+    NPCInfo.SpriteID = Ui_->IDEdit->Value();
+    NPCInfo.X = Ui_->XEdit->Value();
+    NPCInfo.Y = Ui_->YEdit->Value();
+    NPCInfo.Direction = Ui_->DirCombo->currentIndex() + 1;
+    NPCInfo.MapIndex = Ui_->MapCombo->currentIndex();
+    NPCInfo.Name = FromQ(Ui_->NameEdit->text());
+    SetModified(true);
+}
+
+// Runs before the field's own range check, which then finds a known sprite in range.
+void TNPCForm::IDEditExit()
+{
+    if (HaveSprites() && !FindNPCImg(Ui_->IDEdit->Value()))
+        Ui_->IDEdit->SetValue(static_cast<std::int32_t>(MinSpriteID));
+    NPCChange();
+}
+
+void TNPCForm::BrowseButtonClick()
+{
+    Ui_->BrowseButton->setEnabled(false);
+    auto* browser = new TNPCBrowserForm();
+    QPointer<TNPCForm> self(this);
+    browser->OnDone = [self](TNPCBrowserForm* done, bool cancelled) {
+        if (self)
+            self->BrowseDone(done, cancelled);
+    };
+    browser->SetSelectedImg(FindNPCImg(Ui_->IDEdit->Value()));
+    Browser_ = browser;
+    ShowChildWindow(browser, this);
+}
+
+void TNPCForm::BrowseDone(TNPCBrowserForm* browser, bool cancelled)
+{
+    Ui_->BrowseButton->setEnabled(true);
+    const TNPCImg* sprite = browser->SelectedImg();
+    if (cancelled || !sprite)
+        return;
+    Ui_->IDLabel->setText(QStringLiteral("Sprite ID (") + ToQ(sprite->Name) + QStringLiteral(")"));
+    Ui_->IDEdit->SetValue(sprite->ID);
+}
+
+void TNPCForm::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    MinimizeChild(this);
+}

@@ -1,0 +1,125 @@
+#include "Form_NPCBrowser.h"
+#include "ui_Form_NPCBrowser.h"
+
+#include "ChildWindows.h"
+#include "EditorControls.h"
+#include "QtText.h"
+
+#include <QCloseEvent>
+#include <QPixmap>
+#include <QShowEvent>
+
+namespace {
+
+constexpr int SpriteRole = Qt::UserRole;
+
+QString SpriteCaption(const TNPCImg& sprite)
+{
+    return QStringLiteral("%1 (%2)").arg(static_cast<std::uint32_t>(sprite.ID)).arg(ToQ(sprite.Name));
+}
+
+QIcon SpriteIcon(const TNPCImg& sprite)
+{
+    if (sprite.ImageIndex < 0 || sprite.ImageIndex >= NPCImages.Count())
+        return {};
+    return QIcon(QPixmap::fromImage(NPCImages.At(sprite.ImageIndex)));
+}
+
+} // namespace
+
+TNPCBrowserForm::TNPCBrowserForm(QWidget* parent)
+    : QWidget(parent), Ui_(std::make_unique<Ui::TNPCBrowserForm>())
+{
+    Ui_->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    KeepSelectionVisible(Ui_->NPCListView);
+    connect(Ui_->NPCListView, &QListWidget::itemSelectionChanged, this,
+            &TNPCBrowserForm::UpdateApplyButton);
+    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TNPCBrowserForm::ApplyButtonClick);
+    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TNPCBrowserForm::CancelButtonClick);
+    FormCreate();
+}
+
+TNPCBrowserForm::~TNPCBrowserForm() = default;
+
+void TNPCBrowserForm::FormCreate()
+{
+    QListWidget* list = Ui_->NPCListView;
+    list->setIconSize(QSize(NPCImages.Width(), NPCImages.Height()));
+    // Room for a caption of two lines under each picture.
+    list->setGridSize(QSize(NPCImages.Width() + 50, NPCImages.Height() + 44));
+    list->setUpdatesEnabled(false);
+    for (const auto& sprite : NPCImgList) {
+        auto* item = new QListWidgetItem(SpriteIcon(*sprite), SpriteCaption(*sprite), list);
+        item->setData(SpriteRole, QVariant::fromValue(reinterpret_cast<quintptr>(sprite.get())));
+    }
+    if (list->count() > 0)
+        list->setCurrentRow(0);
+    list->setUpdatesEnabled(true);
+    UpdateApplyButton();
+}
+
+void TNPCBrowserForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (QListWidgetItem* current = Ui_->NPCListView->currentItem())
+        Ui_->NPCListView->scrollToItem(current, QAbstractItemView::PositionAtCenter);
+}
+
+void TNPCBrowserForm::SetSelectedImg(const TNPCImg* sprite)
+{
+    SelectedImg_ = sprite;
+    QListWidget* list = Ui_->NPCListView;
+    for (int row = 0; sprite && row < list->count(); ++row) {
+        if (RowSprite(row) == sprite) {
+            list->setCurrentRow(row);
+            list->scrollToItem(list->item(row));
+            return;
+        }
+    }
+}
+
+const TNPCImg* TNPCBrowserForm::RowSprite(int row) const
+{
+    const QListWidgetItem* item = Ui_->NPCListView->item(row);
+    if (!item)
+        return nullptr;
+    return reinterpret_cast<const TNPCImg*>(item->data(SpriteRole).value<quintptr>());
+}
+
+// Apply needs a chosen sprite; the user can clear the selection by clicking beside the icons.
+void TNPCBrowserForm::UpdateApplyButton()
+{
+    Ui_->ApplyButton->setEnabled(!Ui_->NPCListView->selectedItems().isEmpty());
+}
+
+void TNPCBrowserForm::ApplyButtonClick()
+{
+    const QList<QListWidgetItem*> selected = Ui_->NPCListView->selectedItems();
+    if (selected.isEmpty())
+        return;
+    SelectedImg_ = RowSprite(Ui_->NPCListView->row(selected.first()));
+    Finish(false);
+}
+
+void TNPCBrowserForm::CancelButtonClick()
+{
+    Finish(true);
+}
+
+void TNPCBrowserForm::closeEvent(QCloseEvent* event)
+{
+    Finish(true);
+    QWidget::closeEvent(event);
+}
+
+void TNPCBrowserForm::Finish(bool cancelled)
+{
+    if (Finished_)
+        return;
+    Finished_ = true;
+    if (OnDone)
+        OnDone(this, cancelled);
+    ChildFrame(this)->close();
+    deleteLater();
+}

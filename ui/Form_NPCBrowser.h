@@ -1,0 +1,48 @@
+#pragma once
+// The sprite browser: every sprite of the catalogue with its preview picture. It hands the chosen
+// sprite back to its opener through OnDone and then destroys itself.
+
+#include "global/DCatalogues.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TNPCBrowserForm;
+}
+
+class TNPCBrowserForm : public QWidget {
+    Q_OBJECT
+public:
+    using TDoneHandler = std::function<void(TNPCBrowserForm* browser, bool cancelled)>;
+
+    explicit TNPCBrowserForm(QWidget* parent = nullptr);
+    ~TNPCBrowserForm() override;
+
+    // The sprite chosen: set by the opener before the browser is shown (its row is then
+    // selected when it has one), and by Apply.
+    const TNPCImg* SelectedImg() const { return SelectedImg_; }
+    void SetSelectedImg(const TNPCImg* sprite);
+
+    // Called once when the user ends the browser, just before it destroys itself.
+    TDoneHandler OnDone;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // The chosen sprite is in view when the browser opens.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void ApplyButtonClick();
+    void CancelButtonClick();
+    void UpdateApplyButton();
+    const TNPCImg* RowSprite(int row) const;
+    void Finish(bool cancelled);
+
+    std::unique_ptr<Ui::TNPCBrowserForm> Ui_;
+    const TNPCImg* SelectedImg_ = nullptr;
+    bool Finished_ = false;
+};

@@ -1,0 +1,64 @@
+#include "Startup.h"
+
+#include "ChildWindows.h"
+#include "Dialogs.h"
+#include "Form_Main.h"
+#include "Form_NPC.h"
+#include "Form_Splash.h"
+#include "Form_Tasks.h"
+#include "global/DGlobal.h"
+#include "tasks/DActions.h"
+
+void InitModel()
+{
+    InitCatalogues();
+    InitActions();
+}
+
+void ShowFixedChildWindow(QWidget* form, QObject* owner)
+{
+    const QSize client = form->size();
+    form->setFixedSize(client);
+    QWidget* frame = ShowChildWindow(form, owner);
+    const Qt::WindowFlags kind = frame == form ? Qt::Window : Qt::SubWindow;
+    frame->setWindowFlags(kind | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    SetClientSize(form, client.width(), client.height());
+    BringToFront(form);
+}
+
+namespace {
+
+void ShowLoadErrors(const QStringList& errors)
+{
+    if (errors.isEmpty())
+        return;
+    Dialogs().Error(MainForm, QStringLiteral("Some catalogues could not be read; the editor starts "
+                                             "without what they hold.\n\n") +
+                                  errors.join(u'\n'));
+}
+
+} // namespace
+
+void StartEditor(const std::filesystem::path& dataDir)
+{
+    MainForm = new TMainForm();
+
+    SplashForm = new TSplashForm(dataDir);
+    SplashForm->show();
+    SplashForm->FormActivate();
+    const QStringList loadErrors = SplashForm ? SplashForm->LoadErrors() : QStringList();
+
+    // It frames and places itself, and starts the new project.
+    TaskForm = new TTaskForm();
+
+    NPCForm = new TNPCForm();
+    NPCForm->Place();
+
+    if (!loadErrors.isEmpty()) {
+        // The splash stays on top; the error box must not open underneath it.
+        if (SplashForm)
+            SplashForm->close();
+        ShowLoadErrors(loadErrors);
+    }
+}

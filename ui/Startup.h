@@ -1,0 +1,19 @@
+#pragma once
+// The order in which the editor comes up: the frame (hidden), the splash that loads the
+// catalogues and then shows the frame, the task tree window (a new project), the NPC window.
+
+#include <filesystem>
+
+class QObject;
+class QWidget;
+
+// The model's own start-up steps, before any window exists.
+void InitModel();
+// Creates the windows in their order. The catalogues are read from dataDir (empty: the working
+// directory). Catalogues that could not be read are reported in one error box once every window
+// exists; the editor then works with what was read.
+void StartEditor(const std::filesystem::path& dataDir = {});
+
+// Frames a form of fixed size in a child window with a minimise and a close box, but no maximise
+// box, and shows it.
+void ShowFixedChildWindow(QWidget* form, QObject* owner = nullptr);
