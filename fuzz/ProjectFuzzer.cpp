@@ -1,0 +1,42 @@
+// Feeds arbitrary bytes to the project reader. A file either loads or is refused with EInOutError;
+// anything else (a crash, a sanitizer report, another exception) is a finding. A file that loads
+// must save, load again and save to the same bytes, and must write a script.
+
+#include "tasks/DActions.h"
+#include "tasks/DFiles.h"
+#include "tasks/DTasks.h"
+
+#include "global/DGlobal.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    InitCatalogues();
+    InitActions();
+    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    MapList.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
+    JobList.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
+    JobList.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
+    NewProject();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    try {
+        LoadProjectBytes("fuzz.NPC", std::string(reinterpret_cast<const char*>(data), size));
+    } catch (const EInOutError&) {
+        return 0;
+    }
+    const std::string saved = SaveProjectBytes();
+    LoadProjectBytes("saved.NPC", saved);
+    if (SaveProjectBytes() != saved)
+        std::abort();
+    std::vector<std::string> lines;
+    GenerateScript(TaskTree, lines);
+    return 0;
+}

@@ -1,0 +1,72 @@
+#include "DExport.h"
+
+#include "DActions.h"
+#include "DFiles.h"
+#include "DTasks.h"
+
+#include "global/DGlobal.h"
+
+#include <ostream>
+
+namespace {
+
+constexpr const char* ProgramName = "npc-export";
+
+void ReportError(std::ostream& err, const std::string& message)
+{
+    err << ProgramName << ": " << message << '\n';
+}
+
+}  // namespace
+
+void LoadScriptCatalogues(const std::filesystem::path& dataDir)
+{
+    std::error_code ignored;
+    if (!dataDir.empty() && !std::filesystem::is_directory(dataDir, ignored))
+        throw EInOutError(dataDir.string(), "no such folder");
+    InitCatalogues();
+    InitActions();
+    LoadJobs(dataDir);
+    LoadMaps(dataDir);
+}
+
+TExportedScript CurrentScriptText()
+{
+    std::vector<std::string> lines;
+    const TScriptResult result = GenerateScript(TaskTree, lines);
+    return {JoinScriptLines(lines), result.Problems};
+}
+
+void WriteScriptText(const std::string& text, const std::string& path, std::ostream& out)
+{
+    if (!path.empty()) {
+        WriteFileSafely(path, text);
+        return;
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (!out)
+        throw EInOutError("standard output", "the script could not be written");
+}
+
+int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err)
+{
+    try {
+        LoadScriptCatalogues(request.DataDir);
+        // A file older than the header record takes the header a new project would have.
+        SetHeaderDefaults();
+        LoadProject(request.ProjectPath);
+        const TExportedScript script = CurrentScriptText();
+        if (!script.Problems.empty()) {
+            for (const std::string& problem : script.Problems)
+                ReportError(err, request.ProjectPath + ": " + problem);
+            ReportError(err, request.ProjectPath + ": no script written");
+            return 1;
+        }
+        WriteScriptText(script.Text, request.OutputPath, out);
+        return 0;
+    } catch (const std::exception& error) {
+        ReportError(err, error.what());
+        return 1;
+    }
+}

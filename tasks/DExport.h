@@ -1,0 +1,37 @@
+#pragma once
+// The headless exporter: reads the catalogues that script text depends on, loads a project and
+// writes its script. The editor shares the steps that do not load anything.
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+struct TExportRequest {
+    std::filesystem::path DataDir;  // the catalogue folder; empty: the working directory
+    std::string ProjectPath;
+    std::string OutputPath;  // empty: the output stream
+};
+
+// The catalogues a project's script and texts depend on: actions, variables, maps (the NPC line
+// and warps name a map by its position in maps.ini) and jobs (condition texts name them). Items
+// and sprite pictures are not read: no script line depends on them, so a missing item_db.txt or
+// bitmap does not stop an export.
+// A DataDir that is not a folder raises EInOutError naming it.
+void LoadScriptCatalogues(const std::filesystem::path& dataDir);
+
+struct TExportedScript {
+    std::string Text;  // every line followed by CR LF
+    std::vector<std::string> Problems;
+};
+
+// The script of the current project, with what the writer found that makes it unfit to use.
+TExportedScript CurrentScriptText();
+
+// Writes text to path (replacing a file only once everything is written), or to out when path is
+// empty. EInOutError naming the file, or "standard output", when it fails.
+void WriteScriptText(const std::string& text, const std::string& path, std::ostream& out);
+
+// The exporter as a whole. 0: the script was written. 1: nothing was written; each reason is one
+// line "npc-export: <message naming the file>" on err.
+int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err);

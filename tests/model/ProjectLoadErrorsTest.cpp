@@ -1,0 +1,217 @@
+// Project files that must not load: every bad input is an error naming the file, and the project
+// in memory stays exactly as it was (same objects, same records, no window told anything).
+
+#include "TaskFixture.h"
+#include "TestSupport.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+std::string FileHeader(std::int32_t count, std::int32_t version = 258)
+{
+    std::string bytes = Int32(version) + Int32(count) + Int32(0);
+    for (int i = 0; i < 6; ++i)
+        bytes += Str("h");
+    return bytes + Int32(45) + Int32(1) + Int32(2) + Int32(3) + Int32(0) + Str("Npc");
+}
+
+std::string TaskRecord(int tag, std::int32_t parent, const std::string& body, const std::string& caption = "t")
+{
+    return Bytes({tag}) + Int32(parent) + Bytes({0}) + Str(caption) + body;
+}
+
+std::string Group(std::int32_t parent, std::int32_t number)
+{
+    return TaskRecord(0, parent, Int32(number), "g" + std::to_string(number));
+}
+
+std::string Root()
+{
+    return Group(-1, 0);
+}
+
+// Groups each inside the previous one, the innermost at the given level.
+std::string Chain(int deepestLevel)
+{
+    std::string records = Root();
+    for (int level = 1; level <= deepestLevel; ++level)
+        records += Group(level - 1, level);
+    return FileHeader(deepestLevel + 1) + records;
+}
+
+struct BadFile {
+    const char* Name;
+    std::string Bytes;
+    const char* Message;  // part of the message after "bad.NPC: "
+};
+
+std::vector<BadFile> BadFiles()
+{
+    const std::string close = TaskRecord(1, 0, Int32(6));
+    return {
+        {"EmptyFile", "", "Read beyond end of file"},
+        {"NewerVersion", FileHeader(1, 259) + Root(), "version 259"},
+        {"NoTasks", FileHeader(0), "holds no tasks"},
+        {"NegativeTaskCount", FileHeader(-1) + Root(), "holds no tasks"},
+        {"HugeTaskCount", FileHeader(2147483647) + Root(), "task count 2147483647"},
+        {"CountLargerThanRecords", FileHeader(3) + Root() + close, "Read beyond end of file"},
+        {"TagSix", FileHeader(2) + Root() + TaskRecord(6, 0, ""), "task kind 6"},
+        {"TagFF", FileHeader(2) + Root() + TaskRecord(255, 0, ""), "task kind 255"},
+        {"FirstNotAGroup", FileHeader(1) + TaskRecord(1, -1, Int32(6)), "first task is not a group"},
+        {"FirstWithAParent", FileHeader(1) + Group(0, 0), "first task has a parent"},
+        {"SecondRoot", FileHeader(2) + Root() + Group(-1, 1), "second top-level task"},
+        {"SecondRootAction", FileHeader(2) + Root() + TaskRecord(1, -1, Int32(6)), "second top-level task"},
+        {"ParentNamesNoGroup", FileHeader(2) + Root() + TaskRecord(1, 5, Int32(6)), "group 5"},
+        {"ParentNamesALaterGroup", FileHeader(3) + Root() + TaskRecord(1, 1, Int32(6)) + Group(0, 1), "group 1"},
+        {"ParentNamesItself", FileHeader(2) + Root() + Group(1, 1), "group 1"},
+        {"DuplicateGroupNumbers", FileHeader(3) + Root() + Group(0, 1) + Group(0, 1), "group number 1 is used twice"},
+        {"GroupRepeatsTheRoot", FileHeader(2) + Root() + Group(0, 0), "group number 0 is used twice"},
+        {"NegativeGroupNumber", FileHeader(2) + Root() + Group(0, -1), "group number -1"},
+        {"LastPossibleGroupNumber", FileHeader(2) + Root() + Group(0, 2147483647), "group number 2147483647"},
+        {"NegativeStringLength", FileHeader(1) + Bytes({0}) + Int32(-1) + Bytes({0}) + Int32(-1),
+         "negative length"},
+        {"StringPastTheEnd", FileHeader(1) + Bytes({0}) + Int32(-1) + Bytes({0}) + Int32(100) + "Start",
+         "runs past the end"},
+        {"NameFlagTwo", FileHeader(1) + Bytes({0}) + Int32(-1) + Bytes({2}) + Str("Start") + Int32(0), "flag"},
+        {"ActionIndexPastTheList", FileHeader(2) + Root() + TaskRecord(1, 0, Int32(21)), "action index 21"},
+        {"ActionIndexMinusOne", FileHeader(2) + Root() + TaskRecord(1, 0, Int32(-1)), "action index -1"},
+        {"VariableIndexPastTheList",
+         FileHeader(2) + Root() + TaskRecord(3, 0, Int32(0) + Int32(1) + Int32(2) + Int32(5) + Int32(8)),
+         "variable index 8"},
+        {"CheckActionIndexPastTheList",
+         FileHeader(2) + Root() +
+             TaskRecord(3, 0, Int32(0) + Int32(1) + Int32(2) + Int32(5) + Int32(-1) + Bytes({0}) + Str("") + Int32(99)),
+         "action index 99"},
+        {"HugeCheckCount", FileHeader(2) + Root() + TaskRecord(3, 0, Int32(0) + Int32(-2147483647 - 1)),
+         "check count"},
+        {"HugeCheckCountPositive", FileHeader(2) + Root() + TaskRecord(3, 0, Int32(0) + Int32(2147483647)),
+         "check count 2147483647"},
+        {"HugeMenuCount", FileHeader(2) + Root() + TaskRecord(4, 0, Int32(1073741824)), "entry count 1073741824"},
+        {"HugeLineCount", FileHeader(2) + Root() + TaskRecord(2, 0, Int32(2147483647)), "line count 2147483647"},
+        {"NegativeLineCount", FileHeader(2) + Root() + TaskRecord(5, 0, Int32(-1)), "line count -1"},
+        {"NestedTooDeep", Chain(1001), "groups nest deeper than 1000 levels"},
+        {"UnknownConditionType", FileHeader(2) + Root() + TaskRecord(3, 0, Int32(0) + Int32(1) + Int32(9) + Int32(0)),
+         "condition type 9"},
+    };
+}
+
+class ProjectLoadErrorTest : public TaskTest {
+protected:
+    void SetUp() override
+    {
+        TaskTest::SetUp();
+        BuildEveryKindProject();
+        SetModified(true);
+        ProjectFileName = "current.NPC";
+        NextGroupNumber = 17;
+        Snapshot_ = ProjectSnapshot();
+        Identity_ = ProjectIdentity();
+        OnNPCInfoReplaced = [this] { ++NPCRefreshes_; };
+        TaskTree.AddObserver(&Observer_);
+    }
+    void TearDown() override
+    {
+        TaskTree.RemoveObserver(&Observer_);
+        TaskTest::TearDown();
+    }
+
+    // Loads bytes, expects an error naming the file, and returns its message.
+    std::string ExpectLoadFails(const std::string& bytes)
+    {
+        try {
+            LoadProjectBytes("bad.NPC", bytes);
+        } catch (const EInOutError& error) {
+            EXPECT_THAT(error.what(), StartsWith("bad.NPC: "));
+            return error.what();
+        }
+        ADD_FAILURE() << "the file loaded";
+        return {};
+    }
+
+    void ExpectProjectUnchanged()
+    {
+        EXPECT_EQ(ProjectSnapshot(), Snapshot_);
+        EXPECT_EQ(ProjectIdentity(), Identity_);
+        EXPECT_EQ(NPCRefreshes_, 0);
+        EXPECT_EQ(Observer_.Events, 0);
+    }
+
+    std::string Snapshot_;
+
+private:
+    struct CountingObserver : TTreeObserver {
+        void BeginReset() override { ++Events; }
+        void EndReset() override { ++Events; }
+        void BeginInsert(TTaskNode*, int) override { ++Events; }
+        void BeginRemove(TTaskNode*, int) override { ++Events; }
+        void SelectionChanged(TTaskNode*) override { ++Events; }
+        int Events = 0;
+    };
+
+    std::vector<const void*> Identity_;
+    int NPCRefreshes_ = 0;
+    CountingObserver Observer_;
+};
+
+class BadFileTest : public ProjectLoadErrorTest, public ::testing::WithParamInterface<BadFile> {};
+
+TEST_P(BadFileTest, IsRejectedAndChangesNothing)
+{
+    EXPECT_THAT(ExpectLoadFails(GetParam().Bytes), HasSubstr(GetParam().Message));
+    ExpectProjectUnchanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, BadFileTest, ::testing::ValuesIn(BadFiles()),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// The same builders make files that do load, so the bad cases above fail for their own reason.
+TEST_F(ProjectLoadErrorTest, WellFormedVariantsOfTheBadFilesLoad)
+{
+    LoadProjectBytes("good.NPC", FileHeader(4) + Root() + Group(0, 5) + TaskRecord(1, 5, Int32(6)) + Group(5, 2));
+    EXPECT_EQ(TaskTree.Count(), 4);
+    EXPECT_EQ(NextGroupNumber, 6);
+    EXPECT_EQ(NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc"}));
+    LoadProjectBytes("deep.NPC", Chain(1000));
+    EXPECT_EQ(TaskTree.Count(), 1001);
+    // Bytes after the last record are not part of any record and are ignored.
+    LoadProjectBytes("good.NPC", FileHeader(1) + Root() + "trailing");
+    EXPECT_EQ(TaskTree.Count(), 1);
+    EXPECT_EQ(NextGroupNumber, 1);
+}
+
+TEST_F(ProjectLoadErrorTest, EveryTruncationOfAValidFileFailsAndChangesNothing)
+{
+    const std::string bytes = ReadBytes(SourceDir() / "tests" / "golden" / "project-every-kind.NPC");
+    ASSERT_GT(bytes.size(), 1000u);
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        try {
+            LoadProjectBytes("cut.NPC", bytes.substr(0, size));
+            ADD_FAILURE() << "loaded the first " << size << " bytes";
+        } catch (const EInOutError& error) {
+            ASSERT_THAT(error.what(), StartsWith("cut.NPC: ")) << size;
+        }
+        ASSERT_EQ(ProjectSnapshot(), Snapshot_) << "after the first " << size << " bytes";
+    }
+    ExpectProjectUnchanged();
+    LoadProjectBytes("whole.NPC", bytes);
+    EXPECT_EQ(SaveProjectBytes(), bytes);
+}
+
+TEST_F(ProjectLoadErrorTest, MissingFileIsAnErrorNamingIt)
+{
+    TTempDir dir;
+    const std::string path = (dir / "absent.NPC").string();
+    try {
+        LoadProject(path);
+        ADD_FAILURE() << "loaded a missing file";
+    } catch (const EInOutError& error) {
+        EXPECT_THAT(error.what(), StartsWith(path + ": "));
+    }
+    ExpectProjectUnchanged();
+}
+
+}  // namespace
