@@ -4,14 +4,6 @@
 
 #include <algorithm>
 
-int TTaskNode::Row() const
-{
-    const auto& siblings = Parent_ ? Parent_->Children_ : Tree_->Roots_;
-    const auto found = std::find_if(siblings.begin(), siblings.end(),
-                                    [this](const auto& node) { return node.get() == this; });
-    return static_cast<int>(found - siblings.begin());
-}
-
 int TTaskNode::Level() const
 {
     int level = 0;
@@ -23,7 +15,7 @@ int TTaskNode::Level() const
 TTaskNode* TTaskNode::NextSibling() const
 {
     const auto& siblings = Parent_ ? Parent_->Children_ : Tree_->Roots_;
-    const std::size_t next = static_cast<std::size_t>(Row()) + 1;
+    const std::size_t next = static_cast<std::size_t>(Row_) + 1;
     return next < siblings.size() ? siblings[next].get() : nullptr;
 }
 
@@ -59,7 +51,27 @@ TTaskTree::~TTaskTree()
 {
     // Tasks belong to TaskList; at program end both go, and the tree must not reach into a list
     // that may already be gone.
-    Roots_.clear();
+    for (auto& root : Roots_)
+        DestroySubtree(std::move(root));
+}
+
+void TTaskTree::Renumber(TNodeList& siblings, std::size_t from)
+{
+    for (std::size_t i = from; i < siblings.size(); ++i)
+        siblings[i]->Row_ = static_cast<int>(i);
+}
+
+void TTaskTree::DestroySubtree(std::unique_ptr<TTaskNode> node)
+{
+    std::vector<std::unique_ptr<TTaskNode>> pending;
+    pending.push_back(std::move(node));
+    while (!pending.empty()) {
+        std::unique_ptr<TTaskNode> current = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : current->Children_)
+            pending.push_back(std::move(child));
+        current->Children_.clear();
+    }
 }
 
 template <class F>
@@ -71,7 +83,7 @@ void TTaskTree::Notify(F&& f)
         f(*observer);
 }
 
-std::vector<std::unique_ptr<TTaskNode>>& TTaskTree::SiblingsOf(TTaskNode* parent)
+TTaskTree::TNodeList& TTaskTree::SiblingsOf(TTaskNode* parent)
 {
     return parent ? parent->Children_ : Roots_;
 }
@@ -91,6 +103,7 @@ TTaskNode* TTaskTree::AddChild(TTaskNode* parent, const std::string& text, TTask
     Notify([&](TTreeObserver& o) { o.BeginInsert(parent, row); });
     siblings.push_back(std::unique_ptr<TTaskNode>(new TTaskNode(this, parent, text, task)));
     TTaskNode* node = siblings.back().get();
+    node->Row_ = row;
     if (task)
         task->Node = node;
     Notify([](TTreeObserver& o) { o.EndInsert(); });
@@ -106,6 +119,7 @@ TTaskNode* TTaskTree::Insert(TTaskNode* sibling, const std::string& text, TTask*
     auto inserted = siblings.insert(siblings.begin() + row,
                                     std::unique_ptr<TTaskNode>(new TTaskNode(this, parent, text, task)));
     TTaskNode* node = inserted->get();
+    Renumber(siblings, static_cast<std::size_t>(row));
     if (task)
         task->Node = node;
     Notify([](TTreeObserver& o) { o.EndInsert(); });
@@ -120,13 +134,16 @@ void TTaskTree::SetText(TTaskNode* node, const std::string& text)
 
 void TTaskTree::ReleaseTasks(TTaskNode* node)
 {
-    for (auto& child : node->Children_)
-        ReleaseTasks(child.get());
-    if (TTask* task = node->Data_) {
-        node->Data_ = nullptr;
-        if (TaskList.IndexOf(task) >= 0)
-            TaskList.UnregisterTask(task);
+    std::vector<TTask*> tasks;
+    const TTaskNode* end = nullptr;
+    for (const TTaskNode* n = node; n && !end; n = n->Parent_)
+        end = n->NextSibling();
+    for (TTaskNode* n = node; n && n != end; n = n->GetNext()) {
+        if (n->Data_)
+            tasks.push_back(n->Data_);
+        n->Data_ = nullptr;
     }
+    TaskList.UnregisterTasks(tasks);
 }
 
 void TTaskTree::Delete(TTaskNode* node)
@@ -146,7 +163,10 @@ void TTaskTree::Delete(TTaskNode* node)
     ReleaseTasks(node);
     if (newSelection != Selected_)
         Selected_ = nullptr;
+    std::unique_ptr<TTaskNode> removed = std::move(siblings[static_cast<std::size_t>(row)]);
     siblings.erase(siblings.begin() + row);
+    Renumber(siblings, static_cast<std::size_t>(row));
+    DestroySubtree(std::move(removed));
     Notify([](TTreeObserver& o) { o.EndRemove(); });
     if (newSelection != Selected_)
         Select(newSelection);
@@ -155,8 +175,15 @@ void TTaskTree::Delete(TTaskNode* node)
 void TTaskTree::Clear()
 {
     BeginUpdate();
+    std::vector<TTask*> tasks;
+    for (TTaskNode* node = GetFirstNode(); node; node = node->GetNext()) {
+        if (node->Data_)
+            tasks.push_back(node->Data_);
+        node->Data_ = nullptr;
+    }
+    TaskList.UnregisterTasks(tasks);
     for (auto& root : Roots_)
-        ReleaseTasks(root.get());
+        DestroySubtree(std::move(root));
     Roots_.clear();
     Selected_ = nullptr;
     EndUpdate();
@@ -176,10 +203,12 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     auto& source = SiblingsOf(oldParent);
     std::unique_ptr<TTaskNode> moving = std::move(source[static_cast<std::size_t>(oldRow)]);
     source.erase(source.begin() + oldRow);
+    Renumber(source, static_cast<std::size_t>(oldRow));
     if (oldParent == parent && row > oldRow)
         --row;
     moving->Parent_ = parent;
     target.insert(target.begin() + row, std::move(moving));
+    Renumber(target, static_cast<std::size_t>(row));
     Notify([](TTreeObserver& o) { o.EndMove(); });
     return true;
 }

@@ -18,7 +18,7 @@ public:
     int ChildCount() const { return static_cast<int>(Children_.size()); }
     TTaskNode* Child(int index) const { return Children_.at(static_cast<std::size_t>(index)).get(); }
     // Position among its siblings (top-level nodes count among the top-level nodes).
-    int Row() const;
+    int Row() const { return Row_; }
     // 0 for a top-level node, the parent's level + 1 otherwise.
     int Level() const;
     // Pre-order successor: first child, else next sibling, else the next sibling of the nearest
@@ -38,6 +38,7 @@ private:
 
     TTaskTree* Tree_;
     TTaskNode* Parent_;
+    int Row_ = 0;  // kept current by the tree on every change of the sibling list
     std::string Text_;
     TTask* Data_;
     std::vector<std::unique_ptr<TTaskNode>> Children_;
@@ -112,8 +113,13 @@ public:
 
 private:
     friend class TTaskNode;
-    std::vector<std::unique_ptr<TTaskNode>>& SiblingsOf(TTaskNode* parent);
+    using TNodeList = std::vector<std::unique_ptr<TTaskNode>>;
+    TNodeList& SiblingsOf(TTaskNode* parent);
+    static void Renumber(TNodeList& siblings, std::size_t from);
+    // Unregisters the tasks of node and everything below it, in one pass over TaskList.
     void ReleaseTasks(TTaskNode* node);
+    // Destroys a detached subtree without recursing once per level, so any depth is safe.
+    static void DestroySubtree(std::unique_ptr<TTaskNode> node);
     template <class F>
     void Notify(F&& f);
 

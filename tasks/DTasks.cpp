@@ -5,6 +5,7 @@
 #include "global/DGlobal.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 std::int32_t NextGroupNumber = 0;
 TTaskList TaskList;
@@ -104,6 +105,14 @@ void TTaskList::UnregisterTask(TTask* task)
     const int index = IndexOf(task);
     if (index >= 0)
         Tasks_.erase(Tasks_.begin() + index);
+}
+
+void TTaskList::UnregisterTasks(const std::vector<TTask*>& tasks)
+{
+    if (tasks.empty())
+        return;
+    const std::unordered_set<const TTask*> leaving(tasks.begin(), tasks.end());
+    std::erase_if(Tasks_, [&leaving](const auto& task) { return leaving.count(task.get()) > 0; });
 }
 
 int TTaskList::IndexOf(const TTask* task) const

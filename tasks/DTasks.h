@@ -95,6 +95,8 @@ public:
     int RegisterTask(std::unique_ptr<TTask> task);
     // Removes the task and destroys it.
     void UnregisterTask(TTask* task);
+    // The same for many tasks at once, in one pass; tasks not in the list are ignored.
+    void UnregisterTasks(const std::vector<TTask*>& tasks);
     int TaskCount() const { return static_cast<int>(Tasks_.size()); }
     TTask* TaskAt(int index) const { return Tasks_.at(static_cast<std::size_t>(index)).get(); }
     int IndexOf(const TTask* task) const;

@@ -170,6 +170,40 @@ TEST_F(TaskCoreTest, MovesKeepNodesAndRefuseTheOwnSubtree)
     EXPECT_EQ(TaskList.TaskCount(), 4);
 }
 
+TEST_F(TaskCoreTest, ATreeOfAnyDepthIsDeletedWithoutRunningOutOfStack)
+{
+    TTaskNode* parent = TaskTree.GetFirstNode();
+    for (int level = 0; level < 200000; ++level)
+        parent = AddGroup(parent, "G")->Node;
+    ASSERT_EQ(TaskList.TaskCount(), 200001);
+    TaskTree.Delete(TaskTree.GetFirstNode()->Child(0));
+    EXPECT_EQ(TaskList.TaskCount(), 1);
+    parent = TaskTree.GetFirstNode();
+    for (int level = 0; level < 200000; ++level)
+        parent = AddGroup(parent, "G")->Node;
+    NewProject();
+    EXPECT_EQ(TaskList.TaskCount(), 1);
+    EXPECT_EQ(TaskTree.Count(), 1);
+}
+
+TEST_F(TaskCoreTest, SiblingPositionsFollowInsertsMovesAndDeletes)
+{
+    TTaskNode* start = TaskTree.GetFirstNode();
+    std::vector<TGroupTask*> groups;
+    for (const char* name : {"A", "B", "C", "D"})
+        groups.push_back(AddGroup(start, name));
+    auto x = std::make_unique<TGroupTask>("X");
+    TaskTree.Insert(groups[1]->Node, "X", x.get());
+    TaskList.RegisterTask(std::move(x));
+    TaskTree.MoveToEnd(groups[0]->Node, start);
+    TaskTree.Delete(groups[2]->Node);
+    EXPECT_THAT(TreeTexts(), ElementsAre("Start", " X", " B", " D", " A"));
+    for (int row = 0; row < start->ChildCount(); ++row) {
+        EXPECT_EQ(start->Child(row)->Row(), row);
+        EXPECT_EQ(start->Child(row)->NextSibling(), row + 1 < start->ChildCount() ? start->Child(row + 1) : nullptr);
+    }
+}
+
 // ---- string primitives ----
 
 TEST(StringRecordTest, LengthPrefixedLittleEndianWithoutTerminator)
