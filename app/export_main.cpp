@@ -1,8 +1,107 @@
-// Headless script exporter (argument handling only; the work is the model's).
-#include <cstdio>
+// npc-export: writes the script of a project without opening the editor.
+//   npc-export [--data DIR] [-o FILE] [--html] PROJECT.NPC
+// With --html the script is written as a coloured HTML page instead of plain text.
+// Exit status 0 when the script was written, 1 when it was not (reasons on stderr), 2 for a
+// command line it does not understand.
 
-int main()
+#include "tasks/DExport.h"
+#include "tasks/DHtmlExport.h"
+
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int ExitUsage = 2;
+constexpr const char* UsageLine = "usage: npc-export [--data DIR] [-o FILE] [--html] PROJECT.NPC";
+
+struct TOption {
+    std::vector<std::string> Names;
+    bool TakesValue;
+    std::function<void(TExportRequest&, const std::string& value)> Apply;
+};
+
+const std::vector<TOption>& Options()
 {
-    std::fputs("npc-export: not built yet\n", stderr);
-    return 1;
+    static const std::vector<TOption> options = {
+        {{"--data"}, true, [](TExportRequest& r, const std::string& v) { r.DataDir = v; }},
+        {{"-o", "--output"}, true, [](TExportRequest& r, const std::string& v) { r.OutputPath = v; }},
+    };
+    return options;
+}
+
+const TOption* FindOption(const std::string& name)
+{
+    for (const TOption& option : Options())
+        for (const std::string& candidate : option.Names)
+            if (candidate == name)
+                return &option;
+    return nullptr;
+}
+
+struct TParsed {
+    TExportRequest Request;
+    bool Help = false;
+    bool Html = false;
+    std::string Error;  // empty when the command line is usable
+};
+
+TParsed ParseArguments(const std::vector<std::string>& args)
+{
+    TParsed parsed;
+    std::vector<std::string> projects;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            projects.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            parsed.Help = true;
+        } else if (arg == "--html") {
+            parsed.Html = true;
+        } else if (const TOption* option = FindOption(arg)) {
+            std::string value;
+            if (option->TakesValue) {
+                if (i + 1 >= args.size()) {
+                    parsed.Error = "option " + arg + " needs a value";
+                    return parsed;
+                }
+                value = args[++i];
+            }
+            option->Apply(parsed.Request, value);
+        } else {
+            parsed.Error = "unknown option " + arg;
+            return parsed;
+        }
+    }
+    if (parsed.Help)
+        return parsed;
+    if (projects.size() != 1)
+        parsed.Error = projects.empty() ? "no project file given" : "more than one project file given";
+    else
+        parsed.Request.ProjectPath = projects.front();
+    return parsed;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const TParsed parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.Help) {
+        std::cout << UsageLine << '\n';
+        return 0;
+    }
+    if (!parsed.Error.empty()) {
+        std::cerr << "npc-export: " << parsed.Error << '\n' << UsageLine << '\n';
+        return ExitUsage;
+    }
+    if (parsed.Html)
+        return RunHtmlExport(parsed.Request, std::cout, std::cerr);
+    return RunExport(parsed.Request, std::cout, std::cerr);
 }

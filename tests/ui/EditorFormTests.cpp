@@ -1,0 +1,269 @@
+// The output window: one window with the latest script, remade after it is closed, yellow
+// fixed-pitch text on navy with every token coloured; and the colouring functions the
+// manual-code editor shares with it.
+
+#include "TaskWindowSupport.h"
+
+#include "tasks/DHighlight.h"
+#include "tasks/DManual.h"
+#include "tasks/DMessages.h"
+#include "ui/SyntaxHighlight.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPointer>
+
+#include <algorithm>
+#include <functional>
+
+using namespace tasktest;
+
+namespace {
+
+QColor Colour(TRgb colour)
+{
+    return QColor(colour.R, colour.G, colour.B);
+}
+
+class EditorFormTest : public TaskWindowTest {
+protected:
+    static TMessageTask* AddMessage(TTaskNode* parent, std::vector<std::string> lines)
+    {
+        auto message = std::make_unique<TMessageTask>(lines);
+        message->Caption = "Message: " + LinesText(lines);
+        TMessageTask* raw = message.get();
+        TaskTree.AddChild(parent, message->Caption, raw);
+        TaskList.RegisterTask(std::move(message));
+        return raw;
+    }
+
+    static std::vector<std::string> CurrentScript()
+    {
+        std::vector<std::string> lines;
+        GenerateScript(TaskTree, lines);
+        return lines;
+    }
+};
+
+TEST_F(EditorFormTest, ShowingTheOutputTwiceKeepsOneWindowWithTheLatestScript)
+{
+    NPCInfo.Name = "Guide";
+    Form->ShowOutput();
+    TEditorForm* first = EditorForm;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->windowTitle(), "Editor");
+
+    NPCInfo.Name = "Kafra";
+    Form->ShowOutput();
+    EXPECT_EQ(EditorForm, first);
+    EXPECT_EQ(OpenWindows<TEditorForm>().size(), 1u);
+    EXPECT_EQ(first->ScriptLines(), CurrentScript());
+    EXPECT_TRUE(first->Editor()->toPlainText().contains("\tscript\tKafra\t"));
+    EXPECT_FALSE(first->Editor()->toPlainText().contains("Guide"));
+}
+
+TEST_F(EditorFormTest, AClosedWindowIsRemadeWithTheSameTabStops)
+{
+    Form->ShowOutput();
+    QPointer<TEditorForm> first = EditorForm;
+    const qreal tabDistance = first->Editor()->tabStopDistance();
+    // 30 stops of (w - 2) * 2 points each, w being the width of "A" in the script font.
+    const int letterWidth = QFontMetrics(first->Editor()->font(), first).horizontalAdvance('A');
+    EXPECT_DOUBLE_EQ(tabDistance, (letterWidth - 2) * 2 * first->logicalDpiX() / 72.0);
+
+    first->close();
+    EXPECT_EQ(EditorForm, nullptr);
+    ProcessDeletions();
+    EXPECT_TRUE(first.isNull());
+
+    Form->ShowOutput();
+    ASSERT_NE(EditorForm, nullptr);
+    EXPECT_EQ(EditorForm->Editor()->tabStopDistance(), tabDistance);
+    EXPECT_EQ(EditorForm->ScriptLines(), CurrentScript());
+}
+
+TEST_F(EditorFormTest, TheScriptIsYellowFixedPitchOnNavyAndReadOnly)
+{
+    Form->ShowOutput();
+    const QPlainTextEdit* editor = EditorForm->Editor();
+    EXPECT_TRUE(editor->isReadOnly());
+    EXPECT_EQ(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(editor->font().pixelSize(), 12);
+    EXPECT_TRUE(QFontInfo(editor->font()).fixedPitch());
+    EXPECT_EQ(editor->palette().color(QPalette::Base), QColor(0, 0, 128));
+    EXPECT_EQ(editor->palette().color(QPalette::Text), QColor(255, 255, 0));
+    EXPECT_EQ(EditorForm->size(), QSize(400, 400));
+}
+
+TEST_F(EditorFormTest, EveryTokenKindCarriesItsColourInTheDocument)
+{
+    AddMessage(TaskTree.GetFirstNode(), {"Hello."});
+    Form->ShowOutput();
+    const QPlainTextEdit* editor = EditorForm->Editor();
+
+    const int header = 0;  // "//===== eAthena Script ====..."
+    EXPECT_EQ(ColourAt(editor, header, 0), Colour(ColourSilver));
+    EXPECT_EQ(ColourAt(editor, header, 30), Colour(ColourSilver));
+
+    const int npcLine = LineStartingWith(editor, "prontera.gat,");
+    ASSERT_GE(npcLine, 0);
+    EXPECT_EQ(ColourAt(editor, npcLine, 0), std::nullopt);     // prontera: a plain word
+    EXPECT_EQ(ColourAt(editor, npcLine, 8), Colour(ColourWhite));  // .
+    EXPECT_EQ(ColourAt(editor, npcLine, 13), Colour(ColourAqua));  // 0 (X)
+
+    const int label = LineStartingWith(editor, "L0:");
+    ASSERT_GE(label, 0);
+    EXPECT_EQ(ColourAt(editor, label, 1), Colour(ColourLime));
+    EXPECT_EQ(ColourAt(editor, label, 3), Colour(ColourWhite));
+
+    const int message = LineStartingWith(editor, "mes \"Hello.\"");
+    ASSERT_GE(message, 0);
+    EXPECT_EQ(ColourAt(editor, message, 0), std::nullopt);     // indentation is not coloured
+    EXPECT_EQ(ColourAt(editor, message, 2), Colour(ColourWhite));  // mes
+    // The blank is a yellow token: the control's own colour draws it, no format needed.
+    EXPECT_EQ(ColourAt(editor, message, 5), std::nullopt);
+    EXPECT_EQ(editor->palette().color(QPalette::Text), Colour(ColourYellow));
+    EXPECT_EQ(ColourAt(editor, message, 6), Colour(ColourRed));    // "Hello."
+    EXPECT_EQ(ColourAt(editor, message, 13), Colour(ColourRed));
+    EXPECT_EQ(ColourAt(editor, message, 14), Colour(ColourWhite)); // ;
+}
+
+TEST_F(EditorFormTest, TheLinesKeepTheScriptsBytesExactly)
+{
+    // A user-named message: its caption, line breaks included, is written as one comment line.
+    TMessageTask* message = AddMessage(TaskTree.GetFirstNode(), {"Caf\xE9 au lait"});
+    message->Rename("Two\r\nlines");
+    Form->ShowOutput();
+
+    const std::vector<std::string>& lines = EditorForm->ScriptLines();
+    EXPECT_EQ(lines, CurrentScript());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\t// Two\r\nlines //"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\tmes \"Caf\xE9 au lait\";"), lines.end());
+    EXPECT_TRUE(EditorForm->Editor()->toPlainText().contains(QString::fromLatin1("Caf\xE9")));
+}
+
+TEST_F(EditorFormTest, ShowOutputReportsWhatTheWriterFound)
+{
+    NPCInfo.MapIndex = -1;
+    const TScriptResult result = Form->ShowOutput();
+    EXPECT_EQ(result.Problems, std::vector<std::string>{NoMapProblem});
+}
+
+// The manual-code editor's use: colour all once, then only the line that changed.
+TEST_F(EditorFormTest, HighlightLineRecoloursOneLineAsTheModelNowKnowsIt)
+{
+    QPlainTextEdit control;
+    control.setPlainText("goto L1;\ngoto L1;");
+    HighlightAll(&control);
+    EXPECT_EQ(ColourAt(&control, 0, 0), Colour(ColourWhite));
+    EXPECT_EQ(ColourAt(&control, 0, 5), std::nullopt);  // no group 1 yet
+
+    auto group = std::make_unique<TGroupTask>("Shop");
+    ASSERT_EQ(group->GroupNumber, 1);
+    TaskTree.AddChild(TaskTree.GetFirstNode(), group->Caption, group.get());
+    TaskList.RegisterTask(std::move(group));
+
+    HighlightLine(&control, 1);
+    EXPECT_EQ(ColourAt(&control, 1, 5), Colour(ColourLime));
+    EXPECT_EQ(ColourAt(&control, 0, 5), std::nullopt);  // only the line asked for
+    HighlightLine(&control, 7);                          // past the end: nothing to colour
+    HighlightAll(&control);
+    EXPECT_EQ(ColourAt(&control, 0, 5), Colour(ColourLime));
+}
+
+TEST_F(EditorFormTest, TypedTextIsColouredAsItArrives)
+{
+    QPlainTextEdit control;
+    HighlightAll(&control);  // an empty control: nothing to colour, but colouring is attached
+    control.insertPlainText("set Zeny, 5;");
+    EXPECT_EQ(ColourAt(&control, 0, 0), Colour(ColourWhite));
+    EXPECT_EQ(ColourAt(&control, 0, 4), Colour(ColourSkyBlue));
+    EXPECT_EQ(ColourAt(&control, 0, 10), Colour(ColourAqua));
+}
+
+TEST_F(EditorFormTest, SetScriptTextReplacesTheTextAndItsColours)
+{
+    QPlainTextEdit control;
+    SetScriptText(&control, "\"red\"");
+    EXPECT_EQ(ColourAt(&control, 0, 1), Colour(ColourRed));
+    SetScriptText(&control, "12345");
+    EXPECT_EQ(control.toPlainText(), "12345");
+    EXPECT_EQ(ColourAt(&control, 0, 1), Colour(ColourAqua));
+}
+
+TEST_F(EditorFormTest, YellowTokensGetTheirColourInAControlOfAnotherTextColour)
+{
+    QPlainTextEdit control;
+    QPalette black = control.palette();
+    black.setColor(QPalette::Text, Qt::black);
+    control.setPalette(black);
+    SetScriptText(&control, "getitem 1;");
+    EXPECT_EQ(ColourAt(&control, 0, 0), Colour(ColourYellow));  // an action word
+    EXPECT_EQ(ColourAt(&control, 0, 7), Colour(ColourYellow));  // the blank
+}
+
+// Every colour range of every line of a control, as text.
+std::vector<std::string> ColourRanges(const QPlainTextEdit* control)
+{
+    std::vector<std::string> ranges;
+    for (QTextBlock block = control->document()->begin(); block.isValid(); block = block.next()) {
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            ranges.push_back(std::to_string(block.blockNumber()) + ":" + std::to_string(range.start) + "+" +
+                             std::to_string(range.length) + " " +
+                             range.format.foreground().color().name().toStdString());
+        }
+    }
+    return ranges;
+}
+
+TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
+{
+    TTaskNode* start = TaskTree.GetFirstNode();
+    TMessageTask* hello = nullptr;
+    TGroupTask* shop = nullptr;
+    const std::vector<std::pair<const char*, std::function<void()>>> edits{
+        {"message added", [&] { hello = AddMessage(start, {"Hello."}); }},
+        {"manual code jumping to a group not made yet",
+         [&] {
+             auto manual = std::make_unique<TManualTask>(std::vector<std::string>{"goto L1;", "end;"});
+             TaskTree.AddChild(start, "Manual", manual.get());
+             TaskList.RegisterTask(std::move(manual));
+         }},
+        {"the group made: the unchanged jump turns lime",
+         [&] {
+             auto group = std::make_unique<TGroupTask>("Shop");
+             shop = group.get();
+             TaskTree.AddChild(start, "Shop", shop);
+             TaskList.RegisterTask(std::move(group));
+         }},
+        {"NPC line changed", [] { NPCInfo.Name = "Kafra"; }},
+        {"caption with line breaks", [&] { hello->Rename("Two\r\nlines\rand\nmore"); }},
+        {"comment lines inserted at the top", [] { HeaderInfo.Comments = "One\r\nTwo\r\nThree"; }},
+        {"the group deleted: the jump turns plain", [&] { TaskTree.Delete(shop->Node); }},
+        {"caption with line breaks deleted", [&] { TaskTree.Delete(hello->Node); }},
+        {"nothing changed", [] {}},
+        {"everything but Start deleted",
+         [&] {
+             while (start->ChildCount() > 0)
+                 TaskTree.Delete(start->Child(0));
+         }},
+        {"a new project", [] { NewProject(); }},
+    };
+    Form->ShowOutput();
+    for (const auto& [name, edit] : edits) {
+        edit();
+        Form->ShowOutput();
+        QPlainTextEdit fresh;
+        fresh.setPalette(EditorForm->Editor()->palette());
+        std::string text;
+        for (const std::string& line : CurrentScript())
+            text += line + "\n";
+        text.pop_back();
+        SetScriptText(&fresh, QString::fromLatin1(text.c_str()));
+        EXPECT_EQ(EditorForm->Editor()->toPlainText(), fresh.toPlainText()) << name;
+        EXPECT_EQ(ColourRanges(EditorForm->Editor()), ColourRanges(&fresh)) << name;
+        EXPECT_EQ(EditorForm->ScriptLines(), CurrentScript()) << name;
+    }
+}
+
+} // namespace

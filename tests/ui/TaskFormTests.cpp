@@ -1,0 +1,443 @@
+// The task tree window on the user's road: its buttons and keys, in-place renames, the editors'
+// reports, and the output it regenerates after every change. Dragging has a file of its own.
+
+#include "TaskFormSupport.h"
+
+#include "tasks/DConditions.h"
+#include "tasks/DManual.h"
+#include "tasks/DMenus.h"
+#include "ui/ChildWindows.h"
+#include "ui/Form_Actions.h"
+#include "ui/Form_Message.h"
+
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+
+#include <functional>
+
+using namespace tasktest;
+
+namespace {
+
+// Stands for a real editor window: reports Apply with a task, as the editors do.
+class TStubEditor final : public TTaskEditorForm {
+public:
+    void LoadTask(TTask* task) override { SetEditedTask(task); }
+    void Apply(std::unique_ptr<TTask> newTask = nullptr)
+    {
+        if (newTask)
+            SetNewTask(std::move(newTask));
+        Finish(false);
+    }
+};
+
+TEST_F(TaskFormTest, ANewProjectShowsStartSelected)
+{
+    EXPECT_EQ(Form->windowTitle(), "Tasks");
+    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(Form->SelectedTask(), Start()->Data());
+    EXPECT_EQ(View()->currentIndex(), Model()->IndexOf(Start()));
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(TaskFormTest, TheNineButtonsStandInOrderAndTabFollowsThem)
+{
+    const std::vector<std::pair<const char*, const char*>> buttons{
+        {"OutputButton", "&Output"}, {"EditButton", "&Edit"},         {"DeleteButton", "&Delete"},
+        {"GroupButton", "&Group"},   {"ActionButton", "&Action"},     {"ConButton", "&Condition"},
+        {"MessageButton", "&Message"}, {"MenuButton", "M&enu"},       {"ManualButton", "M&anual"}};
+    View()->setFocus();
+    int previousTop = -1;
+    for (const auto& [name, caption] : buttons) {
+        QPushButton* button = Button(name);
+        EXPECT_EQ(button->text(), caption);
+        EXPECT_EQ(button->size(), QSize(81, 25)) << name;
+        EXPECT_TRUE(button->font().bold()) << name;
+        EXPECT_GT(button->y(), previousTop) << name;
+        previousTop = button->y();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), button) << "tab should reach " << name;
+    }
+}
+
+TEST_F(TaskFormTest, DeleteOnStartDeletesNothingYetRegeneratesAndMarksModified)
+{
+    ClickNode(Start());
+    Click("DeleteButton");
+    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(TaskList.TaskCount(), 1);
+    EXPECT_TRUE(Modified);
+    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+}
+
+TEST_F(TaskFormTest, DeletingAGroupTakesEveryTaskBelowItOutOfTaskList)
+{
+    TTaskNode* group = AddGroup(Start(), "G");
+    AddMessage(group, "B");
+    TTaskNode* inner = AddGroup(group, "H");
+    AddMessage(inner, "C");
+    TTaskNode* after = AddMessage(Start(), "D");
+    ASSERT_EQ(TaskList.TaskCount(), 6);
+
+    ClickNode(group);
+    Click("DeleteButton");
+    EXPECT_EQ(Shape(Start()), "Start(D)");
+    ASSERT_EQ(TaskList.TaskCount(), 2);
+    EXPECT_EQ(TaskList.TaskAt(0), Start()->Data());
+    EXPECT_EQ(TaskList.TaskAt(1), after->Data());
+    EXPECT_EQ(TaskTree.Selected(), after);
+    EXPECT_EQ(View()->currentIndex(), Model()->IndexOf(after));
+    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+}
+
+TEST_F(TaskFormTest, GroupAddsNumberedGroupsOpenForTyping)
+{
+    ClickNode(Start());
+    Click("GroupButton");
+    TTaskNode* first = TaskTree.Selected();
+    ASSERT_NE(first, Start());
+    EXPECT_EQ(first->Parent(), Start());
+    EXPECT_EQ(first->Text(), "New Group");
+    EXPECT_EQ(static_cast<TGroupTask*>(first->Data())->GroupNumber, 1);
+    TypeRename("Shop");
+    EXPECT_EQ(first->Text(), "Shop");
+    EXPECT_EQ(first->Data()->Caption, "Shop");
+    EXPECT_EQ(first->Data()->UserNamed, 1);
+
+    // The second group goes inside the selected group "Shop", as its last child.
+    Click("GroupButton");
+    TTaskNode* second = TaskTree.Selected();
+    EXPECT_EQ(second->Parent(), first);
+    EXPECT_EQ(static_cast<TGroupTask*>(second->Data())->GroupNumber, 2);
+    TypeRename("Bye");
+    EXPECT_EQ(Shape(Start()), "Start(Shop(Bye))");
+    EXPECT_TRUE(Modified);
+    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+}
+
+TEST_F(TaskFormTest, AnEmptyRenameIsRefusedYetMarksModified)
+{
+    ClickNode(Start());
+    Click("GroupButton");
+    TTaskNode* group = TaskTree.Selected();
+    SetModified(false);
+    TypeRename("");
+    EXPECT_EQ(group->Text(), "New Group");
+    EXPECT_EQ(group->Data()->Caption, "New Group");
+    EXPECT_EQ(group->Data()->UserNamed, 0);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(TaskFormTest, F2OnStartRenamesItAndTheScriptGetsItsCommentLine)
+{
+    ClickNode(Start());
+    QTest::keyClick(View(), Qt::Key_F2);
+    TypeRename("Main");
+    EXPECT_EQ(Start()->Text(), "Main");
+    EXPECT_EQ(static_cast<TGroupTask*>(Start()->Data())->GroupNumber, 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+    const std::vector<std::string>& lines = EditorForm->ScriptLines();
+    const auto comment = std::find(lines.begin(), lines.end(), "\t// Main //");
+    ASSERT_NE(comment, lines.end());
+    EXPECT_EQ(*(comment + 1), "\tL0:");
+}
+
+TEST_F(TaskFormTest, EscapeAbandonsARename)
+{
+    ClickNode(Start());
+    Click("EditButton");
+    QLineEdit* editor = RenameEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "Other");
+    SetModified(false);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_EQ(Start()->Text(), "Start");
+    EXPECT_EQ(Start()->Data()->UserNamed, 0);
+    EXPECT_FALSE(Modified);
+}
+
+struct TShortCaptionCase {
+    std::size_t Length;
+    std::string Expected;
+};
+
+class ShortCaptionTable : public ::testing::TestWithParam<TShortCaptionCase> {};
+
+TEST_P(ShortCaptionTable, CutsLongCaptionsTo38CharactersAndTwoDots)
+{
+    std::string caption;
+    for (std::size_t i = 0; i < GetParam().Length; ++i)
+        caption += static_cast<char>('a' + i % 26);
+    EXPECT_EQ(TTaskForm::ShortCaption(caption), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, ShortCaptionTable,
+    ::testing::Values(TShortCaptionCase{0, ""}, TShortCaptionCase{39, "abcdefghijklmnopqrstuvwxyzabcdefghijklm"},
+                      TShortCaptionCase{40, "abcdefghijklmnopqrstuvwxyzabcdefghijklmn"},
+                      TShortCaptionCase{41, "abcdefghijklmnopqrstuvwxyzabcdefghijkl.."},
+                      TShortCaptionCase{90, "abcdefghijklmnopqrstuvwxyzabcdefghijkl.."}));
+
+// ---- Editors -------------------------------------------------------------------------------
+
+TEST_F(TaskFormTest, AnOpenEditorDisablesItsKindsButtonUntilItReportsBack)
+{
+    auto next = std::make_unique<TActionTask>("Action: Next Button()", ActionAt(5));
+    TActionTask* action = Add(Start(), std::move(next));
+
+    Click("ActionButton");
+    EXPECT_FALSE(Button("ActionButton")->isEnabled());
+    EXPECT_TRUE(Button("ConButton")->isEnabled());
+    ASSERT_EQ(OpenWindows<TActionForm>().size(), 1u);
+    TActionForm* newEditor = OpenWindows<TActionForm>().front();
+    EXPECT_FALSE(newEditor->EditMode());
+
+    // "Edit" still opens a second action editor.
+    ClickNode(action->Node);
+    Click("EditButton");
+    ASSERT_EQ(OpenWindows<TActionForm>().size(), 2u);
+    newEditor->OnDone(newEditor, true);
+    EXPECT_TRUE(Button("ActionButton")->isEnabled());
+    EXPECT_EQ(Shape(Start()), "Start(Action: Next Button())");
+}
+
+TEST_F(TaskFormTest, ANewActionIsShownBeforeTheSelectedTaskWithItsDisplayText)
+{
+    TTaskNode* x = AddMessage(Start(), "X");
+    ClickNode(x);
+    auto* editor = new TStubEditor();
+    editor->OnDone = [form = Form](TTaskEditorForm* e, bool cancelled) { form->ActionEditorDone(e, cancelled); };
+    editor->LoadTask(nullptr);
+    editor->Apply(std::make_unique<TActionTask>("", ActionAt(5)));
+    EXPECT_EQ(Shape(Start()), "Start(Action: Next Button(),X)");
+    EXPECT_EQ(TaskList.TaskCount(), 3);
+    EXPECT_EQ(TaskTree.Selected(), Start()->Child(0));
+    EXPECT_TRUE(Modified);
+    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+}
+
+TEST_F(TaskFormTest, AUserNamedTaskKeepsItsCaptionWhenEditedAgain)
+{
+    TActionTask* action = Add(Start(), std::make_unique<TActionTask>("Action: Next Button()", ActionAt(5)));
+    ClickNode(action->Node);
+    QTest::keyClick(View(), Qt::Key_F2);
+    TypeRename("Give reward");
+    ASSERT_EQ(action->UserNamed, 1);
+
+    auto* editor = new TStubEditor();
+    editor->OnDone = [form = Form](TTaskEditorForm* e, bool cancelled) { form->ActionEditorDone(e, cancelled); };
+    editor->LoadTask(action);
+    action->Action = ActionAt(6);  // the user picked "Close Script" and applied
+    editor->Apply();
+    EXPECT_EQ(action->Caption, "Give reward");
+    EXPECT_EQ(action->Node->Text(), "Give reward");
+    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+}
+
+TEST_F(TaskFormTest, AMessageWrittenInItsEditorShowsOnOneLine)
+{
+    ClickNode(Start());
+    Click("MessageButton");
+    EXPECT_FALSE(Button("MessageButton")->isEnabled());
+    ASSERT_EQ(OpenWindows<TMessageForm>().size(), 1u);
+    TMessageForm* editor = OpenWindows<TMessageForm>().front();
+    auto* text = editor->findChild<QPlainTextEdit*>("MessageEdit");
+    ASSERT_NE(text, nullptr);
+    QTest::keyClicks(text, "Hello");
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClicks(text, "Bye");
+    QTest::mouseClick(editor->findChild<QPushButton*>("ApplyButton"), Qt::LeftButton);
+    ProcessDeletions();
+
+    EXPECT_TRUE(Button("MessageButton")->isEnabled());
+    ASSERT_EQ(Start()->ChildCount(), 1);
+    TTaskNode* node = Start()->Child(0);
+    EXPECT_EQ(node->Data()->Caption, "Message: Hello\r\nBye\r\n");
+    EXPECT_EQ(node->Text(), "Message: Hello\r\nBye\r\n");  // 21 characters: not shortened
+    const QModelIndex index = Model()->IndexOf(node);
+    EXPECT_EQ(index.data(Qt::DisplayRole).toString(), QStringLiteral(u"Message: Hello\u00B6Bye\u00B6"));
+    EXPECT_EQ(index.data(Qt::EditRole).toString(), "Message: Hello\r\nBye\r\n");
+    EXPECT_EQ(TaskTree.Selected(), node);
+    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+}
+
+TEST_F(TaskFormTest, CancellingAnEditorEnablesItsButtonAndAddsNothing)
+{
+    Click("ActionButton");
+    ASSERT_EQ(OpenWindows<TActionForm>().size(), 1u);
+    SetModified(false);
+    QTest::mouseClick(OpenWindows<TActionForm>().front()->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+    ProcessDeletions();
+    EXPECT_TRUE(Button("ActionButton")->isEnabled());
+    EXPECT_TRUE(OpenWindows<TActionForm>().empty());
+    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(TaskFormTest, ConfirmingARenameUnchangedKeepsTheLineBreaks)
+{
+    TTaskNode* node = AddMessage(Start(), "Message: Hello\r\nBye\r\n");
+    ClickNode(node);
+    QTest::keyClick(View(), Qt::Key_F2);
+    QLineEdit* editor = RenameEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(node->Data()->Caption, "Message: Hello\r\nBye\r\n");
+}
+
+struct TEditorDoneCase {
+    const char* Name;
+    void (TTaskForm::*Done)(TTaskEditorForm*, bool);
+    std::function<std::unique_ptr<TTask>()> Make;
+    std::string Caption;
+};
+
+void PrintTo(const TEditorDoneCase& kind, std::ostream* out)
+{
+    *out << kind.Name;
+}
+
+class EditorDoneTable : public TaskFormTest, public ::testing::WithParamInterface<TEditorDoneCase> {};
+
+TEST_P(EditorDoneTable, ANewTaskGetsItsKindsPrefix)
+{
+    ClickNode(Start());
+    auto* editor = new TStubEditor();
+    editor->OnDone = [form = Form, done = GetParam().Done](TTaskEditorForm* e, bool cancelled) {
+        (form->*done)(e, cancelled);
+    };
+    editor->LoadTask(nullptr);
+    editor->Apply(GetParam().Make());
+    ASSERT_EQ(Start()->ChildCount(), 1);
+    EXPECT_EQ(Start()->Child(0)->Data()->Caption, GetParam().Caption);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, EditorDoneTable,
+    ::testing::Values(
+        TEditorDoneCase{"Condition", &TTaskForm::ConditionEditorDone,
+                        [] {
+                            auto task = std::make_unique<TConTask>();
+                            task->Caption = "At least 1000 Zeny";
+                            return std::unique_ptr<TTask>(std::move(task));
+                        },
+                        "Condition: At least 1000 Zeny"},
+        TEditorDoneCase{"Menu", &TTaskForm::MenuEditorDone,
+                        [] { return std::unique_ptr<TTask>(std::make_unique<TMenuTask>("Buy, Leave")); },
+                        "Menu: Buy, Leave"},
+        TEditorDoneCase{"Manual", &TTaskForm::ManualEditorDone,
+                        [] {
+                            return std::unique_ptr<TTask>(
+                                std::make_unique<TManualTask>(std::vector<std::string>{"end;"}));
+                        },
+                        "Manual: end;\r\n"}),
+    [](const ::testing::TestParamInfo<TEditorDoneCase>& info) { return std::string(info.param.Name); });
+
+// The action editor is open on a task; the user deletes the task's node, then applies the editor.
+class DeletedWhileEditedTest : public TaskFormTest {
+protected:
+    void SetUp() override
+    {
+        TaskFormTest::SetUp();
+        TActionTask* action = Add(Start(), std::make_unique<TActionTask>("Action: Next Button()", ActionAt(5)));
+        ClickNode(action->Node);
+        Click("EditButton");
+        ASSERT_EQ(OpenWindows<TActionForm>().size(), 1u);
+        Editor = OpenWindows<TActionForm>().front();
+        ASSERT_TRUE(Editor->EditMode());
+        ClickNode(action->Node);
+        Click("DeleteButton");
+        ASSERT_EQ(TaskList.TaskCount(), 1);
+        SetModified(false);
+    }
+
+    void ExpectNothingChanged() const
+    {
+        EXPECT_TRUE(Button("ActionButton")->isEnabled());
+        EXPECT_EQ(Shape(Start()), "Start");
+        EXPECT_EQ(TaskList.TaskCount(), 1);
+        EXPECT_FALSE(Modified);
+    }
+
+    TActionForm* Editor = nullptr;
+};
+
+TEST_F(DeletedWhileEditedTest, ApplyLeavesTheTreeAlone)
+{
+    QTest::mouseClick(Editor->findChild<QPushButton*>("ApplyButton"), Qt::LeftButton);
+    ProcessDeletions();
+    EXPECT_TRUE(OpenWindows<TActionForm>().empty());
+    ExpectNothingChanged();
+}
+
+TEST_F(DeletedWhileEditedTest, EvenAnApplyReportedAsSuchTouchesNoDestroyedTask)
+{
+    Editor->OnDone(Editor, false);
+    EXPECT_EQ(Editor->Task(), nullptr);
+    ExpectNothingChanged();
+}
+
+TEST_F(TaskFormTest, AnEditorWhoseProjectWasReplacedLeavesTheNewProjectAlone)
+{
+    TMessageTask* message = static_cast<TMessageTask*>(AddMessage(Start(), "Hi")->Data());
+    auto* editor = new TStubEditor();
+    editor->OnDone = [form = Form](TTaskEditorForm* e, bool cancelled) { form->MessageEditorDone(e, cancelled); };
+    editor->LoadTask(message);
+
+    NewProject();
+    editor->Apply();
+    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(TaskList.TaskCount(), 1);
+    EXPECT_FALSE(Modified);
+}
+
+// ---- Closing and placing -------------------------------------------------------------------
+
+TEST(TaskFormFrameTest, ItsChildWindowStandsBelowTheTopOfTheFrameAtItsSize)
+{
+    SetUpCatalogues();
+    QMdiArea area;
+    area.resize(1000, 800);
+    area.show();
+    SetChildHost(&area);
+    auto* form = new TTaskForm();
+    QWidget* frame = ChildFrame(form);
+    ASSERT_NE(frame, form);
+    EXPECT_EQ(frame->pos(), QPoint(0, 115));
+    EXPECT_EQ(frame->height(), 347);
+    EXPECT_EQ(frame->contentsRect().width(), 398);
+    EXPECT_EQ(form->width(), 398);
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(frame->minimumSize(), QSize(248, 323));
+
+    form->ShowOutput();
+    ASSERT_NE(EditorForm, nullptr);
+    EXPECT_EQ(ChildFrame(EditorForm)->contentsRect().size(), QSize(400, 400));
+    delete form;  // takes the output window with it
+    ProcessDeletions();
+    EXPECT_EQ(EditorForm, nullptr);
+    SetChildHost(nullptr);
+    NewProject();
+}
+
+
+TEST_F(TaskFormTest, ClosingOnlyMinimisesUntilTheMainWindowAgreesToClose)
+{
+    QPointer<TTaskForm> form = Form;
+    form->close();
+    ProcessDeletions();
+    ASSERT_FALSE(form.isNull());
+    EXPECT_TRUE(ChildFrame(form)->isMinimized());
+    EXPECT_EQ(TaskForm, form.data());
+
+    form->Closing = true;
+    form->close();
+    EXPECT_EQ(TaskForm, nullptr);
+    ProcessDeletions();
+    EXPECT_TRUE(form.isNull());
+    Form = nullptr;
+}
+
+} // namespace

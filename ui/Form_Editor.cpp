@@ -1,0 +1,105 @@
+#include "Form_Editor.h"
+#include "ui_Form_Editor.h"
+
+#include "ChildWindows.h"
+#include "SyntaxHighlight.h"
+
+#include "tasks/DHighlight.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QPalette>
+
+TEditorForm* EditorForm = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 400;
+constexpr int ClientHeight = 400;
+constexpr int MinimumOuterWidth = 208;
+constexpr int MinimumOuterHeight = 227;
+constexpr int ScriptFontPixels = 12;
+
+QColor ToColor(TRgb colour)
+{
+    return QColor(colour.R, colour.G, colour.B);
+}
+
+// Repainting stays off while the text is replaced and coloured, on every way out.
+class TUpdatesSuspended {
+public:
+    explicit TUpdatesSuspended(QWidget* widget) : Widget_(widget) { Widget_->setUpdatesEnabled(false); }
+    ~TUpdatesSuspended() { Widget_->setUpdatesEnabled(true); }
+    TUpdatesSuspended(const TUpdatesSuspended&) = delete;
+    TUpdatesSuspended& operator=(const TUpdatesSuspended&) = delete;
+
+private:
+    QWidget* Widget_;
+};
+
+} // namespace
+
+TEditorForm::TEditorForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TEditorForm>())
+{
+    Ui_->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    FormCreate();
+}
+
+TEditorForm::~TEditorForm()
+{
+    if (EditorForm == this)
+        EditorForm = nullptr;
+}
+
+void TEditorForm::FormCreate()
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(ScriptFontPixels);
+    Editor()->setFont(font);
+
+    QPalette palette = Editor()->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, ToColor(ScriptBackground));
+        palette.setColor(group, QPalette::Text, ToColor(ScriptTextColour));
+    }
+    Editor()->setPalette(palette);
+    SetTabStops(this, Editor());
+}
+
+void TEditorForm::Place(QObject* owner)
+{
+    QWidget* frame = ShowChildWindow(this, owner);
+    // A system menu and a minimise button, no maximise button.
+    const Qt::WindowFlags kind = frame == this ? Qt::Window : Qt::SubWindow;
+    frame->setWindowFlags(kind | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    frame->setMinimumSize(MinimumOuterWidth, MinimumOuterHeight);
+    SetClientSize(this, ClientWidth, ClientHeight);
+    BringToFront(this);
+}
+
+QPlainTextEdit* TEditorForm::Editor() const
+{
+    return Ui_->Editor;
+}
+
+void TEditorForm::ShowScript(std::vector<std::string> lines)
+{
+    {
+        TUpdatesSuspended suspended(Editor());
+        UpdateScriptText(Editor(), Lines_, lines);
+    }
+    Lines_ = std::move(lines);
+}
+
+void TEditorForm::closeEvent(QCloseEvent* event)
+{
+    // The window goes once the close has been handled (it deletes itself on close); from now on
+    // the next ShowOutput makes a new one.
+    if (EditorForm == this)
+        EditorForm = nullptr;
+    event->accept();
+}

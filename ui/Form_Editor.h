@@ -1,0 +1,42 @@
+#pragma once
+// The output window: the generated script, read-only, coloured by the highlighter. At most one
+// exists; the task tree window creates it on demand and fills it (ShowOutput). Closing it destroys
+// it, and the next ShowOutput makes a new one.
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ui {
+class TEditorForm;
+}
+class QPlainTextEdit;
+
+class TEditorForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TEditorForm(QWidget* parent = nullptr);
+    ~TEditorForm() override;
+
+    // Puts the window into the frame, owned by owner, at its first size.
+    void Place(QObject* owner);
+    // Replaces the whole text with lines and colours it, repainting once.
+    void ShowScript(std::vector<std::string> lines);
+    // The lines shown, exactly as the script writer made them.
+    const std::vector<std::string>& ScriptLines() const { return Lines_; }
+    QPlainTextEdit* Editor() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+
+    std::unique_ptr<Ui::TEditorForm> Ui_;
+    std::vector<std::string> Lines_;
+};
+
+// The open output window, or nullptr.
+extern TEditorForm* EditorForm;

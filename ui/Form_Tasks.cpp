@@ -1,0 +1,396 @@
+#include "Form_Tasks.h"
+#include "ui_Form_Tasks.h"
+
+#include "ChildWindows.h"
+#include "Dialogs.h"
+#include "Form_Actions.h"
+#include "Form_Conditions.h"
+#include "Form_Editor.h"
+#include "Form_Manual.h"
+#include "Form_Menus.h"
+#include "Form_Message.h"
+#include "TaskEditor.h"
+#include "TaskTreeModel.h"
+#include "TaskTreeView.h"
+
+#include "tasks/DActions.h"
+#include "tasks/DConditions.h"
+#include "tasks/DManual.h"
+#include "tasks/DMenus.h"
+#include "tasks/DMessages.h"
+
+#include "global/DGlobal.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QPointer>
+
+TTaskForm* TaskForm = nullptr;
+
+namespace {
+
+constexpr std::size_t ShortCaptionLimit = 40;
+constexpr std::size_t ShortCaptionKept = 38;
+
+constexpr int FrameLeft = 0;
+constexpr int FrameTop = 115;
+constexpr int OuterWidth = 408;
+constexpr int OuterHeight = 347;
+constexpr int MinimumOuterWidth = 248;
+constexpr int MinimumOuterHeight = 323;
+constexpr int ClientWidth = 398;
+
+} // namespace
+
+TTaskForm::TTaskForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TTaskForm>())
+{
+    Ui_->setupUi(this);
+    TaskForm = this;
+
+    Model_ = new TTaskTreeModel(TaskTree, this);
+    TasksList()->SetTaskModel(Model_);
+    Model_->OnEdited = [this](TTaskNode* node, const std::string& text) {
+        Guarded(this, [&] { TasksListEdited(node, text); });
+    };
+    TasksList()->OnDragOver = [this] { return TasksListDragOver(); };
+    TasksList()->OnDrop = [this](TTaskNode* target) {
+        Guarded(this, [&] { TasksListEndDrag(TaskTree.Selected(), target); });
+    };
+
+    EditAction_ = new QAction(QStringLiteral("Edit"), this);
+    EditAction_->setShortcut(QKeySequence(Qt::Key_F2));
+    EditAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(EditAction_);
+    connect(EditAction_, &QAction::triggered, this, [this] { Guarded(this, [this] { EditActionExecute(); }); });
+    ConnectButtons();
+
+    FormCreate();
+}
+
+TTaskForm::~TTaskForm()
+{
+    if (TaskForm == this)
+        TaskForm = nullptr;
+}
+
+void TTaskForm::ConnectButtons()
+{
+    const auto onClick = [this](QPushButton* button, void (TTaskForm::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { Guarded(this, [&] { (this->*handler)(); }); });
+    };
+    onClick(Ui_->OutputButton, &TTaskForm::OutputButtonClick);
+    onClick(Ui_->EditButton, &TTaskForm::EditButtonClick);
+    onClick(Ui_->DeleteButton, &TTaskForm::DeleteButtonClick);
+    onClick(Ui_->GroupButton, &TTaskForm::GroupButtonClick);
+    const auto onNewTask = [this](QPushButton* button, auto open) {
+        connect(button, &QPushButton::clicked, this, [this, open] { Guarded(this, [&] { (this->*open)(nullptr); }); });
+    };
+    onNewTask(Ui_->ActionButton, &TTaskForm::OpenActionEditor);
+    onNewTask(Ui_->ConButton, &TTaskForm::OpenConditionEditor);
+    onNewTask(Ui_->MessageButton, &TTaskForm::OpenMessageEditor);
+    onNewTask(Ui_->MenuButton, &TTaskForm::OpenMenuEditor);
+    onNewTask(Ui_->ManualButton, &TTaskForm::OpenManualEditor);
+}
+
+void TTaskForm::FormCreate()
+{
+    QWidget* frame = ShowChildWindow(this);
+    // A close box and a minimise box, no maximise box.
+    const Qt::WindowFlags kind = frame == this ? Qt::Window : Qt::SubWindow;
+    frame->setWindowFlags(kind | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    frame->setMinimumSize(MinimumOuterWidth, MinimumOuterHeight);
+    frame->resize(OuterWidth, OuterHeight);
+    // The frame's own layout catches up later; its contents rectangle is the client area now.
+    SetClientSize(this, ClientWidth, frame == this ? OuterHeight : frame->contentsRect().height());
+    frame->move(FrameLeft, FrameTop);
+    BringToFront(this);
+    NewProject();
+}
+
+TTaskTreeView* TTaskForm::TasksList() const
+{
+    return Ui_->TasksList;
+}
+
+std::string TTaskForm::ShortCaption(const std::string& text)
+{
+    if (text.size() <= ShortCaptionLimit)
+        return text;
+    return text.substr(0, ShortCaptionKept) + "..";
+}
+
+TTask* TTaskForm::SelectedTask() const
+{
+    const TTaskNode* node = TaskTree.Selected();
+    return node ? node->Data() : nullptr;
+}
+
+TScriptResult TTaskForm::ShowOutput()
+{
+    if (!EditorForm) {
+        EditorForm = new TEditorForm();
+        EditorForm->Place(this);
+    }
+    std::vector<std::string> lines;
+    TScriptResult result = GenerateScript(TaskTree, lines);
+    EditorForm->ShowScript(std::move(lines));
+    BringToFront(EditorForm);
+    return result;
+}
+
+void TTaskForm::OutputButtonClick()
+{
+    ShowOutput();
+    TasksList()->setFocus();
+}
+
+void TTaskForm::ChangeDone()
+{
+    // Marked first: a failing regeneration must not hide that the tree has changed.
+    SetModified(true);
+    OutputButtonClick();
+}
+
+void TTaskForm::UpdateTaskNode(TTask* task)
+{
+    if (!task || !task->Node)
+        return;
+    TaskTree.SetText(task->Node, ShortCaption(task->Caption));
+    ChangeDone();
+}
+
+void TTaskForm::AddTaskNode(std::unique_ptr<TTask> task, bool startRename)
+{
+    if (!task)
+        return;
+    const std::string text = ShortCaption(task->Caption);
+    TTaskNode* selected = TaskTree.Selected();
+    TTaskNode* node = nullptr;
+    if (!selected)
+        node = TaskTree.AddChild(TaskTree.GetFirstNode(), text, task.get());
+    else if (selected->Data() && selected->Data()->Kind() == TTaskKind::Group)
+        node = TaskTree.AddChild(selected, text, task.get());
+    else
+        node = TaskTree.Insert(selected, text, task.get());
+    TaskList.RegisterTask(std::move(task));
+    TaskTree.Select(node);
+    ChangeDone();
+    if (startRename)
+        StartRename(node);
+}
+
+void TTaskForm::StartRename(TTaskNode* node)
+{
+    const QModelIndex index = Model_->IndexOf(node);
+    TasksList()->scrollTo(index);
+    TasksList()->edit(index);
+}
+
+// ---- Editors ---------------------------------------------------------------------------------
+
+template <class TForm, class TPrepare>
+void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare)
+{
+    button->setEnabled(false);
+    auto editor = std::make_unique<TForm>();
+    // The editor may report back after this window has gone (at program end).
+    editor->OnDone = [self = QPointer<TTaskForm>(this), done](TTaskEditorForm* ended, bool cancelled) {
+        if (self)
+            Guarded(self, [&] { (self->*done)(ended, cancelled); });
+    };
+    try {
+        prepare(*editor);
+        editor->LoadTask(task);
+    } catch (...) {
+        button->setEnabled(true);
+        throw;
+    }
+    ShowChildWindow(editor.release(), this);
+}
+
+template <class TForm>
+void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done)
+{
+    OpenEditor<TForm>(task, button, done, [](TForm&) {});
+}
+
+void TTaskForm::OpenActionEditor(TActionTask* task)
+{
+    OpenEditor<TActionForm>(task, Ui_->ActionButton, &TTaskForm::ActionEditorDone,
+                            [](TActionForm& editor) { editor.ShowActions(1); });
+}
+
+void TTaskForm::OpenConditionEditor(TConTask* task)
+{
+    OpenEditor<TConForm>(task, Ui_->ConButton, &TTaskForm::ConditionEditorDone);
+}
+
+void TTaskForm::OpenMessageEditor(TMessageTask* task)
+{
+    OpenEditor<TMessageForm>(task, Ui_->MessageButton, &TTaskForm::MessageEditorDone);
+}
+
+void TTaskForm::OpenMenuEditor(TMenuTask* task)
+{
+    OpenEditor<TMenuForm>(task, Ui_->MenuButton, &TTaskForm::MenuEditorDone);
+}
+
+void TTaskForm::OpenManualEditor(TManualTask* task)
+{
+    OpenEditor<TManualForm>(task, Ui_->ManualButton, &TTaskForm::ManualEditorDone);
+}
+
+template <class TKindTask, class TCaption>
+void TTaskForm::EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton* button, TCaption captionOf)
+{
+    button->setEnabled(true);
+    if (cancelled || !editor)
+        return;
+    // nullptr when the edited task was destroyed (its node deleted, or the project replaced)
+    // while the editor was open: there is nothing left to update.
+    TTask* task = editor->Task();
+    if (!task)
+        return;
+    if (task->UserNamed == 0) {
+        if (const auto* typed = dynamic_cast<const TKindTask*>(task))
+            task->Caption = captionOf(*typed);
+    }
+    if (editor->EditMode())
+        UpdateTaskNode(task);
+    else
+        AddTaskNode(editor->TakeNewTask(), false);
+}
+
+void TTaskForm::ActionEditorDone(TTaskEditorForm* editor, bool cancelled)
+{
+    EditorDone<TActionTask>(editor, cancelled, Ui_->ActionButton,
+                            [](const TActionTask& task) { return "Action: " + task.ActionText(true); });
+}
+
+void TTaskForm::ConditionEditorDone(TTaskEditorForm* editor, bool cancelled)
+{
+    EditorDone<TConTask>(editor, cancelled, Ui_->ConButton,
+                         [](const TConTask& task) { return "Condition: " + task.Caption; });
+}
+
+void TTaskForm::MessageEditorDone(TTaskEditorForm* editor, bool cancelled)
+{
+    EditorDone<TMessageTask>(editor, cancelled, Ui_->MessageButton,
+                             [](const TMessageTask& task) { return "Message: " + LinesText(task.Lines); });
+}
+
+void TTaskForm::MenuEditorDone(TTaskEditorForm* editor, bool cancelled)
+{
+    EditorDone<TMenuTask>(editor, cancelled, Ui_->MenuButton,
+                          [](const TMenuTask& task) { return "Menu: " + task.Caption; });
+}
+
+void TTaskForm::ManualEditorDone(TTaskEditorForm* editor, bool cancelled)
+{
+    EditorDone<TManualTask>(editor, cancelled, Ui_->ManualButton,
+                            [](const TManualTask& task) { return "Manual: " + LinesText(task.Lines); });
+}
+
+// ---- Buttons and the tree --------------------------------------------------------------------
+
+void TTaskForm::EditButtonClick()
+{
+    TTask* task = SelectedTask();
+    if (!task)
+        return;
+    switch (task->Kind()) {
+    case TTaskKind::Group:
+        StartRename(task->Node);
+        break;
+    case TTaskKind::Action:
+        OpenActionEditor(static_cast<TActionTask*>(task));
+        break;
+    case TTaskKind::Condition:
+        OpenConditionEditor(static_cast<TConTask*>(task));
+        break;
+    case TTaskKind::Message:
+        OpenMessageEditor(static_cast<TMessageTask*>(task));
+        break;
+    case TTaskKind::Menu:
+        OpenMenuEditor(static_cast<TMenuTask*>(task));
+        break;
+    case TTaskKind::Manual:
+        OpenManualEditor(static_cast<TManualTask*>(task));
+        break;
+    }
+}
+
+void TTaskForm::DeleteButtonClick()
+{
+    // The first node ("Start") holds everything else and is never deleted.
+    TTaskNode* node = TaskTree.Selected();
+    if (node && node != TaskTree.GetFirstNode())
+        TaskTree.Delete(node);
+    ChangeDone();
+}
+
+void TTaskForm::GroupButtonClick()
+{
+    AddTaskNode(std::make_unique<TGroupTask>("New Group"), true);
+}
+
+void TTaskForm::EditActionExecute()
+{
+    if (TTaskNode* node = TaskTree.Selected())
+        StartRename(node);
+}
+
+void TTaskForm::TasksListEdited(TTaskNode* node, const std::string& text)
+{
+    if (!text.empty() && node && node->Data()) {
+        node->Data()->Rename(text);
+        TaskTree.SetText(node, text);
+    }
+    ChangeDone();
+}
+
+bool TTaskForm::TasksListDragOver() const
+{
+    const TTaskNode* dragged = TaskTree.Selected();
+    return dragged && dragged != TaskTree.GetFirstNode();
+}
+
+void TTaskForm::TasksListEndDrag(TTaskNode* dragged, TTaskNode* target)
+{
+    if (!dragged || !target || dragged == TaskTree.GetFirstNode())
+        return;
+    MoveDropped(dragged, target);
+    ChangeDone();
+}
+
+bool TTaskForm::MoveDropped(TTaskNode* dragged, TTaskNode* target)
+{
+    // The tree refuses a move into the dragged node's own subtree and one that leaves it where
+    // it is.
+    bool moved = false;
+    if (target->Data() && target->Data()->Kind() == TTaskKind::Group)
+        moved = TaskTree.MoveToEnd(dragged, target);
+    else if (dragged->AbsoluteIndex() > target->AbsoluteIndex())
+        moved = TaskTree.MoveBefore(dragged, target);
+    else if (TTaskNode* next = target->GetNext())
+        moved = TaskTree.MoveBefore(dragged, next);
+    else
+        moved = TaskTree.MoveToEnd(dragged, target->Parent());
+    if (moved)
+        TasksList()->expand(Model_->IndexOf(dragged->Parent()));
+    return moved;
+}
+
+void TTaskForm::closeEvent(QCloseEvent* event)
+{
+    if (!Closing) {
+        event->ignore();
+        MinimizeChild(this);
+        return;
+    }
+    event->accept();
+    if (TaskForm == this)
+        TaskForm = nullptr;
+    deleteLater();
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The task tree window: shows the project's task tree, adds groups, opens the task editors,
+// renames, moves and deletes tasks, and regenerates the output window after every change. It is
+// made once at start-up (which starts a new project) and lives until the program ends.
+
+#include "tasks/DTasks.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TTaskForm;
+}
+class QAction;
+class QPushButton;
+class TActionTask;
+class TConTask;
+class TManualTask;
+class TMenuTask;
+class TMessageTask;
+class TTaskEditorForm;
+class TTaskTreeModel;
+class TTaskTreeView;
+
+class TTaskForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TTaskForm(QWidget* parent = nullptr);
+    ~TTaskForm() override;
+
+    // text itself up to 40 characters; otherwise its first 38 followed by "..".
+    static std::string ShortCaption(const std::string& text);
+    // The task of the selected node, or nullptr.
+    TTask* SelectedTask() const;
+
+    // Regenerates the script into the output window (made when there is none), coloured, and
+    // brings that window to the front. Returns what the script writer found.
+    TScriptResult ShowOutput();
+    void OutputButtonClick();
+
+    // For a task that has a node: its node shows its caption again; the output follows.
+    void UpdateTaskNode(TTask* task);
+    // A new task gets its node (last child of the selected group, else just before the selected
+    // node) and is registered; with startRename its text is open for typing at once.
+    void AddTaskNode(std::unique_ptr<TTask> task, bool startRename);
+
+    // nullptr: the editor makes a new task.
+    void OpenActionEditor(TActionTask* task);
+    void OpenConditionEditor(TConTask* task);
+    void OpenMessageEditor(TMessageTask* task);
+    void OpenMenuEditor(TMenuTask* task);
+    void OpenManualEditor(TManualTask* task);
+
+    // Called by the editors when they end.
+    void ActionEditorDone(TTaskEditorForm* editor, bool cancelled);
+    void ConditionEditorDone(TTaskEditorForm* editor, bool cancelled);
+    void MessageEditorDone(TTaskEditorForm* editor, bool cancelled);
+    void MenuEditorDone(TTaskEditorForm* editor, bool cancelled);
+    void ManualEditorDone(TTaskEditorForm* editor, bool cancelled);
+
+    void EditButtonClick();
+    void DeleteButtonClick();
+    void GroupButtonClick();
+    void EditActionExecute();
+
+    // An in-place edit of node's text was confirmed with text.
+    void TasksListEdited(TTaskNode* node, const std::string& text);
+    // May the selected node be dropped on the tree?
+    bool TasksListDragOver() const;
+    // dragged was dropped on target (nullptr: on no node).
+    void TasksListEndDrag(TTaskNode* dragged, TTaskNode* target);
+
+    TTaskTreeView* TasksList() const;
+
+    // Set by the main window once it has agreed to close: then closing destroys this window.
+    bool Closing = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void ConnectButtons();
+    void StartRename(TTaskNode* node);
+    // Places dragged by the drop rules; false when the move is not performed.
+    bool MoveDropped(TTaskNode* dragged, TTaskNode* target);
+    // Marks the project modified and regenerates the output: the end of every change.
+    void ChangeDone();
+
+    using TDoneHandler = void (TTaskForm::*)(TTaskEditorForm* editor, bool cancelled);
+    // The steps every kind shares; prepare runs on the new editor before it loads the task.
+    template <class TForm, class TPrepare>
+    void OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare);
+    template <class TForm>
+    void OpenEditor(TTask* task, QPushButton* button, TDoneHandler done);
+    // The common part of the done handlers; captionOf gives the caption of a task of the kind
+    // that its user has not named.
+    template <class TKindTask, class TCaption>
+    void EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton* button, TCaption captionOf);
+
+    std::unique_ptr<Ui::TTaskForm> Ui_;
+    TTaskTreeModel* Model_ = nullptr;
+    QAction* EditAction_ = nullptr;
+};
+
+extern TTaskForm* TaskForm;

@@ -1,0 +1,296 @@
+#include "SyntaxHighlight.h"
+
+#include "QtText.h"
+
+#include "tasks/DHighlight.h"
+
+#include "global/DGlobal.h"
+
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QSyntaxHighlighter>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace {
+
+const char* const HighlighterName = "ScriptHighlighter";
+
+// Above this many lines to colour again, colouring the whole text is the quicker way.
+constexpr int RecolourLineLimit = 500;
+
+class TScriptHighlighter final : public QSyntaxHighlighter {
+public:
+    explicit TScriptHighlighter(QPlainTextEdit* control)
+        : QSyntaxHighlighter(static_cast<QObject*>(control)), Control_(control)
+    {
+        setObjectName(QLatin1String(HighlighterName));
+    }
+
+    // Runs change with words for every line it makes the highlighter colour (taken once instead of
+    // once per line); afterwards the whole text is known to be coloured with them.
+    template <class F>
+    void ColourWith(TWordLookup words, F&& change)
+    {
+        Words_ = std::move(words);
+        Coloured_.reset();
+        struct TPassEnd {
+            std::optional<TWordLookup>& Words;
+            std::optional<TWordLookup>& Coloured;
+            ~TPassEnd() { Coloured = std::move(Words); Words.reset(); }
+        } passEnd{Words_, Coloured_};
+        change();
+    }
+
+    // The words the whole text was last coloured with; none when that is not known.
+    const std::optional<TWordLookup>& Coloured() const { return Coloured_; }
+
+protected:
+    void highlightBlock(const QString& text) override
+    {
+        if (!Words_)
+            Coloured_.reset();  // coloured as the model is now, which may differ from the rest
+        // The controls hold the script's bytes as Latin-1, one character per byte, so character
+        // positions are byte positions.
+        const QByteArray bytes = text.toLatin1();
+        const std::string_view line(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        const std::vector<TColourRange> ranges = Words_ ? ScanLine(line, *Words_) : ScanLine(line);
+        // A plain word keeps the control's own text colour; so does a token of that very colour,
+        // which needs no format of its own to look the same (and a large script has many).
+        const QColor own = Control_->palette().color(QPalette::Text);
+        const TRgb ownColour{static_cast<std::uint8_t>(own.red()), static_cast<std::uint8_t>(own.green()),
+                             static_cast<std::uint8_t>(own.blue())};
+        for (const TColourRange& range : ranges) {
+            if (range.Colour && *range.Colour != ownColour)
+                setFormat(range.Start, range.Length, FormatOf(*range.Colour));
+        }
+    }
+
+private:
+    // One shared format per colour: the highlighter merges equal neighbouring formats, and equal
+    // shared formats compare without looking at their properties.
+    const QTextCharFormat& FormatOf(TRgb colour)
+    {
+        for (const auto& [rgb, format] : Formats_) {
+            if (rgb == colour)
+                return format;
+        }
+        QTextCharFormat format;
+        format.setForeground(QColor(colour.R, colour.G, colour.B));
+        Formats_.emplace_back(colour, format);
+        return Formats_.back().second;
+    }
+
+    QPlainTextEdit* Control_;
+    std::optional<TWordLookup> Words_;
+    std::optional<TWordLookup> Coloured_;
+    std::vector<std::pair<TRgb, QTextCharFormat>> Formats_;
+};
+
+TScriptHighlighter* FindHighlighter(QPlainTextEdit* control)
+{
+    return static_cast<TScriptHighlighter*>(
+        control->findChild<QSyntaxHighlighter*>(QLatin1String(HighlighterName), Qt::FindDirectChildrenOnly));
+}
+
+TScriptHighlighter* AttachedHighlighter(QPlainTextEdit* control)
+{
+    TScriptHighlighter* highlighter = FindHighlighter(control);
+    if (!highlighter)
+        highlighter = new TScriptHighlighter(control);
+    if (highlighter->document() != control->document())
+        highlighter->setDocument(control->document());
+    return highlighter;
+}
+
+QString JoinedLines(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last)
+{
+    std::string text;
+    for (auto line = first; line != last; ++line) {
+        if (line != first)
+            text += '\n';
+        text += *line;
+    }
+    return ToQ(text);
+}
+
+// How many lines of the control one script line makes: the control breaks a line at CR LF, at a
+// lone LF and at a lone CR, as it does when the text is set.
+int BlockCount(const std::string& line)
+{
+    int count = 1;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\n' || line[i] == '\r') {
+            ++count;
+            if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
+                ++i;
+        }
+    }
+    return count;
+}
+
+int BlockCount(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last)
+{
+    int count = 0;
+    for (auto line = first; line != last; ++line)
+        count += BlockCount(*line);
+    return count;
+}
+
+// The lines that differ between two versions of a script: all but a common beginning and end.
+struct TChangedLines {
+    std::size_t First = 0;     // lines before the change, the same in both
+    std::size_t OldCount = 0;  // changed lines of the old version
+    std::size_t NewCount = 0;  // lines that replace them
+};
+
+TChangedLines ChangedLines(const std::vector<std::string>& old, const std::vector<std::string>& now)
+{
+    std::size_t first = 0;
+    while (first < old.size() && first < now.size() && old[first] == now[first])
+        ++first;
+    std::size_t last = 0;
+    while (last < old.size() - first && last < now.size() - first &&
+           old[old.size() - 1 - last] == now[now.size() - 1 - last])
+        ++last;
+    return {first, old.size() - first - last, now.size() - first - last};
+}
+
+// Rewrites the control's lines that show old[change.First, + OldCount) with the new ones.
+void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, const std::vector<std::string>& now,
+                  const TChangedLines& change)
+{
+    const auto oldFirst = old.begin() + static_cast<std::ptrdiff_t>(change.First);
+    const auto newFirst = now.begin() + static_cast<std::ptrdiff_t>(change.First);
+    const int firstBlock = BlockCount(old.begin(), oldFirst);
+    const int oldBlocks = BlockCount(oldFirst, oldFirst + static_cast<std::ptrdiff_t>(change.OldCount));
+    const int blocksAfter = document->blockCount() - firstBlock - oldBlocks;
+    const QString text = JoinedLines(newFirst, newFirst + static_cast<std::ptrdiff_t>(change.NewCount));
+    const auto blockStart = [document](int number) { return document->findBlockByNumber(number).position(); };
+    const auto blockEnd = [document](int number) {
+        const QTextBlock block = document->findBlockByNumber(number);
+        return block.position() + block.length() - 1;
+    };
+
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    if (change.OldCount > 0 && change.NewCount > 0) {
+        cursor.setPosition(blockStart(firstBlock));
+        cursor.setPosition(blockEnd(firstBlock + oldBlocks - 1), QTextCursor::KeepAnchor);
+        cursor.insertText(text);
+    } else if (change.NewCount > 0) {
+        // Inserted lines: before the line that follows them, or after the last line.
+        if (blocksAfter > 0) {
+            cursor.setPosition(blockStart(firstBlock));
+            cursor.insertText(text + QLatin1Char('\n'));
+        } else {
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(QLatin1Char('\n') + text);
+        }
+    } else if (change.OldCount > 0) {
+        // Removed lines go with the line break after them, or before them at the end.
+        if (blocksAfter > 0) {
+            cursor.setPosition(blockStart(firstBlock));
+            cursor.setPosition(blockStart(firstBlock + oldBlocks), QTextCursor::KeepAnchor);
+        } else {
+            cursor.setPosition(blockEnd(firstBlock - 1));
+            cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        }
+        cursor.removeSelectedText();
+    }
+    cursor.endEditBlock();
+}
+
+// Colours again the lines outside the change that hold a word whose colour has changed (a label
+// whose group has come or gone).
+void RecolourLinesWith(TScriptHighlighter* highlighter, const std::vector<std::string>& words,
+                       const std::vector<std::string>& lines, const TChangedLines& change)
+{
+    if (words.empty())
+        return;
+    std::vector<int> blocks;
+    int block = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const bool rewritten = i >= change.First && i < change.First + change.NewCount;
+        const int count = BlockCount(lines[i]);
+        const bool holdsWord = std::any_of(words.begin(), words.end(), [&](const std::string& word) {
+            return lines[i].find(word) != std::string::npos;
+        });
+        if (!rewritten && holdsWord) {
+            for (int k = 0; k < count; ++k)
+                blocks.push_back(block + k);
+        }
+        block += count;
+    }
+    if (static_cast<int>(blocks.size()) > RecolourLineLimit) {
+        highlighter->rehighlight();
+        return;
+    }
+    QTextDocument* document = highlighter->document();
+    for (const int number : blocks)
+        highlighter->rehighlightBlock(document->findBlockByNumber(number));
+}
+
+} // namespace
+
+void HighlightLine(QPlainTextEdit* control, int line)
+{
+    const QTextBlock block = control->document()->findBlockByNumber(line);
+    if (block.isValid())
+        AttachedHighlighter(control)->rehighlightBlock(block);
+}
+
+void HighlightAll(QPlainTextEdit* control)
+{
+    TScriptHighlighter* highlighter = AttachedHighlighter(control);
+    highlighter->ColourWith(TWordLookup::FromModel(), [highlighter] { highlighter->rehighlight(); });
+}
+
+void SetTabStops(QWidget* window, QPlainTextEdit* control)
+{
+    QPaintDevice* surface = window ? static_cast<QPaintDevice*>(window) : control;
+    const QFontMetrics metrics(control->font(), surface);
+    const std::vector<int> stops = TabStopPositions(metrics.horizontalAdvance(QLatin1Char('A')));
+    // The stops are evenly spaced, so the first one is the spacing; it is given in points.
+    const qreal pixels = stops.front() * surface->logicalDpiX() / 72.0;
+    if (pixels > 0)
+        control->setTabStopDistance(pixels);
+}
+
+void SetScriptText(QPlainTextEdit* control, const QString& text)
+{
+    TScriptHighlighter* highlighter = FindHighlighter(control);
+    if (highlighter && highlighter->document() == control->document()) {
+        // Attached, the highlighter colours the new text as it arrives: that is the one pass.
+        highlighter->ColourWith(TWordLookup::FromModel(), [&] { control->setPlainText(text); });
+        return;
+    }
+    control->setPlainText(text);
+    HighlightAll(control);
+}
+
+void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
+                      const std::vector<std::string>& lines)
+{
+    TScriptHighlighter* highlighter = FindHighlighter(control);
+    const bool colouredWhole = highlighter && highlighter->document() == control->document() &&
+                               highlighter->Coloured();
+    if (!colouredWhole || shownLines.empty() || lines.empty() ||
+        BlockCount(shownLines.begin(), shownLines.end()) != control->document()->blockCount()) {
+        SetScriptText(control, JoinedLines(lines.begin(), lines.end()));
+        return;
+    }
+    TWordLookup words = TWordLookup::FromModel();
+    const std::vector<std::string> changedWords = words.WordsColouredOtherwise(*highlighter->Coloured());
+    const TChangedLines change = ChangedLines(shownLines, lines);
+    highlighter->ColourWith(std::move(words), [&] {
+        ReplaceLines(control->document(), shownLines, lines, change);
+        RecolourLinesWith(highlighter, changedWords, lines, change);
+    });
+}

@@ -1,0 +1,206 @@
+#include "TaskTreeModel.h"
+
+#include "QtText.h"
+
+#include <QCoreApplication>
+#include <QMimeData>
+
+const QString TTaskTreeModel::NodeMimeType = QStringLiteral("application/x-npc-task-node");
+
+namespace {
+
+// Stands for a line break in a node's one-line display.
+const QChar LineBreakMark(0x00B6);
+
+// Names this model in this process, so that a drag from another window or program is not taken
+// for one of ours.
+QByteArray DragSignature(const TTaskTreeModel* model)
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(model));
+}
+
+} // namespace
+
+TTaskTreeModel::TTaskTreeModel(TTaskTree& tree, QObject* parent) : QAbstractItemModel(parent), Tree_(tree)
+{
+    Tree_.AddObserver(this);
+}
+
+TTaskTreeModel::~TTaskTreeModel()
+{
+    Tree_.RemoveObserver(this);
+}
+
+QModelIndex TTaskTreeModel::IndexOf(const TTaskNode* node) const
+{
+    if (!node)
+        return {};
+    return createIndex(node->Row(), 0, const_cast<TTaskNode*>(node));
+}
+
+TTaskNode* TTaskTreeModel::NodeOf(const QModelIndex& index)
+{
+    return index.isValid() ? static_cast<TTaskNode*>(index.internalPointer()) : nullptr;
+}
+
+QString TTaskTreeModel::DisplayText(const std::string& text)
+{
+    QString shown = ToQ(text);
+    shown.replace(QLatin1String("\r\n"), LineBreakMark);
+    shown.replace(QLatin1Char('\n'), LineBreakMark);
+    shown.replace(QLatin1Char('\r'), LineBreakMark);
+    return shown;
+}
+
+QModelIndex TTaskTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column != 0 || row < 0)
+        return {};
+    if (const TTaskNode* parentNode = NodeOf(parent)) {
+        if (row >= parentNode->ChildCount())
+            return {};
+        return createIndex(row, 0, parentNode->Child(row));
+    }
+    if (row >= Tree_.TopCount())
+        return {};
+    return createIndex(row, 0, Tree_.Top(row));
+}
+
+QModelIndex TTaskTreeModel::parent(const QModelIndex& child) const
+{
+    const TTaskNode* node = NodeOf(child);
+    return node ? IndexOf(node->Parent()) : QModelIndex();
+}
+
+int TTaskTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.column() > 0)
+        return 0;
+    const TTaskNode* node = NodeOf(parent);
+    return node ? node->ChildCount() : Tree_.TopCount();
+}
+
+int TTaskTreeModel::columnCount(const QModelIndex& /*parent*/) const
+{
+    return 1;
+}
+
+QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
+{
+    const TTaskNode* node = NodeOf(index);
+    if (!node)
+        return {};
+    if (role == Qt::DisplayRole)
+        return DisplayText(node->Text());
+    if (role == Qt::EditRole)
+        return ToQ(node->Text());
+    return {};
+}
+
+bool TTaskTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    TTaskNode* node = NodeOf(index);
+    if (!node || role != Qt::EditRole || !OnEdited)
+        return false;
+    const std::string before = node->Text();
+    OnEdited(node, FromQ(value.toString()));
+    return node->Text() != before;
+}
+
+Qt::ItemFlags TTaskTreeModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+           Qt::ItemIsDropEnabled;
+}
+
+QStringList TTaskTreeModel::mimeTypes() const
+{
+    return {NodeMimeType};
+}
+
+QMimeData* TTaskTreeModel::mimeData(const QModelIndexList& indexes) const
+{
+    if (indexes.isEmpty())
+        return nullptr;
+    // The dragged node is the tree's selected node; the data only marks the drag as ours.
+    auto* data = new QMimeData;
+    data->setData(NodeMimeType, DragSignature(this));
+    return data;
+}
+
+bool TTaskTreeModel::IsOwnDrag(const QMimeData* data) const
+{
+    return data && data->hasFormat(NodeMimeType) && data->data(NodeMimeType) == DragSignature(this);
+}
+
+Qt::DropActions TTaskTreeModel::supportedDragActions() const
+{
+    return Qt::MoveAction;
+}
+
+Qt::DropActions TTaskTreeModel::supportedDropActions() const
+{
+    return Qt::MoveAction;
+}
+
+void TTaskTreeModel::BeginReset()
+{
+    Changing_ = true;
+    beginResetModel();
+}
+
+void TTaskTreeModel::EndReset()
+{
+    endResetModel();
+    Changing_ = false;
+}
+
+void TTaskTreeModel::BeginInsert(TTaskNode* parent, int row)
+{
+    Changing_ = true;
+    beginInsertRows(IndexOf(parent), row, row);
+}
+
+void TTaskTreeModel::EndInsert()
+{
+    endInsertRows();
+    Changing_ = false;
+}
+
+void TTaskTreeModel::BeginRemove(TTaskNode* parent, int row)
+{
+    Changing_ = true;
+    beginRemoveRows(IndexOf(parent), row, row);
+}
+
+void TTaskTreeModel::EndRemove()
+{
+    endRemoveRows();
+    Changing_ = false;
+}
+
+void TTaskTreeModel::BeginMove(TTaskNode* fromParent, int fromRow, TTaskNode* toParent, int toRow)
+{
+    Changing_ = true;
+    beginMoveRows(IndexOf(fromParent), fromRow, fromRow, IndexOf(toParent), toRow);
+}
+
+void TTaskTreeModel::EndMove()
+{
+    endMoveRows();
+    Changing_ = false;
+}
+
+void TTaskTreeModel::TextChanged(TTaskNode* node)
+{
+    const QModelIndex changed = IndexOf(node);
+    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void TTaskTreeModel::SelectionChanged(TTaskNode* node)
+{
+    emit SelectedNodeChanged(IndexOf(node));
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The task tree as a Qt item model, so that a QTreeView can show it. The tree stays the document:
+// the model only follows it (as its observer) and passes in-place edits on to whoever handles
+// them. Each index's internal pointer is its TTaskNode.
+
+#include "tasks/DTaskTree.h"
+
+#include <QAbstractItemModel>
+
+#include <functional>
+#include <string>
+
+class TTaskTreeModel : public QAbstractItemModel, private TTreeObserver {
+    Q_OBJECT
+public:
+    // What a drag of a node carries; drops of anything else are not ours.
+    static const QString NodeMimeType;
+
+    explicit TTaskTreeModel(TTaskTree& tree, QObject* parent = nullptr);
+    ~TTaskTreeModel() override;
+
+    TTaskTree& Tree() const { return Tree_; }
+    QModelIndex IndexOf(const TTaskNode* node) const;
+    static TTaskNode* NodeOf(const QModelIndex& index);
+    // True while the tree is between the begin and the end of a change.
+    bool Changing() const { return Changing_; }
+
+    // True when data is what mimeData made for a drag out of this model.
+    bool IsOwnDrag(const QMimeData* data) const;
+
+    // A node's text as the tree shows it: on one line, each line break drawn as a mark.
+    static QString DisplayText(const std::string& text);
+
+    // Called with the node and the new text when the user confirms an in-place edit.
+    std::function<void(TTaskNode* node, const std::string& text)> OnEdited;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+
+signals:
+    // The tree's selected node changed (an invalid index for none).
+    void SelectedNodeChanged(const QModelIndex& index);
+
+private:
+    void BeginReset() override;
+    void EndReset() override;
+    void BeginInsert(TTaskNode* parent, int row) override;
+    void EndInsert() override;
+    void BeginRemove(TTaskNode* parent, int row) override;
+    void EndRemove() override;
+    void BeginMove(TTaskNode* fromParent, int fromRow, TTaskNode* toParent, int toRow) override;
+    void EndMove() override;
+    void TextChanged(TTaskNode* node) override;
+    void SelectionChanged(TTaskNode* node) override;
+
+    TTaskTree& Tree_;
+    bool Changing_ = false;
+};

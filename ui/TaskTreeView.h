@@ -1,0 +1,45 @@
+#pragma once
+// The tree control of the task window: a QTreeView over TTaskTreeModel that mirrors the tree's
+// selected node both ways, and drags nodes within itself. Where a drop may happen and what it
+// does are the task window's rules; the view only asks and reports.
+
+#include <QPersistentModelIndex>
+#include <QTreeView>
+
+#include <functional>
+
+class TTaskNode;
+class TTaskTreeModel;
+
+class TTaskTreeView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit TTaskTreeView(QWidget* parent = nullptr);
+
+    void SetTaskModel(TTaskTreeModel* model);
+    TTaskTreeModel* TaskModel() const { return Model_; }
+    // The node the pointer is over while a drop there is acceptable.
+    TTaskNode* DropTarget() const;
+
+    // Asked while a node is dragged over the view: may it be dropped?
+    std::function<bool()> OnDragOver;
+    // A node was dropped on the view: target is the node under the pointer, nullptr for none.
+    std::function<void(TTaskNode* target)> OnDrop;
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void ShowSelectedNode(const QModelIndex& index);
+    void CurrentNodeChanged(const QModelIndex& current);
+    bool Acceptable(const QDropEvent* event) const;
+    void SetDropTarget(const QModelIndex& index);
+
+    TTaskTreeModel* Model_ = nullptr;
+    QPersistentModelIndex DropTarget_;
+};
