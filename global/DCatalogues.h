@@ -152,8 +152,8 @@ void FillJobList(TStrings& strings);
 void FillMapList(TStrings& strings);
 void FillVariableList(TStrings& strings);  // "Don't use" (no object) first
 
-// The text read as a signed decimal 32-bit integer; anything else, the empty text included,
-// gives def.
+// The text, after any leading blanks, read as a signed decimal 32-bit integer; anything else,
+// the empty text included, gives def.
 std::int32_t ParseIntDef(std::string_view text, std::int32_t def);
 // Letters, digits, blank, apostrophe and hyphen only; true for the empty text.
 bool IsPlainName(std::string_view text);
