@@ -1,7 +1,7 @@
 #include "DIniFile.h"
 
 #include "DCatalogues.h"
-#include "tasks/DFiles.h"
+#include "DFileAccess.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include "DIniFile.h"
 #include "DPlainText.h"
-#include "tasks/DFiles.h"
+#include "DFileAccess.h"
 
 #include <algorithm>
 #include <bit>

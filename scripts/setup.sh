@@ -4,9 +4,9 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ ccache pkgconf
+    cmake ninja-build g++ ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libinih-dev libchm-dev fp-utils
+    libchm-dev fp-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation
     clang libclang-rt-14-dev

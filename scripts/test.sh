@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test, headless.
+# Sets up, builds and runs every test, headless: once in the normal build, once more in a build
+# with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, where any report fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
 export QT_QPA_PLATFORM=offscreen
-cd "$root/build"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+jobs=$(nproc)
+
+"$root/scripts/build.sh"
+(cd "$root/build" && ctest --output-on-failure --parallel "$jobs" --timeout 300)
+
+sanitized=$root/build-sanitize
+cmake -S "$root" -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNPC_SANITIZE=ON \
+    -DNPC_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build "$sanitized" --parallel "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+(cd "$sanitized" && ctest --output-on-failure --parallel "$jobs" --timeout 600)

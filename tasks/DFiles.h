@@ -2,6 +2,7 @@
 // Binary records: the string primitives, byte-buffer reader and writer, and the project file.
 
 #include "global/DErrors.h"
+#include "global/DFileAccess.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -51,12 +52,6 @@ void WriteString(TFileWriter& file, const std::string& text);
 // A negative count or one past the end of the file is an error, checked before anything is
 // allocated.
 std::string ReadString(TFileReader& file);
-
-// The whole content of a file; EInOutError naming it when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
-// Replaces path with bytes only once everything is written and flushed; on failure the old file
-// stays as it was and EInOutError carries the platform's message.
-void WriteFileSafely(const std::string& path, const std::string& bytes);
 
 // The project as file bytes (version 258), and back. LoadProjectBytes reads everything into new
 // objects first and replaces the current project only when the whole file was read without
