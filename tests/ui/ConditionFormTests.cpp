@@ -23,25 +23,8 @@ const std::vector<std::string> ControlNames = {
     "JobLabel",  "JobCombo",  "SexLabel",   "SexCombo",
 };
 
-class ConditionFormTest : public ::testing::Test {
+class ConditionFormTest : public EditorTest<TConForm> {
 protected:
-    void SetUp() override { SetUpCatalogues(); }
-
-    void TearDown() override
-    {
-        delete Form.data();
-        ProcessDeletions();
-    }
-
-    TConForm* Open(TTask* task = nullptr)
-    {
-        Form = new TConForm();
-        Form->LoadTask(task);
-        Listen(Form, Report);
-        Form->show();
-        return Form;
-    }
-
     std::set<std::string> Enabled() const
     {
         std::set<std::string> enabled;
@@ -51,7 +34,6 @@ protected:
         return enabled;
     }
 
-    QPushButton* Button(const char* name) const { return Child<QPushButton>(Form, name); }
     QComboBox* Combo(const char* name) const { return Child<QComboBox>(Form, name); }
     QListWidget* Lines() const { return Child<QListWidget>(Form, "CheckList"); }
     QLabel* ActLabel() const { return Child<QLabel>(Form, "ActLabel"); }
@@ -80,8 +62,6 @@ protected:
 
     TConTask* AppliedNewTask() const { return dynamic_cast<TConTask*>(Report.NewTask.get()); }
 
-    QPointer<TConForm> Form;
-    TDoneReport Report;
 };
 
 TEST_F(ConditionFormTest, ANewWindowShowsTheStateOfAnEmptyList)

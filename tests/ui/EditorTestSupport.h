@@ -14,7 +14,10 @@
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
+
+#include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -89,25 +92,9 @@ inline void DeleteTask(TTask* task)
     TaskTree.Delete(task->Node);
 }
 
-// Runs the deletions that windows scheduled for themselves.
-inline void ProcessDeletions()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-template <class T = QWidget>
-T* Child(const QWidget* form, const char* name)
-{
-    T* child = form->findChild<T*>(QString::fromLatin1(name));
-    if (!child)
-        ADD_FAILURE() << "no control " << name;
-    return child;
-}
-
-inline void Click(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+using widgettest::Child;
+using widgettest::Click;
+using widgettest::ProcessDeletions;
 
 inline void ClickRow(QListWidget* list, int row)
 {
@@ -209,6 +196,34 @@ public:
         Colours.pop_front();
         return colour;
     }
+};
+
+// Creates an editor of type T as the task tree window does, and deletes what is left of it at the
+// end of the test.
+template <class T>
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetUpCatalogues(); }
+
+    void TearDown() override
+    {
+        delete Form.data();
+        ProcessDeletions();
+    }
+
+    T* Open(TTask* task = nullptr)
+    {
+        Form = new T();
+        Form->LoadTask(task);
+        Listen(Form, Report);
+        Form->show();
+        return Form;
+    }
+
+    QPushButton* Button(const char* name) const { return Child<QPushButton>(Form, name); }
+
+    QPointer<T> Form;
+    TDoneReport Report;
 };
 
 } // namespace editortest

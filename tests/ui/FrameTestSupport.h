@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include "WidgetTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -135,25 +137,9 @@ private:
     std::unique_ptr<TDialogs> Previous_;
 };
 
-// Runs the deletions that windows scheduled for themselves.
-inline void ProcessDeletions()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-template <class T = QWidget>
-T* Child(const QObject* form, const char* name)
-{
-    T* child = form->findChild<T*>(QString::fromLatin1(name));
-    if (!child)
-        ADD_FAILURE() << "no control " << name;
-    return child;
-}
-
-inline void Click(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+using widgettest::Child;
+using widgettest::Click;
+using widgettest::ProcessDeletions;
 
 // Picks an entry the way the keyboard does: Home, then Down until it is reached.
 inline void PickEntry(QComboBox* combo, int index)

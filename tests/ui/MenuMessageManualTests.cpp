@@ -20,34 +20,6 @@ using namespace editortest;
 
 namespace {
 
-// Creates an editor of type T as the task tree window does, and deletes what is left of it at the
-// end of the test.
-template <class T>
-class EditorTest : public ::testing::Test {
-protected:
-    void SetUp() override { SetUpCatalogues(); }
-
-    void TearDown() override
-    {
-        delete Form.data();
-        ProcessDeletions();
-    }
-
-    T* Open(TTask* task = nullptr)
-    {
-        Form = new T();
-        Form->LoadTask(task);
-        Listen(Form, Report);
-        Form->show();
-        return Form;
-    }
-
-    QPushButton* Button(const char* name) const { return Child<QPushButton>(Form, name); }
-
-    QPointer<T> Form;
-    TDoneReport Report;
-};
-
 // ---- Menu editor ----------------------------------------------------------------------------------
 
 class MenuFormTest : public EditorTest<TMenuForm> {

@@ -1,0 +1,187 @@
+#pragma once
+// The script colouring scanner checked against the colouring rules applied character by character.
+
+#include "OracleSupport.h"
+
+#include "tasks/DActions.h"
+#include "tasks/DHighlight.h"
+#include "tasks/DTasks.h"
+
+#include "global/DCatalogues.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parsercheck {
+
+// The colouring rules applied character by character over the line with a NUL sentinel after
+// it, asking the model's own lookups for every word.
+class TReferenceScanner {
+public:
+    explicit TReferenceScanner(std::string_view line) : Buffer_(std::string(line) + '\0') {}
+
+    std::vector<TColourRange> Scan()
+    {
+        std::vector<TColourRange> ranges;
+        const std::size_t n = Buffer_.size();
+        std::size_t pos = 0;  // 0-based here
+        while (pos + 1 < n) {
+            while (pos + 1 < n && IsSkipped(pos))
+                ++pos;
+            if (pos + 1 >= n)
+                break;
+            const std::size_t start = pos;
+            const std::optional<TRgb> colour = Token(pos);
+            ranges.push_back({static_cast<int>(start), static_cast<int>(pos - start), colour});
+        }
+        return ranges;
+    }
+
+private:
+    unsigned char At(std::size_t pos) const { return static_cast<unsigned char>(Buffer_[pos]); }
+    bool IsSkipped(std::size_t pos) const { return At(pos) == 9 || At(pos) == 10 || At(pos) == 13; }
+    static bool Letter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+    static bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }
+    static bool WordChar(unsigned char c) { return Letter(c) || Digit(c) || c == '_'; }
+    static bool Punctuation(unsigned char c)
+    {
+        return c != 0 && std::strchr("!&()*+,-./:;<=>{|}", c) != nullptr;
+    }
+    // Inside the line only: the sentinel ends every run.
+    bool InLine(std::size_t pos) const { return pos + 1 < Buffer_.size(); }
+
+    std::optional<TRgb> Token(std::size_t& pos) const
+    {
+        const unsigned char c = At(pos);
+        const std::size_t start = pos;
+        if (Letter(c)) {
+            while (InLine(pos) && WordChar(At(pos)))
+                ++pos;
+            return WordColour(Buffer_.substr(start, pos - start));
+        }
+        if (Digit(c)) {
+            while (InLine(pos) && Digit(At(pos)))
+                ++pos;
+            return ColourAqua;
+        }
+        if (c == '"') {
+            ++pos;
+            for (;;) {
+                while (InLine(pos) && At(pos) != '"')
+                    ++pos;
+                if (!InLine(pos))
+                    break;
+                ++pos;
+                if (InLine(pos) && At(pos) == '"')
+                    ++pos;
+                else
+                    break;
+            }
+            return ColourRed;
+        }
+        if (c == '/' && At(pos + 1) == '/') {
+            pos = Buffer_.size() - 1;
+            return ColourSilver;
+        }
+        if (Punctuation(c)) {
+            while (InLine(pos) && Punctuation(At(pos)))
+                ++pos;
+            return ColourWhite;
+        }
+        ++pos;
+        return ColourYellow;
+    }
+
+    static std::optional<TRgb> WordColour(const std::string& word)
+    {
+        if (IsKeyword(word))
+            return ColourWhite;
+        if (FindAction(word))
+            return ColourYellow;
+        if (FindVariable(word))
+            return ColourSkyBlue;
+        if (TaskList.FindLabel(word, true))
+            return ColourLime;
+        return std::nullopt;
+    }
+
+    std::string Buffer_;
+};
+
+inline std::string RangesText(const std::vector<TColourRange>& ranges)
+{
+    std::string text;
+    for (const TColourRange& range : ranges) {
+        text += "[" + std::to_string(range.Start) + "+" + std::to_string(range.Length);
+        if (range.Colour)
+            text += " " + std::to_string(range.Colour->R) + "," + std::to_string(range.Colour->G) +
+                    "," + std::to_string(range.Colour->B);
+        text += "]";
+    }
+    return text;
+}
+
+// Fills the task list, which must be empty and have no tree, with groups of the given numbers, so
+// that label lookups have something to find. The action catalogue and the variables must exist.
+inline void RegisterGroups(const std::vector<std::int32_t>& numbers)
+{
+    TaskList.Clear();
+    for (const std::int32_t number : numbers) {
+        auto group = std::make_unique<TGroupTask>();
+        group->GroupNumber = number;
+        TaskList.RegisterTask(std::move(group));
+    }
+}
+
+// The fuzz input for the scanner: up to three group numbers (four bytes each, announced by the
+// first byte), then the line.
+struct THighlightInput {
+    std::vector<std::int32_t> Groups;
+    std::string_view Line;
+};
+
+inline THighlightInput SplitHighlightInput(std::string_view data)
+{
+    THighlightInput input;
+    if (data.empty())
+        return input;
+    std::size_t groups = static_cast<unsigned char>(data.front()) % 4;
+    data.remove_prefix(1);
+    for (; groups > 0 && data.size() >= 4; --groups) {
+        std::uint32_t number = 0;
+        for (int i = 3; i >= 0; --i)
+            number = (number << 8) | static_cast<unsigned char>(data[static_cast<std::size_t>(i)]);
+        input.Groups.push_back(static_cast<std::int32_t>(number));
+        data.remove_prefix(4);
+    }
+    input.Line = data;
+    return input;
+}
+
+// ScanLine, with the model asked directly and with one word lookup for the pass, against the
+// reference, for the whole input as one line and for each of its lines. Leaves the task list empty.
+inline TProblems CheckScanLine(std::string_view data)
+{
+    TProblems problems;
+    const THighlightInput input = SplitHighlightInput(data);
+    RegisterGroups(input.Groups);
+    const TWordLookup words = TWordLookup::FromModel();
+    std::vector<std::string_view> lines = TextLines(input.Line);
+    lines.push_back(input.Line);
+    for (const std::string_view line : lines) {
+        const std::vector<TColourRange> expected = TReferenceScanner(line).Scan();
+        for (const auto& actual : {ScanLine(line), ScanLine(line, words)})
+            if (actual != expected)
+                problems.push_back("ScanLine('" + Shown(line) + "') gave " + RangesText(actual) +
+                                   ", expected " + RangesText(expected));
+    }
+    TaskList.Clear();
+    return problems;
+}
+
+}  // namespace parsercheck

@@ -1,0 +1,15 @@
+# libFuzzer targets for the text parsers: the item database reader (fuzz_item_db), the INI reader
+# of the catalogue files (fuzz_catalogue_ini) and the script colouring scanner (fuzz_highlight).
+# Each fuzz_<name> is built from <name>_fuzzer.cpp and compares its parser with the plain reading
+# of the parser's rules in ItemDbOracle.h, IniOracle.h or HighlightOracle.h. Its seeds are in corpus/<name>, its dictionary is <name>.dict,
+# and every input that once failed it is kept in crashes/<name>; the model tests replay both
+# folders (ParserCorpusTest). A run, from the build folder:
+#   mkdir -p work-item_db && cp <source>/fuzz/corpus/item_db/* work-item_db/
+#   fuzz/fuzz_item_db -max_total_time=600 -max_len=2048 -dict=<source>/fuzz/item_db.dict \
+#       -artifact_prefix=artifacts/ work-item_db
+foreach(name item_db catalogue_ini highlight)
+    add_executable(fuzz_${name} ${name}_fuzzer.cpp)
+    target_link_libraries(fuzz_${name} PRIVATE npcmodel)
+    target_compile_options(fuzz_${name} PRIVATE ${NPC_FUZZ_SANITIZERS} -fsanitize=fuzzer)
+    target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+endforeach()
