@@ -17,6 +17,8 @@
 #include "ui/QtText.h"
 #include "ui/SyntaxHighlight.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -29,71 +31,6 @@
 
 namespace {
 
-constexpr int TaskTotal = 10000;
-constexpr int TasksPerGroup = 20;
-
-template <class T>
-void Attach(TTaskNode* parent, std::unique_ptr<T> task)
-{
-    T* raw = task.get();
-    TaskTree.AddChild(parent, raw->Caption, raw);
-    TaskList.RegisterTask(std::move(task));
-}
-
-std::unique_ptr<TTask> MixedTask(int i, std::int32_t group)
-{
-    switch (i % 5) {
-    case 0:
-        return std::make_unique<TMessageTask>(
-            std::vector<std::string>{"Welcome, traveller number " + std::to_string(i) + "!", "How can I help?"});
-    case 1: {
-        auto task = std::make_unique<TActionTask>("", ActionAt(i % 19));
-        for (int p = 0; p < task->ParamCount(); ++p)
-            task->SetParam(p, task->Action->ParamKind(p) == PT_Map ? 0 : 100 + i);
-        return task;
-    }
-    case 2: {
-        auto condition = std::make_unique<TConTask>();
-        auto zeny = std::make_unique<TConCheck>();
-        zeny->Kind = 2;
-        zeny->Value = i;
-        zeny->Variable = FindVariable("Zeny");
-        condition->AddCheck(std::move(zeny));
-        condition->Target = i % 2 ? group : GroupExitTarget;
-        return condition;
-    }
-    case 3: {
-        auto menu = std::make_unique<TMenuTask>("");
-        for (const char* text : {"Buy", "Sell", "Cancel"})
-            menu->AddEntry(std::make_unique<TDMenu>(text, group));
-        return menu;
-    }
-    default:
-        return std::make_unique<TManualTask>(std::vector<std::string>{"set @count, @count + 1; // counted", "end;"});
-    }
-}
-
-// A new project with TaskTotal tasks: groups of twenty, every third group inside the one before.
-void BuildProject()
-{
-    NewProject();
-    NPCInfo.Name = "Bench";
-    TTaskNode* start = TaskTree.GetFirstNode();
-    TTaskNode* group = start;
-    std::int32_t number = 0;
-    for (int i = 1; i < TaskTotal; ++i) {
-        if (i % TasksPerGroup == 0) {
-            auto created = std::make_unique<TGroupTask>("New Group");
-            number = created->GroupNumber;
-            TGroupTask* raw = created.get();
-            Attach((i / TasksPerGroup) % 3 == 0 ? group : start, std::move(created));
-            group = raw->Node;
-            continue;
-        }
-        Attach(group, MixedTask(i, number));
-    }
-}
-
 // The task window (which starts a new project), the project and the output window, made once.
 void SetUpWindows()
 {
@@ -103,7 +40,7 @@ void SetUpWindows()
     MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     InitActions();
     new TTaskForm();
-    BuildProject();
+    BuildBenchProject(false);
     TaskForm->ShowOutput();
     QCoreApplication::processEvents();
 }
@@ -190,14 +127,5 @@ BENCHMARK(BM_PlainTextSameControl)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete TaskForm;
-    return 0;
+    return RunBenchmarks(argc, argv, [] { delete TaskForm; });
 }

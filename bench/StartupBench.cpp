@@ -24,6 +24,8 @@
 #include <QTableView>
 #include <QWindow>
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -211,13 +213,5 @@ BENCHMARK(BM_OpenItemPickerOnServerItems)->Unit(benchmark::kMillisecond)->UseRea
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

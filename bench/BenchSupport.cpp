@@ -1,0 +1,120 @@
+#include "BenchSupport.h"
+
+#include "global/DGlobal.h"
+#include "tasks/DActions.h"
+#include "tasks/DConditions.h"
+#include "tasks/DManual.h"
+#include "tasks/DMenus.h"
+#include "tasks/DMessages.h"
+#include "tasks/DTasks.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int TasksPerGroup = 20;
+
+template <class T>
+T* Attach(TTaskNode* parent, std::unique_ptr<T> task)
+{
+    T* raw = task.get();
+    TaskTree.AddChild(parent, raw->Caption, raw);
+    TaskList.RegisterTask(std::move(task));
+    return raw;
+}
+
+std::unique_ptr<TTask> MixedTask(int i, std::int32_t group)
+{
+    switch (i % 5) {
+    case 0: {
+        auto message = std::make_unique<TMessageTask>(
+            std::vector<std::string>{"Welcome, traveller number " + std::to_string(i) + "!", "How can I help?"});
+        message->Caption = "Message: " + LinesText(message->Lines);
+        return message;
+    }
+    case 1: {
+        const TDAction* action = ActionAt(i % 19);
+        auto task = std::make_unique<TActionTask>(action->Caption, action);
+        for (int p = 0; p < task->ParamCount(); ++p)
+            task->SetParam(p, action->ParamKind(p) == PT_Map ? 0 : 100 + i);
+        task->Caption = "Action: " + task->ActionText(true);
+        return task;
+    }
+    case 2: {
+        auto condition = std::make_unique<TConTask>();
+        auto zeny = std::make_unique<TConCheck>();
+        zeny->Kind = 2;
+        zeny->Value = i;
+        zeny->Variable = FindVariable("Zeny");
+        condition->AddCheck(std::move(zeny));
+        auto joiner = std::make_unique<TConCheck>();
+        joiner->Kind = ConAnd;
+        condition->AddCheck(std::move(joiner));
+        auto items = std::make_unique<TConCheck>();
+        items->Kind = 4;
+        items->Value = 5;
+        items->ValueAction = std::make_unique<TActionTask>("Item Amount", ActionAt(19));
+        items->ValueAction->SetParam(0, 501);
+        condition->AddCheck(std::move(items));
+        condition->Target = i % 2 ? group : GroupExitTarget;
+        condition->Caption = "Condition: " + condition->SummaryText();
+        return condition;
+    }
+    case 3: {
+        auto menu = std::make_unique<TMenuTask>("");
+        for (const char* text : {"Buy", "Sell", "Cancel"})
+            menu->AddEntry(std::make_unique<TDMenu>(text, group));
+        menu->Caption = "Menu: " + menu->SummaryText();
+        return menu;
+    }
+    default: {
+        auto manual = std::make_unique<TManualTask>(std::vector<std::string>{"set @count, @count + 1;", "\tend;"});
+        manual->Caption = "Manual: " + LinesText(manual->Lines);
+        return manual;
+    }
+    }
+}
+
+}  // namespace
+
+void BuildBenchProject(bool flat)
+{
+    NewProject();
+    NPCInfo.Name = "Bench";
+    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* group = start;
+    std::int32_t number = 0;
+    for (int i = 1; i < BenchTaskTotal; ++i) {
+        if (!flat && i % TasksPerGroup == 0) {
+            // Every third group lies inside the previous one, the others directly in Start.
+            TTaskNode* parent = (i / TasksPerGroup) % 3 == 0 ? group : start;
+            TGroupTask* created = Attach(parent, std::make_unique<TGroupTask>("New Group"));
+            group = created->Node;
+            number = created->GroupNumber;
+            continue;
+        }
+        Attach(group, MixedTask(i, number));
+    }
+}
+
+
+int RunBenchmarks(int argc, char** argv, const std::function<void()>& cleanup)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (cleanup)
+        cleanup();
+    return 0;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Shared pieces of the benchmark programs: a large generated project and the program entry.
+
+#include <functional>
+
+inline constexpr int BenchTaskTotal = 10000;
+
+// A new project of BenchTaskTotal tasks of every kind: groups of twenty, every third group inside
+// the one before ("nested"), or every task directly in Start ("flat").
+void BuildBenchProject(bool flat);
+
+// Runs the benchmarks named on the command line inside an application object (offscreen unless
+// told otherwise); cleanup runs while the application still exists.
+int RunBenchmarks(int argc, char** argv, const std::function<void()>& cleanup = {});
