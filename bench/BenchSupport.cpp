@@ -20,15 +20,6 @@ namespace {
 
 constexpr int TasksPerGroup = 20;
 
-template <class T>
-T* Attach(TTaskNode* parent, std::unique_ptr<T> task)
-{
-    T* raw = task.get();
-    TaskTree.AddChild(parent, raw->Caption, raw);
-    TaskList.RegisterTask(std::move(task));
-    return raw;
-}
-
 std::unique_ptr<TTask> MixedTask(int i, std::int32_t group)
 {
     switch (i % 5) {
@@ -94,12 +85,12 @@ void BuildBenchProject(bool flat)
         if (!flat && i % TasksPerGroup == 0) {
             // Every third group lies inside the previous one, the others directly in Start.
             TTaskNode* parent = (i / TasksPerGroup) % 3 == 0 ? group : start;
-            TGroupTask* created = Attach(parent, std::make_unique<TGroupTask>("New Group"));
+            TGroupTask* created = AttachTask(parent, std::make_unique<TGroupTask>("New Group"));
             group = created->Node;
             number = created->GroupNumber;
             continue;
         }
-        Attach(group, MixedTask(i, number));
+        AttachTask(group, MixedTask(i, number));
     }
 }
 

@@ -44,10 +44,7 @@ void NewProject()
     NextGroupNumber = 0;
     TaskTree.BeginUpdate();
     TaskTree.Clear();
-    auto start = std::make_unique<TGroupTask>("Start");
-    TGroupTask* group = start.get();
-    TaskTree.AddChild(nullptr, group->Caption, group);
-    TaskList.RegisterTask(std::move(start));
+    AttachTask(nullptr, std::make_unique<TGroupTask>("Start"));
     TaskTree.Select(TaskTree.GetFirstNode());
     TaskTree.EndUpdate();
     SetHeaderDefaults();

@@ -116,6 +116,17 @@ extern TTaskList TaskList;
 // The current project's task tree. Deleting a node unregisters its task from TaskList.
 extern TTaskTree TaskTree;
 
+// Adds a node for task as the last child of parent (nullptr: the top level), with the task's full
+// caption as its text, and registers the task: how a task joins the project.
+template <class T>
+T* AttachTask(TTaskNode* parent, std::unique_ptr<T> task)
+{
+    T* raw = task.get();
+    TaskTree.AddChild(parent, raw->Caption, raw);
+    TaskList.RegisterTask(std::move(task));
+    return raw;
+}
+
 // ---- Script writer -------------------------------------------------------------------------
 
 // Writer state; valid during one GenerateScript run, keeps its last values afterwards.

@@ -15,6 +15,18 @@
 // (0) and Knight (7); sprites 45, 111, 800.
 void UseSmallCatalogues();
 
+// The tree as "Start(A,G(B,C),D)", from the node texts.
+inline std::string TreeShape(const TTaskNode* node)
+{
+    std::string text = node->Text();
+    if (node->ChildCount() == 0)
+        return text;
+    text += "(";
+    for (int i = 0; i < node->ChildCount(); ++i)
+        text += (i > 0 ? "," : "") + TreeShape(node->Child(i));
+    return text + ")";
+}
+
 // The script of the current project.
 std::vector<std::string> CurrentScript();
 
@@ -28,10 +40,7 @@ protected:
     template <class T>
     T* Add(TTaskNode* parent, std::unique_ptr<T> task)
     {
-        T* raw = task.get();
-        TaskTree.AddChild(parent, raw->Caption, raw);
-        TaskList.RegisterTask(std::move(task));
-        return raw;
+        return AttachTask(parent, std::move(task));
     }
     TGroupTask* AddGroup(TTaskNode* parent, const std::string& caption);
 };

@@ -104,8 +104,7 @@ protected:
         HeaderInfo.ScriptName = "Guide Script";
         auto message = std::make_unique<TMessageTask>(std::vector<std::string>{"Hello & welcome."});
         message->Caption = "Message: " + LinesText(message->Lines);
-        TaskTree.AddChild(TaskTree.GetFirstNode(), message->Caption, message.get());
-        TaskList.RegisterTask(std::move(message));
+        AttachTask(TaskTree.GetFirstNode(), std::move(message));
         SaveProject(Project());
         NewProject();
     }

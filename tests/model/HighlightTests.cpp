@@ -59,10 +59,7 @@ protected:
 
     static TTaskNode* AddGroup(TTaskNode* parent, const std::string& caption)
     {
-        auto group = std::make_unique<TGroupTask>(caption);
-        TTaskNode* node = TaskTree.AddChild(parent, caption, group.get());
-        TaskList.RegisterTask(std::move(group));
-        return node;
+        return AttachTask(parent, std::make_unique<TGroupTask>(caption))->Node;
     }
 };
 

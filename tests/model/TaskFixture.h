@@ -57,10 +57,7 @@ std::vector<std::string> LinesOf(const TTask& task, bool needSpeakerLine = false
 template <class T>
 T* AddTask(TTaskNode* parent, std::unique_ptr<T> task)
 {
-    T* raw = task.get();
-    TaskTree.AddChild(parent, raw->Caption, raw);
-    TaskList.RegisterTask(std::move(task));
-    return raw;
+    return AttachTask(parent, std::move(task));
 }
 TTaskNode* StartNode();
 

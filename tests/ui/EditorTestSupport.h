@@ -70,21 +70,14 @@ inline void SetUpCatalogues()
 // A new group, registered, as the last child of "Start".
 inline TGroupTask* AddGroup(const std::string& caption)
 {
-    auto group = std::make_unique<TGroupTask>(caption);
-    TGroupTask* raw = group.get();
-    TaskTree.AddChild(TaskTree.GetFirstNode(), caption, raw);
-    TaskList.RegisterTask(std::move(group));
-    return raw;
+    return AttachTask(TaskTree.GetFirstNode(), std::make_unique<TGroupTask>(caption));
 }
 
 // Registers a task in the tree (under "Start") as the tree window would, and returns it.
 template <class T>
 T* AddTask(std::unique_ptr<T> task)
 {
-    T* raw = task.get();
-    TaskTree.AddChild(TaskTree.GetFirstNode(), raw->Caption, raw);
-    TaskList.RegisterTask(std::move(task));
-    return raw;
+    return AttachTask(TaskTree.GetFirstNode(), std::move(task));
 }
 
 inline void DeleteTask(TTask* task)

@@ -5,6 +5,7 @@
 // writing rules give for that project, byte for byte (tests/golden/end-to-end.txt, written by hand).
 #include "EditorTestSupport.h"
 #include "FrameTestSupport.h"
+#include "ModelFixture.h"
 
 #include "ui/Form_Actions.h"
 #include "ui/Form_Conditions.h"
@@ -47,17 +48,6 @@ void CopySampleCatalogues(const fs::path& to)
 }
 
 // The tree as "Start(A,G(B,C),D)", from the node texts.
-std::string Shape(const TTaskNode* node)
-{
-    std::string text = node->Text();
-    if (node->ChildCount() == 0)
-        return text;
-    text += "(";
-    for (int i = 0; i < node->ChildCount(); ++i)
-        text += (i > 0 ? "," : "") + Shape(node->Child(i));
-    return text + ")";
-}
-
 class EndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -262,7 +252,7 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
     BuildScript();
     if (HasFatalFailure())
         return;
-    const std::string built = Shape(Start());
+    const std::string built = TreeShape(Start());
     EXPECT_EQ(built,
               "Start(Message: Hello.\r\n,Action: Next Button(),"
               "Bye(Condition: At least 1000 Zeny,Message: Goodbye.\r\n,Action: Close Script()),"
@@ -279,7 +269,7 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
 
     ChooseMenuEntry("FileMenu", "FileNewItem");
     EXPECT_TRUE(Dialogs->Questions.empty()) << "a saved project needs no question";
-    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_EQ(NPCInfo.Name, "");
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - No File Open");
 
@@ -295,7 +285,7 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
     const fs::path script = Dir / "projects" / "guide.txt";
     ASSERT_TRUE(fs::is_regular_file(script));
     EXPECT_EQ(CompareWithGolden("end-to-end.txt", ReadBytes(script)), "");
-    EXPECT_EQ(Shape(Start()), built) << "the loaded tree differs from the one saved";
+    EXPECT_EQ(TreeShape(Start()), built) << "the loaded tree differs from the one saved";
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + project) << "writing the output changes nothing";
 }
 

@@ -21,7 +21,7 @@ protected:
         Nodes["C"] = AddMessage(Nodes["G"], "C");
         Nodes["D"] = AddMessage(Start(), "D");
         Nodes["Start"] = Start();
-        ASSERT_EQ(Shape(Start()), "Start(A,G(B,C),D)");
+        ASSERT_EQ(TreeShape(Start()), "Start(A,G(B,C),D)");
     }
 
     std::map<std::string, TTaskNode*> Nodes;
@@ -52,7 +52,7 @@ TEST_P(DragTable, DropsPlaceTheNodeByTheRules)
     SetModified(false);
 
     EXPECT_TRUE(Drag(Nodes[drag.Dragged], Nodes[drag.Target]));
-    EXPECT_EQ(Shape(Start()), drag.Expected);
+    EXPECT_EQ(TreeShape(Start()), drag.Expected);
     // Moved or not, the change ends as every change does.
     EXPECT_TRUE(Modified);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
@@ -81,7 +81,7 @@ TEST_F(DragTest, StartCannotBeDragged)
 {
     SetModified(false);
     EXPECT_FALSE(Drag(Start(), Nodes["A"]));
-    EXPECT_EQ(Shape(Start()), "Start(A,G(B,C),D)");
+    EXPECT_EQ(TreeShape(Start()), "Start(A,G(B,C),D)");
     EXPECT_FALSE(Modified);
 }
 
@@ -91,7 +91,7 @@ TEST_F(DragTest, ADropOnNoNodeChangesNothing)
     const QPoint belowEveryRow(5, View()->viewport()->height() - 2);
     ASSERT_FALSE(View()->indexAt(belowEveryRow).isValid());
     Drag(Nodes["A"], belowEveryRow);
-    EXPECT_EQ(Shape(Start()), "Start(A,G(B,C),D)");
+    EXPECT_EQ(TreeShape(Start()), "Start(A,G(B,C),D)");
     EXPECT_FALSE(Modified);
 }
 
@@ -109,7 +109,7 @@ TEST_F(DragTest, TheDropTargetIsHighlightedOnlyWhileTheDragMovesOverIt)
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(View()->viewport(), &leave);
     EXPECT_EQ(View()->DropTarget(), nullptr);
-    EXPECT_EQ(Shape(Start()), "Start(A,G(B,C),D)");
+    EXPECT_EQ(TreeShape(Start()), "Start(A,G(B,C),D)");
 }
 
 TEST_F(DragTest, ADragFromElsewhereIsNotTaken)
@@ -124,7 +124,7 @@ TEST_F(DragTest, ADragFromElsewhereIsNotTaken)
     EXPECT_FALSE(move.isAccepted());
     QDropEvent drop(QPointF(overC), Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(View()->viewport(), &drop);
-    EXPECT_EQ(Shape(Start()), "Start(A,G(B,C),D)");
+    EXPECT_EQ(TreeShape(Start()), "Start(A,G(B,C),D)");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // The task tree window's tests share this: the window made for each test, its controls, the
 // user's clicks, keys and drags on them, and the tree's shape as text.
 
+#include "ModelFixture.h"
 #include "TaskWindowSupport.h"
 
 #include "tasks/DMessages.h"
@@ -52,10 +53,7 @@ protected:
     template <class T>
     T* Add(TTaskNode* parent, std::unique_ptr<T> task)
     {
-        T* raw = task.get();
-        TaskTree.AddChild(parent, raw->Caption, raw);
-        TaskList.RegisterTask(std::move(task));
-        return raw;
+        return AttachTask(parent, std::move(task));
     }
 
     TTaskNode* AddGroup(TTaskNode* parent, const std::string& caption)
@@ -105,17 +103,6 @@ protected:
 
     bool Drag(const TTaskNode* dragged, const TTaskNode* target) const { return Drag(dragged, PointOf(target)); }
 
-    // The tree as "Start(A,G(B,C),D)", from the node texts.
-    static std::string Shape(const TTaskNode* node)
-    {
-        std::string text = node->Text();
-        if (node->ChildCount() == 0)
-            return text;
-        text += "(";
-        for (int i = 0; i < node->ChildCount(); ++i)
-            text += (i > 0 ? "," : "") + Shape(node->Child(i));
-        return text + ")";
-    }
 
     static std::vector<std::string> CurrentScript()
     {

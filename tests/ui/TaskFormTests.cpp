@@ -35,7 +35,7 @@ public:
 TEST_F(TaskFormTest, ANewProjectShowsStartSelected)
 {
     EXPECT_EQ(Form->windowTitle(), "Tasks");
-    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_EQ(Form->SelectedTask(), Start()->Data());
     EXPECT_EQ(View()->currentIndex(), Model()->IndexOf(Start()));
     EXPECT_FALSE(Modified);
@@ -65,7 +65,7 @@ TEST_F(TaskFormTest, DeleteOnStartDeletesNothingYetRegeneratesAndMarksModified)
 {
     ClickNode(Start());
     Click("DeleteButton");
-    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_EQ(TaskList.TaskCount(), 1);
     EXPECT_TRUE(Modified);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
@@ -82,7 +82,7 @@ TEST_F(TaskFormTest, DeletingAGroupTakesEveryTaskBelowItOutOfTaskList)
 
     ClickNode(group);
     Click("DeleteButton");
-    EXPECT_EQ(Shape(Start()), "Start(D)");
+    EXPECT_EQ(TreeShape(Start()), "Start(D)");
     ASSERT_EQ(TaskList.TaskCount(), 2);
     EXPECT_EQ(TaskList.TaskAt(0), Start()->Data());
     EXPECT_EQ(TaskList.TaskAt(1), after->Data());
@@ -111,7 +111,7 @@ TEST_F(TaskFormTest, GroupAddsNumberedGroupsOpenForTyping)
     EXPECT_EQ(second->Parent(), first);
     EXPECT_EQ(static_cast<TGroupTask*>(second->Data())->GroupNumber, 2);
     TypeRename("Bye");
-    EXPECT_EQ(Shape(Start()), "Start(Shop(Bye))");
+    EXPECT_EQ(TreeShape(Start()), "Start(Shop(Bye))");
     EXPECT_TRUE(Modified);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
@@ -199,7 +199,7 @@ TEST_F(TaskFormTest, AnOpenEditorDisablesItsKindsButtonUntilItReportsBack)
     ASSERT_EQ(OpenWindows<TActionForm>().size(), 2u);
     newEditor->OnDone(newEditor, true);
     EXPECT_TRUE(Button("ActionButton")->isEnabled());
-    EXPECT_EQ(Shape(Start()), "Start(Action: Next Button())");
+    EXPECT_EQ(TreeShape(Start()), "Start(Action: Next Button())");
 }
 
 TEST_F(TaskFormTest, ANewActionIsShownBeforeTheSelectedTaskWithItsDisplayText)
@@ -210,7 +210,7 @@ TEST_F(TaskFormTest, ANewActionIsShownBeforeTheSelectedTaskWithItsDisplayText)
     editor->OnDone = [form = Form](TTaskEditorForm* e, bool cancelled) { form->ActionEditorDone(e, cancelled); };
     editor->LoadTask(nullptr);
     editor->Apply(std::make_unique<TActionTask>("", ActionAt(5)));
-    EXPECT_EQ(Shape(Start()), "Start(Action: Next Button(),X)");
+    EXPECT_EQ(TreeShape(Start()), "Start(Action: Next Button(),X)");
     EXPECT_EQ(TaskList.TaskCount(), 3);
     EXPECT_EQ(TaskTree.Selected(), Start()->Child(0));
     EXPECT_TRUE(Modified);
@@ -271,7 +271,7 @@ TEST_F(TaskFormTest, CancellingAnEditorEnablesItsButtonAndAddsNothing)
     ProcessDeletions();
     EXPECT_TRUE(Button("ActionButton")->isEnabled());
     EXPECT_TRUE(OpenWindows<TActionForm>().empty());
-    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_FALSE(Modified);
 }
 
@@ -356,7 +356,7 @@ protected:
     void ExpectNothingChanged() const
     {
         EXPECT_TRUE(Button("ActionButton")->isEnabled());
-        EXPECT_EQ(Shape(Start()), "Start");
+        EXPECT_EQ(TreeShape(Start()), "Start");
         EXPECT_EQ(TaskList.TaskCount(), 1);
         EXPECT_FALSE(Modified);
     }
@@ -388,7 +388,7 @@ TEST_F(TaskFormTest, AnEditorWhoseProjectWasReplacedLeavesTheNewProjectAlone)
 
     NewProject();
     editor->Apply();
-    EXPECT_EQ(Shape(Start()), "Start");
+    EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_EQ(TaskList.TaskCount(), 1);
     EXPECT_FALSE(Modified);
 }
