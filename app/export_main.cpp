@@ -1,11 +1,17 @@
 // npc-export: writes the script of a project without opening the editor.
 //   npc-export [--data DIR] [-o FILE] [--html] PROJECT.NPC
-// With --html the script is written as a coloured HTML page instead of plain text.
+// With --html the script is written as a coloured HTML page instead of plain text. Without
+// --data the catalogues come from the first of the working directory, the user's data folder and
+// the installed data folder that holds one, as in the editor.
 // Exit status 0 when the script was written, 1 when it was not (reasons on stderr), 2 for a
 // command line it does not understand.
 
+#include "global/DDataFolder.h"
 #include "tasks/DExport.h"
 #include "tasks/DHtmlExport.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 #include <functional>
 #include <iostream>
@@ -92,7 +98,7 @@ TParsed ParseArguments(const std::vector<std::string>& args)
 
 int main(int argc, char* argv[])
 {
-    const TParsed parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    TParsed parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.Help) {
         std::cout << UsageLine << '\n';
         return 0;
@@ -100,6 +106,11 @@ int main(int argc, char* argv[])
     if (!parsed.Error.empty()) {
         std::cerr << "npc-export: " << parsed.Error << '\n' << UsageLine << '\n';
         return ExitUsage;
+    }
+    if (parsed.Request.DataDir.empty()) {
+        const QCoreApplication app(argc, argv);  // for the program's own folder
+        parsed.Request.DataDir = FindCatalogueFolder(
+            DataSearchPath(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
     }
     if (parsed.Html)
         return RunHtmlExport(parsed.Request, std::cout, std::cerr);

@@ -1,16 +1,119 @@
-// The editor. It reads its catalogues and its help file from the working directory.
+// The editor. It reads its catalogues from the first of the working directory, the user's data
+// folder and the installed data folder that holds any, and opens a project named on the command
+// line.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
 
+#include <cstdio>
+#include <optional>
+
+#include "global/DDataFolder.h"
+#include "global/DGlobal.h"
+#include "tasks/DTasks.h"
+#include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_Splash.h"
 #include "ui/Startup.h"
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// With --startup-report nobody is there to answer a message box: messages go to standard error.
+class TReportDialogs final : public TDialogs {
+public:
+    int Errors = 0;
+
+    TAnswer Question(QWidget*, const QString& text, const QString&) override
+    {
+        Print(text);
+        return TAnswer::Cancel;
+    }
+    void Message(QWidget*, const QString& text, const QString&) override { Print(text); }
+    void Error(QWidget*, const QString& text) override
+    {
+        ++Errors;
+        Print(text);
+    }
+    QString OpenProjectFileName(QWidget*) override { return {}; }
+    QString SaveProjectFileName(QWidget*) override { return {}; }
+    std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
+
+private:
+    static void Print(const QString& text) { std::fprintf(stderr, "npc-editor: %s\n", qPrintable(text)); }
+};
+
+QString PathText(const fs::path& path)
+{
+    return QFile::decodeName(path.c_str());
+}
+
+void PrintStartupReport()
+{
+    const auto line = [](const char* what, const QString& value) {
+        std::printf("%s: %s\n", what, qPrintable(value));
+    };
+    line("catalogue folder", MainForm->CatalogueFolder);
+    line("help file", MainForm->HelpFileName);
+    line("catalogues", QStringLiteral("%1 maps, %2 jobs, %3 items, %4 sprites")
+                           .arg(MapList.size()).arg(JobList.size()).arg(ItemList.size())
+                           .arg(NPCImgList.size()));
+    line("project", QString::fromStdString(ProjectFileName));
+    line("tasks", QString::number(TaskTree.Count()));
+    line("title", MainForm->windowTitle());
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(DataFolderName));
+    QApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+    QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Vask's NPC Editor: NPC scripts for eAthena servers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption report(
+        QStringLiteral("startup-report"),
+        QStringLiteral("Start, print where the catalogues and the help file were found, what was "
+                       "read and which project is open, and end. Messages go to standard error."));
+    parser.addOption(report);
+    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("A project file (.NPC) to open."),
+                                 QStringLiteral("[project]"));
+    parser.process(app);
+    const QStringList projects = parser.positionalArguments();
+    if (projects.size() > 1)
+        parser.showHelp(2);
+
+    TReportDialogs* reportDialogs = nullptr;
+    if (parser.isSet(report)) {
+        auto dialogs = std::make_unique<TReportDialogs>();
+        reportDialogs = dialogs.get();
+        SetDialogs(std::move(dialogs));
+    }
+
+    const std::vector<fs::path> searched = DataSearchPath(QFile::encodeName(app.applicationDirPath()).toStdString());
+    const fs::path catalogueFolder = FindCatalogueFolder(searched);
     InitModel();
-    StartEditor();
-    const int result = app.exec();
+    StartEditor(catalogueFolder);
+    const fs::path helpFolder =
+        FirstFolderHolding(searched, std::array{HelpFileName}).value_or(catalogueFolder);
+    MainForm->HelpFileName = PathText(helpFolder / HelpFileName);
+    if (!projects.isEmpty())
+        Guarded(MainForm, [&] { MainForm->OpenProject(QFileInfo(projects.front()).absoluteFilePath()); });
+
+    int result = 0;
+    if (reportDialogs) {
+        PrintStartupReport();
+        result = reportDialogs->Errors == 0 ? 0 : 1;
+    } else {
+        result = app.exec();
+    }
     delete SplashForm;  // still there when the program ends within its first seconds
     delete MainForm;
     return result;

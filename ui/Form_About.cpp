@@ -22,13 +22,14 @@ const char* const CreditLines[] = {
 
 } // namespace
 
-TAboutForm::TAboutForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TAboutForm>())
+TAboutForm::TAboutForm(const QString& catalogueFolder, QWidget* parent)
+    : QWidget(parent), Ui_(std::make_unique<Ui::TAboutForm>())
 {
     Ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size());
     connect(Ui_->OKButton, &QPushButton::clicked, this, [this] { ChildFrame(this)->close(); });
-    FormCreate();
+    FormCreate(catalogueFolder);
     Ui_->OKButton->setFocus();
 }
 
@@ -38,7 +39,7 @@ TAboutForm::~TAboutForm()
         AboutForm = nullptr;
 }
 
-void TAboutForm::FormCreate()
+void TAboutForm::FormCreate(const QString& catalogueFolder)
 {
     QTextEdit* memo = Ui_->AboutMemo;
     QTextOption centred = memo->document()->defaultTextOption();
@@ -48,6 +49,9 @@ void TAboutForm::FormCreate()
         memo->append(QString::fromLatin1(line));
     memo->append(QString());
     memo->append(QStringLiteral("Version: %1").arg(QString::fromLatin1(VersionText)));
+    // Which copy of the catalogues is in use is the first question when a picker looks wrong.
+    if (!catalogueFolder.isEmpty())
+        memo->append(QStringLiteral("Catalogues: %1").arg(catalogueFolder));
 }
 
 void TAboutForm::keyPressEvent(QKeyEvent* event)

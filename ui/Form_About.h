@@ -1,5 +1,5 @@
 #pragma once
-// The About box: credits and the version.
+// The About box: credits, the version and the folder the catalogues came from.
 
 #include <QWidget>
 
@@ -12,7 +12,7 @@ class TAboutForm;
 class TAboutForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget* parent = nullptr);
+    explicit TAboutForm(const QString& catalogueFolder = {}, QWidget* parent = nullptr);
     ~TAboutForm() override;
 
 protected:
@@ -20,7 +20,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const QString& catalogueFolder);
 
     std::unique_ptr<Ui::TAboutForm> Ui_;
 };

@@ -17,6 +17,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -135,7 +136,12 @@ void TMainForm::FileLoad()
     const QString path = Dialogs().OpenProjectFileName(this);
     if (path.isEmpty() || !QuerySave())
         return;
-    LoadProject(path.toStdString());
+    OpenProject(path);
+}
+
+void TMainForm::OpenProject(const QString& path)
+{
+    LoadProject(QFile::encodeName(path).toStdString());
     UpdateTitle();
 }
 
@@ -301,7 +307,7 @@ void TMainForm::HelpTut()
 void TMainForm::HelpAbout()
 {
     if (!AboutForm) {
-        AboutForm = new TAboutForm();
+        AboutForm = new TAboutForm(CatalogueFolder);
         ShowFixedChildWindow(AboutForm, this);
     }
     BringToFront(AboutForm);

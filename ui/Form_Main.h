@@ -31,6 +31,8 @@ public:
     // The commands. Each may raise; the menu runs them through Guarded.
     void FileNew();
     void FileLoad();
+    // Opens the project file at path, replacing the current project without asking.
+    void OpenProject(const QString& path);
     void FileSave();
     void FileSaveAs();
     void FileSaveOutput();
@@ -53,8 +55,10 @@ public:
 
     // Ends the program at once, without closing the windows one by one. Tests replace it.
     std::function<void()> QuitApplication;
-    // The help file, relative to the working directory.
+    // The help file, relative to the working directory unless start-up found it elsewhere.
     QString HelpFileName = QStringLiteral("help.chm");
+    // The folder the catalogues were read from, for the About box.
+    QString CatalogueFolder;
 
 protected:
     // Closing the frame: the unsaved-changes question, then the end of the program.

@@ -9,6 +9,9 @@
 #include "global/DGlobal.h"
 #include "tasks/DActions.h"
 
+#include <QDir>
+#include <QFile>
+
 void InitModel()
 {
     InitCatalogues();
@@ -43,6 +46,8 @@ void ShowLoadErrors(const QStringList& errors)
 void StartEditor(const std::filesystem::path& dataDir)
 {
     MainForm = new TMainForm();
+    MainForm->CatalogueFolder = QDir::toNativeSeparators(QDir(
+        dataDir.empty() ? QDir::currentPath() : QFile::decodeName(dataDir.c_str())).absolutePath());
 
     SplashForm = new TSplashForm(dataDir);
     SplashForm->show();
