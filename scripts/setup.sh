@@ -10,6 +10,8 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation
     clang libclang-rt-14-dev
+    desktop-file-utils appstream shared-mime-info librsvg2-bin
+    dpkg-dev file
 )
 
 missing=()

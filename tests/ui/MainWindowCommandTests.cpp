@@ -179,6 +179,17 @@ TEST_F(WindowCommandTest, TheAboutBoxShowsCreditsAndTheVersion)
     EXPECT_EQ(AboutForm, nullptr);
 }
 
+TEST_F(WindowCommandTest, TheAboutBoxNamesTheCatalogueFolder)
+{
+    Frame->CatalogueFolder = QStringLiteral("/opt/npc editor/share");
+    Run("HelpAboutItem");
+    ASSERT_NE(AboutForm, nullptr);
+    const QStringList lines = Child<QTextEdit>(AboutForm, "AboutMemo")->toPlainText().split(u'\n');
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[5], QStringLiteral("Version: 0.9 Alpha"));
+    EXPECT_EQ(lines[6], QStringLiteral("Catalogues: /opt/npc editor/share"));
+}
+
 TEST_F(WindowCommandTest, EnterClosesTheAboutBox)
 {
     Run("HelpAboutItem");

@@ -88,6 +88,7 @@ TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
     EXPECT_EQ(NPCInfo.SpriteID, 45);
     EXPECT_FALSE(Modified);
     EXPECT_TRUE(Dialogs->Errors.empty());
+    EXPECT_EQ(MainForm->CatalogueFolder, QString::fromStdString(Dir.Path().string()));
 
     ASSERT_NE(SplashForm, nullptr);
     EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
