@@ -4,10 +4,11 @@
 set(CPACK_PACKAGE_NAME npc-editor)
 set(CPACK_PACKAGE_VENDOR "Vask's NPC Editor")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for the NPC scripts of eAthena game servers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A script author describes one NPC (name, map, position, facing, sprite), a comment header \
-and the NPC's behaviour as a tree of tasks; the editor writes the eAthena script text. \
-npc-export writes the script of a project without opening the editor.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "A script author describes one NPC (name, map, position, facing, sprite), a"
+    "comment header and the NPC's behaviour as a tree of tasks; the editor writes"
+    "the eAthena script text. npc-export writes the script of a project without"
+    "opening the editor.")
 set(CPACK_PACKAGE_CONTACT "NPC Editor maintainers <npc-editor@example.org>" CACHE STRING
     "The package's maintainer")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

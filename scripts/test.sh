@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test, headless: once in the normal build, once more in a build
-# with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, where any report fails.
+# Sets up, builds and runs every test, headless: once in the normal build (with the install test
+# and the Debian package), once more in a build with AddressSanitizer, UndefinedBehaviorSanitizer
+# and LeakSanitizer, where any report fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -9,6 +10,8 @@ jobs=$(nproc)
 
 "$root/scripts/build.sh"
 (cd "$root/build" && ctest --output-on-failure --parallel "$jobs" --timeout 300)
+# The Debian package builds and declares what the programs need.
+"$root/scripts/package.sh" >/dev/null
 
 sanitized=$root/build-sanitize
 cmake -S "$root" -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNPC_SANITIZE=ON \

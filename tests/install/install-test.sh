@@ -46,7 +46,7 @@ grep -q "^MimeType=$mime_type;$" "$prefix/share/applications/$app_id.desktop" ||
 work=$scratch/work
 mkdir -p "$work/xdg"
 cp "$source/tests/golden/project-every-kind.NPC" "$work/guide.NPC"
-report=$(cd "$work" && QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$work/xdg XDG_RUNTIME_DIR=$work \
+report=$(cd "$work" && QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$work/xdg XDG_RUNTIME_DIR=$scratch \
     "$prefix/bin/npc-editor" --startup-report guide.NPC 2>"$work/stderr") ||
     fail "the installed editor failed: $(cat "$work/stderr")"
 echo "$report"
