@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 #include <optional>
@@ -65,15 +66,13 @@ void PrintStartupReport()
     line("title", MainForm->windowTitle());
 }
 
-} // namespace
+struct TCommandLine {
+    QString Project;  // empty: a new project
+    bool Report = false;
+};
 
-int main(int argc, char** argv)
+TCommandLine ParseCommandLine(const QApplication& app)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(DataFolderName));
-    QApplication::setApplicationVersion(QString::fromLatin1(VersionText));
-    QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Vask's NPC Editor: NPC scripts for eAthena servers."));
     parser.addHelpOption();
@@ -89,23 +88,45 @@ int main(int argc, char** argv)
     const QStringList projects = parser.positionalArguments();
     if (projects.size() > 1)
         parser.showHelp(2);
+    return {projects.isEmpty() ? QString() : QFileInfo(projects.front()).absoluteFilePath(),
+            parser.isSet(report)};
+}
 
-    TReportDialogs* reportDialogs = nullptr;
-    if (parser.isSet(report)) {
-        auto dialogs = std::make_unique<TReportDialogs>();
-        reportDialogs = dialogs.get();
-        SetDialogs(std::move(dialogs));
-    }
-
-    const std::vector<fs::path> searched = DataSearchPath(QFile::encodeName(app.applicationDirPath()).toStdString());
+// Starts the windows on the catalogues of the first folder that holds any, with the help file
+// of the first folder that holds one.
+void StartWithData(const QApplication& app)
+{
+    const std::vector<fs::path> searched =
+        DataSearchPath(QFile::encodeName(app.applicationDirPath()).toStdString());
     const fs::path catalogueFolder = FindCatalogueFolder(searched);
     InitModel();
     StartEditor(catalogueFolder);
     const fs::path helpFolder =
         FirstFolderHolding(searched, std::array{HelpFileName}).value_or(catalogueFolder);
     MainForm->HelpFileName = PathText(helpFolder / HelpFileName);
-    if (!projects.isEmpty())
-        Guarded(MainForm, [&] { MainForm->OpenProject(QFileInfo(projects.front()).absoluteFilePath()); });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(DataFolderName));
+    QApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+    QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
+    // The installed icon, where the desktop's icon theme has it (nothing when run from a checkout).
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NPC_APP_ID)));
+    const TCommandLine commandLine = ParseCommandLine(app);
+
+    TReportDialogs* reportDialogs = nullptr;
+    if (commandLine.Report) {
+        auto dialogs = std::make_unique<TReportDialogs>();
+        reportDialogs = dialogs.get();
+        SetDialogs(std::move(dialogs));
+    }
+    StartWithData(app);
+    if (!commandLine.Project.isEmpty())
+        Guarded(MainForm, [&] { MainForm->OpenProject(commandLine.Project); });
 
     int result = 0;
     if (reportDialogs) {
