@@ -71,7 +71,7 @@ struct TCommandLine {
     bool Report = false;
 };
 
-TCommandLine ParseCommandLine(const QApplication& app)
+TCommandLine ParseCommandLine(const QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Vask's NPC Editor: NPC scripts for eAthena servers."));
@@ -106,13 +106,32 @@ void StartWithData(const QApplication& app)
     MainForm->HelpFileName = PathText(helpFolder / HelpFileName);
 }
 
+void NameApplication()
+{
+    QCoreApplication::setApplicationName(QString::fromLatin1(DataFolderName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+}
+
+// --help and --version are answered without a window system, from a terminal or a build script.
+void AnswerWithoutWindows(int argc, char** argv)
+{
+    const QStringList answered = {QStringLiteral("-h"), QStringLiteral("--help"),
+                                  QStringLiteral("-v"), QStringLiteral("--version")};
+    for (int i = 1; i < argc; ++i)
+        if (answered.contains(QString::fromLocal8Bit(argv[i]))) {
+            QCoreApplication app(argc, argv);
+            NameApplication();
+            ParseCommandLine(app);  // prints the answer and ends the program
+        }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    AnswerWithoutWindows(argc, argv);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(DataFolderName));
-    QApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+    NameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
     // The installed icon, where the desktop's icon theme has it (nothing when run from a checkout).
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NPC_APP_ID)));

@@ -42,6 +42,10 @@ grep -q ":$mime_type:\*\.npc$" "$prefix/share/mime/globs2" || fail "*.npc is not
 grep -q "^MimeType=$mime_type;$" "$prefix/share/applications/$app_id.desktop" ||
     fail "the desktop entry does not open $mime_type files"
 
+# Asked from a terminal without a window system, the editor still answers.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/npc-editor" --version |
+    grep -q '^npc-editor [0-9]' || fail "npc-editor --version does not answer without windows"
+
 # Started elsewhere, with an empty user data folder, the installed catalogues must be used.
 work=$scratch/work
 mkdir -p "$work/xdg"
