@@ -220,13 +220,6 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramRow{"UnknownServer", [](const ExportTest& t) { return QStringList{"--server", "athena", Q(t.Project())}; },
                    2, false,
                    "npc-export: unknown server athena (expected eathena, rathena or hercules)\nusage: "},
-        ProgramRow{"ServerWithoutValue", [](const ExportTest& t) { return QStringList{Q(t.Project()), "--server"}; }, 2,
-                   false, "npc-export: option --server needs a value\nusage: "},
-        ProgramRow{"ServerEAthena",
-                   [](const ExportTest& t) {
-                       return QStringList{"--server", "eathena", "--data", Q(t.Data.Path().string()), Q(t.Project())};
-                   },
-                   0, true, ""},
         ProgramRow{"TwoProjects", [](const ExportTest& t) { return QStringList{Q(t.Project()), Q(t.Project())}; }, 2,
                    false, "npc-export: more than one project file given\nusage: "}),
     [](const auto& info) { return std::string(info.param.Name); });
