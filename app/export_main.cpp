@@ -1,5 +1,5 @@
 // npc-export: writes the script of a project without opening the editor.
-//   npc-export [--data DIR] [-o FILE] [--html] PROJECT.NPC
+//   npc-export [--data DIR] [-o FILE] [--html] [--server eathena|rathena|hercules] PROJECT.NPC
 // With --html the script is written as a coloured HTML page instead of plain text. Without
 // --data the catalogues come from the first of the working directory, the user's data folder and
 // the installed data folder that holds one, as in the editor.
@@ -22,19 +22,28 @@
 namespace {
 
 constexpr int ExitUsage = 2;
-constexpr const char* UsageLine = "usage: npc-export [--data DIR] [-o FILE] [--html] PROJECT.NPC";
+constexpr const char* UsageLine =
+    "usage: npc-export [--data DIR] [-o FILE] [--html] [--server eathena|rathena|hercules] PROJECT.NPC";
 
 struct TOption {
     std::vector<std::string> Names;
     bool TakesValue;
-    std::function<void(TExportRequest&, const std::string& value)> Apply;
+    // Returns what is wrong with the value; empty when it was taken.
+    std::function<std::string(TExportRequest&, const std::string& value)> Apply;
 };
+
+std::string ApplyServer(TExportRequest& request, const std::string& value)
+{
+    request.Server = FindTarget(value);
+    return request.Server ? std::string() : "unknown server " + value + " (expected " + TargetKeysText() + ")";
+}
 
 const std::vector<TOption>& Options()
 {
     static const std::vector<TOption> options = {
-        {{"--data"}, true, [](TExportRequest& r, const std::string& v) { r.DataDir = v; }},
-        {{"-o", "--output"}, true, [](TExportRequest& r, const std::string& v) { r.OutputPath = v; }},
+        {{"--data"}, true, [](TExportRequest& r, const std::string& v) { r.DataDir = v; return std::string(); }},
+        {{"-o", "--output"}, true, [](TExportRequest& r, const std::string& v) { r.OutputPath = v; return std::string(); }},
+        {{"--server"}, true, ApplyServer},
     };
     return options;
 }
@@ -79,7 +88,9 @@ TParsed ParseArguments(const std::vector<std::string>& args)
                 }
                 value = args[++i];
             }
-            option->Apply(parsed.Request, value);
+            parsed.Error = option->Apply(parsed.Request, value);
+            if (!parsed.Error.empty())
+                return parsed;
         } else {
             parsed.Error = "unknown option " + arg;
             return parsed;

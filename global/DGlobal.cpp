@@ -14,9 +14,17 @@ void SetHeaderDefaults()
     HeaderInfo.ScriptName = "<Name> Script";
     HeaderInfo.Author = "<Author> (1.0)";
     HeaderInfo.Version = "1.0";
-    HeaderInfo.Compatible = "Any eAthena Version; RO Episode XX";
+    HeaderInfo.Compatible = RulesOf(DefaultTarget).DefaultCompatible;
     HeaderInfo.Description = "<Description>";
     HeaderInfo.Comments = "<Version History and Comments>";
+    HeaderInfo.Target = DefaultTarget;
+}
+
+void ChangeServerTarget(TNPCHeader& header, TServerTarget target)
+{
+    if (IsDefaultCompatible(header.Compatible))
+        header.Compatible = RulesOf(target).DefaultCompatible;
+    header.Target = target;
 }
 
 void SetNPCDefaults()

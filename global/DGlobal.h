@@ -3,6 +3,7 @@
 // file name and the unsaved-changes flag, plus the catalogues (DCatalogues.h).
 
 #include "DCatalogues.h"
+#include "DTargets.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,6 +30,9 @@ struct TNPCHeader {
     std::string Compatible;
     std::string Description;
     std::string Comments;  // keeps its line breaks
+    // The server the script is written for. Not part of the header's record in the project file:
+    // the project remembers it in a side file (DTargets.h).
+    TServerTarget Target = DefaultTarget;
 
     bool operator==(const TNPCHeader&) const = default;
 };
@@ -45,6 +49,9 @@ extern std::function<void()> OnTitleChange;
 extern std::function<void()> OnNPCInfoReplaced;
 
 void SetHeaderDefaults();
+// Writes the header's script for target from now on; a "Compatible With" that is still a default
+// becomes the target's own default.
+void ChangeServerTarget(TNPCHeader& header, TServerTarget target);
 void SetNPCDefaults();
 // Stores flag and refreshes the title, only when it differs from Modified.
 void SetModified(bool flag);

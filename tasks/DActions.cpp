@@ -2,6 +2,8 @@
 
 #include "DFiles.h"
 
+#include "global/DGlobal.h"
+
 #include <algorithm>
 
 TOwnedList<TDAction> ActionList;
@@ -162,7 +164,7 @@ std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay)
     case PT_Group:
         return forDisplay ? std::string("L#") : "L" + std::to_string(value);
     case PT_Map:
-        return forDisplay ? MapFileOf(value) : "\"" + MapFileOf(value) + "\"";
+        return forDisplay ? MapFileOf(value) : "\"" + ScriptMapName(HeaderInfo.Target, MapFileOf(value)) + "\"";
     default:
         return std::to_string(value);
     }
@@ -188,9 +190,10 @@ std::string TActionTask::ActionText(bool forDisplay) const
         return {};
     if (forDisplay)
         return Action->Caption + "(" + ParamText(true) + ")";
+    const std::string command = ScriptCommand(HeaderInfo.Target, Action->Command);
     if (Action->IsStatement)
-        return Action->ParamCount() > 0 ? Action->Command + " " + ParamText(false) : Action->Command;
-    return Action->Command + "(" + ParamText(false) + ")";
+        return Action->ParamCount() > 0 ? command + " " + ParamText(false) : command;
+    return command + "(" + ParamText(false) + ")";
 }
 
 void TActionTask::SaveToFile(TFileWriter& file) const

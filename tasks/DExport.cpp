@@ -56,6 +56,8 @@ int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& er
         // A file older than the header record takes the header a new project would have.
         SetHeaderDefaults();
         LoadProject(request.ProjectPath);
+        if (request.Server)
+            ChangeServerTarget(HeaderInfo, *request.Server);
         const TExportedScript script = CurrentScriptText();
         if (!script.Problems.empty()) {
             for (const std::string& problem : script.Problems)

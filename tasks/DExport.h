@@ -2,8 +2,11 @@
 // The headless exporter: reads the catalogues that script text depends on, loads a project and
 // writes its script. The editor shares the steps that do not load anything.
 
+#include "global/DTargets.h"
+
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,7 @@ struct TExportRequest {
     std::filesystem::path DataDir;  // the catalogue folder; empty: the working directory
     std::string ProjectPath;
     std::string OutputPath;  // empty: the output stream
+    std::optional<TServerTarget> Server;  // none: the target the project remembers
 };
 
 // The catalogues a project's script and texts depend on: actions, variables, maps (the NPC line

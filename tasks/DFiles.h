@@ -3,6 +3,7 @@
 
 #include "global/DErrors.h"
 #include "global/DFileAccess.h"
+#include "global/DTargets.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -55,11 +56,15 @@ std::string ReadString(TFileReader& file);
 
 // The project as file bytes (version 258), and back. LoadProjectBytes reads everything into new
 // objects first and replaces the current project only when the whole file was read without
-// error; fileName only names the file in error messages.
+// error; fileName only names the file in error messages. The bytes do not hold the server
+// target: the loaded project is written for target.
 std::string SaveProjectBytes();
-void LoadProjectBytes(const std::string& fileName, const std::string& bytes);
+void LoadProjectBytes(const std::string& fileName, const std::string& bytes,
+                      TServerTarget target = DefaultTarget);
 
-// SaveProject: writes safely, then ProjectFileName := path and SetModified(false).
-// LoadProject: replaces the current project, ProjectFileName := path, Modified unchanged.
+// SaveProject: writes safely, then ProjectFileName := path, the target's side file, and
+// SetModified(false).
+// LoadProject: replaces the current project (its target from the side file, when there is one),
+// ProjectFileName := path, Modified unchanged.
 void SaveProject(const std::string& path);
 void LoadProject(const std::string& path);

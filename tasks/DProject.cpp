@@ -191,7 +191,7 @@ private:
     std::int32_t Highest_ = 0;
 };
 
-TLoadedProject ReadProject(TFileReader& file)
+TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
 {
     TLoadedProject project;
     const std::int32_t version = file.ReadInt();
@@ -201,6 +201,7 @@ TLoadedProject ReadProject(TFileReader& file)
         file.Fail("the file has version " + std::to_string(version) + ", newer than this editor reads (" +
                   std::to_string(ProjectFileVersion) + ")");
     project.Header = version >= FirstVersionWithHeader ? ReadHeaderRecord(file) : HeaderInfo;
+    project.Header.Target = target;
     project.NPC = ReadNPCRecord(file);
     if (count < 1)
         file.Fail("the file holds no tasks, not even the group Start");
@@ -249,10 +250,10 @@ std::string SaveProjectBytes()
     return ProjectBytes(ProjectFileName.empty() ? std::string("the project") : ProjectFileName);
 }
 
-void LoadProjectBytes(const std::string& fileName, const std::string& bytes)
+void LoadProjectBytes(const std::string& fileName, const std::string& bytes, TServerTarget target)
 {
     TFileReader file(fileName, bytes);
-    TLoadedProject project = ReadProject(file);
+    TLoadedProject project = ReadProject(file, target);
     InstallProject(project);
 }
 
@@ -260,11 +261,15 @@ void SaveProject(const std::string& path)
 {
     WriteFileSafely(path, ProjectBytes(path));
     SetProjectFileName(path);
+    // After the project: a side file that cannot be written leaves the project unsaved in the
+    // title, so the failure is not mistaken for a save.
+    WriteProjectTarget(path, HeaderInfo.Target);
     SetModified(false);
 }
 
 void LoadProject(const std::string& path)
 {
-    LoadProjectBytes(path, ReadWholeFile(path));
+    const std::string bytes = ReadWholeFile(path);
+    LoadProjectBytes(path, bytes, ReadProjectTarget(path));
     SetProjectFileName(path);
 }

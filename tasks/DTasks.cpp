@@ -243,9 +243,10 @@ void WriteNPCLine()
         mapFile = MapAt(NPCInfo.MapIndex)->MapFile;
     else
         AddScriptProblem(NoMapProblem);
-    AddScriptLine(0, mapFile + "," + std::to_string(NPCInfo.X) + "," + std::to_string(NPCInfo.Y) + "," +
-                         std::to_string(NPCInfo.Direction) + "\tscript\t" + NPCInfo.Name + "\t" +
-                         std::to_string(NPCInfo.SpriteID) + ",{");
+    const TServerTarget target = HeaderInfo.Target;
+    AddScriptLine(0, ScriptMapName(target, mapFile) + "," + std::to_string(NPCInfo.X) + "," +
+                         std::to_string(NPCInfo.Y) + "," + std::to_string(NPCInfo.Direction) + "\tscript\t" +
+                         NPCInfo.Name + "\t" + ScriptViewText(target, NPCInfo.SpriteID) + ",{");
 }
 
 void WalkTree(const TTaskTree& tree)

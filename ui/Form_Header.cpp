@@ -39,6 +39,8 @@ THeaderForm::THeaderForm(QWidget* parent) : QWidget(parent), Ui_(std::make_uniqu
     setAttribute(Qt::WA_DeleteOnClose);
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &THeaderForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &THeaderForm::CancelButtonClick);
+    for (const TTargetRules& rules : ServerTargets())
+        Ui_->TargetCombo->addItem(ToQ(rules.Name));
     for (QLineEdit* edit : {Ui_->NameEdit, Ui_->AuthorEdit, Ui_->VersionEdit, Ui_->CompatEdit, Ui_->DescEdit}) {
         // A stored text longer than the limit stays whole; typing can only shorten it until it
         // is back under the limit.
@@ -47,6 +49,8 @@ THeaderForm::THeaderForm(QWidget* parent) : QWidget(parent), Ui_(std::make_uniqu
         });
     }
     FormCreate();
+    // Connected once filled: only the user's choice may replace the Compatible text.
+    connect(Ui_->TargetCombo, &QComboBox::currentIndexChanged, this, &THeaderForm::TargetComboChange);
 }
 
 THeaderForm::~THeaderForm()
@@ -71,6 +75,21 @@ void THeaderForm::FormCreate()
     SetField(Ui_->CompatEdit, HeaderInfo.Compatible);
     SetField(Ui_->DescEdit, HeaderInfo.Description);
     Ui_->CommentsEdit->setPlainText(CommentsToEditText(HeaderInfo.Comments));
+    const auto& targets = ServerTargets();
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        if (targets[i].Target == HeaderInfo.Target)
+            Ui_->TargetCombo->setCurrentIndex(static_cast<int>(i));
+}
+
+// A "Compatible With" that is still some target's default names the chosen one instead; a text
+// the user wrote stays.
+void THeaderForm::TargetComboChange()
+{
+    const int chosen = Ui_->TargetCombo->currentIndex();
+    if (chosen < 0)
+        return;
+    if (IsDefaultCompatible(FromQ(Ui_->CompatEdit->text())))
+        SetField(Ui_->CompatEdit, ServerTargets()[static_cast<std::size_t>(chosen)].DefaultCompatible);
 }
 
 void THeaderForm::ApplyButtonClick()
@@ -81,6 +100,7 @@ void THeaderForm::ApplyButtonClick()
     HeaderInfo.Compatible = FromQ(Ui_->CompatEdit->text());
     HeaderInfo.Description = FromQ(Ui_->DescEdit->text());
     HeaderInfo.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
+    HeaderInfo.Target = ServerTargets()[static_cast<std::size_t>(Ui_->TargetCombo->currentIndex())].Target;
     SetModified(true);
     ChildFrame(this)->close();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The header window: edits a copy of HeaderInfo in its controls, filled once when it is created,
-// and writes all six texts back only on Apply.
+// and writes all six texts and the target server back only on Apply.
 
 #include <QWidget>
 
@@ -29,6 +29,7 @@ private:
     void FormCreate();
     void ApplyButtonClick();
     void CancelButtonClick();
+    void TargetComboChange();
     void SetField(QLineEdit* edit, const std::string& text);
 
     std::unique_ptr<Ui::THeaderForm> Ui_;

@@ -45,7 +45,7 @@ public:
     // The table rows below arrange their cases through these.
     std::string Project() const { return (Dir / "every.NPC").string(); }
     std::string Output() const { return (Dir / "every.txt").string(); }
-    TExportRequest Request(const std::string& output = {}) const { return {Data.Path(), Project(), output}; }
+    TExportRequest Request(const std::string& output = {}) const { return {Data.Path(), Project(), output, {}}; }
     int Run(const TExportRequest& request)
     {
         Out.str("");
@@ -217,9 +217,52 @@ INSTANTIATE_TEST_SUITE_P(
                    "npc-export: unknown option --colour\nusage: "},
         ProgramRow{"OptionWithoutValue", [](const ExportTest& t) { return QStringList{Q(t.Project()), "-o"}; }, 2, false,
                    "npc-export: option -o needs a value\nusage: "},
+        ProgramRow{"UnknownServer", [](const ExportTest& t) { return QStringList{"--server", "athena", Q(t.Project())}; },
+                   2, false,
+                   "npc-export: unknown server athena (expected eathena, rathena or hercules)\nusage: "},
         ProgramRow{"TwoProjects", [](const ExportTest& t) { return QStringList{Q(t.Project()), Q(t.Project())}; }, 2,
                    false, "npc-export: more than one project file given\nusage: "}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// What the every-kind project changes on Hercules: the default "Compatible With", the NPC line's
+// map and sprite, and the warp's map. Nothing else.
+std::string ForHercules(std::string script)
+{
+    const std::pair<std::string, std::string> changes[] = {
+        {"//= Any eAthena Version; RO Episode XX\r\n", "//= Hercules; RO Episode XX\r\n"},
+        {"prontera.gat,150,180,5\tscript\tGuide\t113,{", "prontera,150,180,5\tscript\tGuide\t4_F_KAFRA5,{"},
+        {"warp \"izlude.gat\", 150, 180;", "warp \"izlude\", 150, 180;"},
+    };
+    for (const auto& [from, to] : changes) {
+        const std::size_t at = script.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos)
+            script.replace(at, from.size(), to);
+    }
+    return script;
+}
+
+TEST_F(ExportTest, ServerOptionWritesForThatServer)
+{
+    TExportRequest request = Request();
+    request.Server = TServerTarget::Hercules;
+    EXPECT_EQ(Run(request), 0) << Err.str();
+    EXPECT_EQ(Out.str(), ForHercules(Golden));
+}
+
+TEST_F(ExportTest, WithoutServerOptionTheProjectsOwnServerIsUsed)
+{
+    ChangeServerTarget(HeaderInfo, TServerTarget::Hercules);
+    SaveProject(Project());
+    EXPECT_EQ(Run(Request()), 0) << Err.str();
+    // The project's own "Compatible With" is written as saved.
+    EXPECT_EQ(Out.str(), ForHercules(Golden));
+
+    TExportRequest request = Request();
+    request.Server = TServerTarget::EAthena;
+    EXPECT_EQ(Run(request), 0) << Err.str();
+    EXPECT_EQ(Out.str(), Golden);
+}
 
 TEST_F(ExportTest, ProgramWritesTheFileAndReportsAMissingProjectOnOneLine)
 {

@@ -157,7 +157,8 @@ std::string ProjectSnapshot(bool withListOrder)
             text += " " + std::to_string(TaskList.TaskAt(i)->Node ? TaskList.TaskAt(i)->Node->AbsoluteIndex() : -1);
     const TNPCHeader& h = HeaderInfo;
     text += "\nheader: " + Escaped(h.ScriptName + "|" + h.Author + "|" + h.Version + "|" + h.Compatible + "|" +
-                                   h.Description + "|" + h.Comments);
+                                   h.Description + "|" + h.Comments) +
+            " for " + RulesOf(h.Target).Key;
     const TNPC& n = NPCInfo;
     text += "\nnpc: " + std::to_string(n.SpriteID) + " " + std::to_string(n.X) + " " + std::to_string(n.Y) + " " +
             std::to_string(n.Direction) + " " + std::to_string(n.MapIndex) + " " + Escaped(n.Name);

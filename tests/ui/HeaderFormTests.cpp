@@ -105,6 +105,36 @@ TEST_F(HeaderFormTest, ApplyStoresAllSixTexts)
     ExpectClosed();
 }
 
+TEST_F(HeaderFormTest, ChoosingTheServerRenamesTheDefaultCompatibleAndApplyStoresIt)
+{
+    Open();
+    QComboBox* combo = Child<QComboBox>(Form, "TargetCombo");
+    EXPECT_EQ(combo->currentText(), QStringLiteral("eAthena"));
+    PickEntry(combo, 2);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Hercules"));
+    EXPECT_EQ(Edit("CompatEdit")->text(), QStringLiteral("Hercules; RO Episode XX"));
+    EXPECT_EQ(HeaderInfo.Target, TServerTarget::EAthena) << "nothing is stored before Apply";
+
+    Click(Child<QPushButton>(Form, "ApplyButton"));
+    EXPECT_EQ(HeaderInfo.Target, TServerTarget::Hercules);
+    EXPECT_EQ(HeaderInfo.Compatible, "Hercules; RO Episode XX");
+    ExpectClosed();
+}
+
+TEST_F(HeaderFormTest, AWrittenCompatibleStaysWhenTheServerChanges)
+{
+    HeaderInfo.Target = TServerTarget::RAthena;
+    HeaderInfo.Compatible = "rAthena since 2024";
+    Open();
+    QComboBox* combo = Child<QComboBox>(Form, "TargetCombo");
+    EXPECT_EQ(combo->currentText(), QStringLiteral("rAthena"));
+    PickEntry(combo, 0);
+    EXPECT_EQ(Edit("CompatEdit")->text(), QStringLiteral("rAthena since 2024"));
+    Click(Child<QPushButton>(Form, "ApplyButton"));
+    EXPECT_EQ(HeaderInfo.Target, TServerTarget::EAthena);
+    EXPECT_EQ(HeaderInfo.Compatible, "rAthena since 2024");
+}
+
 enum class TDiscard { CancelButton, Escape, CloseBox };
 
 class HeaderDiscardTest : public HeaderFormTest, public ::testing::WithParamInterface<TDiscard> {};
@@ -189,8 +219,8 @@ TEST_F(HeaderFormTest, TextKeepsEveryByte)
 TEST_F(HeaderFormTest, KeyboardOrderRunsThroughTheFieldsToTheButtons)
 {
     Open();
-    const char* const order[] = {"NameEdit",     "AuthorEdit", "VersionEdit", "CompatEdit",
-                                 "DescEdit",     "CommentsEdit", "ApplyButton", "CancelButton"};
+    const char* const order[] = {"NameEdit", "AuthorEdit",   "VersionEdit", "TargetCombo", "CompatEdit",
+                                 "DescEdit", "CommentsEdit", "ApplyButton", "CancelButton"};
     Edit("NameEdit")->setFocus(Qt::TabFocusReason);
     for (const char* name : order) {
         EXPECT_EQ(QApplication::focusWidget(), Child(Form, name)) << name;
