@@ -4,6 +4,7 @@
 #include "ui/Form_Items.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
@@ -33,6 +34,12 @@ protected:
     }
 
     QTableView* View() const { return Picker->findChild<QTableView*>("ItemView"); }
+    QLineEdit* Filter() const { return Picker->findChild<QLineEdit*>("FilterEdit"); }
+    QString SelectedName() const
+    {
+        const QModelIndexList rows = View()->selectionModel()->selectedRows();
+        return rows.isEmpty() ? QString() : rows.front().data().toString();
+    }
     QPushButton* Button(const char* name) const { return Picker->findChild<QPushButton*>(name); }
 
     std::vector<QString> Column(int column) const
@@ -61,7 +68,6 @@ TEST_F(ItemFormTest, RowsAreSortedByNameWithSlotsInBrackets)
     for (int column = 0; column < 6; ++column)
         headers.push_back(View()->model()->headerData(column, Qt::Horizontal).toString());
     EXPECT_EQ(headers, (std::vector<QString>{"Name", "ID", "Price", "Weight", "ATK", "DEF"}));
-    EXPECT_EQ(View()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Stretch);
     EXPECT_EQ(View()->selectionModel()->selectedRows().value(0).row(), 0);
 }
 
@@ -126,6 +132,78 @@ TEST_F(ItemFormTest, TheCloseBoxOnlyMinimises)
     ASSERT_FALSE(Picker.isNull());
     EXPECT_EQ(Calls, 0);
     EXPECT_TRUE(Picker->isMinimized());
+}
+
+// ---- Column widths and the filter -------------------------------------------------------------
+
+TEST_F(ItemFormTest, TheNameColumnIsWideEnoughForTheLongestName)
+{
+    const std::string longName = "Orleans's Gown of the Very Long Name That Goes On and On";
+    AddItem(2357, longName, 4);
+    AddItem(4294, "Huge", 0, 2147483647);
+    Open();
+    QCoreApplication::processEvents();
+    QHeaderView* header = View()->horizontalHeader();
+    const QFontMetrics metrics = View()->fontMetrics();
+    EXPECT_GT(header->sectionSize(0), metrics.horizontalAdvance(QString::fromStdString(longName + " [4]")));
+    EXPECT_GT(header->sectionSize(2), metrics.horizontalAdvance(QStringLiteral("2147483647")));
+    for (int column = 1; column < 6; ++column)
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << "header " << column << " cut off";
+}
+
+TEST_F(ItemFormTest, ShortNamesLeaveTheSpareRoomToTheNameColumn)
+{
+    Open();
+    QCoreApplication::processEvents();
+    QHeaderView* header = View()->horizontalHeader();
+    EXPECT_EQ(header->length(), View()->viewport()->width());
+}
+
+struct TFilterCase {
+    const char* Name;
+    const char* Typed;
+    std::vector<QString> Rows;
+};
+
+class ItemFilterTest : public ItemFormTest, public ::testing::WithParamInterface<TFilterCase> {};
+
+TEST_P(ItemFilterTest, NarrowsTheRowsByNameOrIDInTheirOrder)
+{
+    AddItem(2105, "Guard");
+    Open();
+    QTest::keyClicks(Filter(), QString::fromLatin1(GetParam().Typed));
+    EXPECT_EQ(Column(0), GetParam().Rows);
+    EXPECT_EQ(Button("ApplyButton")->isEnabled(), !GetParam().Rows.empty());
+    if (!GetParam().Rows.empty())
+        EXPECT_EQ(SelectedName(), GetParam().Rows.front());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, ItemFilterTest,
+    ::testing::Values(TFilterCase{"NamePartInAnyCase", "POT", {"Red Potion"}},
+                      TFilterCase{"NamePartInTheMiddle", "ar", {"Guard"}},
+                      TFilterCase{"IDStart", "21", {"Buckler [2]", "Guard"}},
+                      TFilterCase{"IDStartOnly", "04", {}},
+                      TFilterCase{"NameOrID", "1", {"Knife [3]"}},
+                      TFilterCase{"SlotCountOfTheCaption", "[3]", {"Knife [3]"}},
+                      TFilterCase{"NothingMatches", "zzz", {}},
+                      TFilterCase{"BlanksAreNoFilter", "  ", {"Buckler [2]", "Guard", "Knife [3]", "Red Potion"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(ItemFormTest, TheChosenItemStaysChosenWhenTheFilterIsCleared)
+{
+    AddItem(1202, "Cutter");
+    Open();
+    QTest::keyClicks(Filter(), QStringLiteral("u"));
+    ASSERT_EQ(Column(0), (std::vector<QString>{"Buckler [2]", "Cutter"}));
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {},
+                      View()->visualRect(View()->model()->index(1, 0)).center());
+    Filter()->clear();
+    EXPECT_EQ(Column(0).size(), 4u);
+    EXPECT_EQ(SelectedName(), QStringLiteral("Cutter"));
+    Click(Button("ApplyButton"));
+    ASSERT_NE(Picked, nullptr);
+    EXPECT_EQ(Picked->Name, "Cutter");
 }
 
 } // namespace
