@@ -11,6 +11,8 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QAbstractTextDocumentLayout>
+#include <QTextLine>
 #include <QPointer>
 
 #include <algorithm>
@@ -62,14 +64,37 @@ TEST_F(EditorFormTest, ShowingTheOutputTwiceKeepsOneWindowWithTheLatestScript)
     EXPECT_FALSE(first->Editor()->toPlainText().contains("Guide"));
 }
 
+// The formula alone gives the script font under two characters per level: nesting would hardly
+// show.
+TEST_F(EditorFormTest, EachIndentationLevelIsAtLeastFourCharactersWide)
+{
+    Form->ShowOutput();
+    QPlainTextEdit* editor = EditorForm->Editor();
+    const QFontMetricsF metrics(editor->font(), EditorForm);
+    const qreal character = metrics.horizontalAdvance(u'A');
+    const int letterWidth = QFontMetrics(editor->font(), EditorForm).horizontalAdvance('A');
+    ASSERT_LT((letterWidth - 2) * 2 * EditorForm->logicalDpiX() / 72.0, 2 * character) << "the premise";
+    EXPECT_GE(editor->tabStopDistance(), 4 * character - 0.01);
+    // What the user sees: a line indented by two tabs starts eight characters in.
+    editor->setPlainText(QStringLiteral("\t\tmes;"));
+    const QTextBlock block = editor->document()->firstBlock();
+    editor->document()->documentLayout()->blockBoundingRect(block);  // lays the line out
+    const QTextLine line = block.layout()->lineAt(0);
+    ASSERT_TRUE(line.isValid());
+    EXPECT_NEAR(line.cursorToX(2) - line.cursorToX(0), 8 * character, 1.0);
+}
+
 TEST_F(EditorFormTest, AClosedWindowIsRemadeWithTheSameTabStops)
 {
     Form->ShowOutput();
     QPointer<TEditorForm> first = EditorForm;
     const qreal tabDistance = first->Editor()->tabStopDistance();
-    // 30 stops of (w - 2) * 2 points each, w being the width of "A" in the script font.
+    // 30 stops of (w - 2) * 2 points each, w being the width of "A" in the script font, and never
+    // closer than four blanks.
     const int letterWidth = QFontMetrics(first->Editor()->font(), first).horizontalAdvance('A');
-    EXPECT_DOUBLE_EQ(tabDistance, (letterWidth - 2) * 2 * first->logicalDpiX() / 72.0);
+    const qreal formula = (letterWidth - 2) * 2 * first->logicalDpiX() / 72.0;
+    const qreal fourBlanks = QFontMetricsF(first->Editor()->font(), first).horizontalAdvance(QStringLiteral("    "));
+    EXPECT_DOUBLE_EQ(tabDistance, std::max(formula, fourBlanks));
 
     first->close();
     EXPECT_EQ(EditorForm, nullptr);
