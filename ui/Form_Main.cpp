@@ -106,6 +106,13 @@ void TMainForm::UpdateTitle()
 
 bool TMainForm::QuerySave()
 {
+    bool discarded = false;
+    return QuerySave(discarded);
+}
+
+bool TMainForm::QuerySave(bool& discarded)
+{
+    discarded = false;
     if (!Modified)
         return true;
     switch (Dialogs().Question(this, QStringLiteral("Project not Saved, Save first?"),
@@ -117,6 +124,7 @@ bool TMainForm::QuerySave()
         break;
     case TAnswer::No:
         SetModified(false);
+        discarded = true;
         break;
     }
     return !Modified;
@@ -133,9 +141,17 @@ void TMainForm::FileNew()
 void TMainForm::FileLoad()
 {
     const QString path = Dialogs().OpenProjectFileName(this);
-    if (path.isEmpty() || !QuerySave())
+    bool discarded = false;
+    if (path.isEmpty() || !QuerySave(discarded))
         return;
-    LoadProject(path.toStdString());
+    try {
+        LoadProject(path.toStdString());
+    } catch (...) {
+        // The refused file left the old project in memory, edits and all: it is still unsaved.
+        if (discarded)
+            SetModified(true);
+        throw;
+    }
     UpdateTitle();
 }
 
