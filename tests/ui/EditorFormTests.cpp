@@ -11,8 +11,6 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QAbstractTextDocumentLayout>
-#include <QTextLine>
 #include <QPointer>
 
 #include <algorithm>
@@ -62,26 +60,6 @@ TEST_F(EditorFormTest, ShowingTheOutputTwiceKeepsOneWindowWithTheLatestScript)
     EXPECT_EQ(first->ScriptLines(), CurrentScript());
     EXPECT_TRUE(first->Editor()->toPlainText().contains("\tscript\tKafra\t"));
     EXPECT_FALSE(first->Editor()->toPlainText().contains("Guide"));
-}
-
-// The formula alone gives the script font under two characters per level: nesting would hardly
-// show.
-TEST_F(EditorFormTest, EachIndentationLevelIsAtLeastFourCharactersWide)
-{
-    Form->ShowOutput();
-    QPlainTextEdit* editor = EditorForm->Editor();
-    const QFontMetricsF metrics(editor->font(), EditorForm);
-    const qreal character = metrics.horizontalAdvance(u'A');
-    const int letterWidth = QFontMetrics(editor->font(), EditorForm).horizontalAdvance('A');
-    ASSERT_LT((letterWidth - 2) * 2 * EditorForm->logicalDpiX() / 72.0, 2 * character) << "the premise";
-    EXPECT_GE(editor->tabStopDistance(), 4 * character - 0.01);
-    // What the user sees: a line indented by two tabs starts eight characters in.
-    editor->setPlainText(QStringLiteral("\t\tmes;"));
-    const QTextBlock block = editor->document()->firstBlock();
-    editor->document()->documentLayout()->blockBoundingRect(block);  // lays the line out
-    const QTextLine line = block.layout()->lineAt(0);
-    ASSERT_TRUE(line.isValid());
-    EXPECT_NEAR(line.cursorToX(2) - line.cursorToX(0), 8 * character, 1.0);
 }
 
 TEST_F(EditorFormTest, AClosedWindowIsRemadeWithTheSameTabStops)

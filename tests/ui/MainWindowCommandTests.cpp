@@ -266,32 +266,10 @@ TEST_F(WindowCommandTest, TheSpriteBrowserOpensWithItsWholeClientArea)
     EXPECT_EQ(NPCForm->Browser()->size(), QSize(600, 400));
 }
 
-TEST_F(WindowCommandTest, EditorsAndThePickerOpenInsideTheVisibleArea)
-{
-    ShrinkFrame(QSize(720, 560));
-    ItemList.push_back(std::make_unique<TItem>());
-    TaskForm->OpenActionEditor(nullptr);
-    QWidget* actions = ActiveForm();
-    ASSERT_NE(actions, nullptr);
-    Click(Child<QPushButton>(actions, "BrowseButton"));
-    TaskForm->OpenMessageEditor(nullptr);
-    TaskForm->OpenConditionEditor(nullptr);
-    TaskForm->OpenMenuEditor(nullptr);
-    const QList<QMdiSubWindow*> windows = Frame->ClientArea()->subWindowList();
-    ASSERT_GE(windows.size(), 7);
-    for (QMdiSubWindow* window : windows) {
-        if (window->isVisible() && !window->isMinimized())
-            EXPECT_TRUE(VisibleArea().contains(window->geometry()))
-                << window->widget()->windowTitle().toStdString() << " at " << window->x() << "," << window->y();
-    }
-}
-
 TEST_F(WindowCommandTest, AWindowLargerThanTheFrameStartsTopLeftAndTheAreaScrolls)
 {
     ShrinkFrame(QSize(360, 300));
-    TaskForm->OpenConditionEditor(nullptr);
-    QMdiSubWindow* frame = FrameOf(ActiveForm());
-    ASSERT_NE(frame, nullptr);
+    QMdiSubWindow* frame = FrameOf(OpenedEditor(&TTaskForm::OpenConditionEditor));
     QCoreApplication::processEvents();
     EXPECT_EQ(frame->pos(), QPoint(0, 0));
     EXPECT_GT(Frame->ClientArea()->horizontalScrollBar()->maximum(), 0);
@@ -300,39 +278,29 @@ TEST_F(WindowCommandTest, AWindowLargerThanTheFrameStartsTopLeftAndTheAreaScroll
 
 // ---- Focus after a helper window ------------------------------------------------------------
 
-TEST_F(WindowCommandTest, AfterThePickerTheActionEditorIsActiveAndEnterAppliesIt)
+TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEditor)
 {
-    auto item = std::make_unique<TItem>();
-    item->ID = 501;
-    item->Name = "Red_Potion";
-    ItemList.push_back(std::move(item));
-    TaskForm->OpenActionEditor(nullptr);
-    QWidget* editor = ActiveForm();
-    ASSERT_NE(editor, nullptr);
+    ShrinkFrame(QSize(720, 560));
+    ItemList.push_back(std::make_unique<TItem>());
+    QWidget* editor = OpenedEditor(&TTaskForm::OpenActionEditor);
     Click(Child<QPushButton>(editor, "BrowseButton"));
     QWidget* picker = ActiveForm();
     ASSERT_NE(picker, editor);
+    EXPECT_TRUE(VisibleArea().contains(FrameOf(picker)->geometry()));
     Click(Child<QPushButton>(picker, "ApplyButton"));
     ProcessDeletions();
     EXPECT_EQ(ActiveForm(), editor);
     QWidget* focus = QApplication::focusWidget();
-    ASSERT_NE(focus, nullptr);
-    ASSERT_TRUE(editor->isAncestorOf(focus)) << focus->objectName().toStdString();
-    const int tasks = TaskTree.Count();
+    ASSERT_TRUE(focus && editor->isAncestorOf(focus));
     QTest::keyClick(focus, Qt::Key_Return);
-    ProcessDeletions();
-    EXPECT_EQ(TaskTree.Count(), tasks + 1);
+    EXPECT_EQ(TaskTree.Count(), 2);
 }
 
 TEST_F(WindowCommandTest, AfterTheValueEditorTheConditionEditorIsActive)
 {
-    TaskForm->OpenConditionEditor(nullptr);
-    QWidget* condition = ActiveForm();
-    ASSERT_NE(condition, nullptr);
+    QWidget* condition = OpenedEditor(&TTaskForm::OpenConditionEditor);
     Click(Child<QPushButton>(condition, "ActButton"));
-    QWidget* value = ActiveForm();
-    ASSERT_NE(value, condition);
-    Click(Child<QPushButton>(value, "ApplyButton"));
+    Click(Child<QPushButton>(ActiveForm(), "ApplyButton"));
     ProcessDeletions();
     EXPECT_EQ(ActiveForm(), condition);
 }
