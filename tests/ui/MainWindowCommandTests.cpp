@@ -218,6 +218,11 @@ struct TFixedCase {
     QSize Client;
 };
 
+void PrintTo(const TFixedCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
 class FixedWindowTest : public WindowCommandTest, public ::testing::WithParamInterface<TFixedCase> {};
 
 TEST_P(FixedWindowTest, HasNoMaximiseBoxAndKeepsItsSizeThroughTilingAndCascading)
