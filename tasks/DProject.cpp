@@ -26,6 +26,10 @@ constexpr std::size_t MinTaskRecordSize = 1 + 4 + 1 + 4;
 // would otherwise give a script whose indentation alone grows with the square of the depth, and
 // tree walks as deep as the file is long.
 constexpr int MaxTreeDepth = 1000;
+// Versions count up by one per change of the format; what the first four bytes of a picture, an
+// archive or a text file read as lies far outside this window (negative or in the millions).
+constexpr std::int32_t HighestPlausibleVersion = 0xFFFF;
+constexpr const char* NotAProject = "the file is not an NPC project";
 
 // ---- Writing ---------------------------------------------------------------------------------
 
@@ -142,9 +146,10 @@ private:
     {
         const std::uint8_t tag = File_.ReadByte();
         const std::int32_t parentNumber = File_.ReadInt();
+        // Every project starts with its root group: anything else is some other kind of file.
+        if (position == 0 && (tag != static_cast<std::uint8_t>(TTaskKind::Group) || parentNumber != NoParent))
+            File_.Fail(std::string(NotAProject) + " (its first record is not the group Start)");
         TLoadedTask loaded{NewTaskOfKind(File_, tag), ParentIndexOf(position, parentNumber)};
-        if (position == 0 && loaded.Task->Kind() != TTaskKind::Group)
-            File_.Fail("the first task is not a group");
         AddDepth(loaded.ParentIndex);
         loaded.Task->LoadFromFile(File_);
         if (loaded.Task->Kind() == TTaskKind::Group)
@@ -154,11 +159,8 @@ private:
 
     int ParentIndexOf(int position, std::int32_t parentNumber) const
     {
-        if (position == 0) {
-            if (parentNumber != NoParent)
-                File_.Fail("the first task has a parent (group " + std::to_string(parentNumber) + ")");
-            return -1;
-        }
+        if (position == 0)
+            return -1;  // the root, checked by ReadOne
         if (parentNumber == NoParent)
             File_.Fail("task " + std::to_string(position + 1) + " is a second top-level task");
         const auto found = Groups_.find(parentNumber);
@@ -195,6 +197,8 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
 {
     TLoadedProject project;
     const std::int32_t version = file.ReadInt();
+    if (version < 0 || version > HighestPlausibleVersion)
+        file.Fail(NotAProject);
     const std::int32_t count = file.ReadInt();
     file.ReadInt();  // reserved
     if (version > ProjectFileVersion)

@@ -4,6 +4,8 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace {
 
 QPointer<QMdiArea>& Host()
@@ -15,6 +17,30 @@ QPointer<QMdiArea>& Host()
 QMdiSubWindow* SubWindowOf(QWidget* form)
 {
     return form ? qobject_cast<QMdiSubWindow*>(form->parentWidget()) : nullptr;
+}
+
+bool HasFixedSize(const QWidget* form)
+{
+    return form->minimumSize() == form->maximumSize();
+}
+
+// A form of fixed size gets a frame that cannot be resized either (by the mouse, by tiling or
+// cascading): a close and a minimise box, no maximise box. The flags go first: changing them
+// hides a window that is already shown.
+void SetFixedFrameFlags(QWidget* frame, QWidget* form)
+{
+    const Qt::WindowFlags kind = frame == form ? Qt::Window : Qt::SubWindow;
+    frame->setWindowFlags(kind | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+}
+
+// Once shown, the frame knows its borders and takes the one size that fits the form.
+void FixFrameSize(QWidget* frame, QWidget* form)
+{
+    if (frame == form)
+        return;
+    SetClientSize(form, form->width(), form->height());
+    frame->setFixedSize(frame->size());
 }
 
 } // namespace
@@ -32,6 +58,7 @@ QMdiArea* ChildHost()
 QWidget* ShowChildWindow(QWidget* form, QObject* owner)
 {
     QWidget* frame = SubWindowOf(form);
+    const bool framedNow = !frame && (Host() || !form->isVisible());
     if (!frame && Host()) {
         auto* sub = Host()->addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose, form->testAttribute(Qt::WA_DeleteOnClose));
@@ -41,9 +68,15 @@ QWidget* ShowChildWindow(QWidget* form, QObject* owner)
     }
     if (!frame)
         frame = form;
+    const bool fixed = framedNow && HasFixedSize(form);
+    if (fixed)
+        SetFixedFrameFlags(frame, form);
     if (owner && owner != frame)
         QObject::connect(owner, &QObject::destroyed, frame, &QObject::deleteLater);
     BringToFront(form);
+    if (fixed)
+        FixFrameSize(frame, form);
+    KeepInView(form);
     return frame;
 }
 
@@ -80,5 +113,23 @@ void SetClientSize(QWidget* form, int width, int height)
     if (QMdiSubWindow* sub = SubWindowOf(form)) {
         const QSize extra = sub->size() - sub->contentsRect().size();
         sub->resize(width + extra.width(), height + extra.height());
+        KeepInView(form);
     }
+}
+
+void KeepInView(QWidget* form)
+{
+    QMdiSubWindow* sub = SubWindowOf(form);
+    QMdiArea* area = sub ? sub->mdiArea() : nullptr;
+    // Before the frame is on screen its area has no meaningful size yet.
+    if (!area || !area->isVisible() || sub->isMinimized() || sub->isMaximized())
+        return;
+    const QSize visible = area->viewport()->size();
+    const auto inside = [](int position, int extent, int room) {
+        return std::max(0, std::min(position, room - extent));
+    };
+    const QPoint place(inside(sub->x(), sub->width(), visible.width()),
+                       inside(sub->y(), sub->height(), visible.height()));
+    if (place != sub->pos())
+        sub->move(place);
 }

@@ -9,7 +9,8 @@ class QWidget;
 void SetChildHost(QMdiArea* area);
 QMdiArea* ChildHost();
 
-// Puts form into a child window of the frame (once) and shows it. When owner is given, the child
+// Puts form into a child window of the frame (once) and shows it where it can be seen. A form of
+// fixed size gets a frame of fixed size, without a maximise box. When owner is given, the child
 // window is destroyed together with owner. Returns the window that frames form.
 QWidget* ShowChildWindow(QWidget* form, QObject* owner = nullptr);
 // The child window that frames form, or form itself when it has none.
@@ -20,3 +21,6 @@ void BringToFront(QWidget* form);
 void MinimizeChild(QWidget* form);
 // Sets the client size of form and, when framed, resizes its child window to fit.
 void SetClientSize(QWidget* form, int width, int height);
+// Moves the form's child window back inside the frame's visible area when it reaches past an
+// edge; one larger than the area is put at its top left and the area scrolls to the rest.
+void KeepInView(QWidget* form);

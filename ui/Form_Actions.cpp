@@ -233,6 +233,11 @@ void TActionForm::ItemPicked(TItemForm* picker, bool cancelled)
         Ui_->ItemIDLabel->setText(ItemIDCaption + QLatin1Char('(') + ToQ(item->Name) + QLatin1Char(')'));
     }
     UpdateParamControls();
+    // The user goes on where the picker was opened, in the field it filled, so that Enter
+    // applies this editor.
+    BringToFront(this);
+    if (Ui_->ItemIDEdit->isEnabled())
+        Ui_->ItemIDEdit->setFocus();
 }
 
 void TActionForm::closeEvent(QCloseEvent* event)

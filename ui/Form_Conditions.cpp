@@ -170,6 +170,7 @@ void TConForm::ValuePicked(TTaskEditorForm* editor, bool cancelled)
         }
     }
     UpdateConControls();
+    BringToFront(this);
 }
 
 void TConForm::AddButtonClick()

@@ -11,6 +11,8 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QStyle>
 
 #include <algorithm>
 #include <array>
@@ -40,7 +42,8 @@ QString Unsigned(std::int32_t value)
 
 } // namespace
 
-// One row per catalogued item, kept sorted by the text of the Name column.
+// One row per catalogued item, kept sorted by the text of the Name column; a filter shows the rows
+// whose name holds the filter text or whose ID starts with it, still in that order.
 class TItemTableModel final : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -48,18 +51,60 @@ public:
     void Fill(const TOwnedList<TItem>& items)
     {
         beginResetModel();
-        Rows_.clear();
-        Rows_.reserve(items.size());
+        All_.clear();
+        All_.reserve(items.size());
         for (const auto& item : items)
-            Rows_.push_back({ItemCaption(*item), item.get()});
-        std::stable_sort(Rows_.begin(), Rows_.end(),
+            All_.push_back({ItemCaption(*item), {}, {}, item.get()});
+        std::stable_sort(All_.begin(), All_.end(),
                          [](const TRow& a, const TRow& b) { return NameLess(a.Caption, b.Caption); });
+        Rows_.clear();
+        Rows_.reserve(All_.size());
+        for (TRow& row : All_) {
+            row.Shown = ToQ(row.Caption);
+            row.ID = Unsigned(row.Item->ID);
+            Rows_.push_back(&row);
+        }
+        endResetModel();
+    }
+
+    void SetFilter(const QString& text)
+    {
+        const QString wanted = text.trimmed();
+        beginResetModel();
+        Rows_.clear();
+        for (const TRow& row : All_) {
+            if (wanted.isEmpty() || row.ID.startsWith(wanted) || row.Shown.contains(wanted, Qt::CaseInsensitive))
+                Rows_.push_back(&row);
+        }
         endResetModel();
     }
 
     const TItem* ItemAt(int row) const
     {
-        return row >= 0 && row < rowCount() ? Rows_[static_cast<std::size_t>(row)].Item : nullptr;
+        return row >= 0 && row < rowCount() ? Rows_[static_cast<std::size_t>(row)]->Item : nullptr;
+    }
+
+    int RowOf(const TItem* item) const
+    {
+        const auto found = std::find_if(Rows_.begin(), Rows_.end(), [item](const TRow* row) { return row->Item == item; });
+        return item && found != Rows_.end() ? static_cast<int>(found - Rows_.begin()) : -1;
+    }
+
+    // The widest text of the column among all items, filtered out or not, so the columns keep
+    // their widths while the filter changes.
+    int WidestText(int column, const QFontMetrics& metrics) const
+    {
+        int widest = 0;
+        if (column == 0) {
+            for (const TRow& row : All_)
+                widest = std::max(widest, metrics.horizontalAdvance(row.Shown));
+            return widest;
+        }
+        // Digits are equally wide in the table's fonts: the longest number is the widest.
+        qsizetype digits = 1;
+        for (const TRow& row : All_)
+            digits = std::max(digits, Cell(row, column).size());
+        return metrics.horizontalAdvance(QString(digits, u'0'));
     }
 
     int rowCount(const QModelIndex& parent = {}) const override
@@ -76,16 +121,7 @@ public:
     {
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
-        const TRow& row = Rows_[static_cast<std::size_t>(index.row())];
-        switch (index.column()) {
-        case 0: return ToQ(row.Caption);
-        case 1: return Unsigned(row.Item->ID);
-        case 2: return Unsigned(row.Item->Price);
-        case 3: return Unsigned(row.Item->Weight);
-        case 4: return Unsigned(row.Item->ATK);
-        case 5: return Unsigned(row.Item->DEF);
-        default: return {};
-        }
+        return Cell(*Rows_[static_cast<std::size_t>(index.row())], index.column());
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -101,9 +137,26 @@ private:
 
     struct TRow {
         std::string Caption;
+        QString Shown;  // Caption as displayed and searched
+        QString ID;
         const TItem* Item;
     };
-    std::vector<TRow> Rows_;
+
+    static QString Cell(const TRow& row, int column)
+    {
+        switch (column) {
+        case 0: return row.Shown;
+        case 1: return row.ID;
+        case 2: return Unsigned(row.Item->Price);
+        case 3: return Unsigned(row.Item->Weight);
+        case 4: return Unsigned(row.Item->ATK);
+        case 5: return Unsigned(row.Item->DEF);
+        default: return {};
+        }
+    }
+
+    std::vector<TRow> All_;
+    std::vector<const TRow*> Rows_;
 };
 
 TItemForm::TItemForm(QWidget* parent)
@@ -116,25 +169,73 @@ TItemForm::TItemForm(QWidget* parent)
     QHeaderView* header = view->horizontalHeader();
     header->setSectionsClickable(false);
     header->setStretchLastSection(false);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < Model_->columnCount(); ++column)
-        header->resizeSection(column, 52);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     KeepSelectionVisible(view);
 
     Model_->Fill(ItemList);
+    MeasureColumns();
+    FitColumns();
+    view->viewport()->installEventFilter(this);
     if (Model_->rowCount() > 0)
         view->selectRow(0);
 
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TItemForm::UpdateApplyButton);
+    connect(Ui_->FilterEdit, &QLineEdit::textChanged, this, &TItemForm::FilterChanged);
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TItemForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &TItemForm::CancelButtonClick);
     UpdateApplyButton();
 }
 
 TItemForm::~TItemForm() = default;
+
+void TItemForm::MeasureColumns()
+{
+    QTableView* view = Ui_->ItemView;
+    QHeaderView* header = view->horizontalHeader();
+    // Room for the cell's margins and grid line around the text.
+    const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 1;
+    ColumnWidths_.clear();
+    for (int column = 0; column < Model_->columnCount(); ++column)
+        ColumnWidths_.push_back(std::max(header->sectionSizeHint(column),
+                                         Model_->WidestText(column, view->fontMetrics()) + margins));
+}
+
+// The numbers take what their widest value needs; the name column gets its widest name and, when
+// the table is wider, the rest of the room.
+void TItemForm::FitColumns()
+{
+    QHeaderView* header = Ui_->ItemView->horizontalHeader();
+    int numbers = 0;
+    for (int column = 1; column < static_cast<int>(ColumnWidths_.size()); ++column) {
+        header->resizeSection(column, ColumnWidths_[static_cast<std::size_t>(column)]);
+        numbers += ColumnWidths_[static_cast<std::size_t>(column)];
+    }
+    const int room = Ui_->ItemView->viewport()->width() - numbers;
+    header->resizeSection(0, std::max(ColumnWidths_.front(), room));
+}
+
+bool TItemForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Ui_->ItemView->viewport() && event->type() == QEvent::Resize)
+        FitColumns();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TItemForm::FilterChanged(const QString& text)
+{
+    const TItem* selected = RowItem();
+    Model_->SetFilter(text);
+    int row = Model_->RowOf(selected);
+    if (row < 0 && Model_->rowCount() > 0)
+        row = 0;
+    if (row >= 0) {
+        Ui_->ItemView->selectRow(row);
+        Ui_->ItemView->scrollTo(Model_->index(row, 0));
+    }
+    UpdateApplyButton();
+}
 
 const TItem* TItemForm::RowItem() const
 {

@@ -1,6 +1,6 @@
 #pragma once
-// The item picker: the whole item catalogue in a table, sorted by name; hands one item back to the
-// action editor that opened it.
+// The item picker: the whole item catalogue in a table, sorted by name and narrowed by a filter on
+// name or ID as the user types; hands one item back to the action editor that opened it.
 
 #include "global/DCatalogues.h"
 
@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class TItemForm;
@@ -30,9 +31,13 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     const TItem* RowItem() const;
+    void MeasureColumns();
+    void FitColumns();
+    void FilterChanged(const QString& text);
     void UpdateApplyButton();
     void ApplyButtonClick();
     void CancelButtonClick();
@@ -43,4 +48,5 @@ private:
     const TItem* SelectedItem_ = nullptr;
     bool Ending_ = false;
     bool Sized_ = false;
+    std::vector<int> ColumnWidths_;  // what each column's widest text needs
 };

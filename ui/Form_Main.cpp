@@ -107,6 +107,13 @@ void TMainForm::UpdateTitle()
 
 bool TMainForm::QuerySave()
 {
+    bool discarded = false;
+    return QuerySave(discarded);
+}
+
+bool TMainForm::QuerySave(bool& discarded)
+{
+    discarded = false;
     if (!Modified)
         return true;
     switch (Dialogs().Question(this, QStringLiteral("Project not Saved, Save first?"),
@@ -118,6 +125,7 @@ bool TMainForm::QuerySave()
         break;
     case TAnswer::No:
         SetModified(false);
+        discarded = true;
         break;
     }
     return !Modified;
@@ -134,9 +142,17 @@ void TMainForm::FileNew()
 void TMainForm::FileLoad()
 {
     const QString path = Dialogs().OpenProjectFileName(this);
-    if (path.isEmpty() || !QuerySave())
+    bool discarded = false;
+    if (path.isEmpty() || !QuerySave(discarded))
         return;
-    OpenProject(path);
+    try {
+        OpenProject(path);
+    } catch (...) {
+        // The refused file left the old project in memory, edits and all: it is still unsaved.
+        if (discarded)
+            SetModified(true);
+        throw;
+    }
 }
 
 void TMainForm::OpenProject(const QString& path)

@@ -65,6 +65,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // As QuerySave; discarded tells that the user chose to drop the changes ("No").
+    bool QuerySave(bool& discarded);
     void ConnectCommands();
     void TileChildren(Qt::Orientation orientation);
 

@@ -15,6 +15,7 @@ TMessageForm::TMessageForm(QWidget* parent)
     : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TMessageForm>())
 {
     Ui_->setupUi(this);
+    setFixedSize(400, 400);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     Ui_->MessageEdit->setFont(font);
@@ -58,6 +59,8 @@ void TMessageForm::ColorPanelClick()
         Color_ = *chosen;
         ShowPanelColor();
         InsertAtCaret(ColorCode(Color_));
+        // The user goes on typing the words the code colours.
+        Ui_->MessageEdit->setFocus();
     });
 }
 
@@ -108,13 +111,4 @@ void TMessageForm::keyPressEvent(QKeyEvent* event)
 {
     if (!HandleDialogKey(event, nullptr, Ui_->CancelButton))
         TTaskEditorForm::keyPressEvent(event);
-}
-
-void TMessageForm::showEvent(QShowEvent* event)
-{
-    TTaskEditorForm::showEvent(event);
-    if (!Sized_) {
-        Sized_ = true;
-        SetClientSize(this, 400, 400);
-    }
 }

@@ -26,7 +26,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void ShowPanelColor();
@@ -39,5 +38,4 @@ private:
     std::unique_ptr<Ui::TMessageForm> Ui_;
     QColor Color_ = Qt::black;
     bool Ending_ = false;
-    bool Sized_ = false;
 };

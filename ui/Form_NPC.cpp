@@ -24,6 +24,9 @@ public:
     TUpdatingScope& operator=(const TUpdatingScope&) = delete;
 };
 
+constexpr int BrowserClientWidth = 600;
+constexpr int BrowserClientHeight = 400;
+
 bool HaveSprites()
 {
     return MinSpriteID <= MaxSpriteID;
@@ -143,6 +146,8 @@ void TNPCForm::BrowseButtonClick()
     browser->SetSelectedImg(FindNPCImg(Ui_->IDEdit->Value()));
     Browser_ = browser;
     ShowChildWindow(browser, this);
+    // The frame would otherwise open at the list's own size hint, a single sprite wide.
+    SetClientSize(browser, BrowserClientWidth, BrowserClientHeight);
 }
 
 void TNPCForm::BrowseDone(TNPCBrowserForm* browser, bool cancelled)

@@ -63,6 +63,7 @@ TTaskForm::TTaskForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui
     addAction(EditAction_);
     connect(EditAction_, &QAction::triggered, this, [this] { Guarded(this, [this] { EditActionExecute(); }); });
     ConnectButtons();
+    ConnectTreeCommands();
 
     FormCreate();
 }
@@ -90,6 +91,34 @@ void TTaskForm::ConnectButtons()
     onNewTask(Ui_->MessageButton, &TTaskForm::OpenMessageEditor);
     onNewTask(Ui_->MenuButton, &TTaskForm::OpenMenuEditor);
     onNewTask(Ui_->ManualButton, &TTaskForm::OpenManualEditor);
+}
+
+// The keys and the context menu people expect in a tree run the buttons' own commands: Enter and
+// a double click edit, Delete deletes, F2 renames. Only while the tree itself has the focus, so
+// that an in-place edit keeps its Enter and Delete.
+void TTaskForm::ConnectTreeCommands()
+{
+    TTaskTreeView* tree = TasksList();
+    const auto treeCommand = [this, tree](const QString& text, const QList<QKeySequence>& keys,
+                                          void (TTaskForm::*command)()) {
+        auto* action = new QAction(text, tree);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, command] { Guarded(this, [&] { (this->*command)(); }); });
+        tree->addAction(action);
+    };
+    treeCommand(QStringLiteral("&Edit"), {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
+                &TTaskForm::EditButtonClick);
+    treeCommand(QStringLiteral("&Delete"), {QKeySequence(QKeySequence::Delete)}, &TTaskForm::DeleteButtonClick);
+    // F2 itself stays with the window's own command; the menu only names it.
+    treeCommand(QStringLiteral("&Rename\tF2"), {}, &TTaskForm::EditActionExecute);
+    tree->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // A double click edits; it must not also fold the group it was on.
+    tree->setExpandsOnDoubleClick(false);
+    connect(tree, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            Guarded(this, [this] { EditButtonClick(); });
+    });
 }
 
 void TTaskForm::FormCreate()

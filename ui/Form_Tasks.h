@@ -83,6 +83,7 @@ protected:
 private:
     void FormCreate();
     void ConnectButtons();
+    void ConnectTreeCommands();
     void StartRename(TTaskNode* node);
     // Places dragged by the drop rules; false when the move is not performed.
     bool MoveDropped(TTaskNode* dragged, TTaskNode* target);

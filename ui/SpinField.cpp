@@ -42,13 +42,43 @@ void TSpinField::stepBy(int steps)
     lineEdit()->selectAll();
 }
 
+namespace {
+
+// The whole number the text starts with (sign and digits, up to a decimal separator) does not
+// fit the 32-bit value the field stands for. Such text would read as the minimum while the
+// field shows something else, so it is never let in.
+bool WholePartOverflows(const QString& text, QChar separator)
+{
+    qsizetype end = text.indexOf(separator);
+    if (end < 0)
+        end = text.size();
+    const QStringView whole = QStringView(text).left(end);
+    qsizetype first = whole.startsWith(u'+') || whole.startsWith(u'-') ? 1 : 0;
+    if (first == whole.size() || !std::all_of(whole.begin() + first, whole.end(), [](QChar c) { return c.isDigit(); }))
+        return false;
+    while (first + 1 < whole.size() && whole[first] == u'0')
+        ++first;  // leading zeros add nothing
+    const qsizetype digits = whole.size() - first;
+    constexpr qsizetype MaxDigits = 10;  // 2147483648
+    if (digits > MaxDigits)
+        return true;
+    const qint64 magnitude = whole.mid(first).toLongLong();
+    const qint64 limit = whole.startsWith(u'-') ? -static_cast<qint64>(std::numeric_limits<std::int32_t>::min())
+                                                : std::numeric_limits<std::int32_t>::max();
+    return magnitude > limit;
+}
+
+} // namespace
+
 QValidator::State TSpinField::validate(QString& text, int& /*pos*/) const
 {
     const QChar separator = locale().decimalPoint().at(0);
     const bool typeable = std::all_of(text.cbegin(), text.cend(), [separator](QChar c) {
         return c.isDigit() || c == u'+' || c == u'-' || c == separator;
     });
-    return typeable ? QValidator::Acceptable : QValidator::Invalid;
+    if (!typeable || WholePartOverflows(text, separator))
+        return QValidator::Invalid;
+    return QValidator::Acceptable;
 }
 
 QAbstractSpinBox::StepEnabled TSpinField::stepEnabled() const

@@ -20,14 +20,8 @@ void InitModel()
 
 void ShowFixedChildWindow(QWidget* form, QObject* owner)
 {
-    const QSize client = form->size();
-    form->setFixedSize(client);
-    QWidget* frame = ShowChildWindow(form, owner);
-    const Qt::WindowFlags kind = frame == form ? Qt::Window : Qt::SubWindow;
-    frame->setWindowFlags(kind | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    SetClientSize(form, client.width(), client.height());
-    BringToFront(form);
+    form->setFixedSize(form->size());
+    ShowChildWindow(form, owner);
 }
 
 namespace {

@@ -259,8 +259,10 @@ void SetTabStops(QWidget* window, QPlainTextEdit* control)
     const std::vector<int> stops = TabStopPositions(metrics.horizontalAdvance(QLatin1Char('A')));
     // The stops are evenly spaced, so the first one is the spacing; it is given in points.
     const qreal pixels = stops.front() * surface->logicalDpiX() / 72.0;
-    if (pixels > 0)
-        control->setTabStopDistance(pixels);
+    // In a fixed-pitch font that spacing is under two characters, too little to tell nesting
+    // levels apart at a glance; four characters per level is the least shown.
+    const qreal fourCharacters = QFontMetricsF(control->font(), surface).horizontalAdvance(QStringLiteral("    "));
+    control->setTabStopDistance(std::max(pixels, fourCharacters));
 }
 
 void SetScriptText(QPlainTextEdit* control, const QString& text)

@@ -17,7 +17,7 @@ void HighlightLine(QPlainTextEdit* control, int line);
 // colours up to date as its text changes.
 void HighlightAll(QPlainTextEdit* control);
 // Gives the control 30 evenly spaced tab stops measured from the letter "A" in its font, as
-// drawn on window.
+// drawn on window, but never closer than four blanks of that font.
 void SetTabStops(QWidget* window, QPlainTextEdit* control);
 // Replaces the whole text of the control and colours it, in one colouring pass: a large script
 // would otherwise be coloured once as it arrives and again by HighlightAll.

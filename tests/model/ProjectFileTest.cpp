@@ -98,7 +98,7 @@ TEST_F(ProjectFileTest, LoadedNodesShowFullCaptionsAndTheFirstIsSelected)
 
 TEST_F(ProjectFileTest, OldVersionHasNoHeaderAndKeepsTheHeaderInMemory)
 {
-    for (const std::int32_t version : {257, 1, 0, -5}) {
+    for (const std::int32_t version : {257, 1, 0}) {
         std::string bytes = NewProjectFile(version, false);
         HeaderInfo.ScriptName = "Kept";
         HeaderInfo.Comments = "kept\r\ntoo";

@@ -67,9 +67,12 @@ TEST_F(EditorFormTest, AClosedWindowIsRemadeWithTheSameTabStops)
     Form->ShowOutput();
     QPointer<TEditorForm> first = EditorForm;
     const qreal tabDistance = first->Editor()->tabStopDistance();
-    // 30 stops of (w - 2) * 2 points each, w being the width of "A" in the script font.
+    // 30 stops of (w - 2) * 2 points each, w being the width of "A" in the script font, and never
+    // closer than four blanks.
     const int letterWidth = QFontMetrics(first->Editor()->font(), first).horizontalAdvance('A');
-    EXPECT_DOUBLE_EQ(tabDistance, (letterWidth - 2) * 2 * first->logicalDpiX() / 72.0);
+    const qreal formula = (letterWidth - 2) * 2 * first->logicalDpiX() / 72.0;
+    const qreal fourBlanks = QFontMetricsF(first->Editor()->font(), first).horizontalAdvance(QStringLiteral("    "));
+    EXPECT_DOUBLE_EQ(tabDistance, std::max(formula, fourBlanks));
 
     first->close();
     EXPECT_EQ(EditorForm, nullptr);

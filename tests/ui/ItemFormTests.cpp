@@ -4,6 +4,7 @@
 #include "ui/Form_Items.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
@@ -33,6 +34,8 @@ protected:
     }
 
     QTableView* View() const { return Picker->findChild<QTableView*>("ItemView"); }
+    QLineEdit* Filter() const { return Picker->findChild<QLineEdit*>("FilterEdit"); }
+
     QPushButton* Button(const char* name) const { return Picker->findChild<QPushButton*>(name); }
 
     std::vector<QString> Column(int column) const
@@ -61,7 +64,6 @@ TEST_F(ItemFormTest, RowsAreSortedByNameWithSlotsInBrackets)
     for (int column = 0; column < 6; ++column)
         headers.push_back(View()->model()->headerData(column, Qt::Horizontal).toString());
     EXPECT_EQ(headers, (std::vector<QString>{"Name", "ID", "Price", "Weight", "ATK", "DEF"}));
-    EXPECT_EQ(View()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Stretch);
     EXPECT_EQ(View()->selectionModel()->selectedRows().value(0).row(), 0);
 }
 
@@ -127,5 +129,46 @@ TEST_F(ItemFormTest, TheCloseBoxOnlyMinimises)
     EXPECT_EQ(Calls, 0);
     EXPECT_TRUE(Picker->isMinimized());
 }
+
+// ---- Column widths and the filter -------------------------------------------------------------
+
+TEST_F(ItemFormTest, TheNameColumnIsWideEnoughForTheLongestName)
+{
+    const std::string longName = "Orleans's Gown of the Very Long Name That Goes On and On";
+    AddItem(2357, longName, 4);
+    Open();
+    QCoreApplication::processEvents();
+    QHeaderView* header = View()->horizontalHeader();
+    const QFontMetrics metrics = View()->fontMetrics();
+    EXPECT_GT(header->sectionSize(0), metrics.horizontalAdvance(QString::fromStdString(longName + " [4]")));
+    for (int column = 1; column < 6; ++column)
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << "header " << column << " cut off";
+}
+
+struct TFilterCase {
+    const char* Name;
+    const char* Typed;
+    std::vector<QString> Rows;
+};
+
+class ItemFilterTest : public ItemFormTest, public ::testing::WithParamInterface<TFilterCase> {};
+
+TEST_P(ItemFilterTest, NarrowsTheRowsByNameOrIDInTheirOrder)
+{
+    AddItem(2105, "Guard");
+    Open();
+    QTest::keyClicks(Filter(), QString::fromLatin1(GetParam().Typed));
+    EXPECT_EQ(Column(0), GetParam().Rows);
+    EXPECT_EQ(Button("ApplyButton")->isEnabled(), !GetParam().Rows.empty()) << "the first row is selected";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, ItemFilterTest,
+    ::testing::Values(TFilterCase{"NamePartInAnyCase", "POT", {"Red Potion"}},
+                      TFilterCase{"IDStart", "21", {"Buckler [2]", "Guard"}},
+                      TFilterCase{"NameOrID", "1", {"Knife [3]"}},
+                      TFilterCase{"NothingMatches", "zzz", {}},
+                      TFilterCase{"BlanksAreNoFilter", "  ", {"Buckler [2]", "Guard", "Knife [3]", "Red Potion"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -280,6 +280,29 @@ TEST_F(MainFrameTest, AFailedLoadLeavesTheProjectAsItWas)
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC"));
 }
 
+// "No" gave up the edits only for the new project; when the file is refused the edits are still
+// there, unsaved, and the title and the question on Exit must say so.
+TEST_F(MainFrameTest, ARefusedLoadAfterNoKeepsTheEditsMarkedModified)
+{
+    ChangeTree();
+    const std::string edited = Title();
+    WriteBytes(PathOf("picture.NPC"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20));
+    Dialogs->OpenNames.push_back(QPathOf("picture.NPC"));
+    Dialogs->Answers.push_back(TAnswer::No);
+    Run("FileLoadItem");
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors.front().contains(QStringLiteral("not an NPC project")))
+        << Dialogs->Errors.front().toStdString();
+    EXPECT_EQ(TaskTree.Count(), 2);
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Title(), edited);
+
+    Dialogs->Answers.push_back(TAnswer::Cancel);
+    Run("FileExitItem");
+    EXPECT_EQ(Dialogs->Questions.size(), 2u);
+    EXPECT_EQ(Quits, 0);
+}
+
 // ---- Save Output -------------------------------------------------------------------------
 
 TEST_F(MainFrameTest, SaveOutputBeforeTheFirstSaveAsksForIt)

@@ -4,16 +4,20 @@
 #include "ui/Form_About.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Header.h"
+#include "ui/Form_NPCBrowser.h"
 #include "ui/HelpViewer.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 
 #include <algorithm>
+#include <functional>
 
 using namespace frametest;
 
@@ -22,6 +26,24 @@ namespace {
 class WindowCommandTest : public MainFrameTest {
 protected:
     QMdiSubWindow* FrameOf(QWidget* form) const { return qobject_cast<QMdiSubWindow*>(form->parentWidget()); }
+
+    // The form of the child window that has just been opened or brought to the front.
+    QWidget* ActiveForm() const
+    {
+        QMdiSubWindow* active = Frame->ClientArea()->activeSubWindow();
+        return active ? active->widget() : nullptr;
+    }
+
+    // The frame's client area as the user sees it, in the child windows' coordinates.
+    QRect VisibleArea() const { return Frame->ClientArea()->viewport()->rect(); }
+
+    // Opens the window with the main window at a size where child windows crowd it.
+    void ShrinkFrame(QSize size)
+    {
+        Frame->showNormal();
+        Frame->resize(size);
+        QCoreApplication::processEvents();
+    }
 };
 
 TEST_F(WindowCommandTest, EveryWindowIsAChildOfTheFrame)
@@ -197,6 +219,106 @@ TEST_F(WindowCommandTest, EnterClosesTheAboutBox)
     QTest::keyClick(Child<QTextEdit>(about, "AboutMemo"), Qt::Key_Return);
     ProcessDeletions();
     EXPECT_TRUE(about.isNull());
+}
+
+// ---- Where windows open and how big they are -----------------------------------------------
+
+struct TFixedCase {
+    const char* Name;
+    std::function<QWidget*()> Open;
+    QSize Client;
+};
+
+void PrintTo(const TFixedCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
+class FixedWindowTest : public WindowCommandTest, public ::testing::WithParamInterface<TFixedCase> {};
+
+TEST_P(FixedWindowTest, HasNoMaximiseBoxAndKeepsItsSizeThroughTilingAndCascading)
+{
+    QWidget* form = GetParam().Open();
+    ASSERT_NE(form, nullptr);
+    QMdiSubWindow* frame = FrameOf(form);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(form->size(), GetParam().Client);
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(frame->minimumSize(), frame->maximumSize()) << "the frame can be resized";
+    const QSize outer = frame->size();
+    for (const char* command : {"ViewTileHorizontalItem", "ViewTileVerticalItem", "ViewCascadeItem"}) {
+        Run(command);
+        EXPECT_EQ(frame->size(), outer) << command;
+        EXPECT_EQ(form->size(), GetParam().Client) << command;
+    }
+}
+
+// The editor the task tree window has just opened.
+template <class TKindTask>
+QWidget* OpenedEditor(void (TTaskForm::*open)(TKindTask*))
+{
+    (TaskForm->*open)(nullptr);
+    return MainForm->ClientArea()->activeSubWindow()->widget();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, FixedWindowTest,
+    ::testing::Values(
+        TFixedCase{"NPCInformation", []() -> QWidget* { return NPCForm; }, QSize(400, 88)},
+        TFixedCase{"ActionEditor", [] { return OpenedEditor(&TTaskForm::OpenActionEditor); },
+                   QSize(400, 400)},
+        TFixedCase{"ConditionEditor", [] { return OpenedEditor(&TTaskForm::OpenConditionEditor); },
+                   QSize(568, 264)},
+        TFixedCase{"MenuEditor", [] { return OpenedEditor(&TTaskForm::OpenMenuEditor); },
+                   QSize(400, 400)},
+        TFixedCase{"MessageEditor", [] { return OpenedEditor(&TTaskForm::OpenMessageEditor); },
+                   QSize(400, 400)}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(WindowCommandTest, TheSpriteBrowserOpensWithItsWholeClientArea)
+{
+    Click(Child<QPushButton>(NPCForm, "BrowseButton"));
+    ASSERT_NE(NPCForm->Browser(), nullptr);
+    EXPECT_EQ(NPCForm->Browser()->size(), QSize(600, 400));
+}
+
+TEST_F(WindowCommandTest, AWindowLargerThanTheFrameStartsTopLeftAndTheAreaScrolls)
+{
+    ShrinkFrame(QSize(360, 300));
+    QMdiSubWindow* frame = FrameOf(OpenedEditor(&TTaskForm::OpenConditionEditor));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->pos(), QPoint(0, 0));
+    EXPECT_GT(Frame->ClientArea()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(Frame->ClientArea()->verticalScrollBar()->maximum(), 0);
+}
+
+// ---- Focus after a helper window ------------------------------------------------------------
+
+TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEditor)
+{
+    ShrinkFrame(QSize(720, 560));
+    ItemList.push_back(std::make_unique<TItem>());
+    QWidget* editor = OpenedEditor(&TTaskForm::OpenActionEditor);
+    Click(Child<QPushButton>(editor, "BrowseButton"));
+    QWidget* picker = ActiveForm();
+    ASSERT_NE(picker, editor);
+    EXPECT_TRUE(VisibleArea().contains(FrameOf(picker)->geometry()));
+    Click(Child<QPushButton>(picker, "ApplyButton"));
+    ProcessDeletions();
+    EXPECT_EQ(ActiveForm(), editor);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_TRUE(focus && editor->isAncestorOf(focus));
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(TaskTree.Count(), 2);
+}
+
+TEST_F(WindowCommandTest, AfterTheValueEditorTheConditionEditorIsActive)
+{
+    QWidget* condition = OpenedEditor(&TTaskForm::OpenConditionEditor);
+    Click(Child<QPushButton>(condition, "ActButton"));
+    Click(Child<QPushButton>(ActiveForm(), "ApplyButton"));
+    ProcessDeletions();
+    EXPECT_EQ(ActiveForm(), condition);
 }
 
 // ---- Help ----------------------------------------------------------------------------------

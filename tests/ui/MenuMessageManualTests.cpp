@@ -234,6 +234,7 @@ TEST_P(MessageColourTest, TheColourCodeGoesInAtTheCaret)
     EXPECT_EQ(Text()->toPlainText(), QString::fromLatin1(GetParam().Expected));
     EXPECT_EQ(Text()->textCursor().position(), 12);
     EXPECT_FALSE(Text()->textCursor().hasSelection());
+    EXPECT_EQ(Form->focusWidget(), Text()) << "the caret is not back in the message";
 }
 
 INSTANTIATE_TEST_SUITE_P(Colours, MessageColourTest,

@@ -109,12 +109,37 @@ TEST_F(NPCFormTest, TextThatIsNotAnIntegerReadsAsTheMinimum)
     EXPECT_EQ(NPCInfo.X, 0);
     QTest::keyClicks(Field("XEdit"), QStringLiteral("3"));
     EXPECT_EQ(NPCInfo.X, -3);
-    QTest::keyClicks(Field("XEdit"), QStringLiteral(".5"));
+    // The separator of the user's locale: "." under C, "," under de_DE.
+    QTest::keyClicks(Field("XEdit"), Field("XEdit")->locale().decimalPoint() + QStringLiteral("5"));
     EXPECT_EQ(NPCInfo.X, 0) << "-3.5 is no integer";
-    Enter(Field("YEdit"));
-    QTest::keyClicks(Field("YEdit"), QStringLiteral("99999999999"));
-    EXPECT_EQ(NPCInfo.Y, 0) << "beyond 32 bits";
 }
+
+// A digit that would take the number beyond 32 bits is refused as it is typed: the field never
+// shows a number other than the one stored.
+struct TOverflowCase {
+    const char* Name;
+    const char* Typed;
+    const char* Shown;
+    std::int32_t Stored;
+};
+
+class NPCNumberFieldTest : public NPCFormTest, public ::testing::WithParamInterface<TOverflowCase> {};
+
+TEST_P(NPCNumberFieldTest, KeepsOnlyDigitsThatFit)
+{
+    Enter(Field("YEdit"));
+    QTest::keyClicks(Field("YEdit"), QString::fromLatin1(GetParam().Typed));
+    EXPECT_EQ(Field("YEdit")->text(), QString::fromLatin1(GetParam().Shown));
+    EXPECT_EQ(NPCInfo.Y, GetParam().Stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, NPCNumberFieldTest,
+    ::testing::Values(TOverflowCase{"ElevenNines", "99999999999", "999999999", 999999999},
+                      TOverflowCase{"OnePastTheLargest", "2147483648", "214748364", 214748364},
+                      TOverflowCase{"OneBelowTheSmallest", "-2147483649", "-214748364", -214748364},
+                      TOverflowCase{"LeadingZerosCountForNothing", "000000000012", "000000000012", 12}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(NPCFormTest, OnlyDigitsSignsAndTheSeparatorCanBeTyped)
 {

@@ -171,7 +171,6 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     Click(Child<QPushButton>(NPCForm, "BrowseButton"));
     TNPCBrowserForm* browser = NPCForm->Browser();
     ASSERT_NE(browser, nullptr);
-    ChildFrame(browser)->resize(680, 460);
     auto* sprites = Child<QListWidget>(browser, "NPCListView");
     sprites->scrollToItem(sprites->currentItem(), QAbstractItemView::PositionAtCenter);
     QCoreApplication::processEvents();

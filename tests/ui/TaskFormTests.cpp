@@ -10,6 +10,7 @@
 #include "ui/Form_Actions.h"
 #include "ui/Form_Message.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -178,6 +179,40 @@ INSTANTIATE_TEST_SUITE_P(
                       TShortCaptionCase{40, "abcdefghijklmnopqrstuvwxyzabcdefghijklmn"},
                       TShortCaptionCase{41, "abcdefghijklmnopqrstuvwxyzabcdefghijkl.."},
                       TShortCaptionCase{90, "abcdefghijklmnopqrstuvwxyzabcdefghijkl.."}));
+
+// ---- The keys and the context menu of the tree ----------------------------------------------
+
+enum class TGesture { EnterKey, DoubleClick, MenuEdit, DeleteKey, MenuDelete };
+
+class TreeGestureTest : public TaskFormTest, public ::testing::WithParamInterface<TGesture> {};
+
+TEST_P(TreeGestureTest, WorksAsItsButtonOnTheSelectedTask)
+{
+    TTaskNode* message = AddMessage(Start(), "Hello");
+    ClickNode(message);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
+    const QList<QAction*> menu = View()->actions();
+    ASSERT_EQ(View()->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(menu.size(), 3);
+    EXPECT_EQ(menu[0]->text() + menu[1]->text() + menu[2]->text(), "&Edit&Delete&Rename\tF2");
+    switch (GetParam()) {
+    case TGesture::EnterKey: QTest::keyClick(View(), Qt::Key_Return); break;
+    case TGesture::DoubleClick: QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PointOf(message)); break;
+    case TGesture::MenuEdit: menu[0]->trigger(); break;
+    case TGesture::DeleteKey: QTest::keyClick(View(), Qt::Key_Delete); break;
+    case TGesture::MenuDelete: menu[1]->trigger(); break;
+    }
+    const bool deletes = GetParam() == TGesture::DeleteKey || GetParam() == TGesture::MenuDelete;
+    EXPECT_EQ(TaskTree.Count(), deletes ? 1 : 2);
+    ASSERT_EQ(OpenWindows<TMessageForm>().size(), deletes ? 0u : 1u);
+    if (!deletes) {
+        EXPECT_EQ(OpenWindows<TMessageForm>().front()->Task(), message->Data());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Gestures, TreeGestureTest,
+                         ::testing::Values(TGesture::EnterKey, TGesture::DoubleClick, TGesture::MenuEdit,
+                                           TGesture::DeleteKey, TGesture::MenuDelete));
 
 // ---- Editors -------------------------------------------------------------------------------
 
