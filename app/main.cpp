@@ -3,11 +3,15 @@
 
 #include "ui/Form_Main.h"
 #include "ui/Form_Splash.h"
+#include "ui/QtText.h"
 #include "ui/Startup.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vask"));
+    QCoreApplication::setApplicationName(QStringLiteral("NPC Editor"));
+    LoadScriptEncoding();
     InitModel();
     StartEditor();
     const int result = app.exec();

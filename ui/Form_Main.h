@@ -46,6 +46,8 @@ public:
     void HelpRef();
     void HelpTut();
     void HelpAbout();
+    // Makes encoding the script text encoding and shows the project's text in it.
+    void OptionsScriptEncoding(const std::string& encoding);
 
     QMdiArea* ClientArea() const;
     // The help viewer, once a help command has opened it.
@@ -62,6 +64,7 @@ protected:
 
 private:
     void ConnectCommands();
+    void BuildOptionsMenu();
     void TileChildren(Qt::Orientation orientation);
 
     std::unique_ptr<Ui::TMainForm> Ui_;

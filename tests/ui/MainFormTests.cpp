@@ -388,7 +388,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TOutputNameCase{"/npc/shop.backup.NPC", "/npc/shop.backup.txt"},
                       TOutputNameCase{"shop.npc", "shop.txt"},
                       TOutputNameCase{"/npc/shop.", "/npc/shop.txt"},
-                      TOutputNameCase{"/npc/.NPC", "/npc/.txt"}));
+                      TOutputNameCase{"/npc/.NPC", "/npc/.txt"}),
+    [](const auto& info) { return ReadableName(info.param.Project); });
 
 // ---- Menu --------------------------------------------------------------------------------
 
@@ -439,7 +440,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TMenuCase{"HelpMenu", "&Help", "HelpIntroItem", "&Introduction", ""},
                       TMenuCase{"HelpMenu", "&Help", "HelpRefItem", "&Reference", ""},
                       TMenuCase{"HelpMenu", "&Help", "HelpTutItem", "&Tutorials", ""},
-                      TMenuCase{"HelpMenu", "&Help", "HelpAboutItem", "&About", ""}));
+                      TMenuCase{"HelpMenu", "&Help", "HelpAboutItem", "&About", ""}),
+    [](const auto& info) { return ReadableName(info.param.Item); });
 
 TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
 {
