@@ -389,7 +389,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TOutputNameCase{"shop.npc", "shop.txt"},
                       TOutputNameCase{"/npc/shop.", "/npc/shop.txt"},
                       TOutputNameCase{"/npc/.NPC", "/npc/.txt"}),
-    [](const auto& info) { return ReadableName(info.param.Project); });
+    [](const auto& info) {
+        return ReadableName(QString::fromLatin1(info.param.Project).replace(u'.', QStringLiteral(" dot ")).toStdString());
+    });
 
 // ---- Menu --------------------------------------------------------------------------------
 
@@ -456,7 +458,7 @@ TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
     QStringList bar;
     for (QAction* action : Child<QMenuBar>(Frame, "MainMenu")->actions())
         bar << action->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Windows", "&Help"}));
+    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Windows", "&Options", "&Help"}));
 }
 
 } // namespace
