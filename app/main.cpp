@@ -16,6 +16,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_Splash.h"
+#include "ui/QtText.h"
 #include "ui/Startup.h"
 
 namespace {
@@ -109,6 +110,9 @@ void StartWithData(const QApplication& app)
 void NameApplication()
 {
     QCoreApplication::setApplicationName(QString::fromLatin1(DataFolderName));
+    // Settings live under the domain; the data folder stays <data home>/npc-editor, which an
+    // organisation name would move.
+    QCoreApplication::setOrganizationDomain(QStringLiteral("vask.net"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
 }
 
@@ -132,6 +136,7 @@ int main(int argc, char** argv)
     AnswerWithoutWindows(argc, argv);
     QApplication app(argc, argv);
     NameApplication();
+    LoadScriptEncoding();
     QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
     // The installed icon, where the desktop's icon theme has it (nothing when run from a checkout).
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NPC_APP_ID)));

@@ -15,14 +15,15 @@ add_custom_target(stage-data ALL DEPENDS ${NPC_STAGED_FILES})
 
 # The help topics in data/help, compiled with chmcmd (Debian's fp-utils) into <build>/data/help.chm,
 # beside the catalogues, where the editor looks for it. chmcmd writes into its working directory
-# and finds the topics beside the project file, so the source tree stays clean.
+# and finds the topics beside the project file, so the source tree stays clean. The folder is
+# entered by `cmake -E chdir` after it is made: a WORKING_DIRECTORY is entered by some generators
+# (Makefiles) before the first command runs, when a fresh build folder does not have it yet.
 find_program(NPC_CHMCMD chmcmd)
 file(GLOB_RECURSE NPC_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/help/*)
 if(NPC_CHMCMD)
     add_custom_command(OUTPUT ${NPC_STAGE_DIR}/help.chm
         COMMAND ${CMAKE_COMMAND} -E make_directory ${NPC_STAGE_DIR}
-        COMMAND ${NPC_CHMCMD} ${CMAKE_SOURCE_DIR}/data/help/help.hhp
-        WORKING_DIRECTORY ${NPC_STAGE_DIR}
+        COMMAND ${CMAKE_COMMAND} -E chdir ${NPC_STAGE_DIR} ${NPC_CHMCMD} ${CMAKE_SOURCE_DIR}/data/help/help.hhp
         DEPENDS ${NPC_HELP_SOURCES}
         COMMENT "Compiling the help topics into data/help.chm"
         VERBATIM)

@@ -1,6 +1,6 @@
 #pragma once
 // Whole-file reading and safe whole-file writing, shared by the catalogue readers, the project
-// file and the script output.
+// file and the script output. A path is the system's bytes, whatever encoding (if any) they are in.
 
 #include "DErrors.h"
 

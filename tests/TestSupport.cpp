@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -85,4 +86,21 @@ std::string CompareWithGolden(const std::string& goldenName, const std::string& 
     diff.waitForFinished();
     const std::string output = diff.readAllStandardOutput().toStdString();
     return output.empty() ? "files differ: tests/golden/" + goldenName : output;
+}
+
+std::string ReadableName(std::string_view text)
+{
+    std::string name;
+    bool gap = false;
+    for (const char c : text) {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            if (gap && !name.empty())
+                name += '_';
+            name += c;
+            gap = false;
+        } else {
+            gap = true;
+        }
+    }
+    return name.empty() ? std::string("Empty") : name;
 }

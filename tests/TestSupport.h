@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The project's source folder (golden files, sample data).
 std::filesystem::path SourceDir();
@@ -35,3 +36,15 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // Compares text with a golden file under tests/golden; with NPC_REGENERATE_GOLDEN=1 in the
 // environment it rewrites the golden file instead. Returns a unified diff, empty when equal.
 std::string CompareWithGolden(const std::string& goldenName, const std::string& actual);
+
+// A name for one row of a parameter table, made from text: letters and digits are kept, every run
+// of anything else becomes one '_' (GoogleTest allows nothing more in a name).
+std::string ReadableName(std::string_view text);
+// The name generator of a table whose rows carry their name in a member Name.
+struct TNameOfRow {
+    template <class TInfo>
+    std::string operator()(const TInfo& info) const
+    {
+        return ReadableName(info.param.Name);
+    }
+};

@@ -2,6 +2,7 @@
 #include "ui_Form_Header.h"
 
 #include "ChildWindows.h"
+#include "Dialogs.h"
 #include "EditorControls.h"
 #include "QtText.h"
 #include "global/DGlobal.h"
@@ -94,15 +95,21 @@ void THeaderForm::TargetComboChange()
 
 void THeaderForm::ApplyButtonClick()
 {
-    HeaderInfo.ScriptName = FromQ(Ui_->NameEdit->text());
-    HeaderInfo.Author = FromQ(Ui_->AuthorEdit->text());
-    HeaderInfo.Version = FromQ(Ui_->VersionEdit->text());
-    HeaderInfo.Compatible = FromQ(Ui_->CompatEdit->text());
-    HeaderInfo.Description = FromQ(Ui_->DescEdit->text());
-    HeaderInfo.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
-    HeaderInfo.Target = ServerTargets()[static_cast<std::size_t>(Ui_->TargetCombo->currentIndex())].Target;
-    SetModified(true);
-    ChildFrame(this)->close();
+    // Every field is converted before any is stored: a character the script text encoding lacks
+    // leaves the header as it was and the window open.
+    Guarded(this, [this] {
+        TNPCHeader header = HeaderInfo;
+        header.ScriptName = FromQ(Ui_->NameEdit->text());
+        header.Author = FromQ(Ui_->AuthorEdit->text());
+        header.Version = FromQ(Ui_->VersionEdit->text());
+        header.Compatible = FromQ(Ui_->CompatEdit->text());
+        header.Description = FromQ(Ui_->DescEdit->text());
+        header.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
+        header.Target = ServerTargets()[static_cast<std::size_t>(Ui_->TargetCombo->currentIndex())].Target;
+        HeaderInfo = std::move(header);
+        SetModified(true);
+        ChildFrame(this)->close();
+    });
 }
 
 void THeaderForm::CancelButtonClick()

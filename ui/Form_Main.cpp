@@ -15,9 +15,12 @@
 #include "tasks/DFiles.h"
 #include "tasks/DTasks.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFile>
+#include <QMenuBar>
+#include <QTreeView>
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -45,6 +48,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), Ui_(std::make_uniqu
     QuitApplication = [] { QCoreApplication::exit(0); };
     SetChildHost(Ui_->ClientArea);
     ConnectCommands();
+    BuildOptionsMenu();
     hide();
     UpdateTitle();
     setWindowState(windowState() | Qt::WindowMaximized);
@@ -97,6 +101,44 @@ void TMainForm::ConnectCommands()
         connect(action, &QAction::triggered, this, [this, command = command] {
             Guarded(this, [this, command] { (this->*command)(); });
         });
+    }
+}
+
+// Options > Script Text Encoding: one radio entry per encoding, the one in force checked. An
+// encoding this system cannot convert is listed but cannot be chosen.
+void TMainForm::BuildOptionsMenu()
+{
+    auto* options = new QMenu(QStringLiteral("&Options"), this);
+    options->setObjectName(QStringLiteral("OptionsMenu"));
+    Ui_->MainMenu->insertMenu(Ui_->HelpMenu->menuAction(), options);
+    QMenu* encodings = options->addMenu(QStringLiteral("Script Text &Encoding"));
+    encodings->setObjectName(QStringLiteral("EncodingMenu"));
+    auto* group = new QActionGroup(encodings);
+    for (const TScriptEncoding& encoding : ScriptEncodings()) {
+        QAction* action = encodings->addAction(QString::fromLatin1(encoding.Title));
+        action->setObjectName(QStringLiteral("Encoding_") + QString::fromLatin1(encoding.Name));
+        action->setCheckable(true);
+        action->setChecked(&encoding == &ScriptEncoding());
+        action->setEnabled(ScriptEncodingAvailable(encoding));
+        group->addAction(action);
+        const std::string name = encoding.Name;
+        connect(action, &QAction::triggered, this, [this, name] {
+            Guarded(this, [this, &name] { OptionsScriptEncoding(name); });
+        });
+    }
+}
+
+void TMainForm::OptionsScriptEncoding(const std::string& encoding)
+{
+    SetScriptEncoding(encoding);
+    // The bytes stay as they are; only their characters on screen change. Open editors keep the
+    // text they show and write it in the new encoding when applied.
+    if (NPCForm)
+        NPCForm->ShowNPC();
+    if (TaskForm) {
+        for (QTreeView* tree : TaskForm->findChildren<QTreeView*>())
+            tree->viewport()->update();
+        TaskForm->ShowOutput();
     }
 }
 
@@ -175,7 +217,7 @@ void TMainForm::FileSaveAs()
     const QString path = Dialogs().SaveProjectFileName(this);
     if (path.isEmpty())
         return;
-    SaveProject(path.toStdString());
+    SaveProject(QFile::encodeName(path).toStdString());
     UpdateTitle();
 }
 

@@ -48,6 +48,8 @@ public:
     void HelpRef();
     void HelpTut();
     void HelpAbout();
+    // Makes encoding the script text encoding and shows the project's text in it.
+    void OptionsScriptEncoding(const std::string& encoding);
 
     QMdiArea* ClientArea() const;
     // The help viewer, once a help command has opened it.
@@ -68,6 +70,7 @@ private:
     // As QuerySave; discarded tells that the user chose to drop the changes ("No").
     bool QuerySave(bool& discarded);
     void ConnectCommands();
+    void BuildOptionsMenu();
     void TileChildren(Qt::Orientation orientation);
 
     std::unique_ptr<Ui::TMainForm> Ui_;

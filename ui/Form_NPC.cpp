@@ -3,6 +3,7 @@
 
 #include "ChildWindows.h"
 #include "ControlStrings.h"
+#include "Dialogs.h"
 #include "Form_NPCBrowser.h"
 #include "QtText.h"
 #include "Startup.h"
@@ -117,12 +118,20 @@ void TNPCForm::NPCChange()
 {
     if (NPCUpdating)
         return;
+    const QString name = Ui_->NameEdit->text();
+    if (const QString refused = FirstUnencodable(name); !refused.isEmpty()) {
+        // The field refuses the character: it shows the stored name again, and says why.
+        Dialogs().Message(this, UnencodableMessage(refused), QStringLiteral("NPC Name"));
+        TUpdatingScope updating;
+        Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
+        return;
+    }
     NPCInfo.SpriteID = Ui_->IDEdit->Value();
     NPCInfo.X = Ui_->XEdit->Value();
     NPCInfo.Y = Ui_->YEdit->Value();
     NPCInfo.Direction = Ui_->DirCombo->currentIndex() + 1;
     NPCInfo.MapIndex = Ui_->MapCombo->currentIndex();
-    NPCInfo.Name = FromQ(Ui_->NameEdit->text());
+    NPCInfo.Name = FromQ(name);
     SetModified(true);
 }
 

@@ -1,10 +1,8 @@
 #include "SpinField.h"
 
 #include "global/DCatalogues.h"
-#include "ui/QtText.h"
 
 #include <QLineEdit>
-#include <QLocale>
 
 #include <algorithm>
 #include <limits>
@@ -18,7 +16,7 @@ TSpinField::TSpinField(QWidget* parent) : QAbstractSpinBox(parent)
 
 std::int32_t TSpinField::Value() const
 {
-    return ParseIntDef(FromQ(lineEdit()->text()), Min_);
+    return ParseIntDef(lineEdit()->text().toStdString(), Min_);
 }
 
 void TSpinField::SetValue(std::int32_t value)
@@ -72,9 +70,10 @@ bool WholePartOverflows(const QString& text, QChar separator)
 
 QValidator::State TSpinField::validate(QString& text, int& /*pos*/) const
 {
-    const QChar separator = locale().decimalPoint().at(0);
-    const bool typeable = std::all_of(text.cbegin(), text.cend(), [separator](QChar c) {
-        return c.isDigit() || c == u'+' || c == u'-' || c == separator;
+    // The decimal separator is '.' in every locale, so that the same keys give the same value
+    // wherever the editor runs (a separator never makes an integer, so it reads as the minimum).
+    const bool typeable = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
     });
     if (!typeable || WholePartOverflows(text, separator))
         return QValidator::Invalid;

@@ -56,19 +56,21 @@ protected:
     {
         if (!Words_)
             Coloured_.reset();  // coloured as the model is now, which may differ from the rest
-        // The controls hold the script's bytes as Latin-1, one character per byte, so character
-        // positions are byte positions.
-        const QByteArray bytes = text.toLatin1();
-        const std::string_view line(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        const std::vector<TColourRange> ranges = Words_ ? ScanLine(line, *Words_) : ScanLine(line);
+        // The scanner reads the bytes the server reads; its byte ranges are mapped back onto the
+        // characters (more than one byte each in the multi-byte encodings).
+        const TEncodedLine line = EncodeLine(text);
+        const std::vector<TColourRange> ranges = Words_ ? ScanLine(line.Bytes, *Words_) : ScanLine(line.Bytes);
         // A plain word keeps the control's own text colour; so does a token of that very colour,
         // which needs no format of its own to look the same (and a large script has many).
         const QColor own = Control_->palette().color(QPalette::Text);
         const TRgb ownColour{static_cast<std::uint8_t>(own.red()), static_cast<std::uint8_t>(own.green()),
                              static_cast<std::uint8_t>(own.blue())};
         for (const TColourRange& range : ranges) {
-            if (range.Colour && *range.Colour != ownColour)
-                setFormat(range.Start, range.Length, FormatOf(*range.Colour));
+            if (!range.Colour || *range.Colour == ownColour)
+                continue;
+            const int start = line.CharAt(range.Start);
+            const int end = line.CharAt(range.Start + range.Length);
+            setFormat(start, end - start, FormatOf(*range.Colour));
         }
     }
 

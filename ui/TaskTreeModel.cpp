@@ -1,9 +1,11 @@
 #include "TaskTreeModel.h"
 
+#include "Dialogs.h"
 #include "QtText.h"
 
 #include <QCoreApplication>
 #include <QMimeData>
+#include <QWidget>
 
 const QString TTaskTreeModel::NodeMimeType = QStringLiteral("application/x-npc-task-node");
 
@@ -104,7 +106,12 @@ bool TTaskTreeModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!node || role != Qt::EditRole || !OnEdited)
         return false;
     const std::string before = node->Text();
-    OnEdited(node, FromQ(value.toString()));
+    std::string text;
+    const bool encodable = Guarded(qobject_cast<QWidget*>(QObject::parent()),
+                                   [&text, &value] { text = FromQ(value.toString()); });
+    if (!encodable)
+        return false;
+    OnEdited(node, text);
     return node->Text() != before;
 }
 

@@ -88,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
         ItemLineCase{"ID and name only", "501,Red_Potion,Red Potion",
                      ItemFacts{501, "Red Potion", 0, 0, 0, 0, 0}},
         ItemLineCase{"ID only", "501", ItemFacts{501, "", 0, 0, 0, 0, 0}},
-        ItemLineCase{"commas only", ",,,,,,,,,,", std::nullopt}));
+        ItemLineCase{"commas only", ",,,,,,,,,,", std::nullopt}),
+    [](const auto& info) { return ReadableName(info.param.What); });
 
 TEST(ItemLineBounds, NothingPastTheEndOfTheLineIsRead)
 {

@@ -120,7 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{200, 128, QRect(0, 32, 100, 64)},   // too wide
                       PlacementCase{50, 256, QRect(37, 0, 25, 128)},    // too tall
                       PlacementCase{400, 512, QRect(0, 0, 100, 128)},   // same shape, bigger
-                      PlacementCase{1000, 2, QRect(0, 63, 100, 1)}));   // a strip stays visible
+                      PlacementCase{1000, 2, QRect(0, 63, 100, 1)}),  // a strip stays visible
+    [](const auto& info) {
+        return std::to_string(info.param.Width) + "x" + std::to_string(info.param.Height);
+    });
 
 TEST_F(CatalogueTest, MissingBitmapIsAnErrorNamingTheFile)
 {

@@ -77,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         IniCase{"CR LF", "[A]\r\nName=x\r\n", "A", "Name", "x"},
         IniCase{"no line end at the end", "[A]\nName=x", "A", "Name", "x"},
         IniCase{"UTF-8 byte order mark", "\xEF\xBB\xBF[A]\nName=x\n", "A", "Name", "x"},
-        IniCase{"bytes above 127 kept", "[A]\nName=Caf\xE9\n", "A", "Name", "Caf\xE9"}));
+        IniCase{"bytes above 127 kept", "[A]\nName=Caf\xE9\n", "A", "Name", "Caf\xE9"}),
+    [](const auto& info) { return ReadableName(info.param.What); });
 
 TEST(IniFile, IntegersFollowParseIntDefAndCountsAreNeverNegative)
 {

@@ -82,6 +82,19 @@ TEST_F(ExportTest, ReplacesAnOldOutputFile)
     EXPECT_EQ(ReadBytes(Output()), Golden);
 }
 
+// Folder names are bytes to the system: "Caf\xE9" (Latin-1) is not UTF-8, and must open as
+// it was given, for the project, the catalogues and the output alike.
+TEST_F(ExportTest, FoldersWhoseNamesAreNotUtf8)
+{
+    const fs::path folder = Dir / "Caf\xE9 \xFF";
+    fs::create_directories(folder / "data");
+    fs::copy_file(Project(), folder / "every.NPC");
+    WriteDataFolder(folder / "data");
+    const TExportRequest request{folder / "data", (folder / "every.NPC").string(), (folder / "every.txt").string()};
+    EXPECT_EQ(Run(request), 0) << Err.str();
+    EXPECT_EQ(ReadBytes(folder / "every.txt"), Golden);
+}
+
 TEST_F(ExportTest, OldProjectFileGetsTheDefaultHeader)
 {
     const std::string file = ReadBytes(Project());

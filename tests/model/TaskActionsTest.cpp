@@ -1,6 +1,7 @@
 // The action catalogue and action tasks: entries in file order, lookups, texts, records, lines.
 
 #include "TaskFixture.h"
+#include "TestSupport.h"
 
 #include <gmock/gmock.h>
 
@@ -58,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CatalogueRow{17, "Reset Stats", "resetstatus", true, PT_None, {}},
                       CatalogueRow{18, "Reset Skills", "resetskill", true, PT_None, {}},
                       CatalogueRow{19, "Item Amount", "countitem", false, PT_Amount, {PT_ItemID}},
-                      CatalogueRow{20, "Item Weight", "checkweight", false, PT_Amount, {PT_ItemID, PT_Amount}}));
+                      CatalogueRow{20, "Item Weight", "checkweight", false, PT_Amount, {PT_ItemID, PT_Amount}}),
+    [](const auto& info) { return ReadableName(info.param.Caption); });
 
 TEST_F(ActionTest, CatalogueHasExactlyTwentyOneEntriesAlsoWhenBuiltTwice)
 {
@@ -215,7 +217,12 @@ INSTANTIATE_TEST_SUITE_P(
                       TextRow{17, {}, "resetstatus;", "Reset Stats()"},
                       TextRow{18, {}, "resetskill;", "Reset Skills()"},
                       TextRow{19, {501}, "countitem(501)", "Item Amount(501)"},
-                      TextRow{20, {501, 10}, "checkweight(501, 10)", "Item Weight(501, 10)"}));
+                      TextRow{20, {501, 10}, "checkweight(501, 10)", "Item Weight(501, 10)"}),
+    // The shown text names a row, unless it hides the value behind '#'; then the script line does.
+    [](const auto& info) {
+        const std::string display = info.param.Display;
+        return ReadableName(display.find('#') == std::string::npos ? display : info.param.Line);
+    });
 
 TEST_F(ActionTest, ParamTextSeparatesValuesByCommaAndBlank)
 {

@@ -1,5 +1,6 @@
 // The action editor and its Browse road to the item picker, driven through their controls.
 #include "EditorTestSupport.h"
+#include "TestSupport.h"
 
 #include "ui/Form_Actions.h"
 #include "ui/Form_Items.h"
@@ -123,7 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
         TEnablingCase{1, "Warp", {"MapCombo", "XEdit", "YEdit"}},
         TEnablingCase{1, "Reset Skills", {}},
         TEnablingCase{0, "Item Amount", {"ItemIDEdit", "BrowseButton"}},
-        TEnablingCase{0, "Item Weight", {"ItemIDEdit", "BrowseButton", "AmountEdit"}}));
+        TEnablingCase{0, "Item Weight", {"ItemIDEdit", "BrowseButton", "AmountEdit"}}),
+    [](const auto& info) {
+        return ReadableName(info.param.Action) + (info.param.IsStatement ? "" : "_InCondition");
+    });
 
 TEST_F(ActionFormTest, StatementListHoldsTheNineteenStatementsWithTakeItemSelected)
 {
@@ -234,7 +238,12 @@ INSTANTIATE_TEST_SUITE_P(Texts, SpinTextTest,
                          ::testing::Values(TSpinTextCase{"", 0}, TSpinTextCase{"-", 0},
                                            TSpinTextCase{"+", 0}, TSpinTextCase{"-2147483648", INT32_MIN},
                                            TSpinTextCase{"2147483647", INT32_MAX},
-                                           TSpinTextCase{"-17", -17}));
+                                           TSpinTextCase{"-17", -17}),
+                         [](const auto& info) {
+                             QString typed = QString::fromLatin1(info.param.Typed);
+                             typed.replace(u'-', QStringLiteral("Minus ")).replace(u'+', QStringLiteral("Plus "));
+                             return ReadableName(typed.toStdString());
+                         });
 
 TEST_F(ActionFormTest, EnterAppliesAndEscapeCancels)
 {
@@ -405,7 +414,8 @@ TEST_P(EmptyCatalogueTest, AnEnabledPickListWithoutEntriesKeepsApplyDisabled)
 INSTANTIATE_TEST_SUITE_P(Catalogues, EmptyCatalogueTest,
                          ::testing::Values(TEmptyCatalogueCase{"Job Change", true, false},
                                            TEmptyCatalogueCase{"Warp", false, true},
-                                           TEmptyCatalogueCase{"Save Point", false, true}));
+                                           TEmptyCatalogueCase{"Save Point", false, true}),
+    [](const auto& info) { return ReadableName(info.param.Action); });
 
 struct TGoneCase {
     const char* Name;

@@ -162,7 +162,15 @@ TEST_P(HeaderDiscardTest, DiscardsTheEdits)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, HeaderDiscardTest,
-                         ::testing::Values(TDiscard::CancelButton, TDiscard::Escape, TDiscard::CloseBox));
+                         ::testing::Values(TDiscard::CancelButton, TDiscard::Escape, TDiscard::CloseBox),
+                         [](const auto& info) -> std::string {
+                             switch (info.param) {
+                             case TDiscard::CancelButton: return "CancelButton";
+                             case TDiscard::Escape: return "Escape";
+                             case TDiscard::CloseBox: return "CloseBox";
+                             }
+                             return "Unknown";
+                         });
 
 TEST_F(HeaderFormTest, EscapeInTheCommentsCancelsToo)
 {
@@ -249,7 +257,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, CommentsConversionTest,
                          ::testing::Values(TCommentsCase{"", ""}, TCommentsCase{"a", "a\r\n"},
                                            TCommentsCase{"a\n", "a\r\n"},
                                            TCommentsCase{"a\n\nb", "a\r\n\r\nb\r\n"},
-                                           TCommentsCase{"\n", "\r\n"}));
+                                           TCommentsCase{"\n", "\r\n"}),
+    [](const auto& info) {
+        return ReadableName(QString::fromLatin1(info.param.Shown).replace(u'\n', QStringLiteral(" LF ")).toStdString());
+    });
 
 TEST(CommentsConversion, StoredCommentsRoundTrip)
 {

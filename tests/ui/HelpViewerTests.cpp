@@ -77,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TTopicCase{"introduction/intro.html", "Introduction", "writes NPC scripts for the eAthena"},
         TTopicCase{"reference/actions.html", "Action reference", "performs one action of a fixed catalogue"},
-        TTopicCase{"tutorials/actions/1.html", "Your first NPC", "you build a healer"}));
+        TTopicCase{"tutorials/actions/1.html", "Your first NPC", "you build a healer"}),
+    [](const auto& info) { return ReadableName(info.param.Topic); });
 
 TEST_F(HelpViewerTest, LinksLeadFromTopicToTopic)
 {
@@ -170,6 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TAddressCase{"help.chm::/introduction/intro.html", "help.chm", "/introduction/intro.html"},
                       TAddressCase{"help.chm::reference/actions.html", "help.chm", "/reference/actions.html"},
                       TAddressCase{"help.chm", "help.chm", "/"},
-                      TAddressCase{"docs/help.chm::/a.html", "docs/help.chm", "/a.html"}));
+                      TAddressCase{"docs/help.chm::/a.html", "docs/help.chm", "/a.html"}),
+    [](const auto& info) { return ReadableName(info.param.Address); });
 
 } // namespace

@@ -411,7 +411,10 @@ INSTANTIATE_TEST_SUITE_P(
                       TOutputNameCase{"/npc/shop.backup.NPC", "/npc/shop.backup.txt"},
                       TOutputNameCase{"shop.npc", "shop.txt"},
                       TOutputNameCase{"/npc/shop.", "/npc/shop.txt"},
-                      TOutputNameCase{"/npc/.NPC", "/npc/.txt"}));
+                      TOutputNameCase{"/npc/.NPC", "/npc/.txt"}),
+    [](const auto& info) {
+        return ReadableName(QString::fromLatin1(info.param.Project).replace(u'.', QStringLiteral(" dot ")).toStdString());
+    });
 
 // ---- Menu --------------------------------------------------------------------------------
 
@@ -462,7 +465,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TMenuCase{"HelpMenu", "&Help", "HelpIntroItem", "&Introduction", ""},
                       TMenuCase{"HelpMenu", "&Help", "HelpRefItem", "&Reference", ""},
                       TMenuCase{"HelpMenu", "&Help", "HelpTutItem", "&Tutorials", ""},
-                      TMenuCase{"HelpMenu", "&Help", "HelpAboutItem", "&About", ""}));
+                      TMenuCase{"HelpMenu", "&Help", "HelpAboutItem", "&About", ""}),
+    [](const auto& info) { return ReadableName(info.param.Item); });
 
 TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
 {
@@ -477,7 +481,7 @@ TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
     QStringList bar;
     for (QAction* action : Child<QMenuBar>(Frame, "MainMenu")->actions())
         bar << action->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Windows", "&Help"}));
+    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Windows", "&Options", "&Help"}));
 }
 
 } // namespace

@@ -356,7 +356,8 @@ TEST_P(HelpCommandTest, OpensItsTopic)
 INSTANTIATE_TEST_SUITE_P(Topics, HelpCommandTest,
                          ::testing::Values(THelpCase{"HelpIntroItem", "/introduction/intro.html"},
                                            THelpCase{"HelpRefItem", "/reference/actions.html"},
-                                           THelpCase{"HelpTutItem", "/tutorials/actions/1.html"}));
+                                           THelpCase{"HelpTutItem", "/tutorials/actions/1.html"}),
+    [](const auto& info) { return ReadableName(info.param.Item); });
 
 TEST_F(MainFrameTest, AMissingHelpFileShowsAnErrorBox)
 {

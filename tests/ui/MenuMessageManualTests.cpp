@@ -1,5 +1,6 @@
 // The menu, message and manual-code editors, driven through their controls.
 #include "EditorTestSupport.h"
+#include "TestSupport.h"
 
 #include "tasks/DManual.h"
 #include "tasks/DMenus.h"
@@ -241,7 +242,8 @@ INSTANTIATE_TEST_SUITE_P(Colours, MessageColourTest,
                          ::testing::Values(TColourCase{QColor(0, 255, 0), "Hello^00FF00 world"},
                                            TColourCase{QColor(18, 52, 86), "Hello^123456 world"},
                                            TColourCase{QColor(0, 0, 128), "Hello^000080 world"},
-                                           TColourCase{QColor(255, 0, 0), "Hello^FF0000 world"}));
+                                           TColourCase{QColor(255, 0, 0), "Hello^FF0000 world"}),
+    [](const auto& info) { return ReadableName(info.param.Colour.name().mid(1).toStdString()); });
 
 TEST_F(MessageFormTest, WithASelectionTheCodeGoesInFrontAndNothingIsRemoved)
 {

@@ -206,7 +206,8 @@ INSTANTIATE_TEST_SUITE_P(Corrections, NPCSpriteFieldTest,
                          ::testing::Values(TSpriteCase{"50", {5, 50}, 45},
                                            TSpriteCase{"900", {9, 90, 900}, 45},
                                            TSpriteCase{"111", {1, 11, 111}, 111},
-                                           TSpriteCase{"800", {8, 80, 800}, 800}));
+                                           TSpriteCase{"800", {8, 80, 800}, 800}),
+    [](const auto& info) { return ReadableName(std::string("Typed") + info.param.Typed); });
 
 TEST_F(NPCFormTest, TabbingThroughTheSpriteFieldMarksTheProjectModified)
 {

@@ -2,6 +2,7 @@
 // reports, and the output it regenerates after every change. Dragging has a file of its own.
 
 #include "TaskFormSupport.h"
+#include "TestSupport.h"
 
 #include "tasks/DConditions.h"
 #include "tasks/DManual.h"
@@ -178,7 +179,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TShortCaptionCase{0, ""}, TShortCaptionCase{39, "abcdefghijklmnopqrstuvwxyzabcdefghijklm"},
                       TShortCaptionCase{40, "abcdefghijklmnopqrstuvwxyzabcdefghijklmn"},
                       TShortCaptionCase{41, "abcdefghijklmnopqrstuvwxyzabcdefghijkl.."},
-                      TShortCaptionCase{90, "abcdefghijklmnopqrstuvwxyzabcdefghijkl.."}));
+                      TShortCaptionCase{90, "abcdefghijklmnopqrstuvwxyzabcdefghijkl.."}),
+    [](const auto& info) { return "Length" + std::to_string(info.param.Length); });
 
 // ---- The keys and the context menu of the tree ----------------------------------------------
 
