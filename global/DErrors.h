@@ -5,6 +5,10 @@
 #include <stdexcept>
 #include <string>
 
+// The system's message for an errno value. In English whatever the user's locale, as every other
+// message of the editor is: the platform's own translation would mix languages in one sentence.
+std::string SystemMessage(int error);
+
 // A file could not be read or written, or its contents are not what the reader expects.
 class EInOutError : public std::runtime_error {
 public:

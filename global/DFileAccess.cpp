@@ -6,18 +6,25 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <locale.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 // Paths are the system's bytes, passed through untouched: a folder whose name is not valid in the
 // locale's encoding must open like any other (Qt's file classes turn such names into other text).
 
-namespace {
-
 std::string SystemMessage(int error)
 {
-    return std::strerror(error);
+    const locale_t untranslated = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    if (!untranslated)
+        return std::strerror(error);
+    std::string message = ::strerror_l(error, untranslated);
+    ::freelocale(untranslated);
+    return message;
 }
+
+namespace {
 
 // Closes the descriptor and removes the unfinished file on every way out but Commit.
 class TPendingFile {

@@ -18,7 +18,7 @@ TChmFile::TChmFile(const QString& fileName) : FileName_(fileName)
     if (!Handle_) {
         const int reason = errno;
         throw EInOutError(path.toStdString(),
-                          reason ? std::strerror(reason) : "not a compiled help file");
+                          reason ? SystemMessage(reason) : "not a compiled help file");
     }
 }
 
