@@ -3,6 +3,7 @@
 
 #include "DActions.h"
 #include "DConditions.h"
+#include "DDocument.h"
 #include "DFiles.h"
 #include "DManual.h"
 #include "DMenus.h"
@@ -91,6 +92,8 @@ struct TLoadedProject {
     std::int32_t HighestGroupNumber = 0;
 };
 
+}  // namespace
+
 std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
 {
     switch (static_cast<TTaskKind>(tag)) {
@@ -103,6 +106,8 @@ std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
     }
     file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to 5");
 }
+
+namespace {
 
 TNPCHeader ReadHeaderRecord(TFileReader& file)
 {
@@ -231,15 +236,6 @@ void InstallProject(TLoadedProject& project)
     // One past the highest, not the last: groups saved out of number order must not lead to a
     // number being handed out twice.
     NextGroupNumber = project.HighestGroupNumber + 1;
-    if (OnNPCInfoReplaced)
-        OnNPCInfoReplaced();
-}
-
-void SetProjectFileName(const std::string& path)
-{
-    ProjectFileName = path;
-    if (OnTitleChange)
-        OnTitleChange();
 }
 
 }  // namespace
@@ -249,22 +245,30 @@ std::string SaveProjectBytes()
     return ProjectBytes(ProjectFileName.empty() ? std::string("the project") : ProjectFileName);
 }
 
-void LoadProjectBytes(const std::string& fileName, const std::string& bytes)
+void InstallProjectBytes(const std::string& fileName, const std::string& bytes)
 {
     TFileReader file(fileName, bytes);
     TLoadedProject project = ReadProject(file);
     InstallProject(project);
 }
 
+void LoadProjectBytes(const std::string& fileName, const std::string& bytes)
+{
+    ProjectDocument().LoadProjectBytes(fileName, bytes);
+}
+
 void SaveProject(const std::string& path)
 {
     WriteFileSafely(path, ProjectBytes(path));
-    SetProjectFileName(path);
-    SetModified(false);
+    ProjectFileName = path;
+    // Tells the title about the new name even when the project was not modified.
+    if (Modified)
+        SetModified(false);
+    else
+        ProjectDocument().StateChanged();
 }
 
 void LoadProject(const std::string& path)
 {
-    LoadProjectBytes(path, ReadWholeFile(path));
-    SetProjectFileName(path);
+    ProjectDocument().LoadProject(path);
 }

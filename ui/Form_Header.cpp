@@ -2,9 +2,11 @@
 #include "ui_Form_Header.h"
 
 #include "ChildWindows.h"
+#include "Dialogs.h"
 #include "EditorControls.h"
 #include "QtText.h"
 #include "global/DGlobal.h"
+#include "tasks/DDocument.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -75,14 +77,15 @@ void THeaderForm::FormCreate()
 
 void THeaderForm::ApplyButtonClick()
 {
-    HeaderInfo.ScriptName = FromQ(Ui_->NameEdit->text());
-    HeaderInfo.Author = FromQ(Ui_->AuthorEdit->text());
-    HeaderInfo.Version = FromQ(Ui_->VersionEdit->text());
-    HeaderInfo.Compatible = FromQ(Ui_->CompatEdit->text());
-    HeaderInfo.Description = FromQ(Ui_->DescEdit->text());
-    HeaderInfo.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
-    SetModified(true);
-    ChildFrame(this)->close();
+    TNPCHeader header;
+    header.ScriptName = FromQ(Ui_->NameEdit->text());
+    header.Author = FromQ(Ui_->AuthorEdit->text());
+    header.Version = FromQ(Ui_->VersionEdit->text());
+    header.Compatible = FromQ(Ui_->CompatEdit->text());
+    header.Description = FromQ(Ui_->DescEdit->text());
+    header.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
+    if (Guarded(this, [&header] { ProjectDocument().SetHeader(header); }))
+        ChildFrame(this)->close();
 }
 
 void THeaderForm::CancelButtonClick()
