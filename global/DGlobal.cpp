@@ -1,13 +1,12 @@
 #include "DGlobal.h"
 
+#include "tasks/DDocument.h"
 #include "tasks/DTasks.h"
 
 TNPC NPCInfo;
 TNPCHeader HeaderInfo;
 std::string ProjectFileName;
 bool Modified = false;
-std::function<void()> OnTitleChange;
-std::function<void()> OnNPCInfoReplaced;
 
 void SetHeaderDefaults()
 {
@@ -42,11 +41,15 @@ void SetModified(bool flag)
     if (flag == Modified)
         return;
     Modified = flag;
-    if (OnTitleChange)
-        OnTitleChange();
+    ProjectDocument().StateChanged();
 }
 
 void NewProject()
+{
+    ProjectDocument().NewProject();
+}
+
+void ResetProject()
 {
     ProjectFileName.clear();
     NextGroupNumber = 0;
@@ -57,9 +60,6 @@ void NewProject()
     TaskTree.EndUpdate();
     SetHeaderDefaults();
     SetNPCDefaults();
-    if (OnNPCInfoReplaced)
-        OnNPCInfoReplaced();
-    SetModified(false);
 }
 
 std::string TitleText()

@@ -6,7 +6,6 @@
 #include "DTargets.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,21 +41,18 @@ extern TNPCHeader HeaderInfo;
 extern std::string ProjectFileName;
 extern bool Modified;
 
-// Hooks the windows register once they exist. The model calls them; it never sees a window.
-// OnTitleChange: Modified or ProjectFileName changed, the main window title must follow.
-// OnNPCInfoReplaced: NPCInfo was replaced as a whole (new or loaded project).
-extern std::function<void()> OnTitleChange;
-extern std::function<void()> OnNPCInfoReplaced;
-
 void SetHeaderDefaults();
 // Writes the header's script for target from now on; a "Compatible With" that is still a default
 // becomes the target's own default.
 void ChangeServerTarget(TNPCHeader& header, TServerTarget target);
 void SetNPCDefaults();
-// Stores flag and refreshes the title, only when it differs from Modified.
+// Stores flag, only when it differs from Modified, and tells the project's listeners.
 void SetModified(bool flag);
-// An empty project: one group "Start", default records, no file name, no unsaved changes.
+// An empty project: one group "Start", default records, no file name, no unsaved changes. Goes
+// through the project document, which tells its listeners.
 void NewProject();
+// The same without telling anyone: the document's own step.
+void ResetProject();
 
 // "Vask's NPC Editor (0.9 Alpha) - <file or No File Open>[ [Modified]]"
 std::string TitleText();

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 inline constexpr std::int32_t ProjectFileVersion = 258;
@@ -54,13 +55,19 @@ void WriteString(TFileWriter& file, const std::string& text);
 // allocated.
 std::string ReadString(TFileReader& file);
 
+class TTask;
+// An empty task of the kind tag names; EInOutError naming the file for an unknown tag.
+std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag);
+
 // The project as file bytes (version 258), and back. LoadProjectBytes reads everything into new
 // objects first and replaces the current project only when the whole file was read without
 // error; fileName only names the file in error messages. The bytes do not hold the server
 // target: the loaded project is written for target.
 std::string SaveProjectBytes();
-void LoadProjectBytes(const std::string& fileName, const std::string& bytes,
-                      TServerTarget target = DefaultTarget);
+void LoadProjectBytes(const std::string& fileName, const std::string& bytes);
+// The same without telling anyone: the project document's own step.
+void InstallProjectBytes(const std::string& fileName, const std::string& bytes,
+                         TServerTarget target = DefaultTarget);
 
 // SaveProject: writes safely, then ProjectFileName := path, the target's side file, and
 // SetModified(false).

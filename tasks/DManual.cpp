@@ -12,6 +12,8 @@ void TManualTask::SaveToFile(TFileWriter& file) const
 void TManualTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
+    // A record without lines means no lines, also for a task that had some before.
+    Lines.clear();
     LoadLines(file, Lines);
 }
 

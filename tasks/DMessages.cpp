@@ -52,6 +52,8 @@ void TMessageTask::SaveToFile(TFileWriter& file) const
 void TMessageTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
+    // A record without lines means no lines, also for a task that had some before.
+    Lines.clear();
     LoadLines(file, Lines);
 }
 

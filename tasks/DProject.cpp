@@ -3,6 +3,7 @@
 
 #include "DActions.h"
 #include "DConditions.h"
+#include "DDocument.h"
 #include "DFiles.h"
 #include "DManual.h"
 #include "DMenus.h"
@@ -95,6 +96,8 @@ struct TLoadedProject {
     std::int32_t HighestGroupNumber = 0;
 };
 
+}  // namespace
+
 std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
 {
     switch (static_cast<TTaskKind>(tag)) {
@@ -107,6 +110,8 @@ std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
     }
     file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to 5");
 }
+
+namespace {
 
 TNPCHeader ReadHeaderRecord(TFileReader& file)
 {
@@ -236,15 +241,6 @@ void InstallProject(TLoadedProject& project)
     // One past the highest, not the last: groups saved out of number order must not lead to a
     // number being handed out twice.
     NextGroupNumber = project.HighestGroupNumber + 1;
-    if (OnNPCInfoReplaced)
-        OnNPCInfoReplaced();
-}
-
-void SetProjectFileName(const std::string& path)
-{
-    ProjectFileName = path;
-    if (OnTitleChange)
-        OnTitleChange();
 }
 
 }  // namespace
@@ -254,26 +250,38 @@ std::string SaveProjectBytes()
     return ProjectBytes(ProjectFileName.empty() ? std::string("the project") : ProjectFileName);
 }
 
-void LoadProjectBytes(const std::string& fileName, const std::string& bytes, TServerTarget target)
+void InstallProjectBytes(const std::string& fileName, const std::string& bytes, TServerTarget target)
 {
     TFileReader file(fileName, bytes);
     TLoadedProject project = ReadProject(file, target);
     InstallProject(project);
 }
 
+void LoadProjectBytes(const std::string& fileName, const std::string& bytes)
+{
+    ProjectDocument().LoadProjectBytes(fileName, bytes);
+}
+
 void SaveProject(const std::string& path)
 {
     WriteFileSafely(path, ProjectBytes(path));
-    SetProjectFileName(path);
+    ProjectFileName = path;
     // After the project: a side file that cannot be written leaves the project unsaved in the
     // title, so the failure is not mistaken for a save.
-    WriteProjectTarget(path, HeaderInfo.Target);
-    SetModified(false);
+    try {
+        WriteProjectTarget(path, HeaderInfo.Target);
+    } catch (...) {
+        ProjectDocument().StateChanged();
+        throw;
+    }
+    // Tells the title about the new name even when the project was not modified.
+    if (Modified)
+        SetModified(false);
+    else
+        ProjectDocument().StateChanged();
 }
 
 void LoadProject(const std::string& path)
 {
-    const std::string bytes = ReadWholeFile(path);
-    LoadProjectBytes(path, bytes, ReadProjectTarget(path));
-    SetProjectFileName(path);
+    ProjectDocument().LoadProject(path);
 }

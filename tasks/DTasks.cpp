@@ -5,6 +5,7 @@
 #include "global/DGlobal.h"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_set>
 
 std::int32_t NextGroupNumber = 0;
@@ -40,10 +41,35 @@ void TTask::LoadFromFile(TFileReader& file)
     Caption = ReadString(file);
 }
 
+namespace {
+
+// A line comment ends at the first CR or LF, so a caption with line breaks (message and manual
+// captions hold one per line) would turn its later lines into live script. Each run of breaks
+// becomes one blank; breaks at the end go.
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    bool pendingBreak = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            pendingBreak = true;
+            continue;
+        }
+        if (pendingBreak && !line.empty())
+            line += ' ';
+        pendingBreak = false;
+        line += c;
+    }
+    return line;
+}
+
+} // namespace
+
 void TTask::WriteScript() const
 {
     if (UserNamed == 1)
-        AddTaskLine(*this, "// " + Caption + " //");
+        AddTaskLine(*this, "// " + OneLine(Caption) + " //");
 }
 
 void TTask::Rename(const std::string& text)
@@ -61,6 +87,10 @@ void TTask::AssignCaption(const TTask& source)
 
 TGroupTask::TGroupTask(const std::string& caption) : TTask(caption), GroupNumber(NextGroupNumber)
 {
+    // A project file never holds the largest number (the next group would overflow), so a group
+    // given it could never be loaded again.
+    if (NextGroupNumber < 0 || NextGroupNumber == std::numeric_limits<std::int32_t>::max())
+        throw EListError("Cannot add the group \"" + caption + "\": every group number of this project is used up.");
     ++NextGroupNumber;
 }
 

@@ -36,7 +36,8 @@ public:
     // Record: UserNamed byte, then Caption. Subclasses call this first.
     virtual void SaveToFile(TFileWriter& file) const;
     virtual void LoadFromFile(TFileReader& file);
-    // "// Caption //" when user-named. Subclasses call this first.
+    // "// Caption //" when user-named, on one line whatever the caption holds. Subclasses call
+    // this first.
     virtual void WriteScript() const;
 
     void Rename(const std::string& text);
@@ -72,7 +73,8 @@ class TGroupTask : public TTask {
 public:
     // For loading: the number comes from the file.
     TGroupTask() = default;
-    // A new group takes NextGroupNumber, which then goes up by one.
+    // A new group takes NextGroupNumber, which then goes up by one. EListError when the numbers
+    // are used up.
     explicit TGroupTask(const std::string& caption);
 
     TTaskKind Kind() const override { return TTaskKind::Group; }

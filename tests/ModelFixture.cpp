@@ -1,5 +1,7 @@
 #include "ModelFixture.h"
 
+#include <algorithm>
+
 void UseSmallCatalogues()
 {
     InitCatalogues();
@@ -15,6 +17,23 @@ void UseSmallCatalogues()
     InitActions();
 }
 
+TChangeLog::TChangeLog()
+    : Connection_(QObject::connect(&ProjectDocument(), &TProjectDocument::Changed,
+                                   [this](const TProjectChange& change) { Changes.push_back(change); }))
+{
+}
+
+TChangeLog::~TChangeLog()
+{
+    QObject::disconnect(Connection_);
+}
+
+int TChangeLog::Count(unsigned parts) const
+{
+    return static_cast<int>(std::count_if(Changes.begin(), Changes.end(),
+                                          [parts](const TProjectChange& change) { return change.Has(parts); }));
+}
+
 std::vector<std::string> CurrentScript()
 {
     std::vector<std::string> lines;
@@ -25,15 +44,11 @@ std::vector<std::string> CurrentScript()
 void ModelTest::SetUp()
 {
     UseSmallCatalogues();
-    OnTitleChange = nullptr;
-    OnNPCInfoReplaced = nullptr;
     NewProject();
 }
 
 void ModelTest::TearDown()
 {
-    OnTitleChange = nullptr;
-    OnNPCInfoReplaced = nullptr;
 }
 
 TGroupTask* ModelTest::Start() const

@@ -4,6 +4,7 @@
 
 #include "global/DGlobal.h"
 #include "tasks/DActions.h"
+#include "tasks/DDocument.h"
 #include "tasks/DTasks.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,22 @@ inline std::string TreeShape(const TTaskNode* node)
         text += (i > 0 ? "," : "") + TreeShape(node->Child(i));
     return text + ")";
 }
+
+// Records what the project document reports while it lives.
+class TChangeLog {
+public:
+    TChangeLog();
+    ~TChangeLog();
+    TChangeLog(const TChangeLog&) = delete;
+    TChangeLog& operator=(const TChangeLog&) = delete;
+    // How many reported changes touched any of parts.
+    int Count(unsigned parts) const;
+
+    std::vector<TProjectChange> Changes;
+
+private:
+    QMetaObject::Connection Connection_;
+};
 
 // The script of the current project.
 std::vector<std::string> CurrentScript();

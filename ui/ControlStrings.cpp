@@ -100,6 +100,21 @@ void FillGroupCombo(QComboBox* combo)
     combo->blockSignals(wasBlocked);
 }
 
+void RefillGroupCombo(QComboBox* combo)
+{
+    const int current = combo->currentIndex();
+    const std::optional<std::int32_t> chosen = ComboGroupNumber(combo, current);
+    const bool wasBlocked = combo->blockSignals(true);
+    for (int i = combo->count() - 1; i >= 0; --i) {
+        if (ComboGroupNumber(combo, i))
+            combo->removeItem(i);
+    }
+    FillGroupCombo(combo);
+    // An entry that stands for no group keeps its place before the groups.
+    combo->setCurrentIndex(chosen ? IndexOfComboGroup(combo, *chosen) : current);
+    combo->blockSignals(wasBlocked);
+}
+
 std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index)
 {
     if (index < 0 || index >= combo->count())
@@ -127,6 +142,9 @@ std::vector<std::string> EditLines(const QPlainTextEdit* edit)
     lines.reserve(static_cast<std::size_t>(document->blockCount()));
     for (int i = 0; i < document->blockCount(); ++i)
         lines.push_back(FromQ(document->findBlockByNumber(i).text()));
+    // The empty line after a final line break is where the caret can go, not a line of text.
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
     return lines;
 }
 
@@ -136,5 +154,8 @@ void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines)
     text.reserve(static_cast<qsizetype>(lines.size()));
     for (const std::string& line : lines)
         text << ToQ(line);
+    // A last line that is empty needs the break that ends it, or EditLines would not see it.
+    if (!lines.empty() && lines.back().empty())
+        text << QString();
     edit->setPlainText(text.join(QLatin1Char('\n')));
 }

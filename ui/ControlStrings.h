@@ -57,13 +57,19 @@ int IndexOfListObject(const QListWidget* list, const void* object);
 
 // Appends every group of TaskList (its Caption), each keeping its GroupNumber.
 void FillGroupCombo(QComboBox* combo);
+// Lists the groups of TaskList again (after groups came, went or were renamed), keeping the chosen
+// group by its number; when that group is gone nothing is chosen. Entries that stand for no group
+// stay as they are. Signals are held back: the caller updates what depends on the choice.
+void RefillGroupCombo(QComboBox* combo);
 // The group number of entry index; nothing for an entry without a group or outside the list.
 std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index);
 // The entry of the group numbered number, or -1 when that group is not listed or no longer exists.
 int IndexOfComboGroup(const QComboBox* combo, std::int32_t number);
 
-// The lines of a plain-text control, one per paragraph, as the model's 8-bit text.
+// The lines of a plain-text control, one per paragraph, as the model's 8-bit text. A final line
+// break ends the last line rather than opening another (as in the header's comments): an empty
+// control has no lines.
 std::vector<std::string> EditLines(const QPlainTextEdit* edit);
-// Replaces the text of a plain-text control by lines.
+// Replaces the text of a plain-text control by lines, so that EditLines gives them back.
 void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines);
 

@@ -114,8 +114,16 @@ bool TActionForm::ChoicesMade() const
     const auto picked = [this](ParamTypes kind, const QComboBox* combo) {
         return !HasParamKind(kind) || combo->currentIndex() >= 0;
     };
-    return SelectedAction() && picked(PT_Group, Ui_->GroupCombo) && picked(PT_Map, Ui_->MapCombo) &&
-           picked(PT_Job, Ui_->JobCombo);
+    // A jump must lead to a group that exists now, not to whatever once had that number.
+    const auto group = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex());
+    const bool groupExists = !HasParamKind(PT_Group) || (group && TaskList.FindGroup(*group));
+    return SelectedAction() && groupExists && picked(PT_Map, Ui_->MapCombo) && picked(PT_Job, Ui_->JobCombo);
+}
+
+void TActionForm::GroupsChanged()
+{
+    RefillGroupCombo(Ui_->GroupCombo);
+    UpdateParamControls();
 }
 
 void TActionForm::UpdateParamControls()
@@ -188,11 +196,12 @@ void TActionForm::ApplyButtonClick()
         if (!EditMode()) {
             auto task = std::make_unique<TActionTask>(action->Caption, action);
             StoreParams(*task);
-            SetNewTask(std::move(task));
-        } else if (auto* task = static_cast<TActionTask*>(EditedTask())) {
+            SetResult(std::move(task));
+        } else if (auto task = CopyOfEdited<TActionTask>()) {
             task->Action = action;
             task->ResetParams();
             StoreParams(*task);
+            SetResult(std::move(task));
         }
         End(false);
     });

@@ -42,6 +42,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void GroupsChanged() override;
 
 private:
     struct TParamControl {

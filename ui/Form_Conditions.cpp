@@ -36,6 +36,7 @@ TConForm::TConForm(QWidget* parent)
 
     connect(Ui_->VarCombo, &QComboBox::currentIndexChanged, this, &TConForm::VarComboSelect);
     connect(Ui_->JobCombo, &QComboBox::currentIndexChanged, this, &TConForm::UpdateConControls);
+    connect(Ui_->GroupCombo, &QComboBox::currentIndexChanged, this, &TConForm::UpdateConControls);
     connect(Ui_->ActButton, &QPushButton::clicked, this, &TConForm::ActButtonClick);
     connect(Ui_->AddButton, &QPushButton::clicked, this, &TConForm::AddButtonClick);
     connect(Ui_->AndButton, &QPushButton::clicked, this, [this] { AddJoiner(ConAnd); });
@@ -75,6 +76,19 @@ void TConForm::LoadTask(TTask* task)
     UpdateConControls();
 }
 
+bool TConForm::TargetChosen() const
+{
+    const int index = Ui_->GroupCombo->currentIndex();
+    const auto group = ComboGroupNumber(Ui_->GroupCombo, index);
+    return index >= 0 && (!group || TaskList.FindGroup(*group));
+}
+
+void TConForm::GroupsChanged()
+{
+    RefillGroupCombo(Ui_->GroupCombo);
+    UpdateConControls();
+}
+
 bool TConForm::EndsWithComparison() const
 {
     return Working_ && !Working_->Checks.empty() && Working_->Checks.back()->IsComparison();
@@ -103,7 +117,7 @@ void TConForm::UpdateConControls()
     Ui_->AddButton->setEnabled((PendingValueAction_ || variable) && !ends && RightSideReady(kind));
     Ui_->AndButton->setEnabled(ends);
     Ui_->ORButton->setEnabled(ends);
-    Ui_->ApplyButton->setEnabled(ends);
+    Ui_->ApplyButton->setEnabled(ends && TargetChosen());
     Ui_->DeleteButton->setEnabled(Ui_->CheckList->count() > 0);
     Ui_->ConCombo->setEnabled(!ends);
     Ui_->Var1Label->setEnabled(!ends);
@@ -162,7 +176,7 @@ void TConForm::ValuePicked(TTaskEditorForm* editor, bool cancelled)
 {
     ValueEditor_ = nullptr;
     if (!cancelled) {
-        std::unique_ptr<TTask> picked = editor->TakeNewTask();
+        std::unique_ptr<TTask> picked = editor->TakeResult();
         if (auto* action = dynamic_cast<TActionTask*>(picked.get())) {
             picked.release();
             PendingValueAction_.reset(action);
@@ -194,7 +208,7 @@ void TConForm::AddButtonClick()
 void TConForm::AddJoiner(std::int32_t kind)
 {
     Guarded(this, [this, kind] {
-        if (!EndsWithComparison())
+        if (!EndsWithComparison() || !TargetChosen())
             return;
         auto check = std::make_unique<TConCheck>();
         check->Kind = kind;
@@ -232,11 +246,12 @@ void TConForm::ApplyButtonClick()
         if (!EditMode()) {
             if (Working_->UserNamed == 0)
                 Working_->Caption = Working_->SummaryText();
-            SetNewTask(std::move(Working_));
-        } else if (auto* edited = static_cast<TConTask*>(EditedTask())) {
+            SetResult(std::move(Working_));
+        } else if (auto edited = CopyOfEdited<TConTask>()) {
             edited->Assign(*Working_);
             if (edited->UserNamed == 0)
                 edited->Caption = edited->SummaryText();
+            SetResult(std::move(edited));
         }
         End(false);
     });

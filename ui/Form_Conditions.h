@@ -26,6 +26,8 @@ public:
     void LoadTask(TTask* task) override;
     // Sets every control's enabled state from the check list and the chosen left side.
     void UpdateConControls();
+    // A target is chosen: the group exit, or a group that exists now.
+    bool TargetChosen() const;
 
     // The variable picked in VarCombo; nullptr for "Don't use".
     const TVariable* PendingVariable() const { return PendingVariable_; }
@@ -37,6 +39,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void GroupsChanged() override;
 
 private:
     bool EndsWithComparison() const;

@@ -6,6 +6,7 @@
 #include "EditorControls.h"
 #include "QtText.h"
 #include "global/DGlobal.h"
+#include "tasks/DDocument.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -97,8 +98,8 @@ void THeaderForm::ApplyButtonClick()
 {
     // Every field is converted before any is stored: a character the script text encoding lacks
     // leaves the header as it was and the window open.
-    Guarded(this, [this] {
-        TNPCHeader header = HeaderInfo;
+    const bool stored = Guarded(this, [this] {
+        TNPCHeader header;
         header.ScriptName = FromQ(Ui_->NameEdit->text());
         header.Author = FromQ(Ui_->AuthorEdit->text());
         header.Version = FromQ(Ui_->VersionEdit->text());
@@ -106,10 +107,10 @@ void THeaderForm::ApplyButtonClick()
         header.Description = FromQ(Ui_->DescEdit->text());
         header.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
         header.Target = ServerTargets()[static_cast<std::size_t>(Ui_->TargetCombo->currentIndex())].Target;
-        HeaderInfo = std::move(header);
-        SetModified(true);
-        ChildFrame(this)->close();
+        ProjectDocument().SetHeader(header);
     });
+    if (stored)
+        ChildFrame(this)->close();
 }
 
 void THeaderForm::CancelButtonClick()

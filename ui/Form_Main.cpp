@@ -12,6 +12,7 @@
 #include "QtText.h"
 #include "Startup.h"
 #include "global/DGlobal.h"
+#include "tasks/DDocument.h"
 #include "tasks/DFiles.h"
 #include "tasks/DTasks.h"
 
@@ -52,12 +53,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), Ui_(std::make_uniqu
     hide();
     UpdateTitle();
     setWindowState(windowState() | Qt::WindowMaximized);
-    OnTitleChange = [this] { UpdateTitle(); };
+    // Every change may touch Modified or the file name; the title is cheap to redo.
+    connect(&ProjectDocument(), &TProjectDocument::Changed, this, [this] { UpdateTitle(); });
 }
 
 TMainForm::~TMainForm()
 {
-    OnTitleChange = nullptr;
     if (ChildHost() == Ui_->ClientArea)
         SetChildHost(nullptr);
     if (MainForm == this)
@@ -178,7 +179,6 @@ void TMainForm::FileNew()
     if (!QuerySave())
         return;
     NewProject();
-    UpdateTitle();
 }
 
 void TMainForm::FileLoad()
@@ -200,7 +200,6 @@ void TMainForm::FileLoad()
 void TMainForm::OpenProject(const QString& path)
 {
     LoadProject(QFile::encodeName(path).toStdString());
-    UpdateTitle();
 }
 
 void TMainForm::FileSave()
@@ -209,7 +208,6 @@ void TMainForm::FileSave()
         SaveProject(ProjectFileName);
     else if (Modified)
         FileSaveAs();
-    UpdateTitle();
 }
 
 void TMainForm::FileSaveAs()
@@ -218,7 +216,6 @@ void TMainForm::FileSaveAs()
     if (path.isEmpty())
         return;
     SaveProject(QFile::encodeName(path).toStdString());
-    UpdateTitle();
 }
 
 // Writes what the project holds in memory, saved or not. A script the server could not load

@@ -82,9 +82,11 @@ void TManualForm::ApplyButtonClick()
 {
     Guarded(this, [this] {
         if (!EditMode())
-            SetNewTask(std::make_unique<TManualTask>(EditLines(Ui_->CodeEdit)));
-        else if (auto* manual = static_cast<TManualTask*>(EditedTask()))
+            SetResult(std::make_unique<TManualTask>(EditLines(Ui_->CodeEdit)));
+        else if (auto manual = CopyOfEdited<TManualTask>()) {
             manual->Lines = EditLines(Ui_->CodeEdit);
+            SetResult(std::move(manual));
+        }
         End(false);
     });
 }

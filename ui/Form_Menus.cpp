@@ -68,6 +68,18 @@ QString TMenuForm::GroupText(std::int32_t target) const
     return index >= 0 ? Ui_->GroupCombo->itemText(index) : QString();
 }
 
+void TMenuForm::GroupsChanged()
+{
+    RefillGroupCombo(Ui_->GroupCombo);
+    // A choice whose group is gone shows no group; Apply then refuses.
+    QTreeWidget* view = Ui_->MenuView;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = view->topLevelItem(i);
+        row->setText(1, GroupText(RowEntry(row)->Target));
+    }
+    UpdateMenuControls();
+}
+
 void TMenuForm::AppendRow(TDMenu* entry, const QString& groupText)
 {
     auto* row = new QTreeWidgetItem(Ui_->MenuView, {ToQ(entry->Text), groupText});
@@ -115,14 +127,20 @@ void TMenuForm::ApplyButtonClick()
     Guarded(this, [this] {
         if (Ui_->MenuView->topLevelItemCount() == 0)
             return;
+        for (const auto& entry : Working_->Entries) {
+            if (!TaskList.FindGroup(entry->Target))
+                throw EListError("The choice \"" + entry->Text +
+                                 "\" jumps to a group that no longer exists: delete it, or cancel.");
+        }
         if (!EditMode()) {
             if (Working_->UserNamed == 0)
                 Working_->Caption = Working_->SummaryText();
-            SetNewTask(std::move(Working_));
-        } else if (auto* edited = static_cast<TMenuTask*>(EditedTask())) {
+            SetResult(std::move(Working_));
+        } else if (auto edited = CopyOfEdited<TMenuTask>()) {
             edited->Assign(*Working_);
             if (edited->UserNamed == 0)
                 edited->Caption = edited->SummaryText();
+            SetResult(std::move(edited));
         }
         End(false);
     });

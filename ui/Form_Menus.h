@@ -25,6 +25,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void GroupsChanged() override;
 
 private:
     // The GroupCombo text of the group numbered target; empty when that group is gone.

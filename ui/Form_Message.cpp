@@ -78,9 +78,11 @@ void TMessageForm::ApplyButtonClick()
 {
     Guarded(this, [this] {
         if (!EditMode())
-            SetNewTask(std::make_unique<TMessageTask>(EditLines(Ui_->MessageEdit)));
-        else if (auto* message = static_cast<TMessageTask*>(EditedTask()))
+            SetResult(std::make_unique<TMessageTask>(EditLines(Ui_->MessageEdit)));
+        else if (auto message = CopyOfEdited<TMessageTask>()) {
             message->Lines = EditLines(Ui_->MessageEdit);
+            SetResult(std::move(message));
+        }
         End(false);
     });
 }

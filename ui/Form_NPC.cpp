@@ -8,6 +8,7 @@
 #include "QtText.h"
 #include "Startup.h"
 #include "global/DGlobal.h"
+#include "tasks/DDocument.h"
 
 #include <QCloseEvent>
 
@@ -50,7 +51,7 @@ TNPCForm::TNPCForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::
     connect(Ui_->IDEdit, &TSpinField::Exiting, this, &TNPCForm::IDEditExit);
     connect(Ui_->BrowseButton, &QPushButton::clicked, this, &TNPCForm::BrowseButtonClick);
 
-    OnNPCInfoReplaced = [this] { ShowNPC(); };
+    connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TNPCForm::ProjectChanged);
 }
 
 TNPCForm::~TNPCForm()
@@ -59,7 +60,6 @@ TNPCForm::~TNPCForm()
     // the handlers of a window that is half gone.
     for (QWidget* control : findChildren<QWidget*>())
         control->disconnect(this);
-    OnNPCInfoReplaced = nullptr;
     if (NPCForm == this)
         NPCForm = nullptr;
 }
@@ -126,13 +126,24 @@ void TNPCForm::NPCChange()
         Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
         return;
     }
-    NPCInfo.SpriteID = Ui_->IDEdit->Value();
-    NPCInfo.X = Ui_->XEdit->Value();
-    NPCInfo.Y = Ui_->YEdit->Value();
-    NPCInfo.Direction = Ui_->DirCombo->currentIndex() + 1;
-    NPCInfo.MapIndex = Ui_->MapCombo->currentIndex();
-    NPCInfo.Name = FromQ(name);
-    SetModified(true);
+    TNPC npc;
+    npc.SpriteID = Ui_->IDEdit->Value();
+    npc.X = Ui_->XEdit->Value();
+    npc.Y = Ui_->YEdit->Value();
+    npc.Direction = Ui_->DirCombo->currentIndex() + 1;
+    npc.MapIndex = Ui_->MapCombo->currentIndex();
+    npc.Name = FromQ(name);
+    // The document stores only what differs, so leaving a field unchanged is no change.
+    Storing_ = true;
+    Guarded(this, [&npc] { ProjectDocument().SetNPC(npc); });
+    Storing_ = false;
+}
+
+void TNPCForm::ProjectChanged(const TProjectChange& change)
+{
+    // The window's own edits already show; anything else that touched the record is shown again.
+    if (!Storing_ && change.Has(CP_NPC | CP_Replaced))
+        ShowNPC();
 }
 
 // Runs before the field's own range check, which then finds a known sprite in range.

@@ -1,6 +1,9 @@
 #pragma once
-// The NPC information window: edits NPCInfo in place. Every change the user makes is written
-// through at once; the program's own refills (ShowNPC) are not changes of the user's.
+// The NPC information window: every change the user makes to a value is handed to the project
+// document at once; the program's own refills (ShowNPC) are not changes of the user's. It shows
+// the record again whenever the document reports it changed (a new or loaded project).
+
+struct TProjectChange;
 
 #include <QPointer>
 #include <QWidget>
@@ -36,12 +39,14 @@ private:
     void FormCreate();
     void SetSpriteRange();
     void NPCChange();
+    void ProjectChanged(const TProjectChange& change);
     void IDEditExit();
     void BrowseButtonClick();
     void BrowseDone(TNPCBrowserForm* browser, bool cancelled);
 
     std::unique_ptr<Ui::TNPCForm> Ui_;
     QPointer<TNPCBrowserForm> Browser_;
+    bool Storing_ = false;
 };
 
 extern TNPCForm* NPCForm;

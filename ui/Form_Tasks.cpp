@@ -15,6 +15,7 @@
 
 #include "tasks/DActions.h"
 #include "tasks/DConditions.h"
+#include "tasks/DDocument.h"
 #include "tasks/DManual.h"
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
@@ -28,9 +29,6 @@
 TTaskForm* TaskForm = nullptr;
 
 namespace {
-
-constexpr std::size_t ShortCaptionLimit = 40;
-constexpr std::size_t ShortCaptionKept = 38;
 
 constexpr int FrameLeft = 0;
 constexpr int FrameTop = 115;
@@ -64,6 +62,7 @@ TTaskForm::TTaskForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui
     connect(EditAction_, &QAction::triggered, this, [this] { Guarded(this, [this] { EditActionExecute(); }); });
     ConnectButtons();
     ConnectTreeCommands();
+    connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TTaskForm::ProjectChanged);
 
     FormCreate();
 }
@@ -144,9 +143,7 @@ TTaskTreeView* TTaskForm::TasksList() const
 
 std::string TTaskForm::ShortCaption(const std::string& text)
 {
-    if (text.size() <= ShortCaptionLimit)
-        return text;
-    return text.substr(0, ShortCaptionKept) + "..";
+    return ::ShortCaption(text);
 }
 
 TTask* TTaskForm::SelectedTask() const
@@ -174,39 +171,34 @@ void TTaskForm::OutputButtonClick()
     TasksList()->setFocus();
 }
 
-void TTaskForm::ChangeDone()
+void TTaskForm::ProjectChanged(const TProjectChange& change)
 {
-    // Marked first: a failing regeneration must not hide that the tree has changed.
-    SetModified(true);
-    OutputButtonClick();
+    // An output window that is open always shows the current script.
+    if (EditorForm && change.ChangesScript()) {
+        std::vector<std::string> lines;
+        GenerateScript(TaskTree, lines);
+        EditorForm->ShowScript(std::move(lines));
+    }
 }
 
-void TTaskForm::UpdateTaskNode(TTask* task)
+void TTaskForm::ShowChangedOutput()
 {
-    if (!task || !task->Node)
-        return;
-    TaskTree.SetText(task->Node, ShortCaption(task->Caption));
-    ChangeDone();
+    // The listener has already brought an open output window up to date.
+    if (EditorForm)
+        BringToFront(EditorForm);
+    else
+        ShowOutput();
+    TasksList()->setFocus();
 }
 
 void TTaskForm::AddTaskNode(std::unique_ptr<TTask> task, bool startRename)
 {
-    if (!task)
+    TTask* added = ProjectDocument().AddTask(std::move(task));
+    if (!added)
         return;
-    const std::string text = ShortCaption(task->Caption);
-    TTaskNode* selected = TaskTree.Selected();
-    TTaskNode* node = nullptr;
-    if (!selected)
-        node = TaskTree.AddChild(TaskTree.GetFirstNode(), text, task.get());
-    else if (selected->Data() && selected->Data()->Kind() == TTaskKind::Group)
-        node = TaskTree.AddChild(selected, text, task.get());
-    else
-        node = TaskTree.Insert(selected, text, task.get());
-    TaskList.RegisterTask(std::move(task));
-    TaskTree.Select(node);
-    ChangeDone();
+    ShowChangedOutput();
     if (startRename)
-        StartRename(node);
+        StartRename(added->Node);
 }
 
 void TTaskForm::StartRename(TTaskNode* node)
@@ -279,16 +271,19 @@ void TTaskForm::EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton*
     // nullptr when the edited task was destroyed (its node deleted, or the project replaced)
     // while the editor was open: there is nothing left to update.
     TTask* task = editor->Task();
-    if (!task)
+    std::unique_ptr<TTask> result = editor->TakeResult();
+    if (!task || !result)
         return;
-    if (task->UserNamed == 0) {
-        if (const auto* typed = dynamic_cast<const TKindTask*>(task))
-            task->Caption = captionOf(*typed);
+    if (result->UserNamed == 0) {
+        if (const auto* typed = dynamic_cast<const TKindTask*>(result.get()))
+            result->Caption = captionOf(*typed);
     }
-    if (editor->EditMode())
-        UpdateTaskNode(task);
-    else
-        AddTaskNode(editor->TakeNewTask(), false);
+    if (editor->EditMode()) {
+        ProjectDocument().EditTask(task, *result);
+        ShowChangedOutput();
+    } else {
+        AddTaskNode(std::move(result), false);
+    }
 }
 
 void TTaskForm::ActionEditorDone(TTaskEditorForm* editor, bool cancelled)
@@ -353,10 +348,8 @@ void TTaskForm::EditButtonClick()
 void TTaskForm::DeleteButtonClick()
 {
     // The first node ("Start") holds everything else and is never deleted.
-    TTaskNode* node = TaskTree.Selected();
-    if (node && node != TaskTree.GetFirstNode())
-        TaskTree.Delete(node);
-    ChangeDone();
+    if (ProjectDocument().DeleteNode(TaskTree.Selected()))
+        ShowChangedOutput();
 }
 
 void TTaskForm::GroupButtonClick()
@@ -372,11 +365,9 @@ void TTaskForm::EditActionExecute()
 
 void TTaskForm::TasksListEdited(TTaskNode* node, const std::string& text)
 {
-    if (!text.empty() && node && node->Data()) {
-        node->Data()->Rename(text);
-        TaskTree.SetText(node, text);
-    }
-    ChangeDone();
+    // An empty or unchanged text leaves the caption as it was (and not user-named).
+    if (ProjectDocument().RenameNode(node, text))
+        ShowChangedOutput();
 }
 
 bool TTaskForm::TasksListDragOver() const
@@ -389,23 +380,30 @@ void TTaskForm::TasksListEndDrag(TTaskNode* dragged, TTaskNode* target)
 {
     if (!dragged || !target || dragged == TaskTree.GetFirstNode())
         return;
-    MoveDropped(dragged, target);
-    ChangeDone();
+    if (MoveDropped(dragged, target))
+        ShowChangedOutput();
 }
 
 bool TTaskForm::MoveDropped(TTaskNode* dragged, TTaskNode* target)
 {
     // The tree refuses a move into the dragged node's own subtree and one that leaves it where
     // it is.
-    bool moved = false;
-    if (target->Data() && target->Data()->Kind() == TTaskKind::Group)
-        moved = TaskTree.MoveToEnd(dragged, target);
-    else if (dragged->AbsoluteIndex() > target->AbsoluteIndex())
-        moved = TaskTree.MoveBefore(dragged, target);
-    else if (TTaskNode* next = target->GetNext())
-        moved = TaskTree.MoveBefore(dragged, next);
-    else
-        moved = TaskTree.MoveToEnd(dragged, target->Parent());
+    TTaskNode* parent = nullptr;
+    int row = 0;
+    if (target->Data() && target->Data()->Kind() == TTaskKind::Group) {
+        parent = target;
+        row = target->ChildCount();
+    } else if (dragged->AbsoluteIndex() > target->AbsoluteIndex()) {
+        parent = target->Parent();
+        row = target->Row();
+    } else if (TTaskNode* next = target->GetNext()) {
+        parent = next->Parent();
+        row = next->Row();
+    } else {
+        parent = target->Parent();
+        row = parent ? parent->ChildCount() : TaskTree.TopCount();
+    }
+    const bool moved = ProjectDocument().MoveNode(dragged, parent, row);
     if (moved)
         TasksList()->expand(Model_->IndexOf(dragged->Parent()));
     return moved;

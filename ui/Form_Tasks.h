@@ -23,6 +23,7 @@ class TMessageTask;
 class TTaskEditorForm;
 class TTaskTreeModel;
 class TTaskTreeView;
+struct TProjectChange;
 
 class TTaskForm : public QWidget {
     Q_OBJECT
@@ -40,10 +41,9 @@ public:
     TScriptResult ShowOutput();
     void OutputButtonClick();
 
-    // For a task that has a node: its node shows its caption again; the output follows.
-    void UpdateTaskNode(TTask* task);
-    // A new task gets its node (last child of the selected group, else just before the selected
-    // node) and is registered; with startRename its text is open for typing at once.
+    // A new task joins the project through the project document (last child of the selected
+    // group, else just before the selected node); with startRename its text is open for typing
+    // at once.
     void AddTaskNode(std::unique_ptr<TTask> task, bool startRename);
 
     // nullptr: the editor makes a new task.
@@ -87,8 +87,11 @@ private:
     void StartRename(TTaskNode* node);
     // Places dragged by the drop rules; false when the move is not performed.
     bool MoveDropped(TTaskNode* dragged, TTaskNode* target);
-    // Marks the project modified and regenerates the output: the end of every change.
-    void ChangeDone();
+    // Listens to the project document: an open output window follows every change.
+    void ProjectChanged(const TProjectChange& change);
+    // The end of each of this window's own edits: the output window comes (or is made) to the
+    // front.
+    void ShowChangedOutput();
 
     using TDoneHandler = void (TTaskForm::*)(TTaskEditorForm* editor, bool cancelled);
     // The steps every kind shares; prepare runs on the new editor before it loads the task.

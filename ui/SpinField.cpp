@@ -2,6 +2,7 @@
 
 #include "global/DCatalogues.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -95,9 +96,16 @@ QAbstractSpinBox::StepEnabled TSpinField::stepEnabled() const
 
 void TSpinField::focusOutEvent(QFocusEvent* event)
 {
-    emit Exiting();
-    if (HasRange())
-        SetValue(Value());
+    // A menu or another window taking the focus is a pause, not the end of the typing: the field
+    // gets the focus back with the digits as they were.
+    const Qt::FocusReason reason = event->reason();
+    const bool pause = reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason ||
+                       reason == Qt::ActiveWindowFocusReason;
+    if (!pause) {
+        emit Exiting();
+        if (HasRange())
+            SetValue(Value());
+    }
     QAbstractSpinBox::focusOutEvent(event);
 }
 

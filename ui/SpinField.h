@@ -30,7 +30,8 @@ public:
 signals:
     // The text changed, by typing, by a step or by the program.
     void Changed();
-    // The focus is leaving the field; the range is enforced right after this.
+    // The focus is leaving the field for another control; the range is enforced right after
+    // this. A menu or another window taking the focus is no leaving.
     void Exiting();
 
 protected:

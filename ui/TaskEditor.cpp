@@ -5,13 +5,14 @@
 TTaskEditorForm::TTaskEditorForm(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TTaskEditorForm::ProjectChanged);
 }
 
 TTaskEditorForm::~TTaskEditorForm() = default;
 
 TTask* TTaskEditorForm::Task() const
 {
-    return EditMode_ ? Edited_.get() : NewTask_.get();
+    return EditMode_ ? Edited_.get() : Result_.get();
 }
 
 void TTaskEditorForm::SetEditedTask(TTask* task)
@@ -31,4 +32,14 @@ void TTaskEditorForm::Finish(bool cancelled)
         OnDone(this, cancelled);
     ChildFrame(this)->close();
     deleteLater();
+}
+
+void TTaskEditorForm::ProjectChanged(const TProjectChange& change)
+{
+    if (Finished_)
+        return;
+    if (change.Has(CP_Replaced))
+        Finish(true);
+    else if (change.Has(CP_Groups))
+        GroupsChanged();
 }

@@ -3,6 +3,7 @@
 // opener: LoadTask before it is shown, Task and EditMode when it reports back, and OnDone, called
 // exactly once when the user ends the editor, just before the window destroys itself.
 
+#include "tasks/DDocument.h"
 #include "tasks/DTasks.h"
 
 #include <QWidget>
@@ -25,22 +26,37 @@ public:
     // the task created by Apply (nullptr before).
     TTask* Task() const;
     bool EditMode() const { return EditMode_; }
-    // Hands the task made by Apply in new mode to the caller (who registers it).
-    std::unique_ptr<TTask> TakeNewTask() { return std::move(NewTask_); }
+    // What Apply made, handed to the caller: in new mode the new task (the caller adds it to the
+    // project), in edit mode a filled copy of the edited task (the caller hands it to the project
+    // document, which stores it into the edited task). An editor never writes into a live task.
+    std::unique_ptr<TTask> TakeResult() { return std::move(Result_); }
 
     TDoneHandler OnDone;
 
 protected:
     void SetEditedTask(TTask* task);
     TTask* EditedTask() const { return Edited_.get(); }
-    void SetNewTask(std::unique_ptr<TTask> task) { NewTask_ = std::move(task); }
+    void SetResult(std::unique_ptr<TTask> task) { Result_ = std::move(task); }
+    // A copy of the edited task to fill in on Apply; nullptr once the task is gone.
+    template <class T>
+    std::unique_ptr<T> CopyOfEdited() const
+    {
+        TTask* edited = EditedTask();
+        return edited ? std::unique_ptr<T>(static_cast<T*>(CopyTask(*edited).release())) : nullptr;
+    }
     // Reports the end to OnDone (once) and destroys the window. An Apply whose edited task was
     // destroyed while the editor was open is reported as a cancel: there is nothing to store into.
     void Finish(bool cancelled);
+    // The groups of the project changed while the editor was open: group pickers list them again.
+    virtual void GroupsChanged() {}
 
 private:
+    // A replaced project (new or loaded) ends the editor as a cancel: the task it edits and the
+    // groups it lists belong to the project that is gone.
+    void ProjectChanged(const TProjectChange& change);
+
     TTaskGuard<TTask> Edited_;
     bool EditMode_ = false;
-    std::unique_ptr<TTask> NewTask_;
+    std::unique_ptr<TTask> Result_;
     bool Finished_ = false;
 };

@@ -155,8 +155,7 @@ TEST_F(ProjectFileTest, SaveSetsFileNameClearsModifiedAndChangesNothingElse)
 {
     BuildEveryKindProject();
     SetModified(true);
-    int titleChanges = 0;
-    OnTitleChange = [&] { ++titleChanges; };
+    TChangeLog log;
     const std::vector<const void*> identity = ProjectIdentity();
     const TNPCHeader header = HeaderInfo;
     const TNPC npc = NPCInfo;
@@ -165,7 +164,8 @@ TEST_F(ProjectFileTest, SaveSetsFileNameClearsModifiedAndChangesNothingElse)
     SaveProject(path);
     EXPECT_EQ(ProjectFileName, path);
     EXPECT_FALSE(Modified);
-    EXPECT_GE(titleChanges, 1);
+    EXPECT_EQ(log.Count(CP_State), 1);
+    EXPECT_EQ(log.Changes.size(), 1u);
     EXPECT_EQ(ProjectIdentity(), identity);
     EXPECT_EQ(HeaderInfo, header);
     EXPECT_EQ(NPCInfo, npc);
@@ -174,10 +174,9 @@ TEST_F(ProjectFileTest, SaveSetsFileNameClearsModifiedAndChangesNothingElse)
 
 TEST_F(ProjectFileTest, SaveWithoutChangesStillTellsTheTitleAboutTheNewName)
 {
-    int titleChanges = 0;
-    OnTitleChange = [&] { ++titleChanges; };
+    TChangeLog log;
     SaveProject((Dir / "a.NPC").string());
-    EXPECT_GE(titleChanges, 1);
+    EXPECT_EQ(log.Count(CP_State), 1);
 }
 
 TEST_F(ProjectFileTest, LoadReplacesEverythingButModifiedAndTellsTheWindows)
@@ -190,10 +189,7 @@ TEST_F(ProjectFileTest, LoadReplacesEverythingButModifiedAndTellsTheWindows)
     NewProject();
     SetModified(true);
     ProjectFileName = "other.NPC";
-    int npcRefreshes = 0;
-    int titleChanges = 0;
-    OnNPCInfoReplaced = [&] { ++npcRefreshes; };
-    OnTitleChange = [&] { ++titleChanges; };
+    TChangeLog log;
     RecordingObserver observer;
     TaskTree.AddObserver(&observer);
     LoadProject(path);
@@ -201,8 +197,9 @@ TEST_F(ProjectFileTest, LoadReplacesEverythingButModifiedAndTellsTheWindows)
 
     EXPECT_TRUE(Modified);
     EXPECT_EQ(ProjectFileName, path);
-    EXPECT_EQ(npcRefreshes, 1);
-    EXPECT_GE(titleChanges, 1);
+    ASSERT_EQ(log.Changes.size(), 1u);
+    EXPECT_TRUE(log.Changes[0].Has(CP_Replaced));
+    EXPECT_TRUE(log.Changes[0].Has(CP_State));
     EXPECT_EQ(observer.Events, "begin end select ");
     SetModified(false);
     EXPECT_EQ(ProjectSnapshot(false), expected);

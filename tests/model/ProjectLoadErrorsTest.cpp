@@ -116,7 +116,7 @@ protected:
         NextGroupNumber = 17;
         Snapshot_ = ProjectSnapshot();
         Identity_ = ProjectIdentity();
-        OnNPCInfoReplaced = [this] { ++NPCRefreshes_; };
+        Log_ = std::make_unique<TChangeLog>();
         TaskTree.AddObserver(&Observer_);
     }
     void TearDown() override
@@ -142,7 +142,7 @@ protected:
     {
         EXPECT_EQ(ProjectSnapshot(), Snapshot_);
         EXPECT_EQ(ProjectIdentity(), Identity_);
-        EXPECT_EQ(NPCRefreshes_, 0);
+        EXPECT_TRUE(Log_->Changes.empty()) << "a failed load told the windows about a change";
         EXPECT_EQ(Observer_.Events, 0);
     }
 
@@ -159,7 +159,7 @@ private:
     };
 
     std::vector<const void*> Identity_;
-    int NPCRefreshes_ = 0;
+    std::unique_ptr<TChangeLog> Log_;
     CountingObserver Observer_;
 };
 

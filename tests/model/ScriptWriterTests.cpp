@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "tasks/DConditions.h"
+#include "tasks/DManual.h"
 #include "tasks/DMessages.h"
 
 #include <gmock/gmock.h>
@@ -223,6 +224,43 @@ TEST_F(ScriptWriterTest, BaseCommentLineOnlyWhenUserNamed)
     EXPECT_THAT(lines, ElementsAre("\t// Check money //"));
     OutputLines = nullptr;
 }
+
+// A user-named caption stays one comment line whatever breaks it holds: a message or manual caption
+// named by an earlier version holds one per line, and each would start live script.
+struct TCaptionCase {
+    const char* Name;
+    std::string Caption;
+    std::string Comment;
+};
+
+void PrintTo(const TCaptionCase& caption, std::ostream* out)
+{
+    *out << caption.Name;
+}
+
+class UserCaptionTable : public ScriptWriterTest, public ::testing::WithParamInterface<TCaptionCase> {};
+
+TEST_P(UserCaptionTable, StaysOneCommentLine)
+{
+    TManualTask task(std::vector<std::string>{"close;"});
+    task.Rename(GetParam().Caption);
+    std::vector<std::string> lines;
+    OutputLines = &lines;
+    CurrentLevel = 0;
+    task.WriteScript();
+    OutputLines = nullptr;
+    EXPECT_THAT(lines, ElementsAre("\t// " + GetParam().Comment + " //", "\tclose;"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Breaks, UserCaptionTable,
+    ::testing::Values(TCaptionCase{"CrLf", "Message: Hello\r\nBye\r\n", "Message: Hello Bye"},
+                      TCaptionCase{"LoneLf", "Manual: next;\nend;", "Manual: next; end;"},
+                      TCaptionCase{"LoneCr", "A\rB", "A B"},
+                      TCaptionCase{"EmptyLinesBetween", "A\r\n\r\n\nB", "A B"},
+                      TCaptionCase{"LeadingBreak", "\r\nA", "A"},
+                      TCaptionCase{"OnlyBreaks", "\r\n", ""}),
+    [](const ::testing::TestParamInfo<TCaptionCase>& info) { return std::string(info.param.Name); });
 
 TEST(ScriptLinesTest, JoinedWithCrLfAfterEveryLine)
 {

@@ -296,6 +296,24 @@ TEST_F(ConditionFormTest, ATargetGroupThatWasDeletedShowsGroupExitAndStoresMinus
     EXPECT_EQ(condition->Target, GroupExitTarget);
 }
 
+TEST_F(ConditionFormTest, GroupsChangedWhileOpenAreListedAgainAndAGoneTargetIsNeverStored)
+{
+    TGroupTask* shop = AddGroup("Shop");
+    const std::int32_t number = shop->GroupNumber;
+    TConTask* condition = AddZenyCondition(number);
+    Open(condition);
+    ASSERT_EQ(Combo("GroupCombo")->currentText(), "Shop");
+    ProjectDocument().RenameNode(shop->Node, "Market");
+    EXPECT_EQ(Combo("GroupCombo")->currentText(), "Market");
+    DeleteTask(shop);
+    EXPECT_EQ(ComboTexts(Combo("GroupCombo")), (std::vector<std::string>{"Group Exit", "Start"}));
+    EXPECT_EQ(Combo("GroupCombo")->currentIndex(), -1);
+    EXPECT_FALSE(Button("ApplyButton")->isEnabled());
+    Click(Button("ApplyButton"));
+    EXPECT_EQ(Report.Calls, 0);
+    EXPECT_EQ(condition->Target, number);
+}
+
 TEST_F(ConditionFormTest, ApplyInEditModeKeepsTheTaskObjectAndItsUserName)
 {
     TConTask* condition = AddZenyCondition(0, 1);
@@ -407,6 +425,7 @@ TEST_P(ConditionGoneTest, ApplyOnATaskDestroyedMeanwhileReportsACancel)
         NewProject();
     else
         DeleteTask(condition);
+    EXPECT_EQ(Report.Calls, GetParam().ReplaceProject ? 1 : 0);
     Click(Button("ORButton"));
     AddAmountCheck("Zeny", "Less than", "3");
     Click(Button("ApplyButton"));

@@ -133,14 +133,14 @@ TEST_F(EditorFormTest, EveryTokenKindCarriesItsColourInTheDocument)
 
 TEST_F(EditorFormTest, TheLinesKeepTheScriptsBytesExactly)
 {
-    // A user-named message: its caption, line breaks included, is written as one comment line.
+    // A user-named message: its caption is written as one comment line, its line break a blank.
     TMessageTask* message = AddMessage(TaskTree.GetFirstNode(), {"Caf\xE9 au lait"});
     message->Rename("Two\r\nlines");
     Form->ShowOutput();
 
     const std::vector<std::string>& lines = EditorForm->ScriptLines();
     EXPECT_EQ(lines, CurrentScript());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\t// Two\r\nlines //"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\t// Two lines //"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\tmes \"Caf\xE9 au lait\";"), lines.end());
     EXPECT_TRUE(EditorForm->Editor()->toPlainText().contains(QString::fromLatin1("Caf\xE9")));
 }

@@ -4,6 +4,7 @@
 
 #include "global/DGlobal.h"
 #include "tasks/DActions.h"
+#include "tasks/DDocument.h"
 #include "tasks/DTasks.h"
 #include "ui/Dialogs.h"
 #include "ui/TaskEditor.h"
@@ -80,9 +81,18 @@ T* AddTask(std::unique_ptr<T> task)
     return AttachTask(TaskTree.GetFirstNode(), std::move(task));
 }
 
+// Deletes the task's node as the tree window does, through the project document.
 inline void DeleteTask(TTask* task)
 {
-    TaskTree.Delete(task->Node);
+    ProjectDocument().DeleteNode(task->Node);
+}
+
+inline std::vector<std::string> ComboTexts(const QComboBox* combo)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.push_back(combo->itemText(i).toStdString());
+    return texts;
 }
 
 using widgettest::Child;
@@ -138,7 +148,8 @@ inline std::vector<std::string> ListTexts(const QListWidget* list)
     return texts;
 }
 
-// What an editor reported through OnDone. The new task is taken at once, as the opener does.
+// What an editor reported through OnDone. What Apply made is taken at once, as the opener does:
+// a new task is kept here, an edited copy goes through the project document into the task.
 struct TDoneReport {
     int Calls = 0;
     bool Cancelled = false;
@@ -154,7 +165,11 @@ inline void Listen(TTaskEditorForm* editor, TDoneReport& report)
         report.Cancelled = cancelled;
         report.EditMode = done->EditMode();
         report.Task = done->Task();
-        report.NewTask = done->TakeNewTask();
+        std::unique_ptr<TTask> result = done->TakeResult();
+        if (!cancelled && done->EditMode() && result && done->Task())
+            ProjectDocument().EditTask(done->Task(), *result);
+        else
+            report.NewTask = std::move(result);
     };
 }
 

@@ -137,6 +137,29 @@ TEST_F(WindowCommandTest, F9ShowsTheCurrentScriptFromAnyWindow)
     EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(EditorForm));
 }
 
+// An open output window shows the current script after a change from any window.
+TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
+{
+    const auto current = [] {
+        std::vector<std::string> lines;
+        GenerateScript(TaskTree, lines);
+        return lines;
+    };
+    Run("WinOutputItem");
+    ASSERT_NE(EditorForm, nullptr);
+    auto* name = Child<QLineEdit>(NPCForm, "NameEdit");
+    name->setFocus();
+    QTest::keyClicks(name, "Guide");
+    EXPECT_EQ(NPCInfo.Name, "Guide");
+    EXPECT_EQ(EditorForm->ScriptLines(), current());
+
+    Run("WinHeaderInfoItem");
+    Child<QLineEdit>(HeaderForm, "AuthorEdit")->setText(QStringLiteral("Me"));
+    Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
+    EXPECT_EQ(HeaderInfo.Author, "Me");
+    EXPECT_EQ(EditorForm->ScriptLines(), current());
+}
+
 TEST_F(WindowCommandTest, TilingHorizontallyStacksAndVerticallyPlacesSideBySide)
 {
     Run("WinOutputItem");

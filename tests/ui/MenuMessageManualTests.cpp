@@ -135,6 +135,25 @@ TEST_F(MenuFormTest, EditingShowsTheEntriesAndAGroupThatIsGoneAsAnEmptyCell)
     EXPECT_TRUE(Button("ApplyButton")->isEnabled());
 }
 
+TEST_F(MenuFormTest, GroupsChangedWhileOpenAreListedAgainAndAGoneTargetIsNeverStored)
+{
+    TGroupTask* shop = AddGroup("Shop");
+    Open();
+    AddChoice("Buy", "Shop");
+    ProjectDocument().AddTask(std::make_unique<TGroupTask>("Inn"));
+    EXPECT_EQ(ComboTexts(Groups()), (std::vector<std::string>{"Start", "Shop", "Inn"}));
+    DeleteTask(shop);
+    EXPECT_EQ(ComboTexts(Groups()), (std::vector<std::string>{"Start", "Inn"}));
+    EXPECT_EQ(Rows(), (std::vector<std::pair<std::string, std::string>>{{"Buy", ""}}));
+    auto dialogs = std::make_unique<TFakeDialogs>();
+    TFakeDialogs* fake = dialogs.get();
+    std::unique_ptr<TDialogs> previous = SetDialogs(std::move(dialogs));
+    Click(Button("ApplyButton"));
+    EXPECT_EQ(fake->Errors.size(), 1u);
+    SetDialogs(std::move(previous));
+    EXPECT_EQ(Report.Calls, 0);
+}
+
 TEST_F(MenuFormTest, ApplyInEditModeKeepsTheObjectAndRewritesAnUnnamedCaption)
 {
     TMenuTask* menu = AddMenu({{"Yes", 0}});
@@ -313,7 +332,29 @@ TEST_F(MessageFormTest, AnEmptyMessageIsAccepted)
     EXPECT_FALSE(Report.Cancelled);
     auto* message = dynamic_cast<TMessageTask*>(Report.NewTask.get());
     ASSERT_NE(message, nullptr);
-    EXPECT_EQ(message->Lines, (std::vector<std::string>{""}));
+    EXPECT_TRUE(message->Lines.empty());
+}
+
+// A final line break ends the last line, as in the header's comments; an empty last line that
+// was stored survives a round trip through the editor.
+TEST_F(MessageFormTest, AFinalLineBreakOpensNoLine)
+{
+    Open();
+    Text()->setFocus();
+    QTest::keyClicks(Text(), "Hello");
+    QTest::keyClick(Text(), Qt::Key_Return);
+    Click(Button("ApplyButton"));
+    auto* message = dynamic_cast<TMessageTask*>(Report.NewTask.get());
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->Lines, (std::vector<std::string>{"Hello"}));
+}
+
+TEST_F(MessageFormTest, AStoredEmptyLastLineSurvivesAnUnchangedApply)
+{
+    TMessageTask* message = AddTask(std::make_unique<TMessageTask>(std::vector<std::string>{"Hi", ""}));
+    Open(message);
+    Click(Button("ApplyButton"));
+    EXPECT_EQ(message->Lines, (std::vector<std::string>{"Hi", ""}));
 }
 
 TEST_F(MessageFormTest, EditingReplacesTheLinesOfTheSameTask)
@@ -467,6 +508,20 @@ TEST_F(ManualFormTest, AnEmptyCodeIsAccepted)
     ASSERT_NE(dynamic_cast<TManualTask*>(Report.NewTask.get()), nullptr);
 }
 
+TEST_F(ManualFormTest, NoCodeWritesNothing)
+{
+    Open();
+    Click(Button("ApplyButton"));
+    auto* manual = dynamic_cast<TManualTask*>(Report.NewTask.get());
+    ASSERT_NE(manual, nullptr);
+    EXPECT_TRUE(manual->Lines.empty());
+    std::vector<std::string> lines;
+    OutputLines = &lines;
+    manual->WriteScript();
+    OutputLines = nullptr;
+    EXPECT_TRUE(lines.empty());
+}
+
 TEST_F(ManualFormTest, EditingReplacesTheLinesOfTheSameTask)
 {
     TManualTask* manual = AddTask(std::make_unique<TManualTask>(std::vector<std::string>{"next;"}));
@@ -513,6 +568,7 @@ void ExpectApplyOnDestroyedTaskCancels(bool replaceProject, std::unique_ptr<Task
         NewProject();
     else
         DeleteTask(raw);
+    EXPECT_EQ(report.Calls, replaceProject ? 1 : 0);
     Click(editor->template findChild<QPushButton*>("ApplyButton"));
     EXPECT_EQ(report.Calls, 1);
     EXPECT_TRUE(report.Cancelled);

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -209,13 +210,25 @@ INSTANTIATE_TEST_SUITE_P(Corrections, NPCSpriteFieldTest,
                                            TSpriteCase{"800", {8, 80, 800}, 800}),
     [](const auto& info) { return ReadableName(std::string("Typed") + info.param.Typed); });
 
-TEST_F(NPCFormTest, TabbingThroughTheSpriteFieldMarksTheProjectModified)
+TEST_F(NPCFormTest, TabbingThroughTheSpriteFieldChangesNothing)
 {
     Field("IDEdit")->setFocus(Qt::TabFocusReason);
     ASSERT_FALSE(Modified);
     Leave();
-    EXPECT_TRUE(Modified);
+    EXPECT_FALSE(Modified);
     EXPECT_EQ(NPCInfo.SpriteID, 45);
+}
+
+TEST_F(NPCFormTest, AMenuTakingTheFocusLeavesHalfTypedDigitsAlone)
+{
+    Enter(Field("IDEdit"));
+    QTest::keyClicks(Field("IDEdit"), QStringLiteral("11"));
+    SetModified(false);
+    QFocusEvent pause(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(Field("IDEdit"), &pause);
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("11"));
+    EXPECT_EQ(NPCInfo.SpriteID, 11);
+    EXPECT_FALSE(Modified);
 }
 
 TEST_F(NPCFormTest, KeyboardOrderFollowsTheRows)

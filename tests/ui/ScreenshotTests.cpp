@@ -5,6 +5,7 @@
 #include "FrameTestSupport.h"
 
 #include "tasks/DConditions.h"
+#include "tasks/DDocument.h"
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
 #include "ui/ChildWindows.h"
@@ -85,10 +86,11 @@ TConTask* BuildHealer()
     TMenuTask* menuTask = Add(std::move(menu), "Menu: ", start);
     TGroupTask* heal = AddGroup("Heal", start);
     TGroupTask* bye = AddGroup("Bye", start);
-    menuTask->AddEntry(std::make_unique<TDMenu>("Yes, please", heal->GroupNumber));
-    menuTask->AddEntry(std::make_unique<TDMenu>("No, thanks", bye->GroupNumber));
-    menuTask->Caption = "Menu: " + menuTask->SummaryText();
-    TaskForm->UpdateTaskNode(menuTask);
+    TMenuTask filled;
+    filled.AddEntry(std::make_unique<TDMenu>("Yes, please", heal->GroupNumber));
+    filled.AddEntry(std::make_unique<TDMenu>("No, thanks", bye->GroupNumber));
+    filled.Caption = "Menu: " + filled.SummaryText();
+    ProjectDocument().EditTask(menuTask, filled);
 
     auto condition = std::make_unique<TConTask>();
     auto check = std::make_unique<TConCheck>();

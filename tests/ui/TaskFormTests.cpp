@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include <functional>
+#include <limits>
 
 using namespace tasktest;
 
@@ -26,10 +27,13 @@ namespace {
 class TStubEditor final : public TTaskEditorForm {
 public:
     void LoadTask(TTask* task) override { SetEditedTask(task); }
-    void Apply(std::unique_ptr<TTask> newTask = nullptr)
+    // Without a task: an Apply in edit mode that hands back the edited task unchanged.
+    void Apply(std::unique_ptr<TTask> result = nullptr)
     {
-        if (newTask)
-            SetNewTask(std::move(newTask));
+        if (!result && EditedTask())
+            result = CopyTask(*EditedTask());
+        if (result)
+            SetResult(std::move(result));
         Finish(false);
     }
 };
@@ -63,14 +67,13 @@ TEST_F(TaskFormTest, TheNineButtonsStandInOrderAndTabFollowsThem)
     }
 }
 
-TEST_F(TaskFormTest, DeleteOnStartDeletesNothingYetRegeneratesAndMarksModified)
+TEST_F(TaskFormTest, DeleteOnStartDeletesNothingAndChangesNothing)
 {
     ClickNode(Start());
     Click("DeleteButton");
     EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_EQ(TaskList.TaskCount(), 1);
-    EXPECT_TRUE(Modified);
-    ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
+    EXPECT_FALSE(Modified);
 }
 
 TEST_F(TaskFormTest, DeletingAGroupTakesEveryTaskBelowItOutOfTaskList)
@@ -118,7 +121,19 @@ TEST_F(TaskFormTest, GroupAddsNumberedGroupsOpenForTyping)
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
 
-TEST_F(TaskFormTest, AnEmptyRenameIsRefusedYetMarksModified)
+TEST_F(TaskFormTest, NoGroupIsAddedOnceTheNumbersAreUsedUp)
+{
+    NextGroupNumber = std::numeric_limits<std::int32_t>::max();
+    ClickNode(Start());
+    Click("GroupButton");
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_NE(Errors[0].find("used up"), std::string::npos) << Errors[0];
+    Errors.clear();
+    EXPECT_EQ(TreeShape(Start()), "Start");
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(TaskFormTest, AnEmptyRenameIsRefusedAndChangesNothing)
 {
     ClickNode(Start());
     Click("GroupButton");
@@ -128,7 +143,7 @@ TEST_F(TaskFormTest, AnEmptyRenameIsRefusedYetMarksModified)
     EXPECT_EQ(group->Text(), "New Group");
     EXPECT_EQ(group->Data()->Caption, "New Group");
     EXPECT_EQ(group->Data()->UserNamed, 0);
-    EXPECT_TRUE(Modified);
+    EXPECT_FALSE(Modified);
 }
 
 TEST_F(TaskFormTest, F2OnStartRenamesItAndTheScriptGetsItsCommentLine)
@@ -312,7 +327,7 @@ TEST_F(TaskFormTest, CancellingAnEditorEnablesItsButtonAndAddsNothing)
     EXPECT_FALSE(Modified);
 }
 
-TEST_F(TaskFormTest, ConfirmingARenameUnchangedKeepsTheLineBreaks)
+TEST_F(TaskFormTest, ConfirmingARenameUnchangedIsNoRename)
 {
     TTaskNode* node = AddMessage(Start(), "Message: Hello\r\nBye\r\n");
     ClickNode(node);
@@ -322,6 +337,9 @@ TEST_F(TaskFormTest, ConfirmingARenameUnchangedKeepsTheLineBreaks)
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_EQ(node->Data()->Caption, "Message: Hello\r\nBye\r\n");
+    // Unchanged is no rename: the caption stays the generated one, out of the script.
+    EXPECT_EQ(node->Data()->UserNamed, 0);
+    EXPECT_FALSE(Modified);
 }
 
 struct TEditorDoneCase {
