@@ -171,7 +171,8 @@ void TBodyChecker::Assignment(const TStmt& s)
     if (!Rules_.AcceptsAssignment())
         Error(s.Range, std::string(TargetName(Rules_.Target())) +
                            " refuses an assignment without 'set': write set <variable>, <value>;");
-    Expression(*s.Expr);
+    for (const auto& operand : s.Expr->Args)
+        Expression(*operand);
 }
 
 void TBodyChecker::Expression(const TExpr& e)
