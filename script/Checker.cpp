@@ -31,7 +31,7 @@ private:
     void Expression(const TExpr& e);
     bool KnownCallable(const std::string& name, const TSourceRange& range, bool statement);
     void Arguments(const TCommandInfo& info, const std::vector<std::unique_ptr<TExpr>>& args,
-                   const TSourceRange& call);
+                   TSourcePos afterName);
     bool Inside(TScope scope) const { return std::find(Scopes_.begin(), Scopes_.end(), scope) != Scopes_.end(); }
 
     const TServerRules& Rules_;
@@ -145,7 +145,7 @@ bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& ra
 void TBodyChecker::Command(const TStmt& s)
 {
     if (const TCommandInfo* info = Rules_.FindCommand(s.Name))
-        Arguments(*info, s.Args, s.Range);
+        Arguments(*info, s.Args, s.NameRange.End);
     else if (!KnownCallable(s.Name, s.NameRange, true))
         return;
     for (const auto& arg : s.Args)
@@ -153,11 +153,12 @@ void TBodyChecker::Command(const TStmt& s)
 }
 
 void TBodyChecker::Arguments(const TCommandInfo& info, const std::vector<std::unique_ptr<TExpr>>& args,
-                             const TSourceRange& call)
+                             TSourcePos afterName)
 {
     const int count = static_cast<int>(args.size());
     if (count < info.Mandatory) {
-        const TSourcePos at = args.empty() ? call.End : args.back()->Range.End;
+        // Where the server expected the next comma.
+        const TSourcePos at = args.empty() ? afterName : args.back()->Range.End;
         Error({at, at}, "'" + info.Name + "' needs " + std::to_string(info.Mandatory) + " argument(s), " +
                             std::to_string(count) + " given");
     } else if (info.Maximum >= 0 && count > info.Maximum) {
@@ -179,7 +180,7 @@ void TBodyChecker::Expression(const TExpr& e)
 {
     if (e.Kind == TExprKind::Call) {
         if (const TCommandInfo* info = Rules_.FindCommand(e.Text))
-            Arguments(*info, e.Args, e.Range);
+            Arguments(*info, e.Args, e.Range.Begin);
         else if (!KnownCallable(e.Text, e.Range, false))
             return;
     } else if ((e.Kind == TExprKind::Assign || e.Kind == TExprKind::IncDec) && !Rules_.AcceptsAssignment()) {
@@ -222,8 +223,10 @@ bool TFileChecker::MapKnown(const TTopLevel& entry)
 
 std::vector<TDiagnostic> TFileChecker::Check(const TScriptFile& file)
 {
-    if (Rules_.RefusesByteOrderMark() && Text_.substr(0, 3) == "\xEF\xBB\xBF")
+    if (Rules_.RefusesByteOrderMark() && Text_.substr(0, 3) == "\xEF\xBB\xBF") {
         Error({}, std::string(TargetName(Rules_.Target())) + " refuses a file that starts with a UTF-8 byte-order mark");
+        return std::move(Out_);  // and reads nothing of it
+    }
     Out_.insert(Out_.end(), file.Diagnostics.begin(), file.Diagnostics.end());
     for (const TTopLevel& entry : file.Entries) {
         if (!MapKnown(entry)) {

@@ -231,7 +231,6 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
         return s;
     }
     if (IsPunct("(")) {
-        const TSourcePos open = Cur().Range.Begin;
         Take();
         auto first = Expression(-1);
         if (IsPunct(",")) {
@@ -245,8 +244,6 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
             return s;
         }
         Expect(")", "')' expected");
-        first->Range.Begin = open;
-        first->Range.End = LastEnd();
         s->Args.push_back(Binary(std::move(first), -1));
     } else {
         s->Args.push_back(Expression(-1));
@@ -476,7 +473,6 @@ std::unique_ptr<TExpr> TParser::Primary()
         Take();
         auto e = Expression(-1);
         Expect(")", "')' expected");
-        e->Range = {begin, LastEnd()};  // the parentheses belong to the operand
         return e;
     }
     if (t.Kind != TTokenKind::Word)
