@@ -4,6 +4,8 @@
 #include "script/FileReader.h"
 #include "script/Parser.h"
 
+#include "fuzz/ScriptReaderChecks.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -145,5 +147,16 @@ INSTANTIATE_TEST_SUITE_P(Reader, ReaderError, ::testing::Values(
     ErrorCase{"MissingTab", "prontera,1,1,4 script\tX\t1,{\n}\n", 1},
     ErrorCase{"BrokenCondition", Head + "\tif (a > 1) && (b)) close;\n}\n", 2}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// The fuzzer's range checks must notice a wrong position, or replaying its corpus proves nothing.
+TEST(Reader, RangeChecksTellRightFromWrong)
+{
+    parsercheck::TRangeChecks checks("ab\ncd");
+    checks.Position({2, 1, 3}, "right");
+    EXPECT_TRUE(checks.Problems.empty());
+    checks.Position({1, 4, 3}, "wrong");
+    checks.Range({{1, 2, 1}, {1, 1, 0}}, "backwards");
+    EXPECT_EQ(checks.Problems.size(), 2u);
+}
 
 } // namespace
