@@ -130,8 +130,8 @@ TFileReader::TNext TFileReader::Entry()
     Line_.Range = {begin, PosAt(contentEnd)};
     const TSourceRange lineRange = Line_.Range;
     if (count < 3) {
-        Error(lineRange, "cannot read this line: a header has four fields separated by tabs "
-                         "(the server stops reading the file here)");
+        Error(lineRange, "cannot read this line: a header has four fields separated by tabs (an "
+                         "extra '}' above may have ended a script early); the server stops reading the file here");
         return TNext::Stop;
     }
     const std::string& w1 = Line_.Fields[0].Text;
@@ -143,7 +143,6 @@ TFileReader::TNext TFileReader::Entry()
     else if (!SameText(w1, "function"))
         Line_.Map = std::string(SplitComma(w1)[0]);
 
-    std::optional<TNext> result;
     if (SameText(w2, "script") && hasW4) {
         Line_.Kind = SameText(w1, "function") ? TTopKind::Function : TTopKind::Script;
         const std::string& w4 = Line_.Fields[3].Text;

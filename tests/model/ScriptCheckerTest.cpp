@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"OpenStorageOnEAthena", EA, Npc("\topenstorage;\n"), {}},
     RuleCase{"OpenStorageOnHercules", HE, Npc("\topenstorage;\n"), {"2:13: 'openstorage' needs 1 argument(s), 0 given"}},
     RuleCase{"ByteOrderMarkOnRAthena", RA, "\xEF\xBB\xBF" "-\tscript\tX\t-1,{\n}\n", {"1:1: rAthena refuses a file that starts with a UTF-8 byte-order mark"}},
-    RuleCase{"MissingTab", EA, "prontera,1,1,4 script\tX\t100,{\n}\n", {"1:1: cannot read this line: probably a missing or extra tab", "2:1: cannot read this line: a header has four fields separated by tabs (the server stops reading the file here)"}}),
+    RuleCase{"MissingTab", EA, "prontera,1,1,4 script\tX\t100,{\n}\n", {"1:1: cannot read this line: probably a missing or extra tab", "2:1: cannot read this line: a header has four fields separated by tabs (an extra '}' above may have ended a script early); the server stops reading the file here"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // The real server's files and its verdicts on broken variants of them.
