@@ -77,6 +77,8 @@ void TBodyChecker::Statement(const TStmt& s)
     case TStmtKind::Default:
         if (Scopes_.empty() || Scopes_.back() != TScope::Switch)
             Error(s.Range, std::string(s.Kind == TStmtKind::Case ? "'case'" : "'default'") + " outside a switch");
+        else if (s.Cond && s.Cond->Kind == TExprKind::Identifier && !Rules_.IsConstant(s.Cond->Text))
+            Error(s.Cond->Range, "a case value must be a number or a constant, not '" + s.Cond->Text + "'");
         break;
     case TStmtKind::Break:
         if (Scopes_.empty())
@@ -263,9 +265,16 @@ std::vector<TDiagnostic> CheckScriptFile(const TScriptFile& file, std::string_vi
     return TFileChecker(text, options).Check(file);
 }
 
+std::vector<TDiagnostic> CheckBody(const TStmt& body, const TCheckOptions& options)
+{
+    std::vector<TDiagnostic> found;
+    TBodyChecker(TServerRules::For(options.Target), found).Statement(body);
+    return found;
+}
+
 std::vector<TDiagnostic> CheckScriptText(std::string_view text, const TCheckOptions& options)
 {
-    return CheckScriptFile(ReadScriptFile(text), text, options);
+    return CheckScriptFile(ReadScriptFile(text, options.Target), text, options);
 }
 
 } // namespace script

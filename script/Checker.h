@@ -23,6 +23,10 @@ struct TCheckOptions {
 std::vector<TDiagnostic> CheckScriptFile(const TScriptFile& file, std::string_view text,
                                          const TCheckOptions& options);
 
+// Checks one script body on its own (hand-written code read with ParseStatements, for instance):
+// commands, arguments, labels and statements out of place. Maps are not involved.
+std::vector<TDiagnostic> CheckBody(const TStmt& body, const TCheckOptions& options);
+
 // Reads and checks file text.
 std::vector<TDiagnostic> CheckScriptText(std::string_view text, const TCheckOptions& options);
 

@@ -51,7 +51,7 @@ std::optional<int> ToInt(std::string_view text)
 
 class TFileReader {
 public:
-    explicit TFileReader(std::string_view text) : Text_(text), Cursor_(text) {}
+    TFileReader(std::string_view text, TTarget target) : Text_(text), Cursor_(text), Target_(target) {}
     TScriptFile Read();
 
 private:
@@ -71,6 +71,7 @@ private:
 
     std::string_view Text_;
     TCursor Cursor_;
+    TTarget Target_;
     TScriptFile File_;
     TTopLevel Line_;  // the entry being read
 };
@@ -215,7 +216,7 @@ TFileReader::TNext TFileReader::ScriptEntry(TTopLevel& entry, std::size_t braceO
     const std::optional<TSourcePos> end = SkipScript(brace);
     if (!end)
         return TNext::Stop;
-    TBodyResult body = ParseBlock(Text_, brace, end->Offset, &File_.Comments);
+    TBodyResult body = ParseBlock(Text_, brace, end->Offset, &File_.Comments, Target_);
     if (body.Error)
         File_.Diagnostics.push_back(*body.Error);
     entry.Body = std::move(body.Body);
@@ -269,9 +270,9 @@ std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
 
 } // namespace
 
-TScriptFile ReadScriptFile(std::string_view text)
+TScriptFile ReadScriptFile(std::string_view text, TTarget target)
 {
-    return TFileReader(text).Read();
+    return TFileReader(text, target).Read();
 }
 
 } // namespace script

@@ -4,12 +4,14 @@
 // comments skipped) and then parsed. Where the loader gives up on the rest of the file, so does
 // the reader; the diagnostics say why.
 
+#include "script/ServerRules.h"
 #include "script/SyntaxTree.h"
 
 #include <string_view>
 
 namespace script {
 
-TScriptFile ReadScriptFile(std::string_view text);
+// Expressions are grouped by the target's operator ranks.
+TScriptFile ReadScriptFile(std::string_view text, TTarget target = TTarget::EAthena);
 
 } // namespace script

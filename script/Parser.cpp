@@ -26,20 +26,22 @@ bool SameWord(const std::string& a, const char* b)
     return true;
 }
 
-// Binding strength of a binary operator, as the server ranks them; 0 = not a binary operator.
-int BinaryLevel(const std::string& op)
+// Binding strength of a binary operator; 0 = not a binary operator. eAthena ranks comparisons
+// below the bit operators and `^` below `|`; its successors rank them as C does.
+int BinaryLevel(const std::string& op, bool cLike)
 {
     struct TLevel {
         const char* Op;
-        int Level;
+        int EAthena;
+        int CLike;
     };
     static constexpr std::array<TLevel, 18> levels = {{
-        {"||", 1}, {"&&", 2}, {"==", 3}, {"!=", 3}, {">=", 3}, {">", 3}, {"<=", 3}, {"<", 3},
-        {"^", 4}, {"|", 5}, {"&", 6}, {">>", 7}, {"<<", 7}, {"+", 8}, {"-", 8}, {"*", 9},
-        {"/", 9}, {"%", 9}}};
+        {"||", 1, 1}, {"&&", 2, 2}, {"==", 3, 6}, {"!=", 3, 6}, {">=", 3, 7}, {">", 3, 7},
+        {"<=", 3, 7}, {"<", 3, 7}, {"^", 4, 4}, {"|", 5, 3}, {"&", 6, 5}, {">>", 7, 8},
+        {"<<", 7, 8}, {"+", 8, 9}, {"-", 8, 9}, {"*", 9, 10}, {"/", 9, 10}, {"%", 9, 10}}};
     for (const TLevel& level : levels)
         if (op == level.Op)
-            return level.Level;
+            return cLike ? level.CLike : level.EAthena;
     return 0;
 }
 
@@ -53,11 +55,12 @@ bool IsAssignOp(const std::string& op)
     return false;
 }
 
-constexpr int UnaryLevel = 10;
-
 class TParser {
 public:
-    explicit TParser(std::vector<TToken> tokens) : Tokens_(std::move(tokens)) {}
+    TParser(std::vector<TToken> tokens, TTarget target)
+        : Tokens_(std::move(tokens)), CLike_(target != TTarget::EAthena)
+    {
+    }
 
     std::unique_ptr<TStmt> Block();
     std::unique_ptr<TStmt> Statements();
@@ -127,6 +130,7 @@ private:
     std::vector<TToken> Tokens_;
     std::size_t Index_ = 0;
     int Depth_ = 0;
+    bool CLike_;  // the successors' operator ranks
 };
 
 std::unique_ptr<TStmt> TParser::Finish(std::unique_ptr<TStmt> s, TSourcePos begin)
@@ -393,7 +397,7 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
             left = std::move(e);
             continue;
         }
-        const int level = BinaryLevel(op);
+        const int level = BinaryLevel(op, CLike_);
         if (level == 0 || level <= limit)
             break;
         Take();
@@ -418,7 +422,7 @@ std::unique_ptr<TExpr> TParser::Operand()
     if (IsPunct("-") || IsPunct("!") || IsPunct("~")) {
         auto e = std::make_unique<TExpr>(TExprKind::Unary, TSourceRange{});
         e->Op = Take().Text;
-        e->Args.push_back(Expression(UnaryLevel));
+        e->Args.push_back(Expression(CLike_ ? 11 : 10));  // tighter than every binary operator
         e->Range = {begin, LastEnd()};
         return e;
     }
@@ -521,10 +525,10 @@ TDiagnostic ToDiagnostic(const TParseError& error)
 }
 
 template <typename TRead>
-TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TRead read)
+TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TTarget target, TRead read)
 {
     TBodyResult result;
-    TParser parser(Tokenize(cursor, comments));
+    TParser parser(Tokenize(cursor, comments), target);
     try {
         result.Body = read(parser);
     } catch (const TParseError& error) {
@@ -536,22 +540,22 @@ TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TRead read)
 } // namespace
 
 TBodyResult ParseBlock(std::string_view text, TSourcePos start, std::size_t limit,
-                       std::vector<TComment>* comments)
+                       std::vector<TComment>* comments, TTarget target)
 {
     TCursor cursor(text, start, limit);
-    return Run(cursor, comments, [](TParser& p) { return p.Block(); });
+    return Run(cursor, comments, target, [](TParser& p) { return p.Block(); });
 }
 
-TBodyResult ParseStatements(std::string_view text, std::vector<TComment>* comments)
+TBodyResult ParseStatements(std::string_view text, std::vector<TComment>* comments, TTarget target)
 {
     TCursor cursor(text);
-    return Run(cursor, comments, [](TParser& p) { return p.Statements(); });
+    return Run(cursor, comments, target, [](TParser& p) { return p.Statements(); });
 }
 
-std::unique_ptr<TExpr> ParseExpression(std::string_view text, std::optional<TDiagnostic>& error)
+std::unique_ptr<TExpr> ParseExpression(std::string_view text, std::optional<TDiagnostic>& error, TTarget target)
 {
     TCursor cursor(text);
-    TParser parser(Tokenize(cursor, nullptr));
+    TParser parser(Tokenize(cursor, nullptr), target);
     try {
         return parser.WholeExpression();
     } catch (const TParseError& e) {

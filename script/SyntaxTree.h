@@ -36,7 +36,8 @@
 // index when written `name[i]`), NextLine (`-` as a menu target), Unary (Op, Args[0]), Binary
 // (Op, Args[0], Args[1]), Conditional (Args = condition, then, else), Assign (Op = "=", "+=",
 // ...; Args[0] target, Args[1] value), IncDec (Op = "++" or "--", Prefix, Args[0]), Call (Text =
-// function name, Args).
+// function name, Args). Parentheses leave no node; the grouping is in the tree's shape, by the
+// operator ranks of the target server the file was read for (eAthena unless told otherwise).
 //
 // Every node has its exact source range: line and column (both from 1, the column counting
 // bytes) and byte offsets into the file as read, end exclusive. Text stays bytes as stored

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "script/Checker.h"
+#include "script/Parser.h"
 
 #include <QByteArray>
 #include <QJsonDocument>
@@ -69,6 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"DuplicateOfAnotherFilesNpc", EA, "prontera,1,1,4\tduplicate(Elsewhere)\tCopy\t100\n", {}},
     RuleCase{"BreakOutsideLoop", EA, Npc("\tbreak;\n"), {"2:2: 'break' outside a loop or switch"}},
     RuleCase{"ContinueInSwitchOnly", EA, Npc("\tswitch (1) { case 1: continue; }\n"), {"2:23: 'continue' outside a loop"}},
+    RuleCase{"CaseValueNotConstant", EA, Npc("\tswitch (1) { case Job_Knight: case .@x: end; }\n"), {"2:37: a case value must be a number or a constant, not '.@x'"}},
     RuleCase{"CaseOutsideSwitch", EA, Npc("\tcase 1:\n"), {"2:2: 'case' outside a switch"}},
     RuleCase{"DeclaredFunction", EA, Npc("\tfunction F;\n\tF 1;\n\tend;\nfunction F {\n\treturn;\n}\n"), {}},
     RuleCase{"UndeclaredFunction", EA, Npc("\tF 1;\n\tend;\nfunction F {\n\treturn;\n}\n"), {"2:2: unknown command 'F'"}},
@@ -83,6 +85,16 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"ByteOrderMarkOnRAthena", RA, "\xEF\xBB\xBF" "-\tscript\tX\t-1,{\n}\n", {"1:1: rAthena refuses a file that starts with a UTF-8 byte-order mark"}},
     RuleCase{"MissingTab", EA, "prontera,1,1,4 script\tX\t100,{\n}\n", {"1:1: cannot read this line: probably a missing or extra tab", "2:1: cannot read this line: a header has four fields separated by tabs (an extra '}' above may have ended a script early); the server stops reading the file here"}}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(Checker, ChecksHandWrittenCodeOnItsOwn)
+{
+    const TBodyResult code = ParseStatements("L_A:\n\tmes \"x\";\nL_A:\n\tnext 1;\n");
+    ASSERT_TRUE(code.Body);
+    std::vector<std::string> found;
+    for (const TDiagnostic& d : CheckBody(*code.Body, TCheckOptions{}))
+        found.push_back(std::to_string(d.Range.Begin.Line) + ": " + d.Message);
+    EXPECT_EQ(found, (std::vector<std::string>{"3: duplicate label 'L_A'", "4: too many arguments: 'next' takes at most 0"}));
+}
 
 // The real server's files and its verdicts on broken variants of them.
 class ServerAgreement : public ::testing::Test {

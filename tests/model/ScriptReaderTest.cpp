@@ -42,6 +42,7 @@ struct ExprCase {
     const char* Name;
     const char* Text;
     const char* Shape;
+    TTarget Target = TTarget::EAthena;
 };
 
 class ExpressionShape : public ::testing::TestWithParam<ExprCase> {};
@@ -49,7 +50,7 @@ class ExpressionShape : public ::testing::TestWithParam<ExprCase> {};
 TEST_P(ExpressionShape, GroupsAsTheServer)
 {
     std::optional<TDiagnostic> error;
-    const auto expr = ParseExpression(GetParam().Text, error);
+    const auto expr = ParseExpression(GetParam().Text, error, GetParam().Target);
     ASSERT_TRUE(expr) << error->Message;
     EXPECT_EQ(Shape(*expr), GetParam().Shape);
 }
@@ -59,6 +60,8 @@ INSTANTIATE_TEST_SUITE_P(Reader, ExpressionShape, ::testing::Values(
     ExprCase{"LeftToRight", "10 - 4 - 3", "((10 - 4) - 3)"},
     ExprCase{"ComparisonLooserThanBitAnd", "a & 1 == 1", "((a & 1) == 1)"},
     ExprCase{"XorLooserThanOr", "a ^ b | c", "(a ^ (b | c))"},
+    ExprCase{"CLikeOnRAthena", "a ^ b | c == 1 & d", "((a ^ b) | ((c == 1) & d))", TTarget::RAthena},
+    ExprCase{"RelationalBeforeEqualityOnHercules", "a == b < c", "(a == (b < c))", TTarget::Hercules},
     ExprCase{"AndBeforeOr", "a || b && c", "(a || (b && c))"},
     ExprCase{"UnaryBindsTightest", "-a * !b", "((-a) * (!b))"},
     ExprCase{"ConditionalRightNested", "a ? 1 : b ? 2 : 3", "(a ? 1 : (b ? 2 : 3))"},
