@@ -102,7 +102,7 @@ TScriptFile TFileReader::Read()
     return std::move(File_);
 }
 
-// One top-level line: up to four tab-separated fields, the fourth running to the line end.
+// One top-level line: tab-separated fields, of which the first four mean something.
 TFileReader::TNext TFileReader::Entry()
 {
     Line_ = TTopLevel{};
@@ -119,11 +119,8 @@ TFileReader::TNext TFileReader::Entry()
         const std::size_t tab = Text_.find('\t', start);
         const std::size_t end = (tab == std::string_view::npos || tab > contentEnd) ? contentEnd : tab;
         ++count;
-        if (Line_.Fields.size() < 4)
+        if (Line_.Fields.size() < 4)  // the server counts further fields but reads only four
             Line_.Fields.push_back({std::string(Text_.substr(start, end - start)), {PosAt(start), PosAt(end)}});
-        else  // the fourth field keeps any further tabs
-            Line_.Fields[3].Text = std::string(Text_.substr(Line_.Fields[3].Range.Begin.Offset, end - Line_.Fields[3].Range.Begin.Offset)),
-            Line_.Fields[3].Range.End = PosAt(end);
         if (end == contentEnd)
             break;
         start = end + 1;
@@ -168,7 +165,7 @@ TFileReader::TNext TFileReader::Entry()
             Error(FieldRange(0), "the position must be written map,x,y");
     } else if ((SameText(w2, "shop") || SameText(w2, "cashshop")) && hasW4) {
         Line_.Kind = TTopKind::Shop;
-        if (!Placement(Line_, true))
+        if (!Line_.Floating && !Placement(Line_, true))
             Error(FieldRange(0), "the position must be written map,x,y,facing");
         Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
     } else if (w2.size() > 10 && SameText(std::string_view(w2).substr(0, 10), "duplicate(") && hasW4) {
