@@ -3,6 +3,7 @@
 #include "script/Lexer.h"
 #include "script/Parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -102,7 +103,7 @@ TScriptFile TFileReader::Read()
     return std::move(File_);
 }
 
-// One top-level line: tab-separated fields, of which the first four mean something.
+// One top-level line: three tab-separated fields and a fourth running to the line end.
 TFileReader::TNext TFileReader::Entry()
 {
     Line_ = TTopLevel{};
@@ -119,11 +120,16 @@ TFileReader::TNext TFileReader::Entry()
         const std::size_t tab = Text_.find('\t', start);
         const std::size_t end = (tab == std::string_view::npos || tab > contentEnd) ? contentEnd : tab;
         ++count;
-        if (Line_.Fields.size() < 4)  // the server counts further fields but reads only four
+        if (Line_.Fields.size() < 4)
             Line_.Fields.push_back({std::string(Text_.substr(start, end - start)), {PosAt(start), PosAt(end)}});
         if (end == contentEnd)
             break;
         start = end + 1;
+    }
+    if (Line_.Fields.size() == 4) {  // the fourth field runs to the line end, further tabs and all
+        TField& w4 = Line_.Fields[3];
+        w4.Range.End = PosAt(contentEnd);
+        w4.Text = std::string(Text_.substr(w4.Range.Begin.Offset, contentEnd - w4.Range.Begin.Offset));
     }
     Line_.Range = {begin, PosAt(contentEnd)};
     const TSourceRange lineRange = Line_.Range;
@@ -156,7 +162,8 @@ TFileReader::TNext TFileReader::Entry()
             return TNext::Stop;
         }
         const std::size_t sprite = w4.find(',');
-        Line_.Sprite = w4.substr(0, Line_.Kind == TTopKind::Function ? 0 : sprite);
+        const std::size_t first = std::min(w4.find_first_not_of(" \t"), sprite);  // as %d skips blanks
+        Line_.Sprite = Line_.Kind == TTopKind::Function ? std::string() : w4.substr(first, sprite - first);
         return ScriptEntry(Line_, Line_.Fields[3].Range.Begin.Offset + brace + (Line_.Kind == TTopKind::Script));
     }
     if (SameText(w2, "warp") && hasW4) {

@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"UnknownMapSkipsTheBody", EA, "nowhere,1,1,4\tscript\tX\t100,{\n\tmeszq;\n}\n", {"1:1: unknown map 'nowhere'"}},
     RuleCase{"UnknownWarpDestination", EA, "prontera,1,1\twarp\tW\t1,1,nowhere.gat,5,5\n", {"1:21: unknown destination map 'nowhere.gat'"}},
     RuleCase{"DuplicateOfAnotherFilesNpc", EA, "prontera,1,1,4\tduplicate(Elsewhere)\tCopy\t100\n", {}},
-    RuleCase{"ExtraTabBeforeSprite", EA, "prontera,1,1,4\tscript\tX\t\t100,{\n}\n", {"1:25: ',{' expected after the sprite"}},
+    RuleCase{"ExtraTabBeforeSpriteLoads", EA, "prontera,1,1,4\tscript\tX\t\t100,{\n}\n", {}},
     RuleCase{"FloatingShop", EA, "-\tshop\tHidden Shop\t-1,501:50,502:-1\n", {}},
     RuleCase{"BreakOutsideLoop", EA, Npc("\tbreak;\n"), {"2:2: 'break' outside a loop or switch"}},
     RuleCase{"ContinueInSwitchOnly", EA, Npc("\tswitch (1) { case 1: continue; }\n"), {"2:23: 'continue' outside a loop"}},
