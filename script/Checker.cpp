@@ -125,6 +125,8 @@ void TBodyChecker::Function(const TStmt& s)
         return Error(s.NameRange, "the function '" + s.Name + "' has the name of a command");
     if (!Labels_.emplace(Key(s.Name), s.NameRange).second)
         return Error(s.NameRange, "duplicate label '" + s.Name + "'");
+    if (s.Name.size() > MaxNameLength)
+        Error(s.NameRange, "the function name '" + s.Name + "' is longer than 23 bytes");
     std::vector<TScope> outer;
     outer.swap(Scopes_);
     Statement(*s.Then);

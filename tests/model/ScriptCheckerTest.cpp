@@ -65,6 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"LabelNamedLikeCommand", EA, Npc("close:\n\tend;\n"), {"2:1: the label 'close' has the name of a command"}},
     RuleCase{"LabelNamedLikeConstant", EA, Npc("Zeny:\n\tend;\n"), {"2:1: the label 'Zeny' has the name of a constant or parameter"}},
     RuleCase{"LabelTooLong", EA, Npc("L_ThisLabelIsFarTooLongX:\n\tend;\n"), {"2:1: the label 'L_ThisLabelIsFarTooLongX' is longer than 23 bytes"}},
+    RuleCase{"FunctionNameTooLong", EA, Npc("\tend;\nfunction F_ThisNameIsFarTooLongXY {\n\treturn;\n}\n"), {"3:10: the function name 'F_ThisNameIsFarTooLongXY' is longer than 23 bytes"}},
     RuleCase{"UnknownMapSkipsTheBody", EA, "nowhere,1,1,4\tscript\tX\t100,{\n\tmeszq;\n}\n", {"1:1: unknown map 'nowhere'"}},
     RuleCase{"UnknownWarpDestination", EA, "prontera,1,1\twarp\tW\t1,1,nowhere.gat,5,5\n", {"1:21: unknown destination map 'nowhere.gat'"}},
     RuleCase{"DuplicateOfAnotherFilesNpc", EA, "prontera,1,1,4\tduplicate(Elsewhere)\tCopy\t100\n", {}},
