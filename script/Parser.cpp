@@ -58,7 +58,8 @@ bool IsAssignOp(const std::string& op)
 class TParser {
 public:
     TParser(std::vector<TToken> tokens, TTarget target)
-        : Tokens_(std::move(tokens)), CLike_(target != TTarget::EAthena)
+        : Tokens_(std::move(tokens)), CLike_(target != TTarget::EAthena),
+          CaseSensitive_(target == TTarget::Hercules)
     {
     }
 
@@ -80,7 +81,7 @@ private:
     bool IsKeyword(const char* word, std::size_t ahead = 0) const
     {
         const TToken& t = Ahead(ahead);
-        return t.Kind == TTokenKind::Word && SameWord(t.Text, word);
+        return t.Kind == TTokenKind::Word && (CaseSensitive_ ? t.Text == word : SameWord(t.Text, word));
     }
     const TToken& Take()
     {
@@ -131,6 +132,7 @@ private:
     std::size_t Index_ = 0;
     int Depth_ = 0;
     bool CLike_;  // the successors' operator ranks
+    bool CaseSensitive_;  // keywords as written, `If` is no `if`
 };
 
 std::unique_ptr<TStmt> TParser::Finish(std::unique_ptr<TStmt> s, TSourcePos begin)
@@ -176,7 +178,7 @@ std::unique_ptr<TStmt> TParser::Statement()
     }
     if (IsPunct("{"))
         return Block();
-    if (first.Kind == TTokenKind::Word && IsPunct(":", 1) && !SameWord(first.Text, "default")) {
+    if (first.Kind == TTokenKind::Word && IsPunct(":", 1) && !IsKeyword("default")) {
         auto label = std::make_unique<TStmt>(TStmtKind::Label, TSourceRange{});
         label->Name = first.Text;
         label->NameRange = first.Range;
@@ -271,6 +273,10 @@ std::unique_ptr<TStmt> TParser::Keyword()
     const TSourcePos begin = Cur().Range.Begin;
     if (Cur().Kind != TTokenKind::Word)
         return nullptr;
+    if (CaseSensitive_)
+        for (const char* keyword : {"if", "else", "while", "do", "for", "switch", "case", "default", "break", "continue", "function"})
+            if (SameWord(Cur().Text, keyword) && Cur().Text != keyword)
+                Fail("'" + Cur().Text + "' is no keyword: names are case-sensitive here (did you mean `" + keyword + "`?)");
     auto make = [&](TStmtKind kind) {
         auto s = std::make_unique<TStmt>(kind, TSourceRange{});
         s->NameRange = Cur().Range;

@@ -96,7 +96,7 @@ struct TStmt {
     TStmtKind Kind = TStmtKind::Empty;
     TSourceRange Range;
     std::string Name;             // Label, Command, Function
-    TSourceRange NameRange;       // where Name is written
+    TSourceRange NameRange;       // where Name (or a statement's keyword) is written
     bool Parenthesized = false;   // Command written `name(args)`
     std::vector<std::unique_ptr<TExpr>> Args;  // Command
     std::unique_ptr<TExpr> Expr;  // Assign
