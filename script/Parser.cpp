@@ -127,6 +127,7 @@ private:
         TParser& P;
     };
     static constexpr int MaxDepth = 400;
+    static constexpr int MaxChain = 2000;
 
     std::vector<TToken> Tokens_;
     std::size_t Index_ = 0;
@@ -390,7 +391,10 @@ std::unique_ptr<TExpr> TParser::Expression(int limit)
 // level group to the left, `?:` (the weakest) to the right.
 std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
 {
-    while (Cur().Kind == TTokenKind::Punct) {
+    // Each operator adds a level to the tree, which every walker descends recursively.
+    for (int chain = 0; Cur().Kind == TTokenKind::Punct; ++chain) {
+        if (chain + Depth_ > MaxChain)
+            Fail("expression too long");
         const std::string op = Cur().Text;
         if (op == "?" && limit < 0) {
             Take();

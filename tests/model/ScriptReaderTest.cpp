@@ -151,6 +151,22 @@ INSTANTIATE_TEST_SUITE_P(Reader, ReaderError, ::testing::Values(
     ErrorCase{"BrokenCondition", Head + "\tif (a > 1) && (b)) close;\n}\n", 2}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// Hostile input ends in an error, not in a stack exhausted by building or walking the tree.
+TEST(Reader, RefusesTreesTooDeepToWalk)
+{
+    std::string chain = "1";
+    for (int i = 0; i < 5000; ++i)
+        chain += "+1";
+    std::optional<TDiagnostic> error;
+    EXPECT_FALSE(ParseExpression(chain, error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Message, "expression too long");
+    EXPECT_FALSE(ParseExpression(std::string(5000, '(') + "1" + std::string(5000, ')'), error));
+    EXPECT_EQ(error->Message, "nested too deeply");
+    const TBodyResult blocks = ParseStatements(std::string(5000, '{') + std::string(5000, '}'));
+    EXPECT_FALSE(blocks.Body);
+}
+
 // The fuzzer's range checks must notice a wrong position, or replaying its corpus proves nothing.
 TEST(Reader, RangeChecksTellRightFromWrong)
 {
