@@ -172,22 +172,18 @@ static void ReadString(TCursor& c, TToken& token)
 
 static void ReadPunct(TCursor& c, TToken& token)
 {
-    static constexpr std::array<const char*, 21> multi = {
+    static constexpr std::array<std::string_view, 21> multi = {
         "<<=", ">>=", "==", "!=", ">=", "<=", ">>", "<<", "&&", "||", "++", "--",
         "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "::"};
-    for (const char* op : multi) {
-        const std::size_t n = std::strlen(op);
-        bool match = true;
-        for (std::size_t i = 0; i < n && match; ++i)
-            match = c.Peek(i) == op[i];
-        if (match) {
-            token.Kind = TTokenKind::Punct;
-            token.Text = op;
-            c.Advance(n);
-            return;
-        }
-    }
     const char ch = c.Peek();
+    for (std::string_view op : multi) {
+        if (op[0] != ch || op[1] != c.Peek(1) || (op.size() == 3 && op[2] != c.Peek(2)))
+            continue;
+        token.Kind = TTokenKind::Punct;
+        token.Text = std::string(op);
+        c.Advance(op.size());
+        return;
+    }
     if (ch != '\0' && std::strchr("(){}[],;:?+-*/%&|^~!<>=", ch)) {
         token.Kind = TTokenKind::Punct;
         token.Text = std::string(1, ch);
@@ -202,6 +198,7 @@ static void ReadPunct(TCursor& c, TToken& token)
 std::vector<TToken> Tokenize(TCursor& c, std::vector<TComment>* comments)
 {
     std::vector<TToken> tokens;
+    tokens.reserve((c.Limit() - c.Pos().Offset) / 6);  // about one token in six bytes of script
     while (true) {
         c.SkipSpace(comments);
         TToken token;
