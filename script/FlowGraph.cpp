@@ -14,9 +14,21 @@ std::string LowerCase(std::string_view text)
     return lower;
 }
 
+bool SameWord(std::string_view word, std::string_view lowerName)
+{
+    if (word.size() != lowerName.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char c = word[i] >= 'A' && word[i] <= 'Z' ? static_cast<char>(word[i] - 'A' + 'a') : word[i];
+        if (c != lowerName[i])
+            return false;
+    }
+    return true;
+}
+
 bool IsCommand(const TStmt& stmt, std::string_view lowerName)
 {
-    return stmt.Kind == TStmtKind::Command && LowerCase(stmt.Name) == lowerName;
+    return stmt.Kind == TStmtKind::Command && SameWord(stmt.Name, lowerName);
 }
 
 bool IsEventLabel(std::string_view name)
@@ -36,7 +48,7 @@ std::optional<bool> ConstantTruth(const TExpr* cond)
 
 bool IsCall(const TExpr& e, std::string_view lowerName)
 {
-    return e.Kind == TExprKind::Call && LowerCase(e.Text) == lowerName;
+    return e.Kind == TExprKind::Call && SameWord(e.Text, lowerName);
 }
 
 // The option numbers a player can pick in `select(...)`: every `:`-separated part counts, the
@@ -230,24 +242,23 @@ int TGraphBuilder::Plain(const TStmt& s, int next)
 int TGraphBuilder::Command(const TStmt& s, int next)
 {
     const int n = Add(&s, TNodeRole::Plain);
-    const std::string name = LowerCase(s.Name);
     auto arg = [&](std::size_t i) { return i < s.Args.size() ? s.Args[i].get() : nullptr; };
-    if (name == "goto") {
+    if (IsCommand(s, "goto")) {
         Target(n, s, arg(0), true);
-    } else if (name == "menu") {
+    } else if (IsCommand(s, "menu")) {
         for (std::size_t i = 1; i < s.Args.size(); i += 2) {
             if (s.Args[i]->Kind == TExprKind::NextLine)
                 Link(n, next);
             else
                 Target(n, s, s.Args[i].get(), true);
         }
-    } else if (name == "jump_zero") {
+    } else if (IsCommand(s, "jump_zero")) {
         Target(n, s, arg(1), true);
         Link(n, next);
-    } else if (name == "callsub") {
+    } else if (IsCommand(s, "callsub")) {
         Target(n, s, arg(0), false);
         Link(n, next);
-    } else if (name != "end" && name != "close" && name != "return") {
+    } else if (!IsCommand(s, "end") && !IsCommand(s, "close") && !IsCommand(s, "return")) {
         Link(n, next);
     }
     return n;

@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace script {
@@ -59,7 +60,7 @@ struct TMissingTarget {
 struct TFlowGraph {
     std::vector<TFlowNode> Nodes;
     std::vector<TFlowEntry> Entries;
-    std::map<const TStmt*, int> FirstNode;  // where the run enters each statement
+    std::unordered_map<const TStmt*, int> FirstNode;  // where the run enters each statement
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case
     bool IsFunction = false;                // a `function script`: its end returns
@@ -78,6 +79,7 @@ std::optional<std::vector<std::int64_t>> ChoiceValues(const TExpr& value);
 
 // Script words are matched without regard to case, as the server does.
 std::string LowerCase(std::string_view text);
+bool SameWord(std::string_view word, std::string_view lowerName);
 bool IsCommand(const TStmt& stmt, std::string_view lowerName);
 bool IsEventLabel(std::string_view name);
 

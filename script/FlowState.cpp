@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <deque>
 #include <map>
-#include <functional>
 
 namespace script {
 namespace {
@@ -13,7 +12,8 @@ namespace {
 constexpr TFlowFacts DialogFacts = DialogClosed | DialogOpen | DialogUnknown;
 constexpr TFlowFacts ZenyFacts = ZenyUnchecked | ZenyChecked;
 
-bool AnyExpr(const TExpr& e, const std::function<bool(const TExpr&)>& test)
+template <typename TTest>
+bool AnyExpr(const TExpr& e, const TTest& test)
 {
     if (test(e))
         return true;
@@ -23,25 +23,24 @@ bool AnyExpr(const TExpr& e, const std::function<bool(const TExpr&)>& test)
     return false;
 }
 
-// The expressions a node evaluates: a test evaluates only its condition, not its branches.
-std::vector<const TExpr*> Evaluated(const TFlowNode& node)
+// Calls `visit` with each expression a node evaluates: a test evaluates only its condition, not
+// its branches.
+template <typename TVisit>
+bool AnyEvaluated(const TFlowNode& node, TVisit visit)
 {
-    std::vector<const TExpr*> exprs;
-    if (node.Role == TNodeRole::Test) {
-        if (node.Stmt->Cond)
-            exprs.push_back(node.Stmt->Cond.get());
-    } else if (node.Role == TNodeRole::Plain) {
-        for (const auto& arg : node.Stmt->Args)
-            exprs.push_back(arg.get());
-        if (node.Stmt->Expr)
-            exprs.push_back(node.Stmt->Expr.get());
-    }
-    return exprs;
+    if (node.Role == TNodeRole::Test)
+        return node.Stmt->Cond && visit(*node.Stmt->Cond);
+    if (node.Role != TNodeRole::Plain)
+        return false;
+    for (const auto& arg : node.Stmt->Args)
+        if (visit(*arg))
+            return true;
+    return node.Stmt->Expr && visit(*node.Stmt->Expr);
 }
 
 bool IsZeny(const TExpr& e)
 {
-    return e.Kind == TExprKind::Identifier && e.Args.empty() && LowerCase(e.Text) == "zeny";
+    return e.Kind == TExprKind::Identifier && e.Args.empty() && SameWord(e.Text, "zeny");
 }
 
 bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
@@ -49,8 +48,8 @@ bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
     return AnyExpr(e, [&](const TExpr& x) {
         if (x.Kind != TExprKind::Call)
             return false;
-        const std::string name = LowerCase(x.Text);
-        return name == "callfunc" || name == "callsub" || graph.LocalFunctions.count(name) > 0;
+        return SameWord(x.Text, "callfunc") || SameWord(x.Text, "callsub") ||
+               (!graph.LocalFunctions.empty() && graph.LocalFunctions.count(LowerCase(x.Text)) > 0);
     });
 }
 
@@ -62,9 +61,8 @@ TFlowFacts Transfer(TFlowFacts in, const TFlowNode& node, const TFlowGraph& grap
     // after it with end and with close alike.
     if (RunsOtherCode(node, graph) || (node.Role == TNodeRole::Plain && IsCommand(*node.Stmt, "warp")))
         dialog = DialogUnknown;
-    for (const TExpr* e : Evaluated(node))
-        if (ComparesZeny(*e))
-            zeny = ZenyChecked;
+    if (AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); }))
+        zeny = ZenyChecked;
     if (node.Role == TNodeRole::Plain && ShowsDialog(*node.Stmt))
         dialog = DialogOpen;
     if (node.Role == TNodeRole::Plain && ClosesDialog(*node.Stmt))
@@ -96,10 +94,10 @@ bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph)
     const TStmt& stmt = *node.Stmt;
     if (node.Role == TNodeRole::Plain &&
         (IsCommand(stmt, "callfunc") || IsCommand(stmt, "callsub") ||
-         (stmt.Kind == TStmtKind::Command && graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)))
+         (stmt.Kind == TStmtKind::Command && !graph.LocalFunctions.empty() &&
+          graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)))
         return true;
-    const auto exprs = Evaluated(node);
-    return std::any_of(exprs.begin(), exprs.end(), [&](const TExpr* e) { return CallsOtherCode(*e, graph); });
+    return AnyEvaluated(node, [&](const TExpr& e) { return CallsOtherCode(e, graph); });
 }
 
 bool ComparesZeny(const TExpr& expr)
