@@ -56,16 +56,31 @@ public:
             Sequence(children);
             return;
         }
-        for (const TStmt* inner : {s.Then.get(), s.Else.get()})
-            if (inner)
+        for (const TStmt* inner : {s.Then.get(), s.Else.get()}) {
+            if (inner && inner->Kind == TStmtKind::Block)
+                Walk(*inner);
+            else if (inner)
                 Sequence({inner});
+        }
     }
 
 private:
+    // Dead when no node of the statement is reached: a label inside a block or branch may be
+    // jumped to even when the way into the statement is closed.
     bool Dead(const TStmt& s) const
     {
-        const auto it = Graph_.FirstNode.find(&s);
-        return it != Graph_.FirstNode.end() && !Reached_[it->second];
+        if (s.Kind != TStmtKind::Block) {
+            const auto it = Graph_.FirstNode.find(&s);
+            if (it != Graph_.FirstNode.end() && Reached_[it->second])
+                return false;
+        }
+        for (const auto& child : s.Children)
+            if (!Dead(*child))
+                return false;
+        for (const TStmt* inner : {s.Init.get(), s.Step.get(), s.Then.get(), s.Else.get()})
+            if (inner && !Dead(*inner))
+                return false;
+        return true;
     }
 
     // Reports each run of dead statements once, from its first statement to its last.
@@ -77,7 +92,7 @@ private:
         auto flush = [&] {
             if (first && matters)
                 Warn(Out_, {first->Range.Begin, last->Range.End},
-                     "this code never runs: nothing reaches it after the end, close or jump before it");
+                     "this code never runs: no label, case or way through the lines before it leads here");
             first = nullptr;
             matters = false;
         };

@@ -102,6 +102,11 @@ INSTANTIATE_TEST_SUITE_P(Flow, FlowWarning, ::testing::Values(
              {"4: this code never runs"}},
     FlowCase{"BreakAfterCloseIsHarmless",
              Npc("\tmes \"a\";\n\tswitch (select(\"A:B\")) {\n\tcase 1: close; break;\n\tcase 2: close; break;\n\t}\n"), {}},
+    FlowCase{"CodeBeforeTheFirstCase",
+             Npc("\tmes \"a\";\n\tswitch (select(\"A:B\")) {\n\tmes \"b\";\n\tcase 1: close;\n\tdefault: close;\n\t}\n"),
+             {"4: this code never runs"}},
+    FlowCase{"SwitchOverEveryRandomValue",
+             Npc("\tmes \"a\";\n\tswitch (rand(2)) {\n\tcase 0: close;\n\tcase 1: close;\n\t}\n"), {}},
     FlowCase{"EventLabelAfterEnd", Npc("\tend;\nOnInit:\n\tset .count, 0;\n\tend;\n"), {}},
     FlowCase{"UnusedLabelAfterEnd", Npc("\tend;\nL_Old:\n\tset .count, 0;\n\tend;\n"), {"3: this code never runs"}},
     // next or close with no mes before.
