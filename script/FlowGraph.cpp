@@ -1,6 +1,7 @@
 #include "script/FlowGraph.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 namespace script {
@@ -75,7 +76,8 @@ std::optional<std::vector<std::int64_t>> SelectableOptions(const TExpr& select)
     return options;
 }
 
-// `rand(n)` gives 0..n-1, `rand(a, b)` gives a..b (either order).
+// `rand(n)` gives 0..n-1 and `rand(a, b)` gives a..b in either order; a range of one value or
+// less gives its lower end.
 std::optional<std::vector<std::int64_t>> RandomRange(const TExpr& rand)
 {
     for (const auto& arg : rand.Args)
@@ -83,12 +85,13 @@ std::optional<std::vector<std::int64_t>> RandomRange(const TExpr& rand)
             return std::nullopt;
     std::int64_t low = 0, high = 0;
     if (rand.Args.size() == 1)
-        high = rand.Args[0]->Value - 1;
+        high = rand.Args[0]->Value > 1 ? rand.Args[0]->Value - 1 : 0;
     else if (rand.Args.size() == 2)
         low = std::min(rand.Args[0]->Value, rand.Args[1]->Value), high = std::max(rand.Args[0]->Value, rand.Args[1]->Value);
     else
         return std::nullopt;
-    if (high < low || high - low >= MaxChoices)
+    // Unsigned, so that the width of any range is computed without overflow.
+    if (static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low) >= static_cast<std::uint64_t>(MaxChoices))
         return std::nullopt;
     std::vector<std::int64_t> values;
     for (std::int64_t v = low; v <= high; ++v)

@@ -14,7 +14,6 @@
 #include "script/SyntaxTree.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>

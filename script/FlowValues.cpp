@@ -85,7 +85,7 @@ std::optional<std::int64_t> TTrackedValues::Value(const TExpr& e, const TValues&
     if (e.Kind == TExprKind::Number)
         return e.Value;
     if (e.Kind == TExprKind::Unary && e.Op == "-")
-        if (const auto v = Value(*e.Args[0], values))
+        if (const auto v = Value(*e.Args[0], values); v && *v != Unknown)
             return -*v;
     const int i = Index(e);
     if (i >= 0 && values[i] != Unknown)
