@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <map>
+#include <string_view>
 
 namespace script {
 namespace {
@@ -53,13 +55,23 @@ bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
     });
 }
 
+// A warp loads a map and the client drops the NPC's window with the old one (scripts end after
+// it with end and with close alike); the group warps and @-commands may move the player too, and
+// attachrid/detachrid change whose dialog the script talks to.
+bool LeavesDialogUncertain(const TStmt& stmt)
+{
+    static constexpr std::string_view commands[] = {
+        "warp", "warpparty", "warpguild", "warpchar", "areawarp", "mapwarp", "warpwaitingpc",
+        "bg_warp", "instance_warpall", "atcommand", "attachrid", "detachrid"};
+    return std::any_of(std::begin(commands), std::end(commands),
+                       [&](std::string_view name) { return IsCommand(stmt, name); });
+}
+
 TFlowFacts Transfer(TFlowFacts in, const TFlowNode& node, const TFlowGraph& graph)
 {
     TFlowFacts dialog = in & DialogFacts;
     TFlowFacts zeny = in & ZenyFacts;
-    // A warp loads a map and the client drops the NPC's window with the old one; scripts end
-    // after it with end and with close alike.
-    if (RunsOtherCode(node, graph) || (node.Role == TNodeRole::Plain && IsCommand(*node.Stmt, "warp")))
+    if (RunsOtherCode(node, graph) || (node.Role == TNodeRole::Plain && LeavesDialogUncertain(*node.Stmt)))
         dialog = DialogUnknown;
     if (AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); }))
         zeny = ZenyChecked;
@@ -113,11 +125,16 @@ bool ComparesZeny(const TExpr& expr)
     });
 }
 
-// `set Zeny, Zeny - N`, `Zeny = Zeny - N`, `Zeny -= N` and `Zeny--` all take Zeny.
+// `set Zeny, Zeny - N`, `Zeny = Zeny - N - M`, `Zeny -= N` and `Zeny--` all take Zeny.
 bool TakesZeny(const TStmt& stmt)
 {
     auto minusZeny = [](const TExpr& value) {
-        return value.Kind == TExprKind::Binary && value.Op == "-" && IsZeny(*value.Args[0]);
+        if (value.Kind != TExprKind::Binary || value.Op != "-")
+            return false;
+        const TExpr* left = value.Args[0].get();
+        while (left->Kind == TExprKind::Binary && (left->Op == "-" || left->Op == "+"))
+            left = left->Args[0].get();
+        return IsZeny(*left);
     };
     if (IsCommand(stmt, "set"))
         return stmt.Args.size() == 2 && IsZeny(*stmt.Args[0]) && minusZeny(*stmt.Args[1]);

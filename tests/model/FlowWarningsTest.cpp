@@ -84,6 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Flow, FlowWarning, ::testing::Values(
              {"4: the dialog is still open"}},
     FlowCase{"Close2ThenEnd", Npc("\tmes \"Hi\";\n\tclose2;\n\tpercentheal 100,100;\n\tend;\n"), {}},
     FlowCase{"WarpThenEnd", Npc("\tmes \"Off you go.\";\n\tnext;\n\twarp \"alberta\",20,20;\n\tend;\n"), {}},
+    FlowCase{"PartyWarpThenEnd", Npc("\tmes \"All aboard.\";\n\twarpparty \"alberta\",20,20,getcharid(1);\n\tend;\n"), {}},
     FlowCase{"CalledFunctionMayClose", Npc("\tmes \"Hi\";\n\tcallfunc \"F_Bye\";\n\tend;\n"), {}},
     FlowCase{"SwitchCoversEveryOption",
              Npc("\tmes \"Hi\";\n\tswitch (select(\"A:B\")) {\n\tcase 1: close;\n\tcase 2: close;\n\t}\n\tend;\n"), {}},
@@ -121,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Flow, FlowWarning, ::testing::Values(
     // Zeny taken without a comparison.
     FlowCase{"ZenyTakenBlind", Npc("\tset Zeny, Zeny - 500;\n\tgetitem 501,1;\n\tend;\n"), {"2: Zeny is taken"}},
     FlowCase{"ZenyCompoundTakenBlind", Npc("\tzeny -= 500;\n\tend;\n"), {"2: Zeny is taken"}},
+    FlowCase{"ZenyTakenInTwoParts", Npc("\tZeny = Zeny - .@price - .@tax;\n\tend;\n"), {"2: Zeny is taken"}},
     FlowCase{"ZenyCheckedFirst",
              Npc("\tmes \"500 z\";\n\tif (Zeny < 500) {\n\t\tclose;\n\t}\n\tset Zeny, Zeny - 500;\n\tclose;\n"), {}},
     FlowCase{"ZenyCheckedBeforeAJump",
