@@ -25,8 +25,8 @@ bool AnyExpr(const TExpr& e, const TTest& test)
     return false;
 }
 
-// Calls `visit` with each expression a node evaluates: a test evaluates only its condition, not
-// its branches.
+// Whether `visit` holds for some expression the node evaluates: a test evaluates only its
+// condition, not its branches.
 template <typename TVisit>
 bool AnyEvaluated(const TFlowNode& node, TVisit visit)
 {
