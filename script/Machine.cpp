@@ -447,6 +447,7 @@ TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup&
         TEvent& e = result.Events.emplace_back();
         e.Kind = TEventKind::Fault;
         e.Text = message;
+        e.Range.Begin.Line = 0;  // no statement made it
         return result;
     };
     if (!unit)

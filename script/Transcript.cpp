@@ -102,7 +102,9 @@ std::string TranscriptLine(const TEvent& e)
             text += " (" + e.Text + ")";
         return text;
     }
-    case TEventKind::Fault: return "fault at line " + std::to_string(e.Line()) + ": " + Latin1ToUtf8(e.Text);
+    case TEventKind::Fault:
+        return (e.Line() > 0 ? "fault at line " + std::to_string(e.Line()) : std::string("fault")) + ": " +
+               Latin1ToUtf8(e.Text);
     case TEventKind::Waiting: return "-- waiting for " + (e.Name == "input" ? std::string("input") : e.Name == "menu" ? "a menu choice" : "the " + e.Name + " button") + " --";
     case TEventKind::Edit: return "-- the player was changed --";
     }
