@@ -91,8 +91,10 @@ TValue TMachine::Mes(const TArgs& a, TFrame& f)
         lines.push_back(EvalStr(*arg, f));
     if (lines.empty())
         lines.emplace_back();
-    for (std::string& line : lines)
+    for (std::string& line : lines) {
+        UseBytes(line.size());
         Emit(TEventKind::Mes).Text = std::move(line);
+    }
     DialogueOpen_ = true;
     return TValue::Of(0);
 }

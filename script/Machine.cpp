@@ -12,6 +12,8 @@ namespace {
 constexpr int MaxCallDepth = 64;
 // A string this long is a runaway concatenation; the server would run out of memory on it.
 constexpr std::size_t MaxStringLength = 1 << 20;
+// What one play may write before it is cut short: no dialogue is this long, a runaway loop is.
+constexpr std::size_t MaxEvents = 100'000;
 
 std::int32_t Wrap(std::int64_t value)
 {
@@ -187,6 +189,7 @@ TValue TMachine::Binary(const std::string& op, const TValue& a, const TValue& b)
             const std::string right = ToStr(b);
             if (joined.size() + right.size() > MaxStringLength)
                 Fault("a string grew beyond " + std::to_string(MaxStringLength) + " bytes; the play stops here");
+            UseBytes(joined.size() + right.size());
             return TValue::Of(joined + right);
         }
         if (!a.IsString || !b.IsString)
@@ -346,6 +349,10 @@ std::string TMachine::ToStr(const TValue& v)
 
 TEvent& TMachine::Emit(TEventKind kind)
 {
+    if (!OutputFull_ && Result_.Events.size() >= MaxEvents) {
+        OutputFull_ = true;
+        Fault("the play wrote more than " + std::to_string(MaxEvents) + " events; it stops here");
+    }
     TEvent& e = Result_.Events.emplace_back();
     e.Kind = kind;
     e.Range = Current_ ? Current_->Range : NpcUnit_->End;
@@ -357,6 +364,16 @@ void TMachine::Fault(const std::string& message)
     Emit(TEventKind::Fault).Text = message;
     Result_.Outcome = TOutcome::Faulted;
     throw TStop{};
+}
+
+void TMachine::UseBytes(std::size_t count)
+{
+    BytesUsed_ += count;
+    if (BytesUsed_ > Setup_.ByteBudget && !OutputFull_) {
+        OutputFull_ = true;
+        Fault("the play built or wrote more than " + std::to_string(Setup_.ByteBudget) +
+              " bytes of text (a runaway loop?); it stops here");
+    }
 }
 
 void TMachine::Warn(const std::string& message)
@@ -385,6 +402,8 @@ std::vector<std::string> TMachine::ArgTexts(const TArgs& args, TFrame& frame, st
         else
             texts.push_back(ToStr(Eval(arg, frame)));
     }
+    for (const std::string& text : texts)
+        UseBytes(text.size());
     return texts;
 }
 

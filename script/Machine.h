@@ -117,6 +117,9 @@ private:
     int PressesUsed_ = 0;
     std::size_t EditsApplied_ = 0;
     bool DialogueOpen_ = false;
+    bool OutputFull_ = false;
+    std::size_t BytesUsed_ = 0;  // text built and written so far, against the byte budget
+    void UseBytes(std::size_t count);
     int Depth_ = 0;
     const TStmt* Current_ = nullptr;
     const TCodeUnit* NpcUnit_ = nullptr;

@@ -99,6 +99,9 @@ struct TPlaySetup {
     std::vector<TPlayerEdit> Edits;
     std::string StartLabel;  // empty: from the start of the NPC
     long StepBudget = 1'000'000;
+    // Bytes of text the play may build (joined strings) and write (messages, arguments): a
+    // runaway loop of long strings ends here, not in memory or time.
+    std::size_t ByteBudget = std::size_t(256) << 20;
 };
 
 enum class TOutcome { Ended, Waiting, Faulted };

@@ -179,6 +179,19 @@ TEST(Interpreter, RandIsTheSameForTheSameSeed)
     EXPECT_EQ(first.substr(20, 2), " 4");
 }
 
+TEST(Interpreter, RunawayOutputIsCutShort)
+{
+    TPlaySetup setup;
+    setup.ByteBudget = 1 << 20;
+    TRunResult result = PlayBody("set .@s$, \"x\"; for (.@i = 0; .@i < 18; .@i++) .@s$ += .@s$;\nwhile (1) mes .@s$;", setup);
+    ASSERT_FALSE(result.Events.empty());
+    EXPECT_EQ(TranscriptLine(result.Events.back()),
+              "fault at line 4: the play built or wrote more than 1048576 bytes of text (a runaway loop?); it stops here");
+    EXPECT_LE(result.Events.size(), 4u);
+    result = PlayBody("while (1) mes \"\";", {});
+    EXPECT_EQ(TranscriptLine(result.Events.back()), "fault at line 3: the play wrote more than 100000 events; it stops here");
+}
+
 TEST(Interpreter, NotSimulatedMarksTheRunApproximate)
 {
     EXPECT_TRUE(PlayBody("cutin \"a\", 2; end;", {}).Approximate);
