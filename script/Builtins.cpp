@@ -12,6 +12,8 @@ namespace {
 // The default bounds of a typed number (the server's input_min_value and input_max_value).
 constexpr std::int32_t InputMin = 0;
 constexpr std::int32_t InputMax = 10'000'000;
+// The server's arrays hold this many elements; setarray and cleararray stop at the last one.
+constexpr std::int32_t ArraySize = 128;
 
 // Counts the options one menu text shows, stopping at the `limit`-th, and advances `number`, the
 // option's number as the script sees it: one for each piece between colons, the empty ones too.
@@ -64,7 +66,8 @@ const std::map<std::string, TMachine::TBuiltin>& TMachine::Builtins()
         {"select", &TMachine::Select}, {"prompt", &TMachine::Prompt}, {"input", &TMachine::Input},
         {"goto", &TMachine::Goto}, {"callsub", &TMachine::Callsub}, {"callfunc", &TMachine::Callfunc},
         {"return", &TMachine::Return}, {"getarg", &TMachine::Getarg}, {"set", &TMachine::Set},
-        {"setarray", &TMachine::Setarray}, {"getarraysize", &TMachine::Getarraysize},
+        {"setarray", &TMachine::Setarray}, {"cleararray", &TMachine::Cleararray},
+        {"getarraysize", &TMachine::Getarraysize},
         {"rand", &TMachine::Rand}, {"getitem", &TMachine::Getitem}, {"delitem", &TMachine::Delitem},
         {"countitem", &TMachine::Countitem}, {"checkweight", &TMachine::Checkweight},
         {"jobchange", &TMachine::Jobchange}, {"warp", &TMachine::Warp},
@@ -96,6 +99,7 @@ TValue TMachine::Mes(const TArgs& a, TFrame& f)
         Emit(TEventKind::Mes).Text = std::move(line);
     }
     DialogueOpen_ = true;
+    DialogueKnown_ = true;
     return TValue::Of(0);
 }
 
@@ -114,6 +118,7 @@ TValue TMachine::Close(const TArgs&, TFrame&)
 {
     Emit(TEventKind::Close).Name = "close";
     DialogueOpen_ = false;
+    DialogueKnown_ = true;
     EndOfScript();
     throw TStop{};
 }
@@ -130,6 +135,7 @@ TValue TMachine::Close2(const TArgs&, TFrame&)
     e.Name = "close2";
     e.Pause = pause;
     DialogueOpen_ = false;
+    DialogueKnown_ = true;
     return TValue::Of(0);
 }
 
@@ -268,7 +274,9 @@ TValue TMachine::Callfunc(const TArgs& a, TFrame& f)
     const std::string name = EvalStr(*a[0], f);
     const TCodeUnit* unit = Program_.Function(name);
     if (!unit) {
-        NotSimulated("callfunc", a, f);  // a function of another file
+        // A function of another file: whatever it shows or closes is unknown from here on.
+        NotSimulated("callfunc", a, f);
+        DialogueKnown_ = false;
         return TValue::Of(0);
     }
     std::vector<TValue> args;
@@ -318,11 +326,21 @@ TValue TMachine::Setarray(const TArgs& a, TFrame& f)
     if (a.size() < 2)
         Fault("setarray: a variable and values expected");
     TVarRef ref = Ref(*a[0], f);
-    for (std::size_t i = 1; i < a.size(); ++i, ++ref.Index) {
-        if (ref.Index < 0)
-            Fault("setarray: the array index passes the largest number");
+    for (std::size_t i = 1; i < a.size() && ref.Index < ArraySize; ++i, ++ref.Index)
         WriteRef(ref, Eval(*a[i], f), f);
-    }
+    return TValue::Of(0);
+}
+
+// cleararray <array>[<first>],<value>,<count>
+TValue TMachine::Cleararray(const TArgs& a, TFrame& f)
+{
+    if (a.size() < 3)
+        Fault("cleararray: an array, a value and a count expected");
+    TVarRef ref = Ref(*a[0], f);
+    const TValue value = Eval(*a[1], f);
+    const std::int32_t count = EvalInt(*a[2], f);
+    for (std::int32_t i = 0; i < count && ref.Index < ArraySize; ++i, ++ref.Index)
+        WriteRef(ref, value, f);
     return TValue::Of(0);
 }
 

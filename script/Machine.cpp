@@ -429,7 +429,7 @@ void TMachine::Recorded(const std::string& name, const TArgs& args, TFrame& fram
 
 void TMachine::EndOfScript()
 {
-    if (DialogueOpen_)
+    if (DialogueOpen_ && DialogueKnown_)
         Warn("the script ends with its dialogue open: the player has no button to leave it (close is missing)");
     Emit(TEventKind::End);
     Result_.Outcome = TOutcome::Ended;

@@ -94,6 +94,7 @@ private:
     TValue Getarg(const TArgs& a, TFrame& f);
     TValue Set(const TArgs& a, TFrame& f);
     TValue Setarray(const TArgs& a, TFrame& f);
+    TValue Cleararray(const TArgs& a, TFrame& f);
     TValue Getarraysize(const TArgs& a, TFrame& f);
     TValue Rand(const TArgs& a, TFrame& f);
     TValue Getitem(const TArgs& a, TFrame& f);
@@ -117,6 +118,7 @@ private:
     int PressesUsed_ = 0;
     std::size_t EditsApplied_ = 0;
     bool DialogueOpen_ = false;
+    bool DialogueKnown_ = true;  // false after a function the play could not follow
     bool OutputFull_ = false;
     std::size_t BytesUsed_ = 0;  // text built and written so far, against the byte budget
     void UseBytes(std::size_t count);

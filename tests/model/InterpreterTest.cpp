@@ -141,6 +141,10 @@ INSTANTIATE_TEST_SUITE_P(Interpreter, PlayTable, ::testing::Values(
             "a1b|  [Close]|-- end --"},
     PlayRow{"ArraysAndSetarray", "setarray .@a, 4, 5, 6; mes .@a[1] + \" \" + getarraysize(.@a); close;", {}, {},
             "5 3|  [Close]|-- end --"},
+    PlayRow{"CleararrayStopsAtTheArraysEnd", "setarray .@a[126], 1, 2, 3; cleararray .@a[1], 7, 1000000000;\n"
+            "mes .@a[0] + \" \" + .@a[5] + \" \" + getarraysize(.@a); close;", {}, {}, "0 7 128|  [Close]|-- end --"},
+    PlayRow{"ACallIntoAnotherFileLeavesTheDialogueToIt", "mes \"a\"; callfunc \"F_Elsewhere\";", {}, {},
+            "a|not simulated: callfunc F_Elsewhere|-- end --"},
     // The player
     PlayRow{"ZenyBelowZeroIsRefused", "set Zeny, Zeny - 500; mes \"\" + Zeny; Zeny += 50; close;", {}, {},
             "set Zeny, -400 (refused: Zeny stay 100)|100|Zeny 100 -> 150|  [Close]|-- end --", With(100)},
