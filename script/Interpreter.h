@@ -7,6 +7,7 @@
 // when Presses is limited); it never stops for a command it does not model: such a command is
 // recorded as not simulated, yields 0 and marks the run approximate.
 
+#include "script/Constants.h"
 #include "script/PlayProgram.h"
 #include "script/PlayTypes.h"
 
@@ -15,9 +16,10 @@
 namespace script {
 
 // Plays `npc` (empty: the file's first NPC). Items may be null: every item exists, weightless.
+// Constants may be null: names without a scope prefix are then variables, as unknown names are.
 // An unknown NPC or start label gives a run with one fault event.
 TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup& setup,
-                const TItemLookup* items);
+                const TItemLookup* items, const TConstants* constants = nullptr);
 
 // What the interpreter records without simulating: a command or function it has no rule for.
 bool IsSimulated(std::string_view command);

@@ -46,8 +46,9 @@ std::int32_t IntOp(const std::string& op, std::int32_t a, std::int32_t b, bool& 
 
 } // namespace
 
-TMachine::TMachine(const TProgram& program, const TPlaySetup& setup, const TItemLookup* items)
-    : Program_(program), Setup_(setup), Player_(Result_.Player, items), Random_(setup.Seed)
+TMachine::TMachine(const TProgram& program, const TPlaySetup& setup, const TItemLookup* items,
+                   const TConstants* constants)
+    : Program_(program), Setup_(setup), Constants_(constants), Player_(Result_.Player, items), Random_(setup.Seed)
 {
     Result_.Player = setup.Player;
 }
@@ -181,8 +182,12 @@ TValue TMachine::Eval(const TExpr& e, TFrame& frame)
     return TValue::Of(0);
 }
 
-TValue TMachine::Binary(const std::string& op, const TValue& a, const TValue& b)
+TValue TMachine::Binary(const std::string& op, const TValue& left, const TValue& right)
 {
+    // What a command the play does not model gave (0) compares with a string as an empty one.
+    const bool joins = op == "+";
+    const TValue a = left.Unknown && right.IsString && !joins ? TValue::Of(std::string()) : left;
+    const TValue b = right.Unknown && left.IsString && !joins ? TValue::Of(std::string()) : right;
     if (a.IsString || b.IsString) {
         if (op == "+") {
             std::string joined = ToStr(a);
@@ -246,7 +251,9 @@ TValue TMachine::Invoke(const std::string& name, const TArgs& args, TFrame& fram
     const auto builtin = Builtins().find(lower);
     if (builtin == Builtins().end()) {
         NotSimulated(name, args, frame);
-        return TValue::Of(0);
+        TValue unknown = TValue::Of(0);
+        unknown.Unknown = true;
+        return unknown;
     }
     (void)asCommand;
     const std::string outer = std::move(CurrentName_);
@@ -286,6 +293,11 @@ TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
 {
     if (const auto param = Player_.Param(ref.Name))
         return TValue::Of(*param);
+    if (Constants_ && ref.Index == 0) {
+        const auto constant = Constants_->find(LowerCase(ref.Name));
+        if (constant != Constants_->end())
+            return TValue::Of(constant->second);
+    }
     std::string key;
     const auto& scope = Scope(ref, frame, key);
     const auto it = scope.find(key);
@@ -456,7 +468,8 @@ bool TRunResult::HasFault() const
     return false;
 }
 
-TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup& setup, const TItemLookup* items)
+TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup& setup, const TItemLookup* items,
+                const TConstants* constants)
 {
     const TCodeUnit* unit = program.Npc(npc);
     auto refuse = [&](const std::string& message) {
@@ -478,7 +491,7 @@ TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup&
             return refuse("the NPC " + unit->Name + " has no label " + setup.StartLabel);
         start = label->second;
     }
-    return TMachine(program, setup, items).Run(*unit, start);
+    return TMachine(program, setup, items, constants).Run(*unit, start);
 }
 
 TPlaySetup SetupAtPause(const TPlaySetup& setup, const TRunResult& result, int pause)

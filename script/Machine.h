@@ -3,6 +3,7 @@
 // the events so far. Machine.cpp runs operations and expressions; Builtins.cpp holds the server's
 // commands of flow and dialogue, PlayerCommands.cpp those that act on the player.
 
+#include "script/Constants.h"
 #include "script/MockPlayer.h"
 #include "script/PlayProgram.h"
 #include "script/PlayTypes.h"
@@ -18,7 +19,7 @@ namespace script {
 
 class TMachine {
 public:
-    TMachine(const TProgram& program, const TPlaySetup& setup, const TItemLookup* items);
+    TMachine(const TProgram& program, const TPlaySetup& setup, const TItemLookup* items, const TConstants* constants);
     TRunResult Run(const TCodeUnit& unit, int startPc);
     static bool IsBuiltin(const std::string& lowerName) { return Builtins().count(lowerName) != 0; }
 
@@ -46,7 +47,7 @@ private:
     TValue Eval(const TExpr& e, TFrame& frame);
     std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Eval(e, frame)); }
     std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Eval(e, frame)); }
-    TValue Binary(const std::string& op, const TValue& a, const TValue& b);
+    TValue Binary(const std::string& op, const TValue& left, const TValue& right);
     TValue Assign(const TExpr& e, TFrame& frame);
     TValue Invoke(const std::string& name, const TArgs& args, TFrame& frame, bool asCommand);
     // A variable as the script names it: its name as written and the element.
@@ -110,6 +111,7 @@ private:
 
     const TProgram& Program_;
     const TPlaySetup& Setup_;
+    const TConstants* Constants_;
     TRunResult Result_;
     TMockPlayer Player_;
     std::mt19937 Random_;

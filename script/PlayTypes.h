@@ -23,6 +23,7 @@ struct TValue {
     bool IsString = false;
     std::int32_t Int = 0;
     std::string Str;
+    bool Unknown = false;  // the result of something not simulated: it takes the other side's type
 
     static TValue Of(std::int32_t value) { return {false, value, {}}; }
     static TValue Of(std::string text) { return {true, 0, std::move(text)}; }

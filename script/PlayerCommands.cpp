@@ -88,7 +88,8 @@ TValue TMachine::Jobchange(const TArgs& a, TFrame& f)
     return TValue::Of(0);
 }
 
-// warp "<map>",<x>,<y>: recorded; the script goes on after it, as on the server.
+// warp "<map>",<x>,<y>: recorded; the script goes on after it, as on the server. The client
+// leaves the NPC's dialogue behind with the map.
 TValue TMachine::Warp(const TArgs& a, TFrame& f)
 {
     if (a.size() < 3)
@@ -100,6 +101,7 @@ TValue TMachine::Warp(const TArgs& a, TFrame& f)
     e.Name = std::move(map);
     e.X = x;
     e.Y = y;
+    DialogueOpen_ = false;
     return TValue::Of(0);
 }
 

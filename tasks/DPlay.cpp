@@ -140,6 +140,9 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
         if (haveItems)
             LoadItems(request.DataDir);
         const TCatalogueItems catalogue;
+        const bool haveConstants = std::filesystem::is_regular_file(request.DataDir / "const.txt", ignored);
+        const script::TConstants constants =
+            haveConstants ? script::ReadConstants(ReadWholeFile((request.DataDir / "const.txt").string())) : script::TConstants{};
 
         script::TPlaySetup setup;
         setup.Player = spec.Player;
@@ -161,7 +164,7 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
                     << script::Latin1ToUtf8(d.Message) << '\n';
         const script::TProgram program(file);
         const script::TRunResult result =
-            script::Play(program, request.Npc, setup, haveItems ? &catalogue : nullptr);
+            script::Play(program, request.Npc, setup, haveItems ? &catalogue : nullptr, &constants);
         out << (request.Json ? script::JsonLines(result) : script::Transcript(result));
         out.flush();
         return result.HasFault() ? 1 : 0;

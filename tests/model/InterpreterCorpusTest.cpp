@@ -46,4 +46,37 @@ INSTANTIATE_TEST_SUITE_P(Fuzz, InterpreterCorpusTest, ::testing::ValuesIn(PlayIn
     return name;
 });
 
+// Every NPC of the server's own script files, played with the first option of every menu and the
+// server's constants: each play ends, waits or stops on a fault with the event that says so, and
+// no play runs into the step budget (none of them loops without end).
+TEST(InterpreterRealScripts, EveryNpcPlaysToAnOutcome)
+{
+    SKIP_WITHOUT_SHARED_DATA(data);
+    const script::TConstants constants = script::ReadConstants(ReadBytes(data / "const.txt"));
+    script::TPlaySetup setup;
+    setup.Choices.assign(50, 1);
+    setup.Inputs.assign(10, "1");
+    int played = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(data / "npc")) {
+        if (!entry.is_regular_file())
+            continue;
+        const std::string text = ReadBytes(entry.path());
+        const script::TScriptFile file = script::ReadScriptFile(text);
+        const script::TProgram program(file);
+        for (const std::string& npc : program.NpcNames()) {
+            const script::TRunResult run = script::Play(program, npc, setup, nullptr, &constants);
+            const std::string where = entry.path().filename().string() + " " + npc;
+            ASSERT_FALSE(run.Events.empty()) << where;
+            const script::TEventKind last = run.Events.back().Kind;
+            EXPECT_EQ(last, run.Outcome == script::TOutcome::Ended     ? script::TEventKind::End
+                            : run.Outcome == script::TOutcome::Waiting ? script::TEventKind::Waiting
+                                                                       : script::TEventKind::Fault)
+                << where;
+            EXPECT_LT(run.Steps, setup.StepBudget) << where;
+            ++played;
+        }
+    }
+    EXPECT_GT(played, 100);
+}
+
 } // namespace

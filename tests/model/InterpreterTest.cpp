@@ -1,6 +1,7 @@
 // The interpreter on small scripts: each row plays one NPC body with a player, menu choices and
 // typed input, and lists the events as the transcript shows them.
 
+#include "script/Constants.h"
 #include "script/FileReader.h"
 #include "script/Interpreter.h"
 #include "script/MockPlayer.h"
@@ -167,6 +168,8 @@ INSTANTIATE_TEST_SUITE_P(Interpreter, PlayTable, ::testing::Values(
             "warped to prontera.gat 150,180|still|  [Close]|-- end --"},
     PlayRow{"ActionsAreRecorded", "heal 100, 0; savepoint \"izlude.gat\", 1, 2; setcart; openstorage; resetstatus; resetskill; end;",
             {}, {}, "heal 100, 0|savepoint izlude.gat, 1, 2|setcart|openstorage|resetstatus|resetskill|-- end --"},
+    PlayRow{"NotSimulatedResultFitsAString", "if (strnpcinfo(0) == \"x\") end; mes \"b\"; warp \"izlude.gat\", 1, 2; end;", {}, {},
+            "not simulated: strnpcinfo 0|b|warped to izlude.gat 1,2|-- end --"},
     PlayRow{"UnknownCommandIsNotSimulated", "specialeffect 15; mes \"\" + getcharid(0); close;", {}, {},
             "not simulated: specialeffect 15|not simulated: getcharid 0|0|  [Close]|-- end --"}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -194,6 +197,19 @@ TEST(Interpreter, RunawayOutputIsCutShort)
     EXPECT_LE(result.Events.size(), 4u);
     result = PlayBody("while (1) mes \"\";", {});
     EXPECT_EQ(TranscriptLine(result.Events.back()), "fault at line 3: the play wrote more than 100000 events; it stops here");
+}
+
+TEST(Interpreter, ConstantsReadFromTheServersList)
+{
+    const TConstants constants = ReadConstants("// comment\r\nJob_Knight\t7\r\nEAJL_2,0x100\nZeny\t20\t1\nbroken\n\tno name 5\n");
+    EXPECT_EQ(constants, (TConstants{{"job_knight", 7}, {"eajl_2", 256}}));
+    const std::string text = "-\tscript\tT\t-1,{\n\tswitch (Class) { case Job_Knight: mes \"knight \" + EAJL_2; break; }\n\tclose;\n}\n";
+    const TScriptFile file = ReadScriptFile(text);
+    const TProgram program(file);
+    TPlaySetup setup;
+    setup.Player.Class = 7;
+    EXPECT_EQ(Events(Play(program, "", setup, nullptr, &constants)), "knight 256|  [Close]|-- end --");
+    EXPECT_EQ(Events(Play(program, "", setup, nullptr)), "  [Close]|-- end --") << "without the list they are variables";
 }
 
 TEST(Interpreter, NotSimulatedMarksTheRunApproximate)
