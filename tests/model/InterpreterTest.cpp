@@ -5,6 +5,7 @@
 #include "script/FileReader.h"
 #include "script/Interpreter.h"
 #include "script/MockPlayer.h"
+#include "script/PlaySession.h"
 #include "script/Transcript.h"
 
 #include <gtest/gtest.h>
@@ -262,6 +263,34 @@ TEST(Interpreter, PlaysFromALabel)
     EXPECT_EQ(Events(PlayBody(Shop, setup)), "Bye|  [Close]|-- end --");
     setup.StartLabel = "L_Gone";
     EXPECT_EQ(Events(PlayBody(Shop, setup)), "fault: the NPC Tester has no label L_Gone");
+}
+
+TEST(PlaySession, StepsRewindsAndRestartsWithTheAnswersThatStillFit)
+{
+    const auto file = [](const std::string& menu) {
+        return ReadScriptFile("-\tscript\tS\t-1,{\n\tmes \"Hi\";\n\tnext;\n\tmenu " + menu +
+                              ";\n\tmes \"Zeny \" + Zeny;\n\tclose;\n}\n");
+    };
+    const TScriptFile first = file("\"A\",-,\"B\",-,\"C\",-");
+    const TProgram three(first);
+    TPlaySession session(three, "", {});
+    EXPECT_EQ(Events(session.Result()), "Hi|-- waiting for the next button --");
+    session.Choose(1);  // not waiting for a menu: ignored
+    session.Press();
+    EXPECT_EQ(session.Result().Options, (std::vector<std::string>{"A", "B", "C"}));
+    TPlayerState rich;
+    rich.Zeny = 70;
+    session.EditPlayer(rich);
+    session.Choose(3);
+    EXPECT_EQ(Events(session.Result()),
+              "Hi|  [Next]|  menu: 1) A  2) B  3) C|-- the player was changed --|  > 3|Zeny 70|  [Close]|-- end --");
+
+    const TScriptFile second = file("\"A\",-,\"B\",-");
+    const TProgram two(second);
+    session.Restart(two);
+    EXPECT_EQ(Events(session.Result()), "Hi|  [Next]|  menu: 1) A  2) B|-- the player was changed --|-- waiting for a menu choice --");
+    session.RewindTo(0);
+    EXPECT_EQ(Events(session.Result()), "Hi|-- waiting for the next button --");
 }
 
 TEST(Interpreter, EventsCarryTheirStatementsRange)
