@@ -85,7 +85,7 @@ TPlayRequest ParseArguments(const std::vector<std::string>& args, bool& help)
     if (files.size() != 1)
         throw std::invalid_argument(files.empty() ? "no project or script file given" : "more than one file given");
     request.Path = files.front();
-    ParsePlayerSpec(request.Player);
+    ParsePlayerOption(request.Player);
     return request;
 }
 

@@ -40,14 +40,14 @@ bool EndsWithNpc(const std::string& path)
 
 } // namespace
 
-TPlayerSpec ParsePlayerSpec(std::string_view spec)
+TPlayerOption ParsePlayerOption(std::string_view given)
 {
-    TPlayerSpec result;
+    TPlayerOption result;
     script::TPlayerState& p = result.Player;
     std::size_t start = 0;
-    while (start < spec.size()) {
-        const std::size_t comma = std::min(spec.find(',', start), spec.size());
-        const std::string_view entry = spec.substr(start, comma - start);
+    while (start < given.size()) {
+        const std::size_t comma = std::min(given.find(',', start), given.size());
+        const std::string_view entry = given.substr(start, comma - start);
         start = comma + 1;
         const std::size_t eq = entry.rfind('=');
         if (eq == std::string_view::npos)
@@ -132,7 +132,7 @@ std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
 int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
 {
     try {
-        const TPlayerSpec spec = ParsePlayerSpec(request.Player);
+        const TPlayerOption given = ParsePlayerOption(request.Player);
         const std::string text = PlayableScript(request, err);
         InitCatalogues();
         std::error_code ignored;
@@ -145,11 +145,11 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
             haveConstants ? script::ReadConstants(ReadWholeFile((request.DataDir / "const.txt").string())) : script::TConstants{};
 
         script::TPlaySetup setup;
-        setup.Player = spec.Player;
+        setup.Player = given.Player;
         setup.Seed = request.Seed;
         setup.Choices = request.Choices;
         setup.Inputs = request.Inputs;
-        if (!spec.WeightGiven) {
+        if (!given.WeightGiven) {
             std::int64_t weight = 0;
             for (const auto& [id, count] : setup.Player.Inventory)
                 if (const auto item = catalogue.Find(id))

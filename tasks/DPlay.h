@@ -23,14 +23,14 @@ struct TPlayRequest {
     bool Json = false;
 };
 
-struct TPlayerSpec {
+struct TPlayerOption {
     script::TPlayerState Player;
     bool WeightGiven = false;  // otherwise the weight is that of the items given
 };
 
 // Reads "zeny=5000,class=7,item:501=10,var:quest=2,..."; std::invalid_argument naming the
 // entry that is wrong.
-TPlayerSpec ParsePlayerSpec(std::string_view spec);
+TPlayerOption ParsePlayerOption(std::string_view given);
 
 // The item catalogue (ItemList) as the interpreter asks it.
 class TCatalogueItems final : public script::TItemLookup {

@@ -158,6 +158,8 @@ class PlayExitTest : public PlayProgramTest, public ::testing::WithParamInterfac
 TEST_P(PlayExitTest, ExitStatusAndOutput)
 {
     WriteBytes(Dir / "lost.txt", "-\tscript\tLost\t-1,{\n\tmes \"a\";\n\tgoto L_Nowhere;\n}\n");
+    WriteBytes(Dir / "vars.txt", "-\tscript\tVars\t-1,{\n\tmes quest + name$ + Weight + \"/\" + MaxWeight + \" \xE9\";\n"
+                                 "\tinput .@a; input .@b$; mes .@a + .@b$; close;\n}\n");
     const TProgramRun run = RunPlayer(GetParam().Args(*this));
     EXPECT_EQ(run.ExitCode, GetParam().ExitCode);
     EXPECT_THAT(run.Out, HasSubstr(GetParam().Out));
@@ -173,6 +175,13 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const PlayProgramTest& t) { return QStringList{"--json", Q((t.Dir / "lost.txt").string())}; }, 1,
                 "{\"event\":\"fault\",\"line\":3,\"message\":\"goto: there is no label L_Nowhere; the script stops here\"}\n",
                 ""},
+        ExitRow{"PlayerVariablesWeightAndLatin1",
+                [](const PlayProgramTest& t) {
+                    return QStringList{"--data", Q(t.Data.Path().string()), "--player", "var:quest=2,var:Name$=Bob,item:501=3,maxweight=900",
+                                       "--input", "5,x", "--json", Q((t.Dir / "vars.txt").string())};
+                },
+                0, "{\"event\":\"mes\",\"line\":2,\"text\":\"2Bob210/900 \xC3\xA9\"}\n{\"event\":\"input\",\"line\":3,\"value\":\"5\"}\n"
+                   "{\"event\":\"input\",\"line\":3,\"value\":\"x\"}\n{\"event\":\"mes\",\"line\":3,\"text\":\"5x\"}\n", ""},
         ExitRow{"UnknownNpc", [](const PlayProgramTest& t) { return t.Args({"--npc", "Nobody"}); }, 1,
                 "fault: there is no NPC named Nobody", ""},
         ExitRow{"MissingFile", [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "gone.NPC").string())}; },
