@@ -31,6 +31,8 @@ public:
     // The commands. Each may raise; the menu runs them through Guarded.
     void FileNew();
     void FileLoad();
+    // Chooses a script file and one of its NPCs, then opens the NPC as a new, unsaved project.
+    void FileImport();
     void FileSave();
     void FileSaveAs();
     void FileSaveOutput();
