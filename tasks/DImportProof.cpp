@@ -92,9 +92,10 @@ std::string PathText(const std::vector<int>& choices)
 class TPathProof {
 public:
     TPathProof(const script::TProgram& original, const script::TProgram& imported, const std::string& npc,
-               const TImportResult& import, const TProofOptions& options)
+               const TImportResult& import, const TProofOptions& options, const script::TPlayerState& player)
         : Original_(original), Imported_(imported), Npc_(npc), Import_(import), Options_(options)
     {
+        Setup_.Player = player;
         Setup_.Inputs.assign(TypedAnswers, "1");
     }
 
@@ -159,6 +160,18 @@ private:
     std::string Failure_;
 };
 
+// Both scripts play for a new character and for a wealthy, experienced one, so that the branches
+// on money and levels are taken both ways.
+std::vector<std::pair<std::string, script::TPlayerState>> ProofPlayers()
+{
+    script::TPlayerState rich;
+    rich.Zeny = 10'000'000;
+    rich.BaseLevel = 99;
+    rich.JobLevel = 50;
+    rich.StatusPoint = 0;
+    return {{"for a new character", script::TPlayerState{}}, {"for a rich character", rich}};
+}
+
 // The file's functions: both NPCs may call them.
 std::string FunctionsText(const TImportSource& source)
 {
@@ -192,9 +205,12 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
         }
         proof.Script = script.Text;
     }
+    // The NPC's own map is the record's business (reported by the import), not the proof's.
+    std::unordered_set<std::string> maps = options.Maps ? *options.Maps : script::BuiltInMaps();
+    maps.insert(script::MapKey(import.OriginalMap));
     script::TCheckOptions check;
     check.Target = options.Target;
-    check.Maps = options.Maps;
+    check.Maps = &maps;
     for (const script::TDiagnostic& d : script::CheckScriptText(proof.Script, check))
         if (d.Severity == script::TSeverity::Error) {
             proof.Reason = "the editor's script has a checker error at line " + std::to_string(d.Range.Begin.Line) +
@@ -206,8 +222,16 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
     const script::TScriptFile importedFile = script::ReadScriptFile(proof.Script + functions);
     const script::TProgram original(originalFile);
     const script::TProgram imported(importedFile);
-    proof.Reason = TPathProof(original, imported, entry.Name, import, options).Run(proof.Paths);
-    proof.Passed = proof.Reason.empty();
+    for (const auto& [who, player] : ProofPlayers()) {
+        int paths = 0;
+        const std::string failure = TPathProof(original, imported, entry.Name, import, options, player).Run(paths);
+        proof.Paths += paths;
+        if (!failure.empty()) {
+            proof.Reason = who + ", " + failure;
+            return proof;
+        }
+    }
+    proof.Passed = true;
     return proof;
 }
 

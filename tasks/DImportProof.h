@@ -2,7 +2,7 @@
 // The proof of an import: the script the editor writes for the imported project loads without a
 // checker error, and the interpreter gives the same events on it as on the original NPC for every
 // path of menu choices (all sequences up to MaxDepth choices, at most MaxPaths paths), on the same
-// player state. Labels are renamed by the import, so events are compared with the old label
+// player state (two of them: a new character and a rich, experienced one). Labels are renamed by the import, so events are compared with the old label
 // names read as the new ones.
 
 #include "DImport.h"
@@ -23,7 +23,7 @@ struct TProofOptions {
 struct TProofResult {
     bool Passed = false;
     std::string Reason;  // why not
-    int Paths = 0;       // menu-choice paths played on both scripts
+    int Paths = 0;       // menu-choice paths played on both scripts, over both player states
     std::string Script;  // the editor's script (CR LF lines)
 };
 

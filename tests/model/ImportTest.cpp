@@ -148,11 +148,11 @@ TEST_F(ImportTest, NpcRecordComesFromTheNpcLine)
 
 TEST_F(ImportTest, MapTheCatalogueLacksIsReportedAndTheProofStillRuns)
 {
-    const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"a\";\n\tclose;", "prt_in,1,2,3\tscript\tGuide\t45,{"));
+    const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"a\";\n\tclose;", "my_town,1,2,3\tscript\tGuide\t45,{"));
     const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
     EXPECT_EQ(NPCInfo.MapIndex, -1);
     ASSERT_EQ(result.Import.Notes.size(), 1u);
-    EXPECT_THAT(result.Import.Notes[0], HasSubstr("prt_in is not in the map catalogue"));
+    EXPECT_THAT(result.Import.Notes[0], HasSubstr("my_town is not in the map catalogue"));
     EXPECT_EQ(MapList.size(), 2u);
 }
 
