@@ -227,14 +227,22 @@ std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const TStmt& 
     if (!IsCommand(*jump, "goto", 1))
         return nullptr;
     const auto target = GroupOf(ctx, *jump->Args[0]);
-    if (!target)
-        return nullptr;
+    return target ? MatchJump(*s.Cond, *target) : nullptr;
+}
+
+std::unique_ptr<TConTask> MatchJump(const TExpr& cond, std::int32_t target)
+{
     auto task = std::make_unique<TConTask>();
-    task->Target = *target;
-    if (!FlattenChecks(*s.Cond, false, *task))
+    task->Target = target;
+    if (!FlattenChecks(cond, false, *task))
         return nullptr;
     task->Caption = "Condition: " + task->SummaryText();
     return task;
+}
+
+std::unique_ptr<TActionTask> JumpAction(std::int32_t group)
+{
+    return MakeAction(FindAction("goto"), {group});
 }
 
 std::optional<TMenuMatch> MatchMenu(const TMatchContext& ctx, const TStmt& s, std::int32_t nextGroup)

@@ -31,6 +31,10 @@ std::optional<std::string> MatchMes(const TMatchContext& ctx, const script::TStm
 std::unique_ptr<TActionTask> MatchAction(const TMatchContext& ctx, const script::TStmt& s);
 // `if (comparisons) goto Label;` whose comparisons the condition editor can express.
 std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const script::TStmt& s);
+// The condition task that jumps to target when cond holds, when the condition editor can express it.
+std::unique_ptr<TConTask> MatchJump(const script::TExpr& cond, std::int32_t target);
+// The "Jumpto Group" action.
+std::unique_ptr<TActionTask> JumpAction(std::int32_t group);
 
 struct TMenuMatch {
     std::unique_ptr<TMenuTask> Task;

@@ -14,6 +14,7 @@
 #include "script/ServerRules.h"
 
 #include <algorithm>
+#include <set>
 #include <regex>
 
 using script::TExpr;
@@ -158,10 +159,10 @@ private:
             return;
         }
         CloseRun();
-        if (s.Kind == TStmtKind::Label && !IsEventLabel(s.Name)) {
-            FlushManual();
+        const auto group = s.Kind == TStmtKind::Label ? Groups_.find(script::LowerCase(s.Name)) : Groups_.end();
+        if (group != Groups_.end()) {
             const bool writers = std::regex_match(s.Name, std::regex("L[0-9]+"));
-            StartGroup(Groups_.at(script::LowerCase(s.Name)), s.Name, !writers);
+            StartGroup(group->second, s.Name, !writers);
             Result_.Stats.Statements += 1;
             Result_.Stats.Structured += 1;
         } else if (auto menu = MatchMenu(Ctx_, s, NextNumber_)) {
@@ -174,9 +175,161 @@ private:
             Structured(s, std::move(condition));
         } else if (auto action = MatchAction(Ctx_, s)) {
             Structured(s, std::move(action));
+        } else if (Lowerable(s)) {
+            Lower(s);
+        } else if (s.Kind == TStmtKind::Break && BreakTarget_) {
+            Jump(*BreakTarget_);
+            Result_.Stats.Statements += 1;
+            Result_.Stats.Structured += 1;
+        } else if (auto options = SelectOptions(s)) {
+            LowerSelect(s, *options);
         } else {
             Manual(s);
         }
+    }
+
+    // An if with a block (or an else) is taken apart into jumps and groups in source order, so
+    // that what it holds can become tasks:
+    //   if (C) goto Then; goto Else|End; Then: ...; [goto End; Else: ...;] End: ...
+    bool Lowerable(const TStmt& s) const
+    {
+        if (s.Kind != TStmtKind::If || !s.Then || !s.Cond || !ConditionText(s))
+            return false;
+        return (s.Then->Kind == TStmtKind::Block && !s.Then->Children.empty()) || s.Else;
+    }
+
+    // The condition as written between `if` and its body, parentheses included; nothing when a
+    // comment stands there (the jump line could not hold it).
+    std::optional<std::string> ConditionText(const TStmt& s) const
+    {
+        const std::size_t begin = s.NameRange.End.Offset, end = s.Then->Range.Begin.Offset;
+        if (end <= begin || end > Source_.Text.size())
+            return std::nullopt;
+        std::string text = Source_.Text.substr(begin, end - begin);
+        const std::size_t first = text.find_first_not_of(" \t\r\n");
+        const std::size_t last = text.find_last_not_of(" \t\r\n");
+        if (first == std::string::npos || text[first] != '(' || text[last] != ')' ||
+            text.find("//") != std::string::npos || text.find("/*") != std::string::npos ||
+            text.find_first_of("\r\n") != std::string::npos)
+            return std::nullopt;
+        return text.substr(first, last - first + 1);
+    }
+
+    void Lower(const TStmt& s)
+    {
+        const std::int32_t thenGroup = NextNumber_++;
+        const std::int32_t elseGroup = s.Else ? NextNumber_++ : 0;
+        const std::int32_t endGroup = NextNumber_++;
+        Result_.Stats.Statements += 1;
+        if (auto jump = MatchJump(*s.Cond, thenGroup)) {
+            FlushManual();
+            AttachTask(Group_, std::move(jump));
+            Result_.Stats.Structured += 1;
+        } else {
+            FlushSlice();
+            PendingLines_.push_back("if " + *ConditionText(s) + " goto L" + std::to_string(thenGroup) + ";");
+        }
+        Jump(s.Else ? elseGroup : endGroup);
+        StartGroup(thenGroup, "L" + std::to_string(thenGroup), false);
+        Body(*s.Then);
+        if (s.Else) {
+            Jump(endGroup);
+            StartGroup(elseGroup, "L" + std::to_string(elseGroup), false);
+            Body(*s.Else);
+        }
+        StartGroup(endGroup, "L" + std::to_string(endGroup), false);
+        Cursor_ = s.Range.End.Offset;
+    }
+
+    // `switch (select("A:B", "C"))`: its options, when every one is literal text that is not empty.
+    std::optional<std::vector<std::string>> SelectOptions(const TStmt& s) const
+    {
+        if (s.Kind != TStmtKind::Switch || !s.Cond || !s.Then || s.Cond->Kind != script::TExprKind::Call ||
+            script::LowerCase(s.Cond->Text) != "select" || s.Cond->Args.empty())
+            return std::nullopt;
+        std::vector<std::string> options;
+        for (const auto& arg : s.Cond->Args) {
+            const auto text = RawString(Ctx_, *arg);
+            if (!text)
+                return std::nullopt;
+            std::size_t start = 0;
+            for (std::size_t colon; (colon = text->find(':', start)) != std::string::npos; start = colon + 1)
+                options.push_back(text->substr(start, colon - start));
+            options.push_back(text->substr(start));
+        }
+        std::set<std::int64_t> values;
+        for (const auto& child : s.Then->Children)
+            if (child->Kind == TStmtKind::Case &&
+                (child->Cond->Kind != script::TExprKind::Number || !values.insert(child->Cond->Value).second))
+                return std::nullopt;
+        const bool hasEmpty = std::any_of(options.begin(), options.end(), [](const auto& o) { return o.empty(); });
+        return hasEmpty ? std::nullopt : std::optional(options);
+    }
+
+    // A switch on the player's choice is a menu: each option jumps to the group of its case (or
+    // of default, or past the switch); the cases follow one another as groups, so they fall
+    // through as before, and break jumps past the switch.
+    void LowerSelect(const TStmt& s, const std::vector<std::string>& options)
+    {
+        std::map<std::int64_t, std::int32_t> cases;
+        std::optional<std::int32_t> fallback;
+        for (const auto& child : s.Then->Children) {
+            if (child->Kind == TStmtKind::Case)
+                cases[child->Cond->Value] = NextNumber_++;
+            else if (child->Kind == TStmtKind::Default)
+                fallback = NextNumber_++;
+        }
+        const std::int32_t endGroup = NextNumber_++;
+        auto menu = std::make_unique<TMenuTask>();
+        for (std::size_t i = 0; i < options.size(); ++i) {
+            const auto found = cases.find(static_cast<std::int64_t>(i + 1));
+            menu->AddEntry(std::make_unique<TDMenu>(options[i], found != cases.end() ? found->second
+                                                                                      : fallback.value_or(endGroup)));
+        }
+        menu->Caption = "Menu: " + menu->SummaryText();
+        FlushManual();
+        AttachTask(Group_, std::move(menu));
+        Result_.Stats.Statements += 1;
+        Result_.Stats.Structured += 1;
+        const std::optional<std::int32_t> outerBreak = BreakTarget_;
+        BreakTarget_ = endGroup;
+        Cursor_ = s.Then->Range.Begin.Offset + 1;
+        for (const auto& child : s.Then->Children) {
+            if (child->Kind == TStmtKind::Case || child->Kind == TStmtKind::Default) {
+                TakeComments(child->Range.Begin.Offset);
+                const std::int32_t group = child->Kind == TStmtKind::Case ? cases.at(child->Cond->Value) : *fallback;
+                StartGroup(group, "L" + std::to_string(group), false);
+                Cursor_ = child->Range.End.Offset;
+                Result_.Stats.Statements += 1;
+                Result_.Stats.Structured += 1;
+            } else {
+                Statement(*child);
+            }
+        }
+        TakeComments(s.Then->Range.End.Offset - 1);
+        BreakTarget_ = outerBreak;
+        StartGroup(endGroup, "L" + std::to_string(endGroup), false);
+        Cursor_ = s.Range.End.Offset;
+    }
+
+    void Body(const TStmt& body)
+    {
+        if (body.Kind != TStmtKind::Block) {
+            Statement(body);
+            return;
+        }
+        Cursor_ = body.Range.Begin.Offset + 1;
+        for (const auto& child : body.Children)
+            Statement(*child);
+        TakeComments(body.Range.End.Offset - 1);
+        Cursor_ = body.Range.End.Offset;
+    }
+
+    void Jump(std::int32_t group)
+    {
+        CloseRun();
+        FlushManual();
+        AttachTask(Group_, JumpAction(group));
     }
 
     // Comments between the last statement and offset: they stay where they were, as manual code.
@@ -195,6 +348,8 @@ private:
 
     void StartGroup(std::int32_t number, const std::string& caption, bool userNamed)
     {
+        CloseRun();
+        FlushManual();
         auto group = std::make_unique<TGroupTask>();
         group->GroupNumber = number;
         group->Caption = caption;
@@ -248,7 +403,19 @@ private:
         Result_.Stats.Structured += static_cast<int>(stmts.size());
     }
 
+    // Manual code waiting to become one task: the lines taken so far, then the source range.
     void FlushManual()
+    {
+        FlushSlice();
+        if (PendingLines_.empty())
+            return;
+        auto manual = std::make_unique<TManualTask>(PendingLines_);
+        manual->Caption = "Manual: " + LinesText(manual->Lines);
+        AttachTask(Group_, std::move(manual));
+        PendingLines_.clear();
+    }
+
+    void FlushSlice()
     {
         if (!ManualBegin_)
             return;
@@ -259,9 +426,8 @@ private:
         std::string text = Source_.Text.substr(*ManualBegin_, ManualEnd_ - *ManualBegin_);
         for (const TReplacement& r : refs)
             text.replace(r.Begin - *ManualBegin_, r.End - r.Begin, r.Text);
-        auto manual = std::make_unique<TManualTask>(ManualLines(text, Indentation(*ManualBegin_)));
-        manual->Caption = "Manual: " + LinesText(manual->Lines);
-        AttachTask(Group_, std::move(manual));
+        for (std::string& line : ManualLines(text, Indentation(*ManualBegin_)))
+            PendingLines_.push_back(std::move(line));
         ManualBegin_.reset();
         ManualStmts_.clear();
     }
@@ -312,6 +478,8 @@ private:
     std::optional<std::size_t> ManualBegin_;
     std::size_t ManualEnd_ = 0;
     std::vector<const TStmt*> ManualStmts_;
+    std::vector<std::string> PendingLines_;
+    std::optional<std::int32_t> BreakTarget_;  // the group past the switch being taken apart
 };
 
 } // namespace

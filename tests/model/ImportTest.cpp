@@ -121,8 +121,19 @@ const MappingRow MappingRows[] = {
     {"MapOutsideTheCatalogueStaysManual", "\twarp \"prontera\",150,180;\n\tgetitem Apple, 1;",
      "G0(X[warp \"prontera\",150,180;|getitem Apple, 1;])"},
     {"ManualCodeKeepsCommentsAndLines",
-     "\tset quest, 1; // started\n\t/* two\n\t   lines */\n\tif (quest) {\n\t\tmes \"x\";\n\t}\n\tclose;",
-     "G0(X[set quest, 1; // started|/* two|   lines */|if (quest) {|\tmes \"x\";|}],A[close])"},
+     "\tset quest, 1; // started\n\t/* two\n\t   lines */\n\twhile (quest < 3) {\n\t\tset quest, quest + 1;\n\t}\n\tclose;",
+     "G0(X[set quest, 1; // started|/* two|   lines */|while (quest < 3) {|\tset quest, quest + 1;|}],A[close])"},
+    {"IfElseBlocksBecomeGroupsInSourceOrder", "\tif (quest == 1) {\n\t\tnext;\n\t} else {\n\t\tclose;\n\t}\n\tend;",
+     "G0(X[if (quest == 1) goto L1;],A[goto L2],G1(A[next],A[goto L3]),G2(A[close]),G3(X[end;]))"},
+    {"IfBlockOnComparisonsJumpsByACondition", "\tif (Zeny > 5) {\n\t\tnext;\n\t}\n\tclose;",
+     "G0(C[More than 5 Zeny>1],A[goto L2],G1(A[next]),G2(A[close]))"},
+    {"SwitchOnSelectBecomesAMenu",
+     "\tswitch (select(\"A:B\",\"C\")) {\n\tcase 1:\n\t\tnext;\n\t\tbreak;\n\tcase 3:\n\t\tif (Zeny > 5) {\n\t\t\tbreak;\n\t\t}\n"
+     "\t\tclose;\n\tdefault:\n\t\tend;\n\t}\n\tclose;",
+     "G0(Menu[A>1|B>3|C>2],G1(A[next],A[goto L4]),G2(C[More than 5 Zeny>5],A[goto L6]),G5(A[goto L4]),G6(A[close]),"
+     "G3(X[end;]),G4(A[close]))"},
+    {"SwitchOnAVariableStaysManual", "\tswitch (quest) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;",
+     "G0(X[switch (quest) {|case 1:|\tclose;|}|end;])"},
     {"EventLabelsKeepTheirNames", "\tend;\nOnInit:\n\tset $x, 1;\n\tend;", "G0(X[end;|OnInit:|set $x, 1;|end;])"},
 };
 
