@@ -15,7 +15,7 @@
 
 #include <algorithm>
 #include <set>
-#include <regex>
+#include <string_view>
 
 using script::TExpr;
 using script::TStmt;
@@ -32,6 +32,15 @@ int CountStatements(const TStmt& s)
     for (const auto& child : s.Children)
         count += CountStatements(*child);
     return count;
+}
+
+// L<n> or, with exits, also L<n>Exit (any case): the names the script writer gives labels.
+bool IsWritersLabel(std::string_view name, bool exits)
+{
+    if (exits && name.size() > 4 && script::LowerCase(name.substr(name.size() - 4)) == "exit")
+        name.remove_suffix(4);
+    return name.size() > 1 && (name[0] == 'L' || (exits && name[0] == 'l')) &&
+           name.find_first_not_of("0123456789", 1) == std::string_view::npos;
 }
 
 // The server runs labels that begin with On on events; their names must stay.
@@ -141,9 +150,8 @@ private:
         NextNumber_ = number;
         std::vector<const TStmt*> labels;
         CollectLabels(*Entry_.Body, labels);
-        static const std::regex writerLabel("L[0-9]+(Exit)?", std::regex::icase);
         for (const TStmt* label : labels)
-            if (!Groups_.count(script::LowerCase(label->Name)) && std::regex_match(label->Name, writerLabel))
+            if (!Groups_.count(script::LowerCase(label->Name)) && IsWritersLabel(label->Name, true))
                 throw EImportError(Entry_.Name + ": the label " + label->Name + " (line " +
                                    std::to_string(label->Range.Begin.Line) +
                                    ") stays in manual code and would clash with the editor's own labels");
@@ -161,8 +169,7 @@ private:
         CloseRun();
         const auto group = s.Kind == TStmtKind::Label ? Groups_.find(script::LowerCase(s.Name)) : Groups_.end();
         if (group != Groups_.end()) {
-            const bool writers = std::regex_match(s.Name, std::regex("L[0-9]+"));
-            StartGroup(group->second, s.Name, !writers);
+            StartGroup(group->second, s.Name, !IsWritersLabel(s.Name, false));
             Result_.Stats.Statements += 1;
             Result_.Stats.Structured += 1;
         } else if (auto menu = MatchMenu(Ctx_, s, NextNumber_)) {
