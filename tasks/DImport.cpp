@@ -10,7 +10,9 @@
 #include "script/FileReader.h"
 #include "script/PlayProgram.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
 
 TImportSource::TImportSource(std::string fileName, std::string text)
     : FileName(std::move(fileName)), Text(std::move(text)), File(script::ReadScriptFile(Text))
@@ -144,11 +146,9 @@ TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& en
     BuildImportTree(source, entry, result);
     if (OnNPCInfoReplaced)
         OnNPCInfoReplaced();
+    // A new project that was never saved: the title must show it as changed.
     ProjectFileName.clear();
-    Modified = false;
     SetModified(true);
-    if (OnTitleChange)
-        OnTitleChange();
     return result;
 }
 
@@ -161,6 +161,7 @@ void TProjectSnapshot::Restore() const
 {
     LoadProjectBytes(FileName_.empty() ? std::string("the project") : FileName_, Bytes_);
     ProjectFileName = FileName_;
+    // SetModified refreshes the title only on a change; the file name may have changed alone.
     Modified = !Modified_;
     SetModified(Modified_);
 }
