@@ -1,8 +1,9 @@
 #pragma once
 // Import of hand-written eAthena scripts: one NPC of a script file becomes the current project.
 // Labels become groups, runs of mes lines messages, label menus menu tasks, `if (...) goto L;`
-// conditions, catalogued statements actions; everything else stays as manual code, byte for
-// byte, with its label names rewritten to the groups' labels.
+// conditions, catalogued statements actions; if blocks and switches on select are taken apart into
+// groups, jumps and menus; everything else stays manual code, whole lines as written, with its
+// label names rewritten to the groups' labels.
 
 #include "script/SyntaxTree.h"
 
