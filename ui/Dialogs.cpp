@@ -67,6 +67,15 @@ std::unique_ptr<TDialogs>& Current()
 
 } // namespace
 
+QString TDialogs::OpenScriptFileName(QWidget* owner)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Script Files (*.txt)"), QStringLiteral("All Files (*)")});
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 TDialogs& Dialogs()
 {
     return *Current();

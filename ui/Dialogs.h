@@ -26,6 +26,8 @@ public:
     // Open / save dialogs for project files; an empty string when cancelled.
     virtual QString OpenProjectFileName(QWidget* owner) = 0;
     virtual QString SaveProjectFileName(QWidget* owner) = 0;
+    // The open dialog for an eAthena script to import; an empty string when cancelled.
+    virtual QString OpenScriptFileName(QWidget* owner);
     // The colour chooser; nothing when cancelled.
     virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
 };

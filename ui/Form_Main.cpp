@@ -6,6 +6,7 @@
 #include "Form_About.h"
 #include "Form_Editor.h"
 #include "Form_Header.h"
+#include "Form_Import.h"
 #include "Form_NPC.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
@@ -80,6 +81,7 @@ void TMainForm::ConnectCommands()
     const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
         {Ui_->FileNewItem, &TMainForm::FileNew},
         {Ui_->FileLoadItem, &TMainForm::FileLoad},
+        {Ui_->FileImportItem, &TMainForm::FileImport},
         {Ui_->FileSaveItem, &TMainForm::FileSave},
         {Ui_->FileSaveAsItem, &TMainForm::FileSaveAs},
         {Ui_->FileSaveOutputItem, &TMainForm::FileSaveOutput},
@@ -200,6 +202,21 @@ void TMainForm::FileLoad()
 void TMainForm::OpenProject(const QString& path)
 {
     LoadProject(QFile::encodeName(path).toStdString());
+}
+
+void TMainForm::FileImport()
+{
+    const QString path = Dialogs().OpenScriptFileName(this);
+    if (path.isEmpty())
+        return;
+    const TImportSource source(path.toStdString(), ReadWholeFile(path.toStdString()));
+    TImportForm chooser(source, this);
+    if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() || !QuerySave())
+        return;
+    const QStringList notes = ImportChosenNpc(source, *chooser.ChosenEntry());
+    UpdateTitle();
+    if (!notes.isEmpty())
+        Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
 }
 
 void TMainForm::FileSave()

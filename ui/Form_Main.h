@@ -33,6 +33,8 @@ public:
     void FileLoad();
     // Opens the project file at path, replacing the current project without asking.
     void OpenProject(const QString& path);
+    // Chooses a script file and one of its NPCs, then opens the NPC as a new, unsaved project.
+    void FileImport();
     void FileSave();
     void FileSaveAs();
     void FileSaveOutput();

@@ -73,11 +73,13 @@ public:
     std::deque<TAnswer> Answers;
     std::deque<QString> OpenNames;
     std::deque<QString> SaveNames;
+    std::deque<QString> ScriptNames;
     std::vector<TShown> Questions;
     std::vector<TShown> Messages;
     std::vector<QString> Errors;
     int OpenDialogs = 0;
     int SaveDialogs = 0;
+    int ScriptDialogs = 0;
 
     TAnswer Question(QWidget*, const QString& text, const QString& caption) override
     {
@@ -97,6 +99,7 @@ public:
     void Error(QWidget*, const QString& text) override { Errors.push_back(text); }
     QString OpenProjectFileName(QWidget*) override { return Next(OpenNames, OpenDialogs, "open"); }
     QString SaveProjectFileName(QWidget*) override { return Next(SaveNames, SaveDialogs, "save"); }
+    QString OpenScriptFileName(QWidget*) override { return Next(ScriptNames, ScriptDialogs, "script"); }
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override
     {
         ADD_FAILURE() << "unexpected colour chooser";

@@ -476,7 +476,7 @@ TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
             list << (action->isSeparator() ? QStringLiteral("-") : action->text());
         return list;
     };
-    EXPECT_EQ(texts("FileMenu"), (QStringList{"&New", "&Load", "&Save", "Save &As...", "Sa&ve Output", "-", "E&xit"}));
+    EXPECT_EQ(texts("FileMenu"), (QStringList{"&New", "&Load", "&Import Script...", "&Save", "Save &As...", "Sa&ve Output", "-", "E&xit"}));
     EXPECT_EQ(texts("HelpMenu"), (QStringList{"&Introduction", "&Reference", "&Tutorials", "-", "&About"}));
     QStringList bar;
     for (QAction* action : Child<QMenuBar>(Frame, "MainMenu")->actions())

@@ -1,0 +1,264 @@
+// Script import: the task tree each small script gives (one row per mapping rule and the odd
+// cases), the header record, which entries can be imported, and the proof's failure paths.
+
+#include "ModelFixture.h"
+
+#include "tasks/DConditions.h"
+#include "tasks/DImport.h"
+#include "tasks/DImportProof.h"
+#include "tasks/DManual.h"
+#include "tasks/DMenus.h"
+#include "tasks/DMessages.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string Join(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "|") + line;
+    return text;
+}
+
+// G<number>[:caption when user-named], M[lines], X[manual lines], A[action], C[checks>target],
+// Menu[text>target,...]; children in parentheses.
+std::string Dump(const TTaskNode* node)
+{
+    const TTask* task = node->Data();
+    std::string text;
+    switch (task->Kind()) {
+    case TTaskKind::Group: {
+        const auto* group = static_cast<const TGroupTask*>(task);
+        text = "G" + std::to_string(group->GroupNumber) + (group->UserNamed ? ":" + group->Caption : "");
+        break;
+    }
+    case TTaskKind::Message: text = "M[" + Join(static_cast<const TMessageTask*>(task)->Lines) + "]"; break;
+    case TTaskKind::Manual: text = "X[" + Join(static_cast<const TManualTask*>(task)->Lines) + "]"; break;
+    case TTaskKind::Action: text = "A[" + static_cast<const TActionTask*>(task)->ActionText(false) + "]"; break;
+    case TTaskKind::Condition: {
+        const auto* condition = static_cast<const TConTask*>(task);
+        text = "C[" + condition->SummaryText() + ">" + std::to_string(condition->Target) + "]";
+        break;
+    }
+    case TTaskKind::Menu: {
+        std::vector<std::string> entries;
+        for (const auto& entry : static_cast<const TMenuTask*>(task)->Entries)
+            entries.push_back(entry->Text + ">" + std::to_string(entry->Target));
+        text = "Menu[" + Join(entries) + "]";
+        break;
+    }
+    }
+    if (node->ChildCount() == 0)
+        return text;
+    text += "(";
+    for (int i = 0; i < node->ChildCount(); ++i)
+        text += (i > 0 ? "," : "") + Dump(node->Child(i));
+    return text + ")";
+}
+
+std::string Npc(const std::string& body, const std::string& head = "prontera,150,180,4\tscript\tGuide\t111,{")
+{
+    return head + "\n" + body + "\n}\n";
+}
+
+struct MappingRow {
+    const char* Name;
+    std::string Body;
+    std::string Tree;
+};
+
+class ImportMappingTest : public ModelTest, public ::testing::WithParamInterface<MappingRow> {};
+
+TEST_P(ImportMappingTest, GivesTheTreeAndPassesTheProof)
+{
+    const TImportSource source("test.txt", Npc(GetParam().Body));
+    ASSERT_EQ(source.File.Entries.size(), 1u);
+    const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
+    EXPECT_EQ(Dump(TaskTree.GetFirstNode()), GetParam().Tree);
+    EXPECT_GE(result.Proof.Paths, 1);
+    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(ProjectFileName.empty());
+}
+
+const MappingRow MappingRows[] = {
+    {"SpeakerLineIsNotDoubled", "\tmes \"[Guide]\";\n\tmes \"Hello\";\n\tclose;", "G0(M[Hello],A[close])"},
+    {"OtherSpeakerStaysManual", "\tmes \"[Old Man]\";\n\tmes \"Hi\";\n\tclose;",
+     "G0(X[mes \"[Old Man]\";|mes \"Hi\";],A[close])"},
+    {"LaterRunsNeedNoSpeaker", "\tmes \"[Guide]\";\n\tmes \"a\";\n\tnext;\n\tmes \"b\";\n\tclose;",
+     "G0(M[a],A[next],M[b],A[close])"},
+    {"LabelBecomesNamedGroup",
+     "\tmes \"[Guide]\";\n\tmes \"a\";\n\tgoto L_End;\nL_End:\n\tmes \"[Guide]\";\n\tmes \"bye\";\n\tclose;",
+     "G0(M[a],A[goto L1],G1:L_End(M[bye],A[close]))"},
+    {"WritersOwnLabelIsNotUserNamed", "\tgoto L7;\nL7:\n\tclose;", "G0(A[goto L1],G1(A[close]))"},
+    {"LabelNothingJumpsTo", "\tnext;\nL_Never:\n\tclose;", "G0(A[next],G1:L_Never(A[close]))"},
+    {"MenuToLabels", "\tmenu \"Yes\",L_Yes,\"No\",L_No;\nL_Yes:\n\tclose;\nL_No:\n\tend;",
+     "G0(Menu[Yes>1|No>2],G1:L_Yes(A[close]),G2:L_No(X[end;]))"},
+    {"MenuToNextLineStartsAGroup",
+     "\tmenu \"Go\",-,\"Stay\",L_Stay;\n\tmes \"[Guide]\";\n\tmes \"going\";\n\tclose;\nL_Stay:\n\tclose;",
+     "G0(Menu[Go>2|Stay>1],G2(M[going],A[close]),G1:L_Stay(A[close]))"},
+    {"MenuWithAnEmptyOptionStaysManual", "\tmenu \"\",L_A,\"B\",L_A;\nL_A:\n\tclose;",
+     "G0(X[menu \"\",L1,\"B\",L1;],G1:L_A(A[close]))"},
+    {"ConditionOfComparisons", "\tif (Zeny >= 1000 && countitem(501) > 5) goto L_Rich;\n\tclose;\nL_Rich:\n\tnext;\n\tclose;",
+     "G0(C[At least 1000 Zeny And More than 5 Item Amount(501)>1],A[close],G1:L_Rich(A[next],A[close]))"},
+    {"ConditionOrOfAnds", "\tif (BaseLevel < 10 || JobLevel < 10 && sex == 1) goto L_A;\n\tclose;\nL_A:\n\tend;",
+     "G0(C[Less than 10 BaseLevel OR Less than 10 JobLevel And Equal to Male Sex>1],A[close],G1:L_A(X[end;]))"},
+    {"GroupedOrStaysManual", "\tif ((Zeny > 1 || Zeny < 0) && Sex == 1) goto L_A;\n\tclose;\nL_A:\n\tend;",
+     "G0(X[if ((Zeny > 1 || Zeny < 0) && Sex == 1) goto L1;],A[close],G1:L_A(X[end;]))"},
+    {"LabelUsedOnlyFromManualCode", "\tif (quest == 1) goto L_Done;\n\tclose;\nL_Done:\n\tend;",
+     "G0(X[if (quest == 1) goto L1;],A[close],G1:L_Done(X[end;]))"},
+    {"EveryActionForm",
+     "\tgetitem 501,2;\n\tdelitem 501, 1;\n\tset Zeny,Zeny+100;\n\tset Zeny,Zeny-100;\n\tset BaseLevel, BaseLevel + 1;"
+     "\n\theal 100,50;\n\twarp \"prontera.gat\",150,180;",
+     "G0(A[getitem 501, 2],A[delitem 501, 1],A[set Zeny, Zeny + 100],A[set Zeny, Zeny - 100],"
+     "A[set BaseLevel, BaseLevel + 1],A[heal 100, 50],A[warp \"prontera.gat\", 150, 180])"},
+    {"ActionsWithoutArguments", "\tsetcart;\n\topenstorage;\n\tresetstatus;\n\tresetskill;\n\tjobchange 7;\n\tclose;",
+     "G0(A[setcart],A[openstorage],A[resetstatus],A[resetskill],A[jobchange 7],A[close])"},
+    {"MapOutsideTheCatalogueStaysManual", "\twarp \"prontera\",150,180;\n\tgetitem Apple, 1;",
+     "G0(X[warp \"prontera\",150,180;|getitem Apple, 1;])"},
+    {"ManualCodeKeepsCommentsAndLines",
+     "\tset quest, 1; // started\n\t/* two\n\t   lines */\n\twhile (quest < 3) {\n\t\tset quest, quest + 1;\n\t}\n\tclose;",
+     "G0(X[set quest, 1; // started|/* two|   lines */|while (quest < 3) {|\tset quest, quest + 1;|}],A[close])"},
+    {"IfElseBlocksBecomeGroupsInSourceOrder", "\tif (quest == 1) {\n\t\tnext;\n\t} else {\n\t\tclose;\n\t}\n\tend;",
+     "G0(X[if (quest == 1) goto L1;],A[goto L2],G1(A[next],A[goto L3]),G2(A[close]),G3(X[end;]))"},
+    {"IfBlockOnComparisonsJumpsByACondition", "\tif (Zeny > 5) {\n\t\tnext;\n\t}\n\tclose;",
+     "G0(C[More than 5 Zeny>1],A[goto L2],G1(A[next]),G2(A[close]))"},
+    {"SwitchOnSelectBecomesAMenu",
+     "\tswitch (select(\"A:B\",\"C\")) {\n\tcase 1:\n\t\tnext;\n\t\tbreak;\n\tcase 3:\n\t\tif (Zeny > 5) {\n\t\t\tbreak;\n\t\t}\n"
+     "\t\tclose;\n\tdefault:\n\t\tend;\n\t}\n\tclose;",
+     "G0(Menu[A>1|B>3|C>2],G1(A[next],A[goto L4]),G2(C[More than 5 Zeny>5],A[goto L6]),G5(A[goto L4]),G6(A[close]),"
+     "G3(X[end;]),G4(A[close]))"},
+    {"SwitchOnAVariableStaysManual", "\tswitch (quest) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;",
+     "G0(X[switch (quest) {|case 1:|\tclose;|}|end;])"},
+    {"EventLabelsKeepTheirNames", "\tend;\nOnInit:\n\tset $x, 1;\n\tend;", "G0(X[end;|OnInit:|set $x, 1;|end;])"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rules, ImportMappingTest, ::testing::ValuesIn(MappingRows),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+class ImportTest : public ModelTest {};
+
+TEST_F(ImportTest, KeptLabelThatClashesWithTheWritersLabelsIsRefused)
+{
+    const TImportSource source("t.txt", Npc("\tif (a) {\n\t\tL2: close;\n\t}\n\tclose;"));
+    EXPECT_THAT([&] { ImportNpc(source, source.File.Entries[0]); },
+                ::testing::ThrowsMessage<EImportError>(HasSubstr("clash with the editor's own labels")));
+}
+
+TEST_F(ImportTest, NpcRecordComesFromTheNpcLine)
+{
+    const TImportSource source("t.txt", Npc("\tclose;", "izlude.gat,12,34,6\tscript\tPorter#iz\t800,{"));
+    const TImportResult result = ImportNpc(source, source.File.Entries[0]);
+    EXPECT_EQ(NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz"}));
+    EXPECT_TRUE(result.Notes.empty());
+}
+
+TEST_F(ImportTest, MapTheCatalogueLacksIsReportedAndTheProofStillRuns)
+{
+    const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"a\";\n\tclose;", "my_town,1,2,3\tscript\tGuide\t45,{"));
+    const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
+    EXPECT_EQ(NPCInfo.MapIndex, -1);
+    ASSERT_EQ(result.Import.Notes.size(), 1u);
+    EXPECT_THAT(result.Import.Notes[0], HasSubstr("my_town is not in the map catalogue"));
+    EXPECT_EQ(MapList.size(), 2u);
+}
+
+struct HeaderRow {
+    const char* Name;
+    std::string Comments;
+    TNPCHeader Header;
+};
+
+class ImportHeaderTest : public ModelTest, public ::testing::WithParamInterface<HeaderRow> {};
+
+TEST_P(ImportHeaderTest, FillsTheHeaderRecord)
+{
+    const TImportSource source("t.txt", GetParam().Comments + Npc("\tclose;"));
+    ImportNpc(source, source.File.Entries[0]);
+    EXPECT_EQ(HeaderInfo, GetParam().Header);
+}
+
+const HeaderRow HeaderRows[] = {
+    {"WritersLayout",
+     "//===== eAthena Script =======================================\n//= Juice Maker\n"
+     "//===== By: ==================================================\n//= kobra\n"
+     "//===== Current Version: =====================================\n//= 2.1\n"
+     "//===== Compatible With: =====================================\n//= eAthena SVN\n"
+     "//===== Description: =========================================\n//= Makes juice\n//= from fruit.\n"
+     "//===== Additional Comments: =================================\n//= 1.0 First.\n//=\t2.0 Second.\n"
+     "//============================================================\n// trailing note\n\n",
+     {"Juice Maker", "kobra", "2.1", "eAthena SVN", "Makes juice from fruit.", "1.0 First.\r\n2.0 Second.\r\ntrailing note"}},
+    {"AnotherLayout", "/* Guide NPC\n   by someone */\n// version 3\n",
+     {"<Name> Script", "<Author> (1.0)", "1.0", "Any eAthena Version; RO Episode XX", "<Description>",
+      "Guide NPC\r\n  by someone \r\nversion 3"}},
+    {"NoComments", "", {"<Name> Script", "<Author> (1.0)", "1.0", "Any eAthena Version; RO Episode XX",
+                        "<Description>", "<Version History and Comments>"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ImportHeaderTest, ::testing::ValuesIn(HeaderRows),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(ImportTest, ListSaysWhichEntriesCanBecomeProjects)
+{
+    const TImportSource source("t.txt",
+                               "-\tscript\tHidden\t-1,{\n\tend;\n}\n"
+                               "function\tscript\tF_Do\t{\n\treturn;\n}\n"
+                               "prontera,1,1,4\tshop\tSeller\t45,501:-1\n"
+                               "prontera,2,2,0\twarp\tgate\t1,1,izlude,3,3\n"
+                               "prontera,5,5,4\tscript\tGuide\t45,{\n\tclose;\n}\n"
+                               "izlude,5,5,4\tduplicate(Guide)\tGuide#2\t45\n");
+    std::vector<std::string> rows;
+    for (const TImportCandidate& c : ListCandidates(source))
+        rows.push_back(c.Name + " " + std::to_string(c.FirstLine) + "-" + std::to_string(c.LastLine) + " " +
+                       (c.Importable ? "yes" : c.Reason.substr(0, c.Reason.find(':'))));
+    EXPECT_THAT(rows, ::testing::ElementsAre("Hidden 1-3 a floating NPC (map -)", "F_Do 4-6 a function, not an NPC",
+                                             "Seller 7-7 a shop", "gate 8-8 a warp portal", "Guide 9-11 yes",
+                                             "Guide#2 12-12 a duplicate of Guide"));
+    EXPECT_EQ(&FindImportable(source, "guide"), &source.File.Entries[4]);
+    EXPECT_THAT([&] { FindImportable(source, "Hidden"); },
+                ::testing::ThrowsMessage<EImportError>(HasSubstr("Hidden cannot be imported: a floating NPC")));
+    EXPECT_THAT([&] { FindImportable(source, "Nobody"); },
+                ::testing::ThrowsMessage<EImportError>(HasSubstr("t.txt has no NPC named Nobody")));
+}
+
+TEST_F(ImportTest, ProofFindsADifferentEvent)
+{
+    const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"Hello\";\n\tmenu \"A\",L_A,\"B\",L_B;\n"
+                                            "L_A:\n\tclose;\nL_B:\n\tmes \"[Guide]\";\n\tmes \"b\";\n\tclose;"));
+    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    auto* message = static_cast<TMessageTask*>(TaskTree.Nodes().back()->Parent()->Child(0)->Data());
+    message->Lines = {"changed"};
+    const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
+    EXPECT_FALSE(proof.Passed);
+    EXPECT_THAT(proof.Reason, HasSubstr("choices 2: event"));
+    EXPECT_THAT(proof.Reason, HasSubstr("changed"));
+}
+
+TEST_F(ImportTest, ProofRefusesAScriptTheCheckerRejects)
+{
+    const TImportSource source("t.txt", Npc("\tclose;"));
+    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    AttachTask(TaskTree.GetFirstNode(), std::make_unique<TManualTask>(std::vector<std::string>{"mes \"unclosed;"}));
+    const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
+    EXPECT_FALSE(proof.Passed);
+    EXPECT_THAT(proof.Reason, HasSubstr("checker error at line"));
+}
+
+TEST_F(ImportTest, SnapshotPutsTheProjectBack)
+{
+    NPCInfo.Name = "Before";
+    SetModified(true);
+    const TProjectSnapshot snapshot;
+    const TImportSource source("t.txt", Npc("\tclose;"));
+    ImportNpc(source, source.File.Entries[0]);
+    snapshot.Restore();
+    EXPECT_EQ(NPCInfo.Name, "Before");
+    EXPECT_EQ(TaskTree.Count(), 1);
+    EXPECT_TRUE(Modified);
+}
+
+} // namespace

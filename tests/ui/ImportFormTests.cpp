@@ -1,0 +1,130 @@
+// File > Import Script...: the script file, then the NPC from the import window with its text,
+// the unsaved-changes question, and the NPC opened as a new, unsaved project, or the project left
+// as it was when the import fails.
+#include "MainFrameFixture.h"
+
+#include "ui/Form_Import.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+using namespace frametest;
+
+namespace {
+
+const std::string Script =
+    "prontera,150,180,4\tscript\tGuide\t45,{\n\tmes \"[Guide]\";\n\tmes \"Hi\";\n\tclose;\n}\n"
+    "-\tscript\tHidden\t-1,{\n\tend;\n}\n"
+    "payon,10,20,2\tscript\tHelper\t800,{\n\tif (x) goto L1;\n\tclose;\n\tif (y) { L1: end; }\n}\n";
+
+class ImportCommandTest : public MainFrameTest {
+protected:
+    void SetUp() override
+    {
+        MainFrameTest::SetUp();
+        WriteBytes(Dir / "npcs.txt", Script);
+        Dialogs->ScriptNames.push_back(QPathOf("npcs.txt"));
+    }
+
+    // Runs File > Import Script... and lets handle work in the import window while it is open.
+    void Import(const std::function<void(TImportForm&)>& handle)
+    {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<TImportForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            seen = true;
+            handle(*form);
+            if (form->isVisible())
+                form->reject();
+        });
+        Run("FileImportItem");
+        EXPECT_TRUE(seen);
+    }
+
+    static void Choose(TImportForm& form, int row)
+    {
+        Child<QListWidget>(&form, "NpcList")->setCurrentRow(row);
+    }
+    static QPushButton* Ok(TImportForm& form)
+    {
+        return Child<QDialogButtonBox>(&form, "Buttons")->button(QDialogButtonBox::Ok);
+    }
+};
+
+TEST_F(ImportCommandTest, ListsTheNpcsAndPreviewsTheSelectedOne)
+{
+    EXPECT_TRUE(Child<QMenu>(Frame, "FileMenu")->actions().contains(Command("FileImportItem")));
+    EXPECT_EQ(Command("FileImportItem")->text(), QStringLiteral("&Import Script..."));
+    Import([](TImportForm& form) {
+        auto* list = Child<QListWidget>(&form, "NpcList");
+        ASSERT_EQ(list->count(), 3);
+        EXPECT_EQ(list->item(0)->text(), QStringLiteral("Guide  (lines 1-5)"));
+        EXPECT_TRUE(list->item(1)->text().startsWith(QStringLiteral("Hidden  (lines 6-8): a floating NPC")));
+        EXPECT_EQ(list->currentRow(), 0);
+        EXPECT_TRUE(Ok(form)->isEnabled());
+        EXPECT_TRUE(Child<QPlainTextEdit>(&form, "PreviewEdit")->toPlainText().startsWith(QStringLiteral("prontera,150,180,4")));
+        Choose(form, 1);
+        EXPECT_FALSE(Ok(form)->isEnabled());
+        EXPECT_TRUE(Child<QPlainTextEdit>(&form, "PreviewEdit")->toPlainText().contains(QStringLiteral("Hidden")));
+    });
+    EXPECT_EQ(TaskTree.Count(), 1);
+}
+
+TEST_F(ImportCommandTest, OpensTheChosenNpcAsANewUnsavedProject)
+{
+    Import([](TImportForm& form) { QTest::mouseClick(Ok(form), Qt::LeftButton); });
+    EXPECT_EQ(NPCInfo.Name, "Guide");
+    EXPECT_EQ(NPCInfo.MapIndex, 1);
+    EXPECT_EQ(TaskTree.Count(), 3);  // Start, the message, close
+    EXPECT_TRUE(ProjectFileName.empty());
+    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+    EXPECT_TRUE(Dialogs->Questions.empty());
+    EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+TEST_F(ImportCommandTest, AsksToSaveTheCurrentProjectFirst)
+{
+    ChangeTree();
+    Dialogs->Answers.push_back(TAnswer::Cancel);
+    Import([](TImportForm& form) { form.accept(); });
+    ASSERT_EQ(Dialogs->Questions.size(), 1u);
+    EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Project not Saved, Save first?"));
+    EXPECT_EQ(TaskTree.Count(), 2);  // Start and the group of the change, kept
+    EXPECT_NE(NPCInfo.Name, "Guide");
+}
+
+TEST_F(ImportCommandTest, AFailedImportLeavesTheProjectAsItWas)
+{
+    ChangeTree("Kept");
+    Dialogs->Answers.push_back(TAnswer::No);
+    Import([](TImportForm& form) {
+        Choose(form, 2);
+        form.accept();
+    });
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("clash with the editor's own labels")));
+    ASSERT_EQ(TaskTree.Count(), 2);
+    EXPECT_EQ(TaskTree.GetFirstNode()->Child(0)->Text(), "Kept");
+    EXPECT_NE(NPCInfo.Name, "Helper");
+}
+
+TEST_F(ImportCommandTest, AMapTheCatalogueLacksIsReported)
+{
+    WriteBytes(Dir / "izlude.txt", "izlude,1,1,4\tscript\tPorter\t45,{\n\tclose;\n}\n");
+    Dialogs->ScriptNames = {QPathOf("izlude.txt")};
+    Import([](TImportForm& form) { form.accept(); });
+    EXPECT_EQ(NPCInfo.Name, "Porter");
+    EXPECT_EQ(NPCInfo.MapIndex, -1);
+    ASSERT_EQ(Dialogs->Messages.size(), 1u);
+    EXPECT_TRUE(Dialogs->Messages[0].Text.contains(QStringLiteral("izlude is not in the map catalogue")));
+}
+
+} // namespace

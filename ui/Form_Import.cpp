@@ -1,0 +1,95 @@
+#include "Form_Import.h"
+
+#include "QtText.h"
+#include "tasks/DImportProof.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int PreviewWidth = 640;
+constexpr int PreviewHeight = 360;
+
+QString CandidateText(const TImportCandidate& c)
+{
+    QString text = ToQ(c.Name) + QStringLiteral("  (lines %1-%2)").arg(c.FirstLine).arg(c.LastLine);
+    if (!c.Importable)
+        text += QStringLiteral(": ") + ToQ(c.Reason);
+    return text;
+}
+
+} // namespace
+
+TImportForm::TImportForm(const TImportSource& source, QWidget* parent)
+    : QDialog(parent), Source_(source), Candidates_(ListCandidates(source))
+{
+    setWindowTitle(QStringLiteral("Import Script - ") + QString::fromStdString(source.FileName));
+    NpcList_ = new QListWidget(this);
+    NpcList_->setObjectName(QStringLiteral("NpcList"));
+    PreviewEdit_ = new QPlainTextEdit(this);
+    PreviewEdit_->setObjectName(QStringLiteral("PreviewEdit"));
+    PreviewEdit_->setReadOnly(true);
+    PreviewEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    PreviewEdit_->setMinimumSize(PreviewWidth, PreviewHeight);
+    Buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    Buttons_->setObjectName(QStringLiteral("Buttons"));
+    for (const TImportCandidate& c : Candidates_) {
+        auto* item = new QListWidgetItem(CandidateText(c), NpcList_);
+        if (!c.Importable)
+            item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("NPCs in the file:"), this));
+    layout->addWidget(NpcList_);
+    layout->addWidget(PreviewEdit_, 1);
+    layout->addWidget(Buttons_);
+    connect(NpcList_, &QListWidget::currentRowChanged, this, [this] { NpcListChange(); });
+    connect(Buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    for (std::size_t i = 0; i < Candidates_.size(); ++i)
+        if (Candidates_[i].Importable) {
+            NpcList_->setCurrentRow(static_cast<int>(i));
+            break;
+        }
+    NpcListChange();
+}
+
+std::optional<std::size_t> TImportForm::ChosenEntry() const
+{
+    const int row = NpcList_->currentRow();
+    if (row < 0 || row >= static_cast<int>(Candidates_.size()) || !Candidates_[static_cast<std::size_t>(row)].Importable)
+        return std::nullopt;
+    return Candidates_[static_cast<std::size_t>(row)].Entry;
+}
+
+void TImportForm::NpcListChange()
+{
+    const int row = NpcList_->currentRow();
+    const bool valid = row >= 0 && row < static_cast<int>(Candidates_.size());
+    PreviewEdit_->setPlainText(
+        valid ? ToQ(Source_.Slice(Source_.File.Entries[Candidates_[static_cast<std::size_t>(row)].Entry].Range)) : QString());
+    Buttons_->button(QDialogButtonBox::Ok)->setEnabled(ChosenEntry().has_value());
+}
+
+QStringList ImportChosenNpc(const TImportSource& source, std::size_t entry)
+{
+    const TProjectSnapshot snapshot;
+    const auto maps = ProofMaps();
+    TProofOptions options;
+    options.Maps = &maps;
+    try {
+        const TProvedImport result = ImportAndProve(source, source.File.Entries.at(entry), options);
+        QStringList notes;
+        for (const std::string& note : result.Import.Notes)
+            notes << ToQ(note);
+        return notes;
+    } catch (...) {
+        snapshot.Restore();
+        throw;
+    }
+}
