@@ -1,6 +1,7 @@
 #include "script/Checker.h"
 
 #include "script/FileReader.h"
+#include "script/Text.h"
 
 #include <algorithm>
 #include <optional>
@@ -22,7 +23,7 @@ private:
     {
         Out_.push_back({TSeverity::Error, range, std::move(message)});
     }
-    std::string Key(const std::string& name) const { return Rules_.CaseSensitive() ? name : ToLower(name); }
+    std::string Key(const std::string& name) const { return Rules_.CaseSensitive() ? name : LowerCase(name); }
     void Label(const TStmt& s);
     void Function(const TStmt& s);
     void Command(const TStmt& s);

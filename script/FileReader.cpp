@@ -1,3 +1,4 @@
+#include "script/Text.h"
 #include "script/FileReader.h"
 
 #include "script/Lexer.h"
@@ -9,18 +10,6 @@
 
 namespace script {
 namespace {
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 std::vector<std::string_view> SplitComma(std::string_view text)
 {
@@ -144,11 +133,11 @@ TFileReader::TNext TFileReader::Entry()
     Line_.Name = Line_.Fields[2].Text;
     if (w1 == "-")
         Line_.Floating = true;
-    else if (!SameText(w1, "function"))
+    else if (!SameLetters(w1, "function"))
         Line_.Map = std::string(SplitComma(w1)[0]);
 
-    if (SameText(w2, "script") && hasW4) {
-        Line_.Kind = SameText(w1, "function") ? TTopKind::Function : TTopKind::Script;
+    if (SameLetters(w2, "script") && hasW4) {
+        Line_.Kind = SameLetters(w1, "function") ? TTopKind::Function : TTopKind::Script;
         const std::string& w4 = Line_.Fields[3].Text;
         const std::size_t brace = Line_.Kind == TTopKind::Function ? (w4.rfind('{', 0) == 0 ? 0 : std::string::npos)
                                                                     : w4.find(",{");
@@ -166,26 +155,26 @@ TFileReader::TNext TFileReader::Entry()
         Line_.Sprite = Line_.Kind == TTopKind::Function ? std::string() : w4.substr(first, sprite - first);
         return ScriptEntry(Line_, Line_.Fields[3].Range.Begin.Offset + brace + (Line_.Kind == TTopKind::Script));
     }
-    if (SameText(w2, "warp") && hasW4) {
+    if (SameLetters(w2, "warp") && hasW4) {
         Line_.Kind = TTopKind::Warp;
         if (!Placement(Line_, false))
             Error(FieldRange(0), "the position must be written map,x,y");
-    } else if ((SameText(w2, "shop") || SameText(w2, "cashshop")) && hasW4) {
+    } else if ((SameLetters(w2, "shop") || SameLetters(w2, "cashshop")) && hasW4) {
         Line_.Kind = TTopKind::Shop;
         if (!Line_.Floating && !Placement(Line_, true))
             Error(FieldRange(0), "the position must be written map,x,y,facing");
         Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
-    } else if (w2.size() > 10 && SameText(std::string_view(w2).substr(0, 10), "duplicate(") && hasW4) {
+    } else if (w2.size() > 10 && SameLetters(std::string_view(w2).substr(0, 10), "duplicate(") && hasW4) {
         Line_.Kind = TTopKind::Duplicate;
         const std::size_t close = w2.find(')');
         Line_.DuplicateOf = w2.substr(10, close == std::string::npos ? std::string::npos : close - 10);
         if (!Line_.Floating && !Placement(Line_, true))
             Error(FieldRange(0), "the position must be written map,x,y,facing");
         Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
-    } else if ((SameText(w2, "monster") || SameText(w2, "boss_monster")) && hasW4) {
+    } else if ((SameLetters(w2, "monster") || SameLetters(w2, "boss_monster")) && hasW4) {
         Line_.Kind = TTopKind::Monster;
         Placement(Line_, false);
-    } else if (SameText(w2, "mapflag")) {
+    } else if (SameLetters(w2, "mapflag")) {
         Line_.Kind = TTopKind::Mapflag;
     } else {
         Error(lineRange, "cannot read this line: probably a missing or extra tab");

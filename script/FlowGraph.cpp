@@ -6,15 +6,6 @@
 
 namespace script {
 
-std::string LowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 bool SameWord(std::string_view word, std::string_view lowerName)
 {
     if (word.size() != lowerName.size())

@@ -11,6 +11,7 @@
 // The run starts at the top of the body and at every event label (`On...`, which the server
 // exports); callsub targets and the bodies of local functions are entered from a caller.
 
+#include "script/Text.h"
 #include "script/SyntaxTree.h"
 
 #include <cstdint>
@@ -77,7 +78,6 @@ constexpr std::int64_t MaxChoices = 64;
 std::optional<std::vector<std::int64_t>> ChoiceValues(const TExpr& value);
 
 // Script words are matched without regard to case, as the server does.
-std::string LowerCase(std::string_view text);
 bool SameWord(std::string_view word, std::string_view lowerName);
 bool IsCommand(const TStmt& stmt, std::string_view lowerName);
 bool IsEventLabel(std::string_view name);

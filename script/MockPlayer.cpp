@@ -1,3 +1,4 @@
+#include "script/Text.h"
 #include "script/MockPlayer.h"
 
 #include <array>
@@ -8,18 +9,6 @@ namespace {
 
 constexpr std::array<const char*, 8> ParamNames = {"Zeny", "Class", "Sex", "BaseLevel",
                                                    "JobLevel", "StatusPoint", "Weight", "MaxWeight"};
-
-bool SameLetters(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 

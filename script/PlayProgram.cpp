@@ -195,15 +195,6 @@ bool NameMatches(std::string_view written, std::string_view wanted)
 
 } // namespace
 
-std::string LowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 TProgram::TProgram(const TScriptFile& file)
 {
     for (const TTopLevel& entry : file.Entries) {

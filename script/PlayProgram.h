@@ -4,6 +4,7 @@
 // that `goto` may jump anywhere in the unit and a run can start from any label. The units point
 // into the tree, which must outlive the program.
 
+#include "script/Text.h"
 #include "script/SyntaxTree.h"
 
 #include <map>
@@ -43,7 +44,6 @@ struct TCodeUnit {
     TSourceRange End;                      // the closing brace
 };
 
-std::string LowerCase(std::string_view text);
 
 class TProgram {
 public:

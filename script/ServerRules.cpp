@@ -1,6 +1,7 @@
 #include "script/ServerRules.h"
 
 #include "script/ServerTables.h"
+#include "script/Text.h"
 
 namespace script {
 namespace {
@@ -42,18 +43,9 @@ TCommandInfo MakeCommand(std::string_view name, std::string_view pattern)
 
 } // namespace
 
-std::string ToLower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 bool TargetFromName(std::string_view name, TTarget& target)
 {
-    const std::string lower = ToLower(name);
+    const std::string lower = LowerCase(name);
     if (lower == "eathena")
         target = TTarget::EAthena;
     else if (lower == "rathena")
@@ -84,7 +76,7 @@ TServerRules::TServerRules(TTarget target) : Target_(target)
         Commands_.emplace(Key(name), MakeCommand(name, pattern));
     });
     for (const auto& [key, info] : Commands_)
-        Folded_.emplace(ToLower(key), &info);
+        Folded_.emplace(LowerCase(key), &info);
     // Only eAthena's constants are compiled in; its successors keep these names too.
     EachRow(tables::EAthenaConstants, [this](std::string_view name, std::string_view) {
         Constants_.insert(Key(name));
@@ -101,7 +93,7 @@ const TServerRules& TServerRules::For(TTarget target)
 
 std::string TServerRules::Key(std::string_view name) const
 {
-    return CaseSensitive() ? std::string(name) : ToLower(name);
+    return CaseSensitive() ? std::string(name) : LowerCase(name);
 }
 
 const TCommandInfo* TServerRules::FindCommand(std::string_view name) const
@@ -112,7 +104,7 @@ const TCommandInfo* TServerRules::FindCommand(std::string_view name) const
 
 const TCommandInfo* TServerRules::FindCommandIgnoringCase(std::string_view name) const
 {
-    const auto it = Folded_.find(ToLower(name));
+    const auto it = Folded_.find(LowerCase(name));
     return it == Folded_.end() ? nullptr : it->second;
 }
 
@@ -123,7 +115,7 @@ bool TServerRules::IsConstant(std::string_view name) const
 
 std::string MapKey(std::string_view name)
 {
-    if (name.size() > 4 && ToLower(name.substr(name.size() - 4)) == ".gat")
+    if (name.size() > 4 && LowerCase(name.substr(name.size() - 4)) == ".gat")
         name.remove_suffix(4);
     return std::string(name);
 }

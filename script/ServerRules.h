@@ -47,7 +47,6 @@ private:
     std::unordered_set<std::string> Constants_;
 };
 
-std::string ToLower(std::string_view text);
 
 // The map names eAthena ships (its map_index), without `.gat`.
 const std::unordered_set<std::string>& BuiltInMaps();
