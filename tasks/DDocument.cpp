@@ -217,6 +217,15 @@ void TProjectDocument::LoadProject(const std::string& path)
             false);
 }
 
+void TProjectDocument::ReplaceProject(const std::string& name, const std::function<void()>& install)
+{
+    Execute({name, CP_Replaced | CP_Tree | CP_Groups | CP_NPC | CP_Header | CP_State, nullptr,
+             [&] {
+                 install();
+                 return true;
+             }});
+}
+
 void TProjectDocument::StateChanged()
 {
     emit Changed({CP_State, {}, nullptr});

@@ -63,6 +63,9 @@ public:
     // left as it was.
     void LoadProject(const std::string& path);
     void LoadProjectBytes(const std::string& fileName, const std::string& bytes);
+    // Replaces the project by what install builds into it (an imported script, say): a new,
+    // untitled project with unsaved changes. When install raises, nobody is told.
+    void ReplaceProject(const std::string& name, const std::function<void()>& install);
     // Modified or the file name changed.
     void StateChanged();
 

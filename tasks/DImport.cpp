@@ -85,13 +85,6 @@ int CatalogueMapIndex(const std::string& map)
     return -1;
 }
 
-void ResetProject()
-{
-    NewProject();
-    if (TaskTree.GetFirstNode())
-        TaskTree.Select(TaskTree.GetFirstNode());
-}
-
 } // namespace
 
 std::vector<TImportCandidate> ListCandidates(const TImportSource& source)
@@ -133,6 +126,7 @@ TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& en
         throw EImportError(entry.Name + " cannot be imported: " + reason);
     TImportResult result;
     ResetProject();
+    TaskTree.Select(TaskTree.GetFirstNode());
     ImportHeader(source, entry);
     NPCInfo.Name = entry.Name;
     NPCInfo.X = entry.X;
@@ -144,11 +138,8 @@ TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& en
     if (NPCInfo.MapIndex < 0)
         result.Notes.push_back("the map " + entry.Map + " is not in the map catalogue: the NPC has no map");
     BuildImportTree(source, entry, result);
-    if (OnNPCInfoReplaced)
-        OnNPCInfoReplaced();
-    // A new project that was never saved: the title must show it as changed.
-    ProjectFileName.clear();
-    SetModified(true);
+    // A new project that was never saved.
+    Modified = true;
     return result;
 }
 

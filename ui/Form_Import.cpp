@@ -1,6 +1,7 @@
 #include "Form_Import.h"
 
 #include "QtText.h"
+#include "tasks/DDocument.h"
 #include "tasks/DImportProof.h"
 
 #include <QDialogButtonBox>
@@ -9,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 
@@ -83,9 +86,12 @@ QStringList ImportChosenNpc(const TImportSource& source, std::size_t entry)
     TProofOptions options;
     options.Maps = &maps;
     try {
-        const TProvedImport result = ImportAndProve(source, source.File.Entries.at(entry), options);
+        std::optional<TProvedImport> result;
+        ProjectDocument().ReplaceProject("Import script", [&] {
+            result.emplace(ImportAndProve(source, source.File.Entries.at(entry), options));
+        });
         QStringList notes;
-        for (const std::string& note : result.Import.Notes)
+        for (const std::string& note : result->Import.Notes)
             notes << ToQ(note);
         return notes;
     } catch (...) {

@@ -209,12 +209,12 @@ void TMainForm::FileImport()
     const QString path = Dialogs().OpenScriptFileName(this);
     if (path.isEmpty())
         return;
-    const TImportSource source(path.toStdString(), ReadWholeFile(path.toStdString()));
+    const std::string file = QFile::encodeName(path).toStdString();
+    const TImportSource source(file, ReadWholeFile(file));
     TImportForm chooser(source, this);
     if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() || !QuerySave())
         return;
     const QStringList notes = ImportChosenNpc(source, *chooser.ChosenEntry());
-    UpdateTitle();
     if (!notes.isEmpty())
         Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
 }
