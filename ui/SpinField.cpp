@@ -46,9 +46,9 @@ namespace {
 // The whole number the text starts with (sign and digits, up to a decimal separator) does not
 // fit the 32-bit value the field stands for. Such text would read as the minimum while the
 // field shows something else, so it is never let in.
-bool WholePartOverflows(const QString& text, QChar separator)
+bool WholePartOverflows(const QString& text)
 {
-    qsizetype end = text.indexOf(separator);
+    qsizetype end = text.indexOf(u'.');
     if (end < 0)
         end = text.size();
     const QStringView whole = QStringView(text).left(end);
@@ -76,7 +76,7 @@ QValidator::State TSpinField::validate(QString& text, int& /*pos*/) const
     const bool typeable = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
         return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
     });
-    if (!typeable || WholePartOverflows(text, separator))
+    if (!typeable || WholePartOverflows(text))
         return QValidator::Invalid;
     return QValidator::Acceptable;
 }
