@@ -1,0 +1,131 @@
+#pragma once
+// The running state of one play: the call frames, the variables, the answers still to give, and
+// the events so far. Machine.cpp runs operations and expressions; Builtins.cpp holds the server's
+// commands of flow and dialogue, PlayerCommands.cpp those that act on the player.
+
+#include "script/MockPlayer.h"
+#include "script/PlayProgram.h"
+#include "script/PlayTypes.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace script {
+
+class TMachine {
+public:
+    TMachine(const TProgram& program, const TPlaySetup& setup, const TItemLookup* items);
+    TRunResult Run(const TCodeUnit& unit, int startPc);
+    static bool IsBuiltin(const std::string& lowerName) { return Builtins().count(lowerName) != 0; }
+
+    // Control flow that leaves the run loop. Each is thrown after its events are recorded.
+    struct TStop {};   // the script ends (end, close, a fault that stops the server's script)
+    struct TWait {};   // an answer is missing
+
+private:
+    struct TFrame {
+        const TCodeUnit* Unit = nullptr;
+        int Pc = 0;
+        std::map<std::string, TValue> Locals;  // `.@` variables
+        std::vector<TValue> Args;
+        bool InCall = false;
+        bool Returned = false;
+        TValue Result;
+    };
+    using TArgs = std::vector<std::unique_ptr<TExpr>>;
+    using TBuiltin = TValue (TMachine::*)(const TArgs&, TFrame&);
+
+    // Machine.cpp
+    void RunFrame(TFrame& frame);
+    void Step(const TOp& op, TFrame& frame);
+    TValue Call(const TCodeUnit& unit, int pc, std::vector<TValue> args);
+    TValue Eval(const TExpr& e, TFrame& frame);
+    std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Eval(e, frame)); }
+    std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Eval(e, frame)); }
+    TValue Binary(const std::string& op, const TValue& a, const TValue& b);
+    TValue Assign(const TExpr& e, TFrame& frame);
+    TValue Invoke(const std::string& name, const TArgs& args, TFrame& frame, bool asCommand);
+    // A variable as the script names it: its name as written and the element.
+    struct TVarRef {
+        std::string Name;
+        std::int32_t Index = 0;
+    };
+    TVarRef Ref(const TExpr& target, TFrame& frame);
+    TValue Read(const TExpr& target, TFrame& frame) { return ReadRef(Ref(target, frame), frame); }
+    void Write(const TExpr& target, TValue value, TFrame& frame) { WriteRef(Ref(target, frame), std::move(value), frame); }
+    TValue ReadRef(const TVarRef& ref, TFrame& frame);
+    void WriteRef(const TVarRef& ref, TValue value, TFrame& frame);
+    std::map<std::string, TValue>& Scope(const TVarRef& ref, TFrame& frame, std::string& key);
+    static std::int32_t ToInt(const TValue& v);
+    static std::string ToStr(const TValue& v);
+
+    // Events and faults.
+    TEvent& Emit(TEventKind kind);
+    [[noreturn]] void Fault(const std::string& message);
+    [[noreturn]] void Wait(TWaitKind kind, const char* what, std::vector<std::string> options = {});
+    void Warn(const std::string& message);
+    void NotSimulated(const std::string& name, const TArgs& args, TFrame& frame);
+    void Recorded(const std::string& name, const TArgs& args, TFrame& frame, const std::string& note = {});
+    std::vector<std::string> ArgTexts(const TArgs& args, TFrame& frame, std::size_t from = 0);
+    void EndOfScript();
+    int TakePause();
+
+    // Builtins.cpp and PlayerCommands.cpp
+    static const std::map<std::string, TBuiltin>& Builtins();
+    int JumpTarget(const TExpr& label, const TFrame& frame);
+    int ChooseOption(const std::vector<std::string>& texts, int& position);
+    TValue Mes(const TArgs& a, TFrame& f);
+    TValue Next(const TArgs& a, TFrame& f);
+    TValue Close(const TArgs& a, TFrame& f);
+    TValue Close2(const TArgs& a, TFrame& f);
+    TValue End(const TArgs& a, TFrame& f);
+    TValue Menu(const TArgs& a, TFrame& f);
+    TValue Select(const TArgs& a, TFrame& f);
+    TValue Prompt(const TArgs& a, TFrame& f);
+    TValue Input(const TArgs& a, TFrame& f);
+    TValue Goto(const TArgs& a, TFrame& f);
+    TValue Callsub(const TArgs& a, TFrame& f);
+    TValue Callfunc(const TArgs& a, TFrame& f);
+    TValue Return(const TArgs& a, TFrame& f);
+    TValue Getarg(const TArgs& a, TFrame& f);
+    TValue Set(const TArgs& a, TFrame& f);
+    TValue Setarray(const TArgs& a, TFrame& f);
+    TValue Cleararray(const TArgs& a, TFrame& f);
+    TValue Getarraysize(const TArgs& a, TFrame& f);
+    TValue Rand(const TArgs& a, TFrame& f);
+    TValue Getitem(const TArgs& a, TFrame& f);
+    TValue Delitem(const TArgs& a, TFrame& f);
+    TValue Countitem(const TArgs& a, TFrame& f);
+    TValue Checkweight(const TArgs& a, TFrame& f);
+    TValue Jobchange(const TArgs& a, TFrame& f);
+    TValue Warp(const TArgs& a, TFrame& f);
+    TValue Strcharinfo(const TArgs& a, TFrame& f);
+    TValue Action(const TArgs& a, TFrame& f);  // recorded actions: heal, savepoint, setcart...
+    std::optional<TItemInfo> ItemArg(const TExpr& e, TFrame& f, const char* command);
+    TValue Menu(const TArgs& a, TFrame& f, bool labels, bool cancelContinues);
+
+    const TProgram& Program_;
+    const TPlaySetup& Setup_;
+    TRunResult Result_;
+    TMockPlayer Player_;
+    std::mt19937 Random_;
+    std::size_t ChoicesUsed_ = 0;
+    std::size_t InputsUsed_ = 0;
+    int PressesUsed_ = 0;
+    std::size_t EditsApplied_ = 0;
+    bool DialogueOpen_ = false;
+    bool DialogueKnown_ = true;  // false after a function the play could not follow
+    bool OutputFull_ = false;
+    std::size_t BytesUsed_ = 0;  // text built and written so far, against the byte budget
+    void UseBytes(std::size_t count);
+    int Depth_ = 0;
+    const TStmt* Current_ = nullptr;
+    const TCodeUnit* NpcUnit_ = nullptr;
+    std::string CurrentName_;  // the builtin being run, for messages
+};
+
+} // namespace script

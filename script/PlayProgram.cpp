@@ -1,0 +1,257 @@
+#include "script/PlayProgram.h"
+
+namespace script {
+namespace {
+
+class TCompiler {
+public:
+    explicit TCompiler(TCodeUnit& unit) : Unit_(unit) {}
+    void Statement(const TStmt& s);
+
+private:
+    struct TContext {
+        bool Loop = false;
+        int SwitchOp = -1;
+        std::vector<int> Breaks;
+        std::vector<int> Continues;
+    };
+
+    int Here() const { return static_cast<int>(Unit_.Ops.size()); }
+    int Emit(TOpKind kind, const TStmt& s, const TExpr* cond = nullptr, int target = -1)
+    {
+        TOp op;
+        op.Kind = kind;
+        op.Stmt = &s;
+        op.Cond = cond;
+        op.Target = target;
+        Unit_.Ops.push_back(std::move(op));
+        return Here() - 1;
+    }
+    void Patch(int op, int target) { Unit_.Ops[static_cast<std::size_t>(op)].Target = target; }
+    void Close(TContext& context, int continueAt, int breakAt)
+    {
+        for (int op : context.Continues)
+            Patch(op, continueAt);
+        for (int op : context.Breaks)
+            Patch(op, breakAt);
+    }
+    TContext* Innermost(bool loopOnly);
+    void Conditional(const TStmt& s);
+    void Loop(const TStmt& s);
+    void Switch(const TStmt& s);
+    void Function(const TStmt& s);
+    void Jump(const TStmt& s);
+    void CaseLabel(const TStmt& s);
+
+    TCodeUnit& Unit_;
+    std::vector<TContext> Contexts_;
+};
+
+TCompiler::TContext* TCompiler::Innermost(bool loopOnly)
+{
+    for (auto it = Contexts_.rbegin(); it != Contexts_.rend(); ++it)
+        if (it->Loop || !loopOnly)
+            return &*it;
+    return nullptr;
+}
+
+void TCompiler::Statement(const TStmt& s)
+{
+    switch (s.Kind) {
+    case TStmtKind::Block:
+        for (const auto& child : s.Children)
+            Statement(*child);
+        break;
+    case TStmtKind::Label:
+        Unit_.Labels.emplace(LowerCase(s.Name), Here());
+        break;
+    case TStmtKind::Command:
+    case TStmtKind::Assign: Emit(TOpKind::Exec, s); break;
+    case TStmtKind::If: Conditional(s); break;
+    case TStmtKind::While:
+    case TStmtKind::Do:
+    case TStmtKind::For: Loop(s); break;
+    case TStmtKind::Switch: Switch(s); break;
+    case TStmtKind::Case:
+    case TStmtKind::Default: CaseLabel(s); break;
+    case TStmtKind::Break:
+    case TStmtKind::Continue: Jump(s); break;
+    case TStmtKind::Function: Function(s); break;
+    case TStmtKind::Empty: break;
+    }
+}
+
+void TCompiler::Conditional(const TStmt& s)
+{
+    const int test = Emit(TOpKind::JumpIfFalse, s, s.Cond.get());
+    if (s.Then)
+        Statement(*s.Then);
+    if (!s.Else) {
+        Patch(test, Here());
+        return;
+    }
+    const int skip = Emit(TOpKind::Jump, s);
+    Patch(test, Here());
+    Statement(*s.Else);
+    Patch(skip, Here());
+}
+
+void TCompiler::Loop(const TStmt& s)
+{
+    if (s.Kind == TStmtKind::For && s.Init)
+        Statement(*s.Init);
+    const int top = Here();
+    const int test = s.Kind != TStmtKind::Do && s.Cond ? Emit(TOpKind::JumpIfFalse, s, s.Cond.get()) : -1;
+    Contexts_.push_back({true, -1, {}, {}});
+    if (s.Then)
+        Statement(*s.Then);
+    const int next = Here();
+    if (s.Kind == TStmtKind::Do) {
+        Emit(TOpKind::JumpIfTrue, s, s.Cond.get(), top);
+    } else {
+        if (s.Kind == TStmtKind::For && s.Step)
+            Statement(*s.Step);
+        Emit(TOpKind::Jump, s, nullptr, top);
+    }
+    if (test >= 0)
+        Patch(test, Here());
+    TContext context = std::move(Contexts_.back());
+    Contexts_.pop_back();
+    Close(context, next, Here());
+}
+
+void TCompiler::Switch(const TStmt& s)
+{
+    const int op = Emit(TOpKind::Switch, s, s.Cond.get());
+    Contexts_.push_back({false, op, {}, {}});
+    if (s.Then)
+        Statement(*s.Then);
+    TContext context = std::move(Contexts_.back());
+    Contexts_.pop_back();
+    Close(context, -1, Here());
+    TOp& sw = Unit_.Ops[static_cast<std::size_t>(op)];
+    if (sw.Default < 0)
+        sw.Default = Here();
+}
+
+void TCompiler::CaseLabel(const TStmt& s)
+{
+    for (auto it = Contexts_.rbegin(); it != Contexts_.rend(); ++it) {
+        if (it->SwitchOp < 0)
+            continue;
+        TOp& sw = Unit_.Ops[static_cast<std::size_t>(it->SwitchOp)];
+        if (s.Kind == TStmtKind::Case)
+            sw.Cases.emplace_back(s.Cond.get(), Here());
+        else
+            sw.Default = Here();
+        return;
+    }
+    Emit(TOpKind::Misplaced, s);
+}
+
+void TCompiler::Jump(const TStmt& s)
+{
+    TContext* context = Innermost(s.Kind == TStmtKind::Continue);
+    if (!context) {
+        Emit(TOpKind::Misplaced, s);
+        return;
+    }
+    const int op = Emit(TOpKind::Jump, s);
+    (s.Kind == TStmtKind::Break ? context->Breaks : context->Continues).push_back(op);
+}
+
+// A local function's body sits where it is written; the flow of the script jumps over it.
+void TCompiler::Function(const TStmt& s)
+{
+    if (!s.Then)
+        return;
+    const int skip = Emit(TOpKind::Jump, s);
+    Unit_.Functions.emplace(LowerCase(s.Name), Here());
+    std::vector<TContext> outer = std::move(Contexts_);
+    Contexts_.clear();
+    Statement(*s.Then);
+    Contexts_ = std::move(outer);
+    Emit(TOpKind::Return, s);
+    Patch(skip, Here());
+}
+
+std::unique_ptr<TCodeUnit> Compile(const TTopLevel& entry)
+{
+    auto unit = std::make_unique<TCodeUnit>();
+    unit->Name = entry.Name;
+    unit->IsFunction = entry.Kind == TTopKind::Function;
+    unit->End = {entry.Body->Range.End, entry.Body->Range.End};
+    TCompiler(*unit).Statement(*entry.Body);
+    return unit;
+}
+
+bool NameMatches(std::string_view written, std::string_view wanted)
+{
+    if (written == wanted)
+        return true;
+    const std::size_t colons = written.find("::");
+    return colons != std::string_view::npos && written.substr(0, colons) == wanted;
+}
+
+} // namespace
+
+std::string LowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+TProgram::TProgram(const TScriptFile& file)
+{
+    for (const TTopLevel& entry : file.Entries) {
+        if (entry.Kind == TTopKind::Script && entry.Body)
+            Npcs_.push_back(Compile(entry));
+        else if (entry.Kind == TTopKind::Function && entry.Body)
+            Functions_.push_back(Compile(entry));
+    }
+    for (const TTopLevel& entry : file.Entries)
+        if (entry.Kind == TTopKind::Duplicate)
+            if (const TCodeUnit* original = Npc(entry.DuplicateOf))
+                Duplicates_.emplace_back(entry.Name, original);
+}
+
+const TCodeUnit* TProgram::Npc(std::string_view name) const
+{
+    if (name.empty())
+        return Npcs_.empty() ? nullptr : Npcs_.front().get();
+    for (int pass = 0; pass < 2; ++pass) {
+        auto matches = [&](const std::string& written) {
+            return pass == 0 ? NameMatches(written, name) : NameMatches(LowerCase(written), LowerCase(name));
+        };
+        for (const auto& unit : Npcs_)
+            if (matches(unit->Name))
+                return unit.get();
+        for (const auto& [written, unit] : Duplicates_)
+            if (matches(written))
+                return unit;
+    }
+    return nullptr;
+}
+
+const TCodeUnit* TProgram::Function(std::string_view name) const
+{
+    for (const auto& unit : Functions_)
+        if (unit->Name == name)
+            return unit.get();
+    return nullptr;
+}
+
+std::vector<std::string> TProgram::NpcNames() const
+{
+    std::vector<std::string> names;
+    for (const auto& unit : Npcs_)
+        names.push_back(unit->Name);
+    for (const auto& [written, unit] : Duplicates_)
+        names.push_back(written);
+    return names;
+}
+
+} // namespace script

@@ -1,0 +1,64 @@
+#pragma once
+// The syntax tree of a script file laid out for running: each NPC body and each `function script`
+// becomes a code unit, a flat list of operations with its labels, as the server compiles it, so
+// that `goto` may jump anywhere in the unit and a run can start from any label. The units point
+// into the tree, which must outlive the program.
+
+#include "script/SyntaxTree.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace script {
+
+enum class TOpKind {
+    Exec,         // run Stmt (a command or an assignment)
+    JumpIfFalse,  // to Target when Cond is 0
+    JumpIfTrue,   // to Target when Cond is not 0
+    Jump,         // to Target
+    Switch,       // Cond against Cases in order, else to Default
+    Return,       // the end of a local function's body
+    Misplaced     // a break, continue, case or default with nothing to belong to
+};
+
+struct TOp {
+    TOpKind Kind = TOpKind::Exec;
+    const TStmt* Stmt = nullptr;  // the statement the operation comes from
+    const TExpr* Cond = nullptr;
+    int Target = -1;
+    std::vector<std::pair<const TExpr*, int>> Cases;
+    int Default = -1;
+};
+
+struct TCodeUnit {
+    std::string Name;         // the NPC or function name as written
+    bool IsFunction = false;  // a `function script` entry
+    std::vector<TOp> Ops;
+    std::map<std::string, int> Labels;     // by name in lower case
+    std::map<std::string, int> Functions;  // local `function Name { }`, by name in lower case
+    TSourceRange End;                      // the closing brace
+};
+
+std::string LowerCase(std::string_view text);
+
+class TProgram {
+public:
+    explicit TProgram(const TScriptFile& file);
+
+    // The NPC by name (as written, or its part before "::", or in another case); the first NPC
+    // of the file for an empty name; null when there is none.
+    const TCodeUnit* Npc(std::string_view name) const;
+    const TCodeUnit* Function(std::string_view name) const;
+    std::vector<std::string> NpcNames() const;
+
+private:
+    std::vector<std::unique_ptr<TCodeUnit>> Npcs_;
+    std::vector<std::pair<std::string, const TCodeUnit*>> Duplicates_;
+    std::vector<std::unique_ptr<TCodeUnit>> Functions_;
+};
+
+} // namespace script

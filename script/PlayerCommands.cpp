@@ -1,0 +1,112 @@
+// The server's commands on the player: items, weight, job, warps, and the actions recorded as
+// they are.
+
+#include "script/Machine.h"
+
+namespace script {
+
+std::optional<TItemInfo> TMachine::ItemArg(const TExpr& e, TFrame& f, const char* command)
+{
+    const TValue value = Eval(e, f);
+    std::optional<TItemInfo> item =
+        value.IsString ? Player_.ItemNamed(value.Str) : Player_.Item(value.Int);
+    if (!item)
+        Warn(std::string(command) + ": there is no item " + ToStr(value) + " in the item database");
+    return item;
+}
+
+// getitem <item>,<amount>: what the player cannot carry falls to the floor, as on the server.
+TValue TMachine::Getitem(const TArgs& a, TFrame& f)
+{
+    if (a.size() < 2)
+        Fault("getitem: an item and an amount expected");
+    if (a[0]->Kind == TExprKind::Unary && a[0]->Op == "-") {
+        NotSimulated("getitem", a, f);  // a random item of an item group
+        return TValue::Of(0);
+    }
+    const std::optional<TItemInfo> item = ItemArg(*a[0], f, "getitem");
+    const std::int32_t amount = EvalInt(*a[1], f);
+    if (!item || amount <= 0)
+        return TValue::Of(0);
+    const TMockPlayer::TGive given = Player_.GiveItem(*item, amount);
+    if (given != TMockPlayer::TGive::Given) {
+        Recorded("getitem", a, f,
+                 given == TMockPlayer::TGive::TooHeavy ? "dropped on the floor: too heavy to carry"
+                                                       : "dropped on the floor: more than a stack holds");
+        return TValue::Of(0);
+    }
+    TEvent& e = Emit(TEventKind::Item);
+    e.Id = item->Id;
+    e.Amount = amount;
+    e.Name = item->Name;
+    return TValue::Of(0);
+}
+
+// delitem <item>,<amount>: all or nothing; with too few the server stops the script.
+TValue TMachine::Delitem(const TArgs& a, TFrame& f)
+{
+    if (a.size() < 2)
+        Fault("delitem: an item and an amount expected");
+    const std::optional<TItemInfo> item = ItemArg(*a[0], f, "delitem");
+    const std::int32_t amount = EvalInt(*a[1], f);
+    if (!item || amount <= 0)
+        return TValue::Of(0);
+    if (!Player_.TakeItem(*item, amount))
+        Fault("delitem: the player has " + std::to_string(Player_.Count(item->Id)) + " of item " +
+              std::to_string(item->Id) + ", not " + std::to_string(amount) + "; the script stops here");
+    TEvent& e = Emit(TEventKind::Item);
+    e.Id = item->Id;
+    e.Amount = -amount;
+    e.Name = item->Name;
+    return TValue::Of(0);
+}
+
+TValue TMachine::Countitem(const TArgs& a, TFrame& f)
+{
+    if (a.empty())
+        Fault("countitem: an item expected");
+    const std::optional<TItemInfo> item = ItemArg(*a[0], f, "countitem");
+    return TValue::Of(item ? Player_.Count(item->Id) : 0);
+}
+
+TValue TMachine::Checkweight(const TArgs& a, TFrame& f)
+{
+    if (a.size() < 2)
+        Fault("checkweight: an item and an amount expected");
+    const std::optional<TItemInfo> item = ItemArg(*a[0], f, "checkweight");
+    const std::int32_t amount = EvalInt(*a[1], f);
+    return TValue::Of(item && Player_.CanCarry(*item, amount) ? 1 : 0);
+}
+
+// jobchange <job>: the new job starts at job level 1.
+TValue TMachine::Jobchange(const TArgs& a, TFrame& f)
+{
+    if (a.empty())
+        Fault("jobchange: a job expected");
+    WriteRef({"Class", 0}, Eval(*a[0], f), f);
+    WriteRef({"JobLevel", 0}, TValue::Of(1), f);
+    return TValue::Of(0);
+}
+
+// warp "<map>",<x>,<y>: recorded; the script goes on after it, as on the server.
+TValue TMachine::Warp(const TArgs& a, TFrame& f)
+{
+    if (a.size() < 3)
+        Fault("warp: a map, x and y expected");
+    std::string map = EvalStr(*a[0], f);
+    const std::int32_t x = EvalInt(*a[1], f);
+    const std::int32_t y = EvalInt(*a[2], f);
+    TEvent& e = Emit(TEventKind::Warp);
+    e.Name = std::move(map);
+    e.X = x;
+    e.Y = y;
+    return TValue::Of(0);
+}
+
+TValue TMachine::Action(const TArgs& a, TFrame& f)
+{
+    Recorded(CurrentName_, a, f);
+    return TValue::Of(0);
+}
+
+} // namespace script

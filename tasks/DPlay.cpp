@@ -1,0 +1,172 @@
+#include "DPlay.h"
+
+#include "DExport.h"
+#include "DFiles.h"
+
+#include "global/DFileAccess.h"
+#include "global/DGlobal.h"
+
+#include "script/FileReader.h"
+#include "script/Interpreter.h"
+#include "script/Transcript.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <ostream>
+#include <stdexcept>
+
+namespace {
+
+constexpr const char* ProgramName = "npc-play";
+
+std::int32_t ToInt32(std::string_view text, std::string_view entry)
+{
+    std::int32_t value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (text.empty() || ec != std::errc() || end != last)
+        throw std::invalid_argument("--player " + std::string(entry) + ": " + std::string(text) +
+                                    " is not a whole number");
+    return value;
+}
+
+bool EndsWithNpc(const std::string& path)
+{
+    const std::string ext = std::filesystem::path(path).extension().string();
+    return ext.size() == 4 && (ext[1] | 0x20) == 'n' && (ext[2] | 0x20) == 'p' && (ext[3] | 0x20) == 'c';
+}
+
+} // namespace
+
+TPlayerSpec ParsePlayerSpec(std::string_view spec)
+{
+    TPlayerSpec result;
+    script::TPlayerState& p = result.Player;
+    std::size_t start = 0;
+    while (start < spec.size()) {
+        const std::size_t comma = std::min(spec.find(',', start), spec.size());
+        const std::string_view entry = spec.substr(start, comma - start);
+        start = comma + 1;
+        const std::size_t eq = entry.rfind('=');
+        if (eq == std::string_view::npos)
+            throw std::invalid_argument("--player " + std::string(entry) + ": KEY=VALUE expected");
+        const std::string key = script::LowerCase(entry.substr(0, eq));
+        const std::string_view value = entry.substr(eq + 1);
+        if (key.rfind("var:", 0) == 0 && key.size() > 4) {
+            const std::string name = key.substr(4);
+            p.Variables[name] = name.back() == '$' ? script::TValue::Of(std::string(value))
+                                                    : script::TValue::Of(ToInt32(value, entry));
+            continue;
+        }
+        if (key.rfind("item:", 0) == 0) {
+            const std::int32_t count = ToInt32(value, entry);
+            if (count < 0)
+                throw std::invalid_argument("--player " + std::string(entry) + ": a count cannot be negative");
+            if (count > 0)
+                p.Inventory[ToInt32(key.substr(5), entry)] = count;
+            continue;
+        }
+        struct TKey {
+            const char* Name;
+            std::int32_t script::TPlayerState::*Field;
+        };
+        static const TKey keys[] = {
+            {"zeny", &script::TPlayerState::Zeny}, {"class", &script::TPlayerState::Class},
+            {"sex", &script::TPlayerState::Sex}, {"baselevel", &script::TPlayerState::BaseLevel},
+            {"joblevel", &script::TPlayerState::JobLevel}, {"statuspoint", &script::TPlayerState::StatusPoint},
+            {"weight", &script::TPlayerState::Weight}, {"maxweight", &script::TPlayerState::MaxWeight}};
+        const TKey* found = nullptr;
+        for (const TKey& k : keys)
+            if (key == k.Name)
+                found = &k;
+        if (!found)
+            throw std::invalid_argument("--player " + std::string(entry) + ": unknown key " + key);
+        p.*(found->Field) = ToInt32(value, entry);
+        result.WeightGiven |= key == "weight";
+    }
+    return result;
+}
+
+TCatalogueItems::TCatalogueItems()
+{
+    for (const auto& item : ItemList)
+        ById_.emplace(item->ID, script::TItemInfo{item->ID, item->Name, item->Weight});
+}
+
+std::optional<script::TItemInfo> TCatalogueItems::Find(std::int32_t id) const
+{
+    const auto it = ById_.find(id);
+    if (it == ById_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+// Scripts name items as the database writes them, with underscores for blanks.
+std::optional<script::TItemInfo> TCatalogueItems::FindByName(std::string_view name) const
+{
+    std::string spaced(name);
+    for (char& c : spaced)
+        if (c == '_')
+            c = ' ';
+    for (const auto& [id, item] : ById_)
+        if (item.Name == name || item.Name == spaced)
+            return item;
+    return std::nullopt;
+}
+
+std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
+{
+    if (!EndsWithNpc(request.Path))
+        return ReadWholeFile(request.Path);
+    LoadScriptCatalogues(request.DataDir);
+    SetHeaderDefaults();
+    LoadProject(request.Path);
+    const TExportedScript script = CurrentScriptText();
+    for (const std::string& problem : script.Problems)
+        err << ProgramName << ": warning: " << request.Path << ": " << problem << '\n';
+    return script.Text;
+}
+
+int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
+{
+    try {
+        const TPlayerSpec spec = ParsePlayerSpec(request.Player);
+        const std::string text = PlayableScript(request, err);
+        InitCatalogues();
+        std::error_code ignored;
+        const bool haveItems = std::filesystem::is_regular_file(request.DataDir / "item_db.txt", ignored);
+        if (haveItems)
+            LoadItems(request.DataDir);
+        const TCatalogueItems catalogue;
+
+        script::TPlaySetup setup;
+        setup.Player = spec.Player;
+        setup.Seed = request.Seed;
+        setup.Choices = request.Choices;
+        setup.Inputs = request.Inputs;
+        if (!spec.WeightGiven) {
+            std::int64_t weight = 0;
+            for (const auto& [id, count] : setup.Player.Inventory)
+                if (const auto item = catalogue.Find(id))
+                    weight += static_cast<std::int64_t>(item->Weight) * count;
+            setup.Player.Weight = static_cast<std::int32_t>(std::clamp<std::int64_t>(weight, 0, INT32_MAX));
+        }
+
+        const script::TScriptFile file = script::ReadScriptFile(text);
+        for (const script::TDiagnostic& d : file.Diagnostics)
+            if (d.Severity == script::TSeverity::Error)
+                err << ProgramName << ": warning: " << request.Path << ":" << d.Range.Begin.Line << ": "
+                    << script::Latin1ToUtf8(d.Message) << '\n';
+        const script::TProgram program(file);
+        const script::TRunResult result =
+            script::Play(program, request.Npc, setup, haveItems ? &catalogue : nullptr);
+        out << (request.Json ? script::JsonLines(result) : script::Transcript(result));
+        out.flush();
+        return result.HasFault() ? 1 : 0;
+    } catch (const std::exception& error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return 1;
+    }
+}

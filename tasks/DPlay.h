@@ -1,0 +1,52 @@
+#pragma once
+// The headless player: loads a project (through the script the editor writes for it) or reads a
+// script file, and plays one NPC with the interpreter, answering from the command line.
+
+#include "script/PlayTypes.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct TPlayRequest {
+    std::filesystem::path DataDir;  // the catalogue folder; empty: the working directory
+    std::string Path;               // a .NPC project or a script text file
+    std::string Npc;                // empty: the first NPC of the script
+    std::string Player;             // KEY=VALUE,... as given on the command line
+    std::vector<int> Choices;
+    std::vector<std::string> Inputs;
+    std::uint32_t Seed = 0;
+    bool Json = false;
+};
+
+struct TPlayerSpec {
+    script::TPlayerState Player;
+    bool WeightGiven = false;  // otherwise the weight is that of the items given
+};
+
+// Reads "zeny=5000,class=7,item:501=10,var:quest=2,..."; std::invalid_argument naming the
+// entry that is wrong.
+TPlayerSpec ParsePlayerSpec(std::string_view spec);
+
+// The item catalogue (ItemList) as the interpreter asks it.
+class TCatalogueItems final : public script::TItemLookup {
+public:
+    TCatalogueItems();
+    std::optional<script::TItemInfo> Find(std::int32_t id) const override;
+    std::optional<script::TItemInfo> FindByName(std::string_view name) const override;
+
+private:
+    std::unordered_map<std::int32_t, script::TItemInfo> ById_;
+};
+
+// The script to play: the file's bytes, or for a .NPC project the script written for it (the
+// catalogues read from DataDir). Writes what the writer found wrong on err, as warnings.
+std::string PlayableScript(const TPlayRequest& request, std::ostream& err);
+
+// The player as a whole. 0: the NPC ended or waits for an answer; 1: a fault, or the file could
+// not be read; each reason on err as "npc-play: <message>".
+int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err);

@@ -1,0 +1,190 @@
+// npc-play end to end: a shop project built with the model, saved, and played by the program on
+// three paths (tests/golden/play-*.txt, play-travel.jsonl), and the program's exit statuses.
+
+#include "TaskFixture.h"
+#include "TestSupport.h"
+
+#include <gmock/gmock.h>
+
+#include <QProcess>
+#include <QStringList>
+
+#include <functional>
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteDataFolder(const fs::path& dir)
+{
+    WriteBytes(dir / "maps.ini",
+               "[Maps]\r\nCount=2\r\n[Map1]\r\nName=Prontera\r\nMap=prontera.gat\r\n"
+               "[Map2]\r\nName=Geffen\r\nMap=geffen.gat\r\n");
+    WriteBytes(dir / "item_db.txt", "501,Red_Potion,Red Potion,0,50,,70,,,,,0xFFFFFFFF,7,2,,,,,,{},{},{}\n");
+}
+
+std::unique_ptr<TActionTask> Action(int index, std::vector<std::int32_t> params)
+{
+    auto action = MakeAction(index, std::move(params));
+    action->Caption = "Action: " + action->ActionText(true);
+    return action;
+}
+
+TGroupTask* Group(TTaskNode* parent, const std::string& name)
+{
+    TGroupTask* group = AddTask(parent, std::make_unique<TGroupTask>("New Group"));
+    group->Rename(name);
+    return group;
+}
+
+// Welcome, Next, a menu of three groups: Shop (skipped without 50 Zeny, so that the play lands
+// on "You cannot pay"), Travel (a warp, then a farewell) and Bye.
+void BuildShopProject()
+{
+    NewProject();
+    NPCInfo = TNPC{113, 150, 180, 5, 0, "Guide"};
+    TTaskNode* start = StartNode();
+    AddTask(start, std::make_unique<TMessageTask>(std::vector<std::string>{"Welcome, traveller."}));
+    AddTask(start, Action(5, {}));
+
+    TGroupTask* shop = Group(start, "Shop");
+    auto poor = std::make_unique<TConTask>();
+    poor->Target = GroupExitTarget;
+    poor->AddCheck(Comparison(5, "Zeny", 50));
+    AddTask(shop->Node, std::move(poor));
+    AddTask(shop->Node, Action(7, {50}));
+    AddTask(shop->Node, Action(1, {501, 1}));
+    AddTask(shop->Node, std::make_unique<TMessageTask>(std::vector<std::string>{"Here you are."}));
+    AddTask(shop->Node, Action(6, {}));
+    AddTask(start, std::make_unique<TMessageTask>(std::vector<std::string>{"You cannot pay for it."}));
+    AddTask(start, Action(6, {}));
+
+    TGroupTask* travel = Group(start, "Travel");
+    AddTask(travel->Node, Action(13, {1, 119, 59}));
+    AddTask(travel->Node, std::make_unique<TMessageTask>(std::vector<std::string>{"Safe travels!"}));
+    AddTask(travel->Node, Action(6, {}));
+    TGroupTask* bye = Group(start, "Bye");
+    AddTask(bye->Node, std::make_unique<TMessageTask>(std::vector<std::string>{"Goodbye."}));
+    AddTask(bye->Node, Action(6, {}));
+
+    TMenuTask* menu = AddTask(start, MakeMenu({{"Buy a potion", shop->GroupNumber},
+                                               {"Go to Geffen", travel->GroupNumber},
+                                               {"Leave", bye->GroupNumber}}));
+    TaskTree.MoveBefore(menu->Node, shop->Node);
+    SetModified(false);
+}
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+struct TProgramRun {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+TProgramRun RunPlayer(const QStringList& args)
+{
+    QProcess program;
+    program.start(QStringLiteral(NPC_PLAY_PATH), args);
+    TProgramRun run;
+    if (!program.waitForFinished(30000) || program.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.ExitCode = program.exitCode();
+    run.Out = program.readAllStandardOutput().toStdString();
+    run.Err = program.readAllStandardError().toStdString();
+    return run;
+}
+
+class PlayProgramTest : public TaskTest {
+protected:
+    void SetUp() override
+    {
+        TaskTest::SetUp();
+        WriteDataFolder(Data.Path());
+        BuildShopProject();
+        SaveProject(Project());
+    }
+
+public:
+    std::string Project() const { return (Dir / "shop.NPC").string(); }
+    QStringList Args(const QStringList& more) const
+    {
+        return QStringList{"--data", Q(Data.Path().string())} + more + QStringList{Q(Project())};
+    }
+
+    TTempDir Dir;
+    TTempDir Data;
+};
+
+struct PathRow {
+    const char* Name;
+    QStringList Args;
+    const char* Golden;
+};
+
+class PlayPathTest : public PlayProgramTest, public ::testing::WithParamInterface<PathRow> {};
+
+TEST_P(PlayPathTest, TranscriptIsTheGoldenOne)
+{
+    const TProgramRun run = RunPlayer(Args(GetParam().Args));
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(CompareWithGolden(GetParam().Golden, run.Out), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shop, PlayPathTest,
+    ::testing::Values(PathRow{"Buys", {"--player", "zeny=5000", "--choose", "1"}, "play-buy.txt"},
+                      PathRow{"CannotPay", {"--player", "zeny=10,item:501=2", "--choose", "1"}, "play-poor.txt"},
+                      PathRow{"Travels", {"--json", "--choose", "2"}, "play-travel.jsonl"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+struct ExitRow {
+    const char* Name;
+    std::function<QStringList(const PlayProgramTest&)> Args;
+    int ExitCode;
+    const char* Out;  // part of stdout
+    const char* Err;  // start of stderr
+};
+
+class PlayExitTest : public PlayProgramTest, public ::testing::WithParamInterface<ExitRow> {};
+
+TEST_P(PlayExitTest, ExitStatusAndOutput)
+{
+    WriteBytes(Dir / "lost.txt", "-\tscript\tLost\t-1,{\n\tmes \"a\";\n\tgoto L_Nowhere;\n}\n");
+    const TProgramRun run = RunPlayer(GetParam().Args(*this));
+    EXPECT_EQ(run.ExitCode, GetParam().ExitCode);
+    EXPECT_THAT(run.Out, HasSubstr(GetParam().Out));
+    EXPECT_THAT(run.Err, StartsWith(GetParam().Err));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, PlayExitTest,
+    ::testing::Values(
+        ExitRow{"WaitsForAChoice", [](const PlayProgramTest& t) { return t.Args({}); }, 0,
+                "-- waiting for a menu choice --\n", ""},
+        ExitRow{"FaultInAScriptFile",
+                [](const PlayProgramTest& t) { return QStringList{"--json", Q((t.Dir / "lost.txt").string())}; }, 1,
+                "{\"event\":\"fault\",\"line\":3,\"message\":\"goto: there is no label L_Nowhere; the script stops here\"}\n",
+                ""},
+        ExitRow{"UnknownNpc", [](const PlayProgramTest& t) { return t.Args({"--npc", "Nobody"}); }, 1,
+                "fault: there is no NPC named Nobody", ""},
+        ExitRow{"MissingFile", [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "gone.NPC").string())}; },
+                1, "", "npc-play: "},
+        ExitRow{"NoFile", [](const PlayProgramTest&) { return QStringList{}; }, 2, "",
+                "npc-play: no project or script file given\nusage: npc-play "},
+        ExitRow{"UnknownPlayerKey", [](const PlayProgramTest& t) { return t.Args({"--player", "luck=3"}); }, 2, "",
+                "npc-play: --player luck=3: unknown key luck\n"},
+        ExitRow{"ChoiceNotANumber", [](const PlayProgramTest& t) { return t.Args({"--choose", "1,x"}); }, 2, "",
+                "npc-play: option --choose: x is not a number\n"},
+        ExitRow{"OptionWithoutValue", [](const PlayProgramTest& t) { return QStringList{Q(t.Project()), "--seed"}; }, 2, "",
+                "npc-play: option --seed needs a value\n"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+} // namespace
