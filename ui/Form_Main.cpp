@@ -7,6 +7,7 @@
 #include "Form_Editor.h"
 #include "Form_Header.h"
 #include "Form_NPC.h"
+#include "Form_PlayTest.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "QtText.h"
@@ -70,6 +71,11 @@ THelpViewer* TMainForm::HelpViewer() const
     return HelpViewer_.data();
 }
 
+TPlayTestForm* TMainForm::PlayTest() const
+{
+    return PlayTest_.data();
+}
+
 void TMainForm::ConnectCommands()
 {
     const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
@@ -86,6 +92,7 @@ void TMainForm::ConnectCommands()
         {Ui_->WinNPCInfoItem, &TMainForm::WinNPCInfo},
         {Ui_->WinHeaderInfoItem, &TMainForm::WinHeaderInfo},
         {Ui_->WinTaskItem, &TMainForm::WinTask},
+        {Ui_->WinPlayTestItem, &TMainForm::WinPlayTest},
         {Ui_->HelpIntroItem, &TMainForm::HelpIntro},
         {Ui_->HelpRefItem, &TMainForm::HelpRef},
         {Ui_->HelpTutItem, &TMainForm::HelpTut},
@@ -277,6 +284,23 @@ void TMainForm::WinTask()
 {
     if (TaskForm)
         BringToFront(TaskForm);
+}
+
+void TMainForm::WinPlayTest()
+{
+    if (!PlayTest_) {
+        // The output window shows the line that runs.
+        if (TaskForm && !EditorForm)
+            TaskForm->ShowOutput();
+        PlayTest_ = new TPlayTestForm();
+        PlayTest_->Place(this);
+        // Until edits have a door of their own, the script shown after each change of the tree
+        // is the signal that the project changed.
+        if (TaskForm)
+            connect(TaskForm, &TTaskForm::ScriptShown, PlayTest_, &TPlayTestForm::ProjectChanged);
+        PlayTest_->Restart();
+    }
+    BringToFront(PlayTest_);
 }
 
 void TMainForm::ShowHelpTopic(const QString& topic)

@@ -136,7 +136,15 @@ TScriptResult TTaskForm::ShowOutput()
     TScriptResult result = GenerateScript(TaskTree, lines);
     EditorForm->ShowScript(std::move(lines));
     BringToFront(EditorForm);
+    emit ScriptShown();
     return result;
+}
+
+void TTaskForm::ShowPlayingTask(const TTask* task)
+{
+    Model_->SetPlayingTask(task);
+    if (task && task->Node)
+        TasksList()->scrollTo(Model_->IndexOf(task->Node));
 }
 
 void TTaskForm::OutputButtonClick()

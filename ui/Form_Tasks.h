@@ -39,6 +39,15 @@ public:
     // brings that window to the front. Returns what the script writer found.
     TScriptResult ShowOutput();
     void OutputButtonClick();
+    // Marks the task a play-test is running at in the tree (null: none) and scrolls to it.
+    void ShowPlayingTask(const TTask* task);
+
+signals:
+    // The output window shows the script written just now: after every change of the tree and
+    // whenever the output is asked for.
+    void ScriptShown();
+
+public:
 
     // For a task that has a node: its node shows its caption again; the output follows.
     void UpdateTaskNode(TTask* task);
