@@ -37,6 +37,11 @@ protected:
         MainFrameTest::SetUp();
         BuildHealer();
     }
+    void TearDown() override
+    {
+        MainFrameTest::TearDown();
+        QSettings().clear();
+    }
 
     template <class T>
     T* Add(TTaskNode* group, std::unique_ptr<T> task, const std::string& caption)
