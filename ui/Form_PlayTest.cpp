@@ -167,6 +167,9 @@ QWidget* TPlayTestForm::BuildDialogue()
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    CancelMenu_ = Button(column, "CancelMenuButton", QStringLiteral("Cancel"));
+    buttons->addWidget(CancelMenu_);
+    connect(CancelMenu_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Choose(0); }); });
     Next_ = Button(column, "NextButton", QStringLiteral("Next"));
     Close_ = Button(column, "CloseButton", QStringLiteral("Close"));
     buttons->addWidget(Next_);
@@ -235,12 +238,18 @@ void TPlayTestForm::Place(QObject* owner)
 
 void TPlayTestForm::Restart()
 {
+    Start({});
+}
+
+void TPlayTestForm::Start(const std::string& label)
+{
     Play_ = std::make_unique<TProjectPlay>();
     const script::TPlayerState player = Setup_.Player;
     Setup_ = {};
     Setup_.Player = player;
     Setup_.Seed = static_cast<std::uint32_t>(Seed_->value());
     Setup_.Presses = 0;
+    Setup_.StartLabel = label;
     Replay();
 }
 
@@ -251,10 +260,7 @@ void TPlayTestForm::PlayFromSelectedGroup()
         node = node->Parent();
     if (!node)
         throw std::invalid_argument("Select a group in the task tree first: the play starts at its label.");
-    const std::string label = static_cast<const TGroupTask*>(node->Data())->Label();
-    Restart();
-    Setup_.StartLabel = label;
-    Replay();
+    Start(static_cast<const TGroupTask*>(node->Data())->Label());
 }
 
 void TPlayTestForm::Replay()
@@ -408,6 +414,7 @@ void TPlayTestForm::ShowDialogue()
     for (const std::string& option : Result_.Options)
         Menu_->addItem(PlainOption(option));
     Menu_->setVisible(menu);
+    CancelMenu_->setVisible(menu);
     const bool input = WaitingFor(TWaitKind::Input);
     Input_->setVisible(input);
     InputButton_->setVisible(input);

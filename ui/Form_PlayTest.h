@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -66,6 +67,7 @@ private:
     void BuildControls();
     QWidget* BuildDialogue();
     QWidget* BuildSidePanel();
+    void Start(const std::string& label);
     void Replay();
     void TakeBackRefusedChoice();
     void ShowRun();
@@ -85,6 +87,7 @@ private:
 
     QTextBrowser* Dialogue_ = nullptr;
     QListWidget* Menu_ = nullptr;
+    QPushButton* CancelMenu_ = nullptr;  // the client's Cancel of a menu
     QLineEdit* Input_ = nullptr;
     QPushButton* InputButton_ = nullptr;
     QPushButton* Next_ = nullptr;
