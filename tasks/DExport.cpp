@@ -33,8 +33,8 @@ void LoadScriptCatalogues(const std::filesystem::path& dataDir)
 TExportedScript CurrentScriptText()
 {
     std::vector<std::string> lines;
-    const TScriptResult result = GenerateScript(TaskTree, lines);
-    return {JoinScriptLines(lines), result.Problems};
+    TScriptResult result = GenerateScript(TaskTree, lines);
+    return {JoinScriptLines(lines), std::move(result.Problems), std::move(result.LineTasks)};
 }
 
 void WriteScriptText(const std::string& text, const std::string& path, std::ostream& out)

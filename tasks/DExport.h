@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class TTask;
+
 struct TExportRequest {
     std::filesystem::path DataDir;  // the catalogue folder; empty: the working directory
     std::string ProjectPath;
@@ -27,6 +29,7 @@ void LoadScriptCatalogues(const std::filesystem::path& dataDir);
 struct TExportedScript {
     std::string Text;  // every line followed by CR LF
     std::vector<std::string> Problems;
+    std::vector<const TTask*> LineTasks;  // as TScriptResult::LineTasks
 };
 
 // The script of the current project, with what the writer found that makes it unfit to use.

@@ -179,3 +179,52 @@ std::vector<TColourRange> ScanLine(std::string_view line)
 {
     return ScanLine(line, TWordLookup::FromModel());
 }
+
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The colour of a code starting at text[pos] (the caret), when it is one.
+std::optional<TRgb> ColourCodeAt(std::string_view text, std::size_t pos)
+{
+    if (text.size() - pos < 7 || text[pos] != '^')
+        return std::nullopt;
+    std::uint8_t parts[3];
+    for (int i = 0; i < 3; ++i) {
+        const int high = HexValue(text[pos + 1 + 2 * i]);
+        const int low = HexValue(text[pos + 2 + 2 * i]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        parts[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    return TRgb{parts[0], parts[1], parts[2]};
+}
+
+} // namespace
+
+std::vector<TColouredText> SplitColourCodes(std::string_view message)
+{
+    std::vector<TColouredText> runs(1);
+    for (std::size_t pos = 0; pos < message.size();) {
+        if (const std::optional<TRgb> colour = ColourCodeAt(message, pos)) {
+            if (!runs.back().Text.empty())
+                runs.emplace_back();
+            runs.back().Colour = colour;
+            pos += 7;
+            continue;
+        }
+        runs.back().Text += message[pos++];
+    }
+    if (runs.back().Text.empty())
+        runs.pop_back();
+    return runs;
+}

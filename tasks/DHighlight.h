@@ -74,3 +74,13 @@ private:
 std::vector<TColourRange> ScanLine(std::string_view line, const TWordLookup& words);
 // The same, asking the model as it is now.
 std::vector<TColourRange> ScanLine(std::string_view line);
+
+// A run of a message line drawn in one colour. The game client reads "^RRGGBB" (six hex digits)
+// inside a message as the colour of the text after it, and does not show the code; anything else
+// after a caret is plain text.
+struct TColouredText {
+    std::string Text;
+    std::optional<TRgb> Colour;  // none: the dialogue's own text colour, before any code
+    bool operator==(const TColouredText&) const = default;
+};
+std::vector<TColouredText> SplitColourCodes(std::string_view message);

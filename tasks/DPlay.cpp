@@ -89,6 +89,17 @@ TPlayerOption ParsePlayerOption(std::string_view given)
     return result;
 }
 
+std::string PlayerSpecText(const script::TPlayerState& p)
+{
+    std::string spec = "zeny=" + std::to_string(p.Zeny) + ",class=" + std::to_string(p.Class) +
+                       ",sex=" + std::to_string(p.Sex) + ",baselevel=" + std::to_string(p.BaseLevel) +
+                       ",joblevel=" + std::to_string(p.JobLevel) + ",statuspoint=" + std::to_string(p.StatusPoint) +
+                       ",weight=" + std::to_string(p.Weight) + ",maxweight=" + std::to_string(p.MaxWeight);
+    for (const auto& [id, count] : p.Inventory)
+        spec += ",item:" + std::to_string(id) + "=" + std::to_string(count);
+    return spec;
+}
+
 TCatalogueItems::TCatalogueItems()
 {
     for (const auto& item : ItemList)
@@ -127,6 +138,32 @@ std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
     for (const std::string& problem : script.Problems)
         err << ProgramName << ": warning: " << request.Path << ": " << problem << '\n';
     return script.Text;
+}
+
+TProjectPlay::TProjectPlay()
+{
+    TExportedScript script = CurrentScriptText();
+    Text_ = std::move(script.Text);
+    Problems_ = std::move(script.Problems);
+    LineTasks_.reserve(script.LineTasks.size());
+    for (const TTask* task : script.LineTasks)
+        LineTasks_.emplace_back(task);
+    File_ = std::make_unique<script::TScriptFile>(script::ReadScriptFile(Text_));
+    Program_ = std::make_unique<script::TProgram>(*File_);
+}
+
+TProjectPlay::~TProjectPlay() = default;
+
+script::TRunResult TProjectPlay::Play(const script::TPlaySetup& setup) const
+{
+    return script::Play(*Program_, {}, setup, ItemList.empty() ? nullptr : &Items_);
+}
+
+const TTask* TProjectPlay::TaskAtLine(int line) const
+{
+    if (line < 1 || static_cast<std::size_t>(line) > LineTasks_.size())
+        return nullptr;
+    return LineTasks_[static_cast<std::size_t>(line - 1)].get();
 }
 
 int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)

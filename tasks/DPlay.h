@@ -2,11 +2,14 @@
 // The headless player: loads a project (through the script the editor writes for it) or reads a
 // script file, and plays one NPC with the interpreter, answering from the command line.
 
+#include "DTasks.h"
+
 #include "script/PlayTypes.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,6 +35,10 @@ struct TPlayerOption {
 // entry that is wrong.
 TPlayerOption ParsePlayerOption(std::string_view given);
 
+// The inverse of ParsePlayerSpec for the parameters and the inventory: "zeny=5000,...,item:501=10".
+// Variables are the run's business and are left out.
+std::string PlayerSpecText(const script::TPlayerState& player);
+
 // The item catalogue (ItemList) as the interpreter asks it.
 class TCatalogueItems final : public script::TItemLookup {
 public:
@@ -41,6 +48,36 @@ public:
 
 private:
     std::unordered_map<std::int32_t, script::TItemInfo> ById_;
+};
+
+namespace script {
+struct TScriptFile;
+class TProgram;
+}
+
+// The current project's NPC as the editor plays it: the script written for the project now (the
+// same text npc-play plays for a .NPC), read and laid out once, then played as often as asked.
+// Items come from the loaded item catalogue; with none loaded every item exists, weightless.
+class TProjectPlay {
+public:
+    TProjectPlay();
+    ~TProjectPlay();
+    TProjectPlay(const TProjectPlay&) = delete;
+    TProjectPlay& operator=(const TProjectPlay&) = delete;
+
+    script::TRunResult Play(const script::TPlaySetup& setup) const;
+    // The task that wrote script line `line` (from 1); null for the script's frame, and for a
+    // task that has left the project since.
+    const TTask* TaskAtLine(int line) const;
+    const std::vector<std::string>& Problems() const { return Problems_; }
+
+private:
+    std::string Text_;
+    std::vector<std::string> Problems_;
+    std::vector<TTaskGuard<const TTask>> LineTasks_;
+    std::unique_ptr<script::TScriptFile> File_;
+    std::unique_ptr<script::TProgram> Program_;  // points into File_
+    TCatalogueItems Items_;
 };
 
 // The script to play: the file's bytes, or for a .NPC project the script written for it (the

@@ -21,6 +21,8 @@ namespace {
 
 // Problems of the running generation; none outside a run.
 std::vector<std::string>* ScriptProblems = nullptr;
+// The task of each line the running generation wrote; none outside a run.
+std::vector<const TTask*>* ScriptLineTasks = nullptr;
 
 } // namespace
 
@@ -195,11 +197,15 @@ void AddScriptLine(int level, const std::string& text)
     if (!OutputLines)
         return;
     OutputLines->push_back(std::string(static_cast<std::size_t>(std::max(level, 0)), '\t') + text);
+    if (ScriptLineTasks)
+        ScriptLineTasks->push_back(nullptr);
 }
 
-void AddTaskLine(const TTask& /*task*/, const std::string& text)
+void AddTaskLine(const TTask& task, const std::string& text)
 {
     AddScriptLine(CurrentLevel + 1, text);
+    if (OutputLines && ScriptLineTasks && !ScriptLineTasks->empty())
+        ScriptLineTasks->back() = &task;
 }
 
 void AddScriptProblem(const std::string& message)
@@ -317,6 +323,7 @@ TScriptResult GenerateScript(const TTaskTree& tree, std::vector<std::string>& li
 {
     TScriptResult result;
     ScriptProblems = &result.Problems;
+    ScriptLineTasks = &result.LineTasks;
     CurrentGroup = nullptr;
     CurrentLevel = 0;
     OutputLines = &lines;
@@ -329,9 +336,11 @@ TScriptResult GenerateScript(const TTaskTree& tree, std::vector<std::string>& li
         AddScriptLine(0, "}");
     } catch (...) {
         ScriptProblems = nullptr;
+        ScriptLineTasks = nullptr;
         throw;
     }
     ScriptProblems = nullptr;
+    ScriptLineTasks = nullptr;
     return result;
 }
 

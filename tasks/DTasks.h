@@ -141,6 +141,10 @@ extern bool NeedSpeakerLine;
 // map). The script is written anyway, with the gap left empty.
 struct TScriptResult {
     std::vector<std::string> Problems;
+    // The task that wrote each line, by line number from 0; nullptr for the lines of the script's
+    // frame (header, NPC line, closing brace). The tasks belong to the project: a holder that
+    // outlives a change of the tree keeps TTaskGuards instead.
+    std::vector<const TTask*> LineTasks;
     bool HasProblems() const { return !Problems.empty(); }
 };
 

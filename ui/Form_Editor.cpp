@@ -9,6 +9,8 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QPalette>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 
 TEditorForm* EditorForm = nullptr;
 
@@ -93,6 +95,25 @@ void TEditorForm::ShowScript(std::vector<std::string> lines)
         UpdateScriptText(Editor(), Lines_, lines);
     }
     Lines_ = std::move(lines);
+}
+
+void TEditorForm::ShowPlayingLine(int line)
+{
+    const QTextBlock block = Editor()->document()->findBlockByNumber(line - 1);
+    PlayingLine_ = block.isValid() ? line : 0;
+    QList<QTextEdit::ExtraSelection> marks;
+    if (block.isValid()) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(block);
+        mark.format.setBackground(QColor(0, 96, 96));
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        marks << mark;
+        QTextCursor caret = Editor()->textCursor();
+        caret.setPosition(block.position());
+        Editor()->setTextCursor(caret);
+        Editor()->centerCursor();
+    }
+    Editor()->setExtraSelections(marks);
 }
 
 void TEditorForm::closeEvent(QCloseEvent* event)

@@ -27,6 +27,9 @@ public:
     // The lines shown, exactly as the script writer made them.
     const std::vector<std::string>& ScriptLines() const { return Lines_; }
     QPlainTextEdit* Editor() const;
+    // Marks the script line (from 1) a play-test is running at and scrolls to it; 0: none.
+    void ShowPlayingLine(int line);
+    int PlayingLine() const { return PlayingLine_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -36,6 +39,7 @@ private:
 
     std::unique_ptr<Ui::TEditorForm> Ui_;
     std::vector<std::string> Lines_;
+    int PlayingLine_ = 0;
 };
 
 // The open output window, or nullptr.

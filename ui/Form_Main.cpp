@@ -8,6 +8,7 @@
 #include "Form_Header.h"
 #include "Form_Import.h"
 #include "Form_NPC.h"
+#include "Form_PlayTest.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "QtText.h"
@@ -76,6 +77,11 @@ THelpViewer* TMainForm::HelpViewer() const
     return HelpViewer_.data();
 }
 
+TPlayTestForm* TMainForm::PlayTest() const
+{
+    return PlayTest_.data();
+}
+
 void TMainForm::ConnectCommands()
 {
     const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
@@ -93,6 +99,7 @@ void TMainForm::ConnectCommands()
         {Ui_->WinNPCInfoItem, &TMainForm::WinNPCInfo},
         {Ui_->WinHeaderInfoItem, &TMainForm::WinHeaderInfo},
         {Ui_->WinTaskItem, &TMainForm::WinTask},
+        {Ui_->WinPlayTestItem, &TMainForm::WinPlayTest},
         {Ui_->HelpIntroItem, &TMainForm::HelpIntro},
         {Ui_->HelpRefItem, &TMainForm::HelpRef},
         {Ui_->HelpTutItem, &TMainForm::HelpTut},
@@ -349,6 +356,25 @@ void TMainForm::WinTask()
 {
     if (TaskForm)
         BringToFront(TaskForm);
+}
+
+void TMainForm::WinPlayTest()
+{
+    if (!PlayTest_) {
+        // The output window shows the line that runs.
+        if (TaskForm && !EditorForm)
+            TaskForm->ShowOutput();
+        PlayTest_ = new TPlayTestForm();
+        PlayTest_->Place(this);
+        // Every change of the project restarts the run on the new script.
+        connect(&ProjectDocument(), &TProjectDocument::Changed, PlayTest_,
+                [form = PlayTest_](const TProjectChange& change) {
+                    if (change.ChangesScript())
+                        form->ProjectChanged();
+                });
+        PlayTest_->Restart();
+    }
+    BringToFront(PlayTest_);
 }
 
 void TMainForm::ShowHelpTopic(const QString& topic)

@@ -14,6 +14,7 @@ class TMainForm;
 }
 class QMdiArea;
 class THelpViewer;
+class TPlayTestForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -46,6 +47,8 @@ public:
     void WinNPCInfo();
     void WinHeaderInfo();
     void WinTask();
+    // Opens the play-test window (once) and brings it to the front.
+    void WinPlayTest();
     void HelpIntro();
     void HelpRef();
     void HelpTut();
@@ -56,6 +59,8 @@ public:
     QMdiArea* ClientArea() const;
     // The help viewer, once a help command has opened it.
     THelpViewer* HelpViewer() const;
+    // The play-test window, once opened and until closed.
+    TPlayTestForm* PlayTest() const;
 
     // Ends the program at once, without closing the windows one by one. Tests replace it.
     std::function<void()> QuitApplication;
@@ -77,6 +82,7 @@ private:
 
     std::unique_ptr<Ui::TMainForm> Ui_;
     QPointer<THelpViewer> HelpViewer_;
+    QPointer<TPlayTestForm> PlayTest_;
 };
 
 extern TMainForm* MainForm;

@@ -165,6 +165,13 @@ TScriptResult TTaskForm::ShowOutput()
     return result;
 }
 
+void TTaskForm::ShowPlayingTask(const TTask* task)
+{
+    Model_->SetPlayingTask(task);
+    if (task && task->Node)
+        TasksList()->scrollTo(Model_->IndexOf(task->Node));
+}
+
 void TTaskForm::OutputButtonClick()
 {
     ShowOutput();

@@ -40,6 +40,9 @@ public:
     // brings that window to the front. Returns what the script writer found.
     TScriptResult ShowOutput();
     void OutputButtonClick();
+    // Marks the task a play-test is running at in the tree (null: none) and scrolls to it.
+    void ShowPlayingTask(const TTask* task);
+
 
     // A new task joins the project through the project document (last child of the selected
     // group, else just before the selected node); with startRename its text is open for typing

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "QtText.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QMimeData>
 #include <QWidget>
@@ -13,6 +14,9 @@ namespace {
 
 // Stands for a line break in a node's one-line display.
 const QChar LineBreakMark(0x00B6);
+
+// The node a play-test runs at: the amber of a paused debugger line.
+const QColor PlayingBackground(255, 214, 120);
 
 // Names this model in this process, so that a drag from another window or program is not taken
 // for one of ours.
@@ -97,7 +101,28 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         return DisplayText(node->Text());
     if (role == Qt::EditRole)
         return ToQ(node->Text());
+    if (role == Qt::BackgroundRole && node->Data() && node->Data() == Playing_.get())
+        return PlayingBackground;
     return {};
+}
+
+void TTaskTreeModel::SetPlayingTask(const TTask* task)
+{
+    const TTask* before = Playing_.get();
+    if (before == task)
+        return;
+    Playing_ = TTaskGuard<const TTask>(task);
+    PlayingChanged(before);
+    PlayingChanged(task);
+}
+
+void TTaskTreeModel::PlayingChanged(const TTask* task)
+{
+    if (!task || !task->Node)
+        return;
+    const QModelIndex index = IndexOf(task->Node);
+    if (index.isValid())
+        emit dataChanged(index, index, {Qt::BackgroundRole});
 }
 
 bool TTaskTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)

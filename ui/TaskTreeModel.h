@@ -3,7 +3,7 @@
 // the model only follows it (as its observer) and passes in-place edits on to whoever handles
 // them. Each index's internal pointer is its TTaskNode.
 
-#include "tasks/DTaskTree.h"
+#include "tasks/DTasks.h"
 
 #include <QAbstractItemModel>
 
@@ -30,6 +30,10 @@ public:
 
     // A node's text as the tree shows it: on one line, each line break drawn as a mark.
     static QString DisplayText(const std::string& text);
+
+    // Marks the node of the task a play-test is running at (null: none), without selecting it.
+    void SetPlayingTask(const TTask* task);
+    const TTask* PlayingTask() const { return Playing_.get(); }
 
     // Called with the node and the new text when the user confirms an in-place edit.
     std::function<void(TTaskNode* node, const std::string& text)> OnEdited;
@@ -62,6 +66,9 @@ private:
     void TextChanged(TTaskNode* node) override;
     void SelectionChanged(TTaskNode* node) override;
 
+    void PlayingChanged(const TTask* task);
+
     TTaskTree& Tree_;
     bool Changing_ = false;
+    TTaskGuard<const TTask> Playing_;
 };

@@ -195,4 +195,34 @@ TEST_F(HighlightTest, WordsTheCataloguesDoNotHoldArePlain)
                                          {13, 3, White}}));
 }
 
+// ---- Colour codes in message lines ------------------------------------------------------------
+
+struct ColourCodeCase {
+    const char* Name;
+    std::string Message;
+    std::vector<TColouredText> Runs;
+};
+
+class ColourCodeTest : public ::testing::TestWithParam<ColourCodeCase> {};
+
+TEST_P(ColourCodeTest, SplitsTheMessageIntoRunsOfOneColour)
+{
+    EXPECT_EQ(SplitColourCodes(GetParam().Message), GetParam().Runs);
+}
+
+const std::optional<TRgb> Default;
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ColourCodeTest,
+    ::testing::Values(
+        ColourCodeCase{"NoCode", "Hello.", {{"Hello.", Default}}},
+        ColourCodeCase{"CodeInTheMiddle", "Hi ^FF0000friend^000000!",
+                       {{"Hi ", Default}, {"friend", TRgb{255, 0, 0}}, {"!", TRgb{0, 0, 0}}}},
+        ColourCodeCase{"LowerCaseHex", "^00ff80go", {{"go", TRgb{0, 255, 128}}}},
+        ColourCodeCase{"LastOfTwoCodesInARowWins", "^FF0000^0000FFblue", {{"blue", TRgb{0, 0, 255}}}},
+        ColourCodeCase{"CodeAtTheEndShowsNothing", "end^123456", {{"end", Default}}},
+        ColourCodeCase{"NotHexIsText", "^GG0000x", {{"^GG0000x", Default}}},
+        ColourCodeCase{"TooShortIsText", "a^12345", {{"a^12345", Default}}},
+        ColourCodeCase{"Empty", "", {}}),
+    [](const ::testing::TestParamInfo<ColourCodeCase>& info) { return std::string(info.param.Name); });
+
 } // namespace

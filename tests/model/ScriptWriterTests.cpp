@@ -268,4 +268,22 @@ TEST(ScriptLinesTest, JoinedWithCrLfAfterEveryLine)
     EXPECT_EQ(JoinScriptLines({}), "");
 }
 
+
+TEST_F(ScriptWriterTest, EveryLineKnowsTheTaskThatWroteIt)
+{
+    TTaskNode* start = TaskTree.GetFirstNode();
+    TConTask* condition = AddCondition(start, GroupExitTarget);
+    TGroupTask* bye = AddGroup(start, "Bye");
+    TActionTask* close = AddAction(bye->Node, "close");
+    std::vector<std::string> lines;
+    const TScriptResult result = GenerateScript(TaskTree, lines);
+    ASSERT_EQ(result.LineTasks.size(), lines.size());
+    const std::vector<const TTask*> body(result.LineTasks.begin() + 16, result.LineTasks.end() - 1);
+    // The exit label of Start comes from the final pass, and still belongs to Start.
+    EXPECT_THAT(body, ElementsAre(start->Data(), condition, bye, close, start->Data()));
+    for (std::size_t i = 0; i < 16; ++i)
+        EXPECT_EQ(result.LineTasks[i], nullptr) << "line " << i + 1 << ": " << lines[i];
+    EXPECT_EQ(result.LineTasks.back(), nullptr);
+}
+
 } // namespace

@@ -14,6 +14,7 @@
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_NPCBrowser.h"
+#include "ui/Form_PlayTest.h"
 #include "ui/Form_Splash.h"
 #include "ui/Form_Tasks.h"
 #include "ui/Startup.h"
@@ -26,6 +27,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
 
 #include <filesystem>
 
@@ -147,6 +150,8 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     const QDir out(wanted.isEmpty() ? QString::fromStdString(scratch.Path().string()) : QString::fromLocal8Bit(wanted));
     ASSERT_TRUE(out.exists()) << out.path().toStdString();
 
+    // The play-test window's presets come from the test settings, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
     TDialogsScope dialogs;
     InitModel();
     CataloguesLoaded = false;
@@ -184,6 +189,21 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     ASSERT_NE(editor, nullptr);
     QCoreApplication::processEvents();
     Save(ChildFrame(editor), out, "condition-editor.png");
+
+    // The healer played: greeting, Next, "Yes, please" for a player with 1000 zeny.
+    Click(Child<QPushButton>(editor, "CancelButton"));
+    MainForm->WinPlayTest();
+    TPlayTestForm* play = MainForm->PlayTest();
+    ASSERT_NE(play, nullptr);
+    Child<QSpinBox>(play, "ZenyField")->setValue(1000);
+    Click(Child<QPushButton>(play, "ApplyPlayerButton"));
+    play->PressNext();
+    play->Choose(1);
+    ASSERT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
+    ChildFrame(play)->setGeometry(20, 20, 820, 600);
+    BringToFront(play);
+    QCoreApplication::processEvents();
+    Save(ChildFrame(play), out, "play-test-window.png");
 
     delete MainForm;
     ProcessDeletions();

@@ -1,0 +1,234 @@
+// The play-test window on a small healer built through the task tree window: Next, a menu click,
+// the effects, rewinding through the history, playing from a group, following an edit of the
+// project, and player presets (kept in Qt's test settings, never the user's).
+#include "MainFrameFixture.h"
+
+#include "tasks/DMenus.h"
+#include "tasks/DMessages.h"
+#include "ui/Form_Editor.h"
+#include "ui/Form_PlayTest.h"
+#include "ui/TaskTreeModel.h"
+#include "ui/TaskTreeView.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+using namespace frametest;
+
+namespace {
+
+class PlayTestFormTest : public MainFrameTest {
+protected:
+    void SetUp() override
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("npc-editor-tests"));
+        QCoreApplication::setApplicationName(QStringLiteral("play-test-window"));
+        QSettings().clear();
+        MainFrameTest::SetUp();
+        BuildHealer();
+    }
+    void TearDown() override
+    {
+        MainFrameTest::TearDown();
+        QSettings().clear();
+    }
+
+    template <class T>
+    T* Add(TTaskNode* group, std::unique_ptr<T> task, const std::string& caption)
+    {
+        T* raw = task.get();
+        task->Caption = caption;
+        TaskTree.Select(group);
+        TaskForm->AddTaskNode(std::move(task), false);
+        return raw;
+    }
+    TActionTask* AddAction(TTaskNode* group, int index, std::vector<std::int32_t> params = {})
+    {
+        auto action = std::make_unique<TActionTask>(ActionAt(index)->Caption, ActionAt(index));
+        for (std::size_t i = 0; i < params.size(); ++i)
+            action->SetParam(static_cast<int>(i), params[i]);
+        return Add(group, std::move(action), ActionAt(index)->Caption);
+    }
+
+    // Start: a coloured greeting, Next, a menu; Heal takes 500 zeny; Bye says goodbye.
+    void BuildHealer()
+    {
+        NPCInfo.Name = "Healer";
+        TTaskNode* start = TaskTree.GetFirstNode();
+        Greeting = Add(start, std::make_unique<TMessageTask>(std::vector<std::string>{"Hi ^FF0000friend^000000!"}), "Hi");
+        NextAction = AddAction(start, 5);
+        Menu = Add(start, std::make_unique<TMenuTask>(), "Menu");
+        Heal = Add(start, std::make_unique<TGroupTask>("Heal"), "Heal");
+        Bye = Add(start, std::make_unique<TGroupTask>("Bye"), "Bye");
+        Menu->AddEntry(std::make_unique<TDMenu>("Heal me", Heal->GroupNumber));
+        Menu->AddEntry(std::make_unique<TDMenu>("Bye", Bye->GroupNumber));
+        TaskForm->UpdateTaskNode(Menu);
+        AddAction(Heal->Node, 7, {500});
+        Add(Heal->Node, std::make_unique<TMessageTask>(std::vector<std::string>{"Healed."}), "Healed");
+        AddAction(Heal->Node, 6);
+        Add(Bye->Node, std::make_unique<TMessageTask>(std::vector<std::string>{"Come back soon."}), "Soon");
+        AddAction(Bye->Node, 6);
+    }
+
+    TPlayTestForm* Open()
+    {
+        Run("WinPlayTestItem");
+        TPlayTestForm* form = Frame->PlayTest();
+        EXPECT_NE(form, nullptr);
+        return form;
+    }
+    static std::string Dialogue(TPlayTestForm* form)
+    {
+        return Child<QTextBrowser>(form, "DialogueText")->toPlainText().toStdString();
+    }
+    using TRows = std::vector<std::string>;
+    static TRows Rows(TPlayTestForm* form, const char* list)
+    {
+        TRows rows;
+        auto* widget = Child<QListWidget>(form, list);
+        for (int i = 0; i < widget->count(); ++i)
+            rows.push_back(widget->item(i)->text().toStdString());
+        return rows;
+    }
+    static void ClickRow(TPlayTestForm* form, const char* list, int row)
+    {
+        auto* widget = Child<QListWidget>(form, list);
+        ASSERT_LT(row, widget->count());
+        const QRect place = widget->visualItemRect(widget->item(row));
+        QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, place.center());
+    }
+    static void SetZeny(TPlayTestForm* form, int zeny)
+    {
+        Child<QSpinBox>(form, "ZenyField")->setValue(zeny);
+        Click(Child<QPushButton>(form, "ApplyPlayerButton"));
+    }
+
+    TMessageTask* Greeting = nullptr;
+    TActionTask* NextAction = nullptr;
+    TMenuTask* Menu = nullptr;
+    TGroupTask* Heal = nullptr;
+    TGroupTask* Bye = nullptr;
+};
+
+TEST_F(PlayTestFormTest, NextThenAMenuClickPlaysTheChoiceAndLogsItsEffects)
+{
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    SetZeny(form, 1200);
+    EXPECT_EQ(Dialogue(form), "[Healer]\nHi friend!");
+    auto* box = Child<QTextBrowser>(form, "DialogueText");
+    QTextCursor friendly = box->document()->find(QStringLiteral("friend"));
+    EXPECT_EQ(friendly.charFormat().foreground().color(), QColor(255, 0, 0));
+    // The line that waits is marked in the output window, and its task in the tree.
+    ASSERT_NE(EditorForm, nullptr);
+    const int line = EditorForm->PlayingLine();
+    ASSERT_GT(line, 0);
+    EXPECT_EQ(EditorForm->Editor()->document()->findBlockByNumber(line - 1).text().trimmed(), QStringLiteral("next;"));
+    auto* model = static_cast<TTaskTreeModel*>(TaskForm->TasksList()->model());
+    EXPECT_EQ(model->PlayingTask(), NextAction);
+    EXPECT_FALSE(Child<QListWidget>(form, "MenuList")->isVisibleTo(form));
+
+    Click(Child<QPushButton>(form, "NextButton"));
+    EXPECT_EQ(Rows(form, "MenuList"), (TRows{"Heal me", "Bye"}));
+    EXPECT_TRUE(Child<QListWidget>(form, "MenuList")->isVisibleTo(form));
+    EXPECT_FALSE(Child<QPushButton>(form, "NextButton")->isVisibleTo(form));
+
+    ClickRow(form, "MenuList", 0);
+    EXPECT_EQ(Dialogue(form), "[Healer]\nHealed.");
+    EXPECT_EQ(Rows(form, "EffectLog"), TRows{"Zeny 1200 \u2192 700"});
+    EXPECT_TRUE(Child<QPushButton>(form, "CloseButton")->isVisibleTo(form));
+    EXPECT_EQ(Child<QSpinBox>(form, "ZenyField")->value(), 700);
+    EXPECT_EQ(Rows(form, "HistoryList"), (TRows{"Start", "Next", "Chose 1) Heal me"}));
+    Click(Child<QPushButton>(form, "CloseButton"));
+    EXPECT_EQ(Dialogue(form), "");
+    EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+TEST_F(PlayTestFormTest, PickingAnEarlierPointRewindsAndTheRunTakesAnotherWay)
+{
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->PressNext();
+    form->Choose(1);
+    ASSERT_EQ(form->Result().Outcome, script::TOutcome::Ended);
+
+    ClickRow(form, "HistoryList", 1);
+    EXPECT_EQ(form->Result().Outcome, script::TOutcome::Waiting);
+    EXPECT_EQ(Rows(form, "MenuList").size(), 2u);
+    EXPECT_TRUE(Rows(form, "EffectLog").empty());
+    ClickRow(form, "MenuList", 1);
+    EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
+
+    ClickRow(form, "HistoryList", 0);
+    EXPECT_EQ(Dialogue(form), "[Healer]\nHi friend!");
+    EXPECT_EQ(Rows(form, "HistoryList"), TRows{"Start"});
+}
+
+TEST_F(PlayTestFormTest, PlaysFromTheSelectedGroup)
+{
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    TaskTree.Select(Bye->Node->Child(0));  // a task inside the group counts for its group
+    Click(Child<QPushButton>(form, "PlayGroupButton"));
+    EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
+    EXPECT_EQ(Rows(form, "HistoryList"), TRows{"Start at " + Bye->Label()});
+}
+
+TEST_F(PlayTestFormTest, AnEditRestartsTheRunWithTheAnswersThatStillApply)
+{
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->PressNext();
+    form->Choose(2);
+    ASSERT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
+
+    Greeting->Lines = {"Hello again."};
+    TaskForm->UpdateTaskNode(Greeting);
+    EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
+    EXPECT_EQ(form->Result().Pauses, 2);
+
+    // The chosen option is gone: the run waits at the menu again.
+    Menu->RemoveEntry(Menu->EntryAt(1));
+    TaskForm->UpdateTaskNode(Menu);
+    EXPECT_EQ(form->Result().Outcome, script::TOutcome::Waiting);
+    EXPECT_EQ(Rows(form, "MenuList"), TRows{"Heal me"});
+    EXPECT_EQ(Dialogue(form), "");
+    EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+TEST_F(PlayTestFormTest, PresetsKeepThePlayerUnderAName)
+{
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    Child<QSpinBox>(form, "ZenyField")->setValue(4321);
+    Child<QLineEdit>(form, "ItemsField")->setText(QStringLiteral("501=10, 909=3"));
+    auto* presets = Child<QComboBox>(form, "PresetBox");
+    presets->setCurrentText(QStringLiteral("rich"));
+    Click(Child<QPushButton>(form, "SavePresetButton"));
+    EXPECT_EQ(QSettings().value(QStringLiteral("PlayerPresets/rich")).toString().toStdString(),
+              "zeny=4321,class=0,sex=1,baselevel=1,joblevel=1,statuspoint=48,weight=0,maxweight=20000,"
+              "item:501=10,item:909=3");
+
+    Child<QSpinBox>(form, "ZenyField")->setValue(0);
+    Child<QLineEdit>(form, "ItemsField")->clear();
+    presets->textActivated(QStringLiteral("rich"));
+    EXPECT_EQ(Child<QSpinBox>(form, "ZenyField")->value(), 4321);
+    EXPECT_EQ(Child<QLineEdit>(form, "ItemsField")->text(), QStringLiteral("501=10, 909=3"));
+
+    Child<QLineEdit>(form, "ItemsField")->setText(QStringLiteral("501=ten"));
+    Click(Child<QPushButton>(form, "ApplyPlayerButton"));
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors.front().contains(QStringLiteral("501=ten")));
+}
+
+} // namespace

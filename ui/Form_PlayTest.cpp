@@ -1,0 +1,496 @@
+#include "Form_PlayTest.h"
+
+#include "ChildWindows.h"
+#include "Dialogs.h"
+#include "Form_Editor.h"
+#include "Form_Tasks.h"
+#include "PlayerPanel.h"
+#include "QtText.h"
+
+#include "script/Transcript.h"
+#include "tasks/DHighlight.h"
+#include "tasks/DPlay.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+
+using script::TEvent;
+using script::TEventKind;
+using script::TWaitKind;
+
+namespace {
+
+constexpr int ClientWidth = 780;
+constexpr int ClientHeight = 560;
+
+// The client's message box: dark text on a pale parchment.
+const QString DialogueStyle = QStringLiteral(
+    "QTextBrowser { background: #fbf8ef; color: #000000; border: 1px solid #9a9a9a; border-radius: 6px; "
+    "padding: 6px; font-size: 13px; }");
+
+QString ColourName(const TRgb& colour)
+{
+    return QColor(colour.R, colour.G, colour.B).name();
+}
+
+// One message line with its colour codes drawn, as rich text.
+QString MessageHtml(const std::string& line)
+{
+    QString html;
+    for (const TColouredText& run : SplitColourCodes(line)) {
+        const QString text = ToQ(run.Text).toHtmlEscaped();
+        html += run.Colour ? QStringLiteral("<span style=\"color:%1\">%2</span>").arg(ColourName(*run.Colour), text)
+                           : text;
+    }
+    return html;
+}
+
+// A menu option as the client lists it: its colour codes are not shown.
+QString PlainOption(const std::string& option)
+{
+    std::string plain;
+    for (const TColouredText& run : SplitColourCodes(option))
+        plain += run.Text;
+    return ToQ(plain);
+}
+
+QString MapName(const std::string& map)
+{
+    QString name = ToQ(map);
+    if (name.endsWith(QStringLiteral(".gat"), Qt::CaseInsensitive))
+        name.chop(4);
+    return name;
+}
+
+// What the run did to the player and the world, for the effects log; empty for dialogue events.
+QString EffectText(const TEvent& e)
+{
+    switch (e.Kind) {
+    case TEventKind::Set: return QStringLiteral("%1 %2 \u2192 %3").arg(ToQ(e.Name)).arg(e.From).arg(e.To);
+    case TEventKind::Item: {
+        const QString item = e.Name.empty() ? QStringLiteral("item %1").arg(e.Id) : ToQ(e.Name);
+        return QStringLiteral("%1 %2 \u00d7 %3")
+            .arg(e.Amount < 0 ? QStringLiteral("lost") : QStringLiteral("got"))
+            .arg(qAbs(static_cast<qint64>(e.Amount)))
+            .arg(item);
+    }
+    case TEventKind::Warp: return QStringLiteral("warped to %1 %2,%3").arg(MapName(e.Name)).arg(e.X).arg(e.Y);
+    case TEventKind::Command:
+    case TEventKind::Fault: return QString::fromStdString(script::TranscriptLine(e));
+    case TEventKind::Edit: return QStringLiteral("the player was changed");
+    default: return {};
+    }
+}
+
+// An answered pause, for the history; empty for the other events. `menu` is the last menu shown.
+QString AnswerText(const TEvent& e, const std::vector<std::string>& menu)
+{
+    switch (e.Kind) {
+    case TEventKind::Next: return QStringLiteral("Next");
+    case TEventKind::Close: return e.Pause >= 0 ? QStringLiteral("Close (the script goes on)") : QString();
+    case TEventKind::Input: return QStringLiteral("Typed \u201c%1\u201d").arg(ToQ(e.Text));
+    case TEventKind::Choose:
+        if (e.Amount == 0)
+            return QStringLiteral("Cancelled the menu");
+        if (e.Amount > 0 && static_cast<std::size_t>(e.Amount) <= menu.size())
+            return QStringLiteral("Chose %1) %2").arg(e.Amount).arg(PlainOption(menu[static_cast<std::size_t>(e.Amount - 1)]));
+        return QStringLiteral("Chose %1").arg(e.Amount);
+    default: return {};
+    }
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+} // namespace
+
+TPlayTestForm::TPlayTestForm(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Play Test"));
+    BuildControls();
+}
+
+TPlayTestForm::~TPlayTestForm()
+{
+    ClearPlayingMarks();
+}
+
+void TPlayTestForm::BuildControls()
+{
+    auto* columns = new QHBoxLayout(this);
+    columns->addWidget(BuildDialogue(), 3);
+    columns->addWidget(BuildSidePanel(), 2);
+}
+
+QWidget* TPlayTestForm::BuildDialogue()
+{
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Dialogue_ = new QTextBrowser(column);
+    Dialogue_->setObjectName(QStringLiteral("DialogueText"));
+    Dialogue_->setStyleSheet(DialogueStyle);
+    layout->addWidget(Dialogue_, 3);
+
+    Menu_ = new QListWidget(column);
+    Menu_->setObjectName(QStringLiteral("MenuList"));
+    layout->addWidget(Menu_, 2);
+    connect(Menu_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { Guarded(this, [&] { Choose(Menu_->row(item) + 1); }); });
+
+    auto* inputRow = new QHBoxLayout;
+    Input_ = new QLineEdit(column);
+    Input_->setObjectName(QStringLiteral("InputField"));
+    InputButton_ = Button(column, "InputButton", QStringLiteral("OK"));
+    inputRow->addWidget(Input_, 1);
+    inputRow->addWidget(InputButton_);
+    layout->addLayout(inputRow);
+    const auto enter = [this] { Guarded(this, [this] { EnterInput(Input_->text()); }); };
+    connect(InputButton_, &QPushButton::clicked, this, enter);
+    connect(Input_, &QLineEdit::returnPressed, this, enter);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    CancelMenu_ = Button(column, "CancelMenuButton", QStringLiteral("Cancel"));
+    buttons->addWidget(CancelMenu_);
+    connect(CancelMenu_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Choose(0); }); });
+    Next_ = Button(column, "NextButton", QStringLiteral("Next"));
+    Close_ = Button(column, "CloseButton", QStringLiteral("Close"));
+    buttons->addWidget(Next_);
+    buttons->addWidget(Close_);
+    layout->addLayout(buttons);
+    connect(Next_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { PressNext(); }); });
+    connect(Close_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { PressClose(); }); });
+
+    auto* controls = new QHBoxLayout;
+    auto* restart = Button(column, "RestartButton", QStringLiteral("Restart"));
+    auto* fromGroup = Button(column, "PlayGroupButton", QStringLiteral("Play from the selected group"));
+    Seed_ = new QSpinBox(column);
+    Seed_->setObjectName(QStringLiteral("SeedField"));
+    Seed_->setRange(0, INT_MAX);
+    Seed_->setToolTip(QStringLiteral("The seed of rand: the same seed and answers play the same run"));
+    controls->addWidget(restart);
+    controls->addWidget(fromGroup);
+    controls->addStretch(1);
+    controls->addWidget(new QLabel(QStringLiteral("Seed"), column));
+    controls->addWidget(Seed_);
+    layout->addLayout(controls);
+    connect(restart, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Restart(); }); });
+    connect(fromGroup, &QPushButton::clicked, this, [this] { Guarded(this, [this] { PlayFromSelectedGroup(); }); });
+    connect(Seed_, &QSpinBox::editingFinished, this,
+            [this] { Guarded(this, [this] { SetSeed(static_cast<std::uint32_t>(Seed_->value())); }); });
+
+    Status_ = new QLabel(column);
+    Status_->setObjectName(QStringLiteral("StatusLabel"));
+    Status_->setWordWrap(true);
+    layout->addWidget(Status_);
+    return column;
+}
+
+QWidget* TPlayTestForm::BuildSidePanel()
+{
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Player_ = new TPlayerPanel(column);
+    Player_->setObjectName(QStringLiteral("PlayerPanel"));
+    layout->addWidget(Player_);
+    connect(Player_, &TPlayerPanel::ApplyRequested, this, [this] { Guarded(this, [this] { ApplyPlayer(); }); });
+
+    layout->addWidget(new QLabel(QStringLiteral("Effects"), column));
+    Effects_ = new QListWidget(column);
+    Effects_->setObjectName(QStringLiteral("EffectLog"));
+    layout->addWidget(Effects_, 1);
+    layout->addWidget(new QLabel(QStringLiteral("History (pick a point to go back to it)"), column));
+    History_ = new QListWidget(column);
+    History_->setObjectName(QStringLiteral("HistoryList"));
+    layout->addWidget(History_, 1);
+    connect(History_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { Guarded(this, [&] { RewindTo(History_->row(item)); }); });
+    return column;
+}
+
+void TPlayTestForm::Place(QObject* owner)
+{
+    QWidget* frame = ShowChildWindow(this, owner);
+    frame->setWindowTitle(windowTitle());
+    SetClientSize(this, ClientWidth, ClientHeight);
+    BringToFront(this);
+}
+
+// ---- The run -----------------------------------------------------------------------------------
+
+void TPlayTestForm::Restart()
+{
+    Start({});
+}
+
+void TPlayTestForm::Start(const std::string& label)
+{
+    Play_ = std::make_unique<TProjectPlay>();
+    const script::TPlayerState player = Setup_.Player;
+    Setup_ = {};
+    Setup_.Player = player;
+    Setup_.Seed = static_cast<std::uint32_t>(Seed_->value());
+    Setup_.Presses = 0;
+    Setup_.StartLabel = label;
+    Replay();
+}
+
+void TPlayTestForm::PlayFromSelectedGroup()
+{
+    const TTaskNode* node = TaskTree.Selected();
+    while (node && !(node->Data() && node->Data()->Kind() == TTaskKind::Group))
+        node = node->Parent();
+    if (!node)
+        throw std::invalid_argument("Select a group in the task tree first: the play starts at its label.");
+    Start(static_cast<const TGroupTask*>(node->Data())->Label());
+}
+
+void TPlayTestForm::Replay()
+{
+    if (!Play_)
+        Play_ = std::make_unique<TProjectPlay>();
+    Result_ = Play_->Play(Setup_);
+    DialogueClosed_ = false;
+    ShowRun();
+}
+
+void TPlayTestForm::ProjectChanged()
+{
+    Guarded(this, [this] {
+        Play_ = std::make_unique<TProjectPlay>();
+        Result_ = Play_->Play(Setup_);
+        TakeBackRefusedChoice();
+        DialogueClosed_ = false;
+        ShowRun();
+    });
+}
+
+// A menu that lost options since the choice was made refuses it (a fault right after the choice):
+// the run goes back to wait at that menu instead.
+void TPlayTestForm::TakeBackRefusedChoice()
+{
+    const auto& events = Result_.Events;
+    for (std::size_t i = 1; i < events.size(); ++i) {
+        if (events[i].Kind == TEventKind::Fault && events[i - 1].Kind == TEventKind::Choose) {
+            Setup_ = script::SetupAtPause(Setup_, Result_, events[i - 1].Pause);
+            Result_ = Play_->Play(Setup_);
+            return;
+        }
+    }
+}
+
+bool TPlayTestForm::WaitingFor(TWaitKind kind, const char* what) const
+{
+    if (Result_.Outcome != script::TOutcome::Waiting || Result_.WaitingFor != kind)
+        return false;
+    return !what || (!Result_.Events.empty() && Result_.Events.back().Name == what);
+}
+
+void TPlayTestForm::Require(bool waiting, const char* answer) const
+{
+    if (!waiting)
+        throw std::logic_error(std::string("The NPC is not waiting for ") + answer + ".");
+}
+
+void TPlayTestForm::PressNext()
+{
+    Require(WaitingFor(TWaitKind::Next, "next"), "the Next button");
+    Setup_.Presses = Setup_.Presses.value_or(0) + 1;
+    Replay();
+}
+
+void TPlayTestForm::PressClose()
+{
+    if (WaitingFor(TWaitKind::Next, "close")) {
+        Setup_.Presses = Setup_.Presses.value_or(0) + 1;
+        Replay();
+        return;
+    }
+    Require(Result_.Outcome == script::TOutcome::Ended && !DialogueClosed_, "the Close button");
+    DialogueClosed_ = true;
+    ShowRun();
+}
+
+void TPlayTestForm::Choose(int option)
+{
+    Require(WaitingFor(TWaitKind::Menu), "a menu choice");
+    Setup_.Choices.push_back(option);
+    Replay();
+}
+
+void TPlayTestForm::EnterInput(const QString& text)
+{
+    Require(WaitingFor(TWaitKind::Input), "typed input");
+    Setup_.Inputs.push_back(FromQ(text));
+    Input_->clear();
+    Replay();
+}
+
+void TPlayTestForm::RewindTo(int pause)
+{
+    if (pause < 0 || pause > Result_.Pauses)
+        throw std::out_of_range("The run has no point " + std::to_string(pause) + ".");
+    Setup_ = script::SetupAtPause(Setup_, Result_, pause);
+    Replay();
+}
+
+void TPlayTestForm::ApplyPlayer()
+{
+    // Before the first answer the change is the player the run starts with.
+    if (Result_.Outcome != script::TOutcome::Waiting || Result_.Pauses == 0) {
+        Setup_.Player = Player_->EditedPlayer(Setup_.Player);
+        Replay();
+        return;
+    }
+    const int pause = Result_.Pauses;
+    script::TPlayerState edited = Player_->EditedPlayer(Result_.Player);
+    std::erase_if(Setup_.Edits, [pause](const script::TPlayerEdit& e) { return e.Pause >= pause; });
+    Setup_.Edits.push_back({pause, std::move(edited)});
+    Replay();
+}
+
+void TPlayTestForm::SetSeed(std::uint32_t seed)
+{
+    Seed_->setValue(static_cast<int>(std::min<std::uint32_t>(seed, INT_MAX)));
+    if (Setup_.Seed == seed)
+        return;
+    Setup_.Seed = seed;
+    Replay();
+}
+
+// ---- What the window shows ---------------------------------------------------------------------
+
+void TPlayTestForm::ShowRun()
+{
+    ShowDialogue();
+    ShowEffects();
+    ShowHistory();
+    ShowStatus();
+    Player_->ShowPlayer(Result_.Player);
+    ShowPlayingLine();
+}
+
+void TPlayTestForm::ShowDialogue()
+{
+    std::vector<std::string> lines;
+    bool closing = false;  // the dialogue's last button is an ending Close
+    for (const TEvent& e : Result_.Events) {
+        if (e.Kind == TEventKind::Mes) {
+            lines.push_back(e.Text);
+            closing = false;
+        } else if (e.Kind == TEventKind::Next || (e.Kind == TEventKind::Close && e.Pause >= 0)) {
+            lines.clear();  // the client clears the box when a button is pressed
+        } else if (e.Kind == TEventKind::Close) {
+            closing = true;
+        }
+    }
+    if (DialogueClosed_)
+        lines.clear();
+    QStringList html;
+    for (const std::string& line : lines)
+        html << MessageHtml(line);
+    Dialogue_->setHtml(html.join(QStringLiteral("<br>")));
+
+    const bool menu = WaitingFor(TWaitKind::Menu);
+    Menu_->clear();
+    for (const std::string& option : Result_.Options)
+        Menu_->addItem(PlainOption(option));
+    Menu_->setVisible(menu);
+    CancelMenu_->setVisible(menu);
+    const bool input = WaitingFor(TWaitKind::Input);
+    Input_->setVisible(input);
+    InputButton_->setVisible(input);
+    Next_->setVisible(WaitingFor(TWaitKind::Next, "next"));
+    Close_->setVisible(WaitingFor(TWaitKind::Next, "close") ||
+                       (closing && Result_.Outcome == script::TOutcome::Ended && !DialogueClosed_));
+}
+
+void TPlayTestForm::ShowEffects()
+{
+    Effects_->clear();
+    for (const TEvent& e : Result_.Events)
+        if (const QString text = EffectText(e); !text.isEmpty())
+            Effects_->addItem(text);
+    Effects_->scrollToBottom();
+}
+
+void TPlayTestForm::ShowHistory()
+{
+    History_->clear();
+    History_->addItem(Setup_.StartLabel.empty() ? QStringLiteral("Start")
+                                                : QStringLiteral("Start at %1").arg(ToQ(Setup_.StartLabel)));
+    std::vector<std::string> menu;
+    for (const TEvent& e : Result_.Events) {
+        if (e.Kind == TEventKind::Menu)
+            menu = e.Values;
+        if (const QString text = AnswerText(e, menu); !text.isEmpty())
+            History_->addItem(text);
+    }
+    History_->setCurrentRow(History_->count() - 1);
+}
+
+void TPlayTestForm::ShowStatus()
+{
+    QString status;
+    switch (Result_.Outcome) {
+    case script::TOutcome::Ended: status = QStringLiteral("The NPC has ended."); break;
+    case script::TOutcome::Faulted: status = QStringLiteral("A fault stopped the NPC."); break;
+    case script::TOutcome::Waiting:
+        status = Result_.WaitingFor == TWaitKind::Menu    ? QStringLiteral("Waiting for a menu choice.")
+                 : Result_.WaitingFor == TWaitKind::Input ? QStringLiteral("Waiting for typed input.")
+                                                          : QStringLiteral("Waiting for the button.");
+        break;
+    }
+    if (Result_.HasFault() && Result_.Outcome != script::TOutcome::Faulted)
+        status += QStringLiteral(" The run reported a fault (see the effects).");
+    if (Result_.Approximate)
+        status += QStringLiteral(" Approximate: some commands were not simulated.");
+    if (Play_)
+        for (const std::string& problem : Play_->Problems())
+            status += u' ' + ToQ(problem);
+    Status_->setText(status);
+}
+
+// The line the run stopped at: where it waits, else the last statement that did something.
+void TPlayTestForm::ShowPlayingLine()
+{
+    int line = 0;
+    for (auto it = Result_.Events.rbegin(); it != Result_.Events.rend() && line == 0; ++it)
+        line = it->Line();
+    if (EditorForm)
+        EditorForm->ShowPlayingLine(line);
+    if (TaskForm && Play_)
+        TaskForm->ShowPlayingTask(Play_->TaskAtLine(line));
+}
+
+void TPlayTestForm::ClearPlayingMarks()
+{
+    if (EditorForm)
+        EditorForm->ShowPlayingLine(0);
+    if (TaskForm)
+        TaskForm->ShowPlayingTask(nullptr);
+}
+
+void TPlayTestForm::closeEvent(QCloseEvent* event)
+{
+    ClearPlayingMarks();
+    event->accept();
+}
