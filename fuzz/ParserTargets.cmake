@@ -13,3 +13,11 @@ foreach(name item_db catalogue_ini highlight)
     target_compile_options(fuzz_${name} PRIVATE ${NPC_FUZZ_SANITIZERS} -fsanitize=fuzzer)
     target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
 endforeach()
+
+# The eAthena script reader and checker (fuzz_script_reader), checked against its own promises
+# about source ranges in ScriptReaderChecks.h.
+target_compile_options(npcscript PRIVATE ${NPC_FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link)
+add_executable(fuzz_script_reader script_reader_fuzzer.cpp)
+target_link_libraries(fuzz_script_reader PRIVATE npcscript)
+target_compile_options(fuzz_script_reader PRIVATE ${NPC_FUZZ_SANITIZERS} -fsanitize=fuzzer)
+target_link_options(fuzz_script_reader PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -1,5 +1,5 @@
-// Replays the seeds and every kept finding of the three parser fuzzers (item database, INI
-// catalogues, script colouring) through the same checks the fuzzers run, so that a fixed finding
+// Replays the seeds and every kept finding of the parser fuzzers (item database, INI
+// catalogues, script colouring, script reader) through the same checks the fuzzers run, so that a fixed finding
 // stays fixed and the seeds stay valid input.
 
 #include "ModelFixture.h"
@@ -8,6 +8,7 @@
 #include "fuzz/HighlightOracle.h"
 #include "fuzz/IniOracle.h"
 #include "fuzz/ItemDbOracle.h"
+#include "fuzz/ScriptReaderChecks.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const ParserTargets[] = {"item_db", "catalogue_ini", "highlight"};
+const char* const ParserTargets[] = {"item_db", "catalogue_ini", "highlight", "script_reader"};
 
 struct TFuzzInput {
     std::string Target;  // the fuzzer's name: the folder under corpus/ and crashes/
@@ -78,6 +79,8 @@ protected:
         }
         if (target == "catalogue_ini")
             return CheckIniCatalogues(bytes, Dir.Path());
+        if (target == "script_reader")
+            return CheckScriptReader(bytes);
         // The scanner's check fills the task list with groups of its own.
         TaskTree.Clear();
         TProblems problems = CheckScanLine(bytes);

@@ -1,0 +1,282 @@
+#include "script/FileReader.h"
+
+#include "script/Lexer.h"
+#include "script/Parser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace script {
+namespace {
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string_view> SplitComma(std::string_view text)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (comma == std::string_view::npos)
+            return parts;
+        start = comma + 1;
+    }
+}
+
+std::optional<int> ToInt(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    int value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end == first)
+        return std::nullopt;
+    return value;
+}
+
+class TFileReader {
+public:
+    TFileReader(std::string_view text, TTarget target) : Text_(text), Cursor_(text), Target_(target) {}
+    TScriptFile Read();
+
+private:
+    enum class TNext { Continue, Stop };
+
+    void Error(TSourceRange range, std::string message)
+    {
+        File_.Diagnostics.push_back({TSeverity::Error, range, std::move(message)});
+    }
+    TSourceRange FieldRange(std::size_t field) const { return Line_.Fields[field].Range; }
+    TNext Entry();
+    bool Placement(TTopLevel& entry, bool withDir);
+    TNext ScriptEntry(TTopLevel& entry, std::size_t brace);
+    std::optional<TSourcePos> SkipScript(TSourcePos brace);
+    TSourcePos PosAt(std::size_t offset) const;
+    void NextLine();
+
+    std::string_view Text_;
+    TCursor Cursor_;
+    TTarget Target_;
+    TScriptFile File_;
+    TTopLevel Line_;  // the entry being read
+};
+
+TSourcePos TFileReader::PosAt(std::size_t offset) const
+{
+    TCursor c(Text_, Cursor_.Pos(), Text_.size());
+    c.Advance(offset - Cursor_.Pos().Offset);
+    return c.Pos();
+}
+
+void TFileReader::NextLine()
+{
+    while (!Cursor_.AtEnd() && Cursor_.Peek() != '\n')
+        Cursor_.Advance();
+    Cursor_.Advance();
+}
+
+TScriptFile TFileReader::Read()
+{
+    while (true) {
+        Cursor_.SkipSpace(&File_.Comments);
+        if (Cursor_.AtEnd())
+            break;
+        if (Entry() == TNext::Stop)
+            break;
+    }
+    return std::move(File_);
+}
+
+// One top-level line: three tab-separated fields and a fourth running to the line end.
+TFileReader::TNext TFileReader::Entry()
+{
+    Line_ = TTopLevel{};
+    const TSourcePos begin = Cursor_.Pos();
+    std::size_t lineEnd = Text_.find('\n', begin.Offset);
+    if (lineEnd == std::string_view::npos)
+        lineEnd = Text_.size();
+    std::size_t contentEnd = lineEnd;
+    if (contentEnd > begin.Offset && Text_[contentEnd - 1] == '\r')
+        --contentEnd;
+    std::size_t start = begin.Offset;
+    std::size_t count = 0;
+    while (true) {
+        const std::size_t tab = Text_.find('\t', start);
+        const std::size_t end = (tab == std::string_view::npos || tab > contentEnd) ? contentEnd : tab;
+        ++count;
+        if (Line_.Fields.size() < 4)
+            Line_.Fields.push_back({std::string(Text_.substr(start, end - start)), {PosAt(start), PosAt(end)}});
+        if (end == contentEnd)
+            break;
+        start = end + 1;
+    }
+    if (Line_.Fields.size() == 4) {  // the fourth field runs to the line end, further tabs and all
+        TField& w4 = Line_.Fields[3];
+        w4.Range.End = PosAt(contentEnd);
+        w4.Text = std::string(Text_.substr(w4.Range.Begin.Offset, contentEnd - w4.Range.Begin.Offset));
+    }
+    Line_.Range = {begin, PosAt(contentEnd)};
+    const TSourceRange lineRange = Line_.Range;
+    if (count < 3) {
+        Error(lineRange, "cannot read this line: a header has four fields separated by tabs (an "
+                         "extra '}' above may have ended a script early); the server stops reading the file here");
+        return TNext::Stop;
+    }
+    const std::string& w1 = Line_.Fields[0].Text;
+    const std::string& w2 = Line_.Fields[1].Text;
+    const bool hasW4 = count > 3;
+    Line_.Name = Line_.Fields[2].Text;
+    if (w1 == "-")
+        Line_.Floating = true;
+    else if (!SameText(w1, "function"))
+        Line_.Map = std::string(SplitComma(w1)[0]);
+
+    if (SameText(w2, "script") && hasW4) {
+        Line_.Kind = SameText(w1, "function") ? TTopKind::Function : TTopKind::Script;
+        const std::string& w4 = Line_.Fields[3].Text;
+        const std::size_t brace = Line_.Kind == TTopKind::Function ? (w4.rfind('{', 0) == 0 ? 0 : std::string::npos)
+                                                                    : w4.find(",{");
+        if (Line_.Kind == TTopKind::Script && !Line_.Floating && !Placement(Line_, true)) {
+            Error(FieldRange(0), "the position must be written map,x,y,facing (the server stops reading the file here)");
+            return TNext::Stop;
+        }
+        if (brace == std::string::npos) {
+            Error(FieldRange(3), Line_.Kind == TTopKind::Function ? "'{' expected after the function name"
+                                                                  : "',{' expected after the sprite");
+            return TNext::Stop;
+        }
+        const std::size_t sprite = w4.find(',');
+        const std::size_t first = std::min(w4.find_first_not_of(" \t"), sprite);  // as %d skips blanks
+        Line_.Sprite = Line_.Kind == TTopKind::Function ? std::string() : w4.substr(first, sprite - first);
+        return ScriptEntry(Line_, Line_.Fields[3].Range.Begin.Offset + brace + (Line_.Kind == TTopKind::Script));
+    }
+    if (SameText(w2, "warp") && hasW4) {
+        Line_.Kind = TTopKind::Warp;
+        if (!Placement(Line_, false))
+            Error(FieldRange(0), "the position must be written map,x,y");
+    } else if ((SameText(w2, "shop") || SameText(w2, "cashshop")) && hasW4) {
+        Line_.Kind = TTopKind::Shop;
+        if (!Line_.Floating && !Placement(Line_, true))
+            Error(FieldRange(0), "the position must be written map,x,y,facing");
+        Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
+    } else if (w2.size() > 10 && SameText(std::string_view(w2).substr(0, 10), "duplicate(") && hasW4) {
+        Line_.Kind = TTopKind::Duplicate;
+        const std::size_t close = w2.find(')');
+        Line_.DuplicateOf = w2.substr(10, close == std::string::npos ? std::string::npos : close - 10);
+        if (!Line_.Floating && !Placement(Line_, true))
+            Error(FieldRange(0), "the position must be written map,x,y,facing");
+        Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
+    } else if ((SameText(w2, "monster") || SameText(w2, "boss_monster")) && hasW4) {
+        Line_.Kind = TTopKind::Monster;
+        Placement(Line_, false);
+    } else if (SameText(w2, "mapflag")) {
+        Line_.Kind = TTopKind::Mapflag;
+    } else {
+        Error(lineRange, "cannot read this line: probably a missing or extra tab");
+        NextLine();
+        return TNext::Continue;
+    }
+    Line_.Range.End = PosAt(contentEnd);
+    File_.Entries.push_back(std::move(Line_));
+    NextLine();
+    return TNext::Continue;
+}
+
+bool TFileReader::Placement(TTopLevel& entry, bool withDir)
+{
+    const auto parts = SplitComma(entry.Fields[0].Text);
+    if (parts.size() < (withDir ? 4u : 3u))
+        return false;
+    const auto x = ToInt(parts[1]), y = ToInt(parts[2]);
+    const auto dir = withDir ? ToInt(parts[3]) : std::optional<int>(0);
+    if (!x || !y || !dir)
+        return false;
+    entry.X = *x;
+    entry.Y = *y;
+    entry.Dir = *dir;
+    return true;
+}
+
+TFileReader::TNext TFileReader::ScriptEntry(TTopLevel& entry, std::size_t braceOffset)
+{
+    const TSourcePos brace = PosAt(braceOffset);
+    Cursor_ = TCursor(Text_, brace, Text_.size());
+    const std::optional<TSourcePos> end = SkipScript(brace);
+    if (!end)
+        return TNext::Stop;
+    TBodyResult body = ParseBlock(Text_, brace, end->Offset, &File_.Comments, Target_);
+    if (body.Error)
+        File_.Diagnostics.push_back(*body.Error);
+    entry.Body = std::move(body.Body);
+    entry.Range.End = *end;
+    entry.Fields[3].Text = std::string(Text_.substr(entry.Fields[3].Range.Begin.Offset,
+                                                    braceOffset - entry.Fields[3].Range.Begin.Offset));
+    entry.Fields[3].Range.End = brace;
+    File_.Entries.push_back(std::move(entry));
+    Cursor_ = TCursor(Text_, *end, Text_.size());
+    return TNext::Continue;
+}
+
+// Finds the brace closing the body, skipping strings and comments; the body is parsed only
+// once its extent is known, as the server does.
+std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
+{
+    TCursor c(Text_, brace, Text_.size());
+    int depth = 0;
+    while (true) {
+        c.SkipSpace(nullptr);
+        if (c.AtEnd()) {
+            Error({c.Pos(), c.Pos()}, "missing '}': " + std::to_string(depth) +
+                                          " block(s) still open at the end of the file");
+            return std::nullopt;
+        }
+        const char ch = c.Peek();
+        if (ch == '{') {
+            ++depth;
+        } else if (ch == '}') {
+            if (--depth == 0) {
+                c.Advance();
+                return c.Pos();
+            }
+        } else if (ch == '"') {
+            const TSourcePos quote = c.Pos();
+            c.Advance();
+            while (!c.AtEnd() && c.Peek() != '"' && c.Peek() != '\n') {
+                if (c.Peek() == '\\' && c.Peek(1) != '\n')
+                    c.Advance();
+                c.Advance();
+            }
+            if (c.AtEnd() || c.Peek() == '\n') {
+                Error({quote, c.Pos()}, c.AtEnd() ? "the string is not closed before the end of the file"
+                                                  : "newline inside a string (the closing '\"' is missing)");
+                return std::nullopt;
+            }
+        }
+        c.Advance();
+    }
+}
+
+} // namespace
+
+TScriptFile ReadScriptFile(std::string_view text, TTarget target)
+{
+    return TFileReader(text, target).Read();
+}
+
+} // namespace script

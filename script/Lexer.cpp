@@ -1,0 +1,229 @@
+#include "script/Lexer.h"
+
+#include <array>
+#include <cstring>
+
+namespace script {
+
+TCursor::TCursor(std::string_view text, TSourcePos start, std::size_t limit)
+    : Text_(text), Pos_(start), Limit_(limit < text.size() ? limit : text.size())
+{
+}
+
+void TCursor::Advance(std::size_t count)
+{
+    for (; count > 0 && Pos_.Offset < Limit_; --count) {
+        if (Text_[Pos_.Offset] == '\n') {
+            ++Pos_.Line;
+            Pos_.Column = 1;
+        } else {
+            ++Pos_.Column;
+        }
+        ++Pos_.Offset;
+    }
+}
+
+static bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+void TCursor::SkipSpace(std::vector<TComment>* comments)
+{
+    while (!AtEnd()) {
+        const char c = Peek();
+        if (IsBlank(c)) {
+            Advance();
+            continue;
+        }
+        if (c != '/' || (Peek(1) != '/' && Peek(1) != '*'))
+            return;
+        const TSourcePos begin = Pos_;
+        if (Peek(1) == '/') {
+            while (!AtEnd() && Peek() != '\n')
+                Advance();
+        } else {
+            Advance(2);
+            while (!AtEnd() && !(Peek() == '*' && Peek(1) == '/'))
+                Advance();
+            Advance(2);  // an unterminated comment runs to the end
+        }
+        if (comments) {
+            std::size_t end = Pos_.Offset;
+            if (end > begin.Offset && Text_[end - 1] == '\r')
+                --end;  // a CR before the line end is not part of the comment
+            comments->push_back({{begin, Pos_}, std::string(Text_.substr(begin.Offset, end - begin.Offset))});
+        }
+    }
+}
+
+bool IsWordChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+static int DigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 99;
+}
+
+// Variable prefixes come before the name (`.@`, `$@`, `##`, `'`), `$` after it for strings.
+static bool ReadWord(TCursor& c, TToken& token)
+{
+    std::size_t n = 0;
+    while (n < 3 && std::strchr(".@$#'", c.Peek(n)) && c.Peek(n) != '\0')
+        ++n;
+    if (!IsWordChar(c.Peek(n)))
+        return false;
+    while (IsWordChar(c.Peek(n)))
+        ++n;
+    if (c.Peek(n) == '$')
+        ++n;
+    token.Kind = TTokenKind::Word;
+    token.Text = std::string(c.Text().substr(c.Pos().Offset, n));
+    c.Advance(n);
+    return true;
+}
+
+static void ReadNumber(TCursor& c, TToken& token)
+{
+    int base = 10;
+    if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X') && DigitValue(c.Peek(2)) < 16) {
+        base = 16;
+        c.Advance(2);
+    } else if (c.Peek() == '0') {
+        base = 8;
+    }
+    std::uint64_t value = 0;
+    while (DigitValue(c.Peek()) < base) {
+        value = value * base + DigitValue(c.Peek());
+        if (value > 0x7fffffffffffULL)
+            value = 0x7fffffffffffULL;  // the server saturates; keep far from overflow
+        c.Advance();
+    }
+    token.Kind = TTokenKind::Number;
+    token.Value = static_cast<std::int64_t>(value);
+}
+
+// One escape after a backslash, as C writes them; an unknown escape stands for its character.
+static char ReadEscape(TCursor& c)
+{
+    const char e = c.Peek();
+    c.Advance();
+    switch (e) {
+    case 'a': return '\a';
+    case 'b': return '\b';
+    case 't': return '\t';
+    case 'n': return '\n';
+    case 'v': return '\v';
+    case 'f': return '\f';
+    case 'r': return '\r';
+    case 'x': {
+        unsigned value = 0;
+        while (DigitValue(c.Peek()) < 16) {
+            value = (value * 16 + DigitValue(c.Peek())) & 0xff;
+            c.Advance();
+        }
+        return static_cast<char>(value);
+    }
+    default:
+        if (e >= '0' && e <= '7') {
+            unsigned value = e - '0';
+            for (int i = 0; i < 2 && c.Peek() >= '0' && c.Peek() <= '7'; ++i) {
+                value = (value * 8 + (c.Peek() - '0')) & 0xff;
+                c.Advance();
+            }
+            return static_cast<char>(value);
+        }
+        return e;
+    }
+}
+
+static void ReadString(TCursor& c, TToken& token)
+{
+    c.Advance();  // the opening quote
+    token.Kind = TTokenKind::String;
+    while (true) {
+        const char ch = c.Peek();
+        if (c.AtEnd() || ch == '\n') {
+            token.Kind = TTokenKind::Bad;
+            token.Text = c.AtEnd() ? "unexpected end of file in a string" : "newline inside a string";
+            return;
+        }
+        if (ch == '"') {
+            c.Advance();
+            return;
+        }
+        c.Advance();
+        if (ch == '\\' && !c.AtEnd() && c.Peek() != '\n')
+            token.Text += ReadEscape(c);
+        else
+            token.Text += ch;
+    }
+}
+
+static void ReadPunct(TCursor& c, TToken& token)
+{
+    static constexpr std::array<const char*, 21> multi = {
+        "<<=", ">>=", "==", "!=", ">=", "<=", ">>", "<<", "&&", "||", "++", "--",
+        "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "::"};
+    for (const char* op : multi) {
+        const std::size_t n = std::strlen(op);
+        bool match = true;
+        for (std::size_t i = 0; i < n && match; ++i)
+            match = c.Peek(i) == op[i];
+        if (match) {
+            token.Kind = TTokenKind::Punct;
+            token.Text = op;
+            c.Advance(n);
+            return;
+        }
+    }
+    const char ch = c.Peek();
+    if (ch != '\0' && std::strchr("(){}[],;:?+-*/%&|^~!<>=", ch)) {
+        token.Kind = TTokenKind::Punct;
+        token.Text = std::string(1, ch);
+        c.Advance();
+        return;
+    }
+    token.Kind = TTokenKind::Bad;
+    token.Text = "unexpected character";
+    c.Advance();
+}
+
+std::vector<TToken> Tokenize(TCursor& c, std::vector<TComment>* comments)
+{
+    std::vector<TToken> tokens;
+    while (true) {
+        c.SkipSpace(comments);
+        TToken token;
+        token.Range.Begin = c.Pos();
+        if (c.AtEnd()) {
+            token.Range.End = c.Pos();
+            tokens.push_back(std::move(token));
+            return tokens;
+        }
+        const char ch = c.Peek();
+        if (IsDigit(ch))
+            ReadNumber(c, token);
+        else if (ch == '"')
+            ReadString(c, token);
+        else if (!ReadWord(c, token))
+            ReadPunct(c, token);
+        token.Range.End = c.Pos();
+        const bool bad = token.Kind == TTokenKind::Bad;
+        tokens.push_back(std::move(token));
+        if (bad)
+            return tokens;
+    }
+}
+
+} // namespace script

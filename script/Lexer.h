@@ -1,0 +1,54 @@
+#pragma once
+// Splits script text into tokens the way the server's parser sees it: blanks and comments
+// between tokens, words with their variable prefixes and `$` postfix, numbers as C reads them
+// (0x hex, leading 0 octal), strings with C escapes, and operators of one to three characters.
+
+#include "script/SyntaxTree.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace script {
+
+enum class TTokenKind { End, Word, Number, String, Punct, Bad };
+
+struct TToken {
+    TTokenKind Kind = TTokenKind::End;
+    TSourceRange Range;
+    std::string Text;        // Word, Punct: as written; String: decoded; Bad: what is wrong
+    std::int64_t Value = 0;  // Number
+};
+
+// Walks bytes keeping line and column. Lines end at LF; a CR before it is just a blank.
+class TCursor {
+public:
+    TCursor(std::string_view text, TSourcePos start, std::size_t limit);
+    TCursor(std::string_view text) : TCursor(text, TSourcePos{}, text.size()) {}
+
+    bool AtEnd() const { return Pos_.Offset >= Limit_; }
+    char Peek(std::size_t ahead = 0) const
+    {
+        const std::size_t at = Pos_.Offset + ahead;
+        return at < Limit_ ? Text_[at] : '\0';
+    }
+    void Advance(std::size_t count = 1);
+    const TSourcePos& Pos() const { return Pos_; }
+    std::size_t Limit() const { return Limit_; }
+    std::string_view Text() const { return Text_; }
+    // Skips blanks, line ends and comments, adding each comment to `comments` when given.
+    void SkipSpace(std::vector<TComment>* comments);
+
+private:
+    std::string_view Text_;
+    TSourcePos Pos_;
+    std::size_t Limit_;
+};
+
+bool IsWordChar(char c);
+
+// Reads every token from the cursor to its limit; the last token is End or Bad (reading stops at
+// the first unreadable token, which becomes the error's position).
+std::vector<TToken> Tokenize(TCursor& cursor, std::vector<TComment>* comments);
+
+} // namespace script

@@ -1,0 +1,577 @@
+#include "script/Parser.h"
+
+#include <array>
+#include <cstring>
+
+namespace script {
+namespace {
+
+struct TParseError {
+    TSourceRange Range;
+    std::string Message;
+};
+
+bool SameWord(const std::string& a, const char* b)
+{
+    const std::size_t n = std::strlen(b);
+    if (a.size() != n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        char c = a[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != b[i])
+            return false;
+    }
+    return true;
+}
+
+// Binding strength of a binary operator; 0 = not a binary operator. eAthena ranks comparisons
+// below the bit operators and `^` below `|`; its successors rank them as C does.
+int BinaryLevel(const std::string& op, bool cLike)
+{
+    struct TLevel {
+        const char* Op;
+        int EAthena;
+        int CLike;
+    };
+    static constexpr std::array<TLevel, 18> levels = {{
+        {"||", 1, 1}, {"&&", 2, 2}, {"==", 3, 6}, {"!=", 3, 6}, {">=", 3, 7}, {">", 3, 7},
+        {"<=", 3, 7}, {"<", 3, 7}, {"^", 4, 4}, {"|", 5, 3}, {"&", 6, 5}, {">>", 7, 8},
+        {"<<", 7, 8}, {"+", 8, 9}, {"-", 8, 9}, {"*", 9, 10}, {"/", 9, 10}, {"%", 9, 10}}};
+    for (const TLevel& level : levels)
+        if (op == level.Op)
+            return cLike ? level.CLike : level.EAthena;
+    return 0;
+}
+
+bool IsAssignOp(const std::string& op)
+{
+    static constexpr std::array<const char*, 11> ops = {"=", "+=", "-=", "*=", "/=", "%=",
+                                                        "&=", "|=", "^=", "<<=", ">>="};
+    for (const char* o : ops)
+        if (op == o)
+            return true;
+    return false;
+}
+
+class TParser {
+public:
+    TParser(std::vector<TToken> tokens, TTarget target)
+        : Tokens_(std::move(tokens)), CLike_(target != TTarget::EAthena),
+          CaseSensitive_(target == TTarget::Hercules)
+    {
+    }
+
+    std::unique_ptr<TStmt> Block();
+    std::unique_ptr<TStmt> Statements();
+    std::unique_ptr<TExpr> WholeExpression();
+
+private:
+    const TToken& Cur() const { return Tokens_[Index_]; }
+    const TToken& Ahead(std::size_t n) const
+    {
+        return Tokens_[Index_ + n < Tokens_.size() ? Index_ + n : Tokens_.size() - 1];
+    }
+    bool IsPunct(const char* p, std::size_t ahead = 0) const
+    {
+        const TToken& t = Ahead(ahead);
+        return t.Kind == TTokenKind::Punct && t.Text == p;
+    }
+    bool IsKeyword(const char* word, std::size_t ahead = 0) const
+    {
+        const TToken& t = Ahead(ahead);
+        return t.Kind == TTokenKind::Word && (CaseSensitive_ ? t.Text == word : SameWord(t.Text, word));
+    }
+    const TToken& Take()
+    {
+        const TToken& t = Tokens_[Index_];
+        if (Index_ + 1 < Tokens_.size())
+            ++Index_;
+        return t;
+    }
+    [[noreturn]] void Fail(const std::string& message) const
+    {
+        const TToken& t = Cur();
+        throw TParseError{t.Range, t.Kind == TTokenKind::Bad ? t.Text : message};
+    }
+    void Expect(const char* punct, const char* message)
+    {
+        if (!IsPunct(punct))
+            Fail(message);
+        Take();
+    }
+    TSourcePos LastEnd() const { return Index_ > 0 ? Tokens_[Index_ - 1].Range.End : Cur().Range.Begin; }
+
+    std::unique_ptr<TStmt> Statement();
+    std::unique_ptr<TStmt> Keyword();
+    std::unique_ptr<TStmt> Command(bool inFor);
+    std::unique_ptr<TStmt> SimpleStatement(bool inFor);
+    std::unique_ptr<TStmt> Finish(std::unique_ptr<TStmt> s, TSourcePos begin);
+    std::unique_ptr<TExpr> Condition();
+    std::unique_ptr<TExpr> Expression(int limit);
+    std::unique_ptr<TExpr> Operand();
+    std::unique_ptr<TExpr> Primary();
+    std::unique_ptr<TExpr> Binary(std::unique_ptr<TExpr> left, int limit);
+    std::unique_ptr<TExpr> PostfixOrAssign(std::unique_ptr<TExpr> target);
+    void CallArguments(TExpr& call);
+
+    // Keeps hostile input (thousands of nested parentheses or blocks) from exhausting the stack.
+    struct TDepth {
+        TDepth(TParser& p) : P(p)
+        {
+            if (++P.Depth_ > MaxDepth)
+                P.Fail("nested too deeply");
+        }
+        ~TDepth() { --P.Depth_; }
+        TParser& P;
+    };
+    static constexpr int MaxDepth = 400;
+    static constexpr int MaxChain = 2000;
+
+    std::vector<TToken> Tokens_;
+    std::size_t Index_ = 0;
+    int Depth_ = 0;
+    bool CLike_;  // the successors' operator ranks
+    bool CaseSensitive_;  // keywords as written, `If` is no `if`
+};
+
+std::unique_ptr<TStmt> TParser::Finish(std::unique_ptr<TStmt> s, TSourcePos begin)
+{
+    s->Range = {begin, LastEnd()};
+    return s;
+}
+
+std::unique_ptr<TStmt> TParser::Block()
+{
+    const TSourcePos begin = Cur().Range.Begin;
+    Expect("{", "'{' expected");
+    auto block = std::make_unique<TStmt>(TStmtKind::Block, TSourceRange{});
+    while (!IsPunct("}")) {
+        if (Cur().Kind == TTokenKind::End)
+            Fail("missing '}'");
+        block->Children.push_back(Statement());
+    }
+    Take();
+    return Finish(std::move(block), begin);
+}
+
+std::unique_ptr<TStmt> TParser::Statements()
+{
+    const TSourcePos begin = Cur().Range.Begin;
+    auto block = std::make_unique<TStmt>(TStmtKind::Block, TSourceRange{});
+    while (Cur().Kind != TTokenKind::End) {
+        if (IsPunct("}"))
+            Fail("'}' without its '{'");
+        block->Children.push_back(Statement());
+    }
+    return Finish(std::move(block), begin);
+}
+
+std::unique_ptr<TStmt> TParser::Statement()
+{
+    const TDepth depth(*this);
+    const TToken& first = Cur();
+    const TSourcePos begin = first.Range.Begin;
+    if (IsPunct(";")) {
+        Take();
+        return Finish(std::make_unique<TStmt>(TStmtKind::Empty, TSourceRange{}), begin);
+    }
+    if (IsPunct("{"))
+        return Block();
+    if (first.Kind == TTokenKind::Word && IsPunct(":", 1) && !IsKeyword("default")) {
+        auto label = std::make_unique<TStmt>(TStmtKind::Label, TSourceRange{});
+        label->Name = first.Text;
+        label->NameRange = first.Range;
+        Take();
+        Take();
+        return Finish(std::move(label), begin);
+    }
+    if (auto keyword = Keyword())
+        return keyword;
+    return SimpleStatement(false);
+}
+
+// A command call or an assignment, ended by `;` (or by `)` as the step of a `for`).
+std::unique_ptr<TStmt> TParser::SimpleStatement(bool inFor)
+{
+    const TSourcePos begin = Cur().Range.Begin;
+    std::unique_ptr<TStmt> s;
+    const bool prefixStep = IsPunct("++") || IsPunct("--");
+    const TToken& next = Ahead(1);
+    const bool assign = prefixStep ||
+        (Cur().Kind == TTokenKind::Word && next.Kind == TTokenKind::Punct &&
+         (IsAssignOp(next.Text) || next.Text == "++" || next.Text == "--" || next.Text == "["));
+    if (assign) {
+        s = std::make_unique<TStmt>(TStmtKind::Assign, TSourceRange{});
+        s->Expr = prefixStep ? Operand() : PostfixOrAssign(Primary());
+        if (s->Expr->Kind != TExprKind::Assign && s->Expr->Kind != TExprKind::IncDec)
+            throw TParseError{s->Expr->Range, "an assignment or ++/-- expected"};
+    } else {
+        s = Command(inFor);
+    }
+    if (inFor)
+        Expect(")", "')' expected");
+    else
+        Expect(";", "';' expected");
+    return Finish(std::move(s), begin);
+}
+
+// `name args` or `name(args)`. A `(` right after the name is an argument list only when the
+// first expression inside is followed by `,` or `)` ends the whole call; otherwise the
+// parenthesised expression is the first argument (`mes ("a") + "b";`).
+std::unique_ptr<TStmt> TParser::Command(bool inFor)
+{
+    if (Cur().Kind != TTokenKind::Word)
+        Fail("a command expected");
+    auto s = std::make_unique<TStmt>(TStmtKind::Command, TSourceRange{});
+    s->Name = Cur().Text;
+    s->NameRange = Cur().Range;
+    Take();
+    const char* end = inFor ? ")" : ";";
+    if (IsPunct(end))
+        return s;
+    if (IsPunct("(") && IsPunct(")", 1)) {
+        Take();
+        Take();
+        s->Parenthesized = true;
+        return s;
+    }
+    if (IsPunct("(")) {
+        Take();
+        auto first = Expression(-1);
+        if (IsPunct(",")) {
+            s->Parenthesized = true;
+            s->Args.push_back(std::move(first));
+            while (IsPunct(",")) {
+                Take();
+                s->Args.push_back(Expression(-1));
+            }
+            Expect(")", "')' expected to close the argument list");
+            return s;
+        }
+        Expect(")", "')' expected");
+        s->Args.push_back(Binary(std::move(first), -1));
+    } else {
+        s->Args.push_back(Expression(-1));
+    }
+    while (IsPunct(",")) {
+        Take();
+        s->Args.push_back(Expression(-1));
+    }
+    return s;
+}
+
+std::unique_ptr<TExpr> TParser::Condition()
+{
+    if (!IsPunct("("))
+        Fail("'(' expected");
+    return Expression(-1);
+}
+
+std::unique_ptr<TStmt> TParser::Keyword()
+{
+    const TSourcePos begin = Cur().Range.Begin;
+    if (Cur().Kind != TTokenKind::Word)
+        return nullptr;
+    if (CaseSensitive_)
+        for (const char* keyword : {"if", "else", "while", "do", "for", "switch", "case", "default", "break", "continue", "function"})
+            if (SameWord(Cur().Text, keyword) && Cur().Text != keyword)
+                Fail("'" + Cur().Text + "' is no keyword: names are case-sensitive here (did you mean `" + keyword + "`?)");
+    auto make = [&](TStmtKind kind) {
+        auto s = std::make_unique<TStmt>(kind, TSourceRange{});
+        s->NameRange = Cur().Range;
+        Take();
+        return s;
+    };
+    if (IsKeyword("if")) {
+        auto s = make(TStmtKind::If);
+        s->Cond = Condition();
+        s->Then = Statement();
+        if (IsKeyword("else")) {
+            Take();
+            s->Else = Statement();
+        }
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("else"))
+        Fail("'else' without 'if'");
+    if (IsKeyword("while")) {
+        auto s = make(TStmtKind::While);
+        s->Cond = Condition();
+        s->Then = Statement();
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("do")) {
+        auto s = make(TStmtKind::Do);
+        s->Then = Statement();
+        if (!IsKeyword("while"))
+            Fail("'while' expected after the body of 'do'");
+        Take();
+        s->Cond = Condition();
+        Expect(";", "';' expected");
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("for")) {
+        auto s = make(TStmtKind::For);
+        Expect("(", "'(' expected");
+        if (IsPunct(";"))
+            Take();
+        else
+            s->Init = SimpleStatement(false);
+        if (!IsPunct(";"))
+            s->Cond = Expression(-1);
+        Expect(";", "';' expected");
+        if (IsPunct(")"))
+            Take();
+        else
+            s->Step = SimpleStatement(true);
+        s->Then = Statement();
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("switch")) {
+        auto s = make(TStmtKind::Switch);
+        s->Cond = Condition();
+        if (!IsPunct("{"))
+            Fail("'{' expected after 'switch'");
+        s->Then = Block();
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("case")) {
+        auto s = make(TStmtKind::Case);
+        const TSourcePos valueBegin = Cur().Range.Begin;
+        const bool negative = IsPunct("-") && Ahead(1).Kind == TTokenKind::Number;
+        if (negative)
+            Take();
+        if (Cur().Kind == TTokenKind::Number) {
+            s->Cond = std::make_unique<TExpr>(TExprKind::Number, TSourceRange{valueBegin, Cur().Range.End});
+            s->Cond->Value = negative ? -Cur().Value : Cur().Value;
+        } else if (Cur().Kind == TTokenKind::Word && !negative) {
+            s->Cond = std::make_unique<TExpr>(TExprKind::Identifier, Cur().Range);
+            s->Cond->Text = Cur().Text;
+        } else {
+            Fail("'case' needs a number or a constant");
+        }
+        Take();
+        Expect(":", "':' expected after the case value");
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("default") && IsPunct(":", 1)) {
+        auto s = make(TStmtKind::Default);
+        Take();
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("break") || IsKeyword("continue")) {
+        auto s = make(IsKeyword("break") ? TStmtKind::Break : TStmtKind::Continue);
+        Expect(";", "';' expected");
+        return Finish(std::move(s), begin);
+    }
+    if (IsKeyword("function") && Ahead(1).Kind == TTokenKind::Word) {
+        auto s = make(TStmtKind::Function);
+        s->Name = Cur().Text;
+        s->NameRange = Cur().Range;
+        Take();
+        if (IsPunct(";"))
+            Take();
+        else if (IsPunct("{"))
+            s->Then = Block();
+        else
+            Fail("';' or '{' expected after the function name");
+        return Finish(std::move(s), begin);
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TExpr> TParser::Expression(int limit)
+{
+    return Binary(Operand(), limit);
+}
+
+// Precedence climbing: an operator binds when it is stronger than `limit`; operators of one
+// level group to the left, `?:` (the weakest) to the right.
+std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
+{
+    // Each operator adds a level to the tree, which every walker descends recursively.
+    for (int chain = 0; Cur().Kind == TTokenKind::Punct; ++chain) {
+        if (chain + Depth_ > MaxChain)
+            Fail("expression too long");
+        const std::string op = Cur().Text;
+        if (op == "?" && limit < 0) {
+            Take();
+            auto e = std::make_unique<TExpr>(TExprKind::Conditional, TSourceRange{});
+            e->Args.push_back(std::move(left));
+            e->Args.push_back(Expression(-1));
+            Expect(":", "':' expected");
+            e->Args.push_back(Expression(-1));
+            e->Range = {e->Args[0]->Range.Begin, LastEnd()};
+            left = std::move(e);
+            continue;
+        }
+        const int level = BinaryLevel(op, CLike_);
+        if (level == 0 || level <= limit)
+            break;
+        Take();
+        auto e = std::make_unique<TExpr>(TExprKind::Binary, TSourceRange{});
+        e->Op = op;
+        e->Args.push_back(std::move(left));
+        e->Args.push_back(Expression(level));
+        e->Range = {e->Args[0]->Range.Begin, LastEnd()};
+        left = std::move(e);
+    }
+    return left;
+}
+
+std::unique_ptr<TExpr> TParser::Operand()
+{
+    const TDepth depth(*this);
+    const TSourcePos begin = Cur().Range.Begin;
+    if (IsPunct("-") && (IsPunct(";", 1) || IsPunct(",", 1))) {
+        Take();
+        return std::make_unique<TExpr>(TExprKind::NextLine, TSourceRange{begin, LastEnd()});
+    }
+    if (IsPunct("-") || IsPunct("!") || IsPunct("~")) {
+        auto e = std::make_unique<TExpr>(TExprKind::Unary, TSourceRange{});
+        e->Op = Take().Text;
+        e->Args.push_back(Expression(CLike_ ? 11 : 10));  // tighter than every binary operator
+        e->Range = {begin, LastEnd()};
+        return e;
+    }
+    if (IsPunct("++") || IsPunct("--")) {
+        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{});
+        e->Op = Take().Text;
+        e->Prefix = true;
+        if (Cur().Kind != TTokenKind::Word)
+            Fail("a variable expected after " + e->Op);
+        e->Args.push_back(Primary());
+        e->Range = {begin, LastEnd()};
+        return e;
+    }
+    return PostfixOrAssign(Primary());
+}
+
+std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)
+{
+    if (target->Kind != TExprKind::Identifier || Cur().Kind != TTokenKind::Punct)
+        return target;
+    const std::string op = Cur().Text;
+    if (op == "++" || op == "--") {
+        Take();
+        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{target->Range.Begin, LastEnd()});
+        e->Op = op;
+        e->Args.push_back(std::move(target));
+        return e;
+    }
+    if (!IsAssignOp(op))
+        return target;
+    Take();
+    auto e = std::make_unique<TExpr>(TExprKind::Assign, TSourceRange{});
+    e->Op = op;
+    e->Args.push_back(std::move(target));
+    e->Args.push_back(Expression(-1));
+    e->Range = {e->Args[0]->Range.Begin, LastEnd()};
+    return e;
+}
+
+std::unique_ptr<TExpr> TParser::Primary()
+{
+    const TToken& t = Cur();
+    const TSourcePos begin = t.Range.Begin;
+    if (t.Kind == TTokenKind::Number || t.Kind == TTokenKind::String) {
+        auto e = std::make_unique<TExpr>(t.Kind == TTokenKind::Number ? TExprKind::Number : TExprKind::String, t.Range);
+        e->Value = t.Value;
+        e->Text = t.Text;
+        Take();
+        return e;
+    }
+    if (IsPunct("(")) {
+        Take();
+        auto e = Expression(-1);
+        Expect(")", "')' expected");
+        return e;
+    }
+    if (t.Kind != TTokenKind::Word)
+        Fail(t.Kind == TTokenKind::End ? "unexpected end of the script" : "'" + t.Text + "' is not a value");
+    auto e = std::make_unique<TExpr>(TExprKind::Identifier, t.Range);
+    e->Text = t.Text;
+    Take();
+    if (IsPunct("(")) {
+        e->Kind = TExprKind::Call;
+        CallArguments(*e);
+    } else if (IsPunct("[")) {
+        Take();
+        e->Args.push_back(Expression(-1));
+        Expect("]", "']' expected");
+    }
+    e->Range = {begin, LastEnd()};
+    return e;
+}
+
+void TParser::CallArguments(TExpr& call)
+{
+    Expect("(", "'(' expected");
+    if (IsPunct(")")) {
+        Take();
+        return;
+    }
+    call.Args.push_back(Expression(-1));
+    while (IsPunct(",")) {
+        Take();
+        call.Args.push_back(Expression(-1));
+    }
+    Expect(")", "')' expected to close the argument list");
+}
+
+std::unique_ptr<TExpr> TParser::WholeExpression()
+{
+    auto e = Expression(-1);
+    if (Cur().Kind != TTokenKind::End)
+        Fail("unexpected text after the expression");
+    return e;
+}
+
+TDiagnostic ToDiagnostic(const TParseError& error)
+{
+    return {TSeverity::Error, error.Range, error.Message};
+}
+
+template <typename TRead>
+TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TTarget target, TRead read)
+{
+    TBodyResult result;
+    TParser parser(Tokenize(cursor, comments), target);
+    try {
+        result.Body = read(parser);
+    } catch (const TParseError& error) {
+        result.Error = ToDiagnostic(error);
+    }
+    return result;
+}
+
+} // namespace
+
+TBodyResult ParseBlock(std::string_view text, TSourcePos start, std::size_t limit,
+                       std::vector<TComment>* comments, TTarget target)
+{
+    TCursor cursor(text, start, limit);
+    return Run(cursor, comments, target, [](TParser& p) { return p.Block(); });
+}
+
+TBodyResult ParseStatements(std::string_view text, std::vector<TComment>* comments, TTarget target)
+{
+    TCursor cursor(text);
+    return Run(cursor, comments, target, [](TParser& p) { return p.Statements(); });
+}
+
+std::unique_ptr<TExpr> ParseExpression(std::string_view text, std::optional<TDiagnostic>& error, TTarget target)
+{
+    TCursor cursor(text);
+    TParser parser(Tokenize(cursor, nullptr), target);
+    try {
+        return parser.WholeExpression();
+    } catch (const TParseError& e) {
+        error = ToDiagnostic(e);
+        return nullptr;
+    }
+}
+
+} // namespace script

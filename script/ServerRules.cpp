@@ -1,0 +1,141 @@
+#include "script/ServerRules.h"
+
+#include "script/ServerTables.h"
+
+namespace script {
+namespace {
+
+// Calls `row` with the tab-separated fields of every line of a compiled-in table.
+template <typename TRow>
+void EachRow(const char* table, TRow row)
+{
+    std::string_view rest(table);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        const std::size_t tab = line.find('\t');
+        std::string_view first = line.substr(0, tab);
+        std::string_view second = tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1);
+        row(first, second);
+    }
+}
+
+TCommandInfo MakeCommand(std::string_view name, std::string_view pattern)
+{
+    TCommandInfo info{std::string(name), std::string(pattern), 0, 0};
+    bool unlimited = false;
+    for (char letter : pattern) {
+        if (letter == '*')
+            unlimited = true;
+        else if (letter == '?')
+            ++info.Maximum;
+        else {
+            ++info.Mandatory;
+            ++info.Maximum;
+        }
+    }
+    if (unlimited)
+        info.Maximum = -1;
+    return info;
+}
+
+} // namespace
+
+std::string ToLower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+bool TargetFromName(std::string_view name, TTarget& target)
+{
+    const std::string lower = ToLower(name);
+    if (lower == "eathena")
+        target = TTarget::EAthena;
+    else if (lower == "rathena")
+        target = TTarget::RAthena;
+    else if (lower == "hercules")
+        target = TTarget::Hercules;
+    else
+        return false;
+    return true;
+}
+
+const char* TargetName(TTarget target)
+{
+    switch (target) {
+    case TTarget::EAthena: return "eAthena";
+    case TTarget::RAthena: return "rAthena";
+    case TTarget::Hercules: return "Hercules";
+    }
+    return "?";
+}
+
+TServerRules::TServerRules(TTarget target) : Target_(target)
+{
+    const char* table = target == TTarget::EAthena   ? tables::EAthenaCommands
+                        : target == TTarget::RAthena ? tables::RAthenaCommands
+                                                     : tables::HerculesCommands;
+    EachRow(table, [this](std::string_view name, std::string_view pattern) {
+        Commands_.emplace(Key(name), MakeCommand(name, pattern));
+    });
+    for (const auto& [key, info] : Commands_)
+        Folded_.emplace(ToLower(key), &info);
+    // Only eAthena's constants are compiled in; its successors keep these names too.
+    EachRow(tables::EAthenaConstants, [this](std::string_view name, std::string_view) {
+        Constants_.insert(Key(name));
+    });
+}
+
+const TServerRules& TServerRules::For(TTarget target)
+{
+    static const TServerRules eathena(TTarget::EAthena);
+    static const TServerRules rathena(TTarget::RAthena);
+    static const TServerRules hercules(TTarget::Hercules);
+    return target == TTarget::EAthena ? eathena : target == TTarget::RAthena ? rathena : hercules;
+}
+
+std::string TServerRules::Key(std::string_view name) const
+{
+    return CaseSensitive() ? std::string(name) : ToLower(name);
+}
+
+const TCommandInfo* TServerRules::FindCommand(std::string_view name) const
+{
+    const auto it = Commands_.find(Key(name));
+    return it == Commands_.end() ? nullptr : &it->second;
+}
+
+const TCommandInfo* TServerRules::FindCommandIgnoringCase(std::string_view name) const
+{
+    const auto it = Folded_.find(ToLower(name));
+    return it == Folded_.end() ? nullptr : it->second;
+}
+
+bool TServerRules::IsConstant(std::string_view name) const
+{
+    return Constants_.count(Key(name)) != 0;
+}
+
+std::string MapKey(std::string_view name)
+{
+    if (name.size() > 4 && ToLower(name.substr(name.size() - 4)) == ".gat")
+        name.remove_suffix(4);
+    return std::string(name);
+}
+
+const std::unordered_set<std::string>& BuiltInMaps()
+{
+    static const std::unordered_set<std::string> maps = [] {
+        std::unordered_set<std::string> set;
+        EachRow(tables::EAthenaMaps, [&set](std::string_view name, std::string_view) { set.emplace(name); });
+        return set;
+    }();
+    return maps;
+}
+
+} // namespace script

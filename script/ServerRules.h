@@ -1,0 +1,57 @@
+#pragma once
+// What each target server's parser knows: its command table with argument patterns, whether
+// names are case-sensitive, the constructs it accepts, and eAthena's map names and constants.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace script {
+
+enum class TTarget { EAthena, RAthena, Hercules };
+
+// Reads "eathena", "rathena" or "hercules" (any case); false for anything else.
+bool TargetFromName(std::string_view name, TTarget& target);
+const char* TargetName(TTarget target);
+
+struct TCommandInfo {
+    std::string Name;       // as the server spells it
+    std::string Pattern;    // argument letters, e.g. "sl*"
+    int Mandatory = 0;      // arguments that must be given
+    int Maximum = 0;        // -1: any number
+};
+
+class TServerRules {
+public:
+    static const TServerRules& For(TTarget target);
+
+    TTarget Target() const { return Target_; }
+    bool CaseSensitive() const { return Target_ == TTarget::Hercules; }
+    // `x = 1;`, `x += 1;`, `x++;` without `set`.
+    bool AcceptsAssignment() const { return Target_ != TTarget::EAthena; }
+    bool RefusesByteOrderMark() const { return Target_ != TTarget::EAthena; }
+
+    const TCommandInfo* FindCommand(std::string_view name) const;
+    // The command a wrongly cased name means, for "did you mean" hints on case-sensitive targets.
+    const TCommandInfo* FindCommandIgnoringCase(std::string_view name) const;
+    bool IsConstant(std::string_view name) const;   // constants and character parameters
+
+private:
+    explicit TServerRules(TTarget target);
+    std::string Key(std::string_view name) const;
+
+    TTarget Target_;
+    std::unordered_map<std::string, TCommandInfo> Commands_;
+    std::unordered_map<std::string, const TCommandInfo*> Folded_;
+    std::unordered_set<std::string> Constants_;
+};
+
+std::string ToLower(std::string_view text);
+
+// The map names eAthena ships (its map_index), without `.gat`.
+const std::unordered_set<std::string>& BuiltInMaps();
+// A map name as the server looks it up: `.gat` removed.
+std::string MapKey(std::string_view name);
+
+} // namespace script

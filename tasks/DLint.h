@@ -1,0 +1,25 @@
+#pragma once
+// npc-lint's work, apart from its command line: check script files for the chosen server and
+// report in the compilers' form so editors and CI pick the findings up.
+
+#include "script/ServerRules.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TLintRequest {
+    std::vector<std::string> Files;                // "-" reads standard input
+    std::optional<std::filesystem::path> DataDir;  // its maps.ini names the known maps
+    script::TTarget Target = script::TTarget::EAthena;
+};
+
+constexpr int LintClean = 0;
+constexpr int LintErrors = 1;
+constexpr int LintUnusable = 2;  // a file or the maps catalogue could not be read
+
+// Writes `FILE:LINE:COLUMN: error: MESSAGE` lines to `out`, a summary to `err`; returns the
+// exit status.
+int RunLint(const TLintRequest& request, std::istream& in, std::ostream& out, std::ostream& err);

@@ -1,0 +1,119 @@
+// npc-lint: its report lines, summary and exit status, maps from a catalogue, and the program's
+// command line.
+
+#include "TestSupport.h"
+
+#include "tasks/DLint.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+const std::string CleanNpc = "prontera,150,150,4\tscript\tGuide\t105,{\r\n\tmes \"Hi\";\r\n\tclose;\r\n}\r\n";
+const std::string BrokenNpc = "alberta,1,1,4\tscript\tGuide\t105,{\n\tmeszq \"Hi\";\n\tclose;\n}\n";
+
+struct LintRow {
+    const char* Name;
+    std::vector<std::string> Files;  // names under the temporary folder, or "-"
+    std::string Stdin;
+    bool UseCatalogue;               // maps.ini naming prontera only
+    script::TTarget Target;
+    int Exit;
+    std::string Out;                 // with <dir> for the temporary folder
+    std::string ErrPart;
+};
+
+class LintRunTest : public ::testing::TestWithParam<LintRow> {
+protected:
+    void SetUp() override
+    {
+        WriteBytes(Dir / "clean.txt", CleanNpc);
+        WriteBytes(Dir / "broken.txt", BrokenNpc);
+        WriteBytes(Dir / "maps.ini", "[Maps]\r\nCount=1\r\n[Map1]\r\nMap=prontera.gat\r\nName=Prontera\r\n");
+    }
+    TTempDir Dir;
+};
+
+TEST_P(LintRunTest, ReportsLikeACompiler)
+{
+    const LintRow& row = GetParam();
+    TLintRequest request;
+    for (const std::string& file : row.Files)
+        request.Files.push_back(file == "-" ? file : (Dir / file).string());
+    if (row.UseCatalogue)
+        request.DataDir = Dir.Path();
+    request.Target = row.Target;
+    std::istringstream in(row.Stdin);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunLint(request, in, out, err), row.Exit);
+    std::string expected = row.Out;
+    for (std::size_t at; (at = expected.find("<dir>")) != std::string::npos;)
+        expected.replace(at, 5, Dir.Path().string());
+    EXPECT_EQ(out.str(), expected);
+    EXPECT_THAT(err.str(), HasSubstr(row.ErrPart));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lint, LintRunTest, ::testing::Values(
+    LintRow{"Clean", {"clean.txt"}, "", false, script::TTarget::EAthena, LintClean, "",
+            "npc-lint: 1 file(s) checked for eAthena, 0 error(s), 0 warning(s)\n"},
+    LintRow{"ErrorFromStdin", {"-"}, BrokenNpc, false, script::TTarget::EAthena, LintErrors,
+            "<stdin>:2:2: error: unknown command 'meszq'\n", "1 error(s)"},
+    LintRow{"MapsFromTheCatalogue", {"clean.txt", "broken.txt"}, "", true, script::TTarget::EAthena, LintErrors,
+            "<dir>/broken.txt:1:1: error: unknown map 'alberta'\n", "2 file(s) checked"},
+    LintRow{"HerculesCase", {"-"}, "-\tscript\tX\t-1,{\n\tMes \"a\";\n}\n", false, script::TTarget::Hercules, LintErrors,
+            "<stdin>:2:2: error: unknown command 'Mes' (Hercules names are case-sensitive: did you mean `mes`?)\n",
+            "checked for Hercules"},
+    LintRow{"UnreadableFile", {"missing.txt", "clean.txt"}, "", false, script::TTarget::EAthena, LintUnusable, "",
+            "1 unreadable"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(LintRun, MissingCatalogueIsUnusable)
+{
+    TTempDir empty;
+    TLintRequest request;
+    request.Files = {"-"};
+    request.DataDir = empty.Path();
+    std::istringstream in(CleanNpc);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunLint(request, in, out, err), LintUnusable);
+    EXPECT_THAT(err.str(), HasSubstr("maps.ini: no maps catalogue there"));
+}
+
+struct ProgramRow {
+    const char* Name;
+    QStringList Args;
+    int Exit;
+    const char* ErrPart;
+};
+
+class LintProgramTest : public ::testing::TestWithParam<ProgramRow> {};
+
+TEST_P(LintProgramTest, CommandLine)
+{
+    QProcess program;
+    program.start(QStringLiteral(NPC_LINT_PATH), GetParam().Args);
+    ASSERT_TRUE(program.waitForStarted(30000));
+    program.write("-\tscript\tX\t-1,{\n\tZeny -= 10;\n}\n");
+    program.closeWriteChannel();
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), GetParam().Exit);
+    EXPECT_THAT(program.readAllStandardError().toStdString(), HasSubstr(GetParam().ErrPart));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lint, LintProgramTest, ::testing::Values(
+    ProgramRow{"EAthenaRefusesCompoundAssignment", {"-"}, 1, "checked for eAthena, 1 error(s)"},
+    ProgramRow{"RAthenaAcceptsIt", {"--server", "rathena", "-"}, 0, "checked for rAthena, 0 error(s)"},
+    ProgramRow{"UnknownServer", {"--server", "athena", "-"}, 2, "unknown server athena"},
+    ProgramRow{"NoFile", {"--server", "hercules"}, 2, "no script file given"},
+    ProgramRow{"UnknownOption", {"--fast", "-"}, 2, "usage: npc-lint"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+} // namespace

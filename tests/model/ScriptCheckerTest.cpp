@@ -1,0 +1,174 @@
+// The load-time checker: one row per rule and target (script text, expected findings), and the
+// agreement with the real server on its own files and on broken variants of them.
+
+#include "TestSupport.h"
+
+#include "script/Checker.h"
+#include "script/Parser.h"
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace script;
+
+namespace {
+
+constexpr TTarget EA = TTarget::EAthena;
+constexpr TTarget RA = TTarget::RAthena;
+constexpr TTarget HE = TTarget::Hercules;
+
+struct RuleCase {
+    const char* Name;
+    TTarget Target;
+    std::string Text;
+    std::vector<std::string> Expected;  // "LINE:COLUMN: message", in file order
+};
+
+std::string Npc(const std::string& body)
+{
+    return "prontera,150,150,4\tscript\tTester\t100,{\n" + body + "}\n";
+}
+
+std::vector<std::string> Findings(const std::string& text, TTarget target)
+{
+    TCheckOptions options;
+    options.Target = target;
+    std::vector<std::string> found;
+    for (const TDiagnostic& d : CheckScriptText(text, options))
+        found.push_back(std::to_string(d.Range.Begin.Line) + ":" + std::to_string(d.Range.Begin.Column) + ": " + d.Message);
+    return found;
+}
+
+class CheckerRule : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(CheckerRule, FindsWhatTheServerRefuses)
+{
+    EXPECT_EQ(Findings(GetParam().Text, GetParam().Target), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
+    RuleCase{"CleanScript", EA, Npc("\tmes \"Hi\";\n\tnext;\n\tmenu \"Go\",L_Go,\"No\",-;\n\tclose;\nL_Go:\n\twarp \"prontera.gat\",1,2;\n\tend;\n"), {}},
+    RuleCase{"UnknownCommand", EA, Npc("\tmeszq \"Hi\";\n"), {"2:2: unknown command 'meszq'"}},
+    RuleCase{"UnknownFunction", EA, Npc("\tif (countitems(501)) close;\n"), {"2:6: unknown function 'countitems'"}},
+    RuleCase{"TooFewArguments", EA, Npc("\twarp \"prontera\",1;\n"), {"2:19: 'warp' needs 3 argument(s), 2 given"}},
+    RuleCase{"TooManyArguments", EA, Npc("\tnext 1;\n"), {"2:7: too many arguments: 'next' takes at most 0"}},
+    RuleCase{"TooManyInACall", EA, Npc("\tmes getarg(0,1,2);\n"), {"2:17: too many arguments: 'getarg' takes at most 2"}},
+    RuleCase{"DuplicateLabel", EA, Npc("L_A:\n\tend;\nl_a:\n\tend;\n"), {"4:1: duplicate label 'l_a'"}},
+    RuleCase{"LabelNamedLikeCommand", EA, Npc("close:\n\tend;\n"), {"2:1: the label 'close' has the name of a command"}},
+    RuleCase{"LabelNamedLikeConstant", EA, Npc("Zeny:\n\tend;\n"), {"2:1: the label 'Zeny' has the name of a constant or parameter"}},
+    RuleCase{"LabelTooLong", EA, Npc("L_ThisLabelIsFarTooLongX:\n\tend;\n"), {"2:1: the label 'L_ThisLabelIsFarTooLongX' is longer than 23 bytes"}},
+    RuleCase{"FunctionNameTooLong", EA, Npc("\tend;\nfunction F_ThisNameIsFarTooLongXY {\n\treturn;\n}\n"), {"3:10: the function name 'F_ThisNameIsFarTooLongXY' is longer than 23 bytes"}},
+    RuleCase{"UnknownMapSkipsTheBody", EA, "nowhere,1,1,4\tscript\tX\t100,{\n\tmeszq;\n}\n", {"1:1: unknown map 'nowhere'"}},
+    RuleCase{"UnknownWarpDestination", EA, "prontera,1,1\twarp\tW\t1,1,nowhere.gat,5,5\n", {"1:21: unknown destination map 'nowhere.gat'"}},
+    RuleCase{"DuplicateOfAnotherFilesNpc", EA, "prontera,1,1,4\tduplicate(Elsewhere)\tCopy\t100\n", {}},
+    RuleCase{"ExtraTabBeforeSpriteLoads", EA, "prontera,1,1,4\tscript\tX\t\t100,{\n}\n", {}},
+    RuleCase{"FloatingShop", EA, "-\tshop\tHidden Shop\t-1,501:50,502:-1\n", {}},
+    RuleCase{"BreakOutsideLoop", EA, Npc("\tbreak;\n"), {"2:2: 'break' outside a loop or switch"}},
+    RuleCase{"ContinueInSwitchOnly", EA, Npc("\tswitch (1) { case 1: continue; }\n"), {"2:23: 'continue' outside a loop"}},
+    RuleCase{"CaseValueNotConstant", EA, Npc("\tswitch (1) { case Job_Knight: case .@x: end; }\n"), {"2:37: a case value must be a number or a constant, not '.@x'"}},
+    RuleCase{"CaseOutsideSwitch", EA, Npc("\tcase 1:\n"), {"2:2: 'case' outside a switch"}},
+    RuleCase{"DeclaredFunction", EA, Npc("\tfunction F;\n\tF 1;\n\tend;\nfunction F {\n\treturn;\n}\n"), {}},
+    RuleCase{"UndeclaredFunction", EA, Npc("\tF 1;\n\tend;\nfunction F {\n\treturn;\n}\n"), {"2:2: unknown command 'F'"}},
+    RuleCase{"AssignmentOnEAthena", EA, Npc("\tZeny -= 10;\n"), {"2:2: eAthena refuses an assignment without 'set': write set <variable>, <value>;"}},
+    RuleCase{"AssignmentOnRAthena", RA, Npc("\tZeny -= 10;\n\tfor (.@i = 0; .@i < 3; .@i++) mes \"x\";\n"), {}},
+    RuleCase{"AssignmentOnHercules", HE, Npc("\tZeny -= 10;\n"), {}},
+    RuleCase{"CaseOnEAthena", EA, Npc("\tMes \"a\";\n"), {}},
+    RuleCase{"CaseOnHercules", HE, Npc("\tMes \"a\";\n"),
+             {"2:2: unknown command 'Mes' (Hercules names are case-sensitive: did you mean `mes`?)"}},
+    RuleCase{"KeywordCaseOnHercules", HE, Npc("\tIf (1) close;\n"),
+             {"2:2: 'If' is no keyword: names are case-sensitive here (did you mean `if`?)"}},
+    RuleCase{"KeywordCaseOnEAthena", EA, Npc("\tIf (1) close;\n"), {}},
+    RuleCase{"OpenStorageOnEAthena", EA, Npc("\topenstorage;\n"), {}},
+    RuleCase{"OpenStorageOnHercules", HE, Npc("\topenstorage;\n"), {"2:13: 'openstorage' needs 1 argument(s), 0 given"}},
+    RuleCase{"ByteOrderMarkOnRAthena", RA, "\xEF\xBB\xBF" "-\tscript\tX\t-1,{\n}\n", {"1:1: rAthena refuses a file that starts with a UTF-8 byte-order mark"}},
+    RuleCase{"MissingTab", EA, "prontera,1,1,4 script\tX\t100,{\n}\n", {"1:1: cannot read this line: probably a missing or extra tab", "2:1: cannot read this line: a header has four fields separated by tabs (an extra '}' above may have ended a script early); the server stops reading the file here"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(Checker, ChecksHandWrittenCodeOnItsOwn)
+{
+    const TBodyResult code = ParseStatements("L_A:\n\tmes \"x\";\nL_A:\n\tnext 1;\n");
+    ASSERT_TRUE(code.Body);
+    std::vector<std::string> found;
+    for (const TDiagnostic& d : CheckBody(*code.Body, TCheckOptions{}))
+        found.push_back(std::to_string(d.Range.Begin.Line) + ": " + d.Message);
+    EXPECT_EQ(found, (std::vector<std::string>{"3: duplicate label 'L_A'", "4: too many arguments: 'next' takes at most 0"}));
+}
+
+// The real server's files and its verdicts on broken variants of them.
+class ServerAgreement : public ::testing::Test {
+protected:
+    static std::string Read(const std::filesystem::path& path) { return ReadBytes(path); }
+};
+
+int FirstErrorLine(const std::string& text)
+{
+    const auto found = CheckScriptText(text, TCheckOptions{});
+    const auto error = std::find_if(found.begin(), found.end(), [](const TDiagnostic& d) { return d.Severity == TSeverity::Error; });
+    return error == found.end() ? 0 : error->Range.Begin.Line;
+}
+
+TEST_F(ServerAgreement, NoErrorOnTheServersOwnFiles)
+{
+    SKIP_WITHOUT_SHARED_DATA(dir);
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "npc")) {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        EXPECT_EQ(FirstErrorLine(Read(entry.path())), 0) << entry.path().filename();
+    }
+    EXPECT_EQ(files, 53);
+}
+
+// Applies one case's edit to the lines of its file (each line keeps its own line end).
+std::string ApplyCase(const std::string& original, const QJsonObject& c)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(original);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    const std::size_t at = static_cast<std::size_t>(c["line"].toInt() - 1);
+    const QByteArray latin1 = c["text"].toString().toLatin1();
+    std::string text(latin1.constData(), static_cast<std::size_t>(latin1.size()));
+    if (at < lines.size() && !lines[at].empty() && lines[at].back() == '\r')
+        text += '\r';
+    if (c["edit"].toString() == "replace")
+        lines.at(at) = text;
+    else
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), text);
+    std::string joined;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        joined += lines[i] + (i + 1 < lines.size() || original.back() == '\n' ? "\n" : "");
+    return joined;
+}
+
+TEST_F(ServerAgreement, SameVerdictAndLineAsTheServer)
+{
+    SKIP_WITHOUT_SHARED_DATA(dir);
+    std::ifstream cases(dir / "lint-cases" / "cases.jsonl");
+    int total = 0, verdicts = 0, lines = 0;
+    for (std::string line; std::getline(cases, line);) {
+        const QJsonObject c = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+        const std::string text = ApplyCase(Read(dir / c["from"].toString().toStdString()), c);
+        const int expected = c["server_error_line"].toInt();
+        const int found = FirstErrorLine(text);
+        ++total;
+        verdicts += (found > 0) == (expected > 0);
+        lines += found == expected;
+        EXPECT_EQ((found > 0), (expected > 0)) << c["case"].toString().toStdString() << ": " << c["change"].toString().toStdString();
+    }
+    std::cout << "[ agreement ] " << total << " cases: same verdict " << verdicts << ", same first-error line "
+              << lines << " (" << (total ? 100 * lines / total : 0) << " %)\n";
+    EXPECT_EQ(total, 80);
+    EXPECT_GE(lines * 10, total * 9);
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+// The script reader: top-level lines, statements, expressions with the server's precedence, and
+// the source range of every node.
+
+#include "script/FileReader.h"
+#include "script/Parser.h"
+
+#include "fuzz/ScriptReaderChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace script;
+
+namespace {
+
+// Writes an expression fully parenthesised, so precedence shows in a string.
+std::string Shape(const TExpr& e)
+{
+    switch (e.Kind) {
+    case TExprKind::Number: return std::to_string(e.Value);
+    case TExprKind::String: return "\"" + e.Text + "\"";
+    case TExprKind::Identifier: return e.Args.empty() ? e.Text : e.Text + "[" + Shape(*e.Args[0]) + "]";
+    case TExprKind::NextLine: return "-";
+    case TExprKind::Unary: return "(" + e.Op + Shape(*e.Args[0]) + ")";
+    case TExprKind::Binary:
+    case TExprKind::Assign: return "(" + Shape(*e.Args[0]) + " " + e.Op + " " + Shape(*e.Args[1]) + ")";
+    case TExprKind::Conditional:
+        return "(" + Shape(*e.Args[0]) + " ? " + Shape(*e.Args[1]) + " : " + Shape(*e.Args[2]) + ")";
+    case TExprKind::IncDec: return e.Prefix ? "(" + e.Op + Shape(*e.Args[0]) + ")" : "(" + Shape(*e.Args[0]) + e.Op + ")";
+    case TExprKind::Call: {
+        std::string s = e.Text + "(";
+        for (std::size_t i = 0; i < e.Args.size(); ++i)
+            s += (i ? ", " : "") + Shape(*e.Args[i]);
+        return s + ")";
+    }
+    }
+    return "?";
+}
+
+struct ExprCase {
+    const char* Name;
+    const char* Text;
+    const char* Shape;
+    TTarget Target = TTarget::EAthena;
+};
+
+class ExpressionShape : public ::testing::TestWithParam<ExprCase> {};
+
+TEST_P(ExpressionShape, GroupsAsTheServer)
+{
+    std::optional<TDiagnostic> error;
+    const auto expr = ParseExpression(GetParam().Text, error, GetParam().Target);
+    ASSERT_TRUE(expr) << error->Message;
+    EXPECT_EQ(Shape(*expr), GetParam().Shape);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reader, ExpressionShape, ::testing::Values(
+    ExprCase{"MulBeforeAdd", "1 + 2 * 3", "(1 + (2 * 3))"},
+    ExprCase{"LeftToRight", "10 - 4 - 3", "((10 - 4) - 3)"},
+    ExprCase{"ComparisonLooserThanBitAnd", "a & 1 == 1", "((a & 1) == 1)"},
+    ExprCase{"XorLooserThanOr", "a ^ b | c", "(a ^ (b | c))"},
+    ExprCase{"CLikeOnRAthena", "a ^ b | c == 1 & d", "((a ^ b) | ((c == 1) & d))", TTarget::RAthena},
+    ExprCase{"RelationalBeforeEqualityOnHercules", "a == b < c", "(a == (b < c))", TTarget::Hercules},
+    ExprCase{"AndBeforeOr", "a || b && c", "(a || (b && c))"},
+    ExprCase{"UnaryBindsTightest", "-a * !b", "((-a) * (!b))"},
+    ExprCase{"ConditionalRightNested", "a ? 1 : b ? 2 : 3", "(a ? 1 : (b ? 2 : 3))"},
+    ExprCase{"HexAndOctal", "0x1F + 010", "(31 + 8)"},
+    ExprCase{"StringEscapes", R"("a\"b\\c\x41")", R"("a"b\cA")"},
+    ExprCase{"PrefixesAndArrays", ".@list$[.@i + 1] + $@x + #acc + ##glob + 'inst", "((((.@list$[(.@i + 1)] + $@x) + #acc) + ##glob) + 'inst)"},
+    ExprCase{"CallsNest", "countitem(getarg(0), 1) > 5", "(countitem(getarg(0), 1) > 5)"},
+    ExprCase{"Assignment", ".@i += 2 * 3", "(.@i += (2 * 3))"},
+    ExprCase{"PostIncrement", ".@i++", "(.@i++)"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(Reader, ReadsAnNpcWithItsStatementsAndRanges)
+{
+    const std::string text =
+        "// greeter\r\n"
+        "prontera,150,150,4\tscript\tGreeter#1\t100,{\r\n"
+        "\tmes \"Hi\";\r\n"
+        "L_Menu:\r\n"
+        "\tif (select(\"Yes:No\") == 1) goto L_Menu; else { close; }\r\n"
+        "\tmenu \"A\",L_Menu,\"B\",-;\r\n"
+        "\tfor (set .@i, 0; .@i < 3; set .@i, .@i + 1) mes \"x\"; /* done */\r\n"
+        "}\r\n"
+        "prontera,1,2\twarp\tW1\t1,1,alberta,3,4\r\n";
+    const TScriptFile file = ReadScriptFile(text);
+    ASSERT_TRUE(file.Diagnostics.empty()) << file.Diagnostics[0].Message;
+    ASSERT_EQ(file.Entries.size(), 2u);
+    const TTopLevel& npc = file.Entries[0];
+    EXPECT_EQ(npc.Kind, TTopKind::Script);
+    EXPECT_EQ(npc.Map, "prontera");
+    EXPECT_EQ(npc.Name, "Greeter#1");
+    EXPECT_EQ(npc.Sprite, "100");
+    EXPECT_EQ(npc.X, 150);
+    ASSERT_TRUE(npc.Body);
+    const auto& body = npc.Body->Children;
+    ASSERT_EQ(body.size(), 5u);
+    EXPECT_EQ(body[0]->Kind, TStmtKind::Command);
+    EXPECT_EQ(body[0]->Name, "mes");
+    EXPECT_EQ(body[0]->Range.Begin.Line, 3);
+    EXPECT_EQ(body[0]->Range.Begin.Column, 2);
+    EXPECT_EQ(text.substr(body[0]->Range.Begin.Offset, body[0]->Range.End.Offset - body[0]->Range.Begin.Offset), "mes \"Hi\";");
+    EXPECT_EQ(body[1]->Kind, TStmtKind::Label);
+    EXPECT_EQ(body[1]->Name, "L_Menu");
+    const TStmt& ifs = *body[2];
+    ASSERT_EQ(ifs.Kind, TStmtKind::If);
+    EXPECT_EQ(Shape(*ifs.Cond), "(select(\"Yes:No\") == 1)");
+    EXPECT_EQ(ifs.Then->Name, "goto");
+    ASSERT_TRUE(ifs.Else);
+    EXPECT_EQ(ifs.Else->Kind, TStmtKind::Block);
+    const TStmt& menu = *body[3];
+    ASSERT_EQ(menu.Args.size(), 4u);
+    EXPECT_EQ(menu.Args[3]->Kind, TExprKind::NextLine);
+    const TStmt& loop = *body[4];
+    ASSERT_EQ(loop.Kind, TStmtKind::For);
+    EXPECT_EQ(loop.Init->Name, "set");
+    EXPECT_EQ(loop.Step->Name, "set");
+    EXPECT_EQ(Shape(*loop.Cond), "(.@i < 3)");
+    ASSERT_EQ(file.Comments.size(), 2u);
+    EXPECT_EQ(file.Comments[0].Text, "// greeter");
+    EXPECT_EQ(file.Comments[1].Text, "/* done */");
+    EXPECT_EQ(file.Entries[1].Kind, TTopKind::Warp);
+    EXPECT_EQ(file.Entries[1].Map, "prontera");
+}
+
+struct ErrorCase {
+    const char* Name;
+    std::string Text;
+    int Line;  // where the first error is reported
+};
+
+class ReaderError : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ReaderError, ReportedOnTheServersLine)
+{
+    const TScriptFile file = ReadScriptFile(GetParam().Text);
+    ASSERT_FALSE(file.Diagnostics.empty());
+    EXPECT_EQ(file.Diagnostics[0].Range.Begin.Line, GetParam().Line) << file.Diagnostics[0].Message;
+}
+
+const std::string Head = "-\tscript\tX\t-1,{\n";
+
+INSTANTIATE_TEST_SUITE_P(Reader, ReaderError, ::testing::Values(
+    ErrorCase{"MissingSemicolonAtNextStatement", Head + "\tmes \"a\"\n\tclose;\n}\n", 3},
+    ErrorCase{"ExtraParenthesis", Head + "\tmes \"a\");\n}\n", 2},
+    ErrorCase{"NewlineInString", Head + "\tmes \"a;\n\tclose;\n}\n", 2},
+    ErrorCase{"MissingBraceAtEnd", Head + "\tif (1) {\n\tclose;\n}\n", 5},
+    ErrorCase{"MissingTab", "prontera,1,1,4 script\tX\t1,{\n}\n", 1},
+    ErrorCase{"BrokenCondition", Head + "\tif (a > 1) && (b)) close;\n}\n", 2}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// Hostile input ends in an error, not in a stack exhausted by building or walking the tree.
+TEST(Reader, RefusesTreesTooDeepToWalk)
+{
+    std::string chain = "1";
+    for (int i = 0; i < 5000; ++i)
+        chain += "+1";
+    std::optional<TDiagnostic> error;
+    EXPECT_FALSE(ParseExpression(chain, error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Message, "expression too long");
+    EXPECT_FALSE(ParseExpression(std::string(5000, '(') + "1" + std::string(5000, ')'), error));
+    EXPECT_EQ(error->Message, "nested too deeply");
+    const TBodyResult blocks = ParseStatements(std::string(5000, '{') + std::string(5000, '}'));
+    EXPECT_FALSE(blocks.Body);
+}
+
+// The fuzzer's range checks must notice a wrong position, or replaying its corpus proves nothing.
+TEST(Reader, RangeChecksTellRightFromWrong)
+{
+    parsercheck::TRangeChecks checks("ab\ncd");
+    checks.Position({2, 1, 3}, "right");
+    EXPECT_TRUE(checks.Problems.empty());
+    checks.Position({1, 4, 3}, "wrong");
+    checks.Range({{1, 2, 1}, {1, 1, 0}}, "backwards");
+    EXPECT_EQ(checks.Problems.size(), 2u);
+}
+
+} // namespace
