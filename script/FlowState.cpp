@@ -1,0 +1,189 @@
+#include "script/FlowState.h"
+
+#include "script/FlowValues.h"
+
+#include <algorithm>
+#include <deque>
+#include <iterator>
+#include <map>
+#include <string_view>
+
+namespace script {
+namespace {
+
+constexpr TFlowFacts DialogFacts = DialogClosed | DialogOpen | DialogUnknown;
+constexpr TFlowFacts ZenyFacts = ZenyUnchecked | ZenyChecked;
+
+template <typename TTest>
+bool AnyExpr(const TExpr& e, const TTest& test)
+{
+    if (test(e))
+        return true;
+    for (const auto& arg : e.Args)
+        if (arg && AnyExpr(*arg, test))
+            return true;
+    return false;
+}
+
+// Whether `visit` holds for some expression the node evaluates: a test evaluates only its
+// condition, not its branches.
+template <typename TVisit>
+bool AnyEvaluated(const TFlowNode& node, TVisit visit)
+{
+    if (node.Role == TNodeRole::Test)
+        return node.Stmt->Cond && visit(*node.Stmt->Cond);
+    if (node.Role != TNodeRole::Plain)
+        return false;
+    for (const auto& arg : node.Stmt->Args)
+        if (visit(*arg))
+            return true;
+    return node.Stmt->Expr && visit(*node.Stmt->Expr);
+}
+
+bool IsZeny(const TExpr& e)
+{
+    return e.Kind == TExprKind::Identifier && e.Args.empty() && SameWord(e.Text, "zeny");
+}
+
+bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
+{
+    return AnyExpr(e, [&](const TExpr& x) {
+        if (x.Kind != TExprKind::Call)
+            return false;
+        return SameWord(x.Text, "callfunc") || SameWord(x.Text, "callsub") ||
+               (!graph.LocalFunctions.empty() && graph.LocalFunctions.count(LowerCase(x.Text)) > 0);
+    });
+}
+
+// A warp loads a map and the client drops the NPC's window with the old one (scripts end after
+// it with end and with close alike); the group warps and @-commands may move the player too, and
+// attachrid/detachrid change whose dialog the script talks to.
+bool LeavesDialogUncertain(const TStmt& stmt)
+{
+    static constexpr std::string_view commands[] = {
+        "warp", "warpparty", "warpguild", "warpchar", "areawarp", "mapwarp", "warpwaitingpc",
+        "bg_warp", "instance_warpall", "atcommand", "attachrid", "detachrid"};
+    return std::any_of(std::begin(commands), std::end(commands),
+                       [&](std::string_view name) { return IsCommand(stmt, name); });
+}
+
+TFlowFacts Transfer(TFlowFacts in, const TFlowNode& node, const TFlowGraph& graph)
+{
+    TFlowFacts dialog = in & DialogFacts;
+    TFlowFacts zeny = in & ZenyFacts;
+    if (RunsOtherCode(node, graph) || (node.Role == TNodeRole::Plain && LeavesDialogUncertain(*node.Stmt)))
+        dialog = DialogUnknown;
+    if (AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); }))
+        zeny = ZenyChecked;
+    if (node.Role == TNodeRole::Plain && ShowsDialog(*node.Stmt))
+        dialog = DialogOpen;
+    if (node.Role == TNodeRole::Plain && ClosesDialog(*node.Stmt))
+        dialog = DialogClosed;
+    return dialog | zeny;
+}
+
+TFlowFacts EntryFacts(TEntryKind kind)
+{
+    // A caller may have shown a dialog or checked the player's Zeny before coming here.
+    return kind == TEntryKind::Called ? TFlowFacts(DialogUnknown | ZenyChecked)
+                                      : TFlowFacts(DialogClosed | ZenyUnchecked);
+}
+
+} // namespace
+
+bool ShowsDialog(const TStmt& stmt)
+{
+    return IsCommand(stmt, "mes");
+}
+
+bool ClosesDialog(const TStmt& stmt)
+{
+    return IsCommand(stmt, "close") || IsCommand(stmt, "close2");
+}
+
+bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph)
+{
+    const TStmt& stmt = *node.Stmt;
+    if (node.Role == TNodeRole::Plain &&
+        (IsCommand(stmt, "callfunc") || IsCommand(stmt, "callsub") ||
+         (stmt.Kind == TStmtKind::Command && !graph.LocalFunctions.empty() &&
+          graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)))
+        return true;
+    return AnyEvaluated(node, [&](const TExpr& e) { return CallsOtherCode(e, graph); });
+}
+
+bool ComparesZeny(const TExpr& expr)
+{
+    return AnyExpr(expr, [](const TExpr& x) {
+        static const char* const comparisons[] = {"==", "!=", "<", "<=", ">", ">="};
+        if (x.Kind != TExprKind::Binary)
+            return false;
+        for (const char* op : comparisons)
+            if (x.Op == op)
+                return AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny);
+        return false;
+    });
+}
+
+// `set Zeny, Zeny - N`, `Zeny = Zeny - N - M`, `Zeny -= N` and `Zeny--` all take Zeny.
+bool TakesZeny(const TStmt& stmt)
+{
+    auto minusZeny = [](const TExpr& value) {
+        if (value.Kind != TExprKind::Binary || value.Op != "-")
+            return false;
+        const TExpr* left = value.Args[0].get();
+        while (left->Kind == TExprKind::Binary && (left->Op == "-" || left->Op == "+"))
+            left = left->Args[0].get();
+        return IsZeny(*left);
+    };
+    if (IsCommand(stmt, "set"))
+        return stmt.Args.size() == 2 && IsZeny(*stmt.Args[0]) && minusZeny(*stmt.Args[1]);
+    if (stmt.Kind != TStmtKind::Assign || !stmt.Expr)
+        return false;
+    const TExpr& e = *stmt.Expr;
+    if (e.Kind == TExprKind::IncDec)
+        return e.Op == "--" && IsZeny(*e.Args[0]);
+    if (e.Kind != TExprKind::Assign || !IsZeny(*e.Args[0]))
+        return false;
+    return e.Op == "-=" || (e.Op == "=" && minusZeny(*e.Args[1]));
+}
+
+// The facts are followed separately for each combination of the tracked variables' values, so a
+// way the values rule out carries nothing. A node seen with too many combinations stops telling
+// them apart, which keeps the work bounded.
+std::vector<TFlowFacts> FlowFactsOnEntry(const TFlowGraph& graph)
+{
+    using TValues = TTrackedValues::TValues;
+    constexpr std::size_t MaxCombinations = 32;
+    const TTrackedValues tracked(graph);
+    std::vector<std::map<TValues, TFlowFacts>> states(graph.Nodes.size());
+    std::deque<std::pair<int, TValues>> work;
+    auto reach = [&](int node, TValues values, TFlowFacts add) {
+        auto& known = states[node];
+        if (!known.count(values) && known.size() >= MaxCombinations)
+            values = TTrackedValues::AllUnknown();
+        TFlowFacts& facts = known[values];
+        if ((facts | add) == facts)
+            return;
+        facts |= add;
+        work.emplace_back(node, values);
+    };
+    for (const TFlowEntry& entry : graph.Entries)
+        reach(entry.Node, TTrackedValues::AllUnknown(), EntryFacts(entry.Kind));
+    while (!work.empty()) {
+        const auto [node, values] = work.front();
+        work.pop_front();
+        const TFlowNode& n = graph.Nodes[node];
+        const TFlowFacts out = Transfer(states[node][values], n, graph);
+        for (const TValues& after : tracked.After(n, values))
+            for (const int next : tracked.Ways(n, after))
+                reach(next, after, out);
+    }
+    std::vector<TFlowFacts> merged(graph.Nodes.size(), 0);
+    for (std::size_t i = 0; i < states.size(); ++i)
+        for (const auto& [values, facts] : states[i])
+            merged[i] |= facts;
+    return merged;
+}
+
+} // namespace script

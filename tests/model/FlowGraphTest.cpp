@@ -1,0 +1,110 @@
+// The flow graph of a body: which statement may run after which, and where runs start.
+
+#include "script/FileReader.h"
+#include "script/FlowGraph.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+
+using namespace script;
+
+namespace {
+
+std::pair<int, int> Position(const TFlowNode& node)
+{
+    const TSourcePos& pos = node.Role == TNodeRole::BodyEnd ? node.Stmt->Range.End : node.Stmt->Range.Begin;
+    return {pos.Line, pos.Column};
+}
+
+std::string What(const TFlowNode& node)
+{
+    const TStmt& s = *node.Stmt;
+    if (node.Role == TNodeRole::BodyEnd)
+        return "}";
+    switch (s.Kind) {
+    case TStmtKind::Command: return s.Name;
+    case TStmtKind::Label: return s.Name + ":";
+    case TStmtKind::Assign: return "assign";
+    case TStmtKind::If: return "if";
+    case TStmtKind::While: return "while";
+    case TStmtKind::Do: return "do";
+    case TStmtKind::For: return "for";
+    case TStmtKind::Switch: return "switch";
+    case TStmtKind::Case: return "case";
+    case TStmtKind::Default: return "default";
+    case TStmtKind::Break: return "break";
+    case TStmtKind::Continue: return "continue";
+    case TStmtKind::Function: return "function";
+    default: return "?";
+    }
+}
+
+// Every node as "LINE:WHAT>NEXT,NEXT" in source order, then the entries.
+std::string Shape(const TFlowGraph& graph)
+{
+    auto name = [&](int n) { return std::to_string(Position(graph.Nodes[n]).first) + ":" + What(graph.Nodes[n]); };
+    auto bySource = [&](int a, int b) { return Position(graph.Nodes[a]) < Position(graph.Nodes[b]); };
+    std::vector<int> order(graph.Nodes.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), bySource);
+    std::string shape;
+    for (const int n : order) {
+        std::vector<int> next = graph.Nodes[n].Next;
+        std::sort(next.begin(), next.end(), bySource);
+        shape += (shape.empty() ? "" : " ") + name(n) + ">";
+        for (std::size_t i = 0; i < next.size(); ++i)
+            shape += (i ? "," : "") + name(next[i]);
+    }
+    std::vector<TFlowEntry> entries = graph.Entries;
+    std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) { return bySource(a.Node, b.Node); });
+    shape += " | entries";
+    for (const TFlowEntry& e : entries)
+        shape += " " + name(e.Node) + "=" +
+                 (e.Kind == TEntryKind::Start ? "start" : e.Kind == TEntryKind::Event ? "event" : "called");
+    return shape;
+}
+
+struct GraphCase {
+    const char* Name;
+    std::string Body;  // from line 2
+    std::string Shape;
+};
+
+class FlowGraphShape : public ::testing::TestWithParam<GraphCase> {};
+
+TEST_P(FlowGraphShape, FollowsTheServersRun)
+{
+    const TScriptFile file = ReadScriptFile("-\tscript\tX\t-1,{\n" + GetParam().Body + "}\n");
+    ASSERT_TRUE(file.Diagnostics.empty()) << file.Diagnostics[0].Message;
+    EXPECT_EQ(Shape(BuildFlowGraph(*file.Entries[0].Body, false)), GetParam().Shape);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flow, FlowGraphShape, ::testing::Values(
+    GraphCase{"WhileWithBreakAndContinue",
+              "\tset .@i, 0;\n\twhile (.@i < 3) {\n\t\tif (.@i == 1) break;\n\t\tset .@i, .@i + 1;\n\t\tcontinue;\n\t}\n\tend;\n",
+              "2:set>3:while 3:while>4:if,8:end 4:if>4:break,5:set 4:break>8:end 5:set>6:continue "
+              "6:continue>3:while 8:end> 9:}> | entries 2:set=start"},
+    GraphCase{"ForWithoutConditionAndDo",
+              "\tfor (set .@i, 0; ; .@i++) {\n\t\tif (.@i > 2) break;\n\t}\n\tdo {\n\t\tset .@j, .@j + 1;\n"
+              "\t} while (.@j < 3);\n\tend;\n",
+              "2:for>3:if 2:set>2:for 2:assign>2:for 3:if>2:assign,3:break 3:break>6:set 5:do>6:set,8:end "
+              "6:set>5:do 8:end> 9:}> | entries 2:set=start"},
+    GraphCase{"SwitchFallsThroughCases",
+              "\tswitch (.@x) {\n\tcase 1:\n\t\tmes \"a\";\n\tcase 2:\n\t\tbreak;\n\tdefault:\n\t\tclose;\n\t}\n\tend;\n",
+              "2:switch>3:case,5:case,7:default 3:case>4:mes 4:mes>5:case 5:case>6:break 6:break>10:end "
+              "7:default>8:close 8:close> 10:end> 11:}> | entries 2:switch=start"},
+    GraphCase{"MenuJumpsAndEntries",
+              "\tmenu \"A\",L_A,\"B\",-;\n\tcallsub S_Sub;\n\tend;\nL_A:\n\tgoto L_Missing;\nS_Sub:\n\treturn;\n"
+              "OnInit:\n\tend;\n",
+              "2:menu>3:callsub,5:L_A: 3:callsub>4:end 4:end> 5:L_A:>6:goto 6:goto> 7:S_Sub:>8:return "
+              "8:return> 9:OnInit:>10:end 10:end> 11:}> | entries 2:menu=start 7:S_Sub:=called 9:OnInit:=event"},
+    GraphCase{"ConstantConditionsAndLocalFunction",
+              "\tif (0) mes \"never\";\n\twhile (1) {\n\t\tend;\n\t}\n\tfunction F {\n\t\treturn;\n\t}\n",
+              "2:if>3:while 2:mes>3:while 3:while>4:end 4:end> 6:function>9:} 7:return> 8:}> 9:}> "
+              "| entries 2:if=start 7:return=called"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+} // namespace
