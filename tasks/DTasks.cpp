@@ -20,6 +20,17 @@ namespace {
 
 // Problems of the running generation; none outside a run.
 std::vector<std::string>* ScriptProblems = nullptr;
+// The writer of each line of the running generation; none outside a run.
+std::vector<const TTask*>* ScriptLineTasks = nullptr;
+
+void AddLine(int level, const std::string& text, const TTask* task)
+{
+    if (!OutputLines)
+        return;
+    OutputLines->push_back(std::string(static_cast<std::size_t>(std::max(level, 0)), '\t') + text);
+    if (ScriptLineTasks)
+        ScriptLineTasks->push_back(task);
+}
 
 } // namespace
 
@@ -162,14 +173,12 @@ void TTaskList::FillGroupList(TStrings& strings) const
 
 void AddScriptLine(int level, const std::string& text)
 {
-    if (!OutputLines)
-        return;
-    OutputLines->push_back(std::string(static_cast<std::size_t>(std::max(level, 0)), '\t') + text);
+    AddLine(level, text, nullptr);
 }
 
-void AddTaskLine(const TTask& /*task*/, const std::string& text)
+void AddTaskLine(const TTask& task, const std::string& text)
 {
-    AddScriptLine(CurrentLevel + 1, text);
+    AddLine(CurrentLevel + 1, text, &task);
 }
 
 void AddScriptProblem(const std::string& message)
@@ -287,6 +296,7 @@ TScriptResult GenerateScript(const TTaskTree& tree, std::vector<std::string>& li
 {
     TScriptResult result;
     ScriptProblems = &result.Problems;
+    ScriptLineTasks = &result.LineTasks;
     CurrentGroup = nullptr;
     CurrentLevel = 0;
     OutputLines = &lines;
@@ -299,9 +309,11 @@ TScriptResult GenerateScript(const TTaskTree& tree, std::vector<std::string>& li
         AddScriptLine(0, "}");
     } catch (...) {
         ScriptProblems = nullptr;
+        ScriptLineTasks = nullptr;
         throw;
     }
     ScriptProblems = nullptr;
+    ScriptLineTasks = nullptr;
     return result;
 }
 

@@ -139,6 +139,9 @@ extern bool NeedSpeakerLine;
 // map). The script is written anyway, with the gap left empty.
 struct TScriptResult {
     std::vector<std::string> Problems;
+    // One entry per output line: the task that wrote it; nullptr for the header, the NPC line
+    // and the lines no task wrote.
+    std::vector<const TTask*> LineTasks;
     bool HasProblems() const { return !Problems.empty(); }
 };
 
