@@ -2,6 +2,7 @@
 #include "ui_Form_Header.h"
 
 #include "ChildWindows.h"
+#include "Form_Tasks.h"
 #include "EditorControls.h"
 #include "QtText.h"
 #include "global/DGlobal.h"
@@ -102,6 +103,8 @@ void THeaderForm::ApplyButtonClick()
     HeaderInfo.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
     HeaderInfo.Target = ServerTargets()[static_cast<std::size_t>(Ui_->TargetCombo->currentIndex())].Target;
     SetModified(true);
+    if (TaskForm)
+        TaskForm->ProjectEdited();
     ChildFrame(this)->close();
 }
 

@@ -7,12 +7,14 @@
 #include "Form_Editor.h"
 #include "Form_Header.h"
 #include "Form_NPC.h"
+#include "Form_Problems.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "QtText.h"
 #include "Startup.h"
 #include "global/DGlobal.h"
 #include "tasks/DFiles.h"
+#include "tasks/DProblems.h"
 #include "tasks/DTasks.h"
 
 #include <QCloseEvent>
@@ -70,6 +72,11 @@ THelpViewer* TMainForm::HelpViewer() const
     return HelpViewer_.data();
 }
 
+TProblemsForm* TMainForm::ProblemsWindow() const
+{
+    return Problems_.data();
+}
+
 void TMainForm::ConnectCommands()
 {
     const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
@@ -86,6 +93,7 @@ void TMainForm::ConnectCommands()
         {Ui_->WinNPCInfoItem, &TMainForm::WinNPCInfo},
         {Ui_->WinHeaderInfoItem, &TMainForm::WinHeaderInfo},
         {Ui_->WinTaskItem, &TMainForm::WinTask},
+        {Ui_->ViewProblemsItem, &TMainForm::ViewProblems},
         {Ui_->HelpIntroItem, &TMainForm::HelpIntro},
         {Ui_->HelpRefItem, &TMainForm::HelpRef},
         {Ui_->HelpTutItem, &TMainForm::HelpTut},
@@ -180,7 +188,8 @@ void TMainForm::FileSaveAs()
 }
 
 // Writes what the project holds in memory, saved or not. A script the server could not load
-// (an NPC or a warp without a map) is shown, not written.
+// (an NPC or a warp without a map) is shown, not written; one the checker finds errors in is
+// written only when the user insists.
 void TMainForm::FileSaveOutput()
 {
     if (ProjectFileName.empty()) {
@@ -202,6 +211,14 @@ void TMainForm::FileSaveOutput()
     }
     if (!EditorForm)
         return;
+    const TProjectCheck check = CheckWrittenScript(TaskTree, EditorForm->ScriptLines(), result);
+    if (const TProblem* first = check.FirstError()) {
+        const QString text = QStringLiteral("The server will refuse this script: %1 errors (first: %2). Save anyway?")
+                                 .arg(check.ErrorCount())
+                                 .arg(ToQ(first->Message));
+        if (!Dialogs().Confirm(this, text, QStringLiteral("Save Output")))
+            return;
+    }
     WriteFileSafely(path, JoinScriptLines(EditorForm->ScriptLines()));
 }
 
@@ -293,6 +310,19 @@ void TMainForm::WinTask()
 {
     if (TaskForm)
         BringToFront(TaskForm);
+}
+
+void TMainForm::ViewProblems()
+{
+    if (!Problems_) {
+        Problems_ = new TProblemsForm();
+        // Until every change is announced in one place, the task tree window's check after each
+        // change is the cue to look again.
+        if (TaskForm)
+            connect(TaskForm, &TTaskForm::Checked, Problems_, &TProblemsForm::Refresh);
+        ShowChildWindow(Problems_, this);
+    }
+    BringToFront(Problems_);
 }
 
 void TMainForm::ShowHelpTopic(const QString& topic)

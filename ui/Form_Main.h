@@ -14,6 +14,7 @@ class TMainForm;
 }
 class QMdiArea;
 class THelpViewer;
+class TProblemsForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -44,6 +45,7 @@ public:
     void WinNPCInfo();
     void WinHeaderInfo();
     void WinTask();
+    void ViewProblems();
     void HelpIntro();
     void HelpRef();
     void HelpTut();
@@ -52,6 +54,8 @@ public:
     QMdiArea* ClientArea() const;
     // The help viewer, once a help command has opened it.
     THelpViewer* HelpViewer() const;
+    // The Problems window while it is open.
+    TProblemsForm* ProblemsWindow() const;
 
     // Ends the program at once, without closing the windows one by one. Tests replace it.
     std::function<void()> QuitApplication;
@@ -72,6 +76,7 @@ private:
 
     std::unique_ptr<Ui::TMainForm> Ui_;
     QPointer<THelpViewer> HelpViewer_;
+    QPointer<TProblemsForm> Problems_;
 };
 
 extern TMainForm* MainForm;

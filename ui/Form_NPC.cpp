@@ -2,6 +2,7 @@
 #include "ui_Form_NPC.h"
 
 #include "ChildWindows.h"
+#include "Form_Tasks.h"
 #include "ControlStrings.h"
 #include "Form_NPCBrowser.h"
 #include "QtText.h"
@@ -124,6 +125,8 @@ void TNPCForm::NPCChange()
     NPCInfo.MapIndex = Ui_->MapCombo->currentIndex();
     NPCInfo.Name = FromQ(Ui_->NameEdit->text());
     SetModified(true);
+    if (TaskForm)
+        TaskForm->ProjectEdited();
 }
 
 // Runs before the field's own range check, which then finds a known sprite in range.

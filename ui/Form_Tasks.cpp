@@ -18,6 +18,7 @@
 #include "tasks/DManual.h"
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
+#include "tasks/DProblems.h"
 
 #include "global/DGlobal.h"
 
@@ -163,9 +164,23 @@ TScriptResult TTaskForm::ShowOutput()
     }
     std::vector<std::string> lines;
     TScriptResult result = GenerateScript(TaskTree, lines);
+    ShowMarks(lines, result);
     EditorForm->ShowScript(std::move(lines));
     BringToFront(EditorForm);
     return result;
+}
+
+void TTaskForm::ProjectEdited()
+{
+    std::vector<std::string> lines;
+    const TScriptResult result = GenerateScript(TaskTree, lines);
+    ShowMarks(lines, result);
+}
+
+void TTaskForm::ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written)
+{
+    Model_->SetMarks(CheckWrittenScript(TaskTree, lines, written));
+    emit Checked();
 }
 
 void TTaskForm::OutputButtonClick()
@@ -219,7 +234,7 @@ void TTaskForm::StartRename(TTaskNode* node)
 // ---- Editors ---------------------------------------------------------------------------------
 
 template <class TForm, class TPrepare>
-void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare)
+TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare)
 {
     button->setEnabled(false);
     auto editor = std::make_unique<TForm>();
@@ -235,13 +250,15 @@ void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, 
         button->setEnabled(true);
         throw;
     }
-    ShowChildWindow(editor.release(), this);
+    TForm* shown = editor.release();
+    ShowChildWindow(shown, this);
+    return shown;
 }
 
 template <class TForm>
-void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done)
+TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done)
 {
-    OpenEditor<TForm>(task, button, done, [](TForm&) {});
+    return OpenEditor<TForm>(task, button, done, [](TForm&) {});
 }
 
 void TTaskForm::OpenActionEditor(TActionTask* task)
@@ -268,6 +285,15 @@ void TTaskForm::OpenMenuEditor(TMenuTask* task)
 void TTaskForm::OpenManualEditor(TManualTask* task)
 {
     OpenEditor<TManualForm>(task, Ui_->ManualButton, &TTaskForm::ManualEditorDone);
+}
+
+TManualForm* TTaskForm::OpenManualEditorAt(TManualTask* task, int line)
+{
+    if (!Ui_->ManualButton->isEnabled())
+        return nullptr;
+    TManualForm* editor = OpenEditor<TManualForm>(task, Ui_->ManualButton, &TTaskForm::ManualEditorDone);
+    editor->GoToLine(line);
+    return editor;
 }
 
 template <class TKindTask, class TCaption>

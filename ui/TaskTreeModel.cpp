@@ -2,8 +2,10 @@
 
 #include "QtText.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMimeData>
+#include <QStyle>
 
 const QString TTaskTreeModel::NodeMimeType = QStringLiteral("application/x-npc-task-node");
 
@@ -95,7 +97,44 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         return DisplayText(node->Text());
     if (role == Qt::EditRole)
         return ToQ(node->Text());
+    if (role == Qt::DecorationRole) {
+        if (const script::TSeverity* mark = MarkOf(node->Data()))
+            return QApplication::style()->standardIcon(*mark == script::TSeverity::Error
+                                                           ? QStyle::SP_MessageBoxCritical
+                                                           : QStyle::SP_MessageBoxWarning);
+    }
     return {};
+}
+
+const script::TSeverity* TTaskTreeModel::MarkOf(const TTask* task) const
+{
+    const auto found = task ? Marks_.find(task) : Marks_.end();
+    return found == Marks_.end() ? nullptr : &found->second;
+}
+
+void TTaskTreeModel::SetMarks(const TProjectCheck& check)
+{
+    std::unordered_map<const TTask*, script::TSeverity> marks;
+    for (const TProblem& problem : check.Problems) {
+        if (!problem.Task)
+            continue;
+        const auto [at, added] = marks.emplace(problem.Task, problem.Severity);
+        if (!added && problem.Severity == script::TSeverity::Error)
+            at->second = problem.Severity;
+    }
+    // Only the rows whose mark changes are repainted. The old marks may name tasks that are
+    // gone, so they are only looked up, never followed.
+    const auto markOf = [](const auto& table, const TTask* task) {
+        const auto found = table.find(task);
+        return found == table.end() ? -1 : static_cast<int>(found->second);
+    };
+    std::swap(Marks_, marks);
+    for (const TTaskNode* node = Tree_.GetFirstNode(); node; node = node->GetNext()) {
+        if (markOf(Marks_, node->Data()) != markOf(marks, node->Data())) {
+            const QModelIndex index = IndexOf(node);
+            emit dataChanged(index, index, {Qt::DecorationRole});
+        }
+    }
 }
 
 bool TTaskTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)

@@ -3,12 +3,14 @@
 // the model only follows it (as its observer) and passes in-place edits on to whoever handles
 // them. Each index's internal pointer is its TTaskNode.
 
+#include "tasks/DProblems.h"
 #include "tasks/DTaskTree.h"
 
 #include <QAbstractItemModel>
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 class TTaskTreeModel : public QAbstractItemModel, private TTreeObserver {
     Q_OBJECT
@@ -30,6 +32,11 @@ public:
 
     // A node's text as the tree shows it: on one line, each line break drawn as a mark.
     static QString DisplayText(const std::string& text);
+
+    // Marks each task that has a problem with the platform's error or warning icon.
+    void SetMarks(const TProjectCheck& check);
+    // The mark shown for task, if any.
+    const script::TSeverity* MarkOf(const TTask* task) const;
 
     // Called with the node and the new text when the user confirms an in-place edit.
     std::function<void(TTaskNode* node, const std::string& text)> OnEdited;
@@ -64,4 +71,5 @@ private:
 
     TTaskTree& Tree_;
     bool Changing_ = false;
+    std::unordered_map<const TTask*, script::TSeverity> Marks_;
 };
