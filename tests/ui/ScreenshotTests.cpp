@@ -13,6 +13,7 @@
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_NPCBrowser.h"
+#include "ui/Form_Problems.h"
 #include "ui/Form_Splash.h"
 #include "ui/Form_Tasks.h"
 #include "ui/Startup.h"
@@ -182,6 +183,17 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     ASSERT_NE(editor, nullptr);
     QCoreApplication::processEvents();
     Save(ChildFrame(editor), out, "condition-editor.png");
+
+    // The group "Bye" deleted while the menu and the condition still jump to it.
+    for (TTaskNode* node : TaskTree.Nodes())
+        if (node->Text() == "Bye")
+            TaskTree.Select(node);
+    TaskForm->DeleteButtonClick();
+    MainForm->ViewProblems();
+    ASSERT_NE(MainForm->ProblemsWindow(), nullptr);
+    ChildFrame(MainForm->ProblemsWindow())->setGeometry(0, 470, 760, 200);
+    QCoreApplication::processEvents();
+    Save(ChildFrame(MainForm->ProblemsWindow()), out, "problems-window.png");
 
     delete MainForm;
     ProcessDeletions();
