@@ -1,6 +1,7 @@
 // npc-export: writes the script of a project without opening the editor.
-//   npc-export [--data DIR] [-o FILE] [--html] [--server eathena|rathena|hercules] PROJECT.NPC
-// With --html the script is written as a coloured HTML page instead of plain text. Without
+//   npc-export [--data DIR] [-o FILE] [--html|--check] [--server eathena|rathena|hercules] PROJECT.NPC
+// With --html the script is written as a coloured HTML page instead of plain text; with --check
+// nothing is written: the script's problems are listed, and an error makes the exit status 1. Without
 // --data the catalogues come from the first of the working directory, the user's data folder and
 // the installed data folder that holds one, as in the editor.
 // Exit status 0 when the script was written, 1 when it was not (reasons on stderr), 2 for a
@@ -23,7 +24,7 @@ namespace {
 
 constexpr int ExitUsage = 2;
 constexpr const char* UsageLine =
-    "usage: npc-export [--data DIR] [-o FILE] [--html] [--server eathena|rathena|hercules] PROJECT.NPC";
+    "usage: npc-export [--data DIR] [-o FILE] [--html|--check] [--server eathena|rathena|hercules] PROJECT.NPC";
 
 struct TOption {
     std::vector<std::string> Names;
@@ -79,6 +80,8 @@ TParsed ParseArguments(const std::vector<std::string>& args)
             parsed.Help = true;
         } else if (arg == "--html") {
             parsed.Html = true;
+        } else if (arg == "--check") {
+            parsed.Request.Check = true;
         } else if (const TOption* option = FindOption(arg)) {
             std::string value;
             if (option->TakesValue) {
@@ -98,7 +101,9 @@ TParsed ParseArguments(const std::vector<std::string>& args)
     }
     if (parsed.Help)
         return parsed;
-    if (projects.size() != 1)
+    if (parsed.Html && parsed.Request.Check)
+        parsed.Error = "--html and --check exclude each other";
+    else if (projects.size() != 1)
         parsed.Error = projects.empty() ? "no project file given" : "more than one project file given";
     else
         parsed.Request.ProjectPath = projects.front();
@@ -123,6 +128,8 @@ int main(int argc, char* argv[])
         parsed.Request.DataDir = FindCatalogueFolder(
             DataSearchPath(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
     }
+    if (parsed.Request.Check)
+        return RunExportCheck(parsed.Request, std::cout, std::cerr);
     if (parsed.Html)
         return RunHtmlExport(parsed.Request, std::cout, std::cerr);
     return RunExport(parsed.Request, std::cout, std::cerr);

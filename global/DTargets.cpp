@@ -10,9 +10,9 @@
 namespace {
 
 const std::array<TTargetRules, 3> Targets = {{
-    {TServerTarget::EAthena, "eathena", "eAthena", "Any eAthena Version; RO Episode XX", false, false},
-    {TServerTarget::RAthena, "rathena", "rAthena", "rAthena; RO Episode XX", true, false},
-    {TServerTarget::Hercules, "hercules", "Hercules", "Hercules; RO Episode XX", true, true},
+    {TServerTarget::EAthena, script::TargetKey(TServerTarget::EAthena), script::TargetName(TServerTarget::EAthena), "Any eAthena Version; RO Episode XX", false, false},
+    {TServerTarget::RAthena, script::TargetKey(TServerTarget::RAthena), script::TargetName(TServerTarget::RAthena), "rAthena; RO Episode XX", true, false},
+    {TServerTarget::Hercules, script::TargetKey(TServerTarget::Hercules), script::TargetName(TServerTarget::Hercules), "Hercules; RO Episode XX", true, true},
 }};
 
 // Statements whose eAthena spelling a target refuses. Hercules' openstorage needs the storage
@@ -73,10 +73,10 @@ const TTargetRules& RulesOf(TServerTarget target)
 
 std::optional<TServerTarget> FindTarget(std::string_view key)
 {
-    for (const TTargetRules& rules : Targets)
-        if (SameLetters(key, rules.Key))
-            return rules.Target;
-    return std::nullopt;
+    TServerTarget target = DefaultTarget;
+    if (!script::TargetFromName(key, target))
+        return std::nullopt;
+    return target;
 }
 
 std::string TargetKeysText()

@@ -3,13 +3,16 @@
 // Most of the script text is the same on all three; this module is the one place that knows
 // where they differ, and where a project remembers which one it is written for.
 
+#include "script/ServerRules.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-enum class TServerTarget : std::uint8_t { EAthena, RAthena, Hercules };
+// The checker's list of servers is the one list: its keys and names are the ones shown here.
+using TServerTarget = script::TTarget;
 
 inline constexpr TServerTarget DefaultTarget = TServerTarget::EAthena;
 

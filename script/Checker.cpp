@@ -1,10 +1,13 @@
 #include "script/Checker.h"
 
 #include "script/FileReader.h"
+#include "script/FlowWarnings.h"
 #include "script/Text.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
+#include <tuple>
 #include <unordered_map>
 
 namespace script {
@@ -278,6 +281,21 @@ std::vector<TDiagnostic> CheckBody(const TStmt& body, const TCheckOptions& optio
 std::vector<TDiagnostic> CheckScriptText(std::string_view text, const TCheckOptions& options)
 {
     return CheckScriptFile(ReadScriptFile(text, options.Target), text, options);
+}
+
+std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions& options)
+{
+    const TScriptFile file = ReadScriptFile(text, options.Target);
+    std::vector<TDiagnostic> found = CheckScriptFile(file, text, options);
+    std::vector<TDiagnostic> warnings = CheckFlow(file);
+    found.insert(found.end(), std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()));
+    std::stable_sort(found.begin(), found.end(), [](const TDiagnostic& a, const TDiagnostic& b) {
+        const auto key = [](const TDiagnostic& d) {
+            return std::tuple(d.Range.Begin.Line, d.Range.Begin.Column, d.Severity != TSeverity::Error);
+        };
+        return key(a) < key(b);
+    });
+    return found;
 }
 
 } // namespace script

@@ -27,8 +27,12 @@ std::vector<TDiagnostic> CheckScriptFile(const TScriptFile& file, std::string_vi
 // commands, arguments, labels and statements out of place. Maps are not involved.
 std::vector<TDiagnostic> CheckBody(const TStmt& body, const TCheckOptions& options);
 
-// Reads and checks file text.
+// Reads and checks file text: what the server refuses at load, nothing else.
 std::vector<TDiagnostic> CheckScriptText(std::string_view text, const TCheckOptions& options);
+
+// Everything known about file text: the load-time errors and the warnings about what fails when
+// a player meets it, in file order (an error before a warning at the same place).
+std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions& options);
 
 // Longest label and NPC name the server keeps, in bytes.
 constexpr std::size_t MaxNameLength = 23;

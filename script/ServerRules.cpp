@@ -46,15 +46,23 @@ TCommandInfo MakeCommand(std::string_view name, std::string_view pattern)
 bool TargetFromName(std::string_view name, TTarget& target)
 {
     const std::string lower = LowerCase(name);
-    if (lower == "eathena")
-        target = TTarget::EAthena;
-    else if (lower == "rathena")
-        target = TTarget::RAthena;
-    else if (lower == "hercules")
-        target = TTarget::Hercules;
-    else
-        return false;
-    return true;
+    for (const TTarget candidate : {TTarget::EAthena, TTarget::RAthena, TTarget::Hercules}) {
+        if (lower == TargetKey(candidate)) {
+            target = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* TargetKey(TTarget target)
+{
+    switch (target) {
+    case TTarget::EAthena: return "eathena";
+    case TTarget::RAthena: return "rathena";
+    case TTarget::Hercules: return "hercules";
+    }
+    return "?";
 }
 
 const char* TargetName(TTarget target)

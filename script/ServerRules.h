@@ -11,8 +11,11 @@ namespace script {
 
 enum class TTarget { EAthena, RAthena, Hercules };
 
-// Reads "eathena", "rathena" or "hercules" (any case); false for anything else.
+// Reads a target's key (any case); false for anything else.
 bool TargetFromName(std::string_view name, TTarget& target);
+// "eathena", "rathena", "hercules": on command lines and in files.
+const char* TargetKey(TTarget target);
+// "eAthena", "rAthena", "Hercules": in messages and windows.
 const char* TargetName(TTarget target);
 
 struct TCommandInfo {

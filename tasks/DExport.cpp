@@ -2,6 +2,7 @@
 
 #include "DActions.h"
 #include "DFiles.h"
+#include "DProblems.h"
 #include "DTasks.h"
 
 #include "global/DGlobal.h"
@@ -15,6 +16,28 @@ constexpr const char* ProgramName = "npc-export";
 void ReportError(std::ostream& err, const std::string& message)
 {
     err << ProgramName << ": " << message << '\n';
+}
+
+void LoadForExport(const TExportRequest& request)
+{
+    LoadScriptCatalogues(request.DataDir);
+    // A file older than the header record takes the header a new project would have.
+    SetHeaderDefaults();
+    LoadProject(request.ProjectPath);
+    if (request.Server)
+        ChangeServerTarget(HeaderInfo, *request.Server);
+}
+
+void PrintProblem(std::ostream& out, const std::string& file, const TProblem& problem)
+{
+    out << file << ':';
+    if (problem.ScriptLine > 0)
+        out << problem.ScriptLine << ':' << problem.Column << ':';
+    out << ' ' << (problem.Severity == script::TSeverity::Error ? "error" : "warning") << ": "
+        << problem.Message;
+    if (problem.Task)
+        out << " [" << TaskPath(*problem.Task) << ']';
+    out << '\n';
 }
 
 }  // namespace
@@ -52,12 +75,7 @@ void WriteScriptText(const std::string& text, const std::string& path, std::ostr
 int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err)
 {
     try {
-        LoadScriptCatalogues(request.DataDir);
-        // A file older than the header record takes the header a new project would have.
-        SetHeaderDefaults();
-        LoadProject(request.ProjectPath);
-        if (request.Server)
-            ChangeServerTarget(HeaderInfo, *request.Server);
+        LoadForExport(request);
         const TExportedScript script = CurrentScriptText();
         if (!script.Problems.empty()) {
             for (const std::string& problem : script.Problems)
@@ -67,6 +85,22 @@ int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& er
         }
         WriteScriptText(script.Text, request.OutputPath, out);
         return 0;
+    } catch (const std::exception& error) {
+        ReportError(err, error.what());
+        return 1;
+    }
+}
+
+int RunExportCheck(const TExportRequest& request, std::ostream& out, std::ostream& err)
+{
+    try {
+        LoadForExport(request);
+        const TProjectCheck check = CheckProject(TaskTree);
+        for (const TProblem& problem : check.Problems)
+            PrintProblem(out, request.ProjectPath, problem);
+        err << ProgramName << ": " << request.ProjectPath << ": " << check.ErrorCount() << " error(s), "
+            << check.WarningCount() << " warning(s) for " << RulesOf(HeaderInfo.Target).Name << '\n';
+        return check.ErrorCount() > 0 ? 1 : 0;
     } catch (const std::exception& error) {
         ReportError(err, error.what());
         return 1;

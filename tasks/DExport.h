@@ -17,6 +17,7 @@ struct TExportRequest {
     std::string ProjectPath;
     std::string OutputPath;  // empty: the output stream
     std::optional<TServerTarget> Server;  // none: the target the project remembers
+    bool Check = false;  // report the script's problems instead of writing it
 };
 
 // The catalogues a project's script and texts depend on: actions, variables, maps (the NPC line
@@ -42,3 +43,8 @@ void WriteScriptText(const std::string& text, const std::string& path, std::ostr
 // The exporter as a whole. 0: the script was written. 1: nothing was written; each reason is one
 // line "npc-export: <message naming the file>" on err.
 int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err);
+
+// The exporter's check: every problem of the project's script, one line each on out in the
+// compilers' form (the position in the written script, then the task's path in the tree), a
+// summary on err. 0: no error; 1: an error, or the project could not be read.
+int RunExportCheck(const TExportRequest& request, std::ostream& out, std::ostream& err);

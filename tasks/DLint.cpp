@@ -61,7 +61,7 @@ int RunLint(const TLintRequest& request, std::istream& in, std::ostream& out, st
             continue;
         }
         const std::string shown = file == "-" ? "<stdin>" : file;
-        for (const script::TDiagnostic& d : script::CheckScriptText(text, options)) {
+        for (const script::TDiagnostic& d : script::CheckScript(text, options)) {
             const bool error = d.Severity == script::TSeverity::Error;
             (error ? errors : warnings) += 1;
             out << shown << ':' << d.Range.Begin.Line << ':' << d.Range.Begin.Column << ": "

@@ -21,8 +21,17 @@ namespace {
 
 // Problems of the running generation; none outside a run.
 std::vector<std::string>* ScriptProblems = nullptr;
-// The task of each line the running generation wrote; none outside a run.
+// The writer of each line of the running generation; none outside a run.
 std::vector<const TTask*>* ScriptLineTasks = nullptr;
+
+void AddLine(int level, const std::string& text, const TTask* task)
+{
+    if (!OutputLines)
+        return;
+    OutputLines->push_back(std::string(static_cast<std::size_t>(std::max(level, 0)), '\t') + text);
+    if (ScriptLineTasks)
+        ScriptLineTasks->push_back(task);
+}
 
 } // namespace
 
@@ -194,18 +203,12 @@ void TTaskList::FillGroupList(TStrings& strings) const
 
 void AddScriptLine(int level, const std::string& text)
 {
-    if (!OutputLines)
-        return;
-    OutputLines->push_back(std::string(static_cast<std::size_t>(std::max(level, 0)), '\t') + text);
-    if (ScriptLineTasks)
-        ScriptLineTasks->push_back(nullptr);
+    AddLine(level, text, nullptr);
 }
 
 void AddTaskLine(const TTask& task, const std::string& text)
 {
-    AddScriptLine(CurrentLevel + 1, text);
-    if (OutputLines && ScriptLineTasks && !ScriptLineTasks->empty())
-        ScriptLineTasks->back() = &task;
+    AddLine(CurrentLevel + 1, text, &task);
 }
 
 void AddScriptProblem(const std::string& message)

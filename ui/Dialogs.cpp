@@ -20,6 +20,12 @@ public:
         return TAnswer::Cancel;
     }
 
+    bool Confirm(QWidget* owner, const QString& text, const QString& caption) override
+    {
+        return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+               QMessageBox::Yes;
+    }
+
     void Message(QWidget* owner, const QString& text, const QString& caption) override
     {
         QMessageBox::information(owner, caption, text, QMessageBox::Ok);

@@ -19,6 +19,11 @@ public:
     virtual ~TDialogs() = default;
     // Yes / No / Cancel question; closing the box answers Cancel.
     virtual TAnswer Question(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // A Yes / No question whose default answer is No: true for Yes.
+    virtual bool Confirm(QWidget* owner, const QString& text, const QString& caption)
+    {
+        return Question(owner, text, caption) == TAnswer::Yes;
+    }
     // A message with one OK button.
     virtual void Message(QWidget* owner, const QString& text, const QString& caption) = 0;
     // The application's generic error box.

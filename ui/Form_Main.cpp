@@ -9,6 +9,7 @@
 #include "Form_Import.h"
 #include "Form_NPC.h"
 #include "Form_PlayTest.h"
+#include "Form_Problems.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "QtText.h"
@@ -16,6 +17,7 @@
 #include "global/DGlobal.h"
 #include "tasks/DDocument.h"
 #include "tasks/DFiles.h"
+#include "tasks/DProblems.h"
 #include "tasks/DTasks.h"
 
 #include <QActionGroup>
@@ -82,6 +84,11 @@ TPlayTestForm* TMainForm::PlayTest() const
     return PlayTest_.data();
 }
 
+TProblemsForm* TMainForm::ProblemsWindow() const
+{
+    return Problems_.data();
+}
+
 void TMainForm::ConnectCommands()
 {
     const std::pair<QAction*, void (TMainForm::*)()> commands[] = {
@@ -100,6 +107,7 @@ void TMainForm::ConnectCommands()
         {Ui_->WinHeaderInfoItem, &TMainForm::WinHeaderInfo},
         {Ui_->WinTaskItem, &TMainForm::WinTask},
         {Ui_->WinPlayTestItem, &TMainForm::WinPlayTest},
+        {Ui_->ViewProblemsItem, &TMainForm::ViewProblems},
         {Ui_->HelpIntroItem, &TMainForm::HelpIntro},
         {Ui_->HelpRefItem, &TMainForm::HelpRef},
         {Ui_->HelpTutItem, &TMainForm::HelpTut},
@@ -243,7 +251,8 @@ void TMainForm::FileSaveAs()
 }
 
 // Writes what the project holds in memory, saved or not. A script the server could not load
-// (an NPC or a warp without a map) is shown, not written.
+// (an NPC or a warp without a map) is shown, not written; one the checker finds errors in is
+// written only when the user insists.
 void TMainForm::FileSaveOutput()
 {
     if (ProjectFileName.empty()) {
@@ -265,6 +274,14 @@ void TMainForm::FileSaveOutput()
     }
     if (!EditorForm)
         return;
+    const TProjectCheck check = CheckWrittenScript(TaskTree, EditorForm->ScriptLines(), result);
+    if (const TProblem* first = check.FirstError()) {
+        const QString text = QStringLiteral("The server will refuse this script: %1 errors (first: %2). Save anyway?")
+                                 .arg(check.ErrorCount())
+                                 .arg(ToQ(first->Message));
+        if (!Dialogs().Confirm(this, text, QStringLiteral("Save Output")))
+            return;
+    }
     WriteFileSafely(path, JoinScriptLines(EditorForm->ScriptLines()));
 }
 
@@ -375,6 +392,19 @@ void TMainForm::WinPlayTest()
         PlayTest_->Restart();
     }
     BringToFront(PlayTest_);
+}
+
+void TMainForm::ViewProblems()
+{
+    if (!Problems_) {
+        Problems_ = new TProblemsForm();
+        // The task tree window checks the project after every change the project document
+        // reports; the window shows what that check found.
+        if (TaskForm)
+            connect(TaskForm, &TTaskForm::Checked, Problems_, &TProblemsForm::Refresh);
+        ShowChildWindow(Problems_, this);
+    }
+    BringToFront(Problems_);
 }
 
 void TMainForm::ShowHelpTopic(const QString& topic)

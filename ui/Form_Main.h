@@ -15,6 +15,7 @@ class TMainForm;
 class QMdiArea;
 class THelpViewer;
 class TPlayTestForm;
+class TProblemsForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -49,6 +50,8 @@ public:
     void WinTask();
     // Opens the play-test window (once) and brings it to the front.
     void WinPlayTest();
+    // Opens the Problems window (once) and brings it to the front.
+    void ViewProblems();
     void HelpIntro();
     void HelpRef();
     void HelpTut();
@@ -61,6 +64,8 @@ public:
     THelpViewer* HelpViewer() const;
     // The play-test window, once opened and until closed.
     TPlayTestForm* PlayTest() const;
+    // The Problems window while it is open.
+    TProblemsForm* ProblemsWindow() const;
 
     // Ends the program at once, without closing the windows one by one. Tests replace it.
     std::function<void()> QuitApplication;
@@ -83,6 +88,7 @@ private:
     std::unique_ptr<Ui::TMainForm> Ui_;
     QPointer<THelpViewer> HelpViewer_;
     QPointer<TPlayTestForm> PlayTest_;
+    QPointer<TProblemsForm> Problems_;
 };
 
 extern TMainForm* MainForm;

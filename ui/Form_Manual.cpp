@@ -6,16 +6,22 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
+#include "QtText.h"
 #include "SyntaxHighlight.h"
 #include "tasks/DManual.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace {
 
 const QColor Navy(0, 0, 128);
 const QColor Yellow(255, 255, 0);
+// Long enough not to check between two keys of a word, short enough to feel immediate.
+constexpr int CheckPauseMs = 250;
 
 } // namespace
 
@@ -38,7 +44,17 @@ TManualForm::TManualForm(QWidget* parent)
     KeepSelectionVisible(code);
     SetTabStops(this, code);
 
+    CheckStatus_ = new QLabel(this);
+    CheckStatus_->setObjectName(QStringLiteral("CheckStatus"));
+    CheckStatus_->setWordWrap(true);
+    Ui_->CodeLayout->addWidget(CheckStatus_);
+    CheckTimer_ = new QTimer(this);
+    CheckTimer_->setSingleShot(true);
+    CheckTimer_->setInterval(CheckPauseMs);
+    connect(CheckTimer_, &QTimer::timeout, this, [this] { Guarded(this, [this] { CheckNow(); }); });
+
     connect(code, &QPlainTextEdit::textChanged, this, &TManualForm::CodeEditChange);
+    connect(code, &QPlainTextEdit::cursorPositionChanged, this, &TManualForm::ShowCaretMessage);
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TManualForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &TManualForm::CancelButtonClick);
 }
@@ -58,6 +74,64 @@ void TManualForm::LoadTask(TTask* task)
     Colouring_ = false;
     code->setUpdatesEnabled(true);
     SetEditedTask(manual);
+    CheckNow();
+}
+
+void TManualForm::GoToLine(int line)
+{
+    QPlainTextEdit* code = Ui_->CodeEdit;
+    const QTextBlock block = code->document()->findBlockByNumber(std::max(line, 0));
+    if (!block.isValid())
+        return;
+    code->setTextCursor(QTextCursor(block));
+    code->centerCursor();
+    code->setFocus();
+}
+
+void TManualForm::CheckNow()
+{
+    CheckTimer_->stop();
+    const auto* task = EditMode() ? static_cast<const TManualTask*>(EditedTask()) : nullptr;
+    Findings_ = CheckManualCode(task, EditLines(Ui_->CodeEdit));
+    ShowFindings();
+}
+
+void TManualForm::ShowFindings()
+{
+    QPlainTextEdit* code = Ui_->CodeEdit;
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const TCodeFinding& finding : Findings_) {
+        if (finding.Severity != script::TSeverity::Error)
+            continue;
+        const QTextBlock block = code->document()->findBlockByNumber(finding.Line);
+        if (!block.isValid())
+            continue;
+        // From the reported column to the line's end; a finding past the end marks the line.
+        QTextCursor cursor(block);
+        const int column = std::min(finding.Column - 1, std::max(block.length() - 2, 0));
+        cursor.setPosition(block.position() + column);
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = cursor;
+        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.format.setUnderlineColor(Qt::red);
+        marks << mark;
+    }
+    code->setExtraSelections(marks);
+    ShowCaretMessage();
+}
+
+void TManualForm::ShowCaretMessage()
+{
+    const int line = Ui_->CodeEdit->textCursor().blockNumber();
+    QStringList messages;
+    for (const TCodeFinding& finding : Findings_) {
+        if (finding.Line == line)
+            messages << (finding.Severity == script::TSeverity::Error ? QStringLiteral("Error: ")
+                                                                       : QStringLiteral("Warning: ")) +
+                            ToQ(finding.Message);
+    }
+    CheckStatus_->setText(messages.join(u'\n'));
 }
 
 void TManualForm::CodeEditChange()
@@ -65,6 +139,7 @@ void TManualForm::CodeEditChange()
     // Colouring changes the document's formats, which reports a change again.
     if (Colouring_)
         return;
+    CheckTimer_->start();
     Colouring_ = true;
     QPlainTextEdit* code = Ui_->CodeEdit;
     const QTextCursor caret = code->textCursor();

@@ -1,9 +1,16 @@
 #pragma once
-// The manual-code editor: raw script lines, coloured as they are typed.
+// The manual-code editor: raw script lines, coloured as they are typed and checked in the
+// context of their NPC: errors are underlined, the messages of the caret's line shown below.
 
 #include "TaskEditor.h"
 
+#include "tasks/DProblems.h"
+
 #include <memory>
+#include <vector>
+
+class QLabel;
+class QTimer;
 
 namespace Ui {
 class TManualForm;
@@ -16,6 +23,11 @@ public:
     ~TManualForm() override;
 
     void LoadTask(TTask* task) override;
+    // Puts the caret at the start of line (from 0) and shows it.
+    void GoToLine(int line);
+    // Checks the code now rather than after the pause in typing.
+    void CheckNow();
+    const std::vector<TCodeFinding>& Findings() const { return Findings_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -24,11 +36,16 @@ protected:
 
 private:
     void CodeEditChange();
+    void ShowFindings();
+    void ShowCaretMessage();
     void ApplyButtonClick();
     void CancelButtonClick();
     void End(bool cancelled);
 
     std::unique_ptr<Ui::TManualForm> Ui_;
+    QLabel* CheckStatus_ = nullptr;
+    QTimer* CheckTimer_ = nullptr;
+    std::vector<TCodeFinding> Findings_;
     bool Colouring_ = false;
     bool Ending_ = false;
     bool Sized_ = false;

@@ -2,6 +2,7 @@
 #include "ui_Form_NPC.h"
 
 #include "ChildWindows.h"
+#include "Form_Tasks.h"
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "Form_NPCBrowser.h"

@@ -19,6 +19,7 @@
 #include "tasks/DManual.h"
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
+#include "tasks/DProblems.h"
 
 #include "global/DGlobal.h"
 
@@ -160,6 +161,7 @@ TScriptResult TTaskForm::ShowOutput()
     }
     std::vector<std::string> lines;
     TScriptResult result = GenerateScript(TaskTree, lines);
+    ShowMarks(lines, result);
     EditorForm->ShowScript(std::move(lines));
     BringToFront(EditorForm);
     return result;
@@ -172,6 +174,12 @@ void TTaskForm::ShowPlayingTask(const TTask* task)
         TasksList()->scrollTo(Model_->IndexOf(task->Node));
 }
 
+void TTaskForm::ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written)
+{
+    Model_->SetMarks(CheckWrittenScript(TaskTree, lines, written));
+    emit Checked();
+}
+
 void TTaskForm::OutputButtonClick()
 {
     ShowOutput();
@@ -180,12 +188,15 @@ void TTaskForm::OutputButtonClick()
 
 void TTaskForm::ProjectChanged(const TProjectChange& change)
 {
-    // An output window that is open always shows the current script.
-    if (EditorForm && change.ChangesScript()) {
-        std::vector<std::string> lines;
-        GenerateScript(TaskTree, lines);
+    if (!change.ChangesScript())
+        return;
+    // The tree's marks follow every change; an output window that is open always shows the
+    // current script.
+    std::vector<std::string> lines;
+    const TScriptResult result = GenerateScript(TaskTree, lines);
+    ShowMarks(lines, result);
+    if (EditorForm)
         EditorForm->ShowScript(std::move(lines));
-    }
 }
 
 void TTaskForm::ShowChangedOutput()
@@ -218,7 +229,7 @@ void TTaskForm::StartRename(TTaskNode* node)
 // ---- Editors ---------------------------------------------------------------------------------
 
 template <class TForm, class TPrepare>
-void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare)
+TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare)
 {
     button->setEnabled(false);
     auto editor = std::make_unique<TForm>();
@@ -234,13 +245,15 @@ void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, 
         button->setEnabled(true);
         throw;
     }
-    ShowChildWindow(editor.release(), this);
+    TForm* shown = editor.release();
+    ShowChildWindow(shown, this);
+    return shown;
 }
 
 template <class TForm>
-void TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done)
+TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done)
 {
-    OpenEditor<TForm>(task, button, done, [](TForm&) {});
+    return OpenEditor<TForm>(task, button, done, [](TForm&) {});
 }
 
 void TTaskForm::OpenActionEditor(TActionTask* task)
@@ -267,6 +280,15 @@ void TTaskForm::OpenMenuEditor(TMenuTask* task)
 void TTaskForm::OpenManualEditor(TManualTask* task)
 {
     OpenEditor<TManualForm>(task, Ui_->ManualButton, &TTaskForm::ManualEditorDone);
+}
+
+TManualForm* TTaskForm::OpenManualEditorAt(TManualTask* task, int line)
+{
+    if (!Ui_->ManualButton->isEnabled())
+        return nullptr;
+    TManualForm* editor = OpenEditor<TManualForm>(task, Ui_->ManualButton, &TTaskForm::ManualEditorDone);
+    editor->GoToLine(line);
+    return editor;
 }
 
 template <class TKindTask, class TCaption>

@@ -17,6 +17,7 @@ class QAction;
 class QPushButton;
 class TActionTask;
 class TConTask;
+class TManualForm;
 class TManualTask;
 class TMenuTask;
 class TMessageTask;
@@ -37,7 +38,8 @@ public:
     TTask* SelectedTask() const;
 
     // Regenerates the script into the output window (made when there is none), coloured, and
-    // brings that window to the front. Returns what the script writer found.
+    // brings that window to the front; the tree's problem marks follow. Returns what the script
+    // writer found.
     TScriptResult ShowOutput();
     void OutputButtonClick();
     // Marks the task a play-test is running at in the tree (null: none) and scrolls to it.
@@ -55,6 +57,9 @@ public:
     void OpenMessageEditor(TMessageTask* task);
     void OpenMenuEditor(TMenuTask* task);
     void OpenManualEditor(TManualTask* task);
+    // Opens the manual-code editor on task with the caret on line (from 0); nullptr when a
+    // manual-code editor is open already.
+    TManualForm* OpenManualEditorAt(TManualTask* task, int line);
 
     // Called by the editors when they end.
     void ActionEditorDone(TTaskEditorForm* editor, bool cancelled);
@@ -80,6 +85,10 @@ public:
     // Set by the main window once it has agreed to close: then closing destroys this window.
     bool Closing = false;
 
+signals:
+    // The project was checked again after a change (ShowOutput, and every change the project document reports).
+    void Checked();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -99,9 +108,10 @@ private:
     using TDoneHandler = void (TTaskForm::*)(TTaskEditorForm* editor, bool cancelled);
     // The steps every kind shares; prepare runs on the new editor before it loads the task.
     template <class TForm, class TPrepare>
-    void OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare);
+    TForm* OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare);
     template <class TForm>
-    void OpenEditor(TTask* task, QPushButton* button, TDoneHandler done);
+    TForm* OpenEditor(TTask* task, QPushButton* button, TDoneHandler done);
+    void ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written);
     // The common part of the done handlers; captionOf gives the caption of a task of the kind
     // that its user has not named.
     template <class TKindTask, class TCaption>

@@ -3,9 +3,11 @@
 #include "Dialogs.h"
 #include "QtText.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QCoreApplication>
 #include <QMimeData>
+#include <QStyle>
 #include <QWidget>
 
 const QString TTaskTreeModel::NodeMimeType = QStringLiteral("application/x-npc-task-node");
@@ -103,6 +105,12 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         return ToQ(node->Text());
     if (role == Qt::BackgroundRole && node->Data() && node->Data() == Playing_.get())
         return PlayingBackground;
+    if (role == Qt::DecorationRole) {
+        if (const script::TSeverity* mark = MarkOf(node->Data()))
+            return QApplication::style()->standardIcon(*mark == script::TSeverity::Error
+                                                           ? QStyle::SP_MessageBoxCritical
+                                                           : QStyle::SP_MessageBoxWarning);
+    }
     return {};
 }
 
@@ -123,6 +131,37 @@ void TTaskTreeModel::PlayingChanged(const TTask* task)
     const QModelIndex index = IndexOf(task->Node);
     if (index.isValid())
         emit dataChanged(index, index, {Qt::BackgroundRole});
+}
+
+const script::TSeverity* TTaskTreeModel::MarkOf(const TTask* task) const
+{
+    const auto found = task ? Marks_.find(task) : Marks_.end();
+    return found == Marks_.end() ? nullptr : &found->second;
+}
+
+void TTaskTreeModel::SetMarks(const TProjectCheck& check)
+{
+    std::unordered_map<const TTask*, script::TSeverity> marks;
+    for (const TProblem& problem : check.Problems) {
+        if (!problem.Task)
+            continue;
+        const auto [at, added] = marks.emplace(problem.Task, problem.Severity);
+        if (!added && problem.Severity == script::TSeverity::Error)
+            at->second = problem.Severity;
+    }
+    // Only the rows whose mark changes are repainted. The old marks may name tasks that are
+    // gone, so they are only looked up, never followed.
+    const auto markOf = [](const auto& table, const TTask* task) {
+        const auto found = table.find(task);
+        return found == table.end() ? -1 : static_cast<int>(found->second);
+    };
+    std::swap(Marks_, marks);
+    for (const TTaskNode* node = Tree_.GetFirstNode(); node; node = node->GetNext()) {
+        if (markOf(Marks_, node->Data()) != markOf(marks, node->Data())) {
+            const QModelIndex index = IndexOf(node);
+            emit dataChanged(index, index, {Qt::DecorationRole});
+        }
+    }
 }
 
 bool TTaskTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)

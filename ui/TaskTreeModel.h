@@ -4,11 +4,14 @@
 // them. Each index's internal pointer is its TTaskNode.
 
 #include "tasks/DTasks.h"
+#include "tasks/DProblems.h"
+#include "tasks/DTaskTree.h"
 
 #include <QAbstractItemModel>
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 class TTaskTreeModel : public QAbstractItemModel, private TTreeObserver {
     Q_OBJECT
@@ -34,6 +37,10 @@ public:
     // Marks the node of the task a play-test is running at (null: none), without selecting it.
     void SetPlayingTask(const TTask* task);
     const TTask* PlayingTask() const { return Playing_.get(); }
+    // Marks each task that has a problem with the platform's error or warning icon.
+    void SetMarks(const TProjectCheck& check);
+    // The mark shown for task, if any.
+    const script::TSeverity* MarkOf(const TTask* task) const;
 
     // Called with the node and the new text when the user confirms an in-place edit.
     std::function<void(TTaskNode* node, const std::string& text)> OnEdited;
@@ -71,4 +78,5 @@ private:
     TTaskTree& Tree_;
     bool Changing_ = false;
     TTaskGuard<const TTask> Playing_;
+    std::unordered_map<const TTask*, script::TSeverity> Marks_;
 };

@@ -293,4 +293,24 @@ TEST_F(ExportTest, ProgramWritesTheFileAndReportsAMissingProjectOnOneLine)
     EXPECT_EQ(program.readAllStandardError().toStdString(), "npc-export: " + missing + ": File not found\n");
 }
 
+// --check writes nothing; it lists the findings at their place in the written script with the
+// path of the task that wrote the line, and an error makes the exit status 1.
+TEST_F(ExportTest, CheckListsFindingsWithTheirTaskPaths)
+{
+    auto broken = std::make_unique<TManualTask>(std::vector<std::string>{"meszq \"Hi\";"});
+    broken->Rename("Broken");
+    AddTask(StartNode(), std::move(broken));
+    const std::string path = StartNode()->Text() + " > Broken";
+    SaveProject(Project());
+    std::vector<std::string> lines = ScriptLines();
+    const auto line = std::find(lines.begin(), lines.end(), "\t\tmeszq \"Hi\";") - lines.begin() + 1;
+    TExportRequest request = Request(Output());
+    request.Check = true;
+    EXPECT_EQ(RunExportCheck(request, Out, Err), 1);
+    EXPECT_THAT(Out.str(), HasSubstr(Project() + ":" + std::to_string(line) +
+                                     ":3: error: unknown command 'meszq' [" + path + "]\n"));
+    EXPECT_THAT(Err.str(), HasSubstr(" error(s), "));
+    EXPECT_FALSE(fs::exists(Output()));
+}
+
 }  // namespace

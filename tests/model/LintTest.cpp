@@ -65,11 +65,17 @@ INSTANTIATE_TEST_SUITE_P(Lint, LintRunTest, ::testing::Values(
     LintRow{"Clean", {"clean.txt"}, "", false, script::TTarget::EAthena, LintClean, "",
             "npc-lint: 1 file(s) checked for eAthena, 0 error(s), 0 warning(s)\n"},
     LintRow{"ErrorFromStdin", {"-"}, BrokenNpc, false, script::TTarget::EAthena, LintErrors,
-            "<stdin>:2:2: error: unknown command 'meszq'\n", "1 error(s)"},
+            "<stdin>:2:2: error: unknown command 'meszq'\n"
+            "<stdin>:3:2: warning: close with no mes before it: the player gets an empty dialog\n",
+            "1 error(s), 1 warning(s)"},
     LintRow{"MapsFromTheCatalogue", {"clean.txt", "broken.txt"}, "", true, script::TTarget::EAthena, LintErrors,
-            "<dir>/broken.txt:1:1: error: unknown map 'alberta'\n", "2 file(s) checked"},
+            "<dir>/broken.txt:1:1: error: unknown map 'alberta'\n"
+            "<dir>/broken.txt:3:2: warning: close with no mes before it: the player gets an empty dialog\n",
+            "2 file(s) checked"},
     LintRow{"HerculesCase", {"-"}, "-\tscript\tX\t-1,{\n\tMes \"a\";\n}\n", false, script::TTarget::Hercules, LintErrors,
-            "<stdin>:2:2: error: unknown command 'Mes' (Hercules names are case-sensitive: did you mean `mes`?)\n",
+            "<stdin>:2:2: error: unknown command 'Mes' (Hercules names are case-sensitive: did you mean `mes`?)\n"
+            "<stdin>:3:1: warning: the dialog is still open when the script ends here: the player is left with a "
+            "window that has no close button (use close)\n",
             "checked for Hercules"},
     LintRow{"UnreadableFile", {"missing.txt", "clean.txt"}, "", false, script::TTarget::EAthena, LintUnusable, "",
             "1 unreadable"}),

@@ -15,6 +15,7 @@
 #include "ui/Form_NPC.h"
 #include "ui/Form_NPCBrowser.h"
 #include "ui/Form_PlayTest.h"
+#include "ui/Form_Problems.h"
 #include "ui/Form_Splash.h"
 #include "ui/Form_Tasks.h"
 #include "ui/Startup.h"
@@ -204,6 +205,17 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     BringToFront(play);
     QCoreApplication::processEvents();
     Save(ChildFrame(play), out, "play-test-window.png");
+
+    // The group "Bye" deleted while the menu and the condition still jump to it.
+    for (TTaskNode* node : TaskTree.Nodes())
+        if (node->Text() == "Bye")
+            TaskTree.Select(node);
+    TaskForm->DeleteButtonClick();
+    MainForm->ViewProblems();
+    ASSERT_NE(MainForm->ProblemsWindow(), nullptr);
+    ChildFrame(MainForm->ProblemsWindow())->setGeometry(0, 470, 760, 200);
+    QCoreApplication::processEvents();
+    Save(ChildFrame(MainForm->ProblemsWindow()), out, "problems-window.png");
 
     delete MainForm;
     ProcessDeletions();

@@ -1,0 +1,142 @@
+// The Problems window on the editor's frame: a jump to a deleted group appears with its task and a
+// mark in the tree, and goes when fixed; a double click selects the task and opens manual code at
+// its line, errors underlined; Save Output with an error asks before writing.
+
+#include "MainFrameFixture.h"
+
+#include "tasks/DActions.h"
+#include "tasks/DManual.h"
+#include "ui/Form_Manual.h"
+#include "ui/Form_Problems.h"
+#include "ui/TaskTreeModel.h"
+#include "ui/TaskTreeView.h"
+
+#include <gmock/gmock.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTreeWidget>
+
+namespace frametest {
+namespace {
+
+class ProblemsWindowTest : public MainFrameTest {
+protected:
+    void SetUp() override
+    {
+        MainFrameTest::SetUp();
+        NPCInfo = TNPC{45, 150, 180, 5, 0, "Guide"};
+        NPCForm->ShowNPC();
+    }
+
+    template <class T>
+    T* Add(std::unique_ptr<T> task)
+    {
+        T* raw = task.get();
+        TaskTree.Select(TaskTree.GetFirstNode());
+        TaskForm->AddTaskNode(std::move(task), false);
+        return raw;
+    }
+
+    TProblemsForm* OpenProblems()
+    {
+        Run("ViewProblemsItem");
+        return MainForm->ProblemsWindow();
+    }
+
+    // "message | task" per row.
+    static std::vector<std::string> Rows(const TProblemsForm* problems)
+    {
+        std::vector<std::string> rows;
+        for (int i = 0; i < problems->List()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = problems->List()->topLevelItem(i);
+            rows.push_back((item->text(1) + " | " + item->text(2)).toStdString());
+        }
+        return rows;
+    }
+
+    bool Marked(const TTask* task) const
+    {
+        const auto* model = static_cast<const TTaskTreeModel*>(TaskForm->TasksList()->model());
+        return !model->data(model->IndexOf(task->Node), Qt::DecorationRole).isNull();
+    }
+};
+
+TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterAFix)
+{
+    auto* shop = Add(std::make_unique<TGroupTask>("Shop"));
+    auto* jump = Add(std::make_unique<TActionTask>("Jump", FindAction("goto")));
+    jump->SetParam(0, shop->GroupNumber);
+    TaskForm->UpdateTaskNode(jump);
+    TProblemsForm* problems = OpenProblems();
+    ASSERT_NE(problems, nullptr);
+    EXPECT_EQ(Rows(problems), std::vector<std::string>{});
+
+    TaskTree.Select(shop->Node);
+    TaskForm->DeleteButtonClick();
+    const std::string path = TaskTree.GetFirstNode()->Text() + " > Jump";
+    EXPECT_EQ(Rows(problems), std::vector<std::string>{
+                                  "The Jumpto Group jumps to a group that no longer exists: choose another one | " + path});
+    EXPECT_TRUE(Marked(jump));
+
+    jump->SetParam(0, static_cast<TGroupTask*>(TaskTree.GetFirstNode()->Data())->GroupNumber);
+    TaskForm->UpdateTaskNode(jump);
+    EXPECT_EQ(Rows(problems), std::vector<std::string>{});
+    EXPECT_FALSE(Marked(jump));
+}
+
+TEST_F(ProblemsWindowTest, DoubleClickSelectsTheTaskAndOpensManualCodeAtTheLine)
+{
+    auto* code = Add(std::make_unique<TManualTask>(std::vector<std::string>{"mes \"a\";", "meszq;", "close;"}));
+    TProblemsForm* problems = OpenProblems();
+    ASSERT_EQ(problems->List()->topLevelItemCount(), 1);
+    TaskTree.Select(TaskTree.GetFirstNode());
+
+    QTreeWidget* list = problems->List();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
+    QCoreApplication::processEvents();
+    const QRect row = list->visualItemRect(list->topLevelItem(0));
+    ASSERT_FALSE(row.isEmpty());
+    // The first click makes the window the active one, as a user's would.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+
+    EXPECT_EQ(TaskTree.Selected(), code->Node);
+    const auto editors = MainForm->findChildren<TManualForm*>();
+    ASSERT_EQ(editors.size(), 1);
+    auto* edit = editors[0]->findChild<QPlainTextEdit*>(QStringLiteral("CodeEdit"));
+    EXPECT_EQ(edit->textCursor().blockNumber(), 1);
+    const auto marks = edit->extraSelections();
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_EQ(marks[0].cursor.block().blockNumber(), 1);
+    EXPECT_EQ(marks[0].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+    EXPECT_THAT(editors[0]->findChild<QLabel*>(QStringLiteral("CheckStatus"))->text().toStdString(),
+                ::testing::HasSubstr("unknown command 'meszq'"));
+
+    // Typing the fix clears the mark once the editor has checked again.
+    QTextCursor caret = edit->textCursor();
+    caret.select(QTextCursor::BlockUnderCursor);
+    caret.insertText(QStringLiteral("\nmes \"Hi\";"));
+    editors[0]->CheckNow();
+    EXPECT_TRUE(edit->extraSelections().isEmpty());
+}
+
+TEST_F(ProblemsWindowTest, SaveOutputWithAnErrorAsksAndWritesOnlyOnYes)
+{
+    Add(std::make_unique<TManualTask>(std::vector<std::string>{"mes \"a\";", "meszq;", "close;"}));
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    Run("FileSaveAsItem");
+    Dialogs->Answers.push_back(TAnswer::No);
+    Run("FileSaveOutputItem");
+    ASSERT_EQ(Dialogs->Questions.size(), 1u);
+    EXPECT_EQ(Dialogs->Questions[0].Text.toStdString(),
+              "The server will refuse this script: 1 errors (first: unknown command 'meszq'). Save anyway?");
+    EXPECT_FALSE(std::filesystem::exists(PathOf("shop.txt")));
+    Dialogs->Answers.push_back(TAnswer::Yes);
+    Run("FileSaveOutputItem");
+    EXPECT_TRUE(std::filesystem::exists(PathOf("shop.txt")));
+}
+
+} // namespace
+} // namespace frametest

@@ -1,0 +1,85 @@
+#include "Form_Problems.h"
+
+#include "ChildWindows.h"
+#include "Dialogs.h"
+#include "Form_Tasks.h"
+#include "QtText.h"
+
+#include "tasks/DManual.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum TColumn { SeverityColumn, MessageColumn, TaskColumn, LineColumn, ColumnCount };
+
+} // namespace
+
+TProblemsForm::TProblemsForm(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ProblemsForm"));
+    setWindowTitle(QStringLiteral("Problems"));
+    auto* layout = new QVBoxLayout(this);
+    List_ = new QTreeWidget(this);
+    List_->setColumnCount(ColumnCount);
+    List_->setHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Message"), QStringLiteral("Task"),
+                            QStringLiteral("Line")});
+    List_->setRootIsDecorated(false);
+    List_->setUniformRowHeights(true);
+    List_->header()->setStretchLastSection(false);
+    List_->header()->setSectionResizeMode(MessageColumn, QHeaderView::Stretch);
+    Summary_ = new QLabel(this);
+    layout->addWidget(List_);
+    layout->addWidget(Summary_);
+    connect(List_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        Guarded(this, [&] { Activate(List_->indexOfTopLevelItem(item)); });
+    });
+    resize(560, 220);
+    Guarded(this, [this] { Refresh(); });
+}
+
+void TProblemsForm::Refresh()
+{
+    Guarded(this, [this] { Show(CheckProject(TaskTree)); });
+}
+
+void TProblemsForm::Show(const TProjectCheck& check)
+{
+    List_->clear();
+    Entries_.clear();
+    const QIcon errorIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
+    const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    QList<QTreeWidgetItem*> items;
+    for (const TProblem& problem : check.Problems) {
+        const bool error = problem.Severity == script::TSeverity::Error;
+        auto* item = new QTreeWidgetItem;
+        item->setIcon(SeverityColumn, error ? errorIcon : warningIcon);
+        item->setText(SeverityColumn, error ? QStringLiteral("Error") : QStringLiteral("Warning"));
+        item->setText(MessageColumn, ToQ(problem.Message));
+        item->setText(TaskColumn, problem.Task ? ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
+        if (problem.ScriptLine > 0)
+            item->setText(LineColumn, QString::number(problem.ScriptLine));
+        items << item;
+        Entries_.push_back({TTaskGuard<const TTask>(problem.Task), problem.TaskLine});
+    }
+    List_->addTopLevelItems(items);
+    Summary_->setText(QStringLiteral("%1 error(s), %2 warning(s)").arg(check.ErrorCount()).arg(check.WarningCount()));
+}
+
+void TProblemsForm::Activate(int row)
+{
+    if (row < 0 || row >= static_cast<int>(Entries_.size()) || !TaskForm)
+        return;
+    const TEntry& entry = Entries_[static_cast<std::size_t>(row)];
+    const TTask* task = entry.Task.get();
+    if (!task || !task->Node)
+        return;
+    TaskTree.Select(task->Node);
+    BringToFront(TaskForm);
+    if (task->Kind() == TTaskKind::Manual)
+        TaskForm->OpenManualEditorAt(static_cast<TManualTask*>(task->Node->Data()), std::max(entry.TaskLine, 0));
+}

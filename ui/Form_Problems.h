@@ -1,0 +1,39 @@
+#pragma once
+// The Problems window: every error and warning of the current project, each with the task that
+// causes it. A double click selects that task in the tree, and opens manual code at its line.
+
+#include "tasks/DProblems.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class TProblemsForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TProblemsForm(QWidget* parent = nullptr);
+
+    QTreeWidget* List() const { return List_; }
+    // Goes to the task of the row-th finding.
+    void Activate(int row);
+
+public slots:
+    // Checks the project again and shows what it found.
+    void Refresh();
+
+private:
+    struct TEntry {
+        TTaskGuard<const TTask> Task;
+        int TaskLine = -1;
+    };
+
+    void Show(const TProjectCheck& check);
+
+    QTreeWidget* List_ = nullptr;
+    QLabel* Summary_ = nullptr;
+    std::vector<TEntry> Entries_;
+};
