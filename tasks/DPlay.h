@@ -35,7 +35,7 @@ struct TPlayerOption {
 // entry that is wrong.
 TPlayerOption ParsePlayerOption(std::string_view given);
 
-// The inverse of ParsePlayerSpec for the parameters and the inventory: "zeny=5000,...,item:501=10".
+// The inverse of ParsePlayerOption for the parameters and the inventory: "zeny=5000,...,item:501=10".
 // Variables are the run's business and are left out.
 std::string PlayerSpecText(const script::TPlayerState& player);
 

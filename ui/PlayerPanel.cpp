@@ -113,7 +113,7 @@ void TPlayerPanel::ShowPlayer(const script::TPlayerState& player)
 script::TPlayerState TPlayerPanel::EditedPlayer(const script::TPlayerState& base) const
 {
     script::TPlayerState player = base;
-    player.Inventory = ParsePlayerSpec(ItemsSpec(Items_->text())).Player.Inventory;
+    player.Inventory = ParsePlayerOption(ItemsSpec(Items_->text())).Player.Inventory;
     player.Zeny = Zeny_->value();
     player.Class = Class_->value();
     player.Sex = Sex_->currentIndex();
@@ -164,7 +164,7 @@ void TPlayerPanel::LoadPreset(const QString& name)
     const QString spec = settings.value(PresetGroup + u'/' + name).toString();
     if (spec.isEmpty())
         return;
-    ShowPlayer(ParsePlayerSpec(spec.toStdString()).Player);
+    ShowPlayer(ParsePlayerOption(spec.toStdString()).Player);
 }
 
 void TPlayerPanel::DeletePreset()
