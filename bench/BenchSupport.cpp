@@ -12,7 +12,10 @@
 
 #include <QApplication>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -108,4 +111,24 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& cleanup)
     if (cleanup)
         cleanup();
     return 0;
+}
+
+const std::vector<std::string>& ServerScripts()
+{
+    static const std::vector<std::string> files = [] {
+        std::vector<std::string> texts;
+        const auto dir = std::filesystem::path(NPC_SOURCE_DIR) / ".." / "shared" / "data" / "eathena" / "npc";
+        if (!std::filesystem::is_directory(dir))
+            return texts;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+            if (!entry.is_regular_file())
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::ostringstream bytes;
+            bytes << in.rdbuf();
+            texts.push_back(bytes.str());
+        }
+        return texts;
+    }();
+    return files;
 }

@@ -2,12 +2,18 @@
 // Shared pieces of the benchmark programs: a large generated project and the program entry.
 
 #include <functional>
+#include <string>
+#include <vector>
 
 inline constexpr int BenchTaskTotal = 10000;
 
 // A new project of BenchTaskTotal tasks of every kind: groups of twenty, every third group inside
 // the one before ("nested"), or every task directly in Start ("flat").
 void BuildBenchProject(bool flat);
+
+// The texts of the eAthena server's own script files beside the project (../shared/data/eathena/
+// npc), read once; empty when that folder is absent.
+const std::vector<std::string>& ServerScripts();
 
 // Runs the benchmarks named on the command line inside an application object (offscreen unless
 // told otherwise); cleanup runs while the application still exists.

@@ -1,6 +1,8 @@
 // The control-flow checks over the server's own 53 script files, read beforehand: the Problems
 // window runs them after every change, so they must cost far less than reading the files.
 
+#include "BenchSupport.h"
+
 #include "script/FileReader.h"
 #include "script/FlowWarnings.h"
 
@@ -15,26 +17,9 @@
 
 namespace {
 
-std::vector<std::string> ServerScripts()
-{
-    const auto dir = std::filesystem::path(NPC_SOURCE_DIR) / ".." / "shared" / "data" / "eathena" / "npc";
-    std::vector<std::string> texts;
-    if (!std::filesystem::is_directory(dir))
-        return texts;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-        if (!entry.is_regular_file())
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        texts.push_back(bytes.str());
-    }
-    return texts;
-}
-
 void BM_CheckFlowServerScripts(benchmark::State& state)
 {
-    const std::vector<std::string> texts = ServerScripts();
+    const auto& texts = ServerScripts();
     if (texts.empty()) {
         state.SkipWithError("the server data folder ../shared/data/eathena is not present");
         return;

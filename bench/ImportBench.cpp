@@ -20,26 +20,6 @@
 
 namespace {
 
-const std::vector<std::string>& ServerScripts()
-{
-    static const std::vector<std::string> files = [] {
-        std::vector<std::string> texts;
-        const auto dir = std::filesystem::path(NPC_SOURCE_DIR) / ".." / "shared" / "data" / "eathena" / "npc";
-        if (!std::filesystem::is_directory(dir))
-            return texts;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-            if (!entry.is_regular_file())
-                continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::ostringstream bytes;
-            bytes << in.rdbuf();
-            texts.push_back(bytes.str());
-        }
-        return texts;
-    }();
-    return files;
-}
-
 void UseEditorCatalogues()
 {
     InitCatalogues();

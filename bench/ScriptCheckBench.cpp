@@ -1,6 +1,8 @@
 // Reading and checking the server's own 53 script files (1.8 MB), held in memory: the goal is
 // at least 30 MB/s on one core. Reading alone is measured beside it.
 
+#include "BenchSupport.h"
+
 #include "script/Checker.h"
 #include "script/FileReader.h"
 
@@ -13,26 +15,6 @@
 #include <vector>
 
 namespace {
-
-const std::vector<std::string>& ServerScripts()
-{
-    static const std::vector<std::string> files = [] {
-        std::vector<std::string> texts;
-        const auto dir = std::filesystem::path(NPC_SOURCE_DIR) / ".." / "shared" / "data" / "eathena" / "npc";
-        if (!std::filesystem::is_directory(dir))
-            return texts;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-            if (!entry.is_regular_file())
-                continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::ostringstream bytes;
-            bytes << in.rdbuf();
-            texts.push_back(bytes.str());
-        }
-        return texts;
-    }();
-    return files;
-}
 
 template <typename TWork>
 void RunOverScripts(benchmark::State& state, TWork work)
