@@ -3,6 +3,7 @@
 // project, and player presets (kept in Qt's test settings, never the user's).
 #include "MainFrameFixture.h"
 
+#include "tasks/DDocument.h"
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
 #include "ui/Form_Editor.h"
@@ -72,7 +73,7 @@ protected:
         Bye = Add(start, std::make_unique<TGroupTask>("Bye"), "Bye");
         Menu->AddEntry(std::make_unique<TDMenu>("Heal me", Heal->GroupNumber));
         Menu->AddEntry(std::make_unique<TDMenu>("Bye", Bye->GroupNumber));
-        TaskForm->UpdateTaskNode(Menu);
+        ProjectDocument().EditTask(Menu, *CopyTask(*Menu));
         AddAction(Heal->Node, 7, {500});
         Add(Heal->Node, std::make_unique<TMessageTask>(std::vector<std::string>{"Healed."}), "Healed");
         AddAction(Heal->Node, 6);
@@ -193,13 +194,13 @@ TEST_F(PlayTestFormTest, AnEditRestartsTheRunWithTheAnswersThatStillApply)
     ASSERT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
 
     Greeting->Lines = {"Hello again."};
-    TaskForm->UpdateTaskNode(Greeting);
+    ProjectDocument().EditTask(Greeting, *CopyTask(*Greeting));
     EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
     EXPECT_EQ(form->Result().Pauses, 2);
 
     // The chosen option is gone: the run waits at the menu again.
     Menu->RemoveEntry(Menu->EntryAt(1));
-    TaskForm->UpdateTaskNode(Menu);
+    ProjectDocument().EditTask(Menu, *CopyTask(*Menu));
     EXPECT_EQ(form->Result().Outcome, script::TOutcome::Waiting);
     EXPECT_EQ(Rows(form, "MenuList"), TRows{"Heal me"});
     EXPECT_EQ(Dialogue(form), "");

@@ -4,6 +4,7 @@
 
 #include "MainFrameFixture.h"
 
+#include "tasks/DDocument.h"
 #include "tasks/DActions.h"
 #include "tasks/DManual.h"
 #include "ui/Form_Manual.h"
@@ -68,7 +69,7 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterAFix)
     auto* shop = Add(std::make_unique<TGroupTask>("Shop"));
     auto* jump = Add(std::make_unique<TActionTask>("Jump", FindAction("goto")));
     jump->SetParam(0, shop->GroupNumber);
-    TaskForm->UpdateTaskNode(jump);
+    ProjectDocument().EditTask(jump, *CopyTask(*jump));
     TProblemsForm* problems = OpenProblems();
     ASSERT_NE(problems, nullptr);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
@@ -81,7 +82,7 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterAFix)
     EXPECT_TRUE(Marked(jump));
 
     jump->SetParam(0, static_cast<TGroupTask*>(TaskTree.GetFirstNode()->Data())->GroupNumber);
-    TaskForm->UpdateTaskNode(jump);
+    ProjectDocument().EditTask(jump, *CopyTask(*jump));
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
     EXPECT_FALSE(Marked(jump));
 }
