@@ -43,6 +43,9 @@ struct TImportCandidate {
 };
 
 std::vector<TImportCandidate> ListCandidates(const TImportSource& source);
+
+// The lines of text as the script holds them: split at LF, a CR before it dropped.
+std::vector<std::string> SplitSourceLines(const std::string& text);
 // The entry of the script NPC with that name (as written, or its part before "::", letters in any
 // case); EImportError when there is none or the NPC cannot be imported.
 const script::TTopLevel& FindImportable(const TImportSource& source, const std::string& name);

@@ -6,6 +6,7 @@
 #include "global/DGlobal.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -28,18 +29,8 @@ std::vector<std::string> CommentLines(const std::vector<const script::TComment*>
 {
     std::vector<std::string> lines;
     for (const script::TComment* comment : comments) {
-        std::size_t start = 0;
-        const std::string& text = comment->Text;
-        while (start <= text.size()) {
-            std::size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(std::move(line));
-            start = end + 1;
-        }
+        std::vector<std::string> split = SplitSourceLines(comment->Text);
+        std::move(split.begin(), split.end(), std::back_inserter(lines));
     }
     return lines;
 }

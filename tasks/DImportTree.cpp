@@ -452,20 +452,11 @@ private:
     // indents them again to the task's depth.
     static std::vector<std::string> ManualLines(const std::string& text, const std::string& indent)
     {
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (!lines.empty() && !indent.empty() && line.rfind(indent, 0) == 0)
-                line.erase(0, indent.size());
-            lines.push_back(std::move(line));
-            start = end + 1;
-        }
+        std::vector<std::string> lines = SplitSourceLines(text);
+        if (!indent.empty())
+            for (std::size_t i = 1; i < lines.size(); ++i)
+                if (lines[i].rfind(indent, 0) == 0)
+                    lines[i].erase(0, indent.size());
         return lines;
     }
 

@@ -89,15 +89,15 @@ TPlayerOption ParsePlayerOption(std::string_view given)
     return result;
 }
 
-std::string PlayerSpecText(const script::TPlayerState& p)
+std::string PlayerOptionText(const script::TPlayerState& p)
 {
-    std::string spec = "zeny=" + std::to_string(p.Zeny) + ",class=" + std::to_string(p.Class) +
-                       ",sex=" + std::to_string(p.Sex) + ",baselevel=" + std::to_string(p.BaseLevel) +
-                       ",joblevel=" + std::to_string(p.JobLevel) + ",statuspoint=" + std::to_string(p.StatusPoint) +
-                       ",weight=" + std::to_string(p.Weight) + ",maxweight=" + std::to_string(p.MaxWeight);
+    std::string option = "zeny=" + std::to_string(p.Zeny) + ",class=" + std::to_string(p.Class) +
+                         ",sex=" + std::to_string(p.Sex) + ",baselevel=" + std::to_string(p.BaseLevel) +
+                         ",joblevel=" + std::to_string(p.JobLevel) + ",statuspoint=" + std::to_string(p.StatusPoint) +
+                         ",weight=" + std::to_string(p.Weight) + ",maxweight=" + std::to_string(p.MaxWeight);
     for (const auto& [id, count] : p.Inventory)
-        spec += ",item:" + std::to_string(id) + "=" + std::to_string(count);
-    return spec;
+        option += ",item:" + std::to_string(id) + "=" + std::to_string(count);
+    return option;
 }
 
 TCatalogueItems::TCatalogueItems()

@@ -37,7 +37,7 @@ TPlayerOption ParsePlayerOption(std::string_view given);
 
 // The inverse of ParsePlayerOption for the parameters and the inventory: "zeny=5000,...,item:501=10".
 // Variables are the run's business and are left out.
-std::string PlayerSpecText(const script::TPlayerState& player);
+std::string PlayerOptionText(const script::TPlayerState& player);
 
 // The item catalogue (ItemList) as the interpreter asks it.
 class TCatalogueItems final : public script::TItemLookup {

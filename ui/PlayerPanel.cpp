@@ -29,16 +29,16 @@ QString ItemsText(const script::TPlayerState& player)
 }
 
 // The inventory field in the form of npc-play's item entries, so that one reader checks both.
-std::string ItemsSpec(const QString& text)
+std::string ItemsOption(const QString& text)
 {
-    std::string spec;
+    std::string option;
     for (const QString& entry : text.split(u',', Qt::SkipEmptyParts)) {
         const QString trimmed = entry.trimmed();
         if (trimmed.isEmpty())
             continue;
-        spec += (spec.empty() ? "item:" : ",item:") + FromQ(trimmed);
+        option += (option.empty() ? "item:" : ",item:") + FromQ(trimmed);
     }
-    return spec;
+    return option;
 }
 
 } // namespace
@@ -113,7 +113,7 @@ void TPlayerPanel::ShowPlayer(const script::TPlayerState& player)
 script::TPlayerState TPlayerPanel::EditedPlayer(const script::TPlayerState& base) const
 {
     script::TPlayerState player = base;
-    player.Inventory = ParsePlayerOption(ItemsSpec(Items_->text())).Player.Inventory;
+    player.Inventory = ParsePlayerOption(ItemsOption(Items_->text())).Player.Inventory;
     player.Zeny = Zeny_->value();
     player.Class = Class_->value();
     player.Sex = Sex_->currentIndex();
@@ -148,9 +148,9 @@ void TPlayerPanel::SavePreset()
     // The key is the name: a slash would open a settings group instead.
     if (name.contains(u'/') || name.contains(u'\\'))
         throw std::invalid_argument("A preset's name cannot contain / or \\.");
-    const std::string spec = PlayerSpecText(EditedPlayer({}));
+    const std::string option = PlayerOptionText(EditedPlayer({}));
     QSettings settings;
-    settings.setValue(PresetGroup + u'/' + name, QString::fromStdString(spec));
+    settings.setValue(PresetGroup + u'/' + name, QString::fromStdString(option));
     settings.sync();
     if (settings.status() != QSettings::NoError)
         throw std::runtime_error("The preset could not be written to " + settings.fileName().toStdString());
@@ -161,10 +161,10 @@ void TPlayerPanel::SavePreset()
 void TPlayerPanel::LoadPreset(const QString& name)
 {
     QSettings settings;
-    const QString spec = settings.value(PresetGroup + u'/' + name).toString();
-    if (spec.isEmpty())
+    const QString option = settings.value(PresetGroup + u'/' + name).toString();
+    if (option.isEmpty())
         return;
-    ShowPlayer(ParsePlayerOption(spec.toStdString()).Player);
+    ShowPlayer(ParsePlayerOption(option.toStdString()).Player);
 }
 
 void TPlayerPanel::DeletePreset()
