@@ -38,10 +38,7 @@ void SetNPCDefaults()
 
 void SetModified(bool flag)
 {
-    if (flag == Modified)
-        return;
-    Modified = flag;
-    ProjectDocument().StateChanged();
+    ProjectDocument().SetModified(flag);
 }
 
 void NewProject()

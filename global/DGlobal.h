@@ -46,7 +46,8 @@ void SetHeaderDefaults();
 // becomes the target's own default.
 void ChangeServerTarget(TNPCHeader& header, TServerTarget target);
 void SetNPCDefaults();
-// Stores flag, only when it differs from Modified, and tells the project's listeners.
+// Stores flag and tells the project's listeners when it differs from Modified; the undo
+// history's saved state follows (false: the project matches its file now).
 void SetModified(bool flag);
 // An empty project: one group "Start", default records, no file name, no unsaved changes. Goes
 // through the project document, which tells its listeners.

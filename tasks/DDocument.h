@@ -1,17 +1,20 @@
 #pragma once
 // The one way in for every change of the project. Windows never write into the task tree, the
-// NPC record or the header themselves: they ask the document, which performs the edit, marks the
-// project modified and tells every listener what changed through one signal. The title, the
-// output window, the NPC window and the open editors all follow from that signal.
+// NPC record or the header themselves: they ask the document, which performs the edit as one step
+// of its undo history, keeps Modified equal to "not at the last saved step", and tells every
+// listener what changed through one signal. The title, the output window, the NPC window and the
+// open editors all follow from that signal, for an undo or a redo as for the edit itself.
 
 #include "DTasks.h"
 
 #include "global/DGlobal.h"
 
 #include <QObject>
+#include <QUndoStack>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 // What a change touched; a change may touch several parts.
@@ -31,19 +34,26 @@ struct TProjectChange {
     std::string Name;
     // The task added or edited, when there is one.
     const TTask* Task = nullptr;
+    // An undo or a redo: the step changed the project behind the back of whoever made it.
+    bool FromHistory = false;
 
     bool Has(unsigned parts) const { return (Parts & parts) != 0; }
     // Everything but a change of state alters the script.
     bool ChangesScript() const { return Has(~static_cast<unsigned>(CP_State)); }
 };
 
+class TProjectStep;
+
 class TProjectDocument : public QObject {
     Q_OBJECT
 public:
+    TProjectDocument();
+    ~TProjectDocument() override;
+
     // The node a new task joins: last child of the selected group, else just before the selected
     // node, else last child of the first node. The new node becomes the selected one.
     TTask* AddTask(std::unique_ptr<TTask> task);
-    // The first node holds everything else and is never deleted; false for it.
+    // The first node holds everything else and is never deleted; false for it. Tells Deleted.
     bool DeleteNode(TTaskNode* node);
     // Names the node's task by the user. An empty text, or the text the node already shows,
     // changes nothing (and returns false).
@@ -52,37 +62,61 @@ public:
     // false, changing nothing, when the tree refuses the move.
     bool MoveNode(TTaskNode* node, TTaskNode* parent, int row);
     // An editor's Apply: task takes over the whole content of content (a filled copy of the same
-    // kind, which is not kept). The node then shows the task's caption.
+    // kind, which is not kept). The node then shows the task's caption. Content equal to what the
+    // task holds changes nothing.
     void EditTask(TTask* task, const TTask& content);
-    // Each stores only a real change of value; false when nothing differed.
+    // Each stores only a real change of value; false when nothing differed. Changes of the same
+    // single NPC field one after another are one step.
     bool SetNPC(const TNPC& npc);
     bool SetHeader(const TNPCHeader& header);
-    // An empty project: one group "Start", default records, no file name, not modified.
+    // An empty project: one group "Start", default records, no file name, not modified. The
+    // history starts afresh, as for the two below.
     void NewProject();
     // Replaces the project by the file's (all or nothing), the file name following; Modified is
     // left as it was.
     void LoadProject(const std::string& path);
-    void LoadProjectBytes(const std::string& fileName, const std::string& bytes);
+    void LoadProjectBytes(const std::string& fileName, const std::string& bytes,
+                          TServerTarget target = DefaultTarget);
     // Replaces the project by what install builds into it (an imported script, say): a new,
-    // untitled project with unsaved changes. When install raises, nobody is told.
+    // untitled project with unsaved changes, which no undo makes clean. When install raises,
+    // nobody is told.
     void ReplaceProject(const std::string& name, const std::function<void()>& install);
-    // Modified or the file name changed.
+    // The file name changed (a save).
     void StateChanged();
+    // The project now matches its file (false: a save) or no longer does (true).
+    void SetModified(bool modified);
+
+    // Takes back the last step / performs the last step taken back again. Nothing when there is
+    // none. A step that cannot be replayed on the tree raises EListError and empties the history.
+    void Undo();
+    void Redo();
+    bool CanUndo() const { return History_.canUndo(); }
+    bool CanRedo() const { return History_.canRedo(); }
+    // The names of the steps Undo and Redo would run ("Delete group Shop"); empty for none.
+    std::string UndoName() const;
+    std::string RedoName() const;
+    // The history itself, for its signals (canUndoChanged, indexChanged...) and for measuring.
+    const QUndoStack& History() const { return History_; }
 
 signals:
     void Changed(const TProjectChange& change);
+    // A node was deleted (not by undo or redo): its kind, its caption and the tasks below it.
+    void Deleted(const std::string& kind, const std::string& caption, int tasksBelow);
 
 private:
-    struct TEdit {
-        std::string Name;
-        unsigned Parts = 0;
-        const TTask* Task = nullptr;
-        // Performs the edit; false when it turned out to change nothing.
-        std::function<bool()> Apply;
-    };
-    // The single path of every edit: performs it, marks the project modified when asked, and
-    // tells the listeners. An edit that raises or changes nothing tells nobody.
-    void Execute(const TEdit& edit, bool marksModified = true);
+    // Every edit's way in: pushes the step, which performs it; the listeners hear of it once the
+    // history has taken it.
+    void Push(std::unique_ptr<TProjectStep> step);
+    void StepRan(const TProjectStep& step, bool replayed);
+    // Tells the listeners about the step that last ran, Modified following the history.
+    void AnnounceStep();
+    // Starts the history afresh after the project was replaced.
+    void ResetHistory(unsigned parts, const std::string& name);
+    template <class F>
+    void RunGuarded(F&& f);
+
+    QUndoStack History_;
+    std::optional<TProjectChange> Pending_;
 };
 
 TProjectDocument& ProjectDocument();

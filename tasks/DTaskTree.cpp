@@ -98,23 +98,18 @@ int TTaskTree::Count() const
 
 TTaskNode* TTaskTree::AddChild(TTaskNode* parent, const std::string& text, TTask* task)
 {
-    auto& siblings = SiblingsOf(parent);
-    const int row = static_cast<int>(siblings.size());
-    Notify([&](TTreeObserver& o) { o.BeginInsert(parent, row); });
-    siblings.push_back(std::unique_ptr<TTaskNode>(new TTaskNode(this, parent, text, task)));
-    TTaskNode* node = siblings.back().get();
-    node->Row_ = row;
-    if (task)
-        task->Node = node;
-    Notify([](TTreeObserver& o) { o.EndInsert(); });
-    return node;
+    return InsertAt(parent, static_cast<int>(SiblingsOf(parent).size()), text, task);
 }
 
 TTaskNode* TTaskTree::Insert(TTaskNode* sibling, const std::string& text, TTask* task)
 {
-    TTaskNode* parent = sibling->Parent();
+    return InsertAt(sibling->Parent(), sibling->Row(), text, task);
+}
+
+TTaskNode* TTaskTree::InsertAt(TTaskNode* parent, int row, const std::string& text, TTask* task)
+{
     auto& siblings = SiblingsOf(parent);
-    const int row = sibling->Row();
+    row = std::clamp(row, 0, static_cast<int>(siblings.size()));
     Notify([&](TTreeObserver& o) { o.BeginInsert(parent, row); });
     auto inserted = siblings.insert(siblings.begin() + row,
                                     std::unique_ptr<TTaskNode>(new TTaskNode(this, parent, text, task)));
@@ -191,14 +186,12 @@ void TTaskTree::Clear()
 
 bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
 {
-    if (node->Contains(parent))
+    if (!CanMove(node, parent, row))
         return false;
     TTaskNode* oldParent = node->Parent();
     const int oldRow = node->Row();
     auto& target = SiblingsOf(parent);
     row = std::clamp(row, 0, static_cast<int>(target.size()));
-    if (oldParent == parent && (row == oldRow || row == oldRow + 1))
-        return false;
     Notify([&](TTreeObserver& o) { o.BeginMove(oldParent, oldRow, parent, row); });
     auto& source = SiblingsOf(oldParent);
     std::unique_ptr<TTaskNode> moving = std::move(source[static_cast<std::size_t>(oldRow)]);
@@ -211,6 +204,15 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     Renumber(target, static_cast<std::size_t>(row));
     Notify([](TTreeObserver& o) { o.EndMove(); });
     return true;
+}
+
+bool TTaskTree::CanMove(const TTaskNode* node, const TTaskNode* parent, int row) const
+{
+    if (node->Contains(parent))
+        return false;
+    const int count = parent ? parent->ChildCount() : TopCount();
+    row = std::clamp(row, 0, count);
+    return node->Parent() != parent || (row != node->Row() && row != node->Row() + 1);
 }
 
 bool TTaskTree::MoveBefore(TTaskNode* node, TTaskNode* sibling)

@@ -30,6 +30,10 @@ public:
     // True when node is this node or lies below it.
     bool Contains(const TTaskNode* node) const;
     TTaskTree& Tree() const { return *Tree_; }
+    // Whether a view shows the node's children: the view keeps it current, so that a node that
+    // leaves the tree and comes back (undo) opens as it was. True for a new node.
+    bool Expanded() const { return Expanded_; }
+    void SetExpanded(bool expanded) { Expanded_ = expanded; }
 
 private:
     friend class TTaskTree;
@@ -41,6 +45,7 @@ private:
     int Row_ = 0;  // kept current by the tree on every change of the sibling list
     std::string Text_;
     TTask* Data_;
+    bool Expanded_ = true;
     std::vector<std::unique_ptr<TTaskNode>> Children_;
 };
 
@@ -80,6 +85,8 @@ public:
     TTaskNode* AddChild(TTaskNode* parent, const std::string& text, TTask* task);
     // New node inserted immediately before sibling, under the same parent.
     TTaskNode* Insert(TTaskNode* sibling, const std::string& text, TTask* task);
+    // New node at position row among parent's children (clamped to their count).
+    TTaskNode* InsertAt(TTaskNode* parent, int row, const std::string& text, TTask* task);
     void SetText(TTaskNode* node, const std::string& text);
 
     // Deletes node and everything below it. Every node that leaves the tree unregisters (and so
@@ -93,6 +100,8 @@ public:
     // level), row counted before the move takes node out. Node objects survive the move.
     // Returns false, changing nothing, when parent lies in node's own subtree.
     bool Move(TTaskNode* node, TTaskNode* parent, int row);
+    // Whether Move would move anything.
+    bool CanMove(const TTaskNode* node, const TTaskNode* parent, int row) const;
     // Move node to just before sibling / to the end of parent's children.
     bool MoveBefore(TTaskNode* node, TTaskNode* sibling);
     bool MoveToEnd(TTaskNode* node, TTaskNode* parent);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 std::int32_t NextGroupNumber = 0;
@@ -161,6 +162,37 @@ int TTaskList::IndexOf(const TTask* task) const
     const auto found = std::find_if(Tasks_.begin(), Tasks_.end(),
                                     [task](const auto& t) { return t.get() == task; });
     return found == Tasks_.end() ? -1 : static_cast<int>(found - Tasks_.begin());
+}
+
+std::vector<int> TTaskList::IndexesOf(const std::vector<const TTask*>& tasks) const
+{
+    std::unordered_map<const TTask*, std::size_t> wanted;
+    for (std::size_t i = 0; i < tasks.size(); ++i)
+        wanted.emplace(tasks[i], i);
+    std::vector<int> indexes(tasks.size(), -1);
+    for (std::size_t i = 0; i < Tasks_.size() && !wanted.empty(); ++i) {
+        const auto found = wanted.find(Tasks_[i].get());
+        if (found != wanted.end()) {
+            indexes[found->second] = static_cast<int>(i);
+            wanted.erase(found);
+        }
+    }
+    return indexes;
+}
+
+void TTaskList::RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask>>> tasks)
+{
+    std::vector<std::unique_ptr<TTask>> merged;
+    merged.reserve(Tasks_.size() + tasks.size());
+    std::size_t kept = 0;
+    for (auto& [position, task] : tasks) {
+        while (static_cast<int>(merged.size()) < position && kept < Tasks_.size())
+            merged.push_back(std::move(Tasks_[kept++]));
+        merged.push_back(std::move(task));
+    }
+    while (kept < Tasks_.size())
+        merged.push_back(std::move(Tasks_[kept++]));
+    Tasks_ = std::move(merged);
 }
 
 TGroupTask* TTaskList::FindGroup(std::int32_t number) const

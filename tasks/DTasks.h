@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TFileWriter;
@@ -102,6 +103,11 @@ public:
     int TaskCount() const { return static_cast<int>(Tasks_.size()); }
     TTask* TaskAt(int index) const { return Tasks_.at(static_cast<std::size_t>(index)).get(); }
     int IndexOf(const TTask* task) const;
+    // The positions of tasks (-1 for one not in the list), in one pass over the list.
+    std::vector<int> IndexesOf(const std::vector<const TTask*>& tasks) const;
+    // Puts tasks back at the positions they had, in one pass: each pair is (position, task),
+    // in rising order of position, each position counted with the tasks before it in place.
+    void RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask>>> tasks);
     TGroupTask* FindGroup(std::int32_t number) const;
     // The group whose "L%u" (or, with includeExits, "L%uExit") equals text exactly.
     TGroupTask* FindLabel(const std::string& text, bool includeExits) const;

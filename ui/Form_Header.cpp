@@ -53,6 +53,12 @@ THeaderForm::THeaderForm(QWidget* parent) : QWidget(parent), Ui_(std::make_uniqu
     FormCreate();
     // Connected once filled: only the user's choice may replace the Compatible text.
     connect(Ui_->TargetCombo, &QComboBox::currentIndexChanged, this, &THeaderForm::TargetComboChange);
+    // The fields were filled from the header as it was: once an undo or a redo changes it, an
+    // Apply would write the old header back over the step. The window ends as a cancel.
+    connect(&ProjectDocument(), &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
+        if (change.FromHistory && change.Has(CP_Header))
+            ChildFrame(this)->close();
+    });
 }
 
 THeaderForm::~THeaderForm()

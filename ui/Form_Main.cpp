@@ -12,6 +12,7 @@
 #include "Form_Problems.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
+#include "HistoryActions.h"
 #include "QtText.h"
 #include "Startup.h"
 #include "global/DGlobal.h"
@@ -28,6 +29,8 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QKeySequence>
+#include <QStatusBar>
 
 TMainForm* MainForm = nullptr;
 
@@ -37,6 +40,18 @@ constexpr int HeaderClientWidth = 400;
 constexpr int HeaderClientHeight = 400;
 
 } // namespace
+
+QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow)
+{
+    const QString what = kind == "group" ? QStringLiteral("group ") + ToQ(caption) : ToQ(kind);
+    const QString undoKey = QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText);
+    if (tasksBelow <= 0)
+        return QStringLiteral("Deleted %1: %2 restores it").arg(what, undoKey);
+    return QStringLiteral("Deleted %1 and %2 %3 below it: %4 restores them")
+        .arg(what)
+        .arg(tasksBelow)
+        .arg(tasksBelow == 1 ? QStringLiteral("task") : QStringLiteral("tasks"), undoKey);
+}
 
 std::string OutputFileName(const std::string& projectFileName)
 {
@@ -53,12 +68,17 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), Ui_(std::make_uniqu
     QuitApplication = [] { QCoreApplication::exit(0); };
     SetChildHost(Ui_->ClientArea);
     ConnectCommands();
+    BuildEditMenu();
     BuildOptionsMenu();
     hide();
     UpdateTitle();
     setWindowState(windowState() | Qt::WindowMaximized);
     // Every change may touch Modified or the file name; the title is cheap to redo.
     connect(&ProjectDocument(), &TProjectDocument::Changed, this, [this] { UpdateTitle(); });
+    connect(&ProjectDocument(), &TProjectDocument::Deleted, this,
+            [this](const std::string& kind, const std::string& caption, int tasksBelow) {
+                statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow));
+            });
 }
 
 TMainForm::~TMainForm()
@@ -119,6 +139,23 @@ void TMainForm::ConnectCommands()
         connect(action, &QAction::triggered, this, [this, command = command] {
             Guarded(this, [this, command] { (this->*command)(); });
         });
+    }
+}
+
+// Edit: Undo and Redo, between File and View.
+void TMainForm::BuildEditMenu()
+{
+    auto* edit = new QMenu(QStringLiteral("&Edit"), this);
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    Ui_->MainMenu->insertMenu(Ui_->ViewMenu->menuAction(), edit);
+    UndoAction_ = MakeUndoAction(this);
+    UndoAction_->setObjectName(QStringLiteral("EditUndoItem"));
+    RedoAction_ = MakeRedoAction(this);
+    RedoAction_->setObjectName(QStringLiteral("EditRedoItem"));
+    for (QAction* action : {UndoAction_, RedoAction_}) {
+        edit->addAction(action);
+        // Like the other commands: the keys work with the menu bar hidden.
+        addAction(action);
     }
 }
 

@@ -12,6 +12,7 @@
 namespace Ui {
 class TMainForm;
 }
+class QAction;
 class QMdiArea;
 class THelpViewer;
 class TPlayTestForm;
@@ -82,6 +83,7 @@ private:
     // As QuerySave; discarded tells that the user chose to drop the changes ("No").
     bool QuerySave(bool& discarded);
     void ConnectCommands();
+    void BuildEditMenu();
     void BuildOptionsMenu();
     void TileChildren(Qt::Orientation orientation);
 
@@ -89,6 +91,8 @@ private:
     QPointer<THelpViewer> HelpViewer_;
     QPointer<TPlayTestForm> PlayTest_;
     QPointer<TProblemsForm> Problems_;
+    QAction* UndoAction_ = nullptr;
+    QAction* RedoAction_ = nullptr;
 };
 
 extern TMainForm* MainForm;
@@ -96,3 +100,7 @@ extern TMainForm* MainForm;
 // The script file beside a project: the extension of the last path component (from its last dot
 // on) replaced by ".txt", or ".txt" appended when that component has no dot.
 std::string OutputFileName(const std::string& projectFileName);
+
+// The status bar's word on a delete: "Deleted group Shop and 12 tasks below it: Ctrl+Z restores
+// them"; a task other than a group is named by its kind.
+QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow);

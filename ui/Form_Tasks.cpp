@@ -9,6 +9,7 @@
 #include "Form_Manual.h"
 #include "Form_Menus.h"
 #include "Form_Message.h"
+#include "HistoryActions.h"
 #include "TaskEditor.h"
 #include "TaskTreeModel.h"
 #include "TaskTreeView.h"
@@ -112,6 +113,12 @@ void TTaskForm::ConnectTreeCommands()
     treeCommand(QStringLiteral("&Delete"), {QKeySequence(QKeySequence::Delete)}, &TTaskForm::DeleteButtonClick);
     // F2 itself stays with the window's own command; the menu only names it.
     treeCommand(QStringLiteral("&Rename\tF2"), {}, &TTaskForm::EditActionExecute);
+    auto* separator = new QAction(tree);
+    separator->setSeparator(true);
+    tree->addAction(separator);
+    // The Edit menu's keys reach the tree too; here the entries only name them.
+    tree->addAction(MakeUndoAction(tree, THistoryKeys::Name));
+    tree->addAction(MakeRedoAction(tree, THistoryKeys::Name));
     tree->setContextMenuPolicy(Qt::ActionsContextMenu);
     // A double click edits; it must not also fold the group it was on.
     tree->setExpandsOnDoubleClick(false);

@@ -38,7 +38,9 @@ void TTaskEditorForm::ProjectChanged(const TProjectChange& change)
 {
     if (Finished_)
         return;
-    if (change.Has(CP_Replaced))
+    // An undo or a redo that changed the edited task leaves the editor showing what is no longer
+    // there: it ends as a cancel rather than write the old content back on Apply.
+    if (change.Has(CP_Replaced) || (change.FromHistory && change.Has(CP_Task) && EditMode_ && change.Task && change.Task == Edited_.get()))
         Finish(true);
     else if (change.Has(CP_Groups))
         GroupsChanged();

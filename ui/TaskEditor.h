@@ -52,7 +52,7 @@ protected:
 
 private:
     // A replaced project (new or loaded) ends the editor as a cancel: the task it edits and the
-    // groups it lists belong to the project that is gone.
+    // groups it lists belong to the project that is gone. So does an undo or redo of its task.
     void ProjectChanged(const TProjectChange& change);
 
     TTaskGuard<TTask> Edited_;

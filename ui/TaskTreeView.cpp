@@ -1,6 +1,7 @@
 #include "TaskTreeView.h"
 
 #include "TaskTreeModel.h"
+#include "tasks/DTaskTree.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -9,6 +10,8 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPainter>
+
+#include <vector>
 
 TTaskTreeView::TTaskTreeView(QWidget* parent) : QTreeView(parent)
 {
@@ -39,9 +42,40 @@ void TTaskTreeView::SetTaskModel(TTaskTreeModel* model)
     setModel(model);
     connect(model, &TTaskTreeModel::SelectedNodeChanged, this, &TTaskTreeView::ShowSelectedNode);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &TTaskTreeView::CurrentNodeChanged);
-    connect(model, &QAbstractItemModel::modelReset, this, &QTreeView::expandAll);
-    expandAll();
+    // Each node remembers whether it is open, so that one that leaves the tree and comes back
+    // (an undo) opens as it was.
+    connect(this, &QTreeView::expanded, this, [](const QModelIndex& index) { SetNodeExpanded(index, true); });
+    connect(this, &QTreeView::collapsed, this, [](const QModelIndex& index) { SetNodeExpanded(index, false); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { ShowExpanded({}, 0, Model_->rowCount() - 1); });
+    connect(model, &QAbstractItemModel::rowsInserted, this, &TTaskTreeView::ShowExpanded);
+    ShowExpanded({}, 0, model->rowCount() - 1);
     ShowSelectedNode(model->IndexOf(model->Tree().Selected()));
+}
+
+void TTaskTreeView::SetNodeExpanded(const QModelIndex& index, bool expanded)
+{
+    if (TTaskNode* node = TTaskTreeModel::NodeOf(index))
+        node->SetExpanded(expanded);
+}
+
+void TTaskTreeView::ShowExpanded(const QModelIndex& parent, int first, int last)
+{
+    // A node that had no children had nothing to open until now.
+    if (const TTaskNode* node = TTaskTreeModel::NodeOf(parent))
+        setExpanded(parent, node->Expanded());
+    std::vector<QModelIndex> pending;
+    for (int row = first; row <= last; ++row)
+        pending.push_back(Model_->index(row, 0, parent));
+    while (!pending.empty()) {
+        const QModelIndex index = pending.back();
+        pending.pop_back();
+        const TTaskNode* node = TTaskTreeModel::NodeOf(index);
+        if (!node)
+            continue;
+        setExpanded(index, node->Expanded());
+        for (int row = 0; row < node->ChildCount(); ++row)
+            pending.push_back(Model_->index(row, 0, index));
+    }
 }
 
 TTaskNode* TTaskTreeView::DropTarget() const

@@ -36,6 +36,10 @@ protected:
 
 private:
     void ShowSelectedNode(const QModelIndex& index);
+    static void SetNodeExpanded(const QModelIndex& index, bool expanded);
+    // Opens or closes the nodes of rows first to last below parent, and everything below them,
+    // as each node remembers.
+    void ShowExpanded(const QModelIndex& parent, int first, int last);
     void CurrentNodeChanged(const QModelIndex& current);
     bool Acceptable(const QDropEvent* event) const;
     void SetDropTarget(const QModelIndex& index);

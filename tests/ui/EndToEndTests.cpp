@@ -6,6 +6,7 @@
 #include "EditorTestSupport.h"
 #include "FrameTestSupport.h"
 #include "ModelFixture.h"
+#include "tasks/DFiles.h"
 
 #include "ui/Form_Actions.h"
 #include "ui/Form_Conditions.h"
@@ -287,6 +288,36 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
     EXPECT_EQ(CompareWithGolden("end-to-end.txt", ReadBytes(script)), "");
     EXPECT_EQ(TreeShape(Start()), built) << "the loaded tree differs from the one saved";
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + project) << "writing the output changes nothing";
+}
+
+TEST_F(EndToEndTest, TheWholeWalkUndoesBackToTheEmptyProjectAndRedoesToTheScript)
+{
+    const std::string empty = SaveProjectBytes();
+    FillInNPC();
+    BuildScript();
+    if (HasFatalFailure())
+        return;
+    const std::string built = SaveProjectBytes();
+    const std::string shape = TreeShape(Start());
+
+    auto* undo = Child<QAction>(MainForm, "EditUndoItem");
+    auto* redo = Child<QAction>(MainForm, "EditRedoItem");
+    int steps = 0;
+    for (; undo->isEnabled() && steps < 100; ++steps)
+        ChooseMenuEntry("EditMenu", "EditUndoItem");
+    // Ten changes of the tree (nine adds and a rename) and five NPC fields (the map stays the
+    // default Prontera), each run of typing in a field one step.
+    EXPECT_EQ(steps, 15);
+    EXPECT_EQ(SaveProjectBytes(), empty);
+    EXPECT_EQ(TreeShape(Start()), "Start");
+    EXPECT_EQ(Child<QLineEdit>(NPCForm, "NameEdit")->text(), QString());
+    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - No File Open");
+
+    while (redo->isEnabled())
+        ChooseMenuEntry("EditMenu", "EditRedoItem");
+    EXPECT_EQ(SaveProjectBytes(), built);
+    EXPECT_EQ(TreeShape(Start()), shape);
+    EXPECT_EQ(Child<QLineEdit>(NPCForm, "NameEdit")->text(), QStringLiteral("Guide"));
 }
 
 } // namespace

@@ -481,7 +481,8 @@ TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
     QStringList bar;
     for (QAction* action : Child<QMenuBar>(Frame, "MainMenu")->actions())
         bar << action->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Windows", "&Options", "&Help"}));
+    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Windows", "&Options", "&Help"}));
+    EXPECT_EQ(texts("EditMenu"), (QStringList{"&Undo", "&Redo"}));
 }
 
 } // namespace

@@ -190,6 +190,7 @@ class NPCSpriteFieldTest : public NPCFormTest, public ::testing::WithParamInterf
 TEST_P(NPCSpriteFieldTest, TypingStoresEachStepAndLeavingCorrects)
 {
     const TSpriteCase& typed = GetParam();
+    const std::int32_t before = NPCInfo.SpriteID;
     Enter(Field("IDEdit"));
     std::vector<std::int32_t> stored;
     for (const char key : std::string(typed.Typed)) {
@@ -200,7 +201,8 @@ TEST_P(NPCSpriteFieldTest, TypingStoresEachStepAndLeavingCorrects)
     Leave();
     EXPECT_EQ(NPCInfo.SpriteID, typed.AfterLeaving);
     EXPECT_EQ(Field("IDEdit")->text(), QString::number(typed.AfterLeaving));
-    EXPECT_TRUE(Modified);
+    // Corrected back to where it started, the NPC is as it was: nothing to save.
+    EXPECT_EQ(Modified, typed.AfterLeaving != before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corrections, NPCSpriteFieldTest,

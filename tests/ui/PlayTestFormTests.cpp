@@ -193,14 +193,17 @@ TEST_F(PlayTestFormTest, AnEditRestartsTheRunWithTheAnswersThatStillApply)
     form->Choose(2);
     ASSERT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
 
-    Greeting->Lines = {"Hello again."};
-    ProjectDocument().EditTask(Greeting, *CopyTask(*Greeting));
+    auto greeting = CopyTask(*Greeting);
+    static_cast<TMessageTask&>(*greeting).Lines = {"Hello again."};
+    ProjectDocument().EditTask(Greeting, *greeting);
     EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
     EXPECT_EQ(form->Result().Pauses, 2);
 
     // The chosen option is gone: the run waits at the menu again.
-    Menu->RemoveEntry(Menu->EntryAt(1));
-    ProjectDocument().EditTask(Menu, *CopyTask(*Menu));
+    auto menu = CopyTask(*Menu);
+    auto& shorter = static_cast<TMenuTask&>(*menu);
+    shorter.RemoveEntry(shorter.EntryAt(1));
+    ProjectDocument().EditTask(Menu, shorter);
     EXPECT_EQ(form->Result().Outcome, script::TOutcome::Waiting);
     EXPECT_EQ(Rows(form, "MenuList"), TRows{"Heal me"});
     EXPECT_EQ(Dialogue(form), "");

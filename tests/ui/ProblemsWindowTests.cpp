@@ -64,12 +64,16 @@ protected:
     }
 };
 
-TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterAFix)
+TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFix)
 {
     auto* shop = Add(std::make_unique<TGroupTask>("Shop"));
     auto* jump = Add(std::make_unique<TActionTask>("Jump", FindAction("goto")));
-    jump->SetParam(0, shop->GroupNumber);
-    ProjectDocument().EditTask(jump, *CopyTask(*jump));
+    const auto jumpTo = [jump](std::int32_t group) {
+        auto content = CopyTask(*jump);
+        static_cast<TActionTask&>(*content).SetParam(0, group);
+        ProjectDocument().EditTask(jump, *content);
+    };
+    jumpTo(shop->GroupNumber);
     TProblemsForm* problems = OpenProblems();
     ASSERT_NE(problems, nullptr);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
@@ -81,8 +85,13 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterAFix)
                                   "The Jumpto Group jumps to a group that no longer exists: choose another one | " + path});
     EXPECT_TRUE(Marked(jump));
 
-    jump->SetParam(0, static_cast<TGroupTask*>(TaskTree.GetFirstNode()->Data())->GroupNumber);
-    ProjectDocument().EditTask(jump, *CopyTask(*jump));
+    ProjectDocument().Undo();
+    EXPECT_EQ(Rows(problems), std::vector<std::string>{}) << "the group is back";
+    EXPECT_FALSE(Marked(jump));
+    ProjectDocument().Redo();
+    EXPECT_EQ(Rows(problems).size(), 1u);
+
+    jumpTo(static_cast<TGroupTask*>(TaskTree.GetFirstNode()->Data())->GroupNumber);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
     EXPECT_FALSE(Marked(jump));
 }

@@ -210,8 +210,11 @@ TEST_P(TreeGestureTest, WorksAsItsButtonOnTheSelectedTask)
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
     const QList<QAction*> menu = View()->actions();
     ASSERT_EQ(View()->contextMenuPolicy(), Qt::ActionsContextMenu);
-    ASSERT_EQ(menu.size(), 3);
+    ASSERT_EQ(menu.size(), 6);
     EXPECT_EQ(menu[0]->text() + menu[1]->text() + menu[2]->text(), "&Edit&Delete&Rename\tF2");
+    EXPECT_TRUE(menu[3]->isSeparator());
+    EXPECT_TRUE(menu[4]->text().startsWith(QStringLiteral("&Undo\tCtrl+Z"))) << menu[4]->text().toStdString();
+    EXPECT_TRUE(menu[5]->text().startsWith(QStringLiteral("&Redo\t"))) << menu[5]->text().toStdString();
     switch (GetParam()) {
     case TGesture::EnterKey: QTest::keyClick(View(), Qt::Key_Return); break;
     case TGesture::DoubleClick: QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PointOf(message)); break;
@@ -280,8 +283,9 @@ TEST_F(TaskFormTest, AUserNamedTaskKeepsItsCaptionWhenEditedAgain)
     auto* editor = new TStubEditor();
     editor->OnDone = [form = Form](TTaskEditorForm* e, bool cancelled) { form->ActionEditorDone(e, cancelled); };
     editor->LoadTask(action);
-    action->Action = ActionAt(6);  // the user picked "Close Script" and applied
-    editor->Apply();
+    auto picked = CopyTask(*action);
+    static_cast<TActionTask&>(*picked).Action = ActionAt(6);  // the user picked "Close Script" and applied
+    editor->Apply(std::move(picked));
     EXPECT_EQ(action->Caption, "Give reward");
     EXPECT_EQ(action->Node->Text(), "Give reward");
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());

@@ -1,0 +1,106 @@
+// Undo and redo of one step on a large project (10,000 tasks of every kind), as the editor pays for
+// it: the step itself, then everything that follows the project document (the task window's
+// script, check and marks, and the open output window). Each iteration runs one undo or one redo,
+// alternately. The counter "step bytes" is what the history keeps for the step.
+
+#include "global/DGlobal.h"
+#include "tasks/DActions.h"
+#include "tasks/DDocument.h"
+#include "tasks/DFiles.h"
+#include "tasks/DMessages.h"
+#include "tasks/DTasks.h"
+#include "tasks/DUndoSteps.h"
+#include "ui/Form_Editor.h"
+#include "ui/Form_Tasks.h"
+
+#include "BenchSupport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+void SetUpWindows()
+{
+    if (!TaskForm) {
+        InitCatalogues();
+        MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+        InitActions();
+        new TTaskForm();
+    }
+    BuildBenchProject(false);
+    ProjectDocument().LoadProjectBytes("bench", SaveProjectBytes());
+    TaskForm->ShowOutput();
+    QCoreApplication::processEvents();
+}
+
+TTaskNode* MiddleNode(TTaskKind kind)
+{
+    const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+    for (std::size_t i = nodes.size() / 2; i < nodes.size(); ++i) {
+        if (nodes[i]->Data()->Kind() == kind)
+            return nodes[i];
+    }
+    return nullptr;
+}
+
+// Makes the step once, then times its undo and redo in turn.
+void RunStep(benchmark::State& state, const std::function<void()>& step)
+{
+    SetUpWindows();
+    step();
+    QCoreApplication::processEvents();
+    const auto* made = dynamic_cast<const TDeleteStep*>(ProjectDocument().History().command(0));
+    bool undone = false;
+    for (auto _ : state) {
+        if (undone)
+            ProjectDocument().Redo();
+        else
+            ProjectDocument().Undo();
+        undone = !undone;
+        QCoreApplication::processEvents();
+    }
+    state.counters["tasks"] = TaskList.TaskCount();
+    if (made)
+        state.counters["step bytes"] = static_cast<double>(made->ByteSize());
+}
+
+void BM_UndoRedoDeleteMessage(benchmark::State& state)
+{
+    RunStep(state, [] { ProjectDocument().DeleteNode(MiddleNode(TTaskKind::Message)); });
+}
+BENCHMARK(BM_UndoRedoDeleteMessage)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRedoDeleteGroup(benchmark::State& state)
+{
+    RunStep(state, [] { ProjectDocument().DeleteNode(MiddleNode(TTaskKind::Group)); });
+}
+BENCHMARK(BM_UndoRedoDeleteGroup)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRedoMoveToTop(benchmark::State& state)
+{
+    RunStep(state, [] { ProjectDocument().MoveNode(MiddleNode(TTaskKind::Message), TaskTree.GetFirstNode(), 0); });
+}
+BENCHMARK(BM_UndoRedoMoveToTop)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRedoEditMessage(benchmark::State& state)
+{
+    RunStep(state, [] {
+        TTask* message = MiddleNode(TTaskKind::Message)->Data();
+        auto content = CopyTask(*message);
+        static_cast<TMessageTask&>(*content).Lines.push_back("One more line.");
+        ProjectDocument().EditTask(message, *content);
+    });
+}
+BENCHMARK(BM_UndoRedoEditMessage)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv, [] { delete TaskForm; });
+}

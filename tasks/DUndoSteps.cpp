@@ -1,0 +1,219 @@
+#include "DUndoSteps.h"
+
+#include "DDocument.h"
+
+#include <array>
+
+namespace {
+
+// The path of the parent that a node at path would have once the node at moving leaves the tree
+// and is put back in at path: rows after moving's own, on its level and below its parent, count
+// one more while it is still in place.
+TNodePath ParentPathWhileIn(TNodePath target, const TNodePath& moving)
+{
+    target.pop_back();
+    const std::size_t level = moving.size() - 1;
+    if (target.size() > level && std::equal(moving.begin(), moving.begin() + static_cast<long>(level), target.begin()) &&
+        target[level] >= moving[level])
+        ++target[level];
+    return target;
+}
+
+// Which single field differs between two NPC records: its number, -1 for none, -2 for several.
+int ChangedField(const TNPC& a, const TNPC& b)
+{
+    const std::array<bool, 6> differs = {a.SpriteID != b.SpriteID, a.X != b.X,
+                                         a.Y != b.Y,               a.Direction != b.Direction,
+                                         a.MapIndex != b.MapIndex, a.Name != b.Name};
+    int field = -1;
+    for (int i = 0; i < static_cast<int>(differs.size()); ++i) {
+        if (differs[static_cast<std::size_t>(i)])
+            field = field == -1 ? i : -2;
+    }
+    return field;
+}
+
+}  // namespace
+
+// ---- The common part -------------------------------------------------------------------------
+
+TProjectStep::TProjectStep(const std::string& name, unsigned parts)
+    : Name_(name), Parts_(parts), SelectedBefore_(PathOf(TaskTree.Selected()))
+{
+}
+
+void TProjectStep::redo()
+{
+    Forward();
+    const bool replayed = Done_;
+    if (Done_) {
+        TaskTree.Select(NodeAt(SelectedAfter_));
+    } else {
+        SelectedAfter_ = PathOf(TaskTree.Selected());
+        Done_ = true;
+    }
+    if (OnRan)
+        OnRan(*this, replayed);
+}
+
+void TProjectStep::undo()
+{
+    Backward();
+    TaskTree.Select(NodeAt(SelectedBefore_));
+    if (OnRan)
+        OnRan(*this, true);
+}
+
+// ---- Add and delete --------------------------------------------------------------------------
+
+TAddStep::TAddStep(const std::string& name, unsigned parts, std::unique_ptr<TTask> task)
+    : TProjectStep(name, parts), Pending_(std::move(task))
+{
+    TTaskNode* selected = TaskTree.Selected();
+    if (!selected)
+        Path_ = PathOf(TaskTree.GetFirstNode()), Path_.push_back(TaskTree.GetFirstNode()->ChildCount());
+    else if (selected->Data() && selected->Data()->Kind() == TTaskKind::Group)
+        Path_ = PathOf(selected), Path_.push_back(selected->ChildCount());
+    else
+        Path_ = PathOf(selected);
+}
+
+void TAddStep::Forward()
+{
+    const int row = Path_.back();
+    TTaskNode* parent = NodeAt(TNodePath(Path_.begin(), Path_.end() - 1));
+    TTaskNode* node = nullptr;
+    if (Pending_) {
+        TTask* task = Pending_.get();
+        node = TaskTree.InsertAt(parent, row, ShortCaption(task->Caption), task);
+        TaskList.RegisterTask(std::move(Pending_));
+        Record_ = TSubtreeRecord::Take(*node);
+    } else {
+        node = Record_.Restore(parent, row);
+    }
+    TaskTree.Select(node);
+    Changed_ = node->Data();
+}
+
+void TAddStep::Backward()
+{
+    TaskTree.Delete(NodeAt(Path_));
+    Changed_ = nullptr;
+}
+
+TDeleteStep::TDeleteStep(const std::string& name, unsigned parts, const TTaskNode& node)
+    : TProjectStep(name, parts), Path_(PathOf(&node)), Record_(TSubtreeRecord::Take(node))
+{
+}
+
+void TDeleteStep::Forward()
+{
+    TaskTree.Delete(NodeAt(Path_));
+    Changed_ = nullptr;
+}
+
+void TDeleteStep::Backward()
+{
+    TTaskNode* node = Record_.Restore(NodeAt(TNodePath(Path_.begin(), Path_.end() - 1)), Path_.back());
+    Changed_ = node->Data();
+}
+
+// ---- Move ------------------------------------------------------------------------------------
+
+TMoveStep::TMoveStep(const std::string& name, unsigned parts, const TTaskNode& node, const TTaskNode* parent, int row)
+    : TProjectStep(name, parts), Before_(PathOf(&node)), FirstParent_(PathOf(parent)), FirstRow_(row)
+{
+}
+
+void TMoveStep::Forward()
+{
+    if (After_.empty()) {
+        TTaskNode* node = NodeAt(Before_);
+        TaskTree.Move(node, NodeAt(FirstParent_), FirstRow_);
+        After_ = PathOf(node);
+        Changed_ = node->Data();
+        return;
+    }
+    MoveTo(Before_, After_);
+}
+
+void TMoveStep::Backward()
+{
+    MoveTo(After_, Before_);
+}
+
+void TMoveStep::MoveTo(const TNodePath& from, const TNodePath& to)
+{
+    TTaskNode* node = NodeAt(from);
+    TTaskNode* parent = NodeAt(ParentPathWhileIn(to, from));
+    const int finalRow = to.back();
+    // The tree counts the row before the node leaves its place.
+    const int row = node->Parent() == parent && finalRow > node->Row() ? finalRow + 1 : finalRow;
+    TaskTree.Move(node, parent, row);
+    Changed_ = node->Data();
+}
+
+// ---- Content ---------------------------------------------------------------------------------
+
+TTaskContentStep::TTaskContentStep(const std::string& name, unsigned parts, const TTask& task, TTaskState after)
+    : TProjectStep(name, parts), Path_(PathOf(task.Node)), Before_(TTaskState::Of(task)), After_(std::move(after))
+{
+}
+
+void TTaskContentStep::Forward()
+{
+    TTask* task = NodeAt(Path_)->Data();
+    After_.StoreInto(*task);
+    Changed_ = task;
+}
+
+void TTaskContentStep::Backward()
+{
+    TTask* task = NodeAt(Path_)->Data();
+    Before_.StoreInto(*task);
+    Changed_ = task;
+}
+
+TNPCStep::TNPCStep(const std::string& name, unsigned parts, TNPC after)
+    : TProjectStep(name, parts), Before_(NPCInfo), After_(std::move(after))
+{
+}
+
+bool TNPCStep::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = dynamic_cast<const TNPCStep*>(other);
+    if (!next)
+        return false;
+    const int field = ChangedField(Before_, After_);
+    if (field < 0 || field != ChangedField(next->Before_, next->After_) || next->Before_ != After_)
+        return false;
+    After_ = next->After_;
+    // Typing back what was there leaves nothing to undo.
+    setObsolete(After_ == Before_);
+    return true;
+}
+
+void TNPCStep::Forward()
+{
+    NPCInfo = After_;
+}
+
+void TNPCStep::Backward()
+{
+    NPCInfo = Before_;
+}
+
+THeaderStep::THeaderStep(const std::string& name, unsigned parts, TNPCHeader after)
+    : TProjectStep(name, parts), Before_(HeaderInfo), After_(std::move(after))
+{
+}
+
+void THeaderStep::Forward()
+{
+    HeaderInfo = After_;
+}
+
+void THeaderStep::Backward()
+{
+    HeaderInfo = Before_;
+}

@@ -1,0 +1,253 @@
+// The undo history: random runs of edits through the project document, undone to the start and
+// redone to the end, each step landing exactly on the state it left; a merged run of NPC typing;
+// the cost of a step.
+
+#include "TaskFixture.h"
+
+#include "tasks/DDocument.h"
+#include "tasks/DUndoSteps.h"
+
+#include <algorithm>
+#include <random>
+#include <unordered_map>
+
+namespace {
+
+class UndoHistoryTest : public TaskTest {};
+
+// Everything a step may change and must give back, view state included, but the group counter:
+// it only counts upwards, so a group number is never handed out twice.
+std::string StateOf()
+{
+    const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+    std::unordered_map<const TTask*, std::size_t> position;
+    std::string state;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const TTaskNode* node = nodes[i];
+        position[node->Data()] = i;
+        state += std::to_string(node->Level()) + (node->Expanded() ? "+" : "-") +
+                 (TaskTree.Selected() == node ? "*" : "") + (node->Data()->Node == node ? "" : "!") + "[" +
+                 node->Text() + "]\n";
+    }
+    state += "list:";
+    for (int i = 0; i < TaskList.TaskCount(); ++i)
+        state += " " + std::to_string(position.at(TaskList.TaskAt(i)));
+    const TNPCHeader& h = HeaderInfo;
+    state += "\nheader for " + std::string(RulesOf(h.Target).Key) + "\nfile: " + ProjectFileName +
+             "\nmodified: " + (Modified ? "yes" : "no");
+    return state + "\nbytes:" + SaveProjectBytes();
+}
+
+// Empty when equal; else the lines around the first difference of each (the states are long).
+std::string FirstDifference(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected)
+        return {};
+    const auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    const auto around = [](const std::string& text, std::string::const_iterator at) {
+        const std::size_t pos = static_cast<std::size_t>(at - text.begin());
+        const std::size_t from = text.rfind('\n', pos > 0 ? pos - 1 : 0);
+        const std::size_t start = from == std::string::npos ? 0 : from + 1;
+        return text.substr(start, std::min<std::size_t>(120, text.size() - start));
+    };
+    return "is: " + around(actual, a) + "\nwas: " + around(expected, e);
+}
+
+void BuildGeneratedProject(int total)
+{
+    NewProject();
+    TTaskNode* group = StartNode();
+    std::int32_t number = 0;
+    for (int i = 1; i < total; ++i) {
+        if (i % 20 == 0) {
+            TGroupTask* made = AddTask(i % 60 == 0 ? group : StartNode(), std::make_unique<TGroupTask>("Group " + std::to_string(i)));
+            group = made->Node;
+            number = made->GroupNumber;
+            // Some groups are closed in the view: a deleted one must come back closed.
+            group->SetExpanded(i % 40 != 0);
+        } else if (i % 7 == 0) {
+            AddTask(group, MakeMenu({{"Back", number}, {"Leave", 0}}));
+        } else {
+            auto message = std::make_unique<TMessageTask>();
+            message->Lines = {"Line " + std::to_string(i)};
+            message->Caption = "Message: Line " + std::to_string(i);
+            AddTask(group, std::move(message));
+        }
+    }
+}
+
+class TRandomEditor {
+public:
+    explicit TRandomEditor(unsigned seed) : Random_(seed) {}
+
+    // Selects a node at random, as a user clicks about between edits.
+    void SelectAny()
+    {
+        const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+        TaskTree.Select(nodes[Pick(nodes.size())]);
+    }
+
+    // One edit through the document, on the selected node; false when it changed nothing.
+    bool EditOnce()
+    {
+        TProjectDocument& document = ProjectDocument();
+        const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+        TTaskNode* node = TaskTree.Selected();
+        const bool notStart = node != TaskTree.GetFirstNode();
+        switch (Pick(7)) {
+        case 0: return document.AddTask(std::make_unique<TGroupTask>("Added " + std::to_string(++Count_))) != nullptr;
+        case 1: return document.AddTask(MakeMenu({{"Go", AnyGroupNumber()}})) != nullptr;
+        case 2: return notStart && document.DeleteNode(node);
+        case 3: return document.RenameNode(node, "Renamed " + std::to_string(++Count_));
+        case 4: return notStart && document.MoveNode(node, AnyGroup(nodes), static_cast<int>(Pick(4)));
+        case 5: {
+            std::unique_ptr<TTask> content = CopyTask(*node->Data());
+            content->Rename("Edited " + std::to_string(++Count_));
+            document.EditTask(node->Data(), *content);
+            return true;
+        }
+        default: {
+            // Two fields at once: steps of a single field would merge, which the run does not follow.
+            TNPC npc = NPCInfo;
+            npc.Name += static_cast<char>('a' + Pick(26));
+            npc.X += 1;
+            return document.SetNPC(npc);
+        }
+        }
+    }
+
+private:
+    std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(Random_); }
+
+    TTaskNode* AnyGroup(const std::vector<TTaskNode*>& nodes)
+    {
+        for (;;) {
+            TTaskNode* node = nodes[Pick(nodes.size())];
+            if (node->Data()->Kind() == TTaskKind::Group)
+                return node;
+        }
+    }
+
+    std::int32_t AnyGroupNumber()
+    {
+        std::vector<std::int32_t> numbers;
+        for (int i = 0; i < TaskList.TaskCount(); ++i)
+            if (const auto* group = dynamic_cast<const TGroupTask*>(TaskList.TaskAt(i)))
+                numbers.push_back(group->GroupNumber);
+        return numbers[Pick(numbers.size())];
+    }
+
+    std::mt19937 Random_;
+    int Count_ = 0;
+};
+
+struct TRunCase {
+    const char* Name;
+    void (*Build)();
+    unsigned Seed;
+};
+
+class UndoRunTable : public UndoHistoryTest, public ::testing::WithParamInterface<TRunCase> {};
+
+TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt)
+{
+    GetParam().Build();
+    ProjectDocument().LoadProjectBytes("start", SaveProjectBytes());
+    SetModified(false);
+    TRandomEditor editor(GetParam().Seed);
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+    while (before.size() < 200) {
+        editor.SelectAny();
+        std::string state = StateOf();
+        const int index = ProjectDocument().History().index();
+        if (!editor.EditOnce())
+            continue;
+        ASSERT_EQ(ProjectDocument().History().index(), index + 1) << "every edit is one step";
+        before.push_back(std::move(state));
+        after.push_back(StateOf());
+    }
+    for (std::size_t step = before.size(); step-- > 0;) {
+        ProjectDocument().Undo();
+        ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step;
+    }
+    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(ProjectDocument().CanUndo());
+    for (std::size_t step = 0; step < after.size(); ++step) {
+        ProjectDocument().Redo();
+        ASSERT_EQ(FirstDifference(StateOf(), after[step]), "") << "redo of step " << step;
+    }
+    // What the history rebuilt also reads back as a project.
+    EXPECT_NO_THROW(ProjectDocument().LoadProjectBytes("end", SaveProjectBytes()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, UndoRunTable,
+    ::testing::Values(TRunCase{"EveryKind1", BuildEveryKindProject, 1}, TRunCase{"EveryKind2", BuildEveryKindProject, 2},
+                      TRunCase{"EveryKind3", BuildEveryKindProject, 3},
+                      TRunCase{"Generated4", [] { BuildGeneratedProject(1000); }, 4},
+                      TRunCase{"Generated5", [] { BuildGeneratedProject(1000); }, 5}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(UndoHistoryTest, ARunOfTypingInOneNPCFieldIsOneStepAndTypingItBackIsNone)
+{
+    TNPC npc = NPCInfo;
+    const TNPC start = npc;
+    for (const char* name : {"A", "Al", "Alb"}) {
+        npc.Name = name;
+        ProjectDocument().SetNPC(npc);
+    }
+    EXPECT_EQ(ProjectDocument().History().count(), 1);
+    npc.X = 7;
+    ProjectDocument().SetNPC(npc);
+    EXPECT_EQ(ProjectDocument().History().count(), 2);
+    ProjectDocument().Undo();
+    ProjectDocument().Undo();
+    EXPECT_EQ(NPCInfo, start);
+    EXPECT_FALSE(Modified);
+
+    TNPC typed = start;
+    typed.Name = "B";
+    ProjectDocument().SetNPC(typed);
+    ProjectDocument().SetNPC(start);
+    EXPECT_EQ(ProjectDocument().History().count(), 0) << "typed back: nothing left to undo";
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(UndoHistoryTest, DeletingOneMessageKeepsThatMessageNotTheProject)
+{
+    BuildGeneratedProject(1000);
+    TTaskNode* message = StartNode()->Child(1);
+    ASSERT_EQ(message->Data()->Kind(), TTaskKind::Message);
+    ProjectDocument().DeleteNode(message);
+    const auto* step = dynamic_cast<const TDeleteStep*>(ProjectDocument().History().command(0));
+    ASSERT_NE(step, nullptr);
+    EXPECT_LT(step->ByteSize(), 200u);
+    EXPECT_GT(SaveProjectBytes().size(), 20000u);
+}
+
+TEST_F(UndoHistoryTest, UndoingADeletedGroupMakesTheJumpsToItWorkAgain)
+{
+    auto* shop = AddTask(StartNode(), std::make_unique<TGroupTask>("Shop"));
+    AddTask(StartNode(), MakeMenu({{"Buy", shop->GroupNumber}}));
+    const std::vector<std::string> script = ScriptLines();
+    ProjectDocument().DeleteNode(shop->Node);
+    std::vector<std::string> problems;
+    EXPECT_NE(ScriptLines(problems), script);
+    ProjectDocument().Undo();
+    EXPECT_EQ(ScriptLines(), script);
+}
+
+TEST_F(UndoHistoryTest, NewAndLoadStartTheHistoryAfresh)
+{
+    ProjectDocument().AddTask(std::make_unique<TGroupTask>("Shop"));
+    ASSERT_TRUE(ProjectDocument().CanUndo());
+    ProjectDocument().LoadProjectBytes("project", SaveProjectBytes());
+    EXPECT_FALSE(ProjectDocument().CanUndo());
+    ProjectDocument().AddTask(std::make_unique<TGroupTask>("Inn"));
+    NewProject();
+    EXPECT_FALSE(ProjectDocument().CanUndo());
+    EXPECT_FALSE(Modified);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The Edit menu's Undo and Redo as a user meets them: the keys on the task tree, the entries'
+// names, the status bar's word on a delete, the title's [Modified], the tree's open groups, and
+// an editor whose task an undo changes.
+
+#include "MainFrameFixture.h"
+
+#include "tasks/DDocument.h"
+#include "tasks/DMessages.h"
+#include "ui/Form_Message.h"
+#include "ui/TaskTreeModel.h"
+#include "ui/TaskTreeView.h"
+
+#include <QMenu>
+#include <QStatusBar>
+
+namespace frametest {
+namespace {
+
+class EditHistoryTest : public MainFrameTest {
+protected:
+    TTaskTreeView* Tree() const { return TaskForm->TasksList(); }
+    QModelIndex IndexOf(const TTaskNode* node) const { return Tree()->TaskModel()->IndexOf(node); }
+
+    // "Shop" under Start with two messages in it; Shop is selected.
+    TTaskNode* BuildShop()
+    {
+        ChangeTree("Shop");
+        TTaskNode* shop = TaskTree.Selected();
+        for (const char* line : {"Welcome", "Bye"}) {
+            TaskTree.Select(shop);
+            auto message = std::make_unique<TMessageTask>();
+            message->Lines = {line};
+            ProjectDocument().AddTask(std::move(message));
+        }
+        TaskTree.Select(shop);
+        return shop;
+    }
+
+    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        Tree()->setFocus();
+        QTest::keyClick(Tree(), static_cast<Qt::Key>(key), modifiers);
+    }
+
+    std::string Shown() const { return SaveProjectBytes(); }
+};
+
+TEST_F(EditHistoryTest, DeleteUndoAndRedoWalkThroughTheKeysTheMenuAndTheStatusBar)
+{
+    QAction* undo = Command("EditUndoItem");
+    QAction* redo = Command("EditRedoItem");
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    const std::string empty = Shown();
+
+    BuildShop();
+    const std::string withShop = Shown();
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(Frame->statusBar()->currentMessage().toStdString(),
+              "Deleted group Shop and 2 tasks below it: Ctrl+Z restores them");
+    EXPECT_EQ(undo->text().toStdString(), "&Undo Delete group Shop");
+    EXPECT_FALSE(redo->isEnabled());
+
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), withShop);
+    EXPECT_EQ(TaskTree.Selected()->Text(), "Shop");
+    EXPECT_EQ(redo->text().toStdString(), "&Redo Delete group Shop");
+    Press(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(TaskTree.Selected()->Text(), "Start");
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(TaskTree.Selected()->Text(), "Start");
+    EXPECT_NE(Title().find("[Modified]"), std::string::npos);
+
+    // Back to the start through the menu entry: the new project was never modified.
+    while (undo->isEnabled())
+        undo->trigger();
+    EXPECT_EQ(Shown(), empty);
+    EXPECT_EQ(Title(), NoFileTitle);
+    EXPECT_TRUE(redo->isEnabled());
+}
+
+TEST_F(EditHistoryTest, TheTreeMenuOffersTheSameStepsAndAnUndoneDeleteComesBackClosed)
+{
+    TTaskNode* shop = BuildShop();
+    Tree()->collapse(IndexOf(shop));
+    EXPECT_FALSE(shop->Expanded());
+    ProjectDocument().DeleteNode(shop);
+    QStringList entries;
+    for (QAction* action : Tree()->actions())
+        entries << action->text();
+    EXPECT_TRUE(entries.contains(QStringLiteral("&Undo Delete group Shop\tCtrl+Z"))) << entries.join(u'|').toStdString();
+
+    ProjectDocument().Undo();
+    const TTaskNode* back = TaskTree.Selected();
+    EXPECT_EQ(back->ChildCount(), 2);
+    EXPECT_FALSE(Tree()->isExpanded(IndexOf(back)));
+    EXPECT_TRUE(Tree()->isExpanded(IndexOf(TaskTree.GetFirstNode())));
+}
+
+TEST_F(EditHistoryTest, AnEditorWhoseTaskAnUndoChangesEndsWithoutWritingItBack)
+{
+    BuildShop();
+    TTaskNode* welcome = TaskTree.Selected()->Child(0);
+    auto edited = CopyTask(*welcome->Data());
+    static_cast<TMessageTask&>(*edited).Lines = {"Welcome, traveller"};
+    ProjectDocument().EditTask(welcome->Data(), *edited);
+    TaskForm->OpenMessageEditor(static_cast<TMessageTask*>(welcome->Data()));
+    QPointer<TMessageForm> editor = Frame->findChild<TMessageForm*>();
+    ASSERT_TRUE(editor);
+
+    ProjectDocument().Undo();
+    ProcessDeletions();
+    EXPECT_FALSE(editor);
+    EXPECT_EQ(static_cast<TMessageTask*>(welcome->Data())->Lines, std::vector<std::string>{"Welcome"});
+}
+
+}  // namespace
+}  // namespace frametest

@@ -1,0 +1,76 @@
+#include "HistoryActions.h"
+
+#include "Dialogs.h"
+#include "QtText.h"
+#include "tasks/DDocument.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QWidget>
+
+namespace {
+
+struct THistoryDirection {
+    QString Verb;
+    QList<QKeySequence> Keys;
+    bool (TProjectDocument::*Can)() const;
+    std::string (TProjectDocument::*NameOf)() const;
+    void (TProjectDocument::*Run)();
+};
+
+// The platform's keys first, then the ones people bring from other systems, each once.
+QList<QKeySequence> KeysFor(QKeySequence::StandardKey standard, const QList<QKeySequence>& more)
+{
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    for (const QKeySequence& key : more) {
+        if (!keys.contains(key))
+            keys << key;
+    }
+    return keys;
+}
+
+QAction* MakeHistoryAction(QWidget* owner, const THistoryDirection& direction, THistoryKeys keys)
+{
+    auto* action = new QAction(owner);
+    QString keyText;
+    if (keys == THistoryKeys::Answer)
+        action->setShortcuts(direction.Keys);
+    else if (!direction.Keys.isEmpty())
+        keyText = QLatin1Char('\t') + direction.Keys.first().toString(QKeySequence::NativeText);
+    const auto follow = [action, direction, keyText] {
+        TProjectDocument& document = ProjectDocument();
+        const std::string name = (document.*direction.NameOf)();
+        QString text = QLatin1Char('&') + direction.Verb;
+        if (!name.empty())
+            text += QLatin1Char(' ') + ToQ(name);
+        action->setText(text + keyText);
+        action->setEnabled((document.*direction.Can)());
+    };
+    follow();
+    QObject::connect(&ProjectDocument().History(), &QUndoStack::indexChanged, action, follow);
+    QObject::connect(&ProjectDocument().History(), &QUndoStack::cleanChanged, action, follow);
+    QObject::connect(action, &QAction::triggered, owner, [owner, run = direction.Run] {
+        Guarded(owner, [run] { (ProjectDocument().*run)(); });
+    });
+    return action;
+}
+
+}  // namespace
+
+QAction* MakeUndoAction(QWidget* owner, THistoryKeys keys)
+{
+    return MakeHistoryAction(owner, {QStringLiteral("Undo"), KeysFor(QKeySequence::Undo, {}),
+                                     &TProjectDocument::CanUndo, &TProjectDocument::UndoName,
+                                     &TProjectDocument::Undo},
+                             keys);
+}
+
+QAction* MakeRedoAction(QWidget* owner, THistoryKeys keys)
+{
+    return MakeHistoryAction(owner, {QStringLiteral("Redo"),
+                                     KeysFor(QKeySequence::Redo, {QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}),
+                                     &TProjectDocument::CanRedo, &TProjectDocument::RedoName,
+                                     &TProjectDocument::Redo},
+                             keys);
+}
