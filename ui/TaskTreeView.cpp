@@ -24,6 +24,9 @@ TTaskTreeView::TTaskTreeView(QWidget* parent) : QTreeView(parent)
     // below an item, while a drop here always means the node under the pointer.
     setDropIndicatorShown(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every row is one line of text with at most one icon: the view need not measure each of a
+    // large tree's rows again after every change.
+    setUniformRowHeights(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     // In-place editing starts only through the window's commands (F2, "Edit", "Group"): a click on
     // the selected node would otherwise arm a delayed edit that makes those commands fail.
