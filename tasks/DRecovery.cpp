@@ -156,8 +156,10 @@ TRecoveryWriter::TRecoveryWriter(const QString& folder, int delayMs, QObject* pa
     Timer_.setInterval(delayMs);
     connect(&Timer_, &QTimer::timeout, this, &TRecoveryWriter::WriteCopy);
     connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TRecoveryWriter::ProjectChanged);
-    if (Modified)
+    if (Modified) {
+        Waiting_.start();
         Timer_.start();
+    }
 }
 
 TRecoveryWriter::~TRecoveryWriter()
@@ -186,7 +188,14 @@ bool TRecoveryWriter::Flush()
 void TRecoveryWriter::ProjectChanged()
 {
     if (Modified) {
-        Timer_.start();  // restarted by every change: the copy waits for a pause in typing
+        // Restarted by every change, so that the copy waits for a pause in typing; but not for
+        // ever.
+        if (!Timer_.isActive()) {
+            Waiting_.start();
+            Timer_.start();
+        } else if (Waiting_.elapsed() < qint64{Timer_.interval()} * MaxWaitFactor) {
+            Timer_.start();
+        }
         return;
     }
     Timer_.stop();

@@ -11,6 +11,7 @@
 
 #include "global/DTargets.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
@@ -27,13 +28,16 @@ class QLockFile;
 QString DefaultRecoveryFolder();
 
 // Keeps this run's copy up to date: a few seconds after the last change the project document
-// reports, the project's bytes are taken in the calling (GUI) thread and written by a thread of
-// the writer's own, so typing never waits for the disk. Becoming unmodified (a save, New, Load of
+// reports (and at the latest MaxWaitFactor times that after the first change not yet written, so
+// that changes coming without a pause are kept as well), the project's bytes are taken in the
+// calling (GUI) thread and written by a thread of the writer's own, so typing never waits for the
+// disk. Becoming unmodified (a save, New, Load of
 // a clean project, dropping the changes) removes the copy, and so does the writer's end.
 class TRecoveryWriter : public QObject {
     Q_OBJECT
 public:
     static constexpr int DefaultDelayMs = 3000;
+    static constexpr int MaxWaitFactor = 10;
 
     // Creates folder when missing and takes this run's lock there; EInOutError naming the folder
     // or the lock when that fails.
@@ -66,6 +70,8 @@ private:
     QString LockPath_;
     std::unique_ptr<QLockFile> Lock_;
     QTimer Timer_;
+    // Since the first change the copy does not hold yet.
+    QElapsedTimer Waiting_;
     // One thread: the writes and removals reach the disk in the order they were asked for.
     QThreadPool Pool_;
     bool HasCopy_ = false;
