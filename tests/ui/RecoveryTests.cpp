@@ -6,6 +6,7 @@
 #include "tasks/DDocument.h"
 #include "ui/RecoveryOffer.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <filesystem>
@@ -86,6 +87,42 @@ TEST_F(RecoveryTest, TheCopyHoldsWhatSaveWritesWithTheFileNameAndTheServer)
     EXPECT_EQ(ReadProjectTarget(copy), TServerTarget::Hercules);
     EXPECT_TRUE(fs::exists(Std(writer->LockPath())));
     EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+TEST_F(RecoveryTest, ChangesComingWithoutAPauseAreKeptAllTheSame)
+{
+    // Every change restarts a wait of 50 ms, and they come 20 ms apart: only the longest wait,
+    // ten times that from the first change, writes the copy.
+    TRecoveryWriter writer(Folder(), 50);
+    QSignalSpy written(&writer, &TRecoveryWriter::Written);
+    QElapsedTimer burst;
+    burst.start();
+    for (int n = 0; burst.elapsed() < 3000 && written.isEmpty(); ++n) {
+        ChangeTree("Group" + std::to_string(n));
+        QTest::qWait(20);
+    }
+    EXPECT_FALSE(written.isEmpty()) << "no copy while the changes kept coming";
+}
+
+TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsReportedOnceUntilOneIsWrittenAgain)
+{
+    TRecoveryWriter* writer = StartWriter();
+    ASSERT_NE(writer, nullptr);
+    const std::string copy = Std(writer->CopyPath());
+    fs::create_directories(copy);  // no file can take a folder's place
+    QSignalSpy failed(writer, &TRecoveryWriter::Failed);
+    for (const char* group : {"One", "Two"}) {
+        ChangeTree(group);
+        ASSERT_TRUE(failed.wait(5000)) << group;
+    }
+    ASSERT_EQ(Dialogs->Errors.size(), 1u) << "reported at every change";
+    EXPECT_TRUE(Dialogs->Errors[0].contains(writer->CopyPath())) << Dialogs->Errors[0].toStdString();
+    EXPECT_FALSE(writer->Flush());
+
+    fs::remove(copy);
+    ChangeAndWaitForCopy(*writer, "Three");
+    EXPECT_EQ(ReadBytes(copy), SaveProjectBytes());
+    EXPECT_TRUE(writer->Flush());
 }
 
 struct TEndRow {
