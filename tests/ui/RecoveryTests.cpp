@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 
 #include <filesystem>
-#include <functional>
 
 using namespace frametest;
 
@@ -24,12 +23,6 @@ std::string Std(const QString& path)
 }
 
 class RecoveryTest : public MainFrameTest {
-public:
-    // For the rows of the tables.
-    using MainFrameTest::Command;
-    using MainFrameTest::PathOf;
-    using MainFrameTest::WriteOtherProject;
-
 protected:
     QString Folder() const { return QString::fromStdString((Dir / "recovery").string()); }
 
@@ -125,9 +118,12 @@ TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsReportedOnceUntilOneIsWrittenAgai
     EXPECT_TRUE(writer->Flush());
 }
 
+// How a run's unsaved work stops being unsaved: a command of the File menu, the answer to its
+// "Save first?" question and the file dialog's answer; no command for the normal end of the run.
 struct TEndRow {
     const char* Name;
-    std::function<void(RecoveryTest&, TFakeDialogs&, TRecoveryWriter*&)> End;
+    const char* Command;
+    const char* FileName;  // the open or save dialog's answer, when the command asks
     bool LockStays;
 };
 
@@ -135,49 +131,38 @@ class RecoveryEndTest : public RecoveryTest, public ::testing::WithParamInterfac
 
 TEST_P(RecoveryEndTest, RemovesTheCopy)
 {
+    const TEndRow& row = GetParam();
     TRecoveryWriter* writer = StartWriter();
     ASSERT_NE(writer, nullptr);
     ChangeAndWaitForCopy(*writer);
     const std::string copy = Std(writer->CopyPath());
     const std::string lock = Std(writer->LockPath());
-    ASSERT_TRUE(fs::exists(copy));
 
-    GetParam().End(*this, *Dialogs, writer);
+    const std::string command = row.Command;
+    if (command == "FileSaveAsItem")
+        Dialogs->SaveNames.push_back(QPathOf(row.FileName));
+    if (command == "FileLoadItem")
+        Dialogs->OpenNames.push_back(QString::fromStdString(WriteOtherProject(row.FileName)));
+    if (command == "FileNewItem" || command == "FileLoadItem")
+        Dialogs->Answers.push_back(TAnswer::No);  // drops the changes
+    if (command.empty())
+        delete writer;  // as the main window's end deletes it
+    else
+        Run(row.Command);
+    EXPECT_TRUE(Dialogs->Answers.empty() && Dialogs->SaveNames.empty() && Dialogs->OpenNames.empty());
+
     EXPECT_TRUE(QTest::qWaitFor([&] { return !fs::exists(copy) && !fs::exists(copy + ".name"); }, 5000))
         << "the copy stayed";
-    EXPECT_EQ(fs::exists(lock), GetParam().LockStays);
+    EXPECT_EQ(fs::exists(lock), row.LockStays);
     EXPECT_TRUE(Dialogs->Errors.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ends, RecoveryEndTest,
-    ::testing::Values(
-        TEndRow{"SaveAs",
-                [](RecoveryTest& test, TFakeDialogs& dialogs, TRecoveryWriter*&) {
-                    dialogs.SaveNames.push_back(QString::fromStdString(test.PathOf("saved.NPC")));
-                    test.Command("FileSaveAsItem")->trigger();
-                },
-                true},
-        TEndRow{"NewDroppingTheChanges",
-                [](RecoveryTest& test, TFakeDialogs& dialogs, TRecoveryWriter*&) {
-                    dialogs.Answers.push_back(TAnswer::No);
-                    test.Command("FileNewItem")->trigger();
-                },
-                true},
-        TEndRow{"LoadOfAnotherProjectDroppingTheChanges",
-                [](RecoveryTest& test, TFakeDialogs& dialogs, TRecoveryWriter*&) {
-                    dialogs.OpenNames.push_back(QString::fromStdString(test.WriteOtherProject("Other")));
-                    dialogs.Answers.push_back(TAnswer::No);
-                    test.Command("FileLoadItem")->trigger();
-                },
-                true},
-        TEndRow{"NormalEndOfTheRun",
-                [](RecoveryTest&, TFakeDialogs&, TRecoveryWriter*& writer) {
-                    delete writer;  // as the main window's end deletes it
-                    writer = nullptr;
-                },
-                false}),
-    TNameOfRow{});
+INSTANTIATE_TEST_SUITE_P(Ends, RecoveryEndTest,
+                         ::testing::Values(TEndRow{"SaveAs", "FileSaveAsItem", "saved.NPC", true},
+                                           TEndRow{"NewDroppingTheChanges", "FileNewItem", "", true},
+                                           TEndRow{"LoadDroppingTheChanges", "FileLoadItem", "Other", true},
+                                           TEndRow{"NormalEndOfTheRun", "", "", false}),
+                         TNameOfRow{});
 
 TEST_F(RecoveryTest, WritersRunningAtOnceKeepApartAndNeitherCopyIsOffered)
 {
