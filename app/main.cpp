@@ -17,6 +17,7 @@
 #include "ui/Form_Main.h"
 #include "ui/Form_Splash.h"
 #include "ui/QtText.h"
+#include "ui/RecoveryOffer.h"
 #include "ui/Startup.h"
 
 namespace {
@@ -151,6 +152,9 @@ int main(int argc, char** argv)
     StartWithData(app);
     if (!commandLine.Project.isEmpty())
         Guarded(MainForm, [&] { MainForm->OpenProject(commandLine.Project); });
+    // A report ends at once and answers nothing: it neither keeps nor offers recovery copies.
+    if (!reportDialogs)
+        StartRecovery(MainForm, DefaultRecoveryFolder());
 
     int result = 0;
     if (reportDialogs) {

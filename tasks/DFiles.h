@@ -68,6 +68,8 @@ void LoadProjectBytes(const std::string& fileName, const std::string& bytes);
 // The same without telling anyone: the project document's own step.
 void InstallProjectBytes(const std::string& fileName, const std::string& bytes,
                          TServerTarget target = DefaultTarget);
+// Reads bytes as LoadProjectBytes would, changing nothing: raises what it would raise.
+void CheckProjectBytes(const std::string& fileName, const std::string& bytes);
 
 // SaveProject: writes safely, then ProjectFileName := path, the target's side file, and
 // SetModified(false).

@@ -257,6 +257,12 @@ void InstallProjectBytes(const std::string& fileName, const std::string& bytes, 
     InstallProject(project);
 }
 
+void CheckProjectBytes(const std::string& fileName, const std::string& bytes)
+{
+    TFileReader file(fileName, bytes);
+    ReadProject(file, DefaultTarget);
+}
+
 void LoadProjectBytes(const std::string& fileName, const std::string& bytes)
 {
     ProjectDocument().LoadProjectBytes(fileName, bytes);

@@ -1,6 +1,7 @@
 // Entry point of the window tests: one application object for the whole program, then GoogleTest.
 #include <QApplication>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@ int main(int argc, char** argv)
     const QTemporaryDir settings;
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // Data folders (recovery copies among them) resolve to test folders, never to the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

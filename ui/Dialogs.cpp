@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -80,6 +81,22 @@ QString TDialogs::OpenScriptFileName(QWidget* owner)
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({QStringLiteral("Script Files (*.txt)"), QStringLiteral("All Files (*)")});
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+TRecoveryAnswer TDialogs::RecoveryChoice(QWidget* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Recover Unsaved Work"), text, QMessageBox::NoButton, owner);
+    // No escape button: the box cannot be closed without an answer, and only Discard deletes.
+    QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
+    QPushButton* openAsNew = box.addButton(QStringLiteral("&Open as New Project"), QMessageBox::ActionRole);
+    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(restore);
+    box.exec();
+    if (box.clickedButton() == discard)
+        return TRecoveryAnswer::Discard;
+    if (box.clickedButton() == openAsNew)
+        return TRecoveryAnswer::OpenAsNew;
+    return TRecoveryAnswer::Restore;
 }
 
 TDialogs& Dialogs()

@@ -13,6 +13,8 @@
 class QWidget;
 
 enum class TAnswer { Yes, No, Cancel };
+// The start-up offer of a copy left by a run that did not end normally.
+enum class TRecoveryAnswer { Restore, OpenAsNew, Discard };
 
 class TDialogs {
 public:
@@ -35,6 +37,9 @@ public:
     virtual QString OpenScriptFileName(QWidget* owner);
     // The colour chooser; nothing when cancelled.
     virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
+    // Restore the recovery copy text describes, open it as a new untitled project, or discard
+    // it. Only an explicit Discard deletes the copy.
+    virtual TRecoveryAnswer RecoveryChoice(QWidget* owner, const QString& text);
 };
 
 TDialogs& Dialogs();

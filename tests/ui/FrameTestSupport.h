@@ -77,6 +77,8 @@ public:
     std::vector<TShown> Questions;
     std::vector<TShown> Messages;
     std::vector<QString> Errors;
+    std::deque<TRecoveryAnswer> RecoveryAnswers;
+    std::vector<QString> RecoveryOffers;
     int OpenDialogs = 0;
     int SaveDialogs = 0;
     int ScriptDialogs = 0;
@@ -104,6 +106,17 @@ public:
     {
         ADD_FAILURE() << "unexpected colour chooser";
         return std::nullopt;
+    }
+    TRecoveryAnswer RecoveryChoice(QWidget*, const QString& text) override
+    {
+        RecoveryOffers.push_back(text);
+        if (RecoveryAnswers.empty()) {
+            ADD_FAILURE() << "unexpected recovery offer: " << text.toStdString();
+            return TRecoveryAnswer::Restore;
+        }
+        const TRecoveryAnswer answer = RecoveryAnswers.front();
+        RecoveryAnswers.pop_front();
+        return answer;
     }
 
 private:

@@ -1,0 +1,22 @@
+#pragma once
+// Crash recovery in the editor: the main window's writer of this run's recovery copy, and the
+// start-up offer of copies left by runs that did not end normally (tasks/DRecovery.h).
+
+#include "tasks/DRecovery.h"
+
+class QWidget;
+
+// Creates the writer, owned by frame, keeping this run's copy in folder. A copy that cannot be
+// written is reported once, not again until a copy is written. nullptr, after an error box,
+// when the folder or the lock cannot be made: the editor then runs without recovery copies.
+TRecoveryWriter* StartRecoveryWriter(QWidget* frame, const QString& folder,
+                                     int delayMs = TRecoveryWriter::DefaultDelayMs);
+
+// Offers each copy left in folder, newest first: restore it, open it as a new untitled project,
+// or discard it. A copy that cannot be read is reported and left where it is. Once a copy is
+// restored or opened the others wait for the next start. The old copy is removed only after
+// writer (this run's, may be nullptr) has the restored work on disk.
+void OfferLeftoverCopies(QWidget* owner, const QString& folder, TRecoveryWriter* writer);
+
+// Both, at start-up, once the main window is up.
+void StartRecovery(QWidget* frame, const QString& folder);
