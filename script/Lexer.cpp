@@ -10,19 +10,6 @@ TCursor::TCursor(std::string_view text, TSourcePos start, std::size_t limit)
 {
 }
 
-void TCursor::Advance(std::size_t count)
-{
-    for (; count > 0 && Pos_.Offset < Limit_; --count) {
-        if (Text_[Pos_.Offset] == '\n') {
-            ++Pos_.Line;
-            Pos_.Column = 1;
-        } else {
-            ++Pos_.Column;
-        }
-        ++Pos_.Offset;
-    }
-}
-
 static bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -151,6 +138,14 @@ static void ReadString(TCursor& c, TToken& token)
 {
     c.Advance();  // the opening quote
     token.Kind = TTokenKind::String;
+    // Most strings hold no escape and end on their line: taken whole, in one allocation.
+    const std::string_view rest = c.Text().substr(c.Pos().Offset, c.Limit() - c.Pos().Offset);
+    const std::size_t stop = rest.find_first_of("\"\\\n");
+    if (stop != std::string_view::npos && rest[stop] == '"') {
+        token.Text.assign(rest.data(), stop);
+        c.Advance(stop + 1);
+        return;
+    }
     while (true) {
         const char ch = c.Peek();
         if (c.AtEnd() || ch == '\n') {

@@ -11,9 +11,9 @@ struct TParseError {
     std::string Message;
 };
 
-bool SameWord(const std::string& a, const char* b)
+bool SameWord(const std::string& a, std::string_view b)
 {
-    const std::size_t n = std::strlen(b);
+    const std::size_t n = b.size();
     if (a.size() != n)
         return false;
     for (std::size_t i = 0; i < n; ++i) {
@@ -28,10 +28,10 @@ bool SameWord(const std::string& a, const char* b)
 
 // Binding strength of a binary operator; 0 = not a binary operator. eAthena ranks comparisons
 // below the bit operators and `^` below `|`; its successors rank them as C does.
-int BinaryLevel(const std::string& op, bool cLike)
+int BinaryLevel(std::string_view op, bool cLike)
 {
     struct TLevel {
-        const char* Op;
+        std::string_view Op;
         int EAthena;
         int CLike;
     };
@@ -45,11 +45,11 @@ int BinaryLevel(const std::string& op, bool cLike)
     return 0;
 }
 
-bool IsAssignOp(const std::string& op)
+bool IsAssignOp(std::string_view op)
 {
-    static constexpr std::array<const char*, 11> ops = {"=", "+=", "-=", "*=", "/=", "%=",
-                                                        "&=", "|=", "^=", "<<=", ">>="};
-    for (const char* o : ops)
+    static constexpr std::array<std::string_view, 11> ops = {"=", "+=", "-=", "*=", "/=", "%=",
+                                                             "&=", "|=", "^=", "<<=", ">>="};
+    for (std::string_view o : ops)
         if (op == o)
             return true;
     return false;
@@ -73,12 +73,12 @@ private:
     {
         return Tokens_[Index_ + n < Tokens_.size() ? Index_ + n : Tokens_.size() - 1];
     }
-    bool IsPunct(const char* p, std::size_t ahead = 0) const
+    bool IsPunct(std::string_view p, std::size_t ahead = 0) const
     {
         const TToken& t = Ahead(ahead);
         return t.Kind == TTokenKind::Punct && t.Text == p;
     }
-    bool IsKeyword(const char* word, std::size_t ahead = 0) const
+    bool IsKeyword(std::string_view word, std::size_t ahead = 0) const
     {
         const TToken& t = Ahead(ahead);
         return t.Kind == TTokenKind::Word && (CaseSensitive_ ? t.Text == word : SameWord(t.Text, word));
@@ -395,7 +395,7 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
     for (int chain = 0; Cur().Kind == TTokenKind::Punct; ++chain) {
         if (chain + Depth_ > MaxChain)
             Fail("expression too long");
-        const std::string op = Cur().Text;
+        const std::string& op = Cur().Text;
         if (op == "?" && limit < 0) {
             Take();
             auto e = std::make_unique<TExpr>(TExprKind::Conditional, TSourceRange{});
@@ -453,11 +453,12 @@ std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)
 {
     if (target->Kind != TExprKind::Identifier || Cur().Kind != TTokenKind::Punct)
         return target;
-    const std::string op = Cur().Text;
+    const std::string& op = Cur().Text;
     if (op == "++" || op == "--") {
-        Take();
-        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{target->Range.Begin, LastEnd()});
+        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{});
         e->Op = op;
+        Take();
+        e->Range = {target->Range.Begin, LastEnd()};
         e->Args.push_back(std::move(target));
         return e;
     }
