@@ -171,7 +171,13 @@ static void ReadPunct(TCursor& c, TToken& token)
         "<<=", ">>=", "==", "!=", ">=", "<=", ">>", "<<", "&&", "||", "++", "--",
         "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "::"};
     const char ch = c.Peek();
+    // Every operator of two or three characters has one of these second characters; most
+    // punctuation is followed by a blank or a word and needs no look through the list.
+    const char second = c.Peek(1);
+    const bool maybeMulti = second != '\0' && std::strchr("=><&|+-:", second);
     for (std::string_view op : multi) {
+        if (!maybeMulti)
+            break;
         if (op[0] != ch || op[1] != c.Peek(1) || (op.size() == 3 && op[2] != c.Peek(2)))
             continue;
         token.Kind = TTokenKind::Punct;

@@ -480,7 +480,7 @@ std::unique_ptr<TExpr> TParser::Primary()
     if (t.Kind == TTokenKind::Number || t.Kind == TTokenKind::String) {
         auto e = std::make_unique<TExpr>(t.Kind == TTokenKind::Number ? TExprKind::Number : TExprKind::String, t.Range);
         e->Value = t.Value;
-        e->Text = t.Text;
+        e->Text = std::move(Tokens_[Index_].Text);  // read once: the parser never steps back
         Take();
         return e;
     }
