@@ -87,7 +87,7 @@ void BM_ChangeWithOutputAndProblems(benchmark::State& state)
     SetUpWindows();
     if (!Problems) {
         Problems = new TProblemsForm();
-        QObject::connect(TaskForm, &TTaskForm::Checked, Problems, &TProblemsForm::Refresh);
+        QObject::connect(TaskForm, &TTaskForm::Checked, Problems, &TProblemsForm::ShowCheck);  // as View > Problems
         Problems->show();
         QCoreApplication::processEvents();
     }
