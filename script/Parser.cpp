@@ -128,6 +128,9 @@ private:
     };
     static constexpr int MaxDepth = 400;
     static constexpr int MaxChain = 2000;
+    // Room made at once for an argument list of more than one: most take two to four, and each
+    // step of a vector's growth is an allocation and a move.
+    static constexpr std::size_t ListedArguments = 4;
 
     std::vector<TToken> Tokens_;
     std::size_t Index_ = 0;
@@ -242,6 +245,7 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
         auto first = Expression(-1);
         if (IsPunct(",")) {
             s->Parenthesized = true;
+            s->Args.reserve(ListedArguments);
             s->Args.push_back(std::move(first));
             while (IsPunct(",")) {
                 Take();
@@ -255,6 +259,8 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
     } else {
         s->Args.push_back(Expression(-1));
     }
+    if (IsPunct(","))
+        s->Args.reserve(ListedArguments);
     while (IsPunct(",")) {
         Take();
         s->Args.push_back(Expression(-1));
@@ -399,6 +405,7 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
         if (op == "?" && limit < 0) {
             Take();
             auto e = std::make_unique<TExpr>(TExprKind::Conditional, TSourceRange{});
+            e->Args.reserve(3);
             e->Args.push_back(std::move(left));
             e->Args.push_back(Expression(-1));
             Expect(":", "':' expected");
@@ -413,6 +420,7 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
         Take();
         auto e = std::make_unique<TExpr>(TExprKind::Binary, TSourceRange{});
         e->Op = op;
+        e->Args.reserve(2);
         e->Args.push_back(std::move(left));
         e->Args.push_back(Expression(level));
         e->Range = {e->Args[0]->Range.Begin, LastEnd()};
@@ -467,6 +475,7 @@ std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)
     Take();
     auto e = std::make_unique<TExpr>(TExprKind::Assign, TSourceRange{});
     e->Op = op;
+    e->Args.reserve(2);
     e->Args.push_back(std::move(target));
     e->Args.push_back(Expression(-1));
     e->Range = {e->Args[0]->Range.Begin, LastEnd()};
@@ -515,6 +524,8 @@ void TParser::CallArguments(TExpr& call)
         return;
     }
     call.Args.push_back(Expression(-1));
+    if (IsPunct(","))
+        call.Args.reserve(ListedArguments);
     while (IsPunct(",")) {
         Take();
         call.Args.push_back(Expression(-1));
