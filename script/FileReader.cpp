@@ -39,6 +39,29 @@ std::optional<int> ToInt(std::string_view text)
     return value;
 }
 
+// The position of offset, counted on from the earlier position from (as a cursor stepping there
+// would count it), finding the line ends with a library search rather than byte by byte.
+TSourcePos PosAfter(std::string_view text, TSourcePos from, std::size_t offset)
+{
+    offset = std::min(offset, text.size());
+    const std::string_view between = text.substr(from.Offset, offset - from.Offset);
+    const auto lines = std::count(between.begin(), between.end(), '\n');
+    TSourcePos pos = from;
+    pos.Offset = offset;
+    if (lines == 0) {
+        pos.Column += static_cast<int>(between.size());
+    } else {
+        pos.Line += static_cast<int>(lines);
+        pos.Column = static_cast<int>(between.size() - between.rfind('\n'));
+    }
+    return pos;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
 class TFileReader {
 public:
     TFileReader(std::string_view text, TTarget target) : Text_(text), Cursor_(text), Target_(target) {}
@@ -68,9 +91,7 @@ private:
 
 TSourcePos TFileReader::PosAt(std::size_t offset) const
 {
-    TCursor c(Text_, Cursor_.Pos(), Text_.size());
-    c.Advance(offset - Cursor_.Pos().Offset);
-    return c.Pos();
+    return PosAfter(Text_, Cursor_.Pos(), offset);
 }
 
 void TFileReader::NextLine()
@@ -223,41 +244,53 @@ TFileReader::TNext TFileReader::ScriptEntry(TTopLevel& entry, std::size_t braceO
 }
 
 // Finds the brace closing the body, skipping strings and comments; the body is parsed only
-// once its extent is known, as the server does.
+// once its extent is known, as the server does. It walks the bytes by index (the whole script
+// passes through here) and counts lines only for the positions it gives.
 std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
 {
-    TCursor c(Text_, brace, Text_.size());
+    const std::string_view text = Text_;
+    const std::size_t size = text.size();
+    std::size_t i = brace.Offset;
     int depth = 0;
     while (true) {
-        c.SkipSpace(nullptr);
-        if (c.AtEnd()) {
-            Error({c.Pos(), c.Pos()}, "missing '}': " + std::to_string(depth) +
-                                          " block(s) still open at the end of the file");
+        while (i < size) {  // blanks and comments between tokens
+            if (IsBlank(text[i])) {
+                ++i;
+            } else if (text[i] == '/' && i + 1 < size && text[i + 1] == '/') {
+                i = std::min(text.find('\n', i), size);
+            } else if (text[i] == '/' && i + 1 < size && text[i + 1] == '*') {
+                const std::size_t close = text.find("*/", i + 2);  // unterminated: runs to the end
+                i = close == std::string_view::npos ? size : close + 2;
+            } else {
+                break;
+            }
+        }
+        if (i >= size) {
+            const TSourcePos end = PosAfter(text, brace, size);
+            Error({end, end}, "missing '}': " + std::to_string(depth) + " block(s) still open at the end of the file");
             return std::nullopt;
         }
-        const char ch = c.Peek();
+        const char ch = text[i];
         if (ch == '{') {
             ++depth;
         } else if (ch == '}') {
-            if (--depth == 0) {
-                c.Advance();
-                return c.Pos();
-            }
+            if (--depth == 0)
+                return PosAfter(text, brace, i + 1);
         } else if (ch == '"') {
-            const TSourcePos quote = c.Pos();
-            c.Advance();
-            while (!c.AtEnd() && c.Peek() != '"' && c.Peek() != '\n') {
-                if (c.Peek() == '\\' && c.Peek(1) != '\n')
-                    c.Advance();
-                c.Advance();
+            const std::size_t quote = i++;
+            while (i < size && text[i] != '"' && text[i] != '\n') {
+                if (text[i] == '\\' && (i + 1 >= size || text[i + 1] != '\n'))
+                    ++i;
+                i = std::min(i + 1, size);
             }
-            if (c.AtEnd() || c.Peek() == '\n') {
-                Error({quote, c.Pos()}, c.AtEnd() ? "the string is not closed before the end of the file"
-                                                  : "newline inside a string (the closing '\"' is missing)");
+            if (i >= size || text[i] == '\n') {
+                Error({PosAfter(text, brace, quote), PosAfter(text, brace, i)},
+                      i >= size ? "the string is not closed before the end of the file"
+                                : "newline inside a string (the closing '\"' is missing)");
                 return std::nullopt;
             }
         }
-        c.Advance();
+        ++i;
     }
 }
 

@@ -10,19 +10,6 @@ TCursor::TCursor(std::string_view text, TSourcePos start, std::size_t limit)
 {
 }
 
-void TCursor::Advance(std::size_t count)
-{
-    for (; count > 0 && Pos_.Offset < Limit_; --count) {
-        if (Text_[Pos_.Offset] == '\n') {
-            ++Pos_.Line;
-            Pos_.Column = 1;
-        } else {
-            ++Pos_.Column;
-        }
-        ++Pos_.Offset;
-    }
-}
-
 static bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -151,6 +138,14 @@ static void ReadString(TCursor& c, TToken& token)
 {
     c.Advance();  // the opening quote
     token.Kind = TTokenKind::String;
+    // Most strings hold no escape and end on their line: taken whole, in one allocation.
+    const std::string_view rest = c.Text().substr(c.Pos().Offset, c.Limit() - c.Pos().Offset);
+    const std::size_t stop = rest.find_first_of("\"\\\n");
+    if (stop != std::string_view::npos && rest[stop] == '"') {
+        token.Text.assign(rest.data(), stop);
+        c.Advance(stop + 1);
+        return;
+    }
     while (true) {
         const char ch = c.Peek();
         if (c.AtEnd() || ch == '\n') {
@@ -176,7 +171,13 @@ static void ReadPunct(TCursor& c, TToken& token)
         "<<=", ">>=", "==", "!=", ">=", "<=", ">>", "<<", "&&", "||", "++", "--",
         "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "::"};
     const char ch = c.Peek();
+    // Every operator of two or three characters has one of these second characters; most
+    // punctuation is followed by a blank or a word and needs no look through the list.
+    const char second = c.Peek(1);
+    const bool maybeMulti = second != '\0' && std::strchr("=><&|+-:", second);
     for (std::string_view op : multi) {
+        if (!maybeMulti)
+            break;
         if (op[0] != ch || op[1] != c.Peek(1) || (op.size() == 3 && op[2] != c.Peek(2)))
             continue;
         token.Kind = TTokenKind::Punct;

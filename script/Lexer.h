@@ -32,7 +32,19 @@ public:
         const std::size_t at = Pos_.Offset + ahead;
         return at < Limit_ ? Text_[at] : '\0';
     }
-    void Advance(std::size_t count = 1);
+    // Inline: the reader moves over every byte of a script this way.
+    void Advance(std::size_t count = 1)
+    {
+        for (; count > 0 && Pos_.Offset < Limit_; --count) {
+            if (Text_[Pos_.Offset] == '\n') {
+                ++Pos_.Line;
+                Pos_.Column = 1;
+            } else {
+                ++Pos_.Column;
+            }
+            ++Pos_.Offset;
+        }
+    }
     const TSourcePos& Pos() const { return Pos_; }
     std::size_t Limit() const { return Limit_; }
     std::string_view Text() const { return Text_; }

@@ -11,9 +11,9 @@ struct TParseError {
     std::string Message;
 };
 
-bool SameWord(const std::string& a, const char* b)
+bool SameWord(const std::string& a, std::string_view b)
 {
-    const std::size_t n = std::strlen(b);
+    const std::size_t n = b.size();
     if (a.size() != n)
         return false;
     for (std::size_t i = 0; i < n; ++i) {
@@ -28,10 +28,10 @@ bool SameWord(const std::string& a, const char* b)
 
 // Binding strength of a binary operator; 0 = not a binary operator. eAthena ranks comparisons
 // below the bit operators and `^` below `|`; its successors rank them as C does.
-int BinaryLevel(const std::string& op, bool cLike)
+int BinaryLevel(std::string_view op, bool cLike)
 {
     struct TLevel {
-        const char* Op;
+        std::string_view Op;
         int EAthena;
         int CLike;
     };
@@ -45,11 +45,11 @@ int BinaryLevel(const std::string& op, bool cLike)
     return 0;
 }
 
-bool IsAssignOp(const std::string& op)
+bool IsAssignOp(std::string_view op)
 {
-    static constexpr std::array<const char*, 11> ops = {"=", "+=", "-=", "*=", "/=", "%=",
-                                                        "&=", "|=", "^=", "<<=", ">>="};
-    for (const char* o : ops)
+    static constexpr std::array<std::string_view, 11> ops = {"=", "+=", "-=", "*=", "/=", "%=",
+                                                             "&=", "|=", "^=", "<<=", ">>="};
+    for (std::string_view o : ops)
         if (op == o)
             return true;
     return false;
@@ -73,12 +73,12 @@ private:
     {
         return Tokens_[Index_ + n < Tokens_.size() ? Index_ + n : Tokens_.size() - 1];
     }
-    bool IsPunct(const char* p, std::size_t ahead = 0) const
+    bool IsPunct(std::string_view p, std::size_t ahead = 0) const
     {
         const TToken& t = Ahead(ahead);
         return t.Kind == TTokenKind::Punct && t.Text == p;
     }
-    bool IsKeyword(const char* word, std::size_t ahead = 0) const
+    bool IsKeyword(std::string_view word, std::size_t ahead = 0) const
     {
         const TToken& t = Ahead(ahead);
         return t.Kind == TTokenKind::Word && (CaseSensitive_ ? t.Text == word : SameWord(t.Text, word));
@@ -128,6 +128,9 @@ private:
     };
     static constexpr int MaxDepth = 400;
     static constexpr int MaxChain = 2000;
+    // Room made at once for an argument list of more than one: most take two to four, and each
+    // step of a vector's growth is an allocation and a move.
+    static constexpr std::size_t ListedArguments = 4;
 
     std::vector<TToken> Tokens_;
     std::size_t Index_ = 0;
@@ -242,6 +245,7 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
         auto first = Expression(-1);
         if (IsPunct(",")) {
             s->Parenthesized = true;
+            s->Args.reserve(ListedArguments);
             s->Args.push_back(std::move(first));
             while (IsPunct(",")) {
                 Take();
@@ -255,6 +259,8 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
     } else {
         s->Args.push_back(Expression(-1));
     }
+    if (IsPunct(","))
+        s->Args.reserve(ListedArguments);
     while (IsPunct(",")) {
         Take();
         s->Args.push_back(Expression(-1));
@@ -395,10 +401,11 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
     for (int chain = 0; Cur().Kind == TTokenKind::Punct; ++chain) {
         if (chain + Depth_ > MaxChain)
             Fail("expression too long");
-        const std::string op = Cur().Text;
+        const std::string& op = Cur().Text;
         if (op == "?" && limit < 0) {
             Take();
             auto e = std::make_unique<TExpr>(TExprKind::Conditional, TSourceRange{});
+            e->Args.reserve(3);
             e->Args.push_back(std::move(left));
             e->Args.push_back(Expression(-1));
             Expect(":", "':' expected");
@@ -413,6 +420,7 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
         Take();
         auto e = std::make_unique<TExpr>(TExprKind::Binary, TSourceRange{});
         e->Op = op;
+        e->Args.reserve(2);
         e->Args.push_back(std::move(left));
         e->Args.push_back(Expression(level));
         e->Range = {e->Args[0]->Range.Begin, LastEnd()};
@@ -453,11 +461,12 @@ std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)
 {
     if (target->Kind != TExprKind::Identifier || Cur().Kind != TTokenKind::Punct)
         return target;
-    const std::string op = Cur().Text;
+    const std::string& op = Cur().Text;
     if (op == "++" || op == "--") {
-        Take();
-        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{target->Range.Begin, LastEnd()});
+        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{});
         e->Op = op;
+        Take();
+        e->Range = {target->Range.Begin, LastEnd()};
         e->Args.push_back(std::move(target));
         return e;
     }
@@ -466,6 +475,7 @@ std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)
     Take();
     auto e = std::make_unique<TExpr>(TExprKind::Assign, TSourceRange{});
     e->Op = op;
+    e->Args.reserve(2);
     e->Args.push_back(std::move(target));
     e->Args.push_back(Expression(-1));
     e->Range = {e->Args[0]->Range.Begin, LastEnd()};
@@ -479,7 +489,7 @@ std::unique_ptr<TExpr> TParser::Primary()
     if (t.Kind == TTokenKind::Number || t.Kind == TTokenKind::String) {
         auto e = std::make_unique<TExpr>(t.Kind == TTokenKind::Number ? TExprKind::Number : TExprKind::String, t.Range);
         e->Value = t.Value;
-        e->Text = t.Text;
+        e->Text = std::move(Tokens_[Index_].Text);  // read once: the parser never steps back
         Take();
         return e;
     }
@@ -514,6 +524,8 @@ void TParser::CallArguments(TExpr& call)
         return;
     }
     call.Args.push_back(Expression(-1));
+    if (IsPunct(","))
+        call.Args.reserve(ListedArguments);
     while (IsPunct(",")) {
         Take();
         call.Args.push_back(Expression(-1));

@@ -75,7 +75,28 @@ const char* TargetName(TTarget target)
     return "?";
 }
 
-TServerRules::TServerRules(TTarget target) : Target_(target)
+std::size_t TServerRules::TNameHash::operator()(std::string_view name) const
+{
+    // FNV-1a over the bytes, letters folded when the target ignores case.
+    std::size_t hash = 14695981039346656037ull;
+    for (char c : name) {
+        if (Fold && c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool TServerRules::TNameEqual::operator()(std::string_view a, std::string_view b) const
+{
+    return Fold ? SameLetters(a, b) : a == b;
+}
+
+TServerRules::TServerRules(TTarget target)
+    : Target_(target),
+      Commands_(0, TNameHash{!CaseSensitive()}, TNameEqual{!CaseSensitive()}),
+      Folded_(0, TNameHash{true}, TNameEqual{true}),
+      Constants_(0, TNameHash{!CaseSensitive()}, TNameEqual{!CaseSensitive()})
 {
     const char* table = target == TTarget::EAthena   ? tables::EAthenaCommands
                         : target == TTarget::RAthena ? tables::RAthenaCommands
@@ -106,19 +127,19 @@ std::string TServerRules::Key(std::string_view name) const
 
 const TCommandInfo* TServerRules::FindCommand(std::string_view name) const
 {
-    const auto it = Commands_.find(Key(name));
+    const auto it = Commands_.find(name);
     return it == Commands_.end() ? nullptr : &it->second;
 }
 
 const TCommandInfo* TServerRules::FindCommandIgnoringCase(std::string_view name) const
 {
-    const auto it = Folded_.find(LowerCase(name));
+    const auto it = Folded_.find(name);
     return it == Folded_.end() ? nullptr : it->second;
 }
 
 bool TServerRules::IsConstant(std::string_view name) const
 {
-    return Constants_.count(Key(name)) != 0;
+    return Constants_.find(name) != Constants_.end();
 }
 
 std::string MapKey(std::string_view name)

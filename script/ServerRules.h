@@ -41,13 +41,29 @@ public:
     bool IsConstant(std::string_view name) const;   // constants and character parameters
 
 private:
+    // Hashes and compares names as the target's parser does (letters folded, or as written), so
+    // a name is looked up as it stands, without a folded copy: the checker asks for every
+    // command and label of a script.
+    struct TNameHash {
+        using is_transparent = void;
+        bool Fold = true;
+        std::size_t operator()(std::string_view name) const;
+    };
+    struct TNameEqual {
+        using is_transparent = void;
+        bool Fold = true;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    template <class T>
+    using TNameMap = std::unordered_map<std::string, T, TNameHash, TNameEqual>;
+
     explicit TServerRules(TTarget target);
     std::string Key(std::string_view name) const;
 
     TTarget Target_;
-    std::unordered_map<std::string, TCommandInfo> Commands_;
-    std::unordered_map<std::string, const TCommandInfo*> Folded_;
-    std::unordered_set<std::string> Constants_;
+    TNameMap<TCommandInfo> Commands_;
+    TNameMap<const TCommandInfo*> Folded_;
+    std::unordered_set<std::string, TNameHash, TNameEqual> Constants_;
 };
 
 

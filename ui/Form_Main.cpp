@@ -436,9 +436,9 @@ void TMainForm::ViewProblems()
     if (!Problems_) {
         Problems_ = new TProblemsForm();
         // The task tree window checks the project after every change the project document
-        // reports; the window shows what that check found.
+        // reports; the window shows what that check found instead of checking again.
         if (TaskForm)
-            connect(TaskForm, &TTaskForm::Checked, Problems_, &TProblemsForm::Refresh);
+            connect(TaskForm, &TTaskForm::Checked, Problems_, &TProblemsForm::ShowCheck);
         ShowChildWindow(Problems_, this);
     }
     BringToFront(Problems_);

@@ -47,6 +47,11 @@ void TProblemsForm::Refresh()
     Guarded(this, [this] { Show(CheckProject(TaskTree)); });
 }
 
+void TProblemsForm::ShowCheck(const TProjectCheck& check)
+{
+    Guarded(this, [&] { Show(check); });
+}
+
 void TProblemsForm::Show(const TProjectCheck& check)
 {
     List_->clear();

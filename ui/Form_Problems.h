@@ -22,8 +22,10 @@ public:
     void Activate(int row);
 
 public slots:
-    // Checks the project again and shows what it found.
+    // Checks the project again and shows what it found (when the window opens).
     void Refresh();
+    // Shows what a check of the project found: the task tree window's, after every change.
+    void ShowCheck(const TProjectCheck& check);
 
 private:
     struct TEntry {

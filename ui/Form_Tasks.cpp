@@ -183,8 +183,9 @@ void TTaskForm::ShowPlayingTask(const TTask* task)
 
 void TTaskForm::ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written)
 {
-    Model_->SetMarks(CheckWrittenScript(TaskTree, lines, written));
-    emit Checked();
+    const TProjectCheck check = CheckWrittenScript(TaskTree, lines, written);
+    Model_->SetMarks(check);
+    emit Checked(check);
 }
 
 void TTaskForm::OutputButtonClick()

@@ -3,6 +3,7 @@
 // renames, moves and deletes tasks, and regenerates the output window after every change. It is
 // made once at start-up (which starts a new project) and lives until the program ends.
 
+#include "tasks/DProblems.h"
 #include "tasks/DTasks.h"
 
 #include <QWidget>
@@ -86,8 +87,9 @@ public:
     bool Closing = false;
 
 signals:
-    // The project was checked again after a change (ShowOutput, and every change the project document reports).
-    void Checked();
+    // The project was checked again after a change (ShowOutput, and every change the project
+    // document reports): check is what the tree's marks show, so a listener need not check again.
+    void Checked(const TProjectCheck& check);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

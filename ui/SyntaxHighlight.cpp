@@ -187,13 +187,15 @@ void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, 
         cursor.setPosition(blockEnd(firstBlock + oldBlocks - 1), QTextCursor::KeepAnchor);
         cursor.insertText(text);
     } else if (change.NewCount > 0) {
-        // Inserted lines: before the line that follows them, or after the last line.
-        if (blocksAfter > 0) {
-            cursor.setPosition(blockStart(firstBlock));
-            cursor.insertText(text + QLatin1Char('\n'));
-        } else {
-            cursor.movePosition(QTextCursor::End);
+        // Inserted lines: after the line before them, so that the line after them stays the
+        // block it was (a break typed at a block's start would make that line a new block, to be
+        // laid out and coloured again); at the top, before the first line.
+        if (firstBlock > 0) {
+            cursor.setPosition(blockEnd(firstBlock - 1));
             cursor.insertText(QLatin1Char('\n') + text);
+        } else {
+            cursor.setPosition(0);
+            cursor.insertText(text + QLatin1Char('\n'));
         }
     } else if (change.OldCount > 0) {
         // Removed lines go with the line break after them, or before them at the end.

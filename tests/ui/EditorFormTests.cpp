@@ -12,6 +12,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPointer>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <functional>
@@ -266,6 +267,82 @@ TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
         EXPECT_EQ(EditorForm->Editor()->toPlainText(), fresh.toPlainText()) << name;
         EXPECT_EQ(ColourRanges(EditorForm->Editor()), ColourRanges(&fresh)) << name;
         EXPECT_EQ(EditorForm->ScriptLines(), CurrentScript()) << name;
+    }
+}
+
+TEST_F(EditorFormTest, AChangeBelowTheViewKeepsTheScrollPosition)
+{
+    Form->ShowOutput();
+    std::vector<std::string> lines;
+    for (int i = 0; i < 400; ++i)
+        lines.push_back("mes \"line " + std::to_string(i) + "\";");
+    EditorForm->ShowScript(lines);
+    QScrollBar* bar = EditorForm->Editor()->verticalScrollBar();
+    bar->setValue(100);
+    lines[350] = "close;";
+    lines.insert(lines.begin() + 360, "next;");
+    EditorForm->ShowScript(lines);
+    EXPECT_EQ(bar->value(), 100);
+    EXPECT_EQ(EditorForm->Editor()->document()->findBlockByNumber(360).text().toStdString(), "next;");
+}
+
+// Marks a block so that a test can tell whether an update kept it or made it anew.
+class TBlockMark final : public QTextBlockUserData {};
+
+QString Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    if (!text.empty())
+        text.pop_back();
+    return QString::fromLatin1(text.c_str());
+}
+
+TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchangedEnds)
+{
+    struct TCase {
+        const char* Name;
+        std::vector<std::string> Before, After;
+        bool FirstKept, LastKept;  // the first / last line must still be a block shown before
+    };
+    const std::vector<TCase> cases{
+        {"empty to lines", {}, {"mes \"a\";", "close;"}, false, false},
+        {"lines to empty", {"mes \"a\";", "close;"}, {}, false, false},
+        {"all different", {"mes \"a\";", "close;"}, {"set Zeny, 1;", "end;", "L_1:"}, false, false},
+        {"nothing changed", {"mes \"a\";", "next;", "close;"}, {"mes \"a\";", "next;", "close;"}, true, true},
+        {"inserted at the start", {"next;", "close;"}, {"// top", "mes \"a\";", "next;", "close;"}, false, true},
+        {"inserted in the middle", {"mes \"a\";", "close;"}, {"mes \"a\";", "next;", "mes 12;", "close;"}, true, true},
+        {"inserted at the end", {"mes \"a\";", "next;"}, {"mes \"a\";", "next;", "close;", "}"}, true, false},
+        {"deleted at the start", {"// top", "mes \"a\";", "close;"}, {"close;"}, false, true},
+        {"deleted in the middle", {"mes \"a\";", "next;", "set Zeny, 2;", "close;"}, {"mes \"a\";", "close;"}, true, true},
+        {"deleted at the end", {"mes \"a\";", "next;", "close;"}, {"mes \"a\";"}, true, true},
+        {"one line for two", {"mes \"a\";", "next;", "close;"}, {"mes \"a\";", "set Zeny, 1;", "end;", "close;"}, true, true},
+        {"a block comment opened", {"mes \"a\";", "set Zeny, 1;", "close;"},
+         {"mes \"a\";", "/* set Zeny, 1;", "close; */"}, true, false},
+        {"inside a block comment", {"/* mes \"a\";", "set Zeny, 1;", "close; */"},
+         {"/* mes \"a\";", "goto L_1;", "close; */"}, true, true},
+        {"a line holding line breaks", {"mes \"a\";", "// x\r\ny", "close;"},
+         {"mes \"a\";", "// x\ny\rz", "close;"}, true, true},
+        {"a repeated line removed", {"next;", "close;", "next;"}, {"next;"}, true, true},
+    };
+    for (const TCase& c : cases) {
+        QPlainTextEdit shown;
+        UpdateScriptText(&shown, {}, c.Before);
+        shown.document()->firstBlock().setUserData(new TBlockMark);
+        shown.document()->lastBlock().setUserData(new TBlockMark);
+        UpdateScriptText(&shown, c.Before, c.After);
+
+        QPlainTextEdit fresh;
+        SetScriptText(&fresh, Joined(c.After));
+        EXPECT_EQ(shown.toPlainText(), fresh.toPlainText()) << c.Name;
+        EXPECT_EQ(ColourRanges(&shown), ColourRanges(&fresh)) << c.Name;
+        if (c.FirstKept) {
+            EXPECT_NE(shown.document()->firstBlock().userData(), nullptr) << c.Name;
+        }
+        if (c.LastKept) {
+            EXPECT_NE(shown.document()->lastBlock().userData(), nullptr) << c.Name;
+        }
     }
 }
 

@@ -96,6 +96,21 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFi
     EXPECT_FALSE(Marked(jump));
 }
 
+TEST_F(ProblemsWindowTest, ShowsTheCheckOfTheTaskWindowInsteadOfCheckingAgain)
+{
+    auto* code = Add(std::make_unique<TManualTask>(std::vector<std::string>{"meszq;"}));
+    TProblemsForm* problems = OpenProblems();
+    ASSERT_EQ(Rows(problems).size(), 1u);
+
+    // What the tree's marks were made from is what the window lists, finding for finding.
+    TProjectCheck check;
+    check.Problems.push_back({script::TSeverity::Warning, "found by the task window", code, 3, 1, 0});
+    emit TaskForm->Checked(check);
+    EXPECT_EQ(Rows(problems), std::vector<std::string>{"found by the task window | " + TaskPath(*code)});
+    EXPECT_EQ(problems->List()->topLevelItem(0)->text(3).toStdString(), "3");
+    EXPECT_EQ(problems->findChild<QLabel*>()->text().toStdString(), "0 error(s), 1 warning(s)");
+}
+
 TEST_F(ProblemsWindowTest, DoubleClickSelectsTheTaskAndOpensManualCodeAtTheLine)
 {
     auto* code = Add(std::make_unique<TManualTask>(std::vector<std::string>{"mes \"a\";", "meszq;", "close;"}));

@@ -1,0 +1,107 @@
+// One change of a large project (10,000 tasks of every kind) as the editor pays for it: the
+// project document performs the edit (a message in the middle of the tree deleted, or added back
+// in its place), the task tree window writes and checks the script for its problem marks, the
+// output window shows the new script, and the windows repaint. With the Problems window open its
+// list follows the same change.
+
+#include "global/DGlobal.h"
+#include "tasks/DActions.h"
+#include "tasks/DDocument.h"
+#include "tasks/DTasks.h"
+#include "ui/Form_Editor.h"
+#include "ui/Form_Problems.h"
+#include "ui/Form_Tasks.h"
+
+#include "BenchSupport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+TProblemsForm* Problems = nullptr;
+
+// The task window (which starts a new project), the project and the output window, made once.
+void SetUpWindows()
+{
+    if (TaskForm)
+        return;
+    InitCatalogues();
+    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    InitActions();
+    new TTaskForm();
+    BuildBenchProject(false);
+    TaskForm->ShowOutput();
+    QCoreApplication::processEvents();
+}
+
+// The first message at or after the middle of the tree that has a node after it.
+TTaskNode* MiddleMessage()
+{
+    const auto& nodes = TaskTree.Nodes();
+    for (std::size_t i = nodes.size() / 2; i < nodes.size(); ++i)
+        if (nodes[i]->Data() && nodes[i]->Data()->Kind() == TTaskKind::Message &&
+            nodes[i]->NextSibling())
+            return nodes[i];
+    return nullptr;
+}
+
+// Each iteration is one change: the message deleted, or a copy of it added back before the node
+// that followed it.
+void ChangeOneMessage(benchmark::State& state)
+{
+    TTaskNode* message = MiddleMessage();
+    const std::unique_ptr<TTask> saved = CopyTask(*message->Data());
+    TTaskNode* follower = message->NextSibling();
+    for (auto _ : state) {
+        if (message) {
+            ProjectDocument().DeleteNode(message);
+            message = nullptr;
+        } else {
+            TaskTree.Select(follower);
+            message = ProjectDocument().AddTask(CopyTask(*saved))->Node;
+        }
+        QCoreApplication::processEvents();  // the repaint
+    }
+    if (!message) {
+        TaskTree.Select(follower);
+        ProjectDocument().AddTask(CopyTask(*saved));
+    }
+    state.counters["tasks"] = TaskList.TaskCount();
+    state.counters["lines"] = static_cast<double>(EditorForm->ScriptLines().size());
+}
+
+void BM_ChangeWithOutput(benchmark::State& state)
+{
+    SetUpWindows();
+    ChangeOneMessage(state);
+}
+BENCHMARK(BM_ChangeWithOutput)->Unit(benchmark::kMillisecond);
+
+void BM_ChangeWithOutputAndProblems(benchmark::State& state)
+{
+    SetUpWindows();
+    if (!Problems) {
+        Problems = new TProblemsForm();
+        QObject::connect(TaskForm, &TTaskForm::Checked, Problems, &TProblemsForm::ShowCheck);  // as View > Problems
+        Problems->show();
+        QCoreApplication::processEvents();
+    }
+    ChangeOneMessage(state);
+    state.counters["problems"] = Problems->List()->topLevelItemCount();
+}
+BENCHMARK(BM_ChangeWithOutputAndProblems)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv, [] {
+        delete Problems;
+        delete TaskForm;
+    });
+}
