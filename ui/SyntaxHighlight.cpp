@@ -164,6 +164,50 @@ TChangedLines ChangedLines(const std::vector<std::string>& old, const std::vecto
     return {first, old.size() - first - last, now.size() - first - last};
 }
 
+// A block of lines that moved (a task dragged up or down the tree) leaves everything between its
+// two places changed by position only. When the changed part of now is the changed part of old
+// with one block of lines taken out at one end and one put in at the other, the lines the
+// control shows in between it are the same: the lines after only the first half of the move
+// (the insertion, or the removal), so that two small rewrites replace one of everything between.
+std::optional<std::vector<std::string>> HalfwayThroughAMove(const std::vector<std::string>& old,
+                                                            const std::vector<std::string>& now,
+                                                            const TChangedLines& change)
+{
+    constexpr int Tries = 16;  // repeated lines give more than one place to try; a few do
+    if (change.OldCount == 0 || change.NewCount == 0)
+        return std::nullopt;
+    const auto oldMid = old.begin() + static_cast<std::ptrdiff_t>(change.First);
+    const auto newMid = now.begin() + static_cast<std::ptrdiff_t>(change.First);
+    const auto halfway = [&](auto firstPart, std::size_t firstCount, auto secondPart, std::size_t secondCount) {
+        std::vector<std::string> lines(old.begin(), oldMid);
+        lines.insert(lines.end(), firstPart, firstPart + static_cast<std::ptrdiff_t>(firstCount));
+        lines.insert(lines.end(), secondPart, secondPart + static_cast<std::ptrdiff_t>(secondCount));
+        lines.insert(lines.end(), oldMid + static_cast<std::ptrdiff_t>(change.OldCount), old.end());
+        return lines;
+    };
+    // Up: old = R X, now = X' R. Halfway: X' R X.
+    int tries = 0;
+    for (std::size_t a = 1; a < change.NewCount && tries < Tries; ++a) {
+        const std::size_t kept = change.NewCount - a;
+        if (kept > change.OldCount || newMid[static_cast<std::ptrdiff_t>(a)] != *oldMid)
+            continue;
+        ++tries;
+        if (std::equal(oldMid, oldMid + static_cast<std::ptrdiff_t>(kept), newMid + static_cast<std::ptrdiff_t>(a)))
+            return halfway(newMid, a, oldMid, change.OldCount);
+    }
+    // Down: old = X R, now = R X'. Halfway: R.
+    tries = 0;
+    for (std::size_t b = 1; b < change.OldCount && tries < Tries; ++b) {
+        const std::size_t kept = change.OldCount - b;
+        if (kept > change.NewCount || oldMid[static_cast<std::ptrdiff_t>(b)] != *newMid)
+            continue;
+        ++tries;
+        if (std::equal(newMid, newMid + static_cast<std::ptrdiff_t>(kept), oldMid + static_cast<std::ptrdiff_t>(b)))
+            return halfway(oldMid + static_cast<std::ptrdiff_t>(b), kept, oldMid, 0);
+    }
+    return std::nullopt;
+}
+
 // Rewrites the control's lines that show old[change.First, + OldCount) with the new ones.
 void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, const std::vector<std::string>& now,
                   const TChangedLines& change)
@@ -292,9 +336,14 @@ void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& s
         SetScriptText(control, JoinedLines(lines.begin(), lines.end()));
         return;
     }
+    const TChangedLines change = ChangedLines(shownLines, lines);
+    if (const auto halfway = HalfwayThroughAMove(shownLines, lines, change)) {
+        UpdateScriptText(control, shownLines, *halfway);
+        UpdateScriptText(control, *halfway, lines);
+        return;
+    }
     TWordLookup words = TWordLookup::FromModel();
     const std::vector<std::string> changedWords = words.WordsColouredOtherwise(*highlighter->Coloured());
-    const TChangedLines change = ChangedLines(shownLines, lines);
     highlighter->ColourWith(std::move(words), [&] {
         ReplaceLines(control->document(), shownLines, lines, change);
         RecolourLinesWith(highlighter, changedWords, lines, change);

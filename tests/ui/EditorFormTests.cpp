@@ -325,6 +325,14 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         {"a line holding line breaks", {"mes \"a\";", "// x\r\ny", "close;"},
          {"mes \"a\";", "// x\ny\rz", "close;"}, true, true},
         {"a repeated line removed", {"next;", "close;", "next;"}, {"next;"}, true, true},
+        {"a block moved up", {"L_0:", "next;", "mes 1;", "close;", "mes 2;", "}"},
+         {"L_0:", "mes 2;", "next;", "mes 1;", "close;", "}"}, true, true},
+        {"a block moved up and indented anew", {"L_0:", "next;", "close;", "\tmes 2;", "\tmes 3;", "}"},
+         {"L_0:", "mes 2;", "mes 3;", "next;", "close;", "}"}, true, true},
+        {"a block moved down", {"L_0:", "mes 2;", "next;", "mes 1;", "close;", "}"},
+         {"L_0:", "next;", "mes 1;", "close;", "\tmes 2;", "}"}, true, true},
+        {"a block moved among repeated lines", {"next;", "next;", "mes 1;", "next;", "next;"},
+         {"next;", "mes 1;", "next;", "next;", "next;"}, true, true},
     };
     for (const TCase& c : cases) {
         QPlainTextEdit shown;
