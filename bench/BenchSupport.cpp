@@ -7,6 +7,7 @@
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
 #include "tasks/DTasks.h"
+#include "ui/Form_Tasks.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,6 +98,26 @@ void BuildBenchProject(bool flat)
     }
 }
 
+
+void OpenTaskWindow()
+{
+    if (TaskForm)
+        return;
+    InitCatalogues();
+    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    InitActions();
+    new TTaskForm();
+}
+
+void ShowLargeProject()
+{
+    if (TaskForm)
+        return;
+    OpenTaskWindow();
+    BuildBenchProject(false);
+    TaskForm->ShowOutput();
+    QCoreApplication::processEvents();
+}
 
 int RunBenchmarks(int argc, char** argv, const std::function<void()>& cleanup)
 {

@@ -11,6 +11,14 @@ inline constexpr int BenchTaskTotal = 10000;
 // the one before ("nested"), or every task directly in Start ("flat").
 void BuildBenchProject(bool flat);
 
+// The task window (which starts a new project) on a catalogue of one map and the actions, made
+// once per program.
+void OpenTaskWindow();
+
+// Once per program: the task window, the nested large project, and its script in the output
+// window.
+void ShowLargeProject();
+
 // The texts of the eAthena server's own script files beside the project (../shared/data/eathena/
 // npc), read once; empty when that folder is absent.
 const std::vector<std::string>& ServerScripts();

@@ -25,20 +25,6 @@ namespace {
 
 TProblemsForm* Problems = nullptr;
 
-// The task window (which starts a new project), the project and the output window, made once.
-void SetUpWindows()
-{
-    if (TaskForm)
-        return;
-    InitCatalogues();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    InitActions();
-    new TTaskForm();
-    BuildBenchProject(false);
-    TaskForm->ShowOutput();
-    QCoreApplication::processEvents();
-}
-
 // The first message at or after the middle of the tree that has a node after it.
 TTaskNode* MiddleMessage()
 {
@@ -77,14 +63,14 @@ void ChangeOneMessage(benchmark::State& state)
 
 void BM_ChangeWithOutput(benchmark::State& state)
 {
-    SetUpWindows();
+    ShowLargeProject();
     ChangeOneMessage(state);
 }
 BENCHMARK(BM_ChangeWithOutput)->Unit(benchmark::kMillisecond);
 
 void BM_ChangeWithOutputAndProblems(benchmark::State& state)
 {
-    SetUpWindows();
+    ShowLargeProject();
     if (!Problems) {
         Problems = new TProblemsForm();
         QObject::connect(TaskForm, &TTaskForm::Checked, Problems, &TProblemsForm::ShowCheck);  // as View > Problems

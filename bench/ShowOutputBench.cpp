@@ -31,20 +31,6 @@
 
 namespace {
 
-// The task window (which starts a new project), the project and the output window, made once.
-void SetUpWindows()
-{
-    if (TaskForm)
-        return;
-    InitCatalogues();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    InitActions();
-    new TTaskForm();
-    BuildBenchProject(false);
-    TaskForm->ShowOutput();
-    QCoreApplication::processEvents();
-}
-
 void Report(benchmark::State& state)
 {
     state.counters["tasks"] = TaskList.TaskCount();
@@ -53,7 +39,7 @@ void Report(benchmark::State& state)
 
 void BM_ShowOutputWholeText(benchmark::State& state)
 {
-    SetUpWindows();
+    ShowLargeProject();
     for (auto _ : state) {
         state.PauseTiming();
         EditorForm->ShowScript({});  // nothing shown: the next showing sets the whole text
@@ -69,7 +55,7 @@ BENCHMARK(BM_ShowOutputWholeText)->Unit(benchmark::kMillisecond);
 // A message added in the middle of the tree, or taken out again, then the output shown.
 void BM_ShowOutputAfterEdit(benchmark::State& state)
 {
-    SetUpWindows();
+    ShowLargeProject();
     TTaskNode* middle = TaskTree.Nodes()[static_cast<std::size_t>(TaskTree.Count() / 2)];
     TTaskNode* added = nullptr;
     for (auto _ : state) {
@@ -93,7 +79,7 @@ BENCHMARK(BM_ShowOutputAfterEdit)->Unit(benchmark::kMillisecond);
 // The colouring alone, on the text already shown.
 void BM_HighlightAll(benchmark::State& state)
 {
-    SetUpWindows();
+    ShowLargeProject();
     for (auto _ : state)
         HighlightAll(EditorForm->Editor());
     Report(state);
@@ -103,7 +89,7 @@ BENCHMARK(BM_HighlightAll)->Unit(benchmark::kMillisecond);
 // The yardstick: the same text put into the same control with no colouring attached.
 void BM_PlainTextSameControl(benchmark::State& state)
 {
-    SetUpWindows();
+    ShowLargeProject();
     QPlainTextEdit* editor = EditorForm->Editor();
     std::string joined;
     for (const std::string& line : EditorForm->ScriptLines())

@@ -27,12 +27,7 @@ namespace {
 
 void SetUpWindows()
 {
-    if (!TaskForm) {
-        InitCatalogues();
-        MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-        InitActions();
-        new TTaskForm();
-    }
+    OpenTaskWindow();
     BuildBenchProject(false);
     ProjectDocument().LoadProjectBytes("bench", SaveProjectBytes());
     TaskForm->ShowOutput();
