@@ -1,4 +1,5 @@
 #include "script/Lexer.h"
+#include "script/Text.h"
 
 #include <array>
 #include <cstring>
@@ -51,16 +52,6 @@ bool IsWordChar(char c)
 
 static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-static int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
-}
 
 // Variable prefixes come before the name (`.@`, `$@`, `##`, `'`), `$` after it for strings.
 static bool ReadWord(TCursor& c, TToken& token)

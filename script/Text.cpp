@@ -28,4 +28,15 @@ bool SameLetters(std::string_view a, std::string_view b)
     return true;
 }
 
+int DigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 16;
+}
+
 } // namespace script

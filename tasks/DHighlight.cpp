@@ -4,6 +4,7 @@
 #include "DTasks.h"
 
 #include "global/DCatalogues.h"
+#include "script/Text.h"
 
 #include <algorithm>
 
@@ -182,17 +183,6 @@ std::vector<TColourRange> ScanLine(std::string_view line)
 
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The colour of a code starting at text[pos] (the caret), when it is one.
 std::optional<TRgb> ColourCodeAt(std::string_view text, std::size_t pos)
 {
@@ -200,9 +190,9 @@ std::optional<TRgb> ColourCodeAt(std::string_view text, std::size_t pos)
         return std::nullopt;
     std::uint8_t parts[3];
     for (int i = 0; i < 3; ++i) {
-        const int high = HexValue(text[pos + 1 + 2 * i]);
-        const int low = HexValue(text[pos + 2 + 2 * i]);
-        if (high < 0 || low < 0)
+        const int high = script::DigitValue(text[pos + 1 + 2 * i]);
+        const int low = script::DigitValue(text[pos + 2 + 2 * i]);
+        if (high > 15 || low > 15)
             return std::nullopt;
         parts[i] = static_cast<std::uint8_t>(high * 16 + low);
     }

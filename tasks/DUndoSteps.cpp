@@ -70,12 +70,14 @@ TAddStep::TAddStep(const std::string& name, unsigned parts, std::unique_ptr<TTas
     : TProjectStep(name, parts), Pending_(std::move(task))
 {
     TTaskNode* selected = TaskTree.Selected();
-    if (!selected)
-        Path_ = PathOf(TaskTree.GetFirstNode()), Path_.push_back(TaskTree.GetFirstNode()->ChildCount());
-    else if (selected->Data() && selected->Data()->Kind() == TTaskKind::Group)
-        Path_ = PathOf(selected), Path_.push_back(selected->ChildCount());
-    else
-        Path_ = PathOf(selected);
+    const bool intoGroup = !selected || (selected->Data() && selected->Data()->Kind() == TTaskKind::Group);
+    if (!intoGroup) {
+        Path_ = PathOf(selected);  // just before the selected node
+        return;
+    }
+    TTaskNode* group = selected ? selected : TaskTree.GetFirstNode();
+    Path_ = PathOf(group);
+    Path_.push_back(group->ChildCount());
 }
 
 void TAddStep::Forward()

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +16,21 @@ namespace fs = std::filesystem;
 fs::path SourceDir()
 {
     return fs::path(NPC_SOURCE_DIR);
+}
+
+std::vector<fs::path> FuzzInputFiles(const std::string& target)
+{
+    std::vector<fs::path> files;
+    for (const char* folder : {"corpus", "crashes"}) {
+        const fs::path dir = SourceDir() / "fuzz" / folder / target;
+        if (!fs::is_directory(dir))
+            continue;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
+                files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::optional<fs::path> SharedDataDir()

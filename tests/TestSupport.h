@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The project's source folder (golden files, sample data).
 std::filesystem::path SourceDir();
@@ -30,6 +31,10 @@ public:
 private:
     std::filesystem::path Path_;
 };
+
+// The inputs a fuzzer keeps (fuzz/corpus/<target> and fuzz/crashes/<target>), sorted; hidden
+// files left out.
+std::vector<std::filesystem::path> FuzzInputFiles(const std::string& target);
 
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);

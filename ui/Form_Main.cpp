@@ -311,7 +311,7 @@ void TMainForm::FileSaveOutput()
     }
     if (!EditorForm)
         return;
-    const TProjectCheck check = CheckWrittenScript(TaskTree, EditorForm->ScriptLines(), result);
+    const TProjectCheck& check = TaskForm->LastCheck();
     if (const TProblem* first = check.FirstError()) {
         const QString text = QStringLiteral("The server will refuse this script: %1 errors (first: %2). Save anyway?")
                                  .arg(check.ErrorCount())

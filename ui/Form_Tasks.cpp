@@ -183,9 +183,9 @@ void TTaskForm::ShowPlayingTask(const TTask* task)
 
 void TTaskForm::ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written)
 {
-    const TProjectCheck check = CheckWrittenScript(TaskTree, lines, written);
-    Model_->SetMarks(check);
-    emit Checked(check);
+    LastCheck_ = CheckWrittenScript(TaskTree, lines, written);
+    Model_->SetMarks(LastCheck_);
+    emit Checked(LastCheck_);
 }
 
 void TTaskForm::OutputButtonClick()

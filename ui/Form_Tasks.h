@@ -42,6 +42,9 @@ public:
     // brings that window to the front; the tree's problem marks follow. Returns what the script
     // writer found.
     TScriptResult ShowOutput();
+    // What the last check found in the script the output window shows; its tasks are valid until
+    // the project next changes.
+    const TProjectCheck& LastCheck() const { return LastCheck_; }
     void OutputButtonClick();
     // Marks the task a play-test is running at in the tree (null: none) and scrolls to it.
     void ShowPlayingTask(const TTask* task);
@@ -122,6 +125,7 @@ private:
     std::unique_ptr<Ui::TTaskForm> Ui_;
     TTaskTreeModel* Model_ = nullptr;
     QAction* EditAction_ = nullptr;
+    TProjectCheck LastCheck_;
 };
 
 extern TTaskForm* TaskForm;

@@ -48,7 +48,6 @@ QAction* MakeHistoryAction(QWidget* owner, const THistoryDirection& direction, T
     };
     follow();
     QObject::connect(&ProjectDocument().History(), &QUndoStack::indexChanged, action, follow);
-    QObject::connect(&ProjectDocument().History(), &QUndoStack::cleanChanged, action, follow);
     QObject::connect(action, &QAction::triggered, owner, [owner, run = direction.Run] {
         Guarded(owner, [run] { (ProjectDocument().*run)(); });
     });

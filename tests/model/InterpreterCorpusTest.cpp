@@ -17,17 +17,7 @@ namespace {
 
 std::vector<fs::path> PlayInputs()
 {
-    std::vector<fs::path> files;
-    for (const char* folder : {"corpus", "crashes"}) {
-        const fs::path dir = SourceDir() / "fuzz" / folder / "interpreter";
-        if (!fs::is_directory(dir))
-            continue;
-        for (const auto& entry : fs::directory_iterator(dir))
-            if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
-                files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return FuzzInputFiles("interpreter");
 }
 
 class InterpreterCorpusTest : public ::testing::TestWithParam<fs::path> {};

@@ -35,15 +35,9 @@ void PrintTo(const TFuzzInput& input, std::ostream* out)
 std::vector<TFuzzInput> FuzzInputs()
 {
     std::vector<TFuzzInput> inputs;
-    for (const char* folder : {"corpus", "crashes"})
-        for (const char* target : ParserTargets) {
-            const fs::path dir = SourceDir() / "fuzz" / folder / target;
-            if (!fs::is_directory(dir))
-                continue;
-            for (const auto& entry : fs::directory_iterator(dir))
-                if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
-                    inputs.push_back({target, entry.path()});
-        }
+    for (const char* target : ParserTargets)
+        for (const fs::path& path : FuzzInputFiles(target))
+            inputs.push_back({target, path});
     std::sort(inputs.begin(), inputs.end(),
               [](const TFuzzInput& a, const TFuzzInput& b) { return a.Path < b.Path; });
     return inputs;

@@ -15,17 +15,7 @@ namespace {
 
 std::vector<fs::path> FuzzInputs()
 {
-    std::vector<fs::path> files;
-    for (const char* folder : {"corpus", "crashes"}) {
-        const fs::path dir = SourceDir() / "fuzz" / folder / "project";
-        if (!fs::is_directory(dir))
-            continue;
-        for (const auto& entry : fs::directory_iterator(dir))
-            if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
-                files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return FuzzInputFiles("project");
 }
 
 std::string TestName(const fs::path& path)
