@@ -226,18 +226,6 @@ TEST_F(UndoHistoryTest, DeletingOneMessageKeepsThatMessageNotTheProject)
     EXPECT_GT(SaveProjectBytes().size(), 20000u);
 }
 
-TEST_F(UndoHistoryTest, UndoingADeletedGroupMakesTheJumpsToItWorkAgain)
-{
-    auto* shop = AddTask(StartNode(), std::make_unique<TGroupTask>("Shop"));
-    AddTask(StartNode(), MakeMenu({{"Buy", shop->GroupNumber}}));
-    const std::vector<std::string> script = ScriptLines();
-    ProjectDocument().DeleteNode(shop->Node);
-    std::vector<std::string> problems;
-    EXPECT_NE(ScriptLines(problems), script);
-    ProjectDocument().Undo();
-    EXPECT_EQ(ScriptLines(), script);
-}
-
 TEST_F(UndoHistoryTest, NewAndLoadStartTheHistoryAfresh)
 {
     ProjectDocument().AddTask(std::make_unique<TGroupTask>("Shop"));

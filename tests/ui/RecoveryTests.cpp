@@ -6,11 +6,8 @@
 #include "tasks/DDocument.h"
 #include "ui/RecoveryOffer.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QSignalSpy>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -244,31 +241,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TAnswerRow{"OpenAsNew", TRecoveryAnswer::OpenAsNew, NoFileTitle + " [Modified]", true},
                       TAnswerRow{"Discard", TRecoveryAnswer::Discard, NoFileTitle, false}),
     TNameOfRow{});
-
-TEST_F(RecoveryTest, TheRealOfferHasThreeButtonsEachGivingItsAnswer)
-{
-    const std::pair<QString, TRecoveryAnswer> buttons[] = {{QStringLiteral("&Restore"), TRecoveryAnswer::Restore},
-                                                           {QStringLiteral("&Open as New Project"), TRecoveryAnswer::OpenAsNew},
-                                                           {QStringLiteral("&Discard"), TRecoveryAnswer::Discard}};
-    for (const auto& [text, answer] : buttons) {
-        QStringList shown;
-        QTimer clicker;  // until the box is up
-        clicker.callOnTimeout([&shown, &clicker, text = text] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            clicker.stop();
-            for (QAbstractButton* button : box->buttons())
-                shown << button->text();
-            for (QAbstractButton* button : box->buttons())
-                if (button->text() == text)
-                    button->click();
-        });
-        clicker.start(10);
-        EXPECT_EQ(Dialogs->TDialogs::RecoveryChoice(Frame, QStringLiteral("offer")), answer) << text.toStdString();
-        EXPECT_EQ(shown.size(), 3) << shown.join(u',').toStdString();
-    }
-}
 
 struct TDamageRow {
     const char* Name;
