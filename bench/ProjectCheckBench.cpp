@@ -6,6 +6,9 @@
 #include "tasks/DActions.h"
 #include "tasks/DProblems.h"
 
+#include "script/Checker.h"
+#include "script/FileReader.h"
+
 #include "BenchSupport.h"
 
 #include <benchmark/benchmark.h>
@@ -37,6 +40,47 @@ void BM_CheckProject(benchmark::State& state)
     state.counters["problems"] = static_cast<double>(found);
 }
 BENCHMARK(BM_CheckProject)->Unit(benchmark::kMillisecond);
+
+// The check's parts on their own: writing the script, reading it into a syntax tree, and reading
+// and checking it (errors and warnings).
+void BM_WriteProjectScript(benchmark::State& state)
+{
+    SetUpProject();
+    for (auto _ : state) {
+        std::vector<std::string> lines;
+        benchmark::DoNotOptimize(GenerateScript(TaskTree, lines));
+    }
+}
+BENCHMARK(BM_WriteProjectScript)->Unit(benchmark::kMillisecond);
+
+const std::string& ProjectScript()
+{
+    static const std::string text = [] {
+        SetUpProject();
+        std::vector<std::string> lines;
+        GenerateScript(TaskTree, lines);
+        return JoinScriptLines(lines);
+    }();
+    return text;
+}
+
+void BM_ReadProjectScript(benchmark::State& state)
+{
+    const std::string& text = ProjectScript();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(script::ReadScriptFile(text, script::TTarget::EAthena));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ReadProjectScript)->Unit(benchmark::kMillisecond);
+
+void BM_CheckProjectScript(benchmark::State& state)
+{
+    const std::string& text = ProjectScript();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(script::CheckScript(text, {}));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_CheckProjectScript)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

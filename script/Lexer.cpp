@@ -66,7 +66,7 @@ static bool ReadWord(TCursor& c, TToken& token)
     if (c.Peek(n) == '$')
         ++n;
     token.Kind = TTokenKind::Word;
-    token.Text = std::string(c.Text().substr(c.Pos().Offset, n));
+    token.Text.assign(c.Text().data() + c.Pos().Offset, n);
     c.Advance(n);
     return true;
 }
@@ -172,13 +172,13 @@ static void ReadPunct(TCursor& c, TToken& token)
         if (op[0] != ch || op[1] != c.Peek(1) || (op.size() == 3 && op[2] != c.Peek(2)))
             continue;
         token.Kind = TTokenKind::Punct;
-        token.Text = std::string(op);
+        token.Text.assign(op);
         c.Advance(op.size());
         return;
     }
     if (ch != '\0' && std::strchr("(){}[],;:?+-*/%&|^~!<>=", ch)) {
         token.Kind = TTokenKind::Punct;
-        token.Text = std::string(1, ch);
+        token.Text.assign(1, ch);
         c.Advance();
         return;
     }
@@ -187,19 +187,14 @@ static void ReadPunct(TCursor& c, TToken& token)
     c.Advance();
 }
 
-std::vector<TToken> Tokenize(TCursor& c, std::vector<TComment>* comments)
+void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token)
 {
-    std::vector<TToken> tokens;
-    tokens.reserve((c.Limit() - c.Pos().Offset) / 6);  // about one token in six bytes of script
-    while (true) {
-        c.SkipSpace(comments);
-        TToken token;
-        token.Range.Begin = c.Pos();
-        if (c.AtEnd()) {
-            token.Range.End = c.Pos();
-            tokens.push_back(std::move(token));
-            return tokens;
-        }
+    c.SkipSpace(comments);
+    token.Kind = TTokenKind::End;
+    token.Text.clear();
+    token.Value = 0;
+    token.Range.Begin = c.Pos();
+    if (!c.AtEnd()) {
         const char ch = c.Peek();
         if (IsDigit(ch))
             ReadNumber(c, token);
@@ -207,12 +202,8 @@ std::vector<TToken> Tokenize(TCursor& c, std::vector<TComment>* comments)
             ReadString(c, token);
         else if (!ReadWord(c, token))
             ReadPunct(c, token);
-        token.Range.End = c.Pos();
-        const bool bad = token.Kind == TTokenKind::Bad;
-        tokens.push_back(std::move(token));
-        if (bad)
-            return tokens;
     }
+    token.Range.End = c.Pos();
 }
 
 } // namespace script

@@ -59,8 +59,9 @@ private:
 
 bool IsWordChar(char c);
 
-// Reads every token from the cursor to its limit; the last token is End or Bad (reading stops at
-// the first unreadable token, which becomes the error's position).
-std::vector<TToken> Tokenize(TCursor& cursor, std::vector<TComment>* comments);
+// Reads the next token at the cursor into `token`, reusing the room its text already has: End at
+// the cursor's limit, Bad at an unreadable token (which becomes the error's position; the caller
+// reads no further). Comments skipped on the way are added to `comments` when given.
+void ReadToken(TCursor& cursor, std::vector<TComment>* comments, TToken& token);
 
 } // namespace script

@@ -1,5 +1,6 @@
 #include "script/Parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -26,6 +27,14 @@ bool SameWord(const std::string& a, std::string_view b)
     return true;
 }
 
+// Whether op is exactly the one or two characters of want; operators are checked after every
+// operand, so this is kept to a comparison of characters.
+bool SameOp(std::string_view op, std::string_view want)
+{
+    return op.size() == want.size() && op[0] == want[0] && (op.size() < 2 || op[1] == want[1]) &&
+           (op.size() < 3 || op[2] == want[2]);
+}
+
 // Binding strength of a binary operator; 0 = not a binary operator. eAthena ranks comparisons
 // below the bit operators and `^` below `|`; its successors rank them as C does.
 int BinaryLevel(std::string_view op, bool cLike)
@@ -39,8 +48,10 @@ int BinaryLevel(std::string_view op, bool cLike)
         {"||", 1, 1}, {"&&", 2, 2}, {"==", 3, 6}, {"!=", 3, 6}, {">=", 3, 7}, {">", 3, 7},
         {"<=", 3, 7}, {"<", 3, 7}, {"^", 4, 4}, {"|", 5, 3}, {"&", 6, 5}, {">>", 7, 8},
         {"<<", 7, 8}, {"+", 8, 9}, {"-", 8, 9}, {"*", 9, 10}, {"/", 9, 10}, {"%", 9, 10}}};
+    if (op.empty() || op.size() > 2)
+        return 0;
     for (const TLevel& level : levels)
-        if (op == level.Op)
+        if (SameOp(op, level.Op))
             return cLike ? level.CLike : level.EAthena;
     return 0;
 }
@@ -49,18 +60,28 @@ bool IsAssignOp(std::string_view op)
 {
     static constexpr std::array<std::string_view, 11> ops = {"=", "+=", "-=", "*=", "/=", "%=",
                                                              "&=", "|=", "^=", "<<=", ">>="};
+    if (op.empty() || op.back() != '=')
+        return false;
     for (std::string_view o : ops)
-        if (op == o)
+        if (SameOp(op, o))
             return true;
     return false;
 }
 
 class TParser {
 public:
-    TParser(std::vector<TToken> tokens, TTarget target)
-        : Tokens_(std::move(tokens)), CLike_(target != TTarget::EAthena),
+    TParser(TCursor& cursor, std::vector<TComment>* comments, TTarget target)
+        : Cursor_(cursor), Comments_(comments), CLike_(target != TTarget::EAthena),
           CaseSensitive_(target == TTarget::Hercules)
     {
+        Fill();
+    }
+
+    // Reads what is left, so that the comments after an error (or after the block) are kept too.
+    void ReadToTheEnd()
+    {
+        while (!Ended_)
+            ReadNext();
     }
 
     std::unique_ptr<TStmt> Block();
@@ -68,15 +89,16 @@ public:
     std::unique_ptr<TExpr> WholeExpression();
 
 private:
-    const TToken& Cur() const { return Tokens_[Index_]; }
+    const TToken& Cur() const { return Window_[Index_ % WindowSize]; }
+    // One token of look-ahead at most; past the end (or an unreadable token) that last token.
     const TToken& Ahead(std::size_t n) const
     {
-        return Tokens_[Index_ + n < Tokens_.size() ? Index_ + n : Tokens_.size() - 1];
+        return Window_[std::min(Index_ + n, Read_ - 1) % WindowSize];
     }
     bool IsPunct(std::string_view p, std::size_t ahead = 0) const
     {
         const TToken& t = Ahead(ahead);
-        return t.Kind == TTokenKind::Punct && t.Text == p;
+        return t.Kind == TTokenKind::Punct && SameOp(t.Text, p);
     }
     bool IsKeyword(std::string_view word, std::size_t ahead = 0) const
     {
@@ -85,9 +107,11 @@ private:
     }
     const TToken& Take()
     {
-        const TToken& t = Tokens_[Index_];
-        if (Index_ + 1 < Tokens_.size())
+        const TToken& t = Cur();
+        if (Index_ + 1 < Read_) {
             ++Index_;
+            Fill();
+        }
         return t;
     }
     [[noreturn]] void Fail(const std::string& message) const
@@ -101,7 +125,22 @@ private:
             Fail(message);
         Take();
     }
-    TSourcePos LastEnd() const { return Index_ > 0 ? Tokens_[Index_ - 1].Range.End : Cur().Range.Begin; }
+    TSourcePos LastEnd() const { return Index_ > 0 ? Window_[(Index_ - 1) % WindowSize].Range.End : Cur().Range.Begin; }
+
+    // The tokens are read as the parser goes, into a window that holds the one before the current
+    // (for LastEnd), the current and the next: a whole script's tokens are never held at once.
+    void ReadNext()
+    {
+        TToken& token = Window_[Read_ % WindowSize];
+        ReadToken(Cursor_, Comments_, token);
+        ++Read_;
+        Ended_ = token.Kind == TTokenKind::End || token.Kind == TTokenKind::Bad;
+    }
+    void Fill()
+    {
+        while (!Ended_ && Read_ < Index_ + 2)
+            ReadNext();
+    }
 
     std::unique_ptr<TStmt> Statement();
     std::unique_ptr<TStmt> Keyword();
@@ -132,8 +171,13 @@ private:
     // step of a vector's growth is an allocation and a move.
     static constexpr std::size_t ListedArguments = 4;
 
-    std::vector<TToken> Tokens_;
-    std::size_t Index_ = 0;
+    static constexpr std::size_t WindowSize = 4;
+    TCursor& Cursor_;
+    std::vector<TComment>* Comments_;
+    std::array<TToken, WindowSize> Window_;
+    std::size_t Index_ = 0;  // the current token, counted from the first read
+    std::size_t Read_ = 0;   // tokens read so far
+    bool Ended_ = false;     // the last token read was End or Bad
     int Depth_ = 0;
     bool CLike_;  // the successors' operator ranks
     bool CaseSensitive_;  // keywords as written, `If` is no `if`
@@ -204,7 +248,7 @@ std::unique_ptr<TStmt> TParser::SimpleStatement(bool inFor)
     const TToken& next = Ahead(1);
     const bool assign = prefixStep ||
         (Cur().Kind == TTokenKind::Word && next.Kind == TTokenKind::Punct &&
-         (IsAssignOp(next.Text) || next.Text == "++" || next.Text == "--" || next.Text == "["));
+         (IsAssignOp(next.Text) || SameOp(next.Text, "++") || SameOp(next.Text, "--") || SameOp(next.Text, "[")));
     if (assign) {
         s = std::make_unique<TStmt>(TStmtKind::Assign, TSourceRange{});
         s->Expr = prefixStep ? Operand() : PostfixOrAssign(Primary());
@@ -402,7 +446,7 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
         if (chain + Depth_ > MaxChain)
             Fail("expression too long");
         const std::string& op = Cur().Text;
-        if (op == "?" && limit < 0) {
+        if (SameOp(op, "?") && limit < 0) {
             Take();
             auto e = std::make_unique<TExpr>(TExprKind::Conditional, TSourceRange{});
             e->Args.reserve(3);
@@ -462,7 +506,7 @@ std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)
     if (target->Kind != TExprKind::Identifier || Cur().Kind != TTokenKind::Punct)
         return target;
     const std::string& op = Cur().Text;
-    if (op == "++" || op == "--") {
+    if (SameOp(op, "++") || SameOp(op, "--")) {
         auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{});
         e->Op = op;
         Take();
@@ -489,7 +533,7 @@ std::unique_ptr<TExpr> TParser::Primary()
     if (t.Kind == TTokenKind::Number || t.Kind == TTokenKind::String) {
         auto e = std::make_unique<TExpr>(t.Kind == TTokenKind::Number ? TExprKind::Number : TExprKind::String, t.Range);
         e->Value = t.Value;
-        e->Text = std::move(Tokens_[Index_].Text);  // read once: the parser never steps back
+        e->Text = std::move(Window_[Index_ % WindowSize].Text);  // read once: the parser never steps back
         Take();
         return e;
     }
@@ -550,12 +594,13 @@ template <typename TRead>
 TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TTarget target, TRead read)
 {
     TBodyResult result;
-    TParser parser(Tokenize(cursor, comments), target);
+    TParser parser(cursor, comments, target);
     try {
         result.Body = read(parser);
     } catch (const TParseError& error) {
         result.Error = ToDiagnostic(error);
     }
+    parser.ReadToTheEnd();
     return result;
 }
 
@@ -577,7 +622,7 @@ TBodyResult ParseStatements(std::string_view text, std::vector<TComment>* commen
 std::unique_ptr<TExpr> ParseExpression(std::string_view text, std::optional<TDiagnostic>& error, TTarget target)
 {
     TCursor cursor(text);
-    TParser parser(Tokenize(cursor, nullptr), target);
+    TParser parser(cursor, nullptr, target);
     try {
         return parser.WholeExpression();
     } catch (const TParseError& e) {
