@@ -28,8 +28,8 @@ void TCursor::SkipSpace(std::vector<TComment>* comments)
             return;
         const TSourcePos begin = Pos_;
         if (Peek(1) == '/') {
-            while (!AtEnd() && Peek() != '\n')
-                Advance();
+            const std::size_t lineEnd = Text_.substr(0, Limit_).find('\n', Pos_.Offset);
+            AdvanceInLine((lineEnd == std::string_view::npos ? Limit_ : lineEnd) - Pos_.Offset);
         } else {
             Advance(2);
             while (!AtEnd() && !(Peek() == '*' && Peek(1) == '/'))
@@ -53,11 +53,16 @@ bool IsWordChar(char c)
 static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 
+static bool IsPrefixChar(char c)
+{
+    return c == '.' || c == '@' || c == '$' || c == '#' || c == '\'';
+}
+
 // Variable prefixes come before the name (`.@`, `$@`, `##`, `'`), `$` after it for strings.
 static bool ReadWord(TCursor& c, TToken& token)
 {
     std::size_t n = 0;
-    while (n < 3 && std::strchr(".@$#'", c.Peek(n)) && c.Peek(n) != '\0')
+    while (n < 3 && IsPrefixChar(c.Peek(n)))
         ++n;
     if (!IsWordChar(c.Peek(n)))
         return false;
@@ -67,7 +72,7 @@ static bool ReadWord(TCursor& c, TToken& token)
         ++n;
     token.Kind = TTokenKind::Word;
     token.Text.assign(c.Text().data() + c.Pos().Offset, n);
-    c.Advance(n);
+    c.AdvanceInLine(n);
     return true;
 }
 
@@ -76,7 +81,7 @@ static void ReadNumber(TCursor& c, TToken& token)
     int base = 10;
     if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X') && DigitValue(c.Peek(2)) < 16) {
         base = 16;
-        c.Advance(2);
+        c.AdvanceInLine(2);
     } else if (c.Peek() == '0') {
         base = 8;
     }
@@ -85,7 +90,7 @@ static void ReadNumber(TCursor& c, TToken& token)
         value = value * base + DigitValue(c.Peek());
         if (value > 0x7fffffffffffULL)
             value = 0x7fffffffffffULL;  // the server saturates; keep far from overflow
-        c.Advance();
+        c.AdvanceInLine(1);
     }
     token.Kind = TTokenKind::Number;
     token.Value = static_cast<std::int64_t>(value);
@@ -134,7 +139,7 @@ static void ReadString(TCursor& c, TToken& token)
     const std::size_t stop = rest.find_first_of("\"\\\n");
     if (stop != std::string_view::npos && rest[stop] == '"') {
         token.Text.assign(rest.data(), stop);
-        c.Advance(stop + 1);
+        c.AdvanceInLine(stop + 1);
         return;
     }
     while (true) {
@@ -173,13 +178,13 @@ static void ReadPunct(TCursor& c, TToken& token)
             continue;
         token.Kind = TTokenKind::Punct;
         token.Text.assign(op);
-        c.Advance(op.size());
+        c.AdvanceInLine(op.size());
         return;
     }
     if (ch != '\0' && std::strchr("(){}[],;:?+-*/%&|^~!<>=", ch)) {
         token.Kind = TTokenKind::Punct;
         token.Text.assign(1, ch);
-        c.Advance();
+        c.AdvanceInLine(1);
         return;
     }
     token.Kind = TTokenKind::Bad;

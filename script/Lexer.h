@@ -5,6 +5,7 @@
 
 #include "script/SyntaxTree.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,13 @@ public:
             }
             ++Pos_.Offset;
         }
+    }
+    // The same for bytes known to hold no line end (a word, an operator, the rest of a line).
+    void AdvanceInLine(std::size_t count)
+    {
+        count = std::min(count, Limit_ - Pos_.Offset);
+        Pos_.Column += static_cast<int>(count);
+        Pos_.Offset += count;
     }
     const TSourcePos& Pos() const { return Pos_; }
     std::size_t Limit() const { return Limit_; }

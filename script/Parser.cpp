@@ -167,8 +167,8 @@ private:
     };
     static constexpr int MaxDepth = 400;
     static constexpr int MaxChain = 2000;
-    // Room made at once for an argument list of more than one: most take two to four, and each
-    // step of a vector's growth is an allocation and a move.
+    // Room made at once for an argument list: most take one to four, and each step of a vector's
+    // growth is an allocation and a move.
     static constexpr std::size_t ListedArguments = 4;
 
     static constexpr std::size_t WindowSize = 4;
@@ -284,12 +284,12 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
         s->Parenthesized = true;
         return s;
     }
+    s->Args.reserve(ListedArguments);
     if (IsPunct("(")) {
         Take();
         auto first = Expression(-1);
         if (IsPunct(",")) {
             s->Parenthesized = true;
-            s->Args.reserve(ListedArguments);
             s->Args.push_back(std::move(first));
             while (IsPunct(",")) {
                 Take();
@@ -303,8 +303,6 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
     } else {
         s->Args.push_back(Expression(-1));
     }
-    if (IsPunct(","))
-        s->Args.reserve(ListedArguments);
     while (IsPunct(",")) {
         Take();
         s->Args.push_back(Expression(-1));
@@ -567,9 +565,8 @@ void TParser::CallArguments(TExpr& call)
         Take();
         return;
     }
+    call.Args.reserve(ListedArguments);
     call.Args.push_back(Expression(-1));
-    if (IsPunct(","))
-        call.Args.reserve(ListedArguments);
     while (IsPunct(",")) {
         Take();
         call.Args.push_back(Expression(-1));

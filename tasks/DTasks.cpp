@@ -29,7 +29,11 @@ void AddLine(int level, const std::string& text, const TTask* task)
 {
     if (!OutputLines)
         return;
-    OutputLines->push_back(std::string(static_cast<std::size_t>(std::max(level, 0)), '\t') + text);
+    // Built in one allocation: the script of a large project is tens of thousands of lines.
+    const auto tabs = static_cast<std::size_t>(std::max(level, 0));
+    std::string& line = OutputLines->emplace_back();
+    line.reserve(tabs + text.size());
+    line.append(tabs, '\t').append(text);
     if (ScriptLineTasks)
         ScriptLineTasks->push_back(task);
 }
