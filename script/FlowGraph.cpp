@@ -1,7 +1,8 @@
 #include "script/FlowGraph.h"
 
 #include <algorithm>
-#include <map>
+#include <functional>
+#include <unordered_map>
 #include <optional>
 
 namespace script {
@@ -146,8 +147,8 @@ private:
     TFlowGraph Graph_;
     std::vector<TJumpContext> Jumps_;
     std::vector<TPending> Pending_;
-    std::map<std::string, int> Labels_;
-    std::map<std::string, int> Functions_;
+    std::unordered_map<std::string, int> Labels_;
+    std::unordered_map<std::string, int> Functions_;
     std::vector<const TStmt*> FunctionBodies_;
 };
 
@@ -166,6 +167,8 @@ TFlowGraph TGraphBuilder::Build(const TStmt& body)
         Graph_.Entries.push_back({fnStart, TEntryKind::Called});
     }
     Resolve();
+    std::sort(Graph_.FirstNodes.begin(), Graph_.FirstNodes.end(),
+              [](const auto& a, const auto& b) { return std::less<const TStmt*>()(a.first, b.first); });
     return std::move(Graph_);
 }
 
@@ -189,7 +192,7 @@ int TGraphBuilder::Statement(const TStmt& s, int next)
     case TStmtKind::Switch: first = Switch(s, next); break;
     default: first = Plain(s, next); break;
     }
-    Graph_.FirstNode[&s] = first;
+    Graph_.FirstNodes.emplace_back(&s, first);
     return first;
 }
 
@@ -361,6 +364,13 @@ std::optional<std::vector<std::int64_t>> ChoiceValues(const TExpr& value)
 TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction)
 {
     return TGraphBuilder(isFunction).Build(body);
+}
+
+int TFlowGraph::FirstNodeOf(const TStmt& stmt) const
+{
+    const auto it = std::lower_bound(FirstNodes.begin(), FirstNodes.end(), &stmt,
+                                     [](const auto& entry, const TStmt* s) { return std::less<const TStmt*>()(entry.first, s); });
+    return it != FirstNodes.end() && it->first == &stmt ? it->second : -1;
 }
 
 std::vector<bool> ReachableNodes(const TFlowGraph& graph)

@@ -19,7 +19,7 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace script {
@@ -60,11 +60,16 @@ struct TMissingTarget {
 struct TFlowGraph {
     std::vector<TFlowNode> Nodes;
     std::vector<TFlowEntry> Entries;
-    std::unordered_map<const TStmt*, int> FirstNode;  // where the run enters each statement
+    // Where the run enters each statement, sorted by statement (FirstNodeOf looks them up): a
+    // sorted list rather than a map, as it holds every statement of the body.
+    std::vector<std::pair<const TStmt*, int>> FirstNodes;
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case
     bool IsFunction = false;                // a `function script`: its end returns
     int BodyEnd = 0;                        // the closing brace of the whole body
+
+    // The node where the run enters stmt; -1 for a statement not in the graph.
+    int FirstNodeOf(const TStmt& stmt) const;
 };
 
 // Builds the graph of `body` (a Block). `isFunction`: the body of a `function script`.

@@ -70,8 +70,7 @@ private:
     bool Dead(const TStmt& s) const
     {
         if (s.Kind != TStmtKind::Block) {
-            const auto it = Graph_.FirstNode.find(&s);
-            if (it != Graph_.FirstNode.end() && Reached_[it->second])
+            if (const int first = Graph_.FirstNodeOf(s); first >= 0 && Reached_[first])
                 return false;
         }
         for (const auto& child : s.Children)
