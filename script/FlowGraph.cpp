@@ -132,7 +132,8 @@ private:
         Graph_.Nodes.push_back({stmt, role, {}});
         return static_cast<int>(Graph_.Nodes.size()) - 1;
     }
-    void Link(int from, int to) { Graph_.Nodes[from].Next.push_back(to); }
+    void Link(int from, int to) { Edges_.emplace_back(from, to); }
+    void StoreEdges();
     void Branch(int test, std::optional<bool> truth, int whenTrue, int whenFalse);
     int Statement(const TStmt& s, int next);
     int Sequence(const std::vector<std::unique_ptr<TStmt>>& children, int next);
@@ -147,13 +148,31 @@ private:
     TFlowGraph Graph_;
     std::vector<TJumpContext> Jumps_;
     std::vector<TPending> Pending_;
+    std::vector<std::pair<int, int>> Edges_;  // from, to: in the order they were linked
     std::unordered_map<std::string, int> Labels_;
     std::unordered_map<std::string, int> Functions_;
     std::vector<const TStmt*> FunctionBodies_;
 };
 
+// Statements in s and below it: the graph has about one node for each, made room for at once
+// (a large NPC has tens of thousands).
+std::size_t CountStatements(const TStmt& s)
+{
+    std::size_t count = 1;
+    for (const auto& child : s.Children)
+        count += CountStatements(*child);
+    for (const TStmt* inner : {s.Init.get(), s.Step.get(), s.Then.get(), s.Else.get()})
+        if (inner)
+            count += CountStatements(*inner);
+    return count;
+}
+
 TFlowGraph TGraphBuilder::Build(const TStmt& body)
 {
+    const std::size_t statements = CountStatements(body);
+    Graph_.Nodes.reserve(statements + 1);
+    Edges_.reserve(statements + 1);
+    Graph_.FirstNodes.reserve(statements);
     const int end = Add(&body, TNodeRole::BodyEnd);
     Graph_.BodyEnd = end;
     const int start = Statement(body, end);
@@ -167,9 +186,26 @@ TFlowGraph TGraphBuilder::Build(const TStmt& body)
         Graph_.Entries.push_back({fnStart, TEntryKind::Called});
     }
     Resolve();
+    StoreEdges();
     std::sort(Graph_.FirstNodes.begin(), Graph_.FirstNodes.end(),
               [](const auto& a, const auto& b) { return std::less<const TStmt*>()(a.first, b.first); });
     return std::move(Graph_);
+}
+
+// Lays the edges out node after node, each node's in the order they were linked.
+void TGraphBuilder::StoreEdges()
+{
+    std::vector<std::size_t> start(Graph_.Nodes.size() + 1, 0);
+    for (const auto& [from, to] : Edges_)
+        ++start[static_cast<std::size_t>(from) + 1];
+    for (std::size_t i = 1; i < start.size(); ++i)
+        start[i] += start[i - 1];
+    Graph_.Targets.resize(Edges_.size());
+    std::vector<std::size_t> filled(start.begin(), start.end() - 1);
+    for (const auto& [from, to] : Edges_)
+        Graph_.Targets[filled[static_cast<std::size_t>(from)]++] = to;
+    for (std::size_t i = 0; i < Graph_.Nodes.size(); ++i)
+        Graph_.Nodes[i].Next = std::span<const int>(Graph_.Targets).subspan(start[i], start[i + 1] - start[i]);
 }
 
 int TGraphBuilder::Sequence(const std::vector<std::unique_ptr<TStmt>>& children, int next)

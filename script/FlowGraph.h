@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,7 +34,7 @@ enum class TNodeRole {
 struct TFlowNode {
     const TStmt* Stmt = nullptr;  // for BodyEnd, the body block itself
     TNodeRole Role = TNodeRole::Plain;
-    std::vector<int> Next;
+    std::span<const int> Next;  // into the graph's Targets
     // A test's two ways, when both are open: the first node run when the condition holds and when
     // it fails. For a switch, OnFalse is where the run goes when no case matches (-1: nowhere).
     int OnTrue = -1;
@@ -58,7 +59,15 @@ struct TMissingTarget {
 };
 
 struct TFlowGraph {
+    TFlowGraph() = default;
+    // The nodes' Next views point into Targets, which a move keeps in place and a copy would not.
+    TFlowGraph(TFlowGraph&&) = default;
+    TFlowGraph& operator=(TFlowGraph&&) = default;
+    TFlowGraph(const TFlowGraph&) = delete;
+    TFlowGraph& operator=(const TFlowGraph&) = delete;
+
     std::vector<TFlowNode> Nodes;
+    std::vector<int> Targets;  // every node's Next, node after node (one list, not one per node)
     std::vector<TFlowEntry> Entries;
     // Where the run enters each statement, sorted by statement (FirstNodeOf looks them up): a
     // sorted list rather than a map, as it holds every statement of the body.

@@ -52,7 +52,7 @@ std::string Shape(const TFlowGraph& graph)
     std::sort(order.begin(), order.end(), bySource);
     std::string shape;
     for (const int n : order) {
-        std::vector<int> next = graph.Nodes[n].Next;
+        std::vector<int> next(graph.Nodes[n].Next.begin(), graph.Nodes[n].Next.end());
         std::sort(next.begin(), next.end(), bySource);
         shape += (shape.empty() ? "" : " ") + name(n) + ">";
         for (std::size_t i = 0; i < next.size(); ++i)
