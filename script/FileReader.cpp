@@ -5,6 +5,7 @@
 #include "script/Parser.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <optional>
 
@@ -60,6 +61,20 @@ TSourcePos PosAfter(std::string_view text, TSourcePos from, std::size_t offset)
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// A byte that cannot open a comment, a string or a block nor end a line: the search for a body's
+// end steps over it with one table look-up.
+bool IsPlainByte(char c)
+{
+    static constexpr auto plain = [] {
+        std::array<bool, 256> table{};
+        table.fill(true);
+        for (const unsigned char special : std::string_view(" \t\r\n\v\f/{}\""))
+            table[special] = false;
+        return table;
+    }();
+    return plain[static_cast<unsigned char>(c)];
 }
 
 class TFileReader {
@@ -252,15 +267,30 @@ std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
     const std::size_t size = text.size();
     std::size_t i = brace.Offset;
     int depth = 0;
+    // Line ends passed so far, for the closing brace's position without a second pass.
+    int lines = 0;
+    std::size_t lineStart = 0;
+    auto passLineEnds = [&](std::size_t from, std::size_t to) {
+        for (std::size_t at = text.find('\n', from); at < to; at = text.find('\n', at + 1)) {
+            ++lines;
+            lineStart = at + 1;
+        }
+    };
     while (true) {
         while (i < size) {  // blanks and comments between tokens
             if (IsBlank(text[i])) {
+                if (text[i] == '\n') {
+                    ++lines;
+                    lineStart = i + 1;
+                }
                 ++i;
             } else if (text[i] == '/' && i + 1 < size && text[i + 1] == '/') {
                 i = std::min(text.find('\n', i), size);
             } else if (text[i] == '/' && i + 1 < size && text[i + 1] == '*') {
                 const std::size_t close = text.find("*/", i + 2);  // unterminated: runs to the end
-                i = close == std::string_view::npos ? size : close + 2;
+                const std::size_t end = close == std::string_view::npos ? size : close + 2;
+                passLineEnds(i, end);
+                i = end;
             } else {
                 break;
             }
@@ -274,8 +304,12 @@ std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
         if (ch == '{') {
             ++depth;
         } else if (ch == '}') {
-            if (--depth == 0)
-                return PosAfter(text, brace, i + 1);
+            if (--depth == 0) {
+                TSourcePos end{brace.Line + lines, 0, i + 1};
+                end.Column = lines == 0 ? brace.Column + static_cast<int>(i + 1 - brace.Offset)
+                                        : static_cast<int>(i + 1 - lineStart) + 1;
+                return end;
+            }
         } else if (ch == '"') {
             const std::size_t quote = i++;
             while (i < size && text[i] != '"' && text[i] != '\n') {
@@ -291,6 +325,8 @@ std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
             }
         }
         ++i;
+        while (i < size && IsPlainByte(text[i]))  // most of a body: words, numbers, operators
+            ++i;
     }
 }
 

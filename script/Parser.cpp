@@ -40,20 +40,31 @@ bool SameOp(std::string_view op, std::string_view want)
 int BinaryLevel(std::string_view op, bool cLike)
 {
     struct TLevel {
-        std::string_view Op;
-        int EAthena;
-        int CLike;
+        int EAthena = 0;
+        int CLike = 0;
     };
-    static constexpr std::array<TLevel, 18> levels = {{
-        {"||", 1, 1}, {"&&", 2, 2}, {"==", 3, 6}, {"!=", 3, 6}, {">=", 3, 7}, {">", 3, 7},
-        {"<=", 3, 7}, {"<", 3, 7}, {"^", 4, 4}, {"|", 5, 3}, {"&", 6, 5}, {">>", 7, 8},
-        {"<<", 7, 8}, {"+", 8, 9}, {"-", 8, 9}, {"*", 9, 10}, {"/", 9, 10}, {"%", 9, 10}}};
     if (op.empty() || op.size() > 2)
         return 0;
-    for (const TLevel& level : levels)
-        if (SameOp(op, level.Op))
-            return cLike ? level.CLike : level.EAthena;
-    return 0;
+    const char second = op.size() == 2 ? op[1] : '\0';
+    TLevel level;
+    switch (op[0]) {
+    case '|': level = second == '|' ? TLevel{1, 1} : second == '\0' ? TLevel{5, 3} : TLevel{}; break;
+    case '&': level = second == '&' ? TLevel{2, 2} : second == '\0' ? TLevel{6, 5} : TLevel{}; break;
+    case '=':
+    case '!': level = second == '=' ? TLevel{3, 6} : TLevel{}; break;
+    case '>':
+    case '<':
+        level = second == '=' || second == '\0' ? TLevel{3, 7} : second == op[0] ? TLevel{7, 8} : TLevel{};
+        break;
+    case '^': level = second == '\0' ? TLevel{4, 4} : TLevel{}; break;
+    case '+':
+    case '-': level = second == '\0' ? TLevel{8, 9} : TLevel{}; break;
+    case '*':
+    case '/':
+    case '%': level = second == '\0' ? TLevel{9, 10} : TLevel{}; break;
+    default: break;
+    }
+    return cLike ? level.CLike : level.EAthena;
 }
 
 bool IsAssignOp(std::string_view op)
