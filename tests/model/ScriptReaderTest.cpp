@@ -82,7 +82,7 @@ TEST(Reader, ReadsAnNpcWithItsStatementsAndRanges)
         "L_Menu:\r\n"
         "\tif (select(\"Yes:No\") == 1) goto L_Menu; else { close; }\r\n"
         "\tmenu \"A\",L_Menu,\"B\",-;\r\n"
-        "\tfor (set .@i, 0; .@i < 3; set .@i, .@i + 1) mes \"x\"; /* done */\r\n"
+        "\tfor (set .@i, 0; .@i < 3; set .@i, .@i + 1) mes \"x\"; /* do\r\n ne */\r\n"
         "}\r\n"
         "prontera,1,2\twarp\tW1\t1,1,alberta,3,4\r\n";
     const TScriptFile file = ReadScriptFile(text);
@@ -120,9 +120,20 @@ TEST(Reader, ReadsAnNpcWithItsStatementsAndRanges)
     EXPECT_EQ(Shape(*loop.Cond), "(.@i < 3)");
     ASSERT_EQ(file.Comments.size(), 2u);
     EXPECT_EQ(file.Comments[0].Text, "// greeter");
-    EXPECT_EQ(file.Comments[1].Text, "/* done */");
+    EXPECT_EQ(file.Comments[1].Text, "/* do\r\n ne */");
+    EXPECT_EQ(npc.Range.End, (TSourcePos{9, 2, text.find("}\r\nprontera,1,2") + 1}));
     EXPECT_EQ(file.Entries[1].Kind, TTopKind::Warp);
     EXPECT_EQ(file.Entries[1].Map, "prontera");
+}
+
+// The reader reads on after a syntax error, so that the comments of the whole text are kept.
+TEST(Reader, KeepsTheCommentsAfterAnError)
+{
+    std::vector<TComment> comments;
+    const TBodyResult result = ParseStatements("mes \"a\"; // one\nmes (; // two\nclose; /* three */", &comments);
+    EXPECT_FALSE(result.Body);
+    ASSERT_EQ(comments.size(), 3u);
+    EXPECT_EQ(comments[2].Text, "/* three */");
 }
 
 struct ErrorCase {
