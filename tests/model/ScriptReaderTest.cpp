@@ -70,7 +70,11 @@ INSTANTIATE_TEST_SUITE_P(Reader, ExpressionShape, ::testing::Values(
     ExprCase{"PrefixesAndArrays", ".@list$[.@i + 1] + $@x + #acc + ##glob + 'inst", "((((.@list$[(.@i + 1)] + $@x) + #acc) + ##glob) + 'inst)"},
     ExprCase{"CallsNest", "countitem(getarg(0), 1) > 5", "(countitem(getarg(0), 1) > 5)"},
     ExprCase{"Assignment", ".@i += 2 * 3", "(.@i += (2 * 3))"},
-    ExprCase{"PostIncrement", ".@i++", "(.@i++)"}),
+    ExprCase{"PostIncrement", ".@i++", "(.@i++)"},
+    ExprCase{"ShiftsLooserThanAdd", "a << b + c >> d", "((a << (b + c)) >> d)"},
+    ExprCase{"ComparisonsOneLevel", "a < b != c >= d % 2", "(((a < b) != c) >= (d % 2))"},
+    ExprCase{"ComparisonsAsCOnRAthena", "a <= b != c >> 1 / d", "((a <= b) != (c >> (1 / d)))", TTarget::RAthena},
+    ExprCase{"ThreeCharacterAssignment", ".@i <<= 1 | 2", "(.@i <<= (1 | 2))"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(Reader, ReadsAnNpcWithItsStatementsAndRanges)
