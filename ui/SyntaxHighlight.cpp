@@ -168,46 +168,44 @@ TChangedLines ChangedLines(const std::vector<std::string>& old, const std::vecto
     return {first, old.size() - first - last, now.size() - first - last};
 }
 
-// A block of lines that moved (a task dragged up or down the tree) leaves everything between its
-// two places changed by position only. When the changed part of now is the changed part of old
-// with one block of lines taken out at one end and one put in at the other, the lines the
-// control shows in between it are the same: the lines after only the first half of the move
-// (the insertion, or the removal), so that two small rewrites replace one of everything between.
-std::optional<std::vector<std::string>> HalfwayThroughAMove(const std::vector<std::string>& old,
-                                                            const std::vector<std::string>& now,
-                                                            const TChangedLines& change)
+// Two edits far apart (a task dragged up or down the tree: its lines leave one place and arrive at
+// another, and the lines next to either place may change with them) leave a long run of lines in
+// between that is the same, only shifted. When most of the changed part of old is such a run, the
+// lines the control shows halfway are those after only the part before the run was rewritten, so
+// that two small rewrites replace one of everything in between. The run is found from the middle
+// line of old's changed part, looked for in now's nearest to where it was.
+std::optional<std::vector<std::string>> HalfwayAroundACommonRun(const std::vector<std::string>& old,
+                                                                const std::vector<std::string>& now,
+                                                                const TChangedLines& change)
 {
-    constexpr int Tries = 16;  // repeated lines give more than one place to try; a few do
-    if (change.OldCount == 0 || change.NewCount == 0)
+    constexpr std::size_t SearchWidth = 4096;  // how far a line may have shifted: a large group moved
+    if (change.OldCount < 2 || change.NewCount == 0)
         return std::nullopt;
     const auto oldMid = old.begin() + static_cast<std::ptrdiff_t>(change.First);
     const auto newMid = now.begin() + static_cast<std::ptrdiff_t>(change.First);
-    const auto halfway = [&](auto firstPart, std::size_t firstCount, auto secondPart, std::size_t secondCount) {
+    const auto oldLine = [&](std::size_t i) -> const std::string& { return oldMid[static_cast<std::ptrdiff_t>(i)]; };
+    const auto newLine = [&](std::size_t i) -> const std::string& { return newMid[static_cast<std::ptrdiff_t>(i)]; };
+    const std::size_t middle = change.OldCount / 2;
+    for (std::size_t step = 0; step < 2 * SearchWidth; ++step) {
+        // middle, middle - 1, middle + 1, middle - 2, ...
+        const std::size_t distance = (step + 1) / 2;
+        if (step % 2 == 1 && distance > middle)
+            continue;
+        const std::size_t at = step % 2 == 1 ? middle - distance : middle + distance;
+        if (at >= change.NewCount || newLine(at) != oldLine(middle))
+            continue;
+        std::size_t oldBegin = middle, newBegin = at, oldEnd = middle + 1, newEnd = at + 1;
+        while (oldBegin > 0 && newBegin > 0 && oldLine(oldBegin - 1) == newLine(newBegin - 1))
+            --oldBegin, --newBegin;
+        while (oldEnd < change.OldCount && newEnd < change.NewCount && oldLine(oldEnd) == newLine(newEnd))
+            ++oldEnd, ++newEnd;
+        // A run at the start of both would leave nothing to do in the first half.
+        if (2 * (oldEnd - oldBegin) <= change.OldCount || (oldBegin == 0 && newBegin == 0))
+            continue;
         std::vector<std::string> lines(old.begin(), oldMid);
-        lines.insert(lines.end(), firstPart, firstPart + static_cast<std::ptrdiff_t>(firstCount));
-        lines.insert(lines.end(), secondPart, secondPart + static_cast<std::ptrdiff_t>(secondCount));
-        lines.insert(lines.end(), oldMid + static_cast<std::ptrdiff_t>(change.OldCount), old.end());
+        lines.insert(lines.end(), newMid, newMid + static_cast<std::ptrdiff_t>(newBegin));
+        lines.insert(lines.end(), oldMid + static_cast<std::ptrdiff_t>(oldBegin), old.end());
         return lines;
-    };
-    // Up: old = R X, now = X' R. Halfway: X' R X.
-    int tries = 0;
-    for (std::size_t a = 1; a < change.NewCount && tries < Tries; ++a) {
-        const std::size_t kept = change.NewCount - a;
-        if (kept > change.OldCount || newMid[static_cast<std::ptrdiff_t>(a)] != *oldMid)
-            continue;
-        ++tries;
-        if (std::equal(oldMid, oldMid + static_cast<std::ptrdiff_t>(kept), newMid + static_cast<std::ptrdiff_t>(a)))
-            return halfway(newMid, a, oldMid, change.OldCount);
-    }
-    // Down: old = X R, now = R X'. Halfway: R.
-    tries = 0;
-    for (std::size_t b = 1; b < change.OldCount && tries < Tries; ++b) {
-        const std::size_t kept = change.OldCount - b;
-        if (kept > change.NewCount || oldMid[static_cast<std::ptrdiff_t>(b)] != *newMid)
-            continue;
-        ++tries;
-        if (std::equal(newMid, newMid + static_cast<std::ptrdiff_t>(kept), oldMid + static_cast<std::ptrdiff_t>(b)))
-            return halfway(oldMid + static_cast<std::ptrdiff_t>(b), kept, oldMid, 0);
     }
     return std::nullopt;
 }
@@ -341,7 +339,7 @@ void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& s
         return;
     }
     const TChangedLines change = ChangedLines(shownLines, lines);
-    if (const auto halfway = HalfwayThroughAMove(shownLines, lines, change)) {
+    if (const auto halfway = HalfwayAroundACommonRun(shownLines, lines, change)) {
         UpdateScriptText(control, shownLines, *halfway);
         UpdateScriptText(control, *halfway, lines);
         return;

@@ -305,6 +305,7 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         const char* Name;
         std::vector<std::string> Before, After;
         bool FirstKept, LastKept;  // the first / last line must still be a block shown before
+        int MiddleKept = -1;       // a line of Before that must still be the block it was
     };
     const std::vector<TCase> cases{
         {"empty to lines", {}, {"mes \"a\";", "close;"}, false, false},
@@ -333,12 +334,17 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
          {"L_0:", "next;", "mes 1;", "close;", "\tmes 2;", "}"}, true, true},
         {"a block moved among repeated lines", {"next;", "next;", "mes 1;", "next;", "next;"},
          {"next;", "mes 1;", "next;", "next;", "next;"}, true, true},
+        {"a block moved up, the lines at both places changed",
+         {"L_0:", "mes 1;", "mes 2;", "mes 3;", "mes 4;", "mes 5;", "next;", "\tmes 7;", "}"},
+         {"L_0:", "mes 7;", "next;", "mes 1;", "mes 2;", "mes 3;", "mes 4;", "mes 5;", "close;", "}"}, true, true, 3},
     };
     for (const TCase& c : cases) {
         QPlainTextEdit shown;
         UpdateScriptText(&shown, {}, c.Before);
         shown.document()->firstBlock().setUserData(new TBlockMark);
         shown.document()->lastBlock().setUserData(new TBlockMark);
+        if (c.MiddleKept >= 0)
+            shown.document()->findBlockByNumber(c.MiddleKept).setUserData(new TBlockMark);
         UpdateScriptText(&shown, c.Before, c.After);
 
         QPlainTextEdit fresh;
@@ -350,6 +356,11 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         }
         if (c.LastKept) {
             EXPECT_NE(shown.document()->lastBlock().userData(), nullptr) << c.Name;
+        }
+        if (c.MiddleKept >= 0) {
+            const QTextBlock kept = shown.document()->findBlock(
+                shown.toPlainText().indexOf(QString::fromLatin1(c.Before[c.MiddleKept].c_str())));
+            EXPECT_NE(kept.userData(), nullptr) << c.Name;
         }
     }
 }
