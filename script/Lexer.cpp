@@ -211,4 +211,28 @@ void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token)
     token.Range.End = c.Pos();
 }
 
+TTokenStream::TTokenStream(TCursor& cursor, std::vector<TComment>* comments) : Cursor_(cursor), Comments_(comments)
+{
+    Fill();
+}
+
+TSourcePos TTokenStream::LastEnd() const
+{
+    return Index_ > 0 ? Window_[(Index_ - 1) % WindowSize].Range.End : Current().Range.Begin;
+}
+
+void TTokenStream::ReadToTheEnd()
+{
+    while (!Ended_)
+        ReadNext();
+}
+
+void TTokenStream::ReadNext()
+{
+    TToken& token = Window_[Read_ % WindowSize];
+    ReadToken(Cursor_, Comments_, token);
+    ++Read_;
+    Ended_ = token.Kind == TTokenKind::End || token.Kind == TTokenKind::Bad;
+}
+
 } // namespace script

@@ -6,6 +6,7 @@
 #include "script/SyntaxTree.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,5 +72,51 @@ bool IsWordChar(char c);
 // the cursor's limit, Bad at an unreadable token (which becomes the error's position; the caller
 // reads no further). Comments skipped on the way are added to `comments` when given.
 void ReadToken(TCursor& cursor, std::vector<TComment>* comments, TToken& token);
+
+// The tokens of a text as a parser takes them, read as it goes: a window holds the token before
+// the current one (for where it ended), the current one and one of look-ahead, so that a whole
+// script's tokens are never held at once. At the end, or at an unreadable token, it stays there.
+class TTokenStream {
+public:
+    TTokenStream(TCursor& cursor, std::vector<TComment>* comments);
+
+    const TToken& Current() const { return Window_[Index_ % WindowSize]; }
+    // n = 0 or 1; past the last token read, that last token.
+    const TToken& Ahead(std::size_t n) const { return Window_[std::min(Index_ + n, Read_ - 1) % WindowSize]; }
+    // Steps to the next token and gives the one stepped over, valid until the next step. Inline:
+    // the parser takes every token of a script this way.
+    const TToken& Take()
+    {
+        const TToken& taken = Current();
+        if (Index_ + 1 < Read_) {
+            ++Index_;
+            Fill();
+        }
+        return taken;
+    }
+    // The current token's text, moved out (for a token the parser keeps as it is).
+    std::string TakeText() { return std::move(Window_[Index_ % WindowSize].Text); }
+    // Where the token before the current one ended (the current one's start at the beginning).
+    TSourcePos LastEnd() const;
+    // Reads the rest of the text, so that all its comments are collected.
+    void ReadToTheEnd();
+
+private:
+    void ReadNext();
+    // Keeps one token of look-ahead read.
+    void Fill()
+    {
+        while (!Ended_ && Read_ < Index_ + 2)
+            ReadNext();
+    }
+
+    static constexpr std::size_t WindowSize = 4;
+    TCursor& Cursor_;
+    std::vector<TComment>* Comments_;
+    std::array<TToken, WindowSize> Window_;
+    std::size_t Index_ = 0;  // the current token, counted from the first read
+    std::size_t Read_ = 0;   // tokens read so far
+    bool Ended_ = false;     // the last token read was End or Bad
+};
 
 } // namespace script

@@ -1,6 +1,5 @@
 #include "script/Parser.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -82,30 +81,20 @@ bool IsAssignOp(std::string_view op)
 class TParser {
 public:
     TParser(TCursor& cursor, std::vector<TComment>* comments, TTarget target)
-        : Cursor_(cursor), Comments_(comments), CLike_(target != TTarget::EAthena),
-          CaseSensitive_(target == TTarget::Hercules)
+        : Tokens_(cursor, comments), CLike_(target != TTarget::EAthena), CaseSensitive_(target == TTarget::Hercules)
     {
-        Fill();
     }
 
     // Reads what is left, so that the comments after an error (or after the block) are kept too.
-    void ReadToTheEnd()
-    {
-        while (!Ended_)
-            ReadNext();
-    }
+    void ReadToTheEnd() { Tokens_.ReadToTheEnd(); }
 
     std::unique_ptr<TStmt> Block();
     std::unique_ptr<TStmt> Statements();
     std::unique_ptr<TExpr> WholeExpression();
 
 private:
-    const TToken& Cur() const { return Window_[Index_ % WindowSize]; }
-    // One token of look-ahead at most; past the end (or an unreadable token) that last token.
-    const TToken& Ahead(std::size_t n) const
-    {
-        return Window_[std::min(Index_ + n, Read_ - 1) % WindowSize];
-    }
+    const TToken& Cur() const { return Tokens_.Current(); }
+    const TToken& Ahead(std::size_t n) const { return Tokens_.Ahead(n); }
     bool IsPunct(std::string_view p, std::size_t ahead = 0) const
     {
         const TToken& t = Ahead(ahead);
@@ -116,15 +105,7 @@ private:
         const TToken& t = Ahead(ahead);
         return t.Kind == TTokenKind::Word && (CaseSensitive_ ? t.Text == word : SameWord(t.Text, word));
     }
-    const TToken& Take()
-    {
-        const TToken& t = Cur();
-        if (Index_ + 1 < Read_) {
-            ++Index_;
-            Fill();
-        }
-        return t;
-    }
+    const TToken& Take() { return Tokens_.Take(); }
     [[noreturn]] void Fail(const std::string& message) const
     {
         const TToken& t = Cur();
@@ -136,22 +117,7 @@ private:
             Fail(message);
         Take();
     }
-    TSourcePos LastEnd() const { return Index_ > 0 ? Window_[(Index_ - 1) % WindowSize].Range.End : Cur().Range.Begin; }
-
-    // The tokens are read as the parser goes, into a window that holds the one before the current
-    // (for LastEnd), the current and the next: a whole script's tokens are never held at once.
-    void ReadNext()
-    {
-        TToken& token = Window_[Read_ % WindowSize];
-        ReadToken(Cursor_, Comments_, token);
-        ++Read_;
-        Ended_ = token.Kind == TTokenKind::End || token.Kind == TTokenKind::Bad;
-    }
-    void Fill()
-    {
-        while (!Ended_ && Read_ < Index_ + 2)
-            ReadNext();
-    }
+    TSourcePos LastEnd() const { return Tokens_.LastEnd(); }
 
     std::unique_ptr<TStmt> Statement();
     std::unique_ptr<TStmt> Keyword();
@@ -182,13 +148,7 @@ private:
     // growth is an allocation and a move.
     static constexpr std::size_t ListedArguments = 4;
 
-    static constexpr std::size_t WindowSize = 4;
-    TCursor& Cursor_;
-    std::vector<TComment>* Comments_;
-    std::array<TToken, WindowSize> Window_;
-    std::size_t Index_ = 0;  // the current token, counted from the first read
-    std::size_t Read_ = 0;   // tokens read so far
-    bool Ended_ = false;     // the last token read was End or Bad
+    TTokenStream Tokens_;
     int Depth_ = 0;
     bool CLike_;  // the successors' operator ranks
     bool CaseSensitive_;  // keywords as written, `If` is no `if`
@@ -542,7 +502,7 @@ std::unique_ptr<TExpr> TParser::Primary()
     if (t.Kind == TTokenKind::Number || t.Kind == TTokenKind::String) {
         auto e = std::make_unique<TExpr>(t.Kind == TTokenKind::Number ? TExprKind::Number : TExprKind::String, t.Range);
         e->Value = t.Value;
-        e->Text = std::move(Window_[Index_ % WindowSize].Text);  // read once: the parser never steps back
+        e->Text = Tokens_.TakeText();  // read once: the parser never steps back
         Take();
         return e;
     }
