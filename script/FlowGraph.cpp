@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <unordered_map>
 #include <optional>
+#include <unordered_map>
 
 namespace script {
 

@@ -26,12 +26,16 @@ bool SameWord(const std::string& a, std::string_view b)
     return true;
 }
 
-// Whether op is exactly the one or two characters of want; operators are checked after every
-// operand, so this is kept to a comparison of characters.
+// Whether op is want. Operators are compared after every operand: a loop over their one to three
+// characters, rather than a call of the library's comparison each time.
 bool SameOp(std::string_view op, std::string_view want)
 {
-    return op.size() == want.size() && op[0] == want[0] && (op.size() < 2 || op[1] == want[1]) &&
-           (op.size() < 3 || op[2] == want[2]);
+    if (op.size() != want.size())
+        return false;
+    for (std::size_t i = 0; i < op.size(); ++i)
+        if (op[i] != want[i])
+            return false;
+    return true;
 }
 
 // Binding strength of a binary operator; 0 = not a binary operator. eAthena ranks comparisons
