@@ -167,21 +167,21 @@ std::vector<TTrackedValues::TValues> TTrackedValues::After(const TFlowNode& node
 
 std::vector<int> TTrackedValues::Ways(const TFlowNode& node, const TValues& values) const
 {
-    const std::vector<int> all(node.Next.begin(), node.Next.end());
+    const auto all = [&node] { return std::vector<int>(node.Next.begin(), node.Next.end()); };
     if (node.Role != TNodeRole::Test || Names_.empty() || !node.Stmt->Cond)
-        return all;
+        return all();
     const TExpr& cond = *node.Stmt->Cond;
     if (node.Stmt->Kind == TStmtKind::Switch) {
         const auto v = Value(cond, values);
         if (!v)
-            return all;
+            return all();
         std::vector<int> ways;
         for (const int next : node.Next) {
             const TStmt& c = *Graph_.Nodes[next].Stmt;
             if (c.Kind != TStmtKind::Case || next == node.OnFalse)
                 continue;
             if (!c.Cond || c.Cond->Kind != TExprKind::Number)
-                return all;  // a case written as a constant: cannot tell
+                return all();  // a case written as a constant: cannot tell
             if (c.Cond->Value == *v)
                 ways.push_back(next);
         }
@@ -190,10 +190,10 @@ std::vector<int> TTrackedValues::Ways(const TFlowNode& node, const TValues& valu
         return ways;
     }
     if (node.OnTrue < 0)
-        return all;
+        return all();
     const auto truth = Truth(cond, values);
     if (!truth)
-        return all;
+        return all();
     return {*truth ? node.OnTrue : node.OnFalse};
 }
 

@@ -101,14 +101,15 @@ TServerRules::TServerRules(TTarget target)
     const char* table = target == TTarget::EAthena   ? tables::EAthenaCommands
                         : target == TTarget::RAthena ? tables::RAthenaCommands
                                                      : tables::HerculesCommands;
+    // The tables hash and compare names as the target does, so names go in as written.
     EachRow(table, [this](std::string_view name, std::string_view pattern) {
-        Commands_.emplace(Key(name), MakeCommand(name, pattern));
+        Commands_.emplace(std::string(name), MakeCommand(name, pattern));
     });
-    for (const auto& [key, info] : Commands_)
-        Folded_.emplace(LowerCase(key), &info);
+    for (const auto& [name, info] : Commands_)
+        Folded_.emplace(name, &info);
     // Only eAthena's constants are compiled in; its successors keep these names too.
     EachRow(tables::EAthenaConstants, [this](std::string_view name, std::string_view) {
-        Constants_.insert(Key(name));
+        Constants_.emplace(name);
     });
 }
 
@@ -118,11 +119,6 @@ const TServerRules& TServerRules::For(TTarget target)
     static const TServerRules rathena(TTarget::RAthena);
     static const TServerRules hercules(TTarget::Hercules);
     return target == TTarget::EAthena ? eathena : target == TTarget::RAthena ? rathena : hercules;
-}
-
-std::string TServerRules::Key(std::string_view name) const
-{
-    return CaseSensitive() ? std::string(name) : LowerCase(name);
 }
 
 const TCommandInfo* TServerRules::FindCommand(std::string_view name) const

@@ -58,7 +58,6 @@ private:
     using TNameMap = std::unordered_map<std::string, T, TNameHash, TNameEqual>;
 
     explicit TServerRules(TTarget target);
-    std::string Key(std::string_view name) const;
 
     TTarget Target_;
     TNameMap<TCommandInfo> Commands_;

@@ -39,7 +39,7 @@ TProblemsForm::TProblemsForm(QWidget* parent) : QWidget(parent)
         Guarded(this, [&] { Activate(List_->indexOfTopLevelItem(item)); });
     });
     resize(560, 220);
-    Guarded(this, [this] { Refresh(); });
+    Refresh();
 }
 
 void TProblemsForm::Refresh()

@@ -86,13 +86,7 @@ public:
     TAnswer Question(QWidget*, const QString& text, const QString& caption) override
     {
         Questions.push_back({text, caption});
-        if (Answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text.toStdString();
-            return TAnswer::Cancel;
-        }
-        const TAnswer answer = Answers.front();
-        Answers.pop_front();
-        return answer;
+        return NextAnswer(Answers, TAnswer::Cancel, "question", text);
     }
     void Message(QWidget*, const QString& text, const QString& caption) override
     {
@@ -110,16 +104,23 @@ public:
     TRecoveryAnswer RecoveryChoice(QWidget*, const QString& text) override
     {
         RecoveryOffers.push_back(text);
-        if (RecoveryAnswers.empty()) {
-            ADD_FAILURE() << "unexpected recovery offer: " << text.toStdString();
-            return TRecoveryAnswer::Restore;
-        }
-        const TRecoveryAnswer answer = RecoveryAnswers.front();
-        RecoveryAnswers.pop_front();
-        return answer;
+        return NextAnswer(RecoveryAnswers, TRecoveryAnswer::Restore, "recovery offer", text);
     }
 
 private:
+    // The next queued answer; a question nobody queued an answer for fails the test.
+    template <class TReply>
+    static TReply NextAnswer(std::deque<TReply>& answers, TReply unexpected, const char* what, const QString& text)
+    {
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected " << what << ": " << text.toStdString();
+            return unexpected;
+        }
+        const TReply answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
     static QString Next(std::deque<QString>& names, int& count, const char* kind)
     {
         ++count;
