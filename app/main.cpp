@@ -12,7 +12,7 @@
 
 #include "global/DDataFolder.h"
 #include "global/DGlobal.h"
-#include "tasks/DTasks.h"
+#include "tasks/DDocument.h"
 #include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_Splash.h"
@@ -63,8 +63,9 @@ void PrintStartupReport()
     line("catalogues", QStringLiteral("%1 maps, %2 jobs, %3 items, %4 sprites")
                            .arg(MapList.size()).arg(JobList.size()).arg(ItemList.size())
                            .arg(NPCImgList.size()));
-    line("project", QString::fromStdString(ProjectFileName));
-    line("tasks", QString::number(TaskTree.Count()));
+    const TProject& project = MainForm->Document().Project();
+    line("project", QString::fromStdString(project.ProjectFileName));
+    line("tasks", QString::number(project.TaskTree.Count()));
     line("title", MainForm->windowTitle());
 }
 
@@ -154,7 +155,7 @@ int main(int argc, char** argv)
         Guarded(MainForm, [&] { MainForm->OpenProject(commandLine.Project); });
     // A report ends at once and answers nothing: it neither keeps nor offers recovery copies.
     if (!reportDialogs)
-        StartRecovery(MainForm, DefaultRecoveryFolder());
+        StartRecovery(MainForm->Document(), MainForm, DefaultRecoveryFolder());
 
     int result = 0;
     if (reportDialogs) {

@@ -1,4 +1,5 @@
 #include "BenchSupport.h"
+#include "BenchSupport.h"
 
 #include "global/DGlobal.h"
 #include "tasks/DActions.h"
@@ -78,23 +79,34 @@ std::unique_ptr<TTask> MixedTask(int i, std::int32_t group)
 
 }  // namespace
 
+TProjectDocument& Document()
+{
+    static TProjectDocument document;
+    return document;
+}
+
+TProject& Project()
+{
+    return Document().Project();
+}
+
 void BuildBenchProject(bool flat)
 {
-    NewProject();
-    NPCInfo.Name = "Bench";
-    TTaskNode* start = TaskTree.GetFirstNode();
+    Document().NewProject();
+    Project().NPCInfo.Name = "Bench";
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     TTaskNode* group = start;
     std::int32_t number = 0;
     for (int i = 1; i < BenchTaskTotal; ++i) {
         if (!flat && i % TasksPerGroup == 0) {
             // Every third group lies inside the previous one, the others directly in Start.
             TTaskNode* parent = (i / TasksPerGroup) % 3 == 0 ? group : start;
-            TGroupTask* created = AttachTask(parent, std::make_unique<TGroupTask>("New Group"));
+            TGroupTask* created = Project().AttachTask(parent, Project().NewGroup("New Group"));
             group = created->Node;
             number = created->GroupNumber;
             continue;
         }
-        AttachTask(group, MixedTask(i, number));
+        Project().AttachTask(group, MixedTask(i, number));
     }
 }
 
@@ -106,7 +118,7 @@ void OpenTaskWindow()
     InitCatalogues();
     MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     InitActions();
-    new TTaskForm();
+    new TTaskForm(Document());
 }
 
 void ShowLargeProject()

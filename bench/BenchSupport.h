@@ -1,6 +1,8 @@
 #pragma once
 // Shared pieces of the benchmark programs: a large generated project and the program entry.
 
+#include "tasks/DDocument.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +12,10 @@ inline constexpr int BenchTaskTotal = 10000;
 // A new project of BenchTaskTotal tasks of every kind: groups of twenty, every third group inside
 // the one before ("nested"), or every task directly in Start ("flat").
 void BuildBenchProject(bool flat);
+
+// The document the benchmarks work on, and its project.
+TProjectDocument& Document();
+TProject& Project();
 
 // The task window (which starts a new project) on a catalogue of one map and the actions, made
 // once per program.

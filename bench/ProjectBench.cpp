@@ -6,6 +6,8 @@
 // directly in the group Start), which shows whether any step grows faster than the task count.
 
 #include "global/DGlobal.h"
+#include "BenchSupport.h"
+#include "tasks/ScriptWriter.h"
 #include "tasks/DActions.h"
 #include "tasks/DConditions.h"
 #include "tasks/DFiles.h"
@@ -15,6 +17,7 @@
 #include "tasks/DTasks.h"
 
 #include "BenchSupport.h"
+#include "tasks/ScriptWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,9 +57,9 @@ void BM_SaveProject(benchmark::State& state)
     SetUpModel(state);
     const std::string path = (BenchDir() / "bench.NPC").string();
     for (auto _ : state)
-        SaveProject(path);
+        Document().SaveProject(path);
     state.counters["bytes"] = static_cast<double>(fs::file_size(path));
-    state.counters["tasks"] = TaskList.TaskCount();
+    state.counters["tasks"] = Project().TaskList.TaskCount();
 }
 BENCHMARK(BM_SaveProject)->Apply(ShapeArgs);
 
@@ -64,7 +67,7 @@ void BM_SaveProjectBytesOnly(benchmark::State& state)
 {
     SetUpModel(state);
     for (auto _ : state)
-        benchmark::DoNotOptimize(SaveProjectBytes());
+        benchmark::DoNotOptimize(SaveProjectBytes(Project()));
 }
 BENCHMARK(BM_SaveProjectBytesOnly)->Apply(ShapeArgs);
 
@@ -72,7 +75,7 @@ void BM_CopyProjectSizedFile(benchmark::State& state)
 {
     SetUpModel(state);
     const fs::path dir = BenchDir();
-    WriteFileSafely((dir / "source.NPC").string(), SaveProjectBytes());
+    WriteFileSafely((dir / "source.NPC").string(), SaveProjectBytes(Project()));
     for (auto _ : state)
         fs::copy_file(dir / "source.NPC", dir / "copy.NPC", fs::copy_options::overwrite_existing);
     state.counters["bytes"] = static_cast<double>(fs::file_size(dir / "copy.NPC"));
@@ -83,10 +86,10 @@ void BM_LoadProject(benchmark::State& state)
 {
     SetUpModel(state);
     const std::string path = (BenchDir() / "load.NPC").string();
-    SaveProject(path);
+    Document().SaveProject(path);
     for (auto _ : state)
-        LoadProject(path);
-    state.counters["tasks"] = TaskList.TaskCount();
+        Document().LoadProject(path);
+    state.counters["tasks"] = Project().TaskList.TaskCount();
 }
 BENCHMARK(BM_LoadProject)->Apply(ShapeArgs);
 
@@ -94,7 +97,7 @@ void BM_ReadProjectSizedFile(benchmark::State& state)
 {
     SetUpModel(state);
     const std::string path = (BenchDir() / "read.NPC").string();
-    SaveProject(path);
+    Document().SaveProject(path);
     for (auto _ : state)
         benchmark::DoNotOptimize(ReadWholeFile(path));
 }
@@ -106,7 +109,7 @@ void BM_GenerateScript(benchmark::State& state)
     std::vector<std::string> lines;
     std::size_t size = 0;
     for (auto _ : state) {
-        GenerateScript(TaskTree, lines);
+        GenerateScript(Project(), lines);
         size = JoinScriptLines(lines).size();
     }
     state.counters["lines"] = static_cast<double>(lines.size());
@@ -118,7 +121,7 @@ void BM_CopyScriptSizedFile(benchmark::State& state)
 {
     SetUpModel(state);
     std::vector<std::string> lines;
-    GenerateScript(TaskTree, lines);
+    GenerateScript(Project(), lines);
     const fs::path dir = BenchDir();
     WriteFileSafely((dir / "source.txt").string(), JoinScriptLines(lines));
     for (auto _ : state)

@@ -5,6 +5,7 @@
 // list follows the same change.
 
 #include "global/DGlobal.h"
+#include "BenchSupport.h"
 #include "tasks/DActions.h"
 #include "tasks/DDocument.h"
 #include "tasks/DTasks.h"
@@ -28,7 +29,7 @@ TProblemsForm* Problems = nullptr;
 // The first message at or after the middle of the tree that has a node after it.
 TTaskNode* MiddleMessage()
 {
-    const auto& nodes = TaskTree.Nodes();
+    const auto& nodes = Project().TaskTree.Nodes();
     for (std::size_t i = nodes.size() / 2; i < nodes.size(); ++i)
         if (nodes[i]->Data() && nodes[i]->Data()->Kind() == TTaskKind::Message &&
             nodes[i]->NextSibling())
@@ -45,19 +46,19 @@ void ChangeOneMessage(benchmark::State& state)
     TTaskNode* follower = message->NextSibling();
     for (auto _ : state) {
         if (message) {
-            ProjectDocument().DeleteNode(message);
+            Document().DeleteNode(message);
             message = nullptr;
         } else {
-            TaskTree.Select(follower);
-            message = ProjectDocument().AddTask(CopyTask(*saved))->Node;
+            Project().TaskTree.Select(follower);
+            message = Document().AddTask(CopyTask(*saved))->Node;
         }
         QCoreApplication::processEvents();  // the repaint
     }
     if (!message) {
-        TaskTree.Select(follower);
-        ProjectDocument().AddTask(CopyTask(*saved));
+        Project().TaskTree.Select(follower);
+        Document().AddTask(CopyTask(*saved));
     }
-    state.counters["tasks"] = TaskList.TaskCount();
+    state.counters["tasks"] = Project().TaskList.TaskCount();
     state.counters["lines"] = static_cast<double>(EditorForm->ScriptLines().size());
 }
 
@@ -72,7 +73,7 @@ void BM_ChangeWithOutputAndProblems(benchmark::State& state)
 {
     ShowLargeProject();
     if (!Problems) {
-        Problems = new TProblemsForm();
+        Problems = new TProblemsForm(Document());
         QObject::connect(TaskForm, &TTaskForm::Checked, Problems, &TProblemsForm::ShowCheck);  // as View > Problems
         Problems->show();
         QCoreApplication::processEvents();

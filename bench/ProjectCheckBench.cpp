@@ -3,6 +3,8 @@
 // finding to its task. Goal: under 20 ms.
 
 #include "global/DGlobal.h"
+#include "BenchSupport.h"
+#include "tasks/ScriptWriter.h"
 #include "tasks/DActions.h"
 #include "tasks/DProblems.h"
 
@@ -10,6 +12,7 @@
 #include "script/FileReader.h"
 
 #include "BenchSupport.h"
+#include "tasks/ScriptWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,7 +22,7 @@ namespace {
 
 void SetUpProject()
 {
-    if (TaskList.TaskCount() > 0)
+    if (Project().TaskList.TaskCount() > 0)
         return;
     InitCatalogues();
     MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
@@ -32,11 +35,11 @@ void BM_CheckProject(benchmark::State& state)
     SetUpProject();
     std::size_t found = 0;
     for (auto _ : state) {
-        const TProjectCheck check = CheckProject(TaskTree);
+        const TProjectCheck check = CheckProject(Project());
         found = check.Problems.size();
         benchmark::DoNotOptimize(found);
     }
-    state.counters["tasks"] = TaskList.TaskCount();
+    state.counters["tasks"] = Project().TaskList.TaskCount();
     state.counters["problems"] = static_cast<double>(found);
 }
 BENCHMARK(BM_CheckProject)->Unit(benchmark::kMillisecond);
@@ -48,7 +51,7 @@ void BM_WriteProjectScript(benchmark::State& state)
     SetUpProject();
     for (auto _ : state) {
         std::vector<std::string> lines;
-        benchmark::DoNotOptimize(GenerateScript(TaskTree, lines));
+        benchmark::DoNotOptimize(GenerateScript(Project(), lines));
     }
 }
 BENCHMARK(BM_WriteProjectScript)->Unit(benchmark::kMillisecond);
@@ -58,7 +61,7 @@ const std::string& ProjectScript()
     static const std::string text = [] {
         SetUpProject();
         std::vector<std::string> lines;
-        GenerateScript(TaskTree, lines);
+        GenerateScript(Project(), lines);
         return JoinScriptLines(lines);
     }();
     return text;

@@ -6,6 +6,7 @@
 // showing after one edit of the tree, which rewrites only the lines that changed.
 
 #include "global/DGlobal.h"
+#include "BenchSupport.h"
 #include "tasks/DActions.h"
 #include "tasks/DConditions.h"
 #include "tasks/DManual.h"
@@ -33,7 +34,7 @@ namespace {
 
 void Report(benchmark::State& state)
 {
-    state.counters["tasks"] = TaskList.TaskCount();
+    state.counters["tasks"] = Project().TaskList.TaskCount();
     state.counters["lines"] = static_cast<double>(EditorForm->ScriptLines().size());
 }
 
@@ -56,22 +57,22 @@ BENCHMARK(BM_ShowOutputWholeText)->Unit(benchmark::kMillisecond);
 void BM_ShowOutputAfterEdit(benchmark::State& state)
 {
     ShowLargeProject();
-    TTaskNode* middle = TaskTree.Nodes()[static_cast<std::size_t>(TaskTree.Count() / 2)];
+    TTaskNode* middle = Project().TaskTree.Nodes()[static_cast<std::size_t>(Project().TaskTree.Count() / 2)];
     TTaskNode* added = nullptr;
     for (auto _ : state) {
         if (added) {
-            TaskTree.Delete(added);
+            Project().TaskTree.Delete(added);
             added = nullptr;
         } else {
             auto message = std::make_unique<TMessageTask>(std::vector<std::string>{"Just one more line."});
-            added = TaskTree.Insert(middle, "Message", message.get());
-            TaskList.RegisterTask(std::move(message));
+            added = Project().TaskTree.Insert(middle, "Message", message.get());
+            Project().TaskList.RegisterTask(std::move(message));
         }
         TaskForm->ShowOutput();
         QCoreApplication::processEvents();
     }
     if (added)
-        TaskTree.Delete(added);
+        Project().TaskTree.Delete(added);
     Report(state);
 }
 BENCHMARK(BM_ShowOutputAfterEdit)->Unit(benchmark::kMillisecond);

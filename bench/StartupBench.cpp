@@ -7,6 +7,7 @@
 // editor, until the picker is on screen with its rows sorted. Goal: under a fifth of a second.
 
 #include "global/DCatalogues.h"
+#include "BenchSupport.h"
 #include "tasks/DTasks.h"
 #include "ui/Form_Actions.h"
 #include "ui/Form_Items.h"
@@ -128,7 +129,7 @@ void BM_StartUp(benchmark::State& state)
             break;
         }
         state.PauseTiming();
-        if (ItemList.size() < 6000 || !TaskForm || TaskTree.Count() != 1) {
+        if (ItemList.size() < 6000 || !TaskForm || MainForm->Document().Project().TaskTree.Count() != 1) {
             state.SkipWithError("the editor came up without its catalogues or its project");
             break;
         }

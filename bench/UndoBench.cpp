@@ -5,6 +5,7 @@
 // the windows following. The counter "step bytes" is what the history keeps for a delete.
 
 #include "global/DGlobal.h"
+#include "BenchSupport.h"
 #include "tasks/DActions.h"
 #include "tasks/DDocument.h"
 #include "tasks/DFiles.h"
@@ -29,14 +30,14 @@ void SetUpWindows()
 {
     OpenTaskWindow();
     BuildBenchProject(false);
-    ProjectDocument().LoadProjectBytes("bench", SaveProjectBytes());
+    Document().LoadProjectBytes("bench", SaveProjectBytes(Project()));
     TaskForm->ShowOutput();
     QCoreApplication::processEvents();
 }
 
 TTaskNode* MiddleNode(TTaskKind kind)
 {
-    const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+    const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
     for (std::size_t i = nodes.size() / 2; i < nodes.size(); ++i) {
         if (nodes[i]->Data()->Kind() == kind)
             return nodes[i];
@@ -50,39 +51,39 @@ void RunStep(benchmark::State& state, const std::function<void()>& step)
     SetUpWindows();
     step();
     QCoreApplication::processEvents();
-    const auto* made = dynamic_cast<const TDeleteStep*>(ProjectDocument().History().command(0));
+    const auto* made = dynamic_cast<const TDeleteStep*>(Document().History().command(0));
     bool undone = false;
     const bool windows = state.range(0) != 0;
-    ProjectDocument().blockSignals(!windows);
+    Document().blockSignals(!windows);
     for (auto _ : state) {
         if (undone)
-            ProjectDocument().Redo();
+            Document().Redo();
         else
-            ProjectDocument().Undo();
+            Document().Undo();
         undone = !undone;
         QCoreApplication::processEvents();
     }
-    ProjectDocument().blockSignals(false);
-    state.counters["tasks"] = TaskList.TaskCount();
+    Document().blockSignals(false);
+    state.counters["tasks"] = Project().TaskList.TaskCount();
     if (made)
         state.counters["step bytes"] = static_cast<double>(made->ByteSize());
 }
 
 void BM_UndoRedoDeleteMessage(benchmark::State& state)
 {
-    RunStep(state, [] { ProjectDocument().DeleteNode(MiddleNode(TTaskKind::Message)); });
+    RunStep(state, [] { Document().DeleteNode(MiddleNode(TTaskKind::Message)); });
 }
 BENCHMARK(BM_UndoRedoDeleteMessage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_UndoRedoDeleteGroup(benchmark::State& state)
 {
-    RunStep(state, [] { ProjectDocument().DeleteNode(MiddleNode(TTaskKind::Group)); });
+    RunStep(state, [] { Document().DeleteNode(MiddleNode(TTaskKind::Group)); });
 }
 BENCHMARK(BM_UndoRedoDeleteGroup)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_UndoRedoMoveToTop(benchmark::State& state)
 {
-    RunStep(state, [] { ProjectDocument().MoveNode(MiddleNode(TTaskKind::Message), TaskTree.GetFirstNode(), 0); });
+    RunStep(state, [] { Document().MoveNode(MiddleNode(TTaskKind::Message), Project().TaskTree.GetFirstNode(), 0); });
 }
 BENCHMARK(BM_UndoRedoMoveToTop)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -92,7 +93,7 @@ void BM_UndoRedoEditMessage(benchmark::State& state)
         TTask* message = MiddleNode(TTaskKind::Message)->Data();
         auto content = CopyTask(*message);
         static_cast<TMessageTask&>(*content).Lines.push_back("One more line.");
-        ProjectDocument().EditTask(message, *content);
+        Document().EditTask(message, *content);
     });
 }
 BENCHMARK(BM_UndoRedoEditMessage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -23,7 +23,11 @@ namespace parsercheck {
 // it, asking the model's own lookups for every word.
 class TReferenceScanner {
 public:
-    explicit TReferenceScanner(std::string_view line) : Buffer_(std::string(line) + '\0') {}
+    // Group labels are those of labels (none when nullptr).
+    explicit TReferenceScanner(std::string_view line, const TTaskList* labels = nullptr)
+        : Buffer_(std::string(line) + '\0'), Labels_(labels)
+    {
+    }
 
     std::vector<TColourRange> Scan()
     {
@@ -97,7 +101,7 @@ private:
         return ColourYellow;
     }
 
-    static std::optional<TRgb> WordColour(const std::string& word)
+    std::optional<TRgb> WordColour(const std::string& word) const
     {
         if (IsKeyword(word))
             return ColourWhite;
@@ -105,12 +109,13 @@ private:
             return ColourYellow;
         if (FindVariable(word))
             return ColourSkyBlue;
-        if (TaskList.FindLabel(word, true))
+        if (Labels_ && Labels_->FindLabel(word, true))
             return ColourLime;
         return std::nullopt;
     }
 
     std::string Buffer_;
+    const TTaskList* Labels_;
 };
 
 inline std::string RangesText(const std::vector<TColourRange>& ranges)
@@ -126,16 +131,12 @@ inline std::string RangesText(const std::vector<TColourRange>& ranges)
     return text;
 }
 
-// Fills the task list, which must be empty and have no tree, with groups of the given numbers, so
-// that label lookups have something to find. The action catalogue and the variables must exist.
-inline void RegisterGroups(const std::vector<std::int32_t>& numbers)
+// A task list of groups of the given numbers, so that label lookups have something to find. The
+// action catalogue and the variables must exist.
+inline void RegisterGroups(TTaskList& tasks, const std::vector<std::int32_t>& numbers)
 {
-    TaskList.Clear();
-    for (const std::int32_t number : numbers) {
-        auto group = std::make_unique<TGroupTask>();
-        group->GroupNumber = number;
-        TaskList.RegisterTask(std::move(group));
-    }
+    for (const std::int32_t number : numbers)
+        tasks.RegisterTask(std::make_unique<TGroupTask>("", number));
 }
 
 // The fuzz input for the scanner: up to three group numbers (four bytes each, announced by the
@@ -163,24 +164,26 @@ inline THighlightInput SplitHighlightInput(std::string_view data)
     return input;
 }
 
-// ScanLine, with the model asked directly and with one word lookup for the pass, against the
-// reference, for the whole input as one line and for each of its lines. Leaves the task list empty.
+// ScanLine, with the catalogues' words alone and with one word lookup that knows the groups,
+// against the reference, for the whole input as one line and for each of its lines.
 inline TProblems CheckScanLine(std::string_view data)
 {
     TProblems problems;
     const THighlightInput input = SplitHighlightInput(data);
-    RegisterGroups(input.Groups);
-    const TWordLookup words = TWordLookup::FromModel();
+    TTaskList groups;
+    RegisterGroups(groups, input.Groups);
+    const TWordLookup words = TWordLookup::FromModel(groups);
     std::vector<std::string_view> lines = TextLines(input.Line);
     lines.push_back(input.Line);
     for (const std::string_view line : lines) {
-        const std::vector<TColourRange> expected = TReferenceScanner(line).Scan();
-        for (const auto& actual : {ScanLine(line), ScanLine(line, words)})
+        const std::pair<std::vector<TColourRange>, std::vector<TColourRange>> runs[] = {
+            {ScanLine(line), TReferenceScanner(line).Scan()},
+            {ScanLine(line, words), TReferenceScanner(line, &groups).Scan()}};
+        for (const auto& [actual, expected] : runs)
             if (actual != expected)
                 problems.push_back("ScanLine('" + Shown(line) + "') gave " + RangesText(actual) +
                                    ", expected " + RangesText(expected));
     }
-    TaskList.Clear();
     return problems;
 }
 

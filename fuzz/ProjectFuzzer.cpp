@@ -5,6 +5,8 @@
 #include "tasks/DActions.h"
 #include "tasks/DFiles.h"
 #include "tasks/DTasks.h"
+#include "tasks/Project.h"
+#include "tasks/ScriptWriter.h"
 
 #include "global/DGlobal.h"
 
@@ -21,22 +23,21 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
     MapList.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
     JobList.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
     JobList.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
-    NewProject();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    std::unique_ptr<TProject> project;
     try {
-        LoadProjectBytes("fuzz.NPC", std::string(reinterpret_cast<const char*>(data), size));
+        project = ReadProjectBytes("fuzz.NPC", std::string(reinterpret_cast<const char*>(data), size));
     } catch (const EInOutError&) {
         return 0;
     }
-    const std::string saved = SaveProjectBytes();
-    LoadProjectBytes("saved.NPC", saved);
-    if (SaveProjectBytes() != saved)
+    const std::string saved = SaveProjectBytes(*project);
+    if (SaveProjectBytes(*ReadProjectBytes("saved.NPC", saved)) != saved)
         std::abort();
     std::vector<std::string> lines;
-    GenerateScript(TaskTree, lines);
+    GenerateScript(*project, lines);
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Project state shared by every part of the editor: the NPC record, the header record, the project
-// file name and the unsaved-changes flag, plus the catalogues (DCatalogues.h).
+// The NPC and header records a project holds, and the program's version; the catalogues
+// (DCatalogues.h) come with them.
 
 #include "DCatalogues.h"
 #include "DTargets.h"
@@ -36,28 +36,9 @@ struct TNPCHeader {
     bool operator==(const TNPCHeader&) const = default;
 };
 
-extern TNPC NPCInfo;
-extern TNPCHeader HeaderInfo;
-extern std::string ProjectFileName;
-extern bool Modified;
-
-void SetHeaderDefaults();
 // Writes the header's script for target from now on; a "Compatible With" that is still a default
 // becomes the target's own default.
 void ChangeServerTarget(TNPCHeader& header, TServerTarget target);
-void SetNPCDefaults();
-// Stores flag and tells the project's listeners when it differs from Modified; the undo
-// history's saved state follows (false: the project matches its file now).
-void SetModified(bool flag);
-// An empty project: one group "Start", default records, no file name, no unsaved changes. Goes
-// through the project document, which tells its listeners.
-void NewProject();
-// The same without telling anyone: the document's own step.
-void ResetProject();
-
-// "Vask's NPC Editor (0.9 Alpha) - <file or No File Open>[ [Modified]]"
-std::string TitleText();
-
 // The 30 evenly spaced tab stops of the script views, in points, for a font whose letter "A" is
 // charWidth pixels wide: stop k at k * (charWidth - 2) * 2.
 std::vector<int> TabStopPositions(int charWidth);

@@ -161,6 +161,13 @@ TServerTarget ReadProjectTarget(const std::string& projectPath)
     throw EInOutError(fileName, "no \"server=\" line naming the server");
 }
 
+std::optional<std::string> ProjectTargetBytes(TServerTarget target)
+{
+    if (target == DefaultTarget)
+        return std::nullopt;
+    return std::string(ServerKey) + "=" + RulesOf(target).Key + "\r\n";
+}
+
 void WriteProjectTarget(const std::string& projectPath, TServerTarget target)
 {
     const std::string fileName = TargetFileName(projectPath);
@@ -171,5 +178,5 @@ void WriteProjectTarget(const std::string& projectPath, TServerTarget target)
             throw EInOutError(fileName, error.message());
         return;
     }
-    WriteFileSafely(fileName, std::string(ServerKey) + "=" + RulesOf(target).Key + "\r\n");
+    WriteFileSafely(fileName, *ProjectTargetBytes(target));
 }

@@ -60,6 +60,8 @@ std::string TargetFileName(const std::string& projectPath);
 // The target the side file names; the default when there is none. EInOutError naming the side
 // file when it cannot be read or names no known target.
 TServerTarget ReadProjectTarget(const std::string& projectPath);
+// The side file's content for target; none for the default target, which has no side file.
+std::optional<std::string> ProjectTargetBytes(TServerTarget target);
 // Writes the side file, or removes it for the default target, so an eAthena project is exactly
 // the files it always was. EInOutError naming the side file when that fails.
 void WriteProjectTarget(const std::string& projectPath, TServerTarget target);

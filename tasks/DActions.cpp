@@ -1,6 +1,8 @@
 #include "DActions.h"
 
 #include "DFiles.h"
+#include "Project.h"
+#include "ScriptWriter.h"
 
 #include "global/DGlobal.h"
 
@@ -158,13 +160,13 @@ std::string MapFileOf(std::int32_t index)
     return IsMapIndex(index) ? MapAt(index)->MapFile : std::string();
 }
 
-std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay)
+std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay, TServerTarget target)
 {
     switch (kind) {
     case PT_Group:
         return forDisplay ? std::string("L#") : "L" + std::to_string(value);
     case PT_Map:
-        return forDisplay ? MapFileOf(value) : "\"" + ScriptMapName(HeaderInfo.Target, MapFileOf(value)) + "\"";
+        return forDisplay ? MapFileOf(value) : "\"" + ScriptMapName(target, MapFileOf(value)) + "\"";
     default:
         return std::to_string(value);
     }
@@ -172,28 +174,28 @@ std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay)
 
 }  // namespace
 
-std::string TActionTask::ParamText(bool forDisplay) const
+std::string TActionTask::ParamText(bool forDisplay, TServerTarget target) const
 {
     std::string text;
     for (int i = 0; i < ParamCount(); ++i) {
         if (i > 0)
             text += ", ";
         const ParamTypes kind = Action ? Action->ParamKind(i) : PT_None;
-        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], forDisplay);
+        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], forDisplay, target);
     }
     return text;
 }
 
-std::string TActionTask::ActionText(bool forDisplay) const
+std::string TActionTask::ActionText(bool forDisplay, TServerTarget target) const
 {
     if (!Action)
         return {};
     if (forDisplay)
         return Action->Caption + "(" + ParamText(true) + ")";
-    const std::string command = ScriptCommand(HeaderInfo.Target, Action->Command);
+    const std::string command = ScriptCommand(target, Action->Command);
     if (Action->IsStatement)
-        return Action->ParamCount() > 0 ? command + " " + ParamText(false) : command;
-    return command + "(" + ParamText(false) + ")";
+        return Action->ParamCount() > 0 ? command + " " + ParamText(false, target) : command;
+    return command + "(" + ParamText(false, target) + ")";
 }
 
 void TActionTask::SaveToFile(TFileWriter& file) const
@@ -217,13 +219,13 @@ void TActionTask::LoadFromFile(TFileReader& file)
         value = file.ReadInt();
 }
 
-void TActionTask::WriteScript() const
+void TActionTask::WriteScript(TScriptWriter& writer) const
 {
-    TTask::WriteScript();
+    TTask::WriteScript(writer);
     if (!Action)
         return;
     for (int i = 0; i < Action->ParamCount(); ++i)
         if (Action->ParamKind(i) == PT_Map && !IsMapIndex(GetParam(i)))
-            AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
-    AddTaskLine(*this, ActionText(false) + ";");
+            writer.AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
+    writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target) + ";");
 }

@@ -4,6 +4,7 @@
 #include "DTasks.h"
 
 #include "global/DCatalogues.h"
+#include "global/DTargets.h"
 
 #include <cstdint>
 #include <string>
@@ -44,15 +45,16 @@ public:
     TTaskKind Kind() const override { return TTaskKind::Action; }
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
-    void WriteScript() const override;
+    void WriteScript(TScriptWriter& writer) const override;
 
     void ResetParams();
     void Assign(const TActionTask& source);
     int ParamCount() const { return static_cast<int>(Params.size()); }
     std::int32_t GetParam(int i) const;
     void SetParam(int i, std::int32_t value);  // ignored outside the list
-    std::string ParamText(bool forDisplay) const;
-    std::string ActionText(bool forDisplay) const;
+    // The script form (forDisplay false) follows target's command names and map names.
+    std::string ParamText(bool forDisplay, TServerTarget target = DefaultTarget) const;
+    std::string ActionText(bool forDisplay, TServerTarget target = DefaultTarget) const;
 
     const TDAction* Action = nullptr;  // not owned
     TParamValueList Params;

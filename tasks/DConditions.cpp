@@ -1,6 +1,8 @@
 #include "DConditions.h"
 
 #include "DFiles.h"
+#include "Project.h"
+#include "ScriptWriter.h"
 
 #include <algorithm>
 
@@ -205,9 +207,9 @@ void TConTask::LoadFromFile(TFileReader& file)
     Checks = std::move(checks);
 }
 
-void TConTask::WriteScript() const
+void TConTask::WriteScript(TScriptWriter& writer) const
 {
-    TTask::WriteScript();
+    TTask::WriteScript(writer);
     // A condition without checks is never built by the editor; writing "if() goto" would break
     // the whole script, and writing nothing keeps the meaning "never jump".
     if (Checks.empty())
@@ -216,7 +218,7 @@ void TConTask::WriteScript() const
     for (const auto& check : Checks) {
         if (check->IsComparison()) {
             if (!HasLeftSide(*check))
-                AddScriptProblem("A condition compares nothing: choose a variable or an item action in its "
+                writer.AddScriptProblem("A condition compares nothing: choose a variable or an item action in its "
                                  "condition editor.");
             text += "(" + LeftText(*check, false) + ConditionScriptText(check->Kind) +
                     std::to_string(check->Value) + ")";
@@ -227,12 +229,12 @@ void TConTask::WriteScript() const
     text += ") goto ";
     if (Target != GroupExitTarget) {
         text += "L" + std::to_string(Target) + ";";
-    } else if (CurrentGroup) {
-        CurrentGroup->ExitPending = 1;
-        text += CurrentGroup->ExitLabel() + ";";
+    } else if (writer.CurrentGroup) {
+        writer.RequireExit(*writer.CurrentGroup);
+        text += writer.CurrentGroup->ExitLabel() + ";";
     } else {
-        AddScriptProblem("A condition jumps to the exit of its group but stands in no group.");
+        writer.AddScriptProblem("A condition jumps to the exit of its group but stands in no group.");
         return;
     }
-    AddTaskLine(*this, text);
+    writer.AddTaskLine(*this, text);
 }

@@ -51,7 +51,7 @@ public:
     TTaskKind Kind() const override { return TTaskKind::Condition; }
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
-    void WriteScript() const override;
+    void WriteScript(TScriptWriter& writer) const override;
 
     void Assign(const TConTask& source);
     int CheckCount() const { return static_cast<int>(Checks.size()); }

@@ -63,29 +63,29 @@ std::string ShortCaption(const std::string& text)
     return text.substr(0, ShortCaptionKept) + "..";
 }
 
-TProjectDocument& ProjectDocument()
-{
-    static TProjectDocument document;
-    return document;
-}
-
-TProjectDocument::TProjectDocument()
+TProjectDocument::TProjectDocument() : Project_(std::make_unique<TProject>())
 {
     // The Edit menu's actions call Undo and Redo, but the history also runs its steps when it
     // is asked directly (setIndex): whatever ran is announced once the history is consistent.
     connect(&History_, &QUndoStack::indexChanged, this, [this] { AnnounceStep(); });
 }
 
-TProjectDocument::~TProjectDocument() = default;
+TProjectDocument::~TProjectDocument()
+{
+    // The steps point into the project: they go first.
+    History_.clear();
+}
 
 void TProjectDocument::Push(std::unique_ptr<TProjectStep> step)
 {
     step->OnRan = [this](const TProjectStep& ran, bool replayed) { StepRan(ran, replayed); };
-    // The history owns a step only once its first redo has returned.
+    // The history owns a step once its first redo has returned; nobody is told anything before
+    // push has returned, so whatever a listener does cannot come back through push.
     TProjectStep* raw = step.release();
     bool taken = false;
     try {
         RunGuarded([&] {
+            const TPushing pushing(Pushing_);
             History_.push(raw);
             taken = true;
         });
@@ -104,13 +104,13 @@ void TProjectDocument::StepRan(const TProjectStep& step, bool replayed)
 
 void TProjectDocument::AnnounceStep()
 {
-    if (!Pending_)
+    if (!Pending_ || Pushing_)
         return;
     TProjectChange change = *Pending_;
     Pending_.reset();
     const bool modified = !History_.isClean();
-    if (modified != Modified) {
-        Modified = modified;
+    if (modified != Project_->Modified) {
+        Project_->Modified = modified;
         change.Parts |= CP_State;
     }
     emit Changed(change);
@@ -127,7 +127,7 @@ void TProjectDocument::RunGuarded(F&& f)
         Pending_.reset();
         History_.clear();
         History_.resetClean();
-        Modified = true;
+        Project_->Modified = true;
         emit Changed({CP_Replaced | CP_Tree | CP_Groups | CP_NPC | CP_Header | CP_State, "Undo", nullptr});
         throw;
     }
@@ -159,14 +159,18 @@ std::string TProjectDocument::RedoName() const
     return step ? step->Name() : std::string();
 }
 
-void TProjectDocument::ResetHistory(unsigned parts, const std::string& name)
+void TProjectDocument::Install(std::unique_ptr<TProject> project, const std::string& name)
 {
     Pending_.reset();
+    // The steps point into the old project: they go before it does.
     History_.clear();
+    History_.setClean();
     // A project that starts out unsaved (an import) has no state an undo could make clean.
-    if (Modified)
+    if (project->Modified)
         History_.resetClean();
-    emit Changed({parts, name, nullptr});
+    // The old project lives until everyone has heard of the new one: a view lets go of it then.
+    const std::unique_ptr<TProject> old = std::exchange(Project_, std::move(project));
+    emit Changed({CP_Replaced | CP_Tree | CP_Groups | CP_NPC | CP_Header | CP_State, name, nullptr});
 }
 
 TTask* TProjectDocument::AddTask(std::unique_ptr<TTask> task)
@@ -175,7 +179,7 @@ TTask* TProjectDocument::AddTask(std::unique_ptr<TTask> task)
         return nullptr;
     const std::string name = EditName("Add", *task);
     const unsigned parts = CP_Tree | GroupPart(*task);
-    auto step = std::make_unique<TAddStep>(name, parts, std::move(task));
+    auto step = std::make_unique<TAddStep>(*Project_, name, parts, std::move(task));
     TAddStep* added = step.get();
     Push(std::move(step));
     return const_cast<TTask*>(added->ChangedTask());
@@ -183,13 +187,13 @@ TTask* TProjectDocument::AddTask(std::unique_ptr<TTask> task)
 
 bool TProjectDocument::DeleteNode(TTaskNode* node)
 {
-    if (!node || node == TaskTree.GetFirstNode() || !node->Data())
+    if (!node || node == Project_->TaskTree.GetFirstNode() || !node->Data())
         return false;
     const TTask& task = *node->Data();
     const std::string kind = KindName(task.Kind());
     const std::string caption = task.Caption;
     const unsigned parts = CP_Tree | (HoldsGroup(node) ? CP_Groups : 0u);
-    auto step = std::make_unique<TDeleteStep>(EditName("Delete", task), parts, *node);
+    auto step = std::make_unique<TDeleteStep>(*Project_, EditName("Delete", task), parts, *node);
     const int below = step->TasksBelow();
     Push(std::move(step));
     emit Deleted(kind, caption, below);
@@ -205,16 +209,21 @@ bool TProjectDocument::RenameNode(TTaskNode* node, const std::string& text)
     renamed->Rename(text);
     TTaskState after = TTaskState::Of(*renamed);
     after.NodeText = text;
-    Push(std::make_unique<TTaskContentStep>(EditName("Rename", task), CP_Tree | CP_Task | GroupPart(task), task,
-                                            std::move(after)));
+    Push(std::make_unique<TTaskContentStep>(*Project_, EditName("Rename", task), CP_Tree | CP_Task | GroupPart(task),
+                                            task, std::move(after)));
     return true;
 }
 
 bool TProjectDocument::MoveNode(TTaskNode* node, TTaskNode* parent, int row)
 {
-    if (!node || !node->Data() || node == TaskTree.GetFirstNode() || !TaskTree.CanMove(node, parent, row))
+    const TTaskTree& tree = Project_->TaskTree;
+    if (!node || !node->Data() || node == tree.GetFirstNode() || !tree.CanMove(node, parent, row))
         return false;
-    Push(std::make_unique<TMoveStep>(EditName("Move", *node->Data()), CP_Tree, *node, parent, row));
+    // Only groups hold tasks: a tree with a task below another kind cannot be saved.
+    const TTask* holder = parent ? parent->Data() : nullptr;
+    if (!holder || holder->Kind() != TTaskKind::Group)
+        return false;
+    Push(std::make_unique<TMoveStep>(*Project_, EditName("Move", *node->Data()), CP_Tree, *node, parent, row));
     return true;
 }
 
@@ -227,56 +236,66 @@ void TProjectDocument::EditTask(TTask* task, const TTask& content)
     // The record carries everything a task holds, so the live task takes it over whole and keeps
     // its identity (its node, and whoever points at it).
     TTaskState after = TTaskState::Of(content);
-    after.NodeText = ShortCaption(content.Caption);
-    auto step = std::make_unique<TTaskContentStep>(EditName("Edit", *task), CP_Task | CP_Tree | GroupPart(*task),
-                                                   *task, std::move(after));
+    after.NodeText = content.Caption;
+    auto step = std::make_unique<TTaskContentStep>(*Project_, EditName("Edit", *task),
+                                                   CP_Task | CP_Tree | GroupPart(*task), *task, std::move(after));
     if (!step->ChangesNothing())
         Push(std::move(step));
 }
 
 bool TProjectDocument::SetNPC(const TNPC& npc)
 {
-    if (npc == NPCInfo)
+    if (npc == Project_->NPCInfo)
         return false;
-    Push(std::make_unique<TNPCStep>("Edit NPC", CP_NPC, npc));
+    Push(std::make_unique<TNPCStep>(*Project_, "Edit NPC", CP_NPC, npc));
     return true;
 }
 
 bool TProjectDocument::SetHeader(const TNPCHeader& header)
 {
-    if (header == HeaderInfo)
+    if (header == Project_->HeaderInfo)
         return false;
-    Push(std::make_unique<THeaderStep>("Edit header", CP_Header, header));
+    Push(std::make_unique<THeaderStep>(*Project_, "Edit header", CP_Header, header));
     return true;
 }
 
 void TProjectDocument::NewProject()
 {
-    ResetProject();
-    Modified = false;
-    ResetHistory(CP_Replaced | CP_Tree | CP_Groups | CP_NPC | CP_Header | CP_State, "New project");
+    Install(std::make_unique<TProject>(), "New project");
 }
 
 void TProjectDocument::LoadProjectBytes(const std::string& fileName, const std::string& bytes, TServerTarget target)
 {
-    InstallProjectBytes(fileName, bytes, target);
-    ResetHistory(CP_Replaced | CP_Tree | CP_Groups | CP_NPC | CP_Header, "Load project");
+    std::unique_ptr<TProject> project = ReadProjectBytes(fileName, bytes, target);
+    project->ProjectFileName = Project_->ProjectFileName;
+    Install(std::move(project), "Load project");
 }
 
 void TProjectDocument::LoadProject(const std::string& path)
 {
-    const std::string bytes = ReadWholeFile(path);
-    const TServerTarget target = ReadProjectTarget(path);
-    InstallProjectBytes(path, bytes, target);
-    ProjectFileName = path;
-    ResetHistory(CP_Replaced | CP_Tree | CP_Groups | CP_NPC | CP_Header | CP_State, "Load project");
+    Install(ReadProjectFile(path), "Load project");
 }
 
-void TProjectDocument::ReplaceProject(const std::string& name, const std::function<void()>& install)
+void TProjectDocument::ReplaceProject(const std::string& name, std::unique_ptr<TProject> project)
 {
-    install();
-    Modified = true;
-    ResetHistory(CP_Replaced | CP_Tree | CP_Groups | CP_NPC | CP_Header | CP_State, name);
+    project->ProjectFileName.clear();
+    project->Modified = true;
+    Install(std::move(project), name);
+}
+
+void TProjectDocument::AdoptProject(const std::string& name, std::unique_ptr<TProject> project)
+{
+    Install(std::move(project), name);
+}
+
+void TProjectDocument::SaveProject(const std::string& path)
+{
+    WriteProjectFile(*Project_, path);
+    Project_->ProjectFileName = path;
+    if (Project_->Modified)
+        SetModified(false);
+    else
+        StateChanged();
 }
 
 void TProjectDocument::StateChanged()
@@ -290,8 +309,8 @@ void TProjectDocument::SetModified(bool modified)
         History_.resetClean();
     else
         History_.setClean();
-    if (modified == Modified)
+    if (modified == Project_->Modified)
         return;
-    Modified = modified;
+    Project_->Modified = modified;
     StateChanged();
 }

@@ -1,11 +1,14 @@
 #pragma once
-// The one way in for every change of the project. Windows never write into the task tree, the
-// NPC record or the header themselves: they ask the document, which performs the edit as one step
-// of its undo history, keeps Modified equal to "not at the last saved step", and tells every
-// listener what changed through one signal. The title, the output window, the NPC window and the
-// open editors all follow from that signal, for an undo or a redo as for the edit itself.
+// The project document: owns one project and its undo history, and is the one way in for every
+// change of that project. Windows are bound to a document; they never write into the task tree,
+// the NPC record or the header themselves: they ask the document, which performs the edit as one
+// step of its undo history, keeps the project's Modified equal to "not at the last saved step",
+// and tells every listener what changed through one signal. The title, the output window, the NPC
+// window and the open editors all follow from that signal, for an undo or a redo as for the edit
+// itself, and for a project replaced as a whole (New, Load, Import, a restored copy).
 
 #include "DTasks.h"
+#include "Project.h"
 
 #include "global/DGlobal.h"
 
@@ -47,8 +50,13 @@ class TProjectStep;
 class TProjectDocument : public QObject {
     Q_OBJECT
 public:
+    // A new, empty project.
     TProjectDocument();
     ~TProjectDocument() override;
+
+    // The open project. A replacement (CP_Replaced) makes every reference to the old one stale.
+    TProject& Project() { return *Project_; }
+    const TProject& Project() const { return *Project_; }
 
     // The node a new task joins: last child of the selected group, else just before the selected
     // node, else last child of the first node. The new node becomes the selected one.
@@ -77,10 +85,15 @@ public:
     void LoadProject(const std::string& path);
     void LoadProjectBytes(const std::string& fileName, const std::string& bytes,
                           TServerTarget target = DefaultTarget);
-    // Replaces the project by what install builds into it (an imported script, say): a new,
-    // untitled project with unsaved changes, which no undo makes clean. When install raises,
-    // nobody is told.
-    void ReplaceProject(const std::string& name, const std::function<void()>& install);
+    // Makes project the open one (an imported script, say): an untitled project with unsaved
+    // changes, which no undo makes clean.
+    void ReplaceProject(const std::string& name, std::unique_ptr<TProject> project);
+    // Makes project the open one as it stands (its file name and Modified as given): a restored
+    // recovery copy.
+    void AdoptProject(const std::string& name, std::unique_ptr<TProject> project);
+    // Writes the project to path safely, with its target's side file; the project then has that
+    // file name and counts as saved.
+    void SaveProject(const std::string& path);
     // The file name changed (a save).
     void StateChanged();
     // The project now matches its file (false: a save) or no longer does (true).
@@ -110,22 +123,29 @@ private:
     void StepRan(const TProjectStep& step, bool replayed);
     // Tells the listeners about the step that last ran, Modified following the history.
     void AnnounceStep();
-    // Starts the history afresh after the project was replaced.
-    void ResetHistory(unsigned parts, const std::string& name);
+    // Makes project the open one; the history starts afresh.
+    void Install(std::unique_ptr<TProject> project, const std::string& name);
     template <class F>
     void RunGuarded(F&& f);
 
+    // Set while the history takes a new step.
+    struct TPushing {
+        explicit TPushing(bool& flag) : Flag(flag) { Flag = true; }
+        ~TPushing() { Flag = false; }
+        bool& Flag;
+    };
+
+    std::unique_ptr<TProject> Project_;
     QUndoStack History_;
+    bool Pushing_ = false;
     std::optional<TProjectChange> Pending_;
 };
-
-TProjectDocument& ProjectDocument();
 
 // A new task of the same kind holding the same record (caption, content, group number).
 std::unique_ptr<TTask> CopyTask(const TTask& task);
 
 // "group", "action", "message", "condition", "menu", "manual code".
 std::string KindName(TTaskKind kind);
-// The text a node shows for a caption: up to 40 characters whole; otherwise the first 38
-// followed by "..".
+// The text the tree window shows for a caption: up to 40 characters whole; otherwise the first 38
+// followed by "..". The node itself keeps the whole caption.
 std::string ShortCaption(const std::string& text);

@@ -4,6 +4,8 @@
 #include "DFiles.h"
 #include "DProblems.h"
 #include "DTasks.h"
+#include "Project.h"
+#include "ScriptWriter.h"
 
 #include "global/DGlobal.h"
 
@@ -18,14 +20,13 @@ void ReportError(std::ostream& err, const std::string& message)
     err << ProgramName << ": " << message << '\n';
 }
 
-void LoadForExport(const TExportRequest& request)
+std::unique_ptr<TProject> LoadForExport(const TExportRequest& request)
 {
     LoadScriptCatalogues(request.DataDir);
-    // A file older than the header record takes the header a new project would have.
-    SetHeaderDefaults();
-    LoadProject(request.ProjectPath);
+    std::unique_ptr<TProject> project = ReadProjectFile(request.ProjectPath);
     if (request.Server)
-        ChangeServerTarget(HeaderInfo, *request.Server);
+        ChangeServerTarget(project->HeaderInfo, *request.Server);
+    return project;
 }
 
 void PrintProblem(std::ostream& out, const std::string& file, const TProblem& problem)
@@ -53,10 +54,12 @@ void LoadScriptCatalogues(const std::filesystem::path& dataDir)
     LoadMaps(dataDir);
 }
 
-TExportedScript CurrentScriptText()
+TExportedScript ScriptText(const TProject& project, const std::string& mapWhenNone)
 {
     std::vector<std::string> lines;
-    TScriptResult result = GenerateScript(TaskTree, lines);
+    TScriptWriter writer(project, lines);
+    writer.MapWhenNone = mapWhenNone;
+    TScriptResult result = writer.Write();
     return {JoinScriptLines(lines), std::move(result.Problems), std::move(result.LineTasks)};
 }
 
@@ -72,18 +75,18 @@ void WriteScriptText(const std::string& text, const std::string& path, std::ostr
         throw EInOutError("standard output", "the script could not be written");
 }
 
-int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err)
+int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err, const TScriptForm& form)
 {
     try {
-        LoadForExport(request);
-        const TExportedScript script = CurrentScriptText();
+        const std::unique_ptr<TProject> project = LoadForExport(request);
+        const TExportedScript script = ScriptText(*project);
         if (!script.Problems.empty()) {
             for (const std::string& problem : script.Problems)
                 ReportError(err, request.ProjectPath + ": " + problem);
             ReportError(err, request.ProjectPath + ": no script written");
             return 1;
         }
-        WriteScriptText(script.Text, request.OutputPath, out);
+        WriteScriptText(form ? form(*project, script.Text) : script.Text, request.OutputPath, out);
         return 0;
     } catch (const std::exception& error) {
         ReportError(err, error.what());
@@ -94,12 +97,12 @@ int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& er
 int RunExportCheck(const TExportRequest& request, std::ostream& out, std::ostream& err)
 {
     try {
-        LoadForExport(request);
-        const TProjectCheck check = CheckProject(TaskTree);
+        const std::unique_ptr<TProject> project = LoadForExport(request);
+        const TProjectCheck check = CheckProject(*project);
         for (const TProblem& problem : check.Problems)
             PrintProblem(out, request.ProjectPath, problem);
         err << ProgramName << ": " << request.ProjectPath << ": " << check.ErrorCount() << " error(s), "
-            << check.WarningCount() << " warning(s) for " << RulesOf(HeaderInfo.Target).Name << '\n';
+            << check.WarningCount() << " warning(s) for " << RulesOf(project->HeaderInfo.Target).Name << '\n';
         return check.ErrorCount() > 0 ? 1 : 0;
     } catch (const std::exception& error) {
         ReportError(err, error.what());

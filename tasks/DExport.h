@@ -5,11 +5,13 @@
 #include "global/DTargets.h"
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
+class TProject;
 class TTask;
 
 struct TExportRequest {
@@ -33,16 +35,20 @@ struct TExportedScript {
     std::vector<const TTask*> LineTasks;  // as TScriptResult::LineTasks
 };
 
-// The script of the current project, with what the writer found that makes it unfit to use.
-TExportedScript CurrentScriptText();
+// The script of project, with what the writer found that makes it unfit to use. An NPC without
+// a map stands on mapWhenNone, when given.
+TExportedScript ScriptText(const TProject& project, const std::string& mapWhenNone = {});
 
 // Writes text to path (replacing a file only once everything is written), or to out when path is
 // empty. EInOutError naming the file, or "standard output", when it fails.
 void WriteScriptText(const std::string& text, const std::string& path, std::ostream& out);
 
-// The exporter as a whole. 0: the script was written. 1: nothing was written; each reason is one
-// line "npc-export: <message naming the file>" on err.
-int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err);
+// What is written for a project's script text: another form of it (a web page, say).
+using TScriptForm = std::function<std::string(const TProject& project, const std::string& script)>;
+
+// The exporter as a whole. 0: the script was written (as form gives it, when given). 1: nothing
+// was written; each reason is one line "npc-export: <message naming the file>" on err.
+int RunExport(const TExportRequest& request, std::ostream& out, std::ostream& err, const TScriptForm& form = {});
 
 // The exporter's check: every problem of the project's script, one line each on out in the
 // compilers' form (the position in the written script, then the task's path in the tree), a

@@ -55,25 +55,24 @@ void WriteString(TFileWriter& file, const std::string& text);
 // allocated.
 std::string ReadString(TFileReader& file);
 
+class TProject;
 class TTask;
 // An empty task of the kind tag names; EInOutError naming the file for an unknown tag.
 std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag);
 
-// The project as file bytes (version 258), and back. LoadProjectBytes reads everything into new
-// objects first and replaces the current project only when the whole file was read without
-// error; fileName only names the file in error messages. The bytes do not hold the server
-// target: the loaded project is written for target.
-std::string SaveProjectBytes();
-void LoadProjectBytes(const std::string& fileName, const std::string& bytes);
-// The same without telling anyone: the project document's own step.
-void InstallProjectBytes(const std::string& fileName, const std::string& bytes,
-                         TServerTarget target = DefaultTarget);
-// Reads bytes as LoadProjectBytes would, changing nothing: raises what it would raise.
+// The project as file bytes (version 258), and back. ReadProjectBytes reads everything into a new
+// project, raising on the first fault; fileName only names the file in error messages. The bytes
+// do not hold the server target: the project read is written for target.
+std::string SaveProjectBytes(const TProject& project);
+std::unique_ptr<TProject> ReadProjectBytes(const std::string& fileName, const std::string& bytes,
+                                           TServerTarget target = DefaultTarget);
+// Reads bytes as ReadProjectBytes would, building nothing: raises what it would raise.
 void CheckProjectBytes(const std::string& fileName, const std::string& bytes);
 
-// SaveProject: writes safely, then ProjectFileName := path, the target's side file, and
-// SetModified(false).
-// LoadProject: replaces the current project (its target from the side file, when there is one),
-// ProjectFileName := path, Modified unchanged.
-void SaveProject(const std::string& path);
-void LoadProject(const std::string& path);
+// The project file at path with its target from the side file, when there is one; the project
+// takes path as its file name and counts as saved.
+std::unique_ptr<TProject> ReadProjectFile(const std::string& path);
+// Writes project to path and its target to the side file (or removes the side file for the
+// default target), both written completely before either is replaced. The project's file name and
+// saved state are the caller's (the document's) to change.
+void WriteProjectFile(const TProject& project, const std::string& path);

@@ -125,14 +125,19 @@ bool IsKeyword(std::string_view word)
     return std::find(KeywordList.begin(), KeywordList.end(), word) != KeywordList.end();
 }
 
-TWordLookup TWordLookup::FromModel()
+TWordLookup TWordLookup::FromCatalogues()
+{
+    return FromModel(TTaskList());
+}
+
+TWordLookup TWordLookup::FromModel(const TTaskList& tasks)
 {
     // Filled from the weakest match to the strongest, so that a word known twice keeps the colour
     // of the test that runs first: keyword, then action, then variable, then label.
     TWordLookup lookup;
     auto& colours = lookup.Colours_;
-    for (int i = 0; i < TaskList.TaskCount(); ++i) {
-        const TTask* task = TaskList.TaskAt(i);
+    for (int i = 0; i < tasks.TaskCount(); ++i) {
+        const TTask* task = tasks.TaskAt(i);
         if (task->Kind() != TTaskKind::Group)
             continue;
         const auto number = static_cast<std::uint32_t>(static_cast<const TGroupTask*>(task)->GroupNumber);
@@ -178,7 +183,7 @@ std::vector<TColourRange> ScanLine(std::string_view line, const TWordLookup& wor
 
 std::vector<TColourRange> ScanLine(std::string_view line)
 {
-    return ScanLine(line, TWordLookup::FromModel());
+    return ScanLine(line, TWordLookup::FromCatalogues());
 }
 
 namespace {

@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+class TTaskList;
+
 struct TRgb {
     std::uint8_t R = 0;
     std::uint8_t G = 0;
@@ -50,12 +52,15 @@ struct TColourRange {
 };
 
 // What the model knows about words, taken at one moment: the keywords, the action catalogue's
-// commands, the variable names and the labels of the groups in TaskList (entry and exit labels,
+// commands, the variable names and the labels of a project's groups (entry and exit labels,
 // numbers printed unsigned). Colouring a whole script asks it once per word, so it is built once
-// per pass instead of walking TaskList for every label-shaped word.
+// per pass instead of walking the task list for every label-shaped word.
 class TWordLookup {
 public:
-    static TWordLookup FromModel();
+    // The catalogues' words and the labels of the groups in tasks.
+    static TWordLookup FromModel(const TTaskList& tasks);
+    // The catalogues' words alone.
+    static TWordLookup FromCatalogues();
     // The colour of a word token; none when the word is plain.
     std::optional<TRgb> WordColour(std::string_view word) const;
     // The words that this lookup and other colour differently (or that only one of them knows).
@@ -72,7 +77,7 @@ private:
 // Every token of line with its colour, in order. Tabs, line feeds and carriage returns between
 // tokens get no range.
 std::vector<TColourRange> ScanLine(std::string_view line, const TWordLookup& words);
-// The same, asking the model as it is now.
+// The same with the catalogues' words alone (no group labels).
 std::vector<TColourRange> ScanLine(std::string_view line);
 
 // A run of a message line drawn in one colour. The game client reads "^RRGGBB" (six hex digits)

@@ -1,6 +1,7 @@
 #include "DHtmlExport.h"
 
 #include "DHighlight.h"
+#include "Project.h"
 
 #include "global/DGlobal.h"
 
@@ -74,7 +75,7 @@ void AppendLine(std::string& html, std::string_view line, const TWordLookup& wor
 
 } // namespace
 
-std::string ScriptHtml(const std::string& scriptText, const std::string& title)
+std::string ScriptHtml(const std::string& scriptText, const std::string& title, const TWordLookup& words)
 {
     std::string html =
         "<!DOCTYPE html>\r\n"
@@ -92,7 +93,6 @@ std::string ScriptHtml(const std::string& scriptText, const std::string& title)
             "</head>\r\n"
             "<body>\r\n"
             "<pre>";
-    const TWordLookup words = TWordLookup::FromModel();
     for (const std::string_view line : DisplayLines(scriptText)) {
         AppendLine(html, line, words);
         html += "\r\n";
@@ -103,20 +103,9 @@ std::string ScriptHtml(const std::string& scriptText, const std::string& title)
     return html;
 }
 
-int RunHtmlExport(TExportRequest request, std::ostream& out, std::ostream& err)
+int RunHtmlExport(const TExportRequest& request, std::ostream& out, std::ostream& err)
 {
-    // The plain export loads the project and checks the script; only its text is taken here.
-    const std::string outputPath = request.OutputPath;
-    request.OutputPath.clear();
-    std::ostringstream script;
-    const int status = RunExport(request, script, err);
-    if (status != 0)
-        return status;
-    try {
-        WriteScriptText(ScriptHtml(script.str(), HeaderInfo.ScriptName), outputPath, out);
-    } catch (const std::exception& error) {
-        err << "npc-export: " << error.what() << '\n';
-        return 1;
-    }
-    return 0;
+    return RunExport(request, out, err, [](const TProject& project, const std::string& script) {
+        return ScriptHtml(script, project.HeaderInfo.ScriptName, TWordLookup::FromModel(project.TaskList));
+    });
 }

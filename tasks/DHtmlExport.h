@@ -4,13 +4,16 @@
 // (declared ISO-8859-1), tabs included.
 
 #include "DExport.h"
+#include "DHighlight.h"
 
 #include <iosfwd>
 #include <string>
 
-// A page showing scriptText (lines ending in CR LF, as the writer joins them) under title.
-std::string ScriptHtml(const std::string& scriptText, const std::string& title);
+// A page showing scriptText (lines ending in CR LF, as the writer joins them) under title, its
+// words coloured as words says.
+std::string ScriptHtml(const std::string& scriptText, const std::string& title,
+                       const TWordLookup& words = TWordLookup::FromCatalogues());
 
 // The exporter writing the page instead of the plain script; otherwise as RunExport, whose
 // statuses and messages it keeps.
-int RunHtmlExport(TExportRequest request, std::ostream& out, std::ostream& err);
+int RunHtmlExport(const TExportRequest& request, std::ostream& out, std::ostream& err);

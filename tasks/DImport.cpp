@@ -136,40 +136,28 @@ const script::TTopLevel& FindImportable(const TImportSource& source, const std::
     throw EImportError(source.FileName + " has no NPC named " + name);
 }
 
-TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry)
+TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry, TServerTarget target)
 {
     const std::string reason = WhyNot(source, entry);
     if (!reason.empty())
         throw EImportError(entry.Name + " cannot be imported: " + reason);
     TImportResult result;
-    ResetProject();
-    TaskTree.Select(TaskTree.GetFirstNode());
-    ImportHeader(source, entry);
-    NPCInfo.Name = entry.Name;
-    NPCInfo.X = entry.X;
-    NPCInfo.Y = entry.Y;
-    NPCInfo.Direction = entry.Dir;
-    NPCInfo.SpriteID = *SpriteNumber(entry.Sprite);
-    NPCInfo.MapIndex = CatalogueMapIndex(entry.Map);
+    result.Project = std::make_unique<TProject>();
+    TProject& project = *result.Project;
+    ImportHeader(source, entry, project.HeaderInfo);
+    ChangeServerTarget(project.HeaderInfo, target);
+    TNPC& npc = project.NPCInfo;
+    npc.Name = entry.Name;
+    npc.X = entry.X;
+    npc.Y = entry.Y;
+    npc.Direction = entry.Dir;
+    npc.SpriteID = *SpriteNumber(entry.Sprite);
+    npc.MapIndex = CatalogueMapIndex(entry.Map);
     result.OriginalMap = entry.Map;
-    if (NPCInfo.MapIndex < 0)
+    if (npc.MapIndex < 0)
         result.Notes.push_back("the map " + entry.Map + " is not in the map catalogue: the NPC has no map");
     BuildImportTree(source, entry, result);
     // A new project that was never saved.
-    Modified = true;
+    project.Modified = true;
     return result;
-}
-
-TProjectSnapshot::TProjectSnapshot()
-    : Bytes_(SaveProjectBytes()), FileName_(ProjectFileName), Modified_(Modified)
-{
-}
-
-void TProjectSnapshot::Restore() const
-{
-    LoadProjectBytes(FileName_.empty() ? std::string("the project") : FileName_, Bytes_);
-    ProjectFileName = FileName_;
-    // SetModified refreshes the title only on a change; the file name may have changed alone.
-    Modified = !Modified_;
-    SetModified(Modified_);
 }

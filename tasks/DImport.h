@@ -5,10 +5,13 @@
 // groups, jumps and menus; everything else stays manual code, whole lines as written, with its
 // label names rewritten to the groups' labels.
 
+#include "Project.h"
+
 #include "script/SyntaxTree.h"
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -58,6 +61,8 @@ struct TImportStats {
 };
 
 struct TImportResult {
+    // The NPC's project: untitled and unsaved.
+    std::unique_ptr<TProject> Project;
     std::vector<std::string> Notes;  // what the user should know (a map the catalogue lacks)
     TImportStats Stats;
     // Old label name (lower case) -> the label the editor writes for its group.
@@ -65,23 +70,11 @@ struct TImportResult {
     std::string OriginalMap;  // the map as the script names it
 };
 
-// Replaces the current project by the NPC's: header, NPC record and task tree. The project has
-// no file name and counts as unsaved. EImportError when the NPC cannot be imported; the current
-// project may then be half replaced, so callers keep a snapshot when it matters.
-TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry);
+// A new project of the NPC's: header, NPC record and task tree, for target. The project has no
+// file name and counts as unsaved. EImportError when the NPC cannot be imported.
+TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry,
+                        TServerTarget target = DefaultTarget);
 
-// Fills the header record from the file's leading comments (the writer's own block, or any other
-// comments into Comments) and the comments just before the entry.
-void ImportHeader(const TImportSource& source, const script::TTopLevel& entry);
-
-// The current project as bytes with its file name and state, put back by Restore.
-class TProjectSnapshot {
-public:
-    TProjectSnapshot();
-    void Restore() const;
-
-private:
-    std::string Bytes_;
-    std::string FileName_;
-    bool Modified_;
-};
+// Fills header from the file's leading comments (the writer's own block, or any other comments
+// into Comments) and the comments just before the entry.
+void ImportHeader(const TImportSource& source, const script::TTopLevel& entry, TNPCHeader& header);

@@ -2,6 +2,7 @@
 // the script writer itself writes fills the six fields; any other comment goes into Comments.
 
 #include "DImport.h"
+#include "Project.h"
 
 #include "global/DGlobal.h"
 
@@ -127,7 +128,7 @@ bool ReadStandardBlock(const std::vector<std::string>& lines, TNPCHeader& header
 
 } // namespace
 
-void ImportHeader(const TImportSource& source, const script::TTopLevel& entry)
+void ImportHeader(const TImportSource& source, const script::TTopLevel& entry, TNPCHeader& header)
 {
     const auto& entries = source.File.Entries;
     const std::size_t fileStart = entries.empty() ? 0 : entries.front().Range.Begin.Offset;
@@ -143,9 +144,9 @@ void ImportHeader(const TImportSource& source, const script::TTopLevel& entry)
             before.push_back(&comment);
     }
     const std::vector<std::string> leadingLines = CommentLines(leading);
-    SetHeaderDefaults();
+    header = DefaultHeader();
     std::vector<std::string> others;
-    const bool standard = ReadStandardBlock(leadingLines, HeaderInfo);
+    const bool standard = ReadStandardBlock(leadingLines, header);
     if (!standard)
         for (const std::string& line : leadingLines)
             if (!Trim(line).empty())
@@ -155,7 +156,7 @@ void ImportHeader(const TImportSource& source, const script::TTopLevel& entry)
             others.push_back(CommentText(line));
     // Comments of another layout replace the placeholder a new project has.
     if (!standard && !others.empty())
-        HeaderInfo.Comments.clear();
+        header.Comments.clear();
     for (const std::string& line : others)
-        AddComment(HeaderInfo.Comments, line);
+        AddComment(header.Comments, line);
 }

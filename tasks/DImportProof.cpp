@@ -15,32 +15,6 @@ namespace {
 // Answers typed into input boxes, the same on both sides, so that paths go on past them.
 constexpr int TypedAnswers = 8;
 
-// The editor's script for a project whose map the catalogue lacks: written with the script's own
-// map for the proof, which is about the tasks, not the record.
-class TProofMap {
-public:
-    explicit TProofMap(const std::string& map)
-    {
-        if (IsMapIndex(NPCInfo.MapIndex))
-            return;
-        MapList.push_back(std::make_unique<TMap>(TMap{map, map}));
-        NPCInfo.MapIndex = static_cast<std::int32_t>(MapList.size() - 1);
-        Added_ = true;
-    }
-    ~TProofMap()
-    {
-        if (!Added_)
-            return;
-        MapList.pop_back();
-        NPCInfo.MapIndex = -1;
-    }
-    TProofMap(const TProofMap&) = delete;
-    TProofMap& operator=(const TProofMap&) = delete;
-
-private:
-    bool Added_ = false;
-};
-
 // Words of text that are old label names, read as the labels the import gave their groups.
 std::string RenameLabels(const std::string& text, const std::map<std::string, std::string>& labels)
 {
@@ -197,8 +171,9 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
 {
     TProofResult proof;
     {
-        const TProofMap map(import.OriginalMap);
-        const TExportedScript script = CurrentScriptText();
+        // A map the catalogue lacks is written as the script names it: the proof is about the
+        // tasks, the record's map is reported by the import.
+        const TExportedScript script = ScriptText(*import.Project, import.OriginalMap);
         if (!script.Problems.empty()) {
             proof.Reason = "the editor's script is unfit: " + script.Problems.front();
             return proof;
@@ -239,7 +214,7 @@ TProvedImport ImportAndProve(const TImportSource& source, const script::TTopLeve
                              const TProofOptions& options)
 {
     TProvedImport result;
-    result.Import = ImportNpc(source, entry);
+    result.Import = ImportNpc(source, entry, options.Target);
     result.Proof = ProveImport(source, entry, result.Import, options);
     if (!result.Proof.Passed)
         throw EImportError(entry.Name + ": the import fails its proof: " + result.Proof.Reason);

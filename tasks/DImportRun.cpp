@@ -43,8 +43,9 @@ bool ImportOne(const TImportSource& source, const script::TTopLevel& entry, cons
         const TProvedImport result = ImportAndProve(source, entry, options);
         for (const std::string& note : result.Import.Notes)
             err << ProgramName << ": " << entry.Name << ": note: " << note << '\n';
+        // With its side file: a project for another server must stay one when it is opened.
         if (!path.empty())
-            WriteFileSafely(path, SaveProjectBytes());
+            WriteProjectFile(*result.Import.Project, path);
         out << entry.Name << ": " << (path.empty() ? "proved" : "imported to " + path) << ", "
             << Percent(result.Import.Stats);
         if (request.Verify)

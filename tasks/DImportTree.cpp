@@ -5,6 +5,8 @@
 
 #include "DImportTree.h"
 
+#include "Project.h"
+
 #include "DImportMatch.h"
 #include "DManual.h"
 #include "DMessages.h"
@@ -108,7 +110,7 @@ void CollectLabelRefs(const TStmt& s, const TMatchContext& ctx, std::vector<TRep
 class TTreeBuilder {
 public:
     TTreeBuilder(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result)
-        : Source_(source), Entry_(entry), Result_(result), Ctx_{source.Text, Groups_}
+        : Source_(source), Entry_(entry), Result_(result), Project_(*result.Project), Ctx_{source.Text, Groups_}
     {
         for (const script::TComment& comment : source.File.Comments)
             if (comment.Range.Begin.Offset > entry.Body->Range.Begin.Offset &&
@@ -120,17 +122,17 @@ public:
     void Build()
     {
         NumberGroups();
-        Group_ = TaskTree.GetFirstNode();
+        Group_ = Project_.TaskTree.GetFirstNode();
         SpeakerPending_ = true;
-        TaskTree.BeginUpdate();
+        Project_.TaskTree.BeginUpdate();
         for (const auto& s : Entry_.Body->Children)
             Statement(*s);
         TakeComments(Entry_.Body->Range.End.Offset - 1);
         CloseRun();
         FlushManual();
-        TaskTree.Select(TaskTree.GetFirstNode());
-        TaskTree.EndUpdate();
-        NextGroupNumber = NextNumber_;
+        Project_.TaskTree.Select(Project_.TaskTree.GetFirstNode());
+        Project_.TaskTree.EndUpdate();
+        Project_.NextGroupNumber = NextNumber_;
     }
 
 private:
@@ -230,7 +232,7 @@ private:
         Result_.Stats.Statements += 1;
         if (auto jump = MatchJump(*s.Cond, thenGroup)) {
             FlushManual();
-            AttachTask(Group_, std::move(jump));
+            Project_.AttachTask(Group_, std::move(jump));
             Result_.Stats.Structured += 1;
         } else {
             FlushSlice();
@@ -295,7 +297,7 @@ private:
         }
         menu->Caption = "Menu: " + menu->SummaryText();
         FlushManual();
-        AttachTask(Group_, std::move(menu));
+        Project_.AttachTask(Group_, std::move(menu));
         Result_.Stats.Statements += 1;
         Result_.Stats.Structured += 1;
         const std::optional<std::int32_t> outerBreak = BreakTarget_;
@@ -336,7 +338,7 @@ private:
     {
         CloseRun();
         FlushManual();
-        AttachTask(Group_, JumpAction(group));
+        Project_.AttachTask(Group_, JumpAction(group));
     }
 
     // Comments between the last statement and offset: they stay where they were, as manual code.
@@ -361,14 +363,14 @@ private:
         group->GroupNumber = number;
         group->Caption = caption;
         group->UserNamed = userNamed ? 1 : 0;
-        Group_ = AttachTask(TaskTree.GetFirstNode(), std::move(group))->Node;
+        Group_ = Project_.AttachTask(Project_.TaskTree.GetFirstNode(), std::move(group))->Node;
         SpeakerPending_ = true;
     }
 
     void Structured(const TStmt& s, std::unique_ptr<TTask> task)
     {
         FlushManual();
-        AttachTask(Group_, std::move(task));
+        Project_.AttachTask(Group_, std::move(task));
         const int count = CountStatements(s);
         Result_.Stats.Statements += count;
         Result_.Stats.Structured += count;
@@ -393,7 +395,7 @@ private:
         std::vector<const TStmt*> stmts = std::move(RunStmts_);
         RunLines_.clear();
         RunStmts_.clear();
-        const bool speaker = lines.front() == "[" + NPCInfo.Name + "]";
+        const bool speaker = lines.front() == "[" + Project_.NPCInfo.Name + "]";
         if (SpeakerPending_ && !(speaker && lines.size() > 1)) {
             for (const TStmt* s : stmts)
                 Manual(*s);
@@ -405,7 +407,7 @@ private:
         FlushManual();
         auto message = std::make_unique<TMessageTask>(lines);
         message->Caption = "Message: " + LinesText(lines);
-        AttachTask(Group_, std::move(message));
+        Project_.AttachTask(Group_, std::move(message));
         Result_.Stats.Statements += static_cast<int>(stmts.size());
         Result_.Stats.Structured += static_cast<int>(stmts.size());
     }
@@ -418,7 +420,7 @@ private:
             return;
         auto manual = std::make_unique<TManualTask>(PendingLines_);
         manual->Caption = "Manual: " + LinesText(manual->Lines);
-        AttachTask(Group_, std::move(manual));
+        Project_.AttachTask(Group_, std::move(manual));
         PendingLines_.clear();
     }
 
@@ -463,6 +465,7 @@ private:
     const TImportSource& Source_;
     const script::TTopLevel& Entry_;
     TImportResult& Result_;
+    TProject& Project_;
     std::map<std::string, std::int32_t> Groups_;
     TMatchContext Ctx_;
     std::vector<const script::TComment*> Comments_;

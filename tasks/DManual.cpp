@@ -1,6 +1,8 @@
 #include "DManual.h"
 
 #include "DFiles.h"
+#include "Project.h"
+#include "ScriptWriter.h"
 #include "DMessages.h"
 
 void TManualTask::SaveToFile(TFileWriter& file) const
@@ -17,9 +19,9 @@ void TManualTask::LoadFromFile(TFileReader& file)
     LoadLines(file, Lines);
 }
 
-void TManualTask::WriteScript() const
+void TManualTask::WriteScript(TScriptWriter& writer) const
 {
-    TTask::WriteScript();
+    TTask::WriteScript(writer);
     for (const std::string& line : Lines)
-        AddTaskLine(*this, line);
+        writer.AddTaskLine(*this, line);
 }

@@ -14,7 +14,7 @@ public:
     TTaskKind Kind() const override { return TTaskKind::Manual; }
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
-    void WriteScript() const override;
+    void WriteScript(TScriptWriter& writer) const override;
 
     std::vector<std::string> Lines;
 };

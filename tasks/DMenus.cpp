@@ -1,6 +1,8 @@
 #include "DMenus.h"
 
 #include "DFiles.h"
+#include "Project.h"
+#include "ScriptWriter.h"
 
 #include <algorithm>
 
@@ -84,9 +86,9 @@ void TMenuTask::LoadFromFile(TFileReader& file)
     Entries = std::move(entries);
 }
 
-void TMenuTask::WriteScript() const
+void TMenuTask::WriteScript(TScriptWriter& writer) const
 {
-    TTask::WriteScript();
+    TTask::WriteScript(writer);
     // The editor never applies an empty menu; "menu ;" would stop the server's parser, so an
     // empty menu writes nothing at all.
     if (Entries.empty())
@@ -97,5 +99,5 @@ void TMenuTask::WriteScript() const
             text += ", ";
         text += "\"" + entry->Text + "\", L" + std::to_string(entry->Target);
     }
-    AddTaskLine(*this, text + ";");
+    writer.AddTaskLine(*this, text + ";");
 }

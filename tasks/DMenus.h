@@ -29,7 +29,7 @@ public:
     TTaskKind Kind() const override { return TTaskKind::Menu; }
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
-    void WriteScript() const override;
+    void WriteScript(TScriptWriter& writer) const override;
 
     void Assign(const TMenuTask& source);
     int EntryCount() const { return static_cast<int>(Entries.size()); }

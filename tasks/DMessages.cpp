@@ -1,6 +1,8 @@
 #include "DMessages.h"
 
 #include "DFiles.h"
+#include "Project.h"
+#include "ScriptWriter.h"
 
 #include "global/DGlobal.h"
 
@@ -57,15 +59,15 @@ void TMessageTask::LoadFromFile(TFileReader& file)
     LoadLines(file, Lines);
 }
 
-void TMessageTask::WriteScript() const
+void TMessageTask::WriteScript(TScriptWriter& writer) const
 {
-    TTask::WriteScript();
-    if (NeedSpeakerLine) {
-        NeedSpeakerLine = false;
-        AddTaskLine(*this, MesPrefix + ("[" + NPCInfo.Name + "]") + MesSuffix);
+    TTask::WriteScript(writer);
+    if (writer.NeedSpeakerLine) {
+        writer.NeedSpeakerLine = false;
+        writer.AddTaskLine(*this, MesPrefix + ("[" + writer.Project().NPCInfo.Name + "]") + MesSuffix);
     }
     if (Lines.empty())
-        AddTaskLine(*this, std::string(MesPrefix) + MesSuffix);
+        writer.AddTaskLine(*this, std::string(MesPrefix) + MesSuffix);
     for (const std::string& line : Lines)
-        AddTaskLine(*this, MesPrefix + line + MesSuffix);
+        writer.AddTaskLine(*this, MesPrefix + line + MesSuffix);
 }

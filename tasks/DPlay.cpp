@@ -2,6 +2,7 @@
 
 #include "DExport.h"
 #include "DFiles.h"
+#include "Project.h"
 
 #include "global/DFileAccess.h"
 #include "global/DGlobal.h"
@@ -132,17 +133,16 @@ std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
     if (!EndsWithNpc(request.Path))
         return ReadWholeFile(request.Path);
     LoadScriptCatalogues(request.DataDir);
-    SetHeaderDefaults();
-    LoadProject(request.Path);
-    const TExportedScript script = CurrentScriptText();
+    const std::unique_ptr<TProject> project = ReadProjectFile(request.Path);
+    const TExportedScript script = ScriptText(*project);
     for (const std::string& problem : script.Problems)
         err << ProgramName << ": warning: " << request.Path << ": " << problem << '\n';
     return script.Text;
 }
 
-TProjectPlay::TProjectPlay()
+TProjectPlay::TProjectPlay(const TProject& project)
 {
-    TExportedScript script = CurrentScriptText();
+    TExportedScript script = ScriptText(project);
     Text_ = std::move(script.Text);
     Problems_ = std::move(script.Problems);
     LineTasks_.reserve(script.LineTasks.size());

@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+class TProject;
+
 struct TPlayRequest {
     std::filesystem::path DataDir;  // the catalogue folder; empty: the working directory
     std::string Path;               // a .NPC project or a script text file
@@ -60,7 +62,7 @@ class TProgram;
 // Items come from the loaded item catalogue; with none loaded every item exists, weightless.
 class TProjectPlay {
 public:
-    TProjectPlay();
+    explicit TProjectPlay(const TProject& project);
     ~TProjectPlay();
     TProjectPlay(const TProjectPlay&) = delete;
     TProjectPlay& operator=(const TProjectPlay&) = delete;

@@ -5,6 +5,9 @@
 #include "DManual.h"
 #include "DMenus.h"
 
+#include "Project.h"
+#include "ScriptWriter.h"
+
 #include "global/DGlobal.h"
 #include "script/Checker.h"
 
@@ -19,10 +22,10 @@ constexpr const char* LostGroup = "jumps to a group that no longer exists: choos
 
 class TTreeChecker {
 public:
-    explicit TTreeChecker(std::vector<TProblem>& out) : Out_(out)
+    TTreeChecker(const TTaskList& tasks, std::vector<TProblem>& out) : Out_(out)
     {
-        for (int i = 0; i < TaskList.TaskCount(); ++i)
-            if (const TTask* task = TaskList.TaskAt(i); task->Kind() == TTaskKind::Group)
+        for (int i = 0; i < tasks.TaskCount(); ++i)
+            if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group)
                 Groups_.insert(static_cast<const TGroupTask*>(task)->GroupNumber);
     }
 
@@ -81,11 +84,11 @@ const std::unordered_set<std::string>* CatalogueMaps(std::unordered_set<std::str
     return &maps;
 }
 
-std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines)
+std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines, TServerTarget target)
 {
     std::unordered_set<std::string> maps;
     script::TCheckOptions options;
-    options.Target = HeaderInfo.Target;
+    options.Target = target;
     options.Maps = CatalogueMaps(maps);
     return script::CheckScript(JoinScriptLines(lines), options);
 }
@@ -140,15 +143,15 @@ const TProblem* TProjectCheck::WorstOf(const TTask* task) const
     return worst;
 }
 
-TProjectCheck CheckWrittenScript(const TTaskTree& tree, const std::vector<std::string>& lines,
+TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
                                  const TScriptResult& written)
 {
     TProjectCheck check;
-    const bool noMap = !IsMapIndex(NPCInfo.MapIndex);
+    const bool noMap = !IsMapIndex(project.NPCInfo.MapIndex);
     if (noMap)
         check.Problems.push_back({TSeverity::Error, NoMapProblem, nullptr, 0, 0, -1});
-    TTreeChecker tasks(check.Problems);
-    for (const TTaskNode* node = tree.GetFirstNode(); node; node = node->GetNext())
+    TTreeChecker tasks(project.TaskList, check.Problems);
+    for (const TTaskNode* node = project.TaskTree.GetFirstNode(); node; node = node->GetNext())
         if (node->Data())
             tasks.Task(*node->Data());
     // A task the tree already reports is broken in the script for the same reason: said once.
@@ -156,7 +159,7 @@ TProjectCheck CheckWrittenScript(const TTaskTree& tree, const std::vector<std::s
     for (const TProblem& problem : check.Problems)
         reported.insert(problem.Task);
     const std::vector<int> firstCode = FirstCodeLines(written);
-    for (const script::TDiagnostic& d : CheckLines(lines)) {
+    for (const script::TDiagnostic& d : CheckLines(lines, project.HeaderInfo.Target)) {
         const auto index = static_cast<std::size_t>(std::max(d.Range.Begin.Line, 1) - 1);
         const TTask* task = index < written.LineTasks.size() ? written.LineTasks[index] : nullptr;
         if (reported.count(task))
@@ -169,11 +172,11 @@ TProjectCheck CheckWrittenScript(const TTaskTree& tree, const std::vector<std::s
     return check;
 }
 
-TProjectCheck CheckProject(const TTaskTree& tree)
+TProjectCheck CheckProject(const TProject& project)
 {
     std::vector<std::string> lines;
-    const TScriptResult written = GenerateScript(tree, lines);
-    return CheckWrittenScript(tree, lines, written);
+    const TScriptResult written = GenerateScript(project, lines);
+    return CheckWrittenScript(project, lines, written);
 }
 
 std::string TaskPath(const TTask& task)
@@ -187,10 +190,11 @@ std::string TaskPath(const TTask& task)
     return path.empty() ? task.Caption : path;
 }
 
-std::vector<TCodeFinding> CheckManualCode(const TManualTask* task, const std::vector<std::string>& code)
+std::vector<TCodeFinding> CheckManualCode(const TProject& project, const TManualTask* task,
+                                          const std::vector<std::string>& code)
 {
     std::vector<std::string> lines;
-    const TScriptResult written = GenerateScript(TaskTree, lines);
+    const TScriptResult written = GenerateScript(project, lines);
     // Where the code stands: the task's own lines, else just before the closing brace.
     std::size_t begin = lines.empty() ? 0 : lines.size() - 1, end = begin;
     std::string indent = "\t";
@@ -208,7 +212,7 @@ std::vector<TCodeFinding> CheckManualCode(const TManualTask* task, const std::ve
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(begin), lines.begin() + static_cast<std::ptrdiff_t>(end));
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(begin), placed.begin(), placed.end());
     std::vector<TCodeFinding> found;
-    for (const script::TDiagnostic& d : CheckLines(lines)) {
+    for (const script::TDiagnostic& d : CheckLines(lines, project.HeaderInfo.Target)) {
         const int line = d.Range.Begin.Line - 1 - static_cast<int>(begin);
         if (line >= 0 && line < static_cast<int>(code.size()))
             found.push_back({d.Severity, line, std::max(d.Range.Begin.Column - static_cast<int>(indent.size()), 1), d.Message});

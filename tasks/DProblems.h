@@ -11,6 +11,8 @@
 #include <vector>
 
 class TManualTask;
+class TProject;
+struct TScriptResult;
 
 struct TProblem {
     script::TSeverity Severity = script::TSeverity::Error;
@@ -30,10 +32,10 @@ struct TProjectCheck {
     const TProblem* WorstOf(const TTask* task) const;
 };
 
-// Checks the current project for the target its header names, maps from the catalogue.
-TProjectCheck CheckProject(const TTaskTree& tree);
-// The same over a script already written by GenerateScript (lines and its result).
-TProjectCheck CheckWrittenScript(const TTaskTree& tree, const std::vector<std::string>& lines,
+// Checks project for the target its header names, maps from the catalogue.
+TProjectCheck CheckProject(const TProject& project);
+// The same over a script of project's already written by GenerateScript (lines and its result).
+TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
                                  const TScriptResult& written);
 
 // The task's place in the tree: the node texts from the top down, joined by " > ".
@@ -50,4 +52,5 @@ struct TCodeFinding {
 // Checks code as it would stand in the project's script in place of task's lines (at the end
 // of the script for a task not yet in the tree), so the groups' labels and the NPC around it
 // count. Findings on other lines are left out.
-std::vector<TCodeFinding> CheckManualCode(const TManualTask* task, const std::vector<std::string>& code);
+std::vector<TCodeFinding> CheckManualCode(const TProject& project, const TManualTask* task,
+                                          const std::vector<std::string>& code);

@@ -9,7 +9,9 @@
 #include "DMenus.h"
 #include "DMessages.h"
 #include "DTasks.h"
+#include "Project.h"
 
+#include "global/DFileAccess.h"
 #include "global/DGlobal.h"
 
 #include <algorithm>
@@ -59,17 +61,17 @@ std::int32_t ParentNumberOf(const TFileWriter& file, const TTaskNode& node)
     return static_cast<const TGroupTask*>(parent)->GroupNumber;
 }
 
-std::string ProjectBytes(const std::string& fileName)
+std::string ProjectBytes(const TProject& project, const std::string& fileName)
 {
     TFileWriter file(fileName);
-    const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+    const std::vector<TTaskNode*> nodes = project.TaskTree.Nodes();
     // The count is the number of records that follow, which is what a reader relies on; it equals
     // TaskCount while every task has its node.
     file.WriteInt(ProjectFileVersion);
     file.WriteInt(static_cast<std::int32_t>(nodes.size()));
     file.WriteInt(0);
-    WriteHeaderRecord(file, HeaderInfo);
-    WriteNPCRecord(file, NPCInfo);
+    WriteHeaderRecord(file, project.HeaderInfo);
+    WriteNPCRecord(file, project.NPCInfo);
     for (const TTaskNode* node : nodes) {
         const TTask* task = node->Data();
         if (!task)
@@ -209,7 +211,8 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
     if (version > ProjectFileVersion)
         file.Fail("the file has version " + std::to_string(version) + ", newer than this editor reads (" +
                   std::to_string(ProjectFileVersion) + ")");
-    project.Header = version >= FirstVersionWithHeader ? ReadHeaderRecord(file) : HeaderInfo;
+    // Older files hold no header: theirs is a new project's.
+    project.Header = version >= FirstVersionWithHeader ? ReadHeaderRecord(file) : DefaultHeader();
     project.Header.Target = target;
     project.NPC = ReadNPCRecord(file);
     if (count < 1)
@@ -221,40 +224,41 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
 }
 
 // Nothing here can fail on the file's account: the project was checked while it was read.
-void InstallProject(TLoadedProject& project)
+std::unique_ptr<TProject> BuildProject(TLoadedProject& loaded)
 {
-    TaskTree.BeginUpdate();
-    TaskTree.Clear();
-    TaskList.Clear();
+    auto project = std::make_unique<TProject>();
+    TTaskTree& tree = project->TaskTree;
+    tree.Clear();
     std::vector<TTaskNode*> nodes;
-    nodes.reserve(project.Tasks.size());
-    for (TLoadedTask& loaded : project.Tasks) {
-        TTask* task = loaded.Task.get();
-        TaskList.RegisterTask(std::move(loaded.Task));
-        TTaskNode* parent = loaded.ParentIndex < 0 ? nullptr : nodes[static_cast<std::size_t>(loaded.ParentIndex)];
-        nodes.push_back(TaskTree.AddChild(parent, task->Caption, task));
+    nodes.reserve(loaded.Tasks.size());
+    for (TLoadedTask& record : loaded.Tasks) {
+        TTask* task = record.Task.get();
+        project->TaskList.RegisterTask(std::move(record.Task));
+        TTaskNode* parent = record.ParentIndex < 0 ? nullptr : nodes[static_cast<std::size_t>(record.ParentIndex)];
+        nodes.push_back(tree.AddChild(parent, task->Caption, task));
     }
-    TaskTree.Select(TaskTree.GetFirstNode());
-    TaskTree.EndUpdate();
-    HeaderInfo = std::move(project.Header);
-    NPCInfo = std::move(project.NPC);
+    tree.Select(tree.GetFirstNode());
+    project->HeaderInfo = std::move(loaded.Header);
+    project->NPCInfo = std::move(loaded.NPC);
     // One past the highest, not the last: groups saved out of number order must not lead to a
     // number being handed out twice.
-    NextGroupNumber = project.HighestGroupNumber + 1;
+    project->NextGroupNumber = loaded.HighestGroupNumber + 1;
+    return project;
 }
 
 }  // namespace
 
-std::string SaveProjectBytes()
+std::string SaveProjectBytes(const TProject& project)
 {
-    return ProjectBytes(ProjectFileName.empty() ? std::string("the project") : ProjectFileName);
+    return ProjectBytes(project, project.ProjectFileName.empty() ? std::string("the project") : project.ProjectFileName);
 }
 
-void InstallProjectBytes(const std::string& fileName, const std::string& bytes, TServerTarget target)
+std::unique_ptr<TProject> ReadProjectBytes(const std::string& fileName, const std::string& bytes,
+                                           TServerTarget target)
 {
     TFileReader file(fileName, bytes);
-    TLoadedProject project = ReadProject(file, target);
-    InstallProject(project);
+    TLoadedProject loaded = ReadProject(file, target);
+    return BuildProject(loaded);
 }
 
 void CheckProjectBytes(const std::string& fileName, const std::string& bytes)
@@ -263,31 +267,22 @@ void CheckProjectBytes(const std::string& fileName, const std::string& bytes)
     ReadProject(file, DefaultTarget);
 }
 
-void LoadProjectBytes(const std::string& fileName, const std::string& bytes)
+std::unique_ptr<TProject> ReadProjectFile(const std::string& path)
 {
-    ProjectDocument().LoadProjectBytes(fileName, bytes);
+    const std::string bytes = ReadWholeFile(path);
+    std::unique_ptr<TProject> project = ReadProjectBytes(path, bytes, ReadProjectTarget(path));
+    project->ProjectFileName = path;
+    return project;
 }
 
-void SaveProject(const std::string& path)
+void WriteProjectFile(const TProject& project, const std::string& path)
 {
-    WriteFileSafely(path, ProjectBytes(path));
-    ProjectFileName = path;
-    // After the project: a side file that cannot be written leaves the project unsaved in the
-    // title, so the failure is not mistaken for a save.
-    try {
-        WriteProjectTarget(path, HeaderInfo.Target);
-    } catch (...) {
-        ProjectDocument().StateChanged();
-        throw;
-    }
-    // Tells the title about the new name even when the project was not modified.
-    if (Modified)
-        SetModified(false);
-    else
-        ProjectDocument().StateChanged();
-}
-
-void LoadProject(const std::string& path)
-{
-    ProjectDocument().LoadProject(path);
+    std::vector<TFileContent> files{{path, ProjectBytes(project, path)}};
+    const std::optional<std::string> side = ProjectTargetBytes(project.HeaderInfo.Target);
+    if (side)
+        files.push_back({TargetFileName(path), *side});
+    WriteFilesSafely(files);
+    // A project for the default server has no side file; an old one would name another server.
+    if (!side)
+        WriteProjectTarget(path, DefaultTarget);
 }

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QUuid>
@@ -80,15 +79,6 @@ std::string LockErrorText(QLockFile::LockError error)
     return "the lock cannot be created";
 }
 
-void SaveWhole(const QString& path, const std::string& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !file.commit())
-        throw EInOutError(PathBytes(path), file.errorString().toStdString());
-}
-
 void RemoveFile(const QString& path)
 {
     QFile file(path);
@@ -116,8 +106,8 @@ struct TSnapshot {
 void WriteSnapshot(const TSnapshot& snapshot)
 {
     WriteProjectTarget(PathBytes(snapshot.CopyPath), snapshot.Target);
-    SaveWhole(NameFileOf(snapshot.CopyPath), snapshot.FileName);
-    SaveWhole(snapshot.CopyPath, snapshot.Bytes);
+    WriteFileSafely(PathBytes(NameFileOf(snapshot.CopyPath)), snapshot.FileName);
+    WriteFileSafely(PathBytes(snapshot.CopyPath), snapshot.Bytes);
 }
 
 QString ErrorText(const std::exception_ptr& error)
@@ -140,7 +130,8 @@ QString DefaultRecoveryFolder()
 
 // ---- The writer --------------------------------------------------------------------------------
 
-TRecoveryWriter::TRecoveryWriter(const QString& folder, int delayMs, QObject* parent) : QObject(parent)
+TRecoveryWriter::TRecoveryWriter(TProjectDocument& document, const QString& folder, int delayMs, QObject* parent)
+    : QObject(parent), Document_(document)
 {
     if (!QDir().mkpath(folder))
         throw EInOutError(PathBytes(folder), "the recovery folder cannot be created");
@@ -155,8 +146,8 @@ TRecoveryWriter::TRecoveryWriter(const QString& folder, int delayMs, QObject* pa
     Timer_.setSingleShot(true);
     Timer_.setInterval(delayMs);
     connect(&Timer_, &QTimer::timeout, this, &TRecoveryWriter::WriteCopy);
-    connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TRecoveryWriter::ProjectChanged);
-    if (Modified) {
+    connect(&Document_, &TProjectDocument::Changed, this, &TRecoveryWriter::ProjectChanged);
+    if (Document_.Project().Modified) {
         Waiting_.start();
         Timer_.start();
     }
@@ -182,12 +173,12 @@ bool TRecoveryWriter::Flush()
         WriteCopy();
     }
     Pool_.waitForDone();
-    return !Modified || (HasCopy_ && !LastWriteFailed_);
+    return !Document_.Project().Modified || (HasCopy_ && !LastWriteFailed_);
 }
 
 void TRecoveryWriter::ProjectChanged()
 {
-    if (Modified) {
+    if (Document_.Project().Modified) {
         // Restarted by every change, so that the copy waits for a pause in typing; but not for
         // ever.
         if (!Timer_.isActive()) {
@@ -204,11 +195,12 @@ void TRecoveryWriter::ProjectChanged()
 
 void TRecoveryWriter::WriteCopy()
 {
-    if (!Modified)
+    const TProject& project = Document_.Project();
+    if (!project.Modified)
         return;
     TSnapshot snapshot;
     try {
-        snapshot = {CopyPath_, SaveProjectBytes(), ProjectFileName, HeaderInfo.Target};
+        snapshot = {CopyPath_, SaveProjectBytes(project), project.ProjectFileName, project.HeaderInfo.Target};
     } catch (...) {
         emit Failed(ErrorText(std::current_exception()));
         return;
@@ -296,10 +288,11 @@ std::vector<TLeftoverCopy> FindLeftoverCopies(const QString& folder)
     return copies;
 }
 
-void RestoreRecoveredProject(const TRecoveredProject& project, bool keepName)
+void RestoreRecoveredProject(TProjectDocument& document, const TRecoveredProject& copy, bool keepName)
 {
-    ProjectDocument().ReplaceProject(keepName ? "Restore project" : "Open recovered project", [&] {
-        InstallProjectBytes(project.CopyPath, project.Bytes, project.Target);
-        ProjectFileName = keepName ? project.OriginalName : std::string();
-    });
+    std::unique_ptr<TProject> project = ReadProjectBytes(copy.CopyPath, copy.Bytes, copy.Target);
+    project->ProjectFileName = keepName ? copy.OriginalName : std::string();
+    // Unsaved whatever its name: the work lives only in the copy until it is saved.
+    project->Modified = true;
+    document.AdoptProject(keepName ? "Restore project" : "Open recovered project", std::move(project));
 }

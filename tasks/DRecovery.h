@@ -23,6 +23,7 @@
 #include <vector>
 
 class QLockFile;
+class TProjectDocument;
 
 // <application data>/recovery: the user's own folder, never the catalogue folders.
 QString DefaultRecoveryFolder();
@@ -41,7 +42,9 @@ public:
 
     // Creates folder when missing and takes this run's lock there; EInOutError naming the folder
     // or the lock when that fails.
-    explicit TRecoveryWriter(const QString& folder, int delayMs = DefaultDelayMs, QObject* parent = nullptr);
+    // Keeps a copy of document's project while it has unsaved changes.
+    TRecoveryWriter(TProjectDocument& document, const QString& folder, int delayMs = DefaultDelayMs,
+                    QObject* parent = nullptr);
     // The normal end of a run: waits for the last write, removes the copy and gives up the lock.
     ~TRecoveryWriter() override;
 
@@ -66,6 +69,7 @@ private:
     void WriteCopy();
     void RemoveCopy();
 
+    TProjectDocument& Document_;
     QString CopyPath_;
     QString LockPath_;
     std::unique_ptr<QLockFile> Lock_;
@@ -114,4 +118,4 @@ std::vector<TLeftoverCopy> FindLeftoverCopies(const QString& folder);
 // Replaces the project, through the project document, by the recovered one: modified, with its
 // original file name when keepName, else untitled. Raises what the project reader raises,
 // changing nothing.
-void RestoreRecoveredProject(const TRecoveredProject& project, bool keepName);
+void RestoreRecoveredProject(TProjectDocument& document, const TRecoveredProject& copy, bool keepName);

@@ -49,8 +49,8 @@ bool TTaskNode::Contains(const TTaskNode* node) const
 
 TTaskTree::~TTaskTree()
 {
-    // Tasks belong to TaskList; at program end both go, and the tree must not reach into a list
-    // that may already be gone.
+    // Tasks belong to the task list, which outlives the tree in its project; the tree only lets go
+    // of its nodes.
     for (auto& root : Roots_)
         DestroySubtree(std::move(root));
 }
@@ -138,7 +138,7 @@ void TTaskTree::ReleaseTasks(TTaskNode* node)
             tasks.push_back(n->Data_);
         n->Data_ = nullptr;
     }
-    TaskList.UnregisterTasks(tasks);
+    Tasks_->UnregisterTasks(tasks);
 }
 
 void TTaskTree::Delete(TTaskNode* node)
@@ -176,7 +176,7 @@ void TTaskTree::Clear()
             tasks.push_back(node->Data_);
         node->Data_ = nullptr;
     }
-    TaskList.UnregisterTasks(tasks);
+    Tasks_->UnregisterTasks(tasks);
     for (auto& root : Roots_)
         DestroySubtree(std::move(root));
     Roots_.clear();

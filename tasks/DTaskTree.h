@@ -1,6 +1,6 @@
 #pragma once
 // The task tree: the document's structure. Every node carries exactly one task (registered in
-// TaskList while the node exists). The tree window shows it through a Qt item model that listens
+// the project's task list while the node exists). The tree window shows it through a Qt item model that listens
 // to the tree as a TTreeObserver; every rule of the tree is testable without a window.
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include <vector>
 
 class TTask;
+class TTaskList;
 class TTaskTree;
 
 class TTaskNode {
@@ -70,10 +71,14 @@ public:
 
 class TTaskTree {
 public:
-    TTaskTree() = default;
+    // Every task that leaves the tree leaves tasks too.
+    explicit TTaskTree(TTaskList& tasks) : Tasks_(&tasks) {}
     TTaskTree(const TTaskTree&) = delete;
     TTaskTree& operator=(const TTaskTree&) = delete;
     ~TTaskTree();
+
+    // The list that owns the tree's tasks.
+    TTaskList& Tasks() const { return *Tasks_; }
 
     int TopCount() const { return static_cast<int>(Roots_.size()); }
     TTaskNode* Top(int index) const { return Roots_.at(static_cast<std::size_t>(index)).get(); }
@@ -90,7 +95,7 @@ public:
     void SetText(TTaskNode* node, const std::string& text);
 
     // Deletes node and everything below it. Every node that leaves the tree unregisters (and so
-    // destroys) its task in TaskList. When the selected node goes, its nearest remaining neighbour
+    // destroys) its task in the tree's task list. When the selected node goes, its nearest remaining neighbour
     // (next sibling, else previous sibling, else parent) becomes selected.
     void Delete(TTaskNode* node);
     // Deletes every node, each task unregistered.
@@ -125,13 +130,14 @@ private:
     using TNodeList = std::vector<std::unique_ptr<TTaskNode>>;
     TNodeList& SiblingsOf(TTaskNode* parent);
     static void Renumber(TNodeList& siblings, std::size_t from);
-    // Unregisters the tasks of node and everything below it, in one pass over TaskList.
+    // Unregisters the tasks of node and everything below it, in one pass over the task list.
     void ReleaseTasks(TTaskNode* node);
     // Destroys a detached subtree without recursing once per level, so any depth is safe.
     static void DestroySubtree(std::unique_ptr<TTaskNode> node);
     template <class F>
     void Notify(F&& f);
 
+    TTaskList* Tasks_;
     std::vector<std::unique_ptr<TTaskNode>> Roots_;
     TTaskNode* Selected_ = nullptr;
     int UpdateDepth_ = 0;

@@ -1,44 +1,13 @@
 #include "DTasks.h"
 
 #include "DFiles.h"
-
-#include "global/DGlobal.h"
+#include "ScriptWriter.h"
 
 #include <algorithm>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
-std::int32_t NextGroupNumber = 0;
-TTaskList TaskList;
-TTaskTree TaskTree;
-
-std::vector<std::string>* OutputLines = nullptr;
-std::int32_t CurrentLevel = 0;
-TGroupTask* CurrentGroup = nullptr;
-bool NeedSpeakerLine = false;
-
-namespace {
-
-// Problems of the running generation; none outside a run.
-std::vector<std::string>* ScriptProblems = nullptr;
-// The writer of each line of the running generation; none outside a run.
-std::vector<const TTask*>* ScriptLineTasks = nullptr;
-
-void AddLine(int level, const std::string& text, const TTask* task)
-{
-    if (!OutputLines)
-        return;
-    // Built in one allocation: the script of a large project is tens of thousands of lines.
-    const auto tabs = static_cast<std::size_t>(std::max(level, 0));
-    std::string& line = OutputLines->emplace_back();
-    line.reserve(tabs + text.size());
-    line.append(tabs, '\t').append(text);
-    if (ScriptLineTasks)
-        ScriptLineTasks->push_back(task);
-}
-
-} // namespace
 
 // ---- TTask -----------------------------------------------------------------------------------
 
@@ -82,10 +51,10 @@ std::string OneLine(const std::string& text)
 
 } // namespace
 
-void TTask::WriteScript() const
+void TTask::WriteScript(TScriptWriter& writer) const
 {
     if (UserNamed == 1)
-        AddTaskLine(*this, "// " + OneLine(Caption) + " //");
+        writer.AddTaskLine(*this, "// " + OneLine(Caption) + " //");
 }
 
 void TTask::Rename(const std::string& text)
@@ -101,15 +70,6 @@ void TTask::AssignCaption(const TTask& source)
 
 // ---- TGroupTask ------------------------------------------------------------------------------
 
-TGroupTask::TGroupTask(const std::string& caption) : TTask(caption), GroupNumber(NextGroupNumber)
-{
-    // A project file never holds the largest number (the next group would overflow), so a group
-    // given it could never be loaded again.
-    if (NextGroupNumber < 0 || NextGroupNumber == std::numeric_limits<std::int32_t>::max())
-        throw EListError("Cannot add the group \"" + caption + "\": every group number of this project is used up.");
-    ++NextGroupNumber;
-}
-
 void TGroupTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
@@ -122,10 +82,10 @@ void TGroupTask::LoadFromFile(TFileReader& file)
     GroupNumber = file.ReadInt();
 }
 
-void TGroupTask::WriteScript() const
+void TGroupTask::WriteScript(TScriptWriter& writer) const
 {
-    TTask::WriteScript();
-    AddTaskLine(*this, Label() + ":");
+    TTask::WriteScript(writer);
+    writer.AddTaskLine(*this, Label() + ":");
 }
 
 std::string TGroupTask::Label() const
@@ -235,164 +195,3 @@ void TTaskList::FillGroupList(TStrings& strings) const
     strings.EndUpdate();
 }
 
-// ---- Script writer ---------------------------------------------------------------------------
-
-void AddScriptLine(int level, const std::string& text)
-{
-    AddLine(level, text, nullptr);
-}
-
-void AddTaskLine(const TTask& task, const std::string& text)
-{
-    AddLine(CurrentLevel + 1, text, &task);
-}
-
-void AddScriptProblem(const std::string& message)
-{
-    if (ScriptProblems && std::find(ScriptProblems->begin(), ScriptProblems->end(), message) ==
-                              ScriptProblems->end())
-        ScriptProblems->push_back(message);
-}
-
-void UpdateCurrentGroup(const TTaskNode& node)
-{
-    TTask* task = node.Data();
-    if (task && task->Kind() == TTaskKind::Group) {
-        NeedSpeakerLine = true;
-        CurrentGroup = static_cast<TGroupTask*>(task);
-        CurrentGroup->ExitPending = 0;
-    } else if (node.Parent()) {
-        TTask* parentTask = node.Parent()->Data();
-        CurrentGroup = parentTask && parentTask->Kind() == TTaskKind::Group
-                           ? static_cast<TGroupTask*>(parentTask)
-                           : nullptr;
-    }
-}
-
-void FinishGroup(TGroupTask& group)
-{
-    if (group.ExitPending == 1)
-        AddTaskLine(group, group.ExitLabel() + ":");
-    group.ExitPending = 0;
-}
-
-namespace {
-
-void WriteHeaderBlock()
-{
-    const auto field = [](const std::string& text) { AddScriptLine(0, "//= " + text); };
-    AddScriptLine(0, "//===== eAthena Script =======================================");
-    field(HeaderInfo.ScriptName);
-    AddScriptLine(0, std::string("//= Created with Vask's NPC Editor ") + VersionText);
-    AddScriptLine(0, "//===== By: ==================================================");
-    field(HeaderInfo.Author);
-    AddScriptLine(0, "//===== Current Version: =====================================");
-    field(HeaderInfo.Version);
-    AddScriptLine(0, "//===== Compatible With: =====================================");
-    field(HeaderInfo.Compatible);
-    AddScriptLine(0, "//===== Description: =========================================");
-    field(HeaderInfo.Description);
-    AddScriptLine(0, "//===== Additional Comments: =================================");
-    // A line ends at CR LF, a lone LF or a lone CR; a break at the very end opens no line.
-    const std::string& comments = HeaderInfo.Comments;
-    std::size_t start = 0;
-    while (start < comments.size()) {
-        std::size_t end = comments.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = comments.size();
-        field(comments.substr(start, end - start));
-        if (end == comments.size())
-            break;
-        start = end + 1;
-        if (comments[end] == '\r' && start < comments.size() && comments[start] == '\n')
-            ++start;
-    }
-    AddScriptLine(0, "//============================================================");
-    AddScriptLine(0, "");
-}
-
-void WriteNPCLine()
-{
-    std::string mapFile;
-    if (IsMapIndex(NPCInfo.MapIndex))
-        mapFile = MapAt(NPCInfo.MapIndex)->MapFile;
-    else
-        AddScriptProblem(NoMapProblem);
-    const TServerTarget target = HeaderInfo.Target;
-    AddScriptLine(0, ScriptMapName(target, mapFile) + "," + std::to_string(NPCInfo.X) + "," +
-                         std::to_string(NPCInfo.Y) + "," + std::to_string(NPCInfo.Direction) + "\tscript\t" +
-                         NPCInfo.Name + "\t" + ScriptViewText(target, NPCInfo.SpriteID) + ",{");
-}
-
-void WalkTree(const TTaskTree& tree)
-{
-    TTaskNode* first = tree.GetFirstNode();
-    if (!first)
-        return;
-    CurrentGroup = first->Data() && first->Data()->Kind() == TTaskKind::Group
-                       ? static_cast<TGroupTask*>(first->Data())
-                       : nullptr;
-    for (TTaskNode* node = first; node; node = node->GetNext()) {
-        CurrentLevel = node->Level();
-        UpdateCurrentGroup(*node);
-        if (node->Data())
-            node->Data()->WriteScript();
-        TTaskNode* next = node->GetNext();
-        if (CurrentGroup && (!next || next->Level() < CurrentLevel)) {
-            UpdateCurrentGroup(*node);
-            FinishGroup(*CurrentGroup);
-        }
-    }
-}
-
-void FinishPendingGroups()
-{
-    for (int i = TaskList.TaskCount() - 1; i >= 0; --i) {
-        TTask* task = TaskList.TaskAt(i);
-        if (task->Kind() != TTaskKind::Group)
-            continue;
-        CurrentLevel = (task->Node ? task->Node->Level() : 0) + 1;
-        FinishGroup(*static_cast<TGroupTask*>(task));
-    }
-}
-
-} // namespace
-
-TScriptResult GenerateScript(const TTaskTree& tree, std::vector<std::string>& lines)
-{
-    TScriptResult result;
-    ScriptProblems = &result.Problems;
-    ScriptLineTasks = &result.LineTasks;
-    CurrentGroup = nullptr;
-    CurrentLevel = 0;
-    OutputLines = &lines;
-    lines.clear();
-    try {
-        WriteHeaderBlock();
-        WriteNPCLine();
-        WalkTree(tree);
-        FinishPendingGroups();
-        AddScriptLine(0, "}");
-    } catch (...) {
-        ScriptProblems = nullptr;
-        ScriptLineTasks = nullptr;
-        throw;
-    }
-    ScriptProblems = nullptr;
-    ScriptLineTasks = nullptr;
-    return result;
-}
-
-std::string JoinScriptLines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    std::size_t size = 0;
-    for (const std::string& line : lines)
-        size += line.size() + 2;
-    text.reserve(size);
-    for (const std::string& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}

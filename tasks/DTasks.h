@@ -1,6 +1,7 @@
 #pragma once
-// Task core: the task base class, groups and their numbering, the task list that owns every task
-// of the tree, the global task tree, and the script writer.
+// Task core: the task base class, groups, and the task list that owns every task of a project's
+// tree. The project (Project.h) holds the list and the tree; the script writer (ScriptWriter.h)
+// asks each task for its lines.
 
 #include "DTaskTree.h"
 
@@ -14,6 +15,7 @@
 
 class TFileWriter;
 class TFileReader;
+class TScriptWriter;
 
 // Tags of the task kinds in the project file.
 enum class TTaskKind : std::uint8_t {
@@ -39,7 +41,7 @@ public:
     virtual void LoadFromFile(TFileReader& file);
     // "// Caption //" when user-named, on one line whatever the caption holds. Subclasses call
     // this first.
-    virtual void WriteScript() const;
+    virtual void WriteScript(TScriptWriter& writer) const;
 
     void Rename(const std::string& text);
     void AssignCaption(const TTask& source);
@@ -74,23 +76,19 @@ class TGroupTask : public TTask {
 public:
     // For loading: the number comes from the file.
     TGroupTask() = default;
-    // A new group takes NextGroupNumber, which then goes up by one. EListError when the numbers
-    // are used up.
-    explicit TGroupTask(const std::string& caption);
+    // A new group of a project takes its number from TProject::NewGroup.
+    TGroupTask(const std::string& caption, std::int32_t number) : TTask(caption), GroupNumber(number) {}
 
     TTaskKind Kind() const override { return TTaskKind::Group; }
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
-    void WriteScript() const override;  // "L%d:"
+    void WriteScript(TScriptWriter& writer) const override;  // "L%d:"
 
     std::string Label() const;      // "L%d"
     std::string ExitLabel() const;  // "L%dExit"
 
-    mutable std::uint8_t ExitPending = 0;  // lives only during one script generation
     std::int32_t GroupNumber = 0;
 };
-
-extern std::int32_t NextGroupNumber;
 
 // Owns every task of the tree, in registration order.
 class TTaskList {
@@ -119,51 +117,3 @@ public:
 private:
     std::vector<std::unique_ptr<TTask>> Tasks_;
 };
-
-extern TTaskList TaskList;
-// The current project's task tree. Deleting a node unregisters its task from TaskList.
-extern TTaskTree TaskTree;
-
-// Adds a node for task as the last child of parent (nullptr: the top level), with the task's full
-// caption as its text, and registers the task: how a task joins the project.
-template <class T>
-T* AttachTask(TTaskNode* parent, std::unique_ptr<T> task)
-{
-    T* raw = task.get();
-    TaskTree.AddChild(parent, raw->Caption, raw);
-    TaskList.RegisterTask(std::move(task));
-    return raw;
-}
-
-// ---- Script writer -------------------------------------------------------------------------
-
-// Writer state; valid during one GenerateScript run, keeps its last values afterwards.
-extern std::vector<std::string>* OutputLines;
-extern std::int32_t CurrentLevel;
-extern TGroupTask* CurrentGroup;
-extern bool NeedSpeakerLine;
-
-// What a run found that makes the script unfit for the server (for example an NPC without a
-// map). The script is written anyway, with the gap left empty.
-struct TScriptResult {
-    std::vector<std::string> Problems;
-    // The task that wrote each line, by line number from 0; nullptr for the lines of the script's
-    // frame (header, NPC line, closing brace). The tasks belong to the project: a holder that
-    // outlives a change of the tree keeps TTaskGuards instead.
-    std::vector<const TTask*> LineTasks;
-    bool HasProblems() const { return !Problems.empty(); }
-};
-
-inline const char* const NoMapProblem = "The NPC has no map: choose one in NPC Information.";
-
-void AddScriptLine(int level, const std::string& text);
-void AddTaskLine(const TTask& task, const std::string& text);
-// Records a problem of the running generation (each distinct message once).
-void AddScriptProblem(const std::string& message);
-void UpdateCurrentGroup(const TTaskNode& node);
-void FinishGroup(TGroupTask& group);
-// Writes the whole script of the current project (header, NPC line, the tree, labels) into lines,
-// replacing what they held.
-TScriptResult GenerateScript(const TTaskTree& tree, std::vector<std::string>& lines);
-// The same, as one text with CR LF after every line (the form of the .txt file).
-std::string JoinScriptLines(const std::vector<std::string>& lines);

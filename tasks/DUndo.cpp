@@ -53,14 +53,14 @@ TNodePath PathOf(const TTaskNode* node)
     return path;
 }
 
-TTaskNode* NodeAt(const TNodePath& path)
+TTaskNode* NodeAt(const TTaskTree& tree, const TNodePath& path)
 {
     TTaskNode* node = nullptr;
     for (const int row : path) {
-        const int count = node ? node->ChildCount() : TaskTree.TopCount();
+        const int count = node ? node->ChildCount() : tree.TopCount();
         if (row < 0 || row >= count)
             throw EListError("the undo history names a node the task tree does not have");
-        node = node ? node->Child(row) : TaskTree.Top(row);
+        node = node ? node->Child(row) : tree.Top(row);
     }
     return node;
 }
@@ -72,7 +72,7 @@ TSubtreeRecord TSubtreeRecord::Take(const TTaskNode& node)
     tasks.reserve(nodes.size());
     for (const TTaskNode* n : nodes)
         tasks.push_back(n->Data());
-    const std::vector<int> indexes = TaskList.IndexesOf(tasks);
+    const std::vector<int> indexes = node.Tree().Tasks().IndexesOf(tasks);
 
     TFileWriter writer(RecordName);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
@@ -92,7 +92,7 @@ TSubtreeRecord TSubtreeRecord::Take(const TTaskNode& node)
     return record;
 }
 
-TTaskNode* TSubtreeRecord::Restore(TTaskNode* parent, int row) const
+TTaskNode* TSubtreeRecord::Restore(TTaskTree& tree, TTaskNode* parent, int row) const
 {
     TFileReader reader(RecordName, Bytes_);
     std::vector<TRestoredNode> restored;
@@ -108,12 +108,12 @@ TTaskNode* TSubtreeRecord::Restore(TTaskNode* parent, int row) const
             open.pop_back();
         TTaskNode* node = nullptr;
         if (!top) {
-            node = top = TaskTree.InsertAt(parent, row, r.Text, r.Task.get());
+            node = top = tree.InsertAt(parent, row, r.Text, r.Task.get());
         } else {
             if (open.empty())
                 throw EListError("the undo record of a subtree is damaged");
             --open.back().second;
-            node = TaskTree.AddChild(open.back().first, r.Text, r.Task.get());
+            node = tree.AddChild(open.back().first, r.Text, r.Task.get());
         }
         node->SetExpanded(r.Expanded);
         open.emplace_back(node, r.ChildCount);
@@ -124,7 +124,7 @@ TTaskNode* TSubtreeRecord::Restore(TTaskNode* parent, int row) const
     for (TRestoredNode& r : restored)
         tasks.emplace_back(r.ListIndex, std::move(r.Task));
     std::stable_sort(tasks.begin(), tasks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    TaskList.RegisterTasksAt(std::move(tasks));
+    tree.Tasks().RegisterTasksAt(std::move(tasks));
     return top;
 }
 
@@ -140,5 +140,5 @@ void TTaskState::StoreInto(TTask& task) const
     TFileReader reader(RecordName, Record);
     task.LoadFromFile(reader);
     if (task.Node)
-        TaskTree.SetText(task.Node, NodeText);
+        task.Node->Tree().SetText(task.Node, NodeText);
 }

@@ -16,9 +16,9 @@ using TNodePath = std::vector<int>;
 
 // Empty for nullptr.
 TNodePath PathOf(const TTaskNode* node);
-// The node at path in the project's tree; nullptr for an empty path. EListError when there is no
-// such node (a step replayed on a tree it does not belong to).
-TTaskNode* NodeAt(const TNodePath& path);
+// The node at path in tree; nullptr for an empty path. EListError when there is no such node (a
+// step replayed on a tree it does not belong to).
+TTaskNode* NodeAt(const TTaskTree& tree, const TNodePath& path);
 
 // A subtree of the project's tree, kept while it is out of the tree.
 class TSubtreeRecord {
@@ -26,9 +26,9 @@ public:
     // Records node and everything below it, as they are now.
     static TSubtreeRecord Take(const TTaskNode& node);
 
-    // Rebuilds the subtree as the child at row of parent (nullptr: the top level), every task
-    // back at its place in the task list. Returns the subtree's top node.
-    TTaskNode* Restore(TTaskNode* parent, int row) const;
+    // Rebuilds the subtree in tree as the child at row of parent (nullptr: the top level), every
+    // task back at its place in the tree's task list. Returns the subtree's top node.
+    TTaskNode* Restore(TTaskTree& tree, TTaskNode* parent, int row) const;
 
     int NodeCount() const { return NodeCount_; }
     std::size_t ByteSize() const { return Bytes_.size(); }

@@ -37,9 +37,14 @@ int ChangedField(const TNPC& a, const TNPC& b)
 
 // ---- The common part -------------------------------------------------------------------------
 
-TProjectStep::TProjectStep(const std::string& name, unsigned parts)
-    : Name_(name), Parts_(parts), SelectedBefore_(PathOf(TaskTree.Selected()))
+TProjectStep::TProjectStep(TProject& project, const std::string& name, unsigned parts)
+    : Project_(project), Name_(name), Parts_(parts), SelectedBefore_(PathOf(project.TaskTree.Selected()))
 {
+}
+
+TTaskNode* TProjectStep::At(const TNodePath& path) const
+{
+    return NodeAt(Project_.TaskTree, path);
 }
 
 void TProjectStep::redo()
@@ -47,9 +52,9 @@ void TProjectStep::redo()
     Forward();
     const bool replayed = Done_;
     if (Done_) {
-        TaskTree.Select(NodeAt(SelectedAfter_));
+        Tree().Select(At(SelectedAfter_));
     } else {
-        SelectedAfter_ = PathOf(TaskTree.Selected());
+        SelectedAfter_ = PathOf(Tree().Selected());
         Done_ = true;
     }
     if (OnRan)
@@ -59,23 +64,23 @@ void TProjectStep::redo()
 void TProjectStep::undo()
 {
     Backward();
-    TaskTree.Select(NodeAt(SelectedBefore_));
+    Tree().Select(At(SelectedBefore_));
     if (OnRan)
         OnRan(*this, true);
 }
 
 // ---- Add and delete --------------------------------------------------------------------------
 
-TAddStep::TAddStep(const std::string& name, unsigned parts, std::unique_ptr<TTask> task)
-    : TProjectStep(name, parts), Pending_(std::move(task))
+TAddStep::TAddStep(TProject& project, const std::string& name, unsigned parts, std::unique_ptr<TTask> task)
+    : TProjectStep(project, name, parts), Pending_(std::move(task))
 {
-    TTaskNode* selected = TaskTree.Selected();
+    TTaskNode* selected = Tree().Selected();
     const bool intoGroup = !selected || (selected->Data() && selected->Data()->Kind() == TTaskKind::Group);
     if (!intoGroup) {
         Path_ = PathOf(selected);  // just before the selected node
         return;
     }
-    TTaskNode* group = selected ? selected : TaskTree.GetFirstNode();
+    TTaskNode* group = selected ? selected : Tree().GetFirstNode();
     Path_ = PathOf(group);
     Path_.push_back(group->ChildCount());
 }
@@ -83,55 +88,56 @@ TAddStep::TAddStep(const std::string& name, unsigned parts, std::unique_ptr<TTas
 void TAddStep::Forward()
 {
     const int row = Path_.back();
-    TTaskNode* parent = NodeAt(TNodePath(Path_.begin(), Path_.end() - 1));
+    TTaskNode* parent = At(TNodePath(Path_.begin(), Path_.end() - 1));
     TTaskNode* node = nullptr;
     if (Pending_) {
         TTask* task = Pending_.get();
-        node = TaskTree.InsertAt(parent, row, ShortCaption(task->Caption), task);
-        TaskList.RegisterTask(std::move(Pending_));
+        node = Tree().InsertAt(parent, row, task->Caption, task);
+        Project_.TaskList.RegisterTask(std::move(Pending_));
         Record_ = TSubtreeRecord::Take(*node);
     } else {
-        node = Record_.Restore(parent, row);
+        node = Record_.Restore(Tree(), parent, row);
     }
-    TaskTree.Select(node);
+    Tree().Select(node);
     Changed_ = node->Data();
 }
 
 void TAddStep::Backward()
 {
-    TaskTree.Delete(NodeAt(Path_));
+    Tree().Delete(At(Path_));
     Changed_ = nullptr;
 }
 
-TDeleteStep::TDeleteStep(const std::string& name, unsigned parts, const TTaskNode& node)
-    : TProjectStep(name, parts), Path_(PathOf(&node)), Record_(TSubtreeRecord::Take(node))
+TDeleteStep::TDeleteStep(TProject& project, const std::string& name, unsigned parts, const TTaskNode& node)
+    : TProjectStep(project, name, parts), Path_(PathOf(&node)), Record_(TSubtreeRecord::Take(node))
 {
 }
 
 void TDeleteStep::Forward()
 {
-    TaskTree.Delete(NodeAt(Path_));
+    Tree().Delete(At(Path_));
     Changed_ = nullptr;
 }
 
 void TDeleteStep::Backward()
 {
-    TTaskNode* node = Record_.Restore(NodeAt(TNodePath(Path_.begin(), Path_.end() - 1)), Path_.back());
+    TTaskNode* node = Record_.Restore(Tree(), At(TNodePath(Path_.begin(), Path_.end() - 1)), Path_.back());
     Changed_ = node->Data();
 }
 
 // ---- Move ------------------------------------------------------------------------------------
 
-TMoveStep::TMoveStep(const std::string& name, unsigned parts, const TTaskNode& node, const TTaskNode* parent, int row)
-    : TProjectStep(name, parts), Before_(PathOf(&node)), FirstParent_(PathOf(parent)), FirstRow_(row)
+TMoveStep::TMoveStep(TProject& project, const std::string& name, unsigned parts, const TTaskNode& node,
+                     const TTaskNode* parent, int row)
+    : TProjectStep(project, name, parts), Before_(PathOf(&node)), FirstParent_(PathOf(parent)), FirstRow_(row)
 {
 }
 
 void TMoveStep::Forward()
 {
     if (After_.empty()) {
-        TTaskNode* node = NodeAt(Before_);
-        TaskTree.Move(node, NodeAt(FirstParent_), FirstRow_);
+        TTaskNode* node = At(Before_);
+        Tree().Move(node, At(FirstParent_), FirstRow_);
         After_ = PathOf(node);
         Changed_ = node->Data();
         return;
@@ -146,39 +152,35 @@ void TMoveStep::Backward()
 
 void TMoveStep::MoveTo(const TNodePath& from, const TNodePath& to)
 {
-    TTaskNode* node = NodeAt(from);
-    TTaskNode* parent = NodeAt(ParentPathWhileIn(to, from));
+    TTaskNode* node = At(from);
+    TTaskNode* parent = At(ParentPathWhileIn(to, from));
     const int finalRow = to.back();
     // The tree counts the row before the node leaves its place.
     const int row = node->Parent() == parent && finalRow > node->Row() ? finalRow + 1 : finalRow;
-    TaskTree.Move(node, parent, row);
+    Tree().Move(node, parent, row);
     Changed_ = node->Data();
 }
 
 // ---- Content ---------------------------------------------------------------------------------
 
-TTaskContentStep::TTaskContentStep(const std::string& name, unsigned parts, const TTask& task, TTaskState after)
-    : TProjectStep(name, parts), Path_(PathOf(task.Node)), Before_(TTaskState::Of(task)), After_(std::move(after))
+TTaskContentStep::TTaskContentStep(TProject& project, const std::string& name, unsigned parts, const TTask& task,
+                                   TTaskState after)
+    : TProjectStep(project, name, parts), Path_(PathOf(task.Node)), Before_(TTaskState::Of(task)), After_(std::move(after))
 {
 }
 
 void TTaskContentStep::Forward()
 {
-    TTask* task = NodeAt(Path_)->Data();
+    TTask* task = At(Path_)->Data();
     After_.StoreInto(*task);
     Changed_ = task;
 }
 
 void TTaskContentStep::Backward()
 {
-    TTask* task = NodeAt(Path_)->Data();
+    TTask* task = At(Path_)->Data();
     Before_.StoreInto(*task);
     Changed_ = task;
-}
-
-TNPCStep::TNPCStep(const std::string& name, unsigned parts, TNPC after)
-    : TProjectStep(name, parts), Before_(NPCInfo), After_(std::move(after))
-{
 }
 
 bool TNPCStep::mergeWith(const QUndoCommand* other)
@@ -193,29 +195,4 @@ bool TNPCStep::mergeWith(const QUndoCommand* other)
     // Typing back what was there leaves nothing to undo.
     setObsolete(After_ == Before_);
     return true;
-}
-
-void TNPCStep::Forward()
-{
-    NPCInfo = After_;
-}
-
-void TNPCStep::Backward()
-{
-    NPCInfo = Before_;
-}
-
-THeaderStep::THeaderStep(const std::string& name, unsigned parts, TNPCHeader after)
-    : TProjectStep(name, parts), Before_(HeaderInfo), After_(std::move(after))
-{
-}
-
-void THeaderStep::Forward()
-{
-    HeaderInfo = After_;
-}
-
-void THeaderStep::Backward()
-{
-    HeaderInfo = Before_;
 }

@@ -7,6 +7,7 @@
 
 #include "DTasks.h"
 #include "DUndo.h"
+#include "Project.h"
 
 #include "global/DGlobal.h"
 
@@ -17,8 +18,10 @@
 
 class TProjectStep : public QUndoCommand {
 public:
-    // parts: what the step changes (TChangePart flags), the same either way.
-    TProjectStep(const std::string& name, unsigned parts);
+    // parts: what the step changes (TChangePart flags), the same either way. The step changes
+    // project, which must outlive it (the document empties its history before it lets go of its
+    // project).
+    TProjectStep(TProject& project, const std::string& name, unsigned parts);
 
     void redo() final;
     void undo() final;
@@ -33,6 +36,10 @@ public:
 protected:
     virtual void Forward() = 0;
     virtual void Backward() = 0;
+    TTaskTree& Tree() const { return Project_.TaskTree; }
+    TTaskNode* At(const TNodePath& path) const;
+
+    TProject& Project_;
     // Set by Forward and Backward.
     const TTask* Changed_ = nullptr;
 
@@ -48,7 +55,7 @@ private:
 // node, else the last child of the first node; it becomes the selected node.
 class TAddStep : public TProjectStep {
 public:
-    TAddStep(const std::string& name, unsigned parts, std::unique_ptr<TTask> task);
+    TAddStep(TProject& project, const std::string& name, unsigned parts, std::unique_ptr<TTask> task);
 
 private:
     void Forward() override;
@@ -62,7 +69,7 @@ private:
 // A node leaves the tree with everything below it.
 class TDeleteStep : public TProjectStep {
 public:
-    TDeleteStep(const std::string& name, unsigned parts, const TTaskNode& node);
+    TDeleteStep(TProject& project, const std::string& name, unsigned parts, const TTaskNode& node);
     // The tasks below the deleted node.
     int TasksBelow() const { return Record_.NodeCount() - 1; }
     std::size_t ByteSize() const { return Record_.ByteSize(); }
@@ -78,7 +85,8 @@ private:
 // A node moves with its subtree; the node and its tasks stay the same objects.
 class TMoveStep : public TProjectStep {
 public:
-    TMoveStep(const std::string& name, unsigned parts, const TTaskNode& node, const TTaskNode* parent, int row);
+    TMoveStep(TProject& project, const std::string& name, unsigned parts, const TTaskNode& node,
+              const TTaskNode* parent, int row);
 
 private:
     void Forward() override;
@@ -94,7 +102,8 @@ private:
 // A task's content or caption changes in place (an editor's Apply, a rename).
 class TTaskContentStep : public TProjectStep {
 public:
-    TTaskContentStep(const std::string& name, unsigned parts, const TTask& task, TTaskState after);
+    TTaskContentStep(TProject& project, const std::string& name, unsigned parts, const TTask& task,
+                     TTaskState after);
     bool ChangesNothing() const { return Before_ == After_; }
 
 private:
@@ -106,31 +115,31 @@ private:
     TTaskState After_;
 };
 
+// One of the project's records (the NPC's, the header's) changes as a whole.
+template <class TRecord, TRecord TProject::*Field>
+class TRecordStep : public TProjectStep {
+public:
+    TRecordStep(TProject& project, const std::string& name, unsigned parts, TRecord after)
+        : TProjectStep(project, name, parts), Before_(project.*Field), After_(std::move(after))
+    {
+    }
+
+protected:
+    void Forward() override { Project_.*Field = After_; }
+    void Backward() override { Project_.*Field = Before_; }
+
+    TRecord Before_;
+    TRecord After_;
+};
+
 // The NPC record changes. Steps that change the same single field one after another (a run of
 // typing) merge into one.
-class TNPCStep : public TProjectStep {
+class TNPCStep : public TRecordStep<TNPC, &TProject::NPCInfo> {
 public:
-    TNPCStep(const std::string& name, unsigned parts, TNPC after);
+    using TRecordStep::TRecordStep;
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand* other) override;
-
-private:
-    void Forward() override;
-    void Backward() override;
-
-    TNPC Before_;
-    TNPC After_;
 };
 
 // The header record changes (the header window's Apply).
-class THeaderStep : public TProjectStep {
-public:
-    THeaderStep(const std::string& name, unsigned parts, TNPCHeader after);
-
-private:
-    void Forward() override;
-    void Backward() override;
-
-    TNPCHeader Before_;
-    TNPCHeader After_;
-};
+using THeaderStep = TRecordStep<TNPCHeader, &TProject::HeaderInfo>;

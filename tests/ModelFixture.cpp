@@ -1,4 +1,5 @@
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 
 #include <algorithm>
 
@@ -18,7 +19,7 @@ void UseSmallCatalogues()
 }
 
 TChangeLog::TChangeLog()
-    : Connection_(QObject::connect(&ProjectDocument(), &TProjectDocument::Changed,
+    : Connection_(QObject::connect(&Document(), &TProjectDocument::Changed,
                                    [this](const TProjectChange& change) { Changes.push_back(change); }))
 {
 }
@@ -37,14 +38,14 @@ int TChangeLog::Count(unsigned parts) const
 std::vector<std::string> CurrentScript()
 {
     std::vector<std::string> lines;
-    GenerateScript(TaskTree, lines);
+    GenerateScript(Project(), lines);
     return lines;
 }
 
 void ModelTest::SetUp()
 {
     UseSmallCatalogues();
-    NewProject();
+    Document().NewProject();
 }
 
 void ModelTest::TearDown()
@@ -53,10 +54,10 @@ void ModelTest::TearDown()
 
 TGroupTask* ModelTest::Start() const
 {
-    return static_cast<TGroupTask*>(TaskTree.GetFirstNode()->Data());
+    return static_cast<TGroupTask*>(Project().TaskTree.GetFirstNode()->Data());
 }
 
 TGroupTask* ModelTest::AddGroup(TTaskNode* parent, const std::string& caption)
 {
-    return Add(parent, std::make_unique<TGroupTask>(caption));
+    return Add(parent, Project().NewGroup(caption));
 }

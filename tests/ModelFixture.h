@@ -3,9 +3,11 @@
 // catalogue, and a new project.
 
 #include "global/DGlobal.h"
+#include "DocumentSupport.h"
 #include "tasks/DActions.h"
 #include "tasks/DDocument.h"
 #include "tasks/DTasks.h"
+#include "tasks/ScriptWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +59,7 @@ protected:
     template <class T>
     T* Add(TTaskNode* parent, std::unique_ptr<T> task)
     {
-        return AttachTask(parent, std::move(task));
+        return Project().AttachTask(parent, std::move(task));
     }
     TGroupTask* AddGroup(TTaskNode* parent, const std::string& caption);
 };

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "DocumentSupport.h"
+#include "ui/Form_Main.h"
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
@@ -17,6 +20,8 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     // Data folders (recovery copies among them) resolve to test folders, never to the user's own.
     QStandardPaths::setTestModeEnabled(true);
+    // While a main window is up, the tests work on its document.
+    SetDocumentFinder([]() -> TProjectDocument* { return MainForm ? &MainForm->Document() : nullptr; });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -92,15 +92,15 @@ int IndexOfListObject(const QListWidget* list, const void* object)
     return -1;
 }
 
-void FillGroupCombo(QComboBox* combo)
+void FillGroupCombo(QComboBox* combo, const TTaskList& tasks)
 {
     const bool wasBlocked = combo->blockSignals(true);
     TGroupComboStrings strings(combo);
-    TaskList.FillGroupList(strings);
+    tasks.FillGroupList(strings);
     combo->blockSignals(wasBlocked);
 }
 
-void RefillGroupCombo(QComboBox* combo)
+void RefillGroupCombo(QComboBox* combo, const TTaskList& tasks)
 {
     const int current = combo->currentIndex();
     const std::optional<std::int32_t> chosen = ComboGroupNumber(combo, current);
@@ -109,9 +109,9 @@ void RefillGroupCombo(QComboBox* combo)
         if (ComboGroupNumber(combo, i))
             combo->removeItem(i);
     }
-    FillGroupCombo(combo);
+    FillGroupCombo(combo, tasks);
     // An entry that stands for no group keeps its place before the groups.
-    combo->setCurrentIndex(chosen ? IndexOfComboGroup(combo, *chosen) : current);
+    combo->setCurrentIndex(chosen ? IndexOfComboGroup(combo, tasks, *chosen) : current);
     combo->blockSignals(wasBlocked);
 }
 
@@ -125,9 +125,9 @@ std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index)
     return number.toInt();
 }
 
-int IndexOfComboGroup(const QComboBox* combo, std::int32_t number)
+int IndexOfComboGroup(const QComboBox* combo, const TTaskList& tasks, std::int32_t number)
 {
-    if (!TaskList.FindGroup(number))
+    if (!tasks.FindGroup(number))
         return -1;
     for (int i = 0; i < combo->count(); ++i)
         if (ComboGroupNumber(combo, i) == number)

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class TTaskList;
+
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
@@ -55,16 +57,16 @@ const void* ListObject(const QListWidgetItem* item);
 // The row whose object is object, or -1.
 int IndexOfListObject(const QListWidget* list, const void* object);
 
-// Appends every group of TaskList (its Caption), each keeping its GroupNumber.
-void FillGroupCombo(QComboBox* combo);
-// Lists the groups of TaskList again (after groups came, went or were renamed), keeping the chosen
+// Appends every group of tasks (its Caption), each keeping its GroupNumber.
+void FillGroupCombo(QComboBox* combo, const TTaskList& tasks);
+// Lists the groups of tasks again (after groups came, went or were renamed), keeping the chosen
 // group by its number; when that group is gone nothing is chosen. Entries that stand for no group
 // stay as they are. Signals are held back: the caller updates what depends on the choice.
-void RefillGroupCombo(QComboBox* combo);
+void RefillGroupCombo(QComboBox* combo, const TTaskList& tasks);
 // The group number of entry index; nothing for an entry without a group or outside the list.
 std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index);
 // The entry of the group numbered number, or -1 when that group is not listed or no longer exists.
-int IndexOfComboGroup(const QComboBox* combo, std::int32_t number);
+int IndexOfComboGroup(const QComboBox* combo, const TTaskList& tasks, std::int32_t number);
 
 // The lines of a plain-text control, one per paragraph, as the model's 8-bit text. A final line
 // break ends the last line rather than opening another (as in the header's comments): an empty

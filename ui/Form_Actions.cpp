@@ -24,15 +24,15 @@ void SelectFirst(QComboBox* combo)
 
 } // namespace
 
-TActionForm::TActionForm(QWidget* parent)
-    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TActionForm>())
+TActionForm::TActionForm(TProjectDocument& document, QWidget* parent)
+    : TTaskEditorForm(document, parent), Ui_(std::make_unique<Ui::TActionForm>())
 {
     Ui_->setupUi(this);
     setFixedSize(400, 400);
 
     TComboStrings jobs(Ui_->JobCombo);
     FillJobList(jobs);
-    FillGroupCombo(Ui_->GroupCombo);
+    FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
     TComboStrings maps(Ui_->MapCombo);
     FillMapList(maps);
     for (QComboBox* combo : {Ui_->JobCombo, Ui_->GroupCombo, Ui_->MapCombo}) {
@@ -116,13 +116,13 @@ bool TActionForm::ChoicesMade() const
     };
     // A jump must lead to a group that exists now, not to whatever once had that number.
     const auto group = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex());
-    const bool groupExists = !HasParamKind(PT_Group) || (group && TaskList.FindGroup(*group));
+    const bool groupExists = !HasParamKind(PT_Group) || (group && Project().TaskList.FindGroup(*group));
     return SelectedAction() && groupExists && picked(PT_Map, Ui_->MapCombo) && picked(PT_Job, Ui_->JobCombo);
 }
 
 void TActionForm::GroupsChanged()
 {
-    RefillGroupCombo(Ui_->GroupCombo);
+    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList);
     UpdateParamControls();
 }
 
@@ -162,7 +162,7 @@ void TActionForm::WriteParamControl(ParamTypes kind, std::int32_t value)
 {
     switch (kind) {
     case PT_ItemID: Ui_->ItemIDEdit->SetValue(value); break;
-    case PT_Group: Ui_->GroupCombo->setCurrentIndex(IndexOfComboGroup(Ui_->GroupCombo, value)); break;
+    case PT_Group: Ui_->GroupCombo->setCurrentIndex(IndexOfComboGroup(Ui_->GroupCombo, Project().TaskList, value)); break;
     case PT_Map:
         Ui_->MapCombo->setCurrentIndex(value >= 0 && value < Ui_->MapCombo->count() ? value : -1);
         break;

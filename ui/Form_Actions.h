@@ -22,7 +22,7 @@ class TItemForm;
 class TActionForm : public TTaskEditorForm {
     Q_OBJECT
 public:
-    explicit TActionForm(QWidget* parent = nullptr);
+    explicit TActionForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TActionForm() override;
 
     // Lists the statement entries (1) or the value entries (0) and selects the first.

@@ -17,8 +17,8 @@ const QString ActionCaption = QStringLiteral("Action");
 
 } // namespace
 
-TConForm::TConForm(QWidget* parent)
-    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TConForm>())
+TConForm::TConForm(TProjectDocument& document, QWidget* parent)
+    : TTaskEditorForm(document, parent), Ui_(std::make_unique<Ui::TConForm>())
 {
     Ui_->setupUi(this);
     setFixedSize(568, 264);
@@ -30,7 +30,7 @@ TConForm::TConForm(QWidget* parent)
     FillJobList(jobs);
     Ui_->JobCombo->setCurrentIndex(Ui_->JobCombo->count() > 0 ? 0 : -1);
     Ui_->GroupCombo->addItem(QStringLiteral("Group Exit"));
-    FillGroupCombo(Ui_->GroupCombo);
+    FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
     Ui_->GroupCombo->setCurrentIndex(0);
     Working_ = std::make_unique<TConTask>();
 
@@ -70,7 +70,7 @@ void TConForm::LoadTask(TTask* task)
     Working_->Assign(*condition);
     for (const auto& check : Working_->Checks)
         AppendLine(check.get());
-    const int group = IndexOfComboGroup(Ui_->GroupCombo, condition->Target);
+    const int group = IndexOfComboGroup(Ui_->GroupCombo, Project().TaskList, condition->Target);
     Ui_->GroupCombo->setCurrentIndex(group >= 0 ? group : 0);
     SetEditedTask(condition);
     UpdateConControls();
@@ -80,12 +80,12 @@ bool TConForm::TargetChosen() const
 {
     const int index = Ui_->GroupCombo->currentIndex();
     const auto group = ComboGroupNumber(Ui_->GroupCombo, index);
-    return index >= 0 && (!group || TaskList.FindGroup(*group));
+    return index >= 0 && (!group || Project().TaskList.FindGroup(*group));
 }
 
 void TConForm::GroupsChanged()
 {
-    RefillGroupCombo(Ui_->GroupCombo);
+    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList);
     UpdateConControls();
 }
 
@@ -163,7 +163,7 @@ void TConForm::ActButtonClick()
 {
     Guarded(this, [this] {
         Ui_->ActButton->setEnabled(false);
-        auto* editor = new TActionForm();
+        auto* editor = new TActionForm(Document());
         editor->OnDone = [this](TTaskEditorForm* done, bool cancelled) { ValuePicked(done, cancelled); };
         editor->ShowActions(0);
         ValueEditor_ = editor;

@@ -20,7 +20,7 @@ class TActionForm;
 class TConForm : public TTaskEditorForm {
     Q_OBJECT
 public:
-    explicit TConForm(QWidget* parent = nullptr);
+    explicit TConForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TConForm() override;
 
     void LoadTask(TTask* task) override;

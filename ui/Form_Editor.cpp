@@ -3,6 +3,7 @@
 
 #include "ChildWindows.h"
 #include "SyntaxHighlight.h"
+#include "tasks/DDocument.h"
 
 #include "tasks/DHighlight.h"
 
@@ -41,7 +42,8 @@ private:
 
 } // namespace
 
-TEditorForm::TEditorForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TEditorForm>())
+TEditorForm::TEditorForm(TProjectDocument& document, QWidget* parent)
+    : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::TEditorForm>())
 {
     Ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,7 +94,7 @@ void TEditorForm::ShowScript(std::vector<std::string> lines)
 {
     {
         TUpdatesSuspended suspended(Editor());
-        UpdateScriptText(Editor(), Lines_, lines);
+        UpdateScriptText(Editor(), Lines_, lines, &Document_);
     }
     Lines_ = std::move(lines);
 }

@@ -12,12 +12,14 @@
 namespace Ui {
 class TEditorForm;
 }
+class TProjectDocument;
 class QPlainTextEdit;
 
 class TEditorForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TEditorForm(QWidget* parent = nullptr);
+    // Shows the scripts of document's project.
+    explicit TEditorForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TEditorForm() override;
 
     // Puts the window into the frame, owned by owner, at its first size.
@@ -37,6 +39,7 @@ protected:
 private:
     void FormCreate();
 
+    TProjectDocument& Document_;
     std::unique_ptr<Ui::TEditorForm> Ui_;
     std::vector<std::string> Lines_;
     int PlayingLine_ = 0;

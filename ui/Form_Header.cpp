@@ -9,6 +9,7 @@
 #include "tasks/DDocument.h"
 
 #include <QCloseEvent>
+#include <QSignalBlocker>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -35,7 +36,8 @@ std::string EditTextToComments(const QString& text)
     return comments;
 }
 
-THeaderForm::THeaderForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::THeaderForm>())
+THeaderForm::THeaderForm(TProjectDocument& document, QWidget* parent)
+    : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::THeaderForm>())
 {
     Ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -54,10 +56,16 @@ THeaderForm::THeaderForm(QWidget* parent) : QWidget(parent), Ui_(std::make_uniqu
     // Connected once filled: only the user's choice may replace the Compatible text.
     connect(Ui_->TargetCombo, &QComboBox::currentIndexChanged, this, &THeaderForm::TargetComboChange);
     // The fields were filled from the header as it was: once an undo or a redo changes it, an
-    // Apply would write the old header back over the step. The window ends as a cancel.
-    connect(&ProjectDocument(), &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
-        if (change.FromHistory && change.Has(CP_Header))
+    // Apply would write the old header back over the step. The window ends as a cancel. Another
+    // project (New, Load, Import, a restored copy) is shown as it is: what was typed belonged to
+    // the project that went.
+    connect(&Document_, &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
+        if (change.Has(CP_Replaced)) {
+            const QSignalBlocker quiet(Ui_->TargetCombo);
+            Guarded(this, [this] { FormCreate(); });
+        } else if (change.FromHistory && change.Has(CP_Header)) {
             ChildFrame(this)->close();
+        }
     });
 }
 
@@ -77,6 +85,7 @@ void THeaderForm::SetField(QLineEdit* edit, const std::string& text)
 
 void THeaderForm::FormCreate()
 {
+    const TNPCHeader& HeaderInfo = Document_.Project().HeaderInfo;
     SetField(Ui_->NameEdit, HeaderInfo.ScriptName);
     SetField(Ui_->AuthorEdit, HeaderInfo.Author);
     SetField(Ui_->VersionEdit, HeaderInfo.Version);
@@ -113,7 +122,7 @@ void THeaderForm::ApplyButtonClick()
         header.Description = FromQ(Ui_->DescEdit->text());
         header.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
         header.Target = ServerTargets()[static_cast<std::size_t>(Ui_->TargetCombo->currentIndex())].Target;
-        ProjectDocument().SetHeader(header);
+        Document_.SetHeader(header);
     });
     if (stored)
         ChildFrame(this)->close();

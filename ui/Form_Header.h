@@ -1,5 +1,6 @@
 #pragma once
-// The header window: edits a copy of HeaderInfo in its controls, filled once when it is created,
+// The header window: edits a copy of its project's header in its controls, filled when it is created
+// and again when the project is replaced,
 // and writes all six texts and the target server back only on Apply.
 
 #include <QWidget>
@@ -10,12 +11,13 @@
 namespace Ui {
 class THeaderForm;
 }
+class TProjectDocument;
 class QLineEdit;
 
 class THeaderForm : public QWidget {
     Q_OBJECT
 public:
-    explicit THeaderForm(QWidget* parent = nullptr);
+    explicit THeaderForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~THeaderForm() override;
 
     // The longest text that can be typed into each of the five fields.
@@ -32,6 +34,7 @@ private:
     void TargetComboChange();
     void SetField(QLineEdit* edit, const std::string& text);
 
+    TProjectDocument& Document_;
     std::unique_ptr<Ui::THeaderForm> Ui_;
 };
 

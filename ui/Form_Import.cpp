@@ -79,23 +79,18 @@ void TImportForm::NpcListChange()
     Buttons_->button(QDialogButtonBox::Ok)->setEnabled(ChosenEntry().has_value());
 }
 
-QStringList ImportChosenNpc(const TImportSource& source, std::size_t entry)
+QStringList ImportChosenNpc(TProjectDocument& document, const TImportSource& source, std::size_t entry)
 {
-    const TProjectSnapshot snapshot;
     const auto maps = ProofMaps();
     TProofOptions options;
+    // The server the author works for now: the imported project is written for it.
+    options.Target = document.Project().HeaderInfo.Target;
     options.Maps = &maps;
-    try {
-        std::optional<TProvedImport> result;
-        ProjectDocument().ReplaceProject("Import script", [&] {
-            result.emplace(ImportAndProve(source, source.File.Entries.at(entry), options));
-        });
-        QStringList notes;
-        for (const std::string& note : result->Import.Notes)
-            notes << ToQ(note);
-        return notes;
-    } catch (...) {
-        snapshot.Restore();
-        throw;
-    }
+    // Built apart from the open project, which is replaced only once the import has been proved.
+    TProvedImport result = ImportAndProve(source, source.File.Entries.at(entry), options);
+    QStringList notes;
+    for (const std::string& note : result.Import.Notes)
+        notes << ToQ(note);
+    document.ReplaceProject("Import script", std::move(result.Import.Project));
+    return notes;
 }

@@ -15,6 +15,8 @@ class QDialogButtonBox;
 class QListWidget;
 class QPlainTextEdit;
 
+class TProjectDocument;
+
 class TImportForm : public QDialog {
     Q_OBJECT
 public:
@@ -33,7 +35,7 @@ private:
     QDialogButtonBox* Buttons_;
 };
 
-// Imports the entry, proves it and makes it the current project, new and unsaved. When the import
-// or its proof fails, the project in memory is put back as it was and the reason is raised.
-// Returns what the user should know about the result.
-QStringList ImportChosenNpc(const TImportSource& source, std::size_t entry);
+// Imports the entry for the server document's project is written for, proves it and makes it
+// document's project, new and unsaved. When the import or its proof fails, the open project is
+// left as it was and the reason is raised. Returns what the user should know about the result.
+QStringList ImportChosenNpc(TProjectDocument& document, const TImportSource& source, std::size_t entry);

@@ -62,7 +62,8 @@ std::string OutputFileName(const std::string& projectFileName)
     return projectFileName.substr(0, dot) + ".txt";
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), Ui_(std::make_unique<Ui::TMainForm>())
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent), Document_(std::make_unique<TProjectDocument>()), Ui_(std::make_unique<Ui::TMainForm>())
 {
     Ui_->setupUi(this);
     QuitApplication = [] { QCoreApplication::exit(0); };
@@ -74,8 +75,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), Ui_(std::make_uniqu
     UpdateTitle();
     setWindowState(windowState() | Qt::WindowMaximized);
     // Every change may touch Modified or the file name; the title is cheap to redo.
-    connect(&ProjectDocument(), &TProjectDocument::Changed, this, [this] { UpdateTitle(); });
-    connect(&ProjectDocument(), &TProjectDocument::Deleted, this,
+    connect(Document_.get(), &TProjectDocument::Changed, this, [this] { UpdateTitle(); });
+    connect(Document_.get(), &TProjectDocument::Deleted, this,
             [this](const std::string& kind, const std::string& caption, int tasksBelow) {
                 statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow));
             });
@@ -83,6 +84,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), Ui_(std::make_uniqu
 
 TMainForm::~TMainForm()
 {
+    // The windows inside follow the document to their last moment: they go first.
+    for (QObject* child : children())
+        if (child->isWidgetType())
+            delete child;
     if (ChildHost() == Ui_->ClientArea)
         SetChildHost(nullptr);
     if (MainForm == this)
@@ -148,9 +153,9 @@ void TMainForm::BuildEditMenu()
     auto* edit = new QMenu(QStringLiteral("&Edit"), this);
     edit->setObjectName(QStringLiteral("EditMenu"));
     Ui_->MainMenu->insertMenu(Ui_->ViewMenu->menuAction(), edit);
-    UndoAction_ = MakeUndoAction(this);
+    UndoAction_ = MakeUndoAction(*Document_, this);
     UndoAction_->setObjectName(QStringLiteral("EditUndoItem"));
-    RedoAction_ = MakeRedoAction(this);
+    RedoAction_ = MakeRedoAction(*Document_, this);
     RedoAction_->setObjectName(QStringLiteral("EditRedoItem"));
     for (QAction* action : {UndoAction_, RedoAction_}) {
         edit->addAction(action);
@@ -199,19 +204,12 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 
 void TMainForm::UpdateTitle()
 {
-    setWindowTitle(QString::fromUtf8(TitleText()));
+    setWindowTitle(QString::fromUtf8(TitleText(Document_->Project())));
 }
 
 bool TMainForm::QuerySave()
 {
-    bool discarded = false;
-    return QuerySave(discarded);
-}
-
-bool TMainForm::QuerySave(bool& discarded)
-{
-    discarded = false;
-    if (!Modified)
+    if (!Document_->Project().Modified)
         return true;
     switch (Dialogs().Question(this, QStringLiteral("Project not Saved, Save first?"),
                                QStringLiteral("Not Saved"))) {
@@ -219,41 +217,34 @@ bool TMainForm::QuerySave(bool& discarded)
         return false;
     case TAnswer::Yes:
         FileSave();
-        break;
+        return !Document_->Project().Modified;
     case TAnswer::No:
-        SetModified(false);
-        discarded = true;
+        // The project stays as it is (unsaved, with its history and its recovery copy) until
+        // whatever replaces it has succeeded.
         break;
     }
-    return !Modified;
+    return true;
 }
 
 void TMainForm::FileNew()
 {
     if (!QuerySave())
         return;
-    NewProject();
+    Document_->NewProject();
 }
 
 void TMainForm::FileLoad()
 {
     const QString path = Dialogs().OpenProjectFileName(this);
-    bool discarded = false;
-    if (path.isEmpty() || !QuerySave(discarded))
+    if (path.isEmpty() || !QuerySave())
         return;
-    try {
-        OpenProject(path);
-    } catch (...) {
-        // The refused file left the old project in memory, edits and all: it is still unsaved.
-        if (discarded)
-            SetModified(true);
-        throw;
-    }
+    // A file that is refused leaves the open project as it was, edits, history and all.
+    OpenProject(path);
 }
 
 void TMainForm::OpenProject(const QString& path)
 {
-    LoadProject(QFile::encodeName(path).toStdString());
+    Document_->LoadProject(QFile::encodeName(path).toStdString());
 }
 
 void TMainForm::FileImport()
@@ -266,16 +257,17 @@ void TMainForm::FileImport()
     TImportForm chooser(source, this);
     if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() || !QuerySave())
         return;
-    const QStringList notes = ImportChosenNpc(source, *chooser.ChosenEntry());
+    const QStringList notes = ImportChosenNpc(*Document_, source, *chooser.ChosenEntry());
     if (!notes.isEmpty())
         Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
 }
 
 void TMainForm::FileSave()
 {
-    if (!ProjectFileName.empty())
-        SaveProject(ProjectFileName);
-    else if (Modified)
+    const TProject& project = Document_->Project();
+    if (!project.ProjectFileName.empty())
+        Document_->SaveProject(project.ProjectFileName);
+    else if (project.Modified)
         FileSaveAs();
 }
 
@@ -284,7 +276,7 @@ void TMainForm::FileSaveAs()
     const QString path = Dialogs().SaveProjectFileName(this);
     if (path.isEmpty())
         return;
-    SaveProject(QFile::encodeName(path).toStdString());
+    Document_->SaveProject(QFile::encodeName(path).toStdString());
 }
 
 // Writes what the project holds in memory, saved or not. A script the server could not load
@@ -292,14 +284,15 @@ void TMainForm::FileSaveAs()
 // written only when the user insists.
 void TMainForm::FileSaveOutput()
 {
-    if (ProjectFileName.empty()) {
+    const std::string& projectFile = Document_->Project().ProjectFileName;
+    if (projectFile.empty()) {
         Dialogs().Message(this, QStringLiteral("Please Save this Project first."),
                           QStringLiteral("Save First"));
         return;
     }
     if (!TaskForm)
         return;
-    const std::string path = OutputFileName(ProjectFileName);
+    const std::string path = OutputFileName(projectFile);
     const TScriptResult result = TaskForm->ShowOutput();
     if (result.HasProblems()) {
         QStringList problems;
@@ -399,7 +392,7 @@ void TMainForm::WinNPCInfo()
 void TMainForm::WinHeaderInfo()
 {
     if (!HeaderForm) {
-        HeaderForm = new THeaderForm();
+        HeaderForm = new THeaderForm(*Document_);
         ShowChildWindow(HeaderForm, this);
         SetClientSize(HeaderForm, HeaderClientWidth, HeaderClientHeight);
     }
@@ -418,13 +411,13 @@ void TMainForm::WinPlayTest()
         // The output window shows the line that runs.
         if (TaskForm && !EditorForm)
             TaskForm->ShowOutput();
-        PlayTest_ = new TPlayTestForm();
+        PlayTest_ = new TPlayTestForm(*Document_);
         PlayTest_->Place(this);
         // Every change of the project restarts the run on the new script.
-        connect(&ProjectDocument(), &TProjectDocument::Changed, PlayTest_,
+        connect(Document_.get(), &TProjectDocument::Changed, PlayTest_,
                 [form = PlayTest_](const TProjectChange& change) {
                     if (change.ChangesScript())
-                        form->ProjectChanged();
+                        Guarded(form, [form] { form->ProjectChanged(); });
                 });
         PlayTest_->Restart();
     }
@@ -434,7 +427,7 @@ void TMainForm::WinPlayTest()
 void TMainForm::ViewProblems()
 {
     if (!Problems_) {
-        Problems_ = new TProblemsForm();
+        Problems_ = new TProblemsForm(*Document_);
         // The task tree window checks the project after every change the project document
         // reports; the window shows what that check found instead of checking again.
         if (TaskForm)

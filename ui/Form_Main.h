@@ -17,12 +17,16 @@ class QMdiArea;
 class THelpViewer;
 class TPlayTestForm;
 class TProblemsForm;
+class TProjectDocument;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
+
+    // The open project's document: every window of this frame is bound to it.
+    TProjectDocument& Document() const { return *Document_; }
 
     void UpdateTitle();
     // True when the caller may go on and replace or discard the current project. Raises what a
@@ -80,13 +84,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // As QuerySave; discarded tells that the user chose to drop the changes ("No").
-    bool QuerySave(bool& discarded);
     void ConnectCommands();
     void BuildEditMenu();
     void BuildOptionsMenu();
     void TileChildren(Qt::Orientation orientation);
 
+    // First: the windows bound to it go before it does.
+    std::unique_ptr<TProjectDocument> Document_;
     std::unique_ptr<Ui::TMainForm> Ui_;
     QPointer<THelpViewer> HelpViewer_;
     QPointer<TPlayTestForm> PlayTest_;

@@ -8,6 +8,7 @@
 #include "EditorControls.h"
 #include "QtText.h"
 #include "SyntaxHighlight.h"
+#include "tasks/DDocument.h"
 #include "tasks/DManual.h"
 
 #include <QCloseEvent>
@@ -25,8 +26,8 @@ constexpr int CheckPauseMs = 250;
 
 } // namespace
 
-TManualForm::TManualForm(QWidget* parent)
-    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TManualForm>())
+TManualForm::TManualForm(TProjectDocument& document, QWidget* parent)
+    : TTaskEditorForm(document, parent), Ui_(std::make_unique<Ui::TManualForm>())
 {
     Ui_->setupUi(this);
     QPlainTextEdit* code = Ui_->CodeEdit;
@@ -43,6 +44,8 @@ TManualForm::TManualForm(QWidget* parent)
     code->setPalette(palette);
     KeepSelectionVisible(code);
     SetTabStops(this, code);
+    // Colours as typed from the start, the project's group labels among the words it knows.
+    HighlightAll(code, &Document());
 
     CheckStatus_ = new QLabel(this);
     CheckStatus_->setObjectName(QStringLiteral("CheckStatus"));
@@ -70,7 +73,7 @@ void TManualForm::LoadTask(TTask* task)
     code->setUpdatesEnabled(false);
     Colouring_ = true;
     SetEditLines(code, manual->Lines);
-    HighlightAll(code);
+    HighlightAll(code, &Document());
     Colouring_ = false;
     code->setUpdatesEnabled(true);
     SetEditedTask(manual);
@@ -92,7 +95,7 @@ void TManualForm::CheckNow()
 {
     CheckTimer_->stop();
     const auto* task = EditMode() ? static_cast<const TManualTask*>(EditedTask()) : nullptr;
-    Findings_ = CheckManualCode(task, EditLines(Ui_->CodeEdit));
+    Findings_ = CheckManualCode(Project(), task, EditLines(Ui_->CodeEdit));
     ShowFindings();
 }
 

@@ -19,7 +19,7 @@ class TManualForm;
 class TManualForm : public TTaskEditorForm {
     Q_OBJECT
 public:
-    explicit TManualForm(QWidget* parent = nullptr);
+    explicit TManualForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TManualForm() override;
 
     void LoadTask(TTask* task) override;

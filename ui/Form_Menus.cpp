@@ -20,14 +20,14 @@ TDMenu* RowEntry(const QTreeWidgetItem* row)
 
 } // namespace
 
-TMenuForm::TMenuForm(QWidget* parent)
-    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TMenuForm>()),
+TMenuForm::TMenuForm(TProjectDocument& document, QWidget* parent)
+    : TTaskEditorForm(document, parent), Ui_(std::make_unique<Ui::TMenuForm>()),
       Working_(std::make_unique<TMenuTask>(std::string()))
 {
     Ui_->setupUi(this);
     setFixedSize(400, 400);
     KeepSelectionVisible(Ui_->MenuView);
-    FillGroupCombo(Ui_->GroupCombo);
+    FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
     Ui_->GroupCombo->setCurrentIndex(Ui_->GroupCombo->count() > 0 ? 0 : -1);
 
     connect(Ui_->MenuEdit, &QLineEdit::textChanged, this, &TMenuForm::UpdateMenuControls);
@@ -64,13 +64,13 @@ void TMenuForm::UpdateMenuControls()
 
 QString TMenuForm::GroupText(std::int32_t target) const
 {
-    const int index = IndexOfComboGroup(Ui_->GroupCombo, target);
+    const int index = IndexOfComboGroup(Ui_->GroupCombo, Project().TaskList, target);
     return index >= 0 ? Ui_->GroupCombo->itemText(index) : QString();
 }
 
 void TMenuForm::GroupsChanged()
 {
-    RefillGroupCombo(Ui_->GroupCombo);
+    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList);
     // A choice whose group is gone shows no group; Apply then refuses.
     QTreeWidget* view = Ui_->MenuView;
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
@@ -128,7 +128,7 @@ void TMenuForm::ApplyButtonClick()
         if (Ui_->MenuView->topLevelItemCount() == 0)
             return;
         for (const auto& entry : Working_->Entries) {
-            if (!TaskList.FindGroup(entry->Target))
+            if (!Project().TaskList.FindGroup(entry->Target))
                 throw EListError("The choice \"" + entry->Text +
                                  "\" jumps to a group that no longer exists: delete it, or cancel.");
         }

@@ -16,7 +16,7 @@ class TMenuForm;
 class TMenuForm : public TTaskEditorForm {
     Q_OBJECT
 public:
-    explicit TMenuForm(QWidget* parent = nullptr);
+    explicit TMenuForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TMenuForm() override;
 
     void LoadTask(TTask* task) override;

@@ -11,8 +11,8 @@
 #include <QCloseEvent>
 #include <QTextCursor>
 
-TMessageForm::TMessageForm(QWidget* parent)
-    : TTaskEditorForm(parent), Ui_(std::make_unique<Ui::TMessageForm>())
+TMessageForm::TMessageForm(TProjectDocument& document, QWidget* parent)
+    : TTaskEditorForm(document, parent), Ui_(std::make_unique<Ui::TMessageForm>())
 {
     Ui_->setupUi(this);
     setFixedSize(400, 400);

@@ -15,7 +15,7 @@ class TMessageForm;
 class TMessageForm : public TTaskEditorForm {
     Q_OBJECT
 public:
-    explicit TMessageForm(QWidget* parent = nullptr);
+    explicit TMessageForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TMessageForm() override;
 
     void LoadTask(TTask* task) override;

@@ -37,22 +37,26 @@ bool HaveSprites()
 
 } // namespace
 
-TNPCForm::TNPCForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TNPCForm>())
+TNPCForm::TNPCForm(TProjectDocument& document, QWidget* parent)
+    : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::TNPCForm>())
 {
     Ui_->setupUi(this);
     setFixedSize(size());
     FormCreate();
 
-    connect(Ui_->NameEdit, &QLineEdit::textChanged, this, &TNPCForm::NPCChange);
-    for (TSpinField* field : {Ui_->XEdit, Ui_->YEdit, Ui_->IDEdit})
-        connect(field, &TSpinField::Changed, this, &TNPCForm::NPCChange);
+    connect(Ui_->NameEdit, &QLineEdit::textChanged, this, [this] { NPCChange(TNPCField::Name); });
+    const std::pair<TSpinField*, TNPCField> spins[] = {
+        {Ui_->XEdit, TNPCField::X}, {Ui_->YEdit, TNPCField::Y}, {Ui_->IDEdit, TNPCField::Sprite}};
+    for (const auto& [spin, field] : spins)
+        connect(spin, &TSpinField::Changed, this, [this, field = field] { NPCChange(field); });
     // activated, not currentIndexChanged: only the user's choices are changes.
-    for (QComboBox* combo : {Ui_->DirCombo, Ui_->MapCombo})
-        connect(combo, &QComboBox::activated, this, &TNPCForm::NPCChange);
+    connect(Ui_->DirCombo, &QComboBox::activated, this, [this] { NPCChange(TNPCField::Direction); });
+    connect(Ui_->MapCombo, &QComboBox::activated, this, [this] { NPCChange(TNPCField::Map); });
     connect(Ui_->IDEdit, &TSpinField::Exiting, this, &TNPCForm::IDEditExit);
     connect(Ui_->BrowseButton, &QPushButton::clicked, this, &TNPCForm::BrowseButtonClick);
 
-    connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TNPCForm::ProjectChanged);
+    connect(&Document_, &TProjectDocument::Changed, this,
+            [this](const TProjectChange& change) { Guarded(this, [&] { ProjectChanged(change); }); });
 }
 
 TNPCForm::~TNPCForm()
@@ -76,7 +80,7 @@ void TNPCForm::FormCreate()
     TComboStrings maps(Ui_->MapCombo);
     FillMapList(maps);
     Ui_->MapCombo->setCurrentIndex(Ui_->MapCombo->count() > 0 ? 0 : -1);
-    ResetNPC();
+    ShowNPC();
 }
 
 // An empty sprite catalogue leaves the minimum above the maximum: then the field has no range,
@@ -98,6 +102,7 @@ void TNPCForm::Place()
 
 void TNPCForm::ShowNPC()
 {
+    const TNPC& NPCInfo = Document_.Project().NPCInfo;
     TUpdatingScope updating;
     Ui_->IDEdit->SetValue(NPCInfo.SpriteID);
     Ui_->XEdit->SetValue(NPCInfo.X);
@@ -107,36 +112,42 @@ void TNPCForm::ShowNPC()
     const bool knownMap = NPCInfo.MapIndex >= 0 && NPCInfo.MapIndex < Ui_->MapCombo->count();
     Ui_->MapCombo->setCurrentIndex(knownMap ? NPCInfo.MapIndex : -1);
     Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
+    // The label names the project's own sprite, not one chosen for an earlier project.
+    const TNPCImg* sprite = FindNPCImg(NPCInfo.SpriteID);
+    Ui_->IDLabel->setText(sprite ? QStringLiteral("Sprite ID (") + ToQ(sprite->Name) + QStringLiteral(")")
+                                 : QStringLiteral("Sprite ID"));
 }
 
-void TNPCForm::ResetNPC()
-{
-    SetNPCDefaults();
-    ShowNPC();
-}
-
-void TNPCForm::NPCChange()
+// Only the field the user changed is taken from the controls: the others keep what the record
+// holds, even where a control cannot show it (a sprite outside the catalogue's range, a map the
+// catalogue lacks).
+void TNPCForm::NPCChange(TNPCField field)
 {
     if (NPCUpdating)
         return;
-    const QString name = Ui_->NameEdit->text();
-    if (const QString refused = FirstUnencodable(name); !refused.isEmpty()) {
-        // The field refuses the character: it shows the stored name again, and says why.
-        Dialogs().Message(this, UnencodableMessage(refused), QStringLiteral("NPC Name"));
-        TUpdatingScope updating;
-        Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
-        return;
+    TNPC npc = Document_.Project().NPCInfo;
+    switch (field) {
+    case TNPCField::Name: {
+        const QString name = Ui_->NameEdit->text();
+        if (const QString refused = FirstUnencodable(name); !refused.isEmpty()) {
+            // The field refuses the character: it shows the stored name again, and says why.
+            Dialogs().Message(this, UnencodableMessage(refused), QStringLiteral("NPC Name"));
+            TUpdatingScope updating;
+            Ui_->NameEdit->setText(ToQ(npc.Name));
+            return;
+        }
+        npc.Name = FromQ(name);
+        break;
     }
-    TNPC npc;
-    npc.SpriteID = Ui_->IDEdit->Value();
-    npc.X = Ui_->XEdit->Value();
-    npc.Y = Ui_->YEdit->Value();
-    npc.Direction = Ui_->DirCombo->currentIndex() + 1;
-    npc.MapIndex = Ui_->MapCombo->currentIndex();
-    npc.Name = FromQ(name);
+    case TNPCField::Sprite: npc.SpriteID = Ui_->IDEdit->Value(); break;
+    case TNPCField::X: npc.X = Ui_->XEdit->Value(); break;
+    case TNPCField::Y: npc.Y = Ui_->YEdit->Value(); break;
+    case TNPCField::Direction: npc.Direction = Ui_->DirCombo->currentIndex() + 1; break;
+    case TNPCField::Map: npc.MapIndex = Ui_->MapCombo->currentIndex(); break;
+    }
     // The document stores only what differs, so leaving a field unchanged is no change.
     Storing_ = true;
-    Guarded(this, [&npc] { ProjectDocument().SetNPC(npc); });
+    Guarded(this, [this, &npc] { Document_.SetNPC(npc); });
     Storing_ = false;
 }
 
@@ -152,7 +163,7 @@ void TNPCForm::IDEditExit()
 {
     if (HaveSprites() && !FindNPCImg(Ui_->IDEdit->Value()))
         Ui_->IDEdit->SetValue(static_cast<std::int32_t>(MinSpriteID));
-    NPCChange();
+    NPCChange(TNPCField::Sprite);
 }
 
 void TNPCForm::BrowseButtonClick()

@@ -4,6 +4,7 @@
 // the record again whenever the document reports it changed (a new or loaded project).
 
 struct TProjectChange;
+class TProjectDocument;
 
 #include <QPointer>
 #include <QWidget>
@@ -18,13 +19,11 @@ class TNPCBrowserForm;
 class TNPCForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TNPCForm(QWidget* parent = nullptr);
+    explicit TNPCForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TNPCForm() override;
 
-    // Copies NPCInfo into the controls; stores nothing and leaves Modified alone.
+    // Copies the project's NPC record into the controls; stores nothing.
     void ShowNPC();
-    // Default NPC record, then ShowNPC.
-    void ResetNPC();
     // Frames the window as a fixed-size child window of the frame, at its top left corner.
     void Place();
 
@@ -38,12 +37,14 @@ protected:
 private:
     void FormCreate();
     void SetSpriteRange();
-    void NPCChange();
+    enum class TNPCField { Sprite, X, Y, Direction, Map, Name };
+    void NPCChange(TNPCField field);
     void ProjectChanged(const TProjectChange& change);
     void IDEditExit();
     void BrowseButtonClick();
     void BrowseDone(TNPCBrowserForm* browser, bool cancelled);
 
+    TProjectDocument& Document_;
     std::unique_ptr<Ui::TNPCForm> Ui_;
     QPointer<TNPCBrowserForm> Browser_;
     bool Storing_ = false;

@@ -9,6 +9,7 @@
 
 #include "script/Transcript.h"
 #include "tasks/DHighlight.h"
+#include "tasks/DDocument.h"
 #include "tasks/DPlay.h"
 
 #include <QCloseEvent>
@@ -119,7 +120,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-TPlayTestForm::TPlayTestForm(QWidget* parent) : QWidget(parent)
+TPlayTestForm::TPlayTestForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Play Test"));
@@ -243,7 +244,7 @@ void TPlayTestForm::Restart()
 
 void TPlayTestForm::Start(const std::string& label)
 {
-    Play_ = std::make_unique<TProjectPlay>();
+    Play_ = std::make_unique<TProjectPlay>(Document_.Project());
     const script::TPlayerState player = Setup_.Player;
     Setup_ = {};
     Setup_.Player = player;
@@ -255,7 +256,7 @@ void TPlayTestForm::Start(const std::string& label)
 
 void TPlayTestForm::PlayFromSelectedGroup()
 {
-    const TTaskNode* node = TaskTree.Selected();
+    const TTaskNode* node = Document_.Project().TaskTree.Selected();
     while (node && !(node->Data() && node->Data()->Kind() == TTaskKind::Group))
         node = node->Parent();
     if (!node)
@@ -266,7 +267,7 @@ void TPlayTestForm::PlayFromSelectedGroup()
 void TPlayTestForm::Replay()
 {
     if (!Play_)
-        Play_ = std::make_unique<TProjectPlay>();
+        Play_ = std::make_unique<TProjectPlay>(Document_.Project());
     Result_ = Play_->Play(Setup_);
     DialogueClosed_ = false;
     ShowRun();
@@ -275,7 +276,7 @@ void TPlayTestForm::Replay()
 void TPlayTestForm::ProjectChanged()
 {
     Guarded(this, [this] {
-        Play_ = std::make_unique<TProjectPlay>();
+        Play_ = std::make_unique<TProjectPlay>(Document_.Project());
         Result_ = Play_->Play(Setup_);
         TakeBackRefusedChoice();
         DialogueClosed_ = false;

@@ -25,10 +25,12 @@ class QTextBrowser;
 class TPlayerPanel;
 class TProjectPlay;
 
+class TProjectDocument;
+
 class TPlayTestForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TPlayTestForm(QWidget* parent = nullptr);
+    explicit TPlayTestForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TPlayTestForm() override;
 
     // Puts the window into the frame, owned by owner, at its first size.
@@ -97,4 +99,5 @@ private:
     TPlayerPanel* Player_ = nullptr;
     QListWidget* Effects_ = nullptr;
     QListWidget* History_ = nullptr;
+    TProjectDocument& Document_;
 };

@@ -5,6 +5,7 @@
 #include "Form_Tasks.h"
 #include "QtText.h"
 
+#include "tasks/DDocument.h"
 #include "tasks/DManual.h"
 
 #include <QHeaderView>
@@ -19,7 +20,7 @@ enum TColumn { SeverityColumn, MessageColumn, TaskColumn, LineColumn, ColumnCoun
 
 } // namespace
 
-TProblemsForm::TProblemsForm(QWidget* parent) : QWidget(parent)
+TProblemsForm::TProblemsForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
 {
     setObjectName(QStringLiteral("ProblemsForm"));
     setWindowTitle(QStringLiteral("Problems"));
@@ -44,7 +45,7 @@ TProblemsForm::TProblemsForm(QWidget* parent) : QWidget(parent)
 
 void TProblemsForm::Refresh()
 {
-    Guarded(this, [this] { Show(CheckProject(TaskTree)); });
+    Guarded(this, [this] { Show(CheckProject(Document_.Project())); });
 }
 
 void TProblemsForm::ShowCheck(const TProjectCheck& check)
@@ -83,7 +84,7 @@ void TProblemsForm::Activate(int row)
     const TTask* task = entry.Task.get();
     if (!task || !task->Node)
         return;
-    TaskTree.Select(task->Node);
+    Document_.Project().TaskTree.Select(task->Node);
     BringToFront(TaskForm);
     if (task->Kind() == TTaskKind::Manual)
         TaskForm->OpenManualEditorAt(static_cast<TManualTask*>(task->Node->Data()), std::max(entry.TaskLine, 0));

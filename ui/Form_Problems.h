@@ -12,10 +12,12 @@ class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+class TProjectDocument;
+
 class TProblemsForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TProblemsForm(QWidget* parent = nullptr);
+    explicit TProblemsForm(TProjectDocument& document, QWidget* parent = nullptr);
 
     QTreeWidget* List() const { return List_; }
     // Goes to the task of the row-th finding.
@@ -38,4 +40,5 @@ private:
     QTreeWidget* List_ = nullptr;
     QLabel* Summary_ = nullptr;
     std::vector<TEntry> Entries_;
+    TProjectDocument& Document_;
 };

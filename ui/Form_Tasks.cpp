@@ -10,6 +10,7 @@
 #include "Form_Menus.h"
 #include "Form_Message.h"
 #include "HistoryActions.h"
+#include "QtText.h"
 #include "TaskEditor.h"
 #include "TaskTreeModel.h"
 #include "TaskTreeView.h"
@@ -21,6 +22,7 @@
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
 #include "tasks/DProblems.h"
+#include "tasks/ScriptWriter.h"
 
 #include "global/DGlobal.h"
 
@@ -42,19 +44,20 @@ constexpr int ClientWidth = 398;
 
 } // namespace
 
-TTaskForm::TTaskForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui::TTaskForm>())
+TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
+    : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::TTaskForm>())
 {
     Ui_->setupUi(this);
     TaskForm = this;
 
-    Model_ = new TTaskTreeModel(TaskTree, this);
+    Model_ = new TTaskTreeModel(Tree(), this);
     TasksList()->SetTaskModel(Model_);
     Model_->OnEdited = [this](TTaskNode* node, const std::string& text) {
         Guarded(this, [&] { TasksListEdited(node, text); });
     };
     TasksList()->OnDragOver = [this] { return TasksListDragOver(); };
     TasksList()->OnDrop = [this](TTaskNode* target) {
-        Guarded(this, [&] { TasksListEndDrag(TaskTree.Selected(), target); });
+        Guarded(this, [&] { TasksListEndDrag(Tree().Selected(), target); });
     };
 
     EditAction_ = new QAction(QStringLiteral("Edit"), this);
@@ -64,7 +67,9 @@ TTaskForm::TTaskForm(QWidget* parent) : QWidget(parent), Ui_(std::make_unique<Ui
     connect(EditAction_, &QAction::triggered, this, [this] { Guarded(this, [this] { EditActionExecute(); }); });
     ConnectButtons();
     ConnectTreeCommands();
-    connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TTaskForm::ProjectChanged);
+    // Nothing a listener raises may travel back through the signal into someone else's edit.
+    connect(&Document_, &TProjectDocument::Changed, this,
+            [this](const TProjectChange& change) { Guarded(this, [&] { ProjectChanged(change); }); });
 
     FormCreate();
 }
@@ -117,8 +122,8 @@ void TTaskForm::ConnectTreeCommands()
     separator->setSeparator(true);
     tree->addAction(separator);
     // The Edit menu's keys reach the tree too; here the entries only name them.
-    tree->addAction(MakeUndoAction(tree, THistoryKeys::Name));
-    tree->addAction(MakeRedoAction(tree, THistoryKeys::Name));
+    tree->addAction(MakeUndoAction(Document_, tree, THistoryKeys::Name));
+    tree->addAction(MakeRedoAction(Document_, tree, THistoryKeys::Name));
     tree->setContextMenuPolicy(Qt::ActionsContextMenu);
     // A double click edits; it must not also fold the group it was on.
     tree->setExpandsOnDoubleClick(false);
@@ -141,7 +146,11 @@ void TTaskForm::FormCreate()
     SetClientSize(this, ClientWidth, frame == this ? OuterHeight : frame->contentsRect().height());
     frame->move(FrameLeft, FrameTop);
     BringToFront(this);
-    NewProject();
+}
+
+TTaskTree& TTaskForm::Tree() const
+{
+    return Document_.Project().TaskTree;
 }
 
 TTaskTreeView* TTaskForm::TasksList() const
@@ -156,18 +165,18 @@ std::string TTaskForm::ShortCaption(const std::string& text)
 
 TTask* TTaskForm::SelectedTask() const
 {
-    const TTaskNode* node = TaskTree.Selected();
+    const TTaskNode* node = Tree().Selected();
     return node ? node->Data() : nullptr;
 }
 
 TScriptResult TTaskForm::ShowOutput()
 {
     if (!EditorForm) {
-        EditorForm = new TEditorForm();
+        EditorForm = new TEditorForm(Document_);
         EditorForm->Place(this);
     }
     std::vector<std::string> lines;
-    TScriptResult result = GenerateScript(TaskTree, lines);
+    TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
     EditorForm->ShowScript(std::move(lines));
     BringToFront(EditorForm);
@@ -183,7 +192,7 @@ void TTaskForm::ShowPlayingTask(const TTask* task)
 
 void TTaskForm::ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written)
 {
-    LastCheck_ = CheckWrittenScript(TaskTree, lines, written);
+    LastCheck_ = CheckWrittenScript(Document_.Project(), lines, written);
     Model_->SetMarks(LastCheck_);
     emit Checked(LastCheck_);
 }
@@ -196,12 +205,15 @@ void TTaskForm::OutputButtonClick()
 
 void TTaskForm::ProjectChanged(const TProjectChange& change)
 {
+    // The old project still exists while its replacement is announced: the view lets go of it.
+    if (change.Has(CP_Replaced))
+        Model_->SetTree(Tree());
     if (!change.ChangesScript())
         return;
     // The tree's marks follow every change; an output window that is open always shows the
     // current script.
     std::vector<std::string> lines;
-    const TScriptResult result = GenerateScript(TaskTree, lines);
+    const TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
     if (EditorForm)
         EditorForm->ShowScript(std::move(lines));
@@ -219,7 +231,7 @@ void TTaskForm::ShowChangedOutput()
 
 void TTaskForm::AddTaskNode(std::unique_ptr<TTask> task, bool startRename)
 {
-    TTask* added = ProjectDocument().AddTask(std::move(task));
+    TTask* added = Document_.AddTask(std::move(task));
     if (!added)
         return;
     ShowChangedOutput();
@@ -240,7 +252,7 @@ template <class TForm, class TPrepare>
 TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare)
 {
     button->setEnabled(false);
-    auto editor = std::make_unique<TForm>();
+    auto editor = std::make_unique<TForm>(Document_);
     // The editor may report back after this window has gone (at program end).
     editor->OnDone = [self = QPointer<TTaskForm>(this), done](TTaskEditorForm* ended, bool cancelled) {
         if (self)
@@ -309,14 +321,25 @@ void TTaskForm::EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton*
     // while the editor was open: there is nothing left to update.
     TTask* task = editor->Task();
     std::unique_ptr<TTask> result = editor->TakeResult();
-    if (!task || !result)
+    if (!result)
         return;
+    // The edited task went while the editor was open (deleted, or its addition undone): what the
+    // user typed is not thrown away without asking.
+    if (editor->EditMode() && !task) {
+        const QString kind = ToQ(KindName(result->Kind()));
+        if (Dialogs().Confirm(this,
+                              QStringLiteral("The %1 this editor was changing has been deleted. Add what you "
+                                             "entered as a new %1?").arg(kind),
+                              QStringLiteral("Task Deleted")))
+            AddTaskNode(std::move(result), false);
+        return;
+    }
     if (result->UserNamed == 0) {
         if (const auto* typed = dynamic_cast<const TKindTask*>(result.get()))
             result->Caption = captionOf(*typed);
     }
     if (editor->EditMode()) {
-        ProjectDocument().EditTask(task, *result);
+        Document_.EditTask(task, *result);
         ShowChangedOutput();
     } else {
         AddTaskNode(std::move(result), false);
@@ -385,37 +408,37 @@ void TTaskForm::EditButtonClick()
 void TTaskForm::DeleteButtonClick()
 {
     // The first node ("Start") holds everything else and is never deleted.
-    if (ProjectDocument().DeleteNode(TaskTree.Selected()))
+    if (Document_.DeleteNode(Tree().Selected()))
         ShowChangedOutput();
 }
 
 void TTaskForm::GroupButtonClick()
 {
-    AddTaskNode(std::make_unique<TGroupTask>("New Group"), true);
+    AddTaskNode(Document_.Project().NewGroup("New Group"), true);
 }
 
 void TTaskForm::EditActionExecute()
 {
-    if (TTaskNode* node = TaskTree.Selected())
+    if (TTaskNode* node = Tree().Selected())
         StartRename(node);
 }
 
 void TTaskForm::TasksListEdited(TTaskNode* node, const std::string& text)
 {
     // An empty or unchanged text leaves the caption as it was (and not user-named).
-    if (ProjectDocument().RenameNode(node, text))
+    if (Document_.RenameNode(node, text))
         ShowChangedOutput();
 }
 
 bool TTaskForm::TasksListDragOver() const
 {
-    const TTaskNode* dragged = TaskTree.Selected();
-    return dragged && dragged != TaskTree.GetFirstNode();
+    const TTaskNode* dragged = Tree().Selected();
+    return dragged && dragged != Tree().GetFirstNode();
 }
 
 void TTaskForm::TasksListEndDrag(TTaskNode* dragged, TTaskNode* target)
 {
-    if (!dragged || !target || dragged == TaskTree.GetFirstNode())
+    if (!dragged || !target || dragged == Tree().GetFirstNode())
         return;
     if (MoveDropped(dragged, target))
         ShowChangedOutput();
@@ -438,9 +461,9 @@ bool TTaskForm::MoveDropped(TTaskNode* dragged, TTaskNode* target)
         row = next->Row();
     } else {
         parent = target->Parent();
-        row = parent ? parent->ChildCount() : TaskTree.TopCount();
+        row = parent ? parent->ChildCount() : Tree().TopCount();
     }
-    const bool moved = ProjectDocument().MoveNode(dragged, parent, row);
+    const bool moved = Document_.MoveNode(dragged, parent, row);
     if (moved)
         TasksList()->expand(Model_->IndexOf(dragged->Parent()));
     return moved;

@@ -1,10 +1,11 @@
 #pragma once
-// The task tree window: shows the project's task tree, adds groups, opens the task editors,
-// renames, moves and deletes tasks, and regenerates the output window after every change. It is
-// made once at start-up (which starts a new project) and lives until the program ends.
+// The task tree window: shows the task tree of its document's project, adds groups, opens the
+// task editors, renames, moves and deletes tasks, and regenerates the output window after every
+// change. It is made once at start-up and lives until the program ends.
 
 #include "tasks/DProblems.h"
 #include "tasks/DTasks.h"
+#include "tasks/ScriptWriter.h"
 
 #include <QWidget>
 
@@ -25,12 +26,14 @@ class TMessageTask;
 class TTaskEditorForm;
 class TTaskTreeModel;
 class TTaskTreeView;
+class TProjectDocument;
+class TTaskTree;
 struct TProjectChange;
 
 class TTaskForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TTaskForm(QWidget* parent = nullptr);
+    explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TTaskForm() override;
 
     // text itself up to 40 characters; otherwise its first 38 followed by "..".
@@ -85,6 +88,7 @@ public:
     void TasksListEndDrag(TTaskNode* dragged, TTaskNode* target);
 
     TTaskTreeView* TasksList() const;
+    TProjectDocument& Document() const { return Document_; }
 
     // Set by the main window once it has agreed to close: then closing destroys this window.
     bool Closing = false;
@@ -122,6 +126,10 @@ private:
     template <class TKindTask, class TCaption>
     void EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton* button, TCaption captionOf);
 
+    // The open project's tree.
+    TTaskTree& Tree() const;
+
+    TProjectDocument& Document_;
     std::unique_ptr<Ui::TTaskForm> Ui_;
     TTaskTreeModel* Model_ = nullptr;
     QAction* EditAction_ = nullptr;

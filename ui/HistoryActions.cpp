@@ -29,7 +29,8 @@ QList<QKeySequence> KeysFor(QKeySequence::StandardKey standard, const QList<QKey
     return keys;
 }
 
-QAction* MakeHistoryAction(QWidget* owner, const THistoryDirection& direction, THistoryKeys keys)
+QAction* MakeHistoryAction(TProjectDocument& document, QWidget* owner, const THistoryDirection& direction,
+                           THistoryKeys keys)
 {
     auto* action = new QAction(owner);
     QString keyText;
@@ -37,8 +38,7 @@ QAction* MakeHistoryAction(QWidget* owner, const THistoryDirection& direction, T
         action->setShortcuts(direction.Keys);
     else if (!direction.Keys.isEmpty())
         keyText = QLatin1Char('\t') + direction.Keys.first().toString(QKeySequence::NativeText);
-    const auto follow = [action, direction, keyText] {
-        TProjectDocument& document = ProjectDocument();
+    const auto follow = [&document, action, direction, keyText] {
         const std::string name = (document.*direction.NameOf)();
         QString text = QLatin1Char('&') + direction.Verb;
         if (!name.empty())
@@ -47,26 +47,26 @@ QAction* MakeHistoryAction(QWidget* owner, const THistoryDirection& direction, T
         action->setEnabled((document.*direction.Can)());
     };
     follow();
-    QObject::connect(&ProjectDocument().History(), &QUndoStack::indexChanged, action, follow);
-    QObject::connect(action, &QAction::triggered, owner, [owner, run = direction.Run] {
-        Guarded(owner, [run] { (ProjectDocument().*run)(); });
+    QObject::connect(&document.History(), &QUndoStack::indexChanged, action, follow);
+    QObject::connect(action, &QAction::triggered, owner, [&document, owner, run = direction.Run] {
+        Guarded(owner, [&document, run] { (document.*run)(); });
     });
     return action;
 }
 
 }  // namespace
 
-QAction* MakeUndoAction(QWidget* owner, THistoryKeys keys)
+QAction* MakeUndoAction(TProjectDocument& document, QWidget* owner, THistoryKeys keys)
 {
-    return MakeHistoryAction(owner, {QStringLiteral("Undo"), KeysFor(QKeySequence::Undo, {}),
+    return MakeHistoryAction(document, owner, {QStringLiteral("Undo"), KeysFor(QKeySequence::Undo, {}),
                                      &TProjectDocument::CanUndo, &TProjectDocument::UndoName,
                                      &TProjectDocument::Undo},
                              keys);
 }
 
-QAction* MakeRedoAction(QWidget* owner, THistoryKeys keys)
+QAction* MakeRedoAction(TProjectDocument& document, QWidget* owner, THistoryKeys keys)
 {
-    return MakeHistoryAction(owner, {QStringLiteral("Redo"),
+    return MakeHistoryAction(document, owner, {QStringLiteral("Redo"),
                                      KeysFor(QKeySequence::Redo, {QKeySequence(Qt::CTRL | Qt::Key_Y),
                                                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}),
                                      &TProjectDocument::CanRedo, &TProjectDocument::RedoName,

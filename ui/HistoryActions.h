@@ -6,10 +6,11 @@
 
 class QAction;
 class QWidget;
+class TProjectDocument;
 
-// owner reports failures and parents the action. With keys the action answers the standard
+// The actions run document's history. owner reports failures and parents the action. With keys the action answers the standard
 // shortcuts; without, it only names the first of them in its text (for a context menu, where a
 // second action on the same keys would make both deaf).
 enum class THistoryKeys { Answer, Name };
-QAction* MakeUndoAction(QWidget* owner, THistoryKeys keys = THistoryKeys::Answer);
-QAction* MakeRedoAction(QWidget* owner, THistoryKeys keys = THistoryKeys::Answer);
+QAction* MakeUndoAction(TProjectDocument& document, QWidget* owner, THistoryKeys keys = THistoryKeys::Answer);
+QAction* MakeRedoAction(TProjectDocument& document, QWidget* owner, THistoryKeys keys = THistoryKeys::Answer);

@@ -24,14 +24,20 @@ QString OfferText(const TLeftoverCopy& copy, const TRecoveredProject& project)
 }
 
 // True when the copy was restored or opened: the offer ends there.
-bool Offer(QWidget* owner, TLeftoverCopy& copy, TRecoveryWriter* writer)
+bool Offer(TProjectDocument& document, QWidget* owner, TLeftoverCopy& copy, TRecoveryWriter* writer)
 {
     TRecoveredProject project;
     try {
         project = copy.Read();
     } catch (const std::exception& error) {
-        Dialogs().Error(owner, QStringLiteral("The recovery copy %1 cannot be restored, so it is left where it is.\n\n%2")
-                                   .arg(copy.CopyPath(), QString::fromUtf8(error.what())));
+        // Kept unless the user lets it go: it may still be read by hand, but it need not come back
+        // at every start.
+        if (Dialogs().Confirm(owner,
+                              QStringLiteral("The recovery copy %1 cannot be restored:\n\n%2\n\nDelete it? (No keeps "
+                                             "it where it is.)")
+                                  .arg(copy.CopyPath(), QString::fromUtf8(error.what())),
+                              QStringLiteral("Recovery")))
+            copy.Remove();
         return false;
     }
     const TRecoveryAnswer answer = Dialogs().RecoveryChoice(owner, OfferText(copy, project));
@@ -39,7 +45,7 @@ bool Offer(QWidget* owner, TLeftoverCopy& copy, TRecoveryWriter* writer)
         copy.Remove();
         return false;
     }
-    RestoreRecoveredProject(project, answer == TRecoveryAnswer::Restore);
+    RestoreRecoveredProject(document, project, answer == TRecoveryAnswer::Restore);
     // Until this run's copy holds the work, the old copy is the only one.
     if (writer && writer->Flush())
         copy.Remove();
@@ -48,10 +54,10 @@ bool Offer(QWidget* owner, TLeftoverCopy& copy, TRecoveryWriter* writer)
 
 } // namespace
 
-TRecoveryWriter* StartRecoveryWriter(QWidget* frame, const QString& folder, int delayMs)
+TRecoveryWriter* StartRecoveryWriter(TProjectDocument& document, QWidget* frame, const QString& folder, int delayMs)
 {
     TRecoveryWriter* writer = nullptr;
-    if (!Guarded(frame, [&] { writer = new TRecoveryWriter(folder, delayMs, frame); }))
+    if (!Guarded(frame, [&] { writer = new TRecoveryWriter(document, folder, delayMs, frame); }))
         return nullptr;
     auto reported = std::make_shared<bool>(false);
     QObject::connect(writer, &TRecoveryWriter::Failed, frame, [frame, reported](const QString& message) {
@@ -64,7 +70,7 @@ TRecoveryWriter* StartRecoveryWriter(QWidget* frame, const QString& folder, int 
     return writer;
 }
 
-void OfferLeftoverCopies(QWidget* owner, const QString& folder, TRecoveryWriter* writer)
+void OfferLeftoverCopies(TProjectDocument& document, QWidget* owner, const QString& folder, TRecoveryWriter* writer)
 {
     std::vector<TLeftoverCopy> copies;
     if (!Guarded(owner, [&] { copies = FindLeftoverCopies(folder); }) || copies.empty())
@@ -74,14 +80,14 @@ void OfferLeftoverCopies(QWidget* owner, const QString& folder, TRecoveryWriter*
         SplashForm->close();
     for (TLeftoverCopy& copy : copies) {
         bool opened = false;
-        Guarded(owner, [&] { opened = Offer(owner, copy, writer); });
+        Guarded(owner, [&] { opened = Offer(document, owner, copy, writer); });
         if (opened)
             return;
     }
 }
 
-void StartRecovery(QWidget* frame, const QString& folder)
+void StartRecovery(TProjectDocument& document, QWidget* frame, const QString& folder)
 {
-    TRecoveryWriter* writer = StartRecoveryWriter(frame, folder);
-    OfferLeftoverCopies(frame, folder, writer);
+    TRecoveryWriter* writer = StartRecoveryWriter(document, frame, folder);
+    OfferLeftoverCopies(document, frame, folder, writer);
 }

@@ -5,18 +5,21 @@
 #include "tasks/DRecovery.h"
 
 class QWidget;
+class TProjectDocument;
 
-// Creates the writer, owned by frame, keeping this run's copy in folder. A copy that cannot be
+// Creates the writer of document's copy, owned by frame, keeping this run's copy in folder. A copy that cannot be
 // written is reported once, not again until a copy is written. nullptr, after an error box,
 // when the folder or the lock cannot be made: the editor then runs without recovery copies.
-TRecoveryWriter* StartRecoveryWriter(QWidget* frame, const QString& folder,
+TRecoveryWriter* StartRecoveryWriter(TProjectDocument& document, QWidget* frame, const QString& folder,
                                      int delayMs = TRecoveryWriter::DefaultDelayMs);
 
 // Offers each copy left in folder, newest first: restore it, open it as a new untitled project,
-// or discard it. A copy that cannot be read is reported and left where it is. Once a copy is
+// or discard it, into document. A copy that cannot be read is reported, and deleted only when the
+// user says so. Once a copy is
 // restored or opened the others wait for the next start. The old copy is removed only after
 // writer (this run's, may be nullptr) has the restored work on disk.
-void OfferLeftoverCopies(QWidget* owner, const QString& folder, TRecoveryWriter* writer);
+void OfferLeftoverCopies(TProjectDocument& document, QWidget* owner, const QString& folder,
+                         TRecoveryWriter* writer);
 
 // Both, at start-up, once the main window is up.
-void StartRecovery(QWidget* frame, const QString& folder);
+void StartRecovery(TProjectDocument& document, QWidget* frame, const QString& folder);

@@ -6,6 +6,7 @@
 #include "Form_NPC.h"
 #include "Form_Splash.h"
 #include "Form_Tasks.h"
+#include "tasks/DDocument.h"
 #include "global/DGlobal.h"
 #include "tasks/DActions.h"
 
@@ -48,10 +49,12 @@ void StartEditor(const std::filesystem::path& dataDir)
     SplashForm->FormActivate();
     const QStringList loadErrors = SplashForm ? SplashForm->LoadErrors() : QStringList();
 
-    // It frames and places itself, and starts the new project.
-    TaskForm = new TTaskForm();
+    // The project a new run starts with takes its map and sprite from the catalogues just read.
+    MainForm->Document().NewProject();
+    // It frames and places itself.
+    TaskForm = new TTaskForm(MainForm->Document());
 
-    NPCForm = new TNPCForm();
+    NPCForm = new TNPCForm(MainForm->Document());
     NPCForm->Place();
 
     if (!loadErrors.isEmpty()) {

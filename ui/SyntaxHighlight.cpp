@@ -2,6 +2,7 @@
 
 #include "QtText.h"
 
+#include "tasks/DDocument.h"
 #include "tasks/DHighlight.h"
 
 #include "global/DGlobal.h"
@@ -24,6 +25,11 @@ const char* const HighlighterName = "ScriptHighlighter";
 
 // Above this many lines to colour again, colouring the whole text is the quicker way.
 constexpr int RecolourLineLimit = 500;
+
+TWordLookup WordsOf(const TProjectDocument* document)
+{
+    return document ? TWordLookup::FromModel(document->Project().TaskList) : TWordLookup::FromCatalogues();
+}
 
 class TScriptHighlighter final : public QSyntaxHighlighter {
 public:
@@ -50,6 +56,8 @@ public:
 
     // The words the whole text was last coloured with; none when that is not known.
     const std::optional<TWordLookup>& Coloured() const { return Coloured_; }
+    // Whose group labels a line coloured outside a pass (as the user types) knows.
+    void SetSource(const TProjectDocument* document) { Source_ = document; }
 
 protected:
     void highlightBlock(const QString& text) override
@@ -59,7 +67,8 @@ protected:
         // The scanner reads the bytes the server reads; its byte ranges are mapped back onto the
         // characters (more than one byte each in the multi-byte encodings).
         const TEncodedLine line = EncodeLine(text);
-        const std::vector<TColourRange> ranges = Words_ ? ScanLine(line.Bytes, *Words_) : ScanLine(line.Bytes);
+        const std::vector<TColourRange> ranges =
+            Words_ ? ScanLine(line.Bytes, *Words_) : ScanLine(line.Bytes, WordsOf(Source_));
         // A plain word keeps the control's own text colour; so does a token of that very colour,
         // which needs no format of its own to look the same (and a large script has many).
         const QColor own = Control_->palette().color(QPalette::Text);
@@ -93,6 +102,7 @@ private:
     std::optional<TWordLookup> Words_;
     std::optional<TWordLookup> Coloured_;
     std::vector<std::pair<TRgb, QTextCharFormat>> Formats_;
+    const TProjectDocument* Source_ = nullptr;
 };
 
 TScriptHighlighter* FindHighlighter(QPlainTextEdit* control)
@@ -296,10 +306,12 @@ void HighlightLine(QPlainTextEdit* control, int line)
         AttachedHighlighter(control)->rehighlightBlock(block);
 }
 
-void HighlightAll(QPlainTextEdit* control)
+
+void HighlightAll(QPlainTextEdit* control, const TProjectDocument* document)
 {
     TScriptHighlighter* highlighter = AttachedHighlighter(control);
-    highlighter->ColourWith(TWordLookup::FromModel(), [highlighter] { highlighter->rehighlight(); });
+    highlighter->SetSource(document);
+    highlighter->ColourWith(WordsOf(document), [highlighter] { highlighter->rehighlight(); });
 }
 
 void SetTabStops(QWidget* window, QPlainTextEdit* control)
@@ -315,36 +327,37 @@ void SetTabStops(QWidget* window, QPlainTextEdit* control)
     control->setTabStopDistance(std::max(pixels, fourCharacters));
 }
 
-void SetScriptText(QPlainTextEdit* control, const QString& text)
+void SetScriptText(QPlainTextEdit* control, const QString& text, const TProjectDocument* document)
 {
     TScriptHighlighter* highlighter = FindHighlighter(control);
     if (highlighter && highlighter->document() == control->document()) {
         // Attached, the highlighter colours the new text as it arrives: that is the one pass.
-        highlighter->ColourWith(TWordLookup::FromModel(), [&] { control->setPlainText(text); });
+        highlighter->SetSource(document);
+        highlighter->ColourWith(WordsOf(document), [&] { control->setPlainText(text); });
         return;
     }
     control->setPlainText(text);
-    HighlightAll(control);
+    HighlightAll(control, document);
 }
 
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
-                      const std::vector<std::string>& lines)
+                      const std::vector<std::string>& lines, const TProjectDocument* document)
 {
     TScriptHighlighter* highlighter = FindHighlighter(control);
     const bool colouredWhole = highlighter && highlighter->document() == control->document() &&
                                highlighter->Coloured();
     if (!colouredWhole || shownLines.empty() || lines.empty() ||
         BlockCount(shownLines.begin(), shownLines.end()) != control->document()->blockCount()) {
-        SetScriptText(control, JoinedLines(lines.begin(), lines.end()));
+        SetScriptText(control, JoinedLines(lines.begin(), lines.end()), document);
         return;
     }
     const TChangedLines change = ChangedLines(shownLines, lines);
     if (const auto halfway = HalfwayAroundACommonRun(shownLines, lines, change)) {
-        UpdateScriptText(control, shownLines, *halfway);
-        UpdateScriptText(control, *halfway, lines);
+        UpdateScriptText(control, shownLines, *halfway, document);
+        UpdateScriptText(control, *halfway, lines, document);
         return;
     }
-    TWordLookup words = TWordLookup::FromModel();
+    TWordLookup words = WordsOf(document);
     const std::vector<std::string> changedWords = words.WordsColouredOtherwise(*highlighter->Coloured());
     highlighter->ColourWith(std::move(words), [&] {
         ReplaceLines(control->document(), shownLines, lines, change);

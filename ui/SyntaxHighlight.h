@@ -10,21 +10,25 @@
 
 class QPlainTextEdit;
 class QWidget;
+class TProjectDocument;
+
+// Where a document is given, the labels of its project's groups are coloured as such (the project
+// as it is whenever a line is coloured); without, only the catalogues' words are.
 
 // Colours one line (counted from 0) of the control's text.
 void HighlightLine(QPlainTextEdit* control, int line);
 // Colours every line of the control's text. From then on the control's document keeps its
 // colours up to date as its text changes.
-void HighlightAll(QPlainTextEdit* control);
+void HighlightAll(QPlainTextEdit* control, const TProjectDocument* document = nullptr);
 // Gives the control 30 evenly spaced tab stops measured from the letter "A" in its font, as
 // drawn on window, but never closer than four blanks of that font.
 void SetTabStops(QWidget* window, QPlainTextEdit* control);
 // Replaces the whole text of the control and colours it, in one colouring pass: a large script
 // would otherwise be coloured once as it arrives and again by HighlightAll.
-void SetScriptText(QPlainTextEdit* control, const QString& text);
+void SetScriptText(QPlainTextEdit* control, const QString& text, const TProjectDocument* document = nullptr);
 // The control shows shownLines (joined by line breaks); makes it show lines, coloured, with the
 // same result as SetScriptText. Only the lines that differ are rewritten, and of the others only
 // those holding a word the model now colours otherwise are coloured again; the view keeps its
 // place. After a small change to a large script that is a small part of the work.
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
-                      const std::vector<std::string>& lines);
+                      const std::vector<std::string>& lines, const TProjectDocument* document = nullptr);

@@ -1,11 +1,13 @@
 #include "TaskEditor.h"
 
 #include "ChildWindows.h"
+#include "Dialogs.h"
 
-TTaskEditorForm::TTaskEditorForm(QWidget* parent) : QWidget(parent)
+TTaskEditorForm::TTaskEditorForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    connect(&ProjectDocument(), &TProjectDocument::Changed, this, &TTaskEditorForm::ProjectChanged);
+    connect(&Document_, &TProjectDocument::Changed, this,
+            [this](const TProjectChange& change) { Guarded(this, [&] { ProjectChanged(change); }); });
 }
 
 TTaskEditorForm::~TTaskEditorForm() = default;
@@ -18,6 +20,7 @@ TTask* TTaskEditorForm::Task() const
 void TTaskEditorForm::SetEditedTask(TTask* task)
 {
     Edited_ = TTaskGuard<TTask>(task);
+    Opened_ = task ? CopyTask(*task) : nullptr;
     EditMode_ = task != nullptr;
 }
 
@@ -26,8 +29,6 @@ void TTaskEditorForm::Finish(bool cancelled)
     if (Finished_)
         return;
     Finished_ = true;
-    if (!cancelled && EditMode_ && !Edited_)
-        cancelled = true;
     if (OnDone)
         OnDone(this, cancelled);
     ChildFrame(this)->close();
@@ -40,6 +41,8 @@ void TTaskEditorForm::ProjectChanged(const TProjectChange& change)
         return;
     // An undo or a redo that changed the edited task leaves the editor showing what is no longer
     // there: it ends as a cancel rather than write the old content back on Apply.
+    if (change.Has(CP_Replaced))
+        Edited_ = {};
     if (change.Has(CP_Replaced) || (change.FromHistory && change.Has(CP_Task) && EditMode_ && change.Task && change.Task == Edited_.get()))
         Finish(true);
     else if (change.Has(CP_Groups))

@@ -16,7 +16,8 @@ class TTaskEditorForm : public QWidget {
 public:
     using TDoneHandler = std::function<void(TTaskEditorForm* editor, bool cancelled)>;
 
-    explicit TTaskEditorForm(QWidget* parent = nullptr);
+    // The editor works on document's project.
+    explicit TTaskEditorForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TTaskEditorForm() override;
 
     // nullptr: new mode. Otherwise the editor shows the task and EditMode becomes true.
@@ -37,16 +38,20 @@ protected:
     void SetEditedTask(TTask* task);
     TTask* EditedTask() const { return Edited_.get(); }
     void SetResult(std::unique_ptr<TTask> task) { Result_ = std::move(task); }
-    // A copy of the edited task to fill in on Apply; nullptr once the task is gone.
+    // A copy of the edited task to fill in on Apply: of the task as it is, or, once it is gone, as
+    // it was when the editor opened, so that what the user typed still has somewhere to go.
     template <class T>
     std::unique_ptr<T> CopyOfEdited() const
     {
-        TTask* edited = EditedTask();
-        return edited ? std::unique_ptr<T>(static_cast<T*>(CopyTask(*edited).release())) : nullptr;
+        const TTask* source = EditedTask() ? EditedTask() : Opened_.get();
+        return source ? std::unique_ptr<T>(static_cast<T*>(CopyTask(*source).release())) : nullptr;
     }
-    // Reports the end to OnDone (once) and destroys the window. An Apply whose edited task was
-    // destroyed while the editor was open is reported as a cancel: there is nothing to store into.
+    // Reports the end to OnDone (once) and destroys the window. After an Apply whose edited task
+    // was destroyed while the editor was open, Task() is nullptr and the result is still there:
+    // the opener decides what becomes of it.
     void Finish(bool cancelled);
+    TProjectDocument& Document() const { return Document_; }
+    const TProject& Project() const { return Document_.Project(); }
     // The groups of the project changed while the editor was open: group pickers list them again.
     virtual void GroupsChanged() {}
 
@@ -55,7 +60,10 @@ private:
     // groups it lists belong to the project that is gone. So does an undo or redo of its task.
     void ProjectChanged(const TProjectChange& change);
 
+    TProjectDocument& Document_;
     TTaskGuard<TTask> Edited_;
+    // The edited task's record when the editor opened.
+    std::unique_ptr<TTask> Opened_;
     bool EditMode_ = false;
     std::unique_ptr<TTask> Result_;
     bool Finished_ = false;

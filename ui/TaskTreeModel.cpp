@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "QtText.h"
+#include "tasks/DDocument.h"
 
 #include <QApplication>
 #include <QColor>
@@ -30,14 +31,27 @@ QByteArray DragSignature(const TTaskTreeModel* model)
 
 } // namespace
 
-TTaskTreeModel::TTaskTreeModel(TTaskTree& tree, QObject* parent) : QAbstractItemModel(parent), Tree_(tree)
+TTaskTreeModel::TTaskTreeModel(TTaskTree& tree, QObject* parent) : QAbstractItemModel(parent), Tree_(&tree)
 {
-    Tree_.AddObserver(this);
+    Tree_->AddObserver(this);
 }
 
 TTaskTreeModel::~TTaskTreeModel()
 {
-    Tree_.RemoveObserver(this);
+    Tree_->RemoveObserver(this);
+}
+
+void TTaskTreeModel::SetTree(TTaskTree& tree)
+{
+    if (&tree == Tree_)
+        return;
+    beginResetModel();
+    Tree_->RemoveObserver(this);
+    Tree_ = &tree;
+    Tree_->AddObserver(this);
+    Marks_.clear();
+    endResetModel();
+    SelectionChanged(Tree_->Selected());
 }
 
 QModelIndex TTaskTreeModel::IndexOf(const TTaskNode* node) const
@@ -70,9 +84,9 @@ QModelIndex TTaskTreeModel::index(int row, int column, const QModelIndex& parent
             return {};
         return createIndex(row, 0, parentNode->Child(row));
     }
-    if (row >= Tree_.TopCount())
+    if (row >= Tree_->TopCount())
         return {};
-    return createIndex(row, 0, Tree_.Top(row));
+    return createIndex(row, 0, Tree_->Top(row));
 }
 
 QModelIndex TTaskTreeModel::parent(const QModelIndex& child) const
@@ -86,7 +100,7 @@ int TTaskTreeModel::rowCount(const QModelIndex& parent) const
     if (parent.column() > 0)
         return 0;
     const TTaskNode* node = NodeOf(parent);
-    return node ? node->ChildCount() : Tree_.TopCount();
+    return node ? node->ChildCount() : Tree_->TopCount();
 }
 
 int TTaskTreeModel::columnCount(const QModelIndex& /*parent*/) const
@@ -99,7 +113,11 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
     const TTaskNode* node = NodeOf(index);
     if (!node)
         return {};
+    // Every node is shown the same way, however it got its text; the whole text is one hover away
+    // and is what an in-place edit starts from.
     if (role == Qt::DisplayRole)
+        return DisplayText(ShortCaption(node->Text()));
+    if (role == Qt::ToolTipRole && ShortCaption(node->Text()) != node->Text())
         return DisplayText(node->Text());
     if (role == Qt::EditRole)
         return ToQ(node->Text());
@@ -156,7 +174,7 @@ void TTaskTreeModel::SetMarks(const TProjectCheck& check)
         return found == table.end() ? -1 : static_cast<int>(found->second);
     };
     std::swap(Marks_, marks);
-    for (const TTaskNode* node = Tree_.GetFirstNode(); node; node = node->GetNext()) {
+    for (const TTaskNode* node = Tree_->GetFirstNode(); node; node = node->GetNext()) {
         if (markOf(Marks_, node->Data()) != markOf(marks, node->Data())) {
             const QModelIndex index = IndexOf(node);
             emit dataChanged(index, index, {Qt::DecorationRole});

@@ -22,7 +22,9 @@ public:
     explicit TTaskTreeModel(TTaskTree& tree, QObject* parent = nullptr);
     ~TTaskTreeModel() override;
 
-    TTaskTree& Tree() const { return Tree_; }
+    TTaskTree& Tree() const { return *Tree_; }
+    // Follows tree from now on (the project was replaced); the old tree must still exist.
+    void SetTree(TTaskTree& tree);
     QModelIndex IndexOf(const TTaskNode* node) const;
     static TTaskNode* NodeOf(const QModelIndex& index);
     // True while the tree is between the begin and the end of a change.
@@ -75,7 +77,7 @@ private:
 
     void PlayingChanged(const TTask* task);
 
-    TTaskTree& Tree_;
+    TTaskTree* Tree_;
     bool Changing_ = false;
     TTaskGuard<const TTask> Playing_;
     std::unordered_map<const TTask*, script::TSeverity> Marks_;

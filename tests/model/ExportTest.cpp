@@ -2,6 +2,7 @@
 // and every failure reported as one line naming the file, with nothing written.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include "tasks/DExport.h"
@@ -37,15 +38,15 @@ protected:
         TaskTest::SetUp();
         WriteDataFolder(Data.Path());
         BuildEveryKindProject();
-        SaveProject(Project());
+        Document().SaveProject(ProjectPath());
         Golden = ReadBytes(SourceDir() / "tests" / "golden" / "project-every-kind.txt");
     }
 
 public:
     // The table rows below arrange their cases through these.
-    std::string Project() const { return (Dir / "every.NPC").string(); }
+    std::string ProjectPath() const { return (Dir / "every.NPC").string(); }
     std::string Output() const { return (Dir / "every.txt").string(); }
-    TExportRequest Request(const std::string& output = {}) const { return {Data.Path(), Project(), output, {}}; }
+    TExportRequest Request(const std::string& output = {}) const { return {Data.Path(), ProjectPath(), output, {}}; }
     int Run(const TExportRequest& request)
     {
         Out.str("");
@@ -88,7 +89,7 @@ TEST_F(ExportTest, FoldersWhoseNamesAreNotUtf8)
 {
     const fs::path folder = Dir / "Caf\xE9 \xFF";
     fs::create_directories(folder / "data");
-    fs::copy_file(Project(), folder / "every.NPC");
+    fs::copy_file(ProjectPath(), folder / "every.NPC");
     WriteDataFolder(folder / "data");
     const TExportRequest request{folder / "data", (folder / "every.NPC").string(), (folder / "every.txt").string()};
     EXPECT_EQ(Run(request), 0) << Err.str();
@@ -97,13 +98,13 @@ TEST_F(ExportTest, FoldersWhoseNamesAreNotUtf8)
 
 TEST_F(ExportTest, OldProjectFileGetsTheDefaultHeader)
 {
-    const std::string file = ReadBytes(Project());
+    const std::string file = ReadBytes(ProjectPath());
     // Version 257: the same file without the six header strings.
     std::size_t end = 12;
     for (int i = 0; i < 6; ++i)
         end += 4 + static_cast<std::size_t>(static_cast<unsigned char>(file[end]));
-    WriteBytes(Project(), Int32(257) + file.substr(4, 8) + file.substr(end));
-    HeaderInfo.ScriptName = "Left over";
+    WriteBytes(ProjectPath(), Int32(257) + file.substr(4, 8) + file.substr(end));
+    Project().HeaderInfo.ScriptName = "Left over";
     ASSERT_EQ(Run(Request()), 0) << Err.str();
     EXPECT_THAT(Out.str(), HasSubstr("//= <Name> Script\r\n"));
 }
@@ -137,8 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "every.NPC.gone: File not found"},
         FailureRow{"TruncatedProject",
                    [](ExportTest& t, TExportRequest&) {
-                       const std::string bytes = ReadBytes(t.Project());
-                       WriteBytes(t.Project(), bytes.substr(0, bytes.size() - 3));
+                       const std::string bytes = ReadBytes(t.ProjectPath());
+                       WriteBytes(t.ProjectPath(), bytes.substr(0, bytes.size() - 3));
                    },
                    "every.NPC: Read beyond end of file"},
         FailureRow{"MissingDataFolder", [](ExportTest&, TExportRequest& r) { r.DataDir /= "gone"; }, "gone: no such folder"},
@@ -158,7 +159,7 @@ TEST_F(ExportTest, ProblemsAreListedOneLineEach)
 {
     WriteBytes(Data / "maps.ini", "");
     EXPECT_EQ(Run(Request()), 1);
-    const std::string prefix = "npc-export: " + Project() + ": ";
+    const std::string prefix = "npc-export: " + ProjectPath() + ": ";
     EXPECT_EQ(Err.str(), prefix + "The NPC has no map: choose one in NPC Information.\n" + prefix +
                              "A Warp has no map: choose one in its action editor.\n" + prefix +
                              "no script written\n");
@@ -173,7 +174,7 @@ TEST_F(ExportTest, FailingOutputStreamIsAnError)
 
 TEST_F(ExportTest, CurrentScriptTextIsTheWritersLinesWithCrLf)
 {
-    const TExportedScript script = CurrentScriptText();
+    const TExportedScript script = ScriptText(Project());
     EXPECT_EQ(script.Text, Golden);
     EXPECT_TRUE(script.Problems.empty());
 }
@@ -214,26 +215,26 @@ TEST_P(ExportProgramTest, ExitStatusAndOutput)
 INSTANTIATE_TEST_SUITE_P(
     CommandLines, ExportProgramTest,
     ::testing::Values(
-        ProgramRow{"ToStdout", [](const ExportTest& t) { return QStringList{"--data", Q(t.Data.Path().string()), Q(t.Project())}; },
+        ProgramRow{"ToStdout", [](const ExportTest& t) { return QStringList{"--data", Q(t.Data.Path().string()), Q(t.ProjectPath())}; },
                    0, true, ""},
         ProgramRow{"ToFile",
                    [](const ExportTest& t) {
-                       return QStringList{"-o", Q(t.Output()), "--data", Q(t.Data.Path().string()), Q(t.Project())};
+                       return QStringList{"-o", Q(t.Output()), "--data", Q(t.Data.Path().string()), Q(t.ProjectPath())};
                    },
                    0, false, ""},
         ProgramRow{"MissingProject",
-                   [](const ExportTest& t) { return QStringList{"--data", Q(t.Data.Path().string()), Q(t.Project() + "x")}; },
+                   [](const ExportTest& t) { return QStringList{"--data", Q(t.Data.Path().string()), Q(t.ProjectPath() + "x")}; },
                    1, false, "npc-export: "},
         ProgramRow{"NoArguments", [](const ExportTest&) { return QStringList{}; }, 2, false,
                    "npc-export: no project file given\nusage: npc-export [--data DIR] [-o FILE] "},
-        ProgramRow{"UnknownOption", [](const ExportTest& t) { return QStringList{"--colour", Q(t.Project())}; }, 2, false,
+        ProgramRow{"UnknownOption", [](const ExportTest& t) { return QStringList{"--colour", Q(t.ProjectPath())}; }, 2, false,
                    "npc-export: unknown option --colour\nusage: "},
-        ProgramRow{"OptionWithoutValue", [](const ExportTest& t) { return QStringList{Q(t.Project()), "-o"}; }, 2, false,
+        ProgramRow{"OptionWithoutValue", [](const ExportTest& t) { return QStringList{Q(t.ProjectPath()), "-o"}; }, 2, false,
                    "npc-export: option -o needs a value\nusage: "},
-        ProgramRow{"UnknownServer", [](const ExportTest& t) { return QStringList{"--server", "athena", Q(t.Project())}; },
+        ProgramRow{"UnknownServer", [](const ExportTest& t) { return QStringList{"--server", "athena", Q(t.ProjectPath())}; },
                    2, false,
                    "npc-export: unknown server athena (expected eathena, rathena or hercules)\nusage: "},
-        ProgramRow{"TwoProjects", [](const ExportTest& t) { return QStringList{Q(t.Project()), Q(t.Project())}; }, 2,
+        ProgramRow{"TwoProjects", [](const ExportTest& t) { return QStringList{Q(t.ProjectPath()), Q(t.ProjectPath())}; }, 2,
                    false, "npc-export: more than one project file given\nusage: "}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -265,8 +266,8 @@ TEST_F(ExportTest, ServerOptionWritesForThatServer)
 
 TEST_F(ExportTest, WithoutServerOptionTheProjectsOwnServerIsUsed)
 {
-    ChangeServerTarget(HeaderInfo, TServerTarget::Hercules);
-    SaveProject(Project());
+    ChangeServerTarget(Project().HeaderInfo, TServerTarget::Hercules);
+    Document().SaveProject(ProjectPath());
     EXPECT_EQ(Run(Request()), 0) << Err.str();
     // The project's own "Compatible With" is written as saved.
     EXPECT_EQ(Out.str(), ForHercules(Golden));
@@ -281,7 +282,7 @@ TEST_F(ExportTest, ProgramWritesTheFileAndReportsAMissingProjectOnOneLine)
 {
     QProcess program;
     program.start(QStringLiteral(NPC_EXPORT_PATH),
-                  {"-o", Q(Output()), "--data", Q(Data.Path().string()), Q(Project())});
+                  {"-o", Q(Output()), "--data", Q(Data.Path().string()), Q(ProjectPath())});
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(ReadBytes(Output()), Golden);
@@ -301,13 +302,13 @@ TEST_F(ExportTest, CheckListsFindingsWithTheirTaskPaths)
     broken->Rename("Broken");
     AddTask(StartNode(), std::move(broken));
     const std::string path = StartNode()->Text() + " > Broken";
-    SaveProject(Project());
+    Document().SaveProject(ProjectPath());
     std::vector<std::string> lines = ScriptLines();
     const auto line = std::find(lines.begin(), lines.end(), "\t\tmeszq \"Hi\";") - lines.begin() + 1;
     TExportRequest request = Request(Output());
     request.Check = true;
     EXPECT_EQ(RunExportCheck(request, Out, Err), 1);
-    EXPECT_THAT(Out.str(), HasSubstr(Project() + ":" + std::to_string(line) +
+    EXPECT_THAT(Out.str(), HasSubstr(ProjectPath() + ":" + std::to_string(line) +
                                      ":3: error: unknown command 'meszq' [" + path + "]\n"));
     EXPECT_THAT(Err.str(), HasSubstr(" error(s), "));
     EXPECT_FALSE(fs::exists(Output()));

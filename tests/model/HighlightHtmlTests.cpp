@@ -2,6 +2,7 @@
 // output window, the script's bytes kept, everything that HTML would read as markup escaped.
 
 #include "TestSupport.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DActions.h"
 #include "tasks/DExport.h"
@@ -39,10 +40,10 @@ protected:
     {
         InitCatalogues();
         InitActions();
-        NewProject();
+        Document().NewProject();
     }
 
-    void TearDown() override { NewProject(); }
+    void TearDown() override { Document().NewProject(); }
 };
 
 TEST_F(HtmlExportTest, ColoursTokensAndEscapesMarkup)
@@ -59,7 +60,7 @@ TEST_F(HtmlExportTest, ColoursTokensAndEscapesMarkup)
         "<span style=\"color:#ffffff\">,</span> <span style=\"color:#a6caf0\">Zeny</span> "
         "<span style=\"color:#ffffff\">-</span> <span style=\"color:#00ffff\">100</span>"
         "<span style=\"color:#ffffff\">;</span>\r\n";
-    EXPECT_EQ(PreformattedPart(ScriptHtml(script, "Guide")), expected);
+    EXPECT_EQ(PreformattedPart(ScriptHtml(script, "Guide", TWordLookup::FromModel(Project().TaskList))), expected);
 }
 
 TEST_F(HtmlExportTest, IsAStandalonePageInLatin1YellowOnNavy)
@@ -88,7 +89,7 @@ TEST_F(HtmlExportTest, LinesBreakWhereTheWindowBreaksThem)
 
 TEST_F(HtmlExportTest, LabelsAreLimeOnlyForGroupsOfTheProject)
 {
-    EXPECT_EQ(PreformattedPart(ScriptHtml("L0 L1", "")), "<span style=\"color:#00ff00\">L0</span> L1\r\n");
+    EXPECT_EQ(PreformattedPart(ScriptHtml("L0 L1", "", TWordLookup::FromModel(Project().TaskList))), "<span style=\"color:#00ff00\">L0</span> L1\r\n");
 }
 
 // A saved project and a data folder with the maps, exported as the command line does it.
@@ -99,17 +100,17 @@ protected:
         HtmlExportTest::SetUp();
         WriteBytes(Data / "maps.ini", "[Maps]\r\nCount=1\r\n[Map1]\r\nName=Prontera\r\nMap=prontera.gat\r\n");
         MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-        NewProject();
-        NPCInfo.Name = "Guide";
-        HeaderInfo.ScriptName = "Guide Script";
+        Document().NewProject();
+        Project().NPCInfo.Name = "Guide";
+        Project().HeaderInfo.ScriptName = "Guide Script";
         auto message = std::make_unique<TMessageTask>(std::vector<std::string>{"Hello & welcome."});
         message->Caption = "Message: " + LinesText(message->Lines);
-        AttachTask(TaskTree.GetFirstNode(), std::move(message));
-        SaveProject(Project());
-        NewProject();
+        Project().AttachTask(Project().TaskTree.GetFirstNode(), std::move(message));
+        Document().SaveProject(ProjectPath());
+        Document().NewProject();
     }
 
-    std::string Project() const { return (Dir / "guide.NPC").string(); }
+    std::string ProjectPath() const { return (Dir / "guide.NPC").string(); }
 
     TTempDir Dir;
     TTempDir Data;
@@ -120,7 +121,7 @@ protected:
 TEST_F(HtmlExportRunTest, WritesThePageOfTheLoadedProject)
 {
     const std::string output = (Dir / "guide.html").string();
-    ASSERT_EQ(RunHtmlExport({Data.Path(), Project(), output}, Out, Err), 0) << Err.str();
+    ASSERT_EQ(RunHtmlExport({Data.Path(), ProjectPath(), output}, Out, Err), 0) << Err.str();
     EXPECT_EQ(Out.str(), "");
     const std::string html = ReadBytes(output);
     EXPECT_NE(html.find("<title>Guide Script</title>"), std::string::npos);
@@ -144,7 +145,7 @@ TEST_F(HtmlExportRunTest, TheCommandLineOptionWritesThePageToStandardOutput)
 {
     QProcess program;
     program.start(QStringLiteral(NPC_EXPORT_PATH),
-                  {"--html", "--data", QString::fromStdString(Data.Path().string()), QString::fromStdString(Project())});
+                  {"--html", "--data", QString::fromStdString(Data.Path().string()), QString::fromStdString(ProjectPath())});
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     const std::string html = program.readAllStandardOutput().toStdString();

@@ -2,6 +2,7 @@
 // the manual-code editor show them.
 
 #include "tasks/DActions.h"
+#include "DocumentSupport.h"
 #include "tasks/DHighlight.h"
 #include "tasks/DTasks.h"
 
@@ -43,23 +44,23 @@ protected:
     {
         InitCatalogues();
         InitActions();
-        NewProject();
-        TTaskNode* start = TaskTree.GetFirstNode();
+        Document().NewProject();
+        TTaskNode* start = Project().TaskTree.GetFirstNode();
         AddGroup(start, "Shop");
         TTaskNode* doomed = AddGroup(start, "Doomed");
-        TaskTree.Delete(doomed);
+        Project().TaskTree.Delete(doomed);
     }
 
     void TearDown() override
     {
         InitCatalogues();
         InitActions();
-        NewProject();
+        Document().NewProject();
     }
 
     static TTaskNode* AddGroup(TTaskNode* parent, const std::string& caption)
     {
-        return AttachTask(parent, std::make_unique<TGroupTask>(caption))->Node;
+        return Project().AttachTask(parent, Project().NewGroup(caption))->Node;
     }
 };
 
@@ -74,11 +75,17 @@ void PrintTo(const TScanCase& scanCase, std::ostream* out)
     *out << scanCase.Name;
 }
 
+// The words of the test's project, its group labels among them.
+TWordLookup ProjectWords()
+{
+    return TWordLookup::FromModel(Project().TaskList);
+}
+
 class ScanLineTable : public HighlightTest, public ::testing::WithParamInterface<TScanCase> {};
 
 TEST_P(ScanLineTable, GivesEveryTokenItsColour)
 {
-    EXPECT_EQ(ScanLine(GetParam().Line), GetParam().Expected) << "line: " << GetParam().Line;
+    EXPECT_EQ(ScanLine(GetParam().Line, ProjectWords()), GetParam().Expected) << "line: " << GetParam().Line;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -172,16 +179,16 @@ TEST_F(HighlightTest, ALabelTurnsLimeOnceItsGroupExistsAndPlainWhenItGoes)
     const std::string line = "goto L4;";
     const TColourRange plainLabel{5, 2, Plain};
     const TColourRange limeLabel{5, 2, Lime};
-    EXPECT_EQ(ScanLine(line)[2], plainLabel);
+    EXPECT_EQ(ScanLine(line, ProjectWords())[2], plainLabel);
 
     // Groups 2 and 3 were numbered already; the next group is 4.
-    ASSERT_EQ(NextGroupNumber, 3);
-    AddGroup(TaskTree.GetFirstNode(), "Three");
-    TTaskNode* four = AddGroup(TaskTree.GetFirstNode(), "Four");
-    EXPECT_EQ(ScanLine(line)[2], limeLabel);
+    ASSERT_EQ(Project().NextGroupNumber, 3);
+    AddGroup(Project().TaskTree.GetFirstNode(), "Three");
+    TTaskNode* four = AddGroup(Project().TaskTree.GetFirstNode(), "Four");
+    EXPECT_EQ(ScanLine(line, ProjectWords())[2], limeLabel);
 
-    TaskTree.Delete(four);
-    EXPECT_EQ(ScanLine(line)[2], plainLabel);
+    Project().TaskTree.Delete(four);
+    EXPECT_EQ(ScanLine(line, ProjectWords())[2], plainLabel);
 }
 
 TEST_F(HighlightTest, WordsTheCataloguesDoNotHoldArePlain)

@@ -2,6 +2,7 @@
 // a failed import, safe file names, and every NPC of the real server's scripts imported and proved.
 
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include "global/DFileAccess.h"
@@ -60,9 +61,9 @@ TEST_F(ImportRunTest, ImportsOneNpcIntoAProjectFile)
     const std::string path = (Dir / "guide.NPC").string();
     EXPECT_EQ(Run(TImportMode::One, "Guide", path), ImportDone);
     EXPECT_THAT(Out.str(), HasSubstr("Guide: imported to " + path + ", 3 of 3 statements (100 %) structured"));
-    LoadProject(path);
-    EXPECT_EQ(NPCInfo.Name, "Guide");
-    EXPECT_EQ(NPCInfo.MapIndex, 0);
+    Document().LoadProject(path);
+    EXPECT_EQ(Project().NPCInfo.Name, "Guide");
+    EXPECT_EQ(Project().NPCInfo.MapIndex, 0);
 }
 
 TEST_F(ImportRunTest, WritesNothingForAnNpcThatCannotBeImported)

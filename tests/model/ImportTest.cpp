@@ -2,8 +2,10 @@
 // cases), the header record, which entries can be imported, and the proof's failure paths.
 
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DConditions.h"
+#include "tasks/DFiles.h"
 #include "tasks/DImport.h"
 #include "tasks/DImportProof.h"
 #include "tasks/DManual.h"
@@ -79,10 +81,11 @@ TEST_P(ImportMappingTest, GivesTheTreeAndPassesTheProof)
     const TImportSource source("test.txt", Npc(GetParam().Body));
     ASSERT_EQ(source.File.Entries.size(), 1u);
     const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
-    EXPECT_EQ(Dump(TaskTree.GetFirstNode()), GetParam().Tree);
+    const TProject& imported = *result.Import.Project;
+    EXPECT_EQ(Dump(imported.TaskTree.GetFirstNode()), GetParam().Tree);
     EXPECT_GE(result.Proof.Paths, 1);
-    EXPECT_TRUE(Modified);
-    EXPECT_TRUE(ProjectFileName.empty());
+    EXPECT_TRUE(imported.Modified);
+    EXPECT_TRUE(imported.ProjectFileName.empty());
 }
 
 const MappingRow MappingRows[] = {
@@ -153,7 +156,7 @@ TEST_F(ImportTest, NpcRecordComesFromTheNpcLine)
 {
     const TImportSource source("t.txt", Npc("\tclose;", "izlude.gat,12,34,6\tscript\tPorter#iz\t800,{"));
     const TImportResult result = ImportNpc(source, source.File.Entries[0]);
-    EXPECT_EQ(NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz"}));
+    EXPECT_EQ(result.Project->NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz"}));
     EXPECT_TRUE(result.Notes.empty());
 }
 
@@ -161,7 +164,7 @@ TEST_F(ImportTest, MapTheCatalogueLacksIsReportedAndTheProofStillRuns)
 {
     const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"a\";\n\tclose;", "my_town,1,2,3\tscript\tGuide\t45,{"));
     const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
-    EXPECT_EQ(NPCInfo.MapIndex, -1);
+    EXPECT_EQ(result.Import.Project->NPCInfo.MapIndex, -1);
     ASSERT_EQ(result.Import.Notes.size(), 1u);
     EXPECT_THAT(result.Import.Notes[0], HasSubstr("my_town is not in the map catalogue"));
     EXPECT_EQ(MapList.size(), 2u);
@@ -178,8 +181,7 @@ class ImportHeaderTest : public ModelTest, public ::testing::WithParamInterface<
 TEST_P(ImportHeaderTest, FillsTheHeaderRecord)
 {
     const TImportSource source("t.txt", GetParam().Comments + Npc("\tclose;"));
-    ImportNpc(source, source.File.Entries[0]);
-    EXPECT_EQ(HeaderInfo, GetParam().Header);
+    EXPECT_EQ(ImportNpc(source, source.File.Entries[0]).Project->HeaderInfo, GetParam().Header);
 }
 
 const HeaderRow HeaderRows[] = {
@@ -230,7 +232,7 @@ TEST_F(ImportTest, ProofFindsADifferentEvent)
     const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"Hello\";\n\tmenu \"A\",L_A,\"B\",L_B;\n"
                                             "L_A:\n\tclose;\nL_B:\n\tmes \"[Guide]\";\n\tmes \"b\";\n\tclose;"));
     const TImportResult import = ImportNpc(source, source.File.Entries[0]);
-    auto* message = static_cast<TMessageTask*>(TaskTree.Nodes().back()->Parent()->Child(0)->Data());
+    auto* message = static_cast<TMessageTask*>(import.Project->TaskTree.Nodes().back()->Parent()->Child(0)->Data());
     message->Lines = {"changed"};
     const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
     EXPECT_FALSE(proof.Passed);
@@ -242,23 +244,25 @@ TEST_F(ImportTest, ProofRefusesAScriptTheCheckerRejects)
 {
     const TImportSource source("t.txt", Npc("\tclose;"));
     const TImportResult import = ImportNpc(source, source.File.Entries[0]);
-    AttachTask(TaskTree.GetFirstNode(), std::make_unique<TManualTask>(std::vector<std::string>{"mes \"unclosed;"}));
+    import.Project->AttachTask(import.Project->TaskTree.GetFirstNode(),
+                               std::make_unique<TManualTask>(std::vector<std::string>{"mes \"unclosed;"}));
     const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
     EXPECT_FALSE(proof.Passed);
     EXPECT_THAT(proof.Reason, HasSubstr("checker error at line"));
 }
 
-TEST_F(ImportTest, SnapshotPutsTheProjectBack)
+TEST_F(ImportTest, ImportBuildsItsOwnProjectAndLeavesTheOpenOneAlone)
 {
-    NPCInfo.Name = "Before";
-    SetModified(true);
-    const TProjectSnapshot snapshot;
+    Project().NPCInfo.Name = "Before";
+    Document().SetModified(true);
+    const std::string before = SaveProjectBytes(Project());
     const TImportSource source("t.txt", Npc("\tclose;"));
-    ImportNpc(source, source.File.Entries[0]);
-    snapshot.Restore();
-    EXPECT_EQ(NPCInfo.Name, "Before");
-    EXPECT_EQ(TaskTree.Count(), 1);
-    EXPECT_TRUE(Modified);
+    const TImportResult import = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules);
+    EXPECT_EQ(SaveProjectBytes(Project()), before);
+    EXPECT_TRUE(Project().Modified);
+    EXPECT_EQ(import.Project->NPCInfo.Name, "Guide");
+    // The imported project is written for the server it was imported for.
+    EXPECT_EQ(import.Project->HeaderInfo.Target, TServerTarget::Hercules);
 }
 
 } // namespace

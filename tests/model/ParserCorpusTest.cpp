@@ -3,6 +3,7 @@
 // stays fixed and the seeds stay valid input.
 
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include "fuzz/HighlightOracle.h"
@@ -76,9 +77,9 @@ protected:
         if (target == "script_reader")
             return CheckScriptReader(bytes);
         // The scanner's check fills the task list with groups of its own.
-        TaskTree.Clear();
+        Project().TaskTree.Clear();
         TProblems problems = CheckScanLine(bytes);
-        NewProject();
+        Document().NewProject();
         return problems;
     }
 

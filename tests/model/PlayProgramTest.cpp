@@ -2,6 +2,7 @@
 // three paths (tests/golden/play-*.txt, play-travel.jsonl), and the program's exit statuses.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -35,7 +36,7 @@ std::unique_ptr<TActionTask> Action(int index, std::vector<std::int32_t> params)
 
 TGroupTask* Group(TTaskNode* parent, const std::string& name)
 {
-    TGroupTask* group = AddTask(parent, std::make_unique<TGroupTask>("New Group"));
+    TGroupTask* group = AddTask(parent, Project().NewGroup("New Group"));
     group->Rename(name);
     return group;
 }
@@ -44,8 +45,8 @@ TGroupTask* Group(TTaskNode* parent, const std::string& name)
 // on "You cannot pay"), Travel (a warp, then a farewell) and Bye.
 void BuildShopProject()
 {
-    NewProject();
-    NPCInfo = TNPC{113, 150, 180, 5, 0, "Guide"};
+    Document().NewProject();
+    Project().NPCInfo = TNPC{113, 150, 180, 5, 0, "Guide"};
     TTaskNode* start = StartNode();
     AddTask(start, std::make_unique<TMessageTask>(std::vector<std::string>{"Welcome, traveller."}));
     AddTask(start, Action(5, {}));
@@ -73,8 +74,8 @@ void BuildShopProject()
     TMenuTask* menu = AddTask(start, MakeMenu({{"Buy a potion", shop->GroupNumber},
                                                {"Go to Geffen", travel->GroupNumber},
                                                {"Leave", bye->GroupNumber}}));
-    TaskTree.MoveBefore(menu->Node, shop->Node);
-    SetModified(false);
+    Project().TaskTree.MoveBefore(menu->Node, shop->Node);
+    Document().SetModified(false);
 }
 
 QString Q(const std::string& text)
@@ -108,14 +109,14 @@ protected:
         TaskTest::SetUp();
         WriteDataFolder(Data.Path());
         BuildShopProject();
-        SaveProject(Project());
+        Document().SaveProject(ProjectPath());
     }
 
 public:
-    std::string Project() const { return (Dir / "shop.NPC").string(); }
+    std::string ProjectPath() const { return (Dir / "shop.NPC").string(); }
     QStringList Args(const QStringList& more) const
     {
-        return QStringList{"--data", Q(Data.Path().string())} + more + QStringList{Q(Project())};
+        return QStringList{"--data", Q(Data.Path().string())} + more + QStringList{Q(ProjectPath())};
     }
 
     TTempDir Dir;
@@ -192,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "npc-play: --player luck=3: unknown key luck\n"},
         ExitRow{"ChoiceNotANumber", [](const PlayProgramTest& t) { return t.Args({"--choose", "1,x"}); }, 2, "",
                 "npc-play: option --choose: x is not a number\n"},
-        ExitRow{"OptionWithoutValue", [](const PlayProgramTest& t) { return QStringList{Q(t.Project()), "--seed"}; }, 2, "",
+        ExitRow{"OptionWithoutValue", [](const PlayProgramTest& t) { return QStringList{Q(t.ProjectPath()), "--seed"}; }, 2, "",
                 "npc-play: option --seed needs a value\n"}),
     [](const auto& info) { return std::string(info.param.Name); });
 

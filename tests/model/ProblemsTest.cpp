@@ -2,6 +2,7 @@
 // code to its line), the target followed, and manual code checked where it stands.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DProblems.h"
 
@@ -35,12 +36,12 @@ protected:
     void SetUp() override
     {
         TaskTest::SetUp();
-        NPCInfo.Name = "Guide";
+        Project().NPCInfo.Name = "Guide";
         AddTask(StartNode(), std::make_unique<TMessageTask>(std::vector<std::string>{"Hello."}));
     }
     void TearDown() override
     {
-        HeaderInfo.Target = DefaultTarget;
+        Project().HeaderInfo.Target = DefaultTarget;
         TaskTest::TearDown();
     }
 };
@@ -61,15 +62,15 @@ std::unique_ptr<TActionTask> Named(std::unique_ptr<TActionTask> task, const std:
 TEST_P(ProjectProblems, AreFoundWithTheirTasks)
 {
     GetParam().Arrange(StartNode());
-    EXPECT_EQ(Described(CheckProject(TaskTree)), GetParam().Expected);
+    EXPECT_EQ(Described(CheckProject(Project())), GetParam().Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Problems, ProjectProblems, ::testing::Values(
     ProblemRow{"CleanProject", [](TTaskNode* start) { AddTask(start, MakeAction(6, {})); }, {}},
     ProblemRow{"DeletedGroupsJump", [](TTaskNode* start) {
-        TGroupTask* gone = AddTask(start, std::make_unique<TGroupTask>("Gone"));
+        TGroupTask* gone = AddTask(start, Project().NewGroup("Gone"));
         AddTask(start, Named(MakeAction(3, {gone->GroupNumber}), "Jump"));
-        TaskTree.Delete(gone->Node);
+        Project().TaskTree.Delete(gone->Node);
     }, {"warning: Jump: The Jumpto Group jumps to a group that no longer exists: choose another one"}},
     ProblemRow{"MenuEntryToNoGroup", [](TTaskNode* start) {
         auto menu = MakeMenu({{"Go", 77}});
@@ -77,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Problems, ProjectProblems, ::testing::Values(
         AddTask(start, std::move(menu));
     }, {"warning: Ask: The menu entry \"Go\" jumps to a group that no longer exists: choose another one"}},
     ProblemRow{"NpcWithoutMapAndWarpWithoutMap", [](TTaskNode* start) {
-        NPCInfo.MapIndex = -1;
+        Project().NPCInfo.MapIndex = -1;
         AddTask(start, Named(MakeAction(13, {-1, 5, 5}), "Away"));
     }, {"error: NPC: " + std::string(NoMapProblem), "error: Away: The Warp has no map: choose one"}},
     ProblemRow{"ManualCodeAtItsLine", [](TTaskNode* start) {
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Problems, ProjectProblems, ::testing::Values(
         AddTask(start, Manual("Pay", {"if (Zeny < 10) close;", "Zeny -= 10;", "close;"}));
     }, {"error: Pay: eAthena refuses an assignment without 'set': write set <variable>, <value>; @1"}},
     ProblemRow{"AssignmentLoadsOnRAthena", [](TTaskNode* start) {
-        HeaderInfo.Target = TServerTarget::RAthena;
+        Project().HeaderInfo.Target = TServerTarget::RAthena;
         AddTask(start, Manual("Pay", {"if (Zeny < 10) close;", "Zeny -= 10;", "close;"}));
     }, {}},
     ProblemRow{"FlowWarningOnTheTask", [](TTaskNode* start) {
@@ -100,7 +101,7 @@ TEST_F(ProjectProblems, EveryLineNamesTheTaskThatWroteIt)
 {
     TManualTask* code = AddTask(StartNode(), Manual("Code", {"mes \"a\";", "close;"}));
     std::vector<std::string> lines;
-    const TScriptResult written = GenerateScript(TaskTree, lines);
+    const TScriptResult written = GenerateScript(Project(), lines);
     ASSERT_EQ(written.LineTasks.size(), lines.size());
     const auto line = [&](const std::string& text) {
         const auto at = std::find(lines.begin(), lines.end(), text);
@@ -114,19 +115,19 @@ TEST_F(ProjectProblems, EveryLineNamesTheTaskThatWroteIt)
 
 TEST_F(ProjectProblems, TaskPathRunsFromTheTop)
 {
-    TGroupTask* inner = AddTask(StartNode(), std::make_unique<TGroupTask>("Inner"));
+    TGroupTask* inner = AddTask(StartNode(), Project().NewGroup("Inner"));
     TManualTask* code = AddTask(inner->Node, Manual("Code", {}));
     EXPECT_EQ(TaskPath(*code), StartNode()->Text() + " > Inner > Code");
 }
 
 TEST_F(ProjectProblems, ManualCodeIsCheckedWhereItStands)
 {
-    TGroupTask* other = AddTask(StartNode(), std::make_unique<TGroupTask>("Other"));
+    TGroupTask* other = AddTask(StartNode(), Project().NewGroup("Other"));
     TManualTask* code = AddTask(StartNode(), Manual("Code", {"close;"}));
     const std::string known = "goto " + other->Label() + ";";
-    EXPECT_TRUE(CheckManualCode(code, {known}).empty());
+    EXPECT_TRUE(CheckManualCode(Project(), code, {known}).empty());
     std::vector<std::string> found;
-    for (const TCodeFinding& f : CheckManualCode(code, {"if (@a) goto Nowhere;", "\tmeszq;", "close;"}))
+    for (const TCodeFinding& f : CheckManualCode(Project(), code, {"if (@a) goto Nowhere;", "\tmeszq;", "close;"}))
         found.push_back(std::to_string(f.Line) + ":" + std::to_string(f.Column) +
                         (f.Severity == script::TSeverity::Error ? " error " : " warning ") + f.Message);
     EXPECT_EQ(found, (std::vector<std::string>{
@@ -134,7 +135,7 @@ TEST_F(ProjectProblems, ManualCodeIsCheckedWhereItStands)
                          "when a player gets here",
                          "1:2 error unknown command 'meszq'"}));
     // A new task, not yet in the tree, is checked at the script's end.
-    const auto atEnd = CheckManualCode(nullptr, {"meszq;"});
+    const auto atEnd = CheckManualCode(Project(), nullptr, {"meszq;"});
     EXPECT_TRUE(std::any_of(atEnd.begin(), atEnd.end(), [](const TCodeFinding& f) {
         return f.Severity == script::TSeverity::Error && f.Line == 0 && f.Message == "unknown command 'meszq'";
     }));

@@ -3,6 +3,7 @@
 // bytes and writes a script.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include <algorithm>
@@ -32,17 +33,17 @@ TEST_P(FuzzInputTest, LoadsOrIsRefusedCleanly)
     const std::string bytes = ReadBytes(GetParam());
     const bool seed = GetParam().parent_path().parent_path().filename() == "corpus";
     try {
-        LoadProjectBytes(GetParam().filename().string(), bytes);
+        Document().LoadProjectBytes(GetParam().filename().string(), bytes);
     } catch (const EInOutError& error) {
         EXPECT_FALSE(seed) << "a seed file is refused: " << error.what();
         EXPECT_NE(std::string(error.what()).find(GetParam().filename().string()), std::string::npos);
         return;
     }
-    const std::string saved = SaveProjectBytes();
-    LoadProjectBytes("saved.NPC", saved);
-    EXPECT_EQ(SaveProjectBytes(), saved);
+    const std::string saved = SaveProjectBytes(Project());
+    Document().LoadProjectBytes("saved.NPC", saved);
+    EXPECT_EQ(SaveProjectBytes(Project()), saved);
     std::vector<std::string> lines;
-    GenerateScript(TaskTree, lines);
+    GenerateScript(Project(), lines);
     EXPECT_EQ(lines.back(), "}");
 }
 

@@ -1,6 +1,7 @@
 // The project document: every kind of edit goes through it, is named, marks the project modified
 // and is reported once; an edit that changes nothing is neither stored nor reported.
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DDocument.h"
 
@@ -17,9 +18,9 @@ protected:
     void SetUp() override
     {
         TaskTest::SetUp();
-        Shop = AddTask(TaskTree.GetFirstNode(), std::make_unique<TGroupTask>("Shop"));
-        Hello = AddTask(TaskTree.GetFirstNode(), std::make_unique<TMessageTask>(std::vector<std::string>{"Hi"}));
-        TaskTree.Select(TaskTree.GetFirstNode());
+        Shop = AddTask(Project().TaskTree.GetFirstNode(), Project().NewGroup("Shop"));
+        Hello = AddTask(Project().TaskTree.GetFirstNode(), std::make_unique<TMessageTask>(std::vector<std::string>{"Hi"}));
+        Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
     }
 };
 
@@ -44,7 +45,7 @@ TEST_P(EditTable, IsNamedReportedOnceAndMarksModified)
     ASSERT_EQ(log.Changes.size(), 1u);
     EXPECT_EQ(log.Changes[0].Name, GetParam().ChangeName);
     EXPECT_EQ(log.Changes[0].Parts, GetParam().Parts | CP_State);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Project().Modified);
 }
 
 std::unique_ptr<TMessageTask> Message(const std::vector<std::string>& lines)
@@ -57,32 +58,32 @@ std::unique_ptr<TMessageTask> Message(const std::vector<std::string>& lines)
 INSTANTIATE_TEST_SUITE_P(
     Edits, EditTable,
     ::testing::Values(
-        TEditCase{"AddGroup", [](auto, auto) { ProjectDocument().AddTask(std::make_unique<TGroupTask>("Inn")); },
+        TEditCase{"AddGroup", [](auto, auto) { Document().AddTask(Project().NewGroup("Inn")); },
                   "Add group Inn", CP_Tree | CP_Groups},
-        TEditCase{"AddMessage", [](auto, auto) { ProjectDocument().AddTask(std::make_unique<TMessageTask>()); },
+        TEditCase{"AddMessage", [](auto, auto) { Document().AddTask(std::make_unique<TMessageTask>()); },
                   "Add message", CP_Tree},
-        TEditCase{"DeleteGroup", [](TGroupTask* shop, auto) { ProjectDocument().DeleteNode(shop->Node); },
+        TEditCase{"DeleteGroup", [](TGroupTask* shop, auto) { Document().DeleteNode(shop->Node); },
                   "Delete group Shop", CP_Tree | CP_Groups},
-        TEditCase{"RenameGroup", [](TGroupTask* shop, auto) { ProjectDocument().RenameNode(shop->Node, "Inn"); },
+        TEditCase{"RenameGroup", [](TGroupTask* shop, auto) { Document().RenameNode(shop->Node, "Inn"); },
                   "Rename group Shop", CP_Tree | CP_Task | CP_Groups},
         TEditCase{"MoveMessage",
-                  [](auto, TMessageTask* hello) { ProjectDocument().MoveNode(hello->Node, TaskTree.GetFirstNode(), 0); },
+                  [](auto, TMessageTask* hello) { Document().MoveNode(hello->Node, Project().TaskTree.GetFirstNode(), 0); },
                   "Move message", CP_Tree},
         TEditCase{"EditMessage",
-                  [](auto, TMessageTask* hello) { ProjectDocument().EditTask(hello, *Message({"Bye"})); },
+                  [](auto, TMessageTask* hello) { Document().EditTask(hello, *Message({"Bye"})); },
                   "Edit message", CP_Tree | CP_Task},
         TEditCase{"SetNPC",
                   [](auto, auto) {
-                      TNPC npc = NPCInfo;
+                      TNPC npc = Project().NPCInfo;
                       npc.Name = "Guide";
-                      ProjectDocument().SetNPC(npc);
+                      Document().SetNPC(npc);
                   },
                   "Edit NPC", CP_NPC},
         TEditCase{"SetHeader",
                   [](auto, auto) {
-                      TNPCHeader header = HeaderInfo;
+                      TNPCHeader header = Project().HeaderInfo;
                       header.Author = "Me";
-                      ProjectDocument().SetHeader(header);
+                      Document().SetHeader(header);
                   },
                   "Edit header", CP_Header}),
     [](const ::testing::TestParamInfo<TEditCase>& info) { return std::string(info.param.Name); });
@@ -95,56 +96,56 @@ TEST_P(NoChangeTable, IsNeitherStoredNorReported)
     TChangeLog log;
     GetParam().Edit(Shop, Hello);
     EXPECT_TRUE(log.Changes.empty());
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
     EXPECT_EQ(ProjectSnapshot(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, NoChangeTable,
     ::testing::Values(
-        TEditCase{"DeleteStart", [](auto, auto) { ProjectDocument().DeleteNode(TaskTree.GetFirstNode()); }},
-        TEditCase{"RenameEmpty", [](TGroupTask* shop, auto) { ProjectDocument().RenameNode(shop->Node, ""); }},
+        TEditCase{"DeleteStart", [](auto, auto) { Document().DeleteNode(Project().TaskTree.GetFirstNode()); }},
+        TEditCase{"RenameEmpty", [](TGroupTask* shop, auto) { Document().RenameNode(shop->Node, ""); }},
         TEditCase{"RenameUnchanged",
-                  [](TGroupTask* shop, auto) { ProjectDocument().RenameNode(shop->Node, shop->Node->Text()); }},
+                  [](TGroupTask* shop, auto) { Document().RenameNode(shop->Node, shop->Node->Text()); }},
         TEditCase{"MoveIntoItself",
-                  [](TGroupTask* shop, auto) { ProjectDocument().MoveNode(shop->Node, shop->Node, 0); }},
+                  [](TGroupTask* shop, auto) { Document().MoveNode(shop->Node, shop->Node, 0); }},
         TEditCase{"MoveToWhereItIs",
                   [](auto, TMessageTask* hello) {
-                      ProjectDocument().MoveNode(hello->Node, TaskTree.GetFirstNode(), hello->Node->Row());
+                      Document().MoveNode(hello->Node, Project().TaskTree.GetFirstNode(), hello->Node->Row());
                   }},
-        TEditCase{"SameNPC", [](auto, auto) { ProjectDocument().SetNPC(NPCInfo); }},
-        TEditCase{"SameHeader", [](auto, auto) { ProjectDocument().SetHeader(HeaderInfo); }}),
+        TEditCase{"SameNPC", [](auto, auto) { Document().SetNPC(Project().NPCInfo); }},
+        TEditCase{"SameHeader", [](auto, auto) { Document().SetHeader(Project().HeaderInfo); }}),
     [](const ::testing::TestParamInfo<TEditCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(ProjectDocumentTest, AnEditReplacesTheWholeContentAndKeepsTheTaskAndItsNode)
 {
     TTaskNode* node = Hello->Node;
-    ProjectDocument().EditTask(Hello, *Message({}));
+    Document().EditTask(Hello, *Message({}));
     EXPECT_TRUE(Hello->Lines.empty());
     EXPECT_EQ(Hello->Node, node);
     EXPECT_EQ(node->Text(), "Message: ");
-    EXPECT_THROW(ProjectDocument().EditTask(Hello, TGroupTask()), EListError);
+    EXPECT_THROW(Document().EditTask(Hello, TGroupTask()), EListError);
 }
 
 TEST_F(ProjectDocumentTest, ReplacingTheProjectIsReportedAsSuchAndLeavesItUnmodified)
 {
-    SetModified(true);
+    Document().SetModified(true);
     TChangeLog log;
-    NewProject();
+    Document().NewProject();
     ASSERT_EQ(log.Changes.size(), 1u);
     EXPECT_TRUE(log.Changes[0].Has(CP_Replaced));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(ProjectDocumentTest, NoGroupIsMadeWhenTheNumbersAreUsedUp)
 {
-    NextGroupNumber = std::numeric_limits<std::int32_t>::max();
-    const int count = TaskList.TaskCount();
-    EXPECT_THROW(std::make_unique<TGroupTask>("Late"), EListError);
-    EXPECT_EQ(NextGroupNumber, std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(TaskList.TaskCount(), count);
-    NextGroupNumber = std::numeric_limits<std::int32_t>::max() - 1;
-    EXPECT_EQ(std::make_unique<TGroupTask>("Last")->GroupNumber, std::numeric_limits<std::int32_t>::max() - 1);
+    Project().NextGroupNumber = std::numeric_limits<std::int32_t>::max();
+    const int count = Project().TaskList.TaskCount();
+    EXPECT_THROW(Project().NewGroup("Late"), EListError);
+    EXPECT_EQ(Project().NextGroupNumber, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(Project().TaskList.TaskCount(), count);
+    Project().NextGroupNumber = std::numeric_limits<std::int32_t>::max() - 1;
+    EXPECT_EQ(Project().NewGroup("Last")->GroupNumber, std::numeric_limits<std::int32_t>::max() - 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // saves that fail.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -46,18 +47,18 @@ TEST_F(ProjectFileTest, NewProjectSavedAtOnceIsByteExact)
 {
     const std::string expected = NewProjectFile(258, true);
     ASSERT_EQ(expected.substr(0, 12), Bytes({0x02, 0x01, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(SaveProjectBytes(), expected);
+    EXPECT_EQ(SaveProjectBytes(Project()), expected);
     const std::string path = (Dir / "new.NPC").string();
-    SaveProject(path);
+    Document().SaveProject(path);
     EXPECT_EQ(ReadBytes(path), expected);
 }
 
 TEST_F(ProjectFileTest, EveryKindProjectMatchesItsGoldenFileAndScript)
 {
     BuildEveryKindProject();
-    EXPECT_EQ(CompareWithGolden("project-every-kind.NPC", SaveProjectBytes()), "");
+    EXPECT_EQ(CompareWithGolden("project-every-kind.NPC", SaveProjectBytes(Project())), "");
     std::vector<std::string> lines;
-    const TScriptResult result = GenerateScript(TaskTree, lines);
+    const TScriptResult result = GenerateScript(Project(), lines);
     EXPECT_FALSE(result.HasProblems());
     EXPECT_EQ(CompareWithGolden("project-every-kind.txt", JoinScriptLines(lines)), "");
 }
@@ -66,18 +67,18 @@ TEST_F(ProjectFileTest, EveryKindProjectRoundTripsToTheSameTreeRecordsAndBytes)
 {
     BuildEveryKindProject();
     const std::string path = (Dir / "every.NPC").string();
-    SaveProject(path);
+    Document().SaveProject(path);
     const std::string before = ProjectSnapshot(false);
     const std::string bytes = ReadBytes(path);
     std::vector<std::string> scriptBefore;
-    GenerateScript(TaskTree, scriptBefore);
+    GenerateScript(Project(), scriptBefore);
 
-    NewProject();
-    LoadProject(path);
+    Document().NewProject();
+    Document().LoadProject(path);
     EXPECT_EQ(ProjectSnapshot(false), before);
-    EXPECT_EQ(SaveProjectBytes(), bytes);
+    EXPECT_EQ(SaveProjectBytes(Project()), bytes);
     std::vector<std::string> scriptAfter;
-    GenerateScript(TaskTree, scriptAfter);
+    GenerateScript(Project(), scriptAfter);
     EXPECT_EQ(scriptAfter, scriptBefore);
 }
 
@@ -87,33 +88,34 @@ TEST_F(ProjectFileTest, LoadedNodesShowFullCaptionsAndTheFirstIsSelected)
     auto message = std::make_unique<TMessageTask>(std::vector<std::string>{"Hi"});
     message->Caption = longCaption;
     Add(StartNode(), std::move(message));
-    const std::string bytes = SaveProjectBytes();
-    TaskTree.Select(TaskTree.GetFirstNode()->Child(0));
-    LoadProjectBytes("long.NPC", bytes);
-    ASSERT_EQ(TaskTree.Count(), 2);
-    EXPECT_EQ(TaskTree.GetFirstNode()->Child(0)->Text(), longCaption);
-    EXPECT_EQ(TaskTree.Selected(), TaskTree.GetFirstNode());
-    EXPECT_EQ(TaskTree.GetFirstNode()->Child(0)->Data()->Node, TaskTree.GetFirstNode()->Child(0));
+    const std::string bytes = SaveProjectBytes(Project());
+    Project().TaskTree.Select(Project().TaskTree.GetFirstNode()->Child(0));
+    Document().LoadProjectBytes("long.NPC", bytes);
+    ASSERT_EQ(Project().TaskTree.Count(), 2);
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->Text(), longCaption);
+    EXPECT_EQ(Project().TaskTree.Selected(), Project().TaskTree.GetFirstNode());
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->Data()->Node, Project().TaskTree.GetFirstNode()->Child(0));
 }
 
-TEST_F(ProjectFileTest, OldVersionHasNoHeaderAndKeepsTheHeaderInMemory)
+// A file from before the header record gets the header of a new project, never the texts of the
+// project that happened to be open before it.
+TEST_F(ProjectFileTest, OldVersionHasNoHeaderAndGetsANewProjectsHeader)
 {
     for (const std::int32_t version : {257, 1, 0}) {
         std::string bytes = NewProjectFile(version, false);
-        HeaderInfo.ScriptName = "Kept";
-        HeaderInfo.Comments = "kept\r\ntoo";
-        const TNPCHeader header = HeaderInfo;
-        NPCInfo.Name = "Replaced";
-        LoadProjectBytes("old.NPC", bytes);
-        EXPECT_EQ(HeaderInfo, header) << "version " << version;
-        EXPECT_EQ(NPCInfo, (TNPC{45, 0, 0, 1, 0, ""}));
-        EXPECT_EQ(TaskList.TaskCount(), 1);
+        Project().HeaderInfo.ScriptName = "Not this one";
+        Project().HeaderInfo.Comments = "left\r\nbehind";
+        Project().NPCInfo.Name = "Replaced";
+        Document().LoadProjectBytes("old.NPC", bytes);
+        EXPECT_EQ(Project().HeaderInfo, DefaultHeader()) << "version " << version;
+        EXPECT_EQ(Project().NPCInfo, (TNPC{45, 0, 0, 1, 0, ""}));
+        EXPECT_EQ(Project().TaskList.TaskCount(), 1);
     }
 }
 
 TEST_F(ProjectFileTest, NewerVersionIsRefused)
 {
-    EXPECT_THROW(LoadProjectBytes("new.NPC", NewProjectFile(259, true)), EInOutError);
+    EXPECT_THROW(Document().LoadProjectBytes("new.NPC", NewProjectFile(259, true)), EInOutError);
 }
 
 TEST_F(ProjectFileTest, GroupsSavedInDisplayOrderAndNumberingContinuesAfterTheHighest)
@@ -121,16 +123,15 @@ TEST_F(ProjectFileTest, GroupsSavedInDisplayOrderAndNumberingContinuesAfterTheHi
     TGroupTask* one = AddGroup(StartNode(), "One");
     TGroupTask* two = AddGroup(StartNode(), "Two");
     Add(two->Node, MakeAction(6, {}));
-    TaskTree.MoveBefore(two->Node, one->Node);
-    const std::string bytes = SaveProjectBytes();
+    Project().TaskTree.MoveBefore(two->Node, one->Node);
+    const std::string bytes = SaveProjectBytes(Project());
     // Start (0), then Two (2) before One (1): two's record precedes one's.
     EXPECT_LT(bytes.find(Str("Two") + Int32(2)), bytes.find(Str("One") + Int32(1)));
 
-    LoadProjectBytes("moved.NPC", bytes);
-    EXPECT_EQ(NextGroupNumber, 3);
-    TGroupTask fresh("New Group");
-    EXPECT_EQ(fresh.GroupNumber, 3);
-    TTaskNode* start = TaskTree.GetFirstNode();
+    Document().LoadProjectBytes("moved.NPC", bytes);
+    EXPECT_EQ(Project().NextGroupNumber, 3);
+    EXPECT_EQ(Project().NewGroup("New Group")->GroupNumber, 3);
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     ASSERT_EQ(start->ChildCount(), 2);
     EXPECT_EQ(start->Child(0)->Text(), "Two");
     EXPECT_EQ(start->Child(0)->ChildCount(), 1);
@@ -140,13 +141,13 @@ TEST_F(ProjectFileTest, GroupsSavedInDisplayOrderAndNumberingContinuesAfterTheHi
 TEST_F(ProjectFileTest, TaskListOrderAfterLoadingIsDisplayOrder)
 {
     TGroupTask* group = AddGroup(StartNode(), "G");
-    TaskTree.Insert(group->Node, "first", nullptr);  // node without task: not saved below
-    TaskTree.Delete(TaskTree.GetFirstNode()->Child(0));
+    Project().TaskTree.Insert(group->Node, "first", nullptr);  // node without task: not saved below
+    Project().TaskTree.Delete(Project().TaskTree.GetFirstNode()->Child(0));
     Add(StartNode(), MakeAction(5, {}));
-    TaskTree.MoveToEnd(group->Node, StartNode());
-    LoadProjectBytes("order.NPC", SaveProjectBytes());
-    for (int i = 0; i < TaskList.TaskCount(); ++i)
-        EXPECT_EQ(TaskList.TaskAt(i)->Node->AbsoluteIndex(), i);
+    Project().TaskTree.MoveToEnd(group->Node, StartNode());
+    Document().LoadProjectBytes("order.NPC", SaveProjectBytes(Project()));
+    for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+        EXPECT_EQ(Project().TaskList.TaskAt(i)->Node->AbsoluteIndex(), i);
 }
 
 // ---- State changes --------------------------------------------------------------------------
@@ -154,54 +155,60 @@ TEST_F(ProjectFileTest, TaskListOrderAfterLoadingIsDisplayOrder)
 TEST_F(ProjectFileTest, SaveSetsFileNameClearsModifiedAndChangesNothingElse)
 {
     BuildEveryKindProject();
-    SetModified(true);
+    Document().SetModified(true);
     TChangeLog log;
     const std::vector<const void*> identity = ProjectIdentity();
-    const TNPCHeader header = HeaderInfo;
-    const TNPC npc = NPCInfo;
-    const std::int32_t next = NextGroupNumber;
+    const TNPCHeader header = Project().HeaderInfo;
+    const TNPC npc = Project().NPCInfo;
+    const std::int32_t next = Project().NextGroupNumber;
     const std::string path = (Dir / "saved.NPC").string();
-    SaveProject(path);
-    EXPECT_EQ(ProjectFileName, path);
-    EXPECT_FALSE(Modified);
+    Document().SaveProject(path);
+    EXPECT_EQ(Project().ProjectFileName, path);
+    EXPECT_FALSE(Project().Modified);
     EXPECT_EQ(log.Count(CP_State), 1);
     EXPECT_EQ(log.Changes.size(), 1u);
     EXPECT_EQ(ProjectIdentity(), identity);
-    EXPECT_EQ(HeaderInfo, header);
-    EXPECT_EQ(NPCInfo, npc);
-    EXPECT_EQ(NextGroupNumber, next);
+    EXPECT_EQ(Project().HeaderInfo, header);
+    EXPECT_EQ(Project().NPCInfo, npc);
+    EXPECT_EQ(Project().NextGroupNumber, next);
 }
 
 TEST_F(ProjectFileTest, SaveWithoutChangesStillTellsTheTitleAboutTheNewName)
 {
     TChangeLog log;
-    SaveProject((Dir / "a.NPC").string());
+    Document().SaveProject((Dir / "a.NPC").string());
     EXPECT_EQ(log.Count(CP_State), 1);
 }
 
-TEST_F(ProjectFileTest, LoadReplacesEverythingButModifiedAndTellsTheWindows)
+TEST_F(ProjectFileTest, LoadReplacesTheProjectAsSavedAndTellsTheWindows)
 {
     BuildEveryKindProject();
     const std::string path = (Dir / "every.NPC").string();
-    SaveProject(path);
+    Document().SaveProject(path);
     const std::string expected = ProjectSnapshot(false);
 
-    NewProject();
-    SetModified(true);
-    ProjectFileName = "other.NPC";
+    Document().NewProject();
+    Document().AddTask(std::make_unique<TManualTask>(std::vector<std::string>{"end;"}));
+    ASSERT_TRUE(Project().Modified);
+    const TProject* before = &Project();
     TChangeLog log;
-    RecordingObserver observer;
-    TaskTree.AddObserver(&observer);
-    LoadProject(path);
-    TaskTree.RemoveObserver(&observer);
+    // The listeners hear of the new project while the old one still exists, so that they can let
+    // go of it.
+    bool oldProjectAlive = false;
+    const QMetaObject::Connection listening =
+        QObject::connect(&Document(), &TProjectDocument::Changed,
+                         [&](const TProjectChange&) { oldProjectAlive = before->TaskTree.Count() == 2; });
+    Document().LoadProject(path);
+    QObject::disconnect(listening);
 
-    EXPECT_TRUE(Modified);
-    EXPECT_EQ(ProjectFileName, path);
+    EXPECT_NE(&Project(), before);
+    EXPECT_TRUE(oldProjectAlive);
+    EXPECT_FALSE(Project().Modified);
+    EXPECT_FALSE(Document().CanUndo());
+    EXPECT_EQ(Project().ProjectFileName, path);
     ASSERT_EQ(log.Changes.size(), 1u);
     EXPECT_TRUE(log.Changes[0].Has(CP_Replaced));
     EXPECT_TRUE(log.Changes[0].Has(CP_State));
-    EXPECT_EQ(observer.Events, "begin end select ");
-    SetModified(false);
     EXPECT_EQ(ProjectSnapshot(false), expected);
 }
 
@@ -212,13 +219,13 @@ protected:
     void SetUp() override
     {
         ProjectFileTest::SetUp();
-        SetModified(true);
-        ProjectFileName = "before.NPC";
+        Document().SetModified(true);
+        Project().ProjectFileName = "before.NPC";
     }
     void ExpectStateKept()
     {
-        EXPECT_TRUE(Modified);
-        EXPECT_EQ(ProjectFileName, "before.NPC");
+        EXPECT_TRUE(Project().Modified);
+        EXPECT_EQ(Project().ProjectFileName, "before.NPC");
     }
 };
 
@@ -226,7 +233,7 @@ TEST_F(FailedSaveTest, FolderThatDoesNotExist)
 {
     const std::string path = (Dir / "missing" / "p.NPC").string();
     try {
-        SaveProject(path);
+        Document().SaveProject(path);
         FAIL() << "saved into a folder that does not exist";
     } catch (const EInOutError& error) {
         EXPECT_THAT(error.what(), HasSubstr(path));
@@ -238,7 +245,7 @@ TEST_F(FailedSaveTest, FolderThatDoesNotExist)
 TEST_F(FailedSaveTest, TargetIsAFolder)
 {
     fs::create_directory(Dir / "taken.NPC");
-    EXPECT_THROW(SaveProject((Dir / "taken.NPC").string()), EInOutError);
+    EXPECT_THROW(Document().SaveProject((Dir / "taken.NPC").string()), EInOutError);
     ExpectStateKept();
     EXPECT_TRUE(fs::is_directory(Dir / "taken.NPC"));
 }
@@ -257,7 +264,7 @@ TEST_F(FailedSaveTest, ReadOnlyFolderKeepsTheOldFileByteForByte)
     }
     const std::string path = (folder / "p.NPC").string();
     try {
-        SaveProject(path);
+        Document().SaveProject(path);
         ADD_FAILURE() << "saved into a read-only folder";
     } catch (const EInOutError& error) {
         EXPECT_THAT(error.what(), HasSubstr(path));
@@ -272,7 +279,7 @@ TEST_F(ProjectFileTest, SavingOverAnOldFileReplacesItWhole)
 {
     const fs::path path = Dir / "p.NPC";
     WriteBytes(path, std::string(10000, 'z'));
-    SaveProject(path.string());
+    Document().SaveProject(path.string());
     EXPECT_EQ(ReadBytes(path), NewProjectFile(258, true));
 }
 

@@ -2,6 +2,7 @@
 // in memory stays exactly as it was (same objects, same records, no window told anything).
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -111,17 +112,17 @@ protected:
     {
         TaskTest::SetUp();
         BuildEveryKindProject();
-        SetModified(true);
-        ProjectFileName = "current.NPC";
-        NextGroupNumber = 17;
+        Document().SetModified(true);
+        Project().ProjectFileName = "current.NPC";
+        Project().NextGroupNumber = 17;
         Snapshot_ = ProjectSnapshot();
         Identity_ = ProjectIdentity();
         Log_ = std::make_unique<TChangeLog>();
-        TaskTree.AddObserver(&Observer_);
+        Project().TaskTree.AddObserver(&Observer_);
     }
     void TearDown() override
     {
-        TaskTree.RemoveObserver(&Observer_);
+        Project().TaskTree.RemoveObserver(&Observer_);
         TaskTest::TearDown();
     }
 
@@ -129,7 +130,7 @@ protected:
     std::string ExpectLoadFails(const std::string& bytes)
     {
         try {
-            LoadProjectBytes("bad.NPC", bytes);
+            Document().LoadProjectBytes("bad.NPC", bytes);
         } catch (const EInOutError& error) {
             EXPECT_THAT(error.what(), StartsWith("bad.NPC: "));
             return error.what();
@@ -177,16 +178,16 @@ INSTANTIATE_TEST_SUITE_P(Inputs, BadFileTest, ::testing::ValuesIn(BadFiles()),
 // The same builders make files that do load, so the bad cases above fail for their own reason.
 TEST_F(ProjectLoadErrorTest, WellFormedVariantsOfTheBadFilesLoad)
 {
-    LoadProjectBytes("good.NPC", FileHeader(4) + Root() + Group(0, 5) + TaskRecord(1, 5, Int32(6)) + Group(5, 2));
-    EXPECT_EQ(TaskTree.Count(), 4);
-    EXPECT_EQ(NextGroupNumber, 6);
-    EXPECT_EQ(NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc"}));
-    LoadProjectBytes("deep.NPC", Chain(1000));
-    EXPECT_EQ(TaskTree.Count(), 1001);
+    Document().LoadProjectBytes("good.NPC", FileHeader(4) + Root() + Group(0, 5) + TaskRecord(1, 5, Int32(6)) + Group(5, 2));
+    EXPECT_EQ(Project().TaskTree.Count(), 4);
+    EXPECT_EQ(Project().NextGroupNumber, 6);
+    EXPECT_EQ(Project().NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc"}));
+    Document().LoadProjectBytes("deep.NPC", Chain(1000));
+    EXPECT_EQ(Project().TaskTree.Count(), 1001);
     // Bytes after the last record are not part of any record and are ignored.
-    LoadProjectBytes("good.NPC", FileHeader(1) + Root() + "trailing");
-    EXPECT_EQ(TaskTree.Count(), 1);
-    EXPECT_EQ(NextGroupNumber, 1);
+    Document().LoadProjectBytes("good.NPC", FileHeader(1) + Root() + "trailing");
+    EXPECT_EQ(Project().TaskTree.Count(), 1);
+    EXPECT_EQ(Project().NextGroupNumber, 1);
 }
 
 TEST_F(ProjectLoadErrorTest, EveryTruncationOfAValidFileFailsAndChangesNothing)
@@ -195,7 +196,7 @@ TEST_F(ProjectLoadErrorTest, EveryTruncationOfAValidFileFailsAndChangesNothing)
     ASSERT_GT(bytes.size(), 1000u);
     for (std::size_t size = 0; size < bytes.size(); ++size) {
         try {
-            LoadProjectBytes("cut.NPC", bytes.substr(0, size));
+            Document().LoadProjectBytes("cut.NPC", bytes.substr(0, size));
             ADD_FAILURE() << "loaded the first " << size << " bytes";
         } catch (const EInOutError& error) {
             ASSERT_THAT(error.what(), StartsWith("cut.NPC: ")) << size;
@@ -203,8 +204,8 @@ TEST_F(ProjectLoadErrorTest, EveryTruncationOfAValidFileFailsAndChangesNothing)
         ASSERT_EQ(ProjectSnapshot(), Snapshot_) << "after the first " << size << " bytes";
     }
     ExpectProjectUnchanged();
-    LoadProjectBytes("whole.NPC", bytes);
-    EXPECT_EQ(SaveProjectBytes(), bytes);
+    Document().LoadProjectBytes("whole.NPC", bytes);
+    EXPECT_EQ(SaveProjectBytes(Project()), bytes);
 }
 
 TEST_F(ProjectLoadErrorTest, MissingFileIsAnErrorNamingIt)
@@ -212,7 +213,7 @@ TEST_F(ProjectLoadErrorTest, MissingFileIsAnErrorNamingIt)
     TTempDir dir;
     const std::string path = (dir / "absent.NPC").string();
     try {
-        LoadProject(path);
+        Document().LoadProject(path);
         ADD_FAILURE() << "loaded a missing file";
     } catch (const EInOutError& error) {
         EXPECT_THAT(error.what(), StartsWith(path + ": "));

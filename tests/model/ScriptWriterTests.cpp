@@ -1,10 +1,12 @@
 // The script writer: header block, NPC line, the tree walk, exit labels and the final pass.
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 
 #include "TestSupport.h"
 #include "tasks/DConditions.h"
 #include "tasks/DManual.h"
 #include "tasks/DMessages.h"
+#include "tasks/ScriptWriter.h"
 
 #include <gmock/gmock.h>
 
@@ -37,12 +39,12 @@ protected:
     }
     void UseGuide()
     {
-        NPCInfo.Name = "Guide";
-        NPCInfo.MapIndex = 0;
-        NPCInfo.X = 150;
-        NPCInfo.Y = 180;
-        NPCInfo.Direction = 5;
-        NPCInfo.SpriteID = 113;
+        Project().NPCInfo.Name = "Guide";
+        Project().NPCInfo.MapIndex = 0;
+        Project().NPCInfo.X = 150;
+        Project().NPCInfo.Y = 180;
+        Project().NPCInfo.Direction = 5;
+        Project().NPCInfo.SpriteID = 113;
     }
     // The lines after the NPC line, without the closing brace.
     static std::vector<std::string> Body(const std::vector<std::string>& script)
@@ -54,14 +56,14 @@ protected:
 TEST_F(ScriptWriterTest, WorkedExampleMatchesTheGoldenScript)
 {
     UseGuide();
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     AddMessage(start, "Hello.");
     AddAction(start, "next");
     TGroupTask* bye = AddGroup(start, "Bye");
     AddMessage(bye->Node, "Goodbye.");
     AddAction(bye->Node, "close");
     std::vector<std::string> lines;
-    const TScriptResult result = GenerateScript(TaskTree, lines);
+    const TScriptResult result = GenerateScript(Project(), lines);
     EXPECT_FALSE(result.HasProblems());
     EXPECT_EQ(CompareWithGolden("worked-example.txt", JoinScriptLines(lines)), "");
 }
@@ -69,7 +71,7 @@ TEST_F(ScriptWriterTest, WorkedExampleMatchesTheGoldenScript)
 TEST_F(ScriptWriterTest, UserNamedGroupGetsItsCommentBeforeTheLabel)
 {
     UseGuide();
-    TGroupTask* bye = AddGroup(TaskTree.GetFirstNode(), "Bye");
+    TGroupTask* bye = AddGroup(Project().TaskTree.GetFirstNode(), "Bye");
     bye->Rename("Farewell");
     EXPECT_THAT(Body(CurrentScript()), ElementsAre("\tL0:", "\t\t// Farewell //", "\t\tL1:"));
 }
@@ -95,7 +97,7 @@ class HeaderCommentsTest : public ScriptWriterTest, public ::testing::WithParamI
 
 TEST_P(HeaderCommentsTest, SplitsAtEveryKindOfLineBreak)
 {
-    HeaderInfo.Comments = GetParam().Comments;
+    Project().HeaderInfo.Comments = GetParam().Comments;
     const auto script = CurrentScript();
     const auto ruler = std::find(script.begin(), script.end(),
                                  "//===== Additional Comments: =================================");
@@ -119,8 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ScriptWriterTest, SingleLineFieldsAreWrittenAsTheyAreEvenEmpty)
 {
-    HeaderInfo.ScriptName = "";
-    HeaderInfo.Author = "two\r\nlines";
+    Project().HeaderInfo.ScriptName = "";
+    Project().HeaderInfo.Author = "two\r\nlines";
     const auto script = CurrentScript();
     EXPECT_EQ(script[1], "//= ");
     EXPECT_EQ(script[4], "//= two\r\nlines");
@@ -130,7 +132,7 @@ TEST_F(ScriptWriterTest, SingleLineFieldsAreWrittenAsTheyAreEvenEmpty)
 
 TEST_F(ScriptWriterTest, SpriteFromAnEmptyCatalogueIsPrintedSigned)
 {
-    NPCInfo.SpriteID = static_cast<std::int32_t>(4294967295u);
+    Project().NPCInfo.SpriteID = static_cast<std::int32_t>(4294967295u);
     EXPECT_EQ(CurrentScript()[15],
               "prontera.gat,0,0,1\tscript\t\t-1,{");
 }
@@ -138,9 +140,9 @@ TEST_F(ScriptWriterTest, SpriteFromAnEmptyCatalogueIsPrintedSigned)
 TEST_F(ScriptWriterTest, NpcWithoutAValidMapIsWrittenWithAnEmptyMapAndAProblem)
 {
     for (int index : {-1, 2, 1000}) {
-        NPCInfo.MapIndex = index;
+        Project().NPCInfo.MapIndex = index;
         std::vector<std::string> lines;
-        const TScriptResult result = GenerateScript(TaskTree, lines);
+        const TScriptResult result = GenerateScript(Project(), lines);
         EXPECT_EQ(lines[15], ",0,0,1\tscript\t\t45,{") << index;
         EXPECT_EQ(lines.back(), "}");
         EXPECT_THAT(result.Problems, ElementsAre(NoMapProblem));
@@ -150,7 +152,7 @@ TEST_F(ScriptWriterTest, NpcWithoutAValidMapIsWrittenWithAnEmptyMapAndAProblem)
 TEST_F(ScriptWriterTest, SpeakerLineAfterEveryGroupLabelOnly)
 {
     UseGuide();
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     AddAction(start, "next");
     TGroupTask* inner = AddGroup(start, "Inner");
     AddMessage(inner->Node, "inner");
@@ -164,7 +166,7 @@ TEST_F(ScriptWriterTest, SpeakerLineAfterEveryGroupLabelOnly)
 
 TEST_F(ScriptWriterTest, ExitLabelOfTheInnermostGroupIsWrittenOnceAfterItsLastNode)
 {
-    TGroupTask* bye = AddGroup(TaskTree.GetFirstNode(), "Bye");
+    TGroupTask* bye = AddGroup(Project().TaskTree.GetFirstNode(), "Bye");
     AddCondition(bye->Node, GroupExitTarget);
     AddCondition(bye->Node, GroupExitTarget);
     AddAction(bye->Node, "close");
@@ -175,7 +177,7 @@ TEST_F(ScriptWriterTest, ExitLabelOfTheInnermostGroupIsWrittenOnceAfterItsLastNo
 
 TEST_F(ScriptWriterTest, OuterGroupExitIsWrittenByTheFinalPass)
 {
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     AddCondition(start, GroupExitTarget);
     TGroupTask* bye = AddGroup(start, "Bye");
     AddAction(bye->Node, "close");
@@ -186,7 +188,7 @@ TEST_F(ScriptWriterTest, OuterGroupExitIsWrittenByTheFinalPass)
 
 TEST_F(ScriptWriterTest, ExitOfAGroupLeftForASiblingIsWrittenWhereTheWalkLeavesIt)
 {
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     TGroupTask* a = AddGroup(start, "A");
     AddCondition(a->Node, GroupExitTarget);
     TGroupTask* b = AddGroup(start, "B");
@@ -199,30 +201,26 @@ TEST_F(ScriptWriterTest, ExitOfAGroupLeftForASiblingIsWrittenWhereTheWalkLeavesI
 TEST_F(ScriptWriterTest, FinishGroupWritesNothingUnlessPendingAndOnlyOnce)
 {
     std::vector<std::string> lines;
-    OutputLines = &lines;
-    CurrentLevel = 0;
-    FinishGroup(*Start());
+    TScriptWriter writer(Project(), lines);
+    writer.FinishGroup(*Start());
     EXPECT_TRUE(lines.empty());
-    Start()->ExitPending = 1;
-    FinishGroup(*Start());
-    FinishGroup(*Start());
+    writer.RequireExit(*Start());
+    writer.FinishGroup(*Start());
+    writer.FinishGroup(*Start());
     EXPECT_THAT(lines, ElementsAre("\tL0Exit:"));
-    OutputLines = nullptr;
 }
 
 TEST_F(ScriptWriterTest, BaseCommentLineOnlyWhenUserNamed)
 {
     std::vector<std::string> lines;
-    OutputLines = &lines;
-    CurrentLevel = 0;
+    TScriptWriter writer(Project(), lines);
     TMessageTask task;
     task.Caption = "Check money";
-    static_cast<const TTask&>(task).TTask::WriteScript();
+    static_cast<const TTask&>(task).TTask::WriteScript(writer);
     EXPECT_TRUE(lines.empty());
     task.UserNamed = 1;
-    static_cast<const TTask&>(task).TTask::WriteScript();
+    static_cast<const TTask&>(task).TTask::WriteScript(writer);
     EXPECT_THAT(lines, ElementsAre("\t// Check money //"));
-    OutputLines = nullptr;
 }
 
 // A user-named caption stays one comment line whatever breaks it holds: a message or manual caption
@@ -245,10 +243,8 @@ TEST_P(UserCaptionTable, StaysOneCommentLine)
     TManualTask task(std::vector<std::string>{"close;"});
     task.Rename(GetParam().Caption);
     std::vector<std::string> lines;
-    OutputLines = &lines;
-    CurrentLevel = 0;
-    task.WriteScript();
-    OutputLines = nullptr;
+    TScriptWriter writer(Project(), lines);
+    task.WriteScript(writer);
     EXPECT_THAT(lines, ElementsAre("\t// " + GetParam().Comment + " //", "\tclose;"));
 }
 
@@ -271,12 +267,12 @@ TEST(ScriptLinesTest, JoinedWithCrLfAfterEveryLine)
 
 TEST_F(ScriptWriterTest, EveryLineKnowsTheTaskThatWroteIt)
 {
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     TConTask* condition = AddCondition(start, GroupExitTarget);
     TGroupTask* bye = AddGroup(start, "Bye");
     TActionTask* close = AddAction(bye->Node, "close");
     std::vector<std::string> lines;
-    const TScriptResult result = GenerateScript(TaskTree, lines);
+    const TScriptResult result = GenerateScript(Project(), lines);
     ASSERT_EQ(result.LineTasks.size(), lines.size());
     const std::vector<const TTask*> body(result.LineTasks.begin() + 16, result.LineTasks.end() - 1);
     // The exit label of Start comes from the final pass, and still belongs to Start.

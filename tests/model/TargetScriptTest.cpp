@@ -2,6 +2,7 @@
 // rAthena and Hercules, the header default that follows the target, the side file that remembers
 // it, and the compiled view constants against the servers' own lists.
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -25,7 +26,7 @@ constexpr std::array<TServerTarget, 3> AllTargets = {TServerTarget::EAthena, TSe
 
 struct TargetRow {
     const char* Name;
-    // The line under test, written for the target already set in HeaderInfo.
+    // The line under test, written for the target already set in Project().HeaderInfo.
     std::function<std::string()> Write;
     std::array<const char*, 3> Expected;  // eAthena, rAthena, Hercules
 };
@@ -61,7 +62,7 @@ std::function<std::string()> NpcLine(std::string mapFile, std::int32_t sprite)
 {
     return [=] {
         MapList.push_back(std::make_unique<TMap>(TMap{"Test Map", mapFile}));
-        NPCInfo = TNPC{sprite, 150, 180, 5, static_cast<std::int32_t>(MapList.size()) - 1, "Guide"};
+        Project().NPCInfo = TNPC{sprite, 150, 180, 5, static_cast<std::int32_t>(MapList.size()) - 1, "Guide"};
         return ScriptLines().at(15);
     };
 }
@@ -78,7 +79,7 @@ TEST_P(TargetTableTest, WritesTheTargetsText)
 {
     for (std::size_t i = 0; i < AllTargets.size(); ++i) {
         SCOPED_TRACE(RulesOf(AllTargets[i]).Name);
-        HeaderInfo.Target = AllTargets[i];
+        Project().HeaderInfo.Target = AllTargets[i];
         EXPECT_EQ(GetParam().Write(), GetParam().Expected[i]);
     }
 }
@@ -133,68 +134,68 @@ class TargetTest : public TaskTest {};
 
 TEST_F(TargetTest, DefaultCompatibleFollowsTheTargetAndAWrittenOneStays)
 {
-    ASSERT_EQ(HeaderInfo.Target, TServerTarget::EAthena);
-    ChangeServerTarget(HeaderInfo, TServerTarget::Hercules);
-    EXPECT_EQ(HeaderInfo.Compatible, "Hercules; RO Episode XX");
-    ChangeServerTarget(HeaderInfo, TServerTarget::RAthena);
-    EXPECT_EQ(HeaderInfo.Compatible, "rAthena; RO Episode XX");
-    ChangeServerTarget(HeaderInfo, TServerTarget::EAthena);
-    EXPECT_EQ(HeaderInfo.Compatible, "Any eAthena Version; RO Episode XX");
+    ASSERT_EQ(Project().HeaderInfo.Target, TServerTarget::EAthena);
+    ChangeServerTarget(Project().HeaderInfo, TServerTarget::Hercules);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "Hercules; RO Episode XX");
+    ChangeServerTarget(Project().HeaderInfo, TServerTarget::RAthena);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "rAthena; RO Episode XX");
+    ChangeServerTarget(Project().HeaderInfo, TServerTarget::EAthena);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "Any eAthena Version; RO Episode XX");
 
-    HeaderInfo.Compatible = "rAthena 2026 only";
-    ChangeServerTarget(HeaderInfo, TServerTarget::Hercules);
-    EXPECT_EQ(HeaderInfo.Compatible, "rAthena 2026 only");
-    EXPECT_EQ(HeaderInfo.Target, TServerTarget::Hercules);
+    Project().HeaderInfo.Compatible = "rAthena 2026 only";
+    ChangeServerTarget(Project().HeaderInfo, TServerTarget::Hercules);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "rAthena 2026 only");
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::Hercules);
 }
 
 // ---- The side file ------------------------------------------------------------------------------
 
 class TargetFileTest : public TaskTest {
 protected:
-    std::string Project() const { return (Dir / "guide.NPC").string(); }
-    std::string Side() const { return Project() + ".server"; }
+    std::string ProjectPath() const { return (Dir / "guide.NPC").string(); }
+    std::string Side() const { return ProjectPath() + ".server"; }
     TTempDir Dir;
 };
 
 TEST_F(TargetFileTest, HerculesIsRememberedBesideAnUnchangedProjectFile)
 {
     BuildEveryKindProject();
-    SaveProject(Project());
-    const std::string eathenaBytes = ReadBytes(Project());
+    Document().SaveProject(ProjectPath());
+    const std::string eathenaBytes = ReadBytes(ProjectPath());
     EXPECT_FALSE(fs::exists(Side()));
 
-    HeaderInfo.Target = TServerTarget::Hercules;
-    SaveProject(Project());
-    EXPECT_EQ(ReadBytes(Project()), eathenaBytes);
+    Project().HeaderInfo.Target = TServerTarget::Hercules;
+    Document().SaveProject(ProjectPath());
+    EXPECT_EQ(ReadBytes(ProjectPath()), eathenaBytes);
     EXPECT_EQ(ReadBytes(Side()), "server=hercules\r\n");
 
-    NewProject();
-    LoadProject(Project());
-    EXPECT_EQ(HeaderInfo.Target, TServerTarget::Hercules);
-    EXPECT_EQ(HeaderInfo.Compatible, "Any eAthena Version; RO Episode XX") << "as the file holds it";
+    Document().NewProject();
+    Document().LoadProject(ProjectPath());
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::Hercules);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "Any eAthena Version; RO Episode XX") << "as the file holds it";
 }
 
 TEST_F(TargetFileTest, SavingForEAthenaRemovesTheSideFile)
 {
     WriteBytes(Side(), "server=rathena\r\n");
-    SaveProject(Project());
+    Document().SaveProject(ProjectPath());
     EXPECT_FALSE(fs::exists(Side()));
 }
 
 TEST_F(TargetFileTest, AProjectWithoutSideFileIsForEAthena)
 {
-    SaveProject(Project());
-    HeaderInfo.Target = TServerTarget::RAthena;
-    LoadProject(Project());
-    EXPECT_EQ(HeaderInfo.Target, TServerTarget::EAthena);
+    Document().SaveProject(ProjectPath());
+    Project().HeaderInfo.Target = TServerTarget::RAthena;
+    Document().LoadProject(ProjectPath());
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::EAthena);
 }
 
 TEST_F(TargetFileTest, SideFileToleratesBlanksCaseAndOtherLines)
 {
-    SaveProject(Project());
+    Document().SaveProject(ProjectPath());
     WriteBytes(Side(), "\xEF\xBB\xBF; written by hand\n  Server = RATHENA  \n");
-    LoadProject(Project());
-    EXPECT_EQ(HeaderInfo.Target, TServerTarget::RAthena);
+    Document().LoadProject(ProjectPath());
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::RAthena);
 }
 
 struct BadSideRow {
@@ -207,12 +208,12 @@ class BadSideFileTest : public TargetFileTest, public ::testing::WithParamInterf
 
 TEST_P(BadSideFileTest, RefusesTheLoadNamingTheSideFileAndKeepsTheProject)
 {
-    SaveProject(Project());
+    Document().SaveProject(ProjectPath());
     WriteBytes(Side(), GetParam().Bytes);
     BuildEveryKindProject();
     const std::string before = ProjectSnapshot();
     try {
-        LoadProject(Project());
+        Document().LoadProject(ProjectPath());
         FAIL() << "the load was not refused";
     } catch (const EInOutError& error) {
         EXPECT_EQ(std::string(error.what()), Side() + ": " + GetParam().Message);
@@ -296,9 +297,9 @@ TEST_F(TargetTest, EveryActionNamesACommandOfTheTargetsParserWithFittingArgument
         if (!dir)
             GTEST_SKIP() << "the server data folder ../shared/data/" << RulesOf(target).Key << " is not present";
         const auto patterns = CommandPatterns(*dir / "script_commands.txt");
-        HeaderInfo.Target = target;
+        Project().HeaderInfo.Target = target;
         for (int action = 0; action < static_cast<int>(ActionList.size()); ++action) {
-            const std::string text = MakeAction(action, {501, 1, 1})->ActionText(false);
+            const std::string text = MakeAction(action, {501, 1, 1})->ActionText(false, target);
             SCOPED_TRACE(RulesOf(target).Name);
             // "set Zeny, Zeny - 100" is the set command with a variable and an expression.
             EXPECT_TRUE(FitsThePattern(text + ";", patterns));

@@ -1,6 +1,7 @@
 // The action catalogue and action tasks: entries in file order, lookups, texts, records, lines.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -243,7 +244,7 @@ TEST_F(ActionTest, UserNamedTaskWritesItsCaptionAsACommentFirst)
 TEST_F(ActionTest, WarpToAMapOutsideTheCatalogueWritesAnEmptyNameAndReportsIt)
 {
     for (const std::int32_t missing : {2, -1}) {
-        NewProject();
+        Document().NewProject();
         auto warp = MakeAction(13, {missing, 150, 180});
         EXPECT_EQ(warp->ActionText(true), "Warp(, 150, 180)");
         AddTask(StartNode(), std::move(warp));

@@ -83,9 +83,14 @@ TEST_F(ConditionTest, GroupExitJumpsToTheExitOfTheGroupBeingWritten)
 {
     TGroupTask* group = AddGroup(StartNode(), "Knights only");
     auto condition = MakeCondition(GroupExitTarget, ChecksOf(Comparison(1, "Class", 7)));
-    CurrentGroup = group;
-    EXPECT_THAT(LinesOf(*condition), ElementsAre("\t\tif((Class != 7)) goto L1Exit;"));
-    EXPECT_EQ(group->ExitPending, 1);
+    std::vector<std::string> lines;
+    TScriptWriter writer(Project(), lines);
+    writer.CurrentLevel = 1;
+    writer.CurrentGroup = group;
+    condition->WriteScript(writer);
+    // The jump leaves the group owing its exit label, which its end then writes.
+    writer.FinishGroup(*group);
+    EXPECT_THAT(lines, ElementsAre("\t\tif((Class != 7)) goto L1Exit;", "\t\tL1Exit:"));
 }
 
 TEST_F(ConditionTest, TwoExitsOfOneGroupWriteItsExitLabelOnce)
@@ -112,9 +117,13 @@ TEST_F(ConditionTest, UserNamedConditionWritesItsCommentFirst)
 TEST_F(ConditionTest, EmptyConditionWritesNothingButItsComment)
 {
     auto condition = MakeCondition(GroupExitTarget, {});
-    CurrentGroup = static_cast<TGroupTask*>(StartNode()->Data());
-    EXPECT_TRUE(LinesOf(*condition).empty());
-    EXPECT_EQ(CurrentGroup->ExitPending, 0);
+    std::vector<std::string> lines;
+    TScriptWriter writer(Project(), lines);
+    writer.CurrentGroup = Project().StartGroup();
+    condition->WriteScript(writer);
+    // No jump was written, so the group owes no exit label either.
+    writer.FinishGroup(*Project().StartGroup());
+    EXPECT_TRUE(lines.empty());
     condition->Rename("Never");
     EXPECT_THAT(LinesOf(*condition), ElementsAre("\t\t// Never //"));
     EXPECT_EQ(condition->CheckAt(0), nullptr);

@@ -1,5 +1,6 @@
 // Task core: group numbering, the task list's lookups, the string primitives and the task tree.
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DFiles.h"
 #include "tasks/DMessages.h"
@@ -23,74 +24,74 @@ std::vector<std::string> Texts(const TStringList& list)
 std::vector<std::string> TreeTexts()
 {
     std::vector<std::string> texts;
-    for (TTaskNode* node : TaskTree.Nodes())
+    for (TTaskNode* node : Project().TaskTree.Nodes())
         texts.push_back(std::string(static_cast<std::size_t>(node->Level()), ' ') + node->Text());
     return texts;
 }
 
 TEST_F(TaskCoreTest, NewProjectHasOnlyTheStartGroupNumberedZero)
 {
-    ASSERT_EQ(TaskTree.Count(), 1);
-    ASSERT_EQ(TaskList.TaskCount(), 1);
+    ASSERT_EQ(Project().TaskTree.Count(), 1);
+    ASSERT_EQ(Project().TaskList.TaskCount(), 1);
     EXPECT_EQ(Start()->Caption, "Start");
     EXPECT_EQ(Start()->GroupNumber, 0);
-    EXPECT_EQ(Start()->Node, TaskTree.GetFirstNode());
-    EXPECT_EQ(TaskTree.Selected(), TaskTree.GetFirstNode());
-    EXPECT_EQ(NextGroupNumber, 1);
+    EXPECT_EQ(Start()->Node, Project().TaskTree.GetFirstNode());
+    EXPECT_EQ(Project().TaskTree.Selected(), Project().TaskTree.GetFirstNode());
+    EXPECT_EQ(Project().NextGroupNumber, 1);
 }
 
 TEST_F(TaskCoreTest, GroupNumbersAreNeverReusedAfterADelete)
 {
-    TGroupTask* first = AddGroup(TaskTree.GetFirstNode(), "New Group");
-    TGroupTask* second = AddGroup(TaskTree.GetFirstNode(), "New Group");
+    TGroupTask* first = AddGroup(Project().TaskTree.GetFirstNode(), "New Group");
+    TGroupTask* second = AddGroup(Project().TaskTree.GetFirstNode(), "New Group");
     EXPECT_EQ(first->GroupNumber, 1);
     EXPECT_EQ(second->GroupNumber, 2);
-    TaskTree.Delete(first->Node);
-    EXPECT_EQ(AddGroup(TaskTree.GetFirstNode(), "New Group")->GroupNumber, 3);
+    Project().TaskTree.Delete(first->Node);
+    EXPECT_EQ(AddGroup(Project().TaskTree.GetFirstNode(), "New Group")->GroupNumber, 3);
 }
 
 TEST_F(TaskCoreTest, NewProjectRestartsTheNumbering)
 {
-    AddGroup(TaskTree.GetFirstNode(), "A");
-    NewProject();
+    AddGroup(Project().TaskTree.GetFirstNode(), "A");
+    Document().NewProject();
     EXPECT_EQ(Start()->GroupNumber, 0);
-    EXPECT_EQ(AddGroup(TaskTree.GetFirstNode(), "B")->GroupNumber, 1);
+    EXPECT_EQ(AddGroup(Project().TaskTree.GetFirstNode(), "B")->GroupNumber, 1);
 }
 
 TEST_F(TaskCoreTest, FindLabelMatchesExactlyAndExitsOnlyWhenAsked)
 {
-    EXPECT_EQ(TaskList.FindLabel("L0", false), Start());
-    EXPECT_EQ(TaskList.FindLabel("L0Exit", false), nullptr);
-    EXPECT_EQ(TaskList.FindLabel("L0Exit", true), Start());
-    EXPECT_EQ(TaskList.FindLabel("l0", true), nullptr);
-    EXPECT_EQ(TaskList.FindLabel("L0exit", true), nullptr);
-    EXPECT_EQ(TaskList.FindLabel("L1", true), nullptr);
+    EXPECT_EQ(Project().TaskList.FindLabel("L0", false), Start());
+    EXPECT_EQ(Project().TaskList.FindLabel("L0Exit", false), nullptr);
+    EXPECT_EQ(Project().TaskList.FindLabel("L0Exit", true), Start());
+    EXPECT_EQ(Project().TaskList.FindLabel("l0", true), nullptr);
+    EXPECT_EQ(Project().TaskList.FindLabel("L0exit", true), nullptr);
+    EXPECT_EQ(Project().TaskList.FindLabel("L1", true), nullptr);
 }
 
 TEST_F(TaskCoreTest, FindLabelPrintsNegativeNumbersUnsigned)
 {
     Start()->GroupNumber = -1;
-    EXPECT_EQ(TaskList.FindLabel("L4294967295", false), Start());
-    EXPECT_EQ(TaskList.FindLabel("L-1", false), nullptr);
+    EXPECT_EQ(Project().TaskList.FindLabel("L4294967295", false), Start());
+    EXPECT_EQ(Project().TaskList.FindLabel("L-1", false), nullptr);
 }
 
 TEST_F(TaskCoreTest, EmptyTaskListFindsNothingAndFillsNothing)
 {
-    TaskTree.Clear();
-    ASSERT_EQ(TaskList.TaskCount(), 0);
-    EXPECT_EQ(TaskList.FindLabel("L0", true), nullptr);
+    Project().TaskTree.Clear();
+    ASSERT_EQ(Project().TaskList.TaskCount(), 0);
+    EXPECT_EQ(Project().TaskList.FindLabel("L0", true), nullptr);
     TStringList list;
-    TaskList.FillGroupList(list);
+    Project().TaskList.FillGroupList(list);
     EXPECT_TRUE(list.Items.empty());
 }
 
 TEST_F(TaskCoreTest, FillGroupListAppendsGroupsInListOrderAfterExistingEntries)
 {
-    TGroupTask* shop = AddGroup(TaskTree.GetFirstNode(), "Shop");
-    Add(TaskTree.GetFirstNode(), std::make_unique<TMessageTask>(std::vector<std::string>{"Hi"}));
+    TGroupTask* shop = AddGroup(Project().TaskTree.GetFirstNode(), "Shop");
+    Add(Project().TaskTree.GetFirstNode(), std::make_unique<TMessageTask>(std::vector<std::string>{"Hi"}));
     TStringList list;
     list.AddObject("kept", nullptr);
-    TaskList.FillGroupList(list);
+    Project().TaskList.FillGroupList(list);
     EXPECT_THAT(Texts(list), ElementsAre("kept", "Start", "Shop"));
     EXPECT_EQ(list.Items[2].Object, shop);
     EXPECT_EQ(list.Updates, 1);
@@ -98,7 +99,7 @@ TEST_F(TaskCoreTest, FillGroupListAppendsGroupsInListOrderAfterExistingEntries)
 
 TEST_F(TaskCoreTest, RenameSetsUserNamedAndAssignCaptionDoesNot)
 {
-    TGroupTask* group = AddGroup(TaskTree.GetFirstNode(), "New Group");
+    TGroupTask* group = AddGroup(Project().TaskTree.GetFirstNode(), "New Group");
     group->Rename("Shop");
     EXPECT_EQ(group->Caption, "Shop");
     EXPECT_EQ(group->UserNamed, 1);
@@ -110,34 +111,34 @@ TEST_F(TaskCoreTest, RenameSetsUserNamedAndAssignCaptionDoesNot)
 
 TEST_F(TaskCoreTest, DeletingAGroupUnregistersEveryTaskBelowIt)
 {
-    TGroupTask* outer = AddGroup(TaskTree.GetFirstNode(), "Outer");
+    TGroupTask* outer = AddGroup(Project().TaskTree.GetFirstNode(), "Outer");
     TGroupTask* inner = AddGroup(outer->Node, "Inner");
     Add(inner->Node, std::make_unique<TMessageTask>());
     Add(outer->Node, std::make_unique<TMessageTask>());
-    ASSERT_EQ(TaskList.TaskCount(), 5);
-    TaskTree.Delete(outer->Node);
-    EXPECT_EQ(TaskList.TaskCount(), 1);
-    EXPECT_EQ(TaskList.TaskAt(0), Start());
-    EXPECT_EQ(TaskTree.Count(), 1);
+    ASSERT_EQ(Project().TaskList.TaskCount(), 5);
+    Project().TaskTree.Delete(outer->Node);
+    EXPECT_EQ(Project().TaskList.TaskCount(), 1);
+    EXPECT_EQ(Project().TaskList.TaskAt(0), Start());
+    EXPECT_EQ(Project().TaskTree.Count(), 1);
 }
 
 TEST_F(TaskCoreTest, DeletingTheSelectedNodeSelectsANeighbour)
 {
-    TGroupTask* a = AddGroup(TaskTree.GetFirstNode(), "A");
-    TGroupTask* b = AddGroup(TaskTree.GetFirstNode(), "B");
-    TaskTree.Select(a->Node);
+    TGroupTask* a = AddGroup(Project().TaskTree.GetFirstNode(), "A");
+    TGroupTask* b = AddGroup(Project().TaskTree.GetFirstNode(), "B");
+    Project().TaskTree.Select(a->Node);
     TTaskNode* bNode = b->Node;
-    TaskTree.Delete(a->Node);
-    EXPECT_EQ(TaskTree.Selected(), bNode);
-    TaskTree.Delete(bNode);
-    EXPECT_EQ(TaskTree.Selected(), TaskTree.GetFirstNode());
+    Project().TaskTree.Delete(a->Node);
+    EXPECT_EQ(Project().TaskTree.Selected(), bNode);
+    Project().TaskTree.Delete(bNode);
+    EXPECT_EQ(Project().TaskTree.Selected(), Project().TaskTree.GetFirstNode());
 }
 
 TEST_F(TaskCoreTest, PreOrderLevelsAndAbsoluteIndexes)
 {
-    TGroupTask* g = AddGroup(TaskTree.GetFirstNode(), "G");
+    TGroupTask* g = AddGroup(Project().TaskTree.GetFirstNode(), "G");
     AddGroup(g->Node, "B");
-    TGroupTask* d = AddGroup(TaskTree.GetFirstNode(), "D");
+    TGroupTask* d = AddGroup(Project().TaskTree.GetFirstNode(), "D");
     EXPECT_THAT(TreeTexts(), ElementsAre("Start", " G", "  B", " D"));
     EXPECT_EQ(d->Node->AbsoluteIndex(), 3);
     EXPECT_EQ(d->Node->Level(), 1);
@@ -146,57 +147,57 @@ TEST_F(TaskCoreTest, PreOrderLevelsAndAbsoluteIndexes)
 
 TEST_F(TaskCoreTest, InsertPlacesTheNodeBeforeItsSibling)
 {
-    TGroupTask* b = AddGroup(TaskTree.GetFirstNode(), "B");
-    auto a = std::make_unique<TGroupTask>("A");
-    TaskTree.Insert(b->Node, "A", a.get());
+    TGroupTask* b = AddGroup(Project().TaskTree.GetFirstNode(), "B");
+    auto a = Project().NewGroup("A");
+    Project().TaskTree.Insert(b->Node, "A", a.get());
     EXPECT_EQ(a->Node->NextSibling(), b->Node);
-    TaskList.RegisterTask(std::move(a));
+    Project().TaskList.RegisterTask(std::move(a));
     EXPECT_THAT(TreeTexts(), ElementsAre("Start", " A", " B"));
 }
 
 TEST_F(TaskCoreTest, MovesKeepNodesAndRefuseTheOwnSubtree)
 {
-    TGroupTask* g = AddGroup(TaskTree.GetFirstNode(), "G");
+    TGroupTask* g = AddGroup(Project().TaskTree.GetFirstNode(), "G");
     TGroupTask* b = AddGroup(g->Node, "B");
-    TGroupTask* d = AddGroup(TaskTree.GetFirstNode(), "D");
+    TGroupTask* d = AddGroup(Project().TaskTree.GetFirstNode(), "D");
     TTaskNode* gNode = g->Node;
-    EXPECT_FALSE(TaskTree.MoveToEnd(gNode, b->Node));
-    EXPECT_FALSE(TaskTree.MoveBefore(d->Node, d->Node));
-    EXPECT_TRUE(TaskTree.MoveBefore(d->Node, gNode));
+    EXPECT_FALSE(Project().TaskTree.MoveToEnd(gNode, b->Node));
+    EXPECT_FALSE(Project().TaskTree.MoveBefore(d->Node, d->Node));
+    EXPECT_TRUE(Project().TaskTree.MoveBefore(d->Node, gNode));
     EXPECT_THAT(TreeTexts(), ElementsAre("Start", " D", " G", "  B"));
-    EXPECT_TRUE(TaskTree.MoveToEnd(d->Node, b->Node));
+    EXPECT_TRUE(Project().TaskTree.MoveToEnd(d->Node, b->Node));
     EXPECT_THAT(TreeTexts(), ElementsAre("Start", " G", "  B", "   D"));
     EXPECT_EQ(g->Node, gNode);
-    EXPECT_EQ(TaskList.TaskCount(), 4);
+    EXPECT_EQ(Project().TaskList.TaskCount(), 4);
 }
 
 TEST_F(TaskCoreTest, ATreeOfAnyDepthIsDeletedWithoutRunningOutOfStack)
 {
-    TTaskNode* parent = TaskTree.GetFirstNode();
+    TTaskNode* parent = Project().TaskTree.GetFirstNode();
     for (int level = 0; level < 200000; ++level)
         parent = AddGroup(parent, "G")->Node;
-    ASSERT_EQ(TaskList.TaskCount(), 200001);
-    TaskTree.Delete(TaskTree.GetFirstNode()->Child(0));
-    EXPECT_EQ(TaskList.TaskCount(), 1);
-    parent = TaskTree.GetFirstNode();
+    ASSERT_EQ(Project().TaskList.TaskCount(), 200001);
+    Project().TaskTree.Delete(Project().TaskTree.GetFirstNode()->Child(0));
+    EXPECT_EQ(Project().TaskList.TaskCount(), 1);
+    parent = Project().TaskTree.GetFirstNode();
     for (int level = 0; level < 200000; ++level)
         parent = AddGroup(parent, "G")->Node;
-    NewProject();
-    EXPECT_EQ(TaskList.TaskCount(), 1);
-    EXPECT_EQ(TaskTree.Count(), 1);
+    Document().NewProject();
+    EXPECT_EQ(Project().TaskList.TaskCount(), 1);
+    EXPECT_EQ(Project().TaskTree.Count(), 1);
 }
 
 TEST_F(TaskCoreTest, SiblingPositionsFollowInsertsMovesAndDeletes)
 {
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     std::vector<TGroupTask*> groups;
     for (const char* name : {"A", "B", "C", "D"})
         groups.push_back(AddGroup(start, name));
-    auto x = std::make_unique<TGroupTask>("X");
-    TaskTree.Insert(groups[1]->Node, "X", x.get());
-    TaskList.RegisterTask(std::move(x));
-    TaskTree.MoveToEnd(groups[0]->Node, start);
-    TaskTree.Delete(groups[2]->Node);
+    auto x = Project().NewGroup("X");
+    Project().TaskTree.Insert(groups[1]->Node, "X", x.get());
+    Project().TaskList.RegisterTask(std::move(x));
+    Project().TaskTree.MoveToEnd(groups[0]->Node, start);
+    Project().TaskTree.Delete(groups[2]->Node);
     EXPECT_THAT(TreeTexts(), ElementsAre("Start", " X", " B", " D", " A"));
     for (int row = 0; row < start->ChildCount(); ++row) {
         EXPECT_EQ(start->Child(row)->Row(), row);

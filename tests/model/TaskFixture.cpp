@@ -1,20 +1,15 @@
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 
 #include <cstdio>
 
 void TaskTest::SetUp()
 {
     ModelTest::SetUp();
-    OutputLines = nullptr;
-    NeedSpeakerLine = false;
-    CurrentGroup = nullptr;
-    CurrentLevel = 0;
 }
 
 void TaskTest::TearDown()
 {
-    OutputLines = nullptr;
-    CurrentGroup = nullptr;
     ModelTest::TearDown();
 }
 
@@ -48,17 +43,16 @@ std::string RecordOf(const TTask& task)
 std::vector<std::string> LinesOf(const TTask& task, bool needSpeakerLine)
 {
     std::vector<std::string> lines;
-    OutputLines = &lines;
-    CurrentLevel = 1;
-    NeedSpeakerLine = needSpeakerLine;
-    task.WriteScript();
-    OutputLines = nullptr;
+    TScriptWriter writer(Project(), lines);
+    writer.CurrentLevel = 1;
+    writer.NeedSpeakerLine = needSpeakerLine;
+    task.WriteScript(writer);
     return lines;
 }
 
 TTaskNode* StartNode()
 {
-    return TaskTree.GetFirstNode();
+    return Project().TaskTree.GetFirstNode();
 }
 
 std::unique_ptr<TActionTask> MakeAction(int index, std::vector<std::int32_t> params)
@@ -109,7 +103,7 @@ std::unique_ptr<TMenuTask> MakeMenu(std::vector<std::pair<std::string, std::int3
 std::vector<std::string> ScriptLines(std::vector<std::string>& problems)
 {
     std::vector<std::string> lines;
-    problems = GenerateScript(TaskTree, lines).Problems;
+    problems = GenerateScript(Project(), lines).Problems;
     return lines;
 }
 
@@ -144,33 +138,33 @@ std::string Escaped(const std::string& bytes)
 std::string ProjectSnapshot(bool withListOrder)
 {
     std::string text;
-    const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+    const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
     for (const TTaskNode* node : nodes) {
         text += std::string(static_cast<std::size_t>(node->Level()), ' ') +
                 std::to_string(static_cast<int>(node->Data()->Kind())) + " [" + Escaped(node->Text()) + "] " +
                 Escaped(RecordOf(*node->Data())) + (node->Data()->Node == node ? "" : " (task points elsewhere)") +
-                (TaskTree.Selected() == node ? " (selected)" : "") + "\n";
+                (Project().TaskTree.Selected() == node ? " (selected)" : "") + "\n";
     }
-    text += "tasks: " + std::to_string(TaskList.TaskCount());
+    text += "tasks: " + std::to_string(Project().TaskList.TaskCount());
     if (withListOrder)
-        for (int i = 0; i < TaskList.TaskCount(); ++i)
-            text += " " + std::to_string(TaskList.TaskAt(i)->Node ? TaskList.TaskAt(i)->Node->AbsoluteIndex() : -1);
-    const TNPCHeader& h = HeaderInfo;
+        for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+            text += " " + std::to_string(Project().TaskList.TaskAt(i)->Node ? Project().TaskList.TaskAt(i)->Node->AbsoluteIndex() : -1);
+    const TNPCHeader& h = Project().HeaderInfo;
     text += "\nheader: " + Escaped(h.ScriptName + "|" + h.Author + "|" + h.Version + "|" + h.Compatible + "|" +
                                    h.Description + "|" + h.Comments) +
             " for " + RulesOf(h.Target).Key;
-    const TNPC& n = NPCInfo;
+    const TNPC& n = Project().NPCInfo;
     text += "\nnpc: " + std::to_string(n.SpriteID) + " " + std::to_string(n.X) + " " + std::to_string(n.Y) + " " +
             std::to_string(n.Direction) + " " + std::to_string(n.MapIndex) + " " + Escaped(n.Name);
-    text += "\nnext group: " + std::to_string(NextGroupNumber) + "\nfile: " + ProjectFileName +
-            "\nmodified: " + (Modified ? "yes" : "no") + "\n";
+    text += "\nnext group: " + std::to_string(Project().NextGroupNumber) + "\nfile: " + Project().ProjectFileName +
+            "\nmodified: " + (Project().Modified ? "yes" : "no") + "\n";
     return text;
 }
 
 std::vector<const void*> ProjectIdentity()
 {
     std::vector<const void*> identity;
-    for (const TTaskNode* node : TaskTree.Nodes()) {
+    for (const TTaskNode* node : Project().TaskTree.Nodes()) {
         identity.push_back(node);
         identity.push_back(node->Data());
     }
@@ -179,10 +173,10 @@ std::vector<const void*> ProjectIdentity()
 
 void BuildEveryKindProject()
 {
-    NewProject();
-    HeaderInfo.ScriptName = "Every Kind";
-    HeaderInfo.Comments = "first line\r\nsecond line";
-    NPCInfo = TNPC{113, 150, 180, 5, 0, "Guide"};
+    Document().NewProject();
+    Project().HeaderInfo.ScriptName = "Every Kind";
+    Project().HeaderInfo.Comments = "first line\r\nsecond line";
+    Project().NPCInfo = TNPC{113, 150, 180, 5, 0, "Guide"};
     TTaskNode* start = StartNode();
 
     auto welcome = std::make_unique<TMessageTask>(std::vector<std::string>{"Welcome!", "", "  blank-edged  "});
@@ -192,9 +186,9 @@ void BuildEveryKindProject()
     give->Caption = "Action: " + give->ActionText(true);
     AddTask(start, std::move(give));
 
-    TGroupTask* shop = AddTask(start, std::make_unique<TGroupTask>("New Group"));
+    TGroupTask* shop = AddTask(start, Project().NewGroup("New Group"));
     shop->Rename("Shop");
-    TaskTree.SetText(shop->Node, shop->Caption);
+    Project().TaskTree.SetText(shop->Node, shop->Caption);
     auto rich = std::make_unique<TConTask>();
     rich->Target = shop->GroupNumber;
     rich->AddCheck(Comparison(2, "Zeny", 1000));
@@ -212,17 +206,17 @@ void BuildEveryKindProject()
     leave->AddCheck(Comparison(1, "Class", 7));
     leave->Rename("Not a knight");
     AddTask(shop->Node, std::move(leave));
-    TGroupTask* inner = AddTask(shop->Node, std::make_unique<TGroupTask>("New Group"));
+    TGroupTask* inner = AddTask(shop->Node, Project().NewGroup("New Group"));
     auto warp = MakeAction(13, {1, 150, 180});
     warp->Caption = "Action: " + warp->ActionText(true);
     AddTask(inner->Node, std::move(warp));
     AddTask(inner->Node, std::make_unique<TMessageTask>());
     AddTask(inner->Node, MakeMenu({{"Yes", 0}}));
 
-    TGroupTask* bytes = AddTask(start, std::make_unique<TGroupTask>("New Group"));
+    TGroupTask* bytes = AddTask(start, Project().NewGroup("New Group"));
     for (int byte = 1; byte <= 255; ++byte)
         bytes->Caption.push_back(static_cast<char>(byte));
-    TaskTree.SetText(bytes->Node, bytes->Caption);
+    Project().TaskTree.SetText(bytes->Node, bytes->Caption);
     auto close = MakeAction(6, {});
     close->Rename("Bye now");
     AddTask(bytes->Node, std::move(close));
@@ -234,5 +228,5 @@ void BuildEveryKindProject()
     either->AddCheck(ItemComparison(5, 20, {501, 10}, 1));
     either->Caption = "Condition: " + either->SummaryText();
     AddTask(start, std::move(either));
-    SetModified(false);
+    Document().SetModified(false);
 }

@@ -4,6 +4,7 @@
 // state.
 
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DActions.h"
 #include "tasks/DConditions.h"
@@ -12,6 +13,7 @@
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
 #include "tasks/DTasks.h"
+#include "tasks/ScriptWriter.h"
 
 #include "global/DGlobal.h"
 
@@ -57,7 +59,7 @@ std::vector<std::string> LinesOf(const TTask& task, bool needSpeakerLine = false
 template <class T>
 T* AddTask(TTaskNode* parent, std::unique_ptr<T> task)
 {
-    return AttachTask(parent, std::move(task));
+    return Project().AttachTask(parent, std::move(task));
 }
 TTaskNode* StartNode();
 
@@ -72,7 +74,7 @@ std::unique_ptr<TMenuTask> MakeMenu(std::vector<std::pair<std::string, std::int3
 std::vector<std::string> ScriptLines();
 std::vector<std::string> ScriptLines(std::vector<std::string>& problems);
 
-// Everything a load may change, as text: tree shape with node texts and task records, TaskList
+// Everything a load may change, as text: tree shape with node texts and task records, Project().TaskList
 // order (a load registers in display order, so a round trip may change it), header and NPC
 // records, the group counter, file name and modified flag.
 std::string ProjectSnapshot(bool withListOrder = true);

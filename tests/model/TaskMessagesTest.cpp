@@ -1,6 +1,7 @@
 // Message and manual tasks: mes lines with the speaker line, manual code, the shared lines record.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 
 #include <gmock/gmock.h>
 
@@ -13,7 +14,7 @@ protected:
     void SetUp() override
     {
         TaskTest::SetUp();
-        NPCInfo.Name = "Guide";
+        Project().NPCInfo.Name = "Guide";
     }
 };
 
@@ -55,9 +56,14 @@ TEST_F(MessageTest, SpeakerLineClearsTheFlagAndLinesStayUnescaped)
 {
     TMessageTask message(std::vector<std::string>{"Say \"hi\" \\ ^FF0000red"});
     message.Rename("Greeting");
-    EXPECT_THAT(LinesOf(message, true),
+    std::vector<std::string> lines;
+    TScriptWriter writer(Project(), lines);
+    writer.CurrentLevel = 1;
+    writer.NeedSpeakerLine = true;
+    message.WriteScript(writer);
+    EXPECT_THAT(lines,
                 ElementsAre("\t\t// Greeting //", "\t\tmes \"[Guide]\";", "\t\tmes \"Say \"hi\" \\ ^FF0000red\";"));
-    EXPECT_FALSE(NeedSpeakerLine);
+    EXPECT_FALSE(writer.NeedSpeakerLine);
 }
 
 TEST_F(MessageTest, ManualLinesKeepTheirOwnIndentationAfterTheTabs)

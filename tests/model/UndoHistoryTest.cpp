@@ -3,6 +3,7 @@
 // the cost of a step.
 
 #include "TaskFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DDocument.h"
 #include "tasks/DUndoSteps.h"
@@ -19,23 +20,23 @@ class UndoHistoryTest : public TaskTest {};
 // it only counts upwards, so a group number is never handed out twice.
 std::string StateOf()
 {
-    const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
+    const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
     std::unordered_map<const TTask*, std::size_t> position;
     std::string state;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const TTaskNode* node = nodes[i];
         position[node->Data()] = i;
         state += std::to_string(node->Level()) + (node->Expanded() ? "+" : "-") +
-                 (TaskTree.Selected() == node ? "*" : "") + (node->Data()->Node == node ? "" : "!") + "[" +
+                 (Project().TaskTree.Selected() == node ? "*" : "") + (node->Data()->Node == node ? "" : "!") + "[" +
                  node->Text() + "]\n";
     }
     state += "list:";
-    for (int i = 0; i < TaskList.TaskCount(); ++i)
-        state += " " + std::to_string(position.at(TaskList.TaskAt(i)));
-    const TNPCHeader& h = HeaderInfo;
-    state += "\nheader for " + std::string(RulesOf(h.Target).Key) + "\nfile: " + ProjectFileName +
-             "\nmodified: " + (Modified ? "yes" : "no");
-    return state + "\nbytes:" + SaveProjectBytes();
+    for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+        state += " " + std::to_string(position.at(Project().TaskList.TaskAt(i)));
+    const TNPCHeader& h = Project().HeaderInfo;
+    state += "\nheader for " + std::string(RulesOf(h.Target).Key) + "\nfile: " + Project().ProjectFileName +
+             "\nmodified: " + (Project().Modified ? "yes" : "no");
+    return state + "\nbytes:" + SaveProjectBytes(Project());
 }
 
 // Empty when equal; else the lines around the first difference of each (the states are long).
@@ -55,12 +56,12 @@ std::string FirstDifference(const std::string& actual, const std::string& expect
 
 void BuildGeneratedProject(int total)
 {
-    NewProject();
+    Document().NewProject();
     TTaskNode* group = StartNode();
     std::int32_t number = 0;
     for (int i = 1; i < total; ++i) {
         if (i % 20 == 0) {
-            TGroupTask* made = AddTask(i % 60 == 0 ? group : StartNode(), std::make_unique<TGroupTask>("Group " + std::to_string(i)));
+            TGroupTask* made = AddTask(i % 60 == 0 ? group : StartNode(), Project().NewGroup("Group " + std::to_string(i)));
             group = made->Node;
             number = made->GroupNumber;
             // Some groups are closed in the view: a deleted one must come back closed.
@@ -83,19 +84,19 @@ public:
     // Selects a node at random, as a user clicks about between edits.
     void SelectAny()
     {
-        const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
-        TaskTree.Select(nodes[Pick(nodes.size())]);
+        const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
+        Project().TaskTree.Select(nodes[Pick(nodes.size())]);
     }
 
     // One edit through the document, on the selected node; false when it changed nothing.
     bool EditOnce()
     {
-        TProjectDocument& document = ProjectDocument();
-        const std::vector<TTaskNode*> nodes = TaskTree.Nodes();
-        TTaskNode* node = TaskTree.Selected();
-        const bool notStart = node != TaskTree.GetFirstNode();
+        TProjectDocument& document = Document();
+        const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
+        TTaskNode* node = Project().TaskTree.Selected();
+        const bool notStart = node != Project().TaskTree.GetFirstNode();
         switch (Pick(7)) {
-        case 0: return document.AddTask(std::make_unique<TGroupTask>("Added " + std::to_string(++Count_))) != nullptr;
+        case 0: return document.AddTask(Project().NewGroup("Added " + std::to_string(++Count_))) != nullptr;
         case 1: return document.AddTask(MakeMenu({{"Go", AnyGroupNumber()}})) != nullptr;
         case 2: return notStart && document.DeleteNode(node);
         case 3: return document.RenameNode(node, "Renamed " + std::to_string(++Count_));
@@ -108,7 +109,7 @@ public:
         }
         default: {
             // Two fields at once: steps of a single field would merge, which the run does not follow.
-            TNPC npc = NPCInfo;
+            TNPC npc = Project().NPCInfo;
             npc.Name += static_cast<char>('a' + Pick(26));
             npc.X += 1;
             return document.SetNPC(npc);
@@ -131,8 +132,8 @@ private:
     std::int32_t AnyGroupNumber()
     {
         std::vector<std::int32_t> numbers;
-        for (int i = 0; i < TaskList.TaskCount(); ++i)
-            if (const auto* group = dynamic_cast<const TGroupTask*>(TaskList.TaskAt(i)))
+        for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+            if (const auto* group = dynamic_cast<const TGroupTask*>(Project().TaskList.TaskAt(i)))
                 numbers.push_back(group->GroupNumber);
         return numbers[Pick(numbers.size())];
     }
@@ -152,33 +153,33 @@ class UndoRunTable : public UndoHistoryTest, public ::testing::WithParamInterfac
 TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt)
 {
     GetParam().Build();
-    ProjectDocument().LoadProjectBytes("start", SaveProjectBytes());
-    SetModified(false);
+    Document().LoadProjectBytes("start", SaveProjectBytes(Project()));
+    Document().SetModified(false);
     TRandomEditor editor(GetParam().Seed);
     std::vector<std::string> before;
     std::vector<std::string> after;
     while (before.size() < 200) {
         editor.SelectAny();
         std::string state = StateOf();
-        const int index = ProjectDocument().History().index();
+        const int index = Document().History().index();
         if (!editor.EditOnce())
             continue;
-        ASSERT_EQ(ProjectDocument().History().index(), index + 1) << "every edit is one step";
+        ASSERT_EQ(Document().History().index(), index + 1) << "every edit is one step";
         before.push_back(std::move(state));
         after.push_back(StateOf());
     }
     for (std::size_t step = before.size(); step-- > 0;) {
-        ProjectDocument().Undo();
+        Document().Undo();
         ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step;
     }
-    EXPECT_FALSE(Modified);
-    EXPECT_FALSE(ProjectDocument().CanUndo());
+    EXPECT_FALSE(Project().Modified);
+    EXPECT_FALSE(Document().CanUndo());
     for (std::size_t step = 0; step < after.size(); ++step) {
-        ProjectDocument().Redo();
+        Document().Redo();
         ASSERT_EQ(FirstDifference(StateOf(), after[step]), "") << "redo of step " << step;
     }
     // What the history rebuilt also reads back as a project.
-    EXPECT_NO_THROW(ProjectDocument().LoadProjectBytes("end", SaveProjectBytes()));
+    EXPECT_NO_THROW(Document().LoadProjectBytes("end", SaveProjectBytes(Project())));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -191,27 +192,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(UndoHistoryTest, ARunOfTypingInOneNPCFieldIsOneStepAndTypingItBackIsNone)
 {
-    TNPC npc = NPCInfo;
+    TNPC npc = Project().NPCInfo;
     const TNPC start = npc;
     for (const char* name : {"A", "Al", "Alb"}) {
         npc.Name = name;
-        ProjectDocument().SetNPC(npc);
+        Document().SetNPC(npc);
     }
-    EXPECT_EQ(ProjectDocument().History().count(), 1);
+    EXPECT_EQ(Document().History().count(), 1);
     npc.X = 7;
-    ProjectDocument().SetNPC(npc);
-    EXPECT_EQ(ProjectDocument().History().count(), 2);
-    ProjectDocument().Undo();
-    ProjectDocument().Undo();
-    EXPECT_EQ(NPCInfo, start);
-    EXPECT_FALSE(Modified);
+    Document().SetNPC(npc);
+    EXPECT_EQ(Document().History().count(), 2);
+    Document().Undo();
+    Document().Undo();
+    EXPECT_EQ(Project().NPCInfo, start);
+    EXPECT_FALSE(Project().Modified);
 
     TNPC typed = start;
     typed.Name = "B";
-    ProjectDocument().SetNPC(typed);
-    ProjectDocument().SetNPC(start);
-    EXPECT_EQ(ProjectDocument().History().count(), 0) << "typed back: nothing left to undo";
-    EXPECT_FALSE(Modified);
+    Document().SetNPC(typed);
+    Document().SetNPC(start);
+    EXPECT_EQ(Document().History().count(), 0) << "typed back: nothing left to undo";
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(UndoHistoryTest, DeletingOneMessageKeepsThatMessageNotTheProject)
@@ -219,23 +220,23 @@ TEST_F(UndoHistoryTest, DeletingOneMessageKeepsThatMessageNotTheProject)
     BuildGeneratedProject(1000);
     TTaskNode* message = StartNode()->Child(1);
     ASSERT_EQ(message->Data()->Kind(), TTaskKind::Message);
-    ProjectDocument().DeleteNode(message);
-    const auto* step = dynamic_cast<const TDeleteStep*>(ProjectDocument().History().command(0));
+    Document().DeleteNode(message);
+    const auto* step = dynamic_cast<const TDeleteStep*>(Document().History().command(0));
     ASSERT_NE(step, nullptr);
     EXPECT_LT(step->ByteSize(), 200u);
-    EXPECT_GT(SaveProjectBytes().size(), 20000u);
+    EXPECT_GT(SaveProjectBytes(Project()).size(), 20000u);
 }
 
 TEST_F(UndoHistoryTest, NewAndLoadStartTheHistoryAfresh)
 {
-    ProjectDocument().AddTask(std::make_unique<TGroupTask>("Shop"));
-    ASSERT_TRUE(ProjectDocument().CanUndo());
-    ProjectDocument().LoadProjectBytes("project", SaveProjectBytes());
-    EXPECT_FALSE(ProjectDocument().CanUndo());
-    ProjectDocument().AddTask(std::make_unique<TGroupTask>("Inn"));
-    NewProject();
-    EXPECT_FALSE(ProjectDocument().CanUndo());
-    EXPECT_FALSE(Modified);
+    Document().AddTask(Project().NewGroup("Shop"));
+    ASSERT_TRUE(Document().CanUndo());
+    Document().LoadProjectBytes("project", SaveProjectBytes(Project()));
+    EXPECT_FALSE(Document().CanUndo());
+    Document().AddTask(Project().NewGroup("Inn"));
+    Document().NewProject();
+    EXPECT_FALSE(Document().CanUndo());
+    EXPECT_FALSE(Project().Modified);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The action editor and its Browse road to the item picker, driven through their controls.
 #include "EditorTestSupport.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include "ui/Form_Actions.h"
@@ -49,7 +50,7 @@ protected:
     // An editor as the task tree window opens it (statements) or the condition editor (values).
     TActionForm* Open(int isStatement = 1, TTask* task = nullptr)
     {
-        Form = new TActionForm();
+        Form = new TActionForm(Document());
         Form->ShowActions(isStatement);
         Form->LoadTask(task);
         Listen(Form, Report);
@@ -255,7 +256,7 @@ TEST_F(ActionFormTest, EnterAppliesAndEscapeCancels)
     ASSERT_NE(Report.NewTask, nullptr);
 
     TDoneReport second;
-    auto* other = new TActionForm();
+    auto* other = new TActionForm(Document());
     QPointer<TActionForm> guard(other);
     other->ShowActions(1);
     Listen(other, second);
@@ -277,7 +278,7 @@ TEST_F(ActionFormTest, CancelAndTheCloseBoxReportACancelAndCreateNothing)
     EXPECT_EQ(Report.NewTask, nullptr);
 
     TDoneReport closed;
-    auto* other = new TActionForm();
+    auto* other = new TActionForm(Document());
     QPointer<TActionForm> guard(other);
     other->ShowActions(1);
     Listen(other, closed);
@@ -362,7 +363,7 @@ TEST_F(ActionFormTest, AGroupDeletedWhileTheEditorIsOpenLeavesTheJumpWithoutATar
     Open();
     ClickRow(Actions(), "Jumpto Group");
     PickEntry(Combo("GroupCombo"), "Shop");
-    ProjectDocument().AddTask(std::make_unique<TGroupTask>("Inn"));
+    Document().AddTask(Project().NewGroup("Inn"));
     EXPECT_EQ(ComboTexts(Combo("GroupCombo")), (std::vector<std::string>{"Start", "Shop", "Inn"}));
     EXPECT_EQ(Combo("GroupCombo")->currentText(), "Shop");
     DeleteTask(shop);
@@ -427,12 +428,14 @@ struct TGoneCase {
 
 class TaskGoneTest : public ActionFormTest, public ::testing::WithParamInterface<TGoneCase> {};
 
-TEST_P(TaskGoneTest, ApplyOnATaskDestroyedMeanwhileReportsACancel)
+// A replaced project ends the editor as a cancel; after a delete, Apply hands what was typed to
+// the opener with no task to store it into (the opener asks what becomes of it).
+TEST_P(TaskGoneTest, ApplyOnATaskDestroyedMeanwhileKeepsWhatWasTyped)
 {
     TActionTask* heal = AddActionTask("Heal", {100, 50});
     Open(1, heal);
     if (GetParam().ReplaceProject)
-        NewProject();
+        Document().NewProject();
     else
         DeleteTask(heal);
     // A replaced project ends the editor at once; a deleted task leaves it open until Apply.
@@ -440,9 +443,15 @@ TEST_P(TaskGoneTest, ApplyOnATaskDestroyedMeanwhileReportsACancel)
     Type(Spin("HPEdit"), "1");
     Click(Button("ApplyButton"));
     ASSERT_EQ(Report.Calls, 1);
-    EXPECT_TRUE(Report.Cancelled);
+    EXPECT_EQ(Report.Cancelled, GetParam().ReplaceProject);
     EXPECT_EQ(Report.Task, nullptr);
-    EXPECT_EQ(Report.NewTask, nullptr);
+    if (GetParam().ReplaceProject) {
+        EXPECT_EQ(Report.NewTask, nullptr);
+    } else {
+        const auto* typed = dynamic_cast<const TActionTask*>(Report.NewTask.get());
+        ASSERT_NE(typed, nullptr);
+        EXPECT_EQ(typed->GetParam(0), 1);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, TaskGoneTest,

@@ -1,6 +1,7 @@
 // The condition editor, driven through its controls: the walk through a new condition, the
 // enabling rules, editing, and the value picked through the action editor.
 #include "EditorTestSupport.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DConditions.h"
 #include "ui/Form_Actions.h"
@@ -303,7 +304,7 @@ TEST_F(ConditionFormTest, GroupsChangedWhileOpenAreListedAgainAndAGoneTargetIsNe
     TConTask* condition = AddZenyCondition(number);
     Open(condition);
     ASSERT_EQ(Combo("GroupCombo")->currentText(), "Shop");
-    ProjectDocument().RenameNode(shop->Node, "Market");
+    Document().RenameNode(shop->Node, "Market");
     EXPECT_EQ(Combo("GroupCombo")->currentText(), "Market");
     DeleteTask(shop);
     EXPECT_EQ(ComboTexts(Combo("GroupCombo")), (std::vector<std::string>{"Group Exit", "Start"}));
@@ -417,12 +418,13 @@ struct TGoneCase {
 
 class ConditionGoneTest : public ConditionFormTest, public ::testing::WithParamInterface<TGoneCase> {};
 
-TEST_P(ConditionGoneTest, ApplyOnATaskDestroyedMeanwhileReportsACancel)
+// As for the other editors: a replaced project cancels, a deleted task leaves what was typed.
+TEST_P(ConditionGoneTest, ApplyOnATaskDestroyedMeanwhileKeepsWhatWasTyped)
 {
     TConTask* condition = AddZenyCondition(0);
     Open(condition);
     if (GetParam().ReplaceProject)
-        NewProject();
+        Document().NewProject();
     else
         DeleteTask(condition);
     EXPECT_EQ(Report.Calls, GetParam().ReplaceProject ? 1 : 0);
@@ -430,9 +432,9 @@ TEST_P(ConditionGoneTest, ApplyOnATaskDestroyedMeanwhileReportsACancel)
     AddAmountCheck("Zeny", "Less than", "3");
     Click(Button("ApplyButton"));
     ASSERT_EQ(Report.Calls, 1);
-    EXPECT_TRUE(Report.Cancelled);
+    EXPECT_EQ(Report.Cancelled, GetParam().ReplaceProject);
     EXPECT_EQ(Report.Task, nullptr);
-    EXPECT_EQ(Report.NewTask, nullptr);
+    EXPECT_EQ(Report.NewTask != nullptr, !GetParam().ReplaceProject);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ConditionGoneTest,

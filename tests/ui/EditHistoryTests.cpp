@@ -3,6 +3,7 @@
 // an editor whose task an undo changes.
 
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DDocument.h"
 #include "tasks/DMessages.h"
@@ -25,14 +26,14 @@ protected:
     TTaskNode* BuildShop()
     {
         ChangeTree("Shop");
-        TTaskNode* shop = TaskTree.Selected();
+        TTaskNode* shop = Project().TaskTree.Selected();
         for (const char* line : {"Welcome", "Bye"}) {
-            TaskTree.Select(shop);
+            Project().TaskTree.Select(shop);
             auto message = std::make_unique<TMessageTask>();
             message->Lines = {line};
-            ProjectDocument().AddTask(std::move(message));
+            Document().AddTask(std::move(message));
         }
-        TaskTree.Select(shop);
+        Project().TaskTree.Select(shop);
         return shop;
     }
 
@@ -42,7 +43,7 @@ protected:
         QTest::keyClick(Tree(), static_cast<Qt::Key>(key), modifiers);
     }
 
-    std::string Shown() const { return SaveProjectBytes(); }
+    std::string Shown() const { return SaveProjectBytes(Project()); }
 };
 
 TEST_F(EditHistoryTest, DeleteUndoAndRedoWalkThroughTheKeysTheMenuAndTheStatusBar)
@@ -63,13 +64,13 @@ TEST_F(EditHistoryTest, DeleteUndoAndRedoWalkThroughTheKeysTheMenuAndTheStatusBa
 
     Press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Shown(), withShop);
-    EXPECT_EQ(TaskTree.Selected()->Text(), "Shop");
+    EXPECT_EQ(Project().TaskTree.Selected()->Text(), "Shop");
     EXPECT_EQ(redo->text().toStdString(), "&Redo Delete group Shop");
     Press(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(TaskTree.Selected()->Text(), "Start");
+    EXPECT_EQ(Project().TaskTree.Selected()->Text(), "Start");
     Press(Qt::Key_Z, Qt::ControlModifier);
     Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(TaskTree.Selected()->Text(), "Start");
+    EXPECT_EQ(Project().TaskTree.Selected()->Text(), "Start");
     EXPECT_NE(Title().find("[Modified]"), std::string::npos);
 
     // Back to the start through the menu entry: the new project was never modified.
@@ -85,31 +86,31 @@ TEST_F(EditHistoryTest, TheTreeMenuOffersTheSameStepsAndAnUndoneDeleteComesBackC
     TTaskNode* shop = BuildShop();
     Tree()->collapse(IndexOf(shop));
     EXPECT_FALSE(shop->Expanded());
-    ProjectDocument().DeleteNode(shop);
+    Document().DeleteNode(shop);
     QStringList entries;
     for (QAction* action : Tree()->actions())
         entries << action->text();
     EXPECT_TRUE(entries.contains(QStringLiteral("&Undo Delete group Shop\tCtrl+Z"))) << entries.join(u'|').toStdString();
 
-    ProjectDocument().Undo();
-    const TTaskNode* back = TaskTree.Selected();
+    Document().Undo();
+    const TTaskNode* back = Project().TaskTree.Selected();
     EXPECT_EQ(back->ChildCount(), 2);
     EXPECT_FALSE(Tree()->isExpanded(IndexOf(back)));
-    EXPECT_TRUE(Tree()->isExpanded(IndexOf(TaskTree.GetFirstNode())));
+    EXPECT_TRUE(Tree()->isExpanded(IndexOf(Project().TaskTree.GetFirstNode())));
 }
 
 TEST_F(EditHistoryTest, AnEditorWhoseTaskAnUndoChangesEndsWithoutWritingItBack)
 {
     BuildShop();
-    TTaskNode* welcome = TaskTree.Selected()->Child(0);
+    TTaskNode* welcome = Project().TaskTree.Selected()->Child(0);
     auto edited = CopyTask(*welcome->Data());
     static_cast<TMessageTask&>(*edited).Lines = {"Welcome, traveller"};
-    ProjectDocument().EditTask(welcome->Data(), *edited);
+    Document().EditTask(welcome->Data(), *edited);
     TaskForm->OpenMessageEditor(static_cast<TMessageTask*>(welcome->Data()));
     QPointer<TMessageForm> editor = Frame->findChild<TMessageForm*>();
     ASSERT_TRUE(editor);
 
-    ProjectDocument().Undo();
+    Document().Undo();
     ProcessDeletions();
     EXPECT_FALSE(editor);
     EXPECT_EQ(static_cast<TMessageTask*>(welcome->Data())->Lines, std::vector<std::string>{"Welcome"});

@@ -2,6 +2,7 @@
 // action editor, the new node, the regenerated script in the output window and the modified
 // state.
 #include "EditorTestSupport.h"
+#include "DocumentSupport.h"
 
 #include "ui/Form_Actions.h"
 #include "ui/Form_Editor.h"
@@ -28,7 +29,7 @@ protected:
     void SetUp() override
     {
         SetUpCatalogues();
-        Tasks = new TTaskForm();
+        Tasks = new TTaskForm(Document());
         ASSERT_EQ(TaskForm, Tasks.data());
     }
 
@@ -71,7 +72,7 @@ protected:
 
 TEST_F(EditRoadTest, GiveItemFromTheActionButtonToTheScript)
 {
-    ASSERT_FALSE(Modified);
+    ASSERT_FALSE(Project().Modified);
     Click(ActionButton());
     EXPECT_FALSE(ActionButton()->isEnabled());
     TActionForm* editor = OpenedActionEditor();
@@ -85,7 +86,7 @@ TEST_F(EditRoadTest, GiveItemFromTheActionButtonToTheScript)
 
     EXPECT_EQ(OpenedActionEditor(), nullptr);
     EXPECT_TRUE(ActionButton()->isEnabled());
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     ASSERT_EQ(start->ChildCount(), 1);
     EXPECT_EQ(start->Child(0)->Text(), "Action: Give Item(607, 3)");
     const QModelIndex startIndex = Tasks->TasksList()->model()->index(0, 0);
@@ -95,8 +96,8 @@ TEST_F(EditRoadTest, GiveItemFromTheActionButtonToTheScript)
     ASSERT_NE(EditorForm, nullptr);
     const auto lines = OutputLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\tgetitem 607, 3;"), lines.end());
-    EXPECT_TRUE(Modified);
-    const std::string title = TitleText();
+    EXPECT_TRUE(Project().Modified);
+    const std::string title = TitleText(Project());
     EXPECT_EQ(title.substr(title.size() - 11), " [Modified]");
 }
 
@@ -118,7 +119,7 @@ TEST_F(EditRoadTest, AnItemPickedThroughBrowseReachesTheScript)
     Click(Child<QPushButton>(editor, "ApplyButton"));
     ProcessDeletions();
 
-    EXPECT_EQ(TaskTree.GetFirstNode()->Child(0)->Text(), "Action: Take Item(1201, 1)");
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->Text(), "Action: Take Item(1201, 1)");
     const auto lines = OutputLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\tdelitem 1201, 1;"), lines.end());
 }
@@ -131,8 +132,8 @@ TEST_F(EditRoadTest, CancelAddsNothingAndLeavesTheProjectUnmodified)
     Click(Child<QPushButton>(editor, "CancelButton"));
     ProcessDeletions();
     EXPECT_TRUE(ActionButton()->isEnabled());
-    EXPECT_EQ(TaskTree.GetFirstNode()->ChildCount(), 0);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->ChildCount(), 0);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(EditRoadTest, AMenuGetsItsChoicesAsCaptionAndItsLineInTheScript)
@@ -150,7 +151,7 @@ TEST_F(EditRoadTest, AMenuGetsItsChoicesAsCaptionAndItsLineInTheScript)
     Click(Child<QPushButton>(editor, "ApplyButton"));
     ProcessDeletions();
 
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     ASSERT_EQ(start->ChildCount(), 2);
     EXPECT_EQ(start->Child(0)->Text(), "Shop");
     EXPECT_EQ(start->Child(1)->Text(), "Menu: Buy, Leave");

@@ -3,6 +3,7 @@
 // manual-code editor shares with it.
 
 #include "TaskWindowSupport.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DHighlight.h"
 #include "tasks/DManual.h"
@@ -33,28 +34,28 @@ protected:
         auto message = std::make_unique<TMessageTask>(lines);
         message->Caption = "Message: " + LinesText(lines);
         TMessageTask* raw = message.get();
-        TaskTree.AddChild(parent, message->Caption, raw);
-        TaskList.RegisterTask(std::move(message));
+        Project().TaskTree.AddChild(parent, message->Caption, raw);
+        Project().TaskList.RegisterTask(std::move(message));
         return raw;
     }
 
     static std::vector<std::string> CurrentScript()
     {
         std::vector<std::string> lines;
-        GenerateScript(TaskTree, lines);
+        GenerateScript(Project(), lines);
         return lines;
     }
 };
 
 TEST_F(EditorFormTest, ShowingTheOutputTwiceKeepsOneWindowWithTheLatestScript)
 {
-    NPCInfo.Name = "Guide";
+    Project().NPCInfo.Name = "Guide";
     Form->ShowOutput();
     TEditorForm* first = EditorForm;
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->windowTitle(), "Editor");
 
-    NPCInfo.Name = "Kafra";
+    Project().NPCInfo.Name = "Kafra";
     Form->ShowOutput();
     EXPECT_EQ(EditorForm, first);
     EXPECT_EQ(OpenWindows<TEditorForm>().size(), 1u);
@@ -101,7 +102,7 @@ TEST_F(EditorFormTest, TheScriptIsYellowFixedPitchOnNavyAndReadOnly)
 
 TEST_F(EditorFormTest, EveryTokenKindCarriesItsColourInTheDocument)
 {
-    AddMessage(TaskTree.GetFirstNode(), {"Hello."});
+    AddMessage(Project().TaskTree.GetFirstNode(), {"Hello."});
     Form->ShowOutput();
     const QPlainTextEdit* editor = EditorForm->Editor();
 
@@ -135,7 +136,7 @@ TEST_F(EditorFormTest, EveryTokenKindCarriesItsColourInTheDocument)
 TEST_F(EditorFormTest, TheLinesKeepTheScriptsBytesExactly)
 {
     // A user-named message: its caption is written as one comment line, its line break a blank.
-    TMessageTask* message = AddMessage(TaskTree.GetFirstNode(), {"Caf\xE9 au lait"});
+    TMessageTask* message = AddMessage(Project().TaskTree.GetFirstNode(), {"Caf\xE9 au lait"});
     message->Rename("Two\r\nlines");
     Form->ShowOutput();
 
@@ -148,7 +149,7 @@ TEST_F(EditorFormTest, TheLinesKeepTheScriptsBytesExactly)
 
 TEST_F(EditorFormTest, ShowOutputReportsWhatTheWriterFound)
 {
-    NPCInfo.MapIndex = -1;
+    Project().NPCInfo.MapIndex = -1;
     const TScriptResult result = Form->ShowOutput();
     EXPECT_EQ(result.Problems, std::vector<std::string>{NoMapProblem});
 }
@@ -158,20 +159,20 @@ TEST_F(EditorFormTest, HighlightLineRecoloursOneLineAsTheModelNowKnowsIt)
 {
     QPlainTextEdit control;
     control.setPlainText("goto L1;\ngoto L1;");
-    HighlightAll(&control);
+    HighlightAll(&control, &Document());
     EXPECT_EQ(ColourAt(&control, 0, 0), Colour(ColourWhite));
     EXPECT_EQ(ColourAt(&control, 0, 5), std::nullopt);  // no group 1 yet
 
-    auto group = std::make_unique<TGroupTask>("Shop");
+    auto group = Project().NewGroup("Shop");
     ASSERT_EQ(group->GroupNumber, 1);
-    TaskTree.AddChild(TaskTree.GetFirstNode(), group->Caption, group.get());
-    TaskList.RegisterTask(std::move(group));
+    Project().TaskTree.AddChild(Project().TaskTree.GetFirstNode(), group->Caption, group.get());
+    Project().TaskList.RegisterTask(std::move(group));
 
     HighlightLine(&control, 1);
     EXPECT_EQ(ColourAt(&control, 1, 5), Colour(ColourLime));
     EXPECT_EQ(ColourAt(&control, 0, 5), std::nullopt);  // only the line asked for
     HighlightLine(&control, 7);                          // past the end: nothing to colour
-    HighlightAll(&control);
+    HighlightAll(&control, &Document());
     EXPECT_EQ(ColourAt(&control, 0, 5), Colour(ColourLime));
 }
 
@@ -222,7 +223,7 @@ std::vector<std::string> ColourRanges(const QPlainTextEdit* control)
 
 TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
 {
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     TMessageTask* hello = nullptr;
     TGroupTask* shop = nullptr;
     const std::vector<std::pair<const char*, std::function<void()>>> edits{
@@ -230,28 +231,28 @@ TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
         {"manual code jumping to a group not made yet",
          [&] {
              auto manual = std::make_unique<TManualTask>(std::vector<std::string>{"goto L1;", "end;"});
-             TaskTree.AddChild(start, "Manual", manual.get());
-             TaskList.RegisterTask(std::move(manual));
+             Project().TaskTree.AddChild(start, "Manual", manual.get());
+             Project().TaskList.RegisterTask(std::move(manual));
          }},
         {"the group made: the unchanged jump turns lime",
          [&] {
-             auto group = std::make_unique<TGroupTask>("Shop");
+             auto group = Project().NewGroup("Shop");
              shop = group.get();
-             TaskTree.AddChild(start, "Shop", shop);
-             TaskList.RegisterTask(std::move(group));
+             Project().TaskTree.AddChild(start, "Shop", shop);
+             Project().TaskList.RegisterTask(std::move(group));
          }},
-        {"NPC line changed", [] { NPCInfo.Name = "Kafra"; }},
+        {"NPC line changed", [] { Project().NPCInfo.Name = "Kafra"; }},
         {"caption with line breaks", [&] { hello->Rename("Two\r\nlines\rand\nmore"); }},
-        {"comment lines inserted at the top", [] { HeaderInfo.Comments = "One\r\nTwo\r\nThree"; }},
-        {"the group deleted: the jump turns plain", [&] { TaskTree.Delete(shop->Node); }},
-        {"caption with line breaks deleted", [&] { TaskTree.Delete(hello->Node); }},
+        {"comment lines inserted at the top", [] { Project().HeaderInfo.Comments = "One\r\nTwo\r\nThree"; }},
+        {"the group deleted: the jump turns plain", [&] { Project().TaskTree.Delete(shop->Node); }},
+        {"caption with line breaks deleted", [&] { Project().TaskTree.Delete(hello->Node); }},
         {"nothing changed", [] {}},
         {"everything but Start deleted",
          [&] {
              while (start->ChildCount() > 0)
-                 TaskTree.Delete(start->Child(0));
+                 Project().TaskTree.Delete(start->Child(0));
          }},
-        {"a new project", [] { NewProject(); }},
+        {"a new project", [] { Document().NewProject(); }},
     };
     Form->ShowOutput();
     for (const auto& [name, edit] : edits) {
@@ -263,7 +264,7 @@ TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
         for (const std::string& line : CurrentScript())
             text += line + "\n";
         text.pop_back();
-        SetScriptText(&fresh, QString::fromLatin1(text.c_str()));
+        SetScriptText(&fresh, QString::fromLatin1(text.c_str()), &Document());
         EXPECT_EQ(EditorForm->Editor()->toPlainText(), fresh.toPlainText()) << name;
         EXPECT_EQ(ColourRanges(EditorForm->Editor()), ColourRanges(&fresh)) << name;
         EXPECT_EQ(EditorForm->ScriptLines(), CurrentScript()) << name;

@@ -3,6 +3,7 @@
 // user input on real widgets, a stand-in for the dialogs, and the editor's report to its opener.
 
 #include "global/DGlobal.h"
+#include "DocumentSupport.h"
 #include "tasks/DActions.h"
 #include "tasks/DDocument.h"
 #include "tasks/DTasks.h"
@@ -65,26 +66,26 @@ inline void SetUpCatalogues()
     AddItem(1201, "Knife", 3, 50);
     AddItem(2104, "Buckler", 2, 14000);
     InitActions();
-    NewProject();
+    ResetTestDocument();
 }
 
 // A new group, registered, as the last child of "Start".
 inline TGroupTask* AddGroup(const std::string& caption)
 {
-    return AttachTask(TaskTree.GetFirstNode(), std::make_unique<TGroupTask>(caption));
+    return Project().AttachTask(Project().TaskTree.GetFirstNode(), Project().NewGroup(caption));
 }
 
 // Registers a task in the tree (under "Start") as the tree window would, and returns it.
 template <class T>
 T* AddTask(std::unique_ptr<T> task)
 {
-    return AttachTask(TaskTree.GetFirstNode(), std::move(task));
+    return Project().AttachTask(Project().TaskTree.GetFirstNode(), std::move(task));
 }
 
 // Deletes the task's node as the tree window does, through the project document.
 inline void DeleteTask(TTask* task)
 {
-    ProjectDocument().DeleteNode(task->Node);
+    Document().DeleteNode(task->Node);
 }
 
 inline std::vector<std::string> ComboTexts(const QComboBox* combo)
@@ -167,7 +168,7 @@ inline void Listen(TTaskEditorForm* editor, TDoneReport& report)
         report.Task = done->Task();
         std::unique_ptr<TTask> result = done->TakeResult();
         if (!cancelled && done->EditMode() && result && done->Task())
-            ProjectDocument().EditTask(done->Task(), *result);
+            Document().EditTask(done->Task(), *result);
         else
             report.NewTask = std::move(result);
     };
@@ -221,7 +222,7 @@ protected:
 
     T* Open(TTask* task = nullptr)
     {
-        Form = new T();
+        Form = new T(Document());
         Form->LoadTask(task);
         Listen(Form, Report);
         Form->show();

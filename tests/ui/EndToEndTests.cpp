@@ -4,6 +4,7 @@
 // project, loaded again, and written with "Save Output". The text file must be the script the
 // writing rules give for that project, byte for byte (tests/golden/end-to-end.txt, written by hand).
 #include "EditorTestSupport.h"
+#include "DocumentSupport.h"
 #include "FrameTestSupport.h"
 #include "ModelFixture.h"
 #include "tasks/DFiles.h"
@@ -56,8 +57,8 @@ protected:
         CopySampleCatalogues(Dir / "data");
         fs::create_directories(Dir / "projects");
         // As in a fresh process: an earlier run of this test leaves its project state behind.
-        ProjectFileName.clear();
-        Modified = false;
+        Project().ProjectFileName.clear();
+        Project().Modified = false;
         InitModel();
         CataloguesLoaded = false;
         StartEditor(Dir / "data");
@@ -94,7 +95,7 @@ protected:
 
     // ---- The task tree window ----
 
-    static TTaskNode* Start() { return TaskTree.GetFirstNode(); }
+    static TTaskNode* Start() { return Project().TaskTree.GetFirstNode(); }
     TTaskTreeView* Tree() const { return TaskForm->TasksList(); }
 
     void ClickNode(const TTaskNode* node) const
@@ -102,7 +103,7 @@ protected:
         Tree()->expandAll();
         const QRect row = Tree()->visualRect(Tree()->TaskModel()->IndexOf(node));
         QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, row.center());
-        ASSERT_EQ(TaskTree.Selected(), node) << node->Text();
+        ASSERT_EQ(Project().TaskTree.Selected(), node) << node->Text();
     }
 
     void ClickTaskButton(const char* name) const { Click(Child<QPushButton>(TaskForm, name)); }
@@ -223,10 +224,10 @@ protected:
         AddAction(Start(), QStringLiteral("Next Button"));
         ClickNode(Start());
         ClickTaskButton("GroupButton");
-        TTaskNode* bye = TaskTree.Selected();
+        TTaskNode* bye = Project().TaskTree.Selected();
         TypeRename(QStringLiteral("Bye"));
         AddMessage(bye, QStringLiteral("Goodbye."));
-        TTaskNode* goodbye = TaskTree.Selected();
+        TTaskNode* goodbye = Project().TaskTree.Selected();
         AddAction(bye, QStringLiteral("Close Script"));
         AddZenyCondition(goodbye, QStringLiteral("1000"));
         AddMenu(Start(), {{QStringLiteral("Goodbye"), QStringLiteral("Bye")},
@@ -271,7 +272,7 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
     ChooseMenuEntry("FileMenu", "FileNewItem");
     EXPECT_TRUE(Dialogs->Questions.empty()) << "a saved project needs no question";
     EXPECT_EQ(TreeShape(Start()), "Start");
-    EXPECT_EQ(NPCInfo.Name, "");
+    EXPECT_EQ(Project().NPCInfo.Name, "");
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - No File Open");
 
     Dialogs->OpenNames.push_back(QString::fromStdString(project));
@@ -292,12 +293,12 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
 
 TEST_F(EndToEndTest, TheWholeWalkUndoesBackToTheEmptyProjectAndRedoesToTheScript)
 {
-    const std::string empty = SaveProjectBytes();
+    const std::string empty = SaveProjectBytes(Project());
     FillInNPC();
     BuildScript();
     if (HasFatalFailure())
         return;
-    const std::string built = SaveProjectBytes();
+    const std::string built = SaveProjectBytes(Project());
     const std::string shape = TreeShape(Start());
 
     auto* undo = Child<QAction>(MainForm, "EditUndoItem");
@@ -308,14 +309,14 @@ TEST_F(EndToEndTest, TheWholeWalkUndoesBackToTheEmptyProjectAndRedoesToTheScript
     // Ten changes of the tree (nine adds and a rename) and five NPC fields (the map stays the
     // default Prontera), each run of typing in a field one step.
     EXPECT_EQ(steps, 15);
-    EXPECT_EQ(SaveProjectBytes(), empty);
+    EXPECT_EQ(SaveProjectBytes(Project()), empty);
     EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_EQ(Child<QLineEdit>(NPCForm, "NameEdit")->text(), QString());
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - No File Open");
 
     while (redo->isEnabled())
         ChooseMenuEntry("EditMenu", "EditRedoItem");
-    EXPECT_EQ(SaveProjectBytes(), built);
+    EXPECT_EQ(SaveProjectBytes(Project()), built);
     EXPECT_EQ(TreeShape(Start()), shape);
     EXPECT_EQ(Child<QLineEdit>(NPCForm, "NameEdit")->text(), QStringLiteral("Guide"));
 }

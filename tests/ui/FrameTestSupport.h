@@ -4,6 +4,7 @@
 // what was shown, and user input on real widgets.
 
 #include "TestSupport.h"
+#include "DocumentSupport.h"
 #include "global/DGlobal.h"
 #include "tasks/DActions.h"
 #include "tasks/DTasks.h"
@@ -59,6 +60,7 @@ inline void SetUpCatalogues()
     AddSprite(800, "Kafra");
     AddSprite(111, "Merchant");
     InitActions();
+    ResetTestDocument();
 }
 
 // Answers questions and file dialogs from queues and records everything shown. A dialog opened

@@ -1,5 +1,6 @@
-// The header window: filled once from HeaderInfo, stored back only by Apply.
+// The header window: filled once from Project().HeaderInfo, stored back only by Apply.
 #include "FrameTestSupport.h"
+#include "DocumentSupport.h"
 
 #include "ui/Form_Header.h"
 
@@ -18,7 +19,7 @@ protected:
     void SetUp() override
     {
         SetUpCatalogues();
-        NewProject();
+        Document().NewProject();
     }
 
     void TearDown() override
@@ -29,7 +30,7 @@ protected:
 
     void Open()
     {
-        Form = new THeaderForm();
+        Form = new THeaderForm(Document());
         HeaderForm = Form;
         Form->show();
         Form->activateWindow();
@@ -73,12 +74,12 @@ TEST_F(HeaderFormTest, AFreshProjectShowsTheDefaults)
 
 TEST_F(HeaderFormTest, ApplyWithoutEditsEndsTheCommentsWithALineBreakAndMarksModified)
 {
-    TNPCHeader expected = HeaderInfo;
+    TNPCHeader expected = Project().HeaderInfo;
     expected.Comments += "\r\n";
     Open();
     Click(Child<QPushButton>(Form, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo, expected);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().HeaderInfo, expected);
+    EXPECT_TRUE(Project().Modified);
     ExpectClosed();
 }
 
@@ -93,15 +94,15 @@ TEST_F(HeaderFormTest, ApplyStoresAllSixTexts)
     Retype(Comments(), QStringLiteral("1.0 first version"));
     QTest::keyClick(Comments(), Qt::Key_Return);
     QTest::keyClicks(Comments(), QStringLiteral("1.1 heals SP too"));
-    EXPECT_EQ(HeaderInfo.ScriptName, "<Name> Script") << "nothing is stored before Apply";
+    EXPECT_EQ(Project().HeaderInfo.ScriptName, "<Name> Script") << "nothing is stored before Apply";
 
     Click(Child<QPushButton>(Form, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.ScriptName, "Healer");
-    EXPECT_EQ(HeaderInfo.Author, "Vask");
-    EXPECT_EQ(HeaderInfo.Version, "1.1");
-    EXPECT_EQ(HeaderInfo.Compatible, "eAthena 1.0");
-    EXPECT_EQ(HeaderInfo.Description, "Heals for free");
-    EXPECT_EQ(HeaderInfo.Comments, "1.0 first version\r\n1.1 heals SP too\r\n");
+    EXPECT_EQ(Project().HeaderInfo.ScriptName, "Healer");
+    EXPECT_EQ(Project().HeaderInfo.Author, "Vask");
+    EXPECT_EQ(Project().HeaderInfo.Version, "1.1");
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "eAthena 1.0");
+    EXPECT_EQ(Project().HeaderInfo.Description, "Heals for free");
+    EXPECT_EQ(Project().HeaderInfo.Comments, "1.0 first version\r\n1.1 heals SP too\r\n");
     ExpectClosed();
 }
 
@@ -113,26 +114,26 @@ TEST_F(HeaderFormTest, ChoosingTheServerRenamesTheDefaultCompatibleAndApplyStore
     PickEntry(combo, 2);
     EXPECT_EQ(combo->currentText(), QStringLiteral("Hercules"));
     EXPECT_EQ(Edit("CompatEdit")->text(), QStringLiteral("Hercules; RO Episode XX"));
-    EXPECT_EQ(HeaderInfo.Target, TServerTarget::EAthena) << "nothing is stored before Apply";
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::EAthena) << "nothing is stored before Apply";
 
     Click(Child<QPushButton>(Form, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.Target, TServerTarget::Hercules);
-    EXPECT_EQ(HeaderInfo.Compatible, "Hercules; RO Episode XX");
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::Hercules);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "Hercules; RO Episode XX");
     ExpectClosed();
 }
 
 TEST_F(HeaderFormTest, AWrittenCompatibleStaysWhenTheServerChanges)
 {
-    HeaderInfo.Target = TServerTarget::RAthena;
-    HeaderInfo.Compatible = "rAthena since 2024";
+    Project().HeaderInfo.Target = TServerTarget::RAthena;
+    Project().HeaderInfo.Compatible = "rAthena since 2024";
     Open();
     QComboBox* combo = Child<QComboBox>(Form, "TargetCombo");
     EXPECT_EQ(combo->currentText(), QStringLiteral("rAthena"));
     PickEntry(combo, 0);
     EXPECT_EQ(Edit("CompatEdit")->text(), QStringLiteral("rAthena since 2024"));
     Click(Child<QPushButton>(Form, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.Target, TServerTarget::EAthena);
-    EXPECT_EQ(HeaderInfo.Compatible, "rAthena since 2024");
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::EAthena);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, "rAthena since 2024");
 }
 
 enum class TDiscard { CancelButton, Escape, CloseBox };
@@ -141,7 +142,7 @@ class HeaderDiscardTest : public HeaderFormTest, public ::testing::WithParamInte
 
 TEST_P(HeaderDiscardTest, DiscardsTheEdits)
 {
-    const TNPCHeader before = HeaderInfo;
+    const TNPCHeader before = Project().HeaderInfo;
     Open();
     Retype(Edit("AuthorEdit"), QStringLiteral("Someone else"));
     Retype(Comments(), QStringLiteral("lost"));
@@ -156,8 +157,8 @@ TEST_P(HeaderDiscardTest, DiscardsTheEdits)
         Form->close();
         break;
     }
-    EXPECT_EQ(HeaderInfo, before);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().HeaderInfo, before);
+    EXPECT_FALSE(Project().Modified);
     ExpectClosed();
 }
 
@@ -177,7 +178,7 @@ TEST_F(HeaderFormTest, EscapeInTheCommentsCancelsToo)
     Open();
     Retype(Comments(), QStringLiteral("lost"));
     QTest::keyClick(Comments(), Qt::Key_Escape);
-    EXPECT_EQ(HeaderInfo.Comments, "<Version History and Comments>");
+    EXPECT_EQ(Project().HeaderInfo.Comments, "<Version History and Comments>");
     ExpectClosed();
 }
 
@@ -191,7 +192,7 @@ TEST_F(HeaderFormTest, TypingStopsAtTheLimit)
 TEST_F(HeaderFormTest, ALongerStoredTextIsShownWholeAndCanOnlyShrinkByTyping)
 {
     const std::string longText(70, 'L');
-    HeaderInfo.Description = longText;
+    Project().HeaderInfo.Description = longText;
     Open();
     QLineEdit* edit = Edit("DescEdit");
     EXPECT_EQ(edit->text().size(), 70);
@@ -203,25 +204,25 @@ TEST_F(HeaderFormTest, ALongerStoredTextIsShownWholeAndCanOnlyShrinkByTyping)
     QTest::keyClicks(edit, QStringLiteral("ab"));
     EXPECT_EQ(edit->text().size(), 69);
     Click(Child<QPushButton>(Form, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.Description, std::string(69, 'L'));
+    EXPECT_EQ(Project().HeaderInfo.Description, std::string(69, 'L'));
 }
 
 TEST_F(HeaderFormTest, CommentsAreShownLineByLineWhateverTheirLineBreaks)
 {
-    HeaderInfo.Comments = "one\r\ntwo\nthree\rfour";
+    Project().HeaderInfo.Comments = "one\r\ntwo\nthree\rfour";
     Open();
     EXPECT_EQ(Comments()->blockCount(), 4);
     EXPECT_EQ(Comments()->toPlainText(), QStringLiteral("one\ntwo\nthree\nfour"));
     Click(Child<QPushButton>(Form, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.Comments, "one\r\ntwo\r\nthree\r\nfour\r\n");
+    EXPECT_EQ(Project().HeaderInfo.Comments, "one\r\ntwo\r\nthree\r\nfour\r\n");
 }
 
 TEST_F(HeaderFormTest, TextKeepsEveryByte)
 {
-    HeaderInfo.Author = "J\xF6rg \xA9 2007";
+    Project().HeaderInfo.Author = "J\xF6rg \xA9 2007";
     Open();
     Click(Child<QPushButton>(Form, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.Author, "J\xF6rg \xA9 2007");
+    EXPECT_EQ(Project().HeaderInfo.Author, "J\xF6rg \xA9 2007");
 }
 
 TEST_F(HeaderFormTest, KeyboardOrderRunsThroughTheFieldsToTheButtons)

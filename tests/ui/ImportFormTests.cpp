@@ -2,6 +2,7 @@
 // the unsaved-changes question, and the NPC opened as a new, unsaved project, or the project left
 // as it was when the import fails.
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "ui/Form_Import.h"
 
@@ -75,16 +76,16 @@ TEST_F(ImportCommandTest, ListsTheNpcsAndPreviewsTheSelectedOne)
         EXPECT_FALSE(Ok(form)->isEnabled());
         EXPECT_TRUE(Child<QPlainTextEdit>(&form, "PreviewEdit")->toPlainText().contains(QStringLiteral("Hidden")));
     });
-    EXPECT_EQ(TaskTree.Count(), 1);
+    EXPECT_EQ(Project().TaskTree.Count(), 1);
 }
 
 TEST_F(ImportCommandTest, OpensTheChosenNpcAsANewUnsavedProject)
 {
     Import([](TImportForm& form) { QTest::mouseClick(Ok(form), Qt::LeftButton); });
-    EXPECT_EQ(NPCInfo.Name, "Guide");
-    EXPECT_EQ(NPCInfo.MapIndex, 1);
-    EXPECT_EQ(TaskTree.Count(), 3);  // Start, the message, close
-    EXPECT_TRUE(ProjectFileName.empty());
+    EXPECT_EQ(Project().NPCInfo.Name, "Guide");
+    EXPECT_EQ(Project().NPCInfo.MapIndex, 1);
+    EXPECT_EQ(Project().TaskTree.Count(), 3);  // Start, the message, close
+    EXPECT_TRUE(Project().ProjectFileName.empty());
     EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
     EXPECT_TRUE(Dialogs->Questions.empty());
     EXPECT_TRUE(Dialogs->Errors.empty());
@@ -97,13 +98,18 @@ TEST_F(ImportCommandTest, AsksToSaveTheCurrentProjectFirst)
     Import([](TImportForm& form) { form.accept(); });
     ASSERT_EQ(Dialogs->Questions.size(), 1u);
     EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Project not Saved, Save first?"));
-    EXPECT_EQ(TaskTree.Count(), 2);  // Start and the group of the change, kept
-    EXPECT_NE(NPCInfo.Name, "Guide");
+    EXPECT_EQ(Project().TaskTree.Count(), 2);  // Start and the group of the change, kept
+    EXPECT_NE(Project().NPCInfo.Name, "Guide");
 }
 
+// Answering No to "Save first?" drops nothing until the import has succeeded: a failed one leaves
+// the project unsaved, with its server and its undo history.
 TEST_F(ImportCommandTest, AFailedImportLeavesTheProjectAsItWas)
 {
     ChangeTree("Kept");
+    TNPCHeader header = Project().HeaderInfo;
+    ChangeServerTarget(header, TServerTarget::Hercules);
+    Document().SetHeader(header);
     Dialogs->Answers.push_back(TAnswer::No);
     Import([](TImportForm& form) {
         Choose(form, 2);
@@ -111,9 +117,13 @@ TEST_F(ImportCommandTest, AFailedImportLeavesTheProjectAsItWas)
     });
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("clash with the editor's own labels")));
-    ASSERT_EQ(TaskTree.Count(), 2);
-    EXPECT_EQ(TaskTree.GetFirstNode()->Child(0)->Text(), "Kept");
-    EXPECT_NE(NPCInfo.Name, "Helper");
+    ASSERT_EQ(Project().TaskTree.Count(), 2);
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->Text(), "Kept");
+    EXPECT_NE(Project().NPCInfo.Name, "Helper");
+    EXPECT_TRUE(Project().Modified);
+    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::Hercules);
+    EXPECT_EQ(Document().UndoName(), "Edit header");
 }
 
 TEST_F(ImportCommandTest, AMapTheCatalogueLacksIsReported)
@@ -121,8 +131,8 @@ TEST_F(ImportCommandTest, AMapTheCatalogueLacksIsReported)
     WriteBytes(Dir / "izlude.txt", "izlude,1,1,4\tscript\tPorter\t45,{\n\tclose;\n}\n");
     Dialogs->ScriptNames = {QPathOf("izlude.txt")};
     Import([](TImportForm& form) { form.accept(); });
-    EXPECT_EQ(NPCInfo.Name, "Porter");
-    EXPECT_EQ(NPCInfo.MapIndex, -1);
+    EXPECT_EQ(Project().NPCInfo.Name, "Porter");
+    EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
     ASSERT_EQ(Dialogs->Messages.size(), 1u);
     EXPECT_TRUE(Dialogs->Messages[0].Text.contains(QStringLiteral("izlude is not in the map catalogue")));
 }

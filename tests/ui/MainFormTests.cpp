@@ -1,6 +1,7 @@
 // The main window: its title, the unsaved-changes question on every road that discards a project,
 // the file commands and their failures, and the menu.
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "ui/Form_Editor.h"
 
@@ -36,7 +37,7 @@ TEST_F(MainFrameTest, NewOnAnUnchangedProjectAsksNothing)
     Run("FileSaveAsItem");
     Run("FileNewItem");
     EXPECT_TRUE(Dialogs->Questions.empty());
-    EXPECT_EQ(TaskTree.Count(), 1);
+    EXPECT_EQ(Project().TaskTree.Count(), 1);
     EXPECT_EQ(Title(), NoFileTitle);
 }
 
@@ -93,8 +94,8 @@ protected:
     bool WentOn(TRoad road, const std::string& otherName) const
     {
         switch (road) {
-        case TRoad::New: return TaskTree.Count() == 1 && ProjectFileName.empty();
-        case TRoad::Load: return NPCInfo.Name == otherName;
+        case TRoad::New: return Project().TaskTree.Count() == 1 && Project().ProjectFileName.empty();
+        case TRoad::Load: return Project().NPCInfo.Name == otherName;
         case TRoad::Exit:
         case TRoad::CloseBox: return Quits == 1;
         }
@@ -110,10 +111,10 @@ TEST_P(QuerySaveTest, AnswersDecideWhetherTheCommandGoesOn)
         Dialogs->SaveNames.push_back(QPathOf("mine.NPC"));
         ChangeTree("First");
         Run("FileSaveAsItem");
-        ASSERT_FALSE(Modified);
+        ASSERT_FALSE(Project().Modified);
     }
     ChangeTree();
-    ASSERT_TRUE(Modified);
+    ASSERT_TRUE(Project().Modified);
     if (c.Road == TRoad::Load)
         Dialogs->OpenNames.push_back(QString::fromStdString(other));
     Dialogs->Answers.push_back(c.Reply == TReply::No ? TAnswer::No
@@ -134,16 +135,19 @@ TEST_P(QuerySaveTest, AnswersDecideWhetherTheCommandGoesOn)
                         (c.Saved && c.Reply == TReply::YesThenCancelSaveAs);
     EXPECT_EQ(WentOn(c.Road, "Other"), goesOn);
     if (!goesOn) {
-        EXPECT_TRUE(Modified) << "the changes are still there";
-        EXPECT_EQ(TaskTree.Count(), c.Saved ? 3 : 2);
+        EXPECT_TRUE(Project().Modified) << "the changes are still there";
+        EXPECT_EQ(Project().TaskTree.Count(), c.Saved ? 3 : 2);
     }
+    // No drops nothing by itself: the project stays as it was until what the command does next
+    // (another project, or the end) replaces it.
     if (c.Reply == TReply::No && (c.Road == TRoad::Exit || c.Road == TRoad::CloseBox)) {
-        EXPECT_FALSE(Modified) << "No clears the modified state before the end";
+        EXPECT_TRUE(Project().Modified);
+        EXPECT_TRUE(Document().CanUndo());
     }
     if (savedNow || (c.Saved && c.Reply == TReply::YesThenCancelSaveAs)) {
         ASSERT_TRUE(std::filesystem::exists(PathOf("mine.NPC")));
-        LoadProject(PathOf("mine.NPC"));
-        EXPECT_EQ(TaskTree.Count(), c.Saved ? 3 : 2) << "the changes went into the file";
+        Document().LoadProject(PathOf("mine.NPC"));
+        EXPECT_EQ(Project().TaskTree.Count(), c.Saved ? 3 : 2) << "the changes went into the file";
     }
     if (c.Road == TRoad::CloseBox) {
         EXPECT_EQ(TaskForm && TaskForm->Closing, goesOn);
@@ -176,13 +180,13 @@ TEST_F(MainFrameTest, LoadAsksForTheFileBeforeTheQuestion)
     Run("FileLoadItem");
     EXPECT_EQ(Dialogs->OpenDialogs, 1);
     EXPECT_TRUE(Dialogs->Questions.empty()) << "a cancelled open dialog asks nothing";
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Project().Modified);
 
     Dialogs->OpenNames.push_back(QString::fromStdString(other));
     Dialogs->Answers.push_back(TAnswer::No);
     Run("FileLoadItem");
-    EXPECT_EQ(NPCInfo.Name, "Other");
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().NPCInfo.Name, "Other");
+    EXPECT_FALSE(Project().Modified);
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + other);
 }
 
@@ -199,7 +203,7 @@ TEST_F(MainFrameTest, F5InAFreshProjectDoesNothing)
 {
     QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F5);
     EXPECT_EQ(Dialogs->SaveDialogs, 0);
-    EXPECT_TRUE(ProjectFileName.empty());
+    EXPECT_TRUE(Project().ProjectFileName.empty());
     EXPECT_EQ(Title(), NoFileTitle);
 }
 
@@ -209,15 +213,15 @@ TEST_F(MainFrameTest, F5InAModifiedProjectAsksForANameFromAnyWindow)
     Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
     QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F5);
     EXPECT_EQ(Dialogs->SaveDialogs, 1);
-    EXPECT_EQ(ProjectFileName, PathOf("shop.NPC"));
-    EXPECT_FALSE(Modified);
-    EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes());
+    EXPECT_EQ(Project().ProjectFileName, PathOf("shop.NPC"));
+    EXPECT_FALSE(Project().Modified);
+    EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes(Project()));
 
     ChangeTree("Bye");
     QTest::keyClick(TaskForm, Qt::Key_F5);
     EXPECT_EQ(Dialogs->SaveDialogs, 1) << "a named project is saved without a dialog";
-    EXPECT_FALSE(Modified);
-    EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes());
+    EXPECT_FALSE(Project().Modified);
+    EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes(Project()));
 }
 
 TEST_F(MainFrameTest, ACancelledSaveAsChangesNothing)
@@ -225,8 +229,8 @@ TEST_F(MainFrameTest, ACancelledSaveAsChangesNothing)
     ChangeTree();
     Dialogs->SaveNames.push_back(QString());
     Run("FileSaveAsItem");
-    EXPECT_TRUE(Modified);
-    EXPECT_TRUE(ProjectFileName.empty());
+    EXPECT_TRUE(Project().Modified);
+    EXPECT_TRUE(Project().ProjectFileName.empty());
     EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
 }
 
@@ -244,8 +248,8 @@ TEST_F(MainFrameTest, AFailedSaveLeavesTitleProjectAndFileAsTheyWere)
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("other.NPC")));
     EXPECT_EQ(Title(), title);
-    EXPECT_EQ(ProjectFileName, PathOf("shop.NPC"));
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().ProjectFileName, PathOf("shop.NPC"));
+    EXPECT_TRUE(Project().Modified);
     EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), onDisk);
 }
 
@@ -256,8 +260,8 @@ TEST_F(MainFrameTest, ASaveThatFailsAfterYesStopsTheCommand)
     Dialogs->SaveNames.push_back(QPathOf("no-such-folder/shop.NPC"));
     Run("FileNewItem");
     EXPECT_EQ(Dialogs->Errors.size(), 1u);
-    EXPECT_EQ(TaskTree.Count(), 2) << "the project was not replaced";
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().TaskTree.Count(), 2) << "the project was not replaced";
+    EXPECT_TRUE(Project().Modified);
 
     Dialogs->Answers.push_back(TAnswer::Yes);
     Dialogs->SaveNames.push_back(QPathOf("no-such-folder/shop.NPC"));
@@ -275,8 +279,8 @@ TEST_F(MainFrameTest, AFailedLoadLeavesTheProjectAsItWas)
     Dialogs->OpenNames.push_back(QPathOf("broken.NPC"));
     Run("FileLoadItem");
     EXPECT_EQ(Dialogs->Errors.size(), 1u);
-    EXPECT_EQ(TaskTree.Count(), 2);
-    EXPECT_EQ(ProjectFileName, PathOf("shop.NPC"));
+    EXPECT_EQ(Project().TaskTree.Count(), 2);
+    EXPECT_EQ(Project().ProjectFileName, PathOf("shop.NPC"));
     EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC"));
 }
 
@@ -293,8 +297,8 @@ TEST_F(MainFrameTest, ARefusedLoadAfterNoKeepsTheEditsMarkedModified)
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors.front().contains(QStringLiteral("not an NPC project")))
         << Dialogs->Errors.front().toStdString();
-    EXPECT_EQ(TaskTree.Count(), 2);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().TaskTree.Count(), 2);
+    EXPECT_TRUE(Project().Modified);
     EXPECT_EQ(Title(), edited);
 
     Dialogs->Answers.push_back(TAnswer::Cancel);
@@ -317,13 +321,13 @@ TEST_F(MainFrameTest, SaveOutputBeforeTheFirstSaveAsksForIt)
 
 TEST_F(MainFrameTest, SaveOutputWritesTheScriptBesideTheProject)
 {
-    NPCInfo = TNPC{45, 150, 180, 5, 1, "Guide"};
+    Project().NPCInfo = TNPC{45, 150, 180, 5, 1, "Guide"};
     NPCForm->ShowNPC();
     Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
     ChangeTree("Bye");
     Run("FileSaveAsItem");
     WriteBytes(PathOf("shop.txt"), "an older script");
-    NPCInfo.X = 151;  // not saved: the output is what the project holds now
+    Project().NPCInfo.X = 151;  // not saved: the output is what the project holds now
     Run("FileSaveOutputItem");
     EXPECT_TRUE(Dialogs->Messages.empty());
     const std::string expected =
@@ -368,7 +372,7 @@ TEST_F(MainFrameTest, SaveOutputOfAnNPCWithoutMapShowsTheProblemAndWritesNothing
     ChangeTree();
     Run("FileSaveAsItem");
     WriteBytes(PathOf("shop.txt"), "the last good script");
-    NPCInfo.MapIndex = -1;
+    Project().NPCInfo.MapIndex = -1;
     Run("FileSaveOutputItem");
     ASSERT_EQ(Dialogs->Messages.size(), 1u);
     EXPECT_TRUE(Dialogs->Messages[0].Text.contains(QString::fromLatin1(NoMapProblem)));

@@ -4,6 +4,7 @@
 // instead of carried out.
 
 #include "FrameTestSupport.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DFiles.h"
 #include "ui/Form_Main.h"
@@ -22,11 +23,12 @@ protected:
     {
         SetUpCatalogues();
         MainForm = new TMainForm();
+        UseDocument(&MainForm->Document());
         Frame = MainForm;
         MainForm->QuitApplication = [this] { ++Quits; };
         MainForm->show();
-        TaskForm = new TTaskForm();
-        NPCForm = new TNPCForm();
+        TaskForm = new TTaskForm(Document());
+        NPCForm = new TNPCForm(Document());
         NPCForm->Place();
         MainForm->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
@@ -35,6 +37,7 @@ protected:
     void TearDown() override
     {
         delete Frame.data();
+        UseDocument(nullptr);
         ProcessDeletions();
     }
 
@@ -44,8 +47,8 @@ protected:
     // A change through the task tree window: a new group under "Start".
     void ChangeTree(const std::string& caption = "Shop")
     {
-        TaskTree.Select(TaskTree.GetFirstNode());
-        TaskForm->AddTaskNode(std::make_unique<TGroupTask>(caption), false);
+        Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
+        TaskForm->AddTaskNode(Project().NewGroup(caption), false);
     }
 
     std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
@@ -55,10 +58,10 @@ protected:
     // state.
     std::string WriteOtherProject(const std::string& npcName)
     {
-        const TNPC kept = NPCInfo;
-        NPCInfo.Name = npcName;
-        const std::string bytes = SaveProjectBytes();
-        NPCInfo = kept;
+        const TNPC kept = Project().NPCInfo;
+        Project().NPCInfo.Name = npcName;
+        const std::string bytes = SaveProjectBytes(Project());
+        Project().NPCInfo = kept;
         const std::string path = PathOf(npcName + ".NPC");
         WriteBytes(path, bytes);
         return path;

@@ -1,5 +1,6 @@
 // The main window's window, view and help commands, and the About box.
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "ui/Form_About.h"
 #include "ui/Form_Editor.h"
@@ -75,7 +76,7 @@ TEST_F(WindowCommandTest, HeaderInfoTwiceShowsTheSameWindowWithoutRefillingIt)
     EXPECT_EQ(first->size(), QSize(400, 400));
     auto* author = Child<QLineEdit>(first, "AuthorEdit");
     author->setText(QStringLiteral("typed, not applied"));
-    HeaderInfo.Author = "changed behind its back";
+    Project().HeaderInfo.Author = "changed behind its back";
     Run("WinHeaderInfoItem");
     EXPECT_EQ(HeaderForm, first.data());
     EXPECT_EQ(author->text(), QStringLiteral("typed, not applied"));
@@ -91,20 +92,23 @@ TEST_F(WindowCommandTest, HeaderInfoAfterClosingMakesAFreshWindow)
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(HeaderForm, nullptr);
     EXPECT_TRUE(Frame->ClientArea()->subWindowList().size() == 2) << "its child window went too";
-    HeaderInfo.Author = "Vask";
+    Project().HeaderInfo.Author = "Vask";
     Run("WinHeaderInfoItem");
     ASSERT_NE(HeaderForm, nullptr);
     EXPECT_EQ(Child<QLineEdit>(HeaderForm, "AuthorEdit")->text(), QStringLiteral("Vask"));
 }
 
-TEST_F(WindowCommandTest, TheHeaderWindowAppliesToTheProjectCurrentWhenApplied)
+// What was typed for one project never lands on the next: the window shows the new project's
+// header, and applying it changes nothing.
+TEST_F(WindowCommandTest, TheHeaderWindowShowsTheNewProjectAfterNew)
 {
+    Project().HeaderInfo.ScriptName = "Old project";
     Run("WinHeaderInfoItem");
-    Child<QLineEdit>(HeaderForm, "NameEdit")->setText(QStringLiteral("Kept"));
+    Child<QLineEdit>(HeaderForm, "NameEdit")->setText(QStringLiteral("Typed for the old one"));
     Run("FileNewItem");
+    EXPECT_EQ(Child<QLineEdit>(HeaderForm, "NameEdit")->text(), QStringLiteral("<Name> Script"));
     Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.ScriptName, "Kept");
-    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+    EXPECT_EQ(Project().HeaderInfo.ScriptName, "<Name> Script");
 }
 
 TEST_F(WindowCommandTest, NPCInfoBringsBackTheMinimisedWindow)
@@ -128,7 +132,7 @@ TEST_F(WindowCommandTest, F9ShowsTheCurrentScriptFromAnyWindow)
     if (EditorForm)
         EditorForm->close();
     ProcessDeletions();
-    NPCInfo.Name = "Guide";
+    Project().NPCInfo.Name = "Guide";
     QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F9);
     ASSERT_NE(EditorForm, nullptr);
     const auto& lines = EditorForm->ScriptLines();
@@ -142,7 +146,7 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
 {
     const auto current = [] {
         std::vector<std::string> lines;
-        GenerateScript(TaskTree, lines);
+        GenerateScript(Project(), lines);
         return lines;
     };
     Run("WinOutputItem");
@@ -150,13 +154,13 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
     auto* name = Child<QLineEdit>(NPCForm, "NameEdit");
     name->setFocus();
     QTest::keyClicks(name, "Guide");
-    EXPECT_EQ(NPCInfo.Name, "Guide");
+    EXPECT_EQ(Project().NPCInfo.Name, "Guide");
     EXPECT_EQ(EditorForm->ScriptLines(), current());
 
     Run("WinHeaderInfoItem");
     Child<QLineEdit>(HeaderForm, "AuthorEdit")->setText(QStringLiteral("Me"));
     Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
-    EXPECT_EQ(HeaderInfo.Author, "Me");
+    EXPECT_EQ(Project().HeaderInfo.Author, "Me");
     EXPECT_EQ(EditorForm->ScriptLines(), current());
 }
 
@@ -332,7 +336,7 @@ TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEdi
     QWidget* focus = QApplication::focusWidget();
     ASSERT_TRUE(focus && editor->isAncestorOf(focus));
     QTest::keyClick(focus, Qt::Key_Return);
-    EXPECT_EQ(TaskTree.Count(), 2);
+    EXPECT_EQ(Project().TaskTree.Count(), 2);
 }
 
 TEST_F(WindowCommandTest, AfterTheValueEditorTheConditionEditorIsActive)

@@ -1,5 +1,7 @@
 // The menu, message and manual-code editors, driven through their controls.
 #include "EditorTestSupport.h"
+#include "DocumentSupport.h"
+#include "tasks/ScriptWriter.h"
 #include "TestSupport.h"
 
 #include "tasks/DManual.h"
@@ -140,7 +142,7 @@ TEST_F(MenuFormTest, GroupsChangedWhileOpenAreListedAgainAndAGoneTargetIsNeverSt
     TGroupTask* shop = AddGroup("Shop");
     Open();
     AddChoice("Buy", "Shop");
-    ProjectDocument().AddTask(std::make_unique<TGroupTask>("Inn"));
+    Document().AddTask(Project().NewGroup("Inn"));
     EXPECT_EQ(ComboTexts(Groups()), (std::vector<std::string>{"Start", "Shop", "Inn"}));
     DeleteTask(shop);
     EXPECT_EQ(ComboTexts(Groups()), (std::vector<std::string>{"Start", "Inn"}));
@@ -516,9 +518,8 @@ TEST_F(ManualFormTest, NoCodeWritesNothing)
     ASSERT_NE(manual, nullptr);
     EXPECT_TRUE(manual->Lines.empty());
     std::vector<std::string> lines;
-    OutputLines = &lines;
-    manual->WriteScript();
-    OutputLines = nullptr;
+    TScriptWriter writer(Project(), lines);
+    manual->WriteScript(writer);
     EXPECT_TRUE(lines.empty());
 }
 
@@ -555,25 +556,32 @@ TEST_F(ManualFormTest, TheCloseBoxAndEscapeCancel)
 
 // ---- A task destroyed while its editor is open ---------------------------------------------------
 
+// A replaced project ends the editor at once, as a cancel: what it shows belongs to a project that
+// is gone. A deleted task does not: Apply hands what was typed to the opener, with no task to
+// store it into, and the opener asks what becomes of it.
 template <class Form, class Task>
-void ExpectApplyOnDestroyedTaskCancels(bool replaceProject, std::unique_ptr<Task> task)
+void ExpectApplyOnDestroyedTaskKeepsWhatWasTyped(bool replaceProject, std::unique_ptr<Task> task)
 {
     Task* raw = AddTask(std::move(task));
     TDoneReport report;
-    QPointer<Form> editor = new Form();
+    QPointer<Form> editor = new Form(Document());
     editor->LoadTask(raw);
     Listen(editor, report);
     editor->show();
     if (replaceProject)
-        NewProject();
+        Document().NewProject();
     else
         DeleteTask(raw);
     EXPECT_EQ(report.Calls, replaceProject ? 1 : 0);
-    Click(editor->template findChild<QPushButton*>("ApplyButton"));
+    if (!replaceProject)
+        Click(editor->template findChild<QPushButton*>("ApplyButton"));
     EXPECT_EQ(report.Calls, 1);
-    EXPECT_TRUE(report.Cancelled);
+    EXPECT_EQ(report.Cancelled, replaceProject);
     EXPECT_EQ(report.Task, nullptr);
-    EXPECT_EQ(report.NewTask, nullptr);
+    if (replaceProject)
+        EXPECT_EQ(report.NewTask, nullptr);
+    else
+        EXPECT_TRUE(report.NewTask && report.NewTask->Kind() == Task().Kind());
     ProcessDeletions();
     EXPECT_TRUE(editor.isNull());
 }
@@ -587,18 +595,18 @@ TEST_P(TaskGoneTest, MenuEditor)
 {
     auto menu = std::make_unique<TMenuTask>("Menu: Yes");
     menu->AddEntry(std::make_unique<TDMenu>("Yes", 0));
-    ExpectApplyOnDestroyedTaskCancels<TMenuForm>(GetParam(), std::move(menu));
+    ExpectApplyOnDestroyedTaskKeepsWhatWasTyped<TMenuForm>(GetParam(), std::move(menu));
 }
 
 TEST_P(TaskGoneTest, MessageEditor)
 {
-    ExpectApplyOnDestroyedTaskCancels<TMessageForm>(
+    ExpectApplyOnDestroyedTaskKeepsWhatWasTyped<TMessageForm>(
         GetParam(), std::make_unique<TMessageTask>(std::vector<std::string>{"Hi"}));
 }
 
 TEST_P(TaskGoneTest, ManualEditor)
 {
-    ExpectApplyOnDestroyedTaskCancels<TManualForm>(
+    ExpectApplyOnDestroyedTaskKeepsWhatWasTyped<TManualForm>(
         GetParam(), std::make_unique<TManualTask>(std::vector<std::string>{"next;"}));
 }
 

@@ -1,5 +1,6 @@
 // The NPC information window and the sprite browser, driven through their controls.
 #include "FrameTestSupport.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DFiles.h"
 #include "ui/Form_NPC.h"
@@ -24,7 +25,7 @@ protected:
     void SetUp() override
     {
         SetUpCatalogues();
-        NewProject();
+        Document().NewProject();
         CreateForm();
     }
 
@@ -36,7 +37,7 @@ protected:
 
     void CreateForm()
     {
-        Form = new TNPCForm();
+        Form = new TNPCForm(Document());
         NPCForm = Form;
         Form->show();
         Form->activateWindow();
@@ -78,41 +79,42 @@ TEST_F(NPCFormTest, ShowsTheDefaultRecordWithoutMarkingTheProjectModified)
     EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("North"));
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Prontera"));
     EXPECT_EQ(Combo("MapCombo")->count(), 3);
-    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));
-    EXPECT_FALSE(Modified);
+    // The label names the project's own sprite.
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, TypingIntoXStoresEveryKeystroke)
 {
     Enter(Field("XEdit"));
     QTest::keyClick(Field("XEdit"), Qt::Key_1);
-    EXPECT_EQ(NPCInfo.X, 1);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().NPCInfo.X, 1);
+    EXPECT_TRUE(Project().Modified);
     QTest::keyClick(Field("XEdit"), Qt::Key_2);
-    EXPECT_EQ(NPCInfo.X, 12);
+    EXPECT_EQ(Project().NPCInfo.X, 12);
 }
 
 TEST_F(NPCFormTest, ClearingYStoresZero)
 {
-    NPCInfo.Y = 7;
+    Project().NPCInfo.Y = 7;
     Form->ShowNPC();
     Enter(Field("YEdit"));
     QTest::keyClick(Field("YEdit"), Qt::Key_Delete);
     EXPECT_EQ(Field("YEdit")->text(), QString());
-    EXPECT_EQ(NPCInfo.Y, 0);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().NPCInfo.Y, 0);
+    EXPECT_TRUE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, TextThatIsNotAnIntegerReadsAsTheMinimum)
 {
     Enter(Field("XEdit"));
     QTest::keyClicks(Field("XEdit"), QStringLiteral("-"));
-    EXPECT_EQ(NPCInfo.X, 0);
+    EXPECT_EQ(Project().NPCInfo.X, 0);
     QTest::keyClicks(Field("XEdit"), QStringLiteral("3"));
-    EXPECT_EQ(NPCInfo.X, -3);
+    EXPECT_EQ(Project().NPCInfo.X, -3);
     // The separator of the user's locale: "." under C, "," under de_DE.
     QTest::keyClicks(Field("XEdit"), Field("XEdit")->locale().decimalPoint() + QStringLiteral("5"));
-    EXPECT_EQ(NPCInfo.X, 0) << "-3.5 is no integer";
+    EXPECT_EQ(Project().NPCInfo.X, 0) << "-3.5 is no integer";
 }
 
 // A digit that would take the number beyond 32 bits is refused as it is typed: the field never
@@ -131,7 +133,7 @@ TEST_P(NPCNumberFieldTest, KeepsOnlyDigitsThatFit)
     Enter(Field("YEdit"));
     QTest::keyClicks(Field("YEdit"), QString::fromLatin1(GetParam().Typed));
     EXPECT_EQ(Field("YEdit")->text(), QString::fromLatin1(GetParam().Shown));
-    EXPECT_EQ(NPCInfo.Y, GetParam().Stored);
+    EXPECT_EQ(Project().NPCInfo.Y, GetParam().Stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -147,7 +149,7 @@ TEST_F(NPCFormTest, OnlyDigitsSignsAndTheSeparatorCanBeTyped)
     Enter(Field("XEdit"));
     QTest::keyClicks(Field("XEdit"), QStringLiteral("4x2 "));
     EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("42"));
-    EXPECT_EQ(NPCInfo.X, 42);
+    EXPECT_EQ(Project().NPCInfo.X, 42);
 }
 
 TEST_F(NPCFormTest, ArrowKeysStepAndStore)
@@ -155,23 +157,23 @@ TEST_F(NPCFormTest, ArrowKeysStepAndStore)
     Enter(Field("YEdit"));
     QTest::keyClick(Field("YEdit"), Qt::Key_Up);
     QTest::keyClick(Field("YEdit"), Qt::Key_Up);
-    EXPECT_EQ(NPCInfo.Y, 2);
+    EXPECT_EQ(Project().NPCInfo.Y, 2);
     QTest::keyClick(Field("YEdit"), Qt::Key_Down);
-    EXPECT_EQ(NPCInfo.Y, 1);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().NPCInfo.Y, 1);
+    EXPECT_TRUE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, SpriteStepsStayInTheRange)
 {
-    NPCInfo.SpriteID = 800;
+    Project().NPCInfo.SpriteID = 800;
     Form->ShowNPC();
     Enter(Field("IDEdit"));
     QTest::keyClick(Field("IDEdit"), Qt::Key_Up);
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
     QTest::keyClick(Field("IDEdit"), Qt::Key_Down);
-    EXPECT_EQ(NPCInfo.SpriteID, 799) << "in range, although no sprite has it (yet)";
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 799) << "in range, although no sprite has it (yet)";
     Leave();
-    EXPECT_EQ(NPCInfo.SpriteID, 45);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
 }
 
 struct TSpriteCase {
@@ -190,19 +192,19 @@ class NPCSpriteFieldTest : public NPCFormTest, public ::testing::WithParamInterf
 TEST_P(NPCSpriteFieldTest, TypingStoresEachStepAndLeavingCorrects)
 {
     const TSpriteCase& typed = GetParam();
-    const std::int32_t before = NPCInfo.SpriteID;
+    const std::int32_t before = Project().NPCInfo.SpriteID;
     Enter(Field("IDEdit"));
     std::vector<std::int32_t> stored;
     for (const char key : std::string(typed.Typed)) {
         QTest::keyClicks(Field("IDEdit"), QString(QChar::fromLatin1(key)));
-        stored.push_back(NPCInfo.SpriteID);
+        stored.push_back(Project().NPCInfo.SpriteID);
     }
     EXPECT_EQ(stored, typed.WhileTyping);
     Leave();
-    EXPECT_EQ(NPCInfo.SpriteID, typed.AfterLeaving);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, typed.AfterLeaving);
     EXPECT_EQ(Field("IDEdit")->text(), QString::number(typed.AfterLeaving));
     // Corrected back to where it started, the NPC is as it was: nothing to save.
-    EXPECT_EQ(Modified, typed.AfterLeaving != before);
+    EXPECT_EQ(Project().Modified, typed.AfterLeaving != before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corrections, NPCSpriteFieldTest,
@@ -215,22 +217,22 @@ INSTANTIATE_TEST_SUITE_P(Corrections, NPCSpriteFieldTest,
 TEST_F(NPCFormTest, TabbingThroughTheSpriteFieldChangesNothing)
 {
     Field("IDEdit")->setFocus(Qt::TabFocusReason);
-    ASSERT_FALSE(Modified);
+    ASSERT_FALSE(Project().Modified);
     Leave();
-    EXPECT_FALSE(Modified);
-    EXPECT_EQ(NPCInfo.SpriteID, 45);
+    EXPECT_FALSE(Project().Modified);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
 }
 
 TEST_F(NPCFormTest, AMenuTakingTheFocusLeavesHalfTypedDigitsAlone)
 {
     Enter(Field("IDEdit"));
     QTest::keyClicks(Field("IDEdit"), QStringLiteral("11"));
-    SetModified(false);
+    Document().SetModified(false);
     QFocusEvent pause(QEvent::FocusOut, Qt::PopupFocusReason);
     QCoreApplication::sendEvent(Field("IDEdit"), &pause);
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("11"));
-    EXPECT_EQ(NPCInfo.SpriteID, 11);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 11);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, KeyboardOrderFollowsTheRows)
@@ -251,25 +253,25 @@ TEST_F(NPCFormTest, ChoosingSouthWestStoresSix)
 {
     PickEntry(Combo("DirCombo"), 5);
     EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("South West"));
-    EXPECT_EQ(NPCInfo.Direction, 6);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().NPCInfo.Direction, 6);
+    EXPECT_TRUE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, ChoosingAMapStoresItsIndexAndTheWholeRecord)
 {
     Enter(NameEdit());
     QTest::keyClicks(NameEdit(), QStringLiteral("Guard"));
-    SetModified(false);
+    Document().SetModified(false);
     PickEntry(Combo("MapCombo"), 2);
-    EXPECT_EQ(NPCInfo.MapIndex, 2);
-    EXPECT_EQ(NPCInfo.Name, "Guard");
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().NPCInfo.MapIndex, 2);
+    EXPECT_EQ(Project().NPCInfo.Name, "Guard");
+    EXPECT_TRUE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, ShowNPCFillsEveryControlAndStoresNothing)
 {
-    NPCInfo = TNPC{111, 150, 180, 3, 0, "Guide"};
-    const TNPC shown = NPCInfo;
+    Project().NPCInfo = TNPC{111, 150, 180, 3, 0, "Guide"};
+    const TNPC shown = Project().NPCInfo;
     Form->ShowNPC();
     EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("East"));
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Geffen"));
@@ -277,37 +279,37 @@ TEST_F(NPCFormTest, ShowNPCFillsEveryControlAndStoresNothing)
     EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("150"));
     EXPECT_EQ(Field("YEdit")->text(), QStringLiteral("180"));
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("111"));
-    EXPECT_EQ(NPCInfo, shown);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().NPCInfo, shown);
+    EXPECT_FALSE(Project().Modified);
     EXPECT_FALSE(NPCUpdating);
 }
 
 TEST_F(NPCFormTest, AnOutOfRangeSpriteIsClampedForDisplayOnly)
 {
-    NPCInfo.SpriteID = 5000;
+    Project().NPCInfo.SpriteID = 5000;
     Form->ShowNPC();
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
-    EXPECT_EQ(NPCInfo.SpriteID, 5000);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 5000);
 }
 
 TEST_F(NPCFormTest, NewAndLoadRefreshTheControlsWithoutMarkingModified)
 {
-    NPCInfo = TNPC{800, 10, 20, 7, 2, "Kafra"};
-    const std::string saved = SaveProjectBytes();
-    NewProject();
+    Project().NPCInfo = TNPC{800, 10, 20, 7, 2, "Kafra"};
+    const std::string saved = SaveProjectBytes(Project());
+    Document().NewProject();
     EXPECT_EQ(NameEdit()->text(), QString());
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Prontera"));
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("45"));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 
-    LoadProjectBytes("kafra.NPC", saved);
+    Document().LoadProjectBytes("kafra.NPC", saved);
     EXPECT_EQ(NameEdit()->text(), QStringLiteral("Kafra"));
     EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("10"));
     EXPECT_EQ(Field("YEdit")->text(), QStringLiteral("20"));
     EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("West"));
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Payon"));
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, ANameKeepsEveryByte)
@@ -316,7 +318,7 @@ TEST_F(NPCFormTest, ANameKeepsEveryByte)
     QTest::keyClicks(NameEdit(), QStringLiteral("J"));
     QTest::sendKeyEvent(QTest::Click, NameEdit(), Qt::Key_Odiaeresis, QString(QChar(0xF6)), Qt::NoModifier);
     QTest::keyClicks(NameEdit(), QStringLiteral("rg's"));
-    EXPECT_EQ(NPCInfo.Name, "J\xF6rg's");
+    EXPECT_EQ(Project().NPCInfo.Name, "J\xF6rg's");
 }
 
 TEST_F(NPCFormTest, TheCloseBoxOnlyMinimises)
@@ -348,7 +350,7 @@ TEST_F(NPCFormTest, TheBrowserListsEverySpriteWithItsPicture)
 
 TEST_F(NPCFormTest, TheBrowserSelectsTheCurrentSprite)
 {
-    NPCInfo.SpriteID = 111;
+    Project().NPCInfo.SpriteID = 111;
     Form->ShowNPC();
     TNPCBrowserForm* browser = OpenBrowser();
     auto* list = Child<QListWidget>(browser, "NPCListView");
@@ -360,9 +362,9 @@ TEST_F(NPCFormTest, BrowsingAnUnknownSpriteSelectsTheFirstRowAndCancelChangesNot
 {
     // A project can hold a sprite the catalogue lacks; typing one is corrected when the field is
     // left, which clicking "Browse" does.
-    NPCInfo.SpriteID = 500;
+    Project().NPCInfo.SpriteID = 500;
     Form->ShowNPC();
-    const TNPC before = NPCInfo;
+    const TNPC before = Project().NPCInfo;
     QPointer<TNPCBrowserForm> browser = OpenBrowser();
     ASSERT_FALSE(browser.isNull());
     EXPECT_FALSE(BrowseButton()->isEnabled()) << "one browser at a time";
@@ -372,14 +374,14 @@ TEST_F(NPCFormTest, BrowsingAnUnknownSpriteSelectsTheFirstRowAndCancelChangesNot
     ProcessDeletions();
     EXPECT_TRUE(browser.isNull());
     EXPECT_TRUE(BrowseButton()->isEnabled());
-    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));
-    EXPECT_EQ(NPCInfo, before);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));  // 500 is no sprite of the catalogue
+    EXPECT_EQ(Project().NPCInfo, before);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, ApplyTakesTheChosenSprite)
 {
-    NPCInfo.SpriteID = 111;
+    Project().NPCInfo.SpriteID = 111;
     Form->ShowNPC();
     QPointer<TNPCBrowserForm> browser = OpenBrowser();
     auto* list = Child<QListWidget>(browser, "NPCListView");
@@ -389,8 +391,8 @@ TEST_F(NPCFormTest, ApplyTakesTheChosenSprite)
     EXPECT_TRUE(browser.isNull());
     EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("45"));
-    EXPECT_EQ(NPCInfo.SpriteID, 45);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
+    EXPECT_TRUE(Project().Modified);
     EXPECT_TRUE(BrowseButton()->isEnabled());
 }
 
@@ -399,13 +401,13 @@ TEST_F(NPCFormTest, ApplyOnTheCurrentSpriteOnlyChangesTheLabel)
     QPointer<TNPCBrowserForm> browser = OpenBrowser();
     Click(Child<QPushButton>(browser, "ApplyButton"));
     EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, TheLabelOutlivesNewProjects)
 {
     Click(Child<QPushButton>(OpenBrowser(), "ApplyButton"));
-    NewProject();
+    Document().NewProject();
     EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
 }
 
@@ -431,8 +433,8 @@ TEST_F(NPCFormTest, TheBrowsersCloseBoxCancels)
     ProcessDeletions();
     EXPECT_TRUE(browser.isNull());
     EXPECT_TRUE(BrowseButton()->isEnabled());
-    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(NPCFormTest, TheBrowserReportsOnceAndOnlyWhenEnded)
@@ -459,7 +461,7 @@ protected:
     {
         InitCatalogues();
         InitActions();
-        NewProject();
+        Document().NewProject();
         CreateForm();
     }
 };
@@ -470,10 +472,10 @@ TEST_F(NPCFormEmptyCatalogueTest, NoSpritesMeansNoRangeAndNoCorrection)
     Enter(Field("IDEdit"));
     QTest::keyClicks(Field("IDEdit"), QStringLiteral("120"));
     Leave();
-    EXPECT_EQ(NPCInfo.SpriteID, 120) << "there is no sprite to correct to";
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 120) << "there is no sprite to correct to";
     Enter(Field("IDEdit"));
     QTest::keyClick(Field("IDEdit"), Qt::Key_Delete);
-    EXPECT_EQ(NPCInfo.SpriteID, 0);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 0);
 }
 
 TEST_F(NPCFormEmptyCatalogueTest, NoMapsShowsNoMap)
@@ -482,7 +484,7 @@ TEST_F(NPCFormEmptyCatalogueTest, NoMapsShowsNoMap)
     EXPECT_EQ(Combo("MapCombo")->currentIndex(), -1);
     Enter(NameEdit());
     QTest::keyClicks(NameEdit(), QStringLiteral("A"));
-    EXPECT_EQ(NPCInfo.MapIndex, -1);
+    EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
 }
 
 TEST_F(NPCFormEmptyCatalogueTest, TheBrowserIsEmptyAndCannotApply)

@@ -2,6 +2,7 @@
 // the effects, rewinding through the history, playing from a group, following an edit of the
 // project, and player presets (kept in Qt's test settings, never the user's).
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DDocument.h"
 #include "tasks/DMenus.h"
@@ -49,7 +50,7 @@ protected:
     {
         T* raw = task.get();
         task->Caption = caption;
-        TaskTree.Select(group);
+        Project().TaskTree.Select(group);
         TaskForm->AddTaskNode(std::move(task), false);
         return raw;
     }
@@ -64,16 +65,16 @@ protected:
     // Start: a coloured greeting, Next, a menu; Heal takes 500 zeny; Bye says goodbye.
     void BuildHealer()
     {
-        NPCInfo.Name = "Healer";
-        TTaskNode* start = TaskTree.GetFirstNode();
+        Project().NPCInfo.Name = "Healer";
+        TTaskNode* start = Project().TaskTree.GetFirstNode();
         Greeting = Add(start, std::make_unique<TMessageTask>(std::vector<std::string>{"Hi ^FF0000friend^000000!"}), "Hi");
         NextAction = AddAction(start, 5);
         Menu = Add(start, std::make_unique<TMenuTask>(), "Menu");
-        Heal = Add(start, std::make_unique<TGroupTask>("Heal"), "Heal");
-        Bye = Add(start, std::make_unique<TGroupTask>("Bye"), "Bye");
+        Heal = Add(start, Project().NewGroup("Heal"), "Heal");
+        Bye = Add(start, Project().NewGroup("Bye"), "Bye");
         Menu->AddEntry(std::make_unique<TDMenu>("Heal me", Heal->GroupNumber));
         Menu->AddEntry(std::make_unique<TDMenu>("Bye", Bye->GroupNumber));
-        ProjectDocument().EditTask(Menu, *CopyTask(*Menu));
+        Document().EditTask(Menu, *CopyTask(*Menu));
         AddAction(Heal->Node, 7, {500});
         Add(Heal->Node, std::make_unique<TMessageTask>(std::vector<std::string>{"Healed."}), "Healed");
         AddAction(Heal->Node, 6);
@@ -179,7 +180,7 @@ TEST_F(PlayTestFormTest, PlaysFromTheSelectedGroup)
 {
     TPlayTestForm* form = Open();
     ASSERT_NE(form, nullptr);
-    TaskTree.Select(Bye->Node->Child(0));  // a task inside the group counts for its group
+    Project().TaskTree.Select(Bye->Node->Child(0));  // a task inside the group counts for its group
     Click(Child<QPushButton>(form, "PlayGroupButton"));
     EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
     EXPECT_EQ(Rows(form, "HistoryList"), TRows{"Start at " + Bye->Label()});
@@ -195,7 +196,7 @@ TEST_F(PlayTestFormTest, AnEditRestartsTheRunWithTheAnswersThatStillApply)
 
     auto greeting = CopyTask(*Greeting);
     static_cast<TMessageTask&>(*greeting).Lines = {"Hello again."};
-    ProjectDocument().EditTask(Greeting, *greeting);
+    Document().EditTask(Greeting, *greeting);
     EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
     EXPECT_EQ(form->Result().Pauses, 2);
 
@@ -203,7 +204,7 @@ TEST_F(PlayTestFormTest, AnEditRestartsTheRunWithTheAnswersThatStillApply)
     auto menu = CopyTask(*Menu);
     auto& shorter = static_cast<TMenuTask&>(*menu);
     shorter.RemoveEntry(shorter.EntryAt(1));
-    ProjectDocument().EditTask(Menu, shorter);
+    Document().EditTask(Menu, shorter);
     EXPECT_EQ(form->Result().Outcome, script::TOutcome::Waiting);
     EXPECT_EQ(Rows(form, "MenuList"), TRows{"Heal me"});
     EXPECT_EQ(Dialogue(form), "");

@@ -3,6 +3,7 @@
 // its line, errors underlined; Save Output with an error asks before writing.
 
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DDocument.h"
 #include "tasks/DActions.h"
@@ -27,7 +28,7 @@ protected:
     void SetUp() override
     {
         MainFrameTest::SetUp();
-        NPCInfo = TNPC{45, 150, 180, 5, 0, "Guide"};
+        Project().NPCInfo = TNPC{45, 150, 180, 5, 0, "Guide"};
         NPCForm->ShowNPC();
     }
 
@@ -35,7 +36,7 @@ protected:
     T* Add(std::unique_ptr<T> task)
     {
         T* raw = task.get();
-        TaskTree.Select(TaskTree.GetFirstNode());
+        Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
         TaskForm->AddTaskNode(std::move(task), false);
         return raw;
     }
@@ -66,32 +67,32 @@ protected:
 
 TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFix)
 {
-    auto* shop = Add(std::make_unique<TGroupTask>("Shop"));
+    auto* shop = Add(Project().NewGroup("Shop"));
     auto* jump = Add(std::make_unique<TActionTask>("Jump", FindAction("goto")));
     const auto jumpTo = [jump](std::int32_t group) {
         auto content = CopyTask(*jump);
         static_cast<TActionTask&>(*content).SetParam(0, group);
-        ProjectDocument().EditTask(jump, *content);
+        Document().EditTask(jump, *content);
     };
     jumpTo(shop->GroupNumber);
     TProblemsForm* problems = OpenProblems();
     ASSERT_NE(problems, nullptr);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
 
-    TaskTree.Select(shop->Node);
+    Project().TaskTree.Select(shop->Node);
     TaskForm->DeleteButtonClick();
-    const std::string path = TaskTree.GetFirstNode()->Text() + " > Jump";
+    const std::string path = Project().TaskTree.GetFirstNode()->Text() + " > Jump";
     EXPECT_EQ(Rows(problems), std::vector<std::string>{
                                   "The Jumpto Group jumps to a group that no longer exists: choose another one | " + path});
     EXPECT_TRUE(Marked(jump));
 
-    ProjectDocument().Undo();
+    Document().Undo();
     EXPECT_EQ(Rows(problems), std::vector<std::string>{}) << "the group is back";
     EXPECT_FALSE(Marked(jump));
-    ProjectDocument().Redo();
+    Document().Redo();
     EXPECT_EQ(Rows(problems).size(), 1u);
 
-    jumpTo(static_cast<TGroupTask*>(TaskTree.GetFirstNode()->Data())->GroupNumber);
+    jumpTo(static_cast<TGroupTask*>(Project().TaskTree.GetFirstNode()->Data())->GroupNumber);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
     EXPECT_FALSE(Marked(jump));
 }
@@ -116,7 +117,7 @@ TEST_F(ProblemsWindowTest, DoubleClickSelectsTheTaskAndOpensManualCodeAtTheLine)
     auto* code = Add(std::make_unique<TManualTask>(std::vector<std::string>{"mes \"a\";", "meszq;", "close;"}));
     TProblemsForm* problems = OpenProblems();
     ASSERT_EQ(problems->List()->topLevelItemCount(), 1);
-    TaskTree.Select(TaskTree.GetFirstNode());
+    Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
 
     QTreeWidget* list = problems->List();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
@@ -127,7 +128,7 @@ TEST_F(ProblemsWindowTest, DoubleClickSelectsTheTaskAndOpensManualCodeAtTheLine)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
 
-    EXPECT_EQ(TaskTree.Selected(), code->Node);
+    EXPECT_EQ(Project().TaskTree.Selected(), code->Node);
     const auto editors = MainForm->findChildren<TManualForm*>();
     ASSERT_EQ(editors.size(), 1);
     auto* edit = editors[0]->findChild<QPlainTextEdit*>(QStringLiteral("CodeEdit"));

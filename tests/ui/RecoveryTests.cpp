@@ -2,6 +2,7 @@
 // project becomes saved or dropped and at a normal end, and the start-up offer of copies left by
 // runs that did not end normally.
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DDocument.h"
 #include "ui/RecoveryOffer.h"
@@ -27,7 +28,7 @@ protected:
     QString Folder() const { return QString::fromStdString((Dir / "recovery").string()); }
 
     // A writer of the main window that writes as soon as the event loop runs.
-    TRecoveryWriter* StartWriter() { return StartRecoveryWriter(Frame, Folder(), 0); }
+    TRecoveryWriter* StartWriter() { return StartRecoveryWriter(Document(), Frame, Folder(), 0); }
 
     // A change through the windows, then the writer's copy of it on disk.
     void ChangeAndWaitForCopy(TRecoveryWriter& writer, const std::string& group = "Shop")
@@ -43,14 +44,14 @@ protected:
     {
         const std::string crashed = Std(Folder()) + "/crashed.NPC";
         {
-            TRecoveryWriter writer(Folder(), 0);
-            ProjectFileName = fileName;
-            TNPC npc = NPCInfo;
+            TRecoveryWriter writer(Document(), Folder(), 0);
+            Project().ProjectFileName = fileName;
+            TNPC npc = Project().NPCInfo;
             npc.Name = "Recovered";
-            ProjectDocument().SetNPC(npc);
-            TNPCHeader header = HeaderInfo;
+            Document().SetNPC(npc);
+            TNPCHeader header = Project().HeaderInfo;
             header.Target = target;
-            ProjectDocument().SetHeader(header);
+            Document().SetHeader(header);
             QSignalSpy written(&writer, &TRecoveryWriter::Written);
             EXPECT_TRUE(written.wait(5000));
             for (const char* suffix : {"", ".name", ".server"})
@@ -59,23 +60,23 @@ protected:
             if (keepLock)
                 fs::copy_file(Std(writer.LockPath()), Std(Folder()) + "/crashed.lock");
         }
-        NewProject();
+        Document().NewProject();
         return crashed;
     }
 };
 
 TEST_F(RecoveryTest, TheCopyHoldsWhatSaveWritesWithTheFileNameAndTheServer)
 {
-    SaveProject(PathOf("guide.NPC"));
-    TNPCHeader header = HeaderInfo;
+    Document().SaveProject(PathOf("guide.NPC"));
+    TNPCHeader header = Project().HeaderInfo;
     header.Target = TServerTarget::Hercules;
-    ProjectDocument().SetHeader(header);
+    Document().SetHeader(header);
     TRecoveryWriter* writer = StartWriter();
     ASSERT_NE(writer, nullptr);
     ChangeAndWaitForCopy(*writer);
 
     const std::string copy = Std(writer->CopyPath());
-    EXPECT_EQ(ReadBytes(copy), SaveProjectBytes());
+    EXPECT_EQ(ReadBytes(copy), SaveProjectBytes(Project()));
     EXPECT_EQ(ReadBytes(copy + ".name"), PathOf("guide.NPC"));
     EXPECT_EQ(ReadProjectTarget(copy), TServerTarget::Hercules);
     EXPECT_TRUE(fs::exists(Std(writer->LockPath())));
@@ -86,7 +87,7 @@ TEST_F(RecoveryTest, ChangesComingWithoutAPauseAreKeptAllTheSame)
 {
     // Every change restarts a wait of 50 ms, and they come 20 ms apart: only the longest wait,
     // ten times that from the first change, writes the copy.
-    TRecoveryWriter writer(Folder(), 50);
+    TRecoveryWriter writer(Document(), Folder(), 50);
     QSignalSpy written(&writer, &TRecoveryWriter::Written);
     QElapsedTimer burst;
     burst.start();
@@ -114,7 +115,7 @@ TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsReportedOnceUntilOneIsWrittenAgai
 
     fs::remove(copy);
     ChangeAndWaitForCopy(*writer, "Three");
-    EXPECT_EQ(ReadBytes(copy), SaveProjectBytes());
+    EXPECT_EQ(ReadBytes(copy), SaveProjectBytes(Project()));
     EXPECT_TRUE(writer->Flush());
 }
 
@@ -166,8 +167,8 @@ INSTANTIATE_TEST_SUITE_P(Ends, RecoveryEndTest,
 
 TEST_F(RecoveryTest, WritersRunningAtOnceKeepApartAndNeitherCopyIsOffered)
 {
-    TRecoveryWriter first(Folder(), 0);
-    TRecoveryWriter second(Folder(), 0);
+    TRecoveryWriter first(Document(), Folder(), 0);
+    TRecoveryWriter second(Document(), Folder(), 0);
     EXPECT_NE(first.CopyPath(), second.CopyPath());
     EXPECT_NE(first.LockPath(), second.LockPath());
     QSignalSpy secondWritten(&second, &TRecoveryWriter::Written);
@@ -178,7 +179,7 @@ TEST_F(RecoveryTest, WritersRunningAtOnceKeepApartAndNeitherCopyIsOffered)
 
     // Their locks are held: both runs are alive.
     EXPECT_TRUE(FindLeftoverCopies(Folder()).empty());
-    OfferLeftoverCopies(Frame, Folder(), nullptr);
+    OfferLeftoverCopies(Document(), Frame, Folder(), nullptr);
     EXPECT_TRUE(Dialogs->RecoveryOffers.empty());
     EXPECT_TRUE(fs::exists(Std(first.CopyPath())));
 }
@@ -191,7 +192,7 @@ TEST_F(RecoveryTest, ALockLeftUnderThisRunsProcessIdIsOfferedAllTheSame)
     ASSERT_TRUE(fs::exists(lock));
     Dialogs->RecoveryAnswers.push_back(TRecoveryAnswer::Discard);
 
-    StartRecovery(Frame, Folder());
+    StartRecovery(Document(), Frame, Folder());
 
     EXPECT_EQ(Dialogs->RecoveryOffers.size(), 1u);
     EXPECT_FALSE(fs::exists(crashed));
@@ -212,10 +213,10 @@ TEST_P(RecoveryOfferTest, EachAnswerDoesWhatItSays)
     const TAnswerRow& row = GetParam();
     const std::string original = PathOf("guide.NPC");
     const std::string crashed = LeaveCrashedCopy(original, TServerTarget::Hercules);
-    ASSERT_FALSE(Modified);
+    ASSERT_FALSE(Project().Modified);
     Dialogs->RecoveryAnswers.push_back(row.Answer);
 
-    StartRecovery(Frame, Folder());
+    StartRecovery(Document(), Frame, Folder());
 
     ASSERT_EQ(Dialogs->RecoveryOffers.size(), 1u);
     EXPECT_TRUE(Dialogs->RecoveryOffers[0].contains(QString::fromStdString(original)));
@@ -223,9 +224,9 @@ TEST_P(RecoveryOfferTest, EachAnswerDoesWhatItSays)
     if (const std::size_t at = title.find("<file>"); at != std::string::npos)
         title.replace(at, 6, original);
     EXPECT_EQ(Title(), title);
-    EXPECT_EQ(Modified, row.Recovered);
-    EXPECT_EQ(NPCInfo.Name == "Recovered", row.Recovered);
-    EXPECT_EQ(HeaderInfo.Target == TServerTarget::Hercules, row.Recovered);
+    EXPECT_EQ(Project().Modified, row.Recovered);
+    EXPECT_EQ(Project().NPCInfo.Name == "Recovered", row.Recovered);
+    EXPECT_EQ(Project().HeaderInfo.Target == TServerTarget::Hercules, row.Recovered);
     for (const char* suffix : {"", ".name", ".server", ".lock"})
         EXPECT_FALSE(fs::exists(crashed + suffix)) << "left: " << crashed + suffix;
     // What was recovered is this run's unsaved work now, and kept as such.
@@ -251,7 +252,8 @@ struct TDamageRow {
 
 class RecoveryDamageTest : public RecoveryTest, public ::testing::WithParamInterface<TDamageRow> {};
 
-TEST_P(RecoveryDamageTest, IsReportedAndLeftOnDisk)
+// A copy that cannot be read is named with what is wrong, and stays unless the user lets it go.
+TEST_P(RecoveryDamageTest, IsReportedAndKeptUnlessTheUserDeletesIt)
 {
     const TDamageRow& row = GetParam();
     const std::string crashed = LeaveCrashedCopy(PathOf("guide.NPC"), TServerTarget::RAthena);
@@ -261,16 +263,24 @@ TEST_P(RecoveryDamageTest, IsReportedAndLeftOnDisk)
     else
         WriteBytes(damaged, row.Bytes);
 
-    StartRecovery(Frame, Folder());
+    Dialogs->Answers.push_back(TAnswer::No);
+    StartRecovery(Document(), Frame, Folder());
 
     EXPECT_TRUE(Dialogs->RecoveryOffers.empty());
-    ASSERT_EQ(Dialogs->Errors.size(), 1u);
-    const std::string message = Dialogs->Errors[0].toStdString();
+    ASSERT_EQ(Dialogs->Questions.size(), 1u);
+    const std::string message = Dialogs->Questions[0].Text.toStdString();
     EXPECT_NE(message.find(crashed), std::string::npos) << message;
     EXPECT_NE(message.find(damaged + ": " + row.Reason), std::string::npos) << message;
-    EXPECT_TRUE(fs::exists(crashed)) << "a damaged copy is never deleted";
+    EXPECT_TRUE(fs::exists(crashed)) << "kept when the user says No";
     EXPECT_EQ(Title(), NoFileTitle);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
+
+    // Yes the next time round deletes it: no start after that asks again.
+    Dialogs->Answers.push_back(TAnswer::Yes);
+    OfferLeftoverCopies(Document(), Frame, Folder(), nullptr);
+    EXPECT_FALSE(fs::exists(crashed));
+    OfferLeftoverCopies(Document(), Frame, Folder(), nullptr);
+    EXPECT_EQ(Dialogs->Questions.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

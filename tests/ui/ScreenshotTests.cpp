@@ -3,6 +3,7 @@
 // scripts/screenshots.sh) the pictures are kept there for the documentation; otherwise they go to
 // a temporary folder and the test only checks that every window rendered.
 #include "FrameTestSupport.h"
+#include "DocumentSupport.h"
 
 #include "tasks/DConditions.h"
 #include "tasks/DDocument.h"
@@ -49,7 +50,7 @@ T* Add(std::unique_ptr<T> task, std::string caption, TTaskNode* group)
 {
     T* raw = task.get();
     task->Caption = std::move(caption);
-    TaskTree.Select(group);
+    Project().TaskTree.Select(group);
     TaskForm->AddTaskNode(std::move(task), false);
     return raw;
 }
@@ -77,13 +78,13 @@ void AddMessage(std::vector<std::string> lines, TTaskNode* group)
 
 TGroupTask* AddGroup(const std::string& caption, TTaskNode* parent)
 {
-    return Add(std::make_unique<TGroupTask>(caption), caption, parent);
+    return Add(Project().NewGroup(caption), caption, parent);
 }
 
 // Start: greeting, a menu; group Heal: a zeny check, payment, heal, goodbye; group Bye.
 TConTask* BuildHealer()
 {
-    TTaskNode* start = TaskTree.GetFirstNode();
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
     AddMessage({"Hello, traveller!", "Shall I heal you for 500 zeny?"}, start);
     AddAction(5, {}, start);
     auto menu = std::make_unique<TMenuTask>();
@@ -94,7 +95,7 @@ TConTask* BuildHealer()
     filled.AddEntry(std::make_unique<TDMenu>("Yes, please", heal->GroupNumber));
     filled.AddEntry(std::make_unique<TDMenu>("No, thanks", bye->GroupNumber));
     filled.Caption = "Menu: " + filled.SummaryText();
-    ProjectDocument().EditTask(menuTask, filled);
+    Document().EditTask(menuTask, filled);
 
     auto condition = std::make_unique<TConTask>();
     auto check = std::make_unique<TConCheck>();
@@ -116,16 +117,16 @@ TConTask* BuildHealer()
 
 void SetUpHealer()
 {
-    NPCInfo.Name = "Healer";
-    NPCInfo.X = 150;
-    NPCInfo.Y = 180;
-    NPCInfo.Direction = 5;
-    NPCInfo.MapIndex = IndexOfMap(FindMap("prontera.gat"));
+    Project().NPCInfo.Name = "Healer";
+    Project().NPCInfo.X = 150;
+    Project().NPCInfo.Y = 180;
+    Project().NPCInfo.Direction = 5;
+    Project().NPCInfo.MapIndex = IndexOfMap(FindMap("prontera.gat"));
     if (const TNPCImg* sprite = FindNPCImg(60))
-        NPCInfo.SpriteID = sprite->ID;
+        Project().NPCInfo.SpriteID = sprite->ID;
     NPCForm->ShowNPC();
-    HeaderInfo.ScriptName = "Prontera Healer";
-    HeaderInfo.Author = "Vask";
+    Project().HeaderInfo.ScriptName = "Prontera Healer";
+    Project().HeaderInfo.Author = "Vask";
 }
 
 void Save(QWidget* window, const QDir& dir, const char* name)
@@ -166,7 +167,7 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
 
     SetUpHealer();
     TConTask* condition = BuildHealer();
-    SetModified(false);
+    Document().SetModified(false);
     TaskForm->ShowOutput();
     ASSERT_NE(EditorForm, nullptr);
     ChildFrame(EditorForm)->setGeometry(500, 0, 560, 600);
@@ -207,9 +208,9 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     Save(ChildFrame(play), out, "play-test-window.png");
 
     // The group "Bye" deleted while the menu and the condition still jump to it.
-    for (TTaskNode* node : TaskTree.Nodes())
+    for (TTaskNode* node : Project().TaskTree.Nodes())
         if (node->Text() == "Bye")
-            TaskTree.Select(node);
+            Project().TaskTree.Select(node);
     TaskForm->DeleteButtonClick();
     MainForm->ViewProblems();
     ASSERT_NE(MainForm->ProblemsWindow(), nullptr);

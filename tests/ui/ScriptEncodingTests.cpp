@@ -1,6 +1,7 @@
 // The script text encoding: how typed text becomes the project's bytes and back, in every
 // encoding offered, the menu that chooses it, and the fields that refuse what it cannot hold.
 #include "MainFrameFixture.h"
+#include "DocumentSupport.h"
 
 #include "ui/Form_Editor.h"
 #include "ui/Form_Header.h"
@@ -162,7 +163,7 @@ TEST_F(EncodingWindowTest, ChoosingCyrillicStoresTypedNamesAsItsBytesAndRemember
 
     NPCName()->clear();
     NPCName()->insert(QString::fromUtf8("\u0416\u0443\u043A"));  // as typed on a Cyrillic keyboard
-    EXPECT_EQ(NPCInfo.Name, "\xC6\xF3\xEA");
+    EXPECT_EQ(Project().NPCInfo.Name, "\xC6\xF3\xEA");
     Run("WinOutputItem");
     ASSERT_NE(EditorForm, nullptr);
     EXPECT_TRUE(EditorForm->Editor()->toPlainText().contains(QString::fromUtf8("\u0416\u0443\u043A")));
@@ -170,14 +171,14 @@ TEST_F(EncodingWindowTest, ChoosingCyrillicStoresTypedNamesAsItsBytesAndRemember
     // The same bytes read in another encoding show other characters; the bytes stay.
     EncodingItem(Latin1)->trigger();
     EXPECT_EQ(NPCName()->text(), QString::fromLatin1("\xC6\xF3\xEA"));
-    EXPECT_EQ(NPCInfo.Name, "\xC6\xF3\xEA");
+    EXPECT_EQ(Project().NPCInfo.Name, "\xC6\xF3\xEA");
 }
 
 TEST_F(EncodingWindowTest, TheNPCNameRefusesACharacterTheEncodingLacksWithAMessage)
 {
     NPCName()->setText(QStringLiteral("Kafra"));
     NPCName()->insert(QString::fromUtf8("\u20AC"));
-    EXPECT_EQ(NPCInfo.Name, "Kafra");
+    EXPECT_EQ(Project().NPCInfo.Name, "Kafra");
     EXPECT_EQ(NPCName()->text(), QStringLiteral("Kafra"));
     ASSERT_EQ(Dialogs->Messages.size(), 1u);
     EXPECT_TRUE(Dialogs->Messages[0].Text.contains(QString::fromUtf8("\u20AC")));
@@ -185,14 +186,14 @@ TEST_F(EncodingWindowTest, TheNPCNameRefusesACharacterTheEncodingLacksWithAMessa
 
 TEST_F(EncodingWindowTest, HeaderApplyStoresNothingWhenAFieldHoldsWhatTheEncodingLacks)
 {
-    const TNPCHeader before = HeaderInfo;
+    const TNPCHeader before = Project().HeaderInfo;
     Run("WinHeaderInfoItem");
     ASSERT_NE(HeaderForm, nullptr);
     Child<QLineEdit>(HeaderForm, "NameEdit")->setText(QStringLiteral("Shop"));
     Child<QLineEdit>(HeaderForm, "AuthorEdit")->setText(QString::fromUtf8("\u0416"));
     Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
     ProcessDeletions();
-    EXPECT_EQ(HeaderInfo, before);
+    EXPECT_EQ(Project().HeaderInfo, before);
     ASSERT_NE(HeaderForm, nullptr) << "the window stays open to correct the field";
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QString::fromUtf8("\u0416")));

@@ -1,6 +1,7 @@
 // Start-up: the order in which the windows come up, the splash that loads the catalogues, and a
 // start with catalogue files missing or unreadable.
 #include "FrameTestSupport.h"
+#include "DocumentSupport.h"
 
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
@@ -81,12 +82,12 @@ TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
     EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(MainForm->windowTitle(), QStringLiteral("Vask's NPC Editor (0.9 Alpha) - No File Open"));
     ASSERT_NE(TaskForm, nullptr);
-    EXPECT_EQ(TaskTree.Count(), 1);
+    EXPECT_EQ(Project().TaskTree.Count(), 1);
     ASSERT_NE(NPCForm, nullptr);
     EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->currentText(), QStringLiteral("Prontera"));
-    EXPECT_EQ(NPCInfo.MapIndex, 1);
-    EXPECT_EQ(NPCInfo.SpriteID, 45);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().NPCInfo.MapIndex, 1);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
+    EXPECT_FALSE(Project().Modified);
     EXPECT_TRUE(Dialogs->Errors.empty());
     EXPECT_EQ(MainForm->CatalogueFolder, QString::fromStdString(Dir.Path().string()));
 
@@ -190,7 +191,7 @@ TEST_F(StartupTest, WithoutMapsTheNPCShowsNoMapAndTheScriptSaysWhy)
     Start();
     EXPECT_TRUE(Dialogs->Errors.empty()) << "a missing INI file is an empty catalogue";
     EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->count(), 0);
-    EXPECT_EQ(NPCInfo.MapIndex, -1);
+    EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
     const TScriptResult result = TaskForm->ShowOutput();
     ASSERT_TRUE(result.HasProblems());
     EXPECT_EQ(result.Problems[0], NoMapProblem);

@@ -2,6 +2,7 @@
 // events, the refused drags, and the drop target shown while the drag moves.
 
 #include "TaskFormSupport.h"
+#include "DocumentSupport.h"
 
 #include <map>
 
@@ -45,27 +46,27 @@ TEST_P(DragTable, DropsPlaceTheNodeByTheRules)
     const TDragCase& drag = GetParam();
     const std::vector<TTask*> tasks = [] {
         std::vector<TTask*> all;
-        for (int i = 0; i < TaskList.TaskCount(); ++i)
-            all.push_back(TaskList.TaskAt(i));
+        for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+            all.push_back(Project().TaskList.TaskAt(i));
         return all;
     }();
-    SetModified(false);
+    Document().SetModified(false);
 
     const std::string before = TreeShape(Start());
     EXPECT_TRUE(Drag(Nodes[drag.Dragged], Nodes[drag.Target]));
     EXPECT_EQ(TreeShape(Start()), drag.Expected);
     // Only a drop that moved something is a change.
     const bool moved = before != drag.Expected;
-    EXPECT_EQ(Modified, moved);
+    EXPECT_EQ(Project().Modified, moved);
     if (moved)
         ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
-    // Moves keep every node, so every task still has its node, and TaskList as it was.
-    ASSERT_EQ(TaskList.TaskCount(), static_cast<int>(tasks.size()));
+    // Moves keep every node, so every task still has its node, and Project().TaskList as it was.
+    ASSERT_EQ(Project().TaskList.TaskCount(), static_cast<int>(tasks.size()));
     for (std::size_t i = 0; i < tasks.size(); ++i) {
-        EXPECT_EQ(TaskList.TaskAt(static_cast<int>(i)), tasks[i]);
+        EXPECT_EQ(Project().TaskList.TaskAt(static_cast<int>(i)), tasks[i]);
         EXPECT_EQ(tasks[i]->Node->Data(), tasks[i]);
     }
-    EXPECT_EQ(TaskTree.Selected(), Nodes[drag.Dragged]);
+    EXPECT_EQ(Project().TaskTree.Selected(), Nodes[drag.Dragged]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,20 +83,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DragTest, StartCannotBeDragged)
 {
-    SetModified(false);
+    Document().SetModified(false);
     EXPECT_FALSE(Drag(Start(), Nodes["A"]));
     EXPECT_EQ(TreeShape(Start()), "Start(A,G(B,C),D)");
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(DragTest, ADropOnNoNodeChangesNothing)
 {
-    SetModified(false);
+    Document().SetModified(false);
     const QPoint belowEveryRow(5, View()->viewport()->height() - 2);
     ASSERT_FALSE(View()->indexAt(belowEveryRow).isValid());
     Drag(Nodes["A"], belowEveryRow);
     EXPECT_EQ(TreeShape(Start()), "Start(A,G(B,C),D)");
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(DragTest, TheDropTargetIsHighlightedOnlyWhileTheDragMovesOverIt)

@@ -3,6 +3,7 @@
 // user's clicks, keys and drags on them, and the tree's shape as text.
 
 #include "ModelFixture.h"
+#include "DocumentSupport.h"
 #include "TaskWindowSupport.h"
 
 #include "tasks/DMessages.h"
@@ -26,7 +27,7 @@ class TaskFormTest : public TaskWindowTest {
 protected:
     TTaskTreeView* View() const { return Form->TasksList(); }
     TTaskTreeModel* Model() const { return View()->TaskModel(); }
-    static TTaskNode* Start() { return TaskTree.GetFirstNode(); }
+    static TTaskNode* Start() { return Project().TaskTree.GetFirstNode(); }
 
     QPushButton* Button(const char* name) const
     {
@@ -53,12 +54,12 @@ protected:
     template <class T>
     T* Add(TTaskNode* parent, std::unique_ptr<T> task)
     {
-        return AttachTask(parent, std::move(task));
+        return Project().AttachTask(parent, std::move(task));
     }
 
     TTaskNode* AddGroup(TTaskNode* parent, const std::string& caption)
     {
-        return Add(parent, std::make_unique<TGroupTask>(caption))->Node;
+        return Add(parent, Project().NewGroup(caption))->Node;
     }
 
     TTaskNode* AddMessage(TTaskNode* parent, const std::string& caption)
@@ -107,7 +108,7 @@ protected:
     static std::vector<std::string> CurrentScript()
     {
         std::vector<std::string> lines;
-        GenerateScript(TaskTree, lines);
+        GenerateScript(Project(), lines);
         return lines;
     }
 

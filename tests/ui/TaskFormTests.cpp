@@ -2,6 +2,7 @@
 // reports, and the output it regenerates after every change. Dragging has a file of its own.
 
 #include "TaskFormSupport.h"
+#include "DocumentSupport.h"
 #include "TestSupport.h"
 
 #include "tasks/DConditions.h"
@@ -26,6 +27,7 @@ namespace {
 // Stands for a real editor window: reports Apply with a task, as the editors do.
 class TStubEditor final : public TTaskEditorForm {
 public:
+    TStubEditor() : TTaskEditorForm(::Document()) {}
     void LoadTask(TTask* task) override { SetEditedTask(task); }
     // Without a task: an Apply in edit mode that hands back the edited task unchanged.
     void Apply(std::unique_ptr<TTask> result = nullptr)
@@ -44,7 +46,7 @@ TEST_F(TaskFormTest, ANewProjectShowsStartSelected)
     EXPECT_EQ(TreeShape(Start()), "Start");
     EXPECT_EQ(Form->SelectedTask(), Start()->Data());
     EXPECT_EQ(View()->currentIndex(), Model()->IndexOf(Start()));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(TaskFormTest, TheNineButtonsStandInOrderAndTabFollowsThem)
@@ -72,8 +74,8 @@ TEST_F(TaskFormTest, DeleteOnStartDeletesNothingAndChangesNothing)
     ClickNode(Start());
     Click("DeleteButton");
     EXPECT_EQ(TreeShape(Start()), "Start");
-    EXPECT_EQ(TaskList.TaskCount(), 1);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().TaskList.TaskCount(), 1);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(TaskFormTest, DeletingAGroupTakesEveryTaskBelowItOutOfTaskList)
@@ -83,15 +85,15 @@ TEST_F(TaskFormTest, DeletingAGroupTakesEveryTaskBelowItOutOfTaskList)
     TTaskNode* inner = AddGroup(group, "H");
     AddMessage(inner, "C");
     TTaskNode* after = AddMessage(Start(), "D");
-    ASSERT_EQ(TaskList.TaskCount(), 6);
+    ASSERT_EQ(Project().TaskList.TaskCount(), 6);
 
     ClickNode(group);
     Click("DeleteButton");
     EXPECT_EQ(TreeShape(Start()), "Start(D)");
-    ASSERT_EQ(TaskList.TaskCount(), 2);
-    EXPECT_EQ(TaskList.TaskAt(0), Start()->Data());
-    EXPECT_EQ(TaskList.TaskAt(1), after->Data());
-    EXPECT_EQ(TaskTree.Selected(), after);
+    ASSERT_EQ(Project().TaskList.TaskCount(), 2);
+    EXPECT_EQ(Project().TaskList.TaskAt(0), Start()->Data());
+    EXPECT_EQ(Project().TaskList.TaskAt(1), after->Data());
+    EXPECT_EQ(Project().TaskTree.Selected(), after);
     EXPECT_EQ(View()->currentIndex(), Model()->IndexOf(after));
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
@@ -100,7 +102,7 @@ TEST_F(TaskFormTest, GroupAddsNumberedGroupsOpenForTyping)
 {
     ClickNode(Start());
     Click("GroupButton");
-    TTaskNode* first = TaskTree.Selected();
+    TTaskNode* first = Project().TaskTree.Selected();
     ASSERT_NE(first, Start());
     EXPECT_EQ(first->Parent(), Start());
     EXPECT_EQ(first->Text(), "New Group");
@@ -112,38 +114,38 @@ TEST_F(TaskFormTest, GroupAddsNumberedGroupsOpenForTyping)
 
     // The second group goes inside the selected group "Shop", as its last child.
     Click("GroupButton");
-    TTaskNode* second = TaskTree.Selected();
+    TTaskNode* second = Project().TaskTree.Selected();
     EXPECT_EQ(second->Parent(), first);
     EXPECT_EQ(static_cast<TGroupTask*>(second->Data())->GroupNumber, 2);
     TypeRename("Bye");
     EXPECT_EQ(TreeShape(Start()), "Start(Shop(Bye))");
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Project().Modified);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
 
 TEST_F(TaskFormTest, NoGroupIsAddedOnceTheNumbersAreUsedUp)
 {
-    NextGroupNumber = std::numeric_limits<std::int32_t>::max();
+    Project().NextGroupNumber = std::numeric_limits<std::int32_t>::max();
     ClickNode(Start());
     Click("GroupButton");
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_NE(Errors[0].find("used up"), std::string::npos) << Errors[0];
     Errors.clear();
     EXPECT_EQ(TreeShape(Start()), "Start");
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(TaskFormTest, AnEmptyRenameIsRefusedAndChangesNothing)
 {
     ClickNode(Start());
     Click("GroupButton");
-    TTaskNode* group = TaskTree.Selected();
-    SetModified(false);
+    TTaskNode* group = Project().TaskTree.Selected();
+    Document().SetModified(false);
     TypeRename("");
     EXPECT_EQ(group->Text(), "New Group");
     EXPECT_EQ(group->Data()->Caption, "New Group");
     EXPECT_EQ(group->Data()->UserNamed, 0);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(TaskFormTest, F2OnStartRenamesItAndTheScriptGetsItsCommentLine)
@@ -167,11 +169,11 @@ TEST_F(TaskFormTest, EscapeAbandonsARename)
     QLineEdit* editor = RenameEditor();
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, "Other");
-    SetModified(false);
+    Document().SetModified(false);
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_EQ(Start()->Text(), "Start");
     EXPECT_EQ(Start()->Data()->UserNamed, 0);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 struct TShortCaptionCase {
@@ -223,7 +225,7 @@ TEST_P(TreeGestureTest, WorksAsItsButtonOnTheSelectedTask)
     case TGesture::MenuDelete: menu[1]->trigger(); break;
     }
     const bool deletes = GetParam() == TGesture::DeleteKey || GetParam() == TGesture::MenuDelete;
-    EXPECT_EQ(TaskTree.Count(), deletes ? 1 : 2);
+    EXPECT_EQ(Project().TaskTree.Count(), deletes ? 1 : 2);
     ASSERT_EQ(OpenWindows<TMessageForm>().size(), deletes ? 0u : 1u);
     if (!deletes) {
         EXPECT_EQ(OpenWindows<TMessageForm>().front()->Task(), message->Data());
@@ -266,9 +268,9 @@ TEST_F(TaskFormTest, ANewActionIsShownBeforeTheSelectedTaskWithItsDisplayText)
     editor->LoadTask(nullptr);
     editor->Apply(std::make_unique<TActionTask>("", ActionAt(5)));
     EXPECT_EQ(TreeShape(Start()), "Start(Action: Next Button(),X)");
-    EXPECT_EQ(TaskList.TaskCount(), 3);
-    EXPECT_EQ(TaskTree.Selected(), Start()->Child(0));
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Project().TaskList.TaskCount(), 3);
+    EXPECT_EQ(Project().TaskTree.Selected(), Start()->Child(0));
+    EXPECT_TRUE(Project().Modified);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
 
@@ -314,7 +316,7 @@ TEST_F(TaskFormTest, AMessageWrittenInItsEditorShowsOnOneLine)
     const QModelIndex index = Model()->IndexOf(node);
     EXPECT_EQ(index.data(Qt::DisplayRole).toString(), QStringLiteral(u"Message: Hello\u00B6Bye\u00B6"));
     EXPECT_EQ(index.data(Qt::EditRole).toString(), "Message: Hello\r\nBye\r\n");
-    EXPECT_EQ(TaskTree.Selected(), node);
+    EXPECT_EQ(Project().TaskTree.Selected(), node);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
 
@@ -322,13 +324,13 @@ TEST_F(TaskFormTest, CancellingAnEditorEnablesItsButtonAndAddsNothing)
 {
     Click("ActionButton");
     ASSERT_EQ(OpenWindows<TActionForm>().size(), 1u);
-    SetModified(false);
+    Document().SetModified(false);
     QTest::mouseClick(OpenWindows<TActionForm>().front()->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
     ProcessDeletions();
     EXPECT_TRUE(Button("ActionButton")->isEnabled());
     EXPECT_TRUE(OpenWindows<TActionForm>().empty());
     EXPECT_EQ(TreeShape(Start()), "Start");
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 TEST_F(TaskFormTest, ConfirmingARenameUnchangedIsNoRename)
@@ -343,7 +345,7 @@ TEST_F(TaskFormTest, ConfirmingARenameUnchangedIsNoRename)
     EXPECT_EQ(node->Data()->Caption, "Message: Hello\r\nBye\r\n");
     // Unchanged is no rename: the caption stays the generated one, out of the script.
     EXPECT_EQ(node->Data()->UserNamed, 0);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Project().Modified);
 }
 
 struct TEditorDoneCase {
@@ -408,16 +410,16 @@ protected:
         ASSERT_TRUE(Editor->EditMode());
         ClickNode(action->Node);
         Click("DeleteButton");
-        ASSERT_EQ(TaskList.TaskCount(), 1);
-        SetModified(false);
+        ASSERT_EQ(Project().TaskList.TaskCount(), 1);
+        Document().SetModified(false);
     }
 
     void ExpectNothingChanged() const
     {
         EXPECT_TRUE(Button("ActionButton")->isEnabled());
         EXPECT_EQ(TreeShape(Start()), "Start");
-        EXPECT_EQ(TaskList.TaskCount(), 1);
-        EXPECT_FALSE(Modified);
+        EXPECT_EQ(Project().TaskList.TaskCount(), 1);
+        EXPECT_FALSE(Project().Modified);
     }
 
     TActionForm* Editor = nullptr;
@@ -445,11 +447,11 @@ TEST_F(TaskFormTest, AnEditorWhoseProjectWasReplacedLeavesTheNewProjectAlone)
     editor->OnDone = [form = Form](TTaskEditorForm* e, bool cancelled) { form->MessageEditorDone(e, cancelled); };
     editor->LoadTask(message);
 
-    NewProject();
+    Document().NewProject();
     editor->Apply();
     EXPECT_EQ(TreeShape(Start()), "Start");
-    EXPECT_EQ(TaskList.TaskCount(), 1);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Project().TaskList.TaskCount(), 1);
+    EXPECT_FALSE(Project().Modified);
 }
 
 // ---- Closing and placing -------------------------------------------------------------------
@@ -461,7 +463,7 @@ TEST(TaskFormFrameTest, ItsChildWindowStandsBelowTheTopOfTheFrameAtItsSize)
     area.resize(1000, 800);
     area.show();
     SetChildHost(&area);
-    auto* form = new TTaskForm();
+    auto* form = new TTaskForm(Document());
     QWidget* frame = ChildFrame(form);
     ASSERT_NE(frame, form);
     EXPECT_EQ(frame->pos(), QPoint(0, 115));
@@ -478,7 +480,7 @@ TEST(TaskFormFrameTest, ItsChildWindowStandsBelowTheTopOfTheFrameAtItsSize)
     ProcessDeletions();
     EXPECT_EQ(EditorForm, nullptr);
     SetChildHost(nullptr);
-    NewProject();
+    Document().NewProject();
 }
 
 

@@ -4,6 +4,7 @@
 // torn down around each test, and reading the colours the highlighter left in a document.
 
 #include "global/DGlobal.h"
+#include "DocumentSupport.h"
 #include "tasks/DActions.h"
 #include "tasks/DTasks.h"
 #include "ui/Dialogs.h"
@@ -72,7 +73,7 @@ protected:
     {
         SetUpCatalogues();
         SetDialogs(std::make_unique<TRecordingDialogs>(Errors));
-        Form = new TTaskForm();
+        Form = new TTaskForm(Document());
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
     }
@@ -85,7 +86,7 @@ protected:
         delete EditorForm;
         ProcessDeletions();
         SetDialogs(nullptr);
-        NewProject();
+        Document().NewProject();
         EXPECT_TRUE(Errors.empty()) << "error box: " << Errors.front();
     }
 

@@ -1,0 +1,75 @@
+#pragma once
+// The script writer: one object per run, asking every task of a project for its lines. It keeps
+// what a run needs to know as it goes (the level and group being written, whether a group still
+// owes its exit label or its speaker line) to itself, so runs over different projects never meet.
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+class TGroupTask;
+class TProject;
+class TTask;
+class TTaskNode;
+
+// What a run found that makes the script unfit for the server (for example an NPC without a
+// map). The script is written anyway, with the gap left empty.
+struct TScriptResult {
+    std::vector<std::string> Problems;
+    // The task that wrote each line, by line number from 0; nullptr for the lines of the script's
+    // frame (header, NPC line, closing brace). The tasks belong to the project: a holder that
+    // outlives a change of the tree keeps TTaskGuards instead.
+    std::vector<const TTask*> LineTasks;
+    bool HasProblems() const { return !Problems.empty(); }
+};
+
+inline const char* const NoMapProblem = "The NPC has no map: choose one in NPC Information.";
+
+class TScriptWriter {
+public:
+    // Lines go to lines, which the writer does not own.
+    TScriptWriter(const TProject& project, std::vector<std::string>& lines);
+    TScriptWriter(const TScriptWriter&) = delete;
+    TScriptWriter& operator=(const TScriptWriter&) = delete;
+
+    // Writes the whole script (header, NPC line, the tree, labels), replacing what lines held.
+    TScriptResult Write();
+
+    const TProject& Project() const { return Project_; }
+
+    void AddScriptLine(int level, const std::string& text);
+    // A line of task's, one level below the group being written.
+    void AddTaskLine(const TTask& task, const std::string& text);
+    // Records a problem of the run (each distinct message once).
+    void AddScriptProblem(const std::string& message);
+    void UpdateCurrentGroup(const TTaskNode& node);
+    // Writes group's exit label when a jump to it was written.
+    void FinishGroup(const TGroupTask& group);
+    // A jump to group's exit was written: the label must follow the group's last task.
+    void RequireExit(const TGroupTask& group) { ExitPending_.insert(&group); }
+
+    std::int32_t CurrentLevel = 0;
+    const TGroupTask* CurrentGroup = nullptr;
+    // Set when a group starts: its first message names the NPC speaking.
+    bool NeedSpeakerLine = false;
+    // The map file of an NPC whose map is not in the catalogue; empty: such an NPC is a problem.
+    std::string MapWhenNone;
+
+private:
+    void AddLine(int level, const std::string& text, const TTask* task);
+    void WriteHeaderBlock();
+    void WriteNPCLine();
+    void WalkTree();
+    void FinishPendingGroups();
+
+    const TProject& Project_;
+    std::vector<std::string>& Lines_;
+    TScriptResult Result_;
+    std::unordered_set<const TGroupTask*> ExitPending_;
+};
+
+// The whole script of project into lines.
+TScriptResult GenerateScript(const TProject& project, std::vector<std::string>& lines);
+// The same, as one text with CR LF after every line (the form of the .txt file).
+std::string JoinScriptLines(const std::vector<std::string>& lines);
