@@ -1,6 +1,6 @@
 # The install layout: the programs in bin/, the sample catalogues and the help file in
-# share/npc-editor/, and what the desktop needs to offer the editor like any other program (menu
-# entry, project file type, icon, software-centre metadata).
+# share/npc-editor/, what the desktop needs to offer the editor like any other program (menu
+# entry, project file type, icon, software-centre metadata), and the licence notice.
 
 # The desktop's name for the editor: the desktop entry, icon and metadata files are named after it.
 set(NPC_APP_ID net.vask.npceditor)
@@ -33,6 +33,12 @@ install(FILES ${NPC_DESKTOP_DIR}/${NPC_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${NPC_DESKTOP_DIR}/${NPC_APP_ID}.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+
+# The licence notice in Debian's machine-readable form, where Debian looks for a package's
+# (share/doc/<package>/copyright), so the package cpack builds carries it. Not
+# CMAKE_INSTALL_DOCDIR: that is named after the CMake project, not after the package.
+configure_file(${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/npc-editor)
 
 # The icon: the drawing itself, and bitmaps of the usual sizes for desktops that want them,
 # rendered with rsvg-convert (librsvg2-bin) when it is there.

@@ -7,8 +7,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for the NPC scripts of eAthena gam
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "A script author describes one NPC (name, map, position, facing, sprite), a"
     "comment header and the NPC's behaviour as a tree of tasks; the editor writes"
-    "the eAthena script text. npc-export writes the script of a project without"
-    "opening the editor.")
+    "the script text for eAthena, rAthena or Hercules. npc-export writes the"
+    "script of a project without opening the editor, npc-lint checks script"
+    "files as the server would load them, npc-play plays an NPC without a server"
+    "and npc-import turns an NPC of a script file into a project.")
 set(CPACK_PACKAGE_CONTACT "NPC Editor maintainers <npc-editor@example.org>" CACHE STRING
     "The package's maintainer")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -19,16 +19,30 @@ need update-mime-database shared-mime-info
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in bin/npc-editor bin/npc-export share/npc-editor/help.chm \
+programs=(npc-editor npc-export npc-lint npc-play npc-import)
+for file in "${programs[@]/#/bin/}" share/npc-editor/help.chm \
     share/npc-editor/maps.ini share/npc-editor/jobs.ini share/npc-editor/npcs.ini \
     share/npc-editor/item_db.txt share/applications/$app_id.desktop \
     share/metainfo/$app_id.metainfo.xml share/mime/packages/$app_id.xml \
-    share/icons/hicolor/scalable/apps/$app_id.svg; do
+    share/icons/hicolor/scalable/apps/$app_id.svg share/doc/npc-editor/copyright; do
     [[ -f $prefix/$file ]] || fail "$file was not installed"
 done
-[[ -x $prefix/bin/npc-editor && -x $prefix/bin/npc-export ]] || fail "the programs are not executable"
+for program in "${programs[@]}"; do
+    [[ -x $prefix/bin/$program ]] || fail "bin/$program is not executable"
+done
 bitmaps=$(find "$prefix/share/npc-editor/npcs" -name '*.bmp' | wc -l)
 ((bitmaps > 0)) || fail "no sprite bitmaps were installed"
+
+# The licence: Debian's machine-readable notice, every placeholder filled in, and the same licence
+# in the software-centre metadata.
+copyright=$prefix/share/doc/npc-editor/copyright
+head -n 1 "$copyright" | grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in Debian's machine-readable format"
+grep -q '^Files: \*$' "$copyright" && grep -q '^License: GPL-3+$' "$copyright" ||
+    fail "the copyright file does not put the program under GPL-3+"
+! grep -q '@[A-Z_]*@' "$copyright" || fail "the copyright file holds an unfilled placeholder"
+grep -qF '<project_license>GPL-3.0-or-later</project_license>' "$prefix/share/metainfo/$app_id.metainfo.xml" ||
+    fail "the metainfo does not name the licence GPL-3.0-or-later"
 
 desktop-file-validate "$prefix/share/applications/$app_id.desktop"
 # --no-net: the screenshots are named by their web address, which is not fetched here.

@@ -51,7 +51,8 @@ protected:
 struct TTopicCase {
     const char* Topic;
     const char* Title;
-    const char* Sample;  // a sentence the page must hold
+    const char* Sample;     // a sentence the page must hold
+    const char* IntroLink;  // the text of the introduction's link to the page
 };
 
 void PrintTo(const TTopicCase& c, std::ostream* out)
@@ -72,12 +73,37 @@ TEST_P(HelpTopicTest, OpensTheTopic)
     EXPECT_FALSE(Text().contains(QStringLiteral("Topic not found")));
 }
 
+// The viewer has no contents pane: the introduction's links are the way into every other page.
+TEST_P(HelpTopicTest, IsReachedFromTheIntroduction)
+{
+    SKIP_WITHOUT_HELP_FILE();
+    if (!GetParam().IntroLink)
+        GTEST_SKIP() << "the introduction is where the links start";
+    Viewer.resize(700, 500);
+    Viewer.show();
+    Open(QStringLiteral("introduction/intro.html"));
+    ClickLink(QString::fromLatin1(GetParam().IntroLink));
+    EXPECT_EQ(Viewer.CurrentTopic(), QStringLiteral("/") + QString::fromLatin1(GetParam().Topic));
+    EXPECT_EQ(Viewer.documentTitle(), QString::fromLatin1(GetParam().Title));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Topics, HelpTopicTest,
     ::testing::Values(
-        TTopicCase{"introduction/intro.html", "Introduction", "writes NPC scripts for the eAthena"},
-        TTopicCase{"reference/actions.html", "Action reference", "performs one action of a fixed catalogue"},
-        TTopicCase{"tutorials/actions/1.html", "Your first NPC", "you build a healer"}),
+        TTopicCase{"introduction/intro.html", "Introduction", "writes NPC scripts for the eAthena", nullptr},
+        TTopicCase{"reference/actions.html", "Action reference", "performs one action of a fixed catalogue",
+                   "action reference"},
+        TTopicCase{"tutorials/actions/1.html", "Your first NPC", "you build a healer", "first NPC tutorial"},
+        TTopicCase{"guide/problems.html", "The Problems window", "Double-click a line to select its task",
+                   "the Problems window"},
+        TTopicCase{"guide/playtest.html", "The Play Test window", "plays the NPC inside the editor",
+                   "the Play Test window"},
+        TTopicCase{"guide/undo.html", "Undo and redo", "Ctrl+Y or Ctrl+Shift+Z", "Undo and Redo"},
+        TTopicCase{"guide/import.html", "Importing a script", "Every import is proved first", "Import Script..."},
+        TTopicCase{"guide/server.html", "Target server", "openstorage(STORAGE_TYPE_MAIN);", "Target server"},
+        TTopicCase{"guide/encoding.html", "Script text encoding", "Japanese (Shift-JIS / CP932)",
+                   "Script Text Encoding"},
+        TTopicCase{"guide/recovery.html", "Crash recovery", "Open as New Project", "Crash recovery"}),
     [](const auto& info) { return ReadableName(info.param.Topic); });
 
 TEST_F(HelpViewerTest, LinksLeadFromTopicToTopic)
