@@ -10,8 +10,13 @@ std::optional<TItemInfo> TMachine::ItemArg(const TExpr& e, TFrame& f, const char
     const TValue value = Eval(e, f);
     std::optional<TItemInfo> item =
         value.IsString ? Player_.ItemNamed(value.Str) : Player_.Item(value.Int);
-    if (!item)
-        Warn(std::string(command) + ": there is no item " + ToStr(value) + " in the item database");
+    if (!item) {
+        const std::string message = std::string(command) + ": there is no item " + ToStr(value) + " in the item database";
+        // delitem and its like stop the script on an item the server does not know.
+        if (std::string_view(command) == "delitem")
+            Fault(message + "; the script stops here");
+        Warn(message);
+    }
     return item;
 }
 
@@ -75,16 +80,21 @@ TValue TMachine::Checkweight(const TArgs& a, TFrame& f)
         Fault("checkweight: an item and an amount expected");
     const std::optional<TItemInfo> item = ItemArg(*a[0], f, "checkweight");
     const std::int32_t amount = EvalInt(*a[1], f);
-    return TValue::Of(item && Player_.CanCarry(*item, amount) ? 1 : 0);
+    // The server answers 0 for an amount of 0 or less, and otherwise asks whether the items would
+    // be added (weight, stack size).
+    return TValue::Of(item && amount > 0 && Player_.CanCarry(*item, amount) ? 1 : 0);
 }
 
-// jobchange <job>: the new job starts at job level 1.
+// jobchange <job>: the new job starts at job level 1; see TMockPlayer::ChangeJob.
 TValue TMachine::Jobchange(const TArgs& a, TFrame& f)
 {
     if (a.empty())
         Fault("jobchange: a job expected");
-    WriteRef({"Class", 0}, Eval(*a[0], f), f);
-    WriteRef({"JobLevel", 0}, TValue::Of(1), f);
+    const std::int32_t job = EvalInt(*a[0], f);
+    const std::vector<TMockPlayer::TChange> changes = Player_.ChangeJob(job);
+    if (changes.empty())
+        Recorded("jobchange", a, f, "nothing changes: an unknown job or the player's own");
+    EmitChanges(changes);
     return TValue::Of(0);
 }
 
@@ -97,6 +107,10 @@ TValue TMachine::Warp(const TArgs& a, TFrame& f)
     std::string map = EvalStr(*a[0], f);
     const std::int32_t x = EvalInt(*a[1], f);
     const std::int32_t y = EvalInt(*a[2], f);
+    // The server's own names: the player's save point ("Save" too) and a random cell of the map
+    // the player is on; the play knows neither place.
+    if (map == "Save")
+        map = "SavePoint";
     TEvent& e = Emit(TEventKind::Warp);
     e.Name = std::move(map);
     e.X = x;

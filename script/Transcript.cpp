@@ -93,6 +93,10 @@ std::string TranscriptLine(const TEvent& e)
     case TEventKind::Set: return e.Name + " " + std::to_string(e.From) + " -> " + std::to_string(e.To);
     case TEventKind::Item: return Latin1ToUtf8(ItemText(e));
     case TEventKind::Warp:
+        if (e.Name == "SavePoint")
+            return "warped to the save point";
+        if (e.Name == "Random")
+            return "warped to a random cell of the map";
         return "warped to " + Latin1ToUtf8(e.Name) + " " + std::to_string(e.X) + "," + std::to_string(e.Y);
     case TEventKind::Command: {
         std::string text = (e.Simulated ? "" : "not simulated: ") + e.Name;
@@ -102,9 +106,10 @@ std::string TranscriptLine(const TEvent& e)
             text += " (" + e.Text + ")";
         return text;
     }
-    case TEventKind::Fault:
-        return (e.Line() > 0 ? "fault at line " + std::to_string(e.Line()) : std::string("fault")) + ": " +
-               Latin1ToUtf8(e.Text);
+    case TEventKind::Fault: {
+        const std::string word = e.Name == "warning" ? "warning" : "fault";
+        return (e.Line() > 0 ? word + " at line " + std::to_string(e.Line()) : word) + ": " + Latin1ToUtf8(e.Text);
+    }
     case TEventKind::Waiting: return "-- waiting for " + (e.Name == "input" ? std::string("input") : e.Name == "menu" ? "a menu choice" : "the " + e.Name + " button") + " --";
     case TEventKind::Edit: return "-- the player was changed --";
     }
@@ -145,7 +150,9 @@ std::string JsonLine(const TEvent& e)
         else if (!e.Text.empty())
             out += Field("note", Json(e.Text));
         break;
-    case TEventKind::Fault: out += "\"fault\"" + line + Field("message", Json(e.Text)); break;
+    case TEventKind::Fault:
+        out += (e.Name == "warning" ? "\"warning\"" : "\"fault\"") + line + Field("message", Json(e.Text));
+        break;
     case TEventKind::Waiting: out += "\"waiting\"" + line + Field("for", Json(e.Name)); break;
     case TEventKind::Edit: out += "\"edit\"" + line; break;
     }

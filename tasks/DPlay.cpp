@@ -204,7 +204,7 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
             script::Play(program, request.Npc, setup, haveItems ? &catalogue : nullptr, &constants);
         out << (request.Json ? script::JsonLines(result) : script::Transcript(result));
         out.flush();
-        return result.HasFault() ? 1 : 0;
+        return result.Outcome == script::TOutcome::Faulted ? 1 : 0;
     } catch (const std::exception& error) {
         err << ProgramName << ": " << error.what() << '\n';
         return 1;

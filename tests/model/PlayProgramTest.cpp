@@ -158,6 +158,7 @@ class PlayExitTest : public PlayProgramTest, public ::testing::WithParamInterfac
 TEST_P(PlayExitTest, ExitStatusAndOutput)
 {
     WriteBytes(Dir / "lost.txt", "-\tscript\tLost\t-1,{\n\tmes \"a\";\n\tgoto L_Nowhere;\n}\n");
+    WriteBytes(Dir / "warn.txt", "-\tscript\tWarn\t-1,{\n\tmes \"a\";\n\tend;\n}\n");
     WriteBytes(Dir / "vars.txt", "-\tscript\tVars\t-1,{\n\tmes quest + name$ + Weight + \"/\" + MaxWeight + \" \xE9\";\n"
                                  "\tinput .@a; input .@b$; mes .@a + .@b$; close;\n}\n");
     const TProgramRun run = RunPlayer(GetParam().Args(*this));
@@ -182,6 +183,9 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 0, "{\"event\":\"mes\",\"line\":2,\"text\":\"2Bob210/900 \xC3\xA9\"}\n{\"event\":\"input\",\"line\":3,\"value\":\"5\"}\n"
                    "{\"event\":\"input\",\"line\":3,\"value\":\"x\"}\n{\"event\":\"mes\",\"line\":3,\"text\":\"5x\"}\n", ""},
+        ExitRow{"AWarningTheScriptSurvives",
+                [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "warn.txt").string())}; }, 0,
+                "warning at line 3: the script ends with its dialogue open", ""},
         ExitRow{"UnknownNpc", [](const PlayProgramTest& t) { return t.Args({"--npc", "Nobody"}); }, 1,
                 "fault: there is no NPC named Nobody", ""},
         ExitRow{"MissingFile", [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "gone.NPC").string())}; },
