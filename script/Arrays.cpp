@@ -34,7 +34,7 @@ TValue TMachine::Setarray(const TArgs& a, TFrame& f)
     for (std::size_t i = 1; i < a.size(); ++i)
         values[i - 1].first = Operand(*a[i], f, values[i - 1].second);
     for (std::size_t i = 0; i < values.size() && ref.Index < ArraySize; ++i, ++ref.Index)
-        WriteRef(ref, Used(Late(values[i].first, values[i].second, f)), f);
+        WriteRef(ref, Late(values[i].first, values[i].second, f), f);
     return TValue::Of(0);
 }
 

@@ -177,14 +177,14 @@ TValue TMachine::Assign(const TExpr& e, TFrame& frame)
     if (target.Kind != TExprKind::Identifier)
         Fault("only a variable can be assigned to");
     if (e.Kind == TExprKind::IncDec) {
-        const TValue before = Used(Read(target, frame));
+        const TValue before = Read(target, frame);
         const TValue after = Binary(e.Op == "++" ? "+" : "-", TValue::Of(ToInt(before)), TValue::Of(1));
         Write(target, after, frame);
         return e.Prefix ? after : before;
     }
-    TValue value = Used(Eval(*e.Args[1], frame));
+    TValue value = Eval(*e.Args[1], frame);
     if (e.Op != "=")
-        value = Binary(e.Op.substr(0, e.Op.size() - 1), Read(target, frame), value);
+        value = Binary(e.Op.substr(0, e.Op.size() - 1), Read(target, frame), Used(value));
     Write(target, value, frame);
     return Read(target, frame);
 }
@@ -296,7 +296,7 @@ void TMachine::WriteRef(const TVarRef& ref, TValue value, TFrame& frame)
 {
     const std::string param = TMockPlayer::ParamName(ref.Name);
     if (!param.empty()) {
-        const std::int32_t wanted = ToInt(Used(value));
+        const std::int32_t wanted = ToInt(value);
         const auto outcome = Player_.SetParam(param, wanted);
         if (outcome.Kind == TMockPlayer::TSetOutcome::Ends)
             Fault("set " + param + ", " + std::to_string(wanted) + ": " + outcome.Why);

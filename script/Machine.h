@@ -66,8 +66,8 @@ private:
     TValue Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFrame& caller);
     std::vector<TArg> CallArgs(const TArgs& a, std::size_t from, TFrame& frame);
     TValue Eval(const TExpr& e, TFrame& frame);
-    std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Used(Eval(e, frame))); }
-    std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Used(Eval(e, frame))); }
+    std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Eval(e, frame)); }
+    std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Eval(e, frame)); }
     const TValue& Used(const TValue& value);
     TValue Assign(const TExpr& e, TFrame& frame);
     TValue Invoke(const std::string& name, const TArgs& args, TFrame& frame, bool asCommand);

@@ -29,8 +29,8 @@ std::int32_t Compare(const std::string& op, std::int32_t a, std::int32_t b, bool
 
 } // namespace
 
-// A value the script uses: what a bare `return;` gave has no value, and the server's operator
-// stops the script on it.
+// An operand: what a bare `return;` gave is no value, and the server's operators stop the script
+// on it (a command given it goes on).
 const TValue& TMachine::Used(const TValue& value)
 {
     if (value.Void)
@@ -90,7 +90,10 @@ TValue TMachine::Conditional(const TExpr& e, TFrame& frame)
     const TValue testValue = Operand(*e.Args[0], frame, testRef);
     const TValue thenValue = Operand(*e.Args[1], frame, thenRef);
     const TValue elseValue = Operand(*e.Args[2], frame, elseRef);
-    const TValue test = Used(Late(testValue, testRef, frame));
+    const TValue test = Late(testValue, testRef, frame);
+    // op_3 on no value gives no value, which the operator that uses it stops on.
+    if (test.Void)
+        return test;
     const bool flag = test.IsString ? !test.Str.empty() && test.Str[0] != '\0' : test.Int != 0;
     return flag ? Late(thenValue, thenRef, frame) : Late(elseValue, elseRef, frame);
 }

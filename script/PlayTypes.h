@@ -63,6 +63,8 @@ class TItemLookup {
 public:
     virtual ~TItemLookup() = default;
     virtual std::optional<TItemInfo> Find(std::int32_t id) const = 0;
+    // As the server's itemdb_searchname: the item whose database name, else whose display name,
+    // is `name` without regard to case.
     virtual std::optional<TItemInfo> FindByName(std::string_view name) const = 0;
 };
 

@@ -20,13 +20,23 @@ std::optional<TItemInfo> TMachine::ItemArg(const TExpr& e, TFrame& f, const char
     return item;
 }
 
-// getitem <item>,<amount>: what the player cannot carry falls to the floor, as on the server.
+// getitem <item>,<amount>{,<account>}: what the player cannot carry falls to the floor, as on the
+// server. A negative item picks from an item group; an account gives to another player.
 TValue TMachine::Getitem(const TArgs& a, TFrame& f)
 {
     if (a.size() < 2)
         Fault("getitem: an item and an amount expected");
-    if (a[0]->Kind == TExprKind::Unary && a[0]->Op == "-") {
-        NotSimulated("getitem", a, f);  // a random item of an item group
+    bool group = a[0]->Kind == TExprKind::Unary && a[0]->Op == "-";
+    if (!group && IsVariable(*a[0])) {
+        const TValue id = Read(*a[0], f);
+        group = !id.IsString && id.Int < 0;
+    }
+    if (group) {
+        NotSimulated("getitem", a, f);
+        return TValue::Of(0);
+    }
+    if (a.size() > 2) {
+        Recorded("getitem", a, f, "given to that account's player, if one is online, not to this player");
         return TValue::Of(0);
     }
     const std::optional<TItemInfo> item = ItemArg(*a[0], f, "getitem");

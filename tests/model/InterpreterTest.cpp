@@ -6,6 +6,7 @@
 #include "script/Interpreter.h"
 #include "script/MockPlayer.h"
 #include "script/PlaySession.h"
+#include "script/Text.h"
 #include "script/Transcript.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ public:
     std::optional<TItemInfo> FindByName(std::string_view name) const override
     {
         for (const auto& [id, item] : Items)
-            if (item.Name == name)
+            if (SameLetters(item.Name, name))
                 return item;
         return std::nullopt;
     }
@@ -280,6 +281,12 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
             "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx|  [Close]|-- end --"},
     PlayRow{"InputWithMinAboveMax", "input .@a, 10, 1; input .@b, 10, 1; mes .@a + \" \" + .@b; close;", {}, {"5", "0"},
             "  > typed 5|  > typed 0|1 10|  [Close]|-- end --"},
+    PlayRow{"ItemNamesMatchInAnyCase", "getitem \"red_potion\", 1; mes \"\" + countitem(\"RED_POTION\"); close;", {}, {},
+            "got 1 x Red_Potion (501)|1|  [Close]|-- end --"},
+    PlayRow{"GetitemForAnAccountIsNotThisPlayers", "getitem 501, 1, 2000001; mes \"\" + countitem(501); close;", {}, {},
+            "getitem 501, 1, 2000001 (given to that account's player, if one is online, not to this player)|0|  [Close]|-- end --"},
+    PlayRow{"NegativeItemFromAVariableIsAnItemGroup", "set .@id, -1; getitem .@id, 1; end;", {}, {},
+            "not simulated: getitem -1, 1|-- end --"},
     PlayRow{"WarpToTheServersOwnPlaces", "warp \"SavePoint\", 0, 0; warp \"Save\", 0, 0; warp \"Random\", 0, 0; end;", {}, {},
             "warped to the save point|warped to the save point|warped to a random cell of the map|-- end --"}),
     [](const auto& info) { return std::string(info.param.Name); });

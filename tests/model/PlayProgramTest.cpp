@@ -159,6 +159,9 @@ TEST_P(PlayExitTest, ExitStatusAndOutput)
 {
     WriteBytes(Dir / "lost.txt", "-\tscript\tLost\t-1,{\n\tmes \"a\";\n\tgoto L_Nowhere;\n}\n");
     WriteBytes(Dir / "warn.txt", "-\tscript\tWarn\t-1,{\n\tmes \"a\";\n\tend;\n}\n");
+    // "Привет" in windows-1251; the reply is typed in UTF-8 and compared in the script's encoding.
+    WriteBytes(Dir / "cyr.txt", "-\tscript\tCyr\t-1,{\n\tmes \"\xCF\xF0\xE8\xE2\xE5\xF2\";\n\tinput .@s$;\n"
+                                "\tif (.@s$ == \"\xE4\xE0\") mes \"yes\";\n\tclose;\n}\n");
     WriteBytes(Dir / "vars.txt", "-\tscript\tVars\t-1,{\n\tmes quest + name$ + Weight + \"/\" + MaxWeight + \" \xE9\";\n"
                                  "\tinput .@a; input .@b$; mes .@a + .@b$; close;\n}\n");
     const TProgramRun run = RunPlayer(GetParam().Args(*this));
@@ -186,6 +189,15 @@ INSTANTIATE_TEST_SUITE_P(
         ExitRow{"AWarningTheScriptSurvives",
                 [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "warn.txt").string())}; }, 0,
                 "warning at line 3: the script ends with its dialogue open", ""},
+        ExitRow{"ScriptInAnotherEncoding",
+                [](const PlayProgramTest& t) {
+                    return QStringList{"--encoding", "windows-1251", "--input", QString::fromUtf8("\xD0\xB4\xD0\xB0"),
+                                       Q((t.Dir / "cyr.txt").string())};
+                },
+                0, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\n  > typed \xD0\xB4\xD0\xB0\nyes\n", ""},
+        ExitRow{"UnknownEncoding",
+                [](const PlayProgramTest& t) { return QStringList{"--encoding", "nope-42", Q((t.Dir / "cyr.txt").string())}; }, 2,
+                "", "npc-play: unknown encoding nope-42\n"},
         ExitRow{"UnknownNpc", [](const PlayProgramTest& t) { return t.Args({"--npc", "Nobody"}); }, 1,
                 "fault: there is no NPC named Nobody", ""},
         ExitRow{"MissingFile", [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "gone.NPC").string())}; },
