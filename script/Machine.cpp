@@ -254,7 +254,7 @@ TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
     if (const std::string param = TMockPlayer::ParamName(ref.Name); !param.empty()) {
         if (const auto value = Player_.Param(param))
             return TValue::Of(*value);
-        ParamNotSimulated(param, {});
+        NotSimulated(param, {});
         TValue unknown = TValue::Of(0);
         unknown.Unknown = true;
         return unknown;
@@ -272,10 +272,10 @@ TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
     return !ref.Name.empty() && ref.Name.back() == '$' ? TValue::Of(std::string()) : TValue::Of(0);
 }
 
-void TMachine::ParamNotSimulated(const std::string& param, std::vector<std::string> values)
+void TMachine::NotSimulated(const std::string& name, std::vector<std::string> values)
 {
     TEvent& e = Emit(TEventKind::Command);
-    e.Name = param;
+    e.Name = name;
     e.Values = std::move(values);
     e.Simulated = false;
     e.Text = "not simulated";
@@ -301,7 +301,7 @@ void TMachine::WriteRef(const TVarRef& ref, TValue value, TFrame& frame)
         if (outcome.Kind == TMockPlayer::TSetOutcome::Ends)
             Fault("set " + param + ", " + std::to_string(wanted) + ": " + outcome.Why);
         if (outcome.Kind == TMockPlayer::TSetOutcome::NotSimulated)
-            ParamNotSimulated("set", {param, std::to_string(wanted)});
+            NotSimulated("set", {param, std::to_string(wanted)});
         EmitChanges(outcome.Changes);
         return;
     }
@@ -404,13 +404,7 @@ std::vector<std::string> TMachine::ArgTexts(const TArgs& args, TFrame& frame, st
 
 void TMachine::NotSimulated(const std::string& name, const TArgs& args, TFrame& frame)
 {
-    std::vector<std::string> values = ArgTexts(args, frame);
-    TEvent& e = Emit(TEventKind::Command);
-    e.Name = name;
-    e.Values = std::move(values);
-    e.Simulated = false;
-    e.Text = "not simulated";
-    Result_.Approximate = true;
+    NotSimulated(name, ArgTexts(args, frame));
 }
 
 void TMachine::Recorded(const std::string& name, const TArgs& args, TFrame& frame, const std::string& note)

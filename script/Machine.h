@@ -97,7 +97,7 @@ private:
     [[noreturn]] void Wait(TWaitKind kind, const char* what, std::vector<std::string> options = {});
     void Warn(const std::string& message);
     void NotSimulated(const std::string& name, const TArgs& args, TFrame& frame);
-    void ParamNotSimulated(const std::string& param, std::vector<std::string> values);
+    void NotSimulated(const std::string& name, std::vector<std::string> values);
     void EmitChanges(const std::vector<TMockPlayer::TChange>& changes);
     void Recorded(const std::string& name, const TArgs& args, TFrame& frame, const std::string& note = {});
     std::vector<std::string> ArgTexts(const TArgs& args, TFrame& frame, std::size_t from = 0);
