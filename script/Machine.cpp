@@ -241,11 +241,13 @@ std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame
     key = LowerCase(ref.Name);
     if (ref.Index != 0)
         key += "[" + std::to_string(ref.Index) + "]";
+    // A variable passed to a call belongs to the caller's scopes.
+    TFrame& owner = ref.Owner ? *ref.Owner : frame;
     if (key.rfind(".@", 0) == 0)
-        return (ref.Owner ? *ref.Owner : frame).Locals;
+        return owner.Locals;
     // A `function script` keeps its own `.` variables, apart from the NPC's.
-    if (key.rfind('.', 0) == 0 && frame.Unit->IsFunction)
-        key = LowerCase(frame.Unit->Name) + "::" + key;
+    if (key.rfind('.', 0) == 0 && owner.Unit->IsFunction)
+        key = LowerCase(owner.Unit->Name) + "::" + key;
     return Result_.Player.Variables;
 }
 

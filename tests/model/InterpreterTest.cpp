@@ -201,6 +201,8 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
     // callsub passes a variable as itself: getarg reads it when read, set getarg(0) writes it.
     PlayRow{"GetargReadsTheCallersVariable", "set .v, 1; mes \"\" + callsub(L_S, .v); close;\nL_S: set .v, 9; return getarg(0);",
             {}, {}, "9|  [Close]|-- end --"},
+    PlayRow{"AFunctionReadsTheNpcsVariablePassedToIt", "set .v, 4; mes \"\" + callfunc(\"Double\", .v); close;", {}, {},
+            "8|  [Close]|-- end --"},
     PlayRow{"SetGetargWritesTheCallersVariable", "set .@v, 1; callsub L_S, .@v, 2; mes \"\" + .@v; close;\nL_S: set getarg(0), getarg(1) * 5; return;",
             {}, {}, "10|  [Close]|-- end --"},
     // get_val runs when the operator runs: the left variable is read after the right side ran.
