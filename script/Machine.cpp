@@ -464,6 +464,8 @@ TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup&
     };
     if (!unit)
         return refuse(npc.empty() ? "the file has no NPC with a script" : "there is no NPC named " + std::string(npc));
+    if (!unit->LoadError.empty())
+        return refuse("eAthena does not load the NPC " + unit->Name + ": " + unit->LoadError);
     int start = 0;
     if (!setup.StartLabel.empty()) {
         const auto label = unit->Labels.find(LowerCase(setup.StartLabel));

@@ -1,5 +1,7 @@
 #include "script/PlayProgram.h"
 
+#include "script/ServerRules.h"
+
 namespace script {
 namespace {
 
@@ -216,6 +218,46 @@ void TCompiler::Function(const TStmt& s)
     Patch(skip, Here());
 }
 
+std::string ArgumentsBeyond(const TExpr& e);
+
+// eAthena's parser takes no more arguments than a command has and wants ';' where one more
+// starts: `mes "one", "two";` keeps the whole NPC from loading. The first such call, as text.
+std::string ArgumentsBeyond(const std::string& name, const std::vector<std::unique_ptr<TExpr>>& args)
+{
+    for (const auto& arg : args)
+        if (std::string found = ArgumentsBeyond(*arg); !found.empty())
+            return found;
+    const TCommandInfo* info = TServerRules::For(TTarget::EAthena).FindCommand(name);
+    if (!info || info->Maximum < 0 || args.size() <= static_cast<std::size_t>(info->Maximum))
+        return {};
+    const TExpr& extra = *args[static_cast<std::size_t>(info->Maximum)];
+    return "line " + std::to_string(extra.Range.Begin.Line) + ": '" + info->Name + "' takes at most " +
+           std::to_string(info->Maximum) + " argument" + (info->Maximum == 1 ? "" : "s") + " (the server's parser: need ';')";
+}
+
+std::string ArgumentsBeyond(const TExpr& e)
+{
+    if (e.Kind == TExprKind::Call)
+        return ArgumentsBeyond(e.Text, e.Args);
+    for (const auto& arg : e.Args)
+        if (std::string found = ArgumentsBeyond(*arg); !found.empty())
+            return found;
+    return {};
+}
+
+std::string LoadError(const TCodeUnit& unit)
+{
+    for (const TOp& op : unit.Ops) {
+        std::string found = op.Kind == TOpKind::Exec && op.Stmt->Kind == TStmtKind::Command ? ArgumentsBeyond(op.Stmt->Name, op.Stmt->Args)
+                            : op.Kind == TOpKind::Exec && op.Stmt->Expr                    ? ArgumentsBeyond(*op.Stmt->Expr)
+                            : op.Cond                                                      ? ArgumentsBeyond(*op.Cond)
+                                                                                           : std::string();
+        if (!found.empty())
+            return found;
+    }
+    return {};
+}
+
 std::unique_ptr<TCodeUnit> Compile(const TTopLevel& entry)
 {
     auto unit = std::make_unique<TCodeUnit>();
@@ -223,6 +265,7 @@ std::unique_ptr<TCodeUnit> Compile(const TTopLevel& entry)
     unit->IsFunction = entry.Kind == TTopKind::Function;
     unit->End = {entry.Body->Range.End, entry.Body->Range.End};
     TCompiler(*unit).Statement(*entry.Body);
+    unit->LoadError = LoadError(*unit);
     return unit;
 }
 

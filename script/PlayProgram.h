@@ -46,6 +46,7 @@ struct TCodeUnit {
     std::map<std::string, int> Labels;     // by name in lower case
     std::map<std::string, int> Functions;  // local `function Name { }`, by name in lower case
     TSourceRange End;                      // the closing brace
+    std::string LoadError;                 // why eAthena does not load it; empty when it does
 };
 
 

@@ -289,6 +289,9 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
             "getitem 501, 1, 2000001 (given to that account's player, if one is online, not to this player)|0|  [Close]|-- end --"},
     PlayRow{"NegativeItemFromAVariableIsAnItemGroup", "set .@id, -1; getitem .@id, 1; end;", {}, {},
             "not simulated: getitem -1, 1|-- end --"},
+    // parse_callfunc: a command takes no more arguments than it has; eAthena does not load the NPC.
+    PlayRow{"MesWithTwoTextsDoesNotLoad", "mes \"a\";\nif (1) mes \"one\", \"two\";", {}, {},
+            "fault: eAthena does not load the NPC Tester: line 4: 'mes' takes at most 1 argument (the server's parser: need ';')"},
     PlayRow{"WarpToTheServersOwnPlaces", "warp \"SavePoint\", 0, 0; warp \"Save\", 0, 0; warp \"Random\", 0, 0; end;", {}, {},
             "warped to the save point|warped to the save point|warped to a random cell of the map|-- end --"}),
     [](const auto& info) { return std::string(info.param.Name); });
