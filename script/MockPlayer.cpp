@@ -202,22 +202,25 @@ std::optional<TItemInfo> TMockPlayer::ItemNamed(std::string_view name) const
     return Items_->FindByName(name);
 }
 
-bool TMockPlayer::CanCarry(const TItemInfo& item, std::int32_t amount) const
+// The server's pc_checkadditem and weight test: a stack holds at most 30,000, a new item needs a
+// free slot of the 100, and the weight must stay within the limit.
+TMockPlayer::TGive TMockPlayer::CheckAdd(const TItemInfo& item, std::int32_t amount) const
 {
-    if (amount < 0 || amount > MaxStackAmount)
-        return false;
+    const std::int32_t had = Count(item.Id);
+    if (amount < 0 || amount > MaxStackAmount || had + static_cast<std::int64_t>(amount) > MaxStackAmount)
+        return TGive::TooMany;
+    if (had == 0 && State_.Inventory.size() >= MaxInventorySlots)
+        return TGive::NoRoom;
     const std::int64_t weight = static_cast<std::int64_t>(item.Weight) * amount;
-    return weight + State_.Weight <= State_.MaxWeight;
+    return weight + State_.Weight <= State_.MaxWeight ? TGive::Given : TGive::TooHeavy;
 }
 
 TMockPlayer::TGive TMockPlayer::GiveItem(const TItemInfo& item, std::int32_t amount)
 {
-    const std::int32_t had = Count(item.Id);
-    if (amount > MaxStackAmount || had + static_cast<std::int64_t>(amount) > MaxStackAmount)
-        return TGive::TooMany;
-    if (!CanCarry(item, amount))
-        return TGive::TooHeavy;
-    State_.Inventory[item.Id] = had + amount;
+    const TGive check = CheckAdd(item, amount);
+    if (check != TGive::Given)
+        return check;
+    State_.Inventory[item.Id] = Count(item.Id) + amount;
     const std::int64_t weight = State_.Weight + static_cast<std::int64_t>(item.Weight) * amount;
     State_.Weight = weight < 0 ? 0 : static_cast<std::int32_t>(weight);  // at most MaxWeight
     return TGive::Given;

@@ -7,6 +7,7 @@
 
 #include "script/PlayTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@ namespace script {
 
 inline constexpr std::int32_t MaxZeny = 1'000'000'000;
 inline constexpr std::int32_t MaxStackAmount = 30'000;
+inline constexpr std::size_t MaxInventorySlots = 100;
 
 class TMockPlayer {
 public:
@@ -48,12 +50,12 @@ public:
     std::optional<TItemInfo> Item(std::int32_t id) const;
     std::optional<TItemInfo> ItemNamed(std::string_view name) const;
 
-    enum class TGive { Given, TooHeavy, TooMany };
+    enum class TGive { Given, TooHeavy, TooMany, NoRoom };
+    TGive CheckAdd(const TItemInfo& item, std::int32_t amount) const;
     TGive GiveItem(const TItemInfo& item, std::int32_t amount);
     // Takes all of `amount` or nothing; false when the player has fewer.
     bool TakeItem(const TItemInfo& item, std::int32_t amount);
     std::int32_t Count(std::int32_t id) const;
-    bool CanCarry(const TItemInfo& item, std::int32_t amount) const;
 
 private:
     void SetLevel(std::int32_t TPlayerState::*level, std::int32_t TPlayerState::*points, std::int32_t max,

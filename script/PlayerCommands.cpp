@@ -47,6 +47,7 @@ TValue TMachine::Getitem(const TArgs& a, TFrame& f)
     if (given != TMockPlayer::TGive::Given) {
         Recorded("getitem", a, f,
                  given == TMockPlayer::TGive::TooHeavy ? "dropped on the floor: too heavy to carry"
+                 : given == TMockPlayer::TGive::NoRoom ? "dropped on the floor: the inventory's 100 places are taken"
                                                        : "dropped on the floor: more than a stack holds");
         return TValue::Of(0);
     }
@@ -92,7 +93,7 @@ TValue TMachine::Checkweight(const TArgs& a, TFrame& f)
     const std::int32_t amount = EvalInt(*a[1], f);
     // The server answers 0 for an amount of 0 or less, and otherwise asks whether the items would
     // be added (weight, stack size).
-    return TValue::Of(item && amount > 0 && Player_.CanCarry(*item, amount) ? 1 : 0);
+    return TValue::Of(item && amount > 0 && Player_.CheckAdd(*item, amount) == TMockPlayer::TGive::Given ? 1 : 0);
 }
 
 // jobchange <job>: the new job starts at job level 1; see TMockPlayer::ChangeJob.

@@ -183,6 +183,16 @@ INSTANTIATE_TEST_SUITE_P(Interpreter, PlayTable, ::testing::Values(
 
 // What eAthena's map-server computes for each rule where a simple interpreter would differ, as its
 // script.c and pc.c give it: the differential table of the play against the server.
+// 100 different items, an Anvil among them, and room for more weight.
+TPlayerState Full()
+{
+    TPlayerState p = With(0, 1'000'000);
+    for (std::int32_t id = 1; id < 100; ++id)
+        p.Inventory[id] = 1;
+    p.Inventory[986] = 1;
+    return p;
+}
+
 TPlayerState Woman()
 {
     TPlayerState p;
@@ -283,6 +293,9 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
             "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx|  [Close]|-- end --"},
     PlayRow{"InputWithMinAboveMax", "input .@a, 10, 1; input .@b, 10, 1; mes .@a + \" \" + .@b; close;", {}, {"5", "0"},
             "  > typed 5|  > typed 0|1 10|  [Close]|-- end --"},
+    PlayRow{"AFullInventoryDropsANewItem", "mes checkweight(501, 1) + \" \" + checkweight(986, 1); getitem 501, 1; getitem 986, 1; close;", {}, {},
+            "0 1|getitem 501, 1 (dropped on the floor: the inventory's 100 places are taken)|got 1 x Anvil (986)|  [Close]|-- end --",
+            Full()},
     PlayRow{"ItemNamesMatchInAnyCase", "getitem \"red_potion\", 1; mes \"\" + countitem(\"RED_POTION\"); close;", {}, {},
             "got 1 x Red_Potion (501)|1|  [Close]|-- end --"},
     PlayRow{"GetitemForAnAccountIsNotThisPlayers", "getitem 501, 1, 2000001; mes \"\" + countitem(501); close;", {}, {},
