@@ -239,6 +239,10 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
     PlayRow{"CopyarrayWithinOneArrayCopiesFromTheBack", "setarray .@a, 1, 2, 3; copyarray .@a[1], .@a, 3; deletearray .@a;\n"
             "mes \"\" + getarraysize(.@a); setarray .@c, 1, 2, 3; copyarray .@c[1], .@c, 3; mes \"\" + .@c[1] + .@c[2] + .@c[3]; close;",
             {}, {}, "0|123|  [Close]|-- end --"},
+    PlayRow{"CopyarrayOfStringsIntoNumbersStops", "setarray .@s$, \"a\"; copyarray .@n, .@s$, 1; mes \"no\";", {}, {},
+            "fault at line 3: copyarray: one array holds strings, the other numbers: the server stops the script"},
+    PlayRow{"DeletearrayWithoutACountEmptiesTheRest", "setarray .@a, 1, 2, 3, 4; deletearray .@a[1]; mes .@a[0] + \" \" + getarraysize(.@a); close;",
+            {}, {}, "1 1|  [Close]|-- end --"},
     PlayRow{"GetarraysizeCountsFromItsIndex", "setarray .@a, 1, 2; mes getarraysize(.@a[5]) + \" \" + getarraysize(.@a[1]) + \" \" + getarraysize(.@z[3]); close;",
             {}, {}, "5 2 3|  [Close]|-- end --"},
     PlayRow{"Index128Stops", "mes \"\" + .@a[127];\nmes \"\" + .@a[128];", {}, {},
@@ -259,6 +263,11 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
             "fault at line 3: more than 2048 jumps without a pause: the server ends the script here (run_script: infinity loop!)"},
     PlayRow{"APauseStartsTheCountAfresh", "for (.@i = 0; .@i < 600; .@i++) if (.@i == 300) next;\nmes \"done\"; close;", {}, {},
             "  [Next]|done|  [Close]|-- end --"},
+    // The play's own guards, where the server would go on.
+    PlayRow{"CallsDeeperThan64", "callsub L_R; end;\nL_R: callsub L_R;", {}, {},
+            "fault at line 4: calls nested more than 64 deep; the play stops here (the server would go on)"},
+    PlayRow{"AStringBeyondOneMebibyte", "set .@s$, \"xxxxxxxx\"; for (.@i = 0; .@i < 20; .@i++) set .@s$, .@s$ + .@s$;", {}, {},
+            "fault at line 3: a string grew beyond 1048576 bytes; the play stops here (the server would go on)"},
     // parse_simpleexpr: a sign right before a digit belongs to the number.
     PlayRow{"SignedNumbers", "mes (+5) + \" \" + (3--5) + \" \" + (3++5) + \" \" + (2--3*2); close;", {}, {}, "5 8 8 8|  [Close]|-- end --"},
     // pc_setparam
@@ -273,6 +282,9 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
     PlayRow{"LevelsAreCappedAndBringPoints", "set BaseLevel, 5; set BaseLevel, 150; set JobLevel, 20; set JobLevel, 3; end;", {}, {},
             "BaseLevel 1 -> 5|StatusPoint 48 -> 60|BaseLevel 5 -> 99|StatusPoint 60 -> 1273|JobLevel 1 -> 10|SkillPoint 0 -> 9|"
             "JobLevel 10 -> 3|-- end --"},
+    PlayRow{"ANegativeLevelIsTheMaximum", "set BaseLevel, -1; end;", {}, {}, "BaseLevel 1 -> 99|StatusPoint 48 -> 1273|-- end --"},
+    PlayRow{"ATranscendentJobStopsAtSeventy", "jobchange 4008; set JobLevel, 80; end;", {}, {},
+            "Class 0 -> 4008|JobLevel 1 -> 1|JobLevel 1 -> 70|SkillPoint 0 -> 69|-- end --"},
     PlayRow{"HpStaysWithinOneAndMaxHp", "set Hp, 0; set Hp, 500; set MaxHp, 10; end;", {}, {},
             "Hp 40 -> 1|Hp 1 -> 40|MaxHp 40 -> 10|Hp 40 -> 10|-- end --"},
     PlayRow{"OtherParametersAreNotSimulated", "set BaseExp, 10; mes \"\" + NextBaseExp; close;", {}, {},
