@@ -2,6 +2,7 @@
 // they are.
 
 #include "script/Machine.h"
+#include "script/ServerRules.h"
 
 namespace script {
 
@@ -122,6 +123,10 @@ TValue TMachine::Warp(const TArgs& a, TFrame& f)
     // the player is on; the play knows neither place.
     if (map == "Save")
         map = "SavePoint";
+    if (map != "SavePoint" && map != "Random" && !BuiltInMaps().count(MapKey(map))) {
+        Warn("warp: there is no map " + map + " on the server: the player stays where they are");
+        return TValue::Of(0);
+    }
     TEvent& e = Emit(TEventKind::Warp);
     e.Name = std::move(map);
     e.X = x;

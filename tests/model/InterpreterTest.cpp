@@ -317,6 +317,8 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
     // parse_callfunc: a command takes no more arguments than it has; eAthena does not load the NPC.
     PlayRow{"MesWithTwoTextsDoesNotLoad", "mes \"a\";\nif (1) mes \"one\", \"two\";", {}, {},
             "fault: eAthena does not load the NPC Tester: line 4: 'mes' takes at most 1 argument (the server's parser: need ';')"},
+    PlayRow{"WarpToAnUnknownMapStaysPut", "warp \"nowhere.gat\", 1, 1; mes \"here\"; close;", {}, {},
+            "warning at line 3: warp: there is no map nowhere.gat on the server: the player stays where they are|here|  [Close]|-- end --"},
     PlayRow{"WarpToTheServersOwnPlaces", "warp \"SavePoint\", 0, 0; warp \"Save\", 0, 0; warp \"Random\", 0, 0; end;", {}, {},
             "warped to the save point|warped to the save point|warped to a random cell of the map|-- end --"}),
     [](const auto& info) { return std::string(info.param.Name); });
