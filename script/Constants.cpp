@@ -53,13 +53,17 @@ std::int32_t ReadNumber(std::string_view text)
     } else if (!text.empty() && text[0] == '0') {
         base = 8;
     }
+    // strtol gives LONG_MAX or LONG_MIN beyond 64 bits; the server keeps their low 32 bits.
+    constexpr std::uint64_t Beyond = std::uint64_t(1) << 63;
     std::uint64_t value = 0;
     for (const char c : text) {
         const int digit = DigitValue(c);
         if (digit >= base)
             break;
-        value = std::min<std::uint64_t>(value * base + digit, std::uint64_t(1) << 63);
+        value = value >= Beyond / 16 ? Beyond : value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
     }
+    if (value >= Beyond)
+        return negative ? 0 : -1;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(negative ? 0 - value : value));
 }
 

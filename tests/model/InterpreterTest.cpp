@@ -351,8 +351,10 @@ TEST(Interpreter, RunawayOutputIsCutShort)
 TEST(Interpreter, ConstantsReadFromTheServersList)
 {
     const TConstants constants = ReadConstants("// comment\r\nJob_Knight\t7\r\nEAJL_2,0x100\nZeny\t20\t1\nbroken\n\tno name 5\n"
-                                               "bAgiVit\t\t1074\nOctal 010 0\nMinus,-0x10,0\nNoComma, 5\nUpper  56  1\n");
-    EXPECT_EQ(constants, (TConstants{{"job_knight", 7}, {"eajl_2", 256}, {"bagivit", 1074}, {"octal", 8}, {"minus", -16}}));
+                                               "bAgiVit\t\t1074\nOctal 010 0\nMinus,-0x10,0\nNoComma, 5\nUpper  56  1\n"
+                                               "Wide 4294967297\nHuge 99999999999999999999999\nTiny -99999999999999999999999\n");
+    EXPECT_EQ(constants, (TConstants{{"job_knight", 7}, {"eajl_2", 256}, {"bagivit", 1074}, {"octal", 8}, {"minus", -16},
+                                     {"wide", 1}, {"huge", -1}, {"tiny", 0}}));
     const std::string text = "-\tscript\tT\t-1,{\n\tswitch (Class) { case Job_Knight: mes \"knight \" + EAJL_2; break; }\n\tclose;\n}\n";
     const TScriptFile file = ReadScriptFile(text);
     const TProgram program(file);
