@@ -127,7 +127,6 @@ TValue TMachine::Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFr
     frame.Unit = &unit;
     frame.Pc = pc;
     frame.Args = std::move(args);
-    frame.Caller = &caller;
     frame.InCall = true;
     const TStmt* callerStmt = Current_;
     ++Depth_;

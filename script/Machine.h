@@ -1,7 +1,8 @@
 #pragma once
 // The running state of one play: the call frames, the variables, the answers still to give, and
-// the events so far. Machine.cpp runs operations and expressions; Builtins.cpp holds the server's
-// commands of flow and dialogue, PlayerCommands.cpp those that act on the player.
+// the events so far. Machine.cpp runs operations and expressions, Operators.cpp the operators;
+// Builtins.cpp holds the server's commands of flow and dialogue, Arrays.cpp its array commands,
+// PlayerCommands.cpp those that act on the player.
 
 #include "script/Constants.h"
 #include "script/MockPlayer.h"
@@ -34,7 +35,7 @@ public:
 private:
     struct TFrame;
     // A variable as the script names it: its name as written and the element, and the call whose
-    // `.@` variables it means (null: the frame that uses it).
+    // scope it belongs to (a variable passed to a call; null: the frame that uses it).
     struct TVarRef {
         std::string Name;
         std::int32_t Index = 0;
@@ -51,7 +52,6 @@ private:
         int Pc = 0;
         std::map<std::string, TValue> Locals;  // `.@` variables
         std::vector<TArg> Args;
-        TFrame* Caller = nullptr;
         bool InCall = false;
         bool Returned = false;
         TValue Result;
