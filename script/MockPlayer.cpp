@@ -77,6 +77,15 @@ std::int32_t MaxJobLevel(std::int32_t job)
     return 50;
 }
 
+std::int32_t Unmounted(std::int32_t job)
+{
+    for (const auto& [mounted, plain] : {std::pair{13, 7}, std::pair{21, 14}, std::pair{4014, 4008}, std::pair{4022, 4015},
+                                         std::pair{4036, 4030}, std::pair{4044, 4037}})
+        if (job == mounted)
+            return plain;
+    return job;
+}
+
 bool KnownJob(std::int32_t job)
 {
     return (job >= 0 && job <= 26) || (job >= 4001 && job <= 4049);
@@ -176,11 +185,13 @@ std::vector<TMockPlayer::TChange> TMockPlayer::ChangeJob(std::int32_t job)
 {
     if (!KnownJob(job))
         return {};
-    // The bard's and the dancer's jobs follow the player's sex.
+    // The server changes jobs by its map ids: the bard's and the dancer's follow the player's sex,
+    // and a mounted knight or crusader is the job without the mount.
     for (const auto& [bard, dancer] : {std::pair{19, 20}, std::pair{4020, 4021}, std::pair{4042, 4043}})
         if (job == bard || job == dancer)
             job = State_.Sex != 0 ? bard : dancer;
-    if (job == State_.Class)
+    job = Unmounted(job);
+    if (job == Unmounted(State_.Class))
         return {};
     std::vector<TChange> changes = {{"Class", State_.Class, job}, {"JobLevel", State_.JobLevel, 1}};
     State_.Class = job;

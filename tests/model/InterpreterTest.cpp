@@ -294,6 +294,8 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
             "jobchange 9999 (nothing changes: an unknown job or the player's own)|"
             "jobchange 0 (nothing changes: an unknown job or the player's own)|-- end --"},
     PlayRow{"DancerForAManIsABard", "jobchange 20; end;", {}, {}, "Class 0 -> 19|JobLevel 1 -> 1|-- end --"},
+    PlayRow{"AMountedKnightIsAKnight", "jobchange 13; jobchange 7; end;", {}, {},
+            "Class 0 -> 7|JobLevel 1 -> 1|jobchange 7 (nothing changes: an unknown job or the player's own)|-- end --"},
     PlayRow{"BardForAWomanIsADancer", "jobchange 19; end;", {}, {}, "Class 0 -> 20|JobLevel 1 -> 1|-- end --", Woman()},
     // delitem, checkweight, input, warp
     PlayRow{"DelitemOfAnUnknownItemStops", "delitem 4242, 1; mes \"b\";", {}, {},
