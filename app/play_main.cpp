@@ -1,6 +1,6 @@
 // npc-play: plays an NPC without a server, for tests in build pipelines.
 //   npc-play [--data DIR] [--player KEY=VALUE,...] [--choose N,N,...] [--input TEXT,...]
-//            [--seed N] [--json] PROJECT.NPC|SCRIPT.txt [--npc NAME]
+//            [--seed N] [--encoding NAME] [--json] PROJECT.NPC|SCRIPT.txt [--npc NAME]
 // Exit status 0 when the NPC ended or waits for an answer, 1 on a fault, 2 for a command line it
 // does not understand.
 
@@ -17,7 +17,7 @@ namespace {
 constexpr int ExitUsage = 2;
 constexpr const char* UsageLine =
     "usage: npc-play [--data DIR] [--player KEY=VALUE,...] [--choose N,N,...] [--input TEXT,...] "
-    "[--seed N] [--json] PROJECT.NPC|SCRIPT.txt [--npc NAME]";
+    "[--seed N] [--encoding NAME] [--json] PROJECT.NPC|SCRIPT.txt [--npc NAME]";
 
 std::vector<std::string> SplitCommas(const std::string& text)
 {
@@ -61,7 +61,7 @@ TPlayRequest ParseArguments(const std::vector<std::string>& args, bool& help)
             continue;
         }
         if (arg != "--data" && arg != "--player" && arg != "--choose" && arg != "--input" && arg != "--seed" &&
-            arg != "--npc")
+            arg != "--npc" && arg != "--encoding")
             throw std::invalid_argument("unknown option " + arg);
         if (i + 1 >= args.size())
             throw std::invalid_argument("option " + arg + " needs a value");
@@ -74,6 +74,8 @@ TPlayRequest ParseArguments(const std::vector<std::string>& args, bool& help)
             request.Npc = value;
         else if (arg == "--input")
             request.Inputs = SplitCommas(value);
+        else if (arg == "--encoding")
+            request.Encoding = value;
         else if (arg == "--seed")
             request.Seed = Number<std::uint32_t>(value, arg);
         else
@@ -86,6 +88,7 @@ TPlayRequest ParseArguments(const std::vector<std::string>& args, bool& help)
         throw std::invalid_argument(files.empty() ? "no project or script file given" : "more than one file given");
     request.Path = files.front();
     ParsePlayerOption(request.Player);
+    PlayTextDecoder(request.Encoding);
     return request;
 }
 

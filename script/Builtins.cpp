@@ -12,8 +12,8 @@ namespace {
 // The default bounds of a typed number (the server's input_min_value and input_max_value).
 constexpr std::int32_t InputMin = 0;
 constexpr std::int32_t InputMax = 10'000'000;
-// The server's arrays hold this many elements; setarray and cleararray stop at the last one.
-constexpr std::int32_t ArraySize = 128;
+// What the client lets a player type into a text box.
+constexpr std::size_t InputTextLength = 70;
 
 // Counts the options one menu text shows, stopping at the `limit`-th, and advances `number`, the
 // option's number as the script sees it: one for each piece between colons, the empty ones too.
@@ -67,7 +67,8 @@ const std::map<std::string, TMachine::TBuiltin>& TMachine::Builtins()
         {"goto", &TMachine::Goto}, {"callsub", &TMachine::Callsub}, {"callfunc", &TMachine::Callfunc},
         {"return", &TMachine::Return}, {"getarg", &TMachine::Getarg}, {"set", &TMachine::Set},
         {"setarray", &TMachine::Setarray}, {"cleararray", &TMachine::Cleararray},
-        {"getarraysize", &TMachine::Getarraysize},
+        {"getarraysize", &TMachine::Getarraysize}, {"copyarray", &TMachine::Copyarray},
+        {"deletearray", &TMachine::Deletearray}, {"getelementofarray", &TMachine::Getelementofarray},
         {"rand", &TMachine::Rand}, {"getitem", &TMachine::Getitem}, {"delitem", &TMachine::Delitem},
         {"countitem", &TMachine::Countitem}, {"checkweight", &TMachine::Checkweight},
         {"jobchange", &TMachine::Jobchange}, {"warp", &TMachine::Warp},
@@ -99,7 +100,6 @@ TValue TMachine::Mes(const TArgs& a, TFrame& f)
         Emit(TEventKind::Mes).Text = std::move(line);
     }
     DialogueOpen_ = true;
-    DialogueKnown_ = true;
     return TValue::Of(0);
 }
 
@@ -118,7 +118,6 @@ TValue TMachine::Close(const TArgs&, TFrame&)
 {
     Emit(TEventKind::Close).Name = "close";
     DialogueOpen_ = false;
-    DialogueKnown_ = true;
     EndOfScript();
     throw TStop{};
 }
@@ -135,7 +134,6 @@ TValue TMachine::Close2(const TArgs&, TFrame&)
     e.Name = "close2";
     e.Pause = pause;
     DialogueOpen_ = false;
-    DialogueKnown_ = true;
     return TValue::Of(0);
 }
 
@@ -210,7 +208,7 @@ TValue TMachine::Menu(const TArgs& a, TFrame& f, bool labels, bool cancelContinu
     if (labels) {
         const TExpr& label = *a[static_cast<std::size_t>(index) * 2 + 1];
         if (label.Kind != TExprKind::NextLine)
-            f.Pc = JumpTarget(label, f);
+            Jump(f, JumpTarget(label, f));
     }
     return TValue::Of(number);
 }
@@ -237,12 +235,16 @@ TValue TMachine::Input(const TArgs& a, TFrame& f)
     e.Text = typed;
     e.Pause = pause;
     if (!ref.Name.empty() && ref.Name.back() == '$') {
-        WriteRef(ref, TValue::Of(typed), f);
-        const auto length = static_cast<std::int64_t>(typed.size());
+        // The client's text box holds no more.
+        const std::string kept = typed.substr(0, std::min(typed.size(), InputTextLength));
+        WriteRef(ref, TValue::Of(kept), f);
+        const auto length = static_cast<std::int64_t>(kept.size());
         return TValue::Of(length > max ? 1 : length < min ? -1 : 0);
     }
     const std::int32_t value = ToInt(TValue::Of(typed));
-    WriteRef(ref, TValue::Of(std::clamp(value, std::min(min, max), std::max(min, max))), f);
+    // The server's cap_value tests the maximum first: with min above max a number from max up
+    // becomes max, anything below it min.
+    WriteRef(ref, TValue::Of(value >= max ? max : value <= min ? min : value), f);
     return TValue::Of(value > max ? 1 : value < min ? -1 : 0);
 }
 
@@ -252,7 +254,7 @@ TValue TMachine::Goto(const TArgs& a, TFrame& f)
 {
     if (a.empty())
         Fault("goto: a label expected");
-    f.Pc = JumpTarget(*a[0], f);
+    Jump(f, JumpTarget(*a[0], f));
     return TValue::Of(0);
 }
 
@@ -261,10 +263,7 @@ TValue TMachine::Callsub(const TArgs& a, TFrame& f)
     if (a.empty())
         Fault("callsub: a label expected");
     const int target = JumpTarget(*a[0], f);
-    std::vector<TValue> args;
-    for (std::size_t i = 1; i < a.size(); ++i)
-        args.push_back(Eval(*a[i], f));
-    return Call(*f.Unit, target, std::move(args));
+    return Call(*f.Unit, target, CallArgs(a, 1, f), f);
 }
 
 TValue TMachine::Callfunc(const TArgs& a, TFrame& f)
@@ -273,23 +272,24 @@ TValue TMachine::Callfunc(const TArgs& a, TFrame& f)
         Fault("callfunc: a function name expected");
     const std::string name = EvalStr(*a[0], f);
     const TCodeUnit* unit = Program_.Function(name);
-    if (!unit) {
-        // A function of another file: whatever it shows or closes is unknown from here on.
-        NotSimulated("callfunc", a, f);
-        DialogueKnown_ = false;
-        return TValue::Of(0);
-    }
-    std::vector<TValue> args;
-    for (std::size_t i = 1; i < a.size(); ++i)
-        args.push_back(Eval(*a[i], f));
-    return Call(*unit, 0, std::move(args));
+    // The play knows the functions of its own file; the server stops at a name no loaded file
+    // defines.
+    if (!unit)
+        Fault("callfunc: there is no function " + name +
+              " in this file; the server stops the script when no loaded file defines it");
+    return Call(*unit, 0, CallArgs(a, 1, f), f);
 }
 
 TValue TMachine::Return(const TArgs& a, TFrame& f)
 {
     if (!f.InCall)
         Fault("'return' outside a function: the script stops");
-    f.Result = a.empty() ? TValue::Of(0) : Eval(*a[0], f);
+    if (a.empty()) {
+        f.Result = TValue::Of(0);
+        f.Result.Void = true;
+    } else {
+        f.Result = Eval(*a[0], f);
+    }
     f.Returned = true;
     return TValue::Of(0);
 }
@@ -301,8 +301,10 @@ TValue TMachine::Getarg(const TArgs& a, TFrame& f)
     if (a.empty())
         Fault("getarg: an index expected");
     const std::int32_t index = EvalInt(*a[0], f);
-    if (index >= 0 && index < static_cast<std::int32_t>(f.Args.size()))
-        return f.Args[static_cast<std::size_t>(index)];
+    if (index >= 0 && index < static_cast<std::int32_t>(f.Args.size())) {
+        const TArg& arg = f.Args[static_cast<std::size_t>(index)];
+        return arg.Ref ? ReadRef(*arg.Ref, f) : arg.Value;
+    }
     if (a.size() > 1)
         return Eval(*a[1], f);
     Fault("getarg(" + std::to_string(index) + "): the call passed " + std::to_string(f.Args.size()) +
@@ -319,42 +321,6 @@ TValue TMachine::Set(const TArgs& a, TFrame& f)
     TValue value = Eval(*a[1], f);
     WriteRef(ref, value, f);
     return value;
-}
-
-TValue TMachine::Setarray(const TArgs& a, TFrame& f)
-{
-    if (a.size() < 2)
-        Fault("setarray: a variable and values expected");
-    TVarRef ref = Ref(*a[0], f);
-    for (std::size_t i = 1; i < a.size() && ref.Index < ArraySize; ++i, ++ref.Index)
-        WriteRef(ref, Eval(*a[i], f), f);
-    return TValue::Of(0);
-}
-
-// cleararray <array>[<first>],<value>,<count>
-TValue TMachine::Cleararray(const TArgs& a, TFrame& f)
-{
-    if (a.size() < 3)
-        Fault("cleararray: an array, a value and a count expected");
-    TVarRef ref = Ref(*a[0], f);
-    const TValue value = Eval(*a[1], f);
-    const std::int32_t count = EvalInt(*a[2], f);
-    for (std::int32_t i = 0; i < count && ref.Index < ArraySize; ++i, ++ref.Index)
-        WriteRef(ref, value, f);
-    return TValue::Of(0);
-}
-
-TValue TMachine::Getarraysize(const TArgs& a, TFrame& f)
-{
-    if (a.empty() || a[0]->Kind != TExprKind::Identifier)
-        Fault("getarraysize: a variable expected");
-    std::string key;
-    const auto& scope = Scope({a[0]->Text, 0}, f, key);
-    std::int32_t size = scope.count(key) ? 1 : 0;
-    const std::string prefix = key + "[";
-    for (auto it = scope.lower_bound(prefix); it != scope.end() && it->first.rfind(prefix, 0) == 0; ++it)
-        size = std::max(size, ToInt(TValue::Of(it->first.substr(prefix.size()))) + 1);
-    return TValue::Of(size);
 }
 
 TValue TMachine::Rand(const TArgs& a, TFrame& f)

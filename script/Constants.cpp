@@ -1,32 +1,101 @@
 #include "script/Constants.h"
 
-#include "script/PlayProgram.h"
+#include "script/Text.h"
 
-#include <charconv>
-#include <optional>
+#include <algorithm>
+#include <cstdint>
 
 namespace script {
 namespace {
 
-std::optional<std::int32_t> ReadNumber(std::string_view text)
+bool IsNameByte(char c)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool IsValueByte(char c)
+{
+    return (c >= '0' && c <= '9') || c == '-' || c == 'x' || c == 'X' || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The leading run of bytes that `keep` accepts, taken off `text`.
+std::string_view TakeRun(std::string_view& text, bool (*keep)(char))
+{
+    std::size_t n = 0;
+    while (n < text.size() && keep(text[n]))
+        ++n;
+    const std::string_view run = text.substr(0, n);
+    text.remove_prefix(n);
+    return run;
+}
+
+void SkipBlanks(std::string_view& text)
+{
+    TakeRun(text, IsBlank);
+}
+
+// strtol(text, NULL, 0) as the server reads a constant: a sign, then 0x for hexadecimal or a
+// leading 0 for octal, up to the first byte that is no digit; the value as a C int keeps it.
+std::int32_t ReadNumber(std::string_view text)
+{
     const bool negative = !text.empty() && text.front() == '-';
     if (negative)
         text.remove_prefix(1);
     int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && DigitValue(text[2]) < 16) {
         base = 16;
         text.remove_prefix(2);
+    } else if (!text.empty() && text[0] == '0') {
+        base = 8;
     }
-    std::uint32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return static_cast<std::int32_t>(negative ? 0u - value : value);
+    // strtol gives LONG_MAX or LONG_MIN beyond 64 bits; the server keeps their low 32 bits.
+    constexpr std::uint64_t Beyond = std::uint64_t(1) << 63;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const int digit = DigitValue(c);
+        if (digit >= base)
+            break;
+        value = value >= Beyond / 16 ? Beyond : value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+    }
+    if (value >= Beyond)
+        return negative ? 0 : -1;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(negative ? 0 - value : value));
+}
+
+// One line as the server's two sscanf patterns read it: "name,value[,type]" or "name value
+// [type]" with any white space (or none) between the fields; the type, when it reads, marks a
+// parameter unless it is 0.
+bool ReadLine(std::string_view line, std::string_view& name, std::int32_t& value, bool& parameter)
+{
+    name = TakeRun(line, IsNameByte);
+    if (name.empty())
+        return false;
+    const bool commas = !line.empty() && line.front() == ',';
+    if (commas)
+        line.remove_prefix(1);
+    else
+        SkipBlanks(line);
+    const std::string_view number = TakeRun(line, IsValueByte);
+    if (number.empty())
+        return false;
+    value = ReadNumber(number);
+    if (commas) {
+        if (line.empty() || line.front() != ',')
+            return (parameter = false, true);
+        line.remove_prefix(1);
+    }
+    SkipBlanks(line);
+    if (!line.empty() && (line.front() == '-' || line.front() == '+'))
+        line.remove_prefix(1);
+    // A type of 0 (any number of zeros) is a constant; any other number a parameter.
+    const std::string_view type = TakeRun(line, [](char c) { return c >= '0' && c <= '9'; });
+    parameter = type.find_first_not_of('0') != std::string_view::npos;
+    return true;
 }
 
 } // namespace
@@ -40,14 +109,11 @@ TConstants ReadConstants(std::string_view text)
         text.remove_prefix(std::min(end + 1, text.size()));
         if (line.rfind("//", 0) == 0)
             continue;
-        const std::size_t first = line.find_first_of("\t,");
-        if (first == 0 || first == std::string_view::npos)
-            continue;
-        const std::size_t second = line.find_first_of("\t,", first + 1);
-        const std::optional<std::int32_t> value = ReadNumber(line.substr(first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1));
-        const bool parameter = second != std::string_view::npos && ReadNumber(line.substr(second + 1)) == 1;
-        if (value && !parameter)
-            constants.emplace(LowerCase(line.substr(0, first)), *value);
+        std::string_view name;
+        std::int32_t value = 0;
+        bool parameter = false;
+        if (ReadLine(line, name, value, parameter) && !parameter)
+            constants.emplace(LowerCase(name), value);
     }
     return constants;
 }

@@ -12,7 +12,8 @@ namespace script {
 // By name in lower case, as the server ignores case.
 using TConstants = std::map<std::string, std::int32_t>;
 
-// Lines "Name<TAB>Value[<TAB>Type]" or "Name,Value[,Type]"; values in decimal or 0x hex; comments
+// Lines "Name,Value[,Type]" or "Name Value [Type]" with any white space between the fields, as the
+// server's loader reads them; values as strtol reads them (decimal, 0x hex, 0 octal); comments
 // ("//") and lines that do not read are skipped.
 TConstants ReadConstants(std::string_view text);
 

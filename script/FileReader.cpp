@@ -313,7 +313,8 @@ std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
         } else if (ch == '"') {
             const std::size_t quote = i++;
             while (i < size && text[i] != '"' && text[i] != '\n') {
-                if (text[i] == '\\' && (i + 1 >= size || text[i + 1] != '\n'))
+                // As the lexer: after a byte above 0x7E a backslash is part of a double-byte character.
+                if (text[i] == '\\' && static_cast<unsigned char>(text[i - 1]) <= 0x7E && (i + 1 >= size || text[i + 1] != '\n'))
                     ++i;
                 i = std::min(i + 1, size);
             }

@@ -153,8 +153,11 @@ static void ReadString(TCursor& c, TToken& token)
             c.Advance();
             return;
         }
+        // A backslash right after a byte above 0x7E is the second byte of a double-byte character
+        // (Shift-JIS, Big5, GBK), as the servers read it, not an escape.
+        const auto before = static_cast<unsigned char>(c.Text()[c.Pos().Offset - 1]);
         c.Advance();
-        if (ch == '\\' && !c.AtEnd() && c.Peek() != '\n')
+        if (ch == '\\' && before <= 0x7E && !c.AtEnd() && c.Peek() != '\n')
             token.Text += ReadEscape(c);
         else
             token.Text += ch;

@@ -10,39 +10,10 @@ namespace script {
 namespace {
 
 constexpr int MaxCallDepth = 64;
-// A string this long is a runaway concatenation; the server would run out of memory on it.
-constexpr std::size_t MaxStringLength = 1 << 20;
 // What one play may write before it is cut short: no dialogue is this long, a runaway loop is.
 constexpr std::size_t MaxEvents = 100'000;
-
-std::int32_t Wrap(std::int64_t value)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-}
-
-std::int32_t IntOp(const std::string& op, std::int32_t a, std::int32_t b, bool& known)
-{
-    const auto ua = static_cast<std::uint32_t>(a);
-    const auto ub = static_cast<std::uint32_t>(b);
-    known = true;
-    if (op == "+") return static_cast<std::int32_t>(ua + ub);
-    if (op == "-") return static_cast<std::int32_t>(ua - ub);
-    if (op == "*") return static_cast<std::int32_t>(ua * ub);
-    if (op == "&") return a & b;
-    if (op == "|") return a | b;
-    if (op == "^") return a ^ b;
-    // The server shifts with the processor's instruction, which uses the low five bits.
-    if (op == "<<") return static_cast<std::int32_t>(ua << (ub & 31));
-    if (op == ">>") return a >> (ub & 31);
-    if (op == "==") return a == b;
-    if (op == "!=") return a != b;
-    if (op == "<") return a < b;
-    if (op == ">") return a > b;
-    if (op == "<=") return a <= b;
-    if (op == ">=") return a >= b;
-    known = false;
-    return 0;
-}
+// The server's check_gotocount: this many jumps between two pauses make it end the script.
+constexpr int MaxJumps = 2048;
 
 } // namespace
 
@@ -51,6 +22,7 @@ TMachine::TMachine(const TProgram& program, const TPlaySetup& setup, const TItem
     : Program_(program), Setup_(setup), Constants_(constants), Player_(Result_.Player, items), Random_(setup.Seed)
 {
     Result_.Player = setup.Player;
+    JumpsLeft_ = MaxJumps;
 }
 
 TRunResult TMachine::Run(const TCodeUnit& unit, int startPc)
@@ -101,25 +73,27 @@ void TMachine::Step(const TOp& op, TFrame& frame)
         break;
     case TOpKind::JumpIfFalse:
         if (EvalInt(*op.Cond, frame) == 0)
-            frame.Pc = op.Target;
+            Jump(frame, op.Target);
         break;
     case TOpKind::JumpIfTrue:
-        if (EvalInt(*op.Cond, frame) != 0)
-            frame.Pc = op.Target;
+        // The server's do-while tests with jump_zero and jumps back with goto: one jump either way.
+        Jump(frame, EvalInt(*op.Cond, frame) != 0 ? op.Target : frame.Pc);
         break;
-    case TOpKind::Jump: frame.Pc = op.Target; break;
-    case TOpKind::Switch: {
-        const std::int32_t value = EvalInt(*op.Cond, frame);
-        frame.Pc = op.Default;
-        for (const auto& [caseValue, target] : op.Cases)
-            if (EvalInt(*caseValue, frame) == value) {
-                frame.Pc = target;
-                break;
-            }
+    case TOpKind::Jump: Jump(frame, op.Target); break;
+    case TOpKind::Switch:
+        // The server keeps the value in a variable and sets it to 0 once a case matched: a case
+        // test reached again through a default compares with 0.
+        SwitchValues_[&frame.Unit->Ops[static_cast<std::size_t>(op.SwitchAt)]] = op.Cond ? EvalInt(*op.Cond, frame) : 0;
+        break;
+    case TOpKind::CaseTest: {
+        const std::int32_t value = SwitchValues_[&frame.Unit->Ops[static_cast<std::size_t>(op.SwitchAt)]];
+        // `if (<case> != <value>) goto <next test>;`: a jump either way.
+        Jump(frame, EvalInt(*op.Cond, frame) != value ? op.Target : frame.Pc);
         break;
     }
     case TOpKind::Return:
         frame.Result = TValue::Of(0);
+        frame.Result.Void = true;
         frame.Returned = true;
         break;
     case TOpKind::Misplaced: {
@@ -133,91 +107,67 @@ void TMachine::Step(const TOp& op, TFrame& frame)
     }
 }
 
-TValue TMachine::Call(const TCodeUnit& unit, int pc, std::vector<TValue> args)
+// Every jump counts against the server's check_gotocount, which starts afresh at each pause.
+void TMachine::Jump(TFrame& frame, int target)
+{
+    if (--JumpsLeft_ < 0)
+        Fault("more than " + std::to_string(MaxJumps) +
+              " jumps without a pause: the server ends the script here (run_script: infinity loop!)");
+    frame.Pc = target;
+}
+
+// callsub and callfunc jump there, and return jumps back: two of the server's jumps.
+TValue TMachine::Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFrame& caller)
 {
     if (Depth_ >= MaxCallDepth)
-        Fault("calls nested more than " + std::to_string(MaxCallDepth) + " deep; the play stops here");
+        Fault("calls nested more than " + std::to_string(MaxCallDepth) +
+              " deep; the play stops here (the server would go on)");
+    Jump(caller, caller.Pc);
     TFrame frame;
     frame.Unit = &unit;
     frame.Pc = pc;
     frame.Args = std::move(args);
     frame.InCall = true;
-    const TStmt* caller = Current_;
+    const TStmt* callerStmt = Current_;
     ++Depth_;
     RunFrame(frame);
     --Depth_;
-    Current_ = caller;
+    Current_ = callerStmt;
+    Jump(caller, caller.Pc);
     return std::move(frame.Result);
+}
+
+std::vector<TMachine::TArg> TMachine::CallArgs(const TArgs& a, std::size_t from, TFrame& frame)
+{
+    std::vector<TArg> args;
+    for (std::size_t i = from; i < a.size(); ++i) {
+        TArg arg;
+        if (IsVariable(*a[i])) {
+            arg.Ref = Ref(*a[i], frame);
+            arg.Ref->Owner = &frame;
+        } else {
+            arg.Value = Eval(*a[i], frame);
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
 }
 
 TValue TMachine::Eval(const TExpr& e, TFrame& frame)
 {
     switch (e.Kind) {
-    case TExprKind::Number: return TValue::Of(Wrap(e.Value));
+    case TExprKind::Number: return TValue::Of(static_cast<std::int32_t>(static_cast<std::uint32_t>(e.Value)));
     case TExprKind::String: return TValue::Of(e.Text);
     case TExprKind::Identifier: return Read(e, frame);
     case TExprKind::NextLine: return TValue::Of(0);
-    case TExprKind::Unary: {
-        const std::int32_t v = EvalInt(*e.Args[0], frame);
-        if (e.Op == "-")
-            return TValue::Of(Wrap(-static_cast<std::int64_t>(v)));
-        return TValue::Of(e.Op == "!" ? std::int32_t(v == 0) : ~v);
-    }
-    case TExprKind::Binary:
-        if (e.Op == "&&")
-            return TValue::Of(EvalInt(*e.Args[0], frame) != 0 && EvalInt(*e.Args[1], frame) != 0);
-        if (e.Op == "||")
-            return TValue::Of(EvalInt(*e.Args[0], frame) != 0 || EvalInt(*e.Args[1], frame) != 0);
-        {
-            TValue left = Eval(*e.Args[0], frame);
-            TValue right = Eval(*e.Args[1], frame);
-            return Binary(e.Op, left, right);
-        }
-    case TExprKind::Conditional:
-        return Eval(*e.Args[EvalInt(*e.Args[0], frame) != 0 ? 1 : 2], frame);
+    case TExprKind::Unary: return Unary(e, frame);
+    case TExprKind::Binary: return BinaryExpr(e, frame);
+    case TExprKind::Conditional: return Conditional(e, frame);
     case TExprKind::Assign:
     case TExprKind::IncDec: return Assign(e, frame);
     case TExprKind::Call: return Invoke(e.Text, e.Args, frame, false);
     }
     return TValue::Of(0);
-}
-
-TValue TMachine::Binary(const std::string& op, const TValue& left, const TValue& right)
-{
-    // What a command the play does not model gave (0) compares with a string as an empty one.
-    const bool joins = op == "+";
-    const TValue a = left.Unknown && right.IsString && !joins ? TValue::Of(std::string()) : left;
-    const TValue b = right.Unknown && left.IsString && !joins ? TValue::Of(std::string()) : right;
-    if (a.IsString || b.IsString) {
-        if (op == "+") {
-            std::string joined = ToStr(a);
-            const std::string right = ToStr(b);
-            if (joined.size() + right.size() > MaxStringLength)
-                Fault("a string grew beyond " + std::to_string(MaxStringLength) + " bytes; the play stops here");
-            UseBytes(joined.size() + right.size());
-            return TValue::Of(joined + right);
-        }
-        if (!a.IsString || !b.IsString)
-            Fault("'" + op + "' needs two numbers or two strings");
-        const int order = a.Str.compare(b.Str);
-        bool known = false;
-        const std::int32_t result = IntOp(op, order, 0, known);
-        if (!known || op == "&" || op == "|" || op == "^" || op == "<<" || op == ">>" || op == "-" || op == "*")
-            Fault("'" + op + "' does not work on strings");
-        return TValue::Of(result);
-    }
-    if (op == "/" || op == "%") {
-        if (b.Int == 0)
-            Fault("division by zero");
-        if (a.Int == INT32_MIN && b.Int == -1)
-            return TValue::Of(op == "/" ? INT32_MIN : 0);
-        return TValue::Of(op == "/" ? a.Int / b.Int : a.Int % b.Int);
-    }
-    bool known = false;
-    const std::int32_t result = IntOp(op, a.Int, b.Int, known);
-    if (!known)
-        Fault("unknown operator '" + op + "'");
-    return TValue::Of(result);
 }
 
 TValue TMachine::Assign(const TExpr& e, TFrame& frame)
@@ -233,7 +183,7 @@ TValue TMachine::Assign(const TExpr& e, TFrame& frame)
     }
     TValue value = Eval(*e.Args[1], frame);
     if (e.Op != "=")
-        value = Binary(e.Op.substr(0, e.Op.size() - 1), Read(target, frame), value);
+        value = Binary(e.Op.substr(0, e.Op.size() - 1), Read(target, frame), Used(value));
     Write(target, value, frame);
     return Read(target, frame);
 }
@@ -242,12 +192,8 @@ TValue TMachine::Invoke(const std::string& name, const TArgs& args, TFrame& fram
 {
     const std::string lower = LowerCase(name);
     const auto local = frame.Unit->Functions.find(lower);
-    if (local != frame.Unit->Functions.end()) {
-        std::vector<TValue> values;
-        for (const auto& arg : args)
-            values.push_back(Eval(*arg, frame));
-        return Call(*frame.Unit, local->second, std::move(values));
-    }
+    if (local != frame.Unit->Functions.end())
+        return Call(*frame.Unit, local->second, CallArgs(args, 0, frame), frame);
     const auto builtin = Builtins().find(lower);
     if (builtin == Builtins().end()) {
         NotSimulated(name, args, frame);
@@ -265,15 +211,28 @@ TValue TMachine::Invoke(const std::string& name, const TArgs& args, TFrame& fram
 
 TMachine::TVarRef TMachine::Ref(const TExpr& target, TFrame& frame)
 {
+    // `set getarg(0), v;` writes the variable the caller passed.
+    if (target.Kind == TExprKind::Call && SameLetters(target.Text, "getarg") && frame.InCall && !target.Args.empty()) {
+        const std::int32_t index = EvalInt(*target.Args[0], frame);
+        if (index >= 0 && index < static_cast<std::int32_t>(frame.Args.size()))
+            if (const auto& passed = frame.Args[static_cast<std::size_t>(index)].Ref)
+                return *passed;
+    }
     if (target.Kind != TExprKind::Identifier)
         Fault("a variable expected");
     TVarRef ref{target.Text, 0};
     if (!target.Args.empty()) {
         ref.Index = EvalInt(*target.Args[0], frame);
-        if (ref.Index < 0)
-            Fault("array index " + std::to_string(ref.Index) + " of " + target.Text + " is below 0");
+        CheckIndex(target.Text, ref.Index);
     }
     return ref;
+}
+
+void TMachine::CheckIndex(const std::string& name, std::int32_t index)
+{
+    if (index < 0 || index >= ArraySize)
+        Fault("array index " + std::to_string(index) + " of " + name + " is outside 0.." +
+              std::to_string(ArraySize - 1) + ": the server stops the script (getelementofarray: index out of range)");
 }
 
 std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame, std::string& key)
@@ -281,18 +240,26 @@ std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame
     key = LowerCase(ref.Name);
     if (ref.Index != 0)
         key += "[" + std::to_string(ref.Index) + "]";
+    // A variable passed to a call belongs to the caller's scopes.
+    TFrame& owner = ref.Owner ? *ref.Owner : frame;
     if (key.rfind(".@", 0) == 0)
-        return frame.Locals;
+        return owner.Locals;
     // A `function script` keeps its own `.` variables, apart from the NPC's.
-    if (key.rfind('.', 0) == 0 && frame.Unit->IsFunction)
-        key = LowerCase(frame.Unit->Name) + "::" + key;
+    if (key.rfind('.', 0) == 0 && owner.Unit->IsFunction)
+        key = LowerCase(owner.Unit->Name) + "::" + key;
     return Result_.Player.Variables;
 }
 
 TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
 {
-    if (const auto param = Player_.Param(ref.Name))
-        return TValue::Of(*param);
+    if (const std::string param = TMockPlayer::ParamName(ref.Name); !param.empty()) {
+        if (const auto value = Player_.Param(param))
+            return TValue::Of(*value);
+        NotSimulated(param, {});
+        TValue unknown = TValue::Of(0);
+        unknown.Unknown = true;
+        return unknown;
+    }
     if (Constants_ && ref.Index == 0) {
         const auto constant = Constants_->find(LowerCase(ref.Name));
         if (constant != Constants_->end())
@@ -306,23 +273,37 @@ TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
     return !ref.Name.empty() && ref.Name.back() == '$' ? TValue::Of(std::string()) : TValue::Of(0);
 }
 
+void TMachine::NotSimulated(const std::string& name, std::vector<std::string> values)
+{
+    TEvent& e = Emit(TEventKind::Command);
+    e.Name = name;
+    e.Values = std::move(values);
+    e.Simulated = false;
+    e.Text = "not simulated";
+    Result_.Approximate = true;
+}
+
+void TMachine::EmitChanges(const std::vector<TMockPlayer::TChange>& changes)
+{
+    for (const TMockPlayer::TChange& change : changes) {
+        TEvent& e = Emit(TEventKind::Set);
+        e.Name = change.Name;
+        e.From = change.From;
+        e.To = change.To;
+    }
+}
+
 void TMachine::WriteRef(const TVarRef& ref, TValue value, TFrame& frame)
 {
     const std::string param = TMockPlayer::ParamName(ref.Name);
     if (!param.empty()) {
         const std::int32_t wanted = ToInt(value);
         const auto outcome = Player_.SetParam(param, wanted);
-        if (outcome.Accepted) {
-            TEvent& e = Emit(TEventKind::Set);
-            e.Name = param;
-            e.From = outcome.From;
-            e.To = outcome.To;
-        } else {
-            TEvent& e = Emit(TEventKind::Command);
-            e.Name = "set";
-            e.Values = {param, std::to_string(wanted)};
-            e.Text = "refused: " + param + " stay " + std::to_string(outcome.From);
-        }
+        if (outcome.Kind == TMockPlayer::TSetOutcome::Ends)
+            Fault("set " + param + ", " + std::to_string(wanted) + ": " + outcome.Why);
+        if (outcome.Kind == TMockPlayer::TSetOutcome::NotSimulated)
+            NotSimulated("set", {param, std::to_string(wanted)});
+        EmitChanges(outcome.Changes);
         return;
     }
     std::string key;
@@ -342,7 +323,8 @@ std::int32_t TMachine::ToInt(const TValue& v)
         return v.Int;
     std::size_t i = 0;
     const std::string& s = v.Str;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
+    // strtol's white space: blank, tab, line feed, vertical tab, form feed, carriage return.
+    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r')))
         ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+'))
@@ -390,7 +372,9 @@ void TMachine::UseBytes(std::size_t count)
 
 void TMachine::Warn(const std::string& message)
 {
-    Emit(TEventKind::Fault).Text = message;
+    TEvent& e = Emit(TEventKind::Fault);
+    e.Name = "warning";
+    e.Text = message;
 }
 
 void TMachine::Wait(TWaitKind kind, const char* what, std::vector<std::string> options)
@@ -421,13 +405,7 @@ std::vector<std::string> TMachine::ArgTexts(const TArgs& args, TFrame& frame, st
 
 void TMachine::NotSimulated(const std::string& name, const TArgs& args, TFrame& frame)
 {
-    std::vector<std::string> values = ArgTexts(args, frame);
-    TEvent& e = Emit(TEventKind::Command);
-    e.Name = name;
-    e.Values = std::move(values);
-    e.Simulated = false;
-    e.Text = "not simulated";
-    Result_.Approximate = true;
+    NotSimulated(name, ArgTexts(args, frame));
 }
 
 void TMachine::Recorded(const std::string& name, const TArgs& args, TFrame& frame, const std::string& note)
@@ -441,7 +419,7 @@ void TMachine::Recorded(const std::string& name, const TArgs& args, TFrame& fram
 
 void TMachine::EndOfScript()
 {
-    if (DialogueOpen_ && DialogueKnown_)
+    if (DialogueOpen_)
         Warn("the script ends with its dialogue open: the player has no button to leave it (close is missing)");
     Emit(TEventKind::End);
     Result_.Outcome = TOutcome::Ended;
@@ -449,6 +427,7 @@ void TMachine::EndOfScript()
 
 int TMachine::TakePause()
 {
+    JumpsLeft_ = MaxJumps;
     const int pause = Result_.Pauses;
     const auto& edits = Setup_.Edits;
     for (; EditsApplied_ < edits.size() && edits[EditsApplied_].Pause <= pause; ++EditsApplied_) {
@@ -484,6 +463,8 @@ TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup&
     };
     if (!unit)
         return refuse(npc.empty() ? "the file has no NPC with a script" : "there is no NPC named " + std::string(npc));
+    if (!unit->LoadError.empty())
+        return refuse("eAthena does not load the NPC " + unit->Name + ": " + unit->LoadError);
     int start = 0;
     if (!setup.StartLabel.empty()) {
         const auto label = unit->Labels.find(LowerCase(setup.StartLabel));

@@ -1,7 +1,8 @@
 #pragma once
 // The running state of one play: the call frames, the variables, the answers still to give, and
-// the events so far. Machine.cpp runs operations and expressions; Builtins.cpp holds the server's
-// commands of flow and dialogue, PlayerCommands.cpp those that act on the player.
+// the events so far. Machine.cpp runs operations and expressions, Operators.cpp the operators;
+// Builtins.cpp holds the server's commands of flow and dialogue, Arrays.cpp its array commands,
+// PlayerCommands.cpp those that act on the player.
 
 #include "script/Constants.h"
 #include "script/MockPlayer.h"
@@ -11,11 +12,15 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace script {
+
+// The server's arrays hold this many elements; an index beyond them stops the script.
+inline constexpr std::int32_t ArraySize = 128;
 
 class TMachine {
 public:
@@ -28,11 +33,25 @@ public:
     struct TWait {};   // an answer is missing
 
 private:
+    struct TFrame;
+    // A variable as the script names it: its name as written and the element, and the call whose
+    // scope it belongs to (a variable passed to a call; null: the frame that uses it).
+    struct TVarRef {
+        std::string Name;
+        std::int32_t Index = 0;
+        TFrame* Owner = nullptr;
+    };
+    // An argument of callsub or callfunc: the server passes a variable as itself, read when the
+    // callee reads it, and anything else as its value.
+    struct TArg {
+        TValue Value;
+        std::optional<TVarRef> Ref;
+    };
     struct TFrame {
         const TCodeUnit* Unit = nullptr;
         int Pc = 0;
         std::map<std::string, TValue> Locals;  // `.@` variables
-        std::vector<TValue> Args;
+        std::vector<TArg> Args;
         bool InCall = false;
         bool Returned = false;
         TValue Result;
@@ -43,19 +62,27 @@ private:
     // Machine.cpp
     void RunFrame(TFrame& frame);
     void Step(const TOp& op, TFrame& frame);
-    TValue Call(const TCodeUnit& unit, int pc, std::vector<TValue> args);
+    void Jump(TFrame& frame, int target);
+    TValue Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFrame& caller);
+    std::vector<TArg> CallArgs(const TArgs& a, std::size_t from, TFrame& frame);
     TValue Eval(const TExpr& e, TFrame& frame);
     std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Eval(e, frame)); }
     std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Eval(e, frame)); }
-    TValue Binary(const std::string& op, const TValue& left, const TValue& right);
+    const TValue& Used(const TValue& value);
     TValue Assign(const TExpr& e, TFrame& frame);
     TValue Invoke(const std::string& name, const TArgs& args, TFrame& frame, bool asCommand);
-    // A variable as the script names it: its name as written and the element.
-    struct TVarRef {
-        std::string Name;
-        std::int32_t Index = 0;
-    };
     TVarRef Ref(const TExpr& target, TFrame& frame);
+    void CheckIndex(const std::string& name, std::int32_t index);
+    bool IsVariable(const TExpr& e) const;
+
+    // Operators.cpp: the server's operators, each operand read when the operator runs.
+    TValue Operand(const TExpr& e, TFrame& frame, std::optional<TVarRef>& ref);
+    TValue Late(const TValue& value, const std::optional<TVarRef>& ref, TFrame& frame);
+    TValue Unary(const TExpr& e, TFrame& frame);
+    TValue BinaryExpr(const TExpr& e, TFrame& frame);
+    TValue Conditional(const TExpr& e, TFrame& frame);
+    TValue Binary(const std::string& op, const TValue& left, const TValue& right);
+    std::int32_t Arithmetic(const std::string& op, std::int32_t a, std::int32_t b);
     TValue Read(const TExpr& target, TFrame& frame) { return ReadRef(Ref(target, frame), frame); }
     void Write(const TExpr& target, TValue value, TFrame& frame) { WriteRef(Ref(target, frame), std::move(value), frame); }
     TValue ReadRef(const TVarRef& ref, TFrame& frame);
@@ -70,6 +97,8 @@ private:
     [[noreturn]] void Wait(TWaitKind kind, const char* what, std::vector<std::string> options = {});
     void Warn(const std::string& message);
     void NotSimulated(const std::string& name, const TArgs& args, TFrame& frame);
+    void NotSimulated(const std::string& name, std::vector<std::string> values);
+    void EmitChanges(const std::vector<TMockPlayer::TChange>& changes);
     void Recorded(const std::string& name, const TArgs& args, TFrame& frame, const std::string& note = {});
     std::vector<std::string> ArgTexts(const TArgs& args, TFrame& frame, std::size_t from = 0);
     void EndOfScript();
@@ -97,6 +126,10 @@ private:
     TValue Setarray(const TArgs& a, TFrame& f);
     TValue Cleararray(const TArgs& a, TFrame& f);
     TValue Getarraysize(const TArgs& a, TFrame& f);
+    TValue Copyarray(const TArgs& a, TFrame& f);
+    TValue Deletearray(const TArgs& a, TFrame& f);
+    TValue Getelementofarray(const TArgs& a, TFrame& f);
+    TVarRef ArrayRef(const TArgs& a, std::size_t at, TFrame& f);
     TValue Rand(const TArgs& a, TFrame& f);
     TValue Getitem(const TArgs& a, TFrame& f);
     TValue Delitem(const TArgs& a, TFrame& f);
@@ -120,11 +153,12 @@ private:
     int PressesUsed_ = 0;
     std::size_t EditsApplied_ = 0;
     bool DialogueOpen_ = false;
-    bool DialogueKnown_ = true;  // false after a function the play could not follow
     bool OutputFull_ = false;
     std::size_t BytesUsed_ = 0;  // text built and written so far, against the byte budget
     void UseBytes(std::size_t count);
     int Depth_ = 0;
+    int JumpsLeft_ = 0;  // the server's jumps left before it calls the run an endless loop
+    std::map<const TOp*, std::int32_t> SwitchValues_;  // each switch's value, as the server keeps it
     const TStmt* Current_ = nullptr;
     const TCodeUnit* NpcUnit_ = nullptr;
     std::string CurrentName_;  // the builtin being run, for messages

@@ -1,50 +1,65 @@
 #pragma once
 // The rules of the character an NPC talks to: which names are parameters, what setting them does
-// (Zeny never below 0, capped at the server's maximum), and the inventory with its weight limit.
+// (the server's pc_setparam: Zeny never below 0 and capped, levels capped at the job's maximum and
+// bringing points, Hp within 1..MaxHp, some parameters not settable at all), the job change, and
+// the inventory with its weight limit.
 // It changes a TPlayerState it does not own; the interpreter turns its answers into events.
 
 #include "script/PlayTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace script {
 
 inline constexpr std::int32_t MaxZeny = 1'000'000'000;
 inline constexpr std::int32_t MaxStackAmount = 30'000;
+inline constexpr std::size_t MaxInventorySlots = 100;
 
 class TMockPlayer {
 public:
     TMockPlayer(TPlayerState& state, const TItemLookup* items) : State_(state), Items_(items) {}
 
     // The parameter's name as the server spells it ("Zeny"), for a name in any case; empty when
-    // the name is not a parameter.
+    // the name is not one of the server's character parameters.
     static std::string ParamName(std::string_view name);
+    // Its value; none for a parameter the play does not model (BaseExp, Sp, ...).
     std::optional<std::int32_t> Param(std::string_view name) const;
 
-    struct TSetOutcome {
-        bool Accepted = true;
+    struct TChange {
+        std::string Name;
         std::int32_t From = 0;
-        std::int32_t To = 0;  // the value stored (a capped value when capped)
+        std::int32_t To = 0;
+    };
+    struct TSetOutcome {
+        enum { Set, Ends, NotSimulated } Kind = Set;
+        std::vector<TChange> Changes;  // Set: the parameter's change first, then what it brought
+        std::string Why;               // Ends: the server's reason
     };
     // `name` must be a parameter (ParamName not empty).
     TSetOutcome SetParam(std::string_view name, std::int32_t value);
+    // What `jobchange` does: nothing for a job the server does not know or the job the player
+    // has; a Dancer for a male player is a Bard and the reverse. The changes made.
+    std::vector<TChange> ChangeJob(std::int32_t job);
 
     // The item as the catalogue knows it; without a catalogue every item exists, weightless.
     std::optional<TItemInfo> Item(std::int32_t id) const;
     std::optional<TItemInfo> ItemNamed(std::string_view name) const;
 
-    enum class TGive { Given, TooHeavy, TooMany };
+    enum class TGive { Given, TooHeavy, TooMany, NoRoom };
+    TGive CheckAdd(const TItemInfo& item, std::int32_t amount) const;
     TGive GiveItem(const TItemInfo& item, std::int32_t amount);
     // Takes all of `amount` or nothing; false when the player has fewer.
     bool TakeItem(const TItemInfo& item, std::int32_t amount);
     std::int32_t Count(std::int32_t id) const;
-    bool CanCarry(const TItemInfo& item, std::int32_t amount) const;
 
 private:
-    std::int32_t* Field(std::string_view canonical);
+    void SetLevel(std::int32_t TPlayerState::*level, std::int32_t TPlayerState::*points, std::int32_t max,
+                  std::int32_t value, TSetOutcome& outcome);
 
     TPlayerState& State_;
     const TItemLookup* Items_;

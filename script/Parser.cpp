@@ -133,6 +133,7 @@ private:
     std::unique_ptr<TExpr> Operand();
     std::unique_ptr<TExpr> Primary();
     std::unique_ptr<TExpr> Binary(std::unique_ptr<TExpr> left, int limit);
+    std::unique_ptr<TExpr> SignedOperand(const std::string& sign, TSourcePos begin);
     std::unique_ptr<TExpr> PostfixOrAssign(std::unique_ptr<TExpr> target);
     void CallArguments(TExpr& call);
 
@@ -431,15 +432,21 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
             left = std::move(e);
             continue;
         }
-        const int level = BinaryLevel(op, CLike_);
+        // The servers read `3--5` as 3 - -5 and `3++5` as 3 + +5: the second sign starts the operand.
+        const bool doubled = SameOp(op, "--") || (SameOp(op, "++") && Ahead(1).Kind == TTokenKind::Number);
+        const std::string single = doubled ? op.substr(0, 1) : op;
+        const int level = BinaryLevel(single, CLike_);
         if (level == 0 || level <= limit)
             break;
+        TSourcePos sign = Cur().Range.Begin;
+        ++sign.Column;
+        ++sign.Offset;
         Take();
         auto e = std::make_unique<TExpr>(TExprKind::Binary, TSourceRange{});
-        e->Op = op;
+        e->Op = single;
         e->Args.reserve(2);
         e->Args.push_back(std::move(left));
-        e->Args.push_back(Expression(level));
+        e->Args.push_back(doubled ? Binary(SignedOperand(single, sign), level) : Expression(level));
         e->Range = {e->Args[0]->Range.Begin, LastEnd()};
         left = std::move(e);
     }
@@ -461,6 +468,11 @@ std::unique_ptr<TExpr> TParser::Operand()
         e->Range = {begin, LastEnd()};
         return e;
     }
+    // A sign written right before a digit is part of the number, as the servers read it.
+    if (IsPunct("+") && Ahead(1).Kind == TTokenKind::Number && Ahead(1).Range.Begin.Offset == Cur().Range.End.Offset) {
+        Take();
+        return Primary();
+    }
     if (IsPunct("++") || IsPunct("--")) {
         auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{});
         e->Op = Take().Text;
@@ -472,6 +484,18 @@ std::unique_ptr<TExpr> TParser::Operand()
         return e;
     }
     return PostfixOrAssign(Primary());
+}
+
+// The operand after the second sign of `--` or `++` in an operator's place: -<operand> or a number.
+std::unique_ptr<TExpr> TParser::SignedOperand(const std::string& sign, TSourcePos begin)
+{
+    if (sign == "+")
+        return Primary();
+    auto e = std::make_unique<TExpr>(TExprKind::Unary, TSourceRange{});
+    e->Op = "-";
+    e->Args.push_back(Expression(CLike_ ? 11 : 10));
+    e->Range = {begin, LastEnd()};
+    return e;
 }
 
 std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)

@@ -1,5 +1,7 @@
 #include "script/PlayProgram.h"
 
+#include "script/ServerRules.h"
+
 namespace script {
 namespace {
 
@@ -12,8 +14,12 @@ private:
     struct TContext {
         bool Loop = false;
         int SwitchOp = -1;
-        std::vector<int> Breaks;
-        std::vector<int> Continues;
+        std::vector<int> Breaks = {};
+        std::vector<int> Continues = {};
+        std::vector<int> Mismatches = {};  // switch: jumps to the next case's test
+        int Reset = -1;               // switch: the value's reset after the last case's test
+        int Default = -1;             // switch: where the default's statements start
+        bool SeenCase = false;
     };
 
     int Here() const { return static_cast<int>(Unit_.Ops.size()); }
@@ -81,37 +87,53 @@ void TCompiler::Statement(const TStmt& s)
     }
 }
 
+// jump_zero <cond>, L_else; <then>; goto L_end; L_else: <else>; goto L_end; L_end: (an `else if`
+// shares the outer end).
 void TCompiler::Conditional(const TStmt& s)
 {
     const int test = Emit(TOpKind::JumpIfFalse, s, s.Cond.get());
     if (s.Then)
         Statement(*s.Then);
-    if (!s.Else) {
-        Patch(test, Here());
-        return;
-    }
     const int skip = Emit(TOpKind::Jump, s);
     Patch(test, Here());
-    Statement(*s.Else);
+    if (s.Else) {
+        Statement(*s.Else);
+        if (s.Else->Kind != TStmtKind::If) {
+            const int tail = Emit(TOpKind::Jump, s);
+            Patch(tail, Here());
+        }
+    }
     Patch(skip, Here());
 }
 
+// while: L_next: jump_zero <cond>, L_end; <body>; goto L_next;
+// for:   <init>; L_test: jump_zero <cond>, L_end; goto L_body; L_next: <step>; goto L_test;
+//        L_body: <body>; goto L_next;
+// do:    L_top: <body>; L_next: jump_zero <cond>, L_end; goto L_top;
 void TCompiler::Loop(const TStmt& s)
 {
     if (s.Kind == TStmtKind::For && s.Init)
         Statement(*s.Init);
     const int top = Here();
     const int test = s.Kind != TStmtKind::Do && s.Cond ? Emit(TOpKind::JumpIfFalse, s, s.Cond.get()) : -1;
-    Contexts_.push_back({true, -1, {}, {}});
-    if (s.Then)
-        Statement(*s.Then);
-    const int next = Here();
-    if (s.Kind == TStmtKind::Do) {
-        Emit(TOpKind::JumpIfTrue, s, s.Cond.get(), top);
-    } else {
-        if (s.Kind == TStmtKind::For && s.Step)
+    int next = top;
+    int toBody = -1;
+    if (s.Kind == TStmtKind::For) {
+        toBody = Emit(TOpKind::Jump, s);
+        next = Here();
+        if (s.Step)
             Statement(*s.Step);
         Emit(TOpKind::Jump, s, nullptr, top);
+        Patch(toBody, Here());
+    }
+    Contexts_.push_back(TContext{.Loop = true});
+    if (s.Then)
+        Statement(*s.Then);
+    if (s.Kind == TStmtKind::Do) {
+        next = Here();
+        Emit(TOpKind::JumpIfTrue, s, s.Cond.get(), top);
+    } else {
+        Emit(TOpKind::Jump, s, nullptr, next);
     }
     if (test >= 0)
         Patch(test, Here());
@@ -120,33 +142,54 @@ void TCompiler::Loop(const TStmt& s)
     Close(context, next, Here());
 }
 
+// set <value>; each case: [goto L_reset;] L_test: if (<case> != <value>) goto <next test>;
+// L_reset: <value> = 0; its statements. A default: goto <next test>; L_default: its statements.
+// The end: <value> = 0; goto L_end; L_last: [goto L_default;] L_end:
 void TCompiler::Switch(const TStmt& s)
 {
     const int op = Emit(TOpKind::Switch, s, s.Cond.get());
-    Contexts_.push_back({false, op, {}, {}});
+    Unit_.Ops[static_cast<std::size_t>(op)].SwitchAt = op;
+    Contexts_.push_back(TContext{.SwitchOp = op});
     if (s.Then)
         Statement(*s.Then);
     TContext context = std::move(Contexts_.back());
     Contexts_.pop_back();
+    Unit_.Ops[static_cast<std::size_t>(Emit(TOpKind::Switch, s))].SwitchAt = op;
+    context.Breaks.push_back(Emit(TOpKind::Jump, s));
+    for (int mismatch : context.Mismatches)
+        Patch(mismatch, Here());
+    if (context.Default >= 0)
+        Emit(TOpKind::Jump, s, nullptr, context.Default);
     Close(context, -1, Here());
-    TOp& sw = Unit_.Ops[static_cast<std::size_t>(op)];
-    if (sw.Default < 0)
-        sw.Default = Here();
 }
 
 void TCompiler::CaseLabel(const TStmt& s)
 {
-    for (auto it = Contexts_.rbegin(); it != Contexts_.rend(); ++it) {
-        if (it->SwitchOp < 0)
-            continue;
-        TOp& sw = Unit_.Ops[static_cast<std::size_t>(it->SwitchOp)];
-        if (s.Kind == TStmtKind::Case)
-            sw.Cases.emplace_back(s.Cond.get(), Here());
-        else
-            sw.Default = Here();
+    TContext* context = nullptr;
+    for (auto it = Contexts_.rbegin(); it != Contexts_.rend() && !context; ++it)
+        if (it->SwitchOp >= 0)
+            context = &*it;
+    if (!context) {
+        Emit(TOpKind::Misplaced, s);
         return;
     }
-    Emit(TOpKind::Misplaced, s);
+    if (s.Kind == TStmtKind::Default) {
+        for (int mismatch : context->Mismatches)
+            Patch(mismatch, Here());
+        context->Mismatches = {Emit(TOpKind::Jump, s)};
+        context->Default = Here();
+        return;
+    }
+    const int fall = context->SeenCase ? Emit(TOpKind::Jump, s) : -1;
+    context->SeenCase = true;
+    for (int mismatch : context->Mismatches)
+        Patch(mismatch, Here());
+    const int test = Emit(TOpKind::CaseTest, s, s.Cond.get());
+    Unit_.Ops[static_cast<std::size_t>(test)].SwitchAt = context->SwitchOp;
+    context->Mismatches = {test};
+    if (fall >= 0)
+        Patch(fall, Here());
+    Unit_.Ops[static_cast<std::size_t>(Emit(TOpKind::Switch, s))].SwitchAt = context->SwitchOp;
 }
 
 void TCompiler::Jump(const TStmt& s)
@@ -175,6 +218,46 @@ void TCompiler::Function(const TStmt& s)
     Patch(skip, Here());
 }
 
+std::string ArgumentsBeyond(const TExpr& e);
+
+// eAthena's parser takes no more arguments than a command has and wants ';' where one more
+// starts: `mes "one", "two";` keeps the whole NPC from loading. The first such call, as text.
+std::string ArgumentsBeyond(const std::string& name, const std::vector<std::unique_ptr<TExpr>>& args)
+{
+    for (const auto& arg : args)
+        if (std::string found = ArgumentsBeyond(*arg); !found.empty())
+            return found;
+    const TCommandInfo* info = TServerRules::For(TTarget::EAthena).FindCommand(name);
+    if (!info || info->Maximum < 0 || args.size() <= static_cast<std::size_t>(info->Maximum))
+        return {};
+    const TExpr& extra = *args[static_cast<std::size_t>(info->Maximum)];
+    return "line " + std::to_string(extra.Range.Begin.Line) + ": '" + info->Name + "' takes at most " +
+           std::to_string(info->Maximum) + " argument" + (info->Maximum == 1 ? "" : "s") + " (the server's parser: need ';')";
+}
+
+std::string ArgumentsBeyond(const TExpr& e)
+{
+    if (e.Kind == TExprKind::Call)
+        return ArgumentsBeyond(e.Text, e.Args);
+    for (const auto& arg : e.Args)
+        if (std::string found = ArgumentsBeyond(*arg); !found.empty())
+            return found;
+    return {};
+}
+
+std::string LoadError(const TCodeUnit& unit)
+{
+    for (const TOp& op : unit.Ops) {
+        std::string found = op.Kind == TOpKind::Exec && op.Stmt->Kind == TStmtKind::Command ? ArgumentsBeyond(op.Stmt->Name, op.Stmt->Args)
+                            : op.Kind == TOpKind::Exec && op.Stmt->Expr                    ? ArgumentsBeyond(*op.Stmt->Expr)
+                            : op.Cond                                                      ? ArgumentsBeyond(*op.Cond)
+                                                                                           : std::string();
+        if (!found.empty())
+            return found;
+    }
+    return {};
+}
+
 std::unique_ptr<TCodeUnit> Compile(const TTopLevel& entry)
 {
     auto unit = std::make_unique<TCodeUnit>();
@@ -182,6 +265,7 @@ std::unique_ptr<TCodeUnit> Compile(const TTopLevel& entry)
     unit->IsFunction = entry.Kind == TTopKind::Function;
     unit->End = {entry.Body->Range.End, entry.Body->Range.End};
     TCompiler(*unit).Statement(*entry.Body);
+    unit->LoadError = LoadError(*unit);
     return unit;
 }
 

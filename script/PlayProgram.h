@@ -3,6 +3,10 @@
 // becomes a code unit, a flat list of operations with its labels, as the server compiles it, so
 // that `goto` may jump anywhere in the unit and a run can start from any label. The units point
 // into the tree, which must outlive the program.
+//
+// Each jump the server's compiler writes (`if`, loops and `switch` become jump_zero and goto) is
+// one operation here too, so that a run counts the jumps the server counts against its endless
+// loop guard; a switch is a chain of case tests, as on the server.
 
 #include "script/Text.h"
 #include "script/SyntaxTree.h"
@@ -21,7 +25,8 @@ enum class TOpKind {
     JumpIfFalse,  // to Target when Cond is 0
     JumpIfTrue,   // to Target when Cond is not 0
     Jump,         // to Target
-    Switch,       // Cond against Cases in order, else to Default
+    Switch,       // keeps Cond as the value of switch SwitchAt (this op); without Cond sets it to 0
+    CaseTest,     // to Target unless Cond equals the value of switch SwitchAt
     Return,       // the end of a local function's body
     Misplaced     // a break, continue, case or default with nothing to belong to
 };
@@ -31,8 +36,7 @@ struct TOp {
     const TStmt* Stmt = nullptr;  // the statement the operation comes from
     const TExpr* Cond = nullptr;
     int Target = -1;
-    std::vector<std::pair<const TExpr*, int>> Cases;
-    int Default = -1;
+    int SwitchAt = -1;  // Switch, CaseTest: the switch's first operation
 };
 
 struct TCodeUnit {
@@ -42,6 +46,7 @@ struct TCodeUnit {
     std::map<std::string, int> Labels;     // by name in lower case
     std::map<std::string, int> Functions;  // local `function Name { }`, by name in lower case
     TSourceRange End;                      // the closing brace
+    std::string LoadError;                 // why eAthena does not load it; empty when it does
 };
 
 

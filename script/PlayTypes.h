@@ -24,6 +24,7 @@ struct TValue {
     std::int32_t Int = 0;
     std::string Str;
     bool Unknown = false;  // the result of something not simulated: it takes the other side's type
+    bool Void = false;     // what a bare `return;` gives: the server stops a script that uses it
 
     static TValue Of(std::int32_t value) { return {false, value, {}}; }
     static TValue Of(std::string text) { return {true, 0, std::move(text)}; }
@@ -39,6 +40,9 @@ struct TPlayerState {
     std::int32_t BaseLevel = 1;
     std::int32_t JobLevel = 1;
     std::int32_t StatusPoint = 48;
+    std::int32_t SkillPoint = 0;
+    std::int32_t Hp = 40;
+    std::int32_t MaxHp = 40;
     std::int32_t Weight = 0;
     std::int32_t MaxWeight = 20000;
     std::map<std::int32_t, std::int32_t> Inventory;  // item ID -> count, no zero counts
@@ -59,6 +63,8 @@ class TItemLookup {
 public:
     virtual ~TItemLookup() = default;
     virtual std::optional<TItemInfo> Find(std::int32_t id) const = 0;
+    // As the server's itemdb_searchname: the item whose database name, else whose display name,
+    // is `name` without regard to case.
     virtual std::optional<TItemInfo> FindByName(std::string_view name) const = 0;
 };
 
@@ -70,7 +76,8 @@ struct TEvent {
     TEventKind Kind = TEventKind::Mes;
     TSourceRange Range;  // the statement that made the event
     std::string Name;    // Set: parameter; Warp: map; Command: command; Close: close or close2;
-                         // Waiting: next, menu or input; Item: item name (may be empty)
+                         // Waiting: next, menu or input; Item: item name (may be empty);
+                         // Fault: "warning" when the script goes on after it
     std::string Text;    // Mes: text; Input: value typed; Fault: message; Command: note
     std::vector<std::string> Values;  // Menu: options shown; Command: arguments
     std::int32_t From = 0, To = 0;    // Set

@@ -2,6 +2,7 @@
 // they are.
 
 #include "script/Machine.h"
+#include "script/ServerRules.h"
 
 namespace script {
 
@@ -10,18 +11,33 @@ std::optional<TItemInfo> TMachine::ItemArg(const TExpr& e, TFrame& f, const char
     const TValue value = Eval(e, f);
     std::optional<TItemInfo> item =
         value.IsString ? Player_.ItemNamed(value.Str) : Player_.Item(value.Int);
-    if (!item)
-        Warn(std::string(command) + ": there is no item " + ToStr(value) + " in the item database");
+    if (!item) {
+        const std::string message = std::string(command) + ": there is no item " + ToStr(value) + " in the item database";
+        // delitem and its like stop the script on an item the server does not know.
+        if (std::string_view(command) == "delitem")
+            Fault(message + "; the script stops here");
+        Warn(message);
+    }
     return item;
 }
 
-// getitem <item>,<amount>: what the player cannot carry falls to the floor, as on the server.
+// getitem <item>,<amount>{,<account>}: what the player cannot carry falls to the floor, as on the
+// server. A negative item picks from an item group; an account gives to another player.
 TValue TMachine::Getitem(const TArgs& a, TFrame& f)
 {
     if (a.size() < 2)
         Fault("getitem: an item and an amount expected");
-    if (a[0]->Kind == TExprKind::Unary && a[0]->Op == "-") {
-        NotSimulated("getitem", a, f);  // a random item of an item group
+    bool group = a[0]->Kind == TExprKind::Unary && a[0]->Op == "-";
+    if (!group && IsVariable(*a[0])) {
+        const TValue id = Read(*a[0], f);
+        group = !id.IsString && id.Int < 0;
+    }
+    if (group) {
+        NotSimulated("getitem", a, f);
+        return TValue::Of(0);
+    }
+    if (a.size() > 2) {
+        Recorded("getitem", a, f, "given to that account's player, if one is online, not to this player");
         return TValue::Of(0);
     }
     const std::optional<TItemInfo> item = ItemArg(*a[0], f, "getitem");
@@ -32,6 +48,7 @@ TValue TMachine::Getitem(const TArgs& a, TFrame& f)
     if (given != TMockPlayer::TGive::Given) {
         Recorded("getitem", a, f,
                  given == TMockPlayer::TGive::TooHeavy ? "dropped on the floor: too heavy to carry"
+                 : given == TMockPlayer::TGive::NoRoom ? "dropped on the floor: the inventory's 100 places are taken"
                                                        : "dropped on the floor: more than a stack holds");
         return TValue::Of(0);
     }
@@ -75,16 +92,21 @@ TValue TMachine::Checkweight(const TArgs& a, TFrame& f)
         Fault("checkweight: an item and an amount expected");
     const std::optional<TItemInfo> item = ItemArg(*a[0], f, "checkweight");
     const std::int32_t amount = EvalInt(*a[1], f);
-    return TValue::Of(item && Player_.CanCarry(*item, amount) ? 1 : 0);
+    // The server answers 0 for an amount of 0 or less, and otherwise asks whether the items would
+    // be added (weight, stack size).
+    return TValue::Of(item && amount > 0 && Player_.CheckAdd(*item, amount) == TMockPlayer::TGive::Given ? 1 : 0);
 }
 
-// jobchange <job>: the new job starts at job level 1.
+// jobchange <job>: the new job starts at job level 1; see TMockPlayer::ChangeJob.
 TValue TMachine::Jobchange(const TArgs& a, TFrame& f)
 {
     if (a.empty())
         Fault("jobchange: a job expected");
-    WriteRef({"Class", 0}, Eval(*a[0], f), f);
-    WriteRef({"JobLevel", 0}, TValue::Of(1), f);
+    const std::int32_t job = EvalInt(*a[0], f);
+    const std::vector<TMockPlayer::TChange> changes = Player_.ChangeJob(job);
+    if (changes.empty())
+        Recorded("jobchange", a, f, "nothing changes: an unknown job or the player's own");
+    EmitChanges(changes);
     return TValue::Of(0);
 }
 
@@ -97,6 +119,14 @@ TValue TMachine::Warp(const TArgs& a, TFrame& f)
     std::string map = EvalStr(*a[0], f);
     const std::int32_t x = EvalInt(*a[1], f);
     const std::int32_t y = EvalInt(*a[2], f);
+    // The server's own names: the player's save point ("Save" too) and a random cell of the map
+    // the player is on; the play knows neither place.
+    if (map == "Save")
+        map = "SavePoint";
+    if (map != "SavePoint" && map != "Random" && !BuiltInMaps().count(MapKey(map))) {
+        Warn("warp: there is no map " + map + " on the server: the player stays where they are");
+        return TValue::Of(0);
+    }
     TEvent& e = Emit(TEventKind::Warp);
     e.Name = std::move(map);
     e.X = x;

@@ -5,10 +5,10 @@
 namespace script {
 namespace {
 
-std::string Json(std::string_view bytes)
+std::string Json(std::string_view bytes, const TTextDecoder& decode)
 {
     std::string out = "\"";
-    for (const char c : Latin1ToUtf8(bytes)) {
+    for (const char c : decode(bytes)) {
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -24,11 +24,11 @@ std::string Json(std::string_view bytes)
     return out + "\"";
 }
 
-std::string JsonList(const std::vector<std::string>& texts)
+std::string JsonList(const std::vector<std::string>& texts, const TTextDecoder& decode)
 {
     std::string out = "[";
     for (std::size_t i = 0; i < texts.size(); ++i)
-        out += (i ? "," : "") + Json(texts[i]);
+        out += (i ? "," : "") + Json(texts[i], decode);
     return out + "]";
 }
 
@@ -75,96 +75,103 @@ std::string Latin1ToUtf8(std::string_view bytes)
     return out;
 }
 
-std::string TranscriptLine(const TEvent& e)
+std::string TranscriptLine(const TEvent& e, const TTextDecoder& decode)
 {
     switch (e.Kind) {
-    case TEventKind::Mes: return Latin1ToUtf8(e.Text);
+    case TEventKind::Mes: return decode(e.Text);
     case TEventKind::Next: return "  [Next]";
     case TEventKind::Menu: {
         std::vector<std::string> numbered;
         for (std::size_t i = 0; i < e.Values.size(); ++i)
-            numbered.push_back(std::to_string(i + 1) + ") " + Latin1ToUtf8(e.Values[i]));
+            numbered.push_back(std::to_string(i + 1) + ") " + decode(e.Values[i]));
         return "  menu: " + Joined(numbered, "  ");
     }
     case TEventKind::Choose: return e.Amount == 0 ? "  > cancel" : "  > " + std::to_string(e.Amount);
-    case TEventKind::Input: return "  > typed " + Latin1ToUtf8(e.Text);
+    case TEventKind::Input: return "  > typed " + decode(e.Text);
     case TEventKind::Close: return e.Name == "close2" ? "  [Close] (the script goes on)" : "  [Close]";
     case TEventKind::End: return "-- end --";
     case TEventKind::Set: return e.Name + " " + std::to_string(e.From) + " -> " + std::to_string(e.To);
-    case TEventKind::Item: return Latin1ToUtf8(ItemText(e));
+    case TEventKind::Item: return decode(ItemText(e));
     case TEventKind::Warp:
-        return "warped to " + Latin1ToUtf8(e.Name) + " " + std::to_string(e.X) + "," + std::to_string(e.Y);
+        if (e.Name == "SavePoint")
+            return "warped to the save point";
+        if (e.Name == "Random")
+            return "warped to a random cell of the map";
+        return "warped to " + decode(e.Name) + " " + std::to_string(e.X) + "," + std::to_string(e.Y);
     case TEventKind::Command: {
         std::string text = (e.Simulated ? "" : "not simulated: ") + e.Name;
         if (!e.Values.empty())
-            text += " " + Latin1ToUtf8(Joined(e.Values, ", "));
+            text += " " + decode(Joined(e.Values, ", "));
         if (e.Simulated && !e.Text.empty())
             text += " (" + e.Text + ")";
         return text;
     }
-    case TEventKind::Fault:
-        return (e.Line() > 0 ? "fault at line " + std::to_string(e.Line()) : std::string("fault")) + ": " +
-               Latin1ToUtf8(e.Text);
+    case TEventKind::Fault: {
+        const std::string word = e.Name == "warning" ? "warning" : "fault";
+        return (e.Line() > 0 ? word + " at line " + std::to_string(e.Line()) : word) + ": " + decode(e.Text);
+    }
     case TEventKind::Waiting: return "-- waiting for " + (e.Name == "input" ? std::string("input") : e.Name == "menu" ? "a menu choice" : "the " + e.Name + " button") + " --";
     case TEventKind::Edit: return "-- the player was changed --";
     }
     return {};
 }
 
-std::string JsonLine(const TEvent& e)
+std::string JsonLine(const TEvent& e, const TTextDecoder& decode)
 {
     std::string out = "{\"event\":";
     const std::string line = Field("line", e.Line());
     switch (e.Kind) {
-    case TEventKind::Mes: out += "\"mes\"" + line + Field("text", Json(e.Text)); break;
+    case TEventKind::Mes: out += "\"mes\"" + line + Field("text", Json(e.Text, decode)); break;
     case TEventKind::Next: out += "\"next\"" + line; break;
-    case TEventKind::Menu: out += "\"menu\"" + line + Field("options", JsonList(e.Values)); break;
+    case TEventKind::Menu: out += "\"menu\"" + line + Field("options", JsonList(e.Values, decode)); break;
     case TEventKind::Choose: out += "\"choose\"" + line + Field("option", e.Amount); break;
-    case TEventKind::Input: out += "\"input\"" + line + Field("value", Json(e.Text)); break;
+    case TEventKind::Input: out += "\"input\"" + line + Field("value", Json(e.Text, decode)); break;
     case TEventKind::Close:
         out += "\"close\"" + line;
         if (e.Name == "close2")
-            out += Field("command", Json(e.Name));
+            out += Field("command", Json(e.Name, decode));
         break;
     case TEventKind::End: out += "\"end\"" + line; break;
     case TEventKind::Set:
-        out += "\"set\"" + line + Field("name", Json(e.Name)) + Field("from", e.From) + Field("to", e.To);
+        out += "\"set\"" + line + Field("name", Json(e.Name, decode)) + Field("from", e.From) + Field("to", e.To);
         break;
     case TEventKind::Item:
         out += "\"item\"" + line + Field("id", e.Id) + Field("amount", e.Amount);
         if (!e.Name.empty())
-            out += Field("name", Json(e.Name));
+            out += Field("name", Json(e.Name, decode));
         break;
     case TEventKind::Warp:
-        out += "\"warp\"" + line + Field("map", Json(e.Name)) + Field("x", e.X) + Field("y", e.Y);
+        out += "\"warp\"" + line + Field("map", Json(e.Name, decode)) + Field("x", e.X) + Field("y", e.Y);
         break;
     case TEventKind::Command:
-        out += "\"command\"" + line + Field("name", Json(e.Name)) + Field("args", JsonList(e.Values));
+        out += "\"command\"" + line + Field("name", Json(e.Name, decode)) + Field("args", JsonList(e.Values, decode));
         if (!e.Simulated)
             out += Field("simulated", "false");
         else if (!e.Text.empty())
-            out += Field("note", Json(e.Text));
+            out += Field("note", Json(e.Text, decode));
         break;
-    case TEventKind::Fault: out += "\"fault\"" + line + Field("message", Json(e.Text)); break;
-    case TEventKind::Waiting: out += "\"waiting\"" + line + Field("for", Json(e.Name)); break;
+    case TEventKind::Fault:
+        out += (e.Name == "warning" ? "\"warning\"" : "\"fault\"") + line + Field("message", Json(e.Text, decode));
+        break;
+    case TEventKind::Waiting: out += "\"waiting\"" + line + Field("for", Json(e.Name, decode)); break;
     case TEventKind::Edit: out += "\"edit\"" + line; break;
     }
     return out + "}";
 }
 
-std::string Transcript(const TRunResult& result)
+std::string Transcript(const TRunResult& result, const TTextDecoder& decode)
 {
     std::string out;
     for (const TEvent& e : result.Events)
-        out += TranscriptLine(e) + "\n";
+        out += TranscriptLine(e, decode) + "\n";
     return out;
 }
 
-std::string JsonLines(const TRunResult& result)
+std::string JsonLines(const TRunResult& result, const TTextDecoder& decode)
 {
     std::string out;
     for (const TEvent& e : result.Events)
-        out += JsonLine(e) + "\n";
+        out += JsonLine(e, decode) + "\n";
     return out;
 }
 

@@ -266,6 +266,11 @@ private:
                 options.push_back(text->substr(start, colon - start));
             options.push_back(text->substr(start));
         }
+        // Statements before the first case run on the server (its switch is a chain of tests that
+        // starts after them); a menu would jump over them.
+        const auto& children = s.Then->Children;
+        if (!children.empty() && children.front()->Kind != TStmtKind::Case && children.front()->Kind != TStmtKind::Default)
+            return std::nullopt;
         std::set<std::int64_t> values;
         for (const auto& child : s.Then->Children)
             if (child->Kind == TStmtKind::Case &&

@@ -9,7 +9,12 @@
 
 #include "script/FileReader.h"
 #include "script/Interpreter.h"
+#include "script/Text.h"
 #include "script/Transcript.h"
+
+#include <QByteArrayView>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <charconv>
@@ -115,7 +120,7 @@ std::optional<script::TItemInfo> TCatalogueItems::Find(std::int32_t id) const
     return it->second;
 }
 
-// Scripts name items as the database writes them, with underscores for blanks.
+// Scripts name items as the database writes them, with underscores for blanks, in any case.
 std::optional<script::TItemInfo> TCatalogueItems::FindByName(std::string_view name) const
 {
     std::string spaced(name);
@@ -123,10 +128,38 @@ std::optional<script::TItemInfo> TCatalogueItems::FindByName(std::string_view na
         if (c == '_')
             c = ' ';
     for (const auto& [id, item] : ById_)
-        if (item.Name == name || item.Name == spaced)
+        if (script::SameLetters(item.Name, name) || script::SameLetters(item.Name, spaced))
             return item;
     return std::nullopt;
 }
+
+script::TTextDecoder PlayTextDecoder(const std::string& encoding)
+{
+    if (encoding.empty() || encoding == "ISO-8859-1")
+        return script::Latin1ToUtf8;
+    if (!QStringDecoder(encoding.c_str()).isValid())
+        throw std::invalid_argument("unknown encoding " + encoding);
+    return [encoding](std::string_view bytes) {
+        QStringDecoder decoder(encoding.c_str(), QStringConverter::Flag::Stateless);
+        const QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        return text.toStdString();
+    };
+}
+
+namespace {
+
+// What the player types (UTF-8 from the command line) in the script's encoding, as the client
+// would send it.
+std::string ScriptBytes(const std::string& typed, const std::string& encoding)
+{
+    if (encoding.empty())
+        return QString::fromStdString(typed).toLatin1().toStdString();
+    QStringEncoder encoder(encoding.c_str(), QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(QString::fromStdString(typed));
+    return bytes.toStdString();
+}
+
+} // namespace
 
 std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
 {
@@ -170,6 +203,7 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
 {
     try {
         const TPlayerOption given = ParsePlayerOption(request.Player);
+        const script::TTextDecoder decode = PlayTextDecoder(request.Encoding);
         const std::string text = PlayableScript(request, err);
         InitCatalogues();
         std::error_code ignored;
@@ -185,7 +219,8 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
         setup.Player = given.Player;
         setup.Seed = request.Seed;
         setup.Choices = request.Choices;
-        setup.Inputs = request.Inputs;
+        for (const std::string& typed : request.Inputs)
+            setup.Inputs.push_back(ScriptBytes(typed, request.Encoding));
         if (!given.WeightGiven) {
             std::int64_t weight = 0;
             for (const auto& [id, count] : setup.Player.Inventory)
@@ -198,13 +233,13 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
         for (const script::TDiagnostic& d : file.Diagnostics)
             if (d.Severity == script::TSeverity::Error)
                 err << ProgramName << ": warning: " << request.Path << ":" << d.Range.Begin.Line << ": "
-                    << script::Latin1ToUtf8(d.Message) << '\n';
+                    << decode(d.Message) << '\n';
         const script::TProgram program(file);
         const script::TRunResult result =
             script::Play(program, request.Npc, setup, haveItems ? &catalogue : nullptr, &constants);
-        out << (request.Json ? script::JsonLines(result) : script::Transcript(result));
+        out << (request.Json ? script::JsonLines(result, decode) : script::Transcript(result, decode));
         out.flush();
-        return result.HasFault() ? 1 : 0;
+        return result.Outcome == script::TOutcome::Faulted ? 1 : 0;
     } catch (const std::exception& error) {
         err << ProgramName << ": " << error.what() << '\n';
         return 1;

@@ -5,6 +5,7 @@
 #include "DTasks.h"
 
 #include "script/PlayTypes.h"
+#include "script/Transcript.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -26,7 +27,12 @@ struct TPlayRequest {
     std::vector<std::string> Inputs;
     std::uint32_t Seed = 0;
     bool Json = false;
+    std::string Encoding;  // the script text's encoding, as the editor names it; empty: Latin-1
 };
+
+// The script's bytes as UTF-8 in `encoding` (empty: Latin-1); std::invalid_argument for an encoding
+// this system does not know.
+script::TTextDecoder PlayTextDecoder(const std::string& encoding);
 
 struct TPlayerOption {
     script::TPlayerState Player;

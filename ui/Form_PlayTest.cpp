@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextBrowser>
@@ -86,12 +87,33 @@ QString EffectText(const TEvent& e)
             .arg(qAbs(static_cast<qint64>(e.Amount)))
             .arg(item);
     }
-    case TEventKind::Warp: return QStringLiteral("warped to %1 %2,%3").arg(MapName(e.Name)).arg(e.X).arg(e.Y);
+    case TEventKind::Warp:
+        if (e.Name == "SavePoint" || e.Name == "Random")
+            return QString::fromStdString(script::TranscriptLine(e));
+        return QStringLiteral("warped to %1 %2,%3").arg(MapName(e.Name)).arg(e.X).arg(e.Y);
     case TEventKind::Command:
+        if (!e.Simulated) {
+            QStringList args;
+            for (const std::string& value : e.Values)
+                args << ToQ(value);
+            return (ToQ(e.Name) + QLatin1Char(' ') + args.join(QStringLiteral(", "))).trimmed();
+        }
+        [[fallthrough]];
     case TEventKind::Fault: return QString::fromStdString(script::TranscriptLine(e));
     case TEventKind::Edit: return QStringLiteral("the player was changed");
     default: return {};
     }
+}
+
+// Why an effect is only approximately what the server does; empty when the play simulated it.
+QString ApproximateWhy(const TEvent& e)
+{
+    if (e.Kind == TEventKind::Command && !e.Simulated)
+        return QStringLiteral("The play has no rule for this: the server does something here that the play does not show, "
+                              "and its result counts as 0.");
+    if (e.Kind == TEventKind::Warp && (e.Name == "SavePoint" || e.Name == "Random"))
+        return QStringLiteral("The play does not know the player's save point or the map's cells.");
+    return {};
 }
 
 // An answered pause, for the history; empty for the other events. `menu` is the last menu shown.
@@ -427,9 +449,18 @@ void TPlayTestForm::ShowDialogue()
 void TPlayTestForm::ShowEffects()
 {
     Effects_->clear();
-    for (const TEvent& e : Result_.Events)
-        if (const QString text = EffectText(e); !text.isEmpty())
-            Effects_->addItem(text);
+    for (const TEvent& e : Result_.Events) {
+        const QString text = EffectText(e);
+        if (text.isEmpty())
+            continue;
+        auto* item = new QListWidgetItem(text, Effects_);
+        if (const QString why = ApproximateWhy(e); !why.isEmpty()) {
+            // Beside the effect, so that what the server would do differently is seen where it is.
+            item->setText(text + QStringLiteral("  [not simulated]"));
+            item->setToolTip(why);
+            item->setForeground(Effects_->palette().color(QPalette::Disabled, QPalette::Text));
+        }
+    }
     Effects_->scrollToBottom();
 }
 

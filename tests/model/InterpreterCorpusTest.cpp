@@ -36,6 +36,19 @@ INSTANTIATE_TEST_SUITE_P(Fuzz, InterpreterCorpusTest, ::testing::ValuesIn(PlayIn
     return name;
 });
 
+// The server's const.txt as its loader reads it: a line with two tabs still gives its value, and the
+// character parameters are not constants.
+TEST(InterpreterRealScripts, ConstantsReadAsTheServerReadsThem)
+{
+    SKIP_WITHOUT_SHARED_DATA(data);
+    const script::TConstants constants = script::ReadConstants(ReadBytes(data / "const.txt"));
+    ASSERT_TRUE(constants.count("bagivit"));
+    EXPECT_EQ(constants.at("bagivit"), 1074);
+    EXPECT_EQ(constants.at("job_knight"), 7);
+    EXPECT_EQ(constants.count("zeny"), 0u);
+    EXPECT_EQ(constants.count("baselevel"), 0u);
+}
+
 // Every NPC of the server's own script files, played with the first option of every menu and the
 // server's constants: each play ends, waits or stops on a fault with the event that says so, and
 // no play runs into the step budget (none of them loops without end).

@@ -159,6 +159,11 @@ class PlayExitTest : public PlayProgramTest, public ::testing::WithParamInterfac
 TEST_P(PlayExitTest, ExitStatusAndOutput)
 {
     WriteBytes(Dir / "lost.txt", "-\tscript\tLost\t-1,{\n\tmes \"a\";\n\tgoto L_Nowhere;\n}\n");
+    WriteBytes(Dir / "warn.txt", "-\tscript\tWarn\t-1,{\n\tmes \"a\";\n\tend;\n}\n");
+    WriteBytes(Dir / "sjis.txt", "-\tscript\tJp\t-1,{\n\tmes \"\x95\x5C\";\n\tclose;\n}\n");
+    // "Привет" in windows-1251; the reply is typed in UTF-8 and compared in the script's encoding.
+    WriteBytes(Dir / "cyr.txt", "-\tscript\tCyr\t-1,{\n\tmes \"\xCF\xF0\xE8\xE2\xE5\xF2\";\n\tinput .@s$;\n"
+                                "\tif (.@s$ == \"\xE4\xE0\") mes \"yes\";\n\tclose;\n}\n");
     WriteBytes(Dir / "vars.txt", "-\tscript\tVars\t-1,{\n\tmes quest + name$ + Weight + \"/\" + MaxWeight + \" \xE9\";\n"
                                  "\tinput .@a; input .@b$; mes .@a + .@b$; close;\n}\n");
     const TProgramRun run = RunPlayer(GetParam().Args(*this));
@@ -183,6 +188,23 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 0, "{\"event\":\"mes\",\"line\":2,\"text\":\"2Bob210/900 \xC3\xA9\"}\n{\"event\":\"input\",\"line\":3,\"value\":\"5\"}\n"
                    "{\"event\":\"input\",\"line\":3,\"value\":\"x\"}\n{\"event\":\"mes\",\"line\":3,\"text\":\"5x\"}\n", ""},
+        ExitRow{"AWarningTheScriptSurvives",
+                [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "warn.txt").string())}; }, 0,
+                "warning at line 3: the script ends with its dialogue open", ""},
+        ExitRow{"ScriptInAnotherEncoding",
+                [](const PlayProgramTest& t) {
+                    return QStringList{"--encoding", "windows-1251", "--input", QString::fromUtf8("\xD0\xB4\xD0\xB0"),
+                                       Q((t.Dir / "cyr.txt").string())};
+                },
+                0, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\n  > typed \xD0\xB4\xD0\xB0\nyes\n", ""},
+        // The second byte of "\u8868" in Shift-JIS is a backslash: each text is decoded before it is
+        // escaped for JSON.
+        ExitRow{"JsonOfAShiftJisScript",
+                [](const PlayProgramTest& t) { return QStringList{"--json", "--encoding", "windows-31j", Q((t.Dir / "sjis.txt").string())}; },
+                0, "{\"event\":\"mes\",\"line\":2,\"text\":\"\xE8\xA1\xA8\"}\n", ""},
+        ExitRow{"UnknownEncoding",
+                [](const PlayProgramTest& t) { return QStringList{"--encoding", "nope-42", Q((t.Dir / "cyr.txt").string())}; }, 2,
+                "", "npc-play: unknown encoding nope-42\n"},
         ExitRow{"UnknownNpc", [](const PlayProgramTest& t) { return t.Args({"--npc", "Nobody"}); }, 1,
                 "fault: there is no NPC named Nobody", ""},
         ExitRow{"MissingFile", [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "gone.NPC").string())}; },

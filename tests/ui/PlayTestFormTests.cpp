@@ -5,12 +5,15 @@
 #include "DocumentSupport.h"
 
 #include "tasks/DDocument.h"
+#include "tasks/DManual.h"
 #include "tasks/DMenus.h"
 #include "tasks/DMessages.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_PlayTest.h"
 #include "ui/TaskTreeModel.h"
 #include "ui/TaskTreeView.h"
+
+#include <gmock/gmock.h>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,6 +30,8 @@
 using namespace frametest;
 
 namespace {
+
+using ::testing::HasSubstr;
 
 class PlayTestFormTest : public MainFrameTest {
 protected:
@@ -156,10 +161,26 @@ TEST_F(PlayTestFormTest, NextThenAMenuClickPlaysTheChoiceAndLogsItsEffects)
     EXPECT_TRUE(Dialogs->Errors.empty());
 }
 
+TEST_F(PlayTestFormTest, AnEffectThePlayDoesNotSimulateIsMarkedBesideIt)
+{
+    // Added just before the Next button.
+    Add(NextAction->Node, std::make_unique<TManualTask>(std::vector<std::string>{"specialeffect 15;", "warp \"SavePoint\", 0, 0;"}),
+        "Effect");
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(Rows(form, "EffectLog"), (TRows{"specialeffect 15  [not simulated]", "warped to the save point  [not simulated]"}));
+    auto* log = Child<QListWidget>(form, "EffectLog");
+    ASSERT_EQ(log->count(), 2);
+    EXPECT_THAT(log->item(0)->toolTip().toStdString(), HasSubstr("no rule for this"));
+    EXPECT_THAT(log->item(1)->toolTip().toStdString(), HasSubstr("save point"));
+    EXPECT_TRUE(form->Result().Approximate);
+}
+
 TEST_F(PlayTestFormTest, PickingAnEarlierPointRewindsAndTheRunTakesAnotherWay)
 {
     TPlayTestForm* form = Open();
     ASSERT_NE(form, nullptr);
+    SetZeny(form, 1200);  // the heal costs 500; the server ends a script that would take more
     form->PressNext();
     form->Choose(1);
     ASSERT_EQ(form->Result().Outcome, script::TOutcome::Ended);

@@ -1,0 +1,167 @@
+// The server's operators as its engine runs them: every operand is evaluated (no short circuit),
+// a variable operand is pushed as a name and read only when its operator runs, `+ - *` beyond
+// 32 bits saturate with a warning, and an operator that meets a string it has no rule for stops
+// the script.
+
+#include "script/Machine.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace script {
+namespace {
+
+// A string this long is a runaway concatenation; the server would run out of memory on it.
+constexpr std::size_t MaxStringLength = 1 << 20;
+
+std::int32_t Compare(const std::string& op, std::int32_t a, std::int32_t b, bool& known)
+{
+    known = true;
+    if (op == "==") return a == b;
+    if (op == "!=") return a != b;
+    if (op == "<") return a < b;
+    if (op == ">") return a > b;
+    if (op == "<=") return a <= b;
+    if (op == ">=") return a >= b;
+    known = false;
+    return 0;
+}
+
+} // namespace
+
+// An operand: what a bare `return;` gave is no value, and the server's operators stop the script
+// on it (a command given it goes on).
+const TValue& TMachine::Used(const TValue& value)
+{
+    if (value.Void)
+        Fault("op_2: invalid data (the value of a 'return' without one); the script stops here");
+    return value;
+}
+
+bool TMachine::IsVariable(const TExpr& e) const
+{
+    return e.Kind == TExprKind::Identifier;
+}
+
+TValue TMachine::Operand(const TExpr& e, TFrame& frame, std::optional<TVarRef>& ref)
+{
+    if (IsVariable(e)) {
+        ref = Ref(e, frame);
+        return {};
+    }
+    return Eval(e, frame);
+}
+
+TValue TMachine::Late(const TValue& value, const std::optional<TVarRef>& ref, TFrame& frame)
+{
+    return ref ? ReadRef(*ref, frame) : value;
+}
+
+TValue TMachine::Unary(const TExpr& e, TFrame& frame)
+{
+    const TValue value = Used(Eval(*e.Args[0], frame));
+    if (value.IsString)
+        Fault("'" + e.Op + "' on a string: the server stops the script (op_1: argument is not a number)");
+    const std::int32_t v = value.Int;
+    if (e.Op == "-")
+        return TValue::Of(static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(v)));
+    return TValue::Of(e.Op == "!" ? std::int32_t(v == 0) : ~v);
+}
+
+TValue TMachine::BinaryExpr(const TExpr& e, TFrame& frame)
+{
+    std::optional<TVarRef> leftRef, rightRef;
+    const TValue leftValue = Operand(*e.Args[0], frame, leftRef);
+    const TValue rightValue = Operand(*e.Args[1], frame, rightRef);
+    const TValue left = Used(Late(leftValue, leftRef, frame));
+    const TValue right = Used(Late(rightValue, rightRef, frame));
+    if (e.Op == "&&" || e.Op == "||") {
+        if (left.IsString || right.IsString)
+            Fault("'" + e.Op + "' on a string: the server stops the script");
+        return TValue::Of(e.Op == "&&" ? left.Int && right.Int : left.Int || right.Int);
+    }
+    return Binary(e.Op, left, right);
+}
+
+// The server pushes the test and both branches, then keeps one: a string tests its first byte.
+TValue TMachine::Conditional(const TExpr& e, TFrame& frame)
+{
+    std::optional<TVarRef> testRef, thenRef, elseRef;
+    const TValue testValue = Operand(*e.Args[0], frame, testRef);
+    const TValue thenValue = Operand(*e.Args[1], frame, thenRef);
+    const TValue elseValue = Operand(*e.Args[2], frame, elseRef);
+    const TValue test = Late(testValue, testRef, frame);
+    // op_3 on no value gives no value, which the operator that uses it stops on.
+    if (test.Void)
+        return test;
+    const bool flag = test.IsString ? !test.Str.empty() && test.Str[0] != '\0' : test.Int != 0;
+    return flag ? Late(thenValue, thenRef, frame) : Late(elseValue, elseRef, frame);
+}
+
+TValue TMachine::Binary(const std::string& op, const TValue& left, const TValue& right)
+{
+    // What a command the play does not model gave (0) compares with a string as an empty one.
+    const bool joins = op == "+";
+    const TValue a = left.Unknown && right.IsString && !joins ? TValue::Of(std::string()) : left;
+    const TValue b = right.Unknown && left.IsString && !joins ? TValue::Of(std::string()) : right;
+    if (a.IsString || b.IsString) {
+        if (op == "+") {
+            std::string joined = ToStr(a);
+            const std::string tail = ToStr(b);
+            if (joined.size() + tail.size() > MaxStringLength)
+                Fault("a string grew beyond " + std::to_string(MaxStringLength) +
+                      " bytes; the play stops here (the server would go on)");
+            UseBytes(joined.size() + tail.size());
+            return TValue::Of(joined + tail);
+        }
+        if (!a.IsString || !b.IsString)
+            Fault("'" + op + "' needs two numbers or two strings: the server stops the script (op_2: invalid data)");
+        bool known = false;
+        const std::int32_t result = Compare(op, a.Str.compare(b.Str), 0, known);
+        if (!known)
+            Fault("'" + op + "' does not work on strings: the server stops the script");
+        return TValue::Of(result);
+    }
+    if (op == "/" || op == "%") {
+        if (b.Int == 0)
+            Fault("division by zero");
+        // The server's own division traps here; the play gives what the processor would.
+        if (a.Int == INT32_MIN && b.Int == -1)
+            return TValue::Of(op == "/" ? INT32_MIN : 0);
+        return TValue::Of(op == "/" ? a.Int / b.Int : a.Int % b.Int);
+    }
+    bool known = false;
+    const std::int32_t compared = Compare(op, a.Int, b.Int, known);
+    if (known)
+        return TValue::Of(compared);
+    return TValue::Of(Arithmetic(op, a.Int, b.Int));
+}
+
+std::int32_t TMachine::Arithmetic(const std::string& op, std::int32_t a, std::int32_t b)
+{
+    const auto ub = static_cast<std::uint32_t>(b);
+    if (op == "&") return a & b;
+    if (op == "|") return a | b;
+    if (op == "^") return a ^ b;
+    // The server shifts with the processor's instruction, which uses the low five bits.
+    if (op == "<<") return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << (ub & 31));
+    if (op == ">>") return a >> (ub & 31);
+    std::int64_t wide = 0;
+    if (op == "+")
+        wide = std::int64_t(a) + b;
+    else if (op == "-")
+        wide = std::int64_t(a) - b;
+    else if (op == "*")
+        wide = std::int64_t(a) * b;
+    else
+        Fault("unknown operator '" + op + "'");
+    if (wide > INT32_MAX || wide < INT32_MIN) {
+        const std::int32_t capped = wide > INT32_MAX ? INT32_MAX : INT32_MIN;
+        Warn(std::to_string(a) + " " + op + " " + std::to_string(b) + " is beyond 32 bits: the server gives " +
+             std::to_string(capped) + " (op_2num: " + (wide > 0 ? "overflow" : "underflow") + " detected)");
+        return capped;
+    }
+    return static_cast<std::int32_t>(wide);
+}
+
+} // namespace script
