@@ -202,7 +202,7 @@ class TFileChecker {
 public:
     TFileChecker(std::string_view text, const TCheckOptions& options)
         : Text_(text), Rules_(TServerRules::For(options.Target)),
-          Maps_(options.Maps ? *options.Maps : BuiltInMaps())
+          Maps_(options.Maps ? *options.Maps : BuiltInMaps(options.Target))
     {
     }
 

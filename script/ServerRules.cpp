@@ -41,6 +41,12 @@ TCommandInfo MakeCommand(std::string_view name, std::string_view pattern)
     return info;
 }
 
+template <typename T>
+const T& Pick(TTarget target, const T& eathena, const T& rathena, const T& hercules)
+{
+    return target == TTarget::EAthena ? eathena : target == TTarget::RAthena ? rathena : hercules;
+}
+
 } // namespace
 
 bool TargetFromName(std::string_view name, TTarget& target)
@@ -98,19 +104,15 @@ TServerRules::TServerRules(TTarget target)
       Folded_(0, TNameHash{true}, TNameEqual{true}),
       Constants_(0, TNameHash{!CaseSensitive()}, TNameEqual{!CaseSensitive()})
 {
-    const char* table = target == TTarget::EAthena   ? tables::EAthenaCommands
-                        : target == TTarget::RAthena ? tables::RAthenaCommands
-                                                     : tables::HerculesCommands;
+    const char* table = Pick(target, tables::EAthenaCommands, tables::RAthenaCommands, tables::HerculesCommands);
     // The tables hash and compare names as the target does, so names go in as written.
     EachRow(table, [this](std::string_view name, std::string_view pattern) {
         Commands_.emplace(std::string(name), MakeCommand(name, pattern));
     });
     for (const auto& [name, info] : Commands_)
         Folded_.emplace(name, &info);
-    // Only eAthena's constants are compiled in; its successors keep these names too.
-    EachRow(tables::EAthenaConstants, [this](std::string_view name, std::string_view) {
-        Constants_.emplace(name);
-    });
+    EachRow(Pick(target, tables::EAthenaConstants, tables::RAthenaConstants, tables::HerculesConstants),
+            [this](std::string_view name, std::string_view) { Constants_.emplace(name); });
 }
 
 const TServerRules& TServerRules::For(TTarget target)
@@ -145,14 +147,17 @@ std::string MapKey(std::string_view name)
     return std::string(name);
 }
 
-const std::unordered_set<std::string>& BuiltInMaps()
+const std::unordered_set<std::string>& BuiltInMaps(TTarget target)
 {
-    static const std::unordered_set<std::string> maps = [] {
+    static const auto load = [](const char* table) {
         std::unordered_set<std::string> set;
-        EachRow(tables::EAthenaMaps, [&set](std::string_view name, std::string_view) { set.emplace(name); });
+        EachRow(table, [&set](std::string_view name, std::string_view) { set.emplace(name); });
         return set;
-    }();
-    return maps;
+    };
+    static const std::unordered_set<std::string> eathena = load(tables::EAthenaMaps);
+    static const std::unordered_set<std::string> rathena = load(tables::RAthenaMaps);
+    static const std::unordered_set<std::string> hercules = load(tables::HerculesMaps);
+    return Pick(target, eathena, rathena, hercules);
 }
 
 } // namespace script

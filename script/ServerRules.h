@@ -1,6 +1,6 @@
 #pragma once
 // What each target server's parser knows: its command table with argument patterns, whether
-// names are case-sensitive, the constructs it accepts, and eAthena's map names and constants.
+// names are case-sensitive, the constructs it accepts, its map names and constants.
 
 #include <string>
 #include <string_view>
@@ -66,8 +66,8 @@ private:
 };
 
 
-// The map names eAthena ships (its map_index), without `.gat`.
-const std::unordered_set<std::string>& BuiltInMaps();
+// The map names the target ships (its map_index), without `.gat`.
+const std::unordered_set<std::string>& BuiltInMaps(TTarget target = TTarget::EAthena);
 // A map name as the server looks it up: `.gat` removed.
 std::string MapKey(std::string_view name);
 

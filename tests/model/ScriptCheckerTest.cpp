@@ -67,6 +67,17 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"LabelTooLong", EA, Npc("L_ThisLabelIsFarTooLongX:\n\tend;\n"), {"2:1: the label 'L_ThisLabelIsFarTooLongX' is longer than 23 bytes"}},
     RuleCase{"FunctionNameTooLong", EA, Npc("\tend;\nfunction F_ThisNameIsFarTooLongXY {\n\treturn;\n}\n"), {"3:10: the function name 'F_ThisNameIsFarTooLongXY' is longer than 23 bytes"}},
     RuleCase{"UnknownMapSkipsTheBody", EA, "nowhere,1,1,4\tscript\tX\t100,{\n\tmeszq;\n}\n", {"1:1: unknown map 'nowhere'"}},
+    // Each server's own map index, without a catalogue.
+    RuleCase{"NewerMapOnEAthena", EA, "int_land,1,1,4\tscript\tX\t100,{\n}\n", {"1:1: unknown map 'int_land'"}},
+    RuleCase{"NewerMapOnRAthena", RA, "int_land,1,1,4\tscript\tX\t100,{\n}\n", {}},
+    RuleCase{"NewerMapOnHercules", HE, "1@spa,1,1\twarp\tW\t1,1,int_land,5,5\n", {}},
+    // Each server's own constants, those its source registers among them.
+    RuleCase{"RAthenaConstantInCase", RA, Npc("\tswitch (1) { case AMMO_ARROW: case EAJ_SWORDMAN: end; }\n"), {}},
+    RuleCase{"RAthenaConstantOnEAthena", EA, Npc("\tswitch (1) { case AMMO_ARROW: end; }\n"),
+             {"2:20: a case value must be a number or a constant, not 'AMMO_ARROW'"}},
+    RuleCase{"HerculesSourceConstantInCase", HE, Npc("\tswitch (1) { case A_ARROW: case W_WHIP: case EQP_SHOES: end; }\n"), {}},
+    RuleCase{"HerculesConstantIsCaseSensitive", HE, Npc("\tswitch (1) { case w_whip: end; }\n"),
+             {"2:20: a case value must be a number or a constant, not 'w_whip'"}},
     RuleCase{"UnknownWarpDestination", EA, "prontera,1,1\twarp\tW\t1,1,nowhere.gat,5,5\n", {"1:21: unknown destination map 'nowhere.gat'"}},
     RuleCase{"DuplicateOfAnotherFilesNpc", EA, "prontera,1,1,4\tduplicate(Elsewhere)\tCopy\t100\n", {}},
     RuleCase{"ExtraTabBeforeSpriteLoads", EA, "prontera,1,1,4\tscript\tX\t\t100,{\n}\n", {}},
