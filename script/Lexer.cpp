@@ -161,8 +161,33 @@ static void ReadString(TCursor& c, TToken& token)
     }
 }
 
-static void ReadPunct(TCursor& c, TToken& token)
+// A word that starts with digits, such as a sprite constant (`4_F_KAFRA1`): digits run into
+// letters or an underscore. Hex numbers (`0x1F`) stay numbers.
+static bool ReadDigitWord(TCursor& c, TToken& token)
 {
+    if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X'))
+        return false;
+    std::size_t n = 0;
+    while (IsDigit(c.Peek(n)))
+        ++n;
+    if (!IsWordChar(c.Peek(n)))
+        return false;
+    while (IsWordChar(c.Peek(n)))
+        ++n;
+    token.Kind = TTokenKind::Word;
+    token.Text.assign(c.Text().data() + c.Pos().Offset, n);
+    c.AdvanceInLine(n);
+    return true;
+}
+
+static void ReadPunct(TCursor& c, TToken& token, const TLexRules& rules)
+{
+    if (rules.PowerOperator && c.Peek() == '*' && c.Peek(1) == '*') {
+        token.Kind = TTokenKind::Punct;
+        token.Text.assign("**");
+        c.AdvanceInLine(2);
+        return;
+    }
     static constexpr std::array<std::string_view, 21> multi = {
         "<<=", ">>=", "==", "!=", ">=", "<=", ">>", "<<", "&&", "||", "++", "--",
         "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "::"};
@@ -192,7 +217,7 @@ static void ReadPunct(TCursor& c, TToken& token)
     c.Advance();
 }
 
-void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token)
+void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token, const TLexRules& rules)
 {
     c.SkipSpace(comments);
     token.Kind = TTokenKind::End;
@@ -201,17 +226,20 @@ void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token)
     token.Range.Begin = c.Pos();
     if (!c.AtEnd()) {
         const char ch = c.Peek();
-        if (IsDigit(ch))
-            ReadNumber(c, token);
-        else if (ch == '"')
+        if (IsDigit(ch)) {
+            if (!rules.DigitConstants || !ReadDigitWord(c, token))
+                ReadNumber(c, token);
+        } else if (ch == '"') {
             ReadString(c, token);
-        else if (!ReadWord(c, token))
-            ReadPunct(c, token);
+        } else if (!ReadWord(c, token)) {
+            ReadPunct(c, token, rules);
+        }
     }
     token.Range.End = c.Pos();
 }
 
-TTokenStream::TTokenStream(TCursor& cursor, std::vector<TComment>* comments) : Cursor_(cursor), Comments_(comments)
+TTokenStream::TTokenStream(TCursor& cursor, std::vector<TComment>* comments, TLexRules rules)
+    : Cursor_(cursor), Comments_(comments), Rules_(rules)
 {
     Fill();
 }
@@ -230,7 +258,7 @@ void TTokenStream::ReadToTheEnd()
 void TTokenStream::ReadNext()
 {
     TToken& token = Window_[Read_ % WindowSize];
-    ReadToken(Cursor_, Comments_, token);
+    ReadToken(Cursor_, Comments_, token, Rules_);
     ++Read_;
     Ended_ = token.Kind == TTokenKind::End || token.Kind == TTokenKind::Bad;
 }

@@ -62,7 +62,7 @@ int BinaryLevel(std::string_view op, bool cLike)
     case '^': level = second == '\0' ? TLevel{4, 4} : TLevel{}; break;
     case '+':
     case '-': level = second == '\0' ? TLevel{8, 9} : TLevel{}; break;
-    case '*':
+    case '*': level = second == '\0' ? TLevel{9, 10} : second == '*' ? TLevel{0, 11} : TLevel{}; break;
     case '/':
     case '%': level = second == '\0' ? TLevel{9, 10} : TLevel{}; break;
     default: break;
@@ -82,10 +82,16 @@ bool IsAssignOp(std::string_view op)
     return false;
 }
 
+TLexRules LexRules(const TDialect& dialect)
+{
+    return {dialect.DigitConstants, dialect.PowerOperator};
+}
+
 class TParser {
 public:
     TParser(TCursor& cursor, std::vector<TComment>* comments, TTarget target)
-        : Tokens_(cursor, comments), CLike_(target != TTarget::EAthena), CaseSensitive_(target == TTarget::Hercules)
+        : Tokens_(cursor, comments, LexRules(DialectOf(target))), CLike_(target != TTarget::EAthena),
+          CaseSensitive_(DialectOf(target).CaseSensitive), JoinedStrings_(DialectOf(target).JoinedStrings)
     {
     }
 
@@ -156,6 +162,7 @@ private:
     int Depth_ = 0;
     bool CLike_;  // the successors' operator ranks
     bool CaseSensitive_;  // keywords as written, `If` is no `if`
+    bool JoinedStrings_;  // `"a" "b"` read as one string
 };
 
 std::unique_ptr<TStmt> TParser::Finish(std::unique_ptr<TStmt> s, TSourcePos begin)
@@ -274,6 +281,7 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
             return s;
         }
         Expect(")", "')' expected");
+        s->Parenthesized = IsPunct(end);  // `name(x);` is a call of one argument
         s->Args.push_back(Binary(std::move(first), -1));
     } else {
         s->Args.push_back(Expression(-1));
@@ -457,7 +465,7 @@ std::unique_ptr<TExpr> TParser::Operand()
     if (IsPunct("-") || IsPunct("!") || IsPunct("~")) {
         auto e = std::make_unique<TExpr>(TExprKind::Unary, TSourceRange{});
         e->Op = Take().Text;
-        e->Args.push_back(Expression(CLike_ ? 11 : 10));  // tighter than every binary operator
+        e->Args.push_back(Expression(CLike_ ? 12 : 10));  // tighter than every binary operator
         e->Range = {begin, LastEnd()};
         return e;
     }
@@ -508,6 +516,11 @@ std::unique_ptr<TExpr> TParser::Primary()
         e->Value = t.Value;
         e->Text = Tokens_.TakeText();  // read once: the parser never steps back
         Take();
+        while (JoinedStrings_ && e->Kind == TExprKind::String && Cur().Kind == TTokenKind::String) {
+            e->Text += Tokens_.TakeText();
+            Take();
+            e->Range.End = LastEnd();
+        }
         return e;
     }
     if (IsPunct("(")) {

@@ -47,7 +47,57 @@ const T& Pick(TTarget target, const T& eathena, const T& rathena, const T& hercu
     return target == TTarget::EAthena ? eathena : target == TTarget::RAthena ? rathena : hercules;
 }
 
+// Read in each server's npc.c / npc.cpp (the types npc_parsesrcfile tells apart) and script.c /
+// script.cpp (what its expression parser accepts).
+constexpr TDialect EAthenaDialect{
+    .ScriptTypes = "script",
+    .ShopTypes = "shop cashshop",
+    .WarpTypes = "warp",
+    .MonsterTypes = "monster boss_monster",
+};
+constexpr TDialect RAthenaDialect{
+    .Assignment = true,
+    .ByteOrderMarkRefused = true,
+    .DigitConstants = true,
+    .DirectCalls = true,
+    .ScriptTypes = "script",
+    .ShopTypes = "shop cashshop itemshop pointshop marketshop",
+    .WarpTypes = "warp warp2",
+    .MonsterTypes = "monster boss_monster miniboss_monster",
+    .PlainTypes = "barter",
+};
+constexpr TDialect HerculesDialect{
+    .CaseSensitive = true,
+    .Assignment = true,
+    .ByteOrderMarkRefused = true,
+    .DigitConstants = true,
+    .PowerOperator = true,
+    .JoinedStrings = true,
+    .DirectCalls = true,
+    .ScriptTypes = "script trader",
+    .ShopTypes = "shop cashshop",
+    .WarpTypes = "warp",
+    .MonsterTypes = "monster boss_monster",
+};
+
 } // namespace
+
+const TDialect& DialectOf(TTarget target)
+{
+    return Pick(target, EAthenaDialect, RAthenaDialect, HerculesDialect);
+}
+
+bool TServerRules::IsType(const char* types, std::string_view word)
+{
+    std::string_view rest(types);
+    while (!rest.empty()) {
+        const std::size_t space = rest.find(' ');
+        if (SameLetters(rest.substr(0, space), word))
+            return true;
+        rest.remove_prefix(space == std::string_view::npos ? rest.size() : space + 1);
+    }
+    return false;
+}
 
 bool TargetFromName(std::string_view name, TTarget& target)
 {
@@ -99,7 +149,7 @@ bool TServerRules::TNameEqual::operator()(std::string_view a, std::string_view b
 }
 
 TServerRules::TServerRules(TTarget target)
-    : Target_(target),
+    : Target_(target), Dialect_(DialectOf(target)),
       Commands_(0, TNameHash{!CaseSensitive()}, TNameEqual{!CaseSensitive()}),
       Folded_(0, TNameHash{true}, TNameEqual{true}),
       Constants_(0, TNameHash{!CaseSensitive()}, TNameEqual{!CaseSensitive()})
