@@ -2,6 +2,7 @@
 
 #include "script/FileReader.h"
 #include "script/FlowWarnings.h"
+#include "script/LoaderChecks.h"
 #include "script/Text.h"
 
 #include <algorithm>
@@ -21,6 +22,9 @@ public:
     }
 
     void Statement(const TStmt& s);
+    // After a whole NPC: a `function F;` never followed by F's body is the server's error, at the
+    // NPC's closing brace.
+    void Unresolved(const TStmt& body);
 
 private:
     enum class TScope { Loop, Switch };
@@ -37,6 +41,7 @@ private:
     void Command(const TStmt& s);
     void Assignment(const TStmt& s);
     void Nested(const TStmt* s, std::optional<TScope> scope);
+    void Case(const TStmt& s);
     void Expression(const TExpr& e);
     bool KnownCallable(const std::string& name, const TSourceRange& range, bool statement, bool parenthesized);
     void Arguments(const TCommandInfo& info, const std::vector<std::unique_ptr<TExpr>>& args,
@@ -49,6 +54,8 @@ private:
     std::unordered_map<std::string, TSourceRange> Labels_;
     std::unordered_set<std::string> Functions_;
     std::vector<TScope> Scopes_;
+    std::vector<std::unordered_set<std::string>> CaseValues_;  // of each switch open
+    std::vector<const TStmt*> Declared_;  // `function F;`
 };
 
 void TBodyChecker::Statement(const TStmt& s)
@@ -81,15 +88,12 @@ void TBodyChecker::Statement(const TStmt& s)
         break;
     case TStmtKind::Switch:
         Expression(*s.Cond);
+        CaseValues_.emplace_back();
         Nested(s.Then.get(), TScope::Switch);
+        CaseValues_.pop_back();
         break;
     case TStmtKind::Case:
-    case TStmtKind::Default:
-        if (Scopes_.empty() || Scopes_.back() != TScope::Switch)
-            Error(s.Range, std::string(s.Kind == TStmtKind::Case ? "'case'" : "'default'") + " outside a switch");
-        else if (s.Cond && s.Cond->Kind == TExprKind::Identifier && !Rules_.IsConstant(s.Cond->Text))
-            Error(s.Cond->Range, "a case value must be a number or a constant, not '" + s.Cond->Text + "'");
-        break;
+    case TStmtKind::Default: Case(s); break;
     case TStmtKind::Break:
         if (Scopes_.empty())
             Error(s.Range, "'break' outside a loop or switch");
@@ -99,6 +103,32 @@ void TBodyChecker::Statement(const TStmt& s)
             Error(s.Range, "'continue' outside a loop");
         break;
     case TStmtKind::Empty: break;
+    }
+}
+
+void TBodyChecker::Case(const TStmt& s)
+{
+    if (Scopes_.empty() || Scopes_.back() != TScope::Switch)
+        return Error(s.Range, std::string(s.Kind == TStmtKind::Case ? "'case'" : "'default'") + " outside a switch");
+    if (!s.Cond)
+        return;
+    if (s.Cond->Kind == TExprKind::Identifier && !Rules_.IsConstant(s.Cond->Text))
+        return Error(s.Cond->Range, "a case value must be a number or a constant, not '" + s.Cond->Text + "'");
+    const std::string value = s.Cond->Kind == TExprKind::Number ? std::to_string(s.Cond->Value) : Key(s.Cond->Text);
+    if (!CaseValues_.back().insert(value).second)
+        Error(s.Cond->Range, "dup 'case': this switch already has a case " + (s.Cond->Kind == TExprKind::Number ? value : s.Cond->Text));
+}
+
+void TBodyChecker::Unresolved(const TStmt& body)
+{
+    for (const TStmt* declared : Declared_) {
+        if (Labels_.count(Key(declared->Name)))
+            continue;
+        const TSourcePos brace{body.Range.End.Line, body.Range.End.Column - 1, body.Range.End.Offset - 1};
+        Error({brace, body.Range.End}, "unresolved function references: the function '" + declared->Name +
+                                           "' is declared (line " + std::to_string(declared->Range.Begin.Line) +
+                                           ") but its body never follows");
+        return;
     }
 }
 
@@ -130,7 +160,7 @@ void TBodyChecker::Function(const TStmt& s)
 {
     Functions_.insert(Key(s.Name));
     if (!s.Then)
-        return;
+        return Declared_.push_back(&s);
     if (Rules_.FindCommand(s.Name))
         return Error(s.NameRange, "the function '" + s.Name + "' has the name of a command");
     if (!Labels_.emplace(Key(s.Name), s.NameRange).second)
@@ -196,6 +226,11 @@ void TBodyChecker::Command(const TStmt& s)
 {
     if (SameLetters(s.Name, "callfunc"))
         CalledByName(s.Args);
+    // The item commands do nothing for an amount below one; the script goes on as if they had.
+    const bool items = SameLetters(s.Name, "getitem") || SameLetters(s.Name, "getitem2") || SameLetters(s.Name, "delitem");
+    if (items && s.Args.size() > 1 && s.Args[1]->Kind == TExprKind::Number && s.Args[1]->Value < 1)
+        Out_.push_back({TSeverity::Warning, s.Args[1]->Range, "amount " + std::to_string(s.Args[1]->Value) + ": '" +
+                                                                   s.Name + "' does nothing for an amount below 1"});
     if (const TCommandInfo* info = Rules_.FindCommand(s.Name))
         Arguments(*info, s.Args, s.NameRange.End);
     else if (!KnownCallable(s.Name, s.NameRange, true, s.Parenthesized))
@@ -317,10 +352,14 @@ std::vector<TDiagnostic> TFileChecker::Check(const TScriptFile& file)
                     Error(entry.Fields[3].Range, "unknown destination map '" + to + "'");
             }
         }
+        CheckLoaderLine(entry, Rules_.Dialect(), Out_);
         if (entry.Kind == TTopKind::Duplicate)
             DuplicateSource(entry);
-        if (entry.Body)
-            TBodyChecker(Rules_, Out_, Load_).Statement(*entry.Body);
+        if (entry.Body) {
+            TBodyChecker body(Rules_, Out_, Load_);
+            body.Statement(*entry.Body);
+            body.Unresolved(*entry.Body);
+        }
         if (Load_)
             Load_->Define(entry);
     }

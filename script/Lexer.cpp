@@ -1,6 +1,7 @@
 #include "script/Lexer.h"
 #include "script/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -58,6 +59,13 @@ static bool IsPrefixChar(char c)
     return c == '.' || c == '@' || c == '$' || c == '#' || c == '\'';
 }
 
+// The servers read one prefix before a name: one of these, nothing else.
+static bool KnownPrefix(std::string_view prefix)
+{
+    static constexpr std::array<std::string_view, 9> known = {"", "@", "#", "##", "'", ".", ".@", "$", "$@"};
+    return std::find(known.begin(), known.end(), prefix) != known.end();
+}
+
 // Variable prefixes come before the name (`.@`, `$@`, `##`, `'`), `$` after it for strings.
 static bool ReadWord(TCursor& c, TToken& token)
 {
@@ -66,6 +74,11 @@ static bool ReadWord(TCursor& c, TToken& token)
         ++n;
     if (!IsWordChar(c.Peek(n)))
         return false;
+    if (!KnownPrefix(c.Text().substr(c.Pos().Offset, n))) {
+        token.Kind = TTokenKind::Bad;
+        token.Text = "'" + std::string(c.Text().substr(c.Pos().Offset, n)) + "' is no variable prefix (the servers know @, #, ##, ', ., .@, $ and $@)";
+        return true;
+    }
     while (IsWordChar(c.Peek(n)))
         ++n;
     if (c.Peek(n) == '$')
@@ -78,6 +91,7 @@ static bool ReadWord(TCursor& c, TToken& token)
 
 static void ReadNumber(TCursor& c, TToken& token)
 {
+    const std::size_t start = c.Pos().Offset;
     int base = 10;
     if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X') && DigitValue(c.Peek(2)) < 16) {
         base = 16;
@@ -94,6 +108,7 @@ static void ReadNumber(TCursor& c, TToken& token)
     }
     token.Kind = TTokenKind::Number;
     token.Value = static_cast<std::int64_t>(value);
+    token.Text.assign(c.Text().substr(start, c.Pos().Offset - start));  // a label may be all digits
 }
 
 // One escape after a backslash, as C writes them; an unknown escape stands for its character.

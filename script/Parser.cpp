@@ -208,7 +208,10 @@ std::unique_ptr<TStmt> TParser::Statement()
     }
     if (IsPunct("{"))
         return Block();
-    if (first.Kind == TTokenKind::Word && IsPunct(":", 1) && !IsKeyword("default")) {
+    // The servers take any run of letters, digits and `_` before a `:` as a label (`55000:`).
+    const bool labelName = first.Kind == TTokenKind::Word ||
+                           (first.Kind == TTokenKind::Number && IsWordChar(first.Text.back()) && first.Text.find_first_of("xX") == std::string::npos);
+    if (labelName && IsPunct(":", 1) && !IsKeyword("default")) {
         auto label = std::make_unique<TStmt>(TStmtKind::Label, TSourceRange{});
         label->Name = first.Text;
         label->NameRange = first.Range;

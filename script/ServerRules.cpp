@@ -65,6 +65,7 @@ constexpr TDialect RAthenaDialect{
     .WarpTypes = "warp warp2",
     .MonsterTypes = "monster boss_monster miniboss_monster",
     .PlainTypes = "barter",
+    .MonsterPlaceFields = 1,
 };
 constexpr TDialect HerculesDialect{
     .CaseSensitive = true,
@@ -78,6 +79,7 @@ constexpr TDialect HerculesDialect{
     .ShopTypes = "shop cashshop",
     .WarpTypes = "warp",
     .MonsterTypes = "monster boss_monster",
+    .MonsterPlaceFields = 1,
 };
 
 } // namespace

@@ -34,6 +34,7 @@ struct TDialect {
     const char* WarpTypes = "";
     const char* MonsterTypes = "";
     const char* PlainTypes = "";    // header only (the server's own tables fill them)
+    int MonsterPlaceFields = 3;     // a spawn's map,x,y: 1 = the map alone spawns anywhere on it
 };
 
 struct TCommandInfo {
