@@ -5,6 +5,7 @@
 #include "DTasks.h"
 
 #include "script/PlayTypes.h"
+#include "script/ServerRules.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -24,6 +25,7 @@ struct TPlayRequest {
     std::vector<std::string> Inputs;
     std::uint32_t Seed = 0;
     bool Json = false;
+    script::TTarget Target = script::TTarget::EAthena;  // whose grammar a script file is read by
 };
 
 struct TPlayerOption {
