@@ -165,6 +165,13 @@ TServerRules::TServerRules(TTarget target)
         Folded_.emplace(name, &info);
     EachRow(Pick(target, tables::EAthenaConstants, tables::RAthenaConstants, tables::HerculesConstants),
             [this](std::string_view name, std::string_view) { Constants_.emplace(name); });
+    if (target == TTarget::Hercules)
+        EachRow(tables::RAthenaConstants, [this](std::string_view name, std::string_view) {
+            EachRow(tables::HerculesSourceGroups, [&](std::string_view prefix, std::string_view) {
+                if (!prefix.empty() && name.substr(0, prefix.size()) == prefix)
+                    Constants_.emplace(name);
+            });
+        });
 }
 
 const TServerRules& TServerRules::For(TTarget target)

@@ -5952,26 +5952,9 @@ const char* const HerculesConstants =
     "BaseJob\t\t1\nBaseClass\t\t1\nkillerrid\t\t1\nkilledrid\t\t1\nSlotChange\t\t1\nCharRename\t\t1\n"
     "ModExp\t\t1\nModDrop\t\t1\nModDeath\t\t1\nBaseThird\t\t1\nA_ARROW\t1\t0\nA_DAGGER\t2\t0\n"
     "A_BULLET\t3\t0\nA_SHELL\t4\t0\nA_GRENADE\t5\t0\nA_SHURIKEN\t6\t0\nA_KUNAI\t7\t0\n"
-    "A_CANNONBALL\t8\t0\nA_THROWWEAPON\t9\t0\nPACKETVER\t\t0\nMAX_LEVEL\t\t0\nMAX_STORAGE\t\t0\n"
-    "MAX_INVENTORY\t\t0\nMAX_CART\t\t0\nMAX_ZENY\t\t0\nMAX_PARTY\t\t0\nMAX_GUILD\t\t0\n"
-    "MAX_GUILDLEVEL\t\t0\nMAX_GUARDIANS\t\t0\nMAX_GUILD_STORAGE\t\t0\nMAX_BG_MEMBERS\t\t0\n"
-    "MAX_CHAT_USERS\t\t0\nMAX_SLOTS\t\t0\nMAX_ITEM_RDM_OPT\t\t0\nEQP_ACC_L\t\t0\nEQP_ACC_R\t\t0\n"
-    "EQP_SHOES\t\t0\nEQP_GARMENT\t\t0\nEQP_HEAD_LOW\t\t0\nEQP_HEAD_MID\t\t0\nEQP_HEAD_TOP\t\t0\n"
-    "EQP_ARMOR\t\t0\nEQP_HAND_L\t\t0\nEQP_HAND_R\t\t0\nEQP_COSTUME_HEAD_TOP\t\t0\n"
-    "EQP_COSTUME_HEAD_MID\t\t0\nEQP_COSTUME_HEAD_LOW\t\t0\nEQP_COSTUME_GARMENT\t\t0\nEQP_AMMO\t\t0\n"
-    "EQP_SHADOW_ARMOR\t\t0\nEQP_SHADOW_WEAPON\t\t0\nEQP_SHADOW_SHIELD\t\t0\nEQP_SHADOW_SHOES\t\t0\n"
-    "EQP_SHADOW_ACC_R\t\t0\nEQP_SHADOW_ACC_L\t\t0\nEQP_ACC_RL\t\t0\nEQP_SHADOW_ACC_RL\t\t0\n"
-    "EQP_Both_Hand\t\t0\nEQP_Right_Hand\t\t0\nEQP_Left_Hand\t\t0\nEQP_Right_Accessory\t\t0\n"
-    "EQP_Left_Accessory\t\t0\nEQP_Both_Accessory\t\t0\nEQP_Shadow_Right_Accessory\t\t0\n"
-    "EQP_Shadow_Left_Accessory\t\t0\nW_FIST\t\t0\nW_DAGGER\t\t0\nW_1HSWORD\t\t0\nW_2HSWORD\t\t0\n"
-    "W_1HSPEAR\t\t0\nW_2HSPEAR\t\t0\nW_1HAXE\t\t0\nW_2HAXE\t\t0\nW_MACE\t\t0\nW_2HMACE\t\t0\n"
-    "W_STAFF\t\t0\nW_BOW\t\t0\nW_KNUCKLE\t\t0\nW_MUSICAL\t\t0\nW_WHIP\t\t0\nW_BOOK\t\t0\n"
-    "W_KATAR\t\t0\nW_REVOLVER\t\t0\nW_RIFLE\t\t0\nW_GATLING\t\t0\nW_SHOTGUN\t\t0\nW_GRENADE\t\t0\n"
-    "W_HUUMA\t\t0\nW_2HSTAFF\t\t0\nMAX_WEAPON_TYPE\t\t0\nW_DOUBLE_DD\t\t0\nW_DOUBLE_SS\t\t0\n"
-    "W_DOUBLE_AA\t\t0\nW_DOUBLE_DS\t\t0\nW_DOUBLE_DA\t\t0\nW_DOUBLE_SA\t\t0\n"
-    "MAX_WEAPON_TYPE_ALL\t\t0\nW_SHIELD\t\t0\nMAX_AMMO_TYPE\t\t0\nSCSTART_NONE\t\t0\n"
-    "SCSTART_NOAVOID\t\t0\nSCSTART_NOTICKDEF\t\t0\nSCSTART_LOADED\t\t0\nSCSTART_NORATEDEF\t\t0\n"
-    "SCSTART_NOICON\t\t0\nIE_OK\t\t0\nIE_NOMEMBER\t\t0\nIE_NOINSTANCE\t\t0\nIE_OTHER\t\t0\n"
-    "MAX_WALK_SPEED\t\t0\nMAX_ENCHANTGRADE\t\t0\n";
+    "A_CANNONBALL\t8\t0\nA_THROWWEAPON\t9\t0\n";
+
+const char* const HerculesSourceGroups =
+    "W_\nEQP_\nIE_\nMAX_\nOption_\nSCSTART_\nPACKETVER\n";
 
 } // namespace script::tables

@@ -17,5 +17,8 @@ extern const char* const HerculesMaps;
 extern const char* const EAthenaConstants;
 extern const char* const RAthenaConstants;
 extern const char* const HerculesConstants;
+// The name prefixes of the constants Hercules registers from its source code: the names rAthena's
+// table has for them.
+extern const char* const HerculesSourceGroups;
 
 } // namespace script::tables
