@@ -110,9 +110,9 @@ def hercules_constants():
             rows[pending] = "" if value is None else str(value)
             pending = None
     table = [f"{name}\t{value}\t0" for name, value in rows.items()]
-    for line in lines("hercules", "npc_views.txt"):
-        if line.strip():
-            name, _, value = line.partition("\t")
+    for line in lines("hercules", "npc_views.txt"):  # mostly constants.conf's own sprite names
+        name, _, value = line.partition("\t")
+        if line.strip() and name not in rows:
             table.append(f"{name}\t{value.strip()}\t0")
     table += [f"{name}\t\t1" for name in HERCULES_PARAMETERS]
     table += [f"{name}\t{value}\t0" for value, name in enumerate(HERCULES_AMMO, 1)]
