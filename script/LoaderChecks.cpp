@@ -128,6 +128,13 @@ void Placement(const TTopLevel& entry, std::vector<TDiagnostic>& out)
                                              " is not one of 0 (north) to 7 (north-east): the client turns the NPC some other way");
 }
 
+std::string Trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    const std::size_t last = text.find_last_not_of(" \t\r");
+    return first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
+}
+
 } // namespace
 
 void CheckLoaderLine(const TTopLevel& entry, const TDialect& dialect, std::vector<TDiagnostic>& out)
@@ -144,6 +151,12 @@ void CheckLoaderLine(const TTopLevel& entry, const TDialect& dialect, std::vecto
         break;
     case TTopKind::Warp: Warp(entry, out); break;
     case TTopKind::Monster: Monster(entry, dialect, out); break;
+    case TTopKind::Mapflag: {
+        const std::string flag = Trimmed(entry.Fields[2].Text);
+        if (*dialect.MapFlags && !TServerRules::IsType(dialect.MapFlags, flag))
+            Add(out, TSeverity::Error, entry.Fields[2].Range, "unrecognized mapflag '" + flag + "'");
+        break;
+    }
     default: break;
     }
 }

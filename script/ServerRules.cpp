@@ -54,6 +54,11 @@ constexpr TDialect EAthenaDialect{
     .ShopTypes = "shop cashshop",
     .WarpTypes = "warp",
     .MonsterTypes = "monster boss_monster",
+    .MapFlags = "nosave autotrade allowks town nomemo noteleport nowarp nowarpto noreturn monster_noteleport "
+                "nobranch nopenalty pvp pvp_noparty pvp_noguild pvp_nightmaredrop pvp_nocalcrank gvg gvg_noparty "
+                "gvg_dungeon gvg_castle noexppenalty nozenypenalty notrade novending nodrop noskill noicewall snow "
+                "clouds clouds2 fog fireworks sakura leaves rain indoors nightenabled nogo noexp nobaseexp nojobexp "
+                "noloot nomobloot nomvploot nocommand restricted jexp bexp loadevent nochat partylock guildlock",
 };
 constexpr TDialect RAthenaDialect{
     .Assignment = true,

@@ -35,6 +35,7 @@ struct TDialect {
     const char* MonsterTypes = "";
     const char* PlainTypes = "";    // header only (the server's own tables fill them)
     int MonsterPlaceFields = 3;     // a spawn's map,x,y: 1 = the map alone spawns anywhere on it
+    const char* MapFlags = "";      // the flag names its loader knows; empty: not checked
 };
 
 struct TCommandInfo {

@@ -105,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"MonsterWholeMapOnEAthena", EA, "prontera\tmonster\tPoring\t1002,5\n",
              {"1:1: Invalid mob definition: the server reads map,x,y[,spanx,spany] and mobid,amount[,delay1,delay2,event]"}},
     RuleCase{"MonsterWholeMapOnRAthena", RA, "prontera\tmonster\tPoring\t1002,5\n", {}},
+    RuleCase{"UnknownMapflag", EA, "prontera\tmapflag\tnoteleprot\n", {"1:18: unrecognized mapflag 'noteleprot'"}},
+    RuleCase{"KnownMapflagAnyCase", EA, "prontera\tmapflag\tNoTeleport\n", {}},
     RuleCase{"DuplicateCase", EA, Npc("\tswitch (1) { case 1: end; case 2: end; case 1: end; }\n"),
              {"2:46: dup 'case': this switch already has a case 1"}},
     RuleCase{"DuplicateCaseConstant", RA, Npc("\tswitch (1) { case Job_Knight: end; case job_knight: end; }\n"),
