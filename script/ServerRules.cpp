@@ -3,6 +3,8 @@
 #include "script/ServerTables.h"
 #include "script/Text.h"
 
+#include <charconv>
+
 namespace script {
 namespace {
 
@@ -209,6 +211,26 @@ std::string MapKey(std::string_view name)
     if (name.size() > 4 && LowerCase(name.substr(name.size() - 4)) == ".gat")
         name.remove_suffix(4);
     return std::string(name);
+}
+
+// Hercules' table holds the values of the view constants (rAthena takes its from its source).
+std::optional<std::int32_t> SpriteId(std::string_view name)
+{
+    static const std::unordered_map<std::string, std::int32_t> views = [] {
+        std::unordered_map<std::string, std::int32_t> table;
+        EachRow(tables::HerculesConstants, [&table](std::string_view constant, std::string_view rest) {
+            const bool view = !constant.empty() && ((constant[0] >= '0' && constant[0] <= '9') || constant == "FAKE_NPC" ||
+                                                    constant == "WARPNPC" || constant == "HIDDEN_NPC" || constant == "HIDDEN_WARP_NPC");
+            std::int32_t value = 0;
+            const std::string_view number = rest.substr(0, rest.find('\t'));
+            const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+            if (view && ec == std::errc() && end == number.data() + number.size() && !number.empty())
+                table.emplace(constant, value);
+        });
+        return table;
+    }();
+    const auto it = views.find(std::string(name));
+    return it == views.end() ? std::nullopt : std::optional<std::int32_t>(it->second);
 }
 
 const std::unordered_set<std::string>& BuiltInMaps(TTarget target)

@@ -2,6 +2,8 @@
 // What each target server's parser knows: its command table with argument patterns, whether
 // names are case-sensitive, the constructs it accepts, its map names and constants.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -90,6 +92,10 @@ private:
 
 
 const TDialect& DialectOf(TTarget target);
+
+// The client's view ID a sprite constant stands for (`4_F_KAFRA1` is 117), the same on every
+// server that has the names; nothing for any other name.
+std::optional<std::int32_t> SpriteId(std::string_view name);
 
 // The map names the target ships (its map_index), without `.gat`.
 const std::unordered_set<std::string>& BuiltInMaps(TTarget target = TTarget::EAthena);
