@@ -176,6 +176,12 @@ static void ReadString(TCursor& c, TToken& token)
     }
 }
 
+TLexRules LexRulesFor(TTarget target)
+{
+    const TDialect& dialect = DialectOf(target);
+    return {dialect.DigitConstants, dialect.PowerOperator};
+}
+
 // A word that starts with digits, such as a sprite constant (`4_F_KAFRA1`): digits run into
 // letters or an underscore. Hex numbers (`0x1F`) stay numbers.
 static bool ReadDigitWord(TCursor& c, TToken& token)

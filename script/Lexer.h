@@ -3,6 +3,7 @@
 // between tokens, words with their variable prefixes and `$` postfix, numbers as C reads them
 // (0x hex, leading 0 octal), strings with C escapes, and operators of one to three characters.
 
+#include "script/ServerRules.h"
 #include "script/SyntaxTree.h"
 
 #include <algorithm>
@@ -73,6 +74,8 @@ struct TLexRules {
     bool DigitConstants = false;  // `4_F_KAFRA1` is one word
     bool PowerOperator = false;   // `**` is one operator
 };
+// The target server's.
+TLexRules LexRulesFor(TTarget target);
 
 // Reads the next token at the cursor into `token`, reusing the room its text already has: End at
 // the cursor's limit, Bad at an unreadable token (which becomes the error's position; the caller

@@ -82,15 +82,10 @@ bool IsAssignOp(std::string_view op)
     return false;
 }
 
-TLexRules LexRules(const TDialect& dialect)
-{
-    return {dialect.DigitConstants, dialect.PowerOperator};
-}
-
 class TParser {
 public:
     TParser(TCursor& cursor, std::vector<TComment>* comments, TTarget target)
-        : Tokens_(cursor, comments, LexRules(DialectOf(target))), CLike_(target != TTarget::EAthena),
+        : Tokens_(cursor, comments, LexRulesFor(target)), CLike_(target != TTarget::EAthena),
           CaseSensitive_(DialectOf(target).CaseSensitive), JoinedStrings_(DialectOf(target).JoinedStrings)
     {
     }
