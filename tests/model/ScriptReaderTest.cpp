@@ -95,6 +95,8 @@ TEST(Reader, KeepsTheRangesOfTheOtherServersSamples)
     int files = 0;
     for (const char* server : {"rathena", "hercules"}) {
         const std::filesystem::path dir = shared->parent_path() / server;
+        if (!std::filesystem::is_directory(dir / "npc"))
+            GTEST_SKIP() << "no sample of " << server << " beside the eAthena data";
         std::ifstream list(dir / "npc" / "load-order.txt");
         for (std::string line; std::getline(list, line);) {
             if (line.empty())
