@@ -1,5 +1,6 @@
 // npc-lint: checks eAthena-family script files as the chosen server would when loading them.
-//   npc-lint [--data DIR] [--server eathena|rathena|hercules] FILE...   ("-" for standard input)
+//   npc-lint [--data DIR] [--server eathena|rathena|hercules] [--load-order LIST] FILE...
+// ("-" for standard input). The files are one load, in the given order (then LIST's, one a line).
 // Exit status 0 without errors, 1 with an error, 2 for a bad command line or an unreadable file.
 
 #include "tasks/DLint.h"
@@ -11,7 +12,7 @@
 namespace {
 
 constexpr const char* UsageLine =
-    "usage: npc-lint [--data DIR] [--server eathena|rathena|hercules] FILE...";
+    "usage: npc-lint [--data DIR] [--server eathena|rathena|hercules] [--load-order LIST] FILE...";
 
 struct TParsed {
     TLintRequest Request;
@@ -25,7 +26,7 @@ TParsed ParseArguments(const std::vector<std::string>& args)
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool needsValue = arg == "--data" || arg == "--server";
+        const bool needsValue = arg == "--data" || arg == "--server" || arg == "--load-order";
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
             parsed.Request.Files.push_back(arg);
         } else if (arg == "--") {
@@ -36,6 +37,8 @@ TParsed ParseArguments(const std::vector<std::string>& args)
             parsed.Error = "option " + arg + " needs a value";
         } else if (arg == "--data") {
             parsed.Request.DataDir = args[++i];
+        } else if (arg == "--load-order") {
+            parsed.Request.LoadOrder = args[++i];
         } else if (arg == "--server") {
             if (!script::TargetFromName(args[++i], parsed.Request.Target))
                 parsed.Error = "unknown server " + args[i] + " (eathena, rathena or hercules)";
@@ -45,7 +48,7 @@ TParsed ParseArguments(const std::vector<std::string>& args)
         if (!parsed.Error.empty())
             return parsed;
     }
-    if (!parsed.Help && parsed.Request.Files.empty())
+    if (!parsed.Help && parsed.Request.Files.empty() && !parsed.Request.LoadOrder)
         parsed.Error = "no script file given";
     return parsed;
 }

@@ -1,6 +1,7 @@
 // npc-play: plays an NPC without a server, for tests in build pipelines.
-//   npc-play [--data DIR] [--player KEY=VALUE,...] [--choose N,N,...] [--input TEXT,...]
-//            [--seed N] [--encoding NAME] [--json] PROJECT.NPC|SCRIPT.txt [--npc NAME]
+//   npc-play [--data DIR] [--server eathena|rathena|hercules] [--player KEY=VALUE,...]
+//            [--choose N,N,...] [--input TEXT,...] [--seed N] [--encoding NAME] [--json]
+//            PROJECT.NPC|SCRIPT.txt [--npc NAME]
 // Exit status 0 when the NPC ended or waits for an answer, 1 on a fault, 2 for a command line it
 // does not understand.
 
@@ -16,8 +17,9 @@ namespace {
 
 constexpr int ExitUsage = 2;
 constexpr const char* UsageLine =
-    "usage: npc-play [--data DIR] [--player KEY=VALUE,...] [--choose N,N,...] [--input TEXT,...] "
-    "[--seed N] [--encoding NAME] [--json] PROJECT.NPC|SCRIPT.txt [--npc NAME]";
+    "usage: npc-play [--data DIR] [--server eathena|rathena|hercules] [--player KEY=VALUE,...] "
+    "[--choose N,N,...] [--input TEXT,...] [--seed N] [--encoding NAME] [--json] PROJECT.NPC|SCRIPT.txt "
+    "[--npc NAME]";
 
 std::vector<std::string> SplitCommas(const std::string& text)
 {
@@ -61,7 +63,7 @@ TPlayRequest ParseArguments(const std::vector<std::string>& args, bool& help)
             continue;
         }
         if (arg != "--data" && arg != "--player" && arg != "--choose" && arg != "--input" && arg != "--seed" &&
-            arg != "--npc" && arg != "--encoding")
+            arg != "--npc" && arg != "--encoding" && arg != "--server")
             throw std::invalid_argument("unknown option " + arg);
         if (i + 1 >= args.size())
             throw std::invalid_argument("option " + arg + " needs a value");
@@ -72,6 +74,10 @@ TPlayRequest ParseArguments(const std::vector<std::string>& args, bool& help)
             request.Player = value;
         else if (arg == "--npc")
             request.Npc = value;
+        else if (arg == "--server") {
+            if (!script::TargetFromName(value, request.Target))
+                throw std::invalid_argument("unknown server " + value + " (eathena, rathena or hercules)");
+        }
         else if (arg == "--input")
             request.Inputs = SplitCommas(value);
         else if (arg == "--encoding")

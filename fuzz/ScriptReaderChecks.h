@@ -1,7 +1,8 @@
 #pragma once
 // The script reader's promises, checked on any bytes: it never fails, every node's range lies in
 // the text with its line and column matching its byte offset, a statement's parts lie inside the
-// statement, and the checker reads the same tree for every target server without failing.
+// statement, for the grammar of every target server, and the checker reads each tree without
+// failing, on its own and as a file of a load.
 
 #include "OracleSupport.h"
 
@@ -91,26 +92,33 @@ private:
     std::vector<std::size_t> LineStarts_;
 };
 
+// Each server's grammar reads the bytes into a tree of its own; each is checked, and checked as
+// a file of a load (its own names scanned first), as npc-lint checks several files.
 inline TProblems CheckScriptReader(std::string_view text)
 {
-    const script::TScriptFile file = script::ReadScriptFile(text);
     TRangeChecks checks(text);
-    for (const script::TTopLevel& entry : file.Entries) {
-        checks.Range(entry.Range, "entry");
-        for (const script::TField& field : entry.Fields)
-            checks.Range(field.Range, "field");
-        if (entry.Body) {
-            checks.Inside(entry.Body->Range, entry.Range, "body");
-            checks.Stmt(*entry.Body);
+    for (const script::TTarget target : {script::TTarget::EAthena, script::TTarget::RAthena, script::TTarget::Hercules}) {
+        const script::TScriptFile file = script::ReadScriptFile(text, target);
+        for (const script::TTopLevel& entry : file.Entries) {
+            checks.Range(entry.Range, "entry");
+            for (const script::TField& field : entry.Fields)
+                checks.Range(field.Range, "field");
+            if (entry.Body) {
+                checks.Inside(entry.Body->Range, entry.Range, "body");
+                checks.Stmt(*entry.Body);
+            }
         }
+        for (const script::TComment& comment : file.Comments)
+            checks.Range(comment.Range, "comment");
+        for (const script::TDiagnostic& d : file.Diagnostics)
+            checks.Range(d.Range, "diagnostic");
+        script::TLoadState load(target);
+        load.Scan(text, "fuzzed");
+        load.Begin("fuzzed");
+        for (script::TLoadState* state : {static_cast<script::TLoadState*>(nullptr), &load})
+            for (const script::TDiagnostic& d : script::CheckScriptFile(file, text, script::TCheckOptions{target, nullptr, state}))
+                checks.Range(d.Range, "finding");
     }
-    for (const script::TComment& comment : file.Comments)
-        checks.Range(comment.Range, "comment");
-    for (const script::TDiagnostic& d : file.Diagnostics)
-        checks.Range(d.Range, "diagnostic");
-    for (const script::TTarget target : {script::TTarget::EAthena, script::TTarget::RAthena, script::TTarget::Hercules})
-        for (const script::TDiagnostic& d : script::CheckScriptFile(file, text, script::TCheckOptions{target, nullptr}))
-            checks.Range(d.Range, "finding");
     for (std::string& problem : checks.Problems)
         problem += " in \"" + Shown(text.substr(0, 200)) + "\"";
     return checks.Problems;

@@ -2,6 +2,7 @@
 
 #include "script/FileReader.h"
 #include "script/FlowWarnings.h"
+#include "script/LoaderChecks.h"
 #include "script/Text.h"
 
 #include <algorithm>
@@ -15,9 +16,15 @@ namespace {
 
 class TBodyChecker {
 public:
-    TBodyChecker(const TServerRules& rules, std::vector<TDiagnostic>& out) : Rules_(rules), Out_(out) {}
+    TBodyChecker(const TServerRules& rules, std::vector<TDiagnostic>& out, const TLoadState* load = nullptr)
+        : Rules_(rules), Out_(out), Load_(load)
+    {
+    }
 
     void Statement(const TStmt& s);
+    // After a whole NPC: a `function F;` never followed by F's body is the server's error, at the
+    // NPC's closing brace.
+    void Unresolved(const TStmt& body);
 
 private:
     enum class TScope { Loop, Switch };
@@ -27,22 +34,28 @@ private:
         Out_.push_back({TSeverity::Error, range, std::move(message)});
     }
     std::string Key(const std::string& name) const { return Rules_.CaseSensitive() ? name : LowerCase(name); }
+    bool GlobalFunction(const std::string& name, const TSourceRange& range);
+    void CalledByName(const std::vector<std::unique_ptr<TExpr>>& args);
     void Label(const TStmt& s);
     void Function(const TStmt& s);
     void Command(const TStmt& s);
     void Assignment(const TStmt& s);
     void Nested(const TStmt* s, std::optional<TScope> scope);
+    void Case(const TStmt& s);
     void Expression(const TExpr& e);
-    bool KnownCallable(const std::string& name, const TSourceRange& range, bool statement);
+    bool KnownCallable(const std::string& name, const TSourceRange& range, bool statement, bool parenthesized);
     void Arguments(const TCommandInfo& info, const std::vector<std::unique_ptr<TExpr>>& args,
                    TSourcePos afterName);
     bool Inside(TScope scope) const { return std::find(Scopes_.begin(), Scopes_.end(), scope) != Scopes_.end(); }
 
     const TServerRules& Rules_;
     std::vector<TDiagnostic>& Out_;
+    const TLoadState* Load_;
     std::unordered_map<std::string, TSourceRange> Labels_;
     std::unordered_set<std::string> Functions_;
     std::vector<TScope> Scopes_;
+    std::vector<std::unordered_set<std::string>> CaseValues_;  // of each switch open
+    std::vector<const TStmt*> Declared_;  // `function F;`
 };
 
 void TBodyChecker::Statement(const TStmt& s)
@@ -75,15 +88,12 @@ void TBodyChecker::Statement(const TStmt& s)
         break;
     case TStmtKind::Switch:
         Expression(*s.Cond);
+        CaseValues_.emplace_back();
         Nested(s.Then.get(), TScope::Switch);
+        CaseValues_.pop_back();
         break;
     case TStmtKind::Case:
-    case TStmtKind::Default:
-        if (Scopes_.empty() || Scopes_.back() != TScope::Switch)
-            Error(s.Range, std::string(s.Kind == TStmtKind::Case ? "'case'" : "'default'") + " outside a switch");
-        else if (s.Cond && s.Cond->Kind == TExprKind::Identifier && !Rules_.IsConstant(s.Cond->Text))
-            Error(s.Cond->Range, "a case value must be a number or a constant, not '" + s.Cond->Text + "'");
-        break;
+    case TStmtKind::Default: Case(s); break;
     case TStmtKind::Break:
         if (Scopes_.empty())
             Error(s.Range, "'break' outside a loop or switch");
@@ -93,6 +103,32 @@ void TBodyChecker::Statement(const TStmt& s)
             Error(s.Range, "'continue' outside a loop");
         break;
     case TStmtKind::Empty: break;
+    }
+}
+
+void TBodyChecker::Case(const TStmt& s)
+{
+    if (Scopes_.empty() || Scopes_.back() != TScope::Switch)
+        return Error(s.Range, std::string(s.Kind == TStmtKind::Case ? "'case'" : "'default'") + " outside a switch");
+    if (!s.Cond)
+        return;
+    if (s.Cond->Kind == TExprKind::Identifier && !Rules_.IsConstant(s.Cond->Text))
+        return Error(s.Cond->Range, "a case value must be a number or a constant, not '" + s.Cond->Text + "'");
+    const std::string value = s.Cond->Kind == TExprKind::Number ? std::to_string(s.Cond->Value) : Key(s.Cond->Text);
+    if (!CaseValues_.back().insert(value).second)
+        Error(s.Cond->Range, "dup 'case': this switch already has a case " + (s.Cond->Kind == TExprKind::Number ? value : s.Cond->Text));
+}
+
+void TBodyChecker::Unresolved(const TStmt& body)
+{
+    for (const TStmt* declared : Declared_) {
+        if (Labels_.count(Key(declared->Name)))
+            continue;
+        const TSourcePos brace{body.Range.End.Line, body.Range.End.Column - 1, body.Range.End.Offset - 1};
+        Error({brace, body.Range.End}, "unresolved function references: the function '" + declared->Name +
+                                           "' is declared (line " + std::to_string(declared->Range.Begin.Line) +
+                                           ") but its body never follows");
+        return;
     }
 }
 
@@ -124,7 +160,7 @@ void TBodyChecker::Function(const TStmt& s)
 {
     Functions_.insert(Key(s.Name));
     if (!s.Then)
-        return;
+        return Declared_.push_back(&s);
     if (Rules_.FindCommand(s.Name))
         return Error(s.NameRange, "the function '" + s.Name + "' has the name of a command");
     if (!Labels_.emplace(Key(s.Name), s.NameRange).second)
@@ -137,10 +173,20 @@ void TBodyChecker::Function(const TStmt& s)
     Scopes_.swap(outer);
 }
 
-bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& range, bool statement)
+// A name written as a call, `F_Name(...)`, is a function of some file where the target calls
+// functions by name: when none of the files checked defines it, the server may still have it
+// from a file loaded before, so that is only a warning; a name written as a command is not.
+bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& range, bool statement, bool parenthesized)
 {
     if (Functions_.count(Key(name)))
         return true;
+    if (Load_ && Rules_.Dialect().DirectCalls && Load_->FunctionFile(name))
+        return GlobalFunction(name, range);
+    const bool caseSlip = Rules_.CaseSensitive() && Rules_.FindCommandIgnoringCase(name);
+    if (Load_ && Rules_.Dialect().DirectCalls && parenthesized && !caseSlip) {
+        Out_.push_back({TSeverity::Warning, range, "'" + name + "' is no command, and none of the files checked defines a function of that name (the server refuses the call unless a file it loads earlier does)"});
+        return true;
+    }
     std::string message = statement ? "unknown command '" + name + "'" : "unknown function '" + name + "'";
     if (Rules_.CaseSensitive())
         if (const TCommandInfo* meant = Rules_.FindCommandIgnoringCase(name))
@@ -150,11 +196,44 @@ bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& ra
     return false;
 }
 
+// Where the target calls `function script` functions by name (a name some file of the run
+// defines): those loaded before are known; one defined later does not exist yet when the server
+// reads this call.
+bool TBodyChecker::GlobalFunction(const std::string& name, const TSourceRange& range)
+{
+    if (Load_->FunctionLoaded(name))
+        return true;
+    const std::string& file = *Load_->FunctionFile(name);
+    Error(range, "calling undeclared function '" + name + "': " +
+                     (file == Load_->Current() ? "it is defined further down this file"
+                                               : "it is defined in " + file + ", which the server loads after this file"));
+    return false;
+}
+
+// callfunc "Name": looked up when it runs, in whatever the server loaded; a name that none of the
+// files of the run defines may come from another file, so it is only a warning.
+void TBodyChecker::CalledByName(const std::vector<std::unique_ptr<TExpr>>& args)
+{
+    if (!Load_ || args.empty() || args[0]->Kind != TExprKind::String)
+        return;
+    const std::string& name = args[0]->Text;
+    if (!Load_->FunctionLoaded(name) && !Load_->FunctionFile(name))
+        Out_.push_back({TSeverity::Warning, args[0]->Range,
+                        "the function '" + name + "' is defined in none of the files checked (the server may load it from another file)"});
+}
+
 void TBodyChecker::Command(const TStmt& s)
 {
+    if (SameLetters(s.Name, "callfunc"))
+        CalledByName(s.Args);
+    // The item commands do nothing for an amount below one; the script goes on as if they had.
+    const bool items = SameLetters(s.Name, "getitem") || SameLetters(s.Name, "getitem2") || SameLetters(s.Name, "delitem");
+    if (items && s.Args.size() > 1 && s.Args[1]->Kind == TExprKind::Number && s.Args[1]->Value < 1)
+        Out_.push_back({TSeverity::Warning, s.Args[1]->Range, "amount " + std::to_string(s.Args[1]->Value) + ": '" +
+                                                                   s.Name + "' does nothing for an amount below 1"});
     if (const TCommandInfo* info = Rules_.FindCommand(s.Name))
         Arguments(*info, s.Args, s.NameRange.End);
-    else if (!KnownCallable(s.Name, s.NameRange, true))
+    else if (!KnownCallable(s.Name, s.NameRange, true, s.Parenthesized))
         return;
     for (const auto& arg : s.Args)
         Expression(*arg);
@@ -187,9 +266,11 @@ void TBodyChecker::Assignment(const TStmt& s)
 void TBodyChecker::Expression(const TExpr& e)
 {
     if (e.Kind == TExprKind::Call) {
+        if (SameLetters(e.Text, "callfunc"))
+            CalledByName(e.Args);
         if (const TCommandInfo* info = Rules_.FindCommand(e.Text))
             Arguments(*info, e.Args, e.Range.Begin);
-        else if (!KnownCallable(e.Text, e.Range, false))
+        else if (!KnownCallable(e.Text, e.Range, false, true))
             return;
     } else if ((e.Kind == TExprKind::Assign || e.Kind == TExprKind::IncDec) && !Rules_.AcceptsAssignment()) {
         Error(e.Range, std::string(TargetName(Rules_.Target())) + " refuses assignments inside expressions");
@@ -202,7 +283,7 @@ class TFileChecker {
 public:
     TFileChecker(std::string_view text, const TCheckOptions& options)
         : Text_(text), Rules_(TServerRules::For(options.Target)),
-          Maps_(options.Maps ? *options.Maps : BuiltInMaps())
+          Maps_(options.Maps ? *options.Maps : BuiltInMaps(options.Target)), Load_(options.Load)
     {
     }
 
@@ -210,6 +291,7 @@ public:
 
 private:
     bool MapKnown(const TTopLevel& entry);
+    void DuplicateSource(const TTopLevel& entry);
     void Error(const TSourceRange& range, std::string message)
     {
         Out_.push_back({TSeverity::Error, range, std::move(message)});
@@ -218,8 +300,23 @@ private:
     std::string_view Text_;
     const TServerRules& Rules_;
     const std::unordered_set<std::string>& Maps_;
+    TLoadState* Load_;
     std::vector<TDiagnostic> Out_;
 };
+
+// The server copies an NPC it has already loaded; one of a later file is not there yet.
+void TFileChecker::DuplicateSource(const TTopLevel& entry)
+{
+    if (!Load_ || Load_->NpcLoaded(entry.DuplicateOf))
+        return;
+    const TSourceRange& at = entry.Fields[1].Range;
+    if (const std::string* file = Load_->NpcFile(entry.DuplicateOf))
+        Error(at, "the duplicate's source NPC '" + entry.DuplicateOf + "' is defined " +
+                      (*file == Load_->Current() ? "further down this file" : "in " + *file + ", which the server loads after this file"));
+    else
+        Out_.push_back({TSeverity::Warning, at, "the duplicate's source NPC '" + entry.DuplicateOf +
+                                                    "' is defined in none of the files checked (the server may load it from another file)"});
+}
 
 bool TFileChecker::MapKnown(const TTopLevel& entry)
 {
@@ -255,8 +352,16 @@ std::vector<TDiagnostic> TFileChecker::Check(const TScriptFile& file)
                     Error(entry.Fields[3].Range, "unknown destination map '" + to + "'");
             }
         }
-        if (entry.Body)
-            TBodyChecker(Rules_, Out_).Statement(*entry.Body);
+        CheckLoaderLine(entry, Rules_.Dialect(), Out_);
+        if (entry.Kind == TTopKind::Duplicate)
+            DuplicateSource(entry);
+        if (entry.Body) {
+            TBodyChecker body(Rules_, Out_, Load_);
+            body.Statement(*entry.Body);
+            body.Unresolved(*entry.Body);
+        }
+        if (Load_)
+            Load_->Define(entry);
     }
     std::stable_sort(Out_.begin(), Out_.end(), [](const TDiagnostic& a, const TDiagnostic& b) {
         return a.Range.Begin.Offset < b.Range.Begin.Offset;
@@ -265,6 +370,61 @@ std::vector<TDiagnostic> TFileChecker::Check(const TScriptFile& file)
 }
 
 } // namespace
+
+std::string TLoadState::Key(std::string_view name) const
+{
+    return DialectOf(Target_).CaseSensitive ? std::string(name) : LowerCase(name);
+}
+
+std::string TLoadState::UniqueName(std::string_view name)
+{
+    const std::size_t colons = name.find("::");
+    return std::string(colons == std::string_view::npos ? name : name.substr(colons + 2));
+}
+
+// Header lines only: a line that starts with a tab or a blank is inside a script body.
+void TLoadState::Scan(std::string_view text, const std::string& file)
+{
+    const TDialect& dialect = DialectOf(Target_);
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t tab1 = line.find('\t');
+        const std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab1 == 0 || tab2 == std::string_view::npos)
+            continue;
+        const std::size_t tab3 = line.find_first_of("\t\r", tab2 + 1);
+        const std::string_view w1 = line.substr(0, tab1), w2 = line.substr(tab1 + 1, tab2 - tab1 - 1);
+        const std::string_view w3 = line.substr(tab2 + 1, tab3 == std::string_view::npos ? tab3 : tab3 - tab2 - 1);
+        if (SameLetters(w1, "function") && TServerRules::IsType(dialect.ScriptTypes, w2))
+            FunctionFiles_.emplace(Key(w3), file);
+        else if (w2.find('(') == std::string_view::npos || SameLetters(w2.substr(0, 10), "duplicate("))
+            NpcFiles_.emplace(UniqueName(w3), file);
+    }
+}
+
+void TLoadState::Define(const TTopLevel& entry)
+{
+    if (entry.Kind == TTopKind::Function)
+        Functions_.insert(Key(entry.Name));
+    else
+        Npcs_.insert(UniqueName(entry.Name));
+}
+
+const std::string* TLoadState::FunctionFile(const std::string& name) const
+{
+    const auto it = FunctionFiles_.find(Key(name));
+    return it == FunctionFiles_.end() ? nullptr : &it->second;
+}
+
+const std::string* TLoadState::NpcFile(const std::string& name) const
+{
+    const auto it = NpcFiles_.find(name);
+    return it == NpcFiles_.end() ? nullptr : &it->second;
+}
 
 std::vector<TDiagnostic> CheckScriptFile(const TScriptFile& file, std::string_view text, const TCheckOptions& options)
 {

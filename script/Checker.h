@@ -8,15 +8,51 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 namespace script {
 
+// Several files checked as one load, in the order the server loads them: what the files read so
+// far define is known in the later ones, and what a later file defines is known to come too late.
+class TLoadState {
+public:
+    explicit TLoadState(TTarget target) : Target_(target) {}
+
+    // Notes the global functions and NPC names of a file of the run (before any is checked), so
+    // that a name none of the files defines can be told from one a later file defines.
+    void Scan(std::string_view text, const std::string& file);
+    // The file checked now, as the messages name it.
+    void Begin(const std::string& file) { Current_ = file; }
+    const std::string& Current() const { return Current_; }
+    // Adds an entry checked now: a global function, or an NPC a `duplicate` may copy.
+    void Define(const TTopLevel& entry);
+
+    bool FunctionLoaded(const std::string& name) const { return Functions_.count(Key(name)) > 0; }
+    bool NpcLoaded(const std::string& name) const { return Npcs_.count(name) > 0; }
+    // The file of the run that defines it, or null when none does.
+    const std::string* FunctionFile(const std::string& name) const;
+    const std::string* NpcFile(const std::string& name) const;
+
+    // What a `duplicate(...)` names: the unique part after `::` when there is one.
+    static std::string UniqueName(std::string_view name);
+
+private:
+    std::string Key(std::string_view name) const;
+
+    TTarget Target_;
+    std::string Current_;
+    std::unordered_set<std::string> Functions_, Npcs_;
+    std::unordered_map<std::string, std::string> FunctionFiles_, NpcFiles_;
+};
+
 struct TCheckOptions {
     TTarget Target = TTarget::EAthena;
-    // Map names the server knows (without `.gat`); null: the maps eAthena ships.
+    // Map names the server knows (without `.gat`); null: the maps the target ships.
     const std::unordered_set<std::string>* Maps = nullptr;
+    // The run this file is part of; null: the file on its own (names of other files unknown).
+    TLoadState* Load = nullptr;
 };
 
 // The diagnostics of a file already read, in file order (the reader's included).

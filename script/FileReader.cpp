@@ -79,7 +79,10 @@ bool IsPlainByte(char c)
 
 class TFileReader {
 public:
-    TFileReader(std::string_view text, TTarget target) : Text_(text), Cursor_(text), Target_(target) {}
+    TFileReader(std::string_view text, TTarget target)
+        : Text_(text), Cursor_(text), Target_(target), Dialect_(DialectOf(target))
+    {
+    }
     TScriptFile Read();
 
 private:
@@ -100,6 +103,7 @@ private:
     std::string_view Text_;
     TCursor Cursor_;
     TTarget Target_;
+    const TDialect& Dialect_;
     TScriptFile File_;
     TTopLevel Line_;  // the entry being read
 };
@@ -172,7 +176,8 @@ TFileReader::TNext TFileReader::Entry()
     else if (!SameLetters(w1, "function"))
         Line_.Map = std::string(SplitComma(w1)[0]);
 
-    if (SameLetters(w2, "script") && hasW4) {
+    const auto is = [&w2](const char* types) { return TServerRules::IsType(types, w2); };
+    if (is(Dialect_.ScriptTypes) && hasW4) {
         Line_.Kind = SameLetters(w1, "function") ? TTopKind::Function : TTopKind::Script;
         const std::string& w4 = Line_.Fields[3].Text;
         const std::size_t brace = Line_.Kind == TTopKind::Function ? (w4.rfind('{', 0) == 0 ? 0 : std::string::npos)
@@ -191,11 +196,11 @@ TFileReader::TNext TFileReader::Entry()
         Line_.Sprite = Line_.Kind == TTopKind::Function ? std::string() : w4.substr(first, sprite - first);
         return ScriptEntry(Line_, Line_.Fields[3].Range.Begin.Offset + brace + (Line_.Kind == TTopKind::Script));
     }
-    if (SameLetters(w2, "warp") && hasW4) {
+    if (is(Dialect_.WarpTypes) && hasW4) {
         Line_.Kind = TTopKind::Warp;
         if (!Placement(Line_, false))
             Error(FieldRange(0), "the position must be written map,x,y");
-    } else if ((SameLetters(w2, "shop") || SameLetters(w2, "cashshop")) && hasW4) {
+    } else if ((is(Dialect_.ShopTypes) || is(Dialect_.PlainTypes)) && hasW4) {
         Line_.Kind = TTopKind::Shop;
         if (!Line_.Floating && !Placement(Line_, true))
             Error(FieldRange(0), "the position must be written map,x,y,facing");
@@ -207,7 +212,7 @@ TFileReader::TNext TFileReader::Entry()
         if (!Line_.Floating && !Placement(Line_, true))
             Error(FieldRange(0), "the position must be written map,x,y,facing");
         Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
-    } else if ((SameLetters(w2, "monster") || SameLetters(w2, "boss_monster")) && hasW4) {
+    } else if (is(Dialect_.MonsterTypes) && hasW4) {
         Line_.Kind = TTopKind::Monster;
         Placement(Line_, false);
     } else if (SameLetters(w2, "mapflag")) {

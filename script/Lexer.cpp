@@ -1,6 +1,7 @@
 #include "script/Lexer.h"
 #include "script/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -58,6 +59,13 @@ static bool IsPrefixChar(char c)
     return c == '.' || c == '@' || c == '$' || c == '#' || c == '\'';
 }
 
+// The servers read one prefix before a name: one of these, nothing else.
+static bool KnownPrefix(std::string_view prefix)
+{
+    static constexpr std::array<std::string_view, 9> known = {"", "@", "#", "##", "'", ".", ".@", "$", "$@"};
+    return std::find(known.begin(), known.end(), prefix) != known.end();
+}
+
 // Variable prefixes come before the name (`.@`, `$@`, `##`, `'`), `$` after it for strings.
 static bool ReadWord(TCursor& c, TToken& token)
 {
@@ -66,6 +74,11 @@ static bool ReadWord(TCursor& c, TToken& token)
         ++n;
     if (!IsWordChar(c.Peek(n)))
         return false;
+    if (!KnownPrefix(c.Text().substr(c.Pos().Offset, n))) {
+        token.Kind = TTokenKind::Bad;
+        token.Text = "'" + std::string(c.Text().substr(c.Pos().Offset, n)) + "' is no variable prefix (the servers know @, #, ##, ', ., .@, $ and $@)";
+        return true;
+    }
     while (IsWordChar(c.Peek(n)))
         ++n;
     if (c.Peek(n) == '$')
@@ -78,6 +91,7 @@ static bool ReadWord(TCursor& c, TToken& token)
 
 static void ReadNumber(TCursor& c, TToken& token)
 {
+    const std::size_t start = c.Pos().Offset;
     int base = 10;
     if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X') && DigitValue(c.Peek(2)) < 16) {
         base = 16;
@@ -94,6 +108,7 @@ static void ReadNumber(TCursor& c, TToken& token)
     }
     token.Kind = TTokenKind::Number;
     token.Value = static_cast<std::int64_t>(value);
+    token.Text.assign(c.Text().substr(start, c.Pos().Offset - start));  // a label may be all digits
 }
 
 // One escape after a backslash, as C writes them; an unknown escape stands for its character.
@@ -164,8 +179,39 @@ static void ReadString(TCursor& c, TToken& token)
     }
 }
 
-static void ReadPunct(TCursor& c, TToken& token)
+TLexRules LexRulesFor(TTarget target)
 {
+    const TDialect& dialect = DialectOf(target);
+    return {dialect.DigitConstants, dialect.PowerOperator};
+}
+
+// A word that starts with digits, such as a sprite constant (`4_F_KAFRA1`): digits run into
+// letters or an underscore. Hex numbers (`0x1F`) stay numbers.
+static bool ReadDigitWord(TCursor& c, TToken& token)
+{
+    if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X'))
+        return false;
+    std::size_t n = 0;
+    while (IsDigit(c.Peek(n)))
+        ++n;
+    if (!IsWordChar(c.Peek(n)))
+        return false;
+    while (IsWordChar(c.Peek(n)))
+        ++n;
+    token.Kind = TTokenKind::Word;
+    token.Text.assign(c.Text().data() + c.Pos().Offset, n);
+    c.AdvanceInLine(n);
+    return true;
+}
+
+static void ReadPunct(TCursor& c, TToken& token, const TLexRules& rules)
+{
+    if (rules.PowerOperator && c.Peek() == '*' && c.Peek(1) == '*') {
+        token.Kind = TTokenKind::Punct;
+        token.Text.assign("**");
+        c.AdvanceInLine(2);
+        return;
+    }
     static constexpr std::array<std::string_view, 21> multi = {
         "<<=", ">>=", "==", "!=", ">=", "<=", ">>", "<<", "&&", "||", "++", "--",
         "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "::"};
@@ -195,7 +241,7 @@ static void ReadPunct(TCursor& c, TToken& token)
     c.Advance();
 }
 
-void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token)
+void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token, const TLexRules& rules)
 {
     c.SkipSpace(comments);
     token.Kind = TTokenKind::End;
@@ -204,17 +250,20 @@ void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token)
     token.Range.Begin = c.Pos();
     if (!c.AtEnd()) {
         const char ch = c.Peek();
-        if (IsDigit(ch))
-            ReadNumber(c, token);
-        else if (ch == '"')
+        if (IsDigit(ch)) {
+            if (!rules.DigitConstants || !ReadDigitWord(c, token))
+                ReadNumber(c, token);
+        } else if (ch == '"') {
             ReadString(c, token);
-        else if (!ReadWord(c, token))
-            ReadPunct(c, token);
+        } else if (!ReadWord(c, token)) {
+            ReadPunct(c, token, rules);
+        }
     }
     token.Range.End = c.Pos();
 }
 
-TTokenStream::TTokenStream(TCursor& cursor, std::vector<TComment>* comments) : Cursor_(cursor), Comments_(comments)
+TTokenStream::TTokenStream(TCursor& cursor, std::vector<TComment>* comments, TLexRules rules)
+    : Cursor_(cursor), Comments_(comments), Rules_(rules)
 {
     Fill();
 }
@@ -233,7 +282,7 @@ void TTokenStream::ReadToTheEnd()
 void TTokenStream::ReadNext()
 {
     TToken& token = Window_[Read_ % WindowSize];
-    ReadToken(Cursor_, Comments_, token);
+    ReadToken(Cursor_, Comments_, token, Rules_);
     ++Read_;
     Ended_ = token.Kind == TTokenKind::End || token.Kind == TTokenKind::Bad;
 }

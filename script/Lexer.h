@@ -3,6 +3,7 @@
 // between tokens, words with their variable prefixes and `$` postfix, numbers as C reads them
 // (0x hex, leading 0 octal), strings with C escapes, and operators of one to three characters.
 
+#include "script/ServerRules.h"
 #include "script/SyntaxTree.h"
 
 #include <algorithm>
@@ -68,17 +69,25 @@ private:
 
 bool IsWordChar(char c);
 
+// What the target's lexer reads beyond eAthena's tokens.
+struct TLexRules {
+    bool DigitConstants = false;  // `4_F_KAFRA1` is one word
+    bool PowerOperator = false;   // `**` is one operator
+};
+// The target server's.
+TLexRules LexRulesFor(TTarget target);
+
 // Reads the next token at the cursor into `token`, reusing the room its text already has: End at
 // the cursor's limit, Bad at an unreadable token (which becomes the error's position; the caller
 // reads no further). Comments skipped on the way are added to `comments` when given.
-void ReadToken(TCursor& cursor, std::vector<TComment>* comments, TToken& token);
+void ReadToken(TCursor& cursor, std::vector<TComment>* comments, TToken& token, const TLexRules& rules = {});
 
 // The tokens of a text as a parser takes them, read as it goes: a window holds the token before
 // the current one (for where it ended), the current one and one of look-ahead, so that a whole
 // script's tokens are never held at once. At the end, or at an unreadable token, it stays there.
 class TTokenStream {
 public:
-    TTokenStream(TCursor& cursor, std::vector<TComment>* comments);
+    TTokenStream(TCursor& cursor, std::vector<TComment>* comments, TLexRules rules = {});
 
     const TToken& Current() const { return Window_[Index_ % WindowSize]; }
     // n = 0 or 1; past the last token read, that last token.
@@ -113,6 +122,7 @@ private:
     static constexpr std::size_t WindowSize = 4;
     TCursor& Cursor_;
     std::vector<TComment>* Comments_;
+    TLexRules Rules_;
     std::array<TToken, WindowSize> Window_;
     std::size_t Index_ = 0;  // the current token, counted from the first read
     std::size_t Read_ = 0;   // tokens read so far

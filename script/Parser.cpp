@@ -62,7 +62,7 @@ int BinaryLevel(std::string_view op, bool cLike)
     case '^': level = second == '\0' ? TLevel{4, 4} : TLevel{}; break;
     case '+':
     case '-': level = second == '\0' ? TLevel{8, 9} : TLevel{}; break;
-    case '*':
+    case '*': level = second == '\0' ? TLevel{9, 10} : second == '*' ? TLevel{0, 11} : TLevel{}; break;
     case '/':
     case '%': level = second == '\0' ? TLevel{9, 10} : TLevel{}; break;
     default: break;
@@ -85,7 +85,8 @@ bool IsAssignOp(std::string_view op)
 class TParser {
 public:
     TParser(TCursor& cursor, std::vector<TComment>* comments, TTarget target)
-        : Tokens_(cursor, comments), CLike_(target != TTarget::EAthena), CaseSensitive_(target == TTarget::Hercules)
+        : Tokens_(cursor, comments, LexRulesFor(target)), CLike_(target != TTarget::EAthena),
+          CaseSensitive_(DialectOf(target).CaseSensitive), JoinedStrings_(DialectOf(target).JoinedStrings)
     {
     }
 
@@ -157,6 +158,7 @@ private:
     int Depth_ = 0;
     bool CLike_;  // the successors' operator ranks
     bool CaseSensitive_;  // keywords as written, `If` is no `if`
+    bool JoinedStrings_;  // `"a" "b"` read as one string
 };
 
 std::unique_ptr<TStmt> TParser::Finish(std::unique_ptr<TStmt> s, TSourcePos begin)
@@ -202,7 +204,10 @@ std::unique_ptr<TStmt> TParser::Statement()
     }
     if (IsPunct("{"))
         return Block();
-    if (first.Kind == TTokenKind::Word && IsPunct(":", 1) && !IsKeyword("default")) {
+    // The servers take any run of letters, digits and `_` before a `:` as a label (`55000:`).
+    const bool labelName = first.Kind == TTokenKind::Word ||
+                           (first.Kind == TTokenKind::Number && IsWordChar(first.Text.back()) && first.Text.find_first_of("xX") == std::string::npos);
+    if (labelName && IsPunct(":", 1) && !IsKeyword("default")) {
         auto label = std::make_unique<TStmt>(TStmtKind::Label, TSourceRange{});
         label->Name = first.Text;
         label->NameRange = first.Range;
@@ -275,6 +280,7 @@ std::unique_ptr<TStmt> TParser::Command(bool inFor)
             return s;
         }
         Expect(")", "')' expected");
+        s->Parenthesized = IsPunct(end);  // `name(x);` is a call of one argument
         s->Args.push_back(Binary(std::move(first), -1));
     } else {
         s->Args.push_back(Expression(-1));
@@ -464,7 +470,7 @@ std::unique_ptr<TExpr> TParser::Operand()
     if (IsPunct("-") || IsPunct("!") || IsPunct("~")) {
         auto e = std::make_unique<TExpr>(TExprKind::Unary, TSourceRange{});
         e->Op = Take().Text;
-        e->Args.push_back(Expression(CLike_ ? 11 : 10));  // tighter than every binary operator
+        e->Args.push_back(Expression(CLike_ ? 12 : 10));  // tighter than every binary operator
         e->Range = {begin, LastEnd()};
         return e;
     }
@@ -532,6 +538,11 @@ std::unique_ptr<TExpr> TParser::Primary()
         e->Value = t.Value;
         e->Text = Tokens_.TakeText();  // read once: the parser never steps back
         Take();
+        while (JoinedStrings_ && e->Kind == TExprKind::String && Cur().Kind == TTokenKind::String) {
+            e->Text += Tokens_.TakeText();
+            Take();
+            e->Range.End = LastEnd();
+        }
         return e;
     }
     if (IsPunct("(")) {

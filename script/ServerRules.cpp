@@ -3,6 +3,8 @@
 #include "script/ServerTables.h"
 #include "script/Text.h"
 
+#include <charconv>
+
 namespace script {
 namespace {
 
@@ -41,7 +43,70 @@ TCommandInfo MakeCommand(std::string_view name, std::string_view pattern)
     return info;
 }
 
+template <typename T>
+const T& Pick(TTarget target, const T& eathena, const T& rathena, const T& hercules)
+{
+    return target == TTarget::EAthena ? eathena : target == TTarget::RAthena ? rathena : hercules;
+}
+
+// Read in each server's npc.c / npc.cpp (the types npc_parsesrcfile tells apart) and script.c /
+// script.cpp (what its expression parser accepts).
+constexpr TDialect EAthenaDialect{
+    .ScriptTypes = "script",
+    .ShopTypes = "shop cashshop",
+    .WarpTypes = "warp",
+    .MonsterTypes = "monster boss_monster",
+    .MapFlags = "nosave autotrade allowks town nomemo noteleport nowarp nowarpto noreturn monster_noteleport "
+                "nobranch nopenalty pvp pvp_noparty pvp_noguild pvp_nightmaredrop pvp_nocalcrank gvg gvg_noparty "
+                "gvg_dungeon gvg_castle noexppenalty nozenypenalty notrade novending nodrop noskill noicewall snow "
+                "clouds clouds2 fog fireworks sakura leaves rain indoors nightenabled nogo noexp nobaseexp nojobexp "
+                "noloot nomobloot nomvploot nocommand restricted jexp bexp loadevent nochat partylock guildlock",
+};
+constexpr TDialect RAthenaDialect{
+    .Assignment = true,
+    .ByteOrderMarkRefused = true,
+    .DigitConstants = true,
+    .DirectCalls = true,
+    .ScriptTypes = "script",
+    .ShopTypes = "shop cashshop itemshop pointshop marketshop",
+    .WarpTypes = "warp warp2",
+    .MonsterTypes = "monster boss_monster miniboss_monster",
+    .PlainTypes = "barter",
+    .MonsterPlaceFields = 1,
+};
+constexpr TDialect HerculesDialect{
+    .CaseSensitive = true,
+    .Assignment = true,
+    .ByteOrderMarkRefused = true,
+    .DigitConstants = true,
+    .PowerOperator = true,
+    .JoinedStrings = true,
+    .DirectCalls = true,
+    .ScriptTypes = "script trader",
+    .ShopTypes = "shop cashshop",
+    .WarpTypes = "warp",
+    .MonsterTypes = "monster boss_monster",
+    .MonsterPlaceFields = 1,
+};
+
 } // namespace
+
+const TDialect& DialectOf(TTarget target)
+{
+    return Pick(target, EAthenaDialect, RAthenaDialect, HerculesDialect);
+}
+
+bool TServerRules::IsType(const char* types, std::string_view word)
+{
+    std::string_view rest(types);
+    while (!rest.empty()) {
+        const std::size_t space = rest.find(' ');
+        if (SameLetters(rest.substr(0, space), word))
+            return true;
+        rest.remove_prefix(space == std::string_view::npos ? rest.size() : space + 1);
+    }
+    return false;
+}
 
 bool TargetFromName(std::string_view name, TTarget& target)
 {
@@ -93,24 +158,27 @@ bool TServerRules::TNameEqual::operator()(std::string_view a, std::string_view b
 }
 
 TServerRules::TServerRules(TTarget target)
-    : Target_(target),
+    : Target_(target), Dialect_(DialectOf(target)),
       Commands_(0, TNameHash{!CaseSensitive()}, TNameEqual{!CaseSensitive()}),
       Folded_(0, TNameHash{true}, TNameEqual{true}),
       Constants_(0, TNameHash{!CaseSensitive()}, TNameEqual{!CaseSensitive()})
 {
-    const char* table = target == TTarget::EAthena   ? tables::EAthenaCommands
-                        : target == TTarget::RAthena ? tables::RAthenaCommands
-                                                     : tables::HerculesCommands;
+    const char* table = Pick(target, tables::EAthenaCommands, tables::RAthenaCommands, tables::HerculesCommands);
     // The tables hash and compare names as the target does, so names go in as written.
     EachRow(table, [this](std::string_view name, std::string_view pattern) {
         Commands_.emplace(std::string(name), MakeCommand(name, pattern));
     });
     for (const auto& [name, info] : Commands_)
         Folded_.emplace(name, &info);
-    // Only eAthena's constants are compiled in; its successors keep these names too.
-    EachRow(tables::EAthenaConstants, [this](std::string_view name, std::string_view) {
-        Constants_.emplace(name);
-    });
+    EachRow(Pick(target, tables::EAthenaConstants, tables::RAthenaConstants, tables::HerculesConstants),
+            [this](std::string_view name, std::string_view) { Constants_.emplace(name); });
+    if (target == TTarget::Hercules)
+        EachRow(tables::RAthenaConstants, [this](std::string_view name, std::string_view) {
+            EachRow(tables::HerculesSourceGroups, [&](std::string_view prefix, std::string_view) {
+                if (!prefix.empty() && name.substr(0, prefix.size()) == prefix)
+                    Constants_.emplace(name);
+            });
+        });
 }
 
 const TServerRules& TServerRules::For(TTarget target)
@@ -145,14 +213,37 @@ std::string MapKey(std::string_view name)
     return std::string(name);
 }
 
-const std::unordered_set<std::string>& BuiltInMaps()
+// Hercules' table holds the values of the view constants (rAthena takes its from its source).
+std::optional<std::int32_t> SpriteId(std::string_view name)
 {
-    static const std::unordered_set<std::string> maps = [] {
-        std::unordered_set<std::string> set;
-        EachRow(tables::EAthenaMaps, [&set](std::string_view name, std::string_view) { set.emplace(name); });
-        return set;
+    static const std::unordered_map<std::string, std::int32_t> views = [] {
+        std::unordered_map<std::string, std::int32_t> table;
+        EachRow(tables::HerculesConstants, [&table](std::string_view constant, std::string_view rest) {
+            const bool view = !constant.empty() && ((constant[0] >= '0' && constant[0] <= '9') || constant == "FAKE_NPC" ||
+                                                    constant == "WARPNPC" || constant == "HIDDEN_NPC" || constant == "HIDDEN_WARP_NPC");
+            std::int32_t value = 0;
+            const std::string_view number = rest.substr(0, rest.find('\t'));
+            const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+            if (view && ec == std::errc() && end == number.data() + number.size() && !number.empty())
+                table.emplace(constant, value);
+        });
+        return table;
     }();
-    return maps;
+    const auto it = views.find(std::string(name));
+    return it == views.end() ? std::nullopt : std::optional<std::int32_t>(it->second);
+}
+
+const std::unordered_set<std::string>& BuiltInMaps(TTarget target)
+{
+    static const auto load = [](const char* table) {
+        std::unordered_set<std::string> set;
+        EachRow(table, [&set](std::string_view name, std::string_view) { set.emplace(name); });
+        return set;
+    };
+    static const std::unordered_set<std::string> eathena = load(tables::EAthenaMaps);
+    static const std::unordered_set<std::string> rathena = load(tables::RAthenaMaps);
+    static const std::unordered_set<std::string> hercules = load(tables::HerculesMaps);
+    return Pick(target, eathena, rathena, hercules);
 }
 
 } // namespace script

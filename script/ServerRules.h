@@ -1,7 +1,9 @@
 #pragma once
 // What each target server's parser knows: its command table with argument patterns, whether
-// names are case-sensitive, the constructs it accepts, and eAthena's map names and constants.
+// names are case-sensitive, the constructs it accepts, its map names and constants.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,6 +20,26 @@ const char* TargetKey(TTarget target);
 // "eAthena", "rAthena", "Hercules": in messages and windows.
 const char* TargetName(TTarget target);
 
+// The grammar and loader rules that tell the servers apart: one table per server drives the one
+// reader and checker.
+struct TDialect {
+    bool CaseSensitive = false;     // names as written: `Mes` is no `mes`
+    bool Assignment = false;        // `x = 1;`, `x += 1;`, `x++;` without `set`
+    bool ByteOrderMarkRefused = false;
+    bool DigitConstants = false;    // a constant may start with a digit (`4_F_KAFRA1`) in a script
+    bool PowerOperator = false;     // `**`
+    bool JoinedStrings = false;     // `"a" "b"` is one string
+    bool DirectCalls = false;       // a `function script` loaded earlier is called by its name
+    // The loader's second header field: what each type of line is, as written there.
+    const char* ScriptTypes = "";   // with a script body
+    const char* ShopTypes = "";     // an item list after the sprite
+    const char* WarpTypes = "";
+    const char* MonsterTypes = "";
+    const char* PlainTypes = "";    // header only (the server's own tables fill them)
+    int MonsterPlaceFields = 3;     // a spawn's map,x,y: 1 = the map alone spawns anywhere on it
+    const char* MapFlags = "";      // the flag names its loader knows; empty: not checked
+};
+
 struct TCommandInfo {
     std::string Name;       // as the server spells it
     std::string Pattern;    // argument letters, e.g. "sl*"
@@ -30,10 +52,12 @@ public:
     static const TServerRules& For(TTarget target);
 
     TTarget Target() const { return Target_; }
-    bool CaseSensitive() const { return Target_ == TTarget::Hercules; }
-    // `x = 1;`, `x += 1;`, `x++;` without `set`.
-    bool AcceptsAssignment() const { return Target_ != TTarget::EAthena; }
-    bool RefusesByteOrderMark() const { return Target_ != TTarget::EAthena; }
+    const TDialect& Dialect() const { return Dialect_; }
+    bool CaseSensitive() const { return Dialect_.CaseSensitive; }
+    bool AcceptsAssignment() const { return Dialect_.Assignment; }
+    bool RefusesByteOrderMark() const { return Dialect_.ByteOrderMarkRefused; }
+    // Whether the second header field names a type of this kind ("script", "shop", ...).
+    static bool IsType(const char* types, std::string_view word);
 
     const TCommandInfo* FindCommand(std::string_view name) const;
     // The command a wrongly cased name means, for "did you mean" hints on case-sensitive targets.
@@ -60,14 +84,21 @@ private:
     explicit TServerRules(TTarget target);
 
     TTarget Target_;
+    TDialect Dialect_;
     TNameMap<TCommandInfo> Commands_;
     TNameMap<const TCommandInfo*> Folded_;
     std::unordered_set<std::string, TNameHash, TNameEqual> Constants_;
 };
 
 
-// The map names eAthena ships (its map_index), without `.gat`.
-const std::unordered_set<std::string>& BuiltInMaps();
+const TDialect& DialectOf(TTarget target);
+
+// The client's view ID a sprite constant stands for (`4_F_KAFRA1` is 117), the same on every
+// server that has the names; nothing for any other name.
+std::optional<std::int32_t> SpriteId(std::string_view name);
+
+// The map names the target ships (its map_index), without `.gat`.
+const std::unordered_set<std::string>& BuiltInMaps(TTarget target = TTarget::EAthena);
 // A map name as the server looks it up: `.gat` removed.
 std::string MapKey(std::string_view name);
 

@@ -3,7 +3,8 @@
 // entry a line:
 //   commands:   name<TAB>argument pattern   (letters v s i r l, then ? for optional, * for more)
 //   maps:       map name (without .gat)
-//   constants:  name<TAB>value<TAB>type      (type 1: a character parameter such as Zeny)
+//   constants:  name<TAB>value<TAB>type      (type 1: a character parameter such as Zeny; the value
+//               is empty where the server takes it from its own source code)
 
 namespace script::tables {
 
@@ -11,6 +12,13 @@ extern const char* const EAthenaCommands;
 extern const char* const RAthenaCommands;
 extern const char* const HerculesCommands;
 extern const char* const EAthenaMaps;
+extern const char* const RAthenaMaps;
+extern const char* const HerculesMaps;
 extern const char* const EAthenaConstants;
+extern const char* const RAthenaConstants;
+extern const char* const HerculesConstants;
+// The name prefixes of the constants Hercules registers from its source code: the names rAthena's
+// table has for them.
+extern const char* const HerculesSourceGroups;
 
 } // namespace script::tables

@@ -1,42 +1,122 @@
 #!/usr/bin/env python3
-"""Writes script/ServerTables.cpp: the servers' command tables, eAthena's map names and its
-script constants, in the program's own compact form (one entry a line inside string literals).
+"""Writes script/ServerTables.cpp: each server's command table, map names and script constants, in
+the program's own compact form (one entry a line inside string literals).
 
 Run once when the server data changes, from the top of the checkout, with the folder holding the
 servers' data (eathena/, rathena/, hercules/) as its argument; commit the result."""
+import re
 import sys
 from pathlib import Path
 
 data = Path(sys.argv[1])
 out = Path(__file__).resolve().parent.parent / "script" / "ServerTables.cpp"
 
+SERVERS = {"eathena": "EAthena", "rathena": "RAthena", "hercules": "Hercules"}
+
+# The character parameters Hercules registers in its source (script_load_parameters), not in
+# db/constants.conf. Type 1 as in eAthena's const.txt.
+HERCULES_PARAMETERS = (
+    "BaseExp JobExp Karma Manner Hp MaxHp Sp MaxSp StatusPoint BaseLevel SkillPoint Class Zeny Sex "
+    "NextBaseExp NextJobExp Weight MaxWeight JobLevel Upper BaseJob BaseClass killerrid killedrid "
+    "SlotChange CharRename ModExp ModDrop ModDeath BaseThird"
+).split()
+
+# The enumerations Hercules registers from its source code (weapon and ammunition types, equip
+# positions, instance results and the like) have the names rAthena exports for the same enums:
+# Hercules' constants are the names of its constants.conf and npc_views plus rAthena's names of
+# these groups (taken from rAthena's table when the program starts, not written twice).
+HERCULES_SOURCE_GROUPS = ("W_", "EQP_", "IE_", "MAX_", "Option_", "SCSTART_", "PACKETVER")
+# Its ammunition types (enum ammo_type from 1), which rAthena exports as AMMO_*.
+HERCULES_AMMO = "A_ARROW A_DAGGER A_BULLET A_SHELL A_GRENADE A_SHURIKEN A_KUNAI A_CANNONBALL A_THROWWEAPON".split()
+
+
+def lines(server, name):
+    return (data / server / name).read_text(encoding="latin-1").splitlines()
+
 
 def commands(server):
     rows = []
-    for line in (data / server / "script_commands.txt").read_text(encoding="latin-1").splitlines():
+    for line in lines(server, "script_commands.txt"):
         if line.strip():
             name, _, pattern = line.partition("\t")
             rows.append(f"{name}\t{pattern}")
     return rows
 
 
-def maps():
+def maps(server):
     rows = []
-    for line in (data / "eathena" / "map_index.txt").read_text(encoding="latin-1").splitlines():
+    for line in lines(server, "map_index.txt"):
         if line.strip() and not line.startswith("//"):
             rows.append(line.split()[0])
     return rows
 
 
-def constants():
+def eathena_constants():
     rows = []
-    for line in (data / "eathena" / "const.txt").read_text(encoding="latin-1").splitlines():
+    for line in lines("eathena", "const.txt"):
         if not line.strip() or line.startswith("//"):
             continue
         fields = line.replace(",", "\t").split("\t")
         kind = fields[2].strip() if len(fields) > 2 else "0"
         rows.append(f"{fields[0].strip()}\t{fields[1].strip()}\t{kind}")
     return rows
+
+
+def number(text):
+    """A C integer literal's value, or None for anything else (an enum name, an expression)."""
+    text = text.strip().replace("_", "") if re.fullmatch(r"-?(0[xob])?[0-9A-Fa-f_]+", text.strip()) else text
+    try:
+        return int(text, 0)
+    except ValueError:
+        return None
+
+
+def rathena_constants():
+    """export_constant(NAME), export_constant2("Name", value), export_parameter("Name", SP_...),
+    export_constant_npc(JT_NAME) (registered without its JT_ prefix) and the deprecated forms."""
+    rows = []
+    call = re.compile(r'^\s*export_(constant|constant2|constant_npc|parameter|deprecated_constant\d?)\((.*)\);')
+    for line in lines("rathena", "script_constants.hpp"):
+        m = call.match(line)
+        if not m:
+            continue
+        kind, args = m.group(1), [a.strip() for a in m.group(2).split(",")]
+        if kind in ("constant", "deprecated_constant"):
+            name, value = args[0], None
+        elif kind == "constant_npc":
+            name, value = args[0][3:], None
+        else:
+            name, value = args[0].strip('"'), number(args[1]) if len(args) > 1 else None
+        value = "" if value is None else str(value)
+        rows.append(f"{name}\t{value}\t{1 if kind == 'parameter' else 0}")
+    return rows
+
+
+def hercules_constants():
+    rows = {}
+    entry = re.compile(r"^\t([A-Za-z0-9_]+):\s*(\{|[-0-9A-Fa-fxob_]+)")
+    pending = None
+    for line in lines("hercules", "constants.conf"):
+        m = entry.match(line)
+        if m and m.group(1) != "comment__":
+            if m.group(2) == "{":
+                pending = m.group(1)
+                rows[pending] = ""
+            else:
+                value = number(m.group(2))
+                rows[m.group(1)] = "" if value is None else str(value)
+        elif pending and "Value:" in line:
+            value = number(line.split("Value:")[1].split("//")[0])
+            rows[pending] = "" if value is None else str(value)
+            pending = None
+    table = [f"{name}\t{value}\t0" for name, value in rows.items()]
+    for line in lines("hercules", "npc_views.txt"):  # mostly constants.conf's own sprite names
+        name, _, value = line.partition("\t")
+        if line.strip() and name not in rows:
+            table.append(f"{name}\t{value.strip()}\t0")
+    table += [f"{name}\t\t1" for name in HERCULES_PARAMETERS]
+    table += [f"{name}\t{value}\t0" for value, name in enumerate(HERCULES_AMMO, 1)]
+    return table
 
 
 def literal(name, rows):
@@ -53,16 +133,20 @@ def literal(name, rows):
     return f"const char* const {name} =\n" + "\n".join(body) + ";\n"
 
 
+rathena = rathena_constants()
+constants = {"eathena": eathena_constants(), "rathena": rathena, "hercules": hercules_constants()}
 parts = [
     "// Generated by scripts/make-script-tables.py from the servers' public data; do not edit.\n",
     '#include "script/ServerTables.h"\n',
     "namespace script::tables {\n",
-    literal("EAthenaCommands", commands("eathena")),
-    literal("RAthenaCommands", commands("rathena")),
-    literal("HerculesCommands", commands("hercules")),
-    literal("EAthenaMaps", maps()),
-    literal("EAthenaConstants", constants()),
-    "} // namespace script::tables\n",
 ]
+for key, name in SERVERS.items():
+    parts.append(literal(f"{name}Commands", commands(key)))
+for key, name in SERVERS.items():
+    parts.append(literal(f"{name}Maps", maps(key)))
+for key, name in SERVERS.items():
+    parts.append(literal(f"{name}Constants", constants[key]))
+parts.append(literal("HerculesSourceGroups", HERCULES_SOURCE_GROUPS))
+parts.append("} // namespace script::tables\n")
 out.write_text("\n".join(parts), encoding="latin-1")
 print(f"wrote {out}")

@@ -33,7 +33,7 @@ std::optional<std::int32_t> SpriteNumber(const std::string& sprite)
     std::int32_t value = 0;
     const auto [end, ec] = std::from_chars(sprite.data(), sprite.data() + sprite.size(), value);
     if (sprite.empty() || ec != std::errc() || end != sprite.data() + sprite.size())
-        return std::nullopt;
+        return script::SpriteId(sprite);  // a view constant, such as 4_F_KAFRA1
     return value;
 }
 
@@ -64,7 +64,7 @@ std::string WhyNot(const TImportSource& source, const script::TTopLevel& entry)
     if (!entry.Body)
         return "its script cannot be read (" + ReadingError(source, entry) + ")";
     if (!SpriteNumber(entry.Sprite))
-        return "its sprite " + entry.Sprite + " is a name, not a number";
+        return "its sprite " + entry.Sprite + " is no number and no view constant the servers know";
     return {};
 }
 

@@ -181,7 +181,7 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
         proof.Script = script.Text;
     }
     // The NPC's own map is the record's business (reported by the import), not the proof's.
-    std::unordered_set<std::string> maps = options.Maps ? *options.Maps : script::BuiltInMaps();
+    std::unordered_set<std::string> maps = options.Maps ? *options.Maps : script::BuiltInMaps(options.Target);
     maps.insert(script::MapKey(import.OriginalMap));
     script::TCheckOptions check;
     check.Target = options.Target;

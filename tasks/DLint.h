@@ -11,7 +11,12 @@
 #include <vector>
 
 struct TLintRequest {
-    std::vector<std::string> Files;                // "-" reads standard input
+    // Read in this order as one load, as the server loads them: what an earlier file defines is
+    // known in the later ones. "-" reads standard input.
+    std::vector<std::string> Files;
+    // A list of further files, one a line (after Files; blank lines and `//` comments skipped;
+    // relative names are taken from the current folder, as the server takes them from its own).
+    std::optional<std::filesystem::path> LoadOrder;
     std::optional<std::filesystem::path> DataDir;  // its maps.ini names the known maps
     script::TTarget Target = script::TTarget::EAthena;
 };

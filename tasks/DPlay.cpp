@@ -229,7 +229,7 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
             setup.Player.Weight = static_cast<std::int32_t>(std::clamp<std::int64_t>(weight, 0, INT32_MAX));
         }
 
-        const script::TScriptFile file = script::ReadScriptFile(text);
+        const script::TScriptFile file = script::ReadScriptFile(text, request.Target);
         for (const script::TDiagnostic& d : file.Diagnostics)
             if (d.Severity == script::TSeverity::Error)
                 err << ProgramName << ": warning: " << request.Path << ":" << d.Range.Begin.Line << ": "

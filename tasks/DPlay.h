@@ -5,6 +5,7 @@
 #include "DTasks.h"
 
 #include "script/PlayTypes.h"
+#include "script/ServerRules.h"
 #include "script/Transcript.h"
 
 #include <cstdint>
@@ -28,6 +29,7 @@ struct TPlayRequest {
     std::uint32_t Seed = 0;
     bool Json = false;
     std::string Encoding;  // the script text's encoding, as the editor names it; empty: Latin-1
+    script::TTarget Target = script::TTarget::EAthena;  // whose grammar a script file is read by
 };
 
 // The script's bytes as UTF-8 in `encoding` (empty: Latin-1); std::invalid_argument for an encoding

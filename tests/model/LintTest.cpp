@@ -19,12 +19,16 @@ namespace {
 
 const std::string CleanNpc = "prontera,150,150,4\tscript\tGuide\t105,{\r\n\tmes \"Hi\";\r\n\tclose;\r\n}\r\n";
 const std::string BrokenNpc = "alberta,1,1,4\tscript\tGuide\t105,{\n\tmeszq \"Hi\";\n\tclose;\n}\n";
+// One load of several files: a global function, a file calling it by name, a copy of Guide.
+const std::string FunctionFile = "function\tscript\tF_Hi\t{\n\treturn getarg(0);\n}\n";
+const std::string CallerFile = "-\tscript\tUser\t-1,{\nOnInit:\n\t.@x = F_Hi(1);\n\tcallfunc \"F_None\";\n\tend;\n}\n";
+const std::string CopyFile = "prontera,5,5,4\tduplicate(Guide)\tGuide2\t105\n";
 
 struct LintRow {
     const char* Name;
     std::vector<std::string> Files;  // names under the temporary folder, or "-"
     std::string Stdin;
-    bool UseCatalogue;               // maps.ini naming prontera only
+    bool UseCatalogue;               // maps.ini naming prontera only; Files from list.txt
     script::TTarget Target;
     int Exit;
     std::string Out;                 // with <dir> for the temporary folder
@@ -37,6 +41,10 @@ protected:
     {
         WriteBytes(Dir / "clean.txt", CleanNpc);
         WriteBytes(Dir / "broken.txt", BrokenNpc);
+        WriteBytes(Dir / "func.txt", FunctionFile);
+        WriteBytes(Dir / "caller.txt", CallerFile);
+        WriteBytes(Dir / "copy.txt", CopyFile);
+        WriteBytes(Dir / "list.txt", "// the load order\n" + (Dir / "func.txt").string() + "\n\n" + (Dir / "caller.txt").string() + "\r\n");
         WriteBytes(Dir / "maps.ini", "[Maps]\r\nCount=1\r\n[Map1]\r\nMap=prontera.gat\r\nName=Prontera\r\n");
     }
     TTempDir Dir;
@@ -47,7 +55,10 @@ TEST_P(LintRunTest, ReportsLikeACompiler)
     const LintRow& row = GetParam();
     TLintRequest request;
     for (const std::string& file : row.Files)
-        request.Files.push_back(file == "-" ? file : (Dir / file).string());
+        if (file == "list.txt")
+            request.LoadOrder = Dir / file;
+        else
+            request.Files.push_back(file == "-" ? file : (Dir / file).string());
     if (row.UseCatalogue)
         request.DataDir = Dir.Path();
     request.Target = row.Target;
@@ -77,6 +88,28 @@ INSTANTIATE_TEST_SUITE_P(Lint, LintRunTest, ::testing::Values(
             "<stdin>:3:1: warning: the dialog is still open when the script ends here: the player is left with a "
             "window that has no close button (use close)\n",
             "checked for Hercules"},
+    LintRow{"FunctionOfAnEarlierFile", {"func.txt", "caller.txt"}, "", false, script::TTarget::RAthena, LintClean,
+            "<dir>/caller.txt:4:11: warning: the function 'F_None' is defined in none of the files checked (the server may load it from another file)\n",
+            "2 file(s) checked for rAthena, 0 error(s), 1 warning(s)"},
+    LintRow{"FunctionOfALaterFile", {"caller.txt", "func.txt"}, "", false, script::TTarget::Hercules, LintErrors,
+            "<dir>/caller.txt:3:8: error: calling undeclared function 'F_Hi': it is defined in <dir>/func.txt, which the server loads after this file\n"
+            "<dir>/caller.txt:4:11: warning: the function 'F_None' is defined in none of the files checked (the server may load it from another file)\n",
+            "1 error(s)"},
+    LintRow{"FunctionCalledOnEAthena", {"func.txt", "caller.txt"}, "", false, script::TTarget::EAthena, LintErrors,
+            "<dir>/caller.txt:3:2: error: eAthena refuses an assignment without 'set': write set <variable>, <value>;\n"
+            "<dir>/caller.txt:3:8: error: unknown function 'F_Hi'\n"
+            "<dir>/caller.txt:4:11: warning: the function 'F_None' is defined in none of the files checked (the server may load it from another file)\n",
+            "2 error(s)"},
+    LintRow{"LoadOrderList", {"list.txt"}, "", false, script::TTarget::RAthena, LintClean,
+            "<dir>/caller.txt:4:11: warning: the function 'F_None' is defined in none of the files checked (the server may load it from another file)\n",
+            "2 file(s) checked"},
+    LintRow{"DuplicateOfAnEarlierFile", {"clean.txt", "copy.txt"}, "", false, script::TTarget::EAthena, LintClean, "", "0 warning(s)"},
+    LintRow{"DuplicateOfALaterFile", {"copy.txt", "clean.txt"}, "", false, script::TTarget::EAthena, LintErrors,
+            "<dir>/copy.txt:1:16: error: the duplicate's source NPC 'Guide' is defined in <dir>/clean.txt, which the server loads after this file\n",
+            "1 error(s)"},
+    LintRow{"DuplicateOfNoFile", {"copy.txt"}, "", false, script::TTarget::EAthena, LintClean,
+            "<dir>/copy.txt:1:16: warning: the duplicate's source NPC 'Guide' is defined in none of the files checked (the server may load it from another file)\n",
+            "1 warning(s)"},
     LintRow{"UnreadableFile", {"missing.txt", "clean.txt"}, "", false, script::TTarget::EAthena, LintUnusable, "",
             "1 unreadable"}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -119,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Lint, LintProgramTest, ::testing::Values(
     ProgramRow{"RAthenaAcceptsIt", {"--server", "rathena", "-"}, 0, "checked for rAthena, 0 error(s)"},
     ProgramRow{"UnknownServer", {"--server", "athena", "-"}, 2, "unknown server athena"},
     ProgramRow{"NoFile", {"--server", "hercules"}, 2, "no script file given"},
-    ProgramRow{"UnknownOption", {"--fast", "-"}, 2, "usage: npc-lint"}),
+    ProgramRow{"UnknownOption", {"--fast", "-"}, 2, "usage: npc-lint"},
+    ProgramRow{"MissingLoadOrder", {"--load-order", "no-such-list.txt"}, 2, "no-such-list.txt"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

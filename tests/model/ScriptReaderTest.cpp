@@ -6,8 +6,12 @@
 
 #include "fuzz/ScriptReaderChecks.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 using namespace script;
@@ -74,8 +78,35 @@ INSTANTIATE_TEST_SUITE_P(Reader, ExpressionShape, ::testing::Values(
     ExprCase{"ShiftsLooserThanAdd", "a << b + c >> d", "((a << (b + c)) >> d)"},
     ExprCase{"ComparisonsOneLevel", "a < b != c >= d % 2", "(((a < b) != c) >= (d % 2))"},
     ExprCase{"ComparisonsAsCOnRAthena", "a <= b != c >> 1 / d", "((a <= b) != (c >> (1 / d)))", TTarget::RAthena},
-    ExprCase{"ThreeCharacterAssignment", ".@i <<= 1 | 2", "(.@i <<= (1 | 2))"}),
+    ExprCase{"ThreeCharacterAssignment", ".@i <<= 1 | 2", "(.@i <<= (1 | 2))"},
+    ExprCase{"PowerBindsTighterThanMul", "2 * 3 ** 2 + 1", "((2 * (3 ** 2)) + 1)", TTarget::Hercules},
+    ExprCase{"SpriteConstantIsAWord", "4_F_KAFRA1 + 1", "(4_F_KAFRA1 + 1)", TTarget::RAthena},
+    ExprCase{"HexStaysANumberBesideDigitWords", "0x1F + 7", "(31 + 7)", TTarget::Hercules},
+    ExprCase{"JoinedStringsOnHercules", R"("a" "b" + "c")", R"(("ab" + "c"))", TTarget::Hercules}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// Every node of the rAthena and Hercules samples lies where its range says, read by each
+// server's grammar, and the checker's findings too.
+TEST(Reader, KeepsTheRangesOfTheOtherServersSamples)
+{
+    const auto shared = SharedDataDir();
+    if (!shared)
+        GTEST_SKIP() << "the server data folder ../shared/data is not present";
+    int files = 0;
+    for (const char* server : {"rathena", "hercules"}) {
+        const std::filesystem::path dir = shared->parent_path() / server;
+        if (!std::filesystem::is_directory(dir / "npc"))
+            GTEST_SKIP() << "no sample of " << server << " beside the eAthena data";
+        std::ifstream list(dir / "npc" / "load-order.txt");
+        for (std::string line; std::getline(list, line);) {
+            if (line.empty())
+                continue;
+            ++files;
+            EXPECT_EQ(parsercheck::CheckScriptReader(ReadBytes(dir / line)), parsercheck::TProblems{}) << server << " " << line;
+        }
+    }
+    EXPECT_EQ(files, 120);
+}
 
 TEST(Reader, ReadsAnNpcWithItsStatementsAndRanges)
 {

@@ -5,6 +5,9 @@
 #include "DocumentSupport.h"
 #include "TestSupport.h"
 
+#include "script/FileReader.h"
+#include "script/Interpreter.h"
+
 #include <gmock/gmock.h>
 
 #include <algorithm>
@@ -305,6 +308,65 @@ TEST_F(TargetTest, EveryActionNamesACommandOfTheTargetsParserWithFittingArgument
             EXPECT_TRUE(FitsThePattern(text + ";", patterns));
         }
     }
+}
+
+// ---- Play of the other servers' own NPCs ------------------------------------------------------
+
+struct PlaySample {
+    const char* Server;
+    script::TTarget Target;
+};
+
+class OtherServerPlayTest : public ::testing::TestWithParam<PlaySample> {};
+
+// Every NPC of the sample, read by its server's grammar, ends, waits or stops on a fault with the
+// event that says so; commands the interpreter does not model are marked, never a crash.
+TEST_P(OtherServerPlayTest, EveryNpcPlaysToAnOutcome)
+{
+    const auto shared = SharedDataDir();
+    if (!shared)
+        GTEST_SKIP() << "the server data folder ../shared/data is not present";
+    const fs::path dir = shared->parent_path() / GetParam().Server;
+    if (!fs::is_directory(dir / "npc"))
+        GTEST_SKIP() << "no sample of " << GetParam().Server << " beside the eAthena data";
+    script::TPlaySetup setup;
+    setup.Choices.assign(50, 1);
+    setup.Inputs.assign(10, "1");
+    int played = 0;
+    std::ifstream list(dir / "npc" / "load-order.txt");
+    for (std::string line; std::getline(list, line);) {
+        if (line.empty())
+            continue;
+        const std::string text = ReadBytes(dir / line);
+        const script::TScriptFile file = script::ReadScriptFile(text, GetParam().Target);
+        const script::TProgram program(file);
+        for (const std::string& npc : program.NpcNames()) {
+            const script::TRunResult run = script::Play(program, npc, setup, nullptr);
+            ASSERT_FALSE(run.Events.empty()) << line << " " << npc;
+            EXPECT_EQ(run.Events.back().Kind, run.Outcome == script::TOutcome::Ended     ? script::TEventKind::End
+                                              : run.Outcome == script::TOutcome::Waiting ? script::TEventKind::Waiting
+                                                                                         : script::TEventKind::Fault)
+                << line << " " << npc;
+            ++played;
+        }
+    }
+    EXPECT_GT(played, 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, OtherServerPlayTest,
+                         ::testing::Values(PlaySample{"rathena", script::TTarget::RAthena},
+                                           PlaySample{"hercules", script::TTarget::Hercules}),
+                         [](const auto& info) { return std::string(info.param.Server); });
+
+// The view constants an imported NPC line may name, with the client's IDs.
+TEST(SpriteConstants, NameTheClientsViewIds)
+{
+    EXPECT_EQ(script::SpriteId("4_F_KAFRA1"), std::optional<std::int32_t>(117));
+    EXPECT_EQ(script::SpriteId("FAKE_NPC"), std::optional<std::int32_t>(-1));
+    EXPECT_EQ(script::SpriteId("WARPNPC"), std::optional<std::int32_t>(45));
+    EXPECT_EQ(script::SpriteId("4_f_kafra1"), std::nullopt);  // the names are written in capitals
+    EXPECT_EQ(script::SpriteId("W_WHIP"), std::nullopt);      // a constant, but no view
+    EXPECT_EQ(script::SpriteId(""), std::nullopt);
 }
 
 }  // namespace
