@@ -5,7 +5,7 @@
 // Every import is proved before it is written. Exit status 0 when everything asked for was
 // imported, 1 when something was not, 2 for a command line it does not understand.
 
-#include "tasks/DImportRun.h"
+#include "import/ImportRun.h"
 
 #include <iostream>
 #include <stdexcept>

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "global/DDataFolder.h"
-#include "global/DGlobal.h"
-#include "tasks/DDocument.h"
+#include "platform/DataFolder.h"
+#include "model/Records.h"
+#include "document/Document.h"
 #include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_Splash.h"

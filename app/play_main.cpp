@@ -5,7 +5,7 @@
 // Exit status 0 when the NPC ended or waits for an answer, 1 on a fault, 2 for a command line it
 // does not understand.
 
-#include "tasks/DPlay.h"
+#include "play/Play.h"
 
 #include <charconv>
 #include <iostream>

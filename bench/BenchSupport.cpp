@@ -1,13 +1,13 @@
 #include "BenchSupport.h"
 #include "BenchSupport.h"
 
-#include "global/DGlobal.h"
-#include "tasks/DActions.h"
-#include "tasks/DConditions.h"
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
-#include "tasks/DMessages.h"
-#include "tasks/DTasks.h"
+#include "model/Records.h"
+#include "model/ActionTasks.h"
+#include "model/ConditionTasks.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
+#include "model/Tasks.h"
 #include "ui/Form_Tasks.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the benchmark programs: a large generated project and the program entry.
 
-#include "tasks/DDocument.h"
+#include "document/Document.h"
 
 #include <functional>
 #include <string>

@@ -5,10 +5,10 @@
 
 #include "BenchSupport.h"
 
-#include "global/DGlobal.h"
-#include "tasks/DActions.h"
-#include "tasks/DImport.h"
-#include "tasks/DImportProof.h"
+#include "model/Records.h"
+#include "model/ActionTasks.h"
+#include "import/Import.h"
+#include "import/ImportProof.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Opening the item picker on a large item catalogue: the server's database holds over 6,000 items,
 // and the picker opens from a button click, so it should be on screen within about 100 ms.
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 #include "ui/Form_Items.h"
 
 #include <QApplication>

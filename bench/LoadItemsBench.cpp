@@ -1,7 +1,7 @@
 // Loading the server's real item database, against merely reading the same file line by line.
 // The loader should stay within three times the plain read.
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <benchmark/benchmark.h>
 

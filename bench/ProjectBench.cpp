@@ -5,19 +5,19 @@
 // Two shapes: "nested" (groups of twenty tasks, some groups inside others) and "flat" (every task
 // directly in the group Start), which shows whether any step grows faster than the task count.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "BenchSupport.h"
-#include "tasks/ScriptWriter.h"
-#include "tasks/DActions.h"
-#include "tasks/DConditions.h"
-#include "tasks/DFiles.h"
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
-#include "tasks/DMessages.h"
-#include "tasks/DTasks.h"
+#include "model/ScriptWriter.h"
+#include "model/ActionTasks.h"
+#include "model/ConditionTasks.h"
+#include "model/ProjectFile.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
+#include "model/Tasks.h"
 
 #include "BenchSupport.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ScriptWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,11 +4,11 @@
 // output window shows the new script, and the windows repaint. With the Problems window open its
 // list follows the same change.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "BenchSupport.h"
-#include "tasks/DActions.h"
-#include "tasks/DDocument.h"
-#include "tasks/DTasks.h"
+#include "model/ActionTasks.h"
+#include "document/Document.h"
+#include "model/Tasks.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Problems.h"
 #include "ui/Form_Tasks.h"

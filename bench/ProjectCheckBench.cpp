@@ -2,17 +2,17 @@
 // change: writing the script, reading and checking it for errors and warnings, and tracing each
 // finding to its task. Goal: under 20 ms.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "BenchSupport.h"
-#include "tasks/ScriptWriter.h"
-#include "tasks/DActions.h"
-#include "tasks/DProblems.h"
+#include "model/ScriptWriter.h"
+#include "model/ActionTasks.h"
+#include "check/Problems.h"
 
 #include "script/Checker.h"
 #include "script/FileReader.h"
 
 #include "BenchSupport.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ScriptWriter.h"
 
 #include <benchmark/benchmark.h>
 

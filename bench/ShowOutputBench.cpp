@@ -5,14 +5,14 @@
 // Two cases: the whole text shown anew (the first showing, or a project just loaded), and the
 // showing after one edit of the tree, which rewrites only the lines that changed.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "BenchSupport.h"
-#include "tasks/DActions.h"
-#include "tasks/DConditions.h"
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
-#include "tasks/DMessages.h"
-#include "tasks/DTasks.h"
+#include "model/ActionTasks.h"
+#include "model/ConditionTasks.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
+#include "model/Tasks.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Tasks.h"
 #include "ui/QtText.h"

@@ -6,9 +6,9 @@
 // And opening the item picker on that catalogue the way the user does, with "Browse" in the action
 // editor, until the picker is on screen with its rows sorted. Goal: under a fifth of a second.
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 #include "BenchSupport.h"
-#include "tasks/DTasks.h"
+#include "model/Tasks.h"
 #include "ui/Form_Actions.h"
 #include "ui/Form_Items.h"
 #include "ui/Form_Main.h"

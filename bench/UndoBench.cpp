@@ -4,14 +4,14 @@
 // alternately. Argument 0 measures the step alone, with nobody listening to the document; 1 with
 // the windows following. The counter "step bytes" is what the history keeps for a delete.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "BenchSupport.h"
-#include "tasks/DActions.h"
-#include "tasks/DDocument.h"
-#include "tasks/DFiles.h"
-#include "tasks/DMessages.h"
-#include "tasks/DTasks.h"
-#include "tasks/DUndoSteps.h"
+#include "model/ActionTasks.h"
+#include "document/Document.h"
+#include "model/ProjectFile.h"
+#include "model/MessageTasks.h"
+#include "model/Tasks.h"
+#include "document/UndoSteps.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Tasks.h"
 

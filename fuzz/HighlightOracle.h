@@ -3,11 +3,11 @@
 
 #include "OracleSupport.h"
 
-#include "tasks/DActions.h"
-#include "tasks/DHighlight.h"
-#include "tasks/DTasks.h"
+#include "model/ActionTasks.h"
+#include "output/Highlight.h"
+#include "model/Tasks.h"
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <cstdint>
 #include <cstring>

@@ -4,8 +4,8 @@
 
 #include "OracleSupport.h"
 
-#include "global/DCatalogues.h"
-#include "global/DIniFile.h"
+#include "catalogue/Catalogues.h"
+#include "catalogue/IniFile.h"
 
 #include <algorithm>
 #include <cstdint>

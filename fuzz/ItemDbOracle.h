@@ -4,7 +4,7 @@
 
 #include "OracleSupport.h"
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <cstdint>
 #include <filesystem>

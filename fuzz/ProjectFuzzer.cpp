@@ -2,13 +2,13 @@
 // anything else (a crash, a sanitizer report, another exception) is a finding. A file that loads
 // must save, load again and save to the same bytes, and must write a script.
 
-#include "tasks/DActions.h"
-#include "tasks/DFiles.h"
-#include "tasks/DTasks.h"
-#include "tasks/Project.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ActionTasks.h"
+#include "model/ProjectFile.h"
+#include "model/Tasks.h"
+#include "model/Project.h"
+#include "model/ScriptWriter.h"
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes global/HerculesViews.inc, the NPC view constants that Hercules' parser knows, from a
+"""Writes catalogue/HerculesViews.inc, the NPC view constants that Hercules' parser knows, from a
 "NAME<TAB>ID" list of them (one a line, as its db/constants.conf defines them):
 
     scripts/make-hercules-views.py PATH/TO/npc_views.txt

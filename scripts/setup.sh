@@ -11,7 +11,7 @@ packages=(
     fonts-liberation
     clang libclang-rt-14-dev
     desktop-file-utils appstream shared-mime-info librsvg2-bin
-    dpkg-dev file
+    dpkg-dev file python3
     locales
 )
 

@@ -2,8 +2,8 @@
 // The project document a test works on. A model test gets a fresh one for each test; a window
 // test uses the main window's while one is up.
 
-#include "tasks/DDocument.h"
-#include "tasks/Project.h"
+#include "document/Document.h"
+#include "model/Project.h"
 
 // The document of the running test: the one given to UseDocument, else the one the finder gives
 // (a window test's main window's, while there is one), else the tests' own.

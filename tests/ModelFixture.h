@@ -2,12 +2,12 @@
 // A clean model for every test: empty catalogues with a few maps, jobs and sprites, the action
 // catalogue, and a new project.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "DocumentSupport.h"
-#include "tasks/DActions.h"
-#include "tasks/DDocument.h"
-#include "tasks/DTasks.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ActionTasks.h"
+#include "document/Document.h"
+#include "model/Tasks.h"
+#include "model/ScriptWriter.h"
 
 #include <gtest/gtest.h>
 

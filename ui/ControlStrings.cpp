@@ -1,7 +1,7 @@
 #include "ControlStrings.h"
 
 #include "QtText.h"
-#include "tasks/DTasks.h"
+#include "model/Tasks.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

@@ -4,7 +4,7 @@
 // kept by GroupNumber, because a group can be deleted from the tree while an editor still lists
 // it, and a number cannot dangle.
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <QComboBox>
 

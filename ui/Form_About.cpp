@@ -3,7 +3,7 @@
 
 #include "ChildWindows.h"
 #include "EditorControls.h"
-#include "global/DGlobal.h"
+#include "model/Records.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -5,7 +5,7 @@
 
 #include "TaskEditor.h"
 
-#include "tasks/DActions.h"
+#include "model/ActionTasks.h"
 
 #include <QPointer>
 

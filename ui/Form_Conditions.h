@@ -5,7 +5,7 @@
 
 #include "TaskEditor.h"
 
-#include "tasks/DConditions.h"
+#include "model/ConditionTasks.h"
 
 #include <QPointer>
 

@@ -3,9 +3,9 @@
 
 #include "ChildWindows.h"
 #include "SyntaxHighlight.h"
-#include "tasks/DDocument.h"
+#include "document/Document.h"
 
-#include "tasks/DHighlight.h"
+#include "output/Highlight.h"
 
 #include <QCloseEvent>
 #include <QFont>

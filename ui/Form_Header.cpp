@@ -5,8 +5,8 @@
 #include "Dialogs.h"
 #include "EditorControls.h"
 #include "QtText.h"
-#include "global/DGlobal.h"
-#include "tasks/DDocument.h"
+#include "model/Records.h"
+#include "document/Document.h"
 
 #include <QCloseEvent>
 #include <QSignalBlocker>

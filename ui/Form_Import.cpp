@@ -1,8 +1,8 @@
 #include "Form_Import.h"
 
 #include "QtText.h"
-#include "tasks/DDocument.h"
-#include "tasks/DImportProof.h"
+#include "document/Document.h"
+#include "import/ImportProof.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // The import window: the NPCs of a script file, each with its lines and whether it can become a
 // project, and the text of the one selected. OK takes the selected NPC.
 
-#include "tasks/DImport.h"
+#include "import/Import.h"
 
 #include <QDialog>
 #include <QStringList>

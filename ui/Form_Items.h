@@ -2,7 +2,7 @@
 // The item picker: the whole item catalogue in a table, sorted by name and narrowed by a filter on
 // name or ID as the user types; hands one item back to the action editor that opened it.
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <QWidget>
 

@@ -15,11 +15,11 @@
 #include "HistoryActions.h"
 #include "QtText.h"
 #include "Startup.h"
-#include "global/DGlobal.h"
-#include "tasks/DDocument.h"
-#include "tasks/DFiles.h"
-#include "tasks/DProblems.h"
-#include "tasks/DTasks.h"
+#include "model/Records.h"
+#include "document/Document.h"
+#include "model/ProjectFile.h"
+#include "check/Problems.h"
+#include "model/Tasks.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>

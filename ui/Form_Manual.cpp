@@ -8,8 +8,8 @@
 #include "EditorControls.h"
 #include "QtText.h"
 #include "SyntaxHighlight.h"
-#include "tasks/DDocument.h"
-#include "tasks/DManual.h"
+#include "document/Document.h"
+#include "model/ManualTasks.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -4,7 +4,7 @@
 
 #include "TaskEditor.h"
 
-#include "tasks/DProblems.h"
+#include "check/Problems.h"
 
 #include <memory>
 #include <vector>

@@ -4,7 +4,7 @@
 
 #include "TaskEditor.h"
 
-#include "tasks/DMenus.h"
+#include "model/MenuTasks.h"
 
 #include <cstdint>
 #include <memory>

@@ -6,7 +6,7 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
-#include "tasks/DMessages.h"
+#include "model/MessageTasks.h"
 
 #include <QCloseEvent>
 #include <QTextCursor>

@@ -8,8 +8,8 @@
 #include "Form_NPCBrowser.h"
 #include "QtText.h"
 #include "Startup.h"
-#include "global/DGlobal.h"
-#include "tasks/DDocument.h"
+#include "model/Records.h"
+#include "document/Document.h"
 
 #include <QCloseEvent>
 

@@ -2,7 +2,7 @@
 // The sprite browser: every sprite of the catalogue with its preview picture. It hands the chosen
 // sprite back to its opener through OnDone and then destroys itself.
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <QWidget>
 

@@ -8,9 +8,9 @@
 #include "QtText.h"
 
 #include "script/Transcript.h"
-#include "tasks/DHighlight.h"
-#include "tasks/DDocument.h"
-#include "tasks/DPlay.h"
+#include "output/Highlight.h"
+#include "document/Document.h"
+#include "play/Play.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

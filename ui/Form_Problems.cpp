@@ -5,8 +5,8 @@
 #include "Form_Tasks.h"
 #include "QtText.h"
 
-#include "tasks/DDocument.h"
-#include "tasks/DManual.h"
+#include "document/Document.h"
+#include "model/ManualTasks.h"
 
 #include <QHeaderView>
 #include <QLabel>

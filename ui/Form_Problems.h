@@ -2,7 +2,7 @@
 // The Problems window: every error and warning of the current project, each with the task that
 // causes it. A double click selects that task in the tree, and opens manual code at its line.
 
-#include "tasks/DProblems.h"
+#include "check/Problems.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 #include "ui_Form_Splash.h"
 
 #include "Form_Main.h"
-#include "global/DGlobal.h"
+#include "model/Records.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

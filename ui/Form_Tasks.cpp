@@ -15,16 +15,16 @@
 #include "TaskTreeModel.h"
 #include "TaskTreeView.h"
 
-#include "tasks/DActions.h"
-#include "tasks/DConditions.h"
-#include "tasks/DDocument.h"
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
-#include "tasks/DMessages.h"
-#include "tasks/DProblems.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ActionTasks.h"
+#include "model/ConditionTasks.h"
+#include "document/Document.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
+#include "check/Problems.h"
+#include "model/ScriptWriter.h"
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -3,9 +3,9 @@
 // task editors, renames, moves and deletes tasks, and regenerates the output window after every
 // change. It is made once at start-up and lives until the program ends.
 
-#include "tasks/DProblems.h"
-#include "tasks/DTasks.h"
-#include "tasks/ScriptWriter.h"
+#include "check/Problems.h"
+#include "model/Tasks.h"
+#include "model/ScriptWriter.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "HelpViewer.h"
 
-#include "global/DErrors.h"
+#include "platform/Errors.h"
 
 #include <QTextDocument>
 #include <QUrl>

@@ -2,7 +2,7 @@
 
 #include "Dialogs.h"
 #include "QtText.h"
-#include "tasks/DDocument.h"
+#include "document/Document.h"
 
 #include <QAction>
 #include <QKeySequence>

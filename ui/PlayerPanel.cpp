@@ -3,7 +3,7 @@
 #include "Dialogs.h"
 #include "QtText.h"
 
-#include "tasks/DPlay.h"
+#include "play/Play.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -2,7 +2,7 @@
 // Crash recovery in the editor: the main window's writer of this run's recovery copy, and the
 // start-up offer of copies left by runs that did not end normally (tasks/DRecovery.h).
 
-#include "tasks/DRecovery.h"
+#include "document/Recovery.h"
 
 class QWidget;
 class TProjectDocument;

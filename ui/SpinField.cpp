@@ -1,6 +1,6 @@
 #include "SpinField.h"
 
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <QFocusEvent>
 #include <QLineEdit>

@@ -6,9 +6,9 @@
 #include "Form_NPC.h"
 #include "Form_Splash.h"
 #include "Form_Tasks.h"
-#include "tasks/DDocument.h"
-#include "global/DGlobal.h"
-#include "tasks/DActions.h"
+#include "document/Document.h"
+#include "model/Records.h"
+#include "model/ActionTasks.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,10 +2,10 @@
 
 #include "QtText.h"
 
-#include "tasks/DDocument.h"
-#include "tasks/DHighlight.h"
+#include "document/Document.h"
+#include "output/Highlight.h"
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 
 #include <QFontMetrics>
 #include <QPlainTextEdit>

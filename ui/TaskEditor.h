@@ -3,8 +3,8 @@
 // opener: LoadTask before it is shown, Task and EditMode when it reports back, and OnDone, called
 // exactly once when the user ends the editor, just before the window destroys itself.
 
-#include "tasks/DDocument.h"
-#include "tasks/DTasks.h"
+#include "document/Document.h"
+#include "model/Tasks.h"
 
 #include <QWidget>
 

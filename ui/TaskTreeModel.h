@@ -3,9 +3,9 @@
 // the model only follows it (as its observer) and passes in-place edits on to whoever handles
 // them. Each index's internal pointer is its TTaskNode.
 
-#include "tasks/DTasks.h"
-#include "tasks/DProblems.h"
-#include "tasks/DTaskTree.h"
+#include "model/Tasks.h"
+#include "check/Problems.h"
+#include "model/TaskTree.h"
 
 #include <QAbstractItemModel>
 

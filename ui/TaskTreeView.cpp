@@ -1,7 +1,7 @@
 #include "TaskTreeView.h"
 
 #include "TaskTreeModel.h"
-#include "tasks/DTaskTree.h"
+#include "model/TaskTree.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>

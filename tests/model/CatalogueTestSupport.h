@@ -3,7 +3,7 @@
 // and writers for catalogue files and sprite bitmaps in a temporary folder.
 
 #include "TestSupport.h"
-#include "global/DCatalogues.h"
+#include "catalogue/Catalogues.h"
 
 #include <QColor>
 #include <QImage>

@@ -2,7 +2,7 @@
 // two text checks every catalogue relies on.
 
 #include "CatalogueTestSupport.h"
-#include "global/DIniFile.h"
+#include "catalogue/IniFile.h"
 
 #include <cctype>
 #include <functional>

@@ -2,7 +2,7 @@
 // folder, then the installed data folder; the first that holds a catalogue file wins.
 #include "TestSupport.h"
 
-#include "global/DDataFolder.h"
+#include "platform/DataFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "DocumentSupport.h"
 #include "TestSupport.h"
 
-#include "tasks/DExport.h"
+#include "output/Export.h"
 
 #include <gmock/gmock.h>
 

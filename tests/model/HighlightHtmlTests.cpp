@@ -4,15 +4,15 @@
 #include "TestSupport.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DActions.h"
-#include "tasks/DExport.h"
-#include "tasks/DFiles.h"
-#include "tasks/DHtmlExport.h"
-#include "tasks/DMessages.h"
-#include "tasks/DTasks.h"
+#include "model/ActionTasks.h"
+#include "output/Export.h"
+#include "model/ProjectFile.h"
+#include "output/HtmlExport.h"
+#include "model/MessageTasks.h"
+#include "model/Tasks.h"
 
-#include "global/DCatalogues.h"
-#include "global/DGlobal.h"
+#include "catalogue/Catalogues.h"
+#include "model/Records.h"
 
 #include <gtest/gtest.h>
 

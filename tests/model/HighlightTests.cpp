@@ -1,13 +1,13 @@
 // The script colouring scanner: every token of a line with its colour, as the output window and
 // the manual-code editor show them.
 
-#include "tasks/DActions.h"
+#include "model/ActionTasks.h"
 #include "DocumentSupport.h"
-#include "tasks/DHighlight.h"
-#include "tasks/DTasks.h"
+#include "output/Highlight.h"
+#include "model/Tasks.h"
 
-#include "global/DCatalogues.h"
-#include "global/DGlobal.h"
+#include "catalogue/Catalogues.h"
+#include "model/Records.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include "DocumentSupport.h"
 #include "TestSupport.h"
 
-#include "global/DFileAccess.h"
-#include "tasks/DFiles.h"
-#include "tasks/DImport.h"
-#include "tasks/DImportProof.h"
-#include "tasks/DImportRun.h"
+#include "platform/FileAccess.h"
+#include "model/ProjectFile.h"
+#include "import/Import.h"
+#include "import/ImportProof.h"
+#include "import/ImportRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

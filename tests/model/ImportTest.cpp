@@ -4,13 +4,13 @@
 #include "ModelFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DConditions.h"
-#include "tasks/DFiles.h"
-#include "tasks/DImport.h"
-#include "tasks/DImportProof.h"
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
-#include "tasks/DMessages.h"
+#include "model/ConditionTasks.h"
+#include "model/ProjectFile.h"
+#include "import/Import.h"
+#include "import/ImportProof.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

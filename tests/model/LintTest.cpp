@@ -3,7 +3,7 @@
 
 #include "TestSupport.h"
 
-#include "tasks/DLint.h"
+#include "check/Lint.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -4,7 +4,7 @@
 #include "TaskFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DProblems.h"
+#include "check/Problems.h"
 
 #include <algorithm>
 #include <functional>

@@ -3,7 +3,7 @@
 #include "TaskFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DDocument.h"
+#include "document/Document.h"
 
 #include <functional>
 #include <limits>

@@ -3,10 +3,10 @@
 #include "DocumentSupport.h"
 
 #include "TestSupport.h"
-#include "tasks/DConditions.h"
-#include "tasks/DManual.h"
-#include "tasks/DMessages.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ConditionTasks.h"
+#include "model/ManualTasks.h"
+#include "model/MessageTasks.h"
+#include "model/ScriptWriter.h"
 
 #include <gmock/gmock.h>
 

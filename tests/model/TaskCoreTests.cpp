@@ -2,8 +2,8 @@
 #include "ModelFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DFiles.h"
-#include "tasks/DMessages.h"
+#include "model/ProjectFile.h"
+#include "model/MessageTasks.h"
 
 #include <gmock/gmock.h>
 

@@ -6,16 +6,16 @@
 #include "ModelFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DActions.h"
-#include "tasks/DConditions.h"
-#include "tasks/DFiles.h"
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
-#include "tasks/DMessages.h"
-#include "tasks/DTasks.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ActionTasks.h"
+#include "model/ConditionTasks.h"
+#include "model/ProjectFile.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
+#include "model/Tasks.h"
+#include "model/ScriptWriter.h"
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 
 #include <gtest/gtest.h>
 

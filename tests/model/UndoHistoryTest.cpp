@@ -5,8 +5,8 @@
 #include "TaskFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DDocument.h"
-#include "tasks/DUndoSteps.h"
+#include "document/Document.h"
+#include "document/UndoSteps.h"
 
 #include <algorithm>
 #include <random>

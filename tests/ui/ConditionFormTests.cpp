@@ -3,7 +3,7 @@
 #include "EditorTestSupport.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DConditions.h"
+#include "model/ConditionTasks.h"
 #include "ui/Form_Actions.h"
 #include "ui/Form_Conditions.h"
 #include "ui/SpinField.h"

@@ -5,8 +5,8 @@
 #include "MainFrameFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DDocument.h"
-#include "tasks/DMessages.h"
+#include "document/Document.h"
+#include "model/MessageTasks.h"
 #include "ui/Form_Message.h"
 #include "ui/TaskTreeModel.h"
 #include "ui/TaskTreeView.h"

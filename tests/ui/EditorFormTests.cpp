@@ -5,9 +5,9 @@
 #include "TaskWindowSupport.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DHighlight.h"
-#include "tasks/DManual.h"
-#include "tasks/DMessages.h"
+#include "output/Highlight.h"
+#include "model/ManualTasks.h"
+#include "model/MessageTasks.h"
 #include "ui/SyntaxHighlight.h"
 
 #include <QFontInfo>

@@ -2,11 +2,11 @@
 // What the task editor tests share: small catalogues set up in place, groups added to the tree,
 // user input on real widgets, a stand-in for the dialogs, and the editor's report to its opener.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "DocumentSupport.h"
-#include "tasks/DActions.h"
-#include "tasks/DDocument.h"
-#include "tasks/DTasks.h"
+#include "model/ActionTasks.h"
+#include "document/Document.h"
+#include "model/Tasks.h"
 #include "ui/Dialogs.h"
 #include "ui/TaskEditor.h"
 

@@ -7,7 +7,7 @@
 #include "DocumentSupport.h"
 #include "FrameTestSupport.h"
 #include "ModelFixture.h"
-#include "tasks/DFiles.h"
+#include "model/ProjectFile.h"
 
 #include "ui/Form_Actions.h"
 #include "ui/Form_Conditions.h"

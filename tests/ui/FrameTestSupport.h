@@ -5,9 +5,9 @@
 
 #include "TestSupport.h"
 #include "DocumentSupport.h"
-#include "global/DGlobal.h"
-#include "tasks/DActions.h"
-#include "tasks/DTasks.h"
+#include "model/Records.h"
+#include "model/ActionTasks.h"
+#include "model/Tasks.h"
 #include "ui/Dialogs.h"
 
 #include <QAbstractButton>

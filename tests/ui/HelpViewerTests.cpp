@@ -1,7 +1,7 @@
 // The help viewer on the help file that the build compiles from data/help.
 #include "FrameTestSupport.h"
 
-#include "global/DErrors.h"
+#include "platform/Errors.h"
 #include "ui/HelpViewer.h"
 
 #include <QFileInfo>

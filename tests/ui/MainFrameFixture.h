@@ -6,7 +6,7 @@
 #include "FrameTestSupport.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DFiles.h"
+#include "model/ProjectFile.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_Tasks.h"

@@ -1,12 +1,12 @@
 // The menu, message and manual-code editors, driven through their controls.
 #include "EditorTestSupport.h"
 #include "DocumentSupport.h"
-#include "tasks/ScriptWriter.h"
+#include "model/ScriptWriter.h"
 #include "TestSupport.h"
 
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
-#include "tasks/DMessages.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
 #include "ui/Form_Manual.h"
 #include "ui/Form_Menus.h"
 #include "ui/Form_Message.h"

@@ -2,7 +2,7 @@
 #include "FrameTestSupport.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DFiles.h"
+#include "model/ProjectFile.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_NPCBrowser.h"
 #include "ui/SpinField.h"

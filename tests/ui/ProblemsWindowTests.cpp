@@ -5,9 +5,9 @@
 #include "MainFrameFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DDocument.h"
-#include "tasks/DActions.h"
-#include "tasks/DManual.h"
+#include "document/Document.h"
+#include "model/ActionTasks.h"
+#include "model/ManualTasks.h"
 #include "ui/Form_Manual.h"
 #include "ui/Form_Problems.h"
 #include "ui/TaskTreeModel.h"

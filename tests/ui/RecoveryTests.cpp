@@ -4,7 +4,7 @@
 #include "MainFrameFixture.h"
 #include "DocumentSupport.h"
 
-#include "tasks/DDocument.h"
+#include "document/Document.h"
 #include "ui/RecoveryOffer.h"
 
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "DocumentSupport.h"
 #include "TaskWindowSupport.h"
 
-#include "tasks/DMessages.h"
+#include "model/MessageTasks.h"
 #include "ui/TaskTreeModel.h"
 #include "ui/TaskTreeView.h"
 

@@ -5,9 +5,9 @@
 #include "DocumentSupport.h"
 #include "TestSupport.h"
 
-#include "tasks/DConditions.h"
-#include "tasks/DManual.h"
-#include "tasks/DMenus.h"
+#include "model/ConditionTasks.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
 #include "ui/ChildWindows.h"
 #include "ui/Form_Actions.h"
 #include "ui/Form_Message.h"

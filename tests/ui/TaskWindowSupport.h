@@ -3,10 +3,10 @@
 // stand-in for the dialogs that fails the test on any error box, the task tree window made and
 // torn down around each test, and reading the colours the highlighter left in a document.
 
-#include "global/DGlobal.h"
+#include "model/Records.h"
 #include "DocumentSupport.h"
-#include "tasks/DActions.h"
-#include "tasks/DTasks.h"
+#include "model/ActionTasks.h"
+#include "model/Tasks.h"
 #include "ui/Dialogs.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Tasks.h"

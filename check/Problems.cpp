@@ -1,0 +1,221 @@
+#include "check/Problems.h"
+
+#include "model/ActionTasks.h"
+#include "model/ConditionTasks.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+
+#include "model/Project.h"
+#include "model/ScriptWriter.h"
+
+#include "model/Records.h"
+#include "script/Checker.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+using script::TSeverity;
+
+namespace {
+
+constexpr const char* LostGroup = "jumps to a group that no longer exists: choose another one";
+
+class TTreeChecker {
+public:
+    TTreeChecker(const TTaskList& tasks, std::vector<TProblem>& out) : Out_(out)
+    {
+        for (int i = 0; i < tasks.TaskCount(); ++i)
+            if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group)
+                Groups_.insert(static_cast<const TGroupTask*>(task)->GroupNumber);
+    }
+
+    void Task(const TTask& task)
+    {
+        switch (task.Kind()) {
+        case TTaskKind::Menu:
+            for (const auto& entry : static_cast<const TMenuTask&>(task).Entries)
+                if (!Groups_.count(entry->Target))
+                    Add(TSeverity::Warning, task, "The menu entry \"" + entry->Text + "\" " + LostGroup);
+            break;
+        case TTaskKind::Condition: {
+            const auto& condition = static_cast<const TConTask&>(task);
+            if (condition.Target != GroupExitTarget && !Groups_.count(condition.Target))
+                Add(TSeverity::Warning, task, std::string("The condition ") + LostGroup);
+            break;
+        }
+        case TTaskKind::Action:
+            Action(static_cast<const TActionTask&>(task));
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    void Action(const TActionTask& task)
+    {
+        if (!task.Action)
+            return;
+        for (int i = 0; i < task.Action->ParamCount(); ++i) {
+            const ParamTypes kind = task.Action->ParamKind(i);
+            if (kind == PT_Group && !Groups_.count(task.GetParam(i)))
+                Add(TSeverity::Warning, task, "The " + task.Action->Caption + " " + LostGroup);
+            else if (kind == PT_Map && !IsMapIndex(task.GetParam(i)))
+                Add(TSeverity::Error, task, "The " + task.Action->Caption + " has no map: choose one");
+        }
+    }
+
+    void Add(TSeverity severity, const TTask& task, std::string message)
+    {
+        Out_.push_back({severity, std::move(message), &task, 0, 0, -1});
+    }
+
+    std::vector<TProblem>& Out_;
+    std::unordered_set<std::int32_t> Groups_;
+};
+
+// The catalogue's maps as the checker looks them up; none loaded: the checker's own.
+const std::unordered_set<std::string>* CatalogueMaps(std::unordered_set<std::string>& maps)
+{
+    if (MapList.empty())
+        return nullptr;
+    for (const auto& map : MapList)
+        maps.insert(script::MapKey(map->MapFile));
+    return &maps;
+}
+
+std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines, TServerTarget target)
+{
+    std::unordered_set<std::string> maps;
+    script::TCheckOptions options;
+    options.Target = target;
+    options.Maps = CatalogueMaps(maps);
+    return script::CheckScript(JoinScriptLines(lines), options);
+}
+
+// The first line the task wrote that is its own code rather than its caption comment.
+std::vector<int> FirstCodeLines(const TScriptResult& written)
+{
+    std::vector<int> first(written.LineTasks.size(), -1);
+    const TTask* previous = nullptr;
+    int start = 0;
+    for (std::size_t i = 0; i < written.LineTasks.size(); ++i) {
+        const TTask* task = written.LineTasks[i];
+        if (task != previous)
+            start = static_cast<int>(i) + (task && task->UserNamed == 1 ? 1 : 0);
+        first[i] = start;
+        previous = task;
+    }
+    return first;
+}
+
+} // namespace
+
+int TProjectCheck::ErrorCount() const
+{
+    return static_cast<int>(std::count_if(Problems.begin(), Problems.end(),
+                                          [](const TProblem& p) { return p.Severity == TSeverity::Error; }));
+}
+
+int TProjectCheck::WarningCount() const
+{
+    return static_cast<int>(Problems.size()) - ErrorCount();
+}
+
+const TProblem* TProjectCheck::FirstError() const
+{
+    const auto found = std::find_if(Problems.begin(), Problems.end(),
+                                    [](const TProblem& p) { return p.Severity == TSeverity::Error; });
+    return found == Problems.end() ? nullptr : &*found;
+}
+
+const TProblem* TProjectCheck::WorstOf(const TTask* task) const
+{
+    const TProblem* worst = nullptr;
+    for (const TProblem& problem : Problems) {
+        if (problem.Task != task)
+            continue;
+        if (problem.Severity == TSeverity::Error)
+            return &problem;
+        if (!worst)
+            worst = &problem;
+    }
+    return worst;
+}
+
+TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
+                                 const TScriptResult& written)
+{
+    TProjectCheck check;
+    const bool noMap = !IsMapIndex(project.NPCInfo.MapIndex);
+    if (noMap)
+        check.Problems.push_back({TSeverity::Error, NoMapProblem, nullptr, 0, 0, -1});
+    TTreeChecker tasks(project.TaskList, check.Problems);
+    for (const TTaskNode* node = project.TaskTree.GetFirstNode(); node; node = node->GetNext())
+        if (node->Data())
+            tasks.Task(*node->Data());
+    // A task the tree already reports is broken in the script for the same reason: said once.
+    std::unordered_set<const TTask*> reported;
+    for (const TProblem& problem : check.Problems)
+        reported.insert(problem.Task);
+    const std::vector<int> firstCode = FirstCodeLines(written);
+    for (const script::TDiagnostic& d : CheckLines(lines, project.HeaderInfo.Target)) {
+        const auto index = static_cast<std::size_t>(std::max(d.Range.Begin.Line, 1) - 1);
+        const TTask* task = index < written.LineTasks.size() ? written.LineTasks[index] : nullptr;
+        if (reported.count(task))
+            continue;
+        TProblem problem{d.Severity, d.Message, task, d.Range.Begin.Line, d.Range.Begin.Column, -1};
+        if (task && task->Kind() == TTaskKind::Manual)
+            problem.TaskLine = std::max(static_cast<int>(index) - firstCode[index], 0);
+        check.Problems.push_back(std::move(problem));
+    }
+    return check;
+}
+
+TProjectCheck CheckProject(const TProject& project)
+{
+    std::vector<std::string> lines;
+    const TScriptResult written = GenerateScript(project, lines);
+    return CheckWrittenScript(project, lines, written);
+}
+
+std::string TaskPath(const TTask& task)
+{
+    std::vector<const std::string*> texts;
+    for (const TTaskNode* node = task.Node; node; node = node->Parent())
+        texts.push_back(&node->Text());
+    std::string path;
+    for (auto it = texts.rbegin(); it != texts.rend(); ++it)
+        path += (path.empty() ? "" : " > ") + **it;
+    return path.empty() ? task.Caption : path;
+}
+
+std::vector<TCodeFinding> CheckManualCode(const TProject& project, const TManualTask* task,
+                                          const std::vector<std::string>& code)
+{
+    std::vector<std::string> lines;
+    const TScriptResult written = GenerateScript(project, lines);
+    // Where the code stands: the task's own lines, else just before the closing brace.
+    std::size_t begin = lines.empty() ? 0 : lines.size() - 1, end = begin;
+    std::string indent = "\t";
+    const auto own = std::find(written.LineTasks.begin(), written.LineTasks.end(), task);
+    if (task && own != written.LineTasks.end()) {
+        begin = static_cast<std::size_t>(own - written.LineTasks.begin()) + (task->UserNamed == 1 ? 1 : 0);
+        end = begin;
+        while (end < written.LineTasks.size() && written.LineTasks[end] == task)
+            ++end;
+        indent.assign(static_cast<std::size_t>(task->Node ? task->Node->Level() + 1 : 1), '\t');
+    }
+    std::vector<std::string> placed;
+    for (const std::string& line : code)
+        placed.push_back(indent + line);
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(begin), lines.begin() + static_cast<std::ptrdiff_t>(end));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(begin), placed.begin(), placed.end());
+    std::vector<TCodeFinding> found;
+    for (const script::TDiagnostic& d : CheckLines(lines, project.HeaderInfo.Target)) {
+        const int line = d.Range.Begin.Line - 1 - static_cast<int>(begin);
+        if (line >= 0 && line < static_cast<int>(code.size()))
+            found.push_back({d.Severity, line, std::max(d.Range.Begin.Column - static_cast<int>(indent.size()), 1), d.Message});
+    }
+    return found;
+}

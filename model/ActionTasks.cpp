@@ -1,0 +1,231 @@
+#include "model/ActionTasks.h"
+
+#include "model/ProjectFile.h"
+#include "model/Project.h"
+#include "model/ScriptWriter.h"
+
+#include "model/Records.h"
+
+#include <algorithm>
+
+TOwnedList<TDAction> ActionList;
+
+namespace {
+
+bool IsActionIndex(int index)
+{
+    return index >= 0 && static_cast<std::size_t>(index) < ActionList.size();
+}
+
+}  // namespace
+
+TDAction::TDAction(bool isStatement, std::string caption, std::string command, TParamTypeList kinds,
+                   ParamTypes resultKind)
+    : Caption(std::move(caption)),
+      Command(std::move(command)),
+      IsStatement(isStatement ? 1 : 0),
+      ResultKind(resultKind),
+      ParamKinds(std::move(kinds))
+{
+}
+
+ParamTypes TDAction::ParamKind(int i) const
+{
+    if (ParamKinds.empty() || i < 0)
+        return PT_None;
+    const auto last = ParamKinds.size() - 1;
+    return ParamKinds[std::min(static_cast<std::size_t>(i), last)];
+}
+
+void InitActions()
+{
+    // The position of an entry is its identity in project files: never reorder or insert.
+    struct Entry {
+        bool IsStatement;
+        const char* Caption;
+        const char* Command;
+        TParamTypeList Kinds;
+        ParamTypes Result;
+    };
+    const Entry entries[] = {
+        {true, "Take Item", "delitem", {PT_ItemID, PT_Amount}, PT_None},
+        {true, "Give Item", "getitem", {PT_ItemID, PT_Amount}, PT_None},
+        {true, "Heal", "heal", {PT_HP, PT_SP}, PT_None},
+        {true, "Jumpto Group", "goto", {PT_Group}, PT_None},
+        {true, "Job Change", "jobchange", {PT_Job}, PT_None},
+        {true, "Next Button", "next", {}, PT_None},
+        {true, "Close Script", "close", {}, PT_None},
+        {true, "Take Zeny", "set Zeny, Zeny -", {PT_Amount}, PT_None},
+        {true, "Give Zeny", "set Zeny, Zeny +", {PT_Amount}, PT_None},
+        {true, "Take Base Level", "set BaseLevel, BaseLevel -", {PT_Amount}, PT_None},
+        {true, "Give Base Level", "set BaseLevel, BaseLevel +", {PT_Amount}, PT_None},
+        {true, "Take Job Level", "set JobLevel, JobLevel -", {PT_Amount}, PT_None},
+        {true, "Give Job Level", "set JobLevel, JobLevel +", {PT_Amount}, PT_None},
+        {true, "Warp", "warp", {PT_Map, PT_X, PT_Y}, PT_None},
+        {true, "Save Point", "savepoint", {PT_Map, PT_X, PT_Y}, PT_None},
+        {true, "Give Player Cart", "setcart", {}, PT_None},
+        {true, "Open Storage", "openstorage", {}, PT_None},
+        {true, "Reset Stats", "resetstatus", {}, PT_None},
+        {true, "Reset Skills", "resetskill", {}, PT_None},
+        {false, "Item Amount", "countitem", {PT_ItemID}, PT_Amount},
+        {false, "Item Weight", "checkweight", {PT_ItemID, PT_Amount}, PT_Amount},
+    };
+    ActionList.clear();
+    for (const Entry& entry : entries)
+        ActionList.push_back(std::make_unique<TDAction>(entry.IsStatement, entry.Caption, entry.Command,
+                                                        entry.Kinds, entry.Result));
+}
+
+const TDAction* ActionAt(int index)
+{
+    if (index == -1)
+        return nullptr;
+    if (!IsActionIndex(index))
+        throw EListError("action index " + std::to_string(index) + " is outside the action list (0 to " +
+                         std::to_string(static_cast<int>(ActionList.size()) - 1) + ")");
+    return ActionList[static_cast<std::size_t>(index)].get();
+}
+
+int IndexOfAction(const TDAction* action)
+{
+    const auto found = std::find_if(ActionList.begin(), ActionList.end(),
+                                    [action](const auto& entry) { return entry.get() == action; });
+    return found == ActionList.end() ? -1 : static_cast<int>(found - ActionList.begin());
+}
+
+const TDAction* FindAction(const std::string& text)
+{
+    for (const auto& entry : ActionList)
+        if (entry->Command == text)
+            return entry.get();
+    return nullptr;
+}
+
+void FillActionList(bool isStatement, TStrings& strings)
+{
+    strings.BeginUpdate();
+    for (const auto& entry : ActionList)
+        if ((entry->IsStatement != 0) == isStatement)
+            strings.AddObject(entry->Caption, entry.get());
+    strings.EndUpdate();
+}
+
+// ---- TActionTask ---------------------------------------------------------------------------
+
+TActionTask::TActionTask(const std::string& caption, const TDAction* action)
+    : TTask(caption), Action(action)
+{
+    ResetParams();
+}
+
+TActionTask::TActionTask(const TActionTask& source) : TTask()
+{
+    Assign(source);
+}
+
+void TActionTask::ResetParams()
+{
+    Params.assign(Action ? static_cast<std::size_t>(Action->ParamCount()) : 0, 0);
+}
+
+void TActionTask::Assign(const TActionTask& source)
+{
+    AssignCaption(source);
+    Action = source.Action;
+    ResetParams();
+    const std::size_t shared = std::min(Params.size(), source.Params.size());
+    std::copy_n(source.Params.begin(), shared, Params.begin());
+}
+
+std::int32_t TActionTask::GetParam(int i) const
+{
+    if (i < 0 || i >= ParamCount())
+        return 0;
+    return Params[static_cast<std::size_t>(i)];
+}
+
+void TActionTask::SetParam(int i, std::int32_t value)
+{
+    if (i < 0 || i >= ParamCount())
+        return;
+    Params[static_cast<std::size_t>(i)] = value;
+}
+
+namespace {
+
+// A map that is no longer in the catalogue renders as an empty name, so the tree and the script
+// stay usable; WriteScript reports the gap.
+std::string MapFileOf(std::int32_t index)
+{
+    return IsMapIndex(index) ? MapAt(index)->MapFile : std::string();
+}
+
+std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay, TServerTarget target)
+{
+    switch (kind) {
+    case PT_Group:
+        return forDisplay ? std::string("L#") : "L" + std::to_string(value);
+    case PT_Map:
+        return forDisplay ? MapFileOf(value) : "\"" + ScriptMapName(target, MapFileOf(value)) + "\"";
+    default:
+        return std::to_string(value);
+    }
+}
+
+}  // namespace
+
+std::string TActionTask::ParamText(bool forDisplay, TServerTarget target) const
+{
+    std::string text;
+    for (int i = 0; i < ParamCount(); ++i) {
+        if (i > 0)
+            text += ", ";
+        const ParamTypes kind = Action ? Action->ParamKind(i) : PT_None;
+        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], forDisplay, target);
+    }
+    return text;
+}
+
+std::string TActionTask::ActionText(bool forDisplay, TServerTarget target) const
+{
+    if (!Action)
+        return {};
+    if (forDisplay)
+        return Action->Caption + "(" + ParamText(true) + ")";
+    const std::string command = ScriptCommand(target, Action->Command);
+    if (Action->IsStatement)
+        return Action->ParamCount() > 0 ? command + " " + ParamText(false, target) : command;
+    return command + "(" + ParamText(false, target) + ")";
+}
+
+void TActionTask::SaveToFile(TFileWriter& file) const
+{
+    TTask::SaveToFile(file);
+    file.WriteInt(IndexOfAction(Action));
+    for (const std::int32_t value : Params)
+        file.WriteInt(value);
+}
+
+void TActionTask::LoadFromFile(TFileReader& file)
+{
+    TTask::LoadFromFile(file);
+    const std::int32_t index = file.ReadInt();
+    // A task without an action is never written; -1 here means a damaged file.
+    if (!IsActionIndex(index))
+        file.Fail("action index " + std::to_string(index) + " is outside the action list");
+    Action = ActionAt(index);
+    ResetParams();
+    for (std::int32_t& value : Params)
+        value = file.ReadInt();
+}
+
+void TActionTask::WriteScript(TScriptWriter& writer) const
+{
+    TTask::WriteScript(writer);
+    if (!Action)
+        return;
+    for (int i = 0; i < Action->ParamCount(); ++i)
+        if (Action->ParamKind(i) == PT_Map && !IsMapIndex(GetParam(i)))
+            writer.AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
+    writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target) + ";");
+}

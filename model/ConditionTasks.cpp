@@ -1,0 +1,240 @@
+#include "model/ConditionTasks.h"
+
+#include "model/ProjectFile.h"
+#include "model/Project.h"
+#include "model/ScriptWriter.h"
+
+#include <algorithm>
+
+const char* const ConditionNames[6] = {"Equal to", "Not", "At least", "At most", "More than", "Less than"};
+
+namespace {
+
+const char* const ComparisonScriptTexts[6] = {" == ", " != ", " >= ", " <= ", " > ", " < "};
+
+bool IsKnownKind(std::int32_t kind)
+{
+    return kind >= ConOr && kind <= 5;
+}
+
+bool HasLeftSide(const TConCheck& check)
+{
+    return check.Variable || (check.ValueAction && check.ValueAction->Action);
+}
+
+// The smallest check record: a joiner, Kind and Value.
+constexpr std::size_t MinCheckRecordSize = 8;
+
+}  // namespace
+
+std::string ConditionName(std::int32_t kind)
+{
+    if (kind == ConAnd)
+        return "And";
+    if (kind == ConOr)
+        return "OR";
+    return kind >= 0 && kind <= 5 ? ConditionNames[kind] : "";
+}
+
+std::string ConditionScriptText(std::int32_t kind)
+{
+    if (kind == ConAnd)
+        return " && ";
+    if (kind == ConOr)
+        return " || ";
+    return kind >= 0 && kind <= 5 ? ComparisonScriptTexts[kind] : "";
+}
+
+// ---- TConCheck -----------------------------------------------------------------------------
+
+TConCheck::TConCheck(const TConCheck& source)
+    : Kind(source.Kind),
+      Value(source.Value),
+      Variable(source.Variable),
+      ValueAction(source.ValueAction ? std::make_unique<TActionTask>(*source.ValueAction) : nullptr)
+{
+}
+
+void TConCheck::SaveToFile(TFileWriter& file) const
+{
+    file.WriteInt(Kind);
+    file.WriteInt(Value);
+    if (!IsComparison())
+        return;
+    const int index = Variable ? IndexOfVariable(Variable) : -1;
+    file.WriteInt(index);
+    if (index != -1)
+        return;
+    // Without a left side the record would end where the loader expects an action record; the
+    // condition editor never builds such a check, so refuse rather than write a file that cannot
+    // be read back.
+    if (!HasLeftSide(*this))
+        throw EInOutError(file.FileName(), "a condition compares nothing: it has neither a variable nor "
+                                           "an item action on its left side");
+    ValueAction->SaveToFile(file);
+}
+
+void TConCheck::LoadFromFile(TFileReader& file)
+{
+    Kind = file.ReadInt();
+    if (!IsKnownKind(Kind))
+        file.Fail("condition type " + std::to_string(Kind) + " is not a comparison, And or OR");
+    Value = file.ReadInt();
+    Variable = nullptr;
+    ValueAction.reset();
+    if (!IsComparison())
+        return;
+    const std::int32_t index = file.ReadInt();
+    if (index == -1) {
+        ValueAction = std::make_unique<TActionTask>();
+        ValueAction->LoadFromFile(file);
+        return;
+    }
+    if (index < 0 || static_cast<std::size_t>(index) >= VariableList.size())
+        file.Fail("variable index " + std::to_string(index) + " is outside the variable list");
+    Variable = VariableAt(index);
+}
+
+ParamTypes LeftValueKind(const TConCheck& check)
+{
+    if (check.Variable)
+        return check.Variable->ValueKind;
+    if (check.ValueAction && check.ValueAction->Action)
+        return check.ValueAction->Action->ResultKind;
+    return PT_None;
+}
+
+namespace {
+
+std::string ValueText(const TConCheck& check)
+{
+    switch (LeftValueKind(check)) {
+    case PT_Amount:
+        return std::to_string(check.Value);
+    case PT_Job: {
+        // A job that left jobs.ini still shows which job it was.
+        const TJob* job = FindJob(check.Value);
+        return job ? job->Name : std::to_string(check.Value);
+    }
+    case PT_Sex:
+        return check.Value == 0 ? "Female" : check.Value == 1 ? "Male" : std::to_string(check.Value);
+    default:
+        return {};
+    }
+}
+
+std::string LeftText(const TConCheck& check, bool forDisplay)
+{
+    if (check.Variable)
+        return check.Variable->Name;
+    if (check.ValueAction)
+        return check.ValueAction->ActionText(forDisplay);
+    return {};
+}
+
+}  // namespace
+
+std::string CheckText(const TConCheck& check)
+{
+    if (!check.IsComparison())
+        return ConditionName(check.Kind);
+    return ConditionName(check.Kind) + " " + ValueText(check) + " " + LeftText(check, true);
+}
+
+// ---- TConTask ------------------------------------------------------------------------------
+
+void TConTask::Assign(const TConTask& source)
+{
+    AssignCaption(source);
+    Target = source.Target;
+    std::vector<std::unique_ptr<TConCheck>> copies;
+    copies.reserve(source.Checks.size());
+    for (const auto& check : source.Checks)
+        copies.push_back(std::make_unique<TConCheck>(*check));
+    Checks = std::move(copies);
+}
+
+TConCheck* TConTask::CheckAt(int i) const
+{
+    if (Checks.empty() || i < 0)
+        return nullptr;
+    return Checks[std::min(static_cast<std::size_t>(i), Checks.size() - 1)].get();
+}
+
+void TConTask::AddCheck(std::unique_ptr<TConCheck> check)
+{
+    Checks.push_back(std::move(check));
+}
+
+void TConTask::RemoveCheck(TConCheck* check)
+{
+    std::erase_if(Checks, [check](const auto& owned) { return owned.get() == check; });
+}
+
+std::string TConTask::SummaryText() const
+{
+    std::string text;
+    for (const auto& check : Checks) {
+        if (!text.empty())
+            text += ' ';
+        text += CheckText(*check);
+    }
+    return text;
+}
+
+void TConTask::SaveToFile(TFileWriter& file) const
+{
+    TTask::SaveToFile(file);
+    file.WriteInt(Target);
+    file.WriteInt(CheckCount());
+    for (const auto& check : Checks)
+        check->SaveToFile(file);
+}
+
+void TConTask::LoadFromFile(TFileReader& file)
+{
+    TTask::LoadFromFile(file);
+    Target = file.ReadInt();
+    const std::int32_t count = file.ReadInt();
+    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / MinCheckRecordSize)
+        file.Fail("condition check count " + std::to_string(count) + " is larger than the records present");
+    std::vector<std::unique_ptr<TConCheck>> checks;
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto check = std::make_unique<TConCheck>();
+        check->LoadFromFile(file);
+        checks.push_back(std::move(check));
+    }
+    Checks = std::move(checks);
+}
+
+void TConTask::WriteScript(TScriptWriter& writer) const
+{
+    TTask::WriteScript(writer);
+    // A condition without checks is never built by the editor; writing "if() goto" would break
+    // the whole script, and writing nothing keeps the meaning "never jump".
+    if (Checks.empty())
+        return;
+    std::string text = "if(";
+    for (const auto& check : Checks) {
+        if (check->IsComparison()) {
+            if (!HasLeftSide(*check))
+                writer.AddScriptProblem("A condition compares nothing: choose a variable or an item action in its "
+                                 "condition editor.");
+            text += "(" + LeftText(*check, false) + ConditionScriptText(check->Kind) +
+                    std::to_string(check->Value) + ")";
+        } else {
+            text += ConditionScriptText(check->Kind);
+        }
+    }
+    text += ") goto ";
+    if (Target != GroupExitTarget) {
+        text += "L" + std::to_string(Target) + ";";
+    } else if (writer.CurrentGroup) {
+        writer.RequireExit(*writer.CurrentGroup);
+        text += writer.CurrentGroup->ExitLabel() + ";";
+    } else {
+        writer.AddScriptProblem("A condition jumps to the exit of its group but stands in no group.");
+        return;
+    }
+    writer.AddTaskLine(*this, text);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Condition tasks: a flat sequence of comparisons joined by AND / OR that jumps to a group or to
+// the exit of the group that holds it.
+
+#include "model/ActionTasks.h"
+#include "model/Tasks.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+inline constexpr std::int32_t ConAnd = -1;
+inline constexpr std::int32_t ConOr = -2;
+inline constexpr std::int32_t GroupExitTarget = -1;
+
+// "Equal to", "Not", "At least", "At most", "More than", "Less than" (Kind 0..5).
+extern const char* const ConditionNames[6];
+// The kind's name as shown: the six names, "And" for -1, "OR" for -2.
+std::string ConditionName(std::int32_t kind);
+// " == ", " != ", " >= ", " <= ", " > ", " < ", " && ", " || ".
+std::string ConditionScriptText(std::int32_t kind);
+
+class TConCheck {
+public:
+    TConCheck() = default;
+    // Copies Kind, Value, Variable and a copy of ValueAction.
+    TConCheck(const TConCheck& source);
+    TConCheck& operator=(const TConCheck&) = delete;
+
+    void SaveToFile(TFileWriter& file) const;
+    void LoadFromFile(TFileReader& file);
+    bool IsComparison() const { return Kind >= 0; }
+
+    std::int32_t Kind = 0;
+    std::int32_t Value = 0;
+    const TVariable* Variable = nullptr;  // wins over ValueAction when both are set
+    std::unique_ptr<TActionTask> ValueAction;
+};
+
+// Kind of the value a check's left side yields: the variable's ValueKind, else the ResultKind of
+// the value action's entry, else PT_None.
+ParamTypes LeftValueKind(const TConCheck& check);
+// "At least 1000 Zeny", "Equal to Female Sex", "More than 5 Item Amount(501)", "And", "OR".
+std::string CheckText(const TConCheck& check);
+
+class TConTask : public TTask {
+public:
+    TConTask() = default;
+
+    TTaskKind Kind() const override { return TTaskKind::Condition; }
+    void SaveToFile(TFileWriter& file) const override;
+    void LoadFromFile(TFileReader& file) override;
+    void WriteScript(TScriptWriter& writer) const override;
+
+    void Assign(const TConTask& source);
+    int CheckCount() const { return static_cast<int>(Checks.size()); }
+    // Past the end: the last check; nullptr when there are none.
+    TConCheck* CheckAt(int i) const;
+    void AddCheck(std::unique_ptr<TConCheck> check);
+    void RemoveCheck(TConCheck* check);
+    // The check texts joined by one blank: the caption a condition gets when not user-named.
+    std::string SummaryText() const;
+
+    std::int32_t Target = 0;  // group number, or GroupExitTarget
+    std::vector<std::unique_ptr<TConCheck>> Checks;
+};

@@ -1,0 +1,287 @@
+// The project file: file header, header record, NPC record, then one record per tree node in
+// display order, each led by its kind tag and its parent's group number.
+
+#include "model/ActionTasks.h"
+#include "model/ConditionTasks.h"
+#include "model/ProjectFile.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
+#include "model/Tasks.h"
+#include "model/Project.h"
+
+#include "platform/FileAccess.h"
+#include "model/Records.h"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_map>
+
+namespace {
+
+// Files before this version have no header record.
+constexpr std::int32_t FirstVersionWithHeader = 258;
+constexpr std::int32_t NoParent = -1;
+// Kind tag, parent number, name flag and an empty caption: no task record is shorter.
+constexpr std::size_t MinTaskRecordSize = 1 + 4 + 1 + 4;
+// Far deeper than any tree built by hand. A crafted file nesting every group in the previous one
+// would otherwise give a script whose indentation alone grows with the square of the depth, and
+// tree walks as deep as the file is long.
+constexpr int MaxTreeDepth = 1000;
+// Versions count up by one per change of the format; what the first four bytes of a picture, an
+// archive or a text file read as lies far outside this window (negative or in the millions).
+constexpr std::int32_t HighestPlausibleVersion = 0xFFFF;
+constexpr const char* NotAProject = "the file is not an NPC project";
+
+// ---- Writing ---------------------------------------------------------------------------------
+
+void WriteHeaderRecord(TFileWriter& file, const TNPCHeader& header)
+{
+    for (const std::string* field : {&header.ScriptName, &header.Author, &header.Version, &header.Compatible,
+                                     &header.Description, &header.Comments})
+        WriteString(file, *field);
+}
+
+void WriteNPCRecord(TFileWriter& file, const TNPC& npc)
+{
+    for (const std::int32_t value : {npc.SpriteID, npc.X, npc.Y, npc.Direction, npc.MapIndex})
+        file.WriteInt(value);
+    WriteString(file, npc.Name);
+}
+
+std::int32_t ParentNumberOf(const TFileWriter& file, const TTaskNode& node)
+{
+    if (!node.Parent())
+        return NoParent;
+    const TTask* parent = node.Parent()->Data();
+    if (!parent || parent->Kind() != TTaskKind::Group)
+        throw EInOutError(file.FileName(), "the task \"" + (node.Data() ? node.Data()->Caption : "") +
+                                               "\" lies inside a task that is not a group");
+    return static_cast<const TGroupTask*>(parent)->GroupNumber;
+}
+
+std::string ProjectBytes(const TProject& project, const std::string& fileName)
+{
+    TFileWriter file(fileName);
+    const std::vector<TTaskNode*> nodes = project.TaskTree.Nodes();
+    // The count is the number of records that follow, which is what a reader relies on; it equals
+    // TaskCount while every task has its node.
+    file.WriteInt(ProjectFileVersion);
+    file.WriteInt(static_cast<std::int32_t>(nodes.size()));
+    file.WriteInt(0);
+    WriteHeaderRecord(file, project.HeaderInfo);
+    WriteNPCRecord(file, project.NPCInfo);
+    for (const TTaskNode* node : nodes) {
+        const TTask* task = node->Data();
+        if (!task)
+            throw EInOutError(fileName, "a node of the task tree holds no task");
+        file.WriteByte(static_cast<std::uint8_t>(task->Kind()));
+        file.WriteInt(ParentNumberOf(file, *node));
+        task->SaveToFile(file);
+    }
+    return file.Bytes();
+}
+
+// ---- Reading ---------------------------------------------------------------------------------
+
+// A project read completely, not yet in place.
+struct TLoadedTask {
+    std::unique_ptr<TTask> Task;
+    int ParentIndex = -1;  // position of the parent in the list, -1 for the root
+};
+
+struct TLoadedProject {
+    TNPCHeader Header;
+    TNPC NPC;
+    std::vector<TLoadedTask> Tasks;
+    std::int32_t HighestGroupNumber = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
+{
+    switch (static_cast<TTaskKind>(tag)) {
+    case TTaskKind::Group: return std::make_unique<TGroupTask>();
+    case TTaskKind::Action: return std::make_unique<TActionTask>();
+    case TTaskKind::Message: return std::make_unique<TMessageTask>();
+    case TTaskKind::Condition: return std::make_unique<TConTask>();
+    case TTaskKind::Menu: return std::make_unique<TMenuTask>();
+    case TTaskKind::Manual: return std::make_unique<TManualTask>();
+    }
+    file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to 5");
+}
+
+namespace {
+
+TNPCHeader ReadHeaderRecord(TFileReader& file)
+{
+    TNPCHeader header;
+    for (std::string* field : {&header.ScriptName, &header.Author, &header.Version, &header.Compatible,
+                               &header.Description, &header.Comments})
+        *field = ReadString(file);
+    return header;
+}
+
+TNPC ReadNPCRecord(TFileReader& file)
+{
+    TNPC npc;
+    for (std::int32_t* value : {&npc.SpriteID, &npc.X, &npc.Y, &npc.Direction, &npc.MapIndex})
+        *value = file.ReadInt();
+    npc.Name = ReadString(file);
+    return npc;
+}
+
+// Reads the task records and checks that they form one tree below a single root group, with
+// group numbers that are unique and leave room for the next group.
+class TTreeReader {
+public:
+    explicit TTreeReader(TFileReader& file) : File_(file) {}
+
+    std::vector<TLoadedTask> Read(std::int32_t count, std::int32_t& highestGroupNumber)
+    {
+        std::vector<TLoadedTask> tasks;
+        for (std::int32_t i = 0; i < count; ++i)
+            tasks.push_back(ReadOne(static_cast<int>(tasks.size())));
+        highestGroupNumber = Highest_;
+        return tasks;
+    }
+
+private:
+    TLoadedTask ReadOne(int position)
+    {
+        const std::uint8_t tag = File_.ReadByte();
+        const std::int32_t parentNumber = File_.ReadInt();
+        // Every project starts with its root group: anything else is some other kind of file.
+        if (position == 0 && (tag != static_cast<std::uint8_t>(TTaskKind::Group) || parentNumber != NoParent))
+            File_.Fail(std::string(NotAProject) + " (its first record is not the group Start)");
+        TLoadedTask loaded{NewTaskOfKind(File_, tag), ParentIndexOf(position, parentNumber)};
+        AddDepth(loaded.ParentIndex);
+        loaded.Task->LoadFromFile(File_);
+        if (loaded.Task->Kind() == TTaskKind::Group)
+            AddGroup(static_cast<const TGroupTask&>(*loaded.Task).GroupNumber, position);
+        return loaded;
+    }
+
+    int ParentIndexOf(int position, std::int32_t parentNumber) const
+    {
+        if (position == 0)
+            return -1;  // the root, checked by ReadOne
+        if (parentNumber == NoParent)
+            File_.Fail("task " + std::to_string(position + 1) + " is a second top-level task");
+        const auto found = Groups_.find(parentNumber);
+        if (found == Groups_.end())
+            File_.Fail("task " + std::to_string(position + 1) + " belongs to group " +
+                       std::to_string(parentNumber) + ", which is not among the groups before it");
+        return found->second;
+    }
+
+    void AddDepth(int parentIndex)
+    {
+        const int depth = parentIndex < 0 ? 0 : Depths_[static_cast<std::size_t>(parentIndex)] + 1;
+        if (depth > MaxTreeDepth)
+            File_.Fail("groups nest deeper than " + std::to_string(MaxTreeDepth) + " levels");
+        Depths_.push_back(depth);
+    }
+
+    void AddGroup(std::int32_t number, int position)
+    {
+        if (number < 0 || number == std::numeric_limits<std::int32_t>::max())
+            File_.Fail("group number " + std::to_string(number) + " is out of range");
+        if (!Groups_.emplace(number, position).second)
+            File_.Fail("group number " + std::to_string(number) + " is used twice");
+        Highest_ = std::max(Highest_, number);
+    }
+
+    TFileReader& File_;
+    std::unordered_map<std::int32_t, int> Groups_;  // group number -> position
+    std::vector<int> Depths_;                        // tree level of each task read, by position
+    std::int32_t Highest_ = 0;
+};
+
+TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
+{
+    TLoadedProject project;
+    const std::int32_t version = file.ReadInt();
+    if (version < 0 || version > HighestPlausibleVersion)
+        file.Fail(NotAProject);
+    const std::int32_t count = file.ReadInt();
+    file.ReadInt();  // reserved
+    if (version > ProjectFileVersion)
+        file.Fail("the file has version " + std::to_string(version) + ", newer than this editor reads (" +
+                  std::to_string(ProjectFileVersion) + ")");
+    // Older files hold no header: theirs is a new project's.
+    project.Header = version >= FirstVersionWithHeader ? ReadHeaderRecord(file) : DefaultHeader();
+    project.Header.Target = target;
+    project.NPC = ReadNPCRecord(file);
+    if (count < 1)
+        file.Fail("the file holds no tasks, not even the group Start");
+    if (static_cast<std::size_t>(count) > file.Remaining() / MinTaskRecordSize)
+        file.Fail("task count " + std::to_string(count) + " is larger than the records present");
+    project.Tasks = TTreeReader(file).Read(count, project.HighestGroupNumber);
+    return project;
+}
+
+// Nothing here can fail on the file's account: the project was checked while it was read.
+std::unique_ptr<TProject> BuildProject(TLoadedProject& loaded)
+{
+    auto project = std::make_unique<TProject>();
+    TTaskTree& tree = project->TaskTree;
+    tree.Clear();
+    std::vector<TTaskNode*> nodes;
+    nodes.reserve(loaded.Tasks.size());
+    for (TLoadedTask& record : loaded.Tasks) {
+        TTask* task = record.Task.get();
+        project->TaskList.RegisterTask(std::move(record.Task));
+        TTaskNode* parent = record.ParentIndex < 0 ? nullptr : nodes[static_cast<std::size_t>(record.ParentIndex)];
+        nodes.push_back(tree.AddChild(parent, task->Caption, task));
+    }
+    tree.Select(tree.GetFirstNode());
+    project->HeaderInfo = std::move(loaded.Header);
+    project->NPCInfo = std::move(loaded.NPC);
+    // One past the highest, not the last: groups saved out of number order must not lead to a
+    // number being handed out twice.
+    project->NextGroupNumber = loaded.HighestGroupNumber + 1;
+    return project;
+}
+
+}  // namespace
+
+std::string SaveProjectBytes(const TProject& project)
+{
+    return ProjectBytes(project, project.ProjectFileName.empty() ? std::string("the project") : project.ProjectFileName);
+}
+
+std::unique_ptr<TProject> ReadProjectBytes(const std::string& fileName, const std::string& bytes,
+                                           TServerTarget target)
+{
+    TFileReader file(fileName, bytes);
+    TLoadedProject loaded = ReadProject(file, target);
+    return BuildProject(loaded);
+}
+
+void CheckProjectBytes(const std::string& fileName, const std::string& bytes)
+{
+    TFileReader file(fileName, bytes);
+    ReadProject(file, DefaultTarget);
+}
+
+std::unique_ptr<TProject> ReadProjectFile(const std::string& path)
+{
+    const std::string bytes = ReadWholeFile(path);
+    std::unique_ptr<TProject> project = ReadProjectBytes(path, bytes, ReadProjectTarget(path));
+    project->ProjectFileName = path;
+    return project;
+}
+
+void WriteProjectFile(const TProject& project, const std::string& path)
+{
+    std::vector<TFileContent> files{{path, ProjectBytes(project, path)}};
+    const std::optional<std::string> side = ProjectTargetBytes(project.HeaderInfo.Target);
+    if (side)
+        files.push_back({TargetFileName(path), *side});
+    WriteFilesSafely(files);
+    // A project for the default server has no side file; an old one would name another server.
+    if (!side)
+        WriteProjectTarget(path, DefaultTarget);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// Binary records: the string primitives, byte-buffer reader and writer, and the project file.
+
+#include "platform/Errors.h"
+#include "platform/FileAccess.h"
+#include "catalogue/Targets.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+inline constexpr std::int32_t ProjectFileVersion = 258;
+
+// Collects the bytes of a record or a whole file; integers little-endian.
+class TFileWriter {
+public:
+    explicit TFileWriter(std::string fileName = {}) : FileName_(std::move(fileName)) {}
+    void WriteByte(std::uint8_t value) { Bytes_.push_back(static_cast<char>(value)); }
+    void WriteInt(std::int32_t value);
+    void WriteBytes(const std::string& bytes) { Bytes_ += bytes; }
+    const std::string& Bytes() const { return Bytes_; }
+    const std::string& FileName() const { return FileName_; }
+
+private:
+    std::string FileName_;
+    std::string Bytes_;
+};
+
+// Reads a record or a whole file from memory. Every read is checked against the bytes that
+// remain; a short read raises EInOutError naming the file ("Read beyond end of file").
+class TFileReader {
+public:
+    TFileReader(std::string fileName, std::string bytes)
+        : FileName_(std::move(fileName)), Bytes_(std::move(bytes)) {}
+    std::uint8_t ReadByte();
+    std::int32_t ReadInt();
+    std::string ReadBytes(std::size_t count);
+    std::size_t Remaining() const { return Bytes_.size() - Pos_; }
+    std::size_t Position() const { return Pos_; }
+    bool AtEnd() const { return Pos_ == Bytes_.size(); }
+    const std::string& FileName() const { return FileName_; }
+    // Raises EInOutError "<file>: <what>".
+    [[noreturn]] void Fail(const std::string& what) const;
+
+private:
+    std::string FileName_;
+    std::string Bytes_;
+    std::size_t Pos_ = 0;
+};
+
+// 32-bit little-endian byte count, then the bytes, no terminator.
+void WriteString(TFileWriter& file, const std::string& text);
+// A negative count or one past the end of the file is an error, checked before anything is
+// allocated.
+std::string ReadString(TFileReader& file);
+
+class TProject;
+class TTask;
+// An empty task of the kind tag names; EInOutError naming the file for an unknown tag.
+std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag);
+
+// The project as file bytes (version 258), and back. ReadProjectBytes reads everything into a new
+// project, raising on the first fault; fileName only names the file in error messages. The bytes
+// do not hold the server target: the project read is written for target.
+std::string SaveProjectBytes(const TProject& project);
+std::unique_ptr<TProject> ReadProjectBytes(const std::string& fileName, const std::string& bytes,
+                                           TServerTarget target = DefaultTarget);
+// Reads bytes as ReadProjectBytes would, building nothing: raises what it would raise.
+void CheckProjectBytes(const std::string& fileName, const std::string& bytes);
+
+// The project file at path with its target from the side file, when there is one; the project
+// takes path as its file name and counts as saved.
+std::unique_ptr<TProject> ReadProjectFile(const std::string& path);
+// Writes project to path and its target to the side file (or removes the side file for the
+// default target), both written completely before either is replaced. The project's file name and
+// saved state are the caller's (the document's) to change.
+void WriteProjectFile(const TProject& project, const std::string& path);

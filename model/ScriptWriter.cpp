@@ -1,0 +1,176 @@
+#include "model/ScriptWriter.h"
+
+#include "model/Project.h"
+
+#include <algorithm>
+
+TScriptWriter::TScriptWriter(const TProject& project, std::vector<std::string>& lines)
+    : Project_(project), Lines_(lines)
+{
+}
+
+void TScriptWriter::AddLine(int level, const std::string& text, const TTask* task)
+{
+    // Built in one allocation: the script of a large project is tens of thousands of lines.
+    const auto tabs = static_cast<std::size_t>(std::max(level, 0));
+    std::string& line = Lines_.emplace_back();
+    line.reserve(tabs + text.size());
+    line.append(tabs, '\t').append(text);
+    Result_.LineTasks.push_back(task);
+}
+
+void TScriptWriter::AddScriptLine(int level, const std::string& text)
+{
+    AddLine(level, text, nullptr);
+}
+
+void TScriptWriter::AddTaskLine(const TTask& task, const std::string& text)
+{
+    AddLine(CurrentLevel + 1, text, &task);
+}
+
+void TScriptWriter::AddScriptProblem(const std::string& message)
+{
+    std::vector<std::string>& problems = Result_.Problems;
+    if (std::find(problems.begin(), problems.end(), message) == problems.end())
+        problems.push_back(message);
+}
+
+void TScriptWriter::UpdateCurrentGroup(const TTaskNode& node)
+{
+    TTask* task = node.Data();
+    if (task && task->Kind() == TTaskKind::Group) {
+        NeedSpeakerLine = true;
+        CurrentGroup = static_cast<const TGroupTask*>(task);
+        ExitPending_.erase(CurrentGroup);
+    } else if (node.Parent()) {
+        TTask* parentTask = node.Parent()->Data();
+        CurrentGroup = parentTask && parentTask->Kind() == TTaskKind::Group
+                           ? static_cast<const TGroupTask*>(parentTask)
+                           : nullptr;
+    }
+}
+
+void TScriptWriter::FinishGroup(const TGroupTask& group)
+{
+    if (ExitPending_.erase(&group) > 0)
+        AddTaskLine(group, group.ExitLabel() + ":");
+}
+
+void TScriptWriter::WriteHeaderBlock()
+{
+    const TNPCHeader& header = Project_.HeaderInfo;
+    const auto field = [this](const std::string& text) { AddScriptLine(0, "//= " + text); };
+    AddScriptLine(0, "//===== eAthena Script =======================================");
+    field(header.ScriptName);
+    AddScriptLine(0, std::string("//= Created with Vask's NPC Editor ") + VersionText);
+    AddScriptLine(0, "//===== By: ==================================================");
+    field(header.Author);
+    AddScriptLine(0, "//===== Current Version: =====================================");
+    field(header.Version);
+    AddScriptLine(0, "//===== Compatible With: =====================================");
+    field(header.Compatible);
+    AddScriptLine(0, "//===== Description: =========================================");
+    field(header.Description);
+    AddScriptLine(0, "//===== Additional Comments: =================================");
+    // A line ends at CR LF, a lone LF or a lone CR; a break at the very end opens no line.
+    const std::string& comments = header.Comments;
+    std::size_t start = 0;
+    while (start < comments.size()) {
+        std::size_t end = comments.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = comments.size();
+        field(comments.substr(start, end - start));
+        if (end == comments.size())
+            break;
+        start = end + 1;
+        if (comments[end] == '\r' && start < comments.size() && comments[start] == '\n')
+            ++start;
+    }
+    AddScriptLine(0, "//============================================================");
+    AddScriptLine(0, "");
+}
+
+void TScriptWriter::WriteNPCLine()
+{
+    const TNPC& npc = Project_.NPCInfo;
+    std::string mapFile;
+    if (IsMapIndex(npc.MapIndex))
+        mapFile = MapAt(npc.MapIndex)->MapFile;
+    else if (!MapWhenNone.empty())
+        mapFile = MapWhenNone;
+    else
+        AddScriptProblem(NoMapProblem);
+    const TServerTarget target = Project_.HeaderInfo.Target;
+    AddScriptLine(0, ScriptMapName(target, mapFile) + "," + std::to_string(npc.X) + "," + std::to_string(npc.Y) +
+                         "," + std::to_string(npc.Direction) + "\tscript\t" + npc.Name + "\t" +
+                         ScriptViewText(target, npc.SpriteID) + ",{");
+}
+
+void TScriptWriter::WalkTree()
+{
+    TTaskNode* first = Project_.TaskTree.GetFirstNode();
+    if (!first)
+        return;
+    CurrentGroup = first->Data() && first->Data()->Kind() == TTaskKind::Group
+                       ? static_cast<const TGroupTask*>(first->Data())
+                       : nullptr;
+    for (TTaskNode* node = first; node; node = node->GetNext()) {
+        CurrentLevel = node->Level();
+        UpdateCurrentGroup(*node);
+        if (node->Data())
+            node->Data()->WriteScript(*this);
+        TTaskNode* next = node->GetNext();
+        if (CurrentGroup && (!next || next->Level() < CurrentLevel)) {
+            UpdateCurrentGroup(*node);
+            FinishGroup(*CurrentGroup);
+        }
+    }
+}
+
+void TScriptWriter::FinishPendingGroups()
+{
+    const TTaskList& tasks = Project_.TaskList;
+    for (int i = tasks.TaskCount() - 1; i >= 0 && !ExitPending_.empty(); --i) {
+        const TTask* task = tasks.TaskAt(i);
+        if (task->Kind() != TTaskKind::Group)
+            continue;
+        CurrentLevel = (task->Node ? task->Node->Level() : 0) + 1;
+        FinishGroup(*static_cast<const TGroupTask*>(task));
+    }
+}
+
+TScriptResult TScriptWriter::Write()
+{
+    Result_ = {};
+    ExitPending_.clear();
+    CurrentGroup = nullptr;
+    CurrentLevel = 0;
+    NeedSpeakerLine = false;
+    Lines_.clear();
+    WriteHeaderBlock();
+    WriteNPCLine();
+    WalkTree();
+    FinishPendingGroups();
+    AddScriptLine(0, "}");
+    return std::move(Result_);
+}
+
+TScriptResult GenerateScript(const TProject& project, std::vector<std::string>& lines)
+{
+    return TScriptWriter(project, lines).Write();
+}
+
+std::string JoinScriptLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    std::size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}

@@ -1,0 +1,197 @@
+#include "model/Tasks.h"
+
+#include "model/ProjectFile.h"
+#include "model/ScriptWriter.h"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+
+
+// ---- TTask -----------------------------------------------------------------------------------
+
+void TTask::SaveToFile(TFileWriter& file) const
+{
+    file.WriteByte(UserNamed);
+    WriteString(file, Caption);
+}
+
+void TTask::LoadFromFile(TFileReader& file)
+{
+    const std::uint8_t flag = file.ReadByte();
+    if (flag > 1)
+        file.Fail("a task's name flag is " + std::to_string(flag) + ", not 0 or 1");
+    UserNamed = flag;
+    Caption = ReadString(file);
+}
+
+namespace {
+
+// A line comment ends at the first CR or LF, so a caption with line breaks (message and manual
+// captions hold one per line) would turn its later lines into live script. Each run of breaks
+// becomes one blank; breaks at the end go.
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    bool pendingBreak = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            pendingBreak = true;
+            continue;
+        }
+        if (pendingBreak && !line.empty())
+            line += ' ';
+        pendingBreak = false;
+        line += c;
+    }
+    return line;
+}
+
+} // namespace
+
+void TTask::WriteScript(TScriptWriter& writer) const
+{
+    if (UserNamed == 1)
+        writer.AddTaskLine(*this, "// " + OneLine(Caption) + " //");
+}
+
+void TTask::Rename(const std::string& text)
+{
+    Caption = text;
+    UserNamed = 1;
+}
+
+void TTask::AssignCaption(const TTask& source)
+{
+    Caption = source.Caption;
+}
+
+// ---- TGroupTask ------------------------------------------------------------------------------
+
+void TGroupTask::SaveToFile(TFileWriter& file) const
+{
+    TTask::SaveToFile(file);
+    file.WriteInt(GroupNumber);
+}
+
+void TGroupTask::LoadFromFile(TFileReader& file)
+{
+    TTask::LoadFromFile(file);
+    GroupNumber = file.ReadInt();
+}
+
+void TGroupTask::WriteScript(TScriptWriter& writer) const
+{
+    TTask::WriteScript(writer);
+    writer.AddTaskLine(*this, Label() + ":");
+}
+
+std::string TGroupTask::Label() const
+{
+    return "L" + std::to_string(GroupNumber);
+}
+
+std::string TGroupTask::ExitLabel() const
+{
+    return Label() + "Exit";
+}
+
+// ---- TTaskList -------------------------------------------------------------------------------
+
+int TTaskList::RegisterTask(std::unique_ptr<TTask> task)
+{
+    Tasks_.push_back(std::move(task));
+    return TaskCount() - 1;
+}
+
+void TTaskList::UnregisterTask(TTask* task)
+{
+    const int index = IndexOf(task);
+    if (index >= 0)
+        Tasks_.erase(Tasks_.begin() + index);
+}
+
+void TTaskList::UnregisterTasks(const std::vector<TTask*>& tasks)
+{
+    if (tasks.empty())
+        return;
+    const std::unordered_set<const TTask*> leaving(tasks.begin(), tasks.end());
+    std::erase_if(Tasks_, [&leaving](const auto& task) { return leaving.count(task.get()) > 0; });
+}
+
+int TTaskList::IndexOf(const TTask* task) const
+{
+    const auto found = std::find_if(Tasks_.begin(), Tasks_.end(),
+                                    [task](const auto& t) { return t.get() == task; });
+    return found == Tasks_.end() ? -1 : static_cast<int>(found - Tasks_.begin());
+}
+
+std::vector<int> TTaskList::IndexesOf(const std::vector<const TTask*>& tasks) const
+{
+    std::unordered_map<const TTask*, std::size_t> wanted;
+    for (std::size_t i = 0; i < tasks.size(); ++i)
+        wanted.emplace(tasks[i], i);
+    std::vector<int> indexes(tasks.size(), -1);
+    for (std::size_t i = 0; i < Tasks_.size() && !wanted.empty(); ++i) {
+        const auto found = wanted.find(Tasks_[i].get());
+        if (found != wanted.end()) {
+            indexes[found->second] = static_cast<int>(i);
+            wanted.erase(found);
+        }
+    }
+    return indexes;
+}
+
+void TTaskList::RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask>>> tasks)
+{
+    std::vector<std::unique_ptr<TTask>> merged;
+    merged.reserve(Tasks_.size() + tasks.size());
+    std::size_t kept = 0;
+    for (auto& [position, task] : tasks) {
+        while (static_cast<int>(merged.size()) < position && kept < Tasks_.size())
+            merged.push_back(std::move(Tasks_[kept++]));
+        merged.push_back(std::move(task));
+    }
+    while (kept < Tasks_.size())
+        merged.push_back(std::move(Tasks_[kept++]));
+    Tasks_ = std::move(merged);
+}
+
+TGroupTask* TTaskList::FindGroup(std::int32_t number) const
+{
+    for (const auto& task : Tasks_) {
+        if (task->Kind() == TTaskKind::Group) {
+            auto* group = static_cast<TGroupTask*>(task.get());
+            if (group->GroupNumber == number)
+                return group;
+        }
+    }
+    return nullptr;
+}
+
+TGroupTask* TTaskList::FindLabel(const std::string& text, bool includeExits) const
+{
+    // Labels are printed as unsigned numbers.
+    for (const auto& task : Tasks_) {
+        if (task->Kind() != TTaskKind::Group)
+            continue;
+        auto* group = static_cast<TGroupTask*>(task.get());
+        const std::string label = "L" + std::to_string(static_cast<std::uint32_t>(group->GroupNumber));
+        if (text == label || (includeExits && text == label + "Exit"))
+            return group;
+    }
+    return nullptr;
+}
+
+void TTaskList::FillGroupList(TStrings& strings) const
+{
+    strings.BeginUpdate();
+    for (const auto& task : Tasks_) {
+        if (task->Kind() == TTaskKind::Group)
+            strings.AddObject(task->Caption, task.get());
+    }
+    strings.EndUpdate();
+}
+

@@ -1,0 +1,119 @@
+#pragma once
+// Task core: the task base class, groups, and the task list that owns every task of a project's
+// tree. The project (Project.h) holds the list and the tree; the script writer (ScriptWriter.h)
+// asks each task for its lines.
+
+#include "model/TaskTree.h"
+
+#include "catalogue/Catalogues.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class TFileWriter;
+class TFileReader;
+class TScriptWriter;
+
+// Tags of the task kinds in the project file.
+enum class TTaskKind : std::uint8_t {
+    Group = 0,
+    Action = 1,
+    Message = 2,
+    Condition = 3,
+    Menu = 4,
+    Manual = 5,
+};
+
+class TTask {
+public:
+    TTask() = default;
+    explicit TTask(std::string caption) : Caption(std::move(caption)) {}
+    TTask(const TTask&) = delete;
+    TTask& operator=(const TTask&) = delete;
+    virtual ~TTask() = default;
+
+    virtual TTaskKind Kind() const = 0;
+    // Record: UserNamed byte, then Caption. Subclasses call this first.
+    virtual void SaveToFile(TFileWriter& file) const;
+    virtual void LoadFromFile(TFileReader& file);
+    // "// Caption //" when user-named, on one line whatever the caption holds. Subclasses call
+    // this first.
+    virtual void WriteScript(TScriptWriter& writer) const;
+
+    void Rename(const std::string& text);
+    void AssignCaption(const TTask& source);
+
+    // Lets a holder (an editor window) learn that the task has been destroyed.
+    std::weak_ptr<const void> LifeToken() const { return Life_; }
+
+    std::uint8_t UserNamed = 0;
+    TTaskNode* Node = nullptr;  // not owned
+    std::string Caption;
+
+private:
+    std::shared_ptr<const void> Life_ = std::make_shared<int>(0);
+};
+
+// A pointer to a task that reads as nullptr once the task is destroyed.
+template <class T>
+class TTaskGuard {
+public:
+    TTaskGuard() = default;
+    explicit TTaskGuard(T* task) : Task_(task), Life_(task ? task->LifeToken() : std::weak_ptr<const void>{}) {}
+    T* get() const { return Task_ && !Life_.expired() ? Task_ : nullptr; }
+    explicit operator bool() const { return get() != nullptr; }
+    T* operator->() const { return get(); }
+
+private:
+    T* Task_ = nullptr;
+    std::weak_ptr<const void> Life_;
+};
+
+class TGroupTask : public TTask {
+public:
+    // For loading: the number comes from the file.
+    TGroupTask() = default;
+    // A new group of a project takes its number from TProject::NewGroup.
+    TGroupTask(const std::string& caption, std::int32_t number) : TTask(caption), GroupNumber(number) {}
+
+    TTaskKind Kind() const override { return TTaskKind::Group; }
+    void SaveToFile(TFileWriter& file) const override;
+    void LoadFromFile(TFileReader& file) override;
+    void WriteScript(TScriptWriter& writer) const override;  // "L%d:"
+
+    std::string Label() const;      // "L%d"
+    std::string ExitLabel() const;  // "L%dExit"
+
+    std::int32_t GroupNumber = 0;
+};
+
+// Owns every task of the tree, in registration order.
+class TTaskList {
+public:
+    int RegisterTask(std::unique_ptr<TTask> task);
+    // Removes the task and destroys it.
+    void UnregisterTask(TTask* task);
+    // The same for many tasks at once, in one pass; tasks not in the list are ignored.
+    void UnregisterTasks(const std::vector<TTask*>& tasks);
+    int TaskCount() const { return static_cast<int>(Tasks_.size()); }
+    TTask* TaskAt(int index) const { return Tasks_.at(static_cast<std::size_t>(index)).get(); }
+    int IndexOf(const TTask* task) const;
+    // The positions of tasks (-1 for one not in the list), in one pass over the list.
+    std::vector<int> IndexesOf(const std::vector<const TTask*>& tasks) const;
+    // Puts tasks back at the positions they had, in one pass: each pair is (position, task),
+    // in rising order of position, each position counted with the tasks before it in place.
+    void RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask>>> tasks);
+    TGroupTask* FindGroup(std::int32_t number) const;
+    // The group whose "L%u" (or, with includeExits, "L%uExit") equals text exactly.
+    TGroupTask* FindLabel(const std::string& text, bool includeExits) const;
+    // Appends every group (Caption, the group) in list order.
+    void FillGroupList(TStrings& strings) const;
+    // Destroys every task.
+    void Clear() { Tasks_.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TTask>> Tasks_;
+};

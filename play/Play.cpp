@@ -1,0 +1,247 @@
+#include "play/Play.h"
+
+#include "output/Export.h"
+#include "model/ProjectFile.h"
+#include "model/Project.h"
+
+#include "platform/FileAccess.h"
+#include "model/Records.h"
+
+#include "script/FileReader.h"
+#include "script/Interpreter.h"
+#include "script/Text.h"
+#include "script/Transcript.h"
+
+#include <QByteArrayView>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <ostream>
+#include <stdexcept>
+
+namespace {
+
+constexpr const char* ProgramName = "npc-play";
+
+std::int32_t ToInt32(std::string_view text, std::string_view entry)
+{
+    std::int32_t value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (text.empty() || ec != std::errc() || end != last)
+        throw std::invalid_argument("--player " + std::string(entry) + ": " + std::string(text) +
+                                    " is not a whole number");
+    return value;
+}
+
+bool EndsWithNpc(const std::string& path)
+{
+    const std::string ext = std::filesystem::path(path).extension().string();
+    return ext.size() == 4 && (ext[1] | 0x20) == 'n' && (ext[2] | 0x20) == 'p' && (ext[3] | 0x20) == 'c';
+}
+
+} // namespace
+
+TPlayerOption ParsePlayerOption(std::string_view given)
+{
+    TPlayerOption result;
+    script::TPlayerState& p = result.Player;
+    std::size_t start = 0;
+    while (start < given.size()) {
+        const std::size_t comma = std::min(given.find(',', start), given.size());
+        const std::string_view entry = given.substr(start, comma - start);
+        start = comma + 1;
+        const std::size_t eq = entry.rfind('=');
+        if (eq == std::string_view::npos)
+            throw std::invalid_argument("--player " + std::string(entry) + ": KEY=VALUE expected");
+        const std::string key = script::LowerCase(entry.substr(0, eq));
+        const std::string_view value = entry.substr(eq + 1);
+        if (key.rfind("var:", 0) == 0 && key.size() > 4) {
+            const std::string name = key.substr(4);
+            p.Variables[name] = name.back() == '$' ? script::TValue::Of(std::string(value))
+                                                    : script::TValue::Of(ToInt32(value, entry));
+            continue;
+        }
+        if (key.rfind("item:", 0) == 0) {
+            const std::int32_t count = ToInt32(value, entry);
+            if (count < 0)
+                throw std::invalid_argument("--player " + std::string(entry) + ": a count cannot be negative");
+            if (count > 0)
+                p.Inventory[ToInt32(key.substr(5), entry)] = count;
+            continue;
+        }
+        struct TKey {
+            const char* Name;
+            std::int32_t script::TPlayerState::*Field;
+        };
+        static const TKey keys[] = {
+            {"zeny", &script::TPlayerState::Zeny}, {"class", &script::TPlayerState::Class},
+            {"sex", &script::TPlayerState::Sex}, {"baselevel", &script::TPlayerState::BaseLevel},
+            {"joblevel", &script::TPlayerState::JobLevel}, {"statuspoint", &script::TPlayerState::StatusPoint},
+            {"weight", &script::TPlayerState::Weight}, {"maxweight", &script::TPlayerState::MaxWeight}};
+        const TKey* found = nullptr;
+        for (const TKey& k : keys)
+            if (key == k.Name)
+                found = &k;
+        if (!found)
+            throw std::invalid_argument("--player " + std::string(entry) + ": unknown key " + key);
+        p.*(found->Field) = ToInt32(value, entry);
+        result.WeightGiven |= key == "weight";
+    }
+    return result;
+}
+
+std::string PlayerOptionText(const script::TPlayerState& p)
+{
+    std::string option = "zeny=" + std::to_string(p.Zeny) + ",class=" + std::to_string(p.Class) +
+                         ",sex=" + std::to_string(p.Sex) + ",baselevel=" + std::to_string(p.BaseLevel) +
+                         ",joblevel=" + std::to_string(p.JobLevel) + ",statuspoint=" + std::to_string(p.StatusPoint) +
+                         ",weight=" + std::to_string(p.Weight) + ",maxweight=" + std::to_string(p.MaxWeight);
+    for (const auto& [id, count] : p.Inventory)
+        option += ",item:" + std::to_string(id) + "=" + std::to_string(count);
+    return option;
+}
+
+TCatalogueItems::TCatalogueItems()
+{
+    for (const auto& item : ItemList)
+        ById_.emplace(item->ID, script::TItemInfo{item->ID, item->Name, item->Weight});
+}
+
+std::optional<script::TItemInfo> TCatalogueItems::Find(std::int32_t id) const
+{
+    const auto it = ById_.find(id);
+    if (it == ById_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+// Scripts name items as the database writes them, with underscores for blanks, in any case.
+std::optional<script::TItemInfo> TCatalogueItems::FindByName(std::string_view name) const
+{
+    std::string spaced(name);
+    for (char& c : spaced)
+        if (c == '_')
+            c = ' ';
+    for (const auto& [id, item] : ById_)
+        if (script::SameLetters(item.Name, name) || script::SameLetters(item.Name, spaced))
+            return item;
+    return std::nullopt;
+}
+
+script::TTextDecoder PlayTextDecoder(const std::string& encoding)
+{
+    if (encoding.empty() || encoding == "ISO-8859-1")
+        return script::Latin1ToUtf8;
+    if (!QStringDecoder(encoding.c_str()).isValid())
+        throw std::invalid_argument("unknown encoding " + encoding);
+    return [encoding](std::string_view bytes) {
+        QStringDecoder decoder(encoding.c_str(), QStringConverter::Flag::Stateless);
+        const QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        return text.toStdString();
+    };
+}
+
+namespace {
+
+// What the player types (UTF-8 from the command line) in the script's encoding, as the client
+// would send it.
+std::string ScriptBytes(const std::string& typed, const std::string& encoding)
+{
+    if (encoding.empty())
+        return QString::fromStdString(typed).toLatin1().toStdString();
+    QStringEncoder encoder(encoding.c_str(), QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(QString::fromStdString(typed));
+    return bytes.toStdString();
+}
+
+} // namespace
+
+std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
+{
+    if (!EndsWithNpc(request.Path))
+        return ReadWholeFile(request.Path);
+    LoadScriptCatalogues(request.DataDir);
+    const std::unique_ptr<TProject> project = ReadProjectFile(request.Path);
+    const TExportedScript script = ScriptText(*project);
+    for (const std::string& problem : script.Problems)
+        err << ProgramName << ": warning: " << request.Path << ": " << problem << '\n';
+    return script.Text;
+}
+
+TProjectPlay::TProjectPlay(const TProject& project)
+{
+    TExportedScript script = ScriptText(project);
+    Text_ = std::move(script.Text);
+    Problems_ = std::move(script.Problems);
+    LineTasks_.reserve(script.LineTasks.size());
+    for (const TTask* task : script.LineTasks)
+        LineTasks_.emplace_back(task);
+    File_ = std::make_unique<script::TScriptFile>(script::ReadScriptFile(Text_));
+    Program_ = std::make_unique<script::TProgram>(*File_);
+}
+
+TProjectPlay::~TProjectPlay() = default;
+
+script::TRunResult TProjectPlay::Play(const script::TPlaySetup& setup) const
+{
+    return script::Play(*Program_, {}, setup, ItemList.empty() ? nullptr : &Items_);
+}
+
+const TTask* TProjectPlay::TaskAtLine(int line) const
+{
+    if (line < 1 || static_cast<std::size_t>(line) > LineTasks_.size())
+        return nullptr;
+    return LineTasks_[static_cast<std::size_t>(line - 1)].get();
+}
+
+int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
+{
+    try {
+        const TPlayerOption given = ParsePlayerOption(request.Player);
+        const script::TTextDecoder decode = PlayTextDecoder(request.Encoding);
+        const std::string text = PlayableScript(request, err);
+        InitCatalogues();
+        std::error_code ignored;
+        const bool haveItems = std::filesystem::is_regular_file(request.DataDir / "item_db.txt", ignored);
+        if (haveItems)
+            LoadItems(request.DataDir);
+        const TCatalogueItems catalogue;
+        const bool haveConstants = std::filesystem::is_regular_file(request.DataDir / "const.txt", ignored);
+        const script::TConstants constants =
+            haveConstants ? script::ReadConstants(ReadWholeFile((request.DataDir / "const.txt").string())) : script::TConstants{};
+
+        script::TPlaySetup setup;
+        setup.Player = given.Player;
+        setup.Seed = request.Seed;
+        setup.Choices = request.Choices;
+        for (const std::string& typed : request.Inputs)
+            setup.Inputs.push_back(ScriptBytes(typed, request.Encoding));
+        if (!given.WeightGiven) {
+            std::int64_t weight = 0;
+            for (const auto& [id, count] : setup.Player.Inventory)
+                if (const auto item = catalogue.Find(id))
+                    weight += static_cast<std::int64_t>(item->Weight) * count;
+            setup.Player.Weight = static_cast<std::int32_t>(std::clamp<std::int64_t>(weight, 0, INT32_MAX));
+        }
+
+        const script::TScriptFile file = script::ReadScriptFile(text, request.Target);
+        for (const script::TDiagnostic& d : file.Diagnostics)
+            if (d.Severity == script::TSeverity::Error)
+                err << ProgramName << ": warning: " << request.Path << ":" << d.Range.Begin.Line << ": "
+                    << decode(d.Message) << '\n';
+        const script::TProgram program(file);
+        const script::TRunResult result =
+            script::Play(program, request.Npc, setup, haveItems ? &catalogue : nullptr, &constants);
+        out << (request.Json ? script::JsonLines(result, decode) : script::Transcript(result, decode));
+        out.flush();
+        return result.Outcome == script::TOutcome::Faulted ? 1 : 0;
+    } catch (const std::exception& error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return 1;
+    }
+}

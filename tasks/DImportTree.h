@@ -1,8 +1,0 @@
-#pragma once
-// The task tree of an imported NPC, built below the "Start" group of the current project.
-
-#include "DImport.h"
-
-// Fills the tree from the entry's body: groups for its labels, tasks for its statements.
-// EImportError when a label the import keeps would clash with the writer's own labels.
-void BuildImportTree(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result);
