@@ -3,6 +3,8 @@
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
 
+#include "script/Text.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -35,14 +37,6 @@ struct THerculesView {
 const THerculesView HerculesViews[] = {
 #include "catalogue/HerculesViews.inc"
 };
-
-bool SameLetters(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -95,7 +89,7 @@ std::string ScriptMapName(TServerTarget target, const std::string& mapFile)
     // The servers strip the extension in any letter case, so the editor does the same.
     constexpr std::string_view gat = ".gat";
     if (RulesOf(target).MapsWithoutGat && mapFile.size() > gat.size() &&
-        SameLetters(std::string_view(mapFile).substr(mapFile.size() - gat.size()), gat))
+        script::SameLetters(std::string_view(mapFile).substr(mapFile.size() - gat.size()), gat))
         return mapFile.substr(0, mapFile.size() - gat.size());
     return mapFile;
 }
@@ -150,7 +144,7 @@ TServerTarget ReadProjectTarget(const std::string& projectPath)
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
         const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos || !SameLetters(Trimmed(line.substr(0, equals)), ServerKey))
+        if (equals == std::string_view::npos || !script::SameLetters(Trimmed(line.substr(0, equals)), ServerKey))
             continue;
         const std::string_view key = Trimmed(line.substr(equals + 1));
         if (const auto target = FindTarget(key))

@@ -12,19 +12,6 @@
 namespace script {
 namespace {
 
-std::vector<std::string_view> SplitComma(std::string_view text)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-        if (comma == std::string_view::npos)
-            return parts;
-        start = comma + 1;
-    }
-}
-
 std::optional<int> ToInt(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -77,6 +64,80 @@ bool IsPlainByte(char c)
     return plain[static_cast<unsigned char>(c)];
 }
 
+// The search for a body's closing brace. It walks the bytes by index (the whole script passes
+// through here) and counts the line ends it passes, for the brace's position without a second pass.
+struct TBodyWalk {
+    std::string_view Text;
+    std::size_t At;
+    int Lines = 0;
+    std::size_t LineStart = 0;
+
+    bool AtEnd() const { return At >= Text.size(); }
+
+    void PassLineEnds(std::size_t to)
+    {
+        for (std::size_t nl = Text.find('\n', At); nl < to; nl = Text.find('\n', nl + 1)) {
+            ++Lines;
+            LineStart = nl + 1;
+        }
+        At = to;
+    }
+
+    // Blanks and comments between tokens; an unterminated block comment runs to the end.
+    void SkipBlanksAndComments()
+    {
+        const std::size_t size = Text.size();
+        while (At < size) {
+            if (IsBlank(Text[At])) {
+                if (Text[At] == '\n') {
+                    ++Lines;
+                    LineStart = At + 1;
+                }
+                ++At;
+            } else if (Text[At] == '/' && At + 1 < size && Text[At + 1] == '/') {
+                At = std::min(Text.find('\n', At), size);
+            } else if (Text[At] == '/' && At + 1 < size && Text[At + 1] == '*') {
+                const std::size_t close = Text.find("*/", At + 2);
+                PassLineEnds(close == std::string_view::npos ? size : close + 2);
+            } else {
+                return;
+            }
+        }
+    }
+
+    // From the opening quote to the closing one; false when a line end or the end of the text
+    // comes first (At is there).
+    bool SkipString()
+    {
+        const std::size_t size = Text.size();
+        ++At;
+        while (At < size && Text[At] != '"' && Text[At] != '\n') {
+            // As the lexer: after a byte above 0x7E a backslash is part of a double-byte character.
+            if (Text[At] == '\\' && static_cast<unsigned char>(Text[At - 1]) <= 0x7E &&
+                (At + 1 >= size || Text[At + 1] != '\n'))
+                ++At;
+            At = std::min(At + 1, size);
+        }
+        return At < size && Text[At] != '\n';
+    }
+
+    // Most of a body: words, numbers, operators.
+    void SkipPlainBytes()
+    {
+        while (At < Text.size() && IsPlainByte(Text[At]))
+            ++At;
+    }
+
+    // The position just after the byte at At, counted on from the body's brace.
+    TSourcePos ClosingPos(TSourcePos brace) const
+    {
+        TSourcePos end{brace.Line + Lines, 0, At + 1};
+        end.Column = Lines == 0 ? brace.Column + static_cast<int>(At + 1 - brace.Offset)
+                                : static_cast<int>(At + 1 - LineStart) + 1;
+        return end;
+    }
+};
+
 class TFileReader {
 public:
     TFileReader(std::string_view text, TTarget target)
@@ -94,6 +155,10 @@ private:
     }
     TSourceRange FieldRange(std::size_t field) const { return Line_.Fields[field].Range; }
     TNext Entry();
+    std::size_t ContentEnd(std::size_t from) const;
+    std::size_t SplitFields(std::size_t start, std::size_t contentEnd);
+    TNext ScriptHeader();
+    bool OtherEntry(bool hasW4);
     bool Placement(TTopLevel& entry, bool withDir);
     TNext ScriptEntry(TTopLevel& entry, std::size_t brace);
     std::optional<TSourcePos> SkipScript(TSourcePos brace);
@@ -132,18 +197,21 @@ TScriptFile TFileReader::Read()
     return std::move(File_);
 }
 
-// One top-level line: three tab-separated fields and a fourth running to the line end.
-TFileReader::TNext TFileReader::Entry()
+// Where the text of the line starting at from ends, before its LF or CR LF.
+std::size_t TFileReader::ContentEnd(std::size_t from) const
 {
-    Line_ = TTopLevel{};
-    const TSourcePos begin = Cursor_.Pos();
-    std::size_t lineEnd = Text_.find('\n', begin.Offset);
-    if (lineEnd == std::string_view::npos)
-        lineEnd = Text_.size();
-    std::size_t contentEnd = lineEnd;
-    if (contentEnd > begin.Offset && Text_[contentEnd - 1] == '\r')
-        --contentEnd;
-    std::size_t start = begin.Offset;
+    std::size_t end = Text_.find('\n', from);
+    if (end == std::string_view::npos)
+        end = Text_.size();
+    if (end > from && Text_[end - 1] == '\r')
+        --end;
+    return end;
+}
+
+// Splits the line at its tabs into Line_.Fields and returns how many fields the tabs make. Four
+// are kept: the fourth runs to the line end, further tabs and all.
+std::size_t TFileReader::SplitFields(std::size_t start, std::size_t contentEnd)
+{
     std::size_t count = 0;
     while (true) {
         const std::size_t tab = Text_.find('\t', start);
@@ -155,82 +223,102 @@ TFileReader::TNext TFileReader::Entry()
             break;
         start = end + 1;
     }
-    if (Line_.Fields.size() == 4) {  // the fourth field runs to the line end, further tabs and all
+    if (Line_.Fields.size() == 4) {
         TField& w4 = Line_.Fields[3];
         w4.Range.End = PosAt(contentEnd);
         w4.Text = std::string(Text_.substr(w4.Range.Begin.Offset, contentEnd - w4.Range.Begin.Offset));
     }
+    return count;
+}
+
+// One top-level line: three tab-separated fields and a fourth running to the line end.
+TFileReader::TNext TFileReader::Entry()
+{
+    Line_ = TTopLevel{};
+    const TSourcePos begin = Cursor_.Pos();
+    const std::size_t contentEnd = ContentEnd(begin.Offset);
+    const std::size_t count = SplitFields(begin.Offset, contentEnd);
     Line_.Range = {begin, PosAt(contentEnd)};
-    const TSourceRange lineRange = Line_.Range;
     if (count < 3) {
-        Error(lineRange, "cannot read this line: a header has four fields separated by tabs (an "
-                         "extra '}' above may have ended a script early); the server stops reading the file here");
+        Error(Line_.Range, "cannot read this line: a header has four fields separated by tabs (an "
+                           "extra '}' above may have ended a script early); the server stops reading the file here");
         return TNext::Stop;
     }
     const std::string& w1 = Line_.Fields[0].Text;
-    const std::string& w2 = Line_.Fields[1].Text;
     const bool hasW4 = count > 3;
     Line_.Name = Line_.Fields[2].Text;
     if (w1 == "-")
         Line_.Floating = true;
     else if (!SameLetters(w1, "function"))
-        Line_.Map = std::string(SplitComma(w1)[0]);
+        Line_.Map = std::string(SplitCommas(w1)[0]);
+    if (TServerRules::IsType(Dialect_.ScriptTypes, Line_.Fields[1].Text) && hasW4)
+        return ScriptHeader();
+    if (OtherEntry(hasW4))
+        File_.Entries.push_back(std::move(Line_));
+    else
+        Error(Line_.Range, "cannot read this line: probably a missing or extra tab");
+    NextLine();
+    return TNext::Continue;
+}
 
-    const auto is = [&w2](const char* types) { return TServerRules::IsType(types, w2); };
-    if (is(Dialect_.ScriptTypes) && hasW4) {
-        Line_.Kind = SameLetters(w1, "function") ? TTopKind::Function : TTopKind::Script;
-        const std::string& w4 = Line_.Fields[3].Text;
-        const std::size_t brace = Line_.Kind == TTopKind::Function ? (w4.rfind('{', 0) == 0 ? 0 : std::string::npos)
-                                                                    : w4.find(",{");
-        if (Line_.Kind == TTopKind::Script && !Line_.Floating && !Placement(Line_, true)) {
-            Error(FieldRange(0), "the position must be written map,x,y,facing (the server stops reading the file here)");
-            return TNext::Stop;
-        }
-        if (brace == std::string::npos) {
-            Error(FieldRange(3), Line_.Kind == TTopKind::Function ? "'{' expected after the function name"
-                                                                  : "',{' expected after the sprite");
-            return TNext::Stop;
-        }
-        const std::size_t sprite = w4.find(',');
-        const std::size_t first = std::min(w4.find_first_not_of(" \t"), sprite);  // as %d skips blanks
-        Line_.Sprite = Line_.Kind == TTopKind::Function ? std::string() : w4.substr(first, sprite - first);
-        return ScriptEntry(Line_, Line_.Fields[3].Range.Begin.Offset + brace + (Line_.Kind == TTopKind::Script));
+// A script or a function: the placement and the sprite before the body's brace, then the body.
+TFileReader::TNext TFileReader::ScriptHeader()
+{
+    Line_.Kind = SameLetters(Line_.Fields[0].Text, "function") ? TTopKind::Function : TTopKind::Script;
+    const std::string& w4 = Line_.Fields[3].Text;
+    const bool function = Line_.Kind == TTopKind::Function;
+    const std::size_t brace = function ? (w4.rfind('{', 0) == 0 ? 0 : std::string::npos) : w4.find(",{");
+    if (!function && !Line_.Floating && !Placement(Line_, true)) {
+        Error(FieldRange(0), "the position must be written map,x,y,facing (the server stops reading the file here)");
+        return TNext::Stop;
     }
-    if (is(Dialect_.WarpTypes) && hasW4) {
+    if (brace == std::string::npos) {
+        Error(FieldRange(3), function ? "'{' expected after the function name" : "',{' expected after the sprite");
+        return TNext::Stop;
+    }
+    const std::size_t sprite = w4.find(',');
+    const std::size_t first = std::min(w4.find_first_not_of(" \t"), sprite);  // as %d skips blanks
+    Line_.Sprite = function ? std::string() : w4.substr(first, sprite - first);
+    return ScriptEntry(Line_, Line_.Fields[3].Range.Begin.Offset + brace + (function ? 0 : 1));
+}
+
+// The entries without a body: warps, shops, duplicates, monsters and map flags. False when the
+// type is none of them.
+bool TFileReader::OtherEntry(bool hasW4)
+{
+    const std::string& w2 = Line_.Fields[1].Text;
+    const auto is = [&](const char* types) { return hasW4 && TServerRules::IsType(types, w2); };
+    const auto sprite = [this] { Line_.Sprite = std::string(SplitCommas(Line_.Fields[3].Text)[0]); };
+    if (is(Dialect_.WarpTypes)) {
         Line_.Kind = TTopKind::Warp;
         if (!Placement(Line_, false))
             Error(FieldRange(0), "the position must be written map,x,y");
-    } else if ((is(Dialect_.ShopTypes) || is(Dialect_.PlainTypes)) && hasW4) {
+    } else if (is(Dialect_.ShopTypes) || is(Dialect_.PlainTypes)) {
         Line_.Kind = TTopKind::Shop;
         if (!Line_.Floating && !Placement(Line_, true))
             Error(FieldRange(0), "the position must be written map,x,y,facing");
-        Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
-    } else if (w2.size() > 10 && SameLetters(std::string_view(w2).substr(0, 10), "duplicate(") && hasW4) {
+        sprite();
+    } else if (hasW4 && w2.size() > 10 && SameLetters(std::string_view(w2).substr(0, 10), "duplicate(")) {
         Line_.Kind = TTopKind::Duplicate;
         const std::size_t close = w2.find(')');
         Line_.DuplicateOf = w2.substr(10, close == std::string::npos ? std::string::npos : close - 10);
         if (!Line_.Floating && !Placement(Line_, true))
             Error(FieldRange(0), "the position must be written map,x,y,facing");
-        Line_.Sprite = std::string(SplitComma(Line_.Fields[3].Text)[0]);
-    } else if (is(Dialect_.MonsterTypes) && hasW4) {
+        sprite();
+    } else if (is(Dialect_.MonsterTypes)) {
         Line_.Kind = TTopKind::Monster;
         Placement(Line_, false);
     } else if (SameLetters(w2, "mapflag")) {
         Line_.Kind = TTopKind::Mapflag;
     } else {
-        Error(lineRange, "cannot read this line: probably a missing or extra tab");
-        NextLine();
-        return TNext::Continue;
+        return false;
     }
-    Line_.Range.End = PosAt(contentEnd);
-    File_.Entries.push_back(std::move(Line_));
-    NextLine();
-    return TNext::Continue;
+    return true;
 }
 
 bool TFileReader::Placement(TTopLevel& entry, bool withDir)
 {
-    const auto parts = SplitComma(entry.Fields[0].Text);
+    const auto parts = SplitCommas(entry.Fields[0].Text);
     if (parts.size() < (withDir ? 4u : 3u))
         return false;
     const auto x = ToInt(parts[1]), y = ToInt(parts[2]);
@@ -264,75 +352,35 @@ TFileReader::TNext TFileReader::ScriptEntry(TTopLevel& entry, std::size_t braceO
 }
 
 // Finds the brace closing the body, skipping strings and comments; the body is parsed only
-// once its extent is known, as the server does. It walks the bytes by index (the whole script
-// passes through here) and counts lines only for the positions it gives.
+// once its extent is known, as the server does.
 std::optional<TSourcePos> TFileReader::SkipScript(TSourcePos brace)
 {
-    const std::string_view text = Text_;
-    const std::size_t size = text.size();
-    std::size_t i = brace.Offset;
+    TBodyWalk walk{Text_, brace.Offset};
     int depth = 0;
-    // Line ends passed so far, for the closing brace's position without a second pass.
-    int lines = 0;
-    std::size_t lineStart = 0;
-    auto passLineEnds = [&](std::size_t from, std::size_t to) {
-        for (std::size_t at = text.find('\n', from); at < to; at = text.find('\n', at + 1)) {
-            ++lines;
-            lineStart = at + 1;
-        }
-    };
     while (true) {
-        while (i < size) {  // blanks and comments between tokens
-            if (IsBlank(text[i])) {
-                if (text[i] == '\n') {
-                    ++lines;
-                    lineStart = i + 1;
-                }
-                ++i;
-            } else if (text[i] == '/' && i + 1 < size && text[i + 1] == '/') {
-                i = std::min(text.find('\n', i), size);
-            } else if (text[i] == '/' && i + 1 < size && text[i + 1] == '*') {
-                const std::size_t close = text.find("*/", i + 2);  // unterminated: runs to the end
-                const std::size_t end = close == std::string_view::npos ? size : close + 2;
-                passLineEnds(i, end);
-                i = end;
-            } else {
-                break;
-            }
-        }
-        if (i >= size) {
-            const TSourcePos end = PosAfter(text, brace, size);
+        walk.SkipBlanksAndComments();
+        if (walk.AtEnd()) {
+            const TSourcePos end = PosAfter(Text_, brace, Text_.size());
             Error({end, end}, "missing '}': " + std::to_string(depth) + " block(s) still open at the end of the file");
             return std::nullopt;
         }
-        const char ch = text[i];
+        const char ch = Text_[walk.At];
         if (ch == '{') {
             ++depth;
         } else if (ch == '}') {
-            if (--depth == 0) {
-                TSourcePos end{brace.Line + lines, 0, i + 1};
-                end.Column = lines == 0 ? brace.Column + static_cast<int>(i + 1 - brace.Offset)
-                                        : static_cast<int>(i + 1 - lineStart) + 1;
-                return end;
-            }
+            if (--depth == 0)
+                return walk.ClosingPos(brace);
         } else if (ch == '"') {
-            const std::size_t quote = i++;
-            while (i < size && text[i] != '"' && text[i] != '\n') {
-                // As the lexer: after a byte above 0x7E a backslash is part of a double-byte character.
-                if (text[i] == '\\' && static_cast<unsigned char>(text[i - 1]) <= 0x7E && (i + 1 >= size || text[i + 1] != '\n'))
-                    ++i;
-                i = std::min(i + 1, size);
-            }
-            if (i >= size || text[i] == '\n') {
-                Error({PosAfter(text, brace, quote), PosAfter(text, brace, i)},
-                      i >= size ? "the string is not closed before the end of the file"
-                                : "newline inside a string (the closing '\"' is missing)");
+            const std::size_t quote = walk.At;
+            if (!walk.SkipString()) {
+                Error({PosAfter(Text_, brace, quote), PosAfter(Text_, brace, walk.At)},
+                      walk.AtEnd() ? "the string is not closed before the end of the file"
+                                   : "newline inside a string (the closing '\"' is missing)");
                 return std::nullopt;
             }
         }
-        ++i;
-        while (i < size && IsPlainByte(text[i]))  // most of a body: words, numbers, operators
-            ++i;
+        ++walk.At;
+        walk.SkipPlainBytes();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "script/FlowGraph.h"
 
+#include "script/Text.h"
+
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -7,21 +9,9 @@
 
 namespace script {
 
-bool SameWord(std::string_view word, std::string_view lowerName)
-{
-    if (word.size() != lowerName.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        const char c = word[i] >= 'A' && word[i] <= 'Z' ? static_cast<char>(word[i] - 'A' + 'a') : word[i];
-        if (c != lowerName[i])
-            return false;
-    }
-    return true;
-}
-
 bool IsCommand(const TStmt& stmt, std::string_view lowerName)
 {
-    return stmt.Kind == TStmtKind::Command && SameWord(stmt.Name, lowerName);
+    return stmt.Kind == TStmtKind::Command && SameLetters(stmt.Name, lowerName);
 }
 
 bool IsEventLabel(std::string_view name)
@@ -41,7 +31,7 @@ std::optional<bool> ConstantTruth(const TExpr* cond)
 
 bool IsCall(const TExpr& e, std::string_view lowerName)
 {
-    return e.Kind == TExprKind::Call && SameWord(e.Text, lowerName);
+    return e.Kind == TExprKind::Call && SameLetters(e.Text, lowerName);
 }
 
 // The option numbers a player can pick in `select(...)`: every `:`-separated part counts, the

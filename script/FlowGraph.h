@@ -92,7 +92,6 @@ constexpr std::int64_t MaxChoices = 64;
 std::optional<std::vector<std::int64_t>> ChoiceValues(const TExpr& value);
 
 // Script words are matched without regard to case, as the server does.
-bool SameWord(std::string_view word, std::string_view lowerName);
 bool IsCommand(const TStmt& stmt, std::string_view lowerName);
 bool IsEventLabel(std::string_view name);
 

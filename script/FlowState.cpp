@@ -1,6 +1,7 @@
 #include "script/FlowState.h"
 
 #include "script/FlowValues.h"
+#include "script/Text.h"
 
 #include <algorithm>
 #include <deque>
@@ -42,7 +43,7 @@ bool AnyEvaluated(const TFlowNode& node, TVisit visit)
 
 bool IsZeny(const TExpr& e)
 {
-    return e.Kind == TExprKind::Identifier && e.Args.empty() && SameWord(e.Text, "zeny");
+    return e.Kind == TExprKind::Identifier && e.Args.empty() && SameLetters(e.Text, "zeny");
 }
 
 bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
@@ -50,7 +51,7 @@ bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
     return AnyExpr(e, [&](const TExpr& x) {
         if (x.Kind != TExprKind::Call)
             return false;
-        return SameWord(x.Text, "callfunc") || SameWord(x.Text, "callsub") ||
+        return SameLetters(x.Text, "callfunc") || SameLetters(x.Text, "callsub") ||
                (!graph.LocalFunctions.empty() && graph.LocalFunctions.count(LowerCase(x.Text)) > 0);
     });
 }

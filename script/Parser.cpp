@@ -1,165 +1,8 @@
 #include "script/Parser.h"
 
-#include <array>
-#include <cstring>
+#include "script/ParserInternals.h"
 
-namespace script {
-namespace {
-
-struct TParseError {
-    TSourceRange Range;
-    std::string Message;
-};
-
-bool SameWord(const std::string& a, std::string_view b)
-{
-    const std::size_t n = b.size();
-    if (a.size() != n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        char c = a[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != b[i])
-            return false;
-    }
-    return true;
-}
-
-// Whether op is want. Operators are compared after every operand: a loop over their one to three
-// characters, rather than a call of the library's comparison each time.
-bool SameOp(std::string_view op, std::string_view want)
-{
-    if (op.size() != want.size())
-        return false;
-    for (std::size_t i = 0; i < op.size(); ++i)
-        if (op[i] != want[i])
-            return false;
-    return true;
-}
-
-// Binding strength of a binary operator; 0 = not a binary operator. eAthena ranks comparisons
-// below the bit operators and `^` below `|`; its successors rank them as C does.
-int BinaryLevel(std::string_view op, bool cLike)
-{
-    struct TLevel {
-        int EAthena = 0;
-        int CLike = 0;
-    };
-    if (op.empty() || op.size() > 2)
-        return 0;
-    const char second = op.size() == 2 ? op[1] : '\0';
-    TLevel level;
-    switch (op[0]) {
-    case '|': level = second == '|' ? TLevel{1, 1} : second == '\0' ? TLevel{5, 3} : TLevel{}; break;
-    case '&': level = second == '&' ? TLevel{2, 2} : second == '\0' ? TLevel{6, 5} : TLevel{}; break;
-    case '=':
-    case '!': level = second == '=' ? TLevel{3, 6} : TLevel{}; break;
-    case '>':
-    case '<':
-        level = second == '=' || second == '\0' ? TLevel{3, 7} : second == op[0] ? TLevel{7, 8} : TLevel{};
-        break;
-    case '^': level = second == '\0' ? TLevel{4, 4} : TLevel{}; break;
-    case '+':
-    case '-': level = second == '\0' ? TLevel{8, 9} : TLevel{}; break;
-    case '*': level = second == '\0' ? TLevel{9, 10} : second == '*' ? TLevel{0, 11} : TLevel{}; break;
-    case '/':
-    case '%': level = second == '\0' ? TLevel{9, 10} : TLevel{}; break;
-    default: break;
-    }
-    return cLike ? level.CLike : level.EAthena;
-}
-
-bool IsAssignOp(std::string_view op)
-{
-    static constexpr std::array<std::string_view, 11> ops = {"=", "+=", "-=", "*=", "/=", "%=",
-                                                             "&=", "|=", "^=", "<<=", ">>="};
-    if (op.empty() || op.back() != '=')
-        return false;
-    for (std::string_view o : ops)
-        if (SameOp(op, o))
-            return true;
-    return false;
-}
-
-class TParser {
-public:
-    TParser(TCursor& cursor, std::vector<TComment>* comments, TTarget target)
-        : Tokens_(cursor, comments, LexRulesFor(target)), CLike_(target != TTarget::EAthena),
-          CaseSensitive_(DialectOf(target).CaseSensitive), JoinedStrings_(DialectOf(target).JoinedStrings)
-    {
-    }
-
-    // Reads what is left, so that the comments after an error (or after the block) are kept too.
-    void ReadToTheEnd() { Tokens_.ReadToTheEnd(); }
-
-    std::unique_ptr<TStmt> Block();
-    std::unique_ptr<TStmt> Statements();
-    std::unique_ptr<TExpr> WholeExpression();
-
-private:
-    const TToken& Cur() const { return Tokens_.Current(); }
-    const TToken& Ahead(std::size_t n) const { return Tokens_.Ahead(n); }
-    bool IsPunct(std::string_view p, std::size_t ahead = 0) const
-    {
-        const TToken& t = Ahead(ahead);
-        return t.Kind == TTokenKind::Punct && SameOp(t.Text, p);
-    }
-    bool IsKeyword(std::string_view word, std::size_t ahead = 0) const
-    {
-        const TToken& t = Ahead(ahead);
-        return t.Kind == TTokenKind::Word && (CaseSensitive_ ? t.Text == word : SameWord(t.Text, word));
-    }
-    const TToken& Take() { return Tokens_.Take(); }
-    [[noreturn]] void Fail(const std::string& message) const
-    {
-        const TToken& t = Cur();
-        throw TParseError{t.Range, t.Kind == TTokenKind::Bad ? t.Text : message};
-    }
-    void Expect(const char* punct, const char* message)
-    {
-        if (!IsPunct(punct))
-            Fail(message);
-        Take();
-    }
-    TSourcePos LastEnd() const { return Tokens_.LastEnd(); }
-
-    std::unique_ptr<TStmt> Statement();
-    std::unique_ptr<TStmt> Keyword();
-    std::unique_ptr<TStmt> Command(bool inFor);
-    std::unique_ptr<TStmt> SimpleStatement(bool inFor);
-    std::unique_ptr<TStmt> Finish(std::unique_ptr<TStmt> s, TSourcePos begin);
-    std::unique_ptr<TExpr> Condition();
-    std::unique_ptr<TExpr> Expression(int limit);
-    std::unique_ptr<TExpr> Operand();
-    std::unique_ptr<TExpr> Primary();
-    std::unique_ptr<TExpr> Binary(std::unique_ptr<TExpr> left, int limit);
-    std::unique_ptr<TExpr> SignedOperand(const std::string& sign, TSourcePos begin);
-    std::unique_ptr<TExpr> PostfixOrAssign(std::unique_ptr<TExpr> target);
-    void CallArguments(TExpr& call);
-
-    // Keeps hostile input (thousands of nested parentheses or blocks) from exhausting the stack.
-    struct TDepth {
-        TDepth(TParser& p) : P(p)
-        {
-            if (++P.Depth_ > MaxDepth)
-                P.Fail("nested too deeply");
-        }
-        ~TDepth() { --P.Depth_; }
-        TParser& P;
-    };
-    static constexpr int MaxDepth = 400;
-    static constexpr int MaxChain = 2000;
-    // Room made at once for an argument list: most take one to four, and each step of a vector's
-    // growth is an allocation and a move.
-    static constexpr std::size_t ListedArguments = 4;
-
-    TTokenStream Tokens_;
-    int Depth_ = 0;
-    bool CLike_;  // the successors' operator ranks
-    bool CaseSensitive_;  // keywords as written, `If` is no `if`
-    bool JoinedStrings_;  // `"a" "b"` read as one string
-};
+namespace script::parser {
 
 std::unique_ptr<TStmt> TParser::Finish(std::unique_ptr<TStmt> s, TSourcePos begin)
 {
@@ -299,298 +142,171 @@ std::unique_ptr<TExpr> TParser::Condition()
     return Expression(-1);
 }
 
+void TParser::RefuseMiscasedKeyword() const
+{
+    for (const char* keyword : {"if", "else", "while", "do", "for", "switch", "case", "default", "break", "continue", "function"})
+        if (SameLetters(Cur().Text, keyword) && Cur().Text != keyword)
+            Fail("'" + Cur().Text + "' is no keyword: names are case-sensitive here (did you mean `" + keyword + "`?)");
+}
+
+// The statements that start with a keyword; null when the word is none (a command, a variable).
 std::unique_ptr<TStmt> TParser::Keyword()
 {
-    const TSourcePos begin = Cur().Range.Begin;
     if (Cur().Kind != TTokenKind::Word)
         return nullptr;
     if (CaseSensitive_)
-        for (const char* keyword : {"if", "else", "while", "do", "for", "switch", "case", "default", "break", "continue", "function"})
-            if (SameWord(Cur().Text, keyword) && Cur().Text != keyword)
-                Fail("'" + Cur().Text + "' is no keyword: names are case-sensitive here (did you mean `" + keyword + "`?)");
-    auto make = [&](TStmtKind kind) {
-        auto s = std::make_unique<TStmt>(kind, TSourceRange{});
-        s->NameRange = Cur().Range;
-        Take();
-        return s;
-    };
-    if (IsKeyword("if")) {
-        auto s = make(TStmtKind::If);
-        s->Cond = Condition();
-        s->Then = Statement();
-        if (IsKeyword("else")) {
-            Take();
-            s->Else = Statement();
-        }
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("else"))
-        Fail("'else' without 'if'");
-    if (IsKeyword("while")) {
-        auto s = make(TStmtKind::While);
-        s->Cond = Condition();
-        s->Then = Statement();
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("do")) {
-        auto s = make(TStmtKind::Do);
-        s->Then = Statement();
-        if (!IsKeyword("while"))
-            Fail("'while' expected after the body of 'do'");
-        Take();
-        s->Cond = Condition();
-        Expect(";", "';' expected");
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("for")) {
-        auto s = make(TStmtKind::For);
-        Expect("(", "'(' expected");
-        if (IsPunct(";"))
-            Take();
-        else
-            s->Init = SimpleStatement(false);
-        if (!IsPunct(";"))
-            s->Cond = Expression(-1);
-        Expect(";", "';' expected");
-        if (IsPunct(")"))
-            Take();
-        else
-            s->Step = SimpleStatement(true);
-        s->Then = Statement();
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("switch")) {
-        auto s = make(TStmtKind::Switch);
-        s->Cond = Condition();
-        if (!IsPunct("{"))
-            Fail("'{' expected after 'switch'");
-        s->Then = Block();
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("case")) {
-        auto s = make(TStmtKind::Case);
-        const TSourcePos valueBegin = Cur().Range.Begin;
-        const bool negative = IsPunct("-") && Ahead(1).Kind == TTokenKind::Number;
-        if (negative)
-            Take();
-        if (Cur().Kind == TTokenKind::Number) {
-            s->Cond = std::make_unique<TExpr>(TExprKind::Number, TSourceRange{valueBegin, Cur().Range.End});
-            s->Cond->Value = negative ? -Cur().Value : Cur().Value;
-        } else if (Cur().Kind == TTokenKind::Word && !negative) {
-            s->Cond = std::make_unique<TExpr>(TExprKind::Identifier, Cur().Range);
-            s->Cond->Text = Cur().Text;
-        } else {
-            Fail("'case' needs a number or a constant");
-        }
-        Take();
-        Expect(":", "':' expected after the case value");
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("default") && IsPunct(":", 1)) {
-        auto s = make(TStmtKind::Default);
-        Take();
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("break") || IsKeyword("continue")) {
-        auto s = make(IsKeyword("break") ? TStmtKind::Break : TStmtKind::Continue);
-        Expect(";", "';' expected");
-        return Finish(std::move(s), begin);
-    }
-    if (IsKeyword("function") && Ahead(1).Kind == TTokenKind::Word) {
-        auto s = make(TStmtKind::Function);
-        s->Name = Cur().Text;
-        s->NameRange = Cur().Range;
-        Take();
-        if (IsPunct(";"))
-            Take();
-        else if (IsPunct("{"))
-            s->Then = Block();
-        else
-            Fail("';' or '{' expected after the function name");
-        return Finish(std::move(s), begin);
-    }
-    return nullptr;
-}
-
-std::unique_ptr<TExpr> TParser::Expression(int limit)
-{
-    return Binary(Operand(), limit);
-}
-
-// Precedence climbing: an operator binds when it is stronger than `limit`; operators of one
-// level group to the left, `?:` (the weakest) to the right.
-std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
-{
-    // Each operator adds a level to the tree, which every walker descends recursively.
-    for (int chain = 0; Cur().Kind == TTokenKind::Punct; ++chain) {
-        if (chain + Depth_ > MaxChain)
-            Fail("expression too long");
-        const std::string& op = Cur().Text;
-        if (SameOp(op, "?") && limit < 0) {
-            Take();
-            auto e = std::make_unique<TExpr>(TExprKind::Conditional, TSourceRange{});
-            e->Args.reserve(3);
-            e->Args.push_back(std::move(left));
-            e->Args.push_back(Expression(-1));
-            Expect(":", "':' expected");
-            e->Args.push_back(Expression(-1));
-            e->Range = {e->Args[0]->Range.Begin, LastEnd()};
-            left = std::move(e);
-            continue;
-        }
-        // The servers read `3--5` as 3 - -5 and `3++5` as 3 + +5: the second sign starts the operand.
-        const bool doubled = SameOp(op, "--") || (SameOp(op, "++") && Ahead(1).Kind == TTokenKind::Number);
-        const std::string single = doubled ? op.substr(0, 1) : op;
-        const int level = BinaryLevel(single, CLike_);
-        if (level == 0 || level <= limit)
-            break;
-        TSourcePos sign = Cur().Range.Begin;
-        ++sign.Column;
-        ++sign.Offset;
-        Take();
-        auto e = std::make_unique<TExpr>(TExprKind::Binary, TSourceRange{});
-        e->Op = single;
-        e->Args.reserve(2);
-        e->Args.push_back(std::move(left));
-        e->Args.push_back(doubled ? Binary(SignedOperand(single, sign), level) : Expression(level));
-        e->Range = {e->Args[0]->Range.Begin, LastEnd()};
-        left = std::move(e);
-    }
-    return left;
-}
-
-std::unique_ptr<TExpr> TParser::Operand()
-{
-    const TDepth depth(*this);
+        RefuseMiscasedKeyword();
     const TSourcePos begin = Cur().Range.Begin;
-    if (IsPunct("-") && (IsPunct(";", 1) || IsPunct(",", 1))) {
-        Take();
-        return std::make_unique<TExpr>(TExprKind::NextLine, TSourceRange{begin, LastEnd()});
-    }
-    if (IsPunct("-") || IsPunct("!") || IsPunct("~")) {
-        auto e = std::make_unique<TExpr>(TExprKind::Unary, TSourceRange{});
-        e->Op = Take().Text;
-        e->Args.push_back(Expression(CLike_ ? 12 : 10));  // tighter than every binary operator
-        e->Range = {begin, LastEnd()};
-        return e;
-    }
-    // A sign written right before a digit is part of the number, as the servers read it.
-    if (IsPunct("+") && Ahead(1).Kind == TTokenKind::Number && Ahead(1).Range.Begin.Offset == Cur().Range.End.Offset) {
-        Take();
-        return Primary();
-    }
-    if (IsPunct("++") || IsPunct("--")) {
-        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{});
-        e->Op = Take().Text;
-        e->Prefix = true;
-        if (Cur().Kind != TTokenKind::Word)
-            Fail("a variable expected after " + e->Op);
-        e->Args.push_back(Primary());
-        e->Range = {begin, LastEnd()};
-        return e;
-    }
-    return PostfixOrAssign(Primary());
+    std::unique_ptr<TStmt> s;
+    if (IsKeyword("if"))
+        s = If();
+    else if (IsKeyword("else"))
+        Fail("'else' without 'if'");
+    else if (IsKeyword("while"))
+        s = While();
+    else if (IsKeyword("do"))
+        s = DoWhile();
+    else if (IsKeyword("for"))
+        s = For();
+    else if (IsKeyword("switch"))
+        s = Switch();
+    else if (IsKeyword("case"))
+        s = Case();
+    else if (IsKeyword("default") && IsPunct(":", 1))
+        s = Default();
+    else if (IsKeyword("break") || IsKeyword("continue"))
+        s = BreakOrContinue();
+    else if (IsKeyword("function") && Ahead(1).Kind == TTokenKind::Word)
+        s = Function();
+    else
+        return nullptr;
+    return Finish(std::move(s), begin);
 }
 
-// The operand after the second sign of `--` or `++` in an operator's place: -<operand> or a number.
-std::unique_ptr<TExpr> TParser::SignedOperand(const std::string& sign, TSourcePos begin)
+// The statement of the keyword at hand, the keyword taken.
+std::unique_ptr<TStmt> TParser::KeywordStatement(TStmtKind kind)
 {
-    if (sign == "+")
-        return Primary();
-    auto e = std::make_unique<TExpr>(TExprKind::Unary, TSourceRange{});
-    e->Op = "-";
-    e->Args.push_back(Expression(CLike_ ? 11 : 10));
-    e->Range = {begin, LastEnd()};
-    return e;
-}
-
-std::unique_ptr<TExpr> TParser::PostfixOrAssign(std::unique_ptr<TExpr> target)
-{
-    if (target->Kind != TExprKind::Identifier || Cur().Kind != TTokenKind::Punct)
-        return target;
-    const std::string& op = Cur().Text;
-    if (SameOp(op, "++") || SameOp(op, "--")) {
-        auto e = std::make_unique<TExpr>(TExprKind::IncDec, TSourceRange{});
-        e->Op = op;
-        Take();
-        e->Range = {target->Range.Begin, LastEnd()};
-        e->Args.push_back(std::move(target));
-        return e;
-    }
-    if (!IsAssignOp(op))
-        return target;
+    auto s = std::make_unique<TStmt>(kind, TSourceRange{});
+    s->NameRange = Cur().Range;
     Take();
-    auto e = std::make_unique<TExpr>(TExprKind::Assign, TSourceRange{});
-    e->Op = op;
-    e->Args.reserve(2);
-    e->Args.push_back(std::move(target));
-    e->Args.push_back(Expression(-1));
-    e->Range = {e->Args[0]->Range.Begin, LastEnd()};
-    return e;
+    return s;
 }
 
-std::unique_ptr<TExpr> TParser::Primary()
+std::unique_ptr<TStmt> TParser::If()
 {
-    const TToken& t = Cur();
-    const TSourcePos begin = t.Range.Begin;
-    if (t.Kind == TTokenKind::Number || t.Kind == TTokenKind::String) {
-        auto e = std::make_unique<TExpr>(t.Kind == TTokenKind::Number ? TExprKind::Number : TExprKind::String, t.Range);
-        e->Value = t.Value;
-        e->Text = Tokens_.TakeText();  // read once: the parser never steps back
+    auto s = KeywordStatement(TStmtKind::If);
+    s->Cond = Condition();
+    s->Then = Statement();
+    if (IsKeyword("else")) {
         Take();
-        while (JoinedStrings_ && e->Kind == TExprKind::String && Cur().Kind == TTokenKind::String) {
-            e->Text += Tokens_.TakeText();
-            Take();
-            e->Range.End = LastEnd();
-        }
-        return e;
+        s->Else = Statement();
     }
-    if (IsPunct("(")) {
-        Take();
-        auto e = Expression(-1);
-        Expect(")", "')' expected");
-        return e;
-    }
-    if (t.Kind != TTokenKind::Word)
-        Fail(t.Kind == TTokenKind::End ? "unexpected end of the script" : "'" + t.Text + "' is not a value");
-    auto e = std::make_unique<TExpr>(TExprKind::Identifier, t.Range);
-    e->Text = t.Text;
+    return s;
+}
+
+std::unique_ptr<TStmt> TParser::While()
+{
+    auto s = KeywordStatement(TStmtKind::While);
+    s->Cond = Condition();
+    s->Then = Statement();
+    return s;
+}
+
+std::unique_ptr<TStmt> TParser::DoWhile()
+{
+    auto s = KeywordStatement(TStmtKind::Do);
+    s->Then = Statement();
+    if (!IsKeyword("while"))
+        Fail("'while' expected after the body of 'do'");
     Take();
-    if (IsPunct("(")) {
-        e->Kind = TExprKind::Call;
-        CallArguments(*e);
-    } else if (IsPunct("[")) {
-        Take();
-        e->Args.push_back(Expression(-1));
-        Expect("]", "']' expected");
-    }
-    e->Range = {begin, LastEnd()};
-    return e;
+    s->Cond = Condition();
+    Expect(";", "';' expected");
+    return s;
 }
 
-void TParser::CallArguments(TExpr& call)
+// Each of the three parts may be left out: `for (;;)`.
+std::unique_ptr<TStmt> TParser::For()
 {
+    auto s = KeywordStatement(TStmtKind::For);
     Expect("(", "'(' expected");
-    if (IsPunct(")")) {
+    if (IsPunct(";"))
         Take();
-        return;
-    }
-    call.Args.reserve(ListedArguments);
-    call.Args.push_back(Expression(-1));
-    while (IsPunct(",")) {
+    else
+        s->Init = SimpleStatement(false);
+    if (!IsPunct(";"))
+        s->Cond = Expression(-1);
+    Expect(";", "';' expected");
+    if (IsPunct(")"))
         Take();
-        call.Args.push_back(Expression(-1));
-    }
-    Expect(")", "')' expected to close the argument list");
+    else
+        s->Step = SimpleStatement(true);
+    s->Then = Statement();
+    return s;
 }
 
-std::unique_ptr<TExpr> TParser::WholeExpression()
+std::unique_ptr<TStmt> TParser::Switch()
 {
-    auto e = Expression(-1);
-    if (Cur().Kind != TTokenKind::End)
-        Fail("unexpected text after the expression");
-    return e;
+    auto s = KeywordStatement(TStmtKind::Switch);
+    s->Cond = Condition();
+    if (!IsPunct("{"))
+        Fail("'{' expected after 'switch'");
+    s->Then = Block();
+    return s;
 }
+
+// The servers take a number (a sign only right before it) or a constant's name, no expression.
+std::unique_ptr<TStmt> TParser::Case()
+{
+    auto s = KeywordStatement(TStmtKind::Case);
+    const TSourcePos valueBegin = Cur().Range.Begin;
+    const bool negative = IsPunct("-") && Ahead(1).Kind == TTokenKind::Number;
+    if (negative)
+        Take();
+    if (Cur().Kind == TTokenKind::Number) {
+        s->Cond = std::make_unique<TExpr>(TExprKind::Number, TSourceRange{valueBegin, Cur().Range.End});
+        s->Cond->Value = negative ? -Cur().Value : Cur().Value;
+    } else if (Cur().Kind == TTokenKind::Word && !negative) {
+        s->Cond = std::make_unique<TExpr>(TExprKind::Identifier, Cur().Range);
+        s->Cond->Text = Cur().Text;
+    } else {
+        Fail("'case' needs a number or a constant");
+    }
+    Take();
+    Expect(":", "':' expected after the case value");
+    return s;
+}
+
+std::unique_ptr<TStmt> TParser::Default()
+{
+    auto s = KeywordStatement(TStmtKind::Default);
+    Take();
+    return s;
+}
+
+std::unique_ptr<TStmt> TParser::BreakOrContinue()
+{
+    auto s = KeywordStatement(IsKeyword("break") ? TStmtKind::Break : TStmtKind::Continue);
+    Expect(";", "';' expected");
+    return s;
+}
+
+// `function Name;` declares a function written further down; `function Name { ... }` writes it.
+std::unique_ptr<TStmt> TParser::Function()
+{
+    auto s = KeywordStatement(TStmtKind::Function);
+    s->Name = Cur().Text;
+    s->NameRange = Cur().Range;
+    Take();
+    if (IsPunct(";"))
+        Take();
+    else if (IsPunct("{"))
+        s->Then = Block();
+    else
+        Fail("';' or '{' expected after the function name");
+    return s;
+}
+
+namespace {
 
 TDiagnostic ToDiagnostic(const TParseError& error)
 {
@@ -612,6 +328,14 @@ TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TTarget target
 }
 
 } // namespace
+} // namespace script::parser
+
+namespace script {
+
+using parser::Run;
+using parser::TParseError;
+using parser::TParser;
+using parser::ToDiagnostic;
 
 TBodyResult ParseBlock(std::string_view text, TSourcePos start, std::size_t limit,
                        std::vector<TComment>* comments, TTarget target)

@@ -145,8 +145,8 @@ std::size_t TServerRules::TNameHash::operator()(std::string_view name) const
     // FNV-1a over the bytes, letters folded when the target ignores case.
     std::size_t hash = 14695981039346656037ull;
     for (char c : name) {
-        if (Fold && c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        if (Fold)
+            c = LowerLetter(c);
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     }
     return hash;

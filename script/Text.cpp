@@ -1,14 +1,6 @@
 #include "script/Text.h"
 
 namespace script {
-namespace {
-
-char LowerLetter(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
 
 std::string LowerCase(std::string_view text)
 {
@@ -26,6 +18,19 @@ bool SameLetters(std::string_view a, std::string_view b)
         if (LowerLetter(a[i]) != LowerLetter(b[i]))
             return false;
     return true;
+}
+
+std::vector<std::string_view> SplitCommas(std::string_view text)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (comma == std::string_view::npos)
+            return parts;
+        start = comma + 1;
+    }
 }
 
 int DigitValue(char c)

@@ -4,11 +4,20 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace script {
 
+// Inline: the parser and the name tables fold every letter of every name through it.
+inline char LowerLetter(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 std::string LowerCase(std::string_view text);
 bool SameLetters(std::string_view a, std::string_view b);
+// The parts of a comma-separated list, empty ones included: "a,,b" is three.
+std::vector<std::string_view> SplitCommas(std::string_view text);
 // The value of a hexadecimal digit (either case), or 16 for any other byte: a digit of base b is
 // one whose value is below b.
 int DigitValue(char c);
