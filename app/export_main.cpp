@@ -7,16 +7,10 @@
 // Exit status 0 when the script was written, 1 when it was not (reasons on stderr), 2 for a
 // command line it does not understand.
 
-<<<<<<< HEAD
+#include "app/CommandLine.h"
 #include "platform/DataFolder.h"
 #include "output/Export.h"
 #include "output/HtmlExport.h"
-=======
-#include "app/CommandLine.h"
-#include "global/DDataFolder.h"
-#include "tasks/DExport.h"
-#include "tasks/DHtmlExport.h"
->>>>>>> cleanup
 
 #include <QCoreApplication>
 #include <QFile>

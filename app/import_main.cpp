@@ -5,12 +5,8 @@
 // Every import is proved before it is written. Exit status 0 when everything asked for was
 // imported, 1 when something was not, 2 for a command line it does not understand.
 
-<<<<<<< HEAD
-#include "import/ImportRun.h"
-=======
 #include "app/CommandLine.h"
-#include "tasks/DImportRun.h"
->>>>>>> cleanup
+#include "import/ImportRun.h"
 
 #include <iostream>
 #include <stdexcept>

@@ -3,12 +3,8 @@
 // ("-" for standard input). The files are one load, in the given order (then LIST's, one a line).
 // Exit status 0 without errors, 1 with an error, 2 for a bad command line or an unreadable file.
 
-<<<<<<< HEAD
-#include "check/Lint.h"
-=======
 #include "app/CommandLine.h"
-#include "tasks/DLint.h"
->>>>>>> cleanup
+#include "check/Lint.h"
 
 #include <iostream>
 #include <string>
