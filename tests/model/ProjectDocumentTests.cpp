@@ -113,6 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
                   [](auto, TMessageTask* hello) {
                       Document().MoveNode(hello->Node, Project().TaskTree.GetFirstNode(), hello->Node->Row());
                   }},
+        // Only groups hold tasks: a tree with a task below a message could not be saved.
+        TEditCase{"MoveBelowAMessage",
+                  [](TGroupTask* shop, TMessageTask* hello) { Document().MoveNode(shop->Node, hello->Node, 0); }},
         TEditCase{"SameNPC", [](auto, auto) { Document().SetNPC(Project().NPCInfo); }},
         TEditCase{"SameHeader", [](auto, auto) { Document().SetHeader(Project().HeaderInfo); }}),
     [](const ::testing::TestParamInfo<TEditCase>& info) { return std::string(info.param.Name); });
@@ -135,6 +138,25 @@ TEST_F(ProjectDocumentTest, ReplacingTheProjectIsReportedAsSuchAndLeavesItUnmodi
     ASSERT_EQ(log.Changes.size(), 1u);
     EXPECT_TRUE(log.Changes[0].Has(CP_Replaced));
     EXPECT_FALSE(Project().Modified);
+}
+
+// A listener that fails while an edit is announced: the step is in the history once (it used to be
+// deleted a second time by the document, a use after free under the sanitizers), and undo works.
+TEST_F(ProjectDocumentTest, AListenerThatThrowsLeavesTheHistoryWhole)
+{
+    bool thrown = false;
+    const QMetaObject::Connection failing =
+        QObject::connect(&Document(), &TProjectDocument::Changed, [&thrown](const TProjectChange&) {
+            if (!std::exchange(thrown, true))
+                throw std::runtime_error("listener failed");
+        });
+    EXPECT_THROW(Document().AddTask(std::make_unique<TMessageTask>(std::vector<std::string>{"Late"})),
+                 std::runtime_error);
+    QObject::disconnect(failing);
+    EXPECT_EQ(Document().History().count(), 1);
+    EXPECT_EQ(Project().TaskTree.Count(), 4);
+    Document().Undo();
+    EXPECT_EQ(Project().TaskTree.Count(), 3);
 }
 
 TEST_F(ProjectDocumentTest, NoGroupIsMadeWhenTheNumbersAreUsedUp)

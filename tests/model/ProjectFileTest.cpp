@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 using ::testing::HasSubstr;
 
 namespace fs = std::filesystem;
@@ -210,6 +212,37 @@ TEST_F(ProjectFileTest, LoadReplacesTheProjectAsSavedAndTellsTheWindows)
     EXPECT_TRUE(log.Changes[0].Has(CP_Replaced));
     EXPECT_TRUE(log.Changes[0].Has(CP_State));
     EXPECT_EQ(ProjectSnapshot(false), expected);
+}
+
+// ---- Where a save lands ----------------------------------------------------------------------
+
+// A project kept behind a link (in a shared folder, say) stays behind it: the file it names gets
+// the new bytes, and so does the side file beside the link.
+TEST_F(ProjectFileTest, SavingThroughASymbolicLinkKeepsTheLink)
+{
+    fs::create_directory(Dir / "store");
+    WriteBytes(Dir / "store" / "real.NPC", "old");
+    fs::create_symlink(fs::path("store") / "real.NPC", Dir / "link.NPC");
+    Project().HeaderInfo.Target = TServerTarget::RAthena;
+    Document().SaveProject((Dir / "link.NPC").string());
+    EXPECT_TRUE(fs::is_symlink(Dir / "link.NPC"));
+    EXPECT_EQ(ReadBytes(Dir / "store" / "real.NPC"), SaveProjectBytes(Project()));
+    EXPECT_EQ(ReadBytes(Dir / "link.NPC.server"), "server=rathena\r\n");
+}
+
+// What a save that died between writing and renaming left behind goes with the next save of the
+// same file; a save still running in this process keeps its file.
+TEST_F(ProjectFileTest, TemporariesOfADeadSaveAreRemovedByTheNextSave)
+{
+    const fs::path dead = Dir / "p.NPC.tmp999999999-0";
+    const fs::path running = Dir / ("p.NPC.tmp" + std::to_string(::getpid()) + "-7");
+    const fs::path other = Dir / "q.NPC.tmp999999999-0";
+    for (const fs::path& path : {dead, running, other})
+        WriteBytes(path, "half");
+    Document().SaveProject((Dir / "p.NPC").string());
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(other));
 }
 
 // ---- Saves that fail ------------------------------------------------------------------------

@@ -95,7 +95,7 @@ public:
         const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
         TTaskNode* node = Project().TaskTree.Selected();
         const bool notStart = node != Project().TaskTree.GetFirstNode();
-        switch (Pick(7)) {
+        switch (Pick(8)) {
         case 0: return document.AddTask(Project().NewGroup("Added " + std::to_string(++Count_))) != nullptr;
         case 1: return document.AddTask(MakeMenu({{"Go", AnyGroupNumber()}})) != nullptr;
         case 2: return notStart && document.DeleteNode(node);
@@ -106,6 +106,13 @@ public:
             content->Rename("Edited " + std::to_string(++Count_));
             document.EditTask(node->Data(), *content);
             return true;
+        }
+        case 6: {
+            // The header with the server it is written for: a step of its own.
+            TNPCHeader header = Project().HeaderInfo;
+            header.Author = "Author " + std::to_string(++Count_);
+            ChangeServerTarget(header, static_cast<TServerTarget>(Pick(3)));
+            return document.SetHeader(header);
         }
         default: {
             // Two fields at once: steps of a single field would merge, which the run does not follow.
