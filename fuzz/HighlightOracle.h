@@ -34,6 +34,10 @@ public:
         std::vector<TColourRange> ranges;
         const std::size_t n = Buffer_.size();
         std::size_t pos = 0;  // 0-based here
+        if (Open && pos + 1 < n) {
+            SkipComment(pos);
+            ranges.push_back({0, static_cast<int>(pos), ColourSilver});
+        }
         while (pos + 1 < n) {
             while (pos + 1 < n && IsSkipped(pos))
                 ++pos;
@@ -92,6 +96,12 @@ private:
             pos = Buffer_.size() - 1;
             return ColourSilver;
         }
+        if (c == '/' && At(pos + 1) == '*') {
+            pos += 2;
+            Open = true;
+            SkipComment(pos);
+            return ColourSilver;
+        }
         if (Punctuation(c)) {
             while (InLine(pos) && Punctuation(At(pos)))
                 ++pos;
@@ -114,6 +124,22 @@ private:
         return std::nullopt;
     }
 
+    // Moves pos past the "*/" of the open comment, or to the line's end leaving it open.
+    void SkipComment(std::size_t& pos) const
+    {
+        while (InLine(pos) && !(At(pos) == '*' && InLine(pos + 1) && At(pos + 1) == '/'))
+            ++pos;
+        if (InLine(pos)) {
+            pos += 2;
+            Open = false;
+        }
+    }
+
+public:
+    // Whether the line starts, and after Scan ends, inside a "/*" comment.
+    mutable bool Open = false;
+
+private:
     std::string Buffer_;
     const TTaskList* Labels_;
 };
@@ -176,6 +202,7 @@ inline TProblems CheckScanLine(std::string_view data)
     std::vector<std::string_view> lines = TextLines(input.Line);
     lines.push_back(input.Line);
     for (const std::string_view line : lines) {
+        // Each line on its own (no comment open at its start), as a line of the output window.
         const std::pair<std::vector<TColourRange>, std::vector<TColourRange>> runs[] = {
             {ScanLine(line), TReferenceScanner(line).Scan()},
             {ScanLine(line, words), TReferenceScanner(line, &groups).Scan()}};

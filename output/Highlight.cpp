@@ -39,12 +39,20 @@ bool IsPunctuation(unsigned char c)
 // Splits one line into tokens, left to right.
 class TLineScanner {
 public:
-    TLineScanner(std::string_view line, const TWordLookup& words) : Line_(line), Words_(words) {}
+    TLineScanner(std::string_view line, const TWordLookup& words, bool& openComment)
+        : Line_(line), Words_(words), OpenComment_(openComment)
+    {
+    }
 
     std::vector<TColourRange> Scan()
     {
         std::vector<TColourRange> ranges;
         std::size_t pos = 0;
+        // A comment begun on an earlier line runs on to its "*/", or through the whole line.
+        if (OpenComment_ && !Line_.empty()) {
+            pos = CommentEnd(0);
+            ranges.push_back({0, static_cast<int>(pos), ColourSilver});
+        }
         while (pos < Line_.size()) {
             while (pos < Line_.size() && IsSkipped(At(pos)))
                 ++pos;
@@ -89,6 +97,11 @@ private:
             pos = Line_.size();
             return ColourSilver;
         }
+        if (c == '/' && pos + 1 < Line_.size() && Line_[pos + 1] == '*') {
+            OpenComment_ = true;
+            pos = CommentEnd(pos + 2);
+            return ColourSilver;
+        }
         if (IsPunctuation(c)) {
             pos = SkipWhile(pos, IsPunctuation);
             return ColourWhite;
@@ -114,8 +127,20 @@ private:
         }
     }
 
+    // Past the "*/" that closes the open comment, searched from pos; the line's end, the comment
+    // still open, when there is none.
+    std::size_t CommentEnd(std::size_t pos) const
+    {
+        const std::size_t close = Line_.find("*/", pos);
+        if (close == std::string_view::npos)
+            return Line_.size();
+        OpenComment_ = false;
+        return close + 2;
+    }
+
     std::string_view Line_;
     const TWordLookup& Words_;
+    bool& OpenComment_;
 };
 
 } // namespace
@@ -176,9 +201,15 @@ std::vector<std::string> TWordLookup::WordsColouredOtherwise(const TWordLookup& 
     return words;
 }
 
+std::vector<TColourRange> ScanLine(std::string_view line, const TWordLookup& words, bool& openComment)
+{
+    return TLineScanner(line, words, openComment).Scan();
+}
+
 std::vector<TColourRange> ScanLine(std::string_view line, const TWordLookup& words)
 {
-    return TLineScanner(line, words).Scan();
+    bool openComment = false;
+    return ScanLine(line, words, openComment);
 }
 
 std::vector<TColourRange> ScanLine(std::string_view line)

@@ -77,6 +77,9 @@ private:
 // Every token of line with its colour, in order. Tabs, line feeds and carriage returns between
 // tokens get no range.
 std::vector<TColourRange> ScanLine(std::string_view line, const TWordLookup& words);
+// The same for a line of a text whose "/* ... */" comments may run over several lines: the line
+// starts inside one when openComment is set, which on return says whether it ends inside one.
+std::vector<TColourRange> ScanLine(std::string_view line, const TWordLookup& words, bool& openComment);
 // The same with the catalogues' words alone (no group labels).
 std::vector<TColourRange> ScanLine(std::string_view line);
 

@@ -56,10 +56,10 @@ std::vector<std::string_view> DisplayLines(std::string_view text)
 }
 
 // One line with a span for every token that is not drawn in the page's own text colour.
-void AppendLine(std::string& html, std::string_view line, const TWordLookup& words)
+void AppendLine(std::string& html, std::string_view line, const TWordLookup& words, bool& openComment)
 {
     std::size_t written = 0;
-    for (const TColourRange& range : ScanLine(line, words)) {
+    for (const TColourRange& range : ScanLine(line, words, openComment)) {
         if (!range.Colour || *range.Colour == ScriptTextColour)
             continue;
         const auto start = static_cast<std::size_t>(range.Start);
@@ -93,8 +93,9 @@ std::string ScriptHtml(const std::string& scriptText, const std::string& title, 
             "</head>\r\n"
             "<body>\r\n"
             "<pre>";
+    bool openComment = false;
     for (const std::string_view line : DisplayLines(scriptText)) {
-        AppendLine(html, line, words);
+        AppendLine(html, line, words, openComment);
         html += "\r\n";
     }
     html += "</pre>\r\n"

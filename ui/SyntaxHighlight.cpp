@@ -23,6 +23,9 @@ namespace {
 
 const char* const HighlighterName = "ScriptHighlighter";
 
+// The state of a block that ends inside a "/*" comment.
+constexpr int OpenCommentState = 1;
+
 // Above this many lines to colour again, colouring the whole text is the quicker way.
 constexpr int RecolourLineLimit = 500;
 
@@ -67,8 +70,11 @@ protected:
         // The scanner reads the bytes the server reads; its byte ranges are mapped back onto the
         // characters (more than one byte each in the multi-byte encodings).
         const TEncodedLine line = EncodeLine(text);
-        const std::vector<TColourRange> ranges =
-            Words_ ? ScanLine(line.Bytes, *Words_) : ScanLine(line.Bytes, WordsOf(Source_));
+        // A "/*" comment may run on over later lines: the block's state says whether it is open.
+        bool openComment = previousBlockState() == OpenCommentState;
+        const std::vector<TColourRange> ranges = Words_ ? ScanLine(line.Bytes, *Words_, openComment)
+                                                        : ScanLine(line.Bytes, WordsOf(Source_), openComment);
+        setCurrentBlockState(openComment ? OpenCommentState : 0);
         // A plain word keeps the control's own text colour; so does a token of that very colour,
         // which needs no format of its own to look the same (and a large script has many).
         const QColor own = Control_->palette().color(QPalette::Text);
