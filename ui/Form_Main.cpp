@@ -331,6 +331,8 @@ void TMainForm::FileSaveOutput()
             return;
     }
     WriteFileSafely(path, JoinScriptLines(EditorForm->ScriptLines()));
+    // The file's name is derived, never chosen: say where it went.
+    statusBar()->showMessage(QStringLiteral("Script written to ") + QFile::decodeName(path.c_str()));
 }
 
 void TMainForm::FileExit()

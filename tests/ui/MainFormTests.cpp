@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QMenuBar>
 
 #include <filesystem>
@@ -354,6 +355,7 @@ TEST_F(MainFrameTest, SaveOutputWritesTheScriptBesideTheProject)
         "\t\tL1:\r\n"
         "}\r\n";
     EXPECT_EQ(ReadBytes(PathOf("shop.txt")), expected);
+    EXPECT_EQ(Frame->statusBar()->currentMessage(), QStringLiteral("Script written to ") + QPathOf("shop.txt"));
     ASSERT_NE(EditorForm, nullptr) << "the output window shows what was written";
     EXPECT_EQ(JoinScriptLines(EditorForm->ScriptLines()), expected);
 }
