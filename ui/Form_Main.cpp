@@ -219,6 +219,8 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
             tree->viewport()->update();
         TaskForm->ShowOutput();
     }
+    if (EditorForm)
+        EditorForm->ShowScriptAgain();
 }
 
 void TMainForm::UpdateTitle()
