@@ -3,9 +3,14 @@
 #include "MainFrameFixture.h"
 #include "DocumentSupport.h"
 
+#include "ui/ChildWindows.h"
 #include "ui/Form_Editor.h"
+#include "ui/Form_Problems.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QIcon>
+#include <QPixmap>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPushButton>
@@ -515,6 +520,20 @@ TEST_F(MainFrameTest, NoTwoMnemonicsOfTheMenuBarAndTheTaskWindowClash)
     ASSERT_EQ(buttons.size(), 9);
     for (QPushButton* button : buttons)
         take(button->text());
+}
+
+// A child window's frame shows the program's icon, not the toolkit's logo.
+TEST_F(MainFrameTest, ChildFramesShowTheProgramsIcon)
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::darkGreen);
+    const QIcon programIcon(picture);
+    QApplication::setWindowIcon(programIcon);
+    Run("ViewProblemsItem");
+    QWidget* frame = ChildFrame(Frame->ProblemsWindow());
+    QApplication::setWindowIcon(QIcon());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowIcon().pixmap(16, 16).toImage(), picture.toImage());
 }
 
 } // namespace
