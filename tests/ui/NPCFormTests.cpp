@@ -455,7 +455,11 @@ TEST_F(NPCFormTest, ADoubleClickAppliesTheSpriteWhoseWholeCaptionIsInItsTooltip)
     for (int row = 0; row < list->count(); ++row)
         EXPECT_EQ(list->item(row)->toolTip(), list->item(row)->text());
     EXPECT_GE(list->gridSize().height(), 128 + 3 * list->fontMetrics().lineSpacing());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
+    QCoreApplication::processEvents();  // the icon view lays its items out later
     const QRect place = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    ASSERT_EQ(list->currentRow(), 1);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
     ProcessDeletions();
     EXPECT_TRUE(browser.isNull());

@@ -175,6 +175,7 @@ TEST_P(PlayTestMenuKeys, TheMenuIsPlayedFromTheKeyboard)
 {
     TPlayTestForm* form = Open();
     ASSERT_NE(form, nullptr);
+    SetZeny(form, 1200);  // enough for the healing
     auto* next = Child<QPushButton>(form, "NextButton");
     auto* menu = Child<QListWidget>(form, "MenuList");
     next->setFocus();
