@@ -191,9 +191,9 @@ INSTANTIATE_TEST_SUITE_P(
     Selections, AddOrderTable,
     ::testing::Values(
         TAddOrderCase{"BeforeATask", true,
-                      {"Shop", "Message: One", "Message: Two", "Message: Three", ""}},
+                      {"Shop", "Message: One\r\n", "Message: Two\r\n", "Message: Three\r\n", ""}},
         TAddOrderCase{"LastInAGroup", false,
-                      {"Shop", "", "Message: One", "Message: Two", "Message: Three"}}),
+                      {"Shop", "", "Message: One\r\n", "Message: Two\r\n", "Message: Three\r\n"}}),
     [](const ::testing::TestParamInfo<TAddOrderCase>& info) { return std::string(info.param.Name); });
 
 } // namespace
