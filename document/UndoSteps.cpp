@@ -98,7 +98,7 @@ void TAddStep::Forward()
     } else {
         node = Record_.Restore(Tree(), parent, row);
     }
-    Tree().Select(node);
+    // The selection stays where it was: tasks added one after another then keep their order.
     Changed_ = node->Data();
 }
 

@@ -52,7 +52,8 @@ private:
 };
 
 // A new task joins the tree: the last child of the selected group, else just before the selected
-// node, else the last child of the first node; it becomes the selected node.
+// node, else the last child of the first node. The selection stays where it was, so tasks added
+// one after another keep their order.
 class TAddStep : public TProjectStep {
 public:
     TAddStep(TProject& project, const std::string& name, unsigned parts, std::unique_ptr<TTask> task);

@@ -1,5 +1,7 @@
 #include "ChildWindows.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -62,6 +64,9 @@ QWidget* ShowChildWindow(QWidget* form, QObject* owner)
     if (!frame && Host()) {
         auto* sub = Host()->addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose, form->testAttribute(Qt::WA_DeleteOnClose));
+        // Without an icon of its own the frame would show the toolkit's logo, not the program's.
+        if (!QApplication::windowIcon().isNull())
+            sub->setWindowIcon(QApplication::windowIcon());
         // The form decides what closing means; when it goes, its frame goes with it.
         QObject::connect(form, &QObject::destroyed, sub, &QObject::deleteLater);
         frame = sub;

@@ -227,6 +227,7 @@ void TActionForm::BrowseButtonClick()
         repaint();
         auto* picker = new TItemForm();
         picker->OnDone = [this](TItemForm* done, bool cancelled) { ItemPicked(done, cancelled); };
+        picker->SelectItemID(Ui_->ItemIDEdit->Value());
         Picker_ = picker;
         ShowChildWindow(picker);
         Ui_->ItemIDLabel->setText(ItemIDCaption);
@@ -239,7 +240,7 @@ void TActionForm::ItemPicked(TItemForm* picker, bool cancelled)
     const TItem* item = picker->SelectedItem();
     if (!cancelled && item) {
         Ui_->ItemIDEdit->SetValue(item->ID);
-        Ui_->ItemIDLabel->setText(ItemIDCaption + QLatin1Char('(') + ToQ(item->Name) + QLatin1Char(')'));
+        Ui_->ItemIDLabel->setText(ItemIDCaption + QStringLiteral(" (") + ToQ(item->Name) + QLatin1Char(')'));
     }
     UpdateParamControls();
     // The user goes on where the picker was opened, in the field it filled, so that Enter

@@ -166,6 +166,9 @@ void TConForm::ActButtonClick()
         auto* editor = new TActionForm(Document());
         editor->OnDone = [this](TTaskEditorForm* done, bool cancelled) { ValuePicked(done, cancelled); };
         editor->ShowActions(0);
+        // The editor lists the values a script can compute here, not actions to run: its title
+        // says what the pick is for.
+        editor->setWindowTitle(QStringLiteral("Value to Compare"));
         ValueEditor_ = editor;
         ShowChildWindow(editor);
         UpdateConControls();
@@ -277,6 +280,6 @@ void TConForm::closeEvent(QCloseEvent* event)
 
 void TConForm::keyPressEvent(QKeyEvent* event)
 {
-    if (!HandleDialogKey(event, Ui_->AddButton, nullptr))
+    if (!HandleDialogKey(event, Ui_->AddButton, Ui_->CancelButton))
         TTaskEditorForm::keyPressEvent(event);
 }

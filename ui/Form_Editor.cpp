@@ -99,6 +99,13 @@ void TEditorForm::ShowScript(std::vector<std::string> lines)
     Lines_ = std::move(lines);
 }
 
+void TEditorForm::ShowScriptAgain()
+{
+    std::vector<std::string> lines = std::move(Lines_);
+    Lines_.clear();
+    ShowScript(std::move(lines));
+}
+
 void TEditorForm::ShowPlayingLine(int line)
 {
     const QTextBlock block = Editor()->document()->findBlockByNumber(line - 1);

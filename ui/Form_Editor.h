@@ -26,6 +26,9 @@ public:
     void Place(QObject* owner);
     // Replaces the whole text with lines and colours it, repainting once.
     void ShowScript(std::vector<std::string> lines);
+    // Shows every line again from its bytes: after the script text encoding changed, lines whose
+    // bytes did not change must be read anew too, or the window mixes two encodings.
+    void ShowScriptAgain();
     // The lines shown, exactly as the script writer made them.
     const std::vector<std::string>& ScriptLines() const { return Lines_; }
     QPlainTextEdit* Editor() const;

@@ -6,9 +6,11 @@
 #include "Dialogs.h"
 #include "EditorControls.h"
 #include "QtText.h"
+#include "script/Text.h"
 
 #include <QAbstractTableModel>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -16,23 +18,18 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <vector>
 
 namespace {
 
 // Names are sorted without regard to letter case first, so "apple" stands next to "Apple";
-// the byte order only breaks ties.
+// the byte order only breaks ties. The folding is the program's own, so the order never depends
+// on the user's locale.
 bool NameLess(const std::string& a, const std::string& b)
 {
-    const auto folded = [](unsigned char c) { return std::tolower(c); };
-    const bool less = std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [&](unsigned char x, unsigned char y) { return folded(x) < folded(y); });
-    const bool greater = std::lexicographical_compare(
-        b.begin(), b.end(), a.begin(), a.end(),
-        [&](unsigned char x, unsigned char y) { return folded(x) < folded(y); });
-    return less || (!greater && a < b);
+    const std::string foldedA = script::LowerCase(a);
+    const std::string foldedB = script::LowerCase(b);
+    return foldedA < foldedB || (foldedA == foldedB && a < b);
 }
 
 QString Unsigned(std::int32_t value)
@@ -82,6 +79,12 @@ public:
     const TItem* ItemAt(int row) const
     {
         return row >= 0 && row < rowCount() ? Rows_[static_cast<std::size_t>(row)]->Item : nullptr;
+    }
+
+    int RowOfID(std::int32_t id) const
+    {
+        const auto found = std::find_if(Rows_.begin(), Rows_.end(), [id](const TRow* row) { return row->Item->ID == id; });
+        return found != Rows_.end() ? static_cast<int>(found - Rows_.begin()) : -1;
     }
 
     int RowOf(const TItem* item) const
@@ -177,6 +180,7 @@ TItemForm::TItemForm(QWidget* parent)
     MeasureColumns();
     FitColumns();
     view->viewport()->installEventFilter(this);
+    Ui_->FilterEdit->installEventFilter(this);
     if (Model_->rowCount() > 0)
         view->selectRow(0);
 
@@ -184,6 +188,7 @@ TItemForm::TItemForm(QWidget* parent)
             &TItemForm::UpdateApplyButton);
     connect(Ui_->FilterEdit, &QLineEdit::textChanged, this, &TItemForm::FilterChanged);
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TItemForm::ApplyButtonClick);
+    connect(view, &QTableView::doubleClicked, this, &TItemForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &TItemForm::CancelButtonClick);
     UpdateApplyButton();
 }
@@ -216,11 +221,29 @@ void TItemForm::FitColumns()
     header->resizeSection(0, std::max(ColumnWidths_.front(), room));
 }
 
+// The filter keeps the focus while the keys that move through a list move through the table, so
+// the user types, steps to the row and presses Enter without leaving the field.
 bool TItemForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Ui_->ItemView->viewport() && event->type() == QEvent::Resize)
         FitColumns();
+    if (watched == Ui_->FilterEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            QCoreApplication::sendEvent(Ui_->ItemView, event);
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void TItemForm::SelectItemID(std::int32_t id)
+{
+    const int row = Model_->RowOfID(id);
+    if (row < 0)
+        return;
+    Ui_->ItemView->selectRow(row);
+    Ui_->ItemView->scrollTo(Model_->index(row, 0), QAbstractItemView::PositionAtCenter);
 }
 
 void TItemForm::FilterChanged(const QString& text)
@@ -294,4 +317,10 @@ void TItemForm::showEvent(QShowEvent* event)
         Sized_ = true;
         SetClientSize(this, 400, 400);
     }
+}
+
+void TItemForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleDialogKey(event, Ui_->ApplyButton, Ui_->CancelButton))
+        QWidget::keyPressEvent(event);
 }

@@ -23,6 +23,9 @@ public:
     explicit TItemForm(QWidget* parent = nullptr);
     ~TItemForm() override;
 
+    // Selects and shows the row of the item numbered id, the one the editor holds now; the first
+    // row stays selected when the catalogue has no such item.
+    void SelectItemID(std::int32_t id);
     // The item handed back by Apply; nullptr before.
     const TItem* SelectedItem() const { return SelectedItem_; }
     // Called once when the picker ends by Apply or Cancel, just before it destroys itself.
@@ -31,6 +34,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Enter applies, Escape cancels, as in a dialog box.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

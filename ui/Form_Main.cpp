@@ -145,6 +145,25 @@ void TMainForm::ConnectCommands()
             Guarded(this, [this, command] { (this->*command)(); });
         });
     }
+    AssignDesktopKeys();
+}
+
+// The keys a desktop user expects, shown first in the menus; the program's older function keys
+// (F5 save, F6 load) keep working beside them.
+void TMainForm::AssignDesktopKeys()
+{
+    const std::pair<QAction*, QList<QKeySequence>> keys[] = {
+        {Ui_->FileNewItem, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {Ui_->FileLoadItem, {QKeySequence(Qt::CTRL | Qt::Key_O), QKeySequence(Qt::Key_F6)}},
+        {Ui_->FileSaveItem, {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::Key_F5)}},
+        {Ui_->FileSaveAsItem, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+        {Ui_->FileExitItem, {QKeySequence(Qt::CTRL | Qt::Key_Q)}},
+        {Ui_->HelpIntroItem, {QKeySequence(Qt::Key_F1)}},
+    };
+    for (const auto& [action, sequences] : keys) {
+        action->setShortcuts(sequences);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    }
 }
 
 // Edit: Undo and Redo, between File and View.
@@ -200,6 +219,8 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
             tree->viewport()->update();
         TaskForm->ShowOutput();
     }
+    if (EditorForm)
+        EditorForm->ShowScriptAgain();
 }
 
 void TMainForm::UpdateTitle()
@@ -306,13 +327,14 @@ void TMainForm::FileSaveOutput()
         return;
     const TProjectCheck& check = TaskForm->LastCheck();
     if (const TProblem* first = check.FirstError()) {
-        const QString text = QStringLiteral("The server will refuse this script: %1 errors (first: %2). Save anyway?")
-                                 .arg(check.ErrorCount())
-                                 .arg(ToQ(first->Message));
+        const QString text = QStringLiteral("The server will refuse this script: %1 (first: %2). Save anyway?")
+                                 .arg(Counted(check.ErrorCount(), QStringLiteral("error")), ToQ(first->Message));
         if (!Dialogs().Confirm(this, text, QStringLiteral("Save Output")))
             return;
     }
     WriteFileSafely(path, JoinScriptLines(EditorForm->ScriptLines()));
+    // The file's name is derived, never chosen: say where it went.
+    statusBar()->showMessage(QStringLiteral("Script written to ") + QFile::decodeName(path.c_str()));
 }
 
 void TMainForm::FileExit()
@@ -432,7 +454,7 @@ void TMainForm::ViewProblems()
         // reports; the window shows what that check found instead of checking again.
         if (TaskForm)
             connect(TaskForm, &TTaskForm::Checked, Problems_, &TProblemsForm::ShowCheck);
-        ShowChildWindow(Problems_, this);
+        Problems_->Place(this);
     }
     BringToFront(Problems_);
 }

@@ -85,6 +85,7 @@ protected:
 
 private:
     void ConnectCommands();
+    void AssignDesktopKeys();
     void BuildEditMenu();
     void BuildOptionsMenu();
     void TileChildren(Qt::Orientation orientation);

@@ -28,12 +28,18 @@ TMenuForm::TMenuForm(TProjectDocument& document, QWidget* parent)
     setFixedSize(400, 400);
     KeepSelectionVisible(Ui_->MenuView);
     FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
-    Ui_->GroupCombo->setCurrentIndex(Ui_->GroupCombo->count() > 0 ? 0 : -1);
+    // No group is chosen for the user: Enter in the text field adds nothing until one is picked.
+    Ui_->GroupCombo->setPlaceholderText(QStringLiteral("Choose a group"));
+    Ui_->GroupCombo->setCurrentIndex(-1);
 
     connect(Ui_->MenuEdit, &QLineEdit::textChanged, this, &TMenuForm::UpdateMenuControls);
     connect(Ui_->GroupCombo, &QComboBox::currentIndexChanged, this, &TMenuForm::UpdateMenuControls);
     connect(Ui_->AddButton, &QPushButton::clicked, this, &TMenuForm::AddButtonClick);
     connect(Ui_->DeleteButton, &QPushButton::clicked, this, &TMenuForm::DeleteButtonClick);
+    connect(Ui_->ChangeButton, &QPushButton::clicked, this, &TMenuForm::ChangeButtonClick);
+    connect(Ui_->UpButton, &QPushButton::clicked, this, [this] { MoveSelected(-1); });
+    connect(Ui_->DownButton, &QPushButton::clicked, this, [this] { MoveSelected(1); });
+    connect(Ui_->MenuView, &QTreeWidget::currentItemChanged, this, &TMenuForm::ShowSelectedRow);
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TMenuForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &TMenuForm::CancelButtonClick);
     UpdateMenuControls();
@@ -59,7 +65,54 @@ void TMenuForm::UpdateMenuControls()
     Ui_->ApplyButton->setEnabled(hasRows);
     Ui_->DeleteButton->setEnabled(hasRows);
     // A choice needs a text and a group to jump to.
-    Ui_->AddButton->setEnabled(!Ui_->MenuEdit->text().isEmpty() && Ui_->GroupCombo->currentIndex() >= 0);
+    const bool complete = !Ui_->MenuEdit->text().isEmpty() && Ui_->GroupCombo->currentIndex() >= 0;
+    Ui_->AddButton->setEnabled(complete);
+    const int row = Ui_->MenuView->indexOfTopLevelItem(Ui_->MenuView->currentItem());
+    Ui_->ChangeButton->setEnabled(complete && row >= 0);
+    Ui_->UpButton->setEnabled(row > 0);
+    Ui_->DownButton->setEnabled(row >= 0 && row + 1 < Ui_->MenuView->topLevelItemCount());
+}
+
+// The selected choice's text and group go into the fields, where Change takes them back edited.
+void TMenuForm::ShowSelectedRow()
+{
+    if (const QTreeWidgetItem* row = Ui_->MenuView->currentItem()) {
+        const TDMenu* entry = RowEntry(row);
+        Ui_->MenuEdit->setText(ToQ(entry->Text));
+        Ui_->GroupCombo->setCurrentIndex(IndexOfComboGroup(Ui_->GroupCombo, Project().TaskList, entry->Target));
+    }
+    UpdateMenuControls();
+}
+
+void TMenuForm::ChangeButtonClick()
+{
+    Guarded(this, [this] {
+        QTreeWidgetItem* row = Ui_->MenuView->currentItem();
+        const auto target = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex());
+        if (!row || Ui_->MenuEdit->text().isEmpty() || !target)
+            return;
+        TDMenu* entry = RowEntry(row);
+        entry->Text = FromQ(Ui_->MenuEdit->text());
+        entry->Target = *target;
+        row->setText(0, ToQ(entry->Text));
+        row->setText(1, Ui_->GroupCombo->currentText());
+    });
+}
+
+// The choices are offered in the order of the list: a choice moves one place up or down.
+void TMenuForm::MoveSelected(int step)
+{
+    QTreeWidget* view = Ui_->MenuView;
+    const int from = view->indexOfTopLevelItem(view->currentItem());
+    const int to = from + step;
+    if (from < 0 || to < 0 || to >= view->topLevelItemCount())
+        return;
+    auto& entries = Working_->Entries;
+    std::swap(entries[static_cast<std::size_t>(from)], entries[static_cast<std::size_t>(to)]);
+    QTreeWidgetItem* row = view->takeTopLevelItem(from);
+    view->insertTopLevelItem(to, row);
+    view->setCurrentItem(row);
+    UpdateMenuControls();
 }
 
 QString TMenuForm::GroupText(std::int32_t target) const
@@ -166,6 +219,6 @@ void TMenuForm::closeEvent(QCloseEvent* event)
 
 void TMenuForm::keyPressEvent(QKeyEvent* event)
 {
-    if (!HandleDialogKey(event, Ui_->AddButton, nullptr))
+    if (!HandleDialogKey(event, Ui_->AddButton, Ui_->CancelButton))
         TTaskEditorForm::keyPressEvent(event);
 }

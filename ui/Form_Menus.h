@@ -33,6 +33,9 @@ private:
     void AppendRow(TDMenu* entry, const QString& groupText);
     void AddButtonClick();
     void DeleteButtonClick();
+    void ChangeButtonClick();
+    void MoveSelected(int step);
+    void ShowSelectedRow();
     void ApplyButtonClick();
     void CancelButtonClick();
     void End(bool cancelled);

@@ -107,8 +107,7 @@ void TNPCForm::ShowNPC()
     Ui_->IDEdit->SetValue(NPCInfo.SpriteID);
     Ui_->XEdit->SetValue(NPCInfo.X);
     Ui_->YEdit->SetValue(NPCInfo.Y);
-    const bool knownDirection = NPCInfo.Direction >= 1 && NPCInfo.Direction <= Ui_->DirCombo->count();
-    Ui_->DirCombo->setCurrentIndex(knownDirection ? NPCInfo.Direction - 1 : -1);
+    ShowDirection(NPCInfo.Direction);
     const bool knownMap = NPCInfo.MapIndex >= 0 && NPCInfo.MapIndex < Ui_->MapCombo->count();
     Ui_->MapCombo->setCurrentIndex(knownMap ? NPCInfo.MapIndex : -1);
     Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
@@ -116,6 +115,21 @@ void TNPCForm::ShowNPC()
     const TNPCImg* sprite = FindNPCImg(NPCInfo.SpriteID);
     Ui_->IDLabel->setText(sprite ? QStringLiteral("Sprite ID (") + ToQ(sprite->Name) + QStringLiteral(")")
                                  : QStringLiteral("Sprite ID"));
+}
+
+// The list's positions are the server's facing numbers (0 North ... 7 North East). A stored
+// number outside them (an imported script's, an older project's) is kept and written as it is:
+// the list then shows no entry and says why, until the user picks a facing.
+void TNPCForm::ShowDirection(int direction)
+{
+    QComboBox* combo = Ui_->DirCombo;
+    const bool known = direction >= 0 && direction < combo->count();
+    combo->setCurrentIndex(known ? direction : -1);
+    combo->setPlaceholderText(known ? QString() : QStringLiteral("%1 (no facing)").arg(direction));
+    combo->setToolTip(known ? QString()
+                            : QStringLiteral("The stored facing %1 is not one of the server's facings "
+                                             "(0 to 7); it is written unchanged until you pick one.")
+                                  .arg(direction));
 }
 
 // Only the field the user changed is taken from the controls: the others keep what the record
@@ -142,7 +156,10 @@ void TNPCForm::NPCChange(TNPCField field)
     case TNPCField::Sprite: npc.SpriteID = Ui_->IDEdit->Value(); break;
     case TNPCField::X: npc.X = Ui_->XEdit->Value(); break;
     case TNPCField::Y: npc.Y = Ui_->YEdit->Value(); break;
-    case TNPCField::Direction: npc.Direction = Ui_->DirCombo->currentIndex() + 1; break;
+    case TNPCField::Direction:
+        npc.Direction = Ui_->DirCombo->currentIndex();
+        ShowDirection(npc.Direction);
+        break;
     case TNPCField::Map: npc.MapIndex = Ui_->MapCombo->currentIndex(); break;
     }
     // The document stores only what differs, so leaving a field unchanged is no change.

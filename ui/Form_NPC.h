@@ -37,6 +37,7 @@ protected:
 private:
     void FormCreate();
     void SetSpriteRange();
+    void ShowDirection(int direction);
     enum class TNPCField { Sprite, X, Y, Direction, Map, Name };
     void NPCChange(TNPCField field);
     void ProjectChanged(const TProjectChange& change);

@@ -6,6 +6,7 @@
 #include "QtText.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QShowEvent>
 
@@ -36,6 +37,7 @@ TNPCBrowserForm::TNPCBrowserForm(QWidget* parent)
     connect(Ui_->NPCListView, &QListWidget::itemSelectionChanged, this,
             &TNPCBrowserForm::UpdateApplyButton);
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TNPCBrowserForm::ApplyButtonClick);
+    connect(Ui_->NPCListView, &QListWidget::itemDoubleClicked, this, &TNPCBrowserForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &TNPCBrowserForm::CancelButtonClick);
     FormCreate();
 }
@@ -46,12 +48,14 @@ void TNPCBrowserForm::FormCreate()
 {
     QListWidget* list = Ui_->NPCListView;
     list->setIconSize(QSize(NPCImages.Width(), NPCImages.Height()));
-    // Room for a caption of two lines under each picture.
-    list->setGridSize(QSize(NPCImages.Width() + 50, NPCImages.Height() + 44));
+    // Room for a caption of three lines under each picture; a longer one is whole in its tooltip.
+    const int lines = 3 * list->fontMetrics().lineSpacing();
+    list->setGridSize(QSize(NPCImages.Width() + 50, NPCImages.Height() + lines + 12));
     list->setUpdatesEnabled(false);
     for (const auto& sprite : NPCImgList) {
         auto* item = new QListWidgetItem(SpriteIcon(*sprite), SpriteCaption(*sprite), list);
         item->setData(SpriteRole, QVariant::fromValue(reinterpret_cast<quintptr>(sprite.get())));
+        item->setToolTip(item->text());
     }
     if (list->count() > 0)
         list->setCurrentRow(0);
@@ -122,4 +126,10 @@ void TNPCBrowserForm::Finish(bool cancelled)
         OnDone(this, cancelled);
     ChildFrame(this)->close();
     deleteLater();
+}
+
+void TNPCBrowserForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleDialogKey(event, Ui_->ApplyButton, Ui_->CancelButton))
+        QWidget::keyPressEvent(event);
 }

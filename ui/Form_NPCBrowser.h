@@ -33,6 +33,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // The chosen sprite is in view when the browser opens.
     void showEvent(QShowEvent* event) override;
+    // Enter applies, Escape cancels, as in a dialog box.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();

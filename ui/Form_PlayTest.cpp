@@ -13,7 +13,9 @@
 #include "play/Play.h"
 
 #include <QCloseEvent>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -176,6 +178,7 @@ QWidget* TPlayTestForm::BuildDialogue()
     layout->addWidget(Menu_, 2);
     connect(Menu_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { Guarded(this, [&] { Choose(Menu_->row(item) + 1); }); });
+    Menu_->installEventFilter(this);
 
     auto* inputRow = new QHBoxLayout;
     Input_ = new QLineEdit(column);
@@ -444,6 +447,49 @@ void TPlayTestForm::ShowDialogue()
     Next_->setVisible(WaitingFor(TWaitKind::Next, "next"));
     Close_->setVisible(WaitingFor(TWaitKind::Next, "close") ||
                        (closing && Result_.Outcome == script::TOutcome::Ended && !DialogueClosed_));
+    FocusWaitingControl();
+}
+
+// The control the run waits on takes the focus, so that the whole dialogue plays from the
+// keyboard; without this the focus falls to the next visible button (Restart) once Next hides.
+// A window in the background leaves the focus where the user is.
+void TPlayTestForm::FocusWaitingControl()
+{
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && !isAncestorOf(focus))
+        return;
+    QWidget* target = nullptr;
+    if (Menu_->isVisibleTo(this)) {
+        if (Menu_->currentRow() < 0 && Menu_->count() > 0)
+            Menu_->setCurrentRow(0);
+        target = Menu_;
+    } else if (Input_->isVisibleTo(this)) {
+        target = Input_;
+    } else if (Next_->isVisibleTo(this)) {
+        target = Next_;
+    } else if (Close_->isVisibleTo(this)) {
+        target = Close_;
+    }
+    if (target)
+        target->setFocus(Qt::OtherFocusReason);
+}
+
+bool TPlayTestForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != Menu_ || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    int option = 0;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        option = Menu_->currentRow() + 1;
+    else if (key->key() >= Qt::Key_1 && key->key() <= Qt::Key_9)
+        option = key->key() - Qt::Key_0;
+    if (option < 1 || option > Menu_->count())
+        return false;
+    Guarded(this, [this, option] { Choose(option); });
+    return true;
 }
 
 void TPlayTestForm::ShowEffects()

@@ -64,6 +64,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The menu's keys: Enter chooses the current option, 1 to 9 the option of that number.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -74,6 +76,7 @@ private:
     void TakeBackRefusedChoice();
     void ShowRun();
     void ShowDialogue();
+    void FocusWaitingControl();
     void ShowEffects();
     void ShowHistory();
     void ShowStatus();

@@ -18,7 +18,16 @@ namespace {
 
 enum TColumn { SeverityColumn, MessageColumn, TaskColumn, LineColumn, ColumnCount };
 
+// Wide enough for a typical message beside the task's path, tall enough for a handful of rows.
+constexpr int ClientWidth = 760;
+constexpr int ClientHeight = 260;
+
 } // namespace
+
+QString Counted(int count, const QString& noun)
+{
+    return QStringLiteral("%1 %2%3").arg(count).arg(noun, count == 1 ? QString() : QStringLiteral("s"));
+}
 
 TProblemsForm::TProblemsForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
 {
@@ -32,6 +41,9 @@ TProblemsForm::TProblemsForm(TProjectDocument& document, QWidget* parent) : QWid
     List_->setRootIsDecorated(false);
     List_->setUniformRowHeights(true);
     List_->header()->setStretchLastSection(false);
+    // The message takes the room the other columns leave; they fit their contents.
+    for (const int column : {SeverityColumn, TaskColumn, LineColumn})
+        List_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     List_->header()->setSectionResizeMode(MessageColumn, QHeaderView::Stretch);
     Summary_ = new QLabel(this);
     layout->addWidget(List_);
@@ -39,8 +51,14 @@ TProblemsForm::TProblemsForm(TProjectDocument& document, QWidget* parent) : QWid
     connect(List_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         Guarded(this, [&] { Activate(List_->indexOfTopLevelItem(item)); });
     });
-    resize(560, 220);
+    resize(ClientWidth, ClientHeight);
     Refresh();
+}
+
+void TProblemsForm::Place(QObject* owner)
+{
+    ShowChildWindow(this, owner);
+    SetClientSize(this, ClientWidth, ClientHeight);
 }
 
 void TProblemsForm::Refresh()
@@ -66,6 +84,8 @@ void TProblemsForm::Show(const TProjectCheck& check)
         item->setIcon(SeverityColumn, error ? errorIcon : warningIcon);
         item->setText(SeverityColumn, error ? QStringLiteral("Error") : QStringLiteral("Warning"));
         item->setText(MessageColumn, ToQ(problem.Message));
+        // A narrow column cuts the message; the tooltip always holds all of it.
+        item->setToolTip(MessageColumn, ToQ(problem.Message));
         item->setText(TaskColumn, problem.Task ? ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
         if (problem.ScriptLine > 0)
             item->setText(LineColumn, QString::number(problem.ScriptLine));
@@ -73,7 +93,8 @@ void TProblemsForm::Show(const TProjectCheck& check)
         Entries_.push_back({TTaskGuard<const TTask>(problem.Task), problem.TaskLine});
     }
     List_->addTopLevelItems(items);
-    Summary_->setText(QStringLiteral("%1 error(s), %2 warning(s)").arg(check.ErrorCount()).arg(check.WarningCount()));
+    Summary_->setText(Counted(check.ErrorCount(), QStringLiteral("error")) + QStringLiteral(", ") +
+                      Counted(check.WarningCount(), QStringLiteral("warning")));
 }
 
 void TProblemsForm::Activate(int row)

@@ -14,10 +14,16 @@ class QTreeWidgetItem;
 
 class TProjectDocument;
 
+// "1 error", "2 errors": a count and its noun (a regular plural) as a sentence reads them.
+QString Counted(int count, const QString& noun);
+
 class TProblemsForm : public QWidget {
     Q_OBJECT
 public:
     explicit TProblemsForm(TProjectDocument& document, QWidget* parent = nullptr);
+
+    // Puts the window into the frame, owned by owner, at a size where a message reads whole.
+    void Place(QObject* owner);
 
     QTreeWidget* List() const { return List_; }
     // Goes to the task of the row-th finding.

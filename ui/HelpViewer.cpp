@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 
+#include <QKeyEvent>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -65,6 +66,15 @@ THelpViewer::THelpViewer(QWidget* parent) : QTextBrowser(parent)
 }
 
 THelpViewer::~THelpViewer() = default;
+
+void THelpViewer::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        close();
+        return;
+    }
+    QTextBrowser::keyPressEvent(event);
+}
 
 void THelpViewer::OpenAddress(const QString& address)
 {

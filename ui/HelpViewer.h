@@ -53,6 +53,10 @@ public:
 
     static constexpr const char* Scheme = "chm";
 
+protected:
+    // Escape closes the viewer, as it does every dialog of the program.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void UpdateTitle();
 

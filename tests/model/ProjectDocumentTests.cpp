@@ -171,3 +171,51 @@ TEST_F(ProjectDocumentTest, NoGroupIsMadeWhenTheNumbersAreUsedUp)
 }
 
 }  // namespace
+
+namespace {
+
+// The captions of a node's children, in order.
+std::vector<std::string> ChildTexts(const TTaskNode* parent)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < parent->ChildCount(); ++i)
+        texts.push_back(parent->Child(i)->Text());
+    return texts;
+}
+
+struct TAddOrderCase {
+    const char* Name;
+    bool SelectHello;  // else Start, the group
+    std::vector<std::string> Expected;
+};
+
+class AddOrderTable : public ProjectDocumentTest, public ::testing::WithParamInterface<TAddOrderCase> {};
+
+// Tasks added one after another keep their order: the selection stays where it was, so each goes
+// before the same selected task, or last into the same selected group. Undo and redo keep both.
+TEST_P(AddOrderTable, TasksAddedInTurnKeepTheirOrder)
+{
+    TTaskNode* start = Project().TaskTree.GetFirstNode();
+    TTaskNode* selected = GetParam().SelectHello ? Hello->Node : start;
+    Project().TaskTree.Select(selected);
+    for (const char* line : {"One", "Two", "Three"})
+        ASSERT_NE(Document().AddTask(Message({line})), nullptr);
+    EXPECT_EQ(ChildTexts(start), GetParam().Expected);
+    EXPECT_EQ(Project().TaskTree.Selected(), selected);
+
+    Document().Undo();
+    Document().Redo();
+    EXPECT_EQ(ChildTexts(start), GetParam().Expected);
+    EXPECT_EQ(Project().TaskTree.Selected(), selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, AddOrderTable,
+    ::testing::Values(
+        TAddOrderCase{"BeforeATask", true,
+                      {"Shop", "Message: One\r\n", "Message: Two\r\n", "Message: Three\r\n", ""}},
+        TAddOrderCase{"LastInAGroup", false,
+                      {"Shop", "", "Message: One\r\n", "Message: Two\r\n", "Message: Three\r\n"}}),
+    [](const ::testing::TestParamInfo<TAddOrderCase>& info) { return std::string(info.param.Name); });
+
+} // namespace

@@ -503,7 +503,7 @@ TEST_F(ActionFormTest, BrowseThenApplyTakesTheItemAndShowsItsName)
     Click(picker->findChild<QPushButton*>("ApplyButton"));
 
     EXPECT_EQ(Spin("ItemIDEdit")->Value(), 2104);
-    EXPECT_EQ(ItemIDLabel()->text(), "Item ID(Buckler)");
+    EXPECT_EQ(ItemIDLabel()->text(), "Item ID (Buckler)");
     EXPECT_TRUE(Button("BrowseButton")->isEnabled());
     EXPECT_EQ(Form->Picker(), nullptr);
 }
@@ -514,7 +514,7 @@ TEST_F(ActionFormTest, BrowseThenCancelKeepsTheValueAndResetsTheLabel)
     TItemForm* first = Browse();
     ASSERT_NE(first, nullptr);
     Click(first->findChild<QPushButton*>("ApplyButton"));  // first row: Buckler
-    ASSERT_EQ(ItemIDLabel()->text(), "Item ID(Buckler)");
+    ASSERT_EQ(ItemIDLabel()->text(), "Item ID (Buckler)");
     ProcessDeletions();
 
     TItemForm* second = Browse();
@@ -523,6 +523,29 @@ TEST_F(ActionFormTest, BrowseThenCancelKeepsTheValueAndResetsTheLabel)
     EXPECT_EQ(Spin("ItemIDEdit")->Value(), 2104);
     EXPECT_EQ(ItemIDLabel()->text(), "Item ID");
     EXPECT_TRUE(Button("BrowseButton")->isEnabled());
+}
+
+// The picker opens on the item the field holds, so Enter keeps it and the neighbours are in view.
+TEST_F(ActionFormTest, ThePickerOpensOnTheItemTheFieldHolds)
+{
+    Open();
+    TItemForm* first = Browse();
+    ASSERT_NE(first, nullptr);
+    auto* view = first->findChild<QTableView*>("ItemView");
+    const QModelIndex potion = view->model()->index(view->model()->rowCount() - 1, 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(potion).center());
+    Click(first->findChild<QPushButton*>("ApplyButton"));
+    const std::int32_t picked = Spin("ItemIDEdit")->Value();
+    ProcessDeletions();
+
+    TItemForm* second = Browse();
+    ASSERT_NE(second, nullptr);
+    view = second->findChild<QTableView*>("ItemView");
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.front().row(), view->model()->rowCount() - 1);
+    Click(second->findChild<QPushButton*>("ApplyButton"));
+    EXPECT_EQ(Spin("ItemIDEdit")->Value(), picked);
 }
 
 TEST_F(ActionFormTest, BrowseStaysDisabledWhileThePickerIsOpen)

@@ -146,6 +146,7 @@ TEST_F(ConditionFormTest, ItemAmountPickedThroughChangeIsTheLeftSide)
     Click(Button("ActButton"));
     TActionForm* editor = Form->ValueEditor();
     ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), "Value to Compare") << "it picks a value, it runs no action";
     EXPECT_EQ(ListTexts(editor->findChild<QListWidget*>("ActionsList")),
               (std::vector<std::string>{"Item Amount", "Item Weight"}));
     EXPECT_FALSE(Button("ActButton")->isEnabled());

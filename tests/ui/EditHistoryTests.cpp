@@ -26,7 +26,8 @@ protected:
     TTaskNode* BuildShop()
     {
         ChangeTree("Shop");
-        TTaskNode* shop = Project().TaskTree.Selected();
+        TTaskNode* start = Project().TaskTree.GetFirstNode();
+        TTaskNode* shop = start->Child(start->ChildCount() - 1);
         for (const char* line : {"Welcome", "Bye"}) {
             Project().TaskTree.Select(shop);
             auto message = std::make_unique<TMessageTask>();

@@ -53,7 +53,7 @@ TEST_F(EditorFormTest, ShowingTheOutputTwiceKeepsOneWindowWithTheLatestScript)
     Form->ShowOutput();
     TEditorForm* first = EditorForm;
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->windowTitle(), "Editor");
+    EXPECT_EQ(first->windowTitle(), "Output");  // the window of Windows > Output
 
     Project().NPCInfo.Name = "Kafra";
     Form->ShowOutput();

@@ -224,10 +224,10 @@ protected:
         AddAction(Start(), QStringLiteral("Next Button"));
         ClickNode(Start());
         ClickTaskButton("GroupButton");
-        TTaskNode* bye = Project().TaskTree.Selected();
+        TTaskNode* bye = Start()->Child(Start()->ChildCount() - 1);
         TypeRename(QStringLiteral("Bye"));
         AddMessage(bye, QStringLiteral("Goodbye."));
-        TTaskNode* goodbye = Project().TaskTree.Selected();
+        TTaskNode* goodbye = bye->Child(0);
         AddAction(bye, QStringLiteral("Close Script"));
         AddZenyCondition(goodbye, QStringLiteral("1000"));
         AddMenu(Start(), {{QStringLiteral("Goodbye"), QStringLiteral("Bye")},

@@ -165,6 +165,20 @@ TEST_F(HelpViewerTest, AMissingHelpFileRaisesAnErrorNamingItAndKeepsThePage)
     EXPECT_EQ(Viewer.documentTitle(), QStringLiteral("Introduction"));
 }
 
+// Escape closes the viewer, as it does the program's dialogs; other keys stay the browser's.
+TEST(HelpViewerKeys, EscapeClosesTheViewer)
+{
+    QWidget owner;
+    auto* viewer = new THelpViewer(&owner);
+    viewer->setPlainText(QStringLiteral("help"));
+    viewer->show();
+    ASSERT_TRUE(viewer->isVisible());
+    QTest::keyClick(viewer, Qt::Key_End);
+    EXPECT_TRUE(viewer->isVisible());
+    QTest::keyClick(viewer, Qt::Key_Escape);
+    EXPECT_FALSE(viewer->isVisible());
+}
+
 TEST(HelpFile, AFileThatIsNoHelpFileIsRefused)
 {
     TTempDir dir;

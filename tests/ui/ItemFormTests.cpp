@@ -67,6 +67,47 @@ TEST_F(ItemFormTest, RowsAreSortedByNameWithSlotsInBrackets)
     EXPECT_EQ(View()->selectionModel()->selectedRows().value(0).row(), 0);
 }
 
+// The arrow keys in the filter move through the table while the filter keeps the focus.
+TEST_F(ItemFormTest, DownAndUpInTheFilterMoveTheSelectedRow)
+{
+    Open();
+    Filter()->setFocus();
+    const auto selectedRow = [this] { return View()->selectionModel()->selectedRows().value(0).row(); };
+    ASSERT_EQ(selectedRow(), 0);
+    QTest::keyClick(Filter(), Qt::Key_Down);
+    QTest::keyClick(Filter(), Qt::Key_Down);
+    EXPECT_EQ(selectedRow(), 2);
+    QTest::keyClick(Filter(), Qt::Key_Up);
+    EXPECT_EQ(selectedRow(), 1);
+    QTest::keyClick(Filter(), Qt::Key_Return);
+    ASSERT_NE(Picked, nullptr);
+    EXPECT_EQ(Picked->Name, "Knife");
+}
+
+TEST_F(ItemFormTest, ADoubleClickPicksTheRow)
+{
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(View()));
+    QCoreApplication::processEvents();
+    const QRect cell = View()->visualRect(View()->model()->index(2, 0));
+    // The first click makes the window the active one, as a user's would.
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(Calls, 1);
+    EXPECT_FALSE(Cancelled);
+    ASSERT_NE(Picked, nullptr);
+    EXPECT_EQ(Picked->Name, "Red Potion");
+}
+
+TEST_F(ItemFormTest, SelectItemIDSelectsItsRowAndAnUnknownIDKeepsTheFirst)
+{
+    Open();
+    Picker->SelectItemID(1201);
+    EXPECT_EQ(View()->selectionModel()->selectedRows().value(0).row(), 1);
+    Picker->SelectItemID(99999);
+    EXPECT_EQ(View()->selectionModel()->selectedRows().value(0).row(), 1);
+}
+
 TEST_F(ItemFormTest, NumbersArePrintedAsUnsigned)
 {
     ItemList.clear();
@@ -169,6 +210,38 @@ INSTANTIATE_TEST_SUITE_P(
                       TFilterCase{"NameOrID", "1", {"Knife [3]"}},
                       TFilterCase{"NothingMatches", "zzz", {}},
                       TFilterCase{"BlanksAreNoFilter", "  ", {"Buckler [2]", "Guard", "Knife [3]", "Red Potion"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+struct TKeyCase {
+    const char* Name;
+    Qt::Key Key;
+    bool InFilter;  // else in the table
+    bool Cancelled;
+};
+
+class ItemKeyTest : public ItemFormTest, public ::testing::WithParamInterface<TKeyCase> {};
+
+// Enter picks the selected item and Escape cancels, from the filter as from the table.
+TEST_P(ItemKeyTest, EnterPicksAndEscapeCancels)
+{
+    Open();
+    QWidget* target = GetParam().InFilter ? static_cast<QWidget*>(Filter()) : View();
+    target->setFocus();
+    QTest::keyClick(target, GetParam().Key);
+    EXPECT_EQ(Calls, 1);
+    EXPECT_EQ(Cancelled, GetParam().Cancelled);
+    if (GetParam().Cancelled)
+        EXPECT_EQ(Picked, nullptr);
+    else
+        ASSERT_NE(Picked, nullptr) << "the first row is picked";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ItemKeyTest,
+    ::testing::Values(TKeyCase{"EnterInTheFilter", Qt::Key_Return, true, false},
+                      TKeyCase{"EnterInTheTable", Qt::Key_Enter, false, false},
+                      TKeyCase{"EscapeInTheFilter", Qt::Key_Escape, true, true},
+                      TKeyCase{"EscapeInTheTable", Qt::Key_Escape, false, true}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -3,13 +3,22 @@
 #include "MainFrameFixture.h"
 #include "DocumentSupport.h"
 
+#include "ui/ChildWindows.h"
 #include "ui/Form_Editor.h"
+#include "ui/Form_Problems.h"
 
+#include <QApplication>
+#include <QGroupBox>
+#include <QIcon>
+#include <QPixmap>
 #include <QKeySequence>
 #include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QMenuBar>
 
 #include <filesystem>
+#include <map>
 
 using namespace frametest;
 
@@ -351,6 +360,7 @@ TEST_F(MainFrameTest, SaveOutputWritesTheScriptBesideTheProject)
         "\t\tL1:\r\n"
         "}\r\n";
     EXPECT_EQ(ReadBytes(PathOf("shop.txt")), expected);
+    EXPECT_EQ(Frame->statusBar()->currentMessage(), QStringLiteral("Script written to ") + QPathOf("shop.txt"));
     ASSERT_NE(EditorForm, nullptr) << "the output window shows what was written";
     EXPECT_EQ(JoinScriptLines(EditorForm->ScriptLines()), expected);
 }
@@ -448,17 +458,18 @@ TEST_P(MenuTest, EntryHasItsCaptionAndShortcut)
     ASSERT_NE(action, nullptr);
     EXPECT_TRUE(menu->actions().contains(action));
     EXPECT_EQ(action->text(), QString::fromLatin1(entry.Caption));
-    EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(entry.Shortcut)));
+    // Every key of the entry, the one the menu shows first.
+    EXPECT_EQ(QKeySequence::listToString(action->shortcuts()), QString::fromLatin1(entry.Shortcut));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, MenuTest,
-    ::testing::Values(TMenuCase{"FileMenu", "&File", "FileNewItem", "&New", ""},
-                      TMenuCase{"FileMenu", "&File", "FileLoadItem", "&Load", "F6"},
-                      TMenuCase{"FileMenu", "&File", "FileSaveItem", "&Save", "F5"},
-                      TMenuCase{"FileMenu", "&File", "FileSaveAsItem", "Save &As...", ""},
+    ::testing::Values(TMenuCase{"FileMenu", "&File", "FileNewItem", "&New", "Ctrl+N"},
+                      TMenuCase{"FileMenu", "&File", "FileLoadItem", "&Load", "Ctrl+O; F6"},
+                      TMenuCase{"FileMenu", "&File", "FileSaveItem", "&Save", "Ctrl+S; F5"},
+                      TMenuCase{"FileMenu", "&File", "FileSaveAsItem", "Save &As...", "Ctrl+Shift+S"},
                       TMenuCase{"FileMenu", "&File", "FileSaveOutputItem", "Sa&ve Output", ""},
-                      TMenuCase{"FileMenu", "&File", "FileExitItem", "E&xit", ""},
+                      TMenuCase{"FileMenu", "&File", "FileExitItem", "E&xit", "Ctrl+Q"},
                       TMenuCase{"ViewMenu", "&View", "ViewCascadeItem", "&Cascade", ""},
                       TMenuCase{"ViewMenu", "&View", "ViewTileHorizontalItem", "Tile &Horizontal", ""},
                       TMenuCase{"ViewMenu", "&View", "ViewTileVerticalItem", "Tile &Vertical", ""},
@@ -466,7 +477,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TMenuCase{"WindowsMenu", "&Windows", "WinNPCInfoItem", "&NPC Info", ""},
                       TMenuCase{"WindowsMenu", "&Windows", "WinHeaderInfoItem", "Header Info", ""},
                       TMenuCase{"WindowsMenu", "&Windows", "WinTaskItem", "&Tasks", ""},
-                      TMenuCase{"HelpMenu", "&Help", "HelpIntroItem", "&Introduction", ""},
+                      TMenuCase{"HelpMenu", "&Help", "HelpIntroItem", "&Introduction", "F1"},
                       TMenuCase{"HelpMenu", "&Help", "HelpRefItem", "&Reference", ""},
                       TMenuCase{"HelpMenu", "&Help", "HelpTutItem", "&Tutorials", ""},
                       TMenuCase{"HelpMenu", "&Help", "HelpAboutItem", "&About", ""}),
@@ -487,6 +498,42 @@ TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
         bar << action->text();
     EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Windows", "&Options", "&Help"}));
     EXPECT_EQ(texts("EditMenu"), (QStringList{"&Undo", "&Redo"}));
+}
+
+// Alt and a letter does one thing: no button of the task window takes a letter of the menu bar
+// (Alt+E opens the Edit menu) or of another button (Alt+A is only Action).
+TEST_F(MainFrameTest, NoTwoMnemonicsOfTheMenuBarAndTheTaskWindowClash)
+{
+    std::map<QChar, QString> taken;
+    const auto take = [&taken](const QString& text) {
+        const int amp = text.indexOf(u'&');
+        ASSERT_GE(amp, 0) << text.toStdString() << " has no mnemonic";
+        const QChar letter = text.at(amp + 1).toLower();
+        const auto [place, fresh] = taken.emplace(letter, text);
+        EXPECT_TRUE(fresh) << text.toStdString() << " and " << place->second.toStdString() << " share Alt+"
+                           << QString(letter).toStdString();
+    };
+    for (QAction* menu : Child<QMenuBar>(Frame, "MainMenu")->actions())
+        take(menu->text());
+    take(TaskForm->findChild<QGroupBox*>("GroupBox1")->title());
+    const QList<QPushButton*> buttons = TaskForm->findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 9);
+    for (QPushButton* button : buttons)
+        take(button->text());
+}
+
+// A child window's frame shows the program's icon, not the toolkit's logo.
+TEST_F(MainFrameTest, ChildFramesShowTheProgramsIcon)
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::darkGreen);
+    const QIcon programIcon(picture);
+    QApplication::setWindowIcon(programIcon);
+    Run("ViewProblemsItem");
+    QWidget* frame = ChildFrame(Frame->ProblemsWindow());
+    QApplication::setWindowIcon(QIcon());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowIcon().pixmap(16, 16).toImage(), picture.toImage());
 }
 
 } // namespace

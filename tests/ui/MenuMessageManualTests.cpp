@@ -63,7 +63,8 @@ TEST_F(MenuFormTest, BuyForShopAndLeaveForStartMakeTwoRowsAndTheCaption)
     TGroupTask* shop = AddGroup("Shop");
     Open();
     EXPECT_EQ(Form->windowTitle(), "Menus");
-    EXPECT_EQ(Groups()->currentText(), "Start");
+    // No group is chosen for the user.
+    EXPECT_EQ(Groups()->currentIndex(), -1);
     AddChoice("Buy", "Shop");
     EXPECT_EQ(NameEdit()->text(), "Buy");
     EXPECT_EQ(NameEdit()->selectedText(), "Buy");
@@ -85,13 +86,17 @@ TEST_F(MenuFormTest, BuyForShopAndLeaveForStartMakeTwoRowsAndTheCaption)
     EXPECT_EQ(menu->EntryAt(1)->Target, 0);
 }
 
-TEST_F(MenuFormTest, AddNeedsAText)
+TEST_F(MenuFormTest, AddNeedsATextAndAGroup)
 {
     Open();
     EXPECT_FALSE(Button("AddButton")->isEnabled());
     EXPECT_FALSE(Button("ApplyButton")->isEnabled());
     EXPECT_FALSE(Button("DeleteButton")->isEnabled());
     QTest::keyClicks(NameEdit(), " ");
+    EXPECT_FALSE(Button("AddButton")->isEnabled()) << "no group chosen yet";
+    QTest::keyClick(NameEdit(), Qt::Key_Return);
+    EXPECT_TRUE(Rows().empty()) << "Enter adds nothing without a group";
+    PickEntry(Groups(), "Start");
     EXPECT_TRUE(Button("AddButton")->isEnabled());
     QTest::keyClick(NameEdit(), Qt::Key_Backspace);
     EXPECT_FALSE(Button("AddButton")->isEnabled());
@@ -100,6 +105,7 @@ TEST_F(MenuFormTest, AddNeedsAText)
 TEST_F(MenuFormTest, TheTextIsTakenAsTypedAndEnterAdds)
 {
     Open();
+    PickEntry(Groups(), "Start");
     QTest::keyClicks(NameEdit(), "  Go, \"now\" ");
     QTest::keyClick(NameEdit(), Qt::Key_Return);
     Click(Button("ApplyButton"));
@@ -123,6 +129,41 @@ TEST_F(MenuFormTest, DeleteRemovesTheLastRowWhicheverIsSelected)
     EXPECT_TRUE(Rows().empty());
     EXPECT_FALSE(Button("ApplyButton")->isEnabled());
     EXPECT_FALSE(Button("DeleteButton")->isEnabled());
+}
+
+// A selected choice shows in the fields; Change takes its new text and group back, and the
+// Move buttons set the order the player sees.
+TEST_F(MenuFormTest, AChoiceIsChangedInPlaceAndMovedUpAndDown)
+{
+    TGroupTask* shop = AddGroup("Shop");
+    Open();
+    AddChoice("One", "Start");
+    AddChoice("Two", "Start");
+    AddChoice("Three", "Start");
+    EXPECT_FALSE(Button("DownButton")->isEnabled()) << "the last row cannot go down";
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {},
+                      View()->visualItemRect(View()->topLevelItem(0)).center());
+    EXPECT_EQ(NameEdit()->text(), "One");
+    EXPECT_FALSE(Button("UpButton")->isEnabled());
+    Type(NameEdit(), QStringLiteral("Shop now"));
+    PickEntry(Groups(), "Shop");
+    Click(Button("ChangeButton"));
+    using TRows = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(Rows(), (TRows{{"Shop now", "Shop"}, {"Two", "Start"}, {"Three", "Start"}}));
+
+    Click(Button("DownButton"));
+    Click(Button("DownButton"));
+    EXPECT_EQ(Rows(), (TRows{{"Two", "Start"}, {"Three", "Start"}, {"Shop now", "Shop"}}));
+    Click(Button("UpButton"));
+    EXPECT_EQ(Rows(), (TRows{{"Two", "Start"}, {"Shop now", "Shop"}, {"Three", "Start"}}));
+
+    Click(Button("ApplyButton"));
+    auto* menu = dynamic_cast<TMenuTask*>(Report.NewTask.get());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->EntryCount(), 3);
+    EXPECT_EQ(menu->EntryAt(1)->Text, "Shop now");
+    EXPECT_EQ(menu->EntryAt(1)->Target, shop->GroupNumber);
+    EXPECT_EQ(menu->Caption, "Two, Shop now, Three");
 }
 
 TEST_F(MenuFormTest, EditingShowsTheEntriesAndAGroupThatIsGoneAsAnEmptyCell)

@@ -76,7 +76,8 @@ TEST_F(NPCFormTest, ShowsTheDefaultRecordWithoutMarkingTheProjectModified)
     EXPECT_EQ(Form->size(), QSize(400, 88));
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("45"));
     EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("0"));
-    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("North"));
+    // A new project stores facing 1, the server's north-west.
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("North West"));
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Prontera"));
     EXPECT_EQ(Combo("MapCombo")->count(), 3);
     // The label names the project's own sprite.
@@ -249,12 +250,42 @@ TEST_F(NPCFormTest, KeyboardOrderFollowsTheRows)
     }
 }
 
-TEST_F(NPCFormTest, ChoosingSouthWestStoresSix)
+// The server's facings (its DIR_NORTH ... DIR_NORTHEAST): each entry stores its own number.
+TEST_F(NPCFormTest, EachFacingStoresTheServersNumber)
 {
-    PickEntry(Combo("DirCombo"), 5);
-    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("South West"));
-    EXPECT_EQ(Project().NPCInfo.Direction, 6);
+    const std::pair<const char*, int> facings[] = {
+        {"North", 0}, {"North West", 1}, {"West", 2}, {"South West", 3},
+        {"South", 4}, {"South East", 5}, {"East", 6}, {"North East", 7}};
+    ASSERT_EQ(Combo("DirCombo")->count(), 8);
+    for (const auto& [name, number] : facings) {
+        Document().SetModified(false);
+        PickEntry(Combo("DirCombo"), Combo("DirCombo")->findText(QString::fromLatin1(name)));
+        EXPECT_EQ(Combo("DirCombo")->currentText(), QString::fromLatin1(name));
+        EXPECT_EQ(Project().NPCInfo.Direction, number) << name;
+        EXPECT_TRUE(Combo("DirCombo")->toolTip().isEmpty()) << name;
+    }
     EXPECT_TRUE(Project().Modified);
+}
+
+// A stored number that is no facing is kept (and so written) until the user picks a facing,
+// and the list says it is not one of the server's.
+TEST_F(NPCFormTest, AFacingOutsideTheServersIsKeptAndNamedAsSuch)
+{
+    for (const int stored : {8, -1, 12}) {
+        Project().NPCInfo.Direction = stored;
+        Form->ShowNPC();
+        EXPECT_EQ(Combo("DirCombo")->currentIndex(), -1) << stored;
+        EXPECT_EQ(Combo("DirCombo")->placeholderText(), QStringLiteral("%1 (no facing)").arg(stored));
+        EXPECT_TRUE(Combo("DirCombo")->toolTip().contains(QStringLiteral("not one of the server's facings")))
+            << stored;
+        Enter(NameEdit());
+        QTest::keyClicks(NameEdit(), QStringLiteral("Guard"));
+        EXPECT_EQ(Project().NPCInfo.Direction, stored) << "another field's edit keeps the facing";
+    }
+    PickEntry(Combo("DirCombo"), 4);
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("South"));
+    EXPECT_EQ(Project().NPCInfo.Direction, 4);
+    EXPECT_TRUE(Combo("DirCombo")->toolTip().isEmpty());
 }
 
 TEST_F(NPCFormTest, ChoosingAMapStoresItsIndexAndTheWholeRecord)
@@ -273,7 +304,7 @@ TEST_F(NPCFormTest, ShowNPCFillsEveryControlAndStoresNothing)
     Project().NPCInfo = TNPC{111, 150, 180, 3, 0, "Guide"};
     const TNPC shown = Project().NPCInfo;
     Form->ShowNPC();
-    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("East"));
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("South West"));
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Geffen"));
     EXPECT_EQ(NameEdit()->text(), QStringLiteral("Guide"));
     EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("150"));
@@ -306,7 +337,7 @@ TEST_F(NPCFormTest, NewAndLoadRefreshTheControlsWithoutMarkingModified)
     EXPECT_EQ(NameEdit()->text(), QStringLiteral("Kafra"));
     EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("10"));
     EXPECT_EQ(Field("YEdit")->text(), QStringLiteral("20"));
-    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("West"));
+    EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("North East"));
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Payon"));
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
     EXPECT_FALSE(Project().Modified);
@@ -335,7 +366,7 @@ TEST_F(NPCFormTest, TheBrowserListsEverySpriteWithItsPicture)
 {
     TNPCBrowserForm* browser = OpenBrowser();
     ASSERT_NE(browser, nullptr);
-    EXPECT_EQ(browser->windowTitle(), QStringLiteral("NPC Browser"));
+    EXPECT_EQ(browser->windowTitle(), QStringLiteral("Sprite Browser"));
     auto* list = Child<QListWidget>(browser, "NPCListView");
     ASSERT_EQ(list->count(), 3);
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("45 (Guide)"));
@@ -394,6 +425,45 @@ TEST_F(NPCFormTest, ApplyTakesTheChosenSprite)
     EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
     EXPECT_TRUE(Project().Modified);
     EXPECT_TRUE(BrowseButton()->isEnabled());
+}
+
+// The browser answers the dialog keys: Escape cancels, Enter applies the selected sprite.
+TEST_F(NPCFormTest, TheBrowserTakesEscapeAndEnter)
+{
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    auto* list = Child<QListWidget>(browser, "NPCListView");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    ProcessDeletions();
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
+
+    browser = OpenBrowser();
+    list = Child<QListWidget>(browser, "NPCListView");
+    list->setFocus();
+    list->setCurrentRow(2);
+    QTest::keyClick(list, Qt::Key_Return);
+    ProcessDeletions();
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 111);
+}
+
+TEST_F(NPCFormTest, ADoubleClickAppliesTheSpriteWhoseWholeCaptionIsInItsTooltip)
+{
+    QPointer<TNPCBrowserForm> browser = OpenBrowser();
+    auto* list = Child<QListWidget>(browser, "NPCListView");
+    for (int row = 0; row < list->count(); ++row)
+        EXPECT_EQ(list->item(row)->toolTip(), list->item(row)->text());
+    EXPECT_GE(list->gridSize().height(), 128 + 3 * list->fontMetrics().lineSpacing());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
+    QCoreApplication::processEvents();  // the icon view lays its items out later
+    const QRect place = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    ASSERT_EQ(list->currentRow(), 1);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    ProcessDeletions();
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 800);
 }
 
 TEST_F(NPCFormTest, ApplyOnTheCurrentSpriteOnlyChangesTheLabel)

@@ -161,6 +161,46 @@ TEST_F(PlayTestFormTest, NextThenAMenuClickPlaysTheChoiceAndLogsItsEffects)
     EXPECT_TRUE(Dialogs->Errors.empty());
 }
 
+struct TMenuKeysCase {
+    const char* Name;
+    std::vector<Qt::Key> Keys;  // pressed in the menu list
+    const char* Dialogue;       // what the box then shows
+};
+
+class PlayTestMenuKeys : public PlayTestFormTest, public ::testing::WithParamInterface<TMenuKeysCase> {};
+
+// The dialogue plays from the keyboard: Next keeps the focus to the menu, whose options take the
+// arrow keys and Enter or their number; the focus then rests on Close.
+TEST_P(PlayTestMenuKeys, TheMenuIsPlayedFromTheKeyboard)
+{
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    SetZeny(form, 1200);  // enough for the healing
+    auto* next = Child<QPushButton>(form, "NextButton");
+    auto* menu = Child<QListWidget>(form, "MenuList");
+    next->setFocus();
+    EXPECT_EQ(form->focusWidget(), next);
+    QTest::keyClick(next, Qt::Key_Space);
+    ASSERT_TRUE(menu->isVisibleTo(form));
+    EXPECT_EQ(form->focusWidget(), menu) << "not Restart, which follows the hidden Next";
+    EXPECT_EQ(menu->currentRow(), 0);
+    for (const Qt::Key key : GetParam().Keys)
+        QTest::keyClick(menu, key);
+    EXPECT_EQ(Dialogue(form), GetParam().Dialogue);
+    if (!menu->isVisibleTo(form))
+        EXPECT_EQ(form->focusWidget(), Child<QPushButton>(form, "CloseButton"));
+    EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, PlayTestMenuKeys,
+    ::testing::Values(TMenuKeysCase{"EnterOnTheFirst", {Qt::Key_Return}, "[Healer]\nHealed."},
+                      TMenuKeysCase{"DownThenEnter", {Qt::Key_Down, Qt::Key_Enter}, "[Healer]\nCome back soon."},
+                      TMenuKeysCase{"NumberOne", {Qt::Key_1}, "[Healer]\nHealed."},
+                      TMenuKeysCase{"NumberTwo", {Qt::Key_2}, "[Healer]\nCome back soon."},
+                      TMenuKeysCase{"ANumberBeyondTheOptionsChoosesNothing", {Qt::Key_3}, ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST_F(PlayTestFormTest, AnEffectThePlayDoesNotSimulateIsMarkedBesideIt)
 {
     // Added just before the Next button.

@@ -15,6 +15,7 @@
 
 #include <gmock/gmock.h>
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -109,7 +110,34 @@ TEST_F(ProblemsWindowTest, ShowsTheCheckOfTheTaskWindowInsteadOfCheckingAgain)
     emit TaskForm->Checked(check);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{"found by the task window | " + TaskPath(*code)});
     EXPECT_EQ(problems->List()->topLevelItem(0)->text(3).toStdString(), "3");
-    EXPECT_EQ(problems->findChild<QLabel*>()->text().toStdString(), "0 error(s), 1 warning(s)");
+    EXPECT_EQ(problems->findChild<QLabel*>()->text().toStdString(), "0 errors, 1 warning");
+}
+
+// The window opens where a message reads whole: the message column takes the width the others
+// leave, and the whole text is in the row's tooltip however narrow the column gets.
+TEST_F(ProblemsWindowTest, OpensAtAReadableSizeWithTheMessageStretchedAndInATooltip)
+{
+    Add(std::make_unique<TManualTask>(std::vector<std::string>{"meszq;"}));
+    TProblemsForm* problems = OpenProblems();
+    ASSERT_EQ(Rows(problems).size(), 1u);
+    EXPECT_GE(problems->width(), 700);
+    EXPECT_GE(problems->height(), 240);
+    QHeaderView* header = problems->List()->header();
+    EXPECT_EQ(header->sectionResizeMode(1), QHeaderView::Stretch);
+    int others = 0;
+    for (const int column : {0, 2, 3})
+        others += header->sectionSize(column);
+    EXPECT_GE(header->sectionSize(1), problems->List()->viewport()->width() - others - 1);
+    const QTreeWidgetItem* row = problems->List()->topLevelItem(0);
+    EXPECT_EQ(row->toolTip(1), row->text(1));
+    EXPECT_FALSE(row->toolTip(1).isEmpty());
+}
+
+TEST(ProblemCounts, ReadAsASentence)
+{
+    const std::pair<int, const char*> cases[] = {{0, "0 errors"}, {1, "1 error"}, {2, "2 errors"}, {11, "11 errors"}};
+    for (const auto& [count, text] : cases)
+        EXPECT_EQ(Counted(count, QStringLiteral("error")).toStdString(), text);
 }
 
 TEST_F(ProblemsWindowTest, DoubleClickSelectsTheTaskAndOpensManualCodeAtTheLine)
@@ -157,7 +185,7 @@ TEST_F(ProblemsWindowTest, SaveOutputWithAnErrorAsksAndWritesOnlyOnYes)
     Run("FileSaveOutputItem");
     ASSERT_EQ(Dialogs->Questions.size(), 1u);
     EXPECT_EQ(Dialogs->Questions[0].Text.toStdString(),
-              "The server will refuse this script: 1 errors (first: unknown command 'meszq'). Save anyway?");
+              "The server will refuse this script: 1 error (first: unknown command 'meszq'). Save anyway?");
     EXPECT_FALSE(std::filesystem::exists(PathOf("shop.txt")));
     Dialogs->Answers.push_back(TAnswer::Yes);
     Run("FileSaveOutputItem");

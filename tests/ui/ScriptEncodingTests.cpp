@@ -174,6 +174,24 @@ TEST_F(EncodingWindowTest, ChoosingCyrillicStoresTypedNamesAsItsBytesAndRemember
     EXPECT_EQ(Project().NPCInfo.Name, "\xC6\xF3\xEA");
 }
 
+// After the switch every line of the output is read in the new encoding, those whose bytes did
+// not change as well: the window never mixes two encodings.
+TEST_F(EncodingWindowTest, TheOutputIsReadAgainWholeInTheNewEncoding)
+{
+    EncodingItem("windows-1251")->trigger();
+    NPCName()->clear();
+    NPCName()->insert(QString::fromUtf8("\u0416\u0443\u043A"));
+    Run("WinOutputItem");
+    ASSERT_NE(EditorForm, nullptr);
+    const std::vector<std::string> bytes = EditorForm->ScriptLines();
+    EncodingItem(Latin1)->trigger();
+    ASSERT_EQ(EditorForm->ScriptLines(), bytes) << "the bytes stay";
+    const QStringList shown = EditorForm->Editor()->toPlainText().split(u'\n');
+    ASSERT_EQ(shown.size(), static_cast<qsizetype>(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        EXPECT_EQ(shown[static_cast<qsizetype>(i)], QString::fromLatin1(bytes[i].data(), static_cast<qsizetype>(bytes[i].size()))) << i;
+}
+
 TEST_F(EncodingWindowTest, TheNPCNameRefusesACharacterTheEncodingLacksWithAMessage)
 {
     NPCName()->setText(QStringLiteral("Kafra"));

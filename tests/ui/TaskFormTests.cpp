@@ -52,9 +52,9 @@ TEST_F(TaskFormTest, ANewProjectShowsStartSelected)
 TEST_F(TaskFormTest, TheNineButtonsStandInOrderAndTabFollowsThem)
 {
     const std::vector<std::pair<const char*, const char*>> buttons{
-        {"OutputButton", "&Output"}, {"EditButton", "&Edit"},         {"DeleteButton", "&Delete"},
+        {"OutputButton", "O&utput"}, {"EditButton", "Ed&it"},         {"DeleteButton", "&Delete"},
         {"GroupButton", "&Group"},   {"ActionButton", "&Action"},     {"ConButton", "&Condition"},
-        {"MessageButton", "&Message"}, {"MenuButton", "M&enu"},       {"ManualButton", "M&anual"}};
+        {"MessageButton", "&Message"}, {"MenuButton", "Me&nu"},       {"ManualButton", "Manua&l"}};
     View()->setFocus();
     int previousTop = -1;
     for (const auto& [name, caption] : buttons) {
@@ -102,9 +102,10 @@ TEST_F(TaskFormTest, GroupAddsNumberedGroupsOpenForTyping)
 {
     ClickNode(Start());
     Click("GroupButton");
-    TTaskNode* first = Project().TaskTree.Selected();
-    ASSERT_NE(first, Start());
-    EXPECT_EQ(first->Parent(), Start());
+    ASSERT_EQ(Start()->ChildCount(), 1);
+    TTaskNode* first = Start()->Child(0);
+    // The selection stays on Start, so the next task goes after the new group.
+    EXPECT_EQ(Project().TaskTree.Selected(), Start());
     EXPECT_EQ(first->Text(), "New Group");
     EXPECT_EQ(static_cast<TGroupTask*>(first->Data())->GroupNumber, 1);
     TypeRename("Shop");
@@ -113,9 +114,11 @@ TEST_F(TaskFormTest, GroupAddsNumberedGroupsOpenForTyping)
     EXPECT_EQ(first->Data()->UserNamed, 1);
 
     // The second group goes inside the selected group "Shop", as its last child.
+    ClickNode(first);
     Click("GroupButton");
-    TTaskNode* second = Project().TaskTree.Selected();
-    EXPECT_EQ(second->Parent(), first);
+    ASSERT_EQ(first->ChildCount(), 1);
+    TTaskNode* second = first->Child(0);
+    EXPECT_EQ(Project().TaskTree.Selected(), first);
     EXPECT_EQ(static_cast<TGroupTask*>(second->Data())->GroupNumber, 2);
     TypeRename("Bye");
     EXPECT_EQ(TreeShape(Start()), "Start(Shop(Bye))");
@@ -139,7 +142,7 @@ TEST_F(TaskFormTest, AnEmptyRenameIsRefusedAndChangesNothing)
 {
     ClickNode(Start());
     Click("GroupButton");
-    TTaskNode* group = Project().TaskTree.Selected();
+    TTaskNode* group = Start()->Child(Start()->ChildCount() - 1);
     Document().SetModified(false);
     TypeRename("");
     EXPECT_EQ(group->Text(), "New Group");
@@ -269,7 +272,7 @@ TEST_F(TaskFormTest, ANewActionIsShownBeforeTheSelectedTaskWithItsDisplayText)
     editor->Apply(std::make_unique<TActionTask>("", ActionAt(5)));
     EXPECT_EQ(TreeShape(Start()), "Start(Action: Next Button(),X)");
     EXPECT_EQ(Project().TaskList.TaskCount(), 3);
-    EXPECT_EQ(Project().TaskTree.Selected(), Start()->Child(0));
+    EXPECT_EQ(Project().TaskTree.Selected(), x);
     EXPECT_TRUE(Project().Modified);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
@@ -316,7 +319,7 @@ TEST_F(TaskFormTest, AMessageWrittenInItsEditorShowsOnOneLine)
     const QModelIndex index = Model()->IndexOf(node);
     EXPECT_EQ(index.data(Qt::DisplayRole).toString(), QStringLiteral(u"Message: Hello\u00B6Bye\u00B6"));
     EXPECT_EQ(index.data(Qt::EditRole).toString(), "Message: Hello\r\nBye\r\n");
-    EXPECT_EQ(Project().TaskTree.Selected(), node);
+    EXPECT_EQ(Project().TaskTree.Selected(), Start()) << "the selection stays where it was";
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
 }
 
