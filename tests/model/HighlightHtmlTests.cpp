@@ -87,6 +87,15 @@ TEST_F(HtmlExportTest, LinesBreakWhereTheWindowBreaksThem)
     EXPECT_EQ(PreformattedPart(ScriptHtml("", "")), "");
 }
 
+// A comment over several lines is silver on every one of them, not live code after its first.
+TEST_F(HtmlExportTest, ACommentOverSeveralLinesIsSilverThroughout)
+{
+    EXPECT_EQ(PreformattedPart(ScriptHtml("/* a\r\nmes \"b\";\r\n*/ end;\r\n", "")),
+              "<span style=\"color:#c0c0c0\">/* a</span>\r\n"
+              "<span style=\"color:#c0c0c0\">mes &quot;b&quot;;</span>\r\n"
+              "<span style=\"color:#c0c0c0\">*/</span> end<span style=\"color:#ffffff\">;</span>\r\n");
+}
+
 TEST_F(HtmlExportTest, LabelsAreLimeOnlyForGroupsOfTheProject)
 {
     EXPECT_EQ(PreformattedPart(ScriptHtml("L0 L1", "", TWordLookup::FromModel(Project().TaskList))), "<span style=\"color:#00ff00\">L0</span> L1\r\n");

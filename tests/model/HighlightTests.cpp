@@ -3,6 +3,7 @@
 
 #include "model/ActionTasks.h"
 #include "DocumentSupport.h"
+#include "TestSupport.h"
 #include "output/Highlight.h"
 #include "model/Tasks.h"
 
@@ -233,3 +234,40 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ColourCodeCase>& info) { return std::string(info.param.Name); });
 
 } // namespace
+
+namespace {
+
+// "/* ... */" comments, which the server skips wherever they stand, on one line and over several:
+// each line is scanned with what the line before it left open.
+struct TBlockCommentCase {
+    const char* Name;
+    std::vector<std::string> Lines;
+    std::vector<std::vector<TColourRange>> Expected;
+};
+
+class BlockCommentTable : public HighlightTest, public ::testing::WithParamInterface<TBlockCommentCase> {};
+
+TEST_P(BlockCommentTable, ColoursTheCommentAndNothingElse)
+{
+    bool open = false;
+    for (std::size_t i = 0; i < GetParam().Lines.size(); ++i)
+        EXPECT_EQ(ScanLine(GetParam().Lines[i], TWordLookup::FromCatalogues(), open), GetParam().Expected[i])
+            << "line " << i;
+    EXPECT_FALSE(open);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Comments, BlockCommentTable,
+    ::testing::Values(
+        TBlockCommentCase{"OnOneLine", {"end; /* x */ end;"},
+                          {{{0, 3, Plain}, {3, 1, White}, {4, 1, Yellow}, {5, 7, Silver}, {12, 1, Yellow},
+                            {13, 3, Plain}, {16, 1, White}}}},
+        TBlockCommentCase{"OverThreeLines",
+                          {"mes \"a\"; /* start", "mes \"b\";", "end */ close;"},
+                          {{{0, 3, White}, {3, 1, Yellow}, {4, 3, Red}, {7, 1, White}, {8, 1, Yellow}, {9, 8, Silver}},
+                           {{0, 8, Silver}},
+                           {{0, 6, Silver}, {6, 1, Yellow}, {7, 5, White}, {12, 1, White}}}},
+        TBlockCommentCase{"EmptyLineInside", {"/*", "", "*/"}, {{{0, 2, Silver}}, {}, {{0, 2, Silver}}}}),
+    TNameOfRow{});
+
+}  // namespace
