@@ -17,12 +17,15 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
 void SetUpProject()
 {
-    if (Project().TaskList.TaskCount() > 0)
+    // Once for the program: a new project already holds its group "Start".
+    static bool built = false;
+    if (std::exchange(built, true))
         return;
     InitCatalogues();
     MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
