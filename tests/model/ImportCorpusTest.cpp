@@ -36,9 +36,10 @@ protected:
         WriteBytes(Dir / "npcs.txt", TwoNpcs);
         WriteBytes(Dir / "maps.ini", "[Maps]\r\nCount=1\r\n[Map1]\r\nMap=prontera.gat\r\nName=Prontera\r\n");
     }
-    int Run(TImportMode mode, const std::string& npc, const std::string& output)
+    int Run(TImportMode mode, const std::string& npc, const std::string& output,
+            script::TTarget target = script::TTarget::EAthena)
     {
-        TImportRequest request{Dir.Path(), script::TTarget::EAthena, (Dir / "npcs.txt").string(), mode, npc, output, false};
+        TImportRequest request{Dir.Path(), target, (Dir / "npcs.txt").string(), mode, npc, output, false};
         Out.str({});
         Err.str({});
         return RunImport(request, Out, Err);
@@ -46,6 +47,17 @@ protected:
     TTempDir Dir;
     std::ostringstream Out, Err;
 };
+
+// A project imported for another server stays one: its side file says which, and the editor
+// writes that server's form (Hercules' openstorage takes its argument).
+TEST_F(ImportRunTest, AProjectForAnotherServerIsWrittenWithItsSideFile)
+{
+    const std::string path = (Dir / "guide.NPC").string();
+    ASSERT_EQ(Run(TImportMode::One, "Guide", path, script::TTarget::Hercules), ImportDone) << Err.str();
+    EXPECT_EQ(ReadBytes(path + ".server"), "server=hercules\r\n");
+    Document().LoadProject(path);
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::Hercules);
+}
 
 TEST_F(ImportRunTest, ListsEveryEntryWithItsLines)
 {

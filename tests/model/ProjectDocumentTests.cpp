@@ -140,6 +140,22 @@ TEST_F(ProjectDocumentTest, ReplacingTheProjectIsReportedAsSuchAndLeavesItUnmodi
     EXPECT_FALSE(Project().Modified);
 }
 
+// A loaded node shows its whole caption as a node made by an editor does, so an editor's Apply that
+// changed nothing is no step, however long the caption.
+TEST_F(ProjectDocumentTest, ApplyWithoutAChangeOnALoadedLongMessageIsNoStep)
+{
+    Hello->Lines = {std::string(60, 'x')};
+    Hello->Caption = "Message: " + Hello->Lines[0];
+    Document().LoadProjectBytes("long.NPC", SaveProjectBytes(Project()));
+    TTask* loaded = Project().TaskTree.GetFirstNode()->Child(1)->Data();
+    ASSERT_EQ(loaded->Node->Text(), loaded->Caption);
+    TChangeLog log;
+    Document().EditTask(loaded, *CopyTask(*loaded));
+    EXPECT_TRUE(log.Changes.empty());
+    EXPECT_FALSE(Project().Modified);
+    EXPECT_FALSE(Document().CanUndo());
+}
+
 // A listener that fails while an edit is announced: the step is in the history once (it used to be
 // deleted a second time by the document, a use after free under the sanitizers), and undo works.
 TEST_F(ProjectDocumentTest, AListenerThatThrowsLeavesTheHistoryWhole)

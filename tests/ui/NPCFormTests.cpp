@@ -85,6 +85,20 @@ TEST_F(NPCFormTest, ShowsTheDefaultRecordWithoutMarkingTheProjectModified)
     EXPECT_FALSE(Project().Modified);
 }
 
+// Typing into one field changes that field alone: a sprite outside the catalogue's range and a map
+// past its end, which the controls cannot show, stay as the project holds them.
+TEST_F(NPCFormTest, TypingANameKeepsWhatTheControlsCannotShow)
+{
+    Project().NPCInfo.SpriteID = 1000;
+    Project().NPCInfo.MapIndex = 99;
+    Form->ShowNPC();
+    Enter(Child<QLineEdit>(Form, "NameEdit"));
+    QTest::keyClick(Child<QLineEdit>(Form, "NameEdit"), Qt::Key_K);
+    EXPECT_EQ(Project().NPCInfo.Name, "k");
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 1000);
+    EXPECT_EQ(Project().NPCInfo.MapIndex, 99);
+}
+
 TEST_F(NPCFormTest, TypingIntoXStoresEveryKeystroke)
 {
     Enter(Field("XEdit"));
