@@ -4,6 +4,8 @@
 # and LeakSanitizer, where any report fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Paths below the checkout are hashed relative to it, so another clone (CI's) reuses the cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 "$root/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
