@@ -84,10 +84,15 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm()
 {
-    // The windows inside follow the document to their last moment: they go first.
+    // The windows inside follow the document to their last moment: they go first. The list is
+    // taken before anything goes (each delete changes it), and a widget another one took along is
+    // skipped.
+    QList<QPointer<QObject>> widgets;
     for (QObject* child : children())
         if (child->isWidgetType())
-            delete child;
+            widgets << child;
+    for (const QPointer<QObject>& widget : widgets)
+        delete widget.data();
     if (ChildHost() == Ui_->ClientArea)
         SetChildHost(nullptr);
     if (MainForm == this)
