@@ -4,6 +4,7 @@
 
 #include "TaskFixture.h"
 #include "DocumentSupport.h"
+#include "TestSupport.h"
 
 #include "document/Document.h"
 #include "document/UndoSteps.h"
@@ -196,6 +197,42 @@ INSTANTIATE_TEST_SUITE_P(
                       TRunCase{"Generated4", [] { BuildGeneratedProject(1000); }, 4},
                       TRunCase{"Generated5", [] { BuildGeneratedProject(1000); }, 5}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// A save halfway through a run is the point the history counts as clean: undo and redo on either
+// side of it mark the project modified exactly when it differs from the file, and give back the
+// project's bytes of each step.
+TEST_F(UndoHistoryTest, ASaveInTheMiddleOfARunIsWhereTheProjectIsUnmodified)
+{
+    BuildEveryKindProject();
+    Document().LoadProjectBytes("start", SaveProjectBytes(Project()));
+    Document().SetModified(false);
+    const TTempDir dir;
+    TRandomEditor editor(7);
+    std::vector<std::string> bytes{SaveProjectBytes(Project())};
+    int savedAt = -1;
+    while (bytes.size() < 41) {
+        editor.SelectAny();
+        if (!editor.EditOnce())
+            continue;
+        bytes.push_back(SaveProjectBytes(Project()));
+        if (bytes.size() == 21) {
+            Document().SaveProject((dir / "middle.NPC").string());
+            savedAt = Document().History().index();
+            EXPECT_FALSE(Project().Modified);
+        }
+    }
+    for (int index = Document().History().index(); index-- > 0;) {
+        Document().Undo();
+        ASSERT_EQ(SaveProjectBytes(Project()), bytes[static_cast<std::size_t>(index)]) << "undo to " << index;
+        EXPECT_EQ(Project().Modified, index != savedAt) << "undo to " << index;
+    }
+    for (int index = 1; index < static_cast<int>(bytes.size()); ++index) {
+        Document().Redo();
+        ASSERT_EQ(SaveProjectBytes(Project()), bytes[static_cast<std::size_t>(index)]) << "redo to " << index;
+        EXPECT_EQ(Project().Modified, index != savedAt) << "redo to " << index;
+    }
+    EXPECT_EQ(ReadBytes(dir / "middle.NPC"), bytes[static_cast<std::size_t>(savedAt)]);
+}
 
 TEST_F(UndoHistoryTest, ARunOfTypingInOneNPCFieldIsOneStepAndTypingItBackIsNone)
 {
