@@ -3,6 +3,8 @@
 #include "model/ProjectFile.h"
 #include "document/UndoSteps.h"
 
+#include <QScopedValueRollback>
+
 namespace {
 
 constexpr std::size_t ShortCaptionLimit = 40;
@@ -85,7 +87,7 @@ void TProjectDocument::Push(std::unique_ptr<TProjectStep> step)
     bool taken = false;
     try {
         RunGuarded([&] {
-            const TPushing pushing(Pushing_);
+            const QScopedValueRollback<bool> pushing(Pushing_, true);
             History_.push(raw);
             taken = true;
         });

@@ -128,15 +128,9 @@ private:
     template <class F>
     void RunGuarded(F&& f);
 
-    // Set while the history takes a new step.
-    struct TPushing {
-        explicit TPushing(bool& flag) : Flag(flag) { Flag = true; }
-        ~TPushing() { Flag = false; }
-        bool& Flag;
-    };
-
     std::unique_ptr<TProject> Project_;
     QUndoStack History_;
+    // Set while the history takes a new step.
     bool Pushing_ = false;
     std::optional<TProjectChange> Pending_;
 };

@@ -4,7 +4,6 @@
 
 namespace {
 
-TProjectDocument* Borrowed = nullptr;
 TProjectDocument* (*Finder)() = nullptr;
 
 std::unique_ptr<TProjectDocument>& Owned()
@@ -17,8 +16,6 @@ std::unique_ptr<TProjectDocument>& Owned()
 
 TProjectDocument& Document()
 {
-    if (Borrowed)
-        return *Borrowed;
     if (TProjectDocument* found = Finder ? Finder() : nullptr)
         return *found;
     if (!Owned())
@@ -36,13 +33,7 @@ void SetDocumentFinder(TProjectDocument* (*finder)())
     Finder = finder;
 }
 
-void UseDocument(TProjectDocument* document)
-{
-    Borrowed = document;
-}
-
 void ResetTestDocument()
 {
-    Borrowed = nullptr;
     Owned() = std::make_unique<TProjectDocument>();
 }

@@ -5,14 +5,12 @@
 #include "document/Document.h"
 #include "model/Project.h"
 
-// The document of the running test: the one given to UseDocument, else the one the finder gives
-// (a window test's main window's, while there is one), else the tests' own.
+// The document of the running test: the one the finder gives (a window test's main window's, while
+// there is one), else the tests' own.
 TProjectDocument& Document();
 void SetDocumentFinder(TProjectDocument* (*finder)());
 // Its project.
 TProject& Project();
-// From now on Document() is document (nullptr: the tests' own again).
-void UseDocument(TProjectDocument* document);
 // The tests' own document starts afresh (a new, empty project made from the catalogues as they
 // are now).
 void ResetTestDocument();

@@ -23,7 +23,6 @@ protected:
     {
         SetUpCatalogues();
         MainForm = new TMainForm();
-        UseDocument(&MainForm->Document());
         Frame = MainForm;
         MainForm->QuitApplication = [this] { ++Quits; };
         MainForm->show();
@@ -37,7 +36,6 @@ protected:
     void TearDown() override
     {
         delete Frame.data();
-        UseDocument(nullptr);
         ProcessDeletions();
     }
 
