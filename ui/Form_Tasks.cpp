@@ -215,6 +215,8 @@ void TTaskForm::ProjectChanged(const TProjectChange& change)
     std::vector<std::string> lines;
     const TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
+    // A condition's label ends with the group it jumps to, which an edit may have changed.
+    TasksList()->viewport()->update();
     if (EditorForm)
         EditorForm->ShowScript(std::move(lines));
 }
