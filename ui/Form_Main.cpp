@@ -34,6 +34,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QKeySequence>
+#include <QLabel>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -104,6 +105,11 @@ TMainForm::TMainForm(QWidget* parent)
     BuildEditMenu();
     BuildOptionsMenu();
     hide();
+    // The server the script is written for, in sight whatever window is open.
+    ServerLabel_ = new QLabel(this);
+    ServerLabel_->setObjectName(QStringLiteral("ServerLabel"));
+    ServerLabel_->setToolTip(QStringLiteral("The server the script is written for (Windows, Header Info)"));
+    statusBar()->addPermanentWidget(ServerLabel_);
     UpdateTitle();
     RestoreMainPlace(this);
     // Every change may touch Modified or the file name; the title is cheap to redo.
@@ -112,6 +118,11 @@ TMainForm::TMainForm(QWidget* parent)
             [this](const std::string& kind, const std::string& caption, int tasksBelow) {
                 statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow));
             });
+    // "Ctrl+Z restores it" is stale once an undo or a redo has run.
+    connect(Document_.get(), &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
+        if (change.FromHistory)
+            statusBar()->clearMessage();
+    });
 }
 
 TMainForm::~TMainForm()
@@ -263,6 +274,7 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 void TMainForm::UpdateTitle()
 {
     setWindowTitle(QString::fromUtf8(TitleText(Document_->Project())));
+    ServerLabel_->setText(QStringLiteral("Server: ") + ToQ(RulesOf(Document_->Project().HeaderInfo.Target).Name));
 }
 
 bool TMainForm::QuerySave(const QString& before)

@@ -13,6 +13,7 @@ namespace Ui {
 class TMainForm;
 }
 class QAction;
+class QLabel;
 class QMdiArea;
 class THelpViewer;
 class TPlayTestForm;
@@ -102,6 +103,7 @@ private:
     QPointer<TProblemsForm> Problems_;
     QAction* UndoAction_ = nullptr;
     QAction* RedoAction_ = nullptr;
+    QLabel* ServerLabel_ = nullptr;
 };
 
 extern TMainForm* MainForm;
