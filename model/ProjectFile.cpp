@@ -205,6 +205,7 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
     const std::int32_t version = file.ReadInt();
     if (version < 0 || version > HighestPlausibleVersion)
         file.Fail(NotAProject);
+    file.SetVersion(version);
     const std::int32_t count = file.ReadInt();
     file.ReadInt();  // reserved
     if (version > ProjectFileVersion)

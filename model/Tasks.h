@@ -42,6 +42,11 @@ public:
     // "// Caption //" when user-named, on one line whatever the caption holds. Subclasses call
     // this first.
     virtual void WriteScript(TScriptWriter& writer) const;
+    // True when the task's record needs the extended project file version (a kind or a field the
+    // older version cannot hold).
+    virtual bool NeedsExtendedFormat() const { return false; }
+    // Whether the task may have tasks below it in the tree (a group; blocks and loops).
+    virtual bool HoldsTasks() const { return false; }
 
     void Rename(const std::string& text);
     void AssignCaption(const TTask& source);
@@ -80,6 +85,7 @@ public:
     TGroupTask(const std::string& caption, std::int32_t number) : TTask(caption), GroupNumber(number) {}
 
     TTaskKind Kind() const override { return TTaskKind::Group; }
+    bool HoldsTasks() const override { return true; }
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;  // "L%d:"
