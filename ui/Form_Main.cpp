@@ -511,8 +511,12 @@ void TMainForm::ViewProblems()
 
 void TMainForm::ShowHelpTopic(const QString& topic)
 {
-    if (!HelpViewer_)
+    if (!HelpViewer_) {
         HelpViewer_ = new THelpViewer(this);
+        // At the top right of the workspace, below the menu bar and clear of the tree window.
+        const QPoint client = ClientArea()->mapToGlobal(QPoint(0, 0));
+        HelpViewer_->move(std::max(client.x(), client.x() + ClientArea()->width() - HelpViewer_->width()), client.y());
+    }
     HelpViewer_->OpenAddress(HelpFileName + QStringLiteral("::/") + topic);
     HelpViewer_->show();
     HelpViewer_->raise();
