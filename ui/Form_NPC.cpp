@@ -146,8 +146,9 @@ void TNPCForm::NPCChange(TNPCField field)
     case TNPCField::Name: {
         const QString name = Ui_->NameEdit->text();
         if (const QString refused = FirstUnencodable(name); !refused.isEmpty()) {
-            // The field refuses the character: it shows the stored name again, and says why.
-            Dialogs().Message(this, UnencodableMessage(refused), QStringLiteral("NPC Name"));
+            // The field refuses the character: it shows the stored name again, and says why in the
+            // error box every other field's refusal uses.
+            Dialogs().Error(this, UnencodableMessage(refused));
             TUpdatingScope updating;
             Ui_->NameEdit->setText(ToQ(npc.Name));
             return;

@@ -512,11 +512,23 @@ void TPlayTestForm::ShowEffects()
     Effects_->scrollToBottom();
 }
 
+QString TPlayTestForm::StartText() const
+{
+    if (Setup_.StartLabel.empty())
+        return QStringLiteral("Start");
+    // The group by the name the user gave it; its label is what the script calls it.
+    for (const TTaskNode* node : Document_.Project().TaskTree.Nodes()) {
+        const auto* group = dynamic_cast<const TGroupTask*>(node->Data());
+        if (group && group->Label() == Setup_.StartLabel)
+            return QStringLiteral("Start at %1 (%2)").arg(ToQ(group->Caption), ToQ(Setup_.StartLabel));
+    }
+    return QStringLiteral("Start at %1").arg(ToQ(Setup_.StartLabel));
+}
+
 void TPlayTestForm::ShowHistory()
 {
     History_->clear();
-    History_->addItem(Setup_.StartLabel.empty() ? QStringLiteral("Start")
-                                                : QStringLiteral("Start at %1").arg(ToQ(Setup_.StartLabel)));
+    History_->addItem(StartText());
     std::vector<std::string> menu;
     for (const TEvent& e : Result_.Events) {
         if (e.Kind == TEventKind::Menu)

@@ -72,6 +72,8 @@ private:
     QWidget* BuildDialogue();
     QWidget* BuildSidePanel();
     void Start(const std::string& label);
+    // The history's first line: "Start", or the group the run started at, "Start at Bye (L2)".
+    QString StartText() const;
     void Replay();
     void TakeBackRefusedChoice();
     void ShowRun();

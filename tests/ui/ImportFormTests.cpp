@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFontMetricsF>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -71,7 +72,12 @@ TEST_F(ImportCommandTest, ListsTheNpcsAndPreviewsTheSelectedOne)
         EXPECT_TRUE(list->item(1)->text().startsWith(QStringLiteral("Hidden  (lines 6-8): a floating NPC")));
         EXPECT_EQ(list->currentRow(), 0);
         EXPECT_TRUE(Ok(form)->isEnabled());
-        EXPECT_TRUE(Child<QPlainTextEdit>(&form, "PreviewEdit")->toPlainText().startsWith(QStringLiteral("prontera,150,180,4")));
+        auto* preview = Child<QPlainTextEdit>(&form, "PreviewEdit");
+        EXPECT_TRUE(preview->toPlainText().startsWith(QStringLiteral("prontera,150,180,4")));
+        // The script as the output window shows one: fixed pitch, a tab four characters wide.
+        EXPECT_TRUE(preview->font().fixedPitch());
+        EXPECT_EQ(preview->tabStopDistance(),
+                  QFontMetricsF(preview->font(), &form).horizontalAdvance(QStringLiteral("    ")));
         Choose(form, 1);
         EXPECT_FALSE(Ok(form)->isEnabled());
         EXPECT_TRUE(Child<QPlainTextEdit>(&form, "PreviewEdit")->toPlainText().contains(QStringLiteral("Hidden")));

@@ -244,7 +244,7 @@ TEST_F(PlayTestFormTest, PlaysFromTheSelectedGroup)
     Project().TaskTree.Select(Bye->Node->Child(0));  // a task inside the group counts for its group
     Click(Child<QPushButton>(form, "PlayGroupButton"));
     EXPECT_EQ(Dialogue(form), "[Healer]\nCome back soon.");
-    EXPECT_EQ(Rows(form, "HistoryList"), TRows{"Start at " + Bye->Label()});
+    EXPECT_EQ(Rows(form, "HistoryList"), TRows{"Start at " + Bye->Caption + " (" + Bye->Label() + ")"});
 }
 
 TEST_F(PlayTestFormTest, AnEditRestartsTheRunWithTheAnswersThatStillApply)

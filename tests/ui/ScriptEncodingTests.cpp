@@ -192,14 +192,16 @@ TEST_F(EncodingWindowTest, TheOutputIsReadAgainWholeInTheNewEncoding)
         EXPECT_EQ(shown[static_cast<qsizetype>(i)], QString::fromLatin1(bytes[i].data(), static_cast<qsizetype>(bytes[i].size()))) << i;
 }
 
-TEST_F(EncodingWindowTest, TheNPCNameRefusesACharacterTheEncodingLacksWithAMessage)
+// The same box as the header's refusal below: one way of saying a field was refused.
+TEST_F(EncodingWindowTest, TheNPCNameRefusesACharacterTheEncodingLacksWithAnError)
 {
     NPCName()->setText(QStringLiteral("Kafra"));
     NPCName()->insert(QString::fromUtf8("\u20AC"));
     EXPECT_EQ(Project().NPCInfo.Name, "Kafra");
     EXPECT_EQ(NPCName()->text(), QStringLiteral("Kafra"));
-    ASSERT_EQ(Dialogs->Messages.size(), 1u);
-    EXPECT_TRUE(Dialogs->Messages[0].Text.contains(QString::fromUtf8("\u20AC")));
+    EXPECT_TRUE(Dialogs->Messages.empty());
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QString::fromUtf8("\u20AC")));
 }
 
 TEST_F(EncodingWindowTest, HeaderApplyStoresNothingWhenAFieldHoldsWhatTheEncodingLacks)
