@@ -148,7 +148,8 @@ TScriptResult TScriptWriter::Write()
     CurrentLevel = 0;
     NeedSpeakerLine = false;
     Lines_.clear();
-    WriteHeaderBlock();
+    if (HeaderBlock)
+        WriteHeaderBlock();
     WriteNPCLine();
     WalkTree();
     FinishPendingGroups();
