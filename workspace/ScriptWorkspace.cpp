@@ -158,25 +158,38 @@ std::unique_ptr<TScriptWorkspace> TScriptWorkspace::Open(const std::string& path
 }
 
 TScriptWorkspace::TScriptWorkspace(const std::string& fileName, std::string bytes, script::TTarget target)
-    : Target_(target)
+    : FileName_(fileName), Target_(target)
 {
     CheckReadable(fileName, bytes);
-    Source_ = std::make_unique<TImportSource>(fileName, std::move(bytes), target);
-    FindParts();
+    script::TScriptFile read;
+    read.Diagnostics = Read(std::move(bytes));
     const TScriptPart& last = Parts_.back();
     if (last.Reason.empty())
         return;
     if (Parts_.size() == 1)
         throw EInOutError(fileName, "not a script file: " + last.Reason);
-    if (LoaderStopped(Source_->File, last.Begin))
+    if (LoaderStopped(read, last.Begin))
         throw EInOutError(fileName, last.Reason + "; the loader stops there, so the file is not opened");
 }
 
-void TScriptWorkspace::FindParts()
+std::vector<script::TDiagnostic> TScriptWorkspace::Read(std::string bytes)
+{
+    TImportSource source(FileName_, std::move(bytes), Target_);
+    FindParts(source);
+    Bytes_ = std::move(source.Text);
+    return std::move(source.File.Diagnostics);
+}
+
+std::unique_ptr<TImportSource> TScriptWorkspace::FullSource() const
+{
+    return std::make_unique<TImportSource>(FileName_, Bytes_, Target_);
+}
+
+void TScriptWorkspace::FindParts(const TImportSource& source)
 {
     Parts_.clear();
-    const std::string& text = Source_->Text;
-    TUnreadFinder unread(text, Source_->File.Comments);
+    const std::string& text = source.Text;
+    TUnreadFinder unread(text, source.File.Comments);
     std::size_t at = 0;
     int line = 1;
     const auto between = [&](std::size_t end) {
@@ -187,11 +200,11 @@ void TScriptWorkspace::FindParts()
         part.LastLine = LineAt(text, at, line, end);
         if (const std::size_t first = unread.FirstUnread(at, end); first != std::string::npos)
             part.Reason = "line " + std::to_string(LineAt(text, at, line, first)) + ": " +
-                          ReadingError(Source_->File, first);
+                          ReadingError(source.File, first);
         Parts_.push_back(std::move(part));
     };
-    for (const TImportCandidate& candidate : ListCandidates(*Source_)) {
-        const script::TTopLevel& entry = Source_->File.Entries[candidate.Entry];
+    for (const TImportCandidate& candidate : ListCandidates(source)) {
+        const script::TTopLevel& entry = source.File.Entries[candidate.Entry];
         if (entry.Range.Begin.Offset > at || Parts_.empty())
             between(entry.Range.Begin.Offset);
         TScriptPart part;
@@ -232,12 +245,12 @@ std::size_t TScriptWorkspace::PartOfEntry(std::size_t entry) const
 std::string TScriptWorkspace::PartText(std::size_t part) const
 {
     const TScriptPart& p = Parts_.at(part);
-    return Source_->Text.substr(p.Begin, p.End - p.Begin);
+    return Bytes_.substr(p.Begin, p.End - p.Begin);
 }
 
 std::string TScriptWorkspace::LineEndOf(std::size_t part) const
 {
-    const std::string& text = Source_->Text;
+    const std::string& text = Bytes_;
     const TScriptPart& p = Parts_.at(part);
     std::size_t lf = text.find('\n', p.Begin);
     if (lf == std::string::npos && p.Begin > 0)
@@ -271,7 +284,7 @@ std::string TScriptWorkspace::CurrentText(std::size_t part) const
 
 std::string TScriptWorkspace::NewBytes() const
 {
-    const std::string& text = Source_->Text;
+    const std::string& text = Bytes_;
     std::string bytes;
     bytes.reserve(text.size() + 1024);
     std::size_t at = 0;
@@ -291,7 +304,7 @@ int TScriptWorkspace::NewFirstLine(std::size_t part) const
     int line = Parts_.at(part).FirstLine;
     for (auto edit = Edits_.begin(); edit != Edits_.end() && edit->first < part; ++edit) {
         const TScriptPart& p = Parts_[edit->first];
-        line += lines(edit->second, 0, edit->second.size()) - lines(Source_->Text, p.Begin, p.End);
+        line += lines(edit->second, 0, edit->second.size()) - lines(Bytes_, p.Begin, p.End);
     }
     return line;
 }
@@ -301,7 +314,7 @@ std::vector<TSaveProblem> TScriptWorkspace::CheckNewBytes() const
     // An error is new unless the file as read has as many with the same message: lines move when
     // an entry grows, messages do not.
     std::unordered_map<std::string, int> before;
-    for (const std::string& message : ErrorMessages(Source_->Text, Target_))
+    for (const std::string& message : ErrorMessages(Bytes_, Target_))
         ++before[message];
     script::TCheckOptions options;
     options.Target = Target_;
@@ -319,7 +332,7 @@ std::vector<TSaveProblem> TScriptWorkspace::CheckNewBytes() const
 bool TScriptWorkspace::ChangedOnDisk() const
 {
     try {
-        return ReadWholeFile(FileName()) != Source_->Text;
+        return ReadWholeFile(FileName()) != Bytes_;
     } catch (const EInOutError&) {
         return true;  // removed or unreadable: not the file read
     }
@@ -329,7 +342,6 @@ void TScriptWorkspace::Save()
 {
     std::string bytes = NewBytes();
     WriteFileSafely(FileName(), bytes);
-    Source_ = std::make_unique<TImportSource>(FileName(), std::move(bytes), Target_);
     Edits_.clear();
-    FindParts();
+    Read(std::move(bytes));
 }

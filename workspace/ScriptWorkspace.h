@@ -57,11 +57,13 @@ public:
     // The same for bytes already read; fileName names them in messages and is where Save writes.
     TScriptWorkspace(const std::string& fileName, std::string bytes, script::TTarget target);
 
-    const std::string& FileName() const { return Source_->FileName; }
+    const std::string& FileName() const { return FileName_; }
     script::TTarget Target() const { return Target_; }
     // The file as read (or as last saved).
-    const std::string& Bytes() const { return Source_->Text; }
-    const TImportSource& Source() const { return *Source_; }
+    const std::string& Bytes() const { return Bytes_; }
+    // The file as read, read again with its syntax trees for an import: the open file keeps only
+    // its bytes and parts (a tree takes many times the bytes of its text).
+    std::unique_ptr<TImportSource> FullSource() const;
     const std::vector<TScriptPart>& Parts() const { return Parts_; }
     // The parts that are entries, by their index in Parts.
     std::vector<std::size_t> EntryParts() const;
@@ -97,9 +99,12 @@ public:
     void Save();
 
 private:
-    void FindParts();
+    // Reads bytes: the parts found, the bytes kept; returns the reader's diagnostics.
+    std::vector<script::TDiagnostic> Read(std::string bytes);
+    void FindParts(const TImportSource& source);
 
-    std::unique_ptr<TImportSource> Source_;
+    std::string FileName_;
+    std::string Bytes_;
     script::TTarget Target_;
     std::vector<TScriptPart> Parts_;
     std::map<std::size_t, std::string> Edits_;  // part -> its new bytes

@@ -38,14 +38,15 @@ protected:
     // Writes the first NPC whose import proves back in the editor's form; false when none does.
     bool WriteOneBack(TScriptWorkspace& workspace, const TProofOptions& options)
     {
+        const std::unique_ptr<TImportSource> source = workspace.FullSource();
         for (std::size_t part : workspace.EntryParts()) {
             const TScriptPart& p = workspace.Parts()[part];
             if (!p.Importable)
                 continue;
-            const script::TTopLevel& entry = workspace.Source().File.Entries[p.Entry];
+            const script::TTopLevel& entry = source->File.Entries[p.Entry];
             std::optional<TProvedImport> proved;
             try {
-                proved = ImportAndProve(workspace.Source(), entry, options);
+                proved = ImportAndProve(*source, entry, options);
             } catch (const EImportError&) {
                 continue;  // such an NPC opens as code: nothing is written back from tasks
             }
@@ -103,12 +104,13 @@ TEST_F(ScriptFileRoundTripTest, EveryServerScriptFile)
                 EXPECT_THAT(error.what(), ::testing::HasSubstr("copy.txt: not a script file: line 1: "));
                 continue;
             }
+            const std::unique_ptr<TImportSource> source = workspace->FullSource();
             for (std::size_t part : workspace->EntryParts()) {
                 const TScriptPart& p = workspace->Parts()[part];
                 counts.Npcs += p.Kind == TPartKind::Npc;
                 if (!p.Importable)
                     continue;
-                const TImportResult import = ImportNpc(workspace->Source(), workspace->Source().File.Entries[p.Entry], target);
+                const TImportResult import = ImportNpc(*source, source->File.Entries[p.Entry], target);
                 counts.Imported += import.Project != nullptr;
             }
             // Opened as tasks and left alone: nothing is replaced, the save is byte for byte.
