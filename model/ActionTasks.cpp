@@ -6,6 +6,8 @@
 
 #include "model/Records.h"
 
+#include "platform/UpdateScope.h"
+
 #include <algorithm>
 
 TOwnedList<TDAction> ActionList;
@@ -103,11 +105,10 @@ const TDAction* FindAction(const std::string& text)
 
 void FillActionList(bool isStatement, TStrings& strings)
 {
-    strings.BeginUpdate();
+    const TUpdateScope<TStrings> update(strings);
     for (const auto& entry : ActionList)
         if ((entry->IsStatement != 0) == isStatement)
             strings.AddObject(entry->Caption, entry.get());
-    strings.EndUpdate();
 }
 
 // ---- TActionTask ---------------------------------------------------------------------------
@@ -160,11 +161,12 @@ std::string MapFileOf(std::int32_t index)
     return IsMapIndex(index) ? MapAt(index)->MapFile : std::string();
 }
 
-std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay, TServerTarget target)
+std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay, TServerTarget target,
+                        const TScriptWriter* writer)
 {
     switch (kind) {
     case PT_Group:
-        return forDisplay ? std::string("L#") : "L" + std::to_string(value);
+        return forDisplay ? std::string("L#") : writer ? writer->LabelOf(value) : "L" + std::to_string(value);
     case PT_Map:
         return forDisplay ? MapFileOf(value) : "\"" + ScriptMapName(target, MapFileOf(value)) + "\"";
     default:
@@ -174,19 +176,19 @@ std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay, TS
 
 }  // namespace
 
-std::string TActionTask::ParamText(bool forDisplay, TServerTarget target) const
+std::string TActionTask::ParamText(bool forDisplay, TServerTarget target, const TScriptWriter* writer) const
 {
     std::string text;
     for (int i = 0; i < ParamCount(); ++i) {
         if (i > 0)
             text += ", ";
         const ParamTypes kind = Action ? Action->ParamKind(i) : PT_None;
-        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], forDisplay, target);
+        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], forDisplay, target, writer);
     }
     return text;
 }
 
-std::string TActionTask::ActionText(bool forDisplay, TServerTarget target) const
+std::string TActionTask::ActionText(bool forDisplay, TServerTarget target, const TScriptWriter* writer) const
 {
     if (!Action)
         return {};
@@ -194,8 +196,8 @@ std::string TActionTask::ActionText(bool forDisplay, TServerTarget target) const
         return Action->Caption + "(" + ParamText(true) + ")";
     const std::string command = ScriptCommand(target, Action->Command);
     if (Action->IsStatement)
-        return Action->ParamCount() > 0 ? command + " " + ParamText(false, target) : command;
-    return command + "(" + ParamText(false, target) + ")";
+        return Action->ParamCount() > 0 ? command + " " + ParamText(false, target, writer) : command;
+    return command + "(" + ParamText(false, target, writer) + ")";
 }
 
 void TActionTask::SaveToFile(TFileWriter& file) const
@@ -227,5 +229,5 @@ void TActionTask::WriteScript(TScriptWriter& writer) const
     for (int i = 0; i < Action->ParamCount(); ++i)
         if (Action->ParamKind(i) == PT_Map && !IsMapIndex(GetParam(i)))
             writer.AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
-    writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target) + ";");
+    writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target, &writer) + ";");
 }

@@ -2,6 +2,8 @@
 // display order, each led by its kind tag and its parent's group number.
 
 #include "model/ActionTasks.h"
+#include "model/BlockTasks.h"
+#include "model/CodeTasks.h"
 #include "model/ConditionTasks.h"
 #include "model/ProjectFile.h"
 #include "model/ManualTasks.h"
@@ -101,6 +103,9 @@ struct TLoadedProject {
 
 std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
 {
+    const std::uint8_t last = file.Version() >= ExtendedProjectFileVersion ? LastTaskKind : 5;
+    if (tag > last)
+        file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to " + std::to_string(last));
     switch (static_cast<TTaskKind>(tag)) {
     case TTaskKind::Group: return std::make_unique<TGroupTask>();
     case TTaskKind::Action: return std::make_unique<TActionTask>();
@@ -108,8 +113,17 @@ std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
     case TTaskKind::Condition: return std::make_unique<TConTask>();
     case TTaskKind::Menu: return std::make_unique<TMenuTask>();
     case TTaskKind::Manual: return std::make_unique<TManualTask>();
+    case TTaskKind::Command: return std::make_unique<TCommandTask>();
+    case TTaskKind::Set: return std::make_unique<TSetTask>();
+    case TTaskKind::If: return std::make_unique<TIfTask>();
+    case TTaskKind::Branch: return std::make_unique<TBranchTask>();
+    case TTaskKind::Loop: return std::make_unique<TLoopTask>();
+    case TTaskKind::Switch: return std::make_unique<TSwitchTask>();
+    case TTaskKind::Case: return std::make_unique<TCaseTask>();
+    case TTaskKind::Call: return std::make_unique<TCallTask>();
+    case TTaskKind::Statement: return std::make_unique<TStatementTask>();
     }
-    file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to 5");
+    file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to " + std::to_string(last));
 }
 
 namespace {
@@ -205,6 +219,7 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
     const std::int32_t version = file.ReadInt();
     if (version < 0 || version > HighestPlausibleVersion)
         file.Fail(NotAProject);
+    file.SetVersion(version);
     const std::int32_t count = file.ReadInt();
     file.ReadInt();  // reserved
     if (version > ProjectFileVersion)

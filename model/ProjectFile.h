@@ -11,6 +11,9 @@
 #include <string>
 
 inline constexpr std::int32_t ProjectFileVersion = 258;
+// The version written only for a project that uses what version 258 cannot hold (a task whose
+// NeedsExtendedFormat() is true, or the NPC's own additions); every other project stays 258.
+inline constexpr std::int32_t ExtendedProjectFileVersion = 259;
 
 // Collects the bytes of a record or a whole file; integers little-endian.
 class TFileWriter {
@@ -21,10 +24,14 @@ public:
     void WriteBytes(const std::string& bytes) { Bytes_ += bytes; }
     const std::string& Bytes() const { return Bytes_; }
     const std::string& FileName() const { return FileName_; }
+    // The version of the file being written: a task writes the fields of that version only.
+    std::int32_t Version() const { return Version_; }
+    void SetVersion(std::int32_t version) { Version_ = version; }
 
 private:
     std::string FileName_;
     std::string Bytes_;
+    std::int32_t Version_ = ProjectFileVersion;
 };
 
 // Reads a record or a whole file from memory. Every read is checked against the bytes that
@@ -40,6 +47,9 @@ public:
     std::size_t Position() const { return Pos_; }
     bool AtEnd() const { return Pos_ == Bytes_.size(); }
     const std::string& FileName() const { return FileName_; }
+    // The version of the file being read, from its first field: a task reads that version's fields.
+    std::int32_t Version() const { return Version_; }
+    void SetVersion(std::int32_t version) { Version_ = version; }
     // Raises EInOutError "<file>: <what>".
     [[noreturn]] void Fail(const std::string& what) const;
 
@@ -47,6 +57,7 @@ private:
     std::string FileName_;
     std::string Bytes_;
     std::size_t Pos_ = 0;
+    std::int32_t Version_ = ProjectFileVersion;
 };
 
 // 32-bit little-endian byte count, then the bytes, no terminator.
