@@ -54,7 +54,7 @@ std::unique_ptr<TTaskEditorForm> EditorFor(const TTask& task, TProjectDocument& 
     case TTaskKind::Message: return std::make_unique<TMessageForm>(document);
     case TTaskKind::Menu: return std::make_unique<TMenuForm>(document);
     case TTaskKind::Manual: return std::make_unique<TManualForm>(document);
-    case TTaskKind::Group: break;
+    default: break;  // a group, or a kind without an editor window of its own
     }
     return nullptr;
 }
