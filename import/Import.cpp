@@ -14,8 +14,8 @@
 #include <charconv>
 #include <optional>
 
-TImportSource::TImportSource(std::string fileName, std::string text)
-    : FileName(std::move(fileName)), Text(std::move(text)), File(script::ReadScriptFile(Text))
+TImportSource::TImportSource(std::string fileName, std::string text, script::TTarget target)
+    : FileName(std::move(fileName)), Text(std::move(text)), File(script::ReadScriptFile(Text, target))
 {
 }
 
@@ -68,13 +68,6 @@ std::string WhyNot(const TImportSource& source, const script::TTopLevel& entry)
     return {};
 }
 
-bool NameMatches(const std::string& written, const std::string& wanted)
-{
-    const std::string lower = script::LowerCase(written);
-    const std::string want = script::LowerCase(wanted);
-    return lower == want || lower.substr(0, lower.find("::")) == want;
-}
-
 // The map's catalogue entry: the name as written, with or without the .gat the catalogue may add.
 int CatalogueMapIndex(const std::string& map)
 {
@@ -86,6 +79,13 @@ int CatalogueMapIndex(const std::string& map)
 }
 
 } // namespace
+
+bool NameMatches(const std::string& written, const std::string& wanted)
+{
+    const std::string lower = script::LowerCase(written);
+    const std::string want = script::LowerCase(wanted);
+    return lower == want || lower.substr(0, lower.find("::")) == want;
+}
 
 std::vector<std::string> SplitSourceLines(const std::string& text)
 {

@@ -28,7 +28,8 @@ struct TImportSource {
     std::string Text;
     script::TScriptFile File;
 
-    TImportSource(std::string fileName, std::string text);
+    // Read by target's rules for the entries' kinds (rAthena's warp2, say).
+    TImportSource(std::string fileName, std::string text, script::TTarget target = script::TTarget::EAthena);
     TImportSource(const TImportSource&) = delete;
     TImportSource& operator=(const TImportSource&) = delete;
     // The source text of a range.
@@ -49,6 +50,8 @@ std::vector<TImportCandidate> ListCandidates(const TImportSource& source);
 
 // The lines of text as the script holds them: split at LF, a CR before it dropped.
 std::vector<std::string> SplitSourceLines(const std::string& text);
+// Whether an entry's name as written is wanted: the same, or its part before "::", letters in any case.
+bool NameMatches(const std::string& written, const std::string& wanted);
 // The entry of the script NPC with that name (as written, or its part before "::", letters in any
 // case); EImportError when there is none or the NPC cannot be imported.
 const script::TTopLevel& FindImportable(const TImportSource& source, const std::string& name);

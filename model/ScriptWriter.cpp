@@ -203,7 +203,8 @@ TScriptResult TScriptWriter::Write()
         }
     CheckLabels();
     Lines_.clear();
-    WriteHeaderBlock();
+    if (HeaderBlock)
+        WriteHeaderBlock();
     WriteNPCLine();
     WalkTree();
     FinishPendingGroups();
