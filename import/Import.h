@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -77,6 +78,10 @@ struct TImportResult {
 // file name and counts as unsaved. EImportError when the NPC cannot be imported.
 TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry,
                         TServerTarget target = DefaultTarget);
+
+// The touch area a script NPC's sprite field gives (`111,3,2,` reads as 3 by 2), as the servers
+// read it; none for a field with the sprite alone.
+std::optional<TTouchArea> TouchAreaOf(const std::string& spriteField);
 
 // Fills header from the file's leading comments (the writer's own block, or any other comments
 // into Comments) and the comments just before the entry.
