@@ -6,6 +6,8 @@
 
 #include "model/Records.h"
 
+#include "platform/UpdateScope.h"
+
 #include <algorithm>
 
 TOwnedList<TDAction> ActionList;
@@ -103,11 +105,10 @@ const TDAction* FindAction(const std::string& text)
 
 void FillActionList(bool isStatement, TStrings& strings)
 {
-    strings.BeginUpdate();
+    const TUpdateScope<TStrings> update(strings);
     for (const auto& entry : ActionList)
         if ((entry->IsStatement != 0) == isStatement)
             strings.AddObject(entry->Caption, entry.get());
-    strings.EndUpdate();
 }
 
 // ---- TActionTask ---------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include "model/ProjectFile.h"
 #include "model/ScriptWriter.h"
 
+#include "platform/UpdateScope.h"
+
 #include <algorithm>
 #include <cctype>
 #include <limits>
@@ -214,11 +216,10 @@ TGroupTask* TTaskList::FindLabel(const std::string& text, bool includeExits) con
 
 void TTaskList::FillGroupList(TStrings& strings) const
 {
-    strings.BeginUpdate();
+    const TUpdateScope<TStrings> update(strings);
     for (const auto& task : Tasks_) {
         if (task->Kind() == TTaskKind::Group)
             strings.AddObject(task->Caption, task.get());
     }
-    strings.EndUpdate();
 }
 
