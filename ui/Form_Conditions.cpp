@@ -11,7 +11,7 @@
 
 namespace {
 
-const QString ActionCaption = QStringLiteral("Action");
+const QString ValueCaption = QStringLiteral("Value");
 
 } // namespace
 
@@ -47,12 +47,7 @@ TConForm::TConForm(TProjectDocument& document, QWidget* parent)
 
 TConForm::~TConForm()
 {
-    // The action editor opened by "Change" belongs to this editor and must not report to it once
-    // it is gone.
-    if (ValueEditor_) {
-        ValueEditor_->OnDone = nullptr;
-        delete ValueEditor_.data();
-    }
+    CloseOwned(ValueEditor_);
 }
 
 TActionForm* TConForm::ValueEditor() const
@@ -181,7 +176,7 @@ void TConForm::ValuePicked(TTaskEditorForm* editor, bool cancelled)
         if (auto* action = dynamic_cast<TActionTask*>(picked.get())) {
             picked.release();
             PendingValueAction_.reset(action);
-            Ui_->ActLabel->setText(ActionCaption + QStringLiteral(": ") + ToQ(action->Caption));
+            Ui_->ActLabel->setText(ValueCaption + QStringLiteral(": ") + ToQ(action->Caption));
         }
     }
     UpdateConControls();
@@ -198,7 +193,7 @@ void TConForm::AddButtonClick()
         check->Variable = PendingVariable_;
         check->Value = ReadToThisValue(PendingValueKind());
         check->ValueAction = std::move(PendingValueAction_);
-        Ui_->ActLabel->setText(ActionCaption);
+        Ui_->ActLabel->setText(ValueCaption);
         TConCheck* added = check.get();
         Working_->AddCheck(std::move(check));
         AppendLine(added);

@@ -2,6 +2,7 @@
 #include "ui_Form_Editor.h"
 
 #include "ChildWindows.h"
+#include "WindowPlaces.h"
 #include "SyntaxHighlight.h"
 #include "document/Document.h"
 
@@ -82,6 +83,7 @@ void TEditorForm::Place(QObject* owner)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     frame->setMinimumSize(MinimumOuterWidth, MinimumOuterHeight);
     SetClientSize(this, ClientWidth, ClientHeight);
+    RememberPlace(this);
     BringToFront(this);
 }
 

@@ -2,6 +2,7 @@
 #include "ui_Form_Tasks.h"
 
 #include "ChildWindows.h"
+#include "WindowPlaces.h"
 #include "Dialogs.h"
 #include "Form_Actions.h"
 #include "Form_Conditions.h"
@@ -145,6 +146,7 @@ void TTaskForm::FormCreate()
     // The frame's own layout catches up later; its contents rectangle is the client area now.
     SetClientSize(this, ClientWidth, frame == this ? OuterHeight : frame->contentsRect().height());
     frame->move(FrameLeft, FrameTop);
+    RememberPlace(this);
     BringToFront(this);
 }
 
@@ -215,6 +217,8 @@ void TTaskForm::ProjectChanged(const TProjectChange& change)
     std::vector<std::string> lines;
     const TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
+    // A condition's label ends with the group it jumps to, which an edit may have changed.
+    TasksList()->viewport()->update();
     if (EditorForm)
         EditorForm->ShowScript(std::move(lines));
 }
@@ -267,6 +271,7 @@ TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done
     }
     TForm* shown = editor.release();
     ShowChildWindow(shown, this);
+    RememberPlace(shown);
     return shown;
 }
 

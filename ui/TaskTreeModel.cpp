@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "QtText.h"
 #include "document/Document.h"
+#include "model/ConditionTasks.h"
 
 #include <QApplication>
 #include <QColor>
@@ -116,9 +117,9 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
     // Every node is shown the same way, however it got its text; the whole text is one hover away
     // and is what an in-place edit starts from.
     if (role == Qt::DisplayRole)
-        return DisplayText(ShortCaption(node->Text()));
+        return DisplayText(ShortCaption(node->Text())) + JumpText(node->Data());
     if (role == Qt::ToolTipRole && ShortCaption(node->Text()) != node->Text())
-        return DisplayText(node->Text());
+        return DisplayText(node->Text()) + JumpText(node->Data());
     if (role == Qt::EditRole)
         return ToQ(node->Text());
     if (role == Qt::BackgroundRole && node->Data() && node->Data() == Playing_.get())
@@ -130,6 +131,18 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
                                                            : QStyle::SP_MessageBoxWarning);
     }
     return {};
+}
+
+QString TTaskTreeModel::JumpText(const TTask* task) const
+{
+    const auto* condition = dynamic_cast<const TConTask*>(task);
+    if (!condition)
+        return {};
+    const QString arrow = QStringLiteral(" \u2192 ");
+    if (condition->Target == GroupExitTarget)
+        return arrow + QStringLiteral("Group Exit");
+    const TGroupTask* group = Tree_->Tasks().FindGroup(condition->Target);
+    return arrow + (group ? DisplayText(ShortCaption(group->Caption)) : QStringLiteral("(no group)"));
 }
 
 void TTaskTreeModel::SetPlayingTask(const TTask* task)
@@ -287,6 +300,15 @@ void TTaskTreeModel::TextChanged(TTaskNode* node)
 {
     const QModelIndex changed = IndexOf(node);
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+    // A renamed group renames the jumps to it.
+    if (!dynamic_cast<const TGroupTask*>(node->Data()))
+        return;
+    for (TTaskNode* jump : Tree_->Nodes()) {
+        if (dynamic_cast<const TConTask*>(jump->Data())) {
+            const QModelIndex index = IndexOf(jump);
+            emit dataChanged(index, index, {Qt::DisplayRole});
+        }
+    }
 }
 
 void TTaskTreeModel::SelectionChanged(TTaskNode* node)

@@ -8,6 +8,7 @@
 #include "ui/Form_Problems.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPixmap>
@@ -100,6 +101,16 @@ protected:
         }
     }
 
+    // The question names the project and what the command does next.
+    static QString Question(TRoad road, bool saved)
+    {
+        const QString name = saved ? QStringLiteral("mine.NPC") : QStringLiteral("this new project");
+        const QString next = road == TRoad::New    ? QStringLiteral("starting a new project")
+                             : road == TRoad::Load ? QStringLiteral("loading Other.NPC")
+                                                   : QStringLiteral("closing");
+        return QStringLiteral("Save the changes to %1 before %2?").arg(name, next);
+    }
+
     bool WentOn(TRoad road, const std::string& otherName) const
     {
         switch (road) {
@@ -137,8 +148,8 @@ TEST_P(QuerySaveTest, AnswersDecideWhetherTheCommandGoesOn)
     Take(c.Road);
 
     ASSERT_EQ(Dialogs->Questions.size(), 1u);
-    EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Project not Saved, Save first?"));
-    EXPECT_EQ(Dialogs->Questions[0].Caption, QStringLiteral("Not Saved"));
+    EXPECT_EQ(Dialogs->Questions[0].Text, Question(c.Road, c.Saved));
+    EXPECT_EQ(Dialogs->Questions[0].Caption, QStringLiteral("Unsaved Changes"));
     const bool savedNow = c.Reply == TReply::Yes;
     const bool goesOn = c.Reply == TReply::Yes || c.Reply == TReply::No ||
                         (c.Saved && c.Reply == TReply::YesThenCancelSaveAs);
@@ -180,6 +191,53 @@ INSTANTIATE_TEST_SUITE_P(Roads, QuerySaveTest, ::testing::ValuesIn(QueryCases())
                              return RoadName(info.param.Road) + ReplyName(info.param.Reply) +
                                     (info.param.Saved ? "Saved" : "NeverSaved");
                          });
+
+// ---- Where the file dialogs start ----------------------------------------------------------
+
+TEST_F(MainFrameTest, FileDialogsStartInTheProjectsFolderAndSaveAsSuggestsAName)
+{
+    const QString home = QDir::homePath();
+    const QString dir = QString::fromStdString(Dir.Path().string());
+    Project().NPCInfo.Name = "Healer#prt";
+    ChangeTree();
+    Dialogs->SaveNames.push_back(QString());
+    Run("FileSaveAsItem");
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    Run("FileSaveAsItem");
+    Dialogs->OpenNames.push_back(QString());
+    Run("FileLoadItem");
+    Dialogs->SaveNames.push_back(QString());
+    Run("FileSaveAsItem");
+    // A new project has no folder of its own: the one last used, and a name from its NPC.
+    Run("FileNewItem");
+    Dialogs->OpenNames.push_back(QString());
+    Run("FileLoadItem");
+    Dialogs->SaveNames.push_back(QString());
+    Run("FileSaveAsItem");
+    EXPECT_EQ(Dialogs->DialogStarts,
+              (std::vector<QString>{home + "/Healer.NPC", home + "/Healer.NPC", dir, QPathOf("shop.NPC"), dir,
+                                    dir + "/Untitled.NPC"}));
+    EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+struct TStemCase {
+    std::string NpcName;
+    QString Stem;
+};
+
+class ProjectFileStemTable : public ::testing::TestWithParam<TStemCase> {};
+
+TEST_P(ProjectFileStemTable, KeepsTheNamePlayersSeeAndWhatAFileNameMayHold)
+{
+    EXPECT_EQ(ProjectFileStem(GetParam().NpcName), GetParam().Stem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ProjectFileStemTable,
+                         ::testing::Values(TStemCase{"Healer", "Healer"}, TStemCase{"Healer#prt", "Healer"},
+                                           TStemCase{"Kafra Employee::kaf1", "Kafra Employee"},
+                                           TStemCase{"a/b:c*d?e\"f<g>h|i", "abcdefghi"},
+                                           TStemCase{" Guide. ", "Guide"}, TStemCase{"...", "Untitled"},
+                                           TStemCase{"", "Untitled"}, TStemCase{"#hidden", "Untitled"}));
 
 TEST_F(MainFrameTest, LoadAsksForTheFileBeforeTheQuestion)
 {
