@@ -10,6 +10,7 @@
 #include "Form_NPC.h"
 #include "Form_PlayTest.h"
 #include "Form_Problems.h"
+#include "Form_ScriptFile.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "HistoryActions.h"
@@ -168,6 +169,7 @@ void TMainForm::ConnectCommands()
         {Ui_->FileNewItem, &TMainForm::FileNew},
         {Ui_->FileLoadItem, &TMainForm::FileLoad},
         {Ui_->FileImportItem, &TMainForm::FileImport},
+        {Ui_->FileOpenScriptItem, &TMainForm::FileOpenScript},
         {Ui_->FileSaveItem, &TMainForm::FileSave},
         {Ui_->FileSaveAsItem, &TMainForm::FileSaveAs},
         {Ui_->FileSaveOutputItem, &TMainForm::FileSaveOutput},
@@ -353,6 +355,21 @@ void TMainForm::FileImport()
     const QStringList notes = ImportChosenNpc(*Document_, source, *chooser.ChosenEntry());
     if (!notes.isEmpty())
         Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
+}
+
+void TMainForm::FileOpenScript()
+{
+    const QString path = Dialogs().OpenScriptFileName(this);
+    if (!path.isEmpty())
+        OpenScriptFile(path);
+}
+
+TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
+{
+    // The file is checked for the server the author works for now.
+    auto* form = new TScriptFileForm(QFile::encodeName(path).toStdString(), Document_->Project().HeaderInfo.Target);
+    ShowChildWindow(form);
+    return form;
 }
 
 void TMainForm::FileSave()

@@ -19,6 +19,7 @@ class THelpViewer;
 class TPlayTestForm;
 class TProblemsForm;
 class TProjectDocument;
+class TScriptFileForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -48,6 +49,10 @@ public:
     void OpenProject(const QString& path);
     // Chooses a script file and one of its NPCs, then opens the NPC as a new, unsaved project.
     void FileImport();
+    // Chooses a script file of many NPCs and opens it for editing in a window of its own.
+    void FileOpenScript();
+    // Opens the script file at path in a script file window; EInOutError when it cannot be opened.
+    TScriptFileForm* OpenScriptFile(const QString& path);
     void FileSave();
     void FileSaveAs();
     void FileSaveOutput();

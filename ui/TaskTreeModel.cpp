@@ -8,9 +8,15 @@
 #include <QApplication>
 #include <QColor>
 #include <QCoreApplication>
+#include <QHash>
+#include <QIcon>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QWidget>
+
+#include <optional>
 
 const QString TTaskTreeModel::NodeMimeType = QStringLiteral("application/x-npc-task-node");
 
@@ -21,6 +27,73 @@ const QChar LineBreakMark(0x00B6);
 
 // The node a play-test runs at: the amber of a paused debugger line.
 const QColor PlayingBackground(255, 214, 120);
+
+// A statement kind's mark: a letter on its colour, so that blocks, loops and the kinds beside the
+// catalogued actions tell apart at a glance. The kinds the program always had show none, as ever.
+struct TKindMark {
+    QChar Letter;
+    QColor Colour;
+};
+
+std::optional<TKindMark> KindMarkOf(const TTask& task)
+{
+    switch (task.Kind()) {
+    case TTaskKind::Command: return TKindMark{u'C', QColor(70, 110, 170)};
+    case TTaskKind::Set: return TKindMark{u'=', QColor(90, 140, 90)};
+    case TTaskKind::Call: return TKindMark{u'F', QColor(130, 90, 160)};
+    case TTaskKind::Statement: return TKindMark{u'E', QColor(150, 60, 60)};
+    case TTaskKind::If: return TKindMark{u'?', QColor(190, 120, 30)};
+    case TTaskKind::Branch: return TKindMark{u'?', QColor(220, 170, 80)};
+    case TTaskKind::Loop: return TKindMark{u'L', QColor(40, 140, 150)};
+    case TTaskKind::Switch: return TKindMark{u'S', QColor(190, 120, 30)};
+    case TTaskKind::Case: return TKindMark{u'c', QColor(220, 170, 80)};
+    case TTaskKind::Group:
+        if (static_cast<const TGroupTask&>(task).IsEventLabel())
+            return TKindMark{u'!', QColor(200, 60, 140)};
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+QIcon KindIcon(const TKindMark& mark)
+{
+    static QHash<QString, QIcon> made;
+    const QString key = QString(mark.Letter) + mark.Colour.name();
+    if (const auto found = made.constFind(key); found != made.constEnd())
+        return *found;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(mark.Colour);
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 14, 14), 3, 3);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(mark.Letter));
+    painter.end();
+    return made.insert(key, QIcon(pixmap)).value();
+}
+
+// What a group's label says: the author's name, and that the server runs it on an event.
+QString LabelNote(const TTask* task)
+{
+    if (!task || task->Kind() != TTaskKind::Group)
+        return {};
+    const auto& group = static_cast<const TGroupTask&>(*task);
+    if (group.LabelName.empty())
+        return {};
+    const QString label = ToQ(group.LabelName);
+    return group.IsEventLabel() ? QStringLiteral("Label %1: runs on the event %1").arg(label)
+                                : QStringLiteral("Label %1").arg(label);
+}
+
+} // namespace
+
+namespace {
 
 // Names this model in this process, so that a drag from another window or program is not taken
 // for one of ours.
@@ -137,8 +210,14 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
     const std::string text = OneBreakEach(node->Text());
     if (role == Qt::DisplayRole)
         return DisplayText(ShortCaption(text)) + JumpText(node->Data());
-    if (role == Qt::ToolTipRole && ShortCaption(text) != text)
-        return DisplayText(text) + JumpText(node->Data());
+    if (role == Qt::ToolTipRole) {
+        QStringList tip;
+        if (ShortCaption(text) != text)
+            tip << DisplayText(text) + JumpText(node->Data());
+        if (const QString note = LabelNote(node->Data()); !note.isEmpty())
+            tip << note;
+        return tip.isEmpty() ? QVariant() : QVariant(tip.join(u'\n'));
+    }
     if (role == Qt::EditRole)
         return ToQ(node->Text());
     if (role == Qt::BackgroundRole && node->Data() && node->Data() == Playing_.get())
@@ -148,6 +227,8 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
             return QApplication::style()->standardIcon(*mark == script::TSeverity::Error
                                                            ? QStyle::SP_MessageBoxCritical
                                                            : QStyle::SP_MessageBoxWarning);
+        if (const auto mark = node->Data() ? KindMarkOf(*node->Data()) : std::nullopt)
+            return KindIcon(*mark);
     }
     return {};
 }

@@ -402,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
         TFixedCase{"ActionEditor", [] { return OpenedEditor(&TTaskForm::OpenActionEditor); },
                    QSize(400, 400)},
         TFixedCase{"ConditionEditor", [] { return OpenedEditor(&TTaskForm::OpenConditionEditor); },
-                   QSize(568, 264)},
+                   QSize(568, 330)},
         TFixedCase{"MenuEditor", [] { return OpenedEditor(&TTaskForm::OpenMenuEditor); },
                    QSize(400, 400)},
         TFixedCase{"MessageEditor", [] { return OpenedEditor(&TTaskForm::OpenMessageEditor); },
