@@ -237,7 +237,8 @@ void TMainForm::BuildEditMenu()
 // encoding this system cannot convert is listed but cannot be chosen.
 void TMainForm::BuildOptionsMenu()
 {
-    auto* options = new QMenu(QStringLiteral("&Options"), this);
+    // Alt+O is the task window's Code button.
+    auto* options = new QMenu(QStringLiteral("O&ptions"), this);
     options->setObjectName(QStringLiteral("OptionsMenu"));
     Ui_->MainMenu->insertMenu(Ui_->HelpMenu->menuAction(), options);
     QMenu* encodings = options->addMenu(QStringLiteral("Script Text &Encoding"));
@@ -359,9 +360,11 @@ void TMainForm::FileImport()
 
 void TMainForm::FileOpenScript()
 {
-    const QString path = Dialogs().OpenScriptFileName(this);
-    if (!path.isEmpty())
-        OpenScriptFile(path);
+    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
+    if (path.isEmpty())
+        return;
+    RememberFolder(path);
+    OpenScriptFile(path);
 }
 
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)

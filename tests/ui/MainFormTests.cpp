@@ -551,12 +551,13 @@ TEST_F(MainFrameTest, MenusHoldTheirEntriesInOrderWithSeparators)
             list << (action->isSeparator() ? QStringLiteral("-") : action->text());
         return list;
     };
-    EXPECT_EQ(texts("FileMenu"), (QStringList{"&New", "&Load", "&Import Script...", "&Save", "Save &As...", "Sa&ve Output", "-", "E&xit"}));
+    EXPECT_EQ(texts("FileMenu"), (QStringList{"&New", "&Load", "&Import Script...", "Open Scrip&t...", "&Save", "Save &As...", "Sa&ve Output", "-",
+                           "E&xit"}));
     EXPECT_EQ(texts("HelpMenu"), (QStringList{"&Introduction", "&Reference", "&Tutorials", "-", "&About"}));
     QStringList bar;
     for (QAction* action : Child<QMenuBar>(Frame, "MainMenu")->actions())
         bar << action->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Windows", "&Options", "&Help"}));
+    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Windows", "O&ptions", "&Help"}));
     EXPECT_EQ(texts("EditMenu"), (QStringList{"&Undo", "&Redo"}));
 }
 
@@ -577,7 +578,7 @@ TEST_F(MainFrameTest, NoTwoMnemonicsOfTheMenuBarAndTheTaskWindowClash)
         take(menu->text());
     take(TaskForm->findChild<QGroupBox*>("GroupBox1")->title());
     const QList<QPushButton*> buttons = TaskForm->findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 9);
+    ASSERT_EQ(buttons.size(), 10);
     for (QPushButton* button : buttons)
         take(button->text());
 }

@@ -218,11 +218,12 @@ TEST_P(TreeGestureTest, WorksAsItsButtonOnTheSelectedTask)
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
     const QList<QAction*> menu = View()->actions();
     ASSERT_EQ(View()->contextMenuPolicy(), Qt::ActionsContextMenu);
-    ASSERT_EQ(menu.size(), 6);
-    EXPECT_EQ(menu[0]->text() + menu[1]->text() + menu[2]->text(), "&Edit&Delete&Rename\tF2");
-    EXPECT_TRUE(menu[3]->isSeparator());
-    EXPECT_TRUE(menu[4]->text().startsWith(QStringLiteral("&Undo\tCtrl+Z"))) << menu[4]->text().toStdString();
-    EXPECT_TRUE(menu[5]->text().startsWith(QStringLiteral("&Redo\t"))) << menu[5]->text().toStdString();
+    ASSERT_EQ(menu.size(), 7);
+    EXPECT_EQ(menu[0]->text() + menu[1]->text() + menu[2]->text() + menu[3]->text(),
+              "&Edit&Delete&Rename\tF2&Label Name...");
+    EXPECT_TRUE(menu[4]->isSeparator());
+    EXPECT_TRUE(menu[5]->text().startsWith(QStringLiteral("&Undo\tCtrl+Z"))) << menu[5]->text().toStdString();
+    EXPECT_TRUE(menu[6]->text().startsWith(QStringLiteral("&Redo\t"))) << menu[6]->text().toStdString();
     switch (GetParam()) {
     case TGesture::EnterKey: QTest::keyClick(View(), Qt::Key_Return); break;
     case TGesture::DoubleClick: QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PointOf(message)); break;
