@@ -144,6 +144,11 @@ const TMap* MapAt(int index);  // raises EListError outside the list
 bool IsMapIndex(int index);
 const TMap* FindMap(std::string_view fileName);  // letters compared without regard to case
 int IndexOfMap(const TMap* map);                 // -1 when absent
+// The catalogue's entry for the map a script's map name means, as the servers' map index reads
+// the name (script::MapKey: a ".gat" at the end dropped in any letter case, the rest compared
+// letter for letter, case counting); nullptr when it has none.
+const TMap* FindMapNamed(std::string_view name);
+bool SameMapName(std::string_view a, std::string_view b);
 const TVariable* FindVariable(std::string_view name);  // exact, case-sensitive
 const TVariable* VariableAt(int index);  // nullptr for -1; raises EListError outside the list
 int IndexOfVariable(const TVariable* variable);  // -1 when absent
