@@ -5,6 +5,7 @@
 #include "catalogue/IniFile.h"
 #include "platform/PlainText.h"
 #include "script/ServerRules.h"
+#include "script/Text.h"
 
 #include <charconv>
 #include <limits>
@@ -37,16 +38,6 @@ void BuildVariableList()
     AddVariable(PT_Amount, "StatusPoint");
     AddVariable(PT_Amount, "Weight");
     AddVariable(PT_Amount, "MaxWeight");
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
 }
 
 template <class T>
@@ -125,7 +116,7 @@ bool IsMapIndex(int index)
 const TMap* FindMap(std::string_view fileName)
 {
     for (const auto& map : MapList)
-        if (SameTextAscii(map->MapFile, fileName))
+        if (script::SameLetters(map->MapFile, fileName))
             return map.get();
     return nullptr;
 }

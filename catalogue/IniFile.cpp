@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogues.h"
 #include "platform/FileAccess.h"
+#include "script/Text.h"
 
 #include <algorithm>
 
@@ -21,16 +22,11 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
+// Section and key names compare as script names do: A to Z as a to z, whatever the locale. A line
+// end cannot occur inside a line, so no two pairs share a lookup key.
 std::string LookupKey(std::string_view section, std::string_view key)
 {
-    std::string result;
-    result.reserve(section.size() + 1 + key.size());
-    for (char c : section)
-        result += LowerAscii(c);
-    result += '\n';  // cannot occur inside a line, so no two pairs share a lookup key
-    for (char c : key)
-        result += LowerAscii(c);
-    return result;
+    return script::LowerCase(section) + '\n' + script::LowerCase(key);
 }
 
 // Editors that save UTF-8 often put a byte order mark in front of the text; left in place, it

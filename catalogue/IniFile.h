@@ -8,13 +8,6 @@
 #include <string_view>
 #include <unordered_map>
 
-// The letters A to Z as a to z; every other byte as it is. Names in the catalogue files are
-// compared without regard to case this way, whatever the locale.
-inline char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Walks a text line by line. A line ends at LF, and a CR right before the LF belongs to the line
 // end, so a CR LF file reads exactly like an LF file. A last line without LF still counts.
 class TLineReader {

@@ -81,7 +81,6 @@ private:
     TValue Conditional(const TExpr& e, TFrame& frame);
     TValue Binary(const std::string& op, const TValue& left, const TValue& right);
     std::int64_t Arithmetic(const std::string& op, std::int64_t a, std::int64_t b);
-    std::int64_t Arithmetic64(const std::string& op, std::int64_t a, std::int64_t b);
     TValue Read(const TExpr& target, TFrame& frame) { return ReadRef(Ref(target, frame), frame); }
     void Write(const TExpr& target, TValue value, TFrame& frame) { WriteRef(Ref(target, frame), std::move(value), frame); }
     TValue ReadRef(const TVarRef& ref, TFrame& frame);

@@ -1,7 +1,7 @@
 // The server's operators as its engine runs them: every operand is evaluated (no short circuit),
-// a variable operand is pushed as a name and read only when its operator runs, `+ - *` beyond
-// 32 bits saturate with a warning, and an operator that meets a string it has no rule for stops
-// the script.
+// a variable operand is pushed as a name and read only when its operator runs, `+ - *` beyond the
+// server's integers saturate with a warning (or end the script on rAthena, see TPlayRules), and
+// an operator that meets a string it has no rule for stops the script.
 
 #include "script/Machine.h"
 
@@ -143,59 +143,39 @@ TValue TMachine::Binary(const std::string& op, const TValue& left, const TValue&
     return TValue::Of(Arithmetic(op, a.Int, b.Int));
 }
 
-std::int64_t TMachine::Arithmetic(const std::string& op, std::int64_t wideA, std::int64_t wideB)
+std::int64_t TMachine::Arithmetic(const std::string& op, std::int64_t a, std::int64_t b)
 {
-    if (Rules_.IntBits == 64)
-        return Arithmetic64(op, wideA, wideB);
-    const auto a = static_cast<std::int32_t>(wideA), b = static_cast<std::int32_t>(wideB);
-    const auto ub = static_cast<std::uint32_t>(b);
+    const int bits = Rules_.IntBits;
     if (op == "&") return a & b;
     if (op == "|") return a | b;
     if (op == "^") return a ^ b;
-    // The server shifts with the processor's instruction, which uses the low five bits.
-    if (op == "<<") return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << (ub & 31));
-    if (op == ">>") return a >> (ub & 31);
-    std::int64_t wide = 0;
+    // The server shifts with the processor's instruction, which uses the low five bits of the
+    // count for 32-bit values and the low six for 64-bit ones.
+    const auto count = static_cast<unsigned>(b) & static_cast<unsigned>(bits - 1);
+    if (op == "<<")
+        return bits == 64 ? static_cast<std::int64_t>(static_cast<std::uint64_t>(a) << count)
+                          : static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << count);
+    if (op == ">>") return a >> count;
+    __int128 exact = 0;  // wide enough for any product of two 64-bit values
     if (op == "+")
-        wide = std::int64_t(a) + b;
+        exact = static_cast<__int128>(a) + b;
     else if (op == "-")
-        wide = std::int64_t(a) - b;
+        exact = static_cast<__int128>(a) - b;
     else if (op == "*")
-        wide = std::int64_t(a) * b;
+        exact = static_cast<__int128>(a) * b;
     else
         Fault("unknown operator '" + op + "'");
-    if (wide > INT32_MAX || wide < INT32_MIN) {
-        const std::int32_t capped = wide > INT32_MAX ? INT32_MAX : INT32_MIN;
-        Warn(std::to_string(a) + " " + op + " " + std::to_string(b) + " is beyond 32 bits: the server gives " +
-             std::to_string(capped) + " (op_2num: " + (wide > 0 ? "overflow" : "underflow") + " detected)");
-        return capped;
-    }
-    return static_cast<std::int32_t>(wide);
-}
-
-// rAthena computes in 64 bits; `+ - *` beyond them end the script (op_2num: overflow detected).
-std::int64_t TMachine::Arithmetic64(const std::string& op, std::int64_t a, std::int64_t b)
-{
-    const auto ub = static_cast<std::uint64_t>(b);
-    if (op == "&") return a & b;
-    if (op == "|") return a | b;
-    if (op == "^") return a ^ b;
-    if (op == "<<") return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) << (ub & 63));
-    if (op == ">>") return a >> (ub & 63);
-    std::int64_t result = 0;
-    bool overflow = false;
-    if (op == "+")
-        overflow = __builtin_add_overflow(a, b, &result);
-    else if (op == "-")
-        overflow = __builtin_sub_overflow(a, b, &result);
-    else if (op == "*")
-        overflow = __builtin_mul_overflow(a, b, &result);
-    else
-        Fault("unknown operator '" + op + "'");
-    if (overflow)
-        Fault(std::to_string(a) + " " + op + " " + std::to_string(b) +
-              " is beyond 64 bits: the server ends the script here (op_2num: overflow detected)");
-    return result;
+    const std::int64_t highest = bits == 64 ? INT64_MAX : INT32_MAX, lowest = bits == 64 ? INT64_MIN : INT32_MIN;
+    if (exact >= lowest && exact <= highest)
+        return static_cast<std::int64_t>(exact);
+    const std::string what = std::to_string(a) + " " + op + " " + std::to_string(b) + " is beyond " + std::to_string(bits) + " bits";
+    // rAthena ends the script; eAthena and Hercules saturate and go on.
+    if (Rules_.OverflowStops)
+        Fault(what + ": the server ends the script here (op_2num: overflow detected)");
+    const bool up = exact > highest;
+    const std::int64_t capped = up ? highest : lowest;
+    Warn(what + ": the server gives " + std::to_string(capped) + " (op_2num: " + (up ? "overflow" : "underflow") + " detected)");
+    return capped;
 }
 
 } // namespace script

@@ -166,6 +166,7 @@ TEST_P(PlayExitTest, ExitStatusAndOutput)
                                 "\tif (.@s$ == \"\xE4\xE0\") mes \"yes\";\n\tclose;\n}\n");
     WriteBytes(Dir / "vars.txt", "-\tscript\tVars\t-1,{\n\tmes quest + name$ + Weight + \"/\" + MaxWeight + \" \xE9\";\n"
                                  "\tinput .@a; input .@b$; mes .@a + .@b$; close;\n}\n");
+    WriteBytes(Dir / "wide.txt", "-\tscript\tWide\t-1,{\n\tmes \"\" + (2147483647 + 1);\n\tclose;\n}\n");
     const TProgramRun run = RunPlayer(GetParam().Args(*this));
     EXPECT_EQ(run.ExitCode, GetParam().ExitCode);
     EXPECT_THAT(run.Out, HasSubstr(GetParam().Out));
@@ -202,6 +203,12 @@ INSTANTIATE_TEST_SUITE_P(
         ExitRow{"JsonOfAShiftJisScript",
                 [](const PlayProgramTest& t) { return QStringList{"--json", "--encoding", "windows-31j", Q((t.Dir / "sjis.txt").string())}; },
                 0, "{\"event\":\"mes\",\"line\":2,\"text\":\"\xE8\xA1\xA8\"}\n", ""},
+        // The server's run-time rules: rAthena computes in 64 bits, eAthena saturates at 32.
+        ExitRow{"RAthenasIntegers",
+                [](const PlayProgramTest& t) { return QStringList{"--server", "rathena", Q((t.Dir / "wide.txt").string())}; }, 0,
+                "2147483648\n  [Close]\n", ""},
+        ExitRow{"EAthenasIntegersByDefault", [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "wide.txt").string())}; }, 0,
+                "is beyond 32 bits: the server gives 2147483647 (op_2num: overflow detected)\n2147483647\n", ""},
         ExitRow{"UnknownEncoding",
                 [](const PlayProgramTest& t) { return QStringList{"--encoding", "nope-42", Q((t.Dir / "cyr.txt").string())}; }, 2,
                 "", "npc-play: unknown encoding nope-42\n"},
