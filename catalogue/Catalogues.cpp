@@ -1,5 +1,7 @@
 #include "catalogue/Catalogues.h"
 
+#include "platform/UpdateScope.h"
+
 #include "catalogue/IniFile.h"
 #include "platform/PlainText.h"
 #include "script/ServerRules.h"
@@ -18,17 +20,6 @@ std::uint32_t MaxSpriteID = 0;
 
 namespace {
 
-// Keeps a picker's BeginUpdate/EndUpdate balanced even when adding an entry throws.
-class TUpdateScope {
-public:
-    explicit TUpdateScope(TStrings& strings) : Strings_(strings) { Strings_.BeginUpdate(); }
-    ~TUpdateScope() { Strings_.EndUpdate(); }
-    TUpdateScope(const TUpdateScope&) = delete;
-    TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-private:
-    TStrings& Strings_;
-};
 
 void AddVariable(ParamTypes kind, const char* name)
 {
@@ -189,21 +180,21 @@ const TNPCImg* FindNPCImg(std::int32_t id)
 
 void FillJobList(TStrings& strings)
 {
-    TUpdateScope update(strings);
+    const TUpdateScope<TStrings> update(strings);
     for (const auto& job : JobList)
         strings.AddObject(job->Name, job.get());
 }
 
 void FillMapList(TStrings& strings)
 {
-    TUpdateScope update(strings);
+    const TUpdateScope<TStrings> update(strings);
     for (const auto& map : MapList)
         strings.AddObject(map->Name, map.get());
 }
 
 void FillVariableList(TStrings& strings)
 {
-    TUpdateScope update(strings);
+    const TUpdateScope<TStrings> update(strings);
     strings.AddObject("Don't use", nullptr);
     for (const auto& variable : VariableList)
         strings.AddObject(variable->Name, variable.get());

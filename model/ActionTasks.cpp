@@ -6,6 +6,8 @@
 
 #include "model/Records.h"
 
+#include "platform/UpdateScope.h"
+
 #include <algorithm>
 
 TOwnedList<TDAction> ActionList;
@@ -103,11 +105,10 @@ const TDAction* FindAction(const std::string& text)
 
 void FillActionList(bool isStatement, TStrings& strings)
 {
-    strings.BeginUpdate();
+    const TUpdateScope<TStrings> update(strings);
     for (const auto& entry : ActionList)
         if ((entry->IsStatement != 0) == isStatement)
             strings.AddObject(entry->Caption, entry.get());
-    strings.EndUpdate();
 }
 
 // ---- TActionTask ---------------------------------------------------------------------------
@@ -155,11 +156,11 @@ void TActionTask::SetParam(int i, std::int32_t value)
 namespace {
 
 std::string RenderParam(ParamTypes kind, std::int32_t value, const std::string& mapFile, bool forDisplay,
-                        TServerTarget target)
+                        TServerTarget target, const TScriptWriter* writer)
 {
     switch (kind) {
     case PT_Group:
-        return forDisplay ? std::string("L#") : "L" + std::to_string(value);
+        return forDisplay ? std::string("L#") : writer ? writer->LabelOf(value) : "L" + std::to_string(value);
     case PT_Map:
         return forDisplay ? mapFile : "\"" + ScriptMapName(target, mapFile) + "\"";
     default:
@@ -189,7 +190,7 @@ bool TActionTask::NeedsExtendedFormat() const
     return true;
 }
 
-std::string TActionTask::ParamText(bool forDisplay, TServerTarget target) const
+std::string TActionTask::ParamText(bool forDisplay, TServerTarget target, const TScriptWriter* writer) const
 {
     std::string text;
     for (int i = 0; i < ParamCount(); ++i) {
@@ -197,12 +198,12 @@ std::string TActionTask::ParamText(bool forDisplay, TServerTarget target) const
             text += ", ";
         const ParamTypes kind = Action ? Action->ParamKind(i) : PT_None;
         text += RenderParam(kind, Params[static_cast<std::size_t>(i)], kind == PT_Map ? MapFile(i) : std::string(),
-                            forDisplay, target);
+                            forDisplay, target, writer);
     }
     return text;
 }
 
-std::string TActionTask::ActionText(bool forDisplay, TServerTarget target) const
+std::string TActionTask::ActionText(bool forDisplay, TServerTarget target, const TScriptWriter* writer) const
 {
     if (!Action)
         return {};
@@ -210,8 +211,8 @@ std::string TActionTask::ActionText(bool forDisplay, TServerTarget target) const
         return Action->Caption + "(" + ParamText(true) + ")";
     const std::string command = ScriptCommand(target, Action->Command);
     if (Action->IsStatement)
-        return Action->ParamCount() > 0 ? command + " " + ParamText(false, target) : command;
-    return command + "(" + ParamText(false, target) + ")";
+        return Action->ParamCount() > 0 ? command + " " + ParamText(false, target, writer) : command;
+    return command + "(" + ParamText(false, target, writer) + ")";
 }
 
 void TActionTask::SaveToFile(TFileWriter& file) const
@@ -252,5 +253,5 @@ void TActionTask::WriteScript(TScriptWriter& writer) const
     for (int i = 0; i < Action->ParamCount(); ++i)
         if (Action->ParamKind(i) == PT_Map && MapFile(i).empty())
             writer.AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
-    writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target) + ";");
+    writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target, &writer) + ";");
 }

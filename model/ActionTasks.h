@@ -54,9 +54,12 @@ public:
     int ParamCount() const { return static_cast<int>(Params.size()); }
     std::int32_t GetParam(int i) const;
     void SetParam(int i, std::int32_t value);  // ignored outside the list
-    // The script form (forDisplay false) follows target's command names and map names.
-    std::string ParamText(bool forDisplay, TServerTarget target = DefaultTarget) const;
-    std::string ActionText(bool forDisplay, TServerTarget target = DefaultTarget) const;
+    // The script form (forDisplay false) follows target's command names and map names, and
+    // writer's labels when given.
+    std::string ParamText(bool forDisplay, TServerTarget target = DefaultTarget,
+                          const TScriptWriter* writer = nullptr) const;
+    std::string ActionText(bool forDisplay, TServerTarget target = DefaultTarget,
+                           const TScriptWriter* writer = nullptr) const;
 
     // The map of the action's map argument (Warp, Save Point) as the script names it; empty: the
     // catalogue's map at the argument's index, which is all a version-258 project holds.

@@ -12,9 +12,9 @@ namespace {
 
 const char* const ComparisonScriptTexts[6] = {" == ", " != ", " >= ", " <= ", " > ", " < "};
 
-bool IsKnownKind(std::int32_t kind)
+bool IsKnownKind(std::int32_t kind, std::int32_t version)
 {
-    return kind >= ConOr && kind <= 5;
+    return kind >= ConOr && (kind <= 5 || (kind == ConExpression && version >= ExtendedProjectFileVersion));
 }
 
 bool HasLeftSide(const TConCheck& check)
@@ -33,6 +33,8 @@ std::string ConditionName(std::int32_t kind)
         return "And";
     if (kind == ConOr)
         return "OR";
+    if (kind == ConExpression)
+        return "Expression";
     return kind >= 0 && kind <= 5 ? ConditionNames[kind] : "";
 }
 
@@ -51,14 +53,19 @@ TConCheck::TConCheck(const TConCheck& source)
     : Kind(source.Kind),
       Value(source.Value),
       Variable(source.Variable),
-      ValueAction(source.ValueAction ? std::make_unique<TActionTask>(*source.ValueAction) : nullptr)
+      ValueAction(source.ValueAction ? std::make_unique<TActionTask>(*source.ValueAction) : nullptr),
+      Expression(source.Expression)
 {
 }
 
 void TConCheck::SaveToFile(TFileWriter& file) const
 {
+    if (IsExpression() && file.Version() < ExtendedProjectFileVersion)
+        throw EInOutError(file.FileName(), "a condition's expression needs the extended project file");
     file.WriteInt(Kind);
     file.WriteInt(Value);
+    if (IsExpression())
+        WriteString(file, Expression);
     if (!IsComparison())
         return;
     const int index = Variable ? IndexOfVariable(Variable) : -1;
@@ -77,11 +84,15 @@ void TConCheck::SaveToFile(TFileWriter& file) const
 void TConCheck::LoadFromFile(TFileReader& file)
 {
     Kind = file.ReadInt();
-    if (!IsKnownKind(Kind))
-        file.Fail("condition type " + std::to_string(Kind) + " is not a comparison, And or OR");
+    if (!IsKnownKind(Kind, file.Version()))
+        file.Fail("condition type " + std::to_string(Kind) + " is not a comparison, And or OR" +
+                  (file.Version() >= ExtendedProjectFileVersion ? " or an expression" : ""));
     Value = file.ReadInt();
     Variable = nullptr;
     ValueAction.reset();
+    Expression.clear();
+    if (IsExpression())
+        Expression = ReadString(file);
     if (!IsComparison())
         return;
     const std::int32_t index = file.ReadInt();
@@ -136,6 +147,8 @@ std::string LeftText(const TConCheck& check, bool forDisplay)
 
 std::string CheckText(const TConCheck& check)
 {
+    if (check.IsExpression())
+        return check.Expression;
     if (!check.IsComparison())
         return ConditionName(check.Kind);
     return ConditionName(check.Kind) + " " + ValueText(check) + " " + LeftText(check, true);
@@ -147,11 +160,7 @@ void TConTask::Assign(const TConTask& source)
 {
     AssignCaption(source);
     Target = source.Target;
-    std::vector<std::unique_ptr<TConCheck>> copies;
-    copies.reserve(source.Checks.size());
-    for (const auto& check : source.Checks)
-        copies.push_back(std::make_unique<TConCheck>(*check));
-    Checks = std::move(copies);
+    Checks = CopyChecks(source.Checks);
 }
 
 TConCheck* TConTask::CheckAt(int i) const
@@ -173,8 +182,73 @@ void TConTask::RemoveCheck(TConCheck* check)
 
 std::string TConTask::SummaryText() const
 {
+    return ChecksSummary(Checks);
+}
+
+// ---- Check lists ---------------------------------------------------------------------------
+
+void SaveChecks(TFileWriter& file, const TConChecks& checks)
+{
+    file.WriteInt(static_cast<std::int32_t>(checks.size()));
+    for (const auto& check : checks)
+        check->SaveToFile(file);
+}
+
+TConChecks LoadChecks(TFileReader& file)
+{
+    const std::int32_t count = file.ReadInt();
+    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / MinCheckRecordSize)
+        file.Fail("condition check count " + std::to_string(count) + " is larger than the records present");
+    TConChecks checks;
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto check = std::make_unique<TConCheck>();
+        check->LoadFromFile(file);
+        checks.push_back(std::move(check));
+    }
+    return checks;
+}
+
+TConChecks CopyChecks(const TConChecks& checks)
+{
+    TConChecks copies;
+    copies.reserve(checks.size());
+    for (const auto& check : checks)
+        copies.push_back(std::make_unique<TConCheck>(*check));
+    return copies;
+}
+
+bool HasExpressionCheck(const TConChecks& checks)
+{
+    return std::any_of(checks.begin(), checks.end(), [](const auto& check) { return check->IsExpression(); });
+}
+
+std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bool bareSingle)
+{
+    if (bareSingle && checks.size() == 1 && checks.front()->IsExpression())
+        return checks.front()->Expression;
     std::string text;
-    for (const auto& check : Checks) {
+    for (const auto& check : checks) {
+        if (check->IsExpression()) {
+            if (check->Expression.empty())
+                writer.AddScriptProblem("A condition has an empty expression: write one in its condition editor.");
+            text += "(" + check->Expression + ")";
+        } else if (check->IsComparison()) {
+            if (!HasLeftSide(*check))
+                writer.AddScriptProblem("A condition compares nothing: choose a variable or an item action in its "
+                                        "condition editor.");
+            text += "(" + LeftText(*check, false) + ConditionScriptText(check->Kind) + std::to_string(check->Value) +
+                    ")";
+        } else {
+            text += ConditionScriptText(check->Kind);
+        }
+    }
+    return text;
+}
+
+std::string ChecksSummary(const TConChecks& checks)
+{
+    std::string text;
+    for (const auto& check : checks) {
         if (!text.empty())
             text += ' ';
         text += CheckText(*check);
@@ -186,25 +260,14 @@ void TConTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
     file.WriteInt(Target);
-    file.WriteInt(CheckCount());
-    for (const auto& check : Checks)
-        check->SaveToFile(file);
+    SaveChecks(file, Checks);
 }
 
 void TConTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
     Target = file.ReadInt();
-    const std::int32_t count = file.ReadInt();
-    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / MinCheckRecordSize)
-        file.Fail("condition check count " + std::to_string(count) + " is larger than the records present");
-    std::vector<std::unique_ptr<TConCheck>> checks;
-    for (std::int32_t i = 0; i < count; ++i) {
-        auto check = std::make_unique<TConCheck>();
-        check->LoadFromFile(file);
-        checks.push_back(std::move(check));
-    }
-    Checks = std::move(checks);
+    Checks = LoadChecks(file);
 }
 
 void TConTask::WriteScript(TScriptWriter& writer) const
@@ -214,21 +277,9 @@ void TConTask::WriteScript(TScriptWriter& writer) const
     // the whole script, and writing nothing keeps the meaning "never jump".
     if (Checks.empty())
         return;
-    std::string text = "if(";
-    for (const auto& check : Checks) {
-        if (check->IsComparison()) {
-            if (!HasLeftSide(*check))
-                writer.AddScriptProblem("A condition compares nothing: choose a variable or an item action in its "
-                                 "condition editor.");
-            text += "(" + LeftText(*check, false) + ConditionScriptText(check->Kind) +
-                    std::to_string(check->Value) + ")";
-        } else {
-            text += ConditionScriptText(check->Kind);
-        }
-    }
-    text += ") goto ";
+    std::string text = "if(" + ChecksScriptText(Checks, writer, false) + ") goto ";
     if (Target != GroupExitTarget) {
-        text += "L" + std::to_string(Target) + ";";
+        text += writer.LabelOf(Target) + ";";
     } else if (writer.CurrentGroup) {
         writer.RequireExit(*writer.CurrentGroup);
         text += writer.CurrentGroup->ExitLabel() + ";";

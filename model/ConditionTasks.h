@@ -12,11 +12,13 @@
 
 inline constexpr std::int32_t ConAnd = -1;
 inline constexpr std::int32_t ConOr = -2;
+// A check that is any expression the server reads (Expression), true when it is not 0 or "".
+inline constexpr std::int32_t ConExpression = 6;
 inline constexpr std::int32_t GroupExitTarget = -1;
 
 // "Equal to", "Not", "At least", "At most", "More than", "Less than" (Kind 0..5).
 extern const char* const ConditionNames[6];
-// The kind's name as shown: the six names, "And" for -1, "OR" for -2.
+// The kind's name as shown: the six names, "And" for -1, "OR" for -2, "Expression" for 6.
 std::string ConditionName(std::int32_t kind);
 // " == ", " != ", " >= ", " <= ", " > ", " < ", " && ", " || ".
 std::string ConditionScriptText(std::int32_t kind);
@@ -24,19 +26,35 @@ std::string ConditionScriptText(std::int32_t kind);
 class TConCheck {
 public:
     TConCheck() = default;
-    // Copies Kind, Value, Variable and a copy of ValueAction.
+    // Copies Kind, Value, Variable, Expression and a copy of ValueAction.
     TConCheck(const TConCheck& source);
     TConCheck& operator=(const TConCheck&) = delete;
 
+    // Kind, Value, then for a comparison the variable's index (or -1 and the action's record),
+    // for an expression (extended file only) its text.
     void SaveToFile(TFileWriter& file) const;
     void LoadFromFile(TFileReader& file);
-    bool IsComparison() const { return Kind >= 0; }
+    bool IsComparison() const { return Kind >= 0 && Kind <= 5; }
+    bool IsExpression() const { return Kind == ConExpression; }
 
     std::int32_t Kind = 0;
     std::int32_t Value = 0;
     const TVariable* Variable = nullptr;  // wins over ValueAction when both are set
     std::unique_ptr<TActionTask> ValueAction;
+    std::string Expression;  // for ConExpression, as the author writes it
 };
+
+// A list of checks, as a condition and an if's branch hold them.
+using TConChecks = std::vector<std::unique_ptr<TConCheck>>;
+void SaveChecks(TFileWriter& file, const TConChecks& checks);
+TConChecks LoadChecks(TFileReader& file);
+TConChecks CopyChecks(const TConChecks& checks);
+bool HasExpressionCheck(const TConChecks& checks);
+// The checks as the script's condition: each comparison in parentheses, joined by && and ||; a
+// single expression check stands bare when bareSingle is set. Problems go to writer.
+std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bool bareSingle);
+// The check texts joined by one blank.
+std::string ChecksSummary(const TConChecks& checks);
 
 // Kind of the value a check's left side yields: the variable's ValueKind, else the ResultKind of
 // the value action's entry, else PT_None.
@@ -52,6 +70,7 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
+    bool NeedsExtendedFormat() const override { return HasExpressionCheck(Checks); }
 
     void Assign(const TConTask& source);
     int CheckCount() const { return static_cast<int>(Checks.size()); }
@@ -63,5 +82,5 @@ public:
     std::string SummaryText() const;
 
     std::int32_t Target = 0;  // group number, or GroupExitTarget
-    std::vector<std::unique_ptr<TConCheck>> Checks;
+    TConChecks Checks;
 };

@@ -97,7 +97,7 @@ void TMenuTask::WriteScript(TScriptWriter& writer) const
     for (const auto& entry : Entries) {
         if (&entry != &Entries.front())
             text += ", ";
-        text += "\"" + entry->Text + "\", L" + std::to_string(entry->Target);
+        text += "\"" + entry->Text + "\", " + writer.LabelOf(entry->Target);
     }
     writer.AddTaskLine(*this, text + ";");
 }

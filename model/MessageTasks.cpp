@@ -6,6 +6,8 @@
 
 #include "model/Records.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* const MesPrefix = "mes \"";
@@ -45,10 +47,19 @@ std::string LinesText(const std::vector<std::string>& lines)
     return text;
 }
 
+std::string ShownNpcName(const std::string& name)
+{
+    return name.substr(0, std::min(name.find('#'), name.find("::")));
+}
+
 void TMessageTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
     SaveLines(file, Lines);
+    if (file.Version() < ExtendedProjectFileVersion)
+        return;
+    file.WriteByte(static_cast<std::uint8_t>(Speaker));
+    WriteString(file, SpeakerText);
 }
 
 void TMessageTask::LoadFromFile(TFileReader& file)
@@ -57,15 +68,37 @@ void TMessageTask::LoadFromFile(TFileReader& file)
     // A record without lines means no lines, also for a task that had some before.
     Lines.clear();
     LoadLines(file, Lines);
+    Speaker = TSpeakerKind::Default;
+    SpeakerText.clear();
+    if (file.Version() < ExtendedProjectFileVersion)
+        return;
+    const std::uint8_t speaker = file.ReadByte();
+    if (speaker > static_cast<std::uint8_t>(TSpeakerKind::None))
+        file.Fail("a message's speaker kind is " + std::to_string(speaker) + ", not 0 to 4");
+    Speaker = static_cast<TSpeakerKind>(speaker);
+    SpeakerText = ReadString(file);
+}
+
+std::optional<std::string> TMessageTask::SpeakerLine(const std::string& npcName) const
+{
+    switch (Speaker) {
+    case TSpeakerKind::Default:
+    case TSpeakerKind::NpcName: return npcName;
+    case TSpeakerKind::ShownName: return ShownNpcName(npcName);
+    case TSpeakerKind::Other: return SpeakerText;
+    case TSpeakerKind::None: break;
+    }
+    return std::nullopt;
 }
 
 void TMessageTask::WriteScript(TScriptWriter& writer) const
 {
     TTask::WriteScript(writer);
-    if (writer.NeedSpeakerLine) {
-        writer.NeedSpeakerLine = false;
-        writer.AddTaskLine(*this, MesPrefix + ("[" + writer.Project().NPCInfo.Name + "]") + MesSuffix);
-    }
+    // A message that names its own speaker (or none) stands for the group's first message too.
+    const bool speaks = Speaker == TSpeakerKind::Default ? writer.NeedSpeakerLine : Speaker != TSpeakerKind::None;
+    writer.NeedSpeakerLine = false;
+    if (speaks)
+        writer.AddTaskLine(*this, MesPrefix + ("[" + *SpeakerLine(writer.Project().NPCInfo.Name) + "]") + MesSuffix);
     if (Lines.empty())
         writer.AddTaskLine(*this, std::string(MesPrefix) + MesSuffix);
     for (const std::string& line : Lines)

@@ -1,9 +1,11 @@
 #pragma once
-// Message tasks: dialogue lines, each written as one mes statement, the first message of each
-// group preceded by the speaker line.
+// Message tasks: dialogue lines, each written as one mes statement, led by the speaker's line
+// ("[Name]") as the message's Speaker says.
 
 #include "model/Tasks.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,15 +16,34 @@ void LoadLines(TFileReader& file, std::vector<std::string>& lines);
 // Every line followed by CR LF: the text of a message or manual caption.
 std::string LinesText(const std::vector<std::string>& lines);
 
+// Who speaks a message, written as its first line "[...]".
+enum class TSpeakerKind : std::uint8_t {
+    Default = 0,    // the NPC's full name, before the group's first message only
+    NpcName = 1,    // the NPC's full name, before this message
+    ShownName = 2,  // the name shown in game (ShownNpcName), before this message
+    Other = 3,      // SpeakerText, before this message
+    None = 4,       // no speaker line
+};
+
+// The name the game shows for an NPC name: the part before '#' and before "::".
+std::string ShownNpcName(const std::string& name);
+
 class TMessageTask : public TTask {
 public:
     TMessageTask() = default;
     explicit TMessageTask(const std::vector<std::string>& lines) : Lines(lines) {}
 
     TTaskKind Kind() const override { return TTaskKind::Message; }
+    // The extended record adds the speaker's kind (a byte) and SpeakerText after the lines.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
+    bool NeedsExtendedFormat() const override { return Speaker != TSpeakerKind::Default; }
+
+    // The text between the brackets of this message's speaker line; nothing when it has none.
+    std::optional<std::string> SpeakerLine(const std::string& npcName) const;
 
     std::vector<std::string> Lines;
+    TSpeakerKind Speaker = TSpeakerKind::Default;
+    std::string SpeakerText;  // for Other
 };

@@ -3,6 +3,8 @@
 // record position in version 259). A project is written as 258 unless it holds what only 259 can.
 
 #include "model/ActionTasks.h"
+#include "model/BlockTasks.h"
+#include "model/CodeTasks.h"
 #include "model/ConditionTasks.h"
 #include "model/ProjectFile.h"
 #include "model/ManualTasks.h"
@@ -134,6 +136,9 @@ struct TLoadedProject {
 
 std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
 {
+    const std::uint8_t last = file.Version() >= ExtendedProjectFileVersion ? LastTaskKind : 5;
+    if (tag > last)
+        file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to " + std::to_string(last));
     switch (static_cast<TTaskKind>(tag)) {
     case TTaskKind::Group: return std::make_unique<TGroupTask>();
     case TTaskKind::Action: return std::make_unique<TActionTask>();
@@ -141,8 +146,17 @@ std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag)
     case TTaskKind::Condition: return std::make_unique<TConTask>();
     case TTaskKind::Menu: return std::make_unique<TMenuTask>();
     case TTaskKind::Manual: return std::make_unique<TManualTask>();
+    case TTaskKind::Command: return std::make_unique<TCommandTask>();
+    case TTaskKind::Set: return std::make_unique<TSetTask>();
+    case TTaskKind::If: return std::make_unique<TIfTask>();
+    case TTaskKind::Branch: return std::make_unique<TBranchTask>();
+    case TTaskKind::Loop: return std::make_unique<TLoopTask>();
+    case TTaskKind::Switch: return std::make_unique<TSwitchTask>();
+    case TTaskKind::Case: return std::make_unique<TCaseTask>();
+    case TTaskKind::Call: return std::make_unique<TCallTask>();
+    case TTaskKind::Statement: return std::make_unique<TStatementTask>();
     }
-    file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to 5");
+    file.Fail("task kind " + std::to_string(tag) + " is not one of 0 to " + std::to_string(last));
 }
 
 namespace {
@@ -209,10 +223,6 @@ private:
         // Every project starts with its root group: anything else is some other kind of file.
         if (position == 0 && (tag != static_cast<std::uint8_t>(TTaskKind::Group) || parent != NoParent))
             File_.Fail(std::string(NotAProject) + " (its first record is not the group Start)");
-        if (tag > static_cast<std::uint8_t>(TTaskKind::Manual) && File_.Version() < ExtendedProjectFileVersion)
-            File_.Fail("task kind " + std::to_string(tag) + " needs version " +
-                       std::to_string(ExtendedProjectFileVersion) + ", the file has version " +
-                       std::to_string(File_.Version()));
         TLoadedTask loaded{NewTaskOfKind(File_, tag), ParentIndexOf(position, parent)};
         AddDepth(loaded.ParentIndex);
         loaded.Task->LoadFromFile(File_);

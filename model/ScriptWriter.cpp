@@ -24,9 +24,16 @@ void TScriptWriter::AddScriptLine(int level, const std::string& text)
     AddLine(level, text, nullptr);
 }
 
-void TScriptWriter::AddTaskLine(const TTask& task, const std::string& text)
+void TScriptWriter::AddTaskLine(const TTask& task, const std::string& text, int indent)
 {
-    AddLine(CurrentLevel + 1, text, &task);
+    const int parts = PartsAbove_.empty() ? 0 : PartsAbove_[std::min<std::size_t>(CurrentLevel, PartsAbove_.size() - 1)];
+    AddLine(CurrentLevel + 1 - parts + indent, text, &task);
+}
+
+std::string TScriptWriter::LabelOf(std::int32_t number) const
+{
+    const auto found = Groups_.find(number);
+    return found != Groups_.end() ? found->second->Label() : "L" + std::to_string(number);
 }
 
 void TScriptWriter::AddScriptProblem(const std::string& message)
@@ -44,7 +51,11 @@ void TScriptWriter::UpdateCurrentGroup(const TTaskNode& node)
         CurrentGroup = static_cast<const TGroupTask*>(task);
         ExitPending_.erase(CurrentGroup);
     } else if (node.Parent()) {
-        TTask* parentTask = node.Parent()->Data();
+        // Blocks, loops and their parts hold tasks too: their tasks belong to the group above.
+        const TTaskNode* above = node.Parent();
+        while (above && above->Data() && above->Data()->Kind() != TTaskKind::Group && above->Data()->HoldsTasks())
+            above = above->Parent();
+        TTask* parentTask = above ? above->Data() : nullptr;
         CurrentGroup = parentTask && parentTask->Kind() == TTaskKind::Group
                            ? static_cast<const TGroupTask*>(parentTask)
                            : nullptr;
@@ -140,16 +151,50 @@ void TScriptWriter::WalkTree()
                        ? static_cast<const TGroupTask*>(first->Data())
                        : nullptr;
     for (TTaskNode* node = first; node; node = node->GetNext()) {
-        CurrentLevel = node->Level();
-        UpdateCurrentGroup(*node);
+        EnterNode(*node);
         if (node->Data())
             node->Data()->WriteScript(*this);
-        TTaskNode* next = node->GetNext();
-        if (CurrentGroup && (!next || next->Level() < CurrentLevel)) {
-            UpdateCurrentGroup(*node);
-            FinishGroup(*CurrentGroup);
-        }
+        const TTaskNode* next = node->GetNext();
+        CloseSubtrees(*node, next ? next->Level() : -1);
     }
+}
+
+void TScriptWriter::EnterNode(const TTaskNode& node)
+{
+    CurrentLevel = node.Level();
+    const auto level = static_cast<std::size_t>(CurrentLevel);
+    PartsAbove_.resize(level + 1);
+    const TTaskNode* parent = node.Parent();
+    PartsAbove_[level] = level == 0 ? 0 : PartsAbove_[level - 1] + (parent->Data() && parent->Data()->IsPart() ? 1 : 0);
+    UpdateCurrentGroup(node);
+    if (node.Data() && node.Data()->HoldsTasks() && node.Data()->Kind() != TTaskKind::Group)
+        Open_.push_back(&node);
+}
+
+// After node, the walk goes on at nextLevel (-1: the end): the blocks that end here write their
+// closing lines, innermost first, then the group ends when the walk leaves it.
+void TScriptWriter::CloseSubtrees(const TTaskNode& node, int nextLevel)
+{
+    while (!Open_.empty() && Open_.back()->Level() >= nextLevel) {
+        const TTaskNode* open = Open_.back();
+        Open_.pop_back();
+        CurrentLevel = open->Level();
+        UpdateCurrentGroup(*open);
+        open->Data()->WriteScriptEnd(*this);
+    }
+    UpdateCurrentGroup(node);
+    if (CurrentGroup && CurrentGroup->Node && nextLevel <= CurrentGroup->Node->Level()) {
+        CurrentLevel = CurrentGroup->Node->Level() + 1;
+        FinishGroup(*CurrentGroup);
+    }
+}
+
+void TScriptWriter::CheckLabels()
+{
+    std::unordered_set<std::string> labels;
+    for (const auto& [number, group] : Groups_)
+        if (!labels.insert(group->Label()).second)
+            AddScriptProblem("Two groups have the label " + group->Label() + ": rename one in its group editor.");
 }
 
 void TScriptWriter::FinishPendingGroups()
@@ -171,6 +216,16 @@ TScriptResult TScriptWriter::Write()
     CurrentGroup = nullptr;
     CurrentLevel = 0;
     NeedSpeakerLine = false;
+    PartsAbove_.clear();
+    Open_.clear();
+    Groups_.clear();
+    const TTaskList& tasks = Project_.TaskList;
+    for (int i = 0; i < tasks.TaskCount(); ++i)
+        if (tasks.TaskAt(i)->Kind() == TTaskKind::Group) {
+            const auto* group = static_cast<const TGroupTask*>(tasks.TaskAt(i));
+            Groups_.emplace(group->GroupNumber, group);
+        }
+    CheckLabels();
     Lines_.clear();
     WriteHeaderBlock();
     WriteNPCLine();

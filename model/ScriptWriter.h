@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -39,8 +40,12 @@ public:
     const TProject& Project() const { return Project_; }
 
     void AddScriptLine(int level, const std::string& text);
-    // A line of task's, one level below the group being written.
-    void AddTaskLine(const TTask& task, const std::string& text);
+    // A line of task's, one level below the task holding it; indent moves it (a branch's line
+    // stands at its block's depth: -1).
+    void AddTaskLine(const TTask& task, const std::string& text, int indent = 0);
+    // The label of the group numbered number as the script writes it: the author's name or
+    // "L<number>" (also for a number no group has).
+    std::string LabelOf(std::int32_t number) const;
     // Records a problem of the run (each distinct message once).
     void AddScriptProblem(const std::string& message);
     void UpdateCurrentGroup(const TTaskNode& node);
@@ -50,6 +55,7 @@ public:
     void RequireExit(const TGroupTask& group) { ExitPending_.insert(&group); }
 
     std::int32_t CurrentLevel = 0;
+    // The group the task being written belongs to: the task itself, else the nearest group above.
     const TGroupTask* CurrentGroup = nullptr;
     // Set when a group starts: its first message names the NPC speaking.
     bool NeedSpeakerLine = false;
@@ -61,12 +67,20 @@ private:
     void WriteHeaderBlock();
     void WriteNPCLine();
     void WalkTree();
+    void EnterNode(const TTaskNode& node);
+    void CloseSubtrees(const TTaskNode& node, int nextLevel);
     void FinishPendingGroups();
+    void CheckLabels();
 
     const TProject& Project_;
     std::vector<std::string>& Lines_;
     TScriptResult Result_;
     std::unordered_set<const TGroupTask*> ExitPending_;
+    std::unordered_map<std::int32_t, const TGroupTask*> Groups_;  // by number
+    // Along the path to the node being written: how many parts (IsPart) stand above each level.
+    std::vector<int> PartsAbove_;
+    // Tasks holding tasks, other than groups, whose closing lines are still to come.
+    std::vector<const TTaskNode*> Open_;
 };
 
 // The whole script of project into lines.

@@ -2,6 +2,8 @@
 
 #include "model/Tasks.h"
 
+#include "platform/UpdateScope.h"
+
 #include <algorithm>
 
 int TTaskNode::Level() const
@@ -169,7 +171,7 @@ void TTaskTree::Delete(TTaskNode* node)
 
 void TTaskTree::Clear()
 {
-    BeginUpdate();
+    const TUpdateScope<TTaskTree> update(*this);
     std::vector<TTask*> tasks;
     for (TTaskNode* node = GetFirstNode(); node; node = node->GetNext()) {
         if (node->Data_)
@@ -181,7 +183,6 @@ void TTaskTree::Clear()
         DestroySubtree(std::move(root));
     Roots_.clear();
     Selected_ = nullptr;
-    EndUpdate();
 }
 
 bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)

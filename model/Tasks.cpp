@@ -3,7 +3,10 @@
 #include "model/ProjectFile.h"
 #include "model/ScriptWriter.h"
 
+#include "platform/UpdateScope.h"
+
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -74,12 +77,22 @@ void TGroupTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
     file.WriteInt(GroupNumber);
+    if (file.Version() >= ExtendedProjectFileVersion)
+        WriteString(file, LabelName);
 }
 
 void TGroupTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
     GroupNumber = file.ReadInt();
+    LabelName.clear();
+    if (file.Version() < ExtendedProjectFileVersion)
+        return;
+    std::string name = ReadString(file);
+    if (!name.empty() && !IsLabelText(name))
+        file.Fail("the label name \"" + name + "\" of group " + std::to_string(GroupNumber) +
+                  " is not a label the server reads");
+    LabelName = std::move(name);
 }
 
 void TGroupTask::WriteScript(TScriptWriter& writer) const
@@ -90,12 +103,19 @@ void TGroupTask::WriteScript(TScriptWriter& writer) const
 
 std::string TGroupTask::Label() const
 {
-    return "L" + std::to_string(GroupNumber);
+    return LabelName.empty() ? "L" + std::to_string(GroupNumber) : LabelName;
 }
 
 std::string TGroupTask::ExitLabel() const
 {
-    return Label() + "Exit";
+    return "L" + std::to_string(GroupNumber) + "Exit";
+}
+
+bool IsLabelText(const std::string& text)
+{
+    const auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    return !text.empty() && !std::isdigit(static_cast<unsigned char>(text.front())) &&
+           std::all_of(text.begin(), text.end(), word);
 }
 
 // ---- TTaskList -------------------------------------------------------------------------------
@@ -179,7 +199,8 @@ TGroupTask* TTaskList::FindLabel(const std::string& text, bool includeExits) con
             continue;
         auto* group = static_cast<TGroupTask*>(task.get());
         const std::string label = "L" + std::to_string(static_cast<std::uint32_t>(group->GroupNumber));
-        if (text == label || (includeExits && text == label + "Exit"))
+        if ((group->LabelName.empty() ? text == label : text == group->LabelName) ||
+            (includeExits && text == label + "Exit"))
             return group;
     }
     return nullptr;
@@ -187,11 +208,10 @@ TGroupTask* TTaskList::FindLabel(const std::string& text, bool includeExits) con
 
 void TTaskList::FillGroupList(TStrings& strings) const
 {
-    strings.BeginUpdate();
+    const TUpdateScope<TStrings> update(strings);
     for (const auto& task : Tasks_) {
         if (task->Kind() == TTaskKind::Group)
             strings.AddObject(task->Caption, task.get());
     }
-    strings.EndUpdate();
 }
 

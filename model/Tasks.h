@@ -25,7 +25,19 @@ enum class TTaskKind : std::uint8_t {
     Condition = 3,
     Menu = 4,
     Manual = 5,
+    // The kinds below exist in the extended project file only (CodeTasks.h, BlockTasks.h).
+    Command = 6,
+    Set = 7,
+    If = 8,
+    Branch = 9,
+    Loop = 10,
+    Switch = 11,
+    Case = 12,
+    Call = 13,
+    Statement = 14,
 };
+// The highest tag a project file may hold.
+inline constexpr std::uint8_t LastTaskKind = static_cast<std::uint8_t>(TTaskKind::Statement);
 
 class TTask {
 public:
@@ -42,11 +54,16 @@ public:
     // "// Caption //" when user-named, on one line whatever the caption holds. Subclasses call
     // this first.
     virtual void WriteScript(TScriptWriter& writer) const;
+    // Called once the tasks below this one are written: a block's closing line.
+    virtual void WriteScriptEnd(TScriptWriter& /*writer*/) const {}
     // True when the task's record needs the extended project file version (a kind or a field the
     // older version cannot hold).
     virtual bool NeedsExtendedFormat() const { return false; }
     // Whether the task may have tasks below it in the tree (a group; blocks and loops).
     virtual bool HoldsTasks() const { return false; }
+    // A part of the task above it (a branch of an if, a case of a switch): its line stands at the
+    // depth of the task above, the tasks below it one level deeper.
+    virtual bool IsPart() const { return false; }
 
     void Rename(const std::string& text);
     void AssignCaption(const TTask& source);
@@ -86,15 +103,24 @@ public:
 
     TTaskKind Kind() const override { return TTaskKind::Group; }
     bool HoldsTasks() const override { return true; }
+    // The label name follows the group number in the extended record.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
-    void WriteScript(TScriptWriter& writer) const override;  // "L%d:"
+    void WriteScript(TScriptWriter& writer) const override;  // "<Label()>:"
+    bool NeedsExtendedFormat() const override { return !LabelName.empty(); }
 
-    std::string Label() const;      // "L%d"
-    std::string ExitLabel() const;  // "L%dExit"
+    std::string Label() const;      // LabelName, or "L%d" when it is empty
+    std::string ExitLabel() const;  // "L%dExit", whatever the label name
+    // The server runs a label whose name begins with On on an event (OnTouch, OnInit, ...).
+    bool IsEventLabel() const { return LabelName.starts_with("On"); }
 
     std::int32_t GroupNumber = 0;
+    // The author's label; empty: the writer's own "L%d".
+    std::string LabelName;
 };
+
+// Whether text may stand as a label in a script: a letter or '_', then letters, digits and '_'.
+bool IsLabelText(const std::string& text);
 
 // Owns every task of the tree, in registration order.
 class TTaskList {
@@ -113,7 +139,8 @@ public:
     // in rising order of position, each position counted with the tasks before it in place.
     void RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask>>> tasks);
     TGroupTask* FindGroup(std::int32_t number) const;
-    // The group whose "L%u" (or, with includeExits, "L%uExit") equals text exactly.
+    // The group whose label (Label(), or "L%u"; with includeExits also "L%uExit") equals text
+    // exactly.
     TGroupTask* FindLabel(const std::string& text, bool includeExits) const;
     // Appends every group (Caption, the group) in list order.
     void FillGroupList(TStrings& strings) const;

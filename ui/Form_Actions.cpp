@@ -9,8 +9,6 @@
 #include "Form_Items.h"
 #include "QtText.h"
 
-#include <QCloseEvent>
-
 #include <algorithm>
 
 namespace {
@@ -41,8 +39,7 @@ TActionForm::TActionForm(TProjectDocument& document, QWidget* parent)
     }
 
     connect(Ui_->ActionsList, &QListWidget::currentRowChanged, this, &TActionForm::UpdateParamControls);
-    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TActionForm::ApplyButtonClick);
-    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TActionForm::CancelButtonClick);
+    SetButtons(Ui_->ApplyButton, Ui_->CancelButton, Ui_->ApplyButton);
     connect(Ui_->BrowseButton, &QPushButton::clicked, this, &TActionForm::BrowseButtonClick);
     UpdateParamControls();
 }
@@ -187,35 +184,22 @@ void TActionForm::StoreParams(TActionTask& task) const
         task.SetParam(i, ReadParamControl(task.Action->ParamKind(i)));
 }
 
-void TActionForm::ApplyButtonClick()
+bool TActionForm::ReadyToApply() const
 {
-    Guarded(this, [this] {
-        const TDAction* action = SelectedAction();
-        if (!action || !ChoicesMade())
-            return;
-        if (!EditMode()) {
-            auto task = std::make_unique<TActionTask>(action->Caption, action);
-            StoreParams(*task);
-            SetResult(std::move(task));
-        } else if (auto task = CopyOfEdited<TActionTask>()) {
-            task->Action = action;
-            task->ResetParams();
-            StoreParams(*task);
-            SetResult(std::move(task));
-        }
-        End(false);
-    });
+    return SelectedAction() && ChoicesMade();
 }
 
-void TActionForm::CancelButtonClick()
+std::unique_ptr<TTask> TActionForm::NewTask() const
 {
-    Guarded(this, [this] { End(true); });
+    return std::make_unique<TActionTask>(SelectedAction()->Caption, SelectedAction());
 }
 
-void TActionForm::End(bool cancelled)
+void TActionForm::Store(TTask& task) const
 {
-    Ending_ = true;
-    Finish(cancelled);
+    auto& action = static_cast<TActionTask&>(task);
+    action.Action = SelectedAction();
+    action.ResetParams();
+    StoreParams(action);
 }
 
 void TActionForm::BrowseButtonClick()
@@ -248,17 +232,4 @@ void TActionForm::ItemPicked(TItemForm* picker, bool cancelled)
     BringToFront(this);
     if (Ui_->ItemIDEdit->isEnabled())
         Ui_->ItemIDEdit->setFocus();
-}
-
-void TActionForm::closeEvent(QCloseEvent* event)
-{
-    if (!Ending_)
-        CancelButtonClick();
-    event->accept();
-}
-
-void TActionForm::keyPressEvent(QKeyEvent* event)
-{
-    if (!HandleDialogKey(event, Ui_->ApplyButton, Ui_->CancelButton))
-        TTaskEditorForm::keyPressEvent(event);
 }

@@ -40,8 +40,9 @@ public:
     TItemForm* Picker() const;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool ReadyToApply() const override;
+    std::unique_ptr<TTask> NewTask() const override;
+    void Store(TTask& task) const override;
     void GroupsChanged() override;
 
 private:
@@ -53,14 +54,10 @@ private:
     std::vector<TParamControl> ParamControls() const;
     bool HasParamKind(ParamTypes kind) const;
     bool ChoicesMade() const;
-    void ApplyButtonClick();
-    void CancelButtonClick();
     void BrowseButtonClick();
     void ItemPicked(TItemForm* picker, bool cancelled);
     void StoreParams(TActionTask& task) const;
-    void End(bool cancelled);
 
     std::unique_ptr<Ui::TActionForm> Ui_;
     QPointer<TItemForm> Picker_;
-    bool Ending_ = false;
 };

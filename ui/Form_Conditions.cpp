@@ -9,8 +9,6 @@
 #include "Form_Actions.h"
 #include "QtText.h"
 
-#include <QCloseEvent>
-
 namespace {
 
 const QString ActionCaption = QStringLiteral("Action");
@@ -42,8 +40,8 @@ TConForm::TConForm(TProjectDocument& document, QWidget* parent)
     connect(Ui_->AndButton, &QPushButton::clicked, this, [this] { AddJoiner(ConAnd); });
     connect(Ui_->ORButton, &QPushButton::clicked, this, [this] { AddJoiner(ConOr); });
     connect(Ui_->DeleteButton, &QPushButton::clicked, this, &TConForm::DeleteButtonClick);
-    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TConForm::ApplyButtonClick);
-    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TConForm::CancelButtonClick);
+    // Enter adds the comparison being built; Apply is a click away.
+    SetButtons(Ui_->ApplyButton, Ui_->CancelButton, Ui_->AddButton);
     UpdateConControls();
 }
 
@@ -239,47 +237,21 @@ void TConForm::DeleteButtonClick()
     });
 }
 
-void TConForm::ApplyButtonClick()
+bool TConForm::ReadyToApply() const
 {
-    Guarded(this, [this] {
-        if (!EndsWithComparison())
-            return;
-        Working_->Target =
-            ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex()).value_or(GroupExitTarget);
-        if (!EditMode()) {
-            if (Working_->UserNamed == 0)
-                Working_->Caption = Working_->SummaryText();
-            SetResult(std::move(Working_));
-        } else if (auto edited = CopyOfEdited<TConTask>()) {
-            edited->Assign(*Working_);
-            if (edited->UserNamed == 0)
-                edited->Caption = edited->SummaryText();
-            SetResult(std::move(edited));
-        }
-        End(false);
-    });
+    return EndsWithComparison();
 }
 
-void TConForm::CancelButtonClick()
+std::unique_ptr<TTask> TConForm::NewTask() const
 {
-    Guarded(this, [this] { End(true); });
+    return std::make_unique<TConTask>();
 }
 
-void TConForm::End(bool cancelled)
+void TConForm::Store(TTask& task) const
 {
-    Ending_ = true;
-    Finish(cancelled);
-}
-
-void TConForm::closeEvent(QCloseEvent* event)
-{
-    if (!Ending_)
-        CancelButtonClick();
-    event->accept();
-}
-
-void TConForm::keyPressEvent(QKeyEvent* event)
-{
-    if (!HandleDialogKey(event, Ui_->AddButton, Ui_->CancelButton))
-        TTaskEditorForm::keyPressEvent(event);
+    auto& condition = static_cast<TConTask&>(task);
+    condition.Assign(*Working_);
+    condition.Target = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex()).value_or(GroupExitTarget);
+    if (condition.UserNamed == 0)
+        condition.Caption = condition.SummaryText();
 }

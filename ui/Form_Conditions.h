@@ -37,8 +37,9 @@ public:
     TActionForm* ValueEditor() const;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool ReadyToApply() const override;
+    std::unique_ptr<TTask> NewTask() const override;
+    void Store(TTask& task) const override;
     void GroupsChanged() override;
 
 private:
@@ -56,14 +57,10 @@ private:
     void AddButtonClick();
     void AddJoiner(std::int32_t kind);
     void DeleteButtonClick();
-    void ApplyButtonClick();
-    void CancelButtonClick();
-    void End(bool cancelled);
 
     std::unique_ptr<Ui::TConForm> Ui_;
     std::unique_ptr<TConTask> Working_;
     const TVariable* PendingVariable_ = nullptr;
     std::unique_ptr<TActionTask> PendingValueAction_;
     QPointer<TActionForm> ValueEditor_;
-    bool Ending_ = false;
 };

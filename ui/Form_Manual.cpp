@@ -11,7 +11,6 @@
 #include "document/Document.h"
 #include "model/ManualTasks.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -58,8 +57,7 @@ TManualForm::TManualForm(TProjectDocument& document, QWidget* parent)
 
     connect(code, &QPlainTextEdit::textChanged, this, &TManualForm::CodeEditChange);
     connect(code, &QPlainTextEdit::cursorPositionChanged, this, &TManualForm::ShowCaretMessage);
-    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TManualForm::ApplyButtonClick);
-    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TManualForm::CancelButtonClick);
+    SetButtons(Ui_->ApplyButton, Ui_->CancelButton, nullptr);
 }
 
 TManualForm::~TManualForm() = default;
@@ -156,41 +154,14 @@ void TManualForm::CodeEditChange()
     Colouring_ = false;
 }
 
-void TManualForm::ApplyButtonClick()
+std::unique_ptr<TTask> TManualForm::NewTask() const
 {
-    Guarded(this, [this] {
-        if (!EditMode())
-            SetResult(std::make_unique<TManualTask>(EditLines(Ui_->CodeEdit)));
-        else if (auto manual = CopyOfEdited<TManualTask>()) {
-            manual->Lines = EditLines(Ui_->CodeEdit);
-            SetResult(std::move(manual));
-        }
-        End(false);
-    });
+    return std::make_unique<TManualTask>();
 }
 
-void TManualForm::CancelButtonClick()
+void TManualForm::Store(TTask& task) const
 {
-    Guarded(this, [this] { End(true); });
-}
-
-void TManualForm::End(bool cancelled)
-{
-    Ending_ = true;
-    Finish(cancelled);
-}
-
-void TManualForm::closeEvent(QCloseEvent* event)
-{
-    if (!Ending_)
-        CancelButtonClick();
-    event->accept();
-}
-
-void TManualForm::keyPressEvent(QKeyEvent* event)
-{
-    if (!HandleDialogKey(event, nullptr, Ui_->CancelButton))
-        TTaskEditorForm::keyPressEvent(event);
+    static_cast<TManualTask&>(task).Lines = EditLines(Ui_->CodeEdit);
 }
 
 void TManualForm::showEvent(QShowEvent* event)

@@ -30,23 +30,19 @@ public:
     const std::vector<TCodeFinding>& Findings() const { return Findings_; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    std::unique_ptr<TTask> NewTask() const override;
+    void Store(TTask& task) const override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void CodeEditChange();
     void ShowFindings();
     void ShowCaretMessage();
-    void ApplyButtonClick();
-    void CancelButtonClick();
-    void End(bool cancelled);
 
     std::unique_ptr<Ui::TManualForm> Ui_;
     QLabel* CheckStatus_ = nullptr;
     QTimer* CheckTimer_ = nullptr;
     std::vector<TCodeFinding> Findings_;
     bool Colouring_ = false;
-    bool Ending_ = false;
     bool Sized_ = false;
 };

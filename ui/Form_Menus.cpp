@@ -7,7 +7,6 @@
 #include "EditorControls.h"
 #include "QtText.h"
 
-#include <QCloseEvent>
 
 namespace {
 
@@ -40,8 +39,8 @@ TMenuForm::TMenuForm(TProjectDocument& document, QWidget* parent)
     connect(Ui_->UpButton, &QPushButton::clicked, this, [this] { MoveSelected(-1); });
     connect(Ui_->DownButton, &QPushButton::clicked, this, [this] { MoveSelected(1); });
     connect(Ui_->MenuView, &QTreeWidget::currentItemChanged, this, &TMenuForm::ShowSelectedRow);
-    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TMenuForm::ApplyButtonClick);
-    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TMenuForm::CancelButtonClick);
+    // Enter adds the choice being typed; Apply is a click away.
+    SetButtons(Ui_->ApplyButton, Ui_->CancelButton, Ui_->AddButton);
     UpdateMenuControls();
 }
 
@@ -175,50 +174,27 @@ void TMenuForm::DeleteButtonClick()
     });
 }
 
-void TMenuForm::ApplyButtonClick()
+bool TMenuForm::ReadyToApply() const
 {
-    Guarded(this, [this] {
-        if (Ui_->MenuView->topLevelItemCount() == 0)
-            return;
-        for (const auto& entry : Working_->Entries) {
-            if (!Project().TaskList.FindGroup(entry->Target))
-                throw EListError("The choice \"" + entry->Text +
-                                 "\" jumps to a group that no longer exists: delete it, or cancel.");
-        }
-        if (!EditMode()) {
-            if (Working_->UserNamed == 0)
-                Working_->Caption = Working_->SummaryText();
-            SetResult(std::move(Working_));
-        } else if (auto edited = CopyOfEdited<TMenuTask>()) {
-            edited->Assign(*Working_);
-            if (edited->UserNamed == 0)
-                edited->Caption = edited->SummaryText();
-            SetResult(std::move(edited));
-        }
-        End(false);
-    });
+    if (Ui_->MenuView->topLevelItemCount() == 0)
+        return false;
+    for (const auto& entry : Working_->Entries) {
+        if (!Project().TaskList.FindGroup(entry->Target))
+            throw EListError("The choice \"" + entry->Text +
+                             "\" jumps to a group that no longer exists: delete it, or cancel.");
+    }
+    return true;
 }
 
-void TMenuForm::CancelButtonClick()
+std::unique_ptr<TTask> TMenuForm::NewTask() const
 {
-    Guarded(this, [this] { End(true); });
+    return std::make_unique<TMenuTask>();
 }
 
-void TMenuForm::End(bool cancelled)
+void TMenuForm::Store(TTask& task) const
 {
-    Ending_ = true;
-    Finish(cancelled);
-}
-
-void TMenuForm::closeEvent(QCloseEvent* event)
-{
-    if (!Ending_)
-        CancelButtonClick();
-    event->accept();
-}
-
-void TMenuForm::keyPressEvent(QKeyEvent* event)
-{
-    if (!HandleDialogKey(event, Ui_->AddButton, Ui_->CancelButton))
-        TTaskEditorForm::keyPressEvent(event);
+    auto& menu = static_cast<TMenuTask&>(task);
+    menu.Assign(*Working_);
+    if (menu.UserNamed == 0)
+        menu.Caption = menu.SummaryText();
 }

@@ -23,8 +23,9 @@ public:
     void UpdateMenuControls();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool ReadyToApply() const override;
+    std::unique_ptr<TTask> NewTask() const override;
+    void Store(TTask& task) const override;
     void GroupsChanged() override;
 
 private:
@@ -36,11 +37,7 @@ private:
     void ChangeButtonClick();
     void MoveSelected(int step);
     void ShowSelectedRow();
-    void ApplyButtonClick();
-    void CancelButtonClick();
-    void End(bool cancelled);
 
     std::unique_ptr<Ui::TMenuForm> Ui_;
     std::unique_ptr<TMenuTask> Working_;
-    bool Ending_ = false;
 };

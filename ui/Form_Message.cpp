@@ -8,7 +8,6 @@
 #include "EditorControls.h"
 #include "model/MessageTasks.h"
 
-#include <QCloseEvent>
 #include <QTextCursor>
 
 TMessageForm::TMessageForm(TProjectDocument& document, QWidget* parent)
@@ -23,8 +22,8 @@ TMessageForm::TMessageForm(TProjectDocument& document, QWidget* parent)
     ShowPanelColor();
 
     connect(Ui_->ColorPanel, &QPushButton::clicked, this, &TMessageForm::ColorPanelClick);
-    connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TMessageForm::ApplyButtonClick);
-    connect(Ui_->CancelButton, &QPushButton::clicked, this, &TMessageForm::CancelButtonClick);
+    // The message keeps what was typed until Apply or Cancel; Enter starts a new line.
+    SetButtons(Ui_->ApplyButton, Ui_->CancelButton, nullptr, TCloseBox::Minimises);
 }
 
 TMessageForm::~TMessageForm() = default;
@@ -74,43 +73,12 @@ void TMessageForm::InsertAtCaret(const QString& text)
     Ui_->MessageEdit->setTextCursor(cursor);
 }
 
-void TMessageForm::ApplyButtonClick()
+std::unique_ptr<TTask> TMessageForm::NewTask() const
 {
-    Guarded(this, [this] {
-        if (!EditMode())
-            SetResult(std::make_unique<TMessageTask>(EditLines(Ui_->MessageEdit)));
-        else if (auto message = CopyOfEdited<TMessageTask>()) {
-            message->Lines = EditLines(Ui_->MessageEdit);
-            SetResult(std::move(message));
-        }
-        End(false);
-    });
+    return std::make_unique<TMessageTask>();
 }
 
-void TMessageForm::CancelButtonClick()
+void TMessageForm::Store(TTask& task) const
 {
-    Guarded(this, [this] { End(true); });
-}
-
-void TMessageForm::End(bool cancelled)
-{
-    Ending_ = true;
-    Finish(cancelled);
-}
-
-void TMessageForm::closeEvent(QCloseEvent* event)
-{
-    if (Ending_) {
-        event->accept();
-        return;
-    }
-    // The message stays open until Apply or Cancel.
-    event->ignore();
-    MinimizeChild(this);
-}
-
-void TMessageForm::keyPressEvent(QKeyEvent* event)
-{
-    if (!HandleDialogKey(event, nullptr, Ui_->CancelButton))
-        TTaskEditorForm::keyPressEvent(event);
+    static_cast<TMessageTask&>(task).Lines = EditLines(Ui_->MessageEdit);
 }

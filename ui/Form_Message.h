@@ -24,18 +24,14 @@ public:
     static QString ColorCode(const QColor& color);
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    std::unique_ptr<TTask> NewTask() const override;
+    void Store(TTask& task) const override;
 
 private:
     void ShowPanelColor();
     void ColorPanelClick();
     void InsertAtCaret(const QString& text);
-    void ApplyButtonClick();
-    void CancelButtonClick();
-    void End(bool cancelled);
 
     std::unique_ptr<Ui::TMessageForm> Ui_;
     QColor Color_ = Qt::black;
-    bool Ending_ = false;
 };

@@ -29,6 +29,9 @@ class TStubEditor final : public TTaskEditorForm {
 public:
     TStubEditor() : TTaskEditorForm(::Document()) {}
     void LoadTask(TTask* task) override { SetEditedTask(task); }
+    // The stub has no buttons: Apply below hands over its task whole.
+    std::unique_ptr<TTask> NewTask() const override { return nullptr; }
+    void Store(TTask&) const override {}
     // Without a task: an Apply in edit mode that hands back the edited task unchanged.
     void Apply(std::unique_ptr<TTask> result = nullptr)
     {
