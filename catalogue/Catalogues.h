@@ -51,7 +51,9 @@ struct TItem {
     std::int32_t Weight = 0;
     std::int32_t ATK = 0;
     std::int32_t DEF = 0;
-    std::string Name;
+    std::string Name;    // as shown to the player
+    std::string DbName;  // the database's own name, the one scripts use (Red_Potion)
+    std::int32_t Type = 0;  // the database's item type: 4 weapon, 5 armour, 7 pet egg, ...
 };
 
 struct TVariable {

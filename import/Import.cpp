@@ -14,8 +14,8 @@
 #include <charconv>
 #include <optional>
 
-TImportSource::TImportSource(std::string fileName, std::string text)
-    : FileName(std::move(fileName)), Text(std::move(text)), File(script::ReadScriptFile(Text))
+TImportSource::TImportSource(std::string fileName, std::string text, script::TTarget target)
+    : FileName(std::move(fileName)), Text(std::move(text)), File(script::ReadScriptFile(Text, target))
 {
 }
 
@@ -68,13 +68,6 @@ std::string WhyNot(const TImportSource& source, const script::TTopLevel& entry)
     return {};
 }
 
-bool NameMatches(const std::string& written, const std::string& wanted)
-{
-    const std::string lower = script::LowerCase(written);
-    const std::string want = script::LowerCase(wanted);
-    return lower == want || lower.substr(0, lower.find("::")) == want;
-}
-
 // A number as the servers' "%d" reads it: blanks skipped, digits after an optional minus; when
 // whole, nothing may follow it (the "," after it in the pattern must come next).
 std::optional<std::int32_t> ScanNumber(std::string_view text, bool whole)
@@ -89,6 +82,13 @@ std::optional<std::int32_t> ScanNumber(std::string_view text, bool whole)
 }
 
 } // namespace
+
+bool NameMatches(const std::string& written, const std::string& wanted)
+{
+    const std::string lower = script::LowerCase(written);
+    const std::string want = script::LowerCase(wanted);
+    return lower == want || lower.substr(0, lower.find("::")) == want;
+}
 
 std::optional<TTouchArea> TouchAreaOf(const std::string& spriteField)
 {

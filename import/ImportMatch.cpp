@@ -1,5 +1,7 @@
 #include "import/ImportMatch.h"
 
+#include "import/ImportCode.h"
+
 #include "catalogue/Catalogues.h"
 #include "script/PlayProgram.h"
 
@@ -232,22 +234,24 @@ std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const TStmt& 
     if (!IsCommand(*jump, "goto", 1))
         return nullptr;
     const auto target = GroupOf(ctx, *jump->Args[0]);
-    return target ? MatchJump(*s.Cond, *target) : nullptr;
-}
-
-std::unique_ptr<TConTask> MatchJump(const TExpr& cond, std::int32_t target)
-{
-    auto task = std::make_unique<TConTask>();
-    task->Target = target;
-    if (!FlattenChecks(cond, false, *task))
+    if (!target)
         return nullptr;
+    auto checks = MatchChecks(ctx, *s.Cond);
+    if (!checks)
+        return nullptr;
+    auto task = std::make_unique<TConTask>();
+    task->Target = *target;
+    task->Checks = std::move(*checks);
     task->Caption = "Condition: " + task->SummaryText();
     return task;
 }
 
-std::unique_ptr<TActionTask> JumpAction(std::int32_t group)
+std::optional<TConChecks> MatchComparisons(const TExpr& cond)
 {
-    return MakeAction(FindAction("goto"), {group});
+    TConTask task;
+    if (!FlattenChecks(cond, false, task))
+        return std::nullopt;
+    return std::move(task.Checks);
 }
 
 std::optional<TMenuMatch> MatchMenu(const TMatchContext& ctx, const TStmt& s, std::int32_t nextGroup)

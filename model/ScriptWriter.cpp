@@ -33,7 +33,11 @@ void TScriptWriter::AddTaskLine(const TTask& task, const std::string& text, int 
 std::string TScriptWriter::LabelOf(std::int32_t number) const
 {
     const auto found = Groups_.find(number);
-    return found != Groups_.end() ? found->second->Label() : "L" + std::to_string(number);
+    if (found == Groups_.end())
+        return "L" + std::to_string(number);
+    if (found->second->NoLabel)
+        Unlabelled_.insert(found->second);
+    return found->second->Label();
 }
 
 void TScriptWriter::AddScriptProblem(const std::string& message)
@@ -218,6 +222,7 @@ TScriptResult TScriptWriter::Write()
     NeedSpeakerLine = false;
     PartsAbove_.clear();
     Open_.clear();
+    Unlabelled_.clear();
     Groups_.clear();
     const TTaskList& tasks = Project_.TaskList;
     for (int i = 0; i < tasks.TaskCount(); ++i)
@@ -227,11 +232,15 @@ TScriptResult TScriptWriter::Write()
         }
     CheckLabels();
     Lines_.clear();
-    WriteHeaderBlock();
+    if (HeaderBlock)
+        WriteHeaderBlock();
     WriteNPCLine();
     WalkTree();
     FinishPendingGroups();
     AddScriptLine(0, "}");
+    for (const TGroupTask* group : Unlabelled_)
+        AddScriptProblem("A jump goes to the group " + group->Caption + ", which writes no label: give it one in "
+                         "its group editor.");
     return std::move(Result_);
 }
 
