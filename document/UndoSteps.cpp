@@ -24,9 +24,10 @@ TNodePath ParentPathWhileIn(TNodePath target, const TNodePath& moving)
 // Which single field differs between two NPC records: its number, -1 for none, -2 for several.
 int ChangedField(const TNPC& a, const TNPC& b)
 {
-    const std::array<bool, 6> differs = {a.SpriteID != b.SpriteID, a.X != b.X,
+    const std::array<bool, 8> differs = {a.SpriteID != b.SpriteID, a.X != b.X,
                                          a.Y != b.Y,               a.Direction != b.Direction,
-                                         a.MapIndex != b.MapIndex, a.Name != b.Name};
+                                         a.MapIndex != b.MapIndex, a.Name != b.Name,
+                                         a.MapName != b.MapName,   a.Touch != b.Touch};
     int field = -1;
     for (int i = 0; i < static_cast<int>(differs.size()); ++i) {
         if (differs[static_cast<std::size_t>(i)])

@@ -223,10 +223,6 @@ private:
         // Every project starts with its root group: anything else is some other kind of file.
         if (position == 0 && (tag != static_cast<std::uint8_t>(TTaskKind::Group) || parent != NoParent))
             File_.Fail(std::string(NotAProject) + " (its first record is not the group Start)");
-        if (tag > static_cast<std::uint8_t>(TTaskKind::Manual) && File_.Version() < ExtendedProjectFileVersion)
-            File_.Fail("task kind " + std::to_string(tag) + " needs version " +
-                       std::to_string(ExtendedProjectFileVersion) + ", the file has version " +
-                       std::to_string(File_.Version()));
         TLoadedTask loaded{NewTaskOfKind(File_, tag), ParentIndexOf(position, parent)};
         AddDepth(loaded.ParentIndex);
         loaded.Task->LoadFromFile(File_);

@@ -4,7 +4,6 @@
 #include "ChildWindows.h"
 #include "WindowPlaces.h"
 #include "Form_Tasks.h"
-#include "ControlStrings.h"
 #include "Dialogs.h"
 #include "Form_NPCBrowser.h"
 #include "QtText.h"
@@ -12,7 +11,12 @@
 #include "model/Records.h"
 #include "document/Document.h"
 
+#include "script/ServerRules.h"
+
 #include <QCloseEvent>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 TNPCForm* NPCForm = nullptr;
 bool NPCUpdating = false;
@@ -29,6 +33,9 @@ public:
 };
 
 constexpr int BrowserClientWidth = 600;
+// The servers keep the touch area's cells in a short; -1 shows "no touch area".
+constexpr int MaxTouchCells = 32767;
+constexpr int NoTouchArea = -1;
 constexpr int BrowserClientHeight = 400;
 
 bool HaveSprites()
@@ -53,6 +60,8 @@ TNPCForm::TNPCForm(TProjectDocument& document, QWidget* parent)
     // activated, not currentIndexChanged: only the user's choices are changes.
     connect(Ui_->DirCombo, &QComboBox::activated, this, [this] { NPCChange(TNPCField::Direction); });
     connect(Ui_->MapCombo, &QComboBox::activated, this, [this] { NPCChange(TNPCField::Map); });
+    connect(Ui_->TouchXEdit, &QSpinBox::valueChanged, this, [this] { NPCChange(TNPCField::TouchX); });
+    connect(Ui_->TouchYEdit, &QSpinBox::valueChanged, this, [this] { NPCChange(TNPCField::TouchY); });
     connect(Ui_->IDEdit, &TSpinField::Exiting, this, &TNPCForm::IDEditExit);
     connect(Ui_->BrowseButton, &QPushButton::clicked, this, &TNPCForm::BrowseButtonClick);
 
@@ -78,9 +87,10 @@ TNPCBrowserForm* TNPCForm::Browser() const
 void TNPCForm::FormCreate()
 {
     SetSpriteRange();
-    TComboStrings maps(Ui_->MapCombo);
-    FillMapList(maps);
-    Ui_->MapCombo->setCurrentIndex(Ui_->MapCombo->count() > 0 ? 0 : -1);
+    for (QSpinBox* spin : {Ui_->TouchXEdit, Ui_->TouchYEdit}) {
+        spin->setRange(NoTouchArea, MaxTouchCells);
+        spin->setSpecialValueText(QStringLiteral("no touch area"));
+    }
     ShowNPC();
 }
 
@@ -110,13 +120,61 @@ void TNPCForm::ShowNPC()
     Ui_->XEdit->SetValue(NPCInfo.X);
     Ui_->YEdit->SetValue(NPCInfo.Y);
     ShowDirection(NPCInfo.Direction);
-    const bool knownMap = NPCInfo.MapIndex >= 0 && NPCInfo.MapIndex < Ui_->MapCombo->count();
-    Ui_->MapCombo->setCurrentIndex(knownMap ? NPCInfo.MapIndex : -1);
+    FillMaps();
+    ShowMap(NPCInfo);
+    ShowTouch(NPCInfo);
     Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
     // The label names the project's own sprite, not one chosen for an earlier project.
     const TNPCImg* sprite = FindNPCImg(NPCInfo.SpriteID);
     Ui_->IDLabel->setText(sprite ? QStringLiteral("Sprite ID (") + ToQ(sprite->Name) + QStringLiteral(")")
                                  : QStringLiteral("Sprite ID"));
+}
+
+// The catalogue's maps under their display names, at their catalogue positions, then every other
+// map the project's server knows (its map index), by name. Filled again when the server changes.
+void TNPCForm::FillMaps()
+{
+    const TServerTarget target = Document_.Project().HeaderInfo.Target;
+    if (MapsTarget_ == static_cast<int>(target))
+        return;
+    QComboBox* combo = Ui_->MapCombo;
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    for (const auto& map : MapList)
+        combo->addItem(ToQ(map->Name), ToQ(map->MapFile));
+    std::vector<std::string> others;
+    for (const std::string& name : script::BuiltInMaps(target))
+        if (!FindMapNamed(name))
+            others.push_back(name);
+    std::sort(others.begin(), others.end());
+    for (const std::string& name : others)
+        combo->addItem(ToQ(name), ToQ(name + ".gat"));
+    MapsTarget_ = static_cast<int>(target);
+}
+
+// The entry of the map the script is written with; a map neither list has shows no entry and is
+// kept as written until the user picks one.
+void TNPCForm::ShowMap(const TNPC& npc)
+{
+    QComboBox* combo = Ui_->MapCombo;
+    const std::string map = NpcMapFile(npc);
+    int row = npc.MapName.empty() && IsMapIndex(npc.MapIndex) ? npc.MapIndex : -1;
+    for (int i = 0; row < 0 && !map.empty() && i < combo->count(); ++i)
+        if (SameMapName(FromQ(combo->itemData(i).toString()), map))
+            row = i;
+    combo->setCurrentIndex(row);
+    const bool kept = row < 0 && !map.empty();
+    combo->setPlaceholderText(kept ? ToQ(map) + QStringLiteral(" (kept as written)") : QString());
+    combo->setToolTip(kept ? QStringLiteral("The server's map list has no map %1; it is written unchanged "
+                                            "until you pick one.").arg(ToQ(map))
+                           : QString());
+}
+
+void TNPCForm::ShowTouch(const TNPC& npc)
+{
+    // A negative cell count (an imported script's) gives no cells on the servers: shown as none.
+    Ui_->TouchXEdit->setValue(npc.Touch ? std::max(npc.Touch->X, NoTouchArea) : NoTouchArea);
+    Ui_->TouchYEdit->setValue(npc.Touch ? std::max(npc.Touch->Y, NoTouchArea) : NoTouchArea);
 }
 
 // The list's positions are the server's facing numbers (0 North ... 7 North East). A stored
@@ -163,7 +221,28 @@ void TNPCForm::NPCChange(TNPCField field)
         npc.Direction = Ui_->DirCombo->currentIndex();
         ShowDirection(npc.Direction);
         break;
-    case TNPCField::Map: npc.MapIndex = Ui_->MapCombo->currentIndex(); break;
+    case TNPCField::Map: {
+        // A catalogue entry is kept by its position (as version 258 keeps it); any other map of
+        // the server by its name.
+        const int row = Ui_->MapCombo->currentIndex();
+        npc.MapIndex = IsMapIndex(row) ? row : -1;
+        npc.MapName = IsMapIndex(row) ? std::string() : FromQ(Ui_->MapCombo->itemData(row).toString());
+        ShowMap(npc);
+        break;
+    }
+    case TNPCField::TouchX:
+    case TNPCField::TouchY: {
+        // Both cell counts or neither: setting one gives the other 0, clearing one clears both.
+        const int x = Ui_->TouchXEdit->value(), y = Ui_->TouchYEdit->value();
+        const bool none = field == TNPCField::TouchX ? x == NoTouchArea : y == NoTouchArea;
+        if (none)
+            npc.Touch.reset();
+        else
+            npc.Touch = TTouchArea{std::max(x, 0), std::max(y, 0)};
+        TUpdatingScope updating;
+        ShowTouch(npc);
+        break;
+    }
     }
     // The document stores only what differs, so leaving a field unchanged is no change.
     Storing_ = true;
@@ -174,7 +253,7 @@ void TNPCForm::NPCChange(TNPCField field)
 void TNPCForm::ProjectChanged(const TProjectChange& change)
 {
     // The window's own edits already show; anything else that touched the record is shown again.
-    if (!Storing_ && change.Has(CP_NPC | CP_Replaced))
+    if (!Storing_ && change.Has(CP_NPC | CP_Replaced | CP_Header))
         ShowNPC();
 }
 

@@ -4,6 +4,7 @@
 // the record again whenever the document reports it changed (a new or loaded project).
 
 struct TProjectChange;
+struct TNPC;
 class TProjectDocument;
 
 #include <QPointer>
@@ -38,7 +39,10 @@ private:
     void FormCreate();
     void SetSpriteRange();
     void ShowDirection(int direction);
-    enum class TNPCField { Sprite, X, Y, Direction, Map, Name };
+    void FillMaps();
+    void ShowMap(const TNPC& npc);
+    void ShowTouch(const TNPC& npc);
+    enum class TNPCField { Sprite, X, Y, Direction, Map, Name, TouchX, TouchY };
     void NPCChange(TNPCField field);
     void ProjectChanged(const TProjectChange& change);
     void IDEditExit();
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<Ui::TNPCForm> Ui_;
     QPointer<TNPCBrowserForm> Browser_;
     bool Storing_ = false;
+    int MapsTarget_ = -1;  // the server whose maps the map list holds
 };
 
 extern TNPCForm* NPCForm;

@@ -43,6 +43,17 @@ std::string Root()
     return Group(-1, 0);
 }
 
+// Version 259: a group's record ends with its label name (empty: the writer's L<number>).
+std::string XGroup(std::int32_t parent, std::int32_t number)
+{
+    return Group(parent, number) + Str("");
+}
+
+std::string XRoot()
+{
+    return XGroup(-1, 0);
+}
+
 // Groups each inside the previous one, the innermost at the given level.
 std::string Chain(int deepestLevel)
 {
@@ -55,9 +66,9 @@ std::string Chain(int deepestLevel)
 // The same in version 259, where the parent is the previous record.
 std::string ExtendedChain(int deepestLevel)
 {
-    std::string records = Root();
+    std::string records = XRoot();
     for (int level = 1; level <= deepestLevel; ++level)
-        records += Group(level - 1, level);
+        records += XGroup(level - 1, level);
     return ExtendedHeader(deepestLevel + 1) + records;
 }
 
@@ -122,32 +133,32 @@ std::vector<BadFile> BadFiles()
          "condition type 9"},
         // Version 259: the same checks, parents by record position, the NPC's additions.
         {"ExtendedNoTasks", ExtendedHeader(0), "holds no tasks"},
-        {"ExtendedHugeTaskCount", ExtendedHeader(2147483647) + Root(), "task count 2147483647"},
-        {"ExtendedSecondRoot", ExtendedHeader(2) + Root() + Group(-1, 1), "second top-level task"},
-        {"ExtendedFirstWithAParent", ExtendedHeader(1) + Group(0, 0), "not an NPC project"},
-        {"ExtendedParentIsItself", ExtendedHeader(2) + Root() + Group(1, 1), "record 1, which is not a record before it"},
-        {"ExtendedParentComesLater", ExtendedHeader(3) + Root() + TaskRecord(1, 2, Int32(6)) + Group(0, 1),
+        {"ExtendedHugeTaskCount", ExtendedHeader(2147483647) + XRoot(), "task count 2147483647"},
+        {"ExtendedSecondRoot", ExtendedHeader(2) + XRoot() + XGroup(-1, 1), "second top-level task"},
+        {"ExtendedFirstWithAParent", ExtendedHeader(1) + XGroup(0, 0), "not an NPC project"},
+        {"ExtendedParentIsItself", ExtendedHeader(2) + XRoot() + XGroup(1, 1), "record 1, which is not a record before it"},
+        {"ExtendedParentComesLater", ExtendedHeader(3) + XRoot() + TaskRecord(1, 2, Int32(6)) + XGroup(0, 1),
          "record 2, which is not a record before it"},
-        {"ExtendedParentBelowMinusOne", ExtendedHeader(2) + Root() + TaskRecord(1, -2, Int32(6)),
+        {"ExtendedParentBelowMinusOne", ExtendedHeader(2) + XRoot() + TaskRecord(1, -2, Int32(6)),
          "record -2, which is not a record before it"},
         {"ExtendedParentHoldsNoTasks",
-         ExtendedHeader(3) + Root() + TaskRecord(1, 0, Int32(6) + Str("")) + TaskRecord(1, 1, Int32(6) + Str("")),
+         ExtendedHeader(3) + XRoot() + TaskRecord(1, 0, Int32(6) + Str("")) + TaskRecord(1, 1, Int32(6) + Str("")),
          "record 1, a task that holds no tasks"},
-        {"ExtendedParentByGroupNumber", ExtendedHeader(3) + Root() + Group(0, 7) + TaskRecord(1, 7, Int32(6)),
+        {"ExtendedParentByGroupNumber", ExtendedHeader(3) + XRoot() + XGroup(0, 7) + TaskRecord(1, 7, Int32(6)),
          "record 7, which is not a record before it"},
-        {"ExtendedDuplicateGroupNumbers", ExtendedHeader(3) + Root() + Group(0, 1) + Group(0, 1), "used twice"},
-        {"ExtendedTagSix", ExtendedHeader(2) + Root() + TaskRecord(6, 0, ""), "task kind 6"},
-        {"ExtendedTagFF", ExtendedHeader(2) + Root() + TaskRecord(255, 0, ""), "task kind 255"},
+        {"ExtendedDuplicateGroupNumbers", ExtendedHeader(3) + XRoot() + XGroup(0, 1) + XGroup(0, 1), "used twice"},
+        {"ExtendedTagPastTheKinds", ExtendedHeader(2) + XRoot() + TaskRecord(200, 0, ""), "task kind 200"},
+        {"ExtendedTagFF", ExtendedHeader(2) + XRoot() + TaskRecord(255, 0, ""), "task kind 255"},
         {"ExtendedAuthorFlagTwo", FileHeader(1, 258).substr(0, 12).replace(0, 4, Int32(259)) +
                                       Str("h") + Str("h") + Str("h") + Str("h") + Str("h") + Str("h") + Bytes({2}),
          "author flag is 2"},
-        {"ExtendedTouchFlagTwo", ExtendedHeader(1, Bytes({2})) + Root(), "touch area flag is 2"},
+        {"ExtendedTouchFlagTwo", ExtendedHeader(1, Bytes({2})) + XRoot(), "touch area flag is 2"},
         {"ExtendedTouchAreaCut", ExtendedHeader(1, Bytes({1}) + Int32(3)), "Read beyond end of file"},
         {"ExtendedMapNamePastTheEnd", FileHeader(1, 259) + Int32(1000) + "prontera.gat", "runs past the end"},
         {"ExtendedMapNameNegative", FileHeader(1, 259) + Int32(-7), "negative length -7"},
-        {"ExtendedHugeLineCount", ExtendedHeader(2) + Root() + TaskRecord(2, 0, Int32(2147483647)), "line count"},
+        {"ExtendedHugeLineCount", ExtendedHeader(2) + XRoot() + TaskRecord(2, 0, Int32(2147483647)), "line count"},
         {"ExtendedNestedTooDeep", ExtendedChain(1001), "nest deeper than 1000 levels"},
-        {"NewKindInVersion258", FileHeader(2) + Root() + TaskRecord(6, 0, ""), "task kind 6 needs version 259"},
+        {"NewKindInVersion258", FileHeader(2) + Root() + TaskRecord(6, 0, ""), "task kind 6 is not one of 0 to 5"},
     };
 }
 
@@ -233,8 +244,8 @@ TEST_F(ProjectLoadErrorTest, WellFormedVariantsOfTheBadFilesLoad)
     EXPECT_EQ(Project().TaskTree.Count(), 1001);
     // Version 259: the action's parent is record 1, the group numbered 5; an action record ends
     // with its map name (empty: none of its own).
-    Document().LoadProjectBytes("good.NPC", ExtendedHeader(4, Bytes({1}) + Int32(2) + Int32(3)) + Root() + Group(0, 5) +
-                                                TaskRecord(1, 1, Int32(6) + Str("")) + Group(1, 2));
+    Document().LoadProjectBytes("good.NPC", ExtendedHeader(4, Bytes({1}) + Int32(2) + Int32(3)) + XRoot() +
+                                                XGroup(0, 5) + TaskRecord(1, 1, Int32(6) + Str("")) + XGroup(1, 2));
     EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->ChildCount(), 2);
     EXPECT_EQ(Project().NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc", "prontera.gat", TTouchArea{2, 3}}));
     // Bytes after the last record are not part of any record and are ignored.

@@ -15,6 +15,11 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
+
+#include "script/ServerRules.h"
+
+#include <algorithm>
 
 using namespace frametest;
 
@@ -49,6 +54,22 @@ protected:
     QComboBox* Combo(const char* name) const { return Child<QComboBox>(Form, name); }
     QPushButton* BrowseButton() const { return Child<QPushButton>(Form, "BrowseButton"); }
     QLabel* IDLabel() const { return Child<QLabel>(Form, "IDLabel"); }
+    QSpinBox* Spin(const char* name) const { return Child<QSpinBox>(Form, name); }
+
+    // The maps of target's map index that the catalogue has not, and the first of them by name.
+    static int OtherServerMaps(TServerTarget target)
+    {
+        const auto& maps = script::BuiltInMaps(target);
+        return static_cast<int>(std::count_if(maps.begin(), maps.end(), [](const std::string& m) { return !FindMapNamed(m); }));
+    }
+    static std::string FirstOtherServerMap(TServerTarget target)
+    {
+        std::string first;
+        for (const std::string& map : script::BuiltInMaps(target))
+            if (!FindMapNamed(map) && (first.empty() || map < first))
+                first = map;
+        return first;
+    }
 
     // Gives the field the focus with all its text selected, as tabbing into it does.
     void Enter(QWidget* field)
@@ -73,13 +94,17 @@ protected:
 TEST_F(NPCFormTest, ShowsTheDefaultRecordWithoutMarkingTheProjectModified)
 {
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("NPC Information"));
-    EXPECT_EQ(Form->size(), QSize(400, 88));
+    EXPECT_EQ(Form->size(), QSize(400, 130));
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("45"));
     EXPECT_EQ(Field("XEdit")->text(), QStringLiteral("0"));
     // A new project stores facing 1, the server's north-west.
     EXPECT_EQ(Combo("DirCombo")->currentText(), QStringLiteral("North West"));
     EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("Prontera"));
-    EXPECT_EQ(Combo("MapCombo")->count(), 3);
+    // The catalogue's three maps, then every other map of the server's map index.
+    EXPECT_EQ(Combo("MapCombo")->count(), 3 + OtherServerMaps(TServerTarget::EAthena));
+    EXPECT_EQ(Combo("MapCombo")->itemText(3).toStdString(), FirstOtherServerMap(TServerTarget::EAthena));
+    EXPECT_EQ(Spin("TouchXEdit")->text(), QStringLiteral("no touch area"));
+    EXPECT_EQ(Spin("TouchYEdit")->text(), QStringLiteral("no touch area"));
     // The label names the project's own sprite.
     EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (Guide)"));
     EXPECT_FALSE(Project().Modified);
@@ -253,7 +278,8 @@ TEST_F(NPCFormTest, AMenuTakingTheFocusLeavesHalfTypedDigitsAlone)
 TEST_F(NPCFormTest, KeyboardOrderFollowsTheRows)
 {
     const char* const order[] = {"NameEdit", "XEdit",  "YEdit",        "DirCombo",
-                                 "MapCombo", "IDEdit", "BrowseButton", "NameEdit"};
+                                 "MapCombo", "IDEdit", "BrowseButton", "TouchXEdit",
+                                 "TouchYEdit", "NameEdit"};
     NameEdit()->setFocus(Qt::TabFocusReason);
     for (const char* name : order) {
         QWidget* control = Child(Form, name);
@@ -311,6 +337,57 @@ TEST_F(NPCFormTest, ChoosingAMapStoresItsIndexAndTheWholeRecord)
     EXPECT_EQ(Project().NPCInfo.MapIndex, 2);
     EXPECT_EQ(Project().NPCInfo.Name, "Guard");
     EXPECT_TRUE(Project().Modified);
+}
+
+// A map of the server that the catalogue lacks is kept by name (the project then saves as 259);
+// a catalogue map is kept by position, as before.
+TEST_F(NPCFormTest, ChoosingAServerMapTheCatalogueLacksStoresItsName)
+{
+    const int row = Combo("MapCombo")->findText(QStringLiteral("payon_in03"));
+    ASSERT_GE(row, 3);
+    PickEntry(Combo("MapCombo"), row);
+    EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
+    EXPECT_EQ(Project().NPCInfo.MapName, "payon_in03.gat");
+    EXPECT_EQ(SaveProjectBytes(Project()).substr(0, 2), std::string("\x03\x01", 2));
+    PickEntry(Combo("MapCombo"), 1);
+    EXPECT_EQ(Project().NPCInfo.MapIndex, 1);
+    EXPECT_EQ(Project().NPCInfo.MapName, "");
+    EXPECT_EQ(SaveProjectBytes(Project()).substr(0, 2), std::string("\x02\x01", 2));
+}
+
+// A map neither list has (an imported script's own) is shown as kept, not as another map.
+TEST_F(NPCFormTest, AMapNoListHasIsShownAsKeptAsWritten)
+{
+    Project().NPCInfo.MapIndex = -1;
+    Project().NPCInfo.MapName = "my_town";
+    Form->ShowNPC();
+    EXPECT_EQ(Combo("MapCombo")->currentIndex(), -1);
+    EXPECT_EQ(Combo("MapCombo")->placeholderText(), QStringLiteral("my_town (kept as written)"));
+    Project().NPCInfo.MapName = "payon_in03";  // the server's map, without .gat
+    Form->ShowNPC();
+    EXPECT_EQ(Combo("MapCombo")->currentText(), QStringLiteral("payon_in03"));
+}
+
+// Worked example: 3 cells left and right, 2 above and below; clearing either clears the area.
+TEST_F(NPCFormTest, TheTouchAreaIsBothCellCountsOrNone)
+{
+    Spin("TouchXEdit")->setValue(3);
+    EXPECT_EQ(Project().NPCInfo.Touch, (TTouchArea{3, 0}));
+    EXPECT_EQ(Spin("TouchYEdit")->value(), 0);
+    Spin("TouchYEdit")->setValue(2);
+    EXPECT_EQ(Project().NPCInfo.Touch, (TTouchArea{3, 2}));
+    EXPECT_TRUE(Project().Modified);
+    EXPECT_EQ(SaveProjectBytes(Project()).substr(0, 2), std::string("\x03\x01", 2));
+    // The steps on the area are one undo step, as typing into one field is.
+    Document().Undo();
+    EXPECT_EQ(Project().NPCInfo.Touch, std::nullopt);
+    EXPECT_EQ(Spin("TouchXEdit")->text(), QStringLiteral("no touch area"));
+    Document().Redo();
+    EXPECT_EQ(Spin("TouchXEdit")->value(), 3);
+    EXPECT_EQ(Spin("TouchYEdit")->value(), 2);
+    Spin("TouchYEdit")->setValue(-1);
+    EXPECT_EQ(Project().NPCInfo.Touch, std::nullopt);
+    EXPECT_EQ(Spin("TouchXEdit")->text(), QStringLiteral("no touch area"));
 }
 
 TEST_F(NPCFormTest, ShowNPCFillsEveryControlAndStoresNothing)
@@ -562,9 +639,10 @@ TEST_F(NPCFormEmptyCatalogueTest, NoSpritesMeansNoRangeAndNoCorrection)
     EXPECT_EQ(Project().NPCInfo.SpriteID, 0);
 }
 
+// Without a catalogue the server's own maps are still there to choose, under their names.
 TEST_F(NPCFormEmptyCatalogueTest, NoMapsShowsNoMap)
 {
-    EXPECT_EQ(Combo("MapCombo")->count(), 0);
+    EXPECT_EQ(Combo("MapCombo")->count(), OtherServerMaps(TServerTarget::EAthena));
     EXPECT_EQ(Combo("MapCombo")->currentIndex(), -1);
     Enter(NameEdit());
     QTest::keyClicks(NameEdit(), QStringLiteral("A"));
