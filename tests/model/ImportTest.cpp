@@ -189,6 +189,8 @@ const MappingRow MappingRows[] = {
      "Default(End)),A[close])"},
     {"SwitchOnAVariable", "\tswitch (quest) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;",
      "G0(Sw[quest](Case 1(A[close])),End)"},
+    {"CommentBeforeTheFirstCaseGoesBeforeTheSwitch", "\tswitch (quest) { // the steps\n\tcase 1:\n\t\tclose;\n\t}",
+     "G0(X[// the steps],Sw[quest](Case 1(A[close])))"},
     {"StatementsBeforeTheFirstCaseStayManual", "\tswitch (quest) {\n\tclose;\n\tcase 1:\n\t\tend;\n\t}",
      "G0(X[switch (quest) {|close;|case 1:|\tend;|}])"},
     {"EventLabelsAreGroupsUnderTheirNames", "\tend;\nOnInit:\n\tset $x, 1;\n\tend;",
@@ -295,6 +297,31 @@ TEST_F(ImportTest, ProofFindsADifferentEvent)
     EXPECT_FALSE(proof.Passed);
     EXPECT_THAT(proof.Reason, HasSubstr("choices 2: event"));
     EXPECT_THAT(proof.Reason, HasSubstr("changed"));
+}
+
+TEST_F(ImportTest, ProofPlaysTheEventLabelsToo)
+{
+    const TImportSource source("t.txt", Npc("\tclose;\nOnTouch:\n\tmes \"Welcome\";\n\tclose;"));
+    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    TTaskNode* touch = import.Project->TaskTree.GetFirstNode()->Child(1);
+    ASSERT_EQ(touch->Data()->Caption, "OnTouch (runs on an event)");
+    static_cast<TMessageTask*>(touch->Child(0)->Data())->Lines = {"Go away"};
+    const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
+    EXPECT_FALSE(proof.Passed);
+    EXPECT_THAT(proof.Reason, HasSubstr("at OnTouch, no choice: event 1"));
+    EXPECT_THAT(proof.Reason, HasSubstr("Go away"));
+}
+
+TEST_F(ImportTest, ProofExcusesOnlyTheCheckerErrorsTheOriginalHasToo)
+{
+    const TImportSource source("t.txt", Npc("\tF_Elsewhere 1;\n\tclose;"));
+    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    EXPECT_TRUE(ProveImport(source, source.File.Entries[0], import, TProofOptions{}).Passed);
+    import.Project->AttachTask(import.Project->TaskTree.GetFirstNode(),
+                               std::make_unique<TManualTask>(std::vector<std::string>{"F_Elsewhere 2;"}));
+    const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
+    EXPECT_FALSE(proof.Passed);
+    EXPECT_THAT(proof.Reason, HasSubstr("checker error at line"));
 }
 
 TEST_F(ImportTest, ProofRefusesAScriptTheCheckerRejects)
