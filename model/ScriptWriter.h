@@ -61,6 +61,9 @@ public:
     bool NeedSpeakerLine = false;
     // The map file of an NPC whose map is not in the catalogue; empty: such an NPC is a problem.
     std::string MapWhenNone;
+    // False: the NPC's own lines alone, from its NPC line on, without the header comment block
+    // (an NPC written into a script file of many, whose own header stays as it is).
+    bool HeaderBlock = true;
 
 private:
     void AddLine(int level, const std::string& text, const TTask* task);

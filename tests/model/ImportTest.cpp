@@ -158,6 +158,11 @@ const MappingRow MappingRows[] = {
      "A[set BaseLevel, BaseLevel + 1],A[heal 100, 50],A[warp \"prontera.gat\", 150, 180])"},
     {"ActionsWithoutArguments", "\tsetcart;\n\topenstorage;\n\tresetstatus;\n\tresetskill;\n\tjobchange 7;\n\tclose;",
      "G0(A[setcart],A[openstorage],A[resetstatus],A[resetskill],A[jobchange 7],A[close])"},
+    // The server finds prontera.gat under "prontera": a Warp, written with the script's name.
+    {"MapWithoutGatBecomesAWarp", "\twarp \"prontera\",150,180;\n\tgetitem Apple, 1;",
+     "G0(A[warp \"prontera\", 150, 180],K[getitem Apple, 1;])"},
+    {"MapOutsideTheCatalogueBecomesAWarp", "\twarp \"my_town.gat\",1,2;\n\tclose;",
+     "G0(A[warp \"my_town.gat\", 1, 2],A[close])"},
     {"CommandsOfTheServersTable", "\tgetitem Apple, 1;\n\temotion e_gasp;\n\tclose2;\n\tcutin \"kafra_01\",2;",
      "G0(K[getitem Apple, 1;],K[emotion e_gasp;],K[close2;],K[cutin \"kafra_01\", 2;])"},
     {"SetsAndAssignments", "\tset .@n, 1;\n\tset .@a$[.@n], \"x\" + .@n;\n\t.@n += (2 * 3);\n\t.@n++;\n\tset $q, $q * 2;",
@@ -215,7 +220,7 @@ TEST_F(ImportTest, NpcRecordComesFromTheNpcLine)
 {
     const TImportSource source("t.txt", Npc("\tclose;", "izlude.gat,12,34,6\tscript\tPorter#iz\t800,{"));
     const TImportResult result = ImportNpc(source, source.File.Entries[0]);
-    EXPECT_EQ(result.Project->NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz"}));
+    EXPECT_EQ(result.Project->NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz", "izlude.gat"}));
     EXPECT_TRUE(result.Notes.empty());
 }
 
@@ -252,10 +257,11 @@ const HeaderRow HeaderRows[] = {
      "//===== Description: =========================================\n//= Makes juice\n//= from fruit.\n"
      "//===== Additional Comments: =================================\n//= 1.0 First.\n//=\t2.0 Second.\n"
      "//============================================================\n// trailing note\n\n",
-     {"Juice Maker", "kobra", "2.1", "eAthena SVN", "Makes juice from fruit.", "1.0 First.\r\n2.0 Second.\r\ntrailing note"}},
+     {"Juice Maker", "kobra", "2.1", "eAthena SVN", "Makes juice\r\nfrom fruit.", "1.0 First.\r\n2.0 Second.\r\ntrailing note",
+      true}},
     {"AnotherLayout", "/* Guide NPC\n   by someone */\n// version 3\n",
      {"<Name> Script", "<Author> (1.0)", "1.0", "Any eAthena Version; RO Episode XX", "<Description>",
-      "Guide NPC\r\n  by someone \r\nversion 3"}},
+      "Guide NPC\r\n  by someone \r\nversion 3", true}},
     {"NoComments", "", {"<Name> Script", "<Author> (1.0)", "1.0", "Any eAthena Version; RO Episode XX",
                         "<Description>", "<Version History and Comments>"}},
 };
