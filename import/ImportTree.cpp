@@ -91,8 +91,10 @@ public:
     {
         NumberGroups();
         Parent_ = Project_.TaskTree.GetFirstNode();
-        // The NPC's start has no label of the author's, and nothing of the import's jumps to it.
-        Project_.StartGroup()->NoLabel = true;
+        // The NPC's start has no label of the author's, and nothing of the import's jumps to it; a
+        // body that opens with a label (the editor's own scripts) keeps the start as it was.
+        const auto& body = Entry_.Body->Children;
+        Project_.StartGroup()->NoLabel = !body.empty() && body.front()->Kind != TStmtKind::Label;
         SpeakerPending_ = true;
         Project_.TaskTree.BeginUpdate();
         for (const auto& s : Entry_.Body->Children)
