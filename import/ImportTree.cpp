@@ -91,8 +91,10 @@ public:
     {
         NumberGroups();
         Parent_ = Project_.TaskTree.GetFirstNode();
-        // The NPC's start has no label of the author's, and nothing of the import's jumps to it.
-        Project_.StartGroup()->NoLabel = true;
+        // The NPC's start has no label of the author's, and nothing of the import's jumps to it; a
+        // body that opens with a label (the editor's own scripts) keeps the start as it was.
+        const auto& body = Entry_.Body->Children;
+        Project_.StartGroup()->NoLabel = !body.empty() && body.front()->Kind != TStmtKind::Label;
         SpeakerPending_ = true;
         Project_.TaskTree.BeginUpdate();
         for (const auto& s : Entry_.Body->Children)
@@ -141,24 +143,37 @@ private:
             return;
         }
         CloseRun();
+        if (!Structure(s) && s.Kind != TStmtKind::Empty)
+            Manual(s);
+    }
+
+    // Whether s became tasks (or the start of a group).
+    bool Structure(const TStmt& s)
+    {
         const auto group = s.Kind == TStmtKind::Label ? Groups_.find(script::LowerCase(s.Name)) : Groups_.end();
         if (group != Groups_.end()) {
             StartGroup(group->second, s.Name);
             Count(1, true);
-        } else if (auto menu = MatchMenu(Ctx_, s, NextNumber_); menu && (!menu->FallsThrough || Depth_ == 0)) {
+            return true;
+        }
+        // A menu going on with the next line needs a group there: only between groups.
+        if (auto menu = MatchMenu(Ctx_, s, NextNumber_); menu && (!menu->FallsThrough || Depth_ == 0)) {
             Structured(s, std::move(menu->Task));
             if (menu->FallsThrough)
                 StartGroup(NextNumber_++, {});
-        } else if (auto condition = MatchCondition(Ctx_, s)) {
-            Structured(s, std::move(condition));
-        } else if (auto action = MatchAction(Ctx_, s)) {
-            Structured(s, std::move(action));
-        } else if (!HoldsLabels(s) && Block(s)) {
-        } else if (auto code = MatchCode(Ctx_, s)) {
-            Structured(s, std::move(code));
-        } else if (s.Kind != TStmtKind::Empty) {
-            Manual(s);
+            return true;
         }
+        std::unique_ptr<TTask> task = MatchCondition(Ctx_, s);
+        if (!task)
+            task = MatchAction(Ctx_, s);
+        if (!task && !HoldsLabels(s) && Block(s))
+            return true;
+        if (!task)
+            task = MatchCode(Ctx_, s);
+        if (!task)
+            return false;
+        Structured(s, std::move(task));
+        return true;
     }
 
     // The comments inside a block stay with the tasks they stand between.
@@ -262,13 +277,13 @@ private:
         const auto value = ExprText(Ctx_, *s.Cond);
         if (!value)
             return false;
+        // Only cases stand in a switch: a comment before the first one goes before the switch.
+        TakeComments(children.empty() ? s.Then->Range.End.Offset - 1 : children.front()->Range.Begin.Offset);
         auto task = std::make_unique<TSwitchTask>();
         task->Value = *value;
         task->Caption = task->SummaryText();
         TTaskNode* node = Attach(std::move(task));
         Count(1, true);
-        TakeComments(s.Then->Range.Begin.Offset);
-        Cursor_ = s.Then->Range.Begin.Offset + 1;
         TTaskNode* outer = Enter(node);
         std::size_t next = 0;
         for (const auto& child : children) {

@@ -17,12 +17,26 @@ bool StandsIn(const TTask& task, TTaskKind kind)
     return parent && parent->Data() && parent->Data()->Kind() == kind;
 }
 
+// Only branches stand in an if and only cases in a switch: anything else would be written outside
+// every part of the block.
+void CheckParts(const TTask& holder, TTaskKind part, TScriptWriter& writer, const std::string& problem)
+{
+    for (int i = 0; holder.Node && i < holder.Node->ChildCount(); ++i) {
+        const TTask* child = holder.Node->Child(i)->Data();
+        if (!child || child->Kind() != part) {
+            writer.AddScriptProblem(problem);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 // ---- TIfTask -------------------------------------------------------------------------------
 
 void TIfTask::WriteScriptEnd(TScriptWriter& writer) const
 {
+    CheckParts(*this, TTaskKind::Branch, writer, "A task stands in an if outside its branches: move it into one.");
     if (HasChildren(*this))
         writer.AddTaskLine(*this, "}");
 }
@@ -142,6 +156,7 @@ void TSwitchTask::WriteScript(TScriptWriter& writer) const
 
 void TSwitchTask::WriteScriptEnd(TScriptWriter& writer) const
 {
+    CheckParts(*this, TTaskKind::Case, writer, "A task stands in a switch outside its cases: move it into one.");
     writer.AddTaskLine(*this, "}");
 }
 

@@ -51,7 +51,8 @@ void TCommandTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
     Command = ReadString(file);
-    if (!IsLabelText(Command))
+    // Empty: a task the editor has not finished, which is saved and read back as it is.
+    if (!Command.empty() && !IsLabelText(Command))
         file.Fail("the command name \"" + Command + "\" is not a name the server reads");
     Args = LoadArgs(file);
 }

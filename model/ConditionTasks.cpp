@@ -224,8 +224,6 @@ bool HasExpressionCheck(const TConChecks& checks)
 
 std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bool bareSingle)
 {
-    if (bareSingle && checks.size() == 1 && checks.front()->IsExpression())
-        return checks.front()->Expression;
     std::string text;
     for (const auto& check : checks) {
         if (check->IsExpression()) {
@@ -242,6 +240,9 @@ std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bo
             text += ConditionScriptText(check->Kind);
         }
     }
+    // One check needs no parentheses of its own where the line gives it some.
+    if (bareSingle && checks.size() == 1 && (checks.front()->IsExpression() || checks.front()->IsComparison()))
+        return text.substr(1, text.size() - 2);
     return text;
 }
 

@@ -50,8 +50,8 @@ void SaveChecks(TFileWriter& file, const TConChecks& checks);
 TConChecks LoadChecks(TFileReader& file);
 TConChecks CopyChecks(const TConChecks& checks);
 bool HasExpressionCheck(const TConChecks& checks);
-// The checks as the script's condition: each comparison in parentheses, joined by && and ||; a
-// single expression check stands bare when bareSingle is set. Problems go to writer.
+// The checks as the script's condition: each check in parentheses, joined by && and ||; a single
+// check stands without them when bareSingle is set. Problems go to writer.
 std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bool bareSingle);
 // The check texts joined by one blank.
 std::string ChecksSummary(const TConChecks& checks);

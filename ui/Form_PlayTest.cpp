@@ -288,7 +288,13 @@ void TPlayTestForm::PlayFromSelectedGroup()
         node = node->Parent();
     if (!node)
         throw std::invalid_argument("Select a group in the task tree first: the play starts at its label.");
-    Start(static_cast<const TGroupTask*>(node->Data())->Label());
+    const auto* group = static_cast<const TGroupTask*>(node->Data());
+    // An imported NPC's start writes no label: a click starts there.
+    if (group->NoLabel && !node->Parent())
+        return Start({});
+    if (group->NoLabel)
+        throw std::invalid_argument("The group " + group->Caption + " writes no label: the play cannot start there.");
+    Start(group->Label());
 }
 
 void TPlayTestForm::Replay()

@@ -3,6 +3,7 @@
 
 #include "ModelFixture.h"
 #include "DocumentSupport.h"
+#include "TestSupport.h"
 
 #include "model/BlockTasks.h"
 #include "model/CodeTasks.h"
@@ -15,6 +16,7 @@
 #include "model/MessageTasks.h"
 
 #include <gmock/gmock.h>
+#include <functional>
 #include <gtest/gtest.h>
 
 using ::testing::HasSubstr;
@@ -194,6 +196,8 @@ const MappingRow MappingRows[] = {
      "Default(End)),A[close])"},
     {"SwitchOnAVariable", "\tswitch (quest) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;",
      "G0(Sw[quest](Case 1(A[close])),End)"},
+    {"CommentBeforeTheFirstCaseGoesBeforeTheSwitch", "\tswitch (quest) { // the steps\n\tcase 1:\n\t\tclose;\n\t}",
+     "G0(X[// the steps],Sw[quest](Case 1(A[close])))"},
     {"StatementsBeforeTheFirstCaseStayManual", "\tswitch (quest) {\n\tclose;\n\tcase 1:\n\t\tend;\n\t}",
      "G0(X[switch (quest) {|close;|case 1:|\tend;|}])"},
     {"EventLabelsAreGroupsUnderTheirNames", "\tend;\nOnInit:\n\tset $x, 1;\n\tend;",
@@ -290,17 +294,62 @@ TEST_F(ImportTest, ListSaysWhichEntriesCanBecomeProjects)
                 ::testing::ThrowsMessage<EImportError>(HasSubstr("t.txt has no NPC named Nobody")));
 }
 
-TEST_F(ImportTest, ProofFindsADifferentEvent)
+// A change made to the imported project that the proof must find, with what its reason says.
+struct ProofFailureRow {
+    const char* Name;
+    std::string Body;
+    std::function<TMessageTask*(const TProject&)> Message;  // the message whose lines change
+    std::vector<std::string> Reasons;
+};
+
+class ProofFailureTest : public ModelTest, public ::testing::WithParamInterface<ProofFailureRow> {};
+
+TEST_P(ProofFailureTest, SaysWhereTheImportDiffers)
 {
-    const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"Hello\";\n\tmenu \"A\",L_A,\"B\",L_B;\n"
-                                            "L_A:\n\tclose;\nL_B:\n\tmes \"[Guide]\";\n\tmes \"b\";\n\tclose;"));
+    const TImportSource source("t.txt", Npc(GetParam().Body));
     const TImportResult import = ImportNpc(source, source.File.Entries[0]);
-    auto* message = static_cast<TMessageTask*>(import.Project->TaskTree.Nodes().back()->Parent()->Child(0)->Data());
-    message->Lines = {"changed"};
+    EXPECT_TRUE(ProveImport(source, source.File.Entries[0], import, TProofOptions{}).Passed);
+    GetParam().Message(*import.Project)->Lines = {"changed"};
     const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
     EXPECT_FALSE(proof.Passed);
-    EXPECT_THAT(proof.Reason, HasSubstr("choices 2: event"));
-    EXPECT_THAT(proof.Reason, HasSubstr("changed"));
+    for (const std::string& reason : GetParam().Reasons)
+        EXPECT_THAT(proof.Reason, HasSubstr(reason));
+}
+
+TMessageTask* MessageAt(const TProject& project, int group, int row)
+{
+    return static_cast<TMessageTask*>(project.TaskTree.GetFirstNode()->Child(group)->Child(row)->Data());
+}
+
+const ProofFailureRow ProofFailureRows[] = {
+    {"AMenuPath", "\tmes \"[Guide]\";\n\tmes \"Hello\";\n\tmenu \"A\",L_A,\"B\",L_B;\nL_A:\n\tclose;\nL_B:\n\tmes \"[Guide]\";"
+                  "\n\tmes \"b\";\n\tclose;",
+     [](const TProject& p) { return MessageAt(p, 3, 0); }, {"choices 2: event", "changed"}},
+    {"AnEventLabel", "\tclose;\nOnTouch:\n\tmes \"Welcome\";\n\tclose;",
+     [](const TProject& p) { return MessageAt(p, 1, 0); }, {"at OnTouch, no choice: event 1", "changed"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Changes, ProofFailureTest, ::testing::ValuesIn(ProofFailureRows), TNameOfRow{});
+
+TEST_F(ImportTest, AnEventLabelsGroupSaysItRunsOnAnEvent)
+{
+    const TImportSource source("t.txt", Npc("\tclose;\nOnTouch:\n\tclose;"));
+    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    const auto* touch = static_cast<const TGroupTask*>(import.Project->TaskTree.GetFirstNode()->Child(1)->Data());
+    EXPECT_EQ(touch->Caption, "OnTouch (runs on an event)");
+    EXPECT_TRUE(touch->IsEventLabel());
+}
+
+TEST_F(ImportTest, ProofExcusesOnlyTheCheckerErrorsTheOriginalHasToo)
+{
+    const TImportSource source("t.txt", Npc("\tF_Elsewhere 1;\n\tclose;"));
+    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    EXPECT_TRUE(ProveImport(source, source.File.Entries[0], import, TProofOptions{}).Passed);
+    import.Project->AttachTask(import.Project->TaskTree.GetFirstNode(),
+                               std::make_unique<TManualTask>(std::vector<std::string>{"F_Elsewhere 2;"}));
+    const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
+    EXPECT_FALSE(proof.Passed);
+    EXPECT_THAT(proof.Reason, HasSubstr("checker error at line"));
 }
 
 TEST_F(ImportTest, ProofRefusesAScriptTheCheckerRejects)

@@ -73,7 +73,7 @@ TEST_F(ScriptStructureTest, IfElseIfElseIsWrittenAsOneBlock)
     Add(other->Node, std::make_unique<TStatementTask>(TBareStatement::End));
     Add(StartNode(), Message("After.", TSpeakerKind::None));
     EXPECT_THAT(Body(), ElementsAre("\tL0:",                                  //
-                                    "\t\tif ((Zeny >= 1000)) {",              //
+                                    "\t\tif (Zeny >= 1000) {",                //
                                     "\t\t\tmes \"[Guide#g1]\";",              //
                                     "\t\t\tmes \"Rich!\";",                   //
                                     "\t\t} else if (checkquest(1000) == -1) {", //
@@ -183,12 +183,19 @@ TEST_F(ScriptStructureTest, MisplacedPartsAndDuplicateLabelsAreProblems)
     second->LabelName = "L_Same";
     Add(StartNode(), std::make_unique<TBranchTask>());
     Add(StartNode(), std::make_unique<TCaseTask>());
+    auto* block = Add(StartNode(), std::make_unique<TIfTask>());
+    Add(block->Node, std::make_unique<TStatementTask>(TBareStatement::End));
+    auto* sw = Add(StartNode(), std::make_unique<TSwitchTask>());
+    sw->Value = "1";
+    Add(sw->Node, std::make_unique<TStatementTask>(TBareStatement::End));
     std::vector<std::string> problems;
     Body(&problems);
     EXPECT_THAT(problems, ::testing::IsSupersetOf({"Two groups have the label L_Same: rename one in its group editor.",
                                                    "A branch stands outside an if: move it into one.",
                                                    "A case stands outside a switch: move it into one.",
-                                                   "A case has no value: write one in its editor."}));
+                                                   "A case has no value: write one in its editor.",
+                                                   "A task stands in an if outside its branches: move it into one.",
+                                                   "A task stands in a switch outside its cases: move it into one."}));
 }
 
 TEST_F(ScriptStructureTest, EveryLineMapsToTheTaskThatWroteIt)

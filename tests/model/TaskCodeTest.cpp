@@ -77,6 +77,7 @@ std::vector<TRecordCase> RecordCases()
          base + Str("monster") + Int32(2) + Str("\"prontera\"") + Str("150"), "Command: monster \"prontera\", 150"},
         {"CommandWithoutArguments", [] { return std::make_unique<TCommandTask>("close2", std::vector<std::string>{}); },
          base + Str("close2") + Int32(0), "Command: close2"},
+        {"UnfinishedCommand", [] { return std::make_unique<TCommandTask>(); }, base + Str("") + Int32(0), "Command: "},
         {"Set",
          [] {
              auto t = std::make_unique<TSetTask>();
