@@ -72,12 +72,12 @@ void TScriptFileForm::BuildWidgets()
     Text_ = new QPlainTextEdit(this);
     Text_->setObjectName(QStringLiteral("FileText"));
     Text_->setReadOnly(true);
-    Text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    SetTabStops(this, Text_);
+    UseScriptLook(this, Text_);
+    Entries_->setWordWrap(false);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(Entries_);
     splitter->addWidget(Text_);
-    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({420, 480});
 
     const auto button = [this](const char* name, const QString& text, auto handler) {
         auto* b = new QPushButton(text, this);
@@ -141,21 +141,7 @@ void TScriptFileForm::ShowMarks()
 {
     script::TCheckOptions options;
     options.Target = Workspace_->Target();
-    QList<QTextEdit::ExtraSelection> marks;
-    int errors = 0;
-    for (const script::TDiagnostic& d : script::CheckScriptText(Workspace_->Bytes(), options)) {
-        if (d.Severity != script::TSeverity::Error)
-            continue;
-        ++errors;
-        QTextEdit::ExtraSelection mark;
-        mark.cursor = QTextCursor(Text_->document()->findBlockByNumber(d.Range.Begin.Line - 1));
-        mark.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        mark.format.setUnderlineColor(Qt::red);
-        mark.format.setToolTip(ToQ(d.Message));
-        marks << mark;
-    }
-    Text_->setExtraSelections(marks);
+    const int errors = ShowErrorMarks(Text_, script::CheckScriptText(Workspace_->Bytes(), options));
     Status_->setText(errors == 0 ? QStringLiteral("The server loads this file without an error.")
                                  : QStringLiteral("The server refuses %1 line(s) of this file (underlined).").arg(errors));
 }
