@@ -238,9 +238,9 @@ bool TScriptFileForm::Save()
                                      .arg(fresh).arg(first),
                            QStringLiteral("Save Script File")))
         return false;
-    const std::size_t entries = Workspace_->EntryParts().size();
+    const std::size_t parts = Workspace_->Parts().size();
     Workspace_->Save();
-    if (Workspace_->EntryParts().size() != entries)
+    if (Workspace_->Parts().size() != parts)
         CloseEntryWindows();  // an entry came or went: the windows' parts are no longer theirs
     for (auto& [part, window] : EntryWindows_)
         if (auto* npc = qobject_cast<TScriptNpcForm*>(window.data()))
