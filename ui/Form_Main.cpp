@@ -11,6 +11,7 @@
 #include "Form_PlayTest.h"
 #include "Form_Problems.h"
 #include "Form_ScriptFile.h"
+#include "workspace/ScriptWorkspace.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "HistoryActions.h"
@@ -300,7 +301,8 @@ void TMainForm::FileOpenScript()
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
 {
     // The file is checked for the server the author works for now.
-    auto* form = new TScriptFileForm(QFile::encodeName(path).toStdString(), Document_->Project().HeaderInfo.Target);
+    auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(),
+                                                                    Document_->Project().HeaderInfo.Target, this));
     ShowChildWindow(form);
     return form;
 }

@@ -10,17 +10,22 @@
 #include "workspace/ScriptWorkspace.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -33,8 +38,24 @@ QString FileTitle(const std::string& path)
 
 } // namespace
 
-TScriptFileForm::TScriptFileForm(const std::string& path, script::TTarget target, QWidget* parent)
-    : QWidget(parent), Workspace_(TScriptWorkspace::Open(path, target))
+std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::string& path, script::TTarget target,
+                                                                QWidget* owner)
+{
+    std::future<std::unique_ptr<TScriptWorkspace>> reading =
+        std::async(std::launch::async, [path, target] { return TScriptWorkspace::Open(path, target); });
+    QProgressDialog progress(QStringLiteral("Reading %1...").arg(FileTitle(path)), QString(), 0, 0, owner);
+    progress.setObjectName(QStringLiteral("ReadingProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    while (reading.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+        progress.setValue(0);  // shows the window once the minimum duration has passed
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    return reading.get();
+}
+
+TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent)
+    : QWidget(parent), Workspace_(std::move(workspace))
 {
     setObjectName(QStringLiteral("ScriptFileForm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -257,7 +278,7 @@ void TScriptFileForm::Reload(bool keepEdits)
         for (std::size_t part : Workspace_->EntryParts())
             if (Workspace_->IsChanged(part))
                 kept.emplace_back(Workspace_->Parts()[part], Workspace_->CurrentText(part));
-    auto reread = TScriptWorkspace::Open(Workspace_->FileName(), Workspace_->Target());
+    auto reread = ReadScriptFileShowingProgress(Workspace_->FileName(), Workspace_->Target(), this);
     for (const auto& [old, text] : kept)
         for (std::size_t part : reread->EntryParts())
             if (reread->Parts()[part].Kind == old.Kind && reread->Parts()[part].Name == old.Name) {
