@@ -40,8 +40,8 @@ public:
         ++Errors;
         Print(text);
     }
-    QString OpenProjectFileName(QWidget*) override { return {}; }
-    QString SaveProjectFileName(QWidget*) override { return {}; }
+    QString OpenProjectFileName(QWidget*, const QString&) override { return {}; }
+    QString SaveProjectFileName(QWidget*, const QString&) override { return {}; }
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
 
 private:

@@ -1,6 +1,7 @@
 #include "document/Document.h"
 
 #include "model/ProjectFile.h"
+#include "document/UndoRecords.h"
 #include "document/UndoSteps.h"
 
 #include <QScopedValueRollback>
@@ -37,9 +38,9 @@ unsigned GroupPart(const TTask& task)
 
 std::unique_ptr<TTask> CopyTask(const TTask& task)
 {
-    TFileWriter record;
+    TFileWriter record = MemoryRecordWriter("the copied task");
     task.SaveToFile(record);
-    TFileReader reader("the copied task", record.Bytes());
+    TFileReader reader = MemoryRecordReader("the copied task", record.Bytes());
     std::unique_ptr<TTask> copy = NewTaskOfKind(reader, static_cast<std::uint8_t>(task.Kind()));
     copy->LoadFromFile(reader);
     return copy;
@@ -54,8 +55,40 @@ std::string KindName(TTaskKind kind)
     case TTaskKind::Condition: return "condition";
     case TTaskKind::Menu: return "menu";
     case TTaskKind::Manual: return "manual code";
+    case TTaskKind::Command: return "command";
+    case TTaskKind::Set: return "set";
+    case TTaskKind::If: return "if block";
+    case TTaskKind::Branch: return "branch";
+    case TTaskKind::Loop: return "loop";
+    case TTaskKind::Switch: return "switch";
+    case TTaskKind::Case: return "case";
+    case TTaskKind::Call: return "call";
+    case TTaskKind::Statement: return "statement";
     }
     return "task";
+}
+
+bool MayHold(const TTask* holder, const TTask& task)
+{
+    if (!holder || !holder->HoldsTasks())
+        return false;
+    // A branch means something only as a part of an if, a case only of a switch; and an if or a
+    // switch is made of its parts alone, so nothing else stands between them.
+    const bool holdsParts = holder->Kind() == TTaskKind::If || holder->Kind() == TTaskKind::Switch;
+    if (task.Kind() == TTaskKind::Branch)
+        return holder->Kind() == TTaskKind::If;
+    if (task.Kind() == TTaskKind::Case)
+        return holder->Kind() == TTaskKind::Switch;
+    return !holdsParts;
+}
+
+std::string PlaceRule(const TTask& task)
+{
+    switch (task.Kind()) {
+    case TTaskKind::Branch: return "A branch goes into an if block: select the if block or one of its branches.";
+    case TTaskKind::Case: return "A case goes into a switch: select the switch or one of its cases.";
+    default: return "An if block holds only branches and a switch only cases: select a task outside them.";
+    }
 }
 
 std::string ShortCaption(const std::string& text)
@@ -221,9 +254,9 @@ bool TProjectDocument::MoveNode(TTaskNode* node, TTaskNode* parent, int row)
     const TTaskTree& tree = Project_->TaskTree;
     if (!node || !node->Data() || node == tree.GetFirstNode() || !tree.CanMove(node, parent, row))
         return false;
-    // Only groups hold tasks: a tree with a task below another kind cannot be saved.
-    const TTask* holder = parent ? parent->Data() : nullptr;
-    if (!holder || holder->Kind() != TTaskKind::Group)
+    // Only holders take tasks, each the kinds it may hold: a tree with a task below another kind
+    // cannot be saved.
+    if (!MayHold(parent ? parent->Data() : nullptr, *node->Data()))
         return false;
     Push(std::make_unique<TMoveStep>(*Project_, EditName("Move", *node->Data()), CP_Tree, *node, parent, row));
     return true;

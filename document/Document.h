@@ -58,8 +58,10 @@ public:
     TProject& Project() { return *Project_; }
     const TProject& Project() const { return *Project_; }
 
-    // The node a new task joins: last child of the selected group, else just before the selected
-    // node, else last child of the first node. The new node becomes the selected one.
+    // The node a new task joins: last child of the selected node when it may hold the task (a
+    // group, a block; see MayHold), else just before the selected node, else last child of the
+    // first node. EListError when neither place may hold the task (a branch with no if block
+    // selected).
     TTask* AddTask(std::unique_ptr<TTask> task);
     // The first node holds everything else and is never deleted; false for it. Tells Deleted.
     bool DeleteNode(TTaskNode* node);
@@ -138,8 +140,15 @@ private:
 // A new task of the same kind holding the same record (caption, content, group number).
 std::unique_ptr<TTask> CopyTask(const TTask& task);
 
-// "group", "action", "message", "condition", "menu", "manual code".
+// "group", "action", "message", "condition", "menu", "manual code", "command", "set", "if block",
+// "branch", "loop", "switch", "case", "call", "statement".
 std::string KindName(TTaskKind kind);
+// Whether task may stand directly below holder (nullptr: the top level, which holds nothing): a
+// task that HoldsTasks, a branch only in an if block and a case only in a switch, which hold
+// nothing else.
+bool MayHold(const TTask* holder, const TTask& task);
+// Why a task cannot go where it was to go, for the user.
+std::string PlaceRule(const TTask& task);
 // The text the tree window shows for a caption: up to 40 characters whole; otherwise the first 38
 // followed by "..". The node itself keeps the whole caption.
 std::string ShortCaption(const std::string& text);

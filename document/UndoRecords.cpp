@@ -44,6 +44,20 @@ TRestoredNode ReadNode(TFileReader& reader)
 
 }  // namespace
 
+TFileWriter MemoryRecordWriter(const char* name)
+{
+    TFileWriter writer(name);
+    writer.SetVersion(ExtendedProjectFileVersion);
+    return writer;
+}
+
+TFileReader MemoryRecordReader(const char* name, std::string bytes)
+{
+    TFileReader reader(name, std::move(bytes));
+    reader.SetVersion(ExtendedProjectFileVersion);
+    return reader;
+}
+
 TNodePath PathOf(const TTaskNode* node)
 {
     TNodePath path;
@@ -74,7 +88,7 @@ TSubtreeRecord TSubtreeRecord::Take(const TTaskNode& node)
         tasks.push_back(n->Data());
     const std::vector<int> indexes = node.Tree().Tasks().IndexesOf(tasks);
 
-    TFileWriter writer(RecordName);
+    TFileWriter writer = MemoryRecordWriter(RecordName);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const TTaskNode& n = *nodes[i];
         if (!n.Data())
@@ -94,7 +108,7 @@ TSubtreeRecord TSubtreeRecord::Take(const TTaskNode& node)
 
 TTaskNode* TSubtreeRecord::Restore(TTaskTree& tree, TTaskNode* parent, int row) const
 {
-    TFileReader reader(RecordName, Bytes_);
+    TFileReader reader = MemoryRecordReader(RecordName, Bytes_);
     std::vector<TRestoredNode> restored;
     restored.reserve(static_cast<std::size_t>(NodeCount_));
     for (int i = 0; i < NodeCount_; ++i)
@@ -130,14 +144,14 @@ TTaskNode* TSubtreeRecord::Restore(TTaskTree& tree, TTaskNode* parent, int row) 
 
 TTaskState TTaskState::Of(const TTask& task)
 {
-    TFileWriter writer(RecordName);
+    TFileWriter writer = MemoryRecordWriter(RecordName);
     task.SaveToFile(writer);
     return {writer.Bytes(), task.Node ? task.Node->Text() : std::string()};
 }
 
 void TTaskState::StoreInto(TTask& task) const
 {
-    TFileReader reader(RecordName, Record);
+    TFileReader reader = MemoryRecordReader(RecordName, Record);
     task.LoadFromFile(reader);
     if (task.Node)
         task.Node->Tree().SetText(task.Node, NodeText);

@@ -9,7 +9,15 @@
 #include <string>
 #include <vector>
 
+class TFileReader;
+class TFileWriter;
 class TTask;
+
+// A record kept in memory (an undo step's, a copied task's) holds everything a task holds: it is
+// written in the extended project file version, whatever version the project's file will have,
+// so that no field a newer kind or a speaker adds is lost on its way through the history.
+TFileWriter MemoryRecordWriter(const char* name);
+TFileReader MemoryRecordReader(const char* name, std::string bytes);
 
 // The rows from the top level down to a node: {0} is the first node, {0, 2} its third child.
 using TNodePath = std::vector<int>;

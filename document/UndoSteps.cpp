@@ -2,6 +2,8 @@
 
 #include "document/Document.h"
 
+#include "platform/Errors.h"
+
 #include <array>
 
 namespace {
@@ -75,14 +77,18 @@ TAddStep::TAddStep(TProject& project, const std::string& name, unsigned parts, s
     : TProjectStep(project, name, parts), Pending_(std::move(task))
 {
     TTaskNode* selected = Tree().Selected();
-    const bool intoGroup = !selected || (selected->Data() && selected->Data()->Kind() == TTaskKind::Group);
-    if (!intoGroup) {
-        Path_ = PathOf(selected);  // just before the selected node
+    TTaskNode* holder = selected ? selected : Tree().GetFirstNode();
+    if (holder && MayHold(holder->Data(), *Pending_)) {
+        Path_ = PathOf(holder);
+        Path_.push_back(holder->ChildCount());
         return;
     }
-    TTaskNode* group = selected ? selected : Tree().GetFirstNode();
-    Path_ = PathOf(group);
-    Path_.push_back(group->ChildCount());
+    TTaskNode* parent = selected ? selected->Parent() : nullptr;
+    // The top level takes what it always took, a part of a block excepted.
+    const bool fits = parent ? MayHold(parent->Data(), *Pending_) : !Pending_->IsPart();
+    if (!selected || !fits)
+        throw EListError(PlaceRule(*Pending_));
+    Path_ = PathOf(selected);  // just before the selected node
 }
 
 void TAddStep::Forward()

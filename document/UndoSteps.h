@@ -51,8 +51,9 @@ private:
     bool Done_ = false;
 };
 
-// A new task joins the tree: the last child of the selected group, else just before the selected
-// node, else the last child of the first node. The selection stays where it was, so tasks added
+// A new task joins the tree: the last child of the selected node when it may hold the task, else
+// just before the selected node, else the last child of the first node; EListError when the task
+// may stand in neither place. The selection stays where it was, so tasks added
 // one after another keep their order.
 class TAddStep : public TProjectStep {
 public:

@@ -84,6 +84,8 @@ private:
     std::vector<int> PartsAbove_;
     // Tasks holding tasks, other than groups, whose closing lines are still to come.
     std::vector<const TTaskNode*> Open_;
+    // Groups jumped to that write no label (TGroupTask::NoLabel), reported once the run is done.
+    mutable std::unordered_set<const TGroupTask*> Unlabelled_;
 };
 
 // The whole script of project into lines.

@@ -9,6 +9,16 @@
 #include "DocumentSupport.h"
 #include "ui/Form_Main.h"
 
+namespace {
+
+// Every test starts from no remembered settings (window places, presets, the encoding), whatever
+// the tests before it left behind.
+class TFreshSettings final : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { QSettings().clear(); }
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
@@ -23,5 +33,6 @@ int main(int argc, char** argv)
     // While a main window is up, the tests work on its document.
     SetDocumentFinder([]() -> TProjectDocument* { return MainForm ? &MainForm->Document() : nullptr; });
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TFreshSettings);
     return RUN_ALL_TESTS();
 }

@@ -37,9 +37,9 @@ public:
         QMessageBox::critical(owner, QStringLiteral("Error"), text, QMessageBox::Ok);
     }
 
-    QString OpenProjectFileName(QWidget* owner) override
+    QString OpenProjectFileName(QWidget* owner, const QString& folder) override
     {
-        QFileDialog dialog(owner);
+        QFileDialog dialog(owner, QString(), folder);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilters({QStringLiteral("NPC Files (*.NPC)"), QStringLiteral("All Files (*)")});
@@ -47,9 +47,9 @@ public:
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     }
 
-    QString SaveProjectFileName(QWidget* owner) override
+    QString SaveProjectFileName(QWidget* owner, const QString& suggested) override
     {
-        QFileDialog dialog(owner);
+        QFileDialog dialog(owner, QString(), suggested);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilter(QStringLiteral("NPC Files (*.NPC)"));
@@ -74,9 +74,9 @@ std::unique_ptr<TDialogs>& Current()
 
 } // namespace
 
-QString TDialogs::OpenScriptFileName(QWidget* owner)
+QString TDialogs::OpenScriptFileName(QWidget* owner, const QString& folder)
 {
-    QFileDialog dialog(owner);
+    QFileDialog dialog(owner, QString(), folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({QStringLiteral("Script Files (*.txt)"), QStringLiteral("All Files (*)")});

@@ -30,11 +30,13 @@ public:
     virtual void Message(QWidget* owner, const QString& text, const QString& caption) = 0;
     // The application's generic error box.
     virtual void Error(QWidget* owner, const QString& text) = 0;
-    // Open / save dialogs for project files; an empty string when cancelled.
-    virtual QString OpenProjectFileName(QWidget* owner) = 0;
-    virtual QString SaveProjectFileName(QWidget* owner) = 0;
-    // The open dialog for an eAthena script to import; an empty string when cancelled.
-    virtual QString OpenScriptFileName(QWidget* owner);
+    // Open / save dialogs for project files; an empty string when cancelled. The open dialog
+    // starts in folder, the save dialog with the file name suggested (its folder and name).
+    virtual QString OpenProjectFileName(QWidget* owner, const QString& folder) = 0;
+    virtual QString SaveProjectFileName(QWidget* owner, const QString& suggested) = 0;
+    // The open dialog for an eAthena script to import, started in folder; an empty string when
+    // cancelled.
+    virtual QString OpenScriptFileName(QWidget* owner, const QString& folder);
     // The colour chooser; nothing when cancelled.
     virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
     // Restore the recovery copy text describes, open it as a new untitled project, or discard

@@ -46,11 +46,7 @@ TActionForm::TActionForm(TProjectDocument& document, QWidget* parent)
 
 TActionForm::~TActionForm()
 {
-    // The picker belongs to this editor; it must not report to an editor that is gone.
-    if (Picker_) {
-        Picker_->OnDone = nullptr;
-        delete Picker_.data();
-    }
+    CloseOwned(Picker_);
 }
 
 TItemForm* TActionForm::Picker() const
@@ -60,6 +56,9 @@ TItemForm* TActionForm::Picker() const
 
 void TActionForm::ShowActions(int isStatement)
 {
+    Values_ = isStatement == 0;
+    // Picking a value to compare runs no action: the window says what it lists.
+    Ui_->ActionsGroup->setTitle(Values_ ? QStringLiteral("Values") : QStringLiteral("Actions"));
     Ui_->ActionsList->clear();
     TListStrings actions(Ui_->ActionsList);
     FillActionList(isStatement != 0, actions);
@@ -129,8 +128,12 @@ void TActionForm::UpdateParamControls()
         const bool used = HasParamKind(param.Kind);
         param.Label->setEnabled(used);
         param.Control->setEnabled(used);
+        // A value uses one field or none: the window shows that field, not a dozen greyed ones.
+        param.Label->setHidden(Values_ && !used);
+        param.Control->setHidden(Values_ && !used);
     }
     Ui_->BrowseButton->setEnabled(HasParamKind(PT_ItemID) && !Picker_);
+    Ui_->BrowseButton->setHidden(Values_ && !HasParamKind(PT_ItemID));
     Ui_->ApplyButton->setEnabled(ChoicesMade());
 }
 

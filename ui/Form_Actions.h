@@ -25,7 +25,8 @@ public:
     explicit TActionForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TActionForm() override;
 
-    // Lists the statement entries (1) or the value entries (0) and selects the first.
+    // Lists the statement entries (1) or the value entries (0) and selects the first. The value
+    // list shows only the fields the selected value uses.
     void ShowActions(int isStatement);
     void LoadTask(TTask* task) override;
 
@@ -60,4 +61,6 @@ private:
 
     std::unique_ptr<Ui::TActionForm> Ui_;
     QPointer<TItemForm> Picker_;
+    // Listing values to compare (ShowActions(0)) rather than actions to run.
+    bool Values_ = false;
 };

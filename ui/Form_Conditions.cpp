@@ -6,12 +6,22 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
+#include "ExpressionField.h"
 #include "Form_Actions.h"
 #include "QtText.h"
 
+#include "platform/Errors.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
 namespace {
 
-const QString ActionCaption = QStringLiteral("Action");
+const QString ValueCaption = QStringLiteral("Value");
+constexpr int FormWidth = 568;
+constexpr int FormHeight = 264;
+// The expression row below the comparison's controls.
+constexpr int ExpressionRowHeight = 66;
 
 } // namespace
 
@@ -19,7 +29,8 @@ TConForm::TConForm(TProjectDocument& document, QWidget* parent)
     : TTaskEditorForm(document, parent), Ui_(std::make_unique<Ui::TConForm>())
 {
     Ui_->setupUi(this);
-    setFixedSize(568, 264);
+    setFixedSize(FormWidth, FormHeight + ExpressionRowHeight);
+    MakeExpressionRow();
 
     TComboStrings variables(Ui_->VarCombo);
     FillVariableList(variables);
@@ -47,12 +58,7 @@ TConForm::TConForm(TProjectDocument& document, QWidget* parent)
 
 TConForm::~TConForm()
 {
-    // The action editor opened by "Change" belongs to this editor and must not report to it once
-    // it is gone.
-    if (ValueEditor_) {
-        ValueEditor_->OnDone = nullptr;
-        delete ValueEditor_.data();
-    }
+    CloseOwned(ValueEditor_);
 }
 
 TActionForm* TConForm::ValueEditor() const
@@ -89,7 +95,10 @@ void TConForm::GroupsChanged()
 
 bool TConForm::EndsWithComparison() const
 {
-    return Working_ && !Working_->Checks.empty() && Working_->Checks.back()->IsComparison();
+    if (!Working_ || Working_->Checks.empty())
+        return false;
+    const TConCheck& last = *Working_->Checks.back();
+    return last.IsComparison() || last.IsExpression();
 }
 
 ParamTypes TConForm::PendingValueKind() const
@@ -118,6 +127,10 @@ void TConForm::UpdateConControls()
     Ui_->ApplyButton->setEnabled(ends && TargetChosen());
     Ui_->DeleteButton->setEnabled(Ui_->CheckList->count() > 0);
     Ui_->ConCombo->setEnabled(!ends);
+    if (ExpressionEdit_) {
+        ExpressionEdit_->setEnabled(!ends);
+        AddExpressionButton_->setEnabled(!ends && Expression_->Problem().empty());
+    }
     Ui_->Var1Label->setEnabled(!ends);
     Ui_->VarCombo->setEnabled(!ends);
     Ui_->ActLabel->setEnabled(!ends && !variable);
@@ -181,7 +194,7 @@ void TConForm::ValuePicked(TTaskEditorForm* editor, bool cancelled)
         if (auto* action = dynamic_cast<TActionTask*>(picked.get())) {
             picked.release();
             PendingValueAction_.reset(action);
-            Ui_->ActLabel->setText(ActionCaption + QStringLiteral(": ") + ToQ(action->Caption));
+            Ui_->ActLabel->setText(ValueCaption + QStringLiteral(": ") + ToQ(action->Caption));
         }
     }
     UpdateConControls();
@@ -198,10 +211,50 @@ void TConForm::AddButtonClick()
         check->Variable = PendingVariable_;
         check->Value = ReadToThisValue(PendingValueKind());
         check->ValueAction = std::move(PendingValueAction_);
-        Ui_->ActLabel->setText(ActionCaption);
+        Ui_->ActLabel->setText(ValueCaption);
         TConCheck* added = check.get();
         Working_->AddCheck(std::move(check));
         AppendLine(added);
+        UpdateConControls();
+    });
+}
+
+void TConForm::MakeExpressionRow()
+{
+    auto* label = new QLabel(QStringLiteral("Or any e&xpression the server reads:"), this);
+    label->setGeometry(8, FormHeight + 2, 384, 16);
+    ExpressionEdit_ = new QLineEdit(this);
+    ExpressionEdit_->setObjectName(QStringLiteral("ExpressionEdit"));
+    ExpressionEdit_->setGeometry(8, FormHeight + 20, 384, 22);
+    label->setBuddy(ExpressionEdit_);
+    AddExpressionButton_ = new QPushButton(QStringLiteral("Add Expression"), this);
+    AddExpressionButton_->setObjectName(QStringLiteral("AddExpressionButton"));
+    AddExpressionButton_->setGeometry(400, FormHeight + 19, 160, 25);
+    AddExpressionButton_->setAutoDefault(false);
+    auto* message = new QLabel(this);
+    message->setObjectName(QStringLiteral("ExpressionStatus"));
+    message->setGeometry(8, FormHeight + 46, 552, 16);
+    message->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    Expression_ = new TExpressionField(ExpressionEdit_, message, Project().HeaderInfo.Target);
+    connect(ExpressionEdit_, &QLineEdit::textChanged, this, &TConForm::UpdateConControls);
+    connect(AddExpressionButton_, &QPushButton::clicked, this, &TConForm::AddExpressionClick);
+    connect(ExpressionEdit_, &QLineEdit::returnPressed, this, &TConForm::AddExpressionClick);
+}
+
+void TConForm::AddExpressionClick()
+{
+    Guarded(this, [this] {
+        if (EndsWithComparison())
+            return;
+        if (const std::string problem = Expression_->Problem(); !problem.empty())
+            throw EListError("The expression cannot be read: " + problem + ".");
+        auto check = std::make_unique<TConCheck>();
+        check->Kind = ConExpression;
+        check->Expression = Expression_->Text();
+        TConCheck* added = check.get();
+        Working_->AddCheck(std::move(check));
+        AppendLine(added);
+        ExpressionEdit_->clear();
         UpdateConControls();
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The condition editor: builds the check list of a condition one comparison at a time, joined by
-// AND / OR, and chooses the group it jumps to. It works on a private copy of the task, so Cancel
+// The condition editor: builds the check list of a condition one comparison (or free expression,
+// checked by the script reader as it is typed) at a time, joined by AND / OR, and chooses the group
+// it jumps to. It works on a private copy of the task, so Cancel
 // leaves the edited task untouched.
 
 #include "TaskEditor.h"
@@ -15,7 +16,11 @@
 namespace Ui {
 class TConForm;
 }
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class TActionForm;
+class TExpressionField;
 
 class TConForm : public TTaskEditorForm {
     Q_OBJECT
@@ -56,6 +61,8 @@ private:
     void ValuePicked(TTaskEditorForm* editor, bool cancelled);
     void AddButtonClick();
     void AddJoiner(std::int32_t kind);
+    void MakeExpressionRow();
+    void AddExpressionClick();
     void DeleteButtonClick();
 
     std::unique_ptr<Ui::TConForm> Ui_;
@@ -63,4 +70,7 @@ private:
     const TVariable* PendingVariable_ = nullptr;
     std::unique_ptr<TActionTask> PendingValueAction_;
     QPointer<TActionForm> ValueEditor_;
+    QLineEdit* ExpressionEdit_ = nullptr;
+    TExpressionField* Expression_ = nullptr;
+    QPushButton* AddExpressionButton_ = nullptr;
 };

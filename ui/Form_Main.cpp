@@ -17,6 +17,7 @@
 #include "HistoryActions.h"
 #include "QtText.h"
 #include "Startup.h"
+#include "WindowPlaces.h"
 #include "model/Records.h"
 #include "document/Document.h"
 #include "model/ProjectFile.h"
@@ -29,10 +30,16 @@
 #include <QMenuBar>
 #include <QTreeView>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QKeySequence>
+#include <QLabel>
 #include <QStatusBar>
+
+#include <algorithm>
 
 TMainForm* MainForm = nullptr;
 
@@ -41,7 +48,32 @@ namespace {
 constexpr int HeaderClientWidth = 400;
 constexpr int HeaderClientHeight = 400;
 
+// The folder a project or script file was last opened from or saved to.
+const QString LastFolderKey = QStringLiteral("LastFolder");
+
+void RememberFolder(const QString& path)
+{
+    QSettings().setValue(LastFolderKey, QFileInfo(path).absolutePath());
+}
+
+QString FileNameOf(const std::string& path)
+{
+    return QFileInfo(QFile::decodeName(path.c_str())).fileName();
+}
+
 } // namespace
+
+QString ProjectFileStem(const std::string& npcName)
+{
+    // The name players see: before the server's "::" unique part and "#" hidden part.
+    QString name = ToQ(npcName.substr(0, std::min(npcName.find("::"), npcName.find('#'))));
+    const QString refused = QStringLiteral("\\/:*?\"<>|");
+    name.removeIf([&refused](QChar c) { return c.category() == QChar::Other_Control || refused.contains(c); });
+    name = name.trimmed();
+    while (name.endsWith(u'.'))
+        name.chop(1);
+    return name.isEmpty() ? QStringLiteral("Untitled") : name;
+}
 
 QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow)
 {
@@ -70,18 +102,29 @@ TMainForm::TMainForm(QWidget* parent)
     Ui_->setupUi(this);
     QuitApplication = [] { QCoreApplication::exit(0); };
     SetChildHost(Ui_->ClientArea);
+    KeepChildrenInside(Ui_->ClientArea);
     ConnectCommands();
     BuildEditMenu();
     BuildOptionsMenu();
     hide();
+    // The server the script is written for, in sight whatever window is open.
+    ServerLabel_ = new QLabel(this);
+    ServerLabel_->setObjectName(QStringLiteral("ServerLabel"));
+    ServerLabel_->setToolTip(QStringLiteral("The server the script is written for (Windows, Header Info)"));
+    statusBar()->addPermanentWidget(ServerLabel_);
     UpdateTitle();
-    setWindowState(windowState() | Qt::WindowMaximized);
+    RestoreMainPlace(this);
     // Every change may touch Modified or the file name; the title is cheap to redo.
     connect(Document_.get(), &TProjectDocument::Changed, this, [this] { UpdateTitle(); });
     connect(Document_.get(), &TProjectDocument::Deleted, this,
             [this](const std::string& kind, const std::string& caption, int tasksBelow) {
                 statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow));
             });
+    // "Ctrl+Z restores it" is stale once an undo or a redo has run.
+    connect(Document_.get(), &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
+        if (change.FromHistory)
+            statusBar()->clearMessage();
+    });
 }
 
 TMainForm::~TMainForm()
@@ -234,14 +277,18 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 void TMainForm::UpdateTitle()
 {
     setWindowTitle(QString::fromUtf8(TitleText(Document_->Project())));
+    ServerLabel_->setText(QStringLiteral("Server: ") + ToQ(RulesOf(Document_->Project().HeaderInfo.Target).Name));
 }
 
-bool TMainForm::QuerySave()
+bool TMainForm::QuerySave(const QString& before)
 {
-    if (!Document_->Project().Modified)
+    const TProject& project = Document_->Project();
+    if (!project.Modified)
         return true;
-    switch (Dialogs().Question(this, QStringLiteral("Project not Saved, Save first?"),
-                               QStringLiteral("Not Saved"))) {
+    const QString name = project.ProjectFileName.empty() ? QStringLiteral("this new project")
+                                                         : FileNameOf(project.ProjectFileName);
+    switch (Dialogs().Question(this, QStringLiteral("Save the changes to %1 before %2?").arg(name, before),
+                               QStringLiteral("Unsaved Changes"))) {
     case TAnswer::Cancel:
         return false;
     case TAnswer::Yes:
@@ -255,20 +302,38 @@ bool TMainForm::QuerySave()
     return true;
 }
 
+QString TMainForm::DialogFolder() const
+{
+    const std::string& file = Document_->Project().ProjectFileName;
+    if (!file.empty())
+        return QFileInfo(QFile::decodeName(file.c_str())).absolutePath();
+    const QString last = QSettings().value(LastFolderKey).toString();
+    return !last.isEmpty() && QDir(last).exists() ? last : QDir::homePath();
+}
+
+QString TMainForm::SuggestedProjectFile() const
+{
+    const TProject& project = Document_->Project();
+    if (!project.ProjectFileName.empty())
+        return QFile::decodeName(project.ProjectFileName.c_str());
+    return QDir(DialogFolder()).filePath(ProjectFileStem(project.NPCInfo.Name) + QStringLiteral(".NPC"));
+}
+
 void TMainForm::FileNew()
 {
-    if (!QuerySave())
+    if (!QuerySave(QStringLiteral("starting a new project")))
         return;
     Document_->NewProject();
 }
 
 void TMainForm::FileLoad()
 {
-    const QString path = Dialogs().OpenProjectFileName(this);
-    if (path.isEmpty() || !QuerySave())
+    const QString path = Dialogs().OpenProjectFileName(this, DialogFolder());
+    if (path.isEmpty() || !QuerySave(QStringLiteral("loading ") + QFileInfo(path).fileName()))
         return;
     // A file that is refused leaves the open project as it was, edits, history and all.
     OpenProject(path);
+    RememberFolder(path);
 }
 
 void TMainForm::OpenProject(const QString& path)
@@ -278,13 +343,15 @@ void TMainForm::OpenProject(const QString& path)
 
 void TMainForm::FileImport()
 {
-    const QString path = Dialogs().OpenScriptFileName(this);
+    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
     if (path.isEmpty())
         return;
+    RememberFolder(path);
     const std::string file = QFile::encodeName(path).toStdString();
     const TImportSource source(file, ReadWholeFile(file));
     TImportForm chooser(source, this);
-    if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() || !QuerySave())
+    if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() ||
+        !QuerySave(QStringLiteral("importing ") + QFileInfo(path).fileName()))
         return;
     const QStringList notes = ImportChosenNpc(*Document_, source, *chooser.ChosenEntry());
     if (!notes.isEmpty())
@@ -318,10 +385,11 @@ void TMainForm::FileSave()
 
 void TMainForm::FileSaveAs()
 {
-    const QString path = Dialogs().SaveProjectFileName(this);
+    const QString path = Dialogs().SaveProjectFileName(this, SuggestedProjectFile());
     if (path.isEmpty())
         return;
     Document_->SaveProject(QFile::encodeName(path).toStdString());
+    RememberFolder(path);
 }
 
 // Writes what the project holds in memory, saved or not. A script the server could not load
@@ -363,64 +431,40 @@ void TMainForm::FileSaveOutput()
 
 void TMainForm::FileExit()
 {
-    if (QuerySave())
-        QuitApplication();
+    if (!QuerySave(QStringLiteral("closing")))
+        return;
+    SaveMainPlace(this);
+    QuitApplication();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     bool mayClose = false;
-    Guarded(this, [this, &mayClose] { mayClose = QuerySave(); });
+    Guarded(this, [this, &mayClose] { mayClose = QuerySave(QStringLiteral("closing")); });
     if (!mayClose) {
         event->ignore();
         return;
     }
     if (TaskForm)
         TaskForm->Closing = true;
+    SaveMainPlace(this);
     event->accept();
     QuitApplication();
 }
 
 void TMainForm::ViewCascade()
 {
-    Ui_->ClientArea->cascadeSubWindows();
+    CascadeChildren(Ui_->ClientArea);
 }
 
 void TMainForm::ViewTileHorizontal()
 {
-    TileChildren(Qt::Vertical);
+    TileChildren(Ui_->ClientArea, Qt::Vertical);
 }
 
 void TMainForm::ViewTileVertical()
 {
-    TileChildren(Qt::Horizontal);
-}
-
-// Lays the open (not minimised) child windows out in one column (stacked: Qt::Vertical) or in
-// one row (side by side: Qt::Horizontal), sharing the client area evenly.
-void TMainForm::TileChildren(Qt::Orientation stacking)
-{
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : Ui_->ClientArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (window->isVisible() && !window->isMinimized())
-            windows << window;
-    }
-    const QRect area = Ui_->ClientArea->viewport()->rect();
-    const int count = static_cast<int>(windows.size());
-    for (int i = 0; i < count; ++i) {
-        QMdiSubWindow* window = windows[i];
-        if (window->isMaximized())
-            window->showNormal();
-        if (stacking == Qt::Vertical) {
-            const int top = area.height() * i / count;
-            const int bottom = area.height() * (i + 1) / count;
-            window->setGeometry(0, top, area.width(), bottom - top);
-        } else {
-            const int left = area.width() * i / count;
-            const int right = area.width() * (i + 1) / count;
-            window->setGeometry(left, 0, right - left, area.height());
-        }
-    }
+    TileChildren(Ui_->ClientArea, Qt::Horizontal);
 }
 
 void TMainForm::WinOutput()
@@ -441,6 +485,7 @@ void TMainForm::WinHeaderInfo()
         HeaderForm = new THeaderForm(*Document_);
         ShowChildWindow(HeaderForm, this);
         SetClientSize(HeaderForm, HeaderClientWidth, HeaderClientHeight);
+        RememberPlace(HeaderForm);
     }
     BringToFront(HeaderForm);
 }
@@ -485,8 +530,12 @@ void TMainForm::ViewProblems()
 
 void TMainForm::ShowHelpTopic(const QString& topic)
 {
-    if (!HelpViewer_)
+    if (!HelpViewer_) {
         HelpViewer_ = new THelpViewer(this);
+        // At the top right of the workspace, below the menu bar and clear of the tree window.
+        const QPoint client = ClientArea()->mapToGlobal(QPoint(0, 0));
+        HelpViewer_->move(std::max(client.x(), client.x() + ClientArea()->width() - HelpViewer_->width()), client.y());
+    }
     HelpViewer_->OpenAddress(HelpFileName + QStringLiteral("::/") + topic);
     HelpViewer_->show();
     HelpViewer_->raise();

@@ -13,6 +13,7 @@ namespace Ui {
 class TMainForm;
 }
 class QAction;
+class QLabel;
 class QMdiArea;
 class THelpViewer;
 class TPlayTestForm;
@@ -30,9 +31,14 @@ public:
     TProjectDocument& Document() const { return *Document_; }
 
     void UpdateTitle();
-    // True when the caller may go on and replace or discard the current project. Raises what a
-    // save answered with Yes raised; the caller's command then stops.
-    bool QuerySave();
+    // True when the caller may go on and replace or discard the current project; the question
+    // names the project and what comes next ("Save the changes to shop.NPC before loading
+    // other.NPC?"). Raises what a save answered with Yes raised; the caller's command then stops.
+    bool QuerySave(const QString& before);
+    // Where the file dialogs start: the project's folder, else the folder last used, else home.
+    QString DialogFolder() const;
+    // What Save As suggests: the project's file, or a file named after the NPC in DialogFolder.
+    QString SuggestedProjectFile() const;
     // Opens topic of the help file; raises EInOutError when the help file cannot be opened.
     void ShowHelpTopic(const QString& topic);
 
@@ -93,7 +99,6 @@ private:
     void AssignDesktopKeys();
     void BuildEditMenu();
     void BuildOptionsMenu();
-    void TileChildren(Qt::Orientation orientation);
 
     // First: the windows bound to it go before it does.
     std::unique_ptr<TProjectDocument> Document_;
@@ -103,6 +108,7 @@ private:
     QPointer<TProblemsForm> Problems_;
     QAction* UndoAction_ = nullptr;
     QAction* RedoAction_ = nullptr;
+    QLabel* ServerLabel_ = nullptr;
 };
 
 extern TMainForm* MainForm;
@@ -110,6 +116,10 @@ extern TMainForm* MainForm;
 // The script file beside a project: the extension of the last path component (from its last dot
 // on) replaced by ".txt", or ".txt" appended when that component has no dot.
 std::string OutputFileName(const std::string& projectFileName);
+
+// A file name (without extension) made of an NPC's name: the part players see, without the
+// characters file systems refuse; "Untitled" when nothing is left.
+QString ProjectFileStem(const std::string& npcName);
 
 // The status bar's word on a delete: "Deleted group Shop and 12 tasks below it: Ctrl+Z restores
 // them"; a task other than a group is named by its kind.

@@ -6,8 +6,14 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
+#include "QtText.h"
 #include "model/MessageTasks.h"
+#include "platform/Errors.h"
 
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTextCursor>
 
 TMessageForm::TMessageForm(TProjectDocument& document, QWidget* parent)
@@ -20,6 +26,7 @@ TMessageForm::TMessageForm(TProjectDocument& document, QWidget* parent)
     Ui_->MessageEdit->setFont(font);
     KeepSelectionVisible(Ui_->MessageEdit);
     ShowPanelColor();
+    MakeSpeakerRow();
 
     connect(Ui_->ColorPanel, &QPushButton::clicked, this, &TMessageForm::ColorPanelClick);
     // The message keeps what was typed until Apply or Cancel; Enter starts a new line.
@@ -34,7 +41,36 @@ void TMessageForm::LoadTask(TTask* task)
     if (!message)
         return;
     SetEditLines(Ui_->MessageEdit, message->Lines);
+    SpeakerCombo_->setCurrentIndex(static_cast<int>(message->Speaker));
+    SpeakerEdit_->setText(ToQ(message->SpeakerText));
+    UpdateSpeaker();
     SetEditedTask(message);
+}
+
+void TMessageForm::MakeSpeakerRow()
+{
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("&Speaker:"), this);
+    SpeakerCombo_ = new QComboBox(this);
+    SpeakerCombo_->setObjectName(QStringLiteral("SpeakerCombo"));
+    SpeakerCombo_->addItems({QStringLiteral("NPC's name, first in its group"), QStringLiteral("NPC's name"),
+                             QStringLiteral("Name shown (before #)"), QStringLiteral("Other:"),
+                             QStringLiteral("None")});
+    SpeakerCombo_->setToolTip(QStringLiteral("The name written as \"[Name]\" before the message"));
+    label->setBuddy(SpeakerCombo_);
+    SpeakerEdit_ = new QLineEdit(this);
+    SpeakerEdit_->setObjectName(QStringLiteral("SpeakerEdit"));
+    row->addWidget(label);
+    row->addWidget(SpeakerCombo_);
+    row->addWidget(SpeakerEdit_, 1);
+    Ui_->FormLayout->insertLayout(0, row);
+    connect(SpeakerCombo_, &QComboBox::currentIndexChanged, this, &TMessageForm::UpdateSpeaker);
+    UpdateSpeaker();
+}
+
+void TMessageForm::UpdateSpeaker()
+{
+    SpeakerEdit_->setEnabled(SpeakerCombo_->currentIndex() == static_cast<int>(TSpeakerKind::Other));
 }
 
 QString TMessageForm::ColorCode(const QColor& color)
@@ -73,6 +109,14 @@ void TMessageForm::InsertAtCaret(const QString& text)
     Ui_->MessageEdit->setTextCursor(cursor);
 }
 
+bool TMessageForm::ReadyToApply() const
+{
+    if (SpeakerCombo_->currentIndex() == static_cast<int>(TSpeakerKind::Other) &&
+        SpeakerEdit_->text().trimmed().isEmpty())
+        throw EListError("Write the speaker's name, or choose another speaker.");
+    return true;
+}
+
 std::unique_ptr<TTask> TMessageForm::NewTask() const
 {
     return std::make_unique<TMessageTask>();
@@ -80,5 +124,9 @@ std::unique_ptr<TTask> TMessageForm::NewTask() const
 
 void TMessageForm::Store(TTask& task) const
 {
-    static_cast<TMessageTask&>(task).Lines = EditLines(Ui_->MessageEdit);
+    auto& message = static_cast<TMessageTask&>(task);
+    message.Lines = EditLines(Ui_->MessageEdit);
+    message.Speaker = static_cast<TSpeakerKind>(SpeakerCombo_->currentIndex());
+    // Only another speaker has a name of its own; the record keeps none for the rest.
+    message.SpeakerText = message.Speaker == TSpeakerKind::Other ? FromQ(SpeakerEdit_->text()) : std::string();
 }

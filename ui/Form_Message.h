@@ -1,10 +1,13 @@
 #pragma once
 // The message editor: the lines of a dialogue message, with colour codes inserted from the colour
-// chooser.
+// chooser, and who speaks it (the "[Name]" line written before it).
 
 #include "TaskEditor.h"
 
 #include <QColor>
+
+class QComboBox;
+class QLineEdit;
 
 #include <memory>
 
@@ -24,6 +27,7 @@ public:
     static QString ColorCode(const QColor& color);
 
 protected:
+    bool ReadyToApply() const override;
     std::unique_ptr<TTask> NewTask() const override;
     void Store(TTask& task) const override;
 
@@ -31,7 +35,11 @@ private:
     void ShowPanelColor();
     void ColorPanelClick();
     void InsertAtCaret(const QString& text);
+    void MakeSpeakerRow();
+    void UpdateSpeaker();
 
     std::unique_ptr<Ui::TMessageForm> Ui_;
     QColor Color_ = Qt::black;
+    QComboBox* SpeakerCombo_ = nullptr;  // in the order of TSpeakerKind
+    QLineEdit* SpeakerEdit_ = nullptr;   // the Other speaker's name
 };

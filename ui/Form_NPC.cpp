@@ -2,6 +2,7 @@
 #include "ui_Form_NPC.h"
 
 #include "ChildWindows.h"
+#include "WindowPlaces.h"
 #include "Form_Tasks.h"
 #include "ControlStrings.h"
 #include "Dialogs.h"
@@ -98,6 +99,7 @@ void TNPCForm::Place()
 {
     ShowFixedChildWindow(this);
     ChildFrame(this)->move(0, 0);
+    RememberPlace(this);
 }
 
 void TNPCForm::ShowNPC()

@@ -1,6 +1,7 @@
 #include "Form_PlayTest.h"
 
 #include "ChildWindows.h"
+#include "WindowPlaces.h"
 #include "Dialogs.h"
 #include "Form_Editor.h"
 #include "Form_Tasks.h"
@@ -257,6 +258,7 @@ void TPlayTestForm::Place(QObject* owner)
     QWidget* frame = ShowChildWindow(this, owner);
     frame->setWindowTitle(windowTitle());
     SetClientSize(this, ClientWidth, ClientHeight);
+    RememberPlace(this);
     BringToFront(this);
 }
 

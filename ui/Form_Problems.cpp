@@ -1,6 +1,7 @@
 #include "Form_Problems.h"
 
 #include "ChildWindows.h"
+#include "WindowPlaces.h"
 #include "Dialogs.h"
 #include "Form_Tasks.h"
 #include "QtText.h"
@@ -59,6 +60,7 @@ void TProblemsForm::Place(QObject* owner)
 {
     ShowChildWindow(this, owner);
     SetClientSize(this, ClientWidth, ClientHeight);
+    RememberPlace(this);
 }
 
 void TProblemsForm::Refresh()

@@ -2,8 +2,10 @@
 #include "ui_Form_Tasks.h"
 
 #include "ChildWindows.h"
+#include "WindowPlaces.h"
 #include "Dialogs.h"
 #include "Form_Actions.h"
+#include "Form_CodeTask.h"
 #include "Form_Conditions.h"
 #include "Form_Editor.h"
 #include "Form_Manual.h"
@@ -16,6 +18,7 @@
 #include "TaskTreeView.h"
 
 #include "model/ActionTasks.h"
+#include "model/BlockTasks.h"
 #include "model/ConditionTasks.h"
 #include "document/Document.h"
 #include "model/ManualTasks.h"
@@ -28,6 +31,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 #include <QPointer>
 
 TTaskForm* TaskForm = nullptr;
@@ -41,6 +45,25 @@ constexpr int OuterHeight = 347;
 constexpr int MinimumOuterWidth = 248;
 constexpr int MinimumOuterHeight = 323;
 constexpr int ClientWidth = 398;
+
+struct TCodeMenuEntry {
+    const char* Text;
+    const char* Name;
+    TTaskKind Kind;
+};
+
+// The Code button's entries; a separator before the blocks.
+constexpr TCodeMenuEntry CodeMenuEntries[] = {
+    {"&Command...", "AddCommandAction", TTaskKind::Command},
+    {"&Set Variable...", "AddSetAction", TTaskKind::Set},
+    {"C&all...", "AddCallAction", TTaskKind::Call},
+    {"&End, Return, Break...", "AddStatementAction", TTaskKind::Statement},
+    {"&If Block", "AddIfAction", TTaskKind::If},
+    {"&Branch...", "AddBranchAction", TTaskKind::Branch},
+    {"&Loop...", "AddLoopAction", TTaskKind::Loop},
+    {"S&witch...", "AddSwitchAction", TTaskKind::Switch},
+    {"Cas&e...", "AddCaseAction", TTaskKind::Case},
+};
 
 } // namespace
 
@@ -97,6 +120,40 @@ void TTaskForm::ConnectButtons()
     onNewTask(Ui_->MessageButton, &TTaskForm::OpenMessageEditor);
     onNewTask(Ui_->MenuButton, &TTaskForm::OpenMenuEditor);
     onNewTask(Ui_->ManualButton, &TTaskForm::OpenManualEditor);
+    MakeCodeMenu();
+}
+
+void TTaskForm::MakeCodeMenu()
+{
+    auto* menu = new QMenu(Ui_->CodeButton);
+    menu->setObjectName(QStringLiteral("CodeMenu"));
+    for (const TCodeMenuEntry& entry : CodeMenuEntries) {
+        if (entry.Kind == TTaskKind::If)
+            menu->addSeparator();
+        QAction* action = menu->addAction(QString::fromUtf8(entry.Text));
+        action->setObjectName(QString::fromUtf8(entry.Name));
+        const TTaskKind kind = entry.Kind;
+        connect(action, &QAction::triggered, this, [this, kind] {
+            Guarded(this, [&] {
+                if (kind == TTaskKind::If)
+                    AddIfBlock();
+                else
+                    OpenCodeEditor(nullptr, kind);
+            });
+        });
+    }
+    // A branch or a case is offered only where it may go: into the selected block, or beside the
+    // selected part.
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        const TTaskNode* selected = Tree().Selected();
+        const auto mayGo = [selected](const TTask& task) {
+            return selected && (MayHold(selected->Data(), task) ||
+                                (selected->Parent() && MayHold(selected->Parent()->Data(), task)));
+        };
+        menu->findChild<QAction*>(QStringLiteral("AddBranchAction"))->setEnabled(mayGo(TBranchTask()));
+        menu->findChild<QAction*>(QStringLiteral("AddCaseAction"))->setEnabled(mayGo(TCaseTask()));
+    });
+    Ui_->CodeButton->setMenu(menu);
 }
 
 // The keys and the context menu people expect in a tree run the buttons' own commands: Enter and
@@ -118,6 +175,7 @@ void TTaskForm::ConnectTreeCommands()
     treeCommand(QStringLiteral("&Delete"), {QKeySequence(QKeySequence::Delete)}, &TTaskForm::DeleteButtonClick);
     // F2 itself stays with the window's own command; the menu only names it.
     treeCommand(QStringLiteral("&Rename\tF2"), {}, &TTaskForm::EditActionExecute);
+    treeCommand(QStringLiteral("&Label Name..."), {}, &TTaskForm::LabelNameExecute);
     auto* separator = new QAction(tree);
     separator->setSeparator(true);
     tree->addAction(separator);
@@ -145,6 +203,7 @@ void TTaskForm::FormCreate()
     // The frame's own layout catches up later; its contents rectangle is the client area now.
     SetClientSize(this, ClientWidth, frame == this ? OuterHeight : frame->contentsRect().height());
     frame->move(FrameLeft, FrameTop);
+    RememberPlace(this);
     BringToFront(this);
 }
 
@@ -215,6 +274,8 @@ void TTaskForm::ProjectChanged(const TProjectChange& change)
     std::vector<std::string> lines;
     const TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
+    // A condition's label ends with the group it jumps to, which an edit may have changed.
+    TasksList()->viewport()->update();
     if (EditorForm)
         EditorForm->ShowScript(std::move(lines));
 }
@@ -229,14 +290,17 @@ void TTaskForm::ShowChangedOutput()
     TasksList()->setFocus();
 }
 
-void TTaskForm::AddTaskNode(std::unique_ptr<TTask> task, bool startRename)
+TTask* TTaskForm::AddTaskNode(std::unique_ptr<TTask> task, bool startRename)
 {
     TTask* added = Document_.AddTask(std::move(task));
     if (!added)
-        return;
+        return nullptr;
+    if (added->Kind() == TTaskKind::If || added->Kind() == TTaskKind::Switch)
+        Tree().Select(added->Node);
     ShowChangedOutput();
     if (startRename)
         StartRename(added->Node);
+    return added;
 }
 
 void TTaskForm::StartRename(TTaskNode* node)
@@ -267,6 +331,7 @@ TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done
     }
     TForm* shown = editor.release();
     ShowChildWindow(shown, this);
+    RememberPlace(shown);
     return shown;
 }
 
@@ -309,6 +374,23 @@ TManualForm* TTaskForm::OpenManualEditorAt(TManualTask* task, int line)
     TManualForm* editor = OpenEditor<TManualForm>(task, Ui_->ManualButton, &TTaskForm::ManualEditorDone);
     editor->GoToLine(line);
     return editor;
+}
+
+void TTaskForm::OpenCodeEditor(TTask* task, TTaskKind kind)
+{
+    if (!Ui_->CodeButton->isEnabled())
+        return;
+    OpenEditor<TCodeTaskForm>(task, Ui_->CodeButton, &TTaskForm::CodeEditorDone, [task, kind](TCodeTaskForm& editor) {
+        if (!task)
+            editor.SetKind(kind);
+    });
+}
+
+void TTaskForm::AddIfBlock()
+{
+    auto block = std::make_unique<TIfTask>();
+    block->Caption = block->SummaryText();
+    AddTaskNode(std::move(block), false);
 }
 
 template <class TKindTask, class TCaption>
@@ -376,6 +458,20 @@ void TTaskForm::ManualEditorDone(TTaskEditorForm* editor, bool cancelled)
                             [](const TManualTask& task) { return "Manual: " + LinesText(task.Lines); });
 }
 
+void TTaskForm::CodeEditorDone(TTaskEditorForm* editor, bool cancelled)
+{
+    // A branch's caption says its place ("If" first, "Else if" after): an edited one has its
+    // place, a new one takes the place the document gives it, by the selection.
+    const TTaskNode* selected = Tree().Selected();
+    bool first = !selected || selected->Row() == 0;
+    if (editor && editor->EditMode())
+        first = !editor->Task() || !editor->Task()->Node || editor->Task()->Node->Row() == 0;
+    else if (selected && selected->Data() && selected->Data()->Kind() == TTaskKind::If)
+        first = selected->ChildCount() == 0;
+    EditorDone<TTask>(editor, cancelled, Ui_->CodeButton,
+                      [first](const TTask& task) { return TCodeTaskForm::SummaryOf(task, first); });
+}
+
 // ---- Buttons and the tree --------------------------------------------------------------------
 
 void TTaskForm::EditButtonClick()
@@ -402,13 +498,33 @@ void TTaskForm::EditButtonClick()
     case TTaskKind::Manual:
         OpenManualEditor(static_cast<TManualTask*>(task));
         break;
+    default:
+        // An if block has nothing of its own to edit but its caption.
+        if (TCodeTaskForm::Edits(task->Kind()))
+            OpenCodeEditor(task, task->Kind());
+        else
+            StartRename(task->Node);
+        break;
     }
+}
+
+void TTaskForm::LabelNameExecute()
+{
+    if (TTask* task = SelectedTask(); task && task->Kind() == TTaskKind::Group)
+        OpenCodeEditor(task, TTaskKind::Group);
 }
 
 void TTaskForm::DeleteButtonClick()
 {
-    // The first node ("Start") holds everything else and is never deleted.
-    if (Document_.DeleteNode(Tree().Selected()))
+    // The first node ("Start") holds everything else and is never deleted: the user is told so
+    // rather than left wondering why nothing happened.
+    TTaskNode* selected = Tree().Selected();
+    if (selected && selected == Tree().GetFirstNode()) {
+        ShowStatusMessage(this, QStringLiteral("Start holds the whole NPC and cannot be deleted; delete the tasks "
+                                               "inside it instead."));
+        return;
+    }
+    if (Document_.DeleteNode(selected))
         ShowChangedOutput();
 }
 
@@ -450,7 +566,7 @@ bool TTaskForm::MoveDropped(TTaskNode* dragged, TTaskNode* target)
     // it is.
     TTaskNode* parent = nullptr;
     int row = 0;
-    if (target->Data() && target->Data()->Kind() == TTaskKind::Group) {
+    if (MayHold(target->Data(), *dragged->Data())) {
         parent = target;
         row = target->ChildCount();
     } else if (dragged->AbsoluteIndex() > target->AbsoluteIndex()) {

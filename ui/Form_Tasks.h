@@ -56,7 +56,8 @@ public:
     // A new task joins the project through the project document (last child of the selected
     // group, else just before the selected node); with startRename its text is open for typing
     // at once.
-    void AddTaskNode(std::unique_ptr<TTask> task, bool startRename);
+    // A new if block or switch is selected, so that its branches or cases go into it.
+    TTask* AddTaskNode(std::unique_ptr<TTask> task, bool startRename);
 
     // nullptr: the editor makes a new task.
     void OpenActionEditor(TActionTask* task);
@@ -64,6 +65,11 @@ public:
     void OpenMessageEditor(TMessageTask* task);
     void OpenMenuEditor(TMenuTask* task);
     void OpenManualEditor(TManualTask* task);
+    // The statement kinds' editor (TCodeTaskForm): task nullptr makes a new task of kind; a group
+    // has its label name edited. Nothing when the editor is open already.
+    void OpenCodeEditor(TTask* task, TTaskKind kind);
+    // Adds an if block (it has nothing to edit; its branches are added into it).
+    void AddIfBlock();
     // Opens the manual-code editor on task with the caret on line (from 0); nullptr when a
     // manual-code editor is open already.
     TManualForm* OpenManualEditorAt(TManualTask* task, int line);
@@ -74,6 +80,7 @@ public:
     void MessageEditorDone(TTaskEditorForm* editor, bool cancelled);
     void MenuEditorDone(TTaskEditorForm* editor, bool cancelled);
     void ManualEditorDone(TTaskEditorForm* editor, bool cancelled);
+    void CodeEditorDone(TTaskEditorForm* editor, bool cancelled);
 
     void EditButtonClick();
     void DeleteButtonClick();
@@ -105,6 +112,9 @@ private:
     void FormCreate();
     void ConnectButtons();
     void ConnectTreeCommands();
+    // The Code button's menu: one entry for each statement kind.
+    void MakeCodeMenu();
+    void LabelNameExecute();
     void StartRename(TTaskNode* node);
     // Places dragged by the drop rules; false when the move is not performed.
     bool MoveDropped(TTaskNode* dragged, TTaskNode* target);

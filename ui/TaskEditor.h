@@ -10,6 +10,7 @@
 #include "document/Document.h"
 #include "model/Tasks.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -72,6 +73,17 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+    // Destroys a window the editor opened for itself (its item picker, its value editor) without
+    // letting it report back to the editor that is going.
+    template <class TForm>
+    static void CloseOwned(QPointer<TForm>& owned)
+    {
+        if (owned) {
+            owned->OnDone = nullptr;
+            delete owned.data();
+        }
+    }
 
 private:
     void Apply();

@@ -3,13 +3,20 @@
 #include "Dialogs.h"
 #include "QtText.h"
 #include "document/Document.h"
+#include "model/ConditionTasks.h"
 
 #include <QApplication>
 #include <QColor>
 #include <QCoreApplication>
+#include <QHash>
+#include <QIcon>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QWidget>
+
+#include <optional>
 
 const QString TTaskTreeModel::NodeMimeType = QStringLiteral("application/x-npc-task-node");
 
@@ -21,12 +28,97 @@ const QChar LineBreakMark(0x00B6);
 // The node a play-test runs at: the amber of a paused debugger line.
 const QColor PlayingBackground(255, 214, 120);
 
+// A statement kind's mark: a letter on its colour, so that blocks, loops and the kinds beside the
+// catalogued actions tell apart at a glance. The kinds the program always had show none, as ever.
+struct TKindMark {
+    QChar Letter;
+    QColor Colour;
+};
+
+std::optional<TKindMark> KindMarkOf(const TTask& task)
+{
+    switch (task.Kind()) {
+    case TTaskKind::Command: return TKindMark{u'C', QColor(70, 110, 170)};
+    case TTaskKind::Set: return TKindMark{u'=', QColor(90, 140, 90)};
+    case TTaskKind::Call: return TKindMark{u'F', QColor(130, 90, 160)};
+    case TTaskKind::Statement: return TKindMark{u'E', QColor(150, 60, 60)};
+    case TTaskKind::If: return TKindMark{u'?', QColor(190, 120, 30)};
+    case TTaskKind::Branch: return TKindMark{u'?', QColor(220, 170, 80)};
+    case TTaskKind::Loop: return TKindMark{u'L', QColor(40, 140, 150)};
+    case TTaskKind::Switch: return TKindMark{u'S', QColor(190, 120, 30)};
+    case TTaskKind::Case: return TKindMark{u'c', QColor(220, 170, 80)};
+    case TTaskKind::Group:
+        if (static_cast<const TGroupTask&>(task).IsEventLabel())
+            return TKindMark{u'!', QColor(200, 60, 140)};
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+QIcon KindIcon(const TKindMark& mark)
+{
+    static QHash<QString, QIcon> made;
+    const QString key = QString(mark.Letter) + mark.Colour.name();
+    if (const auto found = made.constFind(key); found != made.constEnd())
+        return *found;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(mark.Colour);
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 14, 14), 3, 3);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(mark.Letter));
+    painter.end();
+    return made.insert(key, QIcon(pixmap)).value();
+}
+
+// What a group's label says: the author's name, and that the server runs it on an event.
+QString LabelNote(const TTask* task)
+{
+    if (!task || task->Kind() != TTaskKind::Group)
+        return {};
+    const auto& group = static_cast<const TGroupTask&>(*task);
+    if (group.LabelName.empty())
+        return {};
+    const QString label = ToQ(group.LabelName);
+    return group.IsEventLabel() ? QStringLiteral("Label %1: runs on the event %1").arg(label)
+                                : QStringLiteral("Label %1").arg(label);
+}
+
+} // namespace
+
+namespace {
+
 // Names this model in this process, so that a drag from another window or program is not taken
 // for one of ours.
 QByteArray DragSignature(const TTaskTreeModel* model)
 {
     return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
            QByteArray::number(reinterpret_cast<quintptr>(model));
+}
+
+// One "\n" for each line break however it is stored ("\r\n" as loaded, "\n" as typed), so a
+// label is cut by what it shows and reads the same after a save and a reload.
+std::string OneBreakEach(const std::string& text)
+{
+    std::string one;
+    one.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            one += '\n';
+        } else {
+            one += text[i];
+        }
+    }
+    return one;
 }
 
 } // namespace
@@ -115,10 +207,17 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         return {};
     // Every node is shown the same way, however it got its text; the whole text is one hover away
     // and is what an in-place edit starts from.
+    const std::string text = OneBreakEach(node->Text());
     if (role == Qt::DisplayRole)
-        return DisplayText(ShortCaption(node->Text()));
-    if (role == Qt::ToolTipRole && ShortCaption(node->Text()) != node->Text())
-        return DisplayText(node->Text());
+        return DisplayText(ShortCaption(text)) + JumpText(node->Data());
+    if (role == Qt::ToolTipRole) {
+        QStringList tip;
+        if (ShortCaption(text) != text)
+            tip << DisplayText(text) + JumpText(node->Data());
+        if (const QString note = LabelNote(node->Data()); !note.isEmpty())
+            tip << note;
+        return tip.isEmpty() ? QVariant() : QVariant(tip.join(u'\n'));
+    }
     if (role == Qt::EditRole)
         return ToQ(node->Text());
     if (role == Qt::BackgroundRole && node->Data() && node->Data() == Playing_.get())
@@ -128,8 +227,22 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
             return QApplication::style()->standardIcon(*mark == script::TSeverity::Error
                                                            ? QStyle::SP_MessageBoxCritical
                                                            : QStyle::SP_MessageBoxWarning);
+        if (const auto mark = node->Data() ? KindMarkOf(*node->Data()) : std::nullopt)
+            return KindIcon(*mark);
     }
     return {};
+}
+
+QString TTaskTreeModel::JumpText(const TTask* task) const
+{
+    const auto* condition = dynamic_cast<const TConTask*>(task);
+    if (!condition)
+        return {};
+    const QString arrow = QStringLiteral(" \u2192 ");
+    if (condition->Target == GroupExitTarget)
+        return arrow + QStringLiteral("Group Exit");
+    const TGroupTask* group = Tree_->Tasks().FindGroup(condition->Target);
+    return arrow + (group ? DisplayText(ShortCaption(group->Caption)) : QStringLiteral("(no group)"));
 }
 
 void TTaskTreeModel::SetPlayingTask(const TTask* task)
@@ -287,6 +400,15 @@ void TTaskTreeModel::TextChanged(TTaskNode* node)
 {
     const QModelIndex changed = IndexOf(node);
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+    // A renamed group renames the jumps to it.
+    if (!dynamic_cast<const TGroupTask*>(node->Data()))
+        return;
+    for (TTaskNode* jump : Tree_->Nodes()) {
+        if (dynamic_cast<const TConTask*>(jump->Data())) {
+            const QModelIndex index = IndexOf(jump);
+            emit dataChanged(index, index, {Qt::DisplayRole});
+        }
+    }
 }
 
 void TTaskTreeModel::SelectionChanged(TTaskNode* node)

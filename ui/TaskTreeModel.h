@@ -35,6 +35,8 @@ public:
 
     // A node's text as the tree shows it: on one line, each line break drawn as a mark.
     static QString DisplayText(const std::string& text);
+    // Where a condition's task leads, as its label ends (" → Shop"); empty for other tasks.
+    QString JumpText(const TTask* task) const;
 
     // Marks the node of the task a play-test is running at (null: none), without selecting it.
     void SetPlayingTask(const TTask* task);

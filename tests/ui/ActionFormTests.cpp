@@ -7,6 +7,7 @@
 #include "ui/Form_Items.h"
 #include "ui/SpinField.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -110,6 +111,15 @@ TEST_P(ActionEnablingTest, SelectingAnActionEnablesExactlyItsParameterControls)
     for (const auto& [label, control] : ParamLabels)
         EXPECT_EQ(Child(Form, label.c_str())->isEnabled(), Child(Form, control.c_str())->isEnabled())
             << label;
+    // Picking a value to compare, the window shows only the fields the value uses; an action's
+    // window keeps every field in sight, greyed where unused.
+    for (const std::string& name : ParamControlNames)
+        EXPECT_EQ(Child(Form, name.c_str())->isVisibleTo(Form), c.IsStatement == 1 || c.Enabled.count(name) > 0)
+            << name;
+    for (const auto& [label, control] : ParamLabels)
+        EXPECT_EQ(Child(Form, label.c_str())->isVisibleTo(Form), Child(Form, control.c_str())->isVisibleTo(Form))
+            << label;
+    EXPECT_EQ(Child<QGroupBox>(Form, "ActionsGroup")->title(), c.IsStatement == 1 ? "Actions" : "Values");
     EXPECT_TRUE(Button("ApplyButton")->isEnabled());
 }
 

@@ -8,6 +8,7 @@
 #include "ui/Form_Conditions.h"
 #include "ui/SpinField.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -69,7 +70,7 @@ TEST_F(ConditionFormTest, ANewWindowShowsTheStateOfAnEmptyList)
 {
     Open();
     EXPECT_EQ(Form->windowTitle(), "Conditions");
-    EXPECT_EQ(Form->size(), QSize(568, 264));
+    EXPECT_EQ(Form->size(), QSize(568, 330));  // with the free expression row below
     EXPECT_EQ(Enabled(), (std::set<std::string>{"ConCombo", "Var1Label", "VarCombo", "ActLabel", "ActButton"}));
     EXPECT_EQ(Combo("ConCombo")->currentText(), "Equal to");
     EXPECT_EQ(Combo("ConCombo")->count(), 6);
@@ -155,7 +156,7 @@ TEST_F(ConditionFormTest, ItemAmountPickedThroughChangeIsTheLeftSide)
     Click(editor->findChild<QPushButton*>("ApplyButton"));
     ProcessDeletions();
 
-    EXPECT_EQ(ActLabel()->text(), "Action: Item Amount");
+    EXPECT_EQ(ActLabel()->text(), "Value: Item Amount");
     ASSERT_NE(Form->PendingValueAction(), nullptr);
     EXPECT_TRUE(Amount()->isEnabled());
     EXPECT_TRUE(Button("ActButton")->isEnabled());
@@ -163,7 +164,7 @@ TEST_F(ConditionFormTest, ItemAmountPickedThroughChangeIsTheLeftSide)
     Type(Amount(), "5");
     Click(Button("AddButton"));
 
-    EXPECT_EQ(ActLabel()->text(), "Action");
+    EXPECT_EQ(ActLabel()->text(), "Value");
     EXPECT_EQ(Form->PendingValueAction(), nullptr);
     EXPECT_EQ(ListTexts(Lines()), (std::vector<std::string>{"More than 5 Item Amount(501)"}));
     Click(Button("ApplyButton"));
@@ -174,6 +175,19 @@ TEST_F(ConditionFormTest, ItemAmountPickedThroughChangeIsTheLeftSide)
     EXPECT_EQ(task->Caption, "More than 5 Item Amount(501)");
 }
 
+// The condition editor says what "Compare this" takes: a value, chosen in a window of values.
+TEST_F(ConditionFormTest, TheLeftSideIsAValueChosenFromValues)
+{
+    Open();
+    EXPECT_EQ(ActLabel()->text(), "Value");
+    EXPECT_EQ(Button("ActButton")->text(), "Choose...");
+    Click(Button("ActButton"));
+    TActionForm* editor = Form->ValueEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Child<QGroupBox>(editor, "ActionsGroup")->title(), "Values");
+    EXPECT_EQ(Child<QLabel>(Form, "SucLabel")->text(), "Jump to");
+}
+
 TEST_F(ConditionFormTest, CancelInTheValueEditorKeepsNoAction)
 {
     Open();
@@ -182,7 +196,7 @@ TEST_F(ConditionFormTest, CancelInTheValueEditorKeepsNoAction)
     Click(Form->ValueEditor()->findChild<QPushButton*>("CancelButton"));
     ProcessDeletions();
     EXPECT_EQ(Form->PendingValueAction(), nullptr);
-    EXPECT_EQ(ActLabel()->text(), "Action");
+    EXPECT_EQ(ActLabel()->text(), "Value");
     EXPECT_TRUE(Button("ActButton")->isEnabled());
     EXPECT_FALSE(Button("AddButton")->isEnabled());
 }

@@ -1,10 +1,14 @@
 // One edit on its whole road through the windows: the task tree window's "&Action" button, the
 // action editor, the new node, the regenerated script in the output window and the modified
-// state.
+// state. The statement kinds go the same road from the Code button's menu, on to Edit, undo and
+// redo; so do a message's speaker, a condition's free expression and a group's label name.
 #include "EditorTestSupport.h"
 #include "DocumentSupport.h"
 
 #include "ui/Form_Actions.h"
+#include "ui/Form_CodeTask.h"
+#include "ui/Form_Conditions.h"
+#include "ui/Form_Message.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Items.h"
 #include "ui/Form_Menus.h"
@@ -12,6 +16,9 @@
 #include "ui/SpinField.h"
 #include "ui/TaskTreeView.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +26,7 @@
 #include <QTextBlock>
 
 #include <algorithm>
+#include <functional>
 
 using namespace editortest;
 
@@ -157,6 +165,378 @@ TEST_F(EditRoadTest, AMenuGetsItsChoicesAsCaptionAndItsLineInTheScript)
     EXPECT_EQ(start->Child(1)->Text(), "Menu: Buy, Leave");
     const auto lines = OutputLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\tmenu \"Buy\", L1, \"Leave\", L0;"), lines.end());
+}
+
+// ---- The statement kinds, the speaker, the expression and the label ----------------------------
+
+class CodeRoadTest : public EditRoadTest {
+protected:
+    void SetUp() override
+    {
+        EditRoadTest::SetUp();
+        auto dialogs = std::make_unique<TFakeDialogs>();
+        Dialogs_ = dialogs.get();
+        Previous_ = SetDialogs(std::move(dialogs));
+    }
+
+    void TearDown() override
+    {
+        EditRoadTest::TearDown();
+        SetDialogs(std::move(Previous_));
+    }
+
+    // Runs an entry of the Code button's menu; the editor it opened, if any.
+    TCodeTaskForm* RunCodeEntry(const char* name) const
+    {
+        auto* action = Tasks->findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(action, nullptr) << name;
+        if (action)
+            action->trigger();
+        return OpenedEditor<TCodeTaskForm>();
+    }
+
+    void Apply(QWidget* editor) const
+    {
+        Click(Child<QPushButton>(editor, "ApplyButton"));
+        ProcessDeletions();
+    }
+
+    // Whether the output window shows a line reading text, its indentation aside.
+    bool Shows(const std::string& text) const
+    {
+        const auto lines = OutputLines();
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.substr(std::min(line.find_first_not_of('\t'), line.size())) == text;
+        });
+    }
+
+    TTaskNode* Start() const { return Project().TaskTree.GetFirstNode(); }
+    std::string FirstError() const { return Dialogs_->Errors.empty() ? std::string() : Dialogs_->Errors[0].toStdString(); }
+
+    TFakeDialogs* Dialogs_ = nullptr;
+    std::unique_ptr<TDialogs> Previous_;
+};
+
+// Replaces a multi-line field's text by lines typed one after another.
+void TypeLines(QPlainTextEdit* field, const QStringList& lines)
+{
+    Type(field, lines.value(0));
+    for (int i = 1; i < lines.size(); ++i) {
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClicks(field, lines[i]);
+    }
+}
+
+struct TCodeRoad {
+    const char* Name;
+    const char* Entry;  // the Code menu's entry
+    std::function<void(QWidget* editor)> Fill;
+    std::string Caption;
+    std::string Line;
+    std::function<void(QWidget* editor)> Change;  // in the editor opened by Edit
+    std::string ChangedCaption;
+    std::string ChangedLine;
+};
+
+void PrintTo(const TCodeRoad& road, std::ostream* out)
+{
+    *out << road.Name;
+}
+
+class CodeRoadTable : public CodeRoadTest, public ::testing::WithParamInterface<TCodeRoad> {};
+
+TEST_P(CodeRoadTable, AddEditUndoAndRedoReachTheTreeAndTheScript)
+{
+    const TCodeRoad& road = GetParam();
+    TCodeTaskForm* editor = RunCodeEntry(road.Entry);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(Child<QPushButton>(Tasks, "CodeButton")->isEnabled());
+    road.Fill(editor);
+    Apply(editor);
+    ASSERT_EQ(OpenedEditor<TCodeTaskForm>(), nullptr) << FirstError();
+    ASSERT_EQ(Start()->ChildCount(), 1);
+    EXPECT_EQ(Start()->Child(0)->Text(), road.Caption);
+    EXPECT_TRUE(Shows(road.Line)) << road.Line;
+    EXPECT_TRUE(Project().Modified);
+
+    Document().Undo();
+    EXPECT_EQ(Start()->ChildCount(), 0);
+    EXPECT_FALSE(Shows(road.Line));
+    Document().Redo();
+    ASSERT_EQ(Start()->ChildCount(), 1);
+    EXPECT_TRUE(Shows(road.Line));
+
+    Project().TaskTree.Select(Start()->Child(0));
+    Click(Child<QPushButton>(Tasks, "EditButton"));
+    editor = OpenedEditor<TCodeTaskForm>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->EditMode());
+    road.Change(editor);
+    Apply(editor);
+    EXPECT_TRUE(Dialogs_->Errors.empty()) << FirstError();
+    EXPECT_EQ(Start()->Child(0)->Text(), road.ChangedCaption);
+    EXPECT_TRUE(Shows(road.ChangedLine)) << road.ChangedLine;
+    EXPECT_FALSE(Shows(road.Line));
+
+    Document().Undo();
+    EXPECT_EQ(Start()->Child(0)->Text(), road.Caption);
+    EXPECT_TRUE(Shows(road.Line));
+    Document().Redo();
+    EXPECT_EQ(Start()->Child(0)->Text(), road.ChangedCaption);
+    EXPECT_TRUE(Shows(road.ChangedLine));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, CodeRoadTable,
+    ::testing::Values(
+        TCodeRoad{"Command", "AddCommandAction",
+                  [](QWidget* e) {
+                      Type(Child<QLineEdit>(e, "CommandEdit"), "cutin");
+                      TypeLines(Child<QPlainTextEdit>(e, "ArgsEdit"), {"\"kafra_01\"", "2"});
+                  },
+                  "Command: cutin \"kafra_01\", 2", "cutin \"kafra_01\", 2;",
+                  [](QWidget* e) { TypeLines(Child<QPlainTextEdit>(e, "ArgsEdit"), {"\"\"", "255"}); },
+                  "Command: cutin \"\", 255", "cutin \"\", 255;"},
+        TCodeRoad{"Set", "AddSetAction",
+                  [](QWidget* e) {
+                      PickEntry(Child<QComboBox>(e, "ScopeCombo"), "Local (.@)");
+                      Type(Child<QLineEdit>(e, "NameEdit"), "count");
+                      Type(Child<QLineEdit>(e, "ValueEdit"), "5");
+                  },
+                  "Set .@count = 5", "set .@count, 5;",
+                  [](QWidget* e) {
+                      EXPECT_EQ(Child<QLineEdit>(e, "NameEdit")->text(), "count");
+                      Type(Child<QLineEdit>(e, "NameEdit"), "$@total");
+                      Type(Child<QLineEdit>(e, "ValueEdit"), ".@count + 1");
+                  },
+                  "Set $@total = .@count + 1", "set $@total, .@count + 1;"},
+        TCodeRoad{"Call", "AddCallAction",
+                  [](QWidget* e) {
+                      Type(Child<QLineEdit>(e, "FunctionEdit"), "F_Heal");
+                      TypeLines(Child<QPlainTextEdit>(e, "ArgsEdit"), {"1"});
+                  },
+                  "Call function F_Heal(1)", "callfunc \"F_Heal\", 1;",
+                  [](QWidget* e) { Type(Child<QLineEdit>(e, "FunctionEdit"), "F_Warp"); },
+                  "Call function F_Warp(1)", "callfunc \"F_Warp\", 1;"},
+        TCodeRoad{"Statement", "AddStatementAction",
+                  [](QWidget* e) { PickEntry(Child<QComboBox>(e, "StatementCombo"), "end"); }, "End", "end;",
+                  [](QWidget* e) { PickEntry(Child<QComboBox>(e, "StatementCombo"), "return"); }, "Return",
+                  "return;"},
+        TCodeRoad{"Loop", "AddLoopAction",
+                  [](QWidget* e) { Type(Child<QLineEdit>(e, "ConditionEdit"), ".@i < 3"); }, "While .@i < 3",
+                  "while (.@i < 3) {",
+                  [](QWidget* e) {
+                      PickEntry(Child<QComboBox>(e, "LoopKindCombo"), "for");
+                      Type(Child<QLineEdit>(e, "InitEdit"), "set .@i, 0");
+                      Type(Child<QLineEdit>(e, "StepEdit"), "set .@i, .@i + 1");
+                  },
+                  "For set .@i, 0; .@i < 3; set .@i, .@i + 1", "for (set .@i, 0; .@i < 3; set .@i, .@i + 1) {"},
+        TCodeRoad{"Switch", "AddSwitchAction",
+                  [](QWidget* e) { Type(Child<QLineEdit>(e, "ValueEdit"), ".@choice"); }, "Switch on .@choice",
+                  "switch (.@choice) {",
+                  [](QWidget* e) { Type(Child<QLineEdit>(e, "ValueEdit"), "select(\"A:B\")"); },
+                  "Switch on select(\"A:B\")", "switch (select(\"A:B\")) {"}),
+    [](const ::testing::TestParamInfo<TCodeRoad>& info) { return std::string(info.param.Name); });
+
+TEST_F(CodeRoadTest, WhatTheReaderCannotReadOrTheServerDoesNotKnowKeepsTheEditorOpen)
+{
+    TCodeTaskForm* editor = RunCodeEntry("AddCommandAction");
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QLineEdit>(editor, "CommandEdit"), "nosuchcommand");
+    Apply(editor);
+    ASSERT_EQ(Dialogs_->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs_->Errors[0].contains("no command \"nosuchcommand\"")) << Dialogs_->Errors[0].toStdString();
+    Type(Child<QLineEdit>(editor, "CommandEdit"), "cutin");
+    TypeLines(Child<QPlainTextEdit>(editor, "ArgsEdit"), {"\"a\""});
+    Apply(editor);
+    ASSERT_EQ(Dialogs_->Errors.size(), 2u);
+    EXPECT_TRUE(Dialogs_->Errors[1].contains("takes 2 arguments, not 1")) << Dialogs_->Errors[1].toStdString();
+    ASSERT_EQ(OpenedEditor<TCodeTaskForm>(), editor);
+    Click(Child<QPushButton>(editor, "CancelButton"));
+    ProcessDeletions();
+
+    editor = RunCodeEntry("AddSetAction");
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QLineEdit>(editor, "NameEdit"), "x");
+    auto* value = Child<QLineEdit>(editor, "ValueEdit");
+    Type(value, "1 +");
+    EXPECT_FALSE(Child<QLabel>(editor, "CheckStatus")->text().isEmpty());
+    Apply(editor);
+    ASSERT_EQ(Dialogs_->Errors.size(), 3u);
+    EXPECT_TRUE(Dialogs_->Errors[2].startsWith("Value: ")) << Dialogs_->Errors[2].toStdString();
+    Type(value, "1 + 2");
+    EXPECT_TRUE(Child<QLabel>(editor, "CheckStatus")->text().isEmpty());
+    Apply(editor);
+    EXPECT_EQ(Dialogs_->Errors.size(), 3u);
+    EXPECT_TRUE(Shows("set x, 1 + 2;"));
+}
+
+TEST_F(CodeRoadTest, AnIfBlockTakesItsBranchesAndTheOtherTasksGoBesideIt)
+{
+    RunCodeEntry("AddIfAction");
+    ASSERT_EQ(Start()->ChildCount(), 1);
+    TTaskNode* block = Start()->Child(0);
+    EXPECT_EQ(Project().TaskTree.Selected(), block);
+
+    TCodeTaskForm* editor = RunCodeEntry("AddBranchAction");
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QLineEdit>(editor, "ConditionEdit"), "Zeny >= 100");
+    Apply(editor);
+    editor = RunCodeEntry("AddBranchAction");
+    ASSERT_NE(editor, nullptr);
+    Apply(editor);  // no condition: the else branch
+    editor = RunCodeEntry("AddStatementAction");
+    ASSERT_NE(editor, nullptr);
+    Apply(editor);
+
+    ASSERT_EQ(block->ChildCount(), 2);
+    EXPECT_EQ(block->Child(0)->Text(), "If Zeny >= 100");
+    EXPECT_EQ(block->Child(1)->Text(), "Else");
+    ASSERT_EQ(Start()->ChildCount(), 2);
+    EXPECT_EQ(Start()->Child(0)->Text(), "End");
+    for (const char* line : {"if (Zeny >= 100) {", "} else {", "}", "end;"})
+        EXPECT_TRUE(Shows(line)) << line;
+    EXPECT_TRUE(Dialogs_->Errors.empty());
+
+    Document().Undo();
+    Document().Undo();
+    EXPECT_EQ(block->ChildCount(), 1);
+    EXPECT_FALSE(Shows("} else {"));
+    Document().Redo();
+    EXPECT_EQ(block->ChildCount(), 2);
+    EXPECT_TRUE(Shows("} else {"));
+
+    // With the group selected there is no if block for a branch to go into.
+    Project().TaskTree.Select(Start());
+    editor = RunCodeEntry("AddBranchAction");
+    ASSERT_NE(editor, nullptr);
+    Apply(editor);
+    ASSERT_EQ(Dialogs_->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs_->Errors[0].startsWith("A branch goes into an if block")) << Dialogs_->Errors[0].toStdString();
+    EXPECT_EQ(block->ChildCount(), 2);
+
+    // Beside the else branch a new branch goes before it, and says it follows the first.
+    Project().TaskTree.Select(block->Child(1));
+    editor = RunCodeEntry("AddBranchAction");
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QLineEdit>(editor, "ConditionEdit"), "Zeny >= 10");
+    Apply(editor);
+    ASSERT_EQ(block->ChildCount(), 3);
+    EXPECT_EQ(block->Child(1)->Text(), "Else if Zeny >= 10");
+    EXPECT_TRUE(Shows("} else if (Zeny >= 10) {"));
+}
+
+TEST_F(CodeRoadTest, ASwitchTakesItsCasesAndADefault)
+{
+    TCodeTaskForm* editor = RunCodeEntry("AddSwitchAction");
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QLineEdit>(editor, "ValueEdit"), ".@n");
+    Apply(editor);
+    editor = RunCodeEntry("AddCaseAction");
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QLineEdit>(editor, "ValueEdit"), "1");
+    Apply(editor);
+    editor = RunCodeEntry("AddCaseAction");
+    ASSERT_NE(editor, nullptr);
+    Child<QCheckBox>(editor, "DefaultCheck")->click();
+    EXPECT_FALSE(Child<QLineEdit>(editor, "ValueEdit")->isEnabled());
+    Apply(editor);
+    TTaskNode* block = Start()->Child(0);
+    ASSERT_EQ(block->ChildCount(), 2);
+    EXPECT_EQ(block->Child(0)->Text(), "Case 1");
+    EXPECT_EQ(block->Child(1)->Text(), "Default");
+    for (const char* line : {"switch (.@n) {", "case 1:", "default:"})
+        EXPECT_TRUE(Shows(line)) << line;
+}
+
+TEST_F(CodeRoadTest, AMessageSpeakerIsStoredUndoneAndRedoneWithTheMessage)
+{
+    Click(Child<QPushButton>(Tasks, "MessageButton"));
+    auto* editor = OpenedEditor<TMessageForm>();
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QPlainTextEdit>(editor, "MessageEdit"), "Halt!");
+    EXPECT_FALSE(Child<QLineEdit>(editor, "SpeakerEdit")->isEnabled());
+    PickEntry(Child<QComboBox>(editor, "SpeakerCombo"), "Other:");
+    Type(Child<QLineEdit>(editor, "SpeakerEdit"), "Guard");
+    Apply(editor);
+    EXPECT_TRUE(Shows("mes \"[Guard]\";"));
+    EXPECT_TRUE(Shows("mes \"Halt!\";"));
+
+    Document().Undo();
+    EXPECT_FALSE(Shows("mes \"[Guard]\";"));
+    Document().Redo();
+    EXPECT_TRUE(Shows("mes \"[Guard]\";"));
+
+    Project().TaskTree.Select(Start()->Child(0));
+    Click(Child<QPushButton>(Tasks, "EditButton"));
+    editor = OpenedEditor<TMessageForm>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Child<QComboBox>(editor, "SpeakerCombo")->currentText(), "Other:");
+    EXPECT_EQ(Child<QLineEdit>(editor, "SpeakerEdit")->text(), "Guard");
+    PickEntry(Child<QComboBox>(editor, "SpeakerCombo"), "None");
+    Apply(editor);
+    EXPECT_FALSE(Shows("mes \"[Guard]\";"));
+    EXPECT_TRUE(Shows("mes \"Halt!\";"));
+    Document().Undo();
+    EXPECT_TRUE(Shows("mes \"[Guard]\";"));
+}
+
+TEST_F(CodeRoadTest, AConditionTakesAFreeExpressionCheckedAsItIsTyped)
+{
+    Click(Child<QPushButton>(Tasks, "ConButton"));
+    auto* editor = OpenedEditor<TConForm>();
+    ASSERT_NE(editor, nullptr);
+    auto* expression = Child<QLineEdit>(editor, "ExpressionEdit");
+    auto* add = Child<QPushButton>(editor, "AddExpressionButton");
+    Type(expression, "BaseLevel >");
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_FALSE(Child<QLabel>(editor, "ExpressionStatus")->text().isEmpty());
+    Type(expression, "BaseLevel > 10");
+    EXPECT_TRUE(add->isEnabled());
+    EXPECT_TRUE(Child<QLabel>(editor, "ExpressionStatus")->text().isEmpty());
+    Click(add);
+    EXPECT_TRUE(expression->text().isEmpty());
+    EXPECT_FALSE(expression->isEnabled());  // a joiner comes next
+    Apply(editor);
+    ASSERT_EQ(Start()->ChildCount(), 1);
+    const auto has = [this] {
+        const auto lines = OutputLines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [](const std::string& line) { return line.find("(BaseLevel > 10)") != std::string::npos; });
+    };
+    EXPECT_TRUE(has());
+    Document().Undo();
+    EXPECT_FALSE(has());
+    Document().Redo();
+    EXPECT_TRUE(has());
+}
+
+TEST_F(CodeRoadTest, AGroupsLabelNameComesFromItsMenuEntryAndSaysItRunsOnAnEvent)
+{
+    TGroupTask* group = AddGroup("Touched");
+    Project().TaskTree.Select(group->Node);
+    QAction* entry = nullptr;
+    for (QAction* action : Tasks->TasksList()->actions())
+        if (action->text() == "&Label Name...")
+            entry = action;
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    auto* editor = OpenedEditor<TCodeTaskForm>();
+    ASSERT_NE(editor, nullptr);
+    Type(Child<QLineEdit>(editor, "LabelEdit"), "2nd");
+    Apply(editor);
+    ASSERT_EQ(Dialogs_->Errors.size(), 1u);
+    Type(Child<QLineEdit>(editor, "LabelEdit"), "OnTouch");
+    Apply(editor);
+    EXPECT_EQ(group->LabelName, "OnTouch");
+    EXPECT_EQ(group->Node->Text(), "Touched");
+    EXPECT_TRUE(Shows("OnTouch:"));
+    const QModelIndex index = Tasks->TasksList()->model()->index(0, 0, Tasks->TasksList()->model()->index(0, 0));
+    EXPECT_TRUE(index.data(Qt::ToolTipRole).toString().contains("runs on the event OnTouch"));
+    EXPECT_FALSE(index.data(Qt::DecorationRole).isNull());
+    Document().Undo();
+    EXPECT_EQ(group->LabelName, "");
+    EXPECT_FALSE(Shows("OnTouch:"));
 }
 
 } // namespace

@@ -192,8 +192,8 @@ public:
         ADD_FAILURE() << "unexpected message: " << text.toStdString();
     }
     void Error(QWidget*, const QString& text) override { Errors.push_back(text); }
-    QString OpenProjectFileName(QWidget*) override { return {}; }
-    QString SaveProjectFileName(QWidget*) override { return {}; }
+    QString OpenProjectFileName(QWidget*, const QString&) override { return {}; }
+    QString SaveProjectFileName(QWidget*, const QString&) override { return {}; }
     std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override
     {
         InitialColours.push_back(initial);

@@ -84,6 +84,8 @@ public:
     int OpenDialogs = 0;
     int SaveDialogs = 0;
     int ScriptDialogs = 0;
+    // Where each file dialog started: the open dialogs' folders, the save dialog's suggestion.
+    std::vector<QString> DialogStarts;
 
     TAnswer Question(QWidget*, const QString& text, const QString& caption) override
     {
@@ -95,9 +97,21 @@ public:
         Messages.push_back({text, caption});
     }
     void Error(QWidget*, const QString& text) override { Errors.push_back(text); }
-    QString OpenProjectFileName(QWidget*) override { return Next(OpenNames, OpenDialogs, "open"); }
-    QString SaveProjectFileName(QWidget*) override { return Next(SaveNames, SaveDialogs, "save"); }
-    QString OpenScriptFileName(QWidget*) override { return Next(ScriptNames, ScriptDialogs, "script"); }
+    QString OpenProjectFileName(QWidget*, const QString& folder) override
+    {
+        DialogStarts.push_back(folder);
+        return Next(OpenNames, OpenDialogs, "open");
+    }
+    QString SaveProjectFileName(QWidget*, const QString& suggested) override
+    {
+        DialogStarts.push_back(suggested);
+        return Next(SaveNames, SaveDialogs, "save");
+    }
+    QString OpenScriptFileName(QWidget*, const QString& folder) override
+    {
+        DialogStarts.push_back(folder);
+        return Next(ScriptNames, ScriptDialogs, "script");
+    }
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override
     {
         ADD_FAILURE() << "unexpected colour chooser";

@@ -99,6 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         TTopicCase{"guide/playtest.html", "The Play Test window", "plays the NPC inside the editor",
                    "the Play Test window"},
         TTopicCase{"guide/undo.html", "Undo and redo", "Ctrl+Y or Ctrl+Shift+Z", "Undo and Redo"},
+        TTopicCase{"guide/statements.html", "Statement tasks", "opens a menu of them", "statement tasks"},
         TTopicCase{"guide/import.html", "Importing a script", "Every import is proved first", "Import Script..."},
         TTopicCase{"guide/scriptfile.html", "Editing a script file", "replacing only the entries you changed",
                    "Open Script..."},

@@ -97,7 +97,8 @@ TEST_F(ImportCommandTest, AsksToSaveTheCurrentProjectFirst)
     Dialogs->Answers.push_back(TAnswer::Cancel);
     Import([](TImportForm& form) { form.accept(); });
     ASSERT_EQ(Dialogs->Questions.size(), 1u);
-    EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Project not Saved, Save first?"));
+    EXPECT_EQ(Dialogs->Questions[0].Text,
+              QStringLiteral("Save the changes to this new project before importing npcs.txt?"));
     EXPECT_EQ(Project().TaskTree.Count(), 2);  // Start and the group of the change, kept
     EXPECT_NE(Project().NPCInfo.Name, "Guide");
 }

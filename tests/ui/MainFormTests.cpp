@@ -8,12 +8,15 @@
 #include "ui/Form_Problems.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPixmap>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QMenuBar>
 
@@ -100,6 +103,16 @@ protected:
         }
     }
 
+    // The question names the project and what the command does next.
+    static QString Question(TRoad road, bool saved)
+    {
+        const QString name = saved ? QStringLiteral("mine.NPC") : QStringLiteral("this new project");
+        const QString next = road == TRoad::New    ? QStringLiteral("starting a new project")
+                             : road == TRoad::Load ? QStringLiteral("loading Other.NPC")
+                                                   : QStringLiteral("closing");
+        return QStringLiteral("Save the changes to %1 before %2?").arg(name, next);
+    }
+
     bool WentOn(TRoad road, const std::string& otherName) const
     {
         switch (road) {
@@ -137,8 +150,8 @@ TEST_P(QuerySaveTest, AnswersDecideWhetherTheCommandGoesOn)
     Take(c.Road);
 
     ASSERT_EQ(Dialogs->Questions.size(), 1u);
-    EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Project not Saved, Save first?"));
-    EXPECT_EQ(Dialogs->Questions[0].Caption, QStringLiteral("Not Saved"));
+    EXPECT_EQ(Dialogs->Questions[0].Text, Question(c.Road, c.Saved));
+    EXPECT_EQ(Dialogs->Questions[0].Caption, QStringLiteral("Unsaved Changes"));
     const bool savedNow = c.Reply == TReply::Yes;
     const bool goesOn = c.Reply == TReply::Yes || c.Reply == TReply::No ||
                         (c.Saved && c.Reply == TReply::YesThenCancelSaveAs);
@@ -180,6 +193,53 @@ INSTANTIATE_TEST_SUITE_P(Roads, QuerySaveTest, ::testing::ValuesIn(QueryCases())
                              return RoadName(info.param.Road) + ReplyName(info.param.Reply) +
                                     (info.param.Saved ? "Saved" : "NeverSaved");
                          });
+
+// ---- Where the file dialogs start ----------------------------------------------------------
+
+TEST_F(MainFrameTest, FileDialogsStartInTheProjectsFolderAndSaveAsSuggestsAName)
+{
+    const QString home = QDir::homePath();
+    const QString dir = QString::fromStdString(Dir.Path().string());
+    Project().NPCInfo.Name = "Healer#prt";
+    ChangeTree();
+    Dialogs->SaveNames.push_back(QString());
+    Run("FileSaveAsItem");
+    Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
+    Run("FileSaveAsItem");
+    Dialogs->OpenNames.push_back(QString());
+    Run("FileLoadItem");
+    Dialogs->SaveNames.push_back(QString());
+    Run("FileSaveAsItem");
+    // A new project has no folder of its own: the one last used, and a name from its NPC.
+    Run("FileNewItem");
+    Dialogs->OpenNames.push_back(QString());
+    Run("FileLoadItem");
+    Dialogs->SaveNames.push_back(QString());
+    Run("FileSaveAsItem");
+    EXPECT_EQ(Dialogs->DialogStarts,
+              (std::vector<QString>{home + "/Healer.NPC", home + "/Healer.NPC", dir, QPathOf("shop.NPC"), dir,
+                                    dir + "/Untitled.NPC"}));
+    EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+struct TStemCase {
+    std::string NpcName;
+    QString Stem;
+};
+
+class ProjectFileStemTable : public ::testing::TestWithParam<TStemCase> {};
+
+TEST_P(ProjectFileStemTable, KeepsTheNamePlayersSeeAndWhatAFileNameMayHold)
+{
+    EXPECT_EQ(ProjectFileStem(GetParam().NpcName), GetParam().Stem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ProjectFileStemTable,
+                         ::testing::Values(TStemCase{"Healer", "Healer"}, TStemCase{"Healer#prt", "Healer"},
+                                           TStemCase{"Kafra Employee::kaf1", "Kafra Employee"},
+                                           TStemCase{"a/b:c*d?e\"f<g>h|i", "abcdefghi"},
+                                           TStemCase{" Guide. ", "Guide"}, TStemCase{"...", "Untitled"},
+                                           TStemCase{"", "Untitled"}, TStemCase{"#hidden", "Untitled"}));
 
 TEST_F(MainFrameTest, LoadAsksForTheFileBeforeTheQuestion)
 {
@@ -535,5 +595,50 @@ TEST_F(MainFrameTest, ChildFramesShowTheProgramsIcon)
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->windowIcon().pixmap(16, 16).toImage(), picture.toImage());
 }
+
+
+// ---- The help and the user guide against the program -----------------------------------------
+
+// A page's text without its tags, entities decoded as far as the pages use them.
+QString PageText(const std::filesystem::path& file)
+{
+    QFile page(QString::fromStdString(file.string()));
+    EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << file;
+    QString text = QString::fromUtf8(page.readAll());
+    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    return text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+}
+
+class HelpAgainstTheProgramTest : public MainFrameTest, public ::testing::WithParamInterface<const char*> {};
+
+// Every menu, every entry of it and every key of an entry is named on the page, so the help and
+// the guide cannot fall behind the menus.
+TEST_P(HelpAgainstTheProgramTest, NamesEveryMenuEntryAndItsKeys)
+{
+    const QString text = PageText(SourceDir() / GetParam());
+    const auto plain = [](QString caption) { return caption.remove(u'&').remove(QStringLiteral("...")).trimmed(); };
+    for (QAction* menuAction : Child<QMenuBar>(Frame, "MainMenu")->actions()) {
+        QMenu* menu = menuAction->menu();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(text.contains(plain(menu->title()))) << menu->title().toStdString();
+        for (QAction* entry : menu->actions()) {
+            if (entry->isSeparator())
+                continue;
+            // Undo and Redo carry the name of their step ("Undo Delete group Shop"); the page names
+            // the entry.
+            QString name = plain(entry->text());
+            if (name.startsWith(QStringLiteral("Undo")) || name.startsWith(QStringLiteral("Redo")))
+                name = name.left(4);
+            EXPECT_TRUE(text.contains(name)) << menu->title().toStdString() << " > " << name.toStdString();
+            for (const QKeySequence& key : entry->shortcuts())
+                EXPECT_TRUE(text.contains(key.toString(QKeySequence::PortableText)))
+                    << name.toStdString() << ": " << key.toString().toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, HelpAgainstTheProgramTest,
+                         ::testing::Values("data/help/introduction/intro.html", "docs/user-guide.md"),
+                         [](const auto& info) { return std::string(info.index == 0 ? "Help" : "UserGuide"); });
 
 } // namespace

@@ -7,14 +7,17 @@
 #include "ui/Form_Header.h"
 #include "ui/Form_NPCBrowser.h"
 #include "ui/HelpViewer.h"
+#include "ui/WindowPlaces.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -164,6 +167,8 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
     EXPECT_EQ(EditorForm->ScriptLines(), current());
 }
 
+// Each window takes its share of the area in creation order; one that needs more room than its
+// share (the header's fields) keeps that room and is moved up or left to stay inside.
 TEST_F(WindowCommandTest, TilingHorizontallyStacksAndVerticallyPlacesSideBySide)
 {
     Run("WinOutputItem");
@@ -171,7 +176,7 @@ TEST_F(WindowCommandTest, TilingHorizontallyStacksAndVerticallyPlacesSideBySide)
     NPCForm->close();  // minimised windows keep their place
     const auto open = [this] {
         QList<QMdiSubWindow*> windows;
-        for (QMdiSubWindow* window : Frame->ClientArea()->subWindowList())
+        for (QMdiSubWindow* window : Frame->ClientArea()->subWindowList(QMdiArea::CreationOrder))
             if (!window->isMinimized())
                 windows << window;
         return windows;
@@ -180,24 +185,126 @@ TEST_F(WindowCommandTest, TilingHorizontallyStacksAndVerticallyPlacesSideBySide)
     const QRect area = Frame->ClientArea()->viewport()->rect();
 
     Run("ViewTileHorizontalItem");
-    QList<int> tops;
+    int i = 0;
     for (QMdiSubWindow* window : open()) {
         EXPECT_EQ(window->x(), 0);
         EXPECT_EQ(window->width(), area.width());
-        tops << window->y();
+        EXPECT_EQ(window->y(), std::min(area.height() * i / 3, area.height() - window->height()));
+        EXPECT_GE(window->height(), area.height() * (i + 1) / 3 - area.height() * i / 3);
+        ++i;
     }
-    std::sort(tops.begin(), tops.end());
-    EXPECT_EQ(tops, (QList<int>{0, area.height() / 3, area.height() * 2 / 3}));
 
     Run("ViewTileVerticalItem");
-    QList<int> lefts;
+    i = 0;
     for (QMdiSubWindow* window : open()) {
         EXPECT_EQ(window->y(), 0);
         EXPECT_EQ(window->height(), area.height());
-        lefts << window->x();
+        EXPECT_EQ(window->x(), std::min(area.width() * i / 3, area.width() - window->width()));
+        EXPECT_GE(window->width(), area.width() * (i + 1) / 3 - area.width() * i / 3);
+        ++i;
     }
-    std::sort(lefts.begin(), lefts.end());
-    EXPECT_EQ(lefts, (QList<int>{0, area.width() / 3, area.width() * 2 / 3}));
+}
+
+// ---- Layouts that leave every window usable, and remembered places ------------------------
+
+class LayoutTest : public WindowCommandTest {
+protected:
+    // Opens the windows a user works with besides the tree and the NPC window.
+    void OpenSeveral()
+    {
+        Run("WinOutputItem");
+        Run("WinHeaderInfoItem");
+        Run("ViewProblemsItem");
+        Run("WinPlayTestItem");
+        QCoreApplication::processEvents();
+    }
+
+    // Every open window lies inside the workspace at no less than the size its contents need,
+    // and the workspace needs no scroll bar.
+    void ExpectEveryWindowUsable(const char* after) const
+    {
+        const QSize room = Frame->ClientArea()->contentsRect().size();
+        for (QMdiSubWindow* window : Frame->ClientArea()->subWindowList()) {
+            if (window->isMinimized())
+                continue;
+            const QString name = window->widget()->metaObject()->className();
+            EXPECT_TRUE(QRect(QPoint(0, 0), room).contains(window->geometry())) << after << " " << name.toStdString();
+            const QSize least = window->minimumSize().expandedTo(window->minimumSizeHint());
+            EXPECT_GE(window->width(), least.width()) << after << " " << name.toStdString();
+            EXPECT_GE(window->height(), least.height()) << after << " " << name.toStdString();
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Frame->ClientArea()->horizontalScrollBar()->maximum(), 0) << after;
+        EXPECT_EQ(Frame->ClientArea()->verticalScrollBar()->maximum(), 0) << after;
+    }
+};
+
+TEST_F(LayoutTest, CascadeKeepsEachWindowsSizeWhereItFits)
+{
+    OpenSeveral();
+    QWidget* output = FrameOf(EditorForm);
+    const QSize before = output->size();
+    Run("ViewCascadeItem");
+    EXPECT_EQ(output->size(), before) << "the output window is not shrunk to a thumbnail";
+    ExpectEveryWindowUsable("cascade");
+    QList<QPoint> places;
+    for (QMdiSubWindow* window : Frame->ClientArea()->subWindowList(QMdiArea::StackingOrder))
+        if (!window->isMinimized())
+            places << window->pos();
+    for (int i = 1; i < places.size(); ++i)
+        EXPECT_NE(places[i], places[i - 1]) << "each title bar stays in sight";
+}
+
+TEST_F(LayoutTest, TileAndCascadeOnASmallFrameLeaveNoScrollBar)
+{
+    OpenSeveral();
+    ShrinkFrame(QSize(1000, 700));
+    ExpectEveryWindowUsable("un-maximised");
+    for (const char* command : {"ViewTileHorizontalItem", "ViewTileVerticalItem", "ViewCascadeItem"}) {
+        Run(command);
+        ExpectEveryWindowUsable(command);
+    }
+}
+
+TEST_F(LayoutTest, AChildWindowOpensWhereItWasLeftOnAScreenOfThisSize)
+{
+    Run("WinHeaderInfoItem");
+    QMdiSubWindow* frame = FrameOf(HeaderForm);
+    frame->setGeometry(120, 90, 460, 430);
+    Click(Child<QPushButton>(HeaderForm, "CancelButton"));
+    ProcessDeletions();
+    Run("WinHeaderInfoItem");
+    EXPECT_EQ(FrameOf(HeaderForm)->geometry(), QRect(120, 90, 460, 430));
+
+    // A place remembered for a screen of another size is not forced on this one.
+    QSettings settings;
+    for (const QString& key : settings.allKeys())
+        if (key.endsWith(QStringLiteral("/THeaderForm")))
+            settings.remove(key);
+    settings.setValue(QStringLiteral("WindowPlaces/640x480/THeaderForm"), QRect(300, 200, 500, 500));
+    Click(Child<QPushButton>(HeaderForm, "CancelButton"));
+    ProcessDeletions();
+    Run("WinHeaderInfoItem");
+    EXPECT_NE(FrameOf(HeaderForm)->geometry(), QRect(300, 200, 500, 500));
+}
+
+TEST_F(LayoutTest, TheMainWindowOpensAsItWasClosed)
+{
+    QMainWindow first;
+    RestoreMainPlace(&first);
+    EXPECT_TRUE(first.windowState() & Qt::WindowMaximized) << "maximised when nothing is remembered";
+    first.setWindowState(Qt::WindowNoState);
+    first.setGeometry(100, 80, 900, 640);
+    first.show();
+    QCoreApplication::processEvents();
+    SaveMainPlace(&first);
+
+    QMainWindow second;
+    RestoreMainPlace(&second);
+    second.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(second.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(second.geometry(), first.geometry());
 }
 
 TEST_F(WindowCommandTest, TheAboutBoxShowsCreditsAndTheVersion)
@@ -295,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
         TFixedCase{"ActionEditor", [] { return OpenedEditor(&TTaskForm::OpenActionEditor); },
                    QSize(400, 400)},
         TFixedCase{"ConditionEditor", [] { return OpenedEditor(&TTaskForm::OpenConditionEditor); },
-                   QSize(568, 264)},
+                   QSize(568, 330)},
         TFixedCase{"MenuEditor", [] { return OpenedEditor(&TTaskForm::OpenMenuEditor); },
                    QSize(400, 400)},
         TFixedCase{"MessageEditor", [] { return OpenedEditor(&TTaskForm::OpenMessageEditor); },
@@ -393,6 +500,9 @@ TEST_F(MainFrameTest, AMissingHelpFileShowsAnErrorBox)
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("help.chm"))) << Dialogs->Errors[0].toStdString();
     EXPECT_TRUE(Frame->isVisible());
+    // The viewer waits below the menu bar, not over it.
+    ASSERT_NE(Frame->HelpViewer(), nullptr);
+    EXPECT_GE(Frame->HelpViewer()->y(), Frame->ClientArea()->mapToGlobal(QPoint(0, 0)).y());
 }
 
 } // namespace

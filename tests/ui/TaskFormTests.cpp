@@ -339,6 +339,18 @@ TEST_F(TaskFormTest, CancellingAnEditorEnablesItsButtonAndAddsNothing)
     EXPECT_FALSE(Project().Modified);
 }
 
+// A line break counts once however it is stored, so a label reads the same after a save (which
+// stores "\r\n") and a reload.
+TEST_F(TaskFormTest, ALabelIsCutByWhatItShowsWhateverTheLineBreaksAreMadeOf)
+{
+    const std::string words(38, 'p');
+    const QString shown = QString::fromStdString(words) + QStringLiteral(u".\u00B6");
+    for (const char* lineBreak : {"\n", "\r\n", "\r"}) {
+        TTaskNode* node = AddMessage(Start(), words + "." + lineBreak);
+        EXPECT_EQ(Model()->IndexOf(node).data(Qt::DisplayRole).toString(), shown) << (lineBreak[0] == '\r' ? "CR" : "LF");
+    }
+}
+
 TEST_F(TaskFormTest, ConfirmingARenameUnchangedIsNoRename)
 {
     TTaskNode* node = AddMessage(Start(), "Message: Hello\r\nBye\r\n");
@@ -401,6 +413,34 @@ INSTANTIATE_TEST_SUITE_P(
                         },
                         "Manual: end;\r\n"}),
     [](const ::testing::TestParamInfo<TEditorDoneCase>& info) { return std::string(info.param.Name); });
+
+// A condition's label ends with where it jumps, and follows the group's name.
+TEST_F(TaskFormTest, AConditionsLabelNamesTheGroupItJumpsTo)
+{
+    TTaskNode* shop = AddGroup(nullptr, "Shop");
+    auto condition = std::make_unique<TConTask>();
+    condition->Caption = "Condition: At least 1000 Zeny";
+    condition->Target = static_cast<TGroupTask*>(shop->Data())->GroupNumber;
+    TConTask* jump = Add(Start(), std::move(condition));
+    auto leave = std::make_unique<TConTask>();
+    leave->Caption = "Condition: Equal to 0 Zeny";
+    leave->Target = GroupExitTarget;
+    TConTask* exit = Add(Start(), std::move(leave));
+    const auto label = [this](const TTask* task) {
+        return Model()->IndexOf(task->Node).data(Qt::DisplayRole).toString();
+    };
+    EXPECT_EQ(label(jump), QStringLiteral(u"Condition: At least 1000 Zeny \u2192 Shop"));
+    EXPECT_EQ(label(exit), QStringLiteral(u"Condition: Equal to 0 Zeny \u2192 Group Exit"));
+    EXPECT_EQ(Model()->IndexOf(jump->Node).data(Qt::EditRole).toString(), "Condition: At least 1000 Zeny")
+        << "the caption itself is not changed";
+
+    ClickNode(shop);
+    QTest::keyClick(View(), Qt::Key_F2);
+    TypeRename("Potions");
+    EXPECT_EQ(label(jump), QStringLiteral(u"Condition: At least 1000 Zeny \u2192 Potions"));
+    Document().DeleteNode(shop);
+    EXPECT_EQ(label(jump), QStringLiteral(u"Condition: At least 1000 Zeny \u2192 (no group)"));
+}
 
 // The action editor is open on a task; the user deletes the task's node, then applies the editor.
 class DeletedWhileEditedTest : public TaskFormTest {

@@ -33,8 +33,8 @@ public:
     TAnswer Question(QWidget*, const QString&, const QString&) override { return TAnswer::Cancel; }
     void Message(QWidget*, const QString&, const QString&) override {}
     void Error(QWidget*, const QString& text) override { Errors_.push_back(text.toStdString()); }
-    QString OpenProjectFileName(QWidget*) override { return {}; }
-    QString SaveProjectFileName(QWidget*) override { return {}; }
+    QString OpenProjectFileName(QWidget*, const QString&) override { return {}; }
+    QString SaveProjectFileName(QWidget*, const QString&) override { return {}; }
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
 
 private:
