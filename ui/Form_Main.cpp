@@ -360,7 +360,7 @@ void TMainForm::FileImport()
 
 void TMainForm::FileOpenScript()
 {
-    const QString path = Dialogs().OpenScriptFileName(this);
+    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
     if (!path.isEmpty())
         OpenScriptFile(path);
 }
@@ -372,6 +372,14 @@ TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
                                                                     Document_->Project().HeaderInfo.Target, this));
     ShowChildWindow(form);
     return form;
+}
+
+bool TMainForm::QueryScriptFiles()
+{
+    for (TScriptFileForm* form : findChildren<TScriptFileForm*>())
+        if (!form->MayClose())
+            return false;
+    return true;
 }
 
 void TMainForm::FileSave()
@@ -431,7 +439,7 @@ void TMainForm::FileSaveOutput()
 
 void TMainForm::FileExit()
 {
-    if (!QuerySave(QStringLiteral("closing")))
+    if (!QuerySave(QStringLiteral("closing")) || !QueryScriptFiles())
         return;
     SaveMainPlace(this);
     QuitApplication();
@@ -441,7 +449,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 {
     bool mayClose = false;
     Guarded(this, [this, &mayClose] { mayClose = QuerySave(QStringLiteral("closing")); });
-    if (!mayClose) {
+    if (!mayClose || !QueryScriptFiles()) {
         event->ignore();
         return;
     }

@@ -319,18 +319,22 @@ void TScriptFileForm::CloseEntryWindows()
     EntryWindows_.clear();
 }
 
+bool TScriptFileForm::MayClose()
+{
+    if (!Workspace_->IsModified())
+        return true;
+    const TAnswer answer = Dialogs().Question(
+        this, QStringLiteral("Save the changes to %1?").arg(FileTitle(Workspace_->FileName())), QStringLiteral("Close"));
+    bool saved = answer == TAnswer::No;
+    if (answer == TAnswer::Yes)
+        Guarded(this, [this, &saved] { saved = Save(); });
+    return saved;
+}
+
 void TScriptFileForm::closeEvent(QCloseEvent* event)
 {
-    if (Workspace_->IsModified()) {
-        const TAnswer answer = Dialogs().Question(
-            this, QStringLiteral("Save the changes to %1?").arg(FileTitle(Workspace_->FileName())), QStringLiteral("Close"));
-        bool saved = answer == TAnswer::No;
-        if (answer == TAnswer::Yes)
-            Guarded(this, [this, &saved] { saved = Save(); });
-        if (!saved) {
-            event->ignore();
-            return;
-        }
-    }
-    event->accept();
+    if (MayClose())
+        event->accept();
+    else
+        event->ignore();
 }

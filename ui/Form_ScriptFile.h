@@ -55,6 +55,8 @@ public:
     void FileChangedOnDisk();
     // An entry window changed its part: the list and the title follow.
     void PartEdited();
+    // True when the window may go: nothing unsaved, or the user saved or discarded it when asked.
+    bool MayClose();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

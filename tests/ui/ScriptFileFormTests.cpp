@@ -170,6 +170,24 @@ TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving
     EXPECT_EQ(form->EntryList()->rowCount(), 2);
 }
 
+TEST_F(ScriptFileFormTest, ExitAsksAboutUnsavedEntriesOfAnOpenScriptFile)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    form->Workspace().SetPartText(form->Workspace().EntryParts()[0], Soldier + "\n// mine");
+    form->PartEdited();
+    Dialogs->Answers = {TAnswer::Cancel};
+    Run("FileExitItem");
+    EXPECT_EQ(Quits, 0);
+    ASSERT_EQ(Dialogs->Questions.size(), 1u);
+    EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Save the changes to town.txt?"));
+    Dialogs->Answers = {TAnswer::Yes};
+    Run("FileExitItem");
+    EXPECT_EQ(Quits, 1);
+    EXPECT_EQ(ReadBytes(Dir / "town.txt"), "// Town\r\n\r\n" + Soldier + "\r\n// mine\r\n" + Guide +
+                                               "\r\nprontera\tmapflag\tnosave\tSavePoint");
+}
+
 TEST_F(ScriptFileFormTest, ABinaryFileIsRefusedWithAMessage)
 {
     WriteBytes(Dir / "picture.txt", std::string("\x89PNG\r\n\x1a\n\0\0", 10));
