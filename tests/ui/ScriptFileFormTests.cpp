@@ -139,7 +139,7 @@ TEST_F(ScriptFileFormTest, AnNpcOpenedAsTasksWritesTheEditorsLinesOnlyWhenChange
     const std::size_t part = form->Workspace().EntryParts()[1];
     EXPECT_TRUE(form->Workspace().IsChanged(part));
     const std::string written = form->Workspace().CurrentText(part);
-    EXPECT_THAT(written, ::testing::StartsWith("prontera.gat,150,180,4\tscript\tGuide\t45,{\r\n"));
+    EXPECT_THAT(written, ::testing::StartsWith("prontera,150,180,4\tscript\tGuide\t45,{\r\n"));
     EXPECT_THAT(written, ::testing::HasSubstr("\tmes \"Welcome to Prontera!\";\r\n"));
     // Undo brings the project back to what the file holds: nothing is to be written.
     Child<QPushButton>(npc, "UndoButton")->click();
