@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the editor's main windows offscreen on the sample catalogues and saves them as
 # docs/main-window.png, docs/output-window.png, docs/sprite-browser.png,
-# docs/condition-editor.png, docs/play-test-window.png and docs/problems-window.png. The pictures
+# docs/condition-editor.png, docs/play-test-window.png, docs/problems-window.png and
+# docs/script-file-window.png. The pictures
 # are drawn with the real windows, a small healer NPC built through the task tree window, and the
 # Liberation fonts (fonts-liberation).
 set -euo pipefail

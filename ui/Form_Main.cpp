@@ -11,6 +11,7 @@
 #include "Form_PlayTest.h"
 #include "Form_Problems.h"
 #include "Form_ScriptFile.h"
+#include "workspace/ScriptWorkspace.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "HistoryActions.h"
@@ -370,9 +371,18 @@ void TMainForm::FileOpenScript()
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
 {
     // The file is checked for the server the author works for now.
-    auto* form = new TScriptFileForm(QFile::encodeName(path).toStdString(), Document_->Project().HeaderInfo.Target);
+    auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(),
+                                                                    Document_->Project().HeaderInfo.Target, this));
     ShowChildWindow(form);
     return form;
+}
+
+bool TMainForm::QueryScriptFiles()
+{
+    for (TScriptFileForm* form : findChildren<TScriptFileForm*>())
+        if (!form->MayClose())
+            return false;
+    return true;
 }
 
 void TMainForm::FileSave()
@@ -432,7 +442,7 @@ void TMainForm::FileSaveOutput()
 
 void TMainForm::FileExit()
 {
-    if (!QuerySave(QStringLiteral("closing")))
+    if (!QuerySave(QStringLiteral("closing")) || !QueryScriptFiles())
         return;
     SaveMainPlace(this);
     QuitApplication();
@@ -442,7 +452,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 {
     bool mayClose = false;
     Guarded(this, [this, &mayClose] { mayClose = QuerySave(QStringLiteral("closing")); });
-    if (!mayClose) {
+    if (!mayClose || !QueryScriptFiles()) {
         event->ignore();
         return;
     }

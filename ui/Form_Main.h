@@ -35,6 +35,8 @@ public:
     // names the project and what comes next ("Save the changes to shop.NPC before loading
     // other.NPC?"). Raises what a save answered with Yes raised; the caller's command then stops.
     bool QuerySave(const QString& before);
+    // True when every script file window may go (each asks about its unsaved entries).
+    bool QueryScriptFiles();
     // Where the file dialogs start: the project's folder, else the folder last used, else home.
     QString DialogFolder() const;
     // What Save As suggests: the project's file, or a file named after the NPC in DialogFolder.

@@ -14,6 +14,7 @@
 
 #include "document/Document.h"
 #include "import/ImportProof.h"
+#include "output/Highlight.h"
 #include "script/Checker.h"
 #include "workspace/WriteBack.h"
 
@@ -61,6 +62,23 @@ std::unique_ptr<TTaskEditorForm> EditorFor(const TTask& task, TProjectDocument& 
 
 } // namespace
 
+void UseScriptLook(QWidget* window, QPlainTextEdit* control)
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    control->setFont(font);
+    QPalette palette = control->palette();
+    const auto colour = [](TRgb rgb) { return QColor(rgb.R, rgb.G, rgb.B); };
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, colour(ScriptBackground));
+        palette.setColor(group, QPalette::Text, colour(ScriptTextColour));
+    }
+    control->setPalette(palette);
+    control->setLineWrapMode(QPlainTextEdit::NoWrap);
+    SetTabStops(window, control);
+}
+
 int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics, int firstLine)
 {
     QList<QTextEdit::ExtraSelection> marks;
@@ -89,8 +107,7 @@ TScriptCodeForm::TScriptCodeForm(TScriptFileForm& file, std::size_t part, QWidge
     setWindowTitle(EntryTitle(file.Workspace().Parts()[part], "code"));
     Code_ = new QPlainTextEdit(this);
     Code_->setObjectName(QStringLiteral("CodeEdit"));
-    Code_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    SetTabStops(this, Code_);
+    UseScriptLook(this, Code_);
     SetScriptText(Code_, ToQ(file.Workspace().CurrentText(part)));
     HighlightAll(Code_);
     Code_->document()->clearUndoRedoStacks();

@@ -25,6 +25,10 @@ class TTaskTreeModel;
 // with its message as tool tip; returns how many were marked.
 int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics, int firstLine = 1);
 
+// The script views' look: yellow fixed-pitch text on navy, which the highlighter's colours are
+// chosen for, and its tab stops.
+void UseScriptLook(QWidget* window, QPlainTextEdit* control);
+
 class TScriptCodeForm : public QWidget {
     Q_OBJECT
 public:

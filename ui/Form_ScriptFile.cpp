@@ -10,17 +10,22 @@
 #include "workspace/ScriptWorkspace.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -33,8 +38,24 @@ QString FileTitle(const std::string& path)
 
 } // namespace
 
-TScriptFileForm::TScriptFileForm(const std::string& path, script::TTarget target, QWidget* parent)
-    : QWidget(parent), Workspace_(TScriptWorkspace::Open(path, target))
+std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::string& path, script::TTarget target,
+                                                                QWidget* owner)
+{
+    std::future<std::unique_ptr<TScriptWorkspace>> reading =
+        std::async(std::launch::async, [path, target] { return TScriptWorkspace::Open(path, target); });
+    QProgressDialog progress(QStringLiteral("Reading %1...").arg(FileTitle(path)), QString(), 0, 0, owner);
+    progress.setObjectName(QStringLiteral("ReadingProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    while (reading.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+        progress.setValue(0);  // shows the window once the minimum duration has passed
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    return reading.get();
+}
+
+TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent)
+    : QWidget(parent), Workspace_(std::move(workspace))
 {
     setObjectName(QStringLiteral("ScriptFileForm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -72,12 +93,12 @@ void TScriptFileForm::BuildWidgets()
     Text_ = new QPlainTextEdit(this);
     Text_->setObjectName(QStringLiteral("FileText"));
     Text_->setReadOnly(true);
-    Text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    SetTabStops(this, Text_);
+    UseScriptLook(this, Text_);
+    Entries_->setWordWrap(false);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(Entries_);
     splitter->addWidget(Text_);
-    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({420, 480});
 
     const auto button = [this](const char* name, const QString& text, auto handler) {
         auto* b = new QPushButton(text, this);
@@ -141,21 +162,7 @@ void TScriptFileForm::ShowMarks()
 {
     script::TCheckOptions options;
     options.Target = Workspace_->Target();
-    QList<QTextEdit::ExtraSelection> marks;
-    int errors = 0;
-    for (const script::TDiagnostic& d : script::CheckScriptText(Workspace_->Bytes(), options)) {
-        if (d.Severity != script::TSeverity::Error)
-            continue;
-        ++errors;
-        QTextEdit::ExtraSelection mark;
-        mark.cursor = QTextCursor(Text_->document()->findBlockByNumber(d.Range.Begin.Line - 1));
-        mark.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        mark.format.setUnderlineColor(Qt::red);
-        mark.format.setToolTip(ToQ(d.Message));
-        marks << mark;
-    }
-    Text_->setExtraSelections(marks);
+    const int errors = ShowErrorMarks(Text_, script::CheckScriptText(Workspace_->Bytes(), options));
     Status_->setText(errors == 0 ? QStringLiteral("The server loads this file without an error.")
                                  : QStringLiteral("The server refuses %1 line(s) of this file (underlined).").arg(errors));
 }
@@ -252,9 +259,9 @@ bool TScriptFileForm::Save()
                                      .arg(fresh).arg(first),
                            QStringLiteral("Save Script File")))
         return false;
-    const std::size_t entries = Workspace_->EntryParts().size();
+    const std::size_t parts = Workspace_->Parts().size();
     Workspace_->Save();
-    if (Workspace_->EntryParts().size() != entries)
+    if (Workspace_->Parts().size() != parts)
         CloseEntryWindows();  // an entry came or went: the windows' parts are no longer theirs
     for (auto& [part, window] : EntryWindows_)
         if (auto* npc = qobject_cast<TScriptNpcForm*>(window.data()))
@@ -271,7 +278,7 @@ void TScriptFileForm::Reload(bool keepEdits)
         for (std::size_t part : Workspace_->EntryParts())
             if (Workspace_->IsChanged(part))
                 kept.emplace_back(Workspace_->Parts()[part], Workspace_->CurrentText(part));
-    auto reread = TScriptWorkspace::Open(Workspace_->FileName(), Workspace_->Target());
+    auto reread = ReadScriptFileShowingProgress(Workspace_->FileName(), Workspace_->Target(), this);
     for (const auto& [old, text] : kept)
         for (std::size_t part : reread->EntryParts())
             if (reread->Parts()[part].Kind == old.Kind && reread->Parts()[part].Name == old.Name) {
@@ -312,18 +319,22 @@ void TScriptFileForm::CloseEntryWindows()
     EntryWindows_.clear();
 }
 
+bool TScriptFileForm::MayClose()
+{
+    if (!Workspace_->IsModified())
+        return true;
+    const TAnswer answer = Dialogs().Question(
+        this, QStringLiteral("Save the changes to %1?").arg(FileTitle(Workspace_->FileName())), QStringLiteral("Close"));
+    bool saved = answer == TAnswer::No;
+    if (answer == TAnswer::Yes)
+        Guarded(this, [this, &saved] { saved = Save(); });
+    return saved;
+}
+
 void TScriptFileForm::closeEvent(QCloseEvent* event)
 {
-    if (Workspace_->IsModified()) {
-        const TAnswer answer = Dialogs().Question(
-            this, QStringLiteral("Save the changes to %1?").arg(FileTitle(Workspace_->FileName())), QStringLiteral("Close"));
-        bool saved = answer == TAnswer::No;
-        if (answer == TAnswer::Yes)
-            Guarded(this, [this, &saved] { saved = Save(); });
-        if (!saved) {
-            event->ignore();
-            return;
-        }
-    }
-    event->accept();
+    if (MayClose())
+        event->accept();
+    else
+        event->ignore();
 }

@@ -23,11 +23,16 @@ class QPushButton;
 class QTableWidget;
 class TScriptWorkspace;
 
+// Reads the script file at path for target away from the window's thread; while it takes longer
+// than half a second a progress window says so. EInOutError when it cannot be opened.
+std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::string& path, script::TTarget target,
+                                                                QWidget* owner);
+
 class TScriptFileForm : public QWidget {
     Q_OBJECT
 public:
-    // Opens the file (EInOutError when it cannot be opened: nothing is shown then).
-    TScriptFileForm(const std::string& path, script::TTarget target, QWidget* parent = nullptr);
+    // Shows the file read into workspace.
+    explicit TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent = nullptr);
     ~TScriptFileForm() override;
 
     TScriptWorkspace& Workspace() const { return *Workspace_; }
@@ -50,6 +55,8 @@ public:
     void FileChangedOnDisk();
     // An entry window changed its part: the list and the title follow.
     void PartEdited();
+    // True when the window may go: nothing unsaved, or the user saved or discarded it when asked.
+    bool MayClose();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -17,6 +17,7 @@
 #include "ui/Form_NPCBrowser.h"
 #include "ui/Form_PlayTest.h"
 #include "ui/Form_Problems.h"
+#include "ui/Form_ScriptFile.h"
 #include "ui/Form_Splash.h"
 #include "ui/Form_Tasks.h"
 #include "ui/Startup.h"
@@ -29,6 +30,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QSpinBox>
 #include <QStandardPaths>
 
@@ -217,6 +219,28 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     ChildFrame(MainForm->ProblemsWindow())->setGeometry(0, 470, 760, 200);
     QCoreApplication::processEvents();
     Save(ChildFrame(MainForm->ProblemsWindow()), out, "problems-window.png");
+
+    // A script file of several NPCs, its Guide open as tasks beside it.
+    WriteBytes(scratch / "prontera.txt",
+               "//===== Prontera town NPCs =====\r\n\r\n"
+               "prontera,156,190,4\tscript\tSoldier\t105,{\r\n\tmes \"[Soldier]\";\r\n\tmes \"Halt!\";\r\n\tclose;\r\n}\r\n\r\n"
+               "prontera,150,180,4\tscript\tGuide\t45,{\r\n\tmes \"[Guide]\";\r\n\tmes \"Welcome to Prontera.\";\r\n"
+               "\tnext;\r\n\tmenu \"Directions\",L_Way,\"Bye\",-;\r\n\tclose;\r\nL_Way:\r\n\tmes \"[Guide]\";\r\n"
+               "\tmes \"The castle is north.\";\r\n\tclose;\r\n}\r\n\r\n"
+               "prontera,73,134,0\tshop\tTool Dealer\t47,501:-1,502:-1\r\n"
+               "prontera,156,22,0\twarp\tprt_south\t2,2,prt_fild08,170,375\r\n"
+               "prontera\tmapflag\tnosave\tSavePoint\r\n");
+    TScriptFileForm* scriptFile = MainForm->OpenScriptFile(QString::fromStdString((scratch / "prontera.txt").string()));
+    ASSERT_NE(scriptFile, nullptr);
+    ChildFrame(scriptFile)->setGeometry(0, 0, 1000, 560);
+    scriptFile->EntryList()->setCurrentCell(1, 0);
+    QWidget* guide = scriptFile->OpenSelected();
+    ASSERT_NE(guide, nullptr);
+    ASSERT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
+    ChildFrame(guide)->setGeometry(620, 140, 420, 380);
+    BringToFront(guide);
+    QCoreApplication::processEvents();
+    Save(MainForm, out, "script-file-window.png");
 
     delete MainForm;
     ProcessDeletions();

@@ -139,7 +139,7 @@ TEST_F(ScriptFileFormTest, AnNpcOpenedAsTasksWritesTheEditorsLinesOnlyWhenChange
     const std::size_t part = form->Workspace().EntryParts()[1];
     EXPECT_TRUE(form->Workspace().IsChanged(part));
     const std::string written = form->Workspace().CurrentText(part);
-    EXPECT_THAT(written, ::testing::StartsWith("prontera.gat,150,180,4\tscript\tGuide\t45,{\r\n"));
+    EXPECT_THAT(written, ::testing::StartsWith("prontera,150,180,4\tscript\tGuide\t45,{\r\n"));
     EXPECT_THAT(written, ::testing::HasSubstr("\tmes \"Welcome to Prontera!\";\r\n"));
     // Undo brings the project back to what the file holds: nothing is to be written.
     Child<QPushButton>(npc, "UndoButton")->click();
@@ -168,6 +168,24 @@ TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving
     EXPECT_EQ(form->Workspace().Bytes(), pulled);
     EXPECT_EQ(form->Workspace().NewBytes(), "// Town, pulled\r\n" + Soldier + "\r\n// mine\r\n" + Guide + "\r\n");
     EXPECT_EQ(form->EntryList()->rowCount(), 2);
+}
+
+TEST_F(ScriptFileFormTest, ExitAsksAboutUnsavedEntriesOfAnOpenScriptFile)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    form->Workspace().SetPartText(form->Workspace().EntryParts()[0], Soldier + "\n// mine");
+    form->PartEdited();
+    Dialogs->Answers = {TAnswer::Cancel};
+    Run("FileExitItem");
+    EXPECT_EQ(Quits, 0);
+    ASSERT_EQ(Dialogs->Questions.size(), 1u);
+    EXPECT_EQ(Dialogs->Questions[0].Text, QStringLiteral("Save the changes to town.txt?"));
+    Dialogs->Answers = {TAnswer::Yes};
+    Run("FileExitItem");
+    EXPECT_EQ(Quits, 1);
+    EXPECT_EQ(ReadBytes(Dir / "town.txt"), "// Town\r\n\r\n" + Soldier + "\r\n// mine\r\n" + Guide +
+                                               "\r\nprontera\tmapflag\tnosave\tSavePoint");
 }
 
 TEST_F(ScriptFileFormTest, ABinaryFileIsRefusedWithAMessage)
