@@ -575,7 +575,7 @@ TEST_F(MainFrameTest, NoTwoMnemonicsOfTheMenuBarAndTheTaskWindowClash)
         take(menu->text());
     take(TaskForm->findChild<QGroupBox*>("GroupBox1")->title());
     const QList<QPushButton*> buttons = TaskForm->findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 9);
+    ASSERT_EQ(buttons.size(), 10);
     for (QPushButton* button : buttons)
         take(button->text());
 }

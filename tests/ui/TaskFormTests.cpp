@@ -52,12 +52,13 @@ TEST_F(TaskFormTest, ANewProjectShowsStartSelected)
     EXPECT_FALSE(Project().Modified);
 }
 
-TEST_F(TaskFormTest, TheNineButtonsStandInOrderAndTabFollowsThem)
+TEST_F(TaskFormTest, TheTenButtonsStandInOrderAndTabFollowsThem)
 {
     const std::vector<std::pair<const char*, const char*>> buttons{
         {"OutputButton", "O&utput"}, {"EditButton", "Ed&it"},         {"DeleteButton", "&Delete"},
         {"GroupButton", "&Group"},   {"ActionButton", "&Action"},     {"ConButton", "&Condition"},
-        {"MessageButton", "&Message"}, {"MenuButton", "Me&nu"},       {"ManualButton", "Manua&l"}};
+        {"MessageButton", "&Message"}, {"MenuButton", "Me&nu"},       {"ManualButton", "Manua&l"},
+        {"StatementButton", "&Statement"}};
     View()->setFocus();
     int previousTop = -1;
     for (const auto& [name, caption] : buttons) {
@@ -218,11 +219,12 @@ TEST_P(TreeGestureTest, WorksAsItsButtonOnTheSelectedTask)
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
     const QList<QAction*> menu = View()->actions();
     ASSERT_EQ(View()->contextMenuPolicy(), Qt::ActionsContextMenu);
-    ASSERT_EQ(menu.size(), 6);
-    EXPECT_EQ(menu[0]->text() + menu[1]->text() + menu[2]->text(), "&Edit&Delete&Rename\tF2");
-    EXPECT_TRUE(menu[3]->isSeparator());
-    EXPECT_TRUE(menu[4]->text().startsWith(QStringLiteral("&Undo\tCtrl+Z"))) << menu[4]->text().toStdString();
-    EXPECT_TRUE(menu[5]->text().startsWith(QStringLiteral("&Redo\t"))) << menu[5]->text().toStdString();
+    ASSERT_EQ(menu.size(), 7);
+    EXPECT_EQ(menu[0]->text() + menu[1]->text() + menu[2]->text() + menu[3]->text(),
+              "&Edit&Delete&Rename\tF2&Label Name...");
+    EXPECT_TRUE(menu[4]->isSeparator());
+    EXPECT_TRUE(menu[5]->text().startsWith(QStringLiteral("&Undo\tCtrl+Z"))) << menu[5]->text().toStdString();
+    EXPECT_TRUE(menu[6]->text().startsWith(QStringLiteral("&Redo\t"))) << menu[6]->text().toStdString();
     switch (GetParam()) {
     case TGesture::EnterKey: QTest::keyClick(View(), Qt::Key_Return); break;
     case TGesture::DoubleClick: QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PointOf(message)); break;
