@@ -1,6 +1,6 @@
 // The editor. It reads its catalogues from the first of the working directory, the user's data
 // folder and the installed data folder that holds any, and opens a project named on the command
-// line.
+// line, or a script file (.txt) in a script file window.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
@@ -85,8 +85,9 @@ TCommandLine ParseCommandLine(const QCoreApplication& app)
         QStringLiteral("Start, print where the catalogues and the help file were found, what was "
                        "read and which project is open, and end. Messages go to standard error."));
     parser.addOption(report);
-    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("A project file (.NPC) to open."),
-                                 QStringLiteral("[project]"));
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A project file (.NPC) to open, or a script file (.txt) to edit."),
+                                 QStringLiteral("[file]"));
     parser.process(app);
     const QStringList projects = parser.positionalArguments();
     if (projects.size() > 1)
@@ -151,7 +152,9 @@ int main(int argc, char** argv)
         SetDialogs(std::move(dialogs));
     }
     StartWithData(app);
-    if (!commandLine.Project.isEmpty())
+    if (commandLine.Project.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
+        Guarded(MainForm, [&] { MainForm->OpenScriptFile(commandLine.Project); });
+    else if (!commandLine.Project.isEmpty())
         Guarded(MainForm, [&] { MainForm->OpenProject(commandLine.Project); });
     // A report ends at once and answers nothing: it neither keeps nor offers recovery copies.
     if (!reportDialogs)

@@ -4,6 +4,7 @@
 
 #include "catalogue/IniFile.h"
 #include "platform/PlainText.h"
+#include "script/ServerRules.h"
 
 #include <charconv>
 #include <limits>
@@ -132,6 +133,21 @@ const TMap* FindMap(std::string_view fileName)
 int IndexOfMap(const TMap* map)
 {
     return IndexIn(MapList, map);
+}
+
+bool SameMapName(std::string_view a, std::string_view b)
+{
+    return script::MapKey(a) == script::MapKey(b);
+}
+
+const TMap* FindMapNamed(std::string_view name)
+{
+    if (name.empty())
+        return nullptr;
+    for (const auto& map : MapList)
+        if (SameMapName(map->MapFile, name))
+            return map.get();
+    return nullptr;
 }
 
 const TVariable* FindVariable(std::string_view name)

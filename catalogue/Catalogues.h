@@ -51,7 +51,9 @@ struct TItem {
     std::int32_t Weight = 0;
     std::int32_t ATK = 0;
     std::int32_t DEF = 0;
-    std::string Name;
+    std::string Name;    // as shown to the player
+    std::string DbName;  // the database's own name, the one scripts use (Red_Potion)
+    std::int32_t Type = 0;  // the database's item type: 4 weapon, 5 armour, 7 pet egg, ...
 };
 
 struct TVariable {
@@ -142,6 +144,11 @@ const TMap* MapAt(int index);  // raises EListError outside the list
 bool IsMapIndex(int index);
 const TMap* FindMap(std::string_view fileName);  // letters compared without regard to case
 int IndexOfMap(const TMap* map);                 // -1 when absent
+// The catalogue's entry for the map a script's map name means, as the servers' map index reads
+// the name (script::MapKey: a ".gat" at the end dropped in any letter case, the rest compared
+// letter for letter, case counting); nullptr when it has none.
+const TMap* FindMapNamed(std::string_view name);
+bool SameMapName(std::string_view a, std::string_view b);
 const TVariable* FindVariable(std::string_view name);  // exact, case-sensitive
 const TVariable* VariableAt(int index);  // nullptr for -1; raises EListError outside the list
 int IndexOfVariable(const TVariable* variable);  // -1 when absent

@@ -137,9 +137,14 @@ struct TItemLine {
     std::int32_t Weight = 0;
     std::int32_t ATK = 0;
     std::int32_t DEF = 0;
+    std::int32_t Type = 0;
     std::string_view Name;
+    std::string_view DbName;
 
-    TItem ToItem() const { return TItem{ID, Price, Slots, Weight, ATK, DEF, std::string(Name)}; }
+    TItem ToItem() const
+    {
+        return TItem{ID, Price, Slots, Weight, ATK, DEF, std::string(Name), std::string(DbName), Type};
+    }
 };
 
 // Reads line into item; false when the line is skipped or the item is not catalogued, and then
@@ -150,11 +155,11 @@ bool ReadItemLine(std::string_view line, TItemLine& item)
         return false;
     TItemFields fields(line);
     item.ID = ItemNumber(fields.NextField());  // 1
-    fields.SkipField();  // 2: the server's own name for the item
+    item.DbName = fields.NextField();  // 2: the server's own name for the item
     item.Name = fields.NextField();  // 3
     if (item.ID == 0 || !IsPlainField(item.Name, line))
         return false;
-    fields.SkipField();  // 4: type
+    item.Type = ItemNumber(fields.NextField());  // 4
     item.Price = ItemNumber(fields.NextField());  // 5
     fields.SkipField();  // 6: selling price
     item.Weight = ItemNumber(fields.NextField());  // 7

@@ -60,7 +60,7 @@ private:
             const ParamTypes kind = task.Action->ParamKind(i);
             if (kind == PT_Group && !Groups_.count(task.GetParam(i)))
                 Add(TSeverity::Warning, task, "The " + task.Action->Caption + " " + LostGroup);
-            else if (kind == PT_Map && !IsMapIndex(task.GetParam(i)))
+            else if (kind == PT_Map && task.MapFile(i).empty())
                 Add(TSeverity::Error, task, "The " + task.Action->Caption + " has no map: choose one");
         }
     }
@@ -147,7 +147,7 @@ TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std:
                                  const TScriptResult& written)
 {
     TProjectCheck check;
-    const bool noMap = !IsMapIndex(project.NPCInfo.MapIndex);
+    const bool noMap = NpcMapFile(project.NPCInfo).empty();
     if (noMap)
         check.Problems.push_back({TSeverity::Error, NoMapProblem, nullptr, 0, 0, -1});
     TTreeChecker tasks(project.TaskList, check.Problems);

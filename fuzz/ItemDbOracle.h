@@ -48,6 +48,8 @@ inline std::optional<TItem> ReferenceItemLine(std::string_view line)
     item.Name = std::string(FieldOf(line, 3));
     if (item.ID == 0 || !ReferencePlainName(item.Name))
         return std::nullopt;
+    item.DbName = std::string(FieldOf(line, 2));
+    item.Type = number(4);
     item.Price = number(5);
     item.Weight = number(7);
     item.ATK = number(8);
@@ -59,14 +61,15 @@ inline std::optional<TItem> ReferenceItemLine(std::string_view line)
 inline bool SameItem(const TItem& a, const TItem& b)
 {
     return a.ID == b.ID && a.Price == b.Price && a.Slots == b.Slots && a.Weight == b.Weight &&
-           a.ATK == b.ATK && a.DEF == b.DEF && a.Name == b.Name;
+           a.ATK == b.ATK && a.DEF == b.DEF && a.Name == b.Name && a.DbName == b.DbName && a.Type == b.Type;
 }
 
 inline std::string ItemText(const std::optional<TItem>& item)
 {
     if (!item)
         return "(no item)";
-    return std::to_string(item->ID) + " '" + Shown(item->Name) + "' price " +
+    return std::to_string(item->ID) + " '" + Shown(item->Name) + "' '" + Shown(item->DbName) + "' type " +
+           std::to_string(item->Type) + " price " +
            std::to_string(item->Price) + " weight " + std::to_string(item->Weight) + " atk " +
            std::to_string(item->ATK) + " def " + std::to_string(item->DEF) + " slots " +
            std::to_string(item->Slots);

@@ -14,8 +14,8 @@
 #include <charconv>
 #include <optional>
 
-TImportSource::TImportSource(std::string fileName, std::string text)
-    : FileName(std::move(fileName)), Text(std::move(text)), File(script::ReadScriptFile(Text))
+TImportSource::TImportSource(std::string fileName, std::string text, script::TTarget target)
+    : FileName(std::move(fileName)), Text(std::move(text)), File(script::ReadScriptFile(Text, target))
 {
 }
 
@@ -68,6 +68,21 @@ std::string WhyNot(const TImportSource& source, const script::TTopLevel& entry)
     return {};
 }
 
+// A number as the servers' "%d" reads it: blanks skipped, digits after an optional minus; when
+// whole, nothing may follow it (the "," after it in the pattern must come next).
+std::optional<std::int32_t> ScanNumber(std::string_view text, bool whole)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || (whole && end != text.data() + text.size()))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
 bool NameMatches(const std::string& written, const std::string& wanted)
 {
     const std::string lower = script::LowerCase(written);
@@ -75,17 +90,24 @@ bool NameMatches(const std::string& written, const std::string& wanted)
     return lower == want || lower.substr(0, lower.find("::")) == want;
 }
 
-// The map's catalogue entry: the name as written, with or without the .gat the catalogue may add.
-int CatalogueMapIndex(const std::string& map)
+std::optional<TTouchArea> TouchAreaOf(const std::string& spriteField)
 {
-    if (const TMap* found = FindMap(map))
-        return IndexOfMap(found);
-    if (const TMap* found = FindMap(map + ".gat"))
-        return IndexOfMap(found);
-    return -1;
+    // The servers read the field as "%d,%d,%d": a sprite, then the cells left and right and above
+    // and below; anything short of three numbers is a click-only NPC. rAthena and Hercules read a
+    // sprite constant in place of the first number, so the sprite is not looked at here.
+    const std::string_view field(spriteField);
+    const std::size_t first = field.find(',');
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t second = field.find(',', first + 1);
+    if (second == std::string_view::npos)
+        return std::nullopt;
+    const std::optional<std::int32_t> x = ScanNumber(field.substr(first + 1, second - first - 1), true);
+    const std::optional<std::int32_t> y = ScanNumber(field.substr(second + 1), false);
+    if (!x || !y)
+        return std::nullopt;
+    return TTouchArea{*x, *y};
 }
-
-} // namespace
 
 std::vector<std::string> SplitSourceLines(const std::string& text)
 {
@@ -152,10 +174,13 @@ TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& en
     npc.Y = entry.Y;
     npc.Direction = entry.Dir;
     npc.SpriteID = *SpriteNumber(entry.Sprite);
-    npc.MapIndex = CatalogueMapIndex(entry.Map);
+    // The map as the script names it; the catalogue's entry, where it has one, only shows it.
+    npc.MapName = entry.Map;
+    npc.MapIndex = IndexOfMap(FindMapNamed(entry.Map));
+    npc.Touch = entry.Fields.size() > 3 ? TouchAreaOf(entry.Fields[3].Text) : std::nullopt;
     result.OriginalMap = entry.Map;
     if (npc.MapIndex < 0)
-        result.Notes.push_back("the map " + entry.Map + " is not in the map catalogue: the NPC has no map");
+        result.Notes.push_back("the map " + entry.Map + " is not in the map catalogue: it is kept as the script names it");
     BuildImportTree(source, entry, result);
     // A new project that was never saved.
     project.Modified = true;

@@ -1,9 +1,10 @@
 #pragma once
 // Import of hand-written eAthena scripts: one NPC of a script file becomes the current project.
-// Labels become groups, runs of mes lines messages, label menus menu tasks, `if (...) goto L;`
-// conditions, catalogued statements actions; if blocks and switches on select are taken apart into
-// groups, jumps and menus; everything else stays manual code, whole lines as written, with its
-// label names rewritten to the groups' labels.
+// Labels become groups under their own names, runs of mes lines messages with their speakers,
+// label menus menu tasks, `if (...) goto L;` conditions, catalogued statements actions, if / else,
+// loops and switches tasks holding the tasks of their bodies, other commands of the server, set,
+// calls and bare statements tasks of their own; everything else stays manual code, whole lines as
+// written, with its label names rewritten to the groups' labels.
 
 #include "model/Project.h"
 
@@ -12,6 +13,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,7 +30,8 @@ struct TImportSource {
     std::string Text;
     script::TScriptFile File;
 
-    TImportSource(std::string fileName, std::string text);
+    // Read by target's rules for the entries' kinds (rAthena's warp2, say).
+    TImportSource(std::string fileName, std::string text, script::TTarget target = script::TTarget::EAthena);
     TImportSource(const TImportSource&) = delete;
     TImportSource& operator=(const TImportSource&) = delete;
     // The source text of a range.
@@ -49,6 +52,8 @@ std::vector<TImportCandidate> ListCandidates(const TImportSource& source);
 
 // The lines of text as the script holds them: split at LF, a CR before it dropped.
 std::vector<std::string> SplitSourceLines(const std::string& text);
+// Whether an entry's name as written is wanted: the same, or its part before "::", letters in any case.
+bool NameMatches(const std::string& written, const std::string& wanted);
 // The entry of the script NPC with that name (as written, or its part before "::", letters in any
 // case); EImportError when there is none or the NPC cannot be imported.
 const script::TTopLevel& FindImportable(const TImportSource& source, const std::string& name);
@@ -65,7 +70,8 @@ struct TImportResult {
     std::unique_ptr<TProject> Project;
     std::vector<std::string> Notes;  // what the user should know (a map the catalogue lacks)
     TImportStats Stats;
-    // Old label name (lower case) -> the label the editor writes for its group.
+    // The labels the import renames (the author's L<n> and L<n>Exit, which the writer uses itself):
+    // old name in lower case -> the label the editor writes for its group.
     std::map<std::string, std::string> Labels;
     std::string OriginalMap;  // the map as the script names it
 };
@@ -74,6 +80,10 @@ struct TImportResult {
 // file name and counts as unsaved. EImportError when the NPC cannot be imported.
 TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry,
                         TServerTarget target = DefaultTarget);
+
+// The touch area a script NPC's sprite field gives (`111,3,2,` reads as 3 by 2), as the servers
+// read it; none for a field with the sprite alone.
+std::optional<TTouchArea> TouchAreaOf(const std::string& spriteField);
 
 // Fills header from the file's leading comments (the writer's own block, or any other comments
 // into Comments) and the comments just before the entry.

@@ -80,46 +80,54 @@ void AddComment(std::string& comments, const std::string& line)
     comments += (comments.empty() ? "" : "\r\n") + line;
 }
 
-// Reads the writer's block; false when the lines do not begin with it.
+// Reads the writer's block; false when the lines do not begin with it. A section the header has
+// no field for is kept as written; a comment line inside the block that is not "//=" stays in its
+// section, in its place.
 bool ReadStandardBlock(const std::vector<std::string>& lines, TNPCHeader& header)
 {
     std::string title;
     if (lines.empty() || !IsRuler(lines.front(), title) || title != "eAthena Script")
         return false;
     std::vector<TSection> sections;
+    std::vector<std::vector<std::string>> written;  // each section's lines as written
     std::vector<std::string> others;
     bool closed = false;
     for (const std::string& line : lines) {
         if (!closed && IsRuler(line, title)) {
             closed = title.empty();
-            if (!closed)
+            if (!closed) {
                 sections.push_back({title, {}});
-        } else if (!closed && line.rfind("//=", 0) == 0) {
+                written.push_back({line});
+            }
+        } else if (!closed && line.rfind("//", 0) == 0) {
             sections.back().Lines.push_back(CommentText(line));
+            written.back().push_back(line);
         } else if (!Trim(line).empty()) {
             others.push_back(CommentText(line));
         }
     }
     header = TNPCHeader{};
+    // The author's own header: the editor names itself only in a header it wrote.
+    header.AuthorsHeader = true;
     const std::pair<const char*, std::string*> fields[] = {
         {"eAthena Script", &header.ScriptName}, {"By:", &header.Author},
         {"Current Version:", &header.Version},  {"Compatible With:", &header.Compatible},
         {"Description:", &header.Description},
     };
-    for (TSection& section : sections) {
-        if (section.Title == "eAthena Script")
-            std::erase_if(section.Lines, [](const std::string& l) { return l.rfind("Created with Vask's NPC Editor", 0) == 0; });
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        TSection& section = sections[i];
+        if (section.Title == "eAthena Script" &&
+            std::erase_if(section.Lines, [](const std::string& l) { return l.rfind("Created with Vask's NPC Editor", 0) == 0; }) > 0)
+            header.AuthorsHeader = false;
         const auto field = std::find_if(std::begin(fields), std::end(fields),
                                         [&](const auto& f) { return section.Title == f.first; });
         if (field != std::end(fields))
-            *field->second = JoinLines(section.Lines, " ");
+            *field->second = JoinLines(section.Lines, "\r\n");
         else if (section.Title == "Additional Comments:")
             header.Comments = JoinLines(section.Lines, "\r\n");
-        else {
-            AddComment(header.Comments, section.Title);
-            for (const std::string& line : section.Lines)
-                AddComment(header.Comments, line);
-        }
+        else
+            for (const std::string& line : written[i])
+                AddComment(header.OtherSections, line);
     }
     for (const std::string& line : others)
         AddComment(header.Comments, line);
@@ -154,9 +162,12 @@ void ImportHeader(const TImportSource& source, const script::TTopLevel& entry, T
     for (const std::string& line : CommentLines(before))
         if (!Trim(line).empty())
             others.push_back(CommentText(line));
-    // Comments of another layout replace the placeholder a new project has.
-    if (!standard && !others.empty())
+    // Comments of another layout replace the placeholder a new project has; the header written
+    // for them names no editor, as the script is its author's.
+    if (!standard && !others.empty()) {
         header.Comments.clear();
+        header.AuthorsHeader = true;
+    }
     for (const std::string& line : others)
         AddComment(header.Comments, line);
 }

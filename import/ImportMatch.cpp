@@ -1,5 +1,7 @@
 #include "import/ImportMatch.h"
 
+#include "import/ImportCode.h"
+
 #include "catalogue/Catalogues.h"
 #include "script/PlayProgram.h"
 
@@ -38,17 +40,14 @@ bool IsPlainIdentifier(const TExpr& e)
     return e.Kind == TExprKind::Identifier && e.Args.empty();
 }
 
-// The map entry whose file name is exactly the literal: a warp must name the same map after the
-// writer has put the catalogue's spelling in.
+// The catalogue's position of the map the literal names, as the server finds it (-1 when the
+// catalogue lacks it); the action keeps the literal itself as its map name (MapNameOf).
 std::optional<std::int32_t> MapParam(const TMatchContext& ctx, const TExpr& e)
 {
     const auto raw = RawString(ctx, e);
-    if (!raw || e.Text != *raw)
+    if (!raw || e.Text != *raw || raw->empty())
         return std::nullopt;
-    for (std::size_t i = 0; i < MapList.size(); ++i)
-        if (MapList[i]->MapFile == *raw)
-            return static_cast<std::int32_t>(i);
-    return std::nullopt;
+    return IndexOfMap(FindMapNamed(*raw));
 }
 
 std::optional<std::int32_t> ParamValue(const TMatchContext& ctx, ParamTypes kind, const TExpr& e)
@@ -214,7 +213,15 @@ std::unique_ptr<TActionTask> MatchAction(const TMatchContext& ctx, const TStmt& 
             return nullptr;
         values.push_back(*value);
     }
-    return MakeAction(action, values);
+    auto task = MakeAction(action, values);
+    for (int i = 0; i < action->ParamCount(); ++i)
+        if (action->ParamKind(i) == PT_Map)
+            task->MapName = *RawString(ctx, *s.Args[static_cast<std::size_t>(i)]);
+    // The catalogue's own spelling needs no name of its own (the project stays version 258).
+    if (!task->NeedsExtendedFormat())
+        task->MapName.clear();
+    task->Caption = ActionCaption(*task);
+    return task;
 }
 
 std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const TStmt& s)
@@ -227,22 +234,24 @@ std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const TStmt& 
     if (!IsCommand(*jump, "goto", 1))
         return nullptr;
     const auto target = GroupOf(ctx, *jump->Args[0]);
-    return target ? MatchJump(*s.Cond, *target) : nullptr;
-}
-
-std::unique_ptr<TConTask> MatchJump(const TExpr& cond, std::int32_t target)
-{
-    auto task = std::make_unique<TConTask>();
-    task->Target = target;
-    if (!FlattenChecks(cond, false, *task))
+    if (!target)
         return nullptr;
+    auto checks = MatchChecks(ctx, *s.Cond);
+    if (!checks)
+        return nullptr;
+    auto task = std::make_unique<TConTask>();
+    task->Target = *target;
+    task->Checks = std::move(*checks);
     task->Caption = "Condition: " + task->SummaryText();
     return task;
 }
 
-std::unique_ptr<TActionTask> JumpAction(std::int32_t group)
+std::optional<TConChecks> MatchComparisons(const TExpr& cond)
 {
-    return MakeAction(FindAction("goto"), {group});
+    TConTask task;
+    if (!FlattenChecks(cond, false, task))
+        return std::nullopt;
+    return std::move(task.Checks);
 }
 
 std::optional<TMenuMatch> MatchMenu(const TMatchContext& ctx, const TStmt& s, std::int32_t nextGroup)

@@ -13,11 +13,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct TMatchContext {
     const std::string& Text;  // the file, for the bytes of string literals
     // Labels that became groups: name in lower case -> group number.
     const std::map<std::string, std::int32_t>& Groups;
+    // The same -> the label the writer gives the group; null: labels are kept as written.
+    const std::map<std::string, std::string>* Labels = nullptr;
+    // The comments of the body, in file order: code that holds one stays manual.
+    const std::vector<const script::TComment*>* Comments = nullptr;
+    TServerTarget Target = DefaultTarget;
 };
 
 // The bytes between the quotes of a string literal as written (escapes kept), when the
@@ -29,12 +35,11 @@ std::optional<std::int32_t> GroupOf(const TMatchContext& ctx, const script::TExp
 std::optional<std::string> MatchMes(const TMatchContext& ctx, const script::TStmt& s);
 // One of the 19 catalogued statements with literal arguments.
 std::unique_ptr<TActionTask> MatchAction(const TMatchContext& ctx, const script::TStmt& s);
-// `if (comparisons) goto Label;` whose comparisons the condition editor can express.
+// `if (condition) goto Label;`: the comparisons the condition editor can express, else one
+// expression check.
 std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const script::TStmt& s);
-// The condition task that jumps to target when cond holds, when the condition editor can express it.
-std::unique_ptr<TConTask> MatchJump(const script::TExpr& cond, std::int32_t target);
-// The "Jumpto Group" action.
-std::unique_ptr<TActionTask> JumpAction(std::int32_t group);
+// The comparisons of cond as checks, when the condition editor can express them.
+std::optional<TConChecks> MatchComparisons(const script::TExpr& cond);
 
 struct TMenuMatch {
     std::unique_ptr<TMenuTask> Task;

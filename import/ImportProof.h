@@ -1,8 +1,9 @@
 #pragma once
 // The proof of an import: the script the editor writes for the imported project loads without a
 // checker error, and the interpreter gives the same events on it as on the original NPC for every
-// path of menu choices (all sequences up to MaxDepth choices, at most MaxPaths paths), on the same
-// player state (two of them: a new character and a rich, experienced one). Labels are renamed by the import, so events are compared with the old label
+// path of menu choices (all sequences up to MaxDepth choices, at most MaxPaths paths), from a click
+// and from each of the NPC's event labels (OnTouch and the others), on the same player state (two
+// of them: a new character and a rich, experienced one). Labels are renamed by the import, so events are compared with the old label
 // names read as the new ones.
 
 #include "import/Import.h"

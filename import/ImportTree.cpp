@@ -1,23 +1,26 @@
 // The walk over an NPC body that turns its statements into tasks. Every label at the body's top
-// level (but the server's event labels, On...) opens a group; groups stand one after the other
-// under "Start", so code falls from one label into the next as it did. Statements the task kinds
-// cannot write stay manual code, whole lines as written, their comments included.
+// level opens a group under its own name (event labels, On..., included); groups stand one after
+// the other under "Start", so code falls from one label into the next as it did. if / else,
+// loops and switches become tasks that hold the tasks of their bodies; statements no task kind
+// can write stay manual code, whole lines as written, their comments included.
 
 #include "import/ImportTree.h"
 
 #include "model/Project.h"
 
+#include "import/ImportCode.h"
 #include "import/ImportMatch.h"
+#include "model/BlockTasks.h"
 #include "model/ManualTasks.h"
 #include "model/MessageTasks.h"
 
 #include "model/Records.h"
 #include "script/PlayProgram.h"
-#include "script/ServerRules.h"
 
 #include <algorithm>
-#include <set>
 #include <string_view>
+#include <cctype>
+#include <tuple>
 
 using script::TExpr;
 using script::TStmt;
@@ -45,12 +48,6 @@ bool IsWritersLabel(std::string_view name, bool exits)
            name.find_first_not_of("0123456789", 1) == std::string_view::npos;
 }
 
-// The server runs labels that begin with On on events; their names must stay.
-bool IsEventLabel(const std::string& name)
-{
-    return name.rfind("On", 0) == 0;
-}
-
 void CollectLabels(const TStmt& s, std::vector<const TStmt*>& labels)
 {
     if (s.Kind == TStmtKind::Label)
@@ -62,55 +59,26 @@ void CollectLabels(const TStmt& s, std::vector<const TStmt*>& labels)
         CollectLabels(*child, labels);
 }
 
-struct TReplacement {
-    std::size_t Begin, End;
-    std::string Text;
-};
-
-// Label arguments of a command or function call: every second argument of menu, else the
-// positions the server's argument pattern marks with l.
-void CollectCallRefs(const std::string& name, const std::vector<std::unique_ptr<TExpr>>& args,
-                     const TMatchContext& ctx, std::vector<TReplacement>& out)
+bool HoldsLabels(const TStmt& s)
 {
-    const std::string lower = script::LowerCase(name);
-    const script::TCommandInfo* info = script::TServerRules::For(script::TTarget::EAthena).FindCommand(lower);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const bool labelArg = lower == "menu" ? i % 2 == 1
-                                              : info && i < info->Pattern.size() && info->Pattern[i] == 'l';
-        if (labelArg)
-            if (const auto group = GroupOf(ctx, *args[i]))
-                out.push_back({args[i]->Range.Begin.Offset, args[i]->Range.End.Offset, "L" + std::to_string(*group)});
-    }
+    std::vector<const TStmt*> labels;
+    CollectLabels(s, labels);
+    return !labels.empty();
 }
 
-void CollectExprRefs(const TExpr& e, const TMatchContext& ctx, std::vector<TReplacement>& out)
+// The speaker a mes line names, "[...]" and nothing around it.
+std::optional<std::string> SpeakerOf(const std::string& line)
 {
-    if (e.Kind == script::TExprKind::Call)
-        CollectCallRefs(e.Text, e.Args, ctx, out);
-    for (const auto& arg : e.Args)
-        CollectExprRefs(*arg, ctx, out);
-}
-
-void CollectLabelRefs(const TStmt& s, const TMatchContext& ctx, std::vector<TReplacement>& out)
-{
-    if (s.Kind == TStmtKind::Command)
-        CollectCallRefs(s.Name, s.Args, ctx, out);
-    for (const auto& arg : s.Args)
-        CollectExprRefs(*arg, ctx, out);
-    for (const TExpr* e : {s.Expr.get(), s.Cond.get()})
-        if (e)
-            CollectExprRefs(*e, ctx, out);
-    for (const TStmt* child : {s.Init.get(), s.Step.get(), s.Then.get(), s.Else.get()})
-        if (child)
-            CollectLabelRefs(*child, ctx, out);
-    for (const auto& child : s.Children)
-        CollectLabelRefs(*child, ctx, out);
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']' || line.find(']') != line.size() - 1)
+        return std::nullopt;
+    return line.substr(1, line.size() - 2);
 }
 
 class TTreeBuilder {
 public:
     TTreeBuilder(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result)
-        : Source_(source), Entry_(entry), Result_(result), Project_(*result.Project), Ctx_{source.Text, Groups_}
+        : Source_(source), Entry_(entry), Result_(result), Project_(*result.Project),
+          Ctx_{source.Text, Groups_, &result.Labels, &Comments_, result.Project->HeaderInfo.Target}
     {
         for (const script::TComment& comment : source.File.Comments)
             if (comment.Range.Begin.Offset > entry.Body->Range.Begin.Offset &&
@@ -122,7 +90,9 @@ public:
     void Build()
     {
         NumberGroups();
-        Group_ = Project_.TaskTree.GetFirstNode();
+        Parent_ = Project_.TaskTree.GetFirstNode();
+        // The NPC's start has no label of the author's, and nothing of the import's jumps to it.
+        Project_.StartGroup()->NoLabel = true;
         SpeakerPending_ = true;
         Project_.TaskTree.BeginUpdate();
         for (const auto& s : Entry_.Body->Children)
@@ -140,13 +110,15 @@ private:
     {
         std::int32_t number = 1;
         for (const auto& s : Entry_.Body->Children) {
-            if (s->Kind != TStmtKind::Label || IsEventLabel(s->Name))
+            if (s->Kind != TStmtKind::Label)
                 continue;
             const std::string key = script::LowerCase(s->Name);
             if (Groups_.count(key))
                 throw EImportError(Entry_.Name + ": the label " + s->Name + " is defined twice");
             Groups_[key] = number;
-            Result_.Labels[key] = "L" + std::to_string(number);
+            // The author's names are kept; only those that look like the writer's own are not.
+            if (IsWritersLabel(s->Name, true))
+                Result_.Labels[key] = "L" + std::to_string(number);
             ++number;
         }
         NextNumber_ = number;
@@ -171,179 +143,220 @@ private:
         CloseRun();
         const auto group = s.Kind == TStmtKind::Label ? Groups_.find(script::LowerCase(s.Name)) : Groups_.end();
         if (group != Groups_.end()) {
-            StartGroup(group->second, s.Name, !IsWritersLabel(s.Name, false));
-            Result_.Stats.Statements += 1;
-            Result_.Stats.Structured += 1;
-        } else if (auto menu = MatchMenu(Ctx_, s, NextNumber_)) {
+            StartGroup(group->second, s.Name);
+            Count(1, true);
+        } else if (auto menu = MatchMenu(Ctx_, s, NextNumber_); menu && (!menu->FallsThrough || Depth_ == 0)) {
             Structured(s, std::move(menu->Task));
-            if (menu->FallsThrough) {
-                StartGroup(NextNumber_, "L" + std::to_string(NextNumber_), false);
-                ++NextNumber_;
-            }
+            if (menu->FallsThrough)
+                StartGroup(NextNumber_++, {});
         } else if (auto condition = MatchCondition(Ctx_, s)) {
             Structured(s, std::move(condition));
         } else if (auto action = MatchAction(Ctx_, s)) {
             Structured(s, std::move(action));
-        } else if (Lowerable(s)) {
-            Lower(s);
-        } else if (s.Kind == TStmtKind::Break && BreakTarget_) {
-            Jump(*BreakTarget_);
-            Result_.Stats.Statements += 1;
-            Result_.Stats.Structured += 1;
-        } else if (auto options = SelectOptions(s)) {
-            LowerSelect(s, *options);
-        } else {
+        } else if (!HoldsLabels(s) && Block(s)) {
+        } else if (auto code = MatchCode(Ctx_, s)) {
+            Structured(s, std::move(code));
+        } else if (s.Kind != TStmtKind::Empty) {
             Manual(s);
         }
     }
 
-    // An if with a block (or an else) is taken apart into jumps and groups in source order, so
-    // that what it holds can become tasks:
-    //   if (C) goto Then; goto Else|End; Then: ...; [goto End; Else: ...;] End: ...
-    bool Lowerable(const TStmt& s) const
+    // The comments inside a block stay with the tasks they stand between.
+    bool Block(const TStmt& s)
     {
-        if (s.Kind != TStmtKind::If || !s.Then || !s.Cond || !ConditionText(s))
-            return false;
-        return (s.Then->Kind == TStmtKind::Block && !s.Then->Children.empty()) || s.Else;
-    }
-
-    // The condition as written between `if` and its body, parentheses included; nothing when a
-    // comment stands there (the jump line could not hold it).
-    std::optional<std::string> ConditionText(const TStmt& s) const
-    {
-        const std::size_t begin = s.NameRange.End.Offset, end = s.Then->Range.Begin.Offset;
-        if (end <= begin || end > Source_.Text.size())
-            return std::nullopt;
-        std::string text = Source_.Text.substr(begin, end - begin);
-        const std::size_t first = text.find_first_not_of(" \t\r\n");
-        const std::size_t last = text.find_last_not_of(" \t\r\n");
-        if (first == std::string::npos || text[first] != '(' || text[last] != ')' ||
-            text.find("//") != std::string::npos || text.find("/*") != std::string::npos ||
-            text.find_first_of("\r\n") != std::string::npos)
-            return std::nullopt;
-        return text.substr(first, last - first + 1);
-    }
-
-    void Lower(const TStmt& s)
-    {
-        const std::int32_t thenGroup = NextNumber_++;
-        const std::int32_t elseGroup = s.Else ? NextNumber_++ : 0;
-        const std::int32_t endGroup = NextNumber_++;
-        Result_.Stats.Statements += 1;
-        if (auto jump = MatchJump(*s.Cond, thenGroup)) {
-            FlushManual();
-            Project_.AttachTask(Group_, std::move(jump));
-            Result_.Stats.Structured += 1;
-        } else {
-            FlushSlice();
-            PendingLines_.push_back("if " + *ConditionText(s) + " goto L" + std::to_string(thenGroup) + ";");
+        Cursor_ = s.Range.Begin.Offset;
+        bool done = false;
+        switch (s.Kind) {
+        case TStmtKind::If: done = IfBlock(s); break;
+        case TStmtKind::While:
+        case TStmtKind::For:
+        case TStmtKind::Do: done = Loop(s); break;
+        case TStmtKind::Switch: done = Switch(s); break;
+        default: break;
         }
-        Jump(s.Else ? elseGroup : endGroup);
-        StartGroup(thenGroup, "L" + std::to_string(thenGroup), false);
-        Body(*s.Then);
-        if (s.Else) {
-            Jump(endGroup);
-            StartGroup(elseGroup, "L" + std::to_string(elseGroup), false);
-            Body(*s.Else);
-        }
-        StartGroup(endGroup, "L" + std::to_string(endGroup), false);
         Cursor_ = s.Range.End.Offset;
+        return done;
     }
 
-    // `switch (select("A:B", "C"))`: its options, when every one is literal text that is not empty.
-    std::optional<std::vector<std::string>> SelectOptions(const TStmt& s) const
+    // if / else if / else: one if task, a branch for each part of the chain.
+    bool IfBlock(const TStmt& s)
     {
-        if (s.Kind != TStmtKind::Switch || !s.Cond || !s.Then || s.Cond->Kind != script::TExprKind::Call ||
-            script::LowerCase(s.Cond->Text) != "select" || s.Cond->Args.empty())
-            return std::nullopt;
-        std::vector<std::string> options;
-        for (const auto& arg : s.Cond->Args) {
-            const auto text = RawString(Ctx_, *arg);
-            if (!text)
-                return std::nullopt;
-            std::size_t start = 0;
-            for (std::size_t colon; (colon = text->find(':', start)) != std::string::npos; start = colon + 1)
-                options.push_back(text->substr(start, colon - start));
-            options.push_back(text->substr(start));
-        }
-        // Statements before the first case run on the server (its switch is a chain of tests that
-        // starts after them); a menu would jump over them.
-        const auto& children = s.Then->Children;
-        if (!children.empty() && children.front()->Kind != TStmtKind::Case && children.front()->Kind != TStmtKind::Default)
-            return std::nullopt;
-        std::set<std::int64_t> values;
-        for (const auto& child : s.Then->Children)
-            if (child->Kind == TStmtKind::Case &&
-                (child->Cond->Kind != script::TExprKind::Number || !values.insert(child->Cond->Value).second))
-                return std::nullopt;
-        const bool hasEmpty = std::any_of(options.begin(), options.end(), [](const auto& o) { return o.empty(); });
-        return hasEmpty ? std::nullopt : std::optional(options);
-    }
-
-    // A switch on the player's choice is a menu: each option jumps to the group of its case (or
-    // of default, or past the switch); the cases follow one another as groups, so they fall
-    // through as before, and break jumps past the switch.
-    void LowerSelect(const TStmt& s, const std::vector<std::string>& options)
-    {
-        std::map<std::int64_t, std::int32_t> cases;
-        std::optional<std::int32_t> fallback;
-        for (const auto& child : s.Then->Children) {
-            if (child->Kind == TStmtKind::Case)
-                cases[child->Cond->Value] = NextNumber_++;
-            else if (child->Kind == TStmtKind::Default)
-                fallback = NextNumber_++;
-        }
-        const std::int32_t endGroup = NextNumber_++;
-        auto menu = std::make_unique<TMenuTask>();
-        for (std::size_t i = 0; i < options.size(); ++i) {
-            const auto found = cases.find(static_cast<std::int64_t>(i + 1));
-            menu->AddEntry(std::make_unique<TDMenu>(options[i], found != cases.end() ? found->second
-                                                                                      : fallback.value_or(endGroup)));
-        }
-        menu->Caption = "Menu: " + menu->SummaryText();
-        FlushManual();
-        Project_.AttachTask(Group_, std::move(menu));
-        Result_.Stats.Statements += 1;
-        Result_.Stats.Structured += 1;
-        const std::optional<std::int32_t> outerBreak = BreakTarget_;
-        BreakTarget_ = endGroup;
-        Cursor_ = s.Then->Range.Begin.Offset + 1;
-        for (const auto& child : s.Then->Children) {
-            if (child->Kind == TStmtKind::Case || child->Kind == TStmtKind::Default) {
-                TakeComments(child->Range.Begin.Offset);
-                const std::int32_t group = child->Kind == TStmtKind::Case ? cases.at(child->Cond->Value) : *fallback;
-                StartGroup(group, "L" + std::to_string(group), false);
-                Cursor_ = child->Range.End.Offset;
-                Result_.Stats.Statements += 1;
-                Result_.Stats.Structured += 1;
-            } else {
-                Statement(*child);
+        std::vector<std::pair<TConChecks, const TStmt*>> branches;
+        const TStmt* part = &s;
+        while (part) {
+            if (part->Kind != TStmtKind::If || !part->Cond || !part->Then)
+                return false;
+            auto checks = MatchChecks(Ctx_, *part->Cond);
+            if (!checks)
+                return false;
+            branches.emplace_back(std::move(*checks), part->Then.get());
+            const TStmt* next = part->Else.get();
+            if (next && next->Kind != TStmtKind::If) {
+                branches.emplace_back(TConChecks{}, next);
+                next = nullptr;
             }
+            part = next;
+        }
+        auto block = std::make_unique<TIfTask>();
+        block->Caption = block->SummaryText();
+        TTaskNode* node = Attach(std::move(block));
+        Count(static_cast<int>(branches.size()), true);
+        for (std::size_t i = 0; i < branches.size(); ++i) {
+            auto branch = std::make_unique<TBranchTask>();
+            branch->Checks = std::move(branches[i].first);
+            branch->Caption = branch->IsElse() ? "Else" : (i == 0 ? "If " : "Else if ") + ChecksSummary(branch->Checks);
+            // A comment between `}` and the next `else` ends the branch it follows.
+            const std::size_t until = i + 1 < branches.size() ? CodeAfter(branches[i].second->Range.End.Offset) : 0;
+            Inside(Project_.AttachTask(node, std::move(branch))->Node, *branches[i].second, until);
+        }
+        return true;
+    }
+
+    bool Loop(const TStmt& s)
+    {
+        if (!s.Then)
+            return false;
+        auto loop = std::make_unique<TLoopTask>();
+        loop->LoopKind = s.Kind == TStmtKind::While ? TLoopKind::While
+                         : s.Kind == TStmtKind::For ? TLoopKind::For
+                                                    : TLoopKind::DoWhile;
+        if (s.Kind == TStmtKind::For) {
+            // The parts of `for (...)` as written between its parentheses.
+            std::vector<TReplacement> refs;
+            CollectLabelRefs(Ctx_, s, refs);
+            const auto header = RangeText(Ctx_, s.NameRange.End.Offset, s.Then->Range.Begin.Offset, refs);
+            const auto parts = header ? ForParts(*header) : std::nullopt;
+            if (!parts)
+                return false;
+            std::tie(loop->Init, loop->Condition, loop->Step) = *parts;
+        } else {
+            const auto cond = s.Cond ? ExprText(Ctx_, *s.Cond) : std::nullopt;
+            if (!cond || cond->empty())
+                return false;
+            loop->Condition = *cond;
+        }
+        loop->Caption = loop->SummaryText();
+        TTaskNode* node = Attach(std::move(loop));
+        Count(1, true);
+        Inside(node, *s.Then);
+        return true;
+    }
+
+    bool Switch(const TStmt& s)
+    {
+        if (!s.Cond || !s.Then || s.Then->Kind != TStmtKind::Block)
+            return false;
+        const auto& children = s.Then->Children;
+        const auto isCase = [](const auto& c) { return c->Kind == TStmtKind::Case || c->Kind == TStmtKind::Default; };
+        // Statements before the first case have no case to stand in.
+        if (!children.empty() && !isCase(children.front()))
+            return false;
+        std::vector<std::string> values;
+        for (const auto& child : children)
+            if (child->Kind == TStmtKind::Case) {
+                const auto value = child->Cond ? ExprText(Ctx_, *child->Cond) : std::nullopt;
+                if (!value)
+                    return false;
+                values.push_back(*value);
+            }
+        const auto value = ExprText(Ctx_, *s.Cond);
+        if (!value)
+            return false;
+        auto task = std::make_unique<TSwitchTask>();
+        task->Value = *value;
+        task->Caption = task->SummaryText();
+        TTaskNode* node = Attach(std::move(task));
+        Count(1, true);
+        TakeComments(s.Then->Range.Begin.Offset);
+        Cursor_ = s.Then->Range.Begin.Offset + 1;
+        TTaskNode* outer = Enter(node);
+        std::size_t next = 0;
+        for (const auto& child : children) {
+            if (!isCase(child)) {
+                Statement(*child);
+                continue;
+            }
+            TakeComments(child->Range.Begin.Offset);
+            Cursor_ = child->Range.End.Offset;
+            auto part = std::make_unique<TCaseTask>();
+            part->IsDefault = child->Kind == TStmtKind::Default;
+            if (!part->IsDefault)
+                part->Value = values[next++];
+            part->Caption = part->SummaryText();
+            Leave(node);
+            Enter(Project_.AttachTask(node, std::move(part))->Node);
+            Count(1, true);
         }
         TakeComments(s.Then->Range.End.Offset - 1);
-        BreakTarget_ = outerBreak;
-        StartGroup(endGroup, "L" + std::to_string(endGroup), false);
-        Cursor_ = s.Range.End.Offset;
+        Leave(outer);
+        return true;
     }
 
-    void Body(const TStmt& body)
+    // Where the code goes on after offset: past blanks and comments.
+    std::size_t CodeAfter(std::size_t offset) const
     {
+        const std::string& text = Source_.Text;
+        for (std::size_t c = NextComment_; offset < text.size();) {
+            while (c < Comments_.size() && Comments_[c]->Range.End.Offset <= offset)
+                ++c;
+            if (c < Comments_.size() && Comments_[c]->Range.Begin.Offset <= offset) {
+                offset = Comments_[c]->Range.End.Offset;
+            } else if (std::isspace(static_cast<unsigned char>(text[offset]))) {
+                ++offset;
+            } else {
+                break;
+            }
+        }
+        return offset;
+    }
+
+    // The tasks of body go below node, and the comments before until after them.
+    void Inside(TTaskNode* node, const TStmt& body, std::size_t until = 0)
+    {
+        TTaskNode* outer = Enter(node);
         if (body.Kind != TStmtKind::Block) {
             Statement(body);
-            return;
+        } else {
+            TakeComments(body.Range.Begin.Offset);
+            Cursor_ = body.Range.Begin.Offset + 1;
+            for (const auto& child : body.Children)
+                Statement(*child);
+            TakeComments(body.Range.End.Offset - 1);
+            Cursor_ = body.Range.End.Offset;
         }
-        Cursor_ = body.Range.Begin.Offset + 1;
-        for (const auto& child : body.Children)
-            Statement(*child);
-        TakeComments(body.Range.End.Offset - 1);
-        Cursor_ = body.Range.End.Offset;
+        TakeComments(until);
+        Leave(outer);
     }
 
-    void Jump(std::int32_t group)
+    TTaskNode* Enter(TTaskNode* node)
     {
         CloseRun();
         FlushManual();
-        Project_.AttachTask(Group_, JumpAction(group));
+        TTaskNode* outer = Parent_;
+        Parent_ = node;
+        ++Depth_;
+        return outer;
+    }
+
+    void Leave(TTaskNode* outer)
+    {
+        CloseRun();
+        FlushManual();
+        Parent_ = outer;
+        --Depth_;
+    }
+
+    TTaskNode* Attach(std::unique_ptr<TTask> task)
+    {
+        FlushManual();
+        return Project_.AttachTask(Parent_, std::move(task))->Node;
+    }
+
+    void Count(int statements, bool structured)
+    {
+        Result_.Stats.Statements += statements;
+        if (structured)
+            Result_.Stats.Structured += statements;
     }
 
     // Comments between the last statement and offset: they stay where they were, as manual code.
@@ -360,25 +373,24 @@ private:
         }
     }
 
-    void StartGroup(std::int32_t number, const std::string& caption, bool userNamed)
+    // A group under the label's name (empty: the writer's own); an event label's group says so.
+    void StartGroup(std::int32_t number, const std::string& label)
     {
         CloseRun();
         FlushManual();
         auto group = std::make_unique<TGroupTask>();
         group->GroupNumber = number;
-        group->Caption = caption;
-        group->UserNamed = userNamed ? 1 : 0;
-        Group_ = Project_.AttachTask(Project_.TaskTree.GetFirstNode(), std::move(group))->Node;
+        group->LabelName = IsWritersLabel(label, true) ? std::string() : label;
+        group->Caption = group->Label() + (group->IsEventLabel() ? " (runs on an event)" : "");
+        Parent_ = Project_.AttachTask(Project_.TaskTree.GetFirstNode(), std::move(group))->Node;
         SpeakerPending_ = true;
     }
 
     void Structured(const TStmt& s, std::unique_ptr<TTask> task)
     {
-        FlushManual();
-        Project_.AttachTask(Group_, std::move(task));
+        Attach(std::move(task));
         const int count = CountStatements(s);
-        Result_.Stats.Statements += count;
-        Result_.Stats.Structured += count;
+        Count(count, true);
     }
 
     void Manual(const TStmt& s)
@@ -387,63 +399,56 @@ private:
             ManualBegin_ = s.Range.Begin.Offset;
         ManualEnd_ = s.Range.End.Offset;
         ManualStmts_.push_back(&s);
-        Result_.Stats.Statements += CountStatements(s);
+        Count(CountStatements(s), false);
     }
 
-    // A run of mes lines is a message when the writer's speaker line, which it puts before the
-    // first message of each group, is already in it (or already written in this group).
+    // A run of mes lines is a message; a first line "[...]" is its speaker. The writer puts the
+    // NPC's name before a group's first message by itself, so only other speakers are stored.
     void CloseRun()
     {
         if (RunStmts_.empty())
             return;
         std::vector<std::string> lines = std::move(RunLines_);
-        std::vector<const TStmt*> stmts = std::move(RunStmts_);
+        const auto statements = static_cast<int>(RunStmts_.size());
         RunLines_.clear();
         RunStmts_.clear();
-        const bool speaker = lines.front() == "[" + Project_.NPCInfo.Name + "]";
-        if (SpeakerPending_ && !(speaker && lines.size() > 1)) {
-            for (const TStmt* s : stmts)
-                Manual(*s);
-            return;
-        }
-        if (SpeakerPending_)
+        auto message = std::make_unique<TMessageTask>();
+        const std::string& npc = Project_.NPCInfo.Name;
+        const auto speaker = lines.size() > 1 ? SpeakerOf(lines.front()) : std::nullopt;
+        if (!speaker)
+            message->Speaker = SpeakerPending_ ? TSpeakerKind::None : TSpeakerKind::Default;
+        else if (*speaker == npc)
+            message->Speaker = SpeakerPending_ ? TSpeakerKind::Default : TSpeakerKind::NpcName;
+        else if (*speaker == ShownNpcName(npc))
+            message->Speaker = TSpeakerKind::ShownName;
+        else
+            message->Speaker = TSpeakerKind::Other;
+        if (message->Speaker == TSpeakerKind::Other)
+            message->SpeakerText = *speaker;
+        if (speaker)
             lines.erase(lines.begin());
         SpeakerPending_ = false;
-        FlushManual();
-        auto message = std::make_unique<TMessageTask>(lines);
-        message->Caption = "Message: " + LinesText(lines);
-        Project_.AttachTask(Group_, std::move(message));
-        Result_.Stats.Statements += static_cast<int>(stmts.size());
-        Result_.Stats.Structured += static_cast<int>(stmts.size());
+        message->Lines = std::move(lines);
+        message->Caption = "Message: " + LinesText(message->Lines);
+        Attach(std::move(message));
+        Count(statements, true);
     }
 
-    // Manual code waiting to become one task: the lines taken so far, then the source range.
+    // Manual code waiting to become one task: the source range taken so far.
     void FlushManual()
-    {
-        FlushSlice();
-        if (PendingLines_.empty())
-            return;
-        auto manual = std::make_unique<TManualTask>(PendingLines_);
-        manual->Caption = "Manual: " + LinesText(manual->Lines);
-        Project_.AttachTask(Group_, std::move(manual));
-        PendingLines_.clear();
-    }
-
-    void FlushSlice()
     {
         if (!ManualBegin_)
             return;
         std::vector<TReplacement> refs;
         for (const TStmt* s : ManualStmts_)
-            CollectLabelRefs(*s, Ctx_, refs);
-        std::sort(refs.begin(), refs.end(), [](const auto& a, const auto& b) { return a.Begin > b.Begin; });
-        std::string text = Source_.Text.substr(*ManualBegin_, ManualEnd_ - *ManualBegin_);
-        for (const TReplacement& r : refs)
-            text.replace(r.Begin - *ManualBegin_, r.End - r.Begin, r.Text);
-        for (std::string& line : ManualLines(text, Indentation(*ManualBegin_)))
-            PendingLines_.push_back(std::move(line));
+            CollectLabelRefs(Ctx_, *s, refs);
+        const std::string text = Source_.Text.substr(*ManualBegin_, ManualEnd_ - *ManualBegin_);
+        auto manual = std::make_unique<TManualTask>(ManualLines(ApplyReplacements(text, *ManualBegin_, refs),
+                                                                Indentation(*ManualBegin_)));
+        manual->Caption = "Manual: " + LinesText(manual->Lines);
         ManualBegin_.reset();
         ManualStmts_.clear();
+        Project_.AttachTask(Parent_, std::move(manual));
     }
 
     // The blanks before offset on its line, when only blanks stand there.
@@ -472,20 +477,19 @@ private:
     TImportResult& Result_;
     TProject& Project_;
     std::map<std::string, std::int32_t> Groups_;
-    TMatchContext Ctx_;
     std::vector<const script::TComment*> Comments_;
+    TMatchContext Ctx_;
     std::size_t NextComment_ = 0;
     std::size_t Cursor_ = 0;
     std::int32_t NextNumber_ = 1;
-    TTaskNode* Group_ = nullptr;
-    bool SpeakerPending_ = true;
+    TTaskNode* Parent_ = nullptr;  // where tasks go: a group, a branch, a loop or a case
+    int Depth_ = 0;                // how deep inside blocks
+    bool SpeakerPending_ = true;   // as the writer's: no message yet since the group began
     std::vector<std::string> RunLines_;
     std::vector<const TStmt*> RunStmts_;
     std::optional<std::size_t> ManualBegin_;
     std::size_t ManualEnd_ = 0;
     std::vector<const TStmt*> ManualStmts_;
-    std::vector<std::string> PendingLines_;
-    std::optional<std::int32_t> BreakTarget_;  // the group past the switch being taken apart
 };
 
 } // namespace

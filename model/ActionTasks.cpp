@@ -133,6 +133,7 @@ void TActionTask::Assign(const TActionTask& source)
 {
     AssignCaption(source);
     Action = source.Action;
+    MapName = source.MapName;
     ResetParams();
     const std::size_t shared = std::min(Params.size(), source.Params.size());
     std::copy_n(source.Params.begin(), shared, Params.begin());
@@ -154,27 +155,40 @@ void TActionTask::SetParam(int i, std::int32_t value)
 
 namespace {
 
-// A map that is no longer in the catalogue renders as an empty name, so the tree and the script
-// stay usable; WriteScript reports the gap.
-std::string MapFileOf(std::int32_t index)
-{
-    return IsMapIndex(index) ? MapAt(index)->MapFile : std::string();
-}
-
-std::string RenderParam(ParamTypes kind, std::int32_t value, bool forDisplay, TServerTarget target,
-                        const TScriptWriter* writer)
+std::string RenderParam(ParamTypes kind, std::int32_t value, const std::string& mapFile, bool forDisplay,
+                        TServerTarget target, const TScriptWriter* writer)
 {
     switch (kind) {
     case PT_Group:
         return forDisplay ? std::string("L#") : writer ? writer->LabelOf(value) : "L" + std::to_string(value);
     case PT_Map:
-        return forDisplay ? MapFileOf(value) : "\"" + ScriptMapName(target, MapFileOf(value)) + "\"";
+        return forDisplay ? mapFile : "\"" + ScriptMapName(target, mapFile) + "\"";
     default:
         return std::to_string(value);
     }
 }
 
 }  // namespace
+
+// A map that is no longer in the catalogue renders as an empty name, so the tree and the script
+// stay usable; WriteScript reports the gap.
+std::string TActionTask::MapFile(int i) const
+{
+    if (!MapName.empty())
+        return MapName;
+    const std::int32_t index = GetParam(i);
+    return IsMapIndex(index) ? MapAt(index)->MapFile : std::string();
+}
+
+bool TActionTask::NeedsExtendedFormat() const
+{
+    if (MapName.empty() || !Action)
+        return false;
+    for (int i = 0; i < ParamCount(); ++i)
+        if (Action->ParamKind(i) == PT_Map)
+            return !(IsMapIndex(GetParam(i)) && MapAt(GetParam(i))->MapFile == MapName);
+    return true;
+}
 
 std::string TActionTask::ParamText(bool forDisplay, TServerTarget target, const TScriptWriter* writer) const
 {
@@ -183,7 +197,8 @@ std::string TActionTask::ParamText(bool forDisplay, TServerTarget target, const 
         if (i > 0)
             text += ", ";
         const ParamTypes kind = Action ? Action->ParamKind(i) : PT_None;
-        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], forDisplay, target, writer);
+        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], kind == PT_Map ? MapFile(i) : std::string(),
+                            forDisplay, target, writer);
     }
     return text;
 }
@@ -206,6 +221,8 @@ void TActionTask::SaveToFile(TFileWriter& file) const
     file.WriteInt(IndexOfAction(Action));
     for (const std::int32_t value : Params)
         file.WriteInt(value);
+    if (file.Version() >= ExtendedProjectFileVersion)
+        WriteString(file, MapName);
 }
 
 void TActionTask::LoadFromFile(TFileReader& file)
@@ -219,6 +236,13 @@ void TActionTask::LoadFromFile(TFileReader& file)
     ResetParams();
     for (std::int32_t& value : Params)
         value = file.ReadInt();
+    if (file.Version() < ExtendedProjectFileVersion)
+        return;
+    // The name decides, as for the NPC's map: the index follows this editor's catalogue.
+    MapName = ReadString(file);
+    for (int i = 0; i < ParamCount() && !MapName.empty(); ++i)
+        if (Action->ParamKind(i) == PT_Map)
+            SetParam(i, IndexOfMap(FindMapNamed(MapName)));
 }
 
 void TActionTask::WriteScript(TScriptWriter& writer) const
@@ -227,7 +251,7 @@ void TActionTask::WriteScript(TScriptWriter& writer) const
     if (!Action)
         return;
     for (int i = 0; i < Action->ParamCount(); ++i)
-        if (Action->ParamKind(i) == PT_Map && !IsMapIndex(GetParam(i)))
+        if (Action->ParamKind(i) == PT_Map && MapFile(i).empty())
             writer.AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
     writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target, &writer) + ";");
 }

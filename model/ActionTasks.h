@@ -46,6 +46,8 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
+    // A map argument the catalogue does not write exactly as the script names it.
+    bool NeedsExtendedFormat() const override;
 
     void ResetParams();
     void Assign(const TActionTask& source);
@@ -59,6 +61,11 @@ public:
     std::string ActionText(bool forDisplay, TServerTarget target = DefaultTarget,
                            const TScriptWriter* writer = nullptr) const;
 
+    // The map of the action's map argument (Warp, Save Point) as the script names it; empty: the
+    // catalogue's map at the argument's index, which is all a version-258 project holds.
+    std::string MapFile(int i) const;
+
     const TDAction* Action = nullptr;  // not owned
     TParamValueList Params;
+    std::string MapName;
 };

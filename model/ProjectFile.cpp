@@ -1,5 +1,6 @@
 // The project file: file header, header record, NPC record, then one record per tree node in
-// display order, each led by its kind tag and its parent's group number.
+// display order, each led by its kind tag and its parent (by group number in version 258, by
+// record position in version 259). A project is written as 258 unless it holds what only 259 can.
 
 #include "model/ActionTasks.h"
 #include "model/BlockTasks.h"
@@ -42,6 +43,10 @@ void WriteHeaderRecord(TFileWriter& file, const TNPCHeader& header)
     for (const std::string* field : {&header.ScriptName, &header.Author, &header.Version, &header.Compatible,
                                      &header.Description, &header.Comments})
         WriteString(file, *field);
+    if (file.Version() < ExtendedProjectFileVersion)
+        return;
+    file.WriteByte(header.AuthorsHeader ? 1 : 0);
+    WriteString(file, header.OtherSections);
 }
 
 void WriteNPCRecord(TFileWriter& file, const TNPC& npc)
@@ -49,8 +54,19 @@ void WriteNPCRecord(TFileWriter& file, const TNPC& npc)
     for (const std::int32_t value : {npc.SpriteID, npc.X, npc.Y, npc.Direction, npc.MapIndex})
         file.WriteInt(value);
     WriteString(file, npc.Name);
+    if (file.Version() < ExtendedProjectFileVersion)
+        return;
+    // The map by the name the script gives it, so that another catalogue, or one in another
+    // order, neither loses it nor turns it into another map.
+    WriteString(file, NpcMapFile(npc));
+    file.WriteByte(npc.Touch ? 1 : 0);
+    if (npc.Touch) {
+        file.WriteInt(npc.Touch->X);
+        file.WriteInt(npc.Touch->Y);
+    }
 }
 
+// Version 258 names a task's parent by its group number, which only a group has.
 std::int32_t ParentNumberOf(const TFileWriter& file, const TTaskNode& node)
 {
     if (!node.Parent())
@@ -62,23 +78,40 @@ std::int32_t ParentNumberOf(const TFileWriter& file, const TTaskNode& node)
     return static_cast<const TGroupTask*>(parent)->GroupNumber;
 }
 
+std::int32_t FileVersionOf(const TProject& project, const std::vector<TTaskNode*>& nodes)
+{
+    if (NpcNeedsExtendedFormat(project.NPCInfo) || HeaderNeedsExtendedFormat(project.HeaderInfo))
+        return ExtendedProjectFileVersion;
+    for (const TTaskNode* node : nodes)
+        if (node->Data() && node->Data()->NeedsExtendedFormat())
+            return ExtendedProjectFileVersion;
+    return ProjectFileVersion;
+}
+
 std::string ProjectBytes(const TProject& project, const std::string& fileName)
 {
     TFileWriter file(fileName);
     const std::vector<TTaskNode*> nodes = project.TaskTree.Nodes();
+    file.SetVersion(FileVersionOf(project, nodes));
     // The count is the number of records that follow, which is what a reader relies on; it equals
     // TaskCount while every task has its node.
-    file.WriteInt(ProjectFileVersion);
+    file.WriteInt(file.Version());
     file.WriteInt(static_cast<std::int32_t>(nodes.size()));
     file.WriteInt(0);
     WriteHeaderRecord(file, project.HeaderInfo);
     WriteNPCRecord(file, project.NPCInfo);
+    // Version 259 names the parent by its record's position: tasks other than groups hold tasks.
+    std::unordered_map<const TTaskNode*, std::int32_t> positions;
     for (const TTaskNode* node : nodes) {
         const TTask* task = node->Data();
         if (!task)
             throw EInOutError(fileName, "a node of the task tree holds no task");
         file.WriteByte(static_cast<std::uint8_t>(task->Kind()));
-        file.WriteInt(ParentNumberOf(file, *node));
+        if (file.Version() < ExtendedProjectFileVersion)
+            file.WriteInt(ParentNumberOf(file, *node));
+        else
+            file.WriteInt(node->Parent() ? positions.at(node->Parent()) : NoParent);
+        positions.emplace(node, static_cast<std::int32_t>(positions.size()));
         task->SaveToFile(file);
     }
     return file.Bytes();
@@ -134,6 +167,13 @@ TNPCHeader ReadHeaderRecord(TFileReader& file)
     for (std::string* field : {&header.ScriptName, &header.Author, &header.Version, &header.Compatible,
                                &header.Description, &header.Comments})
         *field = ReadString(file);
+    if (file.Version() < ExtendedProjectFileVersion)
+        return header;
+    const std::uint8_t authors = file.ReadByte();
+    if (authors > 1)
+        file.Fail("the header's author flag is " + std::to_string(authors) + ", not 0 or 1");
+    header.AuthorsHeader = authors == 1;
+    header.OtherSections = ReadString(file);
     return header;
 }
 
@@ -143,6 +183,20 @@ TNPC ReadNPCRecord(TFileReader& file)
     for (std::int32_t* value : {&npc.SpriteID, &npc.X, &npc.Y, &npc.Direction, &npc.MapIndex})
         *value = file.ReadInt();
     npc.Name = ReadString(file);
+    if (file.Version() < ExtendedProjectFileVersion)
+        return npc;
+    // The name decides; the index is where this editor's catalogue has the map, if anywhere.
+    npc.MapName = ReadString(file);
+    npc.MapIndex = npc.MapName.empty() ? -1 : IndexOfMap(FindMapNamed(npc.MapName));
+    const std::uint8_t touch = file.ReadByte();
+    if (touch > 1)
+        file.Fail("the NPC's touch area flag is " + std::to_string(touch) + ", not 0 or 1");
+    if (touch == 1) {
+        TTouchArea area;
+        area.X = file.ReadInt();
+        area.Y = file.ReadInt();
+        npc.Touch = area;
+    }
     return npc;
 }
 
@@ -165,29 +219,47 @@ private:
     TLoadedTask ReadOne(int position)
     {
         const std::uint8_t tag = File_.ReadByte();
-        const std::int32_t parentNumber = File_.ReadInt();
+        const std::int32_t parent = File_.ReadInt();
         // Every project starts with its root group: anything else is some other kind of file.
-        if (position == 0 && (tag != static_cast<std::uint8_t>(TTaskKind::Group) || parentNumber != NoParent))
+        if (position == 0 && (tag != static_cast<std::uint8_t>(TTaskKind::Group) || parent != NoParent))
             File_.Fail(std::string(NotAProject) + " (its first record is not the group Start)");
-        TLoadedTask loaded{NewTaskOfKind(File_, tag), ParentIndexOf(position, parentNumber)};
+        if (tag > static_cast<std::uint8_t>(TTaskKind::Manual) && File_.Version() < ExtendedProjectFileVersion)
+            File_.Fail("task kind " + std::to_string(tag) + " needs version " +
+                       std::to_string(ExtendedProjectFileVersion) + ", the file has version " +
+                       std::to_string(File_.Version()));
+        TLoadedTask loaded{NewTaskOfKind(File_, tag), ParentIndexOf(position, parent)};
         AddDepth(loaded.ParentIndex);
         loaded.Task->LoadFromFile(File_);
+        Holds_.push_back(loaded.Task->HoldsTasks());
         if (loaded.Task->Kind() == TTaskKind::Group)
             AddGroup(static_cast<const TGroupTask&>(*loaded.Task).GroupNumber, position);
         return loaded;
     }
 
-    int ParentIndexOf(int position, std::int32_t parentNumber) const
+    int ParentIndexOf(int position, std::int32_t parent) const
     {
         if (position == 0)
             return -1;  // the root, checked by ReadOne
-        if (parentNumber == NoParent)
+        if (parent == NoParent)
             File_.Fail("task " + std::to_string(position + 1) + " is a second top-level task");
-        const auto found = Groups_.find(parentNumber);
+        if (File_.Version() >= ExtendedProjectFileVersion)
+            return ParentRecordOf(position, parent);
+        const auto found = Groups_.find(parent);
         if (found == Groups_.end())
             File_.Fail("task " + std::to_string(position + 1) + " belongs to group " +
-                       std::to_string(parentNumber) + ", which is not among the groups before it");
+                       std::to_string(parent) + ", which is not among the groups before it");
         return found->second;
+    }
+
+    // Version 259: the parent is an earlier record, by position from 0, whose task holds tasks.
+    int ParentRecordOf(int position, std::int32_t parent) const
+    {
+        const std::string task = "task " + std::to_string(position + 1);
+        if (parent < 0 || parent >= position)
+            File_.Fail(task + " lies inside record " + std::to_string(parent) + ", which is not a record before it");
+        if (!Holds_[static_cast<std::size_t>(parent)])
+            File_.Fail(task + " lies inside record " + std::to_string(parent) + ", a task that holds no tasks");
+        return parent;
     }
 
     void AddDepth(int parentIndex)
@@ -210,6 +282,7 @@ private:
     TFileReader& File_;
     std::unordered_map<std::int32_t, int> Groups_;  // group number -> position
     std::vector<int> Depths_;                        // tree level of each task read, by position
+    std::vector<bool> Holds_;                        // whether each task read may hold tasks
     std::int32_t Highest_ = 0;
 };
 
@@ -222,9 +295,9 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
     file.SetVersion(version);
     const std::int32_t count = file.ReadInt();
     file.ReadInt();  // reserved
-    if (version > ProjectFileVersion)
+    if (version > ExtendedProjectFileVersion)
         file.Fail("the file has version " + std::to_string(version) + ", newer than this editor reads (" +
-                  std::to_string(ProjectFileVersion) + ")");
+                  std::to_string(ExtendedProjectFileVersion) + ")");
     // Older files hold no header: theirs is a new project's.
     project.Header = version >= FirstVersionWithHeader ? ReadHeaderRecord(file) : DefaultHeader();
     project.Header.Target = target;

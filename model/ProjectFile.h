@@ -71,7 +71,7 @@ class TTask;
 // An empty task of the kind tag names; EInOutError naming the file for an unknown tag.
 std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag);
 
-// The project as file bytes (version 258), and back. ReadProjectBytes reads everything into a new
+// The project as file bytes (version 258, or 259 when it holds what 258 cannot), and back. ReadProjectBytes reads everything into a new
 // project, raising on the first fault; fileName only names the file in error messages. The bytes
 // do not hold the server target: the project read is written for target.
 std::string SaveProjectBytes(const TProject& project);

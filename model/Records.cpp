@@ -1,5 +1,24 @@
 #include "model/Records.h"
 
+std::string NpcMapFile(const TNPC& npc)
+{
+    if (!npc.MapName.empty())
+        return npc.MapName;
+    return IsMapIndex(npc.MapIndex) ? MapAt(npc.MapIndex)->MapFile : std::string();
+}
+
+bool HeaderNeedsExtendedFormat(const TNPCHeader& header)
+{
+    return header.AuthorsHeader || !header.OtherSections.empty();
+}
+
+bool NpcNeedsExtendedFormat(const TNPC& npc)
+{
+    if (npc.Touch)
+        return true;
+    return !npc.MapName.empty() && !(IsMapIndex(npc.MapIndex) && MapAt(npc.MapIndex)->MapFile == npc.MapName);
+}
+
 
 void ChangeServerTarget(TNPCHeader& header, TServerTarget target)
 {

@@ -33,7 +33,11 @@ void TScriptWriter::AddTaskLine(const TTask& task, const std::string& text, int 
 std::string TScriptWriter::LabelOf(std::int32_t number) const
 {
     const auto found = Groups_.find(number);
-    return found != Groups_.end() ? found->second->Label() : "L" + std::to_string(number);
+    if (found == Groups_.end())
+        return "L" + std::to_string(number);
+    if (found->second->NoLabel)
+        Unlabelled_.insert(found->second);
+    return found->second->Label();
 }
 
 void TScriptWriter::AddScriptProblem(const std::string& message)
@@ -68,13 +72,46 @@ void TScriptWriter::FinishGroup(const TGroupTask& group)
         AddTaskLine(group, group.ExitLabel() + ":");
 }
 
+namespace {
+
+// The lines of a text: a line ends at CR LF, a lone LF or a lone CR; a break at the very end opens
+// no line, and the empty text has none.
+std::vector<std::string> TextLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        if (end == text.size())
+            break;
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+}  // namespace
+
 void TScriptWriter::WriteHeaderBlock()
 {
     const TNPCHeader& header = Project_.HeaderInfo;
-    const auto field = [this](const std::string& text) { AddScriptLine(0, "//= " + text); };
+    // Every line of a field is a comment line of its own: a field of several lines must not put
+    // script text outside the comment. A field keeps its line even when empty.
+    const auto field = [this](const std::string& text) {
+        const std::vector<std::string> lines = TextLines(text);
+        if (lines.empty())
+            AddScriptLine(0, "//= ");
+        for (const std::string& line : lines)
+            AddScriptLine(0, "//= " + line);
+    };
     AddScriptLine(0, "//===== eAthena Script =======================================");
     field(header.ScriptName);
-    AddScriptLine(0, std::string("//= Created with Vask's NPC Editor ") + VersionText);
+    if (!header.AuthorsHeader)
+        AddScriptLine(0, std::string("//= Created with Vask's NPC Editor ") + VersionText);
     AddScriptLine(0, "//===== By: ==================================================");
     field(header.Author);
     AddScriptLine(0, "//===== Current Version: =====================================");
@@ -83,21 +120,11 @@ void TScriptWriter::WriteHeaderBlock()
     field(header.Compatible);
     AddScriptLine(0, "//===== Description: =========================================");
     field(header.Description);
+    for (const std::string& line : TextLines(header.OtherSections))
+        AddScriptLine(0, line);
     AddScriptLine(0, "//===== Additional Comments: =================================");
-    // A line ends at CR LF, a lone LF or a lone CR; a break at the very end opens no line.
-    const std::string& comments = header.Comments;
-    std::size_t start = 0;
-    while (start < comments.size()) {
-        std::size_t end = comments.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = comments.size();
-        field(comments.substr(start, end - start));
-        if (end == comments.size())
-            break;
-        start = end + 1;
-        if (comments[end] == '\r' && start < comments.size() && comments[start] == '\n')
-            ++start;
-    }
+    for (const std::string& line : TextLines(header.Comments))
+        AddScriptLine(0, "//= " + line);
     AddScriptLine(0, "//============================================================");
     AddScriptLine(0, "");
 }
@@ -105,17 +132,18 @@ void TScriptWriter::WriteHeaderBlock()
 void TScriptWriter::WriteNPCLine()
 {
     const TNPC& npc = Project_.NPCInfo;
-    std::string mapFile;
-    if (IsMapIndex(npc.MapIndex))
-        mapFile = MapAt(npc.MapIndex)->MapFile;
-    else if (!MapWhenNone.empty())
+    std::string mapFile = NpcMapFile(npc);
+    if (mapFile.empty() && !MapWhenNone.empty())
         mapFile = MapWhenNone;
-    else
+    else if (mapFile.empty())
         AddScriptProblem(NoMapProblem);
     const TServerTarget target = Project_.HeaderInfo.Target;
+    // Every server reads `sprite,x,y,{` as the NPC's touch area, the cells its OnTouch label fires on.
+    const std::string touch =
+        npc.Touch ? "," + std::to_string(npc.Touch->X) + "," + std::to_string(npc.Touch->Y) : std::string();
     AddScriptLine(0, ScriptMapName(target, mapFile) + "," + std::to_string(npc.X) + "," + std::to_string(npc.Y) +
                          "," + std::to_string(npc.Direction) + "\tscript\t" + npc.Name + "\t" +
-                         ScriptViewText(target, npc.SpriteID) + ",{");
+                         ScriptViewText(target, npc.SpriteID) + touch + ",{");
 }
 
 void TScriptWriter::WalkTree()
@@ -194,6 +222,7 @@ TScriptResult TScriptWriter::Write()
     NeedSpeakerLine = false;
     PartsAbove_.clear();
     Open_.clear();
+    Unlabelled_.clear();
     Groups_.clear();
     const TTaskList& tasks = Project_.TaskList;
     for (int i = 0; i < tasks.TaskCount(); ++i)
@@ -203,11 +232,15 @@ TScriptResult TScriptWriter::Write()
         }
     CheckLabels();
     Lines_.clear();
-    WriteHeaderBlock();
+    if (HeaderBlock)
+        WriteHeaderBlock();
     WriteNPCLine();
     WalkTree();
     FinishPendingGroups();
     AddScriptLine(0, "}");
+    for (const TGroupTask* group : Unlabelled_)
+        AddScriptProblem("A jump goes to the group " + group->Caption + ", which writes no label: give it one in "
+                         "its group editor.");
     return std::move(Result_);
 }
 

@@ -61,6 +61,9 @@ public:
     bool NeedSpeakerLine = false;
     // The map file of an NPC whose map is not in the catalogue; empty: such an NPC is a problem.
     std::string MapWhenNone;
+    // False: the NPC's own lines alone, from its NPC line on, without the header comment block
+    // (an NPC written into a script file of many, whose own header stays as it is).
+    bool HeaderBlock = true;
 
 private:
     void AddLine(int level, const std::string& text, const TTask* task);
@@ -81,6 +84,8 @@ private:
     std::vector<int> PartsAbove_;
     // Tasks holding tasks, other than groups, whose closing lines are still to come.
     std::vector<const TTaskNode*> Open_;
+    // Groups jumped to that write no label (TGroupTask::NoLabel), reported once the run is done.
+    mutable std::unordered_set<const TGroupTask*> Unlabelled_;
 };
 
 // The whole script of project into lines.

@@ -77,8 +77,10 @@ void TGroupTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
     file.WriteInt(GroupNumber);
-    if (file.Version() >= ExtendedProjectFileVersion)
-        WriteString(file, LabelName);
+    if (file.Version() < ExtendedProjectFileVersion)
+        return;
+    WriteString(file, LabelName);
+    file.WriteByte(NoLabel ? 1 : 0);
 }
 
 void TGroupTask::LoadFromFile(TFileReader& file)
@@ -86,6 +88,7 @@ void TGroupTask::LoadFromFile(TFileReader& file)
     TTask::LoadFromFile(file);
     GroupNumber = file.ReadInt();
     LabelName.clear();
+    NoLabel = false;
     if (file.Version() < ExtendedProjectFileVersion)
         return;
     std::string name = ReadString(file);
@@ -93,12 +96,17 @@ void TGroupTask::LoadFromFile(TFileReader& file)
         file.Fail("the label name \"" + name + "\" of group " + std::to_string(GroupNumber) +
                   " is not a label the server reads");
     LabelName = std::move(name);
+    const std::uint8_t flag = file.ReadByte();
+    if (flag > 1)
+        file.Fail("a group's no-label flag is " + std::to_string(flag) + ", not 0 or 1");
+    NoLabel = flag == 1;
 }
 
 void TGroupTask::WriteScript(TScriptWriter& writer) const
 {
     TTask::WriteScript(writer);
-    writer.AddTaskLine(*this, Label() + ":");
+    if (!NoLabel)
+        writer.AddTaskLine(*this, Label() + ":");
 }
 
 std::string TGroupTask::Label() const

@@ -103,11 +103,11 @@ public:
 
     TTaskKind Kind() const override { return TTaskKind::Group; }
     bool HoldsTasks() const override { return true; }
-    // The label name follows the group number in the extended record.
+    // The extended record adds LabelName and NoLabel (a byte) after the group number.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;  // "<Label()>:"
-    bool NeedsExtendedFormat() const override { return !LabelName.empty(); }
+    bool NeedsExtendedFormat() const override { return !LabelName.empty() || NoLabel; }
 
     std::string Label() const;      // LabelName, or "L%d" when it is empty
     std::string ExitLabel() const;  // "L%dExit", whatever the label name
@@ -117,6 +117,9 @@ public:
     std::int32_t GroupNumber = 0;
     // The author's label; empty: the writer's own "L%d".
     std::string LabelName;
+    // No label line is written: nothing jumps to the group (an imported NPC's start, which its
+    // author never named). A jump to it is a problem of the script.
+    bool NoLabel = false;
 };
 
 // Whether text may stand as a label in a script: a letter or '_', then letters, digits and '_'.

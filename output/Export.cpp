@@ -54,13 +54,28 @@ void LoadScriptCatalogues(const std::filesystem::path& dataDir)
     LoadMaps(dataDir);
 }
 
-TExportedScript ScriptText(const TProject& project, const std::string& mapWhenNone)
+namespace {
+
+TExportedScript WrittenText(const TProject& project, const std::string& mapWhenNone, bool headerBlock)
 {
     std::vector<std::string> lines;
     TScriptWriter writer(project, lines);
     writer.MapWhenNone = mapWhenNone;
+    writer.HeaderBlock = headerBlock;
     TScriptResult result = writer.Write();
     return {JoinScriptLines(lines), std::move(result.Problems), std::move(result.LineTasks)};
+}
+
+} // namespace
+
+TExportedScript ScriptText(const TProject& project, const std::string& mapWhenNone)
+{
+    return WrittenText(project, mapWhenNone, true);
+}
+
+TExportedScript NpcScriptText(const TProject& project, const std::string& mapWhenNone)
+{
+    return WrittenText(project, mapWhenNone, false);
 }
 
 void WriteScriptText(const std::string& text, const std::string& path, std::ostream& out)

@@ -38,6 +38,8 @@ struct TExportedScript {
 // The script of project, with what the writer found that makes it unfit to use. An NPC without
 // a map stands on mapWhenNone, when given.
 TExportedScript ScriptText(const TProject& project, const std::string& mapWhenNone = {});
+// The same without the header comment block: the NPC line, its body and the closing brace.
+TExportedScript NpcScriptText(const TProject& project, const std::string& mapWhenNone = {});
 
 // Writes text to path (replacing a file only once everything is written), or to out when path is
 // empty. EInOutError naming the file, or "standard output", when it fails.

@@ -106,31 +106,29 @@ std::string PlayerOptionText(const script::TPlayerState& p)
     return option;
 }
 
-TCatalogueItems::TCatalogueItems()
+namespace {
+
+std::vector<script::TItemInfo> CatalogueItemInfos()
 {
+    std::vector<script::TItemInfo> items;
+    items.reserve(ItemList.size());
     for (const auto& item : ItemList)
-        ById_.emplace(item->ID, script::TItemInfo{item->ID, item->Name, item->Weight});
+        items.push_back({item->ID, item->Name, item->Weight, item->DbName, item->Type});
+    return items;
 }
+
+} // namespace
+
+TCatalogueItems::TCatalogueItems() : Table_(CatalogueItemInfos()) {}
 
 std::optional<script::TItemInfo> TCatalogueItems::Find(std::int32_t id) const
 {
-    const auto it = ById_.find(id);
-    if (it == ById_.end())
-        return std::nullopt;
-    return it->second;
+    return Table_.Find(id);
 }
 
-// Scripts name items as the database writes them, with underscores for blanks, in any case.
 std::optional<script::TItemInfo> TCatalogueItems::FindByName(std::string_view name) const
 {
-    std::string spaced(name);
-    for (char& c : spaced)
-        if (c == '_')
-            c = ' ';
-    for (const auto& [id, item] : ById_)
-        if (script::SameLetters(item.Name, name) || script::SameLetters(item.Name, spaced))
-            return item;
-    return std::nullopt;
+    return Table_.FindByName(name);
 }
 
 script::TTextDecoder PlayTextDecoder(const std::string& encoding)
@@ -173,7 +171,7 @@ std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
     return script.Text;
 }
 
-TProjectPlay::TProjectPlay(const TProject& project)
+TProjectPlay::TProjectPlay(const TProject& project) : Target_(project.HeaderInfo.Target)
 {
     TExportedScript script = ScriptText(project);
     Text_ = std::move(script.Text);
@@ -181,7 +179,7 @@ TProjectPlay::TProjectPlay(const TProject& project)
     LineTasks_.reserve(script.LineTasks.size());
     for (const TTask* task : script.LineTasks)
         LineTasks_.emplace_back(task);
-    File_ = std::make_unique<script::TScriptFile>(script::ReadScriptFile(Text_));
+    File_ = std::make_unique<script::TScriptFile>(script::ReadScriptFile(Text_, Target_));
     Program_ = std::make_unique<script::TProgram>(*File_);
 }
 
@@ -189,7 +187,9 @@ TProjectPlay::~TProjectPlay() = default;
 
 script::TRunResult TProjectPlay::Play(const script::TPlaySetup& setup) const
 {
-    return script::Play(*Program_, {}, setup, ItemList.empty() ? nullptr : &Items_);
+    script::TPlaySetup forTarget = setup;
+    forTarget.Target = Target_;
+    return script::Play(*Program_, {}, forTarget, ItemList.empty() ? nullptr : &Items_);
 }
 
 const TTask* TProjectPlay::TaskAtLine(int line) const
@@ -218,6 +218,7 @@ int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
         script::TPlaySetup setup;
         setup.Player = given.Player;
         setup.Seed = request.Seed;
+        setup.Target = request.Target;
         setup.Choices = request.Choices;
         for (const std::string& typed : request.Inputs)
             setup.Inputs.push_back(ScriptBytes(typed, request.Encoding));

@@ -57,7 +57,7 @@ public:
     std::optional<script::TItemInfo> FindByName(std::string_view name) const override;
 
 private:
-    std::unordered_map<std::int32_t, script::TItemInfo> ById_;
+    script::TItemTable Table_;
 };
 
 namespace script {
@@ -88,6 +88,7 @@ private:
     std::unique_ptr<script::TScriptFile> File_;
     std::unique_ptr<script::TProgram> Program_;  // points into File_
     TCatalogueItems Items_;
+    script::TTarget Target_;  // the project's server: its run-time rules are the play's
 };
 
 // The script to play: the file's bytes, or for a .NPC project the script written for it (the

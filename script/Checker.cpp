@@ -3,6 +3,7 @@
 #include "script/FileReader.h"
 #include "script/FlowWarnings.h"
 #include "script/LoaderChecks.h"
+#include "script/ValueWarnings.h"
 #include "script/Text.h"
 
 #include <algorithm>
@@ -45,7 +46,7 @@ private:
     void Expression(const TExpr& e);
     bool KnownCallable(const std::string& name, const TSourceRange& range, bool statement, bool parenthesized);
     void Arguments(const TCommandInfo& info, const std::vector<std::unique_ptr<TExpr>>& args,
-                   TSourcePos afterName);
+                   TSourcePos afterName, bool statement);
     bool Inside(TScope scope) const { return std::find(Scopes_.begin(), Scopes_.end(), scope) != Scopes_.end(); }
 
     const TServerRules& Rules_;
@@ -232,7 +233,7 @@ void TBodyChecker::Command(const TStmt& s)
         Out_.push_back({TSeverity::Warning, s.Args[1]->Range, "amount " + std::to_string(s.Args[1]->Value) + ": '" +
                                                                    s.Name + "' does nothing for an amount below 1"});
     if (const TCommandInfo* info = Rules_.FindCommand(s.Name))
-        Arguments(*info, s.Args, s.NameRange.End);
+        Arguments(*info, s.Args, s.NameRange.End, !s.Parenthesized);
     else if (!KnownCallable(s.Name, s.NameRange, true, s.Parenthesized))
         return;
     for (const auto& arg : s.Args)
@@ -240,7 +241,7 @@ void TBodyChecker::Command(const TStmt& s)
 }
 
 void TBodyChecker::Arguments(const TCommandInfo& info, const std::vector<std::unique_ptr<TExpr>>& args,
-                             TSourcePos afterName)
+                             TSourcePos afterName, bool statement)
 {
     const int count = static_cast<int>(args.size());
     if (count < info.Mandatory) {
@@ -249,8 +250,13 @@ void TBodyChecker::Arguments(const TCommandInfo& info, const std::vector<std::un
         Error({at, at}, "'" + info.Name + "' needs " + std::to_string(info.Mandatory) + " argument(s), " +
                             std::to_string(count) + " given");
     } else if (info.Maximum >= 0 && count > info.Maximum) {
+        // parse_callfunc takes no more arguments than the table's pattern; the parser then wants
+        // the statement's end or the call's ')' where the next one starts, and the NPC does not load.
+        const std::string wanted = statement ? std::string("';' (parse_line: ") + Rules_.Dialect().NeedSemicolon + ")"
+                                             : std::string("')' (parse_callfunc: expected ')' to close argument list)");
         Error(args[info.Maximum]->Range, "too many arguments: '" + info.Name + "' takes at most " +
-                                             std::to_string(info.Maximum));
+                                             std::to_string(info.Maximum) + ": " + TargetName(Rules_.Target()) +
+                                             " wants " + wanted + " here");
     }
 }
 
@@ -269,7 +275,7 @@ void TBodyChecker::Expression(const TExpr& e)
         if (SameLetters(e.Text, "callfunc"))
             CalledByName(e.Args);
         if (const TCommandInfo* info = Rules_.FindCommand(e.Text))
-            Arguments(*info, e.Args, e.Range.Begin);
+            Arguments(*info, e.Args, e.Range.Begin, false);
         else if (!KnownCallable(e.Text, e.Range, false, true))
             return;
     } else if ((e.Kind == TExprKind::Assign || e.Kind == TExprKind::IncDec) && !Rules_.AcceptsAssignment()) {
@@ -447,8 +453,8 @@ std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions&
 {
     const TScriptFile file = ReadScriptFile(text, options.Target);
     std::vector<TDiagnostic> found = CheckScriptFile(file, text, options);
-    std::vector<TDiagnostic> warnings = CheckFlow(file);
-    found.insert(found.end(), std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()));
+    for (std::vector<TDiagnostic> warnings : {CheckFlow(file), CheckValues(file, text, options.Target)})
+        found.insert(found.end(), std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()));
     std::stable_sort(found.begin(), found.end(), [](const TDiagnostic& a, const TDiagnostic& b) {
         const auto key = [](const TDiagnostic& d) {
             return std::tuple(d.Range.Begin.Line, d.Range.Begin.Column, d.Severity != TSeverity::Error);

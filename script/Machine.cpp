@@ -19,7 +19,8 @@ constexpr int MaxJumps = 2048;
 
 TMachine::TMachine(const TProgram& program, const TPlaySetup& setup, const TItemLookup* items,
                    const TConstants* constants)
-    : Program_(program), Setup_(setup), Constants_(constants), Player_(Result_.Player, items), Random_(setup.Seed)
+    : Program_(program), Setup_(setup), Rules_(PlayRulesOf(setup.Target)), Constants_(constants),
+      Player_(Result_.Player, items, Rules_), Random_(setup.Seed)
 {
     Result_.Player = setup.Player;
     JumpsLeft_ = MaxJumps;
@@ -156,7 +157,7 @@ std::vector<TMachine::TArg> TMachine::CallArgs(const TArgs& a, std::size_t from,
 TValue TMachine::Eval(const TExpr& e, TFrame& frame)
 {
     switch (e.Kind) {
-    case TExprKind::Number: return TValue::Of(static_cast<std::int32_t>(static_cast<std::uint32_t>(e.Value)));
+    case TExprKind::Number: return TValue::Of(Rules_.Literal(e.Value, false));
     case TExprKind::String: return TValue::Of(e.Text);
     case TExprKind::Identifier: return Read(e, frame);
     case TExprKind::NextLine: return TValue::Of(0);
@@ -177,7 +178,7 @@ TValue TMachine::Assign(const TExpr& e, TFrame& frame)
         Fault("only a variable can be assigned to");
     if (e.Kind == TExprKind::IncDec) {
         const TValue before = Read(target, frame);
-        const TValue after = Binary(e.Op == "++" ? "+" : "-", TValue::Of(ToInt(before)), TValue::Of(1));
+        const TValue after = Binary(e.Op == "++" ? "+" : "-", TValue::Of(Number(before)), TValue::Of(1));
         Write(target, after, frame);
         return e.Prefix ? after : before;
     }
@@ -222,17 +223,17 @@ TMachine::TVarRef TMachine::Ref(const TExpr& target, TFrame& frame)
         Fault("a variable expected");
     TVarRef ref{target.Text, 0};
     if (!target.Args.empty()) {
-        ref.Index = EvalInt(*target.Args[0], frame);
+        ref.Index = EvalNum(*target.Args[0], frame);
         CheckIndex(target.Text, ref.Index);
     }
     return ref;
 }
 
-void TMachine::CheckIndex(const std::string& name, std::int32_t index)
+void TMachine::CheckIndex(const std::string& name, std::int64_t index)
 {
-    if (index < 0 || index >= ArraySize)
+    if (index < 0 || index > Rules_.LastIndex)
         Fault("array index " + std::to_string(index) + " of " + name + " is outside 0.." +
-              std::to_string(ArraySize - 1) + ": the server stops the script (getelementofarray: index out of range)");
+              std::to_string(Rules_.LastIndex) + ": the server stops the script (getelementofarray: index out of range)");
 }
 
 std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame, std::string& key)
@@ -309,7 +310,7 @@ void TMachine::WriteRef(const TVarRef& ref, TValue value, TFrame& frame)
     std::string key;
     auto& scope = Scope(ref, frame, key);
     const bool isString = !ref.Name.empty() && ref.Name.back() == '$';
-    value = isString ? TValue::Of(ToStr(value)) : TValue::Of(ToInt(value));
+    value = isString ? TValue::Of(ToStr(value)) : TValue::Of(Number(value));
     // An empty string or a 0 is no variable at all, as on the server.
     if ((isString && value.Str.empty()) || (!isString && value.Int == 0))
         scope.erase(key);
@@ -317,7 +318,7 @@ void TMachine::WriteRef(const TVarRef& ref, TValue value, TFrame& frame)
         scope[key] = std::move(value);
 }
 
-std::int32_t TMachine::ToInt(const TValue& v)
+std::int64_t TMachine::Number(const TValue& v) const
 {
     if (!v.IsString)
         return v.Int;
@@ -329,11 +330,16 @@ std::int32_t TMachine::ToInt(const TValue& v)
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+'))
         negative = s[i++] == '-';
-    std::int64_t n = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        n = std::min<std::int64_t>(n * 10 + (s[i] - '0'), std::int64_t(INT32_MAX) + 1);
-    n = negative ? -n : n;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(n, INT32_MIN, INT32_MAX));
+    // Capped at the server's width (strtol, or rAthena's strtoll), the digits counted as unsigned.
+    const std::uint64_t limit = Rules_.IntBits == 64 ? std::uint64_t{1} << 63 : std::uint64_t{1} << 31;
+    std::uint64_t n = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        const auto digit = static_cast<std::uint64_t>(s[i] - '0');
+        n = n > (limit - digit) / 10 ? limit : n * 10 + digit;
+    }
+    if (negative)
+        return n == limit ? (Rules_.IntBits == 64 ? INT64_MIN : INT32_MIN) : -static_cast<std::int64_t>(n);
+    return static_cast<std::int64_t>(std::min(n, limit - 1));
 }
 
 std::string TMachine::ToStr(const TValue& v)
@@ -463,8 +469,8 @@ TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup&
     };
     if (!unit)
         return refuse(npc.empty() ? "the file has no NPC with a script" : "there is no NPC named " + std::string(npc));
-    if (!unit->LoadError.empty())
-        return refuse("eAthena does not load the NPC " + unit->Name + ": " + unit->LoadError);
+    if (const std::string& why = unit->LoadErrors[static_cast<std::size_t>(setup.Target)]; !why.empty())
+        return refuse(std::string(TargetName(setup.Target)) + " does not load the NPC " + unit->Name + ": " + why);
     int start = 0;
     if (!setup.StartLabel.empty()) {
         const auto label = unit->Labels.find(LowerCase(setup.StartLabel));

@@ -19,9 +19,6 @@
 
 namespace script {
 
-// The server's arrays hold this many elements; an index beyond them stops the script.
-inline constexpr std::int32_t ArraySize = 128;
-
 class TMachine {
 public:
     TMachine(const TProgram& program, const TPlaySetup& setup, const TItemLookup* items, const TConstants* constants);
@@ -38,7 +35,7 @@ private:
     // scope it belongs to (a variable passed to a call; null: the frame that uses it).
     struct TVarRef {
         std::string Name;
-        std::int32_t Index = 0;
+        std::int64_t Index = 0;
         TFrame* Owner = nullptr;
     };
     // An argument of callsub or callfunc: the server passes a variable as itself, read when the
@@ -67,12 +64,13 @@ private:
     std::vector<TArg> CallArgs(const TArgs& a, std::size_t from, TFrame& frame);
     TValue Eval(const TExpr& e, TFrame& frame);
     std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Eval(e, frame)); }
+    std::int64_t EvalNum(const TExpr& e, TFrame& frame) { return Number(Eval(e, frame)); }
     std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Eval(e, frame)); }
     const TValue& Used(const TValue& value);
     TValue Assign(const TExpr& e, TFrame& frame);
     TValue Invoke(const std::string& name, const TArgs& args, TFrame& frame, bool asCommand);
     TVarRef Ref(const TExpr& target, TFrame& frame);
-    void CheckIndex(const std::string& name, std::int32_t index);
+    void CheckIndex(const std::string& name, std::int64_t index);
     bool IsVariable(const TExpr& e) const;
 
     // Operators.cpp: the server's operators, each operand read when the operator runs.
@@ -82,13 +80,17 @@ private:
     TValue BinaryExpr(const TExpr& e, TFrame& frame);
     TValue Conditional(const TExpr& e, TFrame& frame);
     TValue Binary(const std::string& op, const TValue& left, const TValue& right);
-    std::int32_t Arithmetic(const std::string& op, std::int32_t a, std::int32_t b);
+    std::int64_t Arithmetic(const std::string& op, std::int64_t a, std::int64_t b);
+    std::int64_t Arithmetic64(const std::string& op, std::int64_t a, std::int64_t b);
     TValue Read(const TExpr& target, TFrame& frame) { return ReadRef(Ref(target, frame), frame); }
     void Write(const TExpr& target, TValue value, TFrame& frame) { WriteRef(Ref(target, frame), std::move(value), frame); }
     TValue ReadRef(const TVarRef& ref, TFrame& frame);
     void WriteRef(const TVarRef& ref, TValue value, TFrame& frame);
     std::map<std::string, TValue>& Scope(const TVarRef& ref, TFrame& frame, std::string& key);
-    static std::int32_t ToInt(const TValue& v);
+    // A value as a number in the server's width (a string read as strtol / strtoll reads it),
+    // and as the 32-bit int a command's argument is (conv_num).
+    std::int64_t Number(const TValue& v) const;
+    std::int32_t ToInt(const TValue& v) const { return static_cast<std::int32_t>(static_cast<std::uint64_t>(Number(v))); }
     static std::string ToStr(const TValue& v);
 
     // Events and faults.
@@ -130,6 +132,9 @@ private:
     TValue Deletearray(const TArgs& a, TFrame& f);
     TValue Getelementofarray(const TArgs& a, TFrame& f);
     TVarRef ArrayRef(const TArgs& a, std::size_t at, TFrame& f);
+    // The indices of the array's elements that exist, from `from` on, in order.
+    std::vector<std::int64_t> Elements(const TVarRef& array, TFrame& f, std::int64_t from);
+    void Spend(std::int64_t steps);  // array work against the step budget
     TValue Rand(const TArgs& a, TFrame& f);
     TValue Getitem(const TArgs& a, TFrame& f);
     TValue Delitem(const TArgs& a, TFrame& f);
@@ -144,6 +149,7 @@ private:
 
     const TProgram& Program_;
     const TPlaySetup& Setup_;
+    const TPlayRules& Rules_;
     const TConstants* Constants_;
     TRunResult Result_;
     TMockPlayer Player_;

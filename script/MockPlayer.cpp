@@ -199,6 +199,33 @@ std::vector<TMockPlayer::TChange> TMockPlayer::ChangeJob(std::int32_t job)
     return changes;
 }
 
+TItemTable::TItemTable(std::vector<TItemInfo> items)
+{
+    for (TItemInfo& item : items)
+        ById_[item.Id] = std::move(item);
+    for (const auto& [id, item] : ById_) {
+        ByDbName_.emplace(LowerCase(item.DbName.empty() ? item.Name : item.DbName), id);  // the first stays
+        ByDisplayName_[LowerCase(item.Name)] = id;  // the last wins
+    }
+}
+
+std::optional<TItemInfo> TItemTable::Find(std::int32_t id) const
+{
+    const auto it = ById_.find(id);
+    return it == ById_.end() ? std::nullopt : std::optional<TItemInfo>(it->second);
+}
+
+std::optional<TItemInfo> TItemTable::FindByName(std::string_view name) const
+{
+    const std::string key = LowerCase(name);
+    for (const auto* names : {&ByDbName_, &ByDisplayName_}) {
+        const auto it = names->find(key);
+        if (it != names->end())
+            return Find(it->second);
+    }
+    return std::nullopt;
+}
+
 std::optional<TItemInfo> TMockPlayer::Item(std::int32_t id) const
 {
     if (!Items_)
@@ -213,28 +240,60 @@ std::optional<TItemInfo> TMockPlayer::ItemNamed(std::string_view name) const
     return Items_->FindByName(name);
 }
 
-// The server's pc_checkadditem and weight test: a stack holds at most 30,000, a new item needs a
-// free slot of the 100, and the weight must stay within the limit.
+bool TMockPlayer::Stacks(std::int32_t id) const
+{
+    const std::optional<TItemInfo> item = Items_ ? Items_->Find(id) : std::nullopt;
+    return !item || Rules_.Stacks(item->Type);
+}
+
+std::size_t TMockPlayer::PlacesUsed() const
+{
+    std::size_t places = 0;
+    for (const auto& [id, count] : State_.Inventory)
+        places += Stacks(id) ? 1 : static_cast<std::size_t>(std::max(count, 0));
+    return places;
+}
+
+// The server's checkweight: a stack holds at most 30,000, a new item needs a free place of the
+// 100, and the weight must stay within the limit.
 TMockPlayer::TGive TMockPlayer::CheckAdd(const TItemInfo& item, std::int32_t amount) const
 {
     const std::int32_t had = Count(item.Id);
     if (amount < 0 || amount > MaxStackAmount || had + static_cast<std::int64_t>(amount) > MaxStackAmount)
         return TGive::TooMany;
-    if (had == 0 && State_.Inventory.size() >= MaxInventorySlots)
+    if (had == 0 && PlacesUsed() >= MaxInventorySlots)
         return TGive::NoRoom;
     const std::int64_t weight = static_cast<std::int64_t>(item.Weight) * amount;
     return weight + State_.Weight <= State_.MaxWeight ? TGive::Given : TGive::TooHeavy;
 }
 
-TMockPlayer::TGive TMockPlayer::GiveItem(const TItemInfo& item, std::int32_t amount)
+TMockPlayer::TGiven TMockPlayer::GiveItem(const TItemInfo& item, std::int32_t amount)
 {
-    const TGive check = CheckAdd(item, amount);
-    if (check != TGive::Given)
-        return check;
-    State_.Inventory[item.Id] = Count(item.Id) + amount;
-    const std::int64_t weight = State_.Weight + static_cast<std::int64_t>(item.Weight) * amount;
-    State_.Weight = weight < 0 ? 0 : static_cast<std::int32_t>(weight);  // at most MaxWeight
-    return TGive::Given;
+    if (Rules_.Stacks(item.Type)) {
+        const TGive check = CheckAdd(item, amount);
+        if (check != TGive::Given)
+            return {0, check};
+        State_.Inventory[item.Id] = Count(item.Id) + amount;
+        const std::int64_t weight = State_.Weight + static_cast<std::int64_t>(item.Weight) * amount;
+        State_.Weight = weight < 0 ? 0 : static_cast<std::int32_t>(weight);  // at most MaxWeight
+        return {amount, TGive::Given};
+    }
+    // pc_additem of one: the weight first, then a free place. Once one fails, every later one
+    // fails for the same reason, as nothing has changed.
+    TGiven given;
+    for (; given.Amount < amount; ++given.Amount) {
+        if (static_cast<std::int64_t>(State_.Weight) + item.Weight > State_.MaxWeight) {
+            given.Rest = TGive::TooHeavy;
+            break;
+        }
+        if (PlacesUsed() >= MaxInventorySlots) {
+            given.Rest = TGive::NoRoom;
+            break;
+        }
+        ++State_.Inventory[item.Id];
+        State_.Weight = std::max(State_.Weight + item.Weight, 0);
+    }
+    return given;
 }
 
 bool TMockPlayer::TakeItem(const TItemInfo& item, std::int32_t amount)

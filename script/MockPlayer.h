@@ -5,6 +5,7 @@
 // the inventory with its weight limit.
 // It changes a TPlayerState it does not own; the interpreter turns its answers into events.
 
+#include "script/PlayRules.h"
 #include "script/PlayTypes.h"
 
 #include <cstddef>
@@ -22,7 +23,10 @@ inline constexpr std::size_t MaxInventorySlots = 100;
 
 class TMockPlayer {
 public:
-    TMockPlayer(TPlayerState& state, const TItemLookup* items) : State_(state), Items_(items) {}
+    TMockPlayer(TPlayerState& state, const TItemLookup* items, const TPlayRules& rules)
+        : State_(state), Items_(items), Rules_(rules)
+    {
+    }
 
     // The parameter's name as the server spells it ("Zeny"), for a name in any case; empty when
     // the name is not one of the server's character parameters.
@@ -51,8 +55,15 @@ public:
     std::optional<TItemInfo> ItemNamed(std::string_view name) const;
 
     enum class TGive { Given, TooHeavy, TooMany, NoRoom };
+    // checkweight's question: would `amount` of the item be added?
     TGive CheckAdd(const TItemInfo& item, std::int32_t amount) const;
-    TGive GiveItem(const TItemInfo& item, std::int32_t amount);
+    struct TGiven {
+        std::int32_t Amount = 0;    // added to the inventory
+        TGive Rest = TGive::Given;  // why the others fell to the floor
+    };
+    // getitem: a stackable item all or nothing; any other one at a time, each in a place of its
+    // own, until the weight limit or the inventory's places stop it.
+    TGiven GiveItem(const TItemInfo& item, std::int32_t amount);
     // Takes all of `amount` or nothing; false when the player has fewer.
     bool TakeItem(const TItemInfo& item, std::int32_t amount);
     std::int32_t Count(std::int32_t id) const;
@@ -61,8 +72,13 @@ private:
     void SetLevel(std::int32_t TPlayerState::*level, std::int32_t TPlayerState::*points, std::int32_t max,
                   std::int32_t value, TSetOutcome& outcome);
 
+    bool Stacks(std::int32_t id) const;
+    // The inventory's places taken: one for each stack, one for each item that does not stack.
+    std::size_t PlacesUsed() const;
+
     TPlayerState& State_;
     const TItemLookup* Items_;
+    const TPlayRules& Rules_;
 };
 
 } // namespace script

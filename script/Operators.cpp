@@ -14,7 +14,7 @@ namespace {
 // A string this long is a runaway concatenation; the server would run out of memory on it.
 constexpr std::size_t MaxStringLength = 1 << 20;
 
-std::int32_t Compare(const std::string& op, std::int32_t a, std::int32_t b, bool& known)
+std::int32_t Compare(const std::string& op, std::int64_t a, std::int64_t b, bool& known)
 {
     known = true;
     if (op == "==") return a == b;
@@ -59,13 +59,18 @@ TValue TMachine::Late(const TValue& value, const std::optional<TVarRef>& ref, TF
 
 TValue TMachine::Unary(const TExpr& e, TFrame& frame)
 {
-    const TValue value = Used(Eval(*e.Args[0], frame));
+    const TExpr& operand = *e.Args[0];
+    // A minus right before the digits is part of the literal, which the parser stores whole.
+    if (e.Op == "-" && operand.Kind == TExprKind::Number && operand.Range.Begin.Offset == e.Range.Begin.Offset + 1)
+        return TValue::Of(Rules_.Literal(operand.Value, true));
+    const TValue value = Used(Eval(operand, frame));
     if (value.IsString)
         Fault("'" + e.Op + "' on a string: the server stops the script (op_1: argument is not a number)");
-    const std::int32_t v = value.Int;
+    const std::int64_t v = value.Int;
     if (e.Op == "-")
-        return TValue::Of(static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(v)));
-    return TValue::Of(e.Op == "!" ? std::int32_t(v == 0) : ~v);
+        return TValue::Of(Rules_.IntBits == 64 ? static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(v))
+                                               : static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(v)));
+    return TValue::Of(e.Op == "!" ? std::int64_t(v == 0) : ~v);
 }
 
 TValue TMachine::BinaryExpr(const TExpr& e, TFrame& frame)
@@ -126,8 +131,9 @@ TValue TMachine::Binary(const std::string& op, const TValue& left, const TValue&
         if (b.Int == 0)
             Fault("division by zero");
         // The server's own division traps here; the play gives what the processor would.
-        if (a.Int == INT32_MIN && b.Int == -1)
-            return TValue::Of(op == "/" ? INT32_MIN : 0);
+        const std::int64_t lowest = Rules_.IntBits == 64 ? INT64_MIN : INT32_MIN;
+        if (a.Int == lowest && b.Int == -1)
+            return TValue::Of(op == "/" ? lowest : 0);
         return TValue::Of(op == "/" ? a.Int / b.Int : a.Int % b.Int);
     }
     bool known = false;
@@ -137,8 +143,11 @@ TValue TMachine::Binary(const std::string& op, const TValue& left, const TValue&
     return TValue::Of(Arithmetic(op, a.Int, b.Int));
 }
 
-std::int32_t TMachine::Arithmetic(const std::string& op, std::int32_t a, std::int32_t b)
+std::int64_t TMachine::Arithmetic(const std::string& op, std::int64_t wideA, std::int64_t wideB)
 {
+    if (Rules_.IntBits == 64)
+        return Arithmetic64(op, wideA, wideB);
+    const auto a = static_cast<std::int32_t>(wideA), b = static_cast<std::int32_t>(wideB);
     const auto ub = static_cast<std::uint32_t>(b);
     if (op == "&") return a & b;
     if (op == "|") return a | b;
@@ -162,6 +171,31 @@ std::int32_t TMachine::Arithmetic(const std::string& op, std::int32_t a, std::in
         return capped;
     }
     return static_cast<std::int32_t>(wide);
+}
+
+// rAthena computes in 64 bits; `+ - *` beyond them end the script (op_2num: overflow detected).
+std::int64_t TMachine::Arithmetic64(const std::string& op, std::int64_t a, std::int64_t b)
+{
+    const auto ub = static_cast<std::uint64_t>(b);
+    if (op == "&") return a & b;
+    if (op == "|") return a | b;
+    if (op == "^") return a ^ b;
+    if (op == "<<") return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) << (ub & 63));
+    if (op == ">>") return a >> (ub & 63);
+    std::int64_t result = 0;
+    bool overflow = false;
+    if (op == "+")
+        overflow = __builtin_add_overflow(a, b, &result);
+    else if (op == "-")
+        overflow = __builtin_sub_overflow(a, b, &result);
+    else if (op == "*")
+        overflow = __builtin_mul_overflow(a, b, &result);
+    else
+        Fault("unknown operator '" + op + "'");
+    if (overflow)
+        Fault(std::to_string(a) + " " + op + " " + std::to_string(b) +
+              " is beyond 64 bits: the server ends the script here (op_2num: overflow detected)");
+    return result;
 }
 
 } // namespace script

@@ -218,40 +218,42 @@ void TCompiler::Function(const TStmt& s)
     Patch(skip, Here());
 }
 
-std::string ArgumentsBeyond(const TExpr& e);
+std::string ArgumentsBeyond(const TExpr& e, const TServerRules& rules);
 
-// eAthena's parser takes no more arguments than a command has and wants ';' where one more
+// The servers' parsers take no more arguments than a command has and want ';' where one more
 // starts: `mes "one", "two";` keeps the whole NPC from loading. The first such call, as text.
-std::string ArgumentsBeyond(const std::string& name, const std::vector<std::unique_ptr<TExpr>>& args)
+std::string ArgumentsBeyond(const std::string& name, const std::vector<std::unique_ptr<TExpr>>& args, const TServerRules& rules)
 {
     for (const auto& arg : args)
-        if (std::string found = ArgumentsBeyond(*arg); !found.empty())
+        if (std::string found = ArgumentsBeyond(*arg, rules); !found.empty())
             return found;
-    const TCommandInfo* info = TServerRules::For(TTarget::EAthena).FindCommand(name);
+    const TCommandInfo* info = rules.FindCommand(name);
     if (!info || info->Maximum < 0 || args.size() <= static_cast<std::size_t>(info->Maximum))
         return {};
     const TExpr& extra = *args[static_cast<std::size_t>(info->Maximum)];
     return "line " + std::to_string(extra.Range.Begin.Line) + ": '" + info->Name + "' takes at most " +
-           std::to_string(info->Maximum) + " argument" + (info->Maximum == 1 ? "" : "s") + " (the server's parser: need ';')";
+           std::to_string(info->Maximum) + " argument" + (info->Maximum == 1 ? "" : "s") + " (the server's parser: " +
+           rules.Dialect().NeedSemicolon + ")";
 }
 
-std::string ArgumentsBeyond(const TExpr& e)
+std::string ArgumentsBeyond(const TExpr& e, const TServerRules& rules)
 {
     if (e.Kind == TExprKind::Call)
-        return ArgumentsBeyond(e.Text, e.Args);
+        return ArgumentsBeyond(e.Text, e.Args, rules);
     for (const auto& arg : e.Args)
-        if (std::string found = ArgumentsBeyond(*arg); !found.empty())
+        if (std::string found = ArgumentsBeyond(*arg, rules); !found.empty())
             return found;
     return {};
 }
 
-std::string LoadError(const TCodeUnit& unit)
+std::string LoadError(const TCodeUnit& unit, const TServerRules& rules)
 {
     for (const TOp& op : unit.Ops) {
-        std::string found = op.Kind == TOpKind::Exec && op.Stmt->Kind == TStmtKind::Command ? ArgumentsBeyond(op.Stmt->Name, op.Stmt->Args)
-                            : op.Kind == TOpKind::Exec && op.Stmt->Expr                    ? ArgumentsBeyond(*op.Stmt->Expr)
-                            : op.Cond                                                      ? ArgumentsBeyond(*op.Cond)
-                                                                                           : std::string();
+        const bool command = op.Kind == TOpKind::Exec && op.Stmt->Kind == TStmtKind::Command;
+        std::string found = command                                    ? ArgumentsBeyond(op.Stmt->Name, op.Stmt->Args, rules)
+                            : op.Kind == TOpKind::Exec && op.Stmt->Expr ? ArgumentsBeyond(*op.Stmt->Expr, rules)
+                            : op.Cond                                   ? ArgumentsBeyond(*op.Cond, rules)
+                                                                        : std::string();
         if (!found.empty())
             return found;
     }
@@ -265,7 +267,8 @@ std::unique_ptr<TCodeUnit> Compile(const TTopLevel& entry)
     unit->IsFunction = entry.Kind == TTopKind::Function;
     unit->End = {entry.Body->Range.End, entry.Body->Range.End};
     TCompiler(*unit).Statement(*entry.Body);
-    unit->LoadError = LoadError(*unit);
+    for (const TTarget target : {TTarget::EAthena, TTarget::RAthena, TTarget::Hercules})
+        unit->LoadErrors[static_cast<std::size_t>(target)] = LoadError(*unit, TServerRules::For(target));
     return unit;
 }
 

@@ -11,6 +11,7 @@
 #include "script/Text.h"
 #include "script/SyntaxTree.h"
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -46,7 +47,8 @@ struct TCodeUnit {
     std::map<std::string, int> Labels;     // by name in lower case
     std::map<std::string, int> Functions;  // local `function Name { }`, by name in lower case
     TSourceRange End;                      // the closing brace
-    std::string LoadError;                 // why eAthena does not load it; empty when it does
+    // Why each server (by TTarget) does not load it; empty when it does.
+    std::array<std::string, 3> LoadErrors;
 };
 
 

@@ -7,6 +7,7 @@
 // A window steps through a run by replaying it with one more answer each time, and rewinds by
 // replaying with fewer (SetupAtPause).
 
+#include "script/ServerRules.h"
 #include "script/SyntaxTree.h"
 
 #include <cstdint>
@@ -18,15 +19,17 @@
 
 namespace script {
 
-// A script value: a 32-bit integer or a byte string, as the server keeps them.
+// A script value: an integer or a byte string, as the server keeps them. Integers are 32 bits
+// wide on eAthena and Hercules, 64 on rAthena (TPlayRules::IntBits); the interpreter keeps each
+// within its server's width.
 struct TValue {
     bool IsString = false;
-    std::int32_t Int = 0;
+    std::int64_t Int = 0;
     std::string Str;
     bool Unknown = false;  // the result of something not simulated: it takes the other side's type
     bool Void = false;     // what a bare `return;` gives: the server stops a script that uses it
 
-    static TValue Of(std::int32_t value) { return {false, value, {}}; }
+    static TValue Of(std::int64_t value) { return {false, value, {}}; }
     static TValue Of(std::string text) { return {true, 0, std::move(text)}; }
     friend bool operator==(const TValue&, const TValue&) = default;
 };
@@ -52,11 +55,13 @@ struct TPlayerState {
     friend bool operator==(const TPlayerState&, const TPlayerState&) = default;
 };
 
-// Item names and weights; the editor feeds it from its item catalogue.
+// Item names, weights and types; the editor feeds it from its item catalogue.
 struct TItemInfo {
     std::int32_t Id = 0;
-    std::string Name;
+    std::string Name;  // as shown to the player
     std::int32_t Weight = 0;
+    std::string DbName;  // the database's own name (Red_Potion); empty: the same as Name
+    std::int32_t Type = 3;  // the database's item type; 3, an etc item, stacks on every server
 };
 
 class TItemLookup {
@@ -66,6 +71,21 @@ public:
     // As the server's itemdb_searchname: the item whose database name, else whose display name,
     // is `name` without regard to case.
     virtual std::optional<TItemInfo> FindByName(std::string_view name) const = 0;
+};
+
+// A list of items looked up as the server's item database is: by ID, and by name as its
+// itemdb_searchname walks the items in ID order, returning the first whose database name matches
+// and otherwise the last whose display name does.
+class TItemTable final : public TItemLookup {
+public:
+    explicit TItemTable(std::vector<TItemInfo> items);
+    std::optional<TItemInfo> Find(std::int32_t id) const override;
+    std::optional<TItemInfo> FindByName(std::string_view name) const override;
+
+private:
+    std::map<std::int32_t, TItemInfo> ById_;
+    std::map<std::string, std::int32_t> ByDbName_;       // lower-case name -> ID
+    std::map<std::string, std::int32_t> ByDisplayName_;  // lower-case name -> ID
 };
 
 enum class TEventKind {
@@ -106,6 +126,7 @@ struct TPlaySetup {
     std::optional<int> Presses;
     std::vector<TPlayerEdit> Edits;
     std::string StartLabel;  // empty: from the start of the NPC
+    TTarget Target = TTarget::EAthena;  // whose run-time rules the play follows
     long StepBudget = 1'000'000;
     // Bytes of text the play may build (joined strings) and write (messages, arguments): a
     // runaway loop of long strings ends here, not in memory or time.

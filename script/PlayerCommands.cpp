@@ -44,18 +44,20 @@ TValue TMachine::Getitem(const TArgs& a, TFrame& f)
     const std::int32_t amount = EvalInt(*a[1], f);
     if (!item || amount <= 0)
         return TValue::Of(0);
-    const TMockPlayer::TGive given = Player_.GiveItem(*item, amount);
-    if (given != TMockPlayer::TGive::Given) {
-        Recorded("getitem", a, f,
-                 given == TMockPlayer::TGive::TooHeavy ? "dropped on the floor: too heavy to carry"
-                 : given == TMockPlayer::TGive::NoRoom ? "dropped on the floor: the inventory's 100 places are taken"
-                                                       : "dropped on the floor: more than a stack holds");
-        return TValue::Of(0);
+    const TMockPlayer::TGiven given = Player_.GiveItem(*item, amount);
+    if (given.Amount > 0) {
+        TEvent& e = Emit(TEventKind::Item);
+        e.Id = item->Id;
+        e.Amount = given.Amount;
+        e.Name = item->Name;
     }
-    TEvent& e = Emit(TEventKind::Item);
-    e.Id = item->Id;
-    e.Amount = amount;
-    e.Name = item->Name;
+    if (given.Amount < amount) {
+        const char* why = given.Rest == TMockPlayer::TGive::TooHeavy ? "too heavy to carry"
+                          : given.Rest == TMockPlayer::TGive::NoRoom ? "the inventory's 100 places are taken"
+                                                                     : "more than a stack holds";
+        const std::string dropped = given.Amount == 0 ? "" : std::to_string(amount - given.Amount) + " of them ";
+        Recorded("getitem", a, f, dropped + "dropped on the floor: " + why);
+    }
     return TValue::Of(0);
 }
 

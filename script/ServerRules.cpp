@@ -73,6 +73,7 @@ constexpr TDialect RAthenaDialect{
     .MonsterTypes = "monster boss_monster miniboss_monster",
     .PlainTypes = "barter",
     .MonsterPlaceFields = 1,
+    .NeedSemicolon = "expected ';'",
 };
 constexpr TDialect HerculesDialect{
     .CaseSensitive = true,

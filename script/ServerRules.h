@@ -38,6 +38,8 @@ struct TDialect {
     const char* PlainTypes = "";    // header only (the server's own tables fill them)
     int MonsterPlaceFields = 3;     // a spawn's map,x,y: 1 = the map alone spawns anywhere on it
     const char* MapFlags = "";      // the flag names its loader knows; empty: not checked
+    // What parse_line says (after "parse_line: ") where a command has more arguments than its table takes.
+    const char* NeedSemicolon = "need ';'";
 };
 
 struct TCommandInfo {

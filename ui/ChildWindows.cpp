@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -110,6 +112,12 @@ void BringToFront(QWidget* form)
 void MinimizeChild(QWidget* form)
 {
     ChildFrame(form)->showMinimized();
+}
+
+void ShowStatusMessage(QWidget* form, const QString& text)
+{
+    if (auto* main = qobject_cast<QMainWindow*>(form->window()))
+        main->statusBar()->showMessage(text);
 }
 
 void SetClientSize(QWidget* form, int width, int height)

@@ -4,6 +4,7 @@
 
 class QMdiArea;
 class QObject;
+class QString;
 class QWidget;
 
 void SetChildHost(QMdiArea* area);
@@ -19,6 +20,8 @@ QWidget* ChildFrame(QWidget* form);
 void BringToFront(QWidget* form);
 // Minimises the form's window: what the close box does for windows that live on.
 void MinimizeChild(QWidget* form);
+// Shows text in the status bar of the main window that frames form (nothing without one).
+void ShowStatusMessage(QWidget* form, const QString& text);
 // Sets the client size of form and, when framed, resizes its child window to fit.
 void SetClientSize(QWidget* form, int width, int height);
 // Moves the form's child window back inside the frame's visible area when it reaches past an

@@ -59,19 +59,13 @@ TEditorForm::~TEditorForm()
 
 void TEditorForm::FormCreate()
 {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(ScriptFontPixels);
-    Editor()->setFont(font);
-
+    UseScriptFont(this, Editor(), ScriptFontPixels);
     QPalette palette = Editor()->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, ToColor(ScriptBackground));
         palette.setColor(group, QPalette::Text, ToColor(ScriptTextColour));
     }
     Editor()->setPalette(palette);
-    SetTabStops(this, Editor());
 }
 
 void TEditorForm::Place(QObject* owner)

@@ -1,6 +1,7 @@
 #include "Form_Import.h"
 
 #include "QtText.h"
+#include "SyntaxHighlight.h"
 #include "document/Document.h"
 #include "import/ImportProof.h"
 
@@ -39,6 +40,8 @@ TImportForm::TImportForm(const TImportSource& source, QWidget* parent)
     PreviewEdit_->setReadOnly(true);
     PreviewEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     PreviewEdit_->setMinimumSize(PreviewWidth, PreviewHeight);
+    // The script as the output window shows one: columns line up, tabs are four characters.
+    UseScriptFont(this, PreviewEdit_);
     Buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Buttons_->setObjectName(QStringLiteral("Buttons"));
     for (const TImportCandidate& c : Candidates_) {

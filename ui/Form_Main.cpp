@@ -10,6 +10,7 @@
 #include "Form_NPC.h"
 #include "Form_PlayTest.h"
 #include "Form_Problems.h"
+#include "Form_ScriptFile.h"
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "HistoryActions.h"
@@ -34,6 +35,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QKeySequence>
+#include <QLabel>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -104,6 +106,11 @@ TMainForm::TMainForm(QWidget* parent)
     BuildEditMenu();
     BuildOptionsMenu();
     hide();
+    // The server the script is written for, in sight whatever window is open.
+    ServerLabel_ = new QLabel(this);
+    ServerLabel_->setObjectName(QStringLiteral("ServerLabel"));
+    ServerLabel_->setToolTip(QStringLiteral("The server the script is written for (Windows, Header Info)"));
+    statusBar()->addPermanentWidget(ServerLabel_);
     UpdateTitle();
     RestoreMainPlace(this);
     // Every change may touch Modified or the file name; the title is cheap to redo.
@@ -112,6 +119,11 @@ TMainForm::TMainForm(QWidget* parent)
             [this](const std::string& kind, const std::string& caption, int tasksBelow) {
                 statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow));
             });
+    // "Ctrl+Z restores it" is stale once an undo or a redo has run.
+    connect(Document_.get(), &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
+        if (change.FromHistory)
+            statusBar()->clearMessage();
+    });
 }
 
 TMainForm::~TMainForm()
@@ -157,6 +169,7 @@ void TMainForm::ConnectCommands()
         {Ui_->FileNewItem, &TMainForm::FileNew},
         {Ui_->FileLoadItem, &TMainForm::FileLoad},
         {Ui_->FileImportItem, &TMainForm::FileImport},
+        {Ui_->FileOpenScriptItem, &TMainForm::FileOpenScript},
         {Ui_->FileSaveItem, &TMainForm::FileSave},
         {Ui_->FileSaveAsItem, &TMainForm::FileSaveAs},
         {Ui_->FileSaveOutputItem, &TMainForm::FileSaveOutput},
@@ -263,6 +276,7 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 void TMainForm::UpdateTitle()
 {
     setWindowTitle(QString::fromUtf8(TitleText(Document_->Project())));
+    ServerLabel_->setText(QStringLiteral("Server: ") + ToQ(RulesOf(Document_->Project().HeaderInfo.Target).Name));
 }
 
 bool TMainForm::QuerySave(const QString& before)
@@ -341,6 +355,21 @@ void TMainForm::FileImport()
     const QStringList notes = ImportChosenNpc(*Document_, source, *chooser.ChosenEntry());
     if (!notes.isEmpty())
         Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
+}
+
+void TMainForm::FileOpenScript()
+{
+    const QString path = Dialogs().OpenScriptFileName(this);
+    if (!path.isEmpty())
+        OpenScriptFile(path);
+}
+
+TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
+{
+    // The file is checked for the server the author works for now.
+    auto* form = new TScriptFileForm(QFile::encodeName(path).toStdString(), Document_->Project().HeaderInfo.Target);
+    ShowChildWindow(form);
+    return form;
 }
 
 void TMainForm::FileSave()
@@ -499,8 +528,12 @@ void TMainForm::ViewProblems()
 
 void TMainForm::ShowHelpTopic(const QString& topic)
 {
-    if (!HelpViewer_)
+    if (!HelpViewer_) {
         HelpViewer_ = new THelpViewer(this);
+        // At the top right of the workspace, below the menu bar and clear of the tree window.
+        const QPoint client = ClientArea()->mapToGlobal(QPoint(0, 0));
+        HelpViewer_->move(std::max(client.x(), client.x() + ClientArea()->width() - HelpViewer_->width()), client.y());
+    }
     HelpViewer_->OpenAddress(HelpFileName + QStringLiteral("::/") + topic);
     HelpViewer_->show();
     HelpViewer_->raise();

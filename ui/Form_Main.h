@@ -13,11 +13,13 @@ namespace Ui {
 class TMainForm;
 }
 class QAction;
+class QLabel;
 class QMdiArea;
 class THelpViewer;
 class TPlayTestForm;
 class TProblemsForm;
 class TProjectDocument;
+class TScriptFileForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -47,6 +49,10 @@ public:
     void OpenProject(const QString& path);
     // Chooses a script file and one of its NPCs, then opens the NPC as a new, unsaved project.
     void FileImport();
+    // Chooses a script file of many NPCs and opens it for editing in a window of its own.
+    void FileOpenScript();
+    // Opens the script file at path in a script file window; EInOutError when it cannot be opened.
+    TScriptFileForm* OpenScriptFile(const QString& path);
     void FileSave();
     void FileSaveAs();
     void FileSaveOutput();
@@ -102,6 +108,7 @@ private:
     QPointer<TProblemsForm> Problems_;
     QAction* UndoAction_ = nullptr;
     QAction* RedoAction_ = nullptr;
+    QLabel* ServerLabel_ = nullptr;
 };
 
 extern TMainForm* MainForm;

@@ -20,6 +20,10 @@ namespace {
 
 const QColor Navy(0, 0, 128);
 const QColor Yellow(255, 255, 0);
+// An error on the navy background: a light red wave over a dark red ground, both plain to see
+// where a red wave alone sinks into the blue.
+const QColor ErrorWave(255, 120, 120);
+const QColor ErrorGround(128, 0, 0);
 // Long enough not to check between two keys of a word, short enough to feel immediate.
 constexpr int CheckPauseMs = 250;
 
@@ -30,11 +34,7 @@ TManualForm::TManualForm(TProjectDocument& document, QWidget* parent)
 {
     Ui_->setupUi(this);
     QPlainTextEdit* code = Ui_->CodeEdit;
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(12);
-    code->setFont(font);
+    UseScriptFont(this, code);
     QPalette palette = code->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::Base, Navy);
@@ -42,7 +42,6 @@ TManualForm::TManualForm(TProjectDocument& document, QWidget* parent)
     }
     code->setPalette(palette);
     KeepSelectionVisible(code);
-    SetTabStops(this, code);
     // Colours as typed from the start, the project's group labels among the words it knows.
     HighlightAll(code, &Document());
 
@@ -115,7 +114,8 @@ void TManualForm::ShowFindings()
         QTextEdit::ExtraSelection mark;
         mark.cursor = cursor;
         mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        mark.format.setUnderlineColor(Qt::red);
+        mark.format.setUnderlineColor(ErrorWave);
+        mark.format.setBackground(ErrorGround);
         marks << mark;
     }
     code->setExtraSelections(marks);

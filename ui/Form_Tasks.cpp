@@ -516,8 +516,15 @@ void TTaskForm::LabelNameExecute()
 
 void TTaskForm::DeleteButtonClick()
 {
-    // The first node ("Start") holds everything else and is never deleted.
-    if (Document_.DeleteNode(Tree().Selected()))
+    // The first node ("Start") holds everything else and is never deleted: the user is told so
+    // rather than left wondering why nothing happened.
+    TTaskNode* selected = Tree().Selected();
+    if (selected && selected == Tree().GetFirstNode()) {
+        ShowStatusMessage(this, QStringLiteral("Start holds the whole NPC and cannot be deleted; delete the tasks "
+                                               "inside it instead."));
+        return;
+    }
+    if (Document_.DeleteNode(selected))
         ShowChangedOutput();
 }
 

@@ -333,6 +333,16 @@ void SetTabStops(QWidget* window, QPlainTextEdit* control)
     control->setTabStopDistance(std::max(pixels, fourCharacters));
 }
 
+void UseScriptFont(QWidget* window, QPlainTextEdit* control, int pixels)
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(pixels);
+    control->setFont(font);
+    SetTabStops(window, control);
+}
+
 void SetScriptText(QPlainTextEdit* control, const QString& text, const TProjectDocument* document)
 {
     TScriptHighlighter* highlighter = FindHighlighter(control);

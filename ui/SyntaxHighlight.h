@@ -20,6 +20,9 @@ void HighlightLine(QPlainTextEdit* control, int line);
 // Colours every line of the control's text. From then on the control's document keeps its
 // colours up to date as its text changes.
 void HighlightAll(QPlainTextEdit* control, const TProjectDocument* document = nullptr);
+// Script text in the fixed-pitch font every view of a script uses (output, manual code, import
+// preview), pixels high, with the tab stops of SetTabStops.
+void UseScriptFont(QWidget* window, QPlainTextEdit* control, int pixels = 12);
 // Gives the control 30 evenly spaced tab stops measured from the letter "A" in its font, as
 // drawn on window, but never closer than four blanks of that font.
 void SetTabStops(QWidget* window, QPlainTextEdit* control);

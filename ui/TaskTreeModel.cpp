@@ -103,6 +103,24 @@ QByteArray DragSignature(const TTaskTreeModel* model)
            QByteArray::number(reinterpret_cast<quintptr>(model));
 }
 
+// One "\n" for each line break however it is stored ("\r\n" as loaded, "\n" as typed), so a
+// label is cut by what it shows and reads the same after a save and a reload.
+std::string OneBreakEach(const std::string& text)
+{
+    std::string one;
+    one.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            one += '\n';
+        } else {
+            one += text[i];
+        }
+    }
+    return one;
+}
+
 } // namespace
 
 TTaskTreeModel::TTaskTreeModel(TTaskTree& tree, QObject* parent) : QAbstractItemModel(parent), Tree_(&tree)
@@ -189,12 +207,13 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         return {};
     // Every node is shown the same way, however it got its text; the whole text is one hover away
     // and is what an in-place edit starts from.
+    const std::string text = OneBreakEach(node->Text());
     if (role == Qt::DisplayRole)
-        return DisplayText(ShortCaption(node->Text())) + JumpText(node->Data());
+        return DisplayText(ShortCaption(text)) + JumpText(node->Data());
     if (role == Qt::ToolTipRole) {
         QStringList tip;
-        if (ShortCaption(node->Text()) != node->Text())
-            tip << DisplayText(node->Text()) + JumpText(node->Data());
+        if (ShortCaption(text) != text)
+            tip << DisplayText(text) + JumpText(node->Data());
         if (const QString note = LabelNote(node->Data()); !note.isEmpty())
             tip << note;
         return tip.isEmpty() ? QVariant() : QVariant(tip.join(u'\n'));

@@ -53,8 +53,10 @@ appstreamcli validate-tree --no-net "$prefix"
 update-mime-database "$prefix/share/mime" >"$scratch/mime.log" 2>&1 || fail "$(cat "$scratch/mime.log")"
 mime_type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$prefix/share/mime/packages/$app_id.xml")
 grep -q ":$mime_type:\*\.npc$" "$prefix/share/mime/globs2" || fail "*.npc is not a $mime_type file"
-grep -q "^MimeType=$mime_type;$" "$prefix/share/applications/$app_id.desktop" ||
-    fail "the desktop entry does not open $mime_type files"
+# Script files (.txt) are text/plain: the editor is one more "Open With" entry for them, after
+# its own project type.
+grep -q "^MimeType=$mime_type;text/plain;$" "$prefix/share/applications/$app_id.desktop" ||
+    fail "the desktop entry does not open $mime_type files and script files"
 
 # Asked from a terminal without a window system, the editor still answers.
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/npc-editor" --version |

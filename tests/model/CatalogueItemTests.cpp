@@ -91,6 +91,35 @@ INSTANTIATE_TEST_SUITE_P(
         ItemLineCase{"commas only", ",,,,,,,,,,", std::nullopt}),
     [](const auto& info) { return ReadableName(info.param.What); });
 
+// The database's own name (field 2) and the item type (field 4), which the play-test looks items
+// up by and stacks them by.
+struct ItemNameCase {
+    const char* What;
+    std::string Line;
+    const char* DbName;
+    std::int32_t Type;
+};
+
+class ItemDbNameAndType : public ::testing::TestWithParam<ItemNameCase> {};
+
+TEST_P(ItemDbNameAndType, AreKept)
+{
+    const std::optional<TItem> item = ParseItemLine(GetParam().Line);
+    ASSERT_TRUE(item) << GetParam().What;
+    EXPECT_EQ(item->DbName, GetParam().DbName);
+    EXPECT_EQ(item->Type, GetParam().Type);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogues, ItemDbNameAndType,
+    ::testing::Values(ItemNameCase{"potion", "501,Red_Potion,Red Potion,0,50,,70", "Red_Potion", 0},
+                      ItemNameCase{"weapon", "1101,Sword,Sword,4,100,,500,25,,1,3", "Sword", 4},
+                      ItemNameCase{"pet egg", "9001,Poring_Egg,Poring Egg,7,20,,0", "Poring_Egg", 7},
+                      ItemNameCase{"database name not plain", "5012,Ph.D_Hat,PhD Hat,5,20,,200", "Ph.D_Hat", 5},
+                      ItemNameCase{"type missing", "501,Red_Potion,Red Potion", "Red_Potion", 0},
+                      ItemNameCase{"type not a number", "501,Red_Potion,Red Potion,x,50", "Red_Potion", 0}),
+    [](const auto& info) { return ReadableName(info.param.What); });
+
 TEST(ItemLineBounds, NothingPastTheEndOfTheLineIsRead)
 {
     // The line is the first part of a longer buffer: what follows it must not leak into it.

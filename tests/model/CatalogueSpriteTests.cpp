@@ -188,6 +188,15 @@ TEST_F(CatalogueTest, ShippedCataloguesLoad)
 
     EXPECT_GE(NPCImgList.size(), 20u);
     EXPECT_GE(ItemList.size(), 300u);
+    // The play-test adds each kind the server does not stack one at a time: the sample holds
+    // weapons, armour, pet eggs and pet accessories, each with its database name.
+    std::set<std::int32_t> types;
+    for (const auto& item : ItemList) {
+        types.insert(item->Type);
+        EXPECT_FALSE(item->DbName.empty()) << item->ID;
+    }
+    for (std::int32_t type : {0, 2, 3, 4, 5, 6, 7, 8})
+        EXPECT_TRUE(types.count(type)) << "no item of type " << type;
     EXPECT_GE(MapList.size(), 60u);
     EXPECT_GE(JobList.size(), 60u);
     EXPECT_NE(FindMap("prontera.gat"), nullptr);

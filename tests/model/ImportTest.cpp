@@ -4,6 +4,8 @@
 #include "ModelFixture.h"
 #include "DocumentSupport.h"
 
+#include "model/BlockTasks.h"
+#include "model/CodeTasks.h"
 #include "model/ConditionTasks.h"
 #include "model/ProjectFile.h"
 #include "import/Import.h"
@@ -27,34 +29,64 @@ std::string Join(const std::vector<std::string>& lines)
     return text;
 }
 
-// G<number>[:caption when user-named], M[lines], X[manual lines], A[action], C[checks>target],
-// Menu[text>target,...]; children in parentheses.
-std::string Dump(const TTaskNode* node)
+std::string SpeakerMark(const TMessageTask& message)
 {
-    const TTask* task = node->Data();
-    std::string text;
+    switch (message.Speaker) {
+    case TSpeakerKind::Default: return "";
+    case TSpeakerKind::NpcName: return "=npc";
+    case TSpeakerKind::ShownName: return "=shown";
+    case TSpeakerKind::Other: return "=" + message.SpeakerText;
+    case TSpeakerKind::None: return "=none";
+    }
+    return "?";
+}
+
+// The task's own part of the dump, without its children.
+std::string DumpTask(const TTask* task)
+{
     switch (task->Kind()) {
     case TTaskKind::Group: {
         const auto* group = static_cast<const TGroupTask*>(task);
-        text = "G" + std::to_string(group->GroupNumber) + (group->UserNamed ? ":" + group->Caption : "");
-        break;
+        return "G" + std::to_string(group->GroupNumber) + (group->LabelName.empty() ? "" : ":" + group->LabelName);
     }
-    case TTaskKind::Message: text = "M[" + Join(static_cast<const TMessageTask*>(task)->Lines) + "]"; break;
-    case TTaskKind::Manual: text = "X[" + Join(static_cast<const TManualTask*>(task)->Lines) + "]"; break;
-    case TTaskKind::Action: text = "A[" + static_cast<const TActionTask*>(task)->ActionText(false) + "]"; break;
+    case TTaskKind::Message: {
+        const auto* message = static_cast<const TMessageTask*>(task);
+        return "M" + SpeakerMark(*message) + "[" + Join(message->Lines) + "]";
+    }
+    case TTaskKind::Manual: return "X[" + Join(static_cast<const TManualTask*>(task)->Lines) + "]";
+    case TTaskKind::Action: return "A[" + static_cast<const TActionTask*>(task)->ActionText(false) + "]";
     case TTaskKind::Condition: {
         const auto* condition = static_cast<const TConTask*>(task);
-        text = "C[" + condition->SummaryText() + ">" + std::to_string(condition->Target) + "]";
-        break;
+        return "C[" + condition->SummaryText() + ">" + std::to_string(condition->Target) + "]";
     }
     case TTaskKind::Menu: {
         std::vector<std::string> entries;
         for (const auto& entry : static_cast<const TMenuTask*>(task)->Entries)
             entries.push_back(entry->Text + ">" + std::to_string(entry->Target));
-        text = "Menu[" + Join(entries) + "]";
-        break;
+        return "Menu[" + Join(entries) + "]";
     }
+    case TTaskKind::Command: {
+        const auto* command = static_cast<const TCommandTask*>(task);
+        return "K[" + command->ScriptText() + "]";
     }
+    case TTaskKind::Set: return "S[" + static_cast<const TSetTask*>(task)->SummaryText().substr(4) + "]";
+    case TTaskKind::Call: return task->Caption;
+    case TTaskKind::Statement: return static_cast<const TStatementTask*>(task)->SummaryText();
+    case TTaskKind::If: return "If";
+    case TTaskKind::Branch: return "Br[" + ChecksSummary(static_cast<const TBranchTask*>(task)->Checks) + "]";
+    case TTaskKind::Loop: return static_cast<const TLoopTask*>(task)->SummaryText();
+    case TTaskKind::Switch: return "Sw[" + static_cast<const TSwitchTask*>(task)->Value + "]";
+    case TTaskKind::Case: return static_cast<const TCaseTask*>(task)->SummaryText();
+    }
+    return "?";
+}
+
+// G<number>[:label name], M[=speaker][lines], X[manual lines], A[action], C[checks>target],
+// Menu[text>target,...], K[command], S[set], and the other kinds by their summaries; children in
+// parentheses.
+std::string Dump(const TTaskNode* node)
+{
+    std::string text = DumpTask(node->Data());
     if (node->ChildCount() == 0)
         return text;
     text += "(";
@@ -72,14 +104,15 @@ struct MappingRow {
     const char* Name;
     std::string Body;
     std::string Tree;
+    std::string Head = "prontera,150,180,4\tscript\tGuide\t111,{";
 };
 
 class ImportMappingTest : public ModelTest, public ::testing::WithParamInterface<MappingRow> {};
 
 TEST_P(ImportMappingTest, GivesTheTreeAndPassesTheProof)
 {
-    const TImportSource source("test.txt", Npc(GetParam().Body));
-    ASSERT_EQ(source.File.Entries.size(), 1u);
+    const TImportSource source("test.txt", Npc(GetParam().Body, GetParam().Head));
+    ASSERT_GE(source.File.Entries.size(), 1u);
     const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
     const TProject& imported = *result.Import.Project;
     EXPECT_EQ(Dump(imported.TaskTree.GetFirstNode()), GetParam().Tree);
@@ -90,30 +123,34 @@ TEST_P(ImportMappingTest, GivesTheTreeAndPassesTheProof)
 
 const MappingRow MappingRows[] = {
     {"SpeakerLineIsNotDoubled", "\tmes \"[Guide]\";\n\tmes \"Hello\";\n\tclose;", "G0(M[Hello],A[close])"},
-    {"OtherSpeakerStaysManual", "\tmes \"[Old Man]\";\n\tmes \"Hi\";\n\tclose;",
-     "G0(X[mes \"[Old Man]\";|mes \"Hi\";],A[close])"},
+    {"OtherSpeakerIsKept", "\tmes \"[Old Man]\";\n\tmes \"Hi\";\n\tclose;", "G0(M=Old Man[Hi],A[close])"},
+    {"ShownNameIsASpeakerOfItsOwn", "\tmes \"[Guide]\";\n\tmes \"Hi\";\n\tclose;",
+     "G0(M=shown[Hi],A[close])", "prontera,150,180,4\tscript\tGuide#p1\t111,{"},
+    {"NoSpeakerAtAll", "\tmes \"Hi\";\n\tnext;\n\tmes \"[Guide]\";\n\tmes \"Again\";\n\tclose;",
+     "G0(M=none[Hi],A[next],M=npc[Again],A[close])"},
+    {"ALoneSpeakerLineIsALine", "\tmes \"[Guide]\";\n\tclose;", "G0(M=none[[Guide]],A[close])"},
     {"LaterRunsNeedNoSpeaker", "\tmes \"[Guide]\";\n\tmes \"a\";\n\tnext;\n\tmes \"b\";\n\tclose;",
      "G0(M[a],A[next],M[b],A[close])"},
     {"LabelBecomesNamedGroup",
      "\tmes \"[Guide]\";\n\tmes \"a\";\n\tgoto L_End;\nL_End:\n\tmes \"[Guide]\";\n\tmes \"bye\";\n\tclose;",
      "G0(M[a],A[goto L1],G1:L_End(M[bye],A[close]))"},
-    {"WritersOwnLabelIsNotUserNamed", "\tgoto L7;\nL7:\n\tclose;", "G0(A[goto L1],G1(A[close]))"},
+    {"WritersOwnLabelIsNotKept", "\tgoto L7;\nL7:\n\tclose;", "G0(A[goto L1],G1(A[close]))"},
     {"LabelNothingJumpsTo", "\tnext;\nL_Never:\n\tclose;", "G0(A[next],G1:L_Never(A[close]))"},
     {"MenuToLabels", "\tmenu \"Yes\",L_Yes,\"No\",L_No;\nL_Yes:\n\tclose;\nL_No:\n\tend;",
-     "G0(Menu[Yes>1|No>2],G1:L_Yes(A[close]),G2:L_No(X[end;]))"},
+     "G0(Menu[Yes>1|No>2],G1:L_Yes(A[close]),G2:L_No(End))"},
     {"MenuToNextLineStartsAGroup",
      "\tmenu \"Go\",-,\"Stay\",L_Stay;\n\tmes \"[Guide]\";\n\tmes \"going\";\n\tclose;\nL_Stay:\n\tclose;",
      "G0(Menu[Go>2|Stay>1],G2(M[going],A[close]),G1:L_Stay(A[close]))"},
-    {"MenuWithAnEmptyOptionStaysManual", "\tmenu \"\",L_A,\"B\",L_A;\nL_A:\n\tclose;",
-     "G0(X[menu \"\",L1,\"B\",L1;],G1:L_A(A[close]))"},
+    {"MenuWithAnEmptyOptionIsACommand", "\tmenu \"\",L_A,\"B\",L_A;\nL_A:\n\tclose;",
+     "G0(K[menu \"\", L_A, \"B\", L_A;],G1:L_A(A[close]))"},
     {"ConditionOfComparisons", "\tif (Zeny >= 1000 && countitem(501) > 5) goto L_Rich;\n\tclose;\nL_Rich:\n\tnext;\n\tclose;",
      "G0(C[At least 1000 Zeny And More than 5 Item Amount(501)>1],A[close],G1:L_Rich(A[next],A[close]))"},
     {"ConditionOrOfAnds", "\tif (BaseLevel < 10 || JobLevel < 10 && sex == 1) goto L_A;\n\tclose;\nL_A:\n\tend;",
-     "G0(C[Less than 10 BaseLevel OR Less than 10 JobLevel And Equal to Male Sex>1],A[close],G1:L_A(X[end;]))"},
-    {"GroupedOrStaysManual", "\tif ((Zeny > 1 || Zeny < 0) && Sex == 1) goto L_A;\n\tclose;\nL_A:\n\tend;",
-     "G0(X[if ((Zeny > 1 || Zeny < 0) && Sex == 1) goto L1;],A[close],G1:L_A(X[end;]))"},
-    {"LabelUsedOnlyFromManualCode", "\tif (quest == 1) goto L_Done;\n\tclose;\nL_Done:\n\tend;",
-     "G0(X[if (quest == 1) goto L1;],A[close],G1:L_Done(X[end;]))"},
+     "G0(C[Less than 10 BaseLevel OR Less than 10 JobLevel And Equal to Male Sex>1],A[close],G1:L_A(End))"},
+    {"GroupedOrIsAnExpression", "\tif ((Zeny > 1 || Zeny < 0) && Sex == 1) goto L_A;\n\tclose;\nL_A:\n\tend;",
+     "G0(C[(Zeny > 1 || Zeny < 0) && Sex == 1>1],A[close],G1:L_A(End))"},
+    {"ConditionTheEditorCannotSayIsAnExpression", "\tif (quest == 1) goto L_Done;\n\tclose;\nL_Done:\n\tend;",
+     "G0(C[quest == 1>1],A[close],G1:L_Done(End))"},
     {"EveryActionForm",
      "\tgetitem 501,2;\n\tdelitem 501, 1;\n\tset Zeny,Zeny+100;\n\tset Zeny,Zeny-100;\n\tset BaseLevel, BaseLevel + 1;"
      "\n\theal 100,50;\n\twarp \"prontera.gat\",150,180;",
@@ -121,23 +158,48 @@ const MappingRow MappingRows[] = {
      "A[set BaseLevel, BaseLevel + 1],A[heal 100, 50],A[warp \"prontera.gat\", 150, 180])"},
     {"ActionsWithoutArguments", "\tsetcart;\n\topenstorage;\n\tresetstatus;\n\tresetskill;\n\tjobchange 7;\n\tclose;",
      "G0(A[setcart],A[openstorage],A[resetstatus],A[resetskill],A[jobchange 7],A[close])"},
-    {"MapOutsideTheCatalogueStaysManual", "\twarp \"prontera\",150,180;\n\tgetitem Apple, 1;",
-     "G0(X[warp \"prontera\",150,180;|getitem Apple, 1;])"},
-    {"ManualCodeKeepsCommentsAndLines",
+    // The server finds prontera.gat under "prontera": a Warp, written with the script's name.
+    {"MapWithoutGatBecomesAWarp", "\twarp \"prontera\",150,180;\n\tgetitem Apple, 1;",
+     "G0(A[warp \"prontera\", 150, 180],K[getitem Apple, 1;])"},
+    {"MapOutsideTheCatalogueBecomesAWarp", "\twarp \"my_town.gat\",1,2;\n\tclose;",
+     "G0(A[warp \"my_town.gat\", 1, 2],A[close])"},
+    {"CommandsOfTheServersTable", "\tgetitem Apple, 1;\n\temotion e_gasp;\n\tclose2;\n\tcutin \"kafra_01\",2;",
+     "G0(K[getitem Apple, 1;],K[emotion e_gasp;],K[close2;],K[cutin \"kafra_01\", 2;])"},
+    {"SetsAndAssignments", "\tset .@n, 1;\n\tset .@a$[.@n], \"x\" + .@n;\n\t.@n += (2 * 3);\n\t.@n++;\n\tset $q, $q * 2;",
+     "G0(S[.@n = 1],S[.@a$[.@n] = \"x\" + .@n],S[.@n = .@n + (2 * 3)],S[.@n = .@n + 1],S[$q = $q * 2])"},
+    {"CallsOfFunctionsAndSubroutines",
+     "\tcallfunc \"F_Test\", 1, .@x;\n\tcallsub S_Sub, 2;\n\tend;\nS_Sub:\n\treturn;\n}\nfunction\tscript\tF_Test\t{\n\treturn;",
+     "G0(Call function F_Test(1, .@x),Call subroutine S_Sub(2),End,G1:S_Sub(Return))"},
+    {"CommentsStayBetweenTheTasks",
      "\tset quest, 1; // started\n\t/* two\n\t   lines */\n\twhile (quest < 3) {\n\t\tset quest, quest + 1;\n\t}\n\tclose;",
-     "G0(X[set quest, 1; // started|/* two|   lines */|while (quest < 3) {|\tset quest, quest + 1;|}],A[close])"},
-    {"IfElseBlocksBecomeGroupsInSourceOrder", "\tif (quest == 1) {\n\t\tnext;\n\t} else {\n\t\tclose;\n\t}\n\tend;",
-     "G0(X[if (quest == 1) goto L1;],A[goto L2],G1(A[next],A[goto L3]),G2(A[close]),G3(X[end;]))"},
-    {"IfBlockOnComparisonsJumpsByACondition", "\tif (Zeny > 5) {\n\t\tnext;\n\t}\n\tclose;",
-     "G0(C[More than 5 Zeny>1],A[goto L2],G1(A[next]),G2(A[close]))"},
-    {"SwitchOnSelectBecomesAMenu",
-     "\tswitch (select(\"A:B\",\"C\")) {\n\tcase 1:\n\t\tnext;\n\t\tbreak;\n\tcase 3:\n\t\tif (Zeny > 5) {\n\t\t\tbreak;\n\t\t}\n"
+     "G0(S[quest = 1],X[// started|\t/* two|\t   lines */],While quest < 3(S[quest = quest + 1]),A[close])"},
+    {"IfElseIsOneBlockWithTwoBranches", "\tif (quest == 1) {\n\t\tnext;\n\t} else {\n\t\tclose;\n\t}\n\tend;",
+     "G0(If(Br[quest == 1](A[next]),Br[](A[close])),End)"},
+    {"ElseIfChainsAreBranchesOfOneIf",
+     "\tif (Zeny > 5) {\n\t\tnext;\n\t} else if (BaseLevel < 10)\n\t\tclose;\n\telse if (quest) {\n\t\tend;\n\t}",
+     "G0(If(Br[More than 5 Zeny](A[next]),Br[Less than 10 BaseLevel](A[close]),Br[quest](End)))"},
+    {"CommentBetweenTheBraceAndElseIsKept",
+     "\tif (quest == 1) {\n\t\tnext;\n\t} // not yet\n\telse {\n\t\tclose;\n\t}",
+     "G0(If(Br[quest == 1](A[next],X[// not yet]),Br[](A[close])))"},
+    {"CommentBeforeAJoinedElseIsKept",
+     "\tif (quest == 1) {\n\t\tnext;\n\t// the other way\n\t} else {\n\t\tclose;\n\t}",
+     "G0(If(Br[quest == 1](A[next],X[// the other way]),Br[](A[close])))"},
+    {"LoopsOfEveryKind",
+     "\tfor (set .@i, 0; .@i < 2; set .@i, .@i + 1)\n\t\tnext;\n\tdo {\n\t\tset .@i, .@i - 1;\n\t} while (.@i > 0);\n\tclose;",
+     "G0(For set .@i, 0; .@i < 2; set .@i, .@i + 1(A[next]),Do ... while .@i > 0(S[.@i = .@i - 1]),A[close])"},
+    {"SwitchOnSelectStaysASwitch",
+     "\tswitch (select(\"A:B\",\"C\")) {\n\tcase 1:\n\t\tnext;\n\t\tbreak;\n\tcase 3:\n\t\tif (Zeny > 5) break;\n"
      "\t\tclose;\n\tdefault:\n\t\tend;\n\t}\n\tclose;",
-     "G0(Menu[A>1|B>3|C>2],G1(A[next],A[goto L4]),G2(C[More than 5 Zeny>5],A[goto L6]),G5(A[goto L4]),G6(A[close]),"
-     "G3(X[end;]),G4(A[close]))"},
-    {"SwitchOnAVariableStaysManual", "\tswitch (quest) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;",
-     "G0(X[switch (quest) {|case 1:|\tclose;|}|end;])"},
-    {"EventLabelsKeepTheirNames", "\tend;\nOnInit:\n\tset $x, 1;\n\tend;", "G0(X[end;|OnInit:|set $x, 1;|end;])"},
+     "G0(Sw[select(\"A:B\",\"C\")](Case 1(A[next],Break),Case 3(If(Br[More than 5 Zeny](Break)),A[close]),"
+     "Default(End)),A[close])"},
+    {"SwitchOnAVariable", "\tswitch (quest) {\n\tcase 1:\n\t\tclose;\n\t}\n\tend;",
+     "G0(Sw[quest](Case 1(A[close])),End)"},
+    {"StatementsBeforeTheFirstCaseStayManual", "\tswitch (quest) {\n\tclose;\n\tcase 1:\n\t\tend;\n\t}",
+     "G0(X[switch (quest) {|close;|case 1:|\tend;|}])"},
+    {"EventLabelsAreGroupsUnderTheirNames", "\tend;\nOnInit:\n\tset $x, 1;\n\tend;",
+     "G0(End,G1:OnInit(S[$x = 1],End))"},
+    {"TouchAreaEventIsPlayed", "\tmes \"[Guide]\";\n\tmes \"Hi\";\n\tclose;\nOnTouch:\n\tmes \"Welcome!\";\n\tclose;",
+     "G0(M[Hi],A[close],G1:OnTouch(M=none[Welcome!],A[close]))", "prontera,150,180,4\tscript\tGuide\t111,3,3,{"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rules, ImportMappingTest, ::testing::ValuesIn(MappingRows),
@@ -156,7 +218,7 @@ TEST_F(ImportTest, NpcRecordComesFromTheNpcLine)
 {
     const TImportSource source("t.txt", Npc("\tclose;", "izlude.gat,12,34,6\tscript\tPorter#iz\t800,{"));
     const TImportResult result = ImportNpc(source, source.File.Entries[0]);
-    EXPECT_EQ(result.Project->NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz"}));
+    EXPECT_EQ(result.Project->NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz", "izlude.gat"}));
     EXPECT_TRUE(result.Notes.empty());
 }
 
@@ -193,10 +255,11 @@ const HeaderRow HeaderRows[] = {
      "//===== Description: =========================================\n//= Makes juice\n//= from fruit.\n"
      "//===== Additional Comments: =================================\n//= 1.0 First.\n//=\t2.0 Second.\n"
      "//============================================================\n// trailing note\n\n",
-     {"Juice Maker", "kobra", "2.1", "eAthena SVN", "Makes juice from fruit.", "1.0 First.\r\n2.0 Second.\r\ntrailing note"}},
+     {"Juice Maker", "kobra", "2.1", "eAthena SVN", "Makes juice\r\nfrom fruit.", "1.0 First.\r\n2.0 Second.\r\ntrailing note",
+      true}},
     {"AnotherLayout", "/* Guide NPC\n   by someone */\n// version 3\n",
      {"<Name> Script", "<Author> (1.0)", "1.0", "Any eAthena Version; RO Episode XX", "<Description>",
-      "Guide NPC\r\n  by someone \r\nversion 3"}},
+      "Guide NPC\r\n  by someone \r\nversion 3", true}},
     {"NoComments", "", {"<Name> Script", "<Author> (1.0)", "1.0", "Any eAthena Version; RO Episode XX",
                         "<Description>", "<Version History and Comments>"}},
 };

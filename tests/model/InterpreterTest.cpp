@@ -1,6 +1,8 @@
 // The interpreter on small scripts: each row plays one NPC body with a player, menu choices and
 // typed input, and lists the events as the transcript shows them.
 
+#include "InterpreterSupport.h"
+
 #include "script/Constants.h"
 #include "script/FileReader.h"
 #include "script/Interpreter.h"
@@ -17,43 +19,7 @@ using namespace script;
 
 namespace {
 
-// Red Potion and a heavy Anvil; nothing else exists.
-class TTestItems final : public TItemLookup {
-public:
-    std::optional<TItemInfo> Find(std::int32_t id) const override
-    {
-        const auto it = Items.find(id);
-        return it == Items.end() ? std::nullopt : std::optional<TItemInfo>(it->second);
-    }
-    std::optional<TItemInfo> FindByName(std::string_view name) const override
-    {
-        for (const auto& [id, item] : Items)
-            if (SameLetters(item.Name, name))
-                return item;
-        return std::nullopt;
-    }
-    std::map<std::int32_t, TItemInfo> Items = {{501, {501, "Red_Potion", 70}}, {986, {986, "Anvil", 5000}}};
-};
-
-// The body goes into an NPC on line 2; a function of the file follows it.
-TRunResult PlayBody(const std::string& body, const TPlaySetup& setup)
-{
-    static const TTestItems items;
-    const std::string text = "// test\nprontera,150,150,4\tscript\tTester\t100,{\n" + body +
-                             "\n}\nfunction\tscript\tDouble\t{\n\treturn getarg(0) * 2;\n}\n";
-    const TScriptFile file = ReadScriptFile(text);
-    EXPECT_TRUE(file.Diagnostics.empty()) << file.Diagnostics.front().Message;
-    const TProgram program(file);
-    return Play(program, "Tester", setup, &items);
-}
-
-std::string Events(const TRunResult& result)
-{
-    std::string out;
-    for (const TEvent& e : result.Events)
-        out += (out.empty() ? "" : "|") + TranscriptLine(e);
-    return out;
-}
+using namespace interpretertest;
 
 struct PlayRow {
     const char* Name;
@@ -312,6 +278,21 @@ INSTANTIATE_TEST_SUITE_P(Server, PlayTable, ::testing::Values(
             Full()},
     PlayRow{"ItemNamesMatchInAnyCase", "getitem \"red_potion\", 1; mes \"\" + countitem(\"RED_POTION\"); close;", {}, {},
             "got 1 x Red_Potion (501)|1|  [Close]|-- end --"},
+    // itemdb_searchname: the first item by database name, else the last by display name.
+    PlayRow{"TheDatabaseNameComesFirst", "getitem \"crown\", 1; getitem \"cotton_shirt\", 1; getitem \"COTTON SHIRT\", 1; end;", {}, {},
+            "got 1 x Jewel (603)|got 1 x Cotton Shirt (2301)|got 1 x Cotton Shirt (2301)|-- end --"},
+    PlayRow{"ADisplayNameFindsItsLastItem", "getitem \"shared\", 1; mes countitem(\"Y_Card\") + \" \" + countitem(600); close;", {}, {},
+            "got 1 x Shared (601)|1 0|  [Close]|-- end --"},
+    // buildin_getitem: an item that does not stack is added one at a time, each in a place of its own.
+    PlayRow{"UnstackableItemsComeOneAtATimeToTheWeightLimit", "getitem 1101, 3; mes countitem(1101) + \" \" + Weight; close;", {}, {},
+            "got 2 x Sword (1101)|getitem 1101, 3 (1 of them dropped on the floor: too heavy to carry)|2 1000|  [Close]|-- end --",
+            With(0, 1200)},
+    PlayRow{"UnstackableItemsTakeAPlaceEach", "getitem 2301, 3; getitem 2301, 1; mes \"\" + countitem(2301); close;", {}, {},
+            "got 1 x Cotton Shirt (2301)|getitem 2301, 3 (2 of them dropped on the floor: the inventory's 100 places are taken)|"
+            "getitem 2301, 1 (dropped on the floor: the inventory's 100 places are taken)|1|  [Close]|-- end --",
+            Places(99)},
+    PlayRow{"StackableItemsAreAllOrNothing", "getitem 501, 20; mes \"\" + countitem(501); close;", {}, {},
+            "getitem 501, 20 (dropped on the floor: too heavy to carry)|0|  [Close]|-- end --", With(0, 1000)},
     PlayRow{"GetitemForAnAccountIsNotThisPlayers", "getitem 501, 1, 2000001; mes \"\" + countitem(501); close;", {}, {},
             "getitem 501, 1, 2000001 (given to that account's player, if one is online, not to this player)|0|  [Close]|-- end --"},
     PlayRow{"NegativeItemFromAVariableIsAnItemGroup", "set .@id, -1; getitem .@id, 1; end;", {}, {},

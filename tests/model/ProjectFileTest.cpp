@@ -117,7 +117,7 @@ TEST_F(ProjectFileTest, OldVersionHasNoHeaderAndGetsANewProjectsHeader)
 
 TEST_F(ProjectFileTest, NewerVersionIsRefused)
 {
-    EXPECT_THROW(Document().LoadProjectBytes("new.NPC", NewProjectFile(259, true)), EInOutError);
+    EXPECT_THROW(Document().LoadProjectBytes("new.NPC", NewProjectFile(260, true)), EInOutError);
 }
 
 TEST_F(ProjectFileTest, GroupsSavedInDisplayOrderAndNumberingContinuesAfterTheHighest)

@@ -17,7 +17,15 @@ std::string FileHeader(std::int32_t count, std::int32_t version = 258)
     std::string bytes = Int32(version) + Int32(count) + Int32(0);
     for (int i = 0; i < 6; ++i)
         bytes += Str("h");
+    if (version >= 259)
+        bytes += Bytes({0}) + Str("");  // not an author's header, no other sections
     return bytes + Int32(45) + Int32(1) + Int32(2) + Int32(3) + Int32(0) + Str("Npc");
+}
+
+// Version 259: the NPC record goes on with the map's name and the touch area flag (0: none).
+std::string ExtendedHeader(std::int32_t count, const std::string& touch = Bytes({0}))
+{
+    return FileHeader(count, 259) + Str("prontera.gat") + touch;
 }
 
 std::string TaskRecord(int tag, std::int32_t parent, const std::string& body, const std::string& caption = "t")
@@ -44,6 +52,15 @@ std::string Chain(int deepestLevel)
     return FileHeader(deepestLevel + 1) + records;
 }
 
+// The same in version 259, where the parent is the previous record.
+std::string ExtendedChain(int deepestLevel)
+{
+    std::string records = Root();
+    for (int level = 1; level <= deepestLevel; ++level)
+        records += Group(level - 1, level);
+    return ExtendedHeader(deepestLevel + 1) + records;
+}
+
 struct BadFile {
     const char* Name;
     std::string Bytes;
@@ -55,7 +72,7 @@ std::vector<BadFile> BadFiles()
     const std::string close = TaskRecord(1, 0, Int32(6));
     return {
         {"EmptyFile", "", "Read beyond end of file"},
-        {"NewerVersion", FileHeader(1, 259) + Root(), "version 259"},
+        {"NewerVersion", FileHeader(1, 260) + Root(), "version 260, newer than this editor reads (259)"},
         {"NoTasks", FileHeader(0), "holds no tasks"},
         {"NegativeTaskCount", FileHeader(-1) + Root(), "holds no tasks"},
         {"HugeTaskCount", FileHeader(2147483647) + Root(), "task count 2147483647"},
@@ -103,6 +120,34 @@ std::vector<BadFile> BadFiles()
         {"NestedTooDeep", Chain(1001), "groups nest deeper than 1000 levels"},
         {"UnknownConditionType", FileHeader(2) + Root() + TaskRecord(3, 0, Int32(0) + Int32(1) + Int32(9) + Int32(0)),
          "condition type 9"},
+        // Version 259: the same checks, parents by record position, the NPC's additions.
+        {"ExtendedNoTasks", ExtendedHeader(0), "holds no tasks"},
+        {"ExtendedHugeTaskCount", ExtendedHeader(2147483647) + Root(), "task count 2147483647"},
+        {"ExtendedSecondRoot", ExtendedHeader(2) + Root() + Group(-1, 1), "second top-level task"},
+        {"ExtendedFirstWithAParent", ExtendedHeader(1) + Group(0, 0), "not an NPC project"},
+        {"ExtendedParentIsItself", ExtendedHeader(2) + Root() + Group(1, 1), "record 1, which is not a record before it"},
+        {"ExtendedParentComesLater", ExtendedHeader(3) + Root() + TaskRecord(1, 2, Int32(6)) + Group(0, 1),
+         "record 2, which is not a record before it"},
+        {"ExtendedParentBelowMinusOne", ExtendedHeader(2) + Root() + TaskRecord(1, -2, Int32(6)),
+         "record -2, which is not a record before it"},
+        {"ExtendedParentHoldsNoTasks",
+         ExtendedHeader(3) + Root() + TaskRecord(1, 0, Int32(6) + Str("")) + TaskRecord(1, 1, Int32(6) + Str("")),
+         "record 1, a task that holds no tasks"},
+        {"ExtendedParentByGroupNumber", ExtendedHeader(3) + Root() + Group(0, 7) + TaskRecord(1, 7, Int32(6)),
+         "record 7, which is not a record before it"},
+        {"ExtendedDuplicateGroupNumbers", ExtendedHeader(3) + Root() + Group(0, 1) + Group(0, 1), "used twice"},
+        {"ExtendedTagSix", ExtendedHeader(2) + Root() + TaskRecord(6, 0, ""), "task kind 6"},
+        {"ExtendedTagFF", ExtendedHeader(2) + Root() + TaskRecord(255, 0, ""), "task kind 255"},
+        {"ExtendedAuthorFlagTwo", FileHeader(1, 258).substr(0, 12).replace(0, 4, Int32(259)) +
+                                      Str("h") + Str("h") + Str("h") + Str("h") + Str("h") + Str("h") + Bytes({2}),
+         "author flag is 2"},
+        {"ExtendedTouchFlagTwo", ExtendedHeader(1, Bytes({2})) + Root(), "touch area flag is 2"},
+        {"ExtendedTouchAreaCut", ExtendedHeader(1, Bytes({1}) + Int32(3)), "Read beyond end of file"},
+        {"ExtendedMapNamePastTheEnd", FileHeader(1, 259) + Int32(1000) + "prontera.gat", "runs past the end"},
+        {"ExtendedMapNameNegative", FileHeader(1, 259) + Int32(-7), "negative length -7"},
+        {"ExtendedHugeLineCount", ExtendedHeader(2) + Root() + TaskRecord(2, 0, Int32(2147483647)), "line count"},
+        {"ExtendedNestedTooDeep", ExtendedChain(1001), "nest deeper than 1000 levels"},
+        {"NewKindInVersion258", FileHeader(2) + Root() + TaskRecord(6, 0, ""), "task kind 6 needs version 259"},
     };
 }
 
@@ -184,6 +229,14 @@ TEST_F(ProjectLoadErrorTest, WellFormedVariantsOfTheBadFilesLoad)
     EXPECT_EQ(Project().NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc"}));
     Document().LoadProjectBytes("deep.NPC", Chain(1000));
     EXPECT_EQ(Project().TaskTree.Count(), 1001);
+    Document().LoadProjectBytes("deep.NPC", ExtendedChain(1000));
+    EXPECT_EQ(Project().TaskTree.Count(), 1001);
+    // Version 259: the action's parent is record 1, the group numbered 5; an action record ends
+    // with its map name (empty: none of its own).
+    Document().LoadProjectBytes("good.NPC", ExtendedHeader(4, Bytes({1}) + Int32(2) + Int32(3)) + Root() + Group(0, 5) +
+                                                TaskRecord(1, 1, Int32(6) + Str("")) + Group(1, 2));
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->ChildCount(), 2);
+    EXPECT_EQ(Project().NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc", "prontera.gat", TTouchArea{2, 3}}));
     // Bytes after the last record are not part of any record and are ignored.
     Document().LoadProjectBytes("good.NPC", FileHeader(1) + Root() + "trailing");
     EXPECT_EQ(Project().TaskTree.Count(), 1);

@@ -59,8 +59,14 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"UnknownCommand", EA, Npc("\tmeszq \"Hi\";\n"), {"2:2: unknown command 'meszq'"}},
     RuleCase{"UnknownFunction", EA, Npc("\tif (countitems(501)) close;\n"), {"2:6: unknown function 'countitems'"}},
     RuleCase{"TooFewArguments", EA, Npc("\twarp \"prontera\",1;\n"), {"2:19: 'warp' needs 3 argument(s), 2 given"}},
-    RuleCase{"TooManyArguments", EA, Npc("\tnext 1;\n"), {"2:7: too many arguments: 'next' takes at most 0"}},
-    RuleCase{"TooManyInACall", EA, Npc("\tmes getarg(0,1,2);\n"), {"2:17: too many arguments: 'getarg' takes at most 2"}},
+    // parse_callfunc takes no more arguments than the pattern; parse_line then wants ';' (rAthena
+    // words it differently), a call in an expression its ')'.
+    RuleCase{"TooManyArguments", EA, Npc("\tnext 1;\n"), {"2:7: too many arguments: 'next' takes at most 0: eAthena wants ';' (parse_line: need ';') here"}},
+    RuleCase{"TooManyArgumentsOnRAthena", RA, Npc("\tnext 1;\n"), {"2:7: too many arguments: 'next' takes at most 0: rAthena wants ';' (parse_line: expected ';') here"}},
+    RuleCase{"MesWithTwoTexts", EA, Npc("\tmes \"one\", \"two\";\n"), {"2:13: too many arguments: 'mes' takes at most 1: eAthena wants ';' (parse_line: need ';') here"}},
+    RuleCase{"MesWithTwoTextsOnHercules", HE, Npc("\tmes \"one\", \"two\";\n"), {"2:13: too many arguments: 'mes' takes at most 1: Hercules wants ';' (parse_line: need ';') here"}},
+    RuleCase{"MesWithTwoTextsOnRAthena", RA, Npc("\tmes \"one\", \"two\";\n"), {}},
+    RuleCase{"TooManyInACall", EA, Npc("\tmes getarg(0,1,2);\n"), {"2:17: too many arguments: 'getarg' takes at most 2: eAthena wants ')' (parse_callfunc: expected ')' to close argument list) here"}},
     RuleCase{"DuplicateLabel", EA, Npc("L_A:\n\tend;\nl_a:\n\tend;\n"), {"4:1: duplicate label 'l_a'"}},
     RuleCase{"LabelNamedLikeCommand", EA, Npc("close:\n\tend;\n"), {"2:1: the label 'close' has the name of a command"}},
     RuleCase{"LabelNamedLikeConstant", EA, Npc("Zeny:\n\tend;\n"), {"2:1: the label 'Zeny' has the name of a constant or parameter"}},
@@ -158,7 +164,7 @@ TEST(Checker, ChecksHandWrittenCodeOnItsOwn)
     std::vector<std::string> found;
     for (const TDiagnostic& d : CheckBody(*code.Body, TCheckOptions{}))
         found.push_back(std::to_string(d.Range.Begin.Line) + ": " + d.Message);
-    EXPECT_EQ(found, (std::vector<std::string>{"3: duplicate label 'L_A'", "4: too many arguments: 'next' takes at most 0"}));
+    EXPECT_EQ(found, (std::vector<std::string>{"3: duplicate label 'L_A'", "4: too many arguments: 'next' takes at most 0: eAthena wants ';' (parse_line: need ';') here"}));
 }
 
 // The real servers' files and their verdicts on broken variants of them, one row per server.

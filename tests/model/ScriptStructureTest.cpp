@@ -162,6 +162,19 @@ TEST_F(ScriptStructureTest, TheGroupExitFollowsTheClosingLinesOfItsBlocks)
                                     "\t\tL0Exit:"));
 }
 
+TEST_F(ScriptStructureTest, AGroupWithoutLabelWritesNoneAndAJumpToItIsAProblem)
+{
+    Project().StartGroup()->NoLabel = true;
+    Add(StartNode(), std::make_unique<TStatementTask>(TBareStatement::End));
+    std::vector<std::string> problems;
+    EXPECT_THAT(Body(&problems), ElementsAre("\t\tend;"));
+    EXPECT_TRUE(problems.empty());
+    Add(StartNode(), MakeAction(3, {Project().StartGroup()->GroupNumber}));
+    EXPECT_THAT(Body(&problems), ElementsAre("\t\tend;", "\t\tgoto L0;"));
+    EXPECT_THAT(problems, ElementsAre("A jump goes to the group Start, which writes no label: give it one in its "
+                                      "group editor."));
+}
+
 TEST_F(ScriptStructureTest, MisplacedPartsAndDuplicateLabelsAreProblems)
 {
     TGroupTask* first = AddGroup(StartNode(), "A");

@@ -119,14 +119,17 @@ INSTANTIATE_TEST_SUITE_P(
                       CommentsCase{"LfThenCr", "a\n\rb", {"//= a", "//= ", "//= b"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(ScriptWriterTest, SingleLineFieldsAreWrittenAsTheyAreEvenEmpty)
+// An empty field keeps its comment line; a field of several lines is a comment line for each, as
+// a line break inside one would put the rest of the field into the script as code.
+TEST_F(ScriptWriterTest, FieldsAreCommentLinesEvenEmptyOrOfSeveralLines)
 {
     Project().HeaderInfo.ScriptName = "";
     Project().HeaderInfo.Author = "two\r\nlines";
     const auto script = CurrentScript();
     EXPECT_EQ(script[1], "//= ");
-    EXPECT_EQ(script[4], "//= two\r\nlines");
-    for (int ruler : {0, 3, 5, 7, 9, 11})
+    EXPECT_EQ(script[4], "//= two");
+    EXPECT_EQ(script[5], "//= lines");
+    for (int ruler : {0, 3, 6, 8, 10, 12})
         EXPECT_EQ(script[static_cast<std::size_t>(ruler)].size(), 62u) << script[static_cast<std::size_t>(ruler)];
 }
 

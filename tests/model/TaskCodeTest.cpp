@@ -217,7 +217,8 @@ TEST_F(CodeTaskTest, DamagedFieldsAreRefusedWithTheirName)
         {TTaskKind::Case, base + Bytes({2}) + Str("")},
         {TTaskKind::Command, base + Str("mes \"x\"") + Int32(0)},
         {TTaskKind::Command, base + Str("monster") + Int32(100)},
-        {TTaskKind::Group, base + Int32(1) + Str("1abc")},
+        {TTaskKind::Group, base + Int32(1) + Str("1abc") + Bytes({0})},
+        {TTaskKind::Group, base + Int32(1) + Str("") + Bytes({2})},
         {TTaskKind::Message, base + Int32(0) + Bytes({5}) + Str("")},
     };
     for (const auto& [kind, bytes] : cases)
@@ -245,17 +246,21 @@ TEST_F(CodeTaskTest, GroupLabelNameRecordAndLabels)
 {
     TGroupTask group("Touch", 4);
     EXPECT_FALSE(group.NeedsExtendedFormat());
-    EXPECT_EQ(ExtendedRecordOf(group), Bytes({0}) + Str("Touch") + Int32(4) + Str(""));
+    EXPECT_EQ(ExtendedRecordOf(group), Bytes({0}) + Str("Touch") + Int32(4) + Str("") + Bytes({0}));
     group.LabelName = "OnTouch";
     EXPECT_TRUE(group.NeedsExtendedFormat());
     EXPECT_TRUE(group.IsEventLabel());
     EXPECT_EQ(group.Label(), "OnTouch");
     EXPECT_EQ(group.ExitLabel(), "L4Exit");
-    const std::string record = Bytes({0}) + Str("Touch") + Int32(4) + Str("OnTouch");
+    const std::string record = Bytes({0}) + Str("Touch") + Int32(4) + Str("OnTouch") + Bytes({0});
     EXPECT_EQ(ExtendedRecordOf(group), record);
     EXPECT_EQ(static_cast<TGroupTask&>(*ExtendedTaskFromRecord(TTaskKind::Group, record)).LabelName, "OnTouch");
     group.LabelName = "L_Menu";
     EXPECT_FALSE(group.IsEventLabel());
+    group.LabelName.clear();
+    group.NoLabel = true;
+    EXPECT_TRUE(group.NeedsExtendedFormat());
+    EXPECT_EQ(ExtendedRecordOf(group), Bytes({0}) + Str("Touch") + Int32(4) + Str("") + Bytes({1}));
 }
 
 TEST_F(CodeTaskTest, ExpressionCheckNeedsTheExtendedFileAndIsNoComparison)

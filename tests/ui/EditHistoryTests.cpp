@@ -7,10 +7,12 @@
 
 #include "document/Document.h"
 #include "model/MessageTasks.h"
+#include "model/Records.h"
 #include "ui/Form_Message.h"
 #include "ui/TaskTreeModel.h"
 #include "ui/TaskTreeView.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 
@@ -47,6 +49,30 @@ protected:
     std::string Shown() const { return SaveProjectBytes(Project()); }
 };
 
+TEST_F(EditHistoryTest, DeleteOnStartSaysWhyNothingHappens)
+{
+    BuildShop();
+    const std::string before = Shown();
+    Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(Shown(), before);
+    EXPECT_FALSE(Command("EditUndoItem")->text().contains(QStringLiteral("Delete")));
+    EXPECT_EQ(Frame->statusBar()->currentMessage(),
+              QStringLiteral("Start holds the whole NPC and cannot be deleted; delete the tasks inside it instead."));
+}
+
+TEST_F(EditHistoryTest, TheStatusBarNamesTheServerThroughEveryChangeOfIt)
+{
+    const auto shown = [this] { return Child<QLabel>(Frame, "ServerLabel")->text(); };
+    EXPECT_EQ(shown(), QStringLiteral("Server: eAthena"));
+    TNPCHeader header = Project().HeaderInfo;
+    ChangeServerTarget(header, TServerTarget::RAthena);
+    Document().SetHeader(header);
+    EXPECT_EQ(shown(), QStringLiteral("Server: rAthena"));
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shown(), QStringLiteral("Server: eAthena"));
+}
+
 TEST_F(EditHistoryTest, DeleteUndoAndRedoWalkThroughTheKeysTheMenuAndTheStatusBar)
 {
     QAction* undo = Command("EditUndoItem");
@@ -65,6 +91,7 @@ TEST_F(EditHistoryTest, DeleteUndoAndRedoWalkThroughTheKeysTheMenuAndTheStatusBa
 
     Press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Shown(), withShop);
+    EXPECT_TRUE(Frame->statusBar()->currentMessage().isEmpty()) << "\"Ctrl+Z restores them\" is done";
     EXPECT_EQ(Project().TaskTree.Selected()->Text(), "Shop");
     EXPECT_EQ(redo->text().toStdString(), "&Redo Delete group Shop");
     Press(Qt::Key_Y, Qt::ControlModifier);

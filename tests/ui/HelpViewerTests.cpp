@@ -101,6 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
         TTopicCase{"guide/undo.html", "Undo and redo", "Ctrl+Y or Ctrl+Shift+Z", "Undo and Redo"},
         TTopicCase{"guide/statements.html", "Statement tasks", "opens a menu of them", "statement tasks"},
         TTopicCase{"guide/import.html", "Importing a script", "Every import is proved first", "Import Script..."},
+        TTopicCase{"guide/scriptfile.html", "Editing a script file", "replacing only the entries you changed",
+                   "Open Script..."},
         TTopicCase{"guide/server.html", "Target server", "openstorage(STORAGE_TYPE_MAIN);", "Target server"},
         TTopicCase{"guide/encoding.html", "Script text encoding", "Japanese (Shift-JIS / CP932)",
                    "Script Text Encoding"},

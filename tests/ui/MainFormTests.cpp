@@ -9,12 +9,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPixmap>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QMenuBar>
 
@@ -593,5 +595,50 @@ TEST_F(MainFrameTest, ChildFramesShowTheProgramsIcon)
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->windowIcon().pixmap(16, 16).toImage(), picture.toImage());
 }
+
+
+// ---- The help and the user guide against the program -----------------------------------------
+
+// A page's text without its tags, entities decoded as far as the pages use them.
+QString PageText(const std::filesystem::path& file)
+{
+    QFile page(QString::fromStdString(file.string()));
+    EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << file;
+    QString text = QString::fromUtf8(page.readAll());
+    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    return text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+}
+
+class HelpAgainstTheProgramTest : public MainFrameTest, public ::testing::WithParamInterface<const char*> {};
+
+// Every menu, every entry of it and every key of an entry is named on the page, so the help and
+// the guide cannot fall behind the menus.
+TEST_P(HelpAgainstTheProgramTest, NamesEveryMenuEntryAndItsKeys)
+{
+    const QString text = PageText(SourceDir() / GetParam());
+    const auto plain = [](QString caption) { return caption.remove(u'&').remove(QStringLiteral("...")).trimmed(); };
+    for (QAction* menuAction : Child<QMenuBar>(Frame, "MainMenu")->actions()) {
+        QMenu* menu = menuAction->menu();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(text.contains(plain(menu->title()))) << menu->title().toStdString();
+        for (QAction* entry : menu->actions()) {
+            if (entry->isSeparator())
+                continue;
+            // Undo and Redo carry the name of their step ("Undo Delete group Shop"); the page names
+            // the entry.
+            QString name = plain(entry->text());
+            if (name.startsWith(QStringLiteral("Undo")) || name.startsWith(QStringLiteral("Redo")))
+                name = name.left(4);
+            EXPECT_TRUE(text.contains(name)) << menu->title().toStdString() << " > " << name.toStdString();
+            for (const QKeySequence& key : entry->shortcuts())
+                EXPECT_TRUE(text.contains(key.toString(QKeySequence::PortableText)))
+                    << name.toStdString() << ": " << key.toString().toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, HelpAgainstTheProgramTest,
+                         ::testing::Values("data/help/introduction/intro.html", "docs/user-guide.md"),
+                         [](const auto& info) { return std::string(info.index == 0 ? "Help" : "UserGuide"); });
 
 } // namespace

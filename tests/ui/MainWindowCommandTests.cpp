@@ -500,6 +500,9 @@ TEST_F(MainFrameTest, AMissingHelpFileShowsAnErrorBox)
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("help.chm"))) << Dialogs->Errors[0].toStdString();
     EXPECT_TRUE(Frame->isVisible());
+    // The viewer waits below the menu bar, not over it.
+    ASSERT_NE(Frame->HelpViewer(), nullptr);
+    EXPECT_GE(Frame->HelpViewer()->y(), Frame->ClientArea()->mapToGlobal(QPoint(0, 0)).y());
 }
 
 } // namespace

@@ -349,6 +349,18 @@ TEST_F(MessageFormTest, TheTextFieldIsPlainArialWithoutWrapping)
     EXPECT_EQ(Child<QLabel>(Form, "Label1")->text(), "Click to Insert Color");
 }
 
+// One rule for Tab in every window but the code editor: it moves on, as in the header's comments;
+// a tab in a message line is nothing a player should see.
+TEST_F(MessageFormTest, TabMovesToTheNextFieldAsInTheHeader)
+{
+    Open();
+    Text()->setFocus();
+    QTest::keyClicks(Text(), "Hi");
+    QTest::keyClick(Text(), Qt::Key_Tab);
+    EXPECT_EQ(Text()->toPlainText(), "Hi");
+    EXPECT_TRUE(Text()->tabChangesFocus());
+}
+
 TEST_F(MessageFormTest, ApplyInNewModeMakesATaskFromTheLines)
 {
     Open();

@@ -341,6 +341,18 @@ TEST_F(TaskFormTest, CancellingAnEditorEnablesItsButtonAndAddsNothing)
     EXPECT_FALSE(Project().Modified);
 }
 
+// A line break counts once however it is stored, so a label reads the same after a save (which
+// stores "\r\n") and a reload.
+TEST_F(TaskFormTest, ALabelIsCutByWhatItShowsWhateverTheLineBreaksAreMadeOf)
+{
+    const std::string words(38, 'p');
+    const QString shown = QString::fromStdString(words) + QStringLiteral(u".\u00B6");
+    for (const char* lineBreak : {"\n", "\r\n", "\r"}) {
+        TTaskNode* node = AddMessage(Start(), words + "." + lineBreak);
+        EXPECT_EQ(Model()->IndexOf(node).data(Qt::DisplayRole).toString(), shown) << (lineBreak[0] == '\r' ? "CR" : "LF");
+    }
+}
+
 TEST_F(TaskFormTest, ConfirmingARenameUnchangedIsNoRename)
 {
     TTaskNode* node = AddMessage(Start(), "Message: Hello\r\nBye\r\n");

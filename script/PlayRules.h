@@ -1,0 +1,38 @@
+#pragma once
+// The run-time rules that tell the servers' script engines apart, one table per server: the
+// interpreter and the value warnings read them here instead of asking which server it is.
+
+#include "script/ServerRules.h"
+
+#include <cstdint>
+
+namespace script {
+
+// How the parser stores a number literal its integers cannot hold.
+enum class TLiteralRule {
+    Wraps,   // eAthena: strtoul into an int, the high bits lost
+    Capped,  // Hercules: strtoll, then capped at INT_MIN / INT_MAX with a load warning
+    Exact,   // rAthena: 64-bit integers hold every literal the reader takes
+};
+
+struct TPlayRules {
+    TTarget Target = TTarget::EAthena;
+    int IntBits = 32;  // the width values are computed and stored in
+    TLiteralRule Literals = TLiteralRule::Wraps;
+    // `+ - *` beyond the integers: saturated with a warning (false), or the script ends there.
+    bool OverflowStops = false;
+    // The last index an array has; one beyond it stops the script.
+    std::int64_t LastIndex = 127;
+    // The item types pc_additem gives one place each (itemdb_isstackable): getitem adds them one
+    // at a time. Bit n: type n.
+    std::uint32_t UnstackableTypes = 0;
+
+    bool Stacks(std::int32_t itemType) const;
+    // The value the parser stores for a literal written with these digits (`negative`: a minus
+    // sign right before them).
+    std::int64_t Literal(std::int64_t digits, bool negative) const;
+};
+
+const TPlayRules& PlayRulesOf(TTarget target);
+
+} // namespace script

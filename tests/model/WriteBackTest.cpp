@@ -1,0 +1,219 @@
+// A project's NPC written into a script file of many: the writer's NPC part (the golden script
+// without its header block), npc-export --into replacing one NPC with every other byte kept, and
+// each refusal leaving the file untouched.
+
+#include "TaskFixture.h"
+#include "DocumentSupport.h"
+#include "TestSupport.h"
+
+#include "output/Export.h"
+#include "workspace/WriteBack.h"
+
+#include <gmock/gmock.h>
+
+#include <QProcess>
+#include <QStringList>
+
+#include <functional>
+#include <sstream>
+
+using ::testing::HasSubstr;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* NpcLine = "prontera.gat,150,180,5\tscript\tGuide\t113,{";
+
+// The golden script from its NPC line on, in LF line ends.
+std::string GoldenNpcPart(const std::string& lineEnd)
+{
+    const std::string golden = ReadBytes(SourceDir() / "tests" / "golden" / "project-every-kind.txt");
+    std::vector<std::string> lines = SplitSourceLines(golden.substr(golden.find(NpcLine)));
+    lines.pop_back();
+    return JoinLines(lines, lineEnd);
+}
+
+TEST_F(TaskTest, NpcScriptTextIsTheScriptWithoutItsHeaderBlock)
+{
+    BuildEveryKindProject();
+    const std::string whole = ScriptText(Project()).Text;
+    const TExportedScript npc = NpcScriptText(Project());
+    ASSERT_TRUE(npc.Problems.empty());
+    EXPECT_TRUE(npc.Text.starts_with(NpcLine)) << npc.Text.substr(0, 80);
+    ASSERT_GT(whole.size(), npc.Text.size());
+    EXPECT_EQ(whole.substr(whole.size() - npc.Text.size()), npc.Text);
+    EXPECT_TRUE(whole.substr(0, whole.size() - npc.Text.size()).ends_with("\r\n//============================================================\r\n\r\n"));
+    EXPECT_EQ(npc.LineTasks.size(), static_cast<std::size_t>(std::count(npc.Text.begin(), npc.Text.end(), '\n')));
+    EXPECT_EQ(npc.Text, GoldenNpcPart("\r\n") + "\r\n");
+}
+
+TEST_F(TaskTest, NpcScriptTextReportsTheWritersProblems)
+{
+    BuildEveryKindProject();
+    Project().NPCInfo.MapIndex = -1;
+    EXPECT_THAT(NpcScriptText(Project()).Problems, ::testing::ElementsAre(NoMapProblem));
+    EXPECT_TRUE(NpcScriptText(Project(), "payon").Text.starts_with("payon,150,180,5\tscript"));
+}
+
+// ---- npc-export --into -------------------------------------------------------------------------
+
+// A file of several NPCs in LF line ends around the Guide the project replaces.
+const std::string Before = "// Town NPCs\n\nprontera,10,10,4\tscript\tSoldier\t105,{\n\tmes \"Halt!\";\n\tclose;\n}\n";
+const std::string OldGuide = "prontera,150,180,5\tscript\tGuide::town_guide\t113,{\n\tmes \"Old\";\n\tclose;\n}";
+const std::string After = "\n\n/* the end */\nprontera\tmapflag\tnosave\tSavePoint";
+
+class IntoTest : public TaskTest {
+protected:
+    void SetUp() override
+    {
+        TaskTest::SetUp();
+        WriteBytes(Data / "maps.ini", "[Maps]\r\nCount=2\r\n[Map1]\r\nName=Prontera\r\nMap=prontera.gat\r\n"
+                                      "[Map2]\r\nName=Izlude\r\nMap=izlude.gat\r\n");
+        WriteBytes(Data / "jobs.ini", "[Jobs]\r\nCount=1\r\n[Job1]\r\nID=7\r\nName=Knight\r\n");
+        BuildEveryKindProject();
+        Document().SaveProject(ProjectPath());
+        WriteBytes(ScriptPath(), Before + OldGuide + After);
+    }
+
+public:
+    std::string ProjectPath() const { return (Dir / "every.NPC").string(); }
+    std::string ScriptPath() const { return (Dir / "town.txt").string(); }
+    int Run(const std::string& npc = {})
+    {
+        Err.str("");
+        return RunExportInto({Data.Path(), ProjectPath(), ScriptPath(), npc}, Err);
+    }
+
+    TTempDir Dir;
+    TTempDir Data;
+    std::ostringstream Err;
+};
+
+TEST_F(IntoTest, ReplacesTheProjectsNpcAndKeepsEveryOtherByte)
+{
+    EXPECT_EQ(Run(), 0) << Err.str();
+    EXPECT_EQ(Err.str(), "");
+    EXPECT_EQ(ReadBytes(ScriptPath()), Before + GoldenNpcPart("\n") + After);
+}
+
+TEST_F(IntoTest, TheSameProjectAgainLeavesTheFileAsItIs)
+{
+    ASSERT_EQ(Run(), 0) << Err.str();
+    const auto written = fs::last_write_time(ScriptPath());
+    ASSERT_EQ(Run("guide"), 0) << Err.str();
+    EXPECT_EQ(ReadBytes(ScriptPath()), Before + GoldenNpcPart("\n") + After);
+    EXPECT_EQ(fs::last_write_time(ScriptPath()), written);
+}
+
+TEST_F(IntoTest, CrLfFileGetsCrLfLines)
+{
+    const auto crlf = [](std::string text) {
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+            text.replace(at, 1, "\r\n");
+        return text;
+    };
+    WriteBytes(ScriptPath(), crlf(Before + OldGuide + After));
+    EXPECT_EQ(Run("Guide"), 0) << Err.str();
+    EXPECT_EQ(ReadBytes(ScriptPath()), crlf(Before) + GoldenNpcPart("\r\n") + crlf(After));
+}
+
+struct IntoRefusalRow {
+    const char* Name;
+    std::function<void(IntoTest&)> Arrange;
+    const char* Npc;
+    const char* Message;  // in what is written on err
+};
+
+class IntoRefusalTest : public IntoTest, public ::testing::WithParamInterface<IntoRefusalRow> {};
+
+TEST_P(IntoRefusalTest, ExitOneAndTheFileUntouched)
+{
+    GetParam().Arrange(*this);
+    const bool exists = fs::exists(ScriptPath());
+    const std::string before = exists ? ReadBytes(ScriptPath()) : "";
+    EXPECT_EQ(Run(GetParam().Npc), 1);
+    EXPECT_THAT(Err.str(), HasSubstr(GetParam().Message));
+    EXPECT_THAT(Err.str(), ::testing::StartsWith("npc-export: "));
+    EXPECT_EQ(fs::exists(ScriptPath()), exists);
+    if (exists)
+        EXPECT_EQ(ReadBytes(ScriptPath()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, IntoRefusalTest,
+    ::testing::Values(
+        IntoRefusalRow{"NoSuchNpc", [](IntoTest&) {}, "Merchant", "town.txt: has no NPC named Merchant"},
+        IntoRefusalRow{"Ambiguous",
+                       [](IntoTest& t) { WriteBytes(t.ScriptPath(), Before + OldGuide + "\n" + OldGuide + After); },
+                       "", "town.txt: Guide is ambiguous: NPCs of that name at lines 7, 11; name one with --npc"},
+        IntoRefusalRow{"AShopOfThatNameIsNoNpc", [](IntoTest&) {}, "SavePoint", "has no NPC named SavePoint"},
+        IntoRefusalRow{"WouldNotLoad",
+                       [](IntoTest&) {
+                           auto manual = std::make_unique<TManualTask>(std::vector<std::string>{"frobnicate 1;"});
+                           manual->Caption = "Manual";
+                           Project().AttachTask(Project().TaskTree.GetFirstNode(), std::move(manual));
+                           Document().SaveProject((Project().ProjectFileName));
+                       },
+                       "", "town.txt: not written: the new file would not load on eAthena"},
+        IntoRefusalRow{"NotAScript", [](IntoTest& t) { WriteBytes(t.ScriptPath(), "just words\n"); }, "",
+                       "town.txt: not a script file: line 1:"},
+        IntoRefusalRow{"MissingScript", [](IntoTest& t) { fs::remove(t.ScriptPath()); }, "", "town.txt"},
+        IntoRefusalRow{"MissingProject", [](IntoTest& t) { fs::remove(t.ProjectPath()); }, "", "every.NPC"}),
+    TNameOfRow{});
+
+// ---- The program's command line ----------------------------------------------------------------
+
+struct IntoLineRow {
+    const char* Name;
+    std::function<QStringList(const IntoTest&)> Args;
+    int Exit;
+    const char* Err;  // start of stderr
+};
+
+class IntoProgramTest : public IntoTest, public ::testing::WithParamInterface<IntoLineRow> {};
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+TEST_P(IntoProgramTest, ExitStatus)
+{
+    const std::string before = ReadBytes(ScriptPath());
+    QProcess program;
+    program.start(QStringLiteral(NPC_EXPORT_PATH), GetParam().Args(*this));
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), GetParam().Exit);
+    EXPECT_EQ(program.readAllStandardOutput().toStdString(), "");
+    EXPECT_THAT(program.readAllStandardError().toStdString(), ::testing::StartsWith(GetParam().Err));
+    if (GetParam().Exit == 0)
+        EXPECT_EQ(ReadBytes(ScriptPath()), Before + GoldenNpcPart("\n") + After);
+    else
+        EXPECT_EQ(ReadBytes(ScriptPath()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, IntoProgramTest,
+    ::testing::Values(
+        IntoLineRow{"Into",
+                    [](const IntoTest& t) {
+                        return QStringList{"--data", Q(t.Data.Path().string()), Q(t.ProjectPath()), "--into",
+                                           Q(t.ScriptPath()), "--npc", "town_guide"};
+                    },
+                    0, ""},
+        IntoLineRow{"IntoByProjectName",
+                    [](const IntoTest& t) {
+                        return QStringList{"--data", Q(t.Data.Path().string()), Q(t.ProjectPath()), "--into", Q(t.ScriptPath())};
+                    },
+                    0, ""},
+        IntoLineRow{"NpcWithoutInto", [](const IntoTest& t) { return QStringList{Q(t.ProjectPath()), "--npc", "Guide"}; },
+                    2, "npc-export: --npc names the NPC replaced by --into; give --into SCRIPT.txt\nusage: "},
+        IntoLineRow{"IntoWithOutput",
+                    [](const IntoTest& t) {
+                        return QStringList{Q(t.ProjectPath()), "--into", Q(t.ScriptPath()), "-o", "x.txt"};
+                    },
+                    2, "npc-export: --into writes into the script file in the project's own server form; "}),
+    TNameOfRow{});
+
+} // namespace

@@ -1,0 +1,235 @@
+#include "Form_ScriptEntry.h"
+
+#include "ChildWindows.h"
+#include "Dialogs.h"
+#include "Form_Actions.h"
+#include "Form_Conditions.h"
+#include "Form_Manual.h"
+#include "Form_Menus.h"
+#include "Form_Message.h"
+#include "Form_ScriptFile.h"
+#include "QtText.h"
+#include "SyntaxHighlight.h"
+#include "TaskTreeModel.h"
+
+#include "document/Document.h"
+#include "import/ImportProof.h"
+#include "script/Checker.h"
+#include "workspace/WriteBack.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+// Pause in typing before the file is checked again.
+constexpr int CheckDelayMs = 400;
+
+QPushButton* AddButton(QWidget* owner, QHBoxLayout* row, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, owner);
+    button->setObjectName(QLatin1String(name));
+    row->addWidget(button);
+    return button;
+}
+
+QString EntryTitle(const TScriptPart& part, const char* as)
+{
+    return QString::fromLatin1(PartKindName(part.Kind)) + u' ' + ToQ(part.Name) + QStringLiteral(" (") +
+           QString::fromLatin1(as) + u')';
+}
+
+// The editor of the selected task's kind, bound to document.
+std::unique_ptr<TTaskEditorForm> EditorFor(const TTask& task, TProjectDocument& document)
+{
+    switch (task.Kind()) {
+    case TTaskKind::Action: return std::make_unique<TActionForm>(document);
+    case TTaskKind::Condition: return std::make_unique<TConForm>(document);
+    case TTaskKind::Message: return std::make_unique<TMessageForm>(document);
+    case TTaskKind::Menu: return std::make_unique<TMenuForm>(document);
+    case TTaskKind::Manual: return std::make_unique<TManualForm>(document);
+    default: break;  // a group, or a kind without an editor window of its own
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics, int firstLine)
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const script::TDiagnostic& d : diagnostics) {
+        const QTextBlock block = control->document()->findBlockByNumber(d.Range.Begin.Line - firstLine);
+        if (d.Severity != script::TSeverity::Error || !block.isValid())
+            continue;
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(block);
+        mark.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.format.setUnderlineColor(Qt::red);
+        mark.format.setToolTip(ToQ(d.Message));
+        marks << mark;
+    }
+    control->setExtraSelections(marks);
+    return static_cast<int>(marks.size());
+}
+
+// ---- As code -----------------------------------------------------------------------------------
+
+TScriptCodeForm::TScriptCodeForm(TScriptFileForm& file, std::size_t part, QWidget* parent)
+    : QWidget(parent), File_(file), Part_(part)
+{
+    setObjectName(QStringLiteral("ScriptCodeForm"));
+    setWindowTitle(EntryTitle(file.Workspace().Parts()[part], "code"));
+    Code_ = new QPlainTextEdit(this);
+    Code_->setObjectName(QStringLiteral("CodeEdit"));
+    Code_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    SetTabStops(this, Code_);
+    SetScriptText(Code_, ToQ(file.Workspace().CurrentText(part)));
+    HighlightAll(Code_);
+    Code_->document()->clearUndoRedoStacks();
+    Shown_ = Code_->toPlainText();
+    Check_ = new QLabel(this);
+    Check_->setObjectName(QStringLiteral("CheckStatus"));
+    Check_->setWordWrap(true);
+    auto* buttons = new QHBoxLayout;
+    connect(AddButton(this, buttons, "UndoButton", QStringLiteral("&Undo")), &QPushButton::clicked, Code_, &QPlainTextEdit::undo);
+    connect(AddButton(this, buttons, "RedoButton", QStringLiteral("&Redo")), &QPushButton::clicked, Code_, &QPlainTextEdit::redo);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Code_, 1);
+    layout->addWidget(Check_);
+    layout->addLayout(buttons);
+    CheckTimer_ = new QTimer(this);
+    CheckTimer_->setSingleShot(true);
+    CheckTimer_->setInterval(CheckDelayMs);
+    connect(CheckTimer_, &QTimer::timeout, this, [this] { Guarded(this, [this] { CheckNow(); }); });
+    connect(Code_, &QPlainTextEdit::textChanged, this, [this] { Guarded(this, [this] { TextEdited(); }); });
+    resize(700, 450);
+    CheckNow();
+}
+
+void TScriptCodeForm::TextEdited()
+{
+    // Colouring reports a change too, without changing a character.
+    if (Code_->toPlainText() == Shown_)
+        return;
+    Shown_ = Code_->toPlainText();
+    File_.Workspace().SetPartText(Part_, FromQ(Code_->toPlainText()));
+    File_.PartEdited();
+    CheckTimer_->start();
+}
+
+// The whole new file is checked, so that calls of the file's functions and duplicates of its NPCs
+// are known; the marks are those on this entry's lines.
+void TScriptCodeForm::CheckNow()
+{
+    CheckTimer_->stop();
+    const TScriptWorkspace& workspace = File_.Workspace();
+    script::TCheckOptions options;
+    options.Target = workspace.Target();
+    const std::vector<script::TDiagnostic> found = script::CheckScriptText(workspace.NewBytes(), options);
+    const int first = workspace.NewFirstLine(Part_);
+    const int last = first + Code_->blockCount() - 1;
+    std::vector<script::TDiagnostic> mine;
+    for (const script::TDiagnostic& d : found)
+        if (d.Range.Begin.Line >= first && d.Range.Begin.Line <= last)
+            mine.push_back(d);
+    const int errors = ShowErrorMarks(Code_, mine, first);
+    Check_->setText(errors == 0 ? QStringLiteral("No error the server would refuse.")
+                                : QStringLiteral("%1 error(s); first: line %2: %3")
+                                      .arg(errors)
+                                      .arg(mine.front().Range.Begin.Line - first + 1)
+                                      .arg(ToQ(mine.front().Message)));
+}
+
+// ---- As tasks ----------------------------------------------------------------------------------
+
+TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget* parent)
+    : QWidget(parent), File_(file), Part_(part), Document_(std::make_unique<TProjectDocument>())
+{
+    setObjectName(QStringLiteral("ScriptNpcForm"));
+    const TScriptWorkspace& workspace = file.Workspace();
+    const TScriptPart& entry = workspace.Parts()[part];
+    const auto maps = ProofMaps();
+    TProofOptions options;
+    options.Target = workspace.Target();
+    options.Maps = &maps;
+    const std::unique_ptr<TImportSource> source = workspace.FullSource();
+    TProvedImport proved = ImportAndProve(*source, source->File.Entries.at(entry.Entry), options);
+    OriginalMap_ = proved.Import.OriginalMap;
+    proved.Import.Project->Modified = false;  // the file holds it as it is
+    Document_->AdoptProject(entry.Name, std::move(proved.Import.Project));
+    setWindowTitle(EntryTitle(entry, "tasks"));
+
+    Model_ = new TTaskTreeModel(Document_->Project().TaskTree, this);
+    Tree_ = new QTreeView(this);
+    Tree_->setObjectName(QStringLiteral("TaskTree"));
+    Tree_->setHeaderHidden(true);
+    Tree_->setModel(Model_);
+    Tree_->expandAll();
+    connect(Tree_, &QTreeView::doubleClicked, this, [this] { Guarded(this, [this] { EditSelected(); }); });
+    Status_ = new QLabel(this);
+    Status_->setObjectName(QStringLiteral("Status"));
+    Status_->setWordWrap(true);
+    auto* buttons = new QHBoxLayout;
+    connect(AddButton(this, buttons, "EditButton", QStringLiteral("&Edit")), &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { EditSelected(); }); });
+    connect(AddButton(this, buttons, "UndoButton", QStringLiteral("&Undo")), &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { Document_->Undo(); }); });
+    connect(AddButton(this, buttons, "RedoButton", QStringLiteral("&Redo")), &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { Document_->Redo(); }); });
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Tree_, 1);
+    layout->addWidget(Status_);
+    layout->addLayout(buttons);
+    connect(Document_.get(), &TProjectDocument::Changed, this, [this] { Guarded(this, [this] { ProjectChanged(); }); });
+    resize(450, 500);
+}
+
+TScriptNpcForm::~TScriptNpcForm() = default;
+
+void TScriptNpcForm::EditSelected()
+{
+    TTaskNode* node = TTaskTreeModel::NodeOf(Tree_->currentIndex());
+    TTask* task = node ? node->Data() : nullptr;
+    if (!task)
+        return;
+    std::unique_ptr<TTaskEditorForm> editor = EditorFor(*task, *Document_);
+    if (!editor)
+        return;  // a group: its name is no part of what the NPC does
+    editor->OnDone = [document = Document_.get()](TTaskEditorForm* ended, bool cancelled) {
+        TTask* edited = ended ? ended->Task() : nullptr;
+        std::unique_ptr<TTask> result = ended && !cancelled ? ended->TakeResult() : nullptr;
+        if (edited && result)
+            document->EditTask(edited, *result);
+    };
+    editor->LoadTask(task);
+    ShowChildWindow(editor.release(), this);
+}
+
+// While the project differs from the file as read, the editor's lines stand in the file.
+void TScriptNpcForm::ProjectChanged()
+{
+    TScriptWorkspace& workspace = File_.Workspace();
+    if (Document_->Project().Modified) {
+        WriteNpcInto(workspace, Part_, Document_->Project(), OriginalMap_);
+        Status_->setText(QStringLiteral("Changed: the file gets the editor's lines for this NPC when saved."));
+    } else {
+        workspace.RevertPart(Part_);
+        Status_->setText(QStringLiteral("As in the file."));
+    }
+    File_.PartEdited();
+}
+
+void TScriptNpcForm::Saved()
+{
+    Document_->SetModified(false);
+}

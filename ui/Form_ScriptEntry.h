@@ -1,0 +1,72 @@
+#pragma once
+// The windows of one entry of an open script file. As code: the entry's lines in a coloured editor
+// with its own undo, checked as part of the whole new file while typing, every change going into
+// the file at once. As tasks: an importable NPC imported (and proved) into a project document of
+// its own, its task tree with the task editors and undo; while the project differs from what was
+// read, the editor's lines for the NPC take the entry's place in the file.
+
+#include "script/SyntaxTree.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QTimer;
+class QTreeView;
+class TProjectDocument;
+class TScriptFileForm;
+class TTaskTreeModel;
+
+// Underlines the lines of the errors among diagnostics (line numbers less firstLine - 1), each
+// with its message as tool tip; returns how many were marked.
+int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics, int firstLine = 1);
+
+class TScriptCodeForm : public QWidget {
+    Q_OBJECT
+public:
+    TScriptCodeForm(TScriptFileForm& file, std::size_t part, QWidget* parent = nullptr);
+
+    QPlainTextEdit* Code() const { return Code_; }
+    // Checks the file with this entry's text now rather than after the pause in typing.
+    void CheckNow();
+
+private:
+    void TextEdited();
+
+    TScriptFileForm& File_;
+    std::size_t Part_;
+    QPlainTextEdit* Code_ = nullptr;
+    QLabel* Check_ = nullptr;
+    QTimer* CheckTimer_ = nullptr;
+    QString Shown_;  // the text the file holds for the entry
+};
+
+class TScriptNpcForm : public QWidget {
+    Q_OBJECT
+public:
+    // Imports and proves the NPC of part; EImportError when it cannot be imported or proved.
+    TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget* parent = nullptr);
+    ~TScriptNpcForm() override;
+
+    TProjectDocument& Document() const { return *Document_; }
+    QTreeView* Tree() const { return Tree_; }
+    // Opens the task editor of the selected task.
+    void EditSelected();
+    // The file was saved with this NPC as it stands: it is unchanged from now on.
+    void Saved();
+
+private:
+    void ProjectChanged();
+
+    TScriptFileForm& File_;
+    std::size_t Part_;
+    std::unique_ptr<TProjectDocument> Document_;
+    std::string OriginalMap_;
+    TTaskTreeModel* Model_ = nullptr;
+    QTreeView* Tree_ = nullptr;
+    QLabel* Status_ = nullptr;
+};

@@ -1,0 +1,329 @@
+#include "Form_ScriptFile.h"
+
+#include "ChildWindows.h"
+#include "Dialogs.h"
+#include "Form_ScriptEntry.h"
+#include "QtText.h"
+#include "SyntaxHighlight.h"
+
+#include "script/Checker.h"
+#include "workspace/ScriptWorkspace.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileSystemWatcher>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace {
+
+enum TColumn { ColumnKind, ColumnName, ColumnLines, ColumnOpensAs, ColumnCount };
+
+QString FileTitle(const std::string& path)
+{
+    return QFile::decodeName(path.c_str()).section(u'/', -1);
+}
+
+} // namespace
+
+TScriptFileForm::TScriptFileForm(const std::string& path, script::TTarget target, QWidget* parent)
+    : QWidget(parent), Workspace_(TScriptWorkspace::Open(path, target))
+{
+    setObjectName(QStringLiteral("ScriptFileForm"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildWidgets();
+    ShowFile();
+    WatchFile();
+}
+
+TScriptFileForm::~TScriptFileForm()
+{
+    CloseEntryWindows();
+}
+
+void TScriptFileForm::BuildWidgets()
+{
+    Entries_ = new QTableWidget(0, ColumnCount, this);
+    Entries_->setObjectName(QStringLiteral("EntryList"));
+    Entries_->setHorizontalHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Name"), QStringLiteral("Lines"),
+                                         QStringLiteral("Opens as")});
+    Entries_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Entries_->setSelectionMode(QAbstractItemView::SingleSelection);
+    Entries_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Entries_->verticalHeader()->hide();
+    Entries_->horizontalHeader()->setStretchLastSection(true);
+    connect(Entries_, &QTableWidget::cellDoubleClicked, this, [this] { Guarded(this, [this] { OpenSelected(); }); });
+    connect(Entries_, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (row < 0)
+            return;
+        const auto part = Entries_->item(row, ColumnKind)->data(Qt::UserRole).toULongLong();
+        const QTextBlock block = Text_->document()->findBlockByNumber(Workspace_->Parts()[part].FirstLine - 1);
+        QTextCursor cursor(block);
+        Text_->setTextCursor(cursor);
+        Text_->centerCursor();
+    });
+    Text_ = new QPlainTextEdit(this);
+    Text_->setObjectName(QStringLiteral("FileText"));
+    Text_->setReadOnly(true);
+    Text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    SetTabStops(this, Text_);
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(Entries_);
+    splitter->addWidget(Text_);
+    splitter->setStretchFactor(1, 2);
+
+    const auto button = [this](const char* name, const QString& text, auto handler) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        connect(b, &QPushButton::clicked, this, [this, handler] { Guarded(this, [this, handler] { handler(this); }); });
+        return b;
+    };
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button("OpenButton", QStringLiteral("&Open"), [](TScriptFileForm* f) { f->OpenSelected(); }));
+    buttons->addWidget(button("OpenCodeButton", QStringLiteral("Open as &Code"), [](TScriptFileForm* f) {
+        if (const int row = f->Entries_->currentRow(); row >= 0)
+            f->OpenAsCode(f->Entries_->item(row, ColumnKind)->data(Qt::UserRole).toULongLong());
+    }));
+    SaveButton_ = button("SaveButton", QStringLiteral("&Save File"), [](TScriptFileForm* f) { f->Save(); });
+    buttons->addWidget(SaveButton_);
+    buttons->addWidget(button("ReloadButton", QStringLiteral("&Reload"), [](TScriptFileForm* f) {
+        f->Reload(f->Workspace_->IsModified() &&
+                  Dialogs().Confirm(f, QStringLiteral("Keep the entries you changed?"), QStringLiteral("Reload")));
+    }));
+    buttons->addStretch();
+    Status_ = new QLabel(this);
+    Status_->setObjectName(QStringLiteral("Status"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(Status_);
+    layout->addLayout(buttons);
+    resize(900, 600);
+}
+
+void TScriptFileForm::ShowFile()
+{
+    SetScriptText(Text_, ToQ(Workspace_->Bytes()));
+    ShowEntries();
+    ShowMarks();
+    UpdateTitle();
+}
+
+void TScriptFileForm::ShowEntries()
+{
+    const std::vector<std::size_t> parts = Workspace_->EntryParts();
+    Entries_->setRowCount(static_cast<int>(parts.size()));
+    for (int row = 0; row < static_cast<int>(parts.size()); ++row) {
+        const TScriptPart& part = Workspace_->Parts()[parts[static_cast<std::size_t>(row)]];
+        const bool changed = Workspace_->IsChanged(parts[static_cast<std::size_t>(row)]);
+        const QString texts[ColumnCount] = {
+            QString::fromLatin1(PartKindName(part.Kind)) + (changed ? QStringLiteral(" *") : QString()),
+            ToQ(part.Name), QStringLiteral("%1-%2").arg(part.FirstLine).arg(part.LastLine),
+            part.Importable ? QStringLiteral("tasks") : QStringLiteral("code: ") + ToQ(part.Reason)};
+        for (int column = 0; column < ColumnCount; ++column) {
+            auto* item = new QTableWidgetItem(texts[column]);
+            if (column == ColumnKind)
+                item->setData(Qt::UserRole, static_cast<qulonglong>(parts[static_cast<std::size_t>(row)]));
+            Entries_->setItem(row, column, item);
+        }
+    }
+    Entries_->resizeColumnsToContents();
+}
+
+// The checker's errors on the file as read, underlined where they are.
+void TScriptFileForm::ShowMarks()
+{
+    script::TCheckOptions options;
+    options.Target = Workspace_->Target();
+    QList<QTextEdit::ExtraSelection> marks;
+    int errors = 0;
+    for (const script::TDiagnostic& d : script::CheckScriptText(Workspace_->Bytes(), options)) {
+        if (d.Severity != script::TSeverity::Error)
+            continue;
+        ++errors;
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(Text_->document()->findBlockByNumber(d.Range.Begin.Line - 1));
+        mark.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.format.setUnderlineColor(Qt::red);
+        mark.format.setToolTip(ToQ(d.Message));
+        marks << mark;
+    }
+    Text_->setExtraSelections(marks);
+    Status_->setText(errors == 0 ? QStringLiteral("The server loads this file without an error.")
+                                 : QStringLiteral("The server refuses %1 line(s) of this file (underlined).").arg(errors));
+}
+
+void TScriptFileForm::UpdateTitle()
+{
+    setWindowTitle(QStringLiteral("Script File - ") + FileTitle(Workspace_->FileName()) +
+                   (Workspace_->IsModified() ? QStringLiteral(" *") : QString()));
+}
+
+void TScriptFileForm::WatchFile()
+{
+    delete Watcher_;
+    Watcher_ = new QFileSystemWatcher(this);
+    Watcher_->addPath(QFile::decodeName(Workspace_->FileName().c_str()));
+    connect(Watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+        Guarded(this, [this] { FileChangedOnDisk(); });
+    });
+}
+
+int TScriptFileForm::RowOfPart(std::size_t part) const
+{
+    for (int row = 0; row < Entries_->rowCount(); ++row)
+        if (Entries_->item(row, ColumnKind)->data(Qt::UserRole).toULongLong() == part)
+            return row;
+    return -1;
+}
+
+QWidget* TScriptFileForm::OpenSelected()
+{
+    const int row = Entries_->currentRow();
+    if (row < 0)
+        return nullptr;
+    const std::size_t part = Entries_->item(row, ColumnKind)->data(Qt::UserRole).toULongLong();
+    if (!Workspace_->Parts()[part].Importable)
+        return OpenAsCode(part);
+    try {
+        return OpenAsTasks(part);
+    } catch (const EImportError& error) {
+        // An import whose proof fails would change what the NPC does: it is edited as code instead.
+        Status_->setText(QString::fromUtf8(error.what()) + QStringLiteral(": opened as code"));
+        return OpenAsCode(part);
+    }
+}
+
+QWidget* TScriptFileForm::OpenAsTasks(std::size_t part)
+{
+    if (QWidget* open = EntryWindows_[part]) {
+        BringToFront(open);
+        return open;
+    }
+    auto* form = new TScriptNpcForm(*this, part);
+    EntryWindows_[part] = form;
+    ShowChildWindow(form, this);
+    return form;
+}
+
+QWidget* TScriptFileForm::OpenAsCode(std::size_t part)
+{
+    if (QWidget* open = EntryWindows_[part]) {
+        BringToFront(open);
+        return open;
+    }
+    auto* form = new TScriptCodeForm(*this, part);
+    EntryWindows_[part] = form;
+    ShowChildWindow(form, this);
+    return form;
+}
+
+void TScriptFileForm::PartEdited()
+{
+    for (int row = 0; row < Entries_->rowCount(); ++row) {
+        const std::size_t part = Entries_->item(row, ColumnKind)->data(Qt::UserRole).toULongLong();
+        Entries_->item(row, ColumnKind)->setText(QString::fromLatin1(PartKindName(Workspace_->Parts()[part].Kind)) +
+                                                  (Workspace_->IsChanged(part) ? QStringLiteral(" *") : QString()));
+    }
+    UpdateTitle();
+}
+
+bool TScriptFileForm::Save()
+{
+    if (Workspace_->ChangedOnDisk() &&
+        !Dialogs().Confirm(this, QStringLiteral("%1 has changed on disk since it was opened. Save over it?")
+                                     .arg(FileTitle(Workspace_->FileName())),
+                           QStringLiteral("Save Script File")))
+        return false;
+    int fresh = 0;
+    QString first;
+    for (const TSaveProblem& problem : Workspace_->CheckNewBytes())
+        if (problem.New && fresh++ == 0)
+            first = QStringLiteral("line %1: %2").arg(problem.Diagnostic.Range.Begin.Line).arg(ToQ(problem.Diagnostic.Message));
+    if (fresh > 0 &&
+        !Dialogs().Confirm(this, QStringLiteral("The server will refuse this file: %1 new error(s) (first: %2). Save anyway?")
+                                     .arg(fresh).arg(first),
+                           QStringLiteral("Save Script File")))
+        return false;
+    const std::size_t entries = Workspace_->EntryParts().size();
+    Workspace_->Save();
+    if (Workspace_->EntryParts().size() != entries)
+        CloseEntryWindows();  // an entry came or went: the windows' parts are no longer theirs
+    for (auto& [part, window] : EntryWindows_)
+        if (auto* npc = qobject_cast<TScriptNpcForm*>(window.data()))
+            npc->Saved();
+    ShowFile();
+    WatchFile();  // a safe save replaces the file: the watcher followed the old one
+    return true;
+}
+
+void TScriptFileForm::Reload(bool keepEdits)
+{
+    std::vector<std::pair<TScriptPart, std::string>> kept;
+    if (keepEdits)
+        for (std::size_t part : Workspace_->EntryParts())
+            if (Workspace_->IsChanged(part))
+                kept.emplace_back(Workspace_->Parts()[part], Workspace_->CurrentText(part));
+    auto reread = TScriptWorkspace::Open(Workspace_->FileName(), Workspace_->Target());
+    for (const auto& [old, text] : kept)
+        for (std::size_t part : reread->EntryParts())
+            if (reread->Parts()[part].Kind == old.Kind && reread->Parts()[part].Name == old.Name) {
+                reread->SetPartText(part, text);
+                break;
+            }
+    CloseEntryWindows();
+    Workspace_ = std::move(reread);
+    ShowFile();
+    WatchFile();
+}
+
+void TScriptFileForm::FileChangedOnDisk()
+{
+    if (Asking_ || !Workspace_->ChangedOnDisk())
+        return;
+    Asking_ = true;
+    const QString name = FileTitle(Workspace_->FileName());
+    Status_->setText(name + QStringLiteral(" has changed on disk."));
+    TAnswer answer = TAnswer::Cancel;
+    if (Workspace_->IsModified())
+        answer = Dialogs().Question(this,
+                                    name + QStringLiteral(" has changed on disk. Read it again, keeping the entries you "
+                                                          "changed? (No: read it again without them)"),
+                                    QStringLiteral("File Changed"));
+    else if (Dialogs().Confirm(this, name + QStringLiteral(" has changed on disk. Read it again?"), QStringLiteral("File Changed")))
+        answer = TAnswer::No;
+    Asking_ = false;
+    if (answer != TAnswer::Cancel)
+        Reload(answer == TAnswer::Yes);
+}
+
+void TScriptFileForm::CloseEntryWindows()
+{
+    for (auto& [part, window] : EntryWindows_)
+        if (window)
+            delete ChildFrame(window);
+    EntryWindows_.clear();
+}
+
+void TScriptFileForm::closeEvent(QCloseEvent* event)
+{
+    if (Workspace_->IsModified()) {
+        const TAnswer answer = Dialogs().Question(
+            this, QStringLiteral("Save the changes to %1?").arg(FileTitle(Workspace_->FileName())), QStringLiteral("Close"));
+        bool saved = answer == TAnswer::No;
+        if (answer == TAnswer::Yes)
+            Guarded(this, [this, &saved] { saved = Save(); });
+        if (!saved) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}

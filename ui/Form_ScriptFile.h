@@ -1,0 +1,74 @@
+#pragma once
+// The script file window: a script file of many NPCs open for editing (File > Open Script...).
+// It lists the file's entries (kind, name, lines, whether they open as tasks or as code and why)
+// beside the file's text, coloured and with the checker's marks. An importable NPC opens as a task
+// tree in a project document of its own; any entry opens as code. Save writes the file once, with
+// only the changed entries replaced, after the checker has run on the whole new file and the user
+// has decided about what the server would refuse. A file changed on disk is noticed and can be
+// read again.
+
+#include "script/ServerRules.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <string>
+
+class QFileSystemWatcher;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class TScriptWorkspace;
+
+class TScriptFileForm : public QWidget {
+    Q_OBJECT
+public:
+    // Opens the file (EInOutError when it cannot be opened: nothing is shown then).
+    TScriptFileForm(const std::string& path, script::TTarget target, QWidget* parent = nullptr);
+    ~TScriptFileForm() override;
+
+    TScriptWorkspace& Workspace() const { return *Workspace_; }
+    QTableWidget* EntryList() const { return Entries_; }
+    QPlainTextEdit* FileText() const { return Text_; }
+    // The row of the list showing part (-1 for none).
+    int RowOfPart(std::size_t part) const;
+
+    // Opens the selected entry: as tasks when it can be, else as code. Returns the window.
+    QWidget* OpenSelected();
+    // Opens part as tasks (EImportError when it cannot be) or as code.
+    QWidget* OpenAsTasks(std::size_t part);
+    QWidget* OpenAsCode(std::size_t part);
+    // Checks the new file, asks about what the server would refuse and about a file changed on
+    // disk, then writes it. False when the user declined.
+    bool Save();
+    // Reads the file again; keepEdits carries the changed entries over (matched by kind and name).
+    void Reload(bool keepEdits);
+    // The file's bytes on disk differ from those read: asks whether to read it again.
+    void FileChangedOnDisk();
+    // An entry window changed its part: the list and the title follow.
+    void PartEdited();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWidgets();
+    void ShowFile();
+    void ShowEntries();
+    void ShowMarks();
+    void UpdateTitle();
+    void WatchFile();
+    void CloseEntryWindows();
+
+    std::unique_ptr<TScriptWorkspace> Workspace_;
+    QTableWidget* Entries_ = nullptr;
+    QPlainTextEdit* Text_ = nullptr;
+    QLabel* Status_ = nullptr;
+    QPushButton* SaveButton_ = nullptr;
+    QFileSystemWatcher* Watcher_ = nullptr;
+    std::map<std::size_t, QPointer<QWidget>> EntryWindows_;  // part -> its open window
+    bool Asking_ = false;
+};
