@@ -20,14 +20,6 @@ std::string FullRecord(const TTask& task)
     return RecordOf(task, ExtendedProjectFileVersion);
 }
 
-std::unique_ptr<TConCheck> Expression(const std::string& text)
-{
-    auto check = std::make_unique<TConCheck>();
-    check->Kind = ConExpression;
-    check->Expression = text;
-    return check;
-}
-
 struct TKindCase {
     const char* Name;
     // A task of the kind with every field filled; with changed, other values in every field.
@@ -91,7 +83,7 @@ const TKindCase KindCases[] = {
     {"Condition expression",
      [](bool changed) -> std::unique_ptr<TTask> {
          auto condition = std::make_unique<TConTask>();
-         condition->Checks.push_back(Expression(changed ? "BaseLevel > 10" : "countitem(501)"));
+         condition->Checks.push_back(ExpressionCheck(changed ? "BaseLevel > 10" : "countitem(501)"));
          condition->Target = GroupExitTarget;
          return condition;
      }},

@@ -92,6 +92,14 @@ std::unique_ptr<TConCheck> Joiner(std::int32_t kind)
     return check;
 }
 
+std::unique_ptr<TConCheck> ExpressionCheck(const std::string& text)
+{
+    auto check = std::make_unique<TConCheck>();
+    check->Kind = ConExpression;
+    check->Expression = text;
+    return check;
+}
+
 std::unique_ptr<TMenuTask> MakeMenu(std::vector<std::pair<std::string, std::int32_t>> entries)
 {
     auto menu = std::make_unique<TMenuTask>("");

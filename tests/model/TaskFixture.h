@@ -69,6 +69,8 @@ std::unique_ptr<TConCheck> Comparison(std::int32_t kind, const std::string& vari
 std::unique_ptr<TConCheck> ItemComparison(std::int32_t kind, int actionIndex, std::vector<std::int32_t> params,
                                           std::int32_t value);
 std::unique_ptr<TConCheck> Joiner(std::int32_t kind);
+// A check that is the free expression text.
+std::unique_ptr<TConCheck> ExpressionCheck(const std::string& text);
 std::unique_ptr<TMenuTask> MakeMenu(std::vector<std::pair<std::string, std::int32_t>> entries);
 
 // The whole script of the current project, one entry per line.

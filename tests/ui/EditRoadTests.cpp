@@ -519,6 +519,7 @@ TEST_F(CodeRoadTest, AConditionTakesAFreeExpressionCheckedAsItIsTyped)
 TEST_F(CodeRoadTest, AGroupsLabelNameComesFromItsMenuEntryAndSaysItRunsOnAnEvent)
 {
     TGroupTask* group = AddGroup("Touched");
+    group->NoLabel = true;  // as an imported start nothing jumped to
     Project().TaskTree.Select(group->Node);
     QAction* entry = nullptr;
     for (QAction* action : Tasks->TasksList()->actions())
@@ -534,6 +535,7 @@ TEST_F(CodeRoadTest, AGroupsLabelNameComesFromItsMenuEntryAndSaysItRunsOnAnEvent
     Type(Child<QLineEdit>(editor, "LabelEdit"), "OnTouch");
     Apply(editor);
     EXPECT_EQ(group->LabelName, "OnTouch");
+    EXPECT_FALSE(group->NoLabel);  // a named label is written
     EXPECT_EQ(group->Node->Text(), "Touched");
     EXPECT_TRUE(Shows("OnTouch:"));
     const QModelIndex index = Tasks->TasksList()->model()->index(0, 0, Tasks->TasksList()->model()->index(0, 0));
@@ -541,6 +543,7 @@ TEST_F(CodeRoadTest, AGroupsLabelNameComesFromItsMenuEntryAndSaysItRunsOnAnEvent
     EXPECT_FALSE(index.data(Qt::DecorationRole).isNull());
     Document().Undo();
     EXPECT_EQ(group->LabelName, "");
+    EXPECT_TRUE(group->NoLabel);
     EXPECT_FALSE(Shows("OnTouch:"));
 }
 
