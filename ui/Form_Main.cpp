@@ -359,7 +359,7 @@ void TMainForm::FileImport()
 
 void TMainForm::FileOpenScript()
 {
-    const QString path = Dialogs().OpenScriptFileName(this);
+    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
     if (!path.isEmpty())
         OpenScriptFile(path);
 }
