@@ -499,7 +499,14 @@ void TCodeTaskForm::Store(TTask& task) const
         }
         break;
     }
-    case TTaskKind::Group: static_cast<TGroupTask&>(task).LabelName = text(NameEdit_); break;
+    case TTaskKind::Group: {
+        auto& group = static_cast<TGroupTask&>(task);
+        group.LabelName = text(NameEdit_);
+        // A group the author names is one a script jumps to: its label line is written again.
+        if (!group.LabelName.empty())
+            group.NoLabel = false;
+        break;
+    }
     default: break;
     }
 }

@@ -46,23 +46,23 @@ constexpr int MinimumOuterWidth = 248;
 constexpr int MinimumOuterHeight = 323;
 constexpr int ClientWidth = 398;
 
-struct TCodeMenuEntry {
+struct TStatementMenuEntry {
     const char* Text;
     const char* Name;
     TTaskKind Kind;
 };
 
-// The Code button's entries; a separator before the blocks.
-constexpr TCodeMenuEntry CodeMenuEntries[] = {
+// The Statement button's entries; a separator before the blocks.
+constexpr TStatementMenuEntry StatementMenuEntries[] = {
     {"&Command...", "AddCommandAction", TTaskKind::Command},
     {"&Set Variable...", "AddSetAction", TTaskKind::Set},
-    {"C&all...", "AddCallAction", TTaskKind::Call},
+    {"Call &Function...", "AddCallAction", TTaskKind::Call},
     {"&End, Return, Break...", "AddStatementAction", TTaskKind::Statement},
     {"&If Block", "AddIfAction", TTaskKind::If},
     {"&Branch...", "AddBranchAction", TTaskKind::Branch},
     {"&Loop...", "AddLoopAction", TTaskKind::Loop},
     {"S&witch...", "AddSwitchAction", TTaskKind::Switch},
-    {"Cas&e...", "AddCaseAction", TTaskKind::Case},
+    {"C&ase...", "AddCaseAction", TTaskKind::Case},
 };
 
 } // namespace
@@ -120,14 +120,14 @@ void TTaskForm::ConnectButtons()
     onNewTask(Ui_->MessageButton, &TTaskForm::OpenMessageEditor);
     onNewTask(Ui_->MenuButton, &TTaskForm::OpenMenuEditor);
     onNewTask(Ui_->ManualButton, &TTaskForm::OpenManualEditor);
-    MakeCodeMenu();
+    MakeStatementMenu();
 }
 
-void TTaskForm::MakeCodeMenu()
+void TTaskForm::MakeStatementMenu()
 {
-    auto* menu = new QMenu(Ui_->CodeButton);
-    menu->setObjectName(QStringLiteral("CodeMenu"));
-    for (const TCodeMenuEntry& entry : CodeMenuEntries) {
+    auto* menu = new QMenu(Ui_->StatementButton);
+    menu->setObjectName(QStringLiteral("StatementMenu"));
+    for (const TStatementMenuEntry& entry : StatementMenuEntries) {
         if (entry.Kind == TTaskKind::If)
             menu->addSeparator();
         QAction* action = menu->addAction(QString::fromUtf8(entry.Text));
@@ -153,7 +153,7 @@ void TTaskForm::MakeCodeMenu()
         menu->findChild<QAction*>(QStringLiteral("AddBranchAction"))->setEnabled(mayGo(TBranchTask()));
         menu->findChild<QAction*>(QStringLiteral("AddCaseAction"))->setEnabled(mayGo(TCaseTask()));
     });
-    Ui_->CodeButton->setMenu(menu);
+    Ui_->StatementButton->setMenu(menu);
 }
 
 // The keys and the context menu people expect in a tree run the buttons' own commands: Enter and
@@ -378,9 +378,9 @@ TManualForm* TTaskForm::OpenManualEditorAt(TManualTask* task, int line)
 
 void TTaskForm::OpenCodeEditor(TTask* task, TTaskKind kind)
 {
-    if (!Ui_->CodeButton->isEnabled())
+    if (!Ui_->StatementButton->isEnabled())
         return;
-    OpenEditor<TCodeTaskForm>(task, Ui_->CodeButton, &TTaskForm::CodeEditorDone, [task, kind](TCodeTaskForm& editor) {
+    OpenEditor<TCodeTaskForm>(task, Ui_->StatementButton, &TTaskForm::CodeEditorDone, [task, kind](TCodeTaskForm& editor) {
         if (!task)
             editor.SetKind(kind);
     });
@@ -468,7 +468,7 @@ void TTaskForm::CodeEditorDone(TTaskEditorForm* editor, bool cancelled)
         first = !editor->Task() || !editor->Task()->Node || editor->Task()->Node->Row() == 0;
     else if (selected && selected->Data() && selected->Data()->Kind() == TTaskKind::If)
         first = selected->ChildCount() == 0;
-    EditorDone<TTask>(editor, cancelled, Ui_->CodeButton,
+    EditorDone<TTask>(editor, cancelled, Ui_->StatementButton,
                       [first](const TTask& task) { return TCodeTaskForm::SummaryOf(task, first); });
 }
 

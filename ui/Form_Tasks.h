@@ -112,8 +112,8 @@ private:
     void FormCreate();
     void ConnectButtons();
     void ConnectTreeCommands();
-    // The Code button's menu: one entry for each statement kind.
-    void MakeCodeMenu();
+    // The Statement button's menu: one entry for each statement kind.
+    void MakeStatementMenu();
     void LabelNameExecute();
     void StartRename(TTaskNode* node);
     // Places dragged by the drop rules; false when the move is not performed.

@@ -32,14 +32,6 @@ std::unique_ptr<TTask> ExtendedTaskFromRecord(TTaskKind kind, const std::string&
     return task;
 }
 
-std::unique_ptr<TConCheck> ExpressionCheck(const std::string& text)
-{
-    auto check = std::make_unique<TConCheck>();
-    check->Kind = ConExpression;
-    check->Expression = text;
-    return check;
-}
-
 struct TRecordCase {
     const char* Name;
     std::function<std::unique_ptr<TTask>()> Make;

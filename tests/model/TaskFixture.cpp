@@ -33,9 +33,10 @@ std::string Bytes(std::initializer_list<int> values)
     return bytes;
 }
 
-std::string RecordOf(const TTask& task)
+std::string RecordOf(const TTask& task, std::int32_t version)
 {
     TFileWriter writer("record");
+    writer.SetVersion(version);
     task.SaveToFile(writer);
     return writer.Bytes();
 }
@@ -91,6 +92,14 @@ std::unique_ptr<TConCheck> Joiner(std::int32_t kind)
     return check;
 }
 
+std::unique_ptr<TConCheck> ExpressionCheck(const std::string& text)
+{
+    auto check = std::make_unique<TConCheck>();
+    check->Kind = ConExpression;
+    check->Expression = text;
+    return check;
+}
+
 std::unique_ptr<TMenuTask> MakeMenu(std::vector<std::pair<std::string, std::int32_t>> entries)
 {
     auto menu = std::make_unique<TMenuTask>("");
@@ -142,7 +151,7 @@ std::string ProjectSnapshot(bool withListOrder)
     for (const TTaskNode* node : nodes) {
         text += std::string(static_cast<std::size_t>(node->Level()), ' ') +
                 std::to_string(static_cast<int>(node->Data()->Kind())) + " [" + Escaped(node->Text()) + "] " +
-                Escaped(RecordOf(*node->Data())) + (node->Data()->Node == node ? "" : " (task points elsewhere)") +
+                Escaped(RecordOf(*node->Data(), ExtendedProjectFileVersion)) + (node->Data()->Node == node ? "" : " (task points elsewhere)") +
                 (Project().TaskTree.Selected() == node ? " (selected)" : "") + "\n";
     }
     text += "tasks: " + std::to_string(Project().TaskList.TaskCount());

@@ -38,7 +38,8 @@ std::string Str(const std::string& text);
 // Bytes from a list of byte values (0..255).
 std::string Bytes(std::initializer_list<int> values);
 
-std::string RecordOf(const TTask& task);
+// The task's record as a file of version writes it.
+std::string RecordOf(const TTask& task, std::int32_t version = ProjectFileVersion);
 
 // A task of type T read from a record; the record must be consumed exactly.
 template <class T>
@@ -68,13 +69,16 @@ std::unique_ptr<TConCheck> Comparison(std::int32_t kind, const std::string& vari
 std::unique_ptr<TConCheck> ItemComparison(std::int32_t kind, int actionIndex, std::vector<std::int32_t> params,
                                           std::int32_t value);
 std::unique_ptr<TConCheck> Joiner(std::int32_t kind);
+// A check that is the free expression text.
+std::unique_ptr<TConCheck> ExpressionCheck(const std::string& text);
 std::unique_ptr<TMenuTask> MakeMenu(std::vector<std::pair<std::string, std::int32_t>> entries);
 
 // The whole script of the current project, one entry per line.
 std::vector<std::string> ScriptLines();
 std::vector<std::string> ScriptLines(std::vector<std::string>& problems);
 
-// Everything a load may change, as text: tree shape with node texts and task records, Project().TaskList
+// Everything a load may change, as text: tree shape with node texts and task records (all their
+// fields, as the extended version writes them), Project().TaskList
 // order (a load registers in display order, so a round trip may change it), header and NPC
 // records, the group counter, file name and modified flag.
 std::string ProjectSnapshot(bool withListOrder = true);

@@ -1,6 +1,6 @@
 // One edit on its whole road through the windows: the task tree window's "&Action" button, the
 // action editor, the new node, the regenerated script in the output window and the modified
-// state. The statement kinds go the same road from the Code button's menu, on to Edit, undo and
+// state. The statement kinds go the same road from the Statement button's menu, on to Edit, undo and
 // redo; so do a message's speaker, a condition's free expression and a group's label name.
 #include "EditorTestSupport.h"
 #include "DocumentSupport.h"
@@ -185,8 +185,8 @@ protected:
         SetDialogs(std::move(Previous_));
     }
 
-    // Runs an entry of the Code button's menu; the editor it opened, if any.
-    TCodeTaskForm* RunCodeEntry(const char* name) const
+    // Runs an entry of the Statement button's menu; the editor it opened, if any.
+    TCodeTaskForm* RunStatementEntry(const char* name) const
     {
         auto* action = Tasks->findChild<QAction*>(QString::fromLatin1(name));
         EXPECT_NE(action, nullptr) << name;
@@ -211,6 +211,15 @@ protected:
     }
 
     TTaskNode* Start() const { return Project().TaskTree.GetFirstNode(); }
+
+    // Selects node and presses Edit; the editor of type T that opened.
+    template <class T>
+    T* EditNode(TTaskNode* node) const
+    {
+        Project().TaskTree.Select(node);
+        Click(Child<QPushButton>(Tasks, "EditButton"));
+        return OpenedEditor<T>();
+    }
     std::string FirstError() const { return Dialogs_->Errors.empty() ? std::string() : Dialogs_->Errors[0].toStdString(); }
 
     TFakeDialogs* Dialogs_ = nullptr;
@@ -229,7 +238,7 @@ void TypeLines(QPlainTextEdit* field, const QStringList& lines)
 
 struct TCodeRoad {
     const char* Name;
-    const char* Entry;  // the Code menu's entry
+    const char* Entry;  // the Statement menu's entry
     std::function<void(QWidget* editor)> Fill;
     std::string Caption;
     std::string Line;
@@ -248,9 +257,9 @@ class CodeRoadTable : public CodeRoadTest, public ::testing::WithParamInterface<
 TEST_P(CodeRoadTable, AddEditUndoAndRedoReachTheTreeAndTheScript)
 {
     const TCodeRoad& road = GetParam();
-    TCodeTaskForm* editor = RunCodeEntry(road.Entry);
+    TCodeTaskForm* editor = RunStatementEntry(road.Entry);
     ASSERT_NE(editor, nullptr);
-    EXPECT_FALSE(Child<QPushButton>(Tasks, "CodeButton")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(Tasks, "StatementButton")->isEnabled());
     road.Fill(editor);
     Apply(editor);
     ASSERT_EQ(OpenedEditor<TCodeTaskForm>(), nullptr) << FirstError();
@@ -266,9 +275,7 @@ TEST_P(CodeRoadTable, AddEditUndoAndRedoReachTheTreeAndTheScript)
     ASSERT_EQ(Start()->ChildCount(), 1);
     EXPECT_TRUE(Shows(road.Line));
 
-    Project().TaskTree.Select(Start()->Child(0));
-    Click(Child<QPushButton>(Tasks, "EditButton"));
-    editor = OpenedEditor<TCodeTaskForm>();
+    editor = EditNode<TCodeTaskForm>(Start()->Child(0));
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->EditMode());
     road.Change(editor);
@@ -340,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CodeRoadTest, WhatTheReaderCannotReadOrTheServerDoesNotKnowKeepsTheEditorOpen)
 {
-    TCodeTaskForm* editor = RunCodeEntry("AddCommandAction");
+    TCodeTaskForm* editor = RunStatementEntry("AddCommandAction");
     ASSERT_NE(editor, nullptr);
     Type(Child<QLineEdit>(editor, "CommandEdit"), "nosuchcommand");
     Apply(editor);
@@ -355,7 +362,7 @@ TEST_F(CodeRoadTest, WhatTheReaderCannotReadOrTheServerDoesNotKnowKeepsTheEditor
     Click(Child<QPushButton>(editor, "CancelButton"));
     ProcessDeletions();
 
-    editor = RunCodeEntry("AddSetAction");
+    editor = RunStatementEntry("AddSetAction");
     ASSERT_NE(editor, nullptr);
     Type(Child<QLineEdit>(editor, "NameEdit"), "x");
     auto* value = Child<QLineEdit>(editor, "ValueEdit");
@@ -373,19 +380,19 @@ TEST_F(CodeRoadTest, WhatTheReaderCannotReadOrTheServerDoesNotKnowKeepsTheEditor
 
 TEST_F(CodeRoadTest, AnIfBlockTakesItsBranchesAndTheOtherTasksGoBesideIt)
 {
-    RunCodeEntry("AddIfAction");
+    RunStatementEntry("AddIfAction");
     ASSERT_EQ(Start()->ChildCount(), 1);
     TTaskNode* block = Start()->Child(0);
     EXPECT_EQ(Project().TaskTree.Selected(), block);
 
-    TCodeTaskForm* editor = RunCodeEntry("AddBranchAction");
+    TCodeTaskForm* editor = RunStatementEntry("AddBranchAction");
     ASSERT_NE(editor, nullptr);
     Type(Child<QLineEdit>(editor, "ConditionEdit"), "Zeny >= 100");
     Apply(editor);
-    editor = RunCodeEntry("AddBranchAction");
+    editor = RunStatementEntry("AddBranchAction");
     ASSERT_NE(editor, nullptr);
     Apply(editor);  // no condition: the else branch
-    editor = RunCodeEntry("AddStatementAction");
+    editor = RunStatementEntry("AddStatementAction");
     ASSERT_NE(editor, nullptr);
     Apply(editor);
 
@@ -408,7 +415,7 @@ TEST_F(CodeRoadTest, AnIfBlockTakesItsBranchesAndTheOtherTasksGoBesideIt)
 
     // With the group selected there is no if block for a branch to go into.
     Project().TaskTree.Select(Start());
-    editor = RunCodeEntry("AddBranchAction");
+    editor = RunStatementEntry("AddBranchAction");
     ASSERT_NE(editor, nullptr);
     Apply(editor);
     ASSERT_EQ(Dialogs_->Errors.size(), 1u);
@@ -417,7 +424,7 @@ TEST_F(CodeRoadTest, AnIfBlockTakesItsBranchesAndTheOtherTasksGoBesideIt)
 
     // Beside the else branch a new branch goes before it, and says it follows the first.
     Project().TaskTree.Select(block->Child(1));
-    editor = RunCodeEntry("AddBranchAction");
+    editor = RunStatementEntry("AddBranchAction");
     ASSERT_NE(editor, nullptr);
     Type(Child<QLineEdit>(editor, "ConditionEdit"), "Zeny >= 10");
     Apply(editor);
@@ -428,15 +435,15 @@ TEST_F(CodeRoadTest, AnIfBlockTakesItsBranchesAndTheOtherTasksGoBesideIt)
 
 TEST_F(CodeRoadTest, ASwitchTakesItsCasesAndADefault)
 {
-    TCodeTaskForm* editor = RunCodeEntry("AddSwitchAction");
+    TCodeTaskForm* editor = RunStatementEntry("AddSwitchAction");
     ASSERT_NE(editor, nullptr);
     Type(Child<QLineEdit>(editor, "ValueEdit"), ".@n");
     Apply(editor);
-    editor = RunCodeEntry("AddCaseAction");
+    editor = RunStatementEntry("AddCaseAction");
     ASSERT_NE(editor, nullptr);
     Type(Child<QLineEdit>(editor, "ValueEdit"), "1");
     Apply(editor);
-    editor = RunCodeEntry("AddCaseAction");
+    editor = RunStatementEntry("AddCaseAction");
     ASSERT_NE(editor, nullptr);
     Child<QCheckBox>(editor, "DefaultCheck")->click();
     EXPECT_FALSE(Child<QLineEdit>(editor, "ValueEdit")->isEnabled());
@@ -467,9 +474,7 @@ TEST_F(CodeRoadTest, AMessageSpeakerIsStoredUndoneAndRedoneWithTheMessage)
     Document().Redo();
     EXPECT_TRUE(Shows("mes \"[Guard]\";"));
 
-    Project().TaskTree.Select(Start()->Child(0));
-    Click(Child<QPushButton>(Tasks, "EditButton"));
-    editor = OpenedEditor<TMessageForm>();
+    editor = EditNode<TMessageForm>(Start()->Child(0));
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Child<QComboBox>(editor, "SpeakerCombo")->currentText(), "Other:");
     EXPECT_EQ(Child<QLineEdit>(editor, "SpeakerEdit")->text(), "Guard");
@@ -514,6 +519,7 @@ TEST_F(CodeRoadTest, AConditionTakesAFreeExpressionCheckedAsItIsTyped)
 TEST_F(CodeRoadTest, AGroupsLabelNameComesFromItsMenuEntryAndSaysItRunsOnAnEvent)
 {
     TGroupTask* group = AddGroup("Touched");
+    group->NoLabel = true;  // as an imported start nothing jumped to
     Project().TaskTree.Select(group->Node);
     QAction* entry = nullptr;
     for (QAction* action : Tasks->TasksList()->actions())
@@ -529,6 +535,7 @@ TEST_F(CodeRoadTest, AGroupsLabelNameComesFromItsMenuEntryAndSaysItRunsOnAnEvent
     Type(Child<QLineEdit>(editor, "LabelEdit"), "OnTouch");
     Apply(editor);
     EXPECT_EQ(group->LabelName, "OnTouch");
+    EXPECT_FALSE(group->NoLabel);  // a named label is written
     EXPECT_EQ(group->Node->Text(), "Touched");
     EXPECT_TRUE(Shows("OnTouch:"));
     const QModelIndex index = Tasks->TasksList()->model()->index(0, 0, Tasks->TasksList()->model()->index(0, 0));
@@ -536,6 +543,7 @@ TEST_F(CodeRoadTest, AGroupsLabelNameComesFromItsMenuEntryAndSaysItRunsOnAnEvent
     EXPECT_FALSE(index.data(Qt::DecorationRole).isNull());
     Document().Undo();
     EXPECT_EQ(group->LabelName, "");
+    EXPECT_TRUE(group->NoLabel);
     EXPECT_FALSE(Shows("OnTouch:"));
 }
 

@@ -52,12 +52,13 @@ TEST_F(TaskFormTest, ANewProjectShowsStartSelected)
     EXPECT_FALSE(Project().Modified);
 }
 
-TEST_F(TaskFormTest, TheNineButtonsStandInOrderAndTabFollowsThem)
+TEST_F(TaskFormTest, TheTenButtonsStandInOrderAndTabFollowsThem)
 {
     const std::vector<std::pair<const char*, const char*>> buttons{
         {"OutputButton", "O&utput"}, {"EditButton", "Ed&it"},         {"DeleteButton", "&Delete"},
         {"GroupButton", "&Group"},   {"ActionButton", "&Action"},     {"ConButton", "&Condition"},
-        {"MessageButton", "&Message"}, {"MenuButton", "Me&nu"},       {"ManualButton", "Manua&l"}};
+        {"MessageButton", "&Message"}, {"MenuButton", "Me&nu"},       {"ManualButton", "Manua&l"},
+        {"StatementButton", "&Statement"}};
     View()->setFocus();
     int previousTop = -1;
     for (const auto& [name, caption] : buttons) {
