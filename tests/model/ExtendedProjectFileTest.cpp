@@ -31,10 +31,11 @@ protected:
                Str("<Version History and Comments>") + Bytes({0}) + Str("") + Int32(45) + Int32(0) + Int32(0) +
                Int32(1);
     }
-    // In version 259 a group's record ends with its label name (empty: the writer's L<number>).
+    // In version 259 a group's record ends with its label name (empty: the writer's L<number>)
+    // and whether it writes no label line (0: it writes one).
     static std::string StartGroupRecord()
     {
-        return Bytes({0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00}) + Str("Start") + Int32(0) + Str("");
+        return Bytes({0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00}) + Str("Start") + Int32(0) + Str("") + Bytes({0});
     }
 
     // The project's NPC line, as the script writes it.

@@ -43,10 +43,11 @@ std::string Root()
     return Group(-1, 0);
 }
 
-// Version 259: a group's record ends with its label name (empty: the writer's L<number>).
+// Version 259: a group's record ends with its label name (empty: the writer's L<number>) and
+// whether it writes no label line at all (0: it writes one).
 std::string XGroup(std::int32_t parent, std::int32_t number)
 {
-    return Group(parent, number) + Str("");
+    return Group(parent, number) + Str("") + Bytes({0});
 }
 
 std::string XRoot()
