@@ -67,7 +67,7 @@ TEST_F(WindowCommandTest, TheNPCWindowSitsTopLeftWithItsFixedSize)
     QMdiSubWindow* frame = FrameOf(NPCForm);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->pos(), QPoint(0, 0));
-    EXPECT_EQ(NPCForm->size(), QSize(400, 88));
+    EXPECT_EQ(NPCForm->size(), QSize(400, 130));
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
@@ -398,7 +398,7 @@ QWidget* OpenedEditor(void (TTaskForm::*open)(TKindTask*))
 INSTANTIATE_TEST_SUITE_P(
     Windows, FixedWindowTest,
     ::testing::Values(
-        TFixedCase{"NPCInformation", []() -> QWidget* { return NPCForm; }, QSize(400, 88)},
+        TFixedCase{"NPCInformation", []() -> QWidget* { return NPCForm; }, QSize(400, 130)},
         TFixedCase{"ActionEditor", [] { return OpenedEditor(&TTaskForm::OpenActionEditor); },
                    QSize(400, 400)},
         TFixedCase{"ConditionEditor", [] { return OpenedEditor(&TTaskForm::OpenConditionEditor); },

@@ -167,7 +167,11 @@ TEST_F(StartupTest, AMissingItemDatabaseIsReportedOnceAndTheRestIsLoaded)
     EXPECT_EQ(JobList.size(), 2u);
     EXPECT_EQ(MapList.size(), 3u);
     EXPECT_EQ(NPCImgList.size(), 2u);
-    EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->count(), 3);
+    // The catalogue's maps first, under their names, then the other maps the server knows.
+    const QComboBox* maps = Child<QComboBox>(NPCForm, "MapCombo");
+    ASSERT_GT(maps->count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(maps->itemText(i).toStdString(), MapList[static_cast<std::size_t>(i)]->Name);
     EXPECT_TRUE(MainForm->isVisible());
 }
 
@@ -190,7 +194,10 @@ TEST_F(StartupTest, WithoutMapsTheNPCShowsNoMapAndTheScriptSaysWhy)
     std::filesystem::remove(Dir / "maps.ini");
     Start();
     EXPECT_TRUE(Dialogs->Errors.empty()) << "a missing INI file is an empty catalogue";
-    EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->count(), 0);
+    // Only the server's own maps are offered, none of them chosen.
+    const QComboBox* maps = Child<QComboBox>(NPCForm, "MapCombo");
+    EXPECT_GT(maps->count(), 0);
+    EXPECT_EQ(maps->currentIndex(), -1);
     EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
     const TScriptResult result = TaskForm->ShowOutput();
     ASSERT_TRUE(result.HasProblems());
