@@ -18,6 +18,7 @@
 #include "script/Checker.h"
 #include "workspace/WriteBack.h"
 
+#include <QPointer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -211,7 +212,16 @@ TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget*
     resize(450, 500);
 }
 
-TScriptNpcForm::~TScriptNpcForm() = default;
+TScriptNpcForm::~TScriptNpcForm()
+{
+    // The tree's model and the editors inside follow this NPC's document, which is a member and so
+    // dies before Qt would delete the children: they go first, from a list taken before any delete.
+    std::vector<QPointer<QObject>> inside;
+    for (QObject* child : children())
+        inside.emplace_back(child);
+    for (const QPointer<QObject>& child : inside)
+        delete child.data();
+}
 
 void TScriptNpcForm::EditSelected()
 {
