@@ -146,3 +146,13 @@ void KeepInView(QWidget* form)
     if (place != sub->pos())
         sub->move(place);
 }
+
+void DeleteChildrenFirst(QObject& owner, bool widgetsOnly)
+{
+    QList<QPointer<QObject>> inside;
+    for (QObject* child : owner.children())
+        if (!widgetsOnly || child->isWidgetType())
+            inside << child;
+    for (const QPointer<QObject>& child : inside)
+        delete child.data();
+}

@@ -27,3 +27,7 @@ void SetClientSize(QWidget* form, int width, int height);
 // Moves the form's child window back inside the frame's visible area when it reaches past an
 // edge; one larger than the area is put at its top left and the area scrolls to the rest.
 void KeepInView(QWidget* form);
+// Deletes owner's children now, from a list taken first (each delete changes it), skipping one
+// another child took along: for an owner whose members (a document) die before Qt would delete
+// the children that still refer to them. With widgetsOnly, other objects stay for Qt.
+void DeleteChildrenFirst(QObject& owner, bool widgetsOnly);

@@ -129,15 +129,8 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm()
 {
-    // The windows inside follow the document to their last moment: they go first. The list is
-    // taken before anything goes (each delete changes it), and a widget another one took along is
-    // skipped.
-    QList<QPointer<QObject>> widgets;
-    for (QObject* child : children())
-        if (child->isWidgetType())
-            widgets << child;
-    for (const QPointer<QObject>& widget : widgets)
-        delete widget.data();
+    // The windows inside follow the document to their last moment: they go first.
+    DeleteChildrenFirst(*this, true);
     if (ChildHost() == Ui_->ClientArea)
         SetChildHost(nullptr);
     if (MainForm == this)

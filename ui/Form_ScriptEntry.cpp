@@ -18,7 +18,6 @@
 #include "script/Checker.h"
 #include "workspace/WriteBack.h"
 
-#include <QPointer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -215,12 +214,8 @@ TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget*
 TScriptNpcForm::~TScriptNpcForm()
 {
     // The tree's model and the editors inside follow this NPC's document, which is a member and so
-    // dies before Qt would delete the children: they go first, from a list taken before any delete.
-    std::vector<QPointer<QObject>> inside;
-    for (QObject* child : children())
-        inside.emplace_back(child);
-    for (const QPointer<QObject>& child : inside)
-        delete child.data();
+    // dies before Qt would delete the children: they go first.
+    DeleteChildrenFirst(*this, false);
 }
 
 void TScriptNpcForm::EditSelected()
