@@ -9,9 +9,11 @@
 #include "document/Document.h"
 #include "model/MenuTasks.h"
 #include "model/MessageTasks.h"
+#include "model/ScriptWriter.h"
 #include "ui/ChildWindows.h"
 #include "ui/Form_Conditions.h"
 #include "ui/Form_Editor.h"
+#include "ui/Form_Import.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_NPCBrowser.h"
@@ -20,6 +22,7 @@
 #include "ui/Form_ScriptFile.h"
 #include "ui/Form_Splash.h"
 #include "ui/Form_Tasks.h"
+#include "ui/TaskTreeView.h"
 #include "ui/Startup.h"
 
 #include <QComboBox>
@@ -34,6 +37,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -155,19 +159,18 @@ void Save(QWidget* window, const QDir& dir, const char* name)
     EXPECT_TRUE(picture.save(dir.filePath(QString::fromLatin1(name)), "PNG")) << name;
 }
 
-TEST(Screenshots, TheWindowsRenderOnTheSampleData)
+// The folder the pictures go to: NPC_SCREENSHOT_DIR, else scratch.
+QDir PictureDir(const TTempDir& scratch)
 {
-    const std::filesystem::path data = SampleDataDir();
-    if (!std::filesystem::exists(data / "npcs.ini"))
-        GTEST_SKIP() << "the sample catalogues were not staged into <build>/data";
-    TTempDir scratch;
     const QByteArray wanted = qgetenv("NPC_SCREENSHOT_DIR");
-    const QDir out(wanted.isEmpty() ? QString::fromStdString(scratch.Path().string()) : QString::fromLocal8Bit(wanted));
-    ASSERT_TRUE(out.exists()) << out.path().toStdString();
+    return QDir(wanted.isEmpty() ? QString::fromStdString(scratch.Path().string()) : QString::fromLocal8Bit(wanted));
+}
 
+// The editor started on the sample catalogues, its main window at the pictures' size.
+void StartOnSampleData(const std::filesystem::path& data, TDialogsScope& dialogs)
+{
     // The play-test window's presets come from the test settings, never the user's.
     QStandardPaths::setTestModeEnabled(true);
-    TDialogsScope dialogs;
     InitModel();
     CataloguesLoaded = false;
     StartEditor(data);
@@ -177,6 +180,28 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     delete SplashForm;
     MainForm->setWindowState(Qt::WindowNoState);
     MainForm->resize(1180, 760);
+}
+
+void CloseEditor()
+{
+    delete MainForm;
+    ProcessDeletions();
+    CataloguesLoaded = false;
+    InitCatalogues();
+}
+
+TEST(Screenshots, TheWindowsRenderOnTheSampleData)
+{
+    const std::filesystem::path data = SampleDataDir();
+    if (!std::filesystem::exists(data / "npcs.ini"))
+        GTEST_SKIP() << "the sample catalogues were not staged into <build>/data";
+    TTempDir scratch;
+    const QDir out = PictureDir(scratch);
+    ASSERT_TRUE(out.exists()) << out.path().toStdString();
+    TDialogsScope dialogs;
+    StartOnSampleData(data, dialogs);
+    if (HasFatalFailure())
+        return;
 
     SetUpHealer();
     TConTask* condition = BuildHealer();
@@ -252,11 +277,95 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     BringToFront(guide);
     QCoreApplication::processEvents();
     Save(MainForm, out, "script-file-window.png");
+    CloseEditor();
+}
 
-    delete MainForm;
-    ProcessDeletions();
-    CataloguesLoaded = false;
-    InitCatalogues();
+// What an import gives: a speaker's messages, an if block, a switch on a menu choice, a subroutine
+// under its author's label, an event group for the touch area, the map kept by its name.
+const char* const ImportedScript =
+    "//===== eAthena Script =======================================\r\n"
+    "//= The Well Keeper\r\n"
+    "//===== By: ==================================================\r\n"
+    "//= Vask\r\n"
+    "//===== Current Version: =====================================\r\n"
+    "//= 1.0\r\n"
+    "//===== Compatible With: =====================================\r\n"
+    "//= eAthena\r\n"
+    "//===== Description: =========================================\r\n"
+    "//= A keeper who lets a traveller drink\r\n"
+    "//= from the town's well.\r\n"
+    "//============================================================\r\n"
+    "\r\n"
+    "prontera,160,185,4\tscript\tWell Keeper#prt\t86,2,2,{\r\n"
+    "\tmes \"[Well Keeper]\";\r\n"
+    "\tmes \"The water is clear today.\";\r\n"
+    "\tnext;\r\n"
+    "\tif (BaseLevel < 10) {\r\n"
+    "\t\tmes \"[Well Keeper]\";\r\n"
+    "\t\tmes \"Come back when you are stronger.\";\r\n"
+    "\t\tclose;\r\n"
+    "\t}\r\n"
+    "\tswitch (select(\"Drink:Leave\")) {\r\n"
+    "\tcase 1:\r\n"
+    "\t\tcallsub L_Drink;\r\n"
+    "\t\tbreak;\r\n"
+    "\tcase 2:\r\n"
+    "\t\tmes \"[Well Keeper]\";\r\n"
+    "\t\tmes \"Farewell.\";\r\n"
+    "\t\tbreak;\r\n"
+    "\t}\r\n"
+    "\tclose;\r\n"
+    "L_Drink:\r\n"
+    "\tif (Zeny >= 10) {\r\n"
+    "\t\tset Zeny, Zeny - 10;\r\n"
+    "\t\theal 100, 0;\r\n"
+    "\t\tmes \"Refreshing!\";\r\n"
+    "\t} else {\r\n"
+    "\t\tmes \"You need 10 zeny.\";\r\n"
+    "\t}\r\n"
+    "\treturn;\r\n"
+    "OnTouch:\r\n"
+    "\temotion e_hmm;\r\n"
+    "\tend;\r\n"
+    "}\r\n";
+
+TEST(Screenshots, AnImportedNpcBesideItsWrittenScript)
+{
+    const std::filesystem::path data = SampleDataDir();
+    if (!std::filesystem::exists(data / "npcs.ini"))
+        GTEST_SKIP() << "the sample catalogues were not staged into <build>/data";
+    TTempDir scratch;
+    const QDir out = PictureDir(scratch);
+    ASSERT_TRUE(out.exists()) << out.path().toStdString();
+    TDialogsScope dialogs;
+    StartOnSampleData(data, dialogs);
+    if (HasFatalFailure())
+        return;
+
+    const TImportSource source("well.txt", ImportedScript);
+    ASSERT_EQ(source.File.Entries.size(), 1u);
+    ImportChosenNpc(Document(), source, 0);
+    // The import made real tasks, not manual code, and the script written back is structured.
+    std::vector<std::string> lines;
+    GenerateScript(Project(), lines);
+    const auto has = [&lines](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    };
+    for (const char* text : {"callsub L_Drink;", "L_Drink:", "OnTouch:", "} else {", "switch (select(", ",2,2,{"})
+        EXPECT_TRUE(has(text)) << text;
+    for (const TTaskNode* node : Project().TaskTree.Nodes())
+        if (node->Data())
+            EXPECT_NE(node->Data()->Kind(), TTaskKind::Manual) << node->Text();
+
+    TaskForm->ShowOutput();
+    ASSERT_NE(EditorForm, nullptr);
+    ChildFrame(TaskForm)->setGeometry(0, 165, 520, 550);
+    ChildFrame(EditorForm)->setGeometry(530, 0, 560, 715);
+    TaskForm->TasksList()->expandAll();
+    BringToFront(TaskForm);
+    QCoreApplication::processEvents();
+    Save(MainForm, out, "imported-npc.png");
+    CloseEditor();
 }
 
 } // namespace
