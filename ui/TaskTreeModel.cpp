@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "QtText.h"
 #include "document/Document.h"
+#include "model/CodeTasks.h"
 #include "model/ConditionTasks.h"
 
 #include <QApplication>
@@ -207,7 +208,7 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         return {};
     // Every node is shown the same way, however it got its text; the whole text is one hover away
     // and is what an in-place edit starts from.
-    const std::string text = OneBreakEach(node->Text());
+    const std::string text = OneBreakEach(ShownText(node));
     if (role == Qt::DisplayRole)
         return DisplayText(ShortCaption(text)) + JumpText(node->Data());
     if (role == Qt::ToolTipRole) {
@@ -231,6 +232,14 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
             return KindIcon(*mark);
     }
     return {};
+}
+
+std::string TTaskTreeModel::ShownText(const TTaskNode* node) const
+{
+    const auto* call = dynamic_cast<const TCallTask*>(node->Data());
+    if (call && call->UserNamed == 0 && call->CallKind == TCallKind::Subroutine)
+        return call->SummaryText(&Tree_->Tasks());
+    return node->Text();
 }
 
 QString TTaskTreeModel::JumpText(const TTask* task) const

@@ -4,6 +4,7 @@
 #include "EditRoadSupport.h"
 
 #include "model/CodeTasks.h"
+#include "ui/TaskTreeModel.h"
 #include "ui/TaskTreeView.h"
 
 #include <QLabel>
@@ -79,10 +80,20 @@ TEST_F(CodeRoadTest, ACallsCaptionNamesItsGroupsLabel)
     Apply(editor);
     ASSERT_TRUE(Dialogs_->Errors.empty()) << FirstError();
     EXPECT_TRUE(Shows("callsub L_Shop;"));
-    bool captioned = false;
+    const TTaskNode* call = nullptr;
     for (const TTaskNode* node : Project().TaskTree.Nodes())
-        captioned = captioned || node->Text() == "Call subroutine L_Shop()";
-    EXPECT_TRUE(captioned);
+        if (node->Data() && node->Data()->Kind() == TTaskKind::Call)
+            call = node;
+    ASSERT_NE(call, nullptr);
+    EXPECT_EQ(call->Text(), "Call subroutine L_Shop()");
+
+    // The label renamed later: the tree names it as the script does.
+    std::unique_ptr<TTask> renamed = CopyTask(*shop);
+    static_cast<TGroupTask&>(*renamed).LabelName = "L_Market";
+    Document().EditTask(shop, *renamed);
+    EXPECT_TRUE(Shows("callsub L_Market;"));
+    TTaskTreeModel* model = Tasks->TasksList()->TaskModel();
+    EXPECT_EQ(model->IndexOf(call).data().toString(), "Call subroutine L_Market()");
 }
 
 } // namespace
