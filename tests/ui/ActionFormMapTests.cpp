@@ -13,14 +13,6 @@ using namespace editortest;
 
 namespace {
 
-const TDAction* Entry(const std::string& caption)
-{
-    for (const auto& action : ActionList)
-        if (action->Caption == caption)
-            return action.get();
-    return nullptr;
-}
-
 class ActionMapTest : public ::testing::Test {
 protected:
     void SetUp() override { SetUpCatalogues(); }
@@ -34,7 +26,7 @@ protected:
     // A warp to mapName (kept by name) at index, x 150, y 180, opened in the editor.
     TActionTask* OpenWarp(const std::string& mapName, std::int32_t index)
     {
-        auto task = std::make_unique<TActionTask>("Action: Warp", Entry("Warp"));
+        auto task = std::make_unique<TActionTask>("Action: Warp", FindAction("warp"));
         task->Params = {index, 150, 180};
         task->MapName = mapName;
         TActionTask* warp = AddTask(std::move(task));
@@ -147,7 +139,7 @@ TEST_F(ActionMapTest, ChangingToAnActionWithoutAMapDropsTheMapName)
     TActionTask* warp = OpenWarp("my_town", -1);
     ClickRow(Child<QListWidget>(Form, "ActionsList"), "Heal");
     Apply();
-    EXPECT_EQ(warp->Action, Entry("Heal"));
+    EXPECT_EQ(warp->Action, FindAction("heal"));
     EXPECT_EQ(warp->MapName, "");
 }
 
