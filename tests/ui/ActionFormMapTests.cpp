@@ -30,12 +30,18 @@ protected:
         task->Params = {index, 150, 180};
         task->MapName = mapName;
         TActionTask* warp = AddTask(std::move(task));
+        Open(warp);
+        return warp;
+    }
+
+    // The editor on task (nullptr: a new one), listing the statements.
+    void Open(TTask* task)
+    {
         Form = new TActionForm(Document());
         Form->ShowActions(1);
-        Form->LoadTask(warp);
+        Form->LoadTask(task);
         Listen(Form, Report);
         Form->show();
-        return warp;
     }
 
     QComboBox* Maps() const { return Child<QComboBox>(Form, "MapCombo"); }
@@ -118,11 +124,7 @@ TEST_F(ActionMapTest, PickingAServerMapOutsideTheCatalogueStoresItByName)
 TEST_F(ActionMapTest, WithoutACatalogueTheServersMapsAreOffered)
 {
     MapList.clear();
-    Form = new TActionForm(Document());
-    Form->ShowActions(1);
-    Form->LoadTask(nullptr);
-    Listen(Form, Report);
-    Form->show();
+    Open(nullptr);
     ClickRow(Child<QListWidget>(Form, "ActionsList"), "Save Point");
     EXPECT_EQ(Maps()->count(), static_cast<int>(script::BuiltInMaps(TServerTarget::EAthena).size()));
     EXPECT_TRUE(Child<QPushButton>(Form, "ApplyButton")->isEnabled());
@@ -145,11 +147,7 @@ TEST_F(ActionMapTest, ChangingToAnActionWithoutAMapDropsTheMapName)
 
 TEST_F(ActionMapTest, ANewWarpTakesThePickedMap)
 {
-    Form = new TActionForm(Document());
-    Form->ShowActions(1);
-    Form->LoadTask(nullptr);
-    Listen(Form, Report);
-    Form->show();
+    Open(nullptr);
     ClickRow(Child<QListWidget>(Form, "ActionsList"), "Warp");
     PickEntry(Maps(), "Geffen");
     Apply();
