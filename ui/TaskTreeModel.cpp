@@ -236,10 +236,12 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
 
 std::string TTaskTreeModel::ShownText(const TTaskNode* node) const
 {
-    const auto* call = dynamic_cast<const TCallTask*>(node->Data());
-    if (call && call->UserNamed == 0 && call->CallKind == TCallKind::Subroutine)
+    const TTask* task = node->Data();
+    if (!task || task->UserNamed != 0)
+        return node->Text();
+    if (const auto* call = dynamic_cast<const TCallTask*>(task); call && call->CallKind == TCallKind::Subroutine)
         return call->SummaryText(&Tree_->Tasks());
-    return node->Text();
+    return task->Kind() == TTaskKind::Branch ? task->PlacedCaption() : node->Text();
 }
 
 QString TTaskTreeModel::JumpText(const TTask* task) const

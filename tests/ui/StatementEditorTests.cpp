@@ -3,7 +3,9 @@
 // call's caption under its group's label; the tree menu's Label Name only on groups.
 #include "EditRoadSupport.h"
 
+#include "model/BlockTasks.h"
 #include "model/CodeTasks.h"
+#include "model/ConditionTasks.h"
 #include "ui/TaskTreeModel.h"
 #include "ui/TaskTreeView.h"
 
@@ -94,6 +96,34 @@ TEST_F(CodeRoadTest, ACallsCaptionNamesItsGroupsLabel)
     EXPECT_TRUE(Shows("callsub L_Market;"));
     TTaskTreeModel* model = Tasks->TasksList()->TaskModel();
     EXPECT_EQ(model->IndexOf(call).data().toString(), "Call subroutine L_Market()");
+}
+
+// The tree says each unnamed branch's place as it is now: after the first branch is deleted the
+// next one reads "If", and an undo gives back "Else if".
+TEST_F(CodeRoadTest, ABranchCaptionFollowsTheDeletionOfTheBranchBeforeIt)
+{
+    Project().TaskTree.Select(Start());
+    TTask* block = Document().AddTask(std::make_unique<TIfTask>());
+    std::vector<TTask*> branches;
+    for (const char* condition : {".@a", ".@b"}) {
+        auto branch = std::make_unique<TBranchTask>();
+        auto check = std::make_unique<TConCheck>();
+        check->Kind = ConExpression;
+        check->Expression = condition;
+        branch->Checks.push_back(std::move(check));
+        branch->Caption = branch->SummaryText();
+        Project().TaskTree.Select(block->Node);
+        branches.push_back(Document().AddTask(std::move(branch)));
+    }
+    TTaskTreeModel* model = Tasks->TasksList()->TaskModel();
+    const auto shown = [&] { return model->IndexOf(branches[1]->Node).data().toString(); };
+    EXPECT_EQ(shown(), "Else if .@b");
+    Tasks->ShowOutput();
+    ASSERT_TRUE(Document().DeleteNode(branches[0]->Node));
+    EXPECT_EQ(shown(), "If .@b");
+    EXPECT_TRUE(Shows("if (.@b) {"));
+    Document().Undo();
+    EXPECT_EQ(shown(), "Else if .@b");
 }
 
 } // namespace
