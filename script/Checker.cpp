@@ -246,6 +246,7 @@ void TBodyChecker::Arguments(const TCommandInfo& info, const std::vector<std::un
     std::vector<TDiagnostic> found = CheckArguments(Rules_, info, args, afterName, statement);
     Out_.insert(Out_.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
 }
+
 void TBodyChecker::Assignment(const TStmt& s)
 {
     if (!Rules_.AcceptsAssignment())
