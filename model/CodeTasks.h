@@ -17,7 +17,7 @@
 std::string JoinArgs(const std::vector<std::string>& args);
 
 // `name arg, arg;`: a command of the server's table.
-class TCommandTask : public TTask {
+class TCommandTask : public TExtendedTask {
 public:
     TCommandTask() = default;
     TCommandTask(std::string command, std::vector<std::string> args) : Command(std::move(command)), Args(std::move(args)) {}
@@ -27,7 +27,6 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     std::string ScriptText() const;   // "name a, b;"
     std::string SummaryText() const;  // "Command: name a, b"
@@ -63,14 +62,13 @@ const char* ScopePrefix(TVarScope scope);
 std::pair<TVarScope, std::string> SplitVariable(const std::string& text);
 
 // `set <scope><name>[<index>], <expression>;`
-class TSetTask : public TTask {
+class TSetTask : public TExtendedTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Set; }
     // Record: Scope (a byte), Name, Index, Expression.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     std::string VariableText() const;  // ".@name$[index]"
     std::string SummaryText() const;   // "Set .@name = expression"
@@ -86,14 +84,13 @@ enum class TCallKind : std::uint8_t {
     Subroutine = 1,  // callsub <group's label>, args;
 };
 
-class TCallTask : public TTask {
+class TCallTask : public TExtendedTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Call; }
     // Record: CallKind (a byte), Function, TargetGroup, then the arguments as lines.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     // "Call function Name(a, b)", "Call subroutine L3(a)": the subroutine under the label the
     // writer writes for it, its author's name when groups has the group and it has one.
@@ -110,7 +107,7 @@ inline constexpr std::uint8_t LastBareStatement = static_cast<std::uint8_t>(TBar
 const char* BareStatementWord(TBareStatement statement);  // "end", "return", ...
 
 // `end;`, `return;`, `break;`, `continue;`
-class TStatementTask : public TTask {
+class TStatementTask : public TExtendedTask {
 public:
     TStatementTask() = default;
     explicit TStatementTask(TBareStatement statement) : Statement(statement) {}
@@ -120,7 +117,6 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     std::string SummaryText() const;  // "End", "Return", "Break", "Continue"
 
