@@ -7,6 +7,7 @@
 
 #include "script/SyntaxTree.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -17,9 +18,11 @@ class QLabel;
 class QPlainTextEdit;
 class QTimer;
 class QTreeView;
+class TNPCForm;
+class TPlayTestForm;
 class TProjectDocument;
 class TScriptFileForm;
-class TTaskTreeModel;
+class TTaskForm;
 
 // Underlines the lines of the errors among diagnostics (line numbers less firstLine - 1), each
 // with its message as tool tip; returns how many were marked.
@@ -49,6 +52,9 @@ private:
     QString Shown_;  // the text the file holds for the entry
 };
 
+// The NPC's windows are the program's own, bound to the NPC's document: the task window (add,
+// delete, move, rename, the task editors, the output window) and the NPC window side by side, and
+// on demand the play-test window.
 class TScriptNpcForm : public QWidget {
     Q_OBJECT
 public:
@@ -57,9 +63,13 @@ public:
     ~TScriptNpcForm() override;
 
     TProjectDocument& Document() const { return *Document_; }
-    QTreeView* Tree() const { return Tree_; }
+    TTaskForm* Tasks() const { return Tasks_; }
+    TNPCForm* NpcWindow() const { return Npc_; }
+    QTreeView* Tree() const;
     // Opens the task editor of the selected task.
     void EditSelected();
+    // Opens the play-test window on this NPC (once) and brings it to the front.
+    TPlayTestForm* PlayTest();
     // The file was saved with this NPC as it stands: it is unchanged from now on.
     void Saved();
 
@@ -70,7 +80,8 @@ private:
     std::size_t Part_;
     std::unique_ptr<TProjectDocument> Document_;
     std::string OriginalMap_;
-    TTaskTreeModel* Model_ = nullptr;
-    QTreeView* Tree_ = nullptr;
+    TTaskForm* Tasks_ = nullptr;
+    TNPCForm* Npc_ = nullptr;
+    QPointer<TPlayTestForm> PlayTest_;
     QLabel* Status_ = nullptr;
 };

@@ -7,17 +7,28 @@
 #include <gmock/gmock.h>
 
 #include "model/MessageTasks.h"
+#include "ui/ChildWindows.h"
+#include "ui/Form_Editor.h"
+#include "ui/Form_Message.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_PlayTest.h"
 #include "ui/Form_ScriptEntry.h"
 #include "ui/Form_ScriptFile.h"
+#include "ui/Form_Tasks.h"
+#include "ui/SpinField.h"
+#include "ui/TaskTreeView.h"
 #include "workspace/ScriptWorkspace.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTreeView>
+
+#include <algorithm>
 
 using namespace frametest;
 
@@ -148,6 +159,133 @@ TEST_F(ScriptFileFormTest, AnNpcOpenedAsTasksWritesTheEditorsLinesOnlyWhenChange
     ASSERT_TRUE(form->Save());
     EXPECT_EQ(ReadBytes(Dir / "town.txt"), "// Town\r\n\r\n" + Soldier + "\r\n" + written + "\r\nprontera\tmapflag\tnosave\tSavePoint");
     EXPECT_FALSE(npc->Document().Project().Modified);
+}
+
+// The messages the NPC's play shows, in order.
+std::vector<std::string> Said(const script::TRunResult& run)
+{
+    std::vector<std::string> said;
+    for (const script::TEvent& event : run.Events)
+        if (event.Kind == script::TEventKind::Mes)
+            said.push_back(event.Text);
+    return said;
+}
+
+// The captions of the tasks under the NPC's first node, in order.
+std::vector<std::string> StartCaptions(TScriptNpcForm* npc)
+{
+    std::vector<std::string> captions;
+    const TTaskNode* start = npc->Document().Project().TaskTree.GetFirstNode();
+    for (int i = 0; i < start->ChildCount(); ++i)
+        captions.push_back(start->Child(i)->Text());
+    return captions;
+}
+
+TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsEditedInTheProgramsOwnWindows)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    // The program's windows, bound to the NPC's document, not to the main window's.
+    ASSERT_NE(npc->Tasks(), nullptr);
+    EXPECT_EQ(&npc->Tasks()->Document(), &npc->Document());
+    EXPECT_EQ(TTaskForm::Of(npc->Document()), npc->Tasks());
+    EXPECT_EQ(TTaskForm::Of(Document()), TaskForm);
+    EXPECT_EQ(Child<QLineEdit>(npc->NpcWindow(), "NameEdit")->text(), QStringLiteral("Guide"));
+
+    // Add a message at the end of Start through the task window and its message editor.
+    TTaskTree& tree = npc->Document().Project().TaskTree;
+    tree.Select(tree.GetFirstNode());
+    Click(Child<QPushButton>(npc->Tasks(), "MessageButton"));
+    auto* editor = Frame->findChild<TMessageForm*>();
+    ASSERT_NE(editor, nullptr);
+    Child<QPlainTextEdit>(editor, "MessageEdit")->setPlainText(QStringLiteral("Welcome!"));
+    Click(Child<QPushButton>(editor, "ApplyButton"));
+    ProcessDeletions();
+    const std::vector<std::string> added = StartCaptions(npc);
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_THAT(added.back(), ::testing::StartsWith("Message: Welcome!"));
+    const std::size_t part = form->Workspace().EntryParts()[1];
+    const std::string closeThenWelcome = "\t\tclose;\r\n\t\tmes \"Welcome!\";\r\n}";
+    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::HasSubstr(closeThenWelcome));
+    EXPECT_EQ(Cell(form, 1, 0), QStringLiteral("NPC *"));
+
+    // The user picks it in the tree; Ctrl+Up moves it above the close, and the file follows.
+    TTaskTreeView* view = npc->Tasks()->TasksList();
+    const QModelIndex start = view->model()->index(0, 0);
+    view->setCurrentIndex(view->model()->index(2, 0, start));
+    ASSERT_EQ(tree.Selected(), tree.GetFirstNode()->Child(2));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
+    const std::vector<std::string> moved = StartCaptions(npc);
+    EXPECT_EQ(moved, (std::vector<std::string>{added[0], added[2], added[1]}));
+    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::HasSubstr("\t\tmes \"Welcome!\";\r\n\t\tclose;\r\n}"));
+
+    // Undo takes the move back, not the message.
+    Click(Child<QPushButton>(npc, "UndoButton"));
+    EXPECT_EQ(StartCaptions(npc), added);
+    const std::string written = form->Workspace().CurrentText(part);
+    EXPECT_THAT(written, ::testing::HasSubstr(closeThenWelcome));
+
+    // Only the Guide's lines differ in the file saved.
+    ASSERT_TRUE(form->Save());
+    EXPECT_TRUE(Dialogs->Errors.empty());
+    EXPECT_EQ(ReadBytes(Dir / "town.txt"), "// Town\r\n\r\n" + Soldier + "\r\n" + written + "\r\nprontera\tmapflag\tnosave\tSavePoint");
+    EXPECT_FALSE(npc->Document().Project().Modified);
+    // The main window's project saw none of it.
+    EXPECT_FALSE(Project().Modified);
+}
+
+TEST_F(ScriptFileFormTest, TheNpcWindowChangesTheNpcLineOfTheFile)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 0, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    auto* x = Child<TSpinField>(npc->NpcWindow(), "XEdit");
+    SelectAllOf(x);
+    QTest::keyClicks(x, "12");
+    QTest::keyClick(x, Qt::Key_Tab);
+    auto* name = Child<QLineEdit>(npc->NpcWindow(), "NameEdit");
+    name->selectAll();
+    QTest::keyClicks(name, "Guard");
+    const std::size_t part = form->Workspace().EntryParts()[0];
+    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::StartsWith("prontera,12,10,4\tscript\tGuard\t45,{\r\n"));
+    EXPECT_EQ(form->Workspace().CurrentText(form->Workspace().EntryParts()[1]), Guide);
+    // The main window's NPC is another.
+    EXPECT_NE(Project().NPCInfo.Name, "Guard");
+    EXPECT_FALSE(Project().Modified);
+}
+
+TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsPlayedAndFollowsItsEdits)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    Click(Child<QPushButton>(npc, "PlayTestButton"));
+    TPlayTestForm* play = npc->PlayTest();
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(Said(play->Result()), (std::vector<std::string>{"[Guide]", "Hi"}));
+    // The output window the play marks is the NPC's own.
+    ASSERT_NE(npc->Tasks()->Output(), nullptr);
+    EXPECT_GT(npc->Tasks()->Output()->PlayingLine(), 0);
+    TMessageTask* hi = nullptr;
+    for (int i = 0; i < npc->Document().Project().TaskList.TaskCount(); ++i)
+        if (auto* task = npc->Document().Project().TaskList.TaskAt(i);
+            task->Kind() == TTaskKind::Message && static_cast<TMessageTask*>(task)->Lines == std::vector<std::string>{"Hi"})
+            hi = static_cast<TMessageTask*>(task);
+    ASSERT_NE(hi, nullptr);
+    const std::unique_ptr<TTask> changed = CopyTask(*hi);
+    static_cast<TMessageTask&>(*changed).Lines = {"Hello"};
+    npc->Document().EditTask(hi, *changed);
+    EXPECT_EQ(Said(play->Result()), (std::vector<std::string>{"[Guide]", "Hello"}));
+    // Closing the file's NPC window takes its play-test window along.
+    QPointer<TPlayTestForm> kept(play);
+    delete ChildFrame(npc);
+    ProcessDeletions();
+    EXPECT_TRUE(kept.isNull());
 }
 
 TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving)
