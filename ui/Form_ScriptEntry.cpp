@@ -18,6 +18,7 @@
 #include "workspace/WriteBack.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -233,6 +234,46 @@ TPlayTestForm* TScriptNpcForm::PlayTest()
     }
     BringToFront(PlayTest_);
     return PlayTest_;
+}
+
+namespace {
+
+bool IsUndoKey(const QKeyEvent& key)
+{
+    return key.matches(QKeySequence::Undo);
+}
+
+bool IsRedoKey(const QKeyEvent& key)
+{
+    const QKeyCombination pressed = key.keyCombination();
+    return key.matches(QKeySequence::Redo) || pressed == QKeyCombination(Qt::CTRL | Qt::Key_Y) ||
+           pressed == QKeyCombination(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+}
+
+} // namespace
+
+// A control that has an undo of its own (a text field) takes the keys first; what reaches the
+// window is the NPC's.
+bool TScriptNpcForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (IsUndoKey(key) || IsRedoKey(key)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void TScriptNpcForm::keyPressEvent(QKeyEvent* event)
+{
+    if (IsUndoKey(*event))
+        Guarded(this, [this] { Document_->Undo(); });
+    else if (IsRedoKey(*event))
+        Guarded(this, [this] { Document_->Redo(); });
+    else
+        QWidget::keyPressEvent(event);
 }
 
 // While the project differs from the file as read, the editor's lines stand in the file.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+class QKeyEvent;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
@@ -72,6 +73,12 @@ public:
     TPlayTestForm* PlayTest();
     // The file was saved with this NPC as it stands: it is unchanged from now on.
     void Saved();
+
+protected:
+    // The undo and redo keys inside this window work on the NPC's history; the main window's Edit
+    // menu would take them for its own project's.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ProjectChanged();

@@ -44,6 +44,25 @@ std::vector<TTaskForm*>& LiveTaskForms()
     return forms;
 }
 
+// What Ctrl+C copied, the program's: a task goes from a project to an NPC of a script file too.
+struct TCopied {
+    std::unique_ptr<TTask> Task;
+    QPointer<TProjectDocument> From;
+};
+
+TCopied& Copied()
+{
+    static TCopied copied;
+    return copied;
+}
+
+// Conditions and menus jump to groups by their number in their own project: in another project
+// the same number is another group, or none.
+bool JumpsToGroups(const TTask& task)
+{
+    return task.Kind() == TTaskKind::Condition || task.Kind() == TTaskKind::Menu;
+}
+
 constexpr int FrameLeft = 0;
 constexpr int FrameTop = 115;
 constexpr int OuterWidth = 408;
@@ -212,6 +231,8 @@ void TTaskForm::ConnectTreeCommands()
     treeCommand(QStringLiteral("&Label Name..."), {}, &TTaskForm::LabelNameExecute);
     treeCommand(QStringLiteral("Move &Up"), {QKeySequence(Qt::CTRL | Qt::Key_Up)}, &TTaskForm::MoveUpExecute);
     treeCommand(QStringLiteral("Move Do&wn"), {QKeySequence(Qt::CTRL | Qt::Key_Down)}, &TTaskForm::MoveDownExecute);
+    treeCommand(QStringLiteral("&Copy"), {QKeySequence(QKeySequence::Copy)}, &TTaskForm::CopyExecute);
+    treeCommand(QStringLiteral("&Paste"), {QKeySequence(QKeySequence::Paste)}, &TTaskForm::PasteExecute);
     auto* separator = new QAction(tree);
     separator->setSeparator(true);
     tree->addAction(separator);
@@ -604,6 +625,33 @@ void TTaskForm::MoveSelectedBy(int step)
         TasksList()->setCurrentIndex(Model_->IndexOf(node));
         ShowChangedOutput();
     }
+}
+
+void TTaskForm::CopyExecute()
+{
+    const TTask* task = SelectedTask();
+    if (!task)
+        return;
+    if (task->HoldsTasks()) {
+        ShowStatusMessage(this, QStringLiteral("A %1 is not copied with the tasks inside it: copy those one by one.")
+                                    .arg(ToQ(KindName(task->Kind()))));
+        return;
+    }
+    Copied() = {CopyTask(*task), &Document_};
+}
+
+void TTaskForm::PasteExecute()
+{
+    const TCopied& copied = Copied();
+    if (!copied.Task)
+        return;
+    if (copied.From != &Document_ && JumpsToGroups(*copied.Task)) {
+        ShowStatusMessage(this, QStringLiteral("A %1 jumps to groups of the NPC it was copied from: it is pasted "
+                                               "only there.")
+                                    .arg(ToQ(KindName(copied.Task->Kind()))));
+        return;
+    }
+    AddTaskNode(CopyTask(*copied.Task), false);
 }
 
 void TTaskForm::TasksListEdited(TTaskNode* node, const std::string& text)

@@ -103,6 +103,11 @@ public:
     // Ctrl+Up, Ctrl+Down: the selected task one place up or down among its siblings.
     void MoveUpExecute();
     void MoveDownExecute();
+    // Ctrl+C: keeps a copy of the selected task, for any task window of the program to paste. A
+    // task that holds others (a group, a block) is not copied: its copy would need them too.
+    void CopyExecute();
+    // Ctrl+V: adds a copy of the task last copied where a new task goes (AddTaskNode).
+    void PasteExecute();
 
     // An in-place edit of node's text was confirmed with text.
     void TasksListEdited(TTaskNode* node, const std::string& text);
