@@ -340,6 +340,27 @@ TEST_F(ScriptFileFormTest, TasksAreCopiedAndPastedWithinAnNpcAndIntoAProject)
     EXPECT_EQ(StartCaptions(npc).back(), captions[0]);
 }
 
+TEST_F(ScriptFileFormTest, ClosingTheFileTakesItsNpcsEditorsAndOutputAlong)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    npc->Tasks()->ShowOutput();
+    Click(Child<QPushButton>(npc->Tasks(), "MessageButton"));
+    QPointer<TMessageForm> editor = Frame->findChild<TMessageForm*>();
+    QPointer<TEditorForm> output = npc->Tasks()->Output();
+    ASSERT_FALSE(editor.isNull());
+    ASSERT_FALSE(output.isNull());
+    // The main window's output is another window.
+    EXPECT_NE(output.data(), EditorForm);
+    ASSERT_TRUE(ChildFrame(form)->close());
+    ProcessDeletions();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_TRUE(output.isNull());
+    EXPECT_EQ(TTaskForm::Of(Document()), TaskForm);
+}
+
 TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving)
 {
     TScriptFileForm* form = OpenTown();
