@@ -30,6 +30,18 @@ QString OfferText(const TLeftoverCopy& copy, const TRecoveredProject& project)
         .arg(name, time);
 }
 
+// A copy that cannot be read is kept unless the user lets it go: it may still be read by hand, but
+// it need not come back at every start.
+void OfferToDelete(QWidget* owner, TLeftoverCopy& copy, const std::exception& error)
+{
+    if (Dialogs().Confirm(owner,
+                          QStringLiteral("The recovery copy %1 cannot be restored:\n\n%2\n\nDelete it? (No keeps "
+                                         "it where it is.)")
+                              .arg(copy.CopyPath(), QString::fromUtf8(error.what())),
+                          QStringLiteral("Recovery")))
+        copy.Remove();
+}
+
 // True when the copy was restored or opened: the offer ends there.
 bool Offer(TProjectDocument& document, QWidget* owner, TLeftoverCopy& copy, TRecoveryWriter* writer)
 {
@@ -37,14 +49,7 @@ bool Offer(TProjectDocument& document, QWidget* owner, TLeftoverCopy& copy, TRec
     try {
         project = copy.Read();
     } catch (const std::exception& error) {
-        // Kept unless the user lets it go: it may still be read by hand, but it need not come back
-        // at every start.
-        if (Dialogs().Confirm(owner,
-                              QStringLiteral("The recovery copy %1 cannot be restored:\n\n%2\n\nDelete it? (No keeps "
-                                             "it where it is.)")
-                                  .arg(copy.CopyPath(), QString::fromUtf8(error.what())),
-                              QStringLiteral("Recovery")))
-            copy.Remove();
+        OfferToDelete(owner, copy, error);
         return false;
     }
     const TRecoveryAnswer answer = Dialogs().RecoveryChoice(owner, OfferText(copy, project));
@@ -115,12 +120,7 @@ void OfferScriptCopy(QWidget* owner, TLeftoverCopy& copy, const TScriptFileOpene
         edits = ReadEditsBytes(QFile::encodeName(copy.CopyPath()).toStdString(),
                                ReadWholeFile(QFile::encodeName(copy.CopyPath()).toStdString()));
     } catch (const std::exception& error) {
-        if (Dialogs().Confirm(owner,
-                              QStringLiteral("The recovery copy %1 cannot be restored:\n\n%2\n\nDelete it? (No keeps "
-                                             "it where it is.)")
-                                  .arg(copy.CopyPath(), QString::fromUtf8(error.what())),
-                              QStringLiteral("Recovery")))
-            copy.Remove();
+        OfferToDelete(owner, copy, error);
         return;
     }
     const TAnswer answer = Dialogs().Question(
