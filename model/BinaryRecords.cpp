@@ -58,3 +58,19 @@ std::string ReadString(TFileReader& file)
         file.Fail("a text of " + std::to_string(length) + " bytes runs past the end of the file");
     return file.ReadBytes(static_cast<std::size_t>(length));
 }
+
+std::uint8_t ReadTag(TFileReader& file, std::uint8_t last, const char* what)
+{
+    const std::uint8_t tag = file.ReadByte();
+    if (tag > last)
+        file.Fail(std::string(what) + " " + std::to_string(tag) + " is not one of 0 to " + std::to_string(last));
+    return tag;
+}
+
+std::size_t ReadCount(TFileReader& file, std::size_t minRecordSize, const char* what)
+{
+    const std::int32_t count = file.ReadInt();
+    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / minRecordSize)
+        file.Fail(std::string(what) + " count " + std::to_string(count) + " is larger than the records present");
+    return static_cast<std::size_t>(count);
+}
