@@ -9,7 +9,6 @@
 #include "Form_Tasks.h"
 #include "QtText.h"
 #include "SyntaxHighlight.h"
-#include "TaskTreeView.h"
 
 #include "document/Document.h"
 #include "import/ImportProof.h"
@@ -24,7 +23,6 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -209,16 +207,6 @@ TScriptNpcForm::~TScriptNpcForm()
         if (window)
             delete ChildFrame(window);
     DeleteChildrenFirst(*this, false);
-}
-
-QTreeView* TScriptNpcForm::Tree() const
-{
-    return Tasks_->TasksList();
-}
-
-void TScriptNpcForm::EditSelected()
-{
-    Tasks_->EditButtonClick();
 }
 
 TPlayTestForm* TScriptNpcForm::PlayTest()

@@ -2,8 +2,9 @@
 // The windows of one entry of an open script file. As code: the entry's lines in a coloured editor
 // with its own undo, checked as part of the whole new file while typing, every change going into
 // the file at once. As tasks: an importable NPC imported (and proved) into a project document of
-// its own, its task tree with the task editors and undo; while the project differs from what was
-// read, the editor's lines for the NPC take the entry's place in the file.
+// its own, edited in the program's own windows bound to that document, with its own undo; while
+// the project differs from what was read, the editor's lines for the NPC take the entry's place in
+// the file.
 
 #include "script/SyntaxTree.h"
 
@@ -18,7 +19,6 @@ class QKeyEvent;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
-class QTreeView;
 class TNPCForm;
 class TPlayTestForm;
 class TProjectDocument;
@@ -66,9 +66,6 @@ public:
     TProjectDocument& Document() const { return *Document_; }
     TTaskForm* Tasks() const { return Tasks_; }
     TNPCForm* NpcWindow() const { return Npc_; }
-    QTreeView* Tree() const;
-    // Opens the task editor of the selected task.
-    void EditSelected();
     // Opens the play-test window on this NPC (once) and brings it to the front.
     TPlayTestForm* PlayTest();
     // The file was saved with this NPC as it stands: it is unchanged from now on.
