@@ -137,10 +137,8 @@ struct TItemLine {
 
     TItem ToItem() const
     {
-        TItem item = Numbers;
-        item.Name.assign(Name);
-        item.DbName.assign(DbName);
-        return item;
+        const TItem& n = Numbers;
+        return TItem{n.ID, n.Price, n.Slots, n.Weight, n.ATK, n.DEF, std::string(Name), std::string(DbName), n.Type};
     }
 };
 
