@@ -357,6 +357,11 @@ std::vector<TLeftoverCopy> FindLeftoverScriptCopies(const QString& folder)
         if (TakeLeftLock(*lock))
             copies.emplace_back(info.filePath(), std::move(lock));
     }
+    // A run that ended abnormally with nothing unsaved left only its lock: taking it and letting
+    // it go removes it.
+    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("*") + ScriptLockSuffix}, QDir::Files))
+        if (!QFile::exists(info.filePath().chopped(ScriptLockSuffix.size()) + ScriptCopySuffix))
+            TakeLeftLock(*NewLock(info.filePath()));
     return copies;
 }
 

@@ -203,6 +203,25 @@ TEST(ScriptRecoveryWriterTest, ACopyWhoseRunEndedWithoutRemovingItIsOffered)
     EXPECT_TRUE(FindLeftoverCopies(folder).empty());
     copies[0].Remove();
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/crashed.script")));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/crashed.script-lock")));
+}
+
+TEST(ScriptRecoveryWriterTest, ALockLeftWithoutACopyIsClearedAndALiveOneKept)
+{
+    TTempDir dir;
+    const QString folder = QPath(dir / "recovery");
+    TScriptRecoveryWriter alive([] { return std::string(); }, folder, 60000);
+    const QString aliveLock = alive.CopyPath().chopped(7) + QStringLiteral(".script-lock");
+    ASSERT_TRUE(QFile::exists(aliveLock));
+    // What a run that crashed with nothing unsaved leaves: a lock no process holds.
+    {
+        QLockFile left(folder + QStringLiteral("/crashed.script-lock"));
+        ASSERT_TRUE(left.tryLock(0));
+        ASSERT_TRUE(QFile::copy(folder + QStringLiteral("/crashed.script-lock"), folder + QStringLiteral("/gone.script-lock")));
+    }
+    EXPECT_TRUE(FindLeftoverScriptCopies(folder).empty());
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/gone.script-lock")));
+    EXPECT_TRUE(QFile::exists(aliveLock));
 }
 
 } // namespace
