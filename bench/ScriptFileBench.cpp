@@ -10,6 +10,7 @@
 #include "output/Highlight.h"
 #include "platform/FileAccess.h"
 #include "workspace/ScriptWorkspace.h"
+#include "workspace/WorkspaceRecovery.h"
 
 #include <benchmark/benchmark.h>
 
@@ -104,6 +105,24 @@ void BM_SaveAfterOneChange(benchmark::State& state)
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_SaveAfterOneChange)->Unit(benchmark::kMillisecond);
+
+// The bytes of the recovery copy, taken in the window's thread a few seconds after an edit: the
+// changed entries only, however large the file.
+void BM_RecoveryCopyAfterOneChange(benchmark::State& state)
+{
+    TScriptWorkspace workspace("town.txt", BenchFile(), script::TTarget::EAthena);
+    const std::size_t part = workspace.EntryParts()[NpcCount / 2];
+    std::string text = workspace.PartText(part);
+    text.insert(text.find("\tmes"), "\tmes \"Edit\";\n");
+    workspace.SetPartText(part, text);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = EditsBytes(EditsOf(workspace)).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["copy bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_RecoveryCopyAfterOneChange)->Unit(benchmark::kMicrosecond);
 
 // The heap the open file holds (its bytes, the syntax tree, the parts) per byte of the file.
 void BM_OpenScriptFileMemory(benchmark::State& state)

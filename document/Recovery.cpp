@@ -20,6 +20,8 @@ namespace {
 const QString CopySuffix = QStringLiteral(".NPC");
 const QString NameSuffix = QStringLiteral(".name");  // after the copy's own name
 const QString LockSuffix = QStringLiteral(".lock");
+const QString ScriptCopySuffix = QStringLiteral(".script");
+const QString ScriptLockSuffix = QStringLiteral(".script-lock");
 
 std::string PathBytes(const QString& path)
 {
@@ -235,6 +237,64 @@ void TRecoveryWriter::RemoveCopy()
     });
 }
 
+// ---- A script file's writer --------------------------------------------------------------------
+
+TScriptRecoveryWriter::TScriptRecoveryWriter(std::function<std::string()> snapshot, const QString& folder, int delayMs,
+                                             QObject* parent)
+    : QObject(parent), Snapshot_(std::move(snapshot))
+{
+    if (!QDir().mkpath(folder))
+        throw EInOutError(PathBytes(folder), "the recovery folder cannot be created");
+    const QString base = QDir(folder).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces));
+    CopyPath_ = base + ScriptCopySuffix;
+    Lock_ = NewLock(base + ScriptLockSuffix);
+    if (!Lock_->tryLock(0))
+        throw EInOutError(PathBytes(Lock_->fileName()), LockErrorText(Lock_->error()));
+    Timer_.setSingleShot(true);
+    Timer_.setInterval(delayMs);
+    connect(&Timer_, &QTimer::timeout, this, &TScriptRecoveryWriter::WriteCopy);
+}
+
+TScriptRecoveryWriter::~TScriptRecoveryWriter()
+{
+    // One that cannot be removed is offered at the next start: offering a copy too many loses
+    // nothing.
+    QFile::remove(CopyPath_);
+    Lock_->unlock();
+}
+
+void TScriptRecoveryWriter::Changed()
+{
+    if (!Timer_.isActive()) {
+        Waiting_.start();
+        Timer_.start();
+    } else if (Waiting_.elapsed() < qint64{Timer_.interval()} * TRecoveryWriter::MaxWaitFactor) {
+        Timer_.start();
+    }
+}
+
+bool TScriptRecoveryWriter::Flush()
+{
+    Timer_.stop();
+    WriteCopy();
+    return Written_ || Snapshot_().empty();
+}
+
+void TScriptRecoveryWriter::WriteCopy()
+{
+    try {
+        const std::string bytes = Snapshot_();
+        if (bytes.empty())
+            RemoveFile(CopyPath_);
+        else
+            WriteFileSafely(PathBytes(CopyPath_), bytes);
+        Written_ = !bytes.empty();
+    } catch (...) {
+        Written_ = false;
+        emit Failed(ErrorText(std::current_exception()));
+    }
+}
+
 // ---- Copies left behind ------------------------------------------------------------------------
 
 TLeftoverCopy::TLeftoverCopy(QString copyPath, std::unique_ptr<QLockFile> lock)
@@ -285,6 +345,23 @@ std::vector<TLeftoverCopy> FindLeftoverCopies(const QString& folder)
             QFile::remove(TargetFileOf(copyPath));
         }
     }
+    return copies;
+}
+
+std::vector<TLeftoverCopy> FindLeftoverScriptCopies(const QString& folder)
+{
+    std::vector<TLeftoverCopy> copies;
+    const QDir dir(folder);
+    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("*") + ScriptCopySuffix}, QDir::Files, QDir::Time)) {
+        auto lock = NewLock(info.filePath().chopped(ScriptCopySuffix.size()) + ScriptLockSuffix);
+        if (TakeLeftLock(*lock))
+            copies.emplace_back(info.filePath(), std::move(lock));
+    }
+    // A run that ended abnormally with nothing unsaved left only its lock: taking it and letting
+    // it go removes it.
+    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("*") + ScriptLockSuffix}, QDir::Files))
+        if (!QFile::exists(info.filePath().chopped(ScriptLockSuffix.size()) + ScriptCopySuffix))
+            TakeLeftLock(*NewLock(info.filePath()));
     return copies;
 }
 

@@ -8,6 +8,9 @@
 // project's side file "<id>.NPC.server" (DTargets.h: the server target, absent for eAthena) and
 // "<id>.NPC.name" (the project's file name as the system's bytes, empty when untitled), plus the
 // run's lock "<id>.lock".
+//
+// A script file open with unsaved edits has a copy of its own, "<id>.script" (the bytes its
+// window hands over: workspace/WorkspaceRecovery.h), with its lock "<id>.script-lock".
 
 #include "catalogue/Targets.h"
 
@@ -18,6 +21,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +86,39 @@ private:
     std::atomic<bool> LastWriteFailed_ = false;
 };
 
+// Keeps the copy of one open script file: a few seconds after the last Changed(), the bytes
+// snapshot gives are written (none: nothing is unsaved, and the copy goes). The bytes are a few
+// changed entries, so they are written at once rather than by a thread.
+class TScriptRecoveryWriter : public QObject {
+    Q_OBJECT
+public:
+    // Creates folder when missing and takes the copy's lock there; EInOutError naming the folder
+    // or the lock when that fails.
+    TScriptRecoveryWriter(std::function<std::string()> snapshot, const QString& folder,
+                          int delayMs = TRecoveryWriter::DefaultDelayMs, QObject* parent = nullptr);
+    // The normal end: the copy goes and the lock is given up.
+    ~TScriptRecoveryWriter() override;
+
+    const QString& CopyPath() const { return CopyPath_; }
+    // The file's edits changed: the copy follows after a pause (at once when nothing is unsaved).
+    void Changed();
+    // Writes a waiting copy now; true when the disk has what snapshot gives.
+    bool Flush();
+
+signals:
+    void Failed(const QString& message);
+
+private:
+    void WriteCopy();
+
+    std::function<std::string()> Snapshot_;
+    QString CopyPath_;
+    std::unique_ptr<QLockFile> Lock_;
+    QTimer Timer_;
+    QElapsedTimer Waiting_;
+    bool Written_ = false;
+};
+
 // What a left-over copy holds, read and checked.
 struct TRecoveredProject {
     std::string CopyPath;      // names the copy in messages
@@ -114,6 +151,9 @@ private:
 // The copies in folder whose runs did not end normally, newest first. Lock files and pieces of
 // copies that such runs left without a project copy are cleared away on the way.
 std::vector<TLeftoverCopy> FindLeftoverCopies(const QString& folder);
+// The same for the copies of script files; their bytes are read with ReadWholeFile(CopyPath()),
+// not with Read().
+std::vector<TLeftoverCopy> FindLeftoverScriptCopies(const QString& folder);
 
 // Replaces the project, through the project document, by the recovered one: modified, with its
 // original file name when keepName, else untitled. Raises what the project reader raises,

@@ -508,12 +508,6 @@ void TMainForm::WinPlayTest()
             TaskForm->ShowOutput();
         PlayTest_ = new TPlayTestForm(*Document_);
         PlayTest_->Place(this);
-        // Every change of the project restarts the run on the new script.
-        connect(Document_.get(), &TProjectDocument::Changed, PlayTest_,
-                [form = PlayTest_](const TProjectChange& change) {
-                    if (change.ChangesScript())
-                        Guarded(form, [form] { form->ProjectChanged(); });
-                });
         PlayTest_->Restart();
     }
     BringToFront(PlayTest_);

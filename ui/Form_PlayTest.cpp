@@ -150,6 +150,11 @@ TPlayTestForm::TPlayTestForm(TProjectDocument& document, QWidget* parent) : QWid
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Play Test"));
     BuildControls();
+    // Every change of the project restarts the run on the new script.
+    connect(&Document_, &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
+        if (change.ChangesScript())
+            ProjectChanged();
+    });
 }
 
 TPlayTestForm::~TPlayTestForm()
@@ -573,18 +578,20 @@ void TPlayTestForm::ShowPlayingLine()
     int line = 0;
     for (auto it = Result_.Events.rbegin(); it != Result_.Events.rend() && line == 0; ++it)
         line = it->Line();
-    if (EditorForm)
-        EditorForm->ShowPlayingLine(line);
-    if (TaskForm && Play_)
-        TaskForm->ShowPlayingTask(Play_->TaskAtLine(line));
+    TTaskForm* tasks = TTaskForm::Of(Document_);
+    if (tasks && tasks->Output())
+        tasks->Output()->ShowPlayingLine(line);
+    if (tasks && Play_)
+        tasks->ShowPlayingTask(Play_->TaskAtLine(line));
 }
 
 void TPlayTestForm::ClearPlayingMarks()
 {
-    if (EditorForm)
-        EditorForm->ShowPlayingLine(0);
-    if (TaskForm)
-        TaskForm->ShowPlayingTask(nullptr);
+    TTaskForm* tasks = TTaskForm::Of(Document_);
+    if (tasks && tasks->Output())
+        tasks->Output()->ShowPlayingLine(0);
+    if (tasks)
+        tasks->ShowPlayingTask(nullptr);
 }
 
 void TPlayTestForm::closeEvent(QCloseEvent* event)

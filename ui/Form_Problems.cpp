@@ -101,14 +101,15 @@ void TProblemsForm::Show(const TProjectCheck& check)
 
 void TProblemsForm::Activate(int row)
 {
-    if (row < 0 || row >= static_cast<int>(Entries_.size()) || !TaskForm)
+    TTaskForm* tasks = TTaskForm::Of(Document_);
+    if (row < 0 || row >= static_cast<int>(Entries_.size()) || !tasks)
         return;
     const TEntry& entry = Entries_[static_cast<std::size_t>(row)];
     const TTask* task = entry.Task.get();
     if (!task || !task->Node)
         return;
     Document_.Project().TaskTree.Select(task->Node);
-    BringToFront(TaskForm);
+    BringToFront(tasks);
     if (task->Kind() == TTaskKind::Manual)
-        TaskForm->OpenManualEditorAt(static_cast<TManualTask*>(task->Node->Data()), std::max(entry.TaskLine, 0));
+        tasks->OpenManualEditorAt(static_cast<TManualTask*>(task->Node->Data()), std::max(entry.TaskLine, 0));
 }

@@ -2,15 +2,13 @@
 
 #include "ChildWindows.h"
 #include "Dialogs.h"
-#include "Form_Actions.h"
-#include "Form_Conditions.h"
-#include "Form_Manual.h"
-#include "Form_Menus.h"
-#include "Form_Message.h"
+#include "Form_Editor.h"
+#include "Form_NPC.h"
+#include "Form_PlayTest.h"
 #include "Form_ScriptFile.h"
+#include "Form_Tasks.h"
 #include "QtText.h"
 #include "SyntaxHighlight.h"
-#include "TaskTreeModel.h"
 
 #include "document/Document.h"
 #include "import/ImportProof.h"
@@ -19,13 +17,15 @@
 #include "workspace/WriteBack.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -44,20 +44,6 @@ QString EntryTitle(const TScriptPart& part, const char* as)
 {
     return QString::fromLatin1(PartKindName(part.Kind)) + u' ' + ToQ(part.Name) + QStringLiteral(" (") +
            QString::fromLatin1(as) + u')';
-}
-
-// The editor of the selected task's kind, bound to document.
-std::unique_ptr<TTaskEditorForm> EditorFor(const TTask& task, TProjectDocument& document)
-{
-    switch (task.Kind()) {
-    case TTaskKind::Action: return std::make_unique<TActionForm>(document);
-    case TTaskKind::Condition: return std::make_unique<TConForm>(document);
-    case TTaskKind::Message: return std::make_unique<TMessageForm>(document);
-    case TTaskKind::Menu: return std::make_unique<TMenuForm>(document);
-    case TTaskKind::Manual: return std::make_unique<TManualForm>(document);
-    default: break;  // a group, or a kind without an editor window of its own
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -185,56 +171,97 @@ TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget*
     Document_->AdoptProject(entry.Name, std::move(proved.Import.Project));
     setWindowTitle(EntryTitle(entry, "tasks"));
 
-    Model_ = new TTaskTreeModel(Document_->Project().TaskTree, this);
-    Tree_ = new QTreeView(this);
-    Tree_->setObjectName(QStringLiteral("TaskTree"));
-    Tree_->setHeaderHidden(true);
-    Tree_->setModel(Model_);
-    Tree_->expandAll();
-    connect(Tree_, &QTreeView::doubleClicked, this, [this] { Guarded(this, [this] { EditSelected(); }); });
-    Status_ = new QLabel(this);
+    Tasks_ = new TTaskForm(*Document_, this);
+    Npc_ = new TNPCForm(*Document_, this);
+    Status_ = new QLabel(QStringLiteral("As in the file."), this);
     Status_->setObjectName(QStringLiteral("Status"));
     Status_->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
-    connect(AddButton(this, buttons, "EditButton", QStringLiteral("&Edit")), &QPushButton::clicked, this,
-            [this] { Guarded(this, [this] { EditSelected(); }); });
     connect(AddButton(this, buttons, "UndoButton", QStringLiteral("&Undo")), &QPushButton::clicked, this,
             [this] { Guarded(this, [this] { Document_->Undo(); }); });
     connect(AddButton(this, buttons, "RedoButton", QStringLiteral("&Redo")), &QPushButton::clicked, this,
             [this] { Guarded(this, [this] { Document_->Redo(); }); });
+    connect(AddButton(this, buttons, "PlayTestButton", QStringLiteral("&Play Test")), &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { PlayTest(); }); });
     buttons->addStretch();
+    auto* windows = new QHBoxLayout;
+    windows->addWidget(Tasks_, 1);
+    windows->addWidget(Npc_, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Tree_, 1);
+    layout->addLayout(windows, 1);
     layout->addWidget(Status_);
     layout->addLayout(buttons);
     connect(Document_.get(), &TProjectDocument::Changed, this, [this] { Guarded(this, [this] { ProjectChanged(); }); });
-    resize(450, 500);
+    resize(Npc_->width() + 420, std::max(Npc_->height(), 360) + 80);
 }
 
 TScriptNpcForm::~TScriptNpcForm()
 {
-    // The tree's model and the editors inside follow this NPC's document, which is a member and so
-    // dies before Qt would delete the children: they go first.
+    // The windows bound to this NPC's document that other windows frame (the output, play-test
+    // and task editor windows) and the children inside follow the document, which is a member and
+    // so dies before Qt would delete them: they go first.
+    QList<QPointer<QWidget>> bound{PlayTest_.data()};
+    for (QWidget* window : Tasks_->OpenedWindows())
+        bound << window;
+    for (const QPointer<QWidget>& window : bound)
+        if (window)
+            delete ChildFrame(window);
     DeleteChildrenFirst(*this, false);
 }
 
-void TScriptNpcForm::EditSelected()
+TPlayTestForm* TScriptNpcForm::PlayTest()
 {
-    TTaskNode* node = TTaskTreeModel::NodeOf(Tree_->currentIndex());
-    TTask* task = node ? node->Data() : nullptr;
-    if (!task)
-        return;
-    std::unique_ptr<TTaskEditorForm> editor = EditorFor(*task, *Document_);
-    if (!editor)
-        return;  // a group: its name is no part of what the NPC does
-    editor->OnDone = [document = Document_.get()](TTaskEditorForm* ended, bool cancelled) {
-        TTask* edited = ended ? ended->Task() : nullptr;
-        std::unique_ptr<TTask> result = ended && !cancelled ? ended->TakeResult() : nullptr;
-        if (edited && result)
-            document->EditTask(edited, *result);
-    };
-    editor->LoadTask(task);
-    ShowChildWindow(editor.release(), this);
+    if (!PlayTest_) {
+        // The output window shows the line that runs.
+        if (!Tasks_->Output())
+            Tasks_->ShowOutput();
+        PlayTest_ = new TPlayTestForm(*Document_);
+        PlayTest_->setWindowTitle(QStringLiteral("Play Test - ") + ToQ(Document_->Project().NPCInfo.Name));
+        PlayTest_->Place(this);
+        PlayTest_->Restart();
+    }
+    BringToFront(PlayTest_);
+    return PlayTest_;
+}
+
+namespace {
+
+bool IsUndoKey(const QKeyEvent& key)
+{
+    return key.matches(QKeySequence::Undo);
+}
+
+bool IsRedoKey(const QKeyEvent& key)
+{
+    const QKeyCombination pressed = key.keyCombination();
+    return key.matches(QKeySequence::Redo) || pressed == QKeyCombination(Qt::CTRL | Qt::Key_Y) ||
+           pressed == QKeyCombination(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+}
+
+} // namespace
+
+// A control that has an undo of its own (a text field) takes the keys first; what reaches the
+// window is the NPC's.
+bool TScriptNpcForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (IsUndoKey(key) || IsRedoKey(key)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void TScriptNpcForm::keyPressEvent(QKeyEvent* event)
+{
+    if (IsUndoKey(*event))
+        Guarded(this, [this] { Document_->Undo(); });
+    else if (IsRedoKey(*event))
+        Guarded(this, [this] { Document_->Redo(); });
+    else
+        QWidget::keyPressEvent(event);
 }
 
 // While the project differs from the file as read, the editor's lines stand in the file.

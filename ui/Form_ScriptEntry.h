@@ -2,24 +2,28 @@
 // The windows of one entry of an open script file. As code: the entry's lines in a coloured editor
 // with its own undo, checked as part of the whole new file while typing, every change going into
 // the file at once. As tasks: an importable NPC imported (and proved) into a project document of
-// its own, its task tree with the task editors and undo; while the project differs from what was
-// read, the editor's lines for the NPC take the entry's place in the file.
+// its own, edited in the program's own windows bound to that document, with its own undo; while
+// the project differs from what was read, the editor's lines for the NPC take the entry's place in
+// the file.
 
 #include "script/SyntaxTree.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+class QKeyEvent;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
-class QTreeView;
+class TNPCForm;
+class TPlayTestForm;
 class TProjectDocument;
 class TScriptFileForm;
-class TTaskTreeModel;
+class TTaskForm;
 
 // Underlines the lines of the errors among diagnostics (line numbers less firstLine - 1), each
 // with its message as tool tip; returns how many were marked.
@@ -49,6 +53,9 @@ private:
     QString Shown_;  // the text the file holds for the entry
 };
 
+// The NPC's windows are the program's own, bound to the NPC's document: the task window (add,
+// delete, move, rename, the task editors, the output window) and the NPC window side by side, and
+// on demand the play-test window.
 class TScriptNpcForm : public QWidget {
     Q_OBJECT
 public:
@@ -57,11 +64,18 @@ public:
     ~TScriptNpcForm() override;
 
     TProjectDocument& Document() const { return *Document_; }
-    QTreeView* Tree() const { return Tree_; }
-    // Opens the task editor of the selected task.
-    void EditSelected();
+    TTaskForm* Tasks() const { return Tasks_; }
+    TNPCForm* NpcWindow() const { return Npc_; }
+    // Opens the play-test window on this NPC (once) and brings it to the front.
+    TPlayTestForm* PlayTest();
     // The file was saved with this NPC as it stands: it is unchanged from now on.
     void Saved();
+
+protected:
+    // The undo and redo keys inside this window work on the NPC's history; the main window's Edit
+    // menu would take them for its own project's.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ProjectChanged();
@@ -70,7 +84,8 @@ private:
     std::size_t Part_;
     std::unique_ptr<TProjectDocument> Document_;
     std::string OriginalMap_;
-    TTaskTreeModel* Model_ = nullptr;
-    QTreeView* Tree_ = nullptr;
+    TTaskForm* Tasks_ = nullptr;
+    TNPCForm* Npc_ = nullptr;
+    QPointer<TPlayTestForm> PlayTest_;
     QLabel* Status_ = nullptr;
 };

@@ -6,8 +6,10 @@
 #include "QtText.h"
 #include "SyntaxHighlight.h"
 
+#include "document/Recovery.h"
 #include "script/Checker.h"
 #include "workspace/ScriptWorkspace.h"
+#include "workspace/WorkspaceRecovery.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -26,6 +28,7 @@
 
 #include <chrono>
 #include <future>
+#include <utility>
 
 namespace {
 
@@ -36,13 +39,33 @@ QString FileTitle(const std::string& path)
     return QFile::decodeName(path.c_str()).section(u'/', -1);
 }
 
+QString& RecoveryFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 } // namespace
 
 std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::string& path, script::TTarget target,
                                                                 QWidget* owner)
 {
-    std::future<std::unique_ptr<TScriptWorkspace>> reading =
-        std::async(std::launch::async, [path, target] { return TScriptWorkspace::Open(path, target); });
+    // What went wrong comes back as text: no exception leaves the reading thread.
+    struct TRead {
+        std::unique_ptr<TScriptWorkspace> Workspace;
+        std::string Error;
+    };
+    std::future<TRead> reading = std::async(std::launch::async, [path, target] {
+        TRead read;
+        try {
+            read.Workspace = TScriptWorkspace::Open(path, target);
+        } catch (const std::exception& error) {
+            read.Error = error.what();
+        } catch (...) {
+            read.Error = path + ": the file cannot be read";
+        }
+        return read;
+    });
     QProgressDialog progress(QStringLiteral("Reading %1...").arg(FileTitle(path)), QString(), 0, 0, owner);
     progress.setObjectName(QStringLiteral("ReadingProgress"));
     progress.setWindowModality(Qt::WindowModal);
@@ -51,7 +74,15 @@ std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::strin
         progress.setValue(0);  // shows the window once the minimum duration has passed
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    return reading.get();
+    TRead read = reading.get();
+    if (!read.Workspace)
+        throw EInOutError(read.Error);
+    return std::move(read.Workspace);
+}
+
+void SetScriptRecoveryFolder(const QString& folder)
+{
+    RecoveryFolder() = folder;
 }
 
 TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent)
@@ -62,6 +93,27 @@ TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QW
     BuildWidgets();
     ShowFile();
     WatchFile();
+    KeepRecoveryCopy();
+}
+
+// Without a copy the file's edits are still saved as usual: the user is told once.
+void TScriptFileForm::KeepRecoveryCopy()
+{
+    if (RecoveryFolder().isEmpty())
+        return;
+    const auto snapshot = [this] { return Workspace_->IsModified() ? EditsBytes(EditsOf(*Workspace_)) : std::string(); };
+    if (!Guarded(this, [&] { Recovery_ = new TScriptRecoveryWriter(snapshot, RecoveryFolder(), TRecoveryWriter::DefaultDelayMs, this); }))
+        return;
+    connect(Recovery_, &TScriptRecoveryWriter::Failed, this, [this](const QString& message) {
+        if (!std::exchange(RecoveryFailed_, true))
+            Dialogs().Error(this, QStringLiteral("Unsaved edits of %1 cannot be kept for recovery after a crash:\n%2")
+                                      .arg(FileTitle(Workspace_->FileName()), message));
+    });
+}
+
+bool TScriptFileForm::FlushRecovery()
+{
+    return Recovery_ && Recovery_->Flush();
 }
 
 TScriptFileForm::~TScriptFileForm()
@@ -240,6 +292,8 @@ void TScriptFileForm::PartEdited()
                                                   (Workspace_->IsChanged(part) ? QStringLiteral(" *") : QString()));
     }
     UpdateTitle();
+    if (Recovery_)
+        Recovery_->Changed();
 }
 
 bool TScriptFileForm::Save()
@@ -268,6 +322,8 @@ bool TScriptFileForm::Save()
             npc->Saved();
     ShowFile();
     WatchFile();  // a safe save replaces the file: the watcher followed the old one
+    if (Recovery_)
+        Recovery_->Changed();
     return true;
 }
 
@@ -289,6 +345,8 @@ void TScriptFileForm::Reload(bool keepEdits)
     Workspace_ = std::move(reread);
     ShowFile();
     WatchFile();
+    if (Recovery_)
+        Recovery_->Changed();
 }
 
 void TScriptFileForm::FileChangedOnDisk()

@@ -21,12 +21,17 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class TScriptRecoveryWriter;
 class TScriptWorkspace;
 
 // Reads the script file at path for target away from the window's thread; while it takes longer
 // than half a second a progress window says so. EInOutError when it cannot be opened.
 std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::string& path, script::TTarget target,
                                                                 QWidget* owner);
+
+// Where script file windows opened from now on keep recovery copies of their unsaved edits; empty
+// (as at first): they keep none.
+void SetScriptRecoveryFolder(const QString& folder);
 
 class TScriptFileForm : public QWidget {
     Q_OBJECT
@@ -57,6 +62,8 @@ public:
     void PartEdited();
     // True when the window may go: nothing unsaved, or the user saved or discarded it when asked.
     bool MayClose();
+    // Writes the recovery copy of the unsaved edits now; true when the disk has it.
+    bool FlushRecovery();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,6 +76,7 @@ private:
     void UpdateTitle();
     void WatchFile();
     void CloseEntryWindows();
+    void KeepRecoveryCopy();
 
     std::unique_ptr<TScriptWorkspace> Workspace_;
     QTableWidget* Entries_ = nullptr;
@@ -77,5 +85,7 @@ private:
     QPushButton* SaveButton_ = nullptr;
     QFileSystemWatcher* Watcher_ = nullptr;
     std::map<std::size_t, QPointer<QWidget>> EntryWindows_;  // part -> its open window
+    TScriptRecoveryWriter* Recovery_ = nullptr;
+    bool RecoveryFailed_ = false;
     bool Asking_ = false;
 };

@@ -38,6 +38,31 @@ TTaskForm* TaskForm = nullptr;
 
 namespace {
 
+std::vector<TTaskForm*>& LiveTaskForms()
+{
+    static std::vector<TTaskForm*> forms;
+    return forms;
+}
+
+// What Ctrl+C copied, the program's: a task goes from a project to an NPC of a script file too.
+struct TCopied {
+    std::unique_ptr<TTask> Task;
+    QPointer<TProjectDocument> From;
+};
+
+TCopied& Copied()
+{
+    static TCopied copied;
+    return copied;
+}
+
+// Conditions and menus jump to groups by their number in their own project: in another project
+// the same number is another group, or none.
+bool JumpsToGroups(const TTask& task)
+{
+    return task.Kind() == TTaskKind::Condition || task.Kind() == TTaskKind::Menu;
+}
+
 constexpr int FrameLeft = 0;
 constexpr int FrameTop = 115;
 constexpr int OuterWidth = 408;
@@ -71,7 +96,9 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
     : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::TTaskForm>())
 {
     Ui_->setupUi(this);
-    TaskForm = this;
+    LiveTaskForms().push_back(this);
+    if (!parent)
+        TaskForm = this;
 
     Model_ = new TTaskTreeModel(Tree(), this);
     TasksList()->SetTaskModel(Model_);
@@ -94,13 +121,39 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
     connect(&Document_, &TProjectDocument::Changed, this,
             [this](const TProjectChange& change) { Guarded(this, [&] { ProjectChanged(change); }); });
 
-    FormCreate();
+    if (!parent)
+        FormCreate();
 }
 
 TTaskForm::~TTaskForm()
 {
+    std::erase(LiveTaskForms(), this);
     if (TaskForm == this)
         TaskForm = nullptr;
+}
+
+TTaskForm* TTaskForm::Of(const TProjectDocument& document)
+{
+    for (TTaskForm* form : LiveTaskForms())
+        if (&form->Document() == &document)
+            return form;
+    return nullptr;
+}
+
+TEditorForm* TTaskForm::Output() const
+{
+    return Output_.data();
+}
+
+QList<QWidget*> TTaskForm::OpenedWindows() const
+{
+    QList<QWidget*> open;
+    if (Output_)
+        open << Output_.data();
+    for (const QPointer<TTaskEditorForm>& editor : Editors_)
+        if (editor)
+            open << editor.data();
+    return open;
 }
 
 void TTaskForm::ConnectButtons()
@@ -177,6 +230,10 @@ void TTaskForm::ConnectTreeCommands()
     // F2 itself stays with the window's own command; the menu only names it.
     treeCommand(QStringLiteral("&Rename\tF2"), {}, &TTaskForm::EditActionExecute);
     tree->SetGroupCommand(treeCommand(QStringLiteral("&Label Name..."), {}, &TTaskForm::LabelNameExecute));
+    treeCommand(QStringLiteral("Move &Up"), {QKeySequence(Qt::CTRL | Qt::Key_Up)}, &TTaskForm::MoveUpExecute);
+    treeCommand(QStringLiteral("Move Do&wn"), {QKeySequence(Qt::CTRL | Qt::Key_Down)}, &TTaskForm::MoveDownExecute);
+    treeCommand(QStringLiteral("&Copy"), {QKeySequence(QKeySequence::Copy)}, &TTaskForm::CopyExecute);
+    treeCommand(QStringLiteral("&Paste"), {QKeySequence(QKeySequence::Paste)}, &TTaskForm::PasteExecute);
     auto* separator = new QAction(tree);
     separator->setSeparator(true);
     tree->addAction(separator);
@@ -231,15 +288,17 @@ TTask* TTaskForm::SelectedTask() const
 
 TScriptResult TTaskForm::ShowOutput()
 {
-    if (!EditorForm) {
-        EditorForm = new TEditorForm(Document_);
-        EditorForm->Place(this);
+    if (!Output_) {
+        Output_ = new TEditorForm(Document_);
+        Output_->Place(this);
     }
+    if (TaskForm == this)
+        EditorForm = Output_;
     std::vector<std::string> lines;
     TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
-    EditorForm->ShowScript(std::move(lines));
-    BringToFront(EditorForm);
+    Output_->ShowScript(std::move(lines));
+    BringToFront(Output_);
     return result;
 }
 
@@ -277,15 +336,15 @@ void TTaskForm::ProjectChanged(const TProjectChange& change)
     ShowMarks(lines, result);
     // A condition's label ends with the group it jumps to, which an edit may have changed.
     TasksList()->viewport()->update();
-    if (EditorForm)
-        EditorForm->ShowScript(std::move(lines));
+    if (Output_)
+        Output_->ShowScript(std::move(lines));
 }
 
 void TTaskForm::ShowChangedOutput()
 {
     // The listener has already brought an open output window up to date.
-    if (EditorForm)
-        BringToFront(EditorForm);
+    if (Output_)
+        BringToFront(Output_);
     else
         ShowOutput();
     TasksList()->setFocus();
@@ -331,6 +390,8 @@ TForm* TTaskForm::OpenEditor(TTask* task, QPushButton* button, TDoneHandler done
         throw;
     }
     TForm* shown = editor.release();
+    Editors_.removeAll(nullptr);
+    Editors_ << shown;
     ShowChildWindow(shown, this);
     RememberPlace(shown);
     return shown;
@@ -539,6 +600,60 @@ void TTaskForm::EditActionExecute()
 {
     if (TTaskNode* node = Tree().Selected())
         StartRename(node);
+}
+
+void TTaskForm::MoveUpExecute()
+{
+    MoveSelectedBy(-1);
+}
+
+void TTaskForm::MoveDownExecute()
+{
+    MoveSelectedBy(+1);
+}
+
+// Among its siblings only: a task leaves its group by a drag, where the user sees where it goes.
+void TTaskForm::MoveSelectedBy(int step)
+{
+    TTaskNode* node = Tree().Selected();
+    if (!node || node == Tree().GetFirstNode())
+        return;
+    const int row = node->Row() + step;
+    const int count = node->Parent() ? node->Parent()->ChildCount() : Tree().TopCount();
+    if (row < 0 || row >= count)
+        return;
+    // The row is counted before the move: below the next sibling is two rows down.
+    if (Document_.MoveNode(node, node->Parent(), step > 0 ? row + 1 : row)) {
+        TasksList()->setCurrentIndex(Model_->IndexOf(node));
+        ShowChangedOutput();
+    }
+}
+
+void TTaskForm::CopyExecute()
+{
+    const TTask* task = SelectedTask();
+    if (!task)
+        return;
+    if (task->HoldsTasks()) {
+        ShowStatusMessage(this, QStringLiteral("A %1 is not copied with the tasks inside it: copy those one by one.")
+                                    .arg(ToQ(KindName(task->Kind()))));
+        return;
+    }
+    Copied() = {CopyTask(*task), &Document_};
+}
+
+void TTaskForm::PasteExecute()
+{
+    const TCopied& copied = Copied();
+    if (!copied.Task)
+        return;
+    if (copied.From != &Document_ && JumpsToGroups(*copied.Task)) {
+        ShowStatusMessage(this, QStringLiteral("A %1 jumps to groups of the NPC it was copied from: it is pasted "
+                                               "only there.")
+                                    .arg(ToQ(KindName(copied.Task->Kind()))));
+        return;
+    }
+    AddTaskNode(CopyTask(*copied.Task), false);
 }
 
 void TTaskForm::TasksListEdited(TTaskNode* node, const std::string& text)

@@ -1,12 +1,15 @@
 #pragma once
 // The task tree window: shows the task tree of its document's project, adds groups, opens the
 // task editors, renames, moves and deletes tasks, and regenerates the output window after every
-// change. It is made once at start-up and lives until the program ends.
+// change. The program's own is made once at start-up, framed by itself, and lives until the program
+// ends; one made inside another window (an NPC of an open script file) serves that window's
+// document and goes with it.
 
 #include "check/Problems.h"
 #include "model/Tasks.h"
 #include "model/ScriptWriter.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -30,11 +33,22 @@ class TProjectDocument;
 class TTaskTree;
 struct TProjectChange;
 
+class TEditorForm;
+
 class TTaskForm : public QWidget {
     Q_OBJECT
 public:
+    // Without parent: the program's task window (TaskForm), in a child window of its own.
     explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TTaskForm() override;
+
+    // The task window bound to document, or nullptr: the play-test and Problems windows mark and
+    // open tasks in the tree of their own document.
+    static TTaskForm* Of(const TProjectDocument& document);
+    // This window's output window, while it is open.
+    TEditorForm* Output() const;
+    // The windows this one opened that are still open: the output window and the task editors.
+    QList<QWidget*> OpenedWindows() const;
 
     // text itself up to 40 characters; otherwise its first 38 followed by "..".
     static std::string ShortCaption(const std::string& text);
@@ -86,6 +100,14 @@ public:
     void DeleteButtonClick();
     void GroupButtonClick();
     void EditActionExecute();
+    // Ctrl+Up, Ctrl+Down: the selected task one place up or down among its siblings.
+    void MoveUpExecute();
+    void MoveDownExecute();
+    // Ctrl+C: keeps a copy of the selected task, for any task window of the program to paste. A
+    // task that holds others (a group, a block) is not copied: its copy would need them too.
+    void CopyExecute();
+    // Ctrl+V: adds a copy of the task last copied where a new task goes (AddTaskNode).
+    void PasteExecute();
 
     // An in-place edit of node's text was confirmed with text.
     void TasksListEdited(TTaskNode* node, const std::string& text);
@@ -115,6 +137,7 @@ private:
     // The Statement button's menu: one entry for each statement kind.
     void MakeStatementMenu();
     void LabelNameExecute();
+    void MoveSelectedBy(int step);
     void StartRename(TTaskNode* node);
     // Places dragged by the drop rules; false when the move is not performed.
     bool MoveDropped(TTaskNode* dragged, TTaskNode* target);
@@ -144,6 +167,8 @@ private:
     TTaskTreeModel* Model_ = nullptr;
     QAction* EditAction_ = nullptr;
     TProjectCheck LastCheck_;
+    QPointer<TEditorForm> Output_;
+    QList<QPointer<TTaskEditorForm>> Editors_;
 };
 
 extern TTaskForm* TaskForm;

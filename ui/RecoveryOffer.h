@@ -4,8 +4,15 @@
 
 #include "document/Recovery.h"
 
+#include <functional>
+
+class QString;
 class QWidget;
 class TProjectDocument;
+class TScriptFileForm;
+
+// Opens the script file at a path in a window of its own; raises when it cannot be opened.
+using TScriptFileOpener = std::function<TScriptFileForm*(const QString& path)>;
 
 // Creates the writer of document's copy, owned by frame, keeping this run's copy in folder. A copy that cannot be
 // written is reported once, not again until a copy is written. nullptr, after an error box,
@@ -21,5 +28,12 @@ TRecoveryWriter* StartRecoveryWriter(TProjectDocument& document, QWidget* frame,
 void OfferLeftoverCopies(TProjectDocument& document, QWidget* owner, const QString& folder,
                          TRecoveryWriter* writer);
 
-// Both, at start-up, once the main window is up.
+// Offers each script file copy left in folder: restore its edits (open opens the file; the edits
+// go back only into entries the file still holds as they were read, else the user is told why and
+// offered the edited entries as a file of their own beside it), keep it for the next start, or
+// discard it.
+void OfferLeftoverScriptCopies(QWidget* owner, const QString& folder, const TScriptFileOpener& open);
+
+// Both kinds, at start-up, once the main window is up; script file windows keep their copies in
+// folder from then on.
 void StartRecovery(TProjectDocument& document, QWidget* frame, const QString& folder);

@@ -269,7 +269,8 @@ TEST_F(Screenshots, TheWindowsRenderOnTheSampleData)
     QWidget* guide = scriptFile->OpenSelected();
     ASSERT_NE(guide, nullptr);
     ASSERT_TRUE(Dialogs->Errors.empty()) << Dialogs->Errors.front().toStdString();
-    ChildFrame(guide)->setGeometry(620, 140, 420, 380);
+    // The NPC's window holds its task window and NPC window side by side.
+    ChildFrame(guide)->setGeometry(250, 150, 850, 440);
     BringToFront(guide);
     QCoreApplication::processEvents();
     Save(MainForm, Out, "script-file-window.png");

@@ -7,17 +7,35 @@
 #include <gmock/gmock.h>
 
 #include "model/MessageTasks.h"
+#include "ui/ChildWindows.h"
+#include "ui/Form_Editor.h"
+#include "ui/Form_Message.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_PlayTest.h"
 #include "ui/Form_ScriptEntry.h"
 #include "ui/Form_ScriptFile.h"
+#include "ui/Form_Tasks.h"
+#include "ui/RecoveryOffer.h"
+#include "ui/SpinField.h"
+#include "ui/TaskTreeView.h"
 #include "workspace/ScriptWorkspace.h"
+#include "workspace/WorkspaceRecovery.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTextBlock>
+#include <QApplication>
+#include <QDir>
 #include <QTreeView>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 using namespace frametest;
 
@@ -150,6 +168,199 @@ TEST_F(ScriptFileFormTest, AnNpcOpenedAsTasksWritesTheEditorsLinesOnlyWhenChange
     EXPECT_FALSE(npc->Document().Project().Modified);
 }
 
+// The messages the NPC's play shows, in order.
+std::vector<std::string> Said(const script::TRunResult& run)
+{
+    std::vector<std::string> said;
+    for (const script::TEvent& event : run.Events)
+        if (event.Kind == script::TEventKind::Mes)
+            said.push_back(event.Text);
+    return said;
+}
+
+// The captions of the tasks under the NPC's first node, in order.
+std::vector<std::string> StartCaptions(TScriptNpcForm* npc)
+{
+    std::vector<std::string> captions;
+    const TTaskNode* start = npc->Document().Project().TaskTree.GetFirstNode();
+    for (int i = 0; i < start->ChildCount(); ++i)
+        captions.push_back(start->Child(i)->Text());
+    return captions;
+}
+
+TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsEditedInTheProgramsOwnWindows)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    // The program's windows, bound to the NPC's document, not to the main window's.
+    ASSERT_NE(npc->Tasks(), nullptr);
+    EXPECT_EQ(&npc->Tasks()->Document(), &npc->Document());
+    EXPECT_EQ(TTaskForm::Of(npc->Document()), npc->Tasks());
+    EXPECT_EQ(TTaskForm::Of(Document()), TaskForm);
+    EXPECT_EQ(Child<QLineEdit>(npc->NpcWindow(), "NameEdit")->text(), QStringLiteral("Guide"));
+
+    // Add a message at the end of Start through the task window and its message editor.
+    TTaskTree& tree = npc->Document().Project().TaskTree;
+    tree.Select(tree.GetFirstNode());
+    Click(Child<QPushButton>(npc->Tasks(), "MessageButton"));
+    auto* editor = Frame->findChild<TMessageForm*>();
+    ASSERT_NE(editor, nullptr);
+    Child<QPlainTextEdit>(editor, "MessageEdit")->setPlainText(QStringLiteral("Welcome!"));
+    Click(Child<QPushButton>(editor, "ApplyButton"));
+    ProcessDeletions();
+    const std::vector<std::string> added = StartCaptions(npc);
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_THAT(added.back(), ::testing::StartsWith("Message: Welcome!"));
+    const std::size_t part = form->Workspace().EntryParts()[1];
+    const std::string closeThenWelcome = "\t\tclose;\r\n\t\tmes \"Welcome!\";\r\n}";
+    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::HasSubstr(closeThenWelcome));
+    EXPECT_EQ(Cell(form, 1, 0), QStringLiteral("NPC *"));
+
+    // The user picks it in the tree; Ctrl+Up moves it above the close, and the file follows.
+    TTaskTreeView* view = npc->Tasks()->TasksList();
+    const QModelIndex start = view->model()->index(0, 0);
+    view->setCurrentIndex(view->model()->index(2, 0, start));
+    ASSERT_EQ(tree.Selected(), tree.GetFirstNode()->Child(2));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
+    const std::vector<std::string> moved = StartCaptions(npc);
+    EXPECT_EQ(moved, (std::vector<std::string>{added[0], added[2], added[1]}));
+    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::HasSubstr("\t\tmes \"Welcome!\";\r\n\t\tclose;\r\n}"));
+
+    // Ctrl+Z in the NPC's tree takes the move back, not the message, nor anything of the main
+    // window's project.
+    ChangeTree("Main");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(StartCaptions(npc), added);
+    ASSERT_EQ(Project().TaskTree.GetFirstNode()->ChildCount(), 1);
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->Text(), "Main");
+    QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(StartCaptions(npc), moved);
+    Click(Child<QPushButton>(npc, "UndoButton"));
+    EXPECT_EQ(StartCaptions(npc), added);
+    const std::string written = form->Workspace().CurrentText(part);
+    EXPECT_THAT(written, ::testing::HasSubstr(closeThenWelcome));
+
+    // Only the Guide's lines differ in the file saved.
+    ASSERT_TRUE(form->Save());
+    EXPECT_TRUE(Dialogs->Errors.empty());
+    EXPECT_EQ(ReadBytes(Dir / "town.txt"), "// Town\r\n\r\n" + Soldier + "\r\n" + written + "\r\nprontera\tmapflag\tnosave\tSavePoint");
+    EXPECT_FALSE(npc->Document().Project().Modified);
+}
+
+TEST_F(ScriptFileFormTest, TheNpcWindowChangesTheNpcLineOfTheFile)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 0, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    auto* x = Child<TSpinField>(npc->NpcWindow(), "XEdit");
+    SelectAllOf(x);
+    QTest::keyClicks(x, "12");
+    QTest::keyClick(x, Qt::Key_Tab);
+    auto* name = Child<QLineEdit>(npc->NpcWindow(), "NameEdit");
+    name->selectAll();
+    QTest::keyClicks(name, "Guard");
+    const std::size_t part = form->Workspace().EntryParts()[0];
+    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::StartsWith("prontera,12,10,4\tscript\tGuard\t45,{\r\n"));
+    EXPECT_EQ(form->Workspace().CurrentText(form->Workspace().EntryParts()[1]), Guide);
+    // The main window's NPC is another.
+    EXPECT_NE(Project().NPCInfo.Name, "Guard");
+    EXPECT_FALSE(Project().Modified);
+}
+
+TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsPlayedAndFollowsItsEdits)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    Click(Child<QPushButton>(npc, "PlayTestButton"));
+    TPlayTestForm* play = npc->PlayTest();
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(Said(play->Result()), (std::vector<std::string>{"[Guide]", "Hi"}));
+    // The output window the play marks is the NPC's own.
+    ASSERT_NE(npc->Tasks()->Output(), nullptr);
+    EXPECT_GT(npc->Tasks()->Output()->PlayingLine(), 0);
+    TMessageTask* hi = nullptr;
+    for (int i = 0; i < npc->Document().Project().TaskList.TaskCount(); ++i)
+        if (auto* task = npc->Document().Project().TaskList.TaskAt(i);
+            task->Kind() == TTaskKind::Message && static_cast<TMessageTask*>(task)->Lines == std::vector<std::string>{"Hi"})
+            hi = static_cast<TMessageTask*>(task);
+    ASSERT_NE(hi, nullptr);
+    const std::unique_ptr<TTask> changed = CopyTask(*hi);
+    static_cast<TMessageTask&>(*changed).Lines = {"Hello"};
+    npc->Document().EditTask(hi, *changed);
+    EXPECT_EQ(Said(play->Result()), (std::vector<std::string>{"[Guide]", "Hello"}));
+    // Closing the file's NPC window takes its play-test window along.
+    QPointer<TPlayTestForm> kept(play);
+    delete ChildFrame(npc);
+    ProcessDeletions();
+    EXPECT_TRUE(kept.isNull());
+}
+
+TEST_F(ScriptFileFormTest, TasksAreCopiedAndPastedWithinAnNpcAndIntoAProject)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 0, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    TTaskTreeView* view = npc->Tasks()->TasksList();
+    const QModelIndex start = view->model()->index(0, 0);
+    // The Soldier's "Halt!" message, copied and pasted at the end of Start.
+    view->setCurrentIndex(view->model()->index(0, 0, start));
+    ASSERT_EQ(npc->Tasks()->SelectedTask()->Kind(), TTaskKind::Message);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    view->setCurrentIndex(start);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    const std::vector<std::string> captions = StartCaptions(npc);
+    ASSERT_EQ(captions.size(), 3u);
+    EXPECT_EQ(captions[2], captions[0]);
+    EXPECT_THAT(form->Workspace().CurrentText(form->Workspace().EntryParts()[0]),
+                ::testing::HasSubstr("\t\tclose;\r\n\t\tmes \"Halt!\";\r\n}"));
+    // One step: one undo takes it back.
+    Click(Child<QPushButton>(npc, "UndoButton"));
+    EXPECT_EQ(StartCaptions(npc).size(), 2u);
+    // The program's own task window pastes it into the main window's project.
+    const int before = Project().TaskTree.GetFirstNode()->ChildCount();
+    Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
+    TaskForm->PasteExecute();
+    ASSERT_EQ(Project().TaskTree.GetFirstNode()->ChildCount(), before + 1);
+    EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(before)->Text(), captions[0]);
+    // A group is not copied without its tasks: what was copied stays.
+    view->setFocus();
+    view->setCurrentIndex(start);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    view->setCurrentIndex(start);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(StartCaptions(npc).back(), captions[0]);
+}
+
+TEST_F(ScriptFileFormTest, ClosingTheFileTakesItsNpcsEditorsAndOutputAlong)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    npc->Tasks()->ShowOutput();
+    Click(Child<QPushButton>(npc->Tasks(), "MessageButton"));
+    QPointer<TMessageForm> editor = Frame->findChild<TMessageForm*>();
+    QPointer<TEditorForm> output = npc->Tasks()->Output();
+    ASSERT_FALSE(editor.isNull());
+    ASSERT_FALSE(output.isNull());
+    // The main window's output is another window.
+    EXPECT_NE(output.data(), EditorForm);
+    ASSERT_TRUE(ChildFrame(form)->close());
+    ProcessDeletions();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_TRUE(output.isNull());
+    EXPECT_EQ(TTaskForm::Of(Document()), TaskForm);
+}
+
 TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving)
 {
     TScriptFileForm* form = OpenTown();
@@ -187,6 +398,154 @@ TEST_F(ScriptFileFormTest, ExitAsksAboutUnsavedEntriesOfAnOpenScriptFile)
     EXPECT_EQ(ReadBytes(Dir / "town.txt"), "// Town\r\n\r\n" + Soldier + "\r\n// mine\r\n" + Guide +
                                                "\r\nprontera\tmapflag\tnosave\tSavePoint");
 }
+
+class ScriptFileRecoveryTest : public ScriptFileFormTest {
+protected:
+    void SetUp() override
+    {
+        ScriptFileFormTest::SetUp();
+        SetScriptRecoveryFolder(Folder());
+    }
+
+    void TearDown() override
+    {
+        SetScriptRecoveryFolder({});
+        ScriptFileFormTest::TearDown();
+    }
+
+    QString Folder() const { return QPathOf("recovery"); }
+    QStringList Copies() const { return QDir(Folder()).entryList({QStringLiteral("*.script")}, QDir::Files); }
+
+    // What a run that crashed while the Guide said "Hello" left.
+    void LeaveCrashedCopy()
+    {
+        TScriptWorkspace workspace(PathOf("town.txt"), Town, script::TTarget::EAthena);
+        workspace.SetPartText(workspace.EntryParts()[1], NewGuide);
+        QDir().mkpath(Folder());
+        WriteBytes(Dir / "recovery" / "crashed.script", EditsBytes(EditsOf(workspace)));
+    }
+
+    void OfferCopies()
+    {
+        OfferLeftoverScriptCopies(Frame, Folder(), [this](const QString& path) { return MainForm->OpenScriptFile(path); });
+    }
+
+    const std::string NewGuide = "prontera,150,180,4\tscript\tGuide\t45,{\r\n\tmes \"Hello\";\r\n\tclose;\r\n}";
+};
+
+TEST_F(ScriptFileRecoveryTest, UnsavedEditsHaveACopyUntilTheFileIsSaved)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->FlushRecovery());
+    EXPECT_TRUE(Copies().isEmpty()) << "a copy with nothing unsaved";
+    form->Workspace().SetPartText(form->Workspace().EntryParts()[1], NewGuide);
+    form->PartEdited();
+    ASSERT_TRUE(form->FlushRecovery());
+    ASSERT_EQ(Copies().size(), 1);
+    EXPECT_EQ(ReadBytes(Dir / "recovery" / Copies()[0].toStdString()), EditsBytes(EditsOf(form->Workspace())));
+    ASSERT_TRUE(form->Save());
+    EXPECT_TRUE(form->FlushRecovery());
+    EXPECT_TRUE(Copies().isEmpty());
+}
+
+TEST_F(ScriptFileRecoveryTest, AfterACrashTheEditsGoBackIntoTheFileAsItIsOnDisk)
+{
+    LeaveCrashedCopy();
+    // Lines outside the edited entry changed since: the edit still goes back.
+    const std::string pulled = "// Town, pulled\r\n" + Soldier + "\r\n" + Guide + "\r\n";
+    WriteBytes(Dir / "town.txt", pulled);
+    Dialogs->Answers = {TAnswer::Yes};
+    OfferCopies();
+    ASSERT_EQ(Dialogs->Questions.size(), 1u);
+    EXPECT_TRUE(Dialogs->Questions[0].Text.contains(QStringLiteral("Unsaved edits of 1 entries of the script file ")));
+    auto* form = Frame->findChild<TScriptFileForm*>();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Workspace().NewBytes(), "// Town, pulled\r\n" + Soldier + "\r\n" + NewGuide + "\r\n");
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt *"));
+    EXPECT_EQ(ReadBytes(Dir / "town.txt"), pulled);
+    // The old copy went once this run's copy held the edits.
+    EXPECT_FALSE(Copies().contains(QStringLiteral("crashed.script")));
+    EXPECT_EQ(Copies().size(), 1);
+}
+
+TEST_F(ScriptFileRecoveryTest, EditsForAnEntryChangedSinceAreOfferedAsAFileOfTheirOwn)
+{
+    LeaveCrashedCopy();
+    const std::string other = "prontera,150,181,4\tscript\tGuide\t45,{\r\n\tmes \"Hi\";\r\n\tclose;\r\n}";
+    WriteBytes(Dir / "town.txt", "// Town\r\n" + Soldier + "\r\n" + other + "\r\n");
+    // No to the separate file keeps the copy for the next start.
+    Dialogs->Answers = {TAnswer::Yes, TAnswer::No};
+    OfferCopies();
+    ASSERT_EQ(Dialogs->Questions.size(), 2u);
+    EXPECT_TRUE(Dialogs->Questions[1].Text.contains(QStringLiteral("the NPC Guide has changed in the file since")));
+    EXPECT_TRUE(Copies().contains(QStringLiteral("crashed.script")));
+    for (TScriptFileForm* form : Frame->findChildren<TScriptFileForm*>())
+        EXPECT_FALSE(form->Workspace().IsModified());
+    Dialogs->Answers = {TAnswer::Yes, TAnswer::Yes};
+    OfferCopies();
+    EXPECT_EQ(ReadBytes(Dir / "town-recovered.txt"), NewGuide + "\n");
+    EXPECT_FALSE(Copies().contains(QStringLiteral("crashed.script")));
+    EXPECT_EQ(ReadBytes(Dir / "town.txt"), "// Town\r\n" + Soldier + "\r\n" + other + "\r\n");
+}
+
+TEST_F(ScriptFileRecoveryTest, NoDiscardsTheCopyAndCancelKeepsItForTheNextStart)
+{
+    LeaveCrashedCopy();
+    Dialogs->Answers = {TAnswer::Cancel};
+    OfferCopies();
+    EXPECT_EQ(Copies(), QStringList{QStringLiteral("crashed.script")});
+    EXPECT_EQ(Frame->findChild<TScriptFileForm*>(), nullptr);
+    Dialogs->Answers = {TAnswer::No};
+    OfferCopies();
+    EXPECT_TRUE(Copies().isEmpty());
+    EXPECT_EQ(Frame->findChild<TScriptFileForm*>(), nullptr);
+    EXPECT_EQ(ReadBytes(Dir / "town.txt"), Town);
+}
+
+struct BadFileRow {
+    const char* Name;
+    std::string Bytes;      // empty: a sparse file of 50 MB
+    const char* Message;    // what the error box says after the file's name
+};
+
+class BadScriptFileTest : public ScriptFileFormTest, public ::testing::WithParamInterface<BadFileRow> {};
+
+TEST_P(BadScriptFileTest, IsRefusedWithAClearMessageAndNothingWritten)
+{
+    const std::filesystem::path path = Dir / "bad.txt";
+    if (GetParam().Bytes.empty()) {
+        std::ofstream out(path, std::ios::binary);
+        out.seekp(50 << 20);
+        out.put('\n');
+    } else {
+        WriteBytes(path, GetParam().Bytes);
+    }
+    const auto size = std::filesystem::file_size(path);
+    const auto time = std::filesystem::last_write_time(path);
+    Dialogs->ScriptNames.push_back(QPathOf("bad.txt"));
+    Run("FileOpenScriptItem");
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].startsWith(QPathOf("bad.txt") + QStringLiteral(": "))) << Dialogs->Errors[0].toStdString();
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QString::fromUtf8(GetParam().Message))) << Dialogs->Errors[0].toStdString();
+    EXPECT_EQ(Frame->findChild<TScriptFileForm*>(), nullptr);
+    EXPECT_EQ(std::filesystem::file_size(path), size);
+    EXPECT_EQ(std::filesystem::last_write_time(path), time);
+    // Nothing is left waiting: no progress window, the frame takes commands again.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(Frame->findChild<QProgressDialog*>(), nullptr);
+    EXPECT_TRUE(Frame->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadScriptFileTest,
+    ::testing::Values(
+        BadFileRow{"Binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "a binary file, not a script (a zero byte at offset 8)"},
+        BadFileRow{"NotAScript", "Dear diary,\ntoday I wrote no script.\n", "not a script file: line 1: cannot read this line"},
+        BadFileRow{"BracesNeverClose", Guide + "\nprontera,1,1,4\tscript\tB\t45,{\n\tif (1) {\n\tclose;\n}\n",
+                   "missing '}': 1 block(s) still open at the end of the file; the loader stops there, so the file is not opened"},
+        BadFileRow{"FiftyMegabytes", "", "the file is 50 MB; script files larger than 16 MB are not opened"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(ScriptFileFormTest, ABinaryFileIsRefusedWithAMessage)
 {

@@ -219,12 +219,15 @@ TEST_P(TreeGestureTest, WorksAsItsButtonOnTheSelectedTask)
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
     const QList<QAction*> menu = View()->actions();
     ASSERT_EQ(View()->contextMenuPolicy(), Qt::ActionsContextMenu);
-    ASSERT_EQ(menu.size(), 7);
+    ASSERT_EQ(menu.size(), 11);
     EXPECT_EQ(menu[0]->text() + menu[1]->text() + menu[2]->text() + menu[3]->text(),
               "&Edit&Delete&Rename\tF2&Label Name...");
-    EXPECT_TRUE(menu[4]->isSeparator());
-    EXPECT_TRUE(menu[5]->text().startsWith(QStringLiteral("&Undo\tCtrl+Z"))) << menu[5]->text().toStdString();
-    EXPECT_TRUE(menu[6]->text().startsWith(QStringLiteral("&Redo\t"))) << menu[6]->text().toStdString();
+    EXPECT_EQ(menu[4]->text() + menu[5]->text() + menu[6]->text() + menu[7]->text(), "Move &UpMove Do&wn&Copy&Paste");
+    EXPECT_EQ(menu[4]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Up));
+    EXPECT_EQ(menu[7]->shortcut(), QKeySequence(QKeySequence::Paste));
+    EXPECT_TRUE(menu[8]->isSeparator());
+    EXPECT_TRUE(menu[9]->text().startsWith(QStringLiteral("&Undo\tCtrl+Z"))) << menu[9]->text().toStdString();
+    EXPECT_TRUE(menu[10]->text().startsWith(QStringLiteral("&Redo\t"))) << menu[10]->text().toStdString();
     switch (GetParam()) {
     case TGesture::EnterKey: QTest::keyClick(View(), Qt::Key_Return); break;
     case TGesture::DoubleClick: QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PointOf(message)); break;

@@ -1,0 +1,42 @@
+#pragma once
+// What crash recovery keeps of a script file with unsaved edits: the file's name and target, and
+// for each changed entry its kind, its name, its bytes as read and its new bytes. Restoring puts
+// the new bytes back only where the file on disk still holds the entry as it was read, so that a
+// file changed since (an editor, `git pull`) never gets edits meant for other lines.
+
+#include "workspace/ScriptWorkspace.h"
+
+#include <string>
+#include <vector>
+
+struct TRecoveredEntry {
+    TPartKind Kind = TPartKind::Npc;
+    std::string Name;
+    std::string Old;  // the entry's bytes as read
+    std::string New;  // its bytes as edited
+};
+
+struct TScriptEdits {
+    std::string FileName;
+    script::TTarget Target = script::TTarget::EAthena;
+    std::vector<TRecoveredEntry> Entries;
+};
+
+// The changed entries of workspace.
+TScriptEdits EditsOf(const TScriptWorkspace& workspace);
+
+// The recovery copy's bytes: a line naming the format, then length-counted fields, so that any
+// byte of a name or an entry comes back as it was.
+std::string EditsBytes(const TScriptEdits& edits);
+// Reads them back; EInOutError naming copyName and what is wrong (a copy cut short, another
+// format).
+TScriptEdits ReadEditsBytes(const std::string& copyName, const std::string& bytes);
+
+// Gives each recovered entry its new bytes in workspace, when every one of them is in the file as
+// it was read (same kind, same name, same bytes) and nowhere else. Otherwise changes nothing and
+// returns why, naming the first entry that is not.
+std::string ApplyEdits(TScriptWorkspace& workspace, const TScriptEdits& edits);
+
+// The recovered entries' new bytes one after another, each followed by lineEnd: the text offered as
+// a file of its own when it cannot go back into the file.
+std::string RecoveredText(const TScriptEdits& edits, const std::string& lineEnd);
