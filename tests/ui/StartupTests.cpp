@@ -80,7 +80,7 @@ TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
     EXPECT_EQ(ItemList.size(), 2u);
     EXPECT_TRUE(MainForm->isVisible());
     EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(MainForm->windowTitle(), QStringLiteral("Vask's NPC Editor (0.9 Alpha) - No File Open"));
+    EXPECT_EQ(MainForm->windowTitle(), QString::fromStdString(ExpectedTitle("No File Open")));
     ASSERT_NE(TaskForm, nullptr);
     EXPECT_EQ(Project().TaskTree.Count(), 1);
     ASSERT_NE(NPCForm, nullptr);
