@@ -184,7 +184,6 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     TaskForm->ShowOutput();
     ASSERT_NE(EditorForm, nullptr);
     ChildFrame(EditorForm)->setGeometry(500, 0, 560, 600);
-    ChildFrame(TaskForm)->move(0, 115);
     BringToFront(TaskForm);
     QCoreApplication::processEvents();
     Save(MainForm, out, "main-window.png");
