@@ -129,21 +129,16 @@ bool IsPlainField(std::string_view field, std::string_view line)
     return IsPlainName(field);
 }
 
-// What an item_db.txt line says about an item, its name still pointing into the line.
+// What an item_db.txt line says about an item: its numbers, its names still pointing into the line.
 struct TItemLine {
-    std::int32_t ID = 0;
-    std::int32_t Price = 0;
-    std::int32_t Slots = 0;
-    std::int32_t Weight = 0;
-    std::int32_t ATK = 0;
-    std::int32_t DEF = 0;
-    std::int32_t Type = 0;
+    TItem Numbers;  // without its names
     std::string_view Name;
     std::string_view DbName;
 
     TItem ToItem() const
     {
-        return TItem{ID, Price, Slots, Weight, ATK, DEF, std::string(Name), std::string(DbName), Type};
+        const TItem& n = Numbers;
+        return TItem{n.ID, n.Price, n.Slots, n.Weight, n.ATK, n.DEF, std::string(Name), std::string(DbName), n.Type};
     }
 };
 
@@ -154,19 +149,19 @@ bool ReadItemLine(std::string_view line, TItemLine& item)
     if (line.empty() || line.front() == '/')
         return false;
     TItemFields fields(line);
-    item.ID = ItemNumber(fields.NextField());  // 1
+    item.Numbers.ID = ItemNumber(fields.NextField());  // 1
     item.DbName = fields.NextField();  // 2: the server's own name for the item
     item.Name = fields.NextField();  // 3
-    if (item.ID == 0 || !IsPlainField(item.Name, line))
+    if (item.Numbers.ID == 0 || !IsPlainField(item.Name, line))
         return false;
-    item.Type = ItemNumber(fields.NextField());  // 4
-    item.Price = ItemNumber(fields.NextField());  // 5
+    item.Numbers.Type = ItemNumber(fields.NextField());  // 4
+    item.Numbers.Price = ItemNumber(fields.NextField());  // 5
     fields.SkipField();  // 6: selling price
-    item.Weight = ItemNumber(fields.NextField());  // 7
-    item.ATK = ItemNumber(fields.NextField());  // 8
-    item.DEF = ItemNumber(fields.NextField());  // 9
+    item.Numbers.Weight = ItemNumber(fields.NextField());  // 7
+    item.Numbers.ATK = ItemNumber(fields.NextField());  // 8
+    item.Numbers.DEF = ItemNumber(fields.NextField());  // 9
     fields.SkipField();  // 10: range
-    item.Slots = ItemNumber(fields.NextField());  // 11
+    item.Numbers.Slots = ItemNumber(fields.NextField());  // 11
     return true;
 }
 

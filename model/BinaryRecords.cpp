@@ -66,3 +66,19 @@ std::string ReadString(TFileReader& file)
                   (file.Record().empty() ? std::string() : " (in " + file.Record() + ")"));
     return file.ReadBytes(static_cast<std::size_t>(length));
 }
+
+std::uint8_t ReadTag(TFileReader& file, std::uint8_t last, const char* what)
+{
+    const std::uint8_t tag = file.ReadByte();
+    if (tag > last)
+        file.Fail(std::string(what) + " " + std::to_string(tag) + " is not one of 0 to " + std::to_string(last));
+    return tag;
+}
+
+std::size_t ReadCount(TFileReader& file, std::size_t minRecordSize, const char* what)
+{
+    const std::int32_t count = file.ReadInt();
+    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / minRecordSize)
+        file.Fail(std::string(what) + " count " + std::to_string(count) + " is larger than the records present");
+    return static_cast<std::size_t>(count);
+}

@@ -88,21 +88,14 @@ void TLoopTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
     file.WriteByte(static_cast<std::uint8_t>(LoopKind));
-    WriteString(file, Init);
-    WriteString(file, Condition);
-    WriteString(file, Step);
+    WriteStrings(file, Init, Condition, Step);
 }
 
 void TLoopTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
-    const std::uint8_t kind = file.ReadByte();
-    if (kind > static_cast<std::uint8_t>(TLoopKind::DoWhile))
-        file.Fail("a loop's kind is " + std::to_string(kind) + ", not 0 to 2");
-    LoopKind = static_cast<TLoopKind>(kind);
-    Init = ReadString(file);
-    Condition = ReadString(file);
-    Step = ReadString(file);
+    LoopKind = static_cast<TLoopKind>(ReadTag(file, static_cast<std::uint8_t>(TLoopKind::DoWhile), "a loop's kind"));
+    ReadStrings(file, Init, Condition, Step);
 }
 
 std::string TLoopTask::SummaryText() const
@@ -172,10 +165,7 @@ void TCaseTask::SaveToFile(TFileWriter& file) const
 void TCaseTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
-    const std::uint8_t flag = file.ReadByte();
-    if (flag > 1)
-        file.Fail("a case's default flag is " + std::to_string(flag) + ", not 0 or 1");
-    IsDefault = flag == 1;
+    IsDefault = ReadTag(file, 1, "a case's default flag") == 1;
     Value = ReadString(file);
 }
 

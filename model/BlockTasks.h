@@ -11,23 +11,19 @@
 #include <string>
 
 // `if (...) { ... } else if (...) { ... } else { ... }`: its children are its branches, in order.
-class TIfTask : public TTask {
+class TIfTask : public TBlockTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::If; }
-    bool HoldsTasks() const override { return true; }
-    bool NeedsExtendedFormat() const override { return true; }
     void WriteScriptEnd(TScriptWriter& writer) const override;  // "}" after the last branch
 
     std::string SummaryText() const { return "If"; }
 };
 
 // One branch of an if: its checks (none: the else branch), then its tasks.
-class TBranchTask : public TTask {
+class TBranchTask : public TBlockTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Branch; }
-    bool HoldsTasks() const override { return true; }
     bool IsPart() const override { return true; }
-    bool NeedsExtendedFormat() const override { return true; }
     // Record: the checks as a condition's.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
@@ -43,11 +39,9 @@ public:
 enum class TLoopKind : std::uint8_t { While = 0, For = 1, DoWhile = 2 };
 
 // `while (C) { ... }`, `for (I; C; S) { ... }`, `do { ... } while (C);`
-class TLoopTask : public TTask {
+class TLoopTask : public TBlockTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Loop; }
-    bool HoldsTasks() const override { return true; }
-    bool NeedsExtendedFormat() const override { return true; }
     // Record: LoopKind (a byte), Init, Condition, Step.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
@@ -63,11 +57,9 @@ public:
 };
 
 // `switch (Value) { ... }`: its children are its cases.
-class TSwitchTask : public TTask {
+class TSwitchTask : public TBlockTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Switch; }
-    bool HoldsTasks() const override { return true; }
-    bool NeedsExtendedFormat() const override { return true; }
     // Record: Value.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
@@ -80,12 +72,10 @@ public:
 };
 
 // `case Value:` or `default:`, then its tasks; without a break the next case follows on.
-class TCaseTask : public TTask {
+class TCaseTask : public TBlockTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Case; }
-    bool HoldsTasks() const override { return true; }
     bool IsPart() const override { return true; }
-    bool NeedsExtendedFormat() const override { return true; }
     // Record: IsDefault (a byte), Value.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;

@@ -12,14 +12,6 @@ namespace {
 constexpr std::array<const char*, 9> ScopePrefixes = {"", "#", "##", "@", "$", "$@", ".", ".@", "'"};
 constexpr std::array<const char*, 4> BareWords = {"end", "return", "break", "continue"};
 
-std::uint8_t ReadTag(TFileReader& file, std::uint8_t last, const char* what)
-{
-    const std::uint8_t tag = file.ReadByte();
-    if (tag > last)
-        file.Fail(std::string(what) + " " + std::to_string(tag) + " is not one of 0 to " + std::to_string(last));
-    return tag;
-}
-
 // Arguments are lines of a record: a count of 0 leaves them empty.
 std::vector<std::string> LoadArgs(TFileReader& file)
 {
@@ -99,18 +91,14 @@ void TSetTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
     file.WriteByte(static_cast<std::uint8_t>(Scope));
-    WriteString(file, Name);
-    WriteString(file, Index);
-    WriteString(file, Expression);
+    WriteStrings(file, Name, Index, Expression);
 }
 
 void TSetTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
     Scope = static_cast<TVarScope>(ReadTag(file, LastVarScope, "a variable's scope"));
-    Name = ReadString(file);
-    Index = ReadString(file);
-    Expression = ReadString(file);
+    ReadStrings(file, Name, Index, Expression);
 }
 
 std::string TSetTask::VariableText() const

@@ -14,7 +14,7 @@
 std::string JoinArgs(const std::vector<std::string>& args);
 
 // `name arg, arg;`: a command of the server's table.
-class TCommandTask : public TTask {
+class TCommandTask : public TExtendedTask {
 public:
     TCommandTask() = default;
     TCommandTask(std::string command, std::vector<std::string> args) : Command(std::move(command)), Args(std::move(args)) {}
@@ -24,7 +24,6 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     std::string ScriptText() const;   // "name a, b;"
     std::string SummaryText() const;  // "Command: name a, b"
@@ -51,14 +50,13 @@ const char* ScopePrefix(TVarScope scope);
 std::pair<TVarScope, std::string> SplitVariable(const std::string& text);
 
 // `set <scope><name>[<index>], <expression>;`
-class TSetTask : public TTask {
+class TSetTask : public TExtendedTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Set; }
     // Record: Scope (a byte), Name, Index, Expression.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     std::string VariableText() const;  // ".@name$[index]"
     std::string SummaryText() const;   // "Set .@name = expression"
@@ -74,14 +72,13 @@ enum class TCallKind : std::uint8_t {
     Subroutine = 1,  // callsub <group's label>, args;
 };
 
-class TCallTask : public TTask {
+class TCallTask : public TExtendedTask {
 public:
     TTaskKind Kind() const override { return TTaskKind::Call; }
     // Record: CallKind (a byte), Function, TargetGroup, then the arguments as lines.
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     std::string SummaryText() const;  // "Call function Name(a, b)", "Call subroutine L3(a)"
 
@@ -96,7 +93,7 @@ inline constexpr std::uint8_t LastBareStatement = static_cast<std::uint8_t>(TBar
 const char* BareStatementWord(TBareStatement statement);  // "end", "return", ...
 
 // `end;`, `return;`, `break;`, `continue;`
-class TStatementTask : public TTask {
+class TStatementTask : public TExtendedTask {
 public:
     TStatementTask() = default;
     explicit TStatementTask(TBareStatement statement) : Statement(statement) {}
@@ -106,7 +103,6 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return true; }
 
     std::string SummaryText() const;  // "End", "Return", "Break", "Continue"
 

@@ -1,5 +1,6 @@
 #include "model/ConditionTasks.h"
 
+#include "model/OwnedParts.h"
 #include "model/ProjectFile.h"
 #include "model/Project.h"
 #include "model/ScriptWriter.h"
@@ -165,9 +166,7 @@ void TConTask::Assign(const TConTask& source)
 
 TConCheck* TConTask::CheckAt(int i) const
 {
-    if (Checks.empty() || i < 0)
-        return nullptr;
-    return Checks[std::min(static_cast<std::size_t>(i), Checks.size() - 1)].get();
+    return ClampedPart(Checks, i);
 }
 
 void TConTask::AddCheck(std::unique_ptr<TConCheck> check)
@@ -177,7 +176,7 @@ void TConTask::AddCheck(std::unique_ptr<TConCheck> check)
 
 void TConTask::RemoveCheck(TConCheck* check)
 {
-    std::erase_if(Checks, [check](const auto& owned) { return owned.get() == check; });
+    RemovePart(Checks, check);
 }
 
 std::string TConTask::SummaryText() const
@@ -189,23 +188,12 @@ std::string TConTask::SummaryText() const
 
 void SaveChecks(TFileWriter& file, const TConChecks& checks)
 {
-    file.WriteInt(static_cast<std::int32_t>(checks.size()));
-    for (const auto& check : checks)
-        check->SaveToFile(file);
+    SaveParts(file, checks);
 }
 
 TConChecks LoadChecks(TFileReader& file)
 {
-    const std::int32_t count = file.ReadInt();
-    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / MinCheckRecordSize)
-        file.Fail("condition check count " + std::to_string(count) + " is larger than the records present");
-    TConChecks checks;
-    for (std::int32_t i = 0; i < count; ++i) {
-        auto check = std::make_unique<TConCheck>();
-        check->LoadFromFile(file);
-        checks.push_back(std::move(check));
-    }
-    return checks;
+    return LoadParts<TConCheck>(file, MinCheckRecordSize, "condition check");
 }
 
 TConChecks CopyChecks(const TConChecks& checks)

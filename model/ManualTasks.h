@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
-class TManualTask : public TTask {
+class TManualTask : public TLinesTask {
 public:
-    TManualTask() = default;
-    explicit TManualTask(const std::vector<std::string>& lines) : Lines(lines) {}
+    using TLinesTask::TLinesTask;
 
     TTaskKind Kind() const override { return TTaskKind::Manual; }
-    void SaveToFile(TFileWriter& file) const override;
-    void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-
-    std::vector<std::string> Lines;
 };

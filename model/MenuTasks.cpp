@@ -1,5 +1,6 @@
 #include "model/MenuTasks.h"
 
+#include "model/OwnedParts.h"
 #include "model/ProjectFile.h"
 #include "model/Project.h"
 #include "model/ScriptWriter.h"
@@ -37,9 +38,7 @@ void TMenuTask::Assign(const TMenuTask& source)
 
 TDMenu* TMenuTask::EntryAt(int i) const
 {
-    if (Entries.empty() || i < 0)
-        return nullptr;
-    return Entries[std::min(static_cast<std::size_t>(i), Entries.size() - 1)].get();
+    return ClampedPart(Entries, i);
 }
 
 void TMenuTask::AddEntry(std::unique_ptr<TDMenu> entry)
@@ -49,7 +48,7 @@ void TMenuTask::AddEntry(std::unique_ptr<TDMenu> entry)
 
 void TMenuTask::RemoveEntry(TDMenu* entry)
 {
-    std::erase_if(Entries, [entry](const auto& owned) { return owned.get() == entry; });
+    RemovePart(Entries, entry);
 }
 
 std::string TMenuTask::SummaryText() const
@@ -66,24 +65,13 @@ std::string TMenuTask::SummaryText() const
 void TMenuTask::SaveToFile(TFileWriter& file) const
 {
     TTask::SaveToFile(file);
-    file.WriteInt(EntryCount());
-    for (const auto& entry : Entries)
-        entry->SaveToFile(file);
+    SaveParts(file, Entries);
 }
 
 void TMenuTask::LoadFromFile(TFileReader& file)
 {
     TTask::LoadFromFile(file);
-    const std::int32_t count = file.ReadInt();
-    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / MinEntryRecordSize)
-        file.Fail("menu entry count " + std::to_string(count) + " is larger than the records present");
-    std::vector<std::unique_ptr<TDMenu>> entries;
-    for (std::int32_t i = 0; i < count; ++i) {
-        auto entry = std::make_unique<TDMenu>();
-        entry->LoadFromFile(file);
-        entries.push_back(std::move(entry));
-    }
-    Entries = std::move(entries);
+    Entries = LoadParts<TDMenu>(file, MinEntryRecordSize, "menu entry");
 }
 
 void TMenuTask::WriteScript(TScriptWriter& writer) const

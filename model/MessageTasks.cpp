@@ -13,39 +13,7 @@ namespace {
 const char* const MesPrefix = "mes \"";
 const char* const MesSuffix = "\";";
 
-// The smallest line record: an empty string.
-constexpr std::size_t MinLineRecordSize = 4;
-
 }  // namespace
-
-void SaveLines(TFileWriter& file, const std::vector<std::string>& lines)
-{
-    file.WriteInt(static_cast<std::int32_t>(lines.size()));
-    for (const std::string& line : lines)
-        WriteString(file, line);
-}
-
-void LoadLines(TFileReader& file, std::vector<std::string>& lines)
-{
-    const std::int32_t count = file.ReadInt();
-    if (count < 0 || static_cast<std::size_t>(count) > file.Remaining() / MinLineRecordSize)
-        file.Fail("line count " + std::to_string(count) + " is larger than the lines present");
-    if (count == 0)
-        return;
-    std::vector<std::string> read;
-    read.reserve(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i)
-        read.push_back(ReadString(file));
-    lines = std::move(read);
-}
-
-std::string LinesText(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 std::string ShownNpcName(const std::string& name)
 {
@@ -54,8 +22,7 @@ std::string ShownNpcName(const std::string& name)
 
 void TMessageTask::SaveToFile(TFileWriter& file) const
 {
-    TTask::SaveToFile(file);
-    SaveLines(file, Lines);
+    TLinesTask::SaveToFile(file);
     if (file.Version() < ExtendedProjectFileVersion)
         return;
     file.WriteByte(static_cast<std::uint8_t>(Speaker));
@@ -64,18 +31,12 @@ void TMessageTask::SaveToFile(TFileWriter& file) const
 
 void TMessageTask::LoadFromFile(TFileReader& file)
 {
-    TTask::LoadFromFile(file);
-    // A record without lines means no lines, also for a task that had some before.
-    Lines.clear();
-    LoadLines(file, Lines);
+    TLinesTask::LoadFromFile(file);
     Speaker = TSpeakerKind::Default;
     SpeakerText.clear();
     if (file.Version() < ExtendedProjectFileVersion)
         return;
-    const std::uint8_t speaker = file.ReadByte();
-    if (speaker > static_cast<std::uint8_t>(TSpeakerKind::None))
-        file.Fail("a message's speaker kind is " + std::to_string(speaker) + ", not 0 to 4");
-    Speaker = static_cast<TSpeakerKind>(speaker);
+    Speaker = static_cast<TSpeakerKind>(ReadTag(file, static_cast<std::uint8_t>(TSpeakerKind::None), "a message's speaker kind"));
     SpeakerText = ReadString(file);
 }
 

@@ -9,13 +9,6 @@
 #include <string>
 #include <vector>
 
-// Record shared by message and manual tasks: line count, then the lines as strings.
-void SaveLines(TFileWriter& file, const std::vector<std::string>& lines);
-// A count of 0 leaves lines untouched.
-void LoadLines(TFileReader& file, std::vector<std::string>& lines);
-// Every line followed by CR LF: the text of a message or manual caption.
-std::string LinesText(const std::vector<std::string>& lines);
-
 // Who speaks a message, written as its first line "[...]".
 enum class TSpeakerKind : std::uint8_t {
     Default = 0,    // the NPC's full name, before the group's first message only
@@ -28,10 +21,9 @@ enum class TSpeakerKind : std::uint8_t {
 // The name the game shows for an NPC name: the part before '#' and before "::".
 std::string ShownNpcName(const std::string& name);
 
-class TMessageTask : public TTask {
+class TMessageTask : public TLinesTask {
 public:
-    TMessageTask() = default;
-    explicit TMessageTask(const std::vector<std::string>& lines) : Lines(lines) {}
+    using TLinesTask::TLinesTask;
 
     TTaskKind Kind() const override { return TTaskKind::Message; }
     // The extended record adds the speaker's kind (a byte) and SpeakerText after the lines.
@@ -43,7 +35,6 @@ public:
     // The text between the brackets of this message's speaker line; nothing when it has none.
     std::optional<std::string> SpeakerLine(const std::string& npcName) const;
 
-    std::vector<std::string> Lines;
     TSpeakerKind Speaker = TSpeakerKind::Default;
     std::string SpeakerText;  // for Other
 };

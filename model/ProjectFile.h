@@ -73,6 +73,23 @@ void WriteString(TFileWriter& file, const std::string& text);
 // A negative count or one past the end of the file is an error, checked before anything is
 // allocated.
 std::string ReadString(TFileReader& file);
+// Strings one after another, as a record holds them.
+template <class... Texts>
+void WriteStrings(TFileWriter& file, const Texts&... texts)
+{
+    (WriteString(file, texts), ...);
+}
+template <class... Texts>
+void ReadStrings(TFileReader& file, Texts&... texts)
+{
+    ((texts = ReadString(file)), ...);
+}
+// A count of records that follow, each at least minRecordSize bytes long: a negative count, or
+// more records than the rest of the file can hold, is an error naming what is counted.
+std::size_t ReadCount(TFileReader& file, std::size_t minRecordSize, const char* what);
+// A byte naming one of the values 0 to last of an enumeration; a larger one is an error naming
+// what the byte is.
+std::uint8_t ReadTag(TFileReader& file, std::uint8_t last, const char* what);
 
 class TProject;
 class TTask;

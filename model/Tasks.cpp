@@ -223,3 +223,51 @@ void TTaskList::FillGroupList(TStrings& strings) const
     }
 }
 
+// ---- Lines ---------------------------------------------------------------------------------
+
+namespace {
+
+// The smallest line record: an empty string.
+constexpr std::size_t MinLineRecordSize = 4;
+
+}  // namespace
+
+void SaveLines(TFileWriter& file, const std::vector<std::string>& lines)
+{
+    file.WriteInt(static_cast<std::int32_t>(lines.size()));
+    for (const std::string& line : lines)
+        WriteString(file, line);
+}
+
+void LoadLines(TFileReader& file, std::vector<std::string>& lines)
+{
+    const std::size_t count = ReadCount(file, MinLineRecordSize, "line");
+    if (count == 0)
+        return;
+    std::vector<std::string> read;
+    read.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        read.push_back(ReadString(file));
+    lines = std::move(read);
+}
+
+std::string LinesText(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+void TLinesTask::SaveToFile(TFileWriter& file) const
+{
+    TTask::SaveToFile(file);
+    SaveLines(file, Lines);
+}
+
+void TLinesTask::LoadFromFile(TFileReader& file)
+{
+    TTask::LoadFromFile(file);
+    Lines.clear();
+    LoadLines(file, Lines);
+}

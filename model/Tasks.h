@@ -79,6 +79,39 @@ private:
     std::shared_ptr<const void> Life_ = std::make_shared<int>(0);
 };
 
+// A task of a kind the older project file cannot hold: a project with one is written in the
+// extended version.
+class TExtendedTask : public TTask {
+public:
+    bool NeedsExtendedFormat() const override { return true; }
+};
+
+// A block of script (an if and its branches, a loop, a switch and its cases): tasks stand below it.
+class TBlockTask : public TExtendedTask {
+public:
+    bool HoldsTasks() const override { return true; }
+};
+
+// The record of lines (a message's, a manual task's, a command's arguments): the count, then the
+// lines as strings.
+void SaveLines(TFileWriter& file, const std::vector<std::string>& lines);
+// A count of 0 leaves lines untouched.
+void LoadLines(TFileReader& file, std::vector<std::string>& lines);
+// Every line followed by CR LF: the text of a message or manual caption.
+std::string LinesText(const std::vector<std::string>& lines);
+
+// A task whose body is lines of text: a message's dialogue, a manual task's script lines.
+class TLinesTask : public TTask {
+public:
+    TLinesTask() = default;
+    explicit TLinesTask(const std::vector<std::string>& lines) : Lines(lines) {}
+    // Record: the lines. A record without lines means no lines, also for a task that had some.
+    void SaveToFile(TFileWriter& file) const override;
+    void LoadFromFile(TFileReader& file) override;
+
+    std::vector<std::string> Lines;
+};
+
 // A pointer to a task that reads as nullptr once the task is destroyed.
 template <class T>
 class TTaskGuard {

@@ -10,8 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NPC_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target ui_ScreenshotTests stage-data --parallel "${NPC_JOBS:-2}"
+cmake --build "$build" --target ui_tests stage-data --parallel "${NPC_JOBS:-2}"
 mkdir -p "$root/docs"
 cd "$build/tests"
-NPC_SCREENSHOT_DIR="$root/docs" QT_QPA_PLATFORM=offscreen ./ui_ScreenshotTests --gtest_brief=1
+NPC_SCREENSHOT_DIR="$root/docs" QT_QPA_PLATFORM=offscreen ./ui_tests --gtest_filter='Screenshots.*' --gtest_brief=1
 ls -l "$root"/docs/*.png

@@ -114,6 +114,12 @@ QWidget* ChildFrame(QWidget* form)
     return form;
 }
 
+void CloseChildLater(QWidget* form)
+{
+    ChildFrame(form)->close();
+    form->deleteLater();
+}
+
 void BringToFront(QWidget* form)
 {
     QWidget* frame = ChildFrame(form);

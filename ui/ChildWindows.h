@@ -23,6 +23,21 @@ QMdiArea* ChildHost();
 QWidget* ShowChildWindow(QWidget* form, QObject* owner = nullptr);
 // The child window that frames form, or form itself when it has none.
 QWidget* ChildFrame(QWidget* form);
+// Closes the form's window and deletes the form once control is back in the event loop.
+void CloseChildLater(QWidget* form);
+// Ends a form that reports once how it ended (a dialog-like editor): the first call tells done
+// whether it was cancelled, then closes the form's window and deletes the form later; a call after
+// that does nothing. finished is the form's own flag for it.
+template <class Form, class Done>
+void FinishOnce(Form* form, bool& finished, const Done& done, bool cancelled)
+{
+    if (finished)
+        return;
+    finished = true;
+    if (done)
+        done(form, cancelled);
+    CloseChildLater(form);
+}
 // Shows the form's window (restoring it when minimised) and makes it the active one.
 void BringToFront(QWidget* form);
 // Minimises the form's window: what the close box does for windows that live on.

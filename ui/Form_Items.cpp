@@ -290,13 +290,7 @@ void TItemForm::CancelButtonClick()
 
 void TItemForm::Finish(bool cancelled)
 {
-    if (Ending_)
-        return;
-    Ending_ = true;
-    if (OnDone)
-        OnDone(this, cancelled);
-    ChildFrame(this)->close();
-    deleteLater();
+    FinishOnce(this, Ending_, OnDone, cancelled);
 }
 
 void TItemForm::closeEvent(QCloseEvent* event)

@@ -119,13 +119,7 @@ void TNPCBrowserForm::closeEvent(QCloseEvent* event)
 
 void TNPCBrowserForm::Finish(bool cancelled)
 {
-    if (Finished_)
-        return;
-    Finished_ = true;
-    if (OnDone)
-        OnDone(this, cancelled);
-    ChildFrame(this)->close();
-    deleteLater();
+    FinishOnce(this, Finished_, OnDone, cancelled);
 }
 
 void TNPCBrowserForm::keyPressEvent(QKeyEvent* event)

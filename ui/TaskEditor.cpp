@@ -59,13 +59,7 @@ void TTaskEditorForm::Apply()
 
 void TTaskEditorForm::Finish(bool cancelled)
 {
-    if (Finished_)
-        return;
-    Finished_ = true;
-    if (OnDone)
-        OnDone(this, cancelled);
-    ChildFrame(this)->close();
-    deleteLater();
+    FinishOnce(this, Finished_, OnDone, cancelled);
 }
 
 void TTaskEditorForm::closeEvent(QCloseEvent* event)

@@ -639,31 +639,31 @@ void ExpectApplyOnDestroyedTaskKeepsWhatWasTyped(bool replaceProject, std::uniqu
     EXPECT_TRUE(editor.isNull());
 }
 
-class TaskGoneTest : public ::testing::TestWithParam<bool> {
+class EditorTaskGoneTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override { SetUpCatalogues(); }
 };
 
-TEST_P(TaskGoneTest, MenuEditor)
+TEST_P(EditorTaskGoneTest, MenuEditor)
 {
     auto menu = std::make_unique<TMenuTask>("Menu: Yes");
     menu->AddEntry(std::make_unique<TDMenu>("Yes", 0));
     ExpectApplyOnDestroyedTaskKeepsWhatWasTyped<TMenuForm>(GetParam(), std::move(menu));
 }
 
-TEST_P(TaskGoneTest, MessageEditor)
+TEST_P(EditorTaskGoneTest, MessageEditor)
 {
     ExpectApplyOnDestroyedTaskKeepsWhatWasTyped<TMessageForm>(
         GetParam(), std::make_unique<TMessageTask>(std::vector<std::string>{"Hi"}));
 }
 
-TEST_P(TaskGoneTest, ManualEditor)
+TEST_P(EditorTaskGoneTest, ManualEditor)
 {
     ExpectApplyOnDestroyedTaskKeepsWhatWasTyped<TManualForm>(
         GetParam(), std::make_unique<TManualTask>(std::vector<std::string>{"next;"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, TaskGoneTest, ::testing::Values(false, true),
+INSTANTIATE_TEST_SUITE_P(Ways, EditorTaskGoneTest, ::testing::Values(false, true),
                          [](const auto& info) { return std::string(info.param ? "NewProject" : "Deleted"); });
 
 } // namespace
