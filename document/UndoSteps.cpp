@@ -224,6 +224,7 @@ bool TNPCStep::mergeWith(const QUndoCommand* other)
     if (field < 0 || field != ChangedField(next->Before_, next->After_) || next->Before_ != After_)
         return false;
     After_ = next->After_;
+    TakeSelectionAfter(*next);
     // Typing back what was there leaves nothing to undo.
     setObsolete(After_ == Before_);
     return true;

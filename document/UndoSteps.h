@@ -38,6 +38,9 @@ protected:
     virtual void Backward() = 0;
     TTaskTree& Tree() const { return Project_.TaskTree; }
     TTaskNode* At(const TNodePath& path) const;
+    // For a step that merges a later one into itself: redo leaves the selection where the later
+    // one left it.
+    void TakeSelectionAfter(const TProjectStep& later) { SelectedAfter_ = later.SelectedAfter_; }
 
     TProject& Project_;
     // Set by Forward and Backward.

@@ -11,6 +11,7 @@
 #include "document/UndoSteps.h"
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <unordered_map>
 
@@ -90,52 +91,60 @@ public:
         Project().TaskTree.Select(nodes[Pick(nodes.size())]);
     }
 
-    // One edit through the document, on the selected node; false when it changed nothing.
-    bool EditOnce()
+    // One edit through the document, on the selected node, each call of the document made through
+    // follow (THistoryFollower::Follow); false when it changed nothing.
+    template <class Follow>
+    bool EditOnce(Follow&& follow)
     {
         TProjectDocument& document = Document();
         const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
         TTaskNode* node = Project().TaskTree.Selected();
         const bool notStart = node != Project().TaskTree.GetFirstNode();
         switch (Pick(9)) {
-        case 0: return document.AddTask(Project().NewGroup("Added " + std::to_string(++Count_))) != nullptr;
-        case 1: return document.AddTask(MakeMenu({{"Go", AnyGroupNumber()}})) != nullptr;
-        case 2: return notStart && document.DeleteNode(node);
-        case 3: return document.RenameNode(node, "Renamed " + std::to_string(++Count_));
-        case 4: return notStart && document.MoveNode(node, AnyGroup(nodes), static_cast<int>(Pick(4)));
+        case 0: return follow([&] { return document.AddTask(Project().NewGroup("Added " + std::to_string(++Count_))) != nullptr; });
+        case 1: return follow([&] { return document.AddTask(MakeMenu({{"Go", AnyGroupNumber()}})) != nullptr; });
+        case 2: return notStart && follow([&] { return document.DeleteNode(node); });
+        case 3: return follow([&] { return document.RenameNode(node, "Renamed " + std::to_string(++Count_)); });
+        case 4: {
+            TTaskNode* parent = AnyGroup(nodes);
+            const int position = static_cast<int>(Pick(4));
+            return notStart && follow([&] { return document.MoveNode(node, parent, position); });
+        }
         case 5: {
             std::unique_ptr<TTask> content = CopyTask(*node->Data());
             content->Rename("Edited " + std::to_string(++Count_));
-            document.EditTask(node->Data(), *content);
-            return true;
+            return follow([&] {
+                document.EditTask(node->Data(), *content);
+                return true;
+            });
         }
         case 6: {
             // The header with the server it is written for: a step of its own.
             TNPCHeader header = Project().HeaderInfo;
             header.Author = "Author " + std::to_string(++Count_);
             ChangeServerTarget(header, static_cast<TServerTarget>(Pick(3)));
-            return document.SetHeader(header);
+            return follow([&] { return document.SetHeader(header); });
         }
         case 7: {
             // Keystrokes in the name: they merge into one step, also with typing just before, and
             // typing back what was there leaves no step.
             TNPC npc = Project().NPCInfo;
-            const std::string typedOn = npc.Name;
+            bool typed = false;
             for (std::size_t keys = 1 + Pick(4); keys-- > 0;) {
                 if (!npc.Name.empty() && Pick(3) == 0)
                     npc.Name.pop_back();
                 else
                     npc.Name += static_cast<char>('a' + Pick(26));
-                document.SetNPC(npc);
+                typed = follow([&] { return document.SetNPC(npc); }) || typed;
             }
-            return npc.Name != typedOn;
+            return typed;
         }
         default: {
             // Two fields at once: a step that merges with no typing.
             TNPC npc = Project().NPCInfo;
             npc.Name += static_cast<char>('a' + Pick(26));
             npc.X += 1;
-            return document.SetNPC(npc);
+            return follow([&] { return document.SetNPC(npc); });
         }
         }
     }
@@ -165,21 +174,40 @@ private:
     int Count_ = 0;
 };
 
-// Keeps one entry per step of the history across an edit made at history index `index`: a new step
-// appends now; typing merged into the step before replaces its entry; typing back to where that
-// step began drops it. True for a new step.
-bool FollowStep(int index, std::vector<std::string>& perStep, std::string now)
-{
-    const int moved = Document().History().index() - index;
-    EXPECT_TRUE(moved >= -1 && moved <= 1) << "an edit moved the history by " << moved;
-    if (moved > 0)
-        perStep.push_back(std::move(now));
-    else if (moved == 0 && !perStep.empty())
-        perStep.back() = std::move(now);
-    else if (moved < 0 && !perStep.empty())
-        perStep.pop_back();
-    return moved > 0;
-}
+// Follows the history through a run, one entry per step: what state gives before and after it.
+// A call of the document adds a step, merges typing into the step before (which then ends where
+// the typing did) or, typing back to where that step began, drops it.
+class THistoryFollower {
+public:
+    explicit THistoryFollower(std::string (*state)()) : State_(state) {}
+
+    bool operator()(const std::function<bool()>& call)
+    {
+        std::string state = State_();
+        const int index = Document().History().index();
+        if (!call())
+            return false;
+        const int moved = Document().History().index() - index;
+        if (moved == 1) {
+            Before.push_back(std::move(state));
+            After.push_back(State_());
+        } else if (moved == 0 && !After.empty()) {
+            After.back() = State_();
+        } else if (moved == -1 && !After.empty()) {
+            Before.pop_back();
+            After.pop_back();
+        } else {
+            ADD_FAILURE() << "a call of the document moved the history by " << moved;
+        }
+        return true;
+    }
+
+    std::vector<std::string> Before;
+    std::vector<std::string> After;
+
+private:
+    std::string (*State_)();
+};
 
 struct TRunCase {
     const char* Name;
@@ -195,20 +223,14 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
     Document().LoadProjectBytes("start", SaveProjectBytes(Project()));
     Document().SetModified(false);
     TRandomEditor editor(GetParam().Seed);
-    std::vector<std::string> before;
-    std::vector<std::string> after;
-    while (before.size() < 200) {
+    THistoryFollower history(StateOf);
+    while (history.Before.size() < 200) {
         editor.SelectAny();
-        std::string state = StateOf();
-        const int index = Document().History().index();
-        if (!editor.EditOnce())
-            continue;
-        if (FollowStep(index, after, StateOf()))
-            before.push_back(std::move(state));
-        else if (before.size() > after.size())
-            before.pop_back();
-        ASSERT_EQ(before.size(), static_cast<std::size_t>(Document().History().index()));
+        editor.EditOnce(history);
+        ASSERT_EQ(history.Before.size(), static_cast<std::size_t>(Document().History().index()));
     }
+    const std::vector<std::string>& before = history.Before;
+    const std::vector<std::string>& after = history.After;
     for (std::size_t step = before.size(); step-- > 0;) {
         Document().Undo();
         ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step;
@@ -241,14 +263,14 @@ TEST_F(UndoHistoryTest, ASaveInTheMiddleOfARunIsWhereTheProjectIsUnmodified)
     Document().SetModified(false);
     const TTempDir dir;
     TRandomEditor editor(7);
-    std::vector<std::string> bytes{SaveProjectBytes(Project())};
+    THistoryFollower history([] { return SaveProjectBytes(Project()); });
+    const std::string start = SaveProjectBytes(Project());
+    const auto bytes = [&](int index) { return index == 0 ? start : history.After[static_cast<std::size_t>(index - 1)]; };
     int savedAt = -1;
-    while (bytes.size() < 41) {
+    while (history.After.size() < 40) {
         editor.SelectAny();
-        const int index = Document().History().index();
-        if (!editor.EditOnce() || !FollowStep(index, bytes, SaveProjectBytes(Project())))
-            continue;
-        if (bytes.size() == 21) {
+        editor.EditOnce(history);
+        if (savedAt < 0 && history.After.size() == 20) {
             Document().SaveProject((dir / "middle.NPC").string());
             savedAt = Document().History().index();
             EXPECT_FALSE(Project().Modified);
@@ -256,15 +278,15 @@ TEST_F(UndoHistoryTest, ASaveInTheMiddleOfARunIsWhereTheProjectIsUnmodified)
     }
     for (int index = Document().History().index(); index-- > 0;) {
         Document().Undo();
-        ASSERT_EQ(SaveProjectBytes(Project()), bytes[static_cast<std::size_t>(index)]) << "undo to " << index;
+        ASSERT_EQ(SaveProjectBytes(Project()), bytes(index)) << "undo to " << index;
         EXPECT_EQ(Project().Modified, index != savedAt) << "undo to " << index;
     }
-    for (int index = 1; index < static_cast<int>(bytes.size()); ++index) {
+    for (int index = 1; index <= static_cast<int>(history.After.size()); ++index) {
         Document().Redo();
-        ASSERT_EQ(SaveProjectBytes(Project()), bytes[static_cast<std::size_t>(index)]) << "redo to " << index;
+        ASSERT_EQ(SaveProjectBytes(Project()), bytes(index)) << "redo to " << index;
         EXPECT_EQ(Project().Modified, index != savedAt) << "redo to " << index;
     }
-    EXPECT_EQ(ReadBytes(dir / "middle.NPC"), bytes[static_cast<std::size_t>(savedAt)]);
+    EXPECT_EQ(ReadBytes(dir / "middle.NPC"), bytes(savedAt));
 }
 
 TEST_F(UndoHistoryTest, ARunOfTypingInOneNPCFieldIsOneStepAndTypingItBackIsNone)
