@@ -118,6 +118,10 @@ bool ReadStandardBlock(const std::vector<std::string>& lines, TNPCHeader& header
             others.push_back(CommentText(line));
         }
     }
+    // The writer titles its sections "By:", "Description:"; Hercules' own scripts open with its
+    // ruler too, but go on with "License" and a layout of their own, which is no field of ours.
+    if (std::any_of(sections.begin() + 1, sections.end(), [](const TSection& s) { return s.Title.back() != ':'; }))
+        return false;
     header = TNPCHeader{};
     // The author's own header: the editor names itself only in a header it wrote.
     header.AuthorsHeader = true;

@@ -273,6 +273,30 @@ INSTANTIATE_TEST_SUITE_P(
                      "//================= Hercules Script =======================================", 259}),
     TNameOfRow());
 
+// Hercules' own scripts open with its ruler but go on in a layout of their own (a "License"
+// section, the name after the closing ruler): no field of the editor's header is taken from it,
+// and every line is kept in the comments.
+TEST_F(ImportNpcFieldsTest, HerculesOwnHeaderLayoutIsKeptAsComments)
+{
+    const std::vector<std::string> header = {
+        "//================= Hercules Script =======================================",
+        "//= Art",
+        "//================= License ===============================================",
+        "//= This file is part of Hercules.",
+        "//=========================================================================",
+        "//= High Wizard Jobchanger",
+    };
+    std::string text;
+    for (const std::string& line : header)
+        text += line + "\n";
+    const TImportSource source("t.txt", text + Npc("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
+    const TNPCHeader& read = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules).Project->HeaderInfo;
+    EXPECT_EQ(read.ScriptName, DefaultHeader().ScriptName);
+    EXPECT_TRUE(read.OtherSections.empty());
+    for (const char* kept : {"Art", "License", "This file is part of Hercules.", "High Wizard Jobchanger"})
+        EXPECT_NE(read.Comments.find(kept), std::string::npos) << kept;
+}
+
 // Every importable NPC of the server's own scripts: its map and touch area are the same after
 // import, saving, loading and writing its script again, which the script reader reads back.
 TEST(ImportCorpusFields, EveryMapAndTouchAreaIsKeptThroughImportSaveLoadAndWrite)
