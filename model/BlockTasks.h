@@ -32,6 +32,7 @@ public:
 
     bool IsElse() const { return Checks.empty(); }
     std::string SummaryText() const;  // "If <checks>" (the first), "Else if <checks>", "Else"
+    std::string PlacedCaption() const override { return UserNamed ? Caption : SummaryText(); }
 
     TConChecks Checks;
 };

@@ -4,7 +4,12 @@
 #include "model/ProjectFile.h"
 #include "model/ScriptWriter.h"
 
+#include "script/Checker.h"
+#include "script/Parser.h"
+
+#include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -65,6 +70,37 @@ void TCommandTask::WriteScript(TScriptWriter& writer) const
     if (Command.empty())
         writer.AddScriptProblem("A command task names no command: choose one in its editor.");
     writer.AddTaskLine(*this, ScriptText());
+}
+
+std::vector<script::TDiagnostic> CommandProblems(const TCommandTask& task, TServerTarget target)
+{
+    const auto error = [](std::string message) {
+        return std::vector<script::TDiagnostic>{{script::TSeverity::Error, {}, std::move(message)}};
+    };
+    if (!IsLabelText(task.Command))
+        return error("Write the name of a command of the server's table.");
+    // Each argument on its own first: a comma inside one would otherwise read as two.
+    for (std::size_t i = 0; i < task.Args.size(); ++i) {
+        std::optional<script::TDiagnostic> problem;
+        if (!script::ParseExpression(task.Args[i], problem, target) || problem)
+            return error("Argument " + std::to_string(i + 1) + " (" + task.Args[i] + "): " +
+                         (problem ? problem->Message : std::string("not an expression")) + ".");
+    }
+    const script::TBodyResult read = script::ParseStatements(task.ScriptText(), nullptr, target);
+    if (!read.Body)
+        return error(read.Error ? read.Error->Message : "the statement cannot be read");
+    script::TCheckOptions options;
+    options.Target = target;
+    std::vector<script::TDiagnostic> found = script::CheckBody(*read.Body, options);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.Severity == script::TSeverity::Error && b.Severity != a.Severity; });
+    return found;
+}
+
+std::string CommandArgumentsText(const std::string& command, TServerTarget target)
+{
+    const script::TCommandInfo* info = script::TServerRules::For(target).FindCommand(command);
+    return info ? info->Name + ": " + script::DescribeArguments(*info) : std::string();
 }
 
 // ---- TSetTask ------------------------------------------------------------------------------
@@ -139,10 +175,11 @@ void TCallTask::LoadFromFile(TFileReader& file)
     Args = LoadArgs(file);
 }
 
-std::string TCallTask::SummaryText() const
+std::string TCallTask::SummaryText(const TTaskList* groups) const
 {
-    const std::string target = CallKind == TCallKind::Function ? "function " + Function
-                                                               : "subroutine L" + std::to_string(TargetGroup);
+    const TGroupTask* group = groups ? groups->FindGroup(TargetGroup) : nullptr;
+    const std::string label = group ? group->Label() : "L" + std::to_string(TargetGroup);
+    const std::string target = CallKind == TCallKind::Function ? "function " + Function : "subroutine " + label;
     return "Call " + target + "(" + JoinArgs(Args) + ")";
 }
 

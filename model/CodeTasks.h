@@ -6,6 +6,9 @@
 
 #include "model/Tasks.h"
 
+#include "catalogue/Targets.h"
+#include "script/SyntaxTree.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +34,15 @@ public:
     std::string Command;
     std::vector<std::string> Args;
 };
+
+// What target's server says against the task's statement, as the project's check finds it in the
+// written script: no command or one the server lacks, an argument that is no expression, and the
+// script checker's findings on the statement (arguments against the table's pattern: too few or
+// too many, a literal text or number where the other is wanted). Columns count in ScriptText.
+std::vector<script::TDiagnostic> CommandProblems(const TCommandTask& task, TServerTarget target);
+// What target's table says of command's arguments ("warp: text, number, number"); empty for a
+// command the server lacks.
+std::string CommandArgumentsText(const std::string& command, TServerTarget target);
 
 // Where a variable lives, by its name's prefix.
 enum class TVarScope : std::uint8_t {
@@ -80,7 +92,9 @@ public:
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
 
-    std::string SummaryText() const;  // "Call function Name(a, b)", "Call subroutine L3(a)"
+    // "Call function Name(a, b)", "Call subroutine L3(a)": the subroutine under the label the
+    // writer writes for it, its author's name when groups has the group and it has one.
+    std::string SummaryText(const TTaskList* groups = nullptr) const;
 
     TCallKind CallKind = TCallKind::Function;
     std::string Function;         // for Function

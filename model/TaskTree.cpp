@@ -204,7 +204,23 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     target.insert(target.begin() + row, std::move(moving));
     Renumber(target, static_cast<std::size_t>(row));
     Notify([](TTreeObserver& o) { o.EndMove(); });
+    FollowPlaces(oldParent);
+    if (parent != oldParent)
+        FollowPlaces(parent);
     return true;
+}
+
+void TTaskTree::FollowPlaces(TTaskNode* parent)
+{
+    for (const auto& child : SiblingsOf(parent)) {
+        TTask* task = child->Data();
+        if (!task)
+            continue;
+        if (std::string text = task->PlacedCaption(); text != task->Caption) {
+            task->Caption = text;
+            SetText(child.get(), text);
+        }
+    }
 }
 
 bool TTaskTree::CanMove(const TTaskNode* node, const TTaskNode* parent, int row) const

@@ -130,6 +130,8 @@ private:
     using TNodeList = std::vector<std::unique_ptr<TTaskNode>>;
     TNodeList& SiblingsOf(TTaskNode* parent);
     static void Renumber(TNodeList& siblings, std::size_t from);
+    // The captions of parent's children that follow their place, after the children moved.
+    void FollowPlaces(TTaskNode* parent);
     // Unregisters the tasks of node and everything below it, in one pass over the task list.
     void ReleaseTasks(TTaskNode* node);
     // Destroys a detached subtree without recursing once per level, so any depth is safe.

@@ -64,6 +64,9 @@ public:
     // A part of the task above it (a branch of an if, a case of a switch): its line stands at the
     // depth of the task above, the tasks below it one level deeper.
     virtual bool IsPart() const { return false; }
+    // The caption the task has at its place in the tree: an unnamed branch says whether it is
+    // the first of its if. Any other task keeps its caption wherever it goes.
+    virtual std::string PlacedCaption() const { return Caption; }
 
     void Rename(const std::string& text);
     void AssignCaption(const TTask& source);

@@ -165,10 +165,11 @@ TWordLookup TWordLookup::FromModel(const TTaskList& tasks)
         const TTask* task = tasks.TaskAt(i);
         if (task->Kind() != TTaskKind::Group)
             continue;
-        const auto number = static_cast<std::uint32_t>(static_cast<const TGroupTask*>(task)->GroupNumber);
-        const std::string label = "L" + std::to_string(number);
-        colours.insert_or_assign(label, ColourLime);
-        colours.insert_or_assign(label + "Exit", ColourLime);
+        // The labels as the writer writes them: the author's name where the group has one.
+        const auto* group = static_cast<const TGroupTask*>(task);
+        const auto number = static_cast<std::uint32_t>(group->GroupNumber);
+        colours.insert_or_assign(group->LabelName.empty() ? "L" + std::to_string(number) : group->LabelName, ColourLime);
+        colours.insert_or_assign("L" + std::to_string(number) + "Exit", ColourLime);
     }
     for (const auto& variable : VariableList)
         colours.insert_or_assign(variable->Name, ColourSkyBlue);

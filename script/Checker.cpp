@@ -243,21 +243,8 @@ void TBodyChecker::Command(const TStmt& s)
 void TBodyChecker::Arguments(const TCommandInfo& info, const std::vector<std::unique_ptr<TExpr>>& args,
                              TSourcePos afterName, bool statement)
 {
-    const int count = static_cast<int>(args.size());
-    if (count < info.Mandatory) {
-        // Where the server expected the next comma.
-        const TSourcePos at = args.empty() ? afterName : args.back()->Range.End;
-        Error({at, at}, "'" + info.Name + "' needs " + std::to_string(info.Mandatory) + " argument(s), " +
-                            std::to_string(count) + " given");
-    } else if (info.Maximum >= 0 && count > info.Maximum) {
-        // parse_callfunc takes no more arguments than the table's pattern; the parser then wants
-        // the statement's end or the call's ')' where the next one starts, and the NPC does not load.
-        const std::string wanted = statement ? std::string("';' (parse_line: ") + Rules_.Dialect().NeedSemicolon + ")"
-                                             : std::string("')' (parse_callfunc: expected ')' to close argument list)");
-        Error(args[info.Maximum]->Range, "too many arguments: '" + info.Name + "' takes at most " +
-                                             std::to_string(info.Maximum) + ": " + TargetName(Rules_.Target()) +
-                                             " wants " + wanted + " here");
-    }
+    std::vector<TDiagnostic> found = CheckArguments(Rules_, info, args, afterName, statement);
+    Out_.insert(Out_.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
 }
 
 void TBodyChecker::Assignment(const TStmt& s)
@@ -462,6 +449,43 @@ std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions&
         return key(a) < key(b);
     });
     return found;
+}
+
+std::vector<TDiagnostic> CheckArguments(const TServerRules& rules, const TCommandInfo& info,
+                                        const std::vector<std::unique_ptr<TExpr>>& args, TSourcePos afterName,
+                                        bool statement)
+{
+    std::vector<TDiagnostic> out;
+    const int count = static_cast<int>(args.size());
+    if (count < info.Mandatory) {
+        // Where the server expected the next comma.
+        const TSourcePos at = args.empty() ? afterName : args.back()->Range.End;
+        out.push_back({TSeverity::Error, {at, at},
+                       "'" + info.Name + "' needs " + std::to_string(info.Mandatory) + " argument(s), " +
+                           std::to_string(count) + " given"});
+    } else if (info.Maximum >= 0 && count > info.Maximum) {
+        // parse_callfunc takes no more arguments than the table's pattern; the parser then wants
+        // the statement's end or the call's ')' where the next one starts, and the NPC does not load.
+        const std::string wanted = statement ? std::string("';' (parse_line: ") + rules.Dialect().NeedSemicolon + ")"
+                                             : std::string("')' (parse_callfunc: expected ')' to close argument list)");
+        out.push_back({TSeverity::Error, args[static_cast<std::size_t>(info.Maximum)]->Range,
+                       "too many arguments: '" + info.Name + "' takes at most " + std::to_string(info.Maximum) + ": " +
+                           TargetName(rules.Target()) + " wants " + wanted + " here"});
+    }
+    // The servers convert a value of the other kind when the command runs: text where a number is
+    // wanted counts as 0 (rAthena and Hercules also log an error), a number where text is wanted
+    // is written as its digits. Only a literal is surely of the other kind.
+    for (std::size_t i = 0; i < args.size() && i < info.Pattern.size(); ++i) {
+        const char letter = info.Pattern[i];
+        const TExpr& arg = *args[i];
+        const std::string which = "argument " + std::to_string(i + 1) + " of '" + info.Name + "'";
+        if (letter == 'i' && arg.Kind == TExprKind::String)
+            out.push_back({TSeverity::Warning, arg.Range, which + " is a number, not the text \"" + arg.Text + "\""});
+        else if (letter == 's' && arg.Kind == TExprKind::Number)
+            out.push_back({TSeverity::Warning, arg.Range,
+                           which + " is text, not the number " + std::to_string(arg.Value) + " (write it in quotes)"});
+    }
+    return out;
 }
 
 } // namespace script

@@ -63,6 +63,14 @@ std::vector<TDiagnostic> CheckScriptFile(const TScriptFile& file, std::string_vi
 // commands, arguments, labels and statements out of place. Maps are not involved.
 std::vector<TDiagnostic> CheckBody(const TStmt& body, const TCheckOptions& options);
 
+// What the server's table says against a call of info with args: too few or too many arguments
+// (errors: the server refuses the script) and, where the pattern wants text or a number, a literal
+// of the other kind (warnings). afterName is where the name ends; statement: written without
+// parentheses as a statement of its own.
+std::vector<TDiagnostic> CheckArguments(const TServerRules& rules, const TCommandInfo& info,
+                                        const std::vector<std::unique_ptr<TExpr>>& args, TSourcePos afterName,
+                                        bool statement);
+
 // Reads and checks file text: what the server refuses at load, nothing else.
 std::vector<TDiagnostic> CheckScriptText(std::string_view text, const TCheckOptions& options);
 

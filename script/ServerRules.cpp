@@ -43,6 +43,17 @@ TCommandInfo MakeCommand(std::string_view name, std::string_view pattern)
     return info;
 }
 
+const char* ArgumentWord(char letter)
+{
+    switch (letter) {
+    case 's': return "text";
+    case 'i': return "number";
+    case 'r': return "variable";
+    case 'l': return "label";
+    default: return "value";
+    }
+}
+
 template <typename T>
 const T& Pick(TTarget target, const T& eathena, const T& rathena, const T& hercules)
 {
@@ -91,6 +102,22 @@ constexpr TDialect HerculesDialect{
 };
 
 } // namespace
+
+std::string DescribeArguments(const TCommandInfo& info)
+{
+    std::string text;
+    for (std::size_t i = 0; i < info.Pattern.size(); ++i) {
+        const char letter = info.Pattern[i];
+        text += text.empty() ? "" : ", ";
+        if (letter == '*')
+            text += "...";
+        else if (letter == '?')
+            text += "[value]";
+        else
+            text += ArgumentWord(letter);
+    }
+    return text.empty() ? "no arguments" : text;
+}
 
 const TDialect& DialectOf(TTarget target)
 {

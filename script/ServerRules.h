@@ -49,6 +49,9 @@ struct TCommandInfo {
     int Maximum = 0;        // -1: any number
 };
 
+// The pattern's arguments in words: "text, number, [value], ..." ("no arguments" for none).
+std::string DescribeArguments(const TCommandInfo& info);
+
 class TServerRules {
 public:
     static const TServerRules& For(TTarget target);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Renders the editor's main windows offscreen on the sample catalogues and saves them as
 # docs/main-window.png, docs/output-window.png, docs/sprite-browser.png,
-# docs/condition-editor.png, docs/play-test-window.png, docs/problems-window.png and
-# docs/script-file-window.png. The pictures
-# are drawn with the real windows, a small healer NPC built through the task tree window, and the
-# Liberation fonts (fonts-liberation).
+# docs/condition-editor.png, docs/play-test-window.png, docs/problems-window.png,
+# docs/script-file-window.png and docs/imported-npc.png. The pictures
+# are drawn with the real windows, a small healer NPC built through the task tree window, an NPC
+# imported from a script, and the Liberation fonts (fonts-liberation).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NPC_BUILD_DIR:-$root/build}

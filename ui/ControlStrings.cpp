@@ -2,6 +2,7 @@
 
 #include "QtText.h"
 #include "model/Tasks.h"
+#include "script/ServerRules.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -9,10 +10,13 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ObjectRole = Qt::UserRole;
 constexpr int GroupRole = Qt::UserRole + 1;
+constexpr int MapRole = Qt::UserRole + 2;
 
 QVariant ObjectData(const void* object)
 {
@@ -158,4 +162,48 @@ void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines)
     if (!lines.empty() && lines.back().empty())
         text << QString();
     edit->setPlainText(text.join(QLatin1Char('\n')));
+}
+
+void FillServerMapCombo(QComboBox* combo, TServerTarget target)
+{
+    const bool wasBlocked = combo->blockSignals(true);
+    combo->clear();
+    const auto add = [combo](const std::string& text, const std::string& file) {
+        combo->addItem(ToQ(text));
+        combo->setItemData(combo->count() - 1, ToQ(file), MapRole);
+    };
+    for (const auto& map : MapList)
+        add(map->Name, map->MapFile);
+    std::vector<std::string> others;
+    for (const std::string& name : script::BuiltInMaps(target))
+        if (!FindMapNamed(name))
+            others.push_back(name);
+    std::sort(others.begin(), others.end());
+    for (const std::string& name : others)
+        add(name, name + ".gat");
+    combo->blockSignals(wasBlocked);
+}
+
+std::string ComboMapFile(const QComboBox* combo, int index)
+{
+    if (index < 0 || index >= combo->count())
+        return {};
+    return FromQ(combo->itemData(index, MapRole).toString());
+}
+
+int IndexOfComboMap(const QComboBox* combo, const std::string& name)
+{
+    for (int i = 0; !name.empty() && i < combo->count(); ++i)
+        if (SameMapName(ComboMapFile(combo, i), name))
+            return i;
+    return -1;
+}
+
+void ShowKeptMap(QComboBox* combo, const std::string& name)
+{
+    combo->setPlaceholderText(name.empty() ? QString() : ToQ(name) + QStringLiteral(" (kept as written)"));
+    combo->setToolTip(name.empty() ? QString()
+                                   : QStringLiteral("The server's map list has no map %1; it is written unchanged "
+                                                    "until you pick one.")
+                                         .arg(ToQ(name)));
 }

@@ -5,6 +5,7 @@
 // it, and a number cannot dangle.
 
 #include "catalogue/Catalogues.h"
+#include "catalogue/Targets.h"
 
 #include <QComboBox>
 
@@ -67,6 +68,17 @@ void RefillGroupCombo(QComboBox* combo, const TTaskList& tasks);
 std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index);
 // The entry of the group numbered number, or -1 when that group is not listed or no longer exists.
 int IndexOfComboGroup(const QComboBox* combo, const TTaskList& tasks, std::int32_t number);
+
+// The catalogue's maps under their display names, entry i being catalogue map i, then every other
+// map target's server knows (its map index), by name. Each entry's data is the map's file name.
+void FillServerMapCombo(QComboBox* combo, TServerTarget target);
+// The map file name of entry index; empty outside the list.
+std::string ComboMapFile(const QComboBox* combo, int index);
+// The entry of the map named name, compared as the server looks maps up; -1 when none.
+int IndexOfComboMap(const QComboBox* combo, const std::string& name);
+// Shows a map no entry has (name) as the list's placeholder, kept as written until the user picks
+// an entry; an empty name clears it.
+void ShowKeptMap(QComboBox* combo, const std::string& name);
 
 // The lines of a plain-text control, one per paragraph, as the model's 8-bit text. A final line
 // break ends the last line rather than opening another (as in the header's comments): an empty

@@ -31,8 +31,12 @@ TActionForm::TActionForm(TProjectDocument& document, QWidget* parent)
     TComboStrings jobs(Ui_->JobCombo);
     FillJobList(jobs);
     FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
-    TComboStrings maps(Ui_->MapCombo);
-    FillMapList(maps);
+    FillServerMapCombo(Ui_->MapCombo, Project().HeaderInfo.Target);
+    // Only the user's own pick replaces a map kept by its name.
+    connect(Ui_->MapCombo, &QComboBox::activated, this, [this] {
+        MapPicked_ = true;
+        ShowKeptMap(Ui_->MapCombo, {});
+    });
     for (QComboBox* combo : {Ui_->JobCombo, Ui_->GroupCombo, Ui_->MapCombo}) {
         SelectFirst(combo);
         connect(combo, &QComboBox::currentIndexChanged, this, &TActionForm::UpdateParamControls);
@@ -75,6 +79,7 @@ void TActionForm::LoadTask(TTask* task)
         Ui_->ActionsList->setCurrentRow(IndexOfListObject(Ui_->ActionsList, action->Action));
         for (int i = 0; i < action->ParamCount(); ++i)
             WriteParamControl(action->Action->ParamKind(i), action->GetParam(i));
+        ShowMap(*action);
     }
     UpdateParamControls();
     SetEditedTask(action);
@@ -113,7 +118,9 @@ bool TActionForm::ChoicesMade() const
     // A jump must lead to a group that exists now, not to whatever once had that number.
     const auto group = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex());
     const bool groupExists = !HasParamKind(PT_Group) || (group && Project().TaskList.FindGroup(*group));
-    return SelectedAction() && groupExists && picked(PT_Map, Ui_->MapCombo) && picked(PT_Job, Ui_->JobCombo);
+    const bool mapKept = !KeptMap_.empty() && !MapPicked_;
+    return SelectedAction() && groupExists && (mapKept || picked(PT_Map, Ui_->MapCombo)) &&
+           picked(PT_Job, Ui_->JobCombo);
 }
 
 void TActionForm::GroupsChanged()
@@ -142,7 +149,8 @@ std::int32_t TActionForm::ReadParamControl(ParamTypes kind) const
     switch (kind) {
     case PT_ItemID: return Ui_->ItemIDEdit->Value();
     case PT_Group: return ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex()).value_or(0);
-    case PT_Map: return Ui_->MapCombo->currentIndex();
+    // A map of the server outside the catalogue has no index: the task keeps it by name.
+    case PT_Map: return IsMapIndex(Ui_->MapCombo->currentIndex()) ? Ui_->MapCombo->currentIndex() : -1;
     case PT_Amount: return Ui_->AmountEdit->Value();
     case PT_Job: {
         const TJob* job = SelectedComboObject<TJob>(Ui_->JobCombo);
@@ -181,10 +189,37 @@ void TActionForm::WriteParamControl(ParamTypes kind, std::int32_t value)
     }
 }
 
+// The map the task is written with: one the catalogue has at the index of the row, any other
+// under its name; a map neither list has (an import's) shows as the list's placeholder.
+void TActionForm::ShowMap(const TActionTask& task)
+{
+    for (int i = 0; i < task.ParamCount(); ++i) {
+        if (task.Action->ParamKind(i) != PT_Map)
+            continue;
+        KeptMap_ = task.MapFile(i);
+        KeptMapIndex_ = task.GetParam(i);
+        const int row = task.MapName.empty() ? Ui_->MapCombo->currentIndex() : IndexOfComboMap(Ui_->MapCombo, KeptMap_);
+        Ui_->MapCombo->setCurrentIndex(row);
+        ShowKeptMap(Ui_->MapCombo, row < 0 ? KeptMap_ : std::string());
+        return;
+    }
+}
+
 void TActionForm::StoreParams(TActionTask& task) const
 {
-    for (int i = 0; i < task.ParamCount(); ++i)
-        task.SetParam(i, ReadParamControl(task.Action->ParamKind(i)));
+    bool hasMap = false;
+    for (int i = 0; i < task.ParamCount(); ++i) {
+        const ParamTypes kind = task.Action->ParamKind(i);
+        hasMap = hasMap || kind == PT_Map;
+        const bool keep = kind == PT_Map && !MapPicked_ && !KeptMap_.empty();
+        task.SetParam(i, keep ? KeptMapIndex_ : ReadParamControl(kind));
+    }
+    if (!hasMap)
+        task.MapName.clear();
+    else if (MapPicked_ || KeptMap_.empty()) {
+        const int row = Ui_->MapCombo->currentIndex();
+        task.MapName = IsMapIndex(row) ? std::string() : ComboMapFile(Ui_->MapCombo, row);
+    }
 }
 
 bool TActionForm::ReadyToApply() const

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Ui {
@@ -57,10 +58,15 @@ private:
     bool ChoicesMade() const;
     void BrowseButtonClick();
     void ItemPicked(TItemForm* picker, bool cancelled);
+    void ShowMap(const TActionTask& task);
     void StoreParams(TActionTask& task) const;
 
     std::unique_ptr<Ui::TActionForm> Ui_;
     QPointer<TItemForm> Picker_;
     // Listing values to compare (ShowActions(0)) rather than actions to run.
     bool Values_ = false;
+    // The map of the edited task as the script names it, and whether the user picked another.
+    std::string KeptMap_;
+    std::int32_t KeptMapIndex_ = -1;
+    bool MapPicked_ = false;
 };

@@ -104,12 +104,12 @@ bool TCodeTaskForm::Edits(TTaskKind kind)
     }
 }
 
-std::string TCodeTaskForm::SummaryOf(const TTask& task, bool firstBranch)
+std::string TCodeTaskForm::SummaryOf(const TTask& task, const TTaskList& groups, bool firstBranch)
 {
     switch (task.Kind()) {
     case TTaskKind::Command: return static_cast<const TCommandTask&>(task).SummaryText();
     case TTaskKind::Set: return static_cast<const TSetTask&>(task).SummaryText();
-    case TTaskKind::Call: return static_cast<const TCallTask&>(task).SummaryText();
+    case TTaskKind::Call: return static_cast<const TCallTask&>(task).SummaryText(&groups);
     case TTaskKind::Statement: return static_cast<const TStatementTask&>(task).SummaryText();
     case TTaskKind::If: return static_cast<const TIfTask&>(task).SummaryText();
     case TTaskKind::Branch: {
@@ -182,11 +182,18 @@ void TCodeTaskForm::BuildFields()
     ScopeCombo_ = CallKindCombo_ = GroupCombo_ = StatementCombo_ = LoopKindCombo_ = nullptr;
     ArgsEdit_ = nullptr;
     DefaultCheck_ = nullptr;
+    PatternLabel_ = nullptr;
     setWindowTitle(TitleOf(Kind_));
     switch (Kind_) {
     case TTaskKind::Command:
         CommandEdit_ = AddLine(QStringLiteral("C&ommand:"), QStringLiteral("CommandEdit"));
+        PatternLabel_ = new QLabel(this);
+        PatternLabel_->setObjectName(QStringLiteral("PatternLabel"));
+        PatternLabel_->setWordWrap(true);
+        Fields_->addRow(QString(), PatternLabel_);
         AddArgs();
+        connect(CommandEdit_, &QLineEdit::textChanged, this, &TCodeTaskForm::ShowCommandStatus);
+        connect(ArgsEdit_, &QPlainTextEdit::textChanged, this, &TCodeTaskForm::ShowCommandStatus);
         break;
     case TTaskKind::Set:
         ScopeCombo_ = AddCombo(QStringLiteral("&Scope:"), QStringLiteral("ScopeCombo"),
@@ -360,24 +367,30 @@ void TCodeTaskForm::CheckArgs() const
     }
 }
 
+std::vector<script::TDiagnostic> TCodeTaskForm::CommandFindings() const
+{
+    TCommandTask typed(FromQ(CommandEdit_->text().trimmed()), Args());
+    return CommandProblems(typed, Project().HeaderInfo.Target);
+}
+
+// Warnings leave Apply to the user: the server runs the command, only not as the author may think.
 void TCodeTaskForm::CheckCommand() const
 {
+    const auto found = CommandFindings();
+    if (!found.empty() && found.front().Severity == script::TSeverity::Error)
+        throw EListError(found.front().Message);
+}
+
+// As the command or its arguments are typed: what the table says of its arguments, and the first
+// thing the server would say against the statement.
+void TCodeTaskForm::ShowCommandStatus()
+{
     const std::string name = FromQ(CommandEdit_->text().trimmed());
-    if (!IsLabelText(name))
-        throw EListError("Write the name of a command of the server's table.");
-    const TServerTarget target = Project().HeaderInfo.Target;
-    const script::TCommandInfo* command = script::TServerRules::For(target).FindCommand(name);
-    if (!command)
-        throw EListError("The server (" + std::string(script::TargetName(target)) + ") has no command \"" + name +
-                         "\".");
-    const int count = static_cast<int>(Args().size());
-    if (count < command->Mandatory || (command->Maximum >= 0 && count > command->Maximum))
-        throw EListError(command->Name + " takes " +
-                         (command->Maximum < 0 ? "at least " + std::to_string(command->Mandatory)
-                          : command->Maximum == command->Mandatory
-                              ? std::to_string(command->Mandatory)
-                              : std::to_string(command->Mandatory) + " to " + std::to_string(command->Maximum)) +
-                         " arguments, not " + std::to_string(count) + ".");
+    const std::string pattern = CommandArgumentsText(name, Project().HeaderInfo.Target);
+    PatternLabel_->setText(pattern.empty() ? QString() : QStringLiteral("Takes ") + ToQ(pattern));
+    const auto found = name.empty() ? std::vector<script::TDiagnostic>() : CommandFindings();
+    const bool error = !found.empty() && found.front().Severity == script::TSeverity::Error;
+    Message_->setText(found.empty() ? QString() : ToQ((error ? "" : "Warning: ") + found.front().Message));
 }
 
 void TCodeTaskForm::CheckNames() const

@@ -6,6 +6,8 @@
 
 #include "TaskEditor.h"
 
+#include "script/SyntaxTree.h"
+
 #include <QString>
 
 #include <memory>
@@ -34,8 +36,8 @@ public:
     void LoadTask(TTask* task) override;
 
     // What the tree shows for a task of these kinds that its user has not named; a branch's
-    // caption says whether it is the first of its block.
-    static std::string SummaryOf(const TTask& task, bool firstBranch = true);
+    // caption says whether it is the first of its block, a call names its group's label in groups.
+    static std::string SummaryOf(const TTask& task, const TTaskList& groups, bool firstBranch = true);
     // Whether this editor edits tasks of kind (If blocks have nothing to edit: none).
     static bool Edits(TTaskKind kind);
 
@@ -59,7 +61,9 @@ private:
     void LoadCall(const TTask& task);
     void CheckNames() const;
     void CheckArgs() const;
+    std::vector<script::TDiagnostic> CommandFindings() const;
     void CheckCommand() const;
+    void ShowCommandStatus();
     std::vector<std::string> Args() const;
 
     TTaskKind Kind_ = TTaskKind::Command;
@@ -84,6 +88,7 @@ private:
     QLineEdit* ConditionEdit_ = nullptr;
     QLineEdit* StepEdit_ = nullptr;
     QCheckBox* DefaultCheck_ = nullptr;
+    QLabel* PatternLabel_ = nullptr;  // what the server's table says of the command's arguments
     // A branch's condition as loaded: Apply keeps the checks themselves while it is unchanged.
     QString LoadedCondition_;
 };

@@ -97,17 +97,34 @@ public:
     // their widths while the filter changes.
     int WidestText(int column, const QFontMetrics& metrics) const
     {
-        int widest = 0;
-        if (column == 0) {
-            for (const TRow& row : All_)
-                widest = std::max(widest, metrics.horizontalAdvance(row.Shown));
-            return widest;
-        }
+        if (column == 0)
+            return WidestName(metrics);
         // Digits are equally wide in the table's fonts: the longest number is the widest.
         qsizetype digits = 1;
         for (const TRow& row : All_)
             digits = std::max(digits, Cell(row, column).size());
         return metrics.horizontalAdvance(QString(digits, u'0'));
+    }
+
+    // Shaping every name cost more than the rest of opening the picker: the characters' own
+    // advances, summed, find the few names that may be the widest, and only those are measured.
+    int WidestName(const QFontMetrics& metrics) const
+    {
+        std::vector<int> estimates;
+        estimates.reserve(All_.size());
+        int most = 0;
+        for (const TRow& row : All_) {
+            int sum = 0;
+            for (const QChar c : row.Shown)
+                sum += metrics.horizontalAdvance(c);
+            estimates.push_back(sum);
+            most = std::max(most, sum);
+        }
+        int widest = 0;
+        for (std::size_t i = 0; i < All_.size(); ++i)
+            if (estimates[i] * 10 >= most * 9)
+                widest = std::max(widest, metrics.horizontalAdvance(All_[i].Shown));
+        return widest;
     }
 
     int rowCount(const QModelIndex& parent = {}) const override

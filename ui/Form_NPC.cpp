@@ -2,6 +2,7 @@
 #include "ui_Form_NPC.h"
 
 #include "ChildWindows.h"
+#include "ControlStrings.h"
 #include "WindowPlaces.h"
 #include "Form_Tasks.h"
 #include "Dialogs.h"
@@ -11,10 +12,7 @@
 #include "model/Records.h"
 #include "document/Document.h"
 
-#include "script/ServerRules.h"
-
 #include <QCloseEvent>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -130,25 +128,13 @@ void TNPCForm::ShowNPC()
                                  : QStringLiteral("Sprite ID"));
 }
 
-// The catalogue's maps under their display names, at their catalogue positions, then every other
-// map the project's server knows (its map index), by name. Filled again when the server changes.
+// Filled again when the server changes.
 void TNPCForm::FillMaps()
 {
     const TServerTarget target = Document_.Project().HeaderInfo.Target;
     if (MapsTarget_ == static_cast<int>(target))
         return;
-    QComboBox* combo = Ui_->MapCombo;
-    const QSignalBlocker blocker(combo);
-    combo->clear();
-    for (const auto& map : MapList)
-        combo->addItem(ToQ(map->Name), ToQ(map->MapFile));
-    std::vector<std::string> others;
-    for (const std::string& name : script::BuiltInMaps(target))
-        if (!FindMapNamed(name))
-            others.push_back(name);
-    std::sort(others.begin(), others.end());
-    for (const std::string& name : others)
-        combo->addItem(ToQ(name), ToQ(name + ".gat"));
+    FillServerMapCombo(Ui_->MapCombo, target);
     MapsTarget_ = static_cast<int>(target);
 }
 
@@ -158,16 +144,9 @@ void TNPCForm::ShowMap(const TNPC& npc)
 {
     QComboBox* combo = Ui_->MapCombo;
     const std::string map = NpcMapFile(npc);
-    int row = npc.MapName.empty() && IsMapIndex(npc.MapIndex) ? npc.MapIndex : -1;
-    for (int i = 0; row < 0 && !map.empty() && i < combo->count(); ++i)
-        if (SameMapName(FromQ(combo->itemData(i).toString()), map))
-            row = i;
+    const int row = npc.MapName.empty() && IsMapIndex(npc.MapIndex) ? npc.MapIndex : IndexOfComboMap(combo, map);
     combo->setCurrentIndex(row);
-    const bool kept = row < 0 && !map.empty();
-    combo->setPlaceholderText(kept ? ToQ(map) + QStringLiteral(" (kept as written)") : QString());
-    combo->setToolTip(kept ? QStringLiteral("The server's map list has no map %1; it is written unchanged "
-                                            "until you pick one.").arg(ToQ(map))
-                           : QString());
+    ShowKeptMap(combo, row < 0 ? map : std::string());
 }
 
 void TNPCForm::ShowTouch(const TNPC& npc)
@@ -226,7 +205,7 @@ void TNPCForm::NPCChange(TNPCField field)
         // the server by its name.
         const int row = Ui_->MapCombo->currentIndex();
         npc.MapIndex = IsMapIndex(row) ? row : -1;
-        npc.MapName = IsMapIndex(row) ? std::string() : FromQ(Ui_->MapCombo->itemData(row).toString());
+        npc.MapName = IsMapIndex(row) ? std::string() : ComboMapFile(Ui_->MapCombo, row);
         ShowMap(npc);
         break;
     }

@@ -169,13 +169,14 @@ void TTaskForm::ConnectTreeCommands()
         action->setShortcutContext(Qt::WidgetShortcut);
         connect(action, &QAction::triggered, this, [this, command] { Guarded(this, [&] { (this->*command)(); }); });
         tree->addAction(action);
+        return action;
     };
     treeCommand(QStringLiteral("&Edit"), {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
                 &TTaskForm::EditButtonClick);
     treeCommand(QStringLiteral("&Delete"), {QKeySequence(QKeySequence::Delete)}, &TTaskForm::DeleteButtonClick);
     // F2 itself stays with the window's own command; the menu only names it.
     treeCommand(QStringLiteral("&Rename\tF2"), {}, &TTaskForm::EditActionExecute);
-    treeCommand(QStringLiteral("&Label Name..."), {}, &TTaskForm::LabelNameExecute);
+    tree->SetGroupCommand(treeCommand(QStringLiteral("&Label Name..."), {}, &TTaskForm::LabelNameExecute));
     auto* separator = new QAction(tree);
     separator->setSeparator(true);
     tree->addAction(separator);
@@ -468,8 +469,9 @@ void TTaskForm::CodeEditorDone(TTaskEditorForm* editor, bool cancelled)
         first = !editor->Task() || !editor->Task()->Node || editor->Task()->Node->Row() == 0;
     else if (selected && selected->Data() && selected->Data()->Kind() == TTaskKind::If)
         first = selected->ChildCount() == 0;
+    const TTaskList& groups = Document_.Project().TaskList;
     EditorDone<TTask>(editor, cancelled, Ui_->StatementButton,
-                      [first](const TTask& task) { return TCodeTaskForm::SummaryOf(task, first); });
+                      [&groups, first](const TTask& task) { return TCodeTaskForm::SummaryOf(task, groups, first); });
 }
 
 // ---- Buttons and the tree --------------------------------------------------------------------

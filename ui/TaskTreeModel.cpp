@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "QtText.h"
 #include "document/Document.h"
+#include "model/CodeTasks.h"
 #include "model/ConditionTasks.h"
 
 #include <QApplication>
@@ -207,7 +208,7 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         return {};
     // Every node is shown the same way, however it got its text; the whole text is one hover away
     // and is what an in-place edit starts from.
-    const std::string text = OneBreakEach(node->Text());
+    const std::string text = OneBreakEach(ShownText(node));
     if (role == Qt::DisplayRole)
         return DisplayText(ShortCaption(text)) + JumpText(node->Data());
     if (role == Qt::ToolTipRole) {
@@ -231,6 +232,16 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
             return KindIcon(*mark);
     }
     return {};
+}
+
+std::string TTaskTreeModel::ShownText(const TTaskNode* node) const
+{
+    const TTask* task = node->Data();
+    if (!task || task->UserNamed != 0)
+        return node->Text();
+    if (const auto* call = dynamic_cast<const TCallTask*>(task); call && call->CallKind == TCallKind::Subroutine)
+        return call->SummaryText(&Tree_->Tasks());
+    return task->Kind() == TTaskKind::Branch ? task->PlacedCaption() : node->Text();
 }
 
 QString TTaskTreeModel::JumpText(const TTask* task) const

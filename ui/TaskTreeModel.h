@@ -37,6 +37,10 @@ public:
     static QString DisplayText(const std::string& text);
     // Where a condition's task leads, as its label ends (" → Shop"); empty for other tasks.
     QString JumpText(const TTask* task) const;
+    // The node's text as the tree shows it: an unnamed call to a subroutine names the label its
+    // group has now, as the script does, also after the label was renamed; an unnamed branch
+    // says its place now, also after a branch before it was deleted.
+    std::string ShownText(const TTaskNode* node) const;
 
     // Marks the node of the task a play-test is running at (null: none), without selecting it.
     void SetPlayingTask(const TTask* task);

@@ -2,6 +2,7 @@
 
 #include "TaskTreeModel.h"
 #include "model/TaskTree.h"
+#include "model/Tasks.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -86,8 +87,22 @@ TTaskNode* TTaskTreeView::DropTarget() const
     return TTaskTreeModel::NodeOf(DropTarget_);
 }
 
+void TTaskTreeView::SetGroupCommand(QAction* command)
+{
+    GroupCommand_ = command;
+    ShowGroupCommand();
+}
+
+void TTaskTreeView::ShowGroupCommand()
+{
+    const TTaskNode* node = Model_ ? Model_->Tree().Selected() : nullptr;
+    if (GroupCommand_)
+        GroupCommand_->setVisible(node && node->Data() && node->Data()->Kind() == TTaskKind::Group);
+}
+
 void TTaskTreeView::ShowSelectedNode(const QModelIndex& index)
 {
+    ShowGroupCommand();
     if (!index.isValid()) {
         selectionModel()->clear();
         return;
@@ -104,6 +119,7 @@ void TTaskTreeView::CurrentNodeChanged(const QModelIndex& current)
     // picks the node to select itself and reports it when it is done.
     if (Model_ && !Model_->Changing() && current.isValid())
         Model_->Tree().Select(TTaskTreeModel::NodeOf(current));
+    ShowGroupCommand();
 }
 
 void TTaskTreeView::startDrag(Qt::DropActions /*supportedActions*/)

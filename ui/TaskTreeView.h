@@ -3,7 +3,9 @@
 // selected node both ways, and drags nodes within itself. Where a drop may happen and what it
 // does are the task window's rules; the view only asks and reports.
 
+#include <QAction>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QTreeView>
 
 #include <functional>
@@ -18,6 +20,8 @@ public:
 
     void SetTaskModel(TTaskTreeModel* model);
     TTaskTreeModel* TaskModel() const { return Model_; }
+    // A command of the tree's menu that only a group takes: offered while a group is selected.
+    void SetGroupCommand(QAction* command);
     // The node the pointer is over while a drop there is acceptable.
     TTaskNode* DropTarget() const;
 
@@ -44,6 +48,9 @@ private:
     bool Acceptable(const QDropEvent* event) const;
     void SetDropTarget(const QModelIndex& index);
 
+    void ShowGroupCommand();
+
     TTaskTreeModel* Model_ = nullptr;
+    QPointer<QAction> GroupCommand_;
     QPersistentModelIndex DropTarget_;
 };

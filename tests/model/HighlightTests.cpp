@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -190,6 +192,40 @@ TEST_F(HighlightTest, ALabelTurnsLimeOnceItsGroupExistsAndPlainWhenItGoes)
 
     Project().TaskTree.Delete(four);
     EXPECT_EQ(ScanLine(line, ProjectWords())[2], plainLabel);
+}
+
+// A group under its author's label name is written, and linked, by that name; its exit label
+// keeps its number.
+TEST_F(HighlightTest, AGroupsAuthorLabelNameIsLimeInPlaceOfItsNumber)
+{
+    TTaskNode* node = AddGroup(Project().TaskTree.GetFirstNode(), "Shop");
+    auto* group = static_cast<TGroupTask*>(node->Data());
+    const std::string number = "L" + std::to_string(group->GroupNumber);
+    group->LabelName = "L_Shop";
+    const struct {
+        std::string Line;
+        std::optional<TRgb> Colour;
+    } cases[] = {
+        {"callsub L_Shop;", Lime},
+        {"goto L_Shop;", Lime},
+        {"menu \"a\",L_Shop;", Lime},
+        {"goto " + number + ";", Plain},
+        {"goto " + number + "Exit;", Lime},
+        {"goto L_Other;", Plain},
+    };
+    const TWordLookup words = ProjectWords();
+    for (const auto& c : cases) {
+        const std::vector<TColourRange> ranges = ScanLine(c.Line, words);
+        const auto label = std::find_if(ranges.begin(), ranges.end(),
+                                        [&](const TColourRange& r) { return c.Line[r.Start] == 'L'; });
+        ASSERT_NE(label, ranges.end()) << c.Line;
+        EXPECT_EQ(label->Colour, c.Colour) << c.Line;
+    }
+    // The lookup of the same project without the name tells the label's lines to be coloured again.
+    group->LabelName.clear();
+    const std::vector<std::string> changed = words.WordsColouredOtherwise(ProjectWords());
+    EXPECT_NE(std::find(changed.begin(), changed.end(), "L_Shop"), changed.end());
+    EXPECT_NE(std::find(changed.begin(), changed.end(), number), changed.end());
 }
 
 TEST_F(HighlightTest, WordsTheCataloguesDoNotHoldArePlain)

@@ -10,6 +10,7 @@
 #include "model/CodeTasks.h"
 #include "platform/Errors.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -247,6 +248,73 @@ TEST_F(PlaceTest, AMoveIntoABlockTakesOnlyWhatMayStandThere)
     EXPECT_EQ(message->Node->Parent(), option->Node);
     Document().Undo();
     EXPECT_EQ(message->Node->Parent(), StartNode());
+}
+
+// An unnamed branch's caption says its place in its if wherever a move takes it, and an undo of
+// the move gives every caption back; a branch its user named keeps the name.
+TEST_F(PlaceTest, ABranchMovedToAnotherIfSaysItsNewPlace)
+{
+    const auto branch = [](const std::string& condition) {
+        auto task = std::make_unique<TBranchTask>();
+        task->Checks.push_back(ExpressionCheck(condition));
+        task->Caption = task->SummaryText();
+        return task;
+    };
+    Project().TaskTree.Select(StartNode());
+    TTask* first = Document().AddTask(std::make_unique<TIfTask>());
+    TTask* second = Document().AddTask(std::make_unique<TIfTask>());
+    Project().TaskTree.Select(first->Node);
+    TTask* a = Document().AddTask(branch(".@a == 1"));
+    Project().TaskTree.Select(second->Node);
+    TTask* b = Document().AddTask(branch(".@b == 1"));
+    TTask* named = Document().AddTask(branch(".@c == 1"));
+    ASSERT_TRUE(Document().RenameNode(named->Node, "Third choice"));
+    ASSERT_EQ(a->Caption, "If .@a == 1");
+    ASSERT_EQ(b->Caption, "If .@b == 1");
+
+    // b goes behind a: it is no longer first there, and the named one is first where it was.
+    ASSERT_TRUE(Document().MoveNode(b->Node, first->Node, 1));
+    const auto captions = [](const TTask* block) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < block->Node->ChildCount(); ++i)
+            texts.push_back(block->Node->Child(i)->Text() + " | " + block->Node->Child(i)->Data()->Caption);
+        return texts;
+    };
+    EXPECT_EQ(captions(first), (std::vector<std::string>{"If .@a == 1 | If .@a == 1",
+                                                        "Else if .@b == 1 | Else if .@b == 1"}));
+    EXPECT_EQ(captions(second), (std::vector<std::string>{"Third choice | Third choice"}));
+    // Now a goes behind b in the same if: b leads.
+    ASSERT_TRUE(Document().MoveNode(a->Node, first->Node, 2));
+    EXPECT_EQ(captions(first), (std::vector<std::string>{"If .@b == 1 | If .@b == 1",
+                                                        "Else if .@a == 1 | Else if .@a == 1"}));
+    Document().Undo();
+    Document().Undo();
+    EXPECT_EQ(captions(first), (std::vector<std::string>{"If .@a == 1 | If .@a == 1"}));
+    EXPECT_EQ(captions(second), (std::vector<std::string>{"If .@b == 1 | If .@b == 1", "Third choice | Third choice"}));
+}
+
+// A call names its subroutine by the label the writer writes for the group: the author's name
+// where the group has one, and the caption and the script agree.
+TEST_F(PlaceTest, ACallNamesTheLabelTheWriterWrites)
+{
+    TGroupTask* shop = AddTask(StartNode(), Project().NewGroup("Shop"));
+    TCallTask call;
+    call.CallKind = TCallKind::Subroutine;
+    call.TargetGroup = shop->GroupNumber;
+    call.Args = {"1"};
+    const std::string number = "L" + std::to_string(shop->GroupNumber);
+    EXPECT_EQ(call.SummaryText(&Project().TaskList), "Call subroutine " + number + "(1)");
+    shop->LabelName = "L_Shop";
+    EXPECT_EQ(call.SummaryText(&Project().TaskList), "Call subroutine L_Shop(1)");
+    EXPECT_EQ(call.SummaryText(), "Call subroutine " + number + "(1)");  // no groups to look in
+    auto written = std::make_unique<TCallTask>();
+    written->CallKind = call.CallKind;
+    written->TargetGroup = call.TargetGroup;
+    written->Args = call.Args;
+    AddTask(StartNode(), std::move(written));
+    const std::vector<std::string> lines = ScriptLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.ends_with("\tcallsub L_Shop, 1;"); }));
 }
 
 } // namespace

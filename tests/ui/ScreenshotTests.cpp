@@ -9,9 +9,11 @@
 #include "document/Document.h"
 #include "model/MenuTasks.h"
 #include "model/MessageTasks.h"
+#include "model/ScriptWriter.h"
 #include "ui/ChildWindows.h"
 #include "ui/Form_Conditions.h"
 #include "ui/Form_Editor.h"
+#include "ui/Form_Import.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_NPCBrowser.h"
@@ -20,6 +22,7 @@
 #include "ui/Form_ScriptFile.h"
 #include "ui/Form_Splash.h"
 #include "ui/Form_Tasks.h"
+#include "ui/TaskTreeView.h"
 #include "ui/Startup.h"
 
 #include <QComboBox>
@@ -34,6 +37,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -155,29 +159,46 @@ void Save(QWidget* window, const QDir& dir, const char* name)
     EXPECT_TRUE(picture.save(dir.filePath(QString::fromLatin1(name)), "PNG")) << name;
 }
 
-TEST(Screenshots, TheWindowsRenderOnTheSampleData)
+// The editor started on the sample catalogues, its main window at the pictures' size; the
+// pictures go to NPC_SCREENSHOT_DIR, else to a scratch folder. Closed again after each test.
+class Screenshots : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::filesystem::path data = SampleDataDir();
+        if (!std::filesystem::exists(data / "npcs.ini"))
+            GTEST_SKIP() << "the sample catalogues were not staged into <build>/data";
+        const QByteArray wanted = qgetenv("NPC_SCREENSHOT_DIR");
+        Out = QDir(wanted.isEmpty() ? QString::fromStdString(Scratch.Path().string()) : QString::fromLocal8Bit(wanted));
+        ASSERT_TRUE(Out.exists()) << Out.path().toStdString();
+        // The play-test window's presets come from the test settings, never the user's.
+        QStandardPaths::setTestModeEnabled(true);
+        InitModel();
+        CataloguesLoaded = false;
+        StartEditor(data);
+        ASSERT_NE(MainForm, nullptr);
+        ASSERT_TRUE(Dialogs->Errors.empty()) << Dialogs->Errors.front().toStdString();
+        MainForm->QuitApplication = [] {};
+        delete SplashForm;
+        MainForm->setWindowState(Qt::WindowNoState);
+        MainForm->resize(1180, 760);
+    }
+
+    void TearDown() override
+    {
+        delete MainForm;
+        ProcessDeletions();
+        CataloguesLoaded = false;
+        InitCatalogues();
+    }
+
+    TTempDir Scratch;
+    QDir Out;
+    TDialogsScope Dialogs;
+};
+
+TEST_F(Screenshots, TheWindowsRenderOnTheSampleData)
 {
-    const std::filesystem::path data = SampleDataDir();
-    if (!std::filesystem::exists(data / "npcs.ini"))
-        GTEST_SKIP() << "the sample catalogues were not staged into <build>/data";
-    TTempDir scratch;
-    const QByteArray wanted = qgetenv("NPC_SCREENSHOT_DIR");
-    const QDir out(wanted.isEmpty() ? QString::fromStdString(scratch.Path().string()) : QString::fromLocal8Bit(wanted));
-    ASSERT_TRUE(out.exists()) << out.path().toStdString();
-
-    // The play-test window's presets come from the test settings, never the user's.
-    QStandardPaths::setTestModeEnabled(true);
-    TDialogsScope dialogs;
-    InitModel();
-    CataloguesLoaded = false;
-    StartEditor(data);
-    ASSERT_NE(MainForm, nullptr);
-    ASSERT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
-    MainForm->QuitApplication = [] {};
-    delete SplashForm;
-    MainForm->setWindowState(Qt::WindowNoState);
-    MainForm->resize(1180, 760);
-
     SetUpHealer();
     TConTask* condition = BuildHealer();
     Document().SetModified(false);
@@ -186,8 +207,8 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     ChildFrame(EditorForm)->setGeometry(500, 0, 560, 600);
     BringToFront(TaskForm);
     QCoreApplication::processEvents();
-    Save(MainForm, out, "main-window.png");
-    Save(ChildFrame(EditorForm), out, "output-window.png");
+    Save(MainForm, Out, "main-window.png");
+    Save(ChildFrame(EditorForm), Out, "output-window.png");
 
     Click(Child<QPushButton>(NPCForm, "BrowseButton"));
     TNPCBrowserForm* browser = NPCForm->Browser();
@@ -195,14 +216,14 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     auto* sprites = Child<QListWidget>(browser, "NPCListView");
     sprites->scrollToItem(sprites->currentItem(), QAbstractItemView::PositionAtCenter);
     QCoreApplication::processEvents();
-    Save(ChildFrame(browser), out, "sprite-browser.png");
+    Save(ChildFrame(browser), Out, "sprite-browser.png");
     Click(Child<QPushButton>(browser, "CancelButton"));
 
     TaskForm->OpenConditionEditor(condition);
     auto* editor = MainForm->findChild<TConForm*>();
     ASSERT_NE(editor, nullptr);
     QCoreApplication::processEvents();
-    Save(ChildFrame(editor), out, "condition-editor.png");
+    Save(ChildFrame(editor), Out, "condition-editor.png");
 
     // The healer played: greeting, Next, "Yes, please" for a player with 1000 zeny.
     Click(Child<QPushButton>(editor, "CancelButton"));
@@ -213,11 +234,11 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     Click(Child<QPushButton>(play, "ApplyPlayerButton"));
     play->PressNext();
     play->Choose(1);
-    ASSERT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
+    ASSERT_TRUE(Dialogs->Errors.empty()) << Dialogs->Errors.front().toStdString();
     ChildFrame(play)->setGeometry(20, 20, 820, 600);
     BringToFront(play);
     QCoreApplication::processEvents();
-    Save(ChildFrame(play), out, "play-test-window.png");
+    Save(ChildFrame(play), Out, "play-test-window.png");
 
     // The group "Bye" deleted while the menu and the condition still jump to it.
     for (TTaskNode* node : Project().TaskTree.Nodes())
@@ -228,10 +249,10 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
     ASSERT_NE(MainForm->ProblemsWindow(), nullptr);
     ChildFrame(MainForm->ProblemsWindow())->setGeometry(0, 470, 760, 200);
     QCoreApplication::processEvents();
-    Save(ChildFrame(MainForm->ProblemsWindow()), out, "problems-window.png");
+    Save(ChildFrame(MainForm->ProblemsWindow()), Out, "problems-window.png");
 
     // A script file of several NPCs, its Guide open as tasks beside it.
-    WriteBytes(scratch / "prontera.txt",
+    WriteBytes(Scratch / "prontera.txt",
                "//===== Prontera town NPCs =====\r\n\r\n"
                "prontera,156,190,4\tscript\tSoldier\t105,{\r\n\tmes \"[Soldier]\";\r\n\tmes \"Halt!\";\r\n\tclose;\r\n}\r\n\r\n"
                "prontera,150,180,4\tscript\tGuide\t45,{\r\n\tmes \"[Guide]\";\r\n\tmes \"Welcome to Prontera.\";\r\n"
@@ -240,22 +261,93 @@ TEST(Screenshots, TheWindowsRenderOnTheSampleData)
                "prontera,73,134,0\tshop\tTool Dealer\t47,501:-1,502:-1\r\n"
                "prontera,156,22,0\twarp\tprt_south\t2,2,prt_fild08,170,375\r\n"
                "prontera\tmapflag\tnosave\tSavePoint\r\n");
-    TScriptFileForm* scriptFile = MainForm->OpenScriptFile(QString::fromStdString((scratch / "prontera.txt").string()));
+    TScriptFileForm* scriptFile = MainForm->OpenScriptFile(QString::fromStdString((Scratch / "prontera.txt").string()));
     ASSERT_NE(scriptFile, nullptr);
     ChildFrame(scriptFile)->setGeometry(0, 0, 1000, 560);
     scriptFile->EntryList()->setCurrentCell(1, 0);
     QWidget* guide = scriptFile->OpenSelected();
     ASSERT_NE(guide, nullptr);
-    ASSERT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().toStdString();
+    ASSERT_TRUE(Dialogs->Errors.empty()) << Dialogs->Errors.front().toStdString();
     ChildFrame(guide)->setGeometry(620, 140, 420, 380);
     BringToFront(guide);
     QCoreApplication::processEvents();
-    Save(MainForm, out, "script-file-window.png");
+    Save(MainForm, Out, "script-file-window.png");
+}
 
-    delete MainForm;
-    ProcessDeletions();
-    CataloguesLoaded = false;
-    InitCatalogues();
+// What an import gives: a speaker's messages, an if block, a switch on a menu choice, a subroutine
+// under its author's label, an event group for the touch area, the map kept by its name.
+const char* const ImportedScript =
+    "//===== eAthena Script =======================================\r\n"
+    "//= The Well Keeper\r\n"
+    "//===== By: ==================================================\r\n"
+    "//= Vask\r\n"
+    "//===== Current Version: =====================================\r\n"
+    "//= 1.0\r\n"
+    "//===== Compatible With: =====================================\r\n"
+    "//= eAthena\r\n"
+    "//===== Description: =========================================\r\n"
+    "//= A keeper who lets a traveller drink\r\n"
+    "//= from the town's well.\r\n"
+    "//============================================================\r\n"
+    "\r\n"
+    "prontera,160,185,4\tscript\tWell Keeper#prt\t86,2,2,{\r\n"
+    "\tmes \"[Well Keeper]\";\r\n"
+    "\tmes \"The water is clear today.\";\r\n"
+    "\tnext;\r\n"
+    "\tif (BaseLevel < 10) {\r\n"
+    "\t\tmes \"[Well Keeper]\";\r\n"
+    "\t\tmes \"Come back when you are stronger.\";\r\n"
+    "\t\tclose;\r\n"
+    "\t}\r\n"
+    "\tswitch (select(\"Drink:Leave\")) {\r\n"
+    "\tcase 1:\r\n"
+    "\t\tcallsub L_Drink;\r\n"
+    "\t\tbreak;\r\n"
+    "\tcase 2:\r\n"
+    "\t\tmes \"[Well Keeper]\";\r\n"
+    "\t\tmes \"Farewell.\";\r\n"
+    "\t\tbreak;\r\n"
+    "\t}\r\n"
+    "\tclose;\r\n"
+    "L_Drink:\r\n"
+    "\tif (Zeny >= 10) {\r\n"
+    "\t\tset Zeny, Zeny - 10;\r\n"
+    "\t\theal 100, 0;\r\n"
+    "\t\tmes \"Refreshing!\";\r\n"
+    "\t} else {\r\n"
+    "\t\tmes \"You need 10 zeny.\";\r\n"
+    "\t}\r\n"
+    "\treturn;\r\n"
+    "OnTouch:\r\n"
+    "\temotion e_hmm;\r\n"
+    "\tend;\r\n"
+    "}\r\n";
+
+TEST_F(Screenshots, AnImportedNpcBesideItsWrittenScript)
+{
+    const TImportSource source("well.txt", ImportedScript);
+    ASSERT_EQ(source.File.Entries.size(), 1u);
+    ImportChosenNpc(Document(), source, 0);
+    // The import made real tasks, not manual code, and the script written back is structured.
+    std::vector<std::string> lines;
+    GenerateScript(Project(), lines);
+    const auto has = [&lines](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    };
+    for (const char* text : {"callsub L_Drink;", "L_Drink:", "OnTouch:", "} else {", "switch (select(", ",2,2,{"})
+        EXPECT_TRUE(has(text)) << text;
+    for (const TTaskNode* node : Project().TaskTree.Nodes())
+        if (node->Data())
+            EXPECT_NE(node->Data()->Kind(), TTaskKind::Manual) << node->Text();
+
+    TaskForm->ShowOutput();
+    ASSERT_NE(EditorForm, nullptr);
+    ChildFrame(TaskForm)->setGeometry(0, 165, 520, 550);
+    ChildFrame(EditorForm)->setGeometry(530, 0, 560, 715);
+    TaskForm->TasksList()->expandAll();
+    BringToFront(TaskForm);
+    QCoreApplication::processEvents();
+    Save(MainForm, Out, "imported-npc.png");
 }
 
 } // namespace
