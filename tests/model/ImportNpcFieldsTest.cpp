@@ -35,6 +35,15 @@ std::vector<std::string> WrittenLines(const TProject& project)
     return lines;
 }
 
+// Comment lines as a script file holds them, one line each.
+std::string FileLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
 std::string NpcLineOf(const TProject& project)
 {
     for (const std::string& line : WrittenLines(project))
@@ -211,10 +220,7 @@ TEST_F(ImportNpcFieldsTest, AuthorsHeaderIsWrittenBackAsWritten)
         "//= 1.7 Corrected some spelling mistakes.",
         "//============================================================",
     };
-    std::string text;
-    for (const std::string& line : header)
-        text += line + "\n";
-    const TImportSource source("t.txt", text + Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{"));
+    const TImportSource source("t.txt", FileLines(header) + Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{"));
     const TImportResult result = ImportNpc(source, source.File.Entries[0]);
     const TNPCHeader& read = result.Project->HeaderInfo;
     EXPECT_TRUE(read.AuthorsHeader);
@@ -286,10 +292,7 @@ TEST_F(ImportNpcFieldsTest, HerculesOwnHeaderLayoutIsKeptAsComments)
         "//=========================================================================",
         "//= High Wizard Jobchanger",
     };
-    std::string text;
-    for (const std::string& line : header)
-        text += line + "\n";
-    const TImportSource source("t.txt", text + Npc("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
+    const TImportSource source("t.txt", FileLines(header) + Npc("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
     const TNPCHeader& read = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules).Project->HeaderInfo;
     EXPECT_EQ(read.ScriptName, DefaultHeader().ScriptName);
     EXPECT_TRUE(read.OtherSections.empty());
