@@ -13,6 +13,7 @@
 #include "platform/DataFolder.h"
 #include "model/Records.h"
 #include "document/Document.h"
+#include "ui/ChildWindows.h"
 #include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_Splash.h"
@@ -141,8 +142,8 @@ int main(int argc, char** argv)
     NameApplication();
     LoadScriptEncoding();
     QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
-    // The installed icon, where the desktop's icon theme has it (nothing when run from a checkout).
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(NPC_APP_ID)));
+    // The installed icon where the desktop's icon theme has it, else the program's own copy.
+    QApplication::setWindowIcon(ProgramIcon(QStringLiteral(NPC_APP_ID)));
     const TCommandLine commandLine = ParseCommandLine(app);
 
     TReportDialogs* reportDialogs = nullptr;

@@ -12,9 +12,12 @@
 namespace {
 
 const std::array<TTargetRules, 3> Targets = {{
-    {TServerTarget::EAthena, script::TargetKey(TServerTarget::EAthena), script::TargetName(TServerTarget::EAthena), "Any eAthena Version; RO Episode XX", false, false},
-    {TServerTarget::RAthena, script::TargetKey(TServerTarget::RAthena), script::TargetName(TServerTarget::RAthena), "rAthena; RO Episode XX", true, false},
-    {TServerTarget::Hercules, script::TargetKey(TServerTarget::Hercules), script::TargetName(TServerTarget::Hercules), "Hercules; RO Episode XX", true, true},
+    {TServerTarget::EAthena, script::TargetKey(TServerTarget::EAthena), script::TargetName(TServerTarget::EAthena), "Any eAthena Version; RO Episode XX", false, false,
+     "//===== eAthena Script ======================================="},
+    {TServerTarget::RAthena, script::TargetKey(TServerTarget::RAthena), script::TargetName(TServerTarget::RAthena), "rAthena; RO Episode XX", true, false,
+     "//===== rAthena Script ======================================="},
+    {TServerTarget::Hercules, script::TargetKey(TServerTarget::Hercules), script::TargetName(TServerTarget::Hercules), "Hercules; RO Episode XX", true, true,
+     "//================= Hercules Script ======================================="},
 }};
 
 // Statements whose eAthena spelling a target refuses. Hercules' openstorage needs the storage

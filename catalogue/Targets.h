@@ -23,6 +23,7 @@ struct TTargetRules {
     const char* DefaultCompatible;  // the header's "Compatible With" of a new project
     bool MapsWithoutGat;            // map names are written without their ".gat"
     bool NamedViews;                // the NPC line names its sprite by view constant
+    const char* HeaderRuler;        // the script header's first line, as the server's own scripts open
 };
 
 // Every target, in the order the windows list them.

@@ -282,7 +282,7 @@ bool TProjectDocument::SetNPC(const TNPC& npc)
 {
     if (npc == Project_->NPCInfo)
         return false;
-    Push(std::make_unique<TNPCStep>(*Project_, "Edit NPC", CP_NPC, npc));
+    Push(std::make_unique<TNPCStep>(*Project_, NPCEditName(Project_->NPCInfo, npc), CP_NPC, npc));
     return true;
 }
 

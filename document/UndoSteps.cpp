@@ -4,7 +4,9 @@
 
 #include "platform/Errors.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -21,22 +23,45 @@ TNodePath ParentPathWhileIn(TNodePath target, const TNodePath& moving)
     return target;
 }
 
+// The NPC record's fields by the names the NPC window gives them, each with whether it differs
+// between two records. The map is held twice (catalogue position and name): one name for both.
+std::array<std::pair<const char*, bool>, 8> NPCFields(const TNPC& a, const TNPC& b)
+{
+    return {{{"sprite", a.SpriteID != b.SpriteID},
+             {"X position", a.X != b.X},
+             {"Y position", a.Y != b.Y},
+             {"direction", a.Direction != b.Direction},
+             {"map", a.MapIndex != b.MapIndex},
+             {"name", a.Name != b.Name},
+             {"map", a.MapName != b.MapName},
+             {"touch area", a.Touch != b.Touch}}};
+}
+
 // Which single field differs between two NPC records: its number, -1 for none, -2 for several.
 int ChangedField(const TNPC& a, const TNPC& b)
 {
-    const std::array<bool, 8> differs = {a.SpriteID != b.SpriteID, a.X != b.X,
-                                         a.Y != b.Y,               a.Direction != b.Direction,
-                                         a.MapIndex != b.MapIndex, a.Name != b.Name,
-                                         a.MapName != b.MapName,   a.Touch != b.Touch};
+    const auto fields = NPCFields(a, b);
     int field = -1;
-    for (int i = 0; i < static_cast<int>(differs.size()); ++i) {
-        if (differs[static_cast<std::size_t>(i)])
+    for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
+        if (fields[static_cast<std::size_t>(i)].second)
             field = field == -1 ? i : -2;
     }
     return field;
 }
 
 }  // namespace
+
+std::string NPCEditName(const TNPC& before, const TNPC& after)
+{
+    std::vector<std::string> names;
+    for (const auto& [name, differs] : NPCFields(before, after))
+        if (differs && std::find(names.begin(), names.end(), name) == names.end())
+            names.emplace_back(name);
+    std::string text = "Edit NPC";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? " " : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
+}
 
 // ---- The common part -------------------------------------------------------------------------
 

@@ -137,6 +137,9 @@ protected:
     TRecord After_;
 };
 
+// "Edit NPC name", "Edit NPC X position and Y position": the undo step names the fields it changes.
+std::string NPCEditName(const TNPC& before, const TNPC& after);
+
 // The NPC record changes. Steps that change the same single field one after another (a run of
 // typing) merge into one.
 class TNPCStep : public TRecordStep<TNPC, &TProject::NPCInfo> {

@@ -5,6 +5,7 @@
 #include "model/Project.h"
 
 #include "model/Records.h"
+#include "catalogue/Targets.h"
 
 #include <algorithm>
 #include <iterator>
@@ -80,13 +81,24 @@ void AddComment(std::string& comments, const std::string& line)
     comments += (comments.empty() ? "" : "\r\n") + line;
 }
 
+// "eAthena Script", "rAthena Script", "Hercules Script": the title of the first ruler the writer
+// writes for any of the servers.
+bool IsScriptTitle(const std::string& title)
+{
+    std::string ruler;
+    for (const TTargetRules& rules : ServerTargets())
+        if (IsRuler(rules.HeaderRuler, ruler) && ruler == title)
+            return true;
+    return false;
+}
+
 // Reads the writer's block; false when the lines do not begin with it. A section the header has
 // no field for is kept as written; a comment line inside the block that is not "//=" stays in its
 // section, in its place.
 bool ReadStandardBlock(const std::vector<std::string>& lines, TNPCHeader& header)
 {
     std::string title;
-    if (lines.empty() || !IsRuler(lines.front(), title) || title != "eAthena Script")
+    if (lines.empty() || !IsRuler(lines.front(), title) || !IsScriptTitle(title))
         return false;
     std::vector<TSection> sections;
     std::vector<std::vector<std::string>> written;  // each section's lines as written
@@ -106,17 +118,21 @@ bool ReadStandardBlock(const std::vector<std::string>& lines, TNPCHeader& header
             others.push_back(CommentText(line));
         }
     }
+    // The writer titles its sections "By:", "Description:"; Hercules' own scripts open with its
+    // ruler too, but go on with "License" and a layout of their own, which is no field of ours.
+    if (std::any_of(sections.begin() + 1, sections.end(), [](const TSection& s) { return s.Title.back() != ':'; }))
+        return false;
     header = TNPCHeader{};
     // The author's own header: the editor names itself only in a header it wrote.
     header.AuthorsHeader = true;
-    const std::pair<const char*, std::string*> fields[] = {
-        {"eAthena Script", &header.ScriptName}, {"By:", &header.Author},
+    const std::pair<std::string, std::string*> fields[] = {
+        {sections.front().Title, &header.ScriptName}, {"By:", &header.Author},
         {"Current Version:", &header.Version},  {"Compatible With:", &header.Compatible},
         {"Description:", &header.Description},
     };
     for (std::size_t i = 0; i < sections.size(); ++i) {
         TSection& section = sections[i];
-        if (section.Title == "eAthena Script" &&
+        if (i == 0 &&
             std::erase_if(section.Lines, [](const std::string& l) { return l.rfind("Created with Vask's NPC Editor", 0) == 0; }) > 0)
             header.AuthorsHeader = false;
         const auto field = std::find_if(std::begin(fields), std::end(fields),

@@ -14,17 +14,25 @@ void TFileReader::Fail(const std::string& what) const
     throw EInOutError(FileName_, what);
 }
 
+// A truncated file says where it was cut, as the other file errors say what is wrong.
+void TFileReader::NeedBytes(std::size_t count) const
+{
+    if (Remaining() >= count)
+        return;
+    const std::size_t missing = count - Remaining();
+    Fail((Record_.empty() ? std::string("the file ends early") : "the file ends inside " + Record_) + ": " +
+         std::to_string(missing) + (missing == 1 ? " more byte expected" : " more bytes expected"));
+}
+
 std::uint8_t TFileReader::ReadByte()
 {
-    if (Remaining() < 1)
-        Fail("Read beyond end of file");
+    NeedBytes(1);
     return static_cast<std::uint8_t>(Bytes_[Pos_++]);
 }
 
 std::int32_t TFileReader::ReadInt()
 {
-    if (Remaining() < 4)
-        Fail("Read beyond end of file");
+    NeedBytes(4);
     std::uint32_t bits = 0;
     for (int i = 0; i < 4; ++i)
         bits |= static_cast<std::uint32_t>(static_cast<unsigned char>(Bytes_[Pos_ + i])) << (8 * i);
@@ -34,8 +42,7 @@ std::int32_t TFileReader::ReadInt()
 
 std::string TFileReader::ReadBytes(std::size_t count)
 {
-    if (Remaining() < count)
-        Fail("Read beyond end of file");
+    NeedBytes(count);
     std::string bytes = Bytes_.substr(Pos_, count);
     Pos_ += count;
     return bytes;
@@ -55,7 +62,8 @@ std::string ReadString(TFileReader& file)
     if (length < 0)
         file.Fail("a text has the negative length " + std::to_string(length));
     if (static_cast<std::size_t>(length) > file.Remaining())
-        file.Fail("a text of " + std::to_string(length) + " bytes runs past the end of the file");
+        file.Fail("a text of " + std::to_string(length) + " bytes runs past the end of the file" +
+                  (file.Record().empty() ? std::string() : " (in " + file.Record() + ")"));
     return file.ReadBytes(static_cast<std::size_t>(length));
 }
 

@@ -52,5 +52,5 @@ std::string TitleText(const TProject& project)
 {
     return std::string("Vask's NPC Editor (") + VersionText + ") - " +
            (project.ProjectFileName.empty() ? std::string("No File Open") : project.ProjectFileName) +
-           (project.Modified ? " [Modified]" : "");
+           " [" + RulesOf(project.HeaderInfo.Target).Name + "]" + (project.Modified ? " [Modified]" : "");
 }

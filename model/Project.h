@@ -54,5 +54,5 @@ TNPCHeader DefaultHeader();
 // The NPC a new project starts with: the first sprite, at prontera.gat when the catalogue has it.
 TNPC DefaultNPC();
 
-// "Vask's NPC Editor (0.9 Alpha) - <file or No File Open>[ [Modified]]"
+// "Vask's NPC Editor (0.9 Alpha) - <file or No File Open> [<server>][ [Modified]]"
 std::string TitleText(const TProject& project);

@@ -163,6 +163,7 @@ namespace {
 
 TNPCHeader ReadHeaderRecord(TFileReader& file)
 {
+    file.SetRecord("the header record");
     TNPCHeader header;
     for (std::string* field : {&header.ScriptName, &header.Author, &header.Version, &header.Compatible,
                                &header.Description, &header.Comments})
@@ -179,6 +180,7 @@ TNPCHeader ReadHeaderRecord(TFileReader& file)
 
 TNPC ReadNPCRecord(TFileReader& file)
 {
+    file.SetRecord("the NPC record");
     TNPC npc;
     for (std::int32_t* value : {&npc.SpriteID, &npc.X, &npc.Y, &npc.Direction, &npc.MapIndex})
         *value = file.ReadInt();
@@ -210,14 +212,18 @@ public:
     {
         std::vector<TLoadedTask> tasks;
         for (std::int32_t i = 0; i < count; ++i)
-            tasks.push_back(ReadOne(static_cast<int>(tasks.size())));
+            tasks.push_back(ReadOne(static_cast<int>(tasks.size()), count));
         highestGroupNumber = Highest_;
         return tasks;
     }
 
 private:
-    TLoadedTask ReadOne(int position)
+    TLoadedTask ReadOne(int position, std::int32_t count)
     {
+        if (File_.AtEnd())
+            File_.Fail("the file ends after task " + std::to_string(position) + ", but its header counts " +
+                       std::to_string(count) + " tasks");
+        File_.SetRecord("the record of task " + std::to_string(position + 1));
         const std::uint8_t tag = File_.ReadByte();
         const std::int32_t parent = File_.ReadInt();
         // Every project starts with its root group: anything else is some other kind of file.
@@ -285,6 +291,7 @@ private:
 TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
 {
     TLoadedProject project;
+    file.SetRecord("the file header");
     const std::int32_t version = file.ReadInt();
     if (version < 0 || version > HighestPlausibleVersion)
         file.Fail(NotAProject);

@@ -35,7 +35,8 @@ private:
 };
 
 // Reads a record or a whole file from memory. Every read is checked against the bytes that
-// remain; a short read raises EInOutError naming the file ("Read beyond end of file").
+// remain; a short read raises EInOutError naming the file and the record it ends in ("the file
+// ends inside the NPC record: 4 more bytes expected").
 class TFileReader {
 public:
     TFileReader(std::string fileName, std::string bytes)
@@ -52,9 +53,16 @@ public:
     void SetVersion(std::int32_t version) { Version_ = version; }
     // Raises EInOutError "<file>: <what>".
     [[noreturn]] void Fail(const std::string& what) const;
+    // The record the reads that follow belong to ("the NPC record"), for the message of a file
+    // that ends inside it; empty: none named.
+    void SetRecord(std::string record) { Record_ = std::move(record); }
+    const std::string& Record() const { return Record_; }
 
 private:
+    void NeedBytes(std::size_t count) const;
+
     std::string FileName_;
+    std::string Record_;
     std::string Bytes_;
     std::size_t Pos_ = 0;
     std::int32_t Version_ = ProjectFileVersion;

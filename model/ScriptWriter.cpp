@@ -108,7 +108,7 @@ void TScriptWriter::WriteHeaderBlock()
         for (const std::string& line : lines)
             AddScriptLine(0, "//= " + line);
     };
-    AddScriptLine(0, "//===== eAthena Script =======================================");
+    AddScriptLine(0, RulesOf(Project_.HeaderInfo.Target).HeaderRuler);
     field(header.ScriptName);
     if (!header.AuthorsHeader)
         AddScriptLine(0, std::string("//= Created with Vask's NPC Editor ") + VersionText);

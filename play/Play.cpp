@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <map>
 #include <ostream>
 #include <stdexcept>
 
@@ -37,6 +38,25 @@ std::int32_t ToInt32(std::string_view text, std::string_view entry)
                                     " is not a whole number");
     return value;
 }
+
+// The player's values --player sets (and the play-test window's player panel edits), by the
+// option's key and the parameter's name in scripts.
+struct TPlayerKey {
+    const char* Key;
+    const char* Name;
+    std::int32_t script::TPlayerState::*Field;
+};
+
+constexpr TPlayerKey PlayerKeys[] = {
+    {"zeny", "Zeny", &script::TPlayerState::Zeny},
+    {"class", "Class", &script::TPlayerState::Class},
+    {"sex", "Sex", &script::TPlayerState::Sex},
+    {"baselevel", "BaseLevel", &script::TPlayerState::BaseLevel},
+    {"joblevel", "JobLevel", &script::TPlayerState::JobLevel},
+    {"statuspoint", "StatusPoint", &script::TPlayerState::StatusPoint},
+    {"weight", "Weight", &script::TPlayerState::Weight},
+    {"maxweight", "MaxWeight", &script::TPlayerState::MaxWeight},
+};
 
 bool EndsWithNpc(const std::string& path)
 {
@@ -74,18 +94,9 @@ TPlayerOption ParsePlayerOption(std::string_view given)
                 p.Inventory[ToInt32(key.substr(5), entry)] = count;
             continue;
         }
-        struct TKey {
-            const char* Name;
-            std::int32_t script::TPlayerState::*Field;
-        };
-        static const TKey keys[] = {
-            {"zeny", &script::TPlayerState::Zeny}, {"class", &script::TPlayerState::Class},
-            {"sex", &script::TPlayerState::Sex}, {"baselevel", &script::TPlayerState::BaseLevel},
-            {"joblevel", &script::TPlayerState::JobLevel}, {"statuspoint", &script::TPlayerState::StatusPoint},
-            {"weight", &script::TPlayerState::Weight}, {"maxweight", &script::TPlayerState::MaxWeight}};
-        const TKey* found = nullptr;
-        for (const TKey& k : keys)
-            if (key == k.Name)
+        const TPlayerKey* found = nullptr;
+        for (const TPlayerKey& k : PlayerKeys)
+            if (key == k.Key)
                 found = &k;
         if (!found)
             throw std::invalid_argument("--player " + std::string(entry) + ": unknown key " + key);
@@ -97,13 +108,47 @@ TPlayerOption ParsePlayerOption(std::string_view given)
 
 std::string PlayerOptionText(const script::TPlayerState& p)
 {
-    std::string option = "zeny=" + std::to_string(p.Zeny) + ",class=" + std::to_string(p.Class) +
-                         ",sex=" + std::to_string(p.Sex) + ",baselevel=" + std::to_string(p.BaseLevel) +
-                         ",joblevel=" + std::to_string(p.JobLevel) + ",statuspoint=" + std::to_string(p.StatusPoint) +
-                         ",weight=" + std::to_string(p.Weight) + ",maxweight=" + std::to_string(p.MaxWeight);
+    std::string option;
+    for (const TPlayerKey& k : PlayerKeys)
+        option += (option.empty() ? "" : ",") + std::string(k.Key) + "=" + std::to_string(p.*(k.Field));
     for (const auto& [id, count] : p.Inventory)
         option += ",item:" + std::to_string(id) + "=" + std::to_string(count);
     return option;
+}
+
+std::vector<TPlayerChange> PlayerChanges(const script::TPlayerState& before, const script::TPlayerState& after)
+{
+    std::vector<TPlayerChange> changes;
+    for (const TPlayerKey& k : PlayerKeys)
+        if (before.*(k.Field) != after.*(k.Field))
+            changes.push_back({k.Name, 0, before.*(k.Field), after.*(k.Field)});
+    const auto count = [](const script::TPlayerState& p, std::int32_t id) {
+        const auto found = p.Inventory.find(id);
+        return found == p.Inventory.end() ? 0 : found->second;
+    };
+    std::map<std::int32_t, std::int32_t> items = before.Inventory;
+    items.insert(after.Inventory.begin(), after.Inventory.end());
+    for (const auto& [id, ignored] : items)
+        if (count(before, id) != count(after, id))
+            changes.push_back({"item " + std::to_string(id), id, count(before, id), count(after, id)});
+    return changes;
+}
+
+script::TPlayerState WithChanges(script::TPlayerState player, const std::vector<TPlayerChange>& changes)
+{
+    for (const TPlayerChange& change : changes) {
+        if (change.Item != 0) {
+            if (change.To > 0)
+                player.Inventory[change.Item] = change.To;
+            else
+                player.Inventory.erase(change.Item);
+            continue;
+        }
+        for (const TPlayerKey& k : PlayerKeys)
+            if (change.Name == k.Name)
+                player.*(k.Field) = change.To;
+    }
+    return player;
 }
 
 namespace {

@@ -49,6 +49,21 @@ TPlayerOption ParsePlayerOption(std::string_view given);
 // Variables are the run's business and are left out.
 std::string PlayerOptionText(const script::TPlayerState& player);
 
+// One value of the player that differs between two states: a parameter --player sets ("Zeny") or
+// an item's count ("item 501", Item its ID).
+struct TPlayerChange {
+    std::string Name;
+    std::int32_t Item = 0;  // 0: a parameter
+    std::int32_t From = 0;
+    std::int32_t To = 0;
+};
+
+// What differs between two players in the values --player sets and in the items they carry, the
+// parameters first, in the option's order, then the items by ID.
+std::vector<TPlayerChange> PlayerChanges(const script::TPlayerState& before, const script::TPlayerState& after);
+// The player with each change's new value (an item counted 0 is gone); the rest stays.
+script::TPlayerState WithChanges(script::TPlayerState player, const std::vector<TPlayerChange>& changes);
+
 // The item catalogue (ItemList) as the interpreter asks it.
 class TCatalogueItems final : public script::TItemLookup {
 public:

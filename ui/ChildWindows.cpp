@@ -10,6 +10,13 @@
 
 #include <algorithm>
 
+// Outside any namespace, as the resource's initialiser is declared there; the library is static,
+// so nothing would pull its resources in otherwise.
+static void InitProgramIconResource()
+{
+    Q_INIT_RESOURCE(ProgramIcon);
+}
+
 namespace {
 
 QPointer<QMdiArea>& Host()
@@ -49,6 +56,20 @@ void FixFrameSize(QWidget* frame, QWidget* form)
 
 } // namespace
 
+QIcon ProgramIcon()
+{
+    InitProgramIconResource();
+    QIcon compiled;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        compiled.addFile(QStringLiteral(":/icons/npc-editor-%1.png").arg(size), QSize(size, size));
+    return compiled;
+}
+
+QIcon ProgramIcon(const QString& themeName)
+{
+    return QIcon::fromTheme(themeName, ProgramIcon());
+}
+
 void SetChildHost(QMdiArea* area)
 {
     Host() = area;
@@ -67,8 +88,7 @@ QWidget* ShowChildWindow(QWidget* form, QObject* owner)
         auto* sub = Host()->addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose, form->testAttribute(Qt::WA_DeleteOnClose));
         // Without an icon of its own the frame would show the toolkit's logo, not the program's.
-        if (!QApplication::windowIcon().isNull())
-            sub->setWindowIcon(QApplication::windowIcon());
+        sub->setWindowIcon(QApplication::windowIcon().isNull() ? ProgramIcon() : QApplication::windowIcon());
         // The form decides what closing means; when it goes, its frame goes with it.
         QObject::connect(form, &QObject::destroyed, sub, &QObject::deleteLater);
         frame = sub;

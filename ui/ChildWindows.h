@@ -2,10 +2,17 @@
 // Every window of the editor is a child window of the main frame's MDI area. The frame registers
 // its area here; without one (unit tests of a single window) forms are shown as top-level windows.
 
+class QIcon;
 class QMdiArea;
 class QObject;
 class QString;
 class QWidget;
+
+// The program's icon: the desktop's icon theme entry themeName where one is installed, else the
+// copy compiled into the program, so that no window shows the toolkit's logo (as when the editor
+// runs from its build tree). Without a name: the compiled copy.
+QIcon ProgramIcon(const QString& themeName);
+QIcon ProgramIcon();
 
 void SetChildHost(QMdiArea* area);
 QMdiArea* ChildHost();

@@ -103,7 +103,6 @@ QString EffectText(const TEvent& e)
         }
         [[fallthrough]];
     case TEventKind::Fault: return QString::fromStdString(script::TranscriptLine(e));
-    case TEventKind::Edit: return QStringLiteral("the player was changed");
     default: return {};
     }
 }
@@ -244,6 +243,7 @@ QWidget* TPlayTestForm::BuildSidePanel()
     Player_->setObjectName(QStringLiteral("PlayerPanel"));
     layout->addWidget(Player_);
     connect(Player_, &TPlayerPanel::ApplyRequested, this, [this] { Guarded(this, [this] { ApplyPlayer(); }); });
+    connect(Player_, &TPlayerPanel::ResetRequested, this, [this] { Guarded(this, [this] { ResetPlayer(); }); });
 
     layout->addWidget(new QLabel(QStringLiteral("Effects"), column));
     Effects_ = new QListWidget(column);
@@ -274,12 +274,17 @@ void TPlayTestForm::Restart()
     Start({});
 }
 
+void TPlayTestForm::ResetPlayer()
+{
+    KeptPlayer_ = {};
+    Restart();
+}
+
 void TPlayTestForm::Start(const std::string& label)
 {
     Play_ = std::make_unique<TProjectPlay>(Document_.Project());
-    const script::TPlayerState player = Setup_.Player;
     Setup_ = {};
-    Setup_.Player = player;
+    Setup_.Player = KeptPlayer_;
     Setup_.Seed = static_cast<std::uint32_t>(Seed_->value());
     Setup_.Presses = 0;
     Setup_.StartLabel = label;
@@ -391,18 +396,27 @@ void TPlayTestForm::RewindTo(int pause)
     Replay();
 }
 
+// Only the fields the user changed are taken: the others keep what the run made of them, and the
+// player of later runs gets the same changes.
 void TPlayTestForm::ApplyPlayer()
 {
+    const std::vector<TPlayerChange> changes = PlayerChanges(Result_.Player, Player_->EditedPlayer(Result_.Player));
+    KeptPlayer_ = WithChanges(KeptPlayer_, changes);
     // Before the first answer the change is the player the run starts with.
     if (Result_.Outcome != script::TOutcome::Waiting || Result_.Pauses == 0) {
-        Setup_.Player = Player_->EditedPlayer(Setup_.Player);
+        Setup_.Player = WithChanges(Setup_.Player, changes);
         Replay();
         return;
     }
+    if (changes.empty())
+        return;
     const int pause = Result_.Pauses;
-    script::TPlayerState edited = Player_->EditedPlayer(Result_.Player);
+    QStringList texts;
+    for (const TPlayerChange& change : changes)
+        texts << QStringLiteral("%1 %2 \u2192 %3").arg(ToQ(change.Name)).arg(change.From).arg(change.To);
+    EditTexts_[pause] = texts.join(QStringLiteral(", "));
     std::erase_if(Setup_.Edits, [pause](const script::TPlayerEdit& e) { return e.Pause >= pause; });
-    Setup_.Edits.push_back({pause, std::move(edited)});
+    Setup_.Edits.push_back({pause, WithChanges(Result_.Player, changes)});
     Replay();
 }
 
@@ -509,7 +523,10 @@ void TPlayTestForm::ShowEffects()
 {
     Effects_->clear();
     for (const TEvent& e : Result_.Events) {
-        const QString text = EffectText(e);
+        const auto edit = EditTexts_.find(e.Pause);
+        const QString text = e.Kind != TEventKind::Edit ? EffectText(e)
+                             : edit == EditTexts_.end() ? QStringLiteral("the player was changed")
+                                                        : QStringLiteral("the player was changed: ") + edit->second;
         if (text.isEmpty())
             continue;
         auto* item = new QListWidgetItem(text, Effects_);

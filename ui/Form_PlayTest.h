@@ -12,6 +12,7 @@
 
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -37,8 +38,10 @@ public:
     void Place(QObject* owner);
 
     // Plays the project as it is now from the start of the NPC, with no answers given yet, for
-    // the player it started with (the panel's fields once applied before the first answer).
+    // the player the user set: every value applied from the panel stays, whatever the run did.
     void Restart();
+    // The same for a new character: the values the user set are dropped.
+    void ResetPlayer();
     // The same from the label of the group selected in the task tree (or holding the selected
     // task); raises when nothing is selected.
     void PlayFromSelectedGroup();
@@ -49,8 +52,9 @@ public:
     void EnterInput(const QString& text);
     // Back to the point where pause number `pause` waited (0: the first).
     void RewindTo(int pause);
-    // The player panel's fields take effect: from the pause the run waits at, or from the start
-    // before the first answer and once the run no longer waits.
+    // The player panel's fields the user changed take effect: from the pause the run waits at, or
+    // from the start before the first answer and once the run no longer waits. They are kept for
+    // the runs Restart and a group's play begin.
     void ApplyPlayer();
     void SetSeed(std::uint32_t seed);
 
@@ -90,6 +94,10 @@ private:
     std::unique_ptr<TProjectPlay> Play_;
     script::TPlaySetup Setup_;
     script::TRunResult Result_;
+    // The player the user set, which each new run starts with.
+    script::TPlayerState KeptPlayer_;
+    // What each edit made while the run was paused changed ("Zeny 0 → 500"), by its pause.
+    std::map<int, QString> EditTexts_;
     bool DialogueClosed_ = false;  // the Close button of an ended dialogue was pressed
 
     QTextBrowser* Dialogue_ = nullptr;

@@ -65,7 +65,15 @@ TPlayerPanel::TPlayerPanel(QWidget* parent) : QGroupBox(QStringLiteral("Player")
     auto* apply = new QPushButton(QStringLiteral("Apply to the run"), this);
     apply->setObjectName(QStringLiteral("ApplyPlayerButton"));
     connect(apply, &QPushButton::clicked, this, &TPlayerPanel::ApplyRequested);
-    form->addRow(apply);
+    // Restart keeps the values applied; this starts over with a character nobody has changed.
+    auto* reset = new QPushButton(QStringLiteral("New character"), this);
+    reset->setObjectName(QStringLiteral("ResetPlayerButton"));
+    reset->setToolTip(QStringLiteral("Play the NPC again for a new character, without the values applied"));
+    connect(reset, &QPushButton::clicked, this, &TPlayerPanel::ResetRequested);
+    auto* applyRow = new QHBoxLayout;
+    applyRow->addWidget(apply, 1);
+    applyRow->addWidget(reset);
+    form->addRow(applyRow);
 
     Presets_ = new QComboBox(this);
     Presets_->setObjectName(QStringLiteral("PresetBox"));

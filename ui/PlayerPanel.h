@@ -34,6 +34,8 @@ public:
 signals:
     // The user asked for the fields to take effect.
     void ApplyRequested();
+    // The user asked for a new character, without the values applied so far.
+    void ResetRequested();
 
 private:
     QSpinBox* AddNumber(const char* name, const QString& label, int min, int max);

@@ -1,4 +1,5 @@
 #include "Startup.h"
+#include "WindowPlaces.h"
 
 #include "ChildWindows.h"
 #include "Dialogs.h"
@@ -56,6 +57,8 @@ void StartEditor(const std::filesystem::path& dataDir)
 
     NPCForm = new TNPCForm(MainForm->Document());
     NPCForm->Place();
+    // The task window's first place is below the NPC window, whose last row it would cover.
+    PlaceBelow(TaskForm, NPCForm);
 
     if (!loadErrors.isEmpty()) {
         // The splash stays on top; the error box must not open underneath it.

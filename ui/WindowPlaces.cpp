@@ -17,6 +17,8 @@ namespace {
 const QString MainWindowName = QStringLiteral("MainWindow");
 // Set on a child window whose place is being remembered.
 const char* const PlaceKeptProperty = "npcPlaceKept";
+// Set on a child window that took a place remembered from an earlier run.
+const char* const PlaceTakenProperty = "npcPlaceTaken";
 
 // "WindowPlaces/1600x1000/TTaskForm": the places made on a screen of that size.
 QString PlaceKey(const QWidget* widget, const QString& name)
@@ -134,9 +136,21 @@ void RememberPlace(QWidget* form)
     frame->setProperty(PlaceKeptProperty, true);
     const QString key = PlaceKey(frame, NameOf(form));
     const QRect place = QSettings().value(key).toRect();
-    if (place.isValid())
+    if (place.isValid()) {
         PlaceWithin(frame, place.topLeft(), place.size(), Room(frame->mdiArea()));
+        frame->setProperty(PlaceTakenProperty, true);
+    }
     new TPlaceKeeper(frame, key);
+}
+
+void PlaceBelow(QWidget* form, QWidget* above)
+{
+    auto* frame = qobject_cast<QMdiSubWindow*>(ChildFrame(form));
+    const QWidget* top = ChildFrame(above);
+    if (!frame || !frame->mdiArea() || top == above || frame->property(PlaceTakenProperty).toBool())
+        return;
+    // Only moved: the workspace may not have its size yet, and pulls its windows inside once it has.
+    frame->move(0, top->geometry().bottom() + 1);
 }
 
 void CascadeChildren(QMdiArea* area)

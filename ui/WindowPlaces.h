@@ -21,6 +21,10 @@ void SaveMainPlace(const QMainWindow* window);
 // the window's first placing, which it overrides.
 void RememberPlace(QWidget* form);
 
+// Puts form's child window right below the child window of above, at the left edge, unless a
+// place remembered for it was taken: the first layout of a run leaves every field in sight.
+void PlaceBelow(QWidget* form, QWidget* above);
+
 // Each open window one title bar lower and to the right of the one before, keeping its size as
 // far as the workspace allows; the active window stays on top.
 void CascadeChildren(QMdiArea* area);

@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                        const std::string bytes = ReadBytes(t.ProjectPath());
                        WriteBytes(t.ProjectPath(), bytes.substr(0, bytes.size() - 3));
                    },
-                   "every.NPC: Read beyond end of file"},
+                   "every.NPC: the file ends inside the record of task 16: 3 more bytes expected"},
         FailureRow{"MissingDataFolder", [](ExportTest&, TExportRequest& r) { r.DataDir /= "gone"; }, "gone: no such folder"},
         FailureRow{"NoMapCatalogue", [](ExportTest& t, TExportRequest&) { fs::remove(t.Data / "maps.ini"); },
                    "every.NPC: The NPC has no map"},
@@ -243,6 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
 std::string ForHercules(std::string script)
 {
     const std::pair<std::string, std::string> changes[] = {
+        {"//===== eAthena Script =======================================\r\n",
+         "//================= Hercules Script =======================================\r\n"},
         {"//= Any eAthena Version; RO Episode XX\r\n", "//= Hercules; RO Episode XX\r\n"},
         {"prontera.gat,150,180,5\tscript\tGuide\t113,{", "prontera,150,180,5\tscript\tGuide\t4_F_KAFRA5,{"},
         {"warp \"izlude.gat\", 150, 180;", "warp \"izlude\", 150, 180;"},

@@ -35,6 +35,15 @@ std::vector<std::string> WrittenLines(const TProject& project)
     return lines;
 }
 
+// Comment lines as a script file holds them, one line each.
+std::string FileLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
 std::string NpcLineOf(const TProject& project)
 {
     for (const std::string& line : WrittenLines(project))
@@ -211,10 +220,7 @@ TEST_F(ImportNpcFieldsTest, AuthorsHeaderIsWrittenBackAsWritten)
         "//= 1.7 Corrected some spelling mistakes.",
         "//============================================================",
     };
-    std::string text;
-    for (const std::string& line : header)
-        text += line + "\n";
-    const TImportSource source("t.txt", text + Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{"));
+    const TImportSource source("t.txt", FileLines(header) + Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{"));
     const TImportResult result = ImportNpc(source, source.File.Entries[0]);
     const TNPCHeader& read = result.Project->HeaderInfo;
     EXPECT_TRUE(read.AuthorsHeader);
@@ -232,18 +238,66 @@ TEST_F(ImportNpcFieldsTest, AuthorsHeaderIsWrittenBackAsWritten)
     EXPECT_EQ(ReadProjectBytes("again.NPC", bytes)->HeaderInfo, read);
 }
 
-// A script this editor wrote keeps its credit line on the way back, and needs nothing new.
-TEST_F(ImportNpcFieldsTest, EditorsOwnHeaderStaysTheEditors)
+// A script this editor wrote keeps its credit line on the way back, and needs nothing new: for
+// every server, whose own ruler opens the header.
+struct OwnHeaderRow {
+    const char* Name;
+    TServerTarget Target;
+    const char* Ruler;
+    std::int32_t Version;  // of the project imported: rAthena's and Hercules' maps have no ".gat"
+};
+
+class EditorsOwnHeaderTest : public ImportNpcFieldsTest, public ::testing::WithParamInterface<OwnHeaderRow> {};
+
+TEST_P(EditorsOwnHeaderTest, StaysTheEditorsWithTheServersRuler)
 {
     TProject written;
     written.NPCInfo.Name = "Guide";
     written.NPCInfo.SpriteID = 45;
+    ChangeServerTarget(written.HeaderInfo, GetParam().Target);
+    written.HeaderInfo.ScriptName = "Guide Quest";
+    written.HeaderInfo.Author = "Vask";
     const std::string script = ScriptText(written).Text;
-    const TImportSource source("t.txt", script);
-    const TImportResult result = ImportNpc(source, source.File.Entries[0]);
-    EXPECT_FALSE(result.Project->HeaderInfo.AuthorsHeader);
-    EXPECT_EQ(SaveProjectBytes(*result.Project).substr(0, 4), Int32(258));
+    EXPECT_EQ(script.substr(0, script.find("\r\n")), GetParam().Ruler);
+    const TImportSource source("t.txt", script, GetParam().Target);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], GetParam().Target);
+    const TNPCHeader& read = result.Project->HeaderInfo;
+    EXPECT_FALSE(read.AuthorsHeader);
+    EXPECT_EQ(read.ScriptName, "Guide Quest");
+    EXPECT_EQ(read.Author, "Vask");
+    EXPECT_EQ(SaveProjectBytes(*result.Project).substr(0, 4), Int32(GetParam().Version));
     EXPECT_EQ(JoinScriptLines(WrittenLines(*result.Project)).substr(0, 400), script.substr(0, 400));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, EditorsOwnHeaderTest,
+    ::testing::Values(
+        // An eAthena project's script stays byte for byte what it always was.
+        OwnHeaderRow{"EAthena", TServerTarget::EAthena, "//===== eAthena Script =======================================", 258},
+        OwnHeaderRow{"RAthena", TServerTarget::RAthena, "//===== rAthena Script =======================================", 259},
+        OwnHeaderRow{"Hercules", TServerTarget::Hercules,
+                     "//================= Hercules Script =======================================", 259}),
+    TNameOfRow());
+
+// Hercules' own scripts open with its ruler but go on in a layout of their own (a "License"
+// section, the name after the closing ruler): no field of the editor's header is taken from it,
+// and every line is kept in the comments.
+TEST_F(ImportNpcFieldsTest, HerculesOwnHeaderLayoutIsKeptAsComments)
+{
+    const std::vector<std::string> header = {
+        "//================= Hercules Script =======================================",
+        "//= Art",
+        "//================= License ===============================================",
+        "//= This file is part of Hercules.",
+        "//=========================================================================",
+        "//= High Wizard Jobchanger",
+    };
+    const TImportSource source("t.txt", FileLines(header) + Npc("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
+    const TNPCHeader& read = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules).Project->HeaderInfo;
+    EXPECT_EQ(read.ScriptName, DefaultHeader().ScriptName);
+    EXPECT_TRUE(read.OtherSections.empty());
+    for (const char* kept : {"Art", "License", "This file is part of Hercules.", "High Wizard Jobchanger"})
+        EXPECT_NE(read.Comments.find(kept), std::string::npos) << kept;
 }
 
 // Every importable NPC of the server's own scripts: its map and touch area are the same after

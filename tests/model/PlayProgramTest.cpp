@@ -4,6 +4,7 @@
 #include "TaskFixture.h"
 #include "DocumentSupport.h"
 #include "TestSupport.h"
+#include "play/Play.h"
 
 #include <gmock/gmock.h>
 
@@ -227,3 +228,47 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
+
+// ---- The player the user changes -----------------------------------------------------------------
+
+namespace {
+
+struct PlayerChangeRow {
+    const char* Name;
+    std::string Before;  // --player text
+    std::string After;
+    std::vector<std::string> Changes;  // "Name From To"
+    std::string Elsewhere;             // a third player ...
+    std::string ElsewhereAfter;        // ... with the changes made
+};
+
+class PlayerChangeTest : public ::testing::TestWithParam<PlayerChangeRow> {};
+
+TEST_P(PlayerChangeTest, NamesEachValueAndMakesTheSameChangeElsewhere)
+{
+    const PlayerChangeRow& row = GetParam();
+    const std::vector<TPlayerChange> changes =
+        PlayerChanges(ParsePlayerOption(row.Before).Player, ParsePlayerOption(row.After).Player);
+    std::vector<std::string> texts;
+    for (const TPlayerChange& change : changes)
+        texts.push_back(change.Name + " " + std::to_string(change.From) + " " + std::to_string(change.To));
+    EXPECT_EQ(texts, row.Changes);
+    EXPECT_EQ(PlayerOptionText(WithChanges(ParsePlayerOption(row.Elsewhere).Player, changes)),
+              PlayerOptionText(ParsePlayerOption(row.ElsewhereAfter).Player));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, PlayerChangeTest,
+    ::testing::Values(
+        PlayerChangeRow{"Nothing", "zeny=5", "zeny=5", {}, "zeny=9", "zeny=9"},
+        // Only what changed goes over: the third player keeps its own Class.
+        PlayerChangeRow{"OneParameter", "zeny=0,class=1", "zeny=500,class=1", {"Zeny 0 500"}, "zeny=700,class=7",
+                        "zeny=500,class=7"},
+        PlayerChangeRow{"ParametersInOptionOrder", "maxweight=100,sex=0", "maxweight=200,sex=1",
+                        {"Sex 0 1", "MaxWeight 100 200"}, "", "sex=1,maxweight=200"},
+        PlayerChangeRow{"ItemAddedCountedAndTaken", "item:501=2,item:909=1", "item:501=5,item:607=1",
+                        {"item 501 2 5", "item 607 0 1", "item 909 1 0"}, "item:909=4,item:512=3",
+                        "item:501=5,item:607=1,item:512=3"}),
+    TNameOfRow());
+
+}  // namespace

@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       npc.Name = "Guide";
                       Document().SetNPC(npc);
                   },
-                  "Edit NPC", CP_NPC},
+                  "Edit NPC name", CP_NPC},
         TEditCase{"SetHeader",
                   [](auto, auto) {
                       TNPCHeader header = Project().HeaderInfo;
@@ -235,3 +235,44 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TAddOrderCase>& info) { return std::string(info.param.Name); });
 
 } // namespace
+
+namespace {
+
+// The NPC window's undo step names the fields it changed, by the window's own names.
+struct TNPCEditRow {
+    const char* Name;
+    std::function<void(TNPC&)> Change;
+    std::string UndoName;
+};
+
+class NPCEditNameTable : public ProjectDocumentTest, public ::testing::WithParamInterface<TNPCEditRow> {};
+
+TEST_P(NPCEditNameTable, NamesTheFieldsChanged)
+{
+    TNPC npc = Project().NPCInfo;
+    GetParam().Change(npc);
+    ASSERT_TRUE(Document().SetNPC(npc));
+    EXPECT_EQ(Document().UndoName(), GetParam().UndoName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, NPCEditNameTable,
+    ::testing::Values(
+        TNPCEditRow{"Name", [](TNPC& n) { n.Name = "Guide"; }, "Edit NPC name"},
+        TNPCEditRow{"Sprite", [](TNPC& n) { n.SpriteID += 1; }, "Edit NPC sprite"},
+        TNPCEditRow{"X", [](TNPC& n) { n.X += 1; }, "Edit NPC X position"},
+        TNPCEditRow{"Direction", [](TNPC& n) { n.Direction = 4; }, "Edit NPC direction"},
+        // Picking another map changes its catalogue position and its name: one field to the user.
+        TNPCEditRow{"MapByName", [](TNPC& n) { n.MapIndex = -1; n.MapName = "izlude.gat"; }, "Edit NPC map"},
+        TNPCEditRow{"TouchArea", [](TNPC& n) { n.Touch = TTouchArea{2, 3}; }, "Edit NPC touch area"},
+        TNPCEditRow{"TwoFields", [](TNPC& n) { n.X += 1; n.Y += 1; }, "Edit NPC X position and Y position"},
+        TNPCEditRow{"ThreeFields",
+                    [](TNPC& n) {
+                        n.SpriteID += 1;
+                        n.Direction = 6;
+                        n.Name = "Guide";
+                    },
+                    "Edit NPC sprite, direction and name"}),
+    [](const ::testing::TestParamInfo<TNPCEditRow>& info) { return std::string(info.param.Name); });
+
+}  // namespace

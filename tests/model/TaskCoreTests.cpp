@@ -255,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadString{"Negative", std::string("\xFF\xFF\xFF\xFF", 4), "negative length"},
                       BadString{"Huge", std::string("\xFF\xFF\xFF\x7F", 4), "past the end"},
                       BadString{"OneTooMany", std::string("\x03\0\0\0ab", 6), "past the end"},
-                      BadString{"NoLength", std::string("\x03\0", 2), "Read beyond end of file"}),
+                      BadString{"NoLength", std::string("\x03\0", 2), "the file ends early: 2 more bytes expected"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -12,7 +12,9 @@
 #include "ui/TaskTreeModel.h"
 #include "ui/TaskTreeView.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 
@@ -142,6 +144,22 @@ TEST_F(EditHistoryTest, AnEditorWhoseTaskAnUndoChangesEndsWithoutWritingItBack)
     ProcessDeletions();
     EXPECT_FALSE(editor);
     EXPECT_EQ(static_cast<TMessageTask*>(welcome->Data())->Lines, std::vector<std::string>{"Welcome"});
+}
+
+// The NPC window's edits are named by the field changed, in the Edit menu as in the history.
+TEST_F(EditHistoryTest, AnNPCEditNamesItsField)
+{
+    auto* name = Child<QLineEdit>(NPCForm, "NameEdit");
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("Guide"));
+    EXPECT_EQ(Command("EditUndoItem")->text().toStdString(), "&Undo Edit NPC name");
+    auto* direction = Child<QComboBox>(NPCForm, "DirCombo");
+    direction->setCurrentIndex(4);
+    emit direction->activated(4);
+    EXPECT_EQ(Command("EditUndoItem")->text().toStdString(), "&Undo Edit NPC direction") << "a new step";
+    Document().Undo();
+    EXPECT_EQ(Command("EditUndoItem")->text().toStdString(), "&Undo Edit NPC name") << "typing is one step";
+    EXPECT_EQ(Command("EditRedoItem")->text().toStdString(), "&Redo Edit NPC direction");
 }
 
 }  // namespace

@@ -29,6 +29,14 @@
 
 namespace frametest {
 
+// The main window's title: the program, the project file (or "No File Open"), the server the
+// script is written for, and whether there are unsaved changes.
+inline std::string ExpectedTitle(const std::string& file, const std::string& server = "eAthena", bool modified = false)
+{
+    return "Vask's NPC Editor (0.9 Alpha) - " + file + " [" + server + "]" + (modified ? " [Modified]" : "");
+}
+
+
 inline void AddMap(const std::string& name, const std::string& file)
 {
     MapList.push_back(std::make_unique<TMap>(TMap{name, file}));

@@ -128,7 +128,7 @@ TEST_F(ImportCommandTest, AFailedImportLeavesTheProjectAsItWas)
     EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->Text(), "Kept");
     EXPECT_NE(Project().NPCInfo.Name, "Helper");
     EXPECT_TRUE(Project().Modified);
-    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+    EXPECT_EQ(Title(), ExpectedTitle("No File Open", "Hercules", true));
     EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::Hercules);
     EXPECT_EQ(Document().UndoName(), "Edit header");
 }

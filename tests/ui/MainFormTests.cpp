@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -34,9 +35,9 @@ TEST_F(MainFrameTest, TheTitleFollowsTheProjectState)
     EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
     Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
     Run("FileSaveAsItem");
-    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC"));
+    EXPECT_EQ(Title(), ExpectedTitle(PathOf("shop.NPC")));
     ChangeTree("Bye");
-    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC") + " [Modified]");
+    EXPECT_EQ(Title(), ExpectedTitle(PathOf("shop.NPC"), "eAthena", true));
     Dialogs->Answers.push_back(TAnswer::No);
     Run("FileNewItem");
     EXPECT_EQ(Title(), NoFileTitle);
@@ -256,7 +257,23 @@ TEST_F(MainFrameTest, LoadAsksForTheFileBeforeTheQuestion)
     Run("FileLoadItem");
     EXPECT_EQ(Project().NPCInfo.Name, "Other");
     EXPECT_FALSE(Project().Modified);
-    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + other);
+    EXPECT_EQ(Title(), ExpectedTitle(other));
+}
+
+// The server the script is written for is in sight whatever window is open: in the title and in
+// the status bar, following the header window's choice and the project loaded.
+TEST_F(MainFrameTest, TheTitleAndTheStatusBarNameTheServer)
+{
+    auto* label = Frame->findChild<QLabel*>(QStringLiteral("ServerLabel"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("Server: eAthena"));
+    for (const auto& [target, name] : {std::pair{TServerTarget::RAthena, "rAthena"}, std::pair{TServerTarget::Hercules, "Hercules"}}) {
+        TNPCHeader header = Project().HeaderInfo;
+        ChangeServerTarget(header, target);
+        Document().SetHeader(header);
+        EXPECT_EQ(Title(), ExpectedTitle("No File Open", name, true));
+        EXPECT_EQ(label->text().toStdString(), std::string("Server: ") + name);
+    }
 }
 
 TEST_F(MainFrameTest, ExitWithoutChangesEndsAtOnce)
@@ -350,7 +367,7 @@ TEST_F(MainFrameTest, AFailedLoadLeavesTheProjectAsItWas)
     EXPECT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_EQ(Project().TaskTree.Count(), 2);
     EXPECT_EQ(Project().ProjectFileName, PathOf("shop.NPC"));
-    EXPECT_EQ(Title(), "Vask's NPC Editor (0.9 Alpha) - " + PathOf("shop.NPC"));
+    EXPECT_EQ(Title(), ExpectedTitle(PathOf("shop.NPC")));
 }
 
 // "No" gave up the edits only for the new project; when the file is refused the edits are still
@@ -595,6 +612,29 @@ TEST_F(MainFrameTest, ChildFramesShowTheProgramsIcon)
     QApplication::setWindowIcon(QIcon());
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->windowIcon().pixmap(16, 16).toImage(), picture.toImage());
+}
+
+// From the build tree no icon theme has the program's entry: the copy compiled into the program
+// stands in, and a child window shows it even where no application icon was set.
+TEST_F(MainFrameTest, ProgramIconIsThereWithoutAnInstalledTheme)
+{
+    const QIcon icon = ProgramIcon(QStringLiteral("net.vask.npceditor.not-installed"));
+    ASSERT_FALSE(icon.isNull());
+    for (int size : {16, 32, 48, 256})
+        EXPECT_EQ(icon.pixmap(size, size).size(), QSize(size, size)) << size;
+    // The drawing: a transparent rounded corner around a dark blue backdrop.
+    const QImage image = icon.pixmap(64, 64).toImage();
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+    const QColor backdrop = image.pixelColor(32, 3);
+    EXPECT_EQ(backdrop.alpha(), 255);
+    EXPECT_GT(backdrop.blue(), backdrop.red());
+    EXPECT_GT(backdrop.blue(), backdrop.green());
+
+    QApplication::setWindowIcon(QIcon());
+    Run("ViewProblemsItem");
+    QWidget* frame = ChildFrame(Frame->ProblemsWindow());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowIcon().pixmap(16, 16).toImage(), ProgramIcon().pixmap(16, 16).toImage());
 }
 
 

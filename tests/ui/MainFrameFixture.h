@@ -73,6 +73,6 @@ protected:
     int Quits = 0;
 };
 
-inline const std::string NoFileTitle = "Vask's NPC Editor (0.9 Alpha) - No File Open";
+inline const std::string NoFileTitle = ExpectedTitle("No File Open");
 
 } // namespace frametest

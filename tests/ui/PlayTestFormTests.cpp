@@ -15,6 +15,8 @@
 
 #include <gmock/gmock.h>
 
+#include <map>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -295,6 +297,42 @@ TEST_F(PlayTestFormTest, PresetsKeepThePlayerUnderAName)
     Click(Child<QPushButton>(form, "ApplyPlayerButton"));
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors.front().contains(QStringLiteral("501=ten")));
+}
+
+// A change made while the run waits says in the effects what it changed; Restart plays the NPC
+// again for the player the user set (not for the one the run left, nor for a new character),
+// and "New character" drops what was set.
+TEST_F(PlayTestFormTest, PlayerChangesAreNamedAndKeptOnRestart)
+{
+    TPlayTestForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    Click(Child<QPushButton>(form, "NextButton"));
+    ASSERT_TRUE(Child<QListWidget>(form, "MenuList")->isVisible());
+    Child<QSpinBox>(form, "ZenyField")->setValue(1200);
+    Child<QLineEdit>(form, "ItemsField")->setText(QStringLiteral("501=2"));
+    Click(Child<QPushButton>(form, "ApplyPlayerButton"));
+    EXPECT_THAT(Rows(form, "EffectLog"),
+                ::testing::Contains("the player was changed: Zeny 0 \u2192 1200, item 501 0 \u2192 2"));
+    ClickRow(form, "MenuList", 0);  // Heal me: 500 Zeny
+    EXPECT_EQ(form->Result().Player.Zeny, 700);
+
+    Click(Child<QPushButton>(form, "RestartButton"));
+    EXPECT_EQ(form->Result().Player.Zeny, 1200) << "the run starts with the Zeny the user set";
+    EXPECT_EQ(form->Result().Player.Inventory, (std::map<std::int32_t, std::int32_t>{{501, 2}}));
+    EXPECT_EQ(Child<QSpinBox>(form, "ZenyField")->value(), 1200);
+    EXPECT_EQ(Child<QLineEdit>(form, "ItemsField")->text(), QStringLiteral("501=2"));
+
+    // Before the first answer a change is the player the run starts with: no edit to name.
+    Child<QSpinBox>(form, "BaseLevelField")->setValue(50);
+    Click(Child<QPushButton>(form, "ApplyPlayerButton"));
+    Click(Child<QPushButton>(form, "RestartButton"));
+    EXPECT_EQ(form->Result().Player.BaseLevel, 50);
+    EXPECT_EQ(form->Result().Player.Zeny, 1200);
+
+    Click(Child<QPushButton>(form, "ResetPlayerButton"));
+    EXPECT_EQ(form->Result().Player, script::TPlayerState{}) << "a new character";
+    EXPECT_EQ(Child<QSpinBox>(form, "ZenyField")->value(), 0);
+    EXPECT_TRUE(Dialogs->Errors.empty());
 }
 
 } // namespace

@@ -238,8 +238,8 @@ TEST_P(RecoveryOfferTest, EachAnswerDoesWhatItSays)
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, RecoveryOfferTest,
-    ::testing::Values(TAnswerRow{"Restore", TRecoveryAnswer::Restore, "Vask's NPC Editor (0.9 Alpha) - <file> [Modified]", true},
-                      TAnswerRow{"OpenAsNew", TRecoveryAnswer::OpenAsNew, NoFileTitle + " [Modified]", true},
+    ::testing::Values(TAnswerRow{"Restore", TRecoveryAnswer::Restore, ExpectedTitle("<file>", "Hercules", true), true},
+                      TAnswerRow{"OpenAsNew", TRecoveryAnswer::OpenAsNew, ExpectedTitle("No File Open", "Hercules", true), true},
                       TAnswerRow{"Discard", TRecoveryAnswer::Discard, NoFileTitle, false}),
     TNameOfRow{});
 
@@ -286,7 +286,7 @@ TEST_P(RecoveryDamageTest, IsReportedAndKeptUnlessTheUserDeletesIt)
 INSTANTIATE_TEST_SUITE_P(
     Damage, RecoveryDamageTest,
     ::testing::Values(TDamageRow{"NotAProject", "", "not a project at all", "the file is not an NPC project"},
-                      TDamageRow{"CutShort", "", std::string("\x02\x01\0\0\x01\0\0\0", 8), "Read beyond end of file"},
+                      TDamageRow{"CutShort", "", std::string("\x02\x01\0\0\x01\0\0\0", 8), "the file ends inside the file header: 4 more bytes expected"},
                       TDamageRow{"UnknownServer", ".server", "server=mangos\n", "unknown server \"mangos\""},
                       TDamageRow{"NameMissing", ".name", "", "File not found"}),
     TNameOfRow{});

@@ -205,7 +205,6 @@ TEST_F(Screenshots, TheWindowsRenderOnTheSampleData)
     TaskForm->ShowOutput();
     ASSERT_NE(EditorForm, nullptr);
     ChildFrame(EditorForm)->setGeometry(500, 0, 560, 600);
-    ChildFrame(TaskForm)->move(0, 115);
     BringToFront(TaskForm);
     QCoreApplication::processEvents();
     Save(MainForm, Out, "main-window.png");

@@ -3,6 +3,7 @@
 #include "FrameTestSupport.h"
 #include "DocumentSupport.h"
 
+#include "ui/ChildWindows.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_Splash.h"
@@ -80,7 +81,7 @@ TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
     EXPECT_EQ(ItemList.size(), 2u);
     EXPECT_TRUE(MainForm->isVisible());
     EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(MainForm->windowTitle(), QStringLiteral("Vask's NPC Editor (0.9 Alpha) - No File Open"));
+    EXPECT_EQ(MainForm->windowTitle(), QString::fromStdString(ExpectedTitle("No File Open")));
     ASSERT_NE(TaskForm, nullptr);
     EXPECT_EQ(Project().TaskTree.Count(), 1);
     ASSERT_NE(NPCForm, nullptr);
@@ -94,6 +95,32 @@ TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
     ASSERT_NE(SplashForm, nullptr);
     EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
     EXPECT_EQ(SplashLabel("LoadLabel")->text(), QStringLiteral("Enjoy!"));
+}
+
+// The task window opens below the NPC window, which it would otherwise cover up to the touch
+// area's row; a place the user left it at in an earlier run is taken instead.
+TEST_F(StartupTest, TheTaskWindowOpensBelowTheNPCWindow)
+{
+    Start();
+    ASSERT_NE(TaskForm, nullptr);
+    ASSERT_NE(NPCForm, nullptr);
+    const QRect npc = ChildFrame(NPCForm)->geometry();
+    const QRect tasks = ChildFrame(TaskForm)->geometry();
+    EXPECT_FALSE(tasks.intersects(npc)) << "tasks at y " << tasks.y() << ", NPC window to y " << npc.bottom();
+    EXPECT_EQ(tasks.topLeft(), QPoint(0, npc.bottom() + 1));
+    QWidget* npcFrame = ChildFrame(NPCForm);
+    const QWidget* touch = Child<QWidget>(NPCForm, "TouchYEdit");
+    EXPECT_LT(npcFrame->mapToParent(touch->mapTo(npcFrame, QPoint(0, touch->height()))).y(), tasks.top());
+    ChildFrame(TaskForm)->move(40, 100);
+    delete SplashForm;
+    delete MainForm;
+    ProcessDeletions();
+
+    // The next run takes the place the user left the window at, over the NPC window or not.
+    InitCatalogues();
+    CataloguesLoaded = false;
+    Start();
+    EXPECT_EQ(ChildFrame(TaskForm)->geometry().topLeft(), QPoint(40, 100));
 }
 
 TEST_F(StartupTest, TheSplashIsAFramelessTopWindowThatNeverBlocksTheFrame)
