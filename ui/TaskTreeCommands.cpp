@@ -1,0 +1,192 @@
+// The task window's commands on its tree: naming, deleting, grouping, moving (keys and drag),
+// copying and pasting tasks.
+
+#include "Form_Tasks.h"
+#include "ui_Form_Tasks.h"
+
+#include "ChildWindows.h"
+#include "WindowPlaces.h"
+#include "Dialogs.h"
+#include "Form_Actions.h"
+#include "Form_CodeTask.h"
+#include "Form_Conditions.h"
+#include "Form_Editor.h"
+#include "Form_Manual.h"
+#include "Form_Menus.h"
+#include "Form_Message.h"
+#include "HistoryActions.h"
+#include "QtText.h"
+#include "TaskEditor.h"
+#include "TaskTreeModel.h"
+#include "TaskTreeView.h"
+
+#include "model/ActionTasks.h"
+#include "model/BlockTasks.h"
+#include "model/ConditionTasks.h"
+#include "document/Document.h"
+#include "model/ManualTasks.h"
+#include "model/MenuTasks.h"
+#include "model/MessageTasks.h"
+#include "check/Problems.h"
+#include "model/ScriptWriter.h"
+
+#include "model/Records.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QPointer>
+
+namespace {
+
+// What Ctrl+C copied, the program's: a task goes from a project to an NPC of a script file too.
+struct TCopied {
+    std::unique_ptr<TTask> Task;
+    QPointer<TProjectDocument> From;
+};
+
+TCopied& Copied()
+{
+    static TCopied copied;
+    return copied;
+}
+
+// Conditions and menus jump to groups by their number in their own project: in another project
+// the same number is another group, or none.
+bool JumpsToGroups(const TTask& task)
+{
+    return task.Kind() == TTaskKind::Condition || task.Kind() == TTaskKind::Menu;
+}
+
+} // namespace
+
+void TTaskForm::LabelNameExecute()
+{
+    if (TTask* task = SelectedTask(); task && task->Kind() == TTaskKind::Group)
+        OpenCodeEditor(task, TTaskKind::Group);
+}
+
+void TTaskForm::DeleteButtonClick()
+{
+    // The first node ("Start") holds everything else and is never deleted: the user is told so
+    // rather than left wondering why nothing happened.
+    TTaskNode* selected = Tree().Selected();
+    if (selected && selected == Tree().GetFirstNode()) {
+        ShowStatusMessage(this, QStringLiteral("Start holds the whole NPC and cannot be deleted; delete the tasks "
+                                               "inside it instead."));
+        return;
+    }
+    if (Document_.DeleteNode(selected))
+        ShowChangedOutput();
+}
+
+void TTaskForm::GroupButtonClick()
+{
+    AddTaskNode(Document_.Project().NewGroup("New Group"), true);
+}
+
+void TTaskForm::EditActionExecute()
+{
+    if (TTaskNode* node = Tree().Selected())
+        StartRename(node);
+}
+
+void TTaskForm::MoveUpExecute()
+{
+    MoveSelectedBy(-1);
+}
+
+void TTaskForm::MoveDownExecute()
+{
+    MoveSelectedBy(+1);
+}
+
+// Among its siblings only: a task leaves its group by a drag, where the user sees where it goes.
+void TTaskForm::MoveSelectedBy(int step)
+{
+    TTaskNode* node = Tree().Selected();
+    if (!node || node == Tree().GetFirstNode())
+        return;
+    const int row = node->Row() + step;
+    const int count = node->Parent() ? node->Parent()->ChildCount() : Tree().TopCount();
+    if (row < 0 || row >= count)
+        return;
+    // The row is counted before the move: below the next sibling is two rows down.
+    if (Document_.MoveNode(node, node->Parent(), step > 0 ? row + 1 : row)) {
+        TasksList()->setCurrentIndex(Model_->IndexOf(node));
+        ShowChangedOutput();
+    }
+}
+
+void TTaskForm::CopyExecute()
+{
+    const TTask* task = SelectedTask();
+    if (!task)
+        return;
+    if (task->HoldsTasks()) {
+        ShowStatusMessage(this, QStringLiteral("A %1 is not copied with the tasks inside it: copy those one by one.")
+                                    .arg(ToQ(KindName(task->Kind()))));
+        return;
+    }
+    Copied() = {CopyTask(*task), &Document_};
+}
+
+void TTaskForm::PasteExecute()
+{
+    const TCopied& copied = Copied();
+    if (!copied.Task)
+        return;
+    if (copied.From != &Document_ && JumpsToGroups(*copied.Task)) {
+        ShowStatusMessage(this, QStringLiteral("A %1 jumps to groups of the NPC it was copied from: it is pasted "
+                                               "only there.")
+                                    .arg(ToQ(KindName(copied.Task->Kind()))));
+        return;
+    }
+    AddTaskNode(CopyTask(*copied.Task), false);
+}
+
+void TTaskForm::TasksListEdited(TTaskNode* node, const std::string& text)
+{
+    // An empty or unchanged text leaves the caption as it was (and not user-named).
+    if (Document_.RenameNode(node, text))
+        ShowChangedOutput();
+}
+
+bool TTaskForm::TasksListDragOver() const
+{
+    const TTaskNode* dragged = Tree().Selected();
+    return dragged && dragged != Tree().GetFirstNode();
+}
+
+void TTaskForm::TasksListEndDrag(TTaskNode* dragged, TTaskNode* target)
+{
+    if (!dragged || !target || dragged == Tree().GetFirstNode())
+        return;
+    if (MoveDropped(dragged, target))
+        ShowChangedOutput();
+}
+
+bool TTaskForm::MoveDropped(TTaskNode* dragged, TTaskNode* target)
+{
+    // The tree refuses a move into the dragged node's own subtree and one that leaves it where
+    // it is.
+    TTaskNode* parent = nullptr;
+    int row = 0;
+    if (MayHold(target->Data(), *dragged->Data())) {
+        parent = target;
+        row = target->ChildCount();
+    } else if (dragged->AbsoluteIndex() > target->AbsoluteIndex()) {
+        parent = target->Parent();
+        row = target->Row();
+    } else if (TTaskNode* next = target->GetNext()) {
+        parent = next->Parent();
+        row = next->Row();
+    } else {
+        parent = target->Parent();
+        row = parent ? parent->ChildCount() : Tree().TopCount();
+    }
+    const bool moved = Document_.MoveNode(dragged, parent, row);
+    if (moved)
+        TasksList()->expand(Model_->IndexOf(dragged->Parent()));
+    return moved;
+}
