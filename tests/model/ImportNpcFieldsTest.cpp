@@ -293,7 +293,8 @@ TEST_F(ImportNpcFieldsTest, HerculesOwnHeaderLayoutIsKeptAsComments)
         "//= High Wizard Jobchanger",
     };
     const TImportSource source("t.txt", FileLines(header) + Npc("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
-    const TNPCHeader& read = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules).Project->HeaderInfo;
+    const TImportResult imported = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules);
+    const TNPCHeader& read = imported.Project->HeaderInfo;
     EXPECT_EQ(read.ScriptName, DefaultHeader().ScriptName);
     EXPECT_TRUE(read.OtherSections.empty());
     for (const char* kept : {"Art", "License", "This file is part of Hercules.", "High Wizard Jobchanger"})
