@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "platform/Errors.h"
+
 #include <QProcess>
 #include <QString>
 
@@ -119,4 +121,14 @@ std::string ReadableName(std::string_view text)
         }
     }
     return name.empty() ? std::string("Empty") : name;
+}
+
+std::string InOutErrorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const EInOutError& error) {
+        return error.what();
+    }
+    return "no error";
 }

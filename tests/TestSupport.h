@@ -2,6 +2,7 @@
 // Shared helpers of the tests: paths, temporary folders and file bytes.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,8 @@ private:
 std::vector<std::filesystem::path> FuzzInputFiles(const std::string& target);
 
 std::string ReadBytes(const std::filesystem::path& path);
+// The message of the file error (EInOutError) call raises; "no error" when it raises none.
+std::string InOutErrorOf(const std::function<void()>& call);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // Compares text with a golden file under tests/golden; with NPC_REGENERATE_GOLDEN=1 in the
 // environment it rewrites the golden file instead. Returns a unified diff, empty when equal.

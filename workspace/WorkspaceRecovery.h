@@ -14,6 +14,7 @@ struct TRecoveredEntry {
     std::string Name;
     std::string Old;  // the entry's bytes as read
     std::string New;  // its bytes as edited
+    friend bool operator==(const TRecoveredEntry&, const TRecoveredEntry&) = default;
 };
 
 struct TScriptEdits {

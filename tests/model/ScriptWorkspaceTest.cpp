@@ -168,13 +168,9 @@ class ScriptRefusalTest : public ::testing::TestWithParam<RefusalRow> {};
 
 TEST_P(ScriptRefusalTest, NamesTheFileAndSaysWhy)
 {
-    try {
-        Read(GetParam().Bytes);
-        FAIL() << "opened";
-    } catch (const EInOutError& error) {
-        EXPECT_THAT(error.what(), HasSubstr(GetParam().Message));
-        EXPECT_THAT(error.what(), ::testing::StartsWith("test.txt: "));
-    }
+    const std::string error = InOutErrorOf([] { Read(GetParam().Bytes); });
+    EXPECT_THAT(error, HasSubstr(GetParam().Message));
+    EXPECT_THAT(error, ::testing::StartsWith("test.txt: "));
 }
 
 TEST(ScriptWorkspaceTest, ALineTheLoaderSkipsIsKeptAsTextAtTheEndToo)

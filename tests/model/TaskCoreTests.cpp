@@ -1,6 +1,7 @@
 // Task core: group numbering, the task list's lookups, the string primitives and the task tree.
 #include "ModelFixture.h"
 #include "DocumentSupport.h"
+#include "TestSupport.h"
 
 #include "model/ProjectFile.h"
 #include "model/MessageTasks.h"
@@ -241,13 +242,9 @@ class BadStringTest : public ::testing::TestWithParam<BadString> {};
 TEST_P(BadStringTest, IsAnErrorNamingTheFile)
 {
     TFileReader reader("shop.NPC", GetParam().Bytes);
-    try {
-        ReadString(reader);
-        FAIL() << "no error raised";
-    } catch (const EInOutError& error) {
-        EXPECT_THAT(error.what(), ::testing::StartsWith("shop.NPC: "));
-        EXPECT_THAT(error.what(), ::testing::HasSubstr(GetParam().Message));
-    }
+    const std::string error = InOutErrorOf([&] { ReadString(reader); });
+    EXPECT_THAT(error, ::testing::StartsWith("shop.NPC: "));
+    EXPECT_THAT(error, ::testing::HasSubstr(GetParam().Message));
 }
 
 INSTANTIATE_TEST_SUITE_P(
