@@ -11,20 +11,6 @@
 
 namespace {
 
-// The maps of the editor's catalogue, as the server looks them up.
-std::unordered_set<std::string> CatalogueMaps(const std::filesystem::path& dir)
-{
-    if (!std::filesystem::is_regular_file(dir / "maps.ini"))
-        throw EInOutError((dir / "maps.ini").string(), "no maps catalogue there");
-    MapList.clear();
-    LoadMaps(dir);
-    std::unordered_set<std::string> maps;
-    for (const auto& map : MapList)
-        maps.insert(script::MapKey(map->MapFile));
-    MapList.clear();
-    return maps;
-}
-
 std::string ReadInput(const std::string& file, std::istream& in)
 {
     if (file != "-")
@@ -60,6 +46,19 @@ struct TLintFile {
 
 } // namespace
 
+std::unordered_set<std::string> CatalogueMapNames(const std::filesystem::path& dir)
+{
+    if (!std::filesystem::is_regular_file(dir / "maps.ini"))
+        throw EInOutError((dir / "maps.ini").string(), "no maps catalogue there");
+    MapList.clear();
+    LoadMaps(dir);
+    std::unordered_set<std::string> maps;
+    for (const auto& map : MapList)
+        maps.insert(script::MapKey(map->MapFile));
+    MapList.clear();
+    return maps;
+}
+
 int RunLint(const TLintRequest& request, std::istream& in, std::ostream& out, std::ostream& err)
 {
     script::TCheckOptions options;
@@ -67,7 +66,7 @@ int RunLint(const TLintRequest& request, std::istream& in, std::ostream& out, st
     std::unordered_set<std::string> maps;
     try {
         if (request.DataDir) {
-            maps = CatalogueMaps(*request.DataDir);
+            maps = CatalogueMapNames(*request.DataDir);
             options.Maps = &maps;
         }
     } catch (const std::exception& e) {

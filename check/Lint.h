@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct TLintRequest {
@@ -24,6 +25,10 @@ struct TLintRequest {
 constexpr int LintClean = 0;
 constexpr int LintErrors = 1;
 constexpr int LintUnusable = 2;  // a file or the maps catalogue could not be read
+
+// The map names of the editor's catalogue DIR/maps.ini, as the server looks them up (without
+// `.gat`); EInOutError when there is no catalogue.
+std::unordered_set<std::string> CatalogueMapNames(const std::filesystem::path& dir);
 
 // Writes `FILE:LINE:COLUMN: error: MESSAGE` lines to `out`, a summary to `err`; returns the
 // exit status.

@@ -247,9 +247,18 @@ const TTask* TProjectPlay::TaskAtLine(int line) const
 int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err)
 {
     try {
+        return RunPlayText(request, PlayableScript(request, err), out, err);
+    } catch (const std::exception& error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return 1;
+    }
+}
+
+int RunPlayText(const TPlayRequest& request, const std::string& text, std::ostream& out, std::ostream& err)
+{
+    try {
         const TPlayerOption given = ParsePlayerOption(request.Player);
         const script::TTextDecoder decode = PlayTextDecoder(request.Encoding);
-        const std::string text = PlayableScript(request, err);
         InitCatalogues();
         std::error_code ignored;
         const bool haveItems = std::filesystem::is_regular_file(request.DataDir / "item_db.txt", ignored);

@@ -113,3 +113,5 @@ std::string PlayableScript(const TPlayRequest& request, std::ostream& err);
 // The player as a whole. 0: the NPC ended or waits for an answer; 1: a fault, or the file could
 // not be read; each reason on err as "npc-play: <message>".
 int RunPlay(const TPlayRequest& request, std::ostream& out, std::ostream& err);
+// The same on script text already read (an editor's unsaved copy); request.Path only names it.
+int RunPlayText(const TPlayRequest& request, const std::string& text, std::ostream& out, std::ostream& err);

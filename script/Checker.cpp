@@ -407,6 +407,14 @@ void TLoadState::Define(const TTopLevel& entry)
         Npcs_.insert(UniqueName(entry.Name));
 }
 
+void TLoadState::Absorb(const TLoadState& other)
+{
+    Functions_.insert(other.Functions_.begin(), other.Functions_.end());
+    Npcs_.insert(other.Npcs_.begin(), other.Npcs_.end());
+    FunctionFiles_.insert(other.FunctionFiles_.begin(), other.FunctionFiles_.end());
+    NpcFiles_.insert(other.NpcFiles_.begin(), other.NpcFiles_.end());
+}
+
 const std::string* TLoadState::FunctionFile(const std::string& name) const
 {
     const auto it = FunctionFiles_.find(Key(name));

@@ -35,6 +35,10 @@ public:
     const std::string* FunctionFile(const std::string& name) const;
     const std::string* NpcFile(const std::string& name) const;
 
+    // Takes in what another run of the same server noted and defined, as if its files had been
+    // read in this one after those read so far: a name this run places already keeps its file.
+    void Absorb(const TLoadState& other);
+
     // What a `duplicate(...)` names: the unique part after `::` when there is one.
     static std::string UniqueName(std::string_view name);
 

@@ -7,7 +7,7 @@ import re
 import sys
 
 FOLDERS = ["script", "platform", "catalogue", "model", "document", "check", "output", "play",
-           "import", "workspace", "ui", "app"]
+           "import", "workspace", "lsp", "ui", "app"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+[<"]([^">]+)[">]', re.M)
 
 
