@@ -13,6 +13,7 @@ packages=(
     desktop-file-utils appstream shared-mime-info librsvg2-bin
     dpkg-dev file python3
     locales
+    neovim
 )
 
 missing=()
