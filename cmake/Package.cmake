@@ -10,7 +10,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "the script text for eAthena, rAthena or Hercules. npc-export writes the"
     "script of a project without opening the editor, npc-lint checks script"
     "files as the server would load them, npc-play plays an NPC without a server"
-    "and npc-import turns an NPC of a script file into a project.")
+    "and npc-import turns an NPC of a script file into a project; npc-lsp brings"
+    "the checker into any text editor as a language server.")
 set(CPACK_PACKAGE_CONTACT "NPC Editor maintainers <npc-editor@example.org>" CACHE STRING
     "The package's maintainer")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -21,3 +21,11 @@ add_executable(fuzz_script_reader script_reader_fuzzer.cpp)
 target_link_libraries(fuzz_script_reader PRIVATE npcscript)
 target_compile_options(fuzz_script_reader PRIVATE ${NPC_FUZZ_SANITIZERS} -fsanitize=fuzzer)
 target_link_options(fuzz_script_reader PRIVATE -fsanitize=fuzzer,address,undefined)
+
+# The language server's message reader and the server behind it (fuzz_lsp_reader): the same frames
+# whatever the reads, and an answer to each, as LspReaderChecks.h says.
+target_compile_options(npclsp PRIVATE ${NPC_FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link)
+add_executable(fuzz_lsp_reader lsp_reader_fuzzer.cpp)
+target_link_libraries(fuzz_lsp_reader PRIVATE npclsp)
+target_compile_options(fuzz_lsp_reader PRIVATE ${NPC_FUZZ_SANITIZERS} -fsanitize=fuzzer)
+target_link_options(fuzz_lsp_reader PRIVATE -fsanitize=fuzzer,address,undefined)

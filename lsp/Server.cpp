@@ -224,7 +224,7 @@ void TServer::DidOpen(const QJsonObject& params)
 {
     const std::string path = PathOf(params);
     Workspace_->Open(path, params["textDocument"].toObject()["text"].toString().toStdString());
-    Schedule(path, true);
+    ScheduleWithOthers(path);
 }
 
 void TServer::DidChange(const QJsonObject& params)
@@ -248,10 +248,17 @@ void TServer::DidChange(const QJsonObject& params)
         return PublishOutOfStep(path, e.what());
     }
     Workspace_->Replace(path, std::move(text));
+    ScheduleWithOthers(path);
+}
+
+// The editor's copy of a file takes the disk's place in the load: the other open files may use its
+// functions, NPCs and duplicate sources.
+void TServer::ScheduleWithOthers(const std::string& path)
+{
     Schedule(path, true);
     for (const std::string& other : Workspace_->OpenFiles())
         if (other != path)
-            Schedule(other, false);  // its functions, NPCs and duplicate sources may be this file's
+            Schedule(other, false);
 }
 
 void TServer::DidClose(const QJsonObject& params)

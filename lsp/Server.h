@@ -75,6 +75,7 @@ private:
     void Publish(const std::string& path);
     void PublishOutOfStep(const std::string& path, const std::string& why);
     void Schedule(const std::string& path, bool first);
+    void ScheduleWithOthers(const std::string& path);
 
     std::string PathOf(const QJsonObject& params);
     QString UriOf(const std::string& path) const;

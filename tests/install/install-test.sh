@@ -19,7 +19,7 @@ need update-mime-database shared-mime-info
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-programs=(npc-editor npc-export npc-lint npc-play npc-import)
+programs=(npc-editor npc-export npc-lint npc-play npc-import npc-lsp)
 for file in "${programs[@]/#/bin/}" share/npc-editor/help.chm \
     share/npc-editor/maps.ini share/npc-editor/jobs.ini share/npc-editor/npcs.ini \
     share/npc-editor/item_db.txt share/applications/$app_id.desktop \

@@ -1,5 +1,5 @@
 // Replays the seeds and every kept finding of the parser fuzzers (item database, INI
-// catalogues, script colouring, script reader) through the same checks the fuzzers run, so that a fixed finding
+// catalogues, script colouring, script reader, the language server's messages) through the same checks the fuzzers run, so that a fixed finding
 // stays fixed and the seeds stay valid input.
 
 #include "ModelFixture.h"
@@ -9,6 +9,7 @@
 #include "fuzz/HighlightOracle.h"
 #include "fuzz/IniOracle.h"
 #include "fuzz/ItemDbOracle.h"
+#include "fuzz/LspReaderChecks.h"
 #include "fuzz/ScriptReaderChecks.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const ParserTargets[] = {"item_db", "catalogue_ini", "highlight", "script_reader"};
+const char* const ParserTargets[] = {"item_db", "catalogue_ini", "highlight", "script_reader", "lsp_reader"};
 
 struct TFuzzInput {
     std::string Target;  // the fuzzer's name: the folder under corpus/ and crashes/
@@ -76,6 +77,8 @@ protected:
             return CheckIniCatalogues(bytes, Dir.Path());
         if (target == "script_reader")
             return CheckScriptReader(bytes);
+        if (target == "lsp_reader")
+            return CheckLspReader(bytes);
         // The scanner's check fills the task list with groups of its own.
         Project().TaskTree.Clear();
         TProblems problems = CheckScanLine(bytes);
