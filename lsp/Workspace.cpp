@@ -58,8 +58,9 @@ TWorkspace::TFile& TWorkspace::Entry(const std::string& path)
     return Files_[path];
 }
 
-void TWorkspace::Changed(TFile& file)
+void TWorkspace::Changed(const std::string& path, TFile& file)
 {
+    std::erase_if(Bases_, [&path](const auto& base) { return base.first != path; });
     file.Scanned.reset();
     file.Defined.reset();
     file.Syntax.reset();
@@ -71,7 +72,7 @@ void TWorkspace::Open(const std::string& path, std::string text)
     TFile& file = Entry(path);
     file.Open = file.Read = file.Present = true;
     file.Text = std::move(text);
-    Changed(file);
+    Changed(path, file);
 }
 
 void TWorkspace::Replace(const std::string& path, std::string text)
@@ -92,6 +93,7 @@ void TWorkspace::Forget(const std::string& path)
     const auto it = Files_.find(path);
     if (it == Files_.end() || it->second.Open)
         return;
+    Changed(path, it->second);
     Files_.erase(it);  // read again when next needed
 }
 
@@ -187,18 +189,30 @@ std::vector<script::TDiagnostic> TWorkspace::Check(const std::string& path)
     if (IsBinary(checked->Text))
         return {{script::TSeverity::Warning, {}, "a binary file (a NUL byte near its start), not a script: not checked"}};
     const auto place = Place_.find(path);
-    const std::size_t before = place == Place_.end() ? Order_.size() : place->second;
-    script::TLoadState load(Target());
-    for (const std::string& other : Order_)
-        if (TFile* file = Loaded(other))
-            load.Absorb(ScannedBy(other, *file));
-    if (place == Place_.end())
-        load.Absorb(ScannedBy(path, *checked));
-    for (std::size_t i = 0; i < before; ++i)
-        if (TFile* file = Loaded(Order_[i]))
-            load.Absorb(DefinedBy(Order_[i], *file));
+    const TBase& base = BaseOf(path, place == Place_.end() ? Order_.size() : place->second);
+    // In load order, as npc-lint scans: a name two files give keeps the first file's.
+    script::TLoadState load = *base.Before;
+    load.Absorb(ScannedBy(path, *checked));
+    load.Absorb(*base.After);
     load.Begin(Shown(path));
     return script::CheckScript(checked->Text, Options(&load));
+}
+
+TWorkspace::TBase& TWorkspace::BaseOf(const std::string& path, std::size_t place)
+{
+    TBase& base = Bases_[path];
+    if (base.Before)
+        return base;
+    base.Before = std::make_unique<script::TLoadState>(Target());
+    base.After = std::make_unique<script::TLoadState>(Target());
+    for (std::size_t i = 0; i < Order_.size(); ++i)
+        if (i != place)
+            if (TFile* file = Loaded(Order_[i]))
+                (i < place ? *base.Before : *base.After).Absorb(ScannedBy(Order_[i], *file));
+    for (std::size_t i = 0; i < place && i < Order_.size(); ++i)
+        if (TFile* file = Loaded(Order_[i]))
+            base.Before->Absorb(DefinedBy(Order_[i], *file));
+    return base;
 }
 
 std::string TWorkspace::Shown(const std::string& path) const

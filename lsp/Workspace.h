@@ -84,7 +84,15 @@ private:
     const script::TLoadState& ScannedBy(const std::string& path, TFile& file);
     const script::TLoadState& DefinedBy(const std::string& path, TFile& file);
     script::TCheckOptions Options(script::TLoadState* load) const;
-    void Changed(TFile& file);
+    void Changed(const std::string& path, TFile& file);
+
+    // What the rest of the load gives a file, kept while no other file changes: the files before
+    // it (their names and what they define) and the names of the files after it.
+    struct TBase {
+        std::unique_ptr<script::TLoadState> Before, After;
+    };
+    TBase& BaseOf(const std::string& path, std::size_t place);
+    std::map<std::string, TBase> Bases_;
 
     TServerTree Tree_;
     std::unordered_set<std::string> Maps_;
