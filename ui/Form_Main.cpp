@@ -142,6 +142,16 @@ QMdiArea* TMainForm::ClientArea() const
     return Ui_->ClientArea;
 }
 
+THeaderForm* TMainForm::HeaderWindow() const
+{
+    return Header_.data();
+}
+
+TAboutForm* TMainForm::AboutWindow() const
+{
+    return About_.data();
+}
+
 THelpViewer* TMainForm::HelpViewer() const
 {
     return HelpViewer_.data();

@@ -87,8 +87,8 @@ public:
     QMdiArea* ClientArea() const;
     // The help viewer, once a help command has opened it.
     // The header and about windows while they are open (each at most once).
-    THeaderForm* HeaderWindow() const { return Header_.data(); }
-    TAboutForm* AboutWindow() const { return About_.data(); }
+    THeaderForm* HeaderWindow() const;
+    TAboutForm* AboutWindow() const;
     THelpViewer* HelpViewer() const;
     // The play-test window, once opened and until closed.
     TPlayTestForm* PlayTest() const;

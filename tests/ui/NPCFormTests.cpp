@@ -426,7 +426,7 @@ TEST_P(NPCKeptValueTest, ValuesOutsideTheCataloguesSurviveFocusAndEdits)
     EXPECT_EQ(Field("IDEdit")->text(), QString::number(c.Npc.SpriteID));
     EXPECT_EQ(IDLabel()->text(), c.SpriteLabel);
     for (const char* name : {"IDEdit", "XEdit", "YEdit", "DirCombo", "MapCombo", "TouchXEdit", "TouchYEdit"}) {
-        Enter(Child<QWidget>(Form, name));
+        Child<QWidget>(Form, name)->setFocus(Qt::TabFocusReason);
         Leave();
     }
     EXPECT_EQ(Project().NPCInfo, c.Npc);
