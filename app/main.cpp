@@ -44,6 +44,10 @@ public:
     QString OpenProjectFileName(QWidget*, const QString&) override { return {}; }
     QString SaveProjectFileName(QWidget*, const QString&) override { return {}; }
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override { return std::nullopt; }
+    std::optional<TServerTarget> ScriptFileServer(QWidget*, const QString&, TServerTarget suggested) override
+    {
+        return suggested;
+    }
 
 private:
     static void Print(const QString& text) { std::fprintf(stderr, "npc-editor: %s\n", qPrintable(text)); }

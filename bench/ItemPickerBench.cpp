@@ -35,7 +35,7 @@ void BM_OpenItemPicker(benchmark::State& state)
 {
     FillItems(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto* picker = new TItemForm();
+        auto* picker = new TItemForm(AppServers().For(DefaultTarget));
         picker->show();
         QCoreApplication::processEvents();  // layout and first paint
         delete picker;

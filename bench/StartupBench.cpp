@@ -105,7 +105,6 @@ bool IsOnScreen(const QWidget* window)
 void StartUp(const fs::path& dir)
 {
     InitModel();
-    CataloguesLoaded = false;
     StartEditor(dir);
 }
 
@@ -114,7 +113,6 @@ void ShutDown()
     delete SplashForm;
     delete MainForm;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    CataloguesLoaded = false;
 }
 
 void BM_StartUp(benchmark::State& state)

@@ -10,34 +10,32 @@
 #include <charconv>
 #include <limits>
 
-TOwnedList<TJob> JobList;
-TOwnedList<TMap> MapList;
-TOwnedList<TItem> ItemList;
-TOwnedList<TVariable> VariableList;
-TOwnedList<TNPCImg> NPCImgList;
-TImageList NPCImages(SpriteImageWidth, SpriteImageHeight);
-std::uint32_t MinSpriteID = std::numeric_limits<std::uint32_t>::max();
-std::uint32_t MaxSpriteID = 0;
+TCatalogues& AppCatalogues()
+{
+    static TCatalogues catalogues;
+    return catalogues;
+}
+
+TOwnedList<TJob>& JobList = AppCatalogues().Jobs;
+TOwnedList<TMap>& MapList = AppCatalogues().Maps;
+TOwnedList<TItem>& ItemList = AppCatalogues().Items;
+TOwnedList<TVariable>& VariableList = AppCatalogues().Variables;
+TOwnedList<TNPCImg>& NPCImgList = AppCatalogues().Sprites;
+TImageList& NPCImages = AppCatalogues().Images;
+std::uint32_t& MinSpriteID = AppCatalogues().MinSpriteID;
+std::uint32_t& MaxSpriteID = AppCatalogues().MaxSpriteID;
 
 namespace {
 
-
-void AddVariable(ParamTypes kind, const char* name)
-{
-    VariableList.push_back(std::make_unique<TVariable>(TVariable{0, kind, name}));
-}
-
 // Condition records store a variable as its index here, so this order is part of the file format.
-void BuildVariableList()
+void BuildVariableList(TOwnedList<TVariable>& variables)
 {
-    AddVariable(PT_Job, "Class");
-    AddVariable(PT_Amount, "Zeny");
-    AddVariable(PT_Amount, "BaseLevel");
-    AddVariable(PT_Amount, "JobLevel");
-    AddVariable(PT_Sex, "Sex");
-    AddVariable(PT_Amount, "StatusPoint");
-    AddVariable(PT_Amount, "Weight");
-    AddVariable(PT_Amount, "MaxWeight");
+    const std::pair<ParamTypes, const char*> all[] = {
+        {PT_Job, "Class"},        {PT_Amount, "Zeny"},        {PT_Amount, "BaseLevel"}, {PT_Amount, "JobLevel"},
+        {PT_Sex, "Sex"},          {PT_Amount, "StatusPoint"}, {PT_Amount, "Weight"},    {PT_Amount, "MaxWeight"},
+    };
+    for (const auto& [kind, name] : all)
+        variables.push_back(std::make_unique<TVariable>(TVariable{0, kind, name}));
 }
 
 template <class T>
@@ -60,70 +58,75 @@ const T* EntryAt(const TOwnedList<T>& list, int index, const char* listName)
 
 }  // namespace
 
-void InitCatalogues()
+TCatalogues::TCatalogues()
 {
-    JobList.clear();
-    MapList.clear();
-    ItemList.clear();
-    VariableList.clear();
-    NPCImgList.clear();
-    NPCImages.Clear();
-    MinSpriteID = std::numeric_limits<std::uint32_t>::max();
-    MaxSpriteID = 0;
-    BuildVariableList();
+    BuildVariableList(Variables);
 }
 
-void LoadJobs(const std::filesystem::path& dir)
+void TCatalogues::Clear()
+{
+    Jobs.clear();
+    Maps.clear();
+    Items.clear();
+    Variables.clear();
+    Sprites.clear();
+    Images.Clear();
+    MinSpriteID = std::numeric_limits<std::uint32_t>::max();
+    MaxSpriteID = 0;
+    BuildVariableList(Variables);
+}
+
+void TCatalogues::LoadJobs(const std::filesystem::path& dir)
 {
     const TIniFile ini = TIniFile::Load(dir / "jobs.ini");
     const std::int32_t count = ini.ReadEntryCount("Jobs");
     for (std::int32_t i = 1; i <= count; ++i) {
         const std::string section = "Job" + std::to_string(i);
-        JobList.push_back(std::make_unique<TJob>(
+        Jobs.push_back(std::make_unique<TJob>(
             TJob{ini.ReadInteger(section, "ID", 0), ini.ReadString(section, "Name", "error")}));
     }
 }
 
-void LoadMaps(const std::filesystem::path& dir)
+void TCatalogues::LoadMaps(const std::filesystem::path& dir)
 {
     const TIniFile ini = TIniFile::Load(dir / "maps.ini");
     const std::int32_t count = ini.ReadEntryCount("Maps");
     for (std::int32_t i = 1; i <= count; ++i) {
         const std::string section = "Map" + std::to_string(i);
-        MapList.push_back(std::make_unique<TMap>(
+        Maps.push_back(std::make_unique<TMap>(
             TMap{ini.ReadString(section, "Name", ""), ini.ReadString(section, "Map", "")}));
     }
 }
 
-const TJob* FindJob(std::int32_t id)
+const TJob* TCatalogues::FindJob(std::int32_t id) const
 {
-    for (const auto& job : JobList)
+    for (const auto& job : Jobs)
         if (job->ID == id)
             return job.get();
     return nullptr;
 }
 
-const TMap* MapAt(int index)
+const TMap* TCatalogues::MapAt(int index) const
 {
-    return EntryAt(MapList, index, "MapList");
+    return EntryAt(Maps, index, "MapList");
 }
 
-bool IsMapIndex(int index)
+bool TCatalogues::IsMapIndex(int index) const
 {
-    return index >= 0 && static_cast<std::size_t>(index) < MapList.size();
+    return index >= 0 && static_cast<std::size_t>(index) < Maps.size();
 }
 
-const TMap* FindMap(std::string_view fileName)
+const TMap* TCatalogues::FindMap(std::string_view fileName) const
 {
-    for (const auto& map : MapList)
+    for (const auto& map : Maps)
         if (script::SameLetters(map->MapFile, fileName))
             return map.get();
     return nullptr;
 }
 
-int IndexOfMap(const TMap* map)
+int TCatalogues::IndexOfMap(const TMap* map) const
 {
-    return IndexIn(MapList, map);
+    return IndexIn(Maps, map);
 }
 
 bool SameMapName(std::string_view a, std::string_view b)
@@ -131,65 +134,86 @@ bool SameMapName(std::string_view a, std::string_view b)
     return script::MapKey(a) == script::MapKey(b);
 }
 
-const TMap* FindMapNamed(std::string_view name)
+const TMap* TCatalogues::FindMapNamed(std::string_view name) const
 {
     if (name.empty())
         return nullptr;
-    for (const auto& map : MapList)
+    for (const auto& map : Maps)
         if (SameMapName(map->MapFile, name))
             return map.get();
     return nullptr;
 }
 
-const TVariable* FindVariable(std::string_view name)
+const TVariable* TCatalogues::FindVariable(std::string_view name) const
 {
-    for (const auto& variable : VariableList)
+    for (const auto& variable : Variables)
         if (variable->Name == name)
             return variable.get();
     return nullptr;
 }
 
-const TVariable* VariableAt(int index)
+const TVariable* TCatalogues::VariableAt(int index) const
 {
     if (index == -1)
         return nullptr;
-    return EntryAt(VariableList, index, "VariableList");
+    return EntryAt(Variables, index, "VariableList");
 }
 
-int IndexOfVariable(const TVariable* variable)
+int TCatalogues::IndexOfVariable(const TVariable* variable) const
 {
-    return IndexIn(VariableList, variable);
+    return IndexIn(Variables, variable);
 }
 
-const TNPCImg* FindNPCImg(std::int32_t id)
+const TNPCImg* TCatalogues::FindNPCImg(std::int32_t id) const
 {
-    for (const auto& sprite : NPCImgList)
+    for (const auto& sprite : Sprites)
         if (sprite->ID == id)
             return sprite.get();
     return nullptr;
 }
 
-void FillJobList(TStrings& strings)
+void TCatalogues::FillJobList(TStrings& strings) const
 {
     const TUpdateScope<TStrings> update(strings);
-    for (const auto& job : JobList)
+    for (const auto& job : Jobs)
         strings.AddObject(job->Name, job.get());
 }
 
-void FillMapList(TStrings& strings)
+void TCatalogues::FillMapList(TStrings& strings) const
 {
     const TUpdateScope<TStrings> update(strings);
-    for (const auto& map : MapList)
+    for (const auto& map : Maps)
         strings.AddObject(map->Name, map.get());
 }
 
-void FillVariableList(TStrings& strings)
+void TCatalogues::FillVariableList(TStrings& strings) const
 {
     const TUpdateScope<TStrings> update(strings);
     strings.AddObject("Don't use", nullptr);
-    for (const auto& variable : VariableList)
+    for (const auto& variable : Variables)
         strings.AddObject(variable->Name, variable.get());
 }
+
+// ---- The start-up catalogues ------------------------------------------------------------------
+
+void InitCatalogues() { AppCatalogues().Clear(); }
+void LoadNPCs(const std::filesystem::path& dir) { AppCatalogues().LoadNPCs(dir); }
+void LoadItems(const std::filesystem::path& dir) { AppCatalogues().LoadItems(dir); }
+void LoadJobs(const std::filesystem::path& dir) { AppCatalogues().LoadJobs(dir); }
+void LoadMaps(const std::filesystem::path& dir) { AppCatalogues().LoadMaps(dir); }
+const TJob* FindJob(std::int32_t id) { return AppCatalogues().FindJob(id); }
+const TMap* MapAt(int index) { return AppCatalogues().MapAt(index); }
+bool IsMapIndex(int index) { return AppCatalogues().IsMapIndex(index); }
+const TMap* FindMap(std::string_view fileName) { return AppCatalogues().FindMap(fileName); }
+int IndexOfMap(const TMap* map) { return AppCatalogues().IndexOfMap(map); }
+const TMap* FindMapNamed(std::string_view name) { return AppCatalogues().FindMapNamed(name); }
+const TVariable* FindVariable(std::string_view name) { return AppCatalogues().FindVariable(name); }
+const TVariable* VariableAt(int index) { return AppCatalogues().VariableAt(index); }
+int IndexOfVariable(const TVariable* variable) { return AppCatalogues().IndexOfVariable(variable); }
+const TNPCImg* FindNPCImg(std::int32_t id) { return AppCatalogues().FindNPCImg(id); }
+void FillJobList(TStrings& strings) { AppCatalogues().FillJobList(strings); }
+void FillMapList(TStrings& strings) { AppCatalogues().FillMapList(strings); }
+void FillVariableList(TStrings& strings) { AppCatalogues().FillVariableList(strings); }
 
 std::int32_t ParseIntDef(std::string_view text, std::int32_t def)
 {

@@ -114,50 +114,91 @@ public:
     }
 };
 
-extern TOwnedList<TJob> JobList;
-extern TOwnedList<TMap> MapList;
-extern TOwnedList<TItem> ItemList;
-extern TOwnedList<TVariable> VariableList;
-extern TOwnedList<TNPCImg> NPCImgList;
-extern TImageList NPCImages;  // 100 x 128 pictures, one per sprite
-extern std::uint32_t MinSpriteID;  // 4294967295 until a sprite is read
-extern std::uint32_t MaxSpriteID;  // 0 until a sprite is read
-
 inline constexpr int SpriteImageWidth = 100;
 inline constexpr int SpriteImageHeight = 128;
 
-// Empties every catalogue and the picture list, resets the sprite range and builds the eight
-// script variables. Runs at start-up; tests run it again to start from a clean state.
-void InitCatalogues();
+// The catalogues of one data folder: read once, then only read. Each server's data holds them
+// (catalogue/ServerData.h); every lookup that a project, a check or a window makes goes through
+// an object of this class.
+class TCatalogues {
+public:
+    TCatalogues();  // empty catalogues and the eight script variables
+    TCatalogues(const TCatalogues&) = delete;
+    TCatalogues& operator=(const TCatalogues&) = delete;
 
-// The four loaders. Files are looked up in dir; an empty dir means the working directory.
-// Missing INI files give empty catalogues. A missing item_db.txt or an unreadable sprite bitmap
-// raises EInOutError naming the file.
+    TOwnedList<TJob> Jobs;
+    TOwnedList<TMap> Maps;
+    TOwnedList<TItem> Items;
+    TOwnedList<TVariable> Variables;
+    TOwnedList<TNPCImg> Sprites;
+    TImageList Images{SpriteImageWidth, SpriteImageHeight};  // one 100 x 128 picture per sprite
+    std::uint32_t MinSpriteID = 4294967295U;  // until a sprite is read
+    std::uint32_t MaxSpriteID = 0;            // until a sprite is read
+
+    // Empties every catalogue and the picture list, resets the sprite range and builds the eight
+    // script variables.
+    void Clear();
+
+    // The four loaders. Files are looked up in dir; an empty dir means the working directory.
+    // Missing INI files give empty catalogues. A missing item_db.txt or an unreadable sprite bitmap
+    // raises EInOutError naming the file.
+    void LoadNPCs(const std::filesystem::path& dir = {});
+    void LoadItems(const std::filesystem::path& dir = {});
+    void LoadJobs(const std::filesystem::path& dir = {});
+    void LoadMaps(const std::filesystem::path& dir = {});
+
+    // Lookups; each yields nullptr when nothing matches.
+    const TJob* FindJob(std::int32_t id) const;
+    const TMap* MapAt(int index) const;  // raises EListError outside the list
+    bool IsMapIndex(int index) const;
+    const TMap* FindMap(std::string_view fileName) const;  // letters compared without regard to case
+    int IndexOfMap(const TMap* map) const;                 // -1 when absent
+    // The catalogue's entry for the map a script's map name means, as the servers' map index reads
+    // the name (script::MapKey: a ".gat" at the end dropped in any letter case, the rest compared
+    // letter for letter, case counting); nullptr when it has none.
+    const TMap* FindMapNamed(std::string_view name) const;
+    const TVariable* FindVariable(std::string_view name) const;  // exact, case-sensitive
+    const TVariable* VariableAt(int index) const;  // nullptr for -1; raises EListError outside the list
+    int IndexOfVariable(const TVariable* variable) const;  // -1 when absent
+    const TNPCImg* FindNPCImg(std::int32_t id) const;
+
+    // Picker fillers: append one entry per catalogue object, inside BeginUpdate/EndUpdate.
+    void FillJobList(TStrings& strings) const;
+    void FillMapList(TStrings& strings) const;
+    void FillVariableList(TStrings& strings) const;  // "Don't use" (no object) first
+};
+
+// The catalogues the editor read at start-up. The names below are this object's, for the code not
+// yet handed its server's data (catalogue/ServerData.h) to read them through.
+TCatalogues& AppCatalogues();
+extern TOwnedList<TJob>& JobList;
+extern TOwnedList<TMap>& MapList;
+extern TOwnedList<TItem>& ItemList;
+extern TOwnedList<TVariable>& VariableList;
+extern TOwnedList<TNPCImg>& NPCImgList;
+extern TImageList& NPCImages;
+extern std::uint32_t& MinSpriteID;
+extern std::uint32_t& MaxSpriteID;
+
+void InitCatalogues();
 void LoadNPCs(const std::filesystem::path& dir = {});
 void LoadItems(const std::filesystem::path& dir = {});
 void LoadJobs(const std::filesystem::path& dir = {});
 void LoadMaps(const std::filesystem::path& dir = {});
-
-// Lookups; each yields nullptr when nothing matches.
 const TJob* FindJob(std::int32_t id);
-const TMap* MapAt(int index);  // raises EListError outside the list
+const TMap* MapAt(int index);
 bool IsMapIndex(int index);
-const TMap* FindMap(std::string_view fileName);  // letters compared without regard to case
-int IndexOfMap(const TMap* map);                 // -1 when absent
-// The catalogue's entry for the map a script's map name means, as the servers' map index reads
-// the name (script::MapKey: a ".gat" at the end dropped in any letter case, the rest compared
-// letter for letter, case counting); nullptr when it has none.
+const TMap* FindMap(std::string_view fileName);
+int IndexOfMap(const TMap* map);
 const TMap* FindMapNamed(std::string_view name);
 bool SameMapName(std::string_view a, std::string_view b);
-const TVariable* FindVariable(std::string_view name);  // exact, case-sensitive
-const TVariable* VariableAt(int index);  // nullptr for -1; raises EListError outside the list
-int IndexOfVariable(const TVariable* variable);  // -1 when absent
+const TVariable* FindVariable(std::string_view name);
+const TVariable* VariableAt(int index);
+int IndexOfVariable(const TVariable* variable);
 const TNPCImg* FindNPCImg(std::int32_t id);
-
-// Picker fillers: append one entry per catalogue object, inside BeginUpdate/EndUpdate.
 void FillJobList(TStrings& strings);
 void FillMapList(TStrings& strings);
-void FillVariableList(TStrings& strings);  // "Don't use" (no object) first
+void FillVariableList(TStrings& strings);
 
 // The text, after any leading blanks, read as a signed decimal 32-bit integer; anything else,
 // the empty text included, gives def.

@@ -182,7 +182,7 @@ std::string ItemCaption(const TItem& item)
     return item.Name + " [" + std::to_string(static_cast<std::uint32_t>(item.Slots)) + "]";
 }
 
-void LoadItems(const std::filesystem::path& dir)
+void TCatalogues::LoadItems(const std::filesystem::path& dir)
 {
     const std::string text = ReadWholeFile((dir / "item_db.txt").string());
     TLineReader lines(text);
@@ -190,5 +190,5 @@ void LoadItems(const std::filesystem::path& dir)
     TItemLine item;
     while (lines.Next(line))
         if (ReadItemLine(line, item))
-            ItemList.push_back(std::make_unique<TItem>(item.ToItem()));
+            Items.push_back(std::make_unique<TItem>(item.ToItem()));
 }

@@ -1,4 +1,4 @@
-// The sprite catalogue: npcs.ini and one preview bitmap per sprite, drawn into NPCImages.
+// The sprite catalogue: npcs.ini and one preview bitmap per sprite, drawn into its picture list.
 
 #include "catalogue/Catalogues.h"
 
@@ -72,7 +72,7 @@ const QImage& TImageList::At(int index) const
     return Images_[static_cast<std::size_t>(index)];
 }
 
-void LoadNPCs(const std::filesystem::path& dir)
+void TCatalogues::LoadNPCs(const std::filesystem::path& dir)
 {
     const TIniFile ini = TIniFile::Load(dir / "npcs.ini");
     const std::int32_t count = ini.ReadEntryCount("NPCS");
@@ -83,10 +83,10 @@ void LoadNPCs(const std::filesystem::path& dir)
         sprite->Name = ini.ReadString(section, "Name", "");
         // The picture comes first: when its bitmap cannot be read, the sprite is left out
         // altogether and the sprite range only covers sprites that are in the list.
-        sprite->ImageIndex = NPCImages.Add(SpritePicture(LoadBitmap(BitmapPath(dir, sprite->ID))));
+        sprite->ImageIndex = Images.Add(SpritePicture(LoadBitmap(BitmapPath(dir, sprite->ID))));
         const auto id = static_cast<std::uint32_t>(sprite->ID);
         MinSpriteID = std::min(MinSpriteID, id);
         MaxSpriteID = std::max(MaxSpriteID, id);
-        NPCImgList.push_back(std::move(sprite));
+        Sprites.push_back(std::move(sprite));
     }
 }

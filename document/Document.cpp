@@ -98,11 +98,17 @@ std::string ShortCaption(const std::string& text)
     return text.substr(0, ShortCaptionKept) + "..";
 }
 
-TProjectDocument::TProjectDocument() : Project_(std::make_unique<TProject>())
+TProjectDocument::TProjectDocument(const TServers& servers)
+    : Servers_(servers), Project_(std::make_unique<TProject>())
 {
     // The Edit menu's actions call Undo and Redo, but the history also runs its steps when it
     // is asked directly (setIndex): whatever ran is announced once the history is consistent.
     connect(&History_, &QUndoStack::indexChanged, this, [this] { AnnounceStep(); });
+}
+
+const std::shared_ptr<const TServerData>& TProjectDocument::ServerData() const
+{
+    return Servers_.For(Project_->HeaderInfo.Target);
 }
 
 TProjectDocument::~TProjectDocument()

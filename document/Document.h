@@ -7,6 +7,7 @@
 // window and the open editors all follow from that signal, for an undo or a redo as for the edit
 // itself, and for a project replaced as a whole (New, Load, Import, a restored copy).
 
+#include "catalogue/ServerData.h"
 #include "model/Tasks.h"
 #include "model/Project.h"
 
@@ -50,13 +51,15 @@ class TProjectStep;
 class TProjectDocument : public QObject {
     Q_OBJECT
 public:
-    // A new, empty project.
-    TProjectDocument();
+    // A new, empty project, whose server data comes from servers.
+    explicit TProjectDocument(const TServers& servers = AppServers());
     ~TProjectDocument() override;
 
     // The open project. A replacement (CP_Replaced) makes every reference to the old one stale.
     TProject& Project() { return *Project_; }
     const TProject& Project() const { return *Project_; }
+    // The data of the server the project is written for now: it follows the header's target.
+    const std::shared_ptr<const TServerData>& ServerData() const;
 
     // The node a new task joins: last child of the selected node when it may hold the task (a
     // group, a block; see MayHold), else just before the selected node, else last child of the
@@ -130,6 +133,7 @@ private:
     template <class F>
     void RunGuarded(F&& f);
 
+    const TServers& Servers_;
     std::unique_ptr<TProject> Project_;
     QUndoStack History_;
     // Set while the history takes a new step.

@@ -164,19 +164,20 @@ void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines)
     edit->setPlainText(text.join(QLatin1Char('\n')));
 }
 
-void FillServerMapCombo(QComboBox* combo, TServerTarget target)
+void FillServerMapCombo(QComboBox* combo, const TServerData& server)
 {
+    const TCatalogues& catalogues = server.Catalogues();
     const bool wasBlocked = combo->blockSignals(true);
     combo->clear();
     const auto add = [combo](const std::string& text, const std::string& file) {
         combo->addItem(ToQ(text));
         combo->setItemData(combo->count() - 1, ToQ(file), MapRole);
     };
-    for (const auto& map : MapList)
+    for (const auto& map : catalogues.Maps)
         add(map->Name, map->MapFile);
     std::vector<std::string> others;
-    for (const std::string& name : script::BuiltInMaps(target))
-        if (!FindMapNamed(name))
+    for (const std::string& name : script::BuiltInMaps(server.Target()))
+        if (!catalogues.FindMapNamed(name))
             others.push_back(name);
     std::sort(others.begin(), others.end());
     for (const std::string& name : others)

@@ -5,6 +5,7 @@
 // it, and a number cannot dangle.
 
 #include "catalogue/Catalogues.h"
+#include "catalogue/ServerData.h"
 #include "catalogue/Targets.h"
 
 #include <QComboBox>
@@ -69,9 +70,9 @@ std::optional<std::int32_t> ComboGroupNumber(const QComboBox* combo, int index);
 // The entry of the group numbered number, or -1 when that group is not listed or no longer exists.
 int IndexOfComboGroup(const QComboBox* combo, const TTaskList& tasks, std::int32_t number);
 
-// The catalogue's maps under their display names, entry i being catalogue map i, then every other
-// map target's server knows (its map index), by name. Each entry's data is the map's file name.
-void FillServerMapCombo(QComboBox* combo, TServerTarget target);
+// The server's catalogue maps under their display names, entry i being catalogue map i, then every
+// other map the server knows (its map index), by name. Each entry's data is the map's file name.
+void FillServerMapCombo(QComboBox* combo, const TServerData& server);
 // The map file name of entry index; empty outside the list.
 std::string ComboMapFile(const QComboBox* combo, int index);
 // The entry of the map named name, compared as the server looks maps up; -1 when none.

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -81,6 +82,24 @@ QString TDialogs::OpenScriptFileName(QWidget* owner, const QString& folder)
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({QStringLiteral("Script Files (*.txt)"), QStringLiteral("All Files (*)")});
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+std::optional<TServerTarget> TDialogs::ScriptFileServer(QWidget* owner, const QString& file, TServerTarget suggested)
+{
+    QStringList names;
+    int current = 0;
+    for (const TTargetRules& rules : ServerTargets()) {
+        if (rules.Target == suggested)
+            current = static_cast<int>(names.size());
+        names << QString::fromLatin1(rules.Name);
+    }
+    bool chosen = false;
+    const QString name = QInputDialog::getItem(owner, QStringLiteral("Open Script"),
+                                               QStringLiteral("The server that loads %1:").arg(file), names, current,
+                                               false, &chosen);
+    if (!chosen)
+        return std::nullopt;
+    return ServerTargets()[static_cast<std::size_t>(names.indexOf(name))].Target;
 }
 
 TRecoveryAnswer TDialogs::RecoveryChoice(QWidget* owner, const QString& text)

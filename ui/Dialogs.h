@@ -2,6 +2,8 @@
 // Message boxes, file dialogs and the colour chooser go through one replaceable object, so tests
 // answer them without a modal loop; the editor installs nothing and gets the real Qt dialogs.
 
+#include "catalogue/Targets.h"
+
 #include <QColor>
 #include <QString>
 
@@ -37,6 +39,10 @@ public:
     // The open dialog for an eAthena script to import, started in folder; an empty string when
     // cancelled.
     virtual QString OpenScriptFileName(QWidget* owner, const QString& folder);
+    // The server that loads the script file named file, asked as it is opened (the file's own
+    // server, which need not be the project's); suggested is offered first. Nothing when cancelled.
+    virtual std::optional<TServerTarget> ScriptFileServer(QWidget* owner, const QString& file,
+                                                          TServerTarget suggested);
     // The colour chooser; nothing when cancelled.
     virtual std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) = 0;
     // Restore the recovery copy text describes, open it as a new untitled project, or discard

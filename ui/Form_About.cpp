@@ -5,11 +5,9 @@
 #include "EditorControls.h"
 #include "model/Records.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QTextOption>
 
-TAboutForm* AboutForm = nullptr;
 
 namespace {
 
@@ -33,11 +31,7 @@ TAboutForm::TAboutForm(const QString& catalogueFolder, QWidget* parent)
     Ui_->OKButton->setFocus();
 }
 
-TAboutForm::~TAboutForm()
-{
-    if (AboutForm == this)
-        AboutForm = nullptr;
-}
+TAboutForm::~TAboutForm() = default;
 
 void TAboutForm::FormCreate(const QString& catalogueFolder)
 {
@@ -58,11 +52,4 @@ void TAboutForm::keyPressEvent(QKeyEvent* event)
 {
     if (!HandleDialogKey(event, Ui_->OKButton, Ui_->OKButton))
         QWidget::keyPressEvent(event);
-}
-
-void TAboutForm::closeEvent(QCloseEvent* event)
-{
-    if (AboutForm == this)
-        AboutForm = nullptr;
-    QWidget::closeEvent(event);
 }

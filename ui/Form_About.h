@@ -17,7 +17,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate(const QString& catalogueFolder);
@@ -25,4 +24,3 @@ private:
     std::unique_ptr<Ui::TAboutForm> Ui_;
 };
 
-extern TAboutForm* AboutForm;

@@ -29,13 +29,17 @@ TActionForm::TActionForm(TProjectDocument& document, QWidget* parent)
     setFixedSize(400, 400);
 
     TComboStrings jobs(Ui_->JobCombo);
-    FillJobList(jobs);
+    Catalogues().FillJobList(jobs);
     FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
-    FillServerMapCombo(Ui_->MapCombo, Project().HeaderInfo.Target);
+    FillServerMapCombo(Ui_->MapCombo, *Document().ServerData());
     // Only the user's own pick replaces a map kept by its name.
     connect(Ui_->MapCombo, &QComboBox::activated, this, [this] {
         MapPicked_ = true;
         ShowKeptMap(Ui_->MapCombo, {});
+    });
+    connect(Ui_->JobCombo, &QComboBox::activated, this, [this] {
+        KeptJob_.reset();
+        ShowKeptJob();
     });
     for (QComboBox* combo : {Ui_->JobCombo, Ui_->GroupCombo, Ui_->MapCombo}) {
         SelectFirst(combo);
@@ -120,7 +124,7 @@ bool TActionForm::ChoicesMade() const
     const bool groupExists = !HasParamKind(PT_Group) || (group && Project().TaskList.FindGroup(*group));
     const bool mapKept = !KeptMap_.empty() && !MapPicked_;
     return SelectedAction() && groupExists && (mapKept || picked(PT_Map, Ui_->MapCombo)) &&
-           picked(PT_Job, Ui_->JobCombo);
+           (KeptJob_ || picked(PT_Job, Ui_->JobCombo));
 }
 
 void TActionForm::GroupsChanged()
@@ -150,11 +154,11 @@ std::int32_t TActionForm::ReadParamControl(ParamTypes kind) const
     case PT_ItemID: return Ui_->ItemIDEdit->Value();
     case PT_Group: return ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex()).value_or(0);
     // A map of the server outside the catalogue has no index: the task keeps it by name.
-    case PT_Map: return IsMapIndex(Ui_->MapCombo->currentIndex()) ? Ui_->MapCombo->currentIndex() : -1;
+    case PT_Map: return Catalogues().IsMapIndex(Ui_->MapCombo->currentIndex()) ? Ui_->MapCombo->currentIndex() : -1;
     case PT_Amount: return Ui_->AmountEdit->Value();
     case PT_Job: {
         const TJob* job = SelectedComboObject<TJob>(Ui_->JobCombo);
-        return job ? job->ID : 0;
+        return job ? job->ID : KeptJob_.value_or(0);
     }
     case PT_HP: return Ui_->HPEdit->Value();
     case PT_SP: return Ui_->SPEdit->Value();
@@ -176,8 +180,12 @@ void TActionForm::WriteParamControl(ParamTypes kind, std::int32_t value)
         break;
     case PT_Amount: Ui_->AmountEdit->SetValue(value); break;
     case PT_Job: {
-        const TJob* job = FindJob(value);
+        // A job the catalogue lacks (a newer class, an imported script's) is kept until the user
+        // picks one, as a map outside the list is.
+        const TJob* job = Catalogues().FindJob(value);
         Ui_->JobCombo->setCurrentIndex(job ? IndexOfComboObject(Ui_->JobCombo, job) : -1);
+        KeptJob_ = job ? std::nullopt : std::optional<std::int32_t>(value);
+        ShowKeptJob();
         break;
     }
     case PT_HP: Ui_->HPEdit->SetValue(value); break;
@@ -205,6 +213,16 @@ void TActionForm::ShowMap(const TActionTask& task)
     }
 }
 
+void TActionForm::ShowKeptJob()
+{
+    QComboBox* combo = Ui_->JobCombo;
+    combo->setPlaceholderText(KeptJob_ ? QStringLiteral("Job %1 (kept as written)").arg(*KeptJob_) : QString());
+    combo->setToolTip(KeptJob_ ? QStringLiteral("The job catalogue has no job %1; it is written unchanged until "
+                                                "you pick one.")
+                                     .arg(*KeptJob_)
+                               : QString());
+}
+
 void TActionForm::StoreParams(TActionTask& task) const
 {
     bool hasMap = false;
@@ -218,7 +236,7 @@ void TActionForm::StoreParams(TActionTask& task) const
         task.MapName.clear();
     else if (MapPicked_ || KeptMap_.empty()) {
         const int row = Ui_->MapCombo->currentIndex();
-        task.MapName = IsMapIndex(row) ? std::string() : ComboMapFile(Ui_->MapCombo, row);
+        task.MapName = Catalogues().IsMapIndex(row) ? std::string() : ComboMapFile(Ui_->MapCombo, row);
     }
 }
 
@@ -247,7 +265,7 @@ void TActionForm::BrowseButtonClick()
         // Filling the picker takes a moment with a large item catalogue; say so first.
         Ui_->ItemIDLabel->setText(QStringLiteral("Please wait.."));
         repaint();
-        auto* picker = new TItemForm();
+        auto* picker = new TItemForm(Document().ServerData());
         picker->OnDone = [this](TItemForm* done, bool cancelled) { ItemPicked(done, cancelled); };
         picker->SelectItemID(Ui_->ItemIDEdit->Value());
         Picker_ = picker;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,7 @@ private:
     void BrowseButtonClick();
     void ItemPicked(TItemForm* picker, bool cancelled);
     void ShowMap(const TActionTask& task);
+    void ShowKeptJob();
     void StoreParams(TActionTask& task) const;
 
     std::unique_ptr<Ui::TActionForm> Ui_;
@@ -69,4 +71,6 @@ private:
     std::string KeptMap_;
     std::int32_t KeptMapIndex_ = -1;
     bool MapPicked_ = false;
+    // The edited task's job when the catalogue lacks it, until the user picks one.
+    std::optional<std::int32_t> KeptJob_;
 };

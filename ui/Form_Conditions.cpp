@@ -33,10 +33,10 @@ TConForm::TConForm(TProjectDocument& document, QWidget* parent)
     MakeExpressionRow();
 
     TComboStrings variables(Ui_->VarCombo);
-    FillVariableList(variables);
+    Catalogues().FillVariableList(variables);
     Ui_->VarCombo->setCurrentIndex(0);
     TComboStrings jobs(Ui_->JobCombo);
-    FillJobList(jobs);
+    Catalogues().FillJobList(jobs);
     Ui_->JobCombo->setCurrentIndex(Ui_->JobCombo->count() > 0 ? 0 : -1);
     Ui_->GroupCombo->addItem(QStringLiteral("Group Exit"));
     FillGroupCombo(Ui_->GroupCombo, Project().TaskList);

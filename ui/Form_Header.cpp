@@ -8,13 +8,11 @@
 #include "model/Records.h"
 #include "document/Document.h"
 
-#include <QCloseEvent>
 #include <QSignalBlocker>
 #include <QKeyEvent>
 
 #include <algorithm>
 
-THeaderForm* HeaderForm = nullptr;
 
 QString CommentsToEditText(const std::string& comments)
 {
@@ -69,11 +67,7 @@ THeaderForm::THeaderForm(TProjectDocument& document, QWidget* parent)
     });
 }
 
-THeaderForm::~THeaderForm()
-{
-    if (HeaderForm == this)
-        HeaderForm = nullptr;
-}
+THeaderForm::~THeaderForm() = default;
 
 void THeaderForm::SetField(QLineEdit* edit, const std::string& text)
 {
@@ -131,14 +125,6 @@ void THeaderForm::ApplyButtonClick()
 void THeaderForm::CancelButtonClick()
 {
     ChildFrame(this)->close();
-}
-
-// Every way of closing ends the window; a "Header Info" command that follows makes a new one.
-void THeaderForm::closeEvent(QCloseEvent* event)
-{
-    if (HeaderForm == this)
-        HeaderForm = nullptr;
-    QWidget::closeEvent(event);
 }
 
 void THeaderForm::keyPressEvent(QKeyEvent* event)

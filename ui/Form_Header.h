@@ -25,7 +25,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
@@ -38,7 +37,6 @@ private:
     std::unique_ptr<Ui::THeaderForm> Ui_;
 };
 
-extern THeaderForm* HeaderForm;
 
 // The comments as the control shows them (line breaks of any kind become one line break each),
 // and back as the header stores them: every line followed by CR LF; no lines, no text.

@@ -179,8 +179,9 @@ private:
     std::vector<const TRow*> Rows_;
 };
 
-TItemForm::TItemForm(QWidget* parent)
-    : QWidget(parent), Ui_(std::make_unique<Ui::TItemForm>()), Model_(new TItemTableModel(this))
+TItemForm::TItemForm(std::shared_ptr<const TServerData> server, QWidget* parent)
+    : QWidget(parent), Server_(std::move(server)), Ui_(std::make_unique<Ui::TItemForm>()),
+      Model_(new TItemTableModel(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     Ui_->setupUi(this);
@@ -193,7 +194,7 @@ TItemForm::TItemForm(QWidget* parent)
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     KeepSelectionVisible(view);
 
-    Model_->Fill(ItemList);
+    Model_->Fill(Server_->Catalogues().Items);
     MeasureColumns();
     FitColumns();
     view->viewport()->installEventFilter(this);

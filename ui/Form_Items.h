@@ -2,7 +2,7 @@
 // The item picker: the whole item catalogue in a table, sorted by name and narrowed by a filter on
 // name or ID as the user types; hands one item back to the action editor that opened it.
 
-#include "catalogue/Catalogues.h"
+#include "catalogue/ServerData.h"
 
 #include <QWidget>
 
@@ -20,7 +20,8 @@ class TItemForm : public QWidget {
 public:
     using TDoneHandler = std::function<void(TItemForm* picker, bool cancelled)>;
 
-    explicit TItemForm(QWidget* parent = nullptr);
+    // Lists the items of server's catalogue, which the picker holds while it is open.
+    explicit TItemForm(std::shared_ptr<const TServerData> server, QWidget* parent = nullptr);
     ~TItemForm() override;
 
     // Selects and shows the row of the item numbered id, the one the editor holds now; the first
@@ -48,6 +49,7 @@ private:
     void CancelButtonClick();
     void Finish(bool cancelled);
 
+    std::shared_ptr<const TServerData> Server_;
     std::unique_ptr<Ui::TItemForm> Ui_;
     TItemTableModel* Model_;
     const TItem* SelectedItem_ = nullptr;

@@ -142,6 +142,16 @@ QMdiArea* TMainForm::ClientArea() const
     return Ui_->ClientArea;
 }
 
+THeaderForm* TMainForm::HeaderWindow() const
+{
+    return Header_.data();
+}
+
+TAboutForm* TMainForm::AboutWindow() const
+{
+    return About_.data();
+}
+
 THelpViewer* TMainForm::HelpViewer() const
 {
     return HelpViewer_.data();
@@ -363,9 +373,16 @@ void TMainForm::FileOpenScript()
 
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
 {
-    // The file is checked for the server the author works for now.
-    auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(),
-                                                                    Document_->Project().HeaderInfo.Target, this));
+    // A script file is read, checked and written for its own server, which the project's need not
+    // be: the author says which, the project's offered first.
+    const std::optional<TServerTarget> server =
+        Dialogs().ScriptFileServer(this, QFileInfo(path).fileName(), Document_->Project().HeaderInfo.Target);
+    return server ? OpenScriptFile(path, *server) : nullptr;
+}
+
+TScriptFileForm* TMainForm::OpenScriptFile(const QString& path, TServerTarget server)
+{
+    auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(), server, this));
     ShowChildWindow(form);
     return form;
 }
@@ -483,15 +500,16 @@ void TMainForm::WinNPCInfo()
         BringToFront(NPCForm);
 }
 
+// Every way of closing the header window ends it; the command that follows makes a new one.
 void TMainForm::WinHeaderInfo()
 {
-    if (!HeaderForm) {
-        HeaderForm = new THeaderForm(*Document_);
-        ShowChildWindow(HeaderForm, this);
-        SetClientSize(HeaderForm, HeaderClientWidth, HeaderClientHeight);
-        RememberPlace(HeaderForm);
+    if (!Header_) {
+        Header_ = new THeaderForm(*Document_);
+        ShowChildWindow(Header_, this);
+        SetClientSize(Header_, HeaderClientWidth, HeaderClientHeight);
+        RememberPlace(Header_);
     }
-    BringToFront(HeaderForm);
+    BringToFront(Header_);
 }
 
 void TMainForm::WinTask()
@@ -557,9 +575,9 @@ void TMainForm::HelpTut()
 
 void TMainForm::HelpAbout()
 {
-    if (!AboutForm) {
-        AboutForm = new TAboutForm(CatalogueFolder);
-        ShowFixedChildWindow(AboutForm, this);
+    if (!About_) {
+        About_ = new TAboutForm(CatalogueFolder);
+        ShowFixedChildWindow(About_, this);
     }
-    BringToFront(AboutForm);
+    BringToFront(About_);
 }

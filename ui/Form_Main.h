@@ -2,6 +2,8 @@
 // The frame window: holds every other window as a child window, runs the file, view, window and
 // help commands, shows the project state in its title and protects unsaved work.
 
+#include "catalogue/Targets.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -15,6 +17,8 @@ class TMainForm;
 class QAction;
 class QLabel;
 class QMdiArea;
+class TAboutForm;
+class THeaderForm;
 class THelpViewer;
 class TPlayTestForm;
 class TProblemsForm;
@@ -53,8 +57,11 @@ public:
     void FileImport();
     // Chooses a script file of many NPCs and opens it for editing in a window of its own.
     void FileOpenScript();
-    // Opens the script file at path in a script file window; EInOutError when it cannot be opened.
+    // Opens the script file at path in a script file window, for the server the user names;
+    // nullptr when that is cancelled, EInOutError when the file cannot be opened.
     TScriptFileForm* OpenScriptFile(const QString& path);
+    // The same for server (recovery reopens a file for the server it was edited for).
+    TScriptFileForm* OpenScriptFile(const QString& path, TServerTarget server);
     void FileSave();
     void FileSaveAs();
     void FileSaveOutput();
@@ -79,6 +86,9 @@ public:
 
     QMdiArea* ClientArea() const;
     // The help viewer, once a help command has opened it.
+    // The header and about windows while they are open (each at most once).
+    THeaderForm* HeaderWindow() const;
+    TAboutForm* AboutWindow() const;
     THelpViewer* HelpViewer() const;
     // The play-test window, once opened and until closed.
     TPlayTestForm* PlayTest() const;
@@ -106,6 +116,8 @@ private:
     std::unique_ptr<TProjectDocument> Document_;
     std::unique_ptr<Ui::TMainForm> Ui_;
     QPointer<THelpViewer> HelpViewer_;
+    QPointer<THeaderForm> Header_;
+    QPointer<TAboutForm> About_;
     QPointer<TPlayTestForm> PlayTest_;
     QPointer<TProblemsForm> Problems_;
     QAction* UndoAction_ = nullptr;

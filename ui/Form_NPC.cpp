@@ -13,33 +13,19 @@
 #include "document/Document.h"
 
 #include <QCloseEvent>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
 TNPCForm* NPCForm = nullptr;
-bool NPCUpdating = false;
 
 namespace {
-
-// Clears NPCUpdating on every way out, so that one failed refill cannot mute the window for good.
-class TUpdatingScope {
-public:
-    TUpdatingScope() { NPCUpdating = true; }
-    ~TUpdatingScope() { NPCUpdating = false; }
-    TUpdatingScope(const TUpdatingScope&) = delete;
-    TUpdatingScope& operator=(const TUpdatingScope&) = delete;
-};
 
 constexpr int BrowserClientWidth = 600;
 // The servers keep the touch area's cells in a short; -1 shows "no touch area".
 constexpr int MaxTouchCells = 32767;
 constexpr int NoTouchArea = -1;
 constexpr int BrowserClientHeight = 400;
-
-bool HaveSprites()
-{
-    return MinSpriteID <= MaxSpriteID;
-}
 
 } // namespace
 
@@ -77,6 +63,11 @@ TNPCForm::~TNPCForm()
         NPCForm = nullptr;
 }
 
+const TCatalogues& TNPCForm::Catalogues() const
+{
+    return Document_.ServerData()->Catalogues();
+}
+
 TNPCBrowserForm* TNPCForm::Browser() const
 {
     return Browser_.data();
@@ -84,23 +75,11 @@ TNPCBrowserForm* TNPCForm::Browser() const
 
 void TNPCForm::FormCreate()
 {
-    SetSpriteRange();
     for (QSpinBox* spin : {Ui_->TouchXEdit, Ui_->TouchYEdit}) {
         spin->setRange(NoTouchArea, MaxTouchCells);
         spin->setSpecialValueText(QStringLiteral("no touch area"));
     }
     ShowNPC();
-}
-
-// An empty sprite catalogue leaves the minimum above the maximum: then the field has no range,
-// reads a non-number as 0 and keeps whatever ID is typed, since there is no sprite to correct to.
-void TNPCForm::SetSpriteRange()
-{
-    if (HaveSprites())
-        Ui_->IDEdit->SetRange(static_cast<std::int32_t>(MinSpriteID),
-                              static_cast<std::int32_t>(MaxSpriteID));
-    else
-        Ui_->IDEdit->SetRange(0, 0);
 }
 
 void TNPCForm::Place()
@@ -113,7 +92,7 @@ void TNPCForm::Place()
 void TNPCForm::ShowNPC()
 {
     const TNPC& NPCInfo = Document_.Project().NPCInfo;
-    TUpdatingScope updating;
+    const QScopedValueRollback updating(Updating_, true);
     Ui_->IDEdit->SetValue(NPCInfo.SpriteID);
     Ui_->XEdit->SetValue(NPCInfo.X);
     Ui_->YEdit->SetValue(NPCInfo.Y);
@@ -122,20 +101,30 @@ void TNPCForm::ShowNPC()
     ShowMap(NPCInfo);
     ShowTouch(NPCInfo);
     Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
-    // The label names the project's own sprite, not one chosen for an earlier project.
-    const TNPCImg* sprite = FindNPCImg(NPCInfo.SpriteID);
+    ShowSpriteName(NPCInfo.SpriteID);
+}
+
+// The field keeps any view the server takes (FAKE_NPC's -1, a newer client's sprite): the catalogue
+// only lends its pictures and names, so a sprite it lacks is named as such, never corrected.
+void TNPCForm::ShowSpriteName(std::int32_t id)
+{
+    const TNPCImg* sprite = Catalogues().FindNPCImg(id);
     Ui_->IDLabel->setText(sprite ? QStringLiteral("Sprite ID (") + ToQ(sprite->Name) + QStringLiteral(")")
-                                 : QStringLiteral("Sprite ID"));
+                                 : QStringLiteral("Sprite ID (no picture)"));
+    Ui_->IDLabel->setToolTip(sprite ? QString()
+                                    : QStringLiteral("The sprite catalogue has no picture for sprite %1; it is "
+                                                     "written as it is.")
+                                          .arg(id));
 }
 
 // Filled again when the server changes.
 void TNPCForm::FillMaps()
 {
-    const TServerTarget target = Document_.Project().HeaderInfo.Target;
-    if (MapsTarget_ == static_cast<int>(target))
+    const TServerData* server = Document_.ServerData().get();
+    if (MapsServer_ == server)
         return;
-    FillServerMapCombo(Ui_->MapCombo, target);
-    MapsTarget_ = static_cast<int>(target);
+    FillServerMapCombo(Ui_->MapCombo, *server);
+    MapsServer_ = server;
 }
 
 // The entry of the map the script is written with; a map neither list has shows no entry and is
@@ -144,7 +133,7 @@ void TNPCForm::ShowMap(const TNPC& npc)
 {
     QComboBox* combo = Ui_->MapCombo;
     const std::string map = NpcMapFile(npc);
-    const int row = npc.MapName.empty() && IsMapIndex(npc.MapIndex) ? npc.MapIndex : IndexOfComboMap(combo, map);
+    const int row = npc.MapName.empty() && Catalogues().IsMapIndex(npc.MapIndex) ? npc.MapIndex : IndexOfComboMap(combo, map);
     combo->setCurrentIndex(row);
     ShowKeptMap(combo, row < 0 ? map : std::string());
 }
@@ -176,7 +165,7 @@ void TNPCForm::ShowDirection(int direction)
 // catalogue lacks).
 void TNPCForm::NPCChange(TNPCField field)
 {
-    if (NPCUpdating)
+    if (Updating_)
         return;
     TNPC npc = Document_.Project().NPCInfo;
     switch (field) {
@@ -186,14 +175,17 @@ void TNPCForm::NPCChange(TNPCField field)
             // The field refuses the character: it shows the stored name again, and says why in the
             // error box every other field's refusal uses.
             Dialogs().Error(this, UnencodableMessage(refused));
-            TUpdatingScope updating;
+            const QScopedValueRollback updating(Updating_, true);
             Ui_->NameEdit->setText(ToQ(npc.Name));
             return;
         }
         npc.Name = FromQ(name);
         break;
     }
-    case TNPCField::Sprite: npc.SpriteID = Ui_->IDEdit->Value(); break;
+    case TNPCField::Sprite:
+        npc.SpriteID = Ui_->IDEdit->Value();
+        ShowSpriteName(npc.SpriteID);
+        break;
     case TNPCField::X: npc.X = Ui_->XEdit->Value(); break;
     case TNPCField::Y: npc.Y = Ui_->YEdit->Value(); break;
     case TNPCField::Direction:
@@ -204,21 +196,23 @@ void TNPCForm::NPCChange(TNPCField field)
         // A catalogue entry is kept by its position (as version 258 keeps it); any other map of
         // the server by its name.
         const int row = Ui_->MapCombo->currentIndex();
-        npc.MapIndex = IsMapIndex(row) ? row : -1;
-        npc.MapName = IsMapIndex(row) ? std::string() : ComboMapFile(Ui_->MapCombo, row);
+        npc.MapIndex = Catalogues().IsMapIndex(row) ? row : -1;
+        npc.MapName = Catalogues().IsMapIndex(row) ? std::string() : ComboMapFile(Ui_->MapCombo, row);
         ShowMap(npc);
         break;
     }
     case TNPCField::TouchX:
     case TNPCField::TouchY: {
-        // Both cell counts or neither: setting one gives the other 0, clearing one clears both.
-        const int x = Ui_->TouchXEdit->value(), y = Ui_->TouchYEdit->value();
-        const bool none = field == TNPCField::TouchX ? x == NoTouchArea : y == NoTouchArea;
-        if (none)
+        // Both cell counts or neither: setting one gives the other 0, clearing one clears both. The
+        // other count is the record's, not the control's, which cannot show every stored count.
+        const bool isX = field == TNPCField::TouchX;
+        const int typed = (isX ? Ui_->TouchXEdit : Ui_->TouchYEdit)->value();
+        const int other = npc.Touch ? (isX ? npc.Touch->Y : npc.Touch->X) : 0;
+        if (typed == NoTouchArea)
             npc.Touch.reset();
         else
-            npc.Touch = TTouchArea{std::max(x, 0), std::max(y, 0)};
-        TUpdatingScope updating;
+            npc.Touch = isX ? TTouchArea{typed, other} : TTouchArea{other, typed};
+        const QScopedValueRollback updating(Updating_, true);
         ShowTouch(npc);
         break;
     }
@@ -236,24 +230,24 @@ void TNPCForm::ProjectChanged(const TProjectChange& change)
         ShowNPC();
 }
 
-// Runs before the field's own range check, which then finds a known sprite in range.
+// Leaving shows the number the text was read as (an empty field or a lone sign reads as 0, which
+// the typing already stored); the value itself is not touched.
 void TNPCForm::IDEditExit()
 {
-    if (HaveSprites() && !FindNPCImg(Ui_->IDEdit->Value()))
-        Ui_->IDEdit->SetValue(static_cast<std::int32_t>(MinSpriteID));
-    NPCChange(TNPCField::Sprite);
+    const QScopedValueRollback updating(Updating_, true);
+    Ui_->IDEdit->SetValue(Document_.Project().NPCInfo.SpriteID);
 }
 
 void TNPCForm::BrowseButtonClick()
 {
     Ui_->BrowseButton->setEnabled(false);
-    auto* browser = new TNPCBrowserForm();
+    auto* browser = new TNPCBrowserForm(Document_.ServerData());
     QPointer<TNPCForm> self(this);
     browser->OnDone = [self](TNPCBrowserForm* done, bool cancelled) {
         if (self)
             self->BrowseDone(done, cancelled);
     };
-    browser->SetSelectedImg(FindNPCImg(Ui_->IDEdit->Value()));
+    browser->SetSelectedImg(Catalogues().FindNPCImg(Ui_->IDEdit->Value()));
     Browser_ = browser;
     ShowChildWindow(browser, this);
     // The frame would otherwise open at the list's own size hint, a single sprite wide.
@@ -266,7 +260,6 @@ void TNPCForm::BrowseDone(TNPCBrowserForm* browser, bool cancelled)
     const TNPCImg* sprite = browser->SelectedImg();
     if (cancelled || !sprite)
         return;
-    Ui_->IDLabel->setText(QStringLiteral("Sprite ID (") + ToQ(sprite->Name) + QStringLiteral(")"));
     Ui_->IDEdit->SetValue(sprite->ID);
 }
 

@@ -3,6 +3,8 @@
 // document at once; the program's own refills (ShowNPC) are not changes of the user's. It shows
 // the record again whenever the document reports it changed (a new or loaded project).
 
+class TCatalogues;
+class TServerData;
 struct TProjectChange;
 struct TNPC;
 class TProjectDocument;
@@ -10,6 +12,7 @@ class TProjectDocument;
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 
 namespace Ui {
@@ -28,6 +31,10 @@ public:
     // Frames the window as a fixed-size child window of the frame, at its top left corner.
     void Place();
 
+    // Set while ShowNPC fills the controls, so that their change notifications store nothing. Each
+    // window has its own: a script file's NPC window refilling does not mute the main window's.
+    bool Updating() const { return Updating_; }
+
     // The sprite browser opened by "Browse", while it is open.
     TNPCBrowserForm* Browser() const;
 
@@ -37,7 +44,8 @@ protected:
 
 private:
     void FormCreate();
-    void SetSpriteRange();
+    const TCatalogues& Catalogues() const;
+    void ShowSpriteName(std::int32_t id);
     void ShowDirection(int direction);
     void FillMaps();
     void ShowMap(const TNPC& npc);
@@ -53,9 +61,8 @@ private:
     std::unique_ptr<Ui::TNPCForm> Ui_;
     QPointer<TNPCBrowserForm> Browser_;
     bool Storing_ = false;
-    int MapsTarget_ = -1;  // the server whose maps the map list holds
+    bool Updating_ = false;
+    const TServerData* MapsServer_ = nullptr;  // the server whose maps the map list holds
 };
 
 extern TNPCForm* NPCForm;
-// Set while ShowNPC fills the controls, so that their change notifications store nothing.
-extern bool NPCUpdating;

@@ -19,17 +19,17 @@ QString SpriteCaption(const TNPCImg& sprite)
     return QStringLiteral("%1 (%2)").arg(static_cast<std::uint32_t>(sprite.ID)).arg(ToQ(sprite.Name));
 }
 
-QIcon SpriteIcon(const TNPCImg& sprite)
+QIcon SpriteIcon(const TImageList& images, const TNPCImg& sprite)
 {
-    if (sprite.ImageIndex < 0 || sprite.ImageIndex >= NPCImages.Count())
+    if (sprite.ImageIndex < 0 || sprite.ImageIndex >= images.Count())
         return {};
-    return QIcon(QPixmap::fromImage(NPCImages.At(sprite.ImageIndex)));
+    return QIcon(QPixmap::fromImage(images.At(sprite.ImageIndex)));
 }
 
 } // namespace
 
-TNPCBrowserForm::TNPCBrowserForm(QWidget* parent)
-    : QWidget(parent), Ui_(std::make_unique<Ui::TNPCBrowserForm>())
+TNPCBrowserForm::TNPCBrowserForm(std::shared_ptr<const TServerData> server, QWidget* parent)
+    : QWidget(parent), Server_(std::move(server)), Ui_(std::make_unique<Ui::TNPCBrowserForm>())
 {
     Ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -46,14 +46,16 @@ TNPCBrowserForm::~TNPCBrowserForm() = default;
 
 void TNPCBrowserForm::FormCreate()
 {
+    const TCatalogues& catalogues = Server_->Catalogues();
+    const TImageList& images = catalogues.Images;
     QListWidget* list = Ui_->NPCListView;
-    list->setIconSize(QSize(NPCImages.Width(), NPCImages.Height()));
+    list->setIconSize(QSize(images.Width(), images.Height()));
     // Room for a caption of three lines under each picture; a longer one is whole in its tooltip.
     const int lines = 3 * list->fontMetrics().lineSpacing();
-    list->setGridSize(QSize(NPCImages.Width() + 50, NPCImages.Height() + lines + 12));
+    list->setGridSize(QSize(images.Width() + 50, images.Height() + lines + 12));
     list->setUpdatesEnabled(false);
-    for (const auto& sprite : NPCImgList) {
-        auto* item = new QListWidgetItem(SpriteIcon(*sprite), SpriteCaption(*sprite), list);
+    for (const auto& sprite : catalogues.Sprites) {
+        auto* item = new QListWidgetItem(SpriteIcon(images, *sprite), SpriteCaption(*sprite), list);
         item->setData(SpriteRole, QVariant::fromValue(reinterpret_cast<quintptr>(sprite.get())));
         item->setToolTip(item->text());
     }

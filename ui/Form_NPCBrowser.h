@@ -2,7 +2,7 @@
 // The sprite browser: every sprite of the catalogue with its preview picture. It hands the chosen
 // sprite back to its opener through OnDone and then destroys itself.
 
-#include "catalogue/Catalogues.h"
+#include "catalogue/ServerData.h"
 
 #include <QWidget>
 
@@ -18,7 +18,8 @@ class TNPCBrowserForm : public QWidget {
 public:
     using TDoneHandler = std::function<void(TNPCBrowserForm* browser, bool cancelled)>;
 
-    explicit TNPCBrowserForm(QWidget* parent = nullptr);
+    // Lists the sprites of server's catalogue, which the browser holds while it is open.
+    explicit TNPCBrowserForm(std::shared_ptr<const TServerData> server, QWidget* parent = nullptr);
     ~TNPCBrowserForm() override;
 
     // The sprite chosen: set by the opener before the browser is shown (its row is then
@@ -44,6 +45,7 @@ private:
     const TNPCImg* RowSprite(int row) const;
     void Finish(bool cancelled);
 
+    std::shared_ptr<const TServerData> Server_;
     std::unique_ptr<Ui::TNPCBrowserForm> Ui_;
     const TNPCImg* SelectedImg_ = nullptr;
     bool Finished_ = false;

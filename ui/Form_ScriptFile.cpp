@@ -6,6 +6,7 @@
 #include "QtText.h"
 #include "SyntaxHighlight.h"
 
+#include "catalogue/Targets.h"
 #include "document/Recovery.h"
 #include "script/Checker.h"
 #include "workspace/ScriptWorkspace.h"
@@ -221,7 +222,8 @@ void TScriptFileForm::ShowMarks()
 
 void TScriptFileForm::UpdateTitle()
 {
-    setWindowTitle(QStringLiteral("Script File - ") + FileTitle(Workspace_->FileName()) +
+    setWindowTitle(QStringLiteral("Script File - ") + FileTitle(Workspace_->FileName()) + QStringLiteral(" (") +
+                   QString::fromLatin1(RulesOf(Workspace_->Target()).Name) + QLatin1Char(')') +
                    (Workspace_->IsModified() ? QStringLiteral(" *") : QString()));
 }
 

@@ -18,7 +18,6 @@
 #include <exception>
 
 TSplashForm* SplashForm = nullptr;
-bool CataloguesLoaded = false;
 
 TSplashForm::TSplashForm(std::filesystem::path dataDir, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -55,16 +54,16 @@ TSplashForm::~TSplashForm()
 // loading waits for the screen, so it runs from the event loop, not from inside that delivery.
 bool TSplashForm::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate && !CataloguesLoaded)
+    if (event->type() == QEvent::WindowActivate && !Loaded_)
         QTimer::singleShot(0, this, &TSplashForm::FormActivate);
     return QWidget::event(event);
 }
 
 void TSplashForm::FormActivate()
 {
-    if (CataloguesLoaded)
+    if (Loaded_)
         return;
-    CataloguesLoaded = true;
+    Loaded_ = true;
     WaitUntilExposed();
     Ui_->VerLabel->setText(Ui_->VerLabel->text() + u' ' + QString::fromLatin1(VersionText));
     RunLoader(QStringLiteral("Loading NPC's.."), [this] { LoadNPCs(DataDir_); });

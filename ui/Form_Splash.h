@@ -44,11 +44,10 @@ private:
     QTimer* TheTimer;
     std::filesystem::path DataDir_;
     QStringList LoadErrors_;
+    bool Loaded_ = false;  // set when the loading sequence starts, so that it runs once
 };
 
 extern TSplashForm* SplashForm;
-// Set when the loading sequence starts, so that it runs once.
-extern bool CataloguesLoaded;
 
 // The splash picture, drawn by the program itself.
 QPixmap SplashPicture(int width, int height);

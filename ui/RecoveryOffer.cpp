@@ -101,7 +101,8 @@ bool RestoreEdits(QWidget* owner, const TScriptEdits& edits, const TScriptFileOp
 {
     TScriptFileForm* form = nullptr;
     try {
-        form = open(QFile::decodeName(edits.FileName.c_str()));
+        // The server the edits were made for: read for another, the file's lines may not even parse.
+        form = open(QFile::decodeName(edits.FileName.c_str()), edits.Target);
     } catch (const std::exception& error) {
         return OfferAsSeparateFile(owner, edits, QString::fromUtf8(error.what()));
     }
@@ -189,5 +190,7 @@ void StartRecovery(TProjectDocument& document, QWidget* frame, const QString& fo
         return;  // the folder cannot be used: the error box has said so
     SetScriptRecoveryFolder(folder);
     if (auto* main = qobject_cast<TMainForm*>(frame))
-        OfferLeftoverScriptCopies(frame, folder, [main](const QString& path) { return main->OpenScriptFile(path); });
+        OfferLeftoverScriptCopies(frame, folder, [main](const QString& path, TServerTarget server) {
+            return main->OpenScriptFile(path, server);
+        });
 }

@@ -2,6 +2,7 @@
 // Crash recovery in the editor: the main window's writer of this run's recovery copy, and the
 // start-up offer of copies left by runs that did not end normally (tasks/DRecovery.h).
 
+#include "catalogue/Targets.h"
 #include "document/Recovery.h"
 
 #include <functional>
@@ -11,8 +12,9 @@ class QWidget;
 class TProjectDocument;
 class TScriptFileForm;
 
-// Opens the script file at a path in a window of its own; raises when it cannot be opened.
-using TScriptFileOpener = std::function<TScriptFileForm*(const QString& path)>;
+// Opens the script file at a path in a window of its own, read for the server given; raises when it
+// cannot be opened.
+using TScriptFileOpener = std::function<TScriptFileForm*(const QString& path, TServerTarget server)>;
 
 // Creates the writer of document's copy, owned by frame, keeping this run's copy in folder. A copy that cannot be
 // written is reported once, not again until a copy is written. nullptr, after an error box,

@@ -17,35 +17,29 @@ TSpinField::TSpinField(QWidget* parent) : QAbstractSpinBox(parent)
 
 std::int32_t TSpinField::Value() const
 {
-    return ParseIntDef(lineEdit()->text().toStdString(), Min_);
+    return ParseIntDef(lineEdit()->text().toStdString(), 0);
 }
 
 void TSpinField::SetValue(std::int32_t value)
 {
-    const QString text = QString::number(Clamped(value));
+    const QString text = QString::number(value);
     if (lineEdit()->text() != text)
         lineEdit()->setText(text);
 }
 
-void TSpinField::SetRange(std::int32_t min, std::int32_t max)
-{
-    Min_ = min;
-    Max_ = max;
-    if (HasRange())
-        SetValue(Value());
-}
-
 void TSpinField::stepBy(int steps)
 {
-    SetValue(Clamped(static_cast<std::int64_t>(Value()) + steps));
+    SetValue(static_cast<std::int32_t>(std::clamp<std::int64_t>(static_cast<std::int64_t>(Value()) + steps,
+                                                                std::numeric_limits<std::int32_t>::min(),
+                                                                std::numeric_limits<std::int32_t>::max())));
     lineEdit()->selectAll();
 }
 
 namespace {
 
 // The whole number the text starts with (sign and digits, up to a decimal separator) does not
-// fit the 32-bit value the field stands for. Such text would read as the minimum while the
-// field shows something else, so it is never let in.
+// fit the 32-bit value the field stands for. Such text would read as 0 while the field shows
+// something else, so it is never let in.
 bool WholePartOverflows(const QString& text)
 {
     qsizetype end = text.indexOf(u'.');
@@ -72,7 +66,7 @@ bool WholePartOverflows(const QString& text)
 QValidator::State TSpinField::validate(QString& text, int& /*pos*/) const
 {
     // The decimal separator is '.' in every locale, so that the same keys give the same value
-    // wherever the editor runs (a separator never makes an integer, so it reads as the minimum).
+    // wherever the editor runs (a separator never makes an integer, so it reads as 0).
     const bool typeable = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
         return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
     });
@@ -83,13 +77,11 @@ QValidator::State TSpinField::validate(QString& text, int& /*pos*/) const
 
 QAbstractSpinBox::StepEnabled TSpinField::stepEnabled() const
 {
-    if (!HasRange())
-        return StepUpEnabled | StepDownEnabled;
     StepEnabled enabled = StepNone;
     const std::int32_t value = Value();
-    if (value < Max_)
+    if (value < std::numeric_limits<std::int32_t>::max())
         enabled |= StepUpEnabled;
-    if (value > Min_)
+    if (value > std::numeric_limits<std::int32_t>::min())
         enabled |= StepDownEnabled;
     return enabled;
 }
@@ -101,18 +93,7 @@ void TSpinField::focusOutEvent(QFocusEvent* event)
     const Qt::FocusReason reason = event->reason();
     const bool pause = reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason ||
                        reason == Qt::ActiveWindowFocusReason;
-    if (!pause) {
+    if (!pause)
         emit Exiting();
-        if (HasRange())
-            SetValue(Value());
-    }
     QAbstractSpinBox::focusOutEvent(event);
-}
-
-std::int32_t TSpinField::Clamped(std::int64_t value) const
-{
-    if (HasRange())
-        return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, Min_, Max_));
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }

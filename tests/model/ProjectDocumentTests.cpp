@@ -276,3 +276,28 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TNPCEditRow>& info) { return std::string(info.param.Name); });
 
 }  // namespace
+
+namespace {
+
+// A project and a script file's NPC of other servers, side by side: each document reads its own
+// server's data, and follows its project when the target changes; one server's documents share one.
+TEST(ServerDataTest, EachDocumentReadsItsOwnServersData)
+{
+    auto catalogues = std::make_shared<TCatalogues>();
+    catalogues->Jobs.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
+    const TServers servers(catalogues);
+    TProjectDocument project(servers);
+    TProjectDocument file(servers);
+    TNPCHeader header = file.Project().HeaderInfo;
+    header.Target = TServerTarget::RAthena;
+    file.SetHeader(header);
+    EXPECT_EQ(project.ServerData()->Target(), TServerTarget::EAthena);
+    EXPECT_EQ(file.ServerData()->Target(), TServerTarget::RAthena);
+    EXPECT_EQ(file.ServerData(), servers.For(TServerTarget::RAthena));
+    ASSERT_NE(file.ServerData()->Catalogues().FindJob(7), nullptr);
+    EXPECT_EQ(&project.ServerData()->Catalogues(), catalogues.get());
+    file.Undo();
+    EXPECT_EQ(file.ServerData(), project.ServerData());
+}
+
+}  // namespace

@@ -384,7 +384,8 @@ TEST_F(ActionFormTest, AGroupDeletedWhileTheEditorIsOpenLeavesTheJumpWithoutATar
     EXPECT_EQ(Report.Calls, 0);
 }
 
-TEST_F(ActionFormTest, JobChangeShowsTheJobByIDOrNothingWhenItLeftTheCatalogue)
+// A job the catalogue lacks (a newer class) survives an Apply that leaves it alone.
+TEST_F(ActionFormTest, JobChangeShowsTheJobByIDAndKeepsOneOutsideTheCatalogue)
 {
     TActionTask* knight = AddActionTask("Job Change", {7});
     Open(1, knight);
@@ -395,8 +396,16 @@ TEST_F(ActionFormTest, JobChangeShowsTheJobByIDOrNothingWhenItLeftTheCatalogue)
     TActionTask* unknown = AddActionTask("Job Change", {4000});
     Open(1, unknown);
     EXPECT_EQ(Combo("JobCombo")->currentIndex(), -1);
-    EXPECT_FALSE(Button("ApplyButton")->isEnabled());
+    EXPECT_EQ(Combo("JobCombo")->placeholderText(), QStringLiteral("Job 4000 (kept as written)"));
+    ASSERT_TRUE(Button("ApplyButton")->isEnabled());
+    Click(Button("ApplyButton"));
+    EXPECT_EQ(unknown->Params, (TParamValueList{4000}));
+    delete Form.data();
+    ProcessDeletions();
+
+    Open(1, unknown);
     PickEntry(Combo("JobCombo"), "Swordman");
+    EXPECT_TRUE(Combo("JobCombo")->placeholderText().isEmpty());
     Click(Button("ApplyButton"));
     EXPECT_EQ(unknown->Params, (TParamValueList{1}));
 }

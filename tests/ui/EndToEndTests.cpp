@@ -60,7 +60,6 @@ protected:
         Project().ProjectFileName.clear();
         Project().Modified = false;
         InitModel();
-        CataloguesLoaded = false;
         StartEditor(Dir / "data");
         ASSERT_NE(MainForm, nullptr);
         MainForm->QuitApplication = [] { ADD_FAILURE() << "the program was ended"; };
@@ -72,7 +71,6 @@ protected:
         delete SplashForm;
         delete MainForm;
         ProcessDeletions();
-        CataloguesLoaded = false;
         InitCatalogues();
         EXPECT_TRUE(Dialogs->Errors.empty()) << "error box: " << Dialogs->Errors.front().toStdString();
     }

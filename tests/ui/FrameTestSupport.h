@@ -84,6 +84,8 @@ public:
     std::deque<QString> OpenNames;
     std::deque<QString> SaveNames;
     std::deque<QString> ScriptNames;
+    std::deque<TServerTarget> ScriptServers;
+    std::vector<TServerTarget> OfferedServers;
     std::vector<TShown> Questions;
     std::vector<TShown> Messages;
     std::vector<QString> Errors;
@@ -119,6 +121,16 @@ public:
     {
         DialogStarts.push_back(folder);
         return Next(ScriptNames, ScriptDialogs, "script");
+    }
+    // The server named for each script file opened; none prepared takes the one offered.
+    std::optional<TServerTarget> ScriptFileServer(QWidget*, const QString&, TServerTarget suggested) override
+    {
+        OfferedServers.push_back(suggested);
+        if (ScriptServers.empty())
+            return suggested;
+        const TServerTarget server = ScriptServers.front();
+        ScriptServers.pop_front();
+        return server;
     }
     std::optional<QColor> ChooseColor(QWidget*, const QColor&) override
     {

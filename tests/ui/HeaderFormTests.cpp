@@ -31,7 +31,6 @@ protected:
     void Open()
     {
         Form = new THeaderForm(Document());
-        HeaderForm = Form;
         Form->show();
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
@@ -53,7 +52,6 @@ protected:
     {
         ProcessDeletions();
         EXPECT_TRUE(Form.isNull());
-        EXPECT_EQ(HeaderForm, nullptr);
     }
 
     QPointer<THeaderForm> Form;

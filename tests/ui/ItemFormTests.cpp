@@ -23,7 +23,7 @@ protected:
 
     TItemForm* Open()
     {
-        Picker = new TItemForm();
+        Picker = new TItemForm(AppServers().For(DefaultTarget));
         Picker->OnDone = [this](TItemForm* picker, bool cancelled) {
             ++Calls;
             Cancelled = cancelled;

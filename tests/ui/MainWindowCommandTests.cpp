@@ -55,7 +55,7 @@ TEST_F(WindowCommandTest, EveryWindowIsAChildOfTheFrame)
     Run("WinOutputItem");
     Run("WinHeaderInfoItem");
     Run("HelpAboutItem");
-    for (QWidget* form : std::initializer_list<QWidget*>{TaskForm, NPCForm, EditorForm, HeaderForm, AboutForm}) {
+    for (QWidget* form : std::initializer_list<QWidget*>{TaskForm, NPCForm, EditorForm, MainForm->HeaderWindow(), MainForm->AboutWindow()}) {
         ASSERT_NE(form, nullptr);
         ASSERT_NE(FrameOf(form), nullptr) << form->windowTitle().toStdString();
         EXPECT_EQ(FrameOf(form)->mdiArea(), Frame->ClientArea());
@@ -74,14 +74,14 @@ TEST_F(WindowCommandTest, TheNPCWindowSitsTopLeftWithItsFixedSize)
 TEST_F(WindowCommandTest, HeaderInfoTwiceShowsTheSameWindowWithoutRefillingIt)
 {
     Run("WinHeaderInfoItem");
-    QPointer<THeaderForm> first = HeaderForm;
+    QPointer<THeaderForm> first = MainForm->HeaderWindow();
     ASSERT_FALSE(first.isNull());
     EXPECT_EQ(first->size(), QSize(400, 400));
     auto* author = Child<QLineEdit>(first, "AuthorEdit");
     author->setText(QStringLiteral("typed, not applied"));
     Project().HeaderInfo.Author = "changed behind its back";
     Run("WinHeaderInfoItem");
-    EXPECT_EQ(HeaderForm, first.data());
+    EXPECT_EQ(MainForm->HeaderWindow(), first.data());
     EXPECT_EQ(author->text(), QStringLiteral("typed, not applied"));
     EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(first));
 }
@@ -89,16 +89,16 @@ TEST_F(WindowCommandTest, HeaderInfoTwiceShowsTheSameWindowWithoutRefillingIt)
 TEST_F(WindowCommandTest, HeaderInfoAfterClosingMakesAFreshWindow)
 {
     Run("WinHeaderInfoItem");
-    QPointer<THeaderForm> first = HeaderForm;
+    QPointer<THeaderForm> first = MainForm->HeaderWindow();
     Click(Child<QPushButton>(first, "CancelButton"));
     ProcessDeletions();
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(HeaderForm, nullptr);
+    EXPECT_EQ(MainForm->HeaderWindow(), nullptr);
     EXPECT_TRUE(Frame->ClientArea()->subWindowList().size() == 2) << "its child window went too";
     Project().HeaderInfo.Author = "Vask";
     Run("WinHeaderInfoItem");
-    ASSERT_NE(HeaderForm, nullptr);
-    EXPECT_EQ(Child<QLineEdit>(HeaderForm, "AuthorEdit")->text(), QStringLiteral("Vask"));
+    ASSERT_NE(MainForm->HeaderWindow(), nullptr);
+    EXPECT_EQ(Child<QLineEdit>(MainForm->HeaderWindow(), "AuthorEdit")->text(), QStringLiteral("Vask"));
 }
 
 // What was typed for one project never lands on the next: the window shows the new project's
@@ -107,10 +107,10 @@ TEST_F(WindowCommandTest, TheHeaderWindowShowsTheNewProjectAfterNew)
 {
     Project().HeaderInfo.ScriptName = "Old project";
     Run("WinHeaderInfoItem");
-    Child<QLineEdit>(HeaderForm, "NameEdit")->setText(QStringLiteral("Typed for the old one"));
+    Child<QLineEdit>(MainForm->HeaderWindow(), "NameEdit")->setText(QStringLiteral("Typed for the old one"));
     Run("FileNewItem");
-    EXPECT_EQ(Child<QLineEdit>(HeaderForm, "NameEdit")->text(), QStringLiteral("<Name> Script"));
-    Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
+    EXPECT_EQ(Child<QLineEdit>(MainForm->HeaderWindow(), "NameEdit")->text(), QStringLiteral("<Name> Script"));
+    Click(Child<QPushButton>(MainForm->HeaderWindow(), "ApplyButton"));
     EXPECT_EQ(Project().HeaderInfo.ScriptName, "<Name> Script");
 }
 
@@ -161,8 +161,8 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
     EXPECT_EQ(EditorForm->ScriptLines(), current());
 
     Run("WinHeaderInfoItem");
-    Child<QLineEdit>(HeaderForm, "AuthorEdit")->setText(QStringLiteral("Me"));
-    Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
+    Child<QLineEdit>(MainForm->HeaderWindow(), "AuthorEdit")->setText(QStringLiteral("Me"));
+    Click(Child<QPushButton>(MainForm->HeaderWindow(), "ApplyButton"));
     EXPECT_EQ(Project().HeaderInfo.Author, "Me");
     EXPECT_EQ(EditorForm->ScriptLines(), current());
 }
@@ -269,12 +269,12 @@ TEST_F(LayoutTest, TileAndCascadeOnASmallFrameLeaveNoScrollBar)
 TEST_F(LayoutTest, AChildWindowOpensWhereItWasLeftOnAScreenOfThisSize)
 {
     Run("WinHeaderInfoItem");
-    QMdiSubWindow* frame = FrameOf(HeaderForm);
+    QMdiSubWindow* frame = FrameOf(MainForm->HeaderWindow());
     frame->setGeometry(120, 90, 460, 430);
-    Click(Child<QPushButton>(HeaderForm, "CancelButton"));
+    Click(Child<QPushButton>(MainForm->HeaderWindow(), "CancelButton"));
     ProcessDeletions();
     Run("WinHeaderInfoItem");
-    EXPECT_EQ(FrameOf(HeaderForm)->geometry(), QRect(120, 90, 460, 430));
+    EXPECT_EQ(FrameOf(MainForm->HeaderWindow())->geometry(), QRect(120, 90, 460, 430));
 
     // A place remembered for a screen of another size is not forced on this one.
     QSettings settings;
@@ -282,10 +282,10 @@ TEST_F(LayoutTest, AChildWindowOpensWhereItWasLeftOnAScreenOfThisSize)
         if (key.endsWith(QStringLiteral("/THeaderForm")))
             settings.remove(key);
     settings.setValue(QStringLiteral("WindowPlaces/640x480/THeaderForm"), QRect(300, 200, 500, 500));
-    Click(Child<QPushButton>(HeaderForm, "CancelButton"));
+    Click(Child<QPushButton>(MainForm->HeaderWindow(), "CancelButton"));
     ProcessDeletions();
     Run("WinHeaderInfoItem");
-    EXPECT_NE(FrameOf(HeaderForm)->geometry(), QRect(300, 200, 500, 500));
+    EXPECT_NE(FrameOf(MainForm->HeaderWindow())->geometry(), QRect(300, 200, 500, 500));
 }
 
 TEST_F(LayoutTest, TheMainWindowOpensAsItWasClosed)
@@ -310,7 +310,7 @@ TEST_F(LayoutTest, TheMainWindowOpensAsItWasClosed)
 TEST_F(WindowCommandTest, TheAboutBoxShowsCreditsAndTheVersion)
 {
     Run("HelpAboutItem");
-    QPointer<TAboutForm> about = AboutForm;
+    QPointer<TAboutForm> about = MainForm->AboutWindow();
     ASSERT_FALSE(about.isNull());
     EXPECT_EQ(about->windowTitle(), QStringLiteral("About"));
     EXPECT_EQ(about->size(), QSize(400, 200));
@@ -328,19 +328,19 @@ TEST_F(WindowCommandTest, TheAboutBoxShowsCreditsAndTheVersion)
     EXPECT_TRUE(ok->font().bold());
 
     Run("HelpAboutItem");
-    EXPECT_EQ(AboutForm, about.data()) << "at most one";
+    EXPECT_EQ(MainForm->AboutWindow(), about.data()) << "at most one";
     Click(ok);
     ProcessDeletions();
     EXPECT_TRUE(about.isNull());
-    EXPECT_EQ(AboutForm, nullptr);
+    EXPECT_EQ(MainForm->AboutWindow(), nullptr);
 }
 
 TEST_F(WindowCommandTest, TheAboutBoxNamesTheCatalogueFolder)
 {
     Frame->CatalogueFolder = QStringLiteral("/opt/npc editor/share");
     Run("HelpAboutItem");
-    ASSERT_NE(AboutForm, nullptr);
-    const QStringList lines = Child<QTextEdit>(AboutForm, "AboutMemo")->toPlainText().split(u'\n');
+    ASSERT_NE(MainForm->AboutWindow(), nullptr);
+    const QStringList lines = Child<QTextEdit>(MainForm->AboutWindow(), "AboutMemo")->toPlainText().split(u'\n');
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[5], QStringLiteral("Version: 0.9 Alpha"));
     EXPECT_EQ(lines[6], QStringLiteral("Catalogues: /opt/npc editor/share"));
@@ -349,7 +349,7 @@ TEST_F(WindowCommandTest, TheAboutBoxNamesTheCatalogueFolder)
 TEST_F(WindowCommandTest, EnterClosesTheAboutBox)
 {
     Run("HelpAboutItem");
-    QPointer<TAboutForm> about = AboutForm;
+    QPointer<TAboutForm> about = MainForm->AboutWindow();
     QTest::keyClick(Child<QTextEdit>(about, "AboutMemo"), Qt::Key_Return);
     ProcessDeletions();
     EXPECT_TRUE(about.isNull());

@@ -203,17 +203,18 @@ TEST_F(NPCFormTest, ArrowKeysStepAndStore)
     EXPECT_TRUE(Project().Modified);
 }
 
-TEST_F(NPCFormTest, SpriteStepsStayInTheRange)
+// The arrows step past the catalogue's sprites: any view the server takes is a value of the field.
+TEST_F(NPCFormTest, SpriteStepsGoPastTheCatalogue)
 {
     Project().NPCInfo.SpriteID = 800;
     Form->ShowNPC();
     Enter(Field("IDEdit"));
     QTest::keyClick(Field("IDEdit"), Qt::Key_Up);
-    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
-    QTest::keyClick(Field("IDEdit"), Qt::Key_Down);
-    EXPECT_EQ(Project().NPCInfo.SpriteID, 799) << "in range, although no sprite has it (yet)";
+    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("801"));
+    QTest::keyClick(Field("IDEdit"), Qt::Key_Up);
     Leave();
-    EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
+    EXPECT_EQ(Project().NPCInfo.SpriteID, 802);
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (no picture)"));
 }
 
 struct TSpriteCase {
@@ -229,7 +230,7 @@ void PrintTo(const TSpriteCase& c, std::ostream* out)
 
 class NPCSpriteFieldTest : public NPCFormTest, public ::testing::WithParamInterface<TSpriteCase> {};
 
-TEST_P(NPCSpriteFieldTest, TypingStoresEachStepAndLeavingCorrects)
+TEST_P(NPCSpriteFieldTest, TypingStoresEachStepAndLeavingKeepsIt)
 {
     const TSpriteCase& typed = GetParam();
     const std::int32_t before = Project().NPCInfo.SpriteID;
@@ -243,15 +244,16 @@ TEST_P(NPCSpriteFieldTest, TypingStoresEachStepAndLeavingCorrects)
     Leave();
     EXPECT_EQ(Project().NPCInfo.SpriteID, typed.AfterLeaving);
     EXPECT_EQ(Field("IDEdit")->text(), QString::number(typed.AfterLeaving));
-    // Corrected back to where it started, the NPC is as it was: nothing to save.
     EXPECT_EQ(Project().Modified, typed.AfterLeaving != before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corrections, NPCSpriteFieldTest,
-                         ::testing::Values(TSpriteCase{"50", {5, 50}, 45},
-                                           TSpriteCase{"900", {9, 90, 900}, 45},
+// No sprite is corrected to the catalogue's: 50 and 900 have no picture, -1 is FAKE_NPC.
+INSTANTIATE_TEST_SUITE_P(Typed, NPCSpriteFieldTest,
+                         ::testing::Values(TSpriteCase{"50", {5, 50}, 50},
+                                           TSpriteCase{"900", {9, 90, 900}, 900},
+                                           TSpriteCase{"-1", {0, -1}, -1},
                                            TSpriteCase{"111", {1, 11, 111}, 111},
-                                           TSpriteCase{"800", {8, 80, 800}, 800}),
+                                           TSpriteCase{"45", {4, 45}, 45}),
     [](const auto& info) { return ReadableName(std::string("Typed") + info.param.Typed); });
 
 TEST_F(NPCFormTest, TabbingThroughTheSpriteFieldChangesNothing)
@@ -403,16 +405,48 @@ TEST_F(NPCFormTest, ShowNPCFillsEveryControlAndStoresNothing)
     EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("111"));
     EXPECT_EQ(Project().NPCInfo, shown);
     EXPECT_FALSE(Project().Modified);
-    EXPECT_FALSE(NPCUpdating);
+    EXPECT_FALSE(Form->Updating());
 }
 
-TEST_F(NPCFormTest, AnOutOfRangeSpriteIsClampedForDisplayOnly)
+struct TKeptNPCCase {
+    const char* Name;
+    TNPC Npc;
+    QString SpriteLabel;
+};
+
+class NPCKeptValueTest : public NPCFormTest, public ::testing::WithParamInterface<TKeptNPCCase> {};
+
+// Values the catalogues or the controls do not know are shown as they are (or not at all) and survive
+// the focus passing through every field, and an edit of another field.
+TEST_P(NPCKeptValueTest, ValuesOutsideTheCataloguesSurviveFocusAndEdits)
 {
-    Project().NPCInfo.SpriteID = 5000;
+    const TKeptNPCCase& c = GetParam();
+    Project().NPCInfo = c.Npc;
     Form->ShowNPC();
-    EXPECT_EQ(Field("IDEdit")->text(), QStringLiteral("800"));
-    EXPECT_EQ(Project().NPCInfo.SpriteID, 5000);
+    EXPECT_EQ(Field("IDEdit")->text(), QString::number(c.Npc.SpriteID));
+    EXPECT_EQ(IDLabel()->text(), c.SpriteLabel);
+    for (const char* name : {"IDEdit", "XEdit", "YEdit", "DirCombo", "MapCombo", "TouchXEdit", "TouchYEdit"}) {
+        Child<QWidget>(Form, name)->setFocus(Qt::TabFocusReason);
+        Leave();
+    }
+    EXPECT_EQ(Project().NPCInfo, c.Npc);
+    EXPECT_FALSE(Project().Modified);
+    Enter(NameEdit());
+    QTest::keyClick(NameEdit(), Qt::Key_K);
+    TNPC named = c.Npc;
+    named.Name = "k";
+    EXPECT_EQ(Project().NPCInfo, named);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, NPCKeptValueTest,
+    ::testing::Values(TKeptNPCCase{"FakeNpc", TNPC{-1, 150, 180, 3, 0, "Guide"}, QStringLiteral("Sprite ID (no picture)")},
+                      TKeptNPCCase{"RAthenaSprite", TNPC{855, 150, 180, 3, 0, "Guide"}, QStringLiteral("Sprite ID (no picture)")},
+                      TKeptNPCCase{"NewerClientSprite", TNPC{10250, 1, 2, 0, 1, "Guide"}, QStringLiteral("Sprite ID (no picture)")},
+                      TKeptNPCCase{"FacingAndMapOutsideTheLists", TNPC{45, 1, 2, 9, 99, "Guide"}, QStringLiteral("Sprite ID (Guide)")},
+                      TKeptNPCCase{"NegativeTouchCells", TNPC{45, 1, 2, 0, 0, "Guide", {}, TTouchArea{-5, 3}},
+                                   QStringLiteral("Sprite ID (Guide)")}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(NPCFormTest, NewAndLoadRefreshTheControlsWithoutMarkingModified)
 {
@@ -496,7 +530,7 @@ TEST_F(NPCFormTest, BrowsingAnUnknownSpriteSelectsTheFirstRowAndCancelChangesNot
     ProcessDeletions();
     EXPECT_TRUE(browser.isNull());
     EXPECT_TRUE(BrowseButton()->isEnabled());
-    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID"));  // 500 is no sprite of the catalogue
+    EXPECT_EQ(IDLabel()->text(), QStringLiteral("Sprite ID (no picture)"));  // 500 is no sprite of the catalogue
     EXPECT_EQ(Project().NPCInfo, before);
     EXPECT_FALSE(Project().Modified);
 }
@@ -627,9 +661,8 @@ protected:
     }
 };
 
-TEST_F(NPCFormEmptyCatalogueTest, NoSpritesMeansNoRangeAndNoCorrection)
+TEST_F(NPCFormEmptyCatalogueTest, NoSpritesMeansNoCorrection)
 {
-    EXPECT_FALSE(Field("IDEdit")->HasRange());
     Enter(Field("IDEdit"));
     QTest::keyClicks(Field("IDEdit"), QStringLiteral("120"));
     Leave();

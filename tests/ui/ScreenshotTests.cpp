@@ -174,7 +174,6 @@ protected:
         // The play-test window's presets come from the test settings, never the user's.
         QStandardPaths::setTestModeEnabled(true);
         InitModel();
-        CataloguesLoaded = false;
         StartEditor(data);
         ASSERT_NE(MainForm, nullptr);
         ASSERT_TRUE(Dialogs->Errors.empty()) << Dialogs->Errors.front().toStdString();
@@ -188,7 +187,6 @@ protected:
     {
         delete MainForm;
         ProcessDeletions();
-        CataloguesLoaded = false;
         InitCatalogues();
     }
 

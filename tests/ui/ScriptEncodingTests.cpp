@@ -208,13 +208,13 @@ TEST_F(EncodingWindowTest, HeaderApplyStoresNothingWhenAFieldHoldsWhatTheEncodin
 {
     const TNPCHeader before = Project().HeaderInfo;
     Run("WinHeaderInfoItem");
-    ASSERT_NE(HeaderForm, nullptr);
-    Child<QLineEdit>(HeaderForm, "NameEdit")->setText(QStringLiteral("Shop"));
-    Child<QLineEdit>(HeaderForm, "AuthorEdit")->setText(QString::fromUtf8("\u0416"));
-    Click(Child<QPushButton>(HeaderForm, "ApplyButton"));
+    ASSERT_NE(MainForm->HeaderWindow(), nullptr);
+    Child<QLineEdit>(MainForm->HeaderWindow(), "NameEdit")->setText(QStringLiteral("Shop"));
+    Child<QLineEdit>(MainForm->HeaderWindow(), "AuthorEdit")->setText(QString::fromUtf8("\u0416"));
+    Click(Child<QPushButton>(MainForm->HeaderWindow(), "ApplyButton"));
     ProcessDeletions();
     EXPECT_EQ(Project().HeaderInfo, before);
-    ASSERT_NE(HeaderForm, nullptr) << "the window stays open to correct the field";
+    ASSERT_NE(MainForm->HeaderWindow(), nullptr) << "the window stays open to correct the field";
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QString::fromUtf8("\u0416")));
 }

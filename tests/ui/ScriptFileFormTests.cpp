@@ -91,7 +91,7 @@ TEST_F(ScriptFileFormTest, ListsEveryEntryWithHowItOpens)
         for (int column = 0; column < 4; ++column)
             EXPECT_EQ(Cell(form, row, column), expected[row][column]) << row << "," << column;
     EXPECT_EQ(form->FileText()->toPlainText(), QString::fromStdString(Town).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt (eAthena)"));
 }
 
 TEST_F(ScriptFileFormTest, AnEntryEditedAsCodeIsTheOnlyChangeSaved)
@@ -108,7 +108,7 @@ TEST_F(ScriptFileFormTest, AnEntryEditedAsCodeIsTheOnlyChangeSaved)
     QTest::keyClicks(edit, "mes \"Who goes there?\";");
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(Cell(form, 0, 0), QStringLiteral("NPC *"));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt *"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt (eAthena) *"));
     Child<QPushButton>(form, "SaveButton")->click();
     EXPECT_TRUE(Dialogs->Errors.empty()) << Dialogs->Errors.front().toStdString();
     const std::string soldier = "prontera,10,10,4\tscript\tSoldier\t45,{\r\n\tmes \"Halt!\";\r\n\tmes \"Who goes there?\";\r\n"
@@ -272,6 +272,29 @@ TEST_F(ScriptFileFormTest, TheNpcWindowChangesTheNpcLineOfTheFile)
     EXPECT_FALSE(Project().Modified);
 }
 
+// The file is read and written for the server its author names, not for the main project's: an
+// rAthena file beside a Hercules project keeps its numeric views.
+TEST_F(ScriptFileFormTest, AFileIsWrittenForItsOwnServerBesideAProjectOfAnother)
+{
+    TNPCHeader header = Project().HeaderInfo;
+    header.Target = TServerTarget::Hercules;
+    Document().SetHeader(header);
+    Dialogs->ScriptServers = {TServerTarget::RAthena};
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(Dialogs->OfferedServers, std::vector<TServerTarget>{TServerTarget::Hercules});
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt (rAthena)"));
+    auto* npc = OpenRow<TScriptNpcForm>(form, 0, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    EXPECT_EQ(npc->Document().Project().HeaderInfo.Target, TServerTarget::RAthena);
+    auto* x = Child<TSpinField>(npc->NpcWindow(), "XEdit");
+    SelectAllOf(x);
+    QTest::keyClicks(x, "12");
+    QTest::keyClick(x, Qt::Key_Tab);
+    EXPECT_THAT(form->Workspace().CurrentText(form->Workspace().EntryParts()[0]),
+                ::testing::StartsWith("prontera,12,10,4\tscript\tSoldier\t45,{\r\n"));
+}
+
 TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsPlayedAndFollowsItsEdits)
 {
     TScriptFileForm* form = OpenTown();
@@ -416,10 +439,10 @@ protected:
     QString Folder() const { return QPathOf("recovery"); }
     QStringList Copies() const { return QDir(Folder()).entryList({QStringLiteral("*.script")}, QDir::Files); }
 
-    // What a run that crashed while the Guide said "Hello" left.
-    void LeaveCrashedCopy()
+    // What a run that crashed while the Guide said "Hello" left, editing the file for server.
+    void LeaveCrashedCopy(TServerTarget server = TServerTarget::EAthena)
     {
-        TScriptWorkspace workspace(PathOf("town.txt"), Town, script::TTarget::EAthena);
+        TScriptWorkspace workspace(PathOf("town.txt"), Town, server);
         workspace.SetPartText(workspace.EntryParts()[1], NewGuide);
         QDir().mkpath(Folder());
         WriteBytes(Dir / "recovery" / "crashed.script", EditsBytes(EditsOf(workspace)));
@@ -427,7 +450,9 @@ protected:
 
     void OfferCopies()
     {
-        OfferLeftoverScriptCopies(Frame, Folder(), [this](const QString& path) { return MainForm->OpenScriptFile(path); });
+        OfferLeftoverScriptCopies(Frame, Folder(), [](const QString& path, TServerTarget server) {
+            return MainForm->OpenScriptFile(path, server);
+        });
     }
 
     const std::string NewGuide = "prontera,150,180,4\tscript\tGuide\t45,{\r\n\tmes \"Hello\";\r\n\tclose;\r\n}";
@@ -449,6 +474,20 @@ TEST_F(ScriptFileRecoveryTest, UnsavedEditsHaveACopyUntilTheFileIsSaved)
     EXPECT_TRUE(Copies().isEmpty());
 }
 
+// Reopened after a crash, the file is read for the server its edits were made for, whatever the
+// main project's is.
+TEST_F(ScriptFileRecoveryTest, AfterACrashTheFileIsReopenedForTheServerItWasEditedFor)
+{
+    LeaveCrashedCopy(TServerTarget::RAthena);
+    Dialogs->Answers = {TAnswer::Yes};
+    OfferCopies();
+    auto* form = Frame->findChild<TScriptFileForm*>();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Workspace().Target(), TServerTarget::RAthena);
+    EXPECT_TRUE(Dialogs->OfferedServers.empty()) << "the copy names the server; nobody is asked";
+    EXPECT_EQ(form->Workspace().NewBytes(), "// Town\r\n\r\n" + Soldier + "\r\n" + NewGuide + "\r\nprontera\tmapflag\tnosave\tSavePoint");
+}
+
 TEST_F(ScriptFileRecoveryTest, AfterACrashTheEditsGoBackIntoTheFileAsItIsOnDisk)
 {
     LeaveCrashedCopy();
@@ -462,7 +501,7 @@ TEST_F(ScriptFileRecoveryTest, AfterACrashTheEditsGoBackIntoTheFileAsItIsOnDisk)
     auto* form = Frame->findChild<TScriptFileForm*>();
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->Workspace().NewBytes(), "// Town, pulled\r\n" + Soldier + "\r\n" + NewGuide + "\r\n");
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt *"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt (eAthena) *"));
     EXPECT_EQ(ReadBytes(Dir / "town.txt"), pulled);
     // The old copy went once this run's copy held the edits.
     EXPECT_FALSE(Copies().contains(QStringLiteral("crashed.script")));
