@@ -164,8 +164,11 @@ TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget*
     TProofOptions options;
     options.Target = workspace.Target();
     options.Maps = &maps;
-    const std::unique_ptr<TImportSource> source = workspace.FullSource();
-    TProvedImport proved = ImportAndProve(*source, source->File.Entries.at(entry.Entry), options);
+    // The entry as the user has it (edited as code, kept by a reload, restored after a crash):
+    // the tasks start from there, and undoing them all comes back there.
+    const std::unique_ptr<TImportSource> source = workspace.NewSource();
+    TProvedImport proved = ImportAndProve(*source, workspace.EditedEntry(*source, part), options);
+    Baseline_ = workspace.CurrentText(part);
     OriginalMap_ = proved.Import.OriginalMap;
     proved.Import.Project->Modified = false;  // the file holds it as it is
     Document_->AdoptProject(entry.Name, std::move(proved.Import.Project));
@@ -173,7 +176,7 @@ TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget*
 
     Tasks_ = new TTaskForm(*Document_, this);
     Npc_ = new TNPCForm(*Document_, this);
-    Status_ = new QLabel(QStringLiteral("As in the file."), this);
+    Status_ = new QLabel(QStringLiteral("As opened."), this);
     Status_->setObjectName(QStringLiteral("Status"));
     Status_->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
@@ -264,21 +267,30 @@ void TScriptNpcForm::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-// While the project differs from the file as read, the editor's lines stand in the file.
+// While the project differs from the entry as opened, the editor's lines stand in the file. Tasks
+// the writer refuses leave the entry's last lines there and the NPC unsaved: the file window
+// refuses to save or close over them without asking.
 void TScriptNpcForm::ProjectChanged()
 {
     TScriptWorkspace& workspace = File_.Workspace();
+    WriteError_.clear();
     if (Document_->Project().Modified) {
-        WriteNpcInto(workspace, Part_, Document_->Project(), OriginalMap_);
-        Status_->setText(QStringLiteral("Changed: the file gets the editor's lines for this NPC when saved."));
+        try {
+            WriteNpcInto(workspace, Part_, Document_->Project(), OriginalMap_);
+            Status_->setText(QStringLiteral("Changed: the file gets the editor's lines for this NPC when saved."));
+        } catch (const EInOutError& error) {
+            WriteError_ = error.what();
+            Status_->setText(QStringLiteral("Not written into the file: ") + ToQ(WriteError_));
+        }
     } else {
-        workspace.RevertPart(Part_);
-        Status_->setText(QStringLiteral("As in the file."));
+        workspace.RestorePart(Part_, Baseline_);
+        Status_->setText(QStringLiteral("As opened."));
     }
     File_.PartEdited();
 }
 
 void TScriptNpcForm::Saved()
 {
+    Baseline_ = File_.Workspace().CurrentText(Part_);
     Document_->SetModified(false);
 }

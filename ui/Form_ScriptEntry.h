@@ -38,6 +38,9 @@ class TScriptCodeForm : public QWidget {
 public:
     TScriptCodeForm(TScriptFileForm& file, std::size_t part, QWidget* parent = nullptr);
 
+    // The file was read again and holds the entry as part.
+    void MoveTo(std::size_t part) { Part_ = part; }
+
     QPlainTextEdit* Code() const { return Code_; }
     // Checks the file with this entry's text now rather than after the pause in typing.
     void CheckNow();
@@ -70,6 +73,10 @@ public:
     TPlayTestForm* PlayTest();
     // The file was saved with this NPC as it stands: it is unchanged from now on.
     void Saved();
+    // The file was read again and holds the entry as part.
+    void MoveTo(std::size_t part) { Part_ = part; }
+    // Why the tasks as they stand cannot be written into the file; empty when they are there.
+    const std::string& WriteError() const { return WriteError_; }
 
 protected:
     // The undo and redo keys inside this window work on the NPC's history; the main window's Edit
@@ -84,6 +91,8 @@ private:
     std::size_t Part_;
     std::unique_ptr<TProjectDocument> Document_;
     std::string OriginalMap_;
+    std::string Baseline_;    // the entry's text when opened or last saved
+    std::string WriteError_;
     TTaskForm* Tasks_ = nullptr;
     TNPCForm* Npc_ = nullptr;
     QPointer<TPlayTestForm> PlayTest_;
