@@ -1,5 +1,5 @@
-// The undo history: random runs of edits through the project document (typing that merges among
-// them), undone to the start and redone to the end, each step landing exactly on the state it
+// The undo history: random runs of edits through the project document (tasks of every kind added,
+// labels and speakers set, typing that merges among them), undone to the start and redone to the end, each step landing exactly on the state it
 // left; a merged run of NPC typing;
 // the cost of a step.
 
@@ -9,6 +9,9 @@
 
 #include "document/Document.h"
 #include "document/UndoSteps.h"
+#include "model/BlockTasks.h"
+#include "model/CodeTasks.h"
+#include "platform/Errors.h"
 
 #include <algorithm>
 #include <functional>
@@ -100,7 +103,7 @@ public:
         const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
         TTaskNode* node = Project().TaskTree.Selected();
         const bool notStart = node != Project().TaskTree.GetFirstNode();
-        switch (Pick(9)) {
+        switch (Pick(11)) {
         case 0: return follow([&] { return document.AddTask(Project().NewGroup("Added " + std::to_string(++Count_))) != nullptr; });
         case 1: return follow([&] { return document.AddTask(MakeMenu({{"Go", AnyGroupNumber()}})) != nullptr; });
         case 2: return notStart && follow([&] { return document.DeleteNode(node); });
@@ -139,6 +142,34 @@ public:
             }
             return typed;
         }
+        case 9: {
+            // AddTask refuses a part where nothing selected may hold it (a case outside a switch).
+            std::unique_ptr<TTask> task = AnyTask();
+            return follow([&] {
+                try {
+                    return document.AddTask(std::move(task)) != nullptr;
+                } catch (const EListError&) {
+                    return false;
+                }
+            });
+        }
+        case 10: {
+            // A group's label and a message's speaker, set in their editors.
+            std::unique_ptr<TTask> content = CopyTask(*node->Data());
+            if (auto* group = dynamic_cast<TGroupTask*>(content.get())) {
+                group->LabelName = Pick(2) ? "L_Label" + std::to_string(++Count_) : "";
+                group->NoLabel = Pick(3) == 0;
+            } else if (auto* message = dynamic_cast<TMessageTask*>(content.get())) {
+                message->Speaker = static_cast<TSpeakerKind>(Pick(5));
+                message->SpeakerText = "Voice " + std::to_string(++Count_);
+            } else {
+                return false;
+            }
+            return follow([&] {
+                document.EditTask(node->Data(), *content);
+                return true;
+            });
+        }
         default: {
             // Two fields at once: a step that merges with no typing.
             TNPC npc = Project().NPCInfo;
@@ -150,6 +181,57 @@ public:
     }
 
 private:
+    // A task of a kind the task window adds: statements, blocks and their parts, speakers.
+    std::unique_ptr<TTask> AnyTask()
+    {
+        const std::string n = std::to_string(++Count_);
+        switch (Pick(11)) {
+        case 0: return std::make_unique<TCommandTask>("emotion", std::vector<std::string>{"e_gasp", n});
+        case 1: {
+            auto set = std::make_unique<TSetTask>();
+            set->Scope = static_cast<TVarScope>(Pick(2));
+            set->Name = "n" + n;
+            set->Expression = n;
+            return set;
+        }
+        case 2:
+        case 3: {
+            auto call = std::make_unique<TCallTask>();
+            call->CallKind = static_cast<TCallKind>(Pick(2));
+            call->Function = "F_" + n;
+            call->TargetGroup = AnyGroupNumber();
+            call->Args = {n};
+            return call;
+        }
+        case 4: return std::make_unique<TStatementTask>(static_cast<TBareStatement>(Pick(LastBareStatement + 1)));
+        case 5: {
+            auto message = std::make_unique<TMessageTask>(std::vector<std::string>{"Said " + n});
+            message->Speaker = static_cast<TSpeakerKind>(Pick(5));
+            message->SpeakerText = "Voice " + n;
+            return message;
+        }
+        case 6: return std::make_unique<TIfTask>();
+        case 7: return std::make_unique<TBranchTask>();
+        case 8: {
+            auto loop = std::make_unique<TLoopTask>();
+            loop->LoopKind = static_cast<TLoopKind>(Pick(3));
+            loop->Condition = ".@i < " + n;
+            return loop;
+        }
+        case 9: {
+            auto choice = std::make_unique<TSwitchTask>();
+            choice->Value = ".@n" + n;
+            return choice;
+        }
+        default: {
+            auto label = std::make_unique<TCaseTask>();
+            label->IsDefault = Pick(4) == 0;
+            label->Value = n;
+            return label;
+        }
+        }
+    }
+
     std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(Random_); }
 
     TTaskNode* AnyGroup(const std::vector<TTaskNode*>& nodes)
@@ -233,13 +315,13 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
     const std::vector<std::string>& after = history.After;
     for (std::size_t step = before.size(); step-- > 0;) {
         Document().Undo();
-        ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step;
+        ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step << ", seed " << GetParam().Seed;
     }
     EXPECT_FALSE(Project().Modified);
     EXPECT_FALSE(Document().CanUndo());
     for (std::size_t step = 0; step < after.size(); ++step) {
         Document().Redo();
-        ASSERT_EQ(FirstDifference(StateOf(), after[step]), "") << "redo of step " << step;
+        ASSERT_EQ(FirstDifference(StateOf(), after[step]), "") << "redo of step " << step << ", seed " << GetParam().Seed;
     }
     // What the history rebuilt also reads back as a project.
     EXPECT_NO_THROW(Document().LoadProjectBytes("end", SaveProjectBytes(Project())));
