@@ -11,7 +11,6 @@
 #include "SyntaxHighlight.h"
 
 #include "document/Document.h"
-#include "import/ImportProof.h"
 #include "output/Highlight.h"
 #include "script/Checker.h"
 #include "workspace/WriteBack.h"
@@ -155,23 +154,11 @@ void TScriptCodeForm::CheckNow()
 // ---- As tasks ----------------------------------------------------------------------------------
 
 TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget* parent)
-    : QWidget(parent), File_(file), Part_(part), Document_(std::make_unique<TProjectDocument>())
+    : QWidget(parent), File_(file), Entry_(file.Workspace(), part), Document_(std::make_unique<TProjectDocument>())
 {
     setObjectName(QStringLiteral("ScriptNpcForm"));
-    const TScriptWorkspace& workspace = file.Workspace();
-    const TScriptPart& entry = workspace.Parts()[part];
-    const auto maps = ProofMaps();
-    TProofOptions options;
-    options.Target = workspace.Target();
-    options.Maps = &maps;
-    // The entry as the user has it (edited as code, kept by a reload, restored after a crash):
-    // the tasks start from there, and undoing them all comes back there.
-    const std::unique_ptr<TImportSource> source = workspace.NewSource();
-    TProvedImport proved = ImportAndProve(*source, workspace.EditedEntry(*source, part), options);
-    Baseline_ = workspace.CurrentText(part);
-    OriginalMap_ = proved.Import.OriginalMap;
-    proved.Import.Project->Modified = false;  // the file holds it as it is
-    Document_->AdoptProject(entry.Name, std::move(proved.Import.Project));
+    const TScriptPart& entry = file.Workspace().Parts()[part];
+    Document_->AdoptProject(entry.Name, Entry_.TakeProject());
     setWindowTitle(EntryTitle(entry, "tasks"));
 
     Tasks_ = new TTaskForm(*Document_, this);
@@ -267,30 +254,22 @@ void TScriptNpcForm::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-// While the project differs from the entry as opened, the editor's lines stand in the file. Tasks
-// the writer refuses leave the entry's last lines there and the NPC unsaved: the file window
-// refuses to save or close over them without asking.
+// Tasks the writer refuses leave the NPC unsaved: the file window refuses to save or close over
+// them without asking.
 void TScriptNpcForm::ProjectChanged()
 {
-    TScriptWorkspace& workspace = File_.Workspace();
-    WriteError_.clear();
-    if (Document_->Project().Modified) {
-        try {
-            WriteNpcInto(workspace, Part_, Document_->Project(), OriginalMap_);
-            Status_->setText(QStringLiteral("Changed: the file gets the editor's lines for this NPC when saved."));
-        } catch (const EInOutError& error) {
-            WriteError_ = error.what();
-            Status_->setText(QStringLiteral("Not written into the file: ") + ToQ(WriteError_));
-        }
-    } else {
-        workspace.RestorePart(Part_, Baseline_);
+    Entry_.Follow(File_.Workspace(), Document_->Project());
+    if (!Entry_.WriteError().empty())
+        Status_->setText(QStringLiteral("Not written into the file: ") + ToQ(Entry_.WriteError()));
+    else if (Document_->Project().Modified)
+        Status_->setText(QStringLiteral("Changed: the file gets the editor's lines for this NPC when saved."));
+    else
         Status_->setText(QStringLiteral("As opened."));
-    }
     File_.PartEdited();
 }
 
 void TScriptNpcForm::Saved()
 {
-    Baseline_ = File_.Workspace().CurrentText(Part_);
+    Entry_.Saved(File_.Workspace());
     Document_->SetModified(false);
 }

@@ -7,6 +7,7 @@
 // the file.
 
 #include "script/SyntaxTree.h"
+#include "workspace/WriteBack.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -74,9 +75,9 @@ public:
     // The file was saved with this NPC as it stands: it is unchanged from now on.
     void Saved();
     // The file was read again and holds the entry as part.
-    void MoveTo(std::size_t part) { Part_ = part; }
+    void MoveTo(std::size_t part) { Entry_.MoveTo(part); }
     // Why the tasks as they stand cannot be written into the file; empty when they are there.
-    const std::string& WriteError() const { return WriteError_; }
+    const std::string& WriteError() const { return Entry_.WriteError(); }
 
 protected:
     // The undo and redo keys inside this window work on the NPC's history; the main window's Edit
@@ -88,11 +89,8 @@ private:
     void ProjectChanged();
 
     TScriptFileForm& File_;
-    std::size_t Part_;
+    TNpcEntryTasks Entry_;
     std::unique_ptr<TProjectDocument> Document_;
-    std::string OriginalMap_;
-    std::string Baseline_;    // the entry's text when opened or last saved
-    std::string WriteError_;
     TTaskForm* Tasks_ = nullptr;
     TNPCForm* Npc_ = nullptr;
     QPointer<TPlayTestForm> PlayTest_;
