@@ -35,6 +35,36 @@ void SetLines(TScriptNpcForm* npc, TMessageTask* message, const std::vector<std:
     npc->Document().EditTask(message, *changed);
 }
 
+// The number of the NPC's first group, Start, which an import leaves without a label line.
+std::int32_t StartNumber(TScriptNpcForm* npc)
+{
+    return static_cast<const TGroupTask*>(npc->Document().Project().TaskTree.GetFirstNode()->Data())->GroupNumber;
+}
+
+std::unique_ptr<TActionTask> JumpTo(std::int32_t group)
+{
+    auto jump = std::make_unique<TActionTask>("Again", FindAction("goto"));
+    jump->SetParam(0, group);
+    return jump;
+}
+
+class ScriptNpcTest : public ScriptFileFormTest {
+protected:
+    // Opens the town and its Guide as tasks.
+    void SetUp() override
+    {
+        ScriptFileFormTest::SetUp();
+        Form = OpenTown();
+        ASSERT_NE(Form, nullptr);
+        Npc = OpenRow<TScriptNpcForm>(Form, 1, "OpenButton");
+        ASSERT_NE(Npc, nullptr);
+        Npc->Document().Project().TaskTree.Select(Npc->Document().Project().TaskTree.GetFirstNode());
+    }
+
+    TScriptFileForm* Form = nullptr;
+    TScriptNpcForm* Npc = nullptr;
+};
+
 TEST_F(ScriptFileRecoveryTest, RestoredEditsOpenAsTasksAndUndoingComesBackToThem)
 {
     LeaveCrashedCopy();
@@ -98,49 +128,35 @@ TEST_F(ScriptFileFormTest, ReloadKeepsEditsOnlyInEntriesItCannotMistakeAndKeepsT
         << Dialogs->Messages[0].Text.toStdString();
 }
 
-TEST_F(ScriptFileFormTest, TasksTheWriterRefusesKeepTheFileFromSavingOrClosingSilently)
+TEST_F(ScriptNpcTest, TasksTheWriterRefusesKeepTheFileFromSavingOrClosingSilently)
 {
-    TScriptFileForm* form = OpenTown();
-    ASSERT_NE(form, nullptr);
-    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
-    ASSERT_NE(npc, nullptr);
-    // A jump back to Start, which the import left without a label line.
-    TTaskTree& tree = npc->Document().Project().TaskTree;
-    auto jump = std::make_unique<TActionTask>("Again", FindAction("goto"));
-    jump->SetParam(0, static_cast<const TGroupTask*>(tree.GetFirstNode()->Data())->GroupNumber);
-    tree.Select(tree.GetFirstNode());
-    npc->Document().AddTask(std::move(jump));
-    EXPECT_THAT(npc->WriteError(), HasSubstr("which writes no label"));
-    EXPECT_FALSE(form->Workspace().IsModified());
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt *"));
+    Npc->Document().AddTask(JumpTo(StartNumber(Npc)));
+    EXPECT_THAT(Npc->WriteError(), HasSubstr("which writes no label"));
+    EXPECT_FALSE(Form->Workspace().IsModified());
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Script File - town.txt *"));
 
-    EXPECT_FALSE(form->Save());
+    EXPECT_FALSE(Form->Save());
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("which writes no label"))) << Dialogs->Errors[0].toStdString();
     EXPECT_EQ(ReadBytes(Dir / "town.txt"), Town);
-    EXPECT_TRUE(npc->Document().Project().Modified) << "the NPC was marked saved";
+    EXPECT_TRUE(Npc->Document().Project().Modified) << "the NPC was marked saved";
     Dialogs->Answers = {TAnswer::No};
-    EXPECT_FALSE(form->MayClose());
+    EXPECT_FALSE(Form->MayClose());
     EXPECT_EQ(Dialogs->Questions.size(), 1u);
 
-    Click(Child<QPushButton>(npc, "UndoButton"));
-    EXPECT_TRUE(npc->WriteError().empty());
-    EXPECT_TRUE(form->MayClose());
+    Click(Child<QPushButton>(Npc, "UndoButton"));
+    EXPECT_TRUE(Npc->WriteError().empty());
+    EXPECT_TRUE(Form->MayClose());
 }
 
 // Copied in an NPC of the file, pasted into the main window's project, where group numbers are
 // another NPC's: a Jumpto Group and a subroutine call are refused as a menu is, a function call
 // goes in.
-TEST_F(ScriptFileFormTest, TasksNamingGroupsAreNotPastedIntoAnotherNpc)
+TEST_F(ScriptNpcTest, TasksNamingGroupsAreNotPastedIntoAnotherNpc)
 {
-    TScriptFileForm* form = OpenTown();
-    ASSERT_NE(form, nullptr);
-    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
-    ASSERT_NE(npc, nullptr);
-    TTaskTree& tree = npc->Document().Project().TaskTree;
-    const std::int32_t start = static_cast<const TGroupTask*>(tree.GetFirstNode()->Data())->GroupNumber;
-    auto jump = std::make_unique<TActionTask>("Again", FindAction("goto"));
-    jump->SetParam(0, start);
+    TTaskTree& tree = Npc->Document().Project().TaskTree;
+    const std::int32_t start = StartNumber(Npc);
+    std::unique_ptr<TActionTask> jump = JumpTo(start);
     auto subroutine = std::make_unique<TCallTask>();
     subroutine->CallKind = TCallKind::Subroutine;
     subroutine->TargetGroup = start;
@@ -152,9 +168,9 @@ TEST_F(ScriptFileFormTest, TasksNamingGroupsAreNotPastedIntoAnotherNpc)
     } rows[] = {{std::move(jump), 0}, {std::move(subroutine), 0}, {std::move(function), 1}};
     for (const auto& row : rows) {
         tree.Select(tree.GetFirstNode());
-        TTask* task = npc->Document().AddTask(CopyTask(*row.Task));
+        TTask* task = Npc->Document().AddTask(CopyTask(*row.Task));
         tree.Select(task->Node);
-        npc->Tasks()->CopyExecute();
+        Npc->Tasks()->CopyExecute();
         const int before = Project().TaskTree.GetFirstNode()->ChildCount();
         Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
         TTaskForm::Of(Document())->PasteExecute();
