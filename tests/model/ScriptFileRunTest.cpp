@@ -103,6 +103,9 @@ protected:
     {
         if (Tasks_ && !Tasks_->WriteError().empty())
             return;  // the file window refuses
+        for (const TSaveProblem& problem : Workspace_->CheckNewBytes())
+            if (problem.New)
+                return;  // the user declines to save what the server would refuse
         Workspace_->Save();
         Disk_ = Expected();
         ASSERT_EQ(Workspace_->Parts().size(), Pieces_.size());
