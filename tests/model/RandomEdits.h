@@ -105,8 +105,10 @@ public:
             });
         }
         case 10: {
-            // A group's label and a message's speaker, set in their editors.
+            // A group's label and a message's speaker, set in their editors; the new caption makes
+            // every such edit a step.
             std::unique_ptr<TTask> content = CopyTask(*node->Data());
+            content->Rename("Labelled " + std::to_string(++Count_));
             if (auto* group = dynamic_cast<TGroupTask*>(content.get())) {
                 group->LabelName = Pick(2) ? "L_Label" + std::to_string(++Count_) : "";
                 group->NoLabel = Pick(3) == 0;
