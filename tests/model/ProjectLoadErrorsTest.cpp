@@ -257,10 +257,6 @@ TEST_F(ProjectLoadErrorTest, WellFormedVariantsOfTheBadFilesLoad)
                                                 XGroup(0, 5) + TaskRecord(1, 1, Int32(6) + Str("")) + XGroup(1, 2));
     EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->ChildCount(), 2);
     EXPECT_EQ(Project().NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc", "prontera.gat", TTouchArea{2, 3}}));
-    // Bytes after the last record are not part of any record and are ignored.
-    Document().LoadProjectBytes("good.NPC", FileHeader(1) + Root() + "trailing");
-    EXPECT_EQ(Project().TaskTree.Count(), 1);
-    EXPECT_EQ(Project().NextGroupNumber, 1);
 }
 
 TEST_F(ProjectLoadErrorTest, EveryTruncationOfAValidFileFailsAndChangesNothing)
