@@ -52,10 +52,17 @@ protected:
         Workspace_ = TScriptWorkspace::Open(Path().string());
         for (std::size_t part = 0; part < Workspace_->Parts().size(); ++part)
             Pieces_.push_back(Workspace_->PartText(part));
-        QObject::connect(&Document(), &TProjectDocument::Changed, [this] {
+        Following_ = QObject::connect(&Document(), &TProjectDocument::Changed, [this] {
             if (Tasks_)
                 Tasks_->Follow(*Workspace_, Project());
         });
+    }
+
+    // The tests share the document: the next one must not call into this one.
+    void TearDown() override
+    {
+        QObject::disconnect(Following_);
+        TaskTest::TearDown();
     }
 
     std::filesystem::path Path() const { return Dir_ / "town.txt"; }
@@ -82,8 +89,9 @@ protected:
         Document().AdoptProject(Workspace_->Parts()[part].Name, Tasks_->TakeProject());
         Open_ = part;
         Baseline_ = Pieces_[part];
-        if (const std::optional<std::string> written = Written(Project()))
+        if (const std::optional<std::string> written = Written(Project())) {
             EXPECT_EQ(Typed(*written), Typed(Pieces_[part])) << "the tasks lost what was typed as code";
+        }
     }
 
     void TypeAsCode(std::size_t part)
@@ -146,6 +154,7 @@ protected:
     }
 
     TTempDir Dir_;
+    QMetaObject::Connection Following_;
     std::mt19937 Random_{GetParam()};
     std::unique_ptr<TScriptWorkspace> Workspace_;
     std::unique_ptr<TNpcEntryTasks> Tasks_;
@@ -186,9 +195,10 @@ TEST_P(ScriptFileRun, TheFileIsWhatTheUserDidAfterEveryStep)
             FollowTasks();
         ASSERT_EQ(FirstDifference(Workspace_->NewBytes(), Expected()), "") << "step " << step << ", seed " << GetParam();
         ASSERT_EQ(ReadBytes(Path()), Disk_) << "step " << step << ", seed " << GetParam();
-        if (Tasks_)
+        if (Tasks_) {
             ASSERT_EQ(Tasks_->WriteError().empty(), !Project().Modified || Written(Project()).has_value())
                 << "step " << step << ", seed " << GetParam();
+        }
     }
 }
 
