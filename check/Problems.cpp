@@ -18,6 +18,8 @@ using script::TSeverity;
 
 namespace {
 
+// The jump is written to a label no group writes any more, and the server refuses to load a script
+// that names a missing label: an error, not a warning.
 constexpr const char* LostGroup = "jumps to a group that no longer exists: choose another one";
 
 class TTreeChecker {
@@ -35,12 +37,12 @@ public:
         case TTaskKind::Menu:
             for (const auto& entry : static_cast<const TMenuTask&>(task).Entries)
                 if (!Groups_.count(entry->Target))
-                    Add(TSeverity::Warning, task, "The menu entry \"" + entry->Text + "\" " + LostGroup);
+                    Add(TSeverity::Error, task, "The menu entry \"" + entry->Text + "\" " + LostGroup);
             break;
         case TTaskKind::Condition: {
             const auto& condition = static_cast<const TConTask&>(task);
             if (condition.Target != GroupExitTarget && !Groups_.count(condition.Target))
-                Add(TSeverity::Warning, task, std::string("The condition ") + LostGroup);
+                Add(TSeverity::Error, task, std::string("The condition ") + LostGroup);
             break;
         }
         case TTaskKind::Action:
@@ -59,7 +61,7 @@ private:
         for (int i = 0; i < task.Action->ParamCount(); ++i) {
             const ParamTypes kind = task.Action->ParamKind(i);
             if (kind == PT_Group && !Groups_.count(task.GetParam(i)))
-                Add(TSeverity::Warning, task, "The " + task.Action->Caption + " " + LostGroup);
+                Add(TSeverity::Error, task, "The " + task.Action->Caption + " " + LostGroup);
             else if (kind == PT_Map && task.MapFile(i).empty())
                 Add(TSeverity::Error, task, "The " + task.Action->Caption + " has no map: choose one");
         }

@@ -91,6 +91,7 @@ public:
         : Original_(original), Imported_(imported), Npc_(npc), Import_(import), Options_(options)
     {
         Setup_.Player = player;
+        Setup_.Target = options.Target;
         Setup_.Inputs.assign(TypedAnswers, "1");
         Start_ = start;
         if (!start.empty()) {
@@ -240,6 +241,13 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
     const script::TScriptFile importedFile = script::ReadScriptFile(proof.Script + functions);
     const script::TProgram original(originalFile);
     const script::TProgram imported(importedFile);
+    // Both sides would fail alike, which proves nothing: the source is what the user must fix.
+    if (const script::TCodeUnit* unit = original.Npc(entry.Name);
+        unit && !unit->LoadErrors[static_cast<std::size_t>(options.Target)].empty()) {
+        proof.Reason = std::string("the source itself does not load on ") + script::TargetName(options.Target) +
+                       ": " + unit->LoadErrors[static_cast<std::size_t>(options.Target)];
+        return proof;
+    }
     // A click, then every event label of the NPC's (OnTouch, OnInit, ...) as the server would run it.
     std::vector<std::string> starts{std::string()};
     for (const auto& s : entry.Body->Children)

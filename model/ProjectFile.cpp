@@ -310,6 +310,13 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
     if (static_cast<std::size_t>(count) > file.Remaining() / MinTaskRecordSize)
         file.Fail("task count " + std::to_string(count) + " is larger than the records present");
     project.Tasks = TTreeReader(file).Read(count, project.HighestGroupNumber);
+    // A count short of the records would lose the rest at the next save; nothing is written
+    // after the last record, so anything there is damage too.
+    if (!file.AtEnd())
+        file.Fail("the file goes on for " + std::to_string(file.Remaining()) +
+                  (file.Remaining() == 1 ? " byte" : " bytes") + " after task " +
+                  std::to_string(count) + ", but its header counts " + std::to_string(count) +
+                  (count == 1 ? " task" : " tasks"));
     return project;
 }
 

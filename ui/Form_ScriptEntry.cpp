@@ -11,7 +11,6 @@
 #include "SyntaxHighlight.h"
 
 #include "document/Document.h"
-#include "import/ImportProof.h"
 #include "output/Highlight.h"
 #include "script/Checker.h"
 #include "workspace/WriteBack.h"
@@ -155,25 +154,16 @@ void TScriptCodeForm::CheckNow()
 // ---- As tasks ----------------------------------------------------------------------------------
 
 TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget* parent)
-    : QWidget(parent), File_(file), Part_(part), Document_(std::make_unique<TProjectDocument>())
+    : QWidget(parent), File_(file), Entry_(file.Workspace(), part), Document_(std::make_unique<TProjectDocument>())
 {
     setObjectName(QStringLiteral("ScriptNpcForm"));
-    const TScriptWorkspace& workspace = file.Workspace();
-    const TScriptPart& entry = workspace.Parts()[part];
-    const auto maps = ProofMaps();
-    TProofOptions options;
-    options.Target = workspace.Target();
-    options.Maps = &maps;
-    const std::unique_ptr<TImportSource> source = workspace.FullSource();
-    TProvedImport proved = ImportAndProve(*source, source->File.Entries.at(entry.Entry), options);
-    OriginalMap_ = proved.Import.OriginalMap;
-    proved.Import.Project->Modified = false;  // the file holds it as it is
-    Document_->AdoptProject(entry.Name, std::move(proved.Import.Project));
+    const TScriptPart& entry = file.Workspace().Parts()[part];
+    Document_->AdoptProject(entry.Name, Entry_.TakeProject());
     setWindowTitle(EntryTitle(entry, "tasks"));
 
     Tasks_ = new TTaskForm(*Document_, this);
     Npc_ = new TNPCForm(*Document_, this);
-    Status_ = new QLabel(QStringLiteral("As in the file."), this);
+    Status_ = new QLabel(QStringLiteral("As opened."), this);
     Status_->setObjectName(QStringLiteral("Status"));
     Status_->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
@@ -264,21 +254,22 @@ void TScriptNpcForm::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-// While the project differs from the file as read, the editor's lines stand in the file.
+// Tasks the writer refuses leave the NPC unsaved: the file window refuses to save or close over
+// them without asking.
 void TScriptNpcForm::ProjectChanged()
 {
-    TScriptWorkspace& workspace = File_.Workspace();
-    if (Document_->Project().Modified) {
-        WriteNpcInto(workspace, Part_, Document_->Project(), OriginalMap_);
+    Entry_.Follow(File_.Workspace(), Document_->Project());
+    if (!Entry_.WriteError().empty())
+        Status_->setText(QStringLiteral("Not written into the file: ") + ToQ(Entry_.WriteError()));
+    else if (Document_->Project().Modified)
         Status_->setText(QStringLiteral("Changed: the file gets the editor's lines for this NPC when saved."));
-    } else {
-        workspace.RevertPart(Part_);
-        Status_->setText(QStringLiteral("As in the file."));
-    }
+    else
+        Status_->setText(QStringLiteral("As opened."));
     File_.PartEdited();
 }
 
 void TScriptNpcForm::Saved()
 {
+    Entry_.Saved(File_.Workspace());
     Document_->SetModified(false);
 }

@@ -7,6 +7,7 @@
 // the file.
 
 #include "script/SyntaxTree.h"
+#include "workspace/WriteBack.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -37,6 +38,9 @@ class TScriptCodeForm : public QWidget {
     Q_OBJECT
 public:
     TScriptCodeForm(TScriptFileForm& file, std::size_t part, QWidget* parent = nullptr);
+
+    // The file was read again and holds the entry as part.
+    void MoveTo(std::size_t part) { Part_ = part; }
 
     QPlainTextEdit* Code() const { return Code_; }
     // Checks the file with this entry's text now rather than after the pause in typing.
@@ -70,6 +74,10 @@ public:
     TPlayTestForm* PlayTest();
     // The file was saved with this NPC as it stands: it is unchanged from now on.
     void Saved();
+    // The file was read again and holds the entry as part.
+    void MoveTo(std::size_t part) { Entry_.MoveTo(part); }
+    // Why the tasks as they stand cannot be written into the file; empty when they are there.
+    const std::string& WriteError() const { return Entry_.WriteError(); }
 
 protected:
     // The undo and redo keys inside this window work on the NPC's history; the main window's Edit
@@ -81,9 +89,8 @@ private:
     void ProjectChanged();
 
     TScriptFileForm& File_;
-    std::size_t Part_;
+    TNpcEntryTasks Entry_;
     std::unique_ptr<TProjectDocument> Document_;
-    std::string OriginalMap_;
     TTaskForm* Tasks_ = nullptr;
     TNPCForm* Npc_ = nullptr;
     QPointer<TPlayTestForm> PlayTest_;

@@ -7,6 +7,7 @@
 #include "SyntaxHighlight.h"
 
 #include "catalogue/Targets.h"
+#include "document/Document.h"
 #include "document/Recovery.h"
 #include "script/Checker.h"
 #include "workspace/ScriptWorkspace.h"
@@ -224,7 +225,7 @@ void TScriptFileForm::UpdateTitle()
 {
     setWindowTitle(QStringLiteral("Script File - ") + FileTitle(Workspace_->FileName()) + QStringLiteral(" (") +
                    QString::fromLatin1(RulesOf(Workspace_->Target()).Name) + QLatin1Char(')') +
-                   (Workspace_->IsModified() ? QStringLiteral(" *") : QString()));
+                   (Workspace_->IsModified() || !UnwrittenNpcs().isEmpty() ? QStringLiteral(" *") : QString()));
 }
 
 void TScriptFileForm::WatchFile()
@@ -298,8 +299,24 @@ void TScriptFileForm::PartEdited()
         Recovery_->Changed();
 }
 
+QString TScriptFileForm::UnwrittenNpcs() const
+{
+    QStringList npcs;
+    for (const auto& [part, window] : EntryWindows_)
+        if (const auto* npc = qobject_cast<const TScriptNpcForm*>(window.data()); npc && !npc->WriteError().empty())
+            npcs << ToQ(npc->WriteError());
+    return npcs.join(QStringLiteral("\n"));
+}
+
 bool TScriptFileForm::Save()
 {
+    // Saving without an NPC whose tasks cannot be written would mark them saved and lose them.
+    if (const QString unwritten = UnwrittenNpcs(); !unwritten.isEmpty()) {
+        Dialogs().Error(this, QStringLiteral("%1 is not saved: these NPCs' tasks cannot be written into it; change "
+                                             "or undo them first.\n%2")
+                                  .arg(FileTitle(Workspace_->FileName()), unwritten));
+        return false;
+    }
     if (Workspace_->ChangedOnDisk() &&
         !Dialogs().Confirm(this, QStringLiteral("%1 has changed on disk since it was opened. Save over it?")
                                      .arg(FileTitle(Workspace_->FileName())),
@@ -331,24 +348,56 @@ bool TScriptFileForm::Save()
 
 void TScriptFileForm::Reload(bool keepEdits)
 {
-    std::vector<std::pair<TScriptPart, std::string>> kept;
-    if (keepEdits)
-        for (std::size_t part : Workspace_->EntryParts())
-            if (Workspace_->IsChanged(part))
-                kept.emplace_back(Workspace_->Parts()[part], Workspace_->CurrentText(part));
     auto reread = ReadScriptFileShowingProgress(Workspace_->FileName(), Workspace_->Target(), this);
-    for (const auto& [old, text] : kept)
-        for (std::size_t part : reread->EntryParts())
-            if (reread->Parts()[part].Kind == old.Kind && reread->Parts()[part].Name == old.Name) {
-                reread->SetPartText(part, text);
-                break;
-            }
-    CloseEntryWindows();
+    // Kept edits go back only where nothing can mistake their entry, as after a crash; else the
+    // file is not read again and the edits stay as they are.
+    if (const std::string why = keepEdits ? ApplyEdits(*reread, EditsOf(*Workspace_)) : std::string(); !why.empty()) {
+        Dialogs().Error(this, QStringLiteral("%1 is not read again: your edits cannot be kept, %2. Save them, or read "
+                                             "the file again without them.")
+                                  .arg(FileTitle(Workspace_->FileName()), ToQ(why)));
+        return;
+    }
+    const QStringList closed = MoveEntryWindows(*reread, keepEdits);
     Workspace_ = std::move(reread);
     ShowFile();
     WatchFile();
     if (Recovery_)
         Recovery_->Changed();
+    if (!closed.isEmpty())
+        Dialogs().Message(this, QStringLiteral("%1 was read again. These windows were closed:\n%2")
+                                    .arg(FileTitle(Workspace_->FileName()), closed.join(u'\n')),
+                          QStringLiteral("Reload"));
+}
+
+// Each entry window stays open, with its undo history, on its entry in the file read again when
+// that holds the entry as the window shows it; the others close. Returns why each closed.
+QStringList TScriptFileForm::MoveEntryWindows(const TScriptWorkspace& reread, bool keepEdits)
+{
+    QStringList closed;
+    std::map<std::size_t, QPointer<QWidget>> moved;
+    for (auto& [part, window] : EntryWindows_) {
+        if (!window)
+            continue;
+        auto* npc = qobject_cast<TScriptNpcForm*>(window.data());
+        const bool edited = Workspace_->IsChanged(part) || (npc && npc->Document().Project().Modified);
+        const TScriptPart& was = Workspace_->Parts()[part];
+        std::string why = "its edits were not kept";
+        std::size_t now = std::string::npos;
+        if (keepEdits || !edited)
+            now = FindEntryAsRead(reread, {was.Kind, was.Name, Workspace_->PartText(part), {}}, why);
+        if (now == std::string::npos) {
+            closed << window->windowTitle() + QStringLiteral(": ") + ToQ(why);
+            delete ChildFrame(window);
+            continue;
+        }
+        if (npc)
+            npc->MoveTo(now);
+        else if (auto* code = qobject_cast<TScriptCodeForm*>(window.data()))
+            code->MoveTo(now);
+        moved[now] = window;
+    }
+    EntryWindows_ = std::move(moved);
+    return closed;
 }
 
 void TScriptFileForm::FileChangedOnDisk()
@@ -381,6 +430,11 @@ void TScriptFileForm::CloseEntryWindows()
 
 bool TScriptFileForm::MayClose()
 {
+    if (const QString unwritten = UnwrittenNpcs(); !unwritten.isEmpty())
+        return Dialogs().Confirm(this, QStringLiteral("These NPCs' tasks cannot be written into %1, so it cannot be "
+                                                      "saved with them:\n%2\nClose it and lose every unsaved edit?")
+                                           .arg(FileTitle(Workspace_->FileName()), unwritten),
+                                 QStringLiteral("Close"));
     if (!Workspace_->IsModified())
         return true;
     const TAnswer answer = Dialogs().Question(

@@ -10,6 +10,7 @@
 #include "script/ServerRules.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <map>
@@ -54,7 +55,9 @@ public:
     // Checks the new file, asks about what the server would refuse and about a file changed on
     // disk, then writes it. False when the user declined.
     bool Save();
-    // Reads the file again; keepEdits carries the changed entries over (matched by kind and name).
+    // Reads the file again; keepEdits carries the changed entries over into the entries the file
+    // still holds as they were read (refused, saying why, when one is not). Entry windows stay
+    // open on their entries; those that cannot are closed and named.
     void Reload(bool keepEdits);
     // The file's bytes on disk differ from those read: asks whether to read it again.
     void FileChangedOnDisk();
@@ -76,6 +79,9 @@ private:
     void UpdateTitle();
     void WatchFile();
     void CloseEntryWindows();
+    QStringList MoveEntryWindows(const TScriptWorkspace& reread, bool keepEdits);
+    // Why each open NPC's tasks cannot be written into the file, a line each; empty when all are.
+    QString UnwrittenNpcs() const;
     void KeepRecoveryCopy();
 
     std::unique_ptr<TScriptWorkspace> Workspace_;

@@ -22,6 +22,7 @@
 
 #include "model/ActionTasks.h"
 #include "model/BlockTasks.h"
+#include "model/CodeTasks.h"
 #include "model/ConditionTasks.h"
 #include "document/Document.h"
 #include "model/ManualTasks.h"
@@ -51,11 +52,26 @@ TCopied& Copied()
     return copied;
 }
 
-// Conditions and menus jump to groups by their number in their own project: in another project
-// the same number is another group, or none.
+// Conditions, menus, "Jumpto Group" actions and subroutine calls name groups by their number in
+// their own project: in another project the same number is another group, or none.
 bool JumpsToGroups(const TTask& task)
 {
-    return task.Kind() == TTaskKind::Condition || task.Kind() == TTaskKind::Menu;
+    switch (task.Kind()) {
+    case TTaskKind::Condition:
+    case TTaskKind::Menu:
+        return true;
+    case TTaskKind::Action: {
+        const TDAction* action = static_cast<const TActionTask&>(task).Action;
+        for (int i = 0; action && i < action->ParamCount(); ++i)
+            if (action->ParamKind(i) == PT_Group)
+                return true;
+        return false;
+    }
+    case TTaskKind::Call:
+        return static_cast<const TCallTask&>(task).CallKind == TCallKind::Subroutine;
+    default:
+        return false;
+    }
 }
 
 } // namespace

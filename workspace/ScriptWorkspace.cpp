@@ -120,6 +120,53 @@ std::vector<std::string> ErrorMessages(const std::string& bytes, script::TTarget
     return messages;
 }
 
+// A text's lines and the end after each but the last (LF or CR LF).
+struct TEndedLines {
+    std::vector<std::string> Lines;
+    std::vector<std::string> Ends;
+};
+
+TEndedLines SplitKeepingEnds(const std::string& text)
+{
+    TEndedLines split;
+    std::size_t start = 0;
+    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', start)) {
+        const bool cr = lf > start && text[lf - 1] == '\r';
+        split.Lines.push_back(text.substr(start, lf - start - (cr ? 1 : 0)));
+        split.Ends.push_back(cr ? "\r\n" : "\n");
+        start = lf + 1;
+    }
+    split.Lines.push_back(text.substr(start));
+    return split;
+}
+
+// Joins lines where old stood. A file may end its lines both ways, and an edit must not touch the
+// lines it leaves alone: the unchanged lines at the start and at the end keep their own line end,
+// the lines between take that of the old line at their place, and lines past the old ones usual.
+std::string JoinKeepingEnds(const std::vector<std::string>& lines, const TEndedLines& old, const std::string& usual)
+{
+    const std::size_t n = old.Lines.size(), m = lines.size(), both = std::min(n, m);
+    std::size_t prefix = 0, suffix = 0;
+    while (prefix < both && lines[prefix] == old.Lines[prefix])
+        ++prefix;
+    while (suffix < both - prefix && lines[m - 1 - suffix] == old.Lines[n - 1 - suffix])
+        ++suffix;
+    std::string text;
+    for (std::size_t k = 0; k < m; ++k) {
+        if (k > 0) {
+            const std::size_t end = k - 1;  // the end between lines k - 1 and k
+            if (end < prefix && end + 1 < n)
+                text += old.Ends[end];
+            else if (k >= m - suffix)
+                text += old.Ends[end + n - m];
+            else
+                text += end + 1 < n ? old.Ends[end] : usual;
+        }
+        text += lines[k];
+    }
+    return text;
+}
+
 } // namespace
 
 const char* PartKindName(TPartKind kind)
@@ -225,6 +272,29 @@ void TScriptWorkspace::FindParts(const TImportSource& source)
     between(text.size());
 }
 
+std::unique_ptr<TImportSource> TScriptWorkspace::NewSource() const
+{
+    return std::make_unique<TImportSource>(FileName_, NewBytes(), Target_);
+}
+
+const script::TTopLevel& TScriptWorkspace::EditedEntry(const TImportSource& newSource, std::size_t part) const
+{
+    std::size_t begin = Parts_.at(part).Begin;
+    for (auto edit = Edits_.begin(); edit != Edits_.end() && edit->first < part; ++edit)
+        begin = begin + edit->second.size() - (Parts_[edit->first].End - Parts_[edit->first].Begin);
+    const std::size_t end = begin + CurrentText(part).size();
+    const std::string& name = Parts_[part].Name;
+    for (const TImportCandidate& candidate : ListCandidates(newSource)) {
+        const script::TTopLevel& entry = newSource.File.Entries[candidate.Entry];
+        if (entry.Range.Begin.Offset != begin || entry.Range.End.Offset != end)
+            continue;
+        if (!candidate.Importable)
+            throw EImportError(name + " cannot be imported as edited: " + candidate.Reason);
+        return entry;
+    }
+    throw EImportError(name + " as edited is no longer one entry of the file");
+}
+
 std::vector<std::size_t> TScriptWorkspace::EntryParts() const
 {
     std::vector<std::size_t> parts;
@@ -264,7 +334,7 @@ void TScriptWorkspace::SetPartText(std::size_t part, const std::string& text)
 {
     if (!Parts_.at(part).IsEntry())
         throw EListError("part " + std::to_string(part) + " is no entry");
-    std::string bytes = JoinLines(SplitSourceLines(text), LineEndOf(part));
+    std::string bytes = JoinKeepingEnds(SplitSourceLines(text), SplitKeepingEnds(PartText(part)), LineEndOf(part));
     if (bytes == PartText(part))
         Edits_.erase(part);
     else
@@ -274,6 +344,14 @@ void TScriptWorkspace::SetPartText(std::size_t part, const std::string& text)
 void TScriptWorkspace::RevertPart(std::size_t part)
 {
     Edits_.erase(part);
+}
+
+void TScriptWorkspace::RestorePart(std::size_t part, const std::string& bytes)
+{
+    if (bytes == PartText(part))
+        Edits_.erase(part);
+    else
+        Edits_[part] = bytes;
 }
 
 std::string TScriptWorkspace::CurrentText(std::size_t part) const

@@ -64,6 +64,12 @@ public:
     // The file as read, read again with its syntax trees for an import: the open file keeps only
     // its bytes and parts (a tree takes many times the bytes of its text).
     std::unique_ptr<TImportSource> FullSource() const;
+    // The file as it will be saved, read the same way, and the reader's entry there that is part
+    // as edited: an NPC opened as tasks starts from the text the user has, not from the disk's.
+    // EImportError when that text is no entry an import can take (an edit as code made it two, or
+    // a floating NPC).
+    std::unique_ptr<TImportSource> NewSource() const;
+    const script::TTopLevel& EditedEntry(const TImportSource& newSource, std::size_t part) const;
     const std::vector<TScriptPart>& Parts() const { return Parts_; }
     // The parts that are entries, by their index in Parts.
     std::vector<std::size_t> EntryParts() const;
@@ -75,10 +81,13 @@ public:
     // The line end the part's lines are written with: its own, else the file's, else CR LF.
     std::string LineEndOf(std::size_t part) const;
     // Replaces an entry's bytes by text, whose lines (split at LF, a CR before it dropped) are
-    // joined with the entry's line end. Text equal to the entry as read takes the edit back.
+    // joined with the line ends of the entry's lines they stand in for (the entry's first line end
+    // past its old lines). Text equal to the entry as read takes the edit back.
     void SetPartText(std::size_t part, const std::string& text);
     // Takes back the edit of a part.
     void RevertPart(std::size_t part);
+    // Gives part exactly bytes, an earlier CurrentText of it (none when they are the bytes read).
+    void RestorePart(std::size_t part, const std::string& bytes);
     bool IsChanged(std::size_t part) const { return Edits_.count(part) > 0; }
     bool IsModified() const { return !Edits_.empty(); }
     // The text of a part as it will be saved.

@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -114,22 +115,43 @@ TScriptEdits ReadEditsBytes(const std::string& copyName, const std::string& byte
     return edits;
 }
 
+std::size_t FindEntryAsRead(const TScriptWorkspace& workspace, const TRecoveredEntry& entry, std::string& why)
+{
+    std::size_t named = 0;
+    std::vector<std::size_t> same;
+    for (std::size_t part : workspace.EntryParts())
+        if (workspace.Parts()[part].Kind == entry.Kind && workspace.Parts()[part].Name == entry.Name) {
+            ++named;
+            if (workspace.PartText(part) == entry.Old)
+                same.push_back(part);
+        }
+    const std::string what = std::string(PartKindName(entry.Kind)) + " " + entry.Name;
+    if (same.size() == 1)
+        return same.front();
+    // Entries of one name are many in a file (map flags, monsters, duplicates): their bytes tell
+    // them apart, and where those are alike too nothing says which one was edited.
+    if (named == 0)
+        why = "the file no longer has the " + what;
+    else if (same.empty())
+        why = named == 1 ? "the " + what + " has changed in the file since"
+                         : "none of the file's " + std::to_string(named) + " entries " + what + " is as it was read";
+    else
+        why = "the file has more than one " + what + " as it was read, and nothing says which one was edited";
+    return std::string::npos;
+}
+
 std::string ApplyEdits(TScriptWorkspace& workspace, const TScriptEdits& edits)
 {
     std::vector<std::size_t> places;
     for (const TRecoveredEntry& entry : edits.Entries) {
-        std::vector<std::size_t> found;
-        for (std::size_t part : workspace.EntryParts())
-            if (workspace.Parts()[part].Kind == entry.Kind && workspace.Parts()[part].Name == entry.Name)
-                found.push_back(part);
-        const std::string named = std::string(PartKindName(entry.Kind)) + " " + entry.Name;
-        if (found.empty())
-            return "the file no longer has the " + named;
-        if (found.size() > 1)
-            return "the file has more than one " + named;
-        if (workspace.PartText(found.front()) != entry.Old)
-            return "the " + named + " has changed in the file since";
-        places.push_back(found.front());
+        std::string why;
+        const std::size_t part = FindEntryAsRead(workspace, entry, why);
+        if (part == std::string::npos)
+            return why;
+        if (std::find(places.begin(), places.end(), part) != places.end())
+            return "the file has fewer entries " + std::string(PartKindName(entry.Kind)) + " " + entry.Name +
+                   " as they were read than were edited";
+        places.push_back(part);
     }
     for (std::size_t i = 0; i < places.size(); ++i)
         workspace.SetPartText(places[i], edits.Entries[i].New);

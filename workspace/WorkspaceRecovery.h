@@ -33,9 +33,14 @@ std::string EditsBytes(const TScriptEdits& edits);
 // format).
 TScriptEdits ReadEditsBytes(const std::string& copyName, const std::string& bytes);
 
+// The part of workspace that holds entry as it was read: the one entry of its kind and name with
+// its Old bytes. npos, with why, when no entry or more than one is.
+std::size_t FindEntryAsRead(const TScriptWorkspace& workspace, const TRecoveredEntry& entry, std::string& why);
+
 // Gives each recovered entry its new bytes in workspace, when every one of them is in the file as
-// it was read (same kind, same name, same bytes) and nowhere else. Otherwise changes nothing and
-// returns why, naming the first entry that is not.
+// it was read (FindEntryAsRead), each in an entry of its own. Otherwise changes nothing and
+// returns why, naming the first entry that is not. Reading a file again keeping its edits and
+// restoring them after a crash both go this way.
 std::string ApplyEdits(TScriptWorkspace& workspace, const TScriptEdits& edits);
 
 // The recovered entries' new bytes one after another, each followed by lineEnd: the text offered as

@@ -3,6 +3,7 @@
 #include "model/Project.h"
 #include "model/ProjectFile.h"
 #include "output/Export.h"
+#include "import/ImportProof.h"
 #include "script/Text.h"
 
 #include <ostream>
@@ -37,6 +38,34 @@ void WriteNpcInto(TScriptWorkspace& workspace, std::size_t part, const TProject&
     std::vector<std::string> lines = SplitSourceLines(script.Text);
     lines.pop_back();  // the empty rest after the last line end: the entry's own line end follows it
     workspace.SetPartText(part, JoinLines(lines, "\n"));
+}
+
+TNpcEntryTasks::TNpcEntryTasks(const TScriptWorkspace& workspace, std::size_t part) : Part_(part)
+{
+    const auto maps = ProofMaps();
+    TProofOptions options;
+    options.Target = workspace.Target();
+    options.Maps = &maps;
+    const std::unique_ptr<TImportSource> source = workspace.NewSource();
+    TProvedImport proved = ImportAndProve(*source, workspace.EditedEntry(*source, part), options);
+    Baseline_ = workspace.CurrentText(part);
+    OriginalMap_ = proved.Import.OriginalMap;
+    Project_ = std::move(proved.Import.Project);
+    Project_->Modified = false;  // the file holds it as it is
+}
+
+void TNpcEntryTasks::Follow(TScriptWorkspace& workspace, const TProject& project)
+{
+    WriteError_.clear();
+    if (!project.Modified) {
+        workspace.RestorePart(Part_, Baseline_);
+        return;
+    }
+    try {
+        WriteNpcInto(workspace, Part_, project, OriginalMap_);
+    } catch (const EInOutError& error) {
+        WriteError_ = error.what();
+    }
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,37 @@ std::vector<std::size_t> FindNpcParts(const TScriptWorkspace& workspace, const s
 // script would be unfit; the workspace is then unchanged.
 void WriteNpcInto(TScriptWorkspace& workspace, std::size_t part, const TProject& project,
                   const std::string& mapWhenNone = {});
+
+// An NPC of a script file edited as tasks. Its project is imported (and proved) from the entry as
+// the user has it (edited as code, kept by a reload, restored after a crash), so that undoing every
+// task edit comes back there; while the project differs from it, the editor's lines for the NPC
+// stand in the file.
+class TNpcEntryTasks {
+public:
+    // EImportError when the entry as it stands cannot be imported or proved.
+    TNpcEntryTasks(const TScriptWorkspace& workspace, std::size_t part);
+
+    // The imported project, once: a document takes it.
+    std::unique_ptr<TProject> TakeProject() { return std::move(Project_); }
+    std::size_t Part() const { return Part_; }
+    // The file was read again and holds the entry as part.
+    void MoveTo(std::size_t part) { Part_ = part; }
+    // The project changed: its lines go into workspace while it is modified, the entry's text as
+    // opened comes back when it is not. Tasks the writer refuses leave the entry as it was and
+    // are kept in WriteError until a change writes again.
+    void Follow(TScriptWorkspace& workspace, const TProject& project);
+    // Why the tasks as they stand are not in the file; empty when they are.
+    const std::string& WriteError() const { return WriteError_; }
+    // The file was saved with the entry as it stands: undoing comes back to that from now on.
+    void Saved(const TScriptWorkspace& workspace) { Baseline_ = workspace.CurrentText(Part_); }
+
+private:
+    std::size_t Part_;
+    std::unique_ptr<TProject> Project_;
+    std::string OriginalMap_;
+    std::string Baseline_;
+    std::string WriteError_;
+};
 
 struct TIntoRequest {
     std::filesystem::path DataDir;  // the catalogue folder; empty: the working directory

@@ -363,6 +363,24 @@ TEST_F(ImportTest, ProofRefusesAScriptTheCheckerRejects)
     EXPECT_THAT(proof.Reason, HasSubstr("checker error at line"));
 }
 
+// rAthena's mes takes several texts, Hercules' one: the import for Hercules names Hercules and the
+// source as what does not load.
+TEST_F(ImportTest, ASourceTheServerDoesNotLoadIsSaidWithTheServersName)
+{
+    TProofOptions options;
+    for (const auto target : {TServerTarget::Hercules, TServerTarget::RAthena}) {
+        const TImportSource source("t.txt", Npc("\tmes \"a\", \"b\";\n\tclose;"), target);
+        options.Target = target;
+        if (target == TServerTarget::RAthena) {
+            EXPECT_NO_THROW(ImportAndProve(source, source.File.Entries[0], options));
+            continue;
+        }
+        EXPECT_THAT([&] { ImportAndProve(source, source.File.Entries[0], options); },
+                    ::testing::ThrowsMessage<EImportError>(
+                        HasSubstr("the source itself does not load on Hercules: line 2: 'mes' takes at most 1 argument")));
+    }
+}
+
 TEST_F(ImportTest, ImportBuildsItsOwnProjectAndLeavesTheOpenOneAlone)
 {
     Project().NPCInfo.Name = "Before";

@@ -71,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(Problems, ProjectProblems, ::testing::Values(
         TGroupTask* gone = AddTask(start, Project().NewGroup("Gone"));
         AddTask(start, Named(MakeAction(3, {gone->GroupNumber}), "Jump"));
         Project().TaskTree.Delete(gone->Node);
-    }, {"warning: Jump: The Jumpto Group jumps to a group that no longer exists: choose another one"}},
+    }, {"error: Jump: The Jumpto Group jumps to a group that no longer exists: choose another one"}},
     ProblemRow{"MenuEntryToNoGroup", [](TTaskNode* start) {
         auto menu = MakeMenu({{"Go", 77}});
         menu->Caption = "Ask";
         AddTask(start, std::move(menu));
-    }, {"warning: Ask: The menu entry \"Go\" jumps to a group that no longer exists: choose another one"}},
+    }, {"error: Ask: The menu entry \"Go\" jumps to a group that no longer exists: choose another one"}},
     ProblemRow{"NpcWithoutMapAndWarpWithoutMap", [](TTaskNode* start) {
         Project().NPCInfo.MapIndex = -1;
         AddTask(start, Named(MakeAction(13, {-1, 5, 5}), "Away"));

@@ -89,6 +89,9 @@ std::vector<BadFile> BadFiles()
         {"NegativeTaskCount", FileHeader(-1) + Root(), "holds no tasks"},
         {"HugeTaskCount", FileHeader(2147483647) + Root(), "task count 2147483647"},
         {"CountLargerThanRecords", FileHeader(3) + Root() + close, "the file ends after task 2, but its header counts 3 tasks"},
+        {"CountSmallerThanRecords", FileHeader(1) + Root() + close,
+         "the file goes on for 15 bytes after task 1, but its header counts 1 task"},
+        {"BytesAfterTheLastRecord", FileHeader(2) + Root() + close + Bytes({0}), "goes on for 1 byte after task 2"},
         {"CutInsideTheFileHeader", Int32(258) + Int32(1) + Bytes({0}), "the file ends inside the file header: 3 more bytes expected"},
         {"CutInsideTheHeaderRecord", Int32(258) + Int32(1) + Int32(0) + Str("h") + Bytes({9}),
          "the file ends inside the header record: 3 more bytes expected"},
@@ -254,10 +257,6 @@ TEST_F(ProjectLoadErrorTest, WellFormedVariantsOfTheBadFilesLoad)
                                                 XGroup(0, 5) + TaskRecord(1, 1, Int32(6) + Str("")) + XGroup(1, 2));
     EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(0)->ChildCount(), 2);
     EXPECT_EQ(Project().NPCInfo, (TNPC{45, 1, 2, 3, 0, "Npc", "prontera.gat", TTouchArea{2, 3}}));
-    // Bytes after the last record are not part of any record and are ignored.
-    Document().LoadProjectBytes("good.NPC", FileHeader(1) + Root() + "trailing");
-    EXPECT_EQ(Project().TaskTree.Count(), 1);
-    EXPECT_EQ(Project().NextGroupNumber, 1);
 }
 
 TEST_F(ProjectLoadErrorTest, EveryTruncationOfAValidFileFailsAndChangesNothing)

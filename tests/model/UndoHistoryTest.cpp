@@ -1,5 +1,5 @@
-// The undo history: random runs of edits through the project document (typing that merges among
-// them), undone to the start and redone to the end, each step landing exactly on the state it
+// The undo history: random runs of edits through the project document (tasks of every kind added,
+// labels and speakers set, typing that merges among them), undone to the start and redone to the end, each step landing exactly on the state it
 // left; a merged run of NPC typing;
 // the cost of a step.
 
@@ -7,15 +7,16 @@
 #include "DocumentSupport.h"
 #include "TestSupport.h"
 
+#include "RandomEdits.h"
+
 #include "document/Document.h"
 #include "document/UndoSteps.h"
 
-#include <algorithm>
-#include <functional>
-#include <random>
 #include <unordered_map>
 
 namespace {
+
+using namespace randomedits;
 
 class UndoHistoryTest : public TaskTest {};
 
@@ -42,21 +43,6 @@ std::string StateOf()
     return state + "\nbytes:" + SaveProjectBytes(Project());
 }
 
-// Empty when equal; else the lines around the first difference of each (the states are long).
-std::string FirstDifference(const std::string& actual, const std::string& expected)
-{
-    if (actual == expected)
-        return {};
-    const auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-    const auto around = [](const std::string& text, std::string::const_iterator at) {
-        const std::size_t pos = static_cast<std::size_t>(at - text.begin());
-        const std::size_t from = text.rfind('\n', pos > 0 ? pos - 1 : 0);
-        const std::size_t start = from == std::string::npos ? 0 : from + 1;
-        return text.substr(start, std::min<std::size_t>(120, text.size() - start));
-    };
-    return "is: " + around(actual, a) + "\nwas: " + around(expected, e);
-}
-
 void BuildGeneratedProject(int total)
 {
     Document().NewProject();
@@ -79,135 +65,6 @@ void BuildGeneratedProject(int total)
         }
     }
 }
-
-class TRandomEditor {
-public:
-    explicit TRandomEditor(unsigned seed) : Random_(seed) {}
-
-    // Selects a node at random, as a user clicks about between edits.
-    void SelectAny()
-    {
-        const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
-        Project().TaskTree.Select(nodes[Pick(nodes.size())]);
-    }
-
-    // One edit through the document, on the selected node, each call of the document made through
-    // follow (THistoryFollower::Follow); false when it changed nothing.
-    template <class Follow>
-    bool EditOnce(Follow&& follow)
-    {
-        TProjectDocument& document = Document();
-        const std::vector<TTaskNode*> nodes = Project().TaskTree.Nodes();
-        TTaskNode* node = Project().TaskTree.Selected();
-        const bool notStart = node != Project().TaskTree.GetFirstNode();
-        switch (Pick(9)) {
-        case 0: return follow([&] { return document.AddTask(Project().NewGroup("Added " + std::to_string(++Count_))) != nullptr; });
-        case 1: return follow([&] { return document.AddTask(MakeMenu({{"Go", AnyGroupNumber()}})) != nullptr; });
-        case 2: return notStart && follow([&] { return document.DeleteNode(node); });
-        case 3: return follow([&] { return document.RenameNode(node, "Renamed " + std::to_string(++Count_)); });
-        case 4: {
-            TTaskNode* parent = AnyGroup(nodes);
-            const int position = static_cast<int>(Pick(4));
-            return notStart && follow([&] { return document.MoveNode(node, parent, position); });
-        }
-        case 5: {
-            std::unique_ptr<TTask> content = CopyTask(*node->Data());
-            content->Rename("Edited " + std::to_string(++Count_));
-            return follow([&] {
-                document.EditTask(node->Data(), *content);
-                return true;
-            });
-        }
-        case 6: {
-            // The header with the server it is written for: a step of its own.
-            TNPCHeader header = Project().HeaderInfo;
-            header.Author = "Author " + std::to_string(++Count_);
-            ChangeServerTarget(header, static_cast<TServerTarget>(Pick(3)));
-            return follow([&] { return document.SetHeader(header); });
-        }
-        case 7: {
-            // Keystrokes in the name: they merge into one step, also with typing just before, and
-            // typing back what was there leaves no step.
-            TNPC npc = Project().NPCInfo;
-            bool typed = false;
-            for (std::size_t keys = 1 + Pick(4); keys-- > 0;) {
-                if (!npc.Name.empty() && Pick(3) == 0)
-                    npc.Name.pop_back();
-                else
-                    npc.Name += static_cast<char>('a' + Pick(26));
-                typed = follow([&] { return document.SetNPC(npc); }) || typed;
-            }
-            return typed;
-        }
-        default: {
-            // Two fields at once: a step that merges with no typing.
-            TNPC npc = Project().NPCInfo;
-            npc.Name += static_cast<char>('a' + Pick(26));
-            npc.X += 1;
-            return follow([&] { return document.SetNPC(npc); });
-        }
-        }
-    }
-
-private:
-    std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(Random_); }
-
-    TTaskNode* AnyGroup(const std::vector<TTaskNode*>& nodes)
-    {
-        for (;;) {
-            TTaskNode* node = nodes[Pick(nodes.size())];
-            if (node->Data()->Kind() == TTaskKind::Group)
-                return node;
-        }
-    }
-
-    std::int32_t AnyGroupNumber()
-    {
-        std::vector<std::int32_t> numbers;
-        for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
-            if (const auto* group = dynamic_cast<const TGroupTask*>(Project().TaskList.TaskAt(i)))
-                numbers.push_back(group->GroupNumber);
-        return numbers[Pick(numbers.size())];
-    }
-
-    std::mt19937 Random_;
-    int Count_ = 0;
-};
-
-// Follows the history through a run, one entry per step: what state gives before and after it.
-// A call of the document adds a step, merges typing into the step before (which then ends where
-// the typing did) or, typing back to where that step began, drops it.
-class THistoryFollower {
-public:
-    explicit THistoryFollower(std::string (*state)()) : State_(state) {}
-
-    bool operator()(const std::function<bool()>& call)
-    {
-        std::string state = State_();
-        const int index = Document().History().index();
-        if (!call())
-            return false;
-        const int moved = Document().History().index() - index;
-        if (moved == 1) {
-            Before.push_back(std::move(state));
-            After.push_back(State_());
-        } else if (moved == 0 && !After.empty()) {
-            After.back() = State_();
-        } else if (moved == -1 && !After.empty()) {
-            Before.pop_back();
-            After.pop_back();
-        } else {
-            ADD_FAILURE() << "a call of the document moved the history by " << moved;
-        }
-        return true;
-    }
-
-    std::vector<std::string> Before;
-    std::vector<std::string> After;
-
-private:
-    std::string (*State_)();
-};
 
 struct TRunCase {
     const char* Name;
@@ -233,13 +90,13 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
     const std::vector<std::string>& after = history.After;
     for (std::size_t step = before.size(); step-- > 0;) {
         Document().Undo();
-        ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step;
+        ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step << ", seed " << GetParam().Seed;
     }
     EXPECT_FALSE(Project().Modified);
     EXPECT_FALSE(Document().CanUndo());
     for (std::size_t step = 0; step < after.size(); ++step) {
         Document().Redo();
-        ASSERT_EQ(FirstDifference(StateOf(), after[step]), "") << "redo of step " << step;
+        ASSERT_EQ(FirstDifference(StateOf(), after[step]), "") << "redo of step " << step << ", seed " << GetParam().Seed;
     }
     // What the history rebuilt also reads back as a project.
     EXPECT_NO_THROW(Document().LoadProjectBytes("end", SaveProjectBytes(Project())));

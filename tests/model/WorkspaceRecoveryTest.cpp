@@ -131,7 +131,12 @@ INSTANTIATE_TEST_SUITE_P(
         ApplyRow{"OtherLinesChanged", "// Town, pulled\r\n\r\n" + Soldier + "\r\n" + Guide + "\r\n", ""},
         ApplyRow{"EntryChanged", "// Town\r\n" + Soldier + "\r\n" + NewGuide + "\r\n", "the NPC Guide has changed in the file since"},
         ApplyRow{"EntryGone", "// Town\r\n" + Soldier + "\r\n", "the file no longer has the NPC Guide"},
-        ApplyRow{"EntryTwice", Town + Guide + "\r\n", "the file has more than one NPC Guide"}),
+        ApplyRow{"EntryTwice", Town + Guide + "\r\n",
+                 "the file has more than one NPC Guide as it was read, and nothing says which one was edited"},
+        // Names repeat (map flags, monsters): the one entry of that name still as read takes the edit.
+        ApplyRow{"NameTwiceOnlyOneAsRead", "// Town\r\n" + Soldier + "\r\n" + NewGuide + "\r\n" + Guide + "\r\n", ""},
+        ApplyRow{"NameTwiceNeitherAsRead", "// Town\r\n" + Soldier + "\r\n" + NewGuide + "\r\n" + NewGuide + "\r\n",
+                 "none of the file's 2 entries NPC Guide is as it was read"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(WorkspaceRecoveryTest, TheRecoveredTextIsTheEditedEntriesInTurn)
