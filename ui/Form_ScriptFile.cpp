@@ -6,6 +6,7 @@
 #include "QtText.h"
 #include "SyntaxHighlight.h"
 
+#include "catalogue/Targets.h"
 #include "document/Recovery.h"
 #include "script/Checker.h"
 #include "workspace/ScriptWorkspace.h"
@@ -221,7 +222,9 @@ void TScriptFileForm::ShowMarks()
 
 void TScriptFileForm::UpdateTitle()
 {
-    setWindowTitle(QStringLiteral("Script File - ") + FileTitle(Workspace_->FileName()) +
+    // Each file is read and checked for the server it was opened for, whatever the project's is now.
+    setWindowTitle(QStringLiteral("Script File - ") + FileTitle(Workspace_->FileName()) + QStringLiteral(" (") +
+                   ToQ(RulesOf(Workspace_->Target()).Name) + u')' +
                    (Workspace_->IsModified() ? QStringLiteral(" *") : QString()));
 }
 
