@@ -173,6 +173,7 @@ TEST_P(NPCNumberFieldTest, KeepsOnlyDigitsThatFit)
     Enter(Field("YEdit"));
     QTest::keyClicks(Field("YEdit"), QString::fromLatin1(GetParam().Typed));
     EXPECT_EQ(Field("YEdit")->text(), QString::fromLatin1(GetParam().Shown));
+    EXPECT_TRUE(ShowsWholeText(Field("YEdit"))) << "the first digits are not cut off";
     EXPECT_EQ(Project().NPCInfo.Y, GetParam().Stored);
 }
 
