@@ -119,8 +119,8 @@ TEST_F(ImportCommandTest, TheFocusGoesBackToTheWindowTheUserCameFrom)
         if (QWidget* focus = QApplication::focusWidget())
             focus->clearFocus();
     });
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Frame.data()));
     EXPECT_EQ(QApplication::focusWidget(), tree);
-    EXPECT_EQ(QApplication::activeWindow(), Frame.data());
 }
 
 TEST_F(ImportCommandTest, AsksToSaveTheCurrentProjectFirst)

@@ -278,7 +278,7 @@ TEST_F(TaskFormTest, ANewActionIsShownBeforeTheSelectedTaskWithItsDisplayText)
     editor->OnDone = [form = Form](TTaskEditorForm* e, bool cancelled) { form->ActionEditorDone(e, cancelled); };
     editor->LoadTask(nullptr);
     editor->Apply(std::make_unique<TActionTask>("", ActionAt(5)));
-    EXPECT_EQ(TreeShape(Start()), "Start(Action: Next Button(),X)");
+    EXPECT_EQ(TreeShape(Start()), "Start(Action: Next Button,X)");
     EXPECT_EQ(Project().TaskList.TaskCount(), 3);
     EXPECT_EQ(Project().TaskTree.Selected(), x);
     EXPECT_TRUE(Project().Modified);
