@@ -418,7 +418,7 @@ private:
     }
 
     // A run of mes lines is a message; a first line "[...]" is its speaker. The writer puts the
-    // NPC's name before a group's first message by itself, so only other speakers are stored.
+    // NPC's shown name before a group's first message by itself, so only other speakers are stored.
     void CloseRun()
     {
         if (RunStmts_.empty())
@@ -430,11 +430,14 @@ private:
         auto message = std::make_unique<TMessageTask>();
         const std::string& npc = Project_.NPCInfo.Name;
         const auto speaker = lines.size() > 1 ? SpeakerOf(lines.front()) : std::nullopt;
+        const std::string shown = ShownNpcName(npc);
         if (!speaker)
             message->Speaker = SpeakerPending_ ? TSpeakerKind::None : TSpeakerKind::Default;
+        else if (SpeakerPending_ && !shown.empty() && *speaker == shown)
+            message->Speaker = TSpeakerKind::Default;
         else if (*speaker == npc)
-            message->Speaker = SpeakerPending_ ? TSpeakerKind::Default : TSpeakerKind::NpcName;
-        else if (*speaker == ShownNpcName(npc))
+            message->Speaker = TSpeakerKind::NpcName;
+        else if (*speaker == shown)
             message->Speaker = TSpeakerKind::ShownName;
         else
             message->Speaker = TSpeakerKind::Other;

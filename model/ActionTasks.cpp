@@ -207,8 +207,9 @@ std::string TActionTask::ActionText(bool forDisplay, TServerTarget target, const
 {
     if (!Action)
         return {};
+    // An action without parameters reads as its name alone: "Close Script", not "Close Script()".
     if (forDisplay)
-        return Action->Caption + "(" + ParamText(true) + ")";
+        return Action->ParamCount() > 0 ? Action->Caption + "(" + ParamText(true) + ")" : Action->Caption;
     const std::string command = ScriptCommand(target, Action->Command);
     if (Action->IsStatement)
         return Action->ParamCount() > 0 ? command + " " + ParamText(false, target, writer) : command;

@@ -43,7 +43,14 @@ void TMessageTask::LoadFromFile(TFileReader& file)
 std::optional<std::string> TMessageTask::SpeakerLine(const std::string& npcName) const
 {
     switch (Speaker) {
-    case TSpeakerKind::Default:
+    case TSpeakerKind::Default: {
+        // Players never see the part after '#' or a "::" unique name, and a name that is all
+        // hidden has nothing to show.
+        std::string shown = ShownNpcName(npcName);
+        if (shown.empty())
+            break;
+        return shown;
+    }
     case TSpeakerKind::NpcName: return npcName;
     case TSpeakerKind::ShownName: return ShownNpcName(npcName);
     case TSpeakerKind::Other: return SpeakerText;
@@ -58,8 +65,9 @@ void TMessageTask::WriteScript(TScriptWriter& writer) const
     // A message that names its own speaker (or none) stands for the group's first message too.
     const bool speaks = Speaker == TSpeakerKind::Default ? writer.NeedSpeakerLine : Speaker != TSpeakerKind::None;
     writer.NeedSpeakerLine = false;
-    if (speaks)
-        writer.AddTaskLine(*this, MesPrefix + ("[" + *SpeakerLine(writer.Project().NPCInfo.Name) + "]") + MesSuffix);
+    const std::optional<std::string> speaker = SpeakerLine(writer.Project().NPCInfo.Name);
+    if (speaks && speaker)
+        writer.AddTaskLine(*this, MesPrefix + ("[" + *speaker + "]") + MesSuffix);
     if (Lines.empty())
         writer.AddTaskLine(*this, std::string(MesPrefix) + MesSuffix);
     for (const std::string& line : Lines)

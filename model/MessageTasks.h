@@ -11,7 +11,7 @@
 
 // Who speaks a message, written as its first line "[...]".
 enum class TSpeakerKind : std::uint8_t {
-    Default = 0,    // the NPC's full name, before the group's first message only
+    Default = 0,    // the name shown in game, before the group's first message only
     NpcName = 1,    // the NPC's full name, before this message
     ShownName = 2,  // the name shown in game (ShownNpcName), before this message
     Other = 3,      // SpeakerText, before this message

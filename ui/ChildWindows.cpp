@@ -4,9 +4,11 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -84,6 +86,9 @@ QWidget* ShowChildWindow(QWidget* form, QObject* owner)
 {
     QWidget* frame = SubWindowOf(form);
     const bool framedNow = !frame && (Host() || !form->isVisible());
+    // The size a form gave itself before it had a frame: the frame would take the layout's
+    // least size instead.
+    const QSize wanted = framedNow && Host() && form->testAttribute(Qt::WA_Resized) ? form->size() : QSize();
     if (!frame && Host()) {
         auto* sub = Host()->addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose, form->testAttribute(Qt::WA_DeleteOnClose));
@@ -103,6 +108,8 @@ QWidget* ShowChildWindow(QWidget* form, QObject* owner)
     BringToFront(form);
     if (fixed)
         FixFrameSize(frame, form);
+    else if (wanted.isValid())
+        SetClientSize(form, wanted.width(), wanted.height());
     KeepInView(form);
     return frame;
 }
@@ -181,4 +188,48 @@ void DeleteChildrenFirst(QObject& owner, bool widgetsOnly)
             inside << child;
     for (const QPointer<QObject>& child : inside)
         delete child.data();
+}
+
+void ListOpenWindows(QMenu* menu, QMdiArea* area)
+{
+    const char* const listed = "npcListedWindow";
+    for (QAction* action : menu->actions())
+        if (action->property(listed).toBool())
+            delete action;
+    if (!area)
+        return;
+    int number = 0;
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
+        QWidget* form = sub->widget();
+        if (!form || !sub->isVisible())
+            continue;
+        if (number == 0)
+            menu->addSeparator()->setProperty(listed, true);
+        ++number;
+        // Only the first nine get a key: a tenth would need two.
+        const QString key = number <= 9 ? QStringLiteral("&%1 ").arg(number) : QString();
+        QString title = form->windowTitle();
+        QAction* action = menu->addAction(key + title.replace(u'&', QStringLiteral("&&")));
+        action->setProperty(listed, true);
+        action->setCheckable(true);
+        action->setChecked(sub == area->activeSubWindow());
+        QObject::connect(action, &QAction::triggered, form, [form] { BringToFront(form); });
+    }
+}
+
+TFocusReturn::TFocusReturn(QWidget* window) : Window_(window), Focus_(QApplication::focusWidget()) {}
+
+TFocusReturn::~TFocusReturn()
+{
+    const auto giveBack = [window = Window_, focus = Focus_] {
+        if (!window || QApplication::activeModalWidget() || (QApplication::activeWindow() && QApplication::focusWidget()))
+            return;
+        window->activateWindow();
+        if (focus && focus->isVisible())
+            focus->setFocus(Qt::ActiveWindowFocusReason);
+    };
+    giveBack();
+    // Some desktops take the activation away once the dialog's window is gone, after the command.
+    if (Window_)
+        QTimer::singleShot(0, Window_.data(), giveBack);
 }

@@ -2,11 +2,14 @@
 // Every window of the editor is a child window of the main frame's MDI area. The frame registers
 // its area here; without one (unit tests of a single window) forms are shown as top-level windows.
 
+#include <QPointer>
+#include <QWidget>
+
 class QIcon;
 class QMdiArea;
+class QMenu;
 class QObject;
 class QString;
-class QWidget;
 
 // The program's icon: the desktop's icon theme entry themeName where one is installed, else the
 // copy compiled into the program, so that no window shows the toolkit's logo (as when the editor
@@ -53,3 +56,24 @@ void KeepInView(QWidget* form);
 // another child took along: for an owner whose members (a document) die before Qt would delete
 // the children that still refer to them. With widgetsOnly, other objects stay for Qt.
 void DeleteChildrenFirst(QObject& owner, bool widgetsOnly);
+
+// Lists the windows open in area at the end of menu, below a separator, each checked when it is
+// the active one and brought to the front when chosen: call it as the menu is about to show. The
+// entries it added the time before are taken away first.
+void ListOpenWindows(QMenu* menu, QMdiArea* area);
+
+// Gives the keyboard focus back, once a command is over, to the widget that had it when the
+// command began, when the command left none: a file dialog or a chooser that closes may leave no
+// window of the program active, and its shortcuts then wait for a click. A command that moved the
+// focus elsewhere (to a window it opened) keeps that.
+class TFocusReturn {
+public:
+    explicit TFocusReturn(QWidget* window);
+    ~TFocusReturn();
+    TFocusReturn(const TFocusReturn&) = delete;
+    TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> Window_;
+    QPointer<QWidget> Focus_;
+};

@@ -82,7 +82,7 @@ TCodeTaskForm::TCodeTaskForm(TProjectDocument& document, QWidget* parent) : TTas
     layout->addLayout(buttons);
     setMinimumWidth(EditorWidth);
     // The arguments' field keeps its Enter for a new line; elsewhere Enter applies.
-    SetButtons(ApplyButton_, CancelButton_, nullptr);
+    SetButtons(ApplyButton_, CancelButton_, ApplyButton_);
     SetKind(TTaskKind::Command);
 }
 

@@ -5,14 +5,19 @@
 #include "document/Document.h"
 #include "import/ImportProof.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -29,10 +34,19 @@ QString CandidateText(const TImportCandidate& c)
 
 } // namespace
 
-TImportForm::TImportForm(const TImportSource& source, QWidget* parent)
-    : QDialog(parent), Source_(source), Candidates_(ListCandidates(source))
+TImportForm::TImportForm(std::string fileName, std::string text, TServerTarget target, QWidget* parent)
+    : QDialog(parent), FileName_(std::move(fileName)), Text_(std::move(text))
 {
-    setWindowTitle(QStringLiteral("Import Script - ") + QString::fromStdString(source.FileName));
+    setWindowTitle(QStringLiteral("Import Script - ") + QString::fromStdString(FileName_));
+    ServerCombo_ = new QComboBox(this);
+    ServerCombo_->setObjectName(QStringLiteral("ServerCombo"));
+    for (const TTargetRules& rules : ServerTargets()) {
+        ServerCombo_->addItem(ToQ(rules.Name));
+        if (rules.Target == target)
+            ServerCombo_->setCurrentIndex(ServerCombo_->count() - 1);
+    }
+    auto* serverLabel = new QLabel(QStringLiteral("&Written for:"), this);
+    serverLabel->setBuddy(ServerCombo_);
     NpcList_ = new QListWidget(this);
     NpcList_->setObjectName(QStringLiteral("NpcList"));
     PreviewEdit_ = new QPlainTextEdit(this);
@@ -44,12 +58,12 @@ TImportForm::TImportForm(const TImportSource& source, QWidget* parent)
     UseScriptFont(this, PreviewEdit_);
     Buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Buttons_->setObjectName(QStringLiteral("Buttons"));
-    for (const TImportCandidate& c : Candidates_) {
-        auto* item = new QListWidgetItem(CandidateText(c), NpcList_);
-        if (!c.Importable)
-            item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
-    }
+    auto* serverRow = new QHBoxLayout;
+    serverRow->addWidget(serverLabel);
+    serverRow->addWidget(ServerCombo_);
+    serverRow->addStretch();
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(serverRow);
     layout->addWidget(new QLabel(QStringLiteral("NPCs in the file:"), this));
     layout->addWidget(NpcList_);
     layout->addWidget(PreviewEdit_, 1);
@@ -57,6 +71,29 @@ TImportForm::TImportForm(const TImportSource& source, QWidget* parent)
     connect(NpcList_, &QListWidget::currentRowChanged, this, [this] { NpcListChange(); });
     connect(Buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // The servers read some entries differently (rAthena's warp2, say): the list follows the choice.
+    connect(ServerCombo_, &QComboBox::currentIndexChanged, this, [this] { ReadForTarget(); });
+    ReadForTarget();
+}
+
+TImportForm::~TImportForm() = default;
+
+TServerTarget TImportForm::ChosenTarget() const
+{
+    return ServerTargets()[static_cast<std::size_t>(std::max(0, ServerCombo_->currentIndex()))].Target;
+}
+
+void TImportForm::ReadForTarget()
+{
+    const QSignalBlocker quiet(NpcList_);
+    NpcList_->clear();
+    Source_ = std::make_unique<TImportSource>(FileName_, Text_, ChosenTarget());
+    Candidates_ = ListCandidates(*Source_);
+    for (const TImportCandidate& c : Candidates_) {
+        auto* item = new QListWidgetItem(CandidateText(c), NpcList_);
+        if (!c.Importable)
+            item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+    }
     for (std::size_t i = 0; i < Candidates_.size(); ++i)
         if (Candidates_[i].Importable) {
             NpcList_->setCurrentRow(static_cast<int>(i));
@@ -78,16 +115,17 @@ void TImportForm::NpcListChange()
     const int row = NpcList_->currentRow();
     const bool valid = row >= 0 && row < static_cast<int>(Candidates_.size());
     PreviewEdit_->setPlainText(
-        valid ? ToQ(Source_.Slice(Source_.File.Entries[Candidates_[static_cast<std::size_t>(row)].Entry].Range)) : QString());
+        valid ? ToQ(Source_->Slice(Source_->File.Entries[Candidates_[static_cast<std::size_t>(row)].Entry].Range)) : QString());
     Buttons_->button(QDialogButtonBox::Ok)->setEnabled(ChosenEntry().has_value());
 }
 
-QStringList ImportChosenNpc(TProjectDocument& document, const TImportSource& source, std::size_t entry)
+QStringList ImportChosenNpc(TProjectDocument& document, const TImportSource& source, std::size_t entry,
+                            TServerTarget target)
 {
     const auto maps = ProofMaps();
     TProofOptions options;
-    // The server the author works for now: the imported project is written for it.
-    options.Target = document.Project().HeaderInfo.Target;
+    // The server the file is written for: the imported project targets it.
+    options.Target = target;
     options.Maps = &maps;
     // Built apart from the open project, which is replaced only once the import has been proved.
     TProvedImport result = ImportAndProve(source, source.File.Entries.at(entry), options);

@@ -17,6 +17,7 @@
 #include "HistoryActions.h"
 #include "QtText.h"
 #include "Startup.h"
+#include "TargetMenu.h"
 #include "WindowPlaces.h"
 #include "model/Records.h"
 #include "document/Document.h"
@@ -106,11 +107,12 @@ TMainForm::TMainForm(QWidget* parent)
     ConnectCommands();
     BuildEditMenu();
     BuildOptionsMenu();
+    connect(Ui_->WindowsMenu, &QMenu::aboutToShow, this, [this] { ListOpenWindows(Ui_->WindowsMenu, Ui_->ClientArea); });
     hide();
     // The server the script is written for, in sight whatever window is open.
     ServerLabel_ = new QLabel(this);
     ServerLabel_->setObjectName(QStringLiteral("ServerLabel"));
-    ServerLabel_->setToolTip(QStringLiteral("The server the script is written for (Windows, Header Info)"));
+    ServerLabel_->setToolTip(QStringLiteral("The server the script is written for (Options, Target Server)"));
     statusBar()->addPermanentWidget(ServerLabel_);
     UpdateTitle();
     RestoreMainPlace(this);
@@ -196,6 +198,7 @@ void TMainForm::ConnectCommands()
         // The shortcuts (application-wide in the form) keep working with the menu bar hidden.
         addAction(action);
         connect(action, &QAction::triggered, this, [this, command = command] {
+            const TFocusReturn focus(this);
             Guarded(this, [this, command] { (this->*command)(); });
         });
     }
@@ -237,7 +240,7 @@ void TMainForm::BuildEditMenu()
     }
 }
 
-// Options > Script Text Encoding: one radio entry per encoding, the one in force checked. An
+// Options > Target Server, and Script Text Encoding: one radio entry per encoding, the one in force checked. An
 // encoding this system cannot convert is listed but cannot be chosen.
 void TMainForm::BuildOptionsMenu()
 {
@@ -245,6 +248,7 @@ void TMainForm::BuildOptionsMenu()
     auto* options = new QMenu(QStringLiteral("O&ptions"), this);
     options->setObjectName(QStringLiteral("OptionsMenu"));
     Ui_->MainMenu->insertMenu(Ui_->HelpMenu->menuAction(), options);
+    AddTargetMenu(options, *Document_, this);
     QMenu* encodings = options->addMenu(QStringLiteral("Script Text &Encoding"));
     encodings->setObjectName(QStringLiteral("EncodingMenu"));
     auto* group = new QActionGroup(encodings);
@@ -352,12 +356,11 @@ void TMainForm::FileImport()
         return;
     RememberFolder(path);
     const std::string file = QFile::encodeName(path).toStdString();
-    const TImportSource source(file, ReadWholeFile(file));
-    TImportForm chooser(source, this);
+    TImportForm chooser(file, ReadWholeFile(file), Document_->Project().HeaderInfo.Target, this);
     if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() ||
         !QuerySave(QStringLiteral("importing ") + QFileInfo(path).fileName()))
         return;
-    const QStringList notes = ImportChosenNpc(*Document_, source, *chooser.ChosenEntry());
+    const QStringList notes = ImportChosenNpc(*Document_, chooser.Source(), *chooser.ChosenEntry(), chooser.ChosenTarget());
     if (!notes.isEmpty())
         Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
 }

@@ -7,6 +7,11 @@
 #include "EditorControls.h"
 #include "QtText.h"
 
+#include <QHeaderView>
+#include <QStyle>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -17,6 +22,31 @@ TDMenu* RowEntry(const QTreeWidgetItem* row)
     return reinterpret_cast<TDMenu*>(row->data(0, EntryRole).value<quintptr>());
 }
 
+// The buttons of a row laid out for the font in use, up to right: each as wide as its caption
+// needs ("Move Down" was cut where the font is wider than the one the window was drawn with),
+// the room left over shared among them.
+void SpreadButtons(const QList<QPushButton*>& buttons, int right)
+{
+    constexpr int Gap = 4;
+    const int count = static_cast<int>(buttons.size());
+    std::vector<int> widths;
+    int needed = Gap * (count - 1);
+    for (const QPushButton* button : buttons) {
+        const QStyle* style = button->style();
+        const int margins = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                                 style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+        widths.push_back(button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&')) + margins);
+        needed += widths.back();
+    }
+    const int spare = std::max(0, right - buttons.front()->x() - needed);
+    int x = buttons.front()->x();
+    for (int i = 0; i < count; ++i) {
+        const int width = widths[static_cast<std::size_t>(i)] + spare * (i + 1) / count - spare * i / count;
+        buttons[i]->setGeometry(x, buttons[i]->y(), width, buttons[i]->height());
+        x += width + Gap;
+    }
+}
+
 } // namespace
 
 TMenuForm::TMenuForm(TProjectDocument& document, QWidget* parent)
@@ -25,6 +55,12 @@ TMenuForm::TMenuForm(TProjectDocument& document, QWidget* parent)
 {
     Ui_->setupUi(this);
     setFixedSize(400, 400);
+    SpreadButtons({Ui_->AddButton, Ui_->DeleteButton, Ui_->ChangeButton, Ui_->UpButton, Ui_->DownButton},
+                  Ui_->MenusGroup->geometry().right());
+    // A long choice keeps the room its group's name leaves; the whole text is in its tooltip.
+    Ui_->MenuView->header()->setStretchLastSection(false);
+    Ui_->MenuView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    Ui_->MenuView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     KeepSelectionVisible(Ui_->MenuView);
     FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
     // No group is chosen for the user: Enter in the text field adds nothing until one is picked.
@@ -94,6 +130,7 @@ void TMenuForm::ChangeButtonClick()
         entry->Text = FromQ(Ui_->MenuEdit->text());
         entry->Target = *target;
         row->setText(0, ToQ(entry->Text));
+        row->setToolTip(0, row->text(0));
         row->setText(1, Ui_->GroupCombo->currentText());
     });
 }
@@ -135,6 +172,7 @@ void TMenuForm::GroupsChanged()
 void TMenuForm::AppendRow(TDMenu* entry, const QString& groupText)
 {
     auto* row = new QTreeWidgetItem(Ui_->MenuView, {ToQ(entry->Text), groupText});
+    row->setToolTip(0, row->text(0));
     row->setData(0, EntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(entry)));
     Ui_->MenuView->setCurrentItem(row);
 }

@@ -53,7 +53,7 @@ void TMessageForm::MakeSpeakerRow()
     auto* label = new QLabel(QStringLiteral("&Speaker:"), this);
     SpeakerCombo_ = new QComboBox(this);
     SpeakerCombo_->setObjectName(QStringLiteral("SpeakerCombo"));
-    SpeakerCombo_->addItems({QStringLiteral("NPC's name, first in its group"), QStringLiteral("NPC's name"),
+    SpeakerCombo_->addItems({QStringLiteral("Name shown, first in group"), QStringLiteral("NPC's full name"),
                              QStringLiteral("Name shown (before #)"), QStringLiteral("Other:"),
                              QStringLiteral("None")});
     SpeakerCombo_->setToolTip(QStringLiteral("The name written as \"[Name]\" before the message"));
@@ -62,7 +62,11 @@ void TMessageForm::MakeSpeakerRow()
     SpeakerEdit_->setObjectName(QStringLiteral("SpeakerEdit"));
     row->addWidget(label);
     row->addWidget(SpeakerCombo_);
-    row->addWidget(SpeakerEdit_, 1);
+    row->addStretch();
+    // The other speaker's name on a line of its own: beside the list it had room for a few letters.
+    auto* other = new QHBoxLayout;
+    other->addWidget(SpeakerEdit_);
+    Ui_->FormLayout->insertLayout(0, other);
     Ui_->FormLayout->insertLayout(0, row);
     connect(SpeakerCombo_, &QComboBox::currentIndexChanged, this, &TMessageForm::UpdateSpeaker);
     UpdateSpeaker();

@@ -13,6 +13,7 @@
 #include "document/Document.h"
 #include "play/Play.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -149,6 +150,12 @@ TPlayTestForm::TPlayTestForm(TProjectDocument& document, QWidget* parent) : QWid
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Play Test"));
     BuildControls();
+    // Escape closes the window, whichever of its controls has the focus, as it closes a dialog.
+    auto* close = new QAction(this);
+    close->setShortcut(Qt::Key_Escape);
+    close->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(close);
+    connect(close, &QAction::triggered, this, [this] { ChildFrame(this)->close(); });
     // Every change of the project restarts the run on the new script.
     connect(&Document_, &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
         if (change.ChangesScript())

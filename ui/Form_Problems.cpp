@@ -9,7 +9,10 @@
 #include "document/Document.h"
 #include "model/ManualTasks.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QStyle>
 #include <QTreeWidget>
@@ -42,10 +45,13 @@ TProblemsForm::TProblemsForm(TProjectDocument& document, QWidget* parent) : QWid
     List_->setRootIsDecorated(false);
     List_->setUniformRowHeights(true);
     List_->header()->setStretchLastSection(false);
-    // The message takes the room the other columns leave; they fit their contents.
-    for (const int column : {SeverityColumn, TaskColumn, LineColumn})
+    // The message takes the room the other columns leave; they fit their contents, but for a
+    // long task path.
+    for (const int column : {SeverityColumn, LineColumn})
         List_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    List_->header()->setSectionResizeMode(TaskColumn, QHeaderView::Interactive);
     List_->header()->setSectionResizeMode(MessageColumn, QHeaderView::Stretch);
+    List_->setTextElideMode(Qt::ElideMiddle);
     Summary_ = new QLabel(this);
     layout->addWidget(List_);
     layout->addWidget(Summary_);
@@ -89,14 +95,31 @@ void TProblemsForm::Show(const TProjectCheck& check)
         // A narrow column cuts the message; the tooltip always holds all of it.
         item->setToolTip(MessageColumn, ToQ(problem.Message));
         item->setText(TaskColumn, problem.Task ? ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
+        item->setToolTip(TaskColumn, item->text(TaskColumn));
         if (problem.ScriptLine > 0)
             item->setText(LineColumn, QString::number(problem.ScriptLine));
         items << item;
         Entries_.push_back({TTaskGuard<const TTask>(problem.Task), problem.TaskLine});
     }
     List_->addTopLevelItems(items);
+    FitTaskColumn();
+    // Rows an undo took away go from the screen now, not at the next click.
+    List_->viewport()->update();
     Summary_->setText(Counted(check.ErrorCount(), QStringLiteral("error")) + QStringLiteral(", ") +
                       Counted(check.WarningCount(), QStringLiteral("warning")));
+}
+
+void TProblemsForm::FitTaskColumn()
+{
+    List_->resizeColumnToContents(TaskColumn);
+    QHeaderView* header = List_->header();
+    header->resizeSection(TaskColumn, std::min(header->sectionSize(TaskColumn), List_->viewport()->width() / 3));
+}
+
+void TProblemsForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FitTaskColumn();
 }
 
 void TProblemsForm::Activate(int row)

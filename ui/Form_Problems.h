@@ -35,6 +35,9 @@ public slots:
     // Shows what a check of the project found: the task tree window's, after every change.
     void ShowCheck(const TProjectCheck& check);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     struct TEntry {
         TTaskGuard<const TTask> Task;
@@ -42,6 +45,9 @@ private:
     };
 
     void Show(const TProjectCheck& check);
+    // The task column as wide as its paths, but never more than a third of the list: a long path
+    // is cut in its middle (its whole text in the tooltip) and the message and line stay in sight.
+    void FitTaskColumn();
 
     QTreeWidget* List_ = nullptr;
     QLabel* Summary_ = nullptr;

@@ -162,6 +162,8 @@ TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget*
     setWindowTitle(EntryTitle(entry, "tasks"));
 
     Tasks_ = new TTaskForm(*Document_, this);
+    // Beside the main window's output, each NPC's output says whose script it shows.
+    Tasks_->OutputTitle = QStringLiteral("Output - ") + ToQ(Document_->Project().NPCInfo.Name);
     Npc_ = new TNPCForm(*Document_, this);
     Status_ = new QLabel(QStringLiteral("As opened."), this);
     Status_->setObjectName(QStringLiteral("Status"));

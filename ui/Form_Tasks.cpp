@@ -271,6 +271,8 @@ TScriptResult TTaskForm::ShowOutput()
 {
     if (!Output_) {
         Output_ = new TEditorForm(Document_);
+        if (!OutputTitle.isEmpty())
+            Output_->setWindowTitle(OutputTitle);
         Output_->Place(this);
     }
     if (TaskForm == this)

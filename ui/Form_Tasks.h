@@ -59,6 +59,8 @@ public:
     // brings that window to the front; the tree's problem marks follow. Returns what the script
     // writer found.
     TScriptResult ShowOutput();
+    // The title of the output window this one makes; empty: "Output", the main window's own.
+    QString OutputTitle;
     // What the last check found in the script the output window shows; its tasks are valid until
     // the project next changes.
     const TProjectCheck& LastCheck() const { return LastCheck_; }

@@ -23,9 +23,6 @@ const QString TTaskTreeModel::NodeMimeType = QStringLiteral("application/x-npc-t
 
 namespace {
 
-// Stands for a line break in a node's one-line display.
-const QChar LineBreakMark(0x00B6);
-
 // The node a play-test runs at: the amber of a paused debugger line.
 const QColor PlayingBackground(255, 214, 120);
 
@@ -161,10 +158,14 @@ TTaskNode* TTaskTreeModel::NodeOf(const QModelIndex& index)
 
 QString TTaskTreeModel::DisplayText(const std::string& text)
 {
+    // A message's lines read on as one: a break is a space, and the break after the last line
+    // is nothing.
     QString shown = ToQ(text);
-    shown.replace(QLatin1String("\r\n"), LineBreakMark);
-    shown.replace(QLatin1Char('\n'), LineBreakMark);
-    shown.replace(QLatin1Char('\r'), LineBreakMark);
+    shown.replace(QLatin1String("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    while (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return shown;
 }
 

@@ -33,7 +33,7 @@ public:
     // True when data is what mimeData made for a drag out of this model.
     bool IsOwnDrag(const QMimeData* data) const;
 
-    // A node's text as the tree shows it: on one line, each line break drawn as a mark.
+    // A node's text as the tree shows it: on one line, each line break a space.
     static QString DisplayText(const std::string& text);
     // Where a condition's task leads, as its label ends (" → Shop"); empty for other tasks.
     QString JumpText(const TTask* task) const;

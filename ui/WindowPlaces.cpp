@@ -11,6 +11,11 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <climits>
+#include <numeric>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -58,6 +63,72 @@ QList<QMdiSubWindow*> OpenWindows(const QMdiArea* area, QMdiArea::WindowOrder or
             windows << window;
     }
     return windows;
+}
+
+// The room a window cannot do with less of: its size when fixed, else what its contents need.
+QSize Needs(const QMdiSubWindow* frame)
+{
+    return HasFixedSize(frame) ? frame->size() : LeastSize(frame);
+}
+
+// A line's length shared evenly, except that a window needing more than its even share takes what
+// it needs and the others share the rest.
+std::vector<int> Shares(const std::vector<int>& least, int total)
+{
+    std::vector<bool> takesItsOwn(least.size(), false);
+    int rest = total;
+    int sharing = static_cast<int>(least.size());
+    for (bool changed = true; changed && sharing > 0;) {
+        changed = false;
+        const int even = rest / sharing;
+        for (std::size_t i = 0; i < least.size(); ++i)
+            if (!takesItsOwn[i] && least[i] > even) {
+                takesItsOwn[i] = changed = true;
+                rest -= least[i];
+                --sharing;
+            }
+    }
+    std::vector<int> lengths(least.size());
+    int given = 0;
+    for (std::size_t i = 0; i < least.size(); ++i) {
+        if (takesItsOwn[i]) {
+            lengths[i] = least[i];
+        } else {
+            ++given;
+            lengths[i] = rest * given / sharing - rest * (given - 1) / sharing;
+        }
+    }
+    return lengths;
+}
+
+// The windows cut into lines in order: the first and the end of each line.
+std::vector<std::pair<int, int>> Lines(int count, int lines)
+{
+    std::vector<std::pair<int, int>> cut;
+    for (int line = 0; line < lines; ++line)
+        cut.emplace_back(count * line / lines, count * (line + 1) / lines);
+    return cut;
+}
+
+// For each line: the breadth its broadest window needs, or nothing when its windows' lengths
+// together need more than length.
+template <class Along, class Across>
+std::optional<std::vector<int>> LineBreadths(const QList<QMdiSubWindow*>& windows, int lines, int length, Along along,
+                                             Across across)
+{
+    std::vector<int> breadths;
+    for (const auto& [first, end] : Lines(static_cast<int>(windows.size()), lines)) {
+        int used = 0;
+        int breadth = 0;
+        for (int i = first; i < end; ++i) {
+            used += along(Needs(windows[i]));
+            breadth = std::max(breadth, across(Needs(windows[i])));
+        }
+        if (used > length)
+            return std::nullopt;
+        breadths.push_back(breadth);
+    }
+    return breadths;
 }
 
 // Puts frame at place, with the size wanted where it may be resized, within the room and never
@@ -176,18 +247,40 @@ void CascadeChildren(QMdiArea* area)
 void TileChildren(QMdiArea* area, Qt::Orientation stacking)
 {
     const QList<QMdiSubWindow*> windows = OpenWindows(area, QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    const bool stacked = stacking == Qt::Vertical;
+    const auto along = [stacked](QSize size) { return stacked ? size.height() : size.width(); };
+    const auto across = [stacked](QSize size) { return stacked ? size.width() : size.height(); };
     const QSize room = Room(area);
     const int count = static_cast<int>(windows.size());
-    for (int i = 0; i < count; ++i) {
-        if (stacking == Qt::Vertical) {
-            const int top = room.height() * i / count;
-            const int bottom = room.height() * (i + 1) / count;
-            PlaceWithin(windows[i], QPoint(0, top), QSize(room.width(), bottom - top), room);
-        } else {
-            const int left = room.width() * i / count;
-            const int right = room.width() * (i + 1) / count;
-            PlaceWithin(windows[i], QPoint(left, 0), QSize(right - left, room.height()), room);
+    // The fewest lines in which every window has the room it needs; one window a line at most.
+    int lines = 1;
+    std::optional<std::vector<int>> breadths;
+    for (; lines <= count; ++lines) {
+        breadths = LineBreadths(windows, lines, along(room), along, across);
+        if (breadths && std::accumulate(breadths->begin(), breadths->end(), 0) <= across(room))
+            break;
+    }
+    lines = std::min(lines, count);
+    breadths = LineBreadths(windows, lines, INT_MAX, along, across);
+    const std::vector<int> lineBreadths = Shares(*breadths, across(room));
+    int start = 0;
+    int line = 0;
+    for (const auto& [first, end] : Lines(count, lines)) {
+        std::vector<int> least;
+        for (int i = first; i < end; ++i)
+            least.push_back(along(Needs(windows[i])));
+        const std::vector<int> lengths = Shares(least, along(room));
+        const int breadth = lineBreadths[static_cast<std::size_t>(line++)];
+        int offset = 0;
+        for (int i = first; i < end; ++i) {
+            const int length = lengths[static_cast<std::size_t>(i - first)];
+            const QPoint place = stacked ? QPoint(start, offset) : QPoint(offset, start);
+            PlaceWithin(windows[i], place, stacked ? QSize(breadth, length) : QSize(length, breadth), room);
+            offset += length;
         }
+        start += breadth;
     }
 }
 

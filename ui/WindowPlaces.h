@@ -29,7 +29,9 @@ void PlaceBelow(QWidget* form, QWidget* above);
 // far as the workspace allows; the active window stays on top.
 void CascadeChildren(QMdiArea* area);
 // The open windows in one column (Qt::Vertical) or one row (Qt::Horizontal), sharing the whole
-// workspace evenly; a window of fixed size keeps its size inside its share or as near as fits.
+// workspace evenly; a window that needs more than its share (or has a fixed size) takes that and
+// the others share the rest. When they do not all fit, they go into as few more columns (rows)
+// as they need, side by side, so that no window covers another.
 void TileChildren(QMdiArea* area, Qt::Orientation stacking);
 // From now on a workspace that shrinks (the main window un-maximised) pulls its windows back
 // inside, shrinking those that may be resized, rather than leaving them past a scroll bar.

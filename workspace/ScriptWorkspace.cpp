@@ -92,6 +92,20 @@ bool LoaderStopped(const script::TScriptFile& file, std::size_t offset)
     return false;
 }
 
+// Why a file in which the loader found no entry at all is refused. A first line that is no
+// entry's header means some other kind of text (a README, a note): the reader's guess about a '}'
+// above would mislead, there being nothing above.
+std::string NoEntryReason(const script::TScriptFile& file, const std::string& firstUnread)
+{
+    for (const script::TDiagnostic& d : file.Diagnostics)
+        if (d.Severity == script::TSeverity::Error)
+            return d.Message.find("a header has four fields") == std::string::npos
+                       ? firstUnread
+                       : "line " + std::to_string(d.Range.Begin.Line) +
+                             " begins no NPC, function, shop, warp, monster or map flag";
+    return firstUnread;
+}
+
 // Refuses what is no script before reading it: the parts would be meaningless, and writing them
 // back would corrupt the file.
 void CheckSize(const std::string& fileName, std::uintmax_t size)
@@ -214,7 +228,7 @@ TScriptWorkspace::TScriptWorkspace(const std::string& fileName, std::string byte
     if (last.Reason.empty())
         return;
     if (Parts_.size() == 1)
-        throw EInOutError(fileName, "not a script file: " + last.Reason);
+        throw EInOutError(fileName, "not a script file: " + NoEntryReason(read, last.Reason));
     if (LoaderStopped(read, last.Begin))
         throw EInOutError(fileName, last.Reason + "; the loader stops there, so the file is not opened");
 }

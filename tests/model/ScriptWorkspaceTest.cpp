@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
     Files, ScriptRefusalTest,
     ::testing::Values(
         RefusalRow{"NotAScript", "Dear diary,\ntoday I wrote no script.\n",
-                   "not a script file: line 1: cannot read this line"},
+                   "not a script file: line 1 begins no NPC, function, shop, warp, monster or map flag"},
         RefusalRow{"Binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "a binary file, not a script (a zero byte at offset 8)"},
         RefusalRow{"Utf16", std::string("/\0/\0 \0h\0i\0", 10), "a binary file"},
         RefusalRow{"BracesNeverClose", std::string(Guide) + "\nprontera,1,1,4\tscript\tB\t113,{\n\tif (1) {\n\tclose;\n}\n",

@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        "", "town.txt: not written: the new file would not load on eAthena"},
         IntoRefusalRow{"NotAScript", [](IntoTest& t) { WriteBytes(t.ScriptPath(), "just words\n"); }, "",
-                       "town.txt: not a script file: line 1:"},
+                       "town.txt: not a script file: line 1 begins no NPC"},
         IntoRefusalRow{"MissingScript", [](IntoTest& t) { fs::remove(t.ScriptPath()); }, "", "town.txt"},
         IntoRefusalRow{"MissingProject", [](IntoTest& t) { fs::remove(t.ProjectPath()); }, "", "every.NPC"}),
     TNameOfRow{});

@@ -67,12 +67,15 @@ TEST_F(EditHistoryTest, TheStatusBarNamesTheServerThroughEveryChangeOfIt)
 {
     const auto shown = [this] { return Child<QLabel>(Frame, "ServerLabel")->text(); };
     EXPECT_EQ(shown(), QStringLiteral("Server: eAthena"));
-    TNPCHeader header = Project().HeaderInfo;
-    ChangeServerTarget(header, TServerTarget::RAthena);
-    Document().SetHeader(header);
+    EXPECT_TRUE(Command("Target_eathena")->isChecked());
+    Command("Target_rathena")->trigger();
     EXPECT_EQ(shown(), QStringLiteral("Server: rAthena"));
+    EXPECT_EQ(Project().HeaderInfo.Compatible, RulesOf(TServerTarget::RAthena).DefaultCompatible);
+    EXPECT_EQ(Command("EditUndoItem")->text(), QStringLiteral("&Undo Edit header"));
     Press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(shown(), QStringLiteral("Server: eAthena"));
+    EXPECT_TRUE(Command("Target_eathena")->isChecked());
+    EXPECT_FALSE(Command("Target_rathena")->isChecked());
 }
 
 TEST_F(EditHistoryTest, DeleteUndoAndRedoWalkThroughTheKeysTheMenuAndTheStatusBar)

@@ -351,26 +351,27 @@ TEST_F(CodeRoadTest, AMessageSpeakerIsStoredUndoneAndRedoneWithTheMessage)
     Type(Child<QPlainTextEdit>(editor, "MessageEdit"), "Halt!");
     EXPECT_FALSE(Child<QLineEdit>(editor, "SpeakerEdit")->isEnabled());
     PickEntry(Child<QComboBox>(editor, "SpeakerCombo"), "Other:");
-    Type(Child<QLineEdit>(editor, "SpeakerEdit"), "Guard");
+    Type(Child<QLineEdit>(editor, "SpeakerEdit"), "Captain of the Guard");
+    EXPECT_TRUE(ShowsWholeText(Child<QLineEdit>(editor, "SpeakerEdit"))) << "the speaker's field has room for a name";
     Apply(editor);
-    EXPECT_TRUE(Shows("mes \"[Guard]\";"));
+    EXPECT_TRUE(Shows("mes \"[Captain of the Guard]\";"));
     EXPECT_TRUE(Shows("mes \"Halt!\";"));
 
     Document().Undo();
-    EXPECT_FALSE(Shows("mes \"[Guard]\";"));
+    EXPECT_FALSE(Shows("mes \"[Captain of the Guard]\";"));
     Document().Redo();
-    EXPECT_TRUE(Shows("mes \"[Guard]\";"));
+    EXPECT_TRUE(Shows("mes \"[Captain of the Guard]\";"));
 
     editor = EditNode<TMessageForm>(Start()->Child(0));
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Child<QComboBox>(editor, "SpeakerCombo")->currentText(), "Other:");
-    EXPECT_EQ(Child<QLineEdit>(editor, "SpeakerEdit")->text(), "Guard");
+    EXPECT_EQ(Child<QLineEdit>(editor, "SpeakerEdit")->text(), "Captain of the Guard");
     PickEntry(Child<QComboBox>(editor, "SpeakerCombo"), "None");
     Apply(editor);
-    EXPECT_FALSE(Shows("mes \"[Guard]\";"));
+    EXPECT_FALSE(Shows("mes \"[Captain of the Guard]\";"));
     EXPECT_TRUE(Shows("mes \"Halt!\";"));
     Document().Undo();
-    EXPECT_TRUE(Shows("mes \"[Guard]\";"));
+    EXPECT_TRUE(Shows("mes \"[Captain of the Guard]\";"));
 }
 
 TEST_F(CodeRoadTest, AConditionTakesAFreeExpressionCheckedAsItIsTyped)

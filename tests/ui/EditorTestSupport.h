@@ -99,6 +99,8 @@ inline std::vector<std::string> ComboTexts(const QComboBox* combo)
 using widgettest::Child;
 using widgettest::Click;
 using widgettest::ProcessDeletions;
+using widgettest::ShowsWholeCaption;
+using widgettest::ShowsWholeText;
 
 inline void ClickRow(QListWidget* list, int row)
 {

@@ -254,8 +254,8 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
         return;
     const std::string built = TreeShape(Start());
     EXPECT_EQ(built,
-              "Start(Message: Hello.\r\n,Action: Next Button(),"
-              "Bye(Condition: At least 1000 Zeny,Message: Goodbye.\r\n,Action: Close Script()),"
+              "Start(Message: Hello.\r\n,Action: Next Button,"
+              "Bye(Condition: At least 1000 Zeny,Message: Goodbye.\r\n,Action: Close Script),"
               "Menu: Goodbye, Again,Manual: set Zeny, Zeny - 10;\r\nend;\r\n,"
               "Action: Warp(geffen.gat, 119, 59))");
     EXPECT_EQ(Title(), ExpectedTitle("No File Open", "eAthena", true));

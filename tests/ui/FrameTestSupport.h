@@ -193,6 +193,8 @@ private:
 using widgettest::Child;
 using widgettest::Click;
 using widgettest::ProcessDeletions;
+using widgettest::ShowsWholeCaption;
+using widgettest::ShowsWholeText;
 
 // Picks an entry the way the keyboard does: Home, then Down until it is reached.
 inline void PickEntry(QComboBox* combo, int index)

@@ -5,8 +5,10 @@
 #include "DocumentSupport.h"
 
 #include "ui/Form_Import.h"
+#include "ui/TaskTreeView.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontMetricsF>
 #include <QListWidget>
@@ -66,6 +68,8 @@ TEST_F(ImportCommandTest, ListsTheNpcsAndPreviewsTheSelectedOne)
     EXPECT_TRUE(Child<QMenu>(Frame, "FileMenu")->actions().contains(Command("FileImportItem")));
     EXPECT_EQ(Command("FileImportItem")->text(), QStringLiteral("&Import Script..."));
     Import([](TImportForm& form) {
+        // The file is taken to be written for the server the author works for now.
+        EXPECT_EQ(Child<QComboBox>(&form, "ServerCombo")->currentText(), QStringLiteral("eAthena"));
         auto* list = Child<QListWidget>(&form, "NpcList");
         ASSERT_EQ(list->count(), 3);
         EXPECT_EQ(list->item(0)->text(), QStringLiteral("Guide  (lines 1-5)"));
@@ -85,16 +89,38 @@ TEST_F(ImportCommandTest, ListsTheNpcsAndPreviewsTheSelectedOne)
     EXPECT_EQ(Project().TaskTree.Count(), 1);
 }
 
-TEST_F(ImportCommandTest, OpensTheChosenNpcAsANewUnsavedProject)
+TEST_F(ImportCommandTest, OpensTheChosenNpcAsANewUnsavedProjectForTheFilesServer)
 {
-    Import([](TImportForm& form) { QTest::mouseClick(Ok(form), Qt::LeftButton); });
+    Import([](TImportForm& form) {
+        Child<QComboBox>(&form, "ServerCombo")->setCurrentIndex(1);
+        EXPECT_EQ(Child<QListWidget>(&form, "NpcList")->currentRow(), 0);
+        QTest::mouseClick(Ok(form), Qt::LeftButton);
+    });
+    EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::RAthena);
+    EXPECT_EQ(Project().HeaderInfo.Compatible, RulesOf(TServerTarget::RAthena).DefaultCompatible);
     EXPECT_EQ(Project().NPCInfo.Name, "Guide");
     EXPECT_EQ(Project().NPCInfo.MapIndex, 1);
     EXPECT_EQ(Project().TaskTree.Count(), 3);  // Start, the message, close
     EXPECT_TRUE(Project().ProjectFileName.empty());
-    EXPECT_EQ(Title(), NoFileTitle + " [Modified]");
+    EXPECT_EQ(Title(), ExpectedTitle("No File Open", "rAthena", true));
     EXPECT_TRUE(Dialogs->Questions.empty());
     EXPECT_TRUE(Dialogs->Errors.empty());
+}
+
+// The chooser closed leaves the keys where they were: the desktop may have left no window
+// active, and Ctrl+Q or F9 would wait for a click.
+TEST_F(ImportCommandTest, TheFocusGoesBackToTheWindowTheUserCameFrom)
+{
+    QWidget* tree = TaskForm->TasksList();
+    tree->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), tree);
+    Import([](TImportForm& form) {
+        form.reject();
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+    });
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Frame.data()));
+    EXPECT_EQ(QApplication::focusWidget(), tree);
 }
 
 TEST_F(ImportCommandTest, AsksToSaveTheCurrentProjectFirst)

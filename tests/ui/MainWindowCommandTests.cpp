@@ -168,40 +168,29 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
 }
 
 // Each window takes its share of the area in creation order; one that needs more room than its
-// share (the header's fields) keeps that room and is moved up or left to stay inside.
-TEST_F(WindowCommandTest, TilingHorizontallyStacksAndVerticallyPlacesSideBySide)
+// share (the header's fields, the NPC window's fixed size) takes that room and the others share
+// the rest: on a 1600x1000 screen the NPC window is not hidden behind the tree's.
+TEST_F(WindowCommandTest, TilingStacksOrPlacesSideBySideWithNoWindowCovered)
 {
-    Run("WinOutputItem");
-    Run("WinHeaderInfoItem");
-    NPCForm->close();  // minimised windows keep their place
-    const auto open = [this] {
-        QList<QMdiSubWindow*> windows;
-        for (QMdiSubWindow* window : Frame->ClientArea()->subWindowList(QMdiArea::CreationOrder))
-            if (!window->isMinimized())
-                windows << window;
-        return windows;
-    };
-    ASSERT_EQ(open().size(), 3);
-    const QRect area = Frame->ClientArea()->viewport()->rect();
-
-    Run("ViewTileHorizontalItem");
-    int i = 0;
-    for (QMdiSubWindow* window : open()) {
-        EXPECT_EQ(window->x(), 0);
-        EXPECT_EQ(window->width(), area.width());
-        EXPECT_EQ(window->y(), std::min(area.height() * i / 3, area.height() - window->height()));
-        EXPECT_GE(window->height(), area.height() * (i + 1) / 3 - area.height() * i / 3);
-        ++i;
-    }
-
-    Run("ViewTileVerticalItem");
-    i = 0;
-    for (QMdiSubWindow* window : open()) {
-        EXPECT_EQ(window->y(), 0);
-        EXPECT_EQ(window->height(), area.height());
-        EXPECT_EQ(window->x(), std::min(area.width() * i / 3, area.width() - window->width()));
-        EXPECT_GE(window->width(), area.width() * (i + 1) / 3 - area.width() * i / 3);
-        ++i;
+    ShrinkFrame(QSize(1600, 1000));
+    for (const char* command : {"WinOutputItem", "WinHeaderInfoItem"})
+        Run(command);
+    QCoreApplication::processEvents();
+    const QList<QMdiSubWindow*> windows = Frame->ClientArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(windows.size(), 4);
+    const QRect area(QPoint(0, 0), Frame->ClientArea()->contentsRect().size());
+    for (const auto& [command, stacked] : {std::pair{"ViewTileHorizontalItem", true}, std::pair{"ViewTileVerticalItem", false}}) {
+        Run(command);
+        EXPECT_EQ(windows[0]->pos(), QPoint(0, 0)) << command;
+        // The second window goes below the first (stacked) or beside it.
+        EXPECT_EQ(stacked ? windows[1]->x() : windows[1]->y(), 0) << command;
+        for (int i = 0; i < windows.size(); ++i) {
+            const std::string name = windows[i]->widget()->metaObject()->className();
+            EXPECT_TRUE(area.contains(windows[i]->geometry())) << command << " " << name;
+            for (int j = i + 1; j < windows.size(); ++j)
+                EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry()))
+                    << command << " " << name << " covers " << windows[j]->widget()->metaObject()->className();
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include "ui/Form_Message.h"
 
 #include <QLabel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -108,6 +109,10 @@ TEST_F(MenuFormTest, TheTextIsTakenAsTypedAndEnterAdds)
     PickEntry(Groups(), "Start");
     QTest::keyClicks(NameEdit(), "  Go, \"now\" ");
     QTest::keyClick(NameEdit(), Qt::Key_Return);
+    // The choice's text has the list's width but for its group's name, and all of it in the tooltip.
+    const QTreeWidgetItem* row = View()->topLevelItem(0);
+    EXPECT_EQ(row->toolTip(0), row->text(0));
+    EXPECT_GE(View()->header()->sectionSize(0), View()->viewport()->width() - View()->header()->sectionSize(1) - 1);
     Click(Button("ApplyButton"));
     auto* menu = dynamic_cast<TMenuTask*>(Report.NewTask.get());
     ASSERT_NE(menu, nullptr);
@@ -141,6 +146,8 @@ TEST_F(MenuFormTest, AChoiceIsChangedInPlaceAndMovedUpAndDown)
     AddChoice("Two", "Start");
     AddChoice("Three", "Start");
     EXPECT_FALSE(Button("DownButton")->isEnabled()) << "the last row cannot go down";
+    for (const char* name : {"AddButton", "DeleteButton", "ChangeButton", "UpButton", "DownButton"})
+        EXPECT_TRUE(ShowsWholeCaption(Button(name))) << name;
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, {},
                       View()->visualItemRect(View()->topLevelItem(0)).center());
     EXPECT_EQ(NameEdit()->text(), "One");

@@ -192,6 +192,11 @@ TEST_P(PlayTestMenuKeys, TheMenuIsPlayedFromTheKeyboard)
     if (!menu->isVisibleTo(form))
         EXPECT_EQ(form->focusWidget(), Child<QPushButton>(form, "CloseButton"));
     EXPECT_TRUE(Dialogs->Errors.empty());
+    // Escape ends the play-test from wherever the focus rests, as it ends a dialog.
+    const QPointer<TPlayTestForm> open = form;
+    QTest::keyClick(form->focusWidget(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(open.isNull() || !open->isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(

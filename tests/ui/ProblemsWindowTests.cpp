@@ -115,22 +115,29 @@ TEST_F(ProblemsWindowTest, ShowsTheCheckOfTheTaskWindowInsteadOfCheckingAgain)
 
 // The window opens where a message reads whole: the message column takes the width the others
 // leave, and the whole text is in the row's tooltip however narrow the column gets.
+// A task path too long for the window is cut in its middle: the message and the line stay in
+// sight, and the whole path is in the tooltip.
 TEST_F(ProblemsWindowTest, OpensAtAReadableSizeWithTheMessageStretchedAndInATooltip)
 {
-    Add(std::make_unique<TManualTask>(std::vector<std::string>{"meszq;"}));
+    auto* code = Add(std::make_unique<TManualTask>(std::vector<std::string>{"meszq;"}));
+    Document().RenameNode(code->Node, std::string(40, 'x') + " the code that talks to the player " + std::string(40, 'y'));
     TProblemsForm* problems = OpenProblems();
     ASSERT_EQ(Rows(problems).size(), 1u);
     EXPECT_GE(problems->width(), 700);
     EXPECT_GE(problems->height(), 240);
     QHeaderView* header = problems->List()->header();
     EXPECT_EQ(header->sectionResizeMode(1), QHeaderView::Stretch);
+    const int visible = problems->List()->viewport()->width();
     int others = 0;
     for (const int column : {0, 2, 3})
         others += header->sectionSize(column);
-    EXPECT_GE(header->sectionSize(1), problems->List()->viewport()->width() - others - 1);
+    EXPECT_GE(header->sectionSize(1), visible - others - 1);
+    EXPECT_GE(header->sectionSize(1), visible / 3) << "the message keeps room to be read";
+    EXPECT_LE(header->sectionViewportPosition(3) + header->sectionSize(3), visible) << "the line is in sight";
     const QTreeWidgetItem* row = problems->List()->topLevelItem(0);
     EXPECT_EQ(row->toolTip(1), row->text(1));
     EXPECT_FALSE(row->toolTip(1).isEmpty());
+    EXPECT_EQ(row->toolTip(2), QString::fromStdString(TaskPath(*code)));
 }
 
 TEST(ProblemCounts, ReadAsASentence)

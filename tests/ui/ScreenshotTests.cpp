@@ -326,7 +326,7 @@ TEST_F(Screenshots, AnImportedNpcBesideItsWrittenScript)
 {
     const TImportSource source("well.txt", ImportedScript);
     ASSERT_EQ(source.File.Entries.size(), 1u);
-    ImportChosenNpc(Document(), source, 0);
+    ImportChosenNpc(Document(), source, 0, TServerTarget::EAthena);
     // The import made real tasks, not manual code, and the script written back is structured.
     std::vector<std::string> lines;
     GenerateScript(Project(), lines);

@@ -23,10 +23,13 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QApplication>
@@ -36,6 +39,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 using namespace frametest;
 using namespace scriptfiletest;
@@ -57,6 +61,36 @@ TEST_F(ScriptFileFormTest, ListsEveryEntryWithHowItOpens)
             EXPECT_EQ(Cell(form, row, column), expected[row][column]) << row << "," << column;
     EXPECT_EQ(form->FileText()->toPlainText(), QString::fromStdString(Town).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Script File - town.txt (eAthena)"));
+    // It opens at the size it asks for, not the least its layout allows.
+    EXPECT_EQ(form->size(), QSize(900, 600));
+}
+
+// The Windows menu lists every open window, the file's and its NPC's among them, once however
+// often it opens; choosing one brings it to the front.
+TEST_F(ScriptFileFormTest, TheWindowsMenuListsTheFileAndItsNpcWindows)
+{
+    TScriptFileForm* form = OpenTown();
+    ASSERT_NE(form, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(form, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    npc->Tasks()->ShowOutput();
+    EXPECT_EQ(npc->Tasks()->Output()->windowTitle(), QStringLiteral("Output - Guide"));
+    auto* menu = Child<QMenu>(Frame, "WindowsMenu");
+    const auto listed = [menu] {
+        emit menu->aboutToShow();
+        std::map<QString, QAction*> entries;
+        for (QAction* action : menu->actions())
+            entries[action->text().remove(QRegularExpression(QStringLiteral("^&\\d "))).replace(QStringLiteral("&&"), QStringLiteral("&"))] = action;
+        return entries;
+    };
+    const std::size_t count = listed().size();
+    EXPECT_EQ(listed().size(), count);
+    const auto entries = listed();
+    for (const QString& title : {form->windowTitle(), npc->windowTitle(), QStringLiteral("Output - Guide")})
+        EXPECT_EQ(entries.count(title), 1u) << title.toStdString();
+    ASSERT_EQ(entries.count(form->windowTitle()), 1u);
+    entries.at(form->windowTitle())->trigger();
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), ChildFrame(form));
 }
 
 TEST_F(ScriptFileFormTest, AnEntryEditedAsCodeIsTheOnlyChangeSaved)
@@ -65,6 +99,7 @@ TEST_F(ScriptFileFormTest, AnEntryEditedAsCodeIsTheOnlyChangeSaved)
     ASSERT_NE(form, nullptr);
     auto* code = OpenRow<TScriptCodeForm>(form, 0, "OpenCodeButton");
     ASSERT_NE(code, nullptr);
+    EXPECT_EQ(code->size(), QSize(700, 450));
     QPlainTextEdit* edit = code->Code();
     EXPECT_EQ(edit->toPlainText().toStdString(), "prontera,10,10,4\tscript\tSoldier\t45,{\n\tmes \"Halt!\";\n\tclose;\n}");
     QTextCursor cursor(edit->document()->findBlockByNumber(2));
@@ -500,7 +535,7 @@ INSTANTIATE_TEST_SUITE_P(
     Files, BadScriptFileTest,
     ::testing::Values(
         BadFileRow{"Binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "a binary file, not a script (a zero byte at offset 8)"},
-        BadFileRow{"NotAScript", "Dear diary,\ntoday I wrote no script.\n", "not a script file: line 1: cannot read this line"},
+        BadFileRow{"NotAScript", "Dear diary,\ntoday I wrote no script.\n", "not a script file: line 1 begins no NPC, function, shop, warp, monster or map flag"},
         BadFileRow{"BracesNeverClose", Guide + "\nprontera,1,1,4\tscript\tB\t45,{\n\tif (1) {\n\tclose;\n}\n",
                    "missing '}': 1 block(s) still open at the end of the file; the loader stops there, so the file is not opened"},
         BadFileRow{"FiftyMegabytes", "", "the file is 50 MB; script files larger than 16 MB are not opened"}),

@@ -5,7 +5,10 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QLineEdit>
 #include <QObject>
+#include <QStyle>
 #include <QString>
 #include <QTest>
 
@@ -31,6 +34,23 @@ T* Child(const QObject* form, const char* name)
 inline void Click(QAbstractButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Whether a field (a line edit, or the one inside a spin box) shows its whole text, with the
+// margins its frame and caret need.
+inline bool ShowsWholeText(const QWidget* field)
+{
+    const auto* edit = qobject_cast<const QLineEdit*>(field);
+    if (!edit)
+        edit = field->findChild<QLineEdit*>();
+    return edit && edit->fontMetrics().horizontalAdvance(edit->text()) + 8 <= edit->width();
+}
+
+// Whether a button shows its whole caption (its '&' mark aside) within the margins of its style.
+inline bool ShowsWholeCaption(const QAbstractButton* button)
+{
+    const int margins = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    return button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&')) + margins <= button->width();
 }
 
 } // namespace widgettest
