@@ -113,6 +113,31 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRule, ::testing::Values(
     RuleCase{"MonsterWholeMapOnRAthena", RA, "prontera\tmonster\tPoring\t1002,5\n", {}},
     RuleCase{"UnknownMapflag", EA, "prontera\tmapflag\tnoteleprot\n", {"1:18: unrecognized mapflag 'noteleprot'"}},
     RuleCase{"KnownMapflagAnyCase", EA, "prontera\tmapflag\tNoTeleport\n", {}},
+    RuleCase{"BattlegroundMapflagOnEAthena", EA, "prontera\tmapflag\tbattleground\t2\n", {}},
+    RuleCase{"UnknownMapflagOnRAthena", RA, "prontera\tmapflag\tnoteleprot\n", {"1:18: unrecognized mapflag 'noteleprot'"}},
+    // rAthena's npc.cpp: states in the type, a shop's discount flag, monsters by name.
+    RuleCase{"ScriptStateOnRAthena", RA, "prontera,1,1,4\tscript(CLOAKED)\tX\t100,{\n}\nprontera,1,1\twarp(HIDDEN)\tW\t1,1,prontera,5,5\n", {}},
+    RuleCase{"UnknownStateOnRAthena", RA, "prontera,1,1,4\tscript(GHOST)\tX\t100,{\n}\n",
+             {"1:16: invalid NPC state in 'script(GHOST)': the server loads the NPC visible (it knows script(CLOAKED), (HIDDEN) and (DISABLED))"}},
+    RuleCase{"ScriptStateOnEAthena", EA, "prontera,1,1,4\tscript(CLOAKED)\tX\t100,{\n}\n",
+             {"1:1: cannot read this line: probably a missing or extra tab", "2:1: cannot read this line: a header has four fields separated by tabs (an extra '}' above may have ended a script early); the server stops reading the file here"}},
+    RuleCase{"ShopDiscountFlagOnRAthena", RA, "prontera,1,1,4\tshop\tS\tHIDDEN_NPC,no,7932:4000,501:50\n", {}},
+    RuleCase{"ShopUnknownDiscountOnRAthena", RA, "prontera,1,1,4\tshop\tS\t100,maybe,501:50\n",
+             {"1:23: unknown discount setting 'maybe': the server reads yes or no (or the first item) there and does not load the shop"}},
+    RuleCase{"MonsterByNameOnRAthena", RA, "prontera\tmonster\tGan Ceann\tGAN_CEANN,60\n", {}},
+    RuleCase{"MonsterByNameOnEAthena", EA, "prontera,0,0\tmonster\tGan Ceann\tGAN_CEANN,60\n",
+             {"1:32: Invalid mob definition: the server reads map,x,y[,spanx,spany] and mobid,amount[,delay1,delay2,event]"}},
+    // rAthena's parse_line skips the character after an assignment unread; Hercules wants ';'.
+    RuleCase{"LooseAssignmentEndsOnRAthena", RA, Npc("\tfor (.@i = 0, .@i < 3; .@i++) mes \"x\";\n\t.@a = 1);\n\t.@b = 2:\n"),
+             {"2:14: ',' ends this assignment: rAthena skips the character after an assignment unread, as if it were ';'",
+              "3:9: ')' ends this assignment: rAthena skips the character after an assignment unread, as if it were ';'",
+              "4:9: ':' ends this assignment: rAthena skips the character after an assignment unread, as if it were ';'"}},
+    RuleCase{"LooseAssignmentEndOnHercules", HE, Npc("\t.@a = 1);\n"), {"2:9: ';' expected"}},
+    RuleCase{"DoubledMinusOnRAthena", RA, Npc("\t.@a = 3--5;\n"), {"2:9: ';' expected"}},
+    RuleCase{"DoubledMinusOnHercules", HE, Npc("\t.@a = 3--5;\n"), {}},
+    // Hercules registers every item's database name as a constant, and reads 0o, 0b and 1_000.
+    RuleCase{"ItemNameConstantOnHercules", HE, Npc("\tswitch (1) { case Red_Potion: end; }\n"), {}},
+    RuleCase{"RadixNumbersOnHercules", HE, Npc("\t.@a = 0o17 + 0b101 + 1_000;\n"), {}},
     RuleCase{"DuplicateCase", EA, Npc("\tswitch (1) { case 1: end; case 2: end; case 1: end; }\n"),
              {"2:46: dup 'case': this switch already has a case 1"}},
     RuleCase{"DuplicateCaseConstant", RA, Npc("\tswitch (1) { case Job_Knight: end; case job_knight: end; }\n"),
@@ -219,7 +244,7 @@ TEST_P(ServerAgreement, NoErrorOnTheServersOwnFiles)
     std::vector<std::string> order = LoadOrder();
     if (order.empty())  // loaded one by one
         for (const auto& entry : std::filesystem::recursive_directory_iterator(Dir_ / "npc"))
-            if (entry.is_regular_file())
+            if (entry.is_regular_file() && entry.path().extension() == ".txt")  // the .conf lists name them
                 order.push_back(std::filesystem::relative(entry.path(), Dir_).string());
     TLoadState load(GetParam().Target);
     for (const std::string& file : order) {
