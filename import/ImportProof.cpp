@@ -236,8 +236,8 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
                            ": " + d.Message;
             return proof;
         }
-    const script::TScriptFile originalFile = script::ReadScriptFile(source.Slice(entry.Range) + "\n" + functions);
-    const script::TScriptFile importedFile = script::ReadScriptFile(proof.Script + functions);
+    const script::TScriptFile originalFile = script::ReadScriptFile(source.Slice(entry.Range) + "\n" + functions, options.Target);
+    const script::TScriptFile importedFile = script::ReadScriptFile(proof.Script + functions, options.Target);
     const script::TProgram original(originalFile);
     const script::TProgram imported(importedFile);
     // A click, then every event label of the NPC's (OnTouch, OnInit, ...) as the server would run it.
