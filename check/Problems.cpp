@@ -89,9 +89,15 @@ const std::unordered_set<std::string>* CatalogueMaps(std::unordered_set<std::str
 std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines, TServerTarget target)
 {
     std::unordered_set<std::string> maps;
+    // The project's script runs beside the server's own scripts: their global functions are
+    // there, and a function none of them defines is what it is to npc-lint for a file alone, a
+    // warning that another file may define it.
+    script::TLoadState load(target);
+    load.DefineShippedFunctions();
     script::TCheckOptions options;
     options.Target = target;
     options.Maps = CatalogueMaps(maps);
+    options.Load = &load;
     return script::CheckScript(JoinScriptLines(lines), options);
 }
 

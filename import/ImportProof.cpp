@@ -237,8 +237,8 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
                            ": " + d.Message;
             return proof;
         }
-    const script::TScriptFile originalFile = script::ReadScriptFile(source.Slice(entry.Range) + "\n" + functions);
-    const script::TScriptFile importedFile = script::ReadScriptFile(proof.Script + functions);
+    const script::TScriptFile originalFile = script::ReadScriptFile(source.Slice(entry.Range) + "\n" + functions, options.Target);
+    const script::TScriptFile importedFile = script::ReadScriptFile(proof.Script + functions, options.Target);
     const script::TProgram original(originalFile);
     const script::TProgram imported(importedFile);
     // Both sides would fail alike, which proves nothing: the source is what the user must fix.

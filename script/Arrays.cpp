@@ -92,12 +92,13 @@ TValue TMachine::Cleararray(const TArgs& a, TFrame& f)
 }
 
 // getarraysize(<array>[<first>]): one past the last element that exists, counting from `first`
-// (the server takes every element before it as there).
+// (eAthena takes every element before it as there; the others count from 0 whatever it is).
 TValue TMachine::Getarraysize(const TArgs& a, TFrame& f)
 {
     const TVarRef ref = ArrayRef(a, 0, f);
-    const std::vector<std::int64_t> elements = Elements(ref, f, ref.Index);
-    return TValue::Of(elements.empty() ? ref.Index : elements.back() + 1);
+    const std::int64_t first = Rules_.ArraySizeIgnoresIndex ? 0 : ref.Index;
+    const std::vector<std::int64_t> elements = Elements(ref, f, first);
+    return TValue::Of(elements.empty() ? first : elements.back() + 1);
 }
 
 // copyarray <to>[<i>],<from>[<j>],<count>: an overlap within one array copies from the back;

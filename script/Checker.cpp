@@ -181,7 +181,7 @@ bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& ra
 {
     if (Functions_.count(Key(name)))
         return true;
-    if (Load_ && Rules_.Dialect().DirectCalls && Load_->FunctionFile(name))
+    if (Load_ && Rules_.Dialect().DirectCalls && (Load_->FunctionLoaded(name) || Load_->FunctionFile(name)))
         return GlobalFunction(name, range);
     const bool caseSlip = Rules_.CaseSensitive() && Rules_.FindCommandIgnoringCase(name);
     if (Load_ && Rules_.Dialect().DirectCalls && parenthesized && !caseSlip) {
@@ -394,7 +394,8 @@ void TLoadState::Scan(std::string_view text, const std::string& file)
         const std::string_view w3 = line.substr(tab2 + 1, tab3 == std::string_view::npos ? tab3 : tab3 - tab2 - 1);
         if (SameLetters(w1, "function") && TServerRules::IsType(dialect.ScriptTypes, w2))
             FunctionFiles_.emplace(Key(w3), file);
-        else if (w2.find('(') == std::string_view::npos || SameLetters(w2.substr(0, 10), "duplicate("))
+        else if (w2.find('(') == std::string_view::npos || SameLetters(w2.substr(0, 10), "duplicate(") ||
+                 (dialect.StateInType && SameLetters(w2.substr(0, 7), "script(")))
             NpcFiles_.emplace(UniqueName(w3), file);
     }
 }
@@ -413,6 +414,12 @@ void TLoadState::Absorb(const TLoadState& other)
     Npcs_.insert(other.Npcs_.begin(), other.Npcs_.end());
     FunctionFiles_.insert(other.FunctionFiles_.begin(), other.FunctionFiles_.end());
     NpcFiles_.insert(other.NpcFiles_.begin(), other.NpcFiles_.end());
+}
+
+void TLoadState::DefineShippedFunctions()
+{
+    for (const std::string& name : TServerRules::For(Target_).ShippedFunctions())
+        Functions_.insert(Key(name));
 }
 
 const std::string* TLoadState::FunctionFile(const std::string& name) const

@@ -28,6 +28,9 @@ public:
     const std::string& Current() const { return Current_; }
     // Adds an entry checked now: a global function, or an NPC a `duplicate` may copy.
     void Define(const TTopLevel& entry);
+    // Counts the global functions of the target's own scripts as loaded, as they are before a
+    // project's script on a server that runs its shipped scripts.
+    void DefineShippedFunctions();
 
     bool FunctionLoaded(const std::string& name) const { return Functions_.count(Key(name)) > 0; }
     bool NpcLoaded(const std::string& name) const { return Npcs_.count(name) > 0; }

@@ -64,7 +64,7 @@ std::unique_ptr<TExpr> TParser::Binary(std::unique_ptr<TExpr> left, int limit)
             continue;
         }
         // The servers read `3--5` as 3 - -5 and `3++5` as 3 + +5: the second sign starts the operand.
-        const bool doubled = SameOp(op, "--") || (SameOp(op, "++") && Ahead(1).Kind == TTokenKind::Number);
+        const bool doubled = DoubledSigns_ && (SameOp(op, "--") || (SameOp(op, "++") && Ahead(1).Kind == TTokenKind::Number));
         const std::string single = doubled ? op.substr(0, 1) : op;
         const int level = BinaryLevel(single, CLike_);
         if (level == 0 || level <= limit)

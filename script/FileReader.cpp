@@ -45,6 +45,12 @@ TSourcePos PosAfter(std::string_view text, TSourcePos from, std::size_t offset)
     return pos;
 }
 
+// rAthena reads a type by its first letters: `script(CLOAKED)` is a script, `warp2` a warp.
+bool StartsWithType(std::string_view w2, std::string_view type)
+{
+    return w2.size() >= type.size() && SameLetters(w2.substr(0, type.size()), type);
+}
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -153,6 +159,11 @@ private:
     {
         File_.Diagnostics.push_back({TSeverity::Error, range, std::move(message)});
     }
+    bool IsScriptType(std::string_view w2) const
+    {
+        return TServerRules::IsType(Dialect_.ScriptTypes, w2) || (Dialect_.StateInType && StartsWithType(w2, "script"));
+    }
+    void TypeState(std::string_view type);
     TSourceRange FieldRange(std::size_t field) const { return Line_.Fields[field].Range; }
     TNext Entry();
     std::size_t ContentEnd(std::size_t from) const;
@@ -251,8 +262,15 @@ TFileReader::TNext TFileReader::Entry()
         Line_.Floating = true;
     else if (!SameLetters(w1, "function"))
         Line_.Map = std::string(SplitCommas(w1)[0]);
-    if (TServerRules::IsType(Dialect_.ScriptTypes, Line_.Fields[1].Text) && hasW4)
+    if (IsScriptType(Line_.Fields[1].Text) && hasW4) {
+        if (SameLetters(w1, "function") && !TServerRules::IsType(Dialect_.ScriptTypes, Line_.Fields[1].Text)) {
+            Error(FieldRange(1), "cannot read this line: a function's type is 'script' alone (the server skips the line)");
+            NextLine();
+            return TNext::Continue;
+        }
+        TypeState("script");
         return ScriptHeader();
+    }
     if (OtherEntry(hasW4))
         File_.Entries.push_back(std::move(Line_));
     else
@@ -289,8 +307,9 @@ bool TFileReader::OtherEntry(bool hasW4)
     const std::string& w2 = Line_.Fields[1].Text;
     const auto is = [&](const char* types) { return hasW4 && TServerRules::IsType(types, w2); };
     const auto sprite = [this] { Line_.Sprite = std::string(SplitCommas(Line_.Fields[3].Text)[0]); };
-    if (is(Dialect_.WarpTypes)) {
+    if (is(Dialect_.WarpTypes) || (hasW4 && Dialect_.StateInType && StartsWithType(w2, "warp"))) {
         Line_.Kind = TTopKind::Warp;
+        TypeState("warp");
         if (!Placement(Line_, false))
             Error(FieldRange(0), "the position must be written map,x,y");
     } else if (is(Dialect_.ShopTypes) || is(Dialect_.PlainTypes)) {
@@ -316,6 +335,22 @@ bool TFileReader::OtherEntry(bool hasW4)
     return true;
 }
 
+// The state written after a type (`script(HIDDEN)`): the server reads CLOAKED, HIDDEN and DISABLED
+// and shows the NPC for anything else, with a warning.
+void TFileReader::TypeState(std::string_view type)
+{
+    const std::string& w2 = Line_.Fields[1].Text;
+    if (w2.size() <= type.size() || TServerRules::IsType(Dialect_.WarpTypes, w2) || TServerRules::IsType(Dialect_.ScriptTypes, w2))
+        return;
+    const bool written = w2[type.size()] == '(' && w2.back() == ')' && w2.size() > type.size() + 2;
+    const std::string state = written ? w2.substr(type.size() + 1, w2.size() - type.size() - 2) : std::string();
+    if (SameLetters(state, "CLOAKED") || SameLetters(state, "HIDDEN") || SameLetters(state, "DISABLED"))
+        return;
+    File_.Diagnostics.push_back({TSeverity::Warning, FieldRange(1),
+                                 "invalid NPC state in '" + w2 + "': the server loads the NPC visible (it knows " +
+                                     std::string(type) + "(CLOAKED), (HIDDEN) and (DISABLED))"});
+}
+
 bool TFileReader::Placement(TTopLevel& entry, bool withDir)
 {
     const auto parts = SplitCommas(entry.Fields[0].Text);
@@ -339,6 +374,7 @@ TFileReader::TNext TFileReader::ScriptEntry(TTopLevel& entry, std::size_t braceO
     if (!end)
         return TNext::Stop;
     TBodyResult body = ParseBlock(Text_, brace, end->Offset, &File_.Comments, Target_);
+    File_.Diagnostics.insert(File_.Diagnostics.end(), body.Warnings.begin(), body.Warnings.end());
     if (body.Error)
         File_.Diagnostics.push_back(*body.Error);
     entry.Body = std::move(body.Body);

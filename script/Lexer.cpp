@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace script {
@@ -89,21 +90,34 @@ static bool ReadWord(TCursor& c, TToken& token)
     return true;
 }
 
-static void ReadNumber(TCursor& c, TToken& token)
+// The radix a number's prefix names (0x, and where the target reads them 0o and 0b), or 0.
+static int RadixPrefix(const TCursor& c, const TLexRules& rules)
+{
+    if (c.Peek() != '0')
+        return 0;
+    const char letter = c.Peek(1);
+    const int radix = letter == 'x' || letter == 'X'                      ? 16
+                      : rules.RadixNumbers && (letter == 'o' || letter == 'O') ? 8
+                      : rules.RadixNumbers && (letter == 'b' || letter == 'B') ? 2
+                                                                               : 0;
+    return radix && DigitValue(c.Peek(2)) < radix ? radix : 0;
+}
+
+static void ReadNumber(TCursor& c, TToken& token, const TLexRules& rules)
 {
     const std::size_t start = c.Pos().Offset;
-    int base = 10;
-    if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X') && DigitValue(c.Peek(2)) < 16) {
-        base = 16;
+    int base = RadixPrefix(c, rules);
+    if (base)
         c.AdvanceInLine(2);
-    } else if (c.Peek() == '0') {
-        base = 8;
-    }
+    else
+        base = c.Peek() == '0' && !rules.DecimalZero ? 8 : 10;
     std::uint64_t value = 0;
-    while (DigitValue(c.Peek()) < base) {
-        value = value * base + DigitValue(c.Peek());
-        if (value > 0x7fffffffffffULL)
-            value = 0x7fffffffffffULL;  // the server saturates; keep far from overflow
+    constexpr std::uint64_t Largest = INT64_MAX;  // strtoll's saturation; each target narrows it
+    while (DigitValue(c.Peek()) < base || (rules.RadixNumbers && c.Peek() == '_' && DigitValue(c.Peek(1)) < base)) {
+        if (c.Peek() != '_') {
+            const auto digit = static_cast<std::uint64_t>(DigitValue(c.Peek()));
+            value = value > (Largest - digit) / static_cast<std::uint64_t>(base) ? Largest : value * base + digit;
+        }
         c.AdvanceInLine(1);
     }
     token.Kind = TTokenKind::Number;
@@ -182,22 +196,27 @@ static void ReadString(TCursor& c, TToken& token)
 TLexRules LexRulesFor(TTarget target)
 {
     const TDialect& dialect = DialectOf(target);
-    return {dialect.DigitConstants, dialect.PowerOperator};
+    return {dialect.DigitConstants, dialect.PowerOperator, dialect.DecimalZero, dialect.RadixNumbers};
 }
 
 // A word that starts with digits, such as a sprite constant (`4_F_KAFRA1`): digits run into
 // letters or an underscore. Hex numbers (`0x1F`) stay numbers.
-static bool ReadDigitWord(TCursor& c, TToken& token)
+static bool ReadDigitWord(TCursor& c, TToken& token, const TLexRules& rules)
 {
-    if (c.Peek() == '0' && (c.Peek(1) == 'x' || c.Peek(1) == 'X'))
+    if (RadixPrefix(c, rules))
         return false;
     std::size_t n = 0;
     while (IsDigit(c.Peek(n)))
         ++n;
     if (!IsWordChar(c.Peek(n)))
         return false;
-    while (IsWordChar(c.Peek(n)))
-        ++n;
+    bool letters = false;
+    while (IsWordChar(c.Peek(n))) {
+        const char ch = c.Peek(n++);
+        letters |= !IsDigit(ch) && ch != '_';
+    }
+    if (rules.RadixNumbers && !letters)
+        return false;  // digits grouped with `_` (1_000)
     token.Kind = TTokenKind::Word;
     token.Text.assign(c.Text().data() + c.Pos().Offset, n);
     c.AdvanceInLine(n);
@@ -251,8 +270,8 @@ void ReadToken(TCursor& c, std::vector<TComment>* comments, TToken& token, const
     if (!c.AtEnd()) {
         const char ch = c.Peek();
         if (IsDigit(ch)) {
-            if (!rules.DigitConstants || !ReadDigitWord(c, token))
-                ReadNumber(c, token);
+            if (!rules.DigitConstants || !ReadDigitWord(c, token, rules))
+                ReadNumber(c, token, rules);
         } else if (ch == '"') {
             ReadString(c, token);
         } else if (!ReadWord(c, token)) {

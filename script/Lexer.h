@@ -73,6 +73,8 @@ bool IsWordChar(char c);
 struct TLexRules {
     bool DigitConstants = false;  // `4_F_KAFRA1` is one word
     bool PowerOperator = false;   // `**` is one operator
+    bool DecimalZero = false;     // `010` is ten: the reader skips leading zeros (no octal)
+    bool RadixNumbers = false;    // `0o17`, `0b101` and `1_000` are numbers
 };
 // The target server's.
 TLexRules LexRulesFor(TTarget target);

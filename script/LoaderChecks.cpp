@@ -60,13 +60,26 @@ void Add(std::vector<TDiagnostic>& out, TSeverity severity, const TSourceRange& 
 
 // Every item after the sprite is `,ID:price` (a market's `,ID:price:stock` starts the same way);
 // the loader stops at the first that does not read and ignores the rest of the line.
-void ShopItems(const TTopLevel& entry, std::vector<TDiagnostic>& out)
+void ShopItems(const TTopLevel& entry, const TDialect& dialect, std::vector<TDiagnostic>& out)
 {
     const std::string& w4 = entry.Fields[3].Text;
     std::size_t comma = w4.find(',');
     const std::string& type = entry.Fields[1].Text;
     if (SameLetters(type, "itemshop") || SameLetters(type, "pointshop"))
         comma = w4.find(',', comma + 1);  // the currency comes first
+    else if (dialect.ShopDiscount && !SameLetters(type, "marketshop") && comma != std::string::npos) {
+        // A first field that is no item is the shop's discount flag, `yes` or `no`.
+        const std::string_view first = std::string_view(w4).substr(comma + 1);
+        const std::string_view flag = first.substr(0, first.find_first_of(",:"));
+        TScan price(first.substr(flag.size()));
+        if (flag.empty() || !price.Literal(':') || !price.Int()) {
+            if (!SameLetters(flag, "yes") && !SameLetters(flag, "no"))
+                return Add(out, TSeverity::Error, entry.Fields[3].Range,
+                           "unknown discount setting '" + std::string(flag) +
+                               "': the server reads yes or no (or the first item) there and does not load the shop");
+            comma = w4.find(',', comma + 1);
+        }
+    }
     for (; comma != std::string::npos; comma = w4.find(',', comma + 1)) {
         TScan scan(std::string_view(w4).substr(comma + 1));
         if (scan.Int() && scan.Literal(':') && scan.Int())
@@ -97,7 +110,13 @@ void Monster(const TTopLevel& entry, const TDialect& dialect, std::vector<TDiagn
     TScan spawn(entry.Fields[3].Text);
     const bool placed = place.UpToComma() && (dialect.MonsterPlaceFields < 3 || (place.Literal(',') && place.Int() &&
                                                                                    place.Literal(',') && place.Int()));
-    const std::optional<long long> mob = spawn.Int();
+    // rAthena reads the monster up to the comma: a number, or a name from its monster database.
+    const std::string& w4 = entry.Fields[3].Text;
+    const std::size_t first = std::min(w4.find_first_not_of(' '), w4.size());
+    const bool byName = dialect.MonsterNames && first < w4.size() && std::isalpha(static_cast<unsigned char>(w4[first]));
+    std::optional<long long> mob = spawn.Int();
+    if (byName && spawn.UpToComma())
+        mob = -1;  // a monster by name: without the server's monster database, any name reads
     std::optional<long long> amount;
     if (mob && spawn.Literal(','))
         amount = spawn.Int();
@@ -147,13 +166,13 @@ void CheckLoaderLine(const TTopLevel& entry, const TDialect& dialect, std::vecto
     switch (entry.Kind) {
     case TTopKind::Shop:
         if (!TServerRules::IsType(dialect.PlainTypes, entry.Fields[1].Text))
-            ShopItems(entry, out);
+            ShopItems(entry, dialect, out);
         break;
     case TTopKind::Warp: Warp(entry, out); break;
     case TTopKind::Monster: Monster(entry, dialect, out); break;
     case TTopKind::Mapflag: {
         const std::string flag = Trimmed(entry.Fields[2].Text);
-        if (*dialect.MapFlags && !TServerRules::IsType(dialect.MapFlags, flag))
+        if (dialect.MapFlags && !TServerRules::IsType(*dialect.MapFlags, flag))
             Add(out, TSeverity::Error, entry.Fields[2].Range, "unrecognized mapflag '" + flag + "'");
         break;
     }

@@ -73,23 +73,23 @@ void TMachine::Step(const TOp& op, TFrame& frame)
             Eval(*op.Stmt->Expr, frame);
         break;
     case TOpKind::JumpIfFalse:
-        if (EvalInt(*op.Cond, frame) == 0)
+        if (EvalWhole(*op.Cond, frame) == 0)
             Jump(frame, op.Target);
         break;
     case TOpKind::JumpIfTrue:
         // The server's do-while tests with jump_zero and jumps back with goto: one jump either way.
-        Jump(frame, EvalInt(*op.Cond, frame) != 0 ? op.Target : frame.Pc);
+        Jump(frame, EvalWhole(*op.Cond, frame) != 0 ? op.Target : frame.Pc);
         break;
     case TOpKind::Jump: Jump(frame, op.Target); break;
     case TOpKind::Switch:
         // The server keeps the value in a variable and sets it to 0 once a case matched: a case
         // test reached again through a default compares with 0.
-        SwitchValues_[&frame.Unit->Ops[static_cast<std::size_t>(op.SwitchAt)]] = op.Cond ? EvalInt(*op.Cond, frame) : 0;
+        SwitchValues_[&frame.Unit->Ops[static_cast<std::size_t>(op.SwitchAt)]] = op.Cond ? EvalWhole(*op.Cond, frame) : 0;
         break;
     case TOpKind::CaseTest: {
-        const std::int32_t value = SwitchValues_[&frame.Unit->Ops[static_cast<std::size_t>(op.SwitchAt)]];
+        const std::int64_t value = SwitchValues_[&frame.Unit->Ops[static_cast<std::size_t>(op.SwitchAt)]];
         // `if (<case> != <value>) goto <next test>;`: a jump either way.
-        Jump(frame, EvalInt(*op.Cond, frame) != value ? op.Target : frame.Pc);
+        Jump(frame, EvalWhole(*op.Cond, frame) != value ? op.Target : frame.Pc);
         break;
     }
     case TOpKind::Return:

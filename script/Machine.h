@@ -64,6 +64,8 @@ private:
     std::vector<TArg> CallArgs(const TArgs& a, std::size_t from, TFrame& frame);
     TValue Eval(const TExpr& e, TFrame& frame);
     std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Eval(e, frame)); }
+    // A condition or a switch value: the whole integer (64 bits on rAthena), not a command's int.
+    std::int64_t EvalWhole(const TExpr& e, TFrame& frame) { return Number(Eval(e, frame)); }
     std::int64_t EvalNum(const TExpr& e, TFrame& frame) { return Number(Eval(e, frame)); }
     std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Eval(e, frame)); }
     const TValue& Used(const TValue& value);
@@ -163,7 +165,7 @@ private:
     void UseBytes(std::size_t count);
     int Depth_ = 0;
     int JumpsLeft_ = 0;  // the server's jumps left before it calls the run an endless loop
-    std::map<const TOp*, std::int32_t> SwitchValues_;  // each switch's value, as the server keeps it
+    std::map<const TOp*, std::int64_t> SwitchValues_;  // each switch's value, as the server keeps it
     const TStmt* Current_ = nullptr;
     const TCodeUnit* NpcUnit_ = nullptr;
     std::string CurrentName_;  // the builtin being run, for messages

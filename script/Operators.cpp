@@ -91,6 +91,13 @@ TValue TMachine::BinaryExpr(const TExpr& e, TFrame& frame)
 // The server pushes the test and both branches, then keeps one: a string tests its first byte.
 TValue TMachine::Conditional(const TExpr& e, TFrame& frame)
 {
+    if (Rules_.TernaryJumps) {
+        const TValue test = Eval(*e.Args[0], frame);
+        if (test.Void)
+            return test;
+        const bool flag = test.IsString ? !test.Str.empty() && test.Str[0] != '\0' : test.Int != 0;
+        return Eval(*e.Args[flag ? 1 : 2], frame);
+    }
     std::optional<TVarRef> testRef, thenRef, elseRef;
     const TValue testValue = Operand(*e.Args[0], frame, testRef);
     const TValue thenValue = Operand(*e.Args[1], frame, thenRef);

@@ -68,6 +68,7 @@ std::unique_ptr<TStmt> TParser::SimpleStatement(bool inFor)
 {
     const TSourcePos begin = Cur().Range.Begin;
     std::unique_ptr<TStmt> s;
+    bool ended = false;
     const bool prefixStep = IsPunct("++") || IsPunct("--");
     const TToken& next = Ahead(1);
     const bool assign = prefixStep ||
@@ -78,14 +79,27 @@ std::unique_ptr<TStmt> TParser::SimpleStatement(bool inFor)
         s->Expr = prefixStep ? Operand() : PostfixOrAssign(Primary());
         if (s->Expr->Kind != TExprKind::Assign && s->Expr->Kind != TExprKind::IncDec)
             throw TParseError{s->Expr->Range, "an assignment or ++/-- expected"};
+        ended = LooseAssignmentEnd(inFor ? ")" : ";");
     } else {
         s = Command(inFor);
     }
-    if (inFor)
-        Expect(")", "')' expected");
-    else
-        Expect(";", "';' expected");
+    if (!ended)
+        inFor ? Expect(")", "')' expected") : Expect(";", "';' expected");
     return Finish(std::move(s), begin);
+}
+
+// rAthena's parse_line skips the character after an assignment without looking at it, so
+// `.@i = 0, .@i < 3;` in a `for`, a stray `)` or a `:` there ends the assignment as `;` would.
+bool TParser::LooseAssignmentEnd(const char* end)
+{
+    const TToken& t = Cur();
+    if (!LooseAssignmentEnd_ || IsPunct(end) || t.Kind != TTokenKind::Punct || t.Text.size() != 1 || IsPunct("{") || IsPunct("}"))
+        return false;
+    Warnings_.push_back({TSeverity::Warning, t.Range,
+                         "'" + t.Text + "' ends this assignment: rAthena skips the character after an assignment unread, as if it were '" +
+                             end + "'"});
+    Take();
+    return true;
 }
 
 // `name args` or `name(args)`. A `(` right after the name is an argument list only when the
@@ -324,6 +338,7 @@ TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TTarget target
         result.Error = ToDiagnostic(error);
     }
     parser.ReadToTheEnd();
+    result.Warnings = std::move(parser.Warnings());
     return result;
 }
 

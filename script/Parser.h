@@ -17,6 +17,7 @@ namespace script {
 struct TBodyResult {
     std::unique_ptr<TStmt> Body;          // a Block; null when an error stopped the reading
     std::optional<TDiagnostic> Error;
+    std::vector<TDiagnostic> Warnings;    // what loads but is read otherwise than it looks
 };
 
 // Reads `{ ... }` starting at `start` (which must be at the `{`) and ending before `limit`.

@@ -48,12 +48,15 @@ class TParser {
 public:
     TParser(TCursor& cursor, std::vector<TComment>* comments, TTarget target)
         : Tokens_(cursor, comments, LexRulesFor(target)), CLike_(target != TTarget::EAthena),
-          CaseSensitive_(DialectOf(target).CaseSensitive), JoinedStrings_(DialectOf(target).JoinedStrings)
+          CaseSensitive_(DialectOf(target).CaseSensitive), JoinedStrings_(DialectOf(target).JoinedStrings),
+          LooseAssignmentEnd_(DialectOf(target).LooseAssignmentEnd), DoubledSigns_(DialectOf(target).DoubledSigns)
     {
     }
 
     // Reads what is left, so that the comments after an error (or after the block) are kept too.
     void ReadToTheEnd() { Tokens_.ReadToTheEnd(); }
+    // What the server loads but reads otherwise than it looks (a warning each).
+    std::vector<TDiagnostic>& Warnings() { return Warnings_; }
 
     std::unique_ptr<TStmt> Block();
     std::unique_ptr<TStmt> Statements();
@@ -110,6 +113,7 @@ private:
     std::unique_ptr<TExpr> SignedOperand(const std::string& sign, TSourcePos begin);
     std::unique_ptr<TExpr> PostfixOrAssign(std::unique_ptr<TExpr> target);
     void CallArguments(TExpr& call);
+    bool LooseAssignmentEnd(const char* end);
 
     // Keeps hostile input (thousands of nested parentheses or blocks) from exhausting the stack.
     struct TDepth {
@@ -132,6 +136,9 @@ private:
     bool CLike_;  // the successors' operator ranks
     bool CaseSensitive_;  // keywords as written, `If` is no `if`
     bool JoinedStrings_;  // `"a" "b"` read as one string
+    bool LooseAssignmentEnd_;  // any one character ends an assignment
+    bool DoubledSigns_;        // `3--5` is 3 - -5
+    std::vector<TDiagnostic> Warnings_;
 };
 
 } // namespace script::parser

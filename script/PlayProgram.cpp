@@ -178,6 +178,9 @@ void TCompiler::CaseLabel(const TStmt& s)
             Patch(mismatch, Here());
         context->Mismatches = {Emit(TOpKind::Jump, s)};
         context->Default = Here();
+        // A case after it is reached from its statements as from a case's: the servers count
+        // the default among the cases, so a default written first falls through too.
+        context->SeenCase = true;
         return;
     }
     const int fall = context->SeenCase ? Emit(TOpKind::Jump, s) : -1;

@@ -28,12 +28,15 @@ const TPlayRules RAthenaRules{
     .OverflowStops = true,
     .LastIndex = 4294967294,  // UINT_MAX - 1
     .UnstackableTypes = Types({4, 5, 7, 8, 12}),
+    .ArraySizeIgnoresIndex = true,
 };
 const TPlayRules HerculesRules{
     .Target = TTarget::Hercules,
     .Literals = TLiteralRule::Capped,
-    .LastIndex = 4294967294,
+    .LastIndex = 2147483646,  // INT_MAX - 1
     .UnstackableTypes = Types({4, 5, 7, 8}),
+    .ArraySizeIgnoresIndex = true,
+    .TernaryJumps = true,
 };
 
 } // namespace
@@ -48,7 +51,10 @@ std::int64_t TPlayRules::Literal(std::int64_t digits, bool negative) const
     const std::int64_t written = negative ? -digits : digits;
     switch (Literals) {
     case TLiteralRule::Wraps: return static_cast<std::int32_t>(static_cast<std::uint32_t>(written));
-    case TLiteralRule::Capped: return std::clamp<std::int64_t>(written, INT32_MIN, INT32_MAX);
+    case TLiteralRule::Capped: {
+        const std::int64_t capped = std::min<std::int64_t>(digits, INT32_MAX);
+        return negative ? -capped : capped;
+    }
     case TLiteralRule::Exact: break;
     }
     return written;

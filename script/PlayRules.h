@@ -11,7 +11,7 @@ namespace script {
 // How the parser stores a number literal its integers cannot hold.
 enum class TLiteralRule {
     Wraps,   // eAthena: strtoul into an int, the high bits lost
-    Capped,  // Hercules: strtoll, then capped at INT_MIN / INT_MAX with a load warning
+    Capped,  // Hercules: strtoll, then capped at INT_MAX with a load warning; a minus before it is an operator
     Exact,   // rAthena: 64-bit integers hold every literal the reader takes
 };
 
@@ -26,6 +26,12 @@ struct TPlayRules {
     // The item types pc_additem gives one place each (itemdb_isstackable): getitem adds them one
     // at a time. Bit n: type n.
     std::uint32_t UnstackableTypes = 0;
+    // getarraysize(a[k]): counted from k (eAthena takes every element before k as there), or
+    // from 0 whatever k is (rAthena, Hercules: the array's highest key).
+    bool ArraySizeIgnoresIndex = false;
+    // `?:` compiled to jumps (Hercules): the branch not taken never runs. Otherwise op_3 takes
+    // the test and both branches computed.
+    bool TernaryJumps = false;
 
     bool Stacks(std::int32_t itemType) const;
     // The value the parser stores for a literal written with these digits (`negative`: a minus

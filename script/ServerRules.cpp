@@ -67,16 +67,13 @@ constexpr TDialect EAthenaDialect{
     .ShopTypes = "shop cashshop",
     .WarpTypes = "warp",
     .MonsterTypes = "monster boss_monster",
-    .MapFlags = "nosave autotrade allowks town nomemo noteleport nowarp nowarpto noreturn monster_noteleport "
-                "nobranch nopenalty pvp pvp_noparty pvp_noguild pvp_nightmaredrop pvp_nocalcrank gvg gvg_noparty "
-                "gvg_dungeon gvg_castle noexppenalty nozenypenalty notrade novending nodrop noskill noicewall snow "
-                "clouds clouds2 fog fireworks sakura leaves rain indoors nightenabled nogo noexp nobaseexp nojobexp "
-                "noloot nomobloot nomvploot nocommand restricted jexp bexp loadevent nochat partylock guildlock",
+    .MapFlags = &tables::EAthenaMapFlags,
 };
 constexpr TDialect RAthenaDialect{
     .Assignment = true,
     .ByteOrderMarkRefused = true,
     .DigitConstants = true,
+    .DecimalZero = true,
     .DirectCalls = true,
     .ScriptTypes = "script",
     .ShopTypes = "shop cashshop itemshop pointshop marketshop",
@@ -84,6 +81,12 @@ constexpr TDialect RAthenaDialect{
     .MonsterTypes = "monster boss_monster miniboss_monster",
     .PlainTypes = "barter",
     .MonsterPlaceFields = 1,
+    .MapFlags = &tables::RAthenaMapFlags,
+    .StateInType = true,
+    .ShopDiscount = true,
+    .MonsterNames = true,
+    .LooseAssignmentEnd = true,
+    .DoubledSigns = false,
     .NeedSemicolon = "expected ';'",
 };
 constexpr TDialect HerculesDialect{
@@ -93,6 +96,8 @@ constexpr TDialect HerculesDialect{
     .DigitConstants = true,
     .PowerOperator = true,
     .JoinedStrings = true,
+    .DecimalZero = true,
+    .RadixNumbers = true,
     .DirectCalls = true,
     .ScriptTypes = "script trader",
     .ShopTypes = "shop cashshop",
@@ -128,7 +133,7 @@ bool TServerRules::IsType(const char* types, std::string_view word)
 {
     std::string_view rest(types);
     while (!rest.empty()) {
-        const std::size_t space = rest.find(' ');
+        const std::size_t space = rest.find_first_of(" \n");
         if (SameLetters(rest.substr(0, space), word))
             return true;
         rest.remove_prefix(space == std::string_view::npos ? rest.size() : space + 1);
@@ -200,6 +205,8 @@ TServerRules::TServerRules(TTarget target)
         Folded_.emplace(name, &info);
     EachRow(Pick(target, tables::EAthenaConstants, tables::RAthenaConstants, tables::HerculesConstants),
             [this](std::string_view name, std::string_view) { Constants_.emplace(name); });
+    EachRow(Pick(target, tables::EAthenaFunctions, tables::RAthenaFunctions, tables::HerculesFunctions),
+            [this](std::string_view name, std::string_view) { Functions_.emplace(name); });
     if (target == TTarget::Hercules)
         EachRow(tables::RAthenaConstants, [this](std::string_view name, std::string_view) {
             EachRow(tables::HerculesSourceGroups, [&](std::string_view prefix, std::string_view) {
@@ -241,18 +248,16 @@ std::string MapKey(std::string_view name)
     return std::string(name);
 }
 
-// Hercules' table holds the values of the view constants (rAthena takes its from its source).
+// The view names are the client's, the same on every server that has them (rAthena's JT_ names
+// without their prefix, as its scripts write them).
 std::optional<std::int32_t> SpriteId(std::string_view name)
 {
     static const std::unordered_map<std::string, std::int32_t> views = [] {
         std::unordered_map<std::string, std::int32_t> table;
-        EachRow(tables::HerculesConstants, [&table](std::string_view constant, std::string_view rest) {
-            const bool view = !constant.empty() && ((constant[0] >= '0' && constant[0] <= '9') || constant == "FAKE_NPC" ||
-                                                    constant == "WARPNPC" || constant == "HIDDEN_NPC" || constant == "HIDDEN_WARP_NPC");
+        EachRow(tables::ViewConstants, [&table](std::string_view constant, std::string_view number) {
             std::int32_t value = 0;
-            const std::string_view number = rest.substr(0, rest.find('\t'));
             const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-            if (view && ec == std::errc() && end == number.data() + number.size() && !number.empty())
+            if (ec == std::errc() && end == number.data() + number.size() && !number.empty())
                 table.emplace(constant, value);
         });
         return table;

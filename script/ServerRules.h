@@ -29,6 +29,8 @@ struct TDialect {
     bool DigitConstants = false;    // a constant may start with a digit (`4_F_KAFRA1`) in a script
     bool PowerOperator = false;     // `**`
     bool JoinedStrings = false;     // `"a" "b"` is one string
+    bool DecimalZero = false;       // `010` is 10: leading zeros skipped, no octal literals
+    bool RadixNumbers = false;      // `0o17`, `0b101`, `1_000`
     bool DirectCalls = false;       // a `function script` loaded earlier is called by its name
     // The loader's second header field: what each type of line is, as written there.
     const char* ScriptTypes = "";   // with a script body
@@ -37,7 +39,19 @@ struct TDialect {
     const char* MonsterTypes = "";
     const char* PlainTypes = "";    // header only (the server's own tables fill them)
     int MonsterPlaceFields = 3;     // a spawn's map,x,y: 1 = the map alone spawns anywhere on it
-    const char* MapFlags = "";      // the flag names its loader knows; empty: not checked
+    // The flag names its loader knows, one a line (a compiled-in table); null: not checked.
+    const char* const* MapFlags = nullptr;
+    // rAthena: a type that starts with `script` or `warp` is that type, with the NPC's state after
+    // it (`script(CLOAKED)`); a shop's first field after the sprite may be its discount flag
+    // (`yes`, `no`); a spawn names its monster by number or by name (`GAN_CEANN`); the character
+    // after an assignment ends it whatever it is (its parse_line skips it unread).
+    bool StateInType = false;
+    bool ShopDiscount = false;
+    bool MonsterNames = false;
+    bool LooseAssignmentEnd = false;
+    // `3--5` is 3 - -5 (eAthena, Hercules); rAthena's expression reader takes no operator there
+    // (`-` followed by `-` is no minus) and refuses the line.
+    bool DoubledSigns = true;
     // What parse_line says (after "parse_line: ") where a command has more arguments than its table takes.
     const char* NeedSemicolon = "need ';'";
 };
@@ -61,8 +75,11 @@ public:
     bool CaseSensitive() const { return Dialect_.CaseSensitive; }
     bool AcceptsAssignment() const { return Dialect_.Assignment; }
     bool RefusesByteOrderMark() const { return Dialect_.ByteOrderMarkRefused; }
-    // Whether the second header field names a type of this kind ("script", "shop", ...).
+    // Whether the second header field names a type of this kind ("script", "shop", ...); the
+    // names are separated by blanks or line ends.
     static bool IsType(const char* types, std::string_view word);
+    // The global functions the target's own scripts define.
+    const std::unordered_set<std::string>& ShippedFunctions() const { return Functions_; }
 
     const TCommandInfo* FindCommand(std::string_view name) const;
     // The command a wrongly cased name means, for "did you mean" hints on case-sensitive targets.
@@ -93,6 +110,7 @@ private:
     TNameMap<TCommandInfo> Commands_;
     TNameMap<const TCommandInfo*> Folded_;
     std::unordered_set<std::string, TNameHash, TNameEqual> Constants_;
+    std::unordered_set<std::string> Functions_;
 };
 
 

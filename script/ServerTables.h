@@ -5,6 +5,9 @@
 //   maps:       map name (without .gat)
 //   constants:  name<TAB>value<TAB>type      (type 1: a character parameter such as Zeny; the value
 //               is empty where the server takes it from its own source code)
+//   map flags:  flag name, as the server's mapflag lines write it
+//   views:      view name<TAB>the client's view ID
+//   functions:  the name of a global function (`function<TAB>script`) of the server's own scripts
 
 namespace script::tables {
 
@@ -20,5 +23,11 @@ extern const char* const HerculesConstants;
 // The name prefixes of the constants Hercules registers from its source code: the names rAthena's
 // table has for them.
 extern const char* const HerculesSourceGroups;
+extern const char* const EAthenaMapFlags;
+extern const char* const RAthenaMapFlags;
+extern const char* const ViewConstants;
+extern const char* const EAthenaFunctions;
+extern const char* const RAthenaFunctions;
+extern const char* const HerculesFunctions;
 
 } // namespace script::tables

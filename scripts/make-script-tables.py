@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes script/ServerTables.cpp: each server's command table, map names and script constants, in
+"""Writes script/ServerTables.cpp: each server's command table, map names, script constants, map
+flags, view names and shipped global functions, in
 the program's own compact form (one entry a line inside string literals).
 
 Run once when the server data changes, from the top of the checkout, with the folder holding the
@@ -28,6 +29,16 @@ HERCULES_PARAMETERS = (
 HERCULES_SOURCE_GROUPS = ("W_", "EQP_", "IE_", "MAX_", "Option_", "SCSTART_", "PACKETVER")
 # Its ammunition types (enum ammo_type from 1), which rAthena exports as AMMO_*.
 HERCULES_AMMO = "A_ARROW A_DAGGER A_BULLET A_SHELL A_GRENADE A_SHURIKEN A_KUNAI A_CANNONBALL A_THROWWEAPON".split()
+
+# The flag names eAthena's npc_parse_mapflag (src/map/npc.c) compares w3 with; any other name is
+# "unrecognized mapflag". Its source is not part of the data folder, so the list is kept here.
+EATHENA_MAPFLAGS = (
+    "nosave autotrade allowks town nomemo noteleport nowarp nowarpto noreturn monster_noteleport nobranch "
+    "nopenalty pvp pvp_noparty pvp_noguild pvp_nightmaredrop pvp_nocalcrank gvg gvg_noparty gvg_dungeon "
+    "gvg_castle battleground noexppenalty nozenypenalty notrade novending nodrop noskill noicewall snow "
+    "clouds clouds2 fog fireworks sakura leaves rain nightenabled nogo noexp nobaseexp nojobexp noloot "
+    "nomobloot nomvploot nocommand restricted jexp bexp loadevent nochat partylock guildlock"
+).split()
 
 
 def lines(server, name):
@@ -116,7 +127,44 @@ def hercules_constants():
             table.append(f"{name}\t{value.strip()}\t0")
     table += [f"{name}\t\t1" for name in HERCULES_PARAMETERS]
     table += [f"{name}\t{value}\t0" for value, name in enumerate(HERCULES_AMMO, 1)]
+    known = {row.split("\t")[0] for row in table}
+    table += [row for row in item_names() if row.split("\t")[0] not in known]
     return table
+
+
+def rathena_mapflags():
+    """rAthena's npc_parse_mapflag looks a flag up as the script constant mf_<name> (any case):
+    its flags are the MF_ constants of script_constants.hpp."""
+    call = re.compile(r"^\s*export_constant\(MF_([A-Z0-9_]+)\);")
+    return [m.group(1).lower() for line in lines("rathena", "script_constants.hpp") if (m := call.match(line))]
+
+
+def item_names():
+    """The database names of the items (Red_Potion): Hercules registers each as a script constant
+    whose value is the item's ID when it reads its item database. eAthena's item_db.txt is the
+    database the servers share; its names are Hercules' names of the same items."""
+    rows = []
+    for line in lines("eathena", "item_db.txt"):
+        fields = line.split(",")
+        if len(fields) > 2 and fields[0].strip().isdigit():
+            rows.append(f"{fields[1].strip()}\t{int(fields[0])}\t0")
+    return rows
+
+
+def views():
+    """The client's NPC view names and IDs (4_F_KAFRA1 117, CLEAR_NPC 844), as Hercules lists them."""
+    return [line.strip() for line in lines("hercules", "npc_views.txt") if "\t" in line]
+
+
+def shipped_functions(server):
+    """The global functions (function<TAB>script<TAB>Name) of the server's own script files."""
+    names = set()
+    for path in sorted((data / server / "npc").rglob("*.txt")):
+        for line in path.read_text(encoding="latin-1").splitlines():
+            fields = line.split("\t")
+            if len(fields) > 3 and fields[0].lower() == "function" and fields[1].lower() == "script":
+                names.add(fields[2].strip())
+    return sorted(names)
 
 
 def literal(name, rows):
@@ -147,6 +195,11 @@ for key, name in SERVERS.items():
 for key, name in SERVERS.items():
     parts.append(literal(f"{name}Constants", constants[key]))
 parts.append(literal("HerculesSourceGroups", HERCULES_SOURCE_GROUPS))
+parts.append(literal("EAthenaMapFlags", EATHENA_MAPFLAGS))
+parts.append(literal("RAthenaMapFlags", rathena_mapflags()))
+parts.append(literal("ViewConstants", views()))
+for key, name in SERVERS.items():
+    parts.append(literal(f"{name}Functions", shipped_functions(key)))
 parts.append("} // namespace script::tables\n")
 out.write_text("\n".join(parts), encoding="latin-1")
 print(f"wrote {out}")

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Servers, ServerPlay, ::testing::Values(
     // parse_simpleexpr: eAthena keeps the low 32 bits of a literal, Hercules caps it, rAthena keeps it.
     ServerRow{"LiteralsBeyond32Bits", "mes 2147483648 + \" \" + -3000000000; close;",
               "-2147483648 1294967296|  [Close]|-- end --", "2147483648 -3000000000|  [Close]|-- end --",
-              "2147483647 -2147483648|  [Close]|-- end --"},
+              "2147483647 -2147483647|  [Close]|-- end --"},
     // conv_num: strtol on eAthena and Hercules, strtoll on rAthena, each capped at its width.
     ServerRow{"NumberReadFromAString", "set .@n, \"99999999999\"; mes \"\" + .@n; close;",
               "2147483647|  [Close]|-- end --", "99999999999|  [Close]|-- end --", "2147483647|  [Close]|-- end --"},
@@ -70,13 +70,26 @@ INSTANTIATE_TEST_SUITE_P(Servers, ServerPlay, ::testing::Values(
     ServerRow{"ANegativeIndexStopsEveryServer", "mes \"\" + .@a[-1];",
               "fault at line 3: array index -1 of .@a is outside 0..127: the server stops the script (getelementofarray: index out of range)",
               "fault at line 3: array index -1 of .@a is outside 0..4294967294: the server stops the script (getelementofarray: index out of range)",
-              "fault at line 3: array index -1 of .@a is outside 0..4294967294: the server stops the script (getelementofarray: index out of range)"},
+              "fault at line 3: array index -1 of .@a is outside 0..2147483646: the server stops the script (getelementofarray: index out of range)"},
     // itemdb_isstackable: rAthena's shadow gear does not stack; it comes one place at a time.
     ServerRow{"ShadowGearTakesAPlaceEachOnRAthena", "getitem 24000, 2; close;",
               "got 2 x Shadow Armor (24000)|  [Close]|-- end --",
               "got 1 x Shadow Armor (24000)|getitem 24000, 2 (1 of them dropped on the floor: the inventory's 100 places are taken)|"
               "  [Close]|-- end --",
               "got 2 x Shadow Armor (24000)|  [Close]|-- end --", Places(99)},
+    // The servers count a default among the cases: one written first falls through into the next.
+    ServerRow{"DefaultFirstFallsThrough", "switch (2) { default: mes \"d\"; case 1: mes \"one\"; } close;",
+              "d|one|  [Close]|-- end --", "d|one|  [Close]|-- end --", "d|one|  [Close]|-- end --"},
+    // parse_simpleexpr: a leading 0 is octal on eAthena (strtoul base 0); the others skip leading zeros.
+    ServerRow{"OctalLookingLiterals", "mes \"\" + 010 + \" \" + 0x10; close;",
+              "8 16|  [Close]|-- end --", "10 16|  [Close]|-- end --", "10 16|  [Close]|-- end --"},
+    ServerRow{"GetarraysizeOfAnElement", "setarray .@a, 1, 2, 3; mes \"\" + getarraysize(.@a[5]); close;",
+              "5|  [Close]|-- end --", "3|  [Close]|-- end --", "3|  [Close]|-- end --"},
+    // Hercules compiles ?: to jumps; the others compute both branches (op_3).
+    ServerRow{"TernaryBranchNotTaken", "set .@x, 1 ? 5 : callsub(S); mes .@x + \" \" + .s; close; S: set .s, 9; return 0;",
+              "5 9|  [Close]|-- end --", "5 9|  [Close]|-- end --", "5 0|  [Close]|-- end --"},
+    ServerRow{"ConditionsUseTheWholeInteger", "if (4294967296) mes \"yes\"; else mes \"no\"; close;",
+              "no|  [Close]|-- end --", "yes|  [Close]|-- end --", "yes|  [Close]|-- end --"},
     // parse_callfunc takes no more arguments than the command's pattern: rAthena's mes takes any number.
     ServerRow{"MesWithTwoTexts", "mes \"a\", \"b\"; close;",
               "fault: eAthena does not load the NPC Tester: line 3: 'mes' takes at most 1 argument (the server's parser: need ';')",
@@ -89,7 +102,7 @@ TEST(PlayRules, LiteralsAsEachParserStoresThem)
     EXPECT_EQ(PlayRulesOf(TTarget::EAthena).Literal(4294967297, false), 1);
     EXPECT_EQ(PlayRulesOf(TTarget::EAthena).Literal(2147483648, true), INT32_MIN);
     EXPECT_EQ(PlayRulesOf(TTarget::Hercules).Literal(4294967297, false), INT32_MAX);
-    EXPECT_EQ(PlayRulesOf(TTarget::Hercules).Literal(4294967297, true), INT32_MIN);
+    EXPECT_EQ(PlayRulesOf(TTarget::Hercules).Literal(4294967297, true), -INT32_MAX);  // the minus is an operator
     EXPECT_EQ(PlayRulesOf(TTarget::RAthena).Literal(4294967297, true), -4294967297);
 }
 

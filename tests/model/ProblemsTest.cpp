@@ -91,6 +91,11 @@ INSTANTIATE_TEST_SUITE_P(Problems, ProjectProblems, ::testing::Values(
         Project().HeaderInfo.Target = TServerTarget::RAthena;
         AddTask(start, Manual("Pay", {"if (Zeny < 10) close;", "Zeny -= 10;", "close;"}));
     }, {}},
+    ProblemRow{"ShippedAndUnknownGlobalFunctions", [](TTaskNode* start) {
+        Project().HeaderInfo.Target = TServerTarget::Hercules;
+        AddTask(start, Manual("Guide", {"F_ClearGarbage();", "F_NotShipped(1);", "close;"}));
+    }, {"warning: Guide: 'F_NotShipped' is no command, and none of the files checked defines a function of that name "
+        "(the server refuses the call unless a file it loads earlier does) @1"}},
     ProblemRow{"FlowWarningOnTheTask", [](TTaskNode* start) {
         AddTask(start, Manual("Open", {"end;"}));
     }, {"warning: Open: the dialog is still open when the script ends here: the player is left with a window "

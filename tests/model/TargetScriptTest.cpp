@@ -364,6 +364,7 @@ TEST(SpriteConstants, NameTheClientsViewIds)
     EXPECT_EQ(script::SpriteId("4_F_KAFRA1"), std::optional<std::int32_t>(117));
     EXPECT_EQ(script::SpriteId("FAKE_NPC"), std::optional<std::int32_t>(-1));
     EXPECT_EQ(script::SpriteId("WARPNPC"), std::optional<std::int32_t>(45));
+    EXPECT_EQ(script::SpriteId("CLEAR_NPC"), std::optional<std::int32_t>(844));  // a view without a digit in front
     EXPECT_EQ(script::SpriteId("4_f_kafra1"), std::nullopt);  // the names are written in capitals
     EXPECT_EQ(script::SpriteId("W_WHIP"), std::nullopt);      // a constant, but no view
     EXPECT_EQ(script::SpriteId(""), std::nullopt);
