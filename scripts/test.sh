@@ -6,6 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # Paths below the checkout are hashed relative to it, so another clone (CI's) reuses the cache.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+# Debug information would otherwise tie each cached object to the folder it was built in.
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 "$root/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)

@@ -133,7 +133,7 @@ TEST_F(ScriptNpcTest, TasksTheWriterRefusesKeepTheFileFromSavingOrClosingSilentl
     Npc->Document().AddTask(JumpTo(StartNumber(Npc)));
     EXPECT_THAT(Npc->WriteError(), HasSubstr("which writes no label"));
     EXPECT_FALSE(Form->Workspace().IsModified());
-    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Script File - town.txt *"));
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Script File - town.txt (eAthena) *"));
 
     EXPECT_FALSE(Form->Save());
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
