@@ -66,8 +66,8 @@ void PrintStartupReport()
     line("catalogue folder", MainForm->CatalogueFolder);
     line("help file", MainForm->HelpFileName);
     line("catalogues", QStringLiteral("%1 maps, %2 jobs, %3 items, %4 sprites")
-                           .arg(MapList.size()).arg(JobList.size()).arg(ItemList.size())
-                           .arg(NPCImgList.size()));
+                           .arg(AppCatalogues().Maps.size()).arg(AppCatalogues().Jobs.size()).arg(AppCatalogues().Items.size())
+                           .arg(AppCatalogues().Sprites.size()));
     const TProject& project = MainForm->Document().Project();
     line("project", QString::fromStdString(project.ProjectFileName));
     line("tasks", QString::number(project.TaskTree.Count()));

@@ -116,7 +116,7 @@ void OpenTaskWindow()
     if (TaskForm)
         return;
     InitCatalogues();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     InitActions();
     new TTaskForm(Document());
 }

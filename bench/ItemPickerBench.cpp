@@ -27,7 +27,7 @@ void FillItems(int count)
         item->Slots = i % 5 == 0 ? 2 : 0;
         item->Price = i * 10;
         item->Weight = i % 300;
-        ItemList.push_back(std::move(item));
+        AppCatalogues().Items.push_back(std::move(item));
     }
 }
 
@@ -40,7 +40,7 @@ void BM_OpenItemPicker(benchmark::State& state)
         QCoreApplication::processEvents();  // layout and first paint
         delete picker;
     }
-    state.counters["items"] = static_cast<double>(ItemList.size());
+    state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
     InitCatalogues();
 }
 BENCHMARK(BM_OpenItemPicker)->Arg(6000)->Arg(12000)->Unit(benchmark::kMillisecond);

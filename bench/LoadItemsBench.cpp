@@ -35,9 +35,9 @@ void BM_LoadItems(benchmark::State& state)
         InitCatalogues();  // releasing the previous round's items is not part of loading
         state.ResumeTiming();
         LoadItems(dir);
-        benchmark::DoNotOptimize(ItemList.data());
+        benchmark::DoNotOptimize(AppCatalogues().Items.data());
     }
-    state.counters["items"] = static_cast<double>(ItemList.size());
+    state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
     InitCatalogues();
 }
 BENCHMARK(BM_LoadItems)->Unit(benchmark::kMillisecond);

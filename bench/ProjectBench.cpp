@@ -43,7 +43,7 @@ void SetUpModel(const benchmark::State& state)
 {
     InitCatalogues();
     InitActions();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     BuildBenchProject(state.range(0) == 1);
 }
 

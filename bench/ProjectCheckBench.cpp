@@ -28,7 +28,7 @@ void SetUpProject()
     if (std::exchange(built, true))
         return;
     InitCatalogues();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     InitActions();
     BuildBenchProject(false);
 }

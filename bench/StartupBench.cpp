@@ -127,11 +127,11 @@ void BM_StartUp(benchmark::State& state)
             break;
         }
         state.PauseTiming();
-        if (ItemList.size() < 6000 || !TaskForm || MainForm->Document().Project().TaskTree.Count() != 1) {
+        if (AppCatalogues().Items.size() < 6000 || !TaskForm || MainForm->Document().Project().TaskTree.Count() != 1) {
             state.SkipWithError("the editor came up without its catalogues or its project");
             break;
         }
-        state.counters["items"] = static_cast<double>(ItemList.size());
+        state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
         ShutDown();
         state.ResumeTiming();
     }
@@ -199,7 +199,7 @@ void BM_OpenItemPickerOnServerItems(benchmark::State& state)
             state.SkipWithError("the item picker's rows are not sorted by name");
             break;
         }
-        state.counters["items"] = static_cast<double>(ItemList.size());
+        state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
         picker->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

@@ -16,14 +16,6 @@ TCatalogues& AppCatalogues()
     return catalogues;
 }
 
-TOwnedList<TJob>& JobList = AppCatalogues().Jobs;
-TOwnedList<TMap>& MapList = AppCatalogues().Maps;
-TOwnedList<TItem>& ItemList = AppCatalogues().Items;
-TOwnedList<TVariable>& VariableList = AppCatalogues().Variables;
-TOwnedList<TNPCImg>& NPCImgList = AppCatalogues().Sprites;
-TImageList& NPCImages = AppCatalogues().Images;
-std::uint32_t& MinSpriteID = AppCatalogues().MinSpriteID;
-std::uint32_t& MaxSpriteID = AppCatalogues().MaxSpriteID;
 
 namespace {
 

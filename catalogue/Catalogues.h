@@ -168,17 +168,9 @@ public:
     void FillVariableList(TStrings& strings) const;  // "Don't use" (no object) first
 };
 
-// The catalogues the editor read at start-up. The names below are this object's, for the code not
-// yet handed its server's data (catalogue/ServerData.h) to read them through.
+// The catalogues the editor read at start-up, for the code not yet handed its server's data
+// (catalogue/ServerData.h) to read them through; the free functions below ask this object.
 TCatalogues& AppCatalogues();
-extern TOwnedList<TJob>& JobList;
-extern TOwnedList<TMap>& MapList;
-extern TOwnedList<TItem>& ItemList;
-extern TOwnedList<TVariable>& VariableList;
-extern TOwnedList<TNPCImg>& NPCImgList;
-extern TImageList& NPCImages;
-extern std::uint32_t& MinSpriteID;
-extern std::uint32_t& MaxSpriteID;
 
 void InitCatalogues();
 void LoadNPCs(const std::filesystem::path& dir = {});

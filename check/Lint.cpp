@@ -50,12 +50,12 @@ std::unordered_set<std::string> CatalogueMapNames(const std::filesystem::path& d
 {
     if (!std::filesystem::is_regular_file(dir / "maps.ini"))
         throw EInOutError((dir / "maps.ini").string(), "no maps catalogue there");
-    MapList.clear();
+    AppCatalogues().Maps.clear();
     LoadMaps(dir);
     std::unordered_set<std::string> maps;
-    for (const auto& map : MapList)
+    for (const auto& map : AppCatalogues().Maps)
         maps.insert(script::MapKey(map->MapFile));
-    MapList.clear();
+    AppCatalogues().Maps.clear();
     return maps;
 }
 

@@ -79,9 +79,9 @@ private:
 // The catalogue's maps as the checker looks them up; none loaded: the checker's own.
 const std::unordered_set<std::string>* CatalogueMaps(std::unordered_set<std::string>& maps)
 {
-    if (MapList.empty())
+    if (AppCatalogues().Maps.empty())
         return nullptr;
-    for (const auto& map : MapList)
+    for (const auto& map : AppCatalogues().Maps)
         maps.insert(script::MapKey(map->MapFile));
     return &maps;
 }

@@ -111,19 +111,19 @@ inline TProblems CheckLoadItems(std::string_view text, const std::filesystem::pa
     for (const std::string_view line : TextLines(text))
         if (std::optional<TItem> item = ParseItemLine(line))
             expected.push_back(*item);
-    ItemList.clear();
+    AppCatalogues().Items.clear();
     LoadItems(dir);
-    if (ItemList.size() != expected.size()) {
-        problems.push_back("LoadItems catalogued " + std::to_string(ItemList.size()) +
+    if (AppCatalogues().Items.size() != expected.size()) {
+        problems.push_back("LoadItems catalogued " + std::to_string(AppCatalogues().Items.size()) +
                            " items, the lines hold " + std::to_string(expected.size()));
     } else {
         for (std::size_t i = 0; i < expected.size(); ++i)
-            if (!SameItem(*ItemList[i], expected[i]))
+            if (!SameItem(*AppCatalogues().Items[i], expected[i]))
                 problems.push_back("LoadItems item " + std::to_string(i) + " is " +
-                                   ItemText(*ItemList[i]) + ", its line gives " +
+                                   ItemText(*AppCatalogues().Items[i]) + ", its line gives " +
                                    ItemText(expected[i]));
     }
-    ItemList.clear();
+    AppCatalogues().Items.clear();
     return problems;
 }
 

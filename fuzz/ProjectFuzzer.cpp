@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
 {
     InitCatalogues();
     InitActions();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    MapList.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
-    JobList.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
-    JobList.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
+    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
+    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
     return 0;
 }
 

@@ -113,7 +113,7 @@ std::unique_ptr<TConCheck> MatchComparison(const TExpr& e)
     const TExpr& left = *e.Args[0];
     if (IsPlainIdentifier(left)) {
         // Character parameters are found in any case by the server.
-        for (const auto& variable : VariableList)
+        for (const auto& variable : AppCatalogues().Variables)
             if (script::LowerCase(variable->Name) == script::LowerCase(left.Text))
                 check->Variable = variable.get();
         return check->Variable ? std::move(check) : nullptr;

@@ -194,7 +194,7 @@ std::string FunctionsText(const TImportSource& source)
 std::unordered_set<std::string> ProofMaps()
 {
     std::unordered_set<std::string> maps = script::BuiltInMaps();
-    for (const auto& map : MapList)
+    for (const auto& map : AppCatalogues().Maps)
         maps.insert(script::MapKey(map->MapFile));
     return maps;
 }

@@ -102,7 +102,7 @@ void TConCheck::LoadFromFile(TFileReader& file)
         ValueAction->LoadFromFile(file);
         return;
     }
-    if (index < 0 || static_cast<std::size_t>(index) >= VariableList.size())
+    if (index < 0 || static_cast<std::size_t>(index) >= AppCatalogues().Variables.size())
         file.Fail("variable index " + std::to_string(index) + " is outside the variable list");
     Variable = VariableAt(index);
 }

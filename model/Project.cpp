@@ -20,7 +20,7 @@ TNPCHeader DefaultHeader()
 TNPC DefaultNPC()
 {
     TNPC npc;
-    npc.SpriteID = static_cast<std::int32_t>(MinSpriteID);
+    npc.SpriteID = static_cast<std::int32_t>(AppCatalogues().MinSpriteID);
     npc.Direction = 1;
     npc.MapIndex = IndexOfMap(FindMap("prontera.gat"));
     return npc;

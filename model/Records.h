@@ -26,7 +26,7 @@ struct TNPC {
     std::int32_t X = 0;
     std::int32_t Y = 0;
     std::int32_t Direction = 0;  // 1 North ... 8 North West
-    std::int32_t MapIndex = 0;   // index into MapList, -1 for none: how the catalogue shows the map
+    std::int32_t MapIndex = 0;   // index into the catalogues' Maps, -1 for none: how the catalogue shows the map
     std::string Name;
     // The map as the script names it ("prontera.gat", "prontera"); empty: the catalogue's map at
     // MapIndex, which is all a version-258 project holds.

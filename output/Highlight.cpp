@@ -171,7 +171,7 @@ TWordLookup TWordLookup::FromModel(const TTaskList& tasks)
         colours.insert_or_assign(group->LabelName.empty() ? "L" + std::to_string(number) : group->LabelName, ColourLime);
         colours.insert_or_assign("L" + std::to_string(number) + "Exit", ColourLime);
     }
-    for (const auto& variable : VariableList)
+    for (const auto& variable : AppCatalogues().Variables)
         colours.insert_or_assign(variable->Name, ColourSkyBlue);
     for (const auto& action : ActionList)
         colours.insert_or_assign(action->Command, ColourYellow);

@@ -156,8 +156,8 @@ namespace {
 std::vector<script::TItemInfo> CatalogueItemInfos()
 {
     std::vector<script::TItemInfo> items;
-    items.reserve(ItemList.size());
-    for (const auto& item : ItemList)
+    items.reserve(AppCatalogues().Items.size());
+    for (const auto& item : AppCatalogues().Items)
         items.push_back({item->ID, item->Name, item->Weight, item->DbName, item->Type});
     return items;
 }
@@ -234,7 +234,7 @@ script::TRunResult TProjectPlay::Play(const script::TPlaySetup& setup) const
 {
     script::TPlaySetup forTarget = setup;
     forTarget.Target = Target_;
-    return script::Play(*Program_, {}, forTarget, ItemList.empty() ? nullptr : &Items_);
+    return script::Play(*Program_, {}, forTarget, AppCatalogues().Items.empty() ? nullptr : &Items_);
 }
 
 const TTask* TProjectPlay::TaskAtLine(int line) const

@@ -64,7 +64,7 @@ std::vector<TPlayerChange> PlayerChanges(const script::TPlayerState& before, con
 // The player with each change's new value (an item counted 0 is gone); the rest stays.
 script::TPlayerState WithChanges(script::TPlayerState player, const std::vector<TPlayerChange>& changes);
 
-// The item catalogue (ItemList) as the interpreter asks it.
+// The item catalogue (the catalogues' Items) as the interpreter asks it.
 class TCatalogueItems final : public script::TItemLookup {
 public:
     TCatalogueItems();

@@ -6,14 +6,14 @@
 void UseSmallCatalogues()
 {
     InitCatalogues();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    MapList.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
-    JobList.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
-    JobList.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
+    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
+    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
     for (std::int32_t id : {45, 111, 800}) {
-        NPCImgList.push_back(std::make_unique<TNPCImg>(TNPCImg{id, static_cast<std::int32_t>(NPCImgList.size()), "Sprite " + std::to_string(id)}));
-        MinSpriteID = std::min(MinSpriteID, static_cast<std::uint32_t>(id));
-        MaxSpriteID = std::max(MaxSpriteID, static_cast<std::uint32_t>(id));
+        AppCatalogues().Sprites.push_back(std::make_unique<TNPCImg>(TNPCImg{id, static_cast<std::int32_t>(AppCatalogues().Sprites.size()), "Sprite " + std::to_string(id)}));
+        AppCatalogues().MinSpriteID = std::min(AppCatalogues().MinSpriteID, static_cast<std::uint32_t>(id));
+        AppCatalogues().MaxSpriteID = std::max(AppCatalogues().MaxSpriteID, static_cast<std::uint32_t>(id));
     }
     InitActions();
 }

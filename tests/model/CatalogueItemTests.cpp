@@ -166,10 +166,10 @@ TEST_F(CatalogueTest, LoadItemsKeepsAcceptedItemsInFileOrder)
 {
     WriteFile("item_db.txt", SmallItemDb);
     LoadItems(Dir.Path());
-    ASSERT_EQ(ItemList.size(), 3u);
-    EXPECT_EQ(Facts(*ItemList[0]), (ItemFacts{501, "Red Potion", 50, 70, 0, 0, 0}));
-    EXPECT_EQ(Facts(*ItemList[1]), (ItemFacts{1101, "Sword", 100, 500, 25, 0, 3}));
-    EXPECT_EQ(Facts(*ItemList[2]), (ItemFacts{512, "Apple", 0, 0, 0, 0, 0}));
+    ASSERT_EQ(AppCatalogues().Items.size(), 3u);
+    EXPECT_EQ(Facts(*AppCatalogues().Items[0]), (ItemFacts{501, "Red Potion", 50, 70, 0, 0, 0}));
+    EXPECT_EQ(Facts(*AppCatalogues().Items[1]), (ItemFacts{1101, "Sword", 100, 500, 25, 0, 3}));
+    EXPECT_EQ(Facts(*AppCatalogues().Items[2]), (ItemFacts{512, "Apple", 0, 0, 0, 0, 0}));
 }
 
 TEST_F(CatalogueTest, LoadItemsReadsCrLfLikeLf)
@@ -177,14 +177,14 @@ TEST_F(CatalogueTest, LoadItemsReadsCrLfLikeLf)
     WriteFile("item_db.txt", SmallItemDb);
     LoadItems(Dir.Path());
     std::vector<ItemFacts> lf;
-    for (const auto& item : ItemList)
+    for (const auto& item : AppCatalogues().Items)
         lf.push_back(Facts(*item));
 
     InitCatalogues();
     WriteFile("item_db.txt", WithCrLf(SmallItemDb));
     LoadItems(Dir.Path());
     std::vector<ItemFacts> crlf;
-    for (const auto& item : ItemList)
+    for (const auto& item : AppCatalogues().Items)
         crlf.push_back(Facts(*item));
     EXPECT_EQ(crlf, lf);
 }
@@ -197,7 +197,7 @@ TEST_F(CatalogueTest, MissingItemDbIsAnErrorNamingTheFile)
     } catch (const EInOutError& error) {
         EXPECT_EQ(std::string(error.what()), (Dir / "item_db.txt").string() + ": File not found");
     }
-    EXPECT_TRUE(ItemList.empty());
+    EXPECT_TRUE(AppCatalogues().Items.empty());
 }
 
 TEST_F(CatalogueTest, UnreadableItemDbIsAnErrorWithThePlatformsReason)
@@ -302,7 +302,7 @@ TEST_F(CatalogueTest, RealItemDatabaseIsReadByTheRules)
 
     LoadItems(dataDir);
     std::vector<ItemFacts> actual;
-    for (const auto& item : ItemList)
+    for (const auto& item : AppCatalogues().Items)
         actual.push_back(Facts(*item));
     EXPECT_EQ(actual, expected);
 
@@ -311,7 +311,7 @@ TEST_F(CatalogueTest, RealItemDatabaseIsReadByTheRules)
     EXPECT_GT(actual.size(), 6000u);
     EXPECT_LT(actual.size(), 6214u);
     const auto has = [&](std::int32_t id) {
-        return std::any_of(ItemList.begin(), ItemList.end(),
+        return std::any_of(AppCatalogues().Items.begin(), AppCatalogues().Items.end(),
                            [id](const auto& item) { return item->ID == id; });
     };
     EXPECT_TRUE(has(501));

@@ -29,18 +29,18 @@ TEST_F(CatalogueTest, SpriteRangeCoversTheIdsRead)
         WriteBitmap(id, 40, 40);
     LoadNPCs(Dir.Path());
 
-    EXPECT_EQ(MinSpriteID, 45u);
-    EXPECT_EQ(MaxSpriteID, 800u);
-    ASSERT_EQ(NPCImgList.size(), 3u);
+    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
+    EXPECT_EQ(AppCatalogues().MaxSpriteID, 800u);
+    ASSERT_EQ(AppCatalogues().Sprites.size(), 3u);
     const std::vector<std::pair<std::int32_t, std::string>> expected = {
         {45, "Warp Portal"}, {800, "Guard"}, {111, "Invisible"}};
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(NPCImgList[i]->ID, expected[i].first);
-        EXPECT_EQ(NPCImgList[i]->Name, expected[i].second);
-        EXPECT_EQ(NPCImgList[i]->ImageIndex, static_cast<std::int32_t>(i));
+        EXPECT_EQ(AppCatalogues().Sprites[i]->ID, expected[i].first);
+        EXPECT_EQ(AppCatalogues().Sprites[i]->Name, expected[i].second);
+        EXPECT_EQ(AppCatalogues().Sprites[i]->ImageIndex, static_cast<std::int32_t>(i));
     }
-    EXPECT_EQ(NPCImages.Count(), 3);
-    EXPECT_EQ(FindNPCImg(800), NPCImgList[1].get());
+    EXPECT_EQ(AppCatalogues().Images.Count(), 3);
+    EXPECT_EQ(FindNPCImg(800), AppCatalogues().Sprites[1].get());
     EXPECT_EQ(FindNPCImg(46), nullptr);
 }
 
@@ -51,9 +51,9 @@ TEST_F(CatalogueTest, SpriteIdsCompareAsUnsigned)
     WriteBitmap("4294967295", 10, 10);
     WriteBitmap("45", 10, 10);
     LoadNPCs(Dir.Path());
-    EXPECT_EQ(MinSpriteID, 45u);
-    EXPECT_EQ(MaxSpriteID, 4294967295u);
-    EXPECT_EQ(NPCImgList[0]->ID, -1);
+    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
+    EXPECT_EQ(AppCatalogues().MaxSpriteID, 4294967295u);
+    EXPECT_EQ(AppCatalogues().Sprites[0]->ID, -1);
 }
 
 TEST_F(CatalogueTest, SpritesFromCrLfFileAndDefaults)
@@ -62,12 +62,12 @@ TEST_F(CatalogueTest, SpritesFromCrLfFileAndDefaults)
     WriteBitmap("113", 10, 10);
     WriteBitmap("0", 10, 10);  // [NPC2] has no ID key: sprite 0
     LoadNPCs(Dir.Path());
-    ASSERT_EQ(NPCImgList.size(), 2u);
-    EXPECT_EQ(NPCImgList[0]->Name, "Kafra");
-    EXPECT_EQ(NPCImgList[1]->ID, 0);
-    EXPECT_EQ(NPCImgList[1]->Name, "");
-    EXPECT_EQ(MinSpriteID, 0u);
-    EXPECT_EQ(MaxSpriteID, 113u);
+    ASSERT_EQ(AppCatalogues().Sprites.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Sprites[0]->Name, "Kafra");
+    EXPECT_EQ(AppCatalogues().Sprites[1]->ID, 0);
+    EXPECT_EQ(AppCatalogues().Sprites[1]->Name, "");
+    EXPECT_EQ(AppCatalogues().MinSpriteID, 0u);
+    EXPECT_EQ(AppCatalogues().MaxSpriteID, 113u);
 }
 
 // Where a bitmap of the given size lands on its 100 x 128 picture.
@@ -92,7 +92,7 @@ TEST_P(SpritePlacement, BitmapIsCentredAndFitted)
     WriteBitmap("113", c.Width, c.Height, Red);
     LoadNPCs(Dir.Path());
 
-    const QImage& picture = NPCImages.At(0);
+    const QImage& picture = AppCatalogues().Images.At(0);
     ASSERT_EQ(picture.size(), QSize(100, 128));
     EXPECT_FALSE(picture.hasAlphaChannel());
     const QRect r = c.Expected;
@@ -138,10 +138,10 @@ TEST_F(CatalogueTest, MissingBitmapIsAnErrorNamingTheFile)
                   (Dir / "npcs" / "113.bmp").string() + ": File not found");
     }
     // What was read before the failure stays, and the range only covers sprites in the list.
-    ASSERT_EQ(NPCImgList.size(), 1u);
-    EXPECT_EQ(NPCImages.Count(), 1);
-    EXPECT_EQ(MinSpriteID, 45u);
-    EXPECT_EQ(MaxSpriteID, 45u);
+    ASSERT_EQ(AppCatalogues().Sprites.size(), 1u);
+    EXPECT_EQ(AppCatalogues().Images.Count(), 1);
+    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
+    EXPECT_EQ(AppCatalogues().MaxSpriteID, 45u);
 }
 
 TEST_F(CatalogueTest, BrokenBitmapIsAnErrorWithTheReadersReason)
@@ -157,7 +157,7 @@ TEST_F(CatalogueTest, BrokenBitmapIsAnErrorWithTheReadersReason)
         EXPECT_EQ(message.substr(0, prefix.size()), prefix);
         EXPECT_GT(message.size(), prefix.size()) << "no reason given";
     }
-    EXPECT_TRUE(NPCImgList.empty());
+    EXPECT_TRUE(AppCatalogues().Sprites.empty());
 }
 
 TEST(ImageList, TakesOnlyPicturesOfItsSizeAndChecksIndexes)
@@ -186,37 +186,37 @@ TEST_F(CatalogueTest, ShippedCataloguesLoad)
     LoadJobs(ShippedData());
     LoadMaps(ShippedData());
 
-    EXPECT_GE(NPCImgList.size(), 20u);
-    EXPECT_GE(ItemList.size(), 300u);
+    EXPECT_GE(AppCatalogues().Sprites.size(), 20u);
+    EXPECT_GE(AppCatalogues().Items.size(), 300u);
     // The play-test adds each kind the server does not stack one at a time: the sample holds
     // weapons, armour, pet eggs and pet accessories, each with its database name.
     std::set<std::int32_t> types;
-    for (const auto& item : ItemList) {
+    for (const auto& item : AppCatalogues().Items) {
         types.insert(item->Type);
         EXPECT_FALSE(item->DbName.empty()) << item->ID;
     }
     for (std::int32_t type : {0, 2, 3, 4, 5, 6, 7, 8})
         EXPECT_TRUE(types.count(type)) << "no item of type " << type;
-    EXPECT_GE(MapList.size(), 60u);
-    EXPECT_GE(JobList.size(), 60u);
+    EXPECT_GE(AppCatalogues().Maps.size(), 60u);
+    EXPECT_GE(AppCatalogues().Jobs.size(), 60u);
     EXPECT_NE(FindMap("prontera.gat"), nullptr);
     EXPECT_NE(FindNPCImg(45), nullptr);
-    EXPECT_EQ(MinSpriteID, 45u);
-    EXPECT_EQ(NPCImages.Count(), static_cast<int>(NPCImgList.size()));
+    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
+    EXPECT_EQ(AppCatalogues().Images.Count(), static_cast<int>(AppCatalogues().Sprites.size()));
 
     std::set<std::int32_t> jobIds;
-    for (const auto& job : JobList) {
+    for (const auto& job : AppCatalogues().Jobs) {
         EXPECT_TRUE(jobIds.insert(job->ID).second) << "job ID twice: " << job->ID;
         EXPECT_NE(job->Name, "error");
     }
-    for (const auto& map : MapList) {
+    for (const auto& map : AppCatalogues().Maps) {
         EXPECT_FALSE(map->Name.empty()) << map->MapFile;
         EXPECT_EQ(map->MapFile.substr(map->MapFile.size() - 4), ".gat") << map->MapFile;
     }
     std::set<std::int32_t> itemIds;
-    for (const auto& item : ItemList)
+    for (const auto& item : AppCatalogues().Items)
         EXPECT_TRUE(itemIds.insert(item->ID).second) << "item ID twice: " << item->ID;
-    EXPECT_TRUE(std::any_of(ItemList.begin(), ItemList.end(),
+    EXPECT_TRUE(std::any_of(AppCatalogues().Items.begin(), AppCatalogues().Items.end(),
                             [](const auto& item) { return item->Slots != 0; }));
 }
 
@@ -228,7 +228,7 @@ TEST(ShippedCatalogues, EverySpriteHasASmallTrueColourBitmap)
         [](const QSize& a, const QSize& b) {
             return a.width() != b.width() ? a.width() < b.width() : a.height() < b.height();
         });
-    for (const auto& sprite : NPCImgList) {
+    for (const auto& sprite : AppCatalogues().Sprites) {
         const std::filesystem::path path =
             ShippedData() / "npcs" / (std::to_string(sprite->ID) + ".bmp");
         QImageReader reader(QString::fromStdString(path.string()));
@@ -263,7 +263,7 @@ TEST(ShippedCatalogues, AgreeWithTheServerData)
             serverJobIds.insert(id);
     }
     std::set<std::int32_t> shippedJobIds;
-    for (const auto& job : JobList)
+    for (const auto& job : AppCatalogues().Jobs)
         shippedJobIds.insert(job->ID);
     EXPECT_EQ(shippedJobIds, serverJobIds);
 
@@ -275,7 +275,7 @@ TEST(ShippedCatalogues, AgreeWithTheServerData)
         if (line.rfind("//", 0) != 0 && fields >> name)
             serverMaps.insert(name + ".gat");
     }
-    for (const auto& map : MapList)
+    for (const auto& map : AppCatalogues().Maps)
         EXPECT_TRUE(serverMaps.count(map->MapFile)) << map->MapFile << " is not a server map";
 
     const std::string serverItems = ReadBytes(dataDir / "item_db.txt");

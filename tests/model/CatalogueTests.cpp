@@ -125,9 +125,9 @@ struct IniCatalogue {
 std::vector<IniCatalogue> IniCatalogues()
 {
     return {
-        {"jobs.ini", "Jobs", LoadJobs, [] { return JobList.size(); }},
-        {"maps.ini", "Maps", LoadMaps, [] { return MapList.size(); }},
-        {"npcs.ini", "NPCS", LoadNPCs, [] { return NPCImgList.size(); }},
+        {"jobs.ini", "Jobs", LoadJobs, [] { return AppCatalogues().Jobs.size(); }},
+        {"maps.ini", "Maps", LoadMaps, [] { return AppCatalogues().Maps.size(); }},
+        {"npcs.ini", "NPCS", LoadNPCs, [] { return AppCatalogues().Sprites.size(); }},
     };
 }
 
@@ -155,8 +155,8 @@ TEST_P(EmptyCatalogue, GivesNoEntries)
         ASSERT_NO_THROW(catalogue.Load(Dir.Path())) << catalogue.File;
         EXPECT_EQ(catalogue.Size(), 0u) << catalogue.File;
     }
-    EXPECT_EQ(MinSpriteID, 4294967295u);
-    EXPECT_EQ(MaxSpriteID, 0u);
+    EXPECT_EQ(AppCatalogues().MinSpriteID, 4294967295u);
+    EXPECT_EQ(AppCatalogues().MaxSpriteID, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, EmptyCatalogue,
@@ -188,7 +188,7 @@ TEST_F(CatalogueTest, IniFileThatExistsButCannotBeReadIsAnError)
         const std::string prefix = (Dir / "jobs.ini").string() + ": ";
         EXPECT_EQ(std::string(error.what()).substr(0, prefix.size()), prefix);
     }
-    EXPECT_TRUE(JobList.empty());
+    EXPECT_TRUE(AppCatalogues().Jobs.empty());
 }
 
 TEST_F(CatalogueTest, AbsurdCountIsAnErrorNamingTheFile)
@@ -213,32 +213,32 @@ TEST_F(CatalogueTest, LargestCountStillLoads)
 {
     WriteFile("jobs.ini", "[Jobs]\nCount=65535\n[Job65535]\nID=7\nName=Knight\n");
     LoadJobs(Dir.Path());
-    ASSERT_EQ(JobList.size(), 65535u);
-    EXPECT_EQ(JobList.front()->Name, "error");
-    EXPECT_EQ(JobList.back()->Name, "Knight");
+    ASSERT_EQ(AppCatalogues().Jobs.size(), 65535u);
+    EXPECT_EQ(AppCatalogues().Jobs.front()->Name, "error");
+    EXPECT_EQ(AppCatalogues().Jobs.back()->Name, "Knight");
 }
 
 TEST_F(CatalogueTest, JobWithoutNameIsCalledError)
 {
     WriteFile("jobs.ini", "[Jobs]\nCount=2\n[Job1]\nID=0\nName=Novice\n[Job2]\nID=7\n");
     LoadJobs(Dir.Path());
-    ASSERT_EQ(JobList.size(), 2u);
-    EXPECT_EQ(JobList[0]->ID, 0);
-    EXPECT_EQ(JobList[0]->Name, "Novice");
-    EXPECT_EQ(JobList[1]->ID, 7);
-    EXPECT_EQ(JobList[1]->Name, "error");
+    ASSERT_EQ(AppCatalogues().Jobs.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Jobs[0]->ID, 0);
+    EXPECT_EQ(AppCatalogues().Jobs[0]->Name, "Novice");
+    EXPECT_EQ(AppCatalogues().Jobs[1]->ID, 7);
+    EXPECT_EQ(AppCatalogues().Jobs[1]->Name, "error");
 }
 
 TEST_F(CatalogueTest, CountGovernsEvenWhenSectionsAreMissing)
 {
     WriteFile("jobs.ini", "[jobs]\ncount=3\n[job2]\nid=12\nname=Assassin\n[Job9]\nID=9\n");
     LoadJobs(Dir.Path());
-    ASSERT_EQ(JobList.size(), 3u);
-    EXPECT_EQ(JobList[0]->ID, 0);
-    EXPECT_EQ(JobList[0]->Name, "error");
-    EXPECT_EQ(JobList[1]->ID, 12);
-    EXPECT_EQ(JobList[1]->Name, "Assassin");
-    EXPECT_EQ(JobList[2]->Name, "error");
+    ASSERT_EQ(AppCatalogues().Jobs.size(), 3u);
+    EXPECT_EQ(AppCatalogues().Jobs[0]->ID, 0);
+    EXPECT_EQ(AppCatalogues().Jobs[0]->Name, "error");
+    EXPECT_EQ(AppCatalogues().Jobs[1]->ID, 12);
+    EXPECT_EQ(AppCatalogues().Jobs[1]->Name, "Assassin");
+    EXPECT_EQ(AppCatalogues().Jobs[2]->Name, "error");
 }
 
 TEST_F(CatalogueTest, MapsKeepFileOrderAndDefaultToEmptyTexts)
@@ -246,13 +246,13 @@ TEST_F(CatalogueTest, MapsKeepFileOrderAndDefaultToEmptyTexts)
     WriteFile("maps.ini", "[Maps]\nCount=3\n[Map1]\nName=Prontera\nMap=prontera.gat\n"
                           "[Map2]\nMap=izlude.gat\n[Map3]\nName=Geffen\n");
     LoadMaps(Dir.Path());
-    ASSERT_EQ(MapList.size(), 3u);
-    EXPECT_EQ(MapList[0]->Name, "Prontera");
-    EXPECT_EQ(MapList[0]->MapFile, "prontera.gat");
-    EXPECT_EQ(MapList[1]->Name, "");
-    EXPECT_EQ(MapList[1]->MapFile, "izlude.gat");
-    EXPECT_EQ(MapList[2]->Name, "Geffen");
-    EXPECT_EQ(MapList[2]->MapFile, "");
+    ASSERT_EQ(AppCatalogues().Maps.size(), 3u);
+    EXPECT_EQ(AppCatalogues().Maps[0]->Name, "Prontera");
+    EXPECT_EQ(AppCatalogues().Maps[0]->MapFile, "prontera.gat");
+    EXPECT_EQ(AppCatalogues().Maps[1]->Name, "");
+    EXPECT_EQ(AppCatalogues().Maps[1]->MapFile, "izlude.gat");
+    EXPECT_EQ(AppCatalogues().Maps[2]->Name, "Geffen");
+    EXPECT_EQ(AppCatalogues().Maps[2]->MapFile, "");
 }
 
 TEST_F(CatalogueTest, CrLfFilesLoadLikeLfFiles)
@@ -263,12 +263,12 @@ TEST_F(CatalogueTest, CrLfFilesLoadLikeLfFiles)
     WriteFile("maps.ini", WithCrLf(maps));
     LoadJobs(Dir.Path());
     LoadMaps(Dir.Path());
-    ASSERT_EQ(JobList.size(), 2u);
-    EXPECT_EQ(JobList[1]->ID, 2);
-    EXPECT_EQ(JobList[1]->Name, "Mage");
-    ASSERT_EQ(MapList.size(), 1u);
-    EXPECT_EQ(MapList[0]->Name, "Prontera");
-    EXPECT_EQ(MapList[0]->MapFile, "prontera.gat");
+    ASSERT_EQ(AppCatalogues().Jobs.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Jobs[1]->ID, 2);
+    EXPECT_EQ(AppCatalogues().Jobs[1]->Name, "Mage");
+    ASSERT_EQ(AppCatalogues().Maps.size(), 1u);
+    EXPECT_EQ(AppCatalogues().Maps[0]->Name, "Prontera");
+    EXPECT_EQ(AppCatalogues().Maps[0]->MapFile, "prontera.gat");
 }
 
 TEST_F(CatalogueTest, LoadersAppendAndInitCataloguesStartsOver)
@@ -276,15 +276,15 @@ TEST_F(CatalogueTest, LoadersAppendAndInitCataloguesStartsOver)
     WriteFile("jobs.ini", "[Jobs]\nCount=1\n[Job1]\nID=7\nName=Knight\n");
     LoadJobs(Dir.Path());
     LoadJobs(Dir.Path());
-    EXPECT_EQ(JobList.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
 
     InitCatalogues();
-    EXPECT_TRUE(JobList.empty());
-    EXPECT_TRUE(MapList.empty());
-    EXPECT_TRUE(ItemList.empty());
-    EXPECT_TRUE(NPCImgList.empty());
-    EXPECT_EQ(NPCImages.Count(), 0);
-    EXPECT_EQ(VariableList.size(), 8u);
+    EXPECT_TRUE(AppCatalogues().Jobs.empty());
+    EXPECT_TRUE(AppCatalogues().Maps.empty());
+    EXPECT_TRUE(AppCatalogues().Items.empty());
+    EXPECT_TRUE(AppCatalogues().Sprites.empty());
+    EXPECT_EQ(AppCatalogues().Images.Count(), 0);
+    EXPECT_EQ(AppCatalogues().Variables.size(), 8u);
 }
 
 // --- Variables, lookups and fillers ------------------------------------------------------------
@@ -296,22 +296,22 @@ TEST_F(CatalogueTest, VariablesAreTheServersEightInTheirFixedOrder)
         {"JobLevel", PT_Amount},   {"Sex", PT_Sex},       {"StatusPoint", PT_Amount},
         {"Weight", PT_Amount},     {"MaxWeight", PT_Amount},
     };
-    ASSERT_EQ(VariableList.size(), expected.size());
+    ASSERT_EQ(AppCatalogues().Variables.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(VariableList[i]->Name, expected[i].first) << i;
-        EXPECT_EQ(VariableList[i]->ValueKind, expected[i].second) << i;
-        EXPECT_EQ(VariableList[i]->Reserved, 0) << i;
+        EXPECT_EQ(AppCatalogues().Variables[i]->Name, expected[i].first) << i;
+        EXPECT_EQ(AppCatalogues().Variables[i]->ValueKind, expected[i].second) << i;
+        EXPECT_EQ(AppCatalogues().Variables[i]->Reserved, 0) << i;
     }
 }
 
 TEST_F(CatalogueTest, VariableLookups)
 {
-    EXPECT_EQ(FindVariable("Zeny"), VariableList[1].get());
+    EXPECT_EQ(FindVariable("Zeny"), AppCatalogues().Variables[1].get());
     EXPECT_EQ(FindVariable("zeny"), nullptr);
     EXPECT_EQ(FindVariable("ZENY"), nullptr);
     EXPECT_EQ(FindVariable(""), nullptr);
     EXPECT_EQ(VariableAt(-1), nullptr);
-    EXPECT_EQ(VariableAt(7), VariableList[7].get());
+    EXPECT_EQ(VariableAt(7), AppCatalogues().Variables[7].get());
     EXPECT_THROW(VariableAt(8), EListError);
     EXPECT_THROW(VariableAt(-2), EListError);
     for (int i = 0; i < 8; ++i)
@@ -327,14 +327,14 @@ TEST_F(CatalogueTest, MapLookups)
                           "[Map2]\nName=Prontera\nMap=PRONTERA.GAT\n"
                           "[Map3]\nName=Copy\nMap=prontera.gat\n");
     LoadMaps(Dir.Path());
-    EXPECT_EQ(FindMap("prontera.gat"), MapList[1].get());
-    EXPECT_EQ(FindMap("Prontera.Gat"), MapList[1].get());
-    EXPECT_EQ(FindMap("IZLUDE.GAT"), MapList[0].get());
+    EXPECT_EQ(FindMap("prontera.gat"), AppCatalogues().Maps[1].get());
+    EXPECT_EQ(FindMap("Prontera.Gat"), AppCatalogues().Maps[1].get());
+    EXPECT_EQ(FindMap("IZLUDE.GAT"), AppCatalogues().Maps[0].get());
     EXPECT_EQ(FindMap("prontera"), nullptr);
     EXPECT_EQ(FindMap(""), nullptr);
     EXPECT_EQ(IndexOfMap(FindMap("prontera.gat")), 1);
     EXPECT_EQ(IndexOfMap(nullptr), -1);
-    EXPECT_EQ(MapAt(2), MapList[2].get());
+    EXPECT_EQ(MapAt(2), AppCatalogues().Maps[2].get());
     EXPECT_THROW(MapAt(3), EListError);
     EXPECT_THROW(MapAt(-1), EListError);
     EXPECT_TRUE(IsMapIndex(0));
@@ -357,8 +357,8 @@ TEST_F(CatalogueTest, FindJobTakesTheFirstWithTheId)
     WriteFile("jobs.ini", "[Jobs]\nCount=3\n[Job1]\nID=18\nName=Alchemist\n"
                           "[Job2]\nID=7\nName=Knight\n[Job3]\nID=18\nName=Alchem\n");
     LoadJobs(Dir.Path());
-    EXPECT_EQ(FindJob(18), JobList[0].get());
-    EXPECT_EQ(FindJob(7), JobList[1].get());
+    EXPECT_EQ(FindJob(18), AppCatalogues().Jobs[0].get());
+    EXPECT_EQ(FindJob(7), AppCatalogues().Jobs[1].get());
     EXPECT_EQ(FindJob(8), nullptr);
 }
 
@@ -375,13 +375,13 @@ TEST_F(CatalogueTest, FillersAppendBehindWhatIsThereInOneUpdate)
         std::vector<std::pair<std::string, const void*>> Expected;
     };
     const std::vector<Filler> fillers = {
-        {FillJobList, {{"Novice", JobList[0].get()}, {"Knight", JobList[1].get()}}},
-        {FillMapList, {{"Prontera", MapList[0].get()}}},
+        {FillJobList, {{"Novice", AppCatalogues().Jobs[0].get()}, {"Knight", AppCatalogues().Jobs[1].get()}}},
+        {FillMapList, {{"Prontera", AppCatalogues().Maps[0].get()}}},
         {FillVariableList,
-         {{"Don't use", nullptr}, {"Class", VariableList[0].get()}, {"Zeny", VariableList[1].get()},
-          {"BaseLevel", VariableList[2].get()}, {"JobLevel", VariableList[3].get()},
-          {"Sex", VariableList[4].get()}, {"StatusPoint", VariableList[5].get()},
-          {"Weight", VariableList[6].get()}, {"MaxWeight", VariableList[7].get()}}},
+         {{"Don't use", nullptr}, {"Class", AppCatalogues().Variables[0].get()}, {"Zeny", AppCatalogues().Variables[1].get()},
+          {"BaseLevel", AppCatalogues().Variables[2].get()}, {"JobLevel", AppCatalogues().Variables[3].get()},
+          {"Sex", AppCatalogues().Variables[4].get()}, {"StatusPoint", AppCatalogues().Variables[5].get()},
+          {"Weight", AppCatalogues().Variables[6].get()}, {"MaxWeight", AppCatalogues().Variables[7].get()}}},
     };
     for (const Filler& filler : fillers) {
         TStringList strings;

@@ -116,11 +116,11 @@ TEST_F(ExtendedProjectFileTest, MapByNameSurvivesAnotherCatalogue)
     Project().NPCInfo.MapIndex = 0;
     Project().NPCInfo.Touch = TTouchArea{4, 0};
     const std::string bytes = SaveProjectBytes(Project());
-    std::swap(MapList[0], MapList[1]);
+    std::swap(AppCatalogues().Maps[0], AppCatalogues().Maps[1]);
     Document().LoadProjectBytes("reordered.NPC", bytes);
     EXPECT_EQ(Project().NPCInfo.MapIndex, 1);
     EXPECT_THAT(NpcLine(), ::testing::StartsWith("prontera.gat,0,0,1\tscript\t\t45,4,0,{"));
-    MapList.clear();
+    AppCatalogues().Maps.clear();
     Document().LoadProjectBytes("nocatalogue.NPC", bytes);
     EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
     EXPECT_THAT(NpcLine(), ::testing::StartsWith("prontera.gat,"));

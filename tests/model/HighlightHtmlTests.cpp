@@ -108,7 +108,7 @@ protected:
     {
         HtmlExportTest::SetUp();
         WriteBytes(Data / "maps.ini", "[Maps]\r\nCount=1\r\n[Map1]\r\nName=Prontera\r\nMap=prontera.gat\r\n");
-        MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+        AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
         Document().NewProject();
         Project().NPCInfo.Name = "Guide";
         Project().HeaderInfo.ScriptName = "Guide Script";

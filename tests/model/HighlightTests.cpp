@@ -232,7 +232,7 @@ TEST_F(HighlightTest, WordsTheCataloguesDoNotHoldArePlain)
 {
     // Without the variable catalogue and the actions, their names are ordinary words; keywords
     // need no catalogue.
-    VariableList.clear();
+    AppCatalogues().Variables.clear();
     ActionList.clear();
     EXPECT_EQ(ScanLine("Zeny getitem mes"),
               (std::vector<TColourRange>{{0, 4, Plain}, {4, 1, Yellow}, {5, 7, Plain}, {12, 1, Yellow},

@@ -238,7 +238,7 @@ TEST_F(ImportTest, MapTheCatalogueLacksIsReportedAndTheProofStillRuns)
     EXPECT_EQ(result.Import.Project->NPCInfo.MapIndex, -1);
     ASSERT_EQ(result.Import.Notes.size(), 1u);
     EXPECT_THAT(result.Import.Notes[0], HasSubstr("my_town is not in the map catalogue"));
-    EXPECT_EQ(MapList.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Maps.size(), 2u);
 }
 
 struct HeaderRow {

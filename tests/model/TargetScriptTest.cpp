@@ -64,8 +64,8 @@ std::function<std::string()> InCondition(int action, std::vector<std::int32_t> p
 std::function<std::string()> NpcLine(std::string mapFile, std::int32_t sprite)
 {
     return [=] {
-        MapList.push_back(std::make_unique<TMap>(TMap{"Test Map", mapFile}));
-        Project().NPCInfo = TNPC{sprite, 150, 180, 5, static_cast<std::int32_t>(MapList.size()) - 1, "Guide"};
+        AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Test Map", mapFile}));
+        Project().NPCInfo = TNPC{sprite, 150, 180, 5, static_cast<std::int32_t>(AppCatalogues().Maps.size()) - 1, "Guide"};
         return ScriptLines().at(15);
     };
 }

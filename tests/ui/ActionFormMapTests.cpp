@@ -123,7 +123,7 @@ TEST_F(ActionMapTest, PickingAServerMapOutsideTheCatalogueStoresItByName)
 // An empty map catalogue leaves the server's maps to choose from, by name.
 TEST_F(ActionMapTest, WithoutACatalogueTheServersMapsAreOffered)
 {
-    MapList.clear();
+    AppCatalogues().Maps.clear();
     Open(nullptr);
     ClickRow(Child<QListWidget>(Form, "ActionsList"), "Save Point");
     EXPECT_EQ(Maps()->count(), static_cast<int>(script::BuiltInMaps(TServerTarget::EAthena).size()));

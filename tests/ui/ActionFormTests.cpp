@@ -422,9 +422,9 @@ class EmptyCatalogueTest : public ActionFormTest,
 TEST_P(EmptyCatalogueTest, AnEnabledPickListWithoutEntriesKeepsApplyDisabled)
 {
     if (GetParam().EmptyJobs)
-        JobList.clear();
+        AppCatalogues().Jobs.clear();
     if (GetParam().EmptyMaps)
-        MapList.clear();
+        AppCatalogues().Maps.clear();
     Open();
     ClickRow(Actions(), QString::fromStdString(GetParam().Action));
     EXPECT_FALSE(Button("ApplyButton")->isEnabled());

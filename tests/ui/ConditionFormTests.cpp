@@ -415,7 +415,7 @@ TEST_F(ConditionFormTest, AJobMissingFromTheCatalogueShowsItsID)
 
 TEST_F(ConditionFormTest, WithoutJobsClassCannotBeAdded)
 {
-    JobList.clear();
+    AppCatalogues().Jobs.clear();
     Open();
     PickEntry(Combo("VarCombo"), "Class");
     EXPECT_EQ(Combo("JobCombo")->currentIndex(), -1);

@@ -32,12 +32,12 @@ namespace editortest {
 
 inline void AddJob(std::int32_t id, const std::string& name)
 {
-    JobList.push_back(std::make_unique<TJob>(TJob{id, name}));
+    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{id, name}));
 }
 
 inline void AddMap(const std::string& name, const std::string& file)
 {
-    MapList.push_back(std::make_unique<TMap>(TMap{name, file}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{name, file}));
 }
 
 inline const TItem* AddItem(std::int32_t id, const std::string& name, std::int32_t slotCount = 0,
@@ -48,8 +48,8 @@ inline const TItem* AddItem(std::int32_t id, const std::string& name, std::int32
     item->Name = name;
     item->Slots = slotCount;
     item->Price = price;
-    ItemList.push_back(std::move(item));
-    return ItemList.back().get();
+    AppCatalogues().Items.push_back(std::move(item));
+    return AppCatalogues().Items.back().get();
 }
 
 // Jobs Novice (0), Swordman (1), Knight (7); maps Prontera and Geffen; a few items; the action

@@ -245,7 +245,7 @@ protected:
 TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenByTheRules)
 {
     ASSERT_TRUE(MainForm->isVisible());
-    ASSERT_GT(ItemList.size(), 0u) << "the catalogues were not read";
+    ASSERT_GT(AppCatalogues().Items.size(), 0u) << "the catalogues were not read";
     EXPECT_EQ(Title(), ExpectedTitle("No File Open"));
 
     FillInNPC();

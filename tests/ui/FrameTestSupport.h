@@ -39,7 +39,7 @@ inline std::string ExpectedTitle(const std::string& file, const std::string& ser
 
 inline void AddMap(const std::string& name, const std::string& file)
 {
-    MapList.push_back(std::make_unique<TMap>(TMap{name, file}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{name, file}));
 }
 
 // A sprite with a plain picture of its own colour, as the loader leaves it.
@@ -50,10 +50,10 @@ inline void AddSprite(std::int32_t id, const std::string& name)
     auto sprite = std::make_unique<TNPCImg>();
     sprite->ID = id;
     sprite->Name = name;
-    sprite->ImageIndex = NPCImages.Add(picture);
-    NPCImgList.push_back(std::move(sprite));
-    MinSpriteID = std::min(MinSpriteID, static_cast<std::uint32_t>(id));
-    MaxSpriteID = std::max(MaxSpriteID, static_cast<std::uint32_t>(id));
+    sprite->ImageIndex = AppCatalogues().Images.Add(picture);
+    AppCatalogues().Sprites.push_back(std::move(sprite));
+    AppCatalogues().MinSpriteID = std::min(AppCatalogues().MinSpriteID, static_cast<std::uint32_t>(id));
+    AppCatalogues().MaxSpriteID = std::max(AppCatalogues().MaxSpriteID, static_cast<std::uint32_t>(id));
 }
 
 // Maps Geffen, Prontera (second, so that the default map is not simply the first) and Payon;

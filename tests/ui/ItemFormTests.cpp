@@ -110,7 +110,7 @@ TEST_F(ItemFormTest, SelectItemIDSelectsItsRowAndAnUnknownIDKeepsTheFirst)
 
 TEST_F(ItemFormTest, NumbersArePrintedAsUnsigned)
 {
-    ItemList.clear();
+    AppCatalogues().Items.clear();
     TItem* item = const_cast<TItem*>(AddItem(-1, "Odd", 0, -2));
     item->Weight = 10;
     item->ATK = -3;
@@ -151,7 +151,7 @@ TEST_F(ItemFormTest, ApplyWithoutASelectedRowIsDisabled)
 
 TEST_F(ItemFormTest, AnEmptyCatalogueGivesAnEmptyTable)
 {
-    ItemList.clear();
+    AppCatalogues().Items.clear();
     Open();
     EXPECT_EQ(View()->model()->rowCount(), 0);
     EXPECT_FALSE(Button("ApplyButton")->isEnabled());

@@ -504,7 +504,7 @@ TEST_F(NPCFormTest, TheBrowserListsEverySpriteWithItsPicture)
     EXPECT_EQ(list->iconSize(), QSize(100, 128));
     const QImage icon = list->item(1)->icon().pixmap(QSize(100, 128)).toImage();
     EXPECT_EQ(icon.size(), QSize(100, 128));
-    EXPECT_EQ(icon.pixelColor(50, 64), NPCImages.At(1).pixelColor(50, 64));
+    EXPECT_EQ(icon.pixelColor(50, 64), AppCatalogues().Images.At(1).pixelColor(50, 64));
 }
 
 TEST_F(NPCFormTest, TheBrowserSelectsTheCurrentSprite)

@@ -72,10 +72,10 @@ protected:
 TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
 {
     Start();
-    EXPECT_EQ(MapList.size(), 3u);
-    EXPECT_EQ(JobList.size(), 2u);
-    EXPECT_EQ(NPCImgList.size(), 2u);
-    EXPECT_EQ(ItemList.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
+    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Sprites.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Items.size(), 2u);
     EXPECT_TRUE(MainForm->isVisible());
     EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(MainForm->windowTitle(), QString::fromStdString(ExpectedTitle("No File Open")));
@@ -175,7 +175,7 @@ TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
     EXPECT_TRUE(MainForm->isVisible()) << "the splash shows the frame when it is done";
 
     SplashForm->FormActivate();
-    EXPECT_EQ(MapList.size(), 3u) << "a second activation loads nothing again";
+    EXPECT_EQ(AppCatalogues().Maps.size(), 3u) << "a second activation loads nothing again";
     EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
     SplashLabel("LoadLabel")->removeEventFilter(&watcher);
 }
@@ -186,15 +186,15 @@ TEST_F(StartupTest, AMissingItemDatabaseIsReportedOnceAndTheRestIsLoaded)
     Start();
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt"))) << Dialogs->Errors[0].toStdString();
-    EXPECT_TRUE(ItemList.empty());
-    EXPECT_EQ(JobList.size(), 2u);
-    EXPECT_EQ(MapList.size(), 3u);
-    EXPECT_EQ(NPCImgList.size(), 2u);
+    EXPECT_TRUE(AppCatalogues().Items.empty());
+    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
+    EXPECT_EQ(AppCatalogues().Sprites.size(), 2u);
     // The catalogue's maps first, under their names, then the other maps the server knows.
     const QComboBox* maps = Child<QComboBox>(NPCForm, "MapCombo");
     ASSERT_GT(maps->count(), 3);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(maps->itemText(i).toStdString(), MapList[static_cast<std::size_t>(i)]->Name);
+        EXPECT_EQ(maps->itemText(i).toStdString(), AppCatalogues().Maps[static_cast<std::size_t>(i)]->Name);
     EXPECT_TRUE(MainForm->isVisible());
 }
 
@@ -206,8 +206,8 @@ TEST_F(StartupTest, EveryUnreadableCatalogueIsNamedInTheOneErrorBox)
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt")));
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("45.bmp")));
-    EXPECT_EQ(MapList.size(), 3u);
-    EXPECT_EQ(JobList.size(), 2u);
+    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
+    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
     ASSERT_NE(NPCForm, nullptr);
     EXPECT_TRUE(MainForm->isVisible());
 }

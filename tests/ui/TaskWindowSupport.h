@@ -50,7 +50,7 @@ inline void ProcessDeletions()
 inline void SetUpCatalogues()
 {
     InitCatalogues();
-    MapList.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     InitActions();
 }
 
