@@ -8,22 +8,6 @@
 namespace script {
 namespace {
 
-// Calls `row` with the tab-separated fields of every line of a compiled-in table.
-template <typename TRow>
-void EachRow(const char* table, TRow row)
-{
-    std::string_view rest(table);
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        const std::size_t tab = line.find('\t');
-        std::string_view first = line.substr(0, tab);
-        std::string_view second = tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1);
-        row(first, second);
-    }
-}
-
 TCommandInfo MakeCommand(std::string_view name, std::string_view pattern)
 {
     TCommandInfo info{std::string(name), std::string(pattern), 0, 0};
@@ -52,12 +36,6 @@ const char* ArgumentWord(char letter)
     case 'l': return "label";
     default: return "value";
     }
-}
-
-template <typename T>
-const T& Pick(TTarget target, const T& eathena, const T& rathena, const T& hercules)
-{
-    return target == TTarget::EAthena ? eathena : target == TTarget::RAthena ? rathena : hercules;
 }
 
 // Read in each server's npc.c / npc.cpp (the types npc_parsesrcfile tells apart) and script.c /

@@ -2,6 +2,7 @@
 // What each target server's parser knows: its command table with argument patterns, whether
 // names are case-sensitive, the constructs it accepts, its map names and constants.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -115,6 +116,26 @@ private:
 
 
 const TDialect& DialectOf(TTarget target);
+
+// Calls row(name, rest) for every line of a compiled-in table (`name<TAB>rest`, one a line); rest
+// is empty where a line has no tab.
+template <typename TRow>
+void EachRow(std::string_view table, const TRow& row)
+{
+    while (!table.empty()) {
+        const std::string_view line = table.substr(0, table.find('\n'));
+        table.remove_prefix(std::min(table.size(), line.size() + 1));
+        const std::size_t tab = line.find('\t');
+        row(line.substr(0, tab), tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1));
+    }
+}
+
+// The one of three things (tables, sets) that is the target's.
+template <typename T>
+const T& Pick(TTarget target, const T& eathena, const T& rathena, const T& hercules)
+{
+    return target == TTarget::EAthena ? eathena : target == TTarget::RAthena ? rathena : hercules;
+}
 
 // The client's view ID a sprite constant stands for (`4_F_KAFRA1` is 117), the same on every
 // server that has the names; nothing for any other name.
