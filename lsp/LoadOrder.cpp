@@ -1,5 +1,6 @@
 #include "lsp/LoadOrder.h"
 
+#include "lsp/Libconfig.h"
 #include "platform/FileAccess.h"
 
 #include <algorithm>
@@ -99,71 +100,6 @@ void ReadAthenaList(TServerTree& tree, const std::string& name, TSourceList& lis
     }
 }
 
-// libconfig text with its `@include`s in place and its comments (`//`, `#`, `/* */`) gone,
-// strings kept whole.
-std::string LibconfigText(TServerTree& tree, const std::string& name, int depth)
-{
-    if (depth > MaxImportDepth) {
-        tree.Warnings.push_back(name + ": includes nested deeper than " + std::to_string(MaxImportDepth));
-        return {};
-    }
-    const std::string text = ListText(tree, name);
-    std::string out;
-    for (std::size_t at = 0; at < text.size();) {
-        const char c = text[at];
-        if (c == '"') {
-            const std::size_t close = std::min(text.find('"', at + 1), text.size());
-            out.append(text, at, close + 1 - at);
-            at = close + 1;
-        } else if (text.compare(at, 2, "//") == 0 || c == '#') {
-            at = std::min(text.find('\n', at), text.size());
-        } else if (text.compare(at, 2, "/*") == 0) {
-            const std::size_t close = text.find("*/", at + 2);
-            at = close == std::string::npos ? text.size() : close + 2;
-        } else if (text.compare(at, 8, "@include") == 0) {
-            const std::size_t open = text.find('"', at), close = open == std::string::npos ? open : text.find('"', open + 1);
-            if (close == std::string::npos) {
-                tree.Warnings.push_back(name + ": @include without a file name in quotes");
-                break;
-            }
-            out += LibconfigText(tree, text.substr(open + 1, close - open - 1), depth + 1);
-            at = close + 1;
-        } else {
-            out += c;
-            ++at;
-        }
-    }
-    return out;
-}
-
-// The strings of each list of libconfig text, by the list's name.
-std::vector<std::pair<std::string, std::string>> LibconfigEntries(const std::string& text)
-{
-    std::vector<std::pair<std::string, std::string>> entries;
-    std::vector<std::string> open;  // the names of the lists and groups we are inside
-    std::string lastName;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (c == '"') {
-            const std::size_t close = std::min(text.find('"', at + 1), text.size());
-            if (!open.empty())
-                entries.emplace_back(open.back(), text.substr(at + 1, close - at - 1));
-            at = close;
-        } else if (c == '(' || c == '{' || c == '[') {
-            open.push_back(lastName);
-            lastName.clear();
-        } else if ((c == ')' || c == '}' || c == ']') && !open.empty()) {
-            open.pop_back();
-        } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
-            const std::size_t start = at;
-            while (at + 1 < text.size() && (std::isalnum(static_cast<unsigned char>(text[at + 1])) || text[at + 1] == '_'))
-                ++at;
-            lastName = text.substr(start, at + 1 - start);
-        }
-    }
-    return entries;
-}
-
 std::string FirstExisting(const std::filesystem::path& root, std::initializer_list<const char*> names)
 {
     for (const char* name : names)
@@ -214,7 +150,7 @@ TServerTree ReadServerTree(const std::filesystem::path& root, script::TTarget ta
     TSourceList list;
     if (IsLibconfigList(root, tree.MainList)) {
         // The server adds the global list, then takes out the removed one, whatever their order.
-        const auto entries = LibconfigEntries(LibconfigText(tree, tree.MainList, 0));
+        const auto entries = LibconfigStrings(LibconfigText(tree.Root, tree.MainList, tree.Warnings));
         for (const auto& [listName, file] : entries)
             if (listName == "npc_global_list")
                 list.Add(file);
