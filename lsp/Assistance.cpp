@@ -4,6 +4,7 @@
 
 #include "lsp/Json.h"
 #include "lsp/Server.h"
+#include "lsp/SyntaxWalk.h"
 #include "output/Highlight.h"
 #include "play/Play.h"
 #include "script/ServerRules.h"
@@ -46,24 +47,6 @@ std::optional<int> TokenType(const TColourRange& range, std::string_view line)
     return std::nullopt;
 }
 
-// name<TAB>rest lines of a compiled-in table.
-template <class TRow>
-void Rows(const char* table, const TRow& row)
-{
-    std::string_view rest(table);
-    while (!rest.empty()) {
-        const std::string_view line = rest.substr(0, rest.find('\n'));
-        rest.remove_prefix(std::min(rest.size(), line.size() + 1));
-        const std::size_t tab = line.find('\t');
-        row(line.substr(0, tab), tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1));
-    }
-}
-
-const char* Pick(script::TTarget target, const char* eathena, const char* rathena, const char* hercules)
-{
-    return target == script::TTarget::EAthena ? eathena : target == script::TTarget::RAthena ? rathena : hercules;
-}
-
 bool StartsWithLetters(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() &&
@@ -85,7 +68,100 @@ std::string WordAt(const std::string& text, std::size_t offset, std::size_t* beg
     return text.substr(start, end - start);
 }
 
+// The item command whose first argument the text before a word being typed is ready for, as in
+// `getitem `, `countitem(` or `delitem "`; quoted: the word is inside a string.
+bool ItemArgumentNext(std::string_view before, script::TTarget target, bool& quoted)
+{
+    quoted = before.ends_with('"');
+    if (quoted)
+        before.remove_suffix(1);
+    const auto trimmed = [&before] {
+        const std::size_t size = before.size();
+        while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
+            before.remove_suffix(1);
+        return before.size() != size;
+    };
+    bool separated = trimmed();
+    if (before.ends_with('(')) {
+        before.remove_suffix(1);
+        trimmed();
+        separated = true;
+    }
+    const std::string command = WordAt(std::string(before), before.size());
+    return separated && !command.empty() && TakesItem(command, target);
+}
+
 } // namespace
+
+const TItemDb& TFeatures::Items()
+{
+    if (!Items_) {
+        try {
+            Items_ = TItemDb::Read(Workspace_.Tree());
+        } catch (const std::exception& e) {
+            Items_.emplace();
+            if (Log_)
+                Log_(std::string("no item names or hovers: ") + e.what());
+        }
+    }
+    return *Items_;
+}
+
+// The item an item command's first argument under offset names (its ID, its name in a string, or
+// Hercules' constant of its name), and where that argument is written.
+const TItemRecord* TFeatures::ItemAt(const std::string& path, std::size_t offset, script::TSourceRange& range)
+{
+    const script::TTarget target = Workspace_.Target();
+    const script::TExpr* argument = nullptr;
+    const auto see = [&](std::string_view command, const std::vector<std::unique_ptr<script::TExpr>>& args) {
+        if (!args.empty() && args[0]->Range.Begin.Offset <= offset && offset <= args[0]->Range.End.Offset && TakesItem(command, target))
+            argument = args[0].get();
+    };
+    const auto syntax = Workspace_.Syntax(path);
+    for (const script::TTopLevel& entry : syntax->Entries)
+        if (entry.Body && entry.Range.Begin.Offset <= offset && offset < entry.Range.End.Offset)
+            Walk(entry.Body.get(), [&](const script::TStmt& s) {
+                if (s.Kind == script::TStmtKind::Command)
+                    see(s.Name, s.Args);
+            }, [&](const script::TExpr& e) {
+                if (e.Kind == script::TExprKind::Call)
+                    see(e.Text, e.Args);
+            });
+    if (!argument)
+        return nullptr;
+    range = argument->Range;
+    if (argument->Kind == script::TExprKind::Number)
+        return argument->Value == static_cast<std::int32_t>(argument->Value) ? Items().Find(static_cast<std::int32_t>(argument->Value)) : nullptr;
+    if (argument->Kind == script::TExprKind::String || argument->Kind == script::TExprKind::Identifier)
+        return Items().FindName(argument->Text);
+    return nullptr;
+}
+
+// Where an item is expected: the tree's items whose name or ID starts with what is typed. A
+// name goes in as the server reads it there: inside quotes, as Hercules' constant, else by ID.
+std::optional<QJsonValue> TFeatures::ItemCompletion(const std::string& before, const std::string& prefix)
+{
+    bool quoted = false;
+    const script::TTarget target = Workspace_.Target();
+    if (!ItemArgumentNext(before, target, quoted))
+        return std::nullopt;
+    constexpr int MostItems = 200;
+    QJsonArray offered;
+    for (const TItemRecord& item : Items().Items()) {
+        const std::string id = std::to_string(item.Id);
+        if (offered.size() >= MostItems || !(StartsWithLetters(item.DbName, prefix) || id.starts_with(prefix)))
+            continue;
+        const bool byName = quoted || target == script::TTarget::Hercules;
+        offered.append(QJsonObject{{"label", QString::fromStdString(item.DbName)},
+                                   {"kind", 12},
+                                   {"detail", QString::fromStdString(item.Name + " (" + id + ")")},
+                                   {"filterText", QString::fromStdString(prefix.empty() || !std::isdigit(static_cast<unsigned char>(prefix[0])) ? item.DbName : id)},
+                                   {"insertText", QString::fromStdString(byName ? item.DbName : id)}});
+    }
+    if (offered.isEmpty())
+        return std::nullopt;
+    return QJsonObject{{"isIncomplete", offered.size() >= MostItems}, {"items", offered}};
+}
 
 QJsonObject SemanticLegend()
 {
@@ -101,12 +177,17 @@ QJsonValue TFeatures::Hover(const std::string& path, const QJsonObject& params)
     const std::string word = WordAt(text, offset, &begin);
     if (word.empty())
         return QJsonValue();
+    const TLineIndex lines(text);
+    script::TSourceRange itemRange;
+    if (const TItemRecord* item = ItemAt(path, offset, itemRange))
+        return QJsonObject{{"contents", QJsonObject{{"kind", "markdown"}, {"value", QString::fromStdString(DescribeItem(*item))}}},
+                           {"range", RangeToJson(lines.Range(itemRange))}};
     const script::TTarget target = Workspace_.Target();
     QString shown;
     const TSymbol symbol = SymbolAt(path, offset);
     if (symbol.Kind != TSymbol::None) {
         const char* kinds[] = {"", "label", "function", "NPC"};
-        for (const TPlace& place : Places(symbol))
+        for (const TPlace& place : Places(symbol, false))
             if (place.Definition) {
                 const int line = TLineIndex(*Workspace_.Text(place.Path)).Position(place.Begin).Line + 1;
                 shown = QString("%1 **%2**, defined in %3 line %4")
@@ -122,7 +203,7 @@ QJsonValue TFeatures::Hover(const std::string& path, const QJsonObject& params)
                         .arg(QString::fromStdString(info->Name), QString::fromUtf8(script::TargetName(target)),
                              QString::fromStdString(script::DescribeArguments(*info)));
     if (shown.isEmpty())
-        Rows(Pick(target, script::tables::EAthenaConstants, script::tables::RAthenaConstants, script::tables::HerculesConstants),
+        script::EachRow(script::Pick(target, script::tables::EAthenaConstants, script::tables::RAthenaConstants, script::tables::HerculesConstants),
              [&](std::string_view name, std::string_view rest) {
                  if (shown.isEmpty() && name == word) {
                      const std::string_view value = rest.substr(0, rest.find('\t'));
@@ -134,7 +215,6 @@ QJsonValue TFeatures::Hover(const std::string& path, const QJsonObject& params)
         shown = QString("map **%1**, known to %2").arg(QString::fromUtf8(word), QString::fromUtf8(script::TargetName(target)));
     if (shown.isEmpty())
         return QJsonValue();
-    const TLineIndex lines(text);
     return QJsonObject{{"contents", QJsonObject{{"kind", "markdown"}, {"value", shown}}},
                        {"range", RangeToJson({lines.Position(begin), lines.Position(begin + word.size())})}};
 }
@@ -165,6 +245,8 @@ QJsonValue TFeatures::Completion(const std::string& path, const QJsonObject& par
                     offer(script::TLoadState::UniqueName(header.Name), 7, "NPC in " + QString::fromStdString(Workspace_.Shown(file)));
         return QJsonObject{{"isIncomplete", items.size() >= MostItems}, {"items", items}};
     }
+    if (std::optional<QJsonValue> offered = ItemCompletion(before, prefix))
+        return *offered;
     // The labels of the NPC the cursor is in, as the outline lists them.
     const int line = TLineIndex(text).Position(offset).Line;
     for (const QJsonValue& value : DocumentSymbols(path, {}).toArray()) {
@@ -178,12 +260,12 @@ QJsonValue TFeatures::Completion(const std::string& path, const QJsonObject& par
             if (header.Kind == THeader::Function)
                 offer(header.Name, 3, "function in " + QString::fromStdString(Workspace_.Shown(file)));
     const script::TServerRules& rules = script::TServerRules::For(target);
-    Rows(Pick(target, script::tables::EAthenaCommands, script::tables::RAthenaCommands, script::tables::HerculesCommands),
+    script::EachRow(script::Pick(target, script::tables::EAthenaCommands, script::tables::RAthenaCommands, script::tables::HerculesCommands),
          [&](std::string_view name, std::string_view) {
              if (const script::TCommandInfo* info = rules.FindCommand(name))
                  offer(name, 2, QString::fromStdString(script::DescribeArguments(*info)));
          });
-    Rows(Pick(target, script::tables::EAthenaConstants, script::tables::RAthenaConstants, script::tables::HerculesConstants),
+    script::EachRow(script::Pick(target, script::tables::EAthenaConstants, script::tables::RAthenaConstants, script::tables::HerculesConstants),
          [&](std::string_view name, std::string_view rest) { offer(name, 21, QString::fromUtf8(rest.substr(0, rest.find('\t')))); });
     for (const std::string& map : script::BuiltInMaps(target))
         offer(map, 9, "map");

@@ -4,6 +4,7 @@
 
 #include "lsp/Json.h"
 #include "lsp/Server.h"
+#include "lsp/SyntaxWalk.h"
 #include "script/ServerRules.h"
 
 #include <QJsonArray>
@@ -20,36 +21,6 @@ bool IsNameChar(char c)
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-// Calls see on every statement and expression of a body, parents first.
-template <class TSeeStmt, class TSeeExpr>
-void Walk(const script::TStmt* stmt, const TSeeStmt& seeStmt, const TSeeExpr& seeExpr);
-
-template <class TSeeExpr>
-void WalkExpr(const script::TExpr* expr, const TSeeExpr& seeExpr)
-{
-    if (!expr)
-        return;
-    seeExpr(*expr);
-    for (const auto& arg : expr->Args)
-        WalkExpr(arg.get(), seeExpr);
-}
-
-template <class TSeeStmt, class TSeeExpr>
-void Walk(const script::TStmt* stmt, const TSeeStmt& seeStmt, const TSeeExpr& seeExpr)
-{
-    if (!stmt)
-        return;
-    seeStmt(*stmt);
-    for (const auto& arg : stmt->Args)
-        WalkExpr(arg.get(), seeExpr);
-    WalkExpr(stmt->Expr.get(), seeExpr);
-    WalkExpr(stmt->Cond.get(), seeExpr);
-    for (const script::TStmt* inner : {stmt->Init.get(), stmt->Step.get(), stmt->Then.get(), stmt->Else.get()})
-        Walk(inner, seeStmt, seeExpr);
-    for (const auto& child : stmt->Children)
-        Walk(child.get(), seeStmt, seeExpr);
-}
-
 bool IsCallfunc(const script::TStmt& stmt)
 {
     return stmt.Kind == script::TStmtKind::Command && !stmt.Args.empty() &&
@@ -64,8 +35,8 @@ std::size_t NameEnd(const THeader& header)
 
 } // namespace
 
-TFeatures::TFeatures(TWorkspace& workspace, TUriOf uriOf, std::filesystem::path dataDir)
-    : Workspace_(workspace), UriOf_(std::move(uriOf)), DataDir_(std::move(dataDir))
+TFeatures::TFeatures(TWorkspace& workspace, TUriOf uriOf, std::filesystem::path dataDir, TLog log)
+    : Workspace_(workspace), UriOf_(std::move(uriOf)), DataDir_(std::move(dataDir)), Log_(std::move(log))
 {
 }
 
@@ -76,6 +47,13 @@ bool TFeatures::SameName(std::string_view a, std::string_view b) const
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
+}
+
+bool TFeatures::Mentions(const std::string& text, std::string_view name) const
+{
+    return std::search(text.begin(), text.end(), name.begin(), name.end(), [this](char a, char b) {
+               return SameName(std::string_view(&a, 1), std::string_view(&b, 1));
+           }) != text.end();
 }
 
 std::size_t TFeatures::OffsetAt(const std::string& path, const QJsonObject& params)
@@ -108,6 +86,8 @@ TFeatures::TSymbol TFeatures::SymbolAt(const std::string& path, std::size_t offs
         --begin;
     while (end < text->size() && IsNameChar((*text)[end]))
         ++end;
+    if (std::optional<TSymbol> named = StringSymbolAt(path, offset))
+        return *named;
     const std::string word = text->substr(begin, end - begin);
     if (word.empty())
         return {};
@@ -136,7 +116,7 @@ TFeatures::TSymbol TFeatures::SymbolAt(const std::string& path, std::size_t offs
     return {};
 }
 
-std::vector<TFeatures::TPlace> TFeatures::Places(const TSymbol& symbol)
+std::vector<TFeatures::TPlace> TFeatures::Places(const TSymbol& symbol, bool uses)
 {
     std::vector<TPlace> places;
     if (symbol.Kind == TSymbol::Label) {
@@ -167,13 +147,9 @@ std::vector<TFeatures::TPlace> TFeatures::Places(const TSymbol& symbol)
                     places.push_back({file, at, at + symbol.Name.size(), false});
                 }
             }
-            if (!function)
+            if (!function || !uses)
                 continue;
-            // Only a file that holds the name can call the function: the others are not read.
-            const std::string* text = Workspace_.Text(file);
-            const auto found = std::search(text->begin(), text->end(), symbol.Name.begin(), symbol.Name.end(),
-                                           [this](char a, char b) { return SameName(std::string_view(&a, 1), std::string_view(&b, 1)); });
-            if (found == text->end())
+            if (!Mentions(*Workspace_.Text(file), symbol.Name))
                 continue;
             const auto syntax = Workspace_.Syntax(file);
             for (const script::TTopLevel& entry : syntax->Entries)
@@ -192,6 +168,8 @@ std::vector<TFeatures::TPlace> TFeatures::Places(const TSymbol& symbol)
                 });
         }
     }
+    if (uses && (symbol.Kind == TSymbol::Label || symbol.Kind == TSymbol::Npc))
+        StringPlaces(symbol, places);
     std::stable_sort(places.begin(), places.end(), [](const TPlace& a, const TPlace& b) { return a.Definition > b.Definition; });
     return places;
 }

@@ -185,8 +185,9 @@ QJsonValue TServer::Initialize(const QJsonObject& params)
     if (data)
         maps = CatalogueMapNames(*data);
     Workspace_ = std::make_unique<TWorkspace>(std::move(tree), std::move(maps));
-    Features_ = std::make_unique<TFeatures>(*Workspace_, [this](const std::string& path) { return UriOf(path); },
-                                            data.value_or(std::filesystem::path()));
+    Features_ = std::make_unique<TFeatures>(
+        *Workspace_, [this](const std::string& path) { return UriOf(path); }, data.value_or(std::filesystem::path()),
+        [this](const std::string& message) { Notify("window/logMessage", {{"type", 2}, {"message", QString::fromStdString(message)}}); });
     return QJsonObject{{"capabilities", Capabilities()},
                        {"serverInfo", QJsonObject{{"name", "npc-lsp"}, {"version", "0.9"}}}};
 }

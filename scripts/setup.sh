@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libchm-dev fp-utils
+    libyaml-cpp-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation
     clang libclang-rt-14-dev

@@ -3,6 +3,7 @@
 
 #include "LspClient.h"
 
+#include "lsp/ItemDb.h"
 #include "lsp/LoadOrder.h"
 
 #include <QProcess>
@@ -121,6 +122,108 @@ TEST(LspSharedTreeTest, DiagnosticsAreNpcLintsInTheLoadOrder)
     }
 }
 
+// Each server's item database in its own layout, renewal or pre-renewal as the script lists are;
+// a database that is missing or broken gives no items and one message in the editor's log.
+struct ItemDbRow {
+    const char* Name;
+    std::vector<std::pair<std::string, std::string>> Files;  // name, contents
+    std::string Argument;                                     // getitem's first argument
+    std::string Hover;                                        // "": no hover
+    std::string Log;                                          // "": no message
+};
+
+class LspItemDbTest : public ::testing::TestWithParam<ItemDbRow> {};
+
+TEST_P(LspItemDbTest, HoverFromTheTreesDatabase)
+{
+    TTempDir dir;
+    for (const auto& [name, text] : GetParam().Files) {
+        std::filesystem::create_directories((dir / name).parent_path());
+        WriteBytes(dir / name, text);
+    }
+    const QString script = QString::fromStdString("-\tscript\tT\t-1,{\n\tgetitem " + GetParam().Argument + ",1;\n}\n");
+    WriteBytes(dir / "npc/t.txt", script.toStdString());
+    TLspClient client;
+    client.Initialize(dir.Path());
+    client.Open(dir / "npc/t.txt", script);
+    const QJsonObject at{{"textDocument", QJsonObject{{"uri", TLspClient::Uri(dir / "npc/t.txt")}}},
+                         {"position", QJsonObject{{"line", 1}, {"character", 10}}}};
+    for (int asked = 0; asked < 2; ++asked) {
+        const QJsonValue hover = client.Request("textDocument/hover", at)["result"];
+        if (GetParam().Hover.empty())
+            EXPECT_TRUE(hover.isNull()) << hover.toObject()["contents"].toObject()["value"].toString().toStdString();
+        else
+            EXPECT_EQ(hover.toObject()["contents"].toObject()["value"].toString().toStdString(), GetParam().Hover);
+    }
+    std::vector<std::string> logged;
+    for (const QJsonObject& sent : client.Sent)
+        if (sent["method"] == QJsonValue("window/logMessage"))
+            logged.push_back(sent["params"].toObject()["message"].toString().toStdString());
+    if (GetParam().Log.empty())
+        EXPECT_THAT(logged, ElementsAre());
+    else
+        EXPECT_THAT(logged, ElementsAre(HasSubstr(GetParam().Log)));
+}
+
+const std::string AthenaList = "npc: npc/t.txt\n";
+const std::string HerculesList = "npc_global_list: (\n\t\"npc/t.txt\",\n)\n";
+const std::string RAthenaDb = "Header:\n  Type: ITEM_DB\n  Version: 3\nFooter:\n  Imports:\n"
+                              "  - Path: db/pre-re/item_db.yml\n    Mode: Prerenewal\n  - Path: db/re/item_db.yml\n    Mode: Renewal\n"
+                              "  - Path: db/import/item_db.yml\n";
+const std::string RAthenaRenewal = "Body:\n  - Id: 501\n    AegisName: Red_Potion\n    Name: Red Potion\n    Type: Healing\n"
+                                   "    Sell: 25\n    Weight: 75\n    Script: |\n      itemheal rand(45,65),0;\n";
+const std::string RAthenaPre = "Body:\n  - Id: 501\n    AegisName: Red_Potion\n    Name: Old Red Potion\n    Buy: 40\n";
+const std::string HerculesDb = "item_db: (\n{\n\tId: 501\n\tAegisName: \"Red_Potion\"\n\tName: \"Red Potion\"\n"
+                               "\tType: \"IT_HEALING\"\n\tBuy: 10\n\tWeight: 70\n\tTrade: { nodrop: true }\n"
+                               "\tScript: <\" itemheal rand(45,65),0; // \"not a name\" }\n\">\n},\n"
+                               "{\n\tId: 909\n\tAegisName: \"Jellopy\"\n\tName: \"Jellopy\"\n\tSell: 3\n},\n)\n";
+
+INSTANTIATE_TEST_SUITE_P(Lsp, LspItemDbTest, ::testing::Values(
+    ItemDbRow{"AthenaTextAndItsSecondFile",
+              {{"npc/scripts_main.conf", AthenaList},
+               {"db/item_db.txt", "501,Red_Potion,Red Potion,0,50,,70\n502,Orange_Potion,Orange Potion,0,200,,100\n"},
+               {"db/item_db2.txt", "502,Orange_Potion,Custom Potion,2,300,,105\n"}},
+              "502", "item **Orange_Potion** (502): Custom Potion, usable, 300 zeny, weight 10.5", ""},
+    ItemDbRow{"RAthenaYamlRenewal",
+              {{"npc/re/scripts_main.conf", AthenaList}, {"db/item_db.yml", RAthenaDb},
+               {"db/re/item_db.yml", RAthenaRenewal}, {"db/pre-re/item_db.yml", RAthenaPre}},
+              "\"red_potion\"", "item **Red_Potion** (501): Red Potion, Healing, 50 zeny, weight 7.5", ""},
+    ItemDbRow{"RAthenaYamlPreRenewal",
+              {{"npc/pre-re/scripts_main.conf", AthenaList}, {"db/item_db.yml", RAthenaDb},
+               {"db/re/item_db.yml", RAthenaRenewal}, {"db/pre-re/item_db.yml", RAthenaPre}},
+              "501", "item **Red_Potion** (501): Old Red Potion, Etc, 40 zeny, weight 0", ""},
+    ItemDbRow{"HerculesLibconfigAndItemDb2",
+              {{"npc/re/scripts_main.conf", HerculesList}, {"db/re/item_db.conf", HerculesDb},
+               {"db/item_db2.conf", "item_db: ({ Id: 909, AegisName: \"Jellopy\", Name: \"Custom Jellopy\", Sell: 3 })\n"}},
+              "Jellopy", "item **Jellopy** (909): Custom Jellopy, IT_ETC, 6 zeny, weight 0", ""},
+    ItemDbRow{"HerculesScriptBlocksKeepTheirQuotes",
+              {{"npc/re/scripts_main.conf", HerculesList}, {"db/re/item_db.conf", HerculesDb}},
+              "501", "item **Red_Potion** (501): Red Potion, IT_HEALING, 10 zeny, weight 7", ""},
+    ItemDbRow{"MissingDatabase", {{"npc/scripts_main.conf", AthenaList}}, "501", "", "item_db.txt"},
+    ItemDbRow{"BrokenYaml",
+              {{"npc/re/scripts_main.conf", AthenaList}, {"db/item_db.yml", "Body:\n  - Id: [501\n"}}, "501", "", "item_db.yml"},
+    ItemDbRow{"BrokenLibconfig",
+              {{"npc/pre-re/scripts_main.conf", HerculesList}, {"db/pre-re/item_db.conf", "item_db: (\n{\n\tId: 501\n)\n"}},
+              "501", "", "pre-re/item_db.conf: line 4"}),
+    TNameOfRow());
+
+// The server's own item database read as the tree's: every item found by its ID and its name.
+TEST(LspSharedTreeTest, ItemsOfTheSampleDatabase)
+{
+    SKIP_WITHOUT_SHARED_DATA(eathena);
+    TTempDir dir;
+    std::filesystem::create_directories(dir / "db");
+    std::filesystem::copy_file(eathena / "item_db.txt", dir / "db/item_db.txt");
+    lsp::TServerTree tree;
+    tree.Root = dir.Path();
+    const lsp::TItemDb db = lsp::TItemDb::Read(tree);
+    ASSERT_GT(db.Items().size(), 1000u);
+    for (const lsp::TItemRecord& item : db.Items()) {
+        EXPECT_EQ(db.Find(item.Id), &item);
+        ASSERT_NE(db.FindName(item.DbName), nullptr) << item.DbName;
+    }
+}
+
 // A tree of a function file and a town, for the features that find names.
 class LspFeatureTest : public ::testing::Test {
 protected:
@@ -128,7 +231,10 @@ protected:
     {
         std::filesystem::create_directories(Dir / "npc");
         WriteBytes(Dir / "npc/scripts_main.conf", "npc: npc/funcs.txt\nnpc: npc/town.txt\n");
-        WriteBytes(Dir / "npc/funcs.txt", "function\tscript\tF_Hello\t{\n\tmes \"Hello\";\n\treturn;\n}\n");
+        WriteBytes(Dir / "npc/funcs.txt", "function\tscript\tF_Hello\t{\n\tmes \"Hello\";\n\tdonpcevent \"Caller::OnTalk\";\n\treturn;\n}\n");
+        std::filesystem::create_directories(Dir / "db");
+        WriteBytes(Dir / "db/item_db.txt", "// ID,Name,Name,Type,Price,Sell,Weight,...\n"
+                                          "501,Red_Potion,Red Potion,0,50,,70,,,,,0xFFFFFFFF,7,2,,,,,,{ itemheal rand(45,65),0; },{},{}\n");
         WriteBytes(Dir / "npc/town.txt", Town.toStdString());
         Client.Initialize(Dir.Path());
         Client.Open(Dir / "npc/town.txt", Town);
@@ -154,7 +260,18 @@ protected:
                          "L_Shop:\n"                                     // 5
                          "\tgoto L_Shop;\n"                              // 6
                          "}\n"                                           // 7
-                         "prontera,152,150,4\tduplicate(Guide)\tGuide#2\t105\n";  // 8
+                         "prontera,152,150,4\tduplicate(Guide)\tGuide#2\t105\n"  // 8
+                         "-\tscript\tCaller\t-1,{\n"                              // 9
+                         "\tdonpcevent \"Caller::OnTalk\";\n"                      // 10
+                         "\taddtimer 10,\"Caller#2::OnTalk\";\n"                   // 11
+                         "\tinitnpctimer \"Guide\";\n"                             // 12
+                         "\tgetitem 501,1;\n"                                       // 13
+                         "\tif (countitem(\"Red_Potion\") > 1) end;\n"             // 14
+                         "\tend;\n"                                                 // 15
+                         "OnTalk:\n"                                                // 16
+                         "\tend;\n"                                                 // 17
+                         "}\n"                                                      // 18
+                         "-\tduplicate(Caller)\tCaller#2\t-1\n";                   // 19
     TTempDir Dir;
     TLspClient Client;
 };
@@ -197,6 +314,16 @@ INSTANTIATE_TEST_SUITE_P(Lsp, LspFeatureTableTest, ::testing::Values(
     FeatureRow{"CompletionOfNpcsInDuplicate", "textDocument/completion", 8, 29, {}, {"\"label\":\"Guide\"", "NPC in npc/town.txt"}},
     FeatureRow{"Outline", "textDocument/documentSymbol", 0, 0, {}, {"\"name\":\"Guide\"", "\"name\":\"L_Shop\"", "\"name\":\"Guide#2\""}},
     FeatureRow{"CodeLens", "textDocument/codeLens", 0, 0, {}, {"\"title\":\"Play Guide\"", "npc.play"}},
+    FeatureRow{"EventDefinitionFromString", "textDocument/definition", 10, 23, {}, {Range(16, 0, 16, 6), "town.txt"}},
+    FeatureRow{"EventReferencesInStrings", "textDocument/references", 16, 2, {},
+               {Range(10, 21, 10, 27), Range(11, 24, 11, 30), Range(16, 0, 16, 6), Range(2, 21, 2, 27) + ",\"uri\":\"file://", "funcs.txt"}},
+    FeatureRow{"RenameEventFromString", "textDocument/rename", 11, 25, {{"newName", "OnCall"}},
+               {"funcs.txt\":[{\"newText\":\"OnCall\"", "\"newText\":\"OnCall\"," + Range(16, 0, 16, 6), Range(11, 24, 11, 30)}},
+    FeatureRow{"NpcDefinitionFromTimerString", "textDocument/definition", 12, 16, {}, {Range(0, 26, 0, 31)}},
+    FeatureRow{"HoverItemById", "textDocument/hover", 13, 10, {},
+               {"item **Red_Potion** (501): Red Potion, healing, 50 zeny, weight 7", Range(13, 9, 13, 12)}},
+    FeatureRow{"HoverItemByName", "textDocument/hover", 14, 20, {}, {"item **Red_Potion** (501)", Range(14, 15, 14, 27)}},
+    FeatureRow{"CompletionOfItems", "textDocument/completion", 13, 9, {}, {"\"insertText\":\"501\",\"kind\":12,\"label\":\"Red_Potion\""}},
     FeatureRow{"ColoursFromTheHighlighter", "textDocument/semanticTokens/full", 0, 0, {}, {"\"data\":[0,8,1,4,0,0,1,3,2,0,"}}),
     TNameOfRow());
 
