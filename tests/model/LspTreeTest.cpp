@@ -319,11 +319,14 @@ INSTANTIATE_TEST_SUITE_P(Lsp, LspFeatureTableTest, ::testing::Values(
                {Range(10, 21, 10, 27), Range(11, 24, 11, 30), Range(16, 0, 16, 6), Range(2, 21, 2, 27) + ",\"uri\":\"file://", "funcs.txt"}},
     FeatureRow{"RenameEventFromString", "textDocument/rename", 11, 25, {{"newName", "OnCall"}},
                {"funcs.txt\":[{\"newText\":\"OnCall\"", "\"newText\":\"OnCall\"," + Range(16, 0, 16, 6), Range(11, 24, 11, 30)}},
+    FeatureRow{"HoverEventString", "textDocument/hover", 10, 23, {}, {"label **OnTalk**, defined in npc/town.txt line 17"}},
+    FeatureRow{"NpcReferencesInStrings", "textDocument/references", 0, 28, {}, {Range(8, 29, 8, 34), Range(12, 15, 12, 20)}},
     FeatureRow{"NpcDefinitionFromTimerString", "textDocument/definition", 12, 16, {}, {Range(0, 26, 0, 31)}},
     FeatureRow{"HoverItemById", "textDocument/hover", 13, 10, {},
                {"item **Red_Potion** (501): Red Potion, healing, 50 zeny, weight 7", Range(13, 9, 13, 12)}},
     FeatureRow{"HoverItemByName", "textDocument/hover", 14, 20, {}, {"item **Red_Potion** (501)", Range(14, 15, 14, 27)}},
     FeatureRow{"CompletionOfItems", "textDocument/completion", 13, 9, {}, {"\"insertText\":\"501\",\"kind\":12,\"label\":\"Red_Potion\""}},
+    FeatureRow{"CompletionOfItemNamesInQuotes", "textDocument/completion", 14, 16, {}, {"\"insertText\":\"Red_Potion\",\"kind\":12"}},
     FeatureRow{"ColoursFromTheHighlighter", "textDocument/semanticTokens/full", 0, 0, {}, {"\"data\":[0,8,1,4,0,0,1,3,2,0,"}}),
     TNameOfRow());
 
