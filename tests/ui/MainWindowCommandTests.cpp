@@ -55,7 +55,7 @@ TEST_F(WindowCommandTest, EveryWindowIsAChildOfTheFrame)
     Run("WinOutputItem");
     Run("WinHeaderInfoItem");
     Run("HelpAboutItem");
-    for (QWidget* form : std::initializer_list<QWidget*>{TaskForm, NPCForm, EditorForm, MainForm->HeaderWindow(), MainForm->AboutWindow()}) {
+    for (QWidget* form : std::initializer_list<QWidget*>{TaskWindow(), NPCWindow(), OutputWindow(), MainForm->HeaderWindow(), MainForm->AboutWindow()}) {
         ASSERT_NE(form, nullptr);
         ASSERT_NE(FrameOf(form), nullptr) << form->windowTitle().toStdString();
         EXPECT_EQ(FrameOf(form)->mdiArea(), Frame->ClientArea());
@@ -64,10 +64,10 @@ TEST_F(WindowCommandTest, EveryWindowIsAChildOfTheFrame)
 
 TEST_F(WindowCommandTest, TheNPCWindowSitsTopLeftWithItsFixedSize)
 {
-    QMdiSubWindow* frame = FrameOf(NPCForm);
+    QMdiSubWindow* frame = FrameOf(NPCWindow());
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->pos(), QPoint(0, 0));
-    EXPECT_EQ(NPCForm->size(), QSize(400, 130));
+    EXPECT_EQ(NPCWindow()->size(), QSize(400, 130));
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
@@ -116,32 +116,32 @@ TEST_F(WindowCommandTest, TheHeaderWindowShowsTheNewProjectAfterNew)
 
 TEST_F(WindowCommandTest, NPCInfoBringsBackTheMinimisedWindow)
 {
-    NPCForm->close();
-    EXPECT_TRUE(FrameOf(NPCForm)->isMinimized());
+    NPCWindow()->close();
+    EXPECT_TRUE(FrameOf(NPCWindow())->isMinimized());
     Run("WinNPCInfoItem");
-    EXPECT_FALSE(FrameOf(NPCForm)->isMinimized());
-    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(NPCForm));
+    EXPECT_FALSE(FrameOf(NPCWindow())->isMinimized());
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(NPCWindow()));
 }
 
 TEST_F(WindowCommandTest, TasksBringsTheTreeWindowToTheFront)
 {
     Run("WinNPCInfoItem");
     Run("WinTaskItem");
-    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(TaskForm));
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(TaskWindow()));
 }
 
 TEST_F(WindowCommandTest, F9ShowsTheCurrentScriptFromAnyWindow)
 {
-    if (EditorForm)
-        EditorForm->close();
+    if (OutputWindow())
+        OutputWindow()->close();
     ProcessDeletions();
     Project().NPCInfo.Name = "Guide";
-    QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F9);
-    ASSERT_NE(EditorForm, nullptr);
-    const auto& lines = EditorForm->ScriptLines();
+    QTest::keyClick(Child<QWidget>(NPCWindow(), "NameEdit"), Qt::Key_F9);
+    ASSERT_NE(OutputWindow(), nullptr);
+    const auto& lines = OutputWindow()->ScriptLines();
     ASSERT_GE(lines.size(), 16u);
     EXPECT_EQ(lines[15], "prontera.gat,0,0,1\tscript\tGuide\t45,{");
-    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(EditorForm));
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(OutputWindow()));
 }
 
 // An open output window shows the current script after a change from any window.
@@ -153,18 +153,18 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
         return lines;
     };
     Run("WinOutputItem");
-    ASSERT_NE(EditorForm, nullptr);
-    auto* name = Child<QLineEdit>(NPCForm, "NameEdit");
+    ASSERT_NE(OutputWindow(), nullptr);
+    auto* name = Child<QLineEdit>(NPCWindow(), "NameEdit");
     name->setFocus();
     QTest::keyClicks(name, "Guide");
     EXPECT_EQ(Project().NPCInfo.Name, "Guide");
-    EXPECT_EQ(EditorForm->ScriptLines(), current());
+    EXPECT_EQ(OutputWindow()->ScriptLines(), current());
 
     Run("WinHeaderInfoItem");
     Child<QLineEdit>(MainForm->HeaderWindow(), "AuthorEdit")->setText(QStringLiteral("Me"));
     Click(Child<QPushButton>(MainForm->HeaderWindow(), "ApplyButton"));
     EXPECT_EQ(Project().HeaderInfo.Author, "Me");
-    EXPECT_EQ(EditorForm->ScriptLines(), current());
+    EXPECT_EQ(OutputWindow()->ScriptLines(), current());
 }
 
 // Each window takes its share of the area in creation order; one that needs more room than its
@@ -231,7 +231,7 @@ protected:
 TEST_F(LayoutTest, CascadeKeepsEachWindowsSizeWhereItFits)
 {
     OpenSeveral();
-    QWidget* output = FrameOf(EditorForm);
+    QWidget* output = FrameOf(OutputWindow());
     const QSize before = output->size();
     Run("ViewCascadeItem");
     EXPECT_EQ(output->size(), before) << "the output window is not shrunk to a thumbnail";
@@ -348,7 +348,7 @@ TEST_F(WindowCommandTest, EnterClosesTheAboutBox)
 
 struct TFixedCase {
     const char* Name;
-    std::function<QWidget*()> Open;
+    std::function<QWidget*(TMainForm&)> Open;
     QSize Client;
 };
 
@@ -361,7 +361,7 @@ class FixedWindowTest : public WindowCommandTest, public ::testing::WithParamInt
 
 TEST_P(FixedWindowTest, HasNoMaximiseBoxAndKeepsItsSizeThroughTilingAndCascading)
 {
-    QWidget* form = GetParam().Open();
+    QWidget* form = GetParam().Open(*Frame);
     ASSERT_NE(form, nullptr);
     QMdiSubWindow* frame = FrameOf(form);
     ASSERT_NE(frame, nullptr);
@@ -378,37 +378,37 @@ TEST_P(FixedWindowTest, HasNoMaximiseBoxAndKeepsItsSizeThroughTilingAndCascading
 
 // The editor the task tree window has just opened.
 template <class TKindTask>
-QWidget* OpenedEditor(void (TTaskForm::*open)(TKindTask*))
+QWidget* OpenedEditor(TMainForm& frame, void (TTaskForm::*open)(TKindTask*))
 {
-    (TaskForm->*open)(nullptr);
-    return MainForm->ClientArea()->activeSubWindow()->widget();
+    (frame.TaskWindow()->*open)(nullptr);
+    return frame.ClientArea()->activeSubWindow()->widget();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, FixedWindowTest,
     ::testing::Values(
-        TFixedCase{"NPCInformation", []() -> QWidget* { return NPCForm; }, QSize(400, 130)},
-        TFixedCase{"ActionEditor", [] { return OpenedEditor(&TTaskForm::OpenActionEditor); },
+        TFixedCase{"NPCInformation", [](TMainForm& frame) -> QWidget* { return frame.NPCWindow(); }, QSize(400, 130)},
+        TFixedCase{"ActionEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenActionEditor); },
                    QSize(400, 400)},
-        TFixedCase{"ConditionEditor", [] { return OpenedEditor(&TTaskForm::OpenConditionEditor); },
+        TFixedCase{"ConditionEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenConditionEditor); },
                    QSize(568, 330)},
-        TFixedCase{"MenuEditor", [] { return OpenedEditor(&TTaskForm::OpenMenuEditor); },
+        TFixedCase{"MenuEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenMenuEditor); },
                    QSize(400, 400)},
-        TFixedCase{"MessageEditor", [] { return OpenedEditor(&TTaskForm::OpenMessageEditor); },
+        TFixedCase{"MessageEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenMessageEditor); },
                    QSize(400, 400)}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(WindowCommandTest, TheSpriteBrowserOpensWithItsWholeClientArea)
 {
-    Click(Child<QPushButton>(NPCForm, "BrowseButton"));
-    ASSERT_NE(NPCForm->Browser(), nullptr);
-    EXPECT_EQ(NPCForm->Browser()->size(), QSize(600, 400));
+    Click(Child<QPushButton>(NPCWindow(), "BrowseButton"));
+    ASSERT_NE(NPCWindow()->Browser(), nullptr);
+    EXPECT_EQ(NPCWindow()->Browser()->size(), QSize(600, 400));
 }
 
 TEST_F(WindowCommandTest, AWindowLargerThanTheFrameStartsTopLeftAndTheAreaScrolls)
 {
     ShrinkFrame(QSize(360, 300));
-    QMdiSubWindow* frame = FrameOf(OpenedEditor(&TTaskForm::OpenConditionEditor));
+    QMdiSubWindow* frame = FrameOf(OpenedEditor(*Frame, &TTaskForm::OpenConditionEditor));
     QCoreApplication::processEvents();
     EXPECT_EQ(frame->pos(), QPoint(0, 0));
     EXPECT_GT(Frame->ClientArea()->horizontalScrollBar()->maximum(), 0);
@@ -421,7 +421,7 @@ TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEdi
 {
     ShrinkFrame(QSize(720, 560));
     AppCatalogues().Items.push_back(std::make_unique<TItem>());
-    QWidget* editor = OpenedEditor(&TTaskForm::OpenActionEditor);
+    QWidget* editor = OpenedEditor(*Frame, &TTaskForm::OpenActionEditor);
     Click(Child<QPushButton>(editor, "BrowseButton"));
     QWidget* picker = ActiveForm();
     ASSERT_NE(picker, editor);
@@ -437,7 +437,7 @@ TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEdi
 
 TEST_F(WindowCommandTest, AfterTheValueEditorTheConditionEditorIsActive)
 {
-    QWidget* condition = OpenedEditor(&TTaskForm::OpenConditionEditor);
+    QWidget* condition = OpenedEditor(*Frame, &TTaskForm::OpenConditionEditor);
     Click(Child<QPushButton>(condition, "ActButton"));
     Click(Child<QPushButton>(ActiveForm(), "ApplyButton"));
     ProcessDeletions();
