@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -169,30 +170,71 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
 
 // Each window takes its share of the area in creation order; one that needs more room than its
 // share (the header's fields, the NPC window's fixed size) takes that room and the others share
-// the rest: on a 1600x1000 screen the NPC window is not hidden behind the tree's.
-TEST_F(WindowCommandTest, TilingStacksOrPlacesSideBySideWithNoWindowCovered)
+// the rest: on a 1600x1000 screen the NPC window is not hidden behind the tree's. Windows that do
+// not fit side by side go into a grid of rows and columns; what still cannot fit is cascaded, so
+// that every title bar stays in sight.
+struct TTileCase {
+    const char* Name;
+    QSize Size;                         // the main window's
+    std::vector<const char*> Commands;  // the windows opened besides the tree and the NPC window
+    bool ActionEditor;                  // and an action editor
+    int Windows;
+    bool NoneCovered;      // every window fits beside the others
+    bool InCreationOrder;  // in the order they were opened: else like sizes share a line
+};
+
+void PrintTo(const TTileCase& c, std::ostream* out)
 {
-    ShrinkFrame(QSize(1600, 1000));
-    for (const char* command : {"WinOutputItem", "WinHeaderInfoItem"})
+    *out << c.Name;
+}
+
+const std::vector<const char*> EightWindows = {"WinOutputItem", "WinHeaderInfoItem", "ViewProblemsItem",
+                                               "WinPlayTestItem", "HelpAboutItem"};
+
+class TilingTest : public WindowCommandTest, public ::testing::WithParamInterface<TTileCase> {};
+
+TEST_P(TilingTest, TilingLeavesEveryWindowInSightAndCoversNoneThatFits)
+{
+    const TTileCase& c = GetParam();
+    ShrinkFrame(c.Size);
+    for (const char* command : c.Commands)
         Run(command);
+    if (c.ActionEditor)
+        TaskWindow()->OpenActionEditor(nullptr);
     QCoreApplication::processEvents();
     const QList<QMdiSubWindow*> windows = Frame->ClientArea()->subWindowList(QMdiArea::CreationOrder);
-    ASSERT_EQ(windows.size(), 4);
+    ASSERT_EQ(windows.size(), c.Windows);
     const QRect area(QPoint(0, 0), Frame->ClientArea()->contentsRect().size());
+    const int titleBar = Frame->ClientArea()->style()->pixelMetric(QStyle::PM_TitleBarHeight);
     for (const auto& [command, stacked] : {std::pair{"ViewTileHorizontalItem", true}, std::pair{"ViewTileVerticalItem", false}}) {
         Run(command);
-        EXPECT_EQ(windows[0]->pos(), QPoint(0, 0)) << command;
-        // The second window goes below the first (stacked) or beside it.
-        EXPECT_EQ(stacked ? windows[1]->x() : windows[1]->y(), 0) << command;
-        for (int i = 0; i < windows.size(); ++i) {
-            const std::string name = windows[i]->widget()->metaObject()->className();
-            EXPECT_TRUE(area.contains(windows[i]->geometry())) << command << " " << name;
-            for (int j = i + 1; j < windows.size(); ++j)
-                EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry()))
-                    << command << " " << name << " covers " << windows[j]->widget()->metaObject()->className();
+        if (c.InCreationOrder) {
+            EXPECT_EQ(windows[0]->pos(), QPoint(0, 0)) << command;
+            // The second window goes below the first (stacked) or beside it.
+            EXPECT_EQ(stacked ? windows[1]->x() : windows[1]->y(), 0) << command;
+        }
+        const QList<QMdiSubWindow*> stacking = Frame->ClientArea()->subWindowList(QMdiArea::StackingOrder);
+        for (int i = 0; i < stacking.size(); ++i) {
+            const std::string name = stacking[i]->widget()->metaObject()->className();
+            EXPECT_TRUE(area.contains(stacking[i]->geometry())) << command << " " << name;
+            const QRect title(stacking[i]->pos(), QSize(stacking[i]->width(), titleBar));
+            for (int j = i + 1; j < stacking.size(); ++j) {
+                const std::string above = stacking[j]->widget()->metaObject()->className();
+                EXPECT_FALSE(stacking[j]->geometry().intersects(title)) << command << " " << above << " hides the title of " << name;
+                if (c.NoneCovered)
+                    EXPECT_FALSE(stacking[i]->geometry().intersects(stacking[j]->geometry())) << command << " " << above << " covers " << name;
+            }
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, TilingTest,
+    ::testing::Values(TTileCase{"Four", QSize(1600, 1000), {"WinOutputItem", "WinHeaderInfoItem"}, false, 4, true, true},
+                      TTileCase{"Eight", QSize(1600, 1000), EightWindows, true, 8, true, false},
+                      // Too small for a grid of them all: the lines that do not fit are cascaded.
+                      TTileCase{"EightOnASmallFrame", QSize(1000, 700), EightWindows, true, 8, false, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // ---- Layouts that leave every window usable, and remembered places ------------------------
 
