@@ -8,6 +8,7 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "platform/DataFolder.h"
@@ -16,7 +17,6 @@
 #include "ui/ChildWindows.h"
 #include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
-#include "ui/Form_Splash.h"
 #include "ui/QtText.h"
 #include "ui/RecoveryOffer.h"
 #include "ui/Startup.h"
@@ -58,20 +58,20 @@ QString PathText(const fs::path& path)
     return QFile::decodeName(path.c_str());
 }
 
-void PrintStartupReport()
+void PrintStartupReport(const TMainForm& frame)
 {
     const auto line = [](const char* what, const QString& value) {
         std::printf("%s: %s\n", what, qPrintable(value));
     };
-    line("catalogue folder", MainForm->CatalogueFolder);
-    line("help file", MainForm->HelpFileName);
+    line("catalogue folder", frame.CatalogueFolder);
+    line("help file", frame.HelpFileName);
     line("catalogues", QStringLiteral("%1 maps, %2 jobs, %3 items, %4 sprites")
                            .arg(AppCatalogues().Maps.size()).arg(AppCatalogues().Jobs.size()).arg(AppCatalogues().Items.size())
                            .arg(AppCatalogues().Sprites.size()));
-    const TProject& project = MainForm->Document().Project();
+    const TProject& project = frame.Document().Project();
     line("project", QString::fromStdString(project.ProjectFileName));
     line("tasks", QString::number(project.TaskTree.Count()));
-    line("title", MainForm->windowTitle());
+    line("title", frame.windowTitle());
 }
 
 struct TCommandLine {
@@ -103,16 +103,17 @@ TCommandLine ParseCommandLine(const QCoreApplication& app)
 
 // Starts the windows on the catalogues of the first folder that holds any, with the help file
 // of the first folder that holds one.
-void StartWithData(const QApplication& app)
+std::unique_ptr<TMainForm> StartWithData(const QApplication& app)
 {
     const std::vector<fs::path> searched =
         DataSearchPath(QFile::encodeName(app.applicationDirPath()).toStdString());
     const fs::path catalogueFolder = FindCatalogueFolder(searched);
     InitModel();
-    StartEditor(catalogueFolder);
+    std::unique_ptr<TMainForm> frame = StartEditor(catalogueFolder);
     const fs::path helpFolder =
         FirstFolderHolding(searched, std::array{HelpFileName}).value_or(catalogueFolder);
-    MainForm->HelpFileName = PathText(helpFolder / HelpFileName);
+    frame->HelpFileName = PathText(helpFolder / HelpFileName);
+    return frame;
 }
 
 void NameApplication()
@@ -156,23 +157,19 @@ int main(int argc, char** argv)
         reportDialogs = dialogs.get();
         SetDialogs(std::move(dialogs));
     }
-    StartWithData(app);
+    // The editor's windows, all owned by the main window, go when it does, before the application.
+    const std::unique_ptr<TMainForm> frame = StartWithData(app);
     if (commandLine.Project.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
-        Guarded(MainForm, [&] { MainForm->OpenScriptFile(commandLine.Project); });
+        Guarded(frame.get(), [&] { frame->OpenScriptFile(commandLine.Project); });
     else if (!commandLine.Project.isEmpty())
-        Guarded(MainForm, [&] { MainForm->OpenProject(commandLine.Project); });
+        Guarded(frame.get(), [&] { frame->OpenProject(commandLine.Project); });
     // A report ends at once and answers nothing: it neither keeps nor offers recovery copies.
     if (!reportDialogs)
-        StartRecovery(MainForm->Document(), MainForm, DefaultRecoveryFolder());
+        StartRecovery(frame->Document(), frame.get(), DefaultRecoveryFolder());
 
-    int result = 0;
     if (reportDialogs) {
-        PrintStartupReport();
-        result = reportDialogs->Errors == 0 ? 0 : 1;
-    } else {
-        result = app.exec();
+        PrintStartupReport(*frame);
+        return reportDialogs->Errors == 0 ? 0 : 1;
     }
-    delete SplashForm;  // still there when the program ends within its first seconds
-    delete MainForm;
-    return result;
+    return app.exec();
 }

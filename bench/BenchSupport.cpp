@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QPointer>
 
 #include <filesystem>
 #include <fstream>
@@ -111,23 +112,43 @@ void BuildBenchProject(bool flat)
 }
 
 
+namespace {
+
+QPointer<TTaskForm>& OpenedTaskWindow()
+{
+    static QPointer<TTaskForm> window;
+    return window;
+}
+
+} // namespace
+
 void OpenTaskWindow()
 {
-    if (TaskForm)
+    if (TaskWindow())
         return;
     InitCatalogues();
     AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     InitActions();
-    new TTaskForm(Document());
+    OpenedTaskWindow() = new TTaskForm(Document());
+}
+
+TTaskForm* TaskWindow()
+{
+    return OpenedTaskWindow().data();
+}
+
+void CloseTaskWindow()
+{
+    delete OpenedTaskWindow().data();
 }
 
 void ShowLargeProject()
 {
-    if (TaskForm)
+    if (TaskWindow())
         return;
     OpenTaskWindow();
     BuildBenchProject(false);
-    TaskForm->ShowOutput();
+    TaskWindow()->ShowOutput();
     QCoreApplication::processEvents();
 }
 

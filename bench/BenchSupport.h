@@ -13,6 +13,8 @@ inline constexpr int BenchTaskTotal = 10000;
 // the one before ("nested"), or every task directly in Start ("flat").
 void BuildBenchProject(bool flat);
 
+class TTaskForm;
+
 // The document the benchmarks work on, and its project.
 TProjectDocument& Document();
 TProject& Project();
@@ -20,6 +22,9 @@ TProject& Project();
 // The task window (which starts a new project) on a catalogue of one map and the actions, made
 // once per program.
 void OpenTaskWindow();
+// That window while it is open, and its end.
+TTaskForm* TaskWindow();
+void CloseTaskWindow();
 
 // Once per program: the task window, the nested large project, and its script in the output
 // window.

@@ -59,7 +59,7 @@ void ChangeOneMessage(benchmark::State& state)
         Document().AddTask(CopyTask(*saved));
     }
     state.counters["tasks"] = Project().TaskList.TaskCount();
-    state.counters["lines"] = static_cast<double>(EditorForm->ScriptLines().size());
+    state.counters["lines"] = static_cast<double>(TaskWindow()->Output()->ScriptLines().size());
 }
 
 void BM_ChangeWithOutput(benchmark::State& state)
@@ -74,7 +74,7 @@ void BM_ChangeWithOutputAndProblems(benchmark::State& state)
     ShowLargeProject();
     if (!Problems) {
         Problems = new TProblemsForm(Document());
-        QObject::connect(TaskForm, &TTaskForm::Checked, Problems, &TProblemsForm::ShowCheck);  // as View > Problems
+        QObject::connect(TaskWindow(), &TTaskForm::Checked, Problems, &TProblemsForm::ShowCheck);  // as View > Problems
         Problems->show();
         QCoreApplication::processEvents();
     }
@@ -89,6 +89,6 @@ int main(int argc, char** argv)
 {
     return RunBenchmarks(argc, argv, [] {
         delete Problems;
-        delete TaskForm;
+        CloseTaskWindow();
     });
 }

@@ -35,7 +35,7 @@ namespace {
 void Report(benchmark::State& state)
 {
     state.counters["tasks"] = Project().TaskList.TaskCount();
-    state.counters["lines"] = static_cast<double>(EditorForm->ScriptLines().size());
+    state.counters["lines"] = static_cast<double>(TaskWindow()->Output()->ScriptLines().size());
 }
 
 void BM_ShowOutputWholeText(benchmark::State& state)
@@ -43,10 +43,10 @@ void BM_ShowOutputWholeText(benchmark::State& state)
     ShowLargeProject();
     for (auto _ : state) {
         state.PauseTiming();
-        EditorForm->ShowScript({});  // nothing shown: the next showing sets the whole text
+        TaskWindow()->Output()->ShowScript({});  // nothing shown: the next showing sets the whole text
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        TaskForm->ShowOutput();
+        TaskWindow()->ShowOutput();
         QCoreApplication::processEvents();  // the one repaint
     }
     Report(state);
@@ -68,7 +68,7 @@ void BM_ShowOutputAfterEdit(benchmark::State& state)
             added = Project().TaskTree.Insert(middle, "Message", message.get());
             Project().TaskList.RegisterTask(std::move(message));
         }
-        TaskForm->ShowOutput();
+        TaskWindow()->ShowOutput();
         QCoreApplication::processEvents();
     }
     if (added)
@@ -82,7 +82,7 @@ void BM_HighlightAll(benchmark::State& state)
 {
     ShowLargeProject();
     for (auto _ : state)
-        HighlightAll(EditorForm->Editor());
+        HighlightAll(TaskWindow()->Output()->Editor());
     Report(state);
 }
 BENCHMARK(BM_HighlightAll)->Unit(benchmark::kMillisecond);
@@ -91,9 +91,9 @@ BENCHMARK(BM_HighlightAll)->Unit(benchmark::kMillisecond);
 void BM_PlainTextSameControl(benchmark::State& state)
 {
     ShowLargeProject();
-    QPlainTextEdit* editor = EditorForm->Editor();
+    QPlainTextEdit* editor = TaskWindow()->Output()->Editor();
     std::string joined;
-    for (const std::string& line : EditorForm->ScriptLines())
+    for (const std::string& line : TaskWindow()->Output()->ScriptLines())
         joined += line + '\n';
     joined.pop_back();
     const QString text = ToQ(joined);
@@ -114,5 +114,5 @@ BENCHMARK(BM_PlainTextSameControl)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    return RunBenchmarks(argc, argv, [] { delete TaskForm; });
+    return RunBenchmarks(argc, argv, CloseTaskWindow);
 }

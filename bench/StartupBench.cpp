@@ -102,16 +102,15 @@ bool IsOnScreen(const QWidget* window)
 
 // The real start-up: the model's steps, then the windows in their order, the splash loading the
 // catalogues from dir.
-void StartUp(const fs::path& dir)
+std::unique_ptr<TMainForm> StartUp(const fs::path& dir)
 {
     InitModel();
-    StartEditor(dir);
+    return StartEditor(dir);
 }
 
-void ShutDown()
+void ShutDown(std::unique_ptr<TMainForm>& frame)
 {
-    delete SplashForm;
-    delete MainForm;
+    frame.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -120,22 +119,23 @@ void BM_StartUp(benchmark::State& state)
     if (!HaveServerData(state))
         return;
     const TBenchDataDir data;
+    std::unique_ptr<TMainForm> frame;
     for (auto _ : state) {
-        StartUp(data.Path());
-        if (!ProcessEventsUntil([] { return IsOnScreen(MainForm); })) {
+        frame = StartUp(data.Path());
+        if (!ProcessEventsUntil([&frame] { return IsOnScreen(frame.get()); })) {
             state.SkipWithError("the main window never came on screen");
             break;
         }
         state.PauseTiming();
-        if (AppCatalogues().Items.size() < 6000 || !TaskForm || MainForm->Document().Project().TaskTree.Count() != 1) {
+        if (AppCatalogues().Items.size() < 6000 || !frame->TaskWindow() || frame->Document().Project().TaskTree.Count() != 1) {
             state.SkipWithError("the editor came up without its catalogues or its project");
             break;
         }
         state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
-        ShutDown();
+        ShutDown(frame);
         state.ResumeTiming();
     }
-    ShutDown();
+    ShutDown(frame);
 }
 // The first start of the process pays for what later starts find ready (fonts, the window
 // system's set-up, files in the page cache): the user's start-up, measured once.
@@ -144,11 +144,11 @@ BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The action editor, opened from the task tree window, with "Give Item" chosen: the state in
 // which "Browse" opens the picker.
-TActionForm* OpenGiveItemEditor()
+TActionForm* OpenGiveItemEditor(const TMainForm& frame)
 {
-    TaskForm->findChild<QPushButton*>(QStringLiteral("ActionButton"))->click();
-    ProcessEventsUntil([] { return MainForm->findChild<TActionForm*>() != nullptr; });
-    auto* editor = MainForm->findChild<TActionForm*>();
+    frame.TaskWindow()->findChild<QPushButton*>(QStringLiteral("ActionButton"))->click();
+    ProcessEventsUntil([&frame] { return frame.findChild<TActionForm*>() != nullptr; });
+    auto* editor = frame.findChild<TActionForm*>();
     if (!editor)
         return nullptr;
     auto* actions = editor->findChild<QListWidget*>(QStringLiteral("ActionsList"));
@@ -178,12 +178,12 @@ void BM_OpenItemPickerOnServerItems(benchmark::State& state)
     if (!HaveServerData(state))
         return;
     const TBenchDataDir data;
-    StartUp(data.Path());
-    ProcessEventsUntil([] { return IsOnScreen(MainForm); });
-    TActionForm* editor = OpenGiveItemEditor();
+    std::unique_ptr<TMainForm> frame = StartUp(data.Path());
+    ProcessEventsUntil([&frame] { return IsOnScreen(frame.get()); });
+    TActionForm* editor = OpenGiveItemEditor(*frame);
     if (!editor) {
         state.SkipWithError("the action editor did not open with \"Give Item\"");
-        ShutDown();
+        ShutDown(frame);
         return;
     }
     auto* browse = editor->findChild<QPushButton*>(QStringLiteral("BrowseButton"));
@@ -204,7 +204,7 @@ void BM_OpenItemPickerOnServerItems(benchmark::State& state)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }
-    ShutDown();
+    ShutDown(frame);
 }
 BENCHMARK(BM_OpenItemPickerOnServerItems)->Unit(benchmark::kMillisecond)->UseRealTime();
 

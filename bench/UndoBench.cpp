@@ -31,7 +31,7 @@ void SetUpWindows()
     OpenTaskWindow();
     BuildBenchProject(false);
     Document().LoadProjectBytes("bench", SaveProjectBytes(Project()));
-    TaskForm->ShowOutput();
+    TaskWindow()->ShowOutput();
     QCoreApplication::processEvents();
 }
 
@@ -102,5 +102,5 @@ BENCHMARK(BM_UndoRedoEditMessage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv)
 {
-    return RunBenchmarks(argc, argv, [] { delete TaskForm; });
+    return RunBenchmarks(argc, argv, CloseTaskWindow);
 }

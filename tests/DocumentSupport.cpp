@@ -1,10 +1,18 @@
 #include "DocumentSupport.h"
 
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
 #include <memory>
 
 namespace {
 
-TProjectDocument* (*Finder)() = nullptr;
+QPointer<TProjectDocument>& Shared()
+{
+    static QPointer<TProjectDocument> document;
+    return document;
+}
 
 std::unique_ptr<TProjectDocument>& Owned()
 {
@@ -12,12 +20,21 @@ std::unique_ptr<TProjectDocument>& Owned()
     return document;
 }
 
+class TDocumentPerTest final : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { Owned().reset(); }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        Shared() = nullptr;
+        Owned().reset();
+    }
+};
+
 } // namespace
 
 TProjectDocument& Document()
 {
-    if (TProjectDocument* found = Finder ? Finder() : nullptr)
-        return *found;
+    if (TProjectDocument* shared = Shared().data())
+        return *shared;
     if (!Owned())
         Owned() = std::make_unique<TProjectDocument>();
     return *Owned();
@@ -28,12 +45,17 @@ TProject& Project()
     return Document().Project();
 }
 
-void SetDocumentFinder(TProjectDocument* (*finder)())
+void ShareDocument(TProjectDocument* document)
 {
-    Finder = finder;
+    Shared() = document;
 }
 
 void ResetTestDocument()
 {
     Owned() = std::make_unique<TProjectDocument>();
+}
+
+void RenewDocumentForEachTest()
+{
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TDocumentPerTest);
 }

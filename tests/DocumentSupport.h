@@ -1,16 +1,21 @@
 #pragma once
-// The project document a test works on. A model test gets a fresh one for each test; a window
-// test uses the main window's while one is up.
+// The project document a test works on: a fresh one for each test; a window test uses its main
+// window's while one is up.
 
 #include "document/Document.h"
 #include "model/Project.h"
 
-// The document of the running test: the one the finder gives (a window test's main window's, while
-// there is one), else the tests' own.
+// The document of the running test: the one shared with ShareDocument (a window test's main
+// window's) while it lives, else the test's own, made at its first use in the test.
 TProjectDocument& Document();
-void SetDocumentFinder(TProjectDocument* (*finder)());
+// Makes document the one Document() gives until it is destroyed or another is shared; nullptr
+// goes back to the test's own.
+void ShareDocument(TProjectDocument* document);
 // Its project.
 TProject& Project();
-// The tests' own document starts afresh (a new, empty project made from the catalogues as they
+// The test's own document starts afresh (a new, empty project made from the catalogues as they
 // are now).
 void ResetTestDocument();
+// Ends the test's own document as each test ends, so that nothing one test left in it reaches the
+// next: a test's document lives exactly as long as its test. Call once, before the tests run.
+void RenewDocumentForEachTest();

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "DocumentSupport.h"
-#include "ui/Form_Main.h"
 
 namespace {
 
@@ -30,9 +29,8 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     // Data folders (recovery copies among them) resolve to test folders, never to the user's own.
     QStandardPaths::setTestModeEnabled(true);
-    // While a main window is up, the tests work on its document.
-    SetDocumentFinder([]() -> TProjectDocument* { return MainForm ? &MainForm->Document() : nullptr; });
     ::testing::InitGoogleTest(&argc, argv);
+    RenewDocumentForEachTest();
     ::testing::UnitTest::GetInstance()->listeners().Append(new TFreshSettings);
     return RUN_ALL_TESTS();
 }

@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
-TEditorForm* EditorForm = nullptr;
 
 namespace {
 
@@ -51,11 +50,7 @@ TEditorForm::TEditorForm(TProjectDocument& document, QWidget* parent)
     FormCreate();
 }
 
-TEditorForm::~TEditorForm()
-{
-    if (EditorForm == this)
-        EditorForm = nullptr;
-}
+TEditorForm::~TEditorForm() = default;
 
 void TEditorForm::FormCreate()
 {
@@ -125,7 +120,6 @@ void TEditorForm::closeEvent(QCloseEvent* event)
 {
     // The window goes once the close has been handled (it deletes itself on close); from now on
     // the next ShowOutput makes a new one.
-    if (EditorForm == this)
-        EditorForm = nullptr;
+    Closed_ = true;
     event->accept();
 }

@@ -35,6 +35,9 @@ public:
     // Marks the script line (from 1) a play-test is running at and scrolls to it; 0: none.
     void ShowPlayingLine(int line);
     int PlayingLine() const { return PlayingLine_; }
+    // Closed by the user: it goes once control is back in the event loop, and the next
+    // ShowOutput makes a new one.
+    bool Closed() const { return Closed_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -46,7 +49,5 @@ private:
     std::unique_ptr<Ui::TEditorForm> Ui_;
     std::vector<std::string> Lines_;
     int PlayingLine_ = 0;
+    bool Closed_ = false;
 };
-
-// The open output window, or nullptr.
-extern TEditorForm* EditorForm;

@@ -9,6 +9,7 @@
 #include "Form_Import.h"
 #include "Form_NPC.h"
 #include "Form_PlayTest.h"
+#include "Form_Splash.h"
 #include "Form_Problems.h"
 #include "Form_ScriptFile.h"
 #include "workspace/ScriptWorkspace.h"
@@ -41,8 +42,6 @@
 #include <QStatusBar>
 
 #include <algorithm>
-
-TMainForm* MainForm = nullptr;
 
 namespace {
 
@@ -135,38 +134,13 @@ TMainForm::~TMainForm()
     DeleteChildrenFirst(*this, true);
     if (ChildHost() == Ui_->ClientArea)
         SetChildHost(nullptr);
-    if (MainForm == this)
-        MainForm = nullptr;
+    // Still up when the program ends within its first seconds.
+    delete Splash_.data();
 }
 
 QMdiArea* TMainForm::ClientArea() const
 {
     return Ui_->ClientArea;
-}
-
-THeaderForm* TMainForm::HeaderWindow() const
-{
-    return Header_.data();
-}
-
-TAboutForm* TMainForm::AboutWindow() const
-{
-    return About_.data();
-}
-
-THelpViewer* TMainForm::HelpViewer() const
-{
-    return HelpViewer_.data();
-}
-
-TPlayTestForm* TMainForm::PlayTest() const
-{
-    return PlayTest_.data();
-}
-
-TProblemsForm* TMainForm::ProblemsWindow() const
-{
-    return Problems_.data();
 }
 
 void TMainForm::ConnectCommands()
@@ -271,15 +245,15 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
     SetScriptEncoding(encoding);
     // The bytes stay as they are; only their characters on screen change. Open editors keep the
     // text they show and write it in the new encoding when applied.
-    if (NPCForm)
-        NPCForm->ShowNPC();
-    if (TaskForm) {
-        for (QTreeView* tree : TaskForm->findChildren<QTreeView*>())
+    if (NPC_)
+        NPC_->ShowNPC();
+    if (Tasks_) {
+        for (QTreeView* tree : Tasks_->findChildren<QTreeView*>())
             tree->viewport()->update();
-        TaskForm->ShowOutput();
+        Tasks_->ShowOutput();
     }
-    if (EditorForm)
-        EditorForm->ShowScriptAgain();
+    if (OutputWindow())
+        OutputWindow()->ShowScriptAgain();
 }
 
 void TMainForm::UpdateTitle()
@@ -427,10 +401,10 @@ void TMainForm::FileSaveOutput()
                           QStringLiteral("Save First"));
         return;
     }
-    if (!TaskForm)
+    if (!Tasks_)
         return;
     const std::string path = OutputFileName(projectFile);
-    const TScriptResult result = TaskForm->ShowOutput();
+    const TScriptResult result = Tasks_->ShowOutput();
     if (result.HasProblems()) {
         QStringList problems;
         for (const std::string& problem : result.Problems)
@@ -439,16 +413,16 @@ void TMainForm::FileSaveOutput()
                           QStringLiteral("Save Output"));
         return;
     }
-    if (!EditorForm)
+    if (!OutputWindow())
         return;
-    const TProjectCheck& check = TaskForm->LastCheck();
+    const TProjectCheck& check = Tasks_->LastCheck();
     if (const TProblem* first = check.FirstError()) {
         const QString text = QStringLiteral("The server will refuse this script: %1 (first: %2). Save anyway?")
                                  .arg(Counted(check.ErrorCount(), QStringLiteral("error")), ToQ(first->Message));
         if (!Dialogs().Confirm(this, text, QStringLiteral("Save Output")))
             return;
     }
-    WriteFileSafely(path, JoinScriptLines(EditorForm->ScriptLines()));
+    WriteFileSafely(path, JoinScriptLines(OutputWindow()->ScriptLines()));
     // The file's name is derived, never chosen: say where it went.
     statusBar()->showMessage(QStringLiteral("Script written to ") + QFile::decodeName(path.c_str()));
 }
@@ -469,8 +443,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (TaskForm)
-        TaskForm->Closing = true;
+    if (Tasks_)
+        Tasks_->Closing = true;
     SaveMainPlace(this);
     event->accept();
     QuitApplication();
@@ -493,14 +467,14 @@ void TMainForm::ViewTileVertical()
 
 void TMainForm::WinOutput()
 {
-    if (TaskForm)
-        TaskForm->ShowOutput();
+    if (Tasks_)
+        Tasks_->ShowOutput();
 }
 
 void TMainForm::WinNPCInfo()
 {
-    if (NPCForm)
-        BringToFront(NPCForm);
+    if (NPC_)
+        BringToFront(NPC_);
 }
 
 // Every way of closing the header window ends it; the command that follows makes a new one.
@@ -517,16 +491,16 @@ void TMainForm::WinHeaderInfo()
 
 void TMainForm::WinTask()
 {
-    if (TaskForm)
-        BringToFront(TaskForm);
+    if (Tasks_)
+        BringToFront(Tasks_);
 }
 
 void TMainForm::WinPlayTest()
 {
     if (!PlayTest_) {
         // The output window shows the line that runs.
-        if (TaskForm && !EditorForm)
-            TaskForm->ShowOutput();
+        if (Tasks_ && !OutputWindow())
+            Tasks_->ShowOutput();
         PlayTest_ = new TPlayTestForm(*Document_);
         PlayTest_->Place(this);
         PlayTest_->Restart();
@@ -540,8 +514,8 @@ void TMainForm::ViewProblems()
         Problems_ = new TProblemsForm(*Document_);
         // The task tree window checks the project after every change the project document
         // reports; the window shows what that check found instead of checking again.
-        if (TaskForm)
-            connect(TaskForm, &TTaskForm::Checked, Problems_, &TProblemsForm::ShowCheck);
+        if (Tasks_)
+            connect(Tasks_, &TTaskForm::Checked, Problems_, &TProblemsForm::ShowCheck);
         Problems_->Place(this);
     }
     BringToFront(Problems_);

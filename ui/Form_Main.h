@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,10 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class TAboutForm;
+class TEditorForm;
+class TNPCForm;
+class TSplashForm;
+class TTaskForm;
 class THeaderForm;
 class THelpViewer;
 class TPlayTestForm;
@@ -85,6 +90,22 @@ public:
     void OptionsScriptEncoding(const std::string& encoding);
 
     QMdiArea* ClientArea() const;
+    // The windows start-up opens on the document: the task tree and the NPC window, the task
+    // window below the NPC window unless a place remembered for it was taken.
+    void OpenProjectWindows();
+    // The task tree window and the NPC window, once opened; the task tree's output window while
+    // it is open.
+    TTaskForm* TaskWindow() const;
+    TNPCForm* NPCWindow() const;
+    TEditorForm* OutputWindow() const;
+    // Shows the start-up window, which reads the catalogues from dataDir and then shows this one.
+    // It goes by itself, or with this window.
+    TSplashForm* ShowSplash(const std::filesystem::path& dataDir);
+    // The start-up window while it is up.
+    TSplashForm* SplashWindow() const;
+    // Takes the start-up window away at once: it stays on top, and a message must not open
+    // underneath it.
+    void CloseSplash();
     // The help viewer, once a help command has opened it.
     // The header and about windows while they are open (each at most once).
     THeaderForm* HeaderWindow() const;
@@ -115,6 +136,9 @@ private:
     // First: the windows bound to it go before it does.
     std::unique_ptr<TProjectDocument> Document_;
     std::unique_ptr<Ui::TMainForm> Ui_;
+    QPointer<TTaskForm> Tasks_;
+    QPointer<TNPCForm> NPC_;
+    QPointer<TSplashForm> Splash_;
     QPointer<THelpViewer> HelpViewer_;
     QPointer<THeaderForm> Header_;
     QPointer<TAboutForm> About_;
@@ -125,7 +149,6 @@ private:
     QLabel* ServerLabel_ = nullptr;
 };
 
-extern TMainForm* MainForm;
 
 // The script file beside a project: the extension of the last path component (from its last dot
 // on) replaced by ".txt", or ".txt" appended when that component has no dot.

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 
-TNPCForm* NPCForm = nullptr;
 
 namespace {
 
@@ -59,8 +58,6 @@ TNPCForm::~TNPCForm()
     // the handlers of a window that is half gone.
     for (QWidget* control : findChildren<QWidget*>())
         control->disconnect(this);
-    if (NPCForm == this)
-        NPCForm = nullptr;
 }
 
 const TCatalogues& TNPCForm::Catalogues() const

@@ -65,4 +65,3 @@ private:
     const TServerData* MapsServer_ = nullptr;  // the server whose maps the map list holds
 };
 
-extern TNPCForm* NPCForm;

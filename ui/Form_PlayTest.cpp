@@ -6,10 +6,9 @@
 #include "Form_Editor.h"
 #include "Form_Tasks.h"
 #include "PlayerPanel.h"
+#include "PlayTexts.h"
 #include "QtText.h"
 
-#include "script/Transcript.h"
-#include "output/Highlight.h"
 #include "document/Document.h"
 #include "play/Play.h"
 
@@ -44,97 +43,6 @@ constexpr int ClientHeight = 560;
 const QString DialogueStyle = QStringLiteral(
     "QTextBrowser { background: #fbf8ef; color: #000000; border: 1px solid #9a9a9a; border-radius: 6px; "
     "padding: 6px; font-size: 13px; }");
-
-QString ColourName(const TRgb& colour)
-{
-    return QColor(colour.R, colour.G, colour.B).name();
-}
-
-// One message line with its colour codes drawn, as rich text.
-QString MessageHtml(const std::string& line)
-{
-    QString html;
-    for (const TColouredText& run : SplitColourCodes(line)) {
-        const QString text = ToQ(run.Text).toHtmlEscaped();
-        html += run.Colour ? QStringLiteral("<span style=\"color:%1\">%2</span>").arg(ColourName(*run.Colour), text)
-                           : text;
-    }
-    return html;
-}
-
-// A menu option as the client lists it: its colour codes are not shown.
-QString PlainOption(const std::string& option)
-{
-    std::string plain;
-    for (const TColouredText& run : SplitColourCodes(option))
-        plain += run.Text;
-    return ToQ(plain);
-}
-
-QString MapName(const std::string& map)
-{
-    QString name = ToQ(map);
-    if (name.endsWith(QStringLiteral(".gat"), Qt::CaseInsensitive))
-        name.chop(4);
-    return name;
-}
-
-// What the run did to the player and the world, for the effects log; empty for dialogue events.
-QString EffectText(const TEvent& e)
-{
-    switch (e.Kind) {
-    case TEventKind::Set: return QStringLiteral("%1 %2 \u2192 %3").arg(ToQ(e.Name)).arg(e.From).arg(e.To);
-    case TEventKind::Item: {
-        const QString item = e.Name.empty() ? QStringLiteral("item %1").arg(e.Id) : ToQ(e.Name);
-        return QStringLiteral("%1 %2 \u00d7 %3")
-            .arg(e.Amount < 0 ? QStringLiteral("lost") : QStringLiteral("got"))
-            .arg(qAbs(static_cast<qint64>(e.Amount)))
-            .arg(item);
-    }
-    case TEventKind::Warp:
-        if (e.Name == "SavePoint" || e.Name == "Random")
-            return QString::fromStdString(script::TranscriptLine(e));
-        return QStringLiteral("warped to %1 %2,%3").arg(MapName(e.Name)).arg(e.X).arg(e.Y);
-    case TEventKind::Command:
-        if (!e.Simulated) {
-            QStringList args;
-            for (const std::string& value : e.Values)
-                args << ToQ(value);
-            return (ToQ(e.Name) + QLatin1Char(' ') + args.join(QStringLiteral(", "))).trimmed();
-        }
-        [[fallthrough]];
-    case TEventKind::Fault: return QString::fromStdString(script::TranscriptLine(e));
-    default: return {};
-    }
-}
-
-// Why an effect is only approximately what the server does; empty when the play simulated it.
-QString ApproximateWhy(const TEvent& e)
-{
-    if (e.Kind == TEventKind::Command && !e.Simulated)
-        return QStringLiteral("The play has no rule for this: the server does something here that the play does not show, "
-                              "and its result counts as 0.");
-    if (e.Kind == TEventKind::Warp && (e.Name == "SavePoint" || e.Name == "Random"))
-        return QStringLiteral("The play does not know the player's save point or the map's cells.");
-    return {};
-}
-
-// An answered pause, for the history; empty for the other events. `menu` is the last menu shown.
-QString AnswerText(const TEvent& e, const std::vector<std::string>& menu)
-{
-    switch (e.Kind) {
-    case TEventKind::Next: return QStringLiteral("Next");
-    case TEventKind::Close: return e.Pause >= 0 ? QStringLiteral("Close (the script goes on)") : QString();
-    case TEventKind::Input: return QStringLiteral("Typed \u201c%1\u201d").arg(ToQ(e.Text));
-    case TEventKind::Choose:
-        if (e.Amount == 0)
-            return QStringLiteral("Cancelled the menu");
-        if (e.Amount > 0 && static_cast<std::size_t>(e.Amount) <= menu.size())
-            return QStringLiteral("Chose %1) %2").arg(e.Amount).arg(PlainOption(menu[static_cast<std::size_t>(e.Amount - 1)]));
-        return QStringLiteral("Chose %1").arg(e.Amount);
-    default: return {};
-    }
-}
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& text)
 {

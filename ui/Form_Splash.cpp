@@ -1,7 +1,6 @@
 #include "Form_Splash.h"
 #include "ui_Form_Splash.h"
 
-#include "Form_Main.h"
 #include "model/Records.h"
 
 #include <QCoreApplication>
@@ -17,14 +16,13 @@
 
 #include <exception>
 
-TSplashForm* SplashForm = nullptr;
-
-TSplashForm::TSplashForm(std::filesystem::path dataDir, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+TSplashForm::TSplashForm(std::filesystem::path dataDir, QWidget* frame)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus),
       Ui_(std::make_unique<Ui::TSplashForm>()),
       TheTimer(new QTimer(this)),
-      DataDir_(std::move(dataDir))
+      DataDir_(std::move(dataDir)),
+      Frame_(frame)
 {
     Ui_->setupUi(this);
     // The frame stays usable while the splash is up: it never takes the focus from it.
@@ -44,11 +42,7 @@ TSplashForm::TSplashForm(std::filesystem::path dataDir, QWidget* parent)
     TheTimer->start();
 }
 
-TSplashForm::~TSplashForm()
-{
-    if (SplashForm == this)
-        SplashForm = nullptr;
-}
+TSplashForm::~TSplashForm() = default;
 
 // Activation can arrive while the window system is still putting the splash on screen; the
 // loading waits for the screen, so it runs from the event loop, not from inside that delivery.
@@ -71,8 +65,8 @@ void TSplashForm::FormActivate()
     RunLoader(QStringLiteral("Loading Jobs.."), [this] { LoadJobs(DataDir_); });
     RunLoader(QStringLiteral("Loading Maps.."), [this] { LoadMaps(DataDir_); });
     ShowStatus(QStringLiteral("Enjoy!"));
-    if (MainForm)
-        MainForm->show();
+    if (Frame_)
+        Frame_->show();
 }
 
 // A catalogue that cannot be read is reported once loading is over, and the others are loaded

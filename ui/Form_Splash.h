@@ -2,6 +2,7 @@
 // The start-up window: while it shows, it loads the four catalogues, then shows the main window.
 // It goes away by itself four seconds after it was created.
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -16,8 +17,9 @@ class QTimer;
 class TSplashForm : public QWidget {
     Q_OBJECT
 public:
-    // The catalogues are read from dataDir; empty means the working directory.
-    explicit TSplashForm(std::filesystem::path dataDir = {}, QWidget* parent = nullptr);
+    // The catalogues are read from dataDir; empty means the working directory. frame is the
+    // window shown once they are read.
+    explicit TSplashForm(std::filesystem::path dataDir = {}, QWidget* frame = nullptr);
     ~TSplashForm() override;
 
     // The loading sequence; runs once per program run, whichever activation comes first.
@@ -44,10 +46,10 @@ private:
     QTimer* TheTimer;
     std::filesystem::path DataDir_;
     QStringList LoadErrors_;
+    QPointer<QWidget> Frame_;
     bool Loaded_ = false;  // set when the loading sequence starts, so that it runs once
 };
 
-extern TSplashForm* SplashForm;
 
 // The splash picture, drawn by the program itself.
 QPixmap SplashPicture(int width, int height);

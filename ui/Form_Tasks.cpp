@@ -34,7 +34,6 @@
 #include <QMenu>
 #include <QPointer>
 
-TTaskForm* TaskForm = nullptr;
 
 namespace {
 
@@ -78,8 +77,6 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
 {
     Ui_->setupUi(this);
     LiveTaskForms().push_back(this);
-    if (!parent)
-        TaskForm = this;
 
     Model_ = new TTaskTreeModel(Tree(), this);
     TasksList()->SetTaskModel(Model_);
@@ -109,8 +106,6 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
 TTaskForm::~TTaskForm()
 {
     std::erase(LiveTaskForms(), this);
-    if (TaskForm == this)
-        TaskForm = nullptr;
 }
 
 TTaskForm* TTaskForm::Of(const TProjectDocument& document)
@@ -123,7 +118,7 @@ TTaskForm* TTaskForm::Of(const TProjectDocument& document)
 
 TEditorForm* TTaskForm::Output() const
 {
-    return Output_.data();
+    return Output_ && !Output_->Closed() ? Output_.data() : nullptr;
 }
 
 QList<QWidget*> TTaskForm::OpenedWindows() const
@@ -269,14 +264,12 @@ TTask* TTaskForm::SelectedTask() const
 
 TScriptResult TTaskForm::ShowOutput()
 {
-    if (!Output_) {
+    if (!Output()) {
         Output_ = new TEditorForm(Document_);
         if (!OutputTitle.isEmpty())
             Output_->setWindowTitle(OutputTitle);
         Output_->Place(this);
     }
-    if (TaskForm == this)
-        EditorForm = Output_;
     std::vector<std::string> lines;
     TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
@@ -562,7 +555,5 @@ void TTaskForm::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    if (TaskForm == this)
-        TaskForm = nullptr;
     deleteLater();
 }

@@ -38,7 +38,7 @@ class TEditorForm;
 class TTaskForm : public QWidget {
     Q_OBJECT
 public:
-    // Without parent: the program's task window (TaskForm), in a child window of its own.
+    // Without parent: a task window in a child window of its own (the main window's).
     explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TTaskForm() override;
 
@@ -173,4 +173,3 @@ private:
     QList<QPointer<TTaskEditorForm>> Editors_;
 };
 
-extern TTaskForm* TaskForm;

@@ -3,7 +3,7 @@
 #include "Dialogs.h"
 #include "Form_Main.h"
 #include "Form_ScriptFile.h"
-#include "Form_Splash.h"
+#include "Form_Main.h"
 #include "QtText.h"
 
 #include "platform/FileAccess.h"
@@ -161,8 +161,8 @@ void OfferLeftoverCopies(TProjectDocument& document, QWidget* owner, const QStri
     if (!Guarded(owner, [&] { copies = FindLeftoverCopies(folder); }) || copies.empty())
         return;
     // The splash stays on top; the offer must not open underneath it.
-    if (SplashForm)
-        SplashForm->close();
+    if (auto* frame = qobject_cast<TMainForm*>(owner ? owner->window() : nullptr))
+        frame->CloseSplash();
     for (TLeftoverCopy& copy : copies) {
         bool opened = false;
         Guarded(owner, [&] { opened = Offer(document, owner, copy, writer); });
@@ -176,8 +176,8 @@ void OfferLeftoverScriptCopies(QWidget* owner, const QString& folder, const TScr
     std::vector<TLeftoverCopy> copies;
     if (!Guarded(owner, [&] { copies = FindLeftoverScriptCopies(folder); }) || copies.empty())
         return;
-    if (SplashForm)
-        SplashForm->close();
+    if (auto* frame = qobject_cast<TMainForm*>(owner ? owner->window() : nullptr))
+        frame->CloseSplash();
     for (TLeftoverCopy& copy : copies)
         Guarded(owner, [&] { OfferScriptCopy(owner, copy, open); });
 }

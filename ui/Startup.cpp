@@ -1,12 +1,9 @@
 #include "Startup.h"
-#include "WindowPlaces.h"
 
 #include "ChildWindows.h"
 #include "Dialogs.h"
 #include "Form_Main.h"
-#include "Form_NPC.h"
 #include "Form_Splash.h"
-#include "Form_Tasks.h"
 #include "document/Document.h"
 #include "model/Records.h"
 #include "model/ActionTasks.h"
@@ -28,42 +25,34 @@ void ShowFixedChildWindow(QWidget* form, QObject* owner)
 
 namespace {
 
-void ShowLoadErrors(const QStringList& errors)
+void ShowLoadErrors(TMainForm& frame, const QStringList& errors)
 {
     if (errors.isEmpty())
         return;
-    Dialogs().Error(MainForm, QStringLiteral("Some catalogues could not be read; the editor starts "
+    Dialogs().Error(&frame, QStringLiteral("Some catalogues could not be read; the editor starts "
                                              "without what they hold.\n\n") +
                                   errors.join(u'\n'));
 }
 
 } // namespace
 
-void StartEditor(const std::filesystem::path& dataDir)
+std::unique_ptr<TMainForm> StartEditor(const std::filesystem::path& dataDir)
 {
-    MainForm = new TMainForm();
-    MainForm->CatalogueFolder = QDir::toNativeSeparators(QDir(
+    auto frame = std::make_unique<TMainForm>();
+    frame->CatalogueFolder = QDir::toNativeSeparators(QDir(
         dataDir.empty() ? QDir::currentPath() : QFile::decodeName(dataDir.c_str())).absolutePath());
 
-    SplashForm = new TSplashForm(dataDir);
-    SplashForm->show();
-    SplashForm->FormActivate();
-    const QStringList loadErrors = SplashForm ? SplashForm->LoadErrors() : QStringList();
+    frame->ShowSplash(dataDir)->FormActivate();
+    const QStringList loadErrors = frame->SplashWindow() ? frame->SplashWindow()->LoadErrors() : QStringList();
 
     // The project a new run starts with takes its map and sprite from the catalogues just read.
-    MainForm->Document().NewProject();
-    // It frames and places itself.
-    TaskForm = new TTaskForm(MainForm->Document());
-
-    NPCForm = new TNPCForm(MainForm->Document());
-    NPCForm->Place();
-    // The task window's first place is below the NPC window, whose last row it would cover.
-    PlaceBelow(TaskForm, NPCForm);
+    frame->Document().NewProject();
+    frame->OpenProjectWindows();
 
     if (!loadErrors.isEmpty()) {
         // The splash stays on top; the error box must not open underneath it.
-        if (SplashForm)
-            SplashForm->close();
-        ShowLoadErrors(loadErrors);
+        frame->CloseSplash();
+        ShowLoadErrors(*frame, loadErrors);
     }
+    return frame;
 }

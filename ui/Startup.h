@@ -3,16 +3,19 @@
 // catalogues and then shows the frame, the task tree window (a new project), the NPC window.
 
 #include <filesystem>
+#include <memory>
 
 class QObject;
 class QWidget;
+class TMainForm;
 
 // The model's own start-up steps, before any window exists.
 void InitModel();
-// Creates the windows in their order. The catalogues are read from dataDir (empty: the working
-// directory). Catalogues that could not be read are reported in one error box once every window
-// exists; the editor then works with what was read.
-void StartEditor(const std::filesystem::path& dataDir = {});
+// Creates the windows in their order: the main window, which owns the others, is the caller's.
+// The catalogues are read from dataDir (empty: the working directory). Catalogues that could not
+// be read are reported in one error box once every window exists; the editor then works with what
+// was read.
+std::unique_ptr<TMainForm> StartEditor(const std::filesystem::path& dataDir = {});
 
 // Frames a form of fixed size in a child window with a minimise and a close box, but no maximise
 // box, and shows it.

@@ -110,14 +110,33 @@ std::vector<std::pair<int, int>> Lines(int count, int lines)
     return cut;
 }
 
+// The windows in order, each line filled until the next window would not fit its length.
+template <class Along>
+std::vector<std::pair<int, int>> FilledLines(const QList<QMdiSubWindow*>& windows, int length, Along along)
+{
+    std::vector<std::pair<int, int>> cut;
+    int used = 0;
+    for (int i = 0; i < static_cast<int>(windows.size()); ++i) {
+        const int need = along(Needs(windows[i]));
+        if (cut.empty() || used + need > length) {
+            cut.emplace_back(i, i);
+            used = 0;
+        }
+        ++cut.back().second;
+        used += need;
+    }
+    return cut;
+}
+
 // For each line: the breadth its broadest window needs, or nothing when its windows' lengths
 // together need more than length.
 template <class Along, class Across>
-std::optional<std::vector<int>> LineBreadths(const QList<QMdiSubWindow*>& windows, int lines, int length, Along along,
+std::optional<std::vector<int>> LineBreadths(const QList<QMdiSubWindow*>& windows,
+                                             const std::vector<std::pair<int, int>>& cut, int length, Along along,
                                              Across across)
 {
     std::vector<int> breadths;
-    for (const auto& [first, end] : Lines(static_cast<int>(windows.size()), lines)) {
+    for (const auto& [first, end] : cut) {
         int used = 0;
         int breadth = 0;
         for (int i = first; i < end; ++i) {
@@ -129,6 +148,40 @@ std::optional<std::vector<int>> LineBreadths(const QList<QMdiSubWindow*>& window
         breadths.push_back(breadth);
     }
     return breadths;
+}
+
+int Sum(const std::vector<int>& values)
+{
+    return std::accumulate(values.begin(), values.end(), 0);
+}
+
+// Windows in lines: which lines, and how broad each is.
+struct TGrid {
+    QList<QMdiSubWindow*> Windows;
+    std::vector<std::pair<int, int>> Lines;
+    std::vector<int> Breadths;
+};
+
+// The grid with the fewest lines in creation order in which every window has the room it needs;
+// else the windows broadest first, so that windows of like size share a line, filled line by
+// line. Nothing when not even that fits: its lines are then the best there is.
+template <class Along, class Across>
+std::pair<TGrid, bool> ChooseGrid(const QList<QMdiSubWindow*>& windows, QSize room, Along along, Across across)
+{
+    const int count = static_cast<int>(windows.size());
+    for (int lines = 1; lines <= count; ++lines) {
+        const auto cut = Lines(count, lines);
+        const auto breadths = LineBreadths(windows, cut, along(room), along, across);
+        if (breadths && Sum(*breadths) <= across(room))
+            return {TGrid{windows, cut, *breadths}, true};
+    }
+    QList<QMdiSubWindow*> broadestFirst = windows;
+    std::stable_sort(broadestFirst.begin(), broadestFirst.end(), [&across](const QMdiSubWindow* a, const QMdiSubWindow* b) {
+        return across(Needs(a)) > across(Needs(b));
+    });
+    const auto cut = FilledLines(broadestFirst, along(room), along);
+    const auto breadths = LineBreadths(broadestFirst, cut, INT_MAX, along, across);
+    return {TGrid{broadestFirst, cut, *breadths}, Sum(*breadths) <= across(room)};
 }
 
 // Puts frame at place, with the size wanted where it may be resized, within the room and never
@@ -252,35 +305,47 @@ void TileChildren(QMdiArea* area, Qt::Orientation stacking)
     const bool stacked = stacking == Qt::Vertical;
     const auto along = [stacked](QSize size) { return stacked ? size.height() : size.width(); };
     const auto across = [stacked](QSize size) { return stacked ? size.width() : size.height(); };
+    const auto point = [stacked](int alongAt, int acrossAt) { return stacked ? QPoint(acrossAt, alongAt) : QPoint(alongAt, acrossAt); };
     const QSize room = Room(area);
-    const int count = static_cast<int>(windows.size());
-    // The fewest lines in which every window has the room it needs; one window a line at most.
-    int lines = 1;
-    std::optional<std::vector<int>> breadths;
-    for (; lines <= count; ++lines) {
-        breadths = LineBreadths(windows, lines, along(room), along, across);
-        if (breadths && std::accumulate(breadths->begin(), breadths->end(), 0) <= across(room))
-            break;
+    auto [grid, fits] = ChooseGrid(windows, room, along, across);
+    // Lines that do not fit leave their windows to a cascade after the last line that does, in
+    // the room left there, so that every title bar stays in sight.
+    const int step = area->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    QList<QMdiSubWindow*> cascaded;
+    const auto cascadeFits = [&](int start) {
+        for (int k = 0; k < static_cast<int>(cascaded.size()); ++k)
+            if (start + k * step + across(Needs(cascaded[k])) > across(room))
+                return false;
+        return true;
+    };
+    if (!fits) {
+        while (!grid.Lines.empty() && (Sum(grid.Breadths) > across(room) || !cascadeFits(Sum(grid.Breadths)))) {
+            for (int i = grid.Lines.back().second - 1; i >= grid.Lines.back().first; --i)
+                cascaded.prepend(grid.Windows[i]);
+            grid.Lines.pop_back();
+            grid.Breadths.pop_back();
+        }
     }
-    lines = std::min(lines, count);
-    breadths = LineBreadths(windows, lines, INT_MAX, along, across);
-    const std::vector<int> lineBreadths = Shares(*breadths, across(room));
+    const std::vector<int> lineBreadths = fits ? Shares(grid.Breadths, across(room)) : grid.Breadths;
     int start = 0;
-    int line = 0;
-    for (const auto& [first, end] : Lines(count, lines)) {
+    for (std::size_t line = 0; line < grid.Lines.size(); ++line) {
+        const auto [first, end] = grid.Lines[line];
         std::vector<int> least;
         for (int i = first; i < end; ++i)
-            least.push_back(along(Needs(windows[i])));
+            least.push_back(along(Needs(grid.Windows[i])));
         const std::vector<int> lengths = Shares(least, along(room));
-        const int breadth = lineBreadths[static_cast<std::size_t>(line++)];
         int offset = 0;
         for (int i = first; i < end; ++i) {
             const int length = lengths[static_cast<std::size_t>(i - first)];
-            const QPoint place = stacked ? QPoint(start, offset) : QPoint(offset, start);
-            PlaceWithin(windows[i], place, stacked ? QSize(breadth, length) : QSize(length, breadth), room);
+            const QSize size = stacked ? QSize(lineBreadths[line], length) : QSize(length, lineBreadths[line]);
+            PlaceWithin(grid.Windows[i], point(offset, start), size, room);
             offset += length;
         }
-        start += breadth;
+        start += lineBreadths[line];
+    }
+    for (int k = 0; k < static_cast<int>(cascaded.size()); ++k) {
+        PlaceWithin(cascaded[k], point(k * step, start + k * step), cascaded[k]->size(), room);
+        cascaded[k]->raise();
     }
 }
 

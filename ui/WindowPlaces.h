@@ -31,7 +31,9 @@ void CascadeChildren(QMdiArea* area);
 // The open windows in one column (Qt::Vertical) or one row (Qt::Horizontal), sharing the whole
 // workspace evenly; a window that needs more than its share (or has a fixed size) takes that and
 // the others share the rest. When they do not all fit, they go into as few more columns (rows)
-// as they need, side by side, so that no window covers another.
+// as they need, side by side, so that no window covers another; when even that does not fit,
+// windows of like size share a line, and those of the lines that still do not fit are cascaded in
+// the room after the others, every title bar in sight.
 void TileChildren(QMdiArea* area, Qt::Orientation stacking);
 // From now on a workspace that shrinks (the main window un-maximised) pulls its windows back
 // inside, shrinking those that may be resized, rather than leaving them past a scroll bar.

@@ -23,7 +23,7 @@ namespace {
 
 class EditHistoryTest : public MainFrameTest {
 protected:
-    TTaskTreeView* Tree() const { return TaskForm->TasksList(); }
+    TTaskTreeView* Tree() const { return TaskWindow()->TasksList(); }
     QModelIndex IndexOf(const TTaskNode* node) const { return Tree()->TaskModel()->IndexOf(node); }
 
     // "Shop" under Start with two messages in it; Shop is selected.
@@ -139,7 +139,7 @@ TEST_F(EditHistoryTest, AnEditorWhoseTaskAnUndoChangesEndsWithoutWritingItBack)
     auto edited = CopyTask(*welcome->Data());
     static_cast<TMessageTask&>(*edited).Lines = {"Welcome, traveller"};
     Document().EditTask(welcome->Data(), *edited);
-    TaskForm->OpenMessageEditor(static_cast<TMessageTask*>(welcome->Data()));
+    TaskWindow()->OpenMessageEditor(static_cast<TMessageTask*>(welcome->Data()));
     QPointer<TMessageForm> editor = Frame->findChild<TMessageForm*>();
     ASSERT_TRUE(editor);
 
@@ -152,11 +152,11 @@ TEST_F(EditHistoryTest, AnEditorWhoseTaskAnUndoChangesEndsWithoutWritingItBack)
 // The NPC window's edits are named by the field changed, in the Edit menu as in the history.
 TEST_F(EditHistoryTest, AnNPCEditNamesItsField)
 {
-    auto* name = Child<QLineEdit>(NPCForm, "NameEdit");
+    auto* name = Child<QLineEdit>(NPCWindow(), "NameEdit");
     name->setFocus();
     QTest::keyClicks(name, QStringLiteral("Guide"));
     EXPECT_EQ(Command("EditUndoItem")->text().toStdString(), "&Undo Edit NPC name");
-    auto* direction = Child<QComboBox>(NPCForm, "DirCombo");
+    auto* direction = Child<QComboBox>(NPCWindow(), "DirCombo");
     direction->setCurrentIndex(4);
     emit direction->activated(4);
     EXPECT_EQ(Command("EditUndoItem")->text().toStdString(), "&Undo Edit NPC direction") << "a new step";

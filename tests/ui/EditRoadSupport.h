@@ -30,7 +30,6 @@ protected:
     {
         SetUpCatalogues();
         Tasks = new TTaskForm(Document());
-        ASSERT_EQ(TaskForm, Tasks.data());
     }
 
     void TearDown() override
@@ -41,6 +40,9 @@ protected:
         delete Tasks.data();
         ProcessDeletions();
     }
+
+    TTaskForm* TaskWindow() const { return Tasks; }
+    TEditorForm* OutputWindow() const { return Tasks ? Tasks->Output() : nullptr; }
 
     QPushButton* ActionButton() const { return Child<QPushButton>(Tasks, "ActionButton"); }
 
@@ -59,9 +61,9 @@ protected:
     std::vector<std::string> OutputLines() const
     {
         std::vector<std::string> lines;
-        if (!EditorForm)
+        if (!OutputWindow())
             return lines;
-        const QTextDocument* document = EditorForm->Editor()->document();
+        const QTextDocument* document = OutputWindow()->Editor()->document();
         for (int i = 0; i < document->blockCount(); ++i)
             lines.push_back(document->findBlockByNumber(i).text().toStdString());
         return lines;

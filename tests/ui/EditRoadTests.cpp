@@ -54,7 +54,7 @@ TEST_F(EditRoadTest, GiveItemFromTheActionButtonToTheScript)
     EXPECT_EQ(Tasks->TasksList()->model()->index(0, 0, startIndex).data().toString(),
               "Action: Give Item(607, 3)");
 
-    ASSERT_NE(EditorForm, nullptr);
+    ASSERT_NE(OutputWindow(), nullptr);
     const auto lines = OutputLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\tgetitem 607, 3;"), lines.end());
     EXPECT_TRUE(Project().Modified);

@@ -51,13 +51,13 @@ TEST_F(EditorFormTest, ShowingTheOutputTwiceKeepsOneWindowWithTheLatestScript)
 {
     Project().NPCInfo.Name = "Guide";
     Form->ShowOutput();
-    TEditorForm* first = EditorForm;
+    TEditorForm* first = OutputWindow();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->windowTitle(), "Output");  // the window of Windows > Output
 
     Project().NPCInfo.Name = "Kafra";
     Form->ShowOutput();
-    EXPECT_EQ(EditorForm, first);
+    EXPECT_EQ(OutputWindow(), first);
     EXPECT_EQ(OpenWindows<TEditorForm>().size(), 1u);
     EXPECT_EQ(first->ScriptLines(), CurrentScript());
     EXPECT_TRUE(first->Editor()->toPlainText().contains("\tscript\tKafra\t"));
@@ -67,7 +67,7 @@ TEST_F(EditorFormTest, ShowingTheOutputTwiceKeepsOneWindowWithTheLatestScript)
 TEST_F(EditorFormTest, AClosedWindowIsRemadeWithTheSameTabStops)
 {
     Form->ShowOutput();
-    QPointer<TEditorForm> first = EditorForm;
+    QPointer<TEditorForm> first = OutputWindow();
     const qreal tabDistance = first->Editor()->tabStopDistance();
     // 30 stops of (w - 2) * 2 points each, w being the width of "A" in the script font, and never
     // closer than four blanks.
@@ -77,34 +77,34 @@ TEST_F(EditorFormTest, AClosedWindowIsRemadeWithTheSameTabStops)
     EXPECT_DOUBLE_EQ(tabDistance, std::max(formula, fourBlanks));
 
     first->close();
-    EXPECT_EQ(EditorForm, nullptr);
+    EXPECT_EQ(OutputWindow(), nullptr);
     ProcessDeletions();
     EXPECT_TRUE(first.isNull());
 
     Form->ShowOutput();
-    ASSERT_NE(EditorForm, nullptr);
-    EXPECT_EQ(EditorForm->Editor()->tabStopDistance(), tabDistance);
-    EXPECT_EQ(EditorForm->ScriptLines(), CurrentScript());
+    ASSERT_NE(OutputWindow(), nullptr);
+    EXPECT_EQ(OutputWindow()->Editor()->tabStopDistance(), tabDistance);
+    EXPECT_EQ(OutputWindow()->ScriptLines(), CurrentScript());
 }
 
 TEST_F(EditorFormTest, TheScriptIsYellowFixedPitchOnNavyAndReadOnly)
 {
     Form->ShowOutput();
-    const QPlainTextEdit* editor = EditorForm->Editor();
+    const QPlainTextEdit* editor = OutputWindow()->Editor();
     EXPECT_TRUE(editor->isReadOnly());
     EXPECT_EQ(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(editor->font().pixelSize(), 12);
     EXPECT_TRUE(QFontInfo(editor->font()).fixedPitch());
     EXPECT_EQ(editor->palette().color(QPalette::Base), QColor(0, 0, 128));
     EXPECT_EQ(editor->palette().color(QPalette::Text), QColor(255, 255, 0));
-    EXPECT_EQ(EditorForm->size(), QSize(400, 400));
+    EXPECT_EQ(OutputWindow()->size(), QSize(400, 400));
 }
 
 TEST_F(EditorFormTest, EveryTokenKindCarriesItsColourInTheDocument)
 {
     AddMessage(Project().TaskTree.GetFirstNode(), {"Hello."});
     Form->ShowOutput();
-    const QPlainTextEdit* editor = EditorForm->Editor();
+    const QPlainTextEdit* editor = OutputWindow()->Editor();
 
     const int header = 0;  // "//===== eAthena Script ====..."
     EXPECT_EQ(ColourAt(editor, header, 0), Colour(ColourSilver));
@@ -140,11 +140,11 @@ TEST_F(EditorFormTest, TheLinesKeepTheScriptsBytesExactly)
     message->Rename("Two\r\nlines");
     Form->ShowOutput();
 
-    const std::vector<std::string>& lines = EditorForm->ScriptLines();
+    const std::vector<std::string>& lines = OutputWindow()->ScriptLines();
     EXPECT_EQ(lines, CurrentScript());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\t// Two lines //"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\tmes \"Caf\xE9 au lait\";"), lines.end());
-    EXPECT_TRUE(EditorForm->Editor()->toPlainText().contains(QString::fromLatin1("Caf\xE9")));
+    EXPECT_TRUE(OutputWindow()->Editor()->toPlainText().contains(QString::fromLatin1("Caf\xE9")));
 }
 
 TEST_F(EditorFormTest, ShowOutputReportsWhatTheWriterFound)
@@ -259,15 +259,15 @@ TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
         edit();
         Form->ShowOutput();
         QPlainTextEdit fresh;
-        fresh.setPalette(EditorForm->Editor()->palette());
+        fresh.setPalette(OutputWindow()->Editor()->palette());
         std::string text;
         for (const std::string& line : CurrentScript())
             text += line + "\n";
         text.pop_back();
         SetScriptText(&fresh, QString::fromLatin1(text.c_str()), &Document());
-        EXPECT_EQ(EditorForm->Editor()->toPlainText(), fresh.toPlainText()) << name;
-        EXPECT_EQ(ColourRanges(EditorForm->Editor()), ColourRanges(&fresh)) << name;
-        EXPECT_EQ(EditorForm->ScriptLines(), CurrentScript()) << name;
+        EXPECT_EQ(OutputWindow()->Editor()->toPlainText(), fresh.toPlainText()) << name;
+        EXPECT_EQ(ColourRanges(OutputWindow()->Editor()), ColourRanges(&fresh)) << name;
+        EXPECT_EQ(OutputWindow()->ScriptLines(), CurrentScript()) << name;
     }
 }
 
@@ -277,14 +277,14 @@ TEST_F(EditorFormTest, AChangeBelowTheViewKeepsTheScrollPosition)
     std::vector<std::string> lines;
     for (int i = 0; i < 400; ++i)
         lines.push_back("mes \"line " + std::to_string(i) + "\";");
-    EditorForm->ShowScript(lines);
-    QScrollBar* bar = EditorForm->Editor()->verticalScrollBar();
+    OutputWindow()->ShowScript(lines);
+    QScrollBar* bar = OutputWindow()->Editor()->verticalScrollBar();
     bar->setValue(100);
     lines[350] = "close;";
     lines.insert(lines.begin() + 360, "next;");
-    EditorForm->ShowScript(lines);
+    OutputWindow()->ShowScript(lines);
     EXPECT_EQ(bar->value(), 100);
-    EXPECT_EQ(EditorForm->Editor()->document()->findBlockByNumber(360).text().toStdString(), "next;");
+    EXPECT_EQ(OutputWindow()->Editor()->document()->findBlockByNumber(360).text().toStdString(), "next;");
 }
 
 // Marks a block so that a test can tell whether an update kept it or made it anew.

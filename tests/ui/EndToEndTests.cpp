@@ -11,7 +11,11 @@
 
 #include "ui/Form_Actions.h"
 #include "ui/Form_Conditions.h"
+#include "ui/Form_Editor.h"
 #include "ui/Form_Main.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_Splash.h"
+#include "ui/Form_Tasks.h"
 #include "ui/Form_Manual.h"
 #include "ui/Form_Menus.h"
 #include "ui/Form_Message.h"
@@ -60,7 +64,9 @@ protected:
         Project().ProjectFileName.clear();
         Project().Modified = false;
         InitModel();
-        StartEditor(Dir / "data");
+        Started = StartEditor(Dir / "data");
+        MainForm = Started.get();
+        ShareDocument(&MainForm->Document());
         ASSERT_NE(MainForm, nullptr);
         MainForm->QuitApplication = [] { ADD_FAILURE() << "the program was ended"; };
         ASSERT_TRUE(QTest::qWaitForWindowExposed(MainForm));
@@ -68,8 +74,8 @@ protected:
 
     void TearDown() override
     {
-        delete SplashForm;
-        delete MainForm;
+        Started.reset();
+        MainForm = nullptr;
         ProcessDeletions();
         InitCatalogues();
         EXPECT_TRUE(Dialogs->Errors.empty()) << "error box: " << Dialogs->Errors.front().toStdString();
@@ -94,7 +100,7 @@ protected:
     // ---- The task tree window ----
 
     static TTaskNode* Start() { return Project().TaskTree.GetFirstNode(); }
-    TTaskTreeView* Tree() const { return TaskForm->TasksList(); }
+    TTaskTreeView* Tree() const { return TaskWindow()->TasksList(); }
 
     void ClickNode(const TTaskNode* node) const
     {
@@ -104,7 +110,7 @@ protected:
         ASSERT_EQ(Project().TaskTree.Selected(), node) << node->Text();
     }
 
-    void ClickTaskButton(const char* name) const { Click(Child<QPushButton>(TaskForm, name)); }
+    void ClickTaskButton(const char* name) const { Click(Child<QPushButton>(TaskWindow(), name)); }
 
     // Selects node, presses the kind's button and gives back the editor it opened.
     template <class TEditor>
@@ -205,12 +211,12 @@ protected:
 
     void FillInNPC()
     {
-        editortest::Type(Child<QLineEdit>(NPCForm, "NameEdit"), QStringLiteral("Guide"));
-        editortest::Type(Child<TSpinField>(NPCForm, "XEdit"), QStringLiteral("150"));
-        editortest::Type(Child<TSpinField>(NPCForm, "YEdit"), QStringLiteral("180"));
-        editortest::PickEntry(Child<QComboBox>(NPCForm, "DirCombo"), QStringLiteral("South"));
-        editortest::PickEntry(Child<QComboBox>(NPCForm, "MapCombo"), QStringLiteral("Prontera"));
-        editortest::Type(Child<TSpinField>(NPCForm, "IDEdit"), QStringLiteral("113"));
+        editortest::Type(Child<QLineEdit>(NPCWindow(), "NameEdit"), QStringLiteral("Guide"));
+        editortest::Type(Child<TSpinField>(NPCWindow(), "XEdit"), QStringLiteral("150"));
+        editortest::Type(Child<TSpinField>(NPCWindow(), "YEdit"), QStringLiteral("180"));
+        editortest::PickEntry(Child<QComboBox>(NPCWindow(), "DirCombo"), QStringLiteral("South"));
+        editortest::PickEntry(Child<QComboBox>(NPCWindow(), "MapCombo"), QStringLiteral("Prontera"));
+        editortest::Type(Child<TSpinField>(NPCWindow(), "IDEdit"), QStringLiteral("113"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // leaving the field settles it
     }
 
@@ -238,8 +244,16 @@ protected:
 
     std::string Title() const { return MainForm->windowTitle().toStdString(); }
 
+    // The windows of the editor started.
+    TTaskForm* TaskWindow() const { return MainForm ? MainForm->TaskWindow() : nullptr; }
+    TNPCForm* NPCWindow() const { return MainForm ? MainForm->NPCWindow() : nullptr; }
+    TEditorForm* OutputWindow() const { return MainForm ? MainForm->OutputWindow() : nullptr; }
+    TSplashForm* SplashWindow() const { return MainForm ? MainForm->SplashWindow() : nullptr; }
+
     TDialogsScope Dialogs;
     TTempDir Dir;
+    std::unique_ptr<TMainForm> Started;  // the editor started, with every window it owns
+    TMainForm* MainForm = nullptr;
 };
 
 TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenByTheRules)
@@ -277,8 +291,8 @@ TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenBy
     ChooseMenuEntry("FileMenu", "FileLoadItem");
     EXPECT_EQ(Dialogs->OpenDialogs, 1);
     EXPECT_EQ(Title(), ExpectedTitle(project));
-    EXPECT_EQ(Child<QLineEdit>(NPCForm, "NameEdit")->text(), QStringLiteral("Guide"));
-    EXPECT_EQ(Child<QComboBox>(NPCForm, "DirCombo")->currentText(), QStringLiteral("South"));
+    EXPECT_EQ(Child<QLineEdit>(NPCWindow(), "NameEdit")->text(), QStringLiteral("Guide"));
+    EXPECT_EQ(Child<QComboBox>(NPCWindow(), "DirCombo")->currentText(), QStringLiteral("South"));
 
     ChooseMenuEntry("FileMenu", "FileSaveOutputItem");
     EXPECT_TRUE(Dialogs->Messages.empty());
@@ -309,14 +323,14 @@ TEST_F(EndToEndTest, TheWholeWalkUndoesBackToTheEmptyProjectAndRedoesToTheScript
     EXPECT_EQ(steps, 15);
     EXPECT_EQ(SaveProjectBytes(Project()), empty);
     EXPECT_EQ(TreeShape(Start()), "Start");
-    EXPECT_EQ(Child<QLineEdit>(NPCForm, "NameEdit")->text(), QString());
+    EXPECT_EQ(Child<QLineEdit>(NPCWindow(), "NameEdit")->text(), QString());
     EXPECT_EQ(Title(), ExpectedTitle("No File Open"));
 
     while (redo->isEnabled())
         ChooseMenuEntry("EditMenu", "EditRedoItem");
     EXPECT_EQ(SaveProjectBytes(Project()), built);
     EXPECT_EQ(TreeShape(Start()), shape);
-    EXPECT_EQ(Child<QLineEdit>(NPCForm, "NameEdit")->text(), QStringLiteral("Guide"));
+    EXPECT_EQ(Child<QLineEdit>(NPCWindow(), "NameEdit")->text(), QStringLiteral("Guide"));
 }
 
 } // namespace

@@ -111,7 +111,7 @@ TEST_F(ImportCommandTest, OpensTheChosenNpcAsANewUnsavedProjectForTheFilesServer
 // active, and Ctrl+Q or F9 would wait for a click.
 TEST_F(ImportCommandTest, TheFocusGoesBackToTheWindowTheUserCameFrom)
 {
-    QWidget* tree = TaskForm->TasksList();
+    QWidget* tree = TaskWindow()->TasksList();
     tree->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), tree);
     Import([](TImportForm& form) {

@@ -173,7 +173,7 @@ TEST_P(QuerySaveTest, AnswersDecideWhetherTheCommandGoesOn)
         EXPECT_EQ(Project().TaskTree.Count(), c.Saved ? 3 : 2) << "the changes went into the file";
     }
     if (c.Road == TRoad::CloseBox) {
-        EXPECT_EQ(TaskForm && TaskForm->Closing, goesOn);
+        EXPECT_EQ(TaskWindow() && TaskWindow()->Closing, goesOn);
     }
     EXPECT_TRUE(Dialogs->Errors.empty());
 }
@@ -287,7 +287,7 @@ TEST_F(MainFrameTest, ExitWithoutChangesEndsAtOnce)
 
 TEST_F(MainFrameTest, F5InAFreshProjectDoesNothing)
 {
-    QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F5);
+    QTest::keyClick(Child<QWidget>(NPCWindow(), "NameEdit"), Qt::Key_F5);
     EXPECT_EQ(Dialogs->SaveDialogs, 0);
     EXPECT_TRUE(Project().ProjectFileName.empty());
     EXPECT_EQ(Title(), NoFileTitle);
@@ -297,14 +297,14 @@ TEST_F(MainFrameTest, F5InAModifiedProjectAsksForANameFromAnyWindow)
 {
     ChangeTree();
     Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
-    QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F5);
+    QTest::keyClick(Child<QWidget>(NPCWindow(), "NameEdit"), Qt::Key_F5);
     EXPECT_EQ(Dialogs->SaveDialogs, 1);
     EXPECT_EQ(Project().ProjectFileName, PathOf("shop.NPC"));
     EXPECT_FALSE(Project().Modified);
     EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes(Project()));
 
     ChangeTree("Bye");
-    QTest::keyClick(TaskForm, Qt::Key_F5);
+    QTest::keyClick(TaskWindow(), Qt::Key_F5);
     EXPECT_EQ(Dialogs->SaveDialogs, 1) << "a named project is saved without a dialog";
     EXPECT_FALSE(Project().Modified);
     EXPECT_EQ(ReadBytes(PathOf("shop.NPC")), SaveProjectBytes(Project()));
@@ -408,7 +408,7 @@ TEST_F(MainFrameTest, SaveOutputBeforeTheFirstSaveAsksForIt)
 TEST_F(MainFrameTest, SaveOutputWritesTheScriptBesideTheProject)
 {
     Project().NPCInfo = TNPC{45, 150, 180, 5, 1, "Guide"};
-    NPCForm->ShowNPC();
+    NPCWindow()->ShowNPC();
     Dialogs->SaveNames.push_back(QPathOf("shop.NPC"));
     ChangeTree("Bye");
     Run("FileSaveAsItem");
@@ -438,8 +438,8 @@ TEST_F(MainFrameTest, SaveOutputWritesTheScriptBesideTheProject)
         "}\r\n";
     EXPECT_EQ(ReadBytes(PathOf("shop.txt")), expected);
     EXPECT_EQ(Frame->statusBar()->currentMessage(), QStringLiteral("Script written to ") + QPathOf("shop.txt"));
-    ASSERT_NE(EditorForm, nullptr) << "the output window shows what was written";
-    EXPECT_EQ(JoinScriptLines(EditorForm->ScriptLines()), expected);
+    ASSERT_NE(OutputWindow(), nullptr) << "the output window shows what was written";
+    EXPECT_EQ(JoinScriptLines(OutputWindow()->ScriptLines()), expected);
 }
 
 TEST_F(MainFrameTest, SaveOutputBesideAProjectWithoutExtensionInADottedFolder)
@@ -593,8 +593,8 @@ TEST_F(MainFrameTest, NoTwoMnemonicsOfTheMenuBarAndTheTaskWindowClash)
     };
     for (QAction* menu : Child<QMenuBar>(Frame, "MainMenu")->actions())
         take(menu->text());
-    take(TaskForm->findChild<QGroupBox*>("GroupBox1")->title());
-    const QList<QPushButton*> buttons = TaskForm->findChildren<QPushButton*>();
+    take(TaskWindow()->findChild<QGroupBox*>("GroupBox1")->title());
+    const QList<QPushButton*> buttons = TaskWindow()->findChildren<QPushButton*>();
     ASSERT_EQ(buttons.size(), 10);
     for (QPushButton* button : buttons)
         take(button->text());

@@ -7,6 +7,7 @@
 #include "DocumentSupport.h"
 
 #include "model/ProjectFile.h"
+#include "ui/Form_Editor.h"
 #include "ui/Form_Main.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_Tasks.h"
@@ -24,11 +25,10 @@ protected:
         SetUpCatalogues();
         MainForm = new TMainForm();
         Frame = MainForm;
+        ShareDocument(&MainForm->Document());
         MainForm->QuitApplication = [this] { ++Quits; };
         MainForm->show();
-        TaskForm = new TTaskForm(Document());
-        NPCForm = new TNPCForm(Document());
-        NPCForm->Place();
+        MainForm->OpenProjectWindows();
         MainForm->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
     }
@@ -39,6 +39,11 @@ protected:
         ProcessDeletions();
     }
 
+    // The windows of the frame.
+    TTaskForm* TaskWindow() const { return Frame->TaskWindow(); }
+    TNPCForm* NPCWindow() const { return Frame->NPCWindow(); }
+    TEditorForm* OutputWindow() const { return Frame->OutputWindow(); }
+
     QAction* Command(const char* name) const { return Child<QAction>(Frame, name); }
     void Run(const char* name) const { Command(name)->trigger(); }
 
@@ -46,7 +51,7 @@ protected:
     void ChangeTree(const std::string& caption = "Shop")
     {
         Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
-        TaskForm->AddTaskNode(Project().NewGroup(caption), false);
+        TaskWindow()->AddTaskNode(Project().NewGroup(caption), false);
     }
 
     std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
@@ -70,6 +75,7 @@ protected:
     TDialogsScope Dialogs;
     TTempDir Dir;
     QPointer<TMainForm> Frame;
+    TMainForm* MainForm = nullptr;  // the same, for the tests written against the main window
     int Quits = 0;
 };
 

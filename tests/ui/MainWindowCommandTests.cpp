@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -55,7 +56,7 @@ TEST_F(WindowCommandTest, EveryWindowIsAChildOfTheFrame)
     Run("WinOutputItem");
     Run("WinHeaderInfoItem");
     Run("HelpAboutItem");
-    for (QWidget* form : std::initializer_list<QWidget*>{TaskForm, NPCForm, EditorForm, MainForm->HeaderWindow(), MainForm->AboutWindow()}) {
+    for (QWidget* form : std::initializer_list<QWidget*>{TaskWindow(), NPCWindow(), OutputWindow(), MainForm->HeaderWindow(), MainForm->AboutWindow()}) {
         ASSERT_NE(form, nullptr);
         ASSERT_NE(FrameOf(form), nullptr) << form->windowTitle().toStdString();
         EXPECT_EQ(FrameOf(form)->mdiArea(), Frame->ClientArea());
@@ -64,10 +65,10 @@ TEST_F(WindowCommandTest, EveryWindowIsAChildOfTheFrame)
 
 TEST_F(WindowCommandTest, TheNPCWindowSitsTopLeftWithItsFixedSize)
 {
-    QMdiSubWindow* frame = FrameOf(NPCForm);
+    QMdiSubWindow* frame = FrameOf(NPCWindow());
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->pos(), QPoint(0, 0));
-    EXPECT_EQ(NPCForm->size(), QSize(400, 130));
+    EXPECT_EQ(NPCWindow()->size(), QSize(400, 130));
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
@@ -116,32 +117,32 @@ TEST_F(WindowCommandTest, TheHeaderWindowShowsTheNewProjectAfterNew)
 
 TEST_F(WindowCommandTest, NPCInfoBringsBackTheMinimisedWindow)
 {
-    NPCForm->close();
-    EXPECT_TRUE(FrameOf(NPCForm)->isMinimized());
+    NPCWindow()->close();
+    EXPECT_TRUE(FrameOf(NPCWindow())->isMinimized());
     Run("WinNPCInfoItem");
-    EXPECT_FALSE(FrameOf(NPCForm)->isMinimized());
-    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(NPCForm));
+    EXPECT_FALSE(FrameOf(NPCWindow())->isMinimized());
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(NPCWindow()));
 }
 
 TEST_F(WindowCommandTest, TasksBringsTheTreeWindowToTheFront)
 {
     Run("WinNPCInfoItem");
     Run("WinTaskItem");
-    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(TaskForm));
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(TaskWindow()));
 }
 
 TEST_F(WindowCommandTest, F9ShowsTheCurrentScriptFromAnyWindow)
 {
-    if (EditorForm)
-        EditorForm->close();
+    if (OutputWindow())
+        OutputWindow()->close();
     ProcessDeletions();
     Project().NPCInfo.Name = "Guide";
-    QTest::keyClick(Child<QWidget>(NPCForm, "NameEdit"), Qt::Key_F9);
-    ASSERT_NE(EditorForm, nullptr);
-    const auto& lines = EditorForm->ScriptLines();
+    QTest::keyClick(Child<QWidget>(NPCWindow(), "NameEdit"), Qt::Key_F9);
+    ASSERT_NE(OutputWindow(), nullptr);
+    const auto& lines = OutputWindow()->ScriptLines();
     ASSERT_GE(lines.size(), 16u);
     EXPECT_EQ(lines[15], "prontera.gat,0,0,1\tscript\tGuide\t45,{");
-    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(EditorForm));
+    EXPECT_EQ(Frame->ClientArea()->activeSubWindow(), FrameOf(OutputWindow()));
 }
 
 // An open output window shows the current script after a change from any window.
@@ -153,46 +154,87 @@ TEST_F(WindowCommandTest, TheOpenOutputFollowsNPCAndHeaderEdits)
         return lines;
     };
     Run("WinOutputItem");
-    ASSERT_NE(EditorForm, nullptr);
-    auto* name = Child<QLineEdit>(NPCForm, "NameEdit");
+    ASSERT_NE(OutputWindow(), nullptr);
+    auto* name = Child<QLineEdit>(NPCWindow(), "NameEdit");
     name->setFocus();
     QTest::keyClicks(name, "Guide");
     EXPECT_EQ(Project().NPCInfo.Name, "Guide");
-    EXPECT_EQ(EditorForm->ScriptLines(), current());
+    EXPECT_EQ(OutputWindow()->ScriptLines(), current());
 
     Run("WinHeaderInfoItem");
     Child<QLineEdit>(MainForm->HeaderWindow(), "AuthorEdit")->setText(QStringLiteral("Me"));
     Click(Child<QPushButton>(MainForm->HeaderWindow(), "ApplyButton"));
     EXPECT_EQ(Project().HeaderInfo.Author, "Me");
-    EXPECT_EQ(EditorForm->ScriptLines(), current());
+    EXPECT_EQ(OutputWindow()->ScriptLines(), current());
 }
 
 // Each window takes its share of the area in creation order; one that needs more room than its
 // share (the header's fields, the NPC window's fixed size) takes that room and the others share
-// the rest: on a 1600x1000 screen the NPC window is not hidden behind the tree's.
-TEST_F(WindowCommandTest, TilingStacksOrPlacesSideBySideWithNoWindowCovered)
+// the rest: on a 1600x1000 screen the NPC window is not hidden behind the tree's. Windows that do
+// not fit side by side go into a grid of rows and columns; what still cannot fit is cascaded, so
+// that every title bar stays in sight.
+struct TTileCase {
+    const char* Name;
+    QSize Size;                         // the main window's
+    std::vector<const char*> Commands;  // the windows opened besides the tree and the NPC window
+    bool ActionEditor;                  // and an action editor
+    int Windows;
+    bool NoneCovered;      // every window fits beside the others
+    bool InCreationOrder;  // in the order they were opened: else like sizes share a line
+};
+
+void PrintTo(const TTileCase& c, std::ostream* out)
 {
-    ShrinkFrame(QSize(1600, 1000));
-    for (const char* command : {"WinOutputItem", "WinHeaderInfoItem"})
+    *out << c.Name;
+}
+
+const std::vector<const char*> EightWindows = {"WinOutputItem", "WinHeaderInfoItem", "ViewProblemsItem",
+                                               "WinPlayTestItem", "HelpAboutItem"};
+
+class TilingTest : public WindowCommandTest, public ::testing::WithParamInterface<TTileCase> {};
+
+TEST_P(TilingTest, TilingLeavesEveryWindowInSightAndCoversNoneThatFits)
+{
+    const TTileCase& c = GetParam();
+    ShrinkFrame(c.Size);
+    for (const char* command : c.Commands)
         Run(command);
+    if (c.ActionEditor)
+        TaskWindow()->OpenActionEditor(nullptr);
     QCoreApplication::processEvents();
     const QList<QMdiSubWindow*> windows = Frame->ClientArea()->subWindowList(QMdiArea::CreationOrder);
-    ASSERT_EQ(windows.size(), 4);
+    ASSERT_EQ(windows.size(), c.Windows);
     const QRect area(QPoint(0, 0), Frame->ClientArea()->contentsRect().size());
+    const int titleBar = Frame->ClientArea()->style()->pixelMetric(QStyle::PM_TitleBarHeight);
     for (const auto& [command, stacked] : {std::pair{"ViewTileHorizontalItem", true}, std::pair{"ViewTileVerticalItem", false}}) {
         Run(command);
-        EXPECT_EQ(windows[0]->pos(), QPoint(0, 0)) << command;
-        // The second window goes below the first (stacked) or beside it.
-        EXPECT_EQ(stacked ? windows[1]->x() : windows[1]->y(), 0) << command;
-        for (int i = 0; i < windows.size(); ++i) {
-            const std::string name = windows[i]->widget()->metaObject()->className();
-            EXPECT_TRUE(area.contains(windows[i]->geometry())) << command << " " << name;
-            for (int j = i + 1; j < windows.size(); ++j)
-                EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry()))
-                    << command << " " << name << " covers " << windows[j]->widget()->metaObject()->className();
+        if (c.InCreationOrder) {
+            EXPECT_EQ(windows[0]->pos(), QPoint(0, 0)) << command;
+            // The second window goes below the first (stacked) or beside it.
+            EXPECT_EQ(stacked ? windows[1]->x() : windows[1]->y(), 0) << command;
+        }
+        const QList<QMdiSubWindow*> stacking = Frame->ClientArea()->subWindowList(QMdiArea::StackingOrder);
+        for (int i = 0; i < stacking.size(); ++i) {
+            const std::string name = stacking[i]->widget()->metaObject()->className();
+            EXPECT_TRUE(area.contains(stacking[i]->geometry())) << command << " " << name;
+            const QRect title(stacking[i]->pos(), QSize(stacking[i]->width(), titleBar));
+            for (int j = i + 1; j < stacking.size(); ++j) {
+                const std::string above = stacking[j]->widget()->metaObject()->className();
+                EXPECT_FALSE(stacking[j]->geometry().intersects(title)) << command << " " << above << " hides the title of " << name;
+                if (c.NoneCovered)
+                    EXPECT_FALSE(stacking[i]->geometry().intersects(stacking[j]->geometry())) << command << " " << above << " covers " << name;
+            }
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, TilingTest,
+    ::testing::Values(TTileCase{"Four", QSize(1600, 1000), {"WinOutputItem", "WinHeaderInfoItem"}, false, 4, true, true},
+                      TTileCase{"Eight", QSize(1600, 1000), EightWindows, true, 8, true, false},
+                      // Too small for a grid of them all: the lines that do not fit are cascaded.
+                      TTileCase{"EightOnASmallFrame", QSize(1000, 700), EightWindows, true, 8, false, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // ---- Layouts that leave every window usable, and remembered places ------------------------
 
@@ -231,7 +273,7 @@ protected:
 TEST_F(LayoutTest, CascadeKeepsEachWindowsSizeWhereItFits)
 {
     OpenSeveral();
-    QWidget* output = FrameOf(EditorForm);
+    QWidget* output = FrameOf(OutputWindow());
     const QSize before = output->size();
     Run("ViewCascadeItem");
     EXPECT_EQ(output->size(), before) << "the output window is not shrunk to a thumbnail";
@@ -348,7 +390,7 @@ TEST_F(WindowCommandTest, EnterClosesTheAboutBox)
 
 struct TFixedCase {
     const char* Name;
-    std::function<QWidget*()> Open;
+    std::function<QWidget*(TMainForm&)> Open;
     QSize Client;
 };
 
@@ -361,7 +403,7 @@ class FixedWindowTest : public WindowCommandTest, public ::testing::WithParamInt
 
 TEST_P(FixedWindowTest, HasNoMaximiseBoxAndKeepsItsSizeThroughTilingAndCascading)
 {
-    QWidget* form = GetParam().Open();
+    QWidget* form = GetParam().Open(*Frame);
     ASSERT_NE(form, nullptr);
     QMdiSubWindow* frame = FrameOf(form);
     ASSERT_NE(frame, nullptr);
@@ -378,37 +420,37 @@ TEST_P(FixedWindowTest, HasNoMaximiseBoxAndKeepsItsSizeThroughTilingAndCascading
 
 // The editor the task tree window has just opened.
 template <class TKindTask>
-QWidget* OpenedEditor(void (TTaskForm::*open)(TKindTask*))
+QWidget* OpenedEditor(TMainForm& frame, void (TTaskForm::*open)(TKindTask*))
 {
-    (TaskForm->*open)(nullptr);
-    return MainForm->ClientArea()->activeSubWindow()->widget();
+    (frame.TaskWindow()->*open)(nullptr);
+    return frame.ClientArea()->activeSubWindow()->widget();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, FixedWindowTest,
     ::testing::Values(
-        TFixedCase{"NPCInformation", []() -> QWidget* { return NPCForm; }, QSize(400, 130)},
-        TFixedCase{"ActionEditor", [] { return OpenedEditor(&TTaskForm::OpenActionEditor); },
+        TFixedCase{"NPCInformation", [](TMainForm& frame) -> QWidget* { return frame.NPCWindow(); }, QSize(400, 130)},
+        TFixedCase{"ActionEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenActionEditor); },
                    QSize(400, 400)},
-        TFixedCase{"ConditionEditor", [] { return OpenedEditor(&TTaskForm::OpenConditionEditor); },
+        TFixedCase{"ConditionEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenConditionEditor); },
                    QSize(568, 330)},
-        TFixedCase{"MenuEditor", [] { return OpenedEditor(&TTaskForm::OpenMenuEditor); },
+        TFixedCase{"MenuEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenMenuEditor); },
                    QSize(400, 400)},
-        TFixedCase{"MessageEditor", [] { return OpenedEditor(&TTaskForm::OpenMessageEditor); },
+        TFixedCase{"MessageEditor", [](TMainForm& frame) { return OpenedEditor(frame, &TTaskForm::OpenMessageEditor); },
                    QSize(400, 400)}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(WindowCommandTest, TheSpriteBrowserOpensWithItsWholeClientArea)
 {
-    Click(Child<QPushButton>(NPCForm, "BrowseButton"));
-    ASSERT_NE(NPCForm->Browser(), nullptr);
-    EXPECT_EQ(NPCForm->Browser()->size(), QSize(600, 400));
+    Click(Child<QPushButton>(NPCWindow(), "BrowseButton"));
+    ASSERT_NE(NPCWindow()->Browser(), nullptr);
+    EXPECT_EQ(NPCWindow()->Browser()->size(), QSize(600, 400));
 }
 
 TEST_F(WindowCommandTest, AWindowLargerThanTheFrameStartsTopLeftAndTheAreaScrolls)
 {
     ShrinkFrame(QSize(360, 300));
-    QMdiSubWindow* frame = FrameOf(OpenedEditor(&TTaskForm::OpenConditionEditor));
+    QMdiSubWindow* frame = FrameOf(OpenedEditor(*Frame, &TTaskForm::OpenConditionEditor));
     QCoreApplication::processEvents();
     EXPECT_EQ(frame->pos(), QPoint(0, 0));
     EXPECT_GT(Frame->ClientArea()->horizontalScrollBar()->maximum(), 0);
@@ -421,7 +463,7 @@ TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEdi
 {
     ShrinkFrame(QSize(720, 560));
     AppCatalogues().Items.push_back(std::make_unique<TItem>());
-    QWidget* editor = OpenedEditor(&TTaskForm::OpenActionEditor);
+    QWidget* editor = OpenedEditor(*Frame, &TTaskForm::OpenActionEditor);
     Click(Child<QPushButton>(editor, "BrowseButton"));
     QWidget* picker = ActiveForm();
     ASSERT_NE(picker, editor);
@@ -437,7 +479,7 @@ TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEdi
 
 TEST_F(WindowCommandTest, AfterTheValueEditorTheConditionEditorIsActive)
 {
-    QWidget* condition = OpenedEditor(&TTaskForm::OpenConditionEditor);
+    QWidget* condition = OpenedEditor(*Frame, &TTaskForm::OpenConditionEditor);
     Click(Child<QPushButton>(condition, "ActButton"));
     Click(Child<QPushButton>(ActiveForm(), "ApplyButton"));
     ProcessDeletions();

@@ -43,7 +43,6 @@ protected:
     void CreateForm()
     {
         Form = new TNPCForm(Document());
-        NPCForm = Form;
         Form->show();
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form));

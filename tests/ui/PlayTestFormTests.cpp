@@ -58,7 +58,7 @@ protected:
         T* raw = task.get();
         task->Caption = caption;
         Project().TaskTree.Select(group);
-        TaskForm->AddTaskNode(std::move(task), false);
+        TaskWindow()->AddTaskNode(std::move(task), false);
         return raw;
     }
     TActionTask* AddAction(TTaskNode* group, int index, std::vector<std::int32_t> params = {})
@@ -139,11 +139,11 @@ TEST_F(PlayTestFormTest, NextThenAMenuClickPlaysTheChoiceAndLogsItsEffects)
     QTextCursor friendly = box->document()->find(QStringLiteral("friend"));
     EXPECT_EQ(friendly.charFormat().foreground().color(), QColor(255, 0, 0));
     // The line that waits is marked in the output window, and its task in the tree.
-    ASSERT_NE(EditorForm, nullptr);
-    const int line = EditorForm->PlayingLine();
+    ASSERT_NE(OutputWindow(), nullptr);
+    const int line = OutputWindow()->PlayingLine();
     ASSERT_GT(line, 0);
-    EXPECT_EQ(EditorForm->Editor()->document()->findBlockByNumber(line - 1).text().trimmed(), QStringLiteral("next;"));
-    auto* model = static_cast<TTaskTreeModel*>(TaskForm->TasksList()->model());
+    EXPECT_EQ(OutputWindow()->Editor()->document()->findBlockByNumber(line - 1).text().trimmed(), QStringLiteral("next;"));
+    auto* model = static_cast<TTaskTreeModel*>(TaskWindow()->TasksList()->model());
     EXPECT_EQ(model->PlayingTask(), NextAction);
     EXPECT_FALSE(Child<QListWidget>(form, "MenuList")->isVisibleTo(form));
 

@@ -30,7 +30,7 @@ protected:
     {
         MainFrameTest::SetUp();
         Project().NPCInfo = TNPC{45, 150, 180, 5, 0, "Guide"};
-        NPCForm->ShowNPC();
+        NPCWindow()->ShowNPC();
     }
 
     template <class T>
@@ -38,7 +38,7 @@ protected:
     {
         T* raw = task.get();
         Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
-        TaskForm->AddTaskNode(std::move(task), false);
+        TaskWindow()->AddTaskNode(std::move(task), false);
         return raw;
     }
 
@@ -61,7 +61,7 @@ protected:
 
     bool Marked(const TTask* task) const
     {
-        const auto* model = static_cast<const TTaskTreeModel*>(TaskForm->TasksList()->model());
+        const auto* model = static_cast<const TTaskTreeModel*>(TaskWindow()->TasksList()->model());
         return !model->data(model->IndexOf(task->Node), Qt::DecorationRole).isNull();
     }
 };
@@ -81,7 +81,7 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFi
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
 
     Project().TaskTree.Select(shop->Node);
-    TaskForm->DeleteButtonClick();
+    TaskWindow()->DeleteButtonClick();
     const std::string path = Project().TaskTree.GetFirstNode()->Text() + " > Jump";
     EXPECT_EQ(Rows(problems), std::vector<std::string>{
                                   "The Jumpto Group jumps to a group that no longer exists: choose another one | " + path});
@@ -107,7 +107,7 @@ TEST_F(ProblemsWindowTest, ShowsTheCheckOfTheTaskWindowInsteadOfCheckingAgain)
     // What the tree's marks were made from is what the window lists, finding for finding.
     TProjectCheck check;
     check.Problems.push_back({script::TSeverity::Warning, "found by the task window", code, 3, 1, 0});
-    emit TaskForm->Checked(check);
+    emit TaskWindow()->Checked(check);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{"found by the task window | " + TaskPath(*code)});
     EXPECT_EQ(problems->List()->topLevelItem(0)->text(3).toStdString(), "3");
     EXPECT_EQ(problems->findChild<QLabel*>()->text().toStdString(), "0 errors, 1 warning");

@@ -14,7 +14,11 @@
 #include "ui/Form_Conditions.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Import.h"
+#include "ui/Form_Editor.h"
 #include "ui/Form_Main.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_Splash.h"
+#include "ui/Form_Tasks.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_NPCBrowser.h"
 #include "ui/Form_PlayTest.h"
@@ -58,7 +62,7 @@ T* Add(std::unique_ptr<T> task, std::string caption, TTaskNode* group)
     T* raw = task.get();
     task->Caption = std::move(caption);
     Project().TaskTree.Select(group);
-    TaskForm->AddTaskNode(std::move(task), false);
+    TTaskForm::Of(Document())->AddTaskNode(std::move(task), false);
     return raw;
 }
 
@@ -122,7 +126,7 @@ TConTask* BuildHealer()
     return conditionTask;
 }
 
-void SetUpHealer()
+void SetUpHealer(TNPCForm& npc)
 {
     Project().NPCInfo.Name = "Healer";
     Project().NPCInfo.X = 150;
@@ -131,7 +135,7 @@ void SetUpHealer()
     Project().NPCInfo.MapIndex = IndexOfMap(FindMap("prontera.gat"));
     if (const TNPCImg* sprite = FindNPCImg(60))
         Project().NPCInfo.SpriteID = sprite->ID;
-    NPCForm->ShowNPC();
+    npc.ShowNPC();
     Project().HeaderInfo.ScriptName = "Prontera Healer";
     Project().HeaderInfo.Author = "Vask";
 }
@@ -174,42 +178,53 @@ protected:
         // The play-test window's presets come from the test settings, never the user's.
         QStandardPaths::setTestModeEnabled(true);
         InitModel();
-        StartEditor(data);
+        Started = StartEditor(data);
+        MainForm = Started.get();
+        ShareDocument(&MainForm->Document());
         ASSERT_NE(MainForm, nullptr);
         ASSERT_TRUE(Dialogs->Errors.empty()) << Dialogs->Errors.front().toStdString();
         MainForm->QuitApplication = [] {};
-        delete SplashForm;
+        delete SplashWindow();
         MainForm->setWindowState(Qt::WindowNoState);
         MainForm->resize(1180, 760);
     }
 
     void TearDown() override
     {
-        delete MainForm;
+        Started.reset();
+        MainForm = nullptr;
         ProcessDeletions();
         InitCatalogues();
     }
 
+    // The windows of the editor started.
+    TTaskForm* TaskWindow() const { return MainForm ? MainForm->TaskWindow() : nullptr; }
+    TNPCForm* NPCWindow() const { return MainForm ? MainForm->NPCWindow() : nullptr; }
+    TEditorForm* OutputWindow() const { return MainForm ? MainForm->OutputWindow() : nullptr; }
+    TSplashForm* SplashWindow() const { return MainForm ? MainForm->SplashWindow() : nullptr; }
+
     TTempDir Scratch;
     QDir Out;
     TDialogsScope Dialogs;
+    std::unique_ptr<TMainForm> Started;  // the editor started, with every window it owns
+    TMainForm* MainForm = nullptr;
 };
 
 TEST_F(Screenshots, TheWindowsRenderOnTheSampleData)
 {
-    SetUpHealer();
+    SetUpHealer(*NPCWindow());
     TConTask* condition = BuildHealer();
     Document().SetModified(false);
-    TaskForm->ShowOutput();
-    ASSERT_NE(EditorForm, nullptr);
-    ChildFrame(EditorForm)->setGeometry(500, 0, 560, 600);
-    BringToFront(TaskForm);
+    TaskWindow()->ShowOutput();
+    ASSERT_NE(OutputWindow(), nullptr);
+    ChildFrame(OutputWindow())->setGeometry(500, 0, 560, 600);
+    BringToFront(TaskWindow());
     QCoreApplication::processEvents();
     Save(MainForm, Out, "main-window.png");
-    Save(ChildFrame(EditorForm), Out, "output-window.png");
+    Save(ChildFrame(OutputWindow()), Out, "output-window.png");
 
-    Click(Child<QPushButton>(NPCForm, "BrowseButton"));
-    TNPCBrowserForm* browser = NPCForm->Browser();
+    Click(Child<QPushButton>(NPCWindow(), "BrowseButton"));
+    TNPCBrowserForm* browser = NPCWindow()->Browser();
     ASSERT_NE(browser, nullptr);
     auto* sprites = Child<QListWidget>(browser, "NPCListView");
     sprites->scrollToItem(sprites->currentItem(), QAbstractItemView::PositionAtCenter);
@@ -217,7 +232,7 @@ TEST_F(Screenshots, TheWindowsRenderOnTheSampleData)
     Save(ChildFrame(browser), Out, "sprite-browser.png");
     Click(Child<QPushButton>(browser, "CancelButton"));
 
-    TaskForm->OpenConditionEditor(condition);
+    TaskWindow()->OpenConditionEditor(condition);
     auto* editor = MainForm->findChild<TConForm*>();
     ASSERT_NE(editor, nullptr);
     QCoreApplication::processEvents();
@@ -242,7 +257,7 @@ TEST_F(Screenshots, TheWindowsRenderOnTheSampleData)
     for (TTaskNode* node : Project().TaskTree.Nodes())
         if (node->Text() == "Bye")
             Project().TaskTree.Select(node);
-    TaskForm->DeleteButtonClick();
+    TaskWindow()->DeleteButtonClick();
     MainForm->ViewProblems();
     ASSERT_NE(MainForm->ProblemsWindow(), nullptr);
     ChildFrame(MainForm->ProblemsWindow())->setGeometry(0, 470, 760, 200);
@@ -339,12 +354,12 @@ TEST_F(Screenshots, AnImportedNpcBesideItsWrittenScript)
         if (node->Data())
             EXPECT_NE(node->Data()->Kind(), TTaskKind::Manual) << node->Text();
 
-    TaskForm->ShowOutput();
-    ASSERT_NE(EditorForm, nullptr);
-    ChildFrame(TaskForm)->setGeometry(0, 165, 520, 550);
-    ChildFrame(EditorForm)->setGeometry(530, 0, 560, 715);
-    TaskForm->TasksList()->expandAll();
-    BringToFront(TaskForm);
+    TaskWindow()->ShowOutput();
+    ASSERT_NE(OutputWindow(), nullptr);
+    ChildFrame(TaskWindow())->setGeometry(0, 165, 520, 550);
+    ChildFrame(OutputWindow())->setGeometry(530, 0, 560, 715);
+    TaskWindow()->TasksList()->expandAll();
+    BringToFront(TaskWindow());
     QCoreApplication::processEvents();
     Save(MainForm, Out, "imported-npc.png");
 }

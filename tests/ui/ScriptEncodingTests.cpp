@@ -138,7 +138,7 @@ protected:
     {
         return Command((std::string("Encoding_") + name).c_str());
     }
-    QLineEdit* NPCName() const { return Child<QLineEdit>(NPCForm, "NameEdit"); }
+    QLineEdit* NPCName() const { return Child<QLineEdit>(NPCWindow(), "NameEdit"); }
 
     EncodingScope Scope;
 };
@@ -165,8 +165,8 @@ TEST_F(EncodingWindowTest, ChoosingCyrillicStoresTypedNamesAsItsBytesAndRemember
     NPCName()->insert(QString::fromUtf8("\u0416\u0443\u043A"));  // as typed on a Cyrillic keyboard
     EXPECT_EQ(Project().NPCInfo.Name, "\xC6\xF3\xEA");
     Run("WinOutputItem");
-    ASSERT_NE(EditorForm, nullptr);
-    EXPECT_TRUE(EditorForm->Editor()->toPlainText().contains(QString::fromUtf8("\u0416\u0443\u043A")));
+    ASSERT_NE(OutputWindow(), nullptr);
+    EXPECT_TRUE(OutputWindow()->Editor()->toPlainText().contains(QString::fromUtf8("\u0416\u0443\u043A")));
 
     // The same bytes read in another encoding show other characters; the bytes stay.
     EncodingItem(Latin1)->trigger();
@@ -182,11 +182,11 @@ TEST_F(EncodingWindowTest, TheOutputIsReadAgainWholeInTheNewEncoding)
     NPCName()->clear();
     NPCName()->insert(QString::fromUtf8("\u0416\u0443\u043A"));
     Run("WinOutputItem");
-    ASSERT_NE(EditorForm, nullptr);
-    const std::vector<std::string> bytes = EditorForm->ScriptLines();
+    ASSERT_NE(OutputWindow(), nullptr);
+    const std::vector<std::string> bytes = OutputWindow()->ScriptLines();
     EncodingItem(Latin1)->trigger();
-    ASSERT_EQ(EditorForm->ScriptLines(), bytes) << "the bytes stay";
-    const QStringList shown = EditorForm->Editor()->toPlainText().split(u'\n');
+    ASSERT_EQ(OutputWindow()->ScriptLines(), bytes) << "the bytes stay";
+    const QStringList shown = OutputWindow()->Editor()->toPlainText().split(u'\n');
     ASSERT_EQ(shown.size(), static_cast<qsizetype>(bytes.size()));
     for (std::size_t i = 0; i < bytes.size(); ++i)
         EXPECT_EQ(shown[static_cast<qsizetype>(i)], QString::fromLatin1(bytes[i].data(), static_cast<qsizetype>(bytes[i].size()))) << i;

@@ -93,8 +93,8 @@ protected:
 
     void OfferCopies()
     {
-        OfferLeftoverScriptCopies(Frame, Folder(), [](const QString& path, TServerTarget server) {
-            return MainForm->OpenScriptFile(path, server);
+        OfferLeftoverScriptCopies(Frame, Folder(), [this](const QString& path, TServerTarget server) {
+            return Frame->OpenScriptFile(path, server);
         });
     }
 

@@ -188,7 +188,7 @@ TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsEditedInTheProgramsOwnWindows)
     ASSERT_NE(npc->Tasks(), nullptr);
     EXPECT_EQ(&npc->Tasks()->Document(), &npc->Document());
     EXPECT_EQ(TTaskForm::Of(npc->Document()), npc->Tasks());
-    EXPECT_EQ(TTaskForm::Of(Document()), TaskForm);
+    EXPECT_EQ(TTaskForm::Of(Document()), TaskWindow());
     EXPECT_EQ(Child<QLineEdit>(npc->NpcWindow(), "NameEdit")->text(), QStringLiteral("Guide"));
 
     // Add a message at the end of Start through the task window and its message editor.
@@ -341,7 +341,7 @@ TEST_F(ScriptFileFormTest, TasksAreCopiedAndPastedWithinAnNpcAndIntoAProject)
     // The program's own task window pastes it into the main window's project.
     const int before = Project().TaskTree.GetFirstNode()->ChildCount();
     Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
-    TaskForm->PasteExecute();
+    TaskWindow()->PasteExecute();
     ASSERT_EQ(Project().TaskTree.GetFirstNode()->ChildCount(), before + 1);
     EXPECT_EQ(Project().TaskTree.GetFirstNode()->Child(before)->Text(), captions[0]);
     // A group is not copied without its tasks: what was copied stays.
@@ -366,12 +366,12 @@ TEST_F(ScriptFileFormTest, ClosingTheFileTakesItsNpcsEditorsAndOutputAlong)
     ASSERT_FALSE(editor.isNull());
     ASSERT_FALSE(output.isNull());
     // The main window's output is another window.
-    EXPECT_NE(output.data(), EditorForm);
+    EXPECT_NE(output.data(), OutputWindow());
     ASSERT_TRUE(ChildFrame(form)->close());
     ProcessDeletions();
     EXPECT_TRUE(editor.isNull());
     EXPECT_TRUE(output.isNull());
-    EXPECT_EQ(TTaskForm::Of(Document()), TaskForm);
+    EXPECT_EQ(TTaskForm::Of(Document()), TaskWindow());
 }
 
 TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving)

@@ -4,7 +4,11 @@
 #include "DocumentSupport.h"
 
 #include "ui/ChildWindows.h"
+#include "ui/Form_Editor.h"
 #include "ui/Form_Main.h"
+#include "ui/Form_NPC.h"
+#include "ui/Form_Splash.h"
+#include "ui/Form_Tasks.h"
 #include "ui/Form_NPC.h"
 #include "ui/Form_Splash.h"
 #include "ui/Form_Tasks.h"
@@ -50,23 +54,33 @@ protected:
 
     void TearDown() override
     {
-        delete SplashForm;
-        delete MainForm;
+        Started.reset();
+        MainForm = nullptr;
         ProcessDeletions();
         InitCatalogues();
     }
 
     void Start()
     {
-        StartEditor(Dir.Path());
+        Started = StartEditor(Dir.Path());
+        MainForm = Started.get();
+        ShareDocument(&MainForm->Document());
         ASSERT_NE(MainForm, nullptr);
         MainForm->QuitApplication = [] { ADD_FAILURE() << "the program was ended"; };
     }
 
-    QLabel* SplashLabel(const char* name) const { return Child<QLabel>(SplashForm, name); }
+    QLabel* SplashLabel(const char* name) const { return Child<QLabel>(SplashWindow(), name); }
+
+    // The windows of the editor started.
+    TTaskForm* TaskWindow() const { return MainForm ? MainForm->TaskWindow() : nullptr; }
+    TNPCForm* NPCWindow() const { return MainForm ? MainForm->NPCWindow() : nullptr; }
+    TEditorForm* OutputWindow() const { return MainForm ? MainForm->OutputWindow() : nullptr; }
+    TSplashForm* SplashWindow() const { return MainForm ? MainForm->SplashWindow() : nullptr; }
 
     TDialogsScope Dialogs;
     TTempDir Dir;
+    std::unique_ptr<TMainForm> Started;  // the editor started, with every window it owns
+    TMainForm* MainForm = nullptr;
 };
 
 TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
@@ -79,17 +93,17 @@ TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
     EXPECT_TRUE(MainForm->isVisible());
     EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(MainForm->windowTitle(), QString::fromStdString(ExpectedTitle("No File Open")));
-    ASSERT_NE(TaskForm, nullptr);
+    ASSERT_NE(TaskWindow(), nullptr);
     EXPECT_EQ(Project().TaskTree.Count(), 1);
-    ASSERT_NE(NPCForm, nullptr);
-    EXPECT_EQ(Child<QComboBox>(NPCForm, "MapCombo")->currentText(), QStringLiteral("Prontera"));
+    ASSERT_NE(NPCWindow(), nullptr);
+    EXPECT_EQ(Child<QComboBox>(NPCWindow(), "MapCombo")->currentText(), QStringLiteral("Prontera"));
     EXPECT_EQ(Project().NPCInfo.MapIndex, 1);
     EXPECT_EQ(Project().NPCInfo.SpriteID, 45);
     EXPECT_FALSE(Project().Modified);
     EXPECT_TRUE(Dialogs->Errors.empty());
     EXPECT_EQ(MainForm->CatalogueFolder, QString::fromStdString(Dir.Path().string()));
 
-    ASSERT_NE(SplashForm, nullptr);
+    ASSERT_NE(SplashWindow(), nullptr);
     EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
     EXPECT_EQ(SplashLabel("LoadLabel")->text(), QStringLiteral("Enjoy!"));
 }
@@ -99,44 +113,44 @@ TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
 TEST_F(StartupTest, TheTaskWindowOpensBelowTheNPCWindow)
 {
     Start();
-    ASSERT_NE(TaskForm, nullptr);
-    ASSERT_NE(NPCForm, nullptr);
-    const QRect npc = ChildFrame(NPCForm)->geometry();
-    const QRect tasks = ChildFrame(TaskForm)->geometry();
+    ASSERT_NE(TaskWindow(), nullptr);
+    ASSERT_NE(NPCWindow(), nullptr);
+    const QRect npc = ChildFrame(NPCWindow())->geometry();
+    const QRect tasks = ChildFrame(TaskWindow())->geometry();
     EXPECT_FALSE(tasks.intersects(npc)) << "tasks at y " << tasks.y() << ", NPC window to y " << npc.bottom();
     EXPECT_EQ(tasks.topLeft(), QPoint(0, npc.bottom() + 1));
-    QWidget* npcFrame = ChildFrame(NPCForm);
-    const QWidget* touch = Child<QWidget>(NPCForm, "TouchYEdit");
+    QWidget* npcFrame = ChildFrame(NPCWindow());
+    const QWidget* touch = Child<QWidget>(NPCWindow(), "TouchYEdit");
     EXPECT_LT(npcFrame->mapToParent(touch->mapTo(npcFrame, QPoint(0, touch->height()))).y(), tasks.top());
-    ChildFrame(TaskForm)->move(40, 100);
-    delete SplashForm;
-    delete MainForm;
+    ChildFrame(TaskWindow())->move(40, 100);
+    Started.reset();
+    MainForm = nullptr;
     ProcessDeletions();
 
     // The next run takes the place the user left the window at, over the NPC window or not.
     InitCatalogues();
     Start();
-    EXPECT_EQ(ChildFrame(TaskForm)->geometry().topLeft(), QPoint(40, 100));
+    EXPECT_EQ(ChildFrame(TaskWindow())->geometry().topLeft(), QPoint(40, 100));
 }
 
 TEST_F(StartupTest, TheSplashIsAFramelessTopWindowThatNeverBlocksTheFrame)
 {
     Start();
-    ASSERT_NE(SplashForm, nullptr);
-    EXPECT_EQ(SplashForm->size(), QSize(320, 240));
-    EXPECT_TRUE(SplashForm->isVisible());
-    EXPECT_TRUE(SplashForm->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(SplashForm->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(SplashForm->windowFlags() & Qt::WindowDoesNotAcceptFocus);
-    EXPECT_FALSE(SplashForm->isModal());
+    ASSERT_NE(SplashWindow(), nullptr);
+    EXPECT_EQ(SplashWindow()->size(), QSize(320, 240));
+    EXPECT_TRUE(SplashWindow()->isVisible());
+    EXPECT_TRUE(SplashWindow()->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(SplashWindow()->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(SplashWindow()->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_FALSE(SplashWindow()->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_FALSE(Child<QLabel>(SplashForm, "SplashImage")->pixmap().isNull());
+    EXPECT_FALSE(Child<QLabel>(SplashWindow(), "SplashImage")->pixmap().isNull());
 }
 
 TEST_F(StartupTest, TheSplashGoesOnItsTimerAndTheEditorStays)
 {
     Start();
-    QPointer<TSplashForm> splash = SplashForm;
+    QPointer<TSplashForm> splash = SplashWindow();
     auto* timer = Child<QTimer>(splash, "TheTimer");
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->interval(), 4000);
@@ -144,14 +158,15 @@ TEST_F(StartupTest, TheSplashGoesOnItsTimerAndTheEditorStays)
     EXPECT_TRUE(timer->isActive());
     timer->start(0);  // the tick, without waiting four seconds for it
     EXPECT_TRUE(QTest::qWaitFor([&] { return splash.isNull(); }, 2000));
-    EXPECT_EQ(SplashForm, nullptr);
+    EXPECT_EQ(SplashWindow(), nullptr);
     EXPECT_TRUE(MainForm->isVisible());
 }
 
 TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
 {
-    MainForm = new TMainForm();
-    SplashForm = new TSplashForm(Dir.Path());
+    Started = std::make_unique<TMainForm>();
+    MainForm = Started.get();
+    MainForm->ShowSplash(Dir.Path());
     QStringList painted;
     struct TPaintWatcher : QObject {
         QStringList* Painted;
@@ -165,16 +180,16 @@ TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
     watcher.Painted = &painted;
     SplashLabel("LoadLabel")->installEventFilter(&watcher);
     // Its activation, or the start-up's explicit call, whichever comes first, runs the loading.
-    SplashForm->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(SplashForm));
-    SplashForm->FormActivate();
+    SplashWindow()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(SplashWindow()));
+    SplashWindow()->FormActivate();
     painted.removeDuplicates();
     painted.removeAll(QStringLiteral("Loading..."));  // the text it was created with
     EXPECT_EQ(painted, (QStringList{"Loading NPC's..", "Loading Items..", "Loading Jobs..",
                                     "Loading Maps..", "Enjoy!"}));
     EXPECT_TRUE(MainForm->isVisible()) << "the splash shows the frame when it is done";
 
-    SplashForm->FormActivate();
+    SplashWindow()->FormActivate();
     EXPECT_EQ(AppCatalogues().Maps.size(), 3u) << "a second activation loads nothing again";
     EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
     SplashLabel("LoadLabel")->removeEventFilter(&watcher);
@@ -191,7 +206,7 @@ TEST_F(StartupTest, AMissingItemDatabaseIsReportedOnceAndTheRestIsLoaded)
     EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
     EXPECT_EQ(AppCatalogues().Sprites.size(), 2u);
     // The catalogue's maps first, under their names, then the other maps the server knows.
-    const QComboBox* maps = Child<QComboBox>(NPCForm, "MapCombo");
+    const QComboBox* maps = Child<QComboBox>(NPCWindow(), "MapCombo");
     ASSERT_GT(maps->count(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(maps->itemText(i).toStdString(), AppCatalogues().Maps[static_cast<std::size_t>(i)]->Name);
@@ -208,7 +223,7 @@ TEST_F(StartupTest, EveryUnreadableCatalogueIsNamedInTheOneErrorBox)
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("45.bmp")));
     EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
     EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
-    ASSERT_NE(NPCForm, nullptr);
+    ASSERT_NE(NPCWindow(), nullptr);
     EXPECT_TRUE(MainForm->isVisible());
 }
 
@@ -218,11 +233,11 @@ TEST_F(StartupTest, WithoutMapsTheNPCShowsNoMapAndTheScriptSaysWhy)
     Start();
     EXPECT_TRUE(Dialogs->Errors.empty()) << "a missing INI file is an empty catalogue";
     // Only the server's own maps are offered, none of them chosen.
-    const QComboBox* maps = Child<QComboBox>(NPCForm, "MapCombo");
+    const QComboBox* maps = Child<QComboBox>(NPCWindow(), "MapCombo");
     EXPECT_GT(maps->count(), 0);
     EXPECT_EQ(maps->currentIndex(), -1);
     EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
-    const TScriptResult result = TaskForm->ShowOutput();
+    const TScriptResult result = TaskWindow()->ShowOutput();
     ASSERT_TRUE(result.HasProblems());
     EXPECT_EQ(result.Problems[0], NoMapProblem);
 }

@@ -115,8 +115,8 @@ protected:
     // The output window shows the script of the tree as it is now.
     void ExpectOutputCurrent() const
     {
-        ASSERT_NE(EditorForm, nullptr);
-        EXPECT_EQ(EditorForm->ScriptLines(), CurrentScript());
+        ASSERT_NE(OutputWindow(), nullptr);
+        EXPECT_EQ(OutputWindow()->ScriptLines(), CurrentScript());
     }
 };
 

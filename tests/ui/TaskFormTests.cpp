@@ -163,7 +163,7 @@ TEST_F(TaskFormTest, F2OnStartRenamesItAndTheScriptGetsItsCommentLine)
     EXPECT_EQ(Start()->Text(), "Main");
     EXPECT_EQ(static_cast<TGroupTask*>(Start()->Data())->GroupNumber, 0);
     ASSERT_NO_FATAL_FAILURE(ExpectOutputCurrent());
-    const std::vector<std::string>& lines = EditorForm->ScriptLines();
+    const std::vector<std::string>& lines = OutputWindow()->ScriptLines();
     const auto comment = std::find(lines.begin(), lines.end(), "\t// Main //");
     ASSERT_NE(comment, lines.end());
     EXPECT_EQ(*(comment + 1), "\tL0:");
@@ -525,11 +525,12 @@ TEST(TaskFormFrameTest, ItsChildWindowStandsBelowTheTopOfTheFrameAtItsSize)
     EXPECT_EQ(frame->minimumSize(), QSize(248, 323));
 
     form->ShowOutput();
-    ASSERT_NE(EditorForm, nullptr);
-    EXPECT_EQ(ChildFrame(EditorForm)->contentsRect().size(), QSize(400, 400));
+    const QPointer<TEditorForm> output = form->Output();
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(ChildFrame(output)->contentsRect().size(), QSize(400, 400));
     delete form;  // takes the output window with it
     ProcessDeletions();
-    EXPECT_EQ(EditorForm, nullptr);
+    EXPECT_TRUE(output.isNull());
     SetChildHost(nullptr);
     Document().NewProject();
 }
@@ -542,11 +543,9 @@ TEST_F(TaskFormTest, ClosingOnlyMinimisesUntilTheMainWindowAgreesToClose)
     ProcessDeletions();
     ASSERT_FALSE(form.isNull());
     EXPECT_TRUE(ChildFrame(form)->isMinimized());
-    EXPECT_EQ(TaskForm, form.data());
 
     form->Closing = true;
     form->close();
-    EXPECT_EQ(TaskForm, nullptr);
     ProcessDeletions();
     EXPECT_TRUE(form.isNull());
     Form = nullptr;

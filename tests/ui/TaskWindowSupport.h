@@ -82,13 +82,18 @@ protected:
     {
         for (TTaskEditorForm* editor : OpenWindows<TTaskEditorForm>())
             delete editor;
+        if (Form)
+            delete Form->Output();
         delete Form;
-        delete EditorForm;
         ProcessDeletions();
         SetDialogs(nullptr);
         Document().NewProject();
         EXPECT_TRUE(Errors.empty()) << "error box: " << Errors.front();
     }
+
+    // The task window and its output window while it is open.
+    TTaskForm* TaskWindow() const { return Form; }
+    TEditorForm* OutputWindow() const { return Form->Output(); }
 
     std::vector<std::string> Errors;
     TTaskForm* Form = nullptr;
