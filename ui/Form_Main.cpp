@@ -359,7 +359,8 @@ TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
 
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path, TServerTarget server)
 {
-    auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(), server, this));
+    auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(), server, this),
+                                     ScriptRecoveryFolder);
     ShowChildWindow(form);
     return form;
 }

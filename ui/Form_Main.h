@@ -120,6 +120,9 @@ public:
     std::function<void()> QuitApplication;
     // The help file, relative to the working directory unless start-up found it elsewhere.
     QString HelpFileName = QStringLiteral("help.chm");
+    // Where script file windows opened from now on keep recovery copies of their unsaved edits;
+    // empty (as at first): they keep none.
+    QString ScriptRecoveryFolder;
     // The folder the catalogues were read from, for the About box.
     QString CatalogueFolder;
 

@@ -41,12 +41,6 @@ QString FileTitle(const std::string& path)
     return QFile::decodeName(path.c_str()).section(u'/', -1);
 }
 
-QString& RecoveryFolder()
-{
-    static QString folder;
-    return folder;
-}
-
 } // namespace
 
 std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::string& path, script::TTarget target,
@@ -82,13 +76,8 @@ std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::strin
     return std::move(read.Workspace);
 }
 
-void SetScriptRecoveryFolder(const QString& folder)
-{
-    RecoveryFolder() = folder;
-}
-
-TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent)
-    : QWidget(parent), Workspace_(std::move(workspace))
+TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QString recoveryFolder, QWidget* parent)
+    : QWidget(parent), Workspace_(std::move(workspace)), RecoveryFolder_(std::move(recoveryFolder))
 {
     setObjectName(QStringLiteral("ScriptFileForm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -101,10 +90,10 @@ TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QW
 // Without a copy the file's edits are still saved as usual: the user is told once.
 void TScriptFileForm::KeepRecoveryCopy()
 {
-    if (RecoveryFolder().isEmpty())
+    if (RecoveryFolder_.isEmpty())
         return;
     const auto snapshot = [this] { return Workspace_->IsModified() ? EditsBytes(EditsOf(*Workspace_)) : std::string(); };
-    if (!Guarded(this, [&] { Recovery_ = new TScriptRecoveryWriter(snapshot, RecoveryFolder(), TRecoveryWriter::DefaultDelayMs, this); }))
+    if (!Guarded(this, [&] { Recovery_ = new TScriptRecoveryWriter(snapshot, RecoveryFolder_, TRecoveryWriter::DefaultDelayMs, this); }))
         return;
     connect(Recovery_, &TScriptRecoveryWriter::Failed, this, [this](const QString& message) {
         if (!std::exchange(RecoveryFailed_, true))

@@ -30,15 +30,13 @@ class TScriptWorkspace;
 std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::string& path, script::TTarget target,
                                                                 QWidget* owner);
 
-// Where script file windows opened from now on keep recovery copies of their unsaved edits; empty
-// (as at first): they keep none.
-void SetScriptRecoveryFolder(const QString& folder);
-
 class TScriptFileForm : public QWidget {
     Q_OBJECT
 public:
-    // Shows the file read into workspace.
-    explicit TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent = nullptr);
+    // Shows the file read into workspace, keeping recovery copies of its unsaved edits in
+    // recoveryFolder (empty: none).
+    explicit TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QString recoveryFolder = {},
+                             QWidget* parent = nullptr);
     ~TScriptFileForm() override;
 
     TScriptWorkspace& Workspace() const { return *Workspace_; }
@@ -91,6 +89,7 @@ private:
     QPushButton* SaveButton_ = nullptr;
     QFileSystemWatcher* Watcher_ = nullptr;
     std::map<std::size_t, QPointer<QWidget>> EntryWindows_;  // part -> its open window
+    QString RecoveryFolder_;
     TScriptRecoveryWriter* Recovery_ = nullptr;
     bool RecoveryFailed_ = false;
     bool Asking_ = false;

@@ -188,9 +188,10 @@ void StartRecovery(TProjectDocument& document, QWidget* frame, const QString& fo
     OfferLeftoverCopies(document, frame, folder, writer);
     if (!writer)
         return;  // the folder cannot be used: the error box has said so
-    SetScriptRecoveryFolder(folder);
-    if (auto* main = qobject_cast<TMainForm*>(frame))
+    if (auto* main = qobject_cast<TMainForm*>(frame)) {
+        main->ScriptRecoveryFolder = folder;
         OfferLeftoverScriptCopies(frame, folder, [main](const QString& path, TServerTarget server) {
             return main->OpenScriptFile(path, server);
         });
+    }
 }

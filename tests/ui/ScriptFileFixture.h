@@ -70,12 +70,11 @@ protected:
     void SetUp() override
     {
         ScriptFileFormTest::SetUp();
-        SetScriptRecoveryFolder(Folder());
+        Frame->ScriptRecoveryFolder = Folder();
     }
 
     void TearDown() override
     {
-        SetScriptRecoveryFolder({});
         ScriptFileFormTest::TearDown();
     }
 
