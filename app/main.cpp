@@ -65,9 +65,10 @@ void PrintStartupReport()
     };
     line("catalogue folder", MainForm->CatalogueFolder);
     line("help file", MainForm->HelpFileName);
+    const TCatalogues& catalogues = *MainForm->Document().Servers()->Catalogues();
     line("catalogues", QStringLiteral("%1 maps, %2 jobs, %3 items, %4 sprites")
-                           .arg(AppCatalogues().Maps.size()).arg(AppCatalogues().Jobs.size()).arg(AppCatalogues().Items.size())
-                           .arg(AppCatalogues().Sprites.size()));
+                           .arg(catalogues.Maps.size()).arg(catalogues.Jobs.size()).arg(catalogues.Items.size())
+                           .arg(catalogues.Sprites.size()));
     const TProject& project = MainForm->Document().Project();
     line("project", QString::fromStdString(project.ProjectFileName));
     line("tasks", QString::number(project.TaskTree.Count()));
@@ -108,7 +109,6 @@ void StartWithData(const QApplication& app)
     const std::vector<fs::path> searched =
         DataSearchPath(QFile::encodeName(app.applicationDirPath()).toStdString());
     const fs::path catalogueFolder = FindCatalogueFolder(searched);
-    InitModel();
     StartEditor(catalogueFolder);
     const fs::path helpFolder =
         FirstFolderHolding(searched, std::array{HelpFileName}).value_or(catalogueFolder);

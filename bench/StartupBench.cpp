@@ -104,7 +104,6 @@ bool IsOnScreen(const QWidget* window)
 // catalogues from dir.
 void StartUp(const fs::path& dir)
 {
-    InitModel();
     StartEditor(dir);
 }
 
@@ -127,11 +126,11 @@ void BM_StartUp(benchmark::State& state)
             break;
         }
         state.PauseTiming();
-        if (AppCatalogues().Items.size() < 6000 || !TaskForm || MainForm->Document().Project().TaskTree.Count() != 1) {
+        if ((*MainForm->Document().Servers()->Catalogues()).Items.size() < 6000 || !TaskForm || MainForm->Document().Project().TaskTree.Count() != 1) {
             state.SkipWithError("the editor came up without its catalogues or its project");
             break;
         }
-        state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
+        state.counters["items"] = static_cast<double>((*MainForm->Document().Servers()->Catalogues()).Items.size());
         ShutDown();
         state.ResumeTiming();
     }
@@ -199,7 +198,7 @@ void BM_OpenItemPickerOnServerItems(benchmark::State& state)
             state.SkipWithError("the item picker's rows are not sorted by name");
             break;
         }
-        state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
+        state.counters["items"] = static_cast<double>((*MainForm->Document().Servers()->Catalogues()).Items.size());
         picker->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

@@ -6,6 +6,12 @@ namespace {
 
 TProjectDocument* (*Finder)() = nullptr;
 
+std::shared_ptr<TCatalogues>& OwnedCatalogues()
+{
+    static auto catalogues = std::make_shared<TCatalogues>();
+    return catalogues;
+}
+
 std::unique_ptr<TProjectDocument>& Owned()
 {
     static std::unique_ptr<TProjectDocument> document;
@@ -14,12 +20,28 @@ std::unique_ptr<TProjectDocument>& Owned()
 
 } // namespace
 
+TCatalogues& TestCatalogues()
+{
+    return *OwnedCatalogues();
+}
+
+std::shared_ptr<const TCatalogues> SharedTestCatalogues()
+{
+    return OwnedCatalogues();
+}
+
+std::shared_ptr<const TServers> TestServers()
+{
+    static const auto servers = std::make_shared<const TServers>(SharedTestCatalogues());
+    return servers;
+}
+
 TProjectDocument& Document()
 {
     if (TProjectDocument* found = Finder ? Finder() : nullptr)
         return *found;
     if (!Owned())
-        Owned() = std::make_unique<TProjectDocument>();
+        Owned() = std::make_unique<TProjectDocument>(TestServers());
     return *Owned();
 }
 
@@ -35,5 +57,5 @@ void SetDocumentFinder(TProjectDocument* (*finder)())
 
 void ResetTestDocument()
 {
-    Owned() = std::make_unique<TProjectDocument>();
+    Owned() = std::make_unique<TProjectDocument>(TestServers());
 }

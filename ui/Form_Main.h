@@ -23,6 +23,7 @@ class THelpViewer;
 class TPlayTestForm;
 class TProblemsForm;
 class TProjectDocument;
+class TCatalogues;
 class TScriptFileForm;
 
 class TMainForm : public QMainWindow {
@@ -33,6 +34,9 @@ public:
 
     // The open project's document: every window of this frame is bound to it.
     TProjectDocument& Document() const { return *Document_; }
+    // The catalogues start-up read, shared read-only: the servers made of them are the ones the
+    // window's documents (its own, the script files' NPCs) give a new project from now on.
+    void UseCatalogues(std::shared_ptr<const TCatalogues> catalogues);
 
     void UpdateTitle();
     // True when the caller may go on and replace or discard the current project; the question

@@ -87,8 +87,9 @@ void SetScriptRecoveryFolder(const QString& folder)
     RecoveryFolder() = folder;
 }
 
-TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent)
-    : QWidget(parent), Workspace_(std::move(workspace))
+TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, std::shared_ptr<const TServers> servers,
+                                 QWidget* parent)
+    : QWidget(parent), Servers_(std::move(servers)), Workspace_(std::move(workspace))
 {
     setObjectName(QStringLiteral("ScriptFileForm"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "catalogue/ServerData.h"
+
 #include <map>
 #include <memory>
 #include <string>
@@ -37,11 +39,13 @@ void SetScriptRecoveryFolder(const QString& folder);
 class TScriptFileForm : public QWidget {
     Q_OBJECT
 public:
-    // Shows the file read into workspace.
-    explicit TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QWidget* parent = nullptr);
+    // Shows the file read into workspace. The NPCs it opens as tasks read the catalogues of servers.
+    TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, std::shared_ptr<const TServers> servers,
+                    QWidget* parent = nullptr);
     ~TScriptFileForm() override;
 
     TScriptWorkspace& Workspace() const { return *Workspace_; }
+    const std::shared_ptr<const TServers>& Servers() const { return Servers_; }
     QTableWidget* EntryList() const { return Entries_; }
     QPlainTextEdit* FileText() const { return Text_; }
     // The row of the list showing part (-1 for none).
@@ -84,6 +88,7 @@ private:
     QString UnwrittenNpcs() const;
     void KeepRecoveryCopy();
 
+    std::shared_ptr<const TServers> Servers_;
     std::unique_ptr<TScriptWorkspace> Workspace_;
     QTableWidget* Entries_ = nullptr;
     QPlainTextEdit* Text_ = nullptr;

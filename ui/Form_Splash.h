@@ -12,12 +12,14 @@ namespace Ui {
 class TSplashForm;
 }
 class QTimer;
+class TCatalogues;
 
 class TSplashForm : public QWidget {
     Q_OBJECT
 public:
-    // The catalogues are read from dataDir; empty means the working directory.
-    explicit TSplashForm(std::filesystem::path dataDir = {}, QWidget* parent = nullptr);
+    // The catalogues are read from dataDir (empty means the working directory) into catalogues,
+    // which the start-up hands on, read-only, once they are read.
+    TSplashForm(std::filesystem::path dataDir, std::shared_ptr<TCatalogues> catalogues, QWidget* parent = nullptr);
     ~TSplashForm() override;
 
     // The loading sequence; runs once per program run, whichever activation comes first.
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<Ui::TSplashForm> Ui_;
     QTimer* TheTimer;
     std::filesystem::path DataDir_;
+    std::shared_ptr<TCatalogues> Catalogues_;
     QStringList LoadErrors_;
     bool Loaded_ = false;  // set when the loading sequence starts, so that it runs once
 };

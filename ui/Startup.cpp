@@ -9,16 +9,9 @@
 #include "Form_Tasks.h"
 #include "document/Document.h"
 #include "model/Records.h"
-#include "model/ActionTasks.h"
 
 #include <QDir>
 #include <QFile>
-
-void InitModel()
-{
-    InitCatalogues();
-    InitActions();
-}
 
 void ShowFixedChildWindow(QWidget* form, QObject* owner)
 {
@@ -45,10 +38,13 @@ void StartEditor(const std::filesystem::path& dataDir)
     MainForm->CatalogueFolder = QDir::toNativeSeparators(QDir(
         dataDir.empty() ? QDir::currentPath() : QFile::decodeName(dataDir.c_str())).absolutePath());
 
-    SplashForm = new TSplashForm(dataDir);
+    // Read once, here, then only shared read-only: the main window's documents hold them.
+    auto catalogues = std::make_shared<TCatalogues>();
+    SplashForm = new TSplashForm(dataDir, catalogues);
     SplashForm->show();
     SplashForm->FormActivate();
     const QStringList loadErrors = SplashForm ? SplashForm->LoadErrors() : QStringList();
+    MainForm->UseCatalogues(std::move(catalogues));
 
     // The project a new run starts with takes its map and sprite from the catalogues just read.
     MainForm->Document().NewProject();

@@ -59,7 +59,6 @@ protected:
         // As in a fresh process: an earlier run of this test leaves its project state behind.
         Project().ProjectFileName.clear();
         Project().Modified = false;
-        InitModel();
         StartEditor(Dir / "data");
         ASSERT_NE(MainForm, nullptr);
         MainForm->QuitApplication = [] { ADD_FAILURE() << "the program was ended"; };
@@ -71,7 +70,6 @@ protected:
         delete SplashForm;
         delete MainForm;
         ProcessDeletions();
-        InitCatalogues();
         EXPECT_TRUE(Dialogs->Errors.empty()) << "error box: " << Dialogs->Errors.front().toStdString();
     }
 
@@ -245,7 +243,7 @@ protected:
 TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenByTheRules)
 {
     ASSERT_TRUE(MainForm->isVisible());
-    ASSERT_GT(AppCatalogues().Items.size(), 0u) << "the catalogues were not read";
+    ASSERT_GT(Project().Catalogues().Items.size(), 0u) << "the catalogues were not read";
     EXPECT_EQ(Title(), ExpectedTitle("No File Open"));
 
     FillInNPC();

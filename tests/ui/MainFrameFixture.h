@@ -23,6 +23,8 @@ protected:
     {
         SetUpCatalogues();
         MainForm = new TMainForm();
+        MainForm->UseCatalogues(SharedTestCatalogues());
+        MainForm->Document().NewProject();
         Frame = MainForm;
         MainForm->QuitApplication = [this] { ++Quits; };
         MainForm->show();

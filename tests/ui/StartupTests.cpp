@@ -44,7 +44,6 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitModel();
         WriteCatalogues(Dir.Path());
     }
 
@@ -53,7 +52,6 @@ protected:
         delete SplashForm;
         delete MainForm;
         ProcessDeletions();
-        InitCatalogues();
     }
 
     void Start()
@@ -62,6 +60,9 @@ protected:
         ASSERT_NE(MainForm, nullptr);
         MainForm->QuitApplication = [] { ADD_FAILURE() << "the program was ended"; };
     }
+
+    // What start-up read, as the main window holds it.
+    static const TCatalogues& Read() { return *MainForm->Document().Servers()->Catalogues(); }
 
     QLabel* SplashLabel(const char* name) const { return Child<QLabel>(SplashForm, name); }
 
@@ -72,10 +73,10 @@ protected:
 TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
 {
     Start();
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Sprites.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Items.size(), 2u);
+    EXPECT_EQ(Read().Maps.size(), 3u);
+    EXPECT_EQ(Read().Jobs.size(), 2u);
+    EXPECT_EQ(Read().Sprites.size(), 2u);
+    EXPECT_EQ(Read().Items.size(), 2u);
     EXPECT_TRUE(MainForm->isVisible());
     EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(MainForm->windowTitle(), QString::fromStdString(ExpectedTitle("No File Open")));
@@ -114,7 +115,6 @@ TEST_F(StartupTest, TheTaskWindowOpensBelowTheNPCWindow)
     ProcessDeletions();
 
     // The next run takes the place the user left the window at, over the NPC window or not.
-    InitCatalogues();
     Start();
     EXPECT_EQ(ChildFrame(TaskForm)->geometry().topLeft(), QPoint(40, 100));
 }
@@ -151,7 +151,8 @@ TEST_F(StartupTest, TheSplashGoesOnItsTimerAndTheEditorStays)
 TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
 {
     MainForm = new TMainForm();
-    SplashForm = new TSplashForm(Dir.Path());
+    const auto catalogues = std::make_shared<TCatalogues>();
+    SplashForm = new TSplashForm(Dir.Path(), catalogues);
     QStringList painted;
     struct TPaintWatcher : QObject {
         QStringList* Painted;
@@ -175,7 +176,7 @@ TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
     EXPECT_TRUE(MainForm->isVisible()) << "the splash shows the frame when it is done";
 
     SplashForm->FormActivate();
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u) << "a second activation loads nothing again";
+    EXPECT_EQ(catalogues->Maps.size(), 3u) << "a second activation loads nothing again";
     EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
     SplashLabel("LoadLabel")->removeEventFilter(&watcher);
 }
@@ -186,15 +187,15 @@ TEST_F(StartupTest, AMissingItemDatabaseIsReportedOnceAndTheRestIsLoaded)
     Start();
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt"))) << Dialogs->Errors[0].toStdString();
-    EXPECT_TRUE(AppCatalogues().Items.empty());
-    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Sprites.size(), 2u);
+    EXPECT_TRUE(Read().Items.empty());
+    EXPECT_EQ(Read().Jobs.size(), 2u);
+    EXPECT_EQ(Read().Maps.size(), 3u);
+    EXPECT_EQ(Read().Sprites.size(), 2u);
     // The catalogue's maps first, under their names, then the other maps the server knows.
     const QComboBox* maps = Child<QComboBox>(NPCForm, "MapCombo");
     ASSERT_GT(maps->count(), 3);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(maps->itemText(i).toStdString(), AppCatalogues().Maps[static_cast<std::size_t>(i)]->Name);
+        EXPECT_EQ(maps->itemText(i).toStdString(), Read().Maps[static_cast<std::size_t>(i)]->Name);
     EXPECT_TRUE(MainForm->isVisible());
 }
 
@@ -206,8 +207,8 @@ TEST_F(StartupTest, EveryUnreadableCatalogueIsNamedInTheOneErrorBox)
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt")));
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("45.bmp")));
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
+    EXPECT_EQ(Read().Maps.size(), 3u);
+    EXPECT_EQ(Read().Jobs.size(), 2u);
     ASSERT_NE(NPCForm, nullptr);
     EXPECT_TRUE(MainForm->isVisible());
 }
