@@ -65,9 +65,10 @@ void PrintStartupReport(const TMainForm& frame)
     };
     line("catalogue folder", frame.CatalogueFolder);
     line("help file", frame.HelpFileName);
+    const TCatalogues& catalogues = *frame.Document().Servers()->Catalogues();
     line("catalogues", QStringLiteral("%1 maps, %2 jobs, %3 items, %4 sprites")
-                           .arg(AppCatalogues().Maps.size()).arg(AppCatalogues().Jobs.size()).arg(AppCatalogues().Items.size())
-                           .arg(AppCatalogues().Sprites.size()));
+                           .arg(catalogues.Maps.size()).arg(catalogues.Jobs.size()).arg(catalogues.Items.size())
+                           .arg(catalogues.Sprites.size()));
     const TProject& project = frame.Document().Project();
     line("project", QString::fromStdString(project.ProjectFileName));
     line("tasks", QString::number(project.TaskTree.Count()));
@@ -108,7 +109,6 @@ std::unique_ptr<TMainForm> StartWithData(const QApplication& app)
     const std::vector<fs::path> searched =
         DataSearchPath(QFile::encodeName(app.applicationDirPath()).toStdString());
     const fs::path catalogueFolder = FindCatalogueFolder(searched);
-    InitModel();
     std::unique_ptr<TMainForm> frame = StartEditor(catalogueFolder);
     const fs::path helpFolder =
         FirstFolderHolding(searched, std::array{HelpFileName}).value_or(catalogueFolder);

@@ -40,7 +40,7 @@ std::unique_ptr<TTask> MixedTask(int i, std::int32_t group)
         auto task = std::make_unique<TActionTask>(action->Caption, action);
         for (int p = 0; p < task->ParamCount(); ++p)
             task->SetParam(p, action->ParamKind(p) == PT_Map ? 0 : 100 + i);
-        task->Caption = "Action: " + task->ActionText(true);
+        task->Caption = "Action: " + task->ActionText(true, Project().Catalogues());
         return task;
     }
     case 2: {
@@ -60,7 +60,7 @@ std::unique_ptr<TTask> MixedTask(int i, std::int32_t group)
         items->ValueAction->SetParam(0, 501);
         condition->AddCheck(std::move(items));
         condition->Target = i % 2 ? group : GroupExitTarget;
-        condition->Caption = "Condition: " + condition->SummaryText();
+        condition->Caption = "Condition: " + condition->SummaryText(Project().Catalogues());
         return condition;
     }
     case 3: {
@@ -80,9 +80,29 @@ std::unique_ptr<TTask> MixedTask(int i, std::int32_t group)
 
 }  // namespace
 
+namespace {
+
+std::shared_ptr<TCatalogues>& OwnedBenchCatalogues()
+{
+    static auto catalogues = std::make_shared<TCatalogues>();
+    return catalogues;
+}
+
+}  // namespace
+
+TCatalogues& BenchCatalogues()
+{
+    return *OwnedBenchCatalogues();
+}
+
+std::shared_ptr<const TCatalogues> SharedBenchCatalogues()
+{
+    return OwnedBenchCatalogues();
+}
+
 TProjectDocument& Document()
 {
-    static TProjectDocument document;
+    static TProjectDocument document(std::make_shared<const TServers>(SharedBenchCatalogues()));
     return document;
 }
 
@@ -126,9 +146,8 @@ void OpenTaskWindow()
 {
     if (TaskWindow())
         return;
-    InitCatalogues();
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    InitActions();
+    BenchCatalogues().Clear();
+    BenchCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     OpenedTaskWindow() = new TTaskForm(Document());
 }
 

@@ -4,6 +4,7 @@
 #include "document/Document.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@ inline constexpr int BenchTaskTotal = 10000;
 // A new project of BenchTaskTotal tasks of every kind: groups of twenty, every third group inside
 // the one before ("nested"), or every task directly in Start ("flat").
 void BuildBenchProject(bool flat);
+
+// The catalogues the benchmarks' document reads: the benchmarks' own object, filled in place
+// before a measurement makes its project.
+TCatalogues& BenchCatalogues();
+std::shared_ptr<const TCatalogues> SharedBenchCatalogues();
 
 class TTaskForm;
 

@@ -22,9 +22,8 @@ namespace {
 
 void UseEditorCatalogues()
 {
-    InitCatalogues();
-    InitActions();
-    LoadMaps(std::filesystem::path(NPC_SOURCE_DIR) / "data");
+    BenchCatalogues().Clear();
+    BenchCatalogues().LoadMaps(std::filesystem::path(NPC_SOURCE_DIR) / "data");
 }
 
 template <typename TWork>
@@ -53,8 +52,9 @@ void RunOverNpcs(benchmark::State& state, TWork work)
 
 void BM_ImportAndProveServerScripts(benchmark::State& state)
 {
-    const auto maps = ProofMaps();
+    const auto maps = ProofMaps(BenchCatalogues());
     TProofOptions options;
+    options.Catalogues = SharedBenchCatalogues();
     options.Maps = &maps;
     RunOverNpcs(state, [&options](const TImportSource& source, const script::TTopLevel& entry) {
         const TProvedImport result = ImportAndProve(source, entry, options);
@@ -66,7 +66,7 @@ BENCHMARK(BM_ImportAndProveServerScripts)->Unit(benchmark::kMillisecond);
 void BM_ImportServerScripts(benchmark::State& state)
 {
     RunOverNpcs(state, [](const TImportSource& source, const script::TTopLevel& entry) {
-        const TImportResult result = ImportNpc(source, entry);
+        const TImportResult result = ImportNpc(source, entry, SharedBenchCatalogues());
         benchmark::DoNotOptimize(result.Stats.Statements);
     });
 }

@@ -19,7 +19,7 @@ namespace {
 // Names in no particular order, so the picker has real sorting to do.
 void FillItems(int count)
 {
-    InitCatalogues();
+    BenchCatalogues().Clear();
     for (int i = 0; i < count; ++i) {
         auto item = std::make_unique<TItem>();
         item->ID = 501 + i;
@@ -27,7 +27,7 @@ void FillItems(int count)
         item->Slots = i % 5 == 0 ? 2 : 0;
         item->Price = i * 10;
         item->Weight = i % 300;
-        AppCatalogues().Items.push_back(std::move(item));
+        BenchCatalogues().Items.push_back(std::move(item));
     }
 }
 
@@ -35,13 +35,13 @@ void BM_OpenItemPicker(benchmark::State& state)
 {
     FillItems(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto* picker = new TItemForm(AppServers().For(DefaultTarget));
+        auto* picker = new TItemForm((*Document().Servers()).For(DefaultTarget));
         picker->show();
         QCoreApplication::processEvents();  // layout and first paint
         delete picker;
     }
-    state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
-    InitCatalogues();
+    state.counters["items"] = static_cast<double>(BenchCatalogues().Items.size());
+    BenchCatalogues().Clear();
 }
 BENCHMARK(BM_OpenItemPicker)->Arg(6000)->Arg(12000)->Unit(benchmark::kMillisecond);
 

@@ -30,15 +30,15 @@ void BM_LoadItems(benchmark::State& state)
     if (!HaveItemDb(state))
         return;
     const std::filesystem::path dir = ServerDataDir();
+    TCatalogues catalogues;
     for (auto _ : state) {
         state.PauseTiming();
-        InitCatalogues();  // releasing the previous round's items is not part of loading
+        catalogues.Clear();  // releasing the previous round's items is not part of loading
         state.ResumeTiming();
-        LoadItems(dir);
-        benchmark::DoNotOptimize(AppCatalogues().Items.data());
+        catalogues.LoadItems(dir);
+        benchmark::DoNotOptimize(catalogues.Items.data());
     }
-    state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
-    InitCatalogues();
+    state.counters["items"] = static_cast<double>(catalogues.Items.size());
 }
 BENCHMARK(BM_LoadItems)->Unit(benchmark::kMillisecond);
 

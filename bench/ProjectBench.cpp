@@ -41,9 +41,8 @@ fs::path BenchDir()
 
 void SetUpModel(const benchmark::State& state)
 {
-    InitCatalogues();
-    InitActions();
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    BenchCatalogues().Clear();
+    BenchCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     BuildBenchProject(state.range(0) == 1);
 }
 

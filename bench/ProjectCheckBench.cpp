@@ -27,9 +27,8 @@ void SetUpProject()
     static bool built = false;
     if (std::exchange(built, true))
         return;
-    InitCatalogues();
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    InitActions();
+    BenchCatalogues().Clear();
+    BenchCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
     BuildBenchProject(false);
 }
 

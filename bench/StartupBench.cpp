@@ -104,7 +104,6 @@ bool IsOnScreen(const QWidget* window)
 // catalogues from dir.
 std::unique_ptr<TMainForm> StartUp(const fs::path& dir)
 {
-    InitModel();
     return StartEditor(dir);
 }
 
@@ -127,11 +126,12 @@ void BM_StartUp(benchmark::State& state)
             break;
         }
         state.PauseTiming();
-        if (AppCatalogues().Items.size() < 6000 || !frame->TaskWindow() || frame->Document().Project().TaskTree.Count() != 1) {
+        const TCatalogues& catalogues = *frame->Document().Servers()->Catalogues();
+        if (catalogues.Items.size() < 6000 || !frame->TaskWindow() || frame->Document().Project().TaskTree.Count() != 1) {
             state.SkipWithError("the editor came up without its catalogues or its project");
             break;
         }
-        state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
+        state.counters["items"] = static_cast<double>(catalogues.Items.size());
         ShutDown(frame);
         state.ResumeTiming();
     }
@@ -199,7 +199,7 @@ void BM_OpenItemPickerOnServerItems(benchmark::State& state)
             state.SkipWithError("the item picker's rows are not sorted by name");
             break;
         }
-        state.counters["items"] = static_cast<double>(AppCatalogues().Items.size());
+        state.counters["items"] = static_cast<double>((*MainForm->Document().Servers()->Catalogues()).Items.size());
         picker->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

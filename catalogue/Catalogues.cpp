@@ -10,25 +10,7 @@
 #include <charconv>
 #include <limits>
 
-TCatalogues& AppCatalogues()
-{
-    static TCatalogues catalogues;
-    return catalogues;
-}
-
-
 namespace {
-
-// Condition records store a variable as its index here, so this order is part of the file format.
-void BuildVariableList(TOwnedList<TVariable>& variables)
-{
-    const std::pair<ParamTypes, const char*> all[] = {
-        {PT_Job, "Class"},        {PT_Amount, "Zeny"},        {PT_Amount, "BaseLevel"}, {PT_Amount, "JobLevel"},
-        {PT_Sex, "Sex"},          {PT_Amount, "StatusPoint"}, {PT_Amount, "Weight"},    {PT_Amount, "MaxWeight"},
-    };
-    for (const auto& [kind, name] : all)
-        variables.push_back(std::make_unique<TVariable>(TVariable{0, kind, name}));
-}
 
 template <class T>
 int IndexIn(const TOwnedList<T>& list, const T* entry)
@@ -50,22 +32,15 @@ const T* EntryAt(const TOwnedList<T>& list, int index, const char* listName)
 
 }  // namespace
 
-TCatalogues::TCatalogues()
-{
-    BuildVariableList(Variables);
-}
-
 void TCatalogues::Clear()
 {
     Jobs.clear();
     Maps.clear();
     Items.clear();
-    Variables.clear();
     Sprites.clear();
     Images.Clear();
     MinSpriteID = std::numeric_limits<std::uint32_t>::max();
     MaxSpriteID = 0;
-    BuildVariableList(Variables);
 }
 
 void TCatalogues::LoadJobs(const std::filesystem::path& dir)
@@ -136,26 +111,6 @@ const TMap* TCatalogues::FindMapNamed(std::string_view name) const
     return nullptr;
 }
 
-const TVariable* TCatalogues::FindVariable(std::string_view name) const
-{
-    for (const auto& variable : Variables)
-        if (variable->Name == name)
-            return variable.get();
-    return nullptr;
-}
-
-const TVariable* TCatalogues::VariableAt(int index) const
-{
-    if (index == -1)
-        return nullptr;
-    return EntryAt(Variables, index, "VariableList");
-}
-
-int TCatalogues::IndexOfVariable(const TVariable* variable) const
-{
-    return IndexIn(Variables, variable);
-}
-
 const TNPCImg* TCatalogues::FindNPCImg(std::int32_t id) const
 {
     for (const auto& sprite : Sprites)
@@ -178,34 +133,52 @@ void TCatalogues::FillMapList(TStrings& strings) const
         strings.AddObject(map->Name, map.get());
 }
 
-void TCatalogues::FillVariableList(TStrings& strings) const
+// ---- The script variables ---------------------------------------------------------------------
+
+const std::vector<TVariable>& ScriptVariables()
+{
+    static const std::vector<TVariable> variables = {
+        {0, PT_Job, "Class"},    {0, PT_Amount, "Zeny"},        {0, PT_Amount, "BaseLevel"},
+        {0, PT_Amount, "JobLevel"}, {0, PT_Sex, "Sex"},         {0, PT_Amount, "StatusPoint"},
+        {0, PT_Amount, "Weight"}, {0, PT_Amount, "MaxWeight"},
+    };
+    return variables;
+}
+
+const TVariable* FindVariable(std::string_view name)
+{
+    for (const TVariable& variable : ScriptVariables())
+        if (variable.Name == name)
+            return &variable;
+    return nullptr;
+}
+
+const TVariable* VariableAt(int index)
+{
+    const std::vector<TVariable>& variables = ScriptVariables();
+    if (index == -1)
+        return nullptr;
+    if (index < 0 || static_cast<std::size_t>(index) >= variables.size())
+        throw EListError("VariableList: list index out of bounds (" + std::to_string(index) + ")");
+    return &variables[static_cast<std::size_t>(index)];
+}
+
+int IndexOfVariable(const TVariable* variable)
+{
+    const std::vector<TVariable>& variables = ScriptVariables();
+    for (std::size_t i = 0; i < variables.size(); ++i)
+        if (&variables[i] == variable)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void FillVariableList(TStrings& strings)
 {
     const TUpdateScope<TStrings> update(strings);
     strings.AddObject("Don't use", nullptr);
-    for (const auto& variable : Variables)
-        strings.AddObject(variable->Name, variable.get());
+    for (const TVariable& variable : ScriptVariables())
+        strings.AddObject(variable.Name, &variable);
 }
-
-// ---- The start-up catalogues ------------------------------------------------------------------
-
-void InitCatalogues() { AppCatalogues().Clear(); }
-void LoadNPCs(const std::filesystem::path& dir) { AppCatalogues().LoadNPCs(dir); }
-void LoadItems(const std::filesystem::path& dir) { AppCatalogues().LoadItems(dir); }
-void LoadJobs(const std::filesystem::path& dir) { AppCatalogues().LoadJobs(dir); }
-void LoadMaps(const std::filesystem::path& dir) { AppCatalogues().LoadMaps(dir); }
-const TJob* FindJob(std::int32_t id) { return AppCatalogues().FindJob(id); }
-const TMap* MapAt(int index) { return AppCatalogues().MapAt(index); }
-bool IsMapIndex(int index) { return AppCatalogues().IsMapIndex(index); }
-const TMap* FindMap(std::string_view fileName) { return AppCatalogues().FindMap(fileName); }
-int IndexOfMap(const TMap* map) { return AppCatalogues().IndexOfMap(map); }
-const TMap* FindMapNamed(std::string_view name) { return AppCatalogues().FindMapNamed(name); }
-const TVariable* FindVariable(std::string_view name) { return AppCatalogues().FindVariable(name); }
-const TVariable* VariableAt(int index) { return AppCatalogues().VariableAt(index); }
-int IndexOfVariable(const TVariable* variable) { return AppCatalogues().IndexOfVariable(variable); }
-const TNPCImg* FindNPCImg(std::int32_t id) { return AppCatalogues().FindNPCImg(id); }
-void FillJobList(TStrings& strings) { AppCatalogues().FillJobList(strings); }
-void FillMapList(TStrings& strings) { AppCatalogues().FillMapList(strings); }
-void FillVariableList(TStrings& strings) { AppCatalogues().FillVariableList(strings); }
 
 std::int32_t ParseIntDef(std::string_view text, std::int32_t def)
 {

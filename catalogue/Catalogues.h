@@ -1,6 +1,6 @@
 #pragma once
-// Reference catalogues read at start-up (jobs, maps, items, sprites with their pictures), the fixed
-// list of script variables, the parameter kinds, and the picker fillers.
+// Reference catalogues of a data folder (jobs, maps, items, sprites with their pictures), the fixed
+// table of script variables, the parameter kinds, and the picker fillers.
 
 #include "platform/Errors.h"
 
@@ -118,25 +118,24 @@ inline constexpr int SpriteImageWidth = 100;
 inline constexpr int SpriteImageHeight = 128;
 
 // The catalogues of one data folder: read once, then only read. Each server's data holds them
-// (catalogue/ServerData.h); every lookup that a project, a check or a window makes goes through
-// an object of this class.
+// (catalogue/ServerData.h) and every project is given its own (TProject::Catalogues); every lookup
+// that a project, a check or a window makes goes through an object of this class. Whoever reads
+// them owns the object until it is handed out, read-only, as std::shared_ptr<const TCatalogues>.
 class TCatalogues {
 public:
-    TCatalogues();  // empty catalogues and the eight script variables
+    TCatalogues() = default;  // empty catalogues
     TCatalogues(const TCatalogues&) = delete;
     TCatalogues& operator=(const TCatalogues&) = delete;
 
     TOwnedList<TJob> Jobs;
     TOwnedList<TMap> Maps;
     TOwnedList<TItem> Items;
-    TOwnedList<TVariable> Variables;
     TOwnedList<TNPCImg> Sprites;
     TImageList Images{SpriteImageWidth, SpriteImageHeight};  // one 100 x 128 picture per sprite
     std::uint32_t MinSpriteID = 4294967295U;  // until a sprite is read
     std::uint32_t MaxSpriteID = 0;            // until a sprite is read
 
-    // Empties every catalogue and the picture list, resets the sprite range and builds the eight
-    // script variables.
+    // Empties every catalogue and the picture list and resets the sprite range.
     void Clear();
 
     // The four loaders. Files are looked up in dir; an empty dir means the working directory.
@@ -157,40 +156,23 @@ public:
     // the name (script::MapKey: a ".gat" at the end dropped in any letter case, the rest compared
     // letter for letter, case counting); nullptr when it has none.
     const TMap* FindMapNamed(std::string_view name) const;
-    const TVariable* FindVariable(std::string_view name) const;  // exact, case-sensitive
-    const TVariable* VariableAt(int index) const;  // nullptr for -1; raises EListError outside the list
-    int IndexOfVariable(const TVariable* variable) const;  // -1 when absent
     const TNPCImg* FindNPCImg(std::int32_t id) const;
 
     // Picker fillers: append one entry per catalogue object, inside BeginUpdate/EndUpdate.
     void FillJobList(TStrings& strings) const;
     void FillMapList(TStrings& strings) const;
-    void FillVariableList(TStrings& strings) const;  // "Don't use" (no object) first
 };
 
-// The catalogues the editor read at start-up, for the code not yet handed its server's data
-// (catalogue/ServerData.h) to read them through; the free functions below ask this object.
-TCatalogues& AppCatalogues();
-
-void InitCatalogues();
-void LoadNPCs(const std::filesystem::path& dir = {});
-void LoadItems(const std::filesystem::path& dir = {});
-void LoadJobs(const std::filesystem::path& dir = {});
-void LoadMaps(const std::filesystem::path& dir = {});
-const TJob* FindJob(std::int32_t id);
-const TMap* MapAt(int index);
-bool IsMapIndex(int index);
-const TMap* FindMap(std::string_view fileName);
-int IndexOfMap(const TMap* map);
-const TMap* FindMapNamed(std::string_view name);
 bool SameMapName(std::string_view a, std::string_view b);
-const TVariable* FindVariable(std::string_view name);
-const TVariable* VariableAt(int index);
-int IndexOfVariable(const TVariable* variable);
-const TNPCImg* FindNPCImg(std::int32_t id);
-void FillJobList(TStrings& strings);
-void FillMapList(TStrings& strings);
-void FillVariableList(TStrings& strings);
+
+// The eight script variables a condition compares, the same for every server and data folder.
+// Condition records store a variable as its index here, so the order is part of the project file
+// format; the table is built once and never changes, so a condition may keep a pointer into it.
+const std::vector<TVariable>& ScriptVariables();
+const TVariable* FindVariable(std::string_view name);  // exact, case-sensitive; nullptr when absent
+const TVariable* VariableAt(int index);  // nullptr for -1; raises EListError outside the table
+int IndexOfVariable(const TVariable* variable);  // -1 when absent
+void FillVariableList(TStrings& strings);  // "Don't use" (no object) first
 
 // The text, after any leading blanks, read as a signed decimal 32-bit integer; anything else,
 // the empty text included, gives def.

@@ -9,10 +9,10 @@ TServerData::TServerData(TServerTarget target, std::shared_ptr<const TCatalogues
         throw std::invalid_argument("server data: no catalogues");
 }
 
-TServers::TServers(std::shared_ptr<const TCatalogues> catalogues)
+TServers::TServers(std::shared_ptr<const TCatalogues> catalogues) : Catalogues_(std::move(catalogues))
 {
     for (const TTargetRules& rules : ServerTargets())
-        Data_.at(static_cast<std::size_t>(rules.Target)) = std::make_shared<const TServerData>(rules.Target, catalogues);
+        Data_.at(static_cast<std::size_t>(rules.Target)) = std::make_shared<const TServerData>(rules.Target, Catalogues_);
 }
 
 const std::shared_ptr<const TServerData>& TServers::For(TServerTarget target) const
@@ -20,9 +20,3 @@ const std::shared_ptr<const TServerData>& TServers::For(TServerTarget target) co
     return Data_.at(static_cast<std::size_t>(target));
 }
 
-const TServers& AppServers()
-{
-    // The start-up catalogues live as long as the program: the servers only borrow them.
-    static const TServers servers(std::shared_ptr<const TCatalogues>(&AppCatalogues(), [](const TCatalogues*) {}));
-    return servers;
-}

@@ -30,11 +30,10 @@ public:
     explicit TServers(std::shared_ptr<const TCatalogues> catalogues);
 
     const std::shared_ptr<const TServerData>& For(TServerTarget target) const;
+    // The catalogues every server here reads: a new project of these servers is given them.
+    const std::shared_ptr<const TCatalogues>& Catalogues() const { return Catalogues_; }
 
 private:
+    std::shared_ptr<const TCatalogues> Catalogues_;
     std::array<std::shared_ptr<const TServerData>, 3> Data_;
 };
-
-// The servers of the catalogues the editor read at start-up (AppCatalogues), which a document gets
-// unless it is handed others.
-const TServers& AppServers();

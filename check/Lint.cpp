@@ -50,12 +50,12 @@ std::unordered_set<std::string> CatalogueMapNames(const std::filesystem::path& d
 {
     if (!std::filesystem::is_regular_file(dir / "maps.ini"))
         throw EInOutError((dir / "maps.ini").string(), "no maps catalogue there");
-    AppCatalogues().Maps.clear();
-    LoadMaps(dir);
+    // A catalogue of its own: a check never touches the catalogues an open project reads.
+    TCatalogues catalogues;
+    catalogues.LoadMaps(dir);
     std::unordered_set<std::string> maps;
-    for (const auto& map : AppCatalogues().Maps)
+    for (const auto& map : catalogues.Maps)
         maps.insert(script::MapKey(map->MapFile));
-    AppCatalogues().Maps.clear();
     return maps;
 }
 

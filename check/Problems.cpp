@@ -24,8 +24,10 @@ constexpr const char* LostGroup = "jumps to a group that no longer exists: choos
 
 class TTreeChecker {
 public:
-    TTreeChecker(const TTaskList& tasks, std::vector<TProblem>& out) : Out_(out)
+    TTreeChecker(const TProject& project, std::vector<TProblem>& out)
+        : Out_(out), Catalogues_(project.Catalogues())
     {
+        const TTaskList& tasks = project.TaskList;
         for (int i = 0; i < tasks.TaskCount(); ++i)
             if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group)
                 Groups_.insert(static_cast<const TGroupTask*>(task)->GroupNumber);
@@ -62,7 +64,7 @@ private:
             const ParamTypes kind = task.Action->ParamKind(i);
             if (kind == PT_Group && !Groups_.count(task.GetParam(i)))
                 Add(TSeverity::Error, task, "The " + task.Action->Caption + " " + LostGroup);
-            else if (kind == PT_Map && task.MapFile(i).empty())
+            else if (kind == PT_Map && task.MapFile(i, Catalogues_).empty())
                 Add(TSeverity::Error, task, "The " + task.Action->Caption + " has no map: choose one");
         }
     }
@@ -73,21 +75,24 @@ private:
     }
 
     std::vector<TProblem>& Out_;
+    const TCatalogues& Catalogues_;
     std::unordered_set<std::int32_t> Groups_;
 };
 
 // The catalogue's maps as the checker looks them up; none loaded: the checker's own.
-const std::unordered_set<std::string>* CatalogueMaps(std::unordered_set<std::string>& maps)
+const std::unordered_set<std::string>* CatalogueMaps(const TCatalogues& catalogues,
+                                                     std::unordered_set<std::string>& maps)
 {
-    if (AppCatalogues().Maps.empty())
+    if (catalogues.Maps.empty())
         return nullptr;
-    for (const auto& map : AppCatalogues().Maps)
+    for (const auto& map : catalogues.Maps)
         maps.insert(script::MapKey(map->MapFile));
     return &maps;
 }
 
-std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines, TServerTarget target)
+std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines, const TProject& project)
 {
+    const TServerTarget target = project.HeaderInfo.Target;
     std::unordered_set<std::string> maps;
     // The project's script runs beside the server's own scripts: their global functions are
     // there, and a function none of them defines is what it is to npc-lint for a file alone, a
@@ -96,7 +101,7 @@ std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& line
     load.DefineShippedFunctions();
     script::TCheckOptions options;
     options.Target = target;
-    options.Maps = CatalogueMaps(maps);
+    options.Maps = CatalogueMaps(project.Catalogues(), maps);
     options.Load = &load;
     return script::CheckScript(JoinScriptLines(lines), options);
 }
@@ -155,10 +160,10 @@ TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std:
                                  const TScriptResult& written)
 {
     TProjectCheck check;
-    const bool noMap = NpcMapFile(project.NPCInfo).empty();
+    const bool noMap = NpcMapFile(project.NPCInfo, project.Catalogues()).empty();
     if (noMap)
         check.Problems.push_back({TSeverity::Error, NoMapProblem, nullptr, 0, 0, -1});
-    TTreeChecker tasks(project.TaskList, check.Problems);
+    TTreeChecker tasks(project, check.Problems);
     for (const TTaskNode* node = project.TaskTree.GetFirstNode(); node; node = node->GetNext())
         if (node->Data())
             tasks.Task(*node->Data());
@@ -167,7 +172,7 @@ TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std:
     for (const TProblem& problem : check.Problems)
         reported.insert(problem.Task);
     const std::vector<int> firstCode = FirstCodeLines(written);
-    for (const script::TDiagnostic& d : CheckLines(lines, project.HeaderInfo.Target)) {
+    for (const script::TDiagnostic& d : CheckLines(lines, project)) {
         const auto index = static_cast<std::size_t>(std::max(d.Range.Begin.Line, 1) - 1);
         const TTask* task = index < written.LineTasks.size() ? written.LineTasks[index] : nullptr;
         if (reported.count(task))
@@ -220,7 +225,7 @@ std::vector<TCodeFinding> CheckManualCode(const TProject& project, const TManual
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(begin), lines.begin() + static_cast<std::ptrdiff_t>(end));
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(begin), placed.begin(), placed.end());
     std::vector<TCodeFinding> found;
-    for (const script::TDiagnostic& d : CheckLines(lines, project.HeaderInfo.Target)) {
+    for (const script::TDiagnostic& d : CheckLines(lines, project)) {
         const int line = d.Range.Begin.Line - 1 - static_cast<int>(begin);
         if (line >= 0 && line < static_cast<int>(code.size()))
             found.push_back({d.Severity, line, std::max(d.Range.Begin.Column - static_cast<int>(indent.size()), 1), d.Message});

@@ -6,6 +6,8 @@
 
 #include <QScopedValueRollback>
 
+#include <stdexcept>
+
 namespace {
 
 constexpr std::size_t ShortCaptionLimit = 40;
@@ -98,8 +100,9 @@ std::string ShortCaption(const std::string& text)
     return text.substr(0, ShortCaptionKept) + "..";
 }
 
-TProjectDocument::TProjectDocument(const TServers& servers)
-    : Servers_(servers), Project_(std::make_unique<TProject>())
+TProjectDocument::TProjectDocument(std::shared_ptr<const TServers> servers)
+    : Servers_(servers ? std::move(servers) : throw std::invalid_argument("a document needs its servers")),
+      Project_(std::make_unique<TProject>(Servers_->Catalogues()))
 {
     // The Edit menu's actions call Undo and Redo, but the history also runs its steps when it
     // is asked directly (setIndex): whatever ran is announced once the history is consistent.
@@ -108,7 +111,14 @@ TProjectDocument::TProjectDocument(const TServers& servers)
 
 const std::shared_ptr<const TServerData>& TProjectDocument::ServerData() const
 {
-    return Servers_.For(Project_->HeaderInfo.Target);
+    return Servers_->For(Project_->HeaderInfo.Target);
+}
+
+void TProjectDocument::UseServers(std::shared_ptr<const TServers> servers)
+{
+    if (!servers)
+        throw std::invalid_argument("a document needs its servers");
+    Servers_ = std::move(servers);
 }
 
 TProjectDocument::~TProjectDocument()
@@ -302,19 +312,19 @@ bool TProjectDocument::SetHeader(const TNPCHeader& header)
 
 void TProjectDocument::NewProject()
 {
-    Install(std::make_unique<TProject>(), "New project");
+    Install(std::make_unique<TProject>(Servers_->Catalogues()), "New project");
 }
 
 void TProjectDocument::LoadProjectBytes(const std::string& fileName, const std::string& bytes, TServerTarget target)
 {
-    std::unique_ptr<TProject> project = ReadProjectBytes(fileName, bytes, target);
+    std::unique_ptr<TProject> project = ReadProjectBytes(fileName, bytes, Servers_->Catalogues(), target);
     project->ProjectFileName = Project_->ProjectFileName;
     Install(std::move(project), "Load project");
 }
 
 void TProjectDocument::LoadProject(const std::string& path)
 {
-    Install(ReadProjectFile(path), "Load project");
+    Install(ReadProjectFile(path, Servers_->Catalogues()), "Load project");
 }
 
 void TProjectDocument::ReplaceProject(const std::string& name, std::unique_ptr<TProject> project)

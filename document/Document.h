@@ -51,8 +51,8 @@ class TProjectStep;
 class TProjectDocument : public QObject {
     Q_OBJECT
 public:
-    // A new, empty project, whose server data comes from servers.
-    explicit TProjectDocument(const TServers& servers = AppServers());
+    // A new, empty project, whose server data and catalogues come from servers.
+    explicit TProjectDocument(std::shared_ptr<const TServers> servers);
     ~TProjectDocument() override;
 
     // The open project. A replacement (CP_Replaced) makes every reference to the old one stale.
@@ -60,6 +60,11 @@ public:
     const TProject& Project() const { return *Project_; }
     // The data of the server the project is written for now: it follows the header's target.
     const std::shared_ptr<const TServerData>& ServerData() const;
+    // The servers the document was given: a new project takes their catalogues.
+    const std::shared_ptr<const TServers>& Servers() const { return Servers_; }
+    // Servers read after the document was made (the start-up's, once the splash has read them):
+    // the next new or loaded project takes them. The open project keeps the catalogues it has.
+    void UseServers(std::shared_ptr<const TServers> servers);
 
     // The node a new task joins: last child of the selected node when it may hold the task (a
     // group, a block; see MayHold), else just before the selected node, else last child of the
@@ -133,7 +138,7 @@ private:
     template <class F>
     void RunGuarded(F&& f);
 
-    const TServers& Servers_;
+    std::shared_ptr<const TServers> Servers_;
     std::unique_ptr<TProject> Project_;
     QUndoStack History_;
     // Set while the history takes a new step.

@@ -367,7 +367,7 @@ std::vector<TLeftoverCopy> FindLeftoverScriptCopies(const QString& folder)
 
 void RestoreRecoveredProject(TProjectDocument& document, const TRecoveredProject& copy, bool keepName)
 {
-    std::unique_ptr<TProject> project = ReadProjectBytes(copy.CopyPath, copy.Bytes, copy.Target);
+    std::unique_ptr<TProject> project = ReadProjectBytes(copy.CopyPath, copy.Bytes, document.Servers()->Catalogues(), copy.Target);
     project->ProjectFileName = keepName ? copy.OriginalName : std::string();
     // Unsaved whatever its name: the work lives only in the copy until it is saved.
     project->Modified = true;

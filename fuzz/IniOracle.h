@@ -134,31 +134,28 @@ inline TProblems CheckIniCatalogues(std::string_view text, const std::filesystem
         std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
-    AppCatalogues().Jobs.clear();
-    AppCatalogues().Maps.clear();
-    LoadJobs(dir);
-    LoadMaps(dir);
-    if (AppCatalogues().Jobs.size() != static_cast<std::size_t>(jobs) || AppCatalogues().Maps.size() != static_cast<std::size_t>(maps)) {
-        problems.push_back("LoadJobs/LoadMaps read " + std::to_string(AppCatalogues().Jobs.size()) + "/" +
-                           std::to_string(AppCatalogues().Maps.size()) + " entries, the counts say " +
+    TCatalogues catalogues;
+    catalogues.LoadJobs(dir);
+    catalogues.LoadMaps(dir);
+    if (catalogues.Jobs.size() != static_cast<std::size_t>(jobs) || catalogues.Maps.size() != static_cast<std::size_t>(maps)) {
+        problems.push_back("LoadJobs/LoadMaps read " + std::to_string(catalogues.Jobs.size()) + "/" +
+                           std::to_string(catalogues.Maps.size()) + " entries, the counts say " +
                            std::to_string(jobs) + "/" + std::to_string(maps));
     } else {
         for (std::int32_t i = 1; i <= jobs; ++i) {
             const std::string section = "Job" + std::to_string(i);
-            const TJob& job = *AppCatalogues().Jobs[static_cast<std::size_t>(i - 1)];
+            const TJob& job = *catalogues.Jobs[static_cast<std::size_t>(i - 1)];
             if (job.ID != reference.Integer(section, "ID", 0))
                 problems.push_back(section + " ID is " + std::to_string(job.ID));
             CheckSame(problems, section + " Name", job.Name, reference.String(section, "Name", "error"));
         }
         for (std::int32_t i = 1; i <= maps; ++i) {
             const std::string section = "Map" + std::to_string(i);
-            const TMap& map = *AppCatalogues().Maps[static_cast<std::size_t>(i - 1)];
+            const TMap& map = *catalogues.Maps[static_cast<std::size_t>(i - 1)];
             CheckSame(problems, section + " Name", map.Name, reference.String(section, "Name", ""));
             CheckSame(problems, section + " Map", map.MapFile, reference.String(section, "Map", ""));
         }
     }
-    AppCatalogues().Jobs.clear();
-    AppCatalogues().Maps.clear();
     return problems;
 }
 

@@ -111,19 +111,18 @@ inline TProblems CheckLoadItems(std::string_view text, const std::filesystem::pa
     for (const std::string_view line : TextLines(text))
         if (std::optional<TItem> item = ParseItemLine(line))
             expected.push_back(*item);
-    AppCatalogues().Items.clear();
-    LoadItems(dir);
-    if (AppCatalogues().Items.size() != expected.size()) {
-        problems.push_back("LoadItems catalogued " + std::to_string(AppCatalogues().Items.size()) +
+    TCatalogues catalogues;
+    catalogues.LoadItems(dir);
+    if (catalogues.Items.size() != expected.size()) {
+        problems.push_back("LoadItems catalogued " + std::to_string(catalogues.Items.size()) +
                            " items, the lines hold " + std::to_string(expected.size()));
     } else {
         for (std::size_t i = 0; i < expected.size(); ++i)
-            if (!SameItem(*AppCatalogues().Items[i], expected[i]))
+            if (!SameItem(*catalogues.Items[i], expected[i]))
                 problems.push_back("LoadItems item " + std::to_string(i) + " is " +
-                                   ItemText(*AppCatalogues().Items[i]) + ", its line gives " +
+                                   ItemText(*catalogues.Items[i]) + ", its line gives " +
                                    ItemText(expected[i]));
     }
-    AppCatalogues().Items.clear();
     return problems;
 }
 

@@ -6,12 +6,6 @@
 #include "FuzzTargetSupport.h"
 #include "IniOracle.h"
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
-{
-    InitCatalogues();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace parsercheck;

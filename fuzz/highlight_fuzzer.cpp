@@ -6,13 +6,6 @@
 #include "FuzzTargetSupport.h"
 #include "HighlightOracle.h"
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
-{
-    InitCatalogues();
-    InitActions();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace parsercheck;

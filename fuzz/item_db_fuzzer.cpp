@@ -5,12 +5,6 @@
 #include "FuzzTargetSupport.h"
 #include "ItemDbOracle.h"
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
-{
-    InitCatalogues();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace parsercheck;

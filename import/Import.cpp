@@ -158,13 +158,14 @@ const script::TTopLevel& FindImportable(const TImportSource& source, const std::
     throw EImportError(source.FileName + " has no NPC named " + name);
 }
 
-TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry, TServerTarget target)
+TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry,
+                        std::shared_ptr<const TCatalogues> catalogues, TServerTarget target)
 {
     const std::string reason = WhyNot(source, entry);
     if (!reason.empty())
         throw EImportError(entry.Name + " cannot be imported: " + reason);
     TImportResult result;
-    result.Project = std::make_unique<TProject>();
+    result.Project = std::make_unique<TProject>(std::move(catalogues));
     TProject& project = *result.Project;
     ImportHeader(source, entry, project.HeaderInfo);
     ChangeServerTarget(project.HeaderInfo, target);
@@ -176,7 +177,7 @@ TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& en
     npc.SpriteID = *SpriteNumber(entry.Sprite);
     // The map as the script names it; the catalogue's entry, where it has one, only shows it.
     npc.MapName = entry.Map;
-    npc.MapIndex = IndexOfMap(FindMapNamed(entry.Map));
+    npc.MapIndex = project.Catalogues().IndexOfMap(project.Catalogues().FindMapNamed(entry.Map));
     npc.Touch = entry.Fields.size() > 3 ? TouchAreaOf(entry.Fields[3].Text) : std::nullopt;
     result.OriginalMap = entry.Map;
     if (npc.MapIndex < 0)

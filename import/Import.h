@@ -76,10 +76,10 @@ struct TImportResult {
     std::string OriginalMap;  // the map as the script names it
 };
 
-// A new project of the NPC's: header, NPC record and task tree, for target. The project has no
-// file name and counts as unsaved. EImportError when the NPC cannot be imported.
+// A new project of the NPC's: header, NPC record and task tree, for target, reading catalogues.
+// The project has no file name and counts as unsaved. EImportError when the NPC cannot be imported.
 TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& entry,
-                        TServerTarget target = DefaultTarget);
+                        std::shared_ptr<const TCatalogues> catalogues, TServerTarget target = DefaultTarget);
 
 // The touch area a script NPC's sprite field gives (`111,3,2,` reads as 3 by 2), as the servers
 // read it; none for a field with the sprite alone.

@@ -303,7 +303,7 @@ std::optional<std::tuple<std::string, std::string, std::string>> ForParts(const 
 
 std::optional<TConChecks> MatchChecks(const TMatchContext& ctx, const TExpr& cond)
 {
-    if (auto checks = MatchComparisons(cond))
+    if (auto checks = MatchComparisons(ctx, cond))
         return checks;
     const auto text = ExprText(ctx, cond);
     if (!text || text->empty())

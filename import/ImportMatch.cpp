@@ -47,7 +47,7 @@ std::optional<std::int32_t> MapParam(const TMatchContext& ctx, const TExpr& e)
     const auto raw = RawString(ctx, e);
     if (!raw || e.Text != *raw || raw->empty())
         return std::nullopt;
-    return IndexOfMap(FindMapNamed(*raw));
+    return ctx.Catalogues.IndexOfMap(ctx.Catalogues.FindMapNamed(*raw));
 }
 
 std::optional<std::int32_t> ParamValue(const TMatchContext& ctx, ParamTypes kind, const TExpr& e)
@@ -59,17 +59,18 @@ std::optional<std::int32_t> ParamValue(const TMatchContext& ctx, ParamTypes kind
     }
 }
 
-std::unique_ptr<TActionTask> MakeAction(const TDAction* action, const std::vector<std::int32_t>& values)
+std::unique_ptr<TActionTask> MakeAction(const TMatchContext& ctx, const TDAction* action,
+                                        const std::vector<std::int32_t>& values)
 {
     auto task = std::make_unique<TActionTask>(action->Caption, action);
     for (std::size_t i = 0; i < values.size(); ++i)
         task->SetParam(static_cast<int>(i), values[i]);
-    task->Caption = ActionCaption(*task);
+    task->Caption = ActionCaption(*task, ctx.Catalogues);
     return task;
 }
 
 // `set Zeny, Zeny - 10;` and the other five forms on Zeny, BaseLevel and JobLevel.
-std::unique_ptr<TActionTask> MatchSetAction(const TStmt& s)
+std::unique_ptr<TActionTask> MatchSetAction(const TMatchContext& ctx, const TStmt& s)
 {
     if (!IsCommand(s, "set", 2) || !IsPlainIdentifier(*s.Args[0]))
         return nullptr;
@@ -86,9 +87,9 @@ std::unique_ptr<TActionTask> MatchSetAction(const TStmt& s)
         if (script::LowerCase(param) != name)
             continue;
         const std::string command = std::string("set ") + param + ", " + param + " " + value.Op;
-        for (const auto& action : ActionList)
-            if (action->IsStatement && action->Command == command)
-                return MakeAction(action.get(), {*amount});
+        for (const TDAction& action : Actions())
+            if (action.IsStatement && action.Command == command)
+                return MakeAction(ctx, &action, {*amount});
     }
     return nullptr;
 }
@@ -96,7 +97,7 @@ std::unique_ptr<TActionTask> MatchSetAction(const TStmt& s)
 // Comparison operators in the order of the condition kinds 0 to 5.
 constexpr std::array<const char*, 6> ComparisonOps = {"==", "!=", ">=", "<=", ">", "<"};
 
-std::unique_ptr<TConCheck> MatchComparison(const TExpr& e)
+std::unique_ptr<TConCheck> MatchComparison(const TMatchContext& ctx, const TExpr& e)
 {
     if (e.Kind != TExprKind::Binary)
         return nullptr;
@@ -113,16 +114,16 @@ std::unique_ptr<TConCheck> MatchComparison(const TExpr& e)
     const TExpr& left = *e.Args[0];
     if (IsPlainIdentifier(left)) {
         // Character parameters are found in any case by the server.
-        for (const auto& variable : AppCatalogues().Variables)
-            if (script::LowerCase(variable->Name) == script::LowerCase(left.Text))
-                check->Variable = variable.get();
+        for (const TVariable& variable : ScriptVariables())
+            if (script::LowerCase(variable.Name) == script::LowerCase(left.Text))
+                check->Variable = &variable;
         return check->Variable ? std::move(check) : nullptr;
     }
     if (left.Kind != TExprKind::Call)
         return nullptr;
-    for (const auto& action : ActionList) {
-        if (action->IsStatement || action->Command != left.Text ||
-            left.Args.size() != static_cast<std::size_t>(action->ParamCount()))
+    for (const TDAction& action : Actions()) {
+        if (action.IsStatement || action.Command != left.Text ||
+            left.Args.size() != static_cast<std::size_t>(action.ParamCount()))
             continue;
         std::vector<std::int32_t> values;
         for (const auto& arg : left.Args) {
@@ -131,8 +132,8 @@ std::unique_ptr<TConCheck> MatchComparison(const TExpr& e)
                 return nullptr;
             values.push_back(*v);
         }
-        check->ValueAction = MakeAction(action.get(), values);
-        check->ValueAction->Caption = action->Caption;
+        check->ValueAction = MakeAction(ctx, &action, values);
+        check->ValueAction->Caption = action.Caption;
         return check;
     }
     return nullptr;
@@ -140,21 +141,21 @@ std::unique_ptr<TConCheck> MatchComparison(const TExpr& e)
 
 // The writer joins comparisons flat, so only trees that the server's precedence reads back the
 // same way qualify: an OR of ANDs of comparisons.
-bool FlattenChecks(const TExpr& e, bool insideAnd, TConTask& task)
+bool FlattenChecks(const TMatchContext& ctx, const TExpr& e, bool insideAnd, TConTask& task)
 {
     const bool isOr = e.Kind == TExprKind::Binary && e.Op == "||";
     const bool isAnd = e.Kind == TExprKind::Binary && e.Op == "&&";
     if (isOr && insideAnd)
         return false;
     if (isOr || isAnd) {
-        if (!FlattenChecks(*e.Args[0], isAnd, task))
+        if (!FlattenChecks(ctx, *e.Args[0], isAnd, task))
             return false;
         auto joiner = std::make_unique<TConCheck>();
         joiner->Kind = isOr ? ConOr : ConAnd;
         task.AddCheck(std::move(joiner));
-        return FlattenChecks(*e.Args[1], isAnd, task);
+        return FlattenChecks(ctx, *e.Args[1], isAnd, task);
     }
-    auto check = MatchComparison(e);
+    auto check = MatchComparison(ctx, e);
     if (!check)
         return false;
     task.AddCheck(std::move(check));
@@ -163,9 +164,9 @@ bool FlattenChecks(const TExpr& e, bool insideAnd, TConTask& task)
 
 } // namespace
 
-std::string ActionCaption(const TActionTask& task)
+std::string ActionCaption(const TActionTask& task, const TCatalogues& catalogues)
 {
-    return "Action: " + task.ActionText(true);
+    return "Action: " + task.ActionText(true, catalogues);
 }
 
 std::optional<std::string> RawString(const TMatchContext& ctx, const TExpr& e)
@@ -202,7 +203,7 @@ std::unique_ptr<TActionTask> MatchAction(const TMatchContext& ctx, const TStmt& 
     if (s.Kind != TStmtKind::Command)
         return nullptr;
     if (s.Name == "set")
-        return MatchSetAction(s);
+        return MatchSetAction(ctx, s);
     const TDAction* action = FindAction(s.Name);
     if (!action || !action->IsStatement || s.Args.size() != static_cast<std::size_t>(action->ParamCount()))
         return nullptr;
@@ -213,14 +214,14 @@ std::unique_ptr<TActionTask> MatchAction(const TMatchContext& ctx, const TStmt& 
             return nullptr;
         values.push_back(*value);
     }
-    auto task = MakeAction(action, values);
+    auto task = MakeAction(ctx, action, values);
     for (int i = 0; i < action->ParamCount(); ++i)
         if (action->ParamKind(i) == PT_Map)
             task->MapName = *RawString(ctx, *s.Args[static_cast<std::size_t>(i)]);
     // The catalogue's own spelling needs no name of its own (the project stays version 258).
-    if (!task->NeedsExtendedFormat())
+    if (!task->NeedsExtendedFormat(ctx.Catalogues))
         task->MapName.clear();
-    task->Caption = ActionCaption(*task);
+    task->Caption = ActionCaption(*task, ctx.Catalogues);
     return task;
 }
 
@@ -242,14 +243,14 @@ std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const TStmt& 
     auto task = std::make_unique<TConTask>();
     task->Target = *target;
     task->Checks = std::move(*checks);
-    task->Caption = "Condition: " + task->SummaryText();
+    task->Caption = "Condition: " + task->SummaryText(ctx.Catalogues);
     return task;
 }
 
-std::optional<TConChecks> MatchComparisons(const TExpr& cond)
+std::optional<TConChecks> MatchComparisons(const TMatchContext& ctx, const TExpr& cond)
 {
     TConTask task;
-    if (!FlattenChecks(cond, false, task))
+    if (!FlattenChecks(ctx, cond, false, task))
         return std::nullopt;
     return std::move(task.Checks);
 }

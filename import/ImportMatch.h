@@ -17,6 +17,8 @@
 
 struct TMatchContext {
     const std::string& Text;  // the file, for the bytes of string literals
+    // The imported project's: the maps a literal may name, the jobs a caption shows.
+    const TCatalogues& Catalogues;
     // Labels that became groups: name in lower case -> group number.
     const std::map<std::string, std::int32_t>& Groups;
     // The same -> the label the writer gives the group; null: labels are kept as written.
@@ -39,7 +41,7 @@ std::unique_ptr<TActionTask> MatchAction(const TMatchContext& ctx, const script:
 // expression check.
 std::unique_ptr<TConTask> MatchCondition(const TMatchContext& ctx, const script::TStmt& s);
 // The comparisons of cond as checks, when the condition editor can express them.
-std::optional<TConChecks> MatchComparisons(const script::TExpr& cond);
+std::optional<TConChecks> MatchComparisons(const TMatchContext& ctx, const script::TExpr& cond);
 
 struct TMenuMatch {
     std::unique_ptr<TMenuTask> Task;
@@ -49,4 +51,4 @@ struct TMenuMatch {
 std::optional<TMenuMatch> MatchMenu(const TMatchContext& ctx, const script::TStmt& s, std::int32_t nextGroup);
 
 // The catalogue's captions of the task kinds, as the task window gives them.
-std::string ActionCaption(const TActionTask& task);
+std::string ActionCaption(const TActionTask& task, const TCatalogues& catalogues);

@@ -191,10 +191,10 @@ std::string FunctionsText(const TImportSource& source)
 
 } // namespace
 
-std::unordered_set<std::string> ProofMaps()
+std::unordered_set<std::string> ProofMaps(const TCatalogues& catalogues)
 {
     std::unordered_set<std::string> maps = script::BuiltInMaps();
-    for (const auto& map : AppCatalogues().Maps)
+    for (const auto& map : catalogues.Maps)
         maps.insert(script::MapKey(map->MapFile));
     return maps;
 }
@@ -272,7 +272,7 @@ TProvedImport ImportAndProve(const TImportSource& source, const script::TTopLeve
                              const TProofOptions& options)
 {
     TProvedImport result;
-    result.Import = ImportNpc(source, entry, options.Target);
+    result.Import = ImportNpc(source, entry, options.Catalogues, options.Target);
     result.Proof = ProveImport(source, entry, result.Import, options);
     if (!result.Proof.Passed)
         throw EImportError(entry.Name + ": the import fails its proof: " + result.Proof.Reason);

@@ -17,6 +17,8 @@ struct TProofOptions {
     script::TTarget Target = script::TTarget::EAthena;
     // The maps the checker accepts; null: eAthena's own.
     const std::unordered_set<std::string>* Maps = nullptr;
+    // The catalogues the imported project reads (ImportAndProve).
+    std::shared_ptr<const TCatalogues> Catalogues;
     int MaxDepth = 6;
     int MaxPaths = 500;
 };
@@ -29,7 +31,7 @@ struct TProofResult {
 };
 
 // eAthena's maps and those of the map catalogue, as the checker looks them up.
-std::unordered_set<std::string> ProofMaps();
+std::unordered_set<std::string> ProofMaps(const TCatalogues& catalogues);
 
 // Proves the current project, just imported from entry, against the original.
 TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& entry, const TImportResult& import,

@@ -87,16 +87,17 @@ std::string ProjectFileNameFor(const std::string& npcName, std::set<std::string>
 int RunImport(const TImportRequest& request, std::ostream& out, std::ostream& err)
 {
     try {
-        LoadScriptCatalogues(request.DataDir);
+        const std::shared_ptr<const TCatalogues> catalogues = ReadScriptCatalogues(request.DataDir);
         const TImportSource source(request.Script, ReadWholeFile(request.Script));
         if (request.Mode == TImportMode::List) {
             ListNpcs(source, out);
             return ImportDone;
         }
-        const std::unordered_set<std::string> maps = ProofMaps();
+        const std::unordered_set<std::string> maps = ProofMaps(*catalogues);
         TProofOptions options;
         options.Target = request.Target;
         options.Maps = &maps;
+        options.Catalogues = catalogues;
         if (request.Mode == TImportMode::One) {
             const script::TTopLevel& entry = FindImportable(source, request.Npc);
             return ImportOne(source, entry, request.Output, request, options, out, err) ? ImportDone : ImportFailed;

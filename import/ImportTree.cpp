@@ -78,7 +78,8 @@ class TTreeBuilder {
 public:
     TTreeBuilder(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result)
         : Source_(source), Entry_(entry), Result_(result), Project_(*result.Project),
-          Ctx_{source.Text, Groups_, &result.Labels, &Comments_, result.Project->HeaderInfo.Target}
+          Ctx_{source.Text, result.Project->Catalogues(), Groups_, &result.Labels, &Comments_,
+               result.Project->HeaderInfo.Target}
     {
         for (const script::TComment& comment : source.File.Comments)
             if (comment.Range.Begin.Offset > entry.Body->Range.Begin.Offset &&
@@ -219,7 +220,7 @@ private:
         for (std::size_t i = 0; i < branches.size(); ++i) {
             auto branch = std::make_unique<TBranchTask>();
             branch->Checks = std::move(branches[i].first);
-            branch->Caption = branch->IsElse() ? "Else" : (i == 0 ? "If " : "Else if ") + ChecksSummary(branch->Checks);
+            branch->Caption = branch->IsElse() ? "Else" : (i == 0 ? "If " : "Else if ") + ChecksSummary(branch->Checks, Project_.Catalogues());
             // A comment between `}` and the next `else` ends the branch it follows.
             const std::size_t until = i + 1 < branches.size() ? CodeAfter(branches[i].second->Range.End.Offset) : 0;
             Inside(Project_.AttachTask(node, std::move(branch))->Node, *branches[i].second, until);

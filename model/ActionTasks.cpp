@@ -10,17 +10,6 @@
 
 #include <algorithm>
 
-TOwnedList<TDAction> ActionList;
-
-namespace {
-
-bool IsActionIndex(int index)
-{
-    return index >= 0 && static_cast<std::size_t>(index) < ActionList.size();
-}
-
-}  // namespace
-
 TDAction::TDAction(bool isStatement, std::string caption, std::string command, TParamTypeList kinds,
                    ParamTypes resultKind)
     : Caption(std::move(caption)),
@@ -39,7 +28,7 @@ ParamTypes TDAction::ParamKind(int i) const
     return ParamKinds[std::min(static_cast<std::size_t>(i), last)];
 }
 
-void InitActions()
+const std::vector<TDAction>& Actions()
 {
     // The position of an entry is its identity in project files: never reorder or insert.
     struct Entry {
@@ -72,43 +61,49 @@ void InitActions()
         {false, "Item Amount", "countitem", {PT_ItemID}, PT_Amount},
         {false, "Item Weight", "checkweight", {PT_ItemID, PT_Amount}, PT_Amount},
     };
-    ActionList.clear();
-    for (const Entry& entry : entries)
-        ActionList.push_back(std::make_unique<TDAction>(entry.IsStatement, entry.Caption, entry.Command,
-                                                        entry.Kinds, entry.Result));
+    static const std::vector<TDAction> actions = [&entries] {
+        std::vector<TDAction> built;
+        for (const Entry& entry : entries)
+            built.emplace_back(entry.IsStatement, entry.Caption, entry.Command, entry.Kinds, entry.Result);
+        return built;
+    }();
+    return actions;
 }
 
 const TDAction* ActionAt(int index)
 {
+    const std::vector<TDAction>& actions = Actions();
     if (index == -1)
         return nullptr;
-    if (!IsActionIndex(index))
+    if (index < 0 || static_cast<std::size_t>(index) >= actions.size())
         throw EListError("action index " + std::to_string(index) + " is outside the action list (0 to " +
-                         std::to_string(static_cast<int>(ActionList.size()) - 1) + ")");
-    return ActionList[static_cast<std::size_t>(index)].get();
+                         std::to_string(static_cast<int>(actions.size()) - 1) + ")");
+    return &actions[static_cast<std::size_t>(index)];
 }
 
 int IndexOfAction(const TDAction* action)
 {
-    const auto found = std::find_if(ActionList.begin(), ActionList.end(),
-                                    [action](const auto& entry) { return entry.get() == action; });
-    return found == ActionList.end() ? -1 : static_cast<int>(found - ActionList.begin());
+    const std::vector<TDAction>& actions = Actions();
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        if (&actions[i] == action)
+            return static_cast<int>(i);
+    return -1;
 }
 
 const TDAction* FindAction(const std::string& text)
 {
-    for (const auto& entry : ActionList)
-        if (entry->Command == text)
-            return entry.get();
+    for (const TDAction& entry : Actions())
+        if (entry.Command == text)
+            return &entry;
     return nullptr;
 }
 
 void FillActionList(bool isStatement, TStrings& strings)
 {
     const TUpdateScope<TStrings> update(strings);
-    for (const auto& entry : ActionList)
-        if ((entry->IsStatement != 0) == isStatement)
-            strings.AddObject(entry->Caption, entry.get());
+    for (const TDAction& entry : Actions())
+        if ((entry.IsStatement != 0) == isStatement)
+            strings.AddObject(entry.Caption, &entry);
 }
 
 // ---- TActionTask ---------------------------------------------------------------------------
@@ -172,48 +167,50 @@ std::string RenderParam(ParamTypes kind, std::int32_t value, const std::string& 
 
 // A map that is no longer in the catalogue renders as an empty name, so the tree and the script
 // stay usable; WriteScript reports the gap.
-std::string TActionTask::MapFile(int i) const
+std::string TActionTask::MapFile(int i, const TCatalogues& catalogues) const
 {
     if (!MapName.empty())
         return MapName;
     const std::int32_t index = GetParam(i);
-    return IsMapIndex(index) ? MapAt(index)->MapFile : std::string();
+    return catalogues.IsMapIndex(index) ? catalogues.MapAt(index)->MapFile : std::string();
 }
 
-bool TActionTask::NeedsExtendedFormat() const
+bool TActionTask::NeedsExtendedFormat(const TCatalogues& catalogues) const
 {
     if (MapName.empty() || !Action)
         return false;
     for (int i = 0; i < ParamCount(); ++i)
         if (Action->ParamKind(i) == PT_Map)
-            return !(IsMapIndex(GetParam(i)) && MapAt(GetParam(i))->MapFile == MapName);
+            return !(catalogues.IsMapIndex(GetParam(i)) && catalogues.MapAt(GetParam(i))->MapFile == MapName);
     return true;
 }
 
-std::string TActionTask::ParamText(bool forDisplay, TServerTarget target, const TScriptWriter* writer) const
+std::string TActionTask::ParamText(bool forDisplay, const TCatalogues& catalogues, TServerTarget target,
+                                   const TScriptWriter* writer) const
 {
     std::string text;
     for (int i = 0; i < ParamCount(); ++i) {
         if (i > 0)
             text += ", ";
         const ParamTypes kind = Action ? Action->ParamKind(i) : PT_None;
-        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], kind == PT_Map ? MapFile(i) : std::string(),
+        text += RenderParam(kind, Params[static_cast<std::size_t>(i)], kind == PT_Map ? MapFile(i, catalogues) : std::string(),
                             forDisplay, target, writer);
     }
     return text;
 }
 
-std::string TActionTask::ActionText(bool forDisplay, TServerTarget target, const TScriptWriter* writer) const
+std::string TActionTask::ActionText(bool forDisplay, const TCatalogues& catalogues, TServerTarget target,
+                                    const TScriptWriter* writer) const
 {
     if (!Action)
         return {};
     // An action without parameters reads as its name alone: "Close Script", not "Close Script()".
     if (forDisplay)
-        return Action->ParamCount() > 0 ? Action->Caption + "(" + ParamText(true) + ")" : Action->Caption;
+        return Action->ParamCount() > 0 ? Action->Caption + "(" + ParamText(true, catalogues) + ")" : Action->Caption;
     const std::string command = ScriptCommand(target, Action->Command);
     if (Action->IsStatement)
-        return Action->ParamCount() > 0 ? command + " " + ParamText(false, target, writer) : command;
-    return command + "(" + ParamText(false, target, writer) + ")";
+        return Action->ParamCount() > 0 ? command + " " + ParamText(false, catalogues, target, writer) : command;
+    return command + "(" + ParamText(false, catalogues, target, writer) + ")";
 }
 
 void TActionTask::SaveToFile(TFileWriter& file) const
@@ -231,7 +228,7 @@ void TActionTask::LoadFromFile(TFileReader& file)
     TTask::LoadFromFile(file);
     const std::int32_t index = file.ReadInt();
     // A task without an action is never written; -1 here means a damaged file.
-    if (!IsActionIndex(index))
+    if (index < 0 || static_cast<std::size_t>(index) >= Actions().size())
         file.Fail("action index " + std::to_string(index) + " is outside the action list");
     Action = ActionAt(index);
     ResetParams();
@@ -239,11 +236,12 @@ void TActionTask::LoadFromFile(TFileReader& file)
         value = file.ReadInt();
     if (file.Version() < ExtendedProjectFileVersion)
         return;
-    // The name decides, as for the NPC's map: the index follows this editor's catalogue.
+    // The name decides, as for the NPC's map: the index follows the catalogue of the project read.
     MapName = ReadString(file);
-    for (int i = 0; i < ParamCount() && !MapName.empty(); ++i)
+    const TCatalogues* catalogues = file.Catalogues();
+    for (int i = 0; i < ParamCount() && !MapName.empty() && catalogues; ++i)
         if (Action->ParamKind(i) == PT_Map)
-            SetParam(i, IndexOfMap(FindMapNamed(MapName)));
+            SetParam(i, catalogues->IndexOfMap(catalogues->FindMapNamed(MapName)));
 }
 
 void TActionTask::WriteScript(TScriptWriter& writer) const
@@ -251,8 +249,9 @@ void TActionTask::WriteScript(TScriptWriter& writer) const
     TTask::WriteScript(writer);
     if (!Action)
         return;
+    const TCatalogues& catalogues = writer.Project().Catalogues();
     for (int i = 0; i < Action->ParamCount(); ++i)
-        if (Action->ParamKind(i) == PT_Map && MapFile(i).empty())
+        if (Action->ParamKind(i) == PT_Map && MapFile(i, catalogues).empty())
             writer.AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
-    writer.AddTaskLine(*this, ActionText(false, writer.Project().HeaderInfo.Target, &writer) + ";");
+    writer.AddTaskLine(*this, ActionText(false, catalogues, writer.Project().HeaderInfo.Target, &writer) + ";");
 }

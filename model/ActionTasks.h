@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TDAction {
 public:
@@ -25,10 +26,9 @@ public:
     TParamTypeList ParamKinds;
 };
 
-extern TOwnedList<TDAction> ActionList;
-
-// Builds ActionList (again, when called twice).
-void InitActions();
+// The 21 actions, built once and never changed: a project file stores an action as its position
+// here, and a task keeps a pointer into the table.
+const std::vector<TDAction>& Actions();
 // nullptr for -1; EListError for any other index outside the list.
 const TDAction* ActionAt(int index);
 int IndexOfAction(const TDAction* action);  // -1 when absent
@@ -47,7 +47,7 @@ public:
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
     // A map argument the catalogue does not write exactly as the script names it.
-    bool NeedsExtendedFormat() const override;
+    bool NeedsExtendedFormat(const TCatalogues& catalogues) const override;
 
     void ResetParams();
     void Assign(const TActionTask& source);
@@ -55,15 +55,15 @@ public:
     std::int32_t GetParam(int i) const;
     void SetParam(int i, std::int32_t value);  // ignored outside the list
     // The script form (forDisplay false) follows target's command names and map names, and
-    // writer's labels when given.
-    std::string ParamText(bool forDisplay, TServerTarget target = DefaultTarget,
+    // writer's labels when given. A map argument is named from catalogues, the project's.
+    std::string ParamText(bool forDisplay, const TCatalogues& catalogues, TServerTarget target = DefaultTarget,
                           const TScriptWriter* writer = nullptr) const;
-    std::string ActionText(bool forDisplay, TServerTarget target = DefaultTarget,
+    std::string ActionText(bool forDisplay, const TCatalogues& catalogues, TServerTarget target = DefaultTarget,
                            const TScriptWriter* writer = nullptr) const;
 
     // The map of the action's map argument (Warp, Save Point) as the script names it; empty: the
     // catalogue's map at the argument's index, which is all a version-258 project holds.
-    std::string MapFile(int i) const;
+    std::string MapFile(int i, const TCatalogues& catalogues) const;
 
     const TDAction* Action = nullptr;  // not owned
     TParamValueList Params;

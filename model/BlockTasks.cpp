@@ -55,12 +55,12 @@ void TBranchTask::LoadFromFile(TFileReader& file)
     Checks = LoadChecks(file);
 }
 
-std::string TBranchTask::SummaryText() const
+std::string TBranchTask::SummaryText(const TCatalogues& catalogues) const
 {
     if (IsElse())
         return "Else";
     const bool first = !Node || Node->Row() == 0;
-    return (first ? "If " : "Else if ") + ChecksSummary(Checks);
+    return (first ? "If " : "Else if ") + ChecksSummary(Checks, catalogues);
 }
 
 void TBranchTask::WriteScript(TScriptWriter& writer) const

@@ -31,8 +31,12 @@ public:
     void WriteScript(TScriptWriter& writer) const override;
 
     bool IsElse() const { return Checks.empty(); }
-    std::string SummaryText() const;  // "If <checks>" (the first), "Else if <checks>", "Else"
-    std::string PlacedCaption() const override { return UserNamed ? Caption : SummaryText(); }
+    // "If <checks>" (the first), "Else if <checks>", "Else"
+    std::string SummaryText(const TCatalogues& catalogues) const;
+    std::string PlacedCaption(const TCatalogues& catalogues) const override
+    {
+        return UserNamed ? Caption : SummaryText(catalogues);
+    }
 
     TConChecks Checks;
 };

@@ -102,7 +102,7 @@ void TConCheck::LoadFromFile(TFileReader& file)
         ValueAction->LoadFromFile(file);
         return;
     }
-    if (index < 0 || static_cast<std::size_t>(index) >= AppCatalogues().Variables.size())
+    if (index < 0 || static_cast<std::size_t>(index) >= ScriptVariables().size())
         file.Fail("variable index " + std::to_string(index) + " is outside the variable list");
     Variable = VariableAt(index);
 }
@@ -118,14 +118,14 @@ ParamTypes LeftValueKind(const TConCheck& check)
 
 namespace {
 
-std::string ValueText(const TConCheck& check)
+std::string ValueText(const TConCheck& check, const TCatalogues& catalogues)
 {
     switch (LeftValueKind(check)) {
     case PT_Amount:
         return std::to_string(check.Value);
     case PT_Job: {
         // A job that left jobs.ini still shows which job it was.
-        const TJob* job = FindJob(check.Value);
+        const TJob* job = catalogues.FindJob(check.Value);
         return job ? job->Name : std::to_string(check.Value);
     }
     case PT_Sex:
@@ -135,24 +135,24 @@ std::string ValueText(const TConCheck& check)
     }
 }
 
-std::string LeftText(const TConCheck& check, bool forDisplay)
+std::string LeftText(const TConCheck& check, bool forDisplay, const TCatalogues& catalogues)
 {
     if (check.Variable)
         return check.Variable->Name;
     if (check.ValueAction)
-        return check.ValueAction->ActionText(forDisplay);
+        return check.ValueAction->ActionText(forDisplay, catalogues);
     return {};
 }
 
 }  // namespace
 
-std::string CheckText(const TConCheck& check)
+std::string CheckText(const TConCheck& check, const TCatalogues& catalogues)
 {
     if (check.IsExpression())
         return check.Expression;
     if (!check.IsComparison())
         return ConditionName(check.Kind);
-    return ConditionName(check.Kind) + " " + ValueText(check) + " " + LeftText(check, true);
+    return ConditionName(check.Kind) + " " + ValueText(check, catalogues) + " " + LeftText(check, true, catalogues);
 }
 
 // ---- TConTask ------------------------------------------------------------------------------
@@ -179,9 +179,9 @@ void TConTask::RemoveCheck(TConCheck* check)
     RemovePart(Checks, check);
 }
 
-std::string TConTask::SummaryText() const
+std::string TConTask::SummaryText(const TCatalogues& catalogues) const
 {
-    return ChecksSummary(Checks);
+    return ChecksSummary(Checks, catalogues);
 }
 
 // ---- Check lists ---------------------------------------------------------------------------
@@ -222,7 +222,7 @@ std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bo
             if (!HasLeftSide(*check))
                 writer.AddScriptProblem("A condition compares nothing: choose a variable or an item action in its "
                                         "condition editor.");
-            text += "(" + LeftText(*check, false) + ConditionScriptText(check->Kind) + std::to_string(check->Value) +
+            text += "(" + LeftText(*check, false, writer.Project().Catalogues()) + ConditionScriptText(check->Kind) + std::to_string(check->Value) +
                     ")";
         } else {
             text += ConditionScriptText(check->Kind);
@@ -234,13 +234,13 @@ std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bo
     return text;
 }
 
-std::string ChecksSummary(const TConChecks& checks)
+std::string ChecksSummary(const TConChecks& checks, const TCatalogues& catalogues)
 {
     std::string text;
     for (const auto& check : checks) {
         if (!text.empty())
             text += ' ';
-        text += CheckText(*check);
+        text += CheckText(*check, catalogues);
     }
     return text;
 }

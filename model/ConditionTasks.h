@@ -54,13 +54,13 @@ bool HasExpressionCheck(const TConChecks& checks);
 // check stands without them when bareSingle is set. Problems go to writer.
 std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bool bareSingle);
 // The check texts joined by one blank.
-std::string ChecksSummary(const TConChecks& checks);
+std::string ChecksSummary(const TConChecks& checks, const TCatalogues& catalogues);
 
 // Kind of the value a check's left side yields: the variable's ValueKind, else the ResultKind of
 // the value action's entry, else PT_None.
 ParamTypes LeftValueKind(const TConCheck& check);
 // "At least 1000 Zeny", "Equal to Female Sex", "More than 5 Item Amount(501)", "And", "OR".
-std::string CheckText(const TConCheck& check);
+std::string CheckText(const TConCheck& check, const TCatalogues& catalogues);
 
 class TConTask : public TTask {
 public:
@@ -70,7 +70,7 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return HasExpressionCheck(Checks); }
+    bool NeedsExtendedFormat(const TCatalogues& /*catalogues*/) const override { return HasExpressionCheck(Checks); }
 
     void Assign(const TConTask& source);
     int CheckCount() const { return static_cast<int>(Checks.size()); }
@@ -79,7 +79,7 @@ public:
     void AddCheck(std::unique_ptr<TConCheck> check);
     void RemoveCheck(TConCheck* check);
     // The check texts joined by one blank: the caption a condition gets when not user-named.
-    std::string SummaryText() const;
+    std::string SummaryText(const TCatalogues& catalogues) const;
 
     std::int32_t Target = 0;  // group number, or GroupExitTarget
     TConChecks Checks;

@@ -30,7 +30,7 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;
-    bool NeedsExtendedFormat() const override { return Speaker != TSpeakerKind::Default; }
+    bool NeedsExtendedFormat(const TCatalogues& /*catalogues*/) const override { return Speaker != TSpeakerKind::Default; }
 
     // The text between the brackets of this message's speaker line; nothing when it has none.
     std::optional<std::string> SpeakerLine(const std::string& npcName) const;

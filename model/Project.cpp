@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 
 #include <limits>
+#include <stdexcept>
 
 TNPCHeader DefaultHeader()
 {
@@ -17,16 +18,18 @@ TNPCHeader DefaultHeader()
     return header;
 }
 
-TNPC DefaultNPC()
+TNPC DefaultNPC(const TCatalogues& catalogues)
 {
     TNPC npc;
-    npc.SpriteID = static_cast<std::int32_t>(AppCatalogues().MinSpriteID);
+    npc.SpriteID = static_cast<std::int32_t>(catalogues.MinSpriteID);
     npc.Direction = 1;
-    npc.MapIndex = IndexOfMap(FindMap("prontera.gat"));
+    npc.MapIndex = catalogues.IndexOfMap(catalogues.FindMap("prontera.gat"));
     return npc;
 }
 
-TProject::TProject() : NPCInfo(DefaultNPC()), HeaderInfo(DefaultHeader())
+TProject::TProject(std::shared_ptr<const TCatalogues> catalogues)
+    : NPCInfo(catalogues ? DefaultNPC(*catalogues) : throw std::invalid_argument("a project needs catalogues")),
+      HeaderInfo(DefaultHeader()), Catalogues_(std::move(catalogues))
 {
     AttachTask(nullptr, NewGroup("Start"));
     TaskTree.Select(TaskTree.GetFirstNode());

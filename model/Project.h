@@ -16,8 +16,9 @@
 
 class TProject {
 public:
-    // A new project: one group "Start", default records, no file name, no unsaved changes.
-    TProject();
+    // A new project: one group "Start", default records, no file name, no unsaved changes. Its
+    // catalogues are the ones it reads, checks and writes with for all its life.
+    explicit TProject(std::shared_ptr<const TCatalogues> catalogues);
     TProject(const TProject&) = delete;
     TProject& operator=(const TProject&) = delete;
 
@@ -39,20 +40,28 @@ public:
     // The first node's group, which holds everything else; nullptr in a tree without one.
     TGroupTask* StartGroup() const;
 
+    const TCatalogues& Catalogues() const { return *Catalogues_; }
+    const std::shared_ptr<const TCatalogues>& SharedCatalogues() const { return Catalogues_; }
+
     TNPC NPCInfo;
     TNPCHeader HeaderInfo;
     std::string ProjectFileName;
     bool Modified = false;
     std::int32_t NextGroupNumber = 0;
+private:
+    // Before the tree, which reads them.
+    std::shared_ptr<const TCatalogues> Catalogues_;
+
+public:
     // The list first: the tree hands tasks back to it, so it must outlive the tree.
     TTaskList TaskList;
-    TTaskTree TaskTree{TaskList};
+    TTaskTree TaskTree{TaskList, *Catalogues_};
 };
 
 // The header a new project starts with, written for the default server.
 TNPCHeader DefaultHeader();
 // The NPC a new project starts with: the first sprite, at prontera.gat when the catalogue has it.
-TNPC DefaultNPC();
+TNPC DefaultNPC(const TCatalogues& catalogues);
 
 // "Vask's NPC Editor (0.9 Alpha) - <file or No File Open> [<server>][ [Modified]]"
 std::string TitleText(const TProject& project);

@@ -49,7 +49,7 @@ void WriteHeaderRecord(TFileWriter& file, const TNPCHeader& header)
     WriteString(file, header.OtherSections);
 }
 
-void WriteNPCRecord(TFileWriter& file, const TNPC& npc)
+void WriteNPCRecord(TFileWriter& file, const TNPC& npc, const TCatalogues& catalogues)
 {
     for (const std::int32_t value : {npc.SpriteID, npc.X, npc.Y, npc.Direction, npc.MapIndex})
         file.WriteInt(value);
@@ -58,7 +58,7 @@ void WriteNPCRecord(TFileWriter& file, const TNPC& npc)
         return;
     // The map by the name the script gives it, so that another catalogue, or one in another
     // order, neither loses it nor turns it into another map.
-    WriteString(file, NpcMapFile(npc));
+    WriteString(file, NpcMapFile(npc, catalogues));
     file.WriteByte(npc.Touch ? 1 : 0);
     if (npc.Touch) {
         file.WriteInt(npc.Touch->X);
@@ -80,10 +80,11 @@ std::int32_t ParentNumberOf(const TFileWriter& file, const TTaskNode& node)
 
 std::int32_t FileVersionOf(const TProject& project, const std::vector<TTaskNode*>& nodes)
 {
-    if (NpcNeedsExtendedFormat(project.NPCInfo) || HeaderNeedsExtendedFormat(project.HeaderInfo))
+    const TCatalogues& catalogues = project.Catalogues();
+    if (NpcNeedsExtendedFormat(project.NPCInfo, catalogues) || HeaderNeedsExtendedFormat(project.HeaderInfo))
         return ExtendedProjectFileVersion;
     for (const TTaskNode* node : nodes)
-        if (node->Data() && node->Data()->NeedsExtendedFormat())
+        if (node->Data() && node->Data()->NeedsExtendedFormat(catalogues))
             return ExtendedProjectFileVersion;
     return ProjectFileVersion;
 }
@@ -99,7 +100,7 @@ std::string ProjectBytes(const TProject& project, const std::string& fileName)
     file.WriteInt(static_cast<std::int32_t>(nodes.size()));
     file.WriteInt(0);
     WriteHeaderRecord(file, project.HeaderInfo);
-    WriteNPCRecord(file, project.NPCInfo);
+    WriteNPCRecord(file, project.NPCInfo, project.Catalogues());
     // Version 259 names the parent by its record's position: tasks other than groups hold tasks.
     std::unordered_map<const TTaskNode*, std::int32_t> positions;
     for (const TTaskNode* node : nodes) {
@@ -189,7 +190,8 @@ TNPC ReadNPCRecord(TFileReader& file)
         return npc;
     // The name decides; the index is where this editor's catalogue has the map, if anywhere.
     npc.MapName = ReadString(file);
-    npc.MapIndex = npc.MapName.empty() ? -1 : IndexOfMap(FindMapNamed(npc.MapName));
+    const TCatalogues* catalogues = file.Catalogues();
+    npc.MapIndex = npc.MapName.empty() || !catalogues ? -1 : catalogues->IndexOfMap(catalogues->FindMapNamed(npc.MapName));
     const std::uint8_t touch = file.ReadByte();
     if (touch > 1)
         file.Fail("the NPC's touch area flag is " + std::to_string(touch) + ", not 0 or 1");
@@ -321,9 +323,9 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
 }
 
 // Nothing here can fail on the file's account: the project was checked while it was read.
-std::unique_ptr<TProject> BuildProject(TLoadedProject& loaded)
+std::unique_ptr<TProject> BuildProject(TLoadedProject& loaded, std::shared_ptr<const TCatalogues> catalogues)
 {
-    auto project = std::make_unique<TProject>();
+    auto project = std::make_unique<TProject>(std::move(catalogues));
     TTaskTree& tree = project->TaskTree;
     tree.Clear();
     std::vector<TTaskNode*> nodes;
@@ -351,23 +353,26 @@ std::string SaveProjectBytes(const TProject& project)
 }
 
 std::unique_ptr<TProject> ReadProjectBytes(const std::string& fileName, const std::string& bytes,
-                                           TServerTarget target)
+                                           std::shared_ptr<const TCatalogues> catalogues, TServerTarget target)
 {
-    TFileReader file(fileName, bytes);
+    if (!catalogues)
+        throw std::invalid_argument("reading a project needs catalogues");
+    TFileReader file(fileName, bytes, catalogues.get());
     TLoadedProject loaded = ReadProject(file, target);
-    return BuildProject(loaded);
+    return BuildProject(loaded, std::move(catalogues));
 }
 
 void CheckProjectBytes(const std::string& fileName, const std::string& bytes)
 {
+    // Which catalogue entry a map name is decides nothing a check refuses.
     TFileReader file(fileName, bytes);
     ReadProject(file, DefaultTarget);
 }
 
-std::unique_ptr<TProject> ReadProjectFile(const std::string& path)
+std::unique_ptr<TProject> ReadProjectFile(const std::string& path, std::shared_ptr<const TCatalogues> catalogues)
 {
     const std::string bytes = ReadWholeFile(path);
-    std::unique_ptr<TProject> project = ReadProjectBytes(path, bytes, ReadProjectTarget(path));
+    std::unique_ptr<TProject> project = ReadProjectBytes(path, bytes, std::move(catalogues), ReadProjectTarget(path));
     project->ProjectFileName = path;
     return project;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
+#include "catalogue/Catalogues.h"
 #include "catalogue/Targets.h"
 
 #include <cstddef>
@@ -39,8 +40,12 @@ private:
 // ends inside the NPC record: 4 more bytes expected").
 class TFileReader {
 public:
-    TFileReader(std::string fileName, std::string bytes)
-        : FileName_(std::move(fileName)), Bytes_(std::move(bytes)) {}
+    // A record names a map by its file name, which a project file's reader resolves against the
+    // catalogues of the project it reads into. A reader without catalogues reads a record back
+    // into the project it was taken from (an undo step, a copy): the indexes it holds are already
+    // that project's.
+    TFileReader(std::string fileName, std::string bytes, const TCatalogues* catalogues = nullptr)
+        : FileName_(std::move(fileName)), Bytes_(std::move(bytes)), Catalogues_(catalogues) {}
     std::uint8_t ReadByte();
     std::int32_t ReadInt();
     std::string ReadBytes(std::size_t count);
@@ -48,6 +53,7 @@ public:
     std::size_t Position() const { return Pos_; }
     bool AtEnd() const { return Pos_ == Bytes_.size(); }
     const std::string& FileName() const { return FileName_; }
+    const TCatalogues* Catalogues() const { return Catalogues_; }
     // The version of the file being read, from its first field: a task reads that version's fields.
     std::int32_t Version() const { return Version_; }
     void SetVersion(std::int32_t version) { Version_ = version; }
@@ -66,6 +72,7 @@ private:
     std::string Bytes_;
     std::size_t Pos_ = 0;
     std::int32_t Version_ = ProjectFileVersion;
+    const TCatalogues* Catalogues_;
 };
 
 // 32-bit little-endian byte count, then the bytes, no terminator.
@@ -98,16 +105,18 @@ std::unique_ptr<TTask> NewTaskOfKind(TFileReader& file, std::uint8_t tag);
 
 // The project as file bytes (version 258, or 259 when it holds what 258 cannot), and back. ReadProjectBytes reads everything into a new
 // project, raising on the first fault; fileName only names the file in error messages. The bytes
-// do not hold the server target: the project read is written for target.
+// do not hold the server target: the project read is written for target. The project reads its
+// map names against catalogues, and keeps them.
 std::string SaveProjectBytes(const TProject& project);
 std::unique_ptr<TProject> ReadProjectBytes(const std::string& fileName, const std::string& bytes,
+                                           std::shared_ptr<const TCatalogues> catalogues,
                                            TServerTarget target = DefaultTarget);
 // Reads bytes as ReadProjectBytes would, building nothing: raises what it would raise.
 void CheckProjectBytes(const std::string& fileName, const std::string& bytes);
 
 // The project file at path with its target from the side file, when there is one; the project
 // takes path as its file name and counts as saved.
-std::unique_ptr<TProject> ReadProjectFile(const std::string& path);
+std::unique_ptr<TProject> ReadProjectFile(const std::string& path, std::shared_ptr<const TCatalogues> catalogues);
 // Writes project to path and its target to the side file (or removes the side file for the
 // default target), both written completely before either is replaced. The project's file name and
 // saved state are the caller's (the document's) to change.

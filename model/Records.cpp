@@ -1,10 +1,10 @@
 #include "model/Records.h"
 
-std::string NpcMapFile(const TNPC& npc)
+std::string NpcMapFile(const TNPC& npc, const TCatalogues& catalogues)
 {
     if (!npc.MapName.empty())
         return npc.MapName;
-    return IsMapIndex(npc.MapIndex) ? MapAt(npc.MapIndex)->MapFile : std::string();
+    return catalogues.IsMapIndex(npc.MapIndex) ? catalogues.MapAt(npc.MapIndex)->MapFile : std::string();
 }
 
 bool HeaderNeedsExtendedFormat(const TNPCHeader& header)
@@ -12,11 +12,12 @@ bool HeaderNeedsExtendedFormat(const TNPCHeader& header)
     return header.AuthorsHeader || !header.OtherSections.empty();
 }
 
-bool NpcNeedsExtendedFormat(const TNPC& npc)
+bool NpcNeedsExtendedFormat(const TNPC& npc, const TCatalogues& catalogues)
 {
     if (npc.Touch)
         return true;
-    return !npc.MapName.empty() && !(IsMapIndex(npc.MapIndex) && MapAt(npc.MapIndex)->MapFile == npc.MapName);
+    return !npc.MapName.empty() &&
+           !(catalogues.IsMapIndex(npc.MapIndex) && catalogues.MapAt(npc.MapIndex)->MapFile == npc.MapName);
 }
 
 

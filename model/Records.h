@@ -37,10 +37,10 @@ struct TNPC {
 };
 
 // The map NPC is written on: its MapName, or the catalogue's file at its MapIndex; empty for none.
-std::string NpcMapFile(const TNPC& npc);
+std::string NpcMapFile(const TNPC& npc, const TCatalogues& catalogues);
 // True when the NPC holds what a version-258 project cannot: a touch area, or a map name other
 // than the catalogue's file at its index.
-bool NpcNeedsExtendedFormat(const TNPC& npc);
+bool NpcNeedsExtendedFormat(const TNPC& npc, const TCatalogues& catalogues);
 
 struct TNPCHeader {
     std::string ScriptName;

@@ -132,7 +132,7 @@ void TScriptWriter::WriteHeaderBlock()
 void TScriptWriter::WriteNPCLine()
 {
     const TNPC& npc = Project_.NPCInfo;
-    std::string mapFile = NpcMapFile(npc);
+    std::string mapFile = NpcMapFile(npc, Project_.Catalogues());
     if (mapFile.empty() && !MapWhenNone.empty())
         mapFile = MapWhenNone;
     else if (mapFile.empty())

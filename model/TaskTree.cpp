@@ -216,7 +216,7 @@ void TTaskTree::FollowPlaces(TTaskNode* parent)
         TTask* task = child->Data();
         if (!task)
             continue;
-        if (std::string text = task->PlacedCaption(); text != task->Caption) {
+        if (std::string text = task->PlacedCaption(*Catalogues_); text != task->Caption) {
             task->Caption = text;
             SetText(child.get(), text);
         }

@@ -69,16 +69,20 @@ public:
     virtual void SelectionChanged(TTaskNode* /*node*/) {}
 };
 
+class TCatalogues;
+
 class TTaskTree {
 public:
-    // Every task that leaves the tree leaves tasks too.
-    explicit TTaskTree(TTaskList& tasks) : Tasks_(&tasks) {}
+    // Every task that leaves the tree leaves tasks too. A task's caption at its place may name
+    // catalogue entries (a job compared): the tree's are its project's.
+    TTaskTree(TTaskList& tasks, const TCatalogues& catalogues) : Tasks_(&tasks), Catalogues_(&catalogues) {}
     TTaskTree(const TTaskTree&) = delete;
     TTaskTree& operator=(const TTaskTree&) = delete;
     ~TTaskTree();
 
     // The list that owns the tree's tasks.
     TTaskList& Tasks() const { return *Tasks_; }
+    const TCatalogues& Catalogues() const { return *Catalogues_; }
 
     int TopCount() const { return static_cast<int>(Roots_.size()); }
     TTaskNode* Top(int index) const { return Roots_.at(static_cast<std::size_t>(index)).get(); }
@@ -140,6 +144,7 @@ private:
     void Notify(F&& f);
 
     TTaskList* Tasks_;
+    const TCatalogues* Catalogues_;
     std::vector<std::unique_ptr<TTaskNode>> Roots_;
     TTaskNode* Selected_ = nullptr;
     int UpdateDepth_ = 0;

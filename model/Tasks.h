@@ -58,7 +58,8 @@ public:
     virtual void WriteScriptEnd(TScriptWriter& /*writer*/) const {}
     // True when the task's record needs the extended project file version (a kind or a field the
     // older version cannot hold).
-    virtual bool NeedsExtendedFormat() const { return false; }
+    // catalogues: the project's, against which a map name may need writing as a name.
+    virtual bool NeedsExtendedFormat(const TCatalogues& /*catalogues*/) const { return false; }
     // Whether the task may have tasks below it in the tree (a group; blocks and loops).
     virtual bool HoldsTasks() const { return false; }
     // A part of the task above it (a branch of an if, a case of a switch): its line stands at the
@@ -66,7 +67,7 @@ public:
     virtual bool IsPart() const { return false; }
     // The caption the task has at its place in the tree: an unnamed branch says whether it is
     // the first of its if. Any other task keeps its caption wherever it goes.
-    virtual std::string PlacedCaption() const { return Caption; }
+    virtual std::string PlacedCaption(const TCatalogues& /*catalogues*/) const { return Caption; }
 
     void Rename(const std::string& text);
     void AssignCaption(const TTask& source);
@@ -86,7 +87,7 @@ private:
 // extended version.
 class TExtendedTask : public TTask {
 public:
-    bool NeedsExtendedFormat() const override { return true; }
+    bool NeedsExtendedFormat(const TCatalogues& /*catalogues*/) const override { return true; }
 };
 
 // A block of script (an if and its branches, a loop, a switch and its cases): tasks stand below it.
@@ -143,7 +144,7 @@ public:
     void SaveToFile(TFileWriter& file) const override;
     void LoadFromFile(TFileReader& file) override;
     void WriteScript(TScriptWriter& writer) const override;  // "<Label()>:"
-    bool NeedsExtendedFormat() const override { return !LabelName.empty() || NoLabel; }
+    bool NeedsExtendedFormat(const TCatalogues& /*catalogues*/) const override { return !LabelName.empty() || NoLabel; }
 
     std::string Label() const;      // LabelName, or "L%d" when it is empty
     std::string ExitLabel() const;  // "L%dExit", whatever the label name

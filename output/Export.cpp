@@ -22,8 +22,7 @@ void ReportError(std::ostream& err, const std::string& message)
 
 std::unique_ptr<TProject> LoadForExport(const TExportRequest& request)
 {
-    LoadScriptCatalogues(request.DataDir);
-    std::unique_ptr<TProject> project = ReadProjectFile(request.ProjectPath);
+    std::unique_ptr<TProject> project = ReadProjectFile(request.ProjectPath, ReadScriptCatalogues(request.DataDir));
     if (request.Server)
         ChangeServerTarget(project->HeaderInfo, *request.Server);
     return project;
@@ -43,15 +42,15 @@ void PrintProblem(std::ostream& out, const std::string& file, const TProblem& pr
 
 }  // namespace
 
-void LoadScriptCatalogues(const std::filesystem::path& dataDir)
+std::shared_ptr<const TCatalogues> ReadScriptCatalogues(const std::filesystem::path& dataDir)
 {
     std::error_code ignored;
     if (!dataDir.empty() && !std::filesystem::is_directory(dataDir, ignored))
         throw EInOutError(dataDir.string(), "no such folder");
-    InitCatalogues();
-    InitActions();
-    LoadJobs(dataDir);
-    LoadMaps(dataDir);
+    auto catalogues = std::make_shared<TCatalogues>();
+    catalogues->LoadJobs(dataDir);
+    catalogues->LoadMaps(dataDir);
+    return catalogues;
 }
 
 namespace {

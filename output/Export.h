@@ -2,11 +2,13 @@
 // The headless exporter: reads the catalogues that script text depends on, loads a project and
 // writes its script. The editor shares the steps that do not load anything.
 
+#include "catalogue/Catalogues.h"
 #include "catalogue/Targets.h"
 
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,12 +24,12 @@ struct TExportRequest {
     bool Check = false;  // report the script's problems instead of writing it
 };
 
-// The catalogues a project's script and texts depend on: actions, variables, maps (the NPC line
-// and warps name a map by its position in maps.ini) and jobs (condition texts name them). Items
-// and sprite pictures are not read: no script line depends on them, so a missing item_db.txt or
-// bitmap does not stop an export.
+// The catalogues of dataDir a project's script and texts depend on, read into an object of their
+// own for the project a command reads: maps (the NPC line and warps name a map by its position in
+// maps.ini) and jobs (condition texts name them). Items and sprite pictures are not read: no
+// script line depends on them, so a missing item_db.txt or bitmap does not stop an export.
 // A DataDir that is not a folder raises EInOutError naming it.
-void LoadScriptCatalogues(const std::filesystem::path& dataDir);
+std::shared_ptr<const TCatalogues> ReadScriptCatalogues(const std::filesystem::path& dataDir);
 
 struct TExportedScript {
     std::string Text;  // every line followed by CR LF

@@ -171,10 +171,10 @@ TWordLookup TWordLookup::FromModel(const TTaskList& tasks)
         colours.insert_or_assign(group->LabelName.empty() ? "L" + std::to_string(number) : group->LabelName, ColourLime);
         colours.insert_or_assign("L" + std::to_string(number) + "Exit", ColourLime);
     }
-    for (const auto& variable : AppCatalogues().Variables)
-        colours.insert_or_assign(variable->Name, ColourSkyBlue);
-    for (const auto& action : ActionList)
-        colours.insert_or_assign(action->Command, ColourYellow);
+    for (const TVariable& variable : ScriptVariables())
+        colours.insert_or_assign(variable.Name, ColourSkyBlue);
+    for (const TDAction& action : Actions())
+        colours.insert_or_assign(action.Command, ColourYellow);
     for (std::string_view keyword : KeywordList)
         colours.insert_or_assign(std::string(keyword), ColourWhite);
     return lookup;

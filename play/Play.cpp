@@ -153,18 +153,18 @@ script::TPlayerState WithChanges(script::TPlayerState player, const std::vector<
 
 namespace {
 
-std::vector<script::TItemInfo> CatalogueItemInfos()
+std::vector<script::TItemInfo> CatalogueItemInfos(const TCatalogues& catalogues)
 {
     std::vector<script::TItemInfo> items;
-    items.reserve(AppCatalogues().Items.size());
-    for (const auto& item : AppCatalogues().Items)
+    items.reserve(catalogues.Items.size());
+    for (const auto& item : catalogues.Items)
         items.push_back({item->ID, item->Name, item->Weight, item->DbName, item->Type});
     return items;
 }
 
 } // namespace
 
-TCatalogueItems::TCatalogueItems() : Table_(CatalogueItemInfos()) {}
+TCatalogueItems::TCatalogueItems(const TCatalogues& catalogues) : Table_(CatalogueItemInfos(catalogues)) {}
 
 std::optional<script::TItemInfo> TCatalogueItems::Find(std::int32_t id) const
 {
@@ -208,15 +208,15 @@ std::string PlayableScript(const TPlayRequest& request, std::ostream& err)
 {
     if (!EndsWithNpc(request.Path))
         return ReadWholeFile(request.Path);
-    LoadScriptCatalogues(request.DataDir);
-    const std::unique_ptr<TProject> project = ReadProjectFile(request.Path);
+    const std::unique_ptr<TProject> project = ReadProjectFile(request.Path, ReadScriptCatalogues(request.DataDir));
     const TExportedScript script = ScriptText(*project);
     for (const std::string& problem : script.Problems)
         err << ProgramName << ": warning: " << request.Path << ": " << problem << '\n';
     return script.Text;
 }
 
-TProjectPlay::TProjectPlay(const TProject& project) : Target_(project.HeaderInfo.Target)
+TProjectPlay::TProjectPlay(const TProject& project)
+    : Items_(project.Catalogues()), WithItems_(!project.Catalogues().Items.empty()), Target_(project.HeaderInfo.Target)
 {
     TExportedScript script = ScriptText(project);
     Text_ = std::move(script.Text);
@@ -234,7 +234,7 @@ script::TRunResult TProjectPlay::Play(const script::TPlaySetup& setup) const
 {
     script::TPlaySetup forTarget = setup;
     forTarget.Target = Target_;
-    return script::Play(*Program_, {}, forTarget, AppCatalogues().Items.empty() ? nullptr : &Items_);
+    return script::Play(*Program_, {}, forTarget, WithItems_ ? &Items_ : nullptr);
 }
 
 const TTask* TProjectPlay::TaskAtLine(int line) const
@@ -259,12 +259,12 @@ int RunPlayText(const TPlayRequest& request, const std::string& text, std::ostre
     try {
         const TPlayerOption given = ParsePlayerOption(request.Player);
         const script::TTextDecoder decode = PlayTextDecoder(request.Encoding);
-        InitCatalogues();
         std::error_code ignored;
         const bool haveItems = std::filesystem::is_regular_file(request.DataDir / "item_db.txt", ignored);
+        TCatalogues catalogues;
         if (haveItems)
-            LoadItems(request.DataDir);
-        const TCatalogueItems catalogue;
+            catalogues.LoadItems(request.DataDir);
+        const TCatalogueItems catalogue(catalogues);
         const bool haveConstants = std::filesystem::is_regular_file(request.DataDir / "const.txt", ignored);
         const script::TConstants constants =
             haveConstants ? script::ReadConstants(ReadWholeFile((request.DataDir / "const.txt").string())) : script::TConstants{};

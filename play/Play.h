@@ -67,7 +67,7 @@ script::TPlayerState WithChanges(script::TPlayerState player, const std::vector<
 // The item catalogue (the catalogues' Items) as the interpreter asks it.
 class TCatalogueItems final : public script::TItemLookup {
 public:
-    TCatalogueItems();
+    explicit TCatalogueItems(const TCatalogues& catalogues);
     std::optional<script::TItemInfo> Find(std::int32_t id) const override;
     std::optional<script::TItemInfo> FindByName(std::string_view name) const override;
 
@@ -103,6 +103,7 @@ private:
     std::unique_ptr<script::TScriptFile> File_;
     std::unique_ptr<script::TProgram> Program_;  // points into File_
     TCatalogueItems Items_;
+    bool WithItems_;
     script::TTarget Target_;  // the project's server: its run-time rules are the play's
 };
 

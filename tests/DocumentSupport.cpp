@@ -14,6 +14,12 @@ QPointer<TProjectDocument>& Shared()
     return document;
 }
 
+std::shared_ptr<TCatalogues>& OwnedCatalogues()
+{
+    static auto catalogues = std::make_shared<TCatalogues>();
+    return catalogues;
+}
+
 std::unique_ptr<TProjectDocument>& Owned()
 {
     static std::unique_ptr<TProjectDocument> document;
@@ -31,12 +37,28 @@ class TDocumentPerTest final : public ::testing::EmptyTestEventListener {
 
 } // namespace
 
+TCatalogues& TestCatalogues()
+{
+    return *OwnedCatalogues();
+}
+
+std::shared_ptr<const TCatalogues> SharedTestCatalogues()
+{
+    return OwnedCatalogues();
+}
+
+std::shared_ptr<const TServers> TestServers()
+{
+    static const auto servers = std::make_shared<const TServers>(SharedTestCatalogues());
+    return servers;
+}
+
 TProjectDocument& Document()
 {
     if (TProjectDocument* shared = Shared().data())
         return *shared;
     if (!Owned())
-        Owned() = std::make_unique<TProjectDocument>();
+        Owned() = std::make_unique<TProjectDocument>(TestServers());
     return *Owned();
 }
 
@@ -52,7 +74,7 @@ void ShareDocument(TProjectDocument* document)
 
 void ResetTestDocument()
 {
-    Owned() = std::make_unique<TProjectDocument>();
+    Owned() = std::make_unique<TProjectDocument>(TestServers());
 }
 
 void RenewDocumentForEachTest()

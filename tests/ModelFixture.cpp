@@ -5,17 +5,16 @@
 
 void UseSmallCatalogues()
 {
-    InitCatalogues();
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
-    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
-    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
+    TestCatalogues().Clear();
+    TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
+    TestCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{0, "Novice"}));
+    TestCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
     for (std::int32_t id : {45, 111, 800}) {
-        AppCatalogues().Sprites.push_back(std::make_unique<TNPCImg>(TNPCImg{id, static_cast<std::int32_t>(AppCatalogues().Sprites.size()), "Sprite " + std::to_string(id)}));
-        AppCatalogues().MinSpriteID = std::min(AppCatalogues().MinSpriteID, static_cast<std::uint32_t>(id));
-        AppCatalogues().MaxSpriteID = std::max(AppCatalogues().MaxSpriteID, static_cast<std::uint32_t>(id));
+        TestCatalogues().Sprites.push_back(std::make_unique<TNPCImg>(TNPCImg{id, static_cast<std::int32_t>(TestCatalogues().Sprites.size()), "Sprite " + std::to_string(id)}));
+        TestCatalogues().MinSpriteID = std::min(TestCatalogues().MinSpriteID, static_cast<std::uint32_t>(id));
+        TestCatalogues().MaxSpriteID = std::max(TestCatalogues().MaxSpriteID, static_cast<std::uint32_t>(id));
     }
-    InitActions();
 }
 
 TChangeLog::TChangeLog()

@@ -204,7 +204,7 @@ void TActionForm::ShowMap(const TActionTask& task)
     for (int i = 0; i < task.ParamCount(); ++i) {
         if (task.Action->ParamKind(i) != PT_Map)
             continue;
-        KeptMap_ = task.MapFile(i);
+        KeptMap_ = task.MapFile(i, Catalogues());
         KeptMapIndex_ = task.GetParam(i);
         const int row = task.MapName.empty() ? Ui_->MapCombo->currentIndex() : IndexOfComboMap(Ui_->MapCombo, KeptMap_);
         Ui_->MapCombo->setCurrentIndex(row);

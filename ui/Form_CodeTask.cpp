@@ -104,19 +104,19 @@ bool TCodeTaskForm::Edits(TTaskKind kind)
     }
 }
 
-std::string TCodeTaskForm::SummaryOf(const TTask& task, const TTaskList& groups, bool firstBranch)
+std::string TCodeTaskForm::SummaryOf(const TTask& task, const TProject& project, bool firstBranch)
 {
     switch (task.Kind()) {
     case TTaskKind::Command: return static_cast<const TCommandTask&>(task).SummaryText();
     case TTaskKind::Set: return static_cast<const TSetTask&>(task).SummaryText();
-    case TTaskKind::Call: return static_cast<const TCallTask&>(task).SummaryText(&groups);
+    case TTaskKind::Call: return static_cast<const TCallTask&>(task).SummaryText(&project.TaskList);
     case TTaskKind::Statement: return static_cast<const TStatementTask&>(task).SummaryText();
     case TTaskKind::If: return static_cast<const TIfTask&>(task).SummaryText();
     case TTaskKind::Branch: {
         const auto& branch = static_cast<const TBranchTask&>(task);
         if (branch.IsElse())
-            return branch.SummaryText();
-        return (firstBranch ? "If " : "Else if ") + ChecksSummary(branch.Checks);
+            return branch.SummaryText(project.Catalogues());
+        return (firstBranch ? "If " : "Else if ") + ChecksSummary(branch.Checks, project.Catalogues());
     }
     case TTaskKind::Loop: return static_cast<const TLoopTask&>(task).SummaryText();
     case TTaskKind::Switch: return static_cast<const TSwitchTask&>(task).SummaryText();

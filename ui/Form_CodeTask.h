@@ -37,7 +37,7 @@ public:
 
     // What the tree shows for a task of these kinds that its user has not named; a branch's
     // caption says whether it is the first of its block, a call names its group's label in groups.
-    static std::string SummaryOf(const TTask& task, const TTaskList& groups, bool firstBranch = true);
+    static std::string SummaryOf(const TTask& task, const TProject& project, bool firstBranch = true);
     // Whether this editor edits tasks of kind (If blocks have nothing to edit: none).
     static bool Edits(TTaskKind kind);
 

@@ -33,7 +33,7 @@ TConForm::TConForm(TProjectDocument& document, QWidget* parent)
     MakeExpressionRow();
 
     TComboStrings variables(Ui_->VarCombo);
-    Catalogues().FillVariableList(variables);
+    FillVariableList(variables);
     Ui_->VarCombo->setCurrentIndex(0);
     TComboStrings jobs(Ui_->JobCombo);
     Catalogues().FillJobList(jobs);
@@ -160,7 +160,7 @@ std::int32_t TConForm::ReadToThisValue(ParamTypes kind) const
 void TConForm::AppendLine(TConCheck* check)
 {
     TListStrings lines(Ui_->CheckList);
-    lines.AddObject(CheckText(*check), check);
+    lines.AddObject(CheckText(*check, Catalogues()), check);
     Ui_->CheckList->setCurrentRow(Ui_->CheckList->count() - 1);
 }
 
@@ -306,5 +306,5 @@ void TConForm::Store(TTask& task) const
     condition.Assign(*Working_);
     condition.Target = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex()).value_or(GroupExitTarget);
     if (condition.UserNamed == 0)
-        condition.Caption = condition.SummaryText();
+        condition.Caption = condition.SummaryText(Catalogues());
 }

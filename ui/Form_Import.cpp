@@ -122,11 +122,14 @@ void TImportForm::NpcListChange()
 QStringList ImportChosenNpc(TProjectDocument& document, const TImportSource& source, std::size_t entry,
                             TServerTarget target)
 {
-    const auto maps = ProofMaps();
+    // The imported project reads the catalogues the document gives a new project.
+    const std::shared_ptr<const TCatalogues>& catalogues = document.Servers()->Catalogues();
+    const auto maps = ProofMaps(*catalogues);
     TProofOptions options;
     // The server the file is written for: the imported project targets it.
     options.Target = target;
     options.Maps = &maps;
+    options.Catalogues = catalogues;
     // Built apart from the open project, which is replaced only once the import has been proved.
     TProvedImport result = ImportAndProve(source, source.File.Entries.at(entry), options);
     QStringList notes;

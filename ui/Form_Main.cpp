@@ -97,7 +97,10 @@ std::string OutputFileName(const std::string& projectFileName)
 }
 
 TMainForm::TMainForm(QWidget* parent)
-    : QMainWindow(parent), Document_(std::make_unique<TProjectDocument>()), Ui_(std::make_unique<Ui::TMainForm>())
+    : QMainWindow(parent),
+      // Empty until start-up hands over the catalogues it read (UseCatalogues).
+      Document_(std::make_unique<TProjectDocument>(std::make_shared<const TServers>(std::make_shared<const TCatalogues>()))),
+      Ui_(std::make_unique<Ui::TMainForm>())
 {
     Ui_->setupUi(this);
     QuitApplication = [] { QCoreApplication::exit(0); };
@@ -357,10 +360,15 @@ TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
     return server ? OpenScriptFile(path, *server) : nullptr;
 }
 
+void TMainForm::UseCatalogues(std::shared_ptr<const TCatalogues> catalogues)
+{
+    Document_->UseServers(std::make_shared<const TServers>(std::move(catalogues)));
+}
+
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path, TServerTarget server)
 {
     auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(), server, this),
-                                     ScriptRecoveryFolder);
+                                     Document_->Servers(), ScriptRecoveryFolder);
     ShowChildWindow(form);
     return form;
 }

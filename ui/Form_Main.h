@@ -28,6 +28,7 @@ class THelpViewer;
 class TPlayTestForm;
 class TProblemsForm;
 class TProjectDocument;
+class TCatalogues;
 class TScriptFileForm;
 
 class TMainForm : public QMainWindow {
@@ -38,6 +39,9 @@ public:
 
     // The open project's document: every window of this frame is bound to it.
     TProjectDocument& Document() const { return *Document_; }
+    // The catalogues start-up read, shared read-only: the servers made of them are the ones the
+    // window's documents (its own, the script files' NPCs) give a new project from now on.
+    void UseCatalogues(std::shared_ptr<const TCatalogues> catalogues);
 
     void UpdateTitle();
     // True when the caller may go on and replace or discard the current project; the question
@@ -100,7 +104,7 @@ public:
     TEditorForm* OutputWindow() const;
     // Shows the start-up window, which reads the catalogues from dataDir and then shows this one.
     // It goes by itself, or with this window.
-    TSplashForm* ShowSplash(const std::filesystem::path& dataDir);
+    TSplashForm* ShowSplash(const std::filesystem::path& dataDir, std::shared_ptr<TCatalogues> catalogues);
     // The start-up window while it is up.
     TSplashForm* SplashWindow() const;
     // Takes the start-up window away at once: it stays on top, and a message must not open

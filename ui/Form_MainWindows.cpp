@@ -37,9 +37,9 @@ TEditorForm* TMainForm::OutputWindow() const
     return Tasks_ ? Tasks_->Output() : nullptr;
 }
 
-TSplashForm* TMainForm::ShowSplash(const std::filesystem::path& dataDir)
+TSplashForm* TMainForm::ShowSplash(const std::filesystem::path& dataDir, std::shared_ptr<TCatalogues> catalogues)
 {
-    Splash_ = new TSplashForm(dataDir, this);
+    Splash_ = new TSplashForm(dataDir, std::move(catalogues), this);
     Splash_->show();
     return Splash_;
 }

@@ -129,7 +129,7 @@ void TNPCForm::FillMaps()
 void TNPCForm::ShowMap(const TNPC& npc)
 {
     QComboBox* combo = Ui_->MapCombo;
-    const std::string map = NpcMapFile(npc);
+    const std::string map = NpcMapFile(npc, Catalogues());
     const int row = npc.MapName.empty() && Catalogues().IsMapIndex(npc.MapIndex) ? npc.MapIndex : IndexOfComboMap(combo, map);
     combo->setCurrentIndex(row);
     ShowKeptMap(combo, row < 0 ? map : std::string());

@@ -154,7 +154,8 @@ void TScriptCodeForm::CheckNow()
 // ---- As tasks ----------------------------------------------------------------------------------
 
 TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget* parent)
-    : QWidget(parent), File_(file), Entry_(file.Workspace(), part), Document_(std::make_unique<TProjectDocument>())
+    : QWidget(parent), File_(file), Entry_(file.Workspace(), part, file.Servers()->Catalogues()),
+      Document_(std::make_unique<TProjectDocument>(file.Servers()))
 {
     setObjectName(QStringLiteral("ScriptNpcForm"));
     const TScriptPart& entry = file.Workspace().Parts()[part];

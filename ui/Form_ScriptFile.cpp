@@ -76,8 +76,10 @@ std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::strin
     return std::move(read.Workspace);
 }
 
-TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QString recoveryFolder, QWidget* parent)
-    : QWidget(parent), Workspace_(std::move(workspace)), RecoveryFolder_(std::move(recoveryFolder))
+TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, std::shared_ptr<const TServers> servers,
+                                 QString recoveryFolder, QWidget* parent)
+    : QWidget(parent), Servers_(std::move(servers)), Workspace_(std::move(workspace)),
+      RecoveryFolder_(std::move(recoveryFolder))
 {
     setObjectName(QStringLiteral("ScriptFileForm"));
     setAttribute(Qt::WA_DeleteOnClose);

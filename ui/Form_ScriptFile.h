@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "catalogue/ServerData.h"
+
 #include <map>
 #include <memory>
 #include <string>
@@ -34,12 +36,13 @@ class TScriptFileForm : public QWidget {
     Q_OBJECT
 public:
     // Shows the file read into workspace, keeping recovery copies of its unsaved edits in
-    // recoveryFolder (empty: none).
-    explicit TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, QString recoveryFolder = {},
-                             QWidget* parent = nullptr);
+    // recoveryFolder (empty: none). The NPCs it opens as tasks read the catalogues of servers.
+    TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, std::shared_ptr<const TServers> servers,
+                    QString recoveryFolder = {}, QWidget* parent = nullptr);
     ~TScriptFileForm() override;
 
     TScriptWorkspace& Workspace() const { return *Workspace_; }
+    const std::shared_ptr<const TServers>& Servers() const { return Servers_; }
     QTableWidget* EntryList() const { return Entries_; }
     QPlainTextEdit* FileText() const { return Text_; }
     // The row of the list showing part (-1 for none).
@@ -82,6 +85,7 @@ private:
     QString UnwrittenNpcs() const;
     void KeepRecoveryCopy();
 
+    std::shared_ptr<const TServers> Servers_;
     std::unique_ptr<TScriptWorkspace> Workspace_;
     QTableWidget* Entries_ = nullptr;
     QPlainTextEdit* Text_ = nullptr;

@@ -16,12 +16,13 @@
 
 #include <exception>
 
-TSplashForm::TSplashForm(std::filesystem::path dataDir, QWidget* frame)
+TSplashForm::TSplashForm(std::filesystem::path dataDir, std::shared_ptr<TCatalogues> catalogues, QWidget* frame)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus),
       Ui_(std::make_unique<Ui::TSplashForm>()),
       TheTimer(new QTimer(this)),
       DataDir_(std::move(dataDir)),
+      Catalogues_(std::move(catalogues)),
       Frame_(frame)
 {
     Ui_->setupUi(this);
@@ -60,10 +61,10 @@ void TSplashForm::FormActivate()
     Loaded_ = true;
     WaitUntilExposed();
     Ui_->VerLabel->setText(Ui_->VerLabel->text() + u' ' + QString::fromLatin1(VersionText));
-    RunLoader(QStringLiteral("Loading NPC's.."), [this] { LoadNPCs(DataDir_); });
-    RunLoader(QStringLiteral("Loading Items.."), [this] { LoadItems(DataDir_); });
-    RunLoader(QStringLiteral("Loading Jobs.."), [this] { LoadJobs(DataDir_); });
-    RunLoader(QStringLiteral("Loading Maps.."), [this] { LoadMaps(DataDir_); });
+    RunLoader(QStringLiteral("Loading NPC's.."), [this] { Catalogues_->LoadNPCs(DataDir_); });
+    RunLoader(QStringLiteral("Loading Items.."), [this] { Catalogues_->LoadItems(DataDir_); });
+    RunLoader(QStringLiteral("Loading Jobs.."), [this] { Catalogues_->LoadJobs(DataDir_); });
+    RunLoader(QStringLiteral("Loading Maps.."), [this] { Catalogues_->LoadMaps(DataDir_); });
     ShowStatus(QStringLiteral("Enjoy!"));
     if (Frame_)
         Frame_->show();

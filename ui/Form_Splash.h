@@ -13,13 +13,14 @@ namespace Ui {
 class TSplashForm;
 }
 class QTimer;
+class TCatalogues;
 
 class TSplashForm : public QWidget {
     Q_OBJECT
 public:
-    // The catalogues are read from dataDir; empty means the working directory. frame is the
-    // window shown once they are read.
-    explicit TSplashForm(std::filesystem::path dataDir = {}, QWidget* frame = nullptr);
+    // The catalogues are read from dataDir (empty means the working directory) into catalogues,
+    // which the start-up hands on, read-only, once they are read. frame is the window shown then.
+    TSplashForm(std::filesystem::path dataDir, std::shared_ptr<TCatalogues> catalogues, QWidget* frame = nullptr);
     ~TSplashForm() override;
 
     // The loading sequence; runs once per program run, whichever activation comes first.
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<Ui::TSplashForm> Ui_;
     QTimer* TheTimer;
     std::filesystem::path DataDir_;
+    std::shared_ptr<TCatalogues> Catalogues_;
     QStringList LoadErrors_;
     QPointer<QWidget> Frame_;
     bool Loaded_ = false;  // set when the loading sequence starts, so that it runs once

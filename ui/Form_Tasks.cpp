@@ -469,7 +469,9 @@ void TTaskForm::EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton*
 void TTaskForm::ActionEditorDone(TTaskEditorForm* editor, bool cancelled)
 {
     EditorDone<TActionTask>(editor, cancelled, Ui_->ActionButton,
-                            [](const TActionTask& task) { return "Action: " + task.ActionText(true); });
+                            [this](const TActionTask& task) {
+                                return "Action: " + task.ActionText(true, Document_.Project().Catalogues());
+                            });
 }
 
 void TTaskForm::ConditionEditorDone(TTaskEditorForm* editor, bool cancelled)
@@ -506,9 +508,9 @@ void TTaskForm::CodeEditorDone(TTaskEditorForm* editor, bool cancelled)
         first = !editor->Task() || !editor->Task()->Node || editor->Task()->Node->Row() == 0;
     else if (selected && selected->Data() && selected->Data()->Kind() == TTaskKind::If)
         first = selected->ChildCount() == 0;
-    const TTaskList& groups = Document_.Project().TaskList;
+    const TProject& project = Document_.Project();
     EditorDone<TTask>(editor, cancelled, Ui_->StatementButton,
-                      [&groups, first](const TTask& task) { return TCodeTaskForm::SummaryOf(task, groups, first); });
+                      [&project, first](const TTask& task) { return TCodeTaskForm::SummaryOf(task, project, first); });
 }
 
 // ---- Buttons and the tree --------------------------------------------------------------------

@@ -6,16 +6,9 @@
 #include "Form_Splash.h"
 #include "document/Document.h"
 #include "model/Records.h"
-#include "model/ActionTasks.h"
 
 #include <QDir>
 #include <QFile>
-
-void InitModel()
-{
-    InitCatalogues();
-    InitActions();
-}
 
 void ShowFixedChildWindow(QWidget* form, QObject* owner)
 {
@@ -42,8 +35,11 @@ std::unique_ptr<TMainForm> StartEditor(const std::filesystem::path& dataDir)
     frame->CatalogueFolder = QDir::toNativeSeparators(QDir(
         dataDir.empty() ? QDir::currentPath() : QFile::decodeName(dataDir.c_str())).absolutePath());
 
-    frame->ShowSplash(dataDir)->FormActivate();
+    // Read once, here, then only shared read-only: the main window's documents hold them.
+    auto catalogues = std::make_shared<TCatalogues>();
+    frame->ShowSplash(dataDir, catalogues)->FormActivate();
     const QStringList loadErrors = frame->SplashWindow() ? frame->SplashWindow()->LoadErrors() : QStringList();
+    frame->UseCatalogues(std::move(catalogues));
 
     // The project a new run starts with takes its map and sprite from the catalogues just read.
     frame->Document().NewProject();

@@ -9,8 +9,6 @@ class QObject;
 class QWidget;
 class TMainForm;
 
-// The model's own start-up steps, before any window exists.
-void InitModel();
 // Creates the windows in their order: the main window, which owns the others, is the caller's.
 // The catalogues are read from dataDir (empty: the working directory). Catalogues that could not
 // be read are reported in one error box once every window exists; the editor then works with what

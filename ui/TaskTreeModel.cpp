@@ -242,7 +242,7 @@ std::string TTaskTreeModel::ShownText(const TTaskNode* node) const
         return node->Text();
     if (const auto* call = dynamic_cast<const TCallTask*>(task); call && call->CallKind == TCallKind::Subroutine)
         return call->SummaryText(&Tree_->Tasks());
-    return task->Kind() == TTaskKind::Branch ? task->PlacedCaption() : node->Text();
+    return task->Kind() == TTaskKind::Branch ? task->PlacedCaption(Tree_->Catalogues()) : node->Text();
 }
 
 QString TTaskTreeModel::JumpText(const TTask* task) const

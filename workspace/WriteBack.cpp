@@ -40,12 +40,15 @@ void WriteNpcInto(TScriptWorkspace& workspace, std::size_t part, const TProject&
     workspace.SetPartText(part, JoinLines(lines, "\n"));
 }
 
-TNpcEntryTasks::TNpcEntryTasks(const TScriptWorkspace& workspace, std::size_t part) : Part_(part)
+TNpcEntryTasks::TNpcEntryTasks(const TScriptWorkspace& workspace, std::size_t part,
+                               std::shared_ptr<const TCatalogues> catalogues)
+    : Part_(part)
 {
-    const auto maps = ProofMaps();
+    const auto maps = ProofMaps(*catalogues);
     TProofOptions options;
     options.Target = workspace.Target();
     options.Maps = &maps;
+    options.Catalogues = std::move(catalogues);
     const std::unique_ptr<TImportSource> source = workspace.NewSource();
     TProvedImport proved = ImportAndProve(*source, workspace.EditedEntry(*source, part), options);
     Baseline_ = workspace.CurrentText(part);
@@ -96,8 +99,8 @@ std::size_t NamedPart(const TScriptWorkspace& workspace, const std::string& name
 int RunExportInto(const TIntoRequest& request, std::ostream& err)
 {
     try {
-        LoadScriptCatalogues(request.DataDir);
-        const std::unique_ptr<TProject> project = ReadProjectFile(request.ProjectPath);
+        const std::unique_ptr<TProject> project =
+            ReadProjectFile(request.ProjectPath, ReadScriptCatalogues(request.DataDir));
         const script::TTarget target = project->HeaderInfo.Target;
         const std::unique_ptr<TScriptWorkspace> workspace = TScriptWorkspace::Open(request.ScriptPath, target);
         const std::string name = request.Npc.empty() ? project->NPCInfo.Name : request.Npc;

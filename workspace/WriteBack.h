@@ -29,8 +29,9 @@ void WriteNpcInto(TScriptWorkspace& workspace, std::size_t part, const TProject&
 // stand in the file.
 class TNpcEntryTasks {
 public:
-    // EImportError when the entry as it stands cannot be imported or proved.
-    TNpcEntryTasks(const TScriptWorkspace& workspace, std::size_t part);
+    // EImportError when the entry as it stands cannot be imported or proved. The project reads
+    // catalogues.
+    TNpcEntryTasks(const TScriptWorkspace& workspace, std::size_t part, std::shared_ptr<const TCatalogues> catalogues);
 
     // The imported project, once: a document takes it.
     std::unique_ptr<TProject> TakeProject() { return std::move(Project_); }

@@ -165,26 +165,26 @@ const std::string SmallItemDb =
 TEST_F(CatalogueTest, LoadItemsKeepsAcceptedItemsInFileOrder)
 {
     WriteFile("item_db.txt", SmallItemDb);
-    LoadItems(Dir.Path());
-    ASSERT_EQ(AppCatalogues().Items.size(), 3u);
-    EXPECT_EQ(Facts(*AppCatalogues().Items[0]), (ItemFacts{501, "Red Potion", 50, 70, 0, 0, 0}));
-    EXPECT_EQ(Facts(*AppCatalogues().Items[1]), (ItemFacts{1101, "Sword", 100, 500, 25, 0, 3}));
-    EXPECT_EQ(Facts(*AppCatalogues().Items[2]), (ItemFacts{512, "Apple", 0, 0, 0, 0, 0}));
+    Catalogues.LoadItems(Dir.Path());
+    ASSERT_EQ(Catalogues.Items.size(), 3u);
+    EXPECT_EQ(Facts(*Catalogues.Items[0]), (ItemFacts{501, "Red Potion", 50, 70, 0, 0, 0}));
+    EXPECT_EQ(Facts(*Catalogues.Items[1]), (ItemFacts{1101, "Sword", 100, 500, 25, 0, 3}));
+    EXPECT_EQ(Facts(*Catalogues.Items[2]), (ItemFacts{512, "Apple", 0, 0, 0, 0, 0}));
 }
 
 TEST_F(CatalogueTest, LoadItemsReadsCrLfLikeLf)
 {
     WriteFile("item_db.txt", SmallItemDb);
-    LoadItems(Dir.Path());
+    Catalogues.LoadItems(Dir.Path());
     std::vector<ItemFacts> lf;
-    for (const auto& item : AppCatalogues().Items)
+    for (const auto& item : Catalogues.Items)
         lf.push_back(Facts(*item));
 
-    InitCatalogues();
+    Catalogues.Clear();
     WriteFile("item_db.txt", WithCrLf(SmallItemDb));
-    LoadItems(Dir.Path());
+    Catalogues.LoadItems(Dir.Path());
     std::vector<ItemFacts> crlf;
-    for (const auto& item : AppCatalogues().Items)
+    for (const auto& item : Catalogues.Items)
         crlf.push_back(Facts(*item));
     EXPECT_EQ(crlf, lf);
 }
@@ -192,19 +192,19 @@ TEST_F(CatalogueTest, LoadItemsReadsCrLfLikeLf)
 TEST_F(CatalogueTest, MissingItemDbIsAnErrorNamingTheFile)
 {
     try {
-        LoadItems(Dir.Path());
+        Catalogues.LoadItems(Dir.Path());
         FAIL() << "no error";
     } catch (const EInOutError& error) {
         EXPECT_EQ(std::string(error.what()), (Dir / "item_db.txt").string() + ": File not found");
     }
-    EXPECT_TRUE(AppCatalogues().Items.empty());
+    EXPECT_TRUE(Catalogues.Items.empty());
 }
 
 TEST_F(CatalogueTest, UnreadableItemDbIsAnErrorWithThePlatformsReason)
 {
     std::filesystem::create_directory(Dir / "item_db.txt");  // a folder where the file should be
     try {
-        LoadItems(Dir.Path());
+        Catalogues.LoadItems(Dir.Path());
         FAIL() << "no error";
     } catch (const EInOutError& error) {
         const std::string prefix = (Dir / "item_db.txt").string() + ": ";
@@ -300,9 +300,9 @@ TEST_F(CatalogueTest, RealItemDatabaseIsReadByTheRules)
             expected.push_back(*item);
     }
 
-    LoadItems(dataDir);
+    Catalogues.LoadItems(dataDir);
     std::vector<ItemFacts> actual;
-    for (const auto& item : AppCatalogues().Items)
+    for (const auto& item : Catalogues.Items)
         actual.push_back(Facts(*item));
     EXPECT_EQ(actual, expected);
 
@@ -311,7 +311,7 @@ TEST_F(CatalogueTest, RealItemDatabaseIsReadByTheRules)
     EXPECT_GT(actual.size(), 6000u);
     EXPECT_LT(actual.size(), 6214u);
     const auto has = [&](std::int32_t id) {
-        return std::any_of(AppCatalogues().Items.begin(), AppCatalogues().Items.end(),
+        return std::any_of(Catalogues.Items.begin(), Catalogues.Items.end(),
                            [id](const auto& item) { return item->ID == id; });
     };
     EXPECT_TRUE(has(501));

@@ -27,21 +27,21 @@ TEST_F(CatalogueTest, SpriteRangeCoversTheIdsRead)
     WriteFile("npcs.ini", NpcsIni({{"45", "Warp Portal"}, {"800", "Guard"}, {"111", "Invisible"}}));
     for (const char* id : {"45", "800", "111"})
         WriteBitmap(id, 40, 40);
-    LoadNPCs(Dir.Path());
+    Catalogues.LoadNPCs(Dir.Path());
 
-    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
-    EXPECT_EQ(AppCatalogues().MaxSpriteID, 800u);
-    ASSERT_EQ(AppCatalogues().Sprites.size(), 3u);
+    EXPECT_EQ(Catalogues.MinSpriteID, 45u);
+    EXPECT_EQ(Catalogues.MaxSpriteID, 800u);
+    ASSERT_EQ(Catalogues.Sprites.size(), 3u);
     const std::vector<std::pair<std::int32_t, std::string>> expected = {
         {45, "Warp Portal"}, {800, "Guard"}, {111, "Invisible"}};
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(AppCatalogues().Sprites[i]->ID, expected[i].first);
-        EXPECT_EQ(AppCatalogues().Sprites[i]->Name, expected[i].second);
-        EXPECT_EQ(AppCatalogues().Sprites[i]->ImageIndex, static_cast<std::int32_t>(i));
+        EXPECT_EQ(Catalogues.Sprites[i]->ID, expected[i].first);
+        EXPECT_EQ(Catalogues.Sprites[i]->Name, expected[i].second);
+        EXPECT_EQ(Catalogues.Sprites[i]->ImageIndex, static_cast<std::int32_t>(i));
     }
-    EXPECT_EQ(AppCatalogues().Images.Count(), 3);
-    EXPECT_EQ(FindNPCImg(800), AppCatalogues().Sprites[1].get());
-    EXPECT_EQ(FindNPCImg(46), nullptr);
+    EXPECT_EQ(Catalogues.Images.Count(), 3);
+    EXPECT_EQ(Catalogues.FindNPCImg(800), Catalogues.Sprites[1].get());
+    EXPECT_EQ(Catalogues.FindNPCImg(46), nullptr);
 }
 
 TEST_F(CatalogueTest, SpriteIdsCompareAsUnsigned)
@@ -50,10 +50,10 @@ TEST_F(CatalogueTest, SpriteIdsCompareAsUnsigned)
     WriteFile("npcs.ini", NpcsIni({{"-1", "Floating"}, {"45", "Warp Portal"}}));
     WriteBitmap("4294967295", 10, 10);
     WriteBitmap("45", 10, 10);
-    LoadNPCs(Dir.Path());
-    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
-    EXPECT_EQ(AppCatalogues().MaxSpriteID, 4294967295u);
-    EXPECT_EQ(AppCatalogues().Sprites[0]->ID, -1);
+    Catalogues.LoadNPCs(Dir.Path());
+    EXPECT_EQ(Catalogues.MinSpriteID, 45u);
+    EXPECT_EQ(Catalogues.MaxSpriteID, 4294967295u);
+    EXPECT_EQ(Catalogues.Sprites[0]->ID, -1);
 }
 
 TEST_F(CatalogueTest, SpritesFromCrLfFileAndDefaults)
@@ -61,13 +61,13 @@ TEST_F(CatalogueTest, SpritesFromCrLfFileAndDefaults)
     WriteFile("npcs.ini", WithCrLf("[NPCS]\nCount=2\n[NPC1]\nID=113\nName=Kafra\n[NPC2]\n"));
     WriteBitmap("113", 10, 10);
     WriteBitmap("0", 10, 10);  // [NPC2] has no ID key: sprite 0
-    LoadNPCs(Dir.Path());
-    ASSERT_EQ(AppCatalogues().Sprites.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Sprites[0]->Name, "Kafra");
-    EXPECT_EQ(AppCatalogues().Sprites[1]->ID, 0);
-    EXPECT_EQ(AppCatalogues().Sprites[1]->Name, "");
-    EXPECT_EQ(AppCatalogues().MinSpriteID, 0u);
-    EXPECT_EQ(AppCatalogues().MaxSpriteID, 113u);
+    Catalogues.LoadNPCs(Dir.Path());
+    ASSERT_EQ(Catalogues.Sprites.size(), 2u);
+    EXPECT_EQ(Catalogues.Sprites[0]->Name, "Kafra");
+    EXPECT_EQ(Catalogues.Sprites[1]->ID, 0);
+    EXPECT_EQ(Catalogues.Sprites[1]->Name, "");
+    EXPECT_EQ(Catalogues.MinSpriteID, 0u);
+    EXPECT_EQ(Catalogues.MaxSpriteID, 113u);
 }
 
 // Where a bitmap of the given size lands on its 100 x 128 picture.
@@ -90,9 +90,9 @@ TEST_P(SpritePlacement, BitmapIsCentredAndFitted)
     const PlacementCase& c = GetParam();
     WriteFile("npcs.ini", NpcsIni({{"113", "Kafra"}}));
     WriteBitmap("113", c.Width, c.Height, Red);
-    LoadNPCs(Dir.Path());
+    Catalogues.LoadNPCs(Dir.Path());
 
-    const QImage& picture = AppCatalogues().Images.At(0);
+    const QImage& picture = Catalogues.Images.At(0);
     ASSERT_EQ(picture.size(), QSize(100, 128));
     EXPECT_FALSE(picture.hasAlphaChannel());
     const QRect r = c.Expected;
@@ -131,17 +131,17 @@ TEST_F(CatalogueTest, MissingBitmapIsAnErrorNamingTheFile)
     WriteBitmap("45", 10, 10);
     WriteBitmap("800", 10, 10);
     try {
-        LoadNPCs(Dir.Path());
+        Catalogues.LoadNPCs(Dir.Path());
         FAIL() << "no error";
     } catch (const EInOutError& error) {
         EXPECT_EQ(std::string(error.what()),
                   (Dir / "npcs" / "113.bmp").string() + ": File not found");
     }
     // What was read before the failure stays, and the range only covers sprites in the list.
-    ASSERT_EQ(AppCatalogues().Sprites.size(), 1u);
-    EXPECT_EQ(AppCatalogues().Images.Count(), 1);
-    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
-    EXPECT_EQ(AppCatalogues().MaxSpriteID, 45u);
+    ASSERT_EQ(Catalogues.Sprites.size(), 1u);
+    EXPECT_EQ(Catalogues.Images.Count(), 1);
+    EXPECT_EQ(Catalogues.MinSpriteID, 45u);
+    EXPECT_EQ(Catalogues.MaxSpriteID, 45u);
 }
 
 TEST_F(CatalogueTest, BrokenBitmapIsAnErrorWithTheReadersReason)
@@ -149,7 +149,7 @@ TEST_F(CatalogueTest, BrokenBitmapIsAnErrorWithTheReadersReason)
     WriteFile("npcs.ini", NpcsIni({{"45", "Warp Portal"}}));
     WriteBytes(Dir / "npcs" / "45.bmp", "BM this is not a bitmap");
     try {
-        LoadNPCs(Dir.Path());
+        Catalogues.LoadNPCs(Dir.Path());
         FAIL() << "no error";
     } catch (const EInOutError& error) {
         const std::string prefix = (Dir / "npcs" / "45.bmp").string() + ": ";
@@ -157,7 +157,7 @@ TEST_F(CatalogueTest, BrokenBitmapIsAnErrorWithTheReadersReason)
         EXPECT_EQ(message.substr(0, prefix.size()), prefix);
         EXPECT_GT(message.size(), prefix.size()) << "no reason given";
     }
-    EXPECT_TRUE(AppCatalogues().Sprites.empty());
+    EXPECT_TRUE(Catalogues.Sprites.empty());
 }
 
 TEST(ImageList, TakesOnlyPicturesOfItsSizeAndChecksIndexes)
@@ -181,54 +181,54 @@ std::filesystem::path ShippedData()
 
 TEST_F(CatalogueTest, ShippedCataloguesLoad)
 {
-    ASSERT_NO_THROW(LoadNPCs(ShippedData()));
-    ASSERT_NO_THROW(LoadItems(ShippedData()));
-    LoadJobs(ShippedData());
-    LoadMaps(ShippedData());
+    ASSERT_NO_THROW(Catalogues.LoadNPCs(ShippedData()));
+    ASSERT_NO_THROW(Catalogues.LoadItems(ShippedData()));
+    Catalogues.LoadJobs(ShippedData());
+    Catalogues.LoadMaps(ShippedData());
 
-    EXPECT_GE(AppCatalogues().Sprites.size(), 20u);
-    EXPECT_GE(AppCatalogues().Items.size(), 300u);
+    EXPECT_GE(Catalogues.Sprites.size(), 20u);
+    EXPECT_GE(Catalogues.Items.size(), 300u);
     // The play-test adds each kind the server does not stack one at a time: the sample holds
     // weapons, armour, pet eggs and pet accessories, each with its database name.
     std::set<std::int32_t> types;
-    for (const auto& item : AppCatalogues().Items) {
+    for (const auto& item : Catalogues.Items) {
         types.insert(item->Type);
         EXPECT_FALSE(item->DbName.empty()) << item->ID;
     }
     for (std::int32_t type : {0, 2, 3, 4, 5, 6, 7, 8})
         EXPECT_TRUE(types.count(type)) << "no item of type " << type;
-    EXPECT_GE(AppCatalogues().Maps.size(), 60u);
-    EXPECT_GE(AppCatalogues().Jobs.size(), 60u);
-    EXPECT_NE(FindMap("prontera.gat"), nullptr);
-    EXPECT_NE(FindNPCImg(45), nullptr);
-    EXPECT_EQ(AppCatalogues().MinSpriteID, 45u);
-    EXPECT_EQ(AppCatalogues().Images.Count(), static_cast<int>(AppCatalogues().Sprites.size()));
+    EXPECT_GE(Catalogues.Maps.size(), 60u);
+    EXPECT_GE(Catalogues.Jobs.size(), 60u);
+    EXPECT_NE(Catalogues.FindMap("prontera.gat"), nullptr);
+    EXPECT_NE(Catalogues.FindNPCImg(45), nullptr);
+    EXPECT_EQ(Catalogues.MinSpriteID, 45u);
+    EXPECT_EQ(Catalogues.Images.Count(), static_cast<int>(Catalogues.Sprites.size()));
 
     std::set<std::int32_t> jobIds;
-    for (const auto& job : AppCatalogues().Jobs) {
+    for (const auto& job : Catalogues.Jobs) {
         EXPECT_TRUE(jobIds.insert(job->ID).second) << "job ID twice: " << job->ID;
         EXPECT_NE(job->Name, "error");
     }
-    for (const auto& map : AppCatalogues().Maps) {
+    for (const auto& map : Catalogues.Maps) {
         EXPECT_FALSE(map->Name.empty()) << map->MapFile;
         EXPECT_EQ(map->MapFile.substr(map->MapFile.size() - 4), ".gat") << map->MapFile;
     }
     std::set<std::int32_t> itemIds;
-    for (const auto& item : AppCatalogues().Items)
+    for (const auto& item : Catalogues.Items)
         EXPECT_TRUE(itemIds.insert(item->ID).second) << "item ID twice: " << item->ID;
-    EXPECT_TRUE(std::any_of(AppCatalogues().Items.begin(), AppCatalogues().Items.end(),
+    EXPECT_TRUE(std::any_of(Catalogues.Items.begin(), Catalogues.Items.end(),
                             [](const auto& item) { return item->Slots != 0; }));
 }
 
 TEST(ShippedCatalogues, EverySpriteHasASmallTrueColourBitmap)
 {
-    InitCatalogues();
-    LoadNPCs(ShippedData());
+    TCatalogues Catalogues;
+    Catalogues.LoadNPCs(ShippedData());
     std::set<QSize, bool (*)(const QSize&, const QSize&)> sizes(
         [](const QSize& a, const QSize& b) {
             return a.width() != b.width() ? a.width() < b.width() : a.height() < b.height();
         });
-    for (const auto& sprite : AppCatalogues().Sprites) {
+    for (const auto& sprite : Catalogues.Sprites) {
         const std::filesystem::path path =
             ShippedData() / "npcs" / (std::to_string(sprite->ID) + ".bmp");
         QImageReader reader(QString::fromStdString(path.string()));
@@ -242,16 +242,15 @@ TEST(ShippedCatalogues, EverySpriteHasASmallTrueColourBitmap)
         EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24) << "bits per pixel of " << path;
     }
     EXPECT_GE(sizes.size(), 4u) << "the samples should come in various sizes";
-    InitCatalogues();
 }
 
 // The shipped samples hold the server's facts: every job constant, real maps, real item lines.
 TEST(ShippedCatalogues, AgreeWithTheServerData)
 {
     SKIP_WITHOUT_SHARED_DATA(dataDir);
-    InitCatalogues();
-    LoadJobs(ShippedData());
-    LoadMaps(ShippedData());
+    TCatalogues Catalogues;
+    Catalogues.LoadJobs(ShippedData());
+    Catalogues.LoadMaps(ShippedData());
 
     std::ifstream constants(dataDir / "const.txt");
     std::set<std::int32_t> serverJobIds;
@@ -263,7 +262,7 @@ TEST(ShippedCatalogues, AgreeWithTheServerData)
             serverJobIds.insert(id);
     }
     std::set<std::int32_t> shippedJobIds;
-    for (const auto& job : AppCatalogues().Jobs)
+    for (const auto& job : Catalogues.Jobs)
         shippedJobIds.insert(job->ID);
     EXPECT_EQ(shippedJobIds, serverJobIds);
 
@@ -275,7 +274,7 @@ TEST(ShippedCatalogues, AgreeWithTheServerData)
         if (line.rfind("//", 0) != 0 && fields >> name)
             serverMaps.insert(name + ".gat");
     }
-    for (const auto& map : AppCatalogues().Maps)
+    for (const auto& map : Catalogues.Maps)
         EXPECT_TRUE(serverMaps.count(map->MapFile)) << map->MapFile << " is not a server map";
 
     const std::string serverItems = ReadBytes(dataDir / "item_db.txt");
@@ -290,7 +289,6 @@ TEST(ShippedCatalogues, AgreeWithTheServerData)
         EXPECT_NE(serverItems.find("\n" + line + "\n"), std::string::npos) << line;
     }
     EXPECT_GE(records, 300);
-    InitCatalogues();
 }
 
 }  // namespace

@@ -15,8 +15,8 @@
 
 class CatalogueTest : public ::testing::Test {
 protected:
-    void SetUp() override { InitCatalogues(); }
-    void TearDown() override { InitCatalogues(); }
+    void SetUp() override { Catalogues.Clear(); }
+    void TearDown() override { Catalogues.Clear(); }
 
     // Writes a catalogue file into Dir; "\n" in text is written as it stands.
     void WriteFile(const std::string& name, const std::string& text) const
@@ -36,6 +36,7 @@ protected:
     }
 
     TTempDir Dir;
+    TCatalogues Catalogues;
 };
 
 // "a\nb\n" with every LF turned into CR LF.

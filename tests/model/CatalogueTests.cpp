@@ -122,12 +122,12 @@ struct IniCatalogue {
     std::function<std::size_t()> Size;
 };
 
-std::vector<IniCatalogue> IniCatalogues()
+std::vector<IniCatalogue> IniCatalogues(TCatalogues& c)
 {
     return {
-        {"jobs.ini", "Jobs", LoadJobs, [] { return AppCatalogues().Jobs.size(); }},
-        {"maps.ini", "Maps", LoadMaps, [] { return AppCatalogues().Maps.size(); }},
-        {"npcs.ini", "NPCS", LoadNPCs, [] { return AppCatalogues().Sprites.size(); }},
+        {"jobs.ini", "Jobs", [&c](const std::filesystem::path& dir) { c.LoadJobs(dir); }, [&c] { return c.Jobs.size(); }},
+        {"maps.ini", "Maps", [&c](const std::filesystem::path& dir) { c.LoadMaps(dir); }, [&c] { return c.Maps.size(); }},
+        {"npcs.ini", "NPCS", [&c](const std::filesystem::path& dir) { c.LoadNPCs(dir); }, [&c] { return c.Sprites.size(); }},
     };
 }
 
@@ -146,8 +146,8 @@ class EmptyCatalogue : public CatalogueTest,
 
 TEST_P(EmptyCatalogue, GivesNoEntries)
 {
-    for (const IniCatalogue& catalogue : IniCatalogues()) {
-        InitCatalogues();
+    for (const IniCatalogue& catalogue : IniCatalogues(Catalogues)) {
+        Catalogues.Clear();
         std::filesystem::remove(Dir / catalogue.File);
         if (GetParam().CountLine)
             WriteFile(catalogue.File, std::string("[") + catalogue.Section + "]\n" +
@@ -155,8 +155,8 @@ TEST_P(EmptyCatalogue, GivesNoEntries)
         ASSERT_NO_THROW(catalogue.Load(Dir.Path())) << catalogue.File;
         EXPECT_EQ(catalogue.Size(), 0u) << catalogue.File;
     }
-    EXPECT_EQ(AppCatalogues().MinSpriteID, 4294967295u);
-    EXPECT_EQ(AppCatalogues().MaxSpriteID, 0u);
+    EXPECT_EQ(Catalogues.MinSpriteID, 4294967295u);
+    EXPECT_EQ(Catalogues.MaxSpriteID, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, EmptyCatalogue,
@@ -182,20 +182,20 @@ TEST_F(CatalogueTest, IniFileThatExistsButCannotBeReadIsAnError)
     // an empty catalogue.
     std::filesystem::create_directory(Dir / "jobs.ini");
     try {
-        LoadJobs(Dir.Path());
+        Catalogues.LoadJobs(Dir.Path());
         FAIL() << "no error";
     } catch (const EInOutError& error) {
         const std::string prefix = (Dir / "jobs.ini").string() + ": ";
         EXPECT_EQ(std::string(error.what()).substr(0, prefix.size()), prefix);
     }
-    EXPECT_TRUE(AppCatalogues().Jobs.empty());
+    EXPECT_TRUE(Catalogues.Jobs.empty());
 }
 
 TEST_F(CatalogueTest, AbsurdCountIsAnErrorNamingTheFile)
 {
     // Taken at its word, a count of two billion would build entries until memory runs out.
-    for (const IniCatalogue& catalogue : IniCatalogues()) {
-        InitCatalogues();
+    for (const IniCatalogue& catalogue : IniCatalogues(Catalogues)) {
+        Catalogues.Clear();
         WriteFile(catalogue.File, std::string("[") + catalogue.Section + "]\nCount=2147483647\n");
         try {
             catalogue.Load(Dir.Path());
@@ -212,47 +212,47 @@ TEST_F(CatalogueTest, AbsurdCountIsAnErrorNamingTheFile)
 TEST_F(CatalogueTest, LargestCountStillLoads)
 {
     WriteFile("jobs.ini", "[Jobs]\nCount=65535\n[Job65535]\nID=7\nName=Knight\n");
-    LoadJobs(Dir.Path());
-    ASSERT_EQ(AppCatalogues().Jobs.size(), 65535u);
-    EXPECT_EQ(AppCatalogues().Jobs.front()->Name, "error");
-    EXPECT_EQ(AppCatalogues().Jobs.back()->Name, "Knight");
+    Catalogues.LoadJobs(Dir.Path());
+    ASSERT_EQ(Catalogues.Jobs.size(), 65535u);
+    EXPECT_EQ(Catalogues.Jobs.front()->Name, "error");
+    EXPECT_EQ(Catalogues.Jobs.back()->Name, "Knight");
 }
 
 TEST_F(CatalogueTest, JobWithoutNameIsCalledError)
 {
     WriteFile("jobs.ini", "[Jobs]\nCount=2\n[Job1]\nID=0\nName=Novice\n[Job2]\nID=7\n");
-    LoadJobs(Dir.Path());
-    ASSERT_EQ(AppCatalogues().Jobs.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Jobs[0]->ID, 0);
-    EXPECT_EQ(AppCatalogues().Jobs[0]->Name, "Novice");
-    EXPECT_EQ(AppCatalogues().Jobs[1]->ID, 7);
-    EXPECT_EQ(AppCatalogues().Jobs[1]->Name, "error");
+    Catalogues.LoadJobs(Dir.Path());
+    ASSERT_EQ(Catalogues.Jobs.size(), 2u);
+    EXPECT_EQ(Catalogues.Jobs[0]->ID, 0);
+    EXPECT_EQ(Catalogues.Jobs[0]->Name, "Novice");
+    EXPECT_EQ(Catalogues.Jobs[1]->ID, 7);
+    EXPECT_EQ(Catalogues.Jobs[1]->Name, "error");
 }
 
 TEST_F(CatalogueTest, CountGovernsEvenWhenSectionsAreMissing)
 {
     WriteFile("jobs.ini", "[jobs]\ncount=3\n[job2]\nid=12\nname=Assassin\n[Job9]\nID=9\n");
-    LoadJobs(Dir.Path());
-    ASSERT_EQ(AppCatalogues().Jobs.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Jobs[0]->ID, 0);
-    EXPECT_EQ(AppCatalogues().Jobs[0]->Name, "error");
-    EXPECT_EQ(AppCatalogues().Jobs[1]->ID, 12);
-    EXPECT_EQ(AppCatalogues().Jobs[1]->Name, "Assassin");
-    EXPECT_EQ(AppCatalogues().Jobs[2]->Name, "error");
+    Catalogues.LoadJobs(Dir.Path());
+    ASSERT_EQ(Catalogues.Jobs.size(), 3u);
+    EXPECT_EQ(Catalogues.Jobs[0]->ID, 0);
+    EXPECT_EQ(Catalogues.Jobs[0]->Name, "error");
+    EXPECT_EQ(Catalogues.Jobs[1]->ID, 12);
+    EXPECT_EQ(Catalogues.Jobs[1]->Name, "Assassin");
+    EXPECT_EQ(Catalogues.Jobs[2]->Name, "error");
 }
 
 TEST_F(CatalogueTest, MapsKeepFileOrderAndDefaultToEmptyTexts)
 {
     WriteFile("maps.ini", "[Maps]\nCount=3\n[Map1]\nName=Prontera\nMap=prontera.gat\n"
                           "[Map2]\nMap=izlude.gat\n[Map3]\nName=Geffen\n");
-    LoadMaps(Dir.Path());
-    ASSERT_EQ(AppCatalogues().Maps.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Maps[0]->Name, "Prontera");
-    EXPECT_EQ(AppCatalogues().Maps[0]->MapFile, "prontera.gat");
-    EXPECT_EQ(AppCatalogues().Maps[1]->Name, "");
-    EXPECT_EQ(AppCatalogues().Maps[1]->MapFile, "izlude.gat");
-    EXPECT_EQ(AppCatalogues().Maps[2]->Name, "Geffen");
-    EXPECT_EQ(AppCatalogues().Maps[2]->MapFile, "");
+    Catalogues.LoadMaps(Dir.Path());
+    ASSERT_EQ(Catalogues.Maps.size(), 3u);
+    EXPECT_EQ(Catalogues.Maps[0]->Name, "Prontera");
+    EXPECT_EQ(Catalogues.Maps[0]->MapFile, "prontera.gat");
+    EXPECT_EQ(Catalogues.Maps[1]->Name, "");
+    EXPECT_EQ(Catalogues.Maps[1]->MapFile, "izlude.gat");
+    EXPECT_EQ(Catalogues.Maps[2]->Name, "Geffen");
+    EXPECT_EQ(Catalogues.Maps[2]->MapFile, "");
 }
 
 TEST_F(CatalogueTest, CrLfFilesLoadLikeLfFiles)
@@ -261,30 +261,30 @@ TEST_F(CatalogueTest, CrLfFilesLoadLikeLfFiles)
     const std::string maps = "[Maps]\nCount=1\n[Map1]\nName=Prontera\nMap=prontera.gat\n";
     WriteFile("jobs.ini", WithCrLf(jobs));
     WriteFile("maps.ini", WithCrLf(maps));
-    LoadJobs(Dir.Path());
-    LoadMaps(Dir.Path());
-    ASSERT_EQ(AppCatalogues().Jobs.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Jobs[1]->ID, 2);
-    EXPECT_EQ(AppCatalogues().Jobs[1]->Name, "Mage");
-    ASSERT_EQ(AppCatalogues().Maps.size(), 1u);
-    EXPECT_EQ(AppCatalogues().Maps[0]->Name, "Prontera");
-    EXPECT_EQ(AppCatalogues().Maps[0]->MapFile, "prontera.gat");
+    Catalogues.LoadJobs(Dir.Path());
+    Catalogues.LoadMaps(Dir.Path());
+    ASSERT_EQ(Catalogues.Jobs.size(), 2u);
+    EXPECT_EQ(Catalogues.Jobs[1]->ID, 2);
+    EXPECT_EQ(Catalogues.Jobs[1]->Name, "Mage");
+    ASSERT_EQ(Catalogues.Maps.size(), 1u);
+    EXPECT_EQ(Catalogues.Maps[0]->Name, "Prontera");
+    EXPECT_EQ(Catalogues.Maps[0]->MapFile, "prontera.gat");
 }
 
-TEST_F(CatalogueTest, LoadersAppendAndInitCataloguesStartsOver)
+TEST_F(CatalogueTest, LoadersAppendAndClearStartsOver)
 {
     WriteFile("jobs.ini", "[Jobs]\nCount=1\n[Job1]\nID=7\nName=Knight\n");
-    LoadJobs(Dir.Path());
-    LoadJobs(Dir.Path());
-    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
+    Catalogues.LoadJobs(Dir.Path());
+    Catalogues.LoadJobs(Dir.Path());
+    EXPECT_EQ(Catalogues.Jobs.size(), 2u);
 
-    InitCatalogues();
-    EXPECT_TRUE(AppCatalogues().Jobs.empty());
-    EXPECT_TRUE(AppCatalogues().Maps.empty());
-    EXPECT_TRUE(AppCatalogues().Items.empty());
-    EXPECT_TRUE(AppCatalogues().Sprites.empty());
-    EXPECT_EQ(AppCatalogues().Images.Count(), 0);
-    EXPECT_EQ(AppCatalogues().Variables.size(), 8u);
+    Catalogues.Clear();
+    EXPECT_TRUE(Catalogues.Jobs.empty());
+    EXPECT_TRUE(Catalogues.Maps.empty());
+    EXPECT_TRUE(Catalogues.Items.empty());
+    EXPECT_TRUE(Catalogues.Sprites.empty());
+    EXPECT_EQ(Catalogues.Images.Count(), 0);
+    EXPECT_EQ(ScriptVariables().size(), 8u);
 }
 
 // --- Variables, lookups and fillers ------------------------------------------------------------
@@ -296,22 +296,22 @@ TEST_F(CatalogueTest, VariablesAreTheServersEightInTheirFixedOrder)
         {"JobLevel", PT_Amount},   {"Sex", PT_Sex},       {"StatusPoint", PT_Amount},
         {"Weight", PT_Amount},     {"MaxWeight", PT_Amount},
     };
-    ASSERT_EQ(AppCatalogues().Variables.size(), expected.size());
+    ASSERT_EQ(ScriptVariables().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(AppCatalogues().Variables[i]->Name, expected[i].first) << i;
-        EXPECT_EQ(AppCatalogues().Variables[i]->ValueKind, expected[i].second) << i;
-        EXPECT_EQ(AppCatalogues().Variables[i]->Reserved, 0) << i;
+        EXPECT_EQ(ScriptVariables()[i].Name, expected[i].first) << i;
+        EXPECT_EQ(ScriptVariables()[i].ValueKind, expected[i].second) << i;
+        EXPECT_EQ(ScriptVariables()[i].Reserved, 0) << i;
     }
 }
 
 TEST_F(CatalogueTest, VariableLookups)
 {
-    EXPECT_EQ(FindVariable("Zeny"), AppCatalogues().Variables[1].get());
+    EXPECT_EQ(FindVariable("Zeny"), &ScriptVariables()[1]);
     EXPECT_EQ(FindVariable("zeny"), nullptr);
     EXPECT_EQ(FindVariable("ZENY"), nullptr);
     EXPECT_EQ(FindVariable(""), nullptr);
     EXPECT_EQ(VariableAt(-1), nullptr);
-    EXPECT_EQ(VariableAt(7), AppCatalogues().Variables[7].get());
+    EXPECT_EQ(VariableAt(7), &ScriptVariables()[7]);
     EXPECT_THROW(VariableAt(8), EListError);
     EXPECT_THROW(VariableAt(-2), EListError);
     for (int i = 0; i < 8; ++i)
@@ -326,48 +326,48 @@ TEST_F(CatalogueTest, MapLookups)
     WriteFile("maps.ini", "[Maps]\nCount=3\n[Map1]\nName=Izlude\nMap=izlude.gat\n"
                           "[Map2]\nName=Prontera\nMap=PRONTERA.GAT\n"
                           "[Map3]\nName=Copy\nMap=prontera.gat\n");
-    LoadMaps(Dir.Path());
-    EXPECT_EQ(FindMap("prontera.gat"), AppCatalogues().Maps[1].get());
-    EXPECT_EQ(FindMap("Prontera.Gat"), AppCatalogues().Maps[1].get());
-    EXPECT_EQ(FindMap("IZLUDE.GAT"), AppCatalogues().Maps[0].get());
-    EXPECT_EQ(FindMap("prontera"), nullptr);
-    EXPECT_EQ(FindMap(""), nullptr);
-    EXPECT_EQ(IndexOfMap(FindMap("prontera.gat")), 1);
-    EXPECT_EQ(IndexOfMap(nullptr), -1);
-    EXPECT_EQ(MapAt(2), AppCatalogues().Maps[2].get());
-    EXPECT_THROW(MapAt(3), EListError);
-    EXPECT_THROW(MapAt(-1), EListError);
-    EXPECT_TRUE(IsMapIndex(0));
-    EXPECT_TRUE(IsMapIndex(2));
-    EXPECT_FALSE(IsMapIndex(3));
-    EXPECT_FALSE(IsMapIndex(-1));
+    Catalogues.LoadMaps(Dir.Path());
+    EXPECT_EQ(Catalogues.FindMap("prontera.gat"), Catalogues.Maps[1].get());
+    EXPECT_EQ(Catalogues.FindMap("Prontera.Gat"), Catalogues.Maps[1].get());
+    EXPECT_EQ(Catalogues.FindMap("IZLUDE.GAT"), Catalogues.Maps[0].get());
+    EXPECT_EQ(Catalogues.FindMap("prontera"), nullptr);
+    EXPECT_EQ(Catalogues.FindMap(""), nullptr);
+    EXPECT_EQ(Catalogues.IndexOfMap(Catalogues.FindMap("prontera.gat")), 1);
+    EXPECT_EQ(Catalogues.IndexOfMap(nullptr), -1);
+    EXPECT_EQ(Catalogues.MapAt(2), Catalogues.Maps[2].get());
+    EXPECT_THROW(Catalogues.MapAt(3), EListError);
+    EXPECT_THROW(Catalogues.MapAt(-1), EListError);
+    EXPECT_TRUE(Catalogues.IsMapIndex(0));
+    EXPECT_TRUE(Catalogues.IsMapIndex(2));
+    EXPECT_FALSE(Catalogues.IsMapIndex(3));
+    EXPECT_FALSE(Catalogues.IsMapIndex(-1));
 }
 
 TEST_F(CatalogueTest, LookupsOverEmptyCataloguesFindNothing)
 {
-    EXPECT_EQ(FindJob(0), nullptr);
-    EXPECT_EQ(FindMap("prontera.gat"), nullptr);
-    EXPECT_EQ(FindNPCImg(45), nullptr);
-    EXPECT_FALSE(IsMapIndex(0));
-    EXPECT_THROW(MapAt(0), EListError);
+    EXPECT_EQ(Catalogues.FindJob(0), nullptr);
+    EXPECT_EQ(Catalogues.FindMap("prontera.gat"), nullptr);
+    EXPECT_EQ(Catalogues.FindNPCImg(45), nullptr);
+    EXPECT_FALSE(Catalogues.IsMapIndex(0));
+    EXPECT_THROW(Catalogues.MapAt(0), EListError);
 }
 
 TEST_F(CatalogueTest, FindJobTakesTheFirstWithTheId)
 {
     WriteFile("jobs.ini", "[Jobs]\nCount=3\n[Job1]\nID=18\nName=Alchemist\n"
                           "[Job2]\nID=7\nName=Knight\n[Job3]\nID=18\nName=Alchem\n");
-    LoadJobs(Dir.Path());
-    EXPECT_EQ(FindJob(18), AppCatalogues().Jobs[0].get());
-    EXPECT_EQ(FindJob(7), AppCatalogues().Jobs[1].get());
-    EXPECT_EQ(FindJob(8), nullptr);
+    Catalogues.LoadJobs(Dir.Path());
+    EXPECT_EQ(Catalogues.FindJob(18), Catalogues.Jobs[0].get());
+    EXPECT_EQ(Catalogues.FindJob(7), Catalogues.Jobs[1].get());
+    EXPECT_EQ(Catalogues.FindJob(8), nullptr);
 }
 
 TEST_F(CatalogueTest, FillersAppendBehindWhatIsThereInOneUpdate)
 {
     WriteFile("jobs.ini", "[Jobs]\nCount=2\n[Job1]\nID=0\nName=Novice\n[Job2]\nID=7\nName=Knight\n");
     WriteFile("maps.ini", "[Maps]\nCount=1\n[Map1]\nName=Prontera\nMap=prontera.gat\n");
-    LoadJobs(Dir.Path());
-    LoadMaps(Dir.Path());
+    Catalogues.LoadJobs(Dir.Path());
+    Catalogues.LoadMaps(Dir.Path());
     const int marker = 0;
 
     struct Filler {
@@ -375,13 +375,14 @@ TEST_F(CatalogueTest, FillersAppendBehindWhatIsThereInOneUpdate)
         std::vector<std::pair<std::string, const void*>> Expected;
     };
     const std::vector<Filler> fillers = {
-        {FillJobList, {{"Novice", AppCatalogues().Jobs[0].get()}, {"Knight", AppCatalogues().Jobs[1].get()}}},
-        {FillMapList, {{"Prontera", AppCatalogues().Maps[0].get()}}},
+        {[this](TStrings& strings) { Catalogues.FillJobList(strings); },
+         {{"Novice", Catalogues.Jobs[0].get()}, {"Knight", Catalogues.Jobs[1].get()}}},
+        {[this](TStrings& strings) { Catalogues.FillMapList(strings); }, {{"Prontera", Catalogues.Maps[0].get()}}},
         {FillVariableList,
-         {{"Don't use", nullptr}, {"Class", AppCatalogues().Variables[0].get()}, {"Zeny", AppCatalogues().Variables[1].get()},
-          {"BaseLevel", AppCatalogues().Variables[2].get()}, {"JobLevel", AppCatalogues().Variables[3].get()},
-          {"Sex", AppCatalogues().Variables[4].get()}, {"StatusPoint", AppCatalogues().Variables[5].get()},
-          {"Weight", AppCatalogues().Variables[6].get()}, {"MaxWeight", AppCatalogues().Variables[7].get()}}},
+         {{"Don't use", nullptr}, {"Class", &ScriptVariables()[0]}, {"Zeny", &ScriptVariables()[1]},
+          {"BaseLevel", &ScriptVariables()[2]}, {"JobLevel", &ScriptVariables()[3]},
+          {"Sex", &ScriptVariables()[4]}, {"StatusPoint", &ScriptVariables()[5]},
+          {"Weight", &ScriptVariables()[6]}, {"MaxWeight", &ScriptVariables()[7]}}},
     };
     for (const Filler& filler : fillers) {
         TStringList strings;

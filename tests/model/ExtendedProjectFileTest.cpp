@@ -17,7 +17,7 @@ namespace {
 class TExtendedGroup : public TGroupTask {
 public:
     using TGroupTask::TGroupTask;
-    bool NeedsExtendedFormat() const override { return true; }
+    bool NeedsExtendedFormat(const TCatalogues& /*catalogues*/) const override { return true; }
 };
 
 class ExtendedProjectFileTest : public TaskTest {
@@ -90,9 +90,9 @@ TEST_P(FileVersionTest, IsTheLowestThatHoldsTheNpc)
     EXPECT_EQ(bytes.substr(0, 4), Int32(row.Version));
     EXPECT_THAT(NpcLine(), ::testing::StartsWith(std::string(row.Written) + ","));
     // Loading replaces the project, and with it the record npc refers to.
-    const std::string mapBefore = NpcMapFile(npc);
+    const std::string mapBefore = NpcMapFile(npc, Project().Catalogues());
     Document().LoadProjectBytes("again.NPC", bytes);
-    EXPECT_EQ(NpcMapFile(Project().NPCInfo), mapBefore) << "the map written changed on loading";
+    EXPECT_EQ(NpcMapFile(Project().NPCInfo, Project().Catalogues()), mapBefore) << "the map written changed on loading";
     EXPECT_EQ(Project().NPCInfo.Touch, row.Touch);
     EXPECT_EQ(SaveProjectBytes(Project()), bytes);
 }
@@ -116,11 +116,11 @@ TEST_F(ExtendedProjectFileTest, MapByNameSurvivesAnotherCatalogue)
     Project().NPCInfo.MapIndex = 0;
     Project().NPCInfo.Touch = TTouchArea{4, 0};
     const std::string bytes = SaveProjectBytes(Project());
-    std::swap(AppCatalogues().Maps[0], AppCatalogues().Maps[1]);
+    std::swap(TestCatalogues().Maps[0], TestCatalogues().Maps[1]);
     Document().LoadProjectBytes("reordered.NPC", bytes);
     EXPECT_EQ(Project().NPCInfo.MapIndex, 1);
     EXPECT_THAT(NpcLine(), ::testing::StartsWith("prontera.gat,0,0,1\tscript\t\t45,4,0,{"));
-    AppCatalogues().Maps.clear();
+    TestCatalogues().Maps.clear();
     Document().LoadProjectBytes("nocatalogue.NPC", bytes);
     EXPECT_EQ(Project().NPCInfo.MapIndex, -1);
     EXPECT_THAT(NpcLine(), ::testing::StartsWith("prontera.gat,"));

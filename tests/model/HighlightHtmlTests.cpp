@@ -38,8 +38,7 @@ class HtmlExportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitCatalogues();
-        InitActions();
+        TestCatalogues().Clear();
         Document().NewProject();
     }
 
@@ -108,7 +107,7 @@ protected:
     {
         HtmlExportTest::SetUp();
         WriteBytes(Data / "maps.ini", "[Maps]\r\nCount=1\r\n[Map1]\r\nName=Prontera\r\nMap=prontera.gat\r\n");
-        AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+        TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
         Document().NewProject();
         Project().NPCInfo.Name = "Guide";
         Project().HeaderInfo.ScriptName = "Guide Script";

@@ -45,8 +45,7 @@ class HighlightTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitCatalogues();
-        InitActions();
+        TestCatalogues().Clear();
         Document().NewProject();
         TTaskNode* start = Project().TaskTree.GetFirstNode();
         AddGroup(start, "Shop");
@@ -56,8 +55,7 @@ protected:
 
     void TearDown() override
     {
-        InitCatalogues();
-        InitActions();
+        TestCatalogues().Clear();
         Document().NewProject();
     }
 
@@ -230,13 +228,11 @@ TEST_F(HighlightTest, AGroupsAuthorLabelNameIsLimeInPlaceOfItsNumber)
 
 TEST_F(HighlightTest, WordsTheCataloguesDoNotHoldArePlain)
 {
-    // Without the variable catalogue and the actions, their names are ordinary words; keywords
-    // need no catalogue.
-    AppCatalogues().Variables.clear();
-    ActionList.clear();
-    EXPECT_EQ(ScanLine("Zeny getitem mes"),
-              (std::vector<TColourRange>{{0, 4, Plain}, {4, 1, Yellow}, {5, 7, Plain}, {12, 1, Yellow},
-                                         {13, 3, White}}));
+    // A word that is neither a script variable nor an action's command is an ordinary word, even
+    // one letter away from them; keywords need no catalogue.
+    EXPECT_EQ(ScanLine("Zenny getitems mes"),
+              (std::vector<TColourRange>{{0, 5, Plain}, {5, 1, Yellow}, {6, 8, Plain}, {14, 1, Yellow},
+                                         {15, 3, White}}));
 }
 
 // ---- Colour codes in message lines ------------------------------------------------------------

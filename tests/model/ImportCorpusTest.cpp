@@ -113,11 +113,11 @@ TEST(ImportFileNames, AreSafeAndUnique)
 TEST(ImportCorpus, EveryImportableNpcOfTheServersScriptsPassesItsProof)
 {
     SKIP_WITHOUT_SHARED_DATA(data);
-    InitCatalogues();
-    InitActions();
-    LoadMaps(SourceDir() / "data");
-    const auto maps = ProofMaps();
+    TestCatalogues().Clear();
+    TestCatalogues().LoadMaps(SourceDir() / "data");
+    const auto maps = ProofMaps(TestCatalogues());
     TProofOptions options;
+    options.Catalogues = SharedTestCatalogues();
     options.Maps = &maps;
     std::vector<std::filesystem::path> files;
     for (const auto& item : std::filesystem::recursive_directory_iterator(data / "npc"))

@@ -69,8 +69,9 @@ TFigures Measure(const std::filesystem::path& npcFolder, script::TTarget target)
         if (item.path().extension() == ".txt")
             files.push_back(item.path());
     std::sort(files.begin(), files.end());
-    const auto maps = ProofMaps();
+    const auto maps = ProofMaps(TestCatalogues());
     TProofOptions options;
+    options.Catalogues = SharedTestCatalogues();
     options.Target = target;
     options.Maps = &maps;
     for (const auto& file : files) {
@@ -106,8 +107,7 @@ TEST_P(ImportMeasureTest, StructuredShareGotosAndLabelsMeetTheirGoals)
     const std::filesystem::path folder = eathena.parent_path() / GetParam().Folder / "npc";
     if (!std::filesystem::is_directory(folder))
         GTEST_SKIP() << "the server data folder " << GetParam().Folder << "/npc is not present";
-    InitActions();
-    LoadMaps(SourceDir() / "data");
+    TestCatalogues().LoadMaps(SourceDir() / "data");
     const TFigures f = Measure(folder, GetParam().Target);
     const double share = f.Stats.Statements ? 100.0 * f.Stats.Structured / f.Stats.Statements : 0.0;
     std::cout << "[ figures  ] " << GetParam().Folder << ": " << f.Files << " files, " << f.Proved << " of "

@@ -122,11 +122,11 @@ TEST_P(ImportNpcLineTest, IsWrittenBackAsTheScriptHadIt)
 {
     const NpcLineRow& row = GetParam();
     const TImportSource source("t.txt", Npc(row.Head));
-    const TImportResult result = ImportNpc(source, source.File.Entries[0], row.Target);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues(), row.Target);
     EXPECT_EQ(result.Project->NPCInfo.MapIndex, row.MapIndex);
     EXPECT_EQ(NpcLineOf(*result.Project), row.Written);
     const std::string bytes = SaveProjectBytes(*result.Project);
-    EXPECT_EQ(NpcLineOf(*ReadProjectBytes("again.NPC", bytes, row.Target)), row.Written);
+    EXPECT_EQ(NpcLineOf(*ReadProjectBytes("again.NPC", bytes, SharedTestCatalogues(), row.Target)), row.Written);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ImportNpcFieldsTest, MapTheCatalogueLacksIsKeptSavedAndExported)
 {
     const TImportSource source("t.txt", Npc("my_town,1,2,3\tscript\tGuide\t45,{"));
-    const TImportResult result = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     ASSERT_EQ(result.Notes.size(), 1u);
     EXPECT_THAT(result.Notes[0], HasSubstr("my_town is not in the map catalogue: it is kept"));
     // Save Output refused an NPC without a catalogue map; this one has its map.
@@ -174,7 +174,7 @@ TEST_P(ImportWarpTest, BecomesAWarpActionWithItsMap)
 {
     const WarpRow& row = GetParam();
     const TImportSource source("t.txt", Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{", std::string("\t") + row.Statement));
-    const TImportResult result = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     const TTaskNode* node = result.Project->TaskTree.GetFirstNode()->Child(0);
     ASSERT_NE(node, nullptr);
     ASSERT_EQ(node->Data()->Kind(), TTaskKind::Action);
@@ -186,7 +186,7 @@ TEST_P(ImportWarpTest, BecomesAWarpActionWithItsMap)
     EXPECT_THAT(lines, ::testing::Contains(std::string("\t\t") + row.Statement));
     const std::string bytes = SaveProjectBytes(*result.Project);
     EXPECT_EQ(bytes.substr(0, 4), Int32(row.Version));
-    EXPECT_EQ(WrittenLines(*ReadProjectBytes("again.NPC", bytes)), lines);
+    EXPECT_EQ(WrittenLines(*ReadProjectBytes("again.NPC", bytes, SharedTestCatalogues())), lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(Warps, ImportWarpTest,
@@ -221,7 +221,7 @@ TEST_F(ImportNpcFieldsTest, AuthorsHeaderIsWrittenBackAsWritten)
         "//============================================================",
     };
     const TImportSource source("t.txt", FileLines(header) + Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{"));
-    const TImportResult result = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     const TNPCHeader& read = result.Project->HeaderInfo;
     EXPECT_TRUE(read.AuthorsHeader);
     EXPECT_EQ(read.Description, "Opens the factory's\r\nfirst and second floors.");
@@ -235,7 +235,7 @@ TEST_F(ImportNpcFieldsTest, AuthorsHeaderIsWrittenBackAsWritten)
     // Kept through the project file, which is version 259 for it.
     const std::string bytes = SaveProjectBytes(*result.Project);
     EXPECT_EQ(bytes.substr(0, 4), Int32(259));
-    EXPECT_EQ(ReadProjectBytes("again.NPC", bytes)->HeaderInfo, read);
+    EXPECT_EQ(ReadProjectBytes("again.NPC", bytes, SharedTestCatalogues())->HeaderInfo, read);
 }
 
 // A script this editor wrote keeps its credit line on the way back, and needs nothing new: for
@@ -251,7 +251,7 @@ class EditorsOwnHeaderTest : public ImportNpcFieldsTest, public ::testing::WithP
 
 TEST_P(EditorsOwnHeaderTest, StaysTheEditorsWithTheServersRuler)
 {
-    TProject written;
+    TProject written(SharedTestCatalogues());
     written.NPCInfo.Name = "Guide";
     written.NPCInfo.SpriteID = 45;
     ChangeServerTarget(written.HeaderInfo, GetParam().Target);
@@ -260,7 +260,7 @@ TEST_P(EditorsOwnHeaderTest, StaysTheEditorsWithTheServersRuler)
     const std::string script = ScriptText(written).Text;
     EXPECT_EQ(script.substr(0, script.find("\r\n")), GetParam().Ruler);
     const TImportSource source("t.txt", script, GetParam().Target);
-    const TImportResult result = ImportNpc(source, source.File.Entries[0], GetParam().Target);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues(), GetParam().Target);
     const TNPCHeader& read = result.Project->HeaderInfo;
     EXPECT_FALSE(read.AuthorsHeader);
     EXPECT_EQ(read.ScriptName, "Guide Quest");
@@ -293,7 +293,7 @@ TEST_F(ImportNpcFieldsTest, HerculesOwnHeaderLayoutIsKeptAsComments)
         "//= High Wizard Jobchanger",
     };
     const TImportSource source("t.txt", FileLines(header) + Npc("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
-    const TImportResult imported = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules);
+    const TImportResult imported = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues(), TServerTarget::Hercules);
     const TNPCHeader& read = imported.Project->HeaderInfo;
     EXPECT_EQ(read.ScriptName, DefaultHeader().ScriptName);
     EXPECT_TRUE(read.OtherSections.empty());
@@ -306,9 +306,8 @@ TEST_F(ImportNpcFieldsTest, HerculesOwnHeaderLayoutIsKeptAsComments)
 TEST(ImportCorpusFields, EveryMapAndTouchAreaIsKeptThroughImportSaveLoadAndWrite)
 {
     SKIP_WITHOUT_SHARED_DATA(data);
-    InitCatalogues();
-    InitActions();
-    LoadMaps(SourceDir() / "data");
+    TestCatalogues().Clear();
+    TestCatalogues().LoadMaps(SourceDir() / "data");
     std::vector<std::filesystem::path> files;
     for (const auto& item : std::filesystem::recursive_directory_iterator(data / "npc"))
         if (item.path().extension() == ".txt")
@@ -325,7 +324,7 @@ TEST(ImportCorpusFields, EveryMapAndTouchAreaIsKeptThroughImportSaveLoadAndWrite
             const script::TTopLevel& entry = source.File.Entries[c.Entry];
             std::unique_ptr<TProject> project;
             try {
-                project = ImportNpc(source, entry).Project;
+                project = ImportNpc(source, entry, SharedTestCatalogues()).Project;
             } catch (const EImportError&) {
                 ++refused;  // a label clash: nothing is imported, so nothing is lost
                 continue;
@@ -333,7 +332,7 @@ TEST(ImportCorpusFields, EveryMapAndTouchAreaIsKeptThroughImportSaveLoadAndWrite
             const std::optional<TTouchArea> area = TouchAreaOf(entry.Fields[3].Text);
             touch += area ? 1 : 0;
             uncatalogued += project->NPCInfo.MapIndex < 0 ? 1 : 0;
-            const auto loaded = ReadProjectBytes("p.NPC", SaveProjectBytes(*project));
+            const auto loaded = ReadProjectBytes("p.NPC", SaveProjectBytes(*project), SharedTestCatalogues());
             const TImportSource written("w.txt", ScriptText(*loaded).Text);
             const script::TTopLevel& back = written.File.Entries.at(0);
             if (back.Map == entry.Map && TouchAreaOf(back.Fields[3].Text) == area)

@@ -23,6 +23,14 @@ using ::testing::HasSubstr;
 
 namespace {
 
+// The proof's defaults, the imported project reading the tests' catalogues.
+TProofOptions TestProofOptions()
+{
+    TProofOptions options;
+    options.Catalogues = SharedTestCatalogues();
+    return options;
+}
+
 std::string Join(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -56,10 +64,10 @@ std::string DumpTask(const TTask* task)
         return "M" + SpeakerMark(*message) + "[" + Join(message->Lines) + "]";
     }
     case TTaskKind::Manual: return "X[" + Join(static_cast<const TManualTask*>(task)->Lines) + "]";
-    case TTaskKind::Action: return "A[" + static_cast<const TActionTask*>(task)->ActionText(false) + "]";
+    case TTaskKind::Action: return "A[" + static_cast<const TActionTask*>(task)->ActionText(false, Project().Catalogues()) + "]";
     case TTaskKind::Condition: {
         const auto* condition = static_cast<const TConTask*>(task);
-        return "C[" + condition->SummaryText() + ">" + std::to_string(condition->Target) + "]";
+        return "C[" + condition->SummaryText(Project().Catalogues()) + ">" + std::to_string(condition->Target) + "]";
     }
     case TTaskKind::Menu: {
         std::vector<std::string> entries;
@@ -75,7 +83,7 @@ std::string DumpTask(const TTask* task)
     case TTaskKind::Call: return task->Caption;
     case TTaskKind::Statement: return static_cast<const TStatementTask*>(task)->SummaryText();
     case TTaskKind::If: return "If";
-    case TTaskKind::Branch: return "Br[" + ChecksSummary(static_cast<const TBranchTask*>(task)->Checks) + "]";
+    case TTaskKind::Branch: return "Br[" + ChecksSummary(static_cast<const TBranchTask*>(task)->Checks, Project().Catalogues()) + "]";
     case TTaskKind::Loop: return static_cast<const TLoopTask*>(task)->SummaryText();
     case TTaskKind::Switch: return "Sw[" + static_cast<const TSwitchTask*>(task)->Value + "]";
     case TTaskKind::Case: return static_cast<const TCaseTask*>(task)->SummaryText();
@@ -115,7 +123,7 @@ TEST_P(ImportMappingTest, GivesTheTreeAndPassesTheProof)
 {
     const TImportSource source("test.txt", Npc(GetParam().Body, GetParam().Head));
     ASSERT_GE(source.File.Entries.size(), 1u);
-    const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
+    const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TestProofOptions());
     const TProject& imported = *result.Import.Project;
     EXPECT_EQ(Dump(imported.TaskTree.GetFirstNode()), GetParam().Tree);
     EXPECT_GE(result.Proof.Paths, 1);
@@ -219,14 +227,14 @@ class ImportTest : public ModelTest {};
 TEST_F(ImportTest, KeptLabelThatClashesWithTheWritersLabelsIsRefused)
 {
     const TImportSource source("t.txt", Npc("\tif (a) {\n\t\tL2: close;\n\t}\n\tclose;"));
-    EXPECT_THAT([&] { ImportNpc(source, source.File.Entries[0]); },
+    EXPECT_THAT([&] { ImportNpc(source, source.File.Entries[0], SharedTestCatalogues()); },
                 ::testing::ThrowsMessage<EImportError>(HasSubstr("clash with the editor's own labels")));
 }
 
 TEST_F(ImportTest, NpcRecordComesFromTheNpcLine)
 {
     const TImportSource source("t.txt", Npc("\tclose;", "izlude.gat,12,34,6\tscript\tPorter#iz\t800,{"));
-    const TImportResult result = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     EXPECT_EQ(result.Project->NPCInfo, (TNPC{800, 12, 34, 6, 1, "Porter#iz", "izlude.gat"}));
     EXPECT_TRUE(result.Notes.empty());
 }
@@ -234,11 +242,11 @@ TEST_F(ImportTest, NpcRecordComesFromTheNpcLine)
 TEST_F(ImportTest, MapTheCatalogueLacksIsReportedAndTheProofStillRuns)
 {
     const TImportSource source("t.txt", Npc("\tmes \"[Guide]\";\n\tmes \"a\";\n\tclose;", "my_town,1,2,3\tscript\tGuide\t45,{"));
-    const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TProofOptions{});
+    const TProvedImport result = ImportAndProve(source, source.File.Entries[0], TestProofOptions());
     EXPECT_EQ(result.Import.Project->NPCInfo.MapIndex, -1);
     ASSERT_EQ(result.Import.Notes.size(), 1u);
     EXPECT_THAT(result.Import.Notes[0], HasSubstr("my_town is not in the map catalogue"));
-    EXPECT_EQ(AppCatalogues().Maps.size(), 2u);
+    EXPECT_EQ(TestCatalogues().Maps.size(), 2u);
 }
 
 struct HeaderRow {
@@ -252,7 +260,7 @@ class ImportHeaderTest : public ModelTest, public ::testing::WithParamInterface<
 TEST_P(ImportHeaderTest, FillsTheHeaderRecord)
 {
     const TImportSource source("t.txt", GetParam().Comments + Npc("\tclose;"));
-    EXPECT_EQ(ImportNpc(source, source.File.Entries[0]).Project->HeaderInfo, GetParam().Header);
+    EXPECT_EQ(ImportNpc(source, source.File.Entries[0], SharedTestCatalogues()).Project->HeaderInfo, GetParam().Header);
 }
 
 const HeaderRow HeaderRows[] = {
@@ -312,7 +320,7 @@ class ProofFailureTest : public ModelTest, public ::testing::WithParamInterface<
 TEST_P(ProofFailureTest, SaysWhereTheImportDiffers)
 {
     const TImportSource source("t.txt", Npc(GetParam().Body));
-    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult import = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     EXPECT_TRUE(ProveImport(source, source.File.Entries[0], import, TProofOptions{}).Passed);
     GetParam().Message(*import.Project)->Lines = {"changed"};
     const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
@@ -339,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(Changes, ProofFailureTest, ::testing::ValuesIn(ProofFai
 TEST_F(ImportTest, AnEventLabelsGroupSaysItRunsOnAnEvent)
 {
     const TImportSource source("t.txt", Npc("\tclose;\nOnTouch:\n\tclose;"));
-    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult import = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     const auto* touch = static_cast<const TGroupTask*>(import.Project->TaskTree.GetFirstNode()->Child(1)->Data());
     EXPECT_EQ(touch->Caption, "OnTouch (runs on an event)");
     EXPECT_TRUE(touch->IsEventLabel());
@@ -348,7 +356,7 @@ TEST_F(ImportTest, AnEventLabelsGroupSaysItRunsOnAnEvent)
 TEST_F(ImportTest, ProofExcusesOnlyTheCheckerErrorsTheOriginalHasToo)
 {
     const TImportSource source("t.txt", Npc("\tF_Elsewhere 1;\n\tclose;"));
-    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult import = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     EXPECT_TRUE(ProveImport(source, source.File.Entries[0], import, TProofOptions{}).Passed);
     import.Project->AttachTask(import.Project->TaskTree.GetFirstNode(),
                                std::make_unique<TManualTask>(std::vector<std::string>{"F_Elsewhere 2;"}));
@@ -360,7 +368,7 @@ TEST_F(ImportTest, ProofExcusesOnlyTheCheckerErrorsTheOriginalHasToo)
 TEST_F(ImportTest, ProofRefusesAScriptTheCheckerRejects)
 {
     const TImportSource source("t.txt", Npc("\tclose;"));
-    const TImportResult import = ImportNpc(source, source.File.Entries[0]);
+    const TImportResult import = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     import.Project->AttachTask(import.Project->TaskTree.GetFirstNode(),
                                std::make_unique<TManualTask>(std::vector<std::string>{"mes \"unclosed;"}));
     const TProofResult proof = ProveImport(source, source.File.Entries[0], import, TProofOptions{});
@@ -373,6 +381,7 @@ TEST_F(ImportTest, ProofRefusesAScriptTheCheckerRejects)
 TEST_F(ImportTest, ASourceTheServerDoesNotLoadIsSaidWithTheServersName)
 {
     TProofOptions options;
+    options.Catalogues = SharedTestCatalogues();
     for (const auto target : {TServerTarget::Hercules, TServerTarget::RAthena}) {
         const TImportSource source("t.txt", Npc("\tmes \"a\", \"b\";\n\tclose;"), target);
         options.Target = target;
@@ -392,7 +401,7 @@ TEST_F(ImportTest, ImportBuildsItsOwnProjectAndLeavesTheOpenOneAlone)
     Document().SetModified(true);
     const std::string before = SaveProjectBytes(Project());
     const TImportSource source("t.txt", Npc("\tclose;"));
-    const TImportResult import = ImportNpc(source, source.File.Entries[0], TServerTarget::Hercules);
+    const TImportResult import = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues(), TServerTarget::Hercules);
     EXPECT_EQ(SaveProjectBytes(Project()), before);
     EXPECT_TRUE(Project().Modified);
     EXPECT_EQ(import.Project->NPCInfo.Name, "Guide");

@@ -31,7 +31,7 @@ void WriteDataFolder(const fs::path& dir)
 std::unique_ptr<TActionTask> Action(int index, std::vector<std::int32_t> params)
 {
     auto action = MakeAction(index, std::move(params));
-    action->Caption = "Action: " + action->ActionText(true);
+    action->Caption = "Action: " + action->ActionText(true, Project().Catalogues());
     return action;
 }
 

@@ -5,6 +5,8 @@
 
 #include "document/Document.h"
 
+#include <gmock/gmock.h>
+
 #include <functional>
 #include <limits>
 
@@ -285,7 +287,7 @@ TEST(ServerDataTest, EachDocumentReadsItsOwnServersData)
 {
     auto catalogues = std::make_shared<TCatalogues>();
     catalogues->Jobs.push_back(std::make_unique<TJob>(TJob{7, "Knight"}));
-    const TServers servers(catalogues);
+    const auto servers = std::make_shared<const TServers>(catalogues);
     TProjectDocument project(servers);
     TProjectDocument file(servers);
     TNPCHeader header = file.Project().HeaderInfo;
@@ -293,11 +295,43 @@ TEST(ServerDataTest, EachDocumentReadsItsOwnServersData)
     file.SetHeader(header);
     EXPECT_EQ(project.ServerData()->Target(), TServerTarget::EAthena);
     EXPECT_EQ(file.ServerData()->Target(), TServerTarget::RAthena);
-    EXPECT_EQ(file.ServerData(), servers.For(TServerTarget::RAthena));
+    EXPECT_EQ(file.ServerData(), servers->For(TServerTarget::RAthena));
     ASSERT_NE(file.ServerData()->Catalogues().FindJob(7), nullptr);
     EXPECT_EQ(&project.ServerData()->Catalogues(), catalogues.get());
     file.Undo();
     EXPECT_EQ(file.ServerData(), project.ServerData());
+}
+
+// One project file read by two documents of different catalogues: each resolves the NPC's map
+// and a warp's map against its own, and each writes the map as the file names it.
+TEST(ServerDataTest, EachDocumentReadsAProjectAgainstItsOwnCatalogues)
+{
+    auto withMap = std::make_shared<TCatalogues>();
+    withMap->Maps.push_back(std::make_unique<TMap>(TMap{"Izlude", "izlude.gat"}));
+    TProjectDocument writer(std::make_shared<const TServers>(withMap));
+    writer.Project().NPCInfo.MapName = "izlude.gat";
+    auto warp = std::make_unique<TActionTask>("Warp", FindAction("warp"));
+    warp->MapName = "izlude.gat";
+    writer.Project().AttachTask(writer.Project().TaskTree.GetFirstNode(), std::move(warp));
+    const std::string bytes = SaveProjectBytes(writer.Project());
+
+    TProjectDocument with(std::make_shared<const TServers>(withMap));
+    TProjectDocument without(std::make_shared<const TServers>(std::make_shared<const TCatalogues>()));
+    with.LoadProjectBytes("shared.NPC", bytes);
+    without.LoadProjectBytes("shared.NPC", bytes);
+    const auto warpOf = [](TProjectDocument& document) {
+        return static_cast<const TActionTask*>(document.Project().TaskTree.GetFirstNode()->Child(0)->Data());
+    };
+    EXPECT_EQ(with.Project().NPCInfo.MapIndex, 0);
+    EXPECT_EQ(without.Project().NPCInfo.MapIndex, -1);
+    EXPECT_EQ(warpOf(with)->GetParam(0), 0);
+    EXPECT_EQ(warpOf(without)->GetParam(0), -1);
+    for (TProjectDocument* document : {&with, &without}) {
+        std::vector<std::string> lines;
+        GenerateScript(document->Project(), lines);
+        EXPECT_THAT(lines, ::testing::Contains(::testing::HasSubstr("izlude.gat,"))) << "the NPC line";
+        EXPECT_THAT(lines, ::testing::Contains(::testing::HasSubstr("warp \"izlude.gat\"")));
+    }
 }
 
 }  // namespace

@@ -89,6 +89,7 @@ TEST_F(ScriptFileRoundTripTest, EveryServerScriptFile)
         if (!fs::is_directory(npc))
             continue;
         TProofOptions options;
+        options.Catalogues = SharedTestCatalogues();
         options.Target = target;
         for (const fs::path& path : ScriptFiles(npc)) {
             ++counts.Files;
@@ -110,7 +111,7 @@ TEST_F(ScriptFileRoundTripTest, EveryServerScriptFile)
                 counts.Npcs += p.Kind == TPartKind::Npc;
                 if (!p.Importable)
                     continue;
-                const TImportResult import = ImportNpc(*source, source->File.Entries[p.Entry], target);
+                const TImportResult import = ImportNpc(*source, source->File.Entries[p.Entry], SharedTestCatalogues(), target);
                 counts.Imported += import.Project != nullptr;
             }
             // Opened as tasks and left alone: nothing is replaced, the save is byte for byte.

@@ -82,7 +82,7 @@ protected:
     void OpenAsTasks(std::size_t part)
     {
         try {
-            Tasks_ = std::make_unique<TNpcEntryTasks>(*Workspace_, part);
+            Tasks_ = std::make_unique<TNpcEntryTasks>(*Workspace_, part, SharedTestCatalogues());
         } catch (const EImportError&) {
             return;  // the window would open it as code
         }

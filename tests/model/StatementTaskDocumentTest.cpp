@@ -111,7 +111,7 @@ TEST_P(StatementKindTable, ACopyHoldsEveryField)
     const std::unique_ptr<TTask> copy = CopyTask(*task);
     EXPECT_EQ(copy->Kind(), task->Kind());
     EXPECT_EQ(FullRecord(*copy), FullRecord(*task));
-    EXPECT_TRUE(copy->NeedsExtendedFormat());
+    EXPECT_TRUE(copy->NeedsExtendedFormat(Project().Catalogues()));
     EXPECT_NE(KindName(copy->Kind()), "task");
 }
 
@@ -257,7 +257,7 @@ TEST_F(PlaceTest, ABranchMovedToAnotherIfSaysItsNewPlace)
     const auto branch = [](const std::string& condition) {
         auto task = std::make_unique<TBranchTask>();
         task->Checks.push_back(ExpressionCheck(condition));
-        task->Caption = task->SummaryText();
+        task->Caption = task->SummaryText(Project().Catalogues());
         return task;
     };
     Project().TaskTree.Select(StartNode());

@@ -64,8 +64,8 @@ std::function<std::string()> InCondition(int action, std::vector<std::int32_t> p
 std::function<std::string()> NpcLine(std::string mapFile, std::int32_t sprite)
 {
     return [=] {
-        AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Test Map", mapFile}));
-        Project().NPCInfo = TNPC{sprite, 150, 180, 5, static_cast<std::int32_t>(AppCatalogues().Maps.size()) - 1, "Guide"};
+        TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Test Map", mapFile}));
+        Project().NPCInfo = TNPC{sprite, 150, 180, 5, static_cast<std::int32_t>(TestCatalogues().Maps.size()) - 1, "Guide"};
         return ScriptLines().at(15);
     };
 }
@@ -301,8 +301,8 @@ TEST_F(TargetTest, EveryActionNamesACommandOfTheTargetsParserWithFittingArgument
             GTEST_SKIP() << "the server data folder ../shared/data/" << RulesOf(target).Key << " is not present";
         const auto patterns = CommandPatterns(*dir / "script_commands.txt");
         Project().HeaderInfo.Target = target;
-        for (int action = 0; action < static_cast<int>(ActionList.size()); ++action) {
-            const std::string text = MakeAction(action, {501, 1, 1})->ActionText(false, target);
+        for (int action = 0; action < static_cast<int>(Actions().size()); ++action) {
+            const std::string text = MakeAction(action, {501, 1, 1})->ActionText(false, Project().Catalogues(), target);
             SCOPED_TRACE(RulesOf(target).Name);
             // "set Zeny, Zeny - 100" is the set command with a variable and an expression.
             EXPECT_TRUE(FitsThePattern(text + ";", patterns));

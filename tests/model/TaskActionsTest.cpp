@@ -65,8 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ActionTest, CatalogueHasExactlyTwentyOneEntriesAlsoWhenBuiltTwice)
 {
-    InitActions();
-    EXPECT_EQ(ActionList.size(), 21u);
+    EXPECT_EQ(Actions().size(), 21u);
 }
 
 TEST_F(ActionTest, ActionAtGivesNoneForMinusOneAndAListErrorOutside)
@@ -176,7 +175,7 @@ struct TextRow {
     int Index;
     std::vector<std::int32_t> Params;
     const char* Line;     // the script line after the indentation
-    const char* Display;  // ActionText(true)
+    const char* Display;  // ActionText(true, Project().Catalogues())
 };
 
 class ActionTextTest : public TaskTest, public ::testing::WithParamInterface<TextRow> {};
@@ -185,11 +184,11 @@ TEST_P(ActionTextTest, WritesItsLineAndItsTreeText)
 {
     const TextRow& row = GetParam();
     auto task = MakeAction(row.Index, row.Params);
-    EXPECT_EQ(task->ActionText(true), row.Display);
+    EXPECT_EQ(task->ActionText(true, Project().Catalogues()), row.Display);
     if (task->Action->IsStatement)
         EXPECT_THAT(LinesOf(*task), ElementsAre(std::string("\t\t") + row.Line));
     else
-        EXPECT_EQ(task->ActionText(false), row.Line);
+        EXPECT_EQ(task->ActionText(false, Project().Catalogues()), row.Line);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -228,9 +227,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ActionTest, ParamTextSeparatesValuesByCommaAndBlank)
 {
     auto warp = MakeAction(13, {1, -1, 2147483647});
-    EXPECT_EQ(warp->ParamText(true), "izlude.gat, -1, 2147483647");
-    EXPECT_EQ(warp->ParamText(false), "\"izlude.gat\", -1, 2147483647");
-    EXPECT_EQ(MakeAction(6, {})->ParamText(false), "");
+    EXPECT_EQ(warp->ParamText(true, Project().Catalogues()), "izlude.gat, -1, 2147483647");
+    EXPECT_EQ(warp->ParamText(false, Project().Catalogues()), "\"izlude.gat\", -1, 2147483647");
+    EXPECT_EQ(MakeAction(6, {})->ParamText(false, Project().Catalogues()), "");
 }
 
 TEST_F(ActionTest, UserNamedTaskWritesItsCaptionAsACommentFirst)
@@ -246,7 +245,7 @@ TEST_F(ActionTest, WarpToAMapOutsideTheCatalogueWritesAnEmptyNameAndReportsIt)
     for (const std::int32_t missing : {2, -1}) {
         Document().NewProject();
         auto warp = MakeAction(13, {missing, 150, 180});
-        EXPECT_EQ(warp->ActionText(true), "Warp(, 150, 180)");
+        EXPECT_EQ(warp->ActionText(true, Project().Catalogues()), "Warp(, 150, 180)");
         AddTask(StartNode(), std::move(warp));
         std::vector<std::string> problems;
         const std::vector<std::string> lines = ScriptLines(problems);
@@ -262,7 +261,7 @@ TEST_F(ActionTest, WarpToAMapOutsideTheCatalogueWritesAnEmptyNameAndReportsIt)
 TEST_F(ActionTest, RecordOfTakeItemIsByteExact)
 {
     auto task = MakeAction(0, {501, 10});
-    task->Caption = "Action: " + task->ActionText(true);
+    task->Caption = "Action: " + task->ActionText(true, Project().Catalogues());
     ASSERT_EQ(task->Caption, "Action: Take Item(501, 10)");
     const std::string expected = Bytes({0x00, 0x1A, 0x00, 0x00, 0x00}) + "Action: Take Item(501, 10)" +
                                  Bytes({0, 0, 0, 0, 0xF5, 0x01, 0, 0, 0x0A, 0, 0, 0});

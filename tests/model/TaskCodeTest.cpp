@@ -56,7 +56,7 @@ std::string Summary(const TTask& task)
     if (const auto* t = dynamic_cast<const TCaseTask*>(&task))
         return t->SummaryText();
     if (const auto* t = dynamic_cast<const TBranchTask*>(&task))
-        return t->SummaryText();
+        return t->SummaryText(Project().Catalogues());
     return "";
 }
 
@@ -159,7 +159,7 @@ TEST_F(CodeTaskTest, EveryNewKindHasItsGoldenRecordAndRoundTrips)
     for (const TRecordCase& c : RecordCases()) {
         SCOPED_TRACE(c.Name);
         const auto task = c.Make();
-        EXPECT_TRUE(task->NeedsExtendedFormat());
+        EXPECT_TRUE(task->NeedsExtendedFormat(Project().Catalogues()));
         EXPECT_GE(static_cast<int>(task->Kind()), 6);
         EXPECT_EQ(ExtendedRecordOf(*task), c.Record);
         const auto loaded = ExtendedTaskFromRecord(task->Kind(), c.Record);
@@ -223,11 +223,11 @@ TEST_F(CodeTaskTest, DamagedFieldsAreRefusedWithTheirName)
 TEST_F(CodeTaskTest, MessageSpeakerRecordOnlyInTheExtendedFile)
 {
     TMessageTask message(std::vector<std::string>{"Hi"});
-    EXPECT_FALSE(message.NeedsExtendedFormat());
+    EXPECT_FALSE(message.NeedsExtendedFormat(Project().Catalogues()));
     EXPECT_EQ(RecordOf(message), Bytes({0}) + Str("") + Int32(1) + Str("Hi"));
     message.Speaker = TSpeakerKind::Other;
     message.SpeakerText = "Guard";
-    EXPECT_TRUE(message.NeedsExtendedFormat());
+    EXPECT_TRUE(message.NeedsExtendedFormat(Project().Catalogues()));
     const std::string record = Bytes({0}) + Str("") + Int32(1) + Str("Hi") + Bytes({3}) + Str("Guard");
     EXPECT_EQ(ExtendedRecordOf(message), record);
     const auto loaded = ExtendedTaskFromRecord(TTaskKind::Message, record);
@@ -238,10 +238,10 @@ TEST_F(CodeTaskTest, MessageSpeakerRecordOnlyInTheExtendedFile)
 TEST_F(CodeTaskTest, GroupLabelNameRecordAndLabels)
 {
     TGroupTask group("Touch", 4);
-    EXPECT_FALSE(group.NeedsExtendedFormat());
+    EXPECT_FALSE(group.NeedsExtendedFormat(Project().Catalogues()));
     EXPECT_EQ(ExtendedRecordOf(group), Bytes({0}) + Str("Touch") + Int32(4) + Str("") + Bytes({0}));
     group.LabelName = "OnTouch";
-    EXPECT_TRUE(group.NeedsExtendedFormat());
+    EXPECT_TRUE(group.NeedsExtendedFormat(Project().Catalogues()));
     EXPECT_TRUE(group.IsEventLabel());
     EXPECT_EQ(group.Label(), "OnTouch");
     EXPECT_EQ(group.ExitLabel(), "L4Exit");
@@ -252,7 +252,7 @@ TEST_F(CodeTaskTest, GroupLabelNameRecordAndLabels)
     EXPECT_FALSE(group.IsEventLabel());
     group.LabelName.clear();
     group.NoLabel = true;
-    EXPECT_TRUE(group.NeedsExtendedFormat());
+    EXPECT_TRUE(group.NeedsExtendedFormat(Project().Catalogues()));
     EXPECT_EQ(ExtendedRecordOf(group), Bytes({0}) + Str("Touch") + Int32(4) + Str("") + Bytes({1}));
 }
 
@@ -261,9 +261,9 @@ TEST_F(CodeTaskTest, ExpressionCheckNeedsTheExtendedFileAndIsNoComparison)
     TConTask condition;
     condition.Target = 2;
     condition.AddCheck(ExpressionCheck("getarg(0) > 1"));
-    EXPECT_TRUE(condition.NeedsExtendedFormat());
+    EXPECT_TRUE(condition.NeedsExtendedFormat(Project().Catalogues()));
     EXPECT_FALSE(condition.Checks.front()->IsComparison());
-    EXPECT_EQ(CheckText(*condition.Checks.front()), "getarg(0) > 1");
+    EXPECT_EQ(CheckText(*condition.Checks.front(), Project().Catalogues()), "getarg(0) > 1");
     EXPECT_THROW(RecordOf(condition), EInOutError);
     const std::string record =
         Bytes({0}) + Str("") + Int32(2) + Int32(1) + Int32(ConExpression) + Int32(0) + Str("getarg(0) > 1");

@@ -152,7 +152,7 @@ class CheckTextTest : public TaskTest, public ::testing::WithParamInterface<Text
 
 TEST_P(CheckTextTest, ShowsNameValueAndLeftSide)
 {
-    EXPECT_EQ(CheckText(*GetParam().Check()), GetParam().Text);
+    EXPECT_EQ(CheckText(*GetParam().Check(), Project().Catalogues()), GetParam().Text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -188,7 +188,7 @@ TEST_F(ConditionTest, SummaryJoinsCheckTextsByOneBlank)
 {
     const auto condition =
         MakeCondition(2, ChecksOf(Comparison(2, "Zeny", 1000), Joiner(ConAnd), ItemComparison(4, 19, {501}, 5)));
-    EXPECT_EQ(condition->SummaryText(), "At least 1000 Zeny And More than 5 Item Amount(501)");
+    EXPECT_EQ(condition->SummaryText(Project().Catalogues()), "At least 1000 Zeny And More than 5 Item Amount(501)");
 }
 
 TEST_F(ConditionTest, LeftValueKindFollowsVariableThenAction)
@@ -239,7 +239,7 @@ TEST_F(ConditionTest, AssignMakesIndependentCopiesAndKeepsTheNameFlag)
 TEST_F(ConditionTest, RecordOfZenyAtLeastIsByteExact)
 {
     auto condition = MakeCondition(2, ChecksOf(Comparison(2, "Zeny", 1000)));
-    condition->Caption = "Condition: " + condition->SummaryText();
+    condition->Caption = "Condition: " + condition->SummaryText(Project().Catalogues());
     ASSERT_EQ(condition->Caption.size(), 29u);
     const std::string expected = Bytes({0x00, 0x1D, 0, 0, 0}) + condition->Caption +
                                  Bytes({0x02, 0, 0, 0, 0x01, 0, 0, 0, 0x02, 0, 0, 0, 0xE8, 0x03, 0, 0, 0x01, 0, 0, 0});

@@ -192,7 +192,7 @@ void BuildEveryKindProject()
     welcome->Caption = "Message: " + LinesText(welcome->Lines);
     AddTask(start, std::move(welcome));
     auto give = MakeAction(1, {607, 1});
-    give->Caption = "Action: " + give->ActionText(true);
+    give->Caption = "Action: " + give->ActionText(true, Project().Catalogues());
     AddTask(start, std::move(give));
 
     TGroupTask* shop = AddTask(start, Project().NewGroup("New Group"));
@@ -203,7 +203,7 @@ void BuildEveryKindProject()
     rich->AddCheck(Comparison(2, "Zeny", 1000));
     rich->AddCheck(Joiner(ConAnd));
     rich->AddCheck(ItemComparison(4, 19, {501}, 5));
-    rich->Caption = "Condition: " + rich->SummaryText();
+    rich->Caption = "Condition: " + rich->SummaryText(Project().Catalogues());
     AddTask(start, std::move(rich));
     AddTask(start, MakeMenu({{"Buy", shop->GroupNumber}, {"Sell, or not", 0}, {"Cancel", 3}}));
 
@@ -217,7 +217,7 @@ void BuildEveryKindProject()
     AddTask(shop->Node, std::move(leave));
     TGroupTask* inner = AddTask(shop->Node, Project().NewGroup("New Group"));
     auto warp = MakeAction(13, {1, 150, 180});
-    warp->Caption = "Action: " + warp->ActionText(true);
+    warp->Caption = "Action: " + warp->ActionText(true, Project().Catalogues());
     AddTask(inner->Node, std::move(warp));
     AddTask(inner->Node, std::make_unique<TMessageTask>());
     AddTask(inner->Node, MakeMenu({{"Yes", 0}}));
@@ -235,7 +235,7 @@ void BuildEveryKindProject()
     either->AddCheck(Comparison(0, "Sex", 1));
     either->AddCheck(Joiner(ConOr));
     either->AddCheck(ItemComparison(5, 20, {501, 10}, 1));
-    either->Caption = "Condition: " + either->SummaryText();
+    either->Caption = "Condition: " + either->SummaryText(Project().Catalogues());
     AddTask(start, std::move(either));
     Document().SetModified(false);
 }

@@ -97,7 +97,7 @@ TEST_F(ActionMapTest, PickingACatalogueMapReplacesTheMapName)
     Apply();
     EXPECT_EQ(warp->MapName, "");
     EXPECT_EQ(warp->Params, (TParamValueList{0, 150, 180}));
-    EXPECT_EQ(warp->MapFile(0), "prontera.gat");
+    EXPECT_EQ(warp->MapFile(0, Project().Catalogues()), "prontera.gat");
 }
 
 TEST_F(ActionMapTest, PickingAServerMapOutsideTheCatalogueStoresItByName)
@@ -106,7 +106,7 @@ TEST_F(ActionMapTest, PickingAServerMapOutsideTheCatalogueStoresItByName)
     const std::string other = [] {
         std::string first;
         for (const std::string& map : script::BuiltInMaps(TServerTarget::EAthena))
-            if (!FindMapNamed(map) && (first.empty() || map < first))
+            if (!TestCatalogues().FindMapNamed(map) && (first.empty() || map < first))
                 first = map;
         return first;
     }();
@@ -117,13 +117,13 @@ TEST_F(ActionMapTest, PickingAServerMapOutsideTheCatalogueStoresItByName)
     Apply();
     EXPECT_EQ(warp->MapName, other + ".gat");
     EXPECT_EQ(warp->GetParam(0), -1);
-    EXPECT_EQ(warp->MapFile(0), other + ".gat");
+    EXPECT_EQ(warp->MapFile(0, Project().Catalogues()), other + ".gat");
 }
 
 // An empty map catalogue leaves the server's maps to choose from, by name.
 TEST_F(ActionMapTest, WithoutACatalogueTheServersMapsAreOffered)
 {
-    AppCatalogues().Maps.clear();
+    TestCatalogues().Maps.clear();
     Open(nullptr);
     ClickRow(Child<QListWidget>(Form, "ActionsList"), "Save Point");
     EXPECT_EQ(Maps()->count(), static_cast<int>(script::BuiltInMaps(TServerTarget::EAthena).size()));

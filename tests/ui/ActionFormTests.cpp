@@ -32,9 +32,9 @@ const std::vector<std::pair<std::string, std::string>> ParamLabels = {
 
 const TDAction* Entry(const std::string& caption)
 {
-    for (const auto& action : ActionList)
-        if (action->Caption == caption)
-            return action.get();
+    for (const TDAction& action : Actions())
+        if (action.Caption == caption)
+            return &action;
     return nullptr;
 }
 
@@ -422,9 +422,9 @@ class EmptyCatalogueTest : public ActionFormTest,
 TEST_P(EmptyCatalogueTest, AnEnabledPickListWithoutEntriesKeepsApplyDisabled)
 {
     if (GetParam().EmptyJobs)
-        AppCatalogues().Jobs.clear();
+        TestCatalogues().Jobs.clear();
     if (GetParam().EmptyMaps)
-        AppCatalogues().Maps.clear();
+        TestCatalogues().Maps.clear();
     Open();
     ClickRow(Actions(), QString::fromStdString(GetParam().Action));
     EXPECT_FALSE(Button("ApplyButton")->isEnabled());

@@ -372,7 +372,7 @@ TEST_F(ConditionFormTest, CancelInEditModeLeavesTheTaskExactlyAsItWas)
     EXPECT_TRUE(Report.Cancelled);
     ASSERT_EQ(condition->CheckCount(), 1);
     EXPECT_EQ(condition->CheckAt(0), firstCheck);
-    EXPECT_EQ(CheckText(*condition->CheckAt(0)), "At least 1000 Zeny");
+    EXPECT_EQ(CheckText(*condition->CheckAt(0), Project().Catalogues()), "At least 1000 Zeny");
     EXPECT_EQ(condition->Target, 0);
     EXPECT_EQ(condition->Caption, "Condition: At least 1000 Zeny");
 }
@@ -415,7 +415,7 @@ TEST_F(ConditionFormTest, AJobMissingFromTheCatalogueShowsItsID)
 
 TEST_F(ConditionFormTest, WithoutJobsClassCannotBeAdded)
 {
-    AppCatalogues().Jobs.clear();
+    TestCatalogues().Jobs.clear();
     Open();
     PickEntry(Combo("VarCombo"), "Class");
     EXPECT_EQ(Combo("JobCombo")->currentIndex(), -1);

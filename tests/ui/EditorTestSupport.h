@@ -32,12 +32,12 @@ namespace editortest {
 
 inline void AddJob(std::int32_t id, const std::string& name)
 {
-    AppCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{id, name}));
+    TestCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{id, name}));
 }
 
 inline void AddMap(const std::string& name, const std::string& file)
 {
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{name, file}));
+    TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{name, file}));
 }
 
 inline const TItem* AddItem(std::int32_t id, const std::string& name, std::int32_t slotCount = 0,
@@ -48,15 +48,15 @@ inline const TItem* AddItem(std::int32_t id, const std::string& name, std::int32
     item->Name = name;
     item->Slots = slotCount;
     item->Price = price;
-    AppCatalogues().Items.push_back(std::move(item));
-    return AppCatalogues().Items.back().get();
+    TestCatalogues().Items.push_back(std::move(item));
+    return TestCatalogues().Items.back().get();
 }
 
 // Jobs Novice (0), Swordman (1), Knight (7); maps Prontera and Geffen; a few items; the action
 // catalogue; a new project with its group "Start".
 inline void SetUpCatalogues()
 {
-    InitCatalogues();
+    TestCatalogues().Clear();
     AddJob(0, "Novice");
     AddJob(1, "Swordman");
     AddJob(7, "Knight");
@@ -65,7 +65,6 @@ inline void SetUpCatalogues()
     AddItem(501, "Red Potion", 0, 50);
     AddItem(1201, "Knife", 3, 50);
     AddItem(2104, "Buckler", 2, 14000);
-    InitActions();
     ResetTestDocument();
 }
 

@@ -63,7 +63,6 @@ protected:
         // As in a fresh process: an earlier run of this test leaves its project state behind.
         Project().ProjectFileName.clear();
         Project().Modified = false;
-        InitModel();
         Started = StartEditor(Dir / "data");
         MainForm = Started.get();
         ShareDocument(&MainForm->Document());
@@ -77,7 +76,6 @@ protected:
         Started.reset();
         MainForm = nullptr;
         ProcessDeletions();
-        InitCatalogues();
         EXPECT_TRUE(Dialogs->Errors.empty()) << "error box: " << Dialogs->Errors.front().toStdString();
     }
 
@@ -259,7 +257,7 @@ protected:
 TEST_F(EndToEndTest, ScriptBuiltInTheWindowsSurvivesSaveNewAndLoadAndIsWrittenByTheRules)
 {
     ASSERT_TRUE(MainForm->isVisible());
-    ASSERT_GT(AppCatalogues().Items.size(), 0u) << "the catalogues were not read";
+    ASSERT_GT(Project().Catalogues().Items.size(), 0u) << "the catalogues were not read";
     EXPECT_EQ(Title(), ExpectedTitle("No File Open"));
 
     FillInNPC();

@@ -39,7 +39,7 @@ inline std::string ExpectedTitle(const std::string& file, const std::string& ser
 
 inline void AddMap(const std::string& name, const std::string& file)
 {
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{name, file}));
+    TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{name, file}));
 }
 
 // A sprite with a plain picture of its own colour, as the loader leaves it.
@@ -50,24 +50,23 @@ inline void AddSprite(std::int32_t id, const std::string& name)
     auto sprite = std::make_unique<TNPCImg>();
     sprite->ID = id;
     sprite->Name = name;
-    sprite->ImageIndex = AppCatalogues().Images.Add(picture);
-    AppCatalogues().Sprites.push_back(std::move(sprite));
-    AppCatalogues().MinSpriteID = std::min(AppCatalogues().MinSpriteID, static_cast<std::uint32_t>(id));
-    AppCatalogues().MaxSpriteID = std::max(AppCatalogues().MaxSpriteID, static_cast<std::uint32_t>(id));
+    sprite->ImageIndex = TestCatalogues().Images.Add(picture);
+    TestCatalogues().Sprites.push_back(std::move(sprite));
+    TestCatalogues().MinSpriteID = std::min(TestCatalogues().MinSpriteID, static_cast<std::uint32_t>(id));
+    TestCatalogues().MaxSpriteID = std::max(TestCatalogues().MaxSpriteID, static_cast<std::uint32_t>(id));
 }
 
 // Maps Geffen, Prontera (second, so that the default map is not simply the first) and Payon;
 // sprites 45 (Guide), 800 (Kafra) and 111 (Merchant), in that order; the action catalogue.
 inline void SetUpCatalogues()
 {
-    InitCatalogues();
+    TestCatalogues().Clear();
     AddMap("Geffen", "geffen.gat");
     AddMap("Prontera", "prontera.gat");
     AddMap("Payon", "payon.gat");
     AddSprite(45, "Guide");
     AddSprite(800, "Kafra");
     AddSprite(111, "Merchant");
-    InitActions();
     ResetTestDocument();
 }
 

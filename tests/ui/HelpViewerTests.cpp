@@ -127,13 +127,12 @@ TEST_F(HelpViewerTest, LinksLeadFromTopicToTopic)
 TEST_F(HelpViewerTest, TheReferenceListsEveryActionWithItsStatement)
 {
     SKIP_WITHOUT_HELP_FILE();
-    InitActions();
     Open(QStringLiteral("reference/actions.html"));
     const QString text = Text();
-    ASSERT_EQ(ActionList.size(), 21u);
-    for (const auto& action : ActionList) {
-        EXPECT_TRUE(text.contains(QString::fromLatin1(action->Caption))) << action->Caption;
-        EXPECT_TRUE(text.contains(QString::fromLatin1(action->Command))) << action->Command;
+    ASSERT_EQ(Actions().size(), 21u);
+    for (const TDAction& action : Actions()) {
+        EXPECT_TRUE(text.contains(QString::fromLatin1(action.Caption))) << action.Caption;
+        EXPECT_TRUE(text.contains(QString::fromLatin1(action.Command))) << action.Command;
     }
 }
 

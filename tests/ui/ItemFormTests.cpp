@@ -23,7 +23,7 @@ protected:
 
     TItemForm* Open()
     {
-        Picker = new TItemForm(AppServers().For(DefaultTarget));
+        Picker = new TItemForm((*TestServers()).For(DefaultTarget));
         Picker->OnDone = [this](TItemForm* picker, bool cancelled) {
             ++Calls;
             Cancelled = cancelled;
@@ -110,7 +110,7 @@ TEST_F(ItemFormTest, SelectItemIDSelectsItsRowAndAnUnknownIDKeepsTheFirst)
 
 TEST_F(ItemFormTest, NumbersArePrintedAsUnsigned)
 {
-    AppCatalogues().Items.clear();
+    TestCatalogues().Items.clear();
     TItem* item = const_cast<TItem*>(AddItem(-1, "Odd", 0, -2));
     item->Weight = 10;
     item->ATK = -3;
@@ -151,7 +151,7 @@ TEST_F(ItemFormTest, ApplyWithoutASelectedRowIsDisabled)
 
 TEST_F(ItemFormTest, AnEmptyCatalogueGivesAnEmptyTable)
 {
-    AppCatalogues().Items.clear();
+    TestCatalogues().Items.clear();
     Open();
     EXPECT_EQ(View()->model()->rowCount(), 0);
     EXPECT_FALSE(Button("ApplyButton")->isEnabled());

@@ -24,6 +24,8 @@ protected:
     {
         SetUpCatalogues();
         MainForm = new TMainForm();
+        MainForm->UseCatalogues(SharedTestCatalogues());
+        MainForm->Document().NewProject();
         Frame = MainForm;
         ShareDocument(&MainForm->Document());
         MainForm->QuitApplication = [this] { ++Quits; };

@@ -462,7 +462,7 @@ TEST_F(WindowCommandTest, AWindowLargerThanTheFrameStartsTopLeftAndTheAreaScroll
 TEST_F(WindowCommandTest, ThePickerOpensInViewAndEnterAfterItAppliesTheActionEditor)
 {
     ShrinkFrame(QSize(720, 560));
-    AppCatalogues().Items.push_back(std::make_unique<TItem>());
+    TestCatalogues().Items.push_back(std::make_unique<TItem>());
     QWidget* editor = OpenedEditor(*Frame, &TTaskForm::OpenActionEditor);
     Click(Child<QPushButton>(editor, "BrowseButton"));
     QWidget* picker = ActiveForm();

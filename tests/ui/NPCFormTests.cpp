@@ -59,13 +59,13 @@ protected:
     static int OtherServerMaps(TServerTarget target)
     {
         const auto& maps = script::BuiltInMaps(target);
-        return static_cast<int>(std::count_if(maps.begin(), maps.end(), [](const std::string& m) { return !FindMapNamed(m); }));
+        return static_cast<int>(std::count_if(maps.begin(), maps.end(), [](const std::string& m) { return !TestCatalogues().FindMapNamed(m); }));
     }
     static std::string FirstOtherServerMap(TServerTarget target)
     {
         std::string first;
         for (const std::string& map : script::BuiltInMaps(target))
-            if (!FindMapNamed(map) && (first.empty() || map < first))
+            if (!TestCatalogues().FindMapNamed(map) && (first.empty() || map < first))
                 first = map;
         return first;
     }
@@ -503,7 +503,7 @@ TEST_F(NPCFormTest, TheBrowserListsEverySpriteWithItsPicture)
     EXPECT_EQ(list->iconSize(), QSize(100, 128));
     const QImage icon = list->item(1)->icon().pixmap(QSize(100, 128)).toImage();
     EXPECT_EQ(icon.size(), QSize(100, 128));
-    EXPECT_EQ(icon.pixelColor(50, 64), AppCatalogues().Images.At(1).pixelColor(50, 64));
+    EXPECT_EQ(icon.pixelColor(50, 64), TestCatalogues().Images.At(1).pixelColor(50, 64));
 }
 
 TEST_F(NPCFormTest, TheBrowserSelectsTheCurrentSprite)
@@ -513,7 +513,7 @@ TEST_F(NPCFormTest, TheBrowserSelectsTheCurrentSprite)
     TNPCBrowserForm* browser = OpenBrowser();
     auto* list = Child<QListWidget>(browser, "NPCListView");
     EXPECT_EQ(list->currentRow(), 2);
-    EXPECT_EQ(browser->SelectedImg(), FindNPCImg(111));
+    EXPECT_EQ(browser->SelectedImg(), TestCatalogues().FindNPCImg(111));
 }
 
 TEST_F(NPCFormTest, BrowsingAnUnknownSpriteSelectsTheFirstRowAndCancelChangesNothing)
@@ -656,8 +656,7 @@ class NPCFormEmptyCatalogueTest : public NPCFormTest {
 protected:
     void SetUp() override
     {
-        InitCatalogues();
-        InitActions();
+        TestCatalogues().Clear();
         Document().NewProject();
         CreateForm();
     }

@@ -77,7 +77,7 @@ std::unique_ptr<TActionTask> MakeAction(int index, std::vector<std::int32_t> par
 void AddAction(int index, std::vector<std::int32_t> params, TTaskNode* group)
 {
     auto action = MakeAction(index, std::move(params));
-    const std::string caption = "Action: " + action->ActionText(true);
+    const std::string caption = "Action: " + action->ActionText(true, Project().Catalogues());
     Add(std::move(action), caption, group);
 }
 
@@ -115,7 +115,7 @@ TConTask* BuildHealer()
     check->Variable = FindVariable("Zeny");
     condition->AddCheck(std::move(check));
     condition->Target = bye->GroupNumber;
-    const std::string conditionCaption = "Condition: " + condition->SummaryText();
+    const std::string conditionCaption = "Condition: " + condition->SummaryText(Project().Catalogues());
     TConTask* conditionTask = Add(std::move(condition), conditionCaption, heal->Node);
     AddAction(7, {500}, heal->Node);
     AddAction(2, {9999, 9999}, heal->Node);
@@ -132,8 +132,9 @@ void SetUpHealer(TNPCForm& npc)
     Project().NPCInfo.X = 150;
     Project().NPCInfo.Y = 180;
     Project().NPCInfo.Direction = 5;
-    Project().NPCInfo.MapIndex = IndexOfMap(FindMap("prontera.gat"));
-    if (const TNPCImg* sprite = FindNPCImg(60))
+    const TCatalogues& catalogues = Project().Catalogues();
+    Project().NPCInfo.MapIndex = catalogues.IndexOfMap(catalogues.FindMap("prontera.gat"));
+    if (const TNPCImg* sprite = catalogues.FindNPCImg(60))
         Project().NPCInfo.SpriteID = sprite->ID;
     npc.ShowNPC();
     Project().HeaderInfo.ScriptName = "Prontera Healer";
@@ -177,7 +178,6 @@ protected:
         ASSERT_TRUE(Out.exists()) << Out.path().toStdString();
         // The play-test window's presets come from the test settings, never the user's.
         QStandardPaths::setTestModeEnabled(true);
-        InitModel();
         Started = StartEditor(data);
         MainForm = Started.get();
         ShareDocument(&MainForm->Document());
@@ -194,7 +194,6 @@ protected:
         Started.reset();
         MainForm = nullptr;
         ProcessDeletions();
-        InitCatalogues();
     }
 
     // The windows of the editor started.

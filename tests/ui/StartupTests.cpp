@@ -48,7 +48,6 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitModel();
         WriteCatalogues(Dir.Path());
     }
 
@@ -57,7 +56,6 @@ protected:
         Started.reset();
         MainForm = nullptr;
         ProcessDeletions();
-        InitCatalogues();
     }
 
     void Start()
@@ -68,6 +66,9 @@ protected:
         ASSERT_NE(MainForm, nullptr);
         MainForm->QuitApplication = [] { ADD_FAILURE() << "the program was ended"; };
     }
+
+    // What start-up read, as the main window holds it.
+    static const TCatalogues& Read() { return *MainForm->Document().Servers()->Catalogues(); }
 
     QLabel* SplashLabel(const char* name) const { return Child<QLabel>(SplashWindow(), name); }
 
@@ -86,10 +87,10 @@ protected:
 TEST_F(StartupTest, WindowsComeUpInOrderWithTheCataloguesLoaded)
 {
     Start();
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Sprites.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Items.size(), 2u);
+    EXPECT_EQ(Read().Maps.size(), 3u);
+    EXPECT_EQ(Read().Jobs.size(), 2u);
+    EXPECT_EQ(Read().Sprites.size(), 2u);
+    EXPECT_EQ(Read().Items.size(), 2u);
     EXPECT_TRUE(MainForm->isVisible());
     EXPECT_TRUE(MainForm->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(MainForm->windowTitle(), QString::fromStdString(ExpectedTitle("No File Open")));
@@ -128,7 +129,6 @@ TEST_F(StartupTest, TheTaskWindowOpensBelowTheNPCWindow)
     ProcessDeletions();
 
     // The next run takes the place the user left the window at, over the NPC window or not.
-    InitCatalogues();
     Start();
     EXPECT_EQ(ChildFrame(TaskWindow())->geometry().topLeft(), QPoint(40, 100));
 }
@@ -166,7 +166,8 @@ TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
 {
     Started = std::make_unique<TMainForm>();
     MainForm = Started.get();
-    MainForm->ShowSplash(Dir.Path());
+    const auto catalogues = std::make_shared<TCatalogues>();
+    MainForm->ShowSplash(Dir.Path(), catalogues);
     QStringList painted;
     struct TPaintWatcher : QObject {
         QStringList* Painted;
@@ -190,7 +191,7 @@ TEST_F(StartupTest, TheSplashShowsEachStepBeforeItRunsAndLoadsOnce)
     EXPECT_TRUE(MainForm->isVisible()) << "the splash shows the frame when it is done";
 
     SplashWindow()->FormActivate();
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u) << "a second activation loads nothing again";
+    EXPECT_EQ(catalogues->Maps.size(), 3u) << "a second activation loads nothing again";
     EXPECT_EQ(SplashLabel("VerLabel")->text(), QStringLiteral("Version 0.9 Alpha"));
     SplashLabel("LoadLabel")->removeEventFilter(&watcher);
 }
@@ -201,15 +202,15 @@ TEST_F(StartupTest, AMissingItemDatabaseIsReportedOnceAndTheRestIsLoaded)
     Start();
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt"))) << Dialogs->Errors[0].toStdString();
-    EXPECT_TRUE(AppCatalogues().Items.empty());
-    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Sprites.size(), 2u);
+    EXPECT_TRUE(Read().Items.empty());
+    EXPECT_EQ(Read().Jobs.size(), 2u);
+    EXPECT_EQ(Read().Maps.size(), 3u);
+    EXPECT_EQ(Read().Sprites.size(), 2u);
     // The catalogue's maps first, under their names, then the other maps the server knows.
     const QComboBox* maps = Child<QComboBox>(NPCWindow(), "MapCombo");
     ASSERT_GT(maps->count(), 3);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(maps->itemText(i).toStdString(), AppCatalogues().Maps[static_cast<std::size_t>(i)]->Name);
+        EXPECT_EQ(maps->itemText(i).toStdString(), Read().Maps[static_cast<std::size_t>(i)]->Name);
     EXPECT_TRUE(MainForm->isVisible());
 }
 
@@ -221,8 +222,8 @@ TEST_F(StartupTest, EveryUnreadableCatalogueIsNamedInTheOneErrorBox)
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("item_db.txt")));
     EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("45.bmp")));
-    EXPECT_EQ(AppCatalogues().Maps.size(), 3u);
-    EXPECT_EQ(AppCatalogues().Jobs.size(), 2u);
+    EXPECT_EQ(Read().Maps.size(), 3u);
+    EXPECT_EQ(Read().Jobs.size(), 2u);
     ASSERT_NE(NPCWindow(), nullptr);
     EXPECT_TRUE(MainForm->isVisible());
 }

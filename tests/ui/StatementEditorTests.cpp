@@ -113,7 +113,7 @@ TEST_F(CodeRoadTest, ABranchCaptionFollowsTheDeletionOfTheBranchBeforeIt)
         check->Kind = ConExpression;
         check->Expression = condition;
         branch->Checks.push_back(std::move(check));
-        branch->Caption = branch->SummaryText();
+        branch->Caption = branch->SummaryText(Project().Catalogues());
         Project().TaskTree.Select(block->Node);
         branches.push_back(Document().AddTask(std::move(branch)));
     }

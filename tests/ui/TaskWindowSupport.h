@@ -46,12 +46,13 @@ inline void ProcessDeletions()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// The catalogues the script writer and the highlighter read: the variables, one map, the actions.
+// The catalogues the script writer reads, one map, and a new project of the tests' document read
+// from them.
 inline void SetUpCatalogues()
 {
-    InitCatalogues();
-    AppCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    InitActions();
+    TestCatalogues().Clear();
+    TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
+    ResetTestDocument();
 }
 
 // Every top-level window of type T that is still alive.
