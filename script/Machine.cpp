@@ -287,6 +287,11 @@ TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
         unknown.Unknown = true;
         return unknown;
     }
+    if (const TConstants& own = Rules_.OwnConstants(); ref.Index == 0 && !own.empty()) {
+        const auto constant = own.find(Rules_.NameKey(ref.Name));
+        if (constant != own.end())
+            return TValue::Of(constant->second);
+    }
     if (Constants_ && ref.Index == 0) {
         const auto constant = Constants_->find(LowerCase(ref.Name));
         if (constant != Constants_->end())

@@ -1,5 +1,6 @@
 #include "script/PlayRules.h"
 
+#include "script/ServerTables.h"
 #include "script/Text.h"
 
 #include <algorithm>
@@ -62,6 +63,13 @@ std::int64_t TPlayRules::Literal(std::int64_t digits, bool negative) const
     case TLiteralRule::Exact: break;
     }
     return written;
+}
+
+const TConstants& TPlayRules::OwnConstants() const
+{
+    static const TConstants none;
+    static const TConstants hercules = TableConstants(tables::HerculesConstants, true);
+    return Target == TTarget::Hercules ? hercules : none;
 }
 
 std::string TPlayRules::NameKey(std::string_view name) const

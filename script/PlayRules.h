@@ -2,6 +2,7 @@
 // The run-time rules that tell the servers' script engines apart, one table per server: the
 // interpreter and the value warnings read them here instead of asking which server it is.
 
+#include "script/Constants.h"
 #include "script/ServerRules.h"
 
 #include <cstdint>
@@ -42,6 +43,10 @@ struct TPlayRules {
     bool ReturnedNpcVariableIsCallers = false;
 
     bool Stacks(std::int32_t itemType) const;
+    // The constants whose values the server's own compiled-in table gives (Hercules'
+    // constants.conf and the names it registers), before the data folder's const.txt; empty where
+    // the play has only const.txt's values.
+    const TConstants& OwnConstants() const;
     // The value the parser stores for a literal written with these digits (`negative`: a minus
     // sign right before them).
     std::int64_t Literal(std::int64_t digits, bool negative) const;

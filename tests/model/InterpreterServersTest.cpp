@@ -112,6 +112,9 @@ INSTANTIATE_TEST_SUITE_P(Servers, ServerPlay, ::testing::Values(
     // rAthena ties a returned `.v` to no script: the caller reads its own.
     ServerRow{"ReturnedNpcVariableOfAFunction", "set .v, 1; mes \"\" + callfunc(\"Remember\", 5); close;",
               "5|  [Close]|-- end --", "1|  [Close]|-- end --", "5|  [Close]|-- end --"},
+    // Hercules' values come from its own constants.conf, which numbers some apart from const.txt.
+    ServerRow{"HerculesOwnConstants", "mes SC_CONCENTRATION + \" \" + RC_Boss + \" \" + rc_boss; close;",
+              "0 0 0|  [Close]|-- end --", "0 0 0|  [Close]|-- end --", "23 11 0|  [Close]|-- end --"},
     // getelementofarray takes its index as conv_num gives it: rAthena's 64-bit value loses its high bits.
     ServerRow{"IndexBeyond32Bits", "set .@a[4294967297], 7; mes .@a[1] + \" \" + getarraysize(.@a); close;",
               "7 2|  [Close]|-- end --", "7 2|  [Close]|-- end --",
