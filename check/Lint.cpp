@@ -88,6 +88,8 @@ int RunLint(const TLintRequest& request, std::istream& in, std::ostream& out, st
     int errors = 0, warnings = 0, unreadable = 0;
     std::vector<TLintFile> files;
     script::TLoadState load(request.Target);
+    if (request.Complete)
+        load.MarkComplete();
     options.Load = &load;
     for (const std::string& file : names) {
         try {

@@ -20,6 +20,9 @@ struct TLintRequest {
     std::optional<std::filesystem::path> LoadOrder;
     std::optional<std::filesystem::path> DataDir;  // its maps.ini names the known maps
     script::TTarget Target = script::TTarget::EAthena;
+    // The files are all the server loads (its whole tree from its own lists): a function or NPC
+    // none of them defines is missing, an error, not a name another file may define.
+    bool Complete = false;
 };
 
 constexpr int LintClean = 0;

@@ -160,7 +160,7 @@ TValue TMachine::Getelementofarray(const TArgs& a, TFrame& f)
     if (a.size() < 2 || a[0]->Kind != TExprKind::Identifier)
         Fault("getelementofarray: an array and an index expected");
     TVarRef ref = ArrayRef(a, 0, f);
-    ref.Index = EvalNum(*a[1], f);
+    ref.Index = EvalIndex(*a[1], f);
     CheckIndex(ref.Name, ref.Index);
     return ReadRef(ref, f);
 }

@@ -149,10 +149,10 @@ int TMachine::JumpTarget(const TExpr& label, const TFrame& frame)
 {
     if (label.Kind != TExprKind::Identifier || !label.Args.empty())
         Fault(CurrentName_ + ": a label expected");
-    const auto it = frame.Unit->Labels.find(LowerCase(label.Text));
-    if (it == frame.Unit->Labels.end())
+    const int at = FindName(frame.Unit->Labels, label.Text, Rules_.NamesKeepCase);
+    if (at < 0)
         Fault(CurrentName_ + ": there is no label " + label.Text + "; the script stops here");
-    return it->second;
+    return at;
 }
 
 // The argument whose text holds the option the player chose (the `choice`-th shown); `number`
@@ -263,7 +263,7 @@ TValue TMachine::Callsub(const TArgs& a, TFrame& f)
     if (a.empty())
         Fault("callsub: a label expected");
     const int target = JumpTarget(*a[0], f);
-    return Call(*f.Unit, target, CallArgs(a, 1, f), f);
+    return Call(*f.Unit, target, CallArgs(a, 1, f), f, a);
 }
 
 TValue TMachine::Callfunc(const TArgs& a, TFrame& f)
@@ -277,7 +277,7 @@ TValue TMachine::Callfunc(const TArgs& a, TFrame& f)
     if (!unit)
         Fault("callfunc: there is no function " + name +
               " in this file; the server stops the script when no loaded file defines it");
-    return Call(*unit, 0, CallArgs(a, 1, f), f);
+    return Call(*unit, 0, CallArgs(a, 1, f), f, a);
 }
 
 TValue TMachine::Return(const TArgs& a, TFrame& f)
@@ -288,7 +288,9 @@ TValue TMachine::Return(const TArgs& a, TFrame& f)
         f.Result = TValue::Of(0);
         f.Result.Void = true;
     } else {
-        f.Result = Eval(*a[0], f);
+        f.ResultRef = ReturnedRef(*a[0], f);
+        if (!f.ResultRef)
+            f.Result = Eval(*a[0], f);
     }
     f.Returned = true;
     return TValue::Of(0);

@@ -21,6 +21,14 @@ public:
         : Rules_(rules), Out_(out), Load_(load)
     {
     }
+    // For statements taken out of the loops and switches they stood in: what depends on those
+    // (break, continue, case) is not checked.
+    static TBodyChecker OutOfPlace(const TServerRules& rules, std::vector<TDiagnostic>& out, const TLoadState* load)
+    {
+        TBodyChecker checker(rules, out, load);
+        checker.OutOfPlace_ = true;
+        return checker;
+    }
 
     void Statement(const TStmt& s);
     // After a whole NPC: a `function F;` never followed by F's body is the server's error, at the
@@ -57,6 +65,7 @@ private:
     std::vector<TScope> Scopes_;
     std::vector<std::unordered_set<std::string>> CaseValues_;  // of each switch open
     std::vector<const TStmt*> Declared_;  // `function F;`
+    bool OutOfPlace_ = false;
 };
 
 void TBodyChecker::Statement(const TStmt& s)
@@ -94,13 +103,16 @@ void TBodyChecker::Statement(const TStmt& s)
         CaseValues_.pop_back();
         break;
     case TStmtKind::Case:
-    case TStmtKind::Default: Case(s); break;
+    case TStmtKind::Default:
+        if (!OutOfPlace_)
+            Case(s);
+        break;
     case TStmtKind::Break:
-        if (Scopes_.empty())
+        if (Scopes_.empty() && !OutOfPlace_)
             Error(s.Range, "'break' outside a loop or switch");
         break;
     case TStmtKind::Continue:
-        if (!Inside(TScope::Loop))
+        if (!Inside(TScope::Loop) && !OutOfPlace_)
             Error(s.Range, "'continue' outside a loop");
         break;
     case TStmtKind::Empty: break;
@@ -176,7 +188,8 @@ void TBodyChecker::Function(const TStmt& s)
 
 // A name written as a call, `F_Name(...)`, is a function of some file where the target calls
 // functions by name: when none of the files checked defines it, the server may still have it
-// from a file loaded before, so that is only a warning; a name written as a command is not.
+// from a file loaded before, so that is only a warning, unless the run is the server's whole
+// load; a name written as a command is not.
 bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& range, bool statement, bool parenthesized)
 {
     if (Functions_.count(Key(name)))
@@ -185,6 +198,10 @@ bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& ra
         return GlobalFunction(name, range);
     const bool caseSlip = Rules_.CaseSensitive() && Rules_.FindCommandIgnoringCase(name);
     if (Load_ && Rules_.Dialect().DirectCalls && parenthesized && !caseSlip) {
+        if (Load_->Complete()) {
+            Error(range, "calling undeclared function '" + name + "': it is no command, and no file the server loads defines it");
+            return false;
+        }
         Out_.push_back({TSeverity::Warning, range, "'" + name + "' is no command, and none of the files checked defines a function of that name (the server refuses the call unless a file it loads earlier does)"});
         return true;
     }
@@ -285,6 +302,7 @@ public:
 private:
     bool MapKnown(const TTopLevel& entry);
     void DuplicateSource(const TTopLevel& entry);
+    void ReadBeforeError(const TTopLevel& entry, const TScriptFile& file);
     void Error(const TSourceRange& range, std::string message)
     {
         Out_.push_back({TSeverity::Error, range, std::move(message)});
@@ -306,9 +324,32 @@ void TFileChecker::DuplicateSource(const TTopLevel& entry)
     if (const std::string* file = Load_->NpcFile(entry.DuplicateOf))
         Error(at, "the duplicate's source NPC '" + entry.DuplicateOf + "' is defined " +
                       (*file == Load_->Current() ? "further down this file" : "in " + *file + ", which the server loads after this file"));
+    else if (Load_->Complete())
+        Error(at, "the duplicate's source NPC '" + entry.DuplicateOf + "' is defined in no file the server loads");
     else
         Out_.push_back({TSeverity::Warning, at, "the duplicate's source NPC '" + entry.DuplicateOf +
                                                     "' is defined in none of the files checked (the server may load it from another file)"});
+}
+
+// The server refuses what it reads in the order it reads it: in a body it could not read to the
+// end, a command it does not know or a call of a missing function before the error is what it
+// reports.
+void TFileChecker::ReadBeforeError(const TTopLevel& entry, const TScriptFile& file)
+{
+    const auto inEntry = [&entry](const TDiagnostic& d) {
+        return d.Severity == TSeverity::Error && d.Range.Begin.Offset >= entry.Range.Begin.Offset &&
+               d.Range.Begin.Offset < entry.Range.End.Offset;
+    };
+    const auto error = std::find_if(file.Diagnostics.begin(), file.Diagnostics.end(), inEntry);
+    if (error == file.Diagnostics.end())
+        return;
+    std::vector<TDiagnostic> found;
+    TBodyChecker body = TBodyChecker::OutOfPlace(Rules_, found, Load_);
+    for (const auto& statement : entry.ReadBeforeError)
+        body.Statement(*statement);
+    for (TDiagnostic& d : found)
+        if (d.Range.Begin.Offset < error->Range.Begin.Offset)
+            Out_.push_back(std::move(d));
 }
 
 bool TFileChecker::MapKnown(const TTopLevel& entry)
@@ -352,6 +393,8 @@ std::vector<TDiagnostic> TFileChecker::Check(const TScriptFile& file)
             TBodyChecker body(Rules_, Out_, Load_);
             body.Statement(*entry.Body);
             body.Unresolved(*entry.Body);
+        } else if (!entry.ReadBeforeError.empty()) {
+            ReadBeforeError(entry, file);
         }
         if (Load_)
             Load_->Define(entry);

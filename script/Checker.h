@@ -31,6 +31,11 @@ public:
     // Counts the global functions of the target's own scripts as loaded, as they are before a
     // project's script on a server that runs its shipped scripts.
     void DefineShippedFunctions();
+    // Says that the run holds every file the server loads up to the last one checked, as when a
+    // whole tree is checked from the server's own lists: a function or NPC that none of them
+    // defines does not exist, and the server refuses what needs it.
+    void MarkComplete() { Complete_ = true; }
+    bool Complete() const { return Complete_; }
 
     bool FunctionLoaded(const std::string& name) const { return Functions_.count(Key(name)) > 0; }
     bool NpcLoaded(const std::string& name) const { return Npcs_.count(name) > 0; }
@@ -49,6 +54,7 @@ private:
     std::string Key(std::string_view name) const;
 
     TTarget Target_;
+    bool Complete_ = false;
     std::string Current_;
     std::unordered_set<std::string> Functions_, Npcs_;
     std::unordered_map<std::string, std::string> FunctionFiles_, NpcFiles_;

@@ -118,4 +118,22 @@ TConstants ReadConstants(std::string_view text)
     return constants;
 }
 
+TConstants TableConstants(std::string_view table, bool keepCase)
+{
+    TConstants constants;
+    while (!table.empty()) {
+        const std::size_t end = std::min(table.find('\n'), table.size());
+        std::string_view line = table.substr(0, end);
+        table.remove_prefix(std::min(end + 1, table.size()));
+        const std::size_t tab = line.find('\t');
+        const std::size_t typeTab = line.find('\t', tab == std::string_view::npos ? line.size() : tab + 1);
+        if (typeTab == std::string_view::npos || line.substr(typeTab + 1) != "0" || typeTab == tab + 1)
+            continue;
+        const std::string_view name = line.substr(0, tab);
+        const std::int32_t value = ReadNumber(line.substr(tab + 1, typeTab - tab - 1));
+        constants.emplace(keepCase ? std::string(name) : LowerCase(name), value);
+    }
+    return constants;
+}
+
 } // namespace script

@@ -378,6 +378,7 @@ TFileReader::TNext TFileReader::ScriptEntry(TTopLevel& entry, std::size_t braceO
     if (body.Error)
         File_.Diagnostics.push_back(*body.Error);
     entry.Body = std::move(body.Body);
+    entry.ReadBeforeError = std::move(body.ReadBeforeError);
     entry.Range.End = *end;
     entry.Fields[3].Text = std::string(Text_.substr(entry.Fields[3].Range.Begin.Offset,
                                                     braceOffset - entry.Fields[3].Range.Begin.Offset));

@@ -16,7 +16,9 @@
 namespace script {
 
 // Plays `npc` (empty: the file's first NPC). Items may be null: every item exists, weightless.
-// Constants may be null: names without a scope prefix are then variables, as unknown names are.
+// Constants (the data folder's const.txt) may be null: names without a scope prefix are then
+// variables, as unknown names are, but for the constants the server's own table gives values
+// (TPlayRules::OwnConstants).
 // An unknown NPC or start label gives a run with one fault event.
 TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup& setup,
                 const TItemLookup* items, const TConstants* constants = nullptr);

@@ -118,7 +118,9 @@ void TMachine::Jump(TFrame& frame, int target)
 }
 
 // callsub and callfunc jump there, and return jumps back: two of the server's jumps.
-TValue TMachine::Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFrame& caller)
+// A variable the callee returns is read where the caller uses it (Operand); a caller that uses the
+// value at once reads it now, in its own scopes.
+TValue TMachine::Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFrame& caller, const TArgs& site)
 {
     if (Depth_ >= MaxCallDepth)
         Fault("calls nested more than " + std::to_string(MaxCallDepth) +
@@ -135,7 +137,31 @@ TValue TMachine::Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFr
     --Depth_;
     Current_ = callerStmt;
     Jump(caller, caller.Pc);
-    return std::move(frame.Result);
+    caller.Handed = std::move(frame.ResultRef);
+    caller.HandedBy = &site;
+    return caller.Handed ? ReadRef(*caller.Handed, caller) : std::move(frame.Result);
+}
+
+// What buildin_return does with a variable: a `.@` of the function's own scope, which ends with
+// it, becomes its value; one the caller passed (getarg) stays the caller's; any other variable
+// is handed back as itself, a `.` one tied to the returning script where the server ties it.
+std::optional<TMachine::TVarRef> TMachine::ReturnedRef(const TExpr& value, TFrame& frame)
+{
+    const bool passed = value.Kind == TExprKind::Call && SameLetters(value.Text, "getarg");
+    if (passed) {
+        const std::int32_t index = value.Args.empty() ? -1 : EvalInt(*value.Args[0], frame);
+        if (index < 0 || index >= static_cast<std::int32_t>(frame.Args.size()))
+            return std::nullopt;
+        return frame.Args[static_cast<std::size_t>(index)].Ref;
+    }
+    if (!IsVariable(value))
+        return std::nullopt;
+    TVarRef ref = Ref(value, frame);
+    if (ref.Name.rfind(".@", 0) == 0)
+        return std::nullopt;
+    if (ref.Name.rfind('.', 0) == 0 && !Rules_.ReturnedNpcVariableIsCallers)
+        ref.Script = frame.Unit;
+    return ref;
 }
 
 std::vector<TMachine::TArg> TMachine::CallArgs(const TArgs& a, std::size_t from, TFrame& frame)
@@ -192,9 +218,8 @@ TValue TMachine::Assign(const TExpr& e, TFrame& frame)
 TValue TMachine::Invoke(const std::string& name, const TArgs& args, TFrame& frame, bool asCommand)
 {
     const std::string lower = LowerCase(name);
-    const auto local = frame.Unit->Functions.find(lower);
-    if (local != frame.Unit->Functions.end())
-        return Call(*frame.Unit, local->second, CallArgs(args, 0, frame), frame);
+    if (const int local = FindName(frame.Unit->Functions, name, Rules_.NamesKeepCase); local >= 0)
+        return Call(*frame.Unit, local, CallArgs(args, 0, frame), frame, args);
     const auto builtin = Builtins().find(lower);
     if (builtin == Builtins().end()) {
         NotSimulated(name, args, frame);
@@ -223,7 +248,7 @@ TMachine::TVarRef TMachine::Ref(const TExpr& target, TFrame& frame)
         Fault("a variable expected");
     TVarRef ref{target.Text, 0};
     if (!target.Args.empty()) {
-        ref.Index = EvalNum(*target.Args[0], frame);
+        ref.Index = EvalIndex(*target.Args[0], frame);
         CheckIndex(target.Text, ref.Index);
     }
     return ref;
@@ -238,7 +263,7 @@ void TMachine::CheckIndex(const std::string& name, std::int64_t index)
 
 std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame, std::string& key)
 {
-    key = LowerCase(ref.Name);
+    key = Rules_.NameKey(ref.Name);
     if (ref.Index != 0)
         key += "[" + std::to_string(ref.Index) + "]";
     // A variable passed to a call belongs to the caller's scopes.
@@ -246,8 +271,9 @@ std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame
     if (key.rfind(".@", 0) == 0)
         return owner.Locals;
     // A `function script` keeps its own `.` variables, apart from the NPC's.
-    if (key.rfind('.', 0) == 0 && owner.Unit->IsFunction)
-        key = LowerCase(owner.Unit->Name) + "::" + key;
+    const TCodeUnit& script = ref.Script ? *ref.Script : *owner.Unit;
+    if (key.rfind('.', 0) == 0 && script.IsFunction)
+        key = LowerCase(script.Name) + "::" + key;
     return Result_.Player.Variables;
 }
 
@@ -260,6 +286,11 @@ TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
         TValue unknown = TValue::Of(0);
         unknown.Unknown = true;
         return unknown;
+    }
+    if (const TConstants& own = Rules_.OwnConstants(); ref.Index == 0 && !own.empty()) {
+        const auto constant = own.find(Rules_.NameKey(ref.Name));
+        if (constant != own.end())
+            return TValue::Of(constant->second);
     }
     if (Constants_ && ref.Index == 0) {
         const auto constant = Constants_->find(LowerCase(ref.Name));
@@ -399,7 +430,8 @@ std::vector<std::string> TMachine::ArgTexts(const TArgs& args, TFrame& frame, st
         const TExpr& arg = *args[i];
         if (arg.Kind == TExprKind::NextLine)
             texts.push_back("-");
-        else if (arg.Kind == TExprKind::Identifier && arg.Args.empty() && frame.Unit->Labels.count(LowerCase(arg.Text)))
+        else if (arg.Kind == TExprKind::Identifier && arg.Args.empty() &&
+                 FindName(frame.Unit->Labels, arg.Text, Rules_.NamesKeepCase) >= 0)
             texts.push_back(arg.Text);  // a label
         else
             texts.push_back(ToStr(Eval(arg, frame)));
@@ -473,10 +505,9 @@ TRunResult Play(const TProgram& program, std::string_view npc, const TPlaySetup&
         return refuse(std::string(TargetName(setup.Target)) + " does not load the NPC " + unit->Name + ": " + why);
     int start = 0;
     if (!setup.StartLabel.empty()) {
-        const auto label = unit->Labels.find(LowerCase(setup.StartLabel));
-        if (label == unit->Labels.end())
+        start = FindName(unit->Labels, setup.StartLabel, PlayRulesOf(setup.Target).NamesKeepCase);
+        if (start < 0)
             return refuse("the NPC " + unit->Name + " has no label " + setup.StartLabel);
-        start = label->second;
     }
     return TMachine(program, setup, items, constants).Run(*unit, start);
 }

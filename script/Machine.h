@@ -37,6 +37,7 @@ private:
         std::string Name;
         std::int64_t Index = 0;
         TFrame* Owner = nullptr;
+        const TCodeUnit* Script = nullptr;  // a `.` variable tied to this script's; null: the owner's
     };
     // An argument of callsub or callfunc: the server passes a variable as itself, read when the
     // callee reads it, and anything else as its value.
@@ -52,6 +53,10 @@ private:
         bool InCall = false;
         bool Returned = false;
         TValue Result;
+        std::optional<TVarRef> ResultRef;  // `return <variable>;` hands back the variable itself
+        // The variable the last call made from this frame handed back, and that call's arguments.
+        std::optional<TVarRef> Handed;
+        const void* HandedBy = nullptr;
     };
     using TArgs = std::vector<std::unique_ptr<TExpr>>;
     using TBuiltin = TValue (TMachine::*)(const TArgs&, TFrame&);
@@ -60,13 +65,15 @@ private:
     void RunFrame(TFrame& frame);
     void Step(const TOp& op, TFrame& frame);
     void Jump(TFrame& frame, int target);
-    TValue Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFrame& caller);
+    TValue Call(const TCodeUnit& unit, int pc, std::vector<TArg> args, TFrame& caller, const TArgs& site);
+    std::optional<TVarRef> ReturnedRef(const TExpr& value, TFrame& frame);
     std::vector<TArg> CallArgs(const TArgs& a, std::size_t from, TFrame& frame);
     TValue Eval(const TExpr& e, TFrame& frame);
     std::int32_t EvalInt(const TExpr& e, TFrame& frame) { return ToInt(Eval(e, frame)); }
+    // An array index, as conv_num gives every server's getelementofarray its argument.
+    std::int64_t EvalIndex(const TExpr& e, TFrame& frame) { return EvalInt(e, frame); }
     // A condition or a switch value: the whole integer (64 bits on rAthena), not a command's int.
     std::int64_t EvalWhole(const TExpr& e, TFrame& frame) { return Number(Eval(e, frame)); }
-    std::int64_t EvalNum(const TExpr& e, TFrame& frame) { return Number(Eval(e, frame)); }
     std::string EvalStr(const TExpr& e, TFrame& frame) { return ToStr(Eval(e, frame)); }
     const TValue& Used(const TValue& value);
     TValue Assign(const TExpr& e, TFrame& frame);

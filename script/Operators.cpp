@@ -49,7 +49,11 @@ TValue TMachine::Operand(const TExpr& e, TFrame& frame, std::optional<TVarRef>& 
         ref = Ref(e, frame);
         return {};
     }
-    return Eval(e, frame);
+    TValue value = Eval(e, frame);
+    // A call that handed back a variable: the operator reads it when it runs.
+    if (e.Kind == TExprKind::Call && frame.HandedBy == &e.Args)
+        ref = frame.Handed;
+    return value;
 }
 
 TValue TMachine::Late(const TValue& value, const std::optional<TVarRef>& ref, TFrame& frame)

@@ -10,16 +10,29 @@ std::unique_ptr<TStmt> TParser::Finish(std::unique_ptr<TStmt> s, TSourcePos begi
     return s;
 }
 
+template <typename TDone>
+void TParser::BlockStatements(TStmt& block, TDone done)
+{
+    try {
+        while (!done())
+            block.Children.push_back(Statement());
+    } catch (const TParseError&) {
+        for (auto& child : block.Children)
+            ReadBeforeError_.push_back(std::move(child));
+        throw;
+    }
+}
+
 std::unique_ptr<TStmt> TParser::Block()
 {
     const TSourcePos begin = Cur().Range.Begin;
     Expect("{", "'{' expected");
     auto block = std::make_unique<TStmt>(TStmtKind::Block, TSourceRange{});
-    while (!IsPunct("}")) {
+    BlockStatements(*block, [this] {
         if (Cur().Kind == TTokenKind::End)
             Fail("missing '}'");
-        block->Children.push_back(Statement());
-    }
+        return IsPunct("}");
+    });
     Take();
     return Finish(std::move(block), begin);
 }
@@ -28,11 +41,11 @@ std::unique_ptr<TStmt> TParser::Statements()
 {
     const TSourcePos begin = Cur().Range.Begin;
     auto block = std::make_unique<TStmt>(TStmtKind::Block, TSourceRange{});
-    while (Cur().Kind != TTokenKind::End) {
+    BlockStatements(*block, [this] {
         if (IsPunct("}"))
             Fail("'}' without its '{'");
-        block->Children.push_back(Statement());
-    }
+        return Cur().Kind == TTokenKind::End;
+    });
     return Finish(std::move(block), begin);
 }
 
@@ -336,6 +349,7 @@ TBodyResult Run(TCursor& cursor, std::vector<TComment>* comments, TTarget target
         result.Body = read(parser);
     } catch (const TParseError& error) {
         result.Error = ToDiagnostic(error);
+        result.ReadBeforeError = std::move(parser.ReadBeforeError());
     }
     parser.ReadToTheEnd();
     result.Warnings = std::move(parser.Warnings());

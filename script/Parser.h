@@ -18,6 +18,9 @@ struct TBodyResult {
     std::unique_ptr<TStmt> Body;          // a Block; null when an error stopped the reading
     std::optional<TDiagnostic> Error;
     std::vector<TDiagnostic> Warnings;    // what loads but is read otherwise than it looks
+    // After an error: the statements read whole before it, inner blocks' first, out of their
+    // loops and switches.
+    std::vector<std::unique_ptr<TStmt>> ReadBeforeError;
 };
 
 // Reads `{ ... }` starting at `start` (which must be at the `{`) and ending before `limit`.

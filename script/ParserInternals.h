@@ -57,6 +57,9 @@ public:
     void ReadToTheEnd() { Tokens_.ReadToTheEnd(); }
     // What the server loads but reads otherwise than it looks (a warning each).
     std::vector<TDiagnostic>& Warnings() { return Warnings_; }
+    // The statements an error cut short the blocks of, each read whole before it: the server
+    // checks as it reads, so what it refuses in them comes before the error.
+    std::vector<std::unique_ptr<TStmt>>& ReadBeforeError() { return ReadBeforeError_; }
 
     std::unique_ptr<TStmt> Block();
     std::unique_ptr<TStmt> Statements();
@@ -90,6 +93,9 @@ private:
     TSourcePos LastEnd() const { return Tokens_.LastEnd(); }
 
     std::unique_ptr<TStmt> Statement();
+    // Reads statements into block until done() says the block ends; on an error keeps those read.
+    template <typename TDone>
+    void BlockStatements(TStmt& block, TDone done);
     std::unique_ptr<TStmt> Keyword();
     void RefuseMiscasedKeyword() const;
     std::unique_ptr<TStmt> KeywordStatement(TStmtKind kind);
@@ -139,6 +145,7 @@ private:
     bool LooseAssignmentEnd_;  // any one character ends an assignment
     bool DoubledSigns_;        // `3--5` is 3 - -5
     std::vector<TDiagnostic> Warnings_;
+    std::vector<std::unique_ptr<TStmt>> ReadBeforeError_;
 };
 
 } // namespace script::parser

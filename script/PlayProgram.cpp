@@ -69,7 +69,7 @@ void TCompiler::Statement(const TStmt& s)
             Statement(*child);
         break;
     case TStmtKind::Label:
-        Unit_.Labels.emplace(LowerCase(s.Name), Here());
+        Unit_.Labels.emplace(s.Name, Here());
         break;
     case TStmtKind::Command:
     case TStmtKind::Assign: Emit(TOpKind::Exec, s); break;
@@ -212,7 +212,7 @@ void TCompiler::Function(const TStmt& s)
     if (!s.Then)
         return;
     const int skip = Emit(TOpKind::Jump, s);
-    Unit_.Functions.emplace(LowerCase(s.Name), Here());
+    Unit_.Functions.emplace(s.Name, Here());
     std::vector<TContext> outer = std::move(Contexts_);
     Contexts_.clear();
     Statement(*s.Then);
@@ -262,6 +262,21 @@ std::string LoadError(const TCodeUnit& unit, const TServerRules& rules)
     }
     return {};
 }
+
+} // namespace
+
+int FindName(const std::map<std::string, int>& names, std::string_view name, bool keepCase)
+{
+    if (const auto exact = names.find(std::string(name)); exact != names.end())
+        return exact->second;
+    if (!keepCase)
+        for (const auto& [written, at] : names)
+            if (SameLetters(written, name))
+                return at;
+    return -1;
+}
+
+namespace {
 
 std::unique_ptr<TCodeUnit> Compile(const TTopLevel& entry)
 {

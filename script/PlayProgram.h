@@ -44,13 +44,16 @@ struct TCodeUnit {
     std::string Name;         // the NPC or function name as written
     bool IsFunction = false;  // a `function script` entry
     std::vector<TOp> Ops;
-    std::map<std::string, int> Labels;     // by name in lower case
-    std::map<std::string, int> Functions;  // local `function Name { }`, by name in lower case
+    std::map<std::string, int> Labels;     // by name as written (FindName looks them up)
+    std::map<std::string, int> Functions;  // local `function Name { }`, by name as written
     TSourceRange End;                      // the closing brace
     // Why each server (by TTarget) does not load it; empty when it does.
     std::array<std::string, 3> LoadErrors;
 };
 
+// Where the label or local function `name` of `names` starts, as a server finds it that keeps the
+// case of names (`keepCase`) or ignores it; -1 when there is none.
+int FindName(const std::map<std::string, int>& names, std::string_view name, bool keepCase);
 
 class TProgram {
 public:

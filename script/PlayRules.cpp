@@ -1,5 +1,8 @@
 #include "script/PlayRules.h"
 
+#include "script/ServerTables.h"
+#include "script/Text.h"
+
 #include <algorithm>
 #include <initializer_list>
 
@@ -29,6 +32,7 @@ const TPlayRules RAthenaRules{
     .LastIndex = 4294967294,  // UINT_MAX - 1
     .UnstackableTypes = Types({4, 5, 7, 8, 12}),
     .ArraySizeIgnoresIndex = true,
+    .ReturnedNpcVariableIsCallers = true,  // buildin_return links no script to a `.` variable
 };
 const TPlayRules HerculesRules{
     .Target = TTarget::Hercules,
@@ -37,6 +41,7 @@ const TPlayRules HerculesRules{
     .UnstackableTypes = Types({4, 5, 7, 8}),
     .ArraySizeIgnoresIndex = true,
     .TernaryJumps = true,
+    .NamesKeepCase = true,  // its str_data hash and lookups compare names with strcmp
 };
 
 } // namespace
@@ -58,6 +63,23 @@ std::int64_t TPlayRules::Literal(std::int64_t digits, bool negative) const
     case TLiteralRule::Exact: break;
     }
     return written;
+}
+
+const TConstants& TPlayRules::OwnConstants() const
+{
+    static const TConstants none;
+    static const TConstants hercules = TableConstants(tables::HerculesConstants, true);
+    return Target == TTarget::Hercules ? hercules : none;
+}
+
+std::string TPlayRules::NameKey(std::string_view name) const
+{
+    return NamesKeepCase ? std::string(name) : LowerCase(name);
+}
+
+bool TPlayRules::SameName(std::string_view a, std::string_view b) const
+{
+    return NamesKeepCase ? a == b : SameLetters(a, b);
 }
 
 const TPlayRules& PlayRulesOf(TTarget target)

@@ -2,9 +2,12 @@
 // The run-time rules that tell the servers' script engines apart, one table per server: the
 // interpreter and the value warnings read them here instead of asking which server it is.
 
+#include "script/Constants.h"
 #include "script/ServerRules.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace script {
 
@@ -32,11 +35,24 @@ struct TPlayRules {
     // `?:` compiled to jumps (Hercules): the branch not taken never runs. Otherwise op_3 takes
     // the test and both branches computed.
     bool TernaryJumps = false;
+    // Names of variables, labels and functions as written (Hercules: `.@A` and `.@a` are two
+    // variables), or without regard to case (eAthena, rAthena).
+    bool NamesKeepCase = false;
+    // `return .v;` hands the caller the variable, not its value. eAthena and Hercules tie `.v` to
+    // the script that returns it; rAthena ties it to none, so the caller reads its own `.v`.
+    bool ReturnedNpcVariableIsCallers = false;
 
     bool Stacks(std::int32_t itemType) const;
+    // The constants whose values the server's own compiled-in table gives (Hercules'
+    // constants.conf and the names it registers), before the data folder's const.txt; empty where
+    // the play has only const.txt's values.
+    const TConstants& OwnConstants() const;
     // The value the parser stores for a literal written with these digits (`negative`: a minus
     // sign right before them).
     std::int64_t Literal(std::int64_t digits, bool negative) const;
+    // The key a name is kept under, and whether two names are one.
+    std::string NameKey(std::string_view name) const;
+    bool SameName(std::string_view a, std::string_view b) const;
 };
 
 const TPlayRules& PlayRulesOf(TTarget target);

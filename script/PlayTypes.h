@@ -49,7 +49,8 @@ struct TPlayerState {
     std::int32_t Weight = 0;
     std::int32_t MaxWeight = 20000;
     std::map<std::int32_t, std::int32_t> Inventory;  // item ID -> count, no zero counts
-    // Variables of every scope but `.@`, by their name in lower case (the server ignores case),
+    // Variables of every scope but `.@`, by their name in lower case (or as written for a server
+    // that keeps the case of names, TPlayRules::NameKey),
     // with "[i]" appended for array elements other than 0: "quest", "$@count", "@menu", "name$".
     std::map<std::string, TValue> Variables;
     friend bool operator==(const TPlayerState&, const TPlayerState&) = default;

@@ -128,6 +128,8 @@ struct TTopLevel {
     std::string Sprite;              // as written (a number or a constant)
     std::string DuplicateOf;         // Duplicate: the NPC named in `duplicate(...)`
     std::unique_ptr<TStmt> Body;     // Script, Function: a Block; null when unreadable
+    // When unreadable: the statements read whole before the error (see TBodyResult).
+    std::vector<std::unique_ptr<TStmt>> ReadBeforeError;
 };
 
 struct TComment {

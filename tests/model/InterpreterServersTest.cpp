@@ -94,7 +94,32 @@ INSTANTIATE_TEST_SUITE_P(Servers, ServerPlay, ::testing::Values(
     ServerRow{"MesWithTwoTexts", "mes \"a\", \"b\"; close;",
               "fault: eAthena does not load the NPC Tester: line 3: 'mes' takes at most 1 argument (the server's parser: need ';')",
               "a|b|  [Close]|-- end --",
-              "fault: Hercules does not load the NPC Tester: line 3: 'mes' takes at most 1 argument (the server's parser: need ';')"}),
+              "fault: Hercules does not load the NPC Tester: line 3: 'mes' takes at most 1 argument (the server's parser: need ';')"},
+    // Hercules keeps the case of names (strcmp); the others fold it.
+    ServerRow{"NamesInAnotherCase",
+              "set .@A, 1; set .@a, 2; set Quest, 3; set quest, 4; mes .@A + \" \" + .@a + \" \" + Quest; close;",
+              "2 2 4|  [Close]|-- end --", "2 2 4|  [Close]|-- end --", "1 2 3|  [Close]|-- end --"},
+    // buildin_return hands back the variable: the caller reads it where its operator runs.
+    ServerRow{"ReturnedVariableIsReadWhereUsed",
+              "set .v, 1; mes \"\" + (callsub(S) + callsub(T)); close; S: return .v; T: set .v, 10; return 0;",
+              "10|  [Close]|-- end --", "10|  [Close]|-- end --", "10|  [Close]|-- end --"},
+    // ... but a `.@` of the function's own scope, gone after the return, as its value; one the
+    // caller passed (getarg) stays the caller's variable.
+    ServerRow{"ReturnedScopeVariables",
+              "set .@x, 1; mes \"\" + (callsub(S) + (callsub(G, .@x) + callsub(T, .@x))); close; "
+              "S: set .@x, 5; return .@x; G: return getarg(0); T: set getarg(0), 10; return 0;",
+              "15|  [Close]|-- end --", "15|  [Close]|-- end --", "15|  [Close]|-- end --"},
+    // rAthena ties a returned `.v` to no script: the caller reads its own.
+    ServerRow{"ReturnedNpcVariableOfAFunction", "set .v, 1; mes \"\" + callfunc(\"Remember\", 5); close;",
+              "5|  [Close]|-- end --", "1|  [Close]|-- end --", "5|  [Close]|-- end --"},
+    // Hercules' values come from its own constants.conf, which numbers some apart from const.txt.
+    ServerRow{"HerculesOwnConstants", "mes SC_CONCENTRATION + \" \" + RC_Boss + \" \" + rc_boss; close;",
+              "0 0 0|  [Close]|-- end --", "0 0 0|  [Close]|-- end --", "23 11 0|  [Close]|-- end --"},
+    // getelementofarray takes its index as conv_num gives it: rAthena's 64-bit value loses its high bits.
+    ServerRow{"IndexBeyond32Bits", "set .@a[4294967297], 7; mes .@a[1] + \" \" + getarraysize(.@a); close;",
+              "7 2|  [Close]|-- end --", "7 2|  [Close]|-- end --",
+              "fault at line 3: array index 2147483647 of .@a is outside 0..2147483646: the server stops the script "
+              "(getelementofarray: index out of range)"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(PlayRules, LiteralsAsEachParserStoresThem)

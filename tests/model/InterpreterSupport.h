@@ -28,11 +28,13 @@ inline const script::TItemTable& TestItems()
     return items;
 }
 
-// The body goes into an NPC on line 2, read by the setup's server; a function of the file follows it.
+// The body goes into an NPC on line 2, read by the setup's server; two functions of the file follow
+// it (Remember keeps its argument in its own `.v` and returns that variable).
 inline script::TRunResult PlayBody(const std::string& body, const script::TPlaySetup& setup)
 {
     const std::string text = "// test\nprontera,150,150,4\tscript\tTester\t100,{\n" + body +
-                             "\n}\nfunction\tscript\tDouble\t{\n\treturn getarg(0) * 2;\n}\n";
+                             "\n}\nfunction\tscript\tDouble\t{\n\treturn getarg(0) * 2;\n}\n"
+                             "function\tscript\tRemember\t{\n\tset .v, getarg(0);\n\treturn .v;\n}\n";
     const script::TScriptFile file = script::ReadScriptFile(text, setup.Target);
     EXPECT_TRUE(file.Diagnostics.empty()) << file.Diagnostics.front().Message;
     const script::TProgram program(file);

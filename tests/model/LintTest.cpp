@@ -33,6 +33,7 @@ struct LintRow {
     int Exit;
     std::string Out;                 // with <dir> for the temporary folder
     std::string ErrPart;
+    bool Complete = false;           // the files are the server's whole load
 };
 
 class LintRunTest : public ::testing::TestWithParam<LintRow> {
@@ -62,6 +63,7 @@ TEST_P(LintRunTest, ReportsLikeACompiler)
     if (row.UseCatalogue)
         request.DataDir = Dir.Path();
     request.Target = row.Target;
+    request.Complete = row.Complete;
     std::istringstream in(row.Stdin);
     std::ostringstream out, err;
     EXPECT_EQ(RunLint(request, in, out, err), row.Exit);
@@ -110,6 +112,13 @@ INSTANTIATE_TEST_SUITE_P(Lint, LintRunTest, ::testing::Values(
     LintRow{"DuplicateOfNoFile", {"copy.txt"}, "", false, script::TTarget::EAthena, LintClean,
             "<dir>/copy.txt:1:16: warning: the duplicate's source NPC 'Guide' is defined in none of the files checked (the server may load it from another file)\n",
             "1 warning(s)"},
+    LintRow{"CallOfNoFileInAWholeLoad", {"-"}, "-\tscript\tU\t-1,{\nOnInit:\n\t.@x = F_Gone(1);\n\tend;\n}\n", false,
+            script::TTarget::RAthena, LintErrors,
+            "<stdin>:3:8: error: calling undeclared function 'F_Gone': it is no command, and no file the server loads defines it\n",
+            "1 error(s)", true},
+    LintRow{"DuplicateOfNoFileInAWholeLoad", {"copy.txt"}, "", false, script::TTarget::EAthena, LintErrors,
+            "<dir>/copy.txt:1:16: error: the duplicate's source NPC 'Guide' is defined in no file the server loads\n",
+            "1 error(s)", true},
     LintRow{"UnreadableFile", {"missing.txt", "clean.txt"}, "", false, script::TTarget::EAthena, LintUnusable, "",
             "1 unreadable"}),
     [](const auto& info) { return std::string(info.param.Name); });
