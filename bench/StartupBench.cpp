@@ -199,7 +199,7 @@ void BM_OpenItemPickerOnServerItems(benchmark::State& state)
             state.SkipWithError("the item picker's rows are not sorted by name");
             break;
         }
-        state.counters["items"] = static_cast<double>((*MainForm->Document().Servers()->Catalogues()).Items.size());
+        state.counters["items"] = static_cast<double>(frame->Document().Servers()->Catalogues()->Items.size());
         picker->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

@@ -68,7 +68,7 @@ protected:
     }
 
     // What start-up read, as the main window holds it.
-    static const TCatalogues& Read() { return *MainForm->Document().Servers()->Catalogues(); }
+    const TCatalogues& Read() const { return *MainForm->Document().Servers()->Catalogues(); }
 
     QLabel* SplashLabel(const char* name) const { return Child<QLabel>(SplashWindow(), name); }
 
