@@ -274,9 +274,7 @@ QJsonValue TFeatures::Completion(const std::string& path, const QJsonObject& par
 
 QJsonValue TFeatures::SemanticTokens(const std::string& path, const QJsonObject&)
 {
-    const std::string* text = Workspace_.Text(path);
-    if (!text)
-        throw ERequestError(codes::InvalidParams, path + ": no such file");
+    const std::string* text = &OpenText(path);
     static const TWordLookup words = TWordLookup::FromCatalogues();
     const TLineIndex lines(*text);
     QJsonArray data;
@@ -306,9 +304,7 @@ QJsonValue TFeatures::SemanticTokens(const std::string& path, const QJsonObject&
 
 QJsonValue TFeatures::CodeLenses(const std::string& path, const QJsonObject&)
 {
-    const std::string* text = Workspace_.Text(path);
-    if (!text)
-        throw ERequestError(codes::InvalidParams, path + ": no such file");
+    const std::string* text = &OpenText(path);
     const TLineIndex lines(*text);
     QJsonArray lenses;
     for (const script::TTopLevel& entry : Workspace_.Syntax(path)->Entries) {
@@ -332,9 +328,7 @@ QJsonValue TFeatures::Execute(const QJsonObject& params)
         throw ERequestError(codes::InvalidParams, "npc.play takes the file's URI and the NPC's name");
     const QUrl url(args[0].toString());
     const std::string path = std::filesystem::path(url.toLocalFile().toStdString()).lexically_normal().string();
-    const std::string* text = Workspace_.Text(path);
-    if (!text)
-        throw ERequestError(codes::InvalidParams, args[0].toString().toStdString() + ": no such file");
+    const std::string* text = &OpenText(path, args[0].toString().toStdString());
     const QJsonObject given = args.size() > 2 ? args[2].toObject() : QJsonObject();
     TPlayRequest request;
     request.DataDir = DataDir_;

@@ -54,6 +54,9 @@ public:
     std::vector<TPlace> Places(const TSymbol& symbol, bool uses = true);
 
 private:
+    // The text of a file of the workspace; a request about any other is refused, naming it as shown.
+    const std::string& OpenText(const std::string& path, const std::string& shown) const;
+    const std::string& OpenText(const std::string& path) const { return OpenText(path, path); }
     std::size_t OffsetAt(const std::string& path, const QJsonObject& params);
     QJsonObject Location(const TPlace& place);
     bool SameName(std::string_view a, std::string_view b) const;

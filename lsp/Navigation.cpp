@@ -56,11 +56,17 @@ bool TFeatures::Mentions(const std::string& text, std::string_view name) const
            }) != text.end();
 }
 
-std::size_t TFeatures::OffsetAt(const std::string& path, const QJsonObject& params)
+const std::string& TFeatures::OpenText(const std::string& path, const std::string& shown) const
 {
     const std::string* text = Workspace_.Text(path);
     if (!text)
-        throw ERequestError(codes::InvalidParams, path + ": no such file");
+        throw ERequestError(codes::InvalidParams, shown + ": no such file");
+    return *text;
+}
+
+std::size_t TFeatures::OffsetAt(const std::string& path, const QJsonObject& params)
+{
+    const std::string* text = &OpenText(path);
     try {
         return TLineIndex(*text).Offset(PositionFromJson(params["position"].toObject()));
     } catch (const EOutsideText& e) {
@@ -215,9 +221,7 @@ QJsonValue TFeatures::Rename(const std::string& path, const QJsonObject& params)
 
 QJsonValue TFeatures::DocumentSymbols(const std::string& path, const QJsonObject&)
 {
-    const std::string* text = Workspace_.Text(path);
-    if (!text)
-        throw ERequestError(codes::InvalidParams, path + ": no such file");
+    const std::string* text = &OpenText(path);
     const TLineIndex lines(*text);
     QJsonArray symbols;
     for (const script::TTopLevel& entry : Workspace_.Syntax(path)->Entries) {
