@@ -47,14 +47,14 @@ TRestoredNode ReadNode(TFileReader& reader)
 TFileWriter MemoryRecordWriter(const char* name)
 {
     TFileWriter writer(name);
-    writer.SetVersion(ExtendedProjectFileVersion);
+    writer.SetVersion(KeptProjectFileVersion);
     return writer;
 }
 
 TFileReader MemoryRecordReader(const char* name, std::string bytes)
 {
     TFileReader reader(name, std::move(bytes));
-    reader.SetVersion(ExtendedProjectFileVersion);
+    reader.SetVersion(KeptProjectFileVersion);
     return reader;
 }
 

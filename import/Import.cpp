@@ -182,7 +182,9 @@ TImportResult ImportNpc(const TImportSource& source, const script::TTopLevel& en
     result.OriginalMap = entry.Map;
     if (npc.MapIndex < 0)
         result.Notes.push_back("the map " + entry.Map + " is not in the map catalogue: it is kept as the script names it");
-    BuildImportTree(source, entry, result);
+    TCodeRanges ranges;
+    BuildImportTree(source, entry, result, ranges);
+    KeepImportedSource(source, entry, ranges, result);
     // A new project that was never saved.
     project.Modified = true;
     return result;

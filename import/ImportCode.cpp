@@ -134,10 +134,23 @@ std::unique_ptr<TSetTask> MakeSet(const TMatchContext& ctx, const TExpr& target,
     return task;
 }
 
-// `x = e`, `x += e`, `x++`: the value the variable gets, written out.
+// Whether evaluating e may change something or give another value the next time (an increment,
+// an assignment, a function's call such as rand).
+bool MayChange(const TExpr& e)
+{
+    if (e.Kind == TExprKind::Assign || e.Kind == TExprKind::IncDec || e.Kind == TExprKind::Call)
+        return true;
+    return std::any_of(e.Args.begin(), e.Args.end(), [](const auto& arg) { return arg && MayChange(*arg); });
+}
+
+// `x = e`, `x += e`, `x++`: the value the variable gets, written out. `x += e` and `x++` name the
+// variable twice once written out, so a target whose index may change stays as written.
 std::unique_ptr<TSetTask> MatchAssign(const TMatchContext& ctx, const TExpr& e)
 {
     if (e.Args.empty() || e.Args[0]->Kind != TExprKind::Identifier)
+        return nullptr;
+    if (!(e.Kind == TExprKind::Assign && e.Op == "=") &&
+        std::any_of(e.Args[0]->Args.begin(), e.Args[0]->Args.end(), [](const auto& index) { return MayChange(*index); }))
         return nullptr;
     const auto variable = ExprText(ctx, *e.Args[0]);
     if (!variable)

@@ -206,7 +206,7 @@ TProofResult ProveImport(const TImportSource& source, const script::TTopLevel& e
     {
         // A map the catalogue lacks is written as the script names it: the proof is about the
         // tasks, the record's map is reported by the import.
-        const TExportedScript script = ScriptText(*import.Project, import.OriginalMap);
+        const TExportedScript script = TreeScriptText(*import.Project, import.OriginalMap);
         if (!script.Problems.empty()) {
             proof.Reason = "the editor's script is unfit: " + script.Problems.front();
             return proof;

@@ -76,8 +76,9 @@ std::optional<std::string> SpeakerOf(const std::string& line)
 
 class TTreeBuilder {
 public:
-    TTreeBuilder(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result)
-        : Source_(source), Entry_(entry), Result_(result), Project_(*result.Project),
+    TTreeBuilder(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result,
+                 TCodeRanges& ranges)
+        : Source_(source), Entry_(entry), Result_(result), Project_(*result.Project), Ranges_(ranges),
           Ctx_{source.Text, result.Project->Catalogues(), Groups_, &result.Labels, &Comments_,
                result.Project->HeaderInfo.Target}
     {
@@ -154,6 +155,7 @@ private:
         const auto group = s.Kind == TStmtKind::Label ? Groups_.find(script::LowerCase(s.Name)) : Groups_.end();
         if (group != Groups_.end()) {
             StartGroup(group->second, s.Name);
+            Ranges_[Parent_->Data()].Head = TCodeRange{s.Range.Begin.Offset, s.Range.End.Offset};
             Count(1, true);
             return true;
         }
@@ -216,6 +218,8 @@ private:
         auto block = std::make_unique<TIfTask>();
         block->Caption = block->SummaryText();
         TTaskNode* node = Attach(std::move(block));
+        if (const TStmt* last = branches.back().second; last->Kind == TStmtKind::Block)
+            Ranges_[node->Data()].End = TCodeRange{last->Range.End.Offset - 1, last->Range.End.Offset};
         Count(static_cast<int>(branches.size()), true);
         for (std::size_t i = 0; i < branches.size(); ++i) {
             auto branch = std::make_unique<TBranchTask>();
@@ -223,7 +227,10 @@ private:
             branch->Caption = branch->IsElse() ? "Else" : (i == 0 ? "If " : "Else if ") + ChecksSummary(branch->Checks, Project_.Catalogues());
             // A comment between `}` and the next `else` ends the branch it follows.
             const std::size_t until = i + 1 < branches.size() ? CodeAfter(branches[i].second->Range.End.Offset) : 0;
-            Inside(Project_.AttachTask(node, std::move(branch))->Node, *branches[i].second, until);
+            TBranchTask* attached = Project_.AttachTask(node, std::move(branch));
+            Ranges_[attached].Head = TCodeRange{i == 0 ? s.Range.Begin.Offset : BranchStart(*branches[i - 1].second),
+                                                HeadEnd(*branches[i].second)};
+            Inside(attached->Node, *branches[i].second, until);
         }
         return true;
     }
@@ -252,7 +259,11 @@ private:
             loop->Condition = *cond;
         }
         loop->Caption = loop->SummaryText();
+        const bool doWhile = loop->LoopKind == TLoopKind::DoWhile;
         TTaskNode* node = Attach(std::move(loop));
+        Ranges_[node->Data()].Head = TCodeRange{s.Range.Begin.Offset, HeadEnd(*s.Then)};
+        if (s.Then->Kind == TStmtKind::Block || doWhile)
+            Ranges_[node->Data()].End = TCodeRange{BranchStart(*s.Then), doWhile ? s.Range.End.Offset : s.Then->Range.End.Offset};
         Count(1, true);
         Inside(node, *s.Then);
         return true;
@@ -284,6 +295,8 @@ private:
         task->Value = *value;
         task->Caption = task->SummaryText();
         TTaskNode* node = Attach(std::move(task));
+        Ranges_[node->Data()] = {TCodeRange{s.Range.Begin.Offset, HeadEnd(*s.Then)},
+                                 TCodeRange{s.Then->Range.End.Offset - 1, s.Then->Range.End.Offset}};
         Count(1, true);
         TTaskNode* outer = Enter(node);
         std::size_t next = 0;
@@ -300,12 +313,28 @@ private:
                 part->Value = values[next++];
             part->Caption = part->SummaryText();
             Leave(node);
-            Enter(Project_.AttachTask(node, std::move(part))->Node);
+            TCaseTask* attached = Project_.AttachTask(node, std::move(part));
+            Ranges_[attached].Head = TCodeRange{child->Range.Begin.Offset, child->Range.End.Offset};
+            Enter(attached->Node);
             Count(1, true);
         }
         TakeComments(s.Then->Range.End.Offset - 1);
         Leave(outer);
         return true;
+    }
+
+    // Where a block's head ends: past its opening brace. A body without braces is the head's own:
+    // the braces the writer puts around it stand or fall with the head.
+    static std::size_t HeadEnd(const TStmt& body)
+    {
+        return body.Kind == TStmtKind::Block ? body.Range.Begin.Offset + 1 : body.Range.End.Offset;
+    }
+
+    // Where the part after body begins (`} else`, `} while`): its closing brace, or the code after
+    // a body without braces.
+    std::size_t BranchStart(const TStmt& body) const
+    {
+        return body.Kind == TStmtKind::Block ? body.Range.End.Offset - 1 : CodeAfter(body.Range.End.Offset);
     }
 
     // Where the code goes on after offset: past blanks and comments.
@@ -404,7 +433,8 @@ private:
 
     void Structured(const TStmt& s, std::unique_ptr<TTask> task)
     {
-        Attach(std::move(task));
+        const TTask* attached = Attach(std::move(task))->Data();
+        Ranges_[attached].Head = TCodeRange{s.Range.Begin.Offset, s.Range.End.Offset};
         const int count = CountStatements(s);
         Count(count, true);
     }
@@ -426,6 +456,7 @@ private:
             return;
         std::vector<std::string> lines = std::move(RunLines_);
         const auto statements = static_cast<int>(RunStmts_.size());
+        const TCodeRange range{RunStmts_.front()->Range.Begin.Offset, RunStmts_.back()->Range.End.Offset};
         RunLines_.clear();
         RunStmts_.clear();
         auto message = std::make_unique<TMessageTask>();
@@ -449,7 +480,7 @@ private:
         SpeakerPending_ = false;
         message->Lines = std::move(lines);
         message->Caption = "Message: " + LinesText(message->Lines);
-        Attach(std::move(message));
+        Ranges_[Attach(std::move(message))->Data()].Head = range;
         Count(statements, true);
     }
 
@@ -465,6 +496,7 @@ private:
         auto manual = std::make_unique<TManualTask>(ManualLines(ApplyReplacements(text, *ManualBegin_, refs),
                                                                 Indentation(*ManualBegin_)));
         manual->Caption = "Manual: " + LinesText(manual->Lines);
+        Ranges_[manual.get()].Head = TCodeRange{*ManualBegin_, ManualEnd_};
         ManualBegin_.reset();
         ManualStmts_.clear();
         Project_.AttachTask(Parent_, std::move(manual));
@@ -495,6 +527,7 @@ private:
     const script::TTopLevel& Entry_;
     TImportResult& Result_;
     TProject& Project_;
+    TCodeRanges& Ranges_;
     std::map<std::string, std::int32_t> Groups_;
     std::vector<const script::TComment*> Comments_;
     TMatchContext Ctx_;
@@ -513,7 +546,8 @@ private:
 
 } // namespace
 
-void BuildImportTree(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result)
+void BuildImportTree(const TImportSource& source, const script::TTopLevel& entry, TImportResult& result,
+                     TCodeRanges& ranges)
 {
-    TTreeBuilder(source, entry, result).Build();
+    TTreeBuilder(source, entry, result, ranges).Build();
 }

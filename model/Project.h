@@ -48,6 +48,8 @@ public:
     std::string ProjectFileName;
     bool Modified = false;
     std::int32_t NextGroupNumber = 0;
+    // An imported NPC's frame as its author wrote it; empty for a project made in the editor.
+    TKeptFrame Kept;
 private:
     // Before the tree, which reads them.
     std::shared_ptr<const TCatalogues> Catalogues_;

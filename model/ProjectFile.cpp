@@ -81,6 +81,11 @@ std::int32_t ParentNumberOf(const TFileWriter& file, const TTaskNode& node)
 std::int32_t FileVersionOf(const TProject& project, const std::vector<TTaskNode*>& nodes)
 {
     const TCatalogues& catalogues = project.Catalogues();
+    if (!project.Kept.Empty())
+        return KeptProjectFileVersion;
+    for (const TTaskNode* node : nodes)
+        if (node->Data() && (node->Data()->KeptHead || node->Data()->KeptEnd))
+            return KeptProjectFileVersion;
     if (NpcNeedsExtendedFormat(project.NPCInfo, catalogues) || HeaderNeedsExtendedFormat(project.HeaderInfo))
         return ExtendedProjectFileVersion;
     for (const TTaskNode* node : nodes)
@@ -115,6 +120,8 @@ std::string ProjectBytes(const TProject& project, const std::string& fileName)
         positions.emplace(node, static_cast<std::int32_t>(positions.size()));
         task->SaveToFile(file);
     }
+    if (file.Version() >= KeptProjectFileVersion)
+        SaveKeptFrame(file, project.Kept);
     return file.Bytes();
 }
 
@@ -131,6 +138,7 @@ struct TLoadedProject {
     TNPC NPC;
     std::vector<TLoadedTask> Tasks;
     std::int32_t HighestGroupNumber = 0;
+    TKeptFrame Kept;
 };
 
 }  // namespace
@@ -300,9 +308,9 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
     file.SetVersion(version);
     const std::int32_t count = file.ReadInt();
     file.ReadInt();  // reserved
-    if (version > ExtendedProjectFileVersion)
+    if (version > KeptProjectFileVersion)
         file.Fail("the file has version " + std::to_string(version) + ", newer than this editor reads (" +
-                  std::to_string(ExtendedProjectFileVersion) + ")");
+                  std::to_string(KeptProjectFileVersion) + ")");
     // Older files hold no header: theirs is a new project's.
     project.Header = version >= FirstVersionWithHeader ? ReadHeaderRecord(file) : DefaultHeader();
     project.Header.Target = target;
@@ -312,6 +320,10 @@ TLoadedProject ReadProject(TFileReader& file, TServerTarget target)
     if (static_cast<std::size_t>(count) > file.Remaining() / MinTaskRecordSize)
         file.Fail("task count " + std::to_string(count) + " is larger than the records present");
     project.Tasks = TTreeReader(file).Read(count, project.HighestGroupNumber);
+    if (version >= KeptProjectFileVersion) {
+        file.SetRecord("the kept source of the NPC");
+        project.Kept = LoadKeptFrame(file);
+    }
     // A count short of the records would lose the rest at the next save; nothing is written
     // after the last record, so anything there is damage too.
     if (!file.AtEnd())
@@ -339,6 +351,7 @@ std::unique_ptr<TProject> BuildProject(TLoadedProject& loaded, std::shared_ptr<c
     tree.Select(tree.GetFirstNode());
     project->HeaderInfo = std::move(loaded.Header);
     project->NPCInfo = std::move(loaded.NPC);
+    project->Kept = std::move(loaded.Kept);
     // One past the highest, not the last: groups saved out of number order must not lead to a
     // number being handed out twice.
     project->NextGroupNumber = loaded.HighestGroupNumber + 1;

@@ -15,6 +15,10 @@ inline constexpr std::int32_t ProjectFileVersion = 258;
 // The version written only for a project that uses what version 258 cannot hold (a task whose
 // NeedsExtendedFormat() is true, or the NPC's own additions); every other project stays 258.
 inline constexpr std::int32_t ExtendedProjectFileVersion = 259;
+// The version written only for an imported project that keeps the source its tasks came from:
+// 259's layout, each task record followed by its kept head and end, and the NPC's kept frame
+// after the last task record.
+inline constexpr std::int32_t KeptProjectFileVersion = 260;
 
 // Collects the bytes of a record or a whole file; integers little-endian.
 class TFileWriter {

@@ -68,8 +68,24 @@ void TScriptWriter::UpdateCurrentGroup(const TTaskNode& node)
 
 void TScriptWriter::FinishGroup(const TGroupTask& group)
 {
-    if (ExitPending_.erase(&group) > 0)
+    if (ExitPending_.erase(&group) > 0) {
+        BeginStretch(TStretchKind::Exit, &group, nullptr);
         AddTaskLine(group, group.ExitLabel() + ":");
+    }
+}
+
+void TScriptWriter::BeginStretch(TStretchKind kind, const TTask* task, const TKeptPtr& kept)
+{
+    Stretches_.push_back({kind, task, kept.get(), Lines_.size(), 0});
+}
+
+void TScriptWriter::PutKeptSource()
+{
+    for (std::size_t i = 0; i < Stretches_.size(); ++i)
+        Stretches_[i].Count = (i + 1 < Stretches_.size() ? Stretches_[i + 1].First : Lines_.size()) - Stretches_[i].First;
+    const bool kept = std::any_of(Stretches_.begin(), Stretches_.end(), [](const auto& s) { return s.Kept; });
+    if (KeepSource && kept)
+        ApplyKeptSource(Stretches_, Project_.Kept.IndentUnit, Lines_, Result_.LineTasks);
 }
 
 namespace {
@@ -156,8 +172,10 @@ void TScriptWriter::WalkTree()
                        : nullptr;
     for (TTaskNode* node = first; node; node = node->GetNext()) {
         EnterNode(*node);
-        if (node->Data())
+        if (node->Data()) {
+            BeginStretch(TStretchKind::Head, node->Data(), node->Data()->KeptHead);
             node->Data()->WriteScript(*this);
+        }
         const TTaskNode* next = node->GetNext();
         CloseSubtrees(*node, next ? next->Level() : -1);
     }
@@ -184,6 +202,7 @@ void TScriptWriter::CloseSubtrees(const TTaskNode& node, int nextLevel)
         Open_.pop_back();
         CurrentLevel = open->Level();
         UpdateCurrentGroup(*open);
+        BeginStretch(TStretchKind::End, open->Data(), open->Data()->KeptEnd);
         open->Data()->WriteScriptEnd(*this);
     }
     UpdateCurrentGroup(node);
@@ -224,6 +243,7 @@ TScriptResult TScriptWriter::Write()
     Open_.clear();
     Unlabelled_.clear();
     Groups_.clear();
+    Stretches_.clear();
     const TTaskList& tasks = Project_.TaskList;
     for (int i = 0; i < tasks.TaskCount(); ++i)
         if (tasks.TaskAt(i)->Kind() == TTaskKind::Group) {
@@ -232,12 +252,17 @@ TScriptResult TScriptWriter::Write()
         }
     CheckLabels();
     Lines_.clear();
-    if (HeaderBlock)
+    if (HeaderBlock) {
+        BeginStretch(TStretchKind::Frame, nullptr, Project_.Kept.Header);
         WriteHeaderBlock();
+    }
+    BeginStretch(TStretchKind::Frame, nullptr, Project_.Kept.NpcLine);
     WriteNPCLine();
     WalkTree();
     FinishPendingGroups();
+    BeginStretch(TStretchKind::Frame, nullptr, Project_.Kept.Close);
     AddScriptLine(0, "}");
+    PutKeptSource();
     for (const TGroupTask* group : Unlabelled_)
         AddScriptProblem("A jump goes to the group " + group->Caption + ", which writes no label: give it one in "
                          "its group editor.");

@@ -3,6 +3,8 @@
 // what a run needs to know as it goes (the level and group being written, whether a group still
 // owes its exit label or its speaker line) to itself, so runs over different projects never meet.
 
+#include "model/KeptSource.h"
+
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -64,9 +66,18 @@ public:
     // False: the NPC's own lines alone, from its NPC line on, without the header comment block
     // (an NPC written into a script file of many, whose own header stays as it is).
     bool HeaderBlock = true;
+    // False: every task in the editor's own style, also those that keep the source they were
+    // imported from (the import's proof is about the tasks, not about the kept text).
+    bool KeepSource = true;
+
+    // The stretches of the last run, each as the writer wrote it (before kept source took its place).
+    const std::vector<TWrittenStretch>& Stretches() const { return Stretches_; }
 
 private:
     void AddLine(int level, const std::string& text, const TTask* task);
+    // The lines from here on, up to the next stretch, are task's (nullptr: the frame's).
+    void BeginStretch(TStretchKind kind, const TTask* task, const TKeptPtr& kept);
+    void PutKeptSource();
     void WriteHeaderBlock();
     void WriteNPCLine();
     void WalkTree();
@@ -84,6 +95,7 @@ private:
     std::vector<int> PartsAbove_;
     // Tasks holding tasks, other than groups, whose closing lines are still to come.
     std::vector<const TTaskNode*> Open_;
+    std::vector<TWrittenStretch> Stretches_;
     // Groups jumped to that write no label (TGroupTask::NoLabel), reported once the run is done.
     mutable std::unordered_set<const TGroupTask*> Unlabelled_;
 };

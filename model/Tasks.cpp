@@ -18,6 +18,10 @@ void TTask::SaveToFile(TFileWriter& file) const
 {
     file.WriteByte(UserNamed);
     WriteString(file, Caption);
+    if (file.Version() >= KeptProjectFileVersion) {
+        SaveKept(file, KeptHead);
+        SaveKept(file, KeptEnd);
+    }
 }
 
 void TTask::LoadFromFile(TFileReader& file)
@@ -27,6 +31,10 @@ void TTask::LoadFromFile(TFileReader& file)
         file.Fail("a task's name flag is " + std::to_string(flag) + ", not 0 or 1");
     UserNamed = flag;
     Caption = ReadString(file);
+    if (file.Version() >= KeptProjectFileVersion) {
+        KeptHead = LoadKept(file);
+        KeptEnd = LoadKept(file);
+    }
 }
 
 namespace {

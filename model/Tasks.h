@@ -3,6 +3,7 @@
 // tree. The project (Project.h) holds the list and the tree; the script writer (ScriptWriter.h)
 // asks each task for its lines.
 
+#include "model/KeptSource.h"
 #include "model/TaskTree.h"
 
 #include "catalogue/Catalogues.h"
@@ -78,6 +79,10 @@ public:
     std::uint8_t UserNamed = 0;
     TTaskNode* Node = nullptr;  // not owned
     std::string Caption;
+    // What an imported task came from: its head (WriteScript's lines) and its end (WriteScriptEnd's);
+    // none for a task made in the editor.
+    TKeptPtr KeptHead;
+    TKeptPtr KeptEnd;
 
 private:
     std::shared_ptr<const void> Life_ = std::make_shared<int>(0);

@@ -55,12 +55,14 @@ std::shared_ptr<const TCatalogues> ReadScriptCatalogues(const std::filesystem::p
 
 namespace {
 
-TExportedScript WrittenText(const TProject& project, const std::string& mapWhenNone, bool headerBlock)
+TExportedScript WrittenText(const TProject& project, const std::string& mapWhenNone, bool headerBlock,
+                            bool keepSource = true)
 {
     std::vector<std::string> lines;
     TScriptWriter writer(project, lines);
     writer.MapWhenNone = mapWhenNone;
     writer.HeaderBlock = headerBlock;
+    writer.KeepSource = keepSource;
     TScriptResult result = writer.Write();
     return {JoinScriptLines(lines), std::move(result.Problems), std::move(result.LineTasks)};
 }
@@ -75,6 +77,11 @@ TExportedScript ScriptText(const TProject& project, const std::string& mapWhenNo
 TExportedScript NpcScriptText(const TProject& project, const std::string& mapWhenNone)
 {
     return WrittenText(project, mapWhenNone, false);
+}
+
+TExportedScript TreeScriptText(const TProject& project, const std::string& mapWhenNone)
+{
+    return WrittenText(project, mapWhenNone, true, false);
 }
 
 void WriteScriptText(const std::string& text, const std::string& path, std::ostream& out)

@@ -42,6 +42,9 @@ struct TExportedScript {
 TExportedScript ScriptText(const TProject& project, const std::string& mapWhenNone = {});
 // The same without the header comment block: the NPC line, its body and the closing brace.
 TExportedScript NpcScriptText(const TProject& project, const std::string& mapWhenNone = {});
+// The script of project's tasks in the editor's own style, also where they keep the source they
+// were imported from: what the import's proof plays.
+TExportedScript TreeScriptText(const TProject& project, const std::string& mapWhenNone = {});
 
 // Writes text to path (replacing a file only once everything is written), or to out when path is
 // empty. EInOutError naming the file, or "standard output", when it fails.

@@ -1,7 +1,9 @@
 // How close the import comes to the author's own script, over the shared sample files of each
 // server: the share of statements that became tasks other than manual code, and the gotos and
-// labels of the written scripts against the originals'. Prints the figures and holds them to
-// their goals; every import is proved on the way.
+// labels of the written scripts against the originals'; written back into their file as
+// `npc-export --into` does, the share of files left byte-identical, and with one message line
+// changed, the share that differ in exactly that line. Prints the figures and holds them to their
+// goals; every import is proved on the way.
 
 #include "ModelFixture.h"
 #include "TestSupport.h"
@@ -9,6 +11,8 @@
 #include "import/Import.h"
 #include "import/ImportProof.h"
 #include "model/ActionTasks.h"
+#include "model/MessageTasks.h"
+#include "workspace/WriteBack.h"
 #include "platform/FileAccess.h"
 #include "script/FileReader.h"
 #include "script/PlayProgram.h"
@@ -56,10 +60,44 @@ struct TServerFolder {
 
 struct TFigures {
     int Files = 0, Npcs = 0, Proved = 0;
+    int Identical = 0;              // written back unchanged: the file byte for byte
+    int WithMessage = 0, OneLine = 0;  // one message line changed: the file differs in that line only
     TImportStats Stats;
     TJumpCount Original, Written;
     std::vector<std::string> Failures;
 };
+
+// How many lines of two texts differ, when they have as many lines; -1 when they have not.
+int LinesChanged(const std::string& a, const std::string& b)
+{
+    const std::vector<std::string> x = SplitSourceLines(a), y = SplitSourceLines(b);
+    if (x.size() != y.size())
+        return -1;
+    int changed = 0;
+    for (std::size_t i = 0; i < x.size(); ++i)
+        changed += x[i] != y[i] ? 1 : 0;
+    return changed;
+}
+
+// The NPC written back into its file as npc-export --into writes it, unchanged and with its first
+// message's first line changed.
+void MeasureWriteBack(const TImportSource& source, std::size_t entry, const TImportResult& import,
+                      script::TTarget target, TFigures& figures)
+{
+    TScriptWorkspace workspace(source.FileName, source.Text, target);
+    const std::size_t part = workspace.PartOfEntry(entry);
+    WriteNpcInto(workspace, part, *import.Project, import.OriginalMap);
+    figures.Identical += workspace.NewBytes() == source.Text ? 1 : 0;
+    const TTaskList& tasks = import.Project->TaskList;
+    for (int i = 0; i < tasks.TaskCount(); ++i)
+        if (auto* message = dynamic_cast<TMessageTask*>(tasks.TaskAt(i)); message && !message->Lines.empty()) {
+            ++figures.WithMessage;
+            message->Lines.front() += " (changed)";
+            WriteNpcInto(workspace, part, *import.Project, import.OriginalMap);
+            figures.OneLine += LinesChanged(workspace.NewBytes(), source.Text) == 1 ? 1 : 0;
+            break;
+        }
+}
 
 TFigures Measure(const std::filesystem::path& npcFolder, script::TTarget target)
 {
@@ -76,7 +114,7 @@ TFigures Measure(const std::filesystem::path& npcFolder, script::TTarget target)
     options.Maps = &maps;
     for (const auto& file : files) {
         ++figures.Files;
-        const TImportSource source(file.filename().string(), ReadWholeFile(file.string()));
+        const TImportSource source(file.filename().string(), ReadWholeFile(file.string()), target);
         for (const TImportCandidate& c : ListCandidates(source)) {
             if (!c.Importable)
                 continue;
@@ -91,6 +129,7 @@ TFigures Measure(const std::filesystem::path& npcFolder, script::TTarget target)
                 const TJumpCount written = JumpsOfScript(result.Proof.Script);
                 figures.Written.Gotos += written.Gotos;
                 figures.Written.Labels += written.Labels;
+                MeasureWriteBack(source, c.Entry, result.Import, target, figures);
             } catch (const EImportError& error) {
                 figures.Failures.push_back(source.FileName + ": " + error.what());
             }
@@ -99,9 +138,14 @@ TFigures Measure(const std::filesystem::path& npcFolder, script::TTarget target)
     return figures;
 }
 
+double Share(int part, int whole)
+{
+    return whole ? 100.0 * part / whole : 0.0;
+}
+
 class ImportMeasureTest : public ModelTest, public ::testing::WithParamInterface<TServerFolder> {};
 
-TEST_P(ImportMeasureTest, StructuredShareGotosAndLabelsMeetTheirGoals)
+TEST_P(ImportMeasureTest, StructureAndFidelityMeetTheirGoals)
 {
     SKIP_WITHOUT_SHARED_DATA(eathena);
     const std::filesystem::path folder = eathena.parent_path() / GetParam().Folder / "npc";
@@ -114,12 +158,17 @@ TEST_P(ImportMeasureTest, StructuredShareGotosAndLabelsMeetTheirGoals)
               << f.Npcs << " NPCs imported and proved; " << f.Stats.Structured << " of " << f.Stats.Statements
               << " statements structured (" << share << " %); gotos " << f.Written.Gotos << " written for "
               << f.Original.Gotos << " in the originals; labels " << f.Written.Labels << " for "
-              << f.Original.Labels << "\n";
+              << f.Original.Labels << "; written back unchanged, " << f.Identical << " of " << f.Proved
+              << " files byte-identical (" << Share(f.Identical, f.Proved) << " %); one message line changed, "
+              << f.OneLine << " of " << f.WithMessage << " differ in that line alone ("
+              << Share(f.OneLine, f.WithMessage) << " %)\n";
     EXPECT_THAT(f.Failures, ::testing::IsEmpty());
     EXPECT_GT(f.Npcs, 0);
     EXPECT_GE(share, 85.0);
     EXPECT_LE(f.Written.Gotos, 2 * f.Original.Gotos);
     EXPECT_LE(2 * f.Written.Labels, 3 * f.Original.Labels);
+    EXPECT_GE(Share(f.Identical, f.Proved), 98.0);
+    EXPECT_GE(Share(f.OneLine, f.WithMessage), 95.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ImportMeasureTest,

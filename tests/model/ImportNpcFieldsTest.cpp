@@ -11,6 +11,7 @@
 #include "model/ScriptWriter.h"
 #include "output/Export.h"
 #include "import/Import.h"
+#include "import/ImportKept.h"
 #include "platform/FileAccess.h"
 
 #include <gmock/gmock.h>
@@ -28,11 +29,19 @@ std::string Npc(const std::string& head, const std::string& body = "\tclose;")
     return head + "\n" + body + "\n}\n";
 }
 
+// What the editor writes for the project's records and tasks (not the source an import keeps).
 std::vector<std::string> WrittenLines(const TProject& project)
 {
-    std::vector<std::string> lines;
-    GenerateScript(project, lines);
+    std::vector<std::string> lines = SplitSourceLines(TreeScriptText(project).Text);
+    lines.pop_back();
     return lines;
+}
+
+// The project's bytes for what its records and tasks need, without the source an import keeps.
+std::string TreeBytes(TProject& project)
+{
+    DropKeptSource(project);
+    return SaveProjectBytes(project);
 }
 
 // Comment lines as a script file holds them, one line each.
@@ -184,7 +193,7 @@ TEST_P(ImportWarpTest, BecomesAWarpActionWithItsMap)
     EXPECT_EQ(warp.MapName, row.MapName);
     const std::vector<std::string> lines = WrittenLines(*result.Project);
     EXPECT_THAT(lines, ::testing::Contains(std::string("\t\t") + row.Statement));
-    const std::string bytes = SaveProjectBytes(*result.Project);
+    const std::string bytes = TreeBytes(*result.Project);
     EXPECT_EQ(bytes.substr(0, 4), Int32(row.Version));
     EXPECT_EQ(WrittenLines(*ReadProjectBytes("again.NPC", bytes, SharedTestCatalogues())), lines);
 }
@@ -233,7 +242,7 @@ TEST_F(ImportNpcFieldsTest, AuthorsHeaderIsWrittenBackAsWritten)
     ASSERT_GE(lines.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(expected.size())), expected);
     // Kept through the project file, which is version 259 for it.
-    const std::string bytes = SaveProjectBytes(*result.Project);
+    const std::string bytes = TreeBytes(*result.Project);
     EXPECT_EQ(bytes.substr(0, 4), Int32(259));
     EXPECT_EQ(ReadProjectBytes("again.NPC", bytes, SharedTestCatalogues())->HeaderInfo, read);
 }
@@ -265,7 +274,7 @@ TEST_P(EditorsOwnHeaderTest, StaysTheEditorsWithTheServersRuler)
     EXPECT_FALSE(read.AuthorsHeader);
     EXPECT_EQ(read.ScriptName, "Guide Quest");
     EXPECT_EQ(read.Author, "Vask");
-    EXPECT_EQ(SaveProjectBytes(*result.Project).substr(0, 4), Int32(GetParam().Version));
+    EXPECT_EQ(TreeBytes(*result.Project).substr(0, 4), Int32(GetParam().Version));
     EXPECT_EQ(JoinScriptLines(WrittenLines(*result.Project)).substr(0, 400), script.substr(0, 400));
 }
 

@@ -11,6 +11,7 @@
 #include "model/ProjectFile.h"
 #include "import/Import.h"
 #include "import/ImportProof.h"
+#include "output/Export.h"
 #include "model/ManualTasks.h"
 #include "model/MenuTasks.h"
 #include "model/MessageTasks.h"
@@ -129,6 +130,9 @@ TEST_P(ImportMappingTest, GivesTheTreeAndPassesTheProof)
     EXPECT_GE(result.Proof.Paths, 1);
     EXPECT_TRUE(imported.Modified);
     EXPECT_TRUE(imported.ProjectFileName.empty());
+    // Written unchanged, the NPC is its source as it stands.
+    EXPECT_EQ(SplitSourceLines(NpcScriptText(imported).Text),
+              SplitSourceLines(source.Slice(source.File.Entries[0].Range) + "\n"));
 }
 
 const MappingRow MappingRows[] = {
@@ -215,6 +219,9 @@ const MappingRow MappingRows[] = {
      "G0(X[switch (quest) {|close;|case 1:|\tend;|}])"},
     {"EventLabelsAreGroupsUnderTheirNames", "\tend;\nOnInit:\n\tset $x, 1;\n\tend;",
      "G0(End,G1:OnInit(S[$x = 1],End))"},
+    {"CompoundAssignmentWhoseIndexChangesStaysAsWritten",
+     "\t.@a[.@i++] += 5;\n\t.@a[rand(2)]++;\n\t.@a[.@i] += 5;\n\tset .@b[.@i++], 1;",
+     "G0(X[.@a[.@i++] += 5;|.@a[rand(2)]++;],S[.@a[.@i] = .@a[.@i] + (5)],S[.@b[.@i++] = 1])"},
     {"TouchAreaEventIsPlayed", "\tmes \"[Guide]\";\n\tmes \"Hi\";\n\tclose;\nOnTouch:\n\tmes \"Welcome!\";\n\tclose;",
      "G0(M[Hi],A[close],G1:OnTouch(M=none[Welcome!],A[close]))", "prontera,150,180,4\tscript\tGuide\t111,3,3,{"},
 };

@@ -55,6 +55,23 @@ std::string XRoot()
     return XGroup(-1, 0);
 }
 
+// Version 260: one task, the root, whose name is followed by its kept head and end (kept).
+std::string KeptHeader()
+{
+    return FileHeader(1, 260) + Str("prontera.gat") + Bytes({0});
+}
+
+std::string KeptRoot(const std::string& kept)
+{
+    return Bytes({0}) + Int32(-1) + Bytes({0}) + Str("g0") + kept + Int32(0) + Str("") + Bytes({0});
+}
+
+// No kept header, NPC line or closing brace; the indent unit.
+std::string KeptFrame(const std::string& unit)
+{
+    return Bytes({0, 0, 0}) + Str(unit);
+}
+
 // Groups each inside the previous one, the innermost at the given level.
 std::string Chain(int deepestLevel)
 {
@@ -84,7 +101,7 @@ std::vector<BadFile> BadFiles()
     const std::string close = TaskRecord(1, 0, Int32(6));
     return {
         {"EmptyFile", "", "bad.NPC: the file ends inside the file header: 4 more bytes expected"},
-        {"NewerVersion", FileHeader(1, 260) + Root(), "version 260, newer than this editor reads (259)"},
+        {"NewerVersion", FileHeader(1, 261) + Root(), "version 261, newer than this editor reads (260)"},
         {"NoTasks", FileHeader(0), "holds no tasks"},
         {"NegativeTaskCount", FileHeader(-1) + Root(), "holds no tasks"},
         {"HugeTaskCount", FileHeader(2147483647) + Root(), "task count 2147483647"},
@@ -168,6 +185,17 @@ std::vector<BadFile> BadFiles()
         {"ExtendedHugeLineCount", ExtendedHeader(2) + XRoot() + TaskRecord(2, 0, Int32(2147483647)), "line count"},
         {"ExtendedNestedTooDeep", ExtendedChain(1001), "nest deeper than 1000 levels"},
         {"NewKindInVersion258", FileHeader(2) + Root() + TaskRecord(6, 0, ""), "task kind 6 is not one of 0 to 5"},
+        // Version 260: the kept source after each task's name, the NPC's kept frame at the end.
+        {"KeptFlagTwo", KeptHeader() + KeptRoot(Bytes({2, 0})) + KeptFrame("\t"), "kept source's flag 2"},
+        {"KeptLeadPastItsLines",
+         KeptHeader() + KeptRoot(Bytes({1}) + Int32(1) + Str("x") + Int32(0) + Int32(5) + Int32(0) + Bytes({0, 0})) +
+             KeptFrame("\t"),
+         "5 lines before its code, of 1"},
+        {"KeptJoinsNegative",
+         KeptHeader() + KeptRoot(Bytes({1}) + Int32(0) + Int32(0) + Int32(0) + Int32(-3) + Bytes({0, 0})) + KeptFrame("\t"),
+         "joins -3 stretches"},
+        {"KeptIndentUnitNoBlanks", KeptHeader() + KeptRoot(Bytes({0, 0})) + KeptFrame("x"), "indent unit is no run of blanks"},
+        {"KeptFrameMissing", KeptHeader() + KeptRoot(Bytes({0, 0})), "ends inside the kept source of the NPC"},
     };
 }
 

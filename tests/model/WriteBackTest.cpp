@@ -7,6 +7,9 @@
 #include "TestSupport.h"
 
 #include "output/Export.h"
+#include "import/Import.h"
+#include "model/MessageTasks.h"
+#include "model/ProjectFile.h"
 #include "workspace/WriteBack.h"
 
 #include <gmock/gmock.h>
@@ -160,6 +163,97 @@ INSTANTIATE_TEST_SUITE_P(
                        "town.txt: not a script file: line 1 begins no NPC"},
         IntoRefusalRow{"MissingScript", [](IntoTest& t) { fs::remove(t.ScriptPath()); }, "", "town.txt"},
         IntoRefusalRow{"MissingProject", [](IntoTest& t) { fs::remove(t.ProjectPath()); }, "", "every.NPC"}),
+    TNameOfRow{});
+
+// ---- An imported NPC written back: what an edit changes -----------------------------------------
+
+template <class T>
+T& FirstTask(TProject& project)
+{
+    for (int i = 0; i < project.TaskList.TaskCount(); ++i)
+        if (auto* task = dynamic_cast<T*>(project.TaskList.TaskAt(i)))
+            return *task;
+    throw std::logic_error("no such task");
+}
+
+std::string CrLf(std::string text)
+{
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.replace(at, 1, "\r\n");
+    return text;
+}
+
+struct KeptEditRow {
+    const char* Name;
+    std::string File;  // one NPC
+    std::function<void(TProject&)> Edit;
+    std::string Expected;  // the file once the NPC is written back
+};
+
+class KeptEditTest : public ModelTest, public ::testing::WithParamInterface<KeptEditRow> {};
+
+// The NPC written back as npc-export --into writes it: the author's bytes where nothing changed,
+// the changed lines in the NPC's own indent and line end.
+TEST_P(KeptEditTest, ChangesOnlyTheEditedLines)
+{
+    const KeptEditRow& row = GetParam();
+    const TImportSource source("t.txt", row.File);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
+    ASSERT_THAT(result.Notes, ::testing::IsEmpty());
+    row.Edit(*result.Project);
+    TScriptWorkspace workspace("t.txt", row.File, script::TTarget::EAthena);
+    WriteNpcInto(workspace, workspace.PartOfEntry(0), *result.Project, result.OriginalMap);
+    EXPECT_EQ(workspace.NewBytes(), row.Expected);
+    // The project file keeps what the import kept.
+    const std::string bytes = SaveProjectBytes(*result.Project);
+    EXPECT_EQ(bytes.substr(0, 4), Int32(KeptProjectFileVersion));
+    const auto again = ReadProjectBytes("again.NPC", bytes, SharedTestCatalogues());
+    EXPECT_EQ(again->Kept, result.Project->Kept);
+    TScriptWorkspace reread("t.txt", row.File, script::TTarget::EAthena);
+    WriteNpcInto(reread, reread.PartOfEntry(0), *again, result.OriginalMap);
+    EXPECT_EQ(reread.NewBytes(), row.Expected);
+}
+
+const std::string Spaced = "prontera,150,150,4\tscript\tGuide\t111,{\n"
+                           "    mes \"[Guide]\";\n"
+                           "    mes \"Hello\";   // greeting\n"
+                           "    .@x = 1;\n"
+                           "    if(Zeny>5){\n"
+                           "        getitem 501,1;\n"
+                           "    }\n"
+                           "    close;\n"
+                           "}\n";
+const std::string Lines3 = "prontera,150,150,4\tscript\tGuide\t111,{\n\tmes \"One\";\n\tmes \"Two\";\n\tmes \"Three\";\n\tclose;\n}\n";
+const std::string Lines3Changed = "prontera,150,150,4\tscript\tGuide\t111,{\n\tmes \"One\";\n\tmes \"Zwei\";\n\tmes \"Three\";\n\tclose;\n}\n";
+const std::string TwoSpaces = "prontera,150,150,4\tscript\tGuide\t111,{\n  if (Zeny > 5) {\n    mes \"Rich\";\n  }\n  close;\n}\n";
+const std::string Jump = "prontera,150,150,4\tscript\tGuide\t111,{\n\tmes \"Hi\";\n\tgoto L_End;\nL_End:\n\tclose;\n}\n";
+
+void ChangeSecondLine(TProject& project)
+{
+    FirstTask<TMessageTask>(project).Lines.at(1) = "Zwei";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, KeptEditTest,
+    ::testing::Values(
+        KeptEditRow{"UnchangedKeepsEveryByte", CrLf(Spaced), [](TProject&) {}, CrLf(Spaced)},
+        KeptEditRow{"OneMessageLineChanges", Lines3, ChangeSecondLine, Lines3Changed},
+        KeptEditRow{"ChangedLineTakesTheFilesLineEnd", CrLf(Lines3), ChangeSecondLine, CrLf(Lines3Changed)},
+        KeptEditRow{"NewTaskTakesTheNpcsIndent", TwoSpaces,
+                    [](TProject& project) {
+                        auto added = std::make_unique<TMessageTask>(std::vector<std::string>{"Added"});
+                        added->Speaker = TSpeakerKind::None;
+                        project.AttachTask(FirstTask<TMessageTask>(project).Node->Parent(), std::move(added));
+                    },
+                    "prontera,150,150,4\tscript\tGuide\t111,{\n  if (Zeny > 5) {\n    mes \"Rich\";\n    mes \"Added\";\n"
+                    "  }\n  close;\n}\n"},
+        KeptEditRow{"RenamedLabelRewritesItsJumps", Jump,
+                    [](TProject& project) {
+                        for (int i = 0; i < project.TaskList.TaskCount(); ++i)
+                            if (auto* group = dynamic_cast<TGroupTask*>(project.TaskList.TaskAt(i)); group && group->LabelName == "L_End")
+                                group->LabelName = "L_Bye";
+                    },
+                    "prontera,150,150,4\tscript\tGuide\t111,{\n\tmes \"Hi\";\n\tgoto L_Bye;\nL_Bye:\n\tclose;\n}\n"}),
     TNameOfRow{});
 
 // ---- The program's command line ----------------------------------------------------------------

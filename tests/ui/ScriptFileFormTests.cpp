@@ -204,7 +204,8 @@ TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsEditedInTheProgramsOwnWindows)
     ASSERT_EQ(added.size(), 3u);
     EXPECT_THAT(added.back(), ::testing::StartsWith("Message: Welcome!"));
     const std::size_t part = form->Workspace().EntryParts()[1];
-    const std::string closeThenWelcome = "\t\tclose;\r\n\t\tmes \"Welcome!\";\r\n}";
+    // The author's lines stay; the new message stands in the NPC's indent.
+    const std::string closeThenWelcome = "\n\tclose;\r\n\tmes \"Welcome!\";\r\n}";
     EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::HasSubstr(closeThenWelcome));
     EXPECT_EQ(Cell(form, 1, 0), QStringLiteral("NPC *"));
 
@@ -217,7 +218,7 @@ TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsEditedInTheProgramsOwnWindows)
     QTest::keyClick(view, Qt::Key_Up, Qt::ControlModifier);
     const std::vector<std::string> moved = StartCaptions(npc);
     EXPECT_EQ(moved, (std::vector<std::string>{added[0], added[2], added[1]}));
-    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::HasSubstr("\t\tmes \"Welcome!\";\r\n\t\tclose;\r\n}"));
+    EXPECT_THAT(form->Workspace().CurrentText(part), ::testing::HasSubstr("\n\tmes \"Welcome!\";\r\n\tclose;\r\n}"));
 
     // Ctrl+Z in the NPC's tree takes the move back, not the message, nor anything of the main
     // window's project.
@@ -334,7 +335,7 @@ TEST_F(ScriptFileFormTest, TasksAreCopiedAndPastedWithinAnNpcAndIntoAProject)
     ASSERT_EQ(captions.size(), 3u);
     EXPECT_EQ(captions[2], captions[0]);
     EXPECT_THAT(form->Workspace().CurrentText(form->Workspace().EntryParts()[0]),
-                ::testing::HasSubstr("\t\tclose;\r\n\t\tmes \"Halt!\";\r\n}"));
+                ::testing::HasSubstr("\n\tclose;\r\n\tmes \"Halt!\";\r\n}"));
     // One step: one undo takes it back.
     Click(Child<QPushButton>(npc, "UndoButton"));
     EXPECT_EQ(StartCaptions(npc).size(), 2u);

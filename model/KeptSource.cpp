@@ -1,0 +1,246 @@
+#include "model/KeptSource.h"
+
+#include "model/ProjectFile.h"
+#include "model/Tasks.h"
+
+#include <algorithm>
+
+bool TKeptFrame::operator==(const TKeptFrame& other) const
+{
+    const auto same = [](const TKeptPtr& a, const TKeptPtr& b) { return a == b || (a && b && *a == *b); };
+    return same(Header, other.Header) && same(NpcLine, other.NpcLine) && same(Close, other.Close) &&
+           IndentUnit == other.IndentUnit;
+}
+
+std::string WithoutIndent(const std::string& line)
+{
+    return line.substr(std::min(line.find_first_not_of('\t'), line.size()));
+}
+
+namespace {
+
+int LevelOf(const std::string& line)
+{
+    return static_cast<int>(std::min(line.find_first_not_of('\t'), line.size()));
+}
+
+std::string LeadingBlanks(const std::string& line)
+{
+    return line.substr(0, std::min(line.find_first_not_of(" \t"), line.size()));
+}
+
+// Where a written line's depth is measured from: a kept line's indent, at the writer's level.
+struct TAnchor {
+    std::string Indent;
+    int Level = 1;  // the writer's labels stand at level 1, the NPC's body one level deeper
+};
+
+// Above this many lines a changed stretch is written whole: its lines are not matched one by one.
+constexpr std::size_t MaxMatchedLines = 400;
+
+class TKeptApplier {
+public:
+    TKeptApplier(const std::vector<std::string>& lines, const std::vector<const TTask*>& tasks, std::string unit)
+        : In_(lines), InTasks_(tasks), Unit_(std::move(unit))
+    {
+    }
+
+    void Run(const std::vector<TWrittenStretch>& stretches)
+    {
+        for (std::size_t i = 0; i < stretches.size(); ++i) {
+            const TWrittenStretch& s = stretches[i];
+            const TKeptLines* kept = s.Kept;
+            if (kept && !kept->Follows && UnitUnchanged(stretches, i)) {
+                Anchor(*kept, s);
+                for (const std::string& line : kept->Lines)
+                    Emit(line, s.Task);
+                i += static_cast<std::size_t>(kept->Joined);
+            } else if (kept && !kept->Follows) {
+                Changed(*kept, s, OwnsItsLines(stretches, i));
+            } else {
+                for (std::size_t k = 0; k < s.Count; ++k)
+                    Styled(s.First + k);
+            }
+        }
+    }
+
+    std::vector<std::string> Lines;
+    std::vector<const TTask*> Tasks;
+
+private:
+    bool Unchanged(const TKeptLines& kept, const TWrittenStretch& s) const
+    {
+        if (s.Count != kept.Written.size())
+            return false;
+        for (std::size_t k = 0; k < s.Count; ++k)
+            if (WithoutIndent(In_[s.First + k]) != kept.Written[k])
+                return false;
+        return true;
+    }
+
+    // The stretch at i and those joined to it are all written as at import.
+    bool UnitUnchanged(const std::vector<TWrittenStretch>& stretches, std::size_t i) const
+    {
+        const auto joined = static_cast<std::size_t>(stretches[i].Kept->Joined);
+        if (i + joined >= stretches.size() || !Unchanged(*stretches[i].Kept, stretches[i]))
+            return false;
+        for (std::size_t k = i + 1; k <= i + joined; ++k)
+            if (!stretches[k].Kept || !stretches[k].Kept->Follows || !Unchanged(*stretches[k].Kept, stretches[k]))
+                return false;
+        return true;
+    }
+
+    // The stretches joined to the one at i wrote nothing at import: its lines are its own alone.
+    static bool OwnsItsLines(const std::vector<TWrittenStretch>& stretches, std::size_t i)
+    {
+        const std::size_t last = std::min(i + static_cast<std::size_t>(stretches[i].Kept->Joined), stretches.size() - 1);
+        for (std::size_t k = i + 1; k <= last; ++k)
+            if (!stretches[k].Kept || !stretches[k].Kept->Written.empty())
+                return false;
+        return true;
+    }
+
+    void Anchor(const TKeptLines& kept, const TWrittenStretch& s)
+    {
+        const auto lead = static_cast<std::size_t>(kept.Lead);
+        if (s.Count > 0 && lead < kept.Lines.size())
+            Anchor_ = {LeadingBlanks(kept.Lines[lead]), LevelOf(In_[s.First])};
+    }
+
+    // A stretch written otherwise than at import: the comments before it stay, and so do the lines
+    // of its code the writer still writes as it did when they correspond one to one.
+    void Changed(const TKeptLines& kept, const TWrittenStretch& s, bool ownLines)
+    {
+        const auto lead = static_cast<std::size_t>(std::min<std::size_t>(kept.Lead, kept.Lines.size()));
+        for (std::size_t k = 0; k < lead; ++k)
+            Emit(kept.Lines[k], s.Task);
+        Anchor(kept, s);
+        const std::size_t old = kept.Written.size();
+        if (!ownLines || kept.Lines.size() - lead != old || old > MaxMatchedLines || s.Count > MaxMatchedLines) {
+            for (std::size_t k = 0; k < s.Count; ++k)
+                Styled(s.First + k);
+            return;
+        }
+        // The longest common run of lines between the old written lines and the new ones.
+        const std::size_t n = s.Count;
+        std::vector<std::vector<std::uint16_t>> common(n + 1, std::vector<std::uint16_t>(old + 1, 0));
+        for (std::size_t a = n; a-- > 0;)
+            for (std::size_t b = old; b-- > 0;)
+                common[a][b] = WithoutIndent(In_[s.First + a]) == kept.Written[b]
+                                   ? static_cast<std::uint16_t>(common[a + 1][b + 1] + 1)
+                                   : std::max(common[a + 1][b], common[a][b + 1]);
+        std::size_t a = 0, b = 0;
+        while (a < n) {
+            if (b < old && WithoutIndent(In_[s.First + a]) == kept.Written[b]) {
+                Emit(kept.Lines[lead + b], s.Task);
+                ++a, ++b;
+            } else if (b < old && common[a][b + 1] >= common[a + 1][b]) {
+                ++b;
+            } else {
+                Styled(s.First + a++);
+            }
+        }
+    }
+
+    // A written line in the NPC's indent unit, as deep below the anchor as the writer put it.
+    void Styled(std::size_t line)
+    {
+        const std::string& text = In_[line];
+        const int level = LevelOf(text);
+        std::string indent = Anchor_.Indent;
+        for (int k = Anchor_.Level; k < level; ++k)
+            indent += Unit_;
+        for (int k = level; k < Anchor_.Level; ++k)
+            indent.erase(indent.size() >= Unit_.size() && indent.ends_with(Unit_) ? indent.size() - Unit_.size() : 0);
+        Emit(indent + text.substr(static_cast<std::size_t>(level)), InTasks_[line]);
+    }
+
+    void Emit(const std::string& line, const TTask* task)
+    {
+        Lines.push_back(line);
+        Tasks.push_back(task);
+    }
+
+    const std::vector<std::string>& In_;
+    const std::vector<const TTask*>& InTasks_;
+    std::string Unit_;
+    TAnchor Anchor_;
+};
+
+void SaveStrings(TFileWriter& file, const std::vector<std::string>& lines)
+{
+    file.WriteInt(static_cast<std::int32_t>(lines.size()));
+    for (const std::string& line : lines)
+        WriteString(file, line);
+}
+
+std::vector<std::string> LoadStrings(TFileReader& file)
+{
+    const std::size_t count = ReadCount(file, 4, "kept line");
+    std::vector<std::string> lines;
+    lines.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        lines.push_back(ReadString(file));
+    return lines;
+}
+
+} // namespace
+
+void ApplyKeptSource(const std::vector<TWrittenStretch>& stretches, const std::string& indentUnit,
+                     std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks)
+{
+    TKeptApplier applier(lines, lineTasks, indentUnit.empty() ? "\t" : indentUnit);
+    applier.Run(stretches);
+    lines = std::move(applier.Lines);
+    lineTasks = std::move(applier.Tasks);
+}
+
+void SaveKept(TFileWriter& file, const TKeptPtr& kept)
+{
+    file.WriteByte(kept ? 1 : 0);
+    if (!kept)
+        return;
+    SaveStrings(file, kept->Lines);
+    SaveStrings(file, kept->Written);
+    file.WriteInt(kept->Lead);
+    file.WriteInt(kept->Joined);
+    file.WriteByte(kept->Follows ? 1 : 0);
+}
+
+TKeptPtr LoadKept(TFileReader& file)
+{
+    if (ReadTag(file, 1, "a kept source's flag") == 0)
+        return nullptr;
+    auto kept = std::make_shared<TKeptLines>();
+    kept->Lines = LoadStrings(file);
+    kept->Written = LoadStrings(file);
+    kept->Lead = file.ReadInt();
+    if (kept->Lead < 0 || static_cast<std::size_t>(kept->Lead) > kept->Lines.size())
+        file.Fail("a kept source has " + std::to_string(kept->Lead) + " lines before its code, of " +
+                  std::to_string(kept->Lines.size()));
+    kept->Joined = file.ReadInt();
+    if (kept->Joined < 0)
+        file.Fail("a kept source joins " + std::to_string(kept->Joined) + " stretches");
+    kept->Follows = ReadTag(file, 1, "a kept source's follows flag") == 1;
+    return kept;
+}
+
+void SaveKeptFrame(TFileWriter& file, const TKeptFrame& frame)
+{
+    SaveKept(file, frame.Header);
+    SaveKept(file, frame.NpcLine);
+    SaveKept(file, frame.Close);
+    WriteString(file, frame.IndentUnit);
+}
+
+TKeptFrame LoadKeptFrame(TFileReader& file)
+{
+    TKeptFrame frame;
+    frame.Header = LoadKept(file);
+    frame.NpcLine = LoadKept(file);
+    frame.Close = LoadKept(file);
+    frame.IndentUnit = ReadString(file);
+    if (frame.IndentUnit.empty() || frame.IndentUnit.find_first_not_of(" \t") != std::string::npos)
+        file.Fail("the kept indent unit is no run of blanks");
+    return frame;
+}
