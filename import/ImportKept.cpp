@@ -91,6 +91,47 @@ std::vector<std::string> WrittenLines(const std::vector<std::string>& lines, con
     return written;
 }
 
+// The comment block a script written on its own opens with: the comments that lead the file, and
+// for an NPC further down, those just before it, each line as written.
+std::vector<std::string> HeaderLines(const TImportSource& source, const script::TTopLevel& entry)
+{
+    const auto& entries = source.File.Entries;
+    const std::size_t fileStart = entries.empty() ? 0 : entries.front().Range.Begin.Offset;
+    std::vector<std::string> lines = SplitSourceLines(source.Text.substr(0, fileStart));
+    lines.pop_back();  // the NPC line's start
+    std::size_t previousEnd = 0;
+    for (const script::TTopLevel& other : entries)
+        if (other.Range.End.Offset <= entry.Range.Begin.Offset)
+            previousEnd = std::max(previousEnd, other.Range.End.Offset);
+    if (previousEnd == 0)
+        return lines;
+    std::vector<std::string> between =
+        SplitSourceLines(source.Text.substr(previousEnd, entry.Range.Begin.Offset - previousEnd));
+    between.pop_back();
+    if (between.empty())
+        return lines;
+    const auto blank = [](const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; };
+    const auto first = std::find_if_not(between.begin() + 1, between.end(), blank);
+    if (first != between.end())
+        lines.insert(lines.end(), first, between.end());
+    return lines;
+}
+
+// The header block as the writer writes it for the project, and as the file has it.
+TKeptPtr KeptHeader(const TImportSource& source, const script::TTopLevel& entry, const TProject& project,
+                    const std::string& mapWhenNone)
+{
+    std::vector<std::string> lines;
+    TScriptWriter writer(project, lines);
+    writer.KeepSource = false;
+    writer.MapWhenNone = mapWhenNone;
+    writer.Write();
+    auto kept = std::make_shared<TKeptLines>();
+    kept->Lines = HeaderLines(source, entry);
+    kept->Written = WrittenLines(lines, writer.Stretches().front());
+    return kept;
+}
+
 } // namespace
 
 void DropKeptSource(TProject& project)
@@ -167,6 +208,7 @@ void KeepImportedSource(const TImportSource& source, const script::TTopLevel& en
     }
     dealer.Rest();
     project.Kept.IndentUnit = DetectIndentUnit(entryLines.Lines);
+    project.Kept.Header = KeptHeader(source, entry, project, result.OriginalMap);
     // Written unchanged, the NPC must be the entry as it stands.
     writer.KeepSource = true;
     writer.Write();

@@ -267,7 +267,12 @@ class ImportHeaderTest : public ModelTest, public ::testing::WithParamInterface<
 TEST_P(ImportHeaderTest, FillsTheHeaderRecord)
 {
     const TImportSource source("t.txt", GetParam().Comments + Npc("\tclose;"));
-    EXPECT_EQ(ImportNpc(source, source.File.Entries[0], SharedTestCatalogues()).Project->HeaderInfo, GetParam().Header);
+    const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
+    EXPECT_EQ(result.Project->HeaderInfo, GetParam().Header);
+    // The script is written with the header as the file has it, until the header is edited.
+    EXPECT_EQ(SplitSourceLines(ScriptText(*result.Project).Text), SplitSourceLines(source.Text));
+    result.Project->HeaderInfo.Author = "Someone Else";
+    EXPECT_THAT(ScriptText(*result.Project).Text, HasSubstr("\r\n//= Someone Else\r\n"));
 }
 
 const HeaderRow HeaderRows[] = {
