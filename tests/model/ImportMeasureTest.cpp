@@ -1,15 +1,16 @@
 // How close the import comes to the author's own script, over the shared sample files of each
-// server: the share of statements that became tasks other than manual code, and the gotos and
-// labels of the written scripts against the originals'; written back into their file as
-// `npc-export --into` does, the share of files left byte-identical, and with one message line
-// changed, the share that differ in exactly that line. Prints the figures and holds them to their
-// goals; every import is proved on the way.
+// server (those its lists load, in their order): the share of statements that became tasks other
+// than manual code, and the gotos and labels of the written scripts against the originals';
+// written back into their file as `npc-export --into` does, the share of files left
+// byte-identical, and with one message line changed, the share that differ in exactly that line.
+// Prints the figures and holds them to their goals; every import is proved on the way.
 
 #include "ModelFixture.h"
 #include "TestSupport.h"
 
 #include "import/Import.h"
 #include "import/ImportProof.h"
+#include "lsp/LoadOrder.h"
 #include "model/ActionTasks.h"
 #include "model/MessageTasks.h"
 #include "workspace/WriteBack.h"
@@ -102,11 +103,18 @@ void MeasureWriteBack(const TImportSource& source, std::size_t entry, const TImp
 TFigures Measure(const std::filesystem::path& npcFolder, script::TTarget target)
 {
     TFigures figures;
+    // The files the server loads, in its order; a tree without the server's lists, every file.
     std::vector<std::filesystem::path> files;
-    for (const auto& item : std::filesystem::recursive_directory_iterator(npcFolder))
-        if (item.path().extension() == ".txt")
-            files.push_back(item.path());
-    std::sort(files.begin(), files.end());
+    const lsp::TServerTree tree = lsp::ReadServerTree(npcFolder.parent_path(), target);
+    for (const std::string& file : tree.Files)
+        if (std::filesystem::path(file).extension() == ".txt")
+            files.push_back(tree.Root / file);
+    if (files.empty()) {
+        for (const auto& item : std::filesystem::recursive_directory_iterator(npcFolder))
+            if (item.path().extension() == ".txt")
+                files.push_back(item.path());
+        std::sort(files.begin(), files.end());
+    }
     const auto maps = ProofMaps(TestCatalogues());
     TProofOptions options;
     options.Catalogues = SharedTestCatalogues();
