@@ -288,7 +288,7 @@ std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame
 
 TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
 {
-    if (const std::string param = TMockPlayer::ParamName(ref.Name); !param.empty()) {
+    if (const std::string param = Player_.ParamName(ref.Name); !param.empty()) {
         if (const auto value = Player_.Param(param))
             return TValue::Of(*value);
         NotSimulated(param, {});
@@ -336,7 +336,7 @@ void TMachine::EmitChanges(const std::vector<TMockPlayer::TChange>& changes)
 
 void TMachine::WriteRef(const TVarRef& ref, TValue value, TFrame& frame)
 {
-    const std::string param = TMockPlayer::ParamName(ref.Name);
+    const std::string param = Player_.ParamName(ref.Name);
     if (!param.empty()) {
         const std::int32_t wanted = ToInt(value);
         const auto outcome = Player_.SetParam(param, wanted);
