@@ -165,11 +165,7 @@ const TVariable* VariableAt(int index)
 
 int IndexOfVariable(const TVariable* variable)
 {
-    const std::vector<TVariable>& variables = ScriptVariables();
-    for (std::size_t i = 0; i < variables.size(); ++i)
-        if (&variables[i] == variable)
-            return static_cast<int>(i);
-    return -1;
+    return IndexInTable(ScriptVariables(), variable);
 }
 
 void FillVariableList(TStrings& strings)

@@ -165,6 +165,17 @@ public:
 
 bool SameMapName(std::string_view a, std::string_view b);
 
+// The index of entry in table (records store a table's entries as their index); -1 for an entry
+// that is not one of the table's own, nullptr included.
+template <typename T>
+int IndexInTable(const std::vector<T>& table, const T* entry)
+{
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (&table[i] == entry)
+            return static_cast<int>(i);
+    return -1;
+}
+
 // The eight script variables a condition compares, the same for every server and data folder.
 // Condition records store a variable as its index here, so the order is part of the project file
 // format; the table is built once and never changes, so a condition may keep a pointer into it.

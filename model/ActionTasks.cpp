@@ -83,11 +83,7 @@ const TDAction* ActionAt(int index)
 
 int IndexOfAction(const TDAction* action)
 {
-    const std::vector<TDAction>& actions = Actions();
-    for (std::size_t i = 0; i < actions.size(); ++i)
-        if (&actions[i] == action)
-            return static_cast<int>(i);
-    return -1;
+    return IndexInTable(Actions(), action);
 }
 
 const TDAction* FindAction(const std::string& text)

@@ -81,7 +81,9 @@ TPlayerOption ParsePlayerOption(std::string_view given)
         const std::string key = script::LowerCase(entry.substr(0, eq));
         const std::string_view value = entry.substr(eq + 1);
         if (key.rfind("var:", 0) == 0 && key.size() > 4) {
-            const std::string name = key.substr(4);
+            // As written: whether case counts in a name is the target server's rule, which the
+            // play applies when it starts.
+            const std::string name(entry.substr(4, eq - 4));
             p.Variables[name] = name.back() == '$' ? script::TValue::Of(std::string(value))
                                                     : script::TValue::Of(ToInt32(value, entry));
             continue;

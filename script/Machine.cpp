@@ -22,8 +22,17 @@ TMachine::TMachine(const TProgram& program, const TPlaySetup& setup, const TItem
     : Program_(program), Setup_(setup), Rules_(PlayRulesOf(setup.Target)), Constants_(constants),
       Player_(Result_.Player, items, Rules_), Random_(setup.Seed)
 {
-    Result_.Player = setup.Player;
+    TakePlayer(setup.Player);
     JumpsLeft_ = MaxJumps;
+}
+
+// The setup names variables as the user wrote them; the run finds them by the server's rule.
+void TMachine::TakePlayer(const TPlayerState& player)
+{
+    Result_.Player = player;
+    Result_.Player.Variables.clear();
+    for (const auto& [name, value] : player.Variables)
+        Result_.Player.Variables[Rules_.NameKey(name)] = value;
 }
 
 TRunResult TMachine::Run(const TCodeUnit& unit, int startPc)
@@ -279,7 +288,7 @@ std::map<std::string, TValue>& TMachine::Scope(const TVarRef& ref, TFrame& frame
 
 TValue TMachine::ReadRef(const TVarRef& ref, TFrame& frame)
 {
-    if (const std::string param = TMockPlayer::ParamName(ref.Name); !param.empty()) {
+    if (const std::string param = Player_.ParamName(ref.Name); !param.empty()) {
         if (const auto value = Player_.Param(param))
             return TValue::Of(*value);
         NotSimulated(param, {});
@@ -327,7 +336,7 @@ void TMachine::EmitChanges(const std::vector<TMockPlayer::TChange>& changes)
 
 void TMachine::WriteRef(const TVarRef& ref, TValue value, TFrame& frame)
 {
-    const std::string param = TMockPlayer::ParamName(ref.Name);
+    const std::string param = Player_.ParamName(ref.Name);
     if (!param.empty()) {
         const std::int32_t wanted = ToInt(value);
         const auto outcome = Player_.SetParam(param, wanted);
@@ -469,7 +478,7 @@ int TMachine::TakePause()
     const int pause = Result_.Pauses;
     const auto& edits = Setup_.Edits;
     for (; EditsApplied_ < edits.size() && edits[EditsApplied_].Pause <= pause; ++EditsApplied_) {
-        Result_.Player = edits[EditsApplied_].Player;
+        TakePlayer(edits[EditsApplied_].Player);
         Emit(TEventKind::Edit).Pause = pause;
     }
     return pause;

@@ -30,6 +30,7 @@ public:
     struct TWait {};   // an answer is missing
 
 private:
+    void TakePlayer(const TPlayerState& player);
     struct TFrame;
     // A variable as the script names it: its name as written and the element, and the call whose
     // scope it belongs to (a variable passed to a call; null: the frame that uses it).

@@ -53,10 +53,12 @@ bool Settable(std::string_view name)
     return true;
 }
 
-const TParam* FindParam(std::string_view name)
+// Hercules registers the parameters under their names as written and tells case apart (`zeny`
+// is a variable of the character's there); the others find them in any case.
+const TParam* FindParam(std::string_view name, const TPlayRules& rules)
 {
     for (const TParam& param : Params)
-        if (SameLetters(name, param.Name))
+        if (rules.SameName(name, param.Name))
             return &param;
     return nullptr;
 }
@@ -93,15 +95,15 @@ bool KnownJob(std::int32_t job)
 
 } // namespace
 
-std::string TMockPlayer::ParamName(std::string_view name)
+std::string TMockPlayer::ParamName(std::string_view name) const
 {
-    const TParam* param = FindParam(name);
+    const TParam* param = FindParam(name, Rules_);
     return param ? param->Name : std::string();
 }
 
 std::optional<std::int32_t> TMockPlayer::Param(std::string_view name) const
 {
-    const TParam* param = FindParam(name);
+    const TParam* param = FindParam(name, Rules_);
     if (!param || param->Rule == TRule::NotModelled)
         return std::nullopt;
     if (param->Rule == TRule::Upper) {
@@ -113,7 +115,7 @@ std::optional<std::int32_t> TMockPlayer::Param(std::string_view name) const
 
 TMockPlayer::TSetOutcome TMockPlayer::SetParam(std::string_view name, std::int32_t value)
 {
-    const TParam* param = FindParam(name);
+    const TParam* param = FindParam(name, Rules_);
     TSetOutcome outcome;
     if (!param || !Settable(param->Name)) {
         outcome.Kind = TSetOutcome::Ends;

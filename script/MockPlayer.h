@@ -28,9 +28,9 @@ public:
     {
     }
 
-    // The parameter's name as the server spells it ("Zeny"), for a name in any case; empty when
+    // The parameter's name as the server spells it ("Zeny"), for a name the server takes for it; empty when
     // the name is not one of the server's character parameters.
-    static std::string ParamName(std::string_view name);
+    std::string ParamName(std::string_view name) const;
     // Its value; none for a parameter the play does not model (BaseExp, Sp, ...).
     std::optional<std::int32_t> Param(std::string_view name) const;
 

@@ -67,9 +67,12 @@ def eathena_constants():
     for line in lines("eathena", "const.txt"):
         if not line.strip() or line.startswith("//"):
             continue
-        fields = line.replace(",", "\t").split("\t")
-        kind = fields[2].strip() if len(fields) > 2 else "0"
-        rows.append(f"{fields[0].strip()}\t{fields[1].strip()}\t{kind}")
+        # The server reads name, value and type apart by any run of blanks or a comma.
+        fields = re.split(r"[\s,]+", line.strip())
+        if len(fields) < 2:
+            continue
+        kind = fields[2] if len(fields) > 2 else "0"
+        rows.append(f"{fields[0]}\t{fields[1]}\t{kind}")
     return rows
 
 

@@ -24,7 +24,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-std::string Npc(const std::string& head, const std::string& body = "\tclose;")
+std::string NpcWithHead(const std::string& head, const std::string& body = "\tclose;")
 {
     return head + "\n" + body + "\n}\n";
 }
@@ -130,7 +130,7 @@ class ImportNpcLineTest : public ModelTest, public ::testing::WithParamInterface
 TEST_P(ImportNpcLineTest, IsWrittenBackAsTheScriptHadIt)
 {
     const NpcLineRow& row = GetParam();
-    const TImportSource source("t.txt", Npc(row.Head));
+    const TImportSource source("t.txt", NpcWithHead(row.Head));
     const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues(), row.Target);
     EXPECT_EQ(result.Project->NPCInfo.MapIndex, row.MapIndex);
     EXPECT_EQ(NpcLineOf(*result.Project), row.Written);
@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ImportNpcFieldsTest, MapTheCatalogueLacksIsKeptSavedAndExported)
 {
-    const TImportSource source("t.txt", Npc("my_town,1,2,3\tscript\tGuide\t45,{"));
+    const TImportSource source("t.txt", NpcWithHead("my_town,1,2,3\tscript\tGuide\t45,{"));
     const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     ASSERT_EQ(result.Notes.size(), 1u);
     EXPECT_THAT(result.Notes[0], HasSubstr("my_town is not in the map catalogue: it is kept"));
@@ -182,7 +182,7 @@ class ImportWarpTest : public ModelTest, public ::testing::WithParamInterface<Wa
 TEST_P(ImportWarpTest, BecomesAWarpActionWithItsMap)
 {
     const WarpRow& row = GetParam();
-    const TImportSource source("t.txt", Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{", std::string("\t") + row.Statement));
+    const TImportSource source("t.txt", NpcWithHead("prontera.gat,1,2,3\tscript\tGuide\t45,{", std::string("\t") + row.Statement));
     const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     const TTaskNode* node = result.Project->TaskTree.GetFirstNode()->Child(0);
     ASSERT_NE(node, nullptr);
@@ -229,7 +229,7 @@ TEST_F(ImportNpcFieldsTest, AuthorsHeaderIsWrittenBackAsWritten)
         "//= 1.7 Corrected some spelling mistakes.",
         "//============================================================",
     };
-    const TImportSource source("t.txt", FileLines(header) + Npc("prontera.gat,1,2,3\tscript\tGuide\t45,{"));
+    const TImportSource source("t.txt", FileLines(header) + NpcWithHead("prontera.gat,1,2,3\tscript\tGuide\t45,{"));
     const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     const TNPCHeader& read = result.Project->HeaderInfo;
     EXPECT_TRUE(read.AuthorsHeader);
@@ -301,7 +301,7 @@ TEST_F(ImportNpcFieldsTest, HerculesOwnHeaderLayoutIsKeptAsComments)
         "//=========================================================================",
         "//= High Wizard Jobchanger",
     };
-    const TImportSource source("t.txt", FileLines(header) + Npc("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
+    const TImportSource source("t.txt", FileLines(header) + NpcWithHead("prontera,1,2,3\tscript\tGuide\t45,{"), TServerTarget::Hercules);
     const TImportResult imported = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues(), TServerTarget::Hercules);
     const TNPCHeader& read = imported.Project->HeaderInfo;
     EXPECT_EQ(read.ScriptName, DefaultHeader().ScriptName);

@@ -99,6 +99,9 @@ INSTANTIATE_TEST_SUITE_P(Servers, ServerPlay, ::testing::Values(
     ServerRow{"NamesInAnotherCase",
               "set .@A, 1; set .@a, 2; set Quest, 3; set quest, 4; mes .@A + \" \" + .@a + \" \" + Quest; close;",
               "2 2 4|  [Close]|-- end --", "2 2 4|  [Close]|-- end --", "1 2 3|  [Close]|-- end --"},
+    // ... parameters too: Hercules' `zeny` is a variable of the character's, not its Zeny.
+    ServerRow{"ParametersInAnotherCase", "set zeny, 5; mes Zeny + \" \" + zeny; close;",
+              "Zeny 0 -> 5|5 5|  [Close]|-- end --", "Zeny 0 -> 5|5 5|  [Close]|-- end --", "0 5|  [Close]|-- end --"},
     // buildin_return hands back the variable: the caller reads it where its operator runs.
     ServerRow{"ReturnedVariableIsReadWhereUsed",
               "set .v, 1; mes \"\" + (callsub(S) + callsub(T)); close; S: return .v; T: set .v, 10; return 0;",

@@ -168,6 +168,7 @@ TEST_P(PlayExitTest, ExitStatusAndOutput)
     WriteBytes(Dir / "vars.txt", "-\tscript\tVars\t-1,{\n\tmes quest + name$ + Weight + \"/\" + MaxWeight + \" \xE9\";\n"
                                  "\tinput .@a; input .@b$; mes .@a + .@b$; close;\n}\n");
     WriteBytes(Dir / "wide.txt", "-\tscript\tWide\t-1,{\n\tmes \"\" + (2147483647 + 1);\n\tclose;\n}\n");
+    WriteBytes(Dir / "case.txt", "-\tscript\tCase\t-1,{\n\tmes Quest + \"/\" + quest;\n\tclose;\n}\n");
     const TProgramRun run = RunPlayer(GetParam().Args(*this));
     EXPECT_EQ(run.ExitCode, GetParam().ExitCode);
     EXPECT_THAT(run.Out, HasSubstr(GetParam().Out));
@@ -208,6 +209,15 @@ INSTANTIATE_TEST_SUITE_P(
         ExitRow{"RAthenasIntegers",
                 [](const PlayProgramTest& t) { return QStringList{"--server", "rathena", Q((t.Dir / "wide.txt").string())}; }, 0,
                 "2147483648\n  [Close]\n", ""},
+        // Hercules tells Quest from quest; the others do not.
+        ExitRow{"HerculesKeepsTheCaseOfAPlayersVariable",
+                [](const PlayProgramTest& t) {
+                    return QStringList{"--server", "hercules", "--player", "var:Quest=2", Q((t.Dir / "case.txt").string())};
+                },
+                0, "2/0\n", ""},
+        ExitRow{"EAthenaIgnoresTheCaseOfAPlayersVariable",
+                [](const PlayProgramTest& t) { return QStringList{"--player", "var:Quest=2", Q((t.Dir / "case.txt").string())}; },
+                0, "2/2\n", ""},
         ExitRow{"EAthenasIntegersByDefault", [](const PlayProgramTest& t) { return QStringList{Q((t.Dir / "wide.txt").string())}; }, 0,
                 "is beyond 32 bits: the server gives 2147483647 (op_2num: overflow detected)\n2147483647\n", ""},
         ExitRow{"UnknownEncoding",

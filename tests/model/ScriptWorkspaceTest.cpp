@@ -18,7 +18,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-constexpr const char* Guide = "prontera,150,150,4\tscript\tGuide\t113,{\n\tmes \"Hi\";\n\tclose;\n}";
+constexpr const char* GuideEntry = "prontera,150,150,4\tscript\tGuide\t113,{\n\tmes \"Hi\";\n\tclose;\n}";
 
 std::unique_ptr<TScriptWorkspace> Read(const std::string& bytes)
 {
@@ -64,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
     Files, ScriptPartsTest,
     ::testing::Values(
         PartsRow{"Empty", "", "text 1-1"},
-        PartsRow{"OneNpcNoFinalLineEnd", Guide, "text 1-1|NPC! Guide 1-4|text 4-4"},
-        PartsRow{"CommentsAndBlankLines", "// head\r\n\r\n" + std::string(Guide) + "\r\n/* a\r\nb */\r\n",
+        PartsRow{"OneNpcNoFinalLineEnd", GuideEntry, "text 1-1|NPC! Guide 1-4|text 4-4"},
+        PartsRow{"CommentsAndBlankLines", "// head\r\n\r\n" + std::string(GuideEntry) + "\r\n/* a\r\nb */\r\n",
                  "text 1-3|NPC! Guide 3-6|text 6-9"},
         PartsRow{"EveryKind",
                  "prontera,150,150,4\tscript\tGuide\t113,{\n\tclose;\n}\n"
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         EditRow{"CommentBetweenStays", Two, 1, "prontera,2,2,4\tscript\tB\t113,{\n\tend;\n}",
                 "prontera,1,1,4\tscript\tA\t113,{\r\n\tclose;\r\n}\r\n// between\r\n\r\n"
                 "prontera,2,2,4\tscript\tB\t113,{\r\n\tend;\r\n}\r\n"},
-        EditRow{"EntryAtTheEndWithoutFinalLineEnd", "// x\n" + std::string(Guide), 0,
+        EditRow{"EntryAtTheEndWithoutFinalLineEnd", "// x\n" + std::string(GuideEntry), 0,
                 "prontera,150,150,4\tscript\tGuide\t113,{\r\n\tend;\r\n}",
                 "// x\nprontera,150,150,4\tscript\tGuide\t113,{\n\tend;\n}"},
         EditRow{"AdjacentLines",
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "prontera,1,1,4\tscript\tA\t113,{\r\n\tmes \"b\";\n\tnext;\n\tclose;\r\n}\n"},
         EditRow{"OneLineFileGetsCrLf", "prontera,1,1,4\tscript\tA\t113,{ close; }", 0,
                 "prontera,1,1,4\tscript\tA\t113,{\nend;\n}", "prontera,1,1,4\tscript\tA\t113,{\r\nend;\r\n}"},
-        EditRow{"LatinOneBytesKept", "// caf\xe9\n" + std::string(Guide) + "\n", 0,
+        EditRow{"LatinOneBytesKept", "// caf\xe9\n" + std::string(GuideEntry) + "\n", 0,
                 "prontera,150,150,4\tscript\tGuide\t113,{\n\tmes \"\xe0 bient\xf4t\";\n}",
                 "// caf\xe9\nprontera,150,150,4\tscript\tGuide\t113,{\n\tmes \"\xe0 bient\xf4t\";\n}\n"}),
     TNameOfRow{});
@@ -179,7 +179,7 @@ TEST_P(ScriptRefusalTest, NamesTheFileAndSaysWhy)
 
 TEST(ScriptWorkspaceTest, ALineTheLoaderSkipsIsKeptAsTextAtTheEndToo)
 {
-    const std::string bytes = std::string(Guide) + "\nprontera,1,1,4\twarp\tno tabs here\n";
+    const std::string bytes = std::string(GuideEntry) + "\nprontera,1,1,4\twarp\tno tabs here\n";
     const auto workspace = Read(bytes);
     ASSERT_EQ(workspace->Parts().size(), 3u);
     EXPECT_EQ(workspace->Parts()[2].Reason, "line 5: cannot read this line: probably a missing or extra tab");
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "not a script file: line 1 begins no NPC, function, shop, warp, monster or map flag"},
         RefusalRow{"Binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "a binary file, not a script (a zero byte at offset 8)"},
         RefusalRow{"Utf16", std::string("/\0/\0 \0h\0i\0", 10), "a binary file"},
-        RefusalRow{"BracesNeverClose", std::string(Guide) + "\nprontera,1,1,4\tscript\tB\t113,{\n\tif (1) {\n\tclose;\n}\n",
+        RefusalRow{"BracesNeverClose", std::string(GuideEntry) + "\nprontera,1,1,4\tscript\tB\t113,{\n\tif (1) {\n\tclose;\n}\n",
                    "line 5: missing '}': 1 block(s) still open at the end of the file; the loader stops there"},
         RefusalRow{"StringNeverCloses", "prontera,1,1,4\tscript\tB\t113,{\n\tmes \"Hi;\n}\n",
                    "line 1: newline inside a string"},
@@ -261,7 +261,7 @@ TEST(ScriptWorkspaceFileTest, ChecksTellNewLoadErrorsFromOldOnes)
 {
     // The file already calls a function nobody defines; the edit adds an unknown command.
     const auto workspace = Read("prontera,1,1,4\tscript\tA\t113,{\n\tcallfunc \"F_Nowhere\";\n\tend;\n}\n" +
-                                std::string(Guide) + "\n");
+                                std::string(GuideEntry) + "\n");
     EXPECT_TRUE(std::none_of(workspace->CheckNewBytes().begin(), workspace->CheckNewBytes().end(),
                              [](const TSaveProblem& p) { return p.New; }));
     workspace->SetPartText(workspace->EntryParts()[1], "prontera,150,150,4\tscript\tGuide\t113,{\n\tfrobnicate;\n}");

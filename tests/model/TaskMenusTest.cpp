@@ -12,13 +12,13 @@ class MenuTest : public TaskTest {};
 
 using Entries = std::vector<std::pair<std::string, std::int32_t>>;
 
-struct LineRow {
+struct MenuLineRow {
     const char* Name;
     Entries Choices;
     const char* Line;
 };
 
-class MenuLineTest : public TaskTest, public ::testing::WithParamInterface<LineRow> {};
+class MenuLineTest : public TaskTest, public ::testing::WithParamInterface<MenuLineRow> {};
 
 TEST_P(MenuLineTest, WritesOneMenuLine)
 {
@@ -27,13 +27,13 @@ TEST_P(MenuLineTest, WritesOneMenuLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, MenuLineTest,
-    ::testing::Values(LineRow{"ThreeChoices", {{"Buy", 2}, {"Sell", 3}, {"Cancel", 4}},
+    ::testing::Values(MenuLineRow{"ThreeChoices", {{"Buy", 2}, {"Sell", 3}, {"Cancel", 4}},
                               "menu \"Buy\", L2, \"Sell\", L3, \"Cancel\", L4;"},
-                      LineRow{"OneChoice", {{"Yes", 1}}, "menu \"Yes\", L1;"},
-                      LineRow{"BackToStart", {{"Go back", 0}}, "menu \"Go back\", L0;"},
-                      LineRow{"CommasAndBlanksUnchanged", {{" Buy, sell ", 5}}, "menu \" Buy, sell \", L5;"},
-                      LineRow{"QuoteNotEscaped", {{"Say \"hi\"", 1}}, "menu \"Say \"hi\"\", L1;"},
-                      LineRow{"DeletedGroupKeepsItsNumber", {{"Lost", 42}}, "menu \"Lost\", L42;"}),
+                      MenuLineRow{"OneChoice", {{"Yes", 1}}, "menu \"Yes\", L1;"},
+                      MenuLineRow{"BackToStart", {{"Go back", 0}}, "menu \"Go back\", L0;"},
+                      MenuLineRow{"CommasAndBlanksUnchanged", {{" Buy, sell ", 5}}, "menu \" Buy, sell \", L5;"},
+                      MenuLineRow{"QuoteNotEscaped", {{"Say \"hi\"", 1}}, "menu \"Say \"hi\"\", L1;"},
+                      MenuLineRow{"DeletedGroupKeepsItsNumber", {{"Lost", 42}}, "menu \"Lost\", L42;"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(MenuTest, UserNamedMenuWritesItsCommentFirst)
