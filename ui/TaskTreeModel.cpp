@@ -53,9 +53,9 @@ std::optional<TKindMark> KindMarkOf(const TTask& task)
     }
 }
 
-QIcon KindIcon(const TKindMark& mark)
+// made keeps the icons drawn before, each drawn once per model.
+QIcon KindIcon(const TKindMark& mark, QHash<QString, QIcon>& made)
 {
-    static QHash<QString, QIcon> made;
     const QString key = QString(mark.Letter) + mark.Colour.name();
     if (const auto found = made.constFind(key); found != made.constEnd())
         return *found;
@@ -230,7 +230,7 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
                                                            ? QStyle::SP_MessageBoxCritical
                                                            : QStyle::SP_MessageBoxWarning);
         if (const auto mark = node->Data() ? KindMarkOf(*node->Data()) : std::nullopt)
-            return KindIcon(*mark);
+            return KindIcon(*mark, Icons_);
     }
     return {};
 }

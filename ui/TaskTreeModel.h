@@ -8,6 +8,8 @@
 #include "model/TaskTree.h"
 
 #include <QAbstractItemModel>
+#include <QHash>
+#include <QIcon>
 
 #include <functional>
 #include <string>
@@ -87,4 +89,6 @@ private:
     bool Changing_ = false;
     TTaskGuard<const TTask> Playing_;
     std::unordered_map<const TTask*, script::TSeverity> Marks_;
+    // The kinds' icons drawn so far, by letter and colour.
+    mutable QHash<QString, QIcon> Icons_;
 };
