@@ -510,7 +510,7 @@ void TMainForm::WinPlayTest()
         // The output window shows the line that runs.
         if (Tasks_ && !OutputWindow())
             Tasks_->ShowOutput();
-        PlayTest_ = new TPlayTestForm(*Document_);
+        PlayTest_ = new TPlayTestForm(*Document_, Tasks_);
         PlayTest_->Place(this);
         PlayTest_->Restart();
     }
@@ -520,7 +520,7 @@ void TMainForm::WinPlayTest()
 void TMainForm::ViewProblems()
 {
     if (!Problems_) {
-        Problems_ = new TProblemsForm(*Document_);
+        Problems_ = new TProblemsForm(*Document_, Tasks_);
         // The task tree window checks the project after every change the project document
         // reports; the window shows what that check found instead of checking again.
         if (Tasks_)

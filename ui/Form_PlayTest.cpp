@@ -53,7 +53,8 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-TPlayTestForm::TPlayTestForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
+TPlayTestForm::TPlayTestForm(TProjectDocument& document, TTaskForm* tasks, QWidget* parent)
+    : QWidget(parent), Document_(document), Tasks_(tasks)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Play Test"));
@@ -510,7 +511,7 @@ void TPlayTestForm::ShowPlayingLine()
     int line = 0;
     for (auto it = Result_.Events.rbegin(); it != Result_.Events.rend() && line == 0; ++it)
         line = it->Line();
-    TTaskForm* tasks = TTaskForm::Of(Document_);
+    TTaskForm* tasks = Tasks_;
     if (tasks && tasks->Output())
         tasks->Output()->ShowPlayingLine(line);
     if (tasks && Play_)
@@ -519,7 +520,7 @@ void TPlayTestForm::ShowPlayingLine()
 
 void TPlayTestForm::ClearPlayingMarks()
 {
-    TTaskForm* tasks = TTaskForm::Of(Document_);
+    TTaskForm* tasks = Tasks_;
     if (tasks && tasks->Output())
         tasks->Output()->ShowPlayingLine(0);
     if (tasks)

@@ -33,7 +33,8 @@ QString Counted(int count, const QString& noun)
     return QStringLiteral("%1 %2%3").arg(count).arg(noun, count == 1 ? QString() : QStringLiteral("s"));
 }
 
-TProblemsForm::TProblemsForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
+TProblemsForm::TProblemsForm(TProjectDocument& document, TTaskForm* tasks, QWidget* parent)
+    : QWidget(parent), Document_(document), Tasks_(tasks)
 {
     setObjectName(QStringLiteral("ProblemsForm"));
     setWindowTitle(QStringLiteral("Problems"));
@@ -124,7 +125,7 @@ void TProblemsForm::resizeEvent(QResizeEvent* event)
 
 void TProblemsForm::Activate(int row)
 {
-    TTaskForm* tasks = TTaskForm::Of(Document_);
+    TTaskForm* tasks = Tasks_;
     if (row < 0 || row >= static_cast<int>(Entries_.size()) || !tasks)
         return;
     const TEntry& entry = Entries_[static_cast<std::size_t>(row)];

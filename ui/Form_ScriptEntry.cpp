@@ -208,7 +208,7 @@ TPlayTestForm* TScriptNpcForm::PlayTest()
         // The output window shows the line that runs.
         if (!Tasks_->Output())
             Tasks_->ShowOutput();
-        PlayTest_ = new TPlayTestForm(*Document_);
+        PlayTest_ = new TPlayTestForm(*Document_, Tasks_);
         PlayTest_->setWindowTitle(QStringLiteral("Play Test - ") + ToQ(Document_->Project().NPCInfo.Name));
         PlayTest_->Place(this);
         PlayTest_->Restart();

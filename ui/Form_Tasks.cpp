@@ -37,12 +37,6 @@
 
 namespace {
 
-std::vector<TTaskForm*>& LiveTaskForms()
-{
-    static std::vector<TTaskForm*> forms;
-    return forms;
-}
-
 constexpr int FrameLeft = 0;
 constexpr int FrameTop = 115;
 constexpr int OuterWidth = 408;
@@ -76,7 +70,6 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
     : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::TTaskForm>())
 {
     Ui_->setupUi(this);
-    LiveTaskForms().push_back(this);
 
     Model_ = new TTaskTreeModel(Tree(), this);
     TasksList()->SetTaskModel(Model_);
@@ -103,18 +96,7 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
         FormCreate();
 }
 
-TTaskForm::~TTaskForm()
-{
-    std::erase(LiveTaskForms(), this);
-}
-
-TTaskForm* TTaskForm::Of(const TProjectDocument& document)
-{
-    for (TTaskForm* form : LiveTaskForms())
-        if (&form->Document() == &document)
-            return form;
-    return nullptr;
-}
+TTaskForm::~TTaskForm() = default;
 
 TEditorForm* TTaskForm::Output() const
 {

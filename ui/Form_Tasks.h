@@ -42,9 +42,6 @@ public:
     explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr);
     ~TTaskForm() override;
 
-    // The task window bound to document, or nullptr: the play-test and Problems windows mark and
-    // open tasks in the tree of their own document.
-    static TTaskForm* Of(const TProjectDocument& document);
     // This window's output window, while it is open.
     TEditorForm* Output() const;
     // The windows this one opened that are still open: the output window and the task editors.

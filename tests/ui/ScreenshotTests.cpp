@@ -62,7 +62,7 @@ T* Add(std::unique_ptr<T> task, std::string caption, TTaskNode* group)
     T* raw = task.get();
     task->Caption = std::move(caption);
     Project().TaskTree.Select(group);
-    TTaskForm::Of(Document())->AddTaskNode(std::move(task), false);
+    Document().AddTask(std::move(task));  // the output is written once the NPC is whole
     return raw;
 }
 

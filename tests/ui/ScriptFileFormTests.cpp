@@ -187,8 +187,6 @@ TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsEditedInTheProgramsOwnWindows)
     // The program's windows, bound to the NPC's document, not to the main window's.
     ASSERT_NE(npc->Tasks(), nullptr);
     EXPECT_EQ(&npc->Tasks()->Document(), &npc->Document());
-    EXPECT_EQ(TTaskForm::Of(npc->Document()), npc->Tasks());
-    EXPECT_EQ(TTaskForm::Of(Document()), TaskWindow());
     EXPECT_EQ(Child<QLineEdit>(npc->NpcWindow(), "NameEdit")->text(), QStringLiteral("Guide"));
 
     // Add a message at the end of Start through the task window and its message editor.
@@ -371,7 +369,6 @@ TEST_F(ScriptFileFormTest, ClosingTheFileTakesItsNpcsEditorsAndOutputAlong)
     ProcessDeletions();
     EXPECT_TRUE(editor.isNull());
     EXPECT_TRUE(output.isNull());
-    EXPECT_EQ(TTaskForm::Of(Document()), TaskWindow());
 }
 
 TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving)
