@@ -21,12 +21,6 @@ static void InitProgramIconResource()
 
 namespace {
 
-QPointer<QMdiArea>& Host()
-{
-    static QPointer<QMdiArea> host;
-    return host;
-}
-
 QMdiSubWindow* SubWindowOf(QWidget* form)
 {
     return form ? qobject_cast<QMdiSubWindow*>(form->parentWidget()) : nullptr;
@@ -72,25 +66,23 @@ QIcon ProgramIcon(const QString& themeName)
     return QIcon::fromTheme(themeName, ProgramIcon());
 }
 
-void SetChildHost(QMdiArea* area)
+QMdiArea* ChildHostOf(const QObject* owner)
 {
-    Host() = area;
-}
-
-QMdiArea* ChildHost()
-{
-    return Host().data();
+    const auto* widget = qobject_cast<const QWidget*>(owner);
+    const auto* frame = widget ? qobject_cast<const QMainWindow*>(widget->window()) : nullptr;
+    return frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
 }
 
 QWidget* ShowChildWindow(QWidget* form, QObject* owner)
 {
+    QMdiArea* host = ChildHostOf(owner);
     QWidget* frame = SubWindowOf(form);
-    const bool framedNow = !frame && (Host() || !form->isVisible());
+    const bool framedNow = !frame && (host || !form->isVisible());
     // The size a form gave itself before it had a frame: the frame would take the layout's
     // least size instead.
-    const QSize wanted = framedNow && Host() && form->testAttribute(Qt::WA_Resized) ? form->size() : QSize();
-    if (!frame && Host()) {
-        auto* sub = Host()->addSubWindow(form);
+    const QSize wanted = framedNow && host && form->testAttribute(Qt::WA_Resized) ? form->size() : QSize();
+    if (!frame && host) {
+        auto* sub = host->addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose, form->testAttribute(Qt::WA_DeleteOnClose));
         // Without an icon of its own the frame would show the toolkit's logo, not the program's.
         sub->setWindowIcon(QApplication::windowIcon().isNull() ? ProgramIcon() : QApplication::windowIcon());

@@ -269,7 +269,7 @@ void TActionForm::BrowseButtonClick()
         picker->OnDone = [this](TItemForm* done, bool cancelled) { ItemPicked(done, cancelled); };
         picker->SelectItemID(Ui_->ItemIDEdit->Value());
         Picker_ = picker;
-        ShowChildWindow(picker);
+        ShowChildWindow(picker, this);
         Ui_->ItemIDLabel->setText(ItemIDCaption);
     });
 }

@@ -181,7 +181,7 @@ void TConForm::ActButtonClick()
         // says what the pick is for.
         editor->setWindowTitle(QStringLiteral("Value to Compare"));
         ValueEditor_ = editor;
-        ShowChildWindow(editor);
+        ShowChildWindow(editor, this);
         UpdateConControls();
     });
 }

@@ -104,7 +104,6 @@ TMainForm::TMainForm(QWidget* parent)
 {
     Ui_->setupUi(this);
     QuitApplication = [] { QCoreApplication::exit(0); };
-    SetChildHost(Ui_->ClientArea);
     KeepChildrenInside(Ui_->ClientArea);
     ConnectCommands();
     BuildEditMenu();
@@ -135,8 +134,6 @@ TMainForm::~TMainForm()
 {
     // The windows inside follow the document to their last moment: they go first.
     DeleteChildrenFirst(*this, true);
-    if (ChildHost() == Ui_->ClientArea)
-        SetChildHost(nullptr);
     // Still up when the program ends within its first seconds.
     delete Splash_.data();
 }
@@ -369,7 +366,7 @@ TScriptFileForm* TMainForm::OpenScriptFile(const QString& path, TServerTarget se
 {
     auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(), server, this),
                                      Document_->Servers(), ScriptRecoveryFolder);
-    ShowChildWindow(form);
+    ShowChildWindow(form, this);
     return form;
 }
 

@@ -79,9 +79,9 @@ void TNPCForm::FormCreate()
     ShowNPC();
 }
 
-void TNPCForm::Place()
+void TNPCForm::Place(QObject* owner)
 {
-    ShowFixedChildWindow(this);
+    ShowFixedChildWindow(this, owner);
     ChildFrame(this)->move(0, 0);
     RememberPlace(this);
 }

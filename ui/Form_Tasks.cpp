@@ -66,7 +66,7 @@ constexpr TStatementMenuEntry StatementMenuEntries[] = {
 
 } // namespace
 
-TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
+TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent, QObject* owner)
     : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::TTaskForm>())
 {
     Ui_->setupUi(this);
@@ -93,7 +93,7 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
             [this](const TProjectChange& change) { Guarded(this, [&] { ProjectChanged(change); }); });
 
     if (!parent)
-        FormCreate();
+        FormCreate(owner);
 }
 
 TTaskForm::~TTaskForm() = default;
@@ -207,9 +207,9 @@ void TTaskForm::ConnectTreeCommands()
     });
 }
 
-void TTaskForm::FormCreate()
+void TTaskForm::FormCreate(QObject* owner)
 {
-    QWidget* frame = ShowChildWindow(this);
+    QWidget* frame = ShowChildWindow(this, owner);
     // A close box and a minimise box, no maximise box.
     const Qt::WindowFlags kind = frame == this ? Qt::Window : Qt::SubWindow;
     frame->setWindowFlags(kind | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

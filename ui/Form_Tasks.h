@@ -38,8 +38,8 @@ class TEditorForm;
 class TTaskForm : public QWidget {
     Q_OBJECT
 public:
-    // Without parent: a task window in a child window of its own (the main window's).
-    explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr);
+    // Without parent: a task window in a child window of its own, in owner's frame.
+    explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr, QObject* owner = nullptr);
     ~TTaskForm() override;
 
     // This window's output window, while it is open.
@@ -130,7 +130,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(QObject* owner);
     void ConnectButtons();
     void ConnectTreeCommands();
     // The Statement button's menu: one entry for each statement kind.

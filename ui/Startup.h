@@ -17,4 +17,4 @@ std::unique_ptr<TMainForm> StartEditor(const std::filesystem::path& dataDir = {}
 
 // Frames a form of fixed size in a child window with a minimise and a close box, but no maximise
 // box, and shows it.
-void ShowFixedChildWindow(QWidget* form, QObject* owner = nullptr);
+void ShowFixedChildWindow(QWidget* form, QObject* owner);
