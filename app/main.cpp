@@ -17,7 +17,6 @@
 #include "ui/ChildWindows.h"
 #include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
-#include "ui/QtText.h"
 #include "ui/RecoveryOffer.h"
 #include "ui/Startup.h"
 
@@ -145,7 +144,6 @@ int main(int argc, char** argv)
     AnswerWithoutWindows(argc, argv);
     QApplication app(argc, argv);
     NameApplication();
-    LoadScriptEncoding();
     QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
     // The installed icon where the desktop's icon theme has it, else the program's own copy.
     QApplication::setWindowIcon(ProgramIcon(QStringLiteral(NPC_APP_ID)));

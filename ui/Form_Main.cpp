@@ -16,7 +16,7 @@
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "HistoryActions.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "Startup.h"
 #include "TargetMenu.h"
 #include "WindowPlaces.h"
@@ -45,6 +45,9 @@
 
 namespace {
 
+// Where the text encoding chosen last is remembered between runs.
+constexpr const char* EncodingSetting = "ScriptTextEncoding";
+
 constexpr int HeaderClientWidth = 400;
 constexpr int HeaderClientHeight = 400;
 
@@ -63,10 +66,10 @@ QString FileNameOf(const std::string& path)
 
 } // namespace
 
-QString ProjectFileStem(const std::string& npcName)
+QString ProjectFileStem(const std::string& npcName, const TTextEncoding& encoding)
 {
     // The name players see: before the server's "::" unique part and "#" hidden part.
-    QString name = ToQ(npcName.substr(0, std::min(npcName.find("::"), npcName.find('#'))));
+    QString name = encoding.ToQ(npcName.substr(0, std::min(npcName.find("::"), npcName.find('#'))));
     const QString refused = QStringLiteral("\\/:*?\"<>|");
     name.removeIf([&refused](QChar c) { return c.category() == QChar::Other_Control || refused.contains(c); });
     name = name.trimmed();
@@ -75,9 +78,10 @@ QString ProjectFileStem(const std::string& npcName)
     return name.isEmpty() ? QStringLiteral("Untitled") : name;
 }
 
-QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow)
+QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow,
+                       const TTextEncoding& encoding)
 {
-    const QString what = kind == "group" ? QStringLiteral("group ") + ToQ(caption) : ToQ(kind);
+    const QString what = kind == "group" ? QStringLiteral("group ") + encoding.ToQ(caption) : encoding.ToQ(kind);
     const QString undoKey = QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText);
     if (tasksBelow <= 0)
         return QStringLiteral("Deleted %1: %2 restores it").arg(what, undoKey);
@@ -104,6 +108,8 @@ TMainForm::TMainForm(QWidget* parent)
 {
     Ui_->setupUi(this);
     QuitApplication = [] { QCoreApplication::exit(0); };
+    Encoding_ = TTextEncoding::Remembered(QSettings().value(QLatin1String(EncodingSetting)).toString().toStdString());
+    Document_->SetEncoding(Encoding_);
     KeepChildrenInside(Ui_->ClientArea);
     ConnectCommands();
     BuildEditMenu();
@@ -121,7 +127,7 @@ TMainForm::TMainForm(QWidget* parent)
     connect(Document_.get(), &TProjectDocument::Changed, this, [this] { UpdateTitle(); });
     connect(Document_.get(), &TProjectDocument::Deleted, this,
             [this](const std::string& kind, const std::string& caption, int tasksBelow) {
-                statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow));
+                statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow, Document_->Encoding()));
             });
     // "Ctrl+Z restores it" is stale once an undo or a redo has run.
     connect(Document_.get(), &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
@@ -230,7 +236,7 @@ void TMainForm::BuildOptionsMenu()
         QAction* action = encodings->addAction(QString::fromLatin1(encoding.Title));
         action->setObjectName(QStringLiteral("Encoding_") + QString::fromLatin1(encoding.Name));
         action->setCheckable(true);
-        action->setChecked(&encoding == &ScriptEncoding());
+        action->setChecked(&encoding == &Encoding_.Encoding());
         action->setEnabled(ScriptEncodingAvailable(encoding));
         group->addAction(action);
         const std::string name = encoding.Name;
@@ -242,7 +248,9 @@ void TMainForm::BuildOptionsMenu()
 
 void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 {
-    SetScriptEncoding(encoding);
+    Encoding_ = TTextEncoding::Named(encoding);
+    QSettings().setValue(QLatin1String(EncodingSetting), QString::fromLatin1(Encoding_.Encoding().Name));
+    Document_->SetEncoding(Encoding_);
     // The bytes stay as they are; only their characters on screen change. Open editors keep the
     // text they show and write it in the new encoding when applied.
     if (NPC_)
@@ -259,7 +267,7 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 void TMainForm::UpdateTitle()
 {
     setWindowTitle(QString::fromUtf8(TitleText(Document_->Project())));
-    ServerLabel_->setText(QStringLiteral("Server: ") + ToQ(RulesOf(Document_->Project().HeaderInfo.Target).Name));
+    ServerLabel_->setText(QStringLiteral("Server: ") + Document_->Encoding().ToQ(RulesOf(Document_->Project().HeaderInfo.Target).Name));
 }
 
 bool TMainForm::QuerySave(const QString& before)
@@ -298,7 +306,7 @@ QString TMainForm::SuggestedProjectFile() const
     const TProject& project = Document_->Project();
     if (!project.ProjectFileName.empty())
         return QFile::decodeName(project.ProjectFileName.c_str());
-    return QDir(DialogFolder()).filePath(ProjectFileStem(project.NPCInfo.Name) + QStringLiteral(".NPC"));
+    return QDir(DialogFolder()).filePath(ProjectFileStem(project.NPCInfo.Name, Document_->Encoding()) + QStringLiteral(".NPC"));
 }
 
 void TMainForm::FileNew()
@@ -330,7 +338,7 @@ void TMainForm::FileImport()
         return;
     RememberFolder(path);
     const std::string file = QFile::encodeName(path).toStdString();
-    TImportForm chooser(file, ReadWholeFile(file), Document_->Project().HeaderInfo.Target, this);
+    TImportForm chooser(file, ReadWholeFile(file), Document_->Project().HeaderInfo.Target, Document_->Encoding(), this);
     if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() ||
         !QuerySave(QStringLiteral("importing ") + QFileInfo(path).fileName()))
         return;
@@ -365,7 +373,7 @@ void TMainForm::UseCatalogues(std::shared_ptr<const TCatalogues> catalogues)
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path, TServerTarget server)
 {
     auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(), server, this),
-                                     Document_->Servers(), ScriptRecoveryFolder);
+                                     Document_->Servers(), Encoding_, ScriptRecoveryFolder);
     ShowChildWindow(form, this);
     return form;
 }
@@ -414,7 +422,7 @@ void TMainForm::FileSaveOutput()
     if (result.HasProblems()) {
         QStringList problems;
         for (const std::string& problem : result.Problems)
-            problems << ToQ(problem);
+            problems << Document_->Encoding().ToQ(problem);
         Dialogs().Message(this, problems.join(u'\n') + QStringLiteral("\n\nNothing was written."),
                           QStringLiteral("Save Output"));
         return;
@@ -424,7 +432,7 @@ void TMainForm::FileSaveOutput()
     const TProjectCheck& check = Tasks_->LastCheck();
     if (const TProblem* first = check.FirstError()) {
         const QString text = QStringLiteral("The server will refuse this script: %1 (first: %2). Save anyway?")
-                                 .arg(Counted(check.ErrorCount(), QStringLiteral("error")), ToQ(first->Message));
+                                 .arg(Counted(check.ErrorCount(), QStringLiteral("error")), Document_->Encoding().ToQ(first->Message));
         if (!Dialogs().Confirm(this, text, QStringLiteral("Save Output")))
             return;
     }

@@ -4,7 +4,7 @@
 #include "WindowPlaces.h"
 #include "Dialogs.h"
 #include "Form_Tasks.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "document/Document.h"
 #include "model/ManualTasks.h"
@@ -92,10 +92,10 @@ void TProblemsForm::Show(const TProjectCheck& check)
         auto* item = new QTreeWidgetItem;
         item->setIcon(SeverityColumn, error ? errorIcon : warningIcon);
         item->setText(SeverityColumn, error ? QStringLiteral("Error") : QStringLiteral("Warning"));
-        item->setText(MessageColumn, ToQ(problem.Message));
+        item->setText(MessageColumn, Document_.Encoding().ToQ(problem.Message));
         // A narrow column cuts the message; the tooltip always holds all of it.
-        item->setToolTip(MessageColumn, ToQ(problem.Message));
-        item->setText(TaskColumn, problem.Task ? ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
+        item->setToolTip(MessageColumn, Document_.Encoding().ToQ(problem.Message));
+        item->setText(TaskColumn, problem.Task ? Document_.Encoding().ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
         item->setToolTip(TaskColumn, item->text(TaskColumn));
         if (problem.ScriptLine > 0)
             item->setText(LineColumn, QString::number(problem.ScriptLine));

@@ -3,7 +3,7 @@
 #include "ChildWindows.h"
 #include "Dialogs.h"
 #include "Form_ScriptEntry.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "SyntaxHighlight.h"
 
 #include "catalogue/Targets.h"
@@ -77,8 +77,8 @@ std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::strin
 }
 
 TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, std::shared_ptr<const TServers> servers,
-                                 QString recoveryFolder, QWidget* parent)
-    : QWidget(parent), Servers_(std::move(servers)), Workspace_(std::move(workspace)),
+                                 const TTextEncoding& encoding, QString recoveryFolder, QWidget* parent)
+    : QWidget(parent), Servers_(std::move(servers)), Encoding_(encoding), Workspace_(std::move(workspace)),
       RecoveryFolder_(std::move(recoveryFolder))
 {
     setObjectName(QStringLiteral("ScriptFileForm"));
@@ -175,7 +175,7 @@ void TScriptFileForm::BuildWidgets()
 
 void TScriptFileForm::ShowFile()
 {
-    SetScriptText(Text_, ToQ(Workspace_->Bytes()));
+    SetScriptText(Text_, Encoding_.ToQ(Workspace_->Bytes()), Encoding_);
     ShowEntries();
     ShowMarks();
     UpdateTitle();
@@ -190,8 +190,8 @@ void TScriptFileForm::ShowEntries()
         const bool changed = Workspace_->IsChanged(parts[static_cast<std::size_t>(row)]);
         const QString texts[ColumnCount] = {
             QString::fromLatin1(PartKindName(part.Kind)) + (changed ? QStringLiteral(" *") : QString()),
-            ToQ(part.Name), QStringLiteral("%1-%2").arg(part.FirstLine).arg(part.LastLine),
-            part.Importable ? QStringLiteral("tasks") : QStringLiteral("code: ") + ToQ(part.Reason)};
+            Encoding_.ToQ(part.Name), QStringLiteral("%1-%2").arg(part.FirstLine).arg(part.LastLine),
+            part.Importable ? QStringLiteral("tasks") : QStringLiteral("code: ") + Encoding_.ToQ(part.Reason)};
         for (int column = 0; column < ColumnCount; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             if (column == ColumnKind)
@@ -207,7 +207,7 @@ void TScriptFileForm::ShowMarks()
 {
     script::TCheckOptions options;
     options.Target = Workspace_->Target();
-    const int errors = ShowErrorMarks(Text_, script::CheckScriptText(Workspace_->Bytes(), options));
+    const int errors = ShowErrorMarks(Text_, script::CheckScriptText(Workspace_->Bytes(), options), Encoding_);
     Status_->setText(errors == 0 ? QStringLiteral("The server loads this file without an error.")
                                  : QStringLiteral("The server refuses %1 line(s) of this file (underlined).").arg(errors));
 }
@@ -295,7 +295,7 @@ QString TScriptFileForm::UnwrittenNpcs() const
     QStringList npcs;
     for (const auto& [part, window] : EntryWindows_)
         if (const auto* npc = qobject_cast<const TScriptNpcForm*>(window.data()); npc && !npc->WriteError().empty())
-            npcs << ToQ(npc->WriteError());
+            npcs << Encoding_.ToQ(npc->WriteError());
     return npcs.join(QStringLiteral("\n"));
 }
 
@@ -317,7 +317,7 @@ bool TScriptFileForm::Save()
     QString first;
     for (const TSaveProblem& problem : Workspace_->CheckNewBytes())
         if (problem.New && fresh++ == 0)
-            first = QStringLiteral("line %1: %2").arg(problem.Diagnostic.Range.Begin.Line).arg(ToQ(problem.Diagnostic.Message));
+            first = QStringLiteral("line %1: %2").arg(problem.Diagnostic.Range.Begin.Line).arg(Encoding_.ToQ(problem.Diagnostic.Message));
     if (fresh > 0 &&
         !Dialogs().Confirm(this, QStringLiteral("The server will refuse this file: %1 new error(s) (first: %2). Save anyway?")
                                      .arg(fresh).arg(first),
@@ -345,7 +345,7 @@ void TScriptFileForm::Reload(bool keepEdits)
     if (const std::string why = keepEdits ? ApplyEdits(*reread, EditsOf(*Workspace_)) : std::string(); !why.empty()) {
         Dialogs().Error(this, QStringLiteral("%1 is not read again: your edits cannot be kept, %2. Save them, or read "
                                              "the file again without them.")
-                                  .arg(FileTitle(Workspace_->FileName()), ToQ(why)));
+                                  .arg(FileTitle(Workspace_->FileName()), Encoding_.ToQ(why)));
         return;
     }
     const QStringList closed = MoveEntryWindows(*reread, keepEdits);
@@ -377,7 +377,7 @@ QStringList TScriptFileForm::MoveEntryWindows(const TScriptWorkspace& reread, bo
         if (keepEdits || !edited)
             now = FindEntryAsRead(reread, {was.Kind, was.Name, Workspace_->PartText(part), {}}, why);
         if (now == std::string::npos) {
-            closed << window->windowTitle() + QStringLiteral(": ") + ToQ(why);
+            closed << window->windowTitle() + QStringLiteral(": ") + Encoding_.ToQ(why);
             delete ChildFrame(window);
             continue;
         }

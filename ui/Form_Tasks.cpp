@@ -12,7 +12,7 @@
 #include "Form_Menus.h"
 #include "Form_Message.h"
 #include "HistoryActions.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "TaskEditor.h"
 #include "TaskTreeModel.h"
 #include "TaskTreeView.h"
@@ -71,7 +71,7 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent, QObject* owner
 {
     Ui_->setupUi(this);
 
-    Model_ = new TTaskTreeModel(Tree(), this);
+    Model_ = new TTaskTreeModel(Tree(), Document_.Encoding(), this);
     TasksList()->SetTaskModel(Model_);
     Model_->OnEdited = [this](TTaskNode* node, const std::string& text) {
         Guarded(this, [&] { TasksListEdited(node, text); });
@@ -428,7 +428,7 @@ void TTaskForm::EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton*
     // The edited task went while the editor was open (deleted, or its addition undone): what the
     // user typed is not thrown away without asking.
     if (editor->EditMode() && !task) {
-        const QString kind = ToQ(KindName(result->Kind()));
+        const QString kind = Document_.Encoding().ToQ(KindName(result->Kind()));
         if (Dialogs().Confirm(this,
                               QStringLiteral("The %1 this editor was changing has been deleted. Add what you "
                                              "entered as a new %1?").arg(kind),

@@ -4,7 +4,7 @@
 #include "Form_Main.h"
 #include "Form_ScriptFile.h"
 #include "Form_Main.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "platform/FileAccess.h"
 #include "workspace/WorkspaceRecovery.h"
@@ -108,7 +108,7 @@ bool RestoreEdits(QWidget* owner, const TScriptEdits& edits, const TScriptFileOp
     }
     const std::string why = ApplyEdits(form->Workspace(), edits);
     if (!why.empty())
-        return OfferAsSeparateFile(owner, edits, ToQ(why));
+        return OfferAsSeparateFile(owner, edits, form->Encoding().ToQ(why));
     form->PartEdited();
     // Until this run's copy holds the edits, the old copy is the only one.
     return form->FlushRecovery();

@@ -15,7 +15,7 @@
 #include "Form_Menus.h"
 #include "Form_Message.h"
 #include "HistoryActions.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "TaskEditor.h"
 #include "TaskTreeModel.h"
 #include "TaskTreeView.h"
@@ -141,7 +141,7 @@ void TTaskForm::CopyExecute()
         return;
     if (task->HoldsTasks()) {
         ShowStatusMessage(this, QStringLiteral("A %1 is not copied with the tasks inside it: copy those one by one.")
-                                    .arg(ToQ(KindName(task->Kind()))));
+                                    .arg(Document_.Encoding().ToQ(KindName(task->Kind()))));
         return;
     }
     Copied() = {CopyTask(*task), &Document_};
@@ -155,7 +155,7 @@ void TTaskForm::PasteExecute()
     if (copied.From != &Document_ && JumpsToGroups(*copied.Task)) {
         ShowStatusMessage(this, QStringLiteral("A %1 jumps to groups of the NPC it was copied from: it is pasted "
                                                "only there.")
-                                    .arg(ToQ(KindName(copied.Task->Kind()))));
+                                    .arg(Document_.Encoding().ToQ(KindName(copied.Task->Kind()))));
         return;
     }
     AddTaskNode(CopyTask(*copied.Task), false);
