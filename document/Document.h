@@ -162,7 +162,7 @@ private:
 // A new task of the same kind holding the same record (caption, content, group number).
 std::unique_ptr<TTask> CopyTask(const TTask& task);
 // A task's kind and whole record as bytes (what a copy on the clipboard holds), and a new task read
-// back from them: EFileError, naming what was wrong, for bytes that are not one whole task.
+// back from them: EInOutError, naming what was wrong, for bytes that are not one whole task.
 std::string TaskRecord(const TTask& task);
 std::unique_ptr<TTask> TaskFromRecord(const std::string& bytes);
 

@@ -102,10 +102,12 @@ public:
     // Ctrl+Up, Ctrl+Down: the selected task one place up or down among its siblings.
     void MoveUpExecute();
     void MoveDownExecute();
-    // Ctrl+C: keeps a copy of the selected task, for any task window of the program to paste. A
-    // task that holds others (a group, a block) is not copied: its copy would need them too.
+    // Ctrl+C: puts a copy of the selected task on the clipboard, for any task window (of this run
+    // or another) to paste. A task that holds others (a group, a block) is not copied: its copy
+    // would need them too.
     void CopyExecute();
-    // Ctrl+V: adds a copy of the task last copied where a new task goes (AddTaskNode).
+    // Ctrl+V: adds a copy of the task on the clipboard where a new task goes (AddTaskNode); raises
+    // EInOutError when the clipboard holds bytes of our type that are not one whole task.
     void PasteExecute();
 
     // An in-place edit of node's text was confirmed with text.
