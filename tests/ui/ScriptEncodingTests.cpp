@@ -141,6 +141,8 @@ TEST_F(EncodingWindowTest, ChoosingCyrillicStoresTypedNamesAsItsBytesAndRemember
     EncodingItem("windows-1251")->trigger();
     EXPECT_TRUE(EncodingItem("windows-1251")->isChecked());
     EXPECT_EQ(QSettings().value(QStringLiteral("ScriptTextEncoding")).toString(), "windows-1251");
+    const TMainForm nextRun;  // the next start reads the choice back for its project
+    EXPECT_STREQ(nextRun.Document().Encoding().Encoding().Name, "windows-1251");
 
     NPCName()->clear();
     NPCName()->insert(QString::fromUtf8("\u0416\u0443\u043A"));  // as typed on a Cyrillic keyboard
