@@ -21,6 +21,24 @@ static void InitProgramIconResource()
 
 namespace {
 
+constexpr const char* OpenerName = "npcOpener";
+
+// The owner a form was shown for, kept as the form's child: it may go first.
+class TOpenerLink final : public QObject {
+public:
+    TOpenerLink(QObject* form, QObject* opener) : QObject(form), Opener(opener)
+    {
+        setObjectName(QLatin1String(OpenerName));
+    }
+
+    QPointer<QObject> Opener;
+};
+
+TOpenerLink* OpenerLinkOf(const QWidget* form)
+{
+    return form->findChild<TOpenerLink*>(QLatin1String(OpenerName), Qt::FindDirectChildrenOnly);
+}
+
 QMdiSubWindow* SubWindowOf(QWidget* form)
 {
     return form ? qobject_cast<QMdiSubWindow*>(form->parentWidget()) : nullptr;
@@ -75,6 +93,10 @@ QMdiArea* ChildHostOf(const QObject* owner)
 
 QWidget* ShowChildWindow(QWidget* form, QObject* owner)
 {
+    if (TOpenerLink* link = OpenerLinkOf(form))
+        link->Opener = owner;
+    else if (owner)
+        new TOpenerLink(form, owner);
     QMdiArea* host = ChildHostOf(owner);
     QWidget* frame = SubWindowOf(form);
     const bool framedNow = !frame && (host || !form->isVisible());
@@ -104,6 +126,14 @@ QWidget* ShowChildWindow(QWidget* form, QObject* owner)
         SetClientSize(form, wanted.width(), wanted.height());
     KeepInView(form);
     return frame;
+}
+
+QWidget* OpenerWindow(const QWidget* form)
+{
+    const TOpenerLink* link = OpenerLinkOf(form);
+    const auto* opener = link ? qobject_cast<const QWidget*>(link->Opener.data()) : nullptr;
+    QWidget* window = opener ? opener->window() : nullptr;
+    return window == form->window() ? nullptr : window;
 }
 
 QWidget* ChildFrame(QWidget* form)

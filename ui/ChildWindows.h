@@ -27,6 +27,9 @@ QMdiArea* ChildHostOf(const QObject* owner);
 // together with owner. Without owner, or outside a frame, form is a top-level window. Returns the
 // window that frames form.
 QWidget* ShowChildWindow(QWidget* form, QObject* owner);
+// The window of the owner form was last shown for by ShowChildWindow, while it lives; nullptr when
+// there is none, or when it is form's own window.
+QWidget* OpenerWindow(const QWidget* form);
 // The child window that frames form, or form itself when it has none.
 QWidget* ChildFrame(QWidget* form);
 // Closes the form's window and deletes the form once control is back in the event loop.

@@ -108,6 +108,9 @@ TMainForm::TMainForm(QWidget* parent)
 {
     Ui_->setupUi(this);
     QuitApplication = [] { QCoreApplication::exit(0); };
+    // The real dialogs, for this window and every window in it, until a report or a test installs
+    // its own.
+    SetDialogs(*this, QtDialogs());
     Encoding_ = TTextEncoding::Remembered(QSettings().value(QLatin1String(EncodingSetting)).toString().toStdString());
     Document_->SetEncoding(Encoding_);
     KeepChildrenInside(Ui_->ClientArea);
@@ -277,7 +280,7 @@ bool TMainForm::QuerySave(const QString& before)
         return true;
     const QString name = project.ProjectFileName.empty() ? QStringLiteral("this new project")
                                                          : FileNameOf(project.ProjectFileName);
-    switch (Dialogs().Question(this, QStringLiteral("Save the changes to %1 before %2?").arg(name, before),
+    switch (Dialogs(this).Question(this, QStringLiteral("Save the changes to %1 before %2?").arg(name, before),
                                QStringLiteral("Unsaved Changes"))) {
     case TAnswer::Cancel:
         return false;
@@ -318,7 +321,7 @@ void TMainForm::FileNew()
 
 void TMainForm::FileLoad()
 {
-    const QString path = Dialogs().OpenProjectFileName(this, DialogFolder());
+    const QString path = Dialogs(this).OpenProjectFileName(this, DialogFolder());
     if (path.isEmpty() || !QuerySave(QStringLiteral("loading ") + QFileInfo(path).fileName()))
         return;
     // A file that is refused leaves the open project as it was, edits, history and all.
@@ -333,7 +336,7 @@ void TMainForm::OpenProject(const QString& path)
 
 void TMainForm::FileImport()
 {
-    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
+    const QString path = Dialogs(this).OpenScriptFileName(this, DialogFolder());
     if (path.isEmpty())
         return;
     RememberFolder(path);
@@ -344,12 +347,12 @@ void TMainForm::FileImport()
         return;
     const QStringList notes = ImportChosenNpc(*Document_, chooser.Source(), *chooser.ChosenEntry(), chooser.ChosenTarget());
     if (!notes.isEmpty())
-        Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
+        Dialogs(this).Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
 }
 
 void TMainForm::FileOpenScript()
 {
-    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
+    const QString path = Dialogs(this).OpenScriptFileName(this, DialogFolder());
     if (path.isEmpty())
         return;
     RememberFolder(path);
@@ -361,7 +364,7 @@ TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
     // A script file is read, checked and written for its own server, which the project's need not
     // be: the author says which, the project's offered first.
     const std::optional<TServerTarget> server =
-        Dialogs().ScriptFileServer(this, QFileInfo(path).fileName(), Document_->Project().HeaderInfo.Target);
+        Dialogs(this).ScriptFileServer(this, QFileInfo(path).fileName(), Document_->Project().HeaderInfo.Target);
     return server ? OpenScriptFile(path, *server) : nullptr;
 }
 
@@ -397,7 +400,7 @@ void TMainForm::FileSave()
 
 void TMainForm::FileSaveAs()
 {
-    const QString path = Dialogs().SaveProjectFileName(this, SuggestedProjectFile());
+    const QString path = Dialogs(this).SaveProjectFileName(this, SuggestedProjectFile());
     if (path.isEmpty())
         return;
     Document_->SaveProject(QFile::encodeName(path).toStdString());
@@ -411,7 +414,7 @@ void TMainForm::FileSaveOutput()
 {
     const std::string& projectFile = Document_->Project().ProjectFileName;
     if (projectFile.empty()) {
-        Dialogs().Message(this, QStringLiteral("Please Save this Project first."),
+        Dialogs(this).Message(this, QStringLiteral("Please Save this Project first."),
                           QStringLiteral("Save First"));
         return;
     }
@@ -423,7 +426,7 @@ void TMainForm::FileSaveOutput()
         QStringList problems;
         for (const std::string& problem : result.Problems)
             problems << Document_->Encoding().ToQ(problem);
-        Dialogs().Message(this, problems.join(u'\n') + QStringLiteral("\n\nNothing was written."),
+        Dialogs(this).Message(this, problems.join(u'\n') + QStringLiteral("\n\nNothing was written."),
                           QStringLiteral("Save Output"));
         return;
     }
@@ -433,7 +436,7 @@ void TMainForm::FileSaveOutput()
     if (const TProblem* first = check.FirstError()) {
         const QString text = QStringLiteral("The server will refuse this script: %1 (first: %2). Save anyway?")
                                  .arg(Counted(check.ErrorCount(), QStringLiteral("error")), Document_->Encoding().ToQ(first->Message));
-        if (!Dialogs().Confirm(this, text, QStringLiteral("Save Output")))
+        if (!Dialogs(this).Confirm(this, text, QStringLiteral("Save Output")))
             return;
     }
     WriteFileSafely(path, JoinScriptLines(OutputWindow()->ScriptLines()));

@@ -92,7 +92,7 @@ void TMessageForm::ShowPanelColor()
 void TMessageForm::ColorPanelClick()
 {
     Guarded(this, [this] {
-        const std::optional<QColor> chosen = Dialogs().ChooseColor(this, Color_);
+        const std::optional<QColor> chosen = Dialogs(this).ChooseColor(this, Color_);
         if (!chosen)
             return;
         Color_ = *chosen;

@@ -171,7 +171,7 @@ void TNPCForm::NPCChange(TNPCField field)
         if (const QString refused = Document_.Encoding().FirstUnencodable(name); !refused.isEmpty()) {
             // The field refuses the character: it shows the stored name again, and says why in the
             // error box every other field's refusal uses.
-            Dialogs().Error(this, Document_.Encoding().UnencodableMessage(refused));
+            Dialogs(this).Error(this, Document_.Encoding().UnencodableMessage(refused));
             const QScopedValueRollback updating(Updating_, true);
             Ui_->NameEdit->setText(Document_.Encoding().ToQ(npc.Name));
             return;

@@ -99,7 +99,7 @@ void TScriptFileForm::KeepRecoveryCopy()
         return;
     connect(Recovery_, &TScriptRecoveryWriter::Failed, this, [this](const QString& message) {
         if (!std::exchange(RecoveryFailed_, true))
-            Dialogs().Error(this, QStringLiteral("Unsaved edits of %1 cannot be kept for recovery after a crash:\n%2")
+            Dialogs(this).Error(this, QStringLiteral("Unsaved edits of %1 cannot be kept for recovery after a crash:\n%2")
                                       .arg(FileTitle(Workspace_->FileName()), message));
     });
 }
@@ -161,7 +161,7 @@ void TScriptFileForm::BuildWidgets()
     buttons->addWidget(SaveButton_);
     buttons->addWidget(button("ReloadButton", QStringLiteral("&Reload"), [](TScriptFileForm* f) {
         f->Reload(f->Workspace_->IsModified() &&
-                  Dialogs().Confirm(f, QStringLiteral("Keep the entries you changed?"), QStringLiteral("Reload")));
+                  Dialogs(f).Confirm(f, QStringLiteral("Keep the entries you changed?"), QStringLiteral("Reload")));
     }));
     buttons->addStretch();
     Status_ = new QLabel(this);
@@ -303,13 +303,13 @@ bool TScriptFileForm::Save()
 {
     // Saving without an NPC whose tasks cannot be written would mark them saved and lose them.
     if (const QString unwritten = UnwrittenNpcs(); !unwritten.isEmpty()) {
-        Dialogs().Error(this, QStringLiteral("%1 is not saved: these NPCs' tasks cannot be written into it; change "
+        Dialogs(this).Error(this, QStringLiteral("%1 is not saved: these NPCs' tasks cannot be written into it; change "
                                              "or undo them first.\n%2")
                                   .arg(FileTitle(Workspace_->FileName()), unwritten));
         return false;
     }
     if (Workspace_->ChangedOnDisk() &&
-        !Dialogs().Confirm(this, QStringLiteral("%1 has changed on disk since it was opened. Save over it?")
+        !Dialogs(this).Confirm(this, QStringLiteral("%1 has changed on disk since it was opened. Save over it?")
                                      .arg(FileTitle(Workspace_->FileName())),
                            QStringLiteral("Save Script File")))
         return false;
@@ -319,7 +319,7 @@ bool TScriptFileForm::Save()
         if (problem.New && fresh++ == 0)
             first = QStringLiteral("line %1: %2").arg(problem.Diagnostic.Range.Begin.Line).arg(Encoding_.ToQ(problem.Diagnostic.Message));
     if (fresh > 0 &&
-        !Dialogs().Confirm(this, QStringLiteral("The server will refuse this file: %1 new error(s) (first: %2). Save anyway?")
+        !Dialogs(this).Confirm(this, QStringLiteral("The server will refuse this file: %1 new error(s) (first: %2). Save anyway?")
                                      .arg(fresh).arg(first),
                            QStringLiteral("Save Script File")))
         return false;
@@ -343,7 +343,7 @@ void TScriptFileForm::Reload(bool keepEdits)
     // Kept edits go back only where nothing can mistake their entry, as after a crash; else the
     // file is not read again and the edits stay as they are.
     if (const std::string why = keepEdits ? ApplyEdits(*reread, EditsOf(*Workspace_)) : std::string(); !why.empty()) {
-        Dialogs().Error(this, QStringLiteral("%1 is not read again: your edits cannot be kept, %2. Save them, or read "
+        Dialogs(this).Error(this, QStringLiteral("%1 is not read again: your edits cannot be kept, %2. Save them, or read "
                                              "the file again without them.")
                                   .arg(FileTitle(Workspace_->FileName()), Encoding_.ToQ(why)));
         return;
@@ -355,7 +355,7 @@ void TScriptFileForm::Reload(bool keepEdits)
     if (Recovery_)
         Recovery_->Changed();
     if (!closed.isEmpty())
-        Dialogs().Message(this, QStringLiteral("%1 was read again. These windows were closed:\n%2")
+        Dialogs(this).Message(this, QStringLiteral("%1 was read again. These windows were closed:\n%2")
                                     .arg(FileTitle(Workspace_->FileName()), closed.join(u'\n')),
                           QStringLiteral("Reload"));
 }
@@ -400,11 +400,11 @@ void TScriptFileForm::FileChangedOnDisk()
     Status_->setText(name + QStringLiteral(" has changed on disk."));
     TAnswer answer = TAnswer::Cancel;
     if (Workspace_->IsModified())
-        answer = Dialogs().Question(this,
+        answer = Dialogs(this).Question(this,
                                     name + QStringLiteral(" has changed on disk. Read it again, keeping the entries you "
                                                           "changed? (No: read it again without them)"),
                                     QStringLiteral("File Changed"));
-    else if (Dialogs().Confirm(this, name + QStringLiteral(" has changed on disk. Read it again?"), QStringLiteral("File Changed")))
+    else if (Dialogs(this).Confirm(this, name + QStringLiteral(" has changed on disk. Read it again?"), QStringLiteral("File Changed")))
         answer = TAnswer::No;
     Asking_ = false;
     if (answer != TAnswer::Cancel)
@@ -422,13 +422,13 @@ void TScriptFileForm::CloseEntryWindows()
 bool TScriptFileForm::MayClose()
 {
     if (const QString unwritten = UnwrittenNpcs(); !unwritten.isEmpty())
-        return Dialogs().Confirm(this, QStringLiteral("These NPCs' tasks cannot be written into %1, so it cannot be "
+        return Dialogs(this).Confirm(this, QStringLiteral("These NPCs' tasks cannot be written into %1, so it cannot be "
                                                       "saved with them:\n%2\nClose it and lose every unsaved edit?")
                                            .arg(FileTitle(Workspace_->FileName()), unwritten),
                                  QStringLiteral("Close"));
     if (!Workspace_->IsModified())
         return true;
-    const TAnswer answer = Dialogs().Question(
+    const TAnswer answer = Dialogs(this).Question(
         this, QStringLiteral("Save the changes to %1?").arg(FileTitle(Workspace_->FileName())), QStringLiteral("Close"));
     bool saved = answer == TAnswer::No;
     if (answer == TAnswer::Yes)

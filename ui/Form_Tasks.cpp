@@ -429,7 +429,7 @@ void TTaskForm::EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton*
     // user typed is not thrown away without asking.
     if (editor->EditMode() && !task) {
         const QString kind = Document_.Encoding().ToQ(KindName(result->Kind()));
-        if (Dialogs().Confirm(this,
+        if (Dialogs(this).Confirm(this,
                               QStringLiteral("The %1 this editor was changing has been deleted. Add what you "
                                              "entered as a new %1?").arg(kind),
                               QStringLiteral("Task Deleted")))

@@ -178,7 +178,7 @@ protected:
         ASSERT_TRUE(Out.exists()) << Out.path().toStdString();
         // The play-test window's presets come from the test settings, never the user's.
         QStandardPaths::setTestModeEnabled(true);
-        Started = StartEditor(data);
+        Started = StartEditor(data, Dialogs.Answering());
         MainForm = Started.get();
         ShareDocument(&MainForm->Document());
         ASSERT_NE(MainForm, nullptr);
