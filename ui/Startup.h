@@ -2,12 +2,13 @@
 // The order in which the editor comes up: the frame (hidden), the splash that loads the
 // catalogues and then shows the frame, the task tree window (a new project), the NPC window.
 
+#include "Dialogs.h"
+
 #include <filesystem>
 #include <memory>
 
 class QObject;
 class QWidget;
-class TDialogs;
 class TMainForm;
 
 // Creates the windows in their order: the main window, which owns the others, is the caller's.
