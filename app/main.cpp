@@ -17,7 +17,6 @@
 #include "ui/ChildWindows.h"
 #include "ui/Dialogs.h"
 #include "ui/Form_Main.h"
-#include "ui/QtText.h"
 #include "ui/RecoveryOffer.h"
 #include "ui/Startup.h"
 
@@ -104,12 +103,12 @@ TCommandLine ParseCommandLine(const QCoreApplication& app)
 
 // Starts the windows on the catalogues of the first folder that holds any, with the help file
 // of the first folder that holds one.
-std::unique_ptr<TMainForm> StartWithData(const QApplication& app)
+std::unique_ptr<TMainForm> StartWithData(const QApplication& app, std::unique_ptr<TDialogs> dialogs)
 {
     const std::vector<fs::path> searched =
         DataSearchPath(QFile::encodeName(app.applicationDirPath()).toStdString());
     const fs::path catalogueFolder = FindCatalogueFolder(searched);
-    std::unique_ptr<TMainForm> frame = StartEditor(catalogueFolder);
+    std::unique_ptr<TMainForm> frame = StartEditor(catalogueFolder, std::move(dialogs));
     const fs::path helpFolder =
         FirstFolderHolding(searched, std::array{HelpFileName}).value_or(catalogueFolder);
     frame->HelpFileName = PathText(helpFolder / HelpFileName);
@@ -145,20 +144,19 @@ int main(int argc, char** argv)
     AnswerWithoutWindows(argc, argv);
     QApplication app(argc, argv);
     NameApplication();
-    LoadScriptEncoding();
     QGuiApplication::setDesktopFileName(QStringLiteral(NPC_APP_ID));
     // The installed icon where the desktop's icon theme has it, else the program's own copy.
     QApplication::setWindowIcon(ProgramIcon(QStringLiteral(NPC_APP_ID)));
     const TCommandLine commandLine = ParseCommandLine(app);
 
     TReportDialogs* reportDialogs = nullptr;
+    std::unique_ptr<TDialogs> dialogs;
     if (commandLine.Report) {
-        auto dialogs = std::make_unique<TReportDialogs>();
-        reportDialogs = dialogs.get();
-        SetDialogs(std::move(dialogs));
+        dialogs = std::make_unique<TReportDialogs>();
+        reportDialogs = static_cast<TReportDialogs*>(dialogs.get());
     }
     // The editor's windows, all owned by the main window, go when it does, before the application.
-    const std::unique_ptr<TMainForm> frame = StartWithData(app);
+    const std::unique_ptr<TMainForm> frame = StartWithData(app, std::move(dialogs));
     if (commandLine.Project.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
         Guarded(frame.get(), [&] { frame->OpenScriptFile(commandLine.Project); });
     else if (!commandLine.Project.isEmpty())

@@ -1,5 +1,4 @@
 #include "BenchSupport.h"
-#include "BenchSupport.h"
 
 #include "model/Records.h"
 #include "model/ActionTasks.h"
@@ -132,33 +131,26 @@ void BuildBenchProject(bool flat)
 }
 
 
-namespace {
-
-QPointer<TTaskForm>& OpenedTaskWindow()
-{
-    static QPointer<TTaskForm> window;
-    return window;
-}
-
-} // namespace
-
 void OpenTaskWindow()
 {
     if (TaskWindow())
         return;
     BenchCatalogues().Clear();
     BenchCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    OpenedTaskWindow() = new TTaskForm(Document());
+    new TTaskForm(Document());  // a window of its own, found again among the top-level windows
 }
 
 TTaskForm* TaskWindow()
 {
-    return OpenedTaskWindow().data();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* tasks = qobject_cast<TTaskForm*>(window); tasks && &tasks->Document() == &Document())
+            return tasks;
+    return nullptr;
 }
 
 void CloseTaskWindow()
 {
-    delete OpenedTaskWindow().data();
+    delete TaskWindow();
 }
 
 void ShowLargeProject()

@@ -35,7 +35,7 @@ void BM_OpenItemPicker(benchmark::State& state)
 {
     FillItems(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto* picker = new TItemForm((*Document().Servers()).For(DefaultTarget));
+        auto* picker = new TItemForm((*Document().Servers()).For(DefaultTarget), Document().Encoding());
         picker->show();
         QCoreApplication::processEvents();  // layout and first paint
         delete picker;

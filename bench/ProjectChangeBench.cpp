@@ -73,7 +73,7 @@ void BM_ChangeWithOutputAndProblems(benchmark::State& state)
 {
     ShowLargeProject();
     if (!Problems) {
-        Problems = new TProblemsForm(Document());
+        Problems = new TProblemsForm(Document(), TaskWindow());
         QObject::connect(TaskWindow(), &TTaskForm::Checked, Problems, &TProblemsForm::ShowCheck);  // as View > Problems
         Problems->show();
         QCoreApplication::processEvents();

@@ -17,15 +17,13 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <utility>
 
 namespace {
 
 void SetUpProject()
 {
-    // Once for the program: a new project already holds its group "Start".
-    static bool built = false;
-    if (std::exchange(built, true))
+    // Once for the program: a new project holds only its group "Start".
+    if (Project().TaskList.TaskCount() > 1)
         return;
     BenchCatalogues().Clear();
     BenchCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));

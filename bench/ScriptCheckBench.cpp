@@ -12,7 +12,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,17 +54,14 @@ void BM_ReadServerScripts(benchmark::State& state)
 }
 BENCHMARK(BM_ReadServerScripts)->Unit(benchmark::kMillisecond);
 
-// The sample of one server in its load order, read into memory once.
+// The sample of one server in its load order, read into memory before a measurement.
 struct TLoadSample {
     std::vector<std::string> Names, Texts;
 };
 
-const TLoadSample& LoadSample(const char* server)
+TLoadSample LoadSample(const char* server)
 {
-    static std::map<std::string, TLoadSample> samples;
-    TLoadSample& sample = samples[server];
-    if (!sample.Names.empty())
-        return sample;
+    TLoadSample sample;
     const auto dir = std::filesystem::path(NPC_SOURCE_DIR) / ".." / "shared" / "data" / server;
     std::ifstream list(dir / "npc" / "load-order.txt");
     for (std::string line; std::getline(list, line);) {
@@ -82,7 +78,7 @@ const TLoadSample& LoadSample(const char* server)
 
 void CheckLoad(benchmark::State& state, const char* server, script::TTarget target)
 {
-    const TLoadSample& sample = LoadSample(server);
+    const TLoadSample sample = LoadSample(server);
     if (sample.Texts.empty()) {
         state.SkipWithError("the server data folder ../shared/data is not present");
         return;

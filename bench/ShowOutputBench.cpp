@@ -15,7 +15,7 @@
 #include "model/Tasks.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Tasks.h"
-#include "ui/QtText.h"
+#include "platform/TextEncoding.h"
 #include "ui/SyntaxHighlight.h"
 
 #include "BenchSupport.h"
@@ -82,7 +82,7 @@ void BM_HighlightAll(benchmark::State& state)
 {
     ShowLargeProject();
     for (auto _ : state)
-        HighlightAll(TaskWindow()->Output()->Editor());
+        HighlightAll(TaskWindow()->Output()->Editor(), Document().Encoding());
     Report(state);
 }
 BENCHMARK(BM_HighlightAll)->Unit(benchmark::kMillisecond);
@@ -96,7 +96,7 @@ void BM_PlainTextSameControl(benchmark::State& state)
     for (const std::string& line : TaskWindow()->Output()->ScriptLines())
         joined += line + '\n';
     joined.pop_back();
-    const QString text = ToQ(joined);
+    const QString text = Document().Encoding().ToQ(joined);
     for (QSyntaxHighlighter* highlighter : editor->findChildren<QSyntaxHighlighter*>())
         highlighter->setDocument(nullptr);
     for (auto _ : state) {
@@ -106,7 +106,7 @@ void BM_PlainTextSameControl(benchmark::State& state)
         QCoreApplication::processEvents();
     }
     Report(state);
-    HighlightAll(editor);
+    HighlightAll(editor, Document().Encoding());
 }
 BENCHMARK(BM_PlainTextSameControl)->Unit(benchmark::kMillisecond);
 

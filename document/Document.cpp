@@ -5,6 +5,7 @@
 #include "document/UndoSteps.h"
 
 #include <QScopedValueRollback>
+#include <QUuid>
 
 #include <stdexcept>
 
@@ -40,12 +41,25 @@ unsigned GroupPart(const TTask& task)
 
 std::unique_ptr<TTask> CopyTask(const TTask& task)
 {
+    return TaskFromRecord(TaskRecord(task));
+}
+
+std::string TaskRecord(const TTask& task)
+{
     TFileWriter record = MemoryRecordWriter("the copied task");
+    record.WriteByte(static_cast<std::uint8_t>(task.Kind()));
     task.SaveToFile(record);
-    TFileReader reader = MemoryRecordReader("the copied task", record.Bytes());
-    std::unique_ptr<TTask> copy = NewTaskOfKind(reader, static_cast<std::uint8_t>(task.Kind()));
-    copy->LoadFromFile(reader);
-    return copy;
+    return record.Bytes();
+}
+
+std::unique_ptr<TTask> TaskFromRecord(const std::string& bytes)
+{
+    TFileReader reader = MemoryRecordReader("the copied task", bytes);
+    std::unique_ptr<TTask> task = NewTaskOfKind(reader, reader.ReadByte());
+    task->LoadFromFile(reader);
+    if (!reader.AtEnd())
+        reader.Fail("bytes follow the task's record");
+    return task;
 }
 
 std::string KindName(TTaskKind kind)
@@ -102,6 +116,7 @@ std::string ShortCaption(const std::string& text)
 
 TProjectDocument::TProjectDocument(std::shared_ptr<const TServers> servers)
     : Servers_(servers ? std::move(servers) : throw std::invalid_argument("a document needs its servers")),
+      Identity_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
       Project_(std::make_unique<TProject>(Servers_->Catalogues()))
 {
     // The Edit menu's actions call Undo and Redo, but the history also runs its steps when it

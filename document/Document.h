@@ -12,8 +12,10 @@
 #include "model/Project.h"
 
 #include "model/Records.h"
+#include "platform/TextEncoding.h"
 
 #include <QObject>
+#include <QString>
 #include <QUndoStack>
 
 #include <functional>
@@ -65,6 +67,15 @@ public:
     // Servers read after the document was made (the start-up's, once the splash has read them):
     // the next new or loaded project takes them. The open project keeps the catalogues it has.
     void UseServers(std::shared_ptr<const TServers> servers);
+
+    // The encoding the project's bytes are shown and typed in, the document's own: a new document
+    // reads Latin-1 until its maker gives it the one chosen in the settings. A change leaves the
+    // bytes as they are; the windows bound to the document show them again.
+    const TTextEncoding& Encoding() const { return Encoding_; }
+    void SetEncoding(const TTextEncoding& encoding) { Encoding_ = encoding; }
+    // Names this document among the documents of every run of the program: a task copied to the
+    // clipboard carries it, so that a paste knows whether the task came from here.
+    const QString& Identity() const { return Identity_; }
 
     // The node a new task joins: last child of the selected node when it may hold the task (a
     // group, a block; see MayHold), else just before the selected node, else last child of the
@@ -139,6 +150,8 @@ private:
     void RunGuarded(F&& f);
 
     std::shared_ptr<const TServers> Servers_;
+    TTextEncoding Encoding_;
+    QString Identity_;
     std::unique_ptr<TProject> Project_;
     QUndoStack History_;
     // Set while the history takes a new step.
@@ -148,6 +161,10 @@ private:
 
 // A new task of the same kind holding the same record (caption, content, group number).
 std::unique_ptr<TTask> CopyTask(const TTask& task);
+// A task's kind and whole record as bytes (what a copy on the clipboard holds), and a new task read
+// back from them: EInOutError, naming what was wrong, for bytes that are not one whole task.
+std::string TaskRecord(const TTask& task);
+std::unique_ptr<TTask> TaskFromRecord(const std::string& bytes);
 
 // "group", "action", "message", "condition", "menu", "manual code", "command", "set", "if block",
 // "branch", "loop", "switch", "case", "call", "statement".

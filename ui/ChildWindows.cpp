@@ -21,10 +21,22 @@ static void InitProgramIconResource()
 
 namespace {
 
-QPointer<QMdiArea>& Host()
+constexpr const char* OpenerName = "npcOpener";
+
+// The owner a form was shown for, kept as the form's child: it may go first.
+class TOpenerLink final : public QObject {
+public:
+    TOpenerLink(QObject* form, QObject* opener) : QObject(form), Opener(opener)
+    {
+        setObjectName(QLatin1String(OpenerName));
+    }
+
+    QPointer<QObject> Opener;
+};
+
+TOpenerLink* OpenerLinkOf(const QWidget* form)
 {
-    static QPointer<QMdiArea> host;
-    return host;
+    return form->findChild<TOpenerLink*>(QLatin1String(OpenerName), Qt::FindDirectChildrenOnly);
 }
 
 QMdiSubWindow* SubWindowOf(QWidget* form)
@@ -72,25 +84,27 @@ QIcon ProgramIcon(const QString& themeName)
     return QIcon::fromTheme(themeName, ProgramIcon());
 }
 
-void SetChildHost(QMdiArea* area)
+QMdiArea* ChildHostOf(const QObject* owner)
 {
-    Host() = area;
-}
-
-QMdiArea* ChildHost()
-{
-    return Host().data();
+    const auto* widget = qobject_cast<const QWidget*>(owner);
+    const auto* frame = widget ? qobject_cast<const QMainWindow*>(widget->window()) : nullptr;
+    return frame ? qobject_cast<QMdiArea*>(frame->centralWidget()) : nullptr;
 }
 
 QWidget* ShowChildWindow(QWidget* form, QObject* owner)
 {
+    if (TOpenerLink* link = OpenerLinkOf(form))
+        link->Opener = owner;
+    else if (owner)
+        new TOpenerLink(form, owner);
+    QMdiArea* host = ChildHostOf(owner);
     QWidget* frame = SubWindowOf(form);
-    const bool framedNow = !frame && (Host() || !form->isVisible());
+    const bool framedNow = !frame && (host || !form->isVisible());
     // The size a form gave itself before it had a frame: the frame would take the layout's
     // least size instead.
-    const QSize wanted = framedNow && Host() && form->testAttribute(Qt::WA_Resized) ? form->size() : QSize();
-    if (!frame && Host()) {
-        auto* sub = Host()->addSubWindow(form);
+    const QSize wanted = framedNow && host && form->testAttribute(Qt::WA_Resized) ? form->size() : QSize();
+    if (!frame && host) {
+        auto* sub = host->addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose, form->testAttribute(Qt::WA_DeleteOnClose));
         // Without an icon of its own the frame would show the toolkit's logo, not the program's.
         sub->setWindowIcon(QApplication::windowIcon().isNull() ? ProgramIcon() : QApplication::windowIcon());
@@ -112,6 +126,14 @@ QWidget* ShowChildWindow(QWidget* form, QObject* owner)
         SetClientSize(form, wanted.width(), wanted.height());
     KeepInView(form);
     return frame;
+}
+
+QWidget* OpenerWindow(const QWidget* form)
+{
+    const TOpenerLink* link = OpenerLinkOf(form);
+    const auto* opener = link ? qobject_cast<const QWidget*>(link->Opener.data()) : nullptr;
+    QWidget* window = opener ? opener->window() : nullptr;
+    return window == form->window() ? nullptr : window;
 }
 
 QWidget* ChildFrame(QWidget* form)

@@ -1,6 +1,7 @@
 #pragma once
-// Every window of the editor is a child window of the main frame's MDI area. The frame registers
-// its area here; without one (unit tests of a single window) forms are shown as top-level windows.
+// Every window of the editor is a child window of its main frame's MDI area, the frame's central
+// widget, found from the window that opens it; without one (unit tests of a single window) forms
+// are shown as top-level windows.
 
 #include <QPointer>
 #include <QWidget>
@@ -17,13 +18,18 @@ class QString;
 QIcon ProgramIcon(const QString& themeName);
 QIcon ProgramIcon();
 
-void SetChildHost(QMdiArea* area);
-QMdiArea* ChildHost();
+// The MDI area of the main frame owner is shown in (owner itself when it is the frame); nullptr
+// when owner is not a widget inside one.
+QMdiArea* ChildHostOf(const QObject* owner);
 
-// Puts form into a child window of the frame (once) and shows it where it can be seen. A form of
-// fixed size gets a frame of fixed size, without a maximise box. When owner is given, the child
-// window is destroyed together with owner. Returns the window that frames form.
-QWidget* ShowChildWindow(QWidget* form, QObject* owner = nullptr);
+// Puts form into a child window of owner's frame (once) and shows it where it can be seen. A form
+// of fixed size gets a frame of fixed size, without a maximise box. The child window is destroyed
+// together with owner. Without owner, or outside a frame, form is a top-level window. Returns the
+// window that frames form.
+QWidget* ShowChildWindow(QWidget* form, QObject* owner);
+// The window of the owner form was last shown for by ShowChildWindow, while it lives; nullptr when
+// there is none, or when it is form's own window.
+QWidget* OpenerWindow(const QWidget* form);
 // The child window that frames form, or form itself when it has none.
 QWidget* ChildFrame(QWidget* form);
 // Closes the form's window and deletes the form once control is back in the event loop.

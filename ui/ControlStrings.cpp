@@ -1,6 +1,6 @@
 #include "ControlStrings.h"
 
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "model/Tasks.h"
 #include "script/ServerRules.h"
 
@@ -31,16 +31,17 @@ const void* DataObject(const QVariant& data)
 // FillGroupList hands out the groups themselves; the combo keeps only their numbers.
 class TGroupComboStrings final : public TStrings {
 public:
-    explicit TGroupComboStrings(QComboBox* combo) : Combo_(combo) {}
+    TGroupComboStrings(QComboBox* combo, const TTextEncoding& encoding) : Combo_(combo), Encoding_(encoding) {}
     void AddObject(const std::string& text, const void* object) override
     {
         const auto* group = static_cast<const TGroupTask*>(object);
-        Combo_->addItem(ToQ(text));
+        Combo_->addItem(Encoding_.ToQ(text));
         Combo_->setItemData(Combo_->count() - 1, group->GroupNumber, GroupRole);
     }
 
 private:
     QComboBox* Combo_;
+    const TTextEncoding& Encoding_;
 };
 
 } // namespace
@@ -59,12 +60,12 @@ void TComboStrings::EndUpdate()
 
 void TComboStrings::AddObject(const std::string& text, const void* object)
 {
-    Combo_->addItem(ToQ(text), ObjectData(object));
+    Combo_->addItem(Encoding_.ToQ(text), ObjectData(object));
 }
 
 void TListStrings::AddObject(const std::string& text, const void* object)
 {
-    auto* item = new QListWidgetItem(ToQ(text), List_);
+    auto* item = new QListWidgetItem(Encoding_.ToQ(text), List_);
     item->setData(ObjectRole, ObjectData(object));
 }
 
@@ -96,15 +97,15 @@ int IndexOfListObject(const QListWidget* list, const void* object)
     return -1;
 }
 
-void FillGroupCombo(QComboBox* combo, const TTaskList& tasks)
+void FillGroupCombo(QComboBox* combo, const TTaskList& tasks, const TTextEncoding& encoding)
 {
     const bool wasBlocked = combo->blockSignals(true);
-    TGroupComboStrings strings(combo);
+    TGroupComboStrings strings(combo, encoding);
     tasks.FillGroupList(strings);
     combo->blockSignals(wasBlocked);
 }
 
-void RefillGroupCombo(QComboBox* combo, const TTaskList& tasks)
+void RefillGroupCombo(QComboBox* combo, const TTaskList& tasks, const TTextEncoding& encoding)
 {
     const int current = combo->currentIndex();
     const std::optional<std::int32_t> chosen = ComboGroupNumber(combo, current);
@@ -113,7 +114,7 @@ void RefillGroupCombo(QComboBox* combo, const TTaskList& tasks)
         if (ComboGroupNumber(combo, i))
             combo->removeItem(i);
     }
-    FillGroupCombo(combo, tasks);
+    FillGroupCombo(combo, tasks, encoding);
     // An entry that stands for no group keeps its place before the groups.
     combo->setCurrentIndex(chosen ? IndexOfComboGroup(combo, tasks, *chosen) : current);
     combo->blockSignals(wasBlocked);
@@ -139,39 +140,40 @@ int IndexOfComboGroup(const QComboBox* combo, const TTaskList& tasks, std::int32
     return -1;
 }
 
-std::vector<std::string> EditLines(const QPlainTextEdit* edit)
+std::vector<std::string> EditLines(const QPlainTextEdit* edit, const TTextEncoding& encoding)
 {
     const QTextDocument* document = edit->document();
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(document->blockCount()));
     for (int i = 0; i < document->blockCount(); ++i)
-        lines.push_back(FromQ(document->findBlockByNumber(i).text()));
+        lines.push_back(encoding.FromQ(document->findBlockByNumber(i).text()));
     // The empty line after a final line break is where the caret can go, not a line of text.
     if (!lines.empty() && lines.back().empty())
         lines.pop_back();
     return lines;
 }
 
-void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines)
+void SetEditLines(QPlainTextEdit* edit, const std::vector<std::string>& lines, const TTextEncoding& encoding)
 {
     QStringList text;
     text.reserve(static_cast<qsizetype>(lines.size()));
     for (const std::string& line : lines)
-        text << ToQ(line);
+        text << encoding.ToQ(line);
     // A last line that is empty needs the break that ends it, or EditLines would not see it.
     if (!lines.empty() && lines.back().empty())
         text << QString();
     edit->setPlainText(text.join(QLatin1Char('\n')));
 }
 
-void FillServerMapCombo(QComboBox* combo, const TServerData& server)
+void FillServerMapCombo(QComboBox* combo, const TServerData& server, const TTextEncoding& encoding)
 {
     const TCatalogues& catalogues = server.Catalogues();
     const bool wasBlocked = combo->blockSignals(true);
     combo->clear();
-    const auto add = [combo](const std::string& text, const std::string& file) {
-        combo->addItem(ToQ(text));
-        combo->setItemData(combo->count() - 1, ToQ(file), MapRole);
+    const auto add = [combo, &encoding](const std::string& text, const std::string& file) {
+        combo->addItem(encoding.ToQ(text));
+        // The file name's bytes as they are: no encoding chosen later can change what is written.
+        combo->setItemData(combo->count() - 1, QByteArray::fromStdString(file), MapRole);
     };
     for (const auto& map : catalogues.Maps)
         add(map->Name, map->MapFile);
@@ -189,7 +191,7 @@ std::string ComboMapFile(const QComboBox* combo, int index)
 {
     if (index < 0 || index >= combo->count())
         return {};
-    return FromQ(combo->itemData(index, MapRole).toString());
+    return combo->itemData(index, MapRole).toByteArray().toStdString();
 }
 
 int IndexOfComboMap(const QComboBox* combo, const std::string& name)
@@ -200,11 +202,11 @@ int IndexOfComboMap(const QComboBox* combo, const std::string& name)
     return -1;
 }
 
-void ShowKeptMap(QComboBox* combo, const std::string& name)
+void ShowKeptMap(QComboBox* combo, const std::string& name, const TTextEncoding& encoding)
 {
-    combo->setPlaceholderText(name.empty() ? QString() : ToQ(name) + QStringLiteral(" (kept as written)"));
+    combo->setPlaceholderText(name.empty() ? QString() : encoding.ToQ(name) + QStringLiteral(" (kept as written)"));
     combo->setToolTip(name.empty() ? QString()
                                    : QStringLiteral("The server's map list has no map %1; it is written unchanged "
                                                     "until you pick one.")
-                                         .arg(ToQ(name)));
+                                         .arg(encoding.ToQ(name)));
 }

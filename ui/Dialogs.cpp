@@ -1,5 +1,9 @@
 #include "Dialogs.h"
 
+#include "ChildWindows.h"
+
+#include <QCoreApplication>
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -67,10 +71,23 @@ public:
     }
 };
 
-std::unique_ptr<TDialogs>& Current()
+constexpr const char* HolderName = "npcDialogs";
+
+// The dialogs a window holds for itself and the windows opened from it, as its child.
+class TDialogsHolder final : public QObject {
+public:
+    TDialogsHolder(QObject* window, std::unique_ptr<TDialogs> dialogs) : QObject(window), Dialogs(std::move(dialogs))
+    {
+        setObjectName(QLatin1String(HolderName));
+    }
+
+    std::unique_ptr<TDialogs> Dialogs;
+};
+
+TDialogsHolder* HolderOf(const QObject* object)
 {
-    static std::unique_ptr<TDialogs> dialogs = std::make_unique<TQtDialogs>();
-    return dialogs;
+    return object ? object->findChild<TDialogsHolder*>(QLatin1String(HolderName), Qt::FindDirectChildrenOnly)
+                  : nullptr;
 }
 
 } // namespace
@@ -118,15 +135,34 @@ TRecoveryAnswer TDialogs::RecoveryChoice(QWidget* owner, const QString& text)
     return TRecoveryAnswer::Restore;
 }
 
-TDialogs& Dialogs()
+std::unique_ptr<TDialogs> QtDialogs()
 {
-    return *Current();
+    return std::make_unique<TQtDialogs>();
 }
 
-std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs)
+TDialogs& Dialogs(const QWidget* owner)
 {
-    if (!dialogs)
-        dialogs = std::make_unique<TQtDialogs>();
-    std::swap(Current(), dialogs);
-    return dialogs;
+    for (const QWidget* window = owner ? owner->window() : nullptr; window; window = OpenerWindow(window))
+        if (TDialogsHolder* holder = HolderOf(window))
+            return *holder->Dialogs;
+    // A window outside any that holds dialogs: the real ones, which keep no state, held by the
+    // application once asked for.
+    QObject* application = QCoreApplication::instance();
+    TDialogsHolder* holder = HolderOf(application);
+    if (!holder)
+        holder = new TDialogsHolder(application, QtDialogs());
+    return *holder->Dialogs;
+}
+
+std::unique_ptr<TDialogs> SetDialogs(QWidget& window, std::unique_ptr<TDialogs> dialogs)
+{
+    TDialogsHolder* holder = HolderOf(&window);
+    std::unique_ptr<TDialogs> previous = holder ? std::move(holder->Dialogs) : nullptr;
+    if (holder && !dialogs)
+        delete holder;
+    else if (holder)
+        holder->Dialogs = std::move(dialogs);
+    else if (dialogs)
+        new TDialogsHolder(&window, std::move(dialogs));
+    return previous;
 }

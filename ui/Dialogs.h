@@ -1,6 +1,7 @@
 #pragma once
-// Message boxes, file dialogs and the colour chooser go through one replaceable object, so tests
-// answer them without a modal loop; the editor installs nothing and gets the real Qt dialogs.
+// Message boxes, file dialogs and the colour chooser go through a replaceable object, so tests
+// answer them without a modal loop. The main window holds the real Qt dialogs for itself and every
+// window in it; a test installs its own in the window it drives.
 
 #include "catalogue/Targets.h"
 
@@ -50,9 +51,15 @@ public:
     virtual TRecoveryAnswer RecoveryChoice(QWidget* owner, const QString& text);
 };
 
-TDialogs& Dialogs();
-// Installs dialogs (nullptr: the real ones again); returns the previous object.
-std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs);
+// The real Qt dialogs.
+std::unique_ptr<TDialogs> QtDialogs();
+// The dialogs of owner: those its window holds (the main window's, for a window in its workspace),
+// else those of the window it was opened from (ShowChildWindow's owner), and so on; the real ones
+// when none on that way holds any.
+TDialogs& Dialogs(const QWidget* owner);
+// Makes dialogs those of window and of the windows opened from it (nullptr: none of its own, so
+// that its opener's or the real ones answer); returns those it held before (nullptr: none).
+std::unique_ptr<TDialogs> SetDialogs(QWidget& window, std::unique_ptr<TDialogs> dialogs);
 
 // Runs a user command; an exception it raises is shown in the error box instead of leaving
 // through the event loop. Returns false when the command failed.
@@ -63,9 +70,9 @@ bool Guarded(QWidget* owner, F&& command)
         std::forward<F>(command)();
         return true;
     } catch (const std::exception& error) {
-        Dialogs().Error(owner, QString::fromUtf8(error.what()));
+        Dialogs(owner).Error(owner, QString::fromUtf8(error.what()));
     } catch (...) {
-        Dialogs().Error(owner, QStringLiteral("Unexpected error."));
+        Dialogs(owner).Error(owner, QStringLiteral("Unexpected error."));
     }
     return false;
 }

@@ -1,6 +1,6 @@
 #include "ExpressionField.h"
 
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "script/Parser.h"
 
@@ -46,16 +46,17 @@ std::string StatementProblem(const std::string& text, TServerTarget target)
     return result.Error ? Described(*result.Error) : std::string();
 }
 
-TExpressionField::TExpressionField(QLineEdit* edit, QLabel* message, TServerTarget target, TShape shape,
-                                   bool emptyAllowed)
-    : QObject(edit), Edit_(edit), Message_(message), Target_(target), Shape_(shape), EmptyAllowed_(emptyAllowed)
+TExpressionField::TExpressionField(QLineEdit* edit, QLabel* message, TServerTarget target, const TTextEncoding& encoding,
+                                   TShape shape, bool emptyAllowed)
+    : QObject(edit), Edit_(edit), Message_(message), Target_(target), Encoding_(encoding), Shape_(shape),
+      EmptyAllowed_(emptyAllowed)
 {
     connect(edit, &QLineEdit::textChanged, this, &TExpressionField::Check);
 }
 
 std::string TExpressionField::Text() const
 {
-    return Trimmed(FromQ(Edit_->text()));
+    return Trimmed(Encoding_.FromQ(Edit_->text()));
 }
 
 std::string TExpressionField::Problem() const
@@ -76,7 +77,7 @@ void TExpressionField::Check()
     // An empty field that must be filled is not yet an error while the user has typed nothing.
     const bool shown = !problem.empty() && !Edit_->text().isEmpty();
     Edit_->setStyleSheet(shown ? QStringLiteral("QLineEdit { color: red; }") : QString());
-    Edit_->setToolTip(shown ? ToQ(problem) : QString());
+    Edit_->setToolTip(shown ? Encoding_.ToQ(problem) : QString());
     if (Message_)
-        Message_->setText(shown ? ToQ(problem) : QString());
+        Message_->setText(shown ? Encoding_.ToQ(problem) : QString());
 }

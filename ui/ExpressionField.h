@@ -17,14 +17,17 @@ std::string ExpressionProblem(const std::string& text, TServerTarget target);
 // The same for text as one statement without its ';' (a for loop's start or step).
 std::string StatementProblem(const std::string& text, TServerTarget target);
 
+class TTextEncoding;
+
 class TExpressionField : public QObject {
     Q_OBJECT
 public:
     enum class TShape { Expression, Statement };
     // Checks edit as it changes; message (may be nullptr) shows the finding. Empty text is left
-    // alone when emptyAllowed.
-    TExpressionField(QLineEdit* edit, QLabel* message, TServerTarget target, TShape shape = TShape::Expression,
-                     bool emptyAllowed = false);
+    // alone when emptyAllowed. The text is read in encoding, the document's, which outlives the
+    // field.
+    TExpressionField(QLineEdit* edit, QLabel* message, TServerTarget target, const TTextEncoding& encoding,
+                     TShape shape = TShape::Expression, bool emptyAllowed = false);
 
     // What the reader found in the field's text now (or a character the script's encoding cannot
     // hold); empty when it is fit.
@@ -37,6 +40,7 @@ private:
     QLineEdit* Edit_;
     QLabel* Message_;
     TServerTarget Target_;
+    const TTextEncoding& Encoding_;
     TShape Shape_;
     bool EmptyAllowed_;
 };

@@ -7,7 +7,7 @@
 #include "Dialogs.h"
 #include "EditorControls.h"
 #include "Form_Items.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include <algorithm>
 
@@ -28,14 +28,14 @@ TActionForm::TActionForm(TProjectDocument& document, QWidget* parent)
     Ui_->setupUi(this);
     setFixedSize(400, 400);
 
-    TComboStrings jobs(Ui_->JobCombo);
+    TComboStrings jobs(Ui_->JobCombo, Encoding());
     Catalogues().FillJobList(jobs);
-    FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
-    FillServerMapCombo(Ui_->MapCombo, *Document().ServerData());
+    FillGroupCombo(Ui_->GroupCombo, Project().TaskList, Encoding());
+    FillServerMapCombo(Ui_->MapCombo, *Document().ServerData(), Encoding());
     // Only the user's own pick replaces a map kept by its name.
     connect(Ui_->MapCombo, &QComboBox::activated, this, [this] {
         MapPicked_ = true;
-        ShowKeptMap(Ui_->MapCombo, {});
+        ShowKeptMap(Ui_->MapCombo, {}, Encoding());
     });
     connect(Ui_->JobCombo, &QComboBox::activated, this, [this] {
         KeptJob_.reset();
@@ -68,7 +68,7 @@ void TActionForm::ShowActions(int isStatement)
     // Picking a value to compare runs no action: the window says what it lists.
     Ui_->ActionsGroup->setTitle(Values_ ? QStringLiteral("Values") : QStringLiteral("Actions"));
     Ui_->ActionsList->clear();
-    TListStrings actions(Ui_->ActionsList);
+    TListStrings actions(Ui_->ActionsList, Encoding());
     FillActionList(isStatement != 0, actions);
     Ui_->ActionsList->setCurrentRow(0);
     UpdateParamControls();
@@ -129,7 +129,7 @@ bool TActionForm::ChoicesMade() const
 
 void TActionForm::GroupsChanged()
 {
-    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList);
+    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList, Encoding());
     UpdateParamControls();
 }
 
@@ -208,7 +208,7 @@ void TActionForm::ShowMap(const TActionTask& task)
         KeptMapIndex_ = task.GetParam(i);
         const int row = task.MapName.empty() ? Ui_->MapCombo->currentIndex() : IndexOfComboMap(Ui_->MapCombo, KeptMap_);
         Ui_->MapCombo->setCurrentIndex(row);
-        ShowKeptMap(Ui_->MapCombo, row < 0 ? KeptMap_ : std::string());
+        ShowKeptMap(Ui_->MapCombo, row < 0 ? KeptMap_ : std::string(), Encoding());
         return;
     }
 }
@@ -265,11 +265,11 @@ void TActionForm::BrowseButtonClick()
         // Filling the picker takes a moment with a large item catalogue; say so first.
         Ui_->ItemIDLabel->setText(QStringLiteral("Please wait.."));
         repaint();
-        auto* picker = new TItemForm(Document().ServerData());
+        auto* picker = new TItemForm(Document().ServerData(), Encoding());
         picker->OnDone = [this](TItemForm* done, bool cancelled) { ItemPicked(done, cancelled); };
         picker->SelectItemID(Ui_->ItemIDEdit->Value());
         Picker_ = picker;
-        ShowChildWindow(picker);
+        ShowChildWindow(picker, this);
         Ui_->ItemIDLabel->setText(ItemIDCaption);
     });
 }
@@ -280,7 +280,7 @@ void TActionForm::ItemPicked(TItemForm* picker, bool cancelled)
     const TItem* item = picker->SelectedItem();
     if (!cancelled && item) {
         Ui_->ItemIDEdit->SetValue(item->ID);
-        Ui_->ItemIDLabel->setText(ItemIDCaption + QStringLiteral(" (") + ToQ(item->Name) + QLatin1Char(')'));
+        Ui_->ItemIDLabel->setText(ItemIDCaption + QStringLiteral(" (") + Encoding().ToQ(item->Name) + QLatin1Char(')'));
     }
     UpdateParamControls();
     // The user goes on where the picker was opened, in the field it filled, so that Enter

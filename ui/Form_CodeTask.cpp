@@ -4,7 +4,7 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "ExpressionField.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "model/BlockTasks.h"
 #include "model/CodeTasks.h"
@@ -51,11 +51,11 @@ bool IsVariableName(const std::string& name)
 }
 
 // The script text of a branch's checks, as the user edits it.
-QString ConditionText(const TProject& project, const TBranchTask& branch)
+QString ConditionText(const TProject& project, const TBranchTask& branch, const TTextEncoding& encoding)
 {
     std::vector<std::string> lines;
     TScriptWriter writer(project, lines);
-    return ToQ(ChecksScriptText(branch.Checks, writer, true));
+    return encoding.ToQ(ChecksScriptText(branch.Checks, writer, true));
 }
 
 } // namespace
@@ -147,7 +147,7 @@ QLineEdit* TCodeTaskForm::AddChecked(const QString& label, const QString& name, 
 {
     QLineEdit* edit = AddLine(label, name);
     const auto shape = statement ? TExpressionField::TShape::Statement : TExpressionField::TShape::Expression;
-    auto* field = new TExpressionField(edit, Message_, Project().HeaderInfo.Target, shape, emptyAllowed);
+    auto* field = new TExpressionField(edit, Message_, Project().HeaderInfo.Target, Encoding(), shape, emptyAllowed);
     Checked_.emplace_back(QString(label).remove(u'&').remove(u':'), field);
     return edit;
 }
@@ -210,7 +210,7 @@ void TCodeTaskForm::BuildFields()
                                   {QStringLiteral("Function (callfunc)"), QStringLiteral("Subroutine (callsub)")});
         NameEdit_ = AddLine(QStringLiteral("&Function:"), QStringLiteral("FunctionEdit"));
         GroupCombo_ = AddCombo(QStringLiteral("&Group:"), QStringLiteral("GroupCombo"), {});
-        FillGroupCombo(GroupCombo_, Project().TaskList);
+        FillGroupCombo(GroupCombo_, Project().TaskList, Encoding());
         GroupCombo_->setCurrentIndex(GroupCombo_->count() > 0 ? 0 : -1);
         AddArgs();
         break;
@@ -268,7 +268,7 @@ void TCodeTaskForm::UpdateControls()
 void TCodeTaskForm::GroupsChanged()
 {
     if (GroupCombo_)
-        RefillGroupCombo(GroupCombo_, Project().TaskList);
+        RefillGroupCombo(GroupCombo_, Project().TaskList, Encoding());
 }
 
 // ---- Loading ---------------------------------------------------------------------------------
@@ -290,16 +290,16 @@ void TCodeTaskForm::Load(const TTask& task)
     switch (task.Kind()) {
     case TTaskKind::Command: {
         const auto& command = static_cast<const TCommandTask&>(task);
-        CommandEdit_->setText(ToQ(command.Command));
-        SetEditLines(ArgsEdit_, command.Args);
+        CommandEdit_->setText(Encoding().ToQ(command.Command));
+        SetEditLines(ArgsEdit_, command.Args, Encoding());
         break;
     }
     case TTaskKind::Set: {
         const auto& set = static_cast<const TSetTask&>(task);
         ScopeCombo_->setCurrentIndex(static_cast<int>(set.Scope));
-        NameEdit_->setText(ToQ(set.Name));
-        IndexEdit_->setText(ToQ(set.Index));
-        ValueEdit_->setText(ToQ(set.Expression));
+        NameEdit_->setText(Encoding().ToQ(set.Name));
+        IndexEdit_->setText(Encoding().ToQ(set.Index));
+        ValueEdit_->setText(Encoding().ToQ(set.Expression));
         break;
     }
     case TTaskKind::Call: LoadCall(task); break;
@@ -307,18 +307,18 @@ void TCodeTaskForm::Load(const TTask& task)
         StatementCombo_->setCurrentIndex(static_cast<int>(static_cast<const TStatementTask&>(task).Statement));
         break;
     case TTaskKind::Loop: LoadLoop(task); break;
-    case TTaskKind::Switch: ValueEdit_->setText(ToQ(static_cast<const TSwitchTask&>(task).Value)); break;
+    case TTaskKind::Switch: ValueEdit_->setText(Encoding().ToQ(static_cast<const TSwitchTask&>(task).Value)); break;
     case TTaskKind::Case: {
         const auto& branch = static_cast<const TCaseTask&>(task);
         DefaultCheck_->setChecked(branch.IsDefault);
-        ValueEdit_->setText(ToQ(branch.Value));
+        ValueEdit_->setText(Encoding().ToQ(branch.Value));
         break;
     }
     case TTaskKind::Branch:
-        LoadedCondition_ = ConditionText(Project(), static_cast<const TBranchTask&>(task));
+        LoadedCondition_ = ConditionText(Project(), static_cast<const TBranchTask&>(task), Encoding());
         ConditionEdit_->setText(LoadedCondition_);
         break;
-    case TTaskKind::Group: NameEdit_->setText(ToQ(static_cast<const TGroupTask&>(task).LabelName)); break;
+    case TTaskKind::Group: NameEdit_->setText(Encoding().ToQ(static_cast<const TGroupTask&>(task).LabelName)); break;
     default: break;
     }
 }
@@ -327,19 +327,19 @@ void TCodeTaskForm::LoadCall(const TTask& task)
 {
     const auto& call = static_cast<const TCallTask&>(task);
     CallKindCombo_->setCurrentIndex(static_cast<int>(call.CallKind));
-    NameEdit_->setText(ToQ(call.Function));
+    NameEdit_->setText(Encoding().ToQ(call.Function));
     const int group = IndexOfComboGroup(GroupCombo_, Project().TaskList, call.TargetGroup);
     GroupCombo_->setCurrentIndex(group);
-    SetEditLines(ArgsEdit_, call.Args);
+    SetEditLines(ArgsEdit_, call.Args, Encoding());
 }
 
 void TCodeTaskForm::LoadLoop(const TTask& task)
 {
     const auto& loop = static_cast<const TLoopTask&>(task);
     LoopKindCombo_->setCurrentIndex(static_cast<int>(loop.LoopKind));
-    InitEdit_->setText(ToQ(loop.Init));
-    ConditionEdit_->setText(ToQ(loop.Condition));
-    StepEdit_->setText(ToQ(loop.Step));
+    InitEdit_->setText(Encoding().ToQ(loop.Init));
+    ConditionEdit_->setText(Encoding().ToQ(loop.Condition));
+    StepEdit_->setText(Encoding().ToQ(loop.Step));
 }
 
 // ---- Apply -----------------------------------------------------------------------------------
@@ -349,7 +349,7 @@ std::vector<std::string> TCodeTaskForm::Args() const
     std::vector<std::string> args;
     if (!ArgsEdit_)
         return args;
-    for (const std::string& line : EditLines(ArgsEdit_)) {
+    for (const std::string& line : EditLines(ArgsEdit_, Encoding())) {
         if (line.find_first_not_of(" \t") != std::string::npos)
             args.push_back(line);
     }
@@ -369,7 +369,7 @@ void TCodeTaskForm::CheckArgs() const
 
 std::vector<script::TDiagnostic> TCodeTaskForm::CommandFindings() const
 {
-    TCommandTask typed(FromQ(CommandEdit_->text().trimmed()), Args());
+    TCommandTask typed(Encoding().FromQ(CommandEdit_->text().trimmed()), Args());
     return CommandProblems(typed, Project().HeaderInfo.Target);
 }
 
@@ -385,17 +385,17 @@ void TCodeTaskForm::CheckCommand() const
 // thing the server would say against the statement.
 void TCodeTaskForm::ShowCommandStatus()
 {
-    const std::string name = FromQ(CommandEdit_->text().trimmed());
+    const std::string name = Encoding().FromQ(CommandEdit_->text().trimmed());
     const std::string pattern = CommandArgumentsText(name, Project().HeaderInfo.Target);
-    PatternLabel_->setText(pattern.empty() ? QString() : QStringLiteral("Takes ") + ToQ(pattern));
+    PatternLabel_->setText(pattern.empty() ? QString() : QStringLiteral("Takes ") + Encoding().ToQ(pattern));
     const auto found = name.empty() ? std::vector<script::TDiagnostic>() : CommandFindings();
     const bool error = !found.empty() && found.front().Severity == script::TSeverity::Error;
-    Message_->setText(found.empty() ? QString() : ToQ((error ? "" : "Warning: ") + found.front().Message));
+    Message_->setText(found.empty() ? QString() : Encoding().ToQ((error ? "" : "Warning: ") + found.front().Message));
 }
 
 void TCodeTaskForm::CheckNames() const
 {
-    const std::string name = NameEdit_ ? FromQ(NameEdit_->text().trimmed()) : std::string();
+    const std::string name = NameEdit_ ? Encoding().FromQ(NameEdit_->text().trimmed()) : std::string();
     if (Kind_ == TTaskKind::Set && !IsVariableName(SplitVariable(name).second))
         throw EListError("A variable's name is letters, digits and '_' (and '$' at the end for text).");
     if (Kind_ == TTaskKind::Call) {
@@ -423,14 +423,14 @@ bool TCodeTaskForm::ReadyToApply() const
             continue;
         const std::string problem = field->Problem();
         if (!problem.empty())
-            throw EListError(FromQ(label) + ": " + problem + ".");
+            throw EListError(Encoding().FromQ(label) + ": " + problem + ".");
     }
     if (Kind_ == TTaskKind::Command)
         CheckCommand();
     CheckArgs();
     CheckNames();
     if (Kind_ == TTaskKind::Loop && LoopKindCombo_->currentIndex() != static_cast<int>(TLoopKind::For) &&
-        FromQ(ConditionEdit_->text().trimmed()).empty())
+        Encoding().FromQ(ConditionEdit_->text().trimmed()).empty())
         throw EListError("Condition: a while loop needs one.");
     return true;
 }
@@ -452,7 +452,7 @@ std::unique_ptr<TTask> TCodeTaskForm::NewTask() const
 
 void TCodeTaskForm::Store(TTask& task) const
 {
-    const auto text = [](const QLineEdit* edit) { return FromQ(edit->text().trimmed()); };
+    const auto text = [this](const QLineEdit* edit) { return Encoding().FromQ(edit->text().trimmed()); };
     switch (task.Kind()) {
     case TTaskKind::Command: {
         auto& command = static_cast<TCommandTask&>(task);

@@ -8,7 +8,7 @@
 #include "EditorControls.h"
 #include "ExpressionField.h"
 #include "Form_Actions.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "platform/Errors.h"
 
@@ -32,14 +32,14 @@ TConForm::TConForm(TProjectDocument& document, QWidget* parent)
     setFixedSize(FormWidth, FormHeight + ExpressionRowHeight);
     MakeExpressionRow();
 
-    TComboStrings variables(Ui_->VarCombo);
+    TComboStrings variables(Ui_->VarCombo, Encoding());
     FillVariableList(variables);
     Ui_->VarCombo->setCurrentIndex(0);
-    TComboStrings jobs(Ui_->JobCombo);
+    TComboStrings jobs(Ui_->JobCombo, Encoding());
     Catalogues().FillJobList(jobs);
     Ui_->JobCombo->setCurrentIndex(Ui_->JobCombo->count() > 0 ? 0 : -1);
     Ui_->GroupCombo->addItem(QStringLiteral("Group Exit"));
-    FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
+    FillGroupCombo(Ui_->GroupCombo, Project().TaskList, Encoding());
     Ui_->GroupCombo->setCurrentIndex(0);
     Working_ = std::make_unique<TConTask>();
 
@@ -89,7 +89,7 @@ bool TConForm::TargetChosen() const
 
 void TConForm::GroupsChanged()
 {
-    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList);
+    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList, Encoding());
     UpdateConControls();
 }
 
@@ -159,7 +159,7 @@ std::int32_t TConForm::ReadToThisValue(ParamTypes kind) const
 
 void TConForm::AppendLine(TConCheck* check)
 {
-    TListStrings lines(Ui_->CheckList);
+    TListStrings lines(Ui_->CheckList, Encoding());
     lines.AddObject(CheckText(*check, Catalogues()), check);
     Ui_->CheckList->setCurrentRow(Ui_->CheckList->count() - 1);
 }
@@ -181,7 +181,7 @@ void TConForm::ActButtonClick()
         // says what the pick is for.
         editor->setWindowTitle(QStringLiteral("Value to Compare"));
         ValueEditor_ = editor;
-        ShowChildWindow(editor);
+        ShowChildWindow(editor, this);
         UpdateConControls();
     });
 }
@@ -194,7 +194,7 @@ void TConForm::ValuePicked(TTaskEditorForm* editor, bool cancelled)
         if (auto* action = dynamic_cast<TActionTask*>(picked.get())) {
             picked.release();
             PendingValueAction_.reset(action);
-            Ui_->ActLabel->setText(ValueCaption + QStringLiteral(": ") + ToQ(action->Caption));
+            Ui_->ActLabel->setText(ValueCaption + QStringLiteral(": ") + Encoding().ToQ(action->Caption));
         }
     }
     UpdateConControls();
@@ -235,7 +235,7 @@ void TConForm::MakeExpressionRow()
     message->setObjectName(QStringLiteral("ExpressionStatus"));
     message->setGeometry(8, FormHeight + 46, 552, 16);
     message->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
-    Expression_ = new TExpressionField(ExpressionEdit_, message, Project().HeaderInfo.Target);
+    Expression_ = new TExpressionField(ExpressionEdit_, message, Project().HeaderInfo.Target, Encoding());
     connect(ExpressionEdit_, &QLineEdit::textChanged, this, &TConForm::UpdateConControls);
     connect(AddExpressionButton_, &QPushButton::clicked, this, &TConForm::AddExpressionClick);
     connect(ExpressionEdit_, &QLineEdit::returnPressed, this, &TConForm::AddExpressionClick);

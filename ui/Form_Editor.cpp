@@ -85,7 +85,7 @@ void TEditorForm::ShowScript(std::vector<std::string> lines)
 {
     {
         TUpdatesSuspended suspended(Editor());
-        UpdateScriptText(Editor(), Lines_, lines, &Document_);
+        UpdateScriptText(Editor(), Lines_, lines, Document_.Encoding(), &Document_);
     }
     Lines_ = std::move(lines);
 }

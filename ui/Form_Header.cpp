@@ -4,7 +4,7 @@
 #include "ChildWindows.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "model/Records.h"
 #include "document/Document.h"
 
@@ -14,15 +14,15 @@
 #include <algorithm>
 
 
-QString CommentsToEditText(const std::string& comments)
+QString CommentsToEditText(const std::string& comments, const TTextEncoding& encoding)
 {
-    QString text = ToQ(comments);
+    QString text = encoding.ToQ(comments);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     return text;
 }
 
-std::string EditTextToComments(const QString& text)
+std::string EditTextToComments(const QString& text, const TTextEncoding& encoding)
 {
     QStringList lines = text.split(u'\n');
     // The empty line after a final line break is where the caret can go, not a line of text.
@@ -30,7 +30,7 @@ std::string EditTextToComments(const QString& text)
         lines.removeLast();
     std::string comments;
     for (const QString& line : lines)
-        comments += FromQ(line) + "\r\n";
+        comments += encoding.FromQ(line) + "\r\n";
     return comments;
 }
 
@@ -42,7 +42,7 @@ THeaderForm::THeaderForm(TProjectDocument& document, QWidget* parent)
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &THeaderForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &THeaderForm::CancelButtonClick);
     for (const TTargetRules& rules : ServerTargets())
-        Ui_->TargetCombo->addItem(ToQ(rules.Name));
+        Ui_->TargetCombo->addItem(Document_.Encoding().ToQ(rules.Name));
     for (QLineEdit* edit : {Ui_->NameEdit, Ui_->AuthorEdit, Ui_->VersionEdit, Ui_->CompatEdit, Ui_->DescEdit}) {
         // A stored text longer than the limit stays whole; typing can only shorten it until it
         // is back under the limit.
@@ -71,7 +71,7 @@ THeaderForm::~THeaderForm() = default;
 
 void THeaderForm::SetField(QLineEdit* edit, const std::string& text)
 {
-    const QString shown = ToQ(text);
+    const QString shown = Document_.Encoding().ToQ(text);
     // QLineEdit cuts a text set from the program to its maximum length.
     edit->setMaxLength(std::max<int>(FieldLimit, static_cast<int>(shown.size())));
     edit->setText(shown);
@@ -85,7 +85,7 @@ void THeaderForm::FormCreate()
     SetField(Ui_->VersionEdit, HeaderInfo.Version);
     SetField(Ui_->CompatEdit, HeaderInfo.Compatible);
     SetField(Ui_->DescEdit, HeaderInfo.Description);
-    Ui_->CommentsEdit->setPlainText(CommentsToEditText(HeaderInfo.Comments));
+    Ui_->CommentsEdit->setPlainText(CommentsToEditText(HeaderInfo.Comments, Document_.Encoding()));
     const auto& targets = ServerTargets();
     for (std::size_t i = 0; i < targets.size(); ++i)
         if (targets[i].Target == HeaderInfo.Target)
@@ -99,7 +99,7 @@ void THeaderForm::TargetComboChange()
     const int chosen = Ui_->TargetCombo->currentIndex();
     if (chosen < 0)
         return;
-    if (IsDefaultCompatible(FromQ(Ui_->CompatEdit->text())))
+    if (IsDefaultCompatible(Document_.Encoding().FromQ(Ui_->CompatEdit->text())))
         SetField(Ui_->CompatEdit, ServerTargets()[static_cast<std::size_t>(chosen)].DefaultCompatible);
 }
 
@@ -109,12 +109,12 @@ void THeaderForm::ApplyButtonClick()
     // leaves the header as it was and the window open.
     const bool stored = Guarded(this, [this] {
         TNPCHeader header;
-        header.ScriptName = FromQ(Ui_->NameEdit->text());
-        header.Author = FromQ(Ui_->AuthorEdit->text());
-        header.Version = FromQ(Ui_->VersionEdit->text());
-        header.Compatible = FromQ(Ui_->CompatEdit->text());
-        header.Description = FromQ(Ui_->DescEdit->text());
-        header.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText());
+        header.ScriptName = Document_.Encoding().FromQ(Ui_->NameEdit->text());
+        header.Author = Document_.Encoding().FromQ(Ui_->AuthorEdit->text());
+        header.Version = Document_.Encoding().FromQ(Ui_->VersionEdit->text());
+        header.Compatible = Document_.Encoding().FromQ(Ui_->CompatEdit->text());
+        header.Description = Document_.Encoding().FromQ(Ui_->DescEdit->text());
+        header.Comments = EditTextToComments(Ui_->CommentsEdit->toPlainText(), Document_.Encoding());
         header.Target = ServerTargets()[static_cast<std::size_t>(Ui_->TargetCombo->currentIndex())].Target;
         Document_.SetHeader(header);
     });

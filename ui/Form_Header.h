@@ -11,6 +11,7 @@
 namespace Ui {
 class THeaderForm;
 }
+class TTextEncoding;
 class TProjectDocument;
 class QLineEdit;
 
@@ -40,5 +41,5 @@ private:
 
 // The comments as the control shows them (line breaks of any kind become one line break each),
 // and back as the header stores them: every line followed by CR LF; no lines, no text.
-QString CommentsToEditText(const std::string& comments);
-std::string EditTextToComments(const QString& text);
+QString CommentsToEditText(const std::string& comments, const TTextEncoding& encoding);
+std::string EditTextToComments(const QString& text, const TTextEncoding& encoding);

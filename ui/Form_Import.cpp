@@ -1,6 +1,6 @@
 #include "Form_Import.h"
 
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "SyntaxHighlight.h"
 #include "document/Document.h"
 #include "import/ImportProof.h"
@@ -24,24 +24,25 @@ namespace {
 constexpr int PreviewWidth = 640;
 constexpr int PreviewHeight = 360;
 
-QString CandidateText(const TImportCandidate& c)
+QString CandidateText(const TImportCandidate& c, const TTextEncoding& encoding)
 {
-    QString text = ToQ(c.Name) + QStringLiteral("  (lines %1-%2)").arg(c.FirstLine).arg(c.LastLine);
+    QString text = encoding.ToQ(c.Name) + QStringLiteral("  (lines %1-%2)").arg(c.FirstLine).arg(c.LastLine);
     if (!c.Importable)
-        text += QStringLiteral(": ") + ToQ(c.Reason);
+        text += QStringLiteral(": ") + encoding.ToQ(c.Reason);
     return text;
 }
 
 } // namespace
 
-TImportForm::TImportForm(std::string fileName, std::string text, TServerTarget target, QWidget* parent)
-    : QDialog(parent), FileName_(std::move(fileName)), Text_(std::move(text))
+TImportForm::TImportForm(std::string fileName, std::string text, TServerTarget target, const TTextEncoding& encoding,
+                         QWidget* parent)
+    : QDialog(parent), FileName_(std::move(fileName)), Text_(std::move(text)), Encoding_(encoding)
 {
     setWindowTitle(QStringLiteral("Import Script - ") + QString::fromStdString(FileName_));
     ServerCombo_ = new QComboBox(this);
     ServerCombo_->setObjectName(QStringLiteral("ServerCombo"));
     for (const TTargetRules& rules : ServerTargets()) {
-        ServerCombo_->addItem(ToQ(rules.Name));
+        ServerCombo_->addItem(Encoding_.ToQ(rules.Name));
         if (rules.Target == target)
             ServerCombo_->setCurrentIndex(ServerCombo_->count() - 1);
     }
@@ -90,7 +91,7 @@ void TImportForm::ReadForTarget()
     Source_ = std::make_unique<TImportSource>(FileName_, Text_, ChosenTarget());
     Candidates_ = ListCandidates(*Source_);
     for (const TImportCandidate& c : Candidates_) {
-        auto* item = new QListWidgetItem(CandidateText(c), NpcList_);
+        auto* item = new QListWidgetItem(CandidateText(c, Encoding_), NpcList_);
         if (!c.Importable)
             item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
     }
@@ -115,7 +116,7 @@ void TImportForm::NpcListChange()
     const int row = NpcList_->currentRow();
     const bool valid = row >= 0 && row < static_cast<int>(Candidates_.size());
     PreviewEdit_->setPlainText(
-        valid ? ToQ(Source_->Slice(Source_->File.Entries[Candidates_[static_cast<std::size_t>(row)].Entry].Range)) : QString());
+        valid ? Encoding_.ToQ(Source_->Slice(Source_->File.Entries[Candidates_[static_cast<std::size_t>(row)].Entry].Range)) : QString());
     Buttons_->button(QDialogButtonBox::Ok)->setEnabled(ChosenEntry().has_value());
 }
 
@@ -134,7 +135,7 @@ QStringList ImportChosenNpc(TProjectDocument& document, const TImportSource& sou
     TProvedImport result = ImportAndProve(source, source.File.Entries.at(entry), options);
     QStringList notes;
     for (const std::string& note : result.Import.Notes)
-        notes << ToQ(note);
+        notes << document.Encoding().ToQ(note);
     document.ReplaceProject("Import script", std::move(result.Import.Project));
     return notes;
 }

@@ -5,6 +5,7 @@
 
 #include "catalogue/Targets.h"
 #include "import/Import.h"
+#include "platform/TextEncoding.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -26,7 +27,9 @@ class TImportForm : public QDialog {
     Q_OBJECT
 public:
     // The file's text, read first for target (the server the author works for now).
-    TImportForm(std::string fileName, std::string text, TServerTarget target, QWidget* parent = nullptr);
+    // The file's text is shown in encoding.
+    TImportForm(std::string fileName, std::string text, TServerTarget target, const TTextEncoding& encoding,
+                QWidget* parent = nullptr);
     ~TImportForm() override;
 
     // The file as read for the server chosen.
@@ -42,6 +45,7 @@ private:
 
     std::string FileName_;
     std::string Text_;
+    TTextEncoding Encoding_;
     std::unique_ptr<TImportSource> Source_;
     std::vector<TImportCandidate> Candidates_;
     QComboBox* ServerCombo_;

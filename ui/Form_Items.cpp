@@ -5,7 +5,7 @@
 #include "ChildWindows.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "script/Text.h"
 
 #include <QAbstractTableModel>
@@ -45,7 +45,8 @@ class TItemTableModel final : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void Fill(const TOwnedList<TItem>& items)
+    // The names shown are read in encoding.
+    void Fill(const TOwnedList<TItem>& items, const TTextEncoding& encoding)
     {
         beginResetModel();
         All_.clear();
@@ -57,7 +58,7 @@ public:
         Rows_.clear();
         Rows_.reserve(All_.size());
         for (TRow& row : All_) {
-            row.Shown = ToQ(row.Caption);
+            row.Shown = encoding.ToQ(row.Caption);
             row.ID = Unsigned(row.Item->ID);
             Rows_.push_back(&row);
         }
@@ -179,7 +180,7 @@ private:
     std::vector<const TRow*> Rows_;
 };
 
-TItemForm::TItemForm(std::shared_ptr<const TServerData> server, QWidget* parent)
+TItemForm::TItemForm(std::shared_ptr<const TServerData> server, const TTextEncoding& encoding, QWidget* parent)
     : QWidget(parent), Server_(std::move(server)), Ui_(std::make_unique<Ui::TItemForm>()),
       Model_(new TItemTableModel(this))
 {
@@ -194,7 +195,7 @@ TItemForm::TItemForm(std::shared_ptr<const TServerData> server, QWidget* parent)
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     KeepSelectionVisible(view);
 
-    Model_->Fill(Server_->Catalogues().Items);
+    Model_->Fill(Server_->Catalogues().Items, encoding);
     MeasureColumns();
     FitColumns();
     view->viewport()->installEventFilter(this);

@@ -15,13 +15,16 @@ class TItemForm;
 }
 class TItemTableModel;
 
+class TTextEncoding;
+
 class TItemForm : public QWidget {
     Q_OBJECT
 public:
     using TDoneHandler = std::function<void(TItemForm* picker, bool cancelled)>;
 
-    // Lists the items of server's catalogue, which the picker holds while it is open.
-    explicit TItemForm(std::shared_ptr<const TServerData> server, QWidget* parent = nullptr);
+    // Lists the items of server's catalogue, which the picker holds while it is open, their names
+    // read in encoding.
+    TItemForm(std::shared_ptr<const TServerData> server, const TTextEncoding& encoding, QWidget* parent = nullptr);
     ~TItemForm() override;
 
     // Selects and shows the row of the item numbered id, the one the editor holds now; the first

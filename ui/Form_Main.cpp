@@ -16,7 +16,7 @@
 #include "Form_Tasks.h"
 #include "HelpViewer.h"
 #include "HistoryActions.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "Startup.h"
 #include "TargetMenu.h"
 #include "WindowPlaces.h"
@@ -45,6 +45,9 @@
 
 namespace {
 
+// Where the text encoding chosen last is remembered between runs.
+constexpr const char* EncodingSetting = "ScriptTextEncoding";
+
 constexpr int HeaderClientWidth = 400;
 constexpr int HeaderClientHeight = 400;
 
@@ -63,10 +66,10 @@ QString FileNameOf(const std::string& path)
 
 } // namespace
 
-QString ProjectFileStem(const std::string& npcName)
+QString ProjectFileStem(const std::string& npcName, const TTextEncoding& encoding)
 {
     // The name players see: before the server's "::" unique part and "#" hidden part.
-    QString name = ToQ(npcName.substr(0, std::min(npcName.find("::"), npcName.find('#'))));
+    QString name = encoding.ToQ(npcName.substr(0, std::min(npcName.find("::"), npcName.find('#'))));
     const QString refused = QStringLiteral("\\/:*?\"<>|");
     name.removeIf([&refused](QChar c) { return c.category() == QChar::Other_Control || refused.contains(c); });
     name = name.trimmed();
@@ -75,9 +78,10 @@ QString ProjectFileStem(const std::string& npcName)
     return name.isEmpty() ? QStringLiteral("Untitled") : name;
 }
 
-QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow)
+QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow,
+                       const TTextEncoding& encoding)
 {
-    const QString what = kind == "group" ? QStringLiteral("group ") + ToQ(caption) : ToQ(kind);
+    const QString what = kind == "group" ? QStringLiteral("group ") + encoding.ToQ(caption) : encoding.ToQ(kind);
     const QString undoKey = QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText);
     if (tasksBelow <= 0)
         return QStringLiteral("Deleted %1: %2 restores it").arg(what, undoKey);
@@ -104,7 +108,11 @@ TMainForm::TMainForm(QWidget* parent)
 {
     Ui_->setupUi(this);
     QuitApplication = [] { QCoreApplication::exit(0); };
-    SetChildHost(Ui_->ClientArea);
+    // The real dialogs, for this window and every window in it, until a report or a test installs
+    // its own.
+    SetDialogs(*this, QtDialogs());
+    Encoding_ = TTextEncoding::Remembered(QSettings().value(QLatin1String(EncodingSetting)).toString().toStdString());
+    Document_->SetEncoding(Encoding_);
     KeepChildrenInside(Ui_->ClientArea);
     ConnectCommands();
     BuildEditMenu();
@@ -122,7 +130,7 @@ TMainForm::TMainForm(QWidget* parent)
     connect(Document_.get(), &TProjectDocument::Changed, this, [this] { UpdateTitle(); });
     connect(Document_.get(), &TProjectDocument::Deleted, this,
             [this](const std::string& kind, const std::string& caption, int tasksBelow) {
-                statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow));
+                statusBar()->showMessage(DeletedMessage(kind, caption, tasksBelow, Document_->Encoding()));
             });
     // "Ctrl+Z restores it" is stale once an undo or a redo has run.
     connect(Document_.get(), &TProjectDocument::Changed, this, [this](const TProjectChange& change) {
@@ -135,8 +143,6 @@ TMainForm::~TMainForm()
 {
     // The windows inside follow the document to their last moment: they go first.
     DeleteChildrenFirst(*this, true);
-    if (ChildHost() == Ui_->ClientArea)
-        SetChildHost(nullptr);
     // Still up when the program ends within its first seconds.
     delete Splash_.data();
 }
@@ -233,7 +239,7 @@ void TMainForm::BuildOptionsMenu()
         QAction* action = encodings->addAction(QString::fromLatin1(encoding.Title));
         action->setObjectName(QStringLiteral("Encoding_") + QString::fromLatin1(encoding.Name));
         action->setCheckable(true);
-        action->setChecked(&encoding == &ScriptEncoding());
+        action->setChecked(&encoding == &Encoding_.Encoding());
         action->setEnabled(ScriptEncodingAvailable(encoding));
         group->addAction(action);
         const std::string name = encoding.Name;
@@ -245,7 +251,9 @@ void TMainForm::BuildOptionsMenu()
 
 void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 {
-    SetScriptEncoding(encoding);
+    Encoding_ = TTextEncoding::Named(encoding);
+    QSettings().setValue(QLatin1String(EncodingSetting), QString::fromLatin1(Encoding_.Encoding().Name));
+    Document_->SetEncoding(Encoding_);
     // The bytes stay as they are; only their characters on screen change. Open editors keep the
     // text they show and write it in the new encoding when applied.
     if (NPC_)
@@ -262,7 +270,7 @@ void TMainForm::OptionsScriptEncoding(const std::string& encoding)
 void TMainForm::UpdateTitle()
 {
     setWindowTitle(QString::fromUtf8(TitleText(Document_->Project())));
-    ServerLabel_->setText(QStringLiteral("Server: ") + ToQ(RulesOf(Document_->Project().HeaderInfo.Target).Name));
+    ServerLabel_->setText(QStringLiteral("Server: ") + Document_->Encoding().ToQ(RulesOf(Document_->Project().HeaderInfo.Target).Name));
 }
 
 bool TMainForm::QuerySave(const QString& before)
@@ -272,7 +280,7 @@ bool TMainForm::QuerySave(const QString& before)
         return true;
     const QString name = project.ProjectFileName.empty() ? QStringLiteral("this new project")
                                                          : FileNameOf(project.ProjectFileName);
-    switch (Dialogs().Question(this, QStringLiteral("Save the changes to %1 before %2?").arg(name, before),
+    switch (Dialogs(this).Question(this, QStringLiteral("Save the changes to %1 before %2?").arg(name, before),
                                QStringLiteral("Unsaved Changes"))) {
     case TAnswer::Cancel:
         return false;
@@ -301,7 +309,7 @@ QString TMainForm::SuggestedProjectFile() const
     const TProject& project = Document_->Project();
     if (!project.ProjectFileName.empty())
         return QFile::decodeName(project.ProjectFileName.c_str());
-    return QDir(DialogFolder()).filePath(ProjectFileStem(project.NPCInfo.Name) + QStringLiteral(".NPC"));
+    return QDir(DialogFolder()).filePath(ProjectFileStem(project.NPCInfo.Name, Document_->Encoding()) + QStringLiteral(".NPC"));
 }
 
 void TMainForm::FileNew()
@@ -313,7 +321,7 @@ void TMainForm::FileNew()
 
 void TMainForm::FileLoad()
 {
-    const QString path = Dialogs().OpenProjectFileName(this, DialogFolder());
+    const QString path = Dialogs(this).OpenProjectFileName(this, DialogFolder());
     if (path.isEmpty() || !QuerySave(QStringLiteral("loading ") + QFileInfo(path).fileName()))
         return;
     // A file that is refused leaves the open project as it was, edits, history and all.
@@ -328,23 +336,23 @@ void TMainForm::OpenProject(const QString& path)
 
 void TMainForm::FileImport()
 {
-    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
+    const QString path = Dialogs(this).OpenScriptFileName(this, DialogFolder());
     if (path.isEmpty())
         return;
     RememberFolder(path);
     const std::string file = QFile::encodeName(path).toStdString();
-    TImportForm chooser(file, ReadWholeFile(file), Document_->Project().HeaderInfo.Target, this);
+    TImportForm chooser(file, ReadWholeFile(file), Document_->Project().HeaderInfo.Target, Document_->Encoding(), this);
     if (chooser.exec() != QDialog::Accepted || !chooser.ChosenEntry() ||
         !QuerySave(QStringLiteral("importing ") + QFileInfo(path).fileName()))
         return;
     const QStringList notes = ImportChosenNpc(*Document_, chooser.Source(), *chooser.ChosenEntry(), chooser.ChosenTarget());
     if (!notes.isEmpty())
-        Dialogs().Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
+        Dialogs(this).Message(this, notes.join(u'\n'), QStringLiteral("Import Script"));
 }
 
 void TMainForm::FileOpenScript()
 {
-    const QString path = Dialogs().OpenScriptFileName(this, DialogFolder());
+    const QString path = Dialogs(this).OpenScriptFileName(this, DialogFolder());
     if (path.isEmpty())
         return;
     RememberFolder(path);
@@ -356,7 +364,7 @@ TScriptFileForm* TMainForm::OpenScriptFile(const QString& path)
     // A script file is read, checked and written for its own server, which the project's need not
     // be: the author says which, the project's offered first.
     const std::optional<TServerTarget> server =
-        Dialogs().ScriptFileServer(this, QFileInfo(path).fileName(), Document_->Project().HeaderInfo.Target);
+        Dialogs(this).ScriptFileServer(this, QFileInfo(path).fileName(), Document_->Project().HeaderInfo.Target);
     return server ? OpenScriptFile(path, *server) : nullptr;
 }
 
@@ -368,8 +376,8 @@ void TMainForm::UseCatalogues(std::shared_ptr<const TCatalogues> catalogues)
 TScriptFileForm* TMainForm::OpenScriptFile(const QString& path, TServerTarget server)
 {
     auto* form = new TScriptFileForm(ReadScriptFileShowingProgress(QFile::encodeName(path).toStdString(), server, this),
-                                     Document_->Servers(), ScriptRecoveryFolder);
-    ShowChildWindow(form);
+                                     Document_->Servers(), Encoding_, ScriptRecoveryFolder);
+    ShowChildWindow(form, this);
     return form;
 }
 
@@ -392,7 +400,7 @@ void TMainForm::FileSave()
 
 void TMainForm::FileSaveAs()
 {
-    const QString path = Dialogs().SaveProjectFileName(this, SuggestedProjectFile());
+    const QString path = Dialogs(this).SaveProjectFileName(this, SuggestedProjectFile());
     if (path.isEmpty())
         return;
     Document_->SaveProject(QFile::encodeName(path).toStdString());
@@ -406,7 +414,7 @@ void TMainForm::FileSaveOutput()
 {
     const std::string& projectFile = Document_->Project().ProjectFileName;
     if (projectFile.empty()) {
-        Dialogs().Message(this, QStringLiteral("Please Save this Project first."),
+        Dialogs(this).Message(this, QStringLiteral("Please Save this Project first."),
                           QStringLiteral("Save First"));
         return;
     }
@@ -417,8 +425,8 @@ void TMainForm::FileSaveOutput()
     if (result.HasProblems()) {
         QStringList problems;
         for (const std::string& problem : result.Problems)
-            problems << ToQ(problem);
-        Dialogs().Message(this, problems.join(u'\n') + QStringLiteral("\n\nNothing was written."),
+            problems << Document_->Encoding().ToQ(problem);
+        Dialogs(this).Message(this, problems.join(u'\n') + QStringLiteral("\n\nNothing was written."),
                           QStringLiteral("Save Output"));
         return;
     }
@@ -427,8 +435,8 @@ void TMainForm::FileSaveOutput()
     const TProjectCheck& check = Tasks_->LastCheck();
     if (const TProblem* first = check.FirstError()) {
         const QString text = QStringLiteral("The server will refuse this script: %1 (first: %2). Save anyway?")
-                                 .arg(Counted(check.ErrorCount(), QStringLiteral("error")), ToQ(first->Message));
-        if (!Dialogs().Confirm(this, text, QStringLiteral("Save Output")))
+                                 .arg(Counted(check.ErrorCount(), QStringLiteral("error")), Document_->Encoding().ToQ(first->Message));
+        if (!Dialogs(this).Confirm(this, text, QStringLiteral("Save Output")))
             return;
     }
     WriteFileSafely(path, JoinScriptLines(OutputWindow()->ScriptLines()));
@@ -510,7 +518,7 @@ void TMainForm::WinPlayTest()
         // The output window shows the line that runs.
         if (Tasks_ && !OutputWindow())
             Tasks_->ShowOutput();
-        PlayTest_ = new TPlayTestForm(*Document_);
+        PlayTest_ = new TPlayTestForm(*Document_, Tasks_);
         PlayTest_->Place(this);
         PlayTest_->Restart();
     }
@@ -520,7 +528,7 @@ void TMainForm::WinPlayTest()
 void TMainForm::ViewProblems()
 {
     if (!Problems_) {
-        Problems_ = new TProblemsForm(*Document_);
+        Problems_ = new TProblemsForm(*Document_, Tasks_);
         // The task tree window checks the project after every change the project document
         // reports; the window shows what that check found instead of checking again.
         if (Tasks_)

@@ -3,6 +3,7 @@
 // help commands, shows the project state in its title and protects unsaved work.
 
 #include "catalogue/Targets.h"
+#include "platform/TextEncoding.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -90,8 +91,12 @@ public:
     void HelpRef();
     void HelpTut();
     void HelpAbout();
-    // Makes encoding the script text encoding and shows the project's text in it.
+    // Makes encoding the project's text encoding and shows its text in it; script files opened from
+    // now on read theirs in it too, and later runs start with it.
     void OptionsScriptEncoding(const std::string& encoding);
+    // The text encoding chosen in the settings: the project's, and what each script file opened
+    // from now on takes.
+    const TTextEncoding& ChosenEncoding() const { return Encoding_; }
 
     QMdiArea* ClientArea() const;
     // The windows start-up opens on the document: the task tree and the NPC window, the task
@@ -140,6 +145,7 @@ private:
     void BuildEditMenu();
     void BuildOptionsMenu();
 
+    TTextEncoding Encoding_;
     // First: the windows bound to it go before it does.
     std::unique_ptr<TProjectDocument> Document_;
     std::unique_ptr<Ui::TMainForm> Ui_;
@@ -163,8 +169,9 @@ std::string OutputFileName(const std::string& projectFileName);
 
 // A file name (without extension) made of an NPC's name: the part players see, without the
 // characters file systems refuse; "Untitled" when nothing is left.
-QString ProjectFileStem(const std::string& npcName);
+QString ProjectFileStem(const std::string& npcName, const TTextEncoding& encoding);
 
 // The status bar's word on a delete: "Deleted group Shop and 12 tasks below it: Ctrl+Z restores
 // them"; a task other than a group is named by its kind.
-QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow);
+QString DeletedMessage(const std::string& kind, const std::string& caption, int tasksBelow,
+                       const TTextEncoding& encoding);

@@ -15,9 +15,9 @@
 void TMainForm::OpenProjectWindows()
 {
     // It frames and places itself.
-    Tasks_ = new TTaskForm(*Document_);
+    Tasks_ = new TTaskForm(*Document_, nullptr, this);
     NPC_ = new TNPCForm(*Document_);
-    NPC_->Place();
+    NPC_->Place(this);
     // The task window's first place is below the NPC window, whose last row it would cover.
     PlaceBelow(Tasks_, NPC_);
 }

@@ -6,7 +6,7 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "SyntaxHighlight.h"
 #include "document/Document.h"
 #include "model/ManualTasks.h"
@@ -43,7 +43,7 @@ TManualForm::TManualForm(TProjectDocument& document, QWidget* parent)
     code->setPalette(palette);
     KeepSelectionVisible(code);
     // Colours as typed from the start, the project's group labels among the words it knows.
-    HighlightAll(code, &Document());
+    HighlightAll(code, Encoding(), &Document());
 
     CheckStatus_ = new QLabel(this);
     CheckStatus_->setObjectName(QStringLiteral("CheckStatus"));
@@ -69,8 +69,8 @@ void TManualForm::LoadTask(TTask* task)
     QPlainTextEdit* code = Ui_->CodeEdit;
     code->setUpdatesEnabled(false);
     Colouring_ = true;
-    SetEditLines(code, manual->Lines);
-    HighlightAll(code, &Document());
+    SetEditLines(code, manual->Lines, Encoding());
+    HighlightAll(code, Encoding(), &Document());
     Colouring_ = false;
     code->setUpdatesEnabled(true);
     SetEditedTask(manual);
@@ -92,7 +92,7 @@ void TManualForm::CheckNow()
 {
     CheckTimer_->stop();
     const auto* task = EditMode() ? static_cast<const TManualTask*>(EditedTask()) : nullptr;
-    Findings_ = CheckManualCode(Project(), task, EditLines(Ui_->CodeEdit));
+    Findings_ = CheckManualCode(Project(), task, EditLines(Ui_->CodeEdit, Encoding()));
     ShowFindings();
 }
 
@@ -130,7 +130,7 @@ void TManualForm::ShowCaretMessage()
         if (finding.Line == line)
             messages << (finding.Severity == script::TSeverity::Error ? QStringLiteral("Error: ")
                                                                        : QStringLiteral("Warning: ")) +
-                            ToQ(finding.Message);
+                            Encoding().ToQ(finding.Message);
     }
     CheckStatus_->setText(messages.join(u'\n'));
 }
@@ -161,7 +161,7 @@ std::unique_ptr<TTask> TManualForm::NewTask() const
 
 void TManualForm::Store(TTask& task) const
 {
-    static_cast<TManualTask&>(task).Lines = EditLines(Ui_->CodeEdit);
+    static_cast<TManualTask&>(task).Lines = EditLines(Ui_->CodeEdit, Encoding());
 }
 
 void TManualForm::showEvent(QShowEvent* event)

@@ -5,7 +5,7 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include <QHeaderView>
 #include <QStyle>
@@ -62,7 +62,7 @@ TMenuForm::TMenuForm(TProjectDocument& document, QWidget* parent)
     Ui_->MenuView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     Ui_->MenuView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     KeepSelectionVisible(Ui_->MenuView);
-    FillGroupCombo(Ui_->GroupCombo, Project().TaskList);
+    FillGroupCombo(Ui_->GroupCombo, Project().TaskList, Encoding());
     // No group is chosen for the user: Enter in the text field adds nothing until one is picked.
     Ui_->GroupCombo->setPlaceholderText(QStringLiteral("Choose a group"));
     Ui_->GroupCombo->setCurrentIndex(-1);
@@ -113,7 +113,7 @@ void TMenuForm::ShowSelectedRow()
 {
     if (const QTreeWidgetItem* row = Ui_->MenuView->currentItem()) {
         const TDMenu* entry = RowEntry(row);
-        Ui_->MenuEdit->setText(ToQ(entry->Text));
+        Ui_->MenuEdit->setText(Encoding().ToQ(entry->Text));
         Ui_->GroupCombo->setCurrentIndex(IndexOfComboGroup(Ui_->GroupCombo, Project().TaskList, entry->Target));
     }
     UpdateMenuControls();
@@ -127,9 +127,9 @@ void TMenuForm::ChangeButtonClick()
         if (!row || Ui_->MenuEdit->text().isEmpty() || !target)
             return;
         TDMenu* entry = RowEntry(row);
-        entry->Text = FromQ(Ui_->MenuEdit->text());
+        entry->Text = Encoding().FromQ(Ui_->MenuEdit->text());
         entry->Target = *target;
-        row->setText(0, ToQ(entry->Text));
+        row->setText(0, Encoding().ToQ(entry->Text));
         row->setToolTip(0, row->text(0));
         row->setText(1, Ui_->GroupCombo->currentText());
     });
@@ -159,7 +159,7 @@ QString TMenuForm::GroupText(std::int32_t target) const
 
 void TMenuForm::GroupsChanged()
 {
-    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList);
+    RefillGroupCombo(Ui_->GroupCombo, Project().TaskList, Encoding());
     // A choice whose group is gone shows no group; Apply then refuses.
     QTreeWidget* view = Ui_->MenuView;
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
@@ -171,7 +171,7 @@ void TMenuForm::GroupsChanged()
 
 void TMenuForm::AppendRow(TDMenu* entry, const QString& groupText)
 {
-    auto* row = new QTreeWidgetItem(Ui_->MenuView, {ToQ(entry->Text), groupText});
+    auto* row = new QTreeWidgetItem(Ui_->MenuView, {Encoding().ToQ(entry->Text), groupText});
     row->setToolTip(0, row->text(0));
     row->setData(0, EntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(entry)));
     Ui_->MenuView->setCurrentItem(row);
@@ -184,7 +184,7 @@ void TMenuForm::AddButtonClick()
         const auto target = ComboGroupNumber(Ui_->GroupCombo, Ui_->GroupCombo->currentIndex());
         if (text.isEmpty() || !target)
             return;
-        auto entry = std::make_unique<TDMenu>(FromQ(text), *target);
+        auto entry = std::make_unique<TDMenu>(Encoding().FromQ(text), *target);
         TDMenu* added = entry.get();
         Working_->AddEntry(std::move(entry));
         AppendRow(added, Ui_->GroupCombo->currentText());

@@ -6,7 +6,7 @@
 #include "ControlStrings.h"
 #include "Dialogs.h"
 #include "EditorControls.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "model/MessageTasks.h"
 #include "platform/Errors.h"
 
@@ -40,9 +40,9 @@ void TMessageForm::LoadTask(TTask* task)
     auto* message = dynamic_cast<TMessageTask*>(task);
     if (!message)
         return;
-    SetEditLines(Ui_->MessageEdit, message->Lines);
+    SetEditLines(Ui_->MessageEdit, message->Lines, Encoding());
     SpeakerCombo_->setCurrentIndex(static_cast<int>(message->Speaker));
-    SpeakerEdit_->setText(ToQ(message->SpeakerText));
+    SpeakerEdit_->setText(Encoding().ToQ(message->SpeakerText));
     UpdateSpeaker();
     SetEditedTask(message);
 }
@@ -92,7 +92,7 @@ void TMessageForm::ShowPanelColor()
 void TMessageForm::ColorPanelClick()
 {
     Guarded(this, [this] {
-        const std::optional<QColor> chosen = Dialogs().ChooseColor(this, Color_);
+        const std::optional<QColor> chosen = Dialogs(this).ChooseColor(this, Color_);
         if (!chosen)
             return;
         Color_ = *chosen;
@@ -129,8 +129,8 @@ std::unique_ptr<TTask> TMessageForm::NewTask() const
 void TMessageForm::Store(TTask& task) const
 {
     auto& message = static_cast<TMessageTask&>(task);
-    message.Lines = EditLines(Ui_->MessageEdit);
+    message.Lines = EditLines(Ui_->MessageEdit, Encoding());
     message.Speaker = static_cast<TSpeakerKind>(SpeakerCombo_->currentIndex());
     // Only another speaker has a name of its own; the record keeps none for the rest.
-    message.SpeakerText = message.Speaker == TSpeakerKind::Other ? FromQ(SpeakerEdit_->text()) : std::string();
+    message.SpeakerText = message.Speaker == TSpeakerKind::Other ? Encoding().FromQ(SpeakerEdit_->text()) : std::string();
 }

@@ -7,7 +7,7 @@
 #include "Form_Tasks.h"
 #include "Dialogs.h"
 #include "Form_NPCBrowser.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "Startup.h"
 #include "model/Records.h"
 #include "document/Document.h"
@@ -79,9 +79,9 @@ void TNPCForm::FormCreate()
     ShowNPC();
 }
 
-void TNPCForm::Place()
+void TNPCForm::Place(QObject* owner)
 {
-    ShowFixedChildWindow(this);
+    ShowFixedChildWindow(this, owner);
     ChildFrame(this)->move(0, 0);
     RememberPlace(this);
 }
@@ -97,7 +97,7 @@ void TNPCForm::ShowNPC()
     FillMaps();
     ShowMap(NPCInfo);
     ShowTouch(NPCInfo);
-    Ui_->NameEdit->setText(ToQ(NPCInfo.Name));
+    Ui_->NameEdit->setText(Document_.Encoding().ToQ(NPCInfo.Name));
     ShowSpriteName(NPCInfo.SpriteID);
 }
 
@@ -106,7 +106,7 @@ void TNPCForm::ShowNPC()
 void TNPCForm::ShowSpriteName(std::int32_t id)
 {
     const TNPCImg* sprite = Catalogues().FindNPCImg(id);
-    Ui_->IDLabel->setText(sprite ? QStringLiteral("Sprite ID (") + ToQ(sprite->Name) + QStringLiteral(")")
+    Ui_->IDLabel->setText(sprite ? QStringLiteral("Sprite ID (") + Document_.Encoding().ToQ(sprite->Name) + QStringLiteral(")")
                                  : QStringLiteral("Sprite ID (no picture)"));
     Ui_->IDLabel->setToolTip(sprite ? QString()
                                     : QStringLiteral("The sprite catalogue has no picture for sprite %1; it is "
@@ -120,7 +120,7 @@ void TNPCForm::FillMaps()
     const TServerData* server = Document_.ServerData().get();
     if (MapsServer_ == server)
         return;
-    FillServerMapCombo(Ui_->MapCombo, *server);
+    FillServerMapCombo(Ui_->MapCombo, *server, Document_.Encoding());
     MapsServer_ = server;
 }
 
@@ -132,7 +132,7 @@ void TNPCForm::ShowMap(const TNPC& npc)
     const std::string map = NpcMapFile(npc, Catalogues());
     const int row = npc.MapName.empty() && Catalogues().IsMapIndex(npc.MapIndex) ? npc.MapIndex : IndexOfComboMap(combo, map);
     combo->setCurrentIndex(row);
-    ShowKeptMap(combo, row < 0 ? map : std::string());
+    ShowKeptMap(combo, row < 0 ? map : std::string(), Document_.Encoding());
 }
 
 void TNPCForm::ShowTouch(const TNPC& npc)
@@ -168,15 +168,15 @@ void TNPCForm::NPCChange(TNPCField field)
     switch (field) {
     case TNPCField::Name: {
         const QString name = Ui_->NameEdit->text();
-        if (const QString refused = FirstUnencodable(name); !refused.isEmpty()) {
+        if (const QString refused = Document_.Encoding().FirstUnencodable(name); !refused.isEmpty()) {
             // The field refuses the character: it shows the stored name again, and says why in the
             // error box every other field's refusal uses.
-            Dialogs().Error(this, UnencodableMessage(refused));
+            Dialogs(this).Error(this, Document_.Encoding().UnencodableMessage(refused));
             const QScopedValueRollback updating(Updating_, true);
-            Ui_->NameEdit->setText(ToQ(npc.Name));
+            Ui_->NameEdit->setText(Document_.Encoding().ToQ(npc.Name));
             return;
         }
-        npc.Name = FromQ(name);
+        npc.Name = Document_.Encoding().FromQ(name);
         break;
     }
     case TNPCField::Sprite:
@@ -238,7 +238,7 @@ void TNPCForm::IDEditExit()
 void TNPCForm::BrowseButtonClick()
 {
     Ui_->BrowseButton->setEnabled(false);
-    auto* browser = new TNPCBrowserForm(Document_.ServerData());
+    auto* browser = new TNPCBrowserForm(Document_.ServerData(), Document_.Encoding());
     QPointer<TNPCForm> self(this);
     browser->OnDone = [self](TNPCBrowserForm* done, bool cancelled) {
         if (self)

@@ -28,8 +28,8 @@ public:
 
     // Copies the project's NPC record into the controls; stores nothing.
     void ShowNPC();
-    // Frames the window as a fixed-size child window of the frame, at its top left corner.
-    void Place();
+    // Frames the window as a fixed-size child window of owner's frame, at its top left corner.
+    void Place(QObject* owner);
 
     // Set while ShowNPC fills the controls, so that their change notifications store nothing. Each
     // window has its own: a script file's NPC window refilling does not mute the main window's.

@@ -3,7 +3,7 @@
 
 #include "ChildWindows.h"
 #include "EditorControls.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,9 +14,9 @@ namespace {
 
 constexpr int SpriteRole = Qt::UserRole;
 
-QString SpriteCaption(const TNPCImg& sprite)
+QString SpriteCaption(const TNPCImg& sprite, const TTextEncoding& encoding)
 {
-    return QStringLiteral("%1 (%2)").arg(static_cast<std::uint32_t>(sprite.ID)).arg(ToQ(sprite.Name));
+    return QStringLiteral("%1 (%2)").arg(static_cast<std::uint32_t>(sprite.ID)).arg(encoding.ToQ(sprite.Name));
 }
 
 QIcon SpriteIcon(const TImageList& images, const TNPCImg& sprite)
@@ -28,7 +28,8 @@ QIcon SpriteIcon(const TImageList& images, const TNPCImg& sprite)
 
 } // namespace
 
-TNPCBrowserForm::TNPCBrowserForm(std::shared_ptr<const TServerData> server, QWidget* parent)
+TNPCBrowserForm::TNPCBrowserForm(std::shared_ptr<const TServerData> server, const TTextEncoding& encoding,
+                                 QWidget* parent)
     : QWidget(parent), Server_(std::move(server)), Ui_(std::make_unique<Ui::TNPCBrowserForm>())
 {
     Ui_->setupUi(this);
@@ -39,12 +40,12 @@ TNPCBrowserForm::TNPCBrowserForm(std::shared_ptr<const TServerData> server, QWid
     connect(Ui_->ApplyButton, &QPushButton::clicked, this, &TNPCBrowserForm::ApplyButtonClick);
     connect(Ui_->NPCListView, &QListWidget::itemDoubleClicked, this, &TNPCBrowserForm::ApplyButtonClick);
     connect(Ui_->CancelButton, &QPushButton::clicked, this, &TNPCBrowserForm::CancelButtonClick);
-    FormCreate();
+    FormCreate(encoding);
 }
 
 TNPCBrowserForm::~TNPCBrowserForm() = default;
 
-void TNPCBrowserForm::FormCreate()
+void TNPCBrowserForm::FormCreate(const TTextEncoding& encoding)
 {
     const TCatalogues& catalogues = Server_->Catalogues();
     const TImageList& images = catalogues.Images;
@@ -55,7 +56,7 @@ void TNPCBrowserForm::FormCreate()
     list->setGridSize(QSize(images.Width() + 50, images.Height() + lines + 12));
     list->setUpdatesEnabled(false);
     for (const auto& sprite : catalogues.Sprites) {
-        auto* item = new QListWidgetItem(SpriteIcon(images, *sprite), SpriteCaption(*sprite), list);
+        auto* item = new QListWidgetItem(SpriteIcon(images, *sprite), SpriteCaption(*sprite, encoding), list);
         item->setData(SpriteRole, QVariant::fromValue(reinterpret_cast<quintptr>(sprite.get())));
         item->setToolTip(item->text());
     }

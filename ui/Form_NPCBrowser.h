@@ -13,13 +13,17 @@ namespace Ui {
 class TNPCBrowserForm;
 }
 
+class TTextEncoding;
+
 class TNPCBrowserForm : public QWidget {
     Q_OBJECT
 public:
     using TDoneHandler = std::function<void(TNPCBrowserForm* browser, bool cancelled)>;
 
-    // Lists the sprites of server's catalogue, which the browser holds while it is open.
-    explicit TNPCBrowserForm(std::shared_ptr<const TServerData> server, QWidget* parent = nullptr);
+    // Lists the sprites of server's catalogue, which the browser holds while it is open, their
+    // names read in encoding.
+    TNPCBrowserForm(std::shared_ptr<const TServerData> server, const TTextEncoding& encoding,
+                    QWidget* parent = nullptr);
     ~TNPCBrowserForm() override;
 
     // The sprite chosen: set by the opener before the browser is shown (its row is then
@@ -38,7 +42,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const TTextEncoding& encoding);
     void ApplyButtonClick();
     void CancelButtonClick();
     void UpdateApplyButton();

@@ -7,7 +7,7 @@
 #include "Form_Tasks.h"
 #include "PlayerPanel.h"
 #include "PlayTexts.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "document/Document.h"
 #include "play/Play.h"
@@ -53,7 +53,8 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text)
 
 } // namespace
 
-TPlayTestForm::TPlayTestForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
+TPlayTestForm::TPlayTestForm(TProjectDocument& document, TTaskForm* tasks, QWidget* parent)
+    : QWidget(parent), Document_(document), Tasks_(tasks)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Play Test"));
@@ -154,7 +155,7 @@ QWidget* TPlayTestForm::BuildSidePanel()
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
-    Player_ = new TPlayerPanel(column);
+    Player_ = new TPlayerPanel(Document_.Encoding(), column);
     Player_->setObjectName(QStringLiteral("PlayerPanel"));
     layout->addWidget(Player_);
     connect(Player_, &TPlayerPanel::ApplyRequested, this, [this] { Guarded(this, [this] { ApplyPlayer(); }); });
@@ -298,7 +299,7 @@ void TPlayTestForm::Choose(int option)
 void TPlayTestForm::EnterInput(const QString& text)
 {
     Require(WaitingFor(TWaitKind::Input), "typed input");
-    Setup_.Inputs.push_back(FromQ(text));
+    Setup_.Inputs.push_back(Document_.Encoding().FromQ(text));
     Input_->clear();
     Replay();
 }
@@ -328,7 +329,7 @@ void TPlayTestForm::ApplyPlayer()
     const int pause = Result_.Pauses;
     QStringList texts;
     for (const TPlayerChange& change : changes)
-        texts << QStringLiteral("%1 %2 \u2192 %3").arg(ToQ(change.Name)).arg(change.From).arg(change.To);
+        texts << QStringLiteral("%1 %2 \u2192 %3").arg(Document_.Encoding().ToQ(change.Name)).arg(change.From).arg(change.To);
     EditTexts_[pause] = texts.join(QStringLiteral(", "));
     std::erase_if(Setup_.Edits, [pause](const script::TPlayerEdit& e) { return e.Pause >= pause; });
     Setup_.Edits.push_back({pause, WithChanges(Result_.Player, changes)});
@@ -374,13 +375,13 @@ void TPlayTestForm::ShowDialogue()
         lines.clear();
     QStringList html;
     for (const std::string& line : lines)
-        html << MessageHtml(line);
+        html << MessageHtml(line, Document_.Encoding());
     Dialogue_->setHtml(html.join(QStringLiteral("<br>")));
 
     const bool menu = WaitingFor(TWaitKind::Menu);
     Menu_->clear();
     for (const std::string& option : Result_.Options)
-        Menu_->addItem(PlainOption(option));
+        Menu_->addItem(PlainOption(option, Document_.Encoding()));
     Menu_->setVisible(menu);
     CancelMenu_->setVisible(menu);
     const bool input = WaitingFor(TWaitKind::Input);
@@ -439,7 +440,7 @@ void TPlayTestForm::ShowEffects()
     Effects_->clear();
     for (const TEvent& e : Result_.Events) {
         const auto edit = EditTexts_.find(e.Pause);
-        const QString text = e.Kind != TEventKind::Edit ? EffectText(e)
+        const QString text = e.Kind != TEventKind::Edit ? EffectText(e, Document_.Encoding())
                              : edit == EditTexts_.end() ? QStringLiteral("the player was changed")
                                                         : QStringLiteral("the player was changed: ") + edit->second;
         if (text.isEmpty())
@@ -463,9 +464,9 @@ QString TPlayTestForm::StartText() const
     for (const TTaskNode* node : Document_.Project().TaskTree.Nodes()) {
         const auto* group = dynamic_cast<const TGroupTask*>(node->Data());
         if (group && group->Label() == Setup_.StartLabel)
-            return QStringLiteral("Start at %1 (%2)").arg(ToQ(group->Caption), ToQ(Setup_.StartLabel));
+            return QStringLiteral("Start at %1 (%2)").arg(Document_.Encoding().ToQ(group->Caption), Document_.Encoding().ToQ(Setup_.StartLabel));
     }
-    return QStringLiteral("Start at %1").arg(ToQ(Setup_.StartLabel));
+    return QStringLiteral("Start at %1").arg(Document_.Encoding().ToQ(Setup_.StartLabel));
 }
 
 void TPlayTestForm::ShowHistory()
@@ -476,7 +477,7 @@ void TPlayTestForm::ShowHistory()
     for (const TEvent& e : Result_.Events) {
         if (e.Kind == TEventKind::Menu)
             menu = e.Values;
-        if (const QString text = AnswerText(e, menu); !text.isEmpty())
+        if (const QString text = AnswerText(e, menu, Document_.Encoding()); !text.isEmpty())
             History_->addItem(text);
     }
     History_->setCurrentRow(History_->count() - 1);
@@ -500,7 +501,7 @@ void TPlayTestForm::ShowStatus()
         status += QStringLiteral(" Approximate: some commands were not simulated.");
     if (Play_)
         for (const std::string& problem : Play_->Problems())
-            status += u' ' + ToQ(problem);
+            status += u' ' + Document_.Encoding().ToQ(problem);
     Status_->setText(status);
 }
 
@@ -510,7 +511,7 @@ void TPlayTestForm::ShowPlayingLine()
     int line = 0;
     for (auto it = Result_.Events.rbegin(); it != Result_.Events.rend() && line == 0; ++it)
         line = it->Line();
-    TTaskForm* tasks = TTaskForm::Of(Document_);
+    TTaskForm* tasks = Tasks_;
     if (tasks && tasks->Output())
         tasks->Output()->ShowPlayingLine(line);
     if (tasks && Play_)
@@ -519,7 +520,7 @@ void TPlayTestForm::ShowPlayingLine()
 
 void TPlayTestForm::ClearPlayingMarks()
 {
-    TTaskForm* tasks = TTaskForm::Of(Document_);
+    TTaskForm* tasks = Tasks_;
     if (tasks && tasks->Output())
         tasks->Output()->ShowPlayingLine(0);
     if (tasks)

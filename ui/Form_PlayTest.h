@@ -10,6 +10,7 @@
 
 #include "script/PlayTypes.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <map>
@@ -27,11 +28,13 @@ class TPlayerPanel;
 class TProjectPlay;
 
 class TProjectDocument;
+class TTaskForm;
 
 class TPlayTestForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TPlayTestForm(TProjectDocument& document, QWidget* parent = nullptr);
+    // tasks: the task window of document, which marks the task that runs (nullptr: none).
+    TPlayTestForm(TProjectDocument& document, TTaskForm* tasks, QWidget* parent = nullptr);
     ~TPlayTestForm() override;
 
     // Puts the window into the frame, owned by owner, at its first size.
@@ -113,4 +116,5 @@ private:
     QListWidget* Effects_ = nullptr;
     QListWidget* History_ = nullptr;
     TProjectDocument& Document_;
+    QPointer<TTaskForm> Tasks_;
 };

@@ -4,7 +4,7 @@
 #include "WindowPlaces.h"
 #include "Dialogs.h"
 #include "Form_Tasks.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "document/Document.h"
 #include "model/ManualTasks.h"
@@ -33,7 +33,8 @@ QString Counted(int count, const QString& noun)
     return QStringLiteral("%1 %2%3").arg(count).arg(noun, count == 1 ? QString() : QStringLiteral("s"));
 }
 
-TProblemsForm::TProblemsForm(TProjectDocument& document, QWidget* parent) : QWidget(parent), Document_(document)
+TProblemsForm::TProblemsForm(TProjectDocument& document, TTaskForm* tasks, QWidget* parent)
+    : QWidget(parent), Document_(document), Tasks_(tasks)
 {
     setObjectName(QStringLiteral("ProblemsForm"));
     setWindowTitle(QStringLiteral("Problems"));
@@ -91,10 +92,10 @@ void TProblemsForm::Show(const TProjectCheck& check)
         auto* item = new QTreeWidgetItem;
         item->setIcon(SeverityColumn, error ? errorIcon : warningIcon);
         item->setText(SeverityColumn, error ? QStringLiteral("Error") : QStringLiteral("Warning"));
-        item->setText(MessageColumn, ToQ(problem.Message));
+        item->setText(MessageColumn, Document_.Encoding().ToQ(problem.Message));
         // A narrow column cuts the message; the tooltip always holds all of it.
-        item->setToolTip(MessageColumn, ToQ(problem.Message));
-        item->setText(TaskColumn, problem.Task ? ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
+        item->setToolTip(MessageColumn, Document_.Encoding().ToQ(problem.Message));
+        item->setText(TaskColumn, problem.Task ? Document_.Encoding().ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
         item->setToolTip(TaskColumn, item->text(TaskColumn));
         if (problem.ScriptLine > 0)
             item->setText(LineColumn, QString::number(problem.ScriptLine));
@@ -124,7 +125,7 @@ void TProblemsForm::resizeEvent(QResizeEvent* event)
 
 void TProblemsForm::Activate(int row)
 {
-    TTaskForm* tasks = TTaskForm::Of(Document_);
+    TTaskForm* tasks = Tasks_;
     if (row < 0 || row >= static_cast<int>(Entries_.size()) || !tasks)
         return;
     const TEntry& entry = Entries_[static_cast<std::size_t>(row)];

@@ -4,6 +4,7 @@
 
 #include "check/Problems.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <vector>
@@ -13,6 +14,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 class TProjectDocument;
+class TTaskForm;
 
 // "1 error", "2 errors": a count and its noun (a regular plural) as a sentence reads them.
 QString Counted(int count, const QString& noun);
@@ -20,7 +22,8 @@ QString Counted(int count, const QString& noun);
 class TProblemsForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TProblemsForm(TProjectDocument& document, QWidget* parent = nullptr);
+    // tasks: the task window of document, where a problem's task is shown (nullptr: none).
+    TProblemsForm(TProjectDocument& document, TTaskForm* tasks, QWidget* parent = nullptr);
 
     // Puts the window into the frame, owned by owner, at a size where a message reads whole.
     void Place(QObject* owner);
@@ -53,4 +56,5 @@ private:
     QLabel* Summary_ = nullptr;
     std::vector<TEntry> Entries_;
     TProjectDocument& Document_;
+    QPointer<TTaskForm> Tasks_;
 };

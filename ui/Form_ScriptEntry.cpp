@@ -7,7 +7,7 @@
 #include "Form_PlayTest.h"
 #include "Form_ScriptFile.h"
 #include "Form_Tasks.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "SyntaxHighlight.h"
 
 #include "document/Document.h"
@@ -39,9 +39,9 @@ QPushButton* AddButton(QWidget* owner, QHBoxLayout* row, const char* name, const
     return button;
 }
 
-QString EntryTitle(const TScriptPart& part, const char* as)
+QString EntryTitle(const TScriptPart& part, const char* as, const TTextEncoding& encoding)
 {
-    return QString::fromLatin1(PartKindName(part.Kind)) + u' ' + ToQ(part.Name) + QStringLiteral(" (") +
+    return QString::fromLatin1(PartKindName(part.Kind)) + u' ' + encoding.ToQ(part.Name) + QStringLiteral(" (") +
            QString::fromLatin1(as) + u')';
 }
 
@@ -64,7 +64,8 @@ void UseScriptLook(QWidget* window, QPlainTextEdit* control)
     SetTabStops(window, control);
 }
 
-int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics, int firstLine)
+int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics,
+                   const TTextEncoding& encoding, int firstLine)
 {
     QList<QTextEdit::ExtraSelection> marks;
     for (const script::TDiagnostic& d : diagnostics) {
@@ -76,7 +77,7 @@ int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnosti
         mark.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
         mark.format.setUnderlineColor(Qt::red);
-        mark.format.setToolTip(ToQ(d.Message));
+        mark.format.setToolTip(encoding.ToQ(d.Message));
         marks << mark;
     }
     control->setExtraSelections(marks);
@@ -89,12 +90,12 @@ TScriptCodeForm::TScriptCodeForm(TScriptFileForm& file, std::size_t part, QWidge
     : QWidget(parent), File_(file), Part_(part)
 {
     setObjectName(QStringLiteral("ScriptCodeForm"));
-    setWindowTitle(EntryTitle(file.Workspace().Parts()[part], "code"));
+    setWindowTitle(EntryTitle(file.Workspace().Parts()[part], "code", file.Encoding()));
     Code_ = new QPlainTextEdit(this);
     Code_->setObjectName(QStringLiteral("CodeEdit"));
     UseScriptLook(this, Code_);
-    SetScriptText(Code_, ToQ(file.Workspace().CurrentText(part)));
-    HighlightAll(Code_);
+    SetScriptText(Code_, file.Encoding().ToQ(file.Workspace().CurrentText(part)), file.Encoding());
+    HighlightAll(Code_, file.Encoding());
     Code_->document()->clearUndoRedoStacks();
     Shown_ = Code_->toPlainText();
     Check_ = new QLabel(this);
@@ -123,7 +124,7 @@ void TScriptCodeForm::TextEdited()
     if (Code_->toPlainText() == Shown_)
         return;
     Shown_ = Code_->toPlainText();
-    File_.Workspace().SetPartText(Part_, FromQ(Code_->toPlainText()));
+    File_.Workspace().SetPartText(Part_, File_.Encoding().FromQ(Code_->toPlainText()));
     File_.PartEdited();
     CheckTimer_->start();
 }
@@ -143,12 +144,12 @@ void TScriptCodeForm::CheckNow()
     for (const script::TDiagnostic& d : found)
         if (d.Range.Begin.Line >= first && d.Range.Begin.Line <= last)
             mine.push_back(d);
-    const int errors = ShowErrorMarks(Code_, mine, first);
+    const int errors = ShowErrorMarks(Code_, mine, File_.Encoding(), first);
     Check_->setText(errors == 0 ? QStringLiteral("No error the server would refuse.")
                                 : QStringLiteral("%1 error(s); first: line %2: %3")
                                       .arg(errors)
                                       .arg(mine.front().Range.Begin.Line - first + 1)
-                                      .arg(ToQ(mine.front().Message)));
+                                      .arg(File_.Encoding().ToQ(mine.front().Message)));
 }
 
 // ---- As tasks ----------------------------------------------------------------------------------
@@ -159,12 +160,13 @@ TScriptNpcForm::TScriptNpcForm(TScriptFileForm& file, std::size_t part, QWidget*
 {
     setObjectName(QStringLiteral("ScriptNpcForm"));
     const TScriptPart& entry = file.Workspace().Parts()[part];
+    Document_->SetEncoding(file.Encoding());
     Document_->AdoptProject(entry.Name, Entry_.TakeProject());
-    setWindowTitle(EntryTitle(entry, "tasks"));
+    setWindowTitle(EntryTitle(entry, "tasks", Document_->Encoding()));
 
     Tasks_ = new TTaskForm(*Document_, this);
     // Beside the main window's output, each NPC's output says whose script it shows.
-    Tasks_->OutputTitle = QStringLiteral("Output - ") + ToQ(Document_->Project().NPCInfo.Name);
+    Tasks_->OutputTitle = QStringLiteral("Output - ") + Document_->Encoding().ToQ(Document_->Project().NPCInfo.Name);
     Npc_ = new TNPCForm(*Document_, this);
     Status_ = new QLabel(QStringLiteral("As opened."), this);
     Status_->setObjectName(QStringLiteral("Status"));
@@ -208,8 +210,8 @@ TPlayTestForm* TScriptNpcForm::PlayTest()
         // The output window shows the line that runs.
         if (!Tasks_->Output())
             Tasks_->ShowOutput();
-        PlayTest_ = new TPlayTestForm(*Document_);
-        PlayTest_->setWindowTitle(QStringLiteral("Play Test - ") + ToQ(Document_->Project().NPCInfo.Name));
+        PlayTest_ = new TPlayTestForm(*Document_, Tasks_);
+        PlayTest_->setWindowTitle(QStringLiteral("Play Test - ") + Document_->Encoding().ToQ(Document_->Project().NPCInfo.Name));
         PlayTest_->Place(this);
         PlayTest_->Restart();
     }
@@ -263,7 +265,7 @@ void TScriptNpcForm::ProjectChanged()
 {
     Entry_.Follow(File_.Workspace(), Document_->Project());
     if (!Entry_.WriteError().empty())
-        Status_->setText(QStringLiteral("Not written into the file: ") + ToQ(Entry_.WriteError()));
+        Status_->setText(QStringLiteral("Not written into the file: ") + Document_->Encoding().ToQ(Entry_.WriteError()));
     else if (Document_->Project().Modified)
         Status_->setText(QStringLiteral("Changed: the file gets the editor's lines for this NPC when saved."));
     else

@@ -25,10 +25,12 @@ class TPlayTestForm;
 class TProjectDocument;
 class TScriptFileForm;
 class TTaskForm;
+class TTextEncoding;
 
 // Underlines the lines of the errors among diagnostics (line numbers less firstLine - 1), each
 // with its message as tool tip; returns how many were marked.
-int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics, int firstLine = 1);
+int ShowErrorMarks(QPlainTextEdit* control, const std::vector<script::TDiagnostic>& diagnostics,
+                   const TTextEncoding& encoding, int firstLine = 1);
 
 // The script views' look: yellow fixed-pitch text on navy, which the highlighter's colours are
 // chosen for, and its tab stops.

@@ -3,7 +3,7 @@
 #include "ChildWindows.h"
 #include "Dialogs.h"
 #include "Form_ScriptEntry.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "SyntaxHighlight.h"
 
 #include "catalogue/Targets.h"
@@ -77,8 +77,8 @@ std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::strin
 }
 
 TScriptFileForm::TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, std::shared_ptr<const TServers> servers,
-                                 QString recoveryFolder, QWidget* parent)
-    : QWidget(parent), Servers_(std::move(servers)), Workspace_(std::move(workspace)),
+                                 const TTextEncoding& encoding, QString recoveryFolder, QWidget* parent)
+    : QWidget(parent), Servers_(std::move(servers)), Encoding_(encoding), Workspace_(std::move(workspace)),
       RecoveryFolder_(std::move(recoveryFolder))
 {
     setObjectName(QStringLiteral("ScriptFileForm"));
@@ -99,7 +99,7 @@ void TScriptFileForm::KeepRecoveryCopy()
         return;
     connect(Recovery_, &TScriptRecoveryWriter::Failed, this, [this](const QString& message) {
         if (!std::exchange(RecoveryFailed_, true))
-            Dialogs().Error(this, QStringLiteral("Unsaved edits of %1 cannot be kept for recovery after a crash:\n%2")
+            Dialogs(this).Error(this, QStringLiteral("Unsaved edits of %1 cannot be kept for recovery after a crash:\n%2")
                                       .arg(FileTitle(Workspace_->FileName()), message));
     });
 }
@@ -161,7 +161,7 @@ void TScriptFileForm::BuildWidgets()
     buttons->addWidget(SaveButton_);
     buttons->addWidget(button("ReloadButton", QStringLiteral("&Reload"), [](TScriptFileForm* f) {
         f->Reload(f->Workspace_->IsModified() &&
-                  Dialogs().Confirm(f, QStringLiteral("Keep the entries you changed?"), QStringLiteral("Reload")));
+                  Dialogs(f).Confirm(f, QStringLiteral("Keep the entries you changed?"), QStringLiteral("Reload")));
     }));
     buttons->addStretch();
     Status_ = new QLabel(this);
@@ -175,7 +175,7 @@ void TScriptFileForm::BuildWidgets()
 
 void TScriptFileForm::ShowFile()
 {
-    SetScriptText(Text_, ToQ(Workspace_->Bytes()));
+    SetScriptText(Text_, Encoding_.ToQ(Workspace_->Bytes()), Encoding_);
     ShowEntries();
     ShowMarks();
     UpdateTitle();
@@ -190,8 +190,8 @@ void TScriptFileForm::ShowEntries()
         const bool changed = Workspace_->IsChanged(parts[static_cast<std::size_t>(row)]);
         const QString texts[ColumnCount] = {
             QString::fromLatin1(PartKindName(part.Kind)) + (changed ? QStringLiteral(" *") : QString()),
-            ToQ(part.Name), QStringLiteral("%1-%2").arg(part.FirstLine).arg(part.LastLine),
-            part.Importable ? QStringLiteral("tasks") : QStringLiteral("code: ") + ToQ(part.Reason)};
+            Encoding_.ToQ(part.Name), QStringLiteral("%1-%2").arg(part.FirstLine).arg(part.LastLine),
+            part.Importable ? QStringLiteral("tasks") : QStringLiteral("code: ") + Encoding_.ToQ(part.Reason)};
         for (int column = 0; column < ColumnCount; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             if (column == ColumnKind)
@@ -207,7 +207,7 @@ void TScriptFileForm::ShowMarks()
 {
     script::TCheckOptions options;
     options.Target = Workspace_->Target();
-    const int errors = ShowErrorMarks(Text_, script::CheckScriptText(Workspace_->Bytes(), options));
+    const int errors = ShowErrorMarks(Text_, script::CheckScriptText(Workspace_->Bytes(), options), Encoding_);
     Status_->setText(errors == 0 ? QStringLiteral("The server loads this file without an error.")
                                  : QStringLiteral("The server refuses %1 line(s) of this file (underlined).").arg(errors));
 }
@@ -295,7 +295,7 @@ QString TScriptFileForm::UnwrittenNpcs() const
     QStringList npcs;
     for (const auto& [part, window] : EntryWindows_)
         if (const auto* npc = qobject_cast<const TScriptNpcForm*>(window.data()); npc && !npc->WriteError().empty())
-            npcs << ToQ(npc->WriteError());
+            npcs << Encoding_.ToQ(npc->WriteError());
     return npcs.join(QStringLiteral("\n"));
 }
 
@@ -303,13 +303,13 @@ bool TScriptFileForm::Save()
 {
     // Saving without an NPC whose tasks cannot be written would mark them saved and lose them.
     if (const QString unwritten = UnwrittenNpcs(); !unwritten.isEmpty()) {
-        Dialogs().Error(this, QStringLiteral("%1 is not saved: these NPCs' tasks cannot be written into it; change "
+        Dialogs(this).Error(this, QStringLiteral("%1 is not saved: these NPCs' tasks cannot be written into it; change "
                                              "or undo them first.\n%2")
                                   .arg(FileTitle(Workspace_->FileName()), unwritten));
         return false;
     }
     if (Workspace_->ChangedOnDisk() &&
-        !Dialogs().Confirm(this, QStringLiteral("%1 has changed on disk since it was opened. Save over it?")
+        !Dialogs(this).Confirm(this, QStringLiteral("%1 has changed on disk since it was opened. Save over it?")
                                      .arg(FileTitle(Workspace_->FileName())),
                            QStringLiteral("Save Script File")))
         return false;
@@ -317,9 +317,9 @@ bool TScriptFileForm::Save()
     QString first;
     for (const TSaveProblem& problem : Workspace_->CheckNewBytes())
         if (problem.New && fresh++ == 0)
-            first = QStringLiteral("line %1: %2").arg(problem.Diagnostic.Range.Begin.Line).arg(ToQ(problem.Diagnostic.Message));
+            first = QStringLiteral("line %1: %2").arg(problem.Diagnostic.Range.Begin.Line).arg(Encoding_.ToQ(problem.Diagnostic.Message));
     if (fresh > 0 &&
-        !Dialogs().Confirm(this, QStringLiteral("The server will refuse this file: %1 new error(s) (first: %2). Save anyway?")
+        !Dialogs(this).Confirm(this, QStringLiteral("The server will refuse this file: %1 new error(s) (first: %2). Save anyway?")
                                      .arg(fresh).arg(first),
                            QStringLiteral("Save Script File")))
         return false;
@@ -343,9 +343,9 @@ void TScriptFileForm::Reload(bool keepEdits)
     // Kept edits go back only where nothing can mistake their entry, as after a crash; else the
     // file is not read again and the edits stay as they are.
     if (const std::string why = keepEdits ? ApplyEdits(*reread, EditsOf(*Workspace_)) : std::string(); !why.empty()) {
-        Dialogs().Error(this, QStringLiteral("%1 is not read again: your edits cannot be kept, %2. Save them, or read "
+        Dialogs(this).Error(this, QStringLiteral("%1 is not read again: your edits cannot be kept, %2. Save them, or read "
                                              "the file again without them.")
-                                  .arg(FileTitle(Workspace_->FileName()), ToQ(why)));
+                                  .arg(FileTitle(Workspace_->FileName()), Encoding_.ToQ(why)));
         return;
     }
     const QStringList closed = MoveEntryWindows(*reread, keepEdits);
@@ -355,7 +355,7 @@ void TScriptFileForm::Reload(bool keepEdits)
     if (Recovery_)
         Recovery_->Changed();
     if (!closed.isEmpty())
-        Dialogs().Message(this, QStringLiteral("%1 was read again. These windows were closed:\n%2")
+        Dialogs(this).Message(this, QStringLiteral("%1 was read again. These windows were closed:\n%2")
                                     .arg(FileTitle(Workspace_->FileName()), closed.join(u'\n')),
                           QStringLiteral("Reload"));
 }
@@ -377,7 +377,7 @@ QStringList TScriptFileForm::MoveEntryWindows(const TScriptWorkspace& reread, bo
         if (keepEdits || !edited)
             now = FindEntryAsRead(reread, {was.Kind, was.Name, Workspace_->PartText(part), {}}, why);
         if (now == std::string::npos) {
-            closed << window->windowTitle() + QStringLiteral(": ") + ToQ(why);
+            closed << window->windowTitle() + QStringLiteral(": ") + Encoding_.ToQ(why);
             delete ChildFrame(window);
             continue;
         }
@@ -400,11 +400,11 @@ void TScriptFileForm::FileChangedOnDisk()
     Status_->setText(name + QStringLiteral(" has changed on disk."));
     TAnswer answer = TAnswer::Cancel;
     if (Workspace_->IsModified())
-        answer = Dialogs().Question(this,
+        answer = Dialogs(this).Question(this,
                                     name + QStringLiteral(" has changed on disk. Read it again, keeping the entries you "
                                                           "changed? (No: read it again without them)"),
                                     QStringLiteral("File Changed"));
-    else if (Dialogs().Confirm(this, name + QStringLiteral(" has changed on disk. Read it again?"), QStringLiteral("File Changed")))
+    else if (Dialogs(this).Confirm(this, name + QStringLiteral(" has changed on disk. Read it again?"), QStringLiteral("File Changed")))
         answer = TAnswer::No;
     Asking_ = false;
     if (answer != TAnswer::Cancel)
@@ -422,13 +422,13 @@ void TScriptFileForm::CloseEntryWindows()
 bool TScriptFileForm::MayClose()
 {
     if (const QString unwritten = UnwrittenNpcs(); !unwritten.isEmpty())
-        return Dialogs().Confirm(this, QStringLiteral("These NPCs' tasks cannot be written into %1, so it cannot be "
+        return Dialogs(this).Confirm(this, QStringLiteral("These NPCs' tasks cannot be written into %1, so it cannot be "
                                                       "saved with them:\n%2\nClose it and lose every unsaved edit?")
                                            .arg(FileTitle(Workspace_->FileName()), unwritten),
                                  QStringLiteral("Close"));
     if (!Workspace_->IsModified())
         return true;
-    const TAnswer answer = Dialogs().Question(
+    const TAnswer answer = Dialogs(this).Question(
         this, QStringLiteral("Save the changes to %1?").arg(FileTitle(Workspace_->FileName())), QStringLiteral("Close"));
     bool saved = answer == TAnswer::No;
     if (answer == TAnswer::Yes)

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "catalogue/ServerData.h"
+#include "platform/TextEncoding.h"
 
 #include <map>
 #include <memory>
@@ -35,14 +36,17 @@ std::unique_ptr<TScriptWorkspace> ReadScriptFileShowingProgress(const std::strin
 class TScriptFileForm : public QWidget {
     Q_OBJECT
 public:
-    // Shows the file read into workspace, keeping recovery copies of its unsaved edits in
-    // recoveryFolder (empty: none). The NPCs it opens as tasks read the catalogues of servers.
+    // Shows the file read into workspace, its bytes read in encoding, keeping recovery copies of its
+    // unsaved edits in recoveryFolder (empty: none). The NPCs it opens as tasks read the catalogues
+    // of servers, and their text in the file's encoding.
     TScriptFileForm(std::unique_ptr<TScriptWorkspace> workspace, std::shared_ptr<const TServers> servers,
-                    QString recoveryFolder = {}, QWidget* parent = nullptr);
+                    const TTextEncoding& encoding, QString recoveryFolder = {}, QWidget* parent = nullptr);
     ~TScriptFileForm() override;
 
     TScriptWorkspace& Workspace() const { return *Workspace_; }
     const std::shared_ptr<const TServers>& Servers() const { return Servers_; }
+    // The encoding the file's bytes are shown and typed in.
+    const TTextEncoding& Encoding() const { return Encoding_; }
     QTableWidget* EntryList() const { return Entries_; }
     QPlainTextEdit* FileText() const { return Text_; }
     // The row of the list showing part (-1 for none).
@@ -86,6 +90,7 @@ private:
     void KeepRecoveryCopy();
 
     std::shared_ptr<const TServers> Servers_;
+    TTextEncoding Encoding_;
     std::unique_ptr<TScriptWorkspace> Workspace_;
     QTableWidget* Entries_ = nullptr;
     QPlainTextEdit* Text_ = nullptr;

@@ -12,7 +12,7 @@
 #include "Form_Menus.h"
 #include "Form_Message.h"
 #include "HistoryActions.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "TaskEditor.h"
 #include "TaskTreeModel.h"
 #include "TaskTreeView.h"
@@ -36,12 +36,6 @@
 
 
 namespace {
-
-std::vector<TTaskForm*>& LiveTaskForms()
-{
-    static std::vector<TTaskForm*> forms;
-    return forms;
-}
 
 constexpr int FrameLeft = 0;
 constexpr int FrameTop = 115;
@@ -72,13 +66,12 @@ constexpr TStatementMenuEntry StatementMenuEntries[] = {
 
 } // namespace
 
-TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
+TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent, QObject* owner)
     : QWidget(parent), Document_(document), Ui_(std::make_unique<Ui::TTaskForm>())
 {
     Ui_->setupUi(this);
-    LiveTaskForms().push_back(this);
 
-    Model_ = new TTaskTreeModel(Tree(), this);
+    Model_ = new TTaskTreeModel(Tree(), Document_.Encoding(), this);
     TasksList()->SetTaskModel(Model_);
     Model_->OnEdited = [this](TTaskNode* node, const std::string& text) {
         Guarded(this, [&] { TasksListEdited(node, text); });
@@ -100,21 +93,10 @@ TTaskForm::TTaskForm(TProjectDocument& document, QWidget* parent)
             [this](const TProjectChange& change) { Guarded(this, [&] { ProjectChanged(change); }); });
 
     if (!parent)
-        FormCreate();
+        FormCreate(owner);
 }
 
-TTaskForm::~TTaskForm()
-{
-    std::erase(LiveTaskForms(), this);
-}
-
-TTaskForm* TTaskForm::Of(const TProjectDocument& document)
-{
-    for (TTaskForm* form : LiveTaskForms())
-        if (&form->Document() == &document)
-            return form;
-    return nullptr;
-}
+TTaskForm::~TTaskForm() = default;
 
 TEditorForm* TTaskForm::Output() const
 {
@@ -225,9 +207,9 @@ void TTaskForm::ConnectTreeCommands()
     });
 }
 
-void TTaskForm::FormCreate()
+void TTaskForm::FormCreate(QObject* owner)
 {
-    QWidget* frame = ShowChildWindow(this);
+    QWidget* frame = ShowChildWindow(this, owner);
     // A close box and a minimise box, no maximise box.
     const Qt::WindowFlags kind = frame == this ? Qt::Window : Qt::SubWindow;
     frame->setWindowFlags(kind | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -446,8 +428,8 @@ void TTaskForm::EditorDone(TTaskEditorForm* editor, bool cancelled, QPushButton*
     // The edited task went while the editor was open (deleted, or its addition undone): what the
     // user typed is not thrown away without asking.
     if (editor->EditMode() && !task) {
-        const QString kind = ToQ(KindName(result->Kind()));
-        if (Dialogs().Confirm(this,
+        const QString kind = Document_.Encoding().ToQ(KindName(result->Kind()));
+        if (Dialogs(this).Confirm(this,
                               QStringLiteral("The %1 this editor was changing has been deleted. Add what you "
                                              "entered as a new %1?").arg(kind),
                               QStringLiteral("Task Deleted")))

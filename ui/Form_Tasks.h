@@ -38,13 +38,10 @@ class TEditorForm;
 class TTaskForm : public QWidget {
     Q_OBJECT
 public:
-    // Without parent: a task window in a child window of its own (the main window's).
-    explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr);
+    // Without parent: a task window in a child window of its own, in owner's frame.
+    explicit TTaskForm(TProjectDocument& document, QWidget* parent = nullptr, QObject* owner = nullptr);
     ~TTaskForm() override;
 
-    // The task window bound to document, or nullptr: the play-test and Problems windows mark and
-    // open tasks in the tree of their own document.
-    static TTaskForm* Of(const TProjectDocument& document);
     // This window's output window, while it is open.
     TEditorForm* Output() const;
     // The windows this one opened that are still open: the output window and the task editors.
@@ -105,10 +102,12 @@ public:
     // Ctrl+Up, Ctrl+Down: the selected task one place up or down among its siblings.
     void MoveUpExecute();
     void MoveDownExecute();
-    // Ctrl+C: keeps a copy of the selected task, for any task window of the program to paste. A
-    // task that holds others (a group, a block) is not copied: its copy would need them too.
+    // Ctrl+C: puts a copy of the selected task on the clipboard, for any task window (of this run
+    // or another) to paste. A task that holds others (a group, a block) is not copied: its copy
+    // would need them too.
     void CopyExecute();
-    // Ctrl+V: adds a copy of the task last copied where a new task goes (AddTaskNode).
+    // Ctrl+V: adds a copy of the task on the clipboard where a new task goes (AddTaskNode); raises
+    // EInOutError when the clipboard holds bytes of our type that are not one whole task.
     void PasteExecute();
 
     // An in-place edit of node's text was confirmed with text.
@@ -133,7 +132,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(QObject* owner);
     void ConnectButtons();
     void ConnectTreeCommands();
     // The Statement button's menu: one entry for each statement kind.

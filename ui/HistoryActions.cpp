@@ -1,7 +1,7 @@
 #include "HistoryActions.h"
 
 #include "Dialogs.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "document/Document.h"
 
 #include <QAction>
@@ -42,7 +42,7 @@ QAction* MakeHistoryAction(TProjectDocument& document, QWidget* owner, const THi
         const std::string name = (document.*direction.NameOf)();
         QString text = QLatin1Char('&') + direction.Verb;
         if (!name.empty())
-            text += QLatin1Char(' ') + ToQ(name);
+            text += QLatin1Char(' ') + document.Encoding().ToQ(name);
         action->setText(text + keyText);
         action->setEnabled((document.*direction.Can)());
     };

@@ -1,7 +1,7 @@
 #include "PlayerPanel.h"
 
 #include "Dialogs.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "play/Play.h"
 
@@ -29,21 +29,22 @@ QString ItemsText(const script::TPlayerState& player)
 }
 
 // The inventory field in the form of npc-play's item entries, so that one reader checks both.
-std::string ItemsOption(const QString& text)
+std::string ItemsOption(const QString& text, const TTextEncoding& encoding)
 {
     std::string option;
     for (const QString& entry : text.split(u',', Qt::SkipEmptyParts)) {
         const QString trimmed = entry.trimmed();
         if (trimmed.isEmpty())
             continue;
-        option += (option.empty() ? "item:" : ",item:") + FromQ(trimmed);
+        option += (option.empty() ? "item:" : ",item:") + encoding.FromQ(trimmed);
     }
     return option;
 }
 
 } // namespace
 
-TPlayerPanel::TPlayerPanel(QWidget* parent) : QGroupBox(QStringLiteral("Player"), parent)
+TPlayerPanel::TPlayerPanel(const TTextEncoding& encoding, QWidget* parent)
+    : QGroupBox(QStringLiteral("Player"), parent), Encoding_(encoding)
 {
     auto* form = new QFormLayout(this);
     Zeny_ = AddNumber("ZenyField", QStringLiteral("Zeny"), 0, INT_MAX);
@@ -121,7 +122,7 @@ void TPlayerPanel::ShowPlayer(const script::TPlayerState& player)
 script::TPlayerState TPlayerPanel::EditedPlayer(const script::TPlayerState& base) const
 {
     script::TPlayerState player = base;
-    player.Inventory = ParsePlayerOption(ItemsOption(Items_->text())).Player.Inventory;
+    player.Inventory = ParsePlayerOption(ItemsOption(Items_->text(), Encoding_)).Player.Inventory;
     player.Zeny = Zeny_->value();
     player.Class = Class_->value();
     player.Sex = Sex_->currentIndex();

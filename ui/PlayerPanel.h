@@ -14,10 +14,13 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
+class TTextEncoding;
+
 class TPlayerPanel : public QGroupBox {
     Q_OBJECT
 public:
-    explicit TPlayerPanel(QWidget* parent = nullptr);
+    // Typed text is taken in encoding, the played document's, which outlives the panel.
+    explicit TPlayerPanel(const TTextEncoding& encoding, QWidget* parent = nullptr);
 
     // Shows the player's parameters and items.
     void ShowPlayer(const script::TPlayerState& player);
@@ -51,4 +54,5 @@ private:
     QSpinBox* MaxWeight_ = nullptr;
     QLineEdit* Items_ = nullptr;
     QComboBox* Presets_ = nullptr;
+    const TTextEncoding& Encoding_;
 };

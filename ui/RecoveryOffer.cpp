@@ -4,7 +4,7 @@
 #include "Form_Main.h"
 #include "Form_ScriptFile.h"
 #include "Form_Main.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "platform/FileAccess.h"
 #include "workspace/WorkspaceRecovery.h"
@@ -34,7 +34,7 @@ QString OfferText(const TLeftoverCopy& copy, const TRecoveredProject& project)
 // it need not come back at every start.
 void OfferToDelete(QWidget* owner, TLeftoverCopy& copy, const std::exception& error)
 {
-    if (Dialogs().Confirm(owner,
+    if (Dialogs(owner).Confirm(owner,
                           QStringLiteral("The recovery copy %1 cannot be restored:\n\n%2\n\nDelete it? (No keeps "
                                          "it where it is.)")
                               .arg(copy.CopyPath(), QString::fromUtf8(error.what())),
@@ -52,7 +52,7 @@ bool Offer(TProjectDocument& document, QWidget* owner, TLeftoverCopy& copy, TRec
         OfferToDelete(owner, copy, error);
         return false;
     }
-    const TRecoveryAnswer answer = Dialogs().RecoveryChoice(owner, OfferText(copy, project));
+    const TRecoveryAnswer answer = Dialogs(owner).RecoveryChoice(owner, OfferText(copy, project));
     if (answer == TRecoveryAnswer::Discard) {
         copy.Remove();
         return false;
@@ -86,7 +86,7 @@ std::string FreeNameBeside(const std::string& path)
 bool OfferAsSeparateFile(QWidget* owner, const TScriptEdits& edits, const QString& why)
 {
     const std::string path = FreeNameBeside(edits.FileName);
-    if (!Dialogs().Confirm(owner,
+    if (!Dialogs(owner).Confirm(owner,
                            QStringLiteral("The recovered edits cannot go back into %1: %2.\n\nSave the edited "
                                           "entries as %3, to copy them over by hand? (No keeps them for the next start.)")
                                .arg(QFile::decodeName(edits.FileName.c_str()), why, QFile::decodeName(path.c_str())),
@@ -108,7 +108,7 @@ bool RestoreEdits(QWidget* owner, const TScriptEdits& edits, const TScriptFileOp
     }
     const std::string why = ApplyEdits(form->Workspace(), edits);
     if (!why.empty())
-        return OfferAsSeparateFile(owner, edits, ToQ(why));
+        return OfferAsSeparateFile(owner, edits, form->Encoding().ToQ(why));
     form->PartEdited();
     // Until this run's copy holds the edits, the old copy is the only one.
     return form->FlushRecovery();
@@ -124,8 +124,7 @@ void OfferScriptCopy(QWidget* owner, TLeftoverCopy& copy, const TScriptFileOpene
         OfferToDelete(owner, copy, error);
         return;
     }
-    const TAnswer answer = Dialogs().Question(
-        owner,
+    const TAnswer answer = Dialogs(owner).Question(owner,
         QStringLiteral("The editor did not end normally. Unsaved edits of %1 entries of the script file %2 were kept "
                        "at %3.\n\nRestore them? (No discards them; Cancel keeps them for the next start.)")
             .arg(edits.Entries.size())
@@ -148,7 +147,7 @@ TRecoveryWriter* StartRecoveryWriter(TProjectDocument& document, QWidget* frame,
     QObject::connect(writer, &TRecoveryWriter::Failed, frame, [frame, reported](const QString& message) {
         if (std::exchange(*reported, true))
             return;
-        Dialogs().Error(frame, QStringLiteral("Unsaved changes cannot be kept for recovery after a crash:\n%1")
+        Dialogs(frame).Error(frame, QStringLiteral("Unsaved changes cannot be kept for recovery after a crash:\n%1")
                                    .arg(message));
     });
     QObject::connect(writer, &TRecoveryWriter::Written, frame, [reported] { *reported = false; });

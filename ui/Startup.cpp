@@ -22,16 +22,18 @@ void ShowLoadErrors(TMainForm& frame, const QStringList& errors)
 {
     if (errors.isEmpty())
         return;
-    Dialogs().Error(&frame, QStringLiteral("Some catalogues could not be read; the editor starts "
+    Dialogs(&frame).Error(&frame, QStringLiteral("Some catalogues could not be read; the editor starts "
                                              "without what they hold.\n\n") +
                                   errors.join(u'\n'));
 }
 
 } // namespace
 
-std::unique_ptr<TMainForm> StartEditor(const std::filesystem::path& dataDir)
+std::unique_ptr<TMainForm> StartEditor(const std::filesystem::path& dataDir, std::unique_ptr<TDialogs> dialogs)
 {
     auto frame = std::make_unique<TMainForm>();
+    if (dialogs)
+        SetDialogs(*frame, std::move(dialogs));
     frame->CatalogueFolder = QDir::toNativeSeparators(QDir(
         dataDir.empty() ? QDir::currentPath() : QFile::decodeName(dataDir.c_str())).absolutePath());
 

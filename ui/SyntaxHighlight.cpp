@@ -1,6 +1,6 @@
 #include "SyntaxHighlight.h"
 
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 
 #include "document/Document.h"
 #include "output/Highlight.h"
@@ -61,6 +61,9 @@ public:
     const std::optional<TWordLookup>& Coloured() const { return Coloured_; }
     // Whose group labels a line coloured outside a pass (as the user types) knows.
     void SetSource(const TProjectDocument* document) { Source_ = document; }
+    // The encoding the text's characters stand for bytes in, as the scanner reads them.
+    const TTextEncoding& Encoding() const { return Encoding_; }
+    void SetEncoding(const TTextEncoding& encoding) { Encoding_ = encoding; }
 
 protected:
     void highlightBlock(const QString& text) override
@@ -69,7 +72,7 @@ protected:
             Coloured_.reset();  // coloured as the model is now, which may differ from the rest
         // The scanner reads the bytes the server reads; its byte ranges are mapped back onto the
         // characters (more than one byte each in the multi-byte encodings).
-        const TEncodedLine line = EncodeLine(text);
+        const TEncodedLine line = Encoding_.EncodeLine(text);
         // A "/*" comment may run on over later lines: the block's state says whether it is open.
         bool openComment = previousBlockState() == OpenCommentState;
         const std::vector<TColourRange> ranges = Words_ ? ScanLine(line.Bytes, *Words_, openComment)
@@ -109,6 +112,7 @@ private:
     std::optional<TWordLookup> Coloured_;
     std::vector<std::pair<TRgb, QTextCharFormat>> Formats_;
     const TProjectDocument* Source_ = nullptr;
+    TTextEncoding Encoding_;
 };
 
 TScriptHighlighter* FindHighlighter(QPlainTextEdit* control)
@@ -127,7 +131,8 @@ TScriptHighlighter* AttachedHighlighter(QPlainTextEdit* control)
     return highlighter;
 }
 
-QString JoinedLines(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last)
+QString JoinedLines(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last,
+                    const TTextEncoding& encoding)
 {
     std::string text;
     for (auto line = first; line != last; ++line) {
@@ -135,7 +140,7 @@ QString JoinedLines(std::vector<std::string>::const_iterator first, std::vector<
             text += '\n';
         text += *line;
     }
-    return ToQ(text);
+    return encoding.ToQ(text);
 }
 
 // How many lines of the control one script line makes: the control breaks a line at CR LF, at a
@@ -228,14 +233,14 @@ std::optional<std::vector<std::string>> HalfwayAroundACommonRun(const std::vecto
 
 // Rewrites the control's lines that show old[change.First, + OldCount) with the new ones.
 void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, const std::vector<std::string>& now,
-                  const TChangedLines& change)
+                  const TChangedLines& change, const TTextEncoding& encoding)
 {
     const auto oldFirst = old.begin() + static_cast<std::ptrdiff_t>(change.First);
     const auto newFirst = now.begin() + static_cast<std::ptrdiff_t>(change.First);
     const int firstBlock = BlockCount(old.begin(), oldFirst);
     const int oldBlocks = BlockCount(oldFirst, oldFirst + static_cast<std::ptrdiff_t>(change.OldCount));
     const int blocksAfter = document->blockCount() - firstBlock - oldBlocks;
-    const QString text = JoinedLines(newFirst, newFirst + static_cast<std::ptrdiff_t>(change.NewCount));
+    const QString text = JoinedLines(newFirst, newFirst + static_cast<std::ptrdiff_t>(change.NewCount), encoding);
     const auto blockStart = [document](int number) { return document->findBlockByNumber(number).position(); };
     const auto blockEnd = [document](int number) {
         const QTextBlock block = document->findBlockByNumber(number);
@@ -313,10 +318,11 @@ void HighlightLine(QPlainTextEdit* control, int line)
 }
 
 
-void HighlightAll(QPlainTextEdit* control, const TProjectDocument* document)
+void HighlightAll(QPlainTextEdit* control, const TTextEncoding& encoding, const TProjectDocument* document)
 {
     TScriptHighlighter* highlighter = AttachedHighlighter(control);
     highlighter->SetSource(document);
+    highlighter->SetEncoding(encoding);
     highlighter->ColourWith(WordsOf(document), [highlighter] { highlighter->rehighlight(); });
 }
 
@@ -343,40 +349,44 @@ void UseScriptFont(QWidget* window, QPlainTextEdit* control, int pixels)
     SetTabStops(window, control);
 }
 
-void SetScriptText(QPlainTextEdit* control, const QString& text, const TProjectDocument* document)
+void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEncoding& encoding,
+                   const TProjectDocument* document)
 {
     TScriptHighlighter* highlighter = FindHighlighter(control);
     if (highlighter && highlighter->document() == control->document()) {
         // Attached, the highlighter colours the new text as it arrives: that is the one pass.
         highlighter->SetSource(document);
+        highlighter->SetEncoding(encoding);
         highlighter->ColourWith(WordsOf(document), [&] { control->setPlainText(text); });
         return;
     }
     control->setPlainText(text);
-    HighlightAll(control, document);
+    HighlightAll(control, encoding, document);
 }
 
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
-                      const std::vector<std::string>& lines, const TProjectDocument* document)
+                      const std::vector<std::string>& lines, const TTextEncoding& encoding,
+                      const TProjectDocument* document)
 {
     TScriptHighlighter* highlighter = FindHighlighter(control);
+    // Lines shown in another encoding are all read again: the control never mixes two.
     const bool colouredWhole = highlighter && highlighter->document() == control->document() &&
-                               highlighter->Coloured();
+                               highlighter->Coloured() && highlighter->Encoding() == encoding;
     if (!colouredWhole || shownLines.empty() || lines.empty() ||
         BlockCount(shownLines.begin(), shownLines.end()) != control->document()->blockCount()) {
-        SetScriptText(control, JoinedLines(lines.begin(), lines.end()), document);
+        SetScriptText(control, JoinedLines(lines.begin(), lines.end(), encoding), encoding, document);
         return;
     }
     const TChangedLines change = ChangedLines(shownLines, lines);
     if (const auto halfway = HalfwayAroundACommonRun(shownLines, lines, change)) {
-        UpdateScriptText(control, shownLines, *halfway, document);
-        UpdateScriptText(control, *halfway, lines, document);
+        UpdateScriptText(control, shownLines, *halfway, encoding, document);
+        UpdateScriptText(control, *halfway, lines, encoding, document);
         return;
     }
     TWordLookup words = WordsOf(document);
     const std::vector<std::string> changedWords = words.WordsColouredOtherwise(*highlighter->Coloured());
     highlighter->ColourWith(std::move(words), [&] {
-        ReplaceLines(control->document(), shownLines, lines, change);
+        ReplaceLines(control->document(), shownLines, lines, change, encoding);
         RecolourLinesWith(highlighter, changedWords, lines, change);
     });
 }

@@ -11,15 +11,17 @@
 class QPlainTextEdit;
 class QWidget;
 class TProjectDocument;
+class TTextEncoding;
 
 // Where a document is given, the labels of its project's groups are coloured as such (the project
-// as it is whenever a line is coloured); without, only the catalogues' words are.
+// as it is whenever a line is coloured); without, only the catalogues' words are. The text's
+// characters are scanned as the bytes they stand for in the encoding given (the document's).
 
 // Colours one line (counted from 0) of the control's text.
 void HighlightLine(QPlainTextEdit* control, int line);
 // Colours every line of the control's text. From then on the control's document keeps its
 // colours up to date as its text changes.
-void HighlightAll(QPlainTextEdit* control, const TProjectDocument* document = nullptr);
+void HighlightAll(QPlainTextEdit* control, const TTextEncoding& encoding, const TProjectDocument* document = nullptr);
 // Script text in the fixed-pitch font every view of a script uses (output, manual code, import
 // preview), pixels high, with the tab stops of SetTabStops.
 void UseScriptFont(QWidget* window, QPlainTextEdit* control, int pixels = 12);
@@ -28,10 +30,12 @@ void UseScriptFont(QWidget* window, QPlainTextEdit* control, int pixels = 12);
 void SetTabStops(QWidget* window, QPlainTextEdit* control);
 // Replaces the whole text of the control and colours it, in one colouring pass: a large script
 // would otherwise be coloured once as it arrives and again by HighlightAll.
-void SetScriptText(QPlainTextEdit* control, const QString& text, const TProjectDocument* document = nullptr);
+void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEncoding& encoding,
+                   const TProjectDocument* document = nullptr);
 // The control shows shownLines (joined by line breaks); makes it show lines, coloured, with the
 // same result as SetScriptText. Only the lines that differ are rewritten, and of the others only
 // those holding a word the model now colours otherwise are coloured again; the view keeps its
 // place. After a small change to a large script that is a small part of the work.
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
-                      const std::vector<std::string>& lines, const TProjectDocument* document = nullptr);
+                      const std::vector<std::string>& lines, const TTextEncoding& encoding,
+                      const TProjectDocument* document = nullptr);

@@ -1,7 +1,7 @@
 #include "TargetMenu.h"
 
 #include "Dialogs.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "catalogue/Targets.h"
 #include "document/Document.h"
 #include "model/Records.h"
@@ -26,7 +26,7 @@ QMenu* AddTargetMenu(QMenu* options, TProjectDocument& document, QWidget* owner)
     menu->setObjectName(QStringLiteral("TargetMenu"));
     auto* group = new QActionGroup(menu);
     for (const TTargetRules& rules : ServerTargets()) {
-        QAction* action = menu->addAction(ToQ(rules.Name));
+        QAction* action = menu->addAction(document.Encoding().ToQ(rules.Name));
         action->setObjectName(QStringLiteral("Target_") + QString::fromLatin1(rules.Key));
         action->setCheckable(true);
         action->setData(static_cast<int>(rules.Target));

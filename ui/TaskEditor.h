@@ -68,6 +68,8 @@ protected:
     void Finish(bool cancelled);
     TProjectDocument& Document() const { return Document_; }
     const TProject& Project() const { return Document_.Project(); }
+    // The encoding the document's text is shown and typed in.
+    const TTextEncoding& Encoding() const { return Document_.Encoding(); }
     // The catalogues of the server the document's project is written for.
     const TCatalogues& Catalogues() const { return Document_.ServerData()->Catalogues(); }
     // The groups of the project changed while the editor was open: group pickers list them again.

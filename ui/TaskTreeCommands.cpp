@@ -15,7 +15,7 @@
 #include "Form_Menus.h"
 #include "Form_Message.h"
 #include "HistoryActions.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "TaskEditor.h"
 #include "TaskTreeModel.h"
 #include "TaskTreeView.h"
@@ -34,22 +34,34 @@
 #include "model/Records.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
+
+#include <optional>
 
 namespace {
 
-// What Ctrl+C copied, the program's: a task goes from a project to an NPC of a script file too.
+// A copied task on the clipboard: its record, and the document it was copied from. Through the
+// clipboard a task goes from a project to an NPC of a script file, and to another window or run.
+const QString TaskMimeType = QStringLiteral("application/x-npc-editor-task");
+const QString FromMimeType = QStringLiteral("application/x-npc-editor-task-document");
+
 struct TCopied {
     std::unique_ptr<TTask> Task;
-    QPointer<TProjectDocument> From;
+    QString From;
 };
 
-TCopied& Copied()
+// What the clipboard holds, when it holds a task of ours.
+std::optional<TCopied> Copied()
 {
-    static TCopied copied;
-    return copied;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasFormat(TaskMimeType))
+        return std::nullopt;
+    return TCopied{TaskFromRecord(data->data(TaskMimeType).toStdString()), QString::fromUtf8(data->data(FromMimeType))};
 }
 
 // Conditions, menus, "Jumpto Group" actions and subroutine calls name groups by their number in
@@ -141,24 +153,27 @@ void TTaskForm::CopyExecute()
         return;
     if (task->HoldsTasks()) {
         ShowStatusMessage(this, QStringLiteral("A %1 is not copied with the tasks inside it: copy those one by one.")
-                                    .arg(ToQ(KindName(task->Kind()))));
+                                    .arg(Document_.Encoding().ToQ(KindName(task->Kind()))));
         return;
     }
-    Copied() = {CopyTask(*task), &Document_};
+    auto* data = new QMimeData;
+    data->setData(TaskMimeType, QByteArray::fromStdString(TaskRecord(*task)));
+    data->setData(FromMimeType, Document_.Identity().toUtf8());
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void TTaskForm::PasteExecute()
 {
-    const TCopied& copied = Copied();
-    if (!copied.Task)
+    std::optional<TCopied> copied = Copied();
+    if (!copied)
         return;
-    if (copied.From != &Document_ && JumpsToGroups(*copied.Task)) {
+    if (copied->From != Document_.Identity() && JumpsToGroups(*copied->Task)) {
         ShowStatusMessage(this, QStringLiteral("A %1 jumps to groups of the NPC it was copied from: it is pasted "
                                                "only there.")
-                                    .arg(ToQ(KindName(copied.Task->Kind()))));
+                                    .arg(Document_.Encoding().ToQ(KindName(copied->Task->Kind()))));
         return;
     }
-    AddTaskNode(CopyTask(*copied.Task), false);
+    AddTaskNode(std::move(copied->Task), false);
 }
 
 void TTaskForm::TasksListEdited(TTaskNode* node, const std::string& text)

@@ -1,7 +1,7 @@
 #include "TaskTreeModel.h"
 
 #include "Dialogs.h"
-#include "QtText.h"
+#include "platform/TextEncoding.h"
 #include "document/Document.h"
 #include "model/CodeTasks.h"
 #include "model/ConditionTasks.h"
@@ -53,9 +53,9 @@ std::optional<TKindMark> KindMarkOf(const TTask& task)
     }
 }
 
-QIcon KindIcon(const TKindMark& mark)
+// made keeps the icons drawn before, each drawn once per model.
+QIcon KindIcon(const TKindMark& mark, QHash<QString, QIcon>& made)
 {
-    static QHash<QString, QIcon> made;
     const QString key = QString(mark.Letter) + mark.Colour.name();
     if (const auto found = made.constFind(key); found != made.constEnd())
         return *found;
@@ -77,14 +77,14 @@ QIcon KindIcon(const TKindMark& mark)
 }
 
 // What a group's label says: the author's name, and that the server runs it on an event.
-QString LabelNote(const TTask* task)
+QString LabelNote(const TTask* task, const TTextEncoding& encoding)
 {
     if (!task || task->Kind() != TTaskKind::Group)
         return {};
     const auto& group = static_cast<const TGroupTask&>(*task);
     if (group.LabelName.empty())
         return {};
-    const QString label = ToQ(group.LabelName);
+    const QString label = encoding.ToQ(group.LabelName);
     return group.IsEventLabel() ? QStringLiteral("Label %1: runs on the event %1").arg(label)
                                 : QStringLiteral("Label %1").arg(label);
 }
@@ -121,7 +121,8 @@ std::string OneBreakEach(const std::string& text)
 
 } // namespace
 
-TTaskTreeModel::TTaskTreeModel(TTaskTree& tree, QObject* parent) : QAbstractItemModel(parent), Tree_(&tree)
+TTaskTreeModel::TTaskTreeModel(TTaskTree& tree, const TTextEncoding& encoding, QObject* parent)
+    : QAbstractItemModel(parent), Tree_(&tree), Encoding_(encoding)
 {
     Tree_->AddObserver(this);
 }
@@ -156,11 +157,11 @@ TTaskNode* TTaskTreeModel::NodeOf(const QModelIndex& index)
     return index.isValid() ? static_cast<TTaskNode*>(index.internalPointer()) : nullptr;
 }
 
-QString TTaskTreeModel::DisplayText(const std::string& text)
+QString TTaskTreeModel::DisplayText(const std::string& text) const
 {
     // A message's lines read on as one: a break is a space, and the break after the last line
     // is nothing.
-    QString shown = ToQ(text);
+    QString shown = Encoding_.ToQ(text);
     shown.replace(QLatin1String("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     while (shown.endsWith(QLatin1Char('\n')))
@@ -216,12 +217,12 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
         QStringList tip;
         if (ShortCaption(text) != text)
             tip << DisplayText(text) + JumpText(node->Data());
-        if (const QString note = LabelNote(node->Data()); !note.isEmpty())
+        if (const QString note = LabelNote(node->Data(), Encoding_); !note.isEmpty())
             tip << note;
         return tip.isEmpty() ? QVariant() : QVariant(tip.join(u'\n'));
     }
     if (role == Qt::EditRole)
-        return ToQ(node->Text());
+        return Encoding_.ToQ(node->Text());
     if (role == Qt::BackgroundRole && node->Data() && node->Data() == Playing_.get())
         return PlayingBackground;
     if (role == Qt::DecorationRole) {
@@ -230,7 +231,7 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const
                                                            ? QStyle::SP_MessageBoxCritical
                                                            : QStyle::SP_MessageBoxWarning);
         if (const auto mark = node->Data() ? KindMarkOf(*node->Data()) : std::nullopt)
-            return KindIcon(*mark);
+            return KindIcon(*mark, Icons_);
     }
     return {};
 }
@@ -315,7 +316,7 @@ bool TTaskTreeModel::setData(const QModelIndex& index, const QVariant& value, in
     const std::string before = node->Text();
     std::string text;
     const bool encodable = Guarded(qobject_cast<QWidget*>(QObject::parent()),
-                                   [&text, &value] { text = FromQ(value.toString()); });
+                                   [this, &text, &value] { text = Encoding_.FromQ(value.toString()); });
     if (!encodable)
         return false;
     OnEdited(node, text);

@@ -8,10 +8,14 @@
 #include "model/TaskTree.h"
 
 #include <QAbstractItemModel>
+#include <QHash>
+#include <QIcon>
 
 #include <functional>
 #include <string>
 #include <unordered_map>
+
+class TTextEncoding;
 
 class TTaskTreeModel : public QAbstractItemModel, private TTreeObserver {
     Q_OBJECT
@@ -19,7 +23,8 @@ public:
     // What a drag of a node carries; drops of anything else are not ours.
     static const QString NodeMimeType;
 
-    explicit TTaskTreeModel(TTaskTree& tree, QObject* parent = nullptr);
+    // Texts are shown and typed in encoding, the document's, which outlives the model.
+    TTaskTreeModel(TTaskTree& tree, const TTextEncoding& encoding, QObject* parent = nullptr);
     ~TTaskTreeModel() override;
 
     TTaskTree& Tree() const { return *Tree_; }
@@ -34,7 +39,7 @@ public:
     bool IsOwnDrag(const QMimeData* data) const;
 
     // A node's text as the tree shows it: on one line, each line break a space.
-    static QString DisplayText(const std::string& text);
+    QString DisplayText(const std::string& text) const;
     // Where a condition's task leads, as its label ends (" → Shop"); empty for other tasks.
     QString JumpText(const TTask* task) const;
     // The node's text as the tree shows it: an unnamed call to a subroutine names the label its
@@ -84,7 +89,10 @@ private:
     void PlayingChanged(const TTask* task);
 
     TTaskTree* Tree_;
+    const TTextEncoding& Encoding_;
     bool Changing_ = false;
     TTaskGuard<const TTask> Playing_;
     std::unordered_map<const TTask*, script::TSeverity> Marks_;
+    // The kinds' icons drawn so far, by letter and colour.
+    mutable QHash<QString, QIcon> Icons_;
 };

@@ -79,13 +79,7 @@ protected:
         EditRoadTest::SetUp();
         auto dialogs = std::make_unique<TFakeDialogs>();
         Dialogs_ = dialogs.get();
-        Previous_ = SetDialogs(std::move(dialogs));
-    }
-
-    void TearDown() override
-    {
-        EditRoadTest::TearDown();
-        SetDialogs(std::move(Previous_));
+        SetDialogs(*Tasks, std::move(dialogs));
     }
 
     // Runs an entry of the Statement button's menu; the editor it opened, if any.
@@ -126,7 +120,6 @@ protected:
     std::string FirstError() const { return Dialogs_->Errors.empty() ? std::string() : Dialogs_->Errors[0].toStdString(); }
 
     TFakeDialogs* Dialogs_ = nullptr;
-    std::unique_ptr<TDialogs> Previous_;
 };
 
 inline // Replaces a multi-line field's text by lines typed one after another.

@@ -159,7 +159,7 @@ TEST_F(EditorFormTest, HighlightLineRecoloursOneLineAsTheModelNowKnowsIt)
 {
     QPlainTextEdit control;
     control.setPlainText("goto L1;\ngoto L1;");
-    HighlightAll(&control, &Document());
+    HighlightAll(&control, Document().Encoding(), &Document());
     EXPECT_EQ(ColourAt(&control, 0, 0), Colour(ColourWhite));
     EXPECT_EQ(ColourAt(&control, 0, 5), std::nullopt);  // no group 1 yet
 
@@ -172,14 +172,14 @@ TEST_F(EditorFormTest, HighlightLineRecoloursOneLineAsTheModelNowKnowsIt)
     EXPECT_EQ(ColourAt(&control, 1, 5), Colour(ColourLime));
     EXPECT_EQ(ColourAt(&control, 0, 5), std::nullopt);  // only the line asked for
     HighlightLine(&control, 7);                          // past the end: nothing to colour
-    HighlightAll(&control, &Document());
+    HighlightAll(&control, Document().Encoding(), &Document());
     EXPECT_EQ(ColourAt(&control, 0, 5), Colour(ColourLime));
 }
 
 TEST_F(EditorFormTest, TypedTextIsColouredAsItArrives)
 {
     QPlainTextEdit control;
-    HighlightAll(&control);  // an empty control: nothing to colour, but colouring is attached
+    HighlightAll(&control, TTextEncoding());  // an empty control: nothing to colour, but colouring is attached
     control.insertPlainText("set Zeny, 5;");
     EXPECT_EQ(ColourAt(&control, 0, 0), Colour(ColourWhite));
     EXPECT_EQ(ColourAt(&control, 0, 4), Colour(ColourSkyBlue));
@@ -189,9 +189,9 @@ TEST_F(EditorFormTest, TypedTextIsColouredAsItArrives)
 TEST_F(EditorFormTest, SetScriptTextReplacesTheTextAndItsColours)
 {
     QPlainTextEdit control;
-    SetScriptText(&control, "\"red\"");
+    SetScriptText(&control, "\"red\"", TTextEncoding());
     EXPECT_EQ(ColourAt(&control, 0, 1), Colour(ColourRed));
-    SetScriptText(&control, "12345");
+    SetScriptText(&control, "12345", TTextEncoding());
     EXPECT_EQ(control.toPlainText(), "12345");
     EXPECT_EQ(ColourAt(&control, 0, 1), Colour(ColourAqua));
 }
@@ -202,7 +202,7 @@ TEST_F(EditorFormTest, YellowTokensGetTheirColourInAControlOfAnotherTextColour)
     QPalette black = control.palette();
     black.setColor(QPalette::Text, Qt::black);
     control.setPalette(black);
-    SetScriptText(&control, "getitem 1;");
+    SetScriptText(&control, "getitem 1;", TTextEncoding());
     EXPECT_EQ(ColourAt(&control, 0, 0), Colour(ColourYellow));  // an action word
     EXPECT_EQ(ColourAt(&control, 0, 7), Colour(ColourYellow));  // the blank
 }
@@ -264,7 +264,7 @@ TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
         for (const std::string& line : CurrentScript())
             text += line + "\n";
         text.pop_back();
-        SetScriptText(&fresh, QString::fromLatin1(text.c_str()), &Document());
+        SetScriptText(&fresh, QString::fromLatin1(text.c_str()), Document().Encoding(), &Document());
         EXPECT_EQ(OutputWindow()->Editor()->toPlainText(), fresh.toPlainText()) << name;
         EXPECT_EQ(ColourRanges(OutputWindow()->Editor()), ColourRanges(&fresh)) << name;
         EXPECT_EQ(OutputWindow()->ScriptLines(), CurrentScript()) << name;
@@ -341,15 +341,15 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
     };
     for (const TCase& c : cases) {
         QPlainTextEdit shown;
-        UpdateScriptText(&shown, {}, c.Before);
+        UpdateScriptText(&shown, {}, c.Before, TTextEncoding());
         shown.document()->firstBlock().setUserData(new TBlockMark);
         shown.document()->lastBlock().setUserData(new TBlockMark);
         if (c.MiddleKept >= 0)
             shown.document()->findBlockByNumber(c.MiddleKept).setUserData(new TBlockMark);
-        UpdateScriptText(&shown, c.Before, c.After);
+        UpdateScriptText(&shown, c.Before, c.After, TTextEncoding());
 
         QPlainTextEdit fresh;
-        SetScriptText(&fresh, Joined(c.After));
+        SetScriptText(&fresh, Joined(c.After), TTextEncoding());
         EXPECT_EQ(shown.toPlainText(), fresh.toPlainText()) << c.Name;
         EXPECT_EQ(ColourRanges(&shown), ColourRanges(&fresh)) << c.Name;
         if (c.FirstKept) {

@@ -224,6 +224,8 @@ protected:
     T* Open(TTask* task = nullptr)
     {
         Form = new T(Document());
+        if (FormDialogs)
+            SetDialogs(*Form, std::move(FormDialogs));
         Form->LoadTask(task);
         Listen(Form, Report);
         Form->show();
@@ -233,6 +235,8 @@ protected:
     QPushButton* Button(const char* name) const { return Child<QPushButton>(Form, name); }
 
     QPointer<T> Form;
+    // What the editor Open makes answers with, when given; the real dialogs else.
+    std::unique_ptr<TDialogs> FormDialogs;
     TDoneReport Report;
 };
 

@@ -63,7 +63,7 @@ protected:
         // As in a fresh process: an earlier run of this test leaves its project state behind.
         Project().ProjectFileName.clear();
         Project().Modified = false;
-        Started = StartEditor(Dir / "data");
+        Started = StartEditor(Dir / "data", Dialogs.Answering());
         MainForm = Started.get();
         ShareDocument(&MainForm->Document());
         ASSERT_NE(MainForm, nullptr);

@@ -169,24 +169,68 @@ private:
     }
 };
 
-// Installs a fresh TFakeDialogs for the life of the object and gives access to it.
+// Hands every question on to a TFakeDialogs that lives elsewhere: a window holds this, while the
+// fake outlives the window for the test to read.
+class TForwardDialogs final : public TDialogs {
+public:
+    explicit TForwardDialogs(TDialogs& to) : To_(to) {}
+    TAnswer Question(QWidget* owner, const QString& text, const QString& caption) override
+    {
+        return To_.Question(owner, text, caption);
+    }
+    bool Confirm(QWidget* owner, const QString& text, const QString& caption) override
+    {
+        return To_.Confirm(owner, text, caption);
+    }
+    void Message(QWidget* owner, const QString& text, const QString& caption) override
+    {
+        To_.Message(owner, text, caption);
+    }
+    void Error(QWidget* owner, const QString& text) override { To_.Error(owner, text); }
+    QString OpenProjectFileName(QWidget* owner, const QString& folder) override
+    {
+        return To_.OpenProjectFileName(owner, folder);
+    }
+    QString SaveProjectFileName(QWidget* owner, const QString& suggested) override
+    {
+        return To_.SaveProjectFileName(owner, suggested);
+    }
+    QString OpenScriptFileName(QWidget* owner, const QString& folder) override
+    {
+        return To_.OpenScriptFileName(owner, folder);
+    }
+    std::optional<TServerTarget> ScriptFileServer(QWidget* owner, const QString& file, TServerTarget suggested) override
+    {
+        return To_.ScriptFileServer(owner, file, suggested);
+    }
+    std::optional<QColor> ChooseColor(QWidget* owner, const QColor& initial) override
+    {
+        return To_.ChooseColor(owner, initial);
+    }
+    TRecoveryAnswer RecoveryChoice(QWidget* owner, const QString& text) override
+    {
+        return To_.RecoveryChoice(owner, text);
+    }
+
+private:
+    TDialogs& To_;
+};
+
+// A fresh TFakeDialogs for the life of the object, answering for the window it is installed in
+// (and the windows opened from it).
 class TDialogsScope {
 public:
-    TDialogsScope()
-    {
-        auto dialogs = std::make_unique<TFakeDialogs>();
-        Fake_ = dialogs.get();
-        Previous_ = SetDialogs(std::move(dialogs));
-    }
-    ~TDialogsScope() { SetDialogs(std::move(Previous_)); }
+    TDialogsScope() = default;
     TDialogsScope(const TDialogsScope&) = delete;
     TDialogsScope& operator=(const TDialogsScope&) = delete;
-    TFakeDialogs* operator->() const { return Fake_; }
+    // What a window is given to hold (by SetDialogs, or StartEditor).
+    std::unique_ptr<TDialogs> Answering() const { return std::make_unique<TForwardDialogs>(*Fake_); }
+    void InstallIn(QWidget& window) const { SetDialogs(window, Answering()); }
+    TFakeDialogs* operator->() const { return Fake_.get(); }
     TFakeDialogs& operator*() const { return *Fake_; }
 
 private:
-    TFakeDialogs* Fake_;
-    std::unique_ptr<TDialogs> Previous_;
+    std::unique_ptr<TFakeDialogs> Fake_ = std::make_unique<TFakeDialogs>();
 };
 
 using widgettest::Child;

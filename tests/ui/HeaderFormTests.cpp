@@ -249,7 +249,7 @@ class CommentsConversionTest : public ::testing::TestWithParam<TCommentsCase> {}
 
 TEST_P(CommentsConversionTest, EveryLineEndsInCRLF)
 {
-    EXPECT_EQ(EditTextToComments(QString::fromLatin1(GetParam().Shown)), GetParam().Stored);
+    EXPECT_EQ(EditTextToComments(QString::fromLatin1(GetParam().Shown), TTextEncoding()), GetParam().Stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, CommentsConversionTest,
@@ -264,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, CommentsConversionTest,
 TEST(CommentsConversion, StoredCommentsRoundTrip)
 {
     for (const std::string stored : {"", "x\r\n", "x\r\n\r\ny\r\n"})
-        EXPECT_EQ(EditTextToComments(CommentsToEditText(stored)), stored) << stored;
+        EXPECT_EQ(EditTextToComments(CommentsToEditText(stored, TTextEncoding()), TTextEncoding()), stored) << stored;
 }
 
 } // namespace

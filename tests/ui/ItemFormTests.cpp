@@ -23,7 +23,7 @@ protected:
 
     TItemForm* Open()
     {
-        Picker = new TItemForm((*TestServers()).For(DefaultTarget));
+        Picker = new TItemForm((*TestServers()).For(DefaultTarget), Document().Encoding());
         Picker->OnDone = [this](TItemForm* picker, bool cancelled) {
             ++Calls;
             Cancelled = cancelled;

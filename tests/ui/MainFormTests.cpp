@@ -232,7 +232,7 @@ class ProjectFileStemTable : public ::testing::TestWithParam<TStemCase> {};
 
 TEST_P(ProjectFileStemTable, KeepsTheNamePlayersSeeAndWhatAFileNameMayHold)
 {
-    EXPECT_EQ(ProjectFileStem(GetParam().NpcName), GetParam().Stem);
+    EXPECT_EQ(ProjectFileStem(GetParam().NpcName, TTextEncoding()), GetParam().Stem);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ProjectFileStemTable,

@@ -24,6 +24,7 @@ protected:
     {
         SetUpCatalogues();
         MainForm = new TMainForm();
+        Dialogs.InstallIn(*MainForm);
         MainForm->UseCatalogues(SharedTestCatalogues());
         MainForm->Document().NewProject();
         Frame = MainForm;

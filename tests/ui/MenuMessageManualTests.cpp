@@ -197,10 +197,9 @@ TEST_F(MenuFormTest, GroupsChangedWhileOpenAreListedAgainAndAGoneTargetIsNeverSt
     EXPECT_EQ(Rows(), (std::vector<std::pair<std::string, std::string>>{{"Buy", ""}}));
     auto dialogs = std::make_unique<TFakeDialogs>();
     TFakeDialogs* fake = dialogs.get();
-    std::unique_ptr<TDialogs> previous = SetDialogs(std::move(dialogs));
+    SetDialogs(*Form, std::move(dialogs));
     Click(Button("ApplyButton"));
     EXPECT_EQ(fake->Errors.size(), 1u);
-    SetDialogs(std::move(previous));
     EXPECT_EQ(Report.Calls, 0);
 }
 
@@ -263,13 +262,7 @@ protected:
         EditorTest::SetUp();
         auto dialogs = std::make_unique<TFakeDialogs>();
         Fake = dialogs.get();
-        Previous = SetDialogs(std::move(dialogs));
-    }
-
-    void TearDown() override
-    {
-        EditorTest::TearDown();
-        SetDialogs(std::move(Previous));
+        FormDialogs = std::move(dialogs);
     }
 
     QPlainTextEdit* Text() const { return Child<QPlainTextEdit>(Form, "MessageEdit"); }
@@ -285,7 +278,6 @@ protected:
     }
 
     TFakeDialogs* Fake = nullptr;
-    std::unique_ptr<TDialogs> Previous;
 };
 
 struct TColourCase {

@@ -62,7 +62,7 @@ T* Add(std::unique_ptr<T> task, std::string caption, TTaskNode* group)
     T* raw = task.get();
     task->Caption = std::move(caption);
     Project().TaskTree.Select(group);
-    TTaskForm::Of(Document())->AddTaskNode(std::move(task), false);
+    Document().AddTask(std::move(task));  // the output is written once the NPC is whole
     return raw;
 }
 
@@ -178,7 +178,7 @@ protected:
         ASSERT_TRUE(Out.exists()) << Out.path().toStdString();
         // The play-test window's presets come from the test settings, never the user's.
         QStandardPaths::setTestModeEnabled(true);
-        Started = StartEditor(data);
+        Started = StartEditor(data, Dialogs.Answering());
         MainForm = Started.get();
         ShareDocument(&MainForm->Document());
         ASSERT_NE(MainForm, nullptr);

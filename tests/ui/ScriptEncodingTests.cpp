@@ -1,11 +1,14 @@
 // The script text encoding: how typed text becomes the project's bytes and back, in every
-// encoding offered, the menu that chooses it, and the fields that refuse what it cannot hold.
+// encoding offered, the menu that chooses it, the fields that refuse what it cannot hold, and
+// documents side by side each in its own.
 #include "MainFrameFixture.h"
 #include "DocumentSupport.h"
+#include "ScriptFileFixture.h"
 
 #include "ui/Form_Editor.h"
 #include "ui/Form_Header.h"
-#include "ui/QtText.h"
+#include "platform/TextEncoding.h"
+#include "ui/Form_ScriptEntry.h"
 #include "ui/SyntaxHighlight.h"
 
 #include <QActionGroup>
@@ -27,12 +30,6 @@ namespace {
 
 constexpr const char* Latin1 = "ISO-8859-1";
 
-// The encoding is an application-wide setting: every test leaves Latin-1 in force.
-class EncodingScope {
-public:
-    ~EncodingScope() { SetScriptEncoding(Latin1); }
-};
-
 struct TEncodingCase {
     const char* Name;
     const char* Encoding;
@@ -40,25 +37,22 @@ struct TEncodingCase {
     std::optional<std::string> Bytes;  // nothing: the encoding cannot hold the text
 };
 
-class EncodingTable : public ::testing::TestWithParam<TEncodingCase> {
-protected:
-    EncodingScope Scope;
-};
+class EncodingTable : public ::testing::TestWithParam<TEncodingCase> {};
 
 TEST_P(EncodingTable, TypedTextBecomesTheEncodingsBytesOrIsRefused)
 {
     const TEncodingCase& row = GetParam();
-    SetScriptEncoding(row.Encoding);
+    const TTextEncoding encoding = TTextEncoding::Named(row.Encoding);
     const QString text = QString::fromUtf8(row.Text);
     if (row.Bytes) {
-        EXPECT_EQ(FromQ(text), *row.Bytes);
-        EXPECT_EQ(ToQ(*row.Bytes), text);
-        EXPECT_EQ(FirstUnencodable(text), QString());
+        EXPECT_EQ(encoding.FromQ(text), *row.Bytes);
+        EXPECT_EQ(encoding.ToQ(*row.Bytes), text);
+        EXPECT_EQ(encoding.FirstUnencodable(text), QString());
         return;
     }
-    EXPECT_EQ(FirstUnencodable(QStringLiteral("ok ") + text), text);
+    EXPECT_EQ(encoding.FirstUnencodable(QStringLiteral("ok ") + text), text);
     try {
-        FromQ(text);
+        encoding.FromQ(text);
         ADD_FAILURE() << "stored although the encoding lacks it";
     } catch (const ETextEncodingError& error) {
         EXPECT_THAT(error.what(), ::testing::HasSubstr(row.Text));
@@ -94,27 +88,18 @@ TEST(ScriptEncoding, EveryOfferedEncodingConvertsHere)
 
 TEST(ScriptEncoding, BytesTheEncodingHasNoCharacterForAreShownButNeverStoredBack)
 {
-    EncodingScope scope;
-    SetScriptEncoding("windows-949");
-    const QString shown = ToQ("Caf\xE9");  // a Latin-1 name: a lone lead byte in CP949
+    const TTextEncoding korean = TTextEncoding::Named("windows-949");
+    const QString shown = korean.ToQ("Caf\xE9");  // a Latin-1 name: a lone lead byte in CP949
     EXPECT_EQ(shown, QStringLiteral("Caf") + QChar::ReplacementCharacter);
-    EXPECT_THROW(FromQ(shown), ETextEncodingError);
-}
-
-TEST(ScriptEncoding, AnUnknownNameIsRefusedAndChangesNothing)
-{
-    EncodingScope scope;
-    SetScriptEncoding("windows-1251");
-    EXPECT_THROW(SetScriptEncoding("EBCDIC"), ETextEncodingError);
-    EXPECT_STREQ(ScriptEncoding().Name, "windows-1251");
+    EXPECT_THROW(korean.FromQ(shown), ETextEncodingError);
 }
 
 // The per-character colours of a script line, the same whatever the bytes per character.
-std::vector<QColor> LineColours(const QString& line)
+std::vector<QColor> LineColours(const QString& line, const TTextEncoding& encoding)
 {
     QPlainTextEdit edit;
-    SetScriptText(&edit, line);
-    HighlightAll(&edit);
+    SetScriptText(&edit, line, encoding);
+    HighlightAll(&edit, encoding);
     std::vector<QColor> colours(static_cast<std::size_t>(line.size()), edit.palette().color(QPalette::Text));
     for (const QTextLayout::FormatRange& range : edit.document()->firstBlock().layout()->formats())
         for (int i = range.start; i < range.start + range.length; ++i)
@@ -124,10 +109,8 @@ std::vector<QColor> LineColours(const QString& line)
 
 TEST(ScriptEncoding, MultiByteCharactersAreColouredAsOneCharacterEach)
 {
-    EncodingScope scope;
-    const std::vector<QColor> plain = LineColours(QStringLiteral("mes \"ab\"; close;"));
-    SetScriptEncoding("windows-949");
-    EXPECT_EQ(LineColours(QString::fromUtf8("mes \"\uC548\uB155\"; close;")), plain);
+    const std::vector<QColor> plain = LineColours(QStringLiteral("mes \"ab\"; close;"), TTextEncoding());
+    EXPECT_EQ(LineColours(QString::fromUtf8("mes \"\uC548\uB155\"; close;"), TTextEncoding::Named("windows-949")), plain);
 }
 
 // ---- The menu and the fields -----------------------------------------------------------------
@@ -139,8 +122,6 @@ protected:
         return Command((std::string("Encoding_") + name).c_str());
     }
     QLineEdit* NPCName() const { return Child<QLineEdit>(NPCWindow(), "NameEdit"); }
-
-    EncodingScope Scope;
 };
 
 TEST_F(EncodingWindowTest, OptionsOffersEveryEncodingAsARadioChoiceWithLatin1Checked)
@@ -160,6 +141,8 @@ TEST_F(EncodingWindowTest, ChoosingCyrillicStoresTypedNamesAsItsBytesAndRemember
     EncodingItem("windows-1251")->trigger();
     EXPECT_TRUE(EncodingItem("windows-1251")->isChecked());
     EXPECT_EQ(QSettings().value(QStringLiteral("ScriptTextEncoding")).toString(), "windows-1251");
+    const TMainForm nextRun;  // the next start reads the choice back for its project
+    EXPECT_STREQ(nextRun.Document().Encoding().Encoding().Name, "windows-1251");
 
     NPCName()->clear();
     NPCName()->insert(QString::fromUtf8("\u0416\u0443\u043A"));  // as typed on a Cyrillic keyboard
@@ -172,6 +155,14 @@ TEST_F(EncodingWindowTest, ChoosingCyrillicStoresTypedNamesAsItsBytesAndRemember
     EncodingItem(Latin1)->trigger();
     EXPECT_EQ(NPCName()->text(), QString::fromLatin1("\xC6\xF3\xEA"));
     EXPECT_EQ(Project().NPCInfo.Name, "\xC6\xF3\xEA");
+}
+
+TEST_F(EncodingWindowTest, AnUnknownNameIsRefusedAndChangesNothing)
+{
+    EncodingItem("windows-1251")->trigger();
+    EXPECT_THROW(Frame->OptionsScriptEncoding("EBCDIC"), ETextEncodingError);
+    EXPECT_STREQ(Document().Encoding().Encoding().Name, "windows-1251");
+    EXPECT_STREQ(Frame->ChosenEncoding().Encoding().Name, "windows-1251");
 }
 
 // After the switch every line of the output is read in the new encoding, those whose bytes did
@@ -217,6 +208,39 @@ TEST_F(EncodingWindowTest, HeaderApplyStoresNothingWhenAFieldHoldsWhatTheEncodin
     ASSERT_NE(MainForm->HeaderWindow(), nullptr) << "the window stays open to correct the field";
     ASSERT_EQ(Dialogs->Errors.size(), 1u);
     EXPECT_TRUE(Dialogs->Errors[0].contains(QString::fromUtf8("\u0416")));
+}
+
+// A project and a script file open side by side: the menu changes the project's encoding, the file
+// keeps the one it was opened in, and each window shows and takes the bytes of its own.
+class EncodingSideBySideTest : public scriptfiletest::ScriptFileFormTest {};
+
+TEST_F(EncodingSideBySideTest, AProjectAndAScriptFileEachShowAndTakeTheirOwnBytes)
+{
+    Command("Encoding_windows-1251")->trigger();
+    TScriptFileForm* file = OpenTown();
+    ASSERT_NE(file, nullptr);
+    auto* npc = OpenRow<TScriptNpcForm>(file, 1, "OpenButton");
+    ASSERT_NE(npc, nullptr);
+    Command("Encoding_ISO-8859-1")->trigger();
+    EXPECT_STREQ(file->Encoding().Encoding().Name, "windows-1251");
+    EXPECT_STREQ(npc->Document().Encoding().Encoding().Name, "windows-1251");
+
+    const QString cyrillic = QString::fromUtf8("\u0416\u0443\u043A");
+    QLineEdit* fileName = Child<QLineEdit>(npc->NpcWindow(), "NameEdit");
+    fileName->clear();
+    fileName->insert(cyrillic);
+    EXPECT_EQ(npc->Document().Project().NPCInfo.Name, "\xC6\xF3\xEA");
+    // The same bytes in the project read as Latin-1; the Cyrillic letters are refused there.
+    QLineEdit* projectName = Child<QLineEdit>(NPCWindow(), "NameEdit");
+    projectName->clear();
+    projectName->insert(QString::fromLatin1("\xC6\xF3\xEA"));
+    EXPECT_EQ(Project().NPCInfo.Name, "\xC6\xF3\xEA");
+    projectName->insert(cyrillic);
+    EXPECT_EQ(Project().NPCInfo.Name, "\xC6\xF3\xEA");
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(cyrillic.left(1)));
+    EXPECT_EQ(fileName->text(), cyrillic);
+    EXPECT_EQ(npc->Document().Project().NPCInfo.Name, "\xC6\xF3\xEA");
 }
 
 } // namespace

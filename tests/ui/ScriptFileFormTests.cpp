@@ -21,7 +21,10 @@
 #include "workspace/ScriptWorkspace.h"
 #include "workspace/WorkspaceRecovery.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -187,8 +190,6 @@ TEST_F(ScriptFileFormTest, AnNpcFromTheFileIsEditedInTheProgramsOwnWindows)
     // The program's windows, bound to the NPC's document, not to the main window's.
     ASSERT_NE(npc->Tasks(), nullptr);
     EXPECT_EQ(&npc->Tasks()->Document(), &npc->Document());
-    EXPECT_EQ(TTaskForm::Of(npc->Document()), npc->Tasks());
-    EXPECT_EQ(TTaskForm::Of(Document()), TaskWindow());
     EXPECT_EQ(Child<QLineEdit>(npc->NpcWindow(), "NameEdit")->text(), QStringLiteral("Guide"));
 
     // Add a message at the end of Start through the task window and its message editor.
@@ -352,6 +353,16 @@ TEST_F(ScriptFileFormTest, TasksAreCopiedAndPastedWithinAnNpcAndIntoAProject)
     view->setCurrentIndex(start);
     QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(StartCaptions(npc).back(), captions[0]);
+    // Bytes of the editor's type that are no whole task are refused, saying so, and add nothing.
+    auto* broken = new QMimeData;
+    broken->setData(QStringLiteral("application/x-npc-editor-task"), QByteArray("\x03", 1));
+    QGuiApplication::clipboard()->setMimeData(broken);
+    const std::size_t held = StartCaptions(npc).size();
+    view->setCurrentIndex(start);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(StartCaptions(npc).size(), held);
+    ASSERT_EQ(Dialogs->Errors.size(), 1u);
+    EXPECT_TRUE(Dialogs->Errors[0].contains(QStringLiteral("the copied task"))) << Dialogs->Errors[0].toStdString();
 }
 
 TEST_F(ScriptFileFormTest, ClosingTheFileTakesItsNpcsEditorsAndOutputAlong)
@@ -372,7 +383,6 @@ TEST_F(ScriptFileFormTest, ClosingTheFileTakesItsNpcsEditorsAndOutputAlong)
     ProcessDeletions();
     EXPECT_TRUE(editor.isNull());
     EXPECT_TRUE(output.isNull());
-    EXPECT_EQ(TTaskForm::Of(Document()), TaskWindow());
 }
 
 TEST_F(ScriptFileFormTest, AFileChangedOnDiskIsReadAgainOrAskedAboutBeforeSaving)

@@ -173,7 +173,7 @@ TEST_F(ScriptNpcTest, TasksNamingGroupsAreNotPastedIntoAnotherNpc)
         Npc->Tasks()->CopyExecute();
         const int before = Project().TaskTree.GetFirstNode()->ChildCount();
         Project().TaskTree.Select(Project().TaskTree.GetFirstNode());
-        TTaskForm::Of(Document())->PasteExecute();
+        TaskWindow()->PasteExecute();
         EXPECT_EQ(Project().TaskTree.GetFirstNode()->ChildCount(), before + row.Pasted) << task->Caption;
     }
 }

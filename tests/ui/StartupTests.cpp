@@ -60,7 +60,7 @@ protected:
 
     void Start()
     {
-        Started = StartEditor(Dir.Path());
+        Started = StartEditor(Dir.Path(), Dialogs.Answering());
         MainForm = Started.get();
         ShareDocument(&MainForm->Document());
         ASSERT_NE(MainForm, nullptr);

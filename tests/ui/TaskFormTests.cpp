@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QPushButton>
 
@@ -510,19 +511,20 @@ TEST_F(TaskFormTest, AnEditorWhoseProjectWasReplacedLeavesTheNewProjectAlone)
 TEST(TaskFormFrameTest, ItsChildWindowStandsBelowTheTopOfTheFrameAtItsSize)
 {
     SetUpCatalogues();
-    QMdiArea area;
-    area.resize(1000, 800);
-    area.show();
-    SetChildHost(&area);
-    auto* form = new TTaskForm(Document());
-    QWidget* frame = ChildFrame(form);
-    ASSERT_NE(frame, form);
-    EXPECT_EQ(frame->pos(), QPoint(0, 115));
-    EXPECT_EQ(frame->height(), 347);
-    EXPECT_EQ(frame->contentsRect().width(), 398);
+    QMainWindow frame;
+    auto* area = new QMdiArea;
+    frame.setCentralWidget(area);
+    frame.resize(1000, 800);
+    frame.show();
+    auto* form = new TTaskForm(Document(), nullptr, &frame);
+    QWidget* child = ChildFrame(form);
+    ASSERT_NE(child, form);
+    EXPECT_EQ(child->pos(), QPoint(0, 115));
+    EXPECT_EQ(child->height(), 347);
+    EXPECT_EQ(child->contentsRect().width(), 398);
     EXPECT_EQ(form->width(), 398);
-    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(frame->minimumSize(), QSize(248, 323));
+    EXPECT_FALSE(child->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(child->minimumSize(), QSize(248, 323));
 
     form->ShowOutput();
     const QPointer<TEditorForm> output = form->Output();
@@ -531,7 +533,6 @@ TEST(TaskFormFrameTest, ItsChildWindowStandsBelowTheTopOfTheFrameAtItsSize)
     delete form;  // takes the output window with it
     ProcessDeletions();
     EXPECT_TRUE(output.isNull());
-    SetChildHost(nullptr);
     Document().NewProject();
 }
 

@@ -73,8 +73,8 @@ protected:
     void SetUp() override
     {
         SetUpCatalogues();
-        SetDialogs(std::make_unique<TRecordingDialogs>(Errors));
         Form = new TTaskForm(Document());
+        SetDialogs(*Form, std::make_unique<TRecordingDialogs>(Errors));
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
     }
@@ -87,7 +87,6 @@ protected:
             delete Form->Output();
         delete Form;
         ProcessDeletions();
-        SetDialogs(nullptr);
         Document().NewProject();
         EXPECT_TRUE(Errors.empty()) << "error box: " << Errors.front();
     }

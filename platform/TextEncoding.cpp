@@ -1,7 +1,7 @@
-#include "QtText.h"
+#include "TextEncoding.h"
 
 #include <QByteArray>
-#include <QSettings>
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -10,8 +10,6 @@
 #include <optional>
 
 namespace {
-
-constexpr const char* SettingsKey = "ScriptTextEncoding";
 
 // The code pages game clients read NPC text in. The Korean, Chinese and Japanese entries are the
 // Windows code pages (949, 936, 950, 932), supersets of EUC-KR, GB2312, Big5 and Shift-JIS.
@@ -26,39 +24,12 @@ constexpr std::array<TScriptEncoding, 8> Encodings = {{
     {"windows-31j", "Japanese (Shift-JIS / CP932)"},
 }};
 
-// The setting in force; Latin-1 until the remembered one is loaded.
-const TScriptEncoding* Current = &Encodings.front();
-
-bool IsLatin1(const TScriptEncoding& encoding)
-{
-    return &encoding == &Encodings.front();
-}
-
 const TScriptEncoding* Find(const std::string& name)
 {
     for (const TScriptEncoding& encoding : Encodings)
         if (name == encoding.Name)
             return &encoding;
     return nullptr;
-}
-
-// Encodes text, or nothing when the encoding cannot hold all of it. Converters may fall back to
-// a substitute or a look-alike without reporting it, so the bytes must also decode to text again.
-std::optional<QByteArray> Encoded(const QString& text)
-{
-    if (IsLatin1(*Current)) {
-        const bool fits = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
-        return fits ? std::optional(text.toLatin1()) : std::nullopt;
-    }
-    QStringEncoder encoder(Current->Name, QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    QStringDecoder decoder(Current->Name, QStringConverter::Flag::Stateless);
-    const QString back = decoder.decode(bytes);
-    if (decoder.hasError() || back != text)
-        return std::nullopt;
-    return bytes;
 }
 
 // The characters of text, a surrogate pair counting as one.
@@ -84,32 +55,51 @@ bool ScriptEncodingAvailable(const TScriptEncoding& encoding)
     return QStringEncoder(encoding.Name).isValid() && QStringDecoder(encoding.Name).isValid();
 }
 
-const TScriptEncoding& ScriptEncoding()
-{
-    return *Current;
-}
+TTextEncoding::TTextEncoding() : Encoding_(&Encodings.front()) {}
 
-void SetScriptEncoding(const std::string& name)
+TTextEncoding TTextEncoding::Named(const std::string& name)
 {
     const TScriptEncoding* encoding = Find(name);
     if (!encoding || !ScriptEncodingAvailable(*encoding))
         throw ETextEncodingError("The script text encoding " + name + " is not available on this system.");
-    Current = encoding;
-    QSettings().setValue(QLatin1String(SettingsKey), QString::fromLatin1(encoding->Name));
+    return TTextEncoding(*encoding);
 }
 
-void LoadScriptEncoding()
+TTextEncoding TTextEncoding::Remembered(const std::string& name)
 {
-    const std::string name = QSettings().value(QLatin1String(SettingsKey)).toString().toStdString();
     const TScriptEncoding* encoding = Find(name);
-    Current = encoding && ScriptEncodingAvailable(*encoding) ? encoding : &Encodings.front();
+    return encoding && ScriptEncodingAvailable(*encoding) ? TTextEncoding(*encoding) : TTextEncoding();
 }
 
-QString ToQ(const std::string& bytes)
+bool TTextEncoding::IsLatin1() const
 {
-    if (IsLatin1(*Current))
+    return Encoding_ == &Encodings.front();
+}
+
+// Encodes text, or nothing when the encoding cannot hold all of it. Converters may fall back to
+// a substitute or a look-alike without reporting it, so the bytes must also decode to text again.
+std::optional<QByteArray> TTextEncoding::Encoded(const QString& text) const
+{
+    if (IsLatin1()) {
+        const bool fits = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+        return fits ? std::optional(text.toLatin1()) : std::nullopt;
+    }
+    QStringEncoder encoder(Encoding_->Name, QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    QStringDecoder decoder(Encoding_->Name, QStringConverter::Flag::Stateless);
+    const QString back = decoder.decode(bytes);
+    if (decoder.hasError() || back != text)
+        return std::nullopt;
+    return bytes;
+}
+
+QString TTextEncoding::ToQ(const std::string& bytes) const
+{
+    if (IsLatin1())
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QStringDecoder decoder(Current->Name, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(Encoding_->Name, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     // A sequence cut off at the end is dropped without a replacement character; one is shown
     // instead, so that the text can never be stored back as if it were complete.
@@ -118,12 +108,12 @@ QString ToQ(const std::string& bytes)
     return text;
 }
 
-QString FirstUnencodable(const QString& text)
+QString TTextEncoding::FirstUnencodable(const QString& text) const
 {
     if (Encoded(text))
         return {};
     QString found;
-    ForEachCharacter(text, [&found](qsizetype, const QString& character) {
+    ForEachCharacter(text, [this, &found](qsizetype, const QString& character) {
         if (found.isEmpty() && !Encoded(character))
             found = character;
     });
@@ -131,16 +121,16 @@ QString FirstUnencodable(const QString& text)
     return found.isEmpty() ? text : found;
 }
 
-QString UnencodableMessage(const QString& character)
+QString TTextEncoding::UnencodableMessage(const QString& character) const
 {
     return QStringLiteral("\"%1\" (U+%2) cannot be written in the script text encoding %3. Leave it out, "
                           "or choose an encoding that has it under Options > Script Text Encoding.")
         .arg(character)
         .arg(character.toUcs4().value(0), 4, 16, QLatin1Char('0'))
-        .arg(QString::fromLatin1(Current->Title));
+        .arg(QString::fromLatin1(Encoding_->Title));
 }
 
-std::string FromQ(const QString& text)
+std::string TTextEncoding::FromQ(const QString& text) const
 {
     const std::optional<QByteArray> bytes = Encoded(text);
     if (!bytes)
@@ -148,15 +138,15 @@ std::string FromQ(const QString& text)
     return std::string(bytes->constData(), static_cast<std::size_t>(bytes->size()));
 }
 
-TEncodedLine EncodeLine(const QString& line)
+TEncodedLine TTextEncoding::EncodeLine(const QString& line) const
 {
     TEncodedLine encoded;
-    if (IsLatin1(*Current)) {
+    if (IsLatin1()) {
         encoded.Bytes = line.toLatin1().toStdString();
         return encoded;
     }
     encoded.Bytes.reserve(static_cast<std::size_t>(line.size()));
-    ForEachCharacter(line, [&encoded](qsizetype position, const QString& character) {
+    ForEachCharacter(line, [this, &encoded](qsizetype position, const QString& character) {
         // Every offered encoding writes ASCII as itself; only the others need the converter.
         std::string bytes;
         if (character.size() == 1 && character.at(0).unicode() < 0x80)
