@@ -15,7 +15,7 @@ namespace {
 
 class ActionMapTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetUpCatalogues(); }
+    void SetUp() override { SetUpEditorCatalogues(); }
 
     void TearDown() override
     {

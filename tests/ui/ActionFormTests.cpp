@@ -40,7 +40,7 @@ const TDAction* Entry(const std::string& caption)
 
 class ActionFormTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetUpCatalogues(); }
+    void SetUp() override { SetUpEditorCatalogues(); }
 
     void TearDown() override
     {
@@ -439,11 +439,6 @@ INSTANTIATE_TEST_SUITE_P(Catalogues, EmptyCatalogueTest,
                          // (ActionFormMapTests).
                          ::testing::Values(TEmptyCatalogueCase{"Job Change", true, false}),
     [](const auto& info) { return ReadableName(info.param.Action); });
-
-struct TGoneCase {
-    const char* Name;
-    bool ReplaceProject;
-};
 
 class TaskGoneTest : public ActionFormTest, public ::testing::WithParamInterface<TGoneCase> {};
 

@@ -426,11 +426,6 @@ TEST_F(ConditionFormTest, WithoutJobsClassCannotBeAdded)
     EXPECT_TRUE(Button("AddButton")->isEnabled());
 }
 
-struct TGoneCase {
-    const char* Name;
-    bool ReplaceProject;
-};
-
 class ConditionGoneTest : public ConditionFormTest, public ::testing::WithParamInterface<TGoneCase> {};
 
 // As for the other editors: a replaced project cancels, a deleted task leaves what was typed.

@@ -28,7 +28,7 @@ class EditRoadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetUpCatalogues();
+        SetUpEditorCatalogues();
         Tasks = new TTaskForm(Document());
     }
 

@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "CatalogueTestSupport.h"
+#include "FakeDialogs.h"
 #include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,44 +31,6 @@
 #include <vector>
 
 namespace editortest {
-
-inline void AddJob(std::int32_t id, const std::string& name)
-{
-    TestCatalogues().Jobs.push_back(std::make_unique<TJob>(TJob{id, name}));
-}
-
-inline void AddMap(const std::string& name, const std::string& file)
-{
-    TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{name, file}));
-}
-
-inline const TItem* AddItem(std::int32_t id, const std::string& name, std::int32_t slotCount = 0,
-                            std::int32_t price = 0)
-{
-    auto item = std::make_unique<TItem>();
-    item->ID = id;
-    item->Name = name;
-    item->Slots = slotCount;
-    item->Price = price;
-    TestCatalogues().Items.push_back(std::move(item));
-    return TestCatalogues().Items.back().get();
-}
-
-// Jobs Novice (0), Swordman (1), Knight (7); maps Prontera and Geffen; a few items; the action
-// catalogue; a new project with its group "Start".
-inline void SetUpCatalogues()
-{
-    TestCatalogues().Clear();
-    AddJob(0, "Novice");
-    AddJob(1, "Swordman");
-    AddJob(7, "Knight");
-    AddMap("Prontera", "prontera.gat");
-    AddMap("Geffen", "geffen.gat");
-    AddItem(501, "Red Potion", 0, 50);
-    AddItem(1201, "Knife", 3, 50);
-    AddItem(2104, "Buckler", 2, 14000);
-    ResetTestDocument();
-}
 
 // A new group, registered, as the last child of "Start".
 inline TGroupTask* AddGroup(const std::string& caption)
@@ -95,11 +59,12 @@ inline std::vector<std::string> ComboTexts(const QComboBox* combo)
     return texts;
 }
 
-using widgettest::Child;
-using widgettest::Click;
-using widgettest::ProcessDeletions;
-using widgettest::ShowsWholeCaption;
-using widgettest::ShowsWholeText;
+using cataloguetest::AddItem;
+using cataloguetest::AddJob;
+using cataloguetest::AddMap;
+using cataloguetest::SetUpEditorCatalogues;
+// The widget helpers and the fake dialogs every window test uses.
+using namespace widgettest;
 
 inline void ClickRow(QListWidget* list, int row)
 {
@@ -114,23 +79,6 @@ inline void ClickRow(QListWidget* list, const QString& text)
     const auto found = list->findItems(text, Qt::MatchExactly);
     ASSERT_FALSE(found.isEmpty()) << text.toStdString();
     ClickRow(list, list->row(found.front()));
-}
-
-// Picks an entry the way the keyboard does: Home, then Down until it is reached.
-inline void PickEntry(QComboBox* combo, int index)
-{
-    combo->setFocus();
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < index; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-    ASSERT_EQ(combo->currentIndex(), index);
-}
-
-inline void PickEntry(QComboBox* combo, const QString& text)
-{
-    const int index = combo->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    PickEntry(combo, index);
 }
 
 // Replaces the text of a field by typing.
@@ -175,37 +123,10 @@ inline void Listen(TTaskEditorForm* editor, TDoneReport& report)
     };
 }
 
-// Answers the colour chooser with queued colours (nothing: the user cancelled) and remembers the
-// colour each call started from. The other dialogs fail the test if they are opened.
-class TFakeDialogs final : public TDialogs {
-public:
-    std::deque<std::optional<QColor>> Colours;
-    std::vector<QColor> InitialColours;
-    std::vector<QString> Errors;
-
-    TAnswer Question(QWidget*, const QString& text, const QString&) override
-    {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return TAnswer::Cancel;
-    }
-    void Message(QWidget*, const QString& text, const QString&) override
-    {
-        ADD_FAILURE() << "unexpected message: " << text.toStdString();
-    }
-    void Error(QWidget*, const QString& text) override { Errors.push_back(text); }
-    QString OpenProjectFileName(QWidget*, const QString&) override { return {}; }
-    QString SaveProjectFileName(QWidget*, const QString&) override { return {}; }
-    std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override
-    {
-        InitialColours.push_back(initial);
-        if (Colours.empty()) {
-            ADD_FAILURE() << "colour chooser opened without a prepared answer";
-            return std::nullopt;
-        }
-        auto colour = Colours.front();
-        Colours.pop_front();
-        return colour;
-    }
+// How an open editor's task goes away: deleted from the tree, or with its whole project replaced.
+struct TGoneCase {
+    const char* Name;
+    bool ReplaceProject;
 };
 
 // Creates an editor of type T as the task tree window does, and deletes what is left of it at the
@@ -213,7 +134,7 @@ public:
 template <class T>
 class EditorTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetUpCatalogues(); }
+    void SetUp() override { SetUpEditorCatalogues(); }
 
     void TearDown() override
     {

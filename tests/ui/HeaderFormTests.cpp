@@ -18,7 +18,7 @@ class HeaderFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetUpCatalogues();
+        SetUpFrameCatalogues();
         Document().NewProject();
     }
 

@@ -13,14 +13,6 @@ using namespace frametest;
 
 namespace {
 
-// The build stages the help file beside the catalogues: <build>/data/help.chm, and the tests run
-// from <build>/tests.
-QString BuiltHelpFile()
-{
-    return QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../data/help.chm"))
-        .absoluteFilePath();
-}
-
 #define SKIP_WITHOUT_HELP_FILE()                                                               \
     if (!QFileInfo::exists(BuiltHelpFile()))                                                   \
     GTEST_SKIP() << "help.chm was not built (chmcmd of fp-utils missing at configure time)"

@@ -14,7 +14,7 @@ namespace {
 
 class ItemFormTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetUpCatalogues(); }
+    void SetUp() override { SetUpEditorCatalogues(); }
     void TearDown() override
     {
         delete Picker.data();

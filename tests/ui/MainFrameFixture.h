@@ -22,7 +22,7 @@ class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetUpCatalogues();
+        SetUpFrameCatalogues();
         MainForm = new TMainForm();
         Dialogs.InstallIn(*MainForm);
         MainForm->UseCatalogues(SharedTestCatalogues());

@@ -488,12 +488,6 @@ TEST_F(WindowCommandTest, AfterTheValueEditorTheConditionEditorIsActive)
 
 // ---- Help ----------------------------------------------------------------------------------
 
-QString BuiltHelpFile()
-{
-    return QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../data/help.chm"))
-        .absoluteFilePath();
-}
-
 struct THelpCase {
     const char* Item;
     const char* Topic;

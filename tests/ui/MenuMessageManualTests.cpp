@@ -640,7 +640,7 @@ void ExpectApplyOnDestroyedTaskKeepsWhatWasTyped(bool replaceProject, std::uniqu
 
 class EditorTaskGoneTest : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { SetUpCatalogues(); }
+    void SetUp() override { SetUpEditorCatalogues(); }
 };
 
 TEST_P(EditorTaskGoneTest, MenuEditor)

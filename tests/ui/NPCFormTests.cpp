@@ -29,7 +29,7 @@ class NPCFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetUpCatalogues();
+        SetUpFrameCatalogues();
         Document().NewProject();
         CreateForm();
     }

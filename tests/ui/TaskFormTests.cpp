@@ -510,7 +510,7 @@ TEST_F(TaskFormTest, AnEditorWhoseProjectWasReplacedLeavesTheNewProjectAlone)
 
 TEST(TaskFormFrameTest, ItsChildWindowStandsBelowTheTopOfTheFrameAtItsSize)
 {
-    SetUpCatalogues();
+    SetUpTaskWindowCatalogues();
     QMainWindow frame;
     auto* area = new QMdiArea;
     frame.setCentralWidget(area);

@@ -19,6 +19,9 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include "CatalogueTestSupport.h"
+#include "WidgetTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -41,19 +44,8 @@ private:
     std::vector<std::string>& Errors_;
 };
 
-inline void ProcessDeletions()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// The catalogues the script writer reads, one map, and a new project of the tests' document read
-// from them.
-inline void SetUpCatalogues()
-{
-    TestCatalogues().Clear();
-    TestCatalogues().Maps.push_back(std::make_unique<TMap>(TMap{"Prontera", "prontera.gat"}));
-    ResetTestDocument();
-}
+using cataloguetest::SetUpTaskWindowCatalogues;
+using widgettest::ProcessDeletions;
 
 // Every top-level window of type T that is still alive.
 template <class T>
@@ -72,7 +64,7 @@ class TaskWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetUpCatalogues();
+        SetUpTaskWindowCatalogues();
         Form = new TTaskForm(Document());
         SetDialogs(*Form, std::make_unique<TRecordingDialogs>(Errors));
         Form->activateWindow();

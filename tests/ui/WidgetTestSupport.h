@@ -1,8 +1,9 @@
 #pragma once
-// Small helpers every window test uses: finding a control by name, clicking it, and running the
-// deletions that windows schedule for themselves.
+// Small helpers every window test uses: finding a control by name, clicking it, picking a list
+// entry, and running the deletions that windows schedule for themselves.
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
@@ -34,6 +35,23 @@ T* Child(const QObject* form, const char* name)
 inline void Click(QAbstractButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Picks an entry the way the keyboard does: Home, then Down until it is reached.
+inline void PickEntry(QComboBox* combo, int index)
+{
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+    ASSERT_EQ(combo->currentIndex(), index);
+}
+
+inline void PickEntry(QComboBox* combo, const QString& text)
+{
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    PickEntry(combo, index);
 }
 
 // Whether a field (a line edit, or the one inside a spin box) shows its whole text, with the
