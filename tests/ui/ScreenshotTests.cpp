@@ -87,7 +87,7 @@ void AddMessage(std::vector<std::string> lines, TTaskNode* group)
     Add(std::move(message), "Message: " + LinesText(lines), group);
 }
 
-TGroupTask* AddGroup(const std::string& caption, TTaskNode* parent)
+TGroupTask* AddGroupUnder(const std::string& caption, TTaskNode* parent)
 {
     return Add(Project().NewGroup(caption), caption, parent);
 }
@@ -100,8 +100,8 @@ TConTask* BuildHealer()
     AddAction(5, {}, start);
     auto menu = std::make_unique<TMenuTask>();
     TMenuTask* menuTask = Add(std::move(menu), "Menu: ", start);
-    TGroupTask* heal = AddGroup("Heal", start);
-    TGroupTask* bye = AddGroup("Bye", start);
+    TGroupTask* heal = AddGroupUnder("Heal", start);
+    TGroupTask* bye = AddGroupUnder("Bye", start);
     TMenuTask filled;
     filled.AddEntry(std::make_unique<TDMenu>("Yes, please", heal->GroupNumber));
     filled.AddEntry(std::make_unique<TDMenu>("No, thanks", bye->GroupNumber));
