@@ -1,10 +1,16 @@
 // Entry point of the window tests: one application object for the whole program, then GoogleTest.
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "DocumentSupport.h"
 
@@ -14,6 +20,30 @@ namespace {
 // the tests before it left behind.
 class TFreshSettings final : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override { QSettings().clear(); }
+};
+
+// Every test ends with none of its windows left: the tests share one process, so a window one test
+// left behind would be seen by the next (its document, its dialogs, the open windows it counts).
+// What is left fails the test that left it, and is deleted so the next test starts without it.
+class TNoWindowLeft final : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // One window's end may take others with it: each is looked at only while it still lives.
+        std::vector<QPointer<QWidget>> windows;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (!window->parentWidget())
+                windows.emplace_back(window);
+        }
+        for (const QPointer<QWidget>& window : windows) {
+            if (!window)
+                continue;
+            ADD_FAILURE() << "the test left a window open: " << window->metaObject()->className() << " \""
+                          << window->objectName().toStdString() << "\"";
+            delete window.data();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 };
 
 } // namespace
@@ -32,5 +62,7 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     RenewDocumentForEachTest();
     ::testing::UnitTest::GetInstance()->listeners().Append(new TFreshSettings);
+    // Appended last, so it runs first as a test ends: windows go before their document does.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TNoWindowLeft);
     return RUN_ALL_TESTS();
 }
