@@ -1,9 +1,9 @@
 #include "import/ImportKept.h"
 
+#include "model/ScriptStyle.h"
 #include "model/ScriptWriter.h"
 
 #include <algorithm>
-#include <map>
 #include <unordered_map>
 
 namespace {
@@ -141,32 +141,6 @@ void DropKeptSource(TProject& project)
         project.TaskList.TaskAt(i)->KeptHead.reset();
         project.TaskList.TaskAt(i)->KeptEnd.reset();
     }
-}
-
-std::string DetectIndentUnit(const std::vector<std::string>& lines)
-{
-    int tabs = 0;
-    std::map<std::size_t, int> spaces;  // how many lines begin with so many spaces
-    for (const std::string& line : lines) {
-        if (line.find_first_not_of(" \t") == std::string::npos)
-            continue;
-        if (line.front() == '\t')
-            ++tabs;
-        else if (line.front() == ' ')
-            ++spaces[line.find_first_not_of(' ')];
-    }
-    int spaced = 0, most = 0;
-    for (const auto& [width, count] : spaces) {
-        spaced += count;
-        most = std::max(most, count);
-    }
-    if (tabs >= spaced)
-        return "\t";
-    // Lines aligned under an opening parenthesis are few: the unit is the narrowest common indent.
-    for (const auto& [width, count] : spaces)
-        if (4 * count >= most)
-            return std::string(width, ' ');
-    return "\t";
 }
 
 void KeepImportedSource(const TImportSource& source, const script::TTopLevel& entry, const TCodeRanges& ranges,

@@ -1,9 +1,11 @@
 #include "model/KeptSource.h"
 
 #include "model/ProjectFile.h"
+#include "model/ScriptStyle.h"
 #include "model/Tasks.h"
 
 #include <algorithm>
+#include <optional>
 
 bool TKeptFrame::operator==(const TKeptFrame& other) const
 {
@@ -40,13 +42,15 @@ constexpr std::size_t MaxMatchedLines = 400;
 
 class TKeptApplier {
 public:
-    TKeptApplier(const std::vector<std::string>& lines, const std::vector<const TTask*>& tasks, std::string unit)
-        : In_(lines), InTasks_(tasks), Unit_(std::move(unit))
+    TKeptApplier(const std::vector<std::string>& lines, const std::vector<const TTask*>& tasks, std::string unit,
+                 script::TTarget target)
+        : In_(lines), InTasks_(tasks), Unit_(std::move(unit)), Target_(target)
     {
     }
 
     void Run(const std::vector<TWrittenStretch>& stretches)
     {
+        Stretches_ = &stretches;
         for (std::size_t i = 0; i < stretches.size(); ++i) {
             const TWrittenStretch& s = stretches[i];
             const TKeptLines* kept = s.Kept;
@@ -142,7 +146,9 @@ private:
         }
     }
 
-    // A written line in the NPC's indent unit, as deep below the anchor as the writer put it.
+    // A written line in the NPC's indent unit, as deep below the anchor as the writer put it, and
+    // in the NPC's style. A group writes labels and comments, and manual code is the user's own
+    // text: those stand as written.
     void Styled(std::size_t line)
     {
         const std::string& text = In_[line];
@@ -152,7 +158,30 @@ private:
             indent += Unit_;
         for (int k = level; k < Anchor_.Level; ++k)
             indent.erase(indent.size() >= Unit_.size() && indent.ends_with(Unit_) ? indent.size() - Unit_.size() : 0);
-        Emit(indent + text.substr(static_cast<std::size_t>(level)), InTasks_[line]);
+        const TTask* task = InTasks_[line];
+        const std::string body = text.substr(static_cast<std::size_t>(level));
+        if (!task || task->Kind() == TTaskKind::Group || task->Kind() == TTaskKind::Manual) {
+            Emit(indent + body, task);
+            return;
+        }
+        for (const std::string& part : RestyleLine(body, Style(), Target_))
+            Emit(indent + part, task);
+    }
+
+    // The NPC's style, read from all its kept lines when a line first needs it.
+    const TScriptStyle& Style()
+    {
+        if (!Style_) {
+            std::vector<std::string> kept;
+            // The frame's lines are not the body's: the NPC line's commas are the server's format.
+            for (const TWrittenStretch& s : *Stretches_)
+                if (s.Kept && s.Kind != TStretchKind::Frame)
+                    kept.insert(kept.end(), s.Kept->Lines.begin(), s.Kept->Lines.end());
+            TStyleDetector detector(Target_);
+            detector.Read(kept);
+            Style_ = detector.Style();
+        }
+        return *Style_;
     }
 
     void Emit(const std::string& line, const TTask* task)
@@ -164,6 +193,9 @@ private:
     const std::vector<std::string>& In_;
     const std::vector<const TTask*>& InTasks_;
     std::string Unit_;
+    script::TTarget Target_;
+    const std::vector<TWrittenStretch>* Stretches_ = nullptr;
+    std::optional<TScriptStyle> Style_;
     TAnchor Anchor_;
 };
 
@@ -187,9 +219,9 @@ std::vector<std::string> LoadStrings(TFileReader& file)
 } // namespace
 
 void ApplyKeptSource(const std::vector<TWrittenStretch>& stretches, const std::string& indentUnit,
-                     std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks)
+                     script::TTarget target, std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks)
 {
-    TKeptApplier applier(lines, lineTasks, indentUnit.empty() ? "\t" : indentUnit);
+    TKeptApplier applier(lines, lineTasks, indentUnit.empty() ? "\t" : indentUnit, target);
     applier.Run(stretches);
     lines = std::move(applier.Lines);
     lineTasks = std::move(applier.Tasks);

@@ -5,6 +5,8 @@
 // at import (without their indent) are kept beside the source lines; while the writer still
 // writes those, the source lines stand in their place.
 
+#include "script/ServerRules.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -62,9 +64,10 @@ std::string WithoutIndent(const std::string& line);
 
 // Puts the kept source in place of each stretch the writer still writes as it did at import, and
 // writes the others with indentUnit where the writer put a tab, at the depth of the kept lines
-// around them. lines and lineTasks (one per line) are rewritten together.
+// around them, in the style of the kept lines as target's reader reads them (model/ScriptStyle.h).
+// lines and lineTasks (one per line) are rewritten together.
 void ApplyKeptSource(const std::vector<TWrittenStretch>& stretches, const std::string& indentUnit,
-                     std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks);
+                     script::TTarget target, std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks);
 
 // The record of a kept stretch: a byte saying whether there is one, then its fields.
 void SaveKept(TFileWriter& file, const TKeptPtr& kept);
