@@ -83,12 +83,11 @@ private:
     int Taken_ = -1;
 };
 
+// With the writer's own indent: how deep the writer put them tells a task moved to another depth.
 std::vector<std::string> WrittenLines(const std::vector<std::string>& lines, const TWrittenStretch& stretch)
 {
-    std::vector<std::string> written;
-    for (std::size_t k = stretch.First; k < stretch.First + stretch.Count; ++k)
-        written.push_back(WithoutIndent(lines[k]));
-    return written;
+    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(stretch.First);
+    return {first, first + static_cast<std::ptrdiff_t>(stretch.Count)};
 }
 
 // The comment block a script written on its own opens with: the comments that lead the file, and

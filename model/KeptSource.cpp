@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 bool TKeptFrame::operator==(const TKeptFrame& other) const
 {
@@ -14,16 +15,17 @@ bool TKeptFrame::operator==(const TKeptFrame& other) const
            IndentUnit == other.IndentUnit;
 }
 
-std::string WithoutIndent(const std::string& line)
-{
-    return line.substr(std::min(line.find_first_not_of('\t'), line.size()));
-}
-
 namespace {
 
 int LevelOf(const std::string& line)
 {
     return static_cast<int>(std::min(line.find_first_not_of('\t'), line.size()));
+}
+
+// Two written lines alike but for the tabs they are indented with.
+bool SameText(std::string_view a, std::string_view b)
+{
+    return a.substr(std::min(a.find_first_not_of('\t'), a.size())) == b.substr(std::min(b.find_first_not_of('\t'), b.size()));
 }
 
 std::string LeadingBlanks(const std::string& line)
@@ -55,9 +57,10 @@ public:
             const TWrittenStretch& s = stretches[i];
             const TKeptLines* kept = s.Kept;
             if (kept && !kept->Follows && UnitUnchanged(stretches, i)) {
-                Anchor(*kept, s);
+                const int shift = Shift(*kept, s, In_);
+                Anchor(*kept, s, shift);
                 for (const std::string& line : kept->Lines)
-                    Emit(line, s.Task);
+                    Emit(Shifted(line, shift), s.Task);
                 i += static_cast<std::size_t>(kept->Joined);
             } else if (kept && !kept->Follows) {
                 Changed(*kept, s, OwnsItsLines(stretches, i));
@@ -77,9 +80,32 @@ private:
         if (s.Count != kept.Written.size())
             return false;
         for (std::size_t k = 0; k < s.Count; ++k)
-            if (WithoutIndent(In_[s.First + k]) != kept.Written[k])
+            if (!SameText(In_[s.First + k], kept.Written[k]))
                 return false;
         return true;
+    }
+
+    // How many levels deeper the writer puts the stretch than it did at import: a task moved to
+    // another depth takes its lines there. Kept lines without the writer's indent (a project saved
+    // before it was kept) and the frame's (at level 0) stay where they are.
+    static int Shift(const TKeptLines& kept, const TWrittenStretch& s, const std::vector<std::string>& in)
+    {
+        if (s.Count == 0 || kept.Written.empty() || LevelOf(kept.Written.front()) == 0)
+            return 0;
+        return LevelOf(in[s.First]) - LevelOf(kept.Written.front());
+    }
+
+    // A kept line shift levels deeper (or shallower) in the NPC's indent unit; blank lines as they are.
+    std::string Shifted(const std::string& line, int shift) const
+    {
+        if (shift == 0 || line.find_first_not_of(" \t") == std::string::npos)
+            return line;
+        std::string out = line;
+        for (int k = 0; k < shift; ++k)
+            out.insert(0, Unit_);
+        for (int k = shift; k < 0 && out.starts_with(Unit_); ++k)
+            out.erase(0, Unit_.size());
+        return out;
     }
 
     // The stretch at i and those joined to it are all written as at import.
@@ -104,11 +130,11 @@ private:
         return true;
     }
 
-    void Anchor(const TKeptLines& kept, const TWrittenStretch& s)
+    void Anchor(const TKeptLines& kept, const TWrittenStretch& s, int shift)
     {
         const auto lead = static_cast<std::size_t>(kept.Lead);
         if (s.Count > 0 && lead < kept.Lines.size())
-            Anchor_ = {LeadingBlanks(kept.Lines[lead]), LevelOf(In_[s.First])};
+            Anchor_ = {LeadingBlanks(Shifted(kept.Lines[lead], shift)), LevelOf(In_[s.First])};
     }
 
     // A stretch written otherwise than at import: the comments before it stay, and so do the lines
@@ -116,9 +142,10 @@ private:
     void Changed(const TKeptLines& kept, const TWrittenStretch& s, bool ownLines)
     {
         const auto lead = static_cast<std::size_t>(std::min<std::size_t>(kept.Lead, kept.Lines.size()));
+        const int shift = Shift(kept, s, In_);
         for (std::size_t k = 0; k < lead; ++k)
-            Emit(kept.Lines[k], s.Task);
-        Anchor(kept, s);
+            Emit(Shifted(kept.Lines[k], shift), s.Task);
+        Anchor(kept, s, shift);
         const std::size_t old = kept.Written.size();
         if (!ownLines || kept.Lines.size() - lead != old || old > MaxMatchedLines || s.Count > MaxMatchedLines) {
             for (std::size_t k = 0; k < s.Count; ++k)
@@ -130,13 +157,13 @@ private:
         std::vector<std::vector<std::uint16_t>> common(n + 1, std::vector<std::uint16_t>(old + 1, 0));
         for (std::size_t a = n; a-- > 0;)
             for (std::size_t b = old; b-- > 0;)
-                common[a][b] = WithoutIndent(In_[s.First + a]) == kept.Written[b]
+                common[a][b] = SameText(In_[s.First + a], kept.Written[b])
                                    ? static_cast<std::uint16_t>(common[a + 1][b + 1] + 1)
                                    : std::max(common[a + 1][b], common[a][b + 1]);
         std::size_t a = 0, b = 0;
         while (a < n) {
-            if (b < old && WithoutIndent(In_[s.First + a]) == kept.Written[b]) {
-                Emit(kept.Lines[lead + b], s.Task);
+            if (b < old && SameText(In_[s.First + a], kept.Written[b])) {
+                Emit(Shifted(kept.Lines[lead + b], shift), s.Task);
                 ++a, ++b;
             } else if (b < old && common[a][b + 1] >= common[a + 1][b]) {
                 ++b;

@@ -2,8 +2,8 @@
 // The source an imported task came from, kept so that writing the task unchanged gives the
 // author's bytes back, and writing it changed touches only its own lines, in the NPC's style.
 // A task is recognised as unchanged by what the script writer writes for it: the lines it wrote
-// at import (without their indent) are kept beside the source lines; while the writer still
-// writes those, the source lines stand in their place.
+// at import are kept beside the source lines; while the writer still writes those, at any depth,
+// the source lines stand in their place, moved by as many levels as the writer moved its own.
 
 #include "script/ServerRules.h"
 
@@ -22,7 +22,8 @@ struct TKeptLines {
     // The source lines as written, without line ends: first the comment and blank lines that
     // stood before the code (Lead of them), then the code's own lines.
     std::vector<std::string> Lines;
-    // What the script writer wrote for it at import, each line without its indent.
+    // What the script writer wrote for it at import, each line with the writer's tabs (compared
+    // without them; a project saved before they were kept holds the lines without).
     std::vector<std::string> Written;
     std::int32_t Lead = 0;
     // The code shares a line with the stretches that follow it: this one holds the source lines of
@@ -58,9 +59,6 @@ struct TWrittenStretch {
     std::size_t First = 0;
     std::size_t Count = 0;
 };
-
-// A line as the writer compares it: without the tabs it is indented with.
-std::string WithoutIndent(const std::string& line);
 
 // Puts the kept source in place of each stretch the writer still writes as it did at import, and
 // writes the others with indentUnit where the writer put a tab, at the depth of the kept lines

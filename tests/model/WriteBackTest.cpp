@@ -297,6 +297,12 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "prontera,150,150,4\tscript\tGuide\t111,{\n  if (Zeny > 5) {\n    mes \"Rich\";\n    mes \"Added\";\n"
                     "  }\n  close;\n}\n"},
+        KeptEditRow{"MovedTaskTakesItsNewDepth", TwoSpaces,
+                    [](TProject& project) {
+                        TTaskNode* branch = FirstTask<TMessageTask>(project).Node->Parent();
+                        project.TaskTree.MoveToEnd(branch->Parent()->NextSibling(), branch);  // close;
+                    },
+                    "prontera,150,150,4\tscript\tGuide\t111,{\n  if (Zeny > 5) {\n    mes \"Rich\";\n    close;\n  }\n}\n"},
         KeptEditRow{"RenamedLabelRewritesItsJumps", Jump,
                     [](TProject& project) {
                         for (int i = 0; i < project.TaskList.TaskCount(); ++i)
