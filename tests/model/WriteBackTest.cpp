@@ -6,6 +6,7 @@
 #include "DocumentSupport.h"
 #include "TestSupport.h"
 
+#include "document/UndoSteps.h"
 #include "output/Export.h"
 #include "import/Import.h"
 #include "model/BlockTasks.h"
@@ -280,6 +281,21 @@ const std::string Compact = NpcHead + "\tmes(\"Hi\");\n\t.@n=.@n+1;\n\tif(.@n>1)
 // Spaced, in four spaces, braces on lines of their own, set and the command form.
 const std::string Allman = NpcHead + "    mes \"Hi\";\n    set .@n, .@n + 1;\n    if (.@n > 1)\n    {\n"
                                      "        getitem 501, 1;\n    }\n    close;\n";
+// A heading above a blank line, then a comment directly above the Set task: each comment is a task
+// of its own (manual code), which a deletion of the Set task leaves in place.
+const std::string Heading = NpcHead + "\tmes \"Hi\";\n\t// Shop\n\n\t// pays ten\n\tset .@n, 1;\n\tclose;\n}\n";
+
+// The Set task deleted as the document deletes it, and undone when undo.
+std::function<void(TProject&)> DeleteSet(bool undo)
+{
+    return [undo](TProject& project) {
+        TDeleteStep step(project, "Delete", CP_Tree, *FirstTask<TSetTask>(project).Node);
+        step.redo();
+        if (undo)
+            step.undo();
+    };
+}
+
 // Nothing but messages: no choice a style makes.
 const std::string Plain = NpcHead + "  mes \"Hi\";\n  close;\n";
 
@@ -303,6 +319,9 @@ INSTANTIATE_TEST_SUITE_P(
                         project.TaskTree.MoveToEnd(branch->Parent()->NextSibling(), branch);  // close;
                     },
                     "prontera,150,150,4\tscript\tGuide\t111,{\n  if (Zeny > 5) {\n    mes \"Rich\";\n    close;\n  }\n}\n"},
+        KeptEditRow{"DeletedTaskLeavesTheCommentsAboveIt", Heading, DeleteSet(false),
+                    NpcHead + "\tmes \"Hi\";\n\t// Shop\n\n\t// pays ten\n\tclose;\n}\n"},
+        KeptEditRow{"DeleteUndoneGivesTheBytesBack", Heading, DeleteSet(true), Heading},
         KeptEditRow{"RenamedLabelRewritesItsJumps", Jump,
                     [](TProject& project) {
                         for (int i = 0; i < project.TaskList.TaskCount(); ++i)
