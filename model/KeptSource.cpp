@@ -25,7 +25,8 @@ int LevelOf(const std::string& line)
 // Two written lines alike but for the tabs they are indented with.
 bool SameText(std::string_view a, std::string_view b)
 {
-    return a.substr(std::min(a.find_first_not_of('\t'), a.size())) == b.substr(std::min(b.find_first_not_of('\t'), b.size()));
+    const auto text = [](std::string_view line) { return line.substr(std::min(line.find_first_not_of('\t'), line.size())); };
+    return text(a) == text(b);
 }
 
 std::string LeadingBlanks(const std::string& line)

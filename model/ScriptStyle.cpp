@@ -72,12 +72,14 @@ bool OpensBlock(const std::vector<TToken>& tokens, std::size_t i)
 
 bool IsVariable(const TToken& token)
 {
-    return token.Kind == TTokenKind::Word && !token.Text.empty() && std::string_view(".@$'#").find(token.Text[0]) != std::string_view::npos;
+    return token.Kind == TTokenKind::Word && !token.Text.empty() &&
+           std::string_view(".@$'#").find(token.Text[0]) != std::string_view::npos;
 }
 
 bool IsAssignment(const TToken& token)
 {
-    static constexpr std::array<std::string_view, 11> Ops = {"=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "<<=", ">>="};
+    static constexpr std::array<std::string_view, 11> Ops = {"=",  "+=", "-=", "*=",  "/=", "%=",
+                                                             "&=", "|=", "^=", "<<=", ">>="};
     return token.Kind == TTokenKind::Punct && std::find(Ops.begin(), Ops.end(), token.Text) != Ops.end();
 }
 
@@ -118,9 +120,11 @@ std::size_t AfterClosing(const std::vector<TToken>& tokens, std::size_t open)
 // The first token at bracket depth 0 from `from` that is punct; tokens.size() when none.
 std::size_t FindTopLevel(const std::vector<TToken>& tokens, std::size_t from, std::string_view punct)
 {
-    for (std::size_t i = from; i < tokens.size(); i = IsPunct(tokens[i], "(") || IsPunct(tokens[i], "[") ? AfterClosing(tokens, i) : i + 1)
+    for (std::size_t i = from; i < tokens.size();) {
         if (IsPunct(tokens[i], punct))
             return i;
+        i = IsPunct(tokens[i], "(") || IsPunct(tokens[i], "[") ? AfterClosing(tokens, i) : i + 1;
+    }
     return tokens.size();
 }
 
@@ -171,7 +175,9 @@ std::string WithStatementForm(const std::string& text, const TLexed& lexed, cons
     const std::vector<TToken>& t = lexed.Tokens;
     if (t.size() < 3 || !IsPunct(t.back(), ";") || FindTopLevel(t, 0, ";") != t.size() - 1)
         return text;
-    const auto slice = [&text](std::size_t begin, std::size_t end) { return Trimmed(std::string_view(text).substr(begin, end - begin)); };
+    const auto slice = [&text](std::size_t begin, std::size_t end) {
+        return Trimmed(std::string_view(text).substr(begin, end - begin));
+    };
     if (style.AssignOperator && IsWord(t[0], "set")) {
         const std::size_t comma = FindTopLevel(t, 1, ",");
         if (comma + 1 >= t.size() - 1)
@@ -281,11 +287,12 @@ void TStyleDetector::Read(const std::vector<std::string>& lines)
     for (std::size_t i = 0; i < t.size(); ++i) {
         const bool hasNext = i + 1 < t.size() && sameLine(i, i + 1);
         const std::string_view after = hasNext ? Between(text, t[i], t[i + 1]) : std::string_view(" ");
-        const std::string_view before = i > 0 && sameLine(i - 1, i) ? Between(text, t[i - 1], t[i]) : std::string_view(" ");
+        const bool hasBefore = i > 0 && sameLine(i - 1, i);
+        const std::string_view before = hasBefore ? Between(text, t[i - 1], t[i]) : std::string_view(" ");
         if (IsPunct(t[i], ",") && hasNext && Blank(after))
             vote(Comma_, !after.empty());
-        if (IsBinaryOperator(t[i]) && i > 0 && EndsOperand(t[i - 1]) && hasNext && sameLine(i - 1, i) && Blank(before) &&
-            Blank(after) && before.empty() == after.empty())
+        if (IsBinaryOperator(t[i]) && hasBefore && EndsOperand(t[i - 1]) && hasNext && Blank(before) && Blank(after) &&
+            before.empty() == after.empty())
             vote(Operators_, !after.empty());
         if (OpensCondition(t[i]) && hasNext && IsPunct(t[i + 1], "(") && Blank(after))
             vote(Paren_, !after.empty());
