@@ -1,9 +1,9 @@
 #include "import/ImportKept.h"
 
+#include "model/ScriptStyle.h"
 #include "model/ScriptWriter.h"
 
 #include <algorithm>
-#include <map>
 #include <unordered_map>
 
 namespace {
@@ -83,12 +83,11 @@ private:
     int Taken_ = -1;
 };
 
+// With the writer's own indent: how deep the writer put them tells a task moved to another depth.
 std::vector<std::string> WrittenLines(const std::vector<std::string>& lines, const TWrittenStretch& stretch)
 {
-    std::vector<std::string> written;
-    for (std::size_t k = stretch.First; k < stretch.First + stretch.Count; ++k)
-        written.push_back(WithoutIndent(lines[k]));
-    return written;
+    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(stretch.First);
+    return {first, first + static_cast<std::ptrdiff_t>(stretch.Count)};
 }
 
 // The comment block a script written on its own opens with: the comments that lead the file, and
@@ -141,32 +140,6 @@ void DropKeptSource(TProject& project)
         project.TaskList.TaskAt(i)->KeptHead.reset();
         project.TaskList.TaskAt(i)->KeptEnd.reset();
     }
-}
-
-std::string DetectIndentUnit(const std::vector<std::string>& lines)
-{
-    int tabs = 0;
-    std::map<std::size_t, int> spaces;  // how many lines begin with so many spaces
-    for (const std::string& line : lines) {
-        if (line.find_first_not_of(" \t") == std::string::npos)
-            continue;
-        if (line.front() == '\t')
-            ++tabs;
-        else if (line.front() == ' ')
-            ++spaces[line.find_first_not_of(' ')];
-    }
-    int spaced = 0, most = 0;
-    for (const auto& [width, count] : spaces) {
-        spaced += count;
-        most = std::max(most, count);
-    }
-    if (tabs >= spaced)
-        return "\t";
-    // Lines aligned under an opening parenthesis are few: the unit is the narrowest common indent.
-    for (const auto& [width, count] : spaces)
-        if (4 * count >= most)
-            return std::string(width, ' ');
-    return "\t";
 }
 
 void KeepImportedSource(const TImportSource& source, const script::TTopLevel& entry, const TCodeRanges& ranges,

@@ -33,6 +33,3 @@ void KeepImportedSource(const TImportSource& source, const script::TTopLevel& en
 // The project forgets the source its NPC was imported from: it is written in the editor's style.
 void DropKeptSource(TProject& project);
 
-// The indent unit of a script's lines: a tab when a line is indented with one, else the smallest
-// run of spaces an indented line begins with; a tab when no line is indented.
-std::string DetectIndentUnit(const std::vector<std::string>& lines);

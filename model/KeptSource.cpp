@@ -1,9 +1,12 @@
 #include "model/KeptSource.h"
 
 #include "model/ProjectFile.h"
+#include "model/ScriptStyle.h"
 #include "model/Tasks.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 bool TKeptFrame::operator==(const TKeptFrame& other) const
 {
@@ -12,16 +15,18 @@ bool TKeptFrame::operator==(const TKeptFrame& other) const
            IndentUnit == other.IndentUnit;
 }
 
-std::string WithoutIndent(const std::string& line)
-{
-    return line.substr(std::min(line.find_first_not_of('\t'), line.size()));
-}
-
 namespace {
 
 int LevelOf(const std::string& line)
 {
     return static_cast<int>(std::min(line.find_first_not_of('\t'), line.size()));
+}
+
+// Two written lines alike but for the tabs they are indented with.
+bool SameText(std::string_view a, std::string_view b)
+{
+    const auto text = [](std::string_view line) { return line.substr(std::min(line.find_first_not_of('\t'), line.size())); };
+    return text(a) == text(b);
 }
 
 std::string LeadingBlanks(const std::string& line)
@@ -40,20 +45,23 @@ constexpr std::size_t MaxMatchedLines = 400;
 
 class TKeptApplier {
 public:
-    TKeptApplier(const std::vector<std::string>& lines, const std::vector<const TTask*>& tasks, std::string unit)
-        : In_(lines), InTasks_(tasks), Unit_(std::move(unit))
+    TKeptApplier(const std::vector<std::string>& lines, const std::vector<const TTask*>& tasks, std::string unit,
+                 script::TTarget target)
+        : In_(lines), InTasks_(tasks), Unit_(std::move(unit)), Target_(target)
     {
     }
 
     void Run(const std::vector<TWrittenStretch>& stretches)
     {
+        Stretches_ = &stretches;
         for (std::size_t i = 0; i < stretches.size(); ++i) {
             const TWrittenStretch& s = stretches[i];
             const TKeptLines* kept = s.Kept;
             if (kept && !kept->Follows && UnitUnchanged(stretches, i)) {
-                Anchor(*kept, s);
+                const int shift = Shift(*kept, s, In_);
+                Anchor(*kept, s, shift);
                 for (const std::string& line : kept->Lines)
-                    Emit(line, s.Task);
+                    Emit(Shifted(line, shift), s.Task);
                 i += static_cast<std::size_t>(kept->Joined);
             } else if (kept && !kept->Follows) {
                 Changed(*kept, s, OwnsItsLines(stretches, i));
@@ -73,9 +81,32 @@ private:
         if (s.Count != kept.Written.size())
             return false;
         for (std::size_t k = 0; k < s.Count; ++k)
-            if (WithoutIndent(In_[s.First + k]) != kept.Written[k])
+            if (!SameText(In_[s.First + k], kept.Written[k]))
                 return false;
         return true;
+    }
+
+    // How many levels deeper the writer puts the stretch than it did at import: a task moved to
+    // another depth takes its lines there. Kept lines without the writer's indent (a project saved
+    // before it was kept) and the frame's (at level 0) stay where they are.
+    static int Shift(const TKeptLines& kept, const TWrittenStretch& s, const std::vector<std::string>& in)
+    {
+        if (s.Count == 0 || kept.Written.empty() || LevelOf(kept.Written.front()) == 0)
+            return 0;
+        return LevelOf(in[s.First]) - LevelOf(kept.Written.front());
+    }
+
+    // A kept line shift levels deeper (or shallower) in the NPC's indent unit; blank lines as they are.
+    std::string Shifted(const std::string& line, int shift) const
+    {
+        if (shift == 0 || line.find_first_not_of(" \t") == std::string::npos)
+            return line;
+        std::string out = line;
+        for (int k = 0; k < shift; ++k)
+            out.insert(0, Unit_);
+        for (int k = shift; k < 0 && out.starts_with(Unit_); ++k)
+            out.erase(0, Unit_.size());
+        return out;
     }
 
     // The stretch at i and those joined to it are all written as at import.
@@ -100,11 +131,11 @@ private:
         return true;
     }
 
-    void Anchor(const TKeptLines& kept, const TWrittenStretch& s)
+    void Anchor(const TKeptLines& kept, const TWrittenStretch& s, int shift)
     {
         const auto lead = static_cast<std::size_t>(kept.Lead);
         if (s.Count > 0 && lead < kept.Lines.size())
-            Anchor_ = {LeadingBlanks(kept.Lines[lead]), LevelOf(In_[s.First])};
+            Anchor_ = {LeadingBlanks(Shifted(kept.Lines[lead], shift)), LevelOf(In_[s.First])};
     }
 
     // A stretch written otherwise than at import: the comments before it stay, and so do the lines
@@ -112,9 +143,10 @@ private:
     void Changed(const TKeptLines& kept, const TWrittenStretch& s, bool ownLines)
     {
         const auto lead = static_cast<std::size_t>(std::min<std::size_t>(kept.Lead, kept.Lines.size()));
+        const int shift = Shift(kept, s, In_);
         for (std::size_t k = 0; k < lead; ++k)
-            Emit(kept.Lines[k], s.Task);
-        Anchor(kept, s);
+            Emit(Shifted(kept.Lines[k], shift), s.Task);
+        Anchor(kept, s, shift);
         const std::size_t old = kept.Written.size();
         if (!ownLines || kept.Lines.size() - lead != old || old > MaxMatchedLines || s.Count > MaxMatchedLines) {
             for (std::size_t k = 0; k < s.Count; ++k)
@@ -126,13 +158,13 @@ private:
         std::vector<std::vector<std::uint16_t>> common(n + 1, std::vector<std::uint16_t>(old + 1, 0));
         for (std::size_t a = n; a-- > 0;)
             for (std::size_t b = old; b-- > 0;)
-                common[a][b] = WithoutIndent(In_[s.First + a]) == kept.Written[b]
+                common[a][b] = SameText(In_[s.First + a], kept.Written[b])
                                    ? static_cast<std::uint16_t>(common[a + 1][b + 1] + 1)
                                    : std::max(common[a + 1][b], common[a][b + 1]);
         std::size_t a = 0, b = 0;
         while (a < n) {
-            if (b < old && WithoutIndent(In_[s.First + a]) == kept.Written[b]) {
-                Emit(kept.Lines[lead + b], s.Task);
+            if (b < old && SameText(In_[s.First + a], kept.Written[b])) {
+                Emit(Shifted(kept.Lines[lead + b], shift), s.Task);
                 ++a, ++b;
             } else if (b < old && common[a][b + 1] >= common[a + 1][b]) {
                 ++b;
@@ -142,7 +174,9 @@ private:
         }
     }
 
-    // A written line in the NPC's indent unit, as deep below the anchor as the writer put it.
+    // A written line in the NPC's indent unit, as deep below the anchor as the writer put it, and
+    // in the NPC's style. A group writes labels and comments, and manual code is the user's own
+    // text: those stand as written.
     void Styled(std::size_t line)
     {
         const std::string& text = In_[line];
@@ -152,7 +186,30 @@ private:
             indent += Unit_;
         for (int k = level; k < Anchor_.Level; ++k)
             indent.erase(indent.size() >= Unit_.size() && indent.ends_with(Unit_) ? indent.size() - Unit_.size() : 0);
-        Emit(indent + text.substr(static_cast<std::size_t>(level)), InTasks_[line]);
+        const TTask* task = InTasks_[line];
+        const std::string body = text.substr(static_cast<std::size_t>(level));
+        if (!task || task->Kind() == TTaskKind::Group || task->Kind() == TTaskKind::Manual) {
+            Emit(indent + body, task);
+            return;
+        }
+        for (const std::string& part : RestyleLine(body, Style(), Target_))
+            Emit(indent + part, task);
+    }
+
+    // The NPC's style, read from all its kept lines when a line first needs it.
+    const TScriptStyle& Style()
+    {
+        if (!Style_) {
+            std::vector<std::string> kept;
+            // The frame's lines are not the body's: the NPC line's commas are the server's format.
+            for (const TWrittenStretch& s : *Stretches_)
+                if (s.Kept && s.Kind != TStretchKind::Frame)
+                    kept.insert(kept.end(), s.Kept->Lines.begin(), s.Kept->Lines.end());
+            TStyleDetector detector(Target_);
+            detector.Read(kept);
+            Style_ = detector.Style();
+        }
+        return *Style_;
     }
 
     void Emit(const std::string& line, const TTask* task)
@@ -164,6 +221,9 @@ private:
     const std::vector<std::string>& In_;
     const std::vector<const TTask*>& InTasks_;
     std::string Unit_;
+    script::TTarget Target_;
+    const std::vector<TWrittenStretch>* Stretches_ = nullptr;
+    std::optional<TScriptStyle> Style_;
     TAnchor Anchor_;
 };
 
@@ -187,9 +247,9 @@ std::vector<std::string> LoadStrings(TFileReader& file)
 } // namespace
 
 void ApplyKeptSource(const std::vector<TWrittenStretch>& stretches, const std::string& indentUnit,
-                     std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks)
+                     script::TTarget target, std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks)
 {
-    TKeptApplier applier(lines, lineTasks, indentUnit.empty() ? "\t" : indentUnit);
+    TKeptApplier applier(lines, lineTasks, indentUnit.empty() ? "\t" : indentUnit, target);
     applier.Run(stretches);
     lines = std::move(applier.Lines);
     lineTasks = std::move(applier.Tasks);

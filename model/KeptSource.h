@@ -2,8 +2,10 @@
 // The source an imported task came from, kept so that writing the task unchanged gives the
 // author's bytes back, and writing it changed touches only its own lines, in the NPC's style.
 // A task is recognised as unchanged by what the script writer writes for it: the lines it wrote
-// at import (without their indent) are kept beside the source lines; while the writer still
-// writes those, the source lines stand in their place.
+// at import are kept beside the source lines; while the writer still writes those, at any depth,
+// the source lines stand in their place, moved by as many levels as the writer moved its own.
+
+#include "script/ServerRules.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +22,8 @@ struct TKeptLines {
     // The source lines as written, without line ends: first the comment and blank lines that
     // stood before the code (Lead of them), then the code's own lines.
     std::vector<std::string> Lines;
-    // What the script writer wrote for it at import, each line without its indent.
+    // What the script writer wrote for it at import, each line with the writer's tabs (compared
+    // without them; a project saved before they were kept holds the lines without).
     std::vector<std::string> Written;
     std::int32_t Lead = 0;
     // The code shares a line with the stretches that follow it: this one holds the source lines of
@@ -57,14 +60,12 @@ struct TWrittenStretch {
     std::size_t Count = 0;
 };
 
-// A line as the writer compares it: without the tabs it is indented with.
-std::string WithoutIndent(const std::string& line);
-
 // Puts the kept source in place of each stretch the writer still writes as it did at import, and
 // writes the others with indentUnit where the writer put a tab, at the depth of the kept lines
-// around them. lines and lineTasks (one per line) are rewritten together.
+// around them, in the style of the kept lines as target's reader reads them (model/ScriptStyle.h).
+// lines and lineTasks (one per line) are rewritten together.
 void ApplyKeptSource(const std::vector<TWrittenStretch>& stretches, const std::string& indentUnit,
-                     std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks);
+                     script::TTarget target, std::vector<std::string>& lines, std::vector<const TTask*>& lineTasks);
 
 // The record of a kept stretch: a byte saying whether there is one, then its fields.
 void SaveKept(TFileWriter& file, const TKeptPtr& kept);

@@ -85,7 +85,7 @@ void TScriptWriter::PutKeptSource()
         Stretches_[i].Count = (i + 1 < Stretches_.size() ? Stretches_[i + 1].First : Lines_.size()) - Stretches_[i].First;
     const bool kept = std::any_of(Stretches_.begin(), Stretches_.end(), [](const auto& s) { return s.Kept; });
     if (KeepSource && kept)
-        ApplyKeptSource(Stretches_, Project_.Kept.IndentUnit, Lines_, Result_.LineTasks);
+        ApplyKeptSource(Stretches_, Project_.Kept.IndentUnit, Project_.HeaderInfo.Target, Lines_, Result_.LineTasks);
 }
 
 namespace {

@@ -2,7 +2,9 @@
 // server (those its lists load, in their order): the share of statements that became tasks other
 // than manual code, and the gotos and labels of the written scripts against the originals';
 // written back into their file as `npc-export --into` does, the share of files left
-// byte-identical, and with one message line changed, the share that differ in exactly that line.
+// byte-identical, and with one message line changed, the share that differ in exactly that line;
+// of the lines so edited (and of those where a Set task's value changed), the share written in the
+// NPC's style: at the indent of the line they replace, and in no form the NPC's own text votes against.
 // Prints the figures and holds them to their goals; every import is proved on the way.
 
 #include "ModelFixture.h"
@@ -12,7 +14,9 @@
 #include "import/ImportProof.h"
 #include "lsp/LoadOrder.h"
 #include "model/ActionTasks.h"
+#include "model/CodeTasks.h"
 #include "model/MessageTasks.h"
+#include "model/ScriptStyle.h"
 #include "workspace/WriteBack.h"
 #include "platform/FileAccess.h"
 #include "script/FileReader.h"
@@ -63,6 +67,7 @@ struct TFigures {
     int Files = 0, Npcs = 0, Proved = 0;
     int Identical = 0;              // written back unchanged: the file byte for byte
     int WithMessage = 0, OneLine = 0;  // one message line changed: the file differs in that line only
+    int Edited = 0, InStyle = 0;       // edited lines, and those in the NPC's style
     TImportStats Stats;
     TJumpCount Original, Written;
     std::vector<std::string> Failures;
@@ -80,8 +85,26 @@ int LinesChanged(const std::string& a, const std::string& b)
     return changed;
 }
 
-// The NPC written back into its file as npc-export --into writes it, unchanged and with its first
-// message's first line changed.
+// Each line of written that is not as in original (of as many lines) against the line it replaces:
+// its indent, and the choices of style it makes, which must be npc's.
+void CountStyledLines(const std::string& written, const std::string& original, const TScriptStyle& npc,
+                      script::TTarget target, TFigures& figures)
+{
+    const std::vector<std::string> now = SplitSourceLines(written), before = SplitSourceLines(original);
+    const auto indent = [](const std::string& line) { return line.substr(0, line.find_first_not_of(" \t")); };
+    for (std::size_t i = 0; now.size() == before.size() && i < now.size(); ++i)
+        if (now[i] != before[i]) {
+            TStyleDetector detector(target);
+            detector.Read({now[i]});
+            TScriptStyle line = detector.Style(npc);
+            line.IndentUnit = npc.IndentUnit;  // one line shows its depth, not its unit
+            ++figures.Edited;
+            figures.InStyle += line == npc && indent(now[i]) == indent(before[i]) ? 1 : 0;
+        }
+}
+
+// The NPC written back into its file as npc-export --into writes it: unchanged, with its first
+// message's first line changed, and with its first Set task's value changed too.
 void MeasureWriteBack(const TImportSource& source, std::size_t entry, const TImportResult& import,
                       script::TTarget target, TFigures& figures)
 {
@@ -89,13 +112,26 @@ void MeasureWriteBack(const TImportSource& source, std::size_t entry, const TImp
     const std::size_t part = workspace.PartOfEntry(entry);
     WriteNpcInto(workspace, part, *import.Project, import.OriginalMap);
     figures.Identical += workspace.NewBytes() == source.Text ? 1 : 0;
+    TStyleDetector detector(target);
+    detector.Read(SplitSourceLines(source.Slice(source.File.Entries[entry].Body->Range)));
+    const TScriptStyle npc = detector.Style();
     const TTaskList& tasks = import.Project->TaskList;
+    std::string edited = source.Text;
     for (int i = 0; i < tasks.TaskCount(); ++i)
         if (auto* message = dynamic_cast<TMessageTask*>(tasks.TaskAt(i)); message && !message->Lines.empty()) {
             ++figures.WithMessage;
             message->Lines.front() += " (changed)";
             WriteNpcInto(workspace, part, *import.Project, import.OriginalMap);
             figures.OneLine += LinesChanged(workspace.NewBytes(), source.Text) == 1 ? 1 : 0;
+            CountStyledLines(workspace.NewBytes(), source.Text, npc, target, figures);
+            edited = workspace.NewBytes();
+            break;
+        }
+    for (int i = 0; i < tasks.TaskCount(); ++i)
+        if (auto* set = dynamic_cast<TSetTask*>(tasks.TaskAt(i))) {
+            set->Expression += " + 0";
+            WriteNpcInto(workspace, part, *import.Project, import.OriginalMap);
+            CountStyledLines(workspace.NewBytes(), edited, npc, target, figures);
             break;
         }
 }
@@ -169,7 +205,8 @@ TEST_P(ImportMeasureTest, StructureAndFidelityMeetTheirGoals)
               << f.Original.Labels << "; written back unchanged, " << f.Identical << " of " << f.Proved
               << " files byte-identical (" << Share(f.Identical, f.Proved) << " %); one message line changed, "
               << f.OneLine << " of " << f.WithMessage << " differ in that line alone ("
-              << Share(f.OneLine, f.WithMessage) << " %)\n";
+              << Share(f.OneLine, f.WithMessage) << " %); edited lines in the NPC's style, " << f.InStyle << " of "
+              << f.Edited << " (" << Share(f.InStyle, f.Edited) << " %)\n";
     EXPECT_THAT(f.Failures, ::testing::IsEmpty());
     EXPECT_GT(f.Npcs, 0);
     EXPECT_GE(share, 85.0);
@@ -177,6 +214,7 @@ TEST_P(ImportMeasureTest, StructureAndFidelityMeetTheirGoals)
     EXPECT_LE(2 * f.Written.Labels, 3 * f.Original.Labels);
     EXPECT_GE(Share(f.Identical, f.Proved), 98.0);
     EXPECT_GE(Share(f.OneLine, f.WithMessage), 95.0);
+    EXPECT_GE(Share(f.InStyle, f.Edited), 95.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ImportMeasureTest,

@@ -6,10 +6,14 @@
 #include "DocumentSupport.h"
 #include "TestSupport.h"
 
+#include "document/UndoSteps.h"
 #include "output/Export.h"
 #include "import/Import.h"
+#include "model/BlockTasks.h"
+#include "model/CodeTasks.h"
 #include "model/MessageTasks.h"
 #include "model/ProjectFile.h"
+#include "model/ScriptStyle.h"
 #include "workspace/WriteBack.h"
 
 #include <gmock/gmock.h>
@@ -18,7 +22,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <sstream>
+#include <tuple>
 
 using ::testing::HasSubstr;
 
@@ -188,7 +194,19 @@ struct KeptEditRow {
     std::string File;  // one NPC
     std::function<void(TProject&)> Edit;
     std::string Expected;  // the file once the NPC is written back
+    std::optional<TScriptStyle> Style = std::nullopt;  // the style read from File, where the row is about it
 };
+
+} // namespace
+
+void PrintTo(const TScriptStyle& s, std::ostream* out)
+{
+    *out << "{indent \"" << s.IndentUnit << "\", comma " << s.SpaceAfterComma << ", operators " << s.SpaceAroundOperators
+         << ", paren " << s.SpaceBeforeParen << ", brace gap " << s.SpaceBeforeBrace << ", brace own line "
+         << s.BraceOnOwnLine << ", call " << s.CallParentheses << ", assign " << s.AssignOperator << "}";
+}
+
+namespace {
 
 class KeptEditTest : public ModelTest, public ::testing::WithParamInterface<KeptEditRow> {};
 
@@ -197,6 +215,12 @@ class KeptEditTest : public ModelTest, public ::testing::WithParamInterface<Kept
 TEST_P(KeptEditTest, ChangesOnlyTheEditedLines)
 {
     const KeptEditRow& row = GetParam();
+    if (row.Style) {
+        TStyleDetector detector(script::TTarget::EAthena);
+        const std::vector<std::string> lines = SplitSourceLines(row.File);
+        detector.Read({lines.begin() + 1, lines.end()});  // the body: the NPC line has commas of its own
+        EXPECT_EQ(detector.Style(), *row.Style);
+    }
     const TImportSource source("t.txt", row.File);
     const TImportResult result = ImportNpc(source, source.File.Entries[0], SharedTestCatalogues());
     ASSERT_THAT(result.Notes, ::testing::IsEmpty());
@@ -233,6 +257,48 @@ void ChangeSecondLine(TProject& project)
     FirstTask<TMessageTask>(project).Lines.at(1) = "Zwei";
 }
 
+// New tasks after the message's, one of each form a style changes: a Set task, a command and a
+// loop holding a command; the Set task's value is expression.
+std::function<void(TProject&)> AddTasks(const std::string& expression)
+{
+    return [expression](TProject& project) {
+        TTaskNode* parent = FirstTask<TMessageTask>(project).Node->Parent();
+        auto set = std::make_unique<TSetTask>();
+        std::tie(set->Scope, set->Name) = SplitVariable(".@n");
+        set->Expression = expression;
+        project.AttachTask(parent, std::move(set));
+        project.AttachTask(parent, std::make_unique<TCommandTask>("getitem", std::vector<std::string>{"501", "1"}));
+        auto loop = std::make_unique<TLoopTask>();
+        loop->Condition = ".@n < 3";
+        TTaskNode* body = project.AttachTask(parent, std::move(loop))->Node;
+        project.AttachTask(body, std::make_unique<TCommandTask>("mes", std::vector<std::string>{"\"More\""}));
+    };
+}
+
+const std::string NpcHead = "prontera,150,150,4\tscript\tGuide\t111,{\n";
+// Compact, in tabs, commands called with parentheses, values given with operators.
+const std::string Compact = NpcHead + "\tmes(\"Hi\");\n\t.@n=.@n+1;\n\tif(.@n>1){\n\t\tgetitem(501,1);\n\t}\n\tclose;\n";
+// Spaced, in four spaces, braces on lines of their own, set and the command form.
+const std::string Allman = NpcHead + "    mes \"Hi\";\n    set .@n, .@n + 1;\n    if (.@n > 1)\n    {\n"
+                                     "        getitem 501, 1;\n    }\n    close;\n";
+// A heading above a blank line, then a comment directly above the Set task: each comment is a task
+// of its own (manual code), which a deletion of the Set task leaves in place.
+const std::string Heading = NpcHead + "\tmes \"Hi\";\n\t// Shop\n\n\t// pays ten\n\tset .@n, 1;\n\tclose;\n}\n";
+
+// The Set task deleted as the document deletes it, and undone when undo.
+std::function<void(TProject&)> DeleteSet(bool undo)
+{
+    return [undo](TProject& project) {
+        TDeleteStep step(project, "Delete", CP_Tree, *FirstTask<TSetTask>(project).Node);
+        step.redo();
+        if (undo)
+            step.undo();
+    };
+}
+
+// Nothing but messages: no choice a style makes.
+const std::string Plain = NpcHead + "  mes \"Hi\";\n  close;\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Styles, KeptEditTest,
     ::testing::Values(
@@ -247,13 +313,35 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "prontera,150,150,4\tscript\tGuide\t111,{\n  if (Zeny > 5) {\n    mes \"Rich\";\n    mes \"Added\";\n"
                     "  }\n  close;\n}\n"},
+        KeptEditRow{"MovedTaskTakesItsNewDepth", TwoSpaces,
+                    [](TProject& project) {
+                        TTaskNode* branch = FirstTask<TMessageTask>(project).Node->Parent();
+                        project.TaskTree.MoveToEnd(branch->Parent()->NextSibling(), branch);  // close;
+                    },
+                    "prontera,150,150,4\tscript\tGuide\t111,{\n  if (Zeny > 5) {\n    mes \"Rich\";\n    close;\n  }\n}\n"},
+        KeptEditRow{"DeletedTaskLeavesTheCommentsAboveIt", Heading, DeleteSet(false),
+                    NpcHead + "\tmes \"Hi\";\n\t// Shop\n\n\t// pays ten\n\tclose;\n}\n"},
+        KeptEditRow{"DeleteUndoneGivesTheBytesBack", Heading, DeleteSet(true), Heading},
         KeptEditRow{"RenamedLabelRewritesItsJumps", Jump,
                     [](TProject& project) {
                         for (int i = 0; i < project.TaskList.TaskCount(); ++i)
                             if (auto* group = dynamic_cast<TGroupTask*>(project.TaskList.TaskAt(i)); group && group->LabelName == "L_End")
                                 group->LabelName = "L_Bye";
                     },
-                    "prontera,150,150,4\tscript\tGuide\t111,{\n\tmes \"Hi\";\n\tgoto L_Bye;\nL_Bye:\n\tclose;\n}\n"}),
+                    "prontera,150,150,4\tscript\tGuide\t111,{\n\tmes \"Hi\";\n\tgoto L_Bye;\nL_Bye:\n\tclose;\n}\n"},
+        KeptEditRow{"NewTasksInACompactNpc", Compact + "}\n", AddTasks(".@n + 1"),
+                    Compact + "\t.@n=.@n+1;\n\tgetitem(501,1);\n\twhile(.@n<3){\n\t\tmes(\"More\");\n\t}\n}\n",
+                    TScriptStyle{.SpaceAfterComma = false, .SpaceAroundOperators = false, .SpaceBeforeParen = false,
+                                 .SpaceBeforeBrace = false, .CallParentheses = true, .AssignOperator = true}},
+        KeptEditRow{"CompactNeverJoinsTwoOperators", Compact + "}\n", AddTasks(".@n - -1"),
+                    Compact + "\t.@n = .@n - -1;\n\tgetitem(501,1);\n\twhile(.@n<3){\n\t\tmes(\"More\");\n\t}\n}\n"},
+        KeptEditRow{"NewTasksInAnAllmanNpc", Allman + "}\n", AddTasks(".@n+1"),
+                    Allman + "    set .@n, .@n + 1;\n    getitem 501, 1;\n    while (.@n < 3)\n    {\n        mes \"More\";\n"
+                             "    }\n}\n",
+                    TScriptStyle{.IndentUnit = "    ", .BraceOnOwnLine = true}},
+        KeptEditRow{"ANpcThatChoosesNothingGetsTheEditorsForms", Plain + "}\n", AddTasks(".@n+1"),
+                    Plain + "  set .@n, .@n + 1;\n  getitem 501, 1;\n  while (.@n < 3) {\n    mes \"More\";\n  }\n}\n",
+                    TScriptStyle{.IndentUnit = "  "}}),
     TNameOfRow{});
 
 // ---- The program's command line ----------------------------------------------------------------
