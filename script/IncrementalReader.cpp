@@ -72,24 +72,17 @@ std::size_t LineStart(std::string_view text, std::size_t offset)
 }
 
 // Replaces the items of list (comments or diagnostics, in text order) that begin inside the
-// stretch [from, to) of the old text by fresh ones, and moves those after it.
+// stretch [from, to) of the old text by fresh ones, and moves those after it. The list is changed
+// in place: a new copy of a long list each time costs more than the reading saved.
 template <class T>
 void Splice(std::vector<T>& list, std::vector<T> fresh, std::size_t from, std::size_t to, const TShift& shift)
 {
-    const auto begins = [](const T& item) { return item.Range.Begin.Offset; };
-    std::vector<T> out;
-    out.reserve(list.size() + fresh.size());
-    std::size_t i = 0;
-    for (; i < list.size() && begins(list[i]) < from; ++i)
-        out.push_back(std::move(list[i]));
-    out.insert(out.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
-    for (; i < list.size(); ++i) {
-        if (begins(list[i]) < to)
-            continue;
-        shift.Range(list[i].Range);
-        out.push_back(std::move(list[i]));
-    }
-    list = std::move(out);
+    const auto first = std::partition_point(list.begin(), list.end(), [&](const T& item) { return item.Range.Begin.Offset < from; });
+    const auto last = std::partition_point(first, list.end(), [&](const T& item) { return item.Range.Begin.Offset < to; });
+    for (auto it = last; it != list.end(); ++it)
+        shift.Range(it->Range);
+    const auto at = list.erase(first, last);
+    list.insert(at, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
 }
 
 bool InTextOrder(const std::vector<TDiagnostic>& list)
