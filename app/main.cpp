@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/DataFolder.h"
+#include "platform/MemoryReuse.h"
 #include "model/Records.h"
 #include "document/Document.h"
 #include "ui/ChildWindows.h"
@@ -141,6 +142,7 @@ void AnswerWithoutWindows(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    KeepFreedMemoryForReuse();
     AnswerWithoutWindows(argc, argv);
     QApplication app(argc, argv);
     NameApplication();

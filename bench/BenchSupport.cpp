@@ -7,6 +7,7 @@
 #include "model/MenuTasks.h"
 #include "model/MessageTasks.h"
 #include "model/Tasks.h"
+#include "platform/MemoryReuse.h"
 #include "ui/Form_Tasks.h"
 
 #include <benchmark/benchmark.h>
@@ -165,6 +166,8 @@ void ShowLargeProject()
 
 int RunBenchmarks(int argc, char** argv, const std::function<void()>& cleanup)
 {
+    KeepFreedMemoryForReuse();  // as the editor's process does
+
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -176,6 +179,19 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& cleanup)
     if (cleanup)
         cleanup();
     return 0;
+}
+
+TTaskNode* ToggleMiddleMessage(TTaskNode* added)
+{
+    if (added) {
+        Project().TaskTree.Delete(added);
+        return nullptr;
+    }
+    TTaskNode* middle = Project().TaskTree.Nodes()[static_cast<std::size_t>(Project().TaskTree.Count() / 2)];
+    auto message = std::make_unique<TMessageTask>(std::vector<std::string>{"Just one more line."});
+    added = Project().TaskTree.Insert(middle, "Message", message.get());
+    Project().TaskList.RegisterTask(std::move(message));
+    return added;
 }
 
 const std::vector<std::string>& ServerScripts()

@@ -36,6 +36,11 @@ void CloseTaskWindow();
 // window.
 void ShowLargeProject();
 
+// One edit of the project's tree behind the document's back, as a measurement repeats it: with
+// added null, a message is added in the middle of the tree and returned; otherwise added is taken
+// out again and null returned.
+TTaskNode* ToggleMiddleMessage(TTaskNode* added);
+
 // The texts of the eAthena server's own script files beside the project (../shared/data/eathena/
 // npc), read once; empty when that folder is absent.
 const std::vector<std::string>& ServerScripts();

@@ -44,6 +44,46 @@ void BM_CheckProject(benchmark::State& state)
 }
 BENCHMARK(BM_CheckProject)->Unit(benchmark::kMillisecond);
 
+// The check as the task window runs it after one change: a message added in the middle of the
+// tree, or taken out again, then the script written and checked, its findings traced to their
+// tasks. The window's memo of the last text checked is kept between the changes; it saves nothing
+// here, as every change writes a new text.
+void BM_CheckProjectAfterOneChange(benchmark::State& state)
+{
+    SetUpProject();
+    TTaskNode* added = nullptr;
+    TScriptCheckMemo memo;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        state.PauseTiming();  // the edit itself is the tree's, not the check's
+        added = ToggleMiddleMessage(added);
+        state.ResumeTiming();
+        std::vector<std::string> lines;
+        const TScriptResult written = GenerateScript(Project(), lines);
+        found = CheckWrittenScript(Project(), lines, written, &memo).Problems.size();
+        benchmark::DoNotOptimize(found);
+    }
+    if (added)
+        ToggleMiddleMessage(added);
+    state.counters["problems"] = static_cast<double>(found);
+    state.counters["partial reads"] = memo.Reader().PartialReads();
+}
+BENCHMARK(BM_CheckProjectAfterOneChange)->Unit(benchmark::kMillisecond);
+
+// Showing the output of an unchanged project checks it again through the same memo: the text is
+// the one checked last, and only the tree's findings and the tracing are done anew.
+void BM_CheckProjectUnchanged(benchmark::State& state)
+{
+    SetUpProject();
+    TScriptCheckMemo memo;
+    for (auto _ : state) {
+        std::vector<std::string> lines;
+        const TScriptResult written = GenerateScript(Project(), lines);
+        benchmark::DoNotOptimize(CheckWrittenScript(Project(), lines, written, &memo));
+    }
+}
+BENCHMARK(BM_CheckProjectUnchanged)->Unit(benchmark::kMillisecond);
+
 // The check's parts on their own: writing the script, reading it into a syntax tree, and reading
 // and checking it (errors and warnings).
 void BM_WriteProjectScript(benchmark::State& state)

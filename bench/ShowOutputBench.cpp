@@ -57,22 +57,14 @@ BENCHMARK(BM_ShowOutputWholeText)->Unit(benchmark::kMillisecond);
 void BM_ShowOutputAfterEdit(benchmark::State& state)
 {
     ShowLargeProject();
-    TTaskNode* middle = Project().TaskTree.Nodes()[static_cast<std::size_t>(Project().TaskTree.Count() / 2)];
     TTaskNode* added = nullptr;
     for (auto _ : state) {
-        if (added) {
-            Project().TaskTree.Delete(added);
-            added = nullptr;
-        } else {
-            auto message = std::make_unique<TMessageTask>(std::vector<std::string>{"Just one more line."});
-            added = Project().TaskTree.Insert(middle, "Message", message.get());
-            Project().TaskList.RegisterTask(std::move(message));
-        }
+        added = ToggleMiddleMessage(added);
         TaskWindow()->ShowOutput();
         QCoreApplication::processEvents();
     }
     if (added)
-        Project().TaskTree.Delete(added);
+        ToggleMiddleMessage(added);
     Report(state);
 }
 BENCHMARK(BM_ShowOutputAfterEdit)->Unit(benchmark::kMillisecond);

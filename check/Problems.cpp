@@ -90,20 +90,26 @@ const std::unordered_set<std::string>* CatalogueMaps(const TCatalogues& catalogu
     return &maps;
 }
 
+script::TCheckOptions OptionsFor(TServerTarget target, script::TLoadState& load,
+                                 const std::unordered_set<std::string>* maps)
+{
+    // The project's script runs beside the server's own scripts: their global functions are
+    // there, and a function none of them defines is what it is to npc-lint for a file alone, a
+    // warning that another file may define it.
+    load.DefineShippedFunctions();
+    script::TCheckOptions options;
+    options.Target = target;
+    options.Maps = maps;
+    options.Load = &load;
+    return options;
+}
+
 std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines, const TProject& project)
 {
     const TServerTarget target = project.HeaderInfo.Target;
     std::unordered_set<std::string> maps;
-    // The project's script runs beside the server's own scripts: their global functions are
-    // there, and a function none of them defines is what it is to npc-lint for a file alone, a
-    // warning that another file may define it.
     script::TLoadState load(target);
-    load.DefineShippedFunctions();
-    script::TCheckOptions options;
-    options.Target = target;
-    options.Maps = CatalogueMaps(project.Catalogues(), maps);
-    options.Load = &load;
-    return script::CheckScript(JoinScriptLines(lines), options);
+    return script::CheckScript(JoinScriptLines(lines), OptionsFor(target, load, CatalogueMaps(project.Catalogues(), maps)));
 }
 
 // The first line the task wrote that is its own code rather than its caption comment.
@@ -123,6 +129,26 @@ std::vector<int> FirstCodeLines(const TScriptResult& written)
 }
 
 } // namespace
+
+const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vector<std::string>& lines,
+                                                                const TProject& project)
+{
+    const std::string text = JoinScriptLines(lines);
+    std::unordered_set<std::string> maps;
+    const std::unordered_set<std::string>* known = CatalogueMaps(project.Catalogues(), maps);
+    const TServerTarget target = project.HeaderInfo.Target;
+    // No catalogue maps (the checker then takes the target's own) is kept as an empty set: a
+    // catalogue with maps never gives one.
+    if (Valid_ && target == Reader_.Target() && maps == Maps_ && text == Reader_.Text())
+        return Found_;
+    Valid_ = false;
+    const script::TScriptFile& file = Reader_.Read(text, target);
+    script::TLoadState load(target);
+    Found_ = script::CheckScript(file, text, OptionsFor(target, load, known));
+    Maps_ = std::move(maps);
+    Valid_ = true;
+    return Found_;
+}
 
 int TProjectCheck::ErrorCount() const
 {
@@ -157,7 +183,7 @@ const TProblem* TProjectCheck::WorstOf(const TTask* task) const
 }
 
 TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
-                                 const TScriptResult& written)
+                                 const TScriptResult& written, TScriptCheckMemo* memo)
 {
     TProjectCheck check;
     const bool noMap = NpcMapFile(project.NPCInfo, project.Catalogues()).empty();
@@ -172,7 +198,10 @@ TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std:
     for (const TProblem& problem : check.Problems)
         reported.insert(problem.Task);
     const std::vector<int> firstCode = FirstCodeLines(written);
-    for (const script::TDiagnostic& d : CheckLines(lines, project)) {
+    std::vector<script::TDiagnostic> own;
+    if (!memo)
+        own = CheckLines(lines, project);
+    for (const script::TDiagnostic& d : memo ? memo->Check(lines, project) : own) {
         const auto index = static_cast<std::size_t>(std::max(d.Range.Begin.Line, 1) - 1);
         const TTask* task = index < written.LineTasks.size() ? written.LineTasks[index] : nullptr;
         if (reported.count(task))

@@ -5,9 +5,11 @@
 
 #include "model/Tasks.h"
 
+#include "script/IncrementalReader.h"
 #include "script/SyntaxTree.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class TManualTask;
@@ -32,11 +34,29 @@ struct TProjectCheck {
     const TProblem* WorstOf(const TTask* task) const;
 };
 
+// What the checker found in the last script text it was given, kept by a window that checks after
+// every change: the next text is read again only where it differs (script::TIncrementalReader),
+// and a text checked already (the output window opened on an unchanged project) is not checked
+// again. The findings are the text's, for the target and the maps it was checked with; they are
+// always those a check from nothing gives.
+class TScriptCheckMemo {
+public:
+    const std::vector<script::TDiagnostic>& Check(const std::vector<std::string>& lines, const TProject& project);
+    const script::TIncrementalReader& Reader() const { return Reader_; }
+
+private:
+    bool Valid_ = false;
+    script::TIncrementalReader Reader_;
+    std::unordered_set<std::string> Maps_;
+    std::vector<script::TDiagnostic> Found_;
+};
+
 // Checks project for the target its header names, maps from the catalogue.
 TProjectCheck CheckProject(const TProject& project);
-// The same over a script of project's already written by GenerateScript (lines and its result).
+// The same over a script of project's already written by GenerateScript (lines and its result);
+// with a memo, a text checked last time is not checked again.
 TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
-                                 const TScriptResult& written);
+                                 const TScriptResult& written, TScriptCheckMemo* memo = nullptr);
 
 // The task's place in the tree: the node texts from the top down, joined by " > ".
 std::string TaskPath(const TTask& task);

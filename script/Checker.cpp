@@ -496,7 +496,11 @@ std::vector<TDiagnostic> CheckScriptText(std::string_view text, const TCheckOpti
 
 std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions& options)
 {
-    const TScriptFile file = ReadScriptFile(text, options.Target);
+    return CheckScript(ReadScriptFile(text, options.Target), text, options);
+}
+
+std::vector<TDiagnostic> CheckScript(const TScriptFile& file, std::string_view text, const TCheckOptions& options)
+{
     std::vector<TDiagnostic> found = CheckScriptFile(file, text, options);
     for (std::vector<TDiagnostic> warnings : {CheckFlow(file), CheckValues(file, text, options.Target)})
         found.insert(found.end(), std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()));

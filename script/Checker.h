@@ -90,6 +90,8 @@ std::vector<TDiagnostic> CheckScriptText(std::string_view text, const TCheckOpti
 // Everything known about file text: the load-time errors and the warnings about what fails when
 // a player meets it, in file order (an error before a warning at the same place).
 std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions& options);
+// The same for file, already read from text.
+std::vector<TDiagnostic> CheckScript(const TScriptFile& file, std::string_view text, const TCheckOptions& options);
 
 // Longest label and NPC name the server keeps, in bytes.
 constexpr std::size_t MaxNameLength = 23;

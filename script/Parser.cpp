@@ -375,7 +375,13 @@ TBodyResult ParseBlock(std::string_view text, TSourcePos start, std::size_t limi
 
 TBodyResult ParseStatements(std::string_view text, std::vector<TComment>* comments, TTarget target)
 {
-    TCursor cursor(text);
+    return ParseStatements(text, TSourcePos{}, text.size(), comments, target);
+}
+
+TBodyResult ParseStatements(std::string_view text, TSourcePos start, std::size_t limit,
+                            std::vector<TComment>* comments, TTarget target)
+{
+    TCursor cursor(text, start, limit);
     return Run(cursor, comments, target, [](TParser& p) { return p.Statements(); });
 }
 

@@ -31,6 +31,10 @@ TBodyResult ParseBlock(std::string_view text, TSourcePos start, std::size_t limi
 TBodyResult ParseStatements(std::string_view text, std::vector<TComment>* comments = nullptr,
                             TTarget target = TTarget::EAthena);
 
+// The same for the stretch of text from start up to limit (statements of a body read again).
+TBodyResult ParseStatements(std::string_view text, TSourcePos start, std::size_t limit,
+                            std::vector<TComment>* comments, TTarget target);
+
 // Reads one expression (all of `text`).
 std::unique_ptr<TExpr> ParseExpression(std::string_view text, std::optional<TDiagnostic>& error,
                                        TTarget target = TTarget::EAthena);

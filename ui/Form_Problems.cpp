@@ -82,28 +82,53 @@ void TProblemsForm::ShowCheck(const TProjectCheck& check)
 
 void TProblemsForm::Show(const TProjectCheck& check)
 {
-    List_->clear();
-    Entries_.clear();
+    // After a small change most findings are those of before, moved down or up a line or two: the
+    // rows already there take the new texts (an unchanged text is left as it is), and only the
+    // difference in their number is added or taken away.
     const QIcon errorIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
     const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    QList<QTreeWidgetItem*> items;
-    for (const TProblem& problem : check.Problems) {
+    const int count = static_cast<int>(check.Problems.size());
+    const bool countChanged = count != List_->topLevelItemCount();
+    while (List_->topLevelItemCount() > count)
+        delete List_->takeTopLevelItem(List_->topLevelItemCount() - 1);
+    QList<QTreeWidgetItem*> added;
+    bool pathsChanged = false;
+    Entries_.clear();
+    for (int row = 0; row < count; ++row) {
+        const TProblem& problem = check.Problems[static_cast<std::size_t>(row)];
         const bool error = problem.Severity == script::TSeverity::Error;
-        auto* item = new QTreeWidgetItem;
-        item->setIcon(SeverityColumn, error ? errorIcon : warningIcon);
-        item->setText(SeverityColumn, error ? QStringLiteral("Error") : QStringLiteral("Warning"));
-        item->setText(MessageColumn, Document_.Encoding().ToQ(problem.Message));
-        // A narrow column cuts the message; the tooltip always holds all of it.
-        item->setToolTip(MessageColumn, Document_.Encoding().ToQ(problem.Message));
-        item->setText(TaskColumn, problem.Task ? Document_.Encoding().ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC"));
-        item->setToolTip(TaskColumn, item->text(TaskColumn));
-        if (problem.ScriptLine > 0)
-            item->setText(LineColumn, QString::number(problem.ScriptLine));
-        items << item;
+        QTreeWidgetItem* item = row < List_->topLevelItemCount() ? List_->topLevelItem(row) : nullptr;
+        if (!item)
+            added << (item = new QTreeWidgetItem);
+        const QString severity = error ? QStringLiteral("Error") : QStringLiteral("Warning");
+        if (item->text(SeverityColumn) != severity) {
+            item->setIcon(SeverityColumn, error ? errorIcon : warningIcon);
+            item->setText(SeverityColumn, severity);
+        }
+        const QString message = Document_.Encoding().ToQ(problem.Message);
+        if (item->text(MessageColumn) != message) {
+            item->setText(MessageColumn, message);
+            // A narrow column cuts the message; the tooltip always holds all of it.
+            item->setToolTip(MessageColumn, message);
+        }
+        const QString path = problem.Task ? Document_.Encoding().ToQ(TaskPath(*problem.Task)) : QStringLiteral("NPC");
+        if (item->text(TaskColumn) != path) {
+            item->setText(TaskColumn, path);
+            item->setToolTip(TaskColumn, path);
+            pathsChanged = true;
+        }
+        const QString line = problem.ScriptLine > 0 ? QString::number(problem.ScriptLine) : QString();
+        if (item->text(LineColumn) != line)
+            item->setText(LineColumn, line);
         Entries_.push_back({TTaskGuard<const TTask>(problem.Task), problem.TaskLine});
     }
-    List_->addTopLevelItems(items);
-    FitTaskColumn();
+    List_->addTopLevelItems(added);
+    // As a list filled anew: nothing selected, scrolled to the top.
+    List_->setCurrentIndex(QModelIndex());
+    List_->clearSelection();
+    List_->scrollToTop();
+    if (pathsChanged || countChanged)
+        FitTaskColumn();
     // Rows an undo took away go from the screen now, not at the next click.
     List_->viewport()->update();
     Summary_->setText(Counted(check.ErrorCount(), QStringLiteral("error")) + QStringLiteral(", ") +

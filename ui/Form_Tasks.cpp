@@ -269,7 +269,7 @@ void TTaskForm::ShowPlayingTask(const TTask* task)
 
 void TTaskForm::ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written)
 {
-    LastCheck_ = CheckWrittenScript(Document_.Project(), lines, written);
+    LastCheck_ = CheckWrittenScript(Document_.Project(), lines, written, &CheckMemo_);
     Model_->SetMarks(LastCheck_);
     emit Checked(LastCheck_);
 }

@@ -168,6 +168,8 @@ private:
     TTaskTreeModel* Model_ = nullptr;
     QAction* EditAction_ = nullptr;
     TProjectCheck LastCheck_;
+    // The script text last checked: showing the output of a project checked already reads nothing again.
+    TScriptCheckMemo CheckMemo_;
     QPointer<TEditorForm> Output_;
     QList<QPointer<TTaskEditorForm>> Editors_;
 };

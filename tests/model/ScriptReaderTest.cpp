@@ -1,7 +1,8 @@
 // The script reader: top-level lines, statements, expressions with the server's precedence, and
-// the source range of every node.
+// the source range of every node; read again in part after an edit.
 
 #include "script/FileReader.h"
+#include "script/IncrementalReader.h"
 #include "script/Parser.h"
 
 #include "fuzz/ScriptReaderChecks.h"
@@ -223,5 +224,93 @@ TEST(Reader, RangeChecksTellRightFromWrong)
     checks.Range({{1, 2, 1}, {1, 1, 0}}, "backwards");
     EXPECT_EQ(checks.Problems.size(), 2u);
 }
+
+// Reading a script again after an edit: whatever the edit, the file read is the one a reading from
+// nothing gives, position for position; a small edit inside the NPC's body takes the shortcut.
+std::string PosText(const TSourceRange& r)
+{
+    return std::to_string(r.Begin.Line) + ":" + std::to_string(r.Begin.Column) + "@" + std::to_string(r.Begin.Offset) +
+           "-" + std::to_string(r.End.Line) + ":" + std::to_string(r.End.Column) + "@" + std::to_string(r.End.Offset);
+}
+
+void DumpReadExpr(const TExpr* e, std::string& out)
+{
+    if (!e)
+        return;
+    out += "(e" + std::to_string(static_cast<int>(e->Kind)) + " " + e->Text + e->Op + " " + PosText(e->Range);
+    for (const auto& arg : e->Args)
+        DumpReadExpr(arg.get(), out);
+    out += ")";
+}
+
+void DumpReadStmt(const TStmt* s, std::string& out)
+{
+    if (!s)
+        return;
+    out += "\n[s" + std::to_string(static_cast<int>(s->Kind)) + " " + s->Name + " " + PosText(s->Range) + " " +
+           PosText(s->NameRange);
+    for (const auto& arg : s->Args)
+        DumpReadExpr(arg.get(), out);
+    DumpReadExpr(s->Expr.get(), out);
+    DumpReadExpr(s->Cond.get(), out);
+    for (const TStmt* inner : {s->Init.get(), s->Step.get(), s->Then.get(), s->Else.get()})
+        DumpReadStmt(inner, out);
+    for (const auto& child : s->Children)
+        DumpReadStmt(child.get(), out);
+    out += "]";
+}
+
+// Everything read, with every position.
+std::string ReadDump(const TScriptFile& file)
+{
+    std::string out;
+    for (const TTopLevel& entry : file.Entries) {
+        out += "entry " + entry.Name + " " + PosText(entry.Range);
+        DumpReadStmt(entry.Body.get(), out);
+        out += "\nbefore error: " + std::to_string(entry.ReadBeforeError.size());
+    }
+    for (const TComment& c : file.Comments)
+        out += "\ncomment " + c.Text + " " + PosText(c.Range);
+    for (const TDiagnostic& d : file.Diagnostics)
+        out += "\ndiagnostic " + std::to_string(static_cast<int>(d.Severity)) + " " + d.Message + " " + PosText(d.Range);
+    return out;
+}
+
+struct RereadRow {
+    const char* Name;
+    std::string Before, After;
+    bool Shortcut;  // the shortcut is expected: the edit stays within the body's statements
+};
+
+class ReadAgain : public ::testing::TestWithParam<RereadRow> {};
+
+const std::string NpcHead = "// header\r\nprontera,150,150,4\tscript\tGuide\t56,{\r\n";
+
+TEST_P(ReadAgain, GivesWhatAReadingFromNothingGives)
+{
+    TIncrementalReader reader;
+    ASSERT_EQ(ReadDump(reader.Read(GetParam().Before, TTarget::EAthena)), ReadDump(ReadScriptFile(GetParam().Before, TTarget::EAthena)));
+    EXPECT_EQ(ReadDump(reader.Read(GetParam().After, TTarget::EAthena)), ReadDump(ReadScriptFile(GetParam().After, TTarget::EAthena)));
+    EXPECT_EQ(reader.PartialReads(), GetParam().Shortcut ? 1 : 0);
+    // And back again.
+    EXPECT_EQ(ReadDump(reader.Read(GetParam().Before, TTarget::EAthena)), ReadDump(ReadScriptFile(GetParam().Before, TTarget::EAthena)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
+    RereadRow{"LineAddedInTheMiddle", NpcHead + "\tmes \"a\";\r\n\tnext;\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tmes \"b\"; // said twice\r\n\tnext;\r\n\tclose;\r\n}\r\n", true},
+    RereadRow{"LineTakenAwayFirst", NpcHead + "\tmes \"a\";\r\n\tif (x) mes \"b\"; else close;\r\n\tL_A:\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tif (x) mes \"b\"; else close;\r\n\tL_A:\r\n\tclose;\r\n}\r\n", true},
+    RereadRow{"ElseTypedAfterAnIf", NpcHead + "\tif (x) mes \"a\";\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tif (x) mes \"a\"; else mes \"b\";\r\n\tclose;\r\n}\r\n", true},
+    RereadRow{"WarningMovesDown", NpcHead + "\tmes \"a\";\r\n\tif (x = 1) close;\r\n\tend;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tmes \"b\";\r\n\r\n\tif (x = 1) close;\r\n\tend;\r\n}\r\n", true},
+    RereadRow{"CommentLeftOpen", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n\tend;\r\n}\r\n",
+            NpcHead + "\tmes \"a\"; /* open\r\n\tclose;\r\n\tend;\r\n}\r\n", false},
+    RereadRow{"SemicolonTakenAway", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tmes \"a\"\r\n\tclose;\r\n}\r\n", false},
+    RereadRow{"BraceOpened", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tif (x) {\r\n\tmes \"a\";\r\n\tclose;\r\n}\r\n", false},
+    RereadRow{"HeaderChanged", NpcHead + "\tclose;\r\n}\r\n", "// header\r\nprontera,151,150,4\tscript\tGuide\t56,{\r\n\tclose;\r\n}\r\n", false},
+    RereadRow{"SecondEntryAdded", NpcHead + "\tclose;\r\n}\r\n", NpcHead + "\tclose;\r\n}\r\n-\tscript\tOther\t-1,{\r\n\tend;\r\n}\r\n", false}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

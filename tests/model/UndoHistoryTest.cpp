@@ -1,7 +1,7 @@
 // The undo history: random runs of edits through the project document (tasks of every kind added,
 // labels and speakers set, typing that merges among them), undone to the start and redone to the end, each step landing exactly on the state it
 // left; a merged run of NPC typing;
-// the cost of a step.
+// the cost of a step; the check a window keeps from one step to the next agreeing with a fresh one.
 
 #include "TaskFixture.h"
 #include "DocumentSupport.h"
@@ -9,8 +9,10 @@
 
 #include "RandomEdits.h"
 
+#include "check/Problems.h"
 #include "document/Document.h"
 #include "document/UndoSteps.h"
+#include "model/ScriptWriter.h"
 
 #include <unordered_map>
 
@@ -46,6 +48,8 @@ std::string StateOf()
 void BuildGeneratedProject(int total)
 {
     Document().NewProject();
+    // On a map: a script the server reads, which a check after a change reads again only in part.
+    Project().NPCInfo = TNPC{113, 150, 180, 5, 0, "Guide"};
     TTaskNode* group = StartNode();
     std::int32_t number = 0;
     for (int i = 1; i < total; ++i) {
@@ -64,6 +68,30 @@ void BuildGeneratedProject(int total)
             AddTask(group, std::move(message));
         }
     }
+}
+
+// Every field of every finding, the task by its place in the tree.
+std::string FindingsOf(const TProjectCheck& check)
+{
+    std::string text;
+    for (const TProblem& p : check.Problems)
+        text += std::to_string(static_cast<int>(p.Severity)) + " " + (p.Task ? TaskPath(*p.Task) : "NPC") + " " +
+                std::to_string(p.ScriptLine) + ":" + std::to_string(p.Column) + "@" + std::to_string(p.TaskLine) +
+                " " + p.Message + "\n";
+    return text;
+}
+
+// The check through the memo a task window keeps across changes, twice (the second finds the text
+// it checked last), against one made from nothing.
+std::string MemoDifference(TScriptCheckMemo& memo)
+{
+    std::vector<std::string> lines;
+    const TScriptResult written = GenerateScript(Project(), lines);
+    const std::string fresh = FindingsOf(CheckProject(Project()));
+    for (int pass = 0; pass < 2; ++pass)
+        if (const std::string kept = FindingsOf(CheckWrittenScript(Project(), lines, written, &memo)); kept != fresh)
+            return FirstDifference(kept, fresh);
+    return "";
 }
 
 struct TRunCase {
@@ -88,10 +116,15 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
     }
     const std::vector<std::string>& before = history.Before;
     const std::vector<std::string>& after = history.After;
+    TScriptCheckMemo memo;
     for (std::size_t step = before.size(); step-- > 0;) {
         Document().Undo();
         ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step << ", seed " << GetParam().Seed;
+        if (step % 4 == 0) {
+            ASSERT_EQ(MemoDifference(memo), "") << "check after undo of step " << step << ", seed " << GetParam().Seed;
+        }
     }
+    EXPECT_GT(memo.Reader().PartialReads(), 0) << "the checks read the script in part";
     EXPECT_FALSE(Project().Modified);
     EXPECT_FALSE(Document().CanUndo());
     for (std::size_t step = 0; step < after.size(); ++step) {

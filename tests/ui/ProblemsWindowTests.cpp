@@ -59,6 +59,17 @@ protected:
         return rows;
     }
 
+    // Every column and tooltip of every row, as a window opened now would show them.
+    static std::vector<std::string> Cells(const TProblemsForm* problems)
+    {
+        std::vector<std::string> cells;
+        for (int i = 0; i < problems->List()->topLevelItemCount(); ++i)
+            for (int column = 0; column < 4; ++column)
+                cells.push_back((problems->List()->topLevelItem(i)->text(column) + " / " +
+                                 problems->List()->topLevelItem(i)->toolTip(column)).toStdString());
+        return cells;
+    }
+
     bool Marked(const TTask* task) const
     {
         const auto* model = static_cast<const TTaskTreeModel*>(TaskWindow()->TasksList()->model());
@@ -96,6 +107,16 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFi
     jumpTo(static_cast<TGroupTask*>(Project().TaskTree.GetFirstNode()->Data())->GroupNumber);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
     EXPECT_FALSE(Marked(jump));
+
+    // Rows brought up to date in place (one taken away, the other moved up a row and a line) read
+    // as those of a window that checks anew.
+    auto* first = Add(std::make_unique<TManualTask>(std::vector<std::string>{"meszq;"}));
+    Add(std::make_unique<TManualTask>(std::vector<std::string>{"mes 1;", "mesqq;"}));
+    const std::size_t both = Rows(problems).size();
+    Document().DeleteNode(first->Node);
+    ASSERT_LT(Rows(problems).size(), both);
+    ASSERT_FALSE(Rows(problems).empty());
+    EXPECT_EQ(Cells(problems), Cells(std::make_unique<TProblemsForm>(Document(), TaskWindow()).get()));
 }
 
 TEST_F(ProblemsWindowTest, ShowsTheCheckOfTheTaskWindowInsteadOfCheckingAgain)

@@ -1,0 +1,39 @@
+#pragma once
+// Reading a script again after a small edit: an editor that checks its NPC after every change would
+// otherwise read the whole text each time. The reader keeps the last text and what it read of it;
+// given the next text, it reads again only the top-level statements of the NPC's body that the
+// edit touched, and moves the rest down or up by the lines the edit added or took away. Where the
+// edit is not confined to such statements (the header, the braces, an error anywhere, a file of
+// several entries), it reads the whole text as ReadScriptFile does: the result is always the one
+// ReadScriptFile gives.
+
+#include "script/ServerRules.h"
+#include "script/SyntaxTree.h"
+
+#include <string>
+#include <string_view>
+
+namespace script {
+
+class TIncrementalReader {
+public:
+    // What ReadScriptFile(text, target) gives; valid until the next Read. Another target than the
+    // last one's reads the whole text.
+    const TScriptFile& Read(std::string_view text, TTarget target);
+    // The text last read.
+    const std::string& Text() const { return Text_; }
+    TTarget Target() const { return Target_; }
+    // How many reads took the shortcut: for the tests that follow it.
+    int PartialReads() const { return PartialReads_; }
+
+private:
+    bool ReadChangedStatements(std::string_view text);
+
+    TTarget Target_ = TTarget::EAthena;
+    bool Valid_ = false;
+    std::string Text_;
+    TScriptFile File_;
+    int PartialReads_ = 0;
+};
+
+} // namespace script
