@@ -90,28 +90,6 @@ const std::unordered_set<std::string>* CatalogueMaps(const TCatalogues& catalogu
     return &maps;
 }
 
-script::TCheckOptions OptionsFor(TServerTarget target, script::TLoadState& load,
-                                 const std::unordered_set<std::string>* maps)
-{
-    // The project's script runs beside the server's own scripts: their global functions are
-    // there, and a function none of them defines is what it is to npc-lint for a file alone, a
-    // warning that another file may define it.
-    load.DefineShippedFunctions();
-    script::TCheckOptions options;
-    options.Target = target;
-    options.Maps = maps;
-    options.Load = &load;
-    return options;
-}
-
-std::vector<script::TDiagnostic> CheckLines(const std::vector<std::string>& lines, const TProject& project)
-{
-    const TServerTarget target = project.HeaderInfo.Target;
-    std::unordered_set<std::string> maps;
-    script::TLoadState load(target);
-    return script::CheckScript(JoinScriptLines(lines), OptionsFor(target, load, CatalogueMaps(project.Catalogues(), maps)));
-}
-
 // The first line the task wrote that is its own code rather than its caption comment.
 std::vector<int> FirstCodeLines(const TScriptResult& written)
 {
@@ -143,8 +121,16 @@ const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vecto
         return Found_;
     Valid_ = false;
     const script::TScriptFile& file = Reader_.Read(text, target);
+    // The project's script runs beside the server's own scripts: their global functions are
+    // there, and a function none of them defines is what it is to npc-lint for a file alone, a
+    // warning that another file may define it.
     script::TLoadState load(target);
-    Found_ = script::CheckScript(file, text, OptionsFor(target, load, known));
+    load.DefineShippedFunctions();
+    script::TCheckOptions options;
+    options.Target = target;
+    options.Maps = known;
+    options.Load = &load;
+    Found_ = script::CheckScript(file, text, options);
     Maps_ = std::move(maps);
     Valid_ = true;
     return Found_;
@@ -198,10 +184,8 @@ TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std:
     for (const TProblem& problem : check.Problems)
         reported.insert(problem.Task);
     const std::vector<int> firstCode = FirstCodeLines(written);
-    std::vector<script::TDiagnostic> own;
-    if (!memo)
-        own = CheckLines(lines, project);
-    for (const script::TDiagnostic& d : memo ? memo->Check(lines, project) : own) {
+    TScriptCheckMemo once;
+    for (const script::TDiagnostic& d : (memo ? *memo : once).Check(lines, project)) {
         const auto index = static_cast<std::size_t>(std::max(d.Range.Begin.Line, 1) - 1);
         const TTask* task = index < written.LineTasks.size() ? written.LineTasks[index] : nullptr;
         if (reported.count(task))
@@ -254,7 +238,8 @@ std::vector<TCodeFinding> CheckManualCode(const TProject& project, const TManual
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(begin), lines.begin() + static_cast<std::ptrdiff_t>(end));
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(begin), placed.begin(), placed.end());
     std::vector<TCodeFinding> found;
-    for (const script::TDiagnostic& d : CheckLines(lines, project)) {
+    TScriptCheckMemo once;
+    for (const script::TDiagnostic& d : once.Check(lines, project)) {
         const int line = d.Range.Begin.Line - 1 - static_cast<int>(begin);
         if (line >= 0 && line < static_cast<int>(code.size()))
             found.push_back({d.Severity, line, std::max(d.Range.Begin.Column - static_cast<int>(indent.size()), 1), d.Message});

@@ -4,7 +4,7 @@
 
 #include "lsp/Json.h"
 #include "lsp/Server.h"
-#include "lsp/SyntaxWalk.h"
+#include "script/SyntaxWalk.h"
 #include "output/Highlight.h"
 #include "play/Play.h"
 #include "script/ServerRules.h"
@@ -120,7 +120,7 @@ const TItemRecord* TFeatures::ItemAt(const std::string& path, std::size_t offset
     const auto syntax = Workspace_.Syntax(path);
     for (const script::TTopLevel& entry : syntax->Entries)
         if (entry.Body && entry.Range.Begin.Offset <= offset && offset < entry.Range.End.Offset)
-            Walk(entry.Body.get(), [&](const script::TStmt& s) {
+            script::Walk(entry.Body.get(), [&](const script::TStmt& s) {
                 if (s.Kind == script::TStmtKind::Command)
                     see(s.Name, s.Args);
             }, [&](const script::TExpr& e) {

@@ -4,7 +4,7 @@
 
 #include "lsp/Features.h"
 
-#include "lsp/SyntaxWalk.h"
+#include "script/SyntaxWalk.h"
 
 #include <algorithm>
 #include <array>
@@ -51,7 +51,7 @@ void NamedStrings(const script::TStmt* body, const std::string& text, const TSee
                 see(TNamedString{value, {}, begin, 0});
         }
     };
-    Walk(body, [&](const script::TStmt& s) {
+    script::Walk(body, [&](const script::TStmt& s) {
         if (s.Kind == script::TStmtKind::Command)
             look(s.Name, s.Args);
     }, [&](const script::TExpr& e) {
@@ -63,7 +63,7 @@ void NamedStrings(const script::TStmt* body, const std::string& text, const TSee
 bool HasLabel(const script::TStmt* body, std::string_view label, const std::function<bool(std::string_view, std::string_view)>& same)
 {
     bool found = false;
-    Walk(body, [&](const script::TStmt& s) { found = found || (s.Kind == script::TStmtKind::Label && same(s.Name, label)); },
+    script::Walk(body, [&](const script::TStmt& s) { found = found || (s.Kind == script::TStmtKind::Label && same(s.Name, label)); },
          [](const script::TExpr&) {});
     return found;
 }

@@ -4,7 +4,7 @@
 
 #include "lsp/Json.h"
 #include "lsp/Server.h"
-#include "lsp/SyntaxWalk.h"
+#include "script/SyntaxWalk.h"
 #include "script/ServerRules.h"
 
 #include <QJsonArray>
@@ -105,7 +105,7 @@ TFeatures::TSymbol TFeatures::SymbolAt(const std::string& path, std::size_t offs
         if (!entry.Body || offset < entry.Range.Begin.Offset || offset >= entry.Range.End.Offset)
             continue;
         bool label = false;
-        Walk(entry.Body.get(), [&](const script::TStmt& s) {
+        script::Walk(entry.Body.get(), [&](const script::TStmt& s) {
             label = label || (s.Kind == script::TStmtKind::Label && SameName(s.Name, word));
         }, [](const script::TExpr&) {});
         if (label)
@@ -130,7 +130,7 @@ std::vector<TFeatures::TPlace> TFeatures::Places(const TSymbol& symbol, bool use
         for (const script::TTopLevel& entry : syntax->Entries) {
             if (entry.Range.Begin.Offset != symbol.EntryBegin || !entry.Body)
                 continue;
-            Walk(entry.Body.get(), [&](const script::TStmt& s) {
+            script::Walk(entry.Body.get(), [&](const script::TStmt& s) {
                 if (s.Kind == script::TStmtKind::Label && SameName(s.Name, symbol.Name))
                     places.push_back({symbol.Path, s.Range.Begin.Offset, s.Range.Begin.Offset + s.Name.size(), true});
             }, [&](const script::TExpr& e) {
@@ -159,7 +159,7 @@ std::vector<TFeatures::TPlace> TFeatures::Places(const TSymbol& symbol, bool use
                 continue;
             const auto syntax = Workspace_.Syntax(file);
             for (const script::TTopLevel& entry : syntax->Entries)
-                Walk(entry.Body.get(), [&](const script::TStmt& s) {
+                script::Walk(entry.Body.get(), [&](const script::TStmt& s) {
                     const script::TExpr* first = IsCallfunc(s) ? s.Args[0].get() : nullptr;
                     if (first && first->Kind == script::TExprKind::String && SameName(first->Text, symbol.Name))
                         places.push_back({file, first->Range.Begin.Offset + 1, first->Range.End.Offset - 1, false});
@@ -228,7 +228,7 @@ QJsonValue TFeatures::DocumentSymbols(const std::string& path, const QJsonObject
         if (entry.Kind == script::TTopKind::Monster || entry.Kind == script::TTopKind::Mapflag || entry.Fields.size() < 3)
             continue;
         QJsonArray labels;
-        Walk(entry.Body.get(), [&](const script::TStmt& s) {
+        script::Walk(entry.Body.get(), [&](const script::TStmt& s) {
             if (s.Kind == script::TStmtKind::Label)
                 labels.append(QJsonObject{{"name", QString::fromUtf8(s.Name)},
                                           {"kind", s.Name.rfind("On", 0) == 0 ? 24 : 20},

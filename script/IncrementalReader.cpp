@@ -2,6 +2,7 @@
 
 #include "script/FileReader.h"
 #include "script/Parser.h"
+#include "script/SyntaxWalk.h"
 
 #include <algorithm>
 #include <iterator>
@@ -28,28 +29,13 @@ public:
         Pos(range.Begin);
         Pos(range.End);
     }
-    void Expr(TExpr* e) const
-    {
-        if (!e)
-            return;
-        Range(e->Range);
-        for (auto& arg : e->Args)
-            Expr(arg.get());
-    }
     void Stmt(TStmt* s) const
     {
-        if (!s)
-            return;
-        Range(s->Range);
-        Range(s->NameRange);
-        for (auto& arg : s->Args)
-            Expr(arg.get());
-        Expr(s->Expr.get());
-        Expr(s->Cond.get());
-        for (TStmt* inner : {s->Init.get(), s->Step.get(), s->Then.get(), s->Else.get()})
-            Stmt(inner);
-        for (auto& child : s->Children)
-            Stmt(child.get());
+        const auto statement = [this](TStmt& inner) {
+            Range(inner.Range);
+            Range(inner.NameRange);
+        };
+        Walk(s, statement, [this](TExpr& e) { Range(e.Range); });
     }
 
 private:

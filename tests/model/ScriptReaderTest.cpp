@@ -4,6 +4,7 @@
 #include "script/FileReader.h"
 #include "script/IncrementalReader.h"
 #include "script/Parser.h"
+#include "script/SyntaxWalk.h"
 
 #include "fuzz/ScriptReaderChecks.h"
 
@@ -233,40 +234,19 @@ std::string PosText(const TSourceRange& r)
            "-" + std::to_string(r.End.Line) + ":" + std::to_string(r.End.Column) + "@" + std::to_string(r.End.Offset);
 }
 
-void DumpReadExpr(const TExpr* e, std::string& out)
-{
-    if (!e)
-        return;
-    out += "(e" + std::to_string(static_cast<int>(e->Kind)) + " " + e->Text + e->Op + " " + PosText(e->Range);
-    for (const auto& arg : e->Args)
-        DumpReadExpr(arg.get(), out);
-    out += ")";
-}
-
-void DumpReadStmt(const TStmt* s, std::string& out)
-{
-    if (!s)
-        return;
-    out += "\n[s" + std::to_string(static_cast<int>(s->Kind)) + " " + s->Name + " " + PosText(s->Range) + " " +
-           PosText(s->NameRange);
-    for (const auto& arg : s->Args)
-        DumpReadExpr(arg.get(), out);
-    DumpReadExpr(s->Expr.get(), out);
-    DumpReadExpr(s->Cond.get(), out);
-    for (const TStmt* inner : {s->Init.get(), s->Step.get(), s->Then.get(), s->Else.get()})
-        DumpReadStmt(inner, out);
-    for (const auto& child : s->Children)
-        DumpReadStmt(child.get(), out);
-    out += "]";
-}
-
 // Everything read, with every position.
 std::string ReadDump(const TScriptFile& file)
 {
     std::string out;
     for (const TTopLevel& entry : file.Entries) {
         out += "entry " + entry.Name + " " + PosText(entry.Range);
-        DumpReadStmt(entry.Body.get(), out);
+        const auto statement = [&](const TStmt& s) {
+            out += "\ns" + std::to_string(static_cast<int>(s.Kind)) + " " + s.Name + " " + PosText(s.Range) + " " +
+                   PosText(s.NameRange);
+        };
+        Walk(static_cast<const TStmt*>(entry.Body.get()), statement, [&](const TExpr& e) {
+            out += "\ne" + std::to_string(static_cast<int>(e.Kind)) + " " + e.Text + e.Op + " " + PosText(e.Range);
+        });
         out += "\nbefore error: " + std::to_string(entry.ReadBeforeError.size());
     }
     for (const TComment& c : file.Comments)
