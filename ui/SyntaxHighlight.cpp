@@ -1,17 +1,16 @@
 #include "SyntaxHighlight.h"
 
+#include "ScriptHighlighter.h"
+
 #include "platform/TextEncoding.h"
 
-#include "document/Document.h"
 #include "output/Highlight.h"
 
 #include "model/Records.h"
 
 #include <QFontMetrics>
 #include <QPlainTextEdit>
-#include <QSyntaxHighlighter>
 #include <QTextBlock>
-#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -21,115 +20,8 @@
 
 namespace {
 
-const char* const HighlighterName = "ScriptHighlighter";
-
-// The state of a block that ends inside a "/*" comment.
-constexpr int OpenCommentState = 1;
-
 // Above this many lines to colour again, colouring the whole text is the quicker way.
 constexpr int RecolourLineLimit = 500;
-
-TWordLookup WordsOf(const TProjectDocument* document)
-{
-    return document ? TWordLookup::FromModel(document->Project().TaskList) : TWordLookup::FromCatalogues();
-}
-
-class TScriptHighlighter final : public QSyntaxHighlighter {
-public:
-    explicit TScriptHighlighter(QPlainTextEdit* control)
-        : QSyntaxHighlighter(static_cast<QObject*>(control)), Control_(control)
-    {
-        setObjectName(QLatin1String(HighlighterName));
-    }
-
-    // Runs change with words for every line it makes the highlighter colour (taken once instead of
-    // once per line); afterwards the whole text is known to be coloured with them.
-    template <class F>
-    void ColourWith(TWordLookup words, F&& change)
-    {
-        Words_ = std::move(words);
-        Coloured_.reset();
-        struct TPassEnd {
-            std::optional<TWordLookup>& Words;
-            std::optional<TWordLookup>& Coloured;
-            ~TPassEnd() { Coloured = std::move(Words); Words.reset(); }
-        } passEnd{Words_, Coloured_};
-        change();
-    }
-
-    // The words the whole text was last coloured with; none when that is not known.
-    const std::optional<TWordLookup>& Coloured() const { return Coloured_; }
-    // Whose group labels a line coloured outside a pass (as the user types) knows.
-    void SetSource(const TProjectDocument* document) { Source_ = document; }
-    // The encoding the text's characters stand for bytes in, as the scanner reads them.
-    const TTextEncoding& Encoding() const { return Encoding_; }
-    void SetEncoding(const TTextEncoding& encoding) { Encoding_ = encoding; }
-
-protected:
-    void highlightBlock(const QString& text) override
-    {
-        if (!Words_)
-            Coloured_.reset();  // coloured as the model is now, which may differ from the rest
-        // The scanner reads the bytes the server reads; its byte ranges are mapped back onto the
-        // characters (more than one byte each in the multi-byte encodings).
-        const TEncodedLine line = Encoding_.EncodeLine(text);
-        // A "/*" comment may run on over later lines: the block's state says whether it is open.
-        bool openComment = previousBlockState() == OpenCommentState;
-        const std::vector<TColourRange> ranges = Words_ ? ScanLine(line.Bytes, *Words_, openComment)
-                                                        : ScanLine(line.Bytes, WordsOf(Source_), openComment);
-        setCurrentBlockState(openComment ? OpenCommentState : 0);
-        // A plain word keeps the control's own text colour; so does a token of that very colour,
-        // which needs no format of its own to look the same (and a large script has many).
-        const QColor own = Control_->palette().color(QPalette::Text);
-        const TRgb ownColour{static_cast<std::uint8_t>(own.red()), static_cast<std::uint8_t>(own.green()),
-                             static_cast<std::uint8_t>(own.blue())};
-        for (const TColourRange& range : ranges) {
-            if (!range.Colour || *range.Colour == ownColour)
-                continue;
-            const int start = line.CharAt(range.Start);
-            const int end = line.CharAt(range.Start + range.Length);
-            setFormat(start, end - start, FormatOf(*range.Colour));
-        }
-    }
-
-private:
-    // One shared format per colour: the highlighter merges equal neighbouring formats, and equal
-    // shared formats compare without looking at their properties.
-    const QTextCharFormat& FormatOf(TRgb colour)
-    {
-        for (const auto& [rgb, format] : Formats_) {
-            if (rgb == colour)
-                return format;
-        }
-        QTextCharFormat format;
-        format.setForeground(QColor(colour.R, colour.G, colour.B));
-        Formats_.emplace_back(colour, format);
-        return Formats_.back().second;
-    }
-
-    QPlainTextEdit* Control_;
-    std::optional<TWordLookup> Words_;
-    std::optional<TWordLookup> Coloured_;
-    std::vector<std::pair<TRgb, QTextCharFormat>> Formats_;
-    const TProjectDocument* Source_ = nullptr;
-    TTextEncoding Encoding_;
-};
-
-TScriptHighlighter* FindHighlighter(QPlainTextEdit* control)
-{
-    return static_cast<TScriptHighlighter*>(
-        control->findChild<QSyntaxHighlighter*>(QLatin1String(HighlighterName), Qt::FindDirectChildrenOnly));
-}
-
-TScriptHighlighter* AttachedHighlighter(QPlainTextEdit* control)
-{
-    TScriptHighlighter* highlighter = FindHighlighter(control);
-    if (!highlighter)
-        highlighter = new TScriptHighlighter(control);
-    if (highlighter->document() != control->document())
-        highlighter->setDocument(control->document());
-    return highlighter;
-}
 
 QString JoinedLines(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last,
                     const TTextEncoding& encoding)
@@ -300,30 +192,34 @@ void RecolourLinesWith(TScriptHighlighter* highlighter, const std::vector<std::s
         block += count;
     }
     if (static_cast<int>(blocks.size()) > RecolourLineLimit) {
-        highlighter->rehighlight();
+        highlighter->RecolourAll();
         return;
     }
-    QTextDocument* document = highlighter->document();
     for (const int number : blocks)
-        highlighter->rehighlightBlock(document->findBlockByNumber(number));
+        highlighter->Recolour(number, number);
 }
 
 } // namespace
 
 void HighlightLine(QPlainTextEdit* control, int line)
 {
-    const QTextBlock block = control->document()->findBlockByNumber(line);
-    if (block.isValid())
-        AttachedHighlighter(control)->rehighlightBlock(block);
+    if (control->document()->findBlockByNumber(line).isValid())
+        TScriptHighlighter::Of(control)->Recolour(line, line);
 }
-
 
 void HighlightAll(QPlainTextEdit* control, const TTextEncoding& encoding, const TProjectDocument* document)
 {
-    TScriptHighlighter* highlighter = AttachedHighlighter(control);
+    TScriptHighlighter* highlighter = TScriptHighlighter::Of(control);
     highlighter->SetSource(document);
     highlighter->SetEncoding(encoding);
-    highlighter->ColourWith(WordsOf(document), [highlighter] { highlighter->rehighlight(); });
+    highlighter->ColourWith(TScriptHighlighter::WordsOf(document), [highlighter] { highlighter->RecolourAll(); });
+    highlighter->Finish();
+}
+
+void FinishColouring(QPlainTextEdit* control)
+{
+    if (TScriptHighlighter* highlighter = TScriptHighlighter::Find(control))
+        highlighter->Finish();
 }
 
 void SetTabStops(QWidget* window, QPlainTextEdit* control)
@@ -352,25 +248,21 @@ void UseScriptFont(QWidget* window, QPlainTextEdit* control, int pixels)
 void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEncoding& encoding,
                    const TProjectDocument* document)
 {
-    TScriptHighlighter* highlighter = FindHighlighter(control);
-    if (highlighter && highlighter->document() == control->document()) {
-        // Attached, the highlighter colours the new text as it arrives: that is the one pass.
-        highlighter->SetSource(document);
-        highlighter->SetEncoding(encoding);
-        highlighter->ColourWith(WordsOf(document), [&] { control->setPlainText(text); });
-        return;
-    }
-    control->setPlainText(text);
-    HighlightAll(control, encoding, document);
+    // Attached before the text arrives, the highlighter colours the new text as it arrives: the
+    // lines in view at once, the rest after.
+    TScriptHighlighter* highlighter = TScriptHighlighter::Of(control);
+    highlighter->SetSource(document);
+    highlighter->SetEncoding(encoding);
+    highlighter->ColourWith(TScriptHighlighter::WordsOf(document), [&] { control->setPlainText(text); });
 }
 
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
                       const std::vector<std::string>& lines, const TTextEncoding& encoding,
                       const TProjectDocument* document)
 {
-    TScriptHighlighter* highlighter = FindHighlighter(control);
+    TScriptHighlighter* highlighter = TScriptHighlighter::Find(control);
     // Lines shown in another encoding are all read again: the control never mixes two.
-    const bool colouredWhole = highlighter && highlighter->document() == control->document() &&
+    const bool colouredWhole = highlighter && highlighter->Document() == control->document() &&
                                highlighter->Coloured() && highlighter->Encoding() == encoding;
     if (!colouredWhole || shownLines.empty() || lines.empty() ||
         BlockCount(shownLines.begin(), shownLines.end()) != control->document()->blockCount()) {
@@ -383,7 +275,10 @@ void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& s
         UpdateScriptText(control, *halfway, lines, encoding, document);
         return;
     }
-    TWordLookup words = WordsOf(document);
+    // The lines still waiting for their colours get them first, with the words they were
+    // meant for: those the recolouring below compares the model's words with.
+    highlighter->Finish();
+    TWordLookup words = TScriptHighlighter::WordsOf(document);
     const std::vector<std::string> changedWords = words.WordsColouredOtherwise(*highlighter->Coloured());
     highlighter->ColourWith(std::move(words), [&] {
         ReplaceLines(control->document(), shownLines, lines, change, encoding);

@@ -1,7 +1,11 @@
 #pragma once
-// Colouring of the script views (the output window and the manual-code editor). The tokens and
-// their colours come from the scanner in tasks/DHighlight; this layer applies them to a
-// QPlainTextEdit's document as foreground colours, without touching the text itself.
+// Colouring of the script views (the output window, the script file window and the code editors).
+// The tokens and their colours come from the scanner in output/Highlight; this layer applies them
+// to a QPlainTextEdit's document as foreground colours, without touching the text itself.
+//
+// A large text is coloured in view first: SetScriptText colours the lines the control can show,
+// and the rest as they come into view or in idle time. Code that reads the colours of lines that
+// may not have been shown calls FinishColouring first.
 
 #include <QString>
 
@@ -19,17 +23,19 @@ class TTextEncoding;
 
 // Colours one line (counted from 0) of the control's text.
 void HighlightLine(QPlainTextEdit* control, int line);
-// Colours every line of the control's text. From then on the control's document keeps its
+// Colours every line of the control's text now. From then on the control's document keeps its
 // colours up to date as its text changes.
 void HighlightAll(QPlainTextEdit* control, const TTextEncoding& encoding, const TProjectDocument* document = nullptr);
+// Colours now the lines of the control's text that are still waiting for their colours.
+void FinishColouring(QPlainTextEdit* control);
 // Script text in the fixed-pitch font every view of a script uses (output, manual code, import
 // preview), pixels high, with the tab stops of SetTabStops.
 void UseScriptFont(QWidget* window, QPlainTextEdit* control, int pixels = 12);
 // Gives the control 30 evenly spaced tab stops measured from the letter "A" in its font, as
 // drawn on window, but never closer than four blanks of that font.
 void SetTabStops(QWidget* window, QPlainTextEdit* control);
-// Replaces the whole text of the control and colours it, in one colouring pass: a large script
-// would otherwise be coloured once as it arrives and again by HighlightAll.
+// Replaces the whole text of the control and colours it, in one colouring pass: the lines in view
+// at once, the rest after (FinishColouring).
 void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEncoding& encoding,
                    const TProjectDocument* document = nullptr);
 // The control shows shownLines (joined by line breaks); makes it show lines, coloured, with the

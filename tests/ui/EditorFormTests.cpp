@@ -104,7 +104,7 @@ TEST_F(EditorFormTest, EveryTokenKindCarriesItsColourInTheDocument)
 {
     AddMessage(Project().TaskTree.GetFirstNode(), {"Hello."});
     Form->ShowOutput();
-    const QPlainTextEdit* editor = OutputWindow()->Editor();
+    QPlainTextEdit* editor = OutputWindow()->Editor();
 
     const int header = 0;  // "//===== eAthena Script ====..."
     EXPECT_EQ(ColourAt(editor, header, 0), Colour(ColourSilver));
@@ -208,8 +208,9 @@ TEST_F(EditorFormTest, YellowTokensGetTheirColourInAControlOfAnotherTextColour)
 }
 
 // Every colour range of every line of a control, as text.
-std::vector<std::string> ColourRanges(const QPlainTextEdit* control)
+std::vector<std::string> ColourRanges(QPlainTextEdit* control)
 {
+    FinishColouring(control);
     std::vector<std::string> ranges;
     for (QTextBlock block = control->document()->begin(); block.isValid(); block = block.next()) {
         for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
@@ -364,6 +365,61 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
             EXPECT_NE(kept.userData(), nullptr) << c.Name;
         }
     }
+}
+
+// A script longer than a change colours at once, a comment over two lines in its middle.
+std::vector<std::string> LongScript(int count)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i)
+        lines.push_back(i % 2 ? "mes \"line " + std::to_string(i) + "\";" : "set Zeny, " + std::to_string(i) + ";");
+    lines[static_cast<std::size_t>(count / 2)] = "/* a comment";
+    lines[static_cast<std::size_t>(count / 2 + 1)] = "over two lines */ close;";
+    return lines;
+}
+
+TEST_F(EditorFormTest, EditsWhileLinesWaitForTheirColoursEndAsAFreshColouring)
+{
+    struct TEdit {
+        const char* Name;
+        int Line, RemovedLines;  // from the start of Line, then Text typed there
+        const char* Text;
+    };
+    const std::vector<TEdit> edits{
+        {"a comment opened at the top", 0, 0, "/* "},
+        {"typed far below the lines coloured at once", 1500, 0, "goto L_1; "},
+        {"lines removed before the end of the lines coloured at once", 100, 50, ""},
+        {"lines removed across the end of the lines coloured at once", 250, 200, ""},
+        {"lines inserted at the top", 0, 0, "next;\nclose;\n"},
+        {"a comment closed near the end", 1900, 0, "*/ "},
+    };
+    for (const TEdit& e : edits) {
+        QPlainTextEdit shown;
+        SetScriptText(&shown, Joined(LongScript(2000)), TTextEncoding());
+        QTextCursor cursor(shown.document()->findBlockByNumber(e.Line));
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, e.RemovedLines);
+        cursor.insertText(QString::fromLatin1(e.Text));
+        QPlainTextEdit fresh;
+        fresh.setPlainText(shown.toPlainText());
+        HighlightAll(&fresh, TTextEncoding());
+        EXPECT_EQ(ColourRanges(&shown), ColourRanges(&fresh)) << e.Name;
+    }
+}
+
+TEST_F(EditorFormTest, LinesOutOfViewAreColouredWhenScrolledToOrInIdleTime)
+{
+    QPlainTextEdit shown;
+    shown.resize(300, 200);
+    shown.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown));
+    SetScriptText(&shown, Joined(LongScript(3000)), TTextEncoding());
+    const QTextBlock last = shown.document()->lastBlock();
+    const QTextBlock middle = shown.document()->findBlockByNumber(1500);
+    ASSERT_TRUE(last.layout()->formats().isEmpty());  // not coloured at once
+    shown.verticalScrollBar()->setValue(shown.verticalScrollBar()->maximum());
+    shown.viewport()->repaint();
+    EXPECT_FALSE(last.layout()->formats().isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !middle.layout()->formats().isEmpty(); }));
 }
 
 } // namespace

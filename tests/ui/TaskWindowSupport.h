@@ -10,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Tasks.h"
+#include "ui/SyntaxHighlight.h"
 #include "ui/TaskEditor.h"
 
 #include <QApplication>
@@ -92,9 +93,10 @@ protected:
 };
 
 // The foreground colour the highlighter gave the character at column of line; none when the
-// character keeps the control's own text colour.
-inline std::optional<QColor> ColourAt(const QPlainTextEdit* control, int line, int column)
+// character keeps the control's own text colour. The line need not have been in view.
+inline std::optional<QColor> ColourAt(QPlainTextEdit* control, int line, int column)
 {
+    FinishColouring(control);
     const QTextBlock block = control->document()->findBlockByNumber(line);
     for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
         if (column >= range.start && column < range.start + range.length &&
