@@ -95,7 +95,6 @@ TScriptCodeForm::TScriptCodeForm(TScriptFileForm& file, std::size_t part, QWidge
     Code_->setObjectName(QStringLiteral("CodeEdit"));
     UseScriptLook(this, Code_);
     SetScriptText(Code_, file.Encoding().ToQ(file.Workspace().CurrentText(part)), file.Encoding());
-    HighlightAll(Code_, file.Encoding());
     Code_->document()->clearUndoRedoStacks();
     Shown_ = Code_->toPlainText();
     Check_ = new QLabel(this);
