@@ -14,6 +14,7 @@
 #include "document/UndoSteps.h"
 #include "ui/Form_Editor.h"
 #include "ui/Form_Tasks.h"
+#include "ui/SyntaxHighlight.h"
 
 #include "BenchSupport.h"
 
@@ -32,6 +33,7 @@ void SetUpWindows()
     BuildBenchProject(false);
     Document().LoadProjectBytes("bench", SaveProjectBytes(Project()));
     TaskWindow()->ShowOutput();
+    FinishColouring(TaskWindow()->Output()->Editor());  // as the idle time leaves it
     QCoreApplication::processEvents();
 }
 
