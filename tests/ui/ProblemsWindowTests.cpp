@@ -77,12 +77,7 @@ protected:
         return !model->data(model->IndexOf(task->Node), Qt::DecorationRole).isNull();
     }
 
-    // Watches the rows the tree is told to draw again for their marks.
-    std::unique_ptr<QSignalSpy> WatchMarks() const
-    {
-        return std::make_unique<QSignalSpy>(TaskWindow()->TasksList()->model(), &QAbstractItemModel::dataChanged);
-    }
-    // The nodes whose mark spy saw redrawn since the last call.
+    // The nodes the tree was told to draw again for their marks since the last call.
     static std::vector<const TTaskNode*> Redrawn(QSignalSpy& spy)
     {
         std::vector<const TTaskNode*> nodes;
@@ -109,23 +104,22 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFi
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
 
     Project().TaskTree.Select(shop->Node);
-    const auto marks = WatchMarks();
+    QSignalSpy marks(TaskWindow()->TasksList()->model(), &QAbstractItemModel::dataChanged);
     TaskWindow()->DeleteButtonClick();
     const std::string path = Project().TaskTree.GetFirstNode()->Text() + " > Jump";
     EXPECT_EQ(Rows(problems), std::vector<std::string>{
                                   "The Jumpto Group jumps to a group that no longer exists: choose another one | " + path});
     EXPECT_TRUE(Marked(jump));
-    // Only the row whose mark came or went is drawn again, each time.
-    const std::vector<const TTaskNode*> jumpOnly{jump->Node};
-    EXPECT_EQ(Redrawn(*marks), jumpOnly);
+    const std::vector<const TTaskNode*> jumpOnly{jump->Node};  // the one row whose mark came or went
+    EXPECT_EQ(Redrawn(marks), jumpOnly);
 
     Document().Undo();
     EXPECT_EQ(Rows(problems), std::vector<std::string>{}) << "the group is back";
     EXPECT_FALSE(Marked(jump));
-    EXPECT_EQ(Redrawn(*marks), jumpOnly);
+    EXPECT_EQ(Redrawn(marks), jumpOnly);
     Document().Redo();
     EXPECT_EQ(Rows(problems).size(), 1u);
-    EXPECT_EQ(Redrawn(*marks), jumpOnly);
+    EXPECT_EQ(Redrawn(marks), jumpOnly);
 
     jumpTo(static_cast<TGroupTask*>(Project().TaskTree.GetFirstNode()->Data())->GroupNumber);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
