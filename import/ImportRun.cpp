@@ -88,7 +88,9 @@ int RunImport(const TImportRequest& request, std::ostream& out, std::ostream& er
 {
     try {
         const std::shared_ptr<const TCatalogues> catalogues = ReadScriptCatalogues(request.DataDir);
-        const TImportSource source(request.Script, ReadWholeFile(request.Script));
+        // Read with the chosen server's rules, as the checker and the play read it: Hercules joins
+        // `"a" "b"`, which eAthena refuses.
+        const TImportSource source(request.Script, ReadWholeFile(request.Script), request.Target);
         if (request.Mode == TImportMode::List) {
             ListNpcs(source, out);
             return ImportDone;

@@ -249,5 +249,5 @@ void TActionTask::WriteScript(TScriptWriter& writer) const
     for (int i = 0; i < Action->ParamCount(); ++i)
         if (Action->ParamKind(i) == PT_Map && MapFile(i, catalogues).empty())
             writer.AddScriptProblem("A " + Action->Caption + " has no map: choose one in its action editor.");
-    writer.AddTaskLine(*this, ActionText(false, catalogues, writer.Project().HeaderInfo.Target, &writer) + ";");
+    writer.AddTaskLine(*this, {ActionText(false, catalogues, writer.Project().HeaderInfo.Target, &writer), ";"});
 }

@@ -217,13 +217,16 @@ std::string ChecksScriptText(const TConChecks& checks, TScriptWriter& writer, bo
         if (check->IsExpression()) {
             if (check->Expression.empty())
                 writer.AddScriptProblem("A condition has an empty expression: write one in its condition editor.");
-            text += "(" + check->Expression + ")";
+            text.append("(").append(check->Expression).append(")");
         } else if (check->IsComparison()) {
             if (!HasLeftSide(*check))
                 writer.AddScriptProblem("A condition compares nothing: choose a variable or an item action in its "
                                         "condition editor.");
-            text += "(" + LeftText(*check, false, writer.Project().Catalogues()) + ConditionScriptText(check->Kind) + std::to_string(check->Value) +
-                    ")";
+            text.append("(")
+                .append(LeftText(*check, false, writer.Project().Catalogues()))
+                .append(ConditionScriptText(check->Kind))
+                .append(std::to_string(check->Value))
+                .append(")");
         } else {
             text += ConditionScriptText(check->Kind);
         }
@@ -266,15 +269,16 @@ void TConTask::WriteScript(TScriptWriter& writer) const
     // the whole script, and writing nothing keeps the meaning "never jump".
     if (Checks.empty())
         return;
-    std::string text = "if(" + ChecksScriptText(Checks, writer, false) + ") goto ";
+    const std::string checks = ChecksScriptText(Checks, writer, false);
+    std::string label;
     if (Target != GroupExitTarget) {
-        text += writer.LabelOf(Target) + ";";
+        label = writer.LabelOf(Target);
     } else if (writer.CurrentGroup) {
         writer.RequireExit(*writer.CurrentGroup);
-        text += writer.CurrentGroup->ExitLabel() + ";";
+        label = writer.CurrentGroup->ExitLabel();
     } else {
         writer.AddScriptProblem("A condition jumps to the exit of its group but stands in no group.");
         return;
     }
-    writer.AddTaskLine(*this, text);
+    writer.AddTaskLine(*this, {"if(", checks, ") goto ", label, ";"});
 }

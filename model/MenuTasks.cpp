@@ -85,7 +85,7 @@ void TMenuTask::WriteScript(TScriptWriter& writer) const
     for (const auto& entry : Entries) {
         if (&entry != &Entries.front())
             text += ", ";
-        text += "\"" + entry->Text + "\", " + writer.LabelOf(entry->Target);
+        text.append("\"").append(entry->Text).append("\", ").append(writer.LabelOf(entry->Target));
     }
-    writer.AddTaskLine(*this, text + ";");
+    writer.AddTaskLine(*this, {text, ";"});
 }

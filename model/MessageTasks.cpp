@@ -67,9 +67,9 @@ void TMessageTask::WriteScript(TScriptWriter& writer) const
     writer.NeedSpeakerLine = false;
     const std::optional<std::string> speaker = SpeakerLine(writer.Project().NPCInfo.Name);
     if (speaks && speaker)
-        writer.AddTaskLine(*this, MesPrefix + ("[" + *speaker + "]") + MesSuffix);
+        writer.AddTaskLine(*this, {MesPrefix, "[", *speaker, "]", MesSuffix});
     if (Lines.empty())
-        writer.AddTaskLine(*this, std::string(MesPrefix) + MesSuffix);
+        writer.AddTaskLine(*this, {MesPrefix, MesSuffix});
     for (const std::string& line : Lines)
-        writer.AddTaskLine(*this, MesPrefix + line + MesSuffix);
+        writer.AddTaskLine(*this, {MesPrefix, line, MesSuffix});
 }

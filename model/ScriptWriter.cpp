@@ -9,25 +9,35 @@ TScriptWriter::TScriptWriter(const TProject& project, std::vector<std::string>& 
 {
 }
 
-void TScriptWriter::AddLine(int level, const std::string& text, const TTask* task)
+void TScriptWriter::AddLine(int level, std::initializer_list<std::string_view> pieces, const TTask* task)
 {
     // Built in one allocation: the script of a large project is tens of thousands of lines.
     const auto tabs = static_cast<std::size_t>(std::max(level, 0));
+    std::size_t size = tabs;
+    for (const std::string_view piece : pieces)
+        size += piece.size();
     std::string& line = Lines_.emplace_back();
-    line.reserve(tabs + text.size());
-    line.append(tabs, '\t').append(text);
+    line.reserve(size);
+    line.append(tabs, '\t');
+    for (const std::string_view piece : pieces)
+        line.append(piece);
     Result_.LineTasks.push_back(task);
 }
 
 void TScriptWriter::AddScriptLine(int level, const std::string& text)
 {
-    AddLine(level, text, nullptr);
+    AddLine(level, {text}, nullptr);
 }
 
 void TScriptWriter::AddTaskLine(const TTask& task, const std::string& text, int indent)
 {
+    AddTaskLine(task, {std::string_view(text)}, indent);
+}
+
+void TScriptWriter::AddTaskLine(const TTask& task, std::initializer_list<std::string_view> pieces, int indent)
+{
     const int parts = PartsAbove_.empty() ? 0 : PartsAbove_[std::min<std::size_t>(CurrentLevel, PartsAbove_.size() - 1)];
-    AddLine(CurrentLevel + 1 - parts + indent, text, &task);
+    AddLine(CurrentLevel + 1 - parts + indent, pieces, &task);
 }
 
 std::string TScriptWriter::LabelOf(std::int32_t number) const

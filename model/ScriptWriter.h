@@ -6,7 +6,9 @@
 #include "model/KeptSource.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -45,6 +47,9 @@ public:
     // A line of task's, one level below the task holding it; indent moves it (a branch's line
     // stands at its block's depth: -1).
     void AddTaskLine(const TTask& task, const std::string& text, int indent = 0);
+    // The same line given in pieces, joined straight into the line: a large project's script is
+    // written after every change, and the pieces' sums would each cost an allocation.
+    void AddTaskLine(const TTask& task, std::initializer_list<std::string_view> pieces, int indent = 0);
     // The label of the group numbered number as the script writes it: the author's name or
     // "L<number>" (also for a number no group has).
     std::string LabelOf(std::int32_t number) const;
@@ -74,7 +79,7 @@ public:
     const std::vector<TWrittenStretch>& Stretches() const { return Stretches_; }
 
 private:
-    void AddLine(int level, const std::string& text, const TTask* task);
+    void AddLine(int level, std::initializer_list<std::string_view> pieces, const TTask* task);
     // The lines from here on, up to the next stretch, are task's (nullptr: the frame's).
     void BeginStretch(TStretchKind kind, const TTask* task, const TKeptPtr& kept);
     void PutKeptSource();

@@ -292,8 +292,11 @@ void TTaskForm::ProjectChanged(const TProjectChange& change)
     std::vector<std::string> lines;
     const TScriptResult result = GenerateScript(Document_.Project(), lines);
     ShowMarks(lines, result);
-    // A condition's label ends with the group it jumps to, which an edit may have changed.
-    TasksList()->viewport()->update();
+    // A condition's label ends with the group it jumps to: a group that came, went or was
+    // renamed may change the label of any row, and the records every row may read repaint them
+    // all too. A change of tasks alone repaints only the rows it touches.
+    if (change.Has(CP_Groups | CP_NPC | CP_Header | CP_Replaced))
+        TasksList()->viewport()->update();
     if (Output_)
         Output_->ShowScript(std::move(lines));
 }

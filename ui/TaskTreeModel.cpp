@@ -280,32 +280,39 @@ void TTaskTreeModel::PlayingChanged(const TTask* task)
 const script::TSeverity* TTaskTreeModel::MarkOf(const TTask* task) const
 {
     const auto found = task ? Marks_.find(task) : Marks_.end();
-    return found == Marks_.end() ? nullptr : &found->second;
+    return found == Marks_.end() || !found->second.Task ? nullptr : &found->second.Severity;
 }
 
 void TTaskTreeModel::SetMarks(const TProjectCheck& check)
 {
-    std::unordered_map<const TTask*, script::TSeverity> marks;
+    std::unordered_map<const TTask*, TMark> marks;
     for (const TProblem& problem : check.Problems) {
         if (!problem.Task)
             continue;
-        const auto [at, added] = marks.emplace(problem.Task, problem.Severity);
+        const auto [at, added] = marks.try_emplace(problem.Task, TMark{TTaskGuard<const TTask>(problem.Task), problem.Severity});
         if (!added && problem.Severity == script::TSeverity::Error)
-            at->second = problem.Severity;
+            at->second.Severity = problem.Severity;
     }
-    // Only the rows whose mark changes are repainted. The old marks may name tasks that are
-    // gone, so they are only looked up, never followed.
-    const auto markOf = [](const auto& table, const TTask* task) {
+    // Only the rows whose mark changes are repainted, found from the two tables alone: a large
+    // tree has few marks. An old mark may name a task that is gone since (or whose address a new
+    // task has taken), so it counts only while its task lives.
+    const auto severityIn = [](const auto& table, const TTask* task) {
         const auto found = table.find(task);
-        return found == table.end() ? -1 : static_cast<int>(found->second);
+        return found == table.end() || !found->second.Task ? -1 : static_cast<int>(found->second.Severity);
     };
     std::swap(Marks_, marks);
-    for (const TTaskNode* node = Tree_->GetFirstNode(); node; node = node->GetNext()) {
-        if (markOf(Marks_, node->Data()) != markOf(marks, node->Data())) {
-            const QModelIndex index = IndexOf(node);
+    const auto repaint = [this](const TTask* task) {
+        if (task && task->Node) {
+            const QModelIndex index = IndexOf(task->Node);
             emit dataChanged(index, index, {Qt::DecorationRole});
         }
-    }
+    };
+    for (const auto& [task, mark] : Marks_)
+        if (severityIn(marks, task) != static_cast<int>(mark.Severity))
+            repaint(task);
+    for (const auto& [task, mark] : marks)
+        if (mark.Task && !Marks_.contains(task))
+            repaint(task);
 }
 
 bool TTaskTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)

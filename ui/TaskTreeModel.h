@@ -92,7 +92,11 @@ private:
     const TTextEncoding& Encoding_;
     bool Changing_ = false;
     TTaskGuard<const TTask> Playing_;
-    std::unordered_map<const TTask*, script::TSeverity> Marks_;
+    struct TMark {
+        TTaskGuard<const TTask> Task;
+        script::TSeverity Severity;
+    };
+    std::unordered_map<const TTask*, TMark> Marks_;
     // The kinds' icons drawn so far, by letter and colour.
     mutable QHash<QString, QIcon> Icons_;
 };

@@ -76,7 +76,10 @@ void TTaskTreeView::ShowExpanded(const QModelIndex& parent, int first, int last)
         const TTaskNode* node = TTaskTreeModel::NodeOf(index);
         if (!node)
             continue;
-        setExpanded(index, node->Expanded());
+        // Only a node with children is opened: the view keeps each open node as a persistent
+        // index, which every row inserted or removed afterwards has to visit.
+        if (node->ChildCount() > 0)
+            setExpanded(index, node->Expanded());
         for (int row = 0; row < node->ChildCount(); ++row)
             pending.push_back(Model_->index(row, 0, index));
     }

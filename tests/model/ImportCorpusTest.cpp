@@ -26,7 +26,8 @@ const std::string TwoNpcs =
     "prontera,150,180,4\tscript\tGuide\t111,{\n\tmes \"[Guide]\";\n\tmes \"Hi\";\n\tclose;\n}\n"
     "-\tscript\tHidden\t-1,{\n\tend;\n}\n"
     "izlude,1,1,4\tscript\tGuide/2\t111,{\n\tif (x) goto L3;\n\tclose;\n\tif (y) { L3: end; }\n}\n"
-    "izlude,2,2,4\tscript\tguide:2\t111,{\n\tclose;\n}\n";
+    "izlude,2,2,4\tscript\tguide:2\t111,{\n\tclose;\n}\n"
+    "izlude,3,3,4\tscript\tJoined\t111,{\n\tmes \"a\"\n\t\t\"b\";\n\tclose;\n}\n";
 
 class ImportRunTest : public ModelTest {
 protected:
@@ -49,7 +50,8 @@ protected:
 };
 
 // A project imported for another server stays one: its side file says which, and the editor
-// writes that server's form (Hercules' openstorage takes its argument).
+// writes that server's form (Hercules' openstorage takes its argument). The file is read with that
+// server's rules: Hercules joins adjacent strings, which eAthena refuses (the listing below).
 TEST_F(ImportRunTest, AProjectForAnotherServerIsWrittenWithItsSideFile)
 {
     const std::string path = (Dir / "guide.NPC").string();
@@ -57,6 +59,7 @@ TEST_F(ImportRunTest, AProjectForAnotherServerIsWrittenWithItsSideFile)
     EXPECT_EQ(ReadBytes(path + ".server"), "server=hercules\r\n");
     Document().LoadProject(path);
     EXPECT_EQ(Project().HeaderInfo.Target, TServerTarget::Hercules);
+    EXPECT_EQ(Run(TImportMode::One, "Joined", path, script::TTarget::Hercules), ImportDone) << Err.str();
 }
 
 TEST_F(ImportRunTest, ListsEveryEntryWithItsLines)
@@ -65,7 +68,8 @@ TEST_F(ImportRunTest, ListsEveryEntryWithItsLines)
     EXPECT_EQ(Out.str(), "Guide\tlines 1-5\tcan be imported\n"
                          "Hidden\tlines 6-8\tcannot be imported: a floating NPC (map -): nobody can talk to it, it "
                          "runs only on events or when called\n"
-                         "Guide/2\tlines 9-13\tcan be imported\nguide:2\tlines 14-16\tcan be imported\n");
+                         "Guide/2\tlines 9-13\tcan be imported\nguide:2\tlines 14-16\tcan be imported\n"
+                         "Joined\tlines 17-21\tcannot be imported: its script cannot be read (line 19: ';' expected)\n");
 }
 
 TEST_F(ImportRunTest, ImportsOneNpcIntoAProjectFile)

@@ -142,13 +142,13 @@ TEST_F(ConditionTest, ComparisonWithoutLeftSideIsReportedAsAProblem)
 
 // ---- Texts ----------------------------------------------------------------------------------
 
-struct TextRow {
+struct ConditionTextRow {
     const char* Name;
     std::function<std::unique_ptr<TConCheck>()> Check;
     const char* Text;
 };
 
-class CheckTextTest : public TaskTest, public ::testing::WithParamInterface<TextRow> {};
+class CheckTextTest : public TaskTest, public ::testing::WithParamInterface<ConditionTextRow> {};
 
 TEST_P(CheckTextTest, ShowsNameValueAndLeftSide)
 {
@@ -157,18 +157,18 @@ TEST_P(CheckTextTest, ShowsNameValueAndLeftSide)
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, CheckTextTest,
-    ::testing::Values(TextRow{"Amount", [] { return Comparison(2, "Zeny", 1000); }, "At least 1000 Zeny"},
-                      TextRow{"Female", [] { return Comparison(0, "Sex", 0); }, "Equal to Female Sex"},
-                      TextRow{"Male", [] { return Comparison(0, "Sex", 1); }, "Equal to Male Sex"},
-                      TextRow{"Job", [] { return Comparison(1, "Class", 7); }, "Not Knight Class"},
+    ::testing::Values(ConditionTextRow{"Amount", [] { return Comparison(2, "Zeny", 1000); }, "At least 1000 Zeny"},
+                      ConditionTextRow{"Female", [] { return Comparison(0, "Sex", 0); }, "Equal to Female Sex"},
+                      ConditionTextRow{"Male", [] { return Comparison(0, "Sex", 1); }, "Equal to Male Sex"},
+                      ConditionTextRow{"Job", [] { return Comparison(1, "Class", 7); }, "Not Knight Class"},
                       // A job that left jobs.ini still shows which one it was.
-                      TextRow{"MissingJob", [] { return Comparison(1, "Class", 4012); }, "Not 4012 Class"},
-                      TextRow{"ItemAmount", [] { return ItemComparison(4, 19, {501}, 5); }, "More than 5 Item Amount(501)"},
-                      TextRow{"ItemWeight", [] { return ItemComparison(3, 20, {501, 10}, 1); },
+                      ConditionTextRow{"MissingJob", [] { return Comparison(1, "Class", 4012); }, "Not 4012 Class"},
+                      ConditionTextRow{"ItemAmount", [] { return ItemComparison(4, 19, {501}, 5); }, "More than 5 Item Amount(501)"},
+                      ConditionTextRow{"ItemWeight", [] { return ItemComparison(3, 20, {501, 10}, 1); },
                               "At most 1 Item Weight(501, 10)"},
-                      TextRow{"LessThan", [] { return Comparison(5, "JobLevel", -1); }, "Less than -1 JobLevel"},
-                      TextRow{"And", [] { return Joiner(ConAnd); }, "And"},
-                      TextRow{"Or", [] { return Joiner(ConOr); }, "OR"}),
+                      ConditionTextRow{"LessThan", [] { return Comparison(5, "JobLevel", -1); }, "Less than -1 JobLevel"},
+                      ConditionTextRow{"And", [] { return Joiner(ConAnd); }, "And"},
+                      ConditionTextRow{"Or", [] { return Joiner(ConOr); }, "OR"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(ConditionTest, KindNamesAndScriptTexts)

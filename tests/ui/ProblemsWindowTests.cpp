@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTextBlock>
 #include <QTreeWidget>
 
@@ -75,6 +76,17 @@ protected:
         const auto* model = static_cast<const TTaskTreeModel*>(TaskWindow()->TasksList()->model());
         return !model->data(model->IndexOf(task->Node), Qt::DecorationRole).isNull();
     }
+
+    // The nodes the tree was told to draw again for their marks since the last call.
+    static std::vector<const TTaskNode*> Redrawn(QSignalSpy& spy)
+    {
+        std::vector<const TTaskNode*> nodes;
+        for (const QList<QVariant>& signal : spy)
+            if (signal.at(2).value<QList<int>>().contains(Qt::DecorationRole))
+                nodes.push_back(TTaskTreeModel::NodeOf(signal.at(0).toModelIndex()));
+        spy.clear();
+        return nodes;
+    }
 };
 
 TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFix)
@@ -92,17 +104,22 @@ TEST_F(ProblemsWindowTest, DeletedGroupsJumpAppearsMarkedAndClearsAfterUndoOrAFi
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
 
     Project().TaskTree.Select(shop->Node);
+    QSignalSpy marks(TaskWindow()->TasksList()->model(), &QAbstractItemModel::dataChanged);
     TaskWindow()->DeleteButtonClick();
     const std::string path = Project().TaskTree.GetFirstNode()->Text() + " > Jump";
     EXPECT_EQ(Rows(problems), std::vector<std::string>{
                                   "The Jumpto Group jumps to a group that no longer exists: choose another one | " + path});
     EXPECT_TRUE(Marked(jump));
+    const std::vector<const TTaskNode*> jumpOnly{jump->Node};  // the one row whose mark came or went
+    EXPECT_EQ(Redrawn(marks), jumpOnly);
 
     Document().Undo();
     EXPECT_EQ(Rows(problems), std::vector<std::string>{}) << "the group is back";
     EXPECT_FALSE(Marked(jump));
+    EXPECT_EQ(Redrawn(marks), jumpOnly);
     Document().Redo();
     EXPECT_EQ(Rows(problems).size(), 1u);
+    EXPECT_EQ(Redrawn(marks), jumpOnly);
 
     jumpTo(static_cast<TGroupTask*>(Project().TaskTree.GetFirstNode()->Data())->GroupNumber);
     EXPECT_EQ(Rows(problems), std::vector<std::string>{});
