@@ -69,8 +69,10 @@ struct TFlowGraph {
     std::vector<TFlowNode> Nodes;
     std::vector<int> Targets;  // every node's Next, node after node (one list, not one per node)
     std::vector<TFlowEntry> Entries;
-    // Where the run enters each statement, sorted by statement (FirstNodeOf looks them up): a
-    // sorted list rather than a map, as it holds every statement of the body.
+    // Where the run enters each statement (FirstNodeOf looks them up): a table addressed by the
+    // statement's address, open (a statement whose slot is taken sits in the next free one),
+    // its size a power of two at least twice the statements'. Not a sorted list: it holds every
+    // statement of the body, and sorting them cost more than the rest of building the graph.
     std::vector<std::pair<const TStmt*, int>> FirstNodes;
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case
@@ -91,8 +93,18 @@ std::vector<bool> ReachableNodes(const TFlowGraph& graph);
 constexpr std::int64_t MaxChoices = 64;
 std::optional<std::vector<std::int64_t>> ChoiceValues(const TExpr& value);
 
-// Script words are matched without regard to case, as the server does.
-bool IsCommand(const TStmt& stmt, std::string_view lowerName);
+// Script words are matched without regard to case, as the server does. Inline: the checks ask it
+// of every node for several words.
+inline bool IsCommand(const TStmt& stmt, std::string_view lowerName)
+{
+    return stmt.Kind == TStmtKind::Command && SameLetters(stmt.Name, lowerName);
+}
 bool IsEventLabel(std::string_view name);
+// ==, !=, <, <=, > or >=: asked of every operator of every test.
+inline bool IsComparison(std::string_view op)
+{
+    return (op.size() == 1 && (op[0] == '<' || op[0] == '>')) ||
+           (op.size() == 2 && op[1] == '=' && (op[0] == '=' || op[0] == '!' || op[0] == '<' || op[0] == '>'));
+}
 
 } // namespace script

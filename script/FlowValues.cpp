@@ -12,11 +12,6 @@ bool IsPlainVariable(const TExpr& e)
     return e.Kind == TExprKind::Identifier && e.Args.empty();
 }
 
-bool IsComparison(const std::string& op)
-{
-    return op == "==" || op == "!=" || op == "<" || op == "<=" || op == ">" || op == ">=";
-}
-
 // The variable and the value of `set V, value;` or `V = value;`, when the node is one of them.
 std::optional<std::pair<const TExpr*, const TExpr*>> SimpleAssignment(const TStmt& s)
 {
@@ -46,9 +41,13 @@ TTrackedValues::TTrackedValues(const TFlowGraph& graph) : Graph_(graph)
             if (const auto assignment = SimpleAssignment(*node.Stmt); assignment && IsNumberOrChoice(*assignment->second))
                 numbered.push_back(LowerCase(assignment->first->Text));
     }
+    // Sorted for the look-ups: a large NPC tests and sets thousands of variables.
+    std::sort(numbered.begin(), numbered.end());
     for (const std::string& name : tested) {
-        const bool setToNumber = std::find(numbered.begin(), numbered.end(), name) != numbered.end();
-        if (setToNumber && std::find(Names_.begin(), Names_.end(), name) == Names_.end() && Names_.size() < MaxTracked)
+        if (Names_.size() == MaxTracked)
+            break;
+        const bool setToNumber = std::binary_search(numbered.begin(), numbered.end(), name);
+        if (setToNumber && std::find(Names_.begin(), Names_.end(), name) == Names_.end())
             Names_.push_back(name);
     }
 }

@@ -26,6 +26,8 @@ public:
     explicit TTrackedValues(const TFlowGraph& graph);
 
     static TValues AllUnknown();
+    // No variable is followed: every run takes every way.
+    bool Empty() const { return Names_.empty(); }
     // The values after `node` runs; more than one when it sets a variable to a random number.
     std::vector<TValues> After(const TFlowNode& node, const TValues& before) const;
     // The nodes a test may go on to with these values (all of node.Next when undecided).
