@@ -16,33 +16,6 @@ bool IsEventLabel(std::string_view name)
 
 namespace {
 
-// The slot of FirstNodes where the search for stmt starts.
-std::size_t FirstSlot(const TStmt* stmt, std::size_t size)
-{
-    // Statements lie apart by at least their size: the low bits say nothing, the multiplication
-    // spreads the rest over the table.
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(stmt));
-    return static_cast<std::size_t>(((address >> 4) * 0x9E3779B97F4A7C15ull) >> 32) & (size - 1);
-}
-
-// Lays the (statement, first node) pairs out as FirstNodes' table; the first pair of a statement
-// counts.
-std::vector<std::pair<const TStmt*, int>> FirstNodeTable(const std::vector<std::pair<const TStmt*, int>>& pairs)
-{
-    std::size_t size = 16;
-    while (size < 2 * pairs.size())
-        size *= 2;
-    std::vector<std::pair<const TStmt*, int>> table(size, {nullptr, -1});
-    for (const auto& pair : pairs) {
-        std::size_t slot = FirstSlot(pair.first, size);
-        while (table[slot].first && table[slot].first != pair.first)
-            slot = (slot + 1) & (size - 1);
-        if (!table[slot].first)
-            table[slot] = pair;
-    }
-    return table;
-}
-
 // A condition written as a number decides its branch once and for all (`while (1)`).
 std::optional<bool> ConstantTruth(const TExpr* cond)
 {
@@ -199,7 +172,8 @@ TFlowGraph TGraphBuilder::Build(const TStmt& body)
     }
     Resolve();
     StoreEdges();
-    Graph_.FirstNodes = FirstNodeTable(Graph_.FirstNodes);
+    std::sort(Graph_.FirstNodes.begin(), Graph_.FirstNodes.end(),
+              [](const auto& a, const auto& b) { return std::less<const TStmt*>()(a.first, b.first); });
     return std::move(Graph_);
 }
 
@@ -415,15 +389,9 @@ TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction)
 
 int TFlowGraph::FirstNodeOf(const TStmt& stmt) const
 {
-    if (FirstNodes.empty())
-        return -1;
-    const std::size_t size = FirstNodes.size();
-    for (std::size_t slot = FirstSlot(&stmt, size);; slot = (slot + 1) & (size - 1)) {
-        if (FirstNodes[slot].first == &stmt)
-            return FirstNodes[slot].second;
-        if (!FirstNodes[slot].first)
-            return -1;
-    }
+    const auto it = std::lower_bound(FirstNodes.begin(), FirstNodes.end(), &stmt,
+                                     [](const auto& entry, const TStmt* s) { return std::less<const TStmt*>()(entry.first, s); });
+    return it != FirstNodes.end() && it->first == &stmt ? it->second : -1;
 }
 
 std::vector<bool> ReachableNodes(const TFlowGraph& graph)

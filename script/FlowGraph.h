@@ -69,10 +69,8 @@ struct TFlowGraph {
     std::vector<TFlowNode> Nodes;
     std::vector<int> Targets;  // every node's Next, node after node (one list, not one per node)
     std::vector<TFlowEntry> Entries;
-    // Where the run enters each statement (FirstNodeOf looks them up): a table addressed by the
-    // statement's address, open (a statement whose slot is taken sits in the next free one),
-    // its size a power of two at least twice the statements'. Not a sorted list: it holds every
-    // statement of the body, and sorting them cost more than the rest of building the graph.
+    // Where the run enters each statement, sorted by statement (FirstNodeOf looks them up): a
+    // sorted list rather than a map, as it holds every statement of the body.
     std::vector<std::pair<const TStmt*, int>> FirstNodes;
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case

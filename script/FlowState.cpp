@@ -69,16 +69,16 @@ bool LeavesDialogUncertain(const TStmt& stmt)
 }
 
 // What a node does to the facts, the same on every visit: out = (in & Keep) | Set. Worked out
-// once for each node rather than on each of the visits the facts make.
+// on a node's first visit and kept for the others the facts make.
 struct TEffect {
+    bool Known = false;
     TFlowFacts Keep = 0xFF;
     TFlowFacts Set = 0;
-    TFlowFacts operator()(TFlowFacts in) const { return static_cast<TFlowFacts>((in & Keep) | Set); }
 };
 
 TEffect EffectOf(const TFlowNode& node, const TFlowGraph& graph)
 {
-    TEffect effect;
+    TEffect effect{true};
     const auto dialog = [&effect](TFlowFacts fact) {
         effect.Keep &= static_cast<TFlowFacts>(~DialogFacts);
         effect.Set = static_cast<TFlowFacts>((effect.Set & ~DialogFacts) | fact);
@@ -96,14 +96,22 @@ TEffect EffectOf(const TFlowNode& node, const TFlowGraph& graph)
     return effect;
 }
 
-std::vector<TEffect> Effects(const TFlowGraph& graph)
-{
-    std::vector<TEffect> effects;
-    effects.reserve(graph.Nodes.size());
-    for (const TFlowNode& node : graph.Nodes)
-        effects.push_back(EffectOf(node, graph));
-    return effects;
-}
+class TTransfer {
+public:
+    explicit TTransfer(const TFlowGraph& graph) : Graph_(graph), Effects_(graph.Nodes.size()) {}
+
+    TFlowFacts operator()(TFlowFacts in, int node)
+    {
+        TEffect& effect = Effects_[static_cast<std::size_t>(node)];
+        if (!effect.Known)
+            effect = EffectOf(Graph_.Nodes[static_cast<std::size_t>(node)], Graph_);
+        return static_cast<TFlowFacts>((in & effect.Keep) | effect.Set);
+    }
+
+private:
+    const TFlowGraph& Graph_;
+    std::vector<TEffect> Effects_;
+};
 
 TFlowFacts EntryFacts(TEntryKind kind)
 {
@@ -173,7 +181,7 @@ namespace {
 // the same whatever order the nodes are visited in.
 std::vector<TFlowFacts> FactsOverEveryWay(const TFlowGraph& graph)
 {
-    const std::vector<TEffect> effects = Effects(graph);
+    TTransfer transfer(graph);
     std::vector<TFlowFacts> facts(graph.Nodes.size(), 0);
     std::vector<int> work;
     auto reach = [&](int node, TFlowFacts add) {
@@ -187,7 +195,7 @@ std::vector<TFlowFacts> FactsOverEveryWay(const TFlowGraph& graph)
     while (!work.empty()) {
         const int node = work.back();
         work.pop_back();
-        const TFlowFacts out = effects[static_cast<std::size_t>(node)](facts[node]);
+        const TFlowFacts out = transfer(facts[node], node);
         for (const int next : graph.Nodes[node].Next)
             reach(next, out);
     }
@@ -206,7 +214,7 @@ std::vector<TFlowFacts> FlowFactsOnEntry(const TFlowGraph& graph)
     const TTrackedValues tracked(graph);
     if (tracked.Empty())
         return FactsOverEveryWay(graph);
-    const std::vector<TEffect> effects = Effects(graph);
+    TTransfer transfer(graph);
     std::vector<std::map<TValues, TFlowFacts>> states(graph.Nodes.size());
     std::deque<std::pair<int, TValues>> work;
     auto reach = [&](int node, TValues values, TFlowFacts add) {
@@ -225,7 +233,7 @@ std::vector<TFlowFacts> FlowFactsOnEntry(const TFlowGraph& graph)
         const auto [node, values] = work.front();
         work.pop_front();
         const TFlowNode& n = graph.Nodes[node];
-        const TFlowFacts out = effects[static_cast<std::size_t>(node)](states[node][values]);
+        const TFlowFacts out = transfer(states[node][values], node);
         for (const TValues& after : tracked.After(n, values))
             for (const int next : tracked.Ways(n, after))
                 reach(next, after, out);
