@@ -13,6 +13,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace script {
@@ -38,7 +39,7 @@ private:
     std::optional<std::int64_t> Value(const TExpr& e, const TValues& values) const;
     std::optional<bool> Truth(const TExpr& e, const TValues& values) const;
     void Assign(const TExpr& target, const TExpr* value, std::vector<TValues>& out) const;
-    void CollectTested(const TExpr& e, std::vector<std::string>& names) const;
+    void CollectTested(const TExpr& e, std::vector<std::string_view>& names) const;
 
     const TFlowGraph& Graph_;
     std::vector<std::string> Names_;  // lower case
