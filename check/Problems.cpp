@@ -119,8 +119,13 @@ const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vecto
     // catalogue with maps never gives one.
     if (Valid_ && target == Reader_.Target() && maps == Maps_ && text == Reader_.Text())
         return Found_;
+    // A check that did not finish (Valid_ false) may have left findings of a text the reader no
+    // longer holds.
+    if (!Valid_)
+        Kept_.Follow({});
     Valid_ = false;
     const script::TScriptFile& file = Reader_.Read(text, target);
+    Kept_.Follow(Reader_.LastChange());
     // The project's script runs beside the server's own scripts: their global functions are
     // there, and a function none of them defines is what it is to npc-lint for a file alone, a
     // warning that another file may define it.
@@ -130,6 +135,7 @@ const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vecto
     options.Target = target;
     options.Maps = known;
     options.Load = &load;
+    options.Kept = &Kept_;
     Found_ = script::CheckScript(file, text, options);
     Maps_ = std::move(maps);
     Valid_ = true;

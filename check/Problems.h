@@ -6,6 +6,7 @@
 #include "model/Tasks.h"
 
 #include "script/IncrementalReader.h"
+#include "script/KeptFindings.h"
 #include "script/SyntaxTree.h"
 
 #include <string>
@@ -36,7 +37,8 @@ struct TProjectCheck {
 
 // What the checker found in the last script text it was given, kept by a window that checks after
 // every change: the next text is read again only where it differs (script::TIncrementalReader),
-// and a text checked already (the output window opened on an unchanged project) is not checked
+// only the statements read again are checked again where a statement's findings are its own
+// (script::TKeptFindings), and a text checked already (the output window opened on an unchanged project) is not checked
 // again. The findings are the text's, for the target and the maps it was checked with; they are
 // always those a check from nothing gives.
 class TScriptCheckMemo {
@@ -47,6 +49,7 @@ public:
 private:
     bool Valid_ = false;
     script::TIncrementalReader Reader_;
+    script::TKeptFindings Kept_;
     std::unordered_set<std::string> Maps_;
     std::vector<script::TDiagnostic> Found_;
 };

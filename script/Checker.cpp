@@ -2,6 +2,7 @@
 
 #include "script/FileReader.h"
 #include "script/FlowWarnings.h"
+#include "script/KeptFindings.h"
 #include "script/LoaderChecks.h"
 #include "script/ValueWarnings.h"
 #include "script/Text.h"
@@ -31,6 +32,8 @@ public:
     }
 
     void Statement(const TStmt& s);
+    // The statements of an NPC's body, taking the findings kept of those not read again.
+    void Statements(const TStmt& body, TStatementFindings& kept);
     // After a whole NPC: a `function F;` never followed by F's body is the server's error, at the
     // NPC's closing brace.
     void Unresolved(const TStmt& body);
@@ -66,7 +69,24 @@ private:
     std::vector<std::unordered_set<std::string>> CaseValues_;  // of each switch open
     std::vector<const TStmt*> Declared_;  // `function F;`
     bool OutOfPlace_ = false;
+    // Set when a finding depends on what other statements define (labels, functions), so that
+    // the statement's findings cannot be kept for the next check.
+    bool ContextUsed_ = false;
 };
+
+void TBodyChecker::Statements(const TStmt& body, TStatementFindings& kept)
+{
+    for (std::size_t i = 0; i < body.Children.size(); ++i) {
+        const TStmt& s = *body.Children[i];
+        if (kept.Take(i, s, Out_))
+            continue;
+        const std::size_t before = Out_.size();
+        ContextUsed_ = false;
+        Statement(s);
+        if (!ContextUsed_)
+            kept.Keep(i, s, std::span<const TDiagnostic>(Out_).subspan(before));
+    }
+}
 
 void TBodyChecker::Statement(const TStmt& s)
 {
@@ -158,6 +178,7 @@ void TBodyChecker::Nested(const TStmt* s, std::optional<TScope> scope)
 
 void TBodyChecker::Label(const TStmt& s)
 {
+    ContextUsed_ = true;
     if (Rules_.FindCommand(s.Name))
         return Error(s.NameRange, "the label '" + s.Name + "' has the name of a command");
     if (Rules_.IsConstant(s.Name))
@@ -171,6 +192,7 @@ void TBodyChecker::Label(const TStmt& s)
 // A function body is a label of its own, callable by its name from where it is declared on.
 void TBodyChecker::Function(const TStmt& s)
 {
+    ContextUsed_ = true;
     Functions_.insert(Key(s.Name));
     if (!s.Then)
         return Declared_.push_back(&s);
@@ -192,6 +214,7 @@ void TBodyChecker::Function(const TStmt& s)
 // load; a name written as a command is not.
 bool TBodyChecker::KnownCallable(const std::string& name, const TSourceRange& range, bool statement, bool parenthesized)
 {
+    ContextUsed_ = true;
     if (Functions_.count(Key(name)))
         return true;
     if (Load_ && Rules_.Dialect().DirectCalls && (Load_->FunctionLoaded(name) || Load_->FunctionFile(name)))
@@ -293,7 +316,8 @@ class TFileChecker {
 public:
     TFileChecker(std::string_view text, const TCheckOptions& options)
         : Text_(text), Rules_(TServerRules::For(options.Target)),
-          Maps_(options.Maps ? *options.Maps : BuiltInMaps(options.Target)), Load_(options.Load)
+          Maps_(options.Maps ? *options.Maps : BuiltInMaps(options.Target)), Load_(options.Load),
+          Kept_(options.Kept)
     {
     }
 
@@ -312,6 +336,7 @@ private:
     const TServerRules& Rules_;
     const std::unordered_set<std::string>& Maps_;
     TLoadState* Load_;
+    TKeptFindings* Kept_;
     std::vector<TDiagnostic> Out_;
 };
 
@@ -391,7 +416,10 @@ std::vector<TDiagnostic> TFileChecker::Check(const TScriptFile& file)
             DuplicateSource(entry);
         if (entry.Body) {
             TBodyChecker body(Rules_, Out_, Load_);
-            body.Statement(*entry.Body);
+            if (Kept_ && file.Entries.size() == 1)
+                body.Statements(*entry.Body, Kept_->Load);
+            else
+                body.Statement(*entry.Body);
             body.Unresolved(*entry.Body);
         } else if (!entry.ReadBeforeError.empty()) {
             ReadBeforeError(entry, file);
@@ -457,12 +485,19 @@ void TLoadState::Absorb(const TLoadState& other)
     Npcs_.insert(other.Npcs_.begin(), other.Npcs_.end());
     FunctionFiles_.insert(other.FunctionFiles_.begin(), other.FunctionFiles_.end());
     NpcFiles_.insert(other.NpcFiles_.begin(), other.NpcFiles_.end());
+    if (other.Shipped_)
+        Shipped_ = other.Shipped_;
 }
 
 void TLoadState::DefineShippedFunctions()
 {
-    for (const std::string& name : TServerRules::For(Target_).ShippedFunctions())
-        Functions_.insert(Key(name));
+    Shipped_ = &TServerRules::For(Target_).ShippedFunctions();
+}
+
+bool TLoadState::FunctionLoaded(const std::string& name) const
+{
+    const std::string key = Key(name);
+    return Functions_.count(key) > 0 || (Shipped_ && Shipped_->count(key) > 0);
 }
 
 const std::string* TLoadState::FunctionFile(const std::string& name) const
@@ -502,7 +537,8 @@ std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions&
 std::vector<TDiagnostic> CheckScript(const TScriptFile& file, std::string_view text, const TCheckOptions& options)
 {
     std::vector<TDiagnostic> found = CheckScriptFile(file, text, options);
-    for (std::vector<TDiagnostic> warnings : {CheckFlow(file), CheckValues(file, text, options.Target)})
+    TStatementFindings* keptValues = options.Kept && file.Entries.size() == 1 ? &options.Kept->Values : nullptr;
+    for (std::vector<TDiagnostic> warnings : {CheckFlow(file), CheckValues(file, text, options.Target, keptValues)})
         found.insert(found.end(), std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()));
     std::stable_sort(found.begin(), found.end(), [](const TDiagnostic& a, const TDiagnostic& b) {
         const auto key = [](const TDiagnostic& d) {

@@ -14,6 +14,8 @@
 
 namespace script {
 
+struct TKeptFindings;
+
 // Several files checked as one load, in the order the server loads them: what the files read so
 // far define is known in the later ones, and what a later file defines is known to come too late.
 class TLoadState {
@@ -37,7 +39,7 @@ public:
     void MarkComplete() { Complete_ = true; }
     bool Complete() const { return Complete_; }
 
-    bool FunctionLoaded(const std::string& name) const { return Functions_.count(Key(name)) > 0; }
+    bool FunctionLoaded(const std::string& name) const;
     bool NpcLoaded(const std::string& name) const { return Npcs_.count(name) > 0; }
     // The file of the run that defines it, or null when none does.
     const std::string* FunctionFile(const std::string& name) const;
@@ -57,6 +59,9 @@ private:
     bool Complete_ = false;
     std::string Current_;
     std::unordered_set<std::string> Functions_, Npcs_;
+    // The target's shipped functions, looked up where the rules keep them rather than copied
+    // into every run: a project's check counts them after every change.
+    const std::unordered_set<std::string>* Shipped_ = nullptr;
     std::unordered_map<std::string, std::string> FunctionFiles_, NpcFiles_;
 };
 
@@ -66,6 +71,11 @@ struct TCheckOptions {
     const std::unordered_set<std::string>* Maps = nullptr;
     // The run this file is part of; null: the file on its own (names of other files unknown).
     TLoadState* Load = nullptr;
+    // What the last check of the file found in the statements of its NPC's body, for a file of
+    // one NPC read by a TIncrementalReader whose change it has followed: statements the reader did
+    // not read again are not checked again. The other options must be those of that check. Null:
+    // every statement is checked.
+    TKeptFindings* Kept = nullptr;
 };
 
 // The diagnostics of a file already read, in file order (the reader's included).

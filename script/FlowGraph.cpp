@@ -9,11 +9,6 @@
 
 namespace script {
 
-bool IsCommand(const TStmt& stmt, std::string_view lowerName)
-{
-    return stmt.Kind == TStmtKind::Command && SameLetters(stmt.Name, lowerName);
-}
-
 bool IsEventLabel(std::string_view name)
 {
     return name.size() >= 2 && (name[0] == 'O' || name[0] == 'o') && (name[1] == 'N' || name[1] == 'n');

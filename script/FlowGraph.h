@@ -91,8 +91,18 @@ std::vector<bool> ReachableNodes(const TFlowGraph& graph);
 constexpr std::int64_t MaxChoices = 64;
 std::optional<std::vector<std::int64_t>> ChoiceValues(const TExpr& value);
 
-// Script words are matched without regard to case, as the server does.
-bool IsCommand(const TStmt& stmt, std::string_view lowerName);
+// Script words are matched without regard to case, as the server does. Inline: the checks ask it
+// of every node for several words.
+inline bool IsCommand(const TStmt& stmt, std::string_view lowerName)
+{
+    return stmt.Kind == TStmtKind::Command && SameLetters(stmt.Name, lowerName);
+}
 bool IsEventLabel(std::string_view name);
+// ==, !=, <, <=, > or >=: asked of every operator of every test.
+inline bool IsComparison(std::string_view op)
+{
+    return (op.size() == 1 && (op[0] == '<' || op[0] == '>')) ||
+           (op.size() == 2 && op[1] == '=' && (op[0] == '=' || op[0] == '!' || op[0] == '<' || op[0] == '>'));
+}
 
 } // namespace script

@@ -68,20 +68,50 @@ bool LeavesDialogUncertain(const TStmt& stmt)
                        [&](std::string_view name) { return IsCommand(stmt, name); });
 }
 
-TFlowFacts Transfer(TFlowFacts in, const TFlowNode& node, const TFlowGraph& graph)
+// What a node does to the facts, the same on every visit: out = (in & Keep) | Set. Worked out
+// on a node's first visit and kept for the others the facts make.
+struct TEffect {
+    bool Known = false;
+    TFlowFacts Keep = 0xFF;
+    TFlowFacts Set = 0;
+};
+
+TEffect EffectOf(const TFlowNode& node, const TFlowGraph& graph)
 {
-    TFlowFacts dialog = in & DialogFacts;
-    TFlowFacts zeny = in & ZenyFacts;
+    TEffect effect{true};
+    const auto dialog = [&effect](TFlowFacts fact) {
+        effect.Keep &= static_cast<TFlowFacts>(~DialogFacts);
+        effect.Set = static_cast<TFlowFacts>((effect.Set & ~DialogFacts) | fact);
+    };
     if (RunsOtherCode(node, graph) || (node.Role == TNodeRole::Plain && LeavesDialogUncertain(*node.Stmt)))
-        dialog = DialogUnknown;
-    if (AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); }))
-        zeny = ZenyChecked;
+        dialog(DialogUnknown);
+    if (AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); })) {
+        effect.Keep &= static_cast<TFlowFacts>(~ZenyFacts);
+        effect.Set = static_cast<TFlowFacts>((effect.Set & ~ZenyFacts) | ZenyChecked);
+    }
     if (node.Role == TNodeRole::Plain && ShowsDialog(*node.Stmt))
-        dialog = DialogOpen;
+        dialog(DialogOpen);
     if (node.Role == TNodeRole::Plain && ClosesDialog(*node.Stmt))
-        dialog = DialogClosed;
-    return dialog | zeny;
+        dialog(DialogClosed);
+    return effect;
 }
+
+class TTransfer {
+public:
+    explicit TTransfer(const TFlowGraph& graph) : Graph_(graph), Effects_(graph.Nodes.size()) {}
+
+    TFlowFacts operator()(TFlowFacts in, int node)
+    {
+        TEffect& effect = Effects_[static_cast<std::size_t>(node)];
+        if (!effect.Known)
+            effect = EffectOf(Graph_.Nodes[static_cast<std::size_t>(node)], Graph_);
+        return static_cast<TFlowFacts>((in & effect.Keep) | effect.Set);
+    }
+
+private:
+    const TFlowGraph& Graph_;
+    std::vector<TEffect> Effects_;
+};
 
 TFlowFacts EntryFacts(TEntryKind kind)
 {
@@ -116,13 +146,9 @@ bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph)
 bool ComparesZeny(const TExpr& expr)
 {
     return AnyExpr(expr, [](const TExpr& x) {
-        static const char* const comparisons[] = {"==", "!=", "<", "<=", ">", ">="};
-        if (x.Kind != TExprKind::Binary)
+        if (x.Kind != TExprKind::Binary || !IsComparison(x.Op))
             return false;
-        for (const char* op : comparisons)
-            if (x.Op == op)
-                return AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny);
-        return false;
+        return AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny);
     });
 }
 
@@ -149,6 +175,35 @@ bool TakesZeny(const TStmt& stmt)
     return e.Op == "-=" || (e.Op == "=" && minusZeny(*e.Args[1]));
 }
 
+namespace {
+
+// With no variable followed the facts of a node are one set, and the union over every path is
+// the same whatever order the nodes are visited in.
+std::vector<TFlowFacts> FactsOverEveryWay(const TFlowGraph& graph)
+{
+    TTransfer transfer(graph);
+    std::vector<TFlowFacts> facts(graph.Nodes.size(), 0);
+    std::vector<int> work;
+    auto reach = [&](int node, TFlowFacts add) {
+        if ((facts[node] | add) == facts[node])
+            return;
+        facts[node] |= add;
+        work.push_back(node);
+    };
+    for (const TFlowEntry& entry : graph.Entries)
+        reach(entry.Node, EntryFacts(entry.Kind));
+    while (!work.empty()) {
+        const int node = work.back();
+        work.pop_back();
+        const TFlowFacts out = transfer(facts[node], node);
+        for (const int next : graph.Nodes[node].Next)
+            reach(next, out);
+    }
+    return facts;
+}
+
+} // namespace
+
 // The facts are followed separately for each combination of the tracked variables' values, so a
 // way the values rule out carries nothing. A node seen with too many combinations stops telling
 // them apart, which keeps the work bounded.
@@ -157,6 +212,9 @@ std::vector<TFlowFacts> FlowFactsOnEntry(const TFlowGraph& graph)
     using TValues = TTrackedValues::TValues;
     constexpr std::size_t MaxCombinations = 32;
     const TTrackedValues tracked(graph);
+    if (tracked.Empty())
+        return FactsOverEveryWay(graph);
+    TTransfer transfer(graph);
     std::vector<std::map<TValues, TFlowFacts>> states(graph.Nodes.size());
     std::deque<std::pair<int, TValues>> work;
     auto reach = [&](int node, TValues values, TFlowFacts add) {
@@ -175,7 +233,7 @@ std::vector<TFlowFacts> FlowFactsOnEntry(const TFlowGraph& graph)
         const auto [node, values] = work.front();
         work.pop_front();
         const TFlowNode& n = graph.Nodes[node];
-        const TFlowFacts out = Transfer(states[node][values], n, graph);
+        const TFlowFacts out = transfer(states[node][values], node);
         for (const TValues& after : tracked.After(n, values))
             for (const int next : tracked.Ways(n, after))
                 reach(next, after, out);

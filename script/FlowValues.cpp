@@ -12,11 +12,6 @@ bool IsPlainVariable(const TExpr& e)
     return e.Kind == TExprKind::Identifier && e.Args.empty();
 }
 
-bool IsComparison(const std::string& op)
-{
-    return op == "==" || op == "!=" || op == "<" || op == "<=" || op == ">" || op == ">=";
-}
-
 // The variable and the value of `set V, value;` or `V = value;`, when the node is one of them.
 std::optional<std::pair<const TExpr*, const TExpr*>> SimpleAssignment(const TStmt& s)
 {
@@ -37,26 +32,35 @@ bool IsNumberOrChoice(const TExpr& value)
 
 TTrackedValues::TTrackedValues(const TFlowGraph& graph) : Graph_(graph)
 {
-    std::vector<std::string> tested;
-    std::vector<std::string> numbered;
+    // The names as written, compared without regard to case: a large NPC tests and sets
+    // thousands of variables, and a lower-case copy of each cost more than the rest.
+    std::vector<std::string_view> tested;
+    std::vector<std::string_view> numbered;
     for (const TFlowNode& node : graph.Nodes) {
         if (node.Role == TNodeRole::Test && node.Stmt->Cond)
             CollectTested(*node.Stmt->Cond, tested);
         else if (node.Role == TNodeRole::Plain)
             if (const auto assignment = SimpleAssignment(*node.Stmt); assignment && IsNumberOrChoice(*assignment->second))
-                numbered.push_back(LowerCase(assignment->first->Text));
+                numbered.push_back(assignment->first->Text);
     }
-    for (const std::string& name : tested) {
-        const bool setToNumber = std::find(numbered.begin(), numbered.end(), name) != numbered.end();
-        if (setToNumber && std::find(Names_.begin(), Names_.end(), name) == Names_.end() && Names_.size() < MaxTracked)
-            Names_.push_back(name);
+    const auto before = [](std::string_view a, std::string_view b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char x, char y) { return LowerLetter(x) < LowerLetter(y); });
+    };
+    std::sort(numbered.begin(), numbered.end(), before);
+    for (const std::string_view name : tested) {
+        if (Names_.size() == MaxTracked)
+            break;
+        const bool setToNumber = std::binary_search(numbered.begin(), numbered.end(), name, before);
+        if (setToNumber && std::none_of(Names_.begin(), Names_.end(), [&](const std::string& n) { return SameLetters(n, name); }))
+            Names_.push_back(LowerCase(name));
     }
 }
 
-void TTrackedValues::CollectTested(const TExpr& e, std::vector<std::string>& names) const
+void TTrackedValues::CollectTested(const TExpr& e, std::vector<std::string_view>& names) const
 {
     if (IsPlainVariable(e)) {
-        names.push_back(LowerCase(e.Text));
+        names.push_back(e.Text);
     } else if (e.Kind == TExprKind::Unary && e.Op == "!") {
         CollectTested(*e.Args[0], names);
     } else if (e.Kind == TExprKind::Binary && (e.Op == "&&" || e.Op == "||" || IsComparison(e.Op))) {

@@ -13,6 +13,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace script {
@@ -26,6 +27,8 @@ public:
     explicit TTrackedValues(const TFlowGraph& graph);
 
     static TValues AllUnknown();
+    // No variable is followed: every run takes every way.
+    bool Empty() const { return Names_.empty(); }
     // The values after `node` runs; more than one when it sets a variable to a random number.
     std::vector<TValues> After(const TFlowNode& node, const TValues& before) const;
     // The nodes a test may go on to with these values (all of node.Next when undecided).
@@ -36,7 +39,7 @@ private:
     std::optional<std::int64_t> Value(const TExpr& e, const TValues& values) const;
     std::optional<bool> Truth(const TExpr& e, const TValues& values) const;
     void Assign(const TExpr& target, const TExpr* value, std::vector<TValues>& out) const;
-    void CollectTested(const TExpr& e, std::vector<std::string>& names) const;
+    void CollectTested(const TExpr& e, std::vector<std::string_view>& names) const;
 
     const TFlowGraph& Graph_;
     std::vector<std::string> Names_;  // lower case

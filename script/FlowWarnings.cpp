@@ -49,18 +49,15 @@ public:
 
     void Walk(const TStmt& s)
     {
-        if (s.Kind == TStmtKind::Block) {
-            std::vector<const TStmt*> children;
-            for (const auto& c : s.Children)
-                children.push_back(c.get());
-            Sequence(children);
-            return;
-        }
+        if (s.Kind == TStmtKind::Block)
+            return Sequence(s.Children);
         for (const TStmt* inner : {s.Then.get(), s.Else.get()}) {
-            if (inner && inner->Kind == TStmtKind::Block)
+            if (inner && inner->Kind == TStmtKind::Block) {
                 Walk(*inner);
-            else if (inner)
-                Sequence({inner});
+            } else if (inner) {
+                const TStmt* const alone[] = {inner};
+                Sequence(alone);
+            }
         }
     }
 
@@ -82,8 +79,13 @@ private:
         return true;
     }
 
-    // Reports each run of dead statements once, from its first statement to its last.
-    void Sequence(const std::vector<const TStmt*>& children)
+    static const TStmt* Get(const TStmt* s) { return s; }
+    static const TStmt* Get(const std::unique_ptr<TStmt>& s) { return s.get(); }
+
+    // Reports each run of dead statements once, from its first statement to its last. children:
+    // the statements of a block, or a branch's statement alone.
+    template <class TChildren>
+    void Sequence(const TChildren& children)
     {
         const TStmt* first = nullptr;
         const TStmt* last = nullptr;
@@ -95,7 +97,8 @@ private:
             first = nullptr;
             matters = false;
         };
-        for (const TStmt* child : children) {
+        for (const auto& item : children) {
+            const TStmt* child = Get(item);
             // A local function runs when called, wherever it is written.
             if (child->Kind != TStmtKind::Function && Dead(*child)) {
                 first = first ? first : child;

@@ -85,12 +85,15 @@ const TScriptFile& TIncrementalReader::Read(std::string_view text, TTarget targe
     if (target != Target_)
         Valid_ = false;
     Target_ = target;
-    if (Valid_ && text == Text_)
+    if (Valid_ && text == Text_) {
+        Change_ = {true, 0, 0, 0};
         return File_;
+    }
     if (Valid_ && ReadChangedStatements(text)) {
         ++PartialReads_;
     } else {
         Valid_ = false;
+        Change_ = {};
         File_ = ReadScriptFile(text, Target_);
     }
     Text_.assign(text);
@@ -157,6 +160,7 @@ bool TIncrementalReader::ReadChangedStatements(std::string_view text)
     const TShift shift(oldLimit, LineBreaks(text, start.Offset, newLimit) - LineBreaks(old, start.Offset, oldLimit), bytes);
     for (std::size_t i = last; i < children.size(); ++i)
         shift.Stmt(children[i].get());
+    Change_ = {true, first, last - first, read.Body->Children.size()};
     children.erase(children.begin() + static_cast<std::ptrdiff_t>(first), children.begin() + static_cast<std::ptrdiff_t>(last));
     children.insert(children.begin() + static_cast<std::ptrdiff_t>(first),
                     std::make_move_iterator(read.Body->Children.begin()), std::make_move_iterator(read.Body->Children.end()));

@@ -17,6 +17,14 @@ namespace script {
 
 class TIncrementalReader {
 public:
+    // What the last Read changed in the NPC's body: Partial, statements [First, First + Removed)
+    // of the body before gave way to [First, First + Inserted) now, and the others are those of
+    // before (moved); otherwise the whole text was read anew.
+    struct TChange {
+        bool Partial = false;
+        std::size_t First = 0, Removed = 0, Inserted = 0;
+    };
+
     // What ReadScriptFile(text, target) gives; valid until the next Read. Another target than the
     // last one's reads the whole text.
     const TScriptFile& Read(std::string_view text, TTarget target);
@@ -25,6 +33,7 @@ public:
     TTarget Target() const { return Target_; }
     // How many reads took the shortcut: for the tests that follow it.
     int PartialReads() const { return PartialReads_; }
+    const TChange& LastChange() const { return Change_; }
 
 private:
     bool ReadChangedStatements(std::string_view text);
@@ -34,6 +43,7 @@ private:
     std::string Text_;
     TScriptFile File_;
     int PartialReads_ = 0;
+    TChange Change_;
 };
 
 } // namespace script

@@ -184,7 +184,9 @@ TServerRules::TServerRules(TTarget target)
     EachRow(Pick(target, tables::EAthenaConstants, tables::RAthenaConstants, tables::HerculesConstants),
             [this](std::string_view name, std::string_view) { Constants_.emplace(name); });
     EachRow(Pick(target, tables::EAthenaFunctions, tables::RAthenaFunctions, tables::HerculesFunctions),
-            [this](std::string_view name, std::string_view) { Functions_.emplace(name); });
+            [this](std::string_view name, std::string_view) {
+                Functions_.emplace(CaseSensitive() ? std::string(name) : LowerCase(name));
+            });
     if (target == TTarget::Hercules)
         EachRow(tables::RAthenaConstants, [this](std::string_view name, std::string_view) {
             EachRow(tables::HerculesSourceGroups, [&](std::string_view prefix, std::string_view) {

@@ -79,7 +79,8 @@ public:
     // Whether the second header field names a type of this kind ("script", "shop", ...); the
     // names are separated by blanks or line ends.
     static bool IsType(const char* types, std::string_view word);
-    // The global functions the target's own scripts define.
+    // The global functions the target's own scripts define, lower case where the target ignores
+    // the case of names.
     const std::unordered_set<std::string>& ShippedFunctions() const { return Functions_; }
 
     const TCommandInfo* FindCommand(std::string_view name) const;

@@ -10,15 +10,6 @@ std::string LowerCase(std::string_view text)
     return lower;
 }
 
-bool SameLetters(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerLetter(a[i]) != LowerLetter(b[i]))
-            return false;
-    return true;
-}
 
 std::vector<std::string_view> SplitCommas(std::string_view text)
 {

@@ -175,13 +175,28 @@ private:
 
 } // namespace
 
-std::vector<TDiagnostic> CheckValues(const TScriptFile& file, std::string_view text, TTarget target)
+std::vector<TDiagnostic> CheckValues(const TScriptFile& file, std::string_view text, TTarget target,
+                                     TStatementFindings* kept)
 {
     std::vector<TDiagnostic> out;
     TValueChecker checker(text, target, out);
-    for (const TTopLevel& entry : file.Entries)
-        if (entry.Body)
+    for (const TTopLevel& entry : file.Entries) {
+        if (!entry.Body)
+            continue;
+        if (!kept) {
             checker.Statement(*entry.Body);
+            continue;
+        }
+        // Each statement's warnings depend on nothing but its own text.
+        for (std::size_t i = 0; i < entry.Body->Children.size(); ++i) {
+            const TStmt& s = *entry.Body->Children[i];
+            if (kept->Take(i, s, out))
+                continue;
+            const std::size_t before = out.size();
+            checker.Statement(s);
+            kept->Keep(i, s, std::span<const TDiagnostic>(out).subspan(before));
+        }
+    }
     return out;
 }
 

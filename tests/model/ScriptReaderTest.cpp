@@ -1,8 +1,10 @@
 // The script reader: top-level lines, statements, expressions with the server's precedence, and
 // the source range of every node; read again in part after an edit.
 
+#include "script/Checker.h"
 #include "script/FileReader.h"
 #include "script/IncrementalReader.h"
+#include "script/KeptFindings.h"
 #include "script/Parser.h"
 #include "script/SyntaxWalk.h"
 
@@ -266,14 +268,33 @@ class ReadAgain : public ::testing::TestWithParam<RereadRow> {};
 
 const std::string NpcHead = "// header\r\nprontera,150,150,4\tscript\tGuide\t56,{\r\n";
 
+std::string FindingsDump(const std::vector<TDiagnostic>& found)
+{
+    std::string out;
+    for (const TDiagnostic& d : found)
+        out += std::to_string(static_cast<int>(d.Severity)) + " " + PosText(d.Range) + " " + d.Message + "\n";
+    return out;
+}
+
+// The check that keeps the findings of the statements not read again finds what a check from
+// nothing finds.
 TEST_P(ReadAgain, GivesWhatAReadingFromNothingGives)
 {
     TIncrementalReader reader;
-    ASSERT_EQ(ReadDump(reader.Read(GetParam().Before, TTarget::EAthena)), ReadDump(ReadScriptFile(GetParam().Before, TTarget::EAthena)));
-    EXPECT_EQ(ReadDump(reader.Read(GetParam().After, TTarget::EAthena)), ReadDump(ReadScriptFile(GetParam().After, TTarget::EAthena)));
+    TKeptFindings kept;
+    TCheckOptions keeping;
+    keeping.Kept = &kept;
+    const auto readAndCheck = [&](const std::string& text) {
+        const TScriptFile& file = reader.Read(text, TTarget::EAthena);
+        EXPECT_EQ(ReadDump(file), ReadDump(ReadScriptFile(text, TTarget::EAthena)));
+        kept.Follow(reader.LastChange());
+        EXPECT_EQ(FindingsDump(CheckScript(file, text, keeping)), FindingsDump(CheckScript(text, {})));
+    };
+    readAndCheck(GetParam().Before);
+    readAndCheck(GetParam().After);
     EXPECT_EQ(reader.PartialReads(), GetParam().Shortcut ? 1 : 0);
     // And back again.
-    EXPECT_EQ(ReadDump(reader.Read(GetParam().Before, TTarget::EAthena)), ReadDump(ReadScriptFile(GetParam().Before, TTarget::EAthena)));
+    readAndCheck(GetParam().Before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
@@ -285,6 +306,10 @@ INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
             NpcHead + "\tif (x) mes \"a\"; else mes \"b\";\r\n\tclose;\r\n}\r\n", true},
     RereadRow{"WarningMovesDown", NpcHead + "\tmes \"a\";\r\n\tif (x = 1) close;\r\n\tend;\r\n}\r\n",
             NpcHead + "\tmes \"a\";\r\n\tmes \"b\";\r\n\r\n\tif (x = 1) close;\r\n\tend;\r\n}\r\n", true},
+    RereadRow{"FindingsMoveDown", NpcHead + "\tmes \"a\";\r\n\tgetitem 501, 0;\r\n\tmes \"b\\qc\" + (1 || \"\");\r\n\tL_A:\r\n\tL_A:\r\n\tgoto L_B;\r\n\tmes 5;\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tmes \"b\";\r\n\r\n\tgetitem 501, 0;\r\n\tmes \"b\\qc\" + (1 || \"\");\r\n\tL_A:\r\n\tL_A:\r\n\tgoto L_B;\r\n\tmes 5;\r\n\tclose;\r\n}\r\n", true},
+    RereadRow{"FindingTakenAway", NpcHead + "\tmes \"a\";\r\n\tgetitem 501, 0;\r\n\tif (x) mes 1, 2;\r\n\tmes \"c\\q\";\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tif (x) mes 1, 2;\r\n\tmes \"c\\q\";\r\n\tclose;\r\n}\r\n", true},
     RereadRow{"CommentLeftOpen", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n\tend;\r\n}\r\n",
             NpcHead + "\tmes \"a\"; /* open\r\n\tclose;\r\n\tend;\r\n}\r\n", false},
     RereadRow{"SemicolonTakenAway", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tmes \"a\"\r\n\tclose;\r\n}\r\n", false},
