@@ -76,16 +76,11 @@ private:
 
 void TBodyChecker::Statements(const TStmt& body, TStatementFindings& kept)
 {
-    for (std::size_t i = 0; i < body.Children.size(); ++i) {
-        const TStmt& s = *body.Children[i];
-        if (kept.Take(i, s, Out_))
-            continue;
-        const std::size_t before = Out_.size();
+    kept.CheckEach(body, Out_, [this](const TStmt& s) {
         ContextUsed_ = false;
         Statement(s);
-        if (!ContextUsed_)
-            kept.Keep(i, s, std::span<const TDiagnostic>(Out_).subspan(before));
-    }
+        return !ContextUsed_;
+    });
 }
 
 void TBodyChecker::Statement(const TStmt& s)

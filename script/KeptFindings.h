@@ -22,6 +22,21 @@ public:
     bool Take(std::size_t index, const TStmt& stmt, std::vector<TDiagnostic>& out) const;
     // Keeps what the check found in the statement, which depends on nothing outside it.
     void Keep(std::size_t index, const TStmt& stmt, std::span<const TDiagnostic> found);
+    // Checks body's statements in order with check, which appends what it finds to out and says
+    // whether that depends on the statement alone (and so may be kept); a statement with findings
+    // kept takes them instead.
+    template <class F>
+    void CheckEach(const TStmt& body, std::vector<TDiagnostic>& out, F&& check)
+    {
+        for (std::size_t i = 0; i < body.Children.size(); ++i) {
+            const TStmt& s = *body.Children[i];
+            if (Take(i, s, out))
+                continue;
+            const std::size_t before = out.size();
+            if (check(s))
+                Keep(i, s, std::span<const TDiagnostic>(out).subspan(before));
+        }
+    }
 
 private:
     struct TKept {

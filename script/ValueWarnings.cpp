@@ -188,14 +188,10 @@ std::vector<TDiagnostic> CheckValues(const TScriptFile& file, std::string_view t
             continue;
         }
         // Each statement's warnings depend on nothing but its own text.
-        for (std::size_t i = 0; i < entry.Body->Children.size(); ++i) {
-            const TStmt& s = *entry.Body->Children[i];
-            if (kept->Take(i, s, out))
-                continue;
-            const std::size_t before = out.size();
+        kept->CheckEach(*entry.Body, out, [&checker](const TStmt& s) {
             checker.Statement(s);
-            kept->Keep(i, s, std::span<const TDiagnostic>(out).subspan(before));
-        }
+            return true;
+        });
     }
     return out;
 }
