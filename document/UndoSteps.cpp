@@ -205,6 +205,7 @@ void TTaskContentStep::Forward()
 {
     TTask* task = At(Path_)->Data();
     After_.StoreInto(*task);
+    Project_.TaskList.Touch(*task);
     Changed_ = task;
 }
 
@@ -212,6 +213,7 @@ void TTaskContentStep::Backward()
 {
     TTask* task = At(Path_)->Data();
     Before_.StoreInto(*task);
+    Project_.TaskList.Touch(*task);
     Changed_ = task;
 }
 

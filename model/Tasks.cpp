@@ -138,6 +138,7 @@ bool IsLabelText(const std::string& text)
 
 int TTaskList::RegisterTask(std::unique_ptr<TTask> task)
 {
+    Touch(*task);
     Tasks_.push_back(std::move(task));
     return TaskCount() - 1;
 }
@@ -188,6 +189,7 @@ void TTaskList::RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask
     for (auto& [position, task] : tasks) {
         while (static_cast<int>(merged.size()) < position && kept < Tasks_.size())
             merged.push_back(std::move(Tasks_[kept++]));
+        Touch(*task);
         merged.push_back(std::move(task));
     }
     while (kept < Tasks_.size())

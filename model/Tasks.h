@@ -83,6 +83,9 @@ public:
     // none for a task made in the editor.
     TKeptPtr KeptHead;
     TKeptPtr KeptEnd;
+    // Set by the task list when the task joins it and whenever an undo step changes the task in
+    // place: a script written from the task is still current while this has not moved.
+    std::uint64_t Revision = 0;
 
 private:
     std::shared_ptr<const void> Life_ = std::make_shared<int>(0);
@@ -191,7 +194,10 @@ public:
     void FillGroupList(TStrings& strings) const;
     // Destroys every task.
     void Clear() { Tasks_.clear(); }
+    // The task's content changed in place: it takes a revision no task of the list had.
+    void Touch(TTask& task) { task.Revision = ++Revisions_; }
 
 private:
     std::vector<std::unique_ptr<TTask>> Tasks_;
+    std::uint64_t Revisions_ = 0;
 };
