@@ -45,13 +45,18 @@ std::string TScriptWriter::LabelOf(std::int32_t number) const
     const auto found = Groups_.find(number);
     if (found == Groups_.end())
         return "L" + std::to_string(number);
-    if (found->second->NoLabel)
+    if (found->second->NoLabel) {
         Unlabelled_.insert(found->second);
+        if (InRun_)
+            Runs_->back().Unlabelled.push_back(found->second);
+    }
     return found->second->Label();
 }
 
 void TScriptWriter::AddScriptProblem(const std::string& message)
 {
+    if (InRun_)
+        Runs_->back().Problems.push_back(message);
     std::vector<std::string>& problems = Result_.Problems;
     if (std::find(problems.begin(), problems.end(), message) == problems.end())
         problems.push_back(message);
@@ -180,14 +185,55 @@ void TScriptWriter::WalkTree()
     CurrentGroup = first->Data() && first->Data()->Kind() == TTaskKind::Group
                        ? static_cast<const TGroupTask*>(first->Data())
                        : nullptr;
-    for (TTaskNode* node = first; node; node = node->GetNext()) {
-        EnterNode(*node);
-        if (node->Data()) {
-            BeginStretch(TStretchKind::Head, node->Data(), node->Data()->KeptHead);
-            node->Data()->WriteScript(*this);
-        }
-        const TTaskNode* next = node->GetNext();
-        CloseSubtrees(*node, next ? next->Level() : -1);
+    for (TTaskNode* node = first; node; node = node->GetNext())
+        WriteNode(*node, node->GetNext());
+}
+
+void TScriptWriter::WriteNode(const TTaskNode& node, const TTaskNode* next)
+{
+    if (Runs_) {
+        TNodeRun& run = Runs_->emplace_back();
+        run.Node = &node;
+        run.Task = node.Data();
+        run.Revision = run.Task ? run.Task->Revision : 0;
+        run.Level = node.Level();
+        run.Parent = node.Parent();
+        run.FirstChild = node.Row() == 0;
+        run.First = Lines_.size();
+        run.Group = CurrentGroup;
+        run.Speaker = NeedSpeakerLine;
+        run.Exits.assign(ExitPending_.begin(), ExitPending_.end());
+        std::sort(run.Exits.begin(), run.Exits.end());
+        InRun_ = true;
+    }
+    EnterNode(node);
+    if (node.Data()) {
+        BeginStretch(TStretchKind::Head, node.Data(), node.Data()->KeptHead);
+        node.Data()->WriteScript(*this);
+    }
+    CloseSubtrees(node, next ? next->Level() : -1);
+    InRun_ = false;
+}
+
+void TScriptWriter::Resume(const TNodeRun& run)
+{
+    CurrentGroup = run.Group;
+    NeedSpeakerLine = run.Speaker;
+    ExitPending_ = {run.Exits.begin(), run.Exits.end()};
+    // The blocks above the node are open, and the parts above each level counted, as the walk
+    // from the first node would have left them.
+    std::vector<const TTaskNode*> path;
+    for (const TTaskNode* above = run.Node->Parent(); above; above = above->Parent())
+        path.push_back(above);
+    PartsAbove_.clear();
+    Open_.clear();
+    for (auto above = path.rbegin(); above != path.rend(); ++above) {
+        const TTask* task = (*above)->Data();
+        const TTaskNode* parent = (*above)->Parent();
+        const int parts = PartsAbove_.empty() ? 0 : PartsAbove_.back();
+        PartsAbove_.push_back(parent ? parts + (parent->Data() && parent->Data()->IsPart() ? 1 : 0) : 0);
+        if (task && task->HoldsTasks() && task->Kind() != TTaskKind::Group)
+            Open_.push_back(*above);
     }
 }
 
@@ -242,7 +288,7 @@ void TScriptWriter::FinishPendingGroups()
     }
 }
 
-TScriptResult TScriptWriter::Write()
+void TScriptWriter::Prepare()
 {
     Result_ = {};
     ExitPending_.clear();
@@ -262,21 +308,39 @@ TScriptResult TScriptWriter::Write()
         }
     CheckLabels();
     Lines_.clear();
+}
+
+void TScriptWriter::WriteTail()
+{
+    FinishPendingGroups();
+    BeginStretch(TStretchKind::Frame, nullptr, Project_.Kept.Close);
+    AddScriptLine(0, "}");
+}
+
+TScriptResult TScriptWriter::Write()
+{
+    Prepare();
     if (HeaderBlock) {
         BeginStretch(TStretchKind::Frame, nullptr, Project_.Kept.Header);
         WriteHeaderBlock();
     }
     BeginStretch(TStretchKind::Frame, nullptr, Project_.Kept.NpcLine);
     WriteNPCLine();
+    if (Runs_) {
+        Runs_->clear();
+        FrameProblems_ = Result_.Problems;
+    }
     WalkTree();
-    FinishPendingGroups();
-    BeginStretch(TStretchKind::Frame, nullptr, Project_.Kept.Close);
-    AddScriptLine(0, "}");
+    WriteTail();
     PutKeptSource();
     for (const TGroupTask* group : Unlabelled_)
-        AddScriptProblem("A jump goes to the group " + group->Caption + ", which writes no label: give it one in "
-                         "its group editor.");
+        AddScriptProblem(UnlabelledProblem(*group));
     return std::move(Result_);
+}
+
+std::string UnlabelledProblem(const TGroupTask& group)
+{
+    return "A jump goes to the group " + group.Caption + ", which writes no label: give it one in its group editor.";
 }
 
 TScriptResult GenerateScript(const TProject& project, std::vector<std::string>& lines)

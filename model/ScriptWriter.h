@@ -29,6 +29,26 @@ struct TScriptResult {
     bool HasProblems() const { return !Problems.empty(); }
 };
 
+// What the writer did at one node of the tree (the node's head, and the closing lines written
+// before the next node): kept by TScriptMemo, which writes again only the nodes a change reached.
+struct TNodeRun {
+    const TTaskNode* Node = nullptr;
+    const TTask* Task = nullptr;
+    std::uint64_t Revision = 0;
+    int Level = 0;
+    const TTaskNode* Parent = nullptr;
+    bool FirstChild = false;  // a branch's line depends on it
+    std::size_t First = 0;    // its first line
+    // The writer's state as the node began.
+    const TGroupTask* Group = nullptr;
+    bool Speaker = false;
+    std::vector<const TGroupTask*> Exits;  // the groups owing their exit label, in address order
+    // Every problem the node reported (also one reported before), and every group without a
+    // label it jumped to, in the order met.
+    std::vector<std::string> Problems;
+    std::vector<const TGroupTask*> Unlabelled;
+};
+
 inline const char* const NoMapProblem = "The NPC has no map: choose one in NPC Information.";
 
 class TScriptWriter {
@@ -79,6 +99,15 @@ public:
     const std::vector<TWrittenStretch>& Stretches() const { return Stretches_; }
 
 private:
+    friend class TScriptMemo;
+    // The groups by number and the check of their labels: what every run starts with.
+    void Prepare();
+    // The node's head and the closing lines after it; next: the node the walk goes on with.
+    void WriteNode(const TTaskNode& node, const TTaskNode* next);
+    // The writer's state as it was when node began, the rest of it read from the tree.
+    void Resume(const TNodeRun& run);
+    // After the last node: the exit labels still owed and the closing brace.
+    void WriteTail();
     void AddLine(int level, std::initializer_list<std::string_view> pieces, const TTask* task);
     // The lines from here on, up to the next stretch, are task's (nullptr: the frame's).
     void BeginStretch(TStretchKind kind, const TTask* task, const TKeptPtr& kept);
@@ -103,9 +132,16 @@ private:
     std::vector<TWrittenStretch> Stretches_;
     // Groups jumped to that write no label (TGroupTask::NoLabel), reported once the run is done.
     mutable std::unordered_set<const TGroupTask*> Unlabelled_;
+    // When set, each node's run is recorded here (the one being written is the last), and the
+    // problems of the header and the NPC line in FrameProblems_.
+    std::vector<TNodeRun>* Runs_ = nullptr;
+    bool InRun_ = false;
+    std::vector<std::string> FrameProblems_;
 };
 
 // The whole script of project into lines.
 TScriptResult GenerateScript(const TProject& project, std::vector<std::string>& lines);
 // The same, as one text with CR LF after every line (the form of the .txt file).
 std::string JoinScriptLines(const std::vector<std::string>& lines);
+// The problem of a jump to group, which writes no label.
+std::string UnlabelledProblem(const TGroupTask& group);

@@ -1,7 +1,8 @@
 // The undo history: random runs of edits through the project document (tasks of every kind added,
 // labels and speakers set, typing that merges among them), undone to the start and redone to the end, each step landing exactly on the state it
 // left; a merged run of NPC typing;
-// the cost of a step; the check a window keeps from one step to the next agreeing with a fresh one.
+// the cost of a step; the check a window keeps from one step to the next agreeing with a fresh one,
+// and so the script it keeps, written again in part after each step.
 
 #include "TaskFixture.h"
 #include "DocumentSupport.h"
@@ -12,6 +13,10 @@
 #include "check/Problems.h"
 #include "document/Document.h"
 #include "document/UndoSteps.h"
+#include "import/Import.h"
+#include "model/BlockTasks.h"
+#include "model/MessageTasks.h"
+#include "model/ScriptMemo.h"
 #include "model/ScriptWriter.h"
 
 #include <unordered_map>
@@ -94,6 +99,33 @@ std::string MemoDifference(TScriptCheckMemo& memo)
     return "";
 }
 
+// The script a memo keeps across changes against a whole write: the lines, the task of each line,
+// the problems, and the change it reports taking its previous lines to its new ones. partial
+// counts the writes that wrote fewer nodes than the tree has.
+std::string ScriptMemoDifference(TScriptMemo& memo, int& partial)
+{
+    std::vector<std::string> previous = memo.Lines();
+    memo.Write(Project());
+    std::vector<std::string> lines;
+    const TScriptResult whole = GenerateScript(Project(), lines);
+    if (memo.Lines() != lines)
+        return FirstDifference(JoinScriptLines(memo.Lines()), JoinScriptLines(lines));
+    if (memo.Result().LineTasks != whole.LineTasks || memo.Result().Problems != whole.Problems)
+        return "the lines' tasks or the problems differ";
+    const TLineChange& change = memo.Change();
+    if (change.First + change.OldCount > previous.size() || change.First + change.NewCount > lines.size())
+        return "the change reported lies outside the lines";
+    const auto first = previous.begin() + static_cast<std::ptrdiff_t>(change.First);
+    previous.erase(first, first + static_cast<std::ptrdiff_t>(change.OldCount));
+    const auto from = lines.begin() + static_cast<std::ptrdiff_t>(change.First);
+    previous.insert(previous.begin() + static_cast<std::ptrdiff_t>(change.First), from,
+                    from + static_cast<std::ptrdiff_t>(change.NewCount));
+    if (previous != lines)
+        return "the change reported does not lead from the old lines to the new";
+    partial += memo.NodesWritten() < static_cast<std::size_t>(Project().TaskTree.Count()) ? 1 : 0;
+    return "";
+}
+
 struct TRunCase {
     const char* Name;
     void (*Build)();
@@ -117,9 +149,13 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
     const std::vector<std::string>& before = history.Before;
     const std::vector<std::string>& after = history.After;
     TScriptCheckMemo memo;
+    TScriptMemo script;
+    int partial = 0;
+    ASSERT_EQ(ScriptMemoDifference(script, partial), "");
     for (std::size_t step = before.size(); step-- > 0;) {
         Document().Undo();
         ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step << ", seed " << GetParam().Seed;
+        ASSERT_EQ(ScriptMemoDifference(script, partial), "") << "script after undo of step " << step << ", seed " << GetParam().Seed;
         if (step % 4 == 0) {
             ASSERT_EQ(MemoDifference(memo), "") << "check after undo of step " << step << ", seed " << GetParam().Seed;
         }
@@ -130,7 +166,9 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
     for (std::size_t step = 0; step < after.size(); ++step) {
         Document().Redo();
         ASSERT_EQ(FirstDifference(StateOf(), after[step]), "") << "redo of step " << step << ", seed " << GetParam().Seed;
+        ASSERT_EQ(ScriptMemoDifference(script, partial), "") << "script after redo of step " << step << ", seed " << GetParam().Seed;
     }
+    EXPECT_GT(partial, 0) << "the script was written again in part";
     // What the history rebuilt also reads back as a project.
     EXPECT_NO_THROW(Document().LoadProjectBytes("end", SaveProjectBytes(Project())));
 }
@@ -141,6 +179,113 @@ INSTANTIATE_TEST_SUITE_P(
                       TRunCase{"EveryKind3", BuildEveryKindProject, 3},
                       TRunCase{"Generated4", [] { BuildGeneratedProject(1000); }, 4},
                       TRunCase{"Generated5", [] { BuildGeneratedProject(1000); }, 5}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// Changes that reach beyond their own task's lines: a label every jump names, the speaker line
+// that moves to the next message, the exits and groups around a moved task, kept source, the NPC's
+// name and the server's rules. The memo's script after the change and after its undo is a whole
+// write's.
+struct TMemoEditCase {
+    const char* Name;
+    void (*Build)();
+    void (*Edit)();
+};
+
+class ScriptMemoEditTable : public UndoHistoryTest, public ::testing::WithParamInterface<TMemoEditCase> {};
+
+TTaskNode* GroupNode(int which)
+{
+    int seen = 0;
+    for (TTaskNode* node : Project().TaskTree.Nodes())
+        if (node->Parent() && node->Data()->Kind() == TTaskKind::Group && seen++ == which)
+            return node;
+    throw std::logic_error("no such group");
+}
+
+template <class T>
+void EditContent(TTask* task, void (*change)(T&))
+{
+    std::unique_ptr<TTask> content = CopyTask(*task);
+    change(static_cast<T&>(*content));
+    Document().EditTask(task, *content);
+}
+
+void BuildImported()
+{
+    const TImportSource source("t.txt", "prontera,150,180,4\tscript\tGuide\t111,{\n  mes \"[Guide]\";\n  mes \"Hi\"; // greet\n"
+                                        "  if (Zeny > 5)\n    mes \"Rich\";\n  close;\n}\n");
+    Document().ReplaceProject("t", ImportNpc(source, source.File.Entries[0], SharedTestCatalogues()).Project);
+}
+
+std::unique_ptr<TBranchTask> Branch(bool withCheck)
+{
+    auto branch = std::make_unique<TBranchTask>();
+    if (withCheck)
+        branch->Checks.push_back(ExpressionCheck("Zeny > 5"));
+    return branch;
+}
+
+// The first group ends with an if whose else branch holds a message.
+void BuildWithIf()
+{
+    BuildGeneratedProject(100);
+    TIfTask* block = AddTask(GroupNode(0), std::make_unique<TIfTask>());
+    AddTask(AddTask(block->Node, Branch(true))->Node, std::make_unique<TMessageTask>());
+    AddTask(AddTask(block->Node, Branch(false))->Node, std::make_unique<TMessageTask>());
+}
+
+TEST_P(ScriptMemoEditTable, TheMemosScriptIsAWholeWritesAfterTheChangeAndItsUndo)
+{
+    GetParam().Build();
+    TScriptMemo memo;
+    int partial = 0;
+    ASSERT_EQ(ScriptMemoDifference(memo, partial), "");
+    GetParam().Edit();
+    ASSERT_TRUE(Document().CanUndo());
+    EXPECT_EQ(ScriptMemoDifference(memo, partial), "") << "after the change";
+    Document().Undo();
+    EXPECT_EQ(ScriptMemoDifference(memo, partial), "") << "after its undo";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScriptMemoEditTable,
+    ::testing::Values(
+        TMemoEditCase{"GroupLabelled", [] { BuildGeneratedProject(200); },
+                      [] { EditContent<TGroupTask>(GroupNode(2)->Data(), [](TGroupTask& g) { g.LabelName = "Shop"; }); }},
+        TMemoEditCase{"FirstMessageOfAGroupDeleted", [] { BuildGeneratedProject(200); },
+                      [] { Document().DeleteNode(GroupNode(0)->Child(1)); }},  // after a menu
+        TMemoEditCase{"BranchAddedAfterTheElse", BuildWithIf,
+                      [] {
+                          const TTaskNode* group = GroupNode(0);
+                          Project().TaskTree.Select(group->Child(group->ChildCount() - 1));
+                          Document().AddTask(Branch(true));
+                      }},
+        TMemoEditCase{"MessageEditedAfterTheSpeakerLine", [] { BuildGeneratedProject(200); },
+                      [] { EditContent<TMessageTask>(GroupNode(3)->Child(1)->Data(), [](TMessageTask& m) { m.Lines = {"New"}; }); }},
+        TMemoEditCase{"TaskMovedBetweenGroups", [] { BuildGeneratedProject(200); },
+                      [] { Document().MoveNode(GroupNode(1)->Child(0), GroupNode(4), 2); }},
+        TMemoEditCase{"GroupWithAnExitMoved", BuildEveryKindProject,
+                      [] { Document().MoveNode(GroupNode(0), StartNode(), 0); }},
+        TMemoEditCase{"KeptSourceEdited", BuildImported,
+                      [] {
+                          for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+                              if (TTask* task = Project().TaskList.TaskAt(i); task->Kind() == TTaskKind::Message) {
+                                  EditContent<TMessageTask>(task, [](TMessageTask& m) { m.Lines.push_back("More"); });
+                                  return;
+                              }
+                      }},
+        TMemoEditCase{"NpcRenamed", BuildEveryKindProject,
+                      [] {
+                          TNPC npc = Project().NPCInfo;
+                          npc.Name = "Porter";
+                          Document().SetNPC(npc);
+                      }},
+        TMemoEditCase{"TargetChanged", BuildEveryKindProject,
+                      [] {
+                          TNPCHeader header = Project().HeaderInfo;
+                          ChangeServerTarget(header, script::TTarget::RAthena);
+                          Document().SetHeader(header);
+                      }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // A save halfway through a run is the point the history counts as clean: undo and redo on either

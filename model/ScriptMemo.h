@@ -1,0 +1,87 @@
+#pragma once
+// A project's script kept between changes: after a change only the nodes of the tree the change
+// reached are written again, and their lines take the place of the old ones. Exact or not at all:
+// whatever it cannot tell unchanged (the NPC or header records, the catalogues, a group's label,
+// kept source of an imported NPC) makes it write the whole script, as GenerateScript does, and
+// the lines and their tasks are always those a whole write gives.
+//
+// What changed is found from the tree alone: nodes, their tasks, places and levels, and each
+// task's Revision, which the task list sets when a task joins it and the undo steps move when they
+// change a task in place. Whoever changes a task another way, or replaces the project, calls Forget.
+
+#include "model/Records.h"
+#include "model/ScriptWriter.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <vector>
+
+class TCatalogues;
+
+// The lines that differ from the previous write: OldCount lines from First were replaced by
+// NewCount lines. Nothing changed: both counts 0.
+struct TLineChange {
+    std::size_t First = 0;
+    std::size_t OldCount = 0;
+    std::size_t NewCount = 0;
+
+    bool operator==(const TLineChange&) const = default;
+};
+
+class TScriptMemo {
+public:
+    // The script of project now, with the lines that changed since the last write through this
+    // memo (all of them after Forget, or for another project).
+    const TScriptResult& Write(const TProject& project);
+    const std::vector<std::string>& Lines() const { return Lines_; }
+    const TScriptResult& Result() const { return Result_; }
+    const TLineChange& Change() const { return Change_; }
+    // The next write writes everything.
+    void Forget() { Project_ = nullptr; }
+    // How the last write went: the number of nodes it wrote (every node for a whole write).
+    std::size_t NodesWritten() const { return NodesWritten_; }
+
+private:
+    // What the script reads outside the tree's nodes; any difference means a whole write.
+    struct TInputs {
+        const TCatalogues* Catalogues = nullptr;
+        TNPC NPC;
+        TNPCHeader Header;
+        bool Kept = false;
+        // Every group in the task list's order: its number, label, no-label flag and caption.
+        std::vector<std::tuple<const TTask*, std::int32_t, std::string, bool, std::string>> Groups;
+
+        bool operator==(const TInputs&) const = default;
+    };
+    struct TPlace {
+        const TTaskNode* Node;
+        int Level;
+        std::size_t Parent;  // the parent's place; NoParent for a top-level node
+    };
+    static constexpr std::size_t NoParent = static_cast<std::size_t>(-1);
+
+    static TInputs InputsOf(const TProject& project);
+    void WriteWhole(const TProject& project);
+    // False: the change could not be written in place.
+    bool WriteChange(const TProject& project);
+    void ListNodes(const TProject& project);
+    bool Same(std::size_t place, std::size_t run) const;
+    // Writes from the node at start until the old runs can take over; false when kept source met.
+    bool Rewrite(const TProject& project, std::size_t start, std::size_t suffix);
+    bool MayResume(const TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run) const;
+    // The old runs from start up to end (and their lines) give way to the ones just written.
+    void Splice(std::size_t start, std::size_t end, TScriptWriter& writer, std::vector<TNodeRun>& runs);
+    void CollectProblems();
+
+    const TProject* Project_ = nullptr;
+    TInputs Inputs_;
+    std::vector<std::string> Lines_;
+    TScriptResult Result_;
+    TLineChange Change_;
+    std::vector<TNodeRun> Runs_;
+    std::vector<std::string> FrameProblems_;
+    std::vector<TPlace> Places_;  // the tree's nodes in pre-order, rebuilt each write
+    std::size_t NodesWritten_ = 0;
+};
