@@ -252,10 +252,11 @@ TScriptResult TTaskForm::ShowOutput()
             Output_->setWindowTitle(OutputTitle);
         Output_->Place(this);
     }
-    std::vector<std::string> lines;
-    TScriptResult result = GenerateScript(Document_.Project(), lines);
-    ShowMarks(lines, result);
-    Output_->ShowScript(std::move(lines));
+    // Asked for by the user, not by a change: written whole, whatever reached the project.
+    ScriptMemo_.Forget();
+    const TScriptResult& result = ScriptMemo_.Write(Document_.Project());
+    ShowMarks(ScriptMemo_.Lines(), result);
+    Output_->ShowScript(ScriptMemo_.Lines());
     BringToFront(Output_);
     return result;
 }
@@ -283,22 +284,23 @@ void TTaskForm::OutputButtonClick()
 void TTaskForm::ProjectChanged(const TProjectChange& change)
 {
     // The old project still exists while its replacement is announced: the view lets go of it.
-    if (change.Has(CP_Replaced))
+    if (change.Has(CP_Replaced)) {
         Model_->SetTree(Tree());
+        ScriptMemo_.Forget();
+    }
     if (!change.ChangesScript())
         return;
     // The tree's marks follow every change; an output window that is open always shows the
     // current script.
-    std::vector<std::string> lines;
-    const TScriptResult result = GenerateScript(Document_.Project(), lines);
-    ShowMarks(lines, result);
+    const TScriptResult& result = ScriptMemo_.Write(Document_.Project());
+    ShowMarks(ScriptMemo_.Lines(), result);
     // A condition's label ends with the group it jumps to: a group that came, went or was
     // renamed may change the label of any row, and the records every row may read repaint them
     // all too. A change of tasks alone repaints only the rows it touches.
     if (change.Has(CP_Groups | CP_NPC | CP_Header | CP_Replaced))
         TasksList()->viewport()->update();
     if (Output_)
-        Output_->ShowScript(std::move(lines));
+        Output_->ShowScript(ScriptMemo_.Lines());
 }
 
 void TTaskForm::ShowChangedOutput()

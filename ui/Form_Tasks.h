@@ -7,6 +7,7 @@
 
 #include "check/Problems.h"
 #include "model/Tasks.h"
+#include "model/ScriptMemo.h"
 #include "model/ScriptWriter.h"
 
 #include <QPointer>
@@ -170,6 +171,8 @@ private:
     TProjectCheck LastCheck_;
     // The script text last checked: showing the output of a project checked already reads nothing again.
     TScriptCheckMemo CheckMemo_;
+    // The script last written: a change writes again only the tasks it reached.
+    TScriptMemo ScriptMemo_;
     QPointer<TEditorForm> Output_;
     QList<QPointer<TTaskEditorForm>> Editors_;
 };
