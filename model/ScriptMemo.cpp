@@ -37,7 +37,7 @@ void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t last, st
 
 const TScriptResult& TScriptMemo::Write(const TProject& project)
 {
-    if (Project_ == &project && InputsOf(project) == Inputs_ && WriteChange(project))
+    if (Project_ == &project && SameInputs(project) && WriteChange(project))
         return Result_;
     WriteWhole(project);
     return Result_;
@@ -54,9 +54,31 @@ TScriptMemo::TInputs TScriptMemo::InputsOf(const TProject& project)
     for (int i = 0; i < tasks.TaskCount(); ++i)
         if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group) {
             const auto& group = static_cast<const TGroupTask&>(*task);
-            inputs.Groups.emplace_back(task, group.GroupNumber, group.Label(), group.NoLabel, group.Caption);
+            inputs.Groups.emplace_back(&group, group.GroupNumber, group.LabelName, group.NoLabel, group.Caption);
         }
     return inputs;
+}
+
+bool TScriptMemo::SameInputs(const TProject& project) const
+{
+    if (&project.Catalogues() != Inputs_.Catalogues || project.NPCInfo != Inputs_.NPC ||
+        project.HeaderInfo != Inputs_.Header || !project.Kept.Empty())
+        return false;
+    const TTaskList& tasks = project.TaskList;
+    auto next = Inputs_.Groups.begin();
+    for (int i = 0; i < tasks.TaskCount(); ++i) {
+        const TTask* task = tasks.TaskAt(i);
+        if (task->Kind() != TTaskKind::Group)
+            continue;
+        const auto& group = static_cast<const TGroupTask&>(*task);
+        if (next == Inputs_.Groups.end())
+            return false;
+        const auto& [pointer, number, label, noLabel, caption] = *next++;
+        if (pointer != &group || number != group.GroupNumber || label != group.LabelName || noLabel != group.NoLabel ||
+            caption != group.Caption)
+            return false;
+    }
+    return next == Inputs_.Groups.end();
 }
 
 void TScriptMemo::WriteWhole(const TProject& project)
@@ -66,6 +88,7 @@ void TScriptMemo::WriteWhole(const TProject& project)
     writer.Runs_ = &Runs_;
     Result_ = writer.Write();
     FrameProblems_ = std::move(writer.FrameProblems_);
+    Groups_ = std::move(writer.OwnGroups_);
     Change_ = {0, oldCount, Lines_.size()};
     NodesWritten_ = Runs_.size();
     Inputs_ = InputsOf(project);
@@ -79,15 +102,23 @@ void TScriptMemo::WriteWhole(const TProject& project)
 void TScriptMemo::ListNodes(const TProject& project)
 {
     Places_.clear();
-    const auto visit = [this](const auto& self, const TTaskNode* node, int level, std::size_t parent) -> void {
-        const std::size_t place = Places_.size();
-        Places_.push_back({node, level, parent});
-        for (int i = 0; i < node->ChildCount(); ++i)
-            self(self, node->Child(i), level + 1, place);
-    };
+    Places_.reserve(Runs_.size() + 64);
     const TTaskTree& tree = project.TaskTree;
-    for (int i = 0; i < tree.TopCount(); ++i)
-        visit(visit, tree.Top(i), 0, NoParent);
+    for (int top = 0; top < tree.TopCount(); ++top) {
+        Places_.push_back({tree.Top(top), 0, NoParent});
+        Path_.assign(1, {Places_.size() - 1, 0});
+        while (!Path_.empty()) {
+            auto& [place, next] = Path_.back();
+            const TTaskNode* node = Places_[place].Node;
+            if (next == node->ChildCount()) {
+                Path_.pop_back();
+                continue;
+            }
+            const std::size_t parent = place;
+            Places_.push_back({node->Child(next++), static_cast<int>(Path_.size()), parent});
+            Path_.emplace_back(Places_.size() - 1, 0);
+        }
+    }
 }
 
 bool TScriptMemo::Same(std::size_t place, std::size_t run) const
@@ -129,7 +160,7 @@ bool TScriptMemo::WriteChange(const TProject& project)
     return Rewrite(project, start, nodes - sameAfter);
 }
 
-bool TScriptMemo::MayResume(const TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run) const
+bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run) const
 {
     const TNodeRun& then = Runs_[run];
     const TPlace& now = Places_[place];
@@ -138,10 +169,10 @@ bool TScriptMemo::MayResume(const TScriptWriter& writer, std::size_t start, std:
     if (!OnlyGroupsAbove(*now.Node) || (now.Parent != NoParent && now.Parent >= start) ||
         now.Node->Parent() != then.Parent || (now.Node->Row() == 0) != then.FirstChild || !writer.Open_.empty())
         return false;
-    if (writer.NeedSpeakerLine != then.Speaker || writer.CurrentGroup != then.Group ||
-        writer.ExitPending_.size() != then.Exits.size())
+    if (writer.NeedSpeakerLine != then.Speaker || writer.CurrentGroup != then.Group)
         return false;
-    return std::all_of(then.Exits.begin(), then.Exits.end(), [&](const TGroupTask* group) { return writer.ExitPending_.contains(group); });
+    const auto& exits = writer.PendingExits();
+    return exits == then.Exits || (exits && then.Exits && *exits == *then.Exits);
 }
 
 bool TScriptMemo::Rewrite(const TProject& project, std::size_t start, std::size_t suffix)
@@ -150,7 +181,7 @@ bool TScriptMemo::Rewrite(const TProject& project, std::size_t start, std::size_
     const std::size_t runs = Runs_.size();
     std::vector<std::string> lines;
     TScriptWriter writer(project, lines);
-    writer.Prepare();
+    writer.Prepare(&Groups_);
     std::vector<TNodeRun> written;
     writer.Runs_ = &written;
     writer.Resume(Runs_[start]);
@@ -210,11 +241,12 @@ void TScriptMemo::CollectProblems()
     };
     // Filled in the order a whole write fills it, so that it lists its groups in the same order.
     std::unordered_set<const TGroupTask*> unlabelled;
-    for (const TNodeRun& run : Runs_) {
-        for (const std::string& message : run.Problems)
-            add(message);
-        unlabelled.insert(run.Unlabelled.begin(), run.Unlabelled.end());
-    }
+    for (const TNodeRun& run : Runs_)
+        if (run.Report) {
+            for (const std::string& message : run.Report->Problems)
+                add(message);
+            unlabelled.insert(run.Report->Unlabelled.begin(), run.Report->Unlabelled.end());
+        }
     for (const TGroupTask* group : unlabelled)
         add(UnlabelledProblem(*group));
 }

@@ -50,10 +50,8 @@ private:
         TNPC NPC;
         TNPCHeader Header;
         bool Kept = false;
-        // Every group in the task list's order: its number, label, no-label flag and caption.
-        std::vector<std::tuple<const TTask*, std::int32_t, std::string, bool, std::string>> Groups;
-
-        bool operator==(const TInputs&) const = default;
+        // Every group in the task list's order: its number, label name, no-label flag and caption.
+        std::vector<std::tuple<const TGroupTask*, std::int32_t, std::string, bool, std::string>> Groups;
     };
     struct TPlace {
         const TTaskNode* Node;
@@ -63,6 +61,8 @@ private:
     static constexpr std::size_t NoParent = static_cast<std::size_t>(-1);
 
     static TInputs InputsOf(const TProject& project);
+    // The project's inputs are those of the last write (compared in place: this runs every write).
+    bool SameInputs(const TProject& project) const;
     void WriteWhole(const TProject& project);
     // False: the change could not be written in place.
     bool WriteChange(const TProject& project);
@@ -70,7 +70,7 @@ private:
     bool Same(std::size_t place, std::size_t run) const;
     // Writes from the node at start until the old runs can take over; false when kept source met.
     bool Rewrite(const TProject& project, std::size_t start, std::size_t suffix);
-    bool MayResume(const TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run) const;
+    bool MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run) const;
     // The old runs from start up to end (and their lines) give way to the ones just written.
     void Splice(std::size_t start, std::size_t end, TScriptWriter& writer, std::vector<TNodeRun>& runs);
     void CollectProblems();
@@ -82,6 +82,8 @@ private:
     TLineChange Change_;
     std::vector<TNodeRun> Runs_;
     std::vector<std::string> FrameProblems_;
+    TGroupMap Groups_;            // as the last whole write found them
     std::vector<TPlace> Places_;  // the tree's nodes in pre-order, rebuilt each write
+    std::vector<std::pair<std::size_t, int>> Path_;  // ListNodes' way down: a place, its next child
     std::size_t NodesWritten_ = 0;
 };

@@ -42,13 +42,13 @@ void TScriptWriter::AddTaskLine(const TTask& task, std::initializer_list<std::st
 
 std::string TScriptWriter::LabelOf(std::int32_t number) const
 {
-    const auto found = Groups_.find(number);
-    if (found == Groups_.end())
+    const auto found = Groups_->find(number);
+    if (found == Groups_->end())
         return "L" + std::to_string(number);
     if (found->second->NoLabel) {
         Unlabelled_.insert(found->second);
         if (InRun_)
-            Runs_->back().Unlabelled.push_back(found->second);
+            Runs_->back().Reported().Unlabelled.push_back(found->second);
     }
     return found->second->Label();
 }
@@ -56,7 +56,7 @@ std::string TScriptWriter::LabelOf(std::int32_t number) const
 void TScriptWriter::AddScriptProblem(const std::string& message)
 {
     if (InRun_)
-        Runs_->back().Problems.push_back(message);
+        Runs_->back().Reported().Problems.push_back(message);
     std::vector<std::string>& problems = Result_.Problems;
     if (std::find(problems.begin(), problems.end(), message) == problems.end())
         problems.push_back(message);
@@ -68,7 +68,8 @@ void TScriptWriter::UpdateCurrentGroup(const TTaskNode& node)
     if (task && task->Kind() == TTaskKind::Group) {
         NeedSpeakerLine = true;
         CurrentGroup = static_cast<const TGroupTask*>(task);
-        ExitPending_.erase(CurrentGroup);
+        if (ExitPending_.erase(CurrentGroup) > 0)
+            ExitsStale_ = true;
     } else if (node.Parent()) {
         // Blocks, loops and their parts hold tasks too: their tasks belong to the group above.
         const TTaskNode* above = node.Parent();
@@ -84,6 +85,7 @@ void TScriptWriter::UpdateCurrentGroup(const TTaskNode& node)
 void TScriptWriter::FinishGroup(const TGroupTask& group)
 {
     if (ExitPending_.erase(&group) > 0) {
+        ExitsStale_ = true;
         BeginStretch(TStretchKind::Exit, &group, nullptr);
         AddTaskLine(group, group.ExitLabel() + ":");
     }
@@ -202,8 +204,7 @@ void TScriptWriter::WriteNode(const TTaskNode& node, const TTaskNode* next)
         run.First = Lines_.size();
         run.Group = CurrentGroup;
         run.Speaker = NeedSpeakerLine;
-        run.Exits.assign(ExitPending_.begin(), ExitPending_.end());
-        std::sort(run.Exits.begin(), run.Exits.end());
+        run.Exits = PendingExits();
         InRun_ = true;
     }
     EnterNode(node);
@@ -215,11 +216,29 @@ void TScriptWriter::WriteNode(const TTaskNode& node, const TTaskNode* next)
     InRun_ = false;
 }
 
+const std::shared_ptr<const std::vector<const TGroupTask*>>& TScriptWriter::PendingExits()
+{
+    if (ExitsStale_) {
+        Exits_.reset();
+        if (!ExitPending_.empty()) {
+            auto exits = std::make_shared<std::vector<const TGroupTask*>>(ExitPending_.begin(), ExitPending_.end());
+            std::sort(exits->begin(), exits->end());
+            Exits_ = std::move(exits);
+        }
+        ExitsStale_ = false;
+    }
+    return Exits_;
+}
+
 void TScriptWriter::Resume(const TNodeRun& run)
 {
     CurrentGroup = run.Group;
     NeedSpeakerLine = run.Speaker;
-    ExitPending_ = {run.Exits.begin(), run.Exits.end()};
+    ExitPending_.clear();
+    if (run.Exits)
+        ExitPending_.insert(run.Exits->begin(), run.Exits->end());
+    Exits_ = run.Exits;
+    ExitsStale_ = false;
     // The blocks above the node are open, and the parts above each level counted, as the walk
     // from the first node would have left them.
     std::vector<const TTaskNode*> path;
@@ -271,7 +290,7 @@ void TScriptWriter::CloseSubtrees(const TTaskNode& node, int nextLevel)
 void TScriptWriter::CheckLabels()
 {
     std::unordered_set<std::string> labels;
-    for (const auto& [number, group] : Groups_)
+    for (const auto& [number, group] : *Groups_)
         if (!labels.insert(group->Label()).second)
             AddScriptProblem("Two groups have the label " + group->Label() + ": rename one in its group editor.");
 }
@@ -288,26 +307,32 @@ void TScriptWriter::FinishPendingGroups()
     }
 }
 
-void TScriptWriter::Prepare()
+void TScriptWriter::Prepare(const TGroupMap* groups)
 {
     Result_ = {};
     ExitPending_.clear();
+    ExitsStale_ = true;
     CurrentGroup = nullptr;
     CurrentLevel = 0;
     NeedSpeakerLine = false;
     PartsAbove_.clear();
     Open_.clear();
     Unlabelled_.clear();
-    Groups_.clear();
     Stretches_.clear();
+    Lines_.clear();
+    if (groups) {
+        Groups_ = groups;
+        return;
+    }
+    OwnGroups_.clear();
+    Groups_ = &OwnGroups_;
     const TTaskList& tasks = Project_.TaskList;
     for (int i = 0; i < tasks.TaskCount(); ++i)
         if (tasks.TaskAt(i)->Kind() == TTaskKind::Group) {
             const auto* group = static_cast<const TGroupTask*>(tasks.TaskAt(i));
-            Groups_.emplace(group->GroupNumber, group);
+            OwnGroups_.emplace(group->GroupNumber, group);
         }
     CheckLabels();
-    Lines_.clear();
 }
 
 void TScriptWriter::WriteTail()

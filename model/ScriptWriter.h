@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,14 +43,29 @@ struct TNodeRun {
     // The writer's state as the node began.
     const TGroupTask* Group = nullptr;
     bool Speaker = false;
-    std::vector<const TGroupTask*> Exits;  // the groups owing their exit label, in address order
+    // The groups owing their exit label, in address order (none: null); shared by the runs
+    // between two changes of them, as a large NPC owes many for long stretches.
+    std::shared_ptr<const std::vector<const TGroupTask*>> Exits;
     // Every problem the node reported (also one reported before), and every group without a
-    // label it jumped to, in the order met.
-    std::vector<std::string> Problems;
-    std::vector<const TGroupTask*> Unlabelled;
+    // label it jumped to, in the order met; null for a node that reported none, as most do.
+    struct TReport {
+        std::vector<std::string> Problems;
+        std::vector<const TGroupTask*> Unlabelled;
+    };
+    std::unique_ptr<TReport> Report;
+
+    TReport& Reported()
+    {
+        if (!Report)
+            Report = std::make_unique<TReport>();
+        return *Report;
+    }
 };
 
 inline const char* const NoMapProblem = "The NPC has no map: choose one in NPC Information.";
+
+// The project's groups by number.
+using TGroupMap = std::unordered_map<std::int32_t, const TGroupTask*>;
 
 class TScriptWriter {
 public:
@@ -79,7 +95,11 @@ public:
     // Writes group's exit label when a jump to it was written.
     void FinishGroup(const TGroupTask& group);
     // A jump to group's exit was written: the label must follow the group's last task.
-    void RequireExit(const TGroupTask& group) { ExitPending_.insert(&group); }
+    void RequireExit(const TGroupTask& group)
+    {
+        if (ExitPending_.insert(&group).second)
+            ExitsStale_ = true;
+    }
 
     std::int32_t CurrentLevel = 0;
     // The group the task being written belongs to: the task itself, else the nearest group above.
@@ -100,14 +120,17 @@ public:
 
 private:
     friend class TScriptMemo;
-    // The groups by number and the check of their labels: what every run starts with.
-    void Prepare();
+    // The groups by number and the check of their labels: what every run starts with. A run that
+    // writes part of a script written before is handed the groups that run found.
+    void Prepare(const TGroupMap* groups = nullptr);
     // The node's head and the closing lines after it; next: the node the walk goes on with.
     void WriteNode(const TTaskNode& node, const TTaskNode* next);
     // The writer's state as it was when node began, the rest of it read from the tree.
     void Resume(const TNodeRun& run);
     // After the last node: the exit labels still owed and the closing brace.
     void WriteTail();
+    // ExitPending_ as a run keeps it.
+    const std::shared_ptr<const std::vector<const TGroupTask*>>& PendingExits();
     void AddLine(int level, std::initializer_list<std::string_view> pieces, const TTask* task);
     // The lines from here on, up to the next stretch, are task's (nullptr: the frame's).
     void BeginStretch(TStretchKind kind, const TTask* task, const TKeptPtr& kept);
@@ -124,7 +147,10 @@ private:
     std::vector<std::string>& Lines_;
     TScriptResult Result_;
     std::unordered_set<const TGroupTask*> ExitPending_;
-    std::unordered_map<std::int32_t, const TGroupTask*> Groups_;  // by number
+    std::shared_ptr<const std::vector<const TGroupTask*>> Exits_;  // ExitPending_ sorted, unless stale
+    bool ExitsStale_ = true;
+    TGroupMap OwnGroups_;
+    const TGroupMap* Groups_ = &OwnGroups_;
     // Along the path to the node being written: how many parts (IsPart) stand above each level.
     std::vector<int> PartsAbove_;
     // Tasks holding tasks, other than groups, whose closing lines are still to come.
