@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -160,19 +161,34 @@ bool TScriptMemo::WriteChange(const TProject& project)
     return Rewrite(project, start, nodes - sameAfter);
 }
 
-bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run) const
+bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run)
 {
     const TNodeRun& then = Runs_[run];
     const TPlace& now = Places_[place];
     // The old runs may follow when the node's place and the writer's state are as they were, and
-    // the nodes above it lie before the rewritten ones (so they are the same as before).
-    if (!OnlyGroupsAbove(*now.Node) || (now.Parent != NoParent && now.Parent >= start) ||
-        now.Node->Parent() != then.Parent || (now.Node->Row() == 0) != then.FirstChild || !writer.Open_.empty())
+    // so are the nodes above it.
+    if (!OnlyGroupsAbove(*now.Node) || now.Node->Parent() != then.Parent || (now.Node->Row() == 0) != then.FirstChild ||
+        !writer.Open_.empty())
         return false;
     if (writer.NeedSpeakerLine != then.Speaker || writer.CurrentGroup != then.Group)
         return false;
     const auto& exits = writer.PendingExits();
-    return exits == then.Exits || (exits && then.Exits && *exits == *then.Exits);
+    if (exits != then.Exits && !(exits && then.Exits && *exits == *then.Exits))
+        return false;
+    // Those above it written again had the same parent before (those before them are unchanged).
+    for (std::size_t above = now.Parent; above != NoParent && above >= start; above = Places_[above].Parent) {
+        const TTaskNode* node = Places_[above].Node;
+        auto [found, added] = Above_.try_emplace(node, false);
+        if (added) {
+            const auto first = Runs_.begin() + static_cast<std::ptrdiff_t>(start);
+            const auto last = Runs_.begin() + static_cast<std::ptrdiff_t>(run);
+            const auto old = std::find_if(first, last, [node](const TNodeRun& r) { return r.Node == node; });
+            found->second = old != last && old->Parent == node->Parent() && old->Level == Places_[above].Level;
+        }
+        if (!found->second)
+            return false;
+    }
+    return true;
 }
 
 bool TScriptMemo::Rewrite(const TProject& project, std::size_t start, std::size_t suffix)
@@ -185,6 +201,7 @@ bool TScriptMemo::Rewrite(const TProject& project, std::size_t start, std::size_
     std::vector<TNodeRun> written;
     writer.Runs_ = &written;
     writer.Resume(Runs_[start]);
+    Above_.clear();
     std::size_t place = start;
     for (; place < nodes; ++place) {
         if (place >= suffix && MayResume(writer, start, place, place + runs - nodes))

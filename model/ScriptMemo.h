@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 class TCatalogues;
@@ -70,7 +71,7 @@ private:
     bool Same(std::size_t place, std::size_t run) const;
     // Writes from the node at start until the old runs can take over; false when kept source met.
     bool Rewrite(const TProject& project, std::size_t start, std::size_t suffix);
-    bool MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run) const;
+    bool MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run);
     // The old runs from start up to end (and their lines) give way to the ones just written.
     void Splice(std::size_t start, std::size_t end, TScriptWriter& writer, std::vector<TNodeRun>& runs);
     void CollectProblems();
@@ -85,5 +86,8 @@ private:
     TGroupMap Groups_;            // as the last whole write found them
     std::vector<TPlace> Places_;  // the tree's nodes in pre-order, rebuilt each write
     std::vector<std::pair<std::size_t, int>> Path_;  // ListNodes' way down: a place, its next child
+    // Rewrite's nodes written again that stand above a node where the old runs may take over:
+    // whether each stood where it stands now.
+    std::unordered_map<const TTaskNode*, bool> Above_;
     std::size_t NodesWritten_ = 0;
 };

@@ -234,6 +234,20 @@ void BuildWithIf()
     AddTask(AddTask(block->Node, Branch(false))->Node, std::make_unique<TMessageTask>());
 }
 
+// Start holds an empty group, then a group holding a group with a message and a condition that
+// jumps to its group's exit.
+void BuildRehomed()
+{
+    Document().NewProject();
+    AddTask(StartNode(), Project().NewGroup("Empty"));
+    TGroupTask* outer = AddTask(StartNode(), Project().NewGroup("Outer"));
+    AddTask(AddTask(outer->Node, Project().NewGroup("Inner"))->Node, std::make_unique<TMessageTask>());
+    auto leave = std::make_unique<TConTask>();
+    leave->Target = GroupExitTarget;
+    leave->AddCheck(Comparison(1, "Class", 7));
+    AddTask(outer->Node, std::move(leave));
+}
+
 TEST_P(ScriptMemoEditTable, TheMemosScriptIsAWholeWritesAfterTheChangeAndItsUndo)
 {
     GetParam().Build();
@@ -266,6 +280,16 @@ INSTANTIATE_TEST_SUITE_P(
                       [] { Document().MoveNode(GroupNode(1)->Child(0), GroupNode(4), 2); }},
         TMemoEditCase{"GroupWithAnExitMoved", BuildEveryKindProject,
                       [] { Document().MoveNode(GroupNode(0), StartNode(), 0); }},
+        // The inner group and the condition move into the empty group, which then moves first:
+        // the same nodes at the same levels end the tree, below another group.
+        TMemoEditCase{"TasksRehomedUnderAnotherGroup", BuildRehomed,
+                      [] {
+                          TTaskNode* empty = StartNode()->Child(0);
+                          TTaskNode* outer = StartNode()->Child(1);
+                          Document().MoveNode(outer->Child(0), empty, 0);
+                          Document().MoveNode(outer->Child(0), empty, 1);
+                          Document().MoveNode(outer, StartNode(), 0);
+                      }},
         TMemoEditCase{"KeptSourceEdited", BuildImported,
                       [] {
                           for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
