@@ -309,6 +309,7 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         bool FirstKept, LastKept;  // the first / last line must still be a block shown before
         int MiddleKept = -1;       // a line of Before that must still be the block it was
         std::vector<std::string> Then = {};  // shown next, when there is a second update
+        std::optional<TLineChange> Changed = {};  // the lines of Before and After known to differ
     };
     const std::vector<TCase> cases{
         {"empty to lines", {}, {"mes \"a\";", "close;"}, false, false},
@@ -339,6 +340,8 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         {"a line holding line breaks removed, then the last line changed",
          {"mes 1;", "// x\ny", "mes 2;", "// a\r\nb", "close;"}, {"mes 1;", "mes 2;", "// a\r\nb", "close;"}, true, false,
          -1, {"mes 1;", "mes 2;", "// a\r\nb", "end;"}},
+        {"one line for two, the changed lines known", {"mes \"a\";", "next;", "close;"},
+         {"mes \"a\";", "set Zeny, 1;", "end;", "close;"}, true, true, -1, {}, TLineChange{1, 1, 2}},
         {"a repeated line removed", {"next;", "close;", "next;"}, {"next;"}, true, true},
         {"a block moved up", {"L_0:", "next;", "mes 1;", "close;", "mes 2;", "}"},
          {"L_0:", "mes 2;", "next;", "mes 1;", "close;", "}"}, true, true},
@@ -359,7 +362,7 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         shown.document()->lastBlock().setUserData(new TBlockMark);
         if (c.MiddleKept >= 0)
             shown.document()->findBlockByNumber(c.MiddleKept).setUserData(new TBlockMark);
-        UpdateScriptText(&shown, c.Before, c.After, TTextEncoding());
+        UpdateScriptText(&shown, c.Before, c.After, TTextEncoding(), nullptr, c.Changed);
         if (!c.Then.empty())
             UpdateScriptText(&shown, c.After, c.Then, TTextEncoding());
 
