@@ -177,9 +177,6 @@ void TScriptHighlighter::ColourBlock(QTextBlock block, bool& openComment, const 
     }
 
     QTextLayout* layout = block.layout();
-    // The view draws a block from its laid-out glyphs; without the cache every repaint (each
-    // change repaints the whole view) would shape the text of every line in view again.
-    layout->setCacheEnabled(true);
     const QString preedit = layout->preeditAreaText();
     if (!preedit.isEmpty()) {
         // Text an input method is composing sits inside the block's text: the ranges move around
