@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -241,8 +243,14 @@ void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& s
         shown->Record(control->document(), lines);
         return;
     }
-    const TLineChange change =
-        ChangedLines(shownLines, lines, changed.value_or(TLineChange{0, shownLines.size(), lines.size()}));
+    const TLineChange within = changed.value_or(TLineChange{0, shownLines.size(), lines.size()});
+    if (within.First + within.OldCount > shownLines.size() || within.First + within.NewCount > lines.size() ||
+        shownLines.size() - within.OldCount != lines.size() - within.NewCount)
+        throw std::logic_error("The lines said to have changed (" + std::to_string(within.OldCount) + " from line " +
+                               std::to_string(within.First + 1) + ") do not fit a script of " +
+                               std::to_string(shownLines.size()) + " lines become " + std::to_string(lines.size()) +
+                               ".");
+    const TLineChange change = ChangedLines(shownLines, lines, within);
     const std::vector<TLineEdit> edits = EditsAroundACommonRun(shownLines, lines, change);
     // The lines still waiting for their colours get them first, with the words they were
     // meant for: those the recolouring below compares the model's words with.

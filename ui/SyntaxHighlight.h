@@ -51,7 +51,7 @@ struct TLineChange {
 // those holding a word the model now colours otherwise are coloured again; the view keeps its
 // place. After a small change to a large script that is a small part of the work. Where the
 // caller knows the lines that changed (every line outside changed is the same in both), only
-// those are compared.
+// those are compared; a range that does not fit the two scripts is refused (std::logic_error).
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
                       const std::vector<std::string>& lines, const TTextEncoding& encoding,
                       const TProjectDocument* document = nullptr,

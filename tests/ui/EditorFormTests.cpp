@@ -385,6 +385,15 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
     }
 }
 
+TEST_F(EditorFormTest, ChangedLinesThatDoNotFitTheScriptsAreRefused)
+{
+    QPlainTextEdit shown;
+    UpdateScriptText(&shown, {}, {"next;", "close;"}, TTextEncoding());
+    EXPECT_THROW(UpdateScriptText(&shown, {"next;", "close;"}, {"next;", "end;", "close;"}, TTextEncoding(), nullptr,
+                                  TLineChange{1, 1, 1}),
+                 std::logic_error);
+}
+
 // A script longer than a change colours at once, a comment over two lines in its middle.
 std::vector<std::string> LongScript(int count)
 {
