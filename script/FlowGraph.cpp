@@ -94,9 +94,43 @@ bool SwitchFallsThrough(const TStmt& s, const std::vector<const TStmt*>& cases)
     });
 }
 
+// The labels by name, the first definition of each: an open table rather than a map, which
+// would allocate a node for each of the thousands of labels of a large NPC at every check.
+class TLabelTable {
+public:
+    explicit TLabelTable(const std::vector<std::pair<std::string, int>>& labels)
+    {
+        std::size_t size = 16;
+        while (size < 2 * labels.size())
+            size *= 2;
+        Slots_.resize(size);
+        for (const auto& [name, node] : labels)
+            if (TSlot& slot = Slots_[Find(name)]; slot.Node < 0)
+                slot = {name, node};
+    }
+    // -1 when no label has the name.
+    int Node(std::string_view name) const { return Slots_[Find(name)].Node; }
+
+private:
+    struct TSlot {
+        std::string_view Name;
+        int Node = -1;
+    };
+    std::size_t Find(std::string_view name) const
+    {
+        const std::size_t mask = Slots_.size() - 1;
+        std::size_t i = std::hash<std::string_view>()(name) & mask;
+        while (Slots_[i].Node >= 0 && Slots_[i].Name != name)
+            i = (i + 1) & mask;
+        return i;
+    }
+    std::vector<TSlot> Slots_;
+};
+
 class TGraphBuilder {
 public:
     explicit TGraphBuilder(bool isFunction) { Graph_.IsFunction = isFunction; }
+    TFlowGraph Build(const TStmt& body);
     TFlowPart BuildPart(const TStmt& stmt);
     TFlowGraph Join(const TStmt& body, std::span<const TFlowPart* const> parts);
 
@@ -132,6 +166,7 @@ private:
     int Plain(const TStmt& s, int next, int number);
     void Target(int from, const TStmt& jump, const TExpr* target, bool edge);
     void Append(const TFlowPart& part, int firstNode, int firstNumber, int out);
+    TFlowGraph Finish(int start);
     void Resolve();
 
     TFlowGraph Graph_;
@@ -171,9 +206,20 @@ TGraphBuilder::TInner TGraphBuilder::Inner(const TStmt& s, int number) const
     return inner;
 }
 
+TFlowGraph TGraphBuilder::Build(const TStmt& body)
+{
+    // The graph has about one node for each statement, made room for at once (a large NPC has
+    // tens of thousands).
+    const auto statements = static_cast<std::size_t>(Number(body));
+    Graph_.FirstNodes.assign(statements, -1);
+    Graph_.Nodes.reserve(statements + 1);
+    Edges_.reserve(statements + 1);
+    Graph_.BodyEnd = Add(&body, TNodeRole::BodyEnd);
+    return Finish(Statement(body, Graph_.BodyEnd, 0));
+}
+
 TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
 {
-    // The graph has about one node for each statement, made room for at once.
     const auto statements = static_cast<std::size_t>(Number(stmt));
     Graph_.FirstNodes.assign(statements, -1);
     Graph_.Nodes.reserve(statements);
@@ -200,39 +246,48 @@ TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart* con
 {
     if (body.Kind != TStmtKind::Block || parts.size() != body.Children.size())
         throw std::invalid_argument("flow graph: the parts do not match the body's statements");
-    std::size_t statements = 1, nodes = 1, edges = 0;
-    for (const TFlowPart* part : parts) {
+    // The body is statement 0 and its statements' parts are numbered after it in turn.
+    std::vector<int> firstNodes(parts.size()), firstNumbers(parts.size());
+    std::size_t statements = 1, nodes = 1, edges = 0, events = 1, labels = 0, jumps = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const TFlowPart* part = parts[i];
+        firstNumbers[i] = static_cast<int>(statements);
         statements += part->Sizes.size();
         nodes += part->Nodes.size();
         edges += part->Edges.size();
+        events += part->Events.size();
+        labels += part->Labels.size();
+        jumps += part->Jumps.size();
     }
     Graph_.Sizes.reserve(statements);
     Graph_.FirstNodes.reserve(statements);
     Graph_.Sizes.push_back(static_cast<int>(statements));
     Graph_.FirstNodes.push_back(-1);
     Graph_.Nodes.reserve(nodes);
-    Edges_.reserve(edges);
+    Graph_.Entries.reserve(events + jumps);
+    Edges_.reserve(edges + jumps);
+    Labels_.reserve(labels);
+    Pending_.reserve(jumps);
     Graph_.BodyEnd = Add(&body, TNodeRole::BodyEnd);
-    std::vector<int> firstNodes(parts.size()), firstNumbers(parts.size());
-    for (std::size_t i = 0, number = 1; i < parts.size(); number += parts[i]->Sizes.size(), ++i)
-        firstNumbers[i] = static_cast<int>(number);
-    for (std::size_t i = parts.size(), node = 1; i-- > 0; node += parts[i]->Nodes.size())
-        firstNodes[i] = static_cast<int>(node);
-    // Where the run goes after each part: the first node of the next that has one.
-    std::vector<int> out(parts.size());
+    // Each part goes on to the first node of the next that has one.
     int start = Graph_.BodyEnd;
     for (std::size_t i = parts.size(); i-- > 0;) {
-        out[i] = start;
-        const int first = parts[i]->First;
-        start = first == TFlowPart::Out ? start : first + firstNodes[i];
+        const TFlowPart& part = *parts[i];
+        firstNodes[i] = static_cast<int>(Graph_.Nodes.size());
+        Append(part, firstNodes[i], firstNumbers[i], start);
+        start = part.First == TFlowPart::Out ? start : part.First + firstNodes[i];
     }
-    for (std::size_t i = parts.size(); i-- > 0;)
-        Append(*parts[i], firstNodes[i], firstNumbers[i], out[i]);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         Graph_.Sizes.insert(Graph_.Sizes.end(), parts[i]->Sizes.begin(), parts[i]->Sizes.end());
         for (const int first : parts[i]->FirstNodes)
             Graph_.FirstNodes.push_back(first < 0 ? first : first + firstNodes[i]);
     }
+    return Finish(start);
+}
+
+// The body's statements are in the graph; the run starts at start.
+TFlowGraph TGraphBuilder::Finish(int start)
+{
     Graph_.Entries.push_back({start, Graph_.IsFunction ? TEntryKind::Called : TEntryKind::Start});
     // Local function bodies are jumped over where they are written and run when called.
     for (std::size_t i = 0; i < FunctionBodies_.size(); ++i) {
@@ -455,15 +510,12 @@ int TGraphBuilder::Switch(const TStmt& s, int next, int number)
 // Labels and functions are known only once the whole body is read: jumps go both ways.
 void TGraphBuilder::Resolve()
 {
-    std::unordered_map<std::string_view, int> labels;
-    labels.reserve(Labels_.size());
-    for (const auto& [name, node] : Labels_)
-        labels.emplace(name, node);
+    const TLabelTable labels(Labels_);
     for (const TPending& p : Pending_) {
         std::optional<int> to;
         if (!p.Label.empty()) {
-            if (auto it = labels.find(p.Label); it != labels.end())
-                to = it->second;
+            if (const int label = labels.Node(p.Label); label >= 0)
+                to = label;
             else if (auto fn = Functions_.find(p.Label); fn != Functions_.end() && !p.Edge)
                 to = fn->second;
         }
@@ -499,12 +551,7 @@ TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFl
 
 TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction)
 {
-    std::vector<TFlowPart> parts;
-    std::vector<const TFlowPart*> joined;
-    parts.reserve(body.Children.size());
-    for (const auto& child : body.Children)
-        joined.push_back(&parts.emplace_back(BuildFlowPart(*child)));
-    return JoinFlowParts(body, isFunction, joined);
+    return TGraphBuilder(isFunction).Build(body);
 }
 
 std::vector<bool> ReachableNodes(const TFlowGraph& graph)

@@ -138,7 +138,7 @@ TFlowPart BuildFlowPart(const TStmt& stmt);
 // The graph of `body` (a Block) from a part for each of its statements, in order.
 // `isFunction`: the body of a `function script`.
 TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart* const> parts);
-// The same with every part built anew.
+// The same graph built at once, for a check from nothing.
 TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction);
 
 // The nodes some way leads to from an entry, whatever the values of the variables.

@@ -132,8 +132,8 @@ private:
 void CheckBody(const TTopLevel& entry, TKeptFlowParts* kept, std::vector<TDiagnostic>& out)
 {
     const bool isFunction = entry.Kind == TTopKind::Function;
-    const TFlowGraph graph = kept ? JoinFlowParts(*entry.Body, isFunction, kept->Parts(*entry.Body))
-                                  : BuildFlowGraph(*entry.Body, isFunction);
+    const TFlowGraph graph = kept && !kept->Whole() ? JoinFlowParts(*entry.Body, isFunction, kept->Parts(*entry.Body))
+                                                    : BuildFlowGraph(*entry.Body, isFunction);
     const std::vector<TFlowFacts> facts = FlowFactsOnEntry(graph);
     CheckMissingTargets(graph, out);
     CheckDialogLeftOpen(graph, facts, out);
