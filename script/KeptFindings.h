@@ -28,10 +28,19 @@ void FollowChange(std::vector<TKept>& kept, const TIncrementalReader::TChange& c
     }
     if (change.First >= kept.size())
         return;  // nothing kept from there on anyway
-    const auto first = kept.begin() + static_cast<std::ptrdiff_t>(change.First);
-    const auto last = kept.begin() + static_cast<std::ptrdiff_t>(std::min(change.First + change.Removed, kept.size()));
-    std::vector<TKept> fresh(change.Inserted);
-    kept.insert(kept.erase(first, last), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    // The places of the statements read again are emptied and reused; only the difference in
+    // their number moves the rest, once.
+    const std::size_t removed = std::min(change.Removed, kept.size() - change.First);
+    const std::size_t reused = std::min(removed, change.Inserted);
+    for (std::size_t i = change.First; i < change.First + reused; ++i)
+        kept[i] = TKept{};
+    const auto at = kept.begin() + static_cast<std::ptrdiff_t>(change.First + reused);
+    if (change.Inserted > reused) {
+        std::vector<TKept> fresh(change.Inserted - reused);
+        kept.insert(at, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    } else {
+        kept.erase(at, at + static_cast<std::ptrdiff_t>(removed - reused));
+    }
 }
 
 class TStatementFindings {
