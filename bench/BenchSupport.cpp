@@ -165,6 +165,9 @@ void ShowLargeProject()
     TaskWindow()->ShowOutput();
     // Every line coloured, as the idle time leaves the window before a user's first edit.
     FinishColouring(TaskWindow()->Output()->Editor());
+    // The first showing's layout posts more layout (the views' geometry) while it runs: settled
+    // here, it is not counted as part of the first change measured.
+    QCoreApplication::processEvents();
     QCoreApplication::processEvents();
 }
 

@@ -532,8 +532,9 @@ std::vector<TDiagnostic> CheckScript(std::string_view text, const TCheckOptions&
 std::vector<TDiagnostic> CheckScript(const TScriptFile& file, std::string_view text, const TCheckOptions& options)
 {
     std::vector<TDiagnostic> found = CheckScriptFile(file, text, options);
-    TStatementFindings* keptValues = options.Kept && file.Entries.size() == 1 ? &options.Kept->Values : nullptr;
-    for (std::vector<TDiagnostic> warnings : {CheckFlow(file), CheckValues(file, text, options.Target, keptValues)})
+    TKeptFindings* kept = options.Kept && file.Entries.size() == 1 ? options.Kept : nullptr;
+    for (std::vector<TDiagnostic> warnings : {CheckFlow(file, kept ? &kept->Flow : nullptr),
+                                              CheckValues(file, text, options.Target, kept ? &kept->Values : nullptr)})
         found.insert(found.end(), std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()));
     std::stable_sort(found.begin(), found.end(), [](const TDiagnostic& a, const TDiagnostic& b) {
         const auto key = [](const TDiagnostic& d) {

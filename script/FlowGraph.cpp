@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <unordered_map>
 
 namespace script {
@@ -93,10 +94,45 @@ bool SwitchFallsThrough(const TStmt& s, const std::vector<const TStmt*>& cases)
     });
 }
 
+// The labels by name, the first definition of each: an open table rather than a map, which
+// would allocate a node for each of the thousands of labels of a large NPC at every check.
+class TLabelTable {
+public:
+    explicit TLabelTable(const std::vector<std::pair<std::string, int>>& labels)
+    {
+        std::size_t size = 16;
+        while (size < 2 * labels.size())
+            size *= 2;
+        Slots_.resize(size);
+        for (const auto& [name, node] : labels)
+            if (TSlot& slot = Slots_[Find(name)]; slot.Node < 0)
+                slot = {name, node};
+    }
+    // -1 when no label has the name.
+    int Node(std::string_view name) const { return Slots_[Find(name)].Node; }
+
+private:
+    struct TSlot {
+        std::string_view Name;
+        int Node = -1;
+    };
+    std::size_t Find(std::string_view name) const
+    {
+        const std::size_t mask = Slots_.size() - 1;
+        std::size_t i = std::hash<std::string_view>()(name) & mask;
+        while (Slots_[i].Node >= 0 && Slots_[i].Name != name)
+            i = (i + 1) & mask;
+        return i;
+    }
+    std::vector<TSlot> Slots_;
+};
+
 class TGraphBuilder {
 public:
     explicit TGraphBuilder(bool isFunction) { Graph_.IsFunction = isFunction; }
     TFlowGraph Build(const TStmt& body);
+    TFlowPart BuildPart(const TStmt& stmt);
+    TFlowGraph Join(const TStmt& body, std::span<const TFlowPart* const> parts);
 
 private:
     struct TJumpContext {
@@ -105,12 +141,7 @@ private:
         std::vector<int>* Cases = nullptr;  // a switch collects its case labels here
         bool* HasDefault = nullptr;
     };
-    struct TPending {
-        int From;
-        const TStmt* Jump;
-        const TExpr* Target;
-        bool Edge;  // false: callsub, which enters the target and comes back
-    };
+    using TPending = TFlowPart::TJump;
 
     int Add(const TStmt* stmt, TNodeRole role)
     {
@@ -120,61 +151,180 @@ private:
     void Link(int from, int to) { Edges_.emplace_back(from, to); }
     void StoreEdges();
     void Branch(int test, std::optional<bool> truth, int whenTrue, int whenFalse);
-    int Statement(const TStmt& s, int next);
-    int Sequence(const std::vector<std::unique_ptr<TStmt>>& children, int next);
+    // The numbers of a statement's Init, Step, Then and Else (-1 where it has none).
+    struct TInner {
+        int Init = -1, Step = -1, Then = -1, Else = -1;
+    };
+    TInner Inner(const TStmt& s, int number) const;
+    int Number(const TStmt& s);
+    int Statement(const TStmt& s, int next, int number);
+    int Sequence(const TStmt& block, int next, int number);
     int Command(const TStmt& s, int next);
-    int Conditional(const TStmt& s, int next);
-    int Loop(const TStmt& s, int next);
-    int Switch(const TStmt& s, int next);
-    int Plain(const TStmt& s, int next);
+    int Conditional(const TStmt& s, int next, int number);
+    int Loop(const TStmt& s, int next, int number);
+    int Switch(const TStmt& s, int next, int number);
+    int Plain(const TStmt& s, int next, int number);
     void Target(int from, const TStmt& jump, const TExpr* target, bool edge);
+    void Append(const TFlowPart& part, int firstNode, int firstNumber, int out);
+    TFlowGraph Finish(int start);
     void Resolve();
 
     TFlowGraph Graph_;
     std::vector<TJumpContext> Jumps_;
     std::vector<TPending> Pending_;
     std::vector<std::pair<int, int>> Edges_;  // from, to: in the order they were linked
-    std::unordered_map<std::string, int> Labels_;
+    std::vector<std::pair<std::string, int>> Labels_;  // in the order they were met: the first counts
     std::unordered_map<std::string, int> Functions_;
-    std::vector<const TStmt*> FunctionBodies_;
+    std::vector<std::pair<const TStmt*, int>> FunctionBodies_;  // the function statement, its number
 };
 
-// Statements in s and below it: the graph has about one node for each, made room for at once
-// (a large NPC has tens of thousands).
-std::size_t CountStatements(const TStmt& s)
+// Numbers s and every statement within it from the next free number on; gives how many it
+// numbered.
+int TGraphBuilder::Number(const TStmt& s)
 {
-    std::size_t count = 1;
-    for (const auto& child : s.Children)
-        count += CountStatements(*child);
-    for (const TStmt* inner : {s.Init.get(), s.Step.get(), s.Then.get(), s.Else.get()})
-        if (inner)
-            count += CountStatements(*inner);
-    return count;
+    const std::size_t at = Graph_.Sizes.size();
+    Graph_.Sizes.push_back(1);
+    int size = 1;
+    ForEachInner(s, [&](const TStmt& inner) { size += Number(inner); });
+    Graph_.Sizes[at] = size;
+    return size;
+}
+
+TGraphBuilder::TInner TGraphBuilder::Inner(const TStmt& s, int number) const
+{
+    TInner inner;
+    ForEachInner(s, number, Graph_.Sizes, [&](const TStmt& i, int at) {
+        if (&i == s.Init.get())
+            inner.Init = at;
+        else if (&i == s.Step.get())
+            inner.Step = at;
+        else if (&i == s.Then.get())
+            inner.Then = at;
+        else if (&i == s.Else.get())
+            inner.Else = at;
+    });
+    return inner;
 }
 
 TFlowGraph TGraphBuilder::Build(const TStmt& body)
 {
-    const std::size_t statements = CountStatements(body);
+    // The graph has about one node for each statement, made room for at once (a large NPC has
+    // tens of thousands).
+    const auto statements = static_cast<std::size_t>(Number(body));
+    Graph_.FirstNodes.assign(statements, -1);
     Graph_.Nodes.reserve(statements + 1);
     Edges_.reserve(statements + 1);
+    Graph_.BodyEnd = Add(&body, TNodeRole::BodyEnd);
+    return Finish(Statement(body, Graph_.BodyEnd, 0));
+}
+
+TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
+{
+    const auto statements = static_cast<std::size_t>(Number(stmt));
+    Graph_.FirstNodes.assign(statements, -1);
+    Graph_.Nodes.reserve(statements);
+    Edges_.reserve(statements);
+    TFlowPart part;
+    part.Stmt = &stmt;
+    part.First = Statement(stmt, TFlowPart::Out, 0);
+    part.Nodes = std::move(Graph_.Nodes);
+    part.Edges = std::move(Edges_);
+    part.Events = std::move(Graph_.Entries);
+    part.Labels = std::move(Labels_);
+    part.Jumps = std::move(Pending_);
+    part.FunctionBodies = std::move(FunctionBodies_);
+    part.LocalFunctions = std::move(Graph_.LocalFunctions);
+    part.Sizes = std::move(Graph_.Sizes);
+    part.FirstNodes = std::move(Graph_.FirstNodes);
+    return part;
+}
+
+// The parts are laid out last first, as a body is built (each statement goes on to the first node
+// of the one after it): the nodes, their ways, the entries and the labels come in the order a
+// build of the whole body gives, which the facts' bounded search depends on.
+TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart* const> parts)
+{
+    if (body.Kind != TStmtKind::Block || parts.size() != body.Children.size())
+        throw std::invalid_argument("flow graph: the parts do not match the body's statements");
+    // The body is statement 0 and its statements' parts are numbered after it in turn.
+    std::vector<int> firstNodes(parts.size()), firstNumbers(parts.size());
+    std::size_t statements = 1, nodes = 1, edges = 0, events = 1, labels = 0, jumps = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const TFlowPart* part = parts[i];
+        firstNumbers[i] = static_cast<int>(statements);
+        statements += part->Sizes.size();
+        nodes += part->Nodes.size();
+        edges += part->Edges.size();
+        events += part->Events.size();
+        labels += part->Labels.size();
+        jumps += part->Jumps.size();
+    }
+    Graph_.Sizes.reserve(statements);
     Graph_.FirstNodes.reserve(statements);
-    const int end = Add(&body, TNodeRole::BodyEnd);
-    Graph_.BodyEnd = end;
-    const int start = Statement(body, end);
+    Graph_.Sizes.push_back(static_cast<int>(statements));
+    Graph_.FirstNodes.push_back(-1);
+    Graph_.Nodes.reserve(nodes);
+    Graph_.Entries.reserve(events + jumps);
+    Edges_.reserve(edges + jumps);
+    Labels_.reserve(labels);
+    Pending_.reserve(jumps);
+    Graph_.BodyEnd = Add(&body, TNodeRole::BodyEnd);
+    // Each part goes on to the first node of the next that has one.
+    int start = Graph_.BodyEnd;
+    for (std::size_t i = parts.size(); i-- > 0;) {
+        const TFlowPart& part = *parts[i];
+        firstNodes[i] = static_cast<int>(Graph_.Nodes.size());
+        Append(part, firstNodes[i], firstNumbers[i], start);
+        start = part.First == TFlowPart::Out ? start : part.First + firstNodes[i];
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        Graph_.Sizes.insert(Graph_.Sizes.end(), parts[i]->Sizes.begin(), parts[i]->Sizes.end());
+        for (const int first : parts[i]->FirstNodes)
+            Graph_.FirstNodes.push_back(first < 0 ? first : first + firstNodes[i]);
+    }
+    return Finish(start);
+}
+
+// The body's statements are in the graph; the run starts at start.
+TFlowGraph TGraphBuilder::Finish(int start)
+{
     Graph_.Entries.push_back({start, Graph_.IsFunction ? TEntryKind::Called : TEntryKind::Start});
     // Local function bodies are jumped over where they are written and run when called.
     for (std::size_t i = 0; i < FunctionBodies_.size(); ++i) {
-        const TStmt& fn = *FunctionBodies_[i];
-        const int fnEnd = Add(fn.Then.get(), TNodeRole::BodyEnd);
-        const int fnStart = Statement(*fn.Then, fnEnd);
-        Functions_.emplace(LowerCase(fn.Name), fnStart);
+        const auto [fn, number] = FunctionBodies_[i];
+        const int fnEnd = Add(fn->Then.get(), TNodeRole::BodyEnd);
+        const int fnStart = Statement(*fn->Then, fnEnd, Inner(*fn, number).Then);
+        Functions_.emplace(LowerCase(fn->Name), fnStart);
         Graph_.Entries.push_back({fnStart, TEntryKind::Called});
     }
     Resolve();
     StoreEdges();
-    std::sort(Graph_.FirstNodes.begin(), Graph_.FirstNodes.end(),
-              [](const auto& a, const auto& b) { return std::less<const TStmt*>()(a.first, b.first); });
     return std::move(Graph_);
+}
+
+// Moves a part's nodes to firstNode on and its statements to firstNumber on; its way out goes to
+// node out.
+void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int firstNumber, int out)
+{
+    const auto node = [&](int n) { return n == TFlowPart::Out ? out : n < 0 ? n : n + firstNode; };
+    for (TFlowNode n : part.Nodes) {
+        n.OnTrue = node(n.OnTrue);
+        n.OnFalse = node(n.OnFalse);
+        Graph_.Nodes.push_back(n);
+    }
+    for (const auto& [from, to] : part.Edges)
+        Edges_.emplace_back(from + firstNode, node(to));
+    for (const TFlowEntry& event : part.Events)
+        Graph_.Entries.push_back({event.Node + firstNode, event.Kind});
+    for (const auto& [name, n] : part.Labels)
+        Labels_.emplace_back(name, n + firstNode);
+    for (TPending jump : part.Jumps) {
+        jump.From += firstNode;
+        Pending_.push_back(std::move(jump));
+    }
+    for (const auto& [fn, number] : part.FunctionBodies)
+        FunctionBodies_.emplace_back(fn, number + firstNumber);
+    Graph_.LocalFunctions.insert(part.LocalFunctions.begin(), part.LocalFunctions.end());
 }
 
 // Lays the edges out node after node, each node's in the order they were linked.
@@ -193,37 +343,40 @@ void TGraphBuilder::StoreEdges()
         Graph_.Nodes[i].Next = std::span<const int>(Graph_.Targets).subspan(start[i], start[i + 1] - start[i]);
 }
 
-int TGraphBuilder::Sequence(const std::vector<std::unique_ptr<TStmt>>& children, int next)
+// The statements are built last to first: each goes on to the first node of the one after it.
+int TGraphBuilder::Sequence(const TStmt& block, int next, int number)
 {
-    for (auto it = children.rbegin(); it != children.rend(); ++it)
-        next = Statement(**it, next);
+    std::vector<int> numbers;
+    numbers.reserve(block.Children.size());
+    ForEachInner(block, number, Graph_.Sizes, [&](const TStmt&, int at) { numbers.push_back(at); });
+    for (std::size_t i = block.Children.size(); i-- > 0;)
+        next = Statement(*block.Children[i], next, numbers[i]);
     return next;
 }
 
-int TGraphBuilder::Statement(const TStmt& s, int next)
+int TGraphBuilder::Statement(const TStmt& s, int next, int number)
 {
-    int first = next;
     switch (s.Kind) {
-    case TStmtKind::Block: first = Sequence(s.Children, next); break;
-    case TStmtKind::Command: first = Command(s, next); break;
-    case TStmtKind::If: first = Conditional(s, next); break;
+    case TStmtKind::Block: return Sequence(s, next, number);
+    case TStmtKind::Command: next = Command(s, next); break;
+    case TStmtKind::If: next = Conditional(s, next, number); break;
     case TStmtKind::While:
     case TStmtKind::Do:
-    case TStmtKind::For: first = Loop(s, next); break;
-    case TStmtKind::Switch: first = Switch(s, next); break;
-    default: first = Plain(s, next); break;
+    case TStmtKind::For: next = Loop(s, next, number); break;
+    case TStmtKind::Switch: next = Switch(s, next, number); break;
+    default: next = Plain(s, next, number); break;
     }
-    Graph_.FirstNodes.emplace_back(&s, first);
-    return first;
+    Graph_.FirstNodes[static_cast<std::size_t>(number)] = next;
+    return next;
 }
 
-int TGraphBuilder::Plain(const TStmt& s, int next)
+int TGraphBuilder::Plain(const TStmt& s, int next, int number)
 {
     const int n = Add(&s, TNodeRole::Plain);
     const TJumpContext* inner = Jumps_.empty() ? nullptr : &Jumps_.back();
     switch (s.Kind) {
     case TStmtKind::Label:
-        Labels_.emplace(LowerCase(s.Name), n);  // a second definition is a load error anyway
+        Labels_.emplace_back(LowerCase(s.Name), n);  // a second definition is a load error anyway
         if (IsEventLabel(s.Name))
             Graph_.Entries.push_back({n, TEntryKind::Event});
         break;
@@ -247,7 +400,7 @@ int TGraphBuilder::Plain(const TStmt& s, int next)
         break;
     case TStmtKind::Function:
         if (s.Then) {
-            FunctionBodies_.push_back(&s);
+            FunctionBodies_.emplace_back(&s, number);
             Graph_.LocalFunctions.insert(LowerCase(s.Name));
         }
         break;
@@ -284,8 +437,10 @@ int TGraphBuilder::Command(const TStmt& s, int next)
 
 void TGraphBuilder::Target(int from, const TStmt& jump, const TExpr* target, bool edge)
 {
-    if (target)
-        Pending_.push_back({from, &jump, target, edge});
+    if (!target)
+        return;
+    const bool named = target->Kind == TExprKind::Identifier && target->Args.empty();
+    Pending_.push_back({from, &jump, target, named ? LowerCase(target->Text) : std::string(), edge});
 }
 
 void TGraphBuilder::Branch(int test, std::optional<bool> truth, int whenTrue, int whenFalse)
@@ -300,21 +455,23 @@ void TGraphBuilder::Branch(int test, std::optional<bool> truth, int whenTrue, in
     }
 }
 
-int TGraphBuilder::Conditional(const TStmt& s, int next)
+int TGraphBuilder::Conditional(const TStmt& s, int next, int number)
 {
     const int n = Add(&s, TNodeRole::Test);
-    const int thenFirst = Statement(*s.Then, next);
-    const int elseFirst = s.Else ? Statement(*s.Else, next) : next;
+    const TInner inner = Inner(s, number);
+    const int thenFirst = Statement(*s.Then, next, inner.Then);
+    const int elseFirst = s.Else ? Statement(*s.Else, next, inner.Else) : next;
     Branch(n, ConstantTruth(s.Cond.get()), thenFirst, elseFirst);
     return n;
 }
 
-int TGraphBuilder::Loop(const TStmt& s, int next)
+int TGraphBuilder::Loop(const TStmt& s, int next, int number)
 {
     const int test = Add(&s, TNodeRole::Test);
-    const int step = s.Kind == TStmtKind::For && s.Step ? Statement(*s.Step, test) : test;
+    const TInner inner = Inner(s, number);
+    const int step = s.Kind == TStmtKind::For && s.Step ? Statement(*s.Step, test, inner.Step) : test;
     Jumps_.push_back({next, step, nullptr, nullptr});
-    const int body = Statement(*s.Then, step);
+    const int body = Statement(*s.Then, step, inner.Then);
     Jumps_.pop_back();
     // A `for` without a condition loops until something inside leaves it.
     const std::optional<bool> truth = s.Kind == TStmtKind::For && !s.Cond ? std::optional<bool>(true)
@@ -323,18 +480,18 @@ int TGraphBuilder::Loop(const TStmt& s, int next)
     if (s.Kind == TStmtKind::Do)
         return body;
     if (s.Kind == TStmtKind::For && s.Init)
-        return Statement(*s.Init, test);
+        return Statement(*s.Init, test, inner.Init);
     return test;
 }
 
-int TGraphBuilder::Switch(const TStmt& s, int next)
+int TGraphBuilder::Switch(const TStmt& s, int next, int number)
 {
     const int n = Add(&s, TNodeRole::Test);
     std::vector<int> cases;
     bool hasDefault = false;
     const int outerContinue = Jumps_.empty() ? -1 : Jumps_.back().Continue;
     Jumps_.push_back({next, outerContinue, &cases, &hasDefault});
-    Statement(*s.Then, next);
+    Statement(*s.Then, next, Inner(s, number).Then);
     Jumps_.pop_back();
     std::vector<const TStmt*> caseStmts;
     for (const int c : cases) {
@@ -353,13 +510,13 @@ int TGraphBuilder::Switch(const TStmt& s, int next)
 // Labels and functions are known only once the whole body is read: jumps go both ways.
 void TGraphBuilder::Resolve()
 {
+    const TLabelTable labels(Labels_);
     for (const TPending& p : Pending_) {
         std::optional<int> to;
-        if (p.Target->Kind == TExprKind::Identifier && p.Target->Args.empty()) {
-            const std::string name = LowerCase(p.Target->Text);
-            if (auto it = Labels_.find(name); it != Labels_.end())
-                to = it->second;
-            else if (auto fn = Functions_.find(name); fn != Functions_.end() && !p.Edge)
+        if (!p.Label.empty()) {
+            if (const int label = labels.Node(p.Label); label >= 0)
+                to = label;
+            else if (auto fn = Functions_.find(p.Label); fn != Functions_.end() && !p.Edge)
                 to = fn->second;
         }
         if (!to)
@@ -382,16 +539,19 @@ std::optional<std::vector<std::int64_t>> ChoiceValues(const TExpr& value)
     return std::nullopt;
 }
 
+TFlowPart BuildFlowPart(const TStmt& stmt)
+{
+    return TGraphBuilder(false).BuildPart(stmt);
+}
+
+TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart* const> parts)
+{
+    return TGraphBuilder(isFunction).Join(body, parts);
+}
+
 TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction)
 {
     return TGraphBuilder(isFunction).Build(body);
-}
-
-int TFlowGraph::FirstNodeOf(const TStmt& stmt) const
-{
-    const auto it = std::lower_bound(FirstNodes.begin(), FirstNodes.end(), &stmt,
-                                     [](const auto& entry, const TStmt* s) { return std::less<const TStmt*>()(entry.first, s); });
-    return it != FirstNodes.end() && it->first == &stmt ? it->second : -1;
 }
 
 std::vector<bool> ReachableNodes(const TFlowGraph& graph)

@@ -15,6 +15,7 @@
 #include "script/SyntaxTree.h"
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <set>
 #include <span>
@@ -69,19 +70,75 @@ struct TFlowGraph {
     std::vector<TFlowNode> Nodes;
     std::vector<int> Targets;  // every node's Next, node after node (one list, not one per node)
     std::vector<TFlowEntry> Entries;
-    // Where the run enters each statement, sorted by statement (FirstNodeOf looks them up): a
-    // sorted list rather than a map, as it holds every statement of the body.
-    std::vector<std::pair<const TStmt*, int>> FirstNodes;
+    // The body's statements are numbered in the order Walk visits them, the body itself 0, so
+    // that a statement and every statement within it are the numbers [n, n + Sizes[n]): the
+    // checks look a statement up by its number rather than by its address, which would need a
+    // sorted list or a map of tens of thousands of statements built anew each time.
+    std::vector<int> Sizes;
+    // Where the run enters each statement, by number; -1 for a block, which the run enters at its
+    // first statement or, empty, not at all.
+    std::vector<int> FirstNodes;
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case
     bool IsFunction = false;                // a `function script`: its end returns
     int BodyEnd = 0;                        // the closing brace of the whole body
-
-    // The node where the run enters stmt; -1 for a statement not in the graph.
-    int FirstNodeOf(const TStmt& stmt) const;
 };
 
-// Builds the graph of `body` (a Block). `isFunction`: the body of a `function script`.
+// The statements directly within s, in the order Walk visits them: Init, Step, Then, Else and
+// the children.
+template <class TSee>
+void ForEachInner(const TStmt& s, const TSee& see)
+{
+    for (const TStmt* inner : {s.Init.get(), s.Step.get(), s.Then.get(), s.Else.get()})
+        if (inner)
+            see(*inner);
+    for (const auto& child : s.Children)
+        see(*child);
+}
+
+// The same with their numbers (see TFlowGraph::Sizes), s being statement `number`.
+template <class TSee>
+void ForEachInner(const TStmt& s, int number, const std::vector<int>& sizes, const TSee& see)
+{
+    int at = number + 1;
+    ForEachInner(s, [&](const TStmt& inner) {
+        see(inner, at);
+        at += sizes[static_cast<std::size_t>(at)];
+    });
+}
+
+// The graph of one statement of a body, built apart: its nodes and statements numbered from 0 and
+// the way on to the statement after it left open (Out). Labels and jumps are joined over the whole
+// body, so the part depends on its statement alone: a statement the incremental reader did not
+// read again keeps its part, and only the statements it read again are built anew.
+struct TFlowPart {
+    static constexpr int Out = std::numeric_limits<int>::max();
+    struct TJump {
+        int From;
+        const TStmt* Jump;
+        const TExpr* Target;
+        std::string Label;  // the target's name in lower case; empty when it is not a name
+        bool Edge;          // false: callsub, which enters the target and comes back
+    };
+
+    const TStmt* Stmt = nullptr;
+    int First = Out;                // where the run enters the statement
+    std::vector<TFlowNode> Nodes;   // Next left empty: the edges are laid out when joined
+    std::vector<std::pair<int, int>> Edges;  // from, to: in the order they were linked
+    std::vector<TFlowEntry> Events;
+    std::vector<std::pair<std::string, int>> Labels;  // lower case, in the order they were met
+    std::vector<TJump> Jumps;
+    std::vector<std::pair<const TStmt*, int>> FunctionBodies;  // a local function and its number
+    std::set<std::string> LocalFunctions;
+    std::vector<int> Sizes;
+    std::vector<int> FirstNodes;
+};
+
+TFlowPart BuildFlowPart(const TStmt& stmt);
+// The graph of `body` (a Block) from a part for each of its statements, in order.
+// `isFunction`: the body of a `function script`.
+TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart* const> parts);
+// The same graph built at once, for a check from nothing.
 TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction);
 
 // The nodes some way leads to from an entry, whatever the values of the variables.

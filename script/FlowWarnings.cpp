@@ -1,5 +1,7 @@
 #include "script/FlowWarnings.h"
 
+#include "script/KeptFindings.h"
+
 #include <algorithm>
 
 namespace script {
@@ -42,84 +44,96 @@ bool Harmless(const TStmt& s)
 
 class TDeadCode {
 public:
-    TDeadCode(const TFlowGraph& graph, std::vector<TDiagnostic>& out)
-        : Graph_(graph), Reached_(ReachableNodes(graph)), Out_(out)
+    TDeadCode(const TFlowGraph& graph, std::vector<TDiagnostic>& out) : Graph_(graph), Out_(out)
     {
+        // A statement is alive when the run reaches its first node; how many of the statements
+        // numbered below n are tells at once whether any within a statement is.
+        const std::vector<bool> reached = ReachableNodes(graph);
+        AliveBefore_.resize(graph.FirstNodes.size() + 1, 0);
+        for (std::size_t n = 0; n < graph.FirstNodes.size(); ++n) {
+            const int first = graph.FirstNodes[n];
+            AliveBefore_[n + 1] = AliveBefore_[n] + (first >= 0 && reached[static_cast<std::size_t>(first)] ? 1 : 0);
+        }
     }
 
-    void Walk(const TStmt& s)
+    // s is statement `number` of the graph.
+    void Walk(const TStmt& s, int number)
     {
         if (s.Kind == TStmtKind::Block)
-            return Sequence(s.Children);
-        for (const TStmt* inner : {s.Then.get(), s.Else.get()}) {
-            if (inner && inner->Kind == TStmtKind::Block) {
-                Walk(*inner);
-            } else if (inner) {
-                const TStmt* const alone[] = {inner};
-                Sequence(alone);
-            }
-        }
+            return Sequence(s, number);
+        ForEachInner(s, number, Graph_.Sizes, [&](const TStmt& inner, int at) {
+            if (&inner != s.Then.get() && &inner != s.Else.get())
+                return;
+            if (inner.Kind == TStmtKind::Block)
+                Walk(inner, at);
+            else
+                Run(inner, at);
+        });
     }
 
 private:
-    // Dead when no node of the statement is reached: a label inside a block or branch may be
+    // Dead when no statement within it is reached: a label inside a block or branch may be
     // jumped to even when the way into the statement is closed.
-    bool Dead(const TStmt& s) const
+    bool Dead(int number) const
     {
-        if (s.Kind != TStmtKind::Block) {
-            if (const int first = Graph_.FirstNodeOf(s); first >= 0 && Reached_[first])
-                return false;
-        }
-        for (const auto& child : s.Children)
-            if (!Dead(*child))
-                return false;
-        for (const TStmt* inner : {s.Init.get(), s.Step.get(), s.Then.get(), s.Else.get()})
-            if (inner && !Dead(*inner))
-                return false;
-        return true;
+        const auto n = static_cast<std::size_t>(number);
+        return AliveBefore_[n + static_cast<std::size_t>(Graph_.Sizes[n])] == AliveBefore_[n];
     }
 
-    static const TStmt* Get(const TStmt* s) { return s; }
-    static const TStmt* Get(const std::unique_ptr<TStmt>& s) { return s.get(); }
+    // Reports each run of dead statements once, from its first statement to its last.
+    struct TRun {
+        const TStmt* First = nullptr;
+        const TStmt* Last = nullptr;
+        bool Matters = false;
+    };
 
-    // Reports each run of dead statements once, from its first statement to its last. children:
-    // the statements of a block, or a branch's statement alone.
-    template <class TChildren>
-    void Sequence(const TChildren& children)
+    void Flush(TRun& run)
     {
-        const TStmt* first = nullptr;
-        const TStmt* last = nullptr;
-        bool matters = false;
-        auto flush = [&] {
-            if (first && matters)
-                Warn(Out_, {first->Range.Begin, last->Range.End},
-                     "this code never runs: no label, case or way through the lines before it leads here");
-            first = nullptr;
-            matters = false;
-        };
-        for (const auto& item : children) {
-            const TStmt* child = Get(item);
-            // A local function runs when called, wherever it is written.
-            if (child->Kind != TStmtKind::Function && Dead(*child)) {
-                first = first ? first : child;
-                last = child;
-                matters = matters || !Harmless(*child);
-                continue;
-            }
-            flush();
-            Walk(*child);
+        if (run.First && run.Matters)
+            Warn(Out_, {run.First->Range.Begin, run.Last->Range.End},
+                 "this code never runs: no label, case or way through the lines before it leads here");
+        run = {};
+    }
+
+    void Step(TRun& run, const TStmt& child, int number)
+    {
+        // A local function runs when called, wherever it is written.
+        if (child.Kind != TStmtKind::Function && Dead(number)) {
+            run.First = run.First ? run.First : &child;
+            run.Last = &child;
+            run.Matters = run.Matters || !Harmless(child);
+            return;
         }
-        flush();
+        Flush(run);
+        Walk(child, number);
+    }
+
+    // The statements of a block.
+    void Sequence(const TStmt& block, int number)
+    {
+        TRun run;
+        ForEachInner(block, number, Graph_.Sizes, [&](const TStmt& child, int at) { Step(run, child, at); });
+        Flush(run);
+    }
+
+    // A branch's statement alone.
+    void Run(const TStmt& s, int number)
+    {
+        TRun run;
+        Step(run, s, number);
+        Flush(run);
     }
 
     const TFlowGraph& Graph_;
-    const std::vector<bool> Reached_;
+    std::vector<int> AliveBefore_;  // by statement number, and one past the last
     std::vector<TDiagnostic>& Out_;
 };
 
-void CheckBody(const TTopLevel& entry, std::vector<TDiagnostic>& out)
+void CheckBody(const TTopLevel& entry, TKeptFlowParts* kept, std::vector<TDiagnostic>& out)
 {
-    const TFlowGraph graph = BuildFlowGraph(*entry.Body, entry.Kind == TTopKind::Function);
+    const bool isFunction = entry.Kind == TTopKind::Function;
+    const TFlowGraph graph = kept && !kept->Whole() ? JoinFlowParts(*entry.Body, isFunction, kept->Parts(*entry.Body))
+                                                    : BuildFlowGraph(*entry.Body, isFunction);
     const std::vector<TFlowFacts> facts = FlowFactsOnEntry(graph);
     CheckMissingTargets(graph, out);
     CheckDialogLeftOpen(graph, facts, out);
@@ -174,7 +188,7 @@ void CheckEmptyDialog(const TFlowGraph& graph, const std::vector<TFlowFacts>& fa
 
 void CheckUnreachable(const TStmt& body, const TFlowGraph& graph, std::vector<TDiagnostic>& out)
 {
-    TDeadCode(graph, out).Walk(body);
+    TDeadCode(graph, out).Walk(body, 0);
 }
 
 void CheckMenuOptions(const TFlowGraph& graph, std::vector<TDiagnostic>& out)
@@ -224,13 +238,13 @@ void CheckNameLength(const TTopLevel& entry, std::vector<TDiagnostic>& out)
                      " bytes long: the server cuts it to " + std::to_string(MaxNameBytes));
 }
 
-std::vector<TDiagnostic> CheckFlow(const TScriptFile& file)
+std::vector<TDiagnostic> CheckFlow(const TScriptFile& file, TKeptFlowParts* kept)
 {
     std::vector<TDiagnostic> out;
     for (const TTopLevel& entry : file.Entries) {
         CheckNameLength(entry, out);
         if ((entry.Kind == TTopKind::Script || entry.Kind == TTopKind::Function) && entry.Body)
-            CheckBody(entry, out);
+            CheckBody(entry, kept, out);
     }
     std::stable_sort(out.begin(), out.end(), [](const TDiagnostic& a, const TDiagnostic& b) {
         return a.Range.Begin.Offset < b.Range.Begin.Offset;

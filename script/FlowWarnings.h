@@ -11,9 +11,13 @@
 
 namespace script {
 
+class TKeptFlowParts;
+
 // Every warning of the file's NPCs and functions, in file order. Bodies the reader could not
 // read are skipped: their error says enough.
-std::vector<TDiagnostic> CheckFlow(const TScriptFile& file);
+// kept: the graph's parts of a file of one NPC read by a TIncrementalReader whose change it has
+// followed, or null.
+std::vector<TDiagnostic> CheckFlow(const TScriptFile& file, TKeptFlowParts* kept = nullptr);
 
 // The single checks, each over one body's graph and the facts on entry to its nodes. Checks
 // over facts look only at nodes some path reaches (facts not empty).

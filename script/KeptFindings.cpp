@@ -5,19 +5,6 @@
 
 namespace script {
 
-void TStatementFindings::Follow(const TIncrementalReader::TChange& change)
-{
-    if (!change.Partial) {
-        Statements_.clear();
-        return;
-    }
-    if (change.First >= Statements_.size())
-        return;  // nothing kept from there on anyway
-    const auto first = Statements_.begin() + static_cast<std::ptrdiff_t>(change.First);
-    const auto last = Statements_.begin() + static_cast<std::ptrdiff_t>(std::min(change.First + change.Removed, Statements_.size()));
-    Statements_.insert(Statements_.erase(first, last), change.Inserted, TKept{});
-}
-
 bool TStatementFindings::Take(std::size_t index, const TStmt& stmt, std::vector<TDiagnostic>& out) const
 {
     if (index >= Statements_.size() || !Statements_[index].Known)
@@ -44,6 +31,22 @@ void TStatementFindings::Keep(std::size_t index, const TStmt& stmt, std::span<co
     if (index >= Statements_.size())
         Statements_.resize(index + 1);
     Statements_[index] = {true, stmt.Range.Begin, std::vector<TDiagnostic>(found.begin(), found.end())};
+}
+
+std::vector<const TFlowPart*> TKeptFlowParts::Parts(const TStmt& body)
+{
+    Parts_.resize(body.Children.size());
+    std::vector<const TFlowPart*> parts;
+    parts.reserve(Parts_.size());
+    for (std::size_t i = 0; i < Parts_.size(); ++i) {
+        const TStmt& stmt = *body.Children[i];
+        // A part names the statement it was built from: one left at another's place by a faulty
+        // follow is built again rather than joined in.
+        if (!Parts_[i] || Parts_[i]->Stmt != &stmt)
+            Parts_[i] = std::make_unique<TFlowPart>(BuildFlowPart(stmt));
+        parts.push_back(Parts_[i].get());
+    }
+    return parts;
 }
 
 } // namespace script

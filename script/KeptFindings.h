@@ -3,20 +3,51 @@
 // text the incremental reader read in part: a statement it moved but did not read again gives the
 // same findings as before, moved with it, so only the statements read again are checked again.
 
+#include "script/FlowGraph.h"
 #include "script/IncrementalReader.h"
 #include "script/SyntaxTree.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace script {
 
+// Follows the reader's last change in what is kept for each of the body's statements: what was
+// kept for statements it read again gives way to empty places for the statements now there, the
+// rest moves with its statement; a whole read drops everything.
+template <class TKept>
+void FollowChange(std::vector<TKept>& kept, const TIncrementalReader::TChange& change)
+{
+    if (!change.Partial) {
+        kept.clear();
+        return;
+    }
+    if (change.First >= kept.size())
+        return;  // nothing kept from there on anyway
+    // The places of the statements read again are emptied and reused; only the difference in
+    // their number moves the rest, once.
+    const std::size_t removed = std::min(change.Removed, kept.size() - change.First);
+    const std::size_t reused = std::min(removed, change.Inserted);
+    for (std::size_t i = change.First; i < change.First + reused; ++i)
+        kept[i] = TKept{};
+    const auto at = kept.begin() + static_cast<std::ptrdiff_t>(change.First + reused);
+    if (change.Inserted > reused) {
+        std::vector<TKept> fresh(change.Inserted - reused);
+        kept.insert(at, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    } else {
+        kept.erase(at, at + static_cast<std::ptrdiff_t>(removed - reused));
+    }
+}
+
 class TStatementFindings {
 public:
     // Follows the reader's last change: the findings of statements it read again are dropped, the
     // rest move to the statements' new places; a whole read drops everything.
-    void Follow(const TIncrementalReader::TChange& change);
+    void Follow(const TIncrementalReader::TChange& change) { FollowChange(Statements_, change); }
     // Appends the findings kept for the body's statement `index` (now `stmt`), moved to where the
     // statement stands now; false when none are kept.
     bool Take(std::size_t index, const TStmt& stmt, std::vector<TDiagnostic>& out) const;
@@ -47,15 +78,37 @@ private:
     std::vector<TKept> Statements_;
 };
 
+// The flow graph's part of each of the body's statements (see TFlowPart), kept like the findings.
+// After a whole read none is built: a check that is not followed by an edit (the project's check
+// from nothing) then costs no more than without them, and the first edit after it builds them all.
+class TKeptFlowParts {
+public:
+    void Follow(const TIncrementalReader::TChange& change)
+    {
+        Whole_ = !change.Partial;
+        FollowChange(Parts_, change);
+    }
+    // Whether the last read was whole: the graph is then better built at once.
+    bool Whole() const { return Whole_; }
+    // A part for each of body's statements: those kept, the others built and kept.
+    std::vector<const TFlowPart*> Parts(const TStmt& body);
+
+private:
+    bool Whole_ = true;
+    std::vector<std::unique_ptr<TFlowPart>> Parts_;
+};
+
 // One for each check that looks at the body's statements one by one.
 struct TKeptFindings {
     TStatementFindings Load;    // the load-time checks of commands, arguments and statements
     TStatementFindings Values;  // the warnings about values
+    TKeptFlowParts Flow;        // the flow checks' graph
 
     void Follow(const TIncrementalReader::TChange& change)
     {
         Load.Follow(change);
         Values.Follow(change);
+        Flow.Follow(change);
     }
 };
 

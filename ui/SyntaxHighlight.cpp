@@ -1,6 +1,7 @@
 #include "SyntaxHighlight.h"
 
 #include "ScriptHighlighter.h"
+#include "ShownLines.h"
 
 #include "platform/TextEncoding.h"
 
@@ -16,6 +17,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -35,69 +38,37 @@ QString JoinedLines(std::vector<std::string>::const_iterator first, std::vector<
     return encoding.ToQ(text);
 }
 
-// How many lines of the control one script line makes: the control breaks a line at CR LF, at a
-// lone LF and at a lone CR, as it does when the text is set.
-int BlockCount(const std::string& line)
+// All but a common beginning and end of the two versions of a script, within the lines a change
+// is known to be in (all of both, when nothing is known).
+TLineChange ChangedLines(const std::vector<std::string>& old, const std::vector<std::string>& now,
+                         const TLineChange& within)
 {
-    // Nearly every line has no break at all: two library searches tell, instead of a loop over
-    // every byte of the script after each change.
-    if (line.find('\n') == std::string::npos && line.find('\r') == std::string::npos)
-        return 1;
-    int count = 1;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\n' || line[i] == '\r') {
-            ++count;
-            if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
-                ++i;
-        }
-    }
-    return count;
-}
-
-int BlockCount(std::vector<std::string>::const_iterator first, std::vector<std::string>::const_iterator last)
-{
-    int count = 0;
-    for (auto line = first; line != last; ++line)
-        count += BlockCount(*line);
-    return count;
-}
-
-// The lines that differ between two versions of a script: all but a common beginning and end.
-struct TChangedLines {
-    std::size_t First = 0;     // lines before the change, the same in both
-    std::size_t OldCount = 0;  // changed lines of the old version
-    std::size_t NewCount = 0;  // lines that replace them
-};
-
-TChangedLines ChangedLines(const std::vector<std::string>& old, const std::vector<std::string>& now)
-{
-    std::size_t first = 0;
-    while (first < old.size() && first < now.size() && old[first] == now[first])
+    std::size_t first = within.First;
+    const std::size_t oldEnd = within.First + within.OldCount;
+    const std::size_t newEnd = within.First + within.NewCount;
+    while (first < oldEnd && first < newEnd && old[first] == now[first])
         ++first;
     std::size_t last = 0;
-    while (last < old.size() - first && last < now.size() - first &&
-           old[old.size() - 1 - last] == now[now.size() - 1 - last])
+    while (last < oldEnd - first && last < newEnd - first && old[oldEnd - 1 - last] == now[newEnd - 1 - last])
         ++last;
-    return {first, old.size() - first - last, now.size() - first - last};
+    return {first, oldEnd - first - last, newEnd - first - last};
 }
 
-// Two edits far apart (a task dragged up or down the tree: its lines leave one place and arrive at
-// another, and the lines next to either place may change with them) leave a long run of lines in
-// between that is the same, only shifted. When most of the changed part of old is such a run, the
-// lines the control shows halfway are those after only the part before the run was rewritten, so
-// that two small rewrites replace one of everything in between. The run is found from the middle
-// line of old's changed part, looked for in now's nearest to where it was.
-std::optional<std::vector<std::string>> HalfwayAroundACommonRun(const std::vector<std::string>& old,
-                                                                const std::vector<std::string>& now,
-                                                                const TChangedLines& change)
+// The edits that turn old into now, last first (so that each leaves the lines of the next where
+// they were). Two edits far apart (a task dragged up or down the tree: its lines leave one place
+// and arrive at another, and the lines next to either place may change with them) leave a long
+// run of lines in between that is the same, only shifted. When most of the changed part of old is
+// such a run, two small edits around it replace one of everything in between. The run is found
+// from the middle line of old's changed part, looked for in now's nearest to where it was.
+std::vector<TLineEdit> EditsAroundACommonRun(const std::vector<std::string>& old, const std::vector<std::string>& now,
+                                             const TLineChange& change)
 {
     constexpr std::size_t SearchWidth = 4096;  // how far a line may have shifted: a large group moved
+    const TLineEdit whole{change.First, change.OldCount, change.First, change.NewCount};
     if (change.OldCount < 2 || change.NewCount == 0)
-        return std::nullopt;
-    const auto oldMid = old.begin() + static_cast<std::ptrdiff_t>(change.First);
-    const auto newMid = now.begin() + static_cast<std::ptrdiff_t>(change.First);
-    const auto oldLine = [&](std::size_t i) -> const std::string& { return oldMid[static_cast<std::ptrdiff_t>(i)]; };
-    const auto newLine = [&](std::size_t i) -> const std::string& { return newMid[static_cast<std::ptrdiff_t>(i)]; };
+        return {whole};
+    const auto oldLine = [&](std::size_t i) -> const std::string& { return old[change.First + i]; };
+    const auto newLine = [&](std::size_t i) -> const std::string& { return now[change.First + i]; };
     const std::size_t middle = change.OldCount / 2;
     for (std::size_t step = 0; step < 2 * SearchWidth; ++step) {
         // middle, middle - 1, middle + 1, middle - 2, ...
@@ -115,24 +86,23 @@ std::optional<std::vector<std::string>> HalfwayAroundACommonRun(const std::vecto
         // A run at the start of both would leave nothing to do in the first half.
         if (2 * (oldEnd - oldBegin) <= change.OldCount || (oldBegin == 0 && newBegin == 0))
             continue;
-        std::vector<std::string> lines(old.begin(), oldMid);
-        lines.insert(lines.end(), newMid, newMid + static_cast<std::ptrdiff_t>(newBegin));
-        lines.insert(lines.end(), oldMid + static_cast<std::ptrdiff_t>(oldBegin), old.end());
-        return lines;
+        return {{change.First + oldEnd, change.OldCount - oldEnd, change.First + newEnd, change.NewCount - newEnd},
+                {change.First, oldBegin, change.First, newBegin}};
     }
-    return std::nullopt;
+    return {whole};
 }
 
-// Rewrites the control's lines that show old[change.First, + OldCount) with the new ones.
-void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, const std::vector<std::string>& now,
-                  const TChangedLines& change, const TTextEncoding& encoding)
+// Rewrites the control's lines of edit with the new ones.
+void ReplaceLines(QTextDocument* document, const TShownLines& shown, const std::vector<std::string>& now,
+                  const TLineEdit& edit, const TTextEncoding& encoding)
 {
-    const auto oldFirst = old.begin() + static_cast<std::ptrdiff_t>(change.First);
-    const auto newFirst = now.begin() + static_cast<std::ptrdiff_t>(change.First);
-    const int firstBlock = BlockCount(old.begin(), oldFirst);
-    const int oldBlocks = BlockCount(oldFirst, oldFirst + static_cast<std::ptrdiff_t>(change.OldCount));
+    if (edit.OldCount == 0 && edit.NewCount == 0)
+        return;
+    const int firstBlock = shown.BlockOf(edit.OldFirst);
+    const int oldBlocks = shown.BlockOf(edit.OldFirst + edit.OldCount) - firstBlock;
     const int blocksAfter = document->blockCount() - firstBlock - oldBlocks;
-    const QString text = JoinedLines(newFirst, newFirst + static_cast<std::ptrdiff_t>(change.NewCount), encoding);
+    const auto newFirst = now.begin() + static_cast<std::ptrdiff_t>(edit.NewFirst);
+    const QString text = JoinedLines(newFirst, newFirst + static_cast<std::ptrdiff_t>(edit.NewCount), encoding);
     const auto blockStart = [document](int number) { return document->findBlockByNumber(number).position(); };
     const auto blockEnd = [document](int number) {
         const QTextBlock block = document->findBlockByNumber(number);
@@ -141,11 +111,11 @@ void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, 
 
     QTextCursor cursor(document);
     cursor.beginEditBlock();
-    if (change.OldCount > 0 && change.NewCount > 0) {
+    if (edit.OldCount > 0 && edit.NewCount > 0) {
         cursor.setPosition(blockStart(firstBlock));
         cursor.setPosition(blockEnd(firstBlock + oldBlocks - 1), QTextCursor::KeepAnchor);
         cursor.insertText(text);
-    } else if (change.NewCount > 0) {
+    } else if (edit.NewCount > 0) {
         // Inserted lines: after the line before them, so that the line after them stays the
         // block it was (a break typed at a block's start would make that line a new block, to be
         // laid out and coloured again); at the top, before the first line.
@@ -156,7 +126,7 @@ void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, 
             cursor.setPosition(0);
             cursor.insertText(text + QLatin1Char('\n'));
         }
-    } else if (change.OldCount > 0) {
+    } else {
         // Removed lines go with the line break after them, or before them at the end.
         if (blocksAfter > 0) {
             cursor.setPosition(blockStart(firstBlock));
@@ -170,26 +140,26 @@ void ReplaceLines(QTextDocument* document, const std::vector<std::string>& old, 
     cursor.endEditBlock();
 }
 
-// Colours again the lines outside the change that hold a word whose colour has changed (a label
-// whose group has come or gone).
+// Colours again the lines outside the edits (numbered in lines) that hold a word whose colour has
+// changed (a label whose group has come or gone).
 void RecolourLinesWith(TScriptHighlighter* highlighter, const std::vector<std::string>& words,
-                       const std::vector<std::string>& lines, const TChangedLines& change)
+                       const std::vector<std::string>& lines, const TShownLines& shown,
+                       const std::vector<TLineEdit>& edits)
 {
     if (words.empty())
         return;
     std::vector<int> blocks;
-    int block = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const bool rewritten = i >= change.First && i < change.First + change.NewCount;
-        const int count = BlockCount(lines[i]);
+        const bool rewritten = std::any_of(edits.begin(), edits.end(), [i](const TLineEdit& edit) {
+            return i >= edit.NewFirst && i < edit.NewFirst + edit.NewCount;
+        });
         const bool holdsWord = std::any_of(words.begin(), words.end(), [&](const std::string& word) {
             return lines[i].find(word) != std::string::npos;
         });
         if (!rewritten && holdsWord) {
-            for (int k = 0; k < count; ++k)
-                blocks.push_back(block + k);
+            for (int block = shown.BlockOf(i); block < shown.BlockOf(i + 1); ++block)
+                blocks.push_back(block);
         }
-        block += count;
     }
     if (static_cast<int>(blocks.size()) > RecolourLineLimit) {
         highlighter->RecolourAll();
@@ -258,30 +228,42 @@ void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEnco
 
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
                       const std::vector<std::string>& lines, const TTextEncoding& encoding,
-                      const TProjectDocument* document)
+                      const TProjectDocument* document, const std::optional<TLineChange>& changed)
 {
     TScriptHighlighter* highlighter = TScriptHighlighter::Find(control);
+    TShownLines* shown = TShownLines::Of(control);
     // Lines shown in another encoding are all read again: the control never mixes two.
     const bool colouredWhole = highlighter && highlighter->Document() == control->document() &&
                                highlighter->Coloured() && highlighter->Encoding() == encoding;
     if (!colouredWhole || shownLines.empty() || lines.empty() ||
-        BlockCount(shownLines.begin(), shownLines.end()) != control->document()->blockCount()) {
-        SetScriptText(control, JoinedLines(lines.begin(), lines.end(), encoding), encoding, document);
+        !shown->Shows(control->document(), shownLines.size())) {
+        shown->Writing([&] {
+            SetScriptText(control, JoinedLines(lines.begin(), lines.end(), encoding), encoding, document);
+        });
+        shown->Record(control->document(), lines);
         return;
     }
-    const TChangedLines change = ChangedLines(shownLines, lines);
-    if (const auto halfway = HalfwayAroundACommonRun(shownLines, lines, change)) {
-        UpdateScriptText(control, shownLines, *halfway, encoding, document);
-        UpdateScriptText(control, *halfway, lines, encoding, document);
-        return;
-    }
+    const TLineChange within = changed.value_or(TLineChange{0, shownLines.size(), lines.size()});
+    if (within.First + within.OldCount > shownLines.size() || within.First + within.NewCount > lines.size() ||
+        shownLines.size() - within.OldCount != lines.size() - within.NewCount)
+        throw std::logic_error("The lines said to have changed (" + std::to_string(within.OldCount) + " from line " +
+                               std::to_string(within.First + 1) + ") do not fit a script of " +
+                               std::to_string(shownLines.size()) + " lines become " + std::to_string(lines.size()) +
+                               ".");
+    const TLineChange change = ChangedLines(shownLines, lines, within);
+    const std::vector<TLineEdit> edits = EditsAroundACommonRun(shownLines, lines, change);
     // The lines still waiting for their colours get them first, with the words they were
     // meant for: those the recolouring below compares the model's words with.
     highlighter->Finish();
     TWordLookup words = TScriptHighlighter::WordsOf(document);
     const std::vector<std::string> changedWords = words.WordsColouredOtherwise(*highlighter->Coloured());
     highlighter->ColourWith(std::move(words), [&] {
-        ReplaceLines(control->document(), shownLines, lines, change, encoding);
-        RecolourLinesWith(highlighter, changedWords, lines, change);
+        shown->Writing([&] {
+            for (const TLineEdit& edit : edits) {
+                ReplaceLines(control->document(), *shown, lines, edit, encoding);
+                shown->Replace(edit, lines);
+            }
+        });
+        RecolourLinesWith(highlighter, changedWords, lines, *shown, edits);
     });
 }

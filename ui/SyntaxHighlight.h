@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,10 +40,19 @@ void SetTabStops(QWidget* window, QPlainTextEdit* control);
 // at once, the rest after (FinishColouring).
 void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEncoding& encoding,
                    const TProjectDocument* document = nullptr);
+// Lines that differ between two versions of a script: all but a common beginning and end.
+struct TLineChange {
+    std::size_t First = 0;     // lines before the change, the same in both
+    std::size_t OldCount = 0;  // changed lines of the old version
+    std::size_t NewCount = 0;  // lines that replace them
+};
 // The control shows shownLines (joined by line breaks); makes it show lines, coloured, with the
 // same result as SetScriptText. Only the lines that differ are rewritten, and of the others only
 // those holding a word the model now colours otherwise are coloured again; the view keeps its
-// place. After a small change to a large script that is a small part of the work.
+// place. After a small change to a large script that is a small part of the work. Where the
+// caller knows the lines that changed (every line outside changed is the same in both), only
+// those are compared; a range that does not fit the two scripts is refused (std::logic_error).
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
                       const std::vector<std::string>& lines, const TTextEncoding& encoding,
-                      const TProjectDocument* document = nullptr);
+                      const TProjectDocument* document = nullptr,
+                      const std::optional<TLineChange>& changed = std::nullopt);

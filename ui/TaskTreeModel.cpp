@@ -334,8 +334,13 @@ Qt::ItemFlags TTaskTreeModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
-           Qt::ItemIsDropEnabled;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |
+                                Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    // The view lays out all 10,000 rows of a large tree again after any row comes or goes; for a
+    // task that holds no tasks it then skips looking for the row among the open nodes.
+    const TTaskNode* node = NodeOf(index);
+    const bool leaf = node->ChildCount() == 0 && node->Data() && !node->Data()->HoldsTasks();
+    return leaf ? flags | Qt::ItemNeverHasChildren : flags;
 }
 
 QStringList TTaskTreeModel::mimeTypes() const

@@ -293,8 +293,9 @@ TEST_P(ReadAgain, GivesWhatAReadingFromNothingGives)
     readAndCheck(GetParam().Before);
     readAndCheck(GetParam().After);
     EXPECT_EQ(reader.PartialReads(), GetParam().Shortcut ? 1 : 0);
-    // And back again.
+    // And back again, and forth: the statements not read again keep what was built for them.
     readAndCheck(GetParam().Before);
+    readAndCheck(GetParam().After);
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
@@ -310,6 +311,20 @@ INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
             NpcHead + "\tmes \"a\";\r\n\tmes \"b\";\r\n\r\n\tgetitem 501, 0;\r\n\tmes \"b\\qc\" + (1 || \"\");\r\n\tL_A:\r\n\tL_A:\r\n\tgoto L_B;\r\n\tmes 5;\r\n\tclose;\r\n}\r\n", true},
     RereadRow{"FindingTakenAway", NpcHead + "\tmes \"a\";\r\n\tgetitem 501, 0;\r\n\tif (x) mes 1, 2;\r\n\tmes \"c\\q\";\r\n\tclose;\r\n}\r\n",
             NpcHead + "\tmes \"a\";\r\n\tif (x) mes 1, 2;\r\n\tmes \"c\\q\";\r\n\tclose;\r\n}\r\n", true},
+    // The flow checks join the kept statements' graphs with the new ones: labels, jumps and
+    // facts that cross from one to the other.
+    RereadRow{"LabelAKeptGotoFinds", NpcHead + "\tgoto L_B;\r\n\tmes \"a\";\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tgoto L_B;\r\n\tmes \"a\";\r\n\tL_B:\r\n\tclose;\r\n}\r\n", true},
+    RereadRow{"LabelRenamedUnderAKeptMenu", NpcHead + "\tmes \"a\";\r\n\tmenu \"x\",L_X,\"y\",-;\r\n\tclose;\r\n\tL_X:\r\n\tmes \"x\";\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tmenu \"x\",L_X,\"y\",-;\r\n\tclose;\r\n\tL_Y:\r\n\tmes \"x\";\r\n\tclose;\r\n}\r\n", true},
+    RereadRow{"CallsubIntoAChangedStatement", NpcHead + "\tcallsub S_A;\r\n\tclose;\r\n\tS_A: if (x) { mes \"a\"; return; }\r\n\tend;\r\n}\r\n",
+            NpcHead + "\tcallsub S_A;\r\n\tclose;\r\n\tS_A: if (x) { mes \"a\"; next; }\r\n\tend;\r\n}\r\n", true},
+    RereadRow{"DialogLeftOpenAcrossStatements", NpcHead + "\tmes \"a\";\r\n\tif (Zeny > 5) set Zeny, Zeny - 5;\r\n\tnext;\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tif (Zeny > 5) set Zeny, Zeny - 5;\r\n\tnext;\r\n\tmes \"b\";\r\n}\r\n", true},
+    RereadRow{"EndAddedBeforeCode", NpcHead + "\tmes \"a\";\r\n\twhile (1) {\r\n\t\tmes \"b\";\r\n\t\tbreak;\r\n\t}\r\n\tset Zeny, Zeny - 1;\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tend;\r\n\twhile (1) {\r\n\t\tmes \"b\";\r\n\t\tbreak;\r\n\t}\r\n\tset Zeny, Zeny - 1;\r\n\tclose;\r\n}\r\n", true},
+    RereadRow{"EventLabelKeptAfterAnEdit", NpcHead + "\tmes \"a\";\r\n\tclose;\r\nOnInit:\r\n\tmes \"b\";\r\n\tend;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n\tnext;\r\n\tclose;\r\nOnInit:\r\n\tmes \"b\";\r\n\tend;\r\n}\r\n", true},
     RereadRow{"CommentLeftOpen", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n\tend;\r\n}\r\n",
             NpcHead + "\tmes \"a\"; /* open\r\n\tclose;\r\n\tend;\r\n}\r\n", false},
     RereadRow{"SemicolonTakenAway", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tmes \"a\"\r\n\tclose;\r\n}\r\n", false},

@@ -8,6 +8,7 @@
 #include "output/Highlight.h"
 #include "model/ManualTasks.h"
 #include "model/MessageTasks.h"
+#include "ui/Form_Editor.h"
 #include "ui/SyntaxHighlight.h"
 
 #include <QFontInfo>
@@ -308,6 +309,8 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         std::vector<std::string> Before, After;
         bool FirstKept, LastKept;  // the first / last line must still be a block shown before
         int MiddleKept = -1;       // a line of Before that must still be the block it was
+        std::vector<std::string> Then = {};  // shown next, when there is a second update
+        std::optional<TLineChange> Changed = {};  // the lines of Before and After known to differ
     };
     const std::vector<TCase> cases{
         {"empty to lines", {}, {"mes \"a\";", "close;"}, false, false},
@@ -327,6 +330,19 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
          {"/* mes \"a\";", "goto L_1;", "close; */"}, true, true},
         {"a line holding line breaks", {"mes \"a\";", "// x\r\ny", "close;"},
          {"mes \"a\";", "// x\ny\rz", "close;"}, true, true},
+        {"an edit below lines holding line breaks", {"// a\r\nb", "mes 1;", "// c\nd\re", "next;", "close;"},
+         {"// a\r\nb", "mes 1;", "// c\nd\re", "mes 2;", "close;"}, true, true},
+        {"a block moved across a line holding line breaks",
+         {"L_0:", "next;", "mes 1;", "// x\r\ny", "close;", "mes 2;", "// z\rw", "}"},
+         {"L_0:", "mes 2;", "next;", "mes 1;", "// x\r\ny", "close;", "// z\rw", "}"}, true, true},
+        {"lines inserted above a line holding line breaks, then lines changed below them",
+         {"mes 1;", "// a\r\nb", "close;"}, {"mes 1;", "// x\ny", "mes 2;", "mes 3;", "// a\r\nb", "close;"}, true, false,
+         -1, {"mes 1;", "// x\ny", "mes 2;", "mes 4;", "// a\r\nb", "end;"}},
+        {"a line holding line breaks removed, then the last line changed",
+         {"mes 1;", "// x\ny", "mes 2;", "// a\r\nb", "close;"}, {"mes 1;", "mes 2;", "// a\r\nb", "close;"}, true, false,
+         -1, {"mes 1;", "mes 2;", "// a\r\nb", "end;"}},
+        {"one line for two, the changed lines known", {"mes \"a\";", "next;", "close;"},
+         {"mes \"a\";", "set Zeny, 1;", "end;", "close;"}, true, true, -1, {}, TLineChange{1, 1, 2}},
         {"a repeated line removed", {"next;", "close;", "next;"}, {"next;"}, true, true},
         {"a block moved up", {"L_0:", "next;", "mes 1;", "close;", "mes 2;", "}"},
          {"L_0:", "mes 2;", "next;", "mes 1;", "close;", "}"}, true, true},
@@ -347,10 +363,12 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
         shown.document()->lastBlock().setUserData(new TBlockMark);
         if (c.MiddleKept >= 0)
             shown.document()->findBlockByNumber(c.MiddleKept).setUserData(new TBlockMark);
-        UpdateScriptText(&shown, c.Before, c.After, TTextEncoding());
+        UpdateScriptText(&shown, c.Before, c.After, TTextEncoding(), nullptr, c.Changed);
+        if (!c.Then.empty())
+            UpdateScriptText(&shown, c.After, c.Then, TTextEncoding());
 
         QPlainTextEdit fresh;
-        SetScriptText(&fresh, Joined(c.After), TTextEncoding());
+        SetScriptText(&fresh, Joined(c.Then.empty() ? c.After : c.Then), TTextEncoding());
         EXPECT_EQ(shown.toPlainText(), fresh.toPlainText()) << c.Name;
         EXPECT_EQ(ColourRanges(&shown), ColourRanges(&fresh)) << c.Name;
         if (c.FirstKept) {
@@ -365,6 +383,15 @@ TEST_F(EditorFormTest, EveryUpdateShowsWhatAFreshControlWouldAndKeepsTheUnchange
             EXPECT_NE(kept.userData(), nullptr) << c.Name;
         }
     }
+}
+
+TEST_F(EditorFormTest, ChangedLinesThatDoNotFitTheScriptsAreRefused)
+{
+    QPlainTextEdit shown;
+    UpdateScriptText(&shown, {}, {"next;", "close;"}, TTextEncoding());
+    EXPECT_THROW(UpdateScriptText(&shown, {"next;", "close;"}, {"next;", "end;", "close;"}, TTextEncoding(), nullptr,
+                                  TLineChange{1, 1, 1}),
+                 std::logic_error);
 }
 
 // A script longer than a change colours at once, a comment over two lines in its middle.
