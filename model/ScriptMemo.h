@@ -9,6 +9,7 @@
 // task's Revision, which the task list sets when a task joins it and the undo steps move when they
 // change a task in place. Whoever changes a task another way, or replaces the project, calls Forget.
 
+#include "model/LineChange.h"
 #include "model/Records.h"
 #include "model/ScriptWriter.h"
 
@@ -21,20 +22,10 @@
 
 class TCatalogues;
 
-// The lines that differ from the previous write: OldCount lines from First were replaced by
-// NewCount lines. Nothing changed: both counts 0.
-struct TLineChange {
-    std::size_t First = 0;
-    std::size_t OldCount = 0;
-    std::size_t NewCount = 0;
-
-    bool operator==(const TLineChange&) const = default;
-};
-
 class TScriptMemo {
 public:
-    // The script of project now, with the lines that changed since the last write through this
-    // memo (all of them after Forget, or for another project).
+    // The script of project now. Change() then gives the lines that differ from the previous
+    // write through this memo (all of them after Forget, or for another project).
     const TScriptResult& Write(const TProject& project);
     const std::vector<std::string>& Lines() const { return Lines_; }
     const TScriptResult& Result() const { return Result_; }

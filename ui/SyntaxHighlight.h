@@ -7,6 +7,8 @@
 // and the rest as they come into view or in idle time. Code that reads the colours of lines that
 // may not have been shown calls FinishColouring first.
 
+#include "model/LineChange.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -40,12 +42,6 @@ void SetTabStops(QWidget* window, QPlainTextEdit* control);
 // at once, the rest after (FinishColouring).
 void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEncoding& encoding,
                    const TProjectDocument* document = nullptr);
-// Lines that differ between two versions of a script: all but a common beginning and end.
-struct TLineChange {
-    std::size_t First = 0;     // lines before the change, the same in both
-    std::size_t OldCount = 0;  // changed lines of the old version
-    std::size_t NewCount = 0;  // lines that replace them
-};
 // The control shows shownLines (joined by line breaks); makes it show lines, coloured, with the
 // same result as SetScriptText. Only the lines that differ are rewritten, and of the others only
 // those holding a word the model now colours otherwise are coloured again; the view keeps its
