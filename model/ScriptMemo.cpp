@@ -38,6 +38,7 @@ void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t last, st
 
 const TScriptResult& TScriptMemo::Write(const TProject& project)
 {
+    ++Writes_;
     if (Project_ == &project && SameInputs(project) && WriteChange(project))
         return Result_;
     WriteWhole(project);

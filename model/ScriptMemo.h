@@ -30,6 +30,9 @@ public:
     const std::vector<std::string>& Lines() const { return Lines_; }
     const TScriptResult& Result() const { return Result_; }
     const TLineChange& Change() const { return Change_; }
+    // Counts the writes through this memo: Change() is what write Writes() changed from write
+    // Writes() - 1, so a holder of lines can tell whether the change is against the lines it holds.
+    std::uint64_t Writes() const { return Writes_; }
     // The next write writes everything.
     void Forget() { Project_ = nullptr; }
     // How the last write went: the number of nodes it wrote (every node for a whole write).
@@ -81,4 +84,5 @@ private:
     // whether each stood where it stands now.
     std::unordered_map<const TTaskNode*, bool> Above_;
     std::size_t NodesWritten_ = 0;
+    std::uint64_t Writes_ = 0;
 };

@@ -5,6 +5,7 @@
 #include "WindowPlaces.h"
 #include "SyntaxHighlight.h"
 #include "document/Document.h"
+#include "model/ScriptMemo.h"
 
 #include "output/Highlight.h"
 
@@ -83,6 +84,12 @@ QPlainTextEdit* TEditorForm::Editor() const
 
 void TEditorForm::ShowScript(std::vector<std::string> lines)
 {
+    ShownMemo_ = nullptr;
+    ShowLines(std::move(lines));
+}
+
+void TEditorForm::ShowLines(std::vector<std::string> lines)
+{
     {
         TUpdatesSuspended suspended(Editor());
         UpdateScriptText(Editor(), Lines_, lines, Document_.Encoding(), &Document_);
@@ -90,11 +97,33 @@ void TEditorForm::ShowScript(std::vector<std::string> lines)
     Lines_ = std::move(lines);
 }
 
+void TEditorForm::ShowScript(const TScriptMemo& memo)
+{
+    const std::vector<std::string>& lines = memo.Lines();
+    const bool follows = ShownMemo_ == &memo && ShownWrite_ + 1 == memo.Writes();
+    ShownMemo_ = &memo;
+    ShownWrite_ = memo.Writes();
+    if (!follows) {
+        ShowLines(std::vector<std::string>(lines));
+        return;
+    }
+    const TLineChange& changed = memo.Change();
+    {
+        TUpdatesSuspended suspended(Editor());
+        UpdateScriptText(Editor(), Lines_, lines, Document_.Encoding(), &Document_, changed);
+    }
+    // Only the changed lines are copied: the rest are the same already.
+    const auto first = static_cast<std::ptrdiff_t>(changed.First);
+    const auto from = lines.begin() + first;
+    Lines_.erase(Lines_.begin() + first, Lines_.begin() + first + static_cast<std::ptrdiff_t>(changed.OldCount));
+    Lines_.insert(Lines_.begin() + first, from, from + static_cast<std::ptrdiff_t>(changed.NewCount));
+}
+
 void TEditorForm::ShowScriptAgain()
 {
     std::vector<std::string> lines = std::move(Lines_);
     Lines_.clear();
-    ShowScript(std::move(lines));
+    ShowLines(std::move(lines));
 }
 
 void TEditorForm::ShowPlayingLine(int line)

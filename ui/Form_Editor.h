@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ namespace Ui {
 class TEditorForm;
 }
 class TProjectDocument;
+class TScriptMemo;
 class QPlainTextEdit;
 
 class TEditorForm : public QWidget {
@@ -26,6 +28,9 @@ public:
     void Place(QObject* owner);
     // Replaces the whole text with lines and colours it, repainting once.
     void ShowScript(std::vector<std::string> lines);
+    // The lines of memo's last write; when this window shows those of its write before, only the
+    // lines that write changed are compared and copied.
+    void ShowScript(const TScriptMemo& memo);
     // Shows every line again from its bytes: after the script text encoding changed, lines whose
     // bytes did not change must be read anew too, or the window mixes two encodings.
     void ShowScriptAgain();
@@ -44,10 +49,15 @@ protected:
 
 private:
     void FormCreate();
+    void ShowLines(std::vector<std::string> lines);
 
     TProjectDocument& Document_;
     std::unique_ptr<Ui::TEditorForm> Ui_;
+
     std::vector<std::string> Lines_;
+    // The memo whose write Lines_ are, and that write's number; nullptr: lines from elsewhere.
+    const TScriptMemo* ShownMemo_ = nullptr;
+    std::uint64_t ShownWrite_ = 0;
     int PlayingLine_ = 0;
     bool Closed_ = false;
 };

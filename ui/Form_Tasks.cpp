@@ -256,7 +256,7 @@ TScriptResult TTaskForm::ShowOutput()
     ScriptMemo_.Forget();
     const TScriptResult& result = ScriptMemo_.Write(Document_.Project());
     ShowMarks(ScriptMemo_.Lines(), result);
-    Output_->ShowScript(ScriptMemo_.Lines());
+    Output_->ShowScript(ScriptMemo_);
     BringToFront(Output_);
     return result;
 }
@@ -300,7 +300,7 @@ void TTaskForm::ProjectChanged(const TProjectChange& change)
     if (change.Has(CP_Groups | CP_NPC | CP_Header | CP_Replaced))
         TasksList()->viewport()->update();
     if (Output_)
-        Output_->ShowScript(ScriptMemo_.Lines());
+        Output_->ShowScript(ScriptMemo_);
 }
 
 void TTaskForm::ShowChangedOutput()

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -243,13 +242,13 @@ void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& s
         shown->Record(control->document(), lines);
         return;
     }
-    const TLineChange within = changed.value_or(TLineChange{0, shownLines.size(), lines.size()});
+    // A range that does not fit the two scripts cannot be what changed between them: rather than
+    // trust it, every line is compared.
+    const TLineChange whole{0, shownLines.size(), lines.size()};
+    TLineChange within = changed.value_or(whole);
     if (within.First + within.OldCount > shownLines.size() || within.First + within.NewCount > lines.size() ||
         shownLines.size() - within.OldCount != lines.size() - within.NewCount)
-        throw std::logic_error("The lines said to have changed (" + std::to_string(within.OldCount) + " from line " +
-                               std::to_string(within.First + 1) + ") do not fit a script of " +
-                               std::to_string(shownLines.size()) + " lines become " + std::to_string(lines.size()) +
-                               ".");
+        within = whole;
     const TLineChange change = ChangedLines(shownLines, lines, within);
     const std::vector<TLineEdit> edits = EditsAroundACommonRun(shownLines, lines, change);
     // The lines still waiting for their colours get them first, with the words they were

@@ -47,7 +47,7 @@ void SetScriptText(QPlainTextEdit* control, const QString& text, const TTextEnco
 // those holding a word the model now colours otherwise are coloured again; the view keeps its
 // place. After a small change to a large script that is a small part of the work. Where the
 // caller knows the lines that changed (every line outside changed is the same in both), only
-// those are compared; a range that does not fit the two scripts is refused (std::logic_error).
+// those are compared; a range that does not fit the two scripts is ignored and every line compared.
 void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& shownLines,
                       const std::vector<std::string>& lines, const TTextEncoding& encoding,
                       const TProjectDocument* document = nullptr,
