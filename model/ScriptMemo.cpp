@@ -39,33 +39,33 @@ void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t last, st
 const TScriptResult& TScriptMemo::Write(const TProject& project)
 {
     ++Writes_;
-    if (Project_ == &project && SameInputs(project) && WriteChange(project))
+    const std::size_t oldCount = Lines_.size();
+    if (Project_ == &project && SameFrame(project) && WriteChange(project))
         return Result_;
-    WriteWhole(project);
+    WriteWhole(project, oldCount);
     return Result_;
 }
 
-TScriptMemo::TInputs TScriptMemo::InputsOf(const TProject& project)
+std::vector<TScriptMemo::TGroupInput> TScriptMemo::GroupsOf(const TProject& project)
 {
-    TInputs inputs;
-    inputs.Catalogues = &project.Catalogues();
-    inputs.NPC = project.NPCInfo;
-    inputs.Header = project.HeaderInfo;
-    inputs.Kept = !project.Kept.Empty();
+    std::vector<TGroupInput> groups;
     const TTaskList& tasks = project.TaskList;
     for (int i = 0; i < tasks.TaskCount(); ++i)
         if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group) {
             const auto& group = static_cast<const TGroupTask&>(*task);
-            inputs.Groups.emplace_back(&group, group.GroupNumber, group.LabelName, group.NoLabel, group.Caption);
+            groups.push_back({&group, group.GroupNumber, group.LabelName, group.NoLabel, group.Caption, group.Revision});
         }
-    return inputs;
+    return groups;
 }
 
-bool TScriptMemo::SameInputs(const TProject& project) const
+bool TScriptMemo::SameFrame(const TProject& project) const
 {
-    if (&project.Catalogues() != Inputs_.Catalogues || project.NPCInfo != Inputs_.NPC ||
-        project.HeaderInfo != Inputs_.Header || !project.Kept.Empty())
-        return false;
+    return &project.Catalogues() == Inputs_.Catalogues && project.NPCInfo == Inputs_.NPC &&
+           project.HeaderInfo == Inputs_.Header && project.Kept.Empty();
+}
+
+bool TScriptMemo::SameGroups(const TProject& project) const
+{
     const TTaskList& tasks = project.TaskList;
     auto next = Inputs_.Groups.begin();
     for (int i = 0; i < tasks.TaskCount(); ++i) {
@@ -75,30 +75,87 @@ bool TScriptMemo::SameInputs(const TProject& project) const
         const auto& group = static_cast<const TGroupTask&>(*task);
         if (next == Inputs_.Groups.end())
             return false;
-        const auto& [pointer, number, label, noLabel, caption] = *next++;
-        if (pointer != &group || number != group.GroupNumber || label != group.LabelName || noLabel != group.NoLabel ||
-            caption != group.Caption)
+        const TGroupInput& then = *next++;
+        if (then.Group != &group || then.Number != group.GroupNumber || then.Label != group.LabelName ||
+            then.NoLabel != group.NoLabel || then.Caption != group.Caption || then.Revision != group.Revision)
             return false;
     }
     return next == Inputs_.Groups.end();
 }
 
-void TScriptMemo::WriteWhole(const TProject& project)
+bool TScriptMemo::RelabelledNumbers(const std::vector<TGroupInput>& now, std::vector<std::int32_t>& numbers) const
 {
-    const std::size_t oldCount = Lines_.size();
+    std::unordered_map<const TGroupTask*, const TGroupInput*> before;
+    std::unordered_set<std::int32_t> seen;
+    for (const TGroupInput& then : Inputs_.Groups) {
+        before.emplace(then.Group, &then);
+        // Two groups of one number: the map keeps the first, whichever that is.
+        if (!seen.insert(then.Number).second)
+            return false;
+    }
+    seen.clear();
+    std::vector<const TGroupTask*> kept;
+    for (const TGroupInput& group : now) {
+        if (!seen.insert(group.Number).second)
+            return false;
+        const auto found = before.find(group.Group);
+        if (found == before.end()) {
+            numbers.push_back(group.Number);
+            continue;
+        }
+        const TGroupInput& then = *found->second;
+        // A new number moves its exit label and every jump to that exit; a change its revision
+        // does not show leaves its own node's lines behind.
+        const bool changed = then.Label != group.Label || then.NoLabel != group.NoLabel || then.Caption != group.Caption;
+        if (then.Number != group.Number || (changed && then.Revision == group.Revision))
+            return false;
+        if (then.Label != group.Label || then.NoLabel != group.NoLabel)
+            numbers.push_back(group.Number);
+        kept.push_back(group.Group);
+        before.erase(found);
+    }
+    for (const auto& [pointer, then] : before)
+        numbers.push_back(then->Number);
+    // The tail finishes the exits owed in the task list's order.
+    auto next = kept.begin();
+    for (const TGroupInput& then : Inputs_.Groups)
+        if (next != kept.end() && then.Group == *next)
+            ++next;
+    return next == kept.end();
+}
+
+void TScriptMemo::WriteWhole(const TProject& project, std::size_t oldCount)
+{
     TScriptWriter writer(project, Lines_);
     writer.Runs_ = &Runs_;
     Result_ = writer.Write();
     FrameProblems_ = std::move(writer.FrameProblems_);
+    LabelProblems_ = writer.LabelProblems_;
     Groups_ = std::move(writer.OwnGroups_);
     Change_ = {0, oldCount, Lines_.size()};
     NodesWritten_ = Runs_.size();
-    Inputs_ = InputsOf(project);
+    Inputs_.Catalogues = &project.Catalogues();
+    Inputs_.NPC = project.NPCInfo;
+    Inputs_.Header = project.HeaderInfo;
+    Inputs_.Kept = !project.Kept.Empty();
+    Inputs_.Groups = GroupsOf(project);
     // Kept source puts the author's lines in place of the written ones, so the runs' lines are
     // not the script's: such a project is written whole every time.
     const auto& stretches = writer.Stretches();
     const bool kept = Inputs_.Kept || std::any_of(stretches.begin(), stretches.end(), [](const auto& s) { return s.Kept; });
     Project_ = kept ? nullptr : &project;
+}
+
+void TScriptMemo::TakeGroups(const TProject& project)
+{
+    std::vector<std::string> none;
+    TScriptWriter writer(project, none);
+    writer.Prepare();
+    Groups_ = std::move(writer.OwnGroups_);
+    std::vector<std::string> problems = std::move(writer.Result_.Problems);
+    problems.insert(problems.end(), FrameProblems_.begin() + static_cast<std::ptrdiff_t>(LabelProblems_), FrameProblems_.end());
+    FrameProblems_ = std::move(problems);
+    LabelProblems_ = writer.LabelProblems_;
 }
 
 void TScriptMemo::ListNodes(const TProject& project)
@@ -134,6 +191,14 @@ bool TScriptMemo::Same(std::size_t place, std::size_t run) const
 
 bool TScriptMemo::WriteChange(const TProject& project)
 {
+    std::vector<std::int32_t> relabelled;
+    const bool sameGroups = SameGroups(project);
+    std::vector<TGroupInput> groups;
+    if (!sameGroups) {
+        groups = GroupsOf(project);
+        if (!RelabelledNumbers(groups, relabelled))
+            return false;
+    }
     ListNodes(project);
     const std::size_t nodes = Places_.size();
     const std::size_t runs = Runs_.size();
@@ -141,25 +206,83 @@ bool TScriptMemo::WriteChange(const TProject& project)
     std::size_t same = 0;
     while (same < both && Same(same, same))
         ++same;
-    if (same == nodes && same == runs) {
-        Change_ = {};
-        NodesWritten_ = 0;
-        return true;
-    }
     std::size_t sameAfter = 0;
-    while (sameAfter < both - same && Same(nodes - 1 - sameAfter, runs - 1 - sameAfter))
-        ++sameAfter;
-    // The node before the first difference writes closing lines that depend on what follows it,
-    // and a node inside a block reads its neighbours: writing starts at a node outside blocks.
-    if (same == 0)
+    if (same < nodes || same < runs)
+        while (sameAfter < both - same && Same(nodes - 1 - sameAfter, runs - 1 - sameAfter))
+            ++sameAfter;
+    // The node before the first difference writes closing lines that depend on what follows it.
+    if (same == 0 && (nodes > 0 || runs > 0))
         return false;
-    std::size_t start = same - 1;
-    while (!OnlyGroupsAbove(*Places_[start].Node)) {
-        if (start == 0)
-            return false;
-        --start;
+    std::vector<TReach> reaches;
+    if (!Reaches(same, nodes - sameAfter, relabelled, reaches))
+        return false;
+    if (!sameGroups) {
+        TakeGroups(project);
+        Inputs_.Groups = std::move(groups);
     }
-    return Rewrite(project, start, nodes - sameAfter);
+    TreeFirst_ = same;
+    TreeEnd_ = nodes - sameAfter;
+    // The reaches' changes as one: from the first changed line to the end of the last.
+    NodesWritten_ = 0;
+    bool any = false;
+    std::size_t firstLine = 0;
+    std::size_t endLine = 0;
+    std::ptrdiff_t grown = 0;
+    for (auto reach = reaches.cbegin(); reach != reaches.cend();) {
+        TLineChange change;
+        if (!Rewrite(project, reach, reaches.cend(), change))
+            return false;
+        if (change.OldCount == 0 && change.NewCount == 0)
+            continue;
+        firstLine = any ? firstLine : change.First;
+        any = true;
+        grown += static_cast<std::ptrdiff_t>(change.NewCount) - static_cast<std::ptrdiff_t>(change.OldCount);
+        endLine = change.First + change.NewCount;
+    }
+    Change_ = any ? TLineChange{firstLine, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(endLine) - grown) - firstLine,
+                                endLine - firstLine}
+                  : TLineChange{};
+    if (!reaches.empty() || !sameGroups)
+        CollectProblems();
+    return true;
+}
+
+bool TScriptMemo::Reaches(std::size_t first, std::size_t until, const std::vector<std::int32_t>& relabelled,
+                          std::vector<TReach>& reaches) const
+{
+    // A node inside a block reads its neighbours: writing starts at a node outside blocks.
+    const auto outside = [this](std::size_t place) {
+        while (!OnlyGroupsAbove(*Places_[place].Node)) {
+            if (place == 0)
+                return NoParent;
+            --place;
+        }
+        return place;
+    };
+    const std::size_t nodes = Places_.size();
+    const std::size_t runs = Runs_.size();
+    const bool treeChanged = first < nodes || first < runs;
+    const auto add = [&reaches](std::size_t start, std::size_t until) { reaches.push_back({start, until}); };
+    for (std::size_t run = 0; run < runs; ++run) {
+        if (treeChanged && run == first)
+            add(outside(first - 1), until);
+        const auto& report = Runs_[run].Report;
+        if (!report || std::none_of(report->Asked.begin(), report->Asked.end(), [&](std::int32_t n) {
+                return std::find(relabelled.begin(), relabelled.end(), n) != relabelled.end();
+            }))
+            continue;
+        // The runs in the tree's changed stretch are written again anyway.
+        if (run < first)
+            add(outside(run), run + 1);
+        else if (run >= runs - (nodes - until))
+            add(outside(run + nodes - runs), run + nodes - runs + 1);
+    }
+    if (treeChanged && first == runs)
+        add(outside(first - 1), until);
+    if (std::any_of(reaches.begin(), reaches.end(), [](const TReach& r) { return r.Start == NoParent; }))
+        return false;
+    std::sort(reaches.begin(), reaches.end(), [](const TReach& a, const TReach& b) { return a.Start < b.Start; });
+    return true;
 }
 
 bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run)
@@ -192,10 +315,15 @@ bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_
     return true;
 }
 
-bool TScriptMemo::Rewrite(const TProject& project, std::size_t start, std::size_t suffix)
+bool TScriptMemo::Rewrite(const TProject& project, std::vector<TReach>::const_iterator& reach,
+                          std::vector<TReach>::const_iterator end, TLineChange& change)
 {
     const std::size_t nodes = Places_.size();
-    const std::size_t runs = Runs_.size();
+    // Before the tree's changed stretch a place is its run's index; after it, shifted by what the
+    // stretch added, until the stretch is spliced in.
+    const auto runOf = [&](std::size_t place) { return place < TreeFirst_ ? place : place + Runs_.size() - nodes; };
+    const std::size_t start = reach->Start;
+    std::size_t until = 0;
     std::vector<std::string> lines;
     TScriptWriter writer(project, lines);
     writer.Prepare(&Groups_);
@@ -205,22 +333,25 @@ bool TScriptMemo::Rewrite(const TProject& project, std::size_t start, std::size_
     Above_.clear();
     std::size_t place = start;
     for (; place < nodes; ++place) {
-        if (place >= suffix && MayResume(writer, start, place, place + runs - nodes))
+        for (; reach != end && reach->Start <= place; ++reach)
+            until = std::max(until, reach->Until);
+        const bool outsideTree = place < TreeFirst_ || place >= TreeEnd_;
+        if (place >= until && outsideTree && Same(place, runOf(place)) && MayResume(writer, start, place, runOf(place)))
             break;
         writer.WriteNode(*Places_[place].Node, place + 1 < nodes ? Places_[place + 1].Node : nullptr);
     }
+    reach = std::find_if(reach, end, [place](const TReach& r) { return r.Start > place; });
     if (place == nodes)
         writer.WriteTail();
     const auto& stretches = writer.Stretches();
     if (std::any_of(stretches.begin(), stretches.end(), [](const auto& s) { return s.Kept; }))
         return false;
-    NodesWritten_ = written.size();
-    Splice(start, place == nodes ? runs : place + runs - nodes, writer, written);
-    CollectProblems();
+    NodesWritten_ += written.size();
+    change = Splice(start, place == nodes ? Runs_.size() : runOf(place), writer, written);
     return true;
 }
 
-void TScriptMemo::Splice(std::size_t start, std::size_t end, TScriptWriter& writer, std::vector<TNodeRun>& runs)
+TLineChange TScriptMemo::Splice(std::size_t start, std::size_t end, TScriptWriter& writer, std::vector<TNodeRun>& runs)
 {
     std::vector<std::string>& lines = writer.Lines_;
     std::vector<const TTask*>& tasks = writer.Result_.LineTasks;
@@ -238,7 +369,6 @@ void TScriptMemo::Splice(std::size_t start, std::size_t end, TScriptWriter& writ
     std::size_t tail = 0;
     while (tail < oldCount - head && tail < newCount - head && sameLine(last - 1 - tail, newCount - 1 - tail))
         ++tail;
-    Change_ = {first + head, oldCount - head - tail, newCount - head - tail};
 
     for (TNodeRun& run : runs)
         run.First += first;
@@ -247,6 +377,7 @@ void TScriptMemo::Splice(std::size_t start, std::size_t end, TScriptWriter& writ
     ReplaceRange(Lines_, first, last, lines);
     ReplaceRange(oldTasks, first, last, tasks);
     ReplaceRange(Runs_, start, end, runs);
+    return {first + head, oldCount - head - tail, newCount - head - tail};
 }
 
 void TScriptMemo::CollectProblems()

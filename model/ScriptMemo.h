@@ -1,8 +1,8 @@
 #pragma once
 // A project's script kept between changes: after a change only the nodes of the tree the change
 // reached are written again, and their lines take the place of the old ones. Exact or not at all:
-// whatever it cannot tell unchanged (the NPC or header records, the catalogues, a group's label,
-// kept source of an imported NPC) makes it write the whole script, as GenerateScript does, and
+// whatever it cannot tell unchanged (the NPC or header records, the catalogues, a group
+// renumbered, kept source of an imported NPC) makes it write the whole script, as GenerateScript does, and
 // the lines and their tasks are always those a whole write gives.
 //
 // What changed is found from the tree alone: nodes, their tasks, places and levels, and each
@@ -39,35 +39,69 @@ public:
     std::size_t NodesWritten() const { return NodesWritten_; }
 
 private:
-    // What the script reads outside the tree's nodes; any difference means a whole write.
+    // What the script reads of a group outside its own node: a jump writes its label (or "L" and
+    // its number, or nothing but a problem when it has none), the problem of such a jump quotes
+    // its caption, and the tail finishes the exits still owed in the task list's order.
+    struct TGroupInput {
+        const TGroupTask* Group;
+        std::int32_t Number;
+        std::string Label;
+        bool NoLabel;
+        std::string Caption;
+        std::uint64_t Revision;
+    };
+    // What the script reads outside the tree's nodes; any difference but the groups' means a
+    // whole write.
     struct TInputs {
         const TCatalogues* Catalogues = nullptr;
         TNPC NPC;
         TNPCHeader Header;
         bool Kept = false;
-        // Every group in the task list's order: its number, label name, no-label flag and caption.
-        std::vector<std::tuple<const TGroupTask*, std::int32_t, std::string, bool, std::string>> Groups;
+        std::vector<TGroupInput> Groups;  // in the task list's order
     };
     struct TPlace {
         const TTaskNode* Node;
         int Level;
         std::size_t Parent;  // the parent's place; NoParent for a top-level node
     };
+    // Where writing must begin (a node outside blocks) and the first node after which the old
+    // runs may take over again.
+    struct TReach {
+        std::size_t Start;
+        std::size_t Until;
+    };
     static constexpr std::size_t NoParent = static_cast<std::size_t>(-1);
 
-    static TInputs InputsOf(const TProject& project);
-    // The project's inputs are those of the last write (compared in place: this runs every write).
-    bool SameInputs(const TProject& project) const;
-    void WriteWhole(const TProject& project);
+    static std::vector<TGroupInput> GroupsOf(const TProject& project);
+    // The project's inputs outside the groups are those of the last write.
+    bool SameFrame(const TProject& project) const;
+    // The groups are those of the last write, at the same revisions (compared in place: this
+    // runs every write).
+    bool SameGroups(const TProject& project) const;
+    // The numbers whose label a jump now writes differently; false when the change of the groups
+    // reaches further than the jumps (a group renumbered, reordered or changed in place unseen).
+    bool RelabelledNumbers(const std::vector<TGroupInput>& now, std::vector<std::int32_t>& numbers) const;
+    void WriteWhole(const TProject& project, std::size_t oldCount);
     // False: the change could not be written in place.
     bool WriteChange(const TProject& project);
     void ListNodes(const TProject& project);
     bool Same(std::size_t place, std::size_t run) const;
-    // Writes from the node at start until the old runs can take over; false when kept source met.
-    bool Rewrite(const TProject& project, std::size_t start, std::size_t suffix);
+    // The places where writing must begin again, in order: the tree's changed stretch from first
+    // to until and the nodes whose runs asked the label of a number in relabelled.
+    // False when one has no node outside blocks before it.
+    bool Reaches(std::size_t first, std::size_t until, const std::vector<std::int32_t>& relabelled,
+                 std::vector<TReach>& reaches) const;
+    // Writes from reach's start until the old runs can take over (taking in the reaches after it
+    // that begin before) and splices, moving reach past them; false when kept source met.
+    bool Rewrite(const TProject& project, std::vector<TReach>::const_iterator& reach,
+                 std::vector<TReach>::const_iterator end, TLineChange& change);
     bool MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run);
-    // The old runs from start up to end (and their lines) give way to the ones just written.
-    void Splice(std::size_t start, std::size_t end, TScriptWriter& writer, std::vector<TNodeRun>& runs);
+    // The old runs from start up to end (and their lines) give way to the ones just written; the
+    // lines that changed.
+    TLineChange Splice(std::size_t start, std::size_t end, TScriptWriter& writer, std::vector<TNodeRun>& runs);
+    // The groups by number, and the frame's problems with those of their labels, as a whole write
+    // of project finds them.
+    void TakeGroups(const TProject& project);
     void CollectProblems();
 
     const TProject* Project_ = nullptr;
@@ -77,12 +111,16 @@ private:
     TLineChange Change_;
     std::vector<TNodeRun> Runs_;
     std::vector<std::string> FrameProblems_;
-    TGroupMap Groups_;            // as the last whole write found them
+    TGroupMap Groups_;            // as the last write found them
+    std::size_t LabelProblems_ = 0;  // the first of FrameProblems_ are the labels' check's
     std::vector<TPlace> Places_;  // the tree's nodes in pre-order, rebuilt each write
     std::vector<std::pair<std::size_t, int>> Path_;  // ListNodes' way down: a place, its next child
     // Rewrite's nodes written again that stand above a node where the old runs may take over:
     // whether each stood where it stands now.
     std::unordered_map<const TTaskNode*, bool> Above_;
+    // The tree's changed stretch of this write: its first place, and the first after it.
+    std::size_t TreeFirst_ = 0;
+    std::size_t TreeEnd_ = 0;
     std::size_t NodesWritten_ = 0;
     std::uint64_t Writes_ = 0;
 };

@@ -42,6 +42,8 @@ void TScriptWriter::AddTaskLine(const TTask& task, std::initializer_list<std::st
 
 std::string TScriptWriter::LabelOf(std::int32_t number) const
 {
+    if (InRun_)
+        Runs_->back().Reported().Asked.push_back(number);
     const auto found = Groups_->find(number);
     if (found == Groups_->end())
         return "L" + std::to_string(number);
@@ -333,6 +335,7 @@ void TScriptWriter::Prepare(const TGroupMap* groups)
             OwnGroups_.emplace(group->GroupNumber, group);
         }
     CheckLabels();
+    LabelProblems_ = Result_.Problems.size();
 }
 
 void TScriptWriter::WriteTail()

@@ -46,11 +46,14 @@ struct TNodeRun {
     // The groups owing their exit label, in address order (none: null); shared by the runs
     // between two changes of them, as a large NPC owes many for long stretches.
     std::shared_ptr<const std::vector<const TGroupTask*>> Exits;
-    // Every problem the node reported (also one reported before), and every group without a
-    // label it jumped to, in the order met; null for a node that reported none, as most do.
+    // Every problem the node reported (also one reported before), every group without a label
+    // it jumped to, in the order met, and the group numbers whose label it wrote (its lines
+    // change when such a group comes, goes or is relabelled); null for a node that did none of
+    // these, as most do.
     struct TReport {
         std::vector<std::string> Problems;
         std::vector<const TGroupTask*> Unlabelled;
+        std::vector<std::int32_t> Asked;
     };
     std::unique_ptr<TReport> Report;
 
@@ -151,6 +154,8 @@ private:
     bool ExitsStale_ = true;
     TGroupMap OwnGroups_;
     const TGroupMap* Groups_ = &OwnGroups_;
+    // How many problems the check of the labels found (the first of the run's).
+    std::size_t LabelProblems_ = 0;
     // Along the path to the node being written: how many parts (IsPart) stand above each level.
     std::vector<int> PartsAbove_;
     // Tasks holding tasks, other than groups, whose closing lines are still to come.

@@ -248,6 +248,18 @@ void BuildRehomed()
     AddTask(outer->Node, std::move(leave));
 }
 
+void BuildWithLabelledShop()
+{
+    BuildEveryKindProject();
+    static_cast<TGroupTask*>(GroupNode(0)->Data())->LabelName = "Shop";
+}
+
+void BuildWithUnlabelledShop()
+{
+    BuildEveryKindProject();
+    static_cast<TGroupTask*>(GroupNode(0)->Data())->NoLabel = true;
+}
+
 TEST_P(ScriptMemoEditTable, TheMemosScriptIsAWholeWritesAfterTheChangeAndItsUndo)
 {
     GetParam().Build();
@@ -266,6 +278,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TMemoEditCase{"GroupLabelled", [] { BuildGeneratedProject(200); },
                       [] { EditContent<TGroupTask>(GroupNode(2)->Data(), [](TGroupTask& g) { g.LabelName = "Shop"; }); }},
+        // The condition and the menu at the top of Start jump to the first group.
+        TMemoEditCase{"LabelledGroupJumpedToDeleted", BuildWithLabelledShop, [] { Document().DeleteNode(GroupNode(0)); }},
+        TMemoEditCase{"UnlabelledGroupJumpedToRenamed", BuildWithUnlabelledShop,
+                      [] { EditContent<TGroupTask>(GroupNode(0)->Data(), [](TGroupTask& g) { g.Rename("Till"); }); }},
+        TMemoEditCase{"GroupJumpedToUnlabelled", BuildWithLabelledShop,
+                      [] { EditContent<TGroupTask>(GroupNode(0)->Data(), [](TGroupTask& g) { g.NoLabel = true; }); }},
         TMemoEditCase{"FirstMessageOfAGroupDeleted", [] { BuildGeneratedProject(200); },
                       [] { Document().DeleteNode(GroupNode(0)->Child(1)); }},  // after a menu
         TMemoEditCase{"BranchAddedAfterTheElse", BuildWithIf,
