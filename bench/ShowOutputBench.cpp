@@ -45,7 +45,7 @@ void BM_ShowOutputWholeText(benchmark::State& state)
     ShowLargeProject();
     for (auto _ : state) {
         state.PauseTiming();
-        TaskWindow()->Output()->ShowScript({});  // nothing shown: the next showing sets the whole text
+        TaskWindow()->Output()->ShowScript(std::vector<std::string>{});  // nothing shown: the next showing sets the whole text
         QCoreApplication::processEvents();
         state.ResumeTiming();
         TaskWindow()->ShowOutput();
@@ -61,7 +61,7 @@ void BM_ShowOutputWholeTextEveryLineColoured(benchmark::State& state)
     ShowLargeProject();
     for (auto _ : state) {
         state.PauseTiming();
-        TaskWindow()->Output()->ShowScript({});
+        TaskWindow()->Output()->ShowScript(std::vector<std::string>{});
         QCoreApplication::processEvents();
         state.ResumeTiming();
         TaskWindow()->ShowOutput();
