@@ -108,23 +108,61 @@ std::vector<int> FirstCodeLines(const TScriptResult& written)
 
 } // namespace
 
-const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vector<std::string>& lines,
-                                                                const TProject& project)
+std::string TScriptCheckMemo::Text(const std::vector<std::string>& lines, const TLineChange* change,
+                                   std::optional<script::TIncrementalReader::TEdit>& edit)
 {
-    const std::string text = JoinScriptLines(lines);
+    const std::string& old = Reader_.Text();
+    // The change is trusted only where it fits both the lines checked last and these.
+    const bool fits = change && Valid_ && !Starts_.empty() && Starts_.back() == old.size() &&
+                      change->First + change->OldCount < Starts_.size() &&
+                      change->First + change->NewCount <= lines.size() &&
+                      lines.size() + change->OldCount == Starts_.size() - 1 + change->NewCount;
+    if (!fits) {
+        Starts_.assign(1, 0);
+        for (const std::string& line : lines)
+            Starts_.push_back(Starts_.back() + line.size() + 2);
+        edit.reset();
+        return JoinScriptLines(lines);
+    }
+    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(change->First);
+    const std::string middle = JoinScriptLines({first, first + static_cast<std::ptrdiff_t>(change->NewCount)});
+    edit = {Starts_[change->First], Starts_[change->First + change->OldCount]};
+    std::string text;
+    text.reserve(old.size() - (edit->OldEnd - edit->Begin) + middle.size());
+    text.append(old, 0, edit->Begin).append(middle).append(old, edit->OldEnd);
+    // The ends of the changed lines take the place of the old ones' ends; the lines after begin
+    // as many bytes later as the change added.
+    std::vector<std::size_t> ends;
+    std::size_t end = edit->Begin;
+    for (auto line = first; line != first + static_cast<std::ptrdiff_t>(change->NewCount); ++line)
+        ends.push_back(end += line->size() + 2);
+    const auto at = Starts_.begin() + static_cast<std::ptrdiff_t>(change->First + 1);
+    const auto after = Starts_.insert(Starts_.erase(at, at + static_cast<std::ptrdiff_t>(change->OldCount)),
+                                      ends.begin(), ends.end()) + static_cast<std::ptrdiff_t>(ends.size());
+    for (auto it = after; it != Starts_.end(); ++it)
+        *it = *it + middle.size() - (edit->OldEnd - edit->Begin);
+    return text;
+}
+
+const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vector<std::string>& lines,
+                                                                const TProject& project, const TLineChange* change)
+{
+    std::optional<script::TIncrementalReader::TEdit> edit;
+    const std::string text = Text(lines, change, edit);
     std::unordered_set<std::string> maps;
     const std::unordered_set<std::string>* known = CatalogueMaps(project.Catalogues(), maps);
     const TServerTarget target = project.HeaderInfo.Target;
     // No catalogue maps (the checker then takes the target's own) is kept as an empty set: a
     // catalogue with maps never gives one.
-    if (Valid_ && target == Reader_.Target() && maps == Maps_ && text == Reader_.Text())
+    const bool same = edit ? edit->Same(Reader_.Text(), text) : text == Reader_.Text();
+    if (Valid_ && target == Reader_.Target() && maps == Maps_ && same)
         return Found_;
     // A check that did not finish (Valid_ false) may have left findings of a text the reader no
     // longer holds.
     if (!Valid_)
         Kept_.Follow({});
     Valid_ = false;
-    const script::TScriptFile& file = Reader_.Read(text, target);
+    const script::TScriptFile& file = Reader_.Read(text, target, edit ? &*edit : nullptr);
     Kept_.Follow(Reader_.LastChange());
     // The project's script runs beside the server's own scripts: their global functions are
     // there, and a function none of them defines is what it is to npc-lint for a file alone, a
@@ -175,7 +213,7 @@ const TProblem* TProjectCheck::WorstOf(const TTask* task) const
 }
 
 TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
-                                 const TScriptResult& written, TScriptCheckMemo* memo)
+                                 const TScriptResult& written, TScriptCheckMemo* memo, const TLineChange* change)
 {
     TProjectCheck check;
     const bool noMap = NpcMapFile(project.NPCInfo, project.Catalogues()).empty();
@@ -191,7 +229,7 @@ TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std:
         reported.insert(problem.Task);
     const std::vector<int> firstCode = FirstCodeLines(written);
     TScriptCheckMemo once;
-    for (const script::TDiagnostic& d : (memo ? *memo : once).Check(lines, project)) {
+    for (const script::TDiagnostic& d : (memo ? *memo : once).Check(lines, project, change)) {
         const auto index = static_cast<std::size_t>(std::max(d.Range.Begin.Line, 1) - 1);
         const TTask* task = index < written.LineTasks.size() ? written.LineTasks[index] : nullptr;
         if (reported.count(task))

@@ -3,12 +3,14 @@
 // the task that wrote each line, and what the tree itself shows to be broken (a jump to a group
 // that no longer exists, an NPC or a warp without a map), which needs no script at all.
 
+#include "model/LineChange.h"
 #include "model/Tasks.h"
 
 #include "script/IncrementalReader.h"
 #include "script/KeptFindings.h"
 #include "script/SyntaxTree.h"
 
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -43,12 +45,20 @@ struct TProjectCheck {
 // always those a check from nothing gives.
 class TScriptCheckMemo {
 public:
-    const std::vector<script::TDiagnostic>& Check(const std::vector<std::string>& lines, const TProject& project);
+    // change, when given, says which lines differ from the lines this memo checked last (a script
+    // memo's Change() for the write after the one checked): the text is then patched there
+    // rather than joined and compared whole.
+    const std::vector<script::TDiagnostic>& Check(const std::vector<std::string>& lines, const TProject& project,
+                                                  const TLineChange* change = nullptr);
     const script::TIncrementalReader& Reader() const { return Reader_; }
 
 private:
+    std::string Text(const std::vector<std::string>& lines, const TLineChange* change,
+                     std::optional<script::TIncrementalReader::TEdit>& edit);
+
     bool Valid_ = false;
     script::TIncrementalReader Reader_;
+    std::vector<std::size_t> Starts_;  // where each line of the reader's text begins, and its end
     script::TKeptFindings Kept_;
     std::unordered_set<std::string> Maps_;
     std::vector<script::TDiagnostic> Found_;
@@ -57,9 +67,10 @@ private:
 // Checks project for the target its header names, maps from the catalogue.
 TProjectCheck CheckProject(const TProject& project);
 // The same over a script of project's already written by GenerateScript (lines and its result);
-// with a memo, a text checked last time is not checked again.
+// with a memo, a text checked last time is not checked again; change as TScriptCheckMemo::Check.
 TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
-                                 const TScriptResult& written, TScriptCheckMemo* memo = nullptr);
+                                 const TScriptResult& written, TScriptCheckMemo* memo = nullptr,
+                                 const TLineChange* change = nullptr);
 
 // The task's place in the tree: the node texts from the top down, joined by " > ".
 std::string TaskPath(const TTask& task);

@@ -80,16 +80,38 @@ bool InTextOrder(const std::vector<TDiagnostic>& list)
 
 } // namespace
 
-const TScriptFile& TIncrementalReader::Read(std::string_view text, TTarget target)
+TIncrementalReader::TEdit TIncrementalReader::EditTo(std::string_view text) const
+{
+    const std::string_view old = Text_;
+    const std::size_t common = std::min(old.size(), text.size());
+    const std::size_t prefix = static_cast<std::size_t>(
+        std::mismatch(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(common), text.begin()).first - old.begin());
+    std::size_t suffix = 0;
+    while (suffix < common - prefix && old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    return {prefix, old.size() - suffix};
+}
+
+// An edit that does not fit the two texts is not trusted: the texts are compared instead.
+bool TIncrementalReader::Fits(const TEdit& edit, std::string_view text) const
+{
+    const std::size_t tail = Text_.size() - std::min(edit.OldEnd, Text_.size());
+    return edit.Begin <= edit.OldEnd && edit.OldEnd <= Text_.size() && edit.Begin + tail <= text.size();
+}
+
+const TScriptFile& TIncrementalReader::Read(std::string_view text, TTarget target, const TEdit* edit)
 {
     if (target != Target_)
         Valid_ = false;
     Target_ = target;
-    if (Valid_ && text == Text_) {
+    if (edit && !Fits(*edit, text))
+        edit = nullptr;
+    const bool same = edit ? edit->Same(Text_, text) : text == Text_;
+    if (Valid_ && same) {
         Change_ = {true, 0, 0, 0};
         return File_;
     }
-    if (Valid_ && ReadChangedStatements(text)) {
+    if (Valid_ && ReadChangedStatements(text, edit ? *edit : EditTo(text))) {
         ++PartialReads_;
     } else {
         Valid_ = false;
@@ -106,19 +128,12 @@ const TScriptFile& TIncrementalReader::Read(std::string_view text, TTarget targe
     return File_;
 }
 
-bool TIncrementalReader::ReadChangedStatements(std::string_view text)
+bool TIncrementalReader::ReadChangedStatements(std::string_view text, const TEdit& edit)
 {
     const std::string_view old = Text_;
     TTopLevel& entry = File_.Entries[0];
     TStmt& body = *entry.Body;
-    // The bytes both texts begin and end with; the edit is what lies between.
-    const std::size_t common = std::min(old.size(), text.size());
-    const std::size_t prefix = static_cast<std::size_t>(
-        std::mismatch(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(common), text.begin()).first - old.begin());
-    std::size_t suffix = 0;
-    while (suffix < common - prefix && old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix])
-        ++suffix;
-    const std::size_t oldEditEnd = old.size() - suffix;
+    const std::size_t prefix = edit.Begin, oldEditEnd = edit.OldEnd;
     // Both braces of the body stay as they were.
     const std::size_t open = body.Range.Begin.Offset, close = body.Range.End.Offset - 1;
     if (prefix <= open || close < oldEditEnd)
@@ -134,7 +149,14 @@ bool TIncrementalReader::ReadChangedStatements(std::string_view text)
     const TSourcePos start = first == 0 ? TSourcePos{body.Range.Begin.Line, body.Range.Begin.Column + 1, open + 1}
                                         : children[first - 1]->Range.End;
     std::size_t last = first;
-    const auto afterEdit = [&](std::size_t offset) { return LineStart(old, offset) > oldEditEnd; };
+    // An edit that ends with a line break in both texts (whole lines changed) leaves the line
+    // after it beginning a line, as it did.
+    const std::size_t newEditEnd = text.size() - (old.size() - oldEditEnd);
+    const bool endsLines = oldEditEnd > 0 && newEditEnd > 0 && old[oldEditEnd - 1] == '\n' && text[newEditEnd - 1] == '\n';
+    const auto afterEdit = [&](std::size_t offset) {
+        const std::size_t line = LineStart(old, offset);
+        return line > oldEditEnd || (endsLines && line == oldEditEnd);
+    };
     while (last < children.size() && !(children[last]->Range.Begin.Offset >= oldEditEnd &&
                                        afterEdit(children[last]->Range.Begin.Offset)))
         ++last;

@@ -25,9 +25,21 @@ public:
         std::size_t First = 0, Removed = 0, Inserted = 0;
     };
 
+    // Where the next text differs from the last one, when the caller knows it: bytes [Begin, OldEnd)
+    // of the last text gave way to the next text's bytes from Begin up to as many before its end
+    // as the last text had after OldEnd. The range may be wider than the bytes that changed.
+    struct TEdit {
+        std::size_t Begin = 0, OldEnd = 0;
+        // Whether text is old again: only the edited bytes are compared.
+        bool Same(std::string_view old, std::string_view text) const
+        {
+            return old.size() == text.size() && old.substr(Begin, OldEnd - Begin) == text.substr(Begin, OldEnd - Begin);
+        }
+    };
+
     // What ReadScriptFile(text, target) gives; valid until the next Read. Another target than the
-    // last one's reads the whole text.
-    const TScriptFile& Read(std::string_view text, TTarget target);
+    // last one's reads the whole text. With edit, the texts are not compared to find what changed.
+    const TScriptFile& Read(std::string_view text, TTarget target, const TEdit* edit = nullptr);
     // The text last read.
     const std::string& Text() const { return Text_; }
     TTarget Target() const { return Target_; }
@@ -36,7 +48,9 @@ public:
     const TChange& LastChange() const { return Change_; }
 
 private:
-    bool ReadChangedStatements(std::string_view text);
+    bool ReadChangedStatements(std::string_view text, const TEdit& edit);
+    TEdit EditTo(std::string_view text) const;
+    bool Fits(const TEdit& edit, std::string_view text) const;
 
     TTarget Target_ = TTarget::EAthena;
     bool Valid_ = false;

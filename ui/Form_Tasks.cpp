@@ -255,7 +255,7 @@ TScriptResult TTaskForm::ShowOutput()
     // Asked for by the user, not by a change: written whole, whatever reached the project.
     ScriptMemo_.Forget();
     const TScriptResult& result = ScriptMemo_.Write(Document_.Project());
-    ShowMarks(ScriptMemo_.Lines(), result);
+    ShowMarks(result);
     Output_->ShowScript(ScriptMemo_);
     BringToFront(Output_);
     return result;
@@ -268,9 +268,14 @@ void TTaskForm::ShowPlayingTask(const TTask* task)
         TasksList()->scrollTo(Model_->IndexOf(task->Node));
 }
 
-void TTaskForm::ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written)
+void TTaskForm::ShowMarks(const TScriptResult& written)
 {
-    LastCheck_ = CheckWrittenScript(Document_.Project(), lines, written, &CheckMemo_);
+    // The memo's change is against the lines checked last only when they are its previous write.
+    const bool follows = CheckedWrite_ + 1 == ScriptMemo_.Writes();
+    CheckedWrite_ = 0;
+    LastCheck_ = CheckWrittenScript(Document_.Project(), ScriptMemo_.Lines(), written, &CheckMemo_,
+                                    follows ? &ScriptMemo_.Change() : nullptr);
+    CheckedWrite_ = ScriptMemo_.Writes();
     Model_->SetMarks(LastCheck_);
     emit Checked(LastCheck_);
 }
@@ -293,7 +298,7 @@ void TTaskForm::ProjectChanged(const TProjectChange& change)
     // The tree's marks follow every change; an output window that is open always shows the
     // current script.
     const TScriptResult& result = ScriptMemo_.Write(Document_.Project());
-    ShowMarks(ScriptMemo_.Lines(), result);
+    ShowMarks(result);
     // A condition's label ends with the group it jumps to: a group that came, went or was
     // renamed may change the label of any row, and the records every row may read repaint them
     // all too. A change of tasks alone repaints only the rows it touches.

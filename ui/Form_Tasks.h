@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -155,7 +156,8 @@ private:
     TForm* OpenEditor(TTask* task, QPushButton* button, TDoneHandler done, TPrepare prepare);
     template <class TForm>
     TForm* OpenEditor(TTask* task, QPushButton* button, TDoneHandler done);
-    void ShowMarks(const std::vector<std::string>& lines, const TScriptResult& written);
+    // Checks the script memo's last write.
+    void ShowMarks(const TScriptResult& written);
     // The common part of the done handlers; captionOf gives the caption of a task of the kind
     // that its user has not named.
     template <class TKindTask, class TCaption>
@@ -171,6 +173,7 @@ private:
     TProjectCheck LastCheck_;
     // The script text last checked: showing the output of a project checked already reads nothing again.
     TScriptCheckMemo CheckMemo_;
+    std::uint64_t CheckedWrite_ = 0;  // the script memo's write that CheckMemo_ checked
     // The script last written: a change writes again only the tasks it reached.
     TScriptMemo ScriptMemo_;
     QPointer<TEditorForm> Output_;

@@ -276,26 +276,46 @@ std::string FindingsDump(const std::vector<TDiagnostic>& found)
     return out;
 }
 
+// The edit as a caller that knows only which lines changed gives it: from the start of the first
+// changed line to the end of the last, wider than the bytes that changed.
+TIncrementalReader::TEdit ChangedLines(const std::string& old, const std::string& text)
+{
+    const std::size_t common = std::min(old.size(), text.size());
+    std::size_t prefix = 0, suffix = 0;
+    while (prefix < common && old[prefix] == text[prefix])
+        ++prefix;
+    while (suffix < common - prefix && old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    const std::size_t begin = prefix == 0 ? 0 : old.rfind('\n', prefix - 1) + 1;
+    std::size_t end = old.size() - suffix;
+    if (end > 0 && old[end - 1] != '\n')
+        end = std::min(old.find('\n', end), old.size() - 1) + 1;
+    return {begin, end};
+}
+
 // The check that keeps the findings of the statements not read again finds what a check from
-// nothing finds.
+// nothing finds, whether the reader finds the edit itself or is told the lines it lies in.
 TEST_P(ReadAgain, GivesWhatAReadingFromNothingGives)
 {
-    TIncrementalReader reader;
-    TKeptFindings kept;
-    TCheckOptions keeping;
-    keeping.Kept = &kept;
-    const auto readAndCheck = [&](const std::string& text) {
-        const TScriptFile& file = reader.Read(text, TTarget::EAthena);
-        EXPECT_EQ(ReadDump(file), ReadDump(ReadScriptFile(text, TTarget::EAthena)));
-        kept.Follow(reader.LastChange());
-        EXPECT_EQ(FindingsDump(CheckScript(file, text, keeping)), FindingsDump(CheckScript(text, {})));
-    };
-    readAndCheck(GetParam().Before);
-    readAndCheck(GetParam().After);
-    EXPECT_EQ(reader.PartialReads(), GetParam().Shortcut ? 1 : 0);
-    // And back again, and forth: the statements not read again keep what was built for them.
-    readAndCheck(GetParam().Before);
-    readAndCheck(GetParam().After);
+    for (const bool told : {false, true}) {
+        TIncrementalReader reader;
+        TKeptFindings kept;
+        TCheckOptions keeping;
+        keeping.Kept = &kept;
+        const auto readAndCheck = [&](const std::string& text) {
+            const TIncrementalReader::TEdit edit = ChangedLines(reader.Text(), text);
+            const TScriptFile& file = reader.Read(text, TTarget::EAthena, told ? &edit : nullptr);
+            EXPECT_EQ(ReadDump(file), ReadDump(ReadScriptFile(text, TTarget::EAthena))) << "told " << told;
+            kept.Follow(reader.LastChange());
+            EXPECT_EQ(FindingsDump(CheckScript(file, text, keeping)), FindingsDump(CheckScript(text, {})));
+        };
+        readAndCheck(GetParam().Before);
+        readAndCheck(GetParam().After);
+        EXPECT_EQ(reader.PartialReads(), GetParam().Shortcut ? 1 : 0) << "told " << told;
+        // And back again, and forth: the statements not read again keep what was built for them.
+        readAndCheck(GetParam().Before);
+        readAndCheck(GetParam().After);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
@@ -325,6 +345,7 @@ INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
             NpcHead + "\tmes \"a\";\r\n\tend;\r\n\twhile (1) {\r\n\t\tmes \"b\";\r\n\t\tbreak;\r\n\t}\r\n\tset Zeny, Zeny - 1;\r\n\tclose;\r\n}\r\n", true},
     RereadRow{"EventLabelKeptAfterAnEdit", NpcHead + "\tmes \"a\";\r\n\tclose;\r\nOnInit:\r\n\tmes \"b\";\r\n\tend;\r\n}\r\n",
             NpcHead + "\tmes \"a\";\r\n\tnext;\r\n\tclose;\r\nOnInit:\r\n\tmes \"b\";\r\n\tend;\r\n}\r\n", true},
+    RereadRow{"LastStatementChanged", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tmes \"a\";\r\n\tend;\r\n}\r\n", true},
     RereadRow{"CommentLeftOpen", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n\tend;\r\n}\r\n",
             NpcHead + "\tmes \"a\"; /* open\r\n\tclose;\r\n\tend;\r\n}\r\n", false},
     RereadRow{"SemicolonTakenAway", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tmes \"a\"\r\n\tclose;\r\n}\r\n", false},

@@ -148,7 +148,7 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
     }
     const std::vector<std::string>& before = history.Before;
     const std::vector<std::string>& after = history.After;
-    TScriptCheckMemo memo;
+    TScriptCheckMemo memo, following;  // following: told each write's change, as a task window is
     TScriptMemo script;
     int partial = 0;
     ASSERT_EQ(ScriptMemoDifference(script, partial), "");
@@ -156,11 +156,14 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
         Document().Undo();
         ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step << ", seed " << GetParam().Seed;
         ASSERT_EQ(ScriptMemoDifference(script, partial), "") << "script after undo of step " << step << ", seed " << GetParam().Seed;
+        const TProjectCheck told = CheckWrittenScript(Project(), script.Lines(), script.Result(), &following, &script.Change());
         if (step % 4 == 0) {
             ASSERT_EQ(MemoDifference(memo), "") << "check after undo of step " << step << ", seed " << GetParam().Seed;
+            ASSERT_EQ(FirstDifference(FindingsOf(told), FindingsOf(CheckProject(Project()))), "") << "told, step " << step;
         }
     }
     EXPECT_GT(memo.Reader().PartialReads(), 0) << "the checks read the script in part";
+    EXPECT_GT(following.Reader().PartialReads(), 0) << "the checks told the change read the script in part";
     EXPECT_FALSE(Project().Modified);
     EXPECT_FALSE(Document().CanUndo());
     for (std::size_t step = 0; step < after.size(); ++step) {
