@@ -114,9 +114,7 @@ std::string TScriptCheckMemo::Text(const std::vector<std::string>& lines, const 
     const std::string& old = Reader_.Text();
     // The change is trusted only where it fits both the lines checked last and these.
     const bool fits = change && Valid_ && !Starts_.empty() && Starts_.back() == old.size() &&
-                      change->First + change->OldCount < Starts_.size() &&
-                      change->First + change->NewCount <= lines.size() &&
-                      lines.size() + change->OldCount == Starts_.size() - 1 + change->NewCount;
+                      change->Fits(Starts_.size() - 1, lines.size());
     if (!fits) {
         Starts_.assign(1, 0);
         for (const std::string& line : lines)

@@ -9,4 +9,11 @@ struct TLineChange {
     std::size_t NewCount = 0;  // lines that replace them
 
     bool operator==(const TLineChange&) const = default;
+    // Whether this can be the change from a version of oldLines lines to one of newLines: a
+    // holder trusts a change it was handed only then.
+    bool Fits(std::size_t oldLines, std::size_t newLines) const
+    {
+        return First + OldCount <= oldLines && First + NewCount <= newLines &&
+               oldLines - OldCount == newLines - NewCount;
+    }
 };

@@ -33,6 +33,8 @@ public:
     // Counts the writes through this memo: Change() is what write Writes() changed from write
     // Writes() - 1, so a holder of lines can tell whether the change is against the lines it holds.
     std::uint64_t Writes() const { return Writes_; }
+    // Whether Change() is against the lines of write number `write`.
+    bool ChangeFollows(std::uint64_t write) const { return write + 1 == Writes_; }
     // The next write writes everything.
     void Forget() { Project_ = nullptr; }
     // How the last write went: the number of nodes it wrote (every node for a whole write).

@@ -100,7 +100,8 @@ void TEditorForm::ShowLines(std::vector<std::string> lines)
 void TEditorForm::ShowScript(const TScriptMemo& memo)
 {
     const std::vector<std::string>& lines = memo.Lines();
-    const bool follows = ShownMemo_ == &memo && ShownWrite_ + 1 == memo.Writes();
+    const bool follows = ShownMemo_ == &memo && memo.ChangeFollows(ShownWrite_) &&
+                         memo.Change().Fits(Lines_.size(), lines.size());
     ShownMemo_ = &memo;
     ShownWrite_ = memo.Writes();
     if (!follows) {

@@ -271,7 +271,7 @@ void TTaskForm::ShowPlayingTask(const TTask* task)
 void TTaskForm::ShowMarks(const TScriptResult& written)
 {
     // The memo's change is against the lines checked last only when they are its previous write.
-    const bool follows = CheckedWrite_ + 1 == ScriptMemo_.Writes();
+    const bool follows = ScriptMemo_.ChangeFollows(CheckedWrite_);
     CheckedWrite_ = 0;
     LastCheck_ = CheckWrittenScript(Document_.Project(), ScriptMemo_.Lines(), written, &CheckMemo_,
                                     follows ? &ScriptMemo_.Change() : nullptr);

@@ -246,8 +246,7 @@ void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& s
     // trust it, every line is compared.
     const TLineChange whole{0, shownLines.size(), lines.size()};
     TLineChange within = changed.value_or(whole);
-    if (within.First + within.OldCount > shownLines.size() || within.First + within.NewCount > lines.size() ||
-        shownLines.size() - within.OldCount != lines.size() - within.NewCount)
+    if (!within.Fits(shownLines.size(), lines.size()))
         within = whole;
     const TLineChange change = ChangedLines(shownLines, lines, within);
     const std::vector<TLineEdit> edits = EditsAroundACommonRun(shownLines, lines, change);
