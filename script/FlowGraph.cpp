@@ -1,8 +1,10 @@
 #include "script/FlowGraph.h"
 
+#include "script/FlowState.h"
 #include "script/Text.h"
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -98,7 +100,7 @@ bool SwitchFallsThrough(const TStmt& s, const std::vector<const TStmt*>& cases)
 // would allocate a node for each of the thousands of labels of a large NPC at every check.
 class TLabelTable {
 public:
-    explicit TLabelTable(const std::vector<std::pair<std::string, int>>& labels)
+    explicit TLabelTable(const std::vector<std::pair<std::string_view, int>>& labels)
     {
         std::size_t size = 16;
         while (size < 2 * labels.size())
@@ -141,11 +143,19 @@ private:
         std::vector<int>* Cases = nullptr;  // a switch collects its case labels here
         bool* HasDefault = nullptr;
     };
-    using TPending = TFlowPart::TJump;
+    // A jump waiting for the labels, its label's name a view of a string the builder or a part
+    // keeps: a join then copies no name.
+    struct TPending {
+        int From;
+        const TStmt* Jump;
+        const TExpr* Target;
+        std::string_view Label;
+        bool Edge;
+    };
 
     int Add(const TStmt* stmt, TNodeRole role)
     {
-        Graph_.Nodes.push_back({stmt, role, {}});
+        Graph_.Nodes.push_back({stmt, role, NodeTraits(*stmt, role), {}});
         return static_cast<int>(Graph_.Nodes.size()) - 1;
     }
     void Link(int from, int to) { Edges_.emplace_back(from, to); }
@@ -173,7 +183,9 @@ private:
     std::vector<TJumpContext> Jumps_;
     std::vector<TPending> Pending_;
     std::vector<std::pair<int, int>> Edges_;  // from, to: in the order they were linked
-    std::vector<std::pair<std::string, int>> Labels_;  // in the order they were met: the first counts
+    std::vector<std::pair<std::string_view, int>> Labels_;  // in the order they were met: the first counts
+    std::deque<std::string> Names_;  // the lower-case names Labels_ and Pending_ view, when built here
+    std::string_view Keep(std::string name) { return Names_.emplace_back(std::move(name)); }
     std::unordered_map<std::string, int> Functions_;
     std::vector<std::pair<const TStmt*, int>> FunctionBodies_;  // the function statement, its number
 };
@@ -230,8 +242,12 @@ TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
     part.Nodes = std::move(Graph_.Nodes);
     part.Edges = std::move(Edges_);
     part.Events = std::move(Graph_.Entries);
-    part.Labels = std::move(Labels_);
-    part.Jumps = std::move(Pending_);
+    part.Labels.reserve(Labels_.size());
+    for (const auto& [name, node] : Labels_)
+        part.Labels.emplace_back(std::string(name), node);
+    part.Jumps.reserve(Pending_.size());
+    for (const TPending& p : Pending_)
+        part.Jumps.push_back({p.From, p.Jump, p.Target, std::string(p.Label), p.Edge});
     part.FunctionBodies = std::move(FunctionBodies_);
     part.LocalFunctions = std::move(Graph_.LocalFunctions);
     part.Sizes = std::move(Graph_.Sizes);
@@ -247,7 +263,7 @@ TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart* con
     if (body.Kind != TStmtKind::Block || parts.size() != body.Children.size())
         throw std::invalid_argument("flow graph: the parts do not match the body's statements");
     // The body is statement 0 and its statements' parts are numbered after it in turn.
-    std::vector<int> firstNodes(parts.size()), firstNumbers(parts.size());
+    std::vector<int> firstNumbers(parts.size());
     std::size_t statements = 1, nodes = 1, edges = 0, events = 1, labels = 0, jumps = 0;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const TFlowPart* part = parts[i];
@@ -259,10 +275,12 @@ TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart* con
         labels += part->Labels.size();
         jumps += part->Jumps.size();
     }
-    Graph_.Sizes.reserve(statements);
-    Graph_.FirstNodes.reserve(statements);
-    Graph_.Sizes.push_back(static_cast<int>(statements));
-    Graph_.FirstNodes.push_back(-1);
+    // Statements are numbered first to last and the parts laid out last to first: each part's
+    // numbers are written in their place.
+    Graph_.Sizes.resize(statements);
+    Graph_.FirstNodes.resize(statements);
+    Graph_.Sizes[0] = static_cast<int>(statements);
+    Graph_.FirstNodes[0] = -1;
     Graph_.Nodes.reserve(nodes);
     Graph_.Entries.reserve(events + jumps);
     Edges_.reserve(edges + jumps);
@@ -273,14 +291,9 @@ TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart* con
     int start = Graph_.BodyEnd;
     for (std::size_t i = parts.size(); i-- > 0;) {
         const TFlowPart& part = *parts[i];
-        firstNodes[i] = static_cast<int>(Graph_.Nodes.size());
-        Append(part, firstNodes[i], firstNumbers[i], start);
-        start = part.First == TFlowPart::Out ? start : part.First + firstNodes[i];
-    }
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        Graph_.Sizes.insert(Graph_.Sizes.end(), parts[i]->Sizes.begin(), parts[i]->Sizes.end());
-        for (const int first : parts[i]->FirstNodes)
-            Graph_.FirstNodes.push_back(first < 0 ? first : first + firstNodes[i]);
+        const int firstNode = static_cast<int>(Graph_.Nodes.size());
+        Append(part, firstNode, firstNumbers[i], start);
+        start = part.First == TFlowPart::Out ? start : part.First + firstNode;
     }
     return Finish(start);
 }
@@ -318,12 +331,13 @@ void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int firstNumber
         Graph_.Entries.push_back({event.Node + firstNode, event.Kind});
     for (const auto& [name, n] : part.Labels)
         Labels_.emplace_back(name, n + firstNode);
-    for (TPending jump : part.Jumps) {
-        jump.From += firstNode;
-        Pending_.push_back(std::move(jump));
-    }
+    for (const TFlowPart::TJump& jump : part.Jumps)
+        Pending_.push_back({jump.From + firstNode, jump.Jump, jump.Target, jump.Label, jump.Edge});
     for (const auto& [fn, number] : part.FunctionBodies)
         FunctionBodies_.emplace_back(fn, number + firstNumber);
+    std::copy(part.Sizes.begin(), part.Sizes.end(), Graph_.Sizes.begin() + firstNumber);
+    std::transform(part.FirstNodes.begin(), part.FirstNodes.end(), Graph_.FirstNodes.begin() + firstNumber,
+                   [firstNode](int first) { return first < 0 ? first : first + firstNode; });
     Graph_.LocalFunctions.insert(part.LocalFunctions.begin(), part.LocalFunctions.end());
 }
 
@@ -339,8 +353,11 @@ void TGraphBuilder::StoreEdges()
     std::vector<std::size_t> filled(start.begin(), start.end() - 1);
     for (const auto& [from, to] : Edges_)
         Graph_.Targets[filled[static_cast<std::size_t>(from)]++] = to;
-    for (std::size_t i = 0; i < Graph_.Nodes.size(); ++i)
+    // The graph's traits are gathered on the same pass over the nodes.
+    for (std::size_t i = 0; i < Graph_.Nodes.size(); ++i) {
         Graph_.Nodes[i].Next = std::span<const int>(Graph_.Targets).subspan(start[i], start[i + 1] - start[i]);
+        Graph_.Traits |= Graph_.Nodes[i].Traits;
+    }
 }
 
 // The statements are built last to first: each goes on to the first node of the one after it.
@@ -376,7 +393,7 @@ int TGraphBuilder::Plain(const TStmt& s, int next, int number)
     const TJumpContext* inner = Jumps_.empty() ? nullptr : &Jumps_.back();
     switch (s.Kind) {
     case TStmtKind::Label:
-        Labels_.emplace_back(LowerCase(s.Name), n);  // a second definition is a load error anyway
+        Labels_.emplace_back(Keep(LowerCase(s.Name)), n);  // a second definition is a load error anyway
         if (IsEventLabel(s.Name))
             Graph_.Entries.push_back({n, TEntryKind::Event});
         break;
@@ -440,7 +457,7 @@ void TGraphBuilder::Target(int from, const TStmt& jump, const TExpr* target, boo
     if (!target)
         return;
     const bool named = target->Kind == TExprKind::Identifier && target->Args.empty();
-    Pending_.push_back({from, &jump, target, named ? LowerCase(target->Text) : std::string(), edge});
+    Pending_.push_back({from, &jump, target, named ? Keep(LowerCase(target->Text)) : std::string_view(), edge});
 }
 
 void TGraphBuilder::Branch(int test, std::optional<bool> truth, int whenTrue, int whenFalse)
@@ -516,7 +533,7 @@ void TGraphBuilder::Resolve()
         if (!p.Label.empty()) {
             if (const int label = labels.Node(p.Label); label >= 0)
                 to = label;
-            else if (auto fn = Functions_.find(p.Label); fn != Functions_.end() && !p.Edge)
+            else if (auto fn = p.Edge ? Functions_.end() : Functions_.find(std::string(p.Label)); fn != Functions_.end())
                 to = fn->second;
         }
         if (!to)

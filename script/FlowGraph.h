@@ -26,15 +26,35 @@
 
 namespace script {
 
-enum class TNodeRole {
+enum class TNodeRole : std::uint8_t {
     Plain,    // a statement that runs and goes on
     Test,     // the condition of if/while/for/do or the value of switch (Stmt->Cond)
     BodyEnd,  // the closing brace: the run stops here (a function returns to its caller)
 };
 
+// What the checks ask of a node's statement, worked out once when the node is made: the checks
+// after every edit then read a few bits of each node instead of its statement's tree (a large NPC
+// has tens of thousands of nodes, and following each one's pointers cost more than the checks).
+enum TNodeTrait : std::uint16_t {
+    EndsRun = 1 << 0,        // `end`
+    NeedsDialog = 1 << 1,    // `next` or `close`: empty without a mes before
+    ShowsText = 1 << 2,      // `mes`
+    ClosesWindow = 1 << 3,   // `close` or `close2`
+    MovesPlayer = 1 << 4,    // a warp or a change of the attached player: the dialog is uncertain
+    MenuCommand = 1 << 5,    // `menu`
+    TakesZenyAway = 1 << 6,  // see TakesZeny
+    TestsZeny = 1 << 7,      // compares Zeny in what the node evaluates
+    CallsCode = 1 << 8,      // callfunc or callsub, as a command or in what the node evaluates
+    MayCallLocal = 1 << 9,   // a command or a call by another name: a local function's, if the body has it
+    SetsNumber = 1 << 10,    // `set V, n` or `V = n` with a number or a choice (see TTrackedValues)
+    TestsVariable = 1 << 11, // a test whose condition names a variable TTrackedValues may follow
+};
+using TNodeTraits = std::uint16_t;
+
 struct TFlowNode {
     const TStmt* Stmt = nullptr;  // for BodyEnd, the body block itself
     TNodeRole Role = TNodeRole::Plain;
+    TNodeTraits Traits = 0;
     std::span<const int> Next;  // into the graph's Targets
     // A test's two ways, when both are open: the first node run when the condition holds and when
     // it fails. For a switch, OnFalse is where the run goes when no case matches (-1: nowhere).
@@ -80,6 +100,7 @@ struct TFlowGraph {
     std::vector<int> FirstNodes;
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case
+    TNodeTraits Traits = 0;                 // every trait some node has: a check with none to find skips
     bool IsFunction = false;                // a `function script`: its end returns
     int BodyEnd = 0;                        // the closing brace of the whole body
 };

@@ -46,13 +46,16 @@ bool IsZeny(const TExpr& e)
     return e.Kind == TExprKind::Identifier && e.Args.empty() && SameLetters(e.Text, "zeny");
 }
 
-bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
+bool IsCallOf(const TExpr& e, std::string_view lowerName)
+{
+    return e.Kind == TExprKind::Call && SameLetters(e.Text, lowerName);
+}
+
+// Only the calls of local functions: the callfunc and callsub ones are a trait of the node.
+bool CallsLocalFunction(const TExpr& e, const TFlowGraph& graph)
 {
     return AnyExpr(e, [&](const TExpr& x) {
-        if (x.Kind != TExprKind::Call)
-            return false;
-        return SameLetters(x.Text, "callfunc") || SameLetters(x.Text, "callsub") ||
-               (!graph.LocalFunctions.empty() && graph.LocalFunctions.count(LowerCase(x.Text)) > 0);
+        return x.Kind == TExprKind::Call && graph.LocalFunctions.count(LowerCase(x.Text)) > 0;
     });
 }
 
@@ -83,15 +86,15 @@ TEffect EffectOf(const TFlowNode& node, const TFlowGraph& graph)
         effect.Keep &= static_cast<TFlowFacts>(~DialogFacts);
         effect.Set = static_cast<TFlowFacts>((effect.Set & ~DialogFacts) | fact);
     };
-    if (RunsOtherCode(node, graph) || (node.Role == TNodeRole::Plain && LeavesDialogUncertain(*node.Stmt)))
+    if ((node.Traits & MovesPlayer) || RunsOtherCode(node, graph))
         dialog(DialogUnknown);
-    if (AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); })) {
+    if (node.Traits & TestsZeny) {
         effect.Keep &= static_cast<TFlowFacts>(~ZenyFacts);
         effect.Set = static_cast<TFlowFacts>((effect.Set & ~ZenyFacts) | ZenyChecked);
     }
-    if (node.Role == TNodeRole::Plain && ShowsDialog(*node.Stmt))
+    if (node.Traits & ShowsText)
         dialog(DialogOpen);
-    if (node.Role == TNodeRole::Plain && ClosesDialog(*node.Stmt))
+    if (node.Traits & ClosesWindow)
         dialog(DialogClosed);
     return effect;
 }
@@ -132,15 +135,50 @@ bool ClosesDialog(const TStmt& stmt)
     return IsCommand(stmt, "close") || IsCommand(stmt, "close2");
 }
 
+TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
+{
+    TNodeTraits traits = 0;
+    const auto mark = [&traits](bool holds, TNodeTraits trait) {
+        if (holds)
+            traits |= trait;
+    };
+    TFlowNode node{&stmt, role};
+    mark(AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); }), TestsZeny);
+    mark(AnyEvaluated(node, [](const TExpr& e) {
+             return AnyExpr(e, [](const TExpr& x) { return IsCallOf(x, "callfunc") || IsCallOf(x, "callsub"); });
+         }),
+         CallsCode);
+    mark(AnyEvaluated(node, [](const TExpr& e) { return AnyExpr(e, [](const TExpr& x) { return x.Kind == TExprKind::Call; }); }),
+         MayCallLocal);
+    if (role == TNodeRole::Test)
+        mark(stmt.Cond && TestsAnyVariable(*stmt.Cond), TestsVariable);
+    if (role != TNodeRole::Plain)
+        return traits;
+    mark(IsCommand(stmt, "end"), EndsRun);
+    mark(IsCommand(stmt, "next") || IsCommand(stmt, "close"), NeedsDialog);
+    mark(ShowsDialog(stmt), ShowsText);
+    mark(ClosesDialog(stmt), ClosesWindow);
+    mark(LeavesDialogUncertain(stmt), MovesPlayer);
+    mark(IsCommand(stmt, "menu"), MenuCommand);
+    mark(TakesZeny(stmt), TakesZenyAway);
+    mark(IsCommand(stmt, "callfunc") || IsCommand(stmt, "callsub"), CallsCode);
+    mark(stmt.Kind == TStmtKind::Command, MayCallLocal);
+    const auto assignment = SimpleAssignment(stmt);
+    mark(assignment && IsNumberOrChoice(*assignment->second), SetsNumber);
+    return traits;
+}
+
 bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph)
 {
-    const TStmt& stmt = *node.Stmt;
-    if (node.Role == TNodeRole::Plain &&
-        (IsCommand(stmt, "callfunc") || IsCommand(stmt, "callsub") ||
-         (stmt.Kind == TStmtKind::Command && !graph.LocalFunctions.empty() &&
-          graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)))
+    if (node.Traits & CallsCode)
         return true;
-    return AnyEvaluated(node, [&](const TExpr& e) { return CallsOtherCode(e, graph); });
+    if (graph.LocalFunctions.empty() || !(node.Traits & MayCallLocal))
+        return false;
+    const TStmt& stmt = *node.Stmt;
+    if (node.Role == TNodeRole::Plain && stmt.Kind == TStmtKind::Command &&
+        graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)
+        return true;
+    return AnyEvaluated(node, [&](const TExpr& e) { return CallsLocalFunction(e, graph); });
 }
 
 bool ComparesZeny(const TExpr& expr)

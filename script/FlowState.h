@@ -24,6 +24,9 @@ using TFlowFacts = std::uint8_t;
 // The facts on entry to each node, indexed like graph.Nodes.
 std::vector<TFlowFacts> FlowFactsOnEntry(const TFlowGraph& graph);
 
+// The traits of a node made for stmt in the role (see TNodeTrait).
+TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role);
+
 // Tells which statements a node's effects come from.
 bool ShowsDialog(const TStmt& stmt);
 bool ClosesDialog(const TStmt& stmt);
