@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <unordered_map>
@@ -134,7 +135,7 @@ public:
     explicit TGraphBuilder(bool isFunction) { Graph_.IsFunction = isFunction; }
     TFlowGraph Build(const TStmt& body);
     TFlowPart BuildPart(const TStmt& stmt);
-    TFlowGraph Join(const TStmt& body, std::span<const TFlowPart* const> parts);
+    TFlowGraph Join(const TStmt& body, std::span<const TFlowPart> parts);
 
 private:
     struct TJumpContext {
@@ -175,7 +176,7 @@ private:
     int Switch(const TStmt& s, int next, int number);
     int Plain(const TStmt& s, int next, int number);
     void Target(int from, const TStmt& jump, const TExpr* target, bool edge);
-    void Append(const TFlowPart& part, int firstNode, int firstNumber, int out);
+    void Append(const TFlowPart& part, int firstNode, int out);
     TFlowGraph Finish(int start);
     void Resolve();
 
@@ -249,7 +250,7 @@ TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
     for (const TPending& p : Pending_)
         part.Jumps.push_back({p.From, p.Jump, p.Target, std::string(p.Label), p.Edge});
     part.FunctionBodies = std::move(FunctionBodies_);
-    part.LocalFunctions = std::move(Graph_.LocalFunctions);
+    part.LocalFunctions.assign(Graph_.LocalFunctions.begin(), Graph_.LocalFunctions.end());
     part.Sizes = std::move(Graph_.Sizes);
     part.FirstNodes = std::move(Graph_.FirstNodes);
     return part;
@@ -258,43 +259,33 @@ TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
 // The parts are laid out last first, as a body is built (each statement goes on to the first node
 // of the one after it): the nodes, their ways, the entries and the labels come in the order a
 // build of the whole body gives, which the facts' bounded search depends on.
-TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart* const> parts)
+TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart> parts)
 {
     if (body.Kind != TStmtKind::Block || parts.size() != body.Children.size())
         throw std::invalid_argument("flow graph: the parts do not match the body's statements");
-    // The body is statement 0 and its statements' parts are numbered after it in turn.
-    std::vector<int> firstNumbers(parts.size());
-    std::size_t statements = 1, nodes = 1, edges = 0, events = 1, labels = 0, jumps = 0;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const TFlowPart* part = parts[i];
-        firstNumbers[i] = static_cast<int>(statements);
-        statements += part->Sizes.size();
-        nodes += part->Nodes.size();
-        edges += part->Edges.size();
-        events += part->Events.size();
-        labels += part->Labels.size();
-        jumps += part->Jumps.size();
-    }
-    // Statements are numbered first to last and the parts laid out last to first: each part's
-    // numbers are written in their place.
-    Graph_.Sizes.resize(statements);
-    Graph_.FirstNodes.resize(statements);
-    Graph_.Sizes[0] = static_cast<int>(statements);
-    Graph_.FirstNodes[0] = -1;
-    Graph_.Nodes.reserve(nodes);
-    Graph_.Entries.reserve(events + jumps);
-    Edges_.reserve(edges + jumps);
-    Labels_.reserve(labels);
-    Pending_.reserve(jumps);
+    // One pass over the parts, which is what a join costs: a large NPC has tens of thousands and
+    // reading each is a miss of the cache. Statements are numbered first to last but the parts
+    // come last to first, so their numbers are laid out backwards and turned round at the end.
+    Graph_.Nodes.reserve(2 * parts.size() + 1);
+    Edges_.reserve(2 * parts.size() + 1);
+    Graph_.Sizes.reserve(parts.size() + 1);
+    Graph_.FirstNodes.reserve(parts.size() + 1);
     Graph_.BodyEnd = Add(&body, TNodeRole::BodyEnd);
     // Each part goes on to the first node of the next that has one.
     int start = Graph_.BodyEnd;
     for (std::size_t i = parts.size(); i-- > 0;) {
-        const TFlowPart& part = *parts[i];
+        const TFlowPart& part = parts[i];
         const int firstNode = static_cast<int>(Graph_.Nodes.size());
-        Append(part, firstNode, firstNumbers[i], start);
+        Append(part, firstNode, start);
         start = part.First == TFlowPart::Out ? start : part.First + firstNode;
     }
+    const auto statements = static_cast<int>(Graph_.Sizes.size()) + 1;  // and the body, statement 0
+    Graph_.Sizes.push_back(statements);
+    Graph_.FirstNodes.push_back(-1);
+    std::reverse(Graph_.Sizes.begin(), Graph_.Sizes.end());
+    std::reverse(Graph_.FirstNodes.begin(), Graph_.FirstNodes.end());
+    for (auto& [fn, number] : FunctionBodies_)
+        number = statements - number;
     return Finish(start);
 }
 
@@ -315,9 +306,10 @@ TFlowGraph TGraphBuilder::Finish(int start)
     return std::move(Graph_);
 }
 
-// Moves a part's nodes to firstNode on and its statements to firstNumber on; its way out goes to
-// node out.
-void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int firstNumber, int out)
+// Moves a part's nodes to firstNode on and lays its statements out backwards after those laid out
+// so far (a local function's number is kept as its distance from the end, until the whole count is
+// known); its way out goes to node out.
+void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int out)
 {
     const auto node = [&](int n) { return n == TFlowPart::Out ? out : n < 0 ? n : n + firstNode; };
     for (TFlowNode n : part.Nodes) {
@@ -333,10 +325,11 @@ void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int firstNumber
         Labels_.emplace_back(name, n + firstNode);
     for (const TFlowPart::TJump& jump : part.Jumps)
         Pending_.push_back({jump.From + firstNode, jump.Jump, jump.Target, jump.Label, jump.Edge});
+    const auto after = static_cast<int>(Graph_.Sizes.size() + part.Sizes.size());
     for (const auto& [fn, number] : part.FunctionBodies)
-        FunctionBodies_.emplace_back(fn, number + firstNumber);
-    std::copy(part.Sizes.begin(), part.Sizes.end(), Graph_.Sizes.begin() + firstNumber);
-    std::transform(part.FirstNodes.begin(), part.FirstNodes.end(), Graph_.FirstNodes.begin() + firstNumber,
+        FunctionBodies_.emplace_back(fn, after - number);
+    Graph_.Sizes.insert(Graph_.Sizes.end(), part.Sizes.rbegin(), part.Sizes.rend());
+    std::transform(part.FirstNodes.rbegin(), part.FirstNodes.rend(), std::back_inserter(Graph_.FirstNodes),
                    [firstNode](int first) { return first < 0 ? first : first + firstNode; });
     Graph_.LocalFunctions.insert(part.LocalFunctions.begin(), part.LocalFunctions.end());
 }
@@ -357,6 +350,8 @@ void TGraphBuilder::StoreEdges()
     for (std::size_t i = 0; i < Graph_.Nodes.size(); ++i) {
         Graph_.Nodes[i].Next = std::span<const int>(Graph_.Targets).subspan(start[i], start[i + 1] - start[i]);
         Graph_.Traits |= Graph_.Nodes[i].Traits;
+        if ((Graph_.Nodes[i].Traits & WarnedTraits) || static_cast<int>(i) == Graph_.BodyEnd)
+            Graph_.Warned.push_back(static_cast<int>(i));
     }
 }
 
@@ -561,7 +556,7 @@ TFlowPart BuildFlowPart(const TStmt& stmt)
     return TGraphBuilder(false).BuildPart(stmt);
 }
 
-TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart* const> parts)
+TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart> parts)
 {
     return TGraphBuilder(isFunction).Join(body, parts);
 }

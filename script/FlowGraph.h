@@ -41,7 +41,7 @@ enum TNodeTrait : std::uint16_t {
     ShowsText = 1 << 2,      // `mes`
     ClosesWindow = 1 << 3,   // `close` or `close2`
     MovesPlayer = 1 << 4,    // a warp or a change of the attached player: the dialog is uncertain
-    MenuCommand = 1 << 5,    // `menu`
+    BadMenuOption = 1 << 5,  // `menu` with an option the client mangles (see CheckMenuOptions)
     TakesZenyAway = 1 << 6,  // see TakesZeny
     TestsZeny = 1 << 7,      // compares Zeny in what the node evaluates
     CallsCode = 1 << 8,      // callfunc or callsub, as a command or in what the node evaluates
@@ -50,6 +50,8 @@ enum TNodeTrait : std::uint16_t {
     TestsVariable = 1 << 11, // a test whose condition names a variable TTrackedValues may follow
 };
 using TNodeTraits = std::uint16_t;
+// The traits of the commands the warnings are about: the checks look at these nodes alone.
+constexpr TNodeTraits WarnedTraits = EndsRun | NeedsDialog | BadMenuOption | TakesZenyAway;
 
 struct TFlowNode {
     const TStmt* Stmt = nullptr;  // for BodyEnd, the body block itself
@@ -101,6 +103,7 @@ struct TFlowGraph {
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case
     TNodeTraits Traits = 0;                 // every trait some node has: a check with none to find skips
+    std::vector<int> Warned;  // the nodes with a trait of WarnedTraits and BodyEnd, in order
     bool IsFunction = false;                // a `function script`: its end returns
     int BodyEnd = 0;                        // the closing brace of the whole body
 };
@@ -142,23 +145,25 @@ struct TFlowPart {
         bool Edge;          // false: callsub, which enters the target and comes back
     };
 
-    const TStmt* Stmt = nullptr;
+    // A part kept for a statement is laid out beside the others (a join reads them all in turn):
+    // what every part has comes first, and no member is a tree of its own.
+    const TStmt* Stmt = nullptr;    // null: no part built yet
     int First = Out;                // where the run enters the statement
     std::vector<TFlowNode> Nodes;   // Next left empty: the edges are laid out when joined
     std::vector<std::pair<int, int>> Edges;  // from, to: in the order they were linked
+    std::vector<int> Sizes;
+    std::vector<int> FirstNodes;
     std::vector<TFlowEntry> Events;
     std::vector<std::pair<std::string, int>> Labels;  // lower case, in the order they were met
     std::vector<TJump> Jumps;
     std::vector<std::pair<const TStmt*, int>> FunctionBodies;  // a local function and its number
-    std::set<std::string> LocalFunctions;
-    std::vector<int> Sizes;
-    std::vector<int> FirstNodes;
+    std::vector<std::string> LocalFunctions;  // lower case, sorted
 };
 
 TFlowPart BuildFlowPart(const TStmt& stmt);
 // The graph of `body` (a Block) from a part for each of its statements, in order.
 // `isFunction`: the body of a `function script`.
-TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart* const> parts);
+TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart> parts);
 // The same graph built at once, for a check from nothing.
 TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction);
 

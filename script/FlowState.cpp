@@ -135,6 +135,19 @@ bool ClosesDialog(const TStmt& stmt)
     return IsCommand(stmt, "close") || IsCommand(stmt, "close2");
 }
 
+namespace {
+
+// The options are every other argument, each followed by its label.
+bool HasBadMenuOption(const TStmt& menu)
+{
+    for (std::size_t i = 0; i < menu.Args.size(); i += 2)
+        if (IsBadMenuOption(*menu.Args[i]))
+            return true;
+    return false;
+}
+
+} // namespace
+
 TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
 {
     TNodeTraits traits = 0;
@@ -142,7 +155,7 @@ TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
         if (holds)
             traits |= trait;
     };
-    TFlowNode node{&stmt, role};
+    const TFlowNode node{&stmt, role, 0, {}};
     mark(AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); }), TestsZeny);
     mark(AnyEvaluated(node, [](const TExpr& e) {
              return AnyExpr(e, [](const TExpr& x) { return IsCallOf(x, "callfunc") || IsCallOf(x, "callsub"); });
@@ -159,7 +172,7 @@ TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
     mark(ShowsDialog(stmt), ShowsText);
     mark(ClosesDialog(stmt), ClosesWindow);
     mark(LeavesDialogUncertain(stmt), MovesPlayer);
-    mark(IsCommand(stmt, "menu"), MenuCommand);
+    mark(IsCommand(stmt, "menu") && HasBadMenuOption(stmt), BadMenuOption);
     mark(TakesZeny(stmt), TakesZenyAway);
     mark(IsCommand(stmt, "callfunc") || IsCommand(stmt, "callsub"), CallsCode);
     mark(stmt.Kind == TStmtKind::Command, MayCallLocal);
@@ -211,6 +224,11 @@ bool TakesZeny(const TStmt& stmt)
     if (e.Kind != TExprKind::Assign || !IsZeny(*e.Args[0]))
         return false;
     return e.Op == "-=" || (e.Op == "=" && minusZeny(*e.Args[1]));
+}
+
+bool IsBadMenuOption(const TExpr& option)
+{
+    return option.Kind == TExprKind::String && (option.Text.empty() || option.Text.find(':') != std::string::npos);
 }
 
 namespace {

@@ -34,5 +34,7 @@ bool ClosesDialog(const TStmt& stmt);
 bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph);
 bool ComparesZeny(const TExpr& expr);
 bool TakesZeny(const TStmt& stmt);
+// A `menu` option the client does not show (empty) or splits in several (with ':').
+bool IsBadMenuOption(const TExpr& option);
 
 } // namespace script

@@ -165,13 +165,14 @@ void CheckDialogLeftOpen(const TFlowGraph& graph, const std::vector<TFlowFacts>&
 {
     const std::string message = "the dialog is still open when the script ends here: the player is "
                                 "left with a window that has no close button (use close)";
-    for (std::size_t i = 0; i < graph.Nodes.size(); ++i) {
+    for (const int n : graph.Warned) {
+        const auto i = static_cast<std::size_t>(n);
         const TFlowNode& node = graph.Nodes[i];
         if (!(facts[i] & DialogOpen))
             continue;
         if (node.Traits & EndsRun)
             Warn(out, node.Stmt->Range, message);
-        else if (static_cast<int>(i) == graph.BodyEnd && !graph.IsFunction)
+        else if (n == graph.BodyEnd && !graph.IsFunction)
             Warn(out, ClosingBrace(*node.Stmt), message);
     }
 }
@@ -179,7 +180,8 @@ void CheckDialogLeftOpen(const TFlowGraph& graph, const std::vector<TFlowFacts>&
 void CheckEmptyDialog(const TFlowGraph& graph, const std::vector<TFlowFacts>& facts,
                       std::vector<TDiagnostic>& out)
 {
-    for (std::size_t i = 0; i < graph.Nodes.size(); ++i) {
+    for (const int n : graph.Warned) {
+        const auto i = static_cast<std::size_t>(n);
         const TFlowNode& node = graph.Nodes[i];
         if ((node.Traits & NeedsDialog) && (facts[i] & DialogClosed))
             Warn(out, node.Stmt->Range,
@@ -194,18 +196,19 @@ void CheckUnreachable(const TStmt& body, const TFlowGraph& graph, std::vector<TD
 
 void CheckMenuOptions(const TFlowGraph& graph, std::vector<TDiagnostic>& out)
 {
-    if (!(graph.Traits & MenuCommand))
+    if (!(graph.Traits & BadMenuOption))
         return;
-    for (const TFlowNode& node : graph.Nodes) {
-        if (!(node.Traits & MenuCommand))
+    for (const int n : graph.Warned) {
+        const TFlowNode& node = graph.Nodes[static_cast<std::size_t>(n)];
+        if (!(node.Traits & BadMenuOption))
             continue;
         for (std::size_t i = 0; i < node.Stmt->Args.size(); i += 2) {
             const TExpr& option = *node.Stmt->Args[i];
-            if (option.Kind != TExprKind::String)
+            if (!IsBadMenuOption(option))
                 continue;
             if (option.Text.empty())
                 Warn(out, option.Range, "empty menu option: the client does not show it");
-            else if (option.Text.find(':') != std::string::npos)
+            else
                 Warn(out, option.Range, "menu option \"" + option.Text + "\" contains ':': the client shows it as "
                                         "several options and the numbers of the later options shift");
         }
@@ -217,7 +220,8 @@ void CheckUncheckedZeny(const TFlowGraph& graph, const std::vector<TFlowFacts>& 
 {
     if (!(graph.Traits & TakesZenyAway))
         return;
-    for (std::size_t i = 0; i < graph.Nodes.size(); ++i) {
+    for (const int n : graph.Warned) {
+        const auto i = static_cast<std::size_t>(n);
         const TFlowNode& node = graph.Nodes[i];
         if ((node.Traits & TakesZenyAway) && (facts[i] & ZenyUnchecked))
             Warn(out, node.Stmt->Range,

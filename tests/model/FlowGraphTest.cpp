@@ -106,10 +106,7 @@ TEST_P(FlowGraphShape, FollowsTheServersRun)
     std::vector<TFlowPart> parts;
     for (const auto& child : body.Children)
         parts.push_back(BuildFlowPart(*child));
-    std::vector<const TFlowPart*> joined;
-    for (const TFlowPart& part : parts)
-        joined.push_back(&part);
-    EXPECT_EQ(Layout(JoinFlowParts(body, false, joined)), Layout(graph));
+    EXPECT_EQ(Layout(JoinFlowParts(body, false, parts)), Layout(graph));
 }
 
 INSTANTIATE_TEST_SUITE_P(Flow, FlowGraphShape, ::testing::Values(
