@@ -177,6 +177,7 @@ private:
     int Plain(const TStmt& s, int next, int number);
     void Target(int from, const TStmt& jump, const TExpr* target, bool edge);
     void Append(const TFlowPart& part, int firstNode, int out);
+    void AppendNamed(const TFlowPart::TNamed& named, int firstNode, int after);
     TFlowGraph Finish(int start);
     void Resolve();
 
@@ -242,15 +243,19 @@ TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
     part.First = Statement(stmt, TFlowPart::Out, 0);
     part.Nodes = std::move(Graph_.Nodes);
     part.Edges = std::move(Edges_);
-    part.Events = std::move(Graph_.Entries);
-    part.Labels.reserve(Labels_.size());
-    for (const auto& [name, node] : Labels_)
-        part.Labels.emplace_back(std::string(name), node);
-    part.Jumps.reserve(Pending_.size());
-    for (const TPending& p : Pending_)
-        part.Jumps.push_back({p.From, p.Jump, p.Target, std::string(p.Label), p.Edge});
-    part.FunctionBodies = std::move(FunctionBodies_);
-    part.LocalFunctions.assign(Graph_.LocalFunctions.begin(), Graph_.LocalFunctions.end());
+    if (!Graph_.Entries.empty() || !Labels_.empty() || !Pending_.empty() || !FunctionBodies_.empty()) {
+        part.Named = std::make_unique<TFlowPart::TNamed>();
+        TFlowPart::TNamed& named = *part.Named;
+        named.Events = std::move(Graph_.Entries);
+        named.Labels.reserve(Labels_.size());
+        for (const auto& [name, node] : Labels_)
+            named.Labels.emplace_back(std::string(name), node);
+        named.Jumps.reserve(Pending_.size());
+        for (const TPending& p : Pending_)
+            named.Jumps.push_back({p.From, p.Jump, p.Target, std::string(p.Label), p.Edge});
+        named.FunctionBodies = std::move(FunctionBodies_);
+        named.LocalFunctions.assign(Graph_.LocalFunctions.begin(), Graph_.LocalFunctions.end());
+    }
     part.Sizes = std::move(Graph_.Sizes);
     part.FirstNodes = std::move(Graph_.FirstNodes);
     return part;
@@ -319,19 +324,26 @@ void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int out)
     }
     for (const auto& [from, to] : part.Edges)
         Edges_.emplace_back(from + firstNode, node(to));
-    for (const TFlowEntry& event : part.Events)
-        Graph_.Entries.push_back({event.Node + firstNode, event.Kind});
-    for (const auto& [name, n] : part.Labels)
-        Labels_.emplace_back(name, n + firstNode);
-    for (const TFlowPart::TJump& jump : part.Jumps)
-        Pending_.push_back({jump.From + firstNode, jump.Jump, jump.Target, jump.Label, jump.Edge});
-    const auto after = static_cast<int>(Graph_.Sizes.size() + part.Sizes.size());
-    for (const auto& [fn, number] : part.FunctionBodies)
-        FunctionBodies_.emplace_back(fn, after - number);
+    if (part.Named)
+        AppendNamed(*part.Named, firstNode, static_cast<int>(Graph_.Sizes.size() + part.Sizes.size()));
     Graph_.Sizes.insert(Graph_.Sizes.end(), part.Sizes.rbegin(), part.Sizes.rend());
     std::transform(part.FirstNodes.rbegin(), part.FirstNodes.rend(), std::back_inserter(Graph_.FirstNodes),
                    [firstNode](int first) { return first < 0 ? first : first + firstNode; });
-    Graph_.LocalFunctions.insert(part.LocalFunctions.begin(), part.LocalFunctions.end());
+}
+
+// A part's entries, labels, jumps and local functions, its nodes from firstNode on; after: the
+// number of statements laid out with it (see Append).
+void TGraphBuilder::AppendNamed(const TFlowPart::TNamed& named, int firstNode, int after)
+{
+    for (const TFlowEntry& event : named.Events)
+        Graph_.Entries.push_back({event.Node + firstNode, event.Kind});
+    for (const auto& [name, n] : named.Labels)
+        Labels_.emplace_back(name, n + firstNode);
+    for (const TFlowPart::TJump& jump : named.Jumps)
+        Pending_.push_back({jump.From + firstNode, jump.Jump, jump.Target, jump.Label, jump.Edge});
+    for (const auto& [fn, number] : named.FunctionBodies)
+        FunctionBodies_.emplace_back(fn, after - number);
+    Graph_.LocalFunctions.insert(named.LocalFunctions.begin(), named.LocalFunctions.end());
 }
 
 // Lays the edges out node after node, each node's in the order they were linked.

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
@@ -145,19 +146,24 @@ struct TFlowPart {
         bool Edge;          // false: callsub, which enters the target and comes back
     };
 
-    // A part kept for a statement is laid out beside the others (a join reads them all in turn):
-    // what every part has comes first, and no member is a tree of its own.
+    // What only a few statements have: entries, labels, jumps and local functions.
+    struct TNamed {
+        std::vector<TFlowEntry> Events;
+        std::vector<std::pair<std::string, int>> Labels;  // lower case, in the order they were met
+        std::vector<TJump> Jumps;
+        std::vector<std::pair<const TStmt*, int>> FunctionBodies;  // a local function and its number
+        std::vector<std::string> LocalFunctions;  // lower case, sorted
+    };
+
+    // A part kept for a statement is laid out beside the others, small: a join reads every part
+    // after every edit, and the parts after an edited statement move by its difference in number.
     const TStmt* Stmt = nullptr;    // null: no part built yet
     int First = Out;                // where the run enters the statement
     std::vector<TFlowNode> Nodes;   // Next left empty: the edges are laid out when joined
     std::vector<std::pair<int, int>> Edges;  // from, to: in the order they were linked
     std::vector<int> Sizes;
     std::vector<int> FirstNodes;
-    std::vector<TFlowEntry> Events;
-    std::vector<std::pair<std::string, int>> Labels;  // lower case, in the order they were met
-    std::vector<TJump> Jumps;
-    std::vector<std::pair<const TStmt*, int>> FunctionBodies;  // a local function and its number
-    std::vector<std::string> LocalFunctions;  // lower case, sorted
+    std::unique_ptr<TNamed> Named;  // null when the statement has none of it
 };
 
 TFlowPart BuildFlowPart(const TStmt& stmt);

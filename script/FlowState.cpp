@@ -46,11 +46,6 @@ bool IsZeny(const TExpr& e)
     return e.Kind == TExprKind::Identifier && e.Args.empty() && SameLetters(e.Text, "zeny");
 }
 
-bool IsCallOf(const TExpr& e, std::string_view lowerName)
-{
-    return e.Kind == TExprKind::Call && SameLetters(e.Text, lowerName);
-}
-
 // Only the calls of local functions: the callfunc and callsub ones are a trait of the node.
 bool CallsLocalFunction(const TExpr& e, const TFlowGraph& graph)
 {
@@ -59,16 +54,40 @@ bool CallsLocalFunction(const TExpr& e, const TFlowGraph& graph)
     });
 }
 
-// A warp loads a map and the client drops the NPC's window with the old one (scripts end after
-// it with end and with close alike); the group warps and @-commands may move the player too, and
-// attachrid/detachrid change whose dialog the script talks to.
-bool LeavesDialogUncertain(const TStmt& stmt)
+// The commands a node has a trait for by their name alone. A warp loads a map and the client
+// drops the NPC's window with the old one (scripts end after it with end and with close alike);
+// the group warps and @-commands may move the player too, and attachrid/detachrid change whose
+// dialog the script talks to.
+struct TNamedTrait {
+    std::string_view Name;
+    TNodeTraits Traits;
+};
+constexpr TNamedTrait CommandTraits[] = {
+    {"end", EndsRun}, {"next", NeedsDialog}, {"close", NeedsDialog | ClosesWindow}, {"close2", ClosesWindow},
+    {"mes", ShowsText}, {"callfunc", CallsCode}, {"callsub", CallsCode},
+    {"warp", MovesPlayer}, {"warpparty", MovesPlayer}, {"warpguild", MovesPlayer}, {"warpchar", MovesPlayer},
+    {"areawarp", MovesPlayer}, {"mapwarp", MovesPlayer}, {"warpwaitingpc", MovesPlayer}, {"bg_warp", MovesPlayer},
+    {"instance_warpall", MovesPlayer}, {"atcommand", MovesPlayer}, {"attachrid", MovesPlayer},
+    {"detachrid", MovesPlayer}};
+
+bool IsZenyComparison(const TExpr& x)
 {
-    static constexpr std::string_view commands[] = {
-        "warp", "warpparty", "warpguild", "warpchar", "areawarp", "mapwarp", "warpwaitingpc",
-        "bg_warp", "instance_warpall", "atcommand", "attachrid", "detachrid"};
-    return std::any_of(std::begin(commands), std::end(commands),
-                       [&](std::string_view name) { return IsCommand(stmt, name); });
+    return x.Kind == TExprKind::Binary && IsComparison(x.Op) && (AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny));
+}
+
+// The traits of what a node evaluates, in one walk: its calls and its comparisons of Zeny.
+void MarkEvaluated(const TExpr& e, TNodeTraits& traits)
+{
+    if (e.Kind == TExprKind::Call) {
+        traits |= MayCallLocal;
+        if (SameLetters(e.Text, "callfunc") || SameLetters(e.Text, "callsub"))
+            traits |= CallsCode;
+    } else if (!(traits & TestsZeny) && IsZenyComparison(e)) {
+        traits |= TestsZeny;
+    }
+    for (const auto& arg : e.Args)
+        if (arg)
+            MarkEvaluated(*arg, traits);
 }
 
 // What a node does to the facts, the same on every visit: out = (in & Keep) | Set. Worked out
@@ -125,16 +144,6 @@ TFlowFacts EntryFacts(TEntryKind kind)
 
 } // namespace
 
-bool ShowsDialog(const TStmt& stmt)
-{
-    return IsCommand(stmt, "mes");
-}
-
-bool ClosesDialog(const TStmt& stmt)
-{
-    return IsCommand(stmt, "close") || IsCommand(stmt, "close2");
-}
-
 namespace {
 
 // The options are every other argument, each followed by its label.
@@ -151,33 +160,26 @@ bool HasBadMenuOption(const TStmt& menu)
 TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
 {
     TNodeTraits traits = 0;
-    const auto mark = [&traits](bool holds, TNodeTraits trait) {
-        if (holds)
-            traits |= trait;
-    };
-    const TFlowNode node{&stmt, role, 0, {}};
-    mark(AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); }), TestsZeny);
-    mark(AnyEvaluated(node, [](const TExpr& e) {
-             return AnyExpr(e, [](const TExpr& x) { return IsCallOf(x, "callfunc") || IsCallOf(x, "callsub"); });
-         }),
-         CallsCode);
-    mark(AnyEvaluated(node, [](const TExpr& e) { return AnyExpr(e, [](const TExpr& x) { return x.Kind == TExprKind::Call; }); }),
-         MayCallLocal);
-    if (role == TNodeRole::Test)
-        mark(stmt.Cond && TestsAnyVariable(*stmt.Cond), TestsVariable);
+    AnyEvaluated(TFlowNode{&stmt, role, 0, {}}, [&traits](const TExpr& e) {
+        MarkEvaluated(e, traits);
+        return false;
+    });
+    if (role == TNodeRole::Test && stmt.Cond && TestsAnyVariable(*stmt.Cond))
+        traits |= TestsVariable;
     if (role != TNodeRole::Plain)
         return traits;
-    mark(IsCommand(stmt, "end"), EndsRun);
-    mark(IsCommand(stmt, "next") || IsCommand(stmt, "close"), NeedsDialog);
-    mark(ShowsDialog(stmt), ShowsText);
-    mark(ClosesDialog(stmt), ClosesWindow);
-    mark(LeavesDialogUncertain(stmt), MovesPlayer);
-    mark(IsCommand(stmt, "menu") && HasBadMenuOption(stmt), BadMenuOption);
-    mark(TakesZeny(stmt), TakesZenyAway);
-    mark(IsCommand(stmt, "callfunc") || IsCommand(stmt, "callsub"), CallsCode);
-    mark(stmt.Kind == TStmtKind::Command, MayCallLocal);
-    const auto assignment = SimpleAssignment(stmt);
-    mark(assignment && IsNumberOrChoice(*assignment->second), SetsNumber);
+    if (stmt.Kind == TStmtKind::Command) {
+        traits |= MayCallLocal;
+        for (const TNamedTrait& command : CommandTraits)
+            if (SameLetters(stmt.Name, command.Name))
+                traits |= command.Traits;
+        if (IsCommand(stmt, "menu") && HasBadMenuOption(stmt))
+            traits |= BadMenuOption;
+    }
+    if (TakesZeny(stmt))
+        traits |= TakesZenyAway;
+    if (const auto assignment = SimpleAssignment(stmt); assignment && IsNumberOrChoice(*assignment->second))
+        traits |= SetsNumber;
     return traits;
 }
 
@@ -192,15 +194,6 @@ bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph)
         graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)
         return true;
     return AnyEvaluated(node, [&](const TExpr& e) { return CallsLocalFunction(e, graph); });
-}
-
-bool ComparesZeny(const TExpr& expr)
-{
-    return AnyExpr(expr, [](const TExpr& x) {
-        if (x.Kind != TExprKind::Binary || !IsComparison(x.Op))
-            return false;
-        return AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny);
-    });
 }
 
 // `set Zeny, Zeny - N`, `Zeny = Zeny - N - M`, `Zeny -= N` and `Zeny--` all take Zeny.
