@@ -4,6 +4,7 @@
 #include "script/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <iterator>
 #include <map>
@@ -62,13 +63,38 @@ struct TNamedTrait {
     std::string_view Name;
     TNodeTraits Traits;
 };
-constexpr TNamedTrait CommandTraits[] = {
-    {"end", EndsRun}, {"next", NeedsDialog}, {"close", NeedsDialog | ClosesWindow}, {"close2", ClosesWindow},
-    {"mes", ShowsText}, {"callfunc", CallsCode}, {"callsub", CallsCode},
+constexpr TNamedTrait CommandTraits[] = {  // the commonest first: a name matches one at most
+    {"mes", ShowsText}, {"next", NeedsDialog}, {"close", NeedsDialog | ClosesWindow}, {"end", EndsRun},
+    {"close2", ClosesWindow}, {"callfunc", CallsCode}, {"callsub", CallsCode},
     {"warp", MovesPlayer}, {"warpparty", MovesPlayer}, {"warpguild", MovesPlayer}, {"warpchar", MovesPlayer},
     {"areawarp", MovesPlayer}, {"mapwarp", MovesPlayer}, {"warpwaitingpc", MovesPlayer}, {"bg_warp", MovesPlayer},
     {"instance_warpall", MovesPlayer}, {"atcommand", MovesPlayer}, {"attachrid", MovesPlayer},
     {"detachrid", MovesPlayer}};
+
+// A bit for a name's length and first letter: most commands have no trait, and the bit tells
+// them at once (every node is given its traits when a graph is built from nothing).
+constexpr std::uint64_t NameBit(std::string_view name)
+{
+    const char first = name.empty() ? '\0' : static_cast<char>(name[0] | 0x20);
+    return std::uint64_t{1} << ((name.size() * 7 + static_cast<unsigned char>(first)) & 63);
+}
+
+constexpr std::uint64_t CommandTraitBits = [] {
+    std::uint64_t bits = 0;
+    for (const TNamedTrait& command : CommandTraits)
+        bits |= NameBit(command.Name);
+    return bits;
+}();
+
+TNodeTraits TraitsByName(std::string_view name)
+{
+    if (!(CommandTraitBits & NameBit(name)))
+        return 0;
+    for (const TNamedTrait& command : CommandTraits)
+        if (SameLetters(name, command.Name))
+            return command.Traits;
+    return 0;
+}
 
 bool IsZenyComparison(const TExpr& x)
 {
@@ -85,8 +111,9 @@ void MarkEvaluated(const TExpr& e, TNodeTraits& traits)
     } else if (!(traits & TestsZeny) && IsZenyComparison(e)) {
         traits |= TestsZeny;
     }
+    // Most arguments are plain strings, numbers and names: nothing within to walk.
     for (const auto& arg : e.Args)
-        if (arg)
+        if (arg && (!arg->Args.empty() || arg->Kind == TExprKind::Call))
             MarkEvaluated(*arg, traits);
 }
 
@@ -170,12 +197,13 @@ TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
         return traits;
     if (stmt.Kind == TStmtKind::Command) {
         traits |= MayCallLocal;
-        for (const TNamedTrait& command : CommandTraits)
-            if (SameLetters(stmt.Name, command.Name))
-                traits |= command.Traits;
+        traits |= TraitsByName(stmt.Name);
         if (IsCommand(stmt, "menu") && HasBadMenuOption(stmt))
             traits |= BadMenuOption;
     }
+    // Both are about `set` and assignments alone.
+    if (stmt.Kind != TStmtKind::Assign && !IsCommand(stmt, "set"))
+        return traits;
     if (TakesZeny(stmt))
         traits |= TakesZenyAway;
     if (const auto assignment = SimpleAssignment(stmt); assignment && IsNumberOrChoice(*assignment->second))
