@@ -101,6 +101,12 @@ bool IsZenyComparison(const TExpr& x)
     return x.Kind == TExprKind::Binary && IsComparison(x.Op) && (AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny));
 }
 
+// Most expressions are plain strings, numbers and names: nothing that calls or compares.
+bool MayHaveTraits(const TExpr& e)
+{
+    return !e.Args.empty() || e.Kind == TExprKind::Call;
+}
+
 // The traits of what a node evaluates, in one walk: its calls and its comparisons of Zeny.
 void MarkEvaluated(const TExpr& e, TNodeTraits& traits)
 {
@@ -111,9 +117,8 @@ void MarkEvaluated(const TExpr& e, TNodeTraits& traits)
     } else if (!(traits & TestsZeny) && IsZenyComparison(e)) {
         traits |= TestsZeny;
     }
-    // Most arguments are plain strings, numbers and names: nothing within to walk.
     for (const auto& arg : e.Args)
-        if (arg && (!arg->Args.empty() || arg->Kind == TExprKind::Call))
+        if (arg && MayHaveTraits(*arg))
             MarkEvaluated(*arg, traits);
 }
 
@@ -188,7 +193,8 @@ TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
 {
     TNodeTraits traits = 0;
     AnyEvaluated(TFlowNode{&stmt, role, 0, {}}, [&traits](const TExpr& e) {
-        MarkEvaluated(e, traits);
+        if (MayHaveTraits(e))
+            MarkEvaluated(e, traits);
         return false;
     });
     if (role == TNodeRole::Test && stmt.Cond && TestsAnyVariable(*stmt.Cond))
