@@ -13,17 +13,17 @@ bool IsPlainVariable(const TExpr& e)
 }
 
 // The variables whose values decide a test: named alone, negated, compared or joined by && and ||.
+// see returns whether it has seen enough: then true, and no more are shown.
 template <class TSee>
-void ForEachTested(const TExpr& e, const TSee& see)
+bool ForEachTested(const TExpr& e, const TSee& see)
 {
-    if (IsPlainVariable(e)) {
-        see(e.Text);
-    } else if (e.Kind == TExprKind::Unary && e.Op == "!") {
-        ForEachTested(*e.Args[0], see);
-    } else if (e.Kind == TExprKind::Binary && (e.Op == "&&" || e.Op == "||" || IsComparison(e.Op))) {
-        ForEachTested(*e.Args[0], see);
-        ForEachTested(*e.Args[1], see);
-    }
+    if (IsPlainVariable(e))
+        return see(e.Text);
+    if (e.Kind == TExprKind::Unary && e.Op == "!")
+        return ForEachTested(*e.Args[0], see);
+    if (e.Kind == TExprKind::Binary && (e.Op == "&&" || e.Op == "||" || IsComparison(e.Op)))
+        return ForEachTested(*e.Args[0], see) || ForEachTested(*e.Args[1], see);
+    return false;
 }
 
 } // namespace
@@ -45,9 +45,7 @@ bool IsNumberOrChoice(const TExpr& value)
 
 bool TestsAnyVariable(const TExpr& cond)
 {
-    bool any = false;
-    ForEachTested(cond, [&any](std::string_view) { any = true; });
-    return any;
+    return ForEachTested(cond, [](std::string_view) { return true; });
 }
 
 TTrackedValues::TTrackedValues(const TFlowGraph& graph) : Graph_(graph)
@@ -62,7 +60,10 @@ TTrackedValues::TTrackedValues(const TFlowGraph& graph) : Graph_(graph)
     std::vector<std::string_view> numbered;
     for (const TFlowNode& node : graph.Nodes) {
         if (node.Traits & TestsVariable)
-            ForEachTested(*node.Stmt->Cond, [&tested](std::string_view name) { tested.push_back(name); });
+            ForEachTested(*node.Stmt->Cond, [&tested](std::string_view name) {
+                tested.push_back(name);
+                return false;
+            });
         else if (node.Traits & SetsNumber)
             numbered.push_back(SimpleAssignment(*node.Stmt)->first->Text);
     }
