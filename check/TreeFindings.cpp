@@ -133,7 +133,9 @@ void TTreeFindings::Check(const TProject& project, bool trusted, std::vector<TPr
         const TTask* task = node->Data();
         if (!task)
             continue;
-        const std::size_t kept = trusted ? Find(task) : Tasks_.size();
+        // Most tasks stand right after the one before them, as they did.
+        const bool next = !Indexed_ && Next_ < Tasks_.size() && Tasks_[Next_].Task == task;
+        const std::size_t kept = !trusted ? Tasks_.size() : next ? Next_++ : Find(task);
         if (kept < Tasks_.size() && Tasks_[kept].Revision == task->Revision) {
             now.push_back(Tasks_[kept]);
         } else {
