@@ -148,7 +148,8 @@ const TProblem* TProjectCheck::WorstOf(const TTask* task) const
 }
 
 TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
-                                 const TScriptResult& written, TScriptCheckMemo* memo, const TLineChange* change)
+                                 const TScriptResult& written, TScriptCheckMemo* memo, const TLineChange* change,
+                                 const std::vector<TNodeRun>* runs)
 {
     TProjectCheck check;
     const bool noMap = NpcMapFile(project.NPCInfo, project.Catalogues()).empty();
@@ -156,7 +157,7 @@ TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std:
         check.Problems.push_back({TSeverity::Error, NoMapProblem, nullptr, 0, 0, -1});
     TScriptCheckMemo once;
     TScriptCheckMemo& used = memo ? *memo : once;
-    used.Tree().Check(project, change && used.Follows(*change, lines.size()), check.Problems);
+    used.Tree().Check(project, change && used.Follows(*change, lines.size()) ? runs : nullptr, check.Problems);
     // A task the tree already reports is broken in the script for the same reason: said once.
     std::unordered_set<const TTask*> reported;
     for (const TProblem& problem : check.Problems)

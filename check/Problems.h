@@ -4,6 +4,7 @@
 // that no longer exists, an NPC or a warp without a map), which needs no script at all.
 
 #include "model/LineChange.h"
+#include "model/ScriptWriter.h"
 #include "model/Tasks.h"
 
 #include "script/IncrementalReader.h"
@@ -20,7 +21,6 @@
 class TCatalogues;
 class TManualTask;
 class TProject;
-struct TScriptResult;
 
 struct TProblem {
     script::TSeverity Severity = script::TSeverity::Error;
@@ -45,10 +45,11 @@ struct TProjectCheck {
 // finds what it found before, so only the tasks a change touched are looked at again.
 class TTreeFindings {
 public:
-    // Appends the tree's findings of project to out, in the tree's order. trusted: the tasks'
-    // revisions tell every task changed since the last call (what a script memo's partial write
-    // relies on too); otherwise every task is checked again.
-    void Check(const TProject& project, bool trusted, std::vector<TProblem>& out);
+    // Appends the tree's findings of project to out, in the tree's order. runs: a script memo's
+    // runs of a write it made in part since the last call, which give the tree's tasks in order at
+    // their revisions without a walk over the tree, and whose revisions tell every task changed
+    // (what the memo's partial write relies on too); without them every task is checked again.
+    void Check(const TProject& project, const std::vector<TNodeRun>* runs, std::vector<TProblem>& out);
 
 private:
     struct TKept {
@@ -61,12 +62,16 @@ private:
     // Where task stands among the tasks kept, from Next_ on (Next_ then passes it); Tasks_.size()
     // when it was not kept.
     std::size_t Find(const TTask* task);
+    // Takes task, at revision, as the next of the tree's tasks into Scratch_: kept when trusted
+    // and kept at that revision.
+    void Take(const TTask* task, std::uint64_t revision, bool trusted);
     // Whether the tasks' maps are looked up as in the last check.
     bool SameCatalogue(const TCatalogues& catalogues);
 
     const TProject* Project_ = nullptr;
     std::vector<TKept> Tasks_;  // in the tree's order
     std::vector<TKept> Scratch_;  // the last check's, its room reused
+    std::vector<std::size_t> Changed_;  // the places in Scratch_ of the tasks to check again
     std::vector<TProblem> Found_;  // the findings of Tasks_, and some no task holds any more
     std::vector<std::int32_t> Groups_;  // the groups' numbers, in rising order
     const TCatalogues* Catalogue_ = nullptr;
@@ -113,9 +118,11 @@ private:
 TProjectCheck CheckProject(const TProject& project);
 // The same over a script of project's already written by GenerateScript (lines and its result);
 // with a memo, a text checked last time is not checked again; change as TScriptCheckMemo::Check.
+// runs: the runs of the script memo that wrote lines (TScriptMemo::Runs), with its change: the
+// tree's findings are then kept for the tasks the change did not touch.
 TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
                                  const TScriptResult& written, TScriptCheckMemo* memo = nullptr,
-                                 const TLineChange* change = nullptr);
+                                 const TLineChange* change = nullptr, const std::vector<TNodeRun>* runs = nullptr);
 
 // The task's place in the tree: the node texts from the top down, joined by " > ".
 std::string TaskPath(const TTask& task);

@@ -114,9 +114,23 @@ bool TTreeFindings::SameCatalogue(const TCatalogues& catalogues)
     return same;
 }
 
-void TTreeFindings::Check(const TProject& project, bool trusted, std::vector<TProblem>& out)
+void TTreeFindings::Take(const TTask* task, std::uint64_t revision, bool trusted)
 {
-    trusted = SameCatalogue(project.Catalogues()) && trusted && Project_ == &project;
+    // Most tasks stand right after the one before them, as they did.
+    const bool next = !Indexed_ && Next_ < Tasks_.size() && Tasks_[Next_].Task == task;
+    const std::size_t kept = !trusted ? Tasks_.size() : next ? Next_++ : Find(task);
+    if (kept < Tasks_.size() && Tasks_[kept].Revision == revision) {
+        Scratch_.push_back(Tasks_[kept]);
+        return;
+    }
+    const bool group = task->Kind() == TTaskKind::Group;
+    Scratch_.push_back({task, revision, group, group ? static_cast<const TGroupTask*>(task)->GroupNumber : 0, 0, 0});
+    Changed_.push_back(Scratch_.size() - 1);
+}
+
+void TTreeFindings::Check(const TProject& project, const std::vector<TNodeRun>* runs, std::vector<TProblem>& out)
+{
+    const bool trusted = SameCatalogue(project.Catalogues()) && runs && Project_ == &project;
     Project_ = &project;
     Next_ = 0;
     Misses_ = 0;
@@ -125,36 +139,31 @@ void TTreeFindings::Check(const TProject& project, bool trusted, std::vector<TPr
     // The tree's tasks as they stand now: those kept at the same revision take what they found,
     // the others are checked again.
     std::vector<TKept>& now = Scratch_;
-    std::vector<std::int32_t> groups;
-    std::vector<std::size_t> changed;
     now.clear();
-    groups.reserve(Groups_.size() + 1);
-    for (const TTaskNode* node = project.TaskTree.GetFirstNode(); node; node = node->GetNext()) {
-        const TTask* task = node->Data();
-        if (!task)
-            continue;
-        // Most tasks stand right after the one before them, as they did.
-        const bool next = !Indexed_ && Next_ < Tasks_.size() && Tasks_[Next_].Task == task;
-        const std::size_t kept = !trusted ? Tasks_.size() : next ? Next_++ : Find(task);
-        if (kept < Tasks_.size() && Tasks_[kept].Revision == task->Revision) {
-            now.push_back(Tasks_[kept]);
-        } else {
-            const bool group = task->Kind() == TTaskKind::Group;
-            now.push_back({task, task->Revision, group, group ? static_cast<const TGroupTask*>(task)->GroupNumber : 0, 0, 0});
-            changed.push_back(now.size() - 1);
-        }
-        if (now.back().IsGroup)
-            groups.push_back(now.back().Number);
+    Changed_.clear();
+    if (runs) {
+        for (const TNodeRun& run : *runs)
+            if (run.Task)
+                Take(run.Task, run.Revision, trusted);
+    } else {
+        for (const TTaskNode* node = project.TaskTree.GetFirstNode(); node; node = node->GetNext())
+            if (const TTask* task = node->Data())
+                Take(task, task->Revision, false);
     }
+    std::vector<std::int32_t> groups;
+    groups.reserve(Groups_.size() + 1);
+    for (const TKept& task : now)
+        if (task.IsGroup)
+            groups.push_back(task.Number);
     std::sort(groups.begin(), groups.end());
     // A group that came or went changes what any jump finds.
     if (!trusted || groups != Groups_) {
         Found_.clear();
-        changed.resize(now.size());
-        std::iota(changed.begin(), changed.end(), std::size_t{0});
+        Changed_.resize(now.size());
+        std::iota(Changed_.begin(), Changed_.end(), std::size_t{0});
     }
     TTreeChecker checker(project.Catalogues(), groups, Found_);
-    for (const std::size_t index : changed) {
+    for (const std::size_t index : Changed_) {
         const std::size_t first = Found_.size();
         checker.Task(*now[index].Task);
         now[index].First = static_cast<std::uint32_t>(first);

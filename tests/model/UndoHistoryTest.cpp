@@ -156,7 +156,8 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
         Document().Undo();
         ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step << ", seed " << GetParam().Seed;
         ASSERT_EQ(ScriptMemoDifference(script, partial), "") << "script after undo of step " << step << ", seed " << GetParam().Seed;
-        const TProjectCheck told = CheckWrittenScript(Project(), script.Lines(), script.Result(), &following, &script.Change());
+        const TProjectCheck told =
+            CheckWrittenScript(Project(), script.Lines(), script.Result(), &following, &script.Change(), &script.Runs());
         if (step % 4 == 0) {
             ASSERT_EQ(MemoDifference(memo), "") << "check after undo of step " << step << ", seed " << GetParam().Seed;
             ASSERT_EQ(FirstDifference(FindingsOf(told), FindingsOf(CheckProject(Project()))), "") << "told, step " << step;
@@ -271,7 +272,7 @@ TEST_P(ScriptMemoEditTable, TheMemosScriptAndCheckAreFreshOnesAfterTheChangeAndI
     TScriptCheckMemo check;
     int partial = 0;
     const auto checked = [&] {
-        const TProjectCheck told = CheckWrittenScript(Project(), memo.Lines(), memo.Result(), &check, &memo.Change());
+        const TProjectCheck told = CheckWrittenScript(Project(), memo.Lines(), memo.Result(), &check, &memo.Change(), &memo.Runs());
         return FirstDifference(FindingsOf(told), FindingsOf(CheckProject(Project())));
     };
     ASSERT_EQ(ScriptMemoDifference(memo, partial), "");
