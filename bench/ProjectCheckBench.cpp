@@ -62,7 +62,7 @@ void BM_CheckProjectAfterOneChange(benchmark::State& state)
         added = ToggleMiddleMessage(added);
         state.ResumeTiming();
         const TScriptResult& written = script.Write(Project());
-        found = CheckWrittenScript(Project(), script.Lines(), written, &memo, &script.Change()).Problems.size();
+        found = CheckWrittenScript(Project(), script.Lines(), written, &memo, &script.Change(), &script.Runs()).Problems.size();
         benchmark::DoNotOptimize(found);
     }
     if (added)

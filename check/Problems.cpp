@@ -1,9 +1,6 @@
 #include "check/Problems.h"
 
-#include "model/ActionTasks.h"
-#include "model/ConditionTasks.h"
 #include "model/ManualTasks.h"
-#include "model/MenuTasks.h"
 
 #include "model/Project.h"
 #include "model/ScriptWriter.h"
@@ -18,67 +15,6 @@ using script::TSeverity;
 
 namespace {
 
-// The jump is written to a label no group writes any more, and the server refuses to load a script
-// that names a missing label: an error, not a warning.
-constexpr const char* LostGroup = "jumps to a group that no longer exists: choose another one";
-
-class TTreeChecker {
-public:
-    TTreeChecker(const TProject& project, std::vector<TProblem>& out)
-        : Out_(out), Catalogues_(project.Catalogues())
-    {
-        const TTaskList& tasks = project.TaskList;
-        for (int i = 0; i < tasks.TaskCount(); ++i)
-            if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group)
-                Groups_.insert(static_cast<const TGroupTask*>(task)->GroupNumber);
-    }
-
-    void Task(const TTask& task)
-    {
-        switch (task.Kind()) {
-        case TTaskKind::Menu:
-            for (const auto& entry : static_cast<const TMenuTask&>(task).Entries)
-                if (!Groups_.count(entry->Target))
-                    Add(TSeverity::Error, task, "The menu entry \"" + entry->Text + "\" " + LostGroup);
-            break;
-        case TTaskKind::Condition: {
-            const auto& condition = static_cast<const TConTask&>(task);
-            if (condition.Target != GroupExitTarget && !Groups_.count(condition.Target))
-                Add(TSeverity::Error, task, std::string("The condition ") + LostGroup);
-            break;
-        }
-        case TTaskKind::Action:
-            Action(static_cast<const TActionTask&>(task));
-            break;
-        default:
-            break;
-        }
-    }
-
-private:
-    void Action(const TActionTask& task)
-    {
-        if (!task.Action)
-            return;
-        for (int i = 0; i < task.Action->ParamCount(); ++i) {
-            const ParamTypes kind = task.Action->ParamKind(i);
-            if (kind == PT_Group && !Groups_.count(task.GetParam(i)))
-                Add(TSeverity::Error, task, "The " + task.Action->Caption + " " + LostGroup);
-            else if (kind == PT_Map && task.MapFile(i, Catalogues_).empty())
-                Add(TSeverity::Error, task, "The " + task.Action->Caption + " has no map: choose one");
-        }
-    }
-
-    void Add(TSeverity severity, const TTask& task, std::string message)
-    {
-        Out_.push_back({severity, std::move(message), &task, 0, 0, -1});
-    }
-
-    std::vector<TProblem>& Out_;
-    const TCatalogues& Catalogues_;
-    std::unordered_set<std::int32_t> Groups_;
-};
-
 // The catalogue's maps as the checker looks them up; none loaded: the checker's own.
 const std::unordered_set<std::string>* CatalogueMaps(const TCatalogues& catalogues,
                                                      std::unordered_set<std::string>& maps)
@@ -90,20 +26,15 @@ const std::unordered_set<std::string>* CatalogueMaps(const TCatalogues& catalogu
     return &maps;
 }
 
-// The first line the task wrote that is its own code rather than its caption comment.
-std::vector<int> FirstCodeLines(const TScriptResult& written)
+// The first line that the task which wrote line index wrote as its own code rather than as its
+// caption comment.
+int FirstCodeLine(const TScriptResult& written, std::size_t index)
 {
-    std::vector<int> first(written.LineTasks.size(), -1);
-    const TTask* previous = nullptr;
-    int start = 0;
-    for (std::size_t i = 0; i < written.LineTasks.size(); ++i) {
-        const TTask* task = written.LineTasks[i];
-        if (task != previous)
-            start = static_cast<int>(i) + (task && task->UserNamed == 1 ? 1 : 0);
-        first[i] = start;
-        previous = task;
-    }
-    return first;
+    const TTask* task = written.LineTasks[index];
+    std::size_t start = index;
+    while (start > 0 && written.LineTasks[start - 1] == task)
+        --start;
+    return static_cast<int>(start) + (task && task->UserNamed == 1 ? 1 : 0);
 }
 
 } // namespace
@@ -142,11 +73,17 @@ std::string TScriptCheckMemo::Text(const std::vector<std::string>& lines, const 
     return text;
 }
 
+bool TScriptCheckMemo::Follows(const TLineChange& change, std::size_t lines) const
+{
+    const std::size_t old = Starts_.empty() ? 0 : Starts_.size() - 1;
+    return Valid_ && change.Fits(old, lines) && !(change.First == 0 && change.OldCount == old);
+}
+
 const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vector<std::string>& lines,
                                                                 const TProject& project, const TLineChange* change)
 {
     std::optional<script::TIncrementalReader::TEdit> edit;
-    const std::string text = Text(lines, change, edit);
+    std::string text = Text(lines, change, edit);
     std::unordered_set<std::string> maps;
     const std::unordered_set<std::string>* known = CatalogueMaps(project.Catalogues(), maps);
     const TServerTarget target = project.HeaderInfo.Target;
@@ -160,7 +97,7 @@ const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vecto
     if (!Valid_)
         Kept_.Follow({});
     Valid_ = false;
-    const script::TScriptFile& file = Reader_.Read(text, target, edit ? &*edit : nullptr);
+    const script::TScriptFile& file = Reader_.Read(std::move(text), target, edit ? &*edit : nullptr);
     Kept_.Follow(Reader_.LastChange());
     // The project's script runs beside the server's own scripts: their global functions are
     // there, and a function none of them defines is what it is to npc-lint for a file alone, a
@@ -172,7 +109,7 @@ const std::vector<script::TDiagnostic>& TScriptCheckMemo::Check(const std::vecto
     options.Maps = known;
     options.Load = &load;
     options.Kept = &Kept_;
-    Found_ = script::CheckScript(file, text, options);
+    Found_ = script::CheckScript(file, Reader_.Text(), options);
     Maps_ = std::move(maps);
     Valid_ = true;
     return Found_;
@@ -211,30 +148,28 @@ const TProblem* TProjectCheck::WorstOf(const TTask* task) const
 }
 
 TProjectCheck CheckWrittenScript(const TProject& project, const std::vector<std::string>& lines,
-                                 const TScriptResult& written, TScriptCheckMemo* memo, const TLineChange* change)
+                                 const TScriptResult& written, TScriptCheckMemo* memo, const TLineChange* change,
+                                 const std::vector<TNodeRun>* runs)
 {
     TProjectCheck check;
     const bool noMap = NpcMapFile(project.NPCInfo, project.Catalogues()).empty();
     if (noMap)
         check.Problems.push_back({TSeverity::Error, NoMapProblem, nullptr, 0, 0, -1});
-    TTreeChecker tasks(project, check.Problems);
-    for (const TTaskNode* node = project.TaskTree.GetFirstNode(); node; node = node->GetNext())
-        if (node->Data())
-            tasks.Task(*node->Data());
+    TScriptCheckMemo once;
+    TScriptCheckMemo& used = memo ? *memo : once;
+    used.Tree().Check(project, change && used.Follows(*change, lines.size()) ? runs : nullptr, check.Problems);
     // A task the tree already reports is broken in the script for the same reason: said once.
     std::unordered_set<const TTask*> reported;
     for (const TProblem& problem : check.Problems)
         reported.insert(problem.Task);
-    const std::vector<int> firstCode = FirstCodeLines(written);
-    TScriptCheckMemo once;
-    for (const script::TDiagnostic& d : (memo ? *memo : once).Check(lines, project, change)) {
+    for (const script::TDiagnostic& d : used.Check(lines, project, change)) {
         const auto index = static_cast<std::size_t>(std::max(d.Range.Begin.Line, 1) - 1);
         const TTask* task = index < written.LineTasks.size() ? written.LineTasks[index] : nullptr;
         if (reported.count(task))
             continue;
         TProblem problem{d.Severity, d.Message, task, d.Range.Begin.Line, d.Range.Begin.Column, -1};
         if (task && task->Kind() == TTaskKind::Manual)
-            problem.TaskLine = std::max(static_cast<int>(index) - firstCode[index], 0);
+            problem.TaskLine = std::max(static_cast<int>(index) - FirstCodeLine(written, index), 0);
         check.Problems.push_back(std::move(problem));
     }
     return check;

@@ -30,6 +30,9 @@ public:
     const std::vector<std::string>& Lines() const { return Lines_; }
     const TScriptResult& Result() const { return Result_; }
     const TLineChange& Change() const { return Change_; }
+    // What the last write did at each node of the tree, in the tree's order: each node's task at
+    // the revision written.
+    const std::vector<TNodeRun>& Runs() const { return Runs_; }
     // Counts the writes through this memo: Change() is what write Writes() changed from write
     // Writes() - 1, so a holder of lines can tell whether the change is against the lines it holds.
     std::uint64_t Writes() const { return Writes_; }

@@ -99,7 +99,7 @@ bool TIncrementalReader::Fits(const TEdit& edit, std::string_view text) const
     return edit.Begin <= edit.OldEnd && edit.OldEnd <= Text_.size() && edit.Begin + tail <= text.size();
 }
 
-const TScriptFile& TIncrementalReader::Read(std::string_view text, TTarget target, const TEdit* edit)
+const TScriptFile& TIncrementalReader::Read(std::string text, TTarget target, const TEdit* edit)
 {
     if (target != Target_)
         Valid_ = false;
@@ -118,7 +118,7 @@ const TScriptFile& TIncrementalReader::Read(std::string_view text, TTarget targe
         Change_ = {};
         File_ = ReadScriptFile(text, Target_);
     }
-    Text_.assign(text);
+    Text_ = std::move(text);
     // Only a file read without an error is read in part next time: after an error the server
     // reads no further, and what was read depends on everything before it.
     Valid_ = File_.Entries.size() == 1 && File_.Entries[0].Kind == TTopKind::Script && File_.Entries[0].Body &&

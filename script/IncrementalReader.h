@@ -39,7 +39,8 @@ public:
 
     // What ReadScriptFile(text, target) gives; valid until the next Read. Another target than the
     // last one's reads the whole text. With edit, the texts are not compared to find what changed.
-    const TScriptFile& Read(std::string_view text, TTarget target, const TEdit* edit = nullptr);
+    // The text is kept (Text()): a caller that has no more use for it moves it in.
+    const TScriptFile& Read(std::string text, TTarget target, const TEdit* edit = nullptr);
     // The text last read.
     const std::string& Text() const { return Text_; }
     TTarget Target() const { return Target_; }

@@ -5,32 +5,61 @@
 
 namespace script {
 
-bool TStatementFindings::Take(std::size_t index, const TStmt& stmt, std::vector<TDiagnostic>& out) const
+void TStatementFindings::Follow(const TIncrementalReader::TChange& change)
 {
-    if (index >= Statements_.size() || !Statements_[index].Known)
-        return false;
-    const TKept& kept = Statements_[index];
+    if (!change.Partial) {
+        Places_.clear();
+        Found_.clear();
+        Free_.clear();
+        return;
+    }
+    const std::size_t end = std::min(change.First + change.Removed, Places_.size());
+    for (std::size_t i = change.First; i < end; ++i)
+        Release(Places_[i]);
+    FollowChange(Places_, change);
+}
+
+void TStatementFindings::Release(std::uint32_t place)
+{
+    if (place < First)
+        return;
+    Found_[place - First].Found.clear();
+    Free_.push_back(place - First);
+}
+
+void TStatementFindings::Take(const TFound& found, const TStmt& stmt, std::vector<TDiagnostic>& out)
+{
     // The reader moves a statement as a whole, by whole lines: every position in it by the same
     // lines and bytes, columns as they were.
-    const int lines = stmt.Range.Begin.Line - kept.At.Line;
-    const std::ptrdiff_t bytes = static_cast<std::ptrdiff_t>(stmt.Range.Begin.Offset) - static_cast<std::ptrdiff_t>(kept.At.Offset);
+    const int lines = stmt.Range.Begin.Line - found.At.Line;
+    const std::ptrdiff_t bytes = static_cast<std::ptrdiff_t>(stmt.Range.Begin.Offset) - static_cast<std::ptrdiff_t>(found.At.Offset);
     const auto move = [&](TSourcePos& pos) {
         pos.Line += lines;
         pos.Offset = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(pos.Offset) + bytes);
     };
-    for (TDiagnostic d : kept.Found) {
+    for (TDiagnostic d : found.Found) {
         move(d.Range.Begin);
         move(d.Range.End);
         out.push_back(std::move(d));
     }
-    return true;
 }
 
 void TStatementFindings::Keep(std::size_t index, const TStmt& stmt, std::span<const TDiagnostic> found)
 {
-    if (index >= Statements_.size())
-        Statements_.resize(index + 1);
-    Statements_[index] = {true, stmt.Range.Begin, std::vector<TDiagnostic>(found.begin(), found.end())};
+    if (found.empty()) {
+        Places_[index] = Clean;
+        return;
+    }
+    std::uint32_t at = 0;
+    if (Free_.empty()) {
+        at = static_cast<std::uint32_t>(Found_.size());
+        Found_.emplace_back();
+    } else {
+        at = Free_.back();
+        Free_.pop_back();
+    }
+    Found_[at] = {stmt.Range.Begin, std::vector<TDiagnostic>(found.begin(), found.end())};
+    Places_[index] = First + at;
 }
 
 std::span<const TFlowPart> TKeptFlowParts::Parts(const TStmt& body)

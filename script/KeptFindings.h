@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <span>
@@ -47,22 +48,22 @@ class TStatementFindings {
 public:
     // Follows the reader's last change: the findings of statements it read again are dropped, the
     // rest move to the statements' new places; a whole read drops everything.
-    void Follow(const TIncrementalReader::TChange& change) { FollowChange(Statements_, change); }
-    // Appends the findings kept for the body's statement `index` (now `stmt`), moved to where the
-    // statement stands now; false when none are kept.
-    bool Take(std::size_t index, const TStmt& stmt, std::vector<TDiagnostic>& out) const;
-    // Keeps what the check found in the statement, which depends on nothing outside it.
-    void Keep(std::size_t index, const TStmt& stmt, std::span<const TDiagnostic> found);
+    void Follow(const TIncrementalReader::TChange& change);
     // Checks body's statements in order with check, which appends what it finds to out and says
     // whether that depends on the statement alone (and so may be kept); a statement with findings
     // kept takes them instead.
     template <class F>
     void CheckEach(const TStmt& body, std::vector<TDiagnostic>& out, F&& check)
     {
+        // Most statements are kept and found nothing: they are passed over without touching them.
+        Places_.resize(body.Children.size(), Unknown);
         for (std::size_t i = 0; i < body.Children.size(); ++i) {
-            const TStmt& s = *body.Children[i];
-            if (Take(i, s, out))
+            if (const std::uint32_t place = Places_[i]; place != Unknown) {
+                if (place != Clean)
+                    Take(Found_[place - First], *body.Children[i], out);
                 continue;
+            }
+            const TStmt& s = *body.Children[i];
             const std::size_t before = out.size();
             if (check(s))
                 Keep(i, s, std::span<const TDiagnostic>(out).subspan(before));
@@ -70,12 +71,26 @@ public:
     }
 
 private:
-    struct TKept {
-        bool Known = false;
-        TSourcePos At;  // where the statement began when the findings were made
+    // What a statement with findings found, and where it began when they were made.
+    struct TFound {
+        TSourcePos At;
         std::vector<TDiagnostic> Found;
     };
-    std::vector<TKept> Statements_;
+    // A place left empty by FollowChange is Unknown.
+    static constexpr std::uint32_t Unknown = 0;
+    static constexpr std::uint32_t Clean = 1;
+    static constexpr std::uint32_t First = 2;  // the place of Found_[0]
+
+    // Appends found's findings, moved to where stmt stands now.
+    static void Take(const TFound& found, const TStmt& stmt, std::vector<TDiagnostic>& out);
+    void Keep(std::size_t index, const TStmt& stmt, std::span<const TDiagnostic> found);
+    void Release(std::uint32_t place);
+
+    // For each of the body's statements: Unknown (checked next time), Clean (kept, nothing
+    // found) or where its findings are kept, First for Found_[0].
+    std::vector<std::uint32_t> Places_;
+    std::vector<TFound> Found_;
+    std::vector<std::uint32_t> Free_;  // indexes of Found_ no statement holds
 };
 
 // The flow graph's part of each of the body's statements (see TFlowPart), kept like the findings.

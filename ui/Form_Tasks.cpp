@@ -274,7 +274,7 @@ void TTaskForm::ShowMarks(const TScriptResult& written)
     const bool follows = ScriptMemo_.ChangeFollows(CheckedWrite_);
     CheckedWrite_ = 0;
     LastCheck_ = CheckWrittenScript(Document_.Project(), ScriptMemo_.Lines(), written, &CheckMemo_,
-                                    follows ? &ScriptMemo_.Change() : nullptr);
+                                    follows ? &ScriptMemo_.Change() : nullptr, &ScriptMemo_.Runs());
     CheckedWrite_ = ScriptMemo_.Writes();
     Model_->SetMarks(LastCheck_);
     emit Checked(LastCheck_);

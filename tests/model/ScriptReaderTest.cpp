@@ -329,6 +329,9 @@ INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
             NpcHead + "\tmes \"a\";\r\n\tmes \"b\";\r\n\r\n\tif (x = 1) close;\r\n\tend;\r\n}\r\n", true},
     RereadRow{"FindingsMoveDown", NpcHead + "\tmes \"a\";\r\n\tgetitem 501, 0;\r\n\tmes \"b\\qc\" + (1 || \"\");\r\n\tL_A:\r\n\tL_A:\r\n\tgoto L_B;\r\n\tmes 5;\r\n\tclose;\r\n}\r\n",
             NpcHead + "\tmes \"a\";\r\n\tmes \"b\";\r\n\r\n\tgetitem 501, 0;\r\n\tmes \"b\\qc\" + (1 || \"\");\r\n\tL_A:\r\n\tL_A:\r\n\tgoto L_B;\r\n\tmes 5;\r\n\tclose;\r\n}\r\n", true},
+    // A statement read again in place finds something where the one before found nothing, and back.
+    RereadRow{"FindingChangedInPlace", NpcHead + "\tgetitem 501, 0;\r\n\tmes \"a\";\r\n\tdelitem 502, -1;\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tgetitem 501, 0;\r\n\tmes 7;\r\n\tdelitem 502, -1;\r\n\tclose;\r\n}\r\n", true},
     RereadRow{"FindingTakenAway", NpcHead + "\tmes \"a\";\r\n\tgetitem 501, 0;\r\n\tif (x) mes 1, 2;\r\n\tmes \"c\\q\";\r\n\tclose;\r\n}\r\n",
             NpcHead + "\tmes \"a\";\r\n\tif (x) mes 1, 2;\r\n\tmes \"c\\q\";\r\n\tclose;\r\n}\r\n", true},
     // The flow checks join the kept statements' graphs with the new ones: labels, jumps and

@@ -156,7 +156,8 @@ TEST_P(UndoRunTable, EveryStepUndoesToTheStateBeforeItAndRedoesToTheStateAfterIt
         Document().Undo();
         ASSERT_EQ(FirstDifference(StateOf(), before[step]), "") << "undo of step " << step << ", seed " << GetParam().Seed;
         ASSERT_EQ(ScriptMemoDifference(script, partial), "") << "script after undo of step " << step << ", seed " << GetParam().Seed;
-        const TProjectCheck told = CheckWrittenScript(Project(), script.Lines(), script.Result(), &following, &script.Change());
+        const TProjectCheck told =
+            CheckWrittenScript(Project(), script.Lines(), script.Result(), &following, &script.Change(), &script.Runs());
         if (step % 4 == 0) {
             ASSERT_EQ(MemoDifference(memo), "") << "check after undo of step " << step << ", seed " << GetParam().Seed;
             ASSERT_EQ(FirstDifference(FindingsOf(told), FindingsOf(CheckProject(Project()))), "") << "told, step " << step;
@@ -263,17 +264,26 @@ void BuildWithUnlabelledShop()
     static_cast<TGroupTask*>(GroupNode(0)->Data())->NoLabel = true;
 }
 
-TEST_P(ScriptMemoEditTable, TheMemosScriptIsAWholeWritesAfterTheChangeAndItsUndo)
+// The check told each write's change, as a task window's is, finds what a check from nothing does.
+TEST_P(ScriptMemoEditTable, TheMemosScriptAndCheckAreFreshOnesAfterTheChangeAndItsUndo)
 {
     GetParam().Build();
     TScriptMemo memo;
+    TScriptCheckMemo check;
     int partial = 0;
+    const auto checked = [&] {
+        const TProjectCheck told = CheckWrittenScript(Project(), memo.Lines(), memo.Result(), &check, &memo.Change(), &memo.Runs());
+        return FirstDifference(FindingsOf(told), FindingsOf(CheckProject(Project())));
+    };
     ASSERT_EQ(ScriptMemoDifference(memo, partial), "");
+    ASSERT_EQ(checked(), "");
     GetParam().Edit();
     ASSERT_TRUE(Document().CanUndo());
     EXPECT_EQ(ScriptMemoDifference(memo, partial), "") << "after the change";
+    EXPECT_EQ(checked(), "") << "check after the change";
     Document().Undo();
     EXPECT_EQ(ScriptMemoDifference(memo, partial), "") << "after its undo";
+    EXPECT_EQ(checked(), "") << "check after its undo";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -287,6 +297,15 @@ INSTANTIATE_TEST_SUITE_P(
                       [] { EditContent<TGroupTask>(GroupNode(0)->Data(), [](TGroupTask& g) { g.Rename("Till"); }); }},
         TMemoEditCase{"GroupJumpedToUnlabelled", BuildWithLabelledShop,
                       [] { EditContent<TGroupTask>(GroupNode(0)->Data(), [](TGroupTask& g) { g.NoLabel = true; }); }},
+        // More tasks go than a check looks ahead for the next one it kept.
+        TMemoEditCase{"GroupWithItsTasksDeleted", [] { BuildGeneratedProject(200); },
+                      [] { Document().DeleteNode(GroupNode(1)); }},
+        TMemoEditCase{"MenuMadeToJumpToNoGroup", [] { BuildGeneratedProject(200); },
+                      [] {
+                          for (TTaskNode* node : Project().TaskTree.Nodes())
+                              if (node->Data()->Kind() == TTaskKind::Menu)
+                                  return EditContent<TMenuTask>(node->Data(), [](TMenuTask& m) { m.Entries[0]->Target = 999; });
+                      }},
         TMemoEditCase{"FirstMessageOfAGroupDeleted", [] { BuildGeneratedProject(200); },
                       [] { Document().DeleteNode(GroupNode(0)->Child(1)); }},  // after a menu
         TMemoEditCase{"BranchAddedAfterTheElse", BuildWithIf,
