@@ -49,12 +49,8 @@ const TScriptResult& TScriptMemo::Write(const TProject& project)
 std::vector<TScriptMemo::TGroupInput> TScriptMemo::GroupsOf(const TProject& project)
 {
     std::vector<TGroupInput> groups;
-    const TTaskList& tasks = project.TaskList;
-    for (int i = 0; i < tasks.TaskCount(); ++i)
-        if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group) {
-            const auto& group = static_cast<const TGroupTask&>(*task);
-            groups.push_back({&group, group.GroupNumber, group.LabelName, group.NoLabel, group.Caption, group.Revision});
-        }
+    for (const TGroupTask* group : project.TaskList.Groups())
+        groups.push_back({group, group->GroupNumber, group->LabelName, group->NoLabel, group->Caption, group->Revision});
     return groups;
 }
 
@@ -66,21 +62,18 @@ bool TScriptMemo::SameFrame(const TProject& project) const
 
 bool TScriptMemo::SameGroups(const TProject& project) const
 {
-    const TTaskList& tasks = project.TaskList;
+    const auto& groups = project.TaskList.Groups();
+    if (groups.size() != Inputs_.Groups.size())
+        return false;
     auto next = Inputs_.Groups.begin();
-    for (int i = 0; i < tasks.TaskCount(); ++i) {
-        const TTask* task = tasks.TaskAt(i);
-        if (task->Kind() != TTaskKind::Group)
-            continue;
-        const auto& group = static_cast<const TGroupTask&>(*task);
-        if (next == Inputs_.Groups.end())
-            return false;
+    for (const TGroupTask* now : groups) {
+        const TGroupTask& group = *now;
         const TGroupInput& then = *next++;
         if (then.Group != &group || then.Number != group.GroupNumber || then.Label != group.LabelName ||
             then.NoLabel != group.NoLabel || then.Caption != group.Caption || then.Revision != group.Revision)
             return false;
     }
-    return next == Inputs_.Groups.end();
+    return true;
 }
 
 bool TScriptMemo::RelabelledNumbers(const std::vector<TGroupInput>& now, std::vector<std::int32_t>& numbers) const

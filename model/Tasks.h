@@ -192,12 +192,23 @@ public:
     TGroupTask* FindLabel(const std::string& text, bool includeExits) const;
     // Appends every group (Caption, the group) in list order.
     void FillGroupList(TStrings& strings) const;
+    // The groups in list order.
+    const std::vector<TGroupTask*>& Groups() const { return Groups_; }
     // Destroys every task.
-    void Clear() { Tasks_.clear(); }
+    void Clear()
+    {
+        Tasks_.clear();
+        Groups_.clear();
+    }
     // The task's content changed in place: it takes a revision no task of the list had.
     void Touch(TTask& task) { task.Revision = ++Revisions_; }
 
 private:
+    void FindGroups();
+
     std::vector<std::unique_ptr<TTask>> Tasks_;
+    // Kept beside the tasks: what reads the groups after every change (the script's labels, the
+    // highlighter's words) then visits a few hundred tasks, not all of them.
+    std::vector<TGroupTask*> Groups_;
     std::uint64_t Revisions_ = 0;
 };

@@ -122,6 +122,13 @@ std::string ScriptMemoDifference(TScriptMemo& memo, int& partial)
                     from + static_cast<std::ptrdiff_t>(change.NewCount));
     if (previous != lines)
         return "the change reported does not lead from the old lines to the new";
+    // Both writes read the groups the task list keeps beside its tasks.
+    std::vector<const TTask*> groups;
+    for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+        if (const TTask* task = Project().TaskList.TaskAt(i); task->Kind() == TTaskKind::Group)
+            groups.push_back(task);
+    if (!std::equal(groups.begin(), groups.end(), Project().TaskList.Groups().begin(), Project().TaskList.Groups().end()))
+        return "the task list's groups are not its group tasks";
     partial += memo.NodesWritten() < static_cast<std::size_t>(Project().TaskTree.Count()) ? 1 : 0;
     return "";
 }
