@@ -145,6 +145,24 @@ int TTaskList::RegisterTask(std::unique_ptr<TTask> task)
     return TaskCount() - 1;
 }
 
+void TTaskList::Touch(TTask& task)
+{
+    constexpr std::size_t Remembered = 1024;
+    task.Revision = ++Revisions_;
+    if (Touched_.size() == Remembered)
+        Touched_.erase(Touched_.begin(), Touched_.begin() + Remembered / 2);
+    Touched_.push_back(&task);
+}
+
+bool TTaskList::TouchedSince(std::uint64_t revision, std::vector<const TTask*>& tasks) const
+{
+    // Touched_ holds the revisions after Revisions_ - size, one each.
+    if (revision > Revisions_ || Revisions_ - revision > Touched_.size())
+        return false;
+    tasks.assign(Touched_.end() - static_cast<std::ptrdiff_t>(Revisions_ - revision), Touched_.end());
+    return true;
+}
+
 void TTaskList::FindGroups()
 {
     Groups_.clear();

@@ -201,7 +201,12 @@ public:
         Groups_.clear();
     }
     // The task's content changed in place: it takes a revision no task of the list had.
-    void Touch(TTask& task) { task.Revision = ++Revisions_; }
+    void Touch(TTask& task);
+    // The last revision given.
+    std::uint64_t Revision() const { return Revisions_; }
+    // Sets tasks to those given a revision after revision (joined or touched; some may be gone
+    // since), when the list still remembers them all.
+    bool TouchedSince(std::uint64_t revision, std::vector<const TTask*>& tasks) const;
 
 private:
     void FindGroups();
@@ -211,4 +216,8 @@ private:
     // highlighter's words) then visits a few hundred tasks, not all of them.
     std::vector<TGroupTask*> Groups_;
     std::uint64_t Revisions_ = 0;
+    // The tasks given the last revisions, oldest first: whoever keeps what it wrote from the tasks
+    // finds the few a change touched without reading every task's revision. Loading a large
+    // project forgets all but the last.
+    std::vector<const TTask*> Touched_;
 };

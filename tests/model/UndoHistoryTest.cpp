@@ -304,6 +304,12 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         TMemoEditCase{"MessageEditedAfterTheSpeakerLine", [] { BuildGeneratedProject(200); },
                       [] { EditContent<TMessageTask>(GroupNode(3)->Child(1)->Data(), [](TMessageTask& m) { m.Lines = {"New"}; }); }},
+        TMemoEditCase{"MessageEditedThenMoreTasksTouchedThanTheListRemembers", [] { BuildGeneratedProject(200); },
+                      [] {
+                          EditContent<TMessageTask>(GroupNode(3)->Child(1)->Data(), [](TMessageTask& m) { m.Lines = {"New"}; });
+                          for (int i = 0; i < 1100; ++i)
+                              Project().TaskList.Touch(*GroupNode(5)->Child(1)->Data());
+                      }},
         TMemoEditCase{"TaskMovedBetweenGroups", [] { BuildGeneratedProject(200); },
                       [] { Document().MoveNode(GroupNode(1)->Child(0), GroupNode(4), 2); }},
         TMemoEditCase{"GroupWithAnExitMoved", BuildEveryKindProject,
