@@ -40,21 +40,18 @@ const TScriptResult& TScriptMemo::Write(const TProject& project)
 {
     ++Writes_;
     const std::size_t oldCount = Lines_.size();
-    if (Project_ == &project && SameFrame(project) && WriteChange(project))
-        return Result_;
-    WriteWhole(project, oldCount);
+    const bool changed = Project_ == &project && SameFrame(project) && WriteChange(project);
+    if (!changed)
+        WriteWhole(project, oldCount);
+    Revision_ = project.TaskList.Revision();
     return Result_;
 }
 
 std::vector<TScriptMemo::TGroupInput> TScriptMemo::GroupsOf(const TProject& project)
 {
     std::vector<TGroupInput> groups;
-    const TTaskList& tasks = project.TaskList;
-    for (int i = 0; i < tasks.TaskCount(); ++i)
-        if (const TTask* task = tasks.TaskAt(i); task->Kind() == TTaskKind::Group) {
-            const auto& group = static_cast<const TGroupTask&>(*task);
-            groups.push_back({&group, group.GroupNumber, group.LabelName, group.NoLabel, group.Caption, group.Revision});
-        }
+    for (const TGroupTask* group : project.TaskList.Groups())
+        groups.push_back({group, group->GroupNumber, group->LabelName, group->NoLabel, group->Caption, group->Revision});
     return groups;
 }
 
@@ -66,21 +63,18 @@ bool TScriptMemo::SameFrame(const TProject& project) const
 
 bool TScriptMemo::SameGroups(const TProject& project) const
 {
-    const TTaskList& tasks = project.TaskList;
+    const auto& groups = project.TaskList.Groups();
+    if (groups.size() != Inputs_.Groups.size())
+        return false;
     auto next = Inputs_.Groups.begin();
-    for (int i = 0; i < tasks.TaskCount(); ++i) {
-        const TTask* task = tasks.TaskAt(i);
-        if (task->Kind() != TTaskKind::Group)
-            continue;
-        const auto& group = static_cast<const TGroupTask&>(*task);
-        if (next == Inputs_.Groups.end())
-            return false;
+    for (const TGroupTask* now : groups) {
+        const TGroupTask& group = *now;
         const TGroupInput& then = *next++;
         if (then.Group != &group || then.Number != group.GroupNumber || then.Label != group.LabelName ||
             then.NoLabel != group.NoLabel || then.Caption != group.Caption || then.Revision != group.Revision)
             return false;
     }
-    return next == Inputs_.Groups.end();
+    return true;
 }
 
 bool TScriptMemo::RelabelledNumbers(const std::vector<TGroupInput>& now, std::vector<std::int32_t>& numbers) const
@@ -164,7 +158,7 @@ void TScriptMemo::ListNodes(const TProject& project)
     Places_.reserve(Runs_.size() + 64);
     const TTaskTree& tree = project.TaskTree;
     for (int top = 0; top < tree.TopCount(); ++top) {
-        Places_.push_back({tree.Top(top), 0, NoParent});
+        Places_.push_back({tree.Top(top), tree.Top(top)->Data(), 0, NoParent});
         Path_.assign(1, {Places_.size() - 1, 0});
         while (!Path_.empty()) {
             auto& [place, next] = Path_.back();
@@ -174,7 +168,8 @@ void TScriptMemo::ListNodes(const TProject& project)
                 continue;
             }
             const std::size_t parent = place;
-            Places_.push_back({node->Child(next++), static_cast<int>(Path_.size()), parent});
+            const TTaskNode* child = node->Child(next++);
+            Places_.push_back({child, child->Data(), static_cast<int>(Path_.size()), parent});
             Path_.emplace_back(Places_.size() - 1, 0);
         }
     }
@@ -184,9 +179,13 @@ bool TScriptMemo::Same(std::size_t place, std::size_t run) const
 {
     const TPlace& now = Places_[place];
     const TNodeRun& then = Runs_[run];
-    const TTask* task = now.Node->Data();
-    return now.Node == then.Node && now.Level == then.Level && task == then.Task &&
-           (task ? task->Revision : 0) == then.Revision;
+    const TTask* task = now.Task;
+    if (now.Node != then.Node || now.Level != then.Level || task != then.Task)
+        return false;
+    // Every run kept had its task's revision at the last write.
+    if (TouchedKnown_)
+        return !task || !std::binary_search(Touched_.begin(), Touched_.end(), task);
+    return (task ? task->Revision : 0) == then.Revision;
 }
 
 bool TScriptMemo::WriteChange(const TProject& project)
@@ -200,6 +199,8 @@ bool TScriptMemo::WriteChange(const TProject& project)
             return false;
     }
     ListNodes(project);
+    TouchedKnown_ = project.TaskList.TouchedSince(Revision_, Touched_);
+    std::sort(Touched_.begin(), Touched_.end());
     const std::size_t nodes = Places_.size();
     const std::size_t runs = Runs_.size();
     const std::size_t both = std::min(nodes, runs);
@@ -263,7 +264,9 @@ bool TScriptMemo::Reaches(std::size_t first, std::size_t until, const std::vecto
     const std::size_t runs = Runs_.size();
     const bool treeChanged = first < nodes || first < runs;
     const auto add = [&reaches](std::size_t start, std::size_t until) { reaches.push_back({start, until}); };
-    for (std::size_t run = 0; run < runs; ++run) {
+    if (relabelled.empty() && treeChanged)
+        add(outside(first - 1), until);
+    for (std::size_t run = 0; run < runs && !relabelled.empty(); ++run) {
         if (treeChanged && run == first)
             add(outside(first - 1), until);
         const auto& report = Runs_[run].Report;
@@ -277,7 +280,7 @@ bool TScriptMemo::Reaches(std::size_t first, std::size_t until, const std::vecto
         else if (run >= runs - (nodes - until))
             add(outside(run + nodes - runs), run + nodes - runs + 1);
     }
-    if (treeChanged && first == runs)
+    if (treeChanged && first == runs && !relabelled.empty())
         add(outside(first - 1), until);
     if (std::any_of(reaches.begin(), reaches.end(), [](const TReach& r) { return r.Start == NoParent; }))
         return false;

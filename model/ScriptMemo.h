@@ -66,6 +66,7 @@ private:
     };
     struct TPlace {
         const TTaskNode* Node;
+        const TTask* Task;
         int Level;
         std::size_t Parent;  // the parent's place; NoParent for a top-level node
     };
@@ -128,4 +129,9 @@ private:
     std::size_t TreeEnd_ = 0;
     std::size_t NodesWritten_ = 0;
     std::uint64_t Writes_ = 0;
+    // The task list's revision at the last write, and the tasks given one since, sorted, when the
+    // list still knows them: a task not among them kept its revision.
+    std::uint64_t Revision_ = 0;
+    std::vector<const TTask*> Touched_;
+    bool TouchedKnown_ = false;
 };

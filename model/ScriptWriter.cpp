@@ -328,12 +328,8 @@ void TScriptWriter::Prepare(const TGroupMap* groups)
     }
     OwnGroups_.clear();
     Groups_ = &OwnGroups_;
-    const TTaskList& tasks = Project_.TaskList;
-    for (int i = 0; i < tasks.TaskCount(); ++i)
-        if (tasks.TaskAt(i)->Kind() == TTaskKind::Group) {
-            const auto* group = static_cast<const TGroupTask*>(tasks.TaskAt(i));
-            OwnGroups_.emplace(group->GroupNumber, group);
-        }
+    for (const TGroupTask* group : Project_.TaskList.Groups())
+        OwnGroups_.emplace(group->GroupNumber, group);
     CheckLabels();
     LabelProblems_ = Result_.Problems.size();
 }

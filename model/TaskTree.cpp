@@ -21,6 +21,14 @@ TTaskNode* TTaskNode::NextSibling() const
     return next < siblings.size() ? siblings[next].get() : nullptr;
 }
 
+TTaskNode* TTaskNode::SubtreeEnd() const
+{
+    TTaskNode* end = nullptr;
+    for (const TTaskNode* node = this; node && !end; node = node->Parent_)
+        end = node->NextSibling();
+    return end;
+}
+
 TTaskNode* TTaskNode::GetNext() const
 {
     if (!Children_.empty())
@@ -132,9 +140,7 @@ void TTaskTree::SetText(TTaskNode* node, const std::string& text)
 void TTaskTree::ReleaseTasks(TTaskNode* node)
 {
     std::vector<TTask*> tasks;
-    const TTaskNode* end = nullptr;
-    for (const TTaskNode* n = node; n && !end; n = n->Parent_)
-        end = n->NextSibling();
+    const TTaskNode* end = node->SubtreeEnd();
     for (TTaskNode* n = node; n && n != end; n = n->GetNext()) {
         if (n->Data_)
             tasks.push_back(n->Data_);

@@ -26,6 +26,8 @@ public:
     // ancestor that has one, else nullptr.
     TTaskNode* GetNext() const;
     TTaskNode* NextSibling() const;
+    // The first node after this one and everything below it, in pre-order (nullptr at the end).
+    TTaskNode* SubtreeEnd() const;
     // Position in pre-order, counting from 0 at the first node.
     int AbsoluteIndex() const;
     // True when node is this node or lies below it.

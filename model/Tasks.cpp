@@ -139,8 +139,36 @@ bool IsLabelText(const std::string& text)
 int TTaskList::RegisterTask(std::unique_ptr<TTask> task)
 {
     Touch(*task);
+    if (task->Kind() == TTaskKind::Group)
+        Groups_.push_back(static_cast<TGroupTask*>(task.get()));
     Tasks_.push_back(std::move(task));
     return TaskCount() - 1;
+}
+
+void TTaskList::Touch(TTask& task)
+{
+    constexpr std::size_t Remembered = 1024;
+    task.Revision = ++Revisions_;
+    if (Touched_.size() == Remembered)
+        Touched_.erase(Touched_.begin(), Touched_.begin() + Remembered / 2);
+    Touched_.push_back(&task);
+}
+
+bool TTaskList::TouchedSince(std::uint64_t revision, std::vector<const TTask*>& tasks) const
+{
+    // Touched_ holds the revisions after Revisions_ - size, one each.
+    if (revision > Revisions_ || Revisions_ - revision > Touched_.size())
+        return false;
+    tasks.assign(Touched_.end() - static_cast<std::ptrdiff_t>(Revisions_ - revision), Touched_.end());
+    return true;
+}
+
+void TTaskList::FindGroups()
+{
+    Groups_.clear();
+    for (const auto& task : Tasks_)
+        if (task->Kind() == TTaskKind::Group)
+            Groups_.push_back(static_cast<TGroupTask*>(task.get()));
 }
 
 void TTaskList::UnregisterTask(TTask* task)
@@ -148,6 +176,7 @@ void TTaskList::UnregisterTask(TTask* task)
     const int index = IndexOf(task);
     if (index >= 0)
         Tasks_.erase(Tasks_.begin() + index);
+    std::erase(Groups_, task);
 }
 
 void TTaskList::UnregisterTasks(const std::vector<TTask*>& tasks)
@@ -156,6 +185,7 @@ void TTaskList::UnregisterTasks(const std::vector<TTask*>& tasks)
         return;
     const std::unordered_set<const TTask*> leaving(tasks.begin(), tasks.end());
     std::erase_if(Tasks_, [&leaving](const auto& task) { return leaving.count(task.get()) > 0; });
+    std::erase_if(Groups_, [&leaving](const TGroupTask* group) { return leaving.count(group) > 0; });
 }
 
 int TTaskList::IndexOf(const TTask* task) const
@@ -186,7 +216,9 @@ void TTaskList::RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask
     std::vector<std::unique_ptr<TTask>> merged;
     merged.reserve(Tasks_.size() + tasks.size());
     std::size_t kept = 0;
+    bool groups = false;
     for (auto& [position, task] : tasks) {
+        groups = groups || task->Kind() == TTaskKind::Group;
         while (static_cast<int>(merged.size()) < position && kept < Tasks_.size())
             merged.push_back(std::move(Tasks_[kept++]));
         Touch(*task);
@@ -195,27 +227,22 @@ void TTaskList::RegisterTasksAt(std::vector<std::pair<int, std::unique_ptr<TTask
     while (kept < Tasks_.size())
         merged.push_back(std::move(Tasks_[kept++]));
     Tasks_ = std::move(merged);
+    if (groups)
+        FindGroups();
 }
 
 TGroupTask* TTaskList::FindGroup(std::int32_t number) const
 {
-    for (const auto& task : Tasks_) {
-        if (task->Kind() == TTaskKind::Group) {
-            auto* group = static_cast<TGroupTask*>(task.get());
-            if (group->GroupNumber == number)
-                return group;
-        }
-    }
+    for (TGroupTask* group : Groups_)
+        if (group->GroupNumber == number)
+            return group;
     return nullptr;
 }
 
 TGroupTask* TTaskList::FindLabel(const std::string& text, bool includeExits) const
 {
     // Labels are printed as unsigned numbers.
-    for (const auto& task : Tasks_) {
-        if (task->Kind() != TTaskKind::Group)
-            continue;
-        auto* group = static_cast<TGroupTask*>(task.get());
+    for (TGroupTask* group : Groups_) {
         const std::string label = "L" + std::to_string(static_cast<std::uint32_t>(group->GroupNumber));
         if ((group->LabelName.empty() ? text == label : text == group->LabelName) ||
             (includeExits && text == label + "Exit"))
@@ -227,10 +254,8 @@ TGroupTask* TTaskList::FindLabel(const std::string& text, bool includeExits) con
 void TTaskList::FillGroupList(TStrings& strings) const
 {
     const TUpdateScope<TStrings> update(strings);
-    for (const auto& task : Tasks_) {
-        if (task->Kind() == TTaskKind::Group)
-            strings.AddObject(task->Caption, task.get());
-    }
+    for (TGroupTask* group : Groups_)
+        strings.AddObject(group->Caption, group);
 }
 
 // ---- Lines ---------------------------------------------------------------------------------

@@ -192,12 +192,32 @@ public:
     TGroupTask* FindLabel(const std::string& text, bool includeExits) const;
     // Appends every group (Caption, the group) in list order.
     void FillGroupList(TStrings& strings) const;
+    // The groups in list order.
+    const std::vector<TGroupTask*>& Groups() const { return Groups_; }
     // Destroys every task.
-    void Clear() { Tasks_.clear(); }
+    void Clear()
+    {
+        Tasks_.clear();
+        Groups_.clear();
+    }
     // The task's content changed in place: it takes a revision no task of the list had.
-    void Touch(TTask& task) { task.Revision = ++Revisions_; }
+    void Touch(TTask& task);
+    // The last revision given.
+    std::uint64_t Revision() const { return Revisions_; }
+    // Sets tasks to those given a revision after revision (joined or touched; some may be gone
+    // since), when the list still remembers them all.
+    bool TouchedSince(std::uint64_t revision, std::vector<const TTask*>& tasks) const;
 
 private:
+    void FindGroups();
+
     std::vector<std::unique_ptr<TTask>> Tasks_;
+    // Kept beside the tasks: what reads the groups after every change (the script's labels, the
+    // highlighter's words) then visits a few hundred tasks, not all of them.
+    std::vector<TGroupTask*> Groups_;
     std::uint64_t Revisions_ = 0;
+    // The tasks given the last revisions, oldest first: whoever keeps what it wrote from the tasks
+    // finds the few a change touched without reading every task's revision. Loading a large
+    // project forgets all but the last.
+    std::vector<const TTask*> Touched_;
 };

@@ -164,13 +164,10 @@ TWordLookup TWordLookup::FromModel(const TTaskList& tasks)
     // of the test that runs first: keyword, then action, then variable, then label.
     TWordLookup lookup;
     auto& colours = lookup.Colours_;
-    for (int i = 0; i < tasks.TaskCount(); ++i) {
-        const TTask* task = tasks.TaskAt(i);
-        if (task->Kind() != TTaskKind::Group)
-            continue;
+    for (const TGroupTask* group : tasks.Groups()) {
         // The labels as the writer writes them: the author's name where the group has one.
-        const auto* group = static_cast<const TGroupTask*>(task);
         const auto number = static_cast<std::uint32_t>(group->GroupNumber);
+        lookup.Labels_.emplace_back(group->GroupNumber, group->LabelName);
         colours.insert_or_assign(group->LabelName.empty() ? "L" + std::to_string(number) : group->LabelName, ColourLime);
         colours.insert_or_assign("L" + std::to_string(number) + "Exit", ColourLime);
     }
@@ -181,6 +178,14 @@ TWordLookup TWordLookup::FromModel(const TTaskList& tasks)
     for (std::string_view keyword : KeywordList)
         colours.insert_or_assign(std::string(keyword), ColourWhite);
     return lookup;
+}
+
+bool TWordLookup::HasLabelsOf(const TTaskList& tasks) const
+{
+    const auto& groups = tasks.Groups();
+    return std::equal(groups.begin(), groups.end(), Labels_.begin(), Labels_.end(), [](const TGroupTask* group, const auto& label) {
+        return group->GroupNumber == label.first && group->LabelName == label.second;
+    });
 }
 
 std::optional<TRgb> TWordLookup::WordColour(std::string_view word) const

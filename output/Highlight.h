@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TTaskList;
@@ -65,8 +66,12 @@ public:
     std::optional<TRgb> WordColour(std::string_view word) const;
     // The words that this lookup and other colour differently (or that only one of them knows).
     std::vector<std::string> WordsColouredOtherwise(const TWordLookup& other) const;
+    // Whether FromModel(tasks) would give this lookup: its groups' labels are the same.
+    bool HasLabelsOf(const TTaskList& tasks) const;
 
 private:
+    // What the labels were made from: each group's number and label name, in list order.
+    std::vector<std::pair<std::int32_t, std::string>> Labels_;
     struct THash {
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }

@@ -68,6 +68,13 @@ TWordLookup TScriptHighlighter::WordsOf(const TProjectDocument* document)
     return document ? TWordLookup::FromModel(document->Project().TaskList) : TWordLookup::FromCatalogues();
 }
 
+TScriptHighlighter::TWords TScriptHighlighter::WordsOf(const TProjectDocument* document, const TWords& before)
+{
+    if (before && document && before->HasLabelsOf(document->Project().TaskList))
+        return before;
+    return std::make_shared<const TWordLookup>(WordsOf(document));
+}
+
 void TScriptHighlighter::SetDocument(QTextDocument* document)
 {
     if (Document_)

@@ -40,6 +40,9 @@ public:
     static TScriptHighlighter* Find(QPlainTextEdit* control);
     // What a document's project knows about words: its group labels; without one, the catalogues'.
     static TWordLookup WordsOf(const TProjectDocument* document);
+    // The same, as before when it knows the same labels: a change that leaves the groups' labels
+    // alone builds no new lookup.
+    static TWords WordsOf(const TProjectDocument* document, const TWords& before);
 
     QTextDocument* Document() const { return Document_; }
     // Follows document from now on; none of its lines counts as coloured.
@@ -50,7 +53,12 @@ public:
     template <class F>
     void ColourWith(TWordLookup words, F&& change)
     {
-        Words_ = std::make_shared<const TWordLookup>(std::move(words));
+        ColourWith(std::make_shared<const TWordLookup>(std::move(words)), std::forward<F>(change));
+    }
+    template <class F>
+    void ColourWith(TWords words, F&& change)
+    {
+        Words_ = std::move(words);
         Coloured_.reset();
         struct TPassEnd {
             TWords& Words;
@@ -63,6 +71,7 @@ public:
     // The words the whole text was last coloured with (or is to be, where lines are pending); none
     // when that is not known.
     const TWordLookup* Coloured() const { return Coloured_.get(); }
+    const TWords& ColouredWords() const { return Coloured_; }
     // Whose group labels a line coloured outside a pass (as the user types) knows.
     void SetSource(const TProjectDocument* document) { Source_ = document; }
     // The encoding the text's characters stand for bytes in, as the scanner reads them.

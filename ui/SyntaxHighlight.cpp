@@ -253,8 +253,10 @@ void UpdateScriptText(QPlainTextEdit* control, const std::vector<std::string>& s
     // The lines still waiting for their colours get them first, with the words they were
     // meant for: those the recolouring below compares the model's words with.
     highlighter->Finish();
-    TWordLookup words = TScriptHighlighter::WordsOf(document);
-    const std::vector<std::string> changedWords = words.WordsColouredOtherwise(*highlighter->Coloured());
+    const TScriptHighlighter::TWords coloured = highlighter->ColouredWords();
+    TScriptHighlighter::TWords words = TScriptHighlighter::WordsOf(document, coloured);
+    const std::vector<std::string> changedWords =
+        words == coloured ? std::vector<std::string>{} : words->WordsColouredOtherwise(*coloured);
     highlighter->ColourWith(std::move(words), [&] {
         shown->Writing([&] {
             for (const TLineEdit& edit : edits) {

@@ -125,6 +125,7 @@ TTaskTreeModel::TTaskTreeModel(TTaskTree& tree, const TTextEncoding& encoding, Q
     : QAbstractItemModel(parent), Tree_(&tree), Encoding_(encoding)
 {
     Tree_->AddObserver(this);
+    AddHolders(nullptr);
 }
 
 TTaskTreeModel::~TTaskTreeModel()
@@ -141,6 +142,8 @@ void TTaskTreeModel::SetTree(TTaskTree& tree)
     Tree_ = &tree;
     Tree_->AddObserver(this);
     Marks_.clear();
+    Holders_.clear();
+    AddHolders(nullptr);
     endResetModel();
     SelectionChanged(Tree_->Selected());
 }
@@ -336,11 +339,27 @@ Qt::ItemFlags TTaskTreeModel::flags(const QModelIndex& index) const
         return Qt::ItemIsDropEnabled;
     const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |
                                 Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-    // The view lays out all 10,000 rows of a large tree again after any row comes or goes; for a
-    // task that holds no tasks it then skips looking for the row among the open nodes.
-    const TTaskNode* node = NodeOf(index);
-    const bool leaf = node->ChildCount() == 0 && node->Data() && !node->Data()->HoldsTasks();
-    return leaf ? flags | Qt::ItemNeverHasChildren : flags;
+    // For a task that holds no tasks the view skips looking for the row among the open nodes.
+    return Holders_.contains(NodeOf(index)) ? flags : flags | Qt::ItemNeverHasChildren;
+}
+
+bool TTaskTreeModel::MayHold(const TTaskNode& node)
+{
+    return node.ChildCount() > 0 || !node.Data() || node.Data()->HoldsTasks();
+}
+
+void TTaskTreeModel::AddHolders(const TTaskNode* node)
+{
+    const TTaskNode* end = node ? node->SubtreeEnd() : nullptr;
+    for (const TTaskNode* n = node ? node : Tree_->GetFirstNode(); n && n != end; n = n->GetNext())
+        if (MayHold(*n))
+            Holders_.insert(n);
+}
+
+void TTaskTreeModel::RemoveHolders(const TTaskNode* node)
+{
+    for (const TTaskNode* n = node, *end = node->SubtreeEnd(); n != end; n = n->GetNext())
+        Holders_.erase(n);
 }
 
 QStringList TTaskTreeModel::mimeTypes() const
@@ -381,6 +400,8 @@ void TTaskTreeModel::BeginReset()
 
 void TTaskTreeModel::EndReset()
 {
+    Holders_.clear();
+    AddHolders(nullptr);
     endResetModel();
     Changing_ = false;
 }
@@ -388,11 +409,17 @@ void TTaskTreeModel::EndReset()
 void TTaskTreeModel::BeginInsert(TTaskNode* parent, int row)
 {
     Changing_ = true;
+    // A child may come to a node whose task holds none (an old file's tree).
+    if (parent)
+        Holders_.insert(parent);
+    Inserting_ = parent;
+    InsertingRow_ = row;
     beginInsertRows(IndexOf(parent), row, row);
 }
 
 void TTaskTreeModel::EndInsert()
 {
+    AddHolders(Inserting_ ? Inserting_->Child(InsertingRow_) : Tree_->Top(InsertingRow_));
     endInsertRows();
     Changing_ = false;
 }
@@ -400,6 +427,7 @@ void TTaskTreeModel::EndInsert()
 void TTaskTreeModel::BeginRemove(TTaskNode* parent, int row)
 {
     Changing_ = true;
+    RemoveHolders(parent ? parent->Child(row) : Tree_->Top(row));
     beginRemoveRows(IndexOf(parent), row, row);
 }
 
@@ -412,6 +440,8 @@ void TTaskTreeModel::EndRemove()
 void TTaskTreeModel::BeginMove(TTaskNode* fromParent, int fromRow, TTaskNode* toParent, int toRow)
 {
     Changing_ = true;
+    if (toParent)
+        Holders_.insert(toParent);
     beginMoveRows(IndexOf(fromParent), fromRow, fromRow, IndexOf(toParent), toRow);
 }
 

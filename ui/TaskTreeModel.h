@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class TTextEncoding;
 
@@ -87,10 +88,21 @@ private:
     void SelectionChanged(TTaskNode* node) override;
 
     void PlayingChanged(const TTask* task);
+    // Whether node may show children: its task holds tasks, or it has some.
+    static bool MayHold(const TTaskNode& node);
+    // The nodes of tree and below node (nullptr: the whole tree) that may hold tasks.
+    void AddHolders(const TTaskNode* node);
+    void RemoveHolders(const TTaskNode* node);
 
     TTaskTree* Tree_;
     const TTextEncoding& Encoding_;
     bool Changing_ = false;
+    // The view lays out every row again after a row comes or goes and asks each whether it may
+    // have children; a large tree's few holders answer that from here without touching the
+    // 10,000 scattered nodes. A node kept here after it went only costs its row the slower way.
+    std::unordered_set<const TTaskNode*> Holders_;
+    TTaskNode* Inserting_ = nullptr;  // the parent and row of the insert under way
+    int InsertingRow_ = 0;
     TTaskGuard<const TTask> Playing_;
     struct TMark {
         TTaskGuard<const TTask> Task;

@@ -122,6 +122,13 @@ std::string ScriptMemoDifference(TScriptMemo& memo, int& partial)
                     from + static_cast<std::ptrdiff_t>(change.NewCount));
     if (previous != lines)
         return "the change reported does not lead from the old lines to the new";
+    // Both writes read the groups the task list keeps beside its tasks.
+    std::vector<const TTask*> groups;
+    for (int i = 0; i < Project().TaskList.TaskCount(); ++i)
+        if (const TTask* task = Project().TaskList.TaskAt(i); task->Kind() == TTaskKind::Group)
+            groups.push_back(task);
+    if (!std::equal(groups.begin(), groups.end(), Project().TaskList.Groups().begin(), Project().TaskList.Groups().end()))
+        return "the task list's groups are not its group tasks";
     partial += memo.NodesWritten() < static_cast<std::size_t>(Project().TaskTree.Count()) ? 1 : 0;
     return "";
 }
@@ -316,6 +323,12 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         TMemoEditCase{"MessageEditedAfterTheSpeakerLine", [] { BuildGeneratedProject(200); },
                       [] { EditContent<TMessageTask>(GroupNode(3)->Child(1)->Data(), [](TMessageTask& m) { m.Lines = {"New"}; }); }},
+        TMemoEditCase{"MessageEditedThenMoreTasksTouchedThanTheListRemembers", [] { BuildGeneratedProject(200); },
+                      [] {
+                          EditContent<TMessageTask>(GroupNode(3)->Child(1)->Data(), [](TMessageTask& m) { m.Lines = {"New"}; });
+                          for (int i = 0; i < 1100; ++i)
+                              Project().TaskList.Touch(*GroupNode(5)->Child(1)->Data());
+                      }},
         TMemoEditCase{"TaskMovedBetweenGroups", [] { BuildGeneratedProject(200); },
                       [] { Document().MoveNode(GroupNode(1)->Child(0), GroupNode(4), 2); }},
         TMemoEditCase{"GroupWithAnExitMoved", BuildEveryKindProject,

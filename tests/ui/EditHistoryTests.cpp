@@ -132,6 +132,27 @@ TEST_F(EditHistoryTest, TheTreeMenuOffersTheSameStepsAndAnUndoneDeleteComesBackC
     EXPECT_TRUE(Tree()->isExpanded(IndexOf(Project().TaskTree.GetFirstNode())));
 }
 
+// The view asks the model which rows may hold tasks without looking at the nodes; a row it
+// wrongly takes for a leaf never shows its children.
+TEST_F(EditHistoryTest, TheChildrenOfAGroupShowThroughEveryChangeOfTheTree)
+{
+    const auto shows = [this](const TTaskNode* group) {
+        Tree()->doItemsLayout();
+        return group && group->ChildCount() == 2 && Tree()->visualRect(IndexOf(group->Child(1))).isValid();
+    };
+    TTaskNode* shop = BuildShop();
+    EXPECT_TRUE(shows(shop)) << "a new group's first tasks";
+    Document().MoveNode(shop, shop->Parent(), 0);
+    EXPECT_TRUE(shows(shop)) << "moved";
+    Document().DeleteNode(shop);
+    Document().Undo();
+    EXPECT_TRUE(shows(Project().TaskTree.Selected())) << "an undone delete";
+    const std::string bytes = Shown();
+    Document().LoadProjectBytes("shop.npc", bytes);
+    const TTaskNode* start = Project().TaskTree.GetFirstNode();
+    EXPECT_TRUE(shows(start->Child(0))) << "a project loaded";
+}
+
 TEST_F(EditHistoryTest, AnEditorWhoseTaskAnUndoChangesEndsWithoutWritingItBack)
 {
     BuildShop();

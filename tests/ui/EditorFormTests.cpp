@@ -258,6 +258,7 @@ TEST_F(EditorFormTest, AfterEveryEditTheWindowShowsWhatAFreshWindowWould)
              Project().TaskTree.AddChild(start, "Shop", shop);
              Project().TaskList.RegisterTask(std::move(group));
          }},
+        {"the group named: the unchanged jump to its number turns plain", [&] { shop->LabelName = "S_Shop"; }},
         {"NPC line changed", [] { Project().NPCInfo.Name = "Kafra"; }},
         {"caption with line breaks", [&] { hello->Rename("Two\r\nlines\rand\nmore"); }},
         {"comment lines inserted at the top", [] { Project().HeaderInfo.Comments = "One\r\nTwo\r\nThree"; }},
