@@ -101,10 +101,18 @@ bool IsZenyComparison(const TExpr& x)
     return x.Kind == TExprKind::Binary && IsComparison(x.Op) && (AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny));
 }
 
-// Most expressions are plain strings, numbers and names: nothing that calls or compares.
+// Most expressions are plain strings, numbers and names: nothing that calls or compares. The
+// kind tells strings and numbers (never given arguments) without reading further into the
+// expression, which is the first read of it in a check from nothing and a miss of the cache.
 bool MayHaveTraits(const TExpr& e)
 {
-    return !e.Args.empty() || e.Kind == TExprKind::Call;
+    switch (e.Kind) {
+    case TExprKind::Call: return true;
+    case TExprKind::Number:
+    case TExprKind::String:
+    case TExprKind::NextLine: return false;
+    default: return !e.Args.empty();
+    }
 }
 
 // The traits of what a node evaluates, in one walk: its calls and its comparisons of Zeny.
