@@ -1,9 +1,12 @@
 #include "script/FlowGraph.h"
 
+#include "script/FlowState.h"
 #include "script/Text.h"
 
 #include <algorithm>
+#include <deque>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <unordered_map>
@@ -98,7 +101,7 @@ bool SwitchFallsThrough(const TStmt& s, const std::vector<const TStmt*>& cases)
 // would allocate a node for each of the thousands of labels of a large NPC at every check.
 class TLabelTable {
 public:
-    explicit TLabelTable(const std::vector<std::pair<std::string, int>>& labels)
+    explicit TLabelTable(const std::vector<std::pair<std::string_view, int>>& labels)
     {
         std::size_t size = 16;
         while (size < 2 * labels.size())
@@ -132,7 +135,7 @@ public:
     explicit TGraphBuilder(bool isFunction) { Graph_.IsFunction = isFunction; }
     TFlowGraph Build(const TStmt& body);
     TFlowPart BuildPart(const TStmt& stmt);
-    TFlowGraph Join(const TStmt& body, std::span<const TFlowPart* const> parts);
+    TFlowGraph Join(const TStmt& body, std::span<const TFlowPart> parts);
 
 private:
     struct TJumpContext {
@@ -141,11 +144,19 @@ private:
         std::vector<int>* Cases = nullptr;  // a switch collects its case labels here
         bool* HasDefault = nullptr;
     };
-    using TPending = TFlowPart::TJump;
+    // A jump waiting for the labels, its label's name a view of a string the builder or a part
+    // keeps: a join then copies no name.
+    struct TPending {
+        int From;
+        const TStmt* Jump;
+        const TExpr* Target;
+        std::string_view Label;
+        bool Edge;
+    };
 
     int Add(const TStmt* stmt, TNodeRole role)
     {
-        Graph_.Nodes.push_back({stmt, role, {}});
+        Graph_.Nodes.push_back({stmt, role, NodeTraits(*stmt, role), {}});
         return static_cast<int>(Graph_.Nodes.size()) - 1;
     }
     void Link(int from, int to) { Edges_.emplace_back(from, to); }
@@ -165,7 +176,8 @@ private:
     int Switch(const TStmt& s, int next, int number);
     int Plain(const TStmt& s, int next, int number);
     void Target(int from, const TStmt& jump, const TExpr* target, bool edge);
-    void Append(const TFlowPart& part, int firstNode, int firstNumber, int out);
+    void Append(const TFlowPart& part, int firstNode, int out);
+    void AppendNamed(const TFlowPart::TNamed& named, int firstNode, int after);
     TFlowGraph Finish(int start);
     void Resolve();
 
@@ -173,7 +185,9 @@ private:
     std::vector<TJumpContext> Jumps_;
     std::vector<TPending> Pending_;
     std::vector<std::pair<int, int>> Edges_;  // from, to: in the order they were linked
-    std::vector<std::pair<std::string, int>> Labels_;  // in the order they were met: the first counts
+    std::vector<std::pair<std::string_view, int>> Labels_;  // in the order they were met: the first counts
+    std::deque<std::string> Names_;  // the lower-case names Labels_ and Pending_ view, when built here
+    std::string_view Keep(std::string name) { return Names_.emplace_back(std::move(name)); }
     std::unordered_map<std::string, int> Functions_;
     std::vector<std::pair<const TStmt*, int>> FunctionBodies_;  // the function statement, its number
 };
@@ -229,11 +243,19 @@ TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
     part.First = Statement(stmt, TFlowPart::Out, 0);
     part.Nodes = std::move(Graph_.Nodes);
     part.Edges = std::move(Edges_);
-    part.Events = std::move(Graph_.Entries);
-    part.Labels = std::move(Labels_);
-    part.Jumps = std::move(Pending_);
-    part.FunctionBodies = std::move(FunctionBodies_);
-    part.LocalFunctions = std::move(Graph_.LocalFunctions);
+    if (!Graph_.Entries.empty() || !Labels_.empty() || !Pending_.empty() || !FunctionBodies_.empty()) {
+        part.Named = std::make_unique<TFlowPart::TNamed>();
+        TFlowPart::TNamed& named = *part.Named;
+        named.Events = std::move(Graph_.Entries);
+        named.Labels.reserve(Labels_.size());
+        for (const auto& [name, node] : Labels_)
+            named.Labels.emplace_back(std::string(name), node);
+        named.Jumps.reserve(Pending_.size());
+        for (const TPending& p : Pending_)
+            named.Jumps.push_back({p.From, p.Jump, p.Target, std::string(p.Label), p.Edge});
+        named.FunctionBodies = std::move(FunctionBodies_);
+        named.LocalFunctions.assign(Graph_.LocalFunctions.begin(), Graph_.LocalFunctions.end());
+    }
     part.Sizes = std::move(Graph_.Sizes);
     part.FirstNodes = std::move(Graph_.FirstNodes);
     return part;
@@ -242,46 +264,33 @@ TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
 // The parts are laid out last first, as a body is built (each statement goes on to the first node
 // of the one after it): the nodes, their ways, the entries and the labels come in the order a
 // build of the whole body gives, which the facts' bounded search depends on.
-TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart* const> parts)
+TFlowGraph TGraphBuilder::Join(const TStmt& body, std::span<const TFlowPart> parts)
 {
     if (body.Kind != TStmtKind::Block || parts.size() != body.Children.size())
         throw std::invalid_argument("flow graph: the parts do not match the body's statements");
-    // The body is statement 0 and its statements' parts are numbered after it in turn.
-    std::vector<int> firstNodes(parts.size()), firstNumbers(parts.size());
-    std::size_t statements = 1, nodes = 1, edges = 0, events = 1, labels = 0, jumps = 0;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const TFlowPart* part = parts[i];
-        firstNumbers[i] = static_cast<int>(statements);
-        statements += part->Sizes.size();
-        nodes += part->Nodes.size();
-        edges += part->Edges.size();
-        events += part->Events.size();
-        labels += part->Labels.size();
-        jumps += part->Jumps.size();
-    }
-    Graph_.Sizes.reserve(statements);
-    Graph_.FirstNodes.reserve(statements);
-    Graph_.Sizes.push_back(static_cast<int>(statements));
-    Graph_.FirstNodes.push_back(-1);
-    Graph_.Nodes.reserve(nodes);
-    Graph_.Entries.reserve(events + jumps);
-    Edges_.reserve(edges + jumps);
-    Labels_.reserve(labels);
-    Pending_.reserve(jumps);
+    // One pass over the parts, which is what a join costs: a large NPC has tens of thousands and
+    // reading each is a miss of the cache. Statements are numbered first to last but the parts
+    // come last to first, so their numbers are laid out backwards and turned round at the end.
+    Graph_.Nodes.reserve(2 * parts.size() + 1);
+    Edges_.reserve(2 * parts.size() + 1);
+    Graph_.Sizes.reserve(parts.size() + 1);
+    Graph_.FirstNodes.reserve(parts.size() + 1);
     Graph_.BodyEnd = Add(&body, TNodeRole::BodyEnd);
     // Each part goes on to the first node of the next that has one.
     int start = Graph_.BodyEnd;
     for (std::size_t i = parts.size(); i-- > 0;) {
-        const TFlowPart& part = *parts[i];
-        firstNodes[i] = static_cast<int>(Graph_.Nodes.size());
-        Append(part, firstNodes[i], firstNumbers[i], start);
-        start = part.First == TFlowPart::Out ? start : part.First + firstNodes[i];
+        const TFlowPart& part = parts[i];
+        const int firstNode = static_cast<int>(Graph_.Nodes.size());
+        Append(part, firstNode, start);
+        start = part.First == TFlowPart::Out ? start : part.First + firstNode;
     }
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        Graph_.Sizes.insert(Graph_.Sizes.end(), parts[i]->Sizes.begin(), parts[i]->Sizes.end());
-        for (const int first : parts[i]->FirstNodes)
-            Graph_.FirstNodes.push_back(first < 0 ? first : first + firstNodes[i]);
-    }
+    const auto statements = static_cast<int>(Graph_.Sizes.size()) + 1;  // and the body, statement 0
+    Graph_.Sizes.push_back(statements);
+    Graph_.FirstNodes.push_back(-1);
+    std::reverse(Graph_.Sizes.begin(), Graph_.Sizes.end());
+    std::reverse(Graph_.FirstNodes.begin(), Graph_.FirstNodes.end());
+    for (auto& [fn, number] : FunctionBodies_)
+        number = statements - number;
     return Finish(start);
 }
 
@@ -302,9 +311,10 @@ TFlowGraph TGraphBuilder::Finish(int start)
     return std::move(Graph_);
 }
 
-// Moves a part's nodes to firstNode on and its statements to firstNumber on; its way out goes to
-// node out.
-void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int firstNumber, int out)
+// Moves a part's nodes to firstNode on and lays its statements out backwards after those laid out
+// so far (a local function's number is kept as its distance from the end, until the whole count is
+// known); its way out goes to node out.
+void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int out)
 {
     const auto node = [&](int n) { return n == TFlowPart::Out ? out : n < 0 ? n : n + firstNode; };
     for (TFlowNode n : part.Nodes) {
@@ -314,17 +324,26 @@ void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int firstNumber
     }
     for (const auto& [from, to] : part.Edges)
         Edges_.emplace_back(from + firstNode, node(to));
-    for (const TFlowEntry& event : part.Events)
+    if (part.Named)
+        AppendNamed(*part.Named, firstNode, static_cast<int>(Graph_.Sizes.size() + part.Sizes.size()));
+    Graph_.Sizes.insert(Graph_.Sizes.end(), part.Sizes.rbegin(), part.Sizes.rend());
+    std::transform(part.FirstNodes.rbegin(), part.FirstNodes.rend(), std::back_inserter(Graph_.FirstNodes),
+                   [firstNode](int first) { return first < 0 ? first : first + firstNode; });
+}
+
+// A part's entries, labels, jumps and local functions, its nodes from firstNode on; after: the
+// number of statements laid out with it (see Append).
+void TGraphBuilder::AppendNamed(const TFlowPart::TNamed& named, int firstNode, int after)
+{
+    for (const TFlowEntry& event : named.Events)
         Graph_.Entries.push_back({event.Node + firstNode, event.Kind});
-    for (const auto& [name, n] : part.Labels)
+    for (const auto& [name, n] : named.Labels)
         Labels_.emplace_back(name, n + firstNode);
-    for (TPending jump : part.Jumps) {
-        jump.From += firstNode;
-        Pending_.push_back(std::move(jump));
-    }
-    for (const auto& [fn, number] : part.FunctionBodies)
-        FunctionBodies_.emplace_back(fn, number + firstNumber);
-    Graph_.LocalFunctions.insert(part.LocalFunctions.begin(), part.LocalFunctions.end());
+    for (const TFlowPart::TJump& jump : named.Jumps)
+        Pending_.push_back({jump.From + firstNode, jump.Jump, jump.Target, jump.Label, jump.Edge});
+    for (const auto& [fn, number] : named.FunctionBodies)
+        FunctionBodies_.emplace_back(fn, after - number);
+    Graph_.LocalFunctions.insert(named.LocalFunctions.begin(), named.LocalFunctions.end());
 }
 
 // Lays the edges out node after node, each node's in the order they were linked.
@@ -339,8 +358,13 @@ void TGraphBuilder::StoreEdges()
     std::vector<std::size_t> filled(start.begin(), start.end() - 1);
     for (const auto& [from, to] : Edges_)
         Graph_.Targets[filled[static_cast<std::size_t>(from)]++] = to;
-    for (std::size_t i = 0; i < Graph_.Nodes.size(); ++i)
+    // The graph's traits are gathered on the same pass over the nodes.
+    for (std::size_t i = 0; i < Graph_.Nodes.size(); ++i) {
         Graph_.Nodes[i].Next = std::span<const int>(Graph_.Targets).subspan(start[i], start[i + 1] - start[i]);
+        Graph_.Traits |= Graph_.Nodes[i].Traits;
+        if ((Graph_.Nodes[i].Traits & WarnedTraits) || static_cast<int>(i) == Graph_.BodyEnd)
+            Graph_.Warned.push_back(static_cast<int>(i));
+    }
 }
 
 // The statements are built last to first: each goes on to the first node of the one after it.
@@ -376,7 +400,7 @@ int TGraphBuilder::Plain(const TStmt& s, int next, int number)
     const TJumpContext* inner = Jumps_.empty() ? nullptr : &Jumps_.back();
     switch (s.Kind) {
     case TStmtKind::Label:
-        Labels_.emplace_back(LowerCase(s.Name), n);  // a second definition is a load error anyway
+        Labels_.emplace_back(Keep(LowerCase(s.Name)), n);  // a second definition is a load error anyway
         if (IsEventLabel(s.Name))
             Graph_.Entries.push_back({n, TEntryKind::Event});
         break;
@@ -440,7 +464,7 @@ void TGraphBuilder::Target(int from, const TStmt& jump, const TExpr* target, boo
     if (!target)
         return;
     const bool named = target->Kind == TExprKind::Identifier && target->Args.empty();
-    Pending_.push_back({from, &jump, target, named ? LowerCase(target->Text) : std::string(), edge});
+    Pending_.push_back({from, &jump, target, named ? Keep(LowerCase(target->Text)) : std::string_view(), edge});
 }
 
 void TGraphBuilder::Branch(int test, std::optional<bool> truth, int whenTrue, int whenFalse)
@@ -516,7 +540,7 @@ void TGraphBuilder::Resolve()
         if (!p.Label.empty()) {
             if (const int label = labels.Node(p.Label); label >= 0)
                 to = label;
-            else if (auto fn = Functions_.find(p.Label); fn != Functions_.end() && !p.Edge)
+            else if (auto fn = p.Edge ? Functions_.end() : Functions_.find(std::string(p.Label)); fn != Functions_.end())
                 to = fn->second;
         }
         if (!to)
@@ -544,7 +568,7 @@ TFlowPart BuildFlowPart(const TStmt& stmt)
     return TGraphBuilder(false).BuildPart(stmt);
 }
 
-TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart* const> parts)
+TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart> parts)
 {
     return TGraphBuilder(isFunction).Join(body, parts);
 }

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
@@ -26,15 +27,37 @@
 
 namespace script {
 
-enum class TNodeRole {
+enum class TNodeRole : std::uint8_t {
     Plain,    // a statement that runs and goes on
     Test,     // the condition of if/while/for/do or the value of switch (Stmt->Cond)
     BodyEnd,  // the closing brace: the run stops here (a function returns to its caller)
 };
 
+// What the checks ask of a node's statement, worked out once when the node is made: the checks
+// after every edit then read a few bits of each node instead of its statement's tree (a large NPC
+// has tens of thousands of nodes, and following each one's pointers cost more than the checks).
+enum TNodeTrait : std::uint16_t {
+    EndsRun = 1 << 0,        // `end`
+    NeedsDialog = 1 << 1,    // `next` or `close`: empty without a mes before
+    ShowsText = 1 << 2,      // `mes`
+    ClosesWindow = 1 << 3,   // `close` or `close2`
+    MovesPlayer = 1 << 4,    // a warp or a change of the attached player: the dialog is uncertain
+    BadMenuOption = 1 << 5,  // `menu` with an option the client mangles (see CheckMenuOptions)
+    TakesZenyAway = 1 << 6,  // see TakesZeny
+    TestsZeny = 1 << 7,      // compares Zeny in what the node evaluates
+    CallsCode = 1 << 8,      // callfunc or callsub, as a command or in what the node evaluates
+    MayCallLocal = 1 << 9,   // a command or a call by another name: a local function's, if the body has it
+    SetsNumber = 1 << 10,    // `set V, n` or `V = n` with a number or a choice (see TTrackedValues)
+    TestsVariable = 1 << 11, // a test whose condition names a variable TTrackedValues may follow
+};
+using TNodeTraits = std::uint16_t;
+// The traits of the commands the warnings are about: the checks look at these nodes alone.
+constexpr TNodeTraits WarnedTraits = EndsRun | NeedsDialog | BadMenuOption | TakesZenyAway;
+
 struct TFlowNode {
     const TStmt* Stmt = nullptr;  // for BodyEnd, the body block itself
     TNodeRole Role = TNodeRole::Plain;
+    TNodeTraits Traits = 0;
     std::span<const int> Next;  // into the graph's Targets
     // A test's two ways, when both are open: the first node run when the condition holds and when
     // it fails. For a switch, OnFalse is where the run goes when no case matches (-1: nowhere).
@@ -80,6 +103,8 @@ struct TFlowGraph {
     std::vector<int> FirstNodes;
     std::vector<TMissingTarget> Missing;
     std::set<std::string> LocalFunctions;   // `function Name {...}` in the body, lower case
+    TNodeTraits Traits = 0;                 // every trait some node has: a check with none to find skips
+    std::vector<int> Warned;  // the nodes with a trait of WarnedTraits and BodyEnd, in order
     bool IsFunction = false;                // a `function script`: its end returns
     int BodyEnd = 0;                        // the closing brace of the whole body
 };
@@ -121,23 +146,30 @@ struct TFlowPart {
         bool Edge;          // false: callsub, which enters the target and comes back
     };
 
-    const TStmt* Stmt = nullptr;
+    // What only a few statements have: entries, labels, jumps and local functions.
+    struct TNamed {
+        std::vector<TFlowEntry> Events;
+        std::vector<std::pair<std::string, int>> Labels;  // lower case, in the order they were met
+        std::vector<TJump> Jumps;
+        std::vector<std::pair<const TStmt*, int>> FunctionBodies;  // a local function and its number
+        std::vector<std::string> LocalFunctions;  // lower case, sorted
+    };
+
+    // A part kept for a statement is laid out beside the others, small: a join reads every part
+    // after every edit, and the parts after an edited statement move by its difference in number.
+    const TStmt* Stmt = nullptr;    // null: no part built yet
     int First = Out;                // where the run enters the statement
     std::vector<TFlowNode> Nodes;   // Next left empty: the edges are laid out when joined
     std::vector<std::pair<int, int>> Edges;  // from, to: in the order they were linked
-    std::vector<TFlowEntry> Events;
-    std::vector<std::pair<std::string, int>> Labels;  // lower case, in the order they were met
-    std::vector<TJump> Jumps;
-    std::vector<std::pair<const TStmt*, int>> FunctionBodies;  // a local function and its number
-    std::set<std::string> LocalFunctions;
     std::vector<int> Sizes;
     std::vector<int> FirstNodes;
+    std::unique_ptr<TNamed> Named;  // null when the statement has none of it
 };
 
 TFlowPart BuildFlowPart(const TStmt& stmt);
 // The graph of `body` (a Block) from a part for each of its statements, in order.
 // `isFunction`: the body of a `function script`.
-TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart* const> parts);
+TFlowGraph JoinFlowParts(const TStmt& body, bool isFunction, std::span<const TFlowPart> parts);
 // The same graph built at once, for a check from nothing.
 TFlowGraph BuildFlowGraph(const TStmt& body, bool isFunction);
 

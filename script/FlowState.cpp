@@ -4,6 +4,7 @@
 #include "script/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <iterator>
 #include <map>
@@ -46,26 +47,87 @@ bool IsZeny(const TExpr& e)
     return e.Kind == TExprKind::Identifier && e.Args.empty() && SameLetters(e.Text, "zeny");
 }
 
-bool CallsOtherCode(const TExpr& e, const TFlowGraph& graph)
+// Only the calls of local functions: the callfunc and callsub ones are a trait of the node.
+bool CallsLocalFunction(const TExpr& e, const TFlowGraph& graph)
 {
     return AnyExpr(e, [&](const TExpr& x) {
-        if (x.Kind != TExprKind::Call)
-            return false;
-        return SameLetters(x.Text, "callfunc") || SameLetters(x.Text, "callsub") ||
-               (!graph.LocalFunctions.empty() && graph.LocalFunctions.count(LowerCase(x.Text)) > 0);
+        return x.Kind == TExprKind::Call && graph.LocalFunctions.count(LowerCase(x.Text)) > 0;
     });
 }
 
-// A warp loads a map and the client drops the NPC's window with the old one (scripts end after
-// it with end and with close alike); the group warps and @-commands may move the player too, and
-// attachrid/detachrid change whose dialog the script talks to.
-bool LeavesDialogUncertain(const TStmt& stmt)
+// The commands a node has a trait for by their name alone. A warp loads a map and the client
+// drops the NPC's window with the old one (scripts end after it with end and with close alike);
+// the group warps and @-commands may move the player too, and attachrid/detachrid change whose
+// dialog the script talks to.
+struct TNamedTrait {
+    std::string_view Name;
+    TNodeTraits Traits;
+};
+constexpr TNamedTrait CommandTraits[] = {  // the commonest first: a name matches one at most
+    {"mes", ShowsText}, {"next", NeedsDialog}, {"close", NeedsDialog | ClosesWindow}, {"end", EndsRun},
+    {"close2", ClosesWindow}, {"callfunc", CallsCode}, {"callsub", CallsCode},
+    {"warp", MovesPlayer}, {"warpparty", MovesPlayer}, {"warpguild", MovesPlayer}, {"warpchar", MovesPlayer},
+    {"areawarp", MovesPlayer}, {"mapwarp", MovesPlayer}, {"warpwaitingpc", MovesPlayer}, {"bg_warp", MovesPlayer},
+    {"instance_warpall", MovesPlayer}, {"atcommand", MovesPlayer}, {"attachrid", MovesPlayer},
+    {"detachrid", MovesPlayer}};
+
+// A bit for a name's length and first letter: most commands have no trait, and the bit tells
+// them at once (every node is given its traits when a graph is built from nothing).
+constexpr std::uint64_t NameBit(std::string_view name)
 {
-    static constexpr std::string_view commands[] = {
-        "warp", "warpparty", "warpguild", "warpchar", "areawarp", "mapwarp", "warpwaitingpc",
-        "bg_warp", "instance_warpall", "atcommand", "attachrid", "detachrid"};
-    return std::any_of(std::begin(commands), std::end(commands),
-                       [&](std::string_view name) { return IsCommand(stmt, name); });
+    const char first = name.empty() ? '\0' : static_cast<char>(name[0] | 0x20);
+    return std::uint64_t{1} << ((name.size() * 7 + static_cast<unsigned char>(first)) & 63);
+}
+
+constexpr std::uint64_t CommandTraitBits = [] {
+    std::uint64_t bits = 0;
+    for (const TNamedTrait& command : CommandTraits)
+        bits |= NameBit(command.Name);
+    return bits;
+}();
+
+TNodeTraits TraitsByName(std::string_view name)
+{
+    if (!(CommandTraitBits & NameBit(name)))
+        return 0;
+    for (const TNamedTrait& command : CommandTraits)
+        if (SameLetters(name, command.Name))
+            return command.Traits;
+    return 0;
+}
+
+bool IsZenyComparison(const TExpr& x)
+{
+    return x.Kind == TExprKind::Binary && IsComparison(x.Op) && (AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny));
+}
+
+// Most expressions are plain strings, numbers and names: nothing that calls or compares. The
+// kind tells strings and numbers (never given arguments) without reading further into the
+// expression, which is the first read of it in a check from nothing and a miss of the cache.
+bool MayHaveTraits(const TExpr& e)
+{
+    switch (e.Kind) {
+    case TExprKind::Call: return true;
+    case TExprKind::Number:
+    case TExprKind::String:
+    case TExprKind::NextLine: return false;
+    default: return !e.Args.empty();
+    }
+}
+
+// The traits of what a node evaluates, in one walk: its calls and its comparisons of Zeny.
+void MarkEvaluated(const TExpr& e, TNodeTraits& traits)
+{
+    if (e.Kind == TExprKind::Call) {
+        traits |= MayCallLocal;
+        if (SameLetters(e.Text, "callfunc") || SameLetters(e.Text, "callsub"))
+            traits |= CallsCode;
+    } else if (!(traits & TestsZeny) && IsZenyComparison(e)) {
+        traits |= TestsZeny;
+    }
+    for (const auto& arg : e.Args)
+        if (arg && MayHaveTraits(*arg))
+            MarkEvaluated(*arg, traits);
 }
 
 // What a node does to the facts, the same on every visit: out = (in & Keep) | Set. Worked out
@@ -83,15 +145,15 @@ TEffect EffectOf(const TFlowNode& node, const TFlowGraph& graph)
         effect.Keep &= static_cast<TFlowFacts>(~DialogFacts);
         effect.Set = static_cast<TFlowFacts>((effect.Set & ~DialogFacts) | fact);
     };
-    if (RunsOtherCode(node, graph) || (node.Role == TNodeRole::Plain && LeavesDialogUncertain(*node.Stmt)))
+    if ((node.Traits & MovesPlayer) || RunsOtherCode(node, graph))
         dialog(DialogUnknown);
-    if (AnyEvaluated(node, [](const TExpr& e) { return ComparesZeny(e); })) {
+    if (node.Traits & TestsZeny) {
         effect.Keep &= static_cast<TFlowFacts>(~ZenyFacts);
         effect.Set = static_cast<TFlowFacts>((effect.Set & ~ZenyFacts) | ZenyChecked);
     }
-    if (node.Role == TNodeRole::Plain && ShowsDialog(*node.Stmt))
+    if (node.Traits & ShowsText)
         dialog(DialogOpen);
-    if (node.Role == TNodeRole::Plain && ClosesDialog(*node.Stmt))
+    if (node.Traits & ClosesWindow)
         dialog(DialogClosed);
     return effect;
 }
@@ -122,34 +184,58 @@ TFlowFacts EntryFacts(TEntryKind kind)
 
 } // namespace
 
-bool ShowsDialog(const TStmt& stmt)
+namespace {
+
+// The options are every other argument, each followed by its label.
+bool HasBadMenuOption(const TStmt& menu)
 {
-    return IsCommand(stmt, "mes");
+    for (std::size_t i = 0; i < menu.Args.size(); i += 2)
+        if (IsBadMenuOption(*menu.Args[i]))
+            return true;
+    return false;
 }
 
-bool ClosesDialog(const TStmt& stmt)
+} // namespace
+
+TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role)
 {
-    return IsCommand(stmt, "close") || IsCommand(stmt, "close2");
+    TNodeTraits traits = 0;
+    AnyEvaluated(TFlowNode{&stmt, role, 0, {}}, [&traits](const TExpr& e) {
+        if (MayHaveTraits(e))
+            MarkEvaluated(e, traits);
+        return false;
+    });
+    if (role == TNodeRole::Test && stmt.Cond && TestsAnyVariable(*stmt.Cond))
+        traits |= TestsVariable;
+    if (role != TNodeRole::Plain)
+        return traits;
+    if (stmt.Kind == TStmtKind::Command) {
+        traits |= MayCallLocal;
+        traits |= TraitsByName(stmt.Name);
+        if (IsCommand(stmt, "menu") && HasBadMenuOption(stmt))
+            traits |= BadMenuOption;
+    }
+    // Both are about `set` and assignments alone.
+    if (stmt.Kind != TStmtKind::Assign && !IsCommand(stmt, "set"))
+        return traits;
+    if (TakesZeny(stmt))
+        traits |= TakesZenyAway;
+    if (const auto assignment = SimpleAssignment(stmt); assignment && IsNumberOrChoice(*assignment->second))
+        traits |= SetsNumber;
+    return traits;
 }
 
 bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph)
 {
-    const TStmt& stmt = *node.Stmt;
-    if (node.Role == TNodeRole::Plain &&
-        (IsCommand(stmt, "callfunc") || IsCommand(stmt, "callsub") ||
-         (stmt.Kind == TStmtKind::Command && !graph.LocalFunctions.empty() &&
-          graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)))
+    if (node.Traits & CallsCode)
         return true;
-    return AnyEvaluated(node, [&](const TExpr& e) { return CallsOtherCode(e, graph); });
-}
-
-bool ComparesZeny(const TExpr& expr)
-{
-    return AnyExpr(expr, [](const TExpr& x) {
-        if (x.Kind != TExprKind::Binary || !IsComparison(x.Op))
-            return false;
-        return AnyExpr(*x.Args[0], IsZeny) || AnyExpr(*x.Args[1], IsZeny);
-    });
+    if (graph.LocalFunctions.empty() || !(node.Traits & MayCallLocal))
+        return false;
+    const TStmt& stmt = *node.Stmt;
+    if (node.Role == TNodeRole::Plain && stmt.Kind == TStmtKind::Command &&
+        graph.LocalFunctions.count(LowerCase(stmt.Name)) > 0)
+        return true;
+    return AnyEvaluated(node, [&](const TExpr& e) { return CallsLocalFunction(e, graph); });
 }
 
 // `set Zeny, Zeny - N`, `Zeny = Zeny - N - M`, `Zeny -= N` and `Zeny--` all take Zeny.
@@ -173,6 +259,11 @@ bool TakesZeny(const TStmt& stmt)
     if (e.Kind != TExprKind::Assign || !IsZeny(*e.Args[0]))
         return false;
     return e.Op == "-=" || (e.Op == "=" && minusZeny(*e.Args[1]));
+}
+
+bool IsBadMenuOption(const TExpr& option)
+{
+    return option.Kind == TExprKind::String && (option.Text.empty() || option.Text.find(':') != std::string::npos);
 }
 
 namespace {

@@ -24,12 +24,14 @@ using TFlowFacts = std::uint8_t;
 // The facts on entry to each node, indexed like graph.Nodes.
 std::vector<TFlowFacts> FlowFactsOnEntry(const TFlowGraph& graph);
 
-// Tells which statements a node's effects come from.
-bool ShowsDialog(const TStmt& stmt);
-bool ClosesDialog(const TStmt& stmt);
+// The traits of a node made for stmt in the role (see TNodeTrait).
+TNodeTraits NodeTraits(const TStmt& stmt, TNodeRole role);
+
 // A call of a function or subroutine, which may show, close or end anything.
 bool RunsOtherCode(const TFlowNode& node, const TFlowGraph& graph);
-bool ComparesZeny(const TExpr& expr);
+// Whether the statement takes Zeny away (see TakesZenyAway).
 bool TakesZeny(const TStmt& stmt);
+// A `menu` option the client does not show (empty) or splits in several (with ':').
+bool IsBadMenuOption(const TExpr& option);
 
 } // namespace script

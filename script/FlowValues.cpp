@@ -12,7 +12,22 @@ bool IsPlainVariable(const TExpr& e)
     return e.Kind == TExprKind::Identifier && e.Args.empty();
 }
 
-// The variable and the value of `set V, value;` or `V = value;`, when the node is one of them.
+// The variables whose values decide a test: named alone, negated, compared or joined by && and ||.
+// see returns whether it has seen enough: then true, and no more are shown.
+template <class TSee>
+bool ForEachTested(const TExpr& e, const TSee& see)
+{
+    if (IsPlainVariable(e))
+        return see(e.Text);
+    if (e.Kind == TExprKind::Unary && e.Op == "!")
+        return ForEachTested(*e.Args[0], see);
+    if (e.Kind == TExprKind::Binary && (e.Op == "&&" || e.Op == "||" || IsComparison(e.Op)))
+        return ForEachTested(*e.Args[0], see) || ForEachTested(*e.Args[1], see);
+    return false;
+}
+
+} // namespace
+
 std::optional<std::pair<const TExpr*, const TExpr*>> SimpleAssignment(const TStmt& s)
 {
     if (IsCommand(s, "set") && s.Args.size() == 2 && IsPlainVariable(*s.Args[0]))
@@ -28,20 +43,29 @@ bool IsNumberOrChoice(const TExpr& value)
     return value.Kind == TExprKind::Number || ChoiceValues(value).has_value();
 }
 
-} // namespace
+bool TestsAnyVariable(const TExpr& cond)
+{
+    return ForEachTested(cond, [](std::string_view) { return true; });
+}
 
 TTrackedValues::TTrackedValues(const TFlowGraph& graph) : Graph_(graph)
 {
+    // A body that never sets a variable to a number, or never tests one, follows none: most do
+    // not, and the nodes' traits tell it without a look at their statements.
+    if (!(graph.Traits & SetsNumber) || !(graph.Traits & TestsVariable))
+        return;
     // The names as written, compared without regard to case: a large NPC tests and sets
     // thousands of variables, and a lower-case copy of each cost more than the rest.
     std::vector<std::string_view> tested;
     std::vector<std::string_view> numbered;
     for (const TFlowNode& node : graph.Nodes) {
-        if (node.Role == TNodeRole::Test && node.Stmt->Cond)
-            CollectTested(*node.Stmt->Cond, tested);
-        else if (node.Role == TNodeRole::Plain)
-            if (const auto assignment = SimpleAssignment(*node.Stmt); assignment && IsNumberOrChoice(*assignment->second))
-                numbered.push_back(assignment->first->Text);
+        if (node.Traits & TestsVariable)
+            ForEachTested(*node.Stmt->Cond, [&tested](std::string_view name) {
+                tested.push_back(name);
+                return false;
+            });
+        else if (node.Traits & SetsNumber)
+            numbered.push_back(SimpleAssignment(*node.Stmt)->first->Text);
     }
     const auto before = [](std::string_view a, std::string_view b) {
         return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -54,18 +78,6 @@ TTrackedValues::TTrackedValues(const TFlowGraph& graph) : Graph_(graph)
         const bool setToNumber = std::binary_search(numbered.begin(), numbered.end(), name, before);
         if (setToNumber && std::none_of(Names_.begin(), Names_.end(), [&](const std::string& n) { return SameLetters(n, name); }))
             Names_.push_back(LowerCase(name));
-    }
-}
-
-void TTrackedValues::CollectTested(const TExpr& e, std::vector<std::string_view>& names) const
-{
-    if (IsPlainVariable(e)) {
-        names.push_back(e.Text);
-    } else if (e.Kind == TExprKind::Unary && e.Op == "!") {
-        CollectTested(*e.Args[0], names);
-    } else if (e.Kind == TExprKind::Binary && (e.Op == "&&" || e.Op == "||" || IsComparison(e.Op))) {
-        CollectTested(*e.Args[0], names);
-        CollectTested(*e.Args[1], names);
     }
 }
 

@@ -14,9 +14,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace script {
+
+// The variable and the value of `set V, value;` or `V = value;`, when the statement is one of them.
+std::optional<std::pair<const TExpr*, const TExpr*>> SimpleAssignment(const TStmt& s);
+// A number, or a value ChoiceValues knows.
+bool IsNumberOrChoice(const TExpr& value);
+// Whether a test names a variable the way TTrackedValues follows it .
+bool TestsAnyVariable(const TExpr& cond);
 
 class TTrackedValues {
 public:
@@ -39,7 +47,6 @@ private:
     std::optional<std::int64_t> Value(const TExpr& e, const TValues& values) const;
     std::optional<bool> Truth(const TExpr& e, const TValues& values) const;
     void Assign(const TExpr& target, const TExpr* value, std::vector<TValues>& out) const;
-    void CollectTested(const TExpr& e, std::vector<std::string_view>& names) const;
 
     const TFlowGraph& Graph_;
     std::vector<std::string> Names_;  // lower case

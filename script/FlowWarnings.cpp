@@ -98,14 +98,17 @@ private:
     void Step(TRun& run, const TStmt& child, int number)
     {
         // A local function runs when called, wherever it is written.
-        if (child.Kind != TStmtKind::Function && Dead(number)) {
+        if (Dead(number) && child.Kind != TStmtKind::Function) {
             run.First = run.First ? run.First : &child;
             run.Last = &child;
             run.Matters = run.Matters || !Harmless(child);
             return;
         }
         Flush(run);
-        Walk(child, number);
+        // A statement with none within it has nothing more to walk: most have none, and not
+        // reading them keeps the walk to the numbers.
+        if (Graph_.Sizes[static_cast<std::size_t>(number)] > 1)
+            Walk(child, number);
     }
 
     // The statements of a block.
@@ -162,13 +165,14 @@ void CheckDialogLeftOpen(const TFlowGraph& graph, const std::vector<TFlowFacts>&
 {
     const std::string message = "the dialog is still open when the script ends here: the player is "
                                 "left with a window that has no close button (use close)";
-    for (std::size_t i = 0; i < graph.Nodes.size(); ++i) {
+    for (const int n : graph.Warned) {
+        const auto i = static_cast<std::size_t>(n);
         const TFlowNode& node = graph.Nodes[i];
         if (!(facts[i] & DialogOpen))
             continue;
-        if (node.Role == TNodeRole::Plain && IsCommand(*node.Stmt, "end"))
+        if (node.Traits & EndsRun)
             Warn(out, node.Stmt->Range, message);
-        else if (static_cast<int>(i) == graph.BodyEnd && !graph.IsFunction)
+        else if (n == graph.BodyEnd && !graph.IsFunction)
             Warn(out, ClosingBrace(*node.Stmt), message);
     }
 }
@@ -176,11 +180,10 @@ void CheckDialogLeftOpen(const TFlowGraph& graph, const std::vector<TFlowFacts>&
 void CheckEmptyDialog(const TFlowGraph& graph, const std::vector<TFlowFacts>& facts,
                       std::vector<TDiagnostic>& out)
 {
-    for (std::size_t i = 0; i < graph.Nodes.size(); ++i) {
+    for (const int n : graph.Warned) {
+        const auto i = static_cast<std::size_t>(n);
         const TFlowNode& node = graph.Nodes[i];
-        if (node.Role != TNodeRole::Plain || !(facts[i] & DialogClosed))
-            continue;
-        if (IsCommand(*node.Stmt, "next") || IsCommand(*node.Stmt, "close"))
+        if ((node.Traits & NeedsDialog) && (facts[i] & DialogClosed))
             Warn(out, node.Stmt->Range,
                  LowerCase(node.Stmt->Name) + " with no mes before it: the player gets an empty dialog");
     }
@@ -193,16 +196,19 @@ void CheckUnreachable(const TStmt& body, const TFlowGraph& graph, std::vector<TD
 
 void CheckMenuOptions(const TFlowGraph& graph, std::vector<TDiagnostic>& out)
 {
-    for (const TFlowNode& node : graph.Nodes) {
-        if (node.Role != TNodeRole::Plain || !IsCommand(*node.Stmt, "menu"))
+    if (!(graph.Traits & BadMenuOption))
+        return;
+    for (const int n : graph.Warned) {
+        const TFlowNode& node = graph.Nodes[static_cast<std::size_t>(n)];
+        if (!(node.Traits & BadMenuOption))
             continue;
         for (std::size_t i = 0; i < node.Stmt->Args.size(); i += 2) {
             const TExpr& option = *node.Stmt->Args[i];
-            if (option.Kind != TExprKind::String)
+            if (!IsBadMenuOption(option))
                 continue;
             if (option.Text.empty())
                 Warn(out, option.Range, "empty menu option: the client does not show it");
-            else if (option.Text.find(':') != std::string::npos)
+            else
                 Warn(out, option.Range, "menu option \"" + option.Text + "\" contains ':': the client shows it as "
                                         "several options and the numbers of the later options shift");
         }
@@ -212,9 +218,12 @@ void CheckMenuOptions(const TFlowGraph& graph, std::vector<TDiagnostic>& out)
 void CheckUncheckedZeny(const TFlowGraph& graph, const std::vector<TFlowFacts>& facts,
                         std::vector<TDiagnostic>& out)
 {
-    for (std::size_t i = 0; i < graph.Nodes.size(); ++i) {
+    if (!(graph.Traits & TakesZenyAway))
+        return;
+    for (const int n : graph.Warned) {
+        const auto i = static_cast<std::size_t>(n);
         const TFlowNode& node = graph.Nodes[i];
-        if (node.Role == TNodeRole::Plain && (facts[i] & ZenyUnchecked) && TakesZeny(*node.Stmt))
+        if ((node.Traits & TakesZenyAway) && (facts[i] & ZenyUnchecked))
             Warn(out, node.Stmt->Range,
                  "Zeny is taken on a path where no comparison of Zeny guards it: with too little Zeny "
                  "the server leaves it unchanged and the script goes on");

@@ -62,20 +62,17 @@ void TStatementFindings::Keep(std::size_t index, const TStmt& stmt, std::span<co
     Places_[index] = First + at;
 }
 
-std::vector<const TFlowPart*> TKeptFlowParts::Parts(const TStmt& body)
+std::span<const TFlowPart> TKeptFlowParts::Parts(const TStmt& body)
 {
     Parts_.resize(body.Children.size());
-    std::vector<const TFlowPart*> parts;
-    parts.reserve(Parts_.size());
     for (std::size_t i = 0; i < Parts_.size(); ++i) {
         const TStmt& stmt = *body.Children[i];
         // A part names the statement it was built from: one left at another's place by a faulty
         // follow is built again rather than joined in.
-        if (!Parts_[i] || Parts_[i]->Stmt != &stmt)
-            Parts_[i] = std::make_unique<TFlowPart>(BuildFlowPart(stmt));
-        parts.push_back(Parts_[i].get());
+        if (Parts_[i].Stmt != &stmt)
+            Parts_[i] = BuildFlowPart(stmt);
     }
-    return parts;
+    return Parts_;
 }
 
 } // namespace script
