@@ -364,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
             NpcHead + "\tmes \"a\";\r\n" + [] {
                 std::string lines;
                 for (int i = 0; i < 40; ++i)
-                    lines += "\tmes \"b\"; // " + std::string(static_cast<std::size_t>(i), '-') + "\r\n";
+                    lines += "mes \"b\"; // " + std::string(static_cast<std::size_t>(i), '-') + "\r\n";
                 return lines;
             }() + "\tfor (set .@i, 0; .@i < 3; set .@i, .@i + 1) {\r\n\t\tif (.@i == 1) mes \"x\" + .@i;\r\n\t\telse {\r\n\t\t\tswitch (.@i) {\r\n\t\t\tcase 2: mes 5; break;\r\n\t\t\tdefault: set .@j, (.@i ? 1 : getitem(501, 0));\r\n\t\t\t}\r\n\t\t}\r\n\t}\r\n\tdo { L_In: mes \"y\"; } while (.@i--);\r\n\tclose;\r\n}\r\n", true},
     RereadRow{"LastStatementChanged", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tmes \"a\";\r\n\tend;\r\n}\r\n", true},
