@@ -3,6 +3,7 @@
 #include "script/FileReader.h"
 #include "script/FlowWarnings.h"
 #include "script/KeptFindings.h"
+#include "script/LabelSet.h"
 #include "script/LoaderChecks.h"
 #include "script/ValueWarnings.h"
 #include "script/Text.h"
@@ -19,7 +20,7 @@ namespace {
 class TBodyChecker {
 public:
     TBodyChecker(const TServerRules& rules, std::vector<TDiagnostic>& out, const TLoadState* load = nullptr)
-        : Rules_(rules), Out_(out), Load_(load)
+        : Rules_(rules), Out_(out), Load_(load), Labels_(rules.CaseSensitive())
     {
     }
     // For statements taken out of the loops and switches they stood in: what depends on those
@@ -46,9 +47,13 @@ private:
         Out_.push_back({TSeverity::Error, range, std::move(message)});
     }
     std::string Key(const std::string& name) const { return Rules_.CaseSensitive() ? name : LowerCase(name); }
+    TLabelKey LabelKey(const std::string& name) const { return {std::hash<std::string>{}(Key(name)), name}; }
     bool GlobalFunction(const std::string& name, const TSourceRange& range);
     void CalledByName(const std::vector<std::unique_ptr<TExpr>>& args);
     void Label(const TStmt& s);
+    std::optional<std::size_t> LabelName(const TStmt& s);
+    void LabelInPlace(const TStmt& s, std::size_t hash);
+    bool NewLabel(const TStmt& s) { return Labels_.Insert(LabelKey(s.Name)); }
     void Function(const TStmt& s);
     void Command(const TStmt& s);
     void Assignment(const TStmt& s);
@@ -63,7 +68,7 @@ private:
     const TServerRules& Rules_;
     std::vector<TDiagnostic>& Out_;
     const TLoadState* Load_;
-    std::unordered_map<std::string, TSourceRange> Labels_;
+    TLabelSet Labels_;
     std::unordered_set<std::string> Functions_;
     std::vector<TScope> Scopes_;
     std::vector<std::unordered_set<std::string>> CaseValues_;  // of each switch open
@@ -76,11 +81,20 @@ private:
 
 void TBodyChecker::Statements(const TStmt& body, TStatementFindings& kept)
 {
-    kept.CheckEach(body, Out_, [this](const TStmt& s) {
+    using TVerdict = TStatementFindings::TVerdict;
+    const auto inPlace = [this](const TStmt& s, std::size_t hash) { LabelInPlace(s, hash); };
+    kept.CheckEach(body, Out_, [&](const TStmt& s) {
+        if (s.Kind == TStmtKind::Label) {
+            const std::optional<std::size_t> hash = LabelName(s);
+            if (!hash)
+                return TVerdict{TVerdict::Alone};
+            inPlace(s, *hash);
+            return TVerdict{TVerdict::Named, *hash};
+        }
         ContextUsed_ = false;
         Statement(s);
-        return !ContextUsed_;
-    });
+        return TVerdict{ContextUsed_ ? TVerdict::Context : TVerdict::Alone};
+    }, inPlace);
 }
 
 void TBodyChecker::Statement(const TStmt& s)
@@ -150,7 +164,7 @@ void TBodyChecker::Case(const TStmt& s)
 void TBodyChecker::Unresolved(const TStmt& body)
 {
     for (const TStmt* declared : Declared_) {
-        if (Labels_.count(Key(declared->Name)))
+        if (Labels_.Contains(LabelKey(declared->Name)))
             continue;
         const TSourcePos brace{body.Range.End.Line, body.Range.End.Column - 1, body.Range.End.Offset - 1};
         Error({brace, body.Range.End}, "unresolved function references: the function '" + declared->Name +
@@ -174,11 +188,28 @@ void TBodyChecker::Nested(const TStmt* s, std::optional<TScope> scope)
 void TBodyChecker::Label(const TStmt& s)
 {
     ContextUsed_ = true;
-    if (Rules_.FindCommand(s.Name))
-        return Error(s.NameRange, "the label '" + s.Name + "' has the name of a command");
-    if (Rules_.IsConstant(s.Name))
-        return Error(s.NameRange, "the label '" + s.Name + "' has the name of a constant or parameter");
-    if (!Labels_.emplace(Key(s.Name), s.NameRange).second)
+    if (const std::optional<std::size_t> hash = LabelName(s))
+        LabelInPlace(s, *hash);
+}
+
+// What a label's name alone finds: a command's or a constant's name is refused, and the label
+// defines nothing; otherwise the name's hash, for what the labels before it decide.
+std::optional<std::size_t> TBodyChecker::LabelName(const TStmt& s)
+{
+    if (Rules_.FindCommand(s.Name)) {
+        Error(s.NameRange, "the label '" + s.Name + "' has the name of a command");
+        return std::nullopt;
+    }
+    if (Rules_.IsConstant(s.Name)) {
+        Error(s.NameRange, "the label '" + s.Name + "' has the name of a constant or parameter");
+        return std::nullopt;
+    }
+    return LabelKey(s.Name).Hash;
+}
+
+void TBodyChecker::LabelInPlace(const TStmt& s, std::size_t hash)
+{
+    if (!Labels_.Insert({hash, s.Name}))
         return Error(s.NameRange, "duplicate label '" + s.Name + "'");
     if (s.Name.size() > MaxNameLength)
         Error(s.NameRange, "the label '" + s.Name + "' is longer than 23 bytes");
@@ -193,7 +224,7 @@ void TBodyChecker::Function(const TStmt& s)
         return Declared_.push_back(&s);
     if (Rules_.FindCommand(s.Name))
         return Error(s.NameRange, "the function '" + s.Name + "' has the name of a command");
-    if (!Labels_.emplace(Key(s.Name), s.NameRange).second)
+    if (!NewLabel(s))
         return Error(s.NameRange, "duplicate label '" + s.Name + "'");
     if (s.Name.size() > MaxNameLength)
         Error(s.NameRange, "the function name '" + s.Name + "' is longer than 23 bytes");

@@ -2,7 +2,6 @@
 
 #include "script/FileReader.h"
 #include "script/Parser.h"
-#include "script/SyntaxWalk.h"
 
 #include <algorithm>
 #include <iterator>
@@ -29,13 +28,28 @@ public:
         Pos(range.Begin);
         Pos(range.End);
     }
-    void Stmt(TStmt* s) const
+    // Every statement after an edit is moved, each time: a plain recursion over the fields that
+    // hold positions, nothing else of the nodes read.
+    void Stmt(TStmt& s) const
     {
-        const auto statement = [this](TStmt& inner) {
-            Range(inner.Range);
-            Range(inner.NameRange);
-        };
-        Walk(s, statement, [this](TExpr& e) { Range(e.Range); });
+        Range(s.Range);
+        Range(s.NameRange);
+        for (const auto& arg : s.Args)
+            Expr(*arg);
+        for (TExpr* e : {s.Expr.get(), s.Cond.get()})
+            if (e)
+                Expr(*e);
+        for (TStmt* inner : {s.Init.get(), s.Step.get(), s.Then.get(), s.Else.get()})
+            if (inner)
+                Stmt(*inner);
+        for (const auto& child : s.Children)
+            Stmt(*child);
+    }
+    void Expr(TExpr& e) const
+    {
+        Range(e.Range);
+        for (const auto& arg : e.Args)
+            Expr(*arg);
     }
 
 private:
@@ -181,7 +195,7 @@ bool TIncrementalReader::ReadChangedStatements(std::string_view text, const TEdi
 
     const TShift shift(oldLimit, LineBreaks(text, start.Offset, newLimit) - LineBreaks(old, start.Offset, oldLimit), bytes);
     for (std::size_t i = last; i < children.size(); ++i)
-        shift.Stmt(children[i].get());
+        shift.Stmt(*children[i]);
     Change_ = {true, first, last - first, read.Body->Children.size()};
     children.erase(children.begin() + static_cast<std::ptrdiff_t>(first), children.begin() + static_cast<std::ptrdiff_t>(last));
     children.insert(children.begin() + static_cast<std::ptrdiff_t>(first),

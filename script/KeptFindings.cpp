@@ -44,21 +44,32 @@ void TStatementFindings::Take(const TFound& found, const TStmt& stmt, std::vecto
     }
 }
 
+std::uint32_t TStatementFindings::Place()
+{
+    if (Free_.empty()) {
+        Found_.emplace_back();
+        return static_cast<std::uint32_t>(Found_.size() - 1);
+    }
+    const std::uint32_t at = Free_.back();
+    Free_.pop_back();
+    return at;
+}
+
 void TStatementFindings::Keep(std::size_t index, const TStmt& stmt, std::span<const TDiagnostic> found)
 {
     if (found.empty()) {
         Places_[index] = Clean;
         return;
     }
-    std::uint32_t at = 0;
-    if (Free_.empty()) {
-        at = static_cast<std::uint32_t>(Found_.size());
-        Found_.emplace_back();
-    } else {
-        at = Free_.back();
-        Free_.pop_back();
-    }
+    const std::uint32_t at = Place();
     Found_[at] = {stmt.Range.Begin, std::vector<TDiagnostic>(found.begin(), found.end())};
+    Places_[index] = First + at;
+}
+
+void TStatementFindings::KeepName(std::size_t index, std::size_t hash)
+{
+    const std::uint32_t at = Place();
+    Found_[at] = {{}, {}, true, hash};
     Places_[index] = First + at;
 }
 

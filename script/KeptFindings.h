@@ -46,6 +46,15 @@ void FollowChange(std::vector<TKept>& kept, const TIncrementalReader::TChange& c
 
 class TStatementFindings {
 public:
+    // What a check says of a statement's findings: they depend on other statements and are found
+    // again next time (Context), on the statement alone and are kept (Alone), or on the statement
+    // and on whether one before it defines the same name (Named): then what depends on the name
+    // alone is kept, and the name's hash with it, so that the name is looked up again unhashed.
+    struct TVerdict {
+        enum TKind { Context, Alone, Named } Kind = Context;
+        std::size_t Hash = 0;  // Named: the name's hash
+    };
+
     // Follows the reader's last change: the findings of statements it read again are dropped, the
     // rest move to the statements' new places; a whole read drops everything.
     void Follow(const TIncrementalReader::TChange& change);
@@ -55,17 +64,34 @@ public:
     template <class F>
     void CheckEach(const TStmt& body, std::vector<TDiagnostic>& out, F&& check)
     {
+        CheckEach(body, out, [&check](const TStmt& s) { return TVerdict{check(s) ? TVerdict::Alone : TVerdict::Context}; },
+                  [](const TStmt&, std::size_t) {});
+    }
+    // As above, with check giving a TVerdict; named(statement, hash) is called for every kept
+    // Named statement in its turn, for what depends on the names before it. Check does that part
+    // itself for the statements it checks.
+    template <class F, class N>
+    void CheckEach(const TStmt& body, std::vector<TDiagnostic>& out, F&& check, N&& named)
+    {
         // Most statements are kept and found nothing: they are passed over without touching them.
         Places_.resize(body.Children.size(), Unknown);
         for (std::size_t i = 0; i < body.Children.size(); ++i) {
             if (const std::uint32_t place = Places_[i]; place != Unknown) {
-                if (place != Clean)
-                    Take(Found_[place - First], *body.Children[i], out);
+                if (place == Clean)
+                    continue;
+                const TFound& found = Found_[place - First];
+                if (found.Named)
+                    named(*body.Children[i], found.Hash);
+                else
+                    Take(found, *body.Children[i], out);
                 continue;
             }
             const TStmt& s = *body.Children[i];
             const std::size_t before = out.size();
-            if (check(s))
+            const TVerdict verdict = check(s);
+            if (verdict.Kind == TVerdict::Named)
+                KeepName(i, verdict.Hash);
+            else if (verdict.Kind == TVerdict::Alone)
                 Keep(i, s, std::span<const TDiagnostic>(out).subspan(before));
         }
     }
@@ -75,6 +101,8 @@ private:
     struct TFound {
         TSourcePos At;
         std::vector<TDiagnostic> Found;
+        bool Named = false;    // a Named statement's: Found is empty
+        std::size_t Hash = 0;  // the name's
     };
     // A place left empty by FollowChange is Unknown.
     static constexpr std::uint32_t Unknown = 0;
@@ -84,6 +112,9 @@ private:
     // Appends found's findings, moved to where stmt stands now.
     static void Take(const TFound& found, const TStmt& stmt, std::vector<TDiagnostic>& out);
     void Keep(std::size_t index, const TStmt& stmt, std::span<const TDiagnostic> found);
+    void KeepName(std::size_t index, std::size_t hash);
+    // A free entry of Found_, made if none is.
+    std::uint32_t Place();
     void Release(std::uint32_t place);
 
     // For each of the body's statements: Unknown (checked next time), Clean (kept, nothing

@@ -352,6 +352,21 @@ INSTANTIATE_TEST_SUITE_P(Edits, ReadAgain, ::testing::Values(
             NpcHead + "\tmes \"a\";\r\n\tF_Bye;\r\n\tend;\r\nfunction F_Bye {\r\n\tnext;\r\n\treturn;\r\n}\r\n}\r\n", true},
     RereadRow{"LoopVariableSetInAKeptStatement", NpcHead + "\tmes \"a\";\r\n\tset .@loop, 1;\r\n\twhile (.@loop) {\r\n\t\tnext;\r\n\t\tif (select(\"A:B\") == 2) {\r\n\t\t\tclose2;\r\n\t\t\tset .@loop, 0;\r\n\t\t} else mes \"b\";\r\n\t}\r\n\tend;\r\n}\r\n",
             NpcHead + "\tmes \"a\";\r\n\tset .@loop, 1;\r\n\tmenu \"x:y\",-;\r\n\twhile (.@loop) {\r\n\t\tnext;\r\n\t\tif (select(\"A:B\") == 2) {\r\n\t\t\tclose2;\r\n\t\t\tset .@loop, 0;\r\n\t\t} else mes \"b\";\r\n\t}\r\n\tend;\r\n}\r\n", true},
+    // A label's name alone (a command's, a constant's, too long) is kept; whether it is a
+    // duplicate is decided again, against labels read again before and after it.
+    RereadRow{"LabelAddedBeforeAKeptOne", NpcHead + "\tmes \"a\";\r\n\tclose;\r\nL_B:\r\nZeny:\r\nL_AVeryLongLabelNameIndeed:\r\n\tend;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\nL_B:\r\nL_AVeryLongLabelNameIndeed:\r\n\tclose;\r\nL_B:\r\nZeny:\r\nL_AVeryLongLabelNameIndeed:\r\n\tend;\r\n}\r\n", true},
+    RereadRow{"LabelRenamedToAKeptOnesName", NpcHead + "\tmes \"a\";\r\nL_A:\r\n\tclose;\r\nl_b:\r\nL_C:\r\n\tend;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\nL_B:\r\n\tclose;\r\nl_b:\r\nL_C:\r\n\tend;\r\n}\r\n", true},
+    RereadRow{"LabelAddedAfterAKeptOne", NpcHead + "\tmes \"a\";\r\nL_B:\r\n\tclose;\r\n\tend;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\nL_B:\r\n\tclose;\r\nL_B:\r\n\tend;\r\n}\r\n", true},
+    RereadRow{"StatementMovedFar", NpcHead + "\tmes \"a\";\r\n\tfor (set .@i, 0; .@i < 3; set .@i, .@i + 1) {\r\n\t\tif (.@i == 1) mes \"x\" + .@i;\r\n\t\telse {\r\n\t\t\tswitch (.@i) {\r\n\t\t\tcase 2: mes 5; break;\r\n\t\t\tdefault: set .@j, (.@i ? 1 : getitem(501, 0));\r\n\t\t\t}\r\n\t\t}\r\n\t}\r\n\tdo { L_In: mes \"y\"; } while (.@i--);\r\n\tclose;\r\n}\r\n",
+            NpcHead + "\tmes \"a\";\r\n" + [] {
+                std::string lines;
+                for (int i = 0; i < 40; ++i)
+                    lines += "mes \"b\"; // " + std::string(static_cast<std::size_t>(i), '-') + "\r\n";
+                return lines;
+            }() + "\tfor (set .@i, 0; .@i < 3; set .@i, .@i + 1) {\r\n\t\tif (.@i == 1) mes \"x\" + .@i;\r\n\t\telse {\r\n\t\t\tswitch (.@i) {\r\n\t\t\tcase 2: mes 5; break;\r\n\t\t\tdefault: set .@j, (.@i ? 1 : getitem(501, 0));\r\n\t\t\t}\r\n\t\t}\r\n\t}\r\n\tdo { L_In: mes \"y\"; } while (.@i--);\r\n\tclose;\r\n}\r\n", true},
     RereadRow{"LastStatementChanged", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n}\r\n", NpcHead + "\tmes \"a\";\r\n\tend;\r\n}\r\n", true},
     RereadRow{"CommentLeftOpen", NpcHead + "\tmes \"a\";\r\n\tclose;\r\n\tend;\r\n}\r\n",
             NpcHead + "\tmes \"a\"; /* open\r\n\tclose;\r\n\tend;\r\n}\r\n", false},
