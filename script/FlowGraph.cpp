@@ -258,16 +258,6 @@ TFlowPart TGraphBuilder::BuildPart(const TStmt& stmt)
     }
     part.Sizes = std::move(Graph_.Sizes);
     part.FirstNodes = std::move(Graph_.FirstNodes);
-    if (part.Nodes.size() == 1 && part.Sizes.size() == 1 && part.FirstNodes[0] == 0 && part.Edges.size() <= 1) {
-        part.Single = true;
-        part.SingleNode = part.Nodes[0];
-        if (!part.Edges.empty())
-            part.SingleEdge = part.Edges[0];
-        part.Nodes = {};
-        part.Edges = {};
-        part.Sizes = {};
-        part.FirstNodes = {};
-    }
     return part;
 }
 
@@ -327,19 +317,17 @@ TFlowGraph TGraphBuilder::Finish(int start)
 void TGraphBuilder::Append(const TFlowPart& part, int firstNode, int out)
 {
     const auto node = [&](int n) { return n == TFlowPart::Out ? out : n < 0 ? n : n + firstNode; };
-    for (TFlowNode n : part.NodeList()) {
+    for (TFlowNode n : part.Nodes) {
         n.OnTrue = node(n.OnTrue);
         n.OnFalse = node(n.OnFalse);
         Graph_.Nodes.push_back(n);
     }
-    for (const auto& [from, to] : part.EdgeList())
+    for (const auto& [from, to] : part.Edges)
         Edges_.emplace_back(from + firstNode, node(to));
-    const std::span<const int> sizes = part.SizeList();
     if (part.Named)
-        AppendNamed(*part.Named, firstNode, static_cast<int>(Graph_.Sizes.size() + sizes.size()));
-    Graph_.Sizes.insert(Graph_.Sizes.end(), sizes.rbegin(), sizes.rend());
-    const std::span<const int> firsts = part.FirstNodeList();
-    std::transform(firsts.rbegin(), firsts.rend(), std::back_inserter(Graph_.FirstNodes),
+        AppendNamed(*part.Named, firstNode, static_cast<int>(Graph_.Sizes.size() + part.Sizes.size()));
+    Graph_.Sizes.insert(Graph_.Sizes.end(), part.Sizes.rbegin(), part.Sizes.rend());
+    std::transform(part.FirstNodes.rbegin(), part.FirstNodes.rend(), std::back_inserter(Graph_.FirstNodes),
                    [firstNode](int first) { return first < 0 ? first : first + firstNode; });
 }
 

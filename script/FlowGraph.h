@@ -164,24 +164,6 @@ struct TFlowPart {
     std::vector<int> Sizes;
     std::vector<int> FirstNodes;
     std::unique_ptr<TNamed> Named;  // null when the statement has none of it
-    // Most statements are one node with at most one way on and nothing within: such a part keeps
-    // its node and way here and its lists empty, so that a join finds it in the parts' own array
-    // instead of in four blocks elsewhere on the heap (a miss of the cache each).
-    bool Single = false;
-    TFlowNode SingleNode;
-    std::pair<int, int> SingleEdge{0, -1};  // to -1: the node has no way on
-
-    std::span<const TFlowNode> NodeList() const { return Single ? std::span(&SingleNode, 1) : std::span(Nodes); }
-    std::span<const std::pair<int, int>> EdgeList() const
-    {
-        return Single ? std::span(&SingleEdge, SingleEdge.second < 0 ? 0 : 1) : std::span(Edges);
-    }
-    std::span<const int> SizeList() const { return Single ? std::span(&SingleSize, 1) : std::span(Sizes); }
-    std::span<const int> FirstNodeList() const { return Single ? std::span(&SingleFirst, 1) : std::span(FirstNodes); }
-
-private:
-    static constexpr int SingleSize = 1;   // the statement alone
-    static constexpr int SingleFirst = 0;  // entered at its node
 };
 
 TFlowPart BuildFlowPart(const TStmt& stmt);
