@@ -128,6 +128,9 @@ INSTANTIATE_TEST_SUITE_P(Flow, FlowGraphShape, ::testing::Values(
               "OnInit:\n\tend;\n",
               "2:menu>3:callsub,5:L_A: 3:callsub>4:end 4:end> 5:L_A:>6:goto 6:goto> 7:S_Sub:>8:return "
               "8:return> 9:OnInit:>10:end 10:end> 11:}> | entries 2:menu=start 7:S_Sub:=called 9:OnInit:=event"},
+    GraphCase{"MenuWithTwoWaysOnAndALabel",
+              "\tmenu \"A\",-,\"B\",-,\"C\",L_C;\nL_C:\n\tclose;\n",
+              "2:menu>3:L_C:,3:L_C:,3:L_C: 3:L_C:>4:close 4:close> 5:}> | entries 2:menu=start"},
     GraphCase{"EmptyBlockPassedAndLabelInABranch",
               "\tgoto L_In;\n\t{ }\n\tif (.@x) {\n\tL_In:\n\t\tmes \"a\";\n\t}\n\t{ }\n",
               "2:goto>5:L_In: 4:if>5:L_In:,9:} 5:L_In:>6:mes 6:mes>9:} 9:}> | entries 2:goto=start"},
