@@ -127,6 +127,8 @@ TTaskNode* TTaskTree::InsertAt(TTaskNode* parent, int row, const std::string& te
     Renumber(siblings, static_cast<std::size_t>(row));
     if (task)
         task->Node = node;
+    ++Changes_;
+    LogAround(node);
     Notify([](TTreeObserver& o) { o.EndInsert(); });
     return node;
 }
@@ -163,6 +165,8 @@ void TTaskTree::Delete(TTaskNode* node)
             newSelection = parent;
     }
     Notify([&](TTreeObserver& o) { o.BeginRemove(parent, row); });
+    ++Changes_;
+    LogAround(node);
     ReleaseTasks(node);
     if (newSelection != Selected_)
         Selected_ = nullptr;
@@ -189,6 +193,8 @@ void TTaskTree::Clear()
         DestroySubtree(std::move(root));
     Roots_.clear();
     Selected_ = nullptr;
+    Log_.clear();
+    Forgotten_ = ++Changes_;
 }
 
 bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
@@ -200,6 +206,8 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     auto& target = SiblingsOf(parent);
     row = std::clamp(row, 0, static_cast<int>(target.size()));
     Notify([&](TTreeObserver& o) { o.BeginMove(oldParent, oldRow, parent, row); });
+    ++Changes_;
+    LogAround(node);
     auto& source = SiblingsOf(oldParent);
     std::unique_ptr<TTaskNode> moving = std::move(source[static_cast<std::size_t>(oldRow)]);
     source.erase(source.begin() + oldRow);
@@ -209,6 +217,7 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     moving->Parent_ = parent;
     target.insert(target.begin() + row, std::move(moving));
     Renumber(target, static_cast<std::size_t>(row));
+    LogAround(node);
     Notify([](TTreeObserver& o) { o.EndMove(); });
     FollowPlaces(oldParent);
     if (parent != oldParent)
@@ -292,4 +301,47 @@ void TTaskTree::AddObserver(TTreeObserver* observer)
 void TTaskTree::RemoveObserver(TTreeObserver* observer)
 {
     std::erase(Observers_, observer);
+}
+
+const TTaskNode* TTaskTree::Previous(const TTaskNode* node)
+{
+    if (node->Row_ == 0)
+        return node->Parent_;
+    const auto& siblings = node->Parent_ ? node->Parent_->Children_ : node->Tree_->Roots_;
+    return LastBelow(siblings[static_cast<std::size_t>(node->Row_ - 1)].get());
+}
+
+const TTaskNode* TTaskTree::LastBelow(const TTaskNode* node)
+{
+    while (!node->Children_.empty())
+        node = node->Children_.back().get();
+    return node;
+}
+
+void TTaskTree::LogAround(const TTaskNode* node)
+{
+    // About a thousand changes: more than an undo step makes, few enough to read through.
+    constexpr std::size_t Remembered = 4096;
+    if (Log_.size() + 4 > Remembered) {
+        // Whole changes are forgotten, never part of one.
+        const auto half = Log_.begin() + static_cast<std::ptrdiff_t>(Log_.size() / 2);
+        Forgotten_ = half->first;
+        Log_.erase(Log_.begin(), std::partition_point(half, Log_.end(), [this](const auto& e) { return e.first <= Forgotten_; }));
+    }
+    // Both ends of the subtree: a move to the end of the tree has no node after it, and its
+    // nodes change their level.
+    for (const TTaskNode* logged : {Previous(node), node, LastBelow(node), static_cast<const TTaskNode*>(node->SubtreeEnd())})
+        if (logged)
+            Log_.emplace_back(Changes_, logged);
+}
+
+bool TTaskTree::ChangedSince(std::uint64_t since, std::vector<const TTaskNode*>& nodes) const
+{
+    if (since < Forgotten_ || since > Changes_)
+        return false;
+    nodes.clear();
+    const auto from = std::partition_point(Log_.begin(), Log_.end(), [since](const auto& e) { return e.first <= since; });
+    for (auto entry = from; entry != Log_.end(); ++entry)
+        nodes.push_back(entry->second);
+    return true;
 }

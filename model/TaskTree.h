@@ -3,8 +3,10 @@
 // the project's task list while the node exists). The tree window shows it through a Qt item model that listens
 // to the tree as a TTreeObserver; every rule of the tree is testable without a window.
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TTask;
@@ -131,6 +133,13 @@ public:
     void AddObserver(TTreeObserver* observer);
     void RemoveObserver(TTreeObserver* observer);
 
+    // Counts the changes of the tree's shape (a node inserted, deleted or moved).
+    std::uint64_t Changes() const { return Changes_; }
+    // Sets nodes to those around each change after change number since: the node, the last of its
+    // subtree, the one before it and the one after its subtree in pre-order, where it left and
+    // where it came (some may be gone since, some listed twice). False when the tree no longer remembers them all.
+    bool ChangedSince(std::uint64_t since, std::vector<const TTaskNode*>& nodes) const;
+
 private:
     friend class TTaskNode;
     using TNodeList = std::vector<std::unique_ptr<TTaskNode>>;
@@ -144,6 +153,12 @@ private:
     static void DestroySubtree(std::unique_ptr<TTaskNode> node);
     template <class F>
     void Notify(F&& f);
+    // Logs, under the current change, node and its neighbours in pre-order where it stands now.
+    void LogAround(const TTaskNode* node);
+    // The node before node in pre-order (nullptr for the first).
+    static const TTaskNode* Previous(const TTaskNode* node);
+    // The last node of node's subtree in pre-order.
+    static const TTaskNode* LastBelow(const TTaskNode* node);
 
     TTaskList* Tasks_;
     const TCatalogues* Catalogues_;
@@ -151,4 +166,9 @@ private:
     TTaskNode* Selected_ = nullptr;
     int UpdateDepth_ = 0;
     std::vector<TTreeObserver*> Observers_;
+    std::uint64_t Changes_ = 0;
+    // The changes after Forgotten_, oldest first: whoever keeps what it read of the tree in
+    // pre-order finds where the tree changed without visiting every node.
+    std::uint64_t Forgotten_ = 0;
+    std::vector<std::pair<std::uint64_t, const TTaskNode*>> Log_;
 };
