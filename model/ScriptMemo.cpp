@@ -20,6 +20,19 @@ bool OnlyGroupsAbove(const TTaskNode& node)
     return true;
 }
 
+// The node after node in pre-order, level following it from node's.
+const TTaskNode* NextInTree(const TTaskNode* node, int& level)
+{
+    if (node->ChildCount() > 0) {
+        ++level;
+        return node->Child(0);
+    }
+    for (; node; node = node->Parent(), --level)
+        if (const TTaskNode* next = node->NextSibling())
+            return next;
+    return nullptr;
+}
+
 // Replaces the items from first up to last by with's.
 template <class T>
 void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t last, std::vector<T>& with)
@@ -218,10 +231,11 @@ bool TScriptMemo::ListChangedNodes(const TProject& project, std::size_t& same, s
         --last;
     sameAfter = runs - 1 - last;
     const TTaskNode* end = last + 1 < runs ? Runs_[last + 1].Node : nullptr;
-    for (const TTaskNode* node = Runs_[same - 1].Node->GetNext(); node != end; node = node->GetNext()) {
+    int level = Runs_[same - 1].Level;
+    for (const TTaskNode* node = NextInTree(Runs_[same - 1].Node, level); node != end; node = NextInTree(node, level)) {
         if (!node)
             return false;
-        Stretch_.push_back({node, node->Data(), node->Level()});
+        Stretch_.push_back({node, node->Data(), level});
     }
     StretchBase_ = TreeFirst_ = same;
     TreeEnd_ = same + Stretch_.size();

@@ -128,7 +128,7 @@ TTaskNode* TTaskTree::InsertAt(TTaskNode* parent, int row, const std::string& te
     if (task)
         task->Node = node;
     ++Changes_;
-    LogAround(node);
+    LogArrival(node);
     Notify([](TTreeObserver& o) { o.EndInsert(); });
     return node;
 }
@@ -166,7 +166,7 @@ void TTaskTree::Delete(TTaskNode* node)
     }
     Notify([&](TTreeObserver& o) { o.BeginRemove(parent, row); });
     ++Changes_;
-    LogAround(node);
+    LogDeparture(node);
     ReleaseTasks(node);
     if (newSelection != Selected_)
         Selected_ = nullptr;
@@ -207,7 +207,7 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     row = std::clamp(row, 0, static_cast<int>(target.size()));
     Notify([&](TTreeObserver& o) { o.BeginMove(oldParent, oldRow, parent, row); });
     ++Changes_;
-    LogAround(node);
+    LogDeparture(node);
     auto& source = SiblingsOf(oldParent);
     std::unique_ptr<TTaskNode> moving = std::move(source[static_cast<std::size_t>(oldRow)]);
     source.erase(source.begin() + oldRow);
@@ -217,7 +217,7 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     moving->Parent_ = parent;
     target.insert(target.begin() + row, std::move(moving));
     Renumber(target, static_cast<std::size_t>(row));
-    LogAround(node);
+    LogArrival(node);
     Notify([](TTreeObserver& o) { o.EndMove(); });
     FollowPlaces(oldParent);
     if (parent != oldParent)
@@ -318,21 +318,34 @@ const TTaskNode* TTaskTree::LastBelow(const TTaskNode* node)
     return node;
 }
 
-void TTaskTree::LogAround(const TTaskNode* node)
+void TTaskTree::Log(std::initializer_list<const TTaskNode*> nodes)
 {
     // About a thousand changes: more than an undo step makes, few enough to read through.
     constexpr std::size_t Remembered = 4096;
-    if (Log_.size() + 4 > Remembered) {
+    if (Log_.size() + nodes.size() > Remembered) {
         // Whole changes are forgotten, never part of one.
         const auto half = Log_.begin() + static_cast<std::ptrdiff_t>(Log_.size() / 2);
         Forgotten_ = half->first;
         Log_.erase(Log_.begin(), std::partition_point(half, Log_.end(), [this](const auto& e) { return e.first <= Forgotten_; }));
     }
-    // Both ends of the subtree: a move to the end of the tree has no node after it, and its
-    // nodes change their level.
-    for (const TTaskNode* logged : {Previous(node), node, LastBelow(node), static_cast<const TTaskNode*>(node->SubtreeEnd())})
+    for (const TTaskNode* logged : nodes)
         if (logged)
             Log_.emplace_back(Changes_, logged);
+}
+
+void TTaskTree::LogDeparture(const TTaskNode* node)
+{
+    // Both ends of the subtree leaving: a reader of the nodes in pre-order finds the nodes before
+    // the first and after the last as they were.
+    Log(std::initializer_list<const TTaskNode*>{node, LastBelow(node)});
+}
+
+void TTaskTree::LogArrival(const TTaskNode* node)
+{
+    // The node before it stays where it was, and so do all after it; at the very start, the node
+    // after it. Never a walk up the node's ancestors, as a deep tree is built one node at a time.
+    const TTaskNode* previous = Previous(node);
+    Log(std::initializer_list<const TTaskNode*>{node, previous ? previous : node->NextSibling()});
 }
 
 bool TTaskTree::ChangedSince(std::uint64_t since, std::vector<const TTaskNode*>& nodes) const

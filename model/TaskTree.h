@@ -4,6 +4,7 @@
 // to the tree as a TTreeObserver; every rule of the tree is testable without a window.
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -135,9 +136,9 @@ public:
 
     // Counts the changes of the tree's shape (a node inserted, deleted or moved).
     std::uint64_t Changes() const { return Changes_; }
-    // Sets nodes to those around each change after change number since: the node, the last of its
-    // subtree, the one before it and the one after its subtree in pre-order, where it left and
-    // where it came (some may be gone since, some listed twice). False when the tree no longer remembers them all.
+    // Sets nodes to those around each change after change number since: the node and the last of
+    // its subtree where it left, the node and the one before it (at the start, after it) where it
+    // came (some may be gone since, some listed twice). False when the tree no longer remembers them all.
     bool ChangedSince(std::uint64_t since, std::vector<const TTaskNode*>& nodes) const;
 
 private:
@@ -153,8 +154,11 @@ private:
     static void DestroySubtree(std::unique_ptr<TTaskNode> node);
     template <class F>
     void Notify(F&& f);
-    // Logs, under the current change, node and its neighbours in pre-order where it stands now.
-    void LogAround(const TTaskNode* node);
+    // Logs nodes under the current change.
+    void Log(std::initializer_list<const TTaskNode*> nodes);
+    // Logs, under the current change, node's subtree about to leave its place, or just come to one.
+    void LogDeparture(const TTaskNode* node);
+    void LogArrival(const TTaskNode* node);
     // The node before node in pre-order (nullptr for the first).
     static const TTaskNode* Previous(const TTaskNode* node);
     // The last node of node's subtree in pre-order.
