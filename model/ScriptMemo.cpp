@@ -20,6 +20,19 @@ bool OnlyGroupsAbove(const TTaskNode& node)
     return true;
 }
 
+// The node after node in pre-order, level following it from node's.
+const TTaskNode* NextInTree(const TTaskNode* node, int& level)
+{
+    if (node->ChildCount() > 0) {
+        ++level;
+        return node->Child(0);
+    }
+    for (; node; node = node->Parent(), --level)
+        if (const TTaskNode* next = node->NextSibling())
+            return next;
+    return nullptr;
+}
+
 // Replaces the items from first up to last by with's.
 template <class T>
 void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t last, std::vector<T>& with)
@@ -44,6 +57,7 @@ const TScriptResult& TScriptMemo::Write(const TProject& project)
     if (!changed)
         WriteWhole(project, oldCount);
     Revision_ = project.TaskList.Revision();
+    TreeChanges_ = project.TaskTree.Changes();
     return Result_;
 }
 
@@ -152,32 +166,94 @@ void TScriptMemo::TakeGroups(const TProject& project)
     LabelProblems_ = writer.LabelProblems_;
 }
 
-void TScriptMemo::ListNodes(const TProject& project)
+void TScriptMemo::ListNodes(const TProject& project, std::size_t& same, std::size_t& sameAfter)
 {
-    Places_.clear();
-    Places_.reserve(Runs_.size() + 64);
+    Stretch_.clear();
+    Stretch_.reserve(Runs_.size() + 64);
     const TTaskTree& tree = project.TaskTree;
     for (int top = 0; top < tree.TopCount(); ++top) {
-        Places_.push_back({tree.Top(top), tree.Top(top)->Data(), 0, NoParent});
-        Path_.assign(1, {Places_.size() - 1, 0});
+        Stretch_.push_back({tree.Top(top), tree.Top(top)->Data(), 0});
+        Path_.assign(1, {tree.Top(top), 0});
         while (!Path_.empty()) {
-            auto& [place, next] = Path_.back();
-            const TTaskNode* node = Places_[place].Node;
+            auto& [node, next] = Path_.back();
             if (next == node->ChildCount()) {
                 Path_.pop_back();
                 continue;
             }
-            const std::size_t parent = place;
             const TTaskNode* child = node->Child(next++);
-            Places_.push_back({child, child->Data(), static_cast<int>(Path_.size()), parent});
-            Path_.emplace_back(Places_.size() - 1, 0);
+            Stretch_.push_back({child, child->Data(), static_cast<int>(Path_.size())});
+            Path_.emplace_back(child, 0);
         }
     }
+    // Every place is the stretch's while it is compared with the runs.
+    StretchBase_ = 0;
+    Nodes_ = Stretch_.size();
+    TreeFirst_ = 0;
+    TreeEnd_ = Nodes_;
+    const std::size_t runs = Runs_.size();
+    const std::size_t both = std::min(Nodes_, runs);
+    same = 0;
+    while (same < both && Same(same, same))
+        ++same;
+    sameAfter = 0;
+    if (same < Nodes_ || same < runs)
+        while (sameAfter < both - same && Same(Nodes_ - 1 - sameAfter, runs - 1 - sameAfter))
+            ++sameAfter;
+}
+
+bool TScriptMemo::ListChangedNodes(const TProject& project, std::size_t& same, std::size_t& sameAfter)
+{
+    const std::size_t runs = Runs_.size();
+    // Without the touched tasks a run's task may be gone, and its revision unreadable.
+    if (!TouchedKnown_ || runs == 0 || !project.TaskTree.ChangedSince(TreeChanges_, Logged_))
+        return false;
+    std::sort(Logged_.begin(), Logged_.end());
+    // Every change logs a node the last write met before the first node it moved and one after
+    // the last: the runs outside those stand as they were, at the same levels.
+    const auto changed = [this](const TNodeRun& run) {
+        return std::binary_search(Logged_.begin(), Logged_.end(), run.Node) ||
+               (run.Task && std::binary_search(Touched_.begin(), Touched_.end(), run.Task));
+    };
+    same = 0;
+    while (same < runs && !changed(Runs_[same]))
+        ++same;
+    Stretch_.clear();
+    if (same == runs && Logged_.empty()) {
+        sameAfter = 0;
+        StretchBase_ = TreeFirst_ = TreeEnd_ = Nodes_ = runs;
+        return true;
+    }
+    // Every change of the tree's shape logs a node the last write met.
+    if (same == runs || same == 0)
+        return false;
+    std::size_t last = runs - 1;
+    while (!changed(Runs_[last]))
+        --last;
+    sameAfter = runs - 1 - last;
+    const TTaskNode* end = last + 1 < runs ? Runs_[last + 1].Node : nullptr;
+    int level = Runs_[same - 1].Level;
+    for (const TTaskNode* node = NextInTree(Runs_[same - 1].Node, level); node != end; node = NextInTree(node, level)) {
+        if (!node)
+            return false;
+        Stretch_.push_back({node, node->Data(), level});
+    }
+    StretchBase_ = TreeFirst_ = same;
+    TreeEnd_ = same + Stretch_.size();
+    Nodes_ = TreeEnd_ + sameAfter;
+    return true;
+}
+
+TScriptMemo::TPlace TScriptMemo::Place(std::size_t place) const
+{
+    if (place >= TreeFirst_ && place < TreeEnd_)
+        return Stretch_[place - StretchBase_];
+    const TNodeRun& run = Runs_[RunOf(place)];
+    return {run.Node, run.Task, run.Level};
 }
 
 bool TScriptMemo::Same(std::size_t place, std::size_t run) const
 {
-    const TPlace& now = Places_[place];
+    const TPlace now = Place(place);
     const TNodeRun& then = Runs_[run];
     const TTask* task = now.Task;
     if (now.Node != then.Node || now.Level != then.Level || task != then.Task)
@@ -198,19 +274,14 @@ bool TScriptMemo::WriteChange(const TProject& project)
         if (!RelabelledNumbers(groups, relabelled))
             return false;
     }
-    ListNodes(project);
     TouchedKnown_ = project.TaskList.TouchedSince(Revision_, Touched_);
     std::sort(Touched_.begin(), Touched_.end());
-    const std::size_t nodes = Places_.size();
-    const std::size_t runs = Runs_.size();
-    const std::size_t both = std::min(nodes, runs);
     std::size_t same = 0;
-    while (same < both && Same(same, same))
-        ++same;
     std::size_t sameAfter = 0;
-    if (same < nodes || same < runs)
-        while (sameAfter < both - same && Same(nodes - 1 - sameAfter, runs - 1 - sameAfter))
-            ++sameAfter;
+    if (!ListChangedNodes(project, same, sameAfter))
+        ListNodes(project, same, sameAfter);
+    const std::size_t nodes = Nodes_;
+    const std::size_t runs = Runs_.size();
     // The node before the first difference writes closing lines that depend on what follows it.
     if (same == 0 && (nodes > 0 || runs > 0))
         return false;
@@ -253,14 +324,14 @@ bool TScriptMemo::Reaches(std::size_t first, std::size_t until, const std::vecto
 {
     // A node inside a block reads its neighbours: writing starts at a node outside blocks.
     const auto outside = [this](std::size_t place) {
-        while (!OnlyGroupsAbove(*Places_[place].Node)) {
+        while (!OnlyGroupsAbove(*Place(place).Node)) {
             if (place == 0)
-                return NoParent;
+                return NoPlace;
             --place;
         }
         return place;
     };
-    const std::size_t nodes = Places_.size();
+    const std::size_t nodes = Nodes_;
     const std::size_t runs = Runs_.size();
     const bool treeChanged = first < nodes || first < runs;
     const auto add = [&reaches](std::size_t start, std::size_t until) { reaches.push_back({start, until}); };
@@ -282,7 +353,7 @@ bool TScriptMemo::Reaches(std::size_t first, std::size_t until, const std::vecto
     }
     if (treeChanged && first == runs && !relabelled.empty())
         add(outside(first - 1), until);
-    if (std::any_of(reaches.begin(), reaches.end(), [](const TReach& r) { return r.Start == NoParent; }))
+    if (std::any_of(reaches.begin(), reaches.end(), [](const TReach& r) { return r.Start == NoPlace; }))
         return false;
     std::sort(reaches.begin(), reaches.end(), [](const TReach& a, const TReach& b) { return a.Start < b.Start; });
     return true;
@@ -291,7 +362,7 @@ bool TScriptMemo::Reaches(std::size_t first, std::size_t until, const std::vecto
 bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_t place, std::size_t run)
 {
     const TNodeRun& then = Runs_[run];
-    const TPlace& now = Places_[place];
+    const TPlace now = Place(place);
     // The old runs may follow when the node's place and the writer's state are as they were, and
     // so are the nodes above it.
     if (!OnlyGroupsAbove(*now.Node) || now.Node->Parent() != then.Parent || (now.Node->Row() == 0) != then.FirstChild ||
@@ -302,15 +373,18 @@ bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_
     const auto& exits = writer.PendingExits();
     if (exits != then.Exits && !(exits && then.Exits && *exits == *then.Exits))
         return false;
-    // Those above it written again had the same parent before (those before them are unchanged).
-    for (std::size_t above = now.Parent; above != NoParent && above >= start; above = Places_[above].Parent) {
-        const TTaskNode* node = Places_[above].Node;
+    // Those above it written again had the same parent before (those before them, above the
+    // first written, are unchanged).
+    const TTaskNode* written = Place(start).Node;
+    int level = now.Level - 1;
+    for (const TTaskNode* node = now.Node->Parent(); node && (node == written || !node->Contains(written));
+         node = node->Parent(), --level) {
         auto [found, added] = Above_.try_emplace(node, false);
         if (added) {
             const auto first = Runs_.begin() + static_cast<std::ptrdiff_t>(start);
             const auto last = Runs_.begin() + static_cast<std::ptrdiff_t>(run);
             const auto old = std::find_if(first, last, [node](const TNodeRun& r) { return r.Node == node; });
-            found->second = old != last && old->Parent == node->Parent() && old->Level == Places_[above].Level;
+            found->second = old != last && old->Parent == node->Parent() && old->Level == level;
         }
         if (!found->second)
             return false;
@@ -321,10 +395,10 @@ bool TScriptMemo::MayResume(TScriptWriter& writer, std::size_t start, std::size_
 bool TScriptMemo::Rewrite(const TProject& project, std::vector<TReach>::const_iterator& reach,
                           std::vector<TReach>::const_iterator end, TLineChange& change)
 {
-    const std::size_t nodes = Places_.size();
+    const std::size_t nodes = Nodes_;
     // Before the tree's changed stretch a place is its run's index; after it, shifted by what the
     // stretch added, until the stretch is spliced in.
-    const auto runOf = [&](std::size_t place) { return place < TreeFirst_ ? place : place + Runs_.size() - nodes; };
+    const auto runOf = [this](std::size_t place) { return RunOf(place); };
     const std::size_t start = reach->Start;
     std::size_t until = 0;
     std::vector<std::string> lines;
@@ -341,7 +415,7 @@ bool TScriptMemo::Rewrite(const TProject& project, std::vector<TReach>::const_it
         const bool outsideTree = place < TreeFirst_ || place >= TreeEnd_;
         if (place >= until && outsideTree && Same(place, runOf(place)) && MayResume(writer, start, place, runOf(place)))
             break;
-        writer.WriteNode(*Places_[place].Node, place + 1 < nodes ? Places_[place + 1].Node : nullptr);
+        writer.WriteNode(*Place(place).Node, place + 1 < nodes ? Place(place + 1).Node : nullptr);
     }
     reach = std::find_if(reach, end, [place](const TReach& r) { return r.Start > place; });
     if (place == nodes)

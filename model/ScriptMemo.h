@@ -68,7 +68,6 @@ private:
         const TTaskNode* Node;
         const TTask* Task;
         int Level;
-        std::size_t Parent;  // the parent's place; NoParent for a top-level node
     };
     // Where writing must begin (a node outside blocks) and the first node after which the old
     // runs may take over again.
@@ -76,7 +75,7 @@ private:
         std::size_t Start;
         std::size_t Until;
     };
-    static constexpr std::size_t NoParent = static_cast<std::size_t>(-1);
+    static constexpr std::size_t NoPlace = static_cast<std::size_t>(-1);
 
     static std::vector<TGroupInput> GroupsOf(const TProject& project);
     // The project's inputs outside the groups are those of the last write.
@@ -90,7 +89,14 @@ private:
     void WriteWhole(const TProject& project, std::size_t oldCount);
     // False: the change could not be written in place.
     bool WriteChange(const TProject& project);
-    void ListNodes(const TProject& project);
+    // Lists every node of the tree and finds the stretch where they differ from the runs.
+    void ListNodes(const TProject& project, std::size_t& same, std::size_t& sameAfter);
+    // The same from the tree's log of its changes alone, listing only the nodes between the
+    // first and last run it names; false when the log does not reach back to the last write.
+    bool ListChangedNodes(const TProject& project, std::size_t& same, std::size_t& sameAfter);
+    // The tree's node at place in pre-order: outside the tree's changed stretch its run's.
+    TPlace Place(std::size_t place) const;
+    std::size_t RunOf(std::size_t place) const { return place < TreeFirst_ ? place : place + Runs_.size() - Nodes_; }
     bool Same(std::size_t place, std::size_t run) const;
     // The places where writing must begin again, in order: the tree's changed stretch from first
     // to until and the nodes whose runs asked the label of a number in relabelled.
@@ -119,8 +125,13 @@ private:
     std::vector<std::string> FrameProblems_;
     TGroupMap Groups_;            // as the last write found them
     std::size_t LabelProblems_ = 0;  // the first of FrameProblems_ are the labels' check's
-    std::vector<TPlace> Places_;  // the tree's nodes in pre-order, rebuilt each write
-    std::vector<std::pair<std::size_t, int>> Path_;  // ListNodes' way down: a place, its next child
+    // The tree's nodes of this write from place StretchBase_ on, as far as they were listed.
+    std::vector<TPlace> Stretch_;
+    std::size_t StretchBase_ = 0;
+    std::size_t Nodes_ = 0;  // the tree's nodes in this write
+    std::vector<std::pair<const TTaskNode*, int>> Path_;  // ListNodes' way down: a node, its next child
+    std::vector<const TTaskNode*> Logged_;  // the nodes the tree logged since the last write
+    std::uint64_t TreeChanges_ = 0;  // the tree's count of changes at the last write
     // Rewrite's nodes written again that stand above a node where the old runs may take over:
     // whether each stood where it stands now.
     std::unordered_map<const TTaskNode*, bool> Above_;

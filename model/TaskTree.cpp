@@ -127,6 +127,8 @@ TTaskNode* TTaskTree::InsertAt(TTaskNode* parent, int row, const std::string& te
     Renumber(siblings, static_cast<std::size_t>(row));
     if (task)
         task->Node = node;
+    ++Changes_;
+    LogArrival(node);
     Notify([](TTreeObserver& o) { o.EndInsert(); });
     return node;
 }
@@ -163,6 +165,8 @@ void TTaskTree::Delete(TTaskNode* node)
             newSelection = parent;
     }
     Notify([&](TTreeObserver& o) { o.BeginRemove(parent, row); });
+    ++Changes_;
+    LogDeparture(node);
     ReleaseTasks(node);
     if (newSelection != Selected_)
         Selected_ = nullptr;
@@ -189,6 +193,8 @@ void TTaskTree::Clear()
         DestroySubtree(std::move(root));
     Roots_.clear();
     Selected_ = nullptr;
+    Log_.clear();
+    Forgotten_ = ++Changes_;
 }
 
 bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
@@ -200,6 +206,8 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     auto& target = SiblingsOf(parent);
     row = std::clamp(row, 0, static_cast<int>(target.size()));
     Notify([&](TTreeObserver& o) { o.BeginMove(oldParent, oldRow, parent, row); });
+    ++Changes_;
+    LogDeparture(node);
     auto& source = SiblingsOf(oldParent);
     std::unique_ptr<TTaskNode> moving = std::move(source[static_cast<std::size_t>(oldRow)]);
     source.erase(source.begin() + oldRow);
@@ -209,6 +217,7 @@ bool TTaskTree::Move(TTaskNode* node, TTaskNode* parent, int row)
     moving->Parent_ = parent;
     target.insert(target.begin() + row, std::move(moving));
     Renumber(target, static_cast<std::size_t>(row));
+    LogArrival(node);
     Notify([](TTreeObserver& o) { o.EndMove(); });
     FollowPlaces(oldParent);
     if (parent != oldParent)
@@ -292,4 +301,60 @@ void TTaskTree::AddObserver(TTreeObserver* observer)
 void TTaskTree::RemoveObserver(TTreeObserver* observer)
 {
     std::erase(Observers_, observer);
+}
+
+const TTaskNode* TTaskTree::Previous(const TTaskNode* node)
+{
+    if (node->Row_ == 0)
+        return node->Parent_;
+    const auto& siblings = node->Parent_ ? node->Parent_->Children_ : node->Tree_->Roots_;
+    return LastBelow(siblings[static_cast<std::size_t>(node->Row_ - 1)].get());
+}
+
+const TTaskNode* TTaskTree::LastBelow(const TTaskNode* node)
+{
+    while (!node->Children_.empty())
+        node = node->Children_.back().get();
+    return node;
+}
+
+void TTaskTree::Log(std::initializer_list<const TTaskNode*> nodes)
+{
+    // About a thousand changes: more than an undo step makes, few enough to read through.
+    constexpr std::size_t Remembered = 4096;
+    if (Log_.size() + nodes.size() > Remembered) {
+        // Whole changes are forgotten, never part of one.
+        const auto half = Log_.begin() + static_cast<std::ptrdiff_t>(Log_.size() / 2);
+        Forgotten_ = half->first;
+        Log_.erase(Log_.begin(), std::partition_point(half, Log_.end(), [this](const auto& e) { return e.first <= Forgotten_; }));
+    }
+    for (const TTaskNode* logged : nodes)
+        if (logged)
+            Log_.emplace_back(Changes_, logged);
+}
+
+void TTaskTree::LogDeparture(const TTaskNode* node)
+{
+    // Both ends of the subtree leaving: a reader of the nodes in pre-order finds the nodes before
+    // the first and after the last as they were.
+    Log(std::initializer_list<const TTaskNode*>{node, LastBelow(node)});
+}
+
+void TTaskTree::LogArrival(const TTaskNode* node)
+{
+    // The node before it stays where it was, and so do all after it; at the very start, the node
+    // after it. Never a walk up the node's ancestors, as a deep tree is built one node at a time.
+    const TTaskNode* previous = Previous(node);
+    Log(std::initializer_list<const TTaskNode*>{node, previous ? previous : node->NextSibling()});
+}
+
+bool TTaskTree::ChangedSince(std::uint64_t since, std::vector<const TTaskNode*>& nodes) const
+{
+    if (since < Forgotten_ || since > Changes_)
+        return false;
+    nodes.clear();
+    const auto from = std::partition_point(Log_.begin(), Log_.end(), [since](const auto& e) { return e.first <= since; });
+    for (auto entry = from; entry != Log_.end(); ++entry)
+        nodes.push_back(entry->second);
+    return true;
 }

@@ -3,8 +3,11 @@
 // the project's task list while the node exists). The tree window shows it through a Qt item model that listens
 // to the tree as a TTreeObserver; every rule of the tree is testable without a window.
 
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TTask;
@@ -131,6 +134,13 @@ public:
     void AddObserver(TTreeObserver* observer);
     void RemoveObserver(TTreeObserver* observer);
 
+    // Counts the changes of the tree's shape (a node inserted, deleted or moved).
+    std::uint64_t Changes() const { return Changes_; }
+    // Sets nodes to those around each change after change number since: the node and the last of
+    // its subtree where it left, the node and the one before it (at the start, after it) where it
+    // came (some may be gone since, some listed twice). False when the tree no longer remembers them all.
+    bool ChangedSince(std::uint64_t since, std::vector<const TTaskNode*>& nodes) const;
+
 private:
     friend class TTaskNode;
     using TNodeList = std::vector<std::unique_ptr<TTaskNode>>;
@@ -144,6 +154,15 @@ private:
     static void DestroySubtree(std::unique_ptr<TTaskNode> node);
     template <class F>
     void Notify(F&& f);
+    // Logs nodes under the current change.
+    void Log(std::initializer_list<const TTaskNode*> nodes);
+    // Logs, under the current change, node's subtree about to leave its place, or just come to one.
+    void LogDeparture(const TTaskNode* node);
+    void LogArrival(const TTaskNode* node);
+    // The node before node in pre-order (nullptr for the first).
+    static const TTaskNode* Previous(const TTaskNode* node);
+    // The last node of node's subtree in pre-order.
+    static const TTaskNode* LastBelow(const TTaskNode* node);
 
     TTaskList* Tasks_;
     const TCatalogues* Catalogues_;
@@ -151,4 +170,9 @@ private:
     TTaskNode* Selected_ = nullptr;
     int UpdateDepth_ = 0;
     std::vector<TTreeObserver*> Observers_;
+    std::uint64_t Changes_ = 0;
+    // The changes after Forgotten_, oldest first: whoever keeps what it read of the tree in
+    // pre-order finds where the tree changed without visiting every node.
+    std::uint64_t Forgotten_ = 0;
+    std::vector<std::pair<std::uint64_t, const TTaskNode*>> Log_;
 };

@@ -331,6 +331,23 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         TMemoEditCase{"TaskMovedBetweenGroups", [] { BuildGeneratedProject(200); },
                       [] { Document().MoveNode(GroupNode(1)->Child(0), GroupNode(4), 2); }},
+        // The same nodes in the same order end the tree, a level higher.
+        TMemoEditCase{"LastGroupMovedUpALevelAtTheEnd", [] { BuildGeneratedProject(200); },
+                      [] {
+                          TTaskNode* start = StartNode();
+                          TTaskNode* outer = start->Child(start->ChildCount() - 1);
+                          Document().MoveNode(outer->Child(outer->ChildCount() - 1), start, start->ChildCount());
+                      }},
+        TMemoEditCase{"MoreMovesThanTheTreeRemembers", [] { BuildGeneratedProject(200); },
+                      [] {
+                          for (int i = 0; i < 600; ++i)
+                              Document().MoveNode(GroupNode(1)->Child(0), GroupNode(1), 3);
+                      }},
+        TMemoEditCase{"ProjectLoadedThenAGroupDeleted", [] { BuildGeneratedProject(200); },
+                      [] {
+                          Document().LoadProjectBytes("p.npc", SaveProjectBytes(Project()));
+                          Document().DeleteNode(GroupNode(1));
+                      }},
         TMemoEditCase{"GroupWithAnExitMoved", BuildEveryKindProject,
                       [] { Document().MoveNode(GroupNode(0), StartNode(), 0); }},
         // The inner group and the condition move into the empty group, which then moves first:
