@@ -55,8 +55,6 @@ private:
     struct TKept {
         const TTask* Task;
         std::uint64_t Revision;
-        bool IsGroup;
-        std::int32_t Number;         // a group's
         std::uint32_t First, Count;  // its findings in Found_
     };
     // Where task stands among the tasks kept, from Next_ on (Next_ then passes it); Tasks_.size()

@@ -123,8 +123,7 @@ void TTreeFindings::Take(const TTask* task, std::uint64_t revision, bool trusted
         Scratch_.push_back(Tasks_[kept]);
         return;
     }
-    const bool group = task->Kind() == TTaskKind::Group;
-    Scratch_.push_back({task, revision, group, group ? static_cast<const TGroupTask*>(task)->GroupNumber : 0, 0, 0});
+    Scratch_.push_back({task, revision, 0, 0});
     Changed_.push_back(Scratch_.size() - 1);
 }
 
@@ -151,10 +150,9 @@ void TTreeFindings::Check(const TProject& project, const std::vector<TNodeRun>* 
                 Take(task, task->Revision, false);
     }
     std::vector<std::int32_t> groups;
-    groups.reserve(Groups_.size() + 1);
-    for (const TKept& task : now)
-        if (task.IsGroup)
-            groups.push_back(task.Number);
+    groups.reserve(project.TaskList.Groups().size());
+    for (const TGroupTask* group : project.TaskList.Groups())
+        groups.push_back(group->GroupNumber);
     std::sort(groups.begin(), groups.end());
     // A group that came or went changes what any jump finds.
     if (!trusted || groups != Groups_) {

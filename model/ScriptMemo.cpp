@@ -396,9 +396,6 @@ bool TScriptMemo::Rewrite(const TProject& project, std::vector<TReach>::const_it
                           std::vector<TReach>::const_iterator end, TLineChange& change)
 {
     const std::size_t nodes = Nodes_;
-    // Before the tree's changed stretch a place is its run's index; after it, shifted by what the
-    // stretch added, until the stretch is spliced in.
-    const auto runOf = [this](std::size_t place) { return RunOf(place); };
     const std::size_t start = reach->Start;
     std::size_t until = 0;
     std::vector<std::string> lines;
@@ -413,7 +410,7 @@ bool TScriptMemo::Rewrite(const TProject& project, std::vector<TReach>::const_it
         for (; reach != end && reach->Start <= place; ++reach)
             until = std::max(until, reach->Until);
         const bool outsideTree = place < TreeFirst_ || place >= TreeEnd_;
-        if (place >= until && outsideTree && Same(place, runOf(place)) && MayResume(writer, start, place, runOf(place)))
+        if (place >= until && outsideTree && Same(place, RunOf(place)) && MayResume(writer, start, place, RunOf(place)))
             break;
         writer.WriteNode(*Place(place).Node, place + 1 < nodes ? Place(place + 1).Node : nullptr);
     }
@@ -424,7 +421,7 @@ bool TScriptMemo::Rewrite(const TProject& project, std::vector<TReach>::const_it
     if (std::any_of(stretches.begin(), stretches.end(), [](const auto& s) { return s.Kept; }))
         return false;
     NodesWritten_ += written.size();
-    change = Splice(start, place == nodes ? Runs_.size() : runOf(place), writer, written);
+    change = Splice(start, place == nodes ? Runs_.size() : RunOf(place), writer, written);
     return true;
 }
 

@@ -96,6 +96,8 @@ private:
     bool ListChangedNodes(const TProject& project, std::size_t& same, std::size_t& sameAfter);
     // The tree's node at place in pre-order: outside the tree's changed stretch its run's.
     TPlace Place(std::size_t place) const;
+    // Before the tree's changed stretch a place is its run's index; after it, shifted by what the
+    // stretch added, until the stretch is spliced in.
     std::size_t RunOf(std::size_t place) const { return place < TreeFirst_ ? place : place + Runs_.size() - Nodes_; }
     bool Same(std::size_t place, std::size_t run) const;
     // The places where writing must begin again, in order: the tree's changed stretch from first
